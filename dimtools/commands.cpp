@@ -1,0 +1,29 @@
+#include "dimtools/commands.h"
+
+#include "commands/pending.h"
+
+namespace vd::dimtools {
+
+namespace {
+// The four arc-dimension variants: (mode, limit points, restore the source).
+struct ArcVariant {
+  int mode;
+  bool limits;
+  bool restoreSource;
+};
+int runDimArc(const vchar* name, ArcVariant v) {
+  return reportCommandPending(name, vformat(u"režim %d, %d, %d", v.mode, v.limits ? 1 : 0, v.restoreSource ? 1 : 0));
+}
+}  // namespace
+
+int commandDimArc(int, const char* const*) { return runDimArc(u"DimArc", {1, false, false}); }
+int commandDimArc2(int, const char* const*) { return runDimArc(u"DimArc2", {2, false, false}); }
+int commandDimArc3(int, const char* const*) { return runDimArc(u"DimArc3", {1, true, true}); }
+int commandDimArc4(int, const char* const*) { return runDimArc(u"DimArc4", {2, true, true}); }
+int commandDimArcLength(int, const char* const*) { return reportCommandPending(u"DimArcLength"); }
+int commandDimConnect(int, const char* const*) { return reportCommandPending(u"DimConnect"); }
+int commandDimDivide(int, const char* const*) { return reportCommandPending(u"DimDivide"); }
+int commandDimAlign(int, const char* const*) { return reportCommandPending(u"DimAlign"); }
+int commandDimUpdateUcs(int, const char* const*) { return reportCommandPending(u"DimUpdateUCS"); }
+
+}  // namespace vd::dimtools

@@ -1,0 +1,36 @@
+// UTF-16 text as the host exchanges it, portable to both presets.
+#pragma once
+#include <cstdarg>
+#include <string>
+#include <string_view>
+
+namespace vd {
+
+// The host's wide strings are UTF-16 on every platform; wchar_t is only 16 bits
+// on Windows, so portable code uses char16_t and converts at Win32 calls.
+using vchar = char16_t;
+using vstring = std::u16string;
+using vstring_view = std::u16string_view;
+
+vstring utf8ToUtf16(std::string_view utf8);
+std::string utf16ToUtf8(vstring_view utf16);
+
+// Code page 1250 is what the host's 8-bit ("A") exports and GDI fonts use.
+std::string utf16ToCp1250(vstring_view text);
+vstring cp1250ToUtf16(std::string_view text);
+
+// printf-style formatting into UTF-16. Conversions are those of the C library;
+// %s takes a UTF-16 string (const vchar*), as the module's format texts expect.
+vstring vformat(const vchar* fmt, ...);
+vstring vformatV(const vchar* fmt, va_list args);
+
+// Bounded copy into a host-style buffer: always terminated, returns the length written.
+int copyToBuffer(vstring_view text, vchar* buffer, int capacity);
+
+// Case-insensitive comparison of ASCII letters, as group 0 type names are compared.
+bool equalsNoCaseAscii(vstring_view a, vstring_view b);
+bool equalsNoCaseAscii(std::string_view a, std::string_view b);
+
+size_t vlength(const vchar* text);
+
+}  // namespace vd

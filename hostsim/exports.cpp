@@ -1,0 +1,320 @@
+// The host's exports. Operations that need the drawing (entities, blocks,
+// dictionaries, selections) answer failure until the drawing is part of the
+// host; docs/hostsim.md lists them.
+#include "hostsim/exports.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "hostsim/host.h"
+
+using hostsim::Answer;
+using hostsim::Host;
+using vd::vchar;
+using vd::vstring;
+
+namespace {
+
+Host& host() { return Host::instance(); }
+
+vstring textOf(const vchar* s) { return s ? vstring(s) : vstring(); }
+
+std::string formatPoint(const double* p) {
+  char buf[128];
+  std::snprintf(buf, sizeof buf, "%g,%g,%g", p[0], p[1], p[2]);
+  return buf;
+}
+
+std::string formatReal(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
+}
+
+int copyNarrow(const std::string& text, char* buffer, int capacity) {
+  if (!buffer || capacity <= 0) return 0;
+  size_t n = text.size() < static_cast<size_t>(capacity - 1) ? text.size() : static_cast<size_t>(capacity - 1);
+  std::memcpy(buffer, text.data(), n);
+  buffer[n] = 0;
+  return static_cast<int>(n);
+}
+
+// Logs an operation that the headless host does not serve yet and fails it.
+int notServed(const char* name) {
+  host().log(std::string("host: ") + name + " is not served");
+  return 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+int GetExternProduct() {
+  host().count("GetExternProduct");
+  return host().product;
+}
+
+int GetAcadType() {
+  host().count("GetAcadType");
+  return host().cadType;
+}
+
+const vchar* GetUserDatPath() {
+  host().count("GetUserDatPath");
+  return host().userDataPath.c_str();
+}
+
+vd::HostWindow GetCadHWND() {
+  host().count("GetCadHWND");
+  return host().mainWindow;
+}
+
+int ShowHelpW(const vchar* topic, int, int, int) {
+  host().log("help: ", textOf(topic));
+  return 1;
+}
+
+vd::HostIcon GetAppIcon() { return host().appIcon; }
+double GetScale() { return host().scale; }
+double GetUnits() { return host().units; }
+
+vd::ValueNode* GetVarW(const vchar* name, int resultKind) {
+  if (!name) return nullptr;
+  return host().variableNode(name, resultKind);
+}
+
+int GetVarStrW(const vchar* name, vchar* buffer, int capacity) {
+  const hostsim::Variable* v = name ? host().variable(name) : nullptr;
+  if (!v || v->kind != hostsim::Variable::Kind::String) {
+    vd::copyToBuffer(u"", buffer, capacity);
+    return 0;
+  }
+  vd::copyToBuffer(v->text, buffer, capacity);
+  return 1;
+}
+
+int GetVarStrA(const char* name, char* buffer, int capacity) {
+  vstring wide(static_cast<size_t>(capacity > 0 ? capacity : 1), u'\0');
+  int ok = GetVarStrW(name ? vd::cp1250ToUtf16(name).c_str() : nullptr, wide.data(), capacity);
+  copyNarrow(vd::utf16ToCp1250(wide.c_str()), buffer, capacity);
+  return ok;
+}
+
+int GetEnvStrW(const vchar* name, vchar* buffer, int capacity) {
+  auto it = name ? host().environment.find(hostsim::upperName(name)) : host().environment.end();
+  if (it == host().environment.end()) {
+    vd::copyToBuffer(u"", buffer, capacity);
+    return 0;
+  }
+  vd::copyToBuffer(it->second, buffer, capacity);
+  return 1;
+}
+
+int GetEnvStrA(const char* name, char* buffer, int capacity) {
+  vstring wide(static_cast<size_t>(capacity > 0 ? capacity : 1), u'\0');
+  int ok = GetEnvStrW(name ? vd::cp1250ToUtf16(name).c_str() : nullptr, wide.data(), capacity);
+  copyNarrow(vd::utf16ToCp1250(wide.c_str()), buffer, capacity);
+  return ok;
+}
+
+int LoadStringDBW(int id, vchar* buffer, int capacity) {
+  vstring text;
+  if (!host().stringSource || !host().stringSource(id, text)) {
+    vd::copyToBuffer(u"", buffer, capacity);
+    return 0;
+  }
+  return vd::copyToBuffer(text, buffer, capacity);
+}
+
+int LoadStringDBA(int id, char* buffer, int capacity) {
+  vstring text;
+  if (!host().stringSource || !host().stringSource(id, text)) {
+    copyNarrow("", buffer, capacity);
+    return 0;
+  }
+  return copyNarrow(vd::utf16ToCp1250(text), buffer, capacity);
+}
+
+int LocalizeDlg(vd::HostWindow, int templateId) {
+  host().log("host: dialog " + std::to_string(templateId) + " localized");
+  return 1;
+}
+
+int GetLayerKeyW(int key, vchar* buffer, int capacity, int) {
+  auto it = host().layerKeys.find(key);
+  if (it == host().layerKeys.end()) {
+    vd::copyToBuffer(u"", buffer, capacity);
+    return 0;
+  }
+  vd::copyToBuffer(it->second, buffer, capacity);
+  return 1;
+}
+
+int GetLayerKeyFromName(const vchar* layerName) {
+  if (!layerName) return -1;
+  for (const auto& [key, name] : host().layerKeys) {
+    if (vd::equalsNoCaseAscii(name, vd::vstring_view(layerName))) return key;
+  }
+  return -1;
+}
+
+int Wcs2Ucs(double* point, int toWorld, int) {
+  if (!point) return 0;
+  if (toWorld) {
+    host().userToWorld(point);
+  } else {
+    host().worldToUser(point);
+  }
+  return 1;
+}
+
+int ColorExtFunctionW(vd::HostWindow, int, uint32_t*, uint32_t*, vchar*, int) {
+  return notServed("ColorExtFunctionW");
+}
+int ColorExtFunctionA(vd::HostWindow, int, uint32_t*, uint32_t*, char*, int) {
+  return notServed("ColorExtFunctionA");
+}
+int CreateLayerW(const vchar* layerName, int) {
+  host().log("host: layer created: ", textOf(layerName));
+  return 1;
+}
+int GetLayerKeyInfoW(int key, vchar* buffer, int capacity) { return GetLayerKeyW(key, buffer, capacity, 0); }
+int FindLayerInfoA(const char*, void*) { return notServed("FindLayerInfoA"); }
+
+char** GetTextStylesA(int* count) {
+  // Host-owned: the array lives until the next call.
+  static std::vector<char*> names;
+  names.clear();
+  for (std::string& s : host().textStyles) names.push_back(s.data());
+  if (count) *count = static_cast<int>(names.size());
+  return names.empty() ? nullptr : names.data();
+}
+
+int GetTextExtentsW(const vchar* text, const vchar*, double height, double widthFactor, double* width,
+                    double* heightOut) {
+  // A fixed-pitch measure: each character is 0.8 of the height wide, times the width factor.
+  size_t n = vd::vlength(text);
+  if (width) *width = static_cast<double>(n) * 0.8 * height * (widthFactor > 0 ? widthFactor : 1.0);
+  if (heightOut) *heightOut = height;
+  return 1;
+}
+
+int GetArrowHandleW(const vchar*, vchar* handle) {
+  if (handle) handle[0] = 0;
+  return notServed("GetArrowHandleW");
+}
+
+int CommandW(const vchar* script) {
+  host().log("host command: ", textOf(script));
+  return 1;
+}
+
+int GetPointW(const double* base, const vchar* prompt, double* point) {
+  std::optional<Answer> a = host().takeAnswer("a point", textOf(prompt), {Answer::Kind::Point});
+  if (!a || a->kind == Answer::Kind::Cancel) {
+    host().log("point? ", textOf(prompt) + u" -> cancel");
+    return vd::kRtCancel;
+  }
+  if (point) std::memcpy(point, a->point, sizeof a->point);
+  host().log("point? ", textOf(prompt) + vd::utf8ToUtf16(" -> " + formatPoint(a->point)));
+  return vd::kRtNorm;
+}
+
+int GetPointKwdW(const double*, const vchar* prompt, double* point, const vd::HostKeywordSet* keywords,
+                 vchar* keyword, int, int) {
+  std::optional<Answer> a =
+      host().takeAnswer("a point or keyword", textOf(prompt), {Answer::Kind::Point, Answer::Kind::Keyword});
+  vstring shown = textOf(prompt);
+  if (!a || a->kind == Answer::Kind::Cancel) {
+    host().log("point/keyword? ", shown + u" -> cancel");
+    return vd::kRtCancel;
+  }
+  if (a->kind == Answer::Kind::Point) {
+    if (point) std::memcpy(point, a->point, sizeof a->point);
+    host().log("point/keyword? ", shown + vd::utf8ToUtf16(" -> " + formatPoint(a->point)));
+    return vd::kRtNorm;
+  }
+  // A keyword is matched case-insensitively against the local and global names offered.
+  for (int i = 0; keywords && i < keywords->count; ++i) {
+    const vd::HostKeyword& k = keywords->items[i];
+    for (const vchar* name : {k.local, k.global}) {
+      if (name && vd::utf16ToUtf8(hostsim::upperName(name)) == vd::utf16ToUtf8(hostsim::upperName(a->text))) {
+        vd::copyToBuffer(k.global ? k.global : name, keyword, vd::kKeywordBufferChars);
+        host().log("point/keyword? ", shown + u" -> " + vstring(k.global ? k.global : name));
+        return vd::kRtKeyword;
+      }
+    }
+  }
+  host().fail("script line " + std::to_string(a->line) + ": keyword \"" + vd::utf16ToUtf8(a->text) +
+              "\" is not offered at \"" + vd::utf16ToUtf8(shown) + "\"");
+  return vd::kRtCancel;
+}
+
+int GetRealW(const vchar* prompt, double* value) {
+  std::optional<Answer> a = host().takeAnswer("a real", textOf(prompt), {Answer::Kind::Real, Answer::Kind::Enter});
+  if (!a || a->kind == Answer::Kind::Cancel) {
+    host().log("real? ", textOf(prompt) + u" -> cancel");
+    return vd::kRtCancel;
+  }
+  if (a->kind == Answer::Kind::Enter) {
+    host().log("real? ", textOf(prompt) + u" -> enter");
+    return vd::kRtNone;
+  }
+  if (value) *value = a->real;
+  host().log("real? ", textOf(prompt) + vd::utf8ToUtf16(" -> " + formatReal(a->real)));
+  return vd::kRtNorm;
+}
+
+intptr_t DictionaryOpenW(intptr_t, const vchar*, int, int) { return notServed("DictionaryOpenW"); }
+vd::ValueNode* DictionaryNextW(intptr_t, vchar*, int) {
+  notServed("DictionaryNextW");
+  return nullptr;
+}
+int DictionaryAddW(intptr_t, const vchar*, vd::ValueNode*, int) { return notServed("DictionaryAddW"); }
+int DictionaryClose(intptr_t, int) { return 0; }
+int NextBindHandle(vchar* handle) {
+  if (handle) handle[0] = 0;
+  return notServed("NextBindHandle");
+}
+int Header_bin() { return notServed("Header_bin"); }
+int BlkmakeHead_binW(const vchar*, int, double*, double*, double*) { return notServed("BlkmakeHead_binW"); }
+int BlkmakeEnt_binW(vd::ValueNode*) { return notServed("BlkmakeEnt_binW"); }
+int BlkmakeEnd_binW(const vchar*) { return notServed("BlkmakeEnd_binW"); }
+int Entmake_binW(vd::ValueNode*, int) { return notServed("Entmake_binW"); }
+int Flush_bin(int) { return notServed("Flush_bin"); }
+int EraseHandles(const vchar* const*, int, int) { return notServed("EraseHandles"); }
+int SSGetW(int, const vchar*, vd::ValueNode*, int) { return notServed("SSGetW"); }
+vd::ValueNode* EntnextW(int, int) {
+  notServed("EntnextW");
+  return nullptr;
+}
+vd::ValueNode* BlknextW(int) {
+  notServed("BlknextW");
+  return nullptr;
+}
+
+int PromptW(const vchar* text) {
+  host().log("prompt: ", textOf(text));
+  return vd::kRtNorm;
+}
+
+int Jig(void*, int) { return notServed("Jig"); }
+int HighlightGlyph(void*) { return notServed("HighlightGlyph"); }
+int UpdateTransient(void*) { return 0; }
+int SetColorDialogTrueColor(void*) { return notServed("SetColorDialogTrueColor"); }
+int LeaderAnno(uint64_t*, uint64_t*, int) { return notServed("LeaderAnno"); }
+int DimArcEntry(int, int) {
+  notServed("DimArcEntry");
+  return -1;
+}
+int DimArcEntryExit() { return 0; }
+int Vd2dLayerDev2LangW(vchar*, int, int) { return notServed("Vd2dLayerDev2LangW"); }
+int Vd2dKeyLayerMappedA(const char*, char* buffer, int capacity, int) {
+  copyNarrow("", buffer, capacity);
+  return notServed("Vd2dKeyLayerMappedA");
+}
+int Vd2dGetStoredData(void*) { return notServed("Vd2dGetStoredData"); }
+int VdRcFillComboLayer(vd::HostWindow, int) { return notServed("VdRcFillComboLayer"); }
+int VdRcLayerDlg(int, int, int) { return notServed("VdRcLayerDlg"); }
+
+}  // extern "C"

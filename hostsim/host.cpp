@@ -1,0 +1,234 @@
+#include "hostsim/host.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace hostsim {
+
+const char* answerKindName(Answer::Kind kind) {
+  switch (kind) {
+    case Answer::Kind::Point: return "point";
+    case Answer::Kind::Keyword: return "keyword";
+    case Answer::Kind::Real: return "real";
+    case Answer::Kind::Enter: return "enter";
+    case Answer::Kind::Cancel: return "cancel";
+  }
+  return "?";
+}
+
+vstring upperName(vd::vstring_view name) {
+  vstring out(name);
+  for (vchar& c : out) {
+    if (c >= u'a' && c <= u'z') c = static_cast<vchar>(c - 32);
+  }
+  return out;
+}
+
+Host& Host::instance() {
+  static Host host;
+  return host;
+}
+
+Host::Host() { reset(); }
+
+namespace {
+Variable pointVar(double x, double y, double z) {
+  Variable v;
+  v.kind = Variable::Kind::Point;
+  v.value[0] = x;
+  v.value[1] = y;
+  v.value[2] = z;
+  return v;
+}
+Variable realVar(double x) {
+  Variable v;
+  v.kind = Variable::Kind::Real;
+  v.value[0] = x;
+  return v;
+}
+Variable shortVar(int16_t x) {
+  Variable v;
+  v.kind = Variable::Kind::Short;
+  v.shortValue = x;
+  return v;
+}
+Variable stringVar(const vstring& s) {
+  Variable v;
+  v.kind = Variable::Kind::String;
+  v.text = s;
+  return v;
+}
+}  // namespace
+
+void Host::reset() {
+  product = 0;
+  cadType = 3;
+  userDataPath.clear();
+  mainWindow = nullptr;
+  appIcon = nullptr;
+  units = 1000.0;
+  scale = 1.0;
+  variables.clear();
+  environment.clear();
+  layerKeys.clear();
+  textStyles = {"STANDARD"};
+  omittedExports.clear();
+  callCounts.clear();
+  answers_.clear();
+  transcript_.clear();
+  error_.clear();
+  variableNodes_.clear();
+  nodeStrings_.clear();
+  // A drawing as a new one starts: world coordinates, layer 0, standard styles.
+  setVariable(u"UCSORG", pointVar(0, 0, 0));
+  setVariable(u"UCSXDIR", pointVar(1, 0, 0));
+  setVariable(u"UCSYDIR", pointVar(0, 1, 0));
+  setVariable(u"VIEWCTR", pointVar(0, 0, 0));
+  setVariable(u"VIEWTWIST", realVar(0));
+  setVariable(u"VIEWSIZE", realVar(297));
+  setVariable(u"DIMSCALE", realVar(1));
+  setVariable(u"LUPREC", shortVar(4));
+  setVariable(u"CLAYER", stringVar(u"0"));
+  setVariable(u"TEXTSTYLE", stringVar(u"STANDARD"));
+  setVariable(u"DIMSTYLE", stringVar(u"STANDARD"));
+}
+
+void Host::setVariable(const vstring& name, const Variable& value) {
+  vstring key = upperName(name);
+  variables[key] = value;
+  // Nodes handed out before stay valid but a new query builds a new one.
+  for (auto it = variableNodes_.begin(); it != variableNodes_.end();) {
+    it = (it->first.first == key) ? variableNodes_.erase(it) : std::next(it);
+  }
+}
+
+const Variable* Host::variable(const vstring& name) const {
+  auto it = variables.find(upperName(name));
+  return it == variables.end() ? nullptr : &it->second;
+}
+
+vd::ValueNode* Host::variableNode(const vstring& name, int resultKind) {
+  const Variable* var = variable(name);
+  if (!var) return nullptr;
+  auto node = std::make_unique<vd::ValueNode>();
+  std::memset(static_cast<void*>(node.get()), 0, sizeof(vd::ValueNode));
+  node->code = static_cast<int16_t>(resultKind);
+  bool scalar = var->kind == Variable::Kind::Real || var->kind == Variable::Kind::Short;
+  double scalarValue = var->kind == Variable::Kind::Short ? var->shortValue : var->value[0];
+  switch (resultKind) {
+    case vd::kRtReal:
+      if (!scalar) return nullptr;
+      node->v.real = scalarValue;
+      break;
+    case vd::kRtShort:
+      if (!scalar) return nullptr;
+      node->v.i16 = static_cast<int16_t>(scalarValue);
+      break;
+    case vd::kRtPoint2d:
+    case vd::kRtPoint3d:
+      if (var->kind != Variable::Kind::Point) return nullptr;
+      node->v.point[0] = var->value[0];
+      node->v.point[1] = var->value[1];
+      node->v.point[2] = resultKind == vd::kRtPoint2d ? 0.0 : var->value[2];
+      break;
+    case vd::kRtString: {
+      if (var->kind != Variable::Kind::String) return nullptr;
+      auto text = std::make_unique<vchar[]>(var->text.size() + 1);
+      std::memcpy(text.get(), var->text.c_str(), (var->text.size() + 1) * sizeof(vchar));
+      node->v.str = text.get();
+      nodeStrings_.push_back(std::move(text));
+      break;
+    }
+    default:
+      return nullptr;
+  }
+  vd::ValueNode* raw = node.get();
+  // Host-owned: it lives until the variable changes or the host is reset.
+  variableNodes_[{upperName(name), resultKind}] = std::move(node);
+  return raw;
+}
+
+std::optional<Answer> Host::takeAnswer(const char* request, const vstring& prompt,
+                                       std::initializer_list<Answer::Kind> allowed) {
+  if (failed()) return std::nullopt;
+  if (answers_.empty()) {
+    fail(std::string("the module asks for ") + request + " (\"" + vd::utf16ToUtf8(prompt) +
+         "\") but the script has no answer left");
+    return std::nullopt;
+  }
+  Answer a = answers_.front();
+  bool ok = a.kind == Answer::Kind::Cancel;
+  for (Answer::Kind k : allowed) ok = ok || k == a.kind;
+  if (!ok) {
+    fail("script line " + std::to_string(a.line) + ": the module asks for " + request + " (\"" +
+         vd::utf16ToUtf8(prompt) + "\") but the script answers " + answerKindName(a.kind));
+    return std::nullopt;
+  }
+  answers_.pop_front();
+  return a;
+}
+
+void Host::log(const std::string& line) { transcript_.push_back(line); }
+
+void Host::log(const char* prefix, const vstring& text) {
+  // Line feeds inside a text are shown as \n so that one host line stays one transcript line.
+  std::string s = vd::utf16ToUtf8(text);
+  std::string escaped;
+  for (char c : s) {
+    if (c == '\n') {
+      escaped += "\\n";
+    } else {
+      escaped.push_back(c);
+    }
+  }
+  transcript_.push_back(std::string(prefix) + escaped);
+}
+
+void Host::fail(const std::string& message) {
+  if (error_.empty()) error_ = message;
+  transcript_.push_back("error: " + message);
+}
+
+namespace {
+struct Axes {
+  double o[3], x[3], y[3], z[3];
+};
+void normalize(double v[3]) {
+  double len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  if (len > 0) {
+    for (int i = 0; i < 3; ++i) v[i] /= len;
+  }
+}
+Axes ucsAxes(const Host& h) {
+  Axes a{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  auto read = [&](const char16_t* name, double out[3]) {
+    const Variable* v = h.variable(name);
+    if (v && v->kind == Variable::Kind::Point) std::memcpy(out, v->value, sizeof v->value);
+  };
+  read(u"UCSORG", a.o);
+  read(u"UCSXDIR", a.x);
+  read(u"UCSYDIR", a.y);
+  normalize(a.x);
+  normalize(a.y);
+  a.z[0] = a.x[1] * a.y[2] - a.x[2] * a.y[1];
+  a.z[1] = a.x[2] * a.y[0] - a.x[0] * a.y[2];
+  a.z[2] = a.x[0] * a.y[1] - a.x[1] * a.y[0];
+  return a;
+}
+}  // namespace
+
+void Host::worldToUser(double p[3]) const {
+  Axes a = ucsAxes(*this);
+  double d[3] = {p[0] - a.o[0], p[1] - a.o[1], p[2] - a.o[2]};
+  p[0] = d[0] * a.x[0] + d[1] * a.x[1] + d[2] * a.x[2];
+  p[1] = d[0] * a.y[0] + d[1] * a.y[1] + d[2] * a.y[2];
+  p[2] = d[0] * a.z[0] + d[1] * a.z[1] + d[2] * a.z[2];
+}
+
+void Host::userToWorld(double p[3]) const {
+  Axes a = ucsAxes(*this);
+  double u[3] = {p[0], p[1], p[2]};
+  for (int i = 0; i < 3; ++i) p[i] = a.o[i] + u[0] * a.x[i] + u[1] * a.y[i] + u[2] * a.z[i];
+}
+
+}  // namespace hostsim

@@ -1,0 +1,120 @@
+// The headless CAD host: the state behind every host export, scripted input
+// and the transcript of what the module asked and said.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/text.h"
+#include "host/value_node.h"
+
+namespace hostsim {
+
+using vd::vchar;
+using vd::vstring;
+
+// One answer to a request of the module, in the order the module asks.
+struct Answer {
+  enum class Kind { Point, Keyword, Real, Enter, Cancel };
+  Kind kind = Kind::Cancel;
+  double point[3] = {0, 0, 0};
+  double real = 0;
+  vstring text;  // keyword
+  int line = 0;  // script line, for messages
+};
+const char* answerKindName(Answer::Kind kind);
+
+// A system variable of the drawing, with the kind it was set with.
+struct Variable {
+  enum class Kind { Real, Point, Short, String };
+  Kind kind = Kind::Real;
+  double value[3] = {0, 0, 0};
+  int16_t shortValue = 0;
+  vstring text;
+};
+
+class Host {
+ public:
+  static Host& instance();
+
+  // Back to a fresh host: default settings, variables, no answers, empty transcript.
+  void reset();
+
+  // Settings a script or a test sets before the module runs.
+  int product = 0;
+  int cadType = 3;
+  vstring userDataPath;
+  void* mainWindow = nullptr;
+  void* appIcon = nullptr;
+  double units = 1000.0;
+  double scale = 1.0;
+  std::map<vstring, Variable> variables;  // names upper-case
+  std::map<vstring, vstring> environment;
+  std::map<int, vstring> layerKeys;
+  std::vector<std::string> textStyles;    // 8-bit names (code page 1250)
+  std::set<std::string> omittedExports;
+
+  // Where the host finds the module's texts (the loaded module's string table).
+  using StringSource = bool (*)(int id, vstring& out);
+  StringSource stringSource = nullptr;
+
+  // Variables.
+  void setVariable(const vstring& name, const Variable& value);
+  const Variable* variable(const vstring& name) const;
+  // A host-owned node with the variable in the requested result kind; null
+  // when the variable does not exist or cannot be given in that kind.
+  vd::ValueNode* variableNode(const vstring& name, int resultKind);
+
+  // Scripted answers.
+  void queueAnswer(const Answer& answer) { answers_.push_back(answer); }
+  size_t pendingAnswers() const { return answers_.size(); }
+  const Answer* peekAnswer() const { return answers_.empty() ? nullptr : &answers_.front(); }
+  void clearAnswers() { answers_.clear(); }
+  // Takes the next answer for a request; a request of another kind than the
+  // next answer (Enter and cancel answer any request that allows them) or an
+  // empty queue ends the run with an error, and every request after that is
+  // cancelled. `allowed` lists the kinds the request accepts.
+  std::optional<Answer> takeAnswer(const char* request, const vstring& prompt,
+                                   std::initializer_list<Answer::Kind> allowed);
+
+  // The transcript and the first error of the run.
+  void log(const std::string& line);
+  void log(const char* prefix, const vstring& text);
+  const std::vector<std::string>& transcript() const { return transcript_; }
+  void fail(const std::string& message);
+  bool failed() const { return !error_.empty(); }
+  const std::string& error() const { return error_; }
+
+  // Calls of each export, for tests that check how often the module asked.
+  std::map<std::string, int> callCounts;
+  void count(const char* exportName) { ++callCounts[exportName]; }
+
+  // The user-coordinate system from UCSORG, UCSXDIR and UCSYDIR.
+  void worldToUser(double p[3]) const;
+  void userToWorld(double p[3]) const;
+
+ private:
+  Host();
+  std::deque<Answer> answers_;
+  std::vector<std::string> transcript_;
+  std::string error_;
+  std::map<std::pair<vstring, int>, std::unique_ptr<vd::ValueNode>> variableNodes_;
+  std::vector<std::unique_ptr<vchar[]>> nodeStrings_;
+};
+
+// Upper-case form of a variable or environment name.
+vstring upperName(vd::vstring_view name);
+
+// Looks an export of the host up by name, leaving out the omitted ones: the
+// resolver the module's binding uses when it runs in the same program.
+void* resolveExport(void* context, const char* name);
+
+// Every export name the host offers, in a stable order.
+const std::vector<std::string>& exportNames();
+
+}  // namespace hostsim

@@ -1,0 +1,243 @@
+#include "hostsim/script.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "host/services.h"
+#include "hostsim/exports.h"
+
+namespace hostsim {
+
+std::vector<std::string> splitWords(const std::string& line) {
+  std::vector<std::string> words;
+  std::string cur;
+  bool quoted = false, have = false;
+  for (char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+      have = true;
+    } else if (!quoted && (c == ' ' || c == '\t' || c == '\r')) {
+      if (have) words.push_back(cur);
+      cur.clear();
+      have = false;
+    } else {
+      cur.push_back(c);
+      have = true;
+    }
+  }
+  if (have) words.push_back(cur);
+  return words;
+}
+
+namespace {
+
+bool parseReal(const std::string& text, double& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  out = std::strtod(text.c_str(), &end);
+  return end && *end == 0 && errno == 0;
+}
+
+bool parseInt(const std::string& text, int& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  long v = std::strtol(text.c_str(), &end, 10);
+  if (!end || *end != 0 || errno != 0 || v < -2147483647L - 1 || v > 2147483647L) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+bool isAnswerVerb(const std::string& w) {
+  return w == "point" || w == "keyword" || w == "real" || w == "enter" || w == "cancel";
+}
+
+std::string rest(const std::vector<std::string>& words, size_t from) {
+  std::string s;
+  for (size_t i = from; i < words.size(); ++i) {
+    if (i > from) s += ' ';
+    s += words[i];
+  }
+  return s;
+}
+
+}  // namespace
+
+bool parsePoint(const std::string& text, double out[3]) {
+  out[0] = out[1] = out[2] = 0;
+  std::stringstream ss(text);
+  std::string part;
+  int n = 0;
+  while (std::getline(ss, part, ',')) {
+    if (n == 3 || !parseReal(part, out[n])) return false;
+    ++n;
+  }
+  return n == 2 || n == 3;
+}
+
+bool ScriptRunner::parseAnswer(const std::vector<std::string>& w, int line, Answer& a, std::string& error) const {
+  a = Answer{};
+  a.line = line;
+  const std::string& verb = w[0];
+  if (verb == "point") {
+    a.kind = Answer::Kind::Point;
+    if (w.size() != 2 || !parsePoint(w[1], a.point)) error = "point wants x,y or x,y,z";
+  } else if (verb == "keyword") {
+    a.kind = Answer::Kind::Keyword;
+    if (w.size() < 2) error = "keyword wants a word";
+    a.text = vd::utf8ToUtf16(rest(w, 1));
+  } else if (verb == "real") {
+    a.kind = Answer::Kind::Real;
+    if (w.size() != 2 || !parseReal(w[1], a.real)) error = "real wants a number";
+  } else if (verb == "enter") {
+    a.kind = Answer::Kind::Enter;
+  } else {
+    a.kind = Answer::Kind::Cancel;
+  }
+  return error.empty();
+}
+
+bool ScriptRunner::runFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    host_.fail("cannot read script " + path);
+    return false;
+  }
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return runText(ss.str());
+}
+
+bool ScriptRunner::runText(const std::string& text) {
+  lines_.clear();
+  std::stringstream ss(text);
+  std::string line;
+  while (std::getline(ss, line)) lines_.push_back(line);
+  // A UTF-8 byte order mark in front of the first line is not part of it.
+  if (!lines_.empty() && lines_[0].rfind("\xEF\xBB\xBF", 0) == 0) lines_[0].erase(0, 3);
+  for (next_ = 0; next_ < lines_.size();) {
+    int lineNo = static_cast<int>(next_) + 1;
+    std::vector<std::string> words = splitWords(lines_[next_++]);
+    if (words.empty() || words[0][0] == '#') continue;
+    if (!runLine(words, lineNo)) return false;
+  }
+  return !host_.failed();
+}
+
+bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
+  const std::string& verb = w[0];
+  auto bad = [&](const std::string& why) {
+    host_.fail("script line " + std::to_string(line) + ": " + why);
+    return false;
+  };
+  auto wantArgs = [&](size_t n) { return w.size() == n + 1; };
+  int iv = 0;
+  double dv = 0;
+
+  if (isAnswerVerb(verb)) return bad("an answer must follow a command line");
+  if (verb == "product") {
+    if (!wantArgs(1) || !parseInt(w[1], iv)) return bad("product wants a number");
+    host_.product = iv;
+  } else if (verb == "cadtype") {
+    if (!wantArgs(1) || !parseInt(w[1], iv)) return bad("cadtype wants a number");
+    host_.cadType = iv;
+  } else if (verb == "units") {
+    if (!wantArgs(1) || !parseReal(w[1], dv)) return bad("units wants a number");
+    host_.units = dv;
+  } else if (verb == "scale") {
+    if (!wantArgs(1) || !parseReal(w[1], dv)) return bad("scale wants a number");
+    host_.scale = dv;
+  } else if (verb == "userdata") {
+    if (!wantArgs(1)) return bad("userdata wants a folder");
+    host_.userDataPath = vd::utf8ToUtf16(w[1]);
+  } else if (verb == "var") {
+    if (w.size() < 4) return bad("var wants a name, a kind (real, short, point, string) and a value");
+    Variable v;
+    const std::string& kind = w[2];
+    if (kind == "real") {
+      v.kind = Variable::Kind::Real;
+      if (!wantArgs(3) || !parseReal(w[3], v.value[0])) return bad("var real wants a number");
+    } else if (kind == "short") {
+      v.kind = Variable::Kind::Short;
+      if (!wantArgs(3) || !parseInt(w[3], iv) || iv < -32768 || iv > 32767) return bad("var short wants a 16-bit number");
+      v.shortValue = static_cast<int16_t>(iv);
+    } else if (kind == "point") {
+      v.kind = Variable::Kind::Point;
+      if (!wantArgs(3) || !parsePoint(w[3], v.value)) return bad("var point wants x,y or x,y,z");
+    } else if (kind == "string") {
+      v.kind = Variable::Kind::String;
+      v.text = vd::utf8ToUtf16(rest(w, 3));
+    } else {
+      return bad("unknown variable kind " + kind);
+    }
+    host_.setVariable(vd::utf8ToUtf16(w[1]), v);
+  } else if (verb == "env") {
+    if (w.size() < 2) return bad("env wants a name and a text");
+    host_.environment[upperName(vd::utf8ToUtf16(w[1]))] = vd::utf8ToUtf16(rest(w, 2));
+  } else if (verb == "layerkey") {
+    if (w.size() < 3 || !parseInt(w[1], iv)) return bad("layerkey wants a number and a layer name");
+    host_.layerKeys[iv] = vd::utf8ToUtf16(rest(w, 2));
+  } else if (verb == "textstyle") {
+    if (!wantArgs(1)) return bad("textstyle wants a name");
+    host_.textStyles.push_back(vd::utf16ToCp1250(vd::utf8ToUtf16(w[1])));
+  } else if (verb == "omit") {
+    if (!wantArgs(1)) return bad("omit wants an export name");
+    if (initialized_) return bad("omit must come before init");
+    std::string error;
+    if (!module_.omitExport(w[1], error)) return bad(error);
+    host_.omittedExports.insert(w[1]);
+    host_.log("host: export " + w[1] + " left out");
+  } else if (verb == "init") {
+    if (!wantArgs(0)) return bad("init takes no argument");
+    int r = module_.initApp();
+    initialized_ = true;
+    host_.log("InitApp -> " + std::to_string(r));
+  } else if (verb == "text") {
+    if (!wantArgs(1) || !parseInt(w[1], iv)) return bad("text wants a string id");
+    vd::vchar buffer[vd::kLoadTextChars];
+    LoadStringDBW(iv, buffer, vd::kLoadTextChars);
+    host_.log(("text " + std::to_string(iv) + ": ").c_str(), vd::vstring(buffer));
+  } else if (verb == "echo") {
+    host_.log("# " + rest(w, 1));
+  } else if (verb == "command") {
+    if (w.size() < 2) return bad("command wants a command name");
+    // The answers for this command are the answer lines that follow it.
+    host_.clearAnswers();
+    while (next_ < lines_.size()) {
+      std::vector<std::string> aw = splitWords(lines_[next_]);
+      if (!aw.empty() && aw[0][0] == '#') {
+        ++next_;
+        continue;
+      }
+      if (aw.empty() || !isAnswerVerb(aw[0])) break;
+      Answer a;
+      std::string error;
+      int answerLine = static_cast<int>(next_) + 1;
+      ++next_;
+      if (!parseAnswer(aw, answerLine, a, error)) {
+        host_.fail("script line " + std::to_string(answerLine) + ": " + error);
+        return false;
+      }
+      host_.queueAnswer(a);
+    }
+    std::vector<std::string> args(w.begin() + 2, w.end());
+    host_.log("> command " + rest(w, 1));
+    int result = 0;
+    if (!module_.runCommand(w[1], args, result)) return bad("the module has no command " + w[1]);
+    host_.log("command " + w[1] + " -> " + std::to_string(result));
+    if (host_.failed()) return false;
+    if (const Answer* left = host_.peekAnswer()) {
+      host_.fail("script line " + std::to_string(left->line) + ": the command ended before it asked for this " +
+                 answerKindName(left->kind));
+      return false;
+    }
+  } else {
+    return bad("unknown instruction " + verb);
+  }
+  return true;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,50 @@
+// Host scripts: settings, commands to run and the answers to the module's
+// requests, one per line. docs/host-scripts.md describes the language.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "hostsim/host.h"
+
+namespace hostsim {
+
+// What a script drives: the module, loaded as a DLL or linked in.
+class ModuleFace {
+ public:
+  virtual ~ModuleFace() = default;
+  // Calls the module's InitApp with this host.
+  virtual int initApp() = 0;
+  // Runs Command_<name>; false when the module has no such export.
+  virtual bool runCommand(const std::string& name, const std::vector<std::string>& args, int& result) = 0;
+  // Makes an export of the host unavailable to the module's binding.
+  virtual bool omitExport(const std::string& name, std::string& error) = 0;
+};
+
+class ScriptRunner {
+ public:
+  ScriptRunner(Host& host, ModuleFace& module) : host_(host), module_(module) {}
+
+  // Runs a whole script; false with host.error() set at the first error.
+  bool runText(const std::string& text);
+  bool runFile(const std::string& path);
+
+  bool initialized() const { return initialized_; }
+
+ private:
+  bool runLine(const std::vector<std::string>& words, int line);
+  bool parseAnswer(const std::vector<std::string>& words, int line, Answer& out, std::string& error) const;
+
+  Host& host_;
+  ModuleFace& module_;
+  bool initialized_ = false;
+  std::vector<std::string> lines_;
+  size_t next_ = 0;
+};
+
+// Splits a script line into words; double quotes keep blanks inside a word.
+std::vector<std::string> splitWords(const std::string& line);
+
+// Reads "x,y[,z]" into three coordinates.
+bool parsePoint(const std::string& text, double out[3]);
+
+}  // namespace hostsim
