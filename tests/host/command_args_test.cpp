@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "commands/commands.h"
+#include "heightdim/command_args.h"
+
+namespace {
+
+using vd::heightdim::parseDecimal;
+using vd::heightdim::parsePlaceArgs;
+
+struct ArgsCase {
+  std::vector<const char*> argv;
+  unsigned type;
+  double direction;
+  int options;
+  bool mirror;
+};
+
+constexpr double kPi = 3.141592653589793;
+
+TEST(PlaceArgs, ParsedAsTheHostPassesThem) {
+  const ArgsCase cases[] = {
+      {{"0"}, 0, 0.0, 0, false},
+      {{"2"}, 2, 0.0, 0, false},
+      {{"3"}, 3, 0.0, 0, false},
+      {{"7"}, 3, 0.0, 0, false},
+      {{"-1"}, 3, 0.0, 0, false},
+      {{"4294967295"}, 3, 0.0, 0, false},
+      {{"1", "90"}, 1, kPi / 2, 0, false},
+      {{"0", "180"}, 0, kPi, 0, false},
+      {{"0", "-45"}, 0, -kPi / 4, 0, false},
+      {{"0", "358"}, 0, 358 * kPi / 180.0, 0, false},
+      {{"3", "0", "5"}, 3, 0.0, 5, false},
+      {{"3", "0", "1", "1"}, 3, 0.0, 1, true},
+      {{"3", "0", "0", "0"}, 3, 0.0, 0, false},
+      {{"0", "12.9"}, 0, 12 * kPi / 180.0, 0, false},
+      {{" 2"}, 2, 0.0, 0, false},
+      {{"abc"}, 0, 0.0, 0, false},
+  };
+  for (const ArgsCase& c : cases) {
+    std::string shown;
+    for (const char* a : c.argv) shown += std::string("\"") + a + "\" ";
+    SCOPED_TRACE(shown);
+    auto args = parsePlaceArgs(static_cast<int>(c.argv.size()), c.argv.data());
+    ASSERT_TRUE(args.has_value());
+    EXPECT_EQ(args->type, c.type);
+    EXPECT_DOUBLE_EQ(args->direction, c.direction);
+    EXPECT_EQ(args->options, c.options);
+    EXPECT_EQ(args->mirror, c.mirror);
+  }
+}
+
+TEST(PlaceArgs, NothingWithoutArguments) {
+  const char* argv[] = {"1"};
+  EXPECT_FALSE(parsePlaceArgs(0, argv).has_value());
+  EXPECT_FALSE(parsePlaceArgs(-3, argv).has_value());
+  EXPECT_FALSE(parsePlaceArgs(1, nullptr).has_value());
+}
+
+TEST(PlaceArgs, DecimalReadingSaturatesInsteadOfOverflowing) {
+  EXPECT_EQ(parseDecimal("99999999999999999999"), INT_MAX);
+  EXPECT_EQ(parseDecimal("-99999999999999999999"), INT_MIN);
+  EXPECT_EQ(parseDecimal("-2147483648"), INT_MIN);
+  EXPECT_EQ(parseDecimal("+17x"), 17);
+  EXPECT_EQ(parseDecimal(nullptr), 0);
+  EXPECT_EQ(parseDecimal(""), 0);
+}
+
+TEST(Commands, EveryExportHasItsCommand) {
+  const char* exported[] = {"DimArc",      "DimArc2",       "DimArc3",          "DimArc4",
+                            "DimArcLength", "DimConnect",   "DimDivide",        "DimAlign",
+                            "DimUpdateUCS", "HeightDim",    "HeightDimEdit",    "HeightDimSetBase",
+                            "HeightDimUpdate", "HeightDimSettings"};
+  EXPECT_EQ(vd::kCommandCount, 14);
+  for (const char* name : exported) {
+    const vd::CommandInfo* c = vd::findCommand(name);
+    ASSERT_NE(c, nullptr) << name;
+    EXPECT_STREQ(c->name, name);
+  }
+  EXPECT_EQ(vd::findCommand("heightdim"), nullptr) << "export names are exact";
+  EXPECT_EQ(vd::findCommand(nullptr), nullptr);
+}
+
+}  // namespace

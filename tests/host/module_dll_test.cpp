@@ -1,0 +1,129 @@
+// The real module loaded into a program that exports the host operations, as
+// the CAD host does: binding by name, the command exports, the served texts.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "host/text.h"
+#include "hostsim/host.h"
+#include "string_ids.h"
+#include "ui/proc.h"
+
+namespace {
+
+using hostsim::Host;
+using InitAppFn = int (*)(HMODULE);
+using CommandFn = int (*)(int, const char**);
+
+HMODULE g_module = nullptr;
+
+bool moduleString(int id, vd::vstring& out) {
+  const wchar_t* text = nullptr;
+  int n = LoadStringW(g_module, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
+  if (n <= 0) return false;
+  out.assign(reinterpret_cast<const char16_t*>(text), static_cast<size_t>(n));
+  return true;
+}
+
+// Each test gets a freshly loaded module, so nothing bound by one test leaks into the next.
+class ModuleDll : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Host::instance().reset();
+    Host::instance().userDataPath = u"C:\\vdhost-test";
+    Host::instance().stringSource = &moduleString;
+    g_module = LoadLibraryW(L"VdShared.dll");
+    ASSERT_NE(g_module, nullptr) << "error " << GetLastError();
+  }
+  void TearDown() override {
+    if (g_module) FreeLibrary(g_module);
+    g_module = nullptr;
+    Host::instance().reset();
+  }
+  static int initApp() {
+    auto init = ui::procAddress<InitAppFn>(g_module, "InitApp");
+    return init ? init(GetModuleHandleW(nullptr)) : -1;
+  }
+  static int command(const char* name, std::vector<const char*> args) {
+    auto fn = ui::procAddress<CommandFn>(g_module, (std::string("Command_") + name).c_str());
+    if (!fn) return -1;
+    return fn(static_cast<int>(args.size()), args.data());
+  }
+  static std::string lastLine() {
+    const auto& t = Host::instance().transcript();
+    return t.empty() ? std::string() : t.back();
+  }
+};
+
+TEST_F(ModuleDll, InitAppBindsOnce) {
+  EXPECT_EQ(initApp(), 1);
+  EXPECT_EQ(initApp(), 1);
+  EXPECT_EQ(Host::instance().callCounts["GetExternProduct"], 1);
+  EXPECT_EQ(Host::instance().callCounts["GetUserDatPath"], 1);
+  EXPECT_EQ(Host::instance().callCounts["GetCadHWND"], 1);
+}
+
+TEST_F(ModuleDll, HeightDimArgumentsThroughTheExport) {
+  ASSERT_EQ(initApp(), 1);
+  struct Case {
+    std::vector<const char*> args;
+    const char* shown;
+  } cases[] = {
+      {{"7"}, "typ 3, směr 0 rad"},
+      {{"-1"}, "typ 3, směr 0 rad"},
+      {{"0", "90"}, "typ 0, směr 1.5707963267948966 rad"},
+      {{"2", "180", "4", "1"}, "typ 2, směr 3.1415926535897931 rad, volby 4, zrcadlit 1"},
+  };
+  for (const Case& c : cases) {
+    command("HeightDim", c.args);
+    EXPECT_NE(lastLine().find(c.shown), std::string::npos) << lastLine();
+  }
+  size_t lines = Host::instance().transcript().size();
+  EXPECT_EQ(command("HeightDim", {}), 0);
+  EXPECT_EQ(Host::instance().transcript().size(), lines) << "no argument: nothing happens";
+}
+
+TEST_F(ModuleDll, CommandsWithoutAHostDoNothing) {
+  const char* names[] = {"DimArc",       "DimArc2",      "DimArc3",         "DimArc4",         "DimArcLength",
+                         "DimConnect",   "DimDivide",    "DimAlign",        "DimUpdateUCS",    "HeightDim",
+                         "HeightDimEdit", "HeightDimSetBase", "HeightDimUpdate", "HeightDimSettings"};
+  for (const char* name : names) EXPECT_EQ(command(name, {"0"}), 0) << name;
+  EXPECT_TRUE(Host::instance().transcript().empty());
+  EXPECT_TRUE(Host::instance().callCounts.empty()) << "not a single host operation was called";
+}
+
+TEST_F(ModuleDll, ServedTextsAreTheCzechOnes) {
+  ASSERT_EQ(initApp(), 1);
+  struct Text {
+    int id;
+    const char* utf8;
+  } texts[] = {
+      {IDS_HEIGHTDIM_TYPE_CSN, "ČSN"},
+      {1003, "DIN otevřená"},
+      {1004, "DIN hrubá"},
+      {1005, "Zadejte bod vložení výškové kóty nebo %s: "},
+      {1006, "Existující"},
+      {1011, "vytvoř novou základnu pro Dvě výškové úrovně"},
+      {1013, "Zadejte %súroveň vztažného bodu <%.2f>: "},
+      {1021, "Vyberte kóty, u kterých chcete změnit základnu:”"},
+      {1023, "Zadejte bod odkazu:"},
+      {1027, "Ve výkrese není vytvořena žádná kóta/základna"},
+      {1029, "Střed"},
+      {1035, "Pravý spodní"},
+      {1500, "Vyberte oblouk, kružnici:"},
+      {6000, "DleHlad"},
+      {6005, "SvModrá"},
+      {6008, "Černá/bílá"},
+      {6012, "Vybrat barvu..."},
+      {6060, "Další..."},
+  };
+  for (const Text& t : texts) {
+    vd::vstring served;
+    ASSERT_TRUE(moduleString(t.id, served)) << t.id;
+    EXPECT_EQ(vd::utf16ToUtf8(served), t.utf8) << t.id;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "host/names.h"
+#include "host/text.h"
+
+namespace {
+
+using vd::vstring;
+
+TEST(Text, Utf8AndUtf16RoundTrip) {
+  const char* samples[] = {"", "ASCII", "Zadejte bod vložení výškové kóty", "±0.000", "ČSN ř Ř ů Ů",
+                           "\xF0\x9F\x93\x90 emoji outside the basic plane"};
+  for (const char* s : samples) {
+    vstring wide = vd::utf8ToUtf16(s);
+    EXPECT_EQ(vd::utf16ToUtf8(wide), s);
+  }
+  EXPECT_EQ(vd::utf8ToUtf16("Č"), vstring(1, u'\u010C'));
+  EXPECT_EQ(vd::utf8ToUtf16("\xF0\x9F\x93\x90").size(), 2u) << "a surrogate pair";
+}
+
+TEST(Text, CodePage1250) {
+  // Czech letters have fixed bytes in 1250; a character outside it becomes '?'.
+  struct {
+    const char16_t* wide;
+    const char* bytes;
+  } cases[] = {
+      {u"Červená", "\xC8\x65rven\xE1"},
+      {u"Žlutá", "\x8Elut\xE1"},
+      {u"šťůň", "\x9A\x9D\xF9\xF2"},
+      {u"±", "\xB1"},
+      {u"€", "\x80"},
+      {u"中", "?"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(vd::utf16ToCp1250(c.wide), c.bytes);
+    if (std::string(c.bytes) != "?") {
+      EXPECT_EQ(vd::cp1250ToUtf16(c.bytes), c.wide);
+    }
+  }
+  EXPECT_EQ(vd::cp1250ToUtf16("\x81"), u"?") << "an undefined byte";
+}
+
+TEST(Text, FormatLikeTheCLibraryWithWideStrings) {
+  EXPECT_EQ(vd::vformat(u"Zadejte %súroveň <%.2f>: ", u"1. ", 2.5), u"Zadejte 1. úroveň <2.50>: ");
+  EXPECT_EQ(vd::vformat(u"%g", 0.1234567), u"0.123457");
+  EXPECT_EQ(vd::vformat(u"%d objektů", 12), u"12 objektů");
+  EXPECT_EQ(vd::vformat(u"%u", 4294967295u), u"4294967295");
+  EXPECT_EQ(vd::vformat(u"%I64x", static_cast<long long>(0x1A2B3C4D5EULL)), u"1a2b3c4d5e");
+  EXPECT_EQ(vd::vformat(u"%d, %d, %d", 255, 0, 128), u"255, 0, 128");
+  EXPECT_EQ(vd::vformat(u"100%%"), u"100%");
+  EXPECT_EQ(vd::vformat(u"[%5s|%-3s|%.2s]", u"ab", u"c", u"xyz"), u"[   ab|c  |xy]");
+  EXPECT_EQ(vd::vformat(u"_LINE\n%g,%g,%g\n", 1.5, -2.0, 0.0), u"_LINE\n1.5,-2,0\n");
+  EXPECT_EQ(vd::vformat(nullptr), u"");
+}
+
+TEST(Text, CopyToBufferAlwaysTerminates) {
+  char16_t buf[4] = {u'x', u'x', u'x', u'x'};
+  EXPECT_EQ(vd::copyToBuffer(u"abcdef", buf, 4), 3);
+  EXPECT_EQ(vstring(buf), u"abc");
+  EXPECT_EQ(vd::copyToBuffer(u"ab", buf, 4), 2);
+  EXPECT_EQ(vstring(buf), u"ab");
+  EXPECT_EQ(vd::copyToBuffer(u"ab", buf, 0), 0);
+  EXPECT_EQ(vd::copyToBuffer(u"ab", nullptr, 4), 0);
+}
+
+TEST(Names, TypesCompareWithoutCase) {
+  EXPECT_TRUE(vd::names::isType(u"insert", vd::names::kInsert));
+  EXPECT_TRUE(vd::names::isType(u"LwPolyLine", vd::names::kLwPolyline));
+  EXPECT_FALSE(vd::names::isType(u"INSERTX", vd::names::kInsert));
+  EXPECT_FALSE(vd::names::isType(nullptr, vd::names::kInsert));
+  // The shared table keeps its order: entity types first, the default names last.
+  ASSERT_EQ(vd::names::kAllCount, 80);
+  EXPECT_EQ(vstring(vd::names::kAll[0]), u"LINE");
+  EXPECT_EQ(vstring(vd::names::kAll[29]), u"DICTIONARY");
+  EXPECT_EQ(vstring(vd::names::kAll[30]), u"Embedded Object");
+  EXPECT_EQ(vstring(vd::names::kAll[vd::names::kAllCount - 1]), u"BYLAYER");
+}
+
+}  // namespace
