@@ -1,0 +1,105 @@
+// What only the portable INI backend decides: encodings, the layout it
+// writes back, host paths with backslashes, and files that are no INI text.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "store/ini_file.h"
+#include "store/prf_store.h"
+#include "store_test_support.h"
+
+using namespace vd;
+using vdtest::ScratchDir;
+
+namespace {
+
+vstring readValue(IniFileBackend& backend, const vstring& file, vstring_view section, vstring_view key,
+                  size_t capacity = 256) {
+  std::vector<vchar> buffer(capacity + 1, u'#');
+  size_t n = backend.read(file, section, key, kAbsentValue, buffer.data(), capacity);
+  EXPECT_EQ(buffer[n], 0) << "the result is terminated";
+  return vstring(buffer.data(), n);
+}
+
+TEST(IniFile, ReadsAreCutAsTheWindowsFunctionsCutThem) {
+  ScratchDir dir;
+  vdtest::writeBytes(dir.file("t.ini"), "[S]\r\nk=value a\r\n");
+  IniFileBackend backend;
+  const vstring file = dir.host("t.ini");
+  struct Case {
+    size_t capacity;
+    const char16_t* text;
+  } cases[] = {{64, u"value a"}, {8, u"value a"}, {7, u"value "}, {5, u"valu"}, {2, u"v"}, {1, u""}};
+  for (const Case& c : cases) EXPECT_EQ(readValue(backend, file, u"S", u"k", c.capacity), c.text) << c.capacity;
+  EXPECT_EQ(readValue(backend, file, u"S", u"none", 4), u"$EM");
+  vchar one = u'#';
+  EXPECT_EQ(backend.read(file, u"S", u"k", kAbsentValue, &one, 0), 0u);
+  EXPECT_EQ(one, u'#');  // a zero capacity writes nothing
+}
+
+TEST(IniFile, NewFilesUseTheAnsiCodePage1250) {
+  ScratchDir dir;
+  IniFileBackend backend;
+  ASSERT_TRUE(backend.write(dir.host("n.ini"), u"S", u"k", u"Kóty č"));
+  EXPECT_EQ(vdtest::readBytes(dir.file("n.ini")), "[S]\r\nk=K\xF3ty \xE8\r\n");
+  EXPECT_EQ(readValue(backend, dir.host("n.ini"), u"S", u"k"), u"Kóty č");
+}
+
+TEST(IniFile, MarkedFilesKeepTheirEncoding) {
+  ScratchDir dir;
+  IniFileBackend backend;
+  vdtest::writeBytes(dir.file("u8.ini"), "\xEF\xBB\xBF[S]\nk=\xC4\x8D\n");
+  EXPECT_EQ(readValue(backend, dir.host("u8.ini"), u"S", u"k"), u"č");
+  ASSERT_TRUE(backend.write(dir.host("u8.ini"), u"S", u"m", u"ř"));
+  EXPECT_EQ(vdtest::readBytes(dir.file("u8.ini")), "\xEF\xBB\xBF[S]\r\nk=\xC4\x8D\r\nm=\xC5\x99\r\n");
+
+  vdtest::writeBytes(dir.file("u16.ini"), std::string("\xFF\xFE[\0S\0]\0\n\0k\0=\0\x0D\x01", 16));
+  EXPECT_EQ(readValue(backend, dir.host("u16.ini"), u"S", u"k"), u"č");
+}
+
+TEST(IniFile, LinesThatAreNotTouchedStayAsTheyWere) {
+  ScratchDir dir;
+  IniFileBackend backend;
+  vdtest::writeBytes(dir.file("t.ini"), "[A]\n  spaced  =  kept  \n\n[B]\nx=1\n\n\n[C]\r\ny=2");
+  ASSERT_TRUE(backend.write(dir.host("t.ini"), u"b", u"new", u"3"));
+  ASSERT_TRUE(backend.write(dir.host("t.ini"), u"C", u"Y", u"4"));
+  EXPECT_EQ(vdtest::readBytes(dir.file("t.ini")),
+            "[A]\r\n  spaced  =  kept  \r\n\r\n[B]\r\nx=1\r\nnew=3\r\n\r\n\r\n[C]\r\ny=4\r\n");
+}
+
+TEST(IniFile, HostPathsWithBackslashesReachTheFile) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir.file("Dat"));
+  IniFileBackend backend;
+  const vstring hostPath = dir.path().u16string() + u"\\Dat\\x.ini";
+  ASSERT_TRUE(backend.write(hostPath, u"S", u"k", u"1"));
+  EXPECT_EQ(vdtest::readBytes(dir.file("Dat") / "x.ini"), "[S]\r\nk=1\r\n");
+  EXPECT_EQ(readValue(backend, hostPath, u"S", u"k"), u"1");
+}
+
+TEST(IniFile, GarbageReadsAsMissingKeysAndSurvivesAWrite) {
+  ScratchDir dir;
+  std::mt19937 random(5);
+  std::string garbage(64 * 1024, '\0');
+  for (char& c : garbage) c = static_cast<char>(random() & 0xFF);
+  garbage += "\r\n[S]\r\nk=ok\r\n";
+  vdtest::writeBytes(dir.file("g.ini"), garbage);
+  IniFileBackend backend;
+  EXPECT_EQ(readValue(backend, dir.host("g.ini"), u"S", u"k"), u"ok");
+  EXPECT_EQ(readValue(backend, dir.host("g.ini"), u"S", u"missing"), u"$EMPTY$");
+  ASSERT_TRUE(backend.write(dir.host("g.ini"), u"S", u"k2", u"v"));
+  EXPECT_EQ(readValue(backend, dir.host("g.ini"), u"S", u"k"), u"ok");
+  EXPECT_EQ(readValue(backend, dir.host("g.ini"), u"S", u"k2"), u"v");
+}
+
+TEST(IniFile, DocumentEditsOneLine) {
+  IniDocument doc = IniDocument::parse("[S]\r\nk = 1\r\n;k=2\r\n[T]\r\nk=3\r\n");
+  EXPECT_EQ(doc.find(u"s", u"K"), vstring(u"1"));
+  EXPECT_EQ(doc.find(u"T", u"k"), vstring(u"3"));
+  EXPECT_EQ(doc.find(u"U", u"k"), std::nullopt);
+  doc.set(u"S", u"K", u"9");
+  EXPECT_EQ(doc.serialize(), "[S]\r\nk=9\r\n;k=2\r\n[T]\r\nk=3\r\n");
+  EXPECT_EQ(doc.encoding(), IniDocument::Encoding::Ansi);
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// Helpers shared by the store and settings tests: a scratch folder, raw file
+// access, and the profile backends a build can test against.
+#pragma once
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/text.h"
+#include "store/profile_backend.h"
+#ifdef _WIN32
+#include "store/win/profile_win32.h"
+#endif
+
+namespace vdtest {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    static std::atomic<int> counter{0};
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    path_ = std::filesystem::temp_directory_path() /
+            ("vd-store-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path file(const std::string& name) const { return path_ / name; }
+  // The path of a file inside as the stores take it.
+  vd::vstring host(const std::string& name) const { return file(name).u16string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct BackendCase {
+  const char* name;
+  vd::ProfileBackend* backend;
+};
+
+// Every backend this build can run: the portable one everywhere, and in the
+// Windows build the Windows profile functions as well.
+inline std::vector<BackendCase> profileBackends() {
+  std::vector<BackendCase> cases = {{"portable", &vd::portableProfileBackend()}};
+#ifdef _WIN32
+  cases.push_back({"win32", &vd::win32ProfileBackend()});
+#endif
+  return cases;
+}
+
+inline std::string backendName(const testing::TestParamInfo<BackendCase>& info) {
+  return info.param.name;
+}
+
+}  // namespace vdtest
