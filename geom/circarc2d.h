@@ -1,0 +1,96 @@
+#pragma once
+// Circular arc. The parameter is the angle in radians measured from the
+// reference vector, counter-clockwise, or clockwise for a clockwise arc:
+// p(t) = centre + r (cos t * ref + sin t * side), side = perp(ref) or
+// -perp(ref). The interval is [startAng, endAng] with startAng in [0, 2pi)
+// and 0 <= endAng - startAng <= 2pi, so an arc across the reference
+// direction has endAng beyond 2pi.
+#include "geom/conic_arc.h"
+#include "geom/curve2d.h"
+
+class GcGeLinearEnt2d;
+
+class GcGeCircArc2d : public GcGeCurve2d {
+public:
+  // Unit circle at the origin.
+  GcGeCircArc2d();
+  // Full circle, counter-clockwise from the x axis.
+  GcGeCircArc2d(const GcGePoint2d& center, double radius);
+  // Arc from startAng to endAng (endAng below startAng wraps once round);
+  // angles from refVec, clockwise when isClockWise.
+  GcGeCircArc2d(const GcGePoint2d& center, double radius, double startAng, double endAng,
+                const GcGeVector2d& refVec = GcGeVector2d::kXAxis, bool isClockWise = false);
+  // Arc through three points, from start through mid to end.
+  GcGeCircArc2d(const GcGePoint2d& start, const GcGePoint2d& mid, const GcGePoint2d& end);
+
+  GcGe::EntityId gcType() const override { return GcGe::kCircArc2d; }
+  bool isKindOf(int kind) const override { return kind == GcGe::kCircArc2d || GcGeCurve2d::isKindOf(kind); }
+  GcGeEntity2d* gcCopy() const override { return new GcGeCircArc2d(*this); }
+
+  GcGePoint2d center() const { return mCenter; }
+  double radius() const { return mRadius; }
+  double startAng() const { return mStart; }
+  double endAng() const { return mEnd; }
+  GcGeVector2d refVec() const { return mRef; }
+  bool isClockWise() const { return mClockWise; }
+  bool isClosed(const GcGeTol& tol = GcGeContext::gTol) const { return gcIsClosed(tol); }
+
+  GcGeCircArc2d& setCenter(const GcGePoint2d& c) { mCenter = c; return *this; }
+  GcGeCircArc2d& setRadius(double r) { mRadius = r; return *this; }
+  GcGeCircArc2d& setAngles(double startAng, double endAng);
+  GcGeCircArc2d& setRefVec(const GcGeVector2d& v);
+  GcGeCircArc2d& setToComplement();
+  GcGeCircArc2d& set(const GcGePoint2d& center, double radius);
+  GcGeCircArc2d& set(const GcGePoint2d& center, double radius, double startAng, double endAng,
+                     const GcGeVector2d& refVec = GcGeVector2d::kXAxis, bool isClockWise = false);
+  // Through three points; false (arc unchanged) when they are collinear or
+  // two coincide.
+  bool set(const GcGePoint2d& start, const GcGePoint2d& mid, const GcGePoint2d& end,
+           const GcGeTol& tol = GcGeContext::gTol);
+
+  // Crossings with a straight curve or another arc: count 0, 1 or 2; false
+  // when there are none or the curves overlap.
+  bool intersectWith(const GcGeLinearEnt2d& line, int& count, GcGePoint2d& p1, GcGePoint2d& p2,
+                     const GcGeTol& tol = GcGeContext::gTol) const;
+  bool intersectWith(const GcGeCircArc2d& arc, int& count, GcGePoint2d& p1, GcGePoint2d& p2,
+                     const GcGeTol& tol = GcGeContext::gTol) const;
+  // Whether p lies inside the full circle.
+  bool isInside(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const {
+    return p.distanceTo(mCenter) < mRadius - tol.equalPoint();
+  }
+
+  vdgeom::ConicArc conic() const;
+
+  bool transformBy(const GcGeMatrix2d& m) override;
+  void getInterval(GcGeInterval& range) const override { range = GcGeInterval(mStart, mEnd); }
+  GcGePoint2d gcEvalPoint(double t) const override { return conic().eval(t); }
+  GcGeVector2d evalDeriv(double t) const override { return conic().deriv(t); }
+  double paramOf(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const override;
+  double closestParamTo(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const override;
+  double gcLength(double fromParam, double toParam, const GcGeTol& tol = GcGeContext::gTol) const override {
+    return std::abs(toParam - fromParam) * mRadius;
+  }
+  using GcGeCurve2d::gcLength;
+  double greenIntegral(double fromParam, double toParam) const override {
+    return vdgeom::conicGreen(conic(), fromParam, toParam);
+  }
+  bool gcIsClosed(const GcGeTol& tol = GcGeContext::gTol) const override;
+  GcGeCurve2d& gcReverseParam() override;
+  GcGeBoundBlock2d gcOrthoBoundBlock() const override { return vdgeom::conicExtents(conic(), mStart, mEnd); }
+  using GcGeCurve2d::gcOrthoBoundBlock;
+  using GcGeCurve2d::getSamplePoints;
+  void getSamplePoints(double fromParam, double toParam, double approxEps, GcGePoint2dArray& points,
+                       GcGeDoubleArray& params) const override;
+  GcGeCurve2d* trimmedCopy(double fromParam, double toParam) const override;
+  bool getTrimmedOffset(double distance, GcGeCurve2dPtrArray& offsetCurves,
+                        GcGe::OffsetCrvExtType extensionType = GcGe::kFillet,
+                        const GcGeTol& tol = GcGeContext::gTol) const override;
+
+private:
+  GcGePoint2d mCenter;
+  double mRadius = 1.0;
+  double mStart = 0.0;
+  double mEnd = vdgeom::kTwoPi;
+  GcGeVector2d mRef = GcGeVector2d::kXAxis;
+  bool mClockWise = false;
+};

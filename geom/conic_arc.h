@@ -1,0 +1,46 @@
+#pragma once
+// Pure math of an elliptical or circular arc given by conjugate semi-axes:
+// p(t) = c + a cos t + b sin t for t in [t0, t1]. Circular and elliptical
+// arcs both reduce to this form, so extents, areas and projections are
+// written once.
+#include "geom/boundblock2d.h"
+#include "geom/mathutils.h"
+
+namespace vdgeom {
+
+struct ConicArc {
+  GcGePoint2d c;
+  GcGeVector2d a; // p(0) - c
+  GcGeVector2d b; // p(pi/2) - c
+  double t0 = 0.0;
+  double t1 = kTwoPi;
+
+  GcGePoint2d eval(double t) const { return c + a * std::cos(t) + b * std::sin(t); }
+  GcGeVector2d deriv(double t) const { return b * std::cos(t) - a * std::sin(t); }
+  GcGeVector2d deriv2(double t) const { return -(a * std::cos(t) + b * std::sin(t)); }
+};
+
+// Angle of p in the (a, b) frame of the full conic, in (-pi, pi]: exact for
+// points on the conic, the projection along rays from c otherwise.
+double conicAngleOf(const ConicArc& arc, const GcGePoint2d& p);
+
+// The angle t' = t + 2k*pi nearest to [t0, t1]: inside when possible, else
+// the representative closer to either end.
+double conicParamInRange(const ConicArc& arc, double angle);
+
+// Exact axis-aligned extents over [from, to]: both ends plus every axis
+// extreme t = atan2(b.x, a.x) (+pi) and atan2(b.y, a.y) (+pi) inside.
+GcGeBoundBlock2d conicExtents(const ConicArc& arc, double from, double to);
+
+// Integral of (x dy - y dx)/2 from `from` to `to` in closed form.
+double conicGreen(const ConicArc& arc, double from, double to);
+
+// Arc length from `from` to `to` (signed), adaptive Gauss-Kronrod (7, 15)
+// on |p'(t)|.
+double conicLength(const ConicArc& arc, double from, double to);
+
+// Parameter in [from, to] of the point nearest to q: dense samples, then
+// Newton on (p - q).p' = 0 (safeguarded), ends included.
+double conicClosestParam(const ConicArc& arc, const GcGePoint2d& q, double from, double to);
+
+} // namespace vdgeom

@@ -1,0 +1,3 @@
+#pragma once
+// Half-line; declared with the other straight curves.
+#include "geom/linear_ent2d.h"

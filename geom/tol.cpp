@@ -1,0 +1,3 @@
+#include "geom/tol.h"
+
+GcGeTol GcGeContext::gTol{};

@@ -1,0 +1,415 @@
+// Curve kinds: parameters, lengths, areas, extents, sampling, transforms,
+// splitting and offsets.
+#include "geom_test_util.h"
+
+#include "geom/point_ent2d.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace geomtest;
+using vdgeom::kPi;
+using vdgeom::kTwoPi;
+
+namespace {
+
+struct NamedCurve {
+  std::string name;
+  CurvePtr curve;
+};
+
+std::vector<NamedCurve> sampleCurves() {
+  return {
+      {"segment", seg(1, 2, -3, 5)},
+      {"ray", std::make_shared<GcGeRay2d>(GcGePoint2d(1, 1), GcGeVector2d(0.5, -2))},
+      {"line", std::make_shared<GcGeLine2d>(GcGePoint2d(-1, 4), GcGeVector2d(3, 1))},
+      {"ccw arc", arc(1, -1, 2.5, 0.3, 2.0)},
+      {"cw arc", arc(1, -1, 2.5, 0.3, 2.0, true)},
+      {"arc across the seam", arc(0, 0, 3, 5.5, 0.5)},
+      {"cw arc across the seam, tilted reference", arc(2, 2, 1, 5.0, 1.0, true, {1, 1})},
+      {"full circle", circle(4, 4, 0.5)},
+      {"rotated ellipse arc", ellipse(1, 2, 5, 2, 0.7, 1.0, 4.0)},
+      {"ellipse across the seam", ellipse(0, 0, 3, 1, -0.4, 5.0, 7.5)},
+      {"composite with arcs", roundedRect(10, 6, 1.5)},
+  };
+}
+
+TEST(Curves, ParamOfEvalPointRoundTrips) {
+  for (const NamedCurve& nc : sampleCurves()) {
+    SCOPED_TRACE(nc.name);
+    const GcGeInterval r = nc.curve->interval();
+    const double lo = r.isBoundedBelow() ? r.lowerBound() : -50.0;
+    const double hi = r.isBoundedAbove() ? r.upperBound() : 50.0;
+    // Interior samples only: the two ends of a closed curve are one point.
+    for (int i = 1; i < 64; ++i) {
+      const double t = lo + (hi - lo) * i / 64.0;
+      const GcGePoint2d p = nc.curve->gcEvalPoint(t);
+      EXPECT_NEAR(nc.curve->paramOf(p), t, 1e-9) << "t=" << t;
+      double onParam = 0.0;
+      EXPECT_TRUE(nc.curve->isOn(p, onParam));
+      EXPECT_NEAR(onParam, t, 1e-9);
+    }
+  }
+}
+
+TEST(Curves, ArcIntervalsAcrossTheSeamAndClockwise) {
+  // 350 deg to 10 deg: the interval runs past 2pi instead of wrapping.
+  const GcGeCircArc2d seam({0, 0}, 1, 350 * kPi / 180, 10 * kPi / 180);
+  EXPECT_NEAR(seam.startAng(), 350 * kPi / 180, 1e-15);
+  EXPECT_NEAR(seam.endAng(), 370 * kPi / 180, 1e-14);
+  EXPECT_TRUE(seam.isOn({1, 0}));
+  EXPECT_FALSE(seam.isOn({-1, 0}));
+  EXPECT_NEAR(seam.paramOf({1, 0}), kTwoPi, 1e-15);
+  EXPECT_NEAR(seam.gcLength(), 20 * kPi / 180, 1e-14);
+
+  // Clockwise from the y axis by a quarter: passes through (1,0).
+  const GcGeCircArc2d cw({0, 0}, 1, 0, kPi / 2, {0, 1}, true);
+  EXPECT_TRUE(cw.startPoint().isEqualTo({0, 1}));
+  EXPECT_TRUE(cw.endPoint().isEqualTo({1, 0}));
+  EXPECT_TRUE(cw.gcEvalPoint(kPi / 4).isEqualTo({std::sqrt(0.5), std::sqrt(0.5)}));
+  EXPECT_FALSE(cw.isOn({-1, 0}));
+
+  // Three points: the orientation follows the middle point.
+  const GcGeCircArc2d three({1, 0}, {0, -1}, {-1, 0});
+  EXPECT_TRUE(three.isClockWise());
+  EXPECT_TRUE(three.center().isEqualTo({0, 0}));
+  EXPECT_NEAR(three.endAng() - three.startAng(), kPi, 1e-14);
+  EXPECT_TRUE(three.isOn({0, -1}));
+  EXPECT_FALSE(three.isOn({0, 1}));
+}
+
+TEST(Curves, LengthsAndAreasAgainstClosedForms) {
+  struct Case {
+    std::string name;
+    CurvePtr curve;
+    double length;
+    double signedArea; // loop closed by the chord
+  };
+  const double w = 10, h = 6, r = 1.5;
+  // Perimeter of the ellipse a=2, b=1: 4 a E(sqrt(3)/2) (complete elliptic
+  // integral of the second kind).
+  const double ellipse21 = 9.688448220547676;
+  const Case cases[] = {
+      {"segment 3-4-5", seg(0, 0, 3, 4), 5, 0},
+      {"half circle ccw", arc(0, 0, 2, 0, kPi), 2 * kPi, 2 * kPi},
+      {"half circle cw", arc(0, 0, 2, 0, kPi, true), 2 * kPi, -2 * kPi},
+      {"quarter off-centre", arc(5, -3, 1, 0, kPi / 2), kPi / 2, kPi / 4 - 0.5},
+      {"full circle", circle(7, 7, 3), 6 * kPi, 9 * kPi},
+      {"circle as ellipse", ellipse(1, 1, 2, 2, 0.3), 4 * kPi, 4 * kPi},
+      {"ellipse 2x1 rotated", ellipse(-3, 2, 2, 1, 1.1), ellipse21, 2 * kPi},
+      {"half ellipse 2x1", ellipse(0, 0, 2, 1, 0.0, 0, kPi), ellipse21 / 2, kPi},
+      {"rounded rectangle", roundedRect(w, h, r), 2 * (w + h) - 8 * r + kTwoPi * r, w * h - (4 - kPi) * r * r},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NEAR(c.curve->gcLength(), c.length, 1e-11 * c.length);
+    double area = 0.0;
+    ASSERT_TRUE(c.curve->gcSignedArea(area));
+    EXPECT_NEAR(area, c.signedArea, 1e-11 * std::max(1.0, std::abs(c.signedArea)));
+    // Reversing the curve flips the area and keeps the length.
+    CurvePtr rev(c.curve->copyCurve());
+    rev->gcReverseParam();
+    double revArea = 0.0;
+    ASSERT_TRUE(rev->gcSignedArea(revArea));
+    EXPECT_NEAR(revArea, -c.signedArea, 1e-11 * std::max(1.0, std::abs(c.signedArea)));
+    EXPECT_NEAR(rev->gcLength(), c.length, 1e-11 * c.length);
+    EXPECT_TRUE(rev->startPoint().isEqualTo(c.curve->endPoint(), GcGeTol(1e-12, 1e-12)));
+    EXPECT_TRUE(rev->endPoint().isEqualTo(c.curve->startPoint(), GcGeTol(1e-12, 1e-12)));
+  }
+  double unused = 0.0;
+  EXPECT_FALSE(GcGeLine2d().gcArea(unused)) << "an unbounded line encloses nothing";
+}
+
+// Dense samples of the curve; the exact extents must contain them all and
+// be touched by them within the sampling resolution.
+void expectTightExtents(const GcGeCurve2d& c) {
+  GcGePoint2d lo, hi;
+  c.gcOrthoBoundBlock().getMinMaxPoints(lo, hi);
+  GcGePoint2dArray pts;
+  ASSERT_TRUE(c.getSamplePoints(200001, pts));
+  GcGePoint2d slo = pts[0], shi = pts[0];
+  for (const GcGePoint2d& p : pts) {
+    ASSERT_GE(p.x, lo.x - 1e-12);
+    ASSERT_LE(p.x, hi.x + 1e-12);
+    ASSERT_GE(p.y, lo.y - 1e-12);
+    ASSERT_LE(p.y, hi.y + 1e-12);
+    slo.set(std::min(slo.x, p.x), std::min(slo.y, p.y));
+    shi.set(std::max(shi.x, p.x), std::max(shi.y, p.y));
+  }
+  // A step of dt misses an extreme by at most a * dt^2 / 2 ~ 1e-9 here.
+  EXPECT_NEAR(slo.x, lo.x, 1e-8);
+  EXPECT_NEAR(slo.y, lo.y, 1e-8);
+  EXPECT_NEAR(shi.x, hi.x, 1e-8);
+  EXPECT_NEAR(shi.y, hi.y, 1e-8);
+}
+
+TEST(Curves, ExactExtentsOfRotatedEllipseArcs) {
+  // Full rotated ellipse: half-widths sqrt(a^2 cos^2 + b^2 sin^2) etc.
+  const double a = 5, b = 2, phi = 0.6;
+  GcGePoint2d lo, hi;
+  ellipse(1, -1, a, b, phi)->gcOrthoBoundBlock().getMinMaxPoints(lo, hi);
+  const double hx = std::hypot(a * std::cos(phi), b * std::sin(phi));
+  const double hy = std::hypot(a * std::sin(phi), b * std::cos(phi));
+  EXPECT_NEAR(lo.x, 1 - hx, 1e-14);
+  EXPECT_NEAR(hi.x, 1 + hx, 1e-14);
+  EXPECT_NEAR(lo.y, -1 - hy, 1e-14);
+  EXPECT_NEAR(hi.y, -1 + hy, 1e-14);
+
+  const std::vector<NamedCurve> arcs = {
+      {"rotated ellipse arc", ellipse(1, -1, a, b, phi, 0.2, 2.9)},
+      {"across the seam", ellipse(0, 0, a, b, -2.0, 5.5, 7.0)},
+      {"clockwise ellipse", std::make_shared<GcGeEllipArc2d>(GcGePoint2d(0, 0), GcGeVector2d(1, 1),
+                                                              GcGeVector2d(1, -1), 4, 1, 0.5, 3.5)},
+      {"cw circular arc across the seam", arc(2, 3, 4, 5.0, 2.0, true, {-1, 2})},
+      {"composite", roundedRect(4, 3, 1)},
+  };
+  for (const NamedCurve& nc : arcs) {
+    SCOPED_TRACE(nc.name);
+    expectTightExtents(*nc.curve);
+  }
+}
+
+TEST(Curves, SamplingStaysWithinChordTolerance) {
+  const std::vector<NamedCurve> curves = {
+      {"small arc", arc(0, 0, 0.01, 0.1, 6.0)},
+      {"large arc", arc(0, 0, 1000, 0.0, 4.0, true)},
+      {"eccentric ellipse", ellipse(0, 0, 50, 0.5, 0.3, 0.1, 6.2)},
+      {"composite", roundedRect(20, 10, 3)},
+  };
+  for (double eps : {1e-1, 1e-3, 1e-6}) {
+    for (const NamedCurve& nc : curves) {
+      SCOPED_TRACE(nc.name + " eps " + std::to_string(eps));
+      GcGePoint2dArray pts;
+      GcGeDoubleArray params;
+      const GcGeInterval r = nc.curve->interval();
+      nc.curve->getSamplePoints(r.lowerBound(), r.upperBound(), eps, pts, params);
+      ASSERT_EQ(pts.length(), params.length());
+      ASSERT_GE(pts.length(), 2);
+      EXPECT_TRUE(pts.first().isEqualTo(nc.curve->startPoint()));
+      EXPECT_TRUE(pts.last().isEqualTo(nc.curve->endPoint()));
+      double worst = 0.0;
+      for (int i = 0; i + 1 < pts.length(); ++i) {
+        ASSERT_LT(params[i], params[i + 1]);
+        // Largest distance of the curve from the chord, probed in between.
+        const GcGeLineSeg2d chord(pts[i], pts[i + 1]);
+        for (int k = 1; k < 8; ++k) {
+          const double t = params[i] + (params[i + 1] - params[i]) * k / 8.0;
+          worst = std::max(worst, chord.distanceTo(nc.curve->gcEvalPoint(t)));
+        }
+      }
+      EXPECT_LE(worst, eps);
+      // Not wildly oversampled either (unless the tolerance exceeds the
+      // curve and the quarter-turn limit sets the step).
+      if (pts.length() > 5) {
+        EXPECT_GT(worst, eps / 10) << pts.length() << " points";
+      }
+    }
+  }
+}
+
+TEST(Curves, TransformsKeepPointsOnTheImage) {
+  GcGeMatrix2d shear;
+  shear.entry[0][1] = 0.7;
+  GcGeMatrix2d squash;
+  squash.setToScaling(GcGeScale2d(2, 0.5), {1, 1});
+  const GcGeMatrix2d mirror = GcGeMatrix2d::mirroring(GcGeLine2d({0, 1}, GcGeVector2d(1, 2)));
+  const GcGeMatrix2d rigid = GcGeMatrix2d::rotation(2.0, {3, 1}) * GcGeMatrix2d::scaling(1.5);
+  const GcGeMatrix2d transforms[] = {shear, squash, mirror, rigid};
+  for (const NamedCurve& nc : sampleCurves()) {
+    for (const GcGeMatrix2d& m : transforms) {
+      SCOPED_TRACE(nc.name);
+      CurvePtr copy(nc.curve->copyCurve());
+      if (!copy->transformBy(m)) {
+        // Only circular pieces refuse, and only non-similar transforms.
+        EXPECT_FALSE(m.isUniScaledOrtho());
+        continue;
+      }
+      const GcGeInterval r = nc.curve->interval();
+      const double lo = r.isBoundedBelow() ? r.lowerBound() : -10.0;
+      const double hi = r.isBoundedAbove() ? r.upperBound() : 10.0;
+      for (int i = 0; i <= 16; ++i) {
+        const GcGePoint2d p = m.apply(nc.curve->gcEvalPoint(lo + (hi - lo) * i / 16.0));
+        EXPECT_LT(copy->distanceTo(p), 1e-9);
+      }
+      if (r.isBounded()) {
+        // Direction of travel survives the transform.
+        EXPECT_TRUE(copy->startPoint().isEqualTo(m.apply(nc.curve->startPoint()), GcGeTol(1e-9, 1e-9)));
+        EXPECT_TRUE(copy->endPoint().isEqualTo(m.apply(nc.curve->endPoint()), GcGeTol(1e-9, 1e-9)));
+      }
+    }
+  }
+  // An ellipse under non-uniform scaling stays an ellipse with exact area.
+  CurvePtr e = ellipse(0, 0, 3, 1, 0.5);
+  ASSERT_TRUE(e->transformBy(squash));
+  double area = 0.0;
+  ASSERT_TRUE(e->gcArea(area));
+  EXPECT_NEAR(area, 3 * kPi, 1e-12);
+}
+
+TEST(Curves, SplitAndExplode) {
+  for (const NamedCurve& nc : sampleCurves()) {
+    const GcGeInterval r = nc.curve->interval();
+    if (!r.isBounded())
+      continue;
+    SCOPED_TRACE(nc.name);
+    const double t = r.lowerBound() + 0.37 * r.length();
+    GcGeCurve2d *a = nullptr, *b = nullptr;
+    nc.curve->getSplitCurves(t, a, b);
+    ASSERT_TRUE(a && b);
+    std::unique_ptr<GcGeCurve2d> ua(a), ub(b);
+    const GcGePoint2d at = nc.curve->gcEvalPoint(t);
+    EXPECT_TRUE(a->startPoint().isEqualTo(nc.curve->startPoint(), GcGeTol(1e-12, 1e-12)));
+    EXPECT_TRUE(a->endPoint().isEqualTo(at, GcGeTol(1e-12, 1e-12)));
+    EXPECT_TRUE(b->startPoint().isEqualTo(at, GcGeTol(1e-12, 1e-12)));
+    EXPECT_TRUE(b->endPoint().isEqualTo(nc.curve->endPoint(), GcGeTol(1e-12, 1e-12)));
+    EXPECT_NEAR(a->gcLength() + b->gcLength(), nc.curve->gcLength(), 1e-10);
+    // A split at an end gives the whole curve on one side only.
+    nc.curve->getSplitCurves(r.lowerBound(), a, b);
+    ua.reset(a);
+    ub.reset(b);
+    EXPECT_EQ(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NEAR(b->gcLength(), nc.curve->gcLength(), 1e-10);
+  }
+  const auto rr = roundedRect(10, 6, 1.5);
+  OwnedCurves pieces;
+  ASSERT_TRUE(rr->explode(pieces.list));
+  ASSERT_EQ(pieces.list.length(), 8);
+  EXPECT_EQ(pieces.list[1]->gcType(), GcGe::kCircArc2d);
+  EXPECT_FALSE(seg(0, 0, 1, 1)->explode(pieces.list));
+}
+
+TEST(Curves, ClosestPointIsTheNearest) {
+  std::mt19937_64 rng(5);
+  std::uniform_real_distribution<double> u(-8, 8);
+  for (const NamedCurve& nc : sampleCurves()) {
+    if (!nc.curve->interval().isBounded())
+      continue;
+    SCOPED_TRACE(nc.name);
+    GcGePoint2dArray dense;
+    ASSERT_TRUE(nc.curve->getSamplePoints(20001, dense));
+    for (int k = 0; k < 40; ++k) {
+      const GcGePoint2d q(u(rng), u(rng));
+      double brute = 1e300;
+      for (const GcGePoint2d& p : dense)
+        brute = std::min(brute, p.distanceTo(q));
+      const GcGePoint2d c = nc.curve->closestPointTo(q);
+      EXPECT_LE(c.distanceTo(q), brute + 1e-12) << "query " << q.x << "," << q.y;
+      EXPECT_LT(nc.curve->distanceTo(c), 1e-12) << "the answer lies on the curve";
+    }
+  }
+}
+
+TEST(Curves, CompositeMembers) {
+  auto rr = roundedRect(10, 6, 1.5);
+  GcGeCurve2dPtrArray members;
+  rr->getCurveList(members);
+  ASSERT_EQ(members.length(), 8);
+  EXPECT_TRUE(members[1]->isKindOf(GcGe::kCircArc2d));
+  // Member i occupies [i, i + 1].
+  EXPECT_TRUE(rr->gcEvalPoint(1.5).isEqualTo(members[1]->gcEvalPoint(-kPi / 4)));
+  GcGeCurve2dPtrArray withLine = members;
+  GcGeLine2d line;
+  withLine.append(&line);
+  EXPECT_FALSE(rr->setCurveList(withLine)) << "unbounded members are refused";
+  EXPECT_EQ(rr->numCurves(), 8);
+  // A transform one member cannot take leaves the whole composite as it was.
+  GcGeMatrix2d squash;
+  squash.setToScaling(GcGeScale2d(2, 1));
+  EXPECT_FALSE(rr->transformBy(squash));
+  EXPECT_TRUE(rr->gcEvalPoint(2).isEqualTo({10, 1.5}));
+  members.removeAll();
+  const CurvePtr unit = seg(0, 0, 1, 0);
+  members.append(unit.get());
+  ASSERT_TRUE(rr->setCurveList(members));
+  EXPECT_NEAR(rr->gcLength(), 1.0, 1e-15);
+}
+
+TEST(Curves, KindsAndTypes) {
+  struct Case {
+    CurvePtr c;
+    int type;
+    std::vector<int> kinds;
+  };
+  const Case cases[] = {
+      {seg(0, 0, 1, 0), GcGe::kLineSeg2d, {22, 20, 14, 1}},
+      {std::make_shared<GcGeLine2d>(), GcGe::kLine2d, {18, 20, 14}},
+      {std::make_shared<GcGeRay2d>(), GcGe::kRay2d, {26, 20, 14}},
+      {circle(0, 0, 1), GcGe::kCircArc2d, {10, 14}},
+      {ellipse(0, 0, 2, 1, 0), GcGe::kEllipArc2d, {16, 14}},
+      {roundedRect(3, 3, 1), GcGe::kCompositeCrv2d, {46, 14}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.c->gcType(), c.type);
+    for (int k : {2, 10, 14, 16, 18, 20, 22, 26, 46})
+      EXPECT_EQ(c.c->isKindOf(k), std::find(c.kinds.begin(), c.kinds.end(), k) != c.kinds.end())
+          << "type " << c.type << " kind " << k;
+  }
+  const GcGePointEnt2d pt({1, 2});
+  EXPECT_TRUE(pt.isKindOf(GcGe::kPointEnt2d));
+  EXPECT_FALSE(pt.isKindOf(GcGe::kCurve2d));
+}
+
+TEST(Offsets, CompositesWithArcsMatchClosedForms) {
+  const double w = 10, h = 6, r = 1.5;
+  struct Case {
+    std::string name;
+    std::shared_ptr<GcGeCompositeCurve2d> shape;
+    double d; // positive: to the left, inside a counter-clockwise loop
+    double area, length;
+  };
+  const auto rect = composite({seg(0, 0, w, 0), seg(w, 0, w, h), seg(w, h, 0, h), seg(0, h, 0, 0)});
+  const Case cases[] = {
+      // Rounded rectangle: corner radius r - d.
+      {"rounded rect inwards", roundedRect(w, h, r), 1.0, (w - 2) * (h - 2) - (4 - kPi) * 0.25,
+       2 * (w - 2 + h - 2) - 8 * 0.5 + kPi},
+      {"rounded rect outwards", roundedRect(w, h, r), -2.0, (w + 4) * (h + 4) - (4 - kPi) * 3.5 * 3.5,
+       2 * (w + 4 + h + 4) - 8 * 3.5 + 7 * kPi},
+      // Inward past the corner radius: the arcs vanish, the sides are trimmed.
+      {"rounded rect inwards past the radius", roundedRect(w, h, r), 2.0, (w - 4) * (h - 4), 2 * (w - 4 + h - 4)},
+      // Plain rectangle outwards: fillet arcs of radius d at the corners.
+      {"rectangle outwards", rect, -1.0, w * h + 2 * (w + h) + kPi, 2 * (w + h) + kTwoPi},
+      {"rectangle inwards", rect, 1.0, (w - 2) * (h - 2), 2 * (w - 2 + h - 2)},
+  };
+  for (const Case& c : cases) {
+    for (bool reversed : {false, true}) {
+      SCOPED_TRACE(c.name + (reversed ? " reversed" : ""));
+      GcGeCompositeCurve2d shape(*c.shape);
+      double d = c.d;
+      if (reversed) {
+        // The other way round the left side is the outside.
+        shape.gcReverseParam();
+        d = -d;
+      }
+      OwnedCurves out;
+      ASSERT_TRUE(shape.getTrimmedOffset(d, out.list));
+      ASSERT_EQ(out.list.length(), 1);
+      const GcGeCurve2d& off = *out.list[0];
+      EXPECT_TRUE(off.gcIsClosed(GcGeTol(1e-9, 1e-9)));
+      double area = 0.0;
+      ASSERT_TRUE(off.gcArea(area));
+      EXPECT_NEAR(area, c.area, 1e-9);
+      EXPECT_NEAR(off.gcLength(), c.length, 1e-9);
+      // Every offset point keeps the distance |d| from the original.
+      GcGePoint2dArray pts;
+      off.getSamplePoints(1e-3, pts);
+      for (const GcGePoint2d& p : pts)
+        ASSERT_NEAR(shape.distanceTo(p), std::abs(d), 1e-9);
+    }
+  }
+  // Open polyline with a chamfered corner.
+  const auto open = composite({seg(0, 0, 4, 0), seg(4, 0, 4, 4)});
+  OwnedCurves chamfer;
+  ASSERT_TRUE(open->getTrimmedOffset(-1.0, chamfer.list, GcGe::kChamfer));
+  EXPECT_NEAR(chamfer.list[0]->gcLength(), 4 + 4 + std::sqrt(2.0), 1e-12);
+  OwnedCurves extend;
+  ASSERT_TRUE(open->getTrimmedOffset(-1.0, extend.list, GcGe::kExtend));
+  EXPECT_NEAR(extend.list[0]->gcLength(), 10, 1e-12);
+  EXPECT_TRUE(extend.list[0]->gcEvalPoint(1).isEqualTo({5, -1}));
+  // An elliptical member has no offset.
+  OwnedCurves none;
+  EXPECT_FALSE(composite({seg(0, 0, 1, 0), ellipse(0, 0, 1, 0.5, 0, 0, 1)})->getTrimmedOffset(0.1, none.list));
+}
+
+} // namespace
