@@ -1,12 +1,11 @@
-// The host's exports. Operations that need the drawing (entities, blocks,
-// dictionaries, selections) answer failure until the drawing is part of the
-// host; docs/hostsim.md lists them.
+// The host's exports. docs/hostsim.md says what each one does.
 #include "hostsim/exports.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "hostsim/host.h"
+#include "hostsim/pick.h"
 
 using hostsim::Answer;
 using hostsim::Host;
@@ -16,6 +15,13 @@ using vd::vstring;
 namespace {
 
 Host& host() { return Host::instance(); }
+hostsim::Drawing& drawing() { return Host::instance().drawing(); }
+
+// Logs why the drawing refused a write and passes its answer on.
+int answered(const char* name, int result) {
+  if (result != vd::kRtNorm) host().log(std::string("host: ") + name + " refused: " + drawing().lastError());
+  return result;
+}
 
 vstring textOf(const vchar* s) { return s ? vstring(s) : vstring(); }
 
@@ -199,9 +205,11 @@ int GetTextExtentsW(const vchar* text, const vchar*, double height, double width
   return 1;
 }
 
-int GetArrowHandleW(const vchar*, vchar* handle) {
-  if (handle) handle[0] = 0;
-  return notServed("GetArrowHandleW");
+int GetArrowHandleW(const vchar* blockName, vchar* handle) {
+  const hostsim::Block* b = blockName ? drawing().findBlock(blockName) : nullptr;
+  // Handles have at most 16 hexadecimal digits.
+  if (handle) vd::copyToBuffer(b ? b->handle : vstring(), handle, 17);
+  return b ? 1 : 0;
 }
 
 int CommandW(const vchar* script) {
@@ -265,33 +273,170 @@ int GetRealW(const vchar* prompt, double* value) {
   return vd::kRtNorm;
 }
 
-intptr_t DictionaryOpenW(intptr_t, const vchar*, int, int) { return notServed("DictionaryOpenW"); }
-vd::ValueNode* DictionaryNextW(intptr_t, vchar*, int) {
-  notServed("DictionaryNextW");
-  return nullptr;
+intptr_t DictionaryOpenW(intptr_t, const vchar* name, int create, int) {
+  if (!name) return 0;
+  return drawing().openDictionary(name, create != 0);
 }
-int DictionaryAddW(intptr_t, const vchar*, vd::ValueNode*, int) { return notServed("DictionaryAddW"); }
-int DictionaryClose(intptr_t, int) { return 0; }
+
+vd::ValueNode* DictionaryNextW(intptr_t dictionary, vchar* key, int first) {
+  vstring k;
+  const vd::ValueNode* entry = drawing().nextDictionaryEntry(dictionary, k, first != 0);
+  if (key) vd::copyToBuffer(entry ? k : vstring(), key, hostsim::kDictionaryKeyChars);
+  // Host-owned: the module reads or copies it and never frees it.
+  return const_cast<vd::ValueNode*>(entry);
+}
+
+int DictionaryAddW(intptr_t dictionary, const vchar* key, vd::ValueNode* chain, int) {
+  if (drawing().writeDictionaryEntry(dictionary, key ? vd::vstring_view(key) : vd::vstring_view(), chain)) return 1;
+  host().log("host: DictionaryAddW refused: " + drawing().lastError());
+  return 0;
+}
+
+int DictionaryClose(intptr_t dictionary, int) { return drawing().closeDictionary(dictionary) ? 1 : 0; }
+
 int NextBindHandle(vchar* handle) {
   if (handle) handle[0] = 0;
   return notServed("NextBindHandle");
 }
-int Header_bin() { return notServed("Header_bin"); }
-int BlkmakeHead_binW(const vchar*, int, double*, double*, double*) { return notServed("BlkmakeHead_binW"); }
-int BlkmakeEnt_binW(vd::ValueNode*) { return notServed("BlkmakeEnt_binW"); }
-int BlkmakeEnd_binW(const vchar*) { return notServed("BlkmakeEnd_binW"); }
-int Entmake_binW(vd::ValueNode*, int) { return notServed("Entmake_binW"); }
-int Flush_bin(int) { return notServed("Flush_bin"); }
-int EraseHandles(const vchar* const*, int, int) { return notServed("EraseHandles"); }
-int SSGetW(int, const vchar*, vd::ValueNode*, int) { return notServed("SSGetW"); }
-vd::ValueNode* EntnextW(int, int) {
-  notServed("EntnextW");
-  return nullptr;
+
+int Header_bin() { return answered("Header_bin", drawing().beginBatch()); }
+
+int BlkmakeHead_binW(const vchar* name, int flags, double* x, double* y, double* z) {
+  const double base[3] = {x ? *x : 0.0, y ? *y : 0.0, z ? *z : 0.0};
+  return answered("BlkmakeHead_binW", drawing().beginBlock(name ? vd::vstring_view(name) : vd::vstring_view(), flags, base));
 }
-vd::ValueNode* BlknextW(int) {
-  notServed("BlknextW");
-  return nullptr;
+
+int BlkmakeEnt_binW(vd::ValueNode* chain) { return answered("BlkmakeEnt_binW", drawing().addBlockEntity(chain)); }
+
+int BlkmakeEnd_binW(const vchar* name) {
+  return answered("BlkmakeEnd_binW", drawing().endBlock(name ? vd::vstring_view(name) : vd::vstring_view()));
 }
+
+// Inside a block definition the entity belongs to the block, as with BlkmakeEnt_binW.
+int Entmake_binW(vd::ValueNode* chain, int) { return answered("Entmake_binW", drawing().addEntity(chain)); }
+
+int Flush_bin(int) {
+  int r = answered("Flush_bin", drawing().flush());
+  if (r == vd::kRtNorm && !drawing().lastError().empty()) host().log("host: Flush_bin: " + drawing().lastError());
+  return r;
+}
+
+int EraseHandles(const vchar* const* handles, int count, int) {
+  std::vector<vstring> list;
+  for (int i = 0; handles && i < count; ++i) {
+    if (handles[i]) list.emplace_back(handles[i]);
+  }
+  std::vector<vstring> missing;
+  drawing().erase(list, missing);
+  for (const vstring& m : missing) host().log("host: EraseHandles: no entity ", m);
+  return missing.empty() ? vd::kRtNorm : hostsim::kRtError;
+}
+
+namespace {
+
+// The entities a scripted pick answer names, or nothing with the run failed.
+std::optional<std::vector<vstring>> pickedEntities(const Answer& a) {
+  hostsim::Drawing& d = drawing();
+  std::vector<vstring> out;
+  if (a.kind == Answer::Kind::Pick) {
+    for (const vstring& h : a.handles) {
+      const hostsim::Entity* e = d.findEntity(h);
+      if (!e || !e->owner.empty()) {
+        host().fail("script line " + std::to_string(a.line) + ": the drawing has no entity with handle " +
+                    vd::utf16ToUtf8(h));
+        return std::nullopt;
+      }
+      out.push_back(e->handle);
+    }
+    return out;
+  }
+  if (a.kind == Answer::Kind::PickAt) {
+    const hostsim::Entity* best = nullptr;
+    double bestDistance = 0;
+    for (const hostsim::Entity* e : d.entities()) {
+      double dist = hostsim::pickDistance(e->view(), a.point[0], a.point[1]);
+      if (dist >= 0 && dist <= host().pickAperture && (!best || dist < bestDistance)) {
+        best = e;
+        bestDistance = dist;
+      }
+    }
+    if (best) out.push_back(best->handle);
+    return out;
+  }
+  for (const hostsim::Entity* e : d.entities()) {
+    if (hostsim::insideWindow(e->view(), a.point, a.corner)) out.push_back(e->handle);
+  }
+  return out;
+}
+
+std::string listHandles(const std::vector<vstring>& handles) {
+  std::string s;
+  for (const vstring& h : handles) s += (s.empty() ? "" : " ") + vd::utf16ToUtf8(h);
+  return s;
+}
+
+}  // namespace
+
+int SSGetW(int mode, const vchar* prompt, vd::ValueNode* filter, int) {
+  hostsim::Drawing& d = drawing();
+  std::vector<vstring> chosen;
+  std::string how;
+  switch (mode) {
+    case 1:
+    case 2: {
+      std::optional<Answer> a = host().takeAnswer(
+          "a selection", textOf(prompt), {Answer::Kind::Pick, Answer::Kind::PickAt, Answer::Kind::Window});
+      if (!a || a->kind == Answer::Kind::Cancel) {
+        host().log("select? ", textOf(prompt) + u" -> cancel");
+        d.setSelection({});
+        return vd::kRtCancel;
+      }
+      std::optional<std::vector<vstring>> picked = pickedEntities(*a);
+      if (!picked) return vd::kRtCancel;
+      std::vector<const hostsim::Entity*> from;
+      for (const vstring& h : *picked) from.push_back(d.findEntity(h));
+      chosen = d.filter(from, filter);
+      // Where one object is wanted the first one picked is it.
+      if (mode == 1 && chosen.size() > 1) chosen.resize(1);
+      how = std::string("select? ") + vd::utf16ToUtf8(textOf(prompt)) + " -> ";
+      break;
+    }
+    case 3:
+      chosen = d.filter(d.entities(), filter);
+      how = "host: all entities -> ";
+      break;
+    case 4: {
+      std::vector<const hostsim::Entity*> from;
+      for (const vstring& h : d.lastMade()) {
+        if (const hostsim::Entity* e = d.findEntity(h)) from.push_back(e);
+      }
+      chosen = d.filter(from, filter);
+      how = "host: last made -> ";
+      break;
+    }
+    case 15: {
+      // Entities to refresh after a base change: those that carry extended data.
+      std::vector<const hostsim::Entity*> from;
+      for (const hostsim::Entity* e : d.entities()) {
+        if (e->view().has(vd::gc::kExtendedData)) from.push_back(e);
+      }
+      chosen = d.filter(from, filter);
+      how = "host: entities to refresh -> ";
+      break;
+    }
+    default:
+      host().log("host: SSGetW mode " + std::to_string(mode) + " is not served");
+      d.setSelection({});
+      return hostsim::kRtError;
+  }
+  host().log(how + (chosen.empty() ? std::string("nothing") : listHandles(chosen)));
+  d.setSelection(chosen);
+  return chosen.empty() ? hostsim::kRtError : vd::kRtNorm;
+}
+
+vd::ValueNode* EntnextW(int first, int) { return const_cast<vd::ValueNode*>(drawing().nextSelected(first != 0)); }
+
+vd::ValueNode* BlknextW(int first) { return const_cast<vd::ValueNode*>(drawing().nextInBlockWalk(first != 0)); }
 
 int PromptW(const vchar* text) {
   host().log("prompt: ", textOf(text));

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "hostsim/dxf_reader.h"
+#include "hostsim/dxf_writer.h"
+
 namespace hostsim {
 
 const char* answerKindName(Answer::Kind kind) {
@@ -12,6 +15,9 @@ const char* answerKindName(Answer::Kind kind) {
     case Answer::Kind::Real: return "real";
     case Answer::Kind::Enter: return "enter";
     case Answer::Kind::Cancel: return "cancel";
+    case Answer::Kind::Pick: return "pick";
+    case Answer::Kind::PickAt: return "pickat";
+    case Answer::Kind::Window: return "window";
   }
   return "?";
 }
@@ -30,6 +36,37 @@ Host& Host::instance() {
 }
 
 Host::Host() { reset(); }
+
+namespace {
+// Every change of the drawing shows in the transcript as it happens.
+void journalToTranscript(const JournalEntry& j) {
+  std::string line = std::string("drawing: ") + journalKindName(j.kind) + " " + vd::utf16ToUtf8(j.name);
+  if (!j.key.empty()) line += "[" + vd::utf16ToUtf8(j.key) + "]";
+  if (!j.handle.empty()) line += " " + vd::utf16ToUtf8(j.handle);
+  Host::instance().log(line);
+}
+}  // namespace
+
+void Host::replaceDrawing(std::unique_ptr<Drawing> drawing) {
+  drawing_ = std::move(drawing);
+  drawing_->onJournal = &journalToTranscript;
+}
+
+bool Host::loadDrawing(const std::string& path, std::string& error) {
+  dxf::ReadResult r = dxf::loadDxf(path);
+  if (!r.drawing) {
+    error = r.error;
+    return false;
+  }
+  for (auto& [name, value] : r.variables) setVariable(name, value);
+  for (const std::string& note : r.notes) log("host: " + note);
+  replaceDrawing(std::move(r.drawing));
+  return true;
+}
+
+bool Host::saveDrawing(const std::string& path, std::string& error) const {
+  return dxf::saveDxf(*drawing_, variables, path, error);
+}
 
 namespace {
 Variable pointVar(double x, double y, double z) {
@@ -79,6 +116,8 @@ void Host::reset() {
   error_.clear();
   variableNodes_.clear();
   nodeStrings_.clear();
+  pickAperture = 1.0;
+  replaceDrawing(std::make_unique<Drawing>());
   // A drawing as a new one starts: world coordinates, layer 0, standard styles.
   setVariable(u"UCSORG", pointVar(0, 0, 0));
   setVariable(u"UCSXDIR", pointVar(1, 0, 0));
@@ -129,7 +168,9 @@ vd::ValueNode* Host::variableNode(const vstring& name, int resultKind) {
       if (var->kind != Variable::Kind::Point) return nullptr;
       node->v.point[0] = var->value[0];
       node->v.point[1] = var->value[1];
-      node->v.point[2] = resultKind == vd::kRtPoint2d ? 0.0 : var->value[2];
+      // A 2D point is laid out as a 3D one; the host fills all three
+      // coordinates and a caller that wants two reads two.
+      node->v.point[2] = var->value[2];
       break;
     case vd::kRtString: {
       if (var->kind != Variable::Kind::String) return nullptr;

@@ -12,6 +12,8 @@
 
 #include "host/text.h"
 #include "host/value_node.h"
+#include "hostsim/drawing.h"
+#include "hostsim/variable.h"
 
 namespace hostsim {
 
@@ -20,23 +22,18 @@ using vd::vstring;
 
 // One answer to a request of the module, in the order the module asks.
 struct Answer {
-  enum class Kind { Point, Keyword, Real, Enter, Cancel };
+  // Pick, PickAt and Window answer a selection: entities by handle, the
+  // entity nearest a point, or the entities inside a window.
+  enum class Kind { Point, Keyword, Real, Enter, Cancel, Pick, PickAt, Window };
   Kind kind = Kind::Cancel;
   double point[3] = {0, 0, 0};
+  double corner[3] = {0, 0, 0};  // second corner of a window
   double real = 0;
   vstring text;  // keyword
+  std::vector<vstring> handles;  // picked handles
   int line = 0;  // script line, for messages
 };
 const char* answerKindName(Answer::Kind kind);
-
-// A system variable of the drawing, with the kind it was set with.
-struct Variable {
-  enum class Kind { Real, Point, Short, String };
-  Kind kind = Kind::Real;
-  double value[3] = {0, 0, 0};
-  int16_t shortValue = 0;
-  vstring text;
-};
 
 class Host {
  public:
@@ -58,6 +55,18 @@ class Host {
   std::map<int, vstring> layerKeys;
   std::vector<std::string> textStyles;    // 8-bit names (code page 1250)
   std::set<std::string> omittedExports;
+
+  // Distance in drawing units within which a picked point finds an entity.
+  double pickAperture = 1.0;
+
+  // The drawing; replaced as a whole when a file is loaded.
+  Drawing& drawing() { return *drawing_; }
+  const Drawing& drawing() const { return *drawing_; }
+  void replaceDrawing(std::unique_ptr<Drawing> drawing);
+  // Loads a DXF file as the drawing (and its header variables); on failure
+  // the drawing stays as it was and the reason is returned.
+  bool loadDrawing(const std::string& path, std::string& error);
+  bool saveDrawing(const std::string& path, std::string& error) const;
 
   // Where the host finds the module's texts (the loaded module's string table).
   using StringSource = bool (*)(int id, vstring& out);
@@ -100,6 +109,7 @@ class Host {
 
  private:
   Host();
+  std::unique_ptr<Drawing> drawing_;
   std::deque<Answer> answers_;
   std::vector<std::string> transcript_;
   std::string error_;

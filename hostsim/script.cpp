@@ -52,7 +52,8 @@ bool parseInt(const std::string& text, int& out) {
 }
 
 bool isAnswerVerb(const std::string& w) {
-  return w == "point" || w == "keyword" || w == "real" || w == "enter" || w == "cancel";
+  return w == "point" || w == "keyword" || w == "real" || w == "enter" || w == "cancel" || w == "pick" ||
+         w == "pickat" || w == "window";
 }
 
 std::string rest(const std::vector<std::string>& words, size_t from) {
@@ -94,6 +95,24 @@ bool ScriptRunner::parseAnswer(const std::vector<std::string>& w, int line, Answ
     if (w.size() != 2 || !parseReal(w[1], a.real)) error = "real wants a number";
   } else if (verb == "enter") {
     a.kind = Answer::Kind::Enter;
+  } else if (verb == "pick") {
+    a.kind = Answer::Kind::Pick;
+    if (w.size() < 2) error = "pick wants one or more handles";
+    for (size_t i = 1; i < w.size(); ++i) {
+      vd::vstring h = normalHandle(vd::utf8ToUtf16(w[i]));
+      if (h.empty()) {
+        error = "\"" + w[i] + "\" is not a handle";
+        break;
+      }
+      a.handles.push_back(h);
+    }
+  } else if (verb == "pickat") {
+    a.kind = Answer::Kind::PickAt;
+    if (w.size() != 2 || !parsePoint(w[1], a.point)) error = "pickat wants x,y";
+  } else if (verb == "window") {
+    a.kind = Answer::Kind::Window;
+    if (w.size() != 3 || !parsePoint(w[1], a.point) || !parsePoint(w[2], a.corner))
+      error = "window wants two corners x1,y1 x2,y2";
   } else {
     a.kind = Answer::Kind::Cancel;
   }
@@ -200,6 +219,23 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     vd::vchar buffer[vd::kLoadTextChars];
     LoadStringDBW(iv, buffer, vd::kLoadTextChars);
     host_.log(("text " + std::to_string(iv) + ": ").c_str(), vd::vstring(buffer));
+  } else if (verb == "aperture") {
+    if (!wantArgs(1) || !parseReal(w[1], dv) || dv < 0) return bad("aperture wants a distance");
+    host_.pickAperture = dv;
+  } else if (verb == "load") {
+    if (!wantArgs(1)) return bad("load wants a DXF file");
+    std::string error;
+    if (!host_.loadDrawing(w[1], error)) return bad(error);
+    host_.log("host: drawing loaded from " + w[1] + " (" + std::to_string(host_.drawing().entities().size()) +
+              " entities, " + std::to_string(host_.drawing().blocks().size()) + " blocks)");
+  } else if (verb == "save") {
+    if (!wantArgs(1)) return bad("save wants a DXF file");
+    std::string error;
+    if (!host_.saveDrawing(w[1], error)) return bad(error);
+    host_.log("host: drawing saved to " + w[1]);
+  } else if (verb == "new") {
+    if (!wantArgs(0)) return bad("new takes no argument");
+    host_.replaceDrawing(std::make_unique<Drawing>());
   } else if (verb == "echo") {
     host_.log("# " + rest(w, 1));
   } else if (verb == "command") {

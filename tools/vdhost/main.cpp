@@ -144,13 +144,16 @@ int compareTranscript(const std::vector<std::string>& actual, const std::string&
 
 void usage() {
   std::fprintf(stderr,
-               "usage: vdhost [--module DLL] [--userdata DIR] [--transcript FILE] [--expect FILE] [--quiet] SCRIPT\n");
+               "usage: vdhost [--module DLL] [--userdata DIR] [--load DXF] [--save DXF] [--transcript FILE] [--expect FILE]\n"
+               "              [--quiet] [SCRIPT]\n"
+               "  --load DXF  start from the drawing in a DXF file\n"
+               "  --save DXF  write the drawing as DXF R2000 after the script\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string modulePath, script, transcriptPath, expectPath, userData;
+  std::string modulePath, script, transcriptPath, expectPath, userData, loadPath, savePath;
   bool quiet = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -168,6 +171,10 @@ int main(int argc, char** argv) {
       ok = value(expectPath);
     } else if (a == "--userdata") {
       ok = value(userData);
+    } else if (a == "--load") {
+      ok = value(loadPath);
+    } else if (a == "--save") {
+      ok = value(savePath);
     } else if (a == "--quiet") {
       quiet = true;
     } else if (!a.empty() && a[0] != '-' && script.empty()) {
@@ -180,7 +187,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (script.empty()) {
+  if (script.empty() && loadPath.empty() && savePath.empty()) {
     usage();
     return 2;
   }
@@ -213,7 +220,22 @@ int main(int argc, char** argv) {
     g_cbtHook = SetWindowsHookExW(WH_CBT, cbtHook, nullptr, GetCurrentThreadId());
     DllModule face(module.get());
     hostsim::ScriptRunner runner(host, face);
-    rc = runner.runFile(script) ? 0 : 1;
+    std::string error;
+    if (!loadPath.empty() && !host.loadDrawing(loadPath, error)) {
+      host.fail(error);
+      rc = 1;
+    } else if (!loadPath.empty()) {
+      host.log("host: drawing loaded from " + loadPath);
+    }
+    if (rc == 0 && !script.empty()) rc = runner.runFile(script) ? 0 : 1;
+    if (rc == 0 && !savePath.empty()) {
+      if (host.saveDrawing(savePath, error)) {
+        host.log("host: drawing saved to " + savePath);
+      } else {
+        host.fail(error);
+        rc = 1;
+      }
+    }
     if (g_cbtHook) UnhookWindowsHookEx(g_cbtHook);
   }
 

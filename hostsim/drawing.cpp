@@ -1,0 +1,636 @@
+#include "hostsim/drawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "host/names.h"
+#include "hostsim/dxf_schema.h"
+
+namespace hostsim {
+
+using vd::ChainItem;
+using vd::ChainView;
+using vd::OwnedChain;
+using vd::ValueNode;
+using vd::vstring_view;
+
+const char* journalKindName(JournalEntry::Kind kind) {
+  switch (kind) {
+    case JournalEntry::Kind::EntityAdded: return "entity added";
+    case JournalEntry::Kind::EntityErased: return "entity erased";
+    case JournalEntry::Kind::BlockDefined: return "block defined";
+    case JournalEntry::Kind::DictionaryCreated: return "dictionary created";
+    case JournalEntry::Kind::DictionaryWritten: return "dictionary written";
+    case JournalEntry::Kind::DictionaryRemoved: return "dictionary entry removed";
+  }
+  return "?";
+}
+
+vstring Entity::type() const { return vstring(chain.view().type()); }
+
+namespace {
+
+bool isFollowerType(vstring_view t) {
+  return vd::equalsNoCaseAscii(t, u"ATTRIB") || vd::equalsNoCaseAscii(t, u"VERTEX") ||
+         vd::equalsNoCaseAscii(t, u"SEQEND");
+}
+
+// True when an entity opens a sequence of followers that SEQEND closes.
+bool opensComplex(ChainView e) {
+  if (e.isType(vd::names::kPolyline)) return true;
+  return e.isType(vd::names::kInsert) && e.integer(vd::gc::kEntitiesFollow).value_or(0) == 1;
+}
+
+// The follower types a complex entity takes.
+bool takesFollower(ChainView main, vstring_view followerType) {
+  if (vd::equalsNoCaseAscii(followerType, u"SEQEND")) return true;
+  if (main.isType(vd::names::kPolyline)) return vd::equalsNoCaseAscii(followerType, u"VERTEX");
+  return vd::equalsNoCaseAscii(followerType, u"ATTRIB");
+}
+
+std::string utf8(vstring_view s) { return vd::utf16ToUtf8(s); }
+
+}  // namespace
+
+vstring normalHandle(vstring_view text) {
+  if (text.empty() || text.size() > 16) return {};
+  vstring out;
+  for (vchar c : text) {
+    if (c >= u'a' && c <= u'f') c = static_cast<vchar>(c - 32);
+    if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'))) return {};
+    out.push_back(c);
+  }
+  // Leading zeros do not make another handle.
+  size_t nz = out.find_first_not_of(u'0');
+  return nz == vstring::npos ? vstring(u"0") : out.substr(nz);
+}
+
+bool isKnownEntityType(vstring_view type) {
+  static const vchar* const known[] = {u"LINE",     u"ELLIPSE",  u"SOLID",   u"ARC",      u"CIRCLE",    u"LWPOLYLINE",
+                                       u"INSERT",   u"HATCH",    u"RAY",     u"XLINE",    u"POINT",     u"IMAGE",
+                                       u"WIPEOUT",  u"DIMENSION", u"TEXT",   u"ATTRIB",   u"MTEXT",     u"SEQEND",
+                                       u"VERTEX",   u"LEADER",   u"ATTDEF",  u"POLYLINE", u"TOLERANCE", u"3DFACE",
+                                       u"SPLINE",   u"TRACE"};
+  for (const vchar* k : known) {
+    if (vd::equalsNoCaseAscii(type, k)) return true;
+  }
+  return false;
+}
+
+struct Drawing::PendingBlock {
+  vstring name;
+  int flags = 0;
+  double base[3] = {0, 0, 0};
+  std::vector<std::unique_ptr<Entity>> entities;
+  Entity* openComplex = nullptr;
+  bool ended = false;
+};
+
+struct Drawing::Pending {
+  std::vector<std::unique_ptr<Entity>> entities;
+  std::vector<std::unique_ptr<PendingBlock>> blocks;
+  PendingBlock* openBlock = nullptr;
+  Entity* openComplex = nullptr;
+};
+
+Drawing::Drawing() = default;
+Drawing::~Drawing() = default;
+
+void Drawing::clear() {
+  nextHandle_ = 0x100;
+  nextEntityName_ = 1;
+  usedHandles_.clear();
+  entities_.clear();
+  blocks_.clear();
+  dictionaries_.clear();
+  tableRecords_.clear();
+  batch_.reset();
+  lastError_.clear();
+  open_.clear();
+  selection_.clear();
+  selectionCursor_ = 0;
+  lastMade_.clear();
+  walkBlock_ = walkEntity_ = 0;
+  walkStarted_ = false;
+  journal_.clear();
+  importOpen_ = nullptr;
+  retired_.clear();
+  retiredBlocks_.clear();
+}
+
+vstring Drawing::newHandle() {
+  for (;;) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(nextHandle_++));
+    vstring h = vd::utf8ToUtf16(buf);
+    if (usedHandles_.insert(h).second) return h;
+  }
+}
+
+bool Drawing::claimHandle(const vstring& handle) {
+  vstring h = normalHandle(handle);
+  if (h.empty() || h == u"0" || !usedHandles_.insert(h).second) return false;
+  unsigned long long value = std::strtoull(utf8(h).c_str(), nullptr, 16);
+  if (value >= nextHandle_) nextHandle_ = value + 1;
+  return true;
+}
+
+void Drawing::record(JournalEntry entry) {
+  journal_.push_back(entry);
+  if (onJournal) onJournal(journal_.back());
+}
+
+bool Drawing::refuse(const std::string& why) {
+  lastError_ = why;
+  return false;
+}
+
+int Drawing::refused(const std::string& why) {
+  lastError_ = why;
+  return kRtError;
+}
+
+std::vector<const Entity*> Drawing::entities() const {
+  std::vector<const Entity*> out;
+  for (const auto& e : entities_) {
+    if (!e->erased && e->owner.empty()) out.push_back(e.get());
+  }
+  return out;
+}
+
+const Entity* Drawing::findEntity(vstring_view handle) const {
+  vstring h = normalHandle(handle);
+  if (h.empty()) return nullptr;
+  for (const auto& e : entities_) {
+    if (!e->erased && e->handle == h) return e.get();
+  }
+  return nullptr;
+}
+
+std::vector<const Entity*> Drawing::followersOf(const Entity& main) const {
+  std::vector<const Entity*> out;
+  for (const auto& e : entities_) {
+    if (!e->erased && e->owner == main.handle) out.push_back(e.get());
+  }
+  return out;
+}
+
+const Block* Drawing::findBlock(vstring_view name) const {
+  for (const auto& b : blocks_) {
+    if (vd::equalsNoCaseAscii(b->name, name)) return b.get();
+  }
+  return nullptr;
+}
+
+const NamedDictionary* Drawing::findDictionary(vstring_view name) const {
+  for (const auto& d : dictionaries_) {
+    if (vd::equalsNoCaseAscii(d->name, name)) return d.get();
+  }
+  return nullptr;
+}
+
+const ValueNode* Drawing::nextInBlockWalk(bool restart) {
+  if (restart || !walkStarted_) {
+    walkBlock_ = 0;
+    walkEntity_ = 0;
+    walkStarted_ = true;
+  }
+  while (walkBlock_ < blocks_.size()) {
+    Block& b = *blocks_[walkBlock_];
+    if (walkEntity_ == 0) {
+      walkEntity_ = 1;
+      return b.header.get();
+    }
+    size_t i = walkEntity_ - 1;
+    if (i < b.entities.size()) {
+      ++walkEntity_;
+      return b.entities[i]->chain.get();
+    }
+    ++walkBlock_;
+    walkEntity_ = 0;
+  }
+  return nullptr;
+}
+
+// --- Writing ---------------------------------------------------------------
+
+int Drawing::beginBatch() {
+  // A new header drops a batch that was never flushed, as a host does.
+  batch_ = std::make_unique<Pending>();
+  return vd::kRtNorm;
+}
+
+bool Drawing::checkEntity(const ValueNode* chain, std::string& why) const {
+  if (!chain) {
+    why = "no chain";
+    return false;
+  }
+  for (ChainItem item : ChainView(chain)) {
+    uint32_t d = vd::groupCodeKind(item.code());
+    if (item.code() == vd::gc::kExtendedData) continue;
+    if (!vd::hasDefinedKind(d)) {
+      why = "group code " + std::to_string(item.code()) + " has no value kind";
+      return false;
+    }
+    if (vd::kindOf(d) == vd::kKindString && !item.node()->v.str) {
+      why = "group " + std::to_string(item.code()) + " has no text";
+      return false;
+    }
+  }
+  ChainView v(chain);
+  auto type = v.text(vd::gc::kType);
+  if (!type) {
+    why = "the chain has no group 0";
+    return false;
+  }
+  if (!isKnownEntityType(*type)) {
+    why = "unknown entity type \"" + utf8(*type) + "\"";
+    return false;
+  }
+  const dxf::EntityRecord* rec = dxf::entityRecord(*type, static_cast<int>(v.integer(70).value_or(0)));
+  if (rec) {
+    for (int code : rec->required) {
+      if (!v.has(code)) {
+        why = utf8(*type) + " without group " + std::to_string(code);
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+std::unique_ptr<Entity> Drawing::makeEntity(const ValueNode* chain) {
+  auto e = std::make_unique<Entity>();
+  e->handle = newHandle();
+  OwnedChain rest(vd::copyValueChain(chain, false));
+  for (int code : {vd::gc::kEntityName, vd::gc::kType, vd::gc::kHandle, vd::gc::kOwner}) rest.remove(code);
+  const uint64_t name[2] = {nextEntityName_++, 0x5644484F5354ull};
+  vd::ChainBuilder b;
+  b.entityName(vd::gc::kEntityName, name).text(vd::gc::kType, ChainView(chain).type()).text(vd::gc::kHandle, e->handle);
+  b.splice(std::move(rest));
+  e->chain = b.build();
+  return e;
+}
+
+int Drawing::addEntity(const ValueNode* chain) {
+  if (!batch_) return refused("Entmake_binW without Header_bin");
+  std::string why;
+  if (!checkEntity(chain, why)) return refused(why);
+  vstring type(ChainView(chain).type());
+  bool inBlock = batch_->openBlock != nullptr;
+  std::vector<std::unique_ptr<Entity>>& target = inBlock ? batch_->openBlock->entities : batch_->entities;
+  Entity*& open = inBlock ? batch_->openBlock->openComplex : batch_->openComplex;
+  if (isFollowerType(type)) {
+    if (!open || !takesFollower(open->view(), type))
+      return refused(utf8(type) + " without an INSERT or POLYLINE that takes it");
+  } else if (open) {
+    return refused(utf8(open->type()) + " " + utf8(open->handle) + " is not ended with SEQEND");
+  }
+  std::unique_ptr<Entity> e = makeEntity(chain);
+  if (!e->chain) return refused("out of memory");
+  if (isFollowerType(type)) {
+    e->owner = open->handle;
+    if (vd::equalsNoCaseAscii(type, u"SEQEND")) open = nullptr;
+  } else if (opensComplex(e->view())) {
+    open = e.get();
+  }
+  target.push_back(std::move(e));
+  return vd::kRtNorm;
+}
+
+int Drawing::beginBlock(vstring_view name, int flags, const double base[3]) {
+  if (!batch_) return refused("BlkmakeHead_binW without Header_bin");
+  if (batch_->openBlock) return refused("block " + utf8(batch_->openBlock->name) + " is still open");
+  if (batch_->openComplex) return refused("a complex entity is not ended with SEQEND");
+  if (name.empty()) return refused("a block needs a name");
+  auto b = std::make_unique<PendingBlock>();
+  b->name = vstring(name);
+  b->flags = flags;
+  if (base) std::copy(base, base + 3, b->base);
+  batch_->openBlock = b.get();
+  batch_->blocks.push_back(std::move(b));
+  return vd::kRtNorm;
+}
+
+int Drawing::addBlockEntity(const ValueNode* chain) {
+  if (!batch_ || !batch_->openBlock) return refused("BlkmakeEnt_binW outside a block definition");
+  return addEntity(chain);
+}
+
+int Drawing::endBlock(vstring_view name) {
+  if (!batch_ || !batch_->openBlock) return refused("BlkmakeEnd_binW without an open block");
+  PendingBlock* b = batch_->openBlock;
+  if (!vd::equalsNoCaseAscii(b->name, name))
+    return refused("BlkmakeEnd_binW for " + utf8(name) + " while " + utf8(b->name) + " is open");
+  if (b->openComplex) return refused("a complex entity in block " + utf8(b->name) + " is not ended");
+  b->ended = true;
+  batch_->openBlock = nullptr;
+  return vd::kRtNorm;
+}
+
+int Drawing::flush() {
+  if (!batch_) return refused("Flush_bin without Header_bin");
+  std::unique_ptr<Pending> batch = std::move(batch_);
+  std::string dropped;
+  // An unfinished complex entity is not made; neither is an unfinished block.
+  if (batch->openComplex) {
+    dropped = "complex entity " + utf8(batch->openComplex->type()) + " without SEQEND dropped";
+    vstring main = batch->openComplex->handle;
+    std::erase_if(batch->entities, [&](const std::unique_ptr<Entity>& e) { return e->handle == main || e->owner == main; });
+  }
+  for (auto& pb : batch->blocks) {
+    if (!pb->ended) {
+      dropped += (dropped.empty() ? "" : "; ") + std::string("block ") + utf8(pb->name) + " without end dropped";
+      continue;
+    }
+    auto b = std::make_unique<Block>();
+    b->name = pb->name;
+    b->flags = pb->flags;
+    std::copy(pb->base, pb->base + 3, b->base);
+    b->handle = newHandle();
+    vd::ChainBuilder hb;
+    hb.text(vd::gc::kType, vd::names::kBlock).text(vd::gc::kName, b->name).integer(vd::gc::kFlags, b->flags);
+    hb.point(vd::gc::kPoint0, b->base[0], b->base[1], b->base[2]);
+    b->header = hb.build();
+    b->entities = std::move(pb->entities);
+    JournalEntry j{JournalEntry::Kind::BlockDefined, b->handle, b->name, {}};
+    // Redefining a block replaces it; chains of the old one stay readable until the drawing is cleared.
+    auto same = std::find_if(blocks_.begin(), blocks_.end(),
+                             [&](const std::unique_ptr<Block>& x) { return vd::equalsNoCaseAscii(x->name, b->name); });
+    if (same != blocks_.end()) {
+      retiredBlocks_.push_back(std::move(*same));
+      *same = std::move(b);
+    } else {
+      blocks_.push_back(std::move(b));
+    }
+    record(j);
+  }
+  std::vector<vstring> made;
+  for (auto& e : batch->entities) {
+    if (e->owner.empty()) made.push_back(e->handle);
+    record({JournalEntry::Kind::EntityAdded, e->handle, e->type(), {}});
+    entities_.push_back(std::move(e));
+  }
+  if (!made.empty()) lastMade_ = made;
+  lastError_ = dropped;
+  return vd::kRtNorm;
+}
+
+int Drawing::erase(const std::vector<vstring>& handles, std::vector<vstring>& missing) {
+  int found = 0;
+  for (const vstring& text : handles) {
+    vstring h = normalHandle(text);
+    Entity* main = nullptr;
+    for (auto& e : entities_) {
+      if (!e->erased && e->owner.empty() && e->handle == h) main = e.get();
+    }
+    if (!main) {
+      missing.push_back(text);
+      continue;
+    }
+    ++found;
+    main->erased = true;
+    record({JournalEntry::Kind::EntityErased, main->handle, main->type(), {}});
+    for (auto& e : entities_) {
+      if (!e->erased && e->owner == main->handle) {
+        e->erased = true;
+        record({JournalEntry::Kind::EntityErased, e->handle, e->type(), {}});
+      }
+    }
+  }
+  return found;
+}
+
+// --- Loading -------------------------------------------------------------------
+
+namespace {
+OwnedChain withEntityName(OwnedChain chain, const vstring& handle, uint64_t serial) {
+  chain.remove(vd::gc::kEntityName);
+  chain.setText(vd::gc::kHandle, handle);
+  const uint64_t name[2] = {serial, 0x5644484F5354ull};
+  vd::ChainBuilder b;
+  b.entityName(vd::gc::kEntityName, name).splice(std::move(chain));
+  return b.build();
+}
+std::set<int> shifted(const std::set<int>& positions) {
+  std::set<int> out;
+  for (int p : positions) out.insert(p + 1);
+  return out;
+}
+}  // namespace
+
+Entity& Drawing::importEntity(OwnedChain chain, const vstring& handle, std::set<int> flatPoints) {
+  auto e = std::make_unique<Entity>();
+  e->handle = handle;
+  e->chain = withEntityName(std::move(chain), handle, nextEntityName_++);
+  e->flatPoints = shifted(flatPoints);
+  vstring type = e->type();
+  if (isFollowerType(type) && importOpen_ && takesFollower(importOpen_->view(), type)) {
+    e->owner = importOpen_->handle;
+    if (vd::equalsNoCaseAscii(type, u"SEQEND")) importOpen_ = nullptr;
+  } else if (opensComplex(e->view())) {
+    importOpen_ = e.get();
+  }
+  entities_.push_back(std::move(e));
+  return *entities_.back();
+}
+
+Block& Drawing::importBlock(const vstring& name, int flags, const double base[3], const vstring& handle) {
+  auto b = std::make_unique<Block>();
+  b->name = name;
+  b->flags = flags;
+  std::copy(base, base + 3, b->base);
+  b->handle = handle;
+  vd::ChainBuilder hb;
+  hb.text(vd::gc::kType, vd::names::kBlock).text(vd::gc::kName, name).integer(vd::gc::kFlags, flags);
+  hb.point(vd::gc::kPoint0, base[0], base[1], base[2]);
+  b->header = hb.build();
+  blocks_.push_back(std::move(b));
+  return *blocks_.back();
+}
+
+Entity& Drawing::importBlockEntity(Block& block, OwnedChain chain, const vstring& handle, std::set<int> flatPoints) {
+  auto e = std::make_unique<Entity>();
+  e->handle = handle;
+  e->chain = withEntityName(std::move(chain), handle, nextEntityName_++);
+  e->flatPoints = shifted(flatPoints);
+  block.entities.push_back(std::move(e));
+  return *block.entities.back();
+}
+
+NamedDictionary& Drawing::importDictionary(const vstring& name, const vstring& handle) {
+  auto d = std::make_unique<NamedDictionary>();
+  d->name = name;
+  d->handle = handle;
+  dictionaries_.push_back(std::move(d));
+  return *dictionaries_.back();
+}
+
+// --- Dictionaries ---------------------------------------------------------------
+
+intptr_t Drawing::openDictionary(vstring_view name, bool create) {
+  if (name.empty()) return 0;
+  if (!findDictionary(name)) {
+    if (!create) return 0;
+    auto d = std::make_unique<NamedDictionary>();
+    d->name = vstring(name);
+    d->handle = newHandle();
+    record({JournalEntry::Kind::DictionaryCreated, d->handle, d->name, {}});
+    dictionaries_.push_back(std::move(d));
+  }
+  intptr_t id = nextOpenId_++;
+  open_[id] = {vstring(name), 0};
+  return id;
+}
+
+const ValueNode* Drawing::nextDictionaryEntry(intptr_t id, vstring& key, bool first) {
+  auto it = open_.find(id);
+  if (it == open_.end()) return nullptr;
+  const NamedDictionary* d = findDictionary(it->second.first);
+  if (!d) return nullptr;
+  size_t& pos = it->second.second;
+  if (first) pos = 0;
+  if (pos >= d->entries.size()) return nullptr;
+  const DictionaryEntry& e = d->entries[pos++];
+  key = e.key;
+  return e.chain.get();
+}
+
+bool Drawing::writeDictionaryEntry(intptr_t id, vstring_view key, const ValueNode* chain) {
+  auto it = open_.find(id);
+  if (it == open_.end()) return refuse("the dictionary is not open");
+  if (key.empty()) return refuse("a dictionary entry needs a key");
+  auto* d = const_cast<NamedDictionary*>(findDictionary(it->second.first));
+  if (!d) return refuse("the dictionary is gone");
+  auto entry = std::find_if(d->entries.begin(), d->entries.end(),
+                            [&](const DictionaryEntry& e) { return vd::equalsNoCaseAscii(e.key, key); });
+  if (!chain) {
+    if (entry == d->entries.end()) return true;
+    record({JournalEntry::Kind::DictionaryRemoved, entry->handle, d->name, entry->key});
+    retired_.push_back(std::move(entry->chain));
+    d->entries.erase(entry);
+    return true;
+  }
+  OwnedChain copy(vd::copyValueChain(chain, false));
+  if (vd::chainLength(copy.get()) != vd::chainLength(chain))
+    return refuse("the entry holds a group code without value kind");
+  if (entry == d->entries.end()) {
+    DictionaryEntry e;
+    e.key = vstring(key);
+    e.handle = newHandle();
+    d->entries.push_back(std::move(e));
+    entry = d->entries.end() - 1;
+  } else {
+    // Chains handed out before stay readable until the drawing is cleared.
+    retired_.push_back(std::move(entry->chain));
+  }
+  entry->chain = std::move(copy);
+  entry->flatPoints.clear();
+  record({JournalEntry::Kind::DictionaryWritten, entry->handle, d->name, entry->key});
+  return true;
+}
+
+bool Drawing::closeDictionary(intptr_t id) { return open_.erase(id) == 1; }
+
+// --- Selection ------------------------------------------------------------------
+
+void Drawing::setSelection(std::vector<vstring> handles) {
+  selection_ = std::move(handles);
+  selectionCursor_ = 0;
+}
+
+const ValueNode* Drawing::nextSelected(bool first) {
+  if (first) selectionCursor_ = 0;
+  while (selectionCursor_ < selection_.size()) {
+    const Entity* e = findEntity(selection_[selectionCursor_++]);
+    if (e && e->owner.empty()) return e->chain.get();
+  }
+  return nullptr;
+}
+
+namespace {
+
+// A value an entity has when its chain does not say otherwise.
+std::optional<vstring> defaultText(int code) {
+  if (code == vd::gc::kLayer) return vstring(u"0");
+  if (code == vd::gc::kLineType) return vstring(u"BYLAYER");
+  return std::nullopt;
+}
+std::optional<int64_t> defaultInteger(int code) {
+  if (code == vd::gc::kColor) return 256;
+  if (code == vd::gc::kPaperSpace) return 0;
+  return std::nullopt;
+}
+
+bool sameValue(ChainItem want, ChainItem have) {
+  if (auto t = want.text()) return have.text() && vd::equalsNoCaseAscii(*t, *have.text());
+  if (auto r = want.real()) return have.real() && std::fabs(*r - *have.real()) <= 1e-9;
+  if (auto i = want.integer()) return have.integer() && *i == *have.integer();
+  if (auto p = want.point()) {
+    auto q = have.point();
+    return q && std::fabs(p->x - q->x) <= 1e-9 && std::fabs(p->y - q->y) <= 1e-9 && std::fabs(p->z - q->z) <= 1e-9;
+  }
+  return false;
+}
+
+bool typeInList(vstring_view list, vstring_view type) {
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t comma = list.find(u',', start);
+    vstring_view part = list.substr(start, comma == vstring_view::npos ? vstring_view::npos : comma - start);
+    while (!part.empty() && part.front() == u' ') part.remove_prefix(1);
+    while (!part.empty() && part.back() == u' ') part.remove_suffix(1);
+    if (vd::equalsNoCaseAscii(part, type)) return true;
+    if (comma == vstring_view::npos) break;
+    start = comma + 1;
+  }
+  return false;
+}
+
+bool matches(ChainView entity, ChainView filter) {
+  bool inExtendedData = false;
+  for (ChainItem want : filter) {
+    int code = want.code();
+    if (code == vd::gc::kExtendedData) {
+      if (!entity.has(vd::gc::kExtendedData)) return false;
+      inExtendedData = true;
+      continue;
+    }
+    if (inExtendedData && code == vd::gc::kXdApp) {
+      if (!entity.extendedData(want.text().value_or(vstring_view()))) return false;
+      continue;
+    }
+    if (code == vd::gc::kType) {
+      if (!typeInList(want.text().value_or(vstring_view()), entity.type())) return false;
+      continue;
+    }
+    bool found = false, present = false;
+    for (ChainItem have : entity) {
+      if (have.code() != code) continue;
+      present = true;
+      if (sameValue(want, have)) {
+        found = true;
+        break;
+      }
+    }
+    if (!present) {
+      if (auto t = defaultText(code); t && want.text()) found = vd::equalsNoCaseAscii(*t, *want.text());
+      if (auto i = defaultInteger(code); i && want.integer()) found = *i == *want.integer();
+    }
+    if (!found) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<vstring> Drawing::filter(const std::vector<const Entity*>& from, const ValueNode* filterChain) const {
+  std::vector<vstring> out;
+  for (const Entity* e : from) {
+    if (!filterChain || matches(e->view(), ChainView(filterChain))) out.push_back(e->handle);
+  }
+  return out;
+}
+
+}  // namespace hostsim

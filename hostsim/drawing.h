@@ -1,0 +1,197 @@
+// The headless host's drawing: entities as value chains with handles, block
+// definitions, the named-object dictionary with named dictionaries of
+// XRECORDs, the write batch, selection sets and the journal of changes.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/chain.h"
+
+namespace hostsim {
+
+using vd::vchar;
+using vd::vstring;
+
+// Result of an operation the host refuses: what a real host answers on error.
+constexpr int kRtError = -5001;
+
+// Characters DictionaryNextW writes at most into the module's key buffer, with the terminator.
+constexpr int kDictionaryKeyChars = 256;
+
+// One entity of the drawing (model or paper space, or inside a block). Its
+// chain begins with -1 (entity name), 0 (type) and 5 (handle) and is owned by
+// the host; EntnextW and BlknextW hand it out as it is.
+struct Entity {
+  vstring handle;
+  vd::OwnedChain chain;
+  vstring owner;              // main entity of an ATTRIB, VERTEX or SEQEND; empty otherwise
+  std::set<int> flatPoints;   // positions of point nodes read from a file without z
+  bool erased = false;
+  vd::ChainView view() const { return chain.view(); }
+  vstring type() const;
+};
+
+struct Block {
+  vstring name;
+  int flags = 0;
+  double base[3] = {0, 0, 0};
+  vstring handle;             // of its BLOCK record
+  vd::OwnedChain header;      // 0 BLOCK, 2 name, 70 flags, 10 base point: what BlknextW hands out first
+  std::vector<std::unique_ptr<Entity>> entities;
+};
+
+struct DictionaryEntry {
+  vstring key;
+  vstring handle;             // of the XRECORD
+  vd::OwnedChain chain;       // the record's data as the module gave it
+  std::set<int> flatPoints;
+};
+
+struct NamedDictionary {
+  vstring name;
+  vstring handle;
+  std::vector<DictionaryEntry> entries;
+};
+
+// A record of a symbol table read from a file (LAYER, LTYPE, STYLE, DIMSTYLE,
+// APPID), kept so that a saved drawing carries it again.
+struct TableRecord {
+  vstring table;
+  vd::OwnedChain chain;
+};
+
+struct JournalEntry {
+  enum class Kind { EntityAdded, EntityErased, BlockDefined, DictionaryCreated, DictionaryWritten, DictionaryRemoved };
+  Kind kind;
+  vstring handle;  // entity or XRECORD handle
+  vstring name;    // entity type, block name or dictionary name
+  vstring key;     // dictionary key
+};
+const char* journalKindName(JournalEntry::Kind kind);
+
+class Drawing {
+ public:
+  Drawing();
+  ~Drawing();
+  Drawing(const Drawing&) = delete;
+  Drawing& operator=(const Drawing&) = delete;
+
+  // An empty drawing: no entities, blocks, dictionaries, batch, selection or journal.
+  void clear();
+
+  // Handles: upper-case hexadecimal, never reused.
+  vstring newHandle();
+  uint64_t handleSeed() const { return nextHandle_; }
+  // New handles start at `seed` or above.
+  void reserveHandlesBelow(uint64_t seed) {
+    if (seed > nextHandle_) nextHandle_ = seed;
+  }
+  // Takes a handle read from a file; false when it is not hexadecimal or already used.
+  bool claimHandle(const vstring& handle);
+
+  // --- Reading -------------------------------------------------------------
+  // Top-level entities that are not erased, in drawing order.
+  std::vector<const Entity*> entities() const;
+  // Any live entity (also a follower) by handle, case-insensitive.
+  const Entity* findEntity(vd::vstring_view handle) const;
+  std::vector<const Entity*> followersOf(const Entity& main) const;
+  const std::vector<std::unique_ptr<Entity>>& allEntities() const { return entities_; }
+  const std::vector<std::unique_ptr<Block>>& blocks() const { return blocks_; }
+  const Block* findBlock(vd::vstring_view name) const;
+  const std::vector<std::unique_ptr<NamedDictionary>>& dictionaries() const { return dictionaries_; }
+  const NamedDictionary* findDictionary(vd::vstring_view name) const;
+  std::vector<TableRecord>& tableRecords() { return tableRecords_; }
+  const std::vector<TableRecord>& tableRecords() const { return tableRecords_; }
+
+  // BlknextW: block header, its entities, the next header...; null at the end.
+  const vd::ValueNode* nextInBlockWalk(bool restart);
+
+  // --- Writing -------------------------------------------------------------
+  // Each call returns 5100 or kRtError, with the reason in lastError().
+  int beginBatch();
+  int addEntity(const vd::ValueNode* chain);
+  int beginBlock(vd::vstring_view name, int flags, const double base[3]);
+  int addBlockEntity(const vd::ValueNode* chain);
+  int endBlock(vd::vstring_view name);
+  int flush();
+  bool batchOpen() const { return batch_ != nullptr; }
+  // Erases top-level entities (with their followers); returns how many handles were found.
+  int erase(const std::vector<vstring>& handles, std::vector<vstring>& missing);
+  const std::string& lastError() const { return lastError_; }
+
+  // Direct additions for loading a file: no batch, no check beyond the kinds.
+  // The chain holds 0 (type) and 5 (handle) first; the entity name is put in
+  // front, and `flatPoints` counts positions in the chain as given.
+  Entity& importEntity(vd::OwnedChain chain, const vstring& handle, std::set<int> flatPoints);
+  Block& importBlock(const vstring& name, int flags, const double base[3], const vstring& handle);
+  Entity& importBlockEntity(Block& block, vd::OwnedChain chain, const vstring& handle, std::set<int> flatPoints);
+  NamedDictionary& importDictionary(const vstring& name, const vstring& handle);
+
+  // --- Dictionaries ----------------------------------------------------------
+  // 0 when the dictionary is absent and not to be made.
+  intptr_t openDictionary(vd::vstring_view name, bool create);
+  const vd::ValueNode* nextDictionaryEntry(intptr_t id, vstring& key, bool first);
+  // Stores a copy under the key, replacing; a null chain removes the key.
+  bool writeDictionaryEntry(intptr_t id, vd::vstring_view key, const vd::ValueNode* chain);
+  bool closeDictionary(intptr_t id);
+  size_t openDictionaryCount() const { return open_.size(); }
+
+  // --- Selection -------------------------------------------------------------
+  // Sets the current selection to these handles (live top-level entities only).
+  void setSelection(std::vector<vstring> handles);
+  const std::vector<vstring>& selection() const { return selection_; }
+  const vd::ValueNode* nextSelected(bool first);
+  // The top-level entities that match a filter chain (null matches all).
+  std::vector<vstring> filter(const std::vector<const Entity*>& from, const vd::ValueNode* filterChain) const;
+  // Entities made by the last flush (top-level, in order).
+  const std::vector<vstring>& lastMade() const { return lastMade_; }
+
+  // --- Journal ----------------------------------------------------------------
+  const std::vector<JournalEntry>& journal() const { return journal_; }
+  void clearJournal() { journal_.clear(); }
+  // Called for every journal entry (the host writes it to its transcript).
+  void (*onJournal)(const JournalEntry&) = nullptr;
+
+ private:
+  struct Pending;
+  struct PendingBlock;
+  bool refuse(const std::string& why);
+  int refused(const std::string& why);
+  bool checkEntity(const vd::ValueNode* chain, std::string& why) const;
+  std::unique_ptr<Entity> makeEntity(const vd::ValueNode* chain);
+  void record(JournalEntry entry);
+
+  uint64_t nextHandle_ = 0x100;
+  uint64_t nextEntityName_ = 1;
+  std::set<vstring> usedHandles_;
+  std::vector<std::unique_ptr<Entity>> entities_;
+  std::vector<std::unique_ptr<Block>> blocks_;
+  std::vector<std::unique_ptr<NamedDictionary>> dictionaries_;
+  std::vector<TableRecord> tableRecords_;
+  std::unique_ptr<Pending> batch_;
+  std::string lastError_;
+  std::map<intptr_t, std::pair<vstring, size_t>> open_;  // id -> dictionary name, walk position
+  intptr_t nextOpenId_ = 1;
+  std::vector<vstring> selection_;
+  size_t selectionCursor_ = 0;
+  std::vector<vstring> lastMade_;
+  size_t walkBlock_ = 0, walkEntity_ = 0;
+  bool walkStarted_ = false;
+  std::vector<JournalEntry> journal_;
+  Entity* importOpen_ = nullptr;                       // complex entity a file is filling
+  std::vector<vd::OwnedChain> retired_;                // replaced dictionary chains
+  std::vector<std::unique_ptr<Block>> retiredBlocks_;  // redefined blocks
+};
+
+// The entity types the host makes; others are refused by Entmake_binW (a file
+// may still carry them).
+bool isKnownEntityType(vd::vstring_view type);
+
+// Upper-case hexadecimal form of a handle text; empty when it is not hexadecimal.
+vstring normalHandle(vd::vstring_view text);
+
+}  // namespace hostsim

@@ -1,0 +1,143 @@
+#include "hostsim/dxf_schema.h"
+
+namespace hostsim::dxf {
+
+namespace {
+
+const std::vector<int> kTextCodes = {39, 10, 40, 1, 50, 41, 51, 7, 71, 72, 11, 210};
+
+const std::vector<EntityRecord>& records() {
+  static const std::vector<EntityRecord> all = {
+      {u"LINE", {10, 11}, {{u"AcDbLine", {39, 10, 11, 210}}}, {}},
+      {u"CIRCLE", {10, 40}, {{u"AcDbCircle", {39, 10, 40, 210}}}, {}},
+      {u"ARC", {10, 40, 50, 51}, {{u"AcDbCircle", {39, 10, 40, 210}}, {u"AcDbArc", {50, 51}}}, {}},
+      {u"POINT", {10}, {{u"AcDbPoint", {10, 39, 210, 50}}}, {}},
+      {u"TEXT", {10, 40, 1}, {{u"AcDbText", kTextCodes}, {u"AcDbText", {73}}}, {}},
+      {u"ATTRIB", {10, 40, 1, 2}, {{u"AcDbText", kTextCodes}, {u"AcDbAttribute", {2, 70, 73, 74, 280}}}, {}},
+      {u"ATTDEF",
+       {10, 40, 1, 2, 3},
+       {{u"AcDbText", kTextCodes}, {u"AcDbAttributeDefinition", {3, 2, 70, 73, 74, 280}}},
+       {}},
+      {u"MTEXT",
+       {10},
+       {{u"AcDbMText", {10, 40, 41, 71, 72, 3, 1, 7, 210, 11, 42, 43, 50, 73, 44, 90, 63, 45, 441}}},
+       {}},
+      {u"INSERT", {2, 10}, {{u"AcDbBlockReference", {66, 2, 10, 41, 42, 43, 50, 70, 71, 44, 45, 39, 210}}}, {}},
+      {u"LWPOLYLINE", {10}, {{u"AcDbPolyline", {90, 70, 43, 38, 39, 10, 40, 41, 42, 91, 210}}}, {10}},
+      {u"POLYLINE", {}, {{u"AcDb2dPolyline", {66, 10, 39, 70, 40, 41, 71, 72, 73, 74, 75, 210}}}, {}},
+      {u"VERTEX", {10}, {{u"AcDbVertex", {}}, {u"AcDb2dVertex", {10, 40, 41, 42, 70, 50}}}, {}},
+      {u"SEQEND", {}, {}, {}},
+      {u"SOLID", {10, 11, 12}, {{u"AcDbTrace", {10, 11, 12, 13, 39, 210}}}, {}},
+      {u"TRACE", {10, 11, 12}, {{u"AcDbTrace", {10, 11, 12, 13, 39, 210}}}, {}},
+      {u"3DFACE", {10, 11, 12}, {{u"AcDbFace", {10, 11, 12, 13, 70}}}, {}},
+      {u"ELLIPSE", {10, 11, 40}, {{u"AcDbEllipse", {10, 11, 210, 40, 41, 42}}}, {}},
+      {u"RAY", {10, 11}, {{u"AcDbRay", {10, 11}}}, {}},
+      {u"XLINE", {10, 11}, {{u"AcDbXline", {10, 11}}}, {}},
+      {u"LEADER",
+       {10},
+       {{u"AcDbLeader", {3, 71, 72, 73, 74, 75, 40, 41, 76, 10, 77, 340, 210, 211, 212, 213}}},
+       {}},
+      {u"TOLERANCE", {10}, {{u"AcDbFcf", {3, 10, 1, 210, 11}}}, {}},
+      {u"SPLINE",
+       {70},
+       {{u"AcDbSpline", {210, 70, 71, 72, 73, 74, 42, 43, 44, 12, 13, 40, 41, 10, 11}}},
+       {}},
+      {u"HATCH", {10}, {{u"AcDbHatch", {}}}, {}},
+  };
+  return all;
+}
+
+const std::vector<int> kDimensionCommon = {280, 2, 3, 10, 11, 12, 70, 71, 72, 41, 42, 73, 74, 75, 1, 52, 53, 51, 210};
+
+const std::vector<EntityRecord>& dimensionRecords() {
+  static const std::vector<EntityRecord> all = {
+      {u"DIMENSION", {10}, {{u"AcDbDimension", kDimensionCommon}, {u"AcDbAlignedDimension", {13, 14, 50}}, {u"AcDbRotatedDimension", {}}}, {}},
+      {u"DIMENSION", {10}, {{u"AcDbDimension", kDimensionCommon}, {u"AcDbAlignedDimension", {13, 14, 50}}}, {}},
+      {u"DIMENSION", {10}, {{u"AcDbDimension", kDimensionCommon}, {u"AcDb2LineAngularDimension", {13, 14, 15, 16}}}, {}},
+      {u"DIMENSION", {10}, {{u"AcDbDimension", kDimensionCommon}, {u"AcDbDiametricDimension", {15, 40}}}, {}},
+      {u"DIMENSION", {10}, {{u"AcDbDimension", kDimensionCommon}, {u"AcDbRadialDimension", {15, 40}}}, {}},
+      {u"DIMENSION", {10}, {{u"AcDbDimension", kDimensionCommon}, {u"AcDb3PointAngularDimension", {13, 14, 15, 16}}}, {}},
+      {u"DIMENSION", {10}, {{u"AcDbDimension", kDimensionCommon}, {u"AcDbOrdinateDimension", {13, 14}}}, {}},
+  };
+  return all;
+}
+
+}  // namespace
+
+const std::vector<int>& entityCommonCodes() {
+  static const std::vector<int> codes = {67, 8, 6, 62, 370, 48, 60, 420, 430, 440, 347, 390, 284};
+  return codes;
+}
+
+const EntityRecord* entityRecord(vd::vstring_view type, int dimensionType) {
+  if (vd::equalsNoCaseAscii(type, u"DIMENSION")) {
+    int t = dimensionType & 15;
+    return (t >= 0 && t <= 6) ? &dimensionRecords()[static_cast<size_t>(t)] : nullptr;
+  }
+  for (const EntityRecord& r : records()) {
+    if (vd::equalsNoCaseAscii(type, r.type)) return &r;
+  }
+  return nullptr;
+}
+
+const TableRecordDef* tableRecordDef(vd::vstring_view table) {
+  static const std::vector<TableRecordDef> defs = {
+      {u"LTYPE",
+       u"AcDbLinetypeTableRecord",
+       nullptr,
+       5,
+       {{2, ""}, {70, "0"}, {3, ""}, {72, "65"}, {73, "0"}, {40, "0"}, {49, nullptr, true}},
+       {}},
+      {u"LAYER",
+       u"AcDbLayerTableRecord",
+       nullptr,
+       5,
+       {{2, ""}, {70, "0"}, {62, "7"}, {6, "Continuous"}, {290, nullptr}, {370, nullptr}},
+       {}},
+      {u"STYLE",
+       u"AcDbTextStyleTableRecord",
+       nullptr,
+       5,
+       {{2, ""}, {70, "0"}, {40, "0"}, {41, "1"}, {50, "0"}, {71, "0"}, {42, "2.5"}, {3, "txt"}, {4, ""}},
+       {}},
+      {u"APPID", u"AcDbRegAppTableRecord", nullptr, 5, {{2, ""}, {70, "0"}}, {}},
+      {u"DIMSTYLE",
+       u"AcDbDimStyleTableRecord",
+       u"AcDbDimStyleTable",
+       105,
+       {{2, ""}, {70, "0"}},
+       {{3, 7}, {40, 49}, {140, 149}, {170, 179}, {270, 289}}},
+      {u"BLOCK_RECORD", u"AcDbBlockTableRecord", nullptr, 5, {{2, ""}}, {}},
+  };
+  for (const TableRecordDef& d : defs) {
+    if (vd::equalsNoCaseAscii(table, d.table)) return &d;
+  }
+  return nullptr;
+}
+
+const std::vector<const char16_t*>& tableOrder() {
+  static const std::vector<const char16_t*> order = {u"VPORT", u"LTYPE", u"LAYER", u"STYLE", u"VIEW",
+                                                     u"UCS", u"APPID", u"DIMSTYLE", u"BLOCK_RECORD"};
+  return order;
+}
+
+bool tableKeepsCode(const TableRecordDef& def, int code) {
+  for (const TableField& f : def.fields) {
+    if (f.code == code) return true;
+  }
+  for (auto [from, to] : def.extraRanges) {
+    if (code >= from && code <= to) return true;
+  }
+  return false;
+}
+
+const std::vector<HeaderVariable>& headerVariables() {
+  static const std::vector<HeaderVariable> vars = {
+      {"$CLAYER", 8, u"CLAYER"},     {"$TEXTSTYLE", 7, u"TEXTSTYLE"}, {"$DIMSTYLE", 2, u"DIMSTYLE"},
+      {"$DIMSCALE", 40, u"DIMSCALE"}, {"$LUPREC", 70, u"LUPREC"},      {"$UCSORG", 10, u"UCSORG"},
+      {"$UCSXDIR", 10, u"UCSXDIR"},  {"$UCSYDIR", 10, u"UCSYDIR"},
+  };
+  return vars;
+}
+
+}  // namespace hostsim::dxf

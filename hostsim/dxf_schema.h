@@ -1,0 +1,62 @@
+// How drawing records look in a DXF R2000 file, as tables: which group codes
+// belong to which subclass of an entity, what a symbol-table record holds and
+// what it defaults to. The reader and the writer both follow these tables.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "host/text.h"
+
+namespace hostsim::dxf {
+
+struct Subclass {
+  const char16_t* marker;
+  std::vector<int> codes;  // group codes that belong to the subclass
+};
+
+struct EntityRecord {
+  const char16_t* type;
+  std::vector<int> required;        // codes the host needs before it makes the entity
+  std::vector<Subclass> subclasses; // after AcDbEntity, in file order
+  std::vector<int> flatPoints;      // point codes written with x and y only
+};
+
+// Codes of the AcDbEntity subclass shared by every entity.
+const std::vector<int>& entityCommonCodes();
+
+// The record of an entity type; DIMENSION depends on its type number (group 70
+// & 15). Null for types the host does not describe (carried through as they are).
+const EntityRecord* entityRecord(vd::vstring_view type, int dimensionType = 0);
+
+// A field of a symbol-table record.
+struct TableField {
+  int code;
+  const char* defaultText;  // written when the record lacks it; null: optional
+  bool repeated = false;    // may occur any number of times (line-type dashes)
+};
+
+struct TableRecordDef {
+  const char16_t* table;     // LAYER, LTYPE, STYLE, DIMSTYLE, APPID, BLOCK_RECORD
+  const char16_t* subclass;  // record subclass marker
+  const char16_t* tableSubclass;  // extra subclass of the TABLE head (DIMSTYLE), or null
+  int handleCode;            // 105 for DIMSTYLE, 5 for the others
+  std::vector<TableField> fields;
+  // Further optional codes kept from a file, in ascending ranges (dimension variables).
+  std::vector<std::pair<int, int>> extraRanges;
+};
+
+const TableRecordDef* tableRecordDef(vd::vstring_view table);
+// Every table the writer emits, in file order.
+const std::vector<const char16_t*>& tableOrder();
+// True when a record of the table keeps the code when read from a file.
+bool tableKeepsCode(const TableRecordDef& def, int code);
+
+// A header variable written from a host variable (and read back into it).
+struct HeaderVariable {
+  const char* dxfName;     // "$CLAYER"
+  int code;                // 8, 7, 2, 40, 70, 10
+  const char16_t* hostName;  // "CLAYER"
+};
+const std::vector<HeaderVariable>& headerVariables();
+
+}  // namespace hostsim::dxf

@@ -1,0 +1,98 @@
+#include "host/ucs.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "host/host_api.h"
+#include "hostsim/host.h"
+
+using namespace vd;
+
+namespace {
+
+class UcsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unbindHost();
+    hostsim::Host::instance().reset();
+    resetUcsTransforms();
+    ASSERT_TRUE(bindHost(nullptr, &hostsim::resolveExport, nullptr));
+  }
+  void TearDown() override {
+    unbindHost();
+    resetUcsTransforms();
+  }
+  static void setPoint(const char16_t* name, double x, double y, double z) {
+    hostsim::Variable v;
+    v.kind = hostsim::Variable::Kind::Point;
+    v.value[0] = x;
+    v.value[1] = y;
+    v.value[2] = z;
+    hostsim::Host::instance().setVariable(name, v);
+  }
+  static void expectNear(GcGePoint2d p, double x, double y, const char* what) {
+    EXPECT_NEAR(p.x, x, 1e-9) << what;
+    EXPECT_NEAR(p.y, y, 1e-9) << what;
+  }
+  static void expectNear(GcGePoint3d p, double x, double y, double z, const char* what) {
+    EXPECT_NEAR(p.x, x, 1e-9) << what;
+    EXPECT_NEAR(p.y, y, 1e-9) << what;
+    EXPECT_NEAR(p.z, z, 1e-9) << what;
+  }
+};
+
+TEST_F(UcsTest, IdentityUntilRefreshedAndForTheWorldSystem) {
+  EXPECT_TRUE(ucsTransforms().worldToUser2d.isEqualTo(GcGeMatrix2d::kIdentity));
+  EXPECT_TRUE(ucsTransforms().userToWorld3d.isEqualTo(GcGeMatrix3d::kIdentity));
+  refreshUcsTransforms();
+  EXPECT_TRUE(ucsTransforms().worldToUser2d.isEqualTo(GcGeMatrix2d::kIdentity));
+  EXPECT_TRUE(ucsTransforms().worldToUser3d.isEqualTo(GcGeMatrix3d::kIdentity));
+}
+
+TEST_F(UcsTest, RotatedAndMovedPlanSystem) {
+  setPoint(u"UCSORG", 10, 5, 0);
+  setPoint(u"UCSXDIR", 0, 2, 0);  // not unit length: the refresh normalises
+  setPoint(u"UCSYDIR", -1, 0, 0);
+  refreshUcsTransforms();
+  const UcsTransforms& t = ucsTransforms();
+  expectNear(t.worldToUser2d.apply(GcGePoint2d(10, 6)), 1, 0, "one unit along user x");
+  expectNear(t.worldToUser2d.apply(GcGePoint2d(8, 5)), 0, 2, "two units along user y");
+  expectNear(t.userToWorld2d.apply(GcGePoint2d(1, 0)), 10, 6, "and back");
+  expectNear(t.worldToUser3d.apply(GcGePoint3d(10, 6, 4)), 1, 0, 4, "z stays");
+  expectNear(t.userToWorld3d.apply(GcGePoint3d(0, 2, 1)), 8, 5, 1, "3D back");
+}
+
+TEST_F(UcsTest, UserZNotParallelToWorldZGivesIdentityIn2d) {
+  const double s = std::sqrt(0.5);
+  setPoint(u"UCSORG", 1, 2, 3);
+  setPoint(u"UCSXDIR", 1, 0, 0);
+  setPoint(u"UCSYDIR", 0, s, s);
+  refreshUcsTransforms();
+  const UcsTransforms& t = ucsTransforms();
+  EXPECT_TRUE(t.worldToUser2d.isEqualTo(GcGeMatrix2d::kIdentity));
+  EXPECT_TRUE(t.userToWorld2d.isEqualTo(GcGeMatrix2d::kIdentity));
+  EXPECT_FALSE(t.worldToUser3d.isEqualTo(GcGeMatrix3d::kIdentity)) << "3D still follows the user system";
+  expectNear(t.userToWorld3d.apply(GcGePoint3d(0, 1, 0)), 1, 2 + s, 3 + s, "user y in the world");
+  // A user system upside down (Z pointing down) is not parallel in the same sense either.
+  setPoint(u"UCSORG", 0, 0, 0);
+  setPoint(u"UCSYDIR", 0, -1, 0);
+  refreshUcsTransforms();
+  EXPECT_TRUE(ucsTransforms().worldToUser2d.isEqualTo(GcGeMatrix2d::kIdentity));
+}
+
+TEST_F(UcsTest, AMissingVariableKeepsTheLastValue) {
+  setPoint(u"UCSORG", 10, 0, 0);
+  refreshUcsTransforms();
+  hostsim::Host::instance().variables.erase(u"UCSORG");
+  setPoint(u"UCSXDIR", 0, 1, 0);
+  setPoint(u"UCSYDIR", -1, 0, 0);
+  refreshUcsTransforms();
+  expectNear(ucsTransforms().worldToUser2d.apply(GcGePoint2d(10, 3)), 3, 0, "origin from the first refresh");
+  // Without a host the transforms stay as they were.
+  unbindHost();
+  refreshUcsTransforms();
+  expectNear(ucsTransforms().worldToUser2d.apply(GcGePoint2d(10, 3)), 3, 0, "no host, no change");
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+// The module's side bound to the headless host in the same process: tests
+// call the host through the table exactly as the module does.
+#pragma once
+#include <gtest/gtest.h>
+
+#include "host/chain.h"
+#include "host/host_api.h"
+#include "hostsim/host.h"
+
+namespace hosttest {
+
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vd::unbindHost();
+    hostsim::Host::instance().reset();
+    ASSERT_TRUE(vd::bindHost(nullptr, &hostsim::resolveExport, nullptr));
+  }
+  void TearDown() override { vd::unbindHost(); }
+
+  hostsim::Host& host() { return hostsim::Host::instance(); }
+  hostsim::Drawing& drawing() { return host().drawing(); }
+  vd::HostApi& api() { return *vd::hostApi(); }
+
+  // Writes one entity in its own batch; returns the Entmake answer.
+  int make(vd::OwnedChain chain) {
+    api().Header_bin();
+    int r = api().Entmake_binW(chain.get(), 0);
+    api().Flush_bin(1);
+    return r;
+  }
+  // Handle of the entity the last flush made.
+  vd::vstring lastHandle() { return drawing().lastMade().empty() ? vd::vstring() : drawing().lastMade().back(); }
+
+  static vd::OwnedChain line(double x0, double y0, double x1, double y1, const char16_t* layer = u"0") {
+    vd::ChainBuilder b;
+    b.text(0, u"LINE").text(8, layer).point(10, x0, y0).point(11, x1, y1);
+    return b.build();
+  }
+  static vd::OwnedChain circle(double x, double y, double r) {
+    vd::ChainBuilder b;
+    b.text(0, u"CIRCLE").text(8, u"0").point(10, x, y).real(40, r);
+    return b.build();
+  }
+  std::vector<vd::vstring> selected() {
+    std::vector<vd::vstring> out;
+    for (vd::ValueNode* n = api().EntnextW(1, 0); n; n = api().EntnextW(0, 0)) out.emplace_back(vd::ChainView(n).handle());
+    return out;
+  }
+  size_t journalCount(hostsim::JournalEntry::Kind kind) {
+    size_t n = 0;
+    for (const auto& j : drawing().journal()) n += j.kind == kind;
+    return n;
+  }
+};
+
+}  // namespace hosttest
