@@ -135,13 +135,7 @@ void GcGeCircArc2d::getSamplePoints(double from, double to, double approxEps, Gc
   double step = kPi / 2;
   if (approxEps > 0.0 && approxEps < mRadius)
     step = std::min(step, 2.0 * std::acos(1.0 - approxEps / mRadius));
-  const int n = static_cast<int>(std::clamp(std::ceil(std::abs(to - from) / step), 1.0, vdgeom::tol::kMaxSamples));
-  const vdgeom::ConicArc c = conic();
-  for (int i = 0; i <= n; ++i) {
-    const double t = i == n ? to : from + (to - from) * i / n;
-    points.append(c.eval(t));
-    params.append(t);
-  }
+  vdgeom::conicSample(conic(), from, to, step, points, params);
 }
 
 GcGeCurve2d* GcGeCircArc2d::trimmedCopy(double from, double to) const {

@@ -154,4 +154,14 @@ double conicClosestParam(const ConicArc& arc, const GcGePoint2d& q, double from,
   return dist2(t) <= bestD ? t : best;
 }
 
+void conicSample(const ConicArc& arc, double from, double to, double maxStep, GcGePoint2dArray& points,
+                 GcGeDoubleArray& params) {
+  const int n = static_cast<int>(std::clamp(std::ceil(std::abs(to - from) / maxStep), 1.0, tol::kMaxSamples));
+  for (int i = 0; i <= n; ++i) {
+    const double t = i == n ? to : from + (to - from) * i / n;
+    points.append(arc.eval(t));
+    params.append(t);
+  }
+}
+
 } // namespace vdgeom

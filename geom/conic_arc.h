@@ -3,6 +3,7 @@
 // p(t) = c + a cos t + b sin t for t in [t0, t1]. Circular and elliptical
 // arcs both reduce to this form, so extents, areas and projections are
 // written once.
+#include "geom/arrays.h"
 #include "geom/boundblock2d.h"
 #include "geom/mathutils.h"
 
@@ -38,6 +39,11 @@ double conicGreen(const ConicArc& arc, double from, double to);
 // Arc length from `from` to `to` (signed), adaptive Gauss-Kronrod (7, 15)
 // on |p'(t)|.
 double conicLength(const ConicArc& arc, double from, double to);
+
+// Appends points and parameters from `from` to `to` in equal parameter steps of
+// at most maxStep, both ends included.
+void conicSample(const ConicArc& arc, double from, double to, double maxStep, GcGePoint2dArray& points,
+                 GcGeDoubleArray& params);
 
 // Parameter in [from, to] of the point nearest to q: dense samples, then
 // Newton on (p - q).p' = 0 (safeguarded), ends included.

@@ -107,13 +107,7 @@ void GcGeEllipArc2d::getSamplePoints(double from, double to, double approxEps, G
   double step = kPi / 4;
   if (approxEps > 0.0 && mMajorRadius > 0.0)
     step = std::min(step, std::sqrt(8.0 * approxEps / mMajorRadius));
-  const int n = static_cast<int>(std::clamp(std::ceil(std::abs(to - from) / step), 1.0, vdgeom::tol::kMaxSamples));
-  const vdgeom::ConicArc c = conic();
-  for (int i = 0; i <= n; ++i) {
-    const double t = i == n ? to : from + (to - from) * i / n;
-    points.append(c.eval(t));
-    params.append(t);
-  }
+  vdgeom::conicSample(conic(), from, to, step, points, params);
 }
 
 GcGeCurve2d* GcGeEllipArc2d::trimmedCopy(double from, double to) const {
