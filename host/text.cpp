@@ -136,10 +136,10 @@ vstring vformatV(const vchar* fmt, va_list args) {
       p += 2;
       continue;
     }
-    std::string spec = "%";
+    std::string directive = "%";
     ++p;
     while (*p && std::strchr("-+ #0123456789.*", static_cast<char>(*p & 0x7F)) && *p < 0x80) {
-      spec.push_back(static_cast<char>(*p++));
+      directive.push_back(static_cast<char>(*p++));
     }
     std::string lenmod;
     while (*p == u'l' || *p == u'h' || *p == u'I' || *p == u'6' || *p == u'4' || *p == u'z' ||
@@ -148,9 +148,9 @@ vstring vformatV(const vchar* fmt, va_list args) {
     }
     vchar conv = *p ? *p++ : u'\0';
     char buf[512];
-    if (spec.find('*') != std::string::npos) {
-      // Star widths are not used by the module's texts; print the spec as it stands.
-      out += utf8ToUtf16(spec);
+    if (directive.find('*') != std::string::npos) {
+      // Star widths are not used by the module's texts; print the directive as it stands.
+      out += utf8ToUtf16(directive);
       continue;
     }
     switch (conv) {
@@ -158,15 +158,15 @@ vstring vformatV(const vchar* fmt, va_list args) {
         const vchar* s = va_arg(args, const vchar*);
         vstring str = s ? vstring(s) : vstring(u"(null)");
         // Honour a precision ("%.5s") and a width; both are rare in texts.
-        size_t dot = spec.find('.');
+        size_t dot = directive.find('.');
         if (dot != std::string::npos) {
-          size_t prec = std::strtoul(spec.c_str() + dot + 1, nullptr, 10);
+          size_t prec = std::strtoul(directive.c_str() + dot + 1, nullptr, 10);
           if (str.size() > prec) str.resize(prec);
         }
-        size_t width = std::strtoul(spec.c_str() + 1 + (spec.size() > 1 && spec[1] == '-'), nullptr, 10);
+        size_t width = std::strtoul(directive.c_str() + 1 + (directive.size() > 1 && directive[1] == '-'), nullptr, 10);
         if (str.size() < width) {
           vstring pad(width - str.size(), u' ');
-          str = (spec.size() > 1 && spec[1] == '-') ? str + pad : pad + str;
+          str = (directive.size() > 1 && directive[1] == '-') ? str + pad : pad + str;
         }
         out += str;
         break;
@@ -180,7 +180,7 @@ vstring vformatV(const vchar* fmt, va_list args) {
       case u'x':
       case u'X':
       case u'o': {
-        std::string f = spec;
+        std::string f = directive;
         bool is64 = lenmod == "I64" || lenmod == "ll" || lenmod == "j" || lenmod == "z";
         bool isLong = lenmod == "l";
         f += is64 ? "ll" : (isLong ? "l" : "");
@@ -201,7 +201,7 @@ vstring vformatV(const vchar* fmt, va_list args) {
       case u'E':
       case u'g':
       case u'G': {
-        std::string f = spec;
+        std::string f = directive;
         f.push_back(static_cast<char>(conv));
         std::snprintf(buf, sizeof buf, f.c_str(), va_arg(args, double));
         out += utf8ToUtf16(buf);
@@ -213,7 +213,7 @@ vstring vformatV(const vchar* fmt, va_list args) {
         break;
       }
       default:
-        out += utf8ToUtf16(spec + lenmod);
+        out += utf8ToUtf16(directive + lenmod);
         if (conv) out.push_back(conv);
         break;
     }
