@@ -33,15 +33,20 @@ class unique_any {
   H h_ = Invalid;
 };
 
-inline void closeGdiObject(HGDIOBJ h) { DeleteObject(h); }
+// Named deleters: a lambda as template argument would give every class in a
+// header that stores one of these owners internal linkage warnings.
+template <typename H>
+inline void closeGdiObject(H h) {
+  DeleteObject(h);
+}
 inline void closeDc(HDC h) { DeleteDC(h); }
 inline void closeModule(HMODULE h) { FreeLibrary(h); }
 inline void closeWindow(HWND h) { DestroyWindow(h); }
 
-using unique_hpen = unique_any<HPEN, [](HPEN h) { closeGdiObject(h); }>;
-using unique_hbrush = unique_any<HBRUSH, [](HBRUSH h) { closeGdiObject(h); }>;
-using unique_hfont = unique_any<HFONT, [](HFONT h) { closeGdiObject(h); }>;
-using unique_hbitmap = unique_any<HBITMAP, [](HBITMAP h) { closeGdiObject(h); }>;
+using unique_hpen = unique_any<HPEN, &closeGdiObject<HPEN>>;
+using unique_hbrush = unique_any<HBRUSH, &closeGdiObject<HBRUSH>>;
+using unique_hfont = unique_any<HFONT, &closeGdiObject<HFONT>>;
+using unique_hbitmap = unique_any<HBITMAP, &closeGdiObject<HBITMAP>>;
 using unique_hdc = unique_any<HDC, &closeDc>;
 using unique_hmodule = unique_any<HMODULE, &closeModule>;
 using unique_hwnd = unique_any<HWND, &closeWindow>;

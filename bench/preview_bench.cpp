@@ -1,0 +1,240 @@
+// Painting speed of the preview view under Wine, each figure measured in the
+// same run as its floor: the same device points drawn by bare PolyPolyline
+// calls into the same kind of DC (a screen-compatible memory bitmap).
+//   first picture      restart to finished picture, tessellation included
+//   pan repaint        after a pan inside the regeneration window
+//   snap query         every element of the list, without the time limit
+#include <windows.h>
+
+#include "geom/circarc2d.h"
+#include "geom/linear_ent2d.h"
+#include "geom/mathutils.h"
+#include "preview/view.h"
+#include "ui/gdi.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+using namespace GDI;
+
+namespace {
+
+constexpr int kWidth = 1280, kHeight = 1024;
+constexpr int kSegments = 10000, kArcs = 1000, kRuns = 7;
+
+double msSince(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+void fill(view& v) {
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> x(0, kWidth), y(0, kHeight), len(-60, 60), r(4, 40),
+      a(0, vdgeom::kTwoPi);
+  const COLORREF colours[] = {RGB(200, 0, 0), RGB(0, 120, 0), RGB(0, 0, 200), RGB(0, 0, 0)};
+  for (int i = 0; i < kSegments; ++i) {
+    const GcGePoint2d p(x(rng), y(rng));
+    v.add_curve(new GcGeLineSeg2d(p, p + GcGeVector2d(len(rng), len(rng))), colour_pair(0, colours[i % 4]), 1,
+                nullptr, 1, static_cast<std::uint64_t>(i), false, false);
+  }
+  for (int i = 0; i < kArcs; ++i)
+    v.add_curve(new GcGeCircArc2d(GcGePoint2d(x(rng), y(rng)), r(rng), a(rng), a(rng)),
+                colour_pair(0, colours[i % 4]), 1, nullptr, 1, static_cast<std::uint64_t>(kSegments + i), false, false);
+}
+
+void setWindow(view& v) {
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(kWidth, kHeight));
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(kWidth, kHeight));
+  v.fit_window(&world, &device);
+}
+
+int paintAll(view& v) {
+  int calls = 1;
+  while (!v.paint() && calls < 10000)
+    ++calls;
+  return calls;
+}
+
+// The device polylines of the list as the view sees them now, per pen
+// colour, each as a bare PolyPolyline job.
+struct Floor {
+  std::vector<std::vector<POINT>> points;
+  std::vector<std::vector<DWORD>> counts;
+};
+
+Floor collectFloor(view& v) {
+  Floor f;
+  f.points.resize(4);
+  f.counts.resize(4);
+  const GcGeMatrix2d& m = v.world_to_device();
+  for (std::size_t i = 0; i < v.list_size(1); ++i) {
+    const auto* c = static_cast<const curve*>(v.list_item(1, i));
+    const buffer_curve* cache = c->cache();
+    if (!cache)
+      continue;
+    auto& pts = f.points[i % 4];
+    auto& cnt = f.counts[i % 4];
+    std::uint32_t first = 0;
+    for (std::uint32_t end : cache->ends) {
+      for (std::uint32_t k = first; k < end; ++k) {
+        const GcGePoint2d p = m.apply(cache->points[static_cast<int>(k)]);
+        pts.push_back({round_device(p.x), round_device(p.y)});
+      }
+      cnt.push_back(end - first);
+      first = end;
+    }
+  }
+  return f;
+}
+
+double drawFloorOnce(HDC dc, const Floor& f, const std::vector<HPEN>& pens) {
+  const auto t0 = std::chrono::steady_clock::now();
+  for (std::size_t k = 0; k < f.points.size(); ++k) {
+    ui::select_result pen(dc, pens[k]);
+    // Calls of at most 16384 points, split at polyline boundaries.
+    std::size_t p = 0, c = 0;
+    while (c < f.counts[k].size()) {
+      std::size_t n = 0, pts = 0;
+      while (c + n < f.counts[k].size() && (n == 0 || pts + f.counts[k][c + n] <= cosmetic_pen_limit))
+        pts += f.counts[k][c + n++];
+      PolyPolyline(dc, f.points[k].data() + p, f.counts[k].data() + c, static_cast<DWORD>(n));
+      p += pts;
+      c += n;
+    }
+  }
+  GdiFlush();
+  return msSince(t0);
+}
+
+// Best of three, as the repaints are measured.
+double drawFloor(HDC dc, const Floor& f, const std::vector<HPEN>& pens) {
+  double best = drawFloorOnce(dc, f, pens);
+  for (int i = 0; i < 2; ++i)
+    best = std::min(best, drawFloorOnce(dc, f, pens));
+  return best;
+}
+
+} // namespace
+
+int main() {
+  ui::memory_surface target;
+  if (!target.create(nullptr, kWidth, kHeight)) {
+    std::fprintf(stderr, "no memory DC\n");
+    return 1;
+  }
+  const COLORREF colours[] = {RGB(200, 0, 0), RGB(0, 120, 0), RGB(0, 0, 200), RGB(0, 0, 0)};
+  std::vector<ui::unique_hpen> ownedPens;
+  std::vector<HPEN> pens;
+  for (COLORREF c : colours) {
+    ownedPens.emplace_back(CreatePen(PS_SOLID, 0, c));
+    pens.push_back(ownedPens.back().get());
+  }
+
+  std::printf("preview_bench: %d segments + %d arcs, %d x %d, median of %d runs\n", kSegments, kArcs, kWidth,
+              kHeight, kRuns);
+  std::vector<double> first, firstFloor, freshFloor, pan, panFloor, panClearFloor, snap;
+  std::uint32_t panRegen = 0, calls = 0, flushes = 0, firstCalls = 0, vertices = 0;
+  for (int run = 0; run < kRuns; ++run) {
+    view v;
+    v.bind_dc(target.dc());
+    fill(v);
+    setWindow(v);
+    auto t0 = std::chrono::steady_clock::now();
+    firstCalls = static_cast<std::uint32_t>(paintAll(v));
+    first.push_back(msSince(t0));
+    calls = v.statistics().polyline_calls;
+    flushes = v.statistics().flushes;
+    vertices = v.statistics().vertices_painted;
+    const Floor points = collectFloor(v);
+    firstFloor.push_back(drawFloor(target.dc(), points, pens));
+    {
+      // The view's first picture draws into back buffers made for it: the
+      // same points into a bitmap made just now, cleared like the view's.
+      t0 = std::chrono::steady_clock::now();
+      ui::memory_surface fresh;
+      fresh.create(nullptr, kWidth, kHeight);
+      const RECT all{0, 0, kWidth, kHeight};
+      FillRect(fresh.dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      const double made = msSince(t0);
+      freshFloor.push_back(made + drawFloorOnce(fresh.dc(), points, pens));
+    }
+
+    // Best of three pans back and forth, all inside the regeneration window.
+    double bestPan = 1e300;
+    for (int k = 0; k < 3; ++k) {
+      v.pan(k % 2 ? -37 : 37, k % 2 ? 23 : -23);
+      t0 = std::chrono::steady_clock::now();
+      paintAll(v);
+      bestPan = std::min(bestPan, msSince(t0));
+      panRegen = std::max(panRegen, v.statistics().curves_regenerated);
+    }
+    pan.push_back(bestPan);
+    const Floor panned = collectFloor(v);
+    panFloor.push_back(drawFloor(target.dc(), panned, pens));
+    {
+      // The same with the clearing of the bitmap a repaint needs.
+      double best = 1e300;
+      for (int k = 0; k < 3; ++k) {
+        t0 = std::chrono::steady_clock::now();
+        const RECT all{0, 0, kWidth, kHeight};
+        FillRect(target.dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        best = std::min(best, msSince(t0) + drawFloorOnce(target.dc(), panned, pens));
+      }
+      panClearFloor.push_back(best);
+    }
+
+    if (run == 0) {
+      // Tessellation alone, for the breakdown of the first picture.
+      regen_context ctx = v.regen_ctx();
+      std::vector<buffer_curve> caches(v.list_size(1));
+      t0 = std::chrono::steady_clock::now();
+      for (std::size_t i = 0; i < v.list_size(1); ++i)
+        refresh_curve_cache(caches[i], static_cast<const GcGeCurve2d&>(static_cast<curve*>(v.list_item(1, i))->geometry()), ctx);
+      std::printf("  tessellation of the whole list alone: %.2f ms\n", msSince(t0));
+    }
+    const extents pick(GcGePoint2d(630, 500), GcGePoint2d(650, 520));
+    t0 = std::chrono::steady_clock::now();
+    v.snap_query(0x3FF | snap_no_timer, pick, nullptr, false, nullptr, nullptr);
+    snap.push_back(msSince(t0));
+  }
+  {
+    // What every repaint adds to the floor: clearing the back buffer and
+    // copying it to the bound DC (both bitmaps warm).
+    ui::memory_surface back;
+    back.create(nullptr, kWidth, kHeight);
+    const RECT all{0, 0, kWidth, kHeight};
+    double fillBest = 1e300, copyBest = 1e300;
+    for (int k = 0; k < 5; ++k) {
+      auto t0 = std::chrono::steady_clock::now();
+      SetBkColor(back.dc(), RGB(255, 255, 255));
+      ExtTextOutW(back.dc(), 0, 0, ETO_OPAQUE, &all, L"", 0, nullptr);
+      GdiFlush();
+      fillBest = std::min(fillBest, msSince(t0));
+      t0 = std::chrono::steady_clock::now();
+      BitBlt(target.dc(), 0, 0, kWidth, kHeight, back.dc(), 0, 0, SRCCOPY);
+      GdiFlush();
+      copyBest = std::min(copyBest, msSince(t0));
+    }
+    std::printf("  back buffer: clear %.2f ms, copy to the DC %.2f ms\n", fillBest, copyBest);
+
+  }
+  const double f = median(first), ff = median(firstFloor), fr = median(freshFloor), p = median(pan),
+               pf = median(panFloor), pc = median(panClearFloor), s = median(snap);
+  std::printf("  first picture   %8.2f ms  floor %7.2f ms  ratio %5.2f  (target 2.0, %u paint calls)\n", f, ff,
+              f / ff, firstCalls);
+  std::printf("                              fresh bitmap floor %7.2f ms  ratio %5.2f\n", fr, f / fr);
+  std::printf("  pan repaint     %8.2f ms  floor %7.2f ms  ratio %5.2f  (target 1.3), curves regenerated %u\n", p,
+              pf, p / pf, panRegen);
+  std::printf("                              floor with clearing %7.2f ms  ratio %5.2f\n", pc, p / pc);
+  std::printf("  snap query      %8.2f ms  (target 5)\n", s);
+  std::printf("  GDI polyline calls %u in %u batches: %.2f per batch, %u vertices\n", calls, flushes,
+              flushes ? static_cast<double>(calls) / flushes : 0.0, vertices);
+  return 0;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// Device-point batches: segments collected per pen into polylines and rings
+// per brush, and how a pen batch is split into GDI calls. No Windows types:
+// device_point has the layout of a Win32 POINT.
+#include "geom/point2d.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace GDI {
+
+struct device_point {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  bool operator==(const device_point&) const = default;
+};
+
+// Rounds a device coordinate the way the batches do: +0.5, then truncation.
+// Values far outside any bitmap are clamped so the conversion stays defined.
+inline std::int32_t round_device(double v) {
+  const double c = v + 0.5;
+  if (!(c > -1e9))
+    return -1000000000;
+  if (c > 1e9)
+    return 1000000000;
+  return static_cast<std::int32_t>(c);
+}
+
+struct pen_batch {
+  std::vector<device_point> points;
+  std::vector<std::uint32_t> counts; // points per polyline
+
+  // Continues the current polyline when p (rounded) is its last point,
+  // else starts a new polyline p-q.
+  void add_segment(const GcGePoint2d& p, const GcGePoint2d& q);
+  // Pushes the last point of every polyline one pixel further along its last
+  // segment: cosmetic pens leave a polyline's last pixel out.
+  void extend_last_points();
+  bool empty() const { return points.empty(); }
+  void clear() { points.clear(); counts.clear(); }
+};
+
+struct brush_batch {
+  std::vector<device_point> points;
+  std::vector<std::uint32_t> counts;
+
+  // Rings of fewer than 3 points are ignored; a ring is closed with its first
+  // point when its last one differs.
+  void add_ring(const GcGePoint2d* ring, std::size_t n);
+  bool empty() const { return points.empty(); }
+  void clear() { points.clear(); counts.clear(); }
+};
+
+// One GDI call: polylines [first, first + count) of the batch.
+struct polyline_call {
+  std::size_t first = 0;
+  std::size_t count = 0;
+};
+
+// Groups consecutive polylines so that each call stays within `limit` points;
+// a polyline longer than the limit still gets a call of its own. With
+// one_per_call every polyline is a call.
+std::vector<polyline_call> plan_polyline_calls(const std::vector<std::uint32_t>& counts, std::uint32_t limit,
+                                               bool one_per_call);
+
+} // namespace GDI

@@ -1,0 +1,155 @@
+#include "preview/buffers.h"
+
+#include "geom/curve2d.h"
+
+namespace GDI {
+namespace {
+int g_liveBuffers = 0;
+
+// Deletes the curves of a pointer array when it goes out of scope.
+struct owned_curves {
+  GcGeCurve2dPtrArray items;
+  ~owned_curves() { deleteCurves(items); }
+};
+
+void samplePiece(const GcGeCurve2d& piece, double tol, GcGePoint2dArray& out) {
+  if (piece.isKindOf(GcGe::kLineSeg2d)) {
+    out.append(piece.startPoint());
+    out.append(piece.endPoint());
+    return;
+  }
+  const GcGeInterval r = piece.interval();
+  GcGeInterval range(r.lowerBound(), r.upperBound(), 1e-12);
+  GcGeDoubleArray params;
+  piece.getSamplePoints(range.lowerBound(), range.upperBound(), tol, out, params);
+}
+} // namespace
+
+buffer_paint::buffer_paint() { ++g_liveBuffers; }
+buffer_paint::~buffer_paint() { --g_liveBuffers; }
+int buffer_paint::live_count() { return g_liveBuffers; }
+
+void buffer_curve::clear() {
+  points.removeAll();
+  ends.clear();
+  dashes.removeAll();
+  tolerance = 0.0;
+}
+
+void buffer_solid::clear() {
+  ring_points.removeAll();
+  ring_counts.clear();
+  tolerance = 0.0;
+}
+
+buffer_buffer_paint::~buffer_buffer_paint() { clear(); }
+
+void buffer_buffer_paint::clear() {
+  for (buffer_paint* b : entries)
+    delete b;
+  entries.clear();
+}
+
+bool cache_reusable(double tolerance, const extents& regen, const regen_context& ctx) {
+  return tolerance > 0.0 && tolerance >= ctx.band_low * ctx.pixel && tolerance <= ctx.band_high * ctx.pixel &&
+         regen.contains(ctx.visible);
+}
+
+bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const regen_context& ctx) {
+  if (cache_reusable(cache.tolerance, cache.regen, ctx))
+    return false;
+  cache.clear();
+  const double tol = 0.5 * (ctx.band_low + ctx.band_high) * ctx.pixel;
+  cache.tolerance = tol;
+  cache.regen = ctx.regen;
+
+  // Segments clip without copies, and a curve wholly inside the boundary is
+  // sampled as it is: only curves that cross it are cut into pieces.
+  const bool clip = !ctx.no_clip && ctx.boundary;
+  if (curve.isKindOf(GcGe::kLineSeg2d)) {
+    GcGePoint2d p = curve.startPoint(), q = curve.endPoint();
+    if (!clip || clip_segment(p, q, *ctx.boundary)) {
+      // Exactly two points: thousands of segment caches stay small.
+      if (cache.points.physicalLength() < 2)
+        cache.points.setPhysicalLength(2);
+      cache.ends.reserve(1);
+      cache.points.append(p);
+      cache.points.append(q);
+      cache.ends.push_back(2);
+    }
+  } else {
+    bool whole = !clip;
+    if (clip) {
+      GcGePoint2d lo, hi;
+      curve.gcOrthoBoundBlock().getMinMaxPoints(lo, hi);
+      whole = region_contains(*ctx.boundary, extents(lo, hi));
+    }
+    if (whole) {
+      samplePiece(curve, tol, cache.points);
+      cache.ends.push_back(static_cast<std::uint32_t>(cache.points.length()));
+    } else {
+      owned_curves pieces;
+      clip_curve(curve, *ctx.boundary, pieces.items);
+      for (GcGeCurve2d* piece : pieces.items) {
+        samplePiece(*piece, tol, cache.points);
+        cache.ends.push_back(static_cast<std::uint32_t>(cache.points.length()));
+      }
+    }
+  }
+  if (ctx.block)
+    for (GcGePoint2d& p : cache.points)
+      p = ctx.block->apply(p);
+
+  if (ctx.pattern) {
+    std::uint32_t first = 0;
+    for (std::uint32_t end : cache.ends) {
+      double along = 0.0;
+      for (std::uint32_t i = first; i + 1 < end; ++i) {
+        const GcGePoint2d p = cache.points[static_cast<int>(i)], q = cache.points[static_cast<int>(i + 1)];
+        const double next = along + p.distanceTo(q);
+        ctx.pattern->dash_segment(p, q, along, next, ctx.pattern_scale, cache.dashes);
+        along = next;
+      }
+      first = end;
+    }
+  }
+  return true;
+}
+
+bool refresh_solid_cache(buffer_solid& cache, const std::vector<GcGeCurve2d*>& loops, const regen_context& ctx) {
+  if (cache_reusable(cache.tolerance, cache.regen, ctx))
+    return false;
+  cache.clear();
+  cache.tolerance = 0.5 * (ctx.band_low + ctx.band_high) * ctx.pixel;
+  cache.regen = ctx.regen;
+  std::vector<GcGePoint2d> ring, clipped;
+  for (const GcGeCurve2d* loop : loops) {
+    if (!loop)
+      continue;
+    GcGePoint2dArray sampled;
+    owned_curves exploded;
+    if (!loop->explode(exploded.items))
+      exploded.items.append(loop->copyCurve());
+    for (int m = 0; m < exploded.items.length(); ++m) {
+      // Each member's last point is the next member's first.
+      if (m > 0 && sampled.length() > 0)
+        sampled.removeLast();
+      samplePiece(*exploded.items[m], cache.tolerance, sampled);
+    }
+    ring.assign(sampled.begin(), sampled.end());
+    if (ring.size() > 1 && ring.front().isEqualTo(ring.back()))
+      ring.pop_back();
+    if (!ctx.no_clip && ctx.boundary)
+      clip_ring(ring, *ctx.boundary, clipped);
+    else
+      clipped = ring;
+    if (clipped.size() < 3)
+      continue;
+    for (GcGePoint2d p : clipped)
+      cache.ring_points.append(ctx.block ? ctx.block->apply(p) : p);
+    cache.ring_counts.push_back(static_cast<std::uint32_t>(clipped.size()));
+  }
+  return true;
+}
+
+} // namespace GDI

@@ -1,0 +1,77 @@
+#pragma once
+// Per-element caches of device-ready geometry and how they are refreshed:
+// tessellated polylines (with their dash pieces) of a curve, sampled rings of
+// a solid, and the set of member caches a block reference keeps.
+#include "geom/curve2d.h"
+#include "preview/clip.h"
+#include "preview/extents.h"
+#include "preview/linetype.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace GDI {
+
+class buffer_paint {
+public:
+  virtual ~buffer_paint();
+  virtual void clear() = 0;
+  // Caches alive now, reported as "BUFFER INSTANCES".
+  static int live_count();
+
+protected:
+  buffer_paint();
+  buffer_paint(const buffer_paint&) = delete;
+  buffer_paint& operator=(const buffer_paint&) = delete;
+};
+
+class buffer_curve : public buffer_paint {
+public:
+  GcGePoint2dArray points;          // drawing units, block transform applied
+  std::vector<std::uint32_t> ends;  // running point count after each polyline
+  GcGePoint2dArray dashes;          // point pairs; painted instead of points when not empty
+  double tolerance = 0.0;           // 0: empty, must be regenerated
+  extents regen;                    // regeneration window the points were made for
+
+  void clear() override;
+};
+
+class buffer_solid : public buffer_paint {
+public:
+  GcGePoint2dArray ring_points;
+  std::vector<std::uint32_t> ring_counts;
+  double tolerance = 0.0;
+  extents regen;
+
+  void clear() override;
+};
+
+class buffer_buffer_paint : public buffer_paint {
+public:
+  ~buffer_buffer_paint() override;
+  std::vector<buffer_paint*> entries; // owned; entries may be null
+  void clear() override;
+};
+
+// What a cache refresh needs to know of the view and the block context.
+struct regen_context {
+  double pixel = 1.0;          // chord tolerance: the pixel size (in block units inside a block)
+  double band_low = 0.5;
+  double band_high = 1.5;
+  extents visible;             // world window on screen
+  extents regen;               // world regeneration window
+  const clip_region* boundary = nullptr; // regeneration boundary in the geometry's units
+  const GcGeMatrix2d* block = nullptr;   // block transform, null outside references
+  bool no_clip = false;
+  const linetype* pattern = nullptr;     // applied linetype or null
+  double pattern_scale = 1.0;
+};
+
+// Whether a cache made with `tolerance` for window `regen` can be painted now.
+bool cache_reusable(double tolerance, const extents& regen, const regen_context& ctx);
+
+// Rebuilds the cache unless it is reusable; returns true when it regenerated.
+bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const regen_context& ctx);
+bool refresh_solid_cache(buffer_solid& cache, const std::vector<GcGeCurve2d*>& loops, const regen_context& ctx);
+
+} // namespace GDI

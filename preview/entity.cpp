@@ -1,0 +1,486 @@
+#include "preview/entity.h"
+
+#include "geom/elliparc2d.h"
+#include "geom/mathutils.h"
+#include "geom/point_ent2d.h"
+#include "preview/text_extents.h"
+#include "preview/view.h"
+
+#include <cmath>
+#include <cwchar>
+
+namespace GDI {
+namespace {
+int g_liveEntities = 0;
+
+// A copy of the geometry mapped by m; circular arcs under a non-similar map
+// become elliptical arcs.
+std::unique_ptr<GcGeEntity2d> transformedCopy(const GcGeEntity2d& g, const GcGeMatrix2d& m) {
+  std::unique_ptr<GcGeEntity2d> copy(g.gcCopy());
+  if (copy->transformBy(m))
+    return copy;
+  if (g.isKindOf(GcGe::kCircArc2d)) {
+    auto ell = std::make_unique<GcGeEllipArc2d>(static_cast<const GcGeCircArc2d&>(g));
+    if (ell->transformBy(m))
+      return ell;
+  }
+  return copy;
+}
+
+extents geometryExtents(const GcGeEntity2d& g) {
+  if (g.isKindOf(GcGe::kPointEnt2d)) {
+    const GcGePoint2d p = static_cast<const GcGePointEnt2d&>(g).point2d();
+    return extents(p, p);
+  }
+  if (!g.isKindOf(GcGe::kCurve2d))
+    return {};
+  const auto& c = static_cast<const GcGeCurve2d&>(g);
+  if (!c.interval().isBounded())
+    return {};
+  GcGePoint2d lo, hi;
+  c.gcOrthoBoundBlock().getMinMaxPoints(lo, hi);
+  return extents(lo, hi);
+}
+
+extents inBlock(view& v, const extents& e) {
+  const GcGeMatrix2d* m = v.block_transform();
+  return m ? e.transformed(*m) : e;
+}
+} // namespace
+
+entity::entity(std::uint64_t h) : handle(h) { ++g_liveEntities; }
+entity::~entity() { --g_liveEntities; }
+int entity::live_count() { return g_liveEntities; }
+
+// ---------------------------------------------------------------- curve
+
+curve::curve(std::unique_ptr<GcGeEntity2d> geometry, int pen, int linetype, double linetype_scale,
+             std::uint64_t h)
+    : entity(h), pen_(pen), linetype_(linetype), linetype_scale_(linetype_scale), geometry_(std::move(geometry)) {
+  extents_ = geometryExtents(*geometry_);
+  point_ = geometry_->isKindOf(GcGe::kPointEnt2d);
+}
+
+extents curve::get_extents(view& v) const { return inBlock(v, extents_); }
+
+std::unique_ptr<GcGeEntity2d> curve::worldGeometry(view& v) const {
+  const GcGeMatrix2d* m = v.block_transform();
+  return m ? transformedCopy(*geometry_, *m) : std::unique_ptr<GcGeEntity2d>(geometry_->gcCopy());
+}
+
+bool curve::paint(view& v) {
+  if (!get_extents(v).overlaps(v.window()))
+    return false;
+  pen_table& pens = v.tables().pens;
+  pen_record* pen = v.hit_test() ? nullptr : (v.highlight_pass() ? pens.highlight(pen_) : pens.normal(pen_));
+  if (point_) {
+    const GcGePoint2d p = v.content_to_device().apply(static_cast<const GcGePointEnt2d&>(*geometry_).point2d());
+    if (pen && (v.point_display || handle == no_handle))
+      v.add_marker(*pen, snap_intersection, p, v.point_marker_size);
+    return true;
+  }
+  if (!v.hit_test() && !pen)
+    return false;
+  if (!cache_)
+    cache_ = std::make_unique<buffer_curve>();
+  regen_context ctx = v.regen_ctx();
+  const linetype* lt = v.tables().linetypes.at(linetype_);
+  if (lt && lt->applies(ctx.pixel)) {
+    ctx.pattern = lt;
+    ctx.pattern_scale = linetype_scale_;
+  }
+  if (refresh_curve_cache(*cache_, static_cast<const GcGeCurve2d&>(*geometry_), ctx)) {
+    ++v.stats().curves_regenerated;
+    length_ = 0.0;
+  }
+  return v.paint_cache(*cache_, pen);
+}
+
+void curve::collect_snap_points(view& v, const extents& w, GcGePoint2dArray& points,
+                                std::vector<std::uint32_t>& kinds, std::uint32_t modes, const GcGePoint2d* last) {
+  if (!get_extents(v).overlaps(w))
+    return;
+  if (v.block_transform())
+    collect_geometry_snap_points(*worldGeometry(v), w, modes, last, points, kinds);
+  else
+    collect_geometry_snap_points(*geometry_, w, modes, last, points, kinds);
+}
+
+bool curve::hit_window(view& v, const extents& w) { return get_extents(v).overlaps(w); }
+
+void curve::collect_intersections(view& v, entity& other, GcGePoint2dArray& points) {
+  if (other.kind() != 1)
+    return;
+  auto& o = static_cast<curve&>(other);
+  if (!geometry_->isKindOf(GcGe::kCurve2d) || !o.geometry_->isKindOf(GcGe::kCurve2d))
+    return;
+  if (!get_extents(v).overlaps(o.get_extents(v)))
+    return;
+  const double tol = view_tolerance(v.drawing_extents());
+  const auto a = worldGeometry(v), b = o.worldGeometry(v);
+  collect_curve_intersections(static_cast<const GcGeCurve2d&>(*a), static_cast<const GcGeCurve2d&>(*b), tol, points);
+}
+
+buffer_paint* curve::swap_buffer(buffer_paint* b) {
+  buffer_paint* old = cache_.release();
+  cache_.reset(dynamic_cast<buffer_curve*>(b));
+  if (b && !cache_)
+    delete b; // not a curve cache: nothing this element can use
+  return old;
+}
+
+// ---------------------------------------------------------------- solid
+
+solid::solid(std::vector<std::unique_ptr<GcGeCurve2d>> loops, int brush, std::uint64_t h)
+    : entity(h), brush_(brush), loops_(std::move(loops)) {
+  for (const auto& l : loops_)
+    extents_.grow(geometryExtents(*l));
+}
+
+extents solid::get_extents(view& v) const { return inBlock(v, extents_); }
+
+bool solid::covers(view& v, const extents& w) const {
+  const GcGePoint2d c = w.center();
+  const GcGeMatrix2d* m = v.block_transform();
+  GcGePoint2dArray ring;
+  std::vector<GcGePoint2d> pts;
+  std::vector<std::uint32_t> counts;
+  for (const auto& loop : loops_) {
+    std::unique_ptr<GcGeEntity2d> world = m ? transformedCopy(*loop, *m) : std::unique_ptr<GcGeEntity2d>(loop->gcCopy());
+    const auto& wc = static_cast<const GcGeCurve2d&>(*world);
+    if (w.contains(wc.closestPointTo(c)))
+      return true;
+    ring.removeAll();
+    wc.getSamplePoints(std::max(v.pixel_size(), 1e-9 * w.diagonal().length()), ring);
+    pts.insert(pts.end(), ring.begin(), ring.end());
+    counts.push_back(static_cast<std::uint32_t>(ring.length()));
+  }
+  return inside_rings(c, pts.data(), counts.data(), counts.size());
+}
+
+bool solid::paint(view& v) {
+  if (!get_extents(v).overlaps(v.window()))
+    return false;
+  brush_table& brushes = v.tables().brushes;
+  brush_record* brush =
+      v.hit_test() ? nullptr : (v.highlight_pass() ? brushes.highlight(brush_) : brushes.normal(brush_));
+  if (!brush)
+    return v.hit_test() && covers(v, v.window());
+  if (!cache_)
+    cache_ = std::make_unique<buffer_solid>();
+  std::vector<GcGeCurve2d*> loops;
+  for (const auto& l : loops_)
+    loops.push_back(l.get());
+  if (refresh_solid_cache(*cache_, loops, v.regen_ctx()))
+    ++v.stats().curves_regenerated;
+  const GcGeMatrix2d& m = v.world_to_device();
+  std::vector<GcGePoint2d> ring;
+  int first = 0;
+  for (std::uint32_t n : cache_->ring_counts) {
+    ring.clear();
+    for (std::uint32_t i = 0; i < n; ++i)
+      ring.push_back(m.apply(cache_->ring_points[first + static_cast<int>(i)]));
+    first += static_cast<int>(n);
+    brush->batch.add_ring(ring.data(), ring.size());
+  }
+  return !cache_->ring_counts.empty();
+}
+
+void solid::collect_snap_points(view& v, const extents& w, GcGePoint2dArray& points,
+                                std::vector<std::uint32_t>& kinds, std::uint32_t modes, const GcGePoint2d* last) {
+  if (!(modes & snap_solid))
+    return;
+  const extents e = get_extents(v);
+  if (!e.overlaps(w) || !covers(v, w))
+    return;
+  points.append(e.center());
+  kinds.push_back(snap_solid);
+}
+
+buffer_paint* solid::swap_buffer(buffer_paint* b) {
+  buffer_paint* old = cache_.release();
+  cache_.reset(dynamic_cast<buffer_solid*>(b));
+  if (b && !cache_)
+    delete b;
+  return old;
+}
+
+// ---------------------------------------------------------------- atext
+
+atext::atext(const GcGePoint2d& insertion, const GcGeVector2d& direction, std::u16string_view text, double height,
+             COLORREF colour, std::uint32_t vertical, std::uint32_t horizontal, std::uint64_t value,
+             text_style style, std::uint64_t h)
+    : entity(h), colour_(colour), height_(height), value_(value), style_(style), text_(substitute_text(text)),
+      insertion_(insertion), direction_(direction), vertical_(vertical), horizontal_(horizontal) {
+  if (direction_.length() <= 0.0)
+    direction_ = GcGeVector2d::kXAxis;
+  else
+    direction_ = direction_ / direction_.length();
+  extents_ = estimate_text_extents(insertion_, direction_, height_, text_.size(), vertical_, horizontal_);
+}
+
+extents atext::get_extents(view& v) const { return inBlock(v, extents_); }
+
+HFONT atext::makeFont(int deviceHeight, double deviceAngle) const {
+  int tenths = static_cast<int>(std::lround(deviceAngle * 1800.0 / vdgeom::kPi)) % 3600;
+  if (tenths < 0)
+    tenths += 3600;
+  const int escapement = (3600 - tenths) % 3600;
+  return CreateFontW(deviceHeight, 0, escapement, escapement, 0, style_.italic, style_.underline, style_.strike_out,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Verdana");
+}
+
+namespace {
+// The text as it prints through a code page 1250 font: characters outside
+// the code page become its default character.
+std::wstring throughCp1250(const std::u16string& text) {
+  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  const int n = static_cast<int>(text.size());
+  if (n == 0)
+    return {};
+  const int bytes = WideCharToMultiByte(1250, 0, wide, n, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(1250, 0, wide, n, narrow.data(), bytes, nullptr, nullptr);
+  const int chars = MultiByteToWideChar(1250, 0, narrow.data(), bytes, nullptr, 0);
+  std::wstring back(static_cast<std::size_t>(chars), L'\0');
+  MultiByteToWideChar(1250, 0, narrow.data(), bytes, back.data(), chars);
+  return back;
+}
+} // namespace
+
+bool atext::paint(view& v) {
+  if (!get_extents(v).overlaps(v.window()))
+    return false;
+  if (v.hit_test())
+    return true;
+  HDC dc = v.dc();
+  if (!dc || !v.painting())
+    return false;
+  const GcGeMatrix2d& m = v.content_to_device();
+  const COLORREF colour = highlighted ? highlight_colour : colour_;
+  double deviceHeight = height_ * m.scale();
+  if (deviceHeight < 1.0)
+    deviceHeight = 1.0;
+  GcGePoint2d pos = insertion_;
+  // Middle alignment: the top of the text half a height above the insertion point.
+  if (vertical_ == 2)
+    pos += direction_.perpVector() * (0.5 * height_);
+  const GcGePoint2d dpos = m.apply(pos);
+  const GcGeVector2d ddir = m.apply(direction_);
+  // Angle in device coordinates (y down, so clockwise on screen); GDI's
+  // escapement counts counter-clockwise, hence 3600 minus it.
+  const double angle = std::atan2(ddir.y, ddir.x);
+  ui::unique_hfont font(makeFont(static_cast<int>(std::lround(deviceHeight)), angle));
+  if (!font)
+    return false;
+  UINT align = TA_BASELINE;
+  if (vertical_ == 1)
+    align = TA_BOTTOM;
+  else if (vertical_ == 2 || vertical_ == 3)
+    align = TA_TOP;
+  if (horizontal_ == 1 || horizontal_ == 4)
+    align |= TA_CENTER;
+  else if (horizontal_ == 2)
+    align |= TA_RIGHT;
+  else
+    align |= TA_LEFT;
+  const std::wstring shown = throughCp1250(text_);
+  ui::text_state keep(dc);
+  ui::select_result selected(dc, font.get());
+  SetTextColor(dc, colour);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextAlign(dc, align);
+  return TextOutW(dc, round_device(dpos.x), round_device(dpos.y), shown.c_str(), static_cast<int>(shown.size())) != 0;
+}
+
+void atext::measure(HDC dc, view& v) {
+  if (!dc || text_.empty())
+    return;
+  const double scale = v.world_to_device().scale();
+  double deviceHeight = height_ * scale;
+  double back = 1.0; // measured pixels per device pixel at the real height
+  if (deviceHeight < 1.0) {
+    back = deviceHeight / 10.0;
+    deviceHeight = 10.0;
+  }
+  ui::unique_hfont font(makeFont(static_cast<int>(std::lround(deviceHeight)), 0.0));
+  if (!font)
+    return;
+  ui::select_result selected(dc, font.get());
+  const std::wstring shown = throughCp1250(text_);
+  SIZE size{};
+  if (!GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size))
+    return;
+  double width = size.cx;
+  ABCFLOAT first{}, last{};
+  // Overhangs of the first and last characters widen or narrow the ink.
+  if (GetCharABCWidthsFloatW(dc, shown.front(), shown.front(), &first) &&
+      GetCharABCWidthsFloatW(dc, shown.back(), shown.back(), &last))
+    width -= std::min(0.0f, first.abcfA) + std::min(0.0f, last.abcfC);
+  const double units = width * back / (scale > 0.0 ? scale : 1.0);
+  extents_ = text_box(insertion_, direction_, height_, units, units, vertical_, horizontal_);
+}
+
+// ---------------------------------------------------------------- block
+
+entity_block::entity_block(const GcGePoint2d& base, std::uint64_t key) : entity(key), base_(base) {}
+
+bool entity_block::paint(view& v) {
+  if (!caches_)
+    caches_ = std::make_unique<buffer_buffer_paint>();
+  auto& set = caches_->entries;
+  for (std::size_t i = 0; i < members_.size(); ++i) {
+    if (i < set.size())
+      set[i] = members_[i]->swap_buffer(set[i]);
+    else
+      set.push_back(members_[i]->swap_buffer(nullptr));
+  }
+  bool result = false;
+  for (auto& m : members_) {
+    if (v.hit_test()) {
+      result = m->paint(v);
+      if (result)
+        break;
+      continue;
+    }
+    // Member caches hold world points of one reference's transform, which a
+    // pixel-scaled reference changes with every zoom: regenerate each time.
+    delete m->swap_buffer(nullptr);
+    result = m->paint(v);
+  }
+  for (std::size_t i = 0; i < members_.size(); ++i)
+    set[i] = members_[i]->swap_buffer(set[i]);
+  return result;
+}
+
+extents entity_block::get_extents(view& v) const {
+  extents e;
+  for (const auto& m : members_)
+    e.grow(m->get_extents(v));
+  return e;
+}
+
+void entity_block::collect_snap_points(view& v, const extents& w, GcGePoint2dArray& points,
+                                       std::vector<std::uint32_t>& kinds, std::uint32_t modes,
+                                       const GcGePoint2d* last) {
+  for (auto& m : members_)
+    m->collect_snap_points(v, w, points, kinds, modes, last);
+}
+
+bool entity_block::hit_window(view& v, const extents& w) {
+  for (auto& m : members_)
+    if (m->hit_window(v, w))
+      return true;
+  return false;
+}
+
+void entity_block::collect_intersections(view& v, entity& other, GcGePoint2dArray& points) {
+  if (!get_extents(v).overlaps(other.get_extents(v)))
+    return;
+  for (auto& m : members_)
+    m->collect_intersections(v, other, points);
+}
+
+buffer_paint* entity_block::swap_buffer(buffer_paint* b) {
+  buffer_paint* old = caches_.release();
+  caches_.reset(dynamic_cast<buffer_buffer_paint*>(b));
+  if (b && !caches_)
+    delete b;
+  return old;
+}
+
+// ---------------------------------------------------------------- insert
+
+entity_insert::entity_insert(std::uint64_t key, const GcGePoint2d& position, const GcGeScale2d& scale,
+                             const GcGeVector2d& direction, std::uint64_t h)
+    : entity(h), key_(key), position_(position), scale_(scale), direction_(direction) {
+  if (direction_.length() <= 0.0)
+    direction_ = GcGeVector2d::kXAxis;
+}
+
+GcGeMatrix2d entity_insert::transform(const entity_block& block) const {
+  GcGeMatrix2d toOrigin = GcGeMatrix2d::translation(GcGePoint2d::kOrigin - block.base());
+  GcGeMatrix2d scaling;
+  scaling.setToScaling(scale_);
+  const GcGeMatrix2d rotation = GcGeMatrix2d::rotation(direction_.angle());
+  const GcGeMatrix2d move = GcGeMatrix2d::translation(position_.asVector());
+  return move * rotation * scaling * toOrigin;
+}
+
+extents entity_insert::blockExtents(view& v, entity_block& block) const {
+  v.push_block(transform(block));
+  const extents e = block.get_extents(v);
+  v.pop_block();
+  return e;
+}
+
+bool entity_insert::paint(view& v) {
+  entity_block* block = v.tables().blocks.find(key_);
+  if (!block || !blockExtents(v, *block).overlaps(v.window()))
+    return false;
+  v.push_block(transform(*block));
+  buffer_paint* theirs = block->swap_buffer(caches_.release());
+  const bool result = block->paint(v);
+  v.pop_block();
+  caches_.reset(static_cast<buffer_buffer_paint*>(block->swap_buffer(theirs)));
+  return result;
+}
+
+extents entity_insert::get_extents(view& v) const {
+  entity_block* block = v.tables().blocks.find(key_);
+  return block ? blockExtents(v, *block) : extents{};
+}
+
+void entity_insert::collect_snap_points(view& v, const extents& w, GcGePoint2dArray& points,
+                                        std::vector<std::uint32_t>& kinds, std::uint32_t modes,
+                                        const GcGePoint2d* last) {
+  entity_block* block = v.tables().blocks.find(key_);
+  if (!block)
+    return;
+  v.push_block(transform(*block));
+  block->collect_snap_points(v, w, points, kinds, modes, last);
+  v.pop_block();
+}
+
+buffer_paint* entity_insert::swap_buffer(buffer_paint* b) {
+  buffer_paint* old = caches_.release();
+  caches_.reset(dynamic_cast<buffer_buffer_paint*>(b));
+  if (b && !caches_)
+    delete b;
+  return old;
+}
+
+bool entity_insert_scale_pixels::paint(view& v) {
+  saved_ = scale_;
+  scale_ *= 2.0 * 0.707106781 * v.content_pixel();
+  const bool result = entity_insert::paint(v);
+  scale_ = saved_;
+  return result;
+}
+
+void entity_insert_scale_pixels::collect_snap_points(view& v, const extents& w, GcGePoint2dArray& points,
+                                                     std::vector<std::uint32_t>& kinds, std::uint32_t modes,
+                                                     const GcGePoint2d* last) {
+  saved_ = scale_;
+  scale_ *= 2.0 * 0.707106781 * v.content_pixel();
+  entity_insert::collect_snap_points(v, w, points, kinds, modes, last);
+  scale_ = saved_;
+}
+
+// ---------------------------------------------------------------- blocks
+
+entity_block* block_table::find(std::uint64_t key) const {
+  for (const auto& b : blocks_)
+    if (b->handle == key)
+      return b.get();
+  return nullptr;
+}
+
+bool block_table::add(std::unique_ptr<entity_block> block) {
+  if (find(block->handle))
+    return false;
+  blocks_.push_back(std::move(block));
+  return true;
+}
+
+} // namespace GDI

@@ -1,0 +1,64 @@
+#include "preview/extents.h"
+
+namespace GDI {
+
+void extents::grow(const GcGePoint2d& p) {
+  if (!valid) {
+    min = max = p;
+    valid = 1;
+    return;
+  }
+  for (int i = 0; i < 2; ++i) {
+    if (p[i] < min[i])
+      min[i] = p[i];
+    else if (p[i] > max[i])
+      max[i] = p[i];
+  }
+}
+
+void extents::grow(const extents& e) {
+  if (!e.valid)
+    return;
+  grow(e.min);
+  grow(e.max);
+}
+
+bool extents::overlaps(const extents& e) const {
+  if (!valid || !e.valid)
+    return false;
+  for (int i = 0; i < 2; ++i)
+    if (e.min[i] > max[i] || e.max[i] < min[i])
+      return false;
+  return true;
+}
+
+bool extents::contains(const extents& e) const {
+  return valid && e.valid && e.min.x >= min.x && e.min.y >= min.y && e.max.x <= max.x && e.max.y <= max.y;
+}
+
+bool extents::contains(const GcGePoint2d& p) const {
+  return valid && p.x >= min.x && p.x <= max.x && p.y >= min.y && p.y <= max.y;
+}
+
+extents extents::transformed(const GcGeMatrix2d& m) const {
+  extents r;
+  if (!valid)
+    return r;
+  r.grow(m.apply(min));
+  r.grow(m.apply(max));
+  r.grow(m.apply(GcGePoint2d(min.x, max.y)));
+  r.grow(m.apply(GcGePoint2d(max.x, min.y)));
+  return r;
+}
+
+extents extents::zoomed(double f) const {
+  extents r;
+  if (!valid)
+    return r;
+  const GcGeVector2d d = diagonal() * f;
+  r.grow(min - d);
+  r.grow(max + d);
+  return r;
+}
+
+} // namespace GDI

@@ -1,0 +1,554 @@
+#include "preview/view.h"
+
+#include "geom/tol.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
+namespace GDI {
+
+std::uint64_t now_us() {
+  static const std::int64_t frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+  }();
+  LARGE_INTEGER c;
+  QueryPerformanceCounter(&c);
+  return static_cast<std::uint64_t>(c.QuadPart / frequency * 1000000 + c.QuadPart % frequency * 1000000 / frequency);
+}
+
+view::view() : tables_(std::make_shared<shared_tables>()) { reset_snap(); }
+
+view::~view() { clear(false); }
+
+bool view::bind_dc(HDC dc) {
+  if (paint_flags_ & paint_keep_bitmap)
+    return false;
+  dc_ = dc;
+  saved_dc_.saved = false;
+  if (!dc)
+    return true;
+  if (GetDeviceCaps(dc, NUMBRUSHES) != 0)
+    driver_options |= 1;
+  else
+    driver_options &= ~1u;
+  saved_dc_.pen = SelectObject(dc, GetStockObject(WHITE_PEN));
+  SelectObject(dc, saved_dc_.pen);
+  saved_dc_.brush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  SelectObject(dc, saved_dc_.brush);
+  saved_dc_.background = GetBkColor(dc);
+  saved_dc_.fill_mode = GetPolyFillMode(dc);
+  SetPolyFillMode(dc, ALTERNATE);
+  saved_dc_.saved = true;
+  return true;
+}
+
+bool view::set_window(const extents* world, const extents* device) {
+  extents w = world && world->valid && !(world->min.x == world->max.x && world->min.y == world->max.y) ? *world
+                                                                                                          : window_;
+  const extents d = device && device->valid ? *device : device_;
+  // A device rectangle is kept even while there is no world window yet, so
+  // that a later zoom to the extents has something to fit into.
+  if (d.valid && d.width() > 0.0 && d.height() > 0.0)
+    device_ = d;
+  if (!w.valid || !d.valid || d.width() <= 0.0 || d.height() <= 0.0)
+    return false;
+  switch (limit_window(w, drawing_)) {
+  case window_limit::too_small: add_message(msg_info, 2, "EXTENTS: too small - set to minimum"); break;
+  case window_limit::too_large: add_message(msg_info, 2, "EXTENTS: too large - set to maximum"); break;
+  case window_limit::none: break;
+  }
+  window_ = w;
+  device_ = d;
+  restage(stage_restart);
+  const view_transform t = make_view_transform(window_, device_, factor_, band_low_, band_high_);
+  to_device_ = t.to_device;
+  to_world_ = t.to_world;
+  pixel_ = t.pixel;
+  regen_ = t.regen;
+  boundary_ = clip_region(regen_);
+  frames_.clear();
+  reset_snap();
+  return true;
+}
+
+bool view::fit_window(const extents* world, const extents* device) {
+  extents w = world && world->valid ? *world : window_;
+  const extents d = device && device->valid ? *device : device_;
+  if (world && world->valid)
+    requested_ = *world;
+  if (!w.valid && d.valid && d.width() > 0.0 && d.height() > 0.0)
+    device_ = d;
+  if (!fit_aspect(w, d))
+    return false;
+  return set_window(&w, &d);
+}
+
+bool view::zoom(double f) {
+  if (!window_.valid)
+    return false;
+  const extents w = window_.zoomed(f);
+  return fit_window(&w, nullptr);
+}
+
+bool view::zoom_at(double f, double device_x, double device_y) {
+  const GcGePoint2d under = to_world_.apply(GcGePoint2d(device_x * factor_, device_y * factor_));
+  if (!zoom(f))
+    return false;
+  const GcGePoint2d now = to_world_.apply(GcGePoint2d(device_x * factor_, device_y * factor_));
+  const GcGeVector2d shift = under - now;
+  const extents w(window_.min + shift, window_.max + shift);
+  return set_window(&w, nullptr);
+}
+
+bool view::zoom_extents(double margin) {
+  extents e;
+  for (const element_list* list : {&list1_, &list2_})
+    for (const auto& el : *list)
+      e.grow(el->get_extents(*this));
+  if (!e.valid)
+    return false;
+  const extents before = window_;
+  const extents w = e.zoomed(margin);
+  if (!fit_window(&w, nullptr))
+    return false;
+  return !(before.valid && before.min == window_.min && before.max == window_.max);
+}
+
+bool view::pan(double device_dx, double device_dy) {
+  if (!window_.valid)
+    return false;
+  const GcGeVector2d shift = -to_world_.apply(GcGeVector2d(device_dx * factor_, device_dy * factor_));
+  const extents w(window_.min + shift, window_.max + shift);
+  return set_window(&w, nullptr);
+}
+
+regen_context view::regen_ctx() const {
+  regen_context c;
+  c.pixel = content_pixel();
+  c.band_low = band_low_;
+  c.band_high = band_high_;
+  c.visible = window_;
+  c.regen = regen_;
+  c.boundary = frames_.empty() ? &boundary_ : &frames_.back().boundary;
+  c.block = block_transform();
+  c.no_clip = no_clip != 0;
+  return c;
+}
+
+void view::push_block(const GcGeMatrix2d& insert) {
+  block_frame f;
+  f.block = frames_.empty() ? insert : frames_.back().block * insert;
+  f.device = to_device_ * f.block;
+  f.boundary = boundary_.transformed(f.block.inverse());
+  const double s = f.block.scale();
+  f.pixel = s > 0.0 ? pixel_ / s : pixel_;
+  frames_.push_back(std::move(f));
+}
+
+extents view::device_box() const {
+  if (!device_.valid)
+    return {};
+  // Stage views paint into a bitmap at the origin; the bound DC keeps the rectangle.
+  return extents(GcGePoint2d(device_.min.x * factor_, device_.min.y * factor_),
+                 GcGePoint2d(device_.max.x * factor_, device_.max.y * factor_));
+}
+
+bool view::paint_cache(const buffer_curve& cache, pen_record* pen) {
+  const GcGeMatrix2d& m = to_device_;
+  const extents box = device_box();
+  const bool clip = !no_clip;
+  bool any = false;
+  // One segment in device coordinates; true ends the walk (hit test).
+  auto segment = [&](GcGePoint2d p, GcGePoint2d q, bool bothInside) {
+    ++stats_.vertices_processed;
+    if (clip && !bothInside && !clip_segment(p, q, box))
+      return false;
+    any = true;
+    if (!pen)
+      return true; // hit test: the first surviving segment decides
+    pen->batch.add_segment(p, q);
+    return false;
+  };
+  if (!cache.dashes.isEmpty()) {
+    for (int i = 0; i + 1 < cache.dashes.length(); i += 2) {
+      const GcGePoint2d p = m.apply(cache.dashes[i]), q = m.apply(cache.dashes[i + 1]);
+      if (segment(p, q, box.contains(p) && box.contains(q)))
+        return true;
+    }
+    return any;
+  }
+  // Each point is transformed once and shared by the two segments it joins.
+  std::uint32_t first = 0;
+  for (std::uint32_t end : cache.ends) {
+    if (end > first) {
+      GcGePoint2d prev = m.apply(cache.points[static_cast<int>(first)]);
+      bool prevIn = box.contains(prev);
+      for (std::uint32_t i = first + 1; i < end; ++i) {
+        const GcGePoint2d cur = m.apply(cache.points[static_cast<int>(i)]);
+        const bool curIn = box.contains(cur);
+        if (segment(prev, cur, prevIn && curIn))
+          return true;
+        prev = cur;
+        prevIn = curIn;
+      }
+    }
+    first = end;
+  }
+  return any;
+}
+
+void view::add_marker(pen_record& pen, std::uint32_t kind, const GcGePoint2d& c, double size) {
+  const std::vector<GcGePoint2d> segs = snap_marker_segments(kind);
+  for (std::size_t i = 0; i + 1 < segs.size(); i += 2)
+    pen.batch.add_segment(c + segs[i].asVector() * size, c + segs[i + 1].asVector() * size);
+}
+
+void view::add_message(std::uint32_t level, std::uint32_t lifetime_s, const char* format, ...) {
+  if (!(message_mask & level))
+    return;
+  char buffer[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  messages_.push_back(view_message{now_us(), 1, lifetime_s, buffer});
+}
+
+void view::reset_snap() {
+  snap_results_.clear();
+  snap_index_ = ~0u;
+  rubber_line_ = 0;
+}
+
+void view::clear(bool tables) {
+  list1_.clear();
+  list2_.clear();
+  highlighted_.clear();
+  reset_snap();
+  if (tables) {
+    tables_->pens.clear();
+    tables_->brushes.clear();
+    tables_->blocks.clear();
+  }
+  for (auto& s : stages_)
+    s.reset();
+  own_[1] = own_[2] = own_[3] = false;
+  drawing_ = extents();
+  stage_flags_ = stage_initial;
+  progress_[0] = progress_[1] = progress_[2] = 0;
+  stats_ = paint_statistics{};
+}
+
+// ---------------------------------------------------------------- stages
+
+view& view::stage(int i) {
+  if (!stages_[i]) {
+    stages_[i] = std::make_unique<view>();
+    stages_[i]->factor_ = stage_factor_;
+    stages_[i]->paint_flags_ |= paint_keep_bitmap;
+  }
+  return *stages_[i];
+}
+
+void view::copy_state_to(view& s) const {
+  // The stage's bitmap starts at the origin: shift the device rectangle there.
+  const GcGeVector2d origin = device_.min.asVector();
+  s.device_ = extents(GcGePoint2d::kOrigin, device_.max - origin);
+  s.window_ = window_;
+  s.requested_ = requested_;
+  s.band_low_ = band_low_;
+  s.band_high_ = band_high_;
+  const view_transform t = make_view_transform(s.window_, s.device_, s.factor_, band_low_, band_high_);
+  s.to_device_ = t.to_device;
+  s.to_world_ = t.to_world;
+  s.pixel_ = pixel_;
+  s.regen_ = regen_;
+  s.boundary_ = boundary_;
+  s.frames_.clear();
+  s.paint_flags_ = paint_flags_ | paint_keep_bitmap;
+  s.palette_ = palette_;
+  s.tables_ = tables_;
+  s.drawing_ = drawing_;
+  s.no_clip = no_clip;
+  s.driver_options = driver_options;
+  s.background = background;
+  s.point_display = point_display;
+  s.point_marker_size = point_marker_size;
+  s.highlighted_.clear();
+}
+
+bool view::prepare_stage(view& s) {
+  const int w = static_cast<int>(device_.width()) * static_cast<int>(s.factor_);
+  const int h = static_cast<int>(device_.height()) * static_cast<int>(s.factor_);
+  if (!(s.surface_ && s.surface_.width() >= w && s.surface_.height() >= h)) {
+    if (!s.surface_.create(nullptr, w, h))
+      return false;
+  }
+  s.dc_ = s.surface_.dc();
+  copy_state_to(s);
+  SetPolyFillMode(s.dc_, ALTERNATE);
+  return true;
+}
+
+void view::copy_picture(const view& from, view& to) const {
+  if (!from.dc_ || !to.dc_)
+    return;
+  const int w = static_cast<int>(device_.width()), h = static_cast<int>(device_.height());
+  if (from.factor_ == to.factor_) {
+    BitBlt(to.dc_, 0, 0, w * static_cast<int>(to.factor_), h * static_cast<int>(to.factor_), from.dc_, 0, 0, SRCCOPY);
+    return;
+  }
+  const int oldMode = SetStretchBltMode(to.dc_, HALFTONE);
+  StretchBlt(to.dc_, 0, 0, w * static_cast<int>(to.factor_), h * static_cast<int>(to.factor_), from.dc_, 0, 0,
+             w * static_cast<int>(from.factor_), h * static_cast<int>(from.factor_), SRCCOPY);
+  SetStretchBltMode(to.dc_, oldMode);
+}
+
+void view::flush(view& s) {
+  if (!s.painting() || !s.dc_) {
+    tables_->pens.discard();
+    tables_->brushes.discard();
+    return;
+  }
+  // Fills first so that outlines drawn in the same batch stay on top.
+  tables_->brushes.flush(s.dc_, s.background, s.stats_);
+  tables_->pens.flush(s.dc_, s.background, (s.driver_options & 1) != 0, s.stats_);
+}
+
+bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress, std::uint64_t call_start) {
+  const std::uint64_t batchBudget = time_budget_us / 128;
+  std::uint64_t batchStart = now_us();
+  bool outOfTime = false;
+  while (progress < list.size() && !outOfTime) {
+    list[progress++]->paint(s);
+    if (progress % 8 != 0)
+      continue;
+    const std::uint64_t t = now_us();
+    if (t - batchStart < batchBudget)
+      continue;
+    flush(s);
+    batchStart = now_us();
+    outOfTime = batchStart - call_start >= time_budget_us;
+  }
+  flush(s);
+  return progress >= list.size();
+}
+
+bool view::paint_highlights(view& s, std::uint32_t& progress, std::uint64_t call_start) {
+  const std::uint64_t batchBudget = time_budget_us / 64;
+  std::uint64_t batchStart = now_us();
+  while (progress < highlighted_.size()) {
+    const std::uint64_t h = highlighted_[progress++];
+    for (const element_list* list : {&list1_, &list2_})
+      for (const auto& e : *list)
+        if (e->handle == h)
+          e->paint(s);
+    const std::uint64_t t = now_us();
+    if (t - batchStart >= batchBudget) {
+      flush(s);
+      batchStart = now_us();
+      if (batchStart - call_start >= time_budget_us)
+        break;
+    }
+  }
+  flush(s);
+  return progress >= highlighted_.size();
+}
+
+void view::paint_snap_marker(view& s) {
+  if (snap_index_ >= snap_results_.size())
+    return;
+  const snap_result& r = snap_results_[snap_index_];
+  if (r.handle != no_handle && (snap_options & 2)) {
+    add_message(msg_stats, 0, "SP_PAINT_ENT");
+    for (const element_list* list : {&list1_, &list2_})
+      for (const auto& e : *list)
+        if (e->handle == r.handle)
+          e->paint(s);
+    flush(s);
+  }
+  const int index = tables_->pens.index(snap_pen_colour, snap_pen_width);
+  pen_record* pen = tables_->pens.normal(index);
+  if (!pen) {
+    add_message(msg_warning, 2, "UNABLE TO GET SNAP POINT PEN");
+    return;
+  }
+  const std::uint32_t kind = (snap_options & 1) ? snap_intersection : r.snap_kind;
+  const GcGePoint2d at = s.to_device_.apply(r.point);
+  add_marker(*pen, kind, at, snap_marker_size * s.factor_);
+  if (rubber_line_) {
+    add_message(msg_stats, 0, "SP_PAINT_LINE");
+    pen->batch.add_segment(s.to_device_.apply(last_point_), at);
+  }
+  flush(s);
+}
+
+bool view::paint() {
+  if (!dc_ || !window_.valid || !device_.valid)
+    return false;
+  GcGeScopedTol tol(view_tolerance(drawing_), 0.0);
+  const std::uint64_t T = now_us();
+
+  if (stage_flags_ & stage_restart) {
+    stats_ = paint_statistics{};
+    total_start_us_ = T;
+    total_running_ = true;
+    time_budget_us = base_budget_us;
+    view& s1 = stage(0);
+    if (!prepare_stage(s1))
+      return false;
+    progress_[0] = 0;
+    ui::text_state keepText(s1.dc_);
+    const COLORREF oldBk = SetBkColor(s1.dc_, background);
+    const RECT all{0, 0, s1.surface_.width(), s1.surface_.height()};
+    ExtTextOutW(s1.dc_, 0, 0, ETO_OPAQUE, &all, L"", 0, nullptr);
+    SetBkColor(s1.dc_, oldBk);
+    stage_flags_ = (stage_flags_ | stage_list1) & ~stage_restart;
+  }
+  if (stage_flags_ & stage_list1) {
+    view& s1 = stage(0);
+    s1.stats_ = paint_statistics{};
+    if (paint_list(s1, list1_, progress_[0], T))
+      stage_flags_ &= ~stage_list1;
+    stats_.add(s1.stats_);
+    stage_flags_ |= stage_copy2;
+  }
+  // A stage with nothing to add (list 2 empty, no highlight, no snap marker)
+  // shows the picture of the stage before it instead of a copy of it: the
+  // result is the same and a full-bitmap copy per stage is saved.
+  if (stage_flags_ & stage_copy2) {
+    own_[1] = false;
+    if (!list2_.empty() && prepare_stage(stage(1))) {
+      copy_picture(source(0), stage(1));
+      own_[1] = true;
+    }
+    progress_[1] = 0;
+    stage_flags_ = (stage_flags_ & ~stage_copy2) | stage_list2;
+  }
+  if (stage_flags_ & stage_list2) {
+    if (!list2_.empty() && !own_[1] && prepare_stage(stage(1))) {
+      copy_picture(source(0), stage(1));
+      own_[1] = true;
+      progress_[1] = 0;
+    }
+    bool finished = true;
+    if (own_[1]) {
+      view& s2 = stage(1);
+      s2.stats_ = paint_statistics{};
+      finished = paint_list(s2, list2_, progress_[1], T);
+      stats_.add(s2.stats_);
+    }
+    if (finished)
+      stage_flags_ &= ~stage_list2;
+    stage_flags_ |= stage_copy3;
+  }
+  if (stage_flags_ & stage_copy3) {
+    own_[2] = false;
+    if (!highlighted_.empty() && prepare_stage(stage(2))) {
+      stage(2).paint_flags_ |= paint_highlight_pass;
+      copy_picture(source(1), stage(2));
+      own_[2] = true;
+    }
+    progress_[2] = 0;
+    stage_flags_ = (stage_flags_ & ~stage_copy3) | stage_highlights;
+  }
+  if (stage_flags_ & stage_highlights) {
+    bool finished = true;
+    if (own_[2]) {
+      view& s3 = stage(2);
+      s3.stats_ = paint_statistics{};
+      finished = paint_highlights(s3, progress_[2], T);
+      stats_.add(s3.stats_);
+    }
+    if (finished)
+      stage_flags_ &= ~stage_highlights;
+    stage_flags_ |= stage_snap;
+  }
+  if (stage_flags_ & stage_snap) {
+    add_message(msg_stats, 0, "SP_PAINT");
+    own_[3] = false;
+    if (snap_index_ < snap_results_.size() && prepare_stage(stage(3))) {
+      view& s4 = stage(3);
+      s4.paint_flags_ |= paint_highlight_pass;
+      copy_picture(source(2), s4);
+      own_[3] = true;
+      s4.stats_ = paint_statistics{};
+      paint_snap_marker(s4);
+      stats_.add(s4.stats_);
+    }
+    // With the budget spent the marker is shown on the partial picture, and
+    // the stage stays flagged so that the caller paints again.
+    if (now_us() - T < time_budget_us)
+      stage_flags_ &= ~stage_snap;
+  }
+  const bool done = !(stage_flags_ & stage_snap);
+
+  // The finished (or partial) picture goes to the bound DC.
+  const std::uint64_t swapStart = now_us();
+  view& s4 = source(3);
+  if (s4.dc_) {
+    const int w = static_cast<int>(device_.width()), h = static_cast<int>(device_.height());
+    if (s4.factor_ == factor_) {
+      BitBlt(dc_, static_cast<int>(device_.min.x), static_cast<int>(device_.min.y), w, h, s4.dc_, 0, 0, SRCCOPY);
+    } else {
+      const int oldMode = SetStretchBltMode(dc_, HALFTONE);
+      StretchBlt(dc_, static_cast<int>(device_.min.x), static_cast<int>(device_.min.y), w * factor_, h * factor_,
+                 s4.dc_, 0, 0, w * s4.factor_, h * s4.factor_, SRCCOPY);
+      SetStretchBltMode(dc_, oldMode);
+    }
+  }
+  const std::uint64_t swapUs = now_us() - swapStart;
+  swap_ms_ = swapUs / 1000.0;
+  if (80 * swapUs > time_budget_us)
+    time_budget_us = static_cast<std::uint32_t>(std::min<std::uint64_t>(80 * swapUs, 1000000));
+
+  const std::uint64_t end = now_us();
+  delta_ms_ = (end - T) / 1000.0;
+  if (total_running_)
+    total_ms_ = (end - total_start_us_) / 1000.0;
+  if (done)
+    total_running_ = false;
+  add_message(msg_stats, 0, "ENTITY INSTANCES: %i", entity::live_count());
+  add_message(msg_stats, 0, "BUFFER INSTANCES: %i", buffer_paint::live_count());
+  add_message(msg_stats, 0, "PAINT TOTAL: %.3f ms", total_ms_);
+  add_message(msg_stats, 0, "PAINT DELTA: %.3f ms", delta_ms_);
+  add_message(msg_stats, 0, "SWAP BUFFER: %.3f ms", swap_ms_);
+  add_message(msg_stats, 0, "POLYGON VERTEX PAINT: %i", static_cast<int>(stats_.polygon_vertices_painted));
+  add_message(msg_stats, 0, "VERTEX PAINT: %i", static_cast<int>(stats_.vertices_painted));
+  add_message(msg_stats, 0, "VERTEX PROCESSED: %i", static_cast<int>(stats_.vertices_processed));
+  add_message(msg_stats, 0, "CURVES REGEN: %i", static_cast<int>(stats_.curves_regenerated));
+  if (stats_.failed_polygon_calls)
+    add_message(msg_failures, 0, "POLYGON GDI CALLS FAILED: %i", static_cast<int>(stats_.failed_polygon_calls));
+  if (stats_.failed_polyline_calls)
+    add_message(msg_failures, 0, "POLYLINE GDI CALLS FAILED: %i", static_cast<int>(stats_.failed_polyline_calls));
+  draw_messages();
+  if (saved_dc_.saved) {
+    SetBkColor(dc_, saved_dc_.background);
+    SetPolyFillMode(dc_, saved_dc_.fill_mode);
+  }
+  return done;
+}
+
+void view::draw_messages() {
+  if (messages_.empty())
+    return;
+  {
+    ui::text_state keep(dc_);
+    SetTextColor(dc_, background ^ 0xFFFFFF);
+    SetBkMode(dc_, TRANSPARENT);
+    SetTextAlign(dc_, TA_BASELINE | TA_LEFT);
+    int y = static_cast<int>(device_.max.y) - 20;
+    for (auto it = messages_.rbegin(); it != messages_.rend(); ++it, y -= 15) {
+      if (y < device_.min.y)
+        break;
+      TextOutA(dc_, static_cast<int>(device_.min.x), y, it->text.c_str(), static_cast<int>(it->text.size()));
+    }
+  }
+  const std::uint64_t now = now_us();
+  std::erase_if(messages_, [now](const view_message& m) { return (now - m.start_us) / 1000000 >= m.lifetime_s; });
+}
+
+} // namespace GDI

@@ -1,0 +1,244 @@
+#pragma once
+// The preview canvas: owns the display lists and paint tables, maps a world
+// window onto a device rectangle, paints progressively through a chain of
+// back buffers, keeps the highlighted set, answers snap queries and shows
+// short diagnostic messages over the picture.
+#include <windows.h>
+
+#include "preview/chain_items.h"
+#include "preview/entity.h"
+#include "preview/linetype.h"
+#include "preview/paint_tables.h"
+#include "preview/palette.h"
+#include "preview/view_math.h"
+#include "ui/gdi.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace GDI {
+
+// Stage flags of a paint call, run in this order.
+enum stage_flag : std::uint32_t {
+  stage_restart = 1,
+  stage_list1 = 2,
+  stage_copy2 = 4,
+  stage_list2 = 8,
+  stage_copy3 = 16,
+  stage_highlights = 32,
+  stage_snap = 64,
+};
+inline constexpr std::uint32_t stage_initial = 0x55;
+
+// Paint flags.
+inline constexpr std::uint32_t paint_enabled = 1, paint_hit_test = 2, paint_highlight_pass = 4, paint_keep_bitmap = 8;
+
+// Message levels.
+inline constexpr std::uint32_t msg_info = 1, msg_stats = 2, msg_warning = 4, msg_failures = 8;
+
+// Highlight operation codes.
+enum highlight_op : int {
+  hl_clear_all = 0, hl_reset_set = 1, hl_pick_remove = 2, hl_pick_add = 3, hl_inside_remove = 4,
+  hl_touch_remove = 5, hl_inside_add = 6, hl_touch_add = 7, hl_remove_listed = 8, hl_add_listed = 9,
+  hl_copy_set = 10,
+};
+
+// Tables a view shares with its paint stages.
+struct shared_tables {
+  pen_table pens;
+  brush_table brushes;
+  linetype_table linetypes;
+  block_table blocks;
+};
+
+struct view_message {
+  std::uint64_t start_us = 0;
+  std::uint8_t running = 1;
+  std::uint32_t lifetime_s = 0;
+  std::string text;
+};
+
+class view {
+public:
+  view();
+  ~view();
+  view(const view&) = delete;
+  view& operator=(const view&) = delete;
+
+  // --- binding, window, painting
+  bool bind_dc(HDC dc);
+  void set_owner(HWND owner) { owner_ = owner; }
+  bool set_window(const extents* world, const extents* device);
+  bool fit_window(const extents* world, const extents* device);
+  bool zoom(double f);
+  bool zoom_at(double f, double device_x, double device_y);
+  bool zoom_extents(double margin);
+  // Moves the picture by a device offset (content follows the cursor).
+  bool pan(double device_dx, double device_dy);
+  // One step of progressive painting; false while stages remain to be done.
+  bool paint();
+  void clear(bool tables);
+
+  // --- factories
+  bool define_block(const GcGePoint2d& base, std::uint64_t key);
+  // Takes ownership of `geometry` unless copy is set (also when it fails).
+  bool add_curve(GcGeEntity2d* geometry, std::uint64_t colour, std::uint32_t width, const char* linetype,
+                 double linetype_scale, std::uint64_t handle, bool into_block, bool copy, int list = 1);
+  // loops[i] is taken over when owned[i], else copied.
+  bool add_solid(const std::vector<GcGeCurve2d*>& loops, const std::vector<bool>& owned, std::uint64_t colour,
+                 std::uint64_t handle, bool into_block, int list = 1);
+  bool add_block_reference(std::uint64_t key, const GcGePoint2d& position, const GcGeScale2d& scale,
+                           const GcGeVector2d& direction, std::uint64_t handle, bool into_block, bool scale_pixels,
+                           int list = 1);
+  bool add_text(const GcGePoint2d& insertion, const GcGeVector2d& direction, std::u16string_view text, double height,
+                std::uint64_t colour, std::uint32_t vertical, std::uint32_t horizontal, std::uint64_t handle,
+                bool into_block, std::uint64_t value, text_style style, int list = 1);
+  // One factory call for an item read from an entity chain; the handle is the
+  // element's key (the block's key with into_block).
+  bool add_item(chain_item item, std::uint64_t handle, bool into_block);
+  // A dash pattern by name (e.g. "DASH"); lengths as in linetype::append.
+  int define_linetype(const char* name, std::initializer_list<double> pattern);
+
+  // --- highlights and snapping
+  bool highlight(int op, const extents* device_window, std::vector<std::uint64_t>* handles, bool flag);
+  std::size_t snap_query(std::uint32_t modes, const extents& pick_box, const std::vector<std::uint64_t>* filter,
+                         bool sense, const std::vector<GcGePoint2d>* exclude, const GcGePoint2d* last);
+  bool next_snap_point(GcGePoint2d& point);
+  const std::vector<snap_result>& snap_results() const { return snap_results_; }
+  std::uint32_t snap_index() const { return snap_index_; }
+
+  // --- messages
+  void add_message(std::uint32_t level, std::uint32_t lifetime_s, const char* format, ...);
+  const std::vector<view_message>& messages() const { return messages_; }
+
+  // --- state
+  const extents& window() const { return window_; }
+  const extents& device() const { return device_; }
+  const extents& regen_window() const { return regen_; }
+  const extents& drawing_extents() const { return drawing_; }
+  const GcGeMatrix2d& world_to_device() const { return to_device_; }
+  const GcGeMatrix2d& device_to_world() const { return to_world_; }
+  double pixel_size() const { return pixel_; }
+  std::uint32_t stage_flags() const { return stage_flags_; }
+  std::uint32_t progress(int stage) const { return progress_[stage]; }
+  std::size_t list_size(int list) const { return list == 2 ? list2_.size() : list1_.size(); }
+  entity* list_item(int list, std::size_t i) const { return (list == 2 ? list2_ : list1_)[i].get(); }
+  const std::vector<std::uint64_t>& highlighted() const { return highlighted_; }
+  const paint_statistics& statistics() const { return stats_; }
+  shared_tables& tables() { return *tables_; }
+  GDI::palette& palette() { return palette_; }
+
+  std::uint32_t time_budget_us = 100000; // current budget of one paint call
+  std::uint32_t base_budget_us = 100000; // budget a restart goes back to
+  COLORREF background = RGB(255, 255, 255);
+  COLORREF snap_pen_colour = 0x0000FFFF;
+  std::uint32_t snap_pen_width = 2;
+  double snap_marker_size = 6.0;
+  std::uint32_t snap_options = 2;   // 1: every marker as kind 256; 2: snapped element highlighted
+  std::uint32_t driver_options = 0; // 1: geometric pens draw one polyline per call
+  std::uint32_t message_mask = 13;
+  std::uint8_t point_display = 1;
+  double point_marker_size = 15.0;
+  std::uint8_t no_clip = 0;
+
+  // --- what elements use while painting
+  bool painting() const { return (paint_flags_ & paint_enabled) != 0; }
+  bool hit_test() const { return (paint_flags_ & paint_hit_test) != 0; }
+  bool highlight_pass() const { return (paint_flags_ & paint_highlight_pass) != 0; }
+  HDC dc() const { return dc_; }
+  // World (or block content) to device, the block transform included.
+  const GcGeMatrix2d& content_to_device() const { return frames_.empty() ? to_device_ : frames_.back().device; }
+  const GcGeMatrix2d* block_transform() const { return frames_.empty() ? nullptr : &frames_.back().block; }
+  double content_pixel() const { return frames_.empty() ? pixel_ : frames_.back().pixel; }
+  regen_context regen_ctx() const;
+  void push_block(const GcGeMatrix2d& insert);
+  void pop_block() { frames_.pop_back(); }
+  paint_statistics& stats() { return stats_; }
+  // Adds the cache's segments (dash pieces when present) to the pen's batch,
+  // clipped to the device box; without a pen, whether any segment survives.
+  bool paint_cache(const buffer_curve& cache, pen_record* pen);
+  // Marker segments of a snap kind scaled by size around a device point.
+  void add_marker(pen_record& pen, std::uint32_t kind, const GcGePoint2d& device_point, double size);
+  // Clipping box of the device in bitmap pixels.
+  extents device_box() const;
+
+private:
+  struct block_frame {
+    GcGeMatrix2d block;   // content to world
+    GcGeMatrix2d device;  // content to device
+    clip_region boundary; // regeneration boundary in content units
+    double pixel = 0.0;   // pixel size in content units
+  };
+  using element_list = std::vector<std::unique_ptr<entity>>;
+
+  bool add_element(std::unique_ptr<entity> e, std::uint64_t handle, bool into_block, int list);
+  void reset_snap();
+  void restage(std::uint32_t flag) { stage_flags_ |= flag; }
+  view& stage(int i);
+  // The stage whose bitmap holds stage i's picture.
+  view& source(int i) { return i > 0 && !own_[i] ? source(i - 1) : stage(i); }
+  bool prepare_stage(view& s);
+  void copy_state_to(view& s) const;
+  void copy_picture(const view& from, view& to) const;
+  // Paints list elements from progress on; true when the list is finished.
+  bool paint_list(view& s, const element_list& list, std::uint32_t& progress, std::uint64_t call_start);
+  bool paint_highlights(view& s, std::uint32_t& progress, std::uint64_t call_start);
+  void paint_snap_marker(view& s);
+  void flush(view& s);
+  void draw_messages();
+  void apply_highlight_flags();
+  bool hit(entity& e, const extents& device_window);
+
+  std::uint32_t factor_ = 1;
+  std::uint32_t stage_factor_ = 1;
+  HDC dc_ = nullptr;
+  HWND owner_ = nullptr;
+  ui::memory_surface surface_; // stage views paint into their own bitmap
+  GcGeMatrix2d to_device_;
+  GcGeMatrix2d to_world_;
+  extents window_;
+  extents device_;
+  extents requested_;
+  std::vector<std::uint64_t> highlighted_;
+  std::uint32_t paint_flags_ = paint_enabled;
+  double pixel_ = 0.0;
+  double band_low_ = 0.5;
+  double band_high_ = 1.5;
+  std::vector<view_message> messages_;
+  struct {
+    bool saved = false;
+    COLORREF background = 0;
+    HGDIOBJ pen = nullptr;
+    HGDIOBJ brush = nullptr;
+    int fill_mode = 0;
+  } saved_dc_;
+  std::uint32_t stage_flags_ = stage_initial;
+  std::uint32_t progress_[3] = {0, 0, 0};
+  std::uint32_t snap_index_ = ~0u;
+  std::unique_ptr<view> stages_[4];
+  bool own_[4] = {true, false, false, false}; // stage holds its own picture
+  std::vector<snap_result> snap_results_;
+  GcGePoint2d last_point_;
+  std::uint8_t rubber_line_ = 0;
+  extents regen_;
+  clip_region boundary_;
+  GDI::palette palette_;
+  std::shared_ptr<shared_tables> tables_;
+  element_list list1_;
+  element_list list2_;
+  extents drawing_;
+  std::vector<block_frame> frames_;
+  paint_statistics stats_;
+  std::uint64_t total_start_us_ = 0;
+  bool total_running_ = false;
+  double total_ms_ = 0.0;
+  double delta_ms_ = 0.0;
+  double swap_ms_ = 0.0;
+};
+
+// Microseconds of the high-resolution counter.
+std::uint64_t now_us();
+
+} // namespace GDI

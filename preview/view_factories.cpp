@@ -1,0 +1,120 @@
+// Filling a view: block definitions, curves, solids, block references, texts.
+#include "preview/view.h"
+
+namespace GDI {
+
+bool view::add_element(std::unique_ptr<entity> e, std::uint64_t handle, bool into_block, int list) {
+  if (into_block) {
+    entity_block* block = tables_->blocks.find(handle);
+    if (!block)
+      return false;
+    block->add(std::move(e));
+    restage(stage_restart);
+    return true;
+  }
+  drawing_.grow(e->get_extents(*this));
+  if (list == 2) {
+    list2_.push_back(std::move(e));
+    restage(stage_list2);
+  } else {
+    list1_.push_back(std::move(e));
+    restage(stage_list1);
+  }
+  return true;
+}
+
+bool view::define_block(const GcGePoint2d& base, std::uint64_t key) {
+  if (!tables_->blocks.add(std::make_unique<entity_block>(base, key)))
+    return false;
+  restage(stage_restart);
+  return true;
+}
+
+int view::define_linetype(const char* name, std::initializer_list<double> pattern) {
+  const int index = tables_->linetypes.add(name ? name : "");
+  linetype* lt = tables_->linetypes.at(index);
+  *lt = linetype{};
+  lt->name = name ? name : "";
+  for (double len : pattern)
+    lt->append(len);
+  return index;
+}
+
+bool view::add_curve(GcGeEntity2d* geometry, std::uint64_t colour, std::uint32_t width, const char* linetype_name,
+                     double linetype_scale, std::uint64_t handle, bool into_block, bool copy, int list) {
+  if (!geometry)
+    return false;
+  std::unique_ptr<GcGeEntity2d> owned(copy ? geometry->gcCopy() : geometry);
+  const bool point = owned->isKindOf(GcGe::kPointEnt2d);
+  if (!point && !(owned->isKindOf(GcGe::kCurve2d) && static_cast<GcGeCurve2d&>(*owned).interval().isBounded()))
+    return false; // unbounded curves have no extents to draw
+  if (into_block && !tables_->blocks.find(handle))
+    return false;
+  const int pen = tables_->pens.index(resolve_colour(colour, palette_), width);
+  const int lt = linetype_name ? tables_->linetypes.find(linetype_name) : -1;
+  auto e = std::make_unique<curve>(std::move(owned), pen, lt, linetype_scale, handle);
+  return add_element(std::move(e), handle, into_block, list);
+}
+
+bool view::add_solid(const std::vector<GcGeCurve2d*>& loops, const std::vector<bool>& owned, std::uint64_t colour,
+                     std::uint64_t handle, bool into_block, int list) {
+  std::vector<std::unique_ptr<GcGeCurve2d>> kept;
+  for (std::size_t i = 0; i < loops.size(); ++i) {
+    if (!loops[i])
+      continue;
+    const bool take = i < owned.size() && owned[i];
+    kept.emplace_back(take ? loops[i] : loops[i]->copyCurve());
+  }
+  if (kept.empty() || (into_block && !tables_->blocks.find(handle)))
+    return false;
+  const int brush = tables_->brushes.index(resolve_colour(colour, palette_));
+  return add_element(std::make_unique<solid>(std::move(kept), brush, handle), handle, into_block, list);
+}
+
+bool view::add_block_reference(std::uint64_t key, const GcGePoint2d& position, const GcGeScale2d& scale,
+                               const GcGeVector2d& direction, std::uint64_t handle, bool into_block,
+                               bool scale_pixels, int list) {
+  if (into_block && !tables_->blocks.find(handle))
+    return false;
+  std::unique_ptr<entity> e;
+  if (scale_pixels)
+    e = std::make_unique<entity_insert_scale_pixels>(key, position, scale, direction, handle);
+  else
+    e = std::make_unique<entity_insert>(key, position, scale, direction, handle);
+  return add_element(std::move(e), handle, into_block, list);
+}
+
+bool view::add_text(const GcGePoint2d& insertion, const GcGeVector2d& direction, std::u16string_view text,
+                    double height, std::uint64_t colour, std::uint32_t vertical, std::uint32_t horizontal,
+                    std::uint64_t handle, bool into_block, std::uint64_t value, text_style style, int list) {
+  if (into_block && !tables_->blocks.find(handle))
+    return false;
+  auto e = std::make_unique<atext>(insertion, direction, text, height, resolve_colour(colour, palette_), vertical,
+                                   horizontal, value, style, handle);
+  if (owner_ && window_.valid) {
+    ui::window_dc wdc(owner_);
+    if (wdc)
+      e->measure(wdc.get(), *this);
+  }
+  return add_element(std::move(e), handle, into_block, list);
+}
+
+bool view::add_item(chain_item item, std::uint64_t handle, bool into_block) {
+  const char* lt = item.linetype.empty() ? nullptr : item.linetype.c_str();
+  switch (item.what) {
+  case chain_item::kind::curve:
+    return add_curve(item.geometry.release(), item.colour, 1, lt, 1.0, handle, into_block, false);
+  case chain_item::kind::solid: {
+    auto* loop = static_cast<GcGeCurve2d*>(item.geometry.release());
+    return add_solid({loop}, {true}, item.colour, handle, into_block);
+  }
+  case chain_item::kind::text:
+    return add_text(item.position, item.direction, item.text, item.height, item.colour, item.vertical,
+                    item.horizontal, handle, into_block, 0, {});
+  case chain_item::kind::insert:
+    return add_block_reference(item.block_key, item.position, item.scale, item.direction, handle, into_block, false);
+  }
+  return false;
+}
+
+} // namespace GDI

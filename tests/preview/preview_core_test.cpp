@@ -1,0 +1,563 @@
+// The preview renderer's portable core: dash generation, batches and how
+// they are split into calls, clipping, the view transform, cache reuse, snap
+// points of every curve kind and the ordering of snap results.
+#include <gtest/gtest.h>
+
+#include "geom/circarc2d.h"
+#include "geom/composite_curve2d.h"
+#include "geom/elliparc2d.h"
+#include "geom/linear_ent2d.h"
+#include "geom/point_ent2d.h"
+#include "preview/batch.h"
+#include "preview/buffers.h"
+#include "preview/clip.h"
+#include "preview/linetype.h"
+#include "preview/palette.h"
+#include "preview/snap.h"
+#include "preview/text_extents.h"
+#include "preview/view_math.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <tuple>
+
+using namespace GDI;
+
+namespace {
+constexpr double kEps = 1e-9;
+
+std::vector<std::pair<double, double>> pairsOf(const GcGePoint2dArray& pts) {
+  std::vector<std::pair<double, double>> r;
+  for (int i = 0; i + 1 < pts.length(); i += 2)
+    r.emplace_back(pts[i].x, pts[i + 1].x);
+  return r;
+}
+
+GcGeCompositeCurve2d* rectangle(double x0, double y0, double x1, double y1) {
+  auto* c = new GcGeCompositeCurve2d;
+  c->append(new GcGeLineSeg2d(GcGePoint2d(x0, y0), GcGePoint2d(x1, y0)));
+  c->append(new GcGeLineSeg2d(GcGePoint2d(x1, y0), GcGePoint2d(x1, y1)));
+  c->append(new GcGeLineSeg2d(GcGePoint2d(x1, y1), GcGePoint2d(x0, y1)));
+  c->append(new GcGeLineSeg2d(GcGePoint2d(x0, y1), GcGePoint2d(x0, y0)));
+  return c;
+}
+} // namespace
+
+TEST(Palette, ColourPairsResolveThroughThePaletteOnlyWhenAsked) {
+  palette pal;
+  EXPECT_EQ(resolve_colour(colour_pair(7, 0x00112233), pal), 0x00112233u);
+  EXPECT_EQ(resolve_colour(palette_colour(0x00445566), pal), 0x00445566u) << "mode 0: the index is the colour";
+  pal.mode = 1;
+  pal.rgb = {0x0000FF, 0x00FF00, 0xFF0000};
+  EXPECT_EQ(resolve_colour(palette_colour(1), pal), 0x00FF00u);
+  EXPECT_EQ(resolve_colour(palette_colour(99), pal), 0xFF0000u) << "past the end takes the last entry";
+  EXPECT_EQ(resolve_colour(colour_pair(0xFFFFFFFFu, 0xFFFFFFFFu), pal), 0xFFFFFFFFu);
+  pal.mode = 5;
+  EXPECT_EQ(resolve_colour(palette_colour(1), pal), 0u);
+}
+
+TEST(Linetype, ElementsOfOneKindMergeAndTheAverageDecidesWhetherItApplies) {
+  linetype lt;
+  for (double len : {5.0, 5.0, -3.0, -2.0, 0.0})
+    lt.append(len);
+  ASSERT_EQ(lt.lengths.size(), 3u);
+  EXPECT_DOUBLE_EQ(lt.lengths[0], 10.0);
+  EXPECT_DOUBLE_EQ(lt.lengths[1], 5.0);
+  EXPECT_DOUBLE_EQ(lt.lengths[2], 0.0);
+  EXPECT_EQ(lt.dashes, (std::vector<std::uint8_t>{1, 0, 1}));
+  EXPECT_DOUBLE_EQ(lt.total, 15.0);
+  EXPECT_TRUE(lt.applies(9.9));   // average 5 > 4.95
+  EXPECT_FALSE(lt.applies(10.0)); // average 5 is not above half of 10
+}
+
+TEST(Linetype, DashPatternRepeatsWithScaleAndPhase) {
+  linetype dash;
+  for (double len : {10.0, -10.0, 0.0, -10.0})
+    dash.append(len);
+  using V = std::vector<std::pair<double, double>>;
+  struct Case {
+    double a, b, scale;
+    double qx; // segment (0,0)-(qx,0)
+    V expected;
+  } cases[] = {
+      {0, 100, 1, 100, V{{0, 10}, {20, 20}, {30, 40}, {50, 50}, {60, 70}, {80, 80}, {90, 100}}},
+      {0, 100, 2, 100, V{{0, 20}, {40, 40}, {60, 80}}},
+      // Continuing a polyline at length 25: gap to 30, dash 30..40, gap to 45.
+      {25, 45, 1, 20, V{{5, 15}}},
+      // A start inside a dash emits the rest of that dash first.
+      {35, 55, 1, 20, V{{0, 5}, {15, 15}}},
+      // Negative accumulated length: the phase is made non-negative.
+      {-5, 5, 1, 10, V{{5, 10}}},
+  };
+  for (const Case& c : cases) {
+    GcGePoint2dArray out;
+    dash.dash_segment(GcGePoint2d(0, 0), GcGePoint2d(c.qx, 0), c.a, c.b, c.scale, out);
+    const V got = pairsOf(out);
+    ASSERT_EQ(got.size(), c.expected.size()) << "a=" << c.a << " scale=" << c.scale;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_NEAR(got[i].first, c.expected[i].first, kEps) << "a=" << c.a << " piece " << i;
+      EXPECT_NEAR(got[i].second, c.expected[i].second, kEps) << "a=" << c.a << " piece " << i;
+    }
+  }
+  linetype empty;
+  GcGePoint2dArray whole;
+  empty.dash_segment(GcGePoint2d(0, 0), GcGePoint2d(3, 4), 0, 5, 1, whole);
+  ASSERT_EQ(whole.length(), 2) << "no pattern: one dash over the whole segment";
+  EXPECT_TRUE(whole[1].isEqualTo(GcGePoint2d(3, 4)));
+}
+
+TEST(Linetype, TableFindsNamesIgnoringCase) {
+  linetype_table t;
+  EXPECT_EQ(t.add("DASH"), 0);
+  EXPECT_EQ(t.add("Center"), 1);
+  EXPECT_EQ(t.find("dash"), 0);
+  EXPECT_EQ(t.find("CENTER"), 1);
+  EXPECT_EQ(t.find("CONTINUOUS"), -1);
+  EXPECT_EQ(t.find(""), -1);
+  EXPECT_EQ(t.add("dash"), 0) << "no second record of one name";
+}
+
+TEST(Batch, SegmentsJoinIntoPolylinesAfterRounding) {
+  pen_batch b;
+  b.add_segment(GcGePoint2d(0.4, 0.6), GcGePoint2d(10.49, 0.5));
+  b.add_segment(GcGePoint2d(10.2, 0.7), GcGePoint2d(10, 20)); // starts where the last ended once rounded
+  b.add_segment(GcGePoint2d(50, 50), GcGePoint2d(60, 50));
+  b.add_segment(GcGePoint2d(-0.4, 3), GcGePoint2d(-1.6, 3));
+  ASSERT_EQ(b.counts, (std::vector<std::uint32_t>{3, 2, 2}));
+  const std::vector<device_point> expected{{0, 1}, {10, 1}, {10, 20}, {50, 50}, {60, 50}, {0, 3}, {-1, 3}};
+  EXPECT_EQ(b.points, expected) << "+0.5 then truncation towards zero";
+
+  b.extend_last_points();
+  EXPECT_EQ(b.points[2], (device_point{10, 21})) << "vertical: y moves on";
+  EXPECT_EQ(b.points[4], (device_point{61, 50})) << "horizontal: x moves on";
+  EXPECT_EQ(b.points[6], (device_point{-2, 3}));
+  pen_batch d;
+  d.add_segment(GcGePoint2d(0, 0), GcGePoint2d(10, 8));
+  d.extend_last_points();
+  EXPECT_EQ(d.points[1], (device_point{11, 9})) << "diagonal: both move";
+}
+
+TEST(Batch, RingsCloseAndShortOnesAreDropped) {
+  brush_batch b;
+  const GcGePoint2d two[] = {{0, 0}, {5, 5}};
+  b.add_ring(two, 2);
+  EXPECT_TRUE(b.empty());
+  const GcGePoint2d open[] = {{0, 0}, {10, 0}, {10, 10}};
+  b.add_ring(open, 3);
+  const GcGePoint2d closed[] = {{0, 0}, {10, 0}, {10, 10}, {0, 0}};
+  b.add_ring(closed, 4);
+  EXPECT_EQ(b.counts, (std::vector<std::uint32_t>{4, 4}));
+  EXPECT_EQ(b.points[3], (device_point{0, 0}));
+}
+
+TEST(Batch, CallsSplitAtPolylineBoundariesWithinTheLimit) {
+  using C = std::vector<std::uint32_t>;
+  struct Case {
+    C counts;
+    std::uint32_t limit;
+    bool single;
+    std::vector<std::size_t> callSizes; // polylines per call
+  } cases[] = {
+      {C{5000, 5000, 5000}, 16384, false, {3}},
+      {C{10000, 10000}, 16384, false, {1, 1}},
+      {C{20000}, 16384, false, {1}},                 // too long, still one call
+      {C{1000, 20000, 1000, 300}, 16384, false, {1, 1, 2}},
+      {C{700, 700, 700}, 1360, false, {1, 1, 1}},
+      {C{600, 700, 700}, 1360, false, {2, 1}},
+      {C{2, 2, 2}, 1360, true, {1, 1, 1}},
+      {C{}, 16384, false, {}},
+  };
+  for (const Case& c : cases) {
+    const auto calls = plan_polyline_calls(c.counts, c.limit, c.single);
+    std::vector<std::size_t> sizes;
+    std::size_t next = 0;
+    for (const auto& call : calls) {
+      EXPECT_EQ(call.first, next) << "calls cover the polylines in order";
+      next = call.first + call.count;
+      sizes.push_back(call.count);
+    }
+    EXPECT_EQ(sizes, c.callSizes) << "limit " << c.limit << " first count "
+                                  << (c.counts.empty() ? 0 : c.counts[0]);
+  }
+}
+
+TEST(Clip, SegmentsAgainstABox) {
+  const extents box(GcGePoint2d(0, 0), GcGePoint2d(10, 10));
+  struct Case {
+    GcGePoint2d p, q;
+    bool kept;
+    GcGePoint2d cp, cq;
+  } cases[] = {
+      {{1, 1}, {9, 9}, true, {1, 1}, {9, 9}},
+      {{-5, 5}, {15, 5}, true, {0, 5}, {10, 5}},
+      {{5, -5}, {5, 5}, true, {5, 0}, {5, 5}},
+      {{-5, -5}, {-1, 20}, false, {}, {}},
+      {{11, 0}, {20, 10}, false, {}, {}},
+      {{-2, 9}, {2, 13}, false, {}, {}},     // passes the corner outside
+      {{-5, 5}, {5, 15}, true, {0, 10}, {0, 10}}, // touches the corner
+      {{16, 5}, {5, 16}, false, {}, {}},
+  };
+  for (const Case& c : cases) {
+    GcGePoint2d p = c.p, q = c.q;
+    ASSERT_EQ(clip_segment(p, q, box), c.kept) << c.p.x << "," << c.p.y << " - " << c.q.x << "," << c.q.y;
+    if (!c.kept)
+      continue;
+    EXPECT_NEAR(p.distanceTo(c.cp), 0, 1e-9);
+    EXPECT_NEAR(q.distanceTo(c.cq), 0, 1e-9);
+    // Reversed input clips to the same piece.
+    GcGePoint2d rp = c.q, rq = c.p;
+    ASSERT_TRUE(clip_segment(rp, rq, box));
+    EXPECT_NEAR(rq.distanceTo(c.cp), 0, 1e-9);
+  }
+}
+
+TEST(Clip, CurvesKeepThePiecesInsideTheRegion) {
+  const clip_region region(extents(GcGePoint2d(0, -20), GcGePoint2d(20, 20)));
+  const double pi = std::acos(-1.0);
+  struct Case {
+    std::unique_ptr<GcGeCurve2d> curve;
+    int pieces;
+    double length;
+  };
+  Case cases[] = {
+      {std::make_unique<GcGeCircArc2d>(GcGePoint2d(0, 0), 10.0), 2, 10 * pi},
+      {std::make_unique<GcGeLineSeg2d>(GcGePoint2d(-10, 0), GcGePoint2d(30, 0)), 1, 20},
+      {std::make_unique<GcGeLineSeg2d>(GcGePoint2d(1, 1), GcGePoint2d(5, 5)), 1, std::sqrt(32.0)},
+      {std::make_unique<GcGeLineSeg2d>(GcGePoint2d(-10, 0), GcGePoint2d(-1, 0)), 0, 0},
+      {std::make_unique<GcGeCircArc2d>(GcGePoint2d(10, 0), 5.0), 1, 10 * pi},
+      {std::unique_ptr<GcGeCurve2d>(rectangle(-5, -5, 5, 5)), 1, 20},
+  };
+  for (auto& c : cases) {
+    GcGeCurve2dPtrArray pieces;
+    clip_curve(*c.curve, region, pieces);
+    double len = 0;
+    for (GcGeCurve2d* p : pieces) {
+      len += p->gcLength();
+      EXPECT_TRUE(region.contains(p->gcEvalPoint(0.5 * (p->interval().lowerBound() + p->interval().upperBound()))));
+    }
+    EXPECT_EQ(pieces.length(), c.pieces) << "curve kind " << c.curve->gcType();
+    EXPECT_NEAR(len, c.length, 1e-9) << "curve kind " << c.curve->gcType();
+    deleteCurves(pieces);
+  }
+}
+
+TEST(Clip, SegmentsAgainstARotatedRegion) {
+  // The square 0..10 turned by 45 degrees about the origin: a diamond with
+  // corners (0, 0), (7.07, 7.07), (0, 14.14), (-7.07, 7.07).
+  const clip_region diamond =
+      clip_region(extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10))).transformed(GcGeMatrix2d::rotation(std::acos(-1.0) / 4));
+  const double h = 10 * std::sqrt(2.0);
+  struct Case {
+    GcGePoint2d p, q;
+    bool kept;
+    double length;
+  } cases[] = {
+      {{0, -5}, {0, 20}, true, h},              // through two opposite corners
+      {{-20, h / 2}, {20, h / 2}, true, h},     // across the middle
+      {{-1, 1}, {1, 2}, true, std::sqrt(5.0)},  // wholly inside
+      {{5, 0}, {20, 0}, false, 0},              // below
+      {{8, 8}, {8, 20}, false, 0},              // right of the right corner
+  };
+  for (const Case& c : cases) {
+    GcGePoint2d p = c.p, q = c.q;
+    ASSERT_EQ(clip_segment(p, q, diamond), c.kept) << c.p.x << "," << c.p.y;
+    if (c.kept) {
+      EXPECT_NEAR(p.distanceTo(q), c.length, 1e-9);
+      EXPECT_TRUE(diamond.contains(p) && diamond.contains(q));
+    }
+  }
+}
+
+TEST(Clip, RotatedRegionAndRings) {
+  const clip_region box(extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10)));
+  const clip_region turned = box.transformed(GcGeMatrix2d::rotation(std::acos(-1.0) / 4));
+  EXPECT_TRUE(turned.contains(GcGePoint2d(0, 7)));
+  EXPECT_FALSE(turned.contains(GcGePoint2d(5, 1)));
+  GcGeMatrix2d mirror;
+  mirror.entry[0][0] = -1;
+  const clip_region mirrored = box.transformed(mirror);
+  EXPECT_TRUE(mirrored.contains(GcGePoint2d(-5, 5))) << "a mirror keeps the corners counter-clockwise";
+
+  std::vector<GcGePoint2d> out;
+  clip_ring({{5, 5}, {15, 5}, {15, 15}, {5, 15}}, box, out);
+  double area = 0;
+  for (std::size_t i = 0; i < out.size(); ++i)
+    area += out[i].asVector().crossProduct(out[(i + 1) % out.size()].asVector());
+  EXPECT_NEAR(0.5 * area, 25.0, 1e-9);
+  clip_ring({{20, 20}, {30, 20}, {30, 30}}, box, out);
+  EXPECT_TRUE(out.empty());
+}
+
+TEST(ViewMath, TransformMapsTheWindowOntoTheDeviceWithYDown) {
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80));
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(1000, 800));
+  const view_transform t = make_view_transform(world, device, 1, 0.5, 1.5);
+  EXPECT_TRUE(t.to_device.apply(GcGePoint2d(0, 0)).isEqualTo(GcGePoint2d(0, 800)));
+  EXPECT_TRUE(t.to_device.apply(GcGePoint2d(100, 80)).isEqualTo(GcGePoint2d(1000, 0)));
+  EXPECT_TRUE(t.to_world.apply(GcGePoint2d(500, 400)).isEqualTo(GcGePoint2d(50, 40)));
+  EXPECT_NEAR(t.pixel, 0.5 * std::sqrt(2.0) * 0.1, 1e-12);
+  EXPECT_TRUE(t.regen.min.isEqualTo(GcGePoint2d(-100, -80)));
+  EXPECT_TRUE(t.regen.max.isEqualTo(GcGePoint2d(200, 160)));
+  const view_transform twice = make_view_transform(world, device, 2, 0.5, 1.5);
+  EXPECT_TRUE(twice.to_device.apply(GcGePoint2d(100, 80)).isEqualTo(GcGePoint2d(2000, 0)));
+}
+
+TEST(ViewMath, AspectFittingWidensAboutTheCentre) {
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
+  struct Case {
+    extents in;
+    bool ok;
+    extents out;
+  } cases[] = {
+      {extents({0, 0}, {10, 10}), true, extents({-5, 0}, {15, 10})},
+      {extents({0, 0}, {40, 10}), true, extents({0, -5}, {40, 15})},
+      {extents({0, 0}, {10, 0}), true, extents({0, -2.5}, {10, 2.5})},
+      {extents({3, 3}, {3, 3}), false, extents({3, 3}, {3, 3})},
+  };
+  for (const Case& c : cases) {
+    extents w = c.in;
+    ASSERT_EQ(fit_aspect(w, device), c.ok);
+    EXPECT_TRUE(w.min.isEqualTo(c.out.min) && w.max.isEqualTo(c.out.max)) << w.min.x << "," << w.min.y;
+  }
+}
+
+TEST(ViewMath, WindowSizeStaysWithinLimitsOfTheDrawing) {
+  const extents drawing(GcGePoint2d(0, 0), GcGePoint2d(300, 400)); // diagonal 500
+  extents tiny(GcGePoint2d(10, 10), GcGePoint2d(10.000001, 10.000001));
+  EXPECT_EQ(limit_window(tiny, drawing), window_limit::too_small);
+  EXPECT_NEAR(tiny.diagonal().length(), 500 * 1e-5, 1e-12);
+  EXPECT_TRUE(tiny.center().isEqualTo(GcGePoint2d(10.0000005, 10.0000005), GcGeTol(1e-12, 0)));
+  extents huge(GcGePoint2d(-1e15, -1e15), GcGePoint2d(1e15, 1e15));
+  EXPECT_EQ(limit_window(huge, drawing), window_limit::too_large);
+  EXPECT_NEAR(huge.diagonal().length() / 500, 1e4, 1e-6);
+  extents fine(GcGePoint2d(0, 0), GcGePoint2d(3, 4));
+  EXPECT_EQ(limit_window(fine, drawing), window_limit::none);
+}
+
+TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
+  const int before = buffer_paint::live_count();
+  GcGeCircArc2d arc(GcGePoint2d(0, 0), 10.0);
+  const clip_region boundary(extents(GcGePoint2d(-30, -30), GcGePoint2d(30, 30)));
+  regen_context ctx;
+  ctx.pixel = 0.01;
+  ctx.visible = extents(GcGePoint2d(-10, -10), GcGePoint2d(10, 10));
+  ctx.regen = boundary.box();
+  ctx.boundary = &boundary;
+  {
+    buffer_curve cache;
+    EXPECT_EQ(buffer_paint::live_count(), before + 1);
+    ASSERT_TRUE(refresh_curve_cache(cache, arc, ctx));
+    const int samples = cache.points.length();
+    EXPECT_GT(samples, 50);
+    EXPECT_EQ(cache.ends, (std::vector<std::uint32_t>{static_cast<std::uint32_t>(samples)}));
+    for (const GcGePoint2d& p : cache.points)
+      EXPECT_NEAR(p.distanceTo(GcGePoint2d(0, 0)), 10.0, 1e-9);
+    struct Step {
+      double pixel;
+      extents visible;
+      bool regenerates;
+    } steps[] = {
+        {0.01 / 1.4, ctx.visible, false},                                     // zoom in by 1.4
+        {0.01 * 1.4, ctx.visible, false},                                     // zoom out by 1.4
+        {0.01 / 2, ctx.visible, true},                                        // zoom in by 2
+        {0.01 / 2, extents(GcGePoint2d(0, 0), GcGePoint2d(20, 20)), false},   // pan inside
+        {0.01 / 2, extents(GcGePoint2d(25, 0), GcGePoint2d(45, 20)), true},   // pan out of the window
+    };
+    for (const Step& s : steps) {
+      ctx.pixel = s.pixel;
+      ctx.visible = s.visible;
+      EXPECT_EQ(refresh_curve_cache(cache, arc, ctx), s.regenerates) << "pixel " << s.pixel;
+      if (s.regenerates)
+        ctx.regen = ctx.regen; // the view would move the window; kept here
+    }
+    EXPECT_GT(cache.points.length(), samples) << "half the pixel size: more samples";
+  }
+  EXPECT_EQ(buffer_paint::live_count(), before);
+}
+
+TEST(Buffers, CurveCacheClipsTransformsAndDashes) {
+  GcGeLineSeg2d line(GcGePoint2d(0, 0), GcGePoint2d(100, 0));
+  const clip_region boundary(extents(GcGePoint2d(-10, -10), GcGePoint2d(50, 10)));
+  linetype dash;
+  for (double len : {10.0, -10.0, 0.0, -10.0})
+    dash.append(len);
+  const GcGeMatrix2d move = GcGeMatrix2d::translation(GcGeVector2d(0, 5));
+  regen_context ctx;
+  ctx.pixel = 1;
+  ctx.visible = boundary.box();
+  ctx.regen = boundary.box();
+  ctx.boundary = &boundary;
+  ctx.block = &move;
+  ctx.pattern = &dash;
+  buffer_curve cache;
+  ASSERT_TRUE(refresh_curve_cache(cache, line, ctx));
+  ASSERT_EQ(cache.points.length(), 2);
+  EXPECT_TRUE(cache.points[1].isEqualTo(GcGePoint2d(50, 5))) << "clipped at 50, then moved by the block";
+  const auto pieces = pairsOf(cache.dashes);
+  // Dash 0-10, dot at 20, dash 30-40; the dot due at 50 falls on the end.
+  ASSERT_EQ(pieces.size(), 3u);
+  EXPECT_NEAR(pieces[1].first, 20, kEps);
+  EXPECT_NEAR(pieces[1].second, 20, kEps);
+  EXPECT_NEAR(pieces[2].second, 40, kEps);
+  EXPECT_NEAR(cache.dashes[0].y, 5, kEps);
+}
+
+TEST(Buffers, SolidRingsAreSampledJoinedAndClipped) {
+  std::unique_ptr<GcGeCompositeCurve2d> square(rectangle(0, 0, 10, 10));
+  const clip_region boundary(extents(GcGePoint2d(5, -20), GcGePoint2d(40, 40)));
+  regen_context ctx;
+  ctx.pixel = 0.1;
+  ctx.visible = boundary.box();
+  ctx.regen = boundary.box();
+  ctx.boundary = &boundary;
+  buffer_solid cache;
+  ASSERT_TRUE(refresh_solid_cache(cache, {square.get()}, ctx));
+  ASSERT_EQ(cache.ring_counts.size(), 1u);
+  double area = 0;
+  const int n = static_cast<int>(cache.ring_counts[0]);
+  for (int i = 0; i < n; ++i)
+    area += cache.ring_points[i].asVector().crossProduct(cache.ring_points[(i + 1) % n].asVector());
+  EXPECT_NEAR(0.5 * area, 50.0, 1e-9);
+  ctx.no_clip = true;
+  cache.clear();
+  ASSERT_TRUE(refresh_solid_cache(cache, {square.get()}, ctx));
+  EXPECT_EQ(cache.ring_counts, (std::vector<std::uint32_t>{4})) << "shared corners appear once";
+}
+
+namespace {
+using KindPoint = std::tuple<std::uint32_t, double, double>;
+
+std::vector<KindPoint> snapOf(const GcGeEntity2d& g, const extents& w, std::uint32_t modes, const GcGePoint2d* last) {
+  GcGePoint2dArray pts;
+  std::vector<std::uint32_t> kinds;
+  collect_geometry_snap_points(g, w, modes, last, pts, kinds);
+  EXPECT_EQ(static_cast<std::size_t>(pts.length()), kinds.size());
+  std::vector<KindPoint> r;
+  for (int i = 0; i < pts.length(); ++i)
+    r.emplace_back(kinds[static_cast<std::size_t>(i)], std::round(pts[i].x * 1000) / 1000,
+                   std::round(pts[i].y * 1000) / 1000);
+  std::sort(r.begin(), r.end());
+  return r;
+}
+} // namespace
+
+TEST(Snap, EveryKindOnEveryCurveKind) {
+  const double s = std::round(10 * std::sqrt(0.5) * 1000) / 1000;
+  auto composite = std::make_unique<GcGeCompositeCurve2d>();
+  composite->append(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)));
+  composite->append(new GcGeLineSeg2d(GcGePoint2d(10, 0), GcGePoint2d(10, 10)));
+  struct Shape {
+    const char* name;
+    std::unique_ptr<GcGeEntity2d> g;
+  };
+  Shape shapes[] = {
+      {"segment", std::make_unique<GcGeLineSeg2d>(GcGePoint2d(0, 0), GcGePoint2d(10, 0))},
+      {"quarter arc", std::make_unique<GcGeCircArc2d>(GcGePoint2d(0, 0), 10.0, 0.0, std::acos(-1.0) / 2)},
+      {"circle", std::make_unique<GcGeCircArc2d>(GcGePoint2d(0, 0), 10.0)},
+      {"ellipse", std::make_unique<GcGeEllipArc2d>(GcGePoint2d(0, 0), GcGeVector2d::kXAxis, GcGeVector2d::kYAxis,
+                                                   10.0, 5.0)},
+      {"composite", std::move(composite)},
+      {"point", std::make_unique<GcGePointEnt2d>(GcGePoint2d(3, 4))},
+  };
+  using V = std::vector<KindPoint>;
+  // Expected per shape, for kinds 1, 2, 4, 8, 64 and 512 (last point (20, 20)).
+  const V expected[][6] = {
+      {V{{1, 0, 0}, {1, 10, 0}}, V{{2, 5, 0}}, V{}, V{}, V{}, V{}},
+      {V{{1, 0, 10}, {1, 10, 0}}, V{{2, s, s}}, V{{4, 0, 0}}, V{}, V{{64, 0, 10}, {64, 10, 0}}, V{{512, s, s}}},
+      {V{{1, 10, 0}, {1, 10, 0}}, V{}, V{{4, 0, 0}}, V{}, V{{64, -10, 0}, {64, 0, -10}, {64, 0, 10}, {64, 10, 0}},
+       V{{512, -s, -s}, {512, s, s}}},
+      {V{{1, 10, 0}, {1, 10, 0}}, V{}, V{{4, 0, 0}}, V{}, V{{64, -10, 0}, {64, 0, -5}, {64, 0, 5}, {64, 10, 0}},
+       V{{512, 8.12, 2.919}}},
+      {V{{1, 0, 0}, {1, 10, 0}, {1, 10, 0}, {1, 10, 10}}, V{{2, 5, 0}, {2, 10, 5}}, V{}, V{}, V{}, V{}},
+      {V{}, V{}, V{}, V{{8, 3, 4}}, V{}, V{}},
+  };
+  const std::uint32_t modes[] = {1, 2, 4, 8, 64, 512};
+  const extents all(GcGePoint2d(-100, -100), GcGePoint2d(100, 100));
+  const GcGePoint2d last(20, 20);
+  for (std::size_t i = 0; i < std::size(shapes); ++i)
+    for (std::size_t m = 0; m < std::size(modes); ++m)
+      EXPECT_EQ(snapOf(*shapes[i].g, all, modes[m], &last), expected[i][m])
+          << shapes[i].name << " mode " << modes[m];
+
+  // Nearest point (16): to the centre of the window, here (20, 20).
+  const extents around(GcGePoint2d(-80, -80), GcGePoint2d(120, 120));
+  // A composite answers member by member.
+  const V nearest[] = {V{{16, 10, 0}}, V{{16, s, s}}, V{{16, s, s}}, V{{16, 8.12, 2.919}},
+                       V{{16, 10, 0}, {16, 10, 10}}, V{{16, 3, 4}}};
+  for (std::size_t i = 0; i < std::size(shapes); ++i)
+    EXPECT_EQ(snapOf(*shapes[i].g, around, 16, nullptr), nearest[i]) << shapes[i].name;
+
+  // Only points inside the window are kept; without a last point no feet.
+  const extents corner(GcGePoint2d(-1, -1), GcGePoint2d(1, 1));
+  EXPECT_EQ(snapOf(*shapes[0].g, corner, 1 | 2 | 512, &last), (V{{1, 0, 0}}));
+  EXPECT_EQ(snapOf(*shapes[0].g, all, 512, nullptr), V{});
+  // Feet on straight pieces: within the segment only; member by member.
+  const GcGePoint2d inside(3, 5);
+  EXPECT_EQ(snapOf(*shapes[0].g, all, 512, &inside), (V{{512, 3, 0}}));
+  EXPECT_EQ(snapOf(*shapes[4].g, all, 512, &inside), (V{{512, 3, 0}, {512, 10, 5}}));
+  // Several kinds at once.
+  EXPECT_EQ(snapOf(*shapes[5].g, all, 8 | 16, nullptr), (V{{8, 3, 4}, {16, 3, 4}}));
+}
+
+TEST(Snap, ResultsSortByDistanceAndRepeatsWithASharedKindAreDropped) {
+  const GcGePoint2d a(1, 1), b(5, 5);
+  std::vector<snap_result> r{
+      {b, 7.0, 1, 10}, {a, 1.0, 256, 11}, {a, 1.0, 256, 12}, {a, 1.0, 1, 13},
+      {a, 1.0, 1 | 16, 14}, {a, 1.0, 16, 15}, {b, 7.0, 2, 16},
+  };
+  sort_snap_results(r, 1e-9);
+  std::vector<std::uint64_t> handles;
+  for (const snap_result& x : r)
+    handles.push_back(x.handle);
+  EXPECT_EQ(handles, (std::vector<std::uint64_t>{11, 13, 15, 10, 16}));
+}
+
+TEST(Snap, CrossingParityOverSeveralRings) {
+  const GcGePoint2d pts[] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {3, 3}, {6, 3}, {6, 6}, {3, 6}};
+  const std::uint32_t counts[] = {4, 4};
+  EXPECT_TRUE(inside_rings(GcGePoint2d(1, 1), pts, counts, 2));
+  EXPECT_FALSE(inside_rings(GcGePoint2d(4, 4), pts, counts, 2)) << "inside the hole";
+  EXPECT_FALSE(inside_rings(GcGePoint2d(11, 4), pts, counts, 2));
+}
+
+TEST(Snap, MarkersHaveTheirSegmentCounts) {
+  const std::pair<std::uint32_t, std::size_t> markers[] = {{1, 4}, {2, 3}, {4, 16}, {8, 18}, {16, 4},
+                                                           {32, 8}, {64, 4}, {128, 2}, {256, 2}, {512, 4},
+                                                           {0, 0}};
+  for (auto [kind, segments] : markers)
+    EXPECT_EQ(snap_marker_segments(kind).size(), 2 * segments) << "kind " << kind;
+}
+
+TEST(Text, SubstitutionsAndEstimatedBox) {
+  EXPECT_EQ(substitute_text(u"%%p5 m\\U+00B2 \\U+00B3%%P"), u"\u00B15 m2 3\u00B1");
+  const GcGePoint2d ins(10, 20);
+  struct Case {
+    std::uint32_t v, h;
+    extents box;
+  } cases[] = {
+      {0, 0, extents({10, 19.6}, {15.6, 21.6})},   // baseline: 0.2 h below
+      {1, 0, extents({10, 20}, {15.6, 22})},
+      {2, 2, extents({2, 19}, {7.6, 21})},        // right: back by n h
+      {3, 1, extents({6, 18}, {11.6, 20})},       // centre: back by n h / 2
+  };
+  for (const Case& c : cases) {
+    const extents e = estimate_text_extents(ins, GcGeVector2d::kXAxis, 2.0, 4, c.v, c.h);
+    EXPECT_TRUE(e.min.isEqualTo(c.box.min, GcGeTol(1e-9, 0)) && e.max.isEqualTo(c.box.max, GcGeTol(1e-9, 0)))
+        << "v " << c.v << " h " << c.h << ": " << e.min.x << "," << e.min.y << " " << e.max.x << "," << e.max.y;
+  }
+}
+
+TEST(Extents, GrowOverlapAndContain) {
+  extents e;
+  EXPECT_FALSE(e.overlaps(e));
+  e.grow(GcGePoint2d(1, 1));
+  EXPECT_TRUE(e.valid);
+  e.grow(GcGePoint2d(-1, 3));
+  EXPECT_TRUE(e.min.isEqualTo(GcGePoint2d(-1, 1)) && e.max.isEqualTo(GcGePoint2d(1, 3)));
+  const extents spans(GcGePoint2d(-5, 2), GcGePoint2d(5, 2.5));
+  EXPECT_TRUE(e.overlaps(spans) && spans.overlaps(e)) << "one spans the other on x";
+  EXPECT_FALSE(e.overlaps(extents(GcGePoint2d(2, 0), GcGePoint2d(3, 5))));
+  EXPECT_TRUE(e.contains(extents(GcGePoint2d(0, 2), GcGePoint2d(1, 3))));
+  EXPECT_FALSE(e.contains(spans));
+}

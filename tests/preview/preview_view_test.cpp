@@ -1,0 +1,672 @@
+// The preview view painting real GDI under Wine: pixels of a known display
+// list, dash patterns, the highlight pass, progressive painting, snap
+// queries, highlighting by window and the live counts of elements and caches.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "geom/circarc2d.h"
+#include "geom/composite_curve2d.h"
+#include "geom/linear_ent2d.h"
+#include "geom/point_ent2d.h"
+#include "host/value_chain.h"
+#include "preview/view.h"
+#include "ui/gdi.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+using namespace GDI;
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 160, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+constexpr COLORREF kCyan = RGB(0, 200, 200);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+std::uint64_t rgb(COLORREF c) { return colour_pair(0, c); }
+
+// A bitmap the view paints into, like a preview control's paint DC.
+struct Canvas {
+  ui::memory_surface surface;
+  Canvas(int w, int h) {
+    EXPECT_TRUE(surface.create(nullptr, w, h));
+    RECT all{0, 0, w, h};
+    FillRect(surface.dc(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  }
+  COLORREF at(int x, int y) const { return GetPixel(surface.dc(), x, y); }
+  // Pixels of colour c in [x0, x1) x [y0, y1).
+  int count(int x0, int y0, int x1, int y1, COLORREF c) const {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x)
+        n += at(x, y) == c;
+    return n;
+  }
+  // Whether colour c appears within r pixels of (x, y).
+  bool around(int x, int y, COLORREF c, int r = 1) const { return count(x - r, y - r, x + r + 1, y + r + 1, c) > 0; }
+};
+
+bool paintAll(view& v, int maxCalls = 2000) {
+  for (int i = 0; i < maxCalls; ++i)
+    if (v.paint())
+      return true;
+  return false;
+}
+
+GcGeCompositeCurve2d* rectangle(double x0, double y0, double x1, double y1) {
+  auto* c = new GcGeCompositeCurve2d;
+  c->append(new GcGeLineSeg2d(GcGePoint2d(x0, y0), GcGePoint2d(x1, y0)));
+  c->append(new GcGeLineSeg2d(GcGePoint2d(x1, y0), GcGePoint2d(x1, y1)));
+  c->append(new GcGeLineSeg2d(GcGePoint2d(x1, y1), GcGePoint2d(x0, y1)));
+  c->append(new GcGeLineSeg2d(GcGePoint2d(x0, y1), GcGePoint2d(x0, y0)));
+  return c;
+}
+
+// World 0..200 x 0..100 on a 400 x 200 bitmap: 2 pixels per unit, device
+// (x, y) = (2 wx, 200 - 2 wy).
+class ViewTest : public ::testing::Test {
+protected:
+  ViewTest() : canvas(400, 200) {
+    v.bind_dc(canvas.surface.dc());
+    const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
+    const extents device(GcGePoint2d(0, 0), GcGePoint2d(400, 200));
+    EXPECT_TRUE(v.fit_window(&world, &device));
+  }
+  bool line(double x0, double y0, double x1, double y1, COLORREF c, std::uint64_t handle, const char* lt = nullptr,
+            std::uint32_t width = 1) {
+    return v.add_curve(new GcGeLineSeg2d(GcGePoint2d(x0, y0), GcGePoint2d(x1, y1)), rgb(c), width, lt, 1.0, handle,
+                       false, false);
+  }
+  // The known display list: a line, a circle, a filled square, a text, a
+  // block reference and a reference scaled in pixels.
+  void fillKnownList() {
+    ASSERT_TRUE(line(10, 90, 190, 90, kRed, 1));
+    ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(50, 50), 20.0), rgb(kGreen), 1, nullptr, 1, 2, false, false));
+    std::unique_ptr<GcGeCompositeCurve2d> square(rectangle(120, 30, 160, 60));
+    ASSERT_TRUE(v.add_solid({square.get()}, {false}, rgb(kBlue), 3, false));
+    ASSERT_TRUE(v.add_text(GcGePoint2d(20, 5), GcGeVector2d::kXAxis, u"HHHH", 10.0, rgb(kBlack), 0, 0, 4, false, 0, {}));
+    ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 100));
+    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)), rgb(kMagenta), 1, nullptr, 1,
+                            100, true, false));
+    ASSERT_TRUE(v.add_block_reference(100, GcGePoint2d(100, 70), GcGeScale2d(2.0), GcGeVector2d::kXAxis, 5, false,
+                                      false));
+    ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 101));
+    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(1, 0)), rgb(kCyan), 1, nullptr, 1, 101,
+                            true, false));
+    ASSERT_TRUE(v.add_block_reference(101, GcGePoint2d(20, 70), GcGeScale2d(30.0), GcGeVector2d::kXAxis, 6, false,
+                                      true));
+  }
+
+  Canvas canvas;
+  view v;
+};
+
+TEST_F(ViewTest, KnownDisplayListPaintsItsColoursAndNothingElse) {
+  fillKnownList();
+  ASSERT_TRUE(paintAll(v));
+  // Line at device y 20 from x 20 to 380.
+  EXPECT_EQ(canvas.count(20, 20, 380, 21, kRed), 360);
+  EXPECT_EQ(canvas.count(0, 15, 400, 19, kRed), 0) << "one pixel wide";
+  // Circle: centre (100, 100), radius 40 pixels.
+  for (auto [x, y] : {std::pair{140, 100}, {60, 100}, {100, 60}, {100, 140}, {128, 72}})
+    EXPECT_TRUE(canvas.around(x, y, kGreen)) << x << "," << y;
+  EXPECT_EQ(canvas.count(90, 90, 111, 111, kGreen), 0) << "not filled";
+  // Filled square: device x 240..320, y 80..140.
+  EXPECT_GT(canvas.count(242, 82, 318, 138, kBlue), 76 * 56 - 10);
+  EXPECT_EQ(canvas.count(200, 145, 400, 160, kBlue), 0);
+  // Text "HHHH", 20 pixels high from (40, 190) on its baseline.
+  const int ink = canvas.count(40, 170, 110, 191, kBlack);
+  EXPECT_GT(ink, 60) << "the text is drawn";
+  // Block reference: 10 units scaled by 2 from (100, 70): device (200..240, 60).
+  EXPECT_GE(canvas.count(200, 60, 241, 61, kMagenta), 39);
+  // Pixel-scaled reference: 30 pixels from (40, 60).
+  const int cyan = canvas.count(35, 58, 90, 63, kCyan);
+  EXPECT_GE(cyan, 29);
+  EXPECT_LE(cyan, 32);
+  // Background elsewhere.
+  EXPECT_EQ(canvas.count(330, 150, 400, 200, kWhite), 70 * 50);
+  // Above the text (whose edges may be smoothed) only the list's colours.
+  int listed = 0;
+  for (COLORREF c : {kWhite, kRed, kGreen, kBlue, kMagenta, kCyan})
+    listed += canvas.count(0, 0, 400, 165, c);
+  EXPECT_EQ(listed, 400 * 165) << "only the colours of the list";
+
+  // Zoomed in by 2 about the reference: the pixel-scaled one keeps 30 pixels.
+  v.zoom_at(-0.25, 55, 60);
+  ASSERT_TRUE(paintAll(v));
+  const int cyanZoomed = canvas.count(0, 55, 400, 66, kCyan);
+  EXPECT_GE(cyanZoomed, 29);
+  EXPECT_LE(cyanZoomed, 32);
+  // 4 pixels a unit now: the ordinary reference runs from x 345 to the edge.
+  EXPECT_GE(canvas.count(340, 60, 400, 61, kMagenta), 54) << "the ordinary reference grows with the zoom";
+}
+
+TEST_F(ViewTest, DashPatternAlongALine) {
+  v.define_linetype("DASH", {10.0, -10.0, 0.0, -10.0});
+  ASSERT_TRUE(line(0, 50, 200, 50, kRed, 1, "dash"));
+  ASSERT_TRUE(line(0, 20, 200, 20, kBlue, 2, "CONTINUOUS"));
+  ASSERT_TRUE(paintAll(v));
+  // Device: dash 0..20 px, gap 20..40, dot at 40, gap 40..60, dash 60..80, ...
+  for (int period = 0; period < 6; ++period) {
+    const int x = 60 * period;
+    EXPECT_EQ(canvas.count(x + 1, 100, x + 20, 101, kRed), 19) << "dash of period " << period;
+    EXPECT_EQ(canvas.count(x + 22, 100, x + 39, 101, kRed), 0) << "gap of period " << period;
+    EXPECT_EQ(canvas.count(x + 42, 100, x + 59, 101, kRed), 0) << "gap of period " << period;
+  }
+  EXPECT_EQ(canvas.count(0, 160, 400, 161, kBlue), 400) << "an unknown name draws continuous";
+}
+
+TEST_F(ViewTest, HighlightPassUsesHighlightPensBrushesAndTextColour) {
+  fillKnownList();
+  ASSERT_TRUE(paintAll(v));
+  std::vector<std::uint64_t> handles{1, 3, 4};
+  ASSERT_TRUE(v.highlight(hl_add_listed, nullptr, &handles, true));
+  EXPECT_NE(v.stage_flags() & stage_copy3, 0u);
+  ASSERT_TRUE(paintAll(v));
+  // Dotted highlight pen over the red line: gaps show the background.
+  const int red = canvas.count(20, 20, 380, 21, kRed), white = canvas.count(20, 20, 380, 21, kWhite);
+  EXPECT_GT(red, 100);
+  EXPECT_GT(white, 100);
+  // Hatched brush over the square: background shows between the hatch lines.
+  EXPECT_GT(canvas.count(242, 82, 318, 138, kWhite), 500);
+  EXPECT_GT(canvas.count(242, 82, 318, 138, kBlue), 500);
+  EXPECT_GT(canvas.count(40, 170, 110, 191, atext::highlight_colour), 60) << "highlighted text colour";
+  EXPECT_EQ(canvas.count(90, 90, 111, 111, atext::highlight_colour), 0);
+
+  std::vector<std::uint64_t> copy;
+  ASSERT_TRUE(v.highlight(hl_copy_set, nullptr, &copy, false));
+  EXPECT_EQ(copy, handles);
+  ASSERT_TRUE(v.highlight(hl_reset_set, nullptr, nullptr, false));
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_EQ(canvas.count(20, 20, 380, 21, kRed), 360) << "back to the plain picture";
+}
+
+TEST_F(ViewTest, HighlightByWindow) {
+  fillKnownList();
+  ASSERT_TRUE(line(0, 0, 200, 100, kRed, 7));
+  ASSERT_TRUE(paintAll(v));
+  // Around the red line's middle (device (200, 20)): pick adds handle 1 only.
+  const extents pick(GcGePoint2d(195, 15), GcGePoint2d(205, 25));
+  ASSERT_TRUE(v.highlight(hl_pick_add, &pick, nullptr, false));
+  EXPECT_EQ(v.highlighted(), (std::vector<std::uint64_t>{1}));
+  EXPECT_TRUE(v.list_item(1, 0)->highlighted);
+  ASSERT_TRUE(v.highlight(hl_pick_remove, &pick, nullptr, false));
+  EXPECT_TRUE(v.highlighted().empty());
+  // Touching a window over the square and the diagonal: both; wholly inside: the square only.
+  const extents box(GcGePoint2d(230, 70), GcGePoint2d(330, 150));
+  ASSERT_TRUE(v.highlight(hl_touch_add, &box, nullptr, false));
+  std::vector<std::uint64_t> got = v.highlighted();
+  std::sort(got.begin(), got.end());
+  EXPECT_EQ(got, (std::vector<std::uint64_t>{3, 7}));
+  ASSERT_TRUE(v.highlight(hl_clear_all, nullptr, nullptr, false));
+  ASSERT_TRUE(v.highlight(hl_inside_add, &box, nullptr, false));
+  EXPECT_EQ(v.highlighted(), (std::vector<std::uint64_t>{3}));
+  // With a list and flag clear only unlisted elements take part.
+  std::vector<std::uint64_t> skip{7};
+  ASSERT_TRUE(v.highlight(hl_clear_all, nullptr, nullptr, false));
+  ASSERT_TRUE(v.highlight(hl_touch_add, &box, &skip, false));
+  EXPECT_EQ(v.highlighted(), (std::vector<std::uint64_t>{3}));
+  // A hit inside the circle's hole misses it; on the circle it hits.
+  ASSERT_TRUE(v.highlight(hl_clear_all, nullptr, nullptr, false));
+  const extents hole(GcGePoint2d(95, 95), GcGePoint2d(105, 105));
+  const extents rim(GcGePoint2d(136, 96), GcGePoint2d(144, 104));
+  ASSERT_TRUE(v.highlight(hl_pick_add, &hole, nullptr, false));
+  EXPECT_TRUE(v.highlighted().empty());
+  ASSERT_TRUE(v.highlight(hl_pick_add, &rim, nullptr, false));
+  EXPECT_EQ(v.highlighted(), (std::vector<std::uint64_t>{2}));
+}
+
+TEST_F(ViewTest, EntityChainsDriveTheFactories) {
+  const double a[] = {10, 10, 0}, b[] = {190, 10, 0}, o[] = {0, 0, 0}, e[] = {10, 0, 0}, at[] = {100, 50, 0};
+  const double s1[] = {20, 60, 0}, s2[] = {40, 60, 0}, s3[] = {20, 80, 0}, s4[] = {40, 80, 0};
+  struct Item {
+    vd::ValueNode* chain;
+    std::uint64_t handle;
+    bool intoBlock;
+  } items[] = {
+      {vd::buildValueChain(0, 0, u"LINE", 10, a, 11, b, 420, 0xFF0000, -9), 1, false},
+      {vd::buildValueChain(0, 0, u"LINE", 10, o, 11, e, 420, 0x00FF00, -9), block_key(u"TICK"), true},
+      {vd::buildValueChain(0, 0, u"INSERT", 2, u"tick", 10, at, 41, 3.0, 42, 3.0, -9), 2, false},
+      {vd::buildValueChain(0, 0, u"SOLID", 10, s1, 11, s2, 12, s3, 13, s4, 420, 0x0000FF, -9), 3, false},
+  };
+  ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), block_key(u"TICK")));
+  for (const Item& it : items) {
+    auto item = item_from_chain(it.chain);
+    vd::releaseValueChain(it.chain, false);
+    ASSERT_TRUE(item);
+    ASSERT_TRUE(v.add_item(std::move(*item), it.handle, it.intoBlock));
+  }
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_EQ(canvas.count(20, 180, 380, 181, kRed), 360);
+  EXPECT_GE(canvas.count(200, 100, 261, 101, RGB(0, 255, 0)), 59) << "30 units of the block at scale 3";
+  EXPECT_GT(canvas.count(42, 42, 78, 78, kBlue), 30 * 30);
+}
+
+TEST_F(ViewTest, ListTwoWidePensAndElementsOutsideTheWindow) {
+  ASSERT_TRUE(line(10, 50, 190, 50, kRed, 1, nullptr, 5));      // device y 100, 5 pixels wide
+  ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(100, 0), GcGePoint2d(100, 100)), rgb(kBlue), 1, nullptr, 1, 2,
+                          false, false, 2));                        // list 2: over list 1
+  ASSERT_TRUE(line(500, 500, 600, 600, kGreen, 3));               // far outside the window
+  ASSERT_TRUE(paintAll(v));
+  const int thick = canvas.count(60, 90, 61, 110, kRed);
+  EXPECT_GE(thick, 4) << "a geometric pen 5 pixels wide";
+  EXPECT_LE(thick, 6);
+  EXPECT_EQ(canvas.at(200, 100), kBlue) << "list 2 paints over list 1";
+  EXPECT_EQ(canvas.count(200, 0, 201, 200, kBlue), 200);
+  EXPECT_EQ(static_cast<curve*>(v.list_item(1, 1))->cache(), nullptr) << "outside the window: nothing regenerated";
+  EXPECT_EQ(v.statistics().curves_regenerated, 2u);
+}
+
+TEST_F(ViewTest, PenTableSharesPensAndRaisesWidthZero) {
+  pen_table& pens = v.tables().pens;
+  const int a = pens.index(kRed, 1), b = pens.index(kRed, 1), c = pens.index(kRed, 0);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(a, c) << "width 0 is raised to a solid one-pixel pen";
+  EXPECT_EQ(pens.normal(a)->width, 1u);
+  EXPECT_EQ(pens.highlight(a)->width, 0u) << "the dotted pen is the highlight pen";
+  const int wide = pens.index(kRed, 3);
+  EXPECT_NE(wide, a);
+  EXPECT_EQ(pens.normal(wide)->thin, a);
+  EXPECT_EQ(pens.size(), 3);
+  brush_table& brushes = v.tables().brushes;
+  const int s = brushes.index(kBlue);
+  EXPECT_EQ(brushes.index(kBlue), s);
+  EXPECT_TRUE(brushes.highlight(s)->hatched);
+  EXPECT_FALSE(brushes.normal(s)->hatched);
+}
+
+TEST_F(ViewTest, FactoriesRefuseWhatCannotBeDrawn) {
+  EXPECT_TRUE(v.define_block(GcGePoint2d(0, 0), 50));
+  EXPECT_FALSE(v.define_block(GcGePoint2d(5, 5), 50)) << "first definition kept";
+  EXPECT_EQ(v.tables().blocks.find(50)->base().x, 0.0);
+  EXPECT_FALSE(line(0, 0, 1, 1, kRed, 51) && false);
+  EXPECT_FALSE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(1, 1)), rgb(kRed), 1, nullptr, 1, 99,
+                           true, false))
+      << "no block 99";
+  EXPECT_FALSE(v.add_curve(new GcGeLine2d(GcGePoint2d(0, 0), GcGeVector2d(1, 0)), rgb(kRed), 1, nullptr, 1, 1, false,
+                           false))
+      << "unbounded";
+  // A reference placed before its block is defined draws once it exists.
+  ASSERT_TRUE(v.add_block_reference(60, GcGePoint2d(100, 50), GcGeScale2d(1.0), GcGeVector2d::kXAxis, 8, false,
+                                    false));
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_EQ(canvas.count(0, 0, 400, 200, kGreen), 0);
+  ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 60));
+  ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(20, 0)), rgb(kGreen), 1, nullptr, 1, 60,
+                          true, false));
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_GE(canvas.count(200, 100, 241, 101, kGreen), 39);
+  // A point entity shows its cross marker.
+  GcGePointEnt2d point(GcGePoint2d(20, 20));
+  ASSERT_TRUE(v.add_curve(&point, rgb(kBlue), 1, nullptr, 1, no_handle, false, true));
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_TRUE(canvas.around(40, 160, kBlue, 0));
+  EXPECT_TRUE(canvas.around(47, 153, kBlue, 1));
+}
+
+TEST_F(ViewTest, SnapQueriesFindCrossingsFirstAndTheCursorLast) {
+  ASSERT_TRUE(line(0, 0, 100, 100, kRed, 1));
+  ASSERT_TRUE(line(0, 100, 100, 0, kRed, 2));
+  ASSERT_TRUE(line(50, 50, 150, 50, kRed, 3)); // starts at the crossing
+  ASSERT_TRUE(paintAll(v));
+  // Pick box of 10 pixels around device (102, 100) = world (51, 50).
+  const extents pick(GcGePoint2d(97, 95), GcGePoint2d(107, 105));
+  const std::size_t n = v.snap_query(snap_intersection | snap_end, pick, nullptr, false, nullptr, nullptr);
+  const auto& r = v.snap_results();
+  ASSERT_EQ(n, r.size());
+  ASSERT_GE(n, 3u);
+  EXPECT_EQ(r[0].snap_kind, snap_intersection);
+  EXPECT_TRUE(r[0].point.isEqualTo(GcGePoint2d(50, 50), GcGeTol(1e-6, 0)));
+  // Line 3's end point lies there too: kept (kind 1 shares no bit with 256);
+  // the crossings of 1 with 3 and of 2 with 3 repeat kind 256 and are dropped.
+  int at50 = 0, ends = 0;
+  for (const snap_result& x : r)
+    if (x.point.isEqualTo(GcGePoint2d(50, 50), GcGeTol(1e-6, 0))) {
+      ++at50;
+      ends += x.snap_kind == snap_end;
+    }
+  EXPECT_EQ(at50, 2);
+  EXPECT_EQ(ends, 1);
+  EXPECT_EQ(r.back().snap_kind, snap_none);
+  EXPECT_EQ(r.back().handle, no_handle);
+  EXPECT_TRUE(r.back().point.isEqualTo(GcGePoint2d(51, 50), GcGeTol(1e-6, 0)));
+  for (std::size_t i = 1; i + 1 < r.size(); ++i)
+    EXPECT_LE(r[i - 1].distance, r[i].distance);
+
+  // Next snap point: nearest first, then cycles and wraps.
+  GcGePoint2d p;
+  for (std::size_t i = 0; i < n + 1; ++i) {
+    ASSERT_TRUE(v.next_snap_point(p));
+    EXPECT_EQ(v.snap_index(), i % n);
+    EXPECT_TRUE(p.isEqualTo(r[i % n].point));
+  }
+  // The marker of the current result is painted with the snap pen.
+  ASSERT_TRUE(v.next_snap_point(p)); // index 1: r[1]
+  ASSERT_TRUE(paintAll(v));
+  const GcGePoint2d dev = v.world_to_device().apply(r[1].point);
+  EXPECT_GT(canvas.count(static_cast<int>(dev.x) - 8, static_cast<int>(dev.y) - 8, static_cast<int>(dev.x) + 9,
+                         static_cast<int>(dev.y) + 9, RGB(255, 255, 0)),
+            10);
+
+  // A handle filter: no cursor result; sense false skips the listed elements.
+  std::vector<std::uint64_t> only3{3};
+  v.snap_query(snap_end, pick, &only3, true, nullptr, nullptr);
+  ASSERT_EQ(v.snap_results().size(), 1u);
+  EXPECT_EQ(v.snap_results()[0].handle, 3u);
+  v.snap_query(snap_end, pick, &only3, false, nullptr, nullptr);
+  EXPECT_TRUE(v.snap_results().empty());
+  // Exclusion points are left out.
+  std::vector<GcGePoint2d> exclude{GcGePoint2d(50, 50)};
+  v.snap_query(snap_end | snap_intersection, pick, nullptr, false, &exclude, nullptr);
+  ASSERT_EQ(v.snap_results().size(), 1u);
+  // Without mode 0x100 no crossing is reported.
+  v.snap_query(snap_end | snap_no_timer, pick, nullptr, false, nullptr, nullptr);
+  for (const snap_result& x : v.snap_results())
+    EXPECT_NE(x.snap_kind, snap_intersection);
+  // An invalid pick box resets.
+  EXPECT_EQ(v.snap_query(snap_end, extents(), nullptr, false, nullptr, nullptr), 0u);
+  EXPECT_FALSE(v.next_snap_point(p));
+}
+
+TEST_F(ViewTest, SnapPointsOfSolidsReferencesAndPerpendiculars) {
+  fillKnownList();
+  ASSERT_TRUE(paintAll(v));
+  // Over the square's middle (world 140, 45 = device 280, 110): its box
+  // centre, kind 32; elsewhere inside it the centre lies outside the pick box.
+  const extents atCentre(GcGePoint2d(276, 106), GcGePoint2d(284, 114));
+  v.snap_query(snap_solid, atCentre, nullptr, false, nullptr, nullptr);
+  ASSERT_EQ(v.snap_results().size(), 2u);
+  EXPECT_EQ(v.snap_results()[0].snap_kind, snap_solid);
+  EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(GcGePoint2d(140, 45)));
+  const extents offCentre(GcGePoint2d(250, 120), GcGePoint2d(260, 130));
+  EXPECT_EQ(v.snap_query(snap_solid, offCentre, nullptr, false, nullptr, nullptr), 1u);
+  EXPECT_EQ(v.snap_query(snap_end, atCentre, nullptr, false, nullptr, nullptr), 1u) << "kind 32 only when asked";
+  // Block reference end point: block line end (10, 0) at (120, 70) = device (240, 60).
+  const extents refEnd(GcGePoint2d(236, 56), GcGePoint2d(244, 64));
+  v.snap_query(snap_end, refEnd, nullptr, false, nullptr, nullptr);
+  ASSERT_GE(v.snap_results().size(), 2u);
+  EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(GcGePoint2d(120, 70), GcGeTol(1e-9, 0)));
+  EXPECT_EQ(v.snap_results()[0].handle, 5u);
+  // Pixel-scaled reference: 30 pixels = 15 units from (20, 70).
+  const extents pixEnd(GcGePoint2d(66, 56), GcGePoint2d(74, 64));
+  v.snap_query(snap_end, pixEnd, nullptr, false, nullptr, nullptr);
+  ASSERT_GE(v.snap_results().size(), 2u);
+  EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(GcGePoint2d(35, 70), GcGeTol(1e-6, 0)));
+  // Perpendicular foot from a last point onto the red line at y 90.
+  const GcGePoint2d last(100, 40);
+  const extents foot(GcGePoint2d(195, 15), GcGePoint2d(205, 25));
+  v.snap_query(snap_perpendicular, foot, nullptr, false, nullptr, &last);
+  ASSERT_GE(v.snap_results().size(), 2u);
+  EXPECT_EQ(v.snap_results()[0].snap_kind, snap_perpendicular);
+  EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(GcGePoint2d(100, 90)));
+}
+
+TEST(ViewProgress, LargeListPaintsOverSeveralCallsAndShowsThePartialPicture) {
+  Canvas canvas(200, 200);
+  view v;
+  v.bind_dc(canvas.surface.dc());
+  v.base_budget_us = 3000;
+  // Left half first, right half after: short vertical segments and circles.
+  const int n = 40000;
+  for (int i = 0; i < n; ++i) {
+    const double x = (i < n / 2 ? 2.0 : 102.0) + (i % (n / 2)) * 96.0 / (n / 2);
+    if (i % 4 == 0)
+      ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(x, 50), 1.0), rgb(kRed), 1, nullptr, 1, i, false, false));
+    else
+      ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(x, 20), GcGePoint2d(x, 80)), rgb(kRed), 1, nullptr, 1, i,
+                              false, false));
+  }
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 200));
+  ASSERT_TRUE(v.fit_window(&world, &device));
+  ASSERT_FALSE(v.paint()) << "the list cannot be painted within one budget";
+  EXPECT_NE(v.stage_flags() & stage_list1, 0u) << "list 1 unfinished";
+  EXPECT_GT(v.progress(0), 0u);
+  EXPECT_LT(v.progress(0), static_cast<std::uint32_t>(n / 2));
+  EXPECT_GT(canvas.count(0, 0, 100, 200, kRed), 100) << "the partial picture is on the DC";
+  EXPECT_EQ(canvas.count(100, 0, 200, 200, kRed), 0) << "the right half is not painted yet";
+  int calls = 1;
+  while (!v.paint()) {
+    ASSERT_LT(++calls, 5000);
+  }
+  EXPECT_GT(calls, 2);
+  EXPECT_EQ(v.progress(0), static_cast<std::uint32_t>(n));
+  EXPECT_EQ(v.stage_flags() & (stage_list1 | stage_snap), 0u);
+  EXPECT_GT(canvas.count(100, 0, 200, 200, kRed), 1000);
+}
+
+TEST(ViewProgress, ZoomingInStopsAtTheMinimumWithAMessage) {
+  Canvas canvas(200, 100);
+  view v;
+  v.bind_dc(canvas.surface.dc());
+  ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(300, 400)), rgb(kRed), 1, nullptr, 1, 1,
+                          false, false));
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
+  ASSERT_TRUE(v.fit_window(nullptr, &device) || true);
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(300, 400));
+  ASSERT_TRUE(v.fit_window(&world, &device));
+  auto hasMessage = [&v](const char* text) {
+    return std::any_of(v.messages().begin(), v.messages().end(),
+                       [text](const view_message& m) { return m.text == text; });
+  };
+  int zooms = 0;
+  while (!hasMessage("EXTENTS: too small - set to minimum")) {
+    ASSERT_LT(++zooms, 100);
+    ASSERT_TRUE(v.zoom(-0.4));
+  }
+  EXPECT_GT(zooms, 5);
+  EXPECT_NEAR(v.window().diagonal().length(), 500 * 1e-5, 500 * 1e-9);
+  ASSERT_TRUE(v.zoom(-0.4));
+  EXPECT_NEAR(v.window().diagonal().length(), 500 * 1e-5, 500 * 1e-9) << "stays at the minimum";
+  // Level 1 messages are drawn over the picture (inverse of the background).
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_GT(canvas.count(0, 50, 200, 100, kBlack), 20);
+  // Level 2 statistics stay out unless the mask asks for them; a lifetime
+  // of 0 shows a message once.
+  const extents pick(GcGePoint2d(0, 0), GcGePoint2d(10, 10));
+  v.snap_query(snap_end, pick, nullptr, false, nullptr, nullptr);
+  EXPECT_FALSE(hasMessage("SNAP QUERY"));
+  v.message_mask |= msg_stats;
+  v.snap_query(snap_end, pick, nullptr, false, nullptr, nullptr);
+  EXPECT_TRUE(hasMessage("SNAP QUERY"));
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_FALSE(hasMessage("SNAP QUERY"));
+  EXPECT_TRUE(hasMessage("EXTENTS: too small - set to minimum")) << "lives 2 seconds";
+}
+
+TEST(ViewCounts, LiveElementsAndCachesReturnToZero) {
+  const int entities = entity::live_count(), buffers = buffer_paint::live_count();
+  {
+    Canvas canvas(300, 200);
+    view v;
+    v.bind_dc(canvas.surface.dc());
+    ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 9));
+    ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(0, 0), 3.0), rgb(kRed), 1, nullptr, 1, 9, true, false));
+    std::unique_ptr<GcGeCompositeCurve2d> sq(rectangle(0, 0, 5, 5));
+    ASSERT_TRUE(v.add_solid({sq.get()}, {false}, rgb(kBlue), 9, true));
+    for (int i = 0; i < 20; ++i) {
+      ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(i, 0), GcGePoint2d(i, 10)), rgb(kRed), 1, nullptr, 1, i,
+                              false, false));
+      ASSERT_TRUE(v.add_block_reference(9, GcGePoint2d(i * 5, 20), GcGeScale2d(1.0), GcGeVector2d::kXAxis, 100 + i,
+                                        false, i % 2 == 1));
+    }
+    ASSERT_TRUE(v.add_text(GcGePoint2d(0, -5), GcGeVector2d::kXAxis, u"x", 2, rgb(kBlack), 0, 0, 200, false, 0, {}));
+    const extents device(GcGePoint2d(0, 0), GcGePoint2d(300, 200));
+    v.fit_window(nullptr, &device);
+    ASSERT_TRUE(v.zoom_extents(0.05));
+    ASSERT_TRUE(paintAll(v));
+    EXPECT_EQ(entity::live_count() - entities, 20 + 20 + 1 + 1 + 2) << "lines, references, text, block, members";
+    // Caches: 20 lines, 20 reference sets holding 2 member caches each.
+    EXPECT_EQ(buffer_paint::live_count() - buffers, 20 + 20 * 3);
+    v.clear(true);
+    EXPECT_EQ(entity::live_count(), entities);
+    EXPECT_EQ(buffer_paint::live_count(), buffers);
+    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(1, 1)), rgb(kRed), 1, nullptr, 1, 1,
+                            false, false));
+    ASSERT_TRUE(v.zoom_extents(0.05));
+    ASSERT_TRUE(paintAll(v));
+    EXPECT_EQ(buffer_paint::live_count(), buffers + 1);
+  }
+  EXPECT_EQ(entity::live_count(), entities) << "the view's destruction deletes the rest";
+  EXPECT_EQ(buffer_paint::live_count(), buffers);
+}
+
+TEST(ViewCounts, PanInsideTheRegenerationWindowRegeneratesNothing) {
+  Canvas canvas(300, 200);
+  view v;
+  v.bind_dc(canvas.surface.dc());
+  for (int i = 0; i < 50; ++i)
+    ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(i * 4, 50), 3.0), rgb(kRed), 1, nullptr, 1, i, false,
+                            false));
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(300, 200));
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 100));
+  ASSERT_TRUE(v.fit_window(&world, &device));
+  ASSERT_TRUE(paintAll(v));
+  const std::uint32_t first = v.statistics().curves_regenerated;
+  EXPECT_GT(first, 0u);
+  ASSERT_TRUE(v.pan(40, 10));
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_EQ(v.statistics().curves_regenerated, 0u);
+  EXPECT_GT(v.statistics().vertices_painted, 100u);
+  ASSERT_TRUE(v.zoom(-0.15)); // window 0.7 of the size: 1 / 0.7 stays within the 1.5 band
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_EQ(v.statistics().curves_regenerated, 0u);
+  ASSERT_TRUE(v.zoom(-0.25)); // half again: 1 / 0.35 is out of the band
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_GT(v.statistics().curves_regenerated, 0u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ViewSnapTiming, TheTimeLimitStopsALongSearchUnlessDisabled) {
+  Canvas canvas(200, 200);
+  view v;
+  v.bind_dc(canvas.surface.dc());
+  // Vertical segments at distinct x, all through the pick box: each gives a
+  // nearest point of its own, so the result list keeps growing.
+  const int n = 2500;
+  for (int i = 0; i < n; ++i) {
+    const double x = 95.0 + 10.0 * i / n;
+    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(x, 0), GcGePoint2d(x, 200)), rgb(kRed), 1, nullptr, 1, i,
+                            false, false));
+  }
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 200));
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 200));
+  ASSERT_TRUE(v.fit_window(&world, &device));
+  const extents pick(GcGePoint2d(90, 90), GcGePoint2d(110, 110));
+  const std::size_t all = v.snap_query(snap_nearest | snap_no_timer, pick, nullptr, false, nullptr, nullptr);
+  EXPECT_EQ(all, static_cast<std::size_t>(n + 1)) << "every segment and the cursor";
+  const std::size_t timed = v.snap_query(snap_nearest, pick, nullptr, false, nullptr, nullptr);
+  EXPECT_LT(timed, all) << "30 ms are not enough for the whole list";
+  EXPECT_EQ((timed - 1) % 32, 0u) << "the clock is read after every 32nd candidate";
+}
+
+TEST(ViewText, OwnerWindowMeasuresTheTextBox) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"PreviewTextOwner";
+  RegisterClassW(&wc);
+  ui::unique_hwnd owner(CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                        wc.hInstance, nullptr));
+  ASSERT_TRUE(owner);
+  Canvas canvas(400, 200);
+  view v;
+  v.bind_dc(canvas.surface.dc());
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(400, 200));
+  ASSERT_TRUE(v.fit_window(&world, &device));
+  v.set_owner(owner.get());
+  // "iiii" is far narrower than the estimate of 0.7 x height per character.
+  ASSERT_TRUE(v.add_text(GcGePoint2d(10, 50), GcGeVector2d::kXAxis, u"iiii", 10.0, rgb(kBlack), 0, 0, 1, false, 0, {}));
+  const extents measured = v.list_item(1, 0)->get_extents(v);
+  v.set_owner(nullptr);
+  ASSERT_TRUE(v.add_text(GcGePoint2d(10, 50), GcGeVector2d::kXAxis, u"iiii", 10.0, rgb(kBlack), 0, 0, 2, false, 0, {}));
+  const extents estimated = v.list_item(1, 1)->get_extents(v);
+  EXPECT_NEAR(estimated.width(), 28.0, 1e-9);
+  EXPECT_GT(measured.width(), 2.0);
+  EXPECT_LT(measured.width(), 20.0);
+  EXPECT_NEAR(measured.min.y, 48.0, 1e-9) << "0.2 x height below the baseline";
+  EXPECT_NEAR(measured.height(), 10.0, 1e-9);
+  // What is drawn lies within the measured box.
+  ASSERT_TRUE(paintAll(v));
+  const GcGePoint2d lo = v.world_to_device().apply(measured.min), hi = v.world_to_device().apply(measured.max);
+  const int inside = canvas.count(static_cast<int>(lo.x), static_cast<int>(hi.y), static_cast<int>(hi.x) + 1,
+                                  static_cast<int>(lo.y) + 1, kBlack);
+  EXPECT_GT(inside, 10);
+  EXPECT_EQ(canvas.count(static_cast<int>(hi.x) + 3, 80, 400, 120, kBlack), 0);
+}
+
+TEST(ViewText, DirectionAndAlignmentPlaceTheInk) {
+  Canvas canvas(400, 200);
+  view v;
+  v.bind_dc(canvas.surface.dc());
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(400, 200));
+  ASSERT_TRUE(v.fit_window(&world, &device));
+  // Upwards from world (50, 20) = device (100, 160), left-aligned on the baseline.
+  ASSERT_TRUE(v.add_text(GcGePoint2d(50, 20), GcGeVector2d(0, 1), u"HHHHH", 10.0, rgb(kBlack), 0, 0, 1, false, 0, {}));
+  // Middle-aligned from world (150, 50) = device (300, 100), along x.
+  ASSERT_TRUE(v.add_text(GcGePoint2d(150, 50), GcGeVector2d(1, 0), u"HHH", 10.0, rgb(kBlue), 2, 0, 2, false, 0, {}));
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_GT(canvas.count(80, 40, 101, 160, kBlack), 100) << "ink above the insertion point, left of the baseline";
+  EXPECT_EQ(canvas.count(101, 0, 400, 200, kBlack), 0);
+  EXPECT_EQ(canvas.count(0, 161, 400, 200, kBlack), 0);
+  const int above = canvas.count(300, 80, 400, 100, kBlue), below = canvas.count(300, 100, 400, 120, kBlue);
+  // The cell's top sits half a height above the insertion point, so the
+  // capitals straddle it.
+  EXPECT_GT(above, 40);
+  EXPECT_GT(below, 10) << "centred on the insertion point's height";
+  EXPECT_EQ(canvas.count(300, 0, 400, 78, kBlue) + canvas.count(300, 122, 400, 200, kBlue), 0);
+}
+
+TEST(ViewCounts, GdiObjectsAreReleasedAndSelectionsRestored) {
+  Canvas canvas(300, 200);
+  HDC dc = canvas.surface.dc();
+  const HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN), brush = GetCurrentObject(dc, OBJ_BRUSH),
+                font = GetCurrentObject(dc, OBJ_FONT);
+  std::vector<HGDIOBJ> made;
+  {
+    view v;
+    v.bind_dc(dc);
+    v.define_linetype("DASH", {1, -1});
+    for (int i = 0; i < 10; ++i)
+      ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(i, 0), 2.0), rgb(RGB(i * 20, 0, 0)), i % 3, "DASH", 1, i,
+                              false, false));
+    std::unique_ptr<GcGeCompositeCurve2d> sq(rectangle(0, 0, 5, 5));
+    ASSERT_TRUE(v.add_solid({sq.get()}, {false}, rgb(kBlue), 20, false));
+    ASSERT_TRUE(v.add_text(GcGePoint2d(0, -3), GcGeVector2d::kXAxis, u"abc", 1, rgb(kBlack), 0, 0, 21, false, 0, {}));
+    const extents device(GcGePoint2d(0, 0), GcGePoint2d(300, 200));
+    v.fit_window(nullptr, &device);
+    ASSERT_TRUE(v.zoom_extents(0.05));
+    std::vector<std::uint64_t> all{0, 1, 2, 20, 21};
+    v.highlight(hl_add_listed, nullptr, &all, true);
+    v.snap_query(snap_end, extents(GcGePoint2d(0, 0), GcGePoint2d(300, 200)), nullptr, false, nullptr, nullptr);
+    GcGePoint2d p;
+    ASSERT_TRUE(v.next_snap_point(p));
+    ASSERT_TRUE(paintAll(v));
+    for (int i = 0; i < v.tables().pens.size(); ++i)
+      made.push_back(v.tables().pens.record(i).pen.get());
+    for (int i = 0; i < v.tables().brushes.size(); ++i)
+      made.push_back(v.tables().brushes.record(i).brush.get());
+    EXPECT_EQ(v.tables().brushes.size(), 2) << "solid and hatched";
+    EXPECT_GE(v.tables().pens.size(), 10);
+    for (HGDIOBJ h : made)
+      EXPECT_NE(GetObjectType(h), 0u);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+  }
+  for (HGDIOBJ h : made)
+    EXPECT_EQ(GetObjectType(h), 0u) << "deleted with the view";
+}
+
+} // namespace

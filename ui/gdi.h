@@ -1,0 +1,77 @@
+// Owners for GDI state that ui/handles.h does not cover: a memory DC with its
+// bitmap selected, and a saved set of DC attributes.
+#pragma once
+#include <windows.h>
+
+#include "ui/handles.h"
+
+namespace ui {
+
+// A memory DC holding a bitmap of its own; the original bitmap is selected
+// back before either is deleted.
+class memory_surface {
+ public:
+  memory_surface() noexcept = default;
+  memory_surface(const memory_surface&) = delete;
+  memory_surface& operator=(const memory_surface&) = delete;
+  ~memory_surface() { reset(); }
+
+  // Makes a DC compatible with `reference` (the screen when null) and a
+  // compatible bitmap of the given size; false leaves the surface empty.
+  bool create(HDC reference, int width, int height) noexcept {
+    reset();
+    HDC screen = reference ? reference : GetDC(nullptr);
+    dc_.reset(CreateCompatibleDC(screen));
+    if (dc_) bitmap_.reset(CreateCompatibleBitmap(screen, width, height));
+    if (!reference) ReleaseDC(nullptr, screen);
+    if (!dc_ || !bitmap_) {
+      reset();
+      return false;
+    }
+    original_ = SelectObject(dc_.get(), bitmap_.get());
+    width_ = width;
+    height_ = height;
+    return true;
+  }
+  void reset() noexcept {
+    if (dc_ && original_) SelectObject(dc_.get(), original_);
+    original_ = nullptr;
+    dc_.reset();
+    bitmap_.reset();
+    width_ = height_ = 0;
+  }
+  HDC dc() const noexcept { return dc_.get(); }
+  HBITMAP bitmap() const noexcept { return bitmap_.get(); }
+  int width() const noexcept { return width_; }
+  int height() const noexcept { return height_; }
+  explicit operator bool() const noexcept { return static_cast<bool>(dc_); }
+
+ private:
+  unique_hdc dc_;
+  unique_hbitmap bitmap_;
+  HGDIOBJ original_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+// Text colour, background mode and text alignment of a DC, restored on exit.
+class text_state {
+ public:
+  explicit text_state(HDC dc) noexcept
+      : dc_(dc), colour_(GetTextColor(dc)), mode_(GetBkMode(dc)), align_(GetTextAlign(dc)) {}
+  ~text_state() {
+    SetTextColor(dc_, colour_);
+    SetBkMode(dc_, mode_);
+    SetTextAlign(dc_, align_);
+  }
+  text_state(const text_state&) = delete;
+  text_state& operator=(const text_state&) = delete;
+
+ private:
+  HDC dc_;
+  COLORREF colour_;
+  int mode_;
+  UINT align_;
+};
+
+}  // namespace ui
