@@ -13,6 +13,7 @@
 #include "hostsim/host.h"
 #include "hostsim/script.h"
 #include "tools/vdhost/export_filter.h"
+#include "tools/vdhost/picture.h"
 #include "ui/handles.h"
 #include "ui/proc.h"
 
@@ -144,16 +145,18 @@ int compareTranscript(const std::vector<std::string>& actual, const std::string&
 
 void usage() {
   std::fprintf(stderr,
-               "usage: vdhost [--module DLL] [--userdata DIR] [--load DXF] [--save DXF] [--transcript FILE] [--expect FILE]\n"
+               "usage: vdhost [--module DLL] [--userdata DIR] [--load DXF] [--save DXF] [--picture PNG] [--transcript FILE] [--expect FILE]\n"
                "              [--quiet] [SCRIPT]\n"
                "  --load DXF  start from the drawing in a DXF file\n"
-               "  --save DXF  write the drawing as DXF R2000 after the script\n");
+               "  --save DXF  write the drawing as DXF R2000 after the script\n"
+               "  --picture PNG [--picture-size WxH]  paint the drawing after the script (default 1024x768)\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string modulePath, script, transcriptPath, expectPath, userData, loadPath, savePath;
+  std::string modulePath, script, transcriptPath, expectPath, userData, loadPath, savePath, picturePath;
+  int pictureWidth = 1024, pictureHeight = 768;
   bool quiet = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -173,6 +176,12 @@ int main(int argc, char** argv) {
       ok = value(userData);
     } else if (a == "--load") {
       ok = value(loadPath);
+    } else if (a == "--picture") {
+      ok = value(picturePath);
+    } else if (a == "--picture-size") {
+      std::string size;
+      ok = value(size) && std::sscanf(size.c_str(), "%dx%d", &pictureWidth, &pictureHeight) == 2 &&
+           pictureWidth > 0 && pictureHeight > 0 && pictureWidth <= 8192 && pictureHeight <= 8192;
     } else if (a == "--save") {
       ok = value(savePath);
     } else if (a == "--quiet") {
@@ -187,7 +196,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (script.empty() && loadPath.empty() && savePath.empty()) {
+  if (script.empty() && loadPath.empty() && savePath.empty() && picturePath.empty()) {
     usage();
     return 2;
   }
@@ -231,6 +240,14 @@ int main(int argc, char** argv) {
     if (rc == 0 && !savePath.empty()) {
       if (host.saveDrawing(savePath, error)) {
         host.log("host: drawing saved to " + savePath);
+      } else {
+        host.fail(error);
+        rc = 1;
+      }
+    }
+    if (rc == 0 && !picturePath.empty()) {
+      if (vdhost::saveDrawingPicture(host.drawing(), picturePath, pictureWidth, pictureHeight, error)) {
+        host.log("host: picture saved to " + picturePath);
       } else {
         host.fail(error);
         rc = 1;
