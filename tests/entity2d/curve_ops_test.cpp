@@ -1,0 +1,522 @@
+// Splitting, trimming, region tests and the curve-level operations of the
+// entity objects: extents, same-as, transform, reverse, wrapping and writing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <numbers>
+#include <random>
+
+#include "entity2d/curve_entities.h"
+#include "entity2d/curve_ops.h"
+#include "entity2d/entity_factory.h"
+#include "entity2d/shape_entities.h"
+#include "entity2d/text_entities.h"
+#include "host/host_api.h"
+#include "hostsim/host.h"
+
+namespace {
+
+using namespace vd;
+
+constexpr double kPi = std::numbers::pi;
+
+// Owns the curves of a pointer array.
+struct Curves {
+  GcGeCurve2dPtrArray items;
+  ~Curves() { deleteCurves(items); }
+  int size() const { return items.length(); }
+  const GcGeCurve2d& operator[](int i) const { return *items[i]; }
+};
+
+GcGeCompositeCurve2d* composite(std::vector<GcGeCurve2d*> members) {
+  auto* c = new GcGeCompositeCurve2d();
+  for (GcGeCurve2d* m : members) c->append(m);
+  return c;
+}
+
+GcGeCompositeCurve2d* polyline(std::vector<GcGePoint2d> pts) {
+  auto* c = new GcGeCompositeCurve2d();
+  for (size_t i = 0; i + 1 < pts.size(); ++i) c->append(new GcGeLineSeg2d(pts[i], pts[i + 1]));
+  return c;
+}
+
+// The upper half of the disk of radius 5 round the origin: chord from left to
+// right, arc back over the top (counter-clockwise).
+GcGeCompositeCurve2d* halfDisk() {
+  return composite({new GcGeLineSeg2d(GcGePoint2d(-5, 0), GcGePoint2d(5, 0)), new GcGeCircArc2d({0, 0}, 5, 0, kPi)});
+}
+
+// Checks that pieces cover the curve exactly: each lies on it, in order of
+// their middles they meet end to start, they run from the curve's start to its
+// end, and their lengths add up.
+void expectCover(const GcGeCurve2d& curve, const Curves& pieces) {
+  ASSERT_GT(pieces.size(), 0);
+  std::vector<std::pair<double, const GcGeCurve2d*>> ordered;
+  double total = 0.0;
+  for (int i = 0; i < pieces.size(); ++i) {
+    const GcGeCurve2d& p = pieces[i];
+    const GcGeInterval r = p.interval();
+    const GcGePoint2d mid = p.gcEvalPoint(0.5 * (r.lowerBound() + r.upperBound()));
+    ASSERT_LE(curve.distanceTo(mid), 1e-7);
+    ordered.emplace_back(curve.paramOf(mid), &p);
+    total += p.gcLength();
+  }
+  std::sort(ordered.begin(), ordered.end(), [](auto& a, auto& b) { return a.first < b.first; });
+  const GcGeTol loose(1e-7, 1e-7);
+  EXPECT_TRUE(ordered.front().second->startPoint().isEqualTo(curve.startPoint(), loose));
+  EXPECT_TRUE(ordered.back().second->endPoint().isEqualTo(curve.endPoint(), loose));
+  for (size_t i = 0; i + 1 < ordered.size(); ++i)
+    EXPECT_TRUE(ordered[i].second->endPoint().isEqualTo(ordered[i + 1].second->startPoint(), loose)) << "gap after piece " << i;
+  EXPECT_NEAR(total, curve.gcLength(), 1e-8 * (1.0 + curve.gcLength()));
+}
+
+TEST(SplitByCurve, Cases) {
+  struct Case {
+    const char* name;
+    std::function<GcGeCurve2d*()> curve, cutter;
+    int pieces;
+  };
+  const Case cases[] = {
+      {"segment crossed once", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(5, -1), GcGePoint2d(5, 1)); }, 2},
+      {"segment touched at its end", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(10, -1), GcGePoint2d(10, 1)); }, 1},
+      {"segment touched at its start by a cutter's end", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(-3, 4)); }, 1},
+      {"cutter ending on the segment", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(3, 0), GcGePoint2d(3, 5)); }, 2},
+      {"polyline vertex on the segment", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
+       [] { return polyline({{2, 5}, {4, 0}, {6, 5}}); }, 2},
+      {"polyline crossing three times", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
+       [] { return polyline({{1, -1}, {3, 1}, {5, -1}, {7, 1}}); }, 4},
+      {"zero-length segment", [] { return new GcGeLineSeg2d(GcGePoint2d(3, 3), GcGePoint2d(3, 3)); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(3, 0), GcGePoint2d(3, 5)); }, 1},
+      {"collinear overlap", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(3, 0), GcGePoint2d(6, 0)); }, 3},
+      {"no contact", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(0, 1), GcGePoint2d(10, 2)); }, 1},
+      {"arc crossed twice", [] { return new GcGeCircArc2d({0, 0}, 5, 0, kPi); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(-6, 3), GcGePoint2d(6, 3)); }, 3},
+      {"circle through its centre", [] { return new GcGeCircArc2d({0, 0}, 5); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(0, -6), GcGePoint2d(0, 6)); }, 3},
+      {"clockwise arc by a circle", [] { return new GcGeCircArc2d({0, 0}, 5, 0.2, 2.5, GcGeVector2d::kXAxis, true); },
+       [] { return new GcGeCircArc2d({5, 0}, 5); }, 2},
+      {"ellipse by a line", [] { return new GcGeEllipArc2d({0, 0}, {1, 0}, {0, 1}, 6, 3); },
+       [] { return new GcGeLine2d({1, 0}, GcGeVector2d(0, 1)); }, 3},
+      {"polyline uncut comes apart in members", [] { return polyline({{0, 0}, {5, 0}, {5, 5}, {0, 5}}); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(20, 0), GcGePoint2d(20, 5)); }, 3},
+      {"polyline with an arc cut in both", [] {
+         return composite({new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)), new GcGeCircArc2d({10, 0}, {15, 5}, {10, 10})});
+       },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(5, -1), GcGePoint2d(15, 11)); }, 4},
+      {"segment by a ray", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
+       [] { return new GcGeRay2d({4, -3}, GcGeVector2d(0, 1)); }, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<GcGeCurve2d> curve(c.curve()), cutter(c.cutter());
+    Curves pieces;
+    splitByCurve(*curve, *cutter, pieces.items);
+    EXPECT_EQ(pieces.size(), c.pieces);
+    if (curve->gcLength() == 0.0) {
+      ASSERT_EQ(pieces.size(), 1);
+      EXPECT_TRUE(pieces[0].startPoint().isEqualTo(curve->startPoint()));
+      EXPECT_EQ(pieces[0].gcType(), curve->gcType());
+      continue;
+    }
+    expectCover(*curve, pieces);
+  }
+}
+
+TEST(SplitByCurve, AppendsBehindWhatTheListHolds) {
+  GcGeLineSeg2d seg(GcGePoint2d(0, 0), GcGePoint2d(10, 0));
+  GcGeLineSeg2d cutter(GcGePoint2d(5, -1), GcGePoint2d(5, 1));
+  Curves pieces;
+  pieces.items.append(new GcGeLineSeg2d(GcGePoint2d(100, 100), GcGePoint2d(101, 100)));
+  splitByCurve(seg, cutter, pieces.items);
+  ASSERT_EQ(pieces.size(), 3);
+  EXPECT_TRUE(pieces[0].startPoint().isEqualTo({100, 100}));
+}
+
+// Random curves cut by random cutters: the pieces always cover the curve.
+TEST(SplitByCurve, RandomPiecesCoverTheCurve) {
+  std::mt19937 rng(20261206);
+  std::uniform_real_distribution<double> coord(-10, 10), angle(0, 2 * kPi), radius(0.5, 8), unit(0, 1);
+  auto point = [&] { return GcGePoint2d(coord(rng), coord(rng)); };
+  auto randomCurve = [&](int kind) -> GcGeCurve2d* {
+    switch (kind) {
+      case 0:
+        return new GcGeLineSeg2d(point(), point());
+      case 1: {
+        const double s = angle(rng);
+        return new GcGeCircArc2d(point(), radius(rng), s, s + 0.1 + unit(rng) * 6.0, GcGeVector2d::kXAxis, unit(rng) < 0.5);
+      }
+      case 2: {
+        GcGeVector2d major(std::cos(angle(rng)), 0);
+        major.y = std::sqrt(1 - major.x * major.x);
+        const double r = radius(rng), s = angle(rng);
+        return new GcGeEllipArc2d(point(), major, major.perpVector(), r, r * (0.2 + 0.8 * unit(rng)), s, s + 0.2 + unit(rng) * 5.5);
+      }
+      default: {
+        auto* c = new GcGeCompositeCurve2d();
+        GcGePoint2d at = point();
+        for (int i = 0; i < 4; ++i) {
+          GcGePoint2d next = point();
+          c->append(i % 2 ? static_cast<GcGeCurve2d*>(ent::bulgedMember(at, next, unit(rng) * 2 - 1))
+                          : new GcGeLineSeg2d(at, next));
+          at = next;
+        }
+        return c;
+      }
+    }
+  };
+  int totalPieces = 0, cases = 0;
+  for (int kind = 0; kind < 4; ++kind) {
+    for (int cutterKind = 0; cutterKind < 4; ++cutterKind) {
+      for (int n = 0; n < 60; ++n) {
+        std::unique_ptr<GcGeCurve2d> curve(randomCurve(kind)), cutter(randomCurve(cutterKind));
+        if (curve->gcLength() < 1e-3) continue;
+        SCOPED_TRACE(testing::Message() << "curve kind " << kind << ", cutter kind " << cutterKind << ", case " << n);
+        Curves pieces;
+        splitByCurve(*curve, *cutter, pieces.items);
+        expectCover(*curve, pieces);
+        // Pieces part only where the cutter meets the curve, or at the curve's own joints.
+        for (int i = 0; i < pieces.size(); ++i) {
+          const GcGePoint2d end = pieces[i].endPoint();
+          bool joint = end.isEqualTo(curve->endPoint(), GcGeTol(1e-7, 1e-7));
+          if (curve->isKindOf(GcGe::kCompositeCrv2d)) {
+            const auto& comp = static_cast<const GcGeCompositeCurve2d&>(*curve);
+            for (int m = 0; m < comp.numCurves(); ++m) joint = joint || end.isEqualTo(comp.curveAt(m).endPoint(), GcGeTol(1e-7, 1e-7));
+          }
+          EXPECT_TRUE(joint || cutter->distanceTo(end) <= 1e-7) << "piece " << i << " ends off the cutter";
+        }
+        totalPieces += pieces.size();
+        ++cases;
+        if (HasFailure()) return;
+      }
+    }
+  }
+  EXPECT_GT(totalPieces, 2 * cases);  // most cases are cut at least once
+}
+
+TEST(RegionTest, WindingNumberWithArcs) {
+  std::unique_ptr<GcGeCompositeCurve2d> half(halfDisk());
+  std::unique_ptr<GcGeCurve2d> reversed(half->copyCurve());
+  reversed->gcReverseParam();
+  GcGeCircArc2d circle({1, 1}, 2);
+  GcGeCompositeCurve2d twoHalves;
+  twoHalves.append(new GcGeCircArc2d({0, 0}, 3, 0, kPi));
+  twoHalves.append(new GcGeCircArc2d({0, 0}, 3, kPi, 2 * kPi));
+  GcGeEllipArc2d ellipse({0, 0}, {1, 0}, {0, -1}, 4, 1);  // clockwise
+  GcGeCircArc2d openArc({0, 0}, 5, 0, kPi);                // closed by its chord
+  struct Case {
+    const char* name;
+    const GcGeCurve2d* region;
+    GcGePoint2d p;
+    int winding;
+  };
+  const Case cases[] = {
+      {"half disk, middle", half.get(), {0, 2}, 1},
+      {"half disk, just under the arc top", half.get(), {0, 4.99}, 1},
+      {"half disk, inside the arc's bulge", half.get(), {4.5, 2}, 1},
+      {"half disk, just outside the arc", half.get(), {4.6, 2.2}, 0},
+      {"half disk, below the chord", half.get(), {0, -0.01}, 0},
+      {"half disk, on the chord's line beyond it", half.get(), {7, 0}, 0},
+      {"half disk, above", half.get(), {0, 6}, 0},
+      {"reversed half disk", reversed.get(), {1, 1}, -1},
+      {"circle, inside", &circle, {2.5, 1}, 1},
+      {"circle, outside", &circle, {3.5, 1}, 0},
+      {"two half circles, at the centre on both chords", &twoHalves, {0, 0}, 1},
+      {"two half circles, on the joint chord left", &twoHalves, {-2.9, 0}, 1},
+      {"clockwise ellipse, inside", &ellipse, {3.5, 0.3}, -1},
+      {"clockwise ellipse, outside", &ellipse, {3.5, 0.6}, 0},
+      {"open arc closed by its chord", &openArc, {1, 1}, 1},
+      {"open arc, below its chord", &openArc, {1, -1}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(windingNumber(*c.region, c.p), c.winding);
+  }
+}
+
+TEST(RegionTest, PieceInsideRegion) {
+  std::unique_ptr<GcGeCompositeCurve2d> region(halfDisk());
+  struct Case {
+    const char* name;
+    std::function<GcGeCurve2d*()> piece;
+    int side;
+  };
+  const Case cases[] = {
+      {"inside", [] { return new GcGeLineSeg2d(GcGePoint2d(-1, 1), GcGePoint2d(1, 1)); }, kInsideRegion},
+      {"outside", [] { return new GcGeLineSeg2d(GcGePoint2d(-1, -1), GcGePoint2d(1, -1)); }, kOutsideRegion},
+      {"on the chord", [] { return new GcGeLineSeg2d(GcGePoint2d(-5, 0), GcGePoint2d(5, 0)); }, kUndecided},
+      {"on the arc", [] { return new GcGeCircArc2d({0, 0}, 5, 0.5, 2.0); }, kUndecided},
+      {"chord to arc, through the inside", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(0, 5)); }, kInsideRegion},
+      {"mostly outside", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 2), GcGePoint2d(0, 10)); }, kOutsideRegion},
+      {"arc inside, ends on the boundary", [] { return new GcGeCircArc2d({-3, 0}, {0, 3}, {3, 0}); }, kInsideRegion},
+      {"along the chord then beyond", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(20, 0)); }, kOutsideRegion},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<GcGeCurve2d> piece(c.piece());
+    EXPECT_EQ(pieceInsideRegion(*piece, *region), c.side);
+  }
+}
+
+TEST(TrimByCurve, Cases) {
+  struct Case {
+    const char* name;
+    std::function<GcGeCurve2d*()> curve, cutter;
+    bool keepInside;
+    std::optional<GcGeVector2d> direction;
+    int pieces;
+    bool removed;
+    double keptLength;
+  };
+  const double chordAt2 = 2 * std::sqrt(21.0);
+  const Case cases[] = {
+      {"all on the region, keep outside: removed", [] { return new GcGeLineSeg2d(GcGePoint2d(-5, 0), GcGePoint2d(5, 0)); }, halfDisk,
+       false, std::nullopt, 0, true, 0.0},
+      {"all on the region, keep inside: kept", [] { return new GcGeLineSeg2d(GcGePoint2d(-5, 0), GcGePoint2d(5, 0)); }, halfDisk, true,
+       std::nullopt, 1, false, 10.0},
+      {"crossing, keep inside", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 2), GcGePoint2d(10, 2)); }, halfDisk, true, std::nullopt,
+       1, true, chordAt2},
+      {"crossing, keep outside", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 2), GcGePoint2d(10, 2)); }, halfDisk, false,
+       std::nullopt, 2, true, 20.0 - chordAt2},
+      {"closed towards +x, keep inside", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 0), GcGePoint2d(10, 0)); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(0, -5), GcGePoint2d(0, 5)); }, true, GcGeVector2d(1, 0), 1, true, 10.0},
+      {"closed towards +x, keep outside", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 0), GcGePoint2d(10, 0)); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(0, -5), GcGePoint2d(0, 5)); }, false, GcGeVector2d(1, 0), 1, true, 10.0},
+      {"closed towards -y by an arc", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 1), GcGePoint2d(10, 1)); },
+       [] { return new GcGeCircArc2d({0, 0}, 3, 0, kPi); }, true, GcGeVector2d(0, -1), 1, true,
+       2 * std::sqrt(8.0)},
+      {"closed, nothing to cut", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 9), GcGePoint2d(10, 9)); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(0, -5), GcGePoint2d(0, 5)); }, true, GcGeVector2d(1, 0), 0, true, 0.0},
+      {"unbounded cutter cannot be closed", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 0), GcGePoint2d(10, 0)); },
+       [] { return new GcGeLine2d({0, 0}, GcGeVector2d(0, 1)); }, true, GcGeVector2d(1, 0), 0, false, 0.0},
+      {"zero closing direction", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 0), GcGePoint2d(10, 0)); },
+       [] { return new GcGeLineSeg2d(GcGePoint2d(0, -5), GcGePoint2d(0, 5)); }, true, GcGeVector2d(0, 0), 0, false, 0.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<GcGeCurve2d> curve(c.curve()), cutter(c.cutter());
+    Curves kept;
+    bool removed = !c.removed;
+    const int n = trimByCurve(*curve, *cutter, kept.items, c.keepInside, removed,
+                              c.direction ? &*c.direction : nullptr);
+    EXPECT_EQ(n, c.pieces);
+    EXPECT_EQ(kept.size(), c.pieces);
+    EXPECT_EQ(removed, c.removed);
+    double length = 0;
+    for (int i = 0; i < kept.size(); ++i) length += kept[i].gcLength();
+    EXPECT_NEAR(length, c.keptLength, 1e-9);
+  }
+}
+
+TEST(TrimByCurve, GivenBoxBoundsTheClosingSegments) {
+  // The closing segments run along +x far enough to leave the given box, so a
+  // curve inside that box is classified; the side the region lies on decides.
+  GcGeLineSeg2d curve(GcGePoint2d(-10, 0), GcGePoint2d(10, 0));
+  GcGeLineSeg2d cutter(GcGePoint2d(0, 5), GcGePoint2d(0, -5));
+  const GcGeVector2d dir(1, 0);
+  GcGeBoundBlock2d box({-50, -50}, {50, 50});
+  Curves kept;
+  bool removed = false;
+  EXPECT_EQ(trimByCurve(curve, cutter, kept.items, true, removed, &dir, &box), 1);
+  ASSERT_EQ(kept.size(), 1);
+  EXPECT_TRUE(kept[0].startPoint().isEqualTo({0, 0}));
+  EXPECT_TRUE(kept[0].endPoint().isEqualTo({10, 0}));
+}
+
+TEST(EntityOps, SplitAndTrimSlots) {
+  ChainBuilder b;
+  b.text(0, u"LINE").text(5, u"77").text(8, u"WALLS").integer(62, 2).point(10, 0, 0).point(11, 10, 0);
+  OwnedChain src = b.build();
+  auto line = makeEntity(src.get());
+  ltArc2D cutter(GcGeCircArc2d({5, 0}, 2), nullptr);
+  EntList out;
+  EXPECT_EQ(line->splitBy(cutter, out), 3);
+  ASSERT_EQ(out.size(), 3u);
+  for (auto& piece : out) {
+    EXPECT_EQ(piece->typeId(), kEntAbscissa);
+    EXPECT_TRUE(piece->isDirty());
+    EXPECT_EQ(piece->holder(), line->holder());
+    ChainView made = piece->chain(kChainRegenerateWhenDirty);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(*made.text(8), u"WALLS");
+    EXPECT_EQ(*made.integer(62), 2);
+  }
+  // Slot 10: the part inside the circle only.
+  EntList inside;
+  bool removed = false;
+  EXPECT_EQ(line->splitBy(cutter, inside, true, &removed, nullptr, nullptr), 1);
+  EXPECT_TRUE(removed);
+  ASSERT_EQ(inside.size(), 1u);
+  const GcGeCurve2d* c = inside[0]->curve();
+  EXPECT_TRUE(c->startPoint().isEqualTo({3, 0}));
+  EXPECT_TRUE(c->endPoint().isEqualTo({7, 0}));
+
+  // Kinds without a curve answer with a clone.
+  ChainBuilder pb;
+  pb.text(0, u"POINT").point(10, 1, 2);
+  OwnedChain pointChain = pb.build();
+  auto point = makeEntity(pointChain.get());
+  EntList same;
+  EXPECT_EQ(point->splitBy(cutter, same), 0);
+  ASSERT_EQ(same.size(), 1u);
+  EXPECT_TRUE(same[0]->sameAs(*point));
+  EXPECT_EQ(line->splitBy(*point, same), 0);
+  EXPECT_EQ(same.size(), 2u);
+}
+
+TEST(EntityOps, WrapAndWriteCurves) {
+  Curves curves;
+  curves.items.append(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(1, 0)));
+  curves.items.append(new GcGeCircArc2d({0, 0}, 1, 0, 1));
+  curves.items.append(new GcGeEllipArc2d({0, 0}, {1, 0}, {0, 1}, 2, 1));
+  curves.items.append(polyline({{0, 0}, {1, 0}, {1, 1}}));
+  curves.items.append(new GcGeRay2d({0, 0}, GcGeVector2d(1, 1)));
+  curves.items.append(new GcGeLine2d({0, 0}, GcGeVector2d(1, 1)));
+  EntityProps props;
+  props.layer = u"CUT";
+  props.colour = 4;
+  EntList out;
+  EXPECT_EQ(wrapCurvePieces(curves.items, out, nullptr, props), 6);
+  EXPECT_EQ(curves.size(), 0);
+  const int ids[] = {kEntAbscissa, kEntArc, kEntEllipse, kEntPolyline, kEntRay, kEntLine};
+  const char16_t* types[] = {u"LINE", u"ARC", u"ELLIPSE", u"LWPOLYLINE", u"RAY", u"XLINE"};
+  for (size_t i = 0; i < out.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(out[i]->typeId(), ids[i]);
+    EXPECT_TRUE(out[i]->isDirty());
+    ChainView made = out[i]->chain(kChainRegenerateWhenDirty);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made.type(), vstring_view(types[i]));
+    EXPECT_EQ(*made.text(8), u"CUT");
+    EXPECT_EQ(*made.integer(62), 4);
+  }
+
+  // writeCurveChain moves a copy and takes the bracketed codes from the previous chain.
+  ChainBuilder pb;
+  pb.text(0, u"LINE").real(39, 3.0).point(210, 0, 0, 1).point(10, 0, 0).point(11, 1, 0);
+  OwnedChain prev = pb.build();
+  GcGeLineSeg2d seg(GcGePoint2d(0, 0), GcGePoint2d(1, 0));
+  OwnedChain written = writeCurveChain(props, seg, GcGeMatrix2d::translation({5, 5}), prev);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(*written.view().point(10), (ChainPoint{5, 5, 0}));
+  EXPECT_EQ(*written.view().point(11), (ChainPoint{6, 5, 0}));
+  EXPECT_EQ(*written.view().real(39), 3.0);
+  EXPECT_TRUE(written.view().has(210));
+  EXPECT_TRUE(seg.endPoint().isEqualTo({1, 0}));  // the caller's curve is untouched
+  OwnedChain noPrev = writeCurveChain(props, seg, GcGeMatrix2d::kIdentity);
+  EXPECT_FALSE(noPrev.view().has(39));
+  // A circle cannot be stretched into a circle.
+  GcGeMatrix2d stretch;
+  stretch.entry[0][0] = 2.0;
+  GcGeCircArc2d circle({0, 0}, 1);
+  EXPECT_FALSE(writeCurveChain(props, circle, stretch));
+  OwnedChain asCircle = writeCurveChain(props, circle, GcGeMatrix2d::scaling(2.0));
+  EXPECT_EQ(asCircle.view().type(), vstring_view(u"CIRCLE"));
+  EXPECT_EQ(*asCircle.view().real(40), 2.0);
+}
+
+TEST(EntityOps, ExtentsSameAsTransformReverse) {
+  ltAbscissa2D seg(GcGeLineSeg2d(GcGePoint2d(3, 4), GcGePoint2d(-1, 2)), nullptr);
+  GcGeBoundBlock2d box;
+  ASSERT_TRUE(seg.extents(box, false));
+  GcGePoint2d lo, hi;
+  box.getMinMaxPoints(lo, hi);
+  EXPECT_TRUE(lo.isEqualTo({-1, 2}));
+  EXPECT_TRUE(hi.isEqualTo({3, 4}));
+  ltArc2D arc(GcGeCircArc2d({10, 0}, 2, 0, kPi / 2), nullptr);
+  ASSERT_TRUE(arc.extents(box, true));
+  box.getMinMaxPoints(lo, hi);
+  EXPECT_TRUE(lo.isEqualTo({-1, 0}));
+  EXPECT_TRUE(hi.isEqualTo({12, 4}));
+  ltRay2D ray(GcGeRay2d({0, 0}, GcGeVector2d(1, 0)), nullptr);
+  EXPECT_FALSE(ray.extents(box, false));
+
+  ltAbscissa2D same(GcGeLineSeg2d(GcGePoint2d(3, 4), GcGePoint2d(-1, 2 + 1e-12)), nullptr);
+  ltAbscissa2D other(GcGeLineSeg2d(GcGePoint2d(3, 4), GcGePoint2d(-1, 2.001)), nullptr);
+  EXPECT_TRUE(seg.sameAs(same));
+  EXPECT_FALSE(seg.sameAs(other));
+  EXPECT_FALSE(seg.sameAs(arc));
+  ltAbscissa2D reversed(seg);
+  ASSERT_TRUE(reversed.reverse());
+  EXPECT_TRUE(reversed.isDirty());
+  EXPECT_FALSE(seg.sameAs(reversed));
+  EXPECT_TRUE(reversed.geometry().startPoint().isEqualTo({-1, 2}));
+  ltArc2D complement(GcGeCircArc2d({10, 0}, 2, kPi / 2, 2 * kPi), nullptr);
+  EXPECT_FALSE(arc.sameAs(complement));
+
+  ASSERT_TRUE(arc.transformBy(GcGeMatrix2d::rotation(kPi / 2, {10, 0})));
+  EXPECT_TRUE(arc.geometry().startPoint().isEqualTo({10, 2}));
+  GcGeMatrix2d stretch;
+  stretch.entry[1][1] = 3.0;
+  ltArc2D clean(GcGeCircArc2d({0, 0}, 1), nullptr);
+  ASSERT_TRUE(clean.chain(kChainRegenerateWhenDirty));
+  EXPECT_FALSE(clean.transformBy(stretch));
+  EXPECT_FALSE(clean.isDirty());
+  ltEllipse2D ellipse(GcGeEllipArc2d(GcGeCircArc2d({0, 0}, 1)), nullptr);
+  EXPECT_TRUE(ellipse.transformBy(stretch));
+  ltPoint2D point;
+  EXPECT_FALSE(point.reverse());
+}
+
+class MTextExtents : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unbindHost();
+    hostsim::Host::instance().reset();
+    ASSERT_TRUE(bindHost(nullptr, &hostsim::resolveExport, nullptr));
+  }
+  void TearDown() override { unbindHost(); }
+
+  static std::unique_ptr<ltEnt2D> mtext(vstring_view text, int attachment, double rotation) {
+    ChainBuilder b;
+    b.text(0, u"MTEXT").point(10, 10, 10).real(40, 2.0).integer(71, attachment).text(1, text).real(50, rotation);
+    OwnedChain c = b.build();
+    return makeEntity(c.get());
+  }
+};
+
+// The host measures 0.8 of the height per character: "ABCD" at height 2 is 6.4 wide.
+TEST_F(MTextExtents, AttachmentPlacesTheBox) {
+  struct Case {
+    int attachment;
+    double rotation;
+    GcGePoint2d lo, hi;
+  };
+  const Case cases[] = {
+      {1, 0, {10, 8}, {16.4, 10}},   {5, 0, {6.8, 9}, {13.2, 11}},   {9, 0, {3.6, 10}, {10, 12}},
+      {3, 0, {3.6, 8}, {10, 10}},    {7, 0, {10, 10}, {16.4, 12}},   {1, kPi / 2, {10, 10}, {12, 16.4}},
+      {0, 0, {10, 8}, {16.4, 10}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "attachment " << c.attachment << " rotation " << c.rotation);
+    auto obj = mtext(u"ABCD", c.attachment, c.rotation);
+    GcGeBoundBlock2d box;
+    ASSERT_TRUE(obj->extents(box, false));
+    GcGePoint2d lo, hi;
+    box.getMinMaxPoints(lo, hi);
+    EXPECT_TRUE(lo.isEqualTo(c.lo, GcGeTol(1e-9, 1e-9))) << lo.x << ", " << lo.y;
+    EXPECT_TRUE(hi.isEqualTo(c.hi, GcGeTol(1e-9, 1e-9))) << hi.x << ", " << hi.y;
+  }
+}
+
+TEST_F(MTextExtents, FormattingCodesAreNotMeasured) {
+  EXPECT_EQ(plainMText(u"{\\H2x;\\C1;AB}\\PC\\~D\\\\\\S1^2;"), u"AB\nC D\\1/2");
+  auto obj = mtext(u"{\\fArial|b1;AB}\\PCDE", 1, 0);
+  GcGeBoundBlock2d box;
+  ASSERT_TRUE(obj->extents(box, false));
+  GcGePoint2d lo, hi;
+  box.getMinMaxPoints(lo, hi);
+  EXPECT_NEAR(hi.x - lo.x, 3 * 0.8 * 2, 1e-12);                // the longer line
+  EXPECT_NEAR(hi.y - lo.y, 2.0 + 2.0 * 5.0 / 3.0, 1e-12);     // two lines
+  unbindHost();
+  EXPECT_FALSE(obj->extents(box, false));  // nothing measures without a host
+}
+
+}  // namespace

@@ -1,0 +1,581 @@
+// Entity chains as a CAD program writes them, read into objects and written
+// back: every value must survive, the header comes in its fixed order, and a
+// chain of another kind is refused without harm.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <numbers>
+#include <set>
+
+#include "entity2d/chain_write.h"
+#include "entity2d/curve_entities.h"
+#include "entity2d/entity_factory.h"
+#include "entity2d/shape_entities.h"
+#include "entity2d/text_entities.h"
+#include "entity_test_support.h"
+
+namespace {
+
+using namespace vd;
+using enttest::codesOf;
+using enttest::lostValues;
+
+constexpr double kPi = std::numbers::pi;
+
+// The header of an entity as the host hands it out, with every optional part.
+void header(ChainBuilder& b, const char16_t* type) {
+  const uint64_t name[2] = {0x1234, 0x5678};
+  b.entityName(-1, name).text(0, type).text(5, u"2A");
+  b.text(102, u"{ACAD_REACTORS").text(330, u"1F").text(330, u"20").text(102, u"}");
+  b.text(100, u"AcDbEntity").integer(67, 1).text(410, u"Layout1").text(8, u"WALLS").text(6, u"DASHED");
+  b.integer(62, 3).integer(420, 0x00FF8000).integer(440, 0x0200007F).integer(60, 1).integer(370, 25).real(48, 2.0);
+}
+
+void xdata(ChainBuilder& b) {
+  b.extendedData(u"VDTEST").text(1000, u"wall").text(1002, u"{").real(1040, 1.5).text(1002, u"}");
+  b.point(1010, 1, 2, 0).integer(1071, 123456).integer(1070, 7);
+}
+
+struct Sample {
+  const char* name;
+  int typeId;
+  std::function<void(ChainBuilder&)> body;
+  const char16_t* type;
+};
+
+const std::vector<Sample>& samples() {
+  static const std::vector<Sample> all = {
+      {"line", kEntAbscissa,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbLine").real(39, 2.0).point(10, 1, 2, 0).point(11, 101, 52, 0).point(210, 0, 0, 1);
+       },
+       u"LINE"},
+      {"arc", kEntArc,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbCircle").real(39, 1.5).point(10, 50, 50, 0).real(40, 20).point(210, 0, 0, 1);
+         b.text(100, u"AcDbArc").real(50, 5.5).real(51, 0.5);
+       },
+       u"ARC"},
+      {"circle", kEntArc,
+       [](ChainBuilder& b) { b.text(100, u"AcDbCircle").point(10, -3, 4, 0).real(40, 5).point(210, 0, 0, 1); },
+       u"CIRCLE"},
+      {"polyline", kEntPolyline,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbPolyline").integer(90, 4).integer(70, 1).real(43, 0.0).real(38, 1.5);
+         b.point(10, 0, 0).real(40, 0.5).real(41, 1.0).real(42, 0.25);
+         b.point(10, 10, 0).real(40, 1.0).real(41, 0.5).real(42, -0.4);
+         b.point(10, 10, 10);
+         b.point(10, 0, 10).real(42, 1.0);
+         b.point(210, 0, 0, 1);
+       },
+       u"LWPOLYLINE"},
+      {"open polyline", kEntPolyline,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbPolyline").integer(90, 3).integer(70, 0);
+         b.point(10, 20, 0).point(10, 30, 0).real(42, 3.5).point(10, 40, 5);
+       },
+       u"LWPOLYLINE"},
+      {"ellipse", kEntEllipse,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbEllipse").point(10, 5, 5, 0).point(11, 6, 2, 0).point(210, 0, 0, 1);
+         b.real(40, 0.4).real(41, 0.3).real(42, 4.0);
+       },
+       u"ELLIPSE"},
+      {"ray", kEntRay, [](ChainBuilder& b) { b.text(100, u"AcDbRay").point(10, 1, 1, 0).point(11, 0.6, 0.8, 0); },
+       u"RAY"},
+      {"xline", kEntLine,
+       [](ChainBuilder& b) { b.text(100, u"AcDbXline").point(10, 2, 3, 0).point(11, 0.5, -0.5, 0); }, u"XLINE"},
+      {"point", kEntPoint,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbPoint").point(10, 7, 8, 0).real(39, 0.5).point(210, 0, 0, 1).real(50, 0.5);
+       },
+       u"POINT"},
+      {"solid", kEntSolid,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbTrace").point(10, 0, 0).point(11, 4, 0).point(12, 0, 3).point(13, 4, 3);
+         b.real(39, 1.0).point(210, 0, 0, 1);
+       },
+       u"SOLID"},
+      {"hatch", kEntHatch,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbHatch").point(10, 0, 0, 0).point(210, 0, 0, 1).text(2, u"ANSI31");
+         b.integer(70, 0).integer(71, 1).integer(91, 2);
+         b.integer(92, 7).integer(72, 1).integer(73, 1).integer(93, 3);
+         b.point(10, 0, 0).real(42, 0.5).point(10, 10, 0).real(42, 0.0).point(10, 10, 10).real(42, 0.0);
+         b.integer(97, 1).text(330, u"3B");
+         b.integer(92, 0).integer(93, 5);
+         b.integer(72, 1).point(10, 2, 2).point(11, 8, 2);
+         b.integer(72, 2).point(10, 8, 5).real(40, 3).real(50, 270).real(51, 90).integer(73, 1);
+         b.integer(72, 1).point(10, 8, 8).point(11, 2, 8);
+         b.integer(72, 3).point(10, 2, 5).point(11, 0, -3).real(40, 0.5).real(50, 0).real(51, 180).integer(73, 1);
+         b.integer(72, 2).point(10, 5, 5).real(40, 1).real(50, 30).real(51, 60).integer(73, 0);
+         b.integer(97, 0);
+         b.integer(75, 0).integer(76, 1).real(52, 15).real(41, 2.0).integer(77, 0).integer(78, 1);
+         b.real(53, 45).real(43, 0).real(44, 0).real(45, -1.4).real(46, 1.4).integer(79, 0);
+         b.integer(98, 1).point(10, 1, 1);
+       },
+       u"HATCH"},
+      {"insert", kEntInsert,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbBlockReference").integer(66, 1).text(2, u"MARK").point(10, 100, 200, 0);
+         b.real(41, 2.0).real(42, -1.5).real(43, 1.0).real(50, 0.6).point(210, 0, 0, 1);
+       },
+       u"INSERT"},
+      {"image", kEntImage,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbRasterImage").integer(90, 0).point(10, 0, 0).point(11, 0.0087, 0.005).point(12, -0.005, 0.0087);
+         b.point(13, 640, 480).text(340, u"53").integer(70, 7).integer(280, 1).integer(281, 50).integer(282, 50);
+         b.integer(283, 0).text(360, u"55").integer(71, 2).integer(91, 4);
+         b.point(14, 50, 50).point(14, 600, 100).point(14, 300, 400).point(14, 50, 50).integer(290, 0);
+       },
+       u"IMAGE"},
+      {"wipeout", kEntWipeout,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbWipeout").integer(90, 0).point(10, -0.5, -0.5).point(11, 10, 0).point(12, 0, 8);
+         b.point(13, 1, 1).integer(70, 7).integer(280, 1).integer(281, 50).integer(282, 50).integer(283, 0);
+         b.integer(71, 1).integer(91, 2).point(14, -0.5, -0.5).point(14, 0.5, 0.5).integer(290, 0);
+       },
+       u"WIPEOUT"},
+      {"leader kept as read", kEntUnknown,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbLeader").text(3, u"Standard").integer(71, 1).integer(76, 2);
+         b.point(10, 0, 0).point(10, 5, 5);
+       },
+       u"LEADER"},
+      {"text", kEntText,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbText").real(39, 0.5).point(10, 5, 5).real(40, 2.5).text(1, u"Žluťoučký kůň");
+         b.real(50, 0.2).real(41, 0.8).real(51, 0.1).text(7, u"ISO").integer(71, 2).integer(72, 1);
+         b.point(11, 8, 9).point(210, 0, 0, 1).text(100, u"AcDbText").integer(73, 2);
+       },
+       u"TEXT"},
+      {"attribute definition", kEntAttDef,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbText").point(10, 3, 4).real(40, 0.5).text(1, u"def").integer(72, 1).point(11, 3, 4);
+         b.text(100, u"AcDbAttributeDefinition").integer(280, 0).text(3, u"Value?").text(2, u"TAG");
+         b.integer(70, 8).integer(74, 2).integer(280, 1);
+       },
+       u"ATTDEF"},
+      {"attribute with embedded text", kEntAttrib,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbText").point(10, 0, -48).real(40, 0.35).text(1, u"first").point(11, 0, -48);
+         b.text(100, u"AcDbAttribute").integer(280, 0).text(2, u"LEVEL").integer(70, 0).integer(74, 3);
+         b.integer(71, 2).integer(72, 0).point(11, 0, -48);
+         b.text(101, u"Embedded Object").point(10, 0, -48).real(40, 0.35).real(41, 0).real(46, 0);
+         b.integer(71, 1).integer(72, 5).text(1, u"first\\Psecond line");
+       },
+       u"ATTRIB"},
+      {"multi-line text", kEntMText,
+       [](ChainBuilder& b) {
+         b.text(100, u"AcDbMText").point(10, 40, 40).real(40, 1.5).real(41, 30).real(46, 0).integer(71, 5);
+         b.integer(72, 1).text(3, vstring(250, u'x')).text(1, u"Line {\\H2x;two}\\Pend").text(7, u"Standard");
+         b.point(210, 0, 0, 1).point(11, std::cos(0.35), std::sin(0.35), 0).integer(73, 1).real(44, 1.5);
+         b.integer(90, 1).integer(63, 1).real(45, 1.5).integer(441, 0);
+       },
+       u"MTEXT"},
+  };
+  return all;
+}
+
+OwnedChain sampleChain(const Sample& s) {
+  ChainBuilder b;
+  header(b, s.type);
+  s.body(b);
+  xdata(b);
+  OwnedChain c = b.build();
+  EXPECT_TRUE(c) << s.name << ": " << b.error();
+  return c;
+}
+
+const std::vector<int> kHeaderCodes = {0, 5, 102, 330, 330, 102, 100, 67, 410, 8, 6, 62, 420, 440, 60, 370, 48};
+
+TEST(EntityRoundTrip, HandMadeChainsKeepEveryValue) {
+  for (const Sample& s : samples()) {
+    SCOPED_TRACE(s.name);
+    OwnedChain source = sampleChain(s);
+    std::unique_ptr<ltEnt2D> obj = makeEntity(source.get());
+    ASSERT_TRUE(obj);
+    EXPECT_EQ(obj->typeId(), s.typeId);
+    EXPECT_FALSE(obj->isDirty());
+    ValueNode* made = obj->chain(kChainRegenerate);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(lostValues(source, made), std::vector<std::string>{});
+
+    std::vector<int> codes = codesOf(made);
+    ASSERT_GE(codes.size(), kHeaderCodes.size());
+    EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + kHeaderCodes.size()), kHeaderCodes);
+    // The extended data copy ends the chain, unchanged.
+    ChainView tail = ChainView(made).extendedData(u"VDTEST");
+    ASSERT_TRUE(tail);
+    EXPECT_EQ(codesOf(tail), codesOf(source.view().extendedData(u"VDTEST")));
+    EXPECT_EQ(lostValues(source.view().extendedData(u"VDTEST"), tail), std::vector<std::string>{});
+
+    // Read back, the written chain makes the same object and the same chain.
+    std::unique_ptr<ltEnt2D> again = makeEntity(made);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again->sameAs(*obj));
+    EXPECT_TRUE(obj->sameAs(*again));
+    ValueNode* twice = again->chain(kChainRegenerate);
+    ASSERT_TRUE(twice);
+    EXPECT_EQ(codesOf(twice), codes);
+    EXPECT_EQ(lostValues(made, twice), std::vector<std::string>{});
+  }
+}
+
+TEST(EntityRoundTrip, WrittenTypeAndMarkersFollowTheKind) {
+  const std::map<std::string, std::vector<std::u16string>> markers = {
+      {"line", {u"AcDbEntity", u"AcDbLine"}},
+      {"arc", {u"AcDbEntity", u"AcDbCircle", u"AcDbArc"}},
+      {"circle", {u"AcDbEntity", u"AcDbCircle"}},
+      {"text", {u"AcDbEntity", u"AcDbText", u"AcDbText"}},
+      {"attribute definition", {u"AcDbEntity", u"AcDbText", u"AcDbAttributeDefinition"}},
+      {"image", {u"AcDbEntity", u"AcDbRasterImage"}},
+      {"wipeout", {u"AcDbEntity", u"AcDbWipeout"}},
+  };
+  for (const Sample& s : samples()) {
+    auto it = markers.find(s.name);
+    if (it == markers.end()) continue;
+    SCOPED_TRACE(s.name);
+    OwnedChain source = sampleChain(s);
+    auto obj = makeEntity(source.get());
+    ChainView made = obj->chain(kChainRegenerate);
+    EXPECT_EQ(made.type(), vstring_view(s.type));
+    std::vector<std::u16string> seen;
+    for (ChainItem item : made)
+      if (item.code() == 100) seen.emplace_back(*item.text());
+    EXPECT_EQ(seen, it->second);
+  }
+}
+
+TEST(EntityRoundTrip, ClockwiseArcIsWrittenReversed) {
+  struct Case {
+    GcGeVector2d ref;
+    double start, end;
+  };
+  const Case cases[] = {{{1, 0}, 0.2, 1.4}, {{0, 1}, 0.5, 3.0}, {{-1, 1}, 4.0, 7.0}, {{1, 0}, 0.0, 2 * kPi}};
+  for (const Case& c : cases) {
+    GcGeCircArc2d cw(GcGePoint2d(3, -2), 4.0, c.start, c.end, c.ref, true);
+    ltArc2D arc(cw, nullptr);
+    ChainView made = arc.chain(kChainRegenerateWhenDirty);
+    ASSERT_TRUE(made);
+    if (c.end - c.start >= 2 * kPi) {
+      EXPECT_EQ(made.type(), vstring_view(u"CIRCLE"));
+      EXPECT_FALSE(made.has(50));
+      continue;
+    }
+    EXPECT_EQ(made.type(), vstring_view(u"ARC"));
+    const double a0 = *made.real(50), a1 = *made.real(51);
+    EXPECT_GE(a0, 0.0);
+    EXPECT_LT(a0, 2 * kPi);
+    // Counter-clockwise from 50 to 51 runs from the clockwise arc's end to its start.
+    const GcGePoint2d s(3 + 4 * std::cos(a0), -2 + 4 * std::sin(a0));
+    const GcGePoint2d e(3 + 4 * std::cos(a1), -2 + 4 * std::sin(a1));
+    EXPECT_TRUE(s.isEqualTo(cw.endPoint(), GcGeTol(1e-9, 1e-9)));
+    EXPECT_TRUE(e.isEqualTo(cw.startPoint(), GcGeTol(1e-9, 1e-9)));
+    EXPECT_NEAR(vdgeom::normalizeAngle(a1 - a0), c.end - c.start, 1e-12);
+  }
+}
+
+TEST(EntityRoundTrip, CircleReadsAsFullArcAndArcKeepsItsAngles) {
+  OwnedChain circle = sampleChain(samples()[2]);
+  auto obj = makeEntity(circle.get());
+  const auto* arc = static_cast<const GcGeCircArc2d*>(obj->curve());
+  ASSERT_TRUE(arc);
+  EXPECT_NEAR(arc->endAng() - arc->startAng(), 2 * kPi, 1e-15);
+  EXPECT_TRUE(arc->gcIsClosed());
+  OwnedChain arcChain = sampleChain(samples()[1]);
+  auto obj2 = makeEntity(arcChain.get());
+  const auto* a2 = static_cast<const GcGeCircArc2d*>(obj2->curve());
+  EXPECT_NEAR(a2->startAng(), 5.5, 1e-15);
+  EXPECT_NEAR(a2->endAng(), 0.5 + 2 * kPi, 1e-12);
+  EXPECT_EQ(obj2->entity(), obj2->curve());
+}
+
+TEST(EntityRoundTrip, PolylineWidthsFollowAReversal) {
+  OwnedChain source = sampleChain(samples()[3]);
+  auto obj = makeEntity(source.get());
+  ASSERT_TRUE(obj->reverse());
+  ChainView made = obj->chain(kChainRegenerateWhenDirty);
+  ASSERT_TRUE(made);
+  // Reversed: vertex 0 stays, then the old vertices 3, 2, 1; each member keeps
+  // its widths (swapped) and its bulge (negated).
+  std::vector<ChainPoint> pts;
+  std::vector<double> w40, bulges;
+  for (ChainItem item : made) {
+    if (item.code() == 10) pts.push_back(*item.point());
+    if (item.code() == 40) w40.push_back(*item.real());
+    if (item.code() == 42) bulges.push_back(*item.real());
+  }
+  ASSERT_EQ(pts.size(), 4u);
+  const GcGePoint2d expected[] = {{0, 0}, {0, 10}, {10, 10}, {10, 0}};
+  for (int i = 0; i < 4; ++i)
+    EXPECT_TRUE(GcGePoint2d(pts[i].x, pts[i].y).isEqualTo(expected[i], GcGeTol(1e-12, 1e-12))) << i;
+  EXPECT_EQ(*made.integer(70), 1);
+  EXPECT_EQ(w40, (std::vector<double>{0.5, 1.0}));
+  ASSERT_EQ(bulges.size(), 3u);
+  EXPECT_NEAR(bulges[0], -1.0, 1e-12);
+  EXPECT_NEAR(bulges[1], 0.4, 1e-12);
+  EXPECT_NEAR(bulges[2], -0.25, 1e-12);
+}
+
+// A chain of another kind, or one that lacks a code the kind needs, is
+// refused with 3 and leaves the object as it was.
+TEST(EntityRoundTrip, RefusesChainsOfOtherKinds) {
+  struct Case {
+    const char* name;
+    std::function<std::unique_ptr<ltEnt2D>()> make;
+    std::function<void(ChainBuilder&)> chain;
+  };
+  auto line = [](ChainBuilder& b) { b.text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, 1, 1); };
+  const Case cases[] = {
+      {"line from arc", [] { return std::make_unique<ltAbscissa2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, 0).real(51, 1); }},
+      {"line without end", [] { return std::make_unique<ltAbscissa2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"LINE").point(10, 0, 0); }},
+      {"line end of wrong kind", [] { return std::make_unique<ltAbscissa2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"LINE").point(10, 0, 0).real(40, 3); }},
+      {"arc without angles", [] { return std::make_unique<ltArc2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1); }},
+      {"circle without radius", [] { return std::make_unique<ltArc2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"CIRCLE").point(10, 0, 0); }},
+      {"polyline without vertices", [] { return std::make_unique<ltPolyline2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"LWPOLYLINE").integer(90, 0).integer(70, 0); }},
+      {"ellipse without ratio", [] { return std::make_unique<ltEllipse2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"ELLIPSE").point(10, 0, 0).point(11, 1, 0); }},
+      {"ellipse without axis length", [] { return std::make_unique<ltEllipse2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"ELLIPSE").point(10, 0, 0).point(11, 0, 0).real(40, 0.5); }},
+      {"ray without direction", [] { return std::make_unique<ltRay2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"RAY").point(10, 0, 0); }},
+      {"xline of zero direction", [] { return std::make_unique<ltLine2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"XLINE").point(10, 0, 0).point(11, 0, 0); }},
+      {"hatch without loops", [] { return std::make_unique<ltHatch2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"HATCH").text(100, u"AcDbHatch").text(2, u"SOLID").integer(70, 1); }},
+      {"hatch loop cut short", [] { return std::make_unique<ltHatch2D>(); },
+       [](ChainBuilder& b) {
+         b.text(0, u"HATCH").text(100, u"AcDbHatch").integer(91, 1).integer(92, 2).integer(72, 0).integer(73, 1);
+         b.integer(93, 3).point(10, 0, 0).point(10, 1, 0);
+       }},
+      {"hatch with spline edge", [] { return std::make_unique<ltHatch2D>(); },
+       [](ChainBuilder& b) {
+         b.text(0, u"HATCH").text(100, u"AcDbHatch").integer(91, 1).integer(92, 0).integer(93, 1).integer(72, 4);
+         b.integer(94, 3);
+       }},
+      {"point without position", [] { return std::make_unique<ltPoint2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"POINT").text(8, u"0"); }},
+      {"solid with two corners", [] { return std::make_unique<ltSolid2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"SOLID").point(10, 0, 0).point(11, 1, 0); }},
+      {"insert without block name", [] { return std::make_unique<ltInsert2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"INSERT").point(10, 0, 0); }},
+      {"image without v vector", [] { return std::make_unique<ltImage2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"IMAGE").point(10, 0, 0).point(11, 1, 0); }},
+      {"wipeout from image", [] { return std::make_unique<ltWipeout2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"IMAGE").point(10, 0, 0).point(11, 1, 0).point(12, 0, 1); }},
+      {"text from mtext", [] { return std::make_unique<ltText2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"MTEXT").point(10, 0, 0).text(1, u"x"); }},
+      {"attrib from attdef", [] { return std::make_unique<ltAttrib2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"ATTDEF").point(10, 0, 0).text(1, u"x"); }},
+      {"mtext without insertion", [] { return std::make_unique<ltMText2D>(); },
+       [](ChainBuilder& b) { b.text(0, u"MTEXT").text(1, u"x"); }},
+      {"unknown without type", [] { return std::make_unique<ltUnknown2D>(); },
+       [](ChainBuilder& b) { b.text(8, u"0").point(10, 0, 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<ltEnt2D> obj = c.make();
+    ChainBuilder b;
+    c.chain(b);
+    OwnedChain bad = b.build();
+    ASSERT_TRUE(bad);
+    EXPECT_EQ(obj->setChain(bad.get(), true), kSetChainNotMine);
+    EXPECT_EQ(obj->setChain(static_cast<const ValueNode*>(nullptr), true), kSetChainNotMine);
+    EXPECT_EQ(obj->currentChain(), nullptr);
+    EXPECT_TRUE(obj->isDirty());
+  }
+  // A refusal keeps what the object held before.
+  ltAbscissa2D seg;
+  ChainBuilder good;
+  line(good);
+  OwnedChain lineChain = good.build();
+  ASSERT_EQ(seg.setChain(lineChain.get(), true), kSetChainOk);
+  ValueNode* held = seg.currentChain();
+  ChainBuilder arcBuilder;
+  arcBuilder.text(0, u"ARC").point(10, 5, 5).real(40, 1).real(50, 0).real(51, 1);
+  OwnedChain arc = arcBuilder.build();
+  EXPECT_EQ(seg.setChain(arc.get(), true), kSetChainNotMine);
+  EXPECT_EQ(seg.currentChain(), held);
+  EXPECT_TRUE(seg.geometry().endPoint().isEqualTo({1, 1}));
+}
+
+TEST(EntityRoundTrip, ChainModesAndTheDirtyFlag) {
+  OwnedChain source = sampleChain(samples()[0]);
+  auto obj = makeEntity(source.get());
+  ValueNode* read = obj->currentChain();
+  ASSERT_TRUE(read);
+  EXPECT_EQ(obj->chain(kChainAsHeld), read);
+  EXPECT_EQ(obj->chain(kChainRegenerateWhenDirty), read);  // clean: no new chain
+  ASSERT_TRUE(obj->transformBy(GcGeMatrix2d::translation({10, 0})));
+  EXPECT_TRUE(obj->isDirty());
+  EXPECT_EQ(obj->chain(kChainAsHeld), nullptr);
+  EXPECT_EQ(obj->currentChain(), read);
+  ValueNode* made = obj->chain(kChainRegenerateWhenDirty);
+  ASSERT_TRUE(made);
+  EXPECT_NE(made, read);
+  EXPECT_FALSE(obj->isDirty());
+  EXPECT_EQ(*ChainView(made).point(10), (ChainPoint{11, 2, 0}));
+  EXPECT_EQ(*ChainView(made).point(11), (ChainPoint{111, 52, 0}));
+  // The properties now point into the new chain and still say the same.
+  EXPECT_EQ(vstring_view(obj->props().layer), u"WALLS");
+  EXPECT_EQ(obj->props().handle, ChainView(made).find(5)->v.str);
+  const std::vector<int> madeCodes = codesOf(made);
+  ValueNode* again = obj->chain(kChainRegenerate);  // frees `made`
+  ASSERT_TRUE(again);
+  EXPECT_EQ(codesOf(again), madeCodes);
+
+  // A new object without a chain writes one from its geometry and defaults;
+  // the base kind writes nothing.
+  ltPoint2D fresh;
+  EXPECT_TRUE(fresh.isDirty());
+  EXPECT_EQ(fresh.chain(kChainAsHeld), nullptr);
+  ChainView made2 = fresh.chain(kChainRegenerateWhenDirty);
+  ASSERT_TRUE(made2);
+  EXPECT_EQ(codesOf(made2), (std::vector<int>{0, 100, 8, 6, 62, 370, 48, 100, 10}));
+  EXPECT_EQ(*made2.text(8), u"0");
+  EXPECT_EQ(*made2.text(6), u"BYLAYER");
+  EXPECT_EQ(*made2.integer(62), 256);
+  EXPECT_EQ(*made2.integer(370), -1);
+}
+
+// Every kind's type name and subclass marker slots, and the kinds without a curve.
+TEST(EntityRoundTrip, NamesAndCurvesBySlot) {
+  struct Case {
+    int typeId;
+    const char16_t* typeName;
+    const char16_t* marker;
+    bool hasCurve;
+  };
+  const std::map<int, Case> expected = {
+      {kEntAbscissa, {kEntAbscissa, nullptr, nullptr, true}},  {kEntArc, {kEntArc, nullptr, nullptr, true}},
+      {kEntPolyline, {kEntPolyline, nullptr, nullptr, true}},  {kEntEllipse, {kEntEllipse, nullptr, nullptr, true}},
+      {kEntRay, {kEntRay, nullptr, nullptr, true}},            {kEntLine, {kEntLine, nullptr, nullptr, true}},
+      {kEntHatch, {kEntHatch, nullptr, nullptr, false}},       {kEntPoint, {kEntPoint, nullptr, nullptr, false}},
+      {kEntSolid, {kEntSolid, nullptr, nullptr, false}},       {kEntInsert, {kEntInsert, nullptr, nullptr, false}},
+      {kEntImage, {kEntImage, u"IMAGE", u"AcDbRasterImage", false}},
+      {kEntWipeout, {kEntWipeout, u"WIPEOUT", u"AcDbWipeout", false}},
+      {kEntUnknown, {kEntUnknown, nullptr, nullptr, false}},
+      {kEntText, {kEntText, u"TEXT", u"AcDbText", false}},
+      {kEntAttDef, {kEntAttDef, u"ATTDEF", u"AcDbAttributeDefinition", false}},
+      {kEntAttrib, {kEntAttrib, u"ATTRIB", u"AcDbAttribute", false}},
+      {kEntMText, {kEntMText, u"MTEXT", u"AcDbMText", false}},
+  };
+  std::set<int> seen;
+  for (const Sample& s : samples()) {
+    OwnedChain source = sampleChain(s);
+    auto obj = makeEntity(source.get());
+    const Case& c = expected.at(obj->typeId());
+    seen.insert(obj->typeId());
+    SCOPED_TRACE(s.name);
+    auto text = [](const vchar* t) { return t ? vstring(t) : vstring(u"(none)"); };
+    EXPECT_EQ(text(obj->typeName()), text(c.typeName));
+    EXPECT_EQ(text(obj->subclassMarker()), text(c.marker));
+    EXPECT_EQ(obj->curve() != nullptr, c.hasCurve);
+    EXPECT_EQ(static_cast<const void*>(obj->entity()), static_cast<const void*>(obj->curve()));
+    EXPECT_EQ(&obj->props(), &static_cast<const ltEnt2D&>(*obj).props());
+  }
+  EXPECT_EQ(seen.size(), 17u);
+}
+
+// Chains with a node left out or cut short anywhere read into some object or
+// are refused, and whatever is read writes a chain again: never a crash (the
+// sanitizers watch every read).
+TEST(EntityRoundTrip, DamagedChainsNeverCrash) {
+  int refused = 0, read = 0;
+  for (const Sample& s : samples()) {
+    OwnedChain source = sampleChain(s);
+    const int n = source.view().size();
+    for (int cut = 0; cut < n; ++cut) {
+      for (bool truncate : {false, true}) {
+        ChainBuilder b;
+        int i = 0;
+        for (ChainItem item : source.view()) {
+          if (i == cut && !truncate) {
+            ++i;
+            continue;
+          }
+          if (i >= cut && truncate) break;
+          ent::copyItem(b, item);
+          ++i;
+        }
+        OwnedChain damaged = b.build();
+        std::unique_ptr<ltEnt2D> obj = makeEntity(damaged.get());
+        if (!obj) {
+          ++refused;
+          continue;
+        }
+        ++read;
+        ValueNode* made = obj->chain(kChainRegenerate);
+        if (obj->typeId() != kEntUnknown) {
+          EXPECT_TRUE(made) << s.name << " without node " << cut;
+        }
+        GcGeBoundBlock2d box;
+        obj->extents(box, false);
+        obj->transformBy(GcGeMatrix2d::rotation(0.3));
+        obj->reverse();
+        obj->chain(kChainRegenerateWhenDirty);
+      }
+    }
+  }
+  EXPECT_GT(refused, 0);  // the chains cut before their group 0
+  EXPECT_GT(read, refused);
+}
+
+// Chains with nothing but the codes a kind needs read into their kind and
+// write complete chains with defaults around them.
+TEST(EntityRoundTrip, MinimalChains) {
+  struct Case {
+    int typeId;
+    std::function<void(ChainBuilder&)> fill;
+    int code;           // a value the written chain must carry
+    ChainPoint point;   // when the code is a point
+  };
+  const Case cases[] = {
+      {kEntAbscissa, [](ChainBuilder& b) { b.text(0, u"LINE").point(10, 1, 2).point(11, 3, 4); }, 11, {3, 4, 0}},
+      {kEntArc, [](ChainBuilder& b) { b.text(0, u"circle").point(10, 1, 2).real(40, 3); }, 10, {1, 2, 0}},
+      {kEntPolyline, [](ChainBuilder& b) { b.text(0, u"LWPOLYLINE").point(10, 1, 2); }, 10, {1, 2, 0}},
+      {kEntEllipse, [](ChainBuilder& b) { b.text(0, u"ELLIPSE").point(10, 0, 0).point(11, 0, 2).real(40, 0.5); }, 11,
+       {0, 2, 0}},
+      {kEntHatch,
+       [](ChainBuilder& b) {
+         b.text(0, u"HATCH").integer(91, 1).integer(92, 2).integer(93, 3).point(10, 5, 5).point(10, 6, 5).point(10, 6, 6);
+       },
+       10, {0, 0, 0}},
+      {kEntSolid, [](ChainBuilder& b) { b.text(0, u"SOLID").point(10, 0, 0).point(11, 1, 0).point(12, 0, 1); }, 13,
+       {0, 1, 0}},
+      {kEntInsert, [](ChainBuilder& b) { b.text(0, u"INSERT").text(2, u"B").point(10, 7, 8); }, 10, {7, 8, 0}},
+      {kEntImage, [](ChainBuilder& b) { b.text(0, u"IMAGE").point(10, 0, 0).point(11, 1, 0).point(12, 0, 1); }, 13,
+       {1, 1, 0}},
+      {kEntText, [](ChainBuilder& b) { b.text(0, u"TEXT"); }, 10, {0, 0, 0}},
+      {kEntAttrib, [](ChainBuilder& b) { b.text(0, u"ATTRIB").point(10, 2, 2).text(1, u"v"); }, 10, {2, 2, 0}},
+      {kEntMText, [](ChainBuilder& b) { b.text(0, u"MTEXT").point(10, 4, 4); }, 10, {4, 4, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typeId);
+    ChainBuilder b;
+    c.fill(b);
+    OwnedChain source = b.build();
+    auto obj = makeEntity(source.get());
+    ASSERT_TRUE(obj);
+    EXPECT_EQ(obj->typeId(), c.typeId);
+    ChainView made = obj->chain(kChainRegenerate);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(*made.text(100), u"AcDbEntity");
+    EXPECT_EQ(*made.text(8), u"0");
+    ASSERT_TRUE(made.point(c.code));
+    EXPECT_EQ(*made.point(c.code), c.point);
+    auto again = makeEntity(made.head());
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again->sameAs(*obj));
+  }
+}
+
+}  // namespace
