@@ -429,7 +429,10 @@ TEST(ViewProgress, LargeListPaintsOverSeveralCallsAndShowsThePartialPicture) {
   EXPECT_NE(v.stage_flags() & stage_list1, 0u) << "list 1 unfinished";
   EXPECT_GT(v.progress(0), 0u);
   EXPECT_LT(v.progress(0), static_cast<std::uint32_t>(n / 2));
-  EXPECT_GT(canvas.count(0, 0, 100, 200, kRed), 100) << "the partial picture is on the DC";
+  // How much fits into one budget depends on the machine's load; what matters
+  // is that the part already painted is on the DC before the list is done.
+  const int partial = canvas.count(0, 0, 100, 200, kRed);
+  EXPECT_GT(partial, 0) << "the partial picture is on the DC";
   EXPECT_EQ(canvas.count(100, 0, 200, 200, kRed), 0) << "the right half is not painted yet";
   int calls = 1;
   while (!v.paint()) {
@@ -439,6 +442,7 @@ TEST(ViewProgress, LargeListPaintsOverSeveralCallsAndShowsThePartialPicture) {
   EXPECT_EQ(v.progress(0), static_cast<std::uint32_t>(n));
   EXPECT_EQ(v.stage_flags() & (stage_list1 | stage_snap), 0u);
   EXPECT_GT(canvas.count(100, 0, 200, 200, kRed), 1000);
+  EXPECT_GT(canvas.count(0, 0, 100, 200, kRed), partial) << "the left half grew after the first call";
 }
 
 TEST(ViewProgress, ZoomingInStopsAtTheMinimumWithAMessage) {
