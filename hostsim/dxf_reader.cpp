@@ -163,7 +163,8 @@ class Reader {
 
   // Reads one group (a point takes its y and z groups too) into the builder.
   // `i` is advanced past what was used; `flat` tells a point without z.
-  bool readGroup(size_t& i, ChainBuilder& b, bool& flat) {
+  // `angle`: the real is an angle in degrees that the chain holds in radians.
+  bool readGroup(size_t& i, ChainBuilder& b, bool& flat, bool angle = false) {
     const Tag& t = tags_[i++];
     flat = false;
     uint32_t d = vd::groupCodeKind(t.code);
@@ -191,7 +192,7 @@ class Reader {
       case vd::kKindReal: {
         double v = 0;
         if (!parseReal(t, v)) return false;
-        b.real(t.code, v);
+        b.real(t.code, angle ? degreesToRadians(v) : v);
         break;
       }
       case vd::kKindBinary: {
@@ -227,7 +228,8 @@ class Reader {
 
   // One entity or object from its 0 group to the next; the chain begins with
   // 0 (type) and 5 (handle). Owner, reactor and extension-dictionary groups
-  // are the host's and are left out; extended data gets its -3 marker.
+  // are the host's and are left out; extended data gets its -3 marker. Angle
+  // groups of an entity turn from the file's degrees into radians.
   struct Record {
     OwnedChain chain;
     vstring handle;
@@ -283,7 +285,7 @@ class Reader {
         ++pos;
       }
       bool flat = false;
-      if (!readGroup(i, b, flat)) return false;
+      if (!readGroup(i, b, flat, !inXdata && isConvertedAngle(r.type, t.code))) return false;
       if (flat) r.flat.insert(pos);
       ++pos;
     }

@@ -1,5 +1,7 @@
 #include "hostsim/dxf_schema.h"
 
+#include "host/value_chain.h"
+
 namespace hostsim::dxf {
 
 namespace {
@@ -42,7 +44,7 @@ const std::vector<EntityRecord>& records() {
        {70},
        {{u"AcDbSpline", {210, 70, 71, 72, 73, 74, 42, 43, 44, 12, 13, 40, 41, 10, 11}}},
        {}},
-      {u"HATCH", {10}, {{u"AcDbHatch", {}}}, {}},
+      {u"HATCH", {10}, {{u"AcDbHatch", {}}}, {}, true},
   };
   return all;
 }
@@ -78,6 +80,13 @@ const EntityRecord* entityRecord(vd::vstring_view type, int dimensionType) {
     if (vd::equalsNoCaseAscii(type, r.type)) return &r;
   }
   return nullptr;
+}
+
+bool isConvertedAngle(vd::vstring_view type, int code) {
+  // The descriptor also marks 5004, a result-type code no file holds.
+  if (code < 50 || code > 58 || !(vd::groupCodeKind(code) & vd::kKindFlagAngle)) return false;
+  const EntityRecord* rec = entityRecord(type);
+  return !(rec && rec->anglesInDegrees);
 }
 
 const TableRecordDef* tableRecordDef(vd::vstring_view table) {

@@ -19,6 +19,9 @@ struct EntityRecord {
   std::vector<int> required;        // codes the host needs before it makes the entity
   std::vector<Subclass> subclasses; // after AcDbEntity, in file order
   std::vector<int> flatPoints;      // point codes written with x and y only
+  // Angles stay in degrees in the chain, as in the file (a hatch's boundary
+  // edges and pattern lines); other entities hold radians.
+  bool anglesInDegrees = false;
 };
 
 // Codes of the AcDbEntity subclass shared by every entity.
@@ -27,6 +30,17 @@ const std::vector<int>& entityCommonCodes();
 // The record of an entity type; DIMENSION depends on its type number (group 70
 // & 15). Null for types the host does not describe (carried through as they are).
 const EntityRecord* entityRecord(vd::vstring_view type, int dimensionType = 0);
+
+// Angle groups of entities (50-58) are degrees in a file and radians in a
+// chain. True when the group of an entity of the type is converted between
+// the two: an angle code outside the types that keep degrees.
+bool isConvertedAngle(vd::vstring_view type, int code);
+
+inline constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+inline double degreesToRadians(double degrees) { return degrees * kRadiansPerDegree; }
+// Divides by the same factor the reader multiplied with, so that a file's
+// value comes back within an ulp or two of what it was.
+inline double radiansToDegrees(double radians) { return radians / kRadiansPerDegree; }
 
 // A field of a symbol-table record.
 struct TableField {

@@ -51,6 +51,19 @@ std::string formatReal(double v) {
   return s;
 }
 
+// An angle turned back from radians into degrees: 15 significant digits, so
+// that the ulp or two the conversion costs does not show and a file's 90
+// goes out as 90.0 again.
+std::string formatAngle(double radians) {
+  double v = radiansToDegrees(radians);
+  if (!std::isfinite(v)) return "0";
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
+  std::string s(buf, r.ptr);
+  if (s.find_first_of(".eEn") == std::string::npos) s += ".0";
+  return s;
+}
+
 std::string hex(uint64_t v) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(v));
@@ -102,8 +115,9 @@ class Writer {
     if (!flat) tag(code + 20, formatReal(p[2]));
   }
 
-  // One node as DXF tags, by the kind of its code.
-  void node(ChainItem item, bool flat) {
+  // One node as DXF tags, by the kind of its code. `angle`: a real in
+  // radians that the file holds in degrees.
+  void node(ChainItem item, bool flat, bool angle = false) {
     const vd::ValueNode* n = item.node();
     int code = item.code();
     uint32_t desc = vd::groupCodeKind(code);
@@ -116,7 +130,7 @@ class Writer {
         tagPoint(code, n->v.point, flat);
         return;
       case vd::kKindReal:
-        tag(code, formatReal(n->v.real));
+        tag(code, angle ? formatAngle(n->v.real) : formatReal(n->v.real));
         return;
       case vd::kKindBinary: {
         std::string h;
@@ -371,11 +385,13 @@ class Writer {
   // A chain that carries its subclass markers (read from a file) goes out in its own order.
   void writeAsRead(const Entity& e) {
     int pos = 0;
-    bool sawSubclass = false;
+    bool sawSubclass = false, inXdata = false;
     int controlDepth = 0;
+    vstring_view type = e.view().type();
     for (ChainItem item : e.view()) {
       int p = pos++;
       int code = item.code();
+      if (code == vd::gc::kExtendedData || code == vd::gc::kXdApp) inXdata = true;
       if (code == vd::gc::kEntityName || code == vd::gc::kType || code == vd::gc::kHandle) continue;
       if (code == vd::gc::kSubclass) sawSubclass = true;
       if (code == vd::gc::kOwner && !sawSubclass) continue;
@@ -385,7 +401,7 @@ class Writer {
         continue;
       }
       if (controlDepth > 0) continue;
-      node(item, e.flatPoints.count(p) > 0);
+      node(item, e.flatPoints.count(p) > 0, !inXdata && isConvertedAngle(type, code));
     }
   }
 
@@ -421,6 +437,7 @@ class Writer {
       }
       if (!placed) loose.push_back(item);
     }
+    auto angle = [&](ChainItem item) { return isConvertedAngle(v.type(), item.code()); };
     tag(100, "AcDbEntity");
     if (!v.has(vd::gc::kLayer)) tag(8, "0");
     for (ChainItem item : common) node(item, false);
@@ -429,14 +446,14 @@ class Writer {
       if (vd::equalsNoCaseAscii(v.type(), u"LWPOLYLINE") && !v.has(90)) tag(90, std::to_string(v.count(10)));
       for (ChainItem item : parts[i]) {
         bool flat = std::find(rec->flatPoints.begin(), rec->flatPoints.end(), item.code()) != rec->flatPoints.end();
-        node(item, flat);
+        node(item, flat, angle(item));
       }
       if (i + 1 == rec->subclasses.size()) {
-        for (ChainItem item : loose) node(item, false);
+        for (ChainItem item : loose) node(item, false, angle(item));
         loose.clear();
       }
     }
-    for (ChainItem item : loose) node(item, false);
+    for (ChainItem item : loose) node(item, false, angle(item));
     for (ChainItem item : xdata) node(item, false);
   }
 

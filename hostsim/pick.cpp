@@ -86,8 +86,9 @@ Outline outlineOf(vd::ChainView e) {
     if (!c) return o;
     double start = 0, end = 2 * kPi;
     if (e.isType(vd::names::kArc)) {
-      start = e.real(50).value_or(0) * kPi / 180;
-      end = e.real(51).value_or(360) * kPi / 180;
+      // A chain holds an arc's angles in radians.
+      start = e.real(50).value_or(0);
+      end = e.real(51).value_or(2 * kPi);
     }
     o.arcs.push_back({*c, r, start, end});
     return o;

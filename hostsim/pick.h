@@ -6,7 +6,7 @@
 namespace hostsim {
 
 // Distance in the XY plane from the point to the entity: lines, circles, arcs
-// (angles in degrees), light-weight polylines with bulges and the segments of
+// (angles in radians), light-weight polylines with bulges and the segments of
 // solids and faces are measured on their outline; other entities by their
 // nearest defining point (groups 10 to 18). Negative when the entity has none.
 double pickDistance(vd::ChainView entity, double x, double y);

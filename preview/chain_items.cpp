@@ -3,7 +3,6 @@
 #include "geom/circarc2d.h"
 #include "geom/composite_curve2d.h"
 #include "geom/linear_ent2d.h"
-#include "geom/mathutils.h"
 #include "geom/point_ent2d.h"
 #include "preview/palette.h"
 
@@ -36,7 +35,8 @@ struct fields {
   std::u16string type;
   GcGePoint2d p[4];
   bool has[4] = {};
-  double real40 = 0, real41 = 1, real42 = 1, angle50 = 0, angle51 = 0;
+  double real40 = 0, real41 = 1, real42 = 1;
+  double angle50 = 0, angle51 = 0;  // radians, as every chain holds angles
   bool has40 = false;
   int colourIndex = 256, flags70 = 0, align72 = 0, align73 = 0;
   long trueColour = -1;
@@ -96,8 +96,6 @@ fields read(const vd::ValueNode* chain) {
   return f;
 }
 
-double radians(double degrees) { return degrees * vdgeom::kPi / 180.0; }
-
 // The piece of a polyline from a to b with bulge (tangent of a quarter of the
 // included angle, positive counter-clockwise).
 GcGeCurve2d* polylinePiece(const GcGePoint2d& a, const GcGePoint2d& b, double bulge) {
@@ -141,7 +139,7 @@ std::optional<chain_item> item_from_chain(const vd::ValueNode* chain) {
   } else if (sameType(t, "CIRCLE") && f.has[0] && f.real40 > 0) {
     item.geometry = std::make_unique<GcGeCircArc2d>(f.p[0], f.real40);
   } else if (sameType(t, "ARC") && f.has[0] && f.real40 > 0) {
-    item.geometry = std::make_unique<GcGeCircArc2d>(f.p[0], f.real40, radians(f.angle50), radians(f.angle51));
+    item.geometry = std::make_unique<GcGeCircArc2d>(f.p[0], f.real40, f.angle50, f.angle51);
   } else if (sameType(t, "POINT") && f.has[0]) {
     item.geometry = std::make_unique<GcGePointEnt2d>(f.p[0]);
   } else if (sameType(t, "LWPOLYLINE") && f.vertices.size() >= 2) {
@@ -168,7 +166,7 @@ std::optional<chain_item> item_from_chain(const vd::ValueNode* chain) {
     item.what = chain_item::kind::text;
     item.text = f.text1;
     item.height = f.real40;
-    item.direction = GcGeVector2d(std::cos(radians(f.angle50)), std::sin(radians(f.angle50)));
+    item.direction = GcGeVector2d(std::cos(f.angle50), std::sin(f.angle50));
     // Aligned texts are placed at their second point.
     const bool aligned = f.align72 != 0 || f.align73 != 0;
     item.position = aligned && f.has[1] ? f.p[1] : f.p[0];
@@ -179,7 +177,7 @@ std::optional<chain_item> item_from_chain(const vd::ValueNode* chain) {
     item.block_key = block_key(f.name2);
     item.position = f.p[0];
     item.scale = GcGeScale2d(f.real41, f.real42);
-    item.direction = GcGeVector2d(std::cos(radians(f.angle50)), std::sin(radians(f.angle50)));
+    item.direction = GcGeVector2d(std::cos(f.angle50), std::sin(f.angle50));
   } else {
     return std::nullopt;
   }

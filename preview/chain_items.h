@@ -39,6 +39,8 @@ std::uint64_t block_key(std::u16string_view name);
 
 // The item of LINE, CIRCLE, ARC, LWPOLYLINE (with bulges), POINT, SOLID, TEXT,
 // ATTRIB and INSERT chains; nothing for other types or incomplete chains.
+// Angles (ARC 50 and 51, TEXT, ATTRIB and INSERT 50) are radians, as chains
+// hold them.
 std::optional<chain_item> item_from_chain(const vd::ValueNode* chain);
 
 } // namespace GDI

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -8,11 +10,14 @@
 #include "host_fixture.h"
 #include "hostsim/dxf_reader.h"
 #include "hostsim/dxf_writer.h"
+#include "hostsim/pick.h"
 
 using namespace vd;
 using hosttest::HostTest;
 
 namespace {
+
+const double kPi = std::acos(-1.0);
 
 class DxfTest : public HostTest {
  protected:
@@ -20,7 +25,8 @@ class DxfTest : public HostTest {
   void makeDrawing() {
     make(line(0, 0, 100, 50, u"WALLS"));
     ChainBuilder arc;
-    arc.text(0, u"ARC").text(8, u"0").point(10, 5, 5).real(40, 3).real(50, 10).real(51, 200).text(6, u"DASHED");
+    // 10 to 200 degrees, in radians as the module keeps angles.
+    arc.text(0, u"ARC").text(8, u"0").point(10, 5, 5).real(40, 3).real(50, kPi / 18).real(51, kPi * 10 / 9).text(6, u"DASHED");
     make(arc.build());
     ChainBuilder poly;
     poly.text(0, u"LWPOLYLINE").text(8, u"0").integer(90, 3).integer(70, 1).point(10, 0, 0).real(40, 0.5).real(41, 1).real(42, 0.25);
@@ -50,7 +56,7 @@ class DxfTest : public HostTest {
     OwnedChain d = dim.build();
     ASSERT_EQ(api().Entmake_binW(d.get(), 0), kRtNorm) << drawing().lastError();
     ChainBuilder ins;
-    ins.text(0, u"INSERT").text(8, u"0").integer(66, 1).text(2, u"MARK").point(10, 20, 20).real(50, 30);
+    ins.text(0, u"INSERT").text(8, u"0").integer(66, 1).text(2, u"MARK").point(10, 20, 20).real(50, kPi / 6);
     ChainBuilder att;
     att.text(0, u"ATTRIB").text(8, u"0").point(10, 20, 20).real(40, 1).text(1, u"+3.000").text(2, u"LEVEL").integer(70, 0);
     OwnedChain i = ins.build(), a = att.build(), e(buildValueChain(0, 0, u"SEQEND", -9));
@@ -93,6 +99,9 @@ TEST_F(DxfTest, ModuleMadeDrawingGoesOutWithSubclassesAndComesBackTheSame) {
                              "$ACADVER\n  1\nAC1015", "\\U+4E2D", "DASHED", "VDSTYLE", "VDDIM", "WALLS"}) {
     EXPECT_NE(text.find(needle), std::string::npos) << needle;
   }
+  // Angles go out in degrees.
+  EXPECT_NE(text.find("100\nAcDbArc\n 50\n10.0\n 51\n200.0\n"), std::string::npos);
+  EXPECT_NE(text.find(" 10\n20.0\n 20\n20.0\n 30\n0.0\n 50\n30.0\n"), std::string::npos) << "the reference at 30 degrees";
   // Polyline vertices are plane points: no z group follows them.
   size_t poly = text.find("AcDbPolyline");
   size_t vertex = text.find(" 10\n10.0\n 20\n0.0\n", poly);
@@ -124,6 +133,102 @@ TEST_F(DxfTest, ModuleMadeDrawingGoesOutWithSubclassesAndComesBackTheSame) {
   EXPECT_EQ(dump(dict->entries[0].chain.view()), dump(drawing().findDictionary(u"TR2D_HEIGHTDIM")->entries[0].chain.view()));
   EXPECT_EQ(r.variables.at(u"CLAYER").text, u"0");
   EXPECT_GT(r.drawing->handleSeed(), drawing().handleSeed()) << "new handles never reuse the file's";
+}
+
+// The ENTITIES or BLOCKS section of a DXF text.
+std::string section(const std::string& text, const char* name) {
+  size_t at = text.find(std::string("  2\n") + name + "\n");
+  if (at == std::string::npos) return {};
+  return text.substr(at, text.find("  0\nENDSEC\n", at) - at);
+}
+
+// The angle groups (50-58) of a DXF text, as written.
+std::vector<std::pair<std::string, std::string>> angleGroups(const std::string& text) {
+  std::vector<std::pair<std::string, std::string>> out;
+  std::istringstream in(text);
+  for (std::string code, value; std::getline(in, code) && std::getline(in, value);) {
+    int c = std::atoi(code.c_str());
+    if (c >= 50 && c <= 58) out.emplace_back(code, value);
+  }
+  return out;
+}
+
+const hostsim::Entity* entityOf(const hostsim::Drawing& d, const char16_t* handle) { return d.findEntity(handle); }
+
+TEST_F(DxfTest, AnglesAreDegreesInTheFileAndRadiansInChainsButHatchesKeepDegrees) {
+  const std::string text =
+      "  0\nSECTION\n  2\nBLOCKS\n"
+      "  0\nBLOCK\n  5\n20\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockBegin\n  2\nDOOR\n 70\n0\n"
+      " 10\n0\n 20\n0\n 30\n0\n  3\nDOOR\n"
+      "  0\nARC\n  5\n21\n100\nAcDbEntity\n  8\n0\n100\nAcDbCircle\n 10\n0\n 20\n0\n 30\n0\n 40\n1\n"
+      "100\nAcDbArc\n 50\n180\n 51\n270\n"
+      "  0\nENDBLK\n  5\n22\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockEnd\n"
+      "  0\nENDSEC\n"
+      "  0\nSECTION\n  2\nENTITIES\n"
+      "  0\nARC\n  5\n30\n100\nAcDbEntity\n  8\n0\n100\nAcDbCircle\n 10\n0\n 20\n0\n 30\n0\n 40\n1\n"
+      "100\nAcDbArc\n 50\n0\n 51\n90\n"
+      "  0\nINSERT\n  5\n31\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockReference\n  2\nDOOR\n"
+      " 10\n5\n 20\n5\n 30\n0\n 50\n90\n"
+      "  0\nTEXT\n  5\n32\n100\nAcDbEntity\n  8\n0\n100\nAcDbText\n 10\n0\n 20\n0\n 30\n0\n 40\n1\n"
+      "  1\nA\n 50\n33.690067525979785\n100\nAcDbText\n"
+      "  0\nHATCH\n  5\n33\n100\nAcDbEntity\n  8\n0\n100\nAcDbHatch\n 10\n0\n 20\n0\n 30\n0\n"
+      "210\n0\n220\n0\n230\n1\n  2\nANSI31\n 70\n0\n 71\n0\n 91\n1\n 92\n1\n 93\n1\n"
+      " 72\n2\n 10\n0\n 20\n0\n 40\n5\n 50\n0\n 51\n90\n 73\n1\n 97\n0\n 75\n0\n 76\n1\n"
+      " 52\n45\n 41\n1\n 77\n0\n 78\n1\n 53\n45\n 43\n0\n 44\n0\n 45\n-0.5\n 46\n0.5\n 79\n0\n 98\n0\n"
+      "  0\nENDSEC\n  0\nEOF\n";
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+  ASSERT_TRUE(r.drawing) << r.error;
+
+  const hostsim::Entity* arc = entityOf(*r.drawing, u"30");
+  ASSERT_NE(arc, nullptr);
+  EXPECT_EQ(arc->view().real(50), 0.0);
+  EXPECT_NEAR(arc->view().real(51).value_or(0), kPi / 2, 1e-15) << "90 degrees";
+  // A pick finds the arc by its sweep in radians: on it at the top, off it on the left.
+  EXPECT_NEAR(hostsim::pickDistance(arc->view(), 0, 2), 1.0, 1e-12);
+  EXPECT_NEAR(hostsim::pickDistance(arc->view(), -2, 0), std::sqrt(5.0), 1e-12);
+
+  const hostsim::Entity* insert = entityOf(*r.drawing, u"31");
+  ASSERT_NE(insert, nullptr);
+  EXPECT_NEAR(insert->view().real(50).value_or(0), kPi / 2, 1e-15);
+  const hostsim::Entity* textEntity = entityOf(*r.drawing, u"32");
+  ASSERT_NE(textEntity, nullptr);
+  EXPECT_NEAR(textEntity->view().real(50).value_or(0), std::atan2(2.0, 3.0), 1e-14);
+
+  const hostsim::Block* door = r.drawing->findBlock(u"DOOR");
+  ASSERT_NE(door, nullptr);
+  ASSERT_EQ(door->entities.size(), 1u);
+  EXPECT_NEAR(door->entities[0]->view().real(50).value_or(0), kPi, 1e-15) << "block entities too";
+  EXPECT_NEAR(door->entities[0]->view().real(51).value_or(0), 3 * kPi / 2, 1e-15);
+
+  // A hatch's edge and pattern angles stay in degrees.
+  const hostsim::Entity* hatch = entityOf(*r.drawing, u"33");
+  ASSERT_NE(hatch, nullptr);
+  std::vector<std::pair<int, double>> angles;
+  for (ChainItem item : hatch->view()) {
+    if (item.code() >= 50 && item.code() <= 58) angles.emplace_back(item.code(), item.real().value_or(-1));
+  }
+  const std::vector<std::pair<int, double>> degrees = {{50, 0.0}, {51, 90.0}, {52, 45.0}, {53, 45.0}};
+  EXPECT_EQ(angles, degrees);
+
+  // Written again, every angle is the file's number of degrees.
+  std::string out = hostsim::dxf::writeDxf(*r.drawing, r.variables);
+  std::string entities = section(out, "ENTITIES"), blocks = section(out, "BLOCKS");
+  EXPECT_NE(entities.find("100\nAcDbArc\n 50\n0.0\n 51\n90.0\n"), std::string::npos) << entities;
+  EXPECT_NE(entities.find(" 30\n0.0\n 50\n90.0\n", entities.find("\nINSERT\n")), std::string::npos);
+  EXPECT_NE(entities.find(" 50\n33.6900675259798\n"), std::string::npos) << "15 significant digits";
+  size_t at = entities.find("\nHATCH\n");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_NE(entities.find(" 50\n0.0\n 51\n90.0\n 73\n1\n", at), std::string::npos) << entities.substr(at);
+  EXPECT_NE(entities.find(" 52\n45.0\n", at), std::string::npos);
+  EXPECT_NE(entities.find(" 53\n45.0\n", at), std::string::npos);
+  EXPECT_NE(blocks.find("100\nAcDbArc\n 50\n180.0\n 51\n270.0\n"), std::string::npos) << blocks;
+
+  // Read and written once more, the angles stay as they were.
+  hostsim::dxf::ReadResult again = hostsim::dxf::readDxf(out);
+  ASSERT_TRUE(again.drawing) << again.error;
+  std::string out2 = hostsim::dxf::writeDxf(*again.drawing, again.variables);
+  EXPECT_EQ(angleGroups(section(out2, "ENTITIES") + section(out2, "BLOCKS")), angleGroups(entities + blocks));
+  EXPECT_EQ(angleGroups(entities + blocks).size(), 10u);
 }
 
 TEST_F(DxfTest, BrokenFilesAreRefusedWithTheLineAndNothingLoaded) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "host_fixture.h"
 #include "hostsim/pick.h"
 
@@ -8,6 +10,8 @@ using hostsim::Answer;
 using hosttest::HostTest;
 
 namespace {
+
+const double kPi = std::acos(-1.0);
 
 class SelectionTest : public HostTest {
  protected:
@@ -18,7 +22,7 @@ class SelectionTest : public HostTest {
     make(circle(20, 0, 2));
     hCircle = lastHandle();
     ChainBuilder arc;
-    arc.text(0, u"ARC").text(8, u"DIM").point(10, 0, 20).real(40, 5).real(50, 0).real(51, 90).integer(62, 1);
+    arc.text(0, u"ARC").text(8, u"DIM").point(10, 0, 20).real(40, 5).real(50, 0).real(51, kPi / 2).integer(62, 1);
     make(arc.build());
     hArc = lastHandle();
     ChainBuilder ins;
@@ -162,7 +166,11 @@ TEST(PickGeometry, DistancesToOutlines) {
   cases.push_back({"segment middle", chain([](ChainBuilder& b) { b.text(0, u"LINE").point(10, 0, 0).point(11, 10, 0); }), 5, 3, 3});
   cases.push_back({"beyond a segment end", chain([](ChainBuilder& b) { b.text(0, u"LINE").point(10, 0, 0).point(11, 10, 0); }), 13, 4, 5});
   cases.push_back({"inside a circle", chain([](ChainBuilder& b) { b.text(0, u"CIRCLE").point(10, 0, 0).real(40, 5); }), 1, 0, 4});
-  cases.push_back({"arc end nearest", chain([](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, 0).real(51, 90); }), 1, -1, 1});
+  // Arc angles are radians in a chain.
+  cases.push_back({"arc end nearest", chain([](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, 0).real(51, kPi / 2); }), 1, -1, 1});
+  cases.push_back({"arc top in its sweep", chain([](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, 0).real(51, kPi / 2); }), 0, 2, 1});
+  cases.push_back({"arc start nearest", chain([](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, kPi / 2).real(51, kPi); }), 2, 0, std::sqrt(5.0)});
+  cases.push_back({"arc through zero", chain([](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, 3 * kPi / 2).real(51, kPi / 2); }), 3, 0, 2});
   cases.push_back({"clockwise bulge", chain([](ChainBuilder& b) { b.text(0, u"LWPOLYLINE").point(10, 0, 0).real(42, -1).point(10, 2, 0); }), 1, 1, 0});
   cases.push_back({"text by its point", chain([](ChainBuilder& b) { b.text(0, u"TEXT").point(10, 3, 4).real(40, 1).text(1, u"x"); }), 0, 0, 5});
   for (Case& c : cases) EXPECT_NEAR(hostsim::pickDistance(c.entity, c.x, c.y), c.distance, 1e-9) << c.what;

@@ -39,13 +39,25 @@ TEST(ChainItems, CurvesOfEachType) {
     EXPECT_EQ(item->linetype, "DASH");
   }
   {
-    Chain arc(buildValueChain(0, 0, u"ARC", 10, c, 40, 2.0, 50, 90.0, 51, 180.0, 420, 0x112233, -9));
+    // Chains hold angles in radians: a quarter from the top to the left.
+    Chain arc(buildValueChain(0, 0, u"ARC", 10, c, 40, 2.0, 50, kPi / 2, 51, kPi, 420, 0x112233, -9));
     auto item = item_from_chain(arc.head);
     ASSERT_TRUE(item);
     const auto& g = static_cast<const GcGeCircArc2d&>(*item->geometry);
     EXPECT_TRUE(g.startPoint().isEqualTo(GcGePoint2d(0, 2), GcGeTol(1e-12, 0)));
     EXPECT_TRUE(g.endPoint().isEqualTo(GcGePoint2d(-2, 0), GcGeTol(1e-12, 0)));
     EXPECT_EQ(item->colour >> 32, 0x332211u) << "true colour as 0x00BBGGRR";
+    EXPECT_NEAR(g.gcLength(), kPi, 1e-9) << "a quarter of a circle of radius 2";
+  }
+  {
+    // An end angle below the start wraps round through zero.
+    Chain arc(buildValueChain(0, 0, u"ARC", 10, c, 40, 1.0, 50, 3 * kPi / 2, 51, kPi / 2, -9));
+    auto item = item_from_chain(arc.head);
+    ASSERT_TRUE(item);
+    const auto& g = static_cast<const GcGeCircArc2d&>(*item->geometry);
+    EXPECT_TRUE(g.startPoint().isEqualTo(GcGePoint2d(0, -1), GcGeTol(1e-12, 0)));
+    EXPECT_TRUE(g.isOn(GcGePoint2d(1, 0))) << "through the right";
+    EXPECT_NEAR(g.gcLength(), kPi, 1e-9);
   }
   {
     // Closed polyline: a unit bulge makes a counter-clockwise half circle.
@@ -77,7 +89,7 @@ TEST(ChainItems, SolidsTextsAndReferences) {
     EXPECT_NEAR(area, 12.0, 1e-12) << "corners 1, 2, 4, 3 make the rectangle, not a bow tie";
   }
   {
-    Chain text(buildValueChain(0, 0, u"TEXT", 10, p1, 11, p4, 40, 2.5, 1, u"±0,000", 50, 90.0, 72, 2, 73, 3, -9));
+    Chain text(buildValueChain(0, 0, u"TEXT", 10, p1, 11, p4, 40, 2.5, 1, u"±0,000", 50, kPi / 2, 72, 2, 73, 3, -9));
     auto item = item_from_chain(text.head);
     ASSERT_TRUE(item);
     EXPECT_EQ(item->what, chain_item::kind::text);
@@ -88,7 +100,16 @@ TEST(ChainItems, SolidsTextsAndReferences) {
     EXPECT_EQ(item->vertical, 3u);
   }
   {
-    Chain insert(buildValueChain(0, 0, u"INSERT", 2, u"Arrow", 10, p4, 41, 2.0, 42, 3.0, 50, 180.0, -9));
+    Chain attrib(buildValueChain(0, 0, u"ATTRIB", 10, p2, 40, 1.0, 1, u"+3.000", 2, u"LEVEL", 50, -kPi / 6, -9));
+    auto item = item_from_chain(attrib.head);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->what, chain_item::kind::text);
+    EXPECT_TRUE(item->position.isEqualTo(GcGePoint2d(4, 0)));
+    EXPECT_TRUE(item->direction.isEqualTo(GcGeVector2d(std::sqrt(3.0) / 2, -0.5), GcGeTol(1e-12, 1e-12)))
+        << "minus 30 degrees";
+  }
+  {
+    Chain insert(buildValueChain(0, 0, u"INSERT", 2, u"Arrow", 10, p4, 41, 2.0, 42, 3.0, 50, kPi, -9));
     auto item = item_from_chain(insert.head);
     ASSERT_TRUE(item);
     EXPECT_EQ(item->block_key, block_key(u"ARROW"));
@@ -96,6 +117,7 @@ TEST(ChainItems, SolidsTextsAndReferences) {
     EXPECT_DOUBLE_EQ(item->scale.sx, 2.0);
     EXPECT_DOUBLE_EQ(item->scale.sy, 3.0);
     EXPECT_NEAR(item->direction.x, -1.0, 1e-12);
+    EXPECT_NEAR(item->direction.y, 0.0, 1e-12);
   }
   {
     Chain none(buildValueChain(0, 0, u"DIMENSION", 10, p1, -9));
