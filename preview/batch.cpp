@@ -4,19 +4,6 @@
 
 namespace GDI {
 
-void pen_batch::add_segment(const GcGePoint2d& p, const GcGePoint2d& q) {
-  const device_point a{round_device(p.x), round_device(p.y)};
-  const device_point b{round_device(q.x), round_device(q.y)};
-  if (!points.empty() && points.back() == a) {
-    points.push_back(b);
-    ++counts.back();
-    return;
-  }
-  points.push_back(a);
-  points.push_back(b);
-  counts.push_back(2);
-}
-
 void pen_batch::extend_last_points() {
   std::size_t end = 0;
   for (std::uint32_t n : counts) {

@@ -33,7 +33,18 @@ struct pen_batch {
 
   // Continues the current polyline when p (rounded) is its last point,
   // else starts a new polyline p-q.
-  void add_segment(const GcGePoint2d& p, const GcGePoint2d& q);
+  void add_segment(const GcGePoint2d& p, const GcGePoint2d& q) {
+    const device_point a{round_device(p.x), round_device(p.y)};
+    const device_point b{round_device(q.x), round_device(q.y)};
+    if (!points.empty() && points.back() == a) {
+      points.push_back(b);
+      ++counts.back();
+      return;
+    }
+    points.push_back(a);
+    points.push_back(b);
+    counts.push_back(2);
+  }
   // Pushes the last point of every polyline one pixel further along its last
   // segment: cosmetic pens leave a polyline's last pixel out.
   void extend_last_points();

@@ -2,6 +2,9 @@
 
 #include "geom/curve2d.h"
 
+#include <cstddef>
+#include <memory>
+
 namespace GDI {
 namespace {
 int g_liveBuffers = 0;
@@ -20,10 +23,88 @@ void samplePiece(const GcGeCurve2d& piece, double tol, GcGePoint2dArray& out) {
   }
   const GcGeInterval r = piece.interval();
   GcGeInterval range(r.lowerBound(), r.upperBound(), 1e-12);
-  GcGeDoubleArray params;
-  piece.getSamplePoints(range.lowerBound(), range.upperBound(), tol, out, params);
+  // Sampled into arrays kept from call to call and copied into the cache at
+  // their final size: a cache is allocated once instead of growing step by step.
+  thread_local GcGeDoubleArray params;
+  thread_local GcGePoint2dArray sampled;
+  params.removeAll();
+  sampled.removeAll();
+  piece.getSamplePoints(range.lowerBound(), range.upperBound(), tol, sampled, params);
+  const int need = out.length() + sampled.length();
+  if (out.physicalLength() < need)
+    out.setPhysicalLength(need);
+  for (const GcGePoint2d& p : sampled)
+    out.append(p);
+}
+
+// Fixed-size slots carved from blocks of 256; freed slots are reused and the
+// blocks are kept for the life of the program. Everything runs on the host's
+// command thread, so the pool takes no lock.
+class slot_pool {
+public:
+  explicit slot_pool(std::size_t size) : size_((size + 15) / 16 * 16) {}
+  void* take() {
+    if (free_.empty()) {
+      blocks_.push_back(std::make_unique<std::max_align_t[]>(size_ * slots_per_block / sizeof(std::max_align_t) + 1));
+      auto* base = reinterpret_cast<unsigned char*>(blocks_.back().get());
+      for (std::size_t i = slots_per_block; i-- > 0;)
+        free_.push_back(base + i * size_);
+    }
+    void* p = free_.back();
+    free_.pop_back();
+    return p;
+  }
+  void give(void* p) {
+    free_.push_back(p);
+  }
+  std::size_t size() const { return size_; }
+
+private:
+  static constexpr std::size_t slots_per_block = 256;
+  std::size_t size_;
+  std::vector<void*> free_;
+  std::vector<std::unique_ptr<std::max_align_t[]>> blocks_;
+};
+
+slot_pool& curvePool() {
+  static slot_pool* pool = new slot_pool(sizeof(buffer_curve)); // outlives every cache
+  return *pool;
 }
 } // namespace
+
+// Under AddressSanitizer the caches come from the ordinary heap, so that a use
+// after free or an overrun of a cache is still caught there.
+#if defined(__SANITIZE_ADDRESS__)
+#define VD_CACHE_POOL 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VD_CACHE_POOL 0
+#endif
+#endif
+#ifndef VD_CACHE_POOL
+#define VD_CACHE_POOL 1
+#endif
+
+void* buffer_curve::operator new(std::size_t size) {
+  if (!VD_CACHE_POOL)
+    return ::operator new(size);
+  slot_pool& pool = curvePool();
+  return size <= pool.size() ? pool.take() : ::operator new(size);
+}
+
+void buffer_curve::operator delete(void* p, std::size_t size) {
+  if (!p)
+    return;
+  if (!VD_CACHE_POOL) {
+    ::operator delete(p);
+    return;
+  }
+  slot_pool& pool = curvePool();
+  if (size <= pool.size())
+    pool.give(p);
+  else
+    ::operator delete(p);
+}
 
 buffer_paint::buffer_paint() { ++g_liveBuffers; }
 buffer_paint::~buffer_paint() { --g_liveBuffers; }

@@ -34,6 +34,11 @@ public:
   extents regen;                    // regeneration window the points were made for
 
   void clear() override;
+
+  // Curve caches come from a pool of blocks: a list makes thousands of them
+  // at once, and one heap allocation per cache is slow on fresh memory.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size);
 };
 
 class buffer_solid : public buffer_paint {

@@ -81,6 +81,9 @@ bool curve::paint(view& v) {
   }
   if (!v.hit_test() && !pen)
     return false;
+  // A pan inside the regeneration window goes straight to the points.
+  if (cache_ && v.cache_current(cache_->tolerance, cache_->regen))
+    return v.paint_cache(*cache_, pen);
   if (!cache_)
     cache_ = std::make_unique<buffer_curve>();
   regen_context ctx = v.regen_ctx();

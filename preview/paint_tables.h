@@ -29,6 +29,8 @@ struct paint_statistics {
 // Points a cosmetic (width 0 or 1) and a geometric pen draw per GDI call.
 inline constexpr std::uint32_t cosmetic_pen_limit = 16384;
 inline constexpr std::uint32_t geometric_pen_limit = 1360;
+// A pen batch this large is flushed while a list is painted.
+inline constexpr std::uint32_t batch_flush_points = 4 * cosmetic_pen_limit;
 
 struct pen_record {
   ui::unique_hpen pen;
@@ -60,6 +62,13 @@ public:
   // pens draw one polyline per call.
   void flush(HDC dc, COLORREF background, bool one_per_call, paint_statistics& stats);
   void discard();
+  // Points waiting in the largest batch.
+  std::size_t pending_points() const {
+    std::size_t n = 0;
+    for (const pen_record& r : records_)
+      n = r.batch.points.size() > n ? r.batch.points.size() : n;
+    return n;
+  }
 
   std::uint32_t flags = highlight_thin;
   COLORREF override_colour = RGB(205, 205, 55);

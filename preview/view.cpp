@@ -180,6 +180,42 @@ bool view::paint_cache(const buffer_curve& cache, pen_record* pen) {
     }
     return any;
   }
+  if (pen && box.valid) {
+    // Painting: the points are transformed and tested in one pass with the
+    // matrix and the box held in locals; runs of points inside the box go to
+    // the batch as they are, and only segments that leave it are clipped.
+    const double a = m.entry[0][0], b = m.entry[0][1], c = m.entry[0][2];
+    const double d = m.entry[1][0], e = m.entry[1][1], f = m.entry[1][2];
+    const double x0 = box.min.x, x1 = box.max.x, y0 = box.min.y, y1 = box.max.y;
+    const GcGePoint2d* pts = cache.points.asArrayPtr();
+    pen_batch& batch = pen->batch;
+    std::uint32_t first = 0;
+    for (std::uint32_t end : cache.ends) {
+      if (end > first + 1) {
+        stats_.vertices_processed += end - first - 1;
+        GcGePoint2d prev(a * pts[first].x + b * pts[first].y + c, d * pts[first].x + e * pts[first].y + f);
+        bool prevIn = prev.x >= x0 && prev.x <= x1 && prev.y >= y0 && prev.y <= y1;
+        for (std::uint32_t i = first + 1; i < end; ++i) {
+          const GcGePoint2d cur(a * pts[i].x + b * pts[i].y + c, d * pts[i].x + e * pts[i].y + f);
+          const bool curIn = cur.x >= x0 && cur.x <= x1 && cur.y >= y0 && cur.y <= y1;
+          if (!clip || (prevIn && curIn)) {
+            any = true;
+            batch.add_segment(prev, cur);
+          } else {
+            GcGePoint2d p = prev, q = cur;
+            if (clip_segment(p, q, box)) {
+              any = true;
+              batch.add_segment(p, q);
+            }
+          }
+          prev = cur;
+          prevIn = curIn;
+        }
+      }
+      first = end;
+    }
+    return any;
+  }
   // Each point is transformed once and shared by the two segments it joins.
   std::uint32_t first = 0;
   for (std::uint32_t end : cache.ends) {
@@ -319,19 +355,18 @@ void view::flush(view& s) {
 }
 
 bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress, std::uint64_t call_start) {
-  const std::uint64_t batchBudget = time_budget_us / 128;
-  std::uint64_t batchStart = now_us();
+  // Nothing drawn inside one paint call shows before the call copies its
+  // stage to the DC, so batches are flushed only when they have grown to a
+  // full GDI call, when the budget is spent and at the end of the list: few,
+  // long PolyPolyline calls. The clock is still read every 8 elements.
   bool outOfTime = false;
   while (progress < list.size() && !outOfTime) {
     list[progress++]->paint(s);
     if (progress % 8 != 0)
       continue;
-    const std::uint64_t t = now_us();
-    if (t - batchStart < batchBudget)
-      continue;
-    flush(s);
-    batchStart = now_us();
-    outOfTime = batchStart - call_start >= time_budget_us;
+    if (tables_->pens.pending_points() >= batch_flush_points)
+      flush(s);
+    outOfTime = now_us() - call_start >= time_budget_us;
   }
   flush(s);
   return progress >= list.size();

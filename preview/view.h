@@ -153,6 +153,12 @@ public:
   const GcGeMatrix2d* block_transform() const { return frames_.empty() ? nullptr : &frames_.back().block; }
   double content_pixel() const { return frames_.empty() ? pixel_ : frames_.back().pixel; }
   regen_context regen_ctx() const;
+  // What cache_reusable answers for regen_ctx(), without building the context.
+  bool cache_current(double tolerance, const extents& regen) const {
+    const double pixel = content_pixel();
+    return tolerance > 0.0 && tolerance >= band_low_ * pixel && tolerance <= band_high_ * pixel &&
+           regen.contains(window_);
+  }
   void push_block(const GcGeMatrix2d& insert);
   void pop_block() { frames_.pop_back(); }
   paint_statistics& stats() { return stats_; }

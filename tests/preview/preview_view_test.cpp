@@ -546,6 +546,70 @@ TEST(ViewCounts, PanInsideTheRegenerationWindowRegeneratesNothing) {
   EXPECT_GT(v.statistics().curves_regenerated, 0u);
 }
 
+// A repaint from caches made for another window (every element was in the
+// first window; segments leaving the device box are clipped on the way)
+// draws what a new view regenerating at that window draws, in one batch.
+TEST(ViewCounts, PanRepaintFromCachesMatchesAFreshPaint) {
+  auto fillList = [](view& v) {
+    for (int i = 0; i < 60; ++i) {
+      const std::uint64_t c = i % 2 ? rgb(kRed) : rgb(kGreen);
+      ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(i * 1.5 - 5, -5), GcGePoint2d(i * 1.2 + 5, 90)),
+                              c, 1, nullptr, 1, i, false, false));
+      ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(i * 1.4 + 5, 40 + i % 7), 4.0 + i % 5, 0.3, 5.0), c, 1,
+                              nullptr, 1, 100 + i, false, false));
+    }
+  };
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 160));
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80));
+  Canvas panned(200, 160);
+  view a;
+  a.bind_dc(panned.surface.dc());
+  fillList(a);
+  ASSERT_TRUE(a.fit_window(&world, &device));
+  ASSERT_TRUE(paintAll(a));
+  ASSERT_TRUE(a.pan(-31, 17));
+  ASSERT_TRUE(paintAll(a));
+  ASSERT_EQ(a.statistics().curves_regenerated, 0u);
+  EXPECT_EQ(a.statistics().flushes, 1u) << "a small list is one batch";
+  EXPECT_EQ(a.statistics().polyline_calls, 2u) << "one call per pen";
+
+  Canvas fresh(200, 160);
+  view b;
+  b.bind_dc(fresh.surface.dc());
+  fillList(b);
+  ASSERT_TRUE(b.fit_window(&a.window(), &device));
+  ASSERT_TRUE(paintAll(b));
+  EXPECT_GT(b.statistics().curves_regenerated, 0u);
+  int differing = 0, drawn = 0;
+  for (int y = 0; y < 160; ++y)
+    for (int x = 0; x < 200; ++x) {
+      differing += panned.at(x, y) != fresh.at(x, y);
+      drawn += fresh.at(x, y) == kRed;
+    }
+  EXPECT_GT(drawn, 100);
+  EXPECT_EQ(differing, 0);
+}
+
+// A pen that gathers more than a few full GDI calls of points is flushed
+// while the list is painted, not only at its end.
+TEST(ViewCounts, LargeBatchesAreFlushedOnTheWay) {
+  Canvas canvas(200, 100);
+  view v;
+  v.bind_dc(canvas.surface.dc());
+  const int n = 3 * static_cast<int>(batch_flush_points) / 4; // 1.5 flushes of two-point polylines
+  for (int i = 0; i < n; ++i) {
+    const double x = 1.0 + (i % 190), y = 1.0 + (i / 190) % 90;
+    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(x, y), GcGePoint2d(x + 0.5, y + 0.6)), rgb(kRed), 1,
+                            nullptr, 1, i, false, false));
+  }
+  const extents area(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
+  ASSERT_TRUE(v.fit_window(&area, &area));
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_GE(v.statistics().flushes, 2u);
+  EXPECT_GE(v.statistics().polyline_calls, static_cast<std::uint32_t>(2 * n / cosmetic_pen_limit));
+  EXPECT_GT(canvas.count(0, 0, 200, 100, kRed), 1000);
+}
+
 } // namespace
 
 namespace {
