@@ -289,6 +289,16 @@ view& view::stage(int i) {
   return *stages_[i];
 }
 
+void view::share_paint_context(view& into) const {
+  into.tables_ = tables_;
+  into.palette_ = palette_;
+  into.drawing_ = drawing_;
+  into.pixel_ = pixel_;
+  into.regen_ = regen_;
+  into.boundary_ = boundary_;
+  into.no_clip = no_clip;
+}
+
 void view::copy_state_to(view& s) const {
   // The stage's bitmap starts at the origin: shift the device rectangle there.
   const GcGeVector2d origin = device_.min.asVector();
@@ -300,15 +310,9 @@ void view::copy_state_to(view& s) const {
   const view_transform t = make_view_transform(s.window_, s.device_, s.factor_, band_low_, band_high_);
   s.to_device_ = t.to_device;
   s.to_world_ = t.to_world;
-  s.pixel_ = pixel_;
-  s.regen_ = regen_;
-  s.boundary_ = boundary_;
+  share_paint_context(s);
   s.frames_.clear();
   s.paint_flags_ = paint_flags_ | paint_keep_bitmap;
-  s.palette_ = palette_;
-  s.tables_ = tables_;
-  s.drawing_ = drawing_;
-  s.no_clip = no_clip;
   s.driver_options = driver_options;
   s.background = background;
   s.point_display = point_display;

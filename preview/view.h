@@ -187,6 +187,9 @@ private:
   view& source(int i) { return i > 0 && !own_[i] ? source(i - 1) : stage(i); }
   bool prepare_stage(view& s);
   void copy_state_to(view& s) const;
+  // What elements read from any view they paint into: tables, palette, the
+  // drawing's extents, pixel size, regeneration window and clipping choice.
+  void share_paint_context(view& into) const;
   void copy_picture(const view& from, view& to) const;
   // Paints list elements from progress on; true when the list is finished.
   bool paint_list(view& s, const element_list& list, std::uint32_t& progress, std::uint64_t call_start);

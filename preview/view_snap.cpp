@@ -12,18 +12,12 @@ bool listed(const std::vector<std::uint64_t>* handles, std::uint64_t h) {
 
 bool view::hit(entity& e, const extents& device_window) {
   view probe;
-  probe.tables_ = tables_;
-  probe.palette_ = palette_;
-  probe.drawing_ = drawing_;
+  share_paint_context(probe);
   probe.to_device_ = to_device_;
   probe.to_world_ = to_world_;
-  probe.pixel_ = pixel_;
-  probe.regen_ = regen_;
-  probe.boundary_ = boundary_;
   probe.device_ = device_window;
   probe.window_ = device_window.transformed(to_world_);
   probe.paint_flags_ = paint_hit_test;
-  probe.no_clip = no_clip;
   // The probe shares the lists' elements but must not own them.
   const bool result = e.paint(probe);
   return result;
