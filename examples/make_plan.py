@@ -1,8 +1,11 @@
 #!/usr/bin/python3
 """Writes examples/plan.dxf: a small floor plan the demo loads into vdhost.
 
-Walls as wide polylines, a door swing, a round column, room names, and a
-window block placed three times. Run with Debian's python3 (python3-ezdxf).
+Walls as wide polylines, a door swing, a round column, room names, a window
+block placed three times, furniture drawn by layer on an orange layer (a sofa
+as a wide polyline with a rounded back), tiles as a 45-degree line pattern and
+a rug as a solid fill with a round hole. Run with Debian's python3
+(python3-ezdxf).
 """
 import sys
 
@@ -13,6 +16,8 @@ msp = doc.modelspace()
 doc.layers.add("STENY", color=7)
 doc.layers.add("OTVORY", color=1)
 doc.layers.add("POPISY", color=5)
+doc.layers.add("NABYTEK", color=30)
+doc.layers.add("PODLAHY", color=8)
 
 # Outer walls and one partition, 300 mm thick, in millimetres.
 msp.add_lwpolyline([(0, 0), (9000, 0), (9000, 6000), (0, 6000)], close=True,
@@ -42,5 +47,28 @@ msp.add_text("Obývací pokoj", dxfattribs={"layer": "POPISY", "height": 250,
                                           "insert": (800, 4800), "color": 5})
 msp.add_text("Ložnice", dxfattribs={"layer": "POPISY", "height": 250,
                                     "insert": (5800, 4800), "color": 5})
+
+# Furniture by layer: a table with four chairs, a sofa as a 200 mm band
+# tapering to one arm, and the round back of an armchair.
+msp.add_lwpolyline([(3300, 3800), (4500, 3800), (4500, 4500), (3300, 4500)], close=True,
+                   dxfattribs={"layer": "NABYTEK"})
+for x, y in ((3600, 3550), (4200, 3550), (3600, 4750), (4200, 4750)):
+    msp.add_circle((x, y), 180, dxfattribs={"layer": "NABYTEK"})
+msp.add_lwpolyline([(3200, 1700, 200, 200, 0), (3200, 900, 200, 200, 0), (3500, 600, 200, 200, 0),
+                    (4400, 600, 200, 80, 0), (4700, 900, 80, 80, 0)], format="xyseb",
+                   dxfattribs={"layer": "NABYTEK"})
+msp.add_lwpolyline([(3300, 5200, 120, 120, -1), (3900, 5200)], format="xyseb",
+                   dxfattribs={"layer": "NABYTEK"})
+
+# Tiles by the entrance: 45-degree lines 127 mm apart (a scaled ANSI31).
+tiles = msp.add_hatch(dxfattribs={"layer": "PODLAHY"})
+tiles.set_pattern_fill("ANSI31", color=6, scale=40)
+tiles.paths.add_polyline_path([(400, 400), (2000, 400), (2000, 2200), (400, 2200)], is_closed=True, flags=1)
+
+# A rug in the bedroom: solid fill with a round hole.
+rug = msp.add_hatch(color=150, dxfattribs={"layer": "PODLAHY"})
+rug.paths.add_polyline_path([(6200, 700), (8600, 700), (8600, 2300), (6200, 2300)], is_closed=True, flags=1)
+hole = rug.paths.add_edge_path(flags=16)
+hole.add_arc((7400, 1500), 400, 0, 360)
 
 doc.saveas(sys.argv[1] if len(sys.argv) > 1 else "plan.dxf")

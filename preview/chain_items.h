@@ -1,24 +1,40 @@
 #pragma once
 // Display-list items read from entity chains (DXF-style group codes), so that
 // a drawing held as chains can be fed to a view's factories one chain at a
-// time. No Windows types: the view turns each item into one factory call.
+// time. No Windows types: the view turns each part of an item into one
+// factory call.
 #include "geom/curve2d.h"
 #include "geom/scale2d.h"
 #include "host/value_node.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace GDI {
 
+// One display element of an item: a curve (or point entity), or a fill.
+struct chain_part {
+  // A bounded curve or a point entity; null for a fill.
+  std::unique_ptr<GcGeEntity2d> curve;
+  // A fill: closed loops filled together in alternate mode, so that a loop
+  // inside another is a hole (and one inside that filled again).
+  std::vector<std::unique_ptr<GcGeCurve2d>> loops;
+};
+
 struct chain_item {
-  enum class kind { curve, solid, text, insert };
-  kind what = kind::curve;
-  // Curve: the curve or point entity. Solid: one closed boundary loop.
-  std::unique_ptr<GcGeEntity2d> geometry;
-  // Colour pair: palette_colour(62) for an index, the RGB of code 420 when given.
+  enum class kind { shapes, text, insert };
+  kind what = kind::shapes;
+  // Shapes: the elements the entity is drawn as, all in its colour. A curve
+  // entity is one curve; a polyline with widths its bands (one fill each)
+  // and its pieces without width; a solid-filled hatch one fill of all its
+  // boundary loops; a pattern hatch its pattern lines.
+  std::vector<chain_part> parts;
+  // Colour pair: palette_colour(62) for an index, the RGB of code 420 when
+  // given; with a colour_context always the resolved RGB.
   std::uint64_t colour = 0;
   std::string linetype;                 // code 6; empty: continuous
   // Text: insertion point, direction, height and alignment codes.
@@ -33,14 +49,64 @@ struct chain_item {
   GcGeScale2d scale;
 };
 
+// The colour groups of an entity chain.
+struct chain_colour {
+  int index = 256;               // code 62; 256 (by layer) when absent
+  std::int32_t true_colour = -1; // code 420 (0x00RRGGBB); -1 when absent
+  std::u16string layer = u"0";   // code 8
+};
+chain_colour colour_of_chain(const vd::ValueNode* chain);
+
+// What an entity's colour refers to outside its chain: the drawing's layers,
+// the block reference that places it, and the ground it is drawn on.
+class colour_context {
+public:
+  std::uint32_t background = 0x00FFFFFF; // 0x00BBGGRR
+  // What colour 0 (by block) stands for: the placing reference's colour
+  // number (as resolved_index gives it) and true colour (-1: none).
+  int block_index = 7;
+  std::int32_t block_true_colour = -1;
+
+  // A layer record: its colour number (negative when the layer is off) and
+  // whether it is frozen. Names compare without regard to case.
+  void set_layer(std::u16string_view name, int colour, bool frozen);
+  // False when the entity's layer is off or frozen.
+  bool visible(const chain_colour& c) const;
+  // The colour number an entity shows: by-layer resolved through its layer
+  // (7 for a layer without a record), by-block to block_index.
+  int resolved_index(const chain_colour& c) const;
+  // The entity's colour as 0x00BBGGRR: its true colour when it has one, a
+  // by-block entity the reference's true colour when that has one, else its
+  // colour number through the palette.
+  std::uint32_t rgb(const chain_colour& c) const;
+
+private:
+  struct layer_record {
+    int colour;
+    bool frozen;
+  };
+  const layer_record* find(std::u16string_view name) const;
+  std::map<std::u16string, layer_record> layers_;  // upper-case names
+};
+
+// One closed curve that a polygon fill under the alternate (even-odd) rule
+// paints as it paints the loops together, for a painter that fills each loop
+// on its own: every further loop is reached from the first loop's start by a
+// cut that is travelled there and back, which leaves the parity everywhere
+// as it was. Loops that do not end where they start are closed by a segment.
+// Null for no loops.
+std::unique_ptr<GcGeCurve2d> merge_loops(std::vector<std::unique_ptr<GcGeCurve2d>> loops);
+
 // Key a block is known by in the view's block table: a 64-bit hash of its
 // name, letters compared without case.
 std::uint64_t block_key(std::u16string_view name);
 
-// The item of LINE, CIRCLE, ARC, LWPOLYLINE (with bulges), POINT, SOLID, TEXT,
-// ATTRIB and INSERT chains; nothing for other types or incomplete chains.
-// Angles (ARC 50 and 51, TEXT, ATTRIB and INSERT 50) are radians, as chains
-// hold them.
-std::optional<chain_item> item_from_chain(const vd::ValueNode* chain);
+// The item of LINE, CIRCLE, ARC, LWPOLYLINE (with bulges and widths), POINT,
+// SOLID, HATCH, TEXT, ATTRIB and INSERT chains; nothing for other types,
+// incomplete chains and, given colours, entities on a layer that is off or
+// frozen. Angles are radians, as chains hold them (ARC 50 and 51, TEXT,
+// ATTRIB and INSERT 50), except the boundary-edge and pattern angles of a
+// HATCH, which are degrees there as in a drawing file.
+std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colour_context* colours = nullptr);
 
 } // namespace GDI

@@ -102,11 +102,22 @@ bool view::add_text(const GcGePoint2d& insertion, const GcGeVector2d& direction,
 bool view::add_item(chain_item item, std::uint64_t handle, bool into_block) {
   const char* lt = item.linetype.empty() ? nullptr : item.linetype.c_str();
   switch (item.what) {
-  case chain_item::kind::curve:
-    return add_curve(item.geometry.release(), item.colour, 1, lt, 1.0, handle, into_block, false);
-  case chain_item::kind::solid: {
-    auto* loop = static_cast<GcGeCurve2d*>(item.geometry.release());
-    return add_solid({loop}, {true}, item.colour, handle, into_block);
+  case chain_item::kind::shapes: {
+    // Every part is an element of its own under the item's handle; the item
+    // counts as added when any part was.
+    bool added = false;
+    for (chain_part& part : item.parts) {
+      if (part.curve) {
+        added |= add_curve(part.curve.release(), item.colour, 1, lt, 1.0, handle, into_block, false);
+        continue;
+      }
+      // The loops of a fill go in as one loop: the brushes fill each loop of
+      // a solid with a polygon of its own, which would paint holes over.
+      std::unique_ptr<GcGeCurve2d> loop = merge_loops(std::move(part.loops));
+      if (loop)
+        added |= add_solid({loop.release()}, {true}, item.colour, handle, into_block);
+    }
+    return added;
   }
   case chain_item::kind::text:
     return add_text(item.position, item.direction, item.text, item.height, item.colour, item.vertical,

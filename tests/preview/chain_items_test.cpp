@@ -1,7 +1,9 @@
 // Entity chains read into display-list items: geometry, colours, texts and
-// references of each supported type, and chains that give nothing.
+// references of each supported type, colours resolved through layers and
+// references, polylines with widths, hatches, and chains that give nothing.
 #include <gtest/gtest.h>
 
+#include "colour/palette.h"
 #include "geom/circarc2d.h"
 #include "geom/composite_curve2d.h"
 #include "geom/linear_ent2d.h"
@@ -11,6 +13,9 @@
 #include "preview/palette.h"
 
 #include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
 
 using namespace GDI;
 using vd::buildValueChain;
@@ -25,6 +30,89 @@ struct Chain {
 
 const double kPi = std::acos(-1.0);
 
+const GcGeCurve2d& curveOf(const chain_item& item) { return static_cast<const GcGeCurve2d&>(*item.parts.at(0).curve); }
+
+double areaOf(const GcGeCurve2d& loop) {
+  double area = 0;
+  EXPECT_TRUE(loop.gcArea(area));
+  return area;
+}
+
+// A chain made one group at a time, for chains with repeated groups.
+class Builder {
+public:
+  Builder() = default;
+  Builder(const Builder&) = delete;
+  Builder& operator=(const Builder&) = delete;
+  ~Builder() { vd::releaseValueChain(head_, false); }
+
+  Builder& text(int code, const char16_t* value) { return add(buildValueChain(0, code, value, -9)); }
+  Builder& real(int code, double value) { return add(buildValueChain(0, code, value, -9)); }
+  Builder& integer(int code, int value) { return add(buildValueChain(0, code, value, -9)); }
+  Builder& point(int code, double x, double y) {
+    const double p[] = {x, y, 0};
+    return add(buildValueChain(0, code, p, -9));
+  }
+  // A polyline boundary path of straight sides.
+  Builder& polylinePath(int flags, std::initializer_list<GcGePoint2d> corners) {
+    integer(92, flags | 2).integer(72, 0).integer(73, 1).integer(93, static_cast<int>(corners.size()));
+    for (const GcGePoint2d& p : corners)
+      point(10, p.x, p.y);
+    return integer(97, 0);
+  }
+  const vd::ValueNode* head() const { return head_; }
+
+private:
+  Builder& add(vd::ValueNode* node) {
+    EXPECT_NE(node, nullptr);
+    (head_ ? tail_->next : head_) = node;
+    tail_ = node;
+    return *this;
+  }
+  vd::ValueNode* head_ = nullptr;
+  vd::ValueNode* tail_ = nullptr;
+};
+
+// A hatch's groups up to its boundary paths: solid or pattern, path count.
+Builder& hatchHead(Builder& b, bool solid, int paths) {
+  return b.text(0, u"HATCH").text(8, u"0").point(10, 0, 0).text(2, solid ? u"SOLID" : u"USER").integer(70, solid)
+      .integer(71, 0).integer(91, paths);
+}
+
+// One pattern line after the paths: angle in degrees, base, offset, dashes.
+Builder& patternLine(Builder& b, double degrees, GcGePoint2d base, GcGeVector2d offset,
+                     std::initializer_list<double> dashes = {}) {
+  b.real(53, degrees).real(43, base.x).real(44, base.y).real(45, offset.x).real(46, offset.y)
+      .integer(79, static_cast<int>(dashes.size()));
+  for (double d : dashes)
+    b.real(49, d);
+  return b;
+}
+
+GcGeBoundBlock2d boxOf(const GcGeCurve2d& c) { return c.gcOrthoBoundBlock(); }
+GcGePoint2d lowOf(const GcGeCurve2d& c) {
+  GcGePoint2d lo, hi;
+  boxOf(c).getMinMaxPoints(lo, hi);
+  return lo;
+}
+GcGePoint2d highOf(const GcGeCurve2d& c) {
+  GcGePoint2d lo, hi;
+  boxOf(c).getMinMaxPoints(lo, hi);
+  return hi;
+}
+
+// Parts as letters (f a fill, c a curve) and the area of all fills.
+std::string shapeOf(const chain_item& item, double& fillArea) {
+  std::string kinds;
+  fillArea = 0;
+  for (const chain_part& part : item.parts) {
+    kinds += part.curve ? 'c' : 'f';
+    for (const auto& loop : part.loops)
+      fillArea += areaOf(*loop);
+  }
+  return kinds;
+}
+
 } // namespace
 
 TEST(ChainItems, CurvesOfEachType) {
@@ -33,8 +121,9 @@ TEST(ChainItems, CurvesOfEachType) {
     Chain line(buildValueChain(0, 0, u"LINE", 10, a, 11, b, 62, 1, 6, u"DASH", -9));
     auto item = item_from_chain(line.head);
     ASSERT_TRUE(item);
-    ASSERT_TRUE(item->geometry->isKindOf(GcGe::kLineSeg2d));
-    EXPECT_NEAR(static_cast<GcGeCurve2d&>(*item->geometry).gcLength(), 5.0, 1e-12);
+    ASSERT_TRUE(item->parts.size() == 1 && item->parts[0].curve);
+    ASSERT_TRUE(item->parts[0].curve->isKindOf(GcGe::kLineSeg2d));
+    EXPECT_NEAR(curveOf(*item).gcLength(), 5.0, 1e-12);
     EXPECT_EQ(item->colour, palette_colour(1));
     EXPECT_EQ(item->linetype, "DASH");
   }
@@ -43,7 +132,7 @@ TEST(ChainItems, CurvesOfEachType) {
     Chain arc(buildValueChain(0, 0, u"ARC", 10, c, 40, 2.0, 50, kPi / 2, 51, kPi, 420, 0x112233, -9));
     auto item = item_from_chain(arc.head);
     ASSERT_TRUE(item);
-    const auto& g = static_cast<const GcGeCircArc2d&>(*item->geometry);
+    const auto& g = static_cast<const GcGeCircArc2d&>(curveOf(*item));
     EXPECT_TRUE(g.startPoint().isEqualTo(GcGePoint2d(0, 2), GcGeTol(1e-12, 0)));
     EXPECT_TRUE(g.endPoint().isEqualTo(GcGePoint2d(-2, 0), GcGeTol(1e-12, 0)));
     EXPECT_EQ(item->colour >> 32, 0x332211u) << "true colour as 0x00BBGGRR";
@@ -54,7 +143,7 @@ TEST(ChainItems, CurvesOfEachType) {
     Chain arc(buildValueChain(0, 0, u"ARC", 10, c, 40, 1.0, 50, 3 * kPi / 2, 51, kPi / 2, -9));
     auto item = item_from_chain(arc.head);
     ASSERT_TRUE(item);
-    const auto& g = static_cast<const GcGeCircArc2d&>(*item->geometry);
+    const auto& g = static_cast<const GcGeCircArc2d&>(curveOf(*item));
     EXPECT_TRUE(g.startPoint().isEqualTo(GcGePoint2d(0, -1), GcGeTol(1e-12, 0)));
     EXPECT_TRUE(g.isOn(GcGePoint2d(1, 0))) << "through the right";
     EXPECT_NEAR(g.gcLength(), kPi, 1e-9);
@@ -64,7 +153,7 @@ TEST(ChainItems, CurvesOfEachType) {
     Chain poly(buildValueChain(0, 0, u"LWPOLYLINE", 70, 1, 10, c, 42, 1.0, 10, d, -9));
     auto item = item_from_chain(poly.head);
     ASSERT_TRUE(item);
-    const auto& g = static_cast<const GcGeCompositeCurve2d&>(*item->geometry);
+    const auto& g = static_cast<const GcGeCompositeCurve2d&>(curveOf(*item));
     ASSERT_EQ(g.numCurves(), 2);
     EXPECT_NEAR(g.gcLength(), kPi + 2.0, 1e-9);
     EXPECT_TRUE(g.curveAt(0).isOn(GcGePoint2d(1, -1))) << "bulge to the right of the chord";
@@ -73,7 +162,8 @@ TEST(ChainItems, CurvesOfEachType) {
     Chain point(buildValueChain(0, 0, u"point", 10, a, -9));
     auto item = item_from_chain(point.head);
     ASSERT_TRUE(item);
-    EXPECT_TRUE(item->geometry->isKindOf(GcGe::kPointEnt2d));
+    ASSERT_EQ(item->parts.size(), 1u);
+    EXPECT_TRUE(item->parts[0].curve->isKindOf(GcGe::kPointEnt2d));
   }
 }
 
@@ -83,10 +173,11 @@ TEST(ChainItems, SolidsTextsAndReferences) {
     Chain solid(buildValueChain(0, 0, u"SOLID", 10, p1, 11, p2, 12, p3, 13, p4, -9));
     auto item = item_from_chain(solid.head);
     ASSERT_TRUE(item);
-    EXPECT_EQ(item->what, chain_item::kind::solid);
-    double area = 0;
-    ASSERT_TRUE(static_cast<GcGeCurve2d&>(*item->geometry).gcArea(area));
-    EXPECT_NEAR(area, 12.0, 1e-12) << "corners 1, 2, 4, 3 make the rectangle, not a bow tie";
+    EXPECT_EQ(item->what, chain_item::kind::shapes);
+    ASSERT_EQ(item->parts.size(), 1u);
+    ASSERT_EQ(item->parts[0].loops.size(), 1u) << "one fill of one loop";
+    EXPECT_NEAR(areaOf(*item->parts[0].loops[0]), 12.0, 1e-12)
+        << "corners 1, 2, 4, 3 make the rectangle, not a bow tie";
   }
   {
     Chain text(buildValueChain(0, 0, u"TEXT", 10, p1, 11, p4, 40, 2.5, 1, u"±0,000", 50, kPi / 2, 72, 2, 73, 3, -9));
@@ -124,5 +215,372 @@ TEST(ChainItems, SolidsTextsAndReferences) {
     EXPECT_FALSE(item_from_chain(none.head));
     Chain circle(buildValueChain(0, 0, u"CIRCLE", 10, p1, -9));
     EXPECT_FALSE(item_from_chain(circle.head)) << "no radius";
+    Chain point(buildValueChain(0, 0, u"SOLID", 10, p1, 11, p1, 12, p1, -9));
+    EXPECT_FALSE(item_from_chain(point.head)) << "a solid of one point";
   }
+}
+
+TEST(ChainItems, ColoursThroughLayersAndReferences) {
+  colour_context colours;
+  colours.set_layer(u"Walls", 30, false);
+  colours.set_layer(u"OFF", -5, false);
+  colours.set_layer(u"FROZEN", 3, true);
+  const std::uint32_t black = vd::colour::rgb(0, 0, 0), white = vd::colour::rgb(255, 255, 255);
+  const std::uint32_t orange = vd::colour::rgb(255, 0x80, 0);
+  struct Case {
+    const char* what;
+    const char16_t* layer; // null: no group 8
+    int index;             // -1: no group 62
+    int trueColour;        // -1: no group 420
+    int blockIndex, blockTrueColour;
+    std::uint32_t background;
+    std::optional<std::uint32_t> expected; // none: not drawn
+  } cases[] = {
+      {"by layer when 62 is absent", u"WALLS", -1, -1, 7, -1, white, orange},
+      {"layer names without regard to case", u"walls", -1, -1, 7, -1, white, orange},
+      {"by layer given", u"WALLS", 256, -1, 7, -1, white, orange},
+      {"own colour", u"WALLS", 1, -1, 7, -1, white, vd::colour::rgb(255, 0, 0)},
+      {"true colour wins", u"WALLS", 1, 0x123456, 7, -1, white, vd::colour::rgb(0x12, 0x34, 0x56)},
+      {"a layer without a record", u"NOWHERE", -1, -1, 7, -1, white, black},
+      {"no layer group: layer 0", nullptr, -1, -1, 7, -1, white, black},
+      {"layer 0 on a dark ground", nullptr, -1, -1, 7, -1, black, white},
+      {"a layer that is off", u"OFF", 1, -1, 7, -1, white, std::nullopt},
+      {"a frozen layer", u"FROZEN", -1, -1, 7, -1, white, std::nullopt},
+      {"by block: the reference's colour", u"WALLS", 0, -1, 5, -1, white, vd::colour::rgb(0, 0, 255)},
+      {"by block: the reference's true colour", u"WALLS", 0, -1, 5, 0x00FF00, white, vd::colour::rgb(0, 255, 0)},
+      {"by block outside a reference", u"WALLS", 0, -1, 7, -1, white, black},
+  };
+  const double a[] = {0, 0, 0}, b[] = {1, 1, 0};
+  for (const Case& c : cases) {
+    Chain line(buildValueChain(0, 0, u"LINE", 8, c.layer ? c.layer : vd::kOmitString, 10, a, 11, b, -9));
+    if (c.index >= 0)
+      vd::spliceChainAfter(line.head, buildValueChain(0, 62, c.index, -9));
+    if (c.trueColour >= 0)
+      vd::spliceChainAfter(line.head, buildValueChain(0, 420, c.trueColour, -9));
+    colours.block_index = c.blockIndex;
+    colours.block_true_colour = c.blockTrueColour;
+    colours.background = c.background;
+    auto item = item_from_chain(line.head, &colours);
+    ASSERT_EQ(item.has_value(), c.expected.has_value()) << c.what;
+    if (item) {
+      EXPECT_EQ(item->colour >> 32, *c.expected) << c.what;
+    }
+  }
+  // The colour number goes with the resolved colour, and a reference's own
+  // colour is what its by-block members take.
+  const chain_colour byLayer{256, -1, u"WALLS"}, byBlock{0, -1, u"WALLS"};
+  colours.block_index = 3;
+  EXPECT_EQ(colours.resolved_index(byLayer), 30);
+  EXPECT_EQ(colours.resolved_index(byBlock), 3);
+  EXPECT_EQ(colours.resolved_index(chain_colour{256, -1, u"OFF"}), 5) << "an off layer keeps its colour";
+}
+
+TEST(ChainItems, PolylineWidthsBecomeBands) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Vertex {
+    double x, y, start = -1, end = -1, bulge = 0; // widths -1: none given
+  };
+  struct Case {
+    const char* what;
+    std::vector<Vertex> vertices;
+    bool closed;
+    double constant; // -1: no group 43
+    std::string parts;
+    double area, tolerance;
+  } cases[] = {
+      {"closed rectangle, corners mitred", {{0, 0}, {10, 0}, {10, 6}, {0, 6}}, true, 1.0, "ffff", 11 * 7 - 9 * 5, 1e-9},
+      {"right-angle corner of an open polyline", {{0, 0}, {10, 0}, {10, 10}}, false, 2.0, "ff", 40, 1e-9},
+      {"tapered from nothing to 2", {{0, 0, 0, 2}, {10, 0}}, false, -1, "f", 10, 1e-9},
+      {"widths only on some segments", {{0, 0, 1, 1}, {10, 0, 0, 0}, {10, 10, 1, 1}, {0, 10}}, false, -1, "fcf", 20,
+       1e-9},
+      {"a half circle band", {{-1, 0, 0.5, 0.5, 1.0}, {1, 0}}, false, -1, "f", kPi / 2, 1e-3},
+      {"wider than the arc: the inside stops at the centre", {{-1, 0, 4, 4, 1.0}, {1, 0}}, false, -1, "f",
+       kPi / 2 * 9, 0.02},
+      {"negative widths count as their size", {{0, 0, -2, -2}, {10, 0}}, false, -1, "f", 20, 1e-9},
+      {"a wide segment of no length is left out", {{0, 0}, {0, 0}, {10, 0}}, false, 1.0, "f", 10, 1e-9},
+      {"a width that is not a number draws a line", {{0, 0}, {10, 0}}, false, nan, "c", 0, 0},
+      {"a wide band for its length", {{0, 0}, {1e-3, 0}}, false, 1e3, "f", 1.0, 1e-9},
+      {"a width beyond reason draws a line", {{0, 0}, {10, 0}}, false, 1e300, "c", 0, 0},
+      {"no widths: one curve", {{0, 0}, {10, 0, 0, 0}, {10, 10}}, false, 0.0, "c", 0, 0},
+  };
+  for (const Case& c : cases) {
+    Builder b;
+    b.text(0, u"LWPOLYLINE").integer(90, static_cast<int>(c.vertices.size())).integer(70, c.closed ? 1 : 0);
+    if (!(c.constant == -1))
+      b.real(43, c.constant);
+    for (const Vertex& v : c.vertices) {
+      b.point(10, v.x, v.y);
+      if (v.start >= 0 || v.start < -1)
+        b.real(40, v.start);
+      if (v.end >= 0 || v.end < -1)
+        b.real(41, v.end);
+      if (v.bulge != 0)
+        b.real(42, v.bulge);
+    }
+    auto item = item_from_chain(b.head());
+    ASSERT_TRUE(item) << c.what;
+    double area = 0;
+    EXPECT_EQ(shapeOf(*item, area), c.parts) << c.what;
+    EXPECT_NEAR(area, c.area, c.tolerance) << c.what;
+  }
+}
+
+TEST(ChainItems, BandGeometry) {
+  // The outside corner of a mitred join reaches the crossing of the outer edges.
+  Builder corner;
+  corner.text(0, u"LWPOLYLINE").real(43, 2.0).point(10, 0, 0).point(10, 10, 0).point(10, 10, 10);
+  auto item = item_from_chain(corner.head());
+  ASSERT_TRUE(item && item->parts.size() == 2);
+  const GcGeCurve2d& first = *item->parts[0].loops.at(0);
+  EXPECT_TRUE(lowOf(first).isEqualTo(GcGePoint2d(0, -1))) << "square end at the start";
+  EXPECT_TRUE(highOf(first).isEqualTo(GcGePoint2d(11, 1))) << "out to the corner";
+  // A counter-clockwise half circle below its chord, as the bulge says.
+  Builder arc;
+  arc.text(0, u"LWPOLYLINE").real(43, 0.5).point(10, -1, 0).real(42, 1.0).point(10, 1, 0);
+  item = item_from_chain(arc.head());
+  ASSERT_TRUE(item && item->parts.size() == 1);
+  const GcGeCurve2d& band = *item->parts[0].loops.at(0);
+  EXPECT_NEAR(lowOf(band).y, -1.25, 1e-9);
+  EXPECT_NEAR(highOf(band).y, 0.0, 1e-9);
+  EXPECT_NEAR(lowOf(band).x, -1.25, 1e-9);
+  EXPECT_NEAR(highOf(band).x, 1.25, 1e-9);
+  EXPECT_TRUE(band.isKindOf(GcGe::kCompositeCrv2d));
+  const auto& pieces = static_cast<const GcGeCompositeCurve2d&>(band);
+  for (int i = 0; i < pieces.numCurves(); ++i)
+    ASSERT_TRUE(pieces.curveAt(i).isKindOf(GcGe::kLineSeg2d)) << "a loop of straight segments";
+  EXPECT_TRUE(pieces.startPoint().isEqualTo(pieces.endPoint())) << "closed";
+}
+
+TEST(ChainItems, SolidHatchLoops) {
+  struct Case {
+    const char* what;
+    std::function<void(Builder&)> paths;
+    int pathCount;
+    std::vector<double> areas;   // of each loop
+    double minY, maxY;           // of the first loop
+  };
+  const Case cases[] = {
+      {"outer square with an island",
+       [](Builder& b) {
+         b.polylinePath(1, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}).polylinePath(0, {{4, 4}, {6, 4}, {6, 6}, {4, 6}});
+       },
+       2, {100, 4}, 0, 10},
+      {"line and counter-clockwise arc: the upper half disc",
+       [](Builder& b) {
+         b.integer(92, 1).integer(93, 2).integer(72, 1).point(10, -1, 0).point(11, 1, 0);
+         b.integer(72, 2).point(10, 0, 0).real(40, 1.0).real(50, 0.0).real(51, 180.0).integer(73, 1);
+         b.integer(97, 0);
+       },
+       1, {kPi / 2}, 0, 1},
+      {"a clockwise arc holds its angles mirrored: the lower half",
+       [](Builder& b) {
+         b.integer(92, 1).integer(93, 2).integer(72, 1).point(10, -1, 0).point(11, 1, 0);
+         b.integer(72, 2).point(10, 0, 0).real(40, 1.0).real(50, 0.0).real(51, 180.0).integer(73, 0);
+         b.integer(97, 1).text(330, u"2F");
+       },
+       1, {kPi / 2}, -1, 0},
+      {"counts that promise far more than the chain holds",
+       [](Builder& b) {
+         b.integer(92, 3).integer(72, 0).integer(73, 1).integer(93, 1000000000);
+         b.point(10, 0, 0).point(10, 3, 0).point(10, 3, 2).point(10, 0, 2).integer(97, 1000000000);
+       },
+       1000000000, {6}, 0, 2},
+      {"a whole ellipse, angles in degrees",
+       [](Builder& b) {
+         b.integer(92, 1).integer(93, 1).integer(72, 3).point(10, 0, 0).point(11, 2, 0).real(40, 0.5);
+         b.real(50, 0.0).real(51, 360.0).integer(73, 1).integer(97, 0);
+       },
+       1, {2 * kPi}, -1, 1},
+      {"half an ellipse from 90 to 270 degrees closed by a line",
+       [](Builder& b) {
+         b.integer(92, 1).integer(93, 2).integer(72, 3).point(10, 0, 0).point(11, 2, 0).real(40, 0.5);
+         b.real(50, 90.0).real(51, 270.0).integer(73, 1).integer(72, 1).point(10, 0, -1).point(11, 0, 1);
+         b.integer(97, 0);
+       },
+       1, {kPi}, -1, 1},
+      {"ellipse angles are angles from the major axis, not parameters: a sector to the 45-degree ray",
+       [](Builder& b) {
+         const double end = 2 / std::sqrt(5.0);  // where the ray meets x^2/4 + y^2 = 1
+         b.integer(92, 1).integer(93, 3).integer(72, 1).point(10, 0, 0).point(11, 2, 0);
+         b.integer(72, 3).point(10, 0, 0).point(11, 2, 0).real(40, 0.5).real(50, 0.0).real(51, 45.0).integer(73, 1);
+         b.integer(72, 1).point(10, end, end).point(11, 0, 0).integer(97, 0);
+       },
+       1, {std::atan(2.0)}, 0, 2 / std::sqrt(5.0)},
+      {"a spline through its control points, and an edge given backwards",
+       [](Builder& b) {
+         b.integer(92, 1).integer(93, 2).integer(72, 4).integer(94, 2).integer(73, 0).integer(74, 0);
+         b.integer(95, 6).integer(96, 3);
+         for (double k : {0.0, 0.0, 0.0, 1.0, 1.0, 1.0})
+           b.real(40, k);
+         b.point(10, 0, 0).point(10, 4, 0).point(10, 4, 3);
+         b.integer(97, 2).point(11, 0, 0).point(11, 4, 3); // fit data
+         b.integer(72, 1).point(10, 0, 0).point(11, 4, 3);
+         b.integer(97, 0);
+       },
+       1, {6}, 0, 3},
+  };
+  for (const Case& c : cases) {
+    Builder b;
+    hatchHead(b, true, c.pathCount);
+    c.paths(b);
+    b.integer(75, 0).integer(76, 1).integer(98, 1).point(10, 5, 5);
+    auto item = item_from_chain(b.head());
+    ASSERT_TRUE(item) << c.what;
+    ASSERT_EQ(item->parts.size(), 1u) << c.what << ": one fill";
+    const auto& loops = item->parts[0].loops;
+    ASSERT_EQ(loops.size(), c.areas.size()) << c.what;
+    for (std::size_t i = 0; i < loops.size(); ++i)
+      EXPECT_NEAR(areaOf(*loops[i]), c.areas[i], 1e-9) << c.what << " loop " << i;
+    EXPECT_NEAR(lowOf(*loops[0]).y, c.minY, 1e-9) << c.what;
+    EXPECT_NEAR(highOf(*loops[0]).y, c.maxY, 1e-9) << c.what;
+  }
+}
+
+TEST(ChainItems, PatternHatchLines) {
+  const std::initializer_list<GcGePoint2d> outer{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+  const std::initializer_list<GcGePoint2d> island{{4, 4}, {6, 4}, {6, 6}, {4, 6}};
+  struct Case {
+    const char* what;
+    std::function<void(Builder&)> tail; // after the paths
+    int style;
+    std::size_t parts;
+    double length;
+    bool boundaryOnly;
+  };
+  const Case cases[] = {
+      {"horizontal lines split by the island",
+       [](Builder& b) { patternLine(b.integer(78, 1), 0, {0, 0.5}, {0, 1}); }, 0, 12, 96, false},
+      {"pattern angles are degrees: vertical lines",
+       [](Builder& b) { patternLine(b.integer(78, 1), 90, {0.5, 0}, {-1, 0}); }, 0, 12, 96, false},
+      {"dashed",
+       [](Builder& b) { patternLine(b.integer(78, 1), 0, {0, 0.5}, {0, 1}, {1.0, -1.0}); }, 0, 48, 48, false},
+      {"double crosses the lines",
+       [](Builder& b) { patternLine(b.integer(77, 1).integer(78, 1), 0, {0.5, 0.5}, {0, 1}); }, 0, 24, 192, false},
+      {"double with the crossing lines already stored",
+       [](Builder& b) {
+         patternLine(b.integer(77, 1).integer(78, 2), 0, {0.5, 0.5}, {0, 1});
+         patternLine(b, 90, {0.5, 0.5}, {-1, 0});
+       },
+       0, 24, 192, false},
+      {"a line count far above the lines given",
+       [](Builder& b) { patternLine(b.integer(78, 32767), 0, {0, 0.5}, {0, 1}); }, 0, 12, 96, false},
+      {"style ignore: the island is not cut out",
+       [](Builder& b) { patternLine(b.integer(78, 1), 0, {0, 0.5}, {0, 1}); }, 2, 10, 100, false},
+      {"too fine: the boundary instead",
+       [](Builder& b) { patternLine(b.integer(78, 1), 0, {0, 0.5}, {0, 1e-9}); }, 0, 2, 40 + 8, true},
+  };
+  for (const Case& c : cases) {
+    Builder b;
+    hatchHead(b, false, 2).polylinePath(1, outer).polylinePath(0, island);
+    b.integer(75, c.style).integer(76, 0).real(52, 0.0).real(41, 1.0);
+    c.tail(b);
+    b.integer(98, 0);
+    auto item = item_from_chain(b.head());
+    ASSERT_TRUE(item) << c.what;
+    ASSERT_EQ(item->parts.size(), c.parts) << c.what;
+    double length = 0;
+    for (const chain_part& part : item->parts) {
+      ASSERT_TRUE(part.curve) << c.what;
+      const auto& curve = static_cast<const GcGeCurve2d&>(*part.curve);
+      EXPECT_EQ(curve.isKindOf(GcGe::kLineSeg2d), !c.boundaryOnly) << c.what;
+      length += curve.gcLength();
+    }
+    EXPECT_NEAR(length, c.length, 1e-9) << c.what;
+  }
+}
+
+TEST(ChainItems, HatchesThatDrawNothing) {
+  const std::initializer_list<GcGePoint2d> square{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+  struct Case {
+    const char* what;
+    std::function<void(Builder&)> build;
+  };
+  const Case cases[] = {
+      {"no paths", [](Builder& b) { hatchHead(b, true, 0).integer(75, 0).integer(98, 0); }},
+      {"no path count", [](Builder& b) { b.text(0, u"HATCH").integer(70, 1).integer(75, 0); }},
+      {"a pattern without lines",
+       [&](Builder& b) { hatchHead(b, false, 1).polylinePath(1, square).integer(75, 0).integer(78, 0); }},
+      {"a path cut off after its flags", [](Builder& b) { hatchHead(b, true, 1).integer(92, 1); }},
+      {"an arc edge cut off after its centre",
+       [](Builder& b) { hatchHead(b, true, 1).integer(92, 1).integer(93, 1).integer(72, 2).point(10, 0, 0); }},
+      {"an arc from an angle to itself",
+       [](Builder& b) {
+         hatchHead(b, true, 1).integer(92, 1).integer(93, 1).integer(72, 2).point(10, 0, 0).real(40, 1.0);
+         b.real(50, 90.0).real(51, 90.0).integer(73, 1);
+       }},
+      {"an arc of no radius",
+       [](Builder& b) {
+         hatchHead(b, true, 1).integer(92, 1).integer(93, 1).integer(72, 2).point(10, 0, 0).real(40, 0.0);
+       }},
+      {"an ellipse of no size and one of ratio not a number",
+       [](Builder& b) {
+         hatchHead(b, true, 1).integer(92, 1).integer(93, 2).integer(72, 3).point(10, 0, 0).point(11, 0, 0);
+         b.real(40, 0.5).integer(72, 3).point(10, 0, 0).point(11, 1, 0).real(40, std::nan(""));
+       }},
+      {"an edge of unknown type",
+       [](Builder& b) { hatchHead(b, true, 1).integer(92, 1).integer(93, 1).integer(72, 9).point(10, 0, 0); }},
+      {"a polyline path of one vertex", [](Builder& b) { hatchHead(b, true, 1).polylinePath(1, {{3, 3}}); }},
+      {"a spline of one control point",
+       [](Builder& b) {
+         hatchHead(b, true, 1).integer(92, 1).integer(93, 1).integer(72, 4).integer(94, 3).point(10, 1, 1);
+       }},
+  };
+  for (const Case& c : cases) {
+    Builder b;
+    c.build(b);
+    EXPECT_FALSE(item_from_chain(b.head())) << c.what;
+  }
+}
+
+TEST(ChainItems, MergedLoopsKeepTheirParity) {
+  auto square = [](double x0, double y0, double x1, double y1) -> std::unique_ptr<GcGeCurve2d> {
+    auto loop = std::make_unique<GcGeCompositeCurve2d>();
+    const GcGePoint2d p[] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+    for (int i = 0; i < 4; ++i)
+      loop->append(new GcGeLineSeg2d(p[i], p[(i + 1) % 4]));
+    return loop;
+  };
+  std::vector<std::unique_ptr<GcGeCurve2d>> loops;
+  loops.push_back(square(0, 0, 10, 10));
+  loops.push_back(std::make_unique<GcGeCircArc2d>(GcGePoint2d(5, 5), 3.0)); // a hole
+  loops.push_back(square(4, 4, 6, 6));                                      // an island in it
+  loops.push_back(square(20, 0, 25, 5));                                    // apart
+  // Open: the last side is missing and must be closed.
+  auto open = std::make_unique<GcGeCompositeCurve2d>();
+  open->append(new GcGeLineSeg2d(GcGePoint2d(30, 0), GcGePoint2d(35, 0)));
+  open->append(new GcGeLineSeg2d(GcGePoint2d(35, 0), GcGePoint2d(35, 5)));
+  loops.push_back(std::move(open));
+  const std::unique_ptr<GcGeCurve2d> merged = merge_loops(std::move(loops));
+  ASSERT_TRUE(merged);
+  EXPECT_TRUE(merged->startPoint().isEqualTo(merged->endPoint())) << "one closed loop";
+  GcGePoint2dArray ring;
+  merged->getSamplePoints(1e-3, ring);
+  auto filled = [&](double x, double y) {
+    bool in = false;
+    for (int i = 0, j = ring.length() - 1; i < ring.length(); j = i++) {
+      const GcGePoint2d a = ring[i], b = ring[j];
+      if ((a.y > y) != (b.y > y) && x < b.x + (a.x - b.x) * (y - b.y) / (a.y - b.y))
+        in = !in;
+    }
+    return in;
+  };
+  struct Probe {
+    double x, y;
+    bool filled;
+    const char* what;
+  } probes[] = {
+      {1, 1, true, "inside the outer loop"},       {5, 2.5, false, "in the round hole"},
+      {5, 5, true, "on the island in the hole"},   {9.5, 5.5, true, "between hole and outer side"},
+      {22, 3, true, "in the loop apart"},          {15, 3, false, "between the loops"},
+      {34, 1, true, "in the loop closed here"},    {31, 4, false, "beyond its closing side"},
+      {-1, 5, false, "outside everything"},
+  };
+  for (const Probe& p : probes)
+    EXPECT_EQ(filled(p.x, p.y), p.filled) << p.what;
+  // One loop stays the loop it was; none gives nothing.
+  std::vector<std::unique_ptr<GcGeCurve2d>> one;
+  one.push_back(square(0, 0, 1, 1));
+  const GcGeCurve2d* kept = one.front().get();
+  EXPECT_EQ(merge_loops(std::move(one)).get(), kept);
+  EXPECT_FALSE(merge_loops({}));
 }

@@ -1,9 +1,13 @@
 #!/usr/bin/python3
 """Runs vdhost on examples/plan.dxf with --picture and checks the PNG.
 
-The plan has a red door, a green column, blue room names and black walls on a
-white ground; the picture must show each colour where the plan puts it and be
-mostly background. Usage: check_picture.py PLAN.dxf OUT.png HOST-COMMAND...
+The plan has a red door, a green column, blue room names, black walls drawn
+by layer as 300 mm bands, orange furniture by layer (a sofa as a wide band),
+magenta 45-degree tile lines and a rug filled in colour 150 with a round hole,
+on a white ground. The picture must show each colour where the plan puts it,
+fills and bands as areas, the hole and the gaps between pattern lines as
+ground, and be mostly background.
+Usage: check_picture.py PLAN.dxf OUT.png HOST-COMMAND...
 """
 import struct
 import subprocess
@@ -37,6 +41,32 @@ def read_png(path):
     return width, height, pixels
 
 
+ORANGE = (255, 128, 0)    # colour 30, the furniture layer's
+MAGENTA = (255, 0, 255)   # colour 6
+RUG = (0, 128, 255)       # colour 150
+
+
+def bounds(pixels, colour):
+    """The box (x0, y0, x1, y1) of the pixels of a colour, or None."""
+    xs, ys = [], []
+    for y, line in enumerate(pixels):
+        for x, p in enumerate(line):
+            if p == colour:
+                xs.append(x)
+                ys.append(y)
+    return (min(xs), min(ys), max(xs), max(ys)) if xs else None
+
+
+def solid_pixels(pixels, colour):
+    """Pixels of the colour whose eight neighbours have it too."""
+    n = 0
+    for y in range(1, len(pixels) - 1):
+        for x in range(1, len(pixels[y]) - 1):
+            if all(pixels[y + dy][x + dx] == colour for dy in (-1, 0, 1) for dx in (-1, 0, 1)):
+                n += 1
+    return n
+
+
 def main():
     plan, out, host = sys.argv[1], sys.argv[2], sys.argv[3:]
     run = subprocess.run(host + ["--quiet", "--load", plan, "--picture", out, "--picture-size", "400x300"],
@@ -52,19 +82,49 @@ def main():
             counts[p] = counts.get(p, 0) + 1
     white = counts.get((255, 255, 255), 0)
     red, green, blue = counts.get((255, 0, 0), 0), counts.get((0, 255, 0), 0), counts.get((0, 0, 255), 0)
-    # Walls are drawn by layer: black or the dark grey of colours the picture does not name.
-    black = sum(n for p, n in counts.items() if p[0] == p[1] == p[2] and p[0] < 100)
-    print(f"{width}x{height}: white {white}, black {black}, red {red}, green {green}, blue {blue}")
+    orange, magenta, rug = counts.get(ORANGE, 0), counts.get(MAGENTA, 0), counts.get(RUG, 0)
+    # Walls are by layer STENY, colour 7: black on the white ground.
+    black = counts.get((0, 0, 0), 0)
+    print(f"{width}x{height}: white {white}, black {black}, red {red}, green {green}, blue {blue}, "
+          f"orange {orange}, magenta {magenta}, rug {rug}")
     failures = []
-    if white < 0.8 * width * height:
+    if white < 0.7 * width * height:
         failures.append("the ground is not mostly white")
-    for name, n in (("red door", red), ("green column", green), ("blue names and glass", blue), ("dark walls", black)):
+    for name, n in (("red door", red), ("green column", green), ("blue names and glass", blue),
+                    ("black walls", black), ("orange furniture by layer", orange),
+                    ("magenta tile lines", magenta), ("rug", rug)):
         if n < 20:
             failures.append(f"no {name} in the picture")
     # The door swing lies right of the partition, which is 5/9 of the plan across.
     xs = [x for line in pixels for x, p in enumerate(line) if p == (255, 0, 0)]
     if xs and not (0.5 * width < min(xs) and max(xs) < 0.75 * width):
         failures.append(f"the door is not where the plan has it (x {min(xs)}..{max(xs)})")
+
+    # Bands and fills are areas: pixels whose whole 3 x 3 neighbourhood has
+    # their colour. A line one pixel wide has none.
+    for name, colour, least in (("walls", (0, 0, 0), 300), ("sofa", ORANGE, 20), ("rug", RUG, 300)):
+        n = solid_pixels(pixels, colour)
+        if n < least:
+            failures.append(f"{name}: not drawn as a filled area ({n} pixels inside)")
+
+    # The rug's hole is round about the middle of the rug: ground there.
+    box = bounds(pixels, RUG)
+    if box:
+        x0, y0, x1, y1 = box
+        area = (x1 - x0 + 1) * (y1 - y0 + 1)
+        if pixels[(y0 + y1) // 2][(x0 + x1) // 2] != (255, 255, 255):
+            failures.append("the rug has no hole in the middle")
+        if rug < 0.7 * area:
+            failures.append(f"the rug is not filled ({rug} of {area} pixels)")
+    # The tiles are lines with ground between them.
+    box = bounds(pixels, MAGENTA)
+    if box:
+        x0, y0, x1, y1 = box
+        inside = [pixels[y][x] for y in range(y0, y1 + 1) for x in range(x0, x1 + 1)]
+        share = inside.count(MAGENTA) / len(inside)
+        ground = inside.count((255, 255, 255)) / len(inside)
+        if not (0.1 < share < 0.6 and ground > 0.3):
+            failures.append(f"the tiles are not lines on the ground ({share:.2f} lines, {ground:.2f} ground)")
     for f in failures:
         print("picture:", f)
     return 1 if failures else 0

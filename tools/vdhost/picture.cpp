@@ -3,8 +3,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
+#include <string>
 #include <vector>
 
+#include "host/chain.h"
+#include "host/text.h"
 #include "preview/chain_items.h"
 #include "preview/view.h"
 #include "tools/png/png_writer.h"
@@ -24,25 +28,78 @@ uint64_t handleValue(const vd::vstring& handle) {
   return v;
 }
 
+std::u16string upperCase(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  }
+  return out;
+}
+
+// Colours as the drawing defines them: its layer records (colour 7 when a
+// layer has none) on the picture's ground.
+GDI::colour_context drawingColours(const hostsim::Drawing& drawing, COLORREF background) {
+  GDI::colour_context colours;
+  colours.background = background;
+  for (const hostsim::TableRecord& record : drawing.tableRecords()) {
+    if (!vd::equalsNoCaseAscii(record.table, u"LAYER")) continue;
+    const vd::ChainView chain = record.chain.view();
+    const auto name = chain.text(2);
+    if (!name) continue;
+    colours.set_layer(*name, static_cast<int>(chain.integer(62).value_or(7)), (chain.integer(70).value_or(0) & 1) != 0);
+  }
+  return colours;
+}
+
+// The colours for entities placed by a reference: by-block members take the
+// reference's colour.
+GDI::colour_context placedBy(const GDI::colour_context& drawing, const GDI::chain_colour& reference) {
+  GDI::colour_context colours = drawing;
+  colours.block_index = drawing.resolved_index(reference);
+  colours.block_true_colour = reference.true_colour >= 0 ? reference.true_colour
+                              : reference.index == 0   ? drawing.block_true_colour
+                                                       : -1;
+  return colours;
+}
+
 // Adds the items of the drawing to the view: block definitions first, so that
-// references find them, then the top-level entities in drawing order.
-int fillView(const hostsim::Drawing& drawing, GDI::view& view) {
+// references find them, then the top-level entities in drawing order. A
+// block's members are shared by all its references, so by-block members take
+// the colour of the block's first reference in the drawing (7 for a block
+// placed only inside other blocks).
+int fillView(const hostsim::Drawing& drawing, GDI::view& view, COLORREF background) {
+  const GDI::colour_context colours = drawingColours(drawing, background);
+  std::map<std::u16string, GDI::chain_colour> firstReference;
+  for (const hostsim::Entity* entity : drawing.entities()) {
+    const vd::ChainView chain = entity->view();
+    if (!chain.isType(u"INSERT")) continue;
+    if (const auto name = chain.text(2)) firstReference.emplace(upperCase(*name), GDI::colour_of_chain(chain.head()));
+  }
   int added = 0;
   for (const auto& block : drawing.blocks()) {
     uint64_t key = GDI::block_key(block->name);
     if (!view.define_block(GcGePoint2d(block->base[0], block->base[1]), key)) continue;
+    const auto reference = firstReference.find(upperCase(block->name));
+    const GDI::colour_context members =
+        reference == firstReference.end() ? colours : placedBy(colours, reference->second);
     for (const auto& entity : block->entities) {
       if (entity->erased) continue;
-      if (auto item = GDI::item_from_chain(entity->chain.get())) added += view.add_item(std::move(*item), key, true);
+      if (auto item = GDI::item_from_chain(entity->chain.get(), &members)) {
+        added += view.add_item(std::move(*item), key, true);
+      }
     }
   }
   for (const hostsim::Entity* entity : drawing.entities()) {
-    if (auto item = GDI::item_from_chain(entity->chain.get())) {
+    if (auto item = GDI::item_from_chain(entity->chain.get(), &colours)) {
       added += view.add_item(std::move(*item), handleValue(entity->handle), false);
     }
-    // Attributes follow their reference and are drawn as texts of their own.
-    for (const hostsim::Entity* follower : drawing.followersOf(*entity)) {
-      if (auto item = GDI::item_from_chain(follower->chain.get())) {
+    // Attributes follow their reference and are drawn as texts of their own,
+    // by-block ones in the reference's colour.
+    const std::vector<const hostsim::Entity*> followers = drawing.followersOf(*entity);
+    if (followers.empty()) continue;
+    const GDI::colour_context placed = placedBy(colours, GDI::colour_of_chain(entity->chain.get()));
+    for (const hostsim::Entity* follower : followers) {
+      if (auto item = GDI::item_from_chain(follower->chain.get(), &placed)) {
         added += view.add_item(std::move(*item), handleValue(follower->handle), false);
       }
     }
@@ -62,18 +119,12 @@ bool saveDrawingPicture(const hostsim::Drawing& drawing, const std::string& path
   GDI::view view;
   view.background = RGB(255, 255, 255);
   view.bind_dc(surface.dc());
-  // The first nine colour indexes as the CAD shows them on a white ground
-  // (7 black); the rest dark grey until the full palette is part of the module.
-  view.palette().mode = 1;
-  view.palette().rgb.assign(257, RGB(64, 64, 64));
-  const COLORREF basic[] = {RGB(0, 0, 0),     RGB(255, 0, 0),   RGB(255, 255, 0), RGB(0, 255, 0),     RGB(0, 255, 255),
-                            RGB(0, 0, 255),   RGB(255, 0, 255), RGB(0, 0, 0),     RGB(128, 128, 128), RGB(192, 192, 192)};
-  for (int i = 0; i < 10; ++i) view.palette().rgb[static_cast<size_t>(i)] = basic[i];
   view.message_mask = 0;  // no diagnostic texts on the picture
   const GDI::extents device(GcGePoint2d(0, 0), GcGePoint2d(width, height));
   const GDI::extents unit(GcGePoint2d(0, 0), GcGePoint2d(1, 1));
   view.fit_window(&unit, &device);
-  fillView(drawing, view);
+  // Colours go in resolved, so the view's palette is not used.
+  fillView(drawing, view, view.background);
   view.zoom_extents(0.05);
   bool done = false;
   for (int i = 0; i < 10000 && !done; ++i) done = view.paint();
