@@ -157,10 +157,27 @@ double conicClosestParam(const ConicArc& arc, const GcGePoint2d& q, double from,
 void conicSample(const ConicArc& arc, double from, double to, double maxStep, GcGePoint2dArray& points,
                  GcGeDoubleArray& params) {
   const int n = static_cast<int>(std::clamp(std::ceil(std::abs(to - from) / maxStep), 1.0, tol::kMaxSamples));
+  if (points.physicalLength() < points.length() + n + 1)
+    points.setPhysicalLength(points.length() + n + 1);
+  if (params.physicalLength() < params.length() + n + 1)
+    params.setPhysicalLength(params.length() + n + 1);
+  // cos and sin of the equally spaced parameters by rotating the first pair
+  // step by step, restarted from exact values every 64 steps so that the
+  // rounding of the recurrence cannot build up.
+  const double h = (to - from) / n;
+  const double ch = std::cos(h), sh = std::sin(h);
+  double c = 1.0, s = 0.0;
   for (int i = 0; i <= n; ++i) {
     const double t = i == n ? to : from + (to - from) * i / n;
-    points.append(arc.eval(t));
+    if (i % 64 == 0 || i == n) {
+      c = std::cos(t);
+      s = std::sin(t);
+    }
+    points.append(arc.c + arc.a * c + arc.b * s);
     params.append(t);
+    const double next = c * ch - s * sh;
+    s = s * ch + c * sh;
+    c = next;
   }
 }
 

@@ -36,11 +36,11 @@ void brush_batch::add_ring(const GcGePoint2d* ring, std::size_t n) {
   counts.push_back(static_cast<std::uint32_t>(points.size() - start));
 }
 
-std::vector<polyline_call> plan_polyline_calls(const std::vector<std::uint32_t>& counts, std::uint32_t limit,
+std::vector<polyline_call> plan_polyline_calls(const std::uint32_t* counts, std::size_t n, std::uint32_t limit,
                                                bool one_per_call) {
   std::vector<polyline_call> calls;
   std::size_t pointsInCall = 0;
-  for (std::size_t i = 0; i < counts.size(); ++i) {
+  for (std::size_t i = 0; i < n; ++i) {
     const bool fits = !calls.empty() && !one_per_call && pointsInCall + counts[i] <= limit;
     if (fits) {
       ++calls.back().count;

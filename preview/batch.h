@@ -16,15 +16,18 @@ struct device_point {
   bool operator==(const device_point&) const = default;
 };
 
-// Rounds a device coordinate the way the batches do: +0.5, then truncation.
-// Values far outside any bitmap are clamped so the conversion stays defined.
+// Rounds a device coordinate the way the batches do: +0.5, then down to the
+// integer below (also for negative values, so that moving a point by whole
+// pixels moves its rounded point by exactly as many). Values far outside any
+// bitmap are clamped so the conversion stays defined.
 inline std::int32_t round_device(double v) {
   const double c = v + 0.5;
   if (!(c > -1e9))
     return -1000000000;
   if (c > 1e9)
     return 1000000000;
-  return static_cast<std::int32_t>(c);
+  // c + 1e9 is positive, where truncation rounds down.
+  return static_cast<std::int32_t>(static_cast<std::int64_t>(c + 1e9) - 1000000000);
 }
 
 struct pen_batch {
@@ -72,7 +75,11 @@ struct polyline_call {
 // Groups consecutive polylines so that each call stays within `limit` points;
 // a polyline longer than the limit still gets a call of its own. With
 // one_per_call every polyline is a call.
-std::vector<polyline_call> plan_polyline_calls(const std::vector<std::uint32_t>& counts, std::uint32_t limit,
+std::vector<polyline_call> plan_polyline_calls(const std::uint32_t* counts, std::size_t n, std::uint32_t limit,
                                                bool one_per_call);
+inline std::vector<polyline_call> plan_polyline_calls(const std::vector<std::uint32_t>& counts, std::uint32_t limit,
+                                                      bool one_per_call) {
+  return plan_polyline_calls(counts.data(), counts.size(), limit, one_per_call);
+}
 
 } // namespace GDI

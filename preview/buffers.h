@@ -3,6 +3,7 @@
 // tessellated polylines (with their dash pieces) of a curve, sampled rings of
 // a solid, and the set of member caches a block reference keeps.
 #include "geom/curve2d.h"
+#include "geom/memory_controller.h"
 #include "preview/clip.h"
 #include "preview/extents.h"
 #include "preview/linetype.h"
@@ -25,10 +26,13 @@ protected:
   buffer_paint& operator=(const buffer_paint&) = delete;
 };
 
+// Running point counts of a cache's polylines, in geometry-array storage.
+using end_list = std::vector<std::uint32_t, vdgeom::ArrayAllocator<std::uint32_t>>;
+
 class buffer_curve : public buffer_paint {
 public:
   GcGePoint2dArray points;          // drawing units, block transform applied
-  std::vector<std::uint32_t> ends;  // running point count after each polyline
+  end_list ends;                    // running point count after each polyline
   GcGePoint2dArray dashes;          // point pairs; painted instead of points when not empty
   double tolerance = 0.0;           // 0: empty, must be regenerated
   extents regen;                    // regeneration window the points were made for

@@ -259,6 +259,7 @@ bool atext::paint(view& v) {
   HDC dc = v.dc();
   if (!dc || !v.painting())
     return false;
+  v.note_direct_drawing();
   const GcGeMatrix2d& m = v.content_to_device();
   const COLORREF colour = highlighted ? highlight_colour : colour_;
   double deviceHeight = height_ * m.scale();

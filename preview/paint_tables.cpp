@@ -12,6 +12,7 @@ void paint_statistics::add(const paint_statistics& o) {
   polyline_calls += o.polyline_calls;
   polygon_calls += o.polygon_calls;
   flushes += o.flushes;
+  lists_replayed += o.lists_replayed;
 }
 
 namespace {
@@ -72,37 +73,84 @@ pen_record* pen_table::highlight(int index) {
   return &records_[static_cast<std::size_t>(r->highlight)];
 }
 
-void pen_table::flush(HDC dc, COLORREF background, bool one_per_call, paint_statistics& stats) {
+void retained_batches::keep(bool polygons, int record, const std::vector<device_point>& pts,
+                            const std::vector<std::uint32_t>& cnt) {
+  calls.push_back({polygons, record, points.size(), counts.size(), cnt.size()});
+  points.insert(points.end(), pts.begin(), pts.end());
+  counts.insert(counts.end(), cnt.begin(), cnt.end());
+}
+
+void retained_batches::shift(std::int32_t dx, std::int32_t dy) {
+  if (dx == 0 && dy == 0)
+    return;
+  for (device_point& p : points) {
+    p.x += dx;
+    p.y += dy;
+  }
+}
+
+namespace {
+
+// Polylines of one pen (already selected) in calls of at most the pen's limit.
+void drawPolylines(HDC dc, const pen_record& r, bool one_per_call, const device_point* points,
+                   const std::uint32_t* counts, std::size_t n, paint_statistics& stats) {
+  std::uint32_t total = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    total += counts[i];
+  stats.vertices_painted += static_cast<std::uint32_t>(total - n);
+  const std::uint32_t limit = r.cosmetic() ? cosmetic_pen_limit : geometric_pen_limit;
+  const bool single = one_per_call && !r.cosmetic();
+  const auto* pts = reinterpret_cast<const POINT*>(points);
+  const auto* dwCounts = reinterpret_cast<const DWORD*>(counts);
+  std::size_t firstPoint = 0;
+  std::size_t poly = 0;
+  for (const polyline_call& c : plan_polyline_calls(counts, n, limit, single)) {
+    for (; poly < c.first; ++poly)
+      firstPoint += counts[poly];
+    BOOL ok;
+    if (c.count == 1)
+      ok = Polyline(dc, pts + firstPoint, static_cast<int>(counts[c.first]));
+    else
+      ok = PolyPolyline(dc, pts + firstPoint, dwCounts + c.first, static_cast<DWORD>(c.count));
+    ++stats.polyline_calls;
+    if (!ok)
+      ++stats.failed_polyline_calls;
+  }
+}
+
+// Rings of one brush (already selected, with the null pen), one Polygon each.
+void drawPolygons(HDC dc, const device_point* points, const std::uint32_t* counts, std::size_t n,
+                  paint_statistics& stats) {
+  const auto* pts = reinterpret_cast<const POINT*>(points);
+  std::size_t first = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    stats.polygon_vertices_painted += counts[i] - 1;
+    ++stats.polygon_calls;
+    if (!Polygon(dc, pts + first, static_cast<int>(counts[i])))
+      ++stats.failed_polygon_calls;
+    first += counts[i];
+  }
+}
+
+} // namespace
+
+void pen_table::flush(HDC dc, COLORREF background, bool one_per_call, paint_statistics& stats,
+                      retained_batches* keep) {
   const HGDIOBJ saved = GetCurrentObject(dc, OBJ_PEN);
   bool any = false;
-  for (pen_record& r : records_) {
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    pen_record& r = records_[i];
     pen_batch& b = r.batch;
     if (b.empty())
       continue;
     any = true;
-    stats.vertices_painted += static_cast<std::uint32_t>(b.points.size() - b.counts.size());
     if (r.cosmetic())
       b.extend_last_points();
     SelectObject(dc, r.pen.get());
     SetBkColor(dc, background);
-    const std::uint32_t limit = r.cosmetic() ? cosmetic_pen_limit : geometric_pen_limit;
-    const bool single = one_per_call && !r.cosmetic();
-    const auto* pts = reinterpret_cast<const POINT*>(b.points.data());
-    const auto* counts = reinterpret_cast<const DWORD*>(b.counts.data());
-    std::size_t firstPoint = 0;
-    std::size_t poly = 0;
-    for (const polyline_call& c : plan_polyline_calls(b.counts, limit, single)) {
-      for (; poly < c.first; ++poly)
-        firstPoint += b.counts[poly];
-      BOOL ok;
-      if (c.count == 1)
-        ok = Polyline(dc, pts + firstPoint, static_cast<int>(b.counts[c.first]));
-      else
-        ok = PolyPolyline(dc, pts + firstPoint, counts + c.first, static_cast<DWORD>(c.count));
-      ++stats.polyline_calls;
-      if (!ok)
-        ++stats.failed_polyline_calls;
-    }
+    drawPolylines(dc, r, one_per_call, b.points.data(), b.counts.data(), b.counts.size(), stats);
+    if (keep)
+      keep->keep(false, static_cast<int>(i), b.points, b.counts);
     b.clear();
   }
   if (any) {
@@ -154,27 +202,22 @@ brush_record* brush_table::highlight(int index) {
   return &records_[static_cast<std::size_t>(r->highlight)];
 }
 
-void brush_table::flush(HDC dc, COLORREF background, paint_statistics& stats) {
+void brush_table::flush(HDC dc, COLORREF background, paint_statistics& stats, retained_batches* keep) {
   const HGDIOBJ savedBrush = GetCurrentObject(dc, OBJ_BRUSH);
   const HGDIOBJ savedPen = GetCurrentObject(dc, OBJ_PEN);
   bool any = false;
-  for (brush_record& r : records_) {
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    brush_record& r = records_[i];
     brush_batch& b = r.batch;
     if (b.empty())
       continue;
     any = true;
-    stats.polygon_vertices_painted += static_cast<std::uint32_t>(b.points.size() - b.counts.size());
     SelectObject(dc, r.brush.get());
     SelectObject(dc, GetStockObject(NULL_PEN));
     SetBkColor(dc, background);
-    const auto* pts = reinterpret_cast<const POINT*>(b.points.data());
-    std::size_t first = 0;
-    for (std::uint32_t n : b.counts) {
-      ++stats.polygon_calls;
-      if (!Polygon(dc, pts + first, static_cast<int>(n)))
-        ++stats.failed_polygon_calls;
-      first += n;
-    }
+    drawPolygons(dc, b.points.data(), b.counts.data(), b.counts.size(), stats);
+    if (keep)
+      keep->keep(true, static_cast<int>(i), b.points, b.counts);
     b.clear();
   }
   if (any) {
@@ -187,6 +230,38 @@ void brush_table::flush(HDC dc, COLORREF background, paint_statistics& stats) {
 void brush_table::discard() {
   for (brush_record& r : records_)
     r.batch.clear();
+}
+
+std::size_t replay_batches(HDC dc, COLORREF background, bool one_per_call, const retained_batches& kept,
+                           pen_table& pens, brush_table& brushes, paint_statistics& stats) {
+  if (kept.empty())
+    return 0;
+  const HGDIOBJ savedBrush = GetCurrentObject(dc, OBJ_BRUSH);
+  const HGDIOBJ savedPen = GetCurrentObject(dc, OBJ_PEN);
+  SetBkColor(dc, background);
+  std::size_t drawn = 0;
+  for (const retained_batches::call& c : kept.calls) {
+    const device_point* pts = kept.points.data() + c.first_point;
+    const std::uint32_t* counts = kept.counts.data() + c.first_count;
+    if (c.polygons) {
+      if (c.record < 0 || c.record >= brushes.size())
+        continue;
+      SelectObject(dc, brushes.record(c.record).brush.get());
+      SelectObject(dc, GetStockObject(NULL_PEN));
+      drawPolygons(dc, pts, counts, c.count, stats);
+    } else {
+      if (c.record < 0 || c.record >= pens.size())
+        continue;
+      const pen_record& r = pens.record(c.record);
+      SelectObject(dc, r.pen.get());
+      drawPolylines(dc, r, one_per_call, pts, counts, c.count, stats);
+    }
+    ++drawn;
+  }
+  SelectObject(dc, savedPen);
+  SelectObject(dc, savedBrush);
+  ++stats.flushes;
+  return drawn;
 }
 
 } // namespace GDI

@@ -22,6 +22,7 @@ struct paint_statistics {
   std::uint32_t polyline_calls = 0; // GDI drawing calls made for pens
   std::uint32_t polygon_calls = 0;
   std::uint32_t flushes = 0;        // batches flushed
+  std::uint32_t lists_replayed = 0; // lists drawn from their kept device points
 
   void add(const paint_statistics& o);
 };
@@ -31,6 +32,27 @@ inline constexpr std::uint32_t cosmetic_pen_limit = 16384;
 inline constexpr std::uint32_t geometric_pen_limit = 1360;
 // A pen batch this large is flushed while a list is painted.
 inline constexpr std::uint32_t batch_flush_points = 4 * cosmetic_pen_limit;
+
+// What the flushes of a list paint drew, call by call, in device points
+// (cosmetic polylines already extended): kept so that the same picture can be
+// drawn again, moved by whole pixels, without walking the list.
+struct retained_batches {
+  struct call {
+    bool polygons = false; // a brush's rings, else a pen's polylines
+    int record = -1;       // index in the pen or brush table
+    std::size_t first_point = 0, first_count = 0, count = 0;
+  };
+  std::vector<call> calls;
+  std::vector<device_point> points;
+  std::vector<std::uint32_t> counts;
+
+  void clear() { calls.clear(); points.clear(); counts.clear(); }
+  bool empty() const { return calls.empty(); }
+  // Appends one batch as a call.
+  void keep(bool polygons, int record, const std::vector<device_point>& pts, const std::vector<std::uint32_t>& cnt);
+  // Moves every kept point by (dx, dy) pixels.
+  void shift(std::int32_t dx, std::int32_t dy);
+};
 
 struct pen_record {
   ui::unique_hpen pen;
@@ -59,8 +81,10 @@ public:
   void clear() { records_.clear(); }
 
   // Draws every pending batch into dc and empties it. one_per_call: geometric
-  // pens draw one polyline per call.
-  void flush(HDC dc, COLORREF background, bool one_per_call, paint_statistics& stats);
+  // pens draw one polyline per call. With keep, each batch drawn is also
+  // appended to it.
+  void flush(HDC dc, COLORREF background, bool one_per_call, paint_statistics& stats,
+             retained_batches* keep = nullptr);
   void discard();
   // Points waiting in the largest batch.
   std::size_t pending_points() const {
@@ -99,13 +123,19 @@ public:
   const brush_record& record(int i) const { return records_[static_cast<std::size_t>(i)]; }
   void clear() { records_.clear(); }
 
-  // Fills every pending ring without outline (null pen) and empties the batches.
-  void flush(HDC dc, COLORREF background, paint_statistics& stats);
+  // Fills every pending ring without outline (null pen) and empties the
+  // batches; with keep, each batch filled is also appended to it.
+  void flush(HDC dc, COLORREF background, paint_statistics& stats, retained_batches* keep = nullptr);
   void discard();
 
 private:
   int findOrMake(COLORREF colour, bool hatched, int highlight);
   std::vector<brush_record> records_;
 };
+
+// Draws kept calls again with the pens and brushes they were drawn with;
+// calls whose record no longer exists are skipped. Returns the calls drawn.
+std::size_t replay_batches(HDC dc, COLORREF background, bool one_per_call, const retained_batches& kept,
+                           pen_table& pens, brush_table& brushes, paint_statistics& stats);
 
 } // namespace GDI

@@ -2,6 +2,7 @@
 
 #include "geom/tol.h"
 
+#include <cmath>
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -149,6 +150,8 @@ void view::push_block(const GcGeMatrix2d& insert) {
 }
 
 extents view::device_box() const {
+  if (clip_box_.valid)
+    return clip_box_;
   if (!device_.valid)
     return {};
   // Stage views paint into a bitmap at the origin; the bound DC keeps the rectangle.
@@ -260,6 +263,8 @@ void view::reset_snap() {
 }
 
 void view::clear(bool tables) {
+  ++content_version_;
+  kept_ = kept_picture{};
   list1_.clear();
   list2_.clear();
   highlighted_.clear();
@@ -324,6 +329,9 @@ bool view::prepare_stage(view& s) {
   const int w = static_cast<int>(device_.width()) * static_cast<int>(s.factor_);
   const int h = static_cast<int>(device_.height()) * static_cast<int>(s.factor_);
   if (!(s.surface_ && s.surface_.width() >= w && s.surface_.height() >= h)) {
+    // A new bitmap shows nothing kept (its handle may even repeat an old one).
+    if (&s == stages_[0].get())
+      kept_.on_stage = nullptr;
     if (!s.surface_.create(nullptr, w, h))
       return false;
   }
@@ -354,18 +362,176 @@ void view::flush(view& s) {
     return;
   }
   // Fills first so that outlines drawn in the same batch stay on top.
-  tables_->brushes.flush(s.dc_, s.background, s.stats_);
-  tables_->pens.flush(s.dc_, s.background, (s.driver_options & 1) != 0, s.stats_);
+  tables_->brushes.flush(s.dc_, s.background, s.stats_, keeping_);
+  tables_->pens.flush(s.dc_, s.background, (s.driver_options & 1) != 0, s.stats_, keeping_);
+}
+
+view::paint_settings view::current_settings(const view& s) const {
+  paint_settings p;
+  p.factor = s.factor_;
+  p.background = s.background;
+  p.driver_options = s.driver_options;
+  p.point_display = s.point_display;
+  p.point_marker_size = s.point_marker_size;
+  p.no_clip = s.no_clip;
+  p.direct_pens = tables_->pens.direct;
+  return p;
+}
+
+void view::keep_begin() {
+  kept_.on_stage = nullptr;
+  kept_.batches.clear();
+  kept_.skipped.clear();
+  kept_.keeping = true;
+  kept_.complete = false;
+}
+
+bool view::kept_fits(const view& s, std::int32_t (&move)[2]) const {
+  if (!kept_.complete || kept_.version != content_version_ || !(kept_.settings == current_settings(s)))
+    return false;
+  const GcGeMatrix2d& m = s.to_device_;
+  const double linear[4] = {m.entry[0][0], m.entry[0][1], m.entry[1][0], m.entry[1][1]};
+  for (int i = 0; i < 4; ++i)
+    if (std::abs(linear[i] - kept_.linear[i]) > 1e-12 * (std::abs(kept_.linear[i]) + 1e-300))
+      return false;
+  // The translation must have moved by whole pixels.
+  for (int i = 0; i < 2; ++i) {
+    const double d = m.entry[i][2] - kept_.shift[i];
+    const double whole = std::round(d);
+    if (!(std::abs(d - whole) <= 1e-6 && std::abs(whole) <= 1e7))
+      return false;
+    move[i] = static_cast<std::int32_t>(whole);
+  }
+  if (!kept_.regen.contains(window_))
+    return false;
+  // An element left out for lying outside the window may have come into it.
+  for (const extents& e : kept_.skipped)
+    if (e.overlaps(window_))
+      return false;
+  return true;
+}
+
+void view::replay_kept(view& s, const std::int32_t (&move)[2]) {
+  kept_.batches.shift(move[0], move[1]);
+  kept_.shift[0] += move[0];
+  kept_.shift[1] += move[1];
+  replay_batches(s.dc_, s.background, (s.driver_options & 1) != 0, kept_.batches, tables_->pens,
+                 tables_->brushes, s.stats_);
+  ++s.stats_.lists_replayed;
+  kept_.on_stage = s.surface_.bitmap();
+}
+
+bool view::scroll_kept(view& s, const std::int32_t (&move)[2]) {
+  const int w = s.surface_.width(), h = s.surface_.height();
+  const int dx = move[0], dy = move[1];
+  if (kept_.on_stage != s.surface_.bitmap() || !kept_.on_stage || std::abs(dx) >= w || std::abs(dy) >= h)
+    return false;
+  // When most of the bitmap would be bared, drawing every kept point into the
+  // cleared bitmap costs about as much and needs no clipping.
+  const long long baredArea = static_cast<long long>(std::abs(dx)) * h + static_cast<long long>(std::abs(dy)) * w -
+                          static_cast<long long>(std::abs(dx)) * std::abs(dy);
+  if (2 * baredArea > static_cast<long long>(w) * h)
+    return false;
+  kept_.batches.shift(dx, dy);
+  kept_.shift[0] += dx;
+  kept_.shift[1] += dy;
+  ++s.stats_.lists_replayed;
+  if (dx == 0 && dy == 0)
+    return true;
+  // GDI copies overlapping areas of one bitmap correctly.
+  BitBlt(s.dc_, dx, dy, w, h, s.dc_, 0, 0, SRCCOPY);
+  // The strips the move bared: a column band and a row band.
+  RECT bared[2];
+  int n = 0;
+  if (dx != 0)
+    bared[n++] = dx > 0 ? RECT{0, 0, dx, h} : RECT{w + dx, 0, w, h};
+  if (dy != 0)
+    bared[n++] = dy > 0 ? RECT{0, 0, w, dy} : RECT{0, h + dy, w, h};
+  {
+    ui::text_state keepText(s.dc_);
+    const COLORREF oldBk = SetBkColor(s.dc_, s.background);
+    for (int i = 0; i < n; ++i)
+      ExtTextOutW(s.dc_, 0, 0, ETO_OPAQUE, &bared[i], L"", 0, nullptr);
+    SetBkColor(s.dc_, oldBk);
+  }
+  // Only polylines and rings whose box reaches into a strip are drawn again,
+  // clipped to the strips so that what is already there stays untouched.
+  std::uint32_t widest = 1;
+  for (int i = 0; i < tables_->pens.size(); ++i)
+    widest = std::max(widest, tables_->pens.record(i).width);
+  const int margin = static_cast<int>(widest) + 2;
+  retained_batches strip;
+  for (const retained_batches::call& c : kept_.batches.calls) {
+    const device_point* pts = kept_.batches.points.data() + c.first_point;
+    const std::uint32_t* counts = kept_.batches.counts.data() + c.first_count;
+    retained_batches::call part{c.polygons, c.record, strip.points.size(), strip.counts.size(), 0};
+    for (std::size_t k = 0; k < c.count; ++k) {
+      const std::uint32_t m = counts[k];
+      std::int32_t x0 = pts[0].x, x1 = x0, y0 = pts[0].y, y1 = y0;
+      for (std::uint32_t j = 1; j < m; ++j) {
+        x0 = std::min(x0, pts[j].x);
+        x1 = std::max(x1, pts[j].x);
+        y0 = std::min(y0, pts[j].y);
+        y1 = std::max(y1, pts[j].y);
+      }
+      bool touches = false;
+      for (int i = 0; i < n && !touches; ++i)
+        touches = x1 + margin >= bared[i].left && x0 - margin < bared[i].right && y1 + margin >= bared[i].top &&
+                  y0 - margin < bared[i].bottom;
+      if (touches) {
+        strip.points.insert(strip.points.end(), pts, pts + m);
+        strip.counts.push_back(m);
+        ++part.count;
+      }
+      pts += m;
+    }
+    if (part.count)
+      strip.calls.push_back(part);
+  }
+  ui::unique_hrgn clip(CreateRectRgnIndirect(&bared[0]));
+  if (n == 2 && clip) {
+    ui::unique_hrgn second(CreateRectRgnIndirect(&bared[1]));
+    if (second)
+      CombineRgn(clip.get(), clip.get(), second.get(), RGN_OR);
+  }
+  SelectClipRgn(s.dc_, clip.get());
+  replay_batches(s.dc_, s.background, (s.driver_options & 1) != 0, strip, tables_->pens, tables_->brushes,
+                 s.stats_);
+  SelectClipRgn(s.dc_, nullptr);
+  return true;
 }
 
 bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress, std::uint64_t call_start) {
+  // Keeping list 1's picture: elements are culled by the visible window as
+  // usual (the ones left out are noted), but the kept ones are painted whole
+  // within the regeneration window, so that their points still hold after a
+  // pan inside it.
+  const bool keep = &list == &list1_ && kept_.keeping;
+  const extents visible = s.window_;
+  if (keep) {
+    const GcGePoint2d a = s.to_device_.apply(regen_.min), b = s.to_device_.apply(regen_.max);
+    s.clip_box_ = extents(GcGePoint2d(std::min(a.x, b.x), std::min(a.y, b.y)),
+                          GcGePoint2d(std::max(a.x, b.x), std::max(a.y, b.y)));
+    s.window_ = regen_;
+    s.drew_direct_ = false;
+    keeping_ = &kept_.batches;
+  }
   // Nothing drawn inside one paint call shows before the call copies its
   // stage to the DC, so batches are flushed only when they have grown to a
   // full GDI call, when the budget is spent and at the end of the list: few,
   // long PolyPolyline calls. The clock is still read every 8 elements.
   bool outOfTime = false;
   while (progress < list.size() && !outOfTime) {
-    list[progress++]->paint(s);
+    entity& e = *list[progress++];
+    if (keep) {
+      const extents ex = e.get_extents(s);
+      if (ex.valid && !ex.overlaps(visible))
+        kept_.skipped.push_back(ex);
+      else
+        e.paint(s);
+    } else {
+      e.paint(s);
+    }
     if (progress % 8 != 0)
       continue;
     if (tables_->pens.pending_points() >= batch_flush_points)
@@ -373,7 +539,33 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
     outOfTime = now_us() - call_start >= time_budget_us;
   }
   flush(s);
-  return progress >= list.size();
+  const bool finished = progress >= list.size();
+  if (keep) {
+    s.window_ = visible;
+    s.clip_box_ = extents();
+    keeping_ = nullptr;
+    if (s.drew_direct_) {
+      // Texts go straight to the DC: such a list is painted in full every time.
+      kept_.keeping = false;
+      kept_.batches.clear();
+      kept_.skipped.clear();
+    } else if (finished) {
+      kept_.keeping = false;
+      kept_.complete = true;
+      kept_.version = content_version_;
+      kept_.settings = current_settings(s);
+      const GcGeMatrix2d& m = s.to_device_;
+      kept_.linear[0] = m.entry[0][0];
+      kept_.linear[1] = m.entry[0][1];
+      kept_.linear[2] = m.entry[1][0];
+      kept_.linear[3] = m.entry[1][1];
+      kept_.shift[0] = m.entry[0][2];
+      kept_.shift[1] = m.entry[1][2];
+      kept_.regen = regen_;
+      kept_.on_stage = s.surface_.bitmap();
+    }
+  }
+  return finished;
 }
 
 bool view::paint_highlights(view& s, std::uint32_t& progress, std::uint64_t call_start) {
@@ -440,16 +632,38 @@ bool view::paint() {
     if (!prepare_stage(s1))
       return false;
     progress_[0] = 0;
-    ui::text_state keepText(s1.dc_);
-    const COLORREF oldBk = SetBkColor(s1.dc_, background);
-    const RECT all{0, 0, s1.surface_.width(), s1.surface_.height()};
-    ExtTextOutW(s1.dc_, 0, 0, ETO_OPAQUE, &all, L"", 0, nullptr);
-    SetBkColor(s1.dc_, oldBk);
+    s1.stats_ = paint_statistics{};
+    // After a pan by whole pixels the kept picture of list 1 is still on the
+    // stage: it is moved, and only the bared strips are drawn.
+    std::int32_t move[2] = {0, 0};
+    if (kept_fits(s1, move) && scroll_kept(s1, move)) {
+      progress_[0] = static_cast<std::uint32_t>(list1_.size());
+      stats_.add(s1.stats_);
+    } else {
+      ui::text_state keepText(s1.dc_);
+      const COLORREF oldBk = SetBkColor(s1.dc_, background);
+      const RECT all{0, 0, s1.surface_.width(), s1.surface_.height()};
+      ExtTextOutW(s1.dc_, 0, 0, ETO_OPAQUE, &all, L"", 0, nullptr);
+      SetBkColor(s1.dc_, oldBk);
+      fresh_stage1_ = true;
+    }
     stage_flags_ = (stage_flags_ | stage_list1) & ~stage_restart;
   }
   if (stage_flags_ & stage_list1) {
     view& s1 = stage(0);
     s1.stats_ = paint_statistics{};
+    // A cleared stage 1 is either drawn from the kept picture of list 1 or
+    // painted from the list, keeping its picture for the next time.
+    std::int32_t move[2] = {0, 0};
+    if (fresh_stage1_ && progress_[0] == 0) {
+      if (kept_fits(s1, move)) {
+        replay_kept(s1, move);
+        progress_[0] = static_cast<std::uint32_t>(list1_.size());
+      } else {
+        keep_begin();
+      }
+    }
+    fresh_stage1_ = false;
     if (paint_list(s1, list1_, progress_[0], T))
       stage_flags_ &= ~stage_list1;
     stats_.add(s1.stats_);

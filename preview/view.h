@@ -165,6 +165,9 @@ public:
   // Adds the cache's segments (dash pieces when present) to the pen's batch,
   // clipped to the device box; without a pen, whether any segment survives.
   bool paint_cache(const buffer_curve& cache, pen_record* pen);
+  // An element drew straight into the DC instead of into the batches: the
+  // picture of the list being painted cannot be kept as device points.
+  void note_direct_drawing() { drew_direct_ = true; }
   // Marker segments of a snap kind scaled by size around a device point.
   void add_marker(pen_record& pen, std::uint32_t kind, const GcGePoint2d& device_point, double size);
   // Clipping box of the device in bitmap pixels.
@@ -178,6 +181,35 @@ private:
     double pixel = 0.0;   // pixel size in content units
   };
   using element_list = std::vector<std::unique_ptr<entity>>;
+
+  // What a kept list-1 picture depends on besides the list and the matrix.
+  struct paint_settings {
+    std::uint32_t factor = 1;
+    COLORREF background = 0;
+    std::uint32_t driver_options = 0;
+    std::uint8_t point_display = 0;
+    double point_marker_size = 0.0;
+    std::uint8_t no_clip = 0;
+    bool direct_pens = true;
+    bool operator==(const paint_settings&) const = default;
+  };
+  // The picture of display list 1 as the device points its flushes drew,
+  // clipped to the regeneration window instead of the device rectangle. A
+  // restart after a pan by whole pixels, with the list, the tables and the
+  // scale unchanged and the window still inside that regeneration window,
+  // draws these points again, moved, instead of walking the list.
+  struct kept_picture {
+    retained_batches batches;
+    bool keeping = false;         // a paint of list 1 is being kept
+    bool complete = false;        // the whole list was kept
+    std::uint64_t version = 0;    // content version it was made for
+    paint_settings settings;
+    double linear[4] = {};        // linear part of the stage matrix
+    double shift[2] = {};         // its translation, moved with every replay
+    extents regen;                // world window the points cover
+    std::vector<extents> skipped; // extents of elements outside the window
+    HBITMAP on_stage = nullptr;   // stage-1 bitmap that shows exactly these points now
+  };
 
   bool add_element(std::unique_ptr<entity> e, std::uint64_t handle, bool into_block, int list);
   void reset_snap();
@@ -196,6 +228,15 @@ private:
   bool paint_highlights(view& s, std::uint32_t& progress, std::uint64_t call_start);
   void paint_snap_marker(view& s);
   void flush(view& s);
+  paint_settings current_settings(const view& s) const;
+  // Whether the kept picture of list 1 still fits the stage's matrix; move
+  // gets the whole-pixel shift since it was last drawn.
+  bool kept_fits(const view& s, std::int32_t (&move)[2]) const;
+  // Draws the kept picture, moved, into a cleared stage 1.
+  void replay_kept(view& s, const std::int32_t (&move)[2]);
+  // Moves stage 1's picture by the shift and draws only the strips it bares.
+  bool scroll_kept(view& s, const std::int32_t (&move)[2]);
+  void keep_begin();
   void draw_messages();
   void apply_highlight_flags();
   bool hit(entity& e, const extents& device_window);
@@ -245,6 +286,12 @@ private:
   double total_ms_ = 0.0;
   double delta_ms_ = 0.0;
   double swap_ms_ = 0.0;
+  kept_picture kept_;
+  std::uint64_t content_version_ = 0; // bumped by every change of lists, blocks and tables
+  retained_batches* keeping_ = nullptr; // flushes append here while list 1 is kept
+  extents clip_box_;                  // set while keeping: device box of the regeneration window
+  bool drew_direct_ = false;
+  bool fresh_stage1_ = false;          // stage 1 was cleared and nothing painted into it yet
 };
 
 // Microseconds of the high-resolution counter.

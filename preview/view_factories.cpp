@@ -4,6 +4,7 @@
 namespace GDI {
 
 bool view::add_element(std::unique_ptr<entity> e, std::uint64_t handle, bool into_block, int list) {
+  ++content_version_;
   if (into_block) {
     entity_block* block = tables_->blocks.find(handle);
     if (!block)
@@ -24,6 +25,7 @@ bool view::add_element(std::unique_ptr<entity> e, std::uint64_t handle, bool int
 }
 
 bool view::define_block(const GcGePoint2d& base, std::uint64_t key) {
+  ++content_version_;
   if (!tables_->blocks.add(std::make_unique<entity_block>(base, key)))
     return false;
   restage(stage_restart);
@@ -31,6 +33,7 @@ bool view::define_block(const GcGePoint2d& base, std::uint64_t key) {
 }
 
 int view::define_linetype(const char* name, std::initializer_list<double> pattern) {
+  ++content_version_;
   const int index = tables_->linetypes.add(name ? name : "");
   linetype* lt = tables_->linetypes.at(index);
   *lt = linetype{};

@@ -47,6 +47,7 @@ using unique_hpen = unique_any<HPEN, &closeGdiObject<HPEN>>;
 using unique_hbrush = unique_any<HBRUSH, &closeGdiObject<HBRUSH>>;
 using unique_hfont = unique_any<HFONT, &closeGdiObject<HFONT>>;
 using unique_hbitmap = unique_any<HBITMAP, &closeGdiObject<HBITMAP>>;
+using unique_hrgn = unique_any<HRGN, &closeGdiObject<HRGN>>;
 using unique_hdc = unique_any<HDC, &closeDc>;
 using unique_hmodule = unique_any<HMODULE, &closeModule>;
 using unique_hwnd = unique_any<HWND, &closeWindow>;

@@ -188,7 +188,12 @@ TEST(Curves, SamplingStaysWithinChordTolerance) {
       ASSERT_GE(pts.length(), 2);
       EXPECT_TRUE(pts.first().isEqualTo(nc.curve->startPoint()));
       EXPECT_TRUE(pts.last().isEqualTo(nc.curve->endPoint()));
-      double worst = 0.0;
+      double worst = 0.0, offParam = 0.0;
+      for (int i = 0; i < pts.length(); ++i)
+        offParam = std::max(offParam, pts[i].distanceTo(nc.curve->gcEvalPoint(params[i])));
+      // Samples are made by rotating from one to the next; each must still be
+      // the curve's point at its own parameter.
+      EXPECT_LE(offParam, 1e-12 * 1000) << "worst sample away from its parameter's point";
       for (int i = 0; i + 1 < pts.length(); ++i) {
         ASSERT_LT(params[i], params[i + 1]);
         // Largest distance of the curve from the chord, probed in between.

@@ -118,6 +118,21 @@ TEST(Linetype, TableFindsNamesIgnoringCase) {
   EXPECT_EQ(t.add("dash"), 0) << "no second record of one name";
 }
 
+// A picture moved by whole pixels must round to the same pixels moved: the
+// kept device points of a list are shifted instead of transformed again.
+TEST(Batch, RoundingCommutesWithWholePixelShifts) {
+  const double values[] = {-1500.5, -1.6, -1.5, -1.4, -0.5, -0.49, 0.0, 0.49, 0.5, 2.5, 3.7, 1279.5};
+  const int shifts[] = {-2000, -37, -1, 1, 23, 1280};
+  for (double v : values)
+    for (int k : shifts)
+      EXPECT_EQ(round_device(v + k), round_device(v) + k) << v << " moved by " << k;
+  EXPECT_EQ(round_device(-0.5), 0);
+  EXPECT_EQ(round_device(-0.51), -1);
+  EXPECT_EQ(round_device(1e300), 1000000000) << "clamped";
+  EXPECT_EQ(round_device(-1e300), -1000000000);
+  EXPECT_EQ(round_device(std::nan("")), -1000000000) << "NaN goes to the clamp, not to undefined behaviour";
+}
+
 TEST(Batch, SegmentsJoinIntoPolylinesAfterRounding) {
   pen_batch b;
   b.add_segment(GcGePoint2d(0.4, 0.6), GcGePoint2d(10.49, 0.5));
@@ -125,13 +140,13 @@ TEST(Batch, SegmentsJoinIntoPolylinesAfterRounding) {
   b.add_segment(GcGePoint2d(50, 50), GcGePoint2d(60, 50));
   b.add_segment(GcGePoint2d(-0.4, 3), GcGePoint2d(-1.6, 3));
   ASSERT_EQ(b.counts, (std::vector<std::uint32_t>{3, 2, 2}));
-  const std::vector<device_point> expected{{0, 1}, {10, 1}, {10, 20}, {50, 50}, {60, 50}, {0, 3}, {-1, 3}};
-  EXPECT_EQ(b.points, expected) << "+0.5 then truncation towards zero";
+  const std::vector<device_point> expected{{0, 1}, {10, 1}, {10, 20}, {50, 50}, {60, 50}, {0, 3}, {-2, 3}};
+  EXPECT_EQ(b.points, expected) << "+0.5 then down to the integer below, also below zero";
 
   b.extend_last_points();
   EXPECT_EQ(b.points[2], (device_point{10, 21})) << "vertical: y moves on";
   EXPECT_EQ(b.points[4], (device_point{61, 50})) << "horizontal: x moves on";
-  EXPECT_EQ(b.points[6], (device_point{-2, 3}));
+  EXPECT_EQ(b.points[6], (device_point{-3, 3}));
   pen_batch d;
   d.add_segment(GcGePoint2d(0, 0), GcGePoint2d(10, 8));
   d.extend_last_points();
@@ -350,7 +365,7 @@ TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
     ASSERT_TRUE(refresh_curve_cache(cache, arc, ctx));
     const int samples = cache.points.length();
     EXPECT_GT(samples, 50);
-    EXPECT_EQ(cache.ends, (std::vector<std::uint32_t>{static_cast<std::uint32_t>(samples)}));
+    EXPECT_EQ(cache.ends, (end_list{static_cast<std::uint32_t>(samples)}));
     for (const GcGePoint2d& p : cache.points)
       EXPECT_NEAR(p.distanceTo(GcGePoint2d(0, 0)), 10.0, 1e-9);
     struct Step {
