@@ -14,7 +14,11 @@ void pen_batch::extend_last_points() {
     const device_point& prev = points[end - 2];
     const int dx = last.x - prev.x, dy = last.y - prev.y;
     const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
-    if (std::abs(dx) > 4 * std::abs(dy)) {
+    if (dx == 0 && dy == 0) {
+      // A segment shorter than a pixel (a dot of a dash pattern) still
+      // shows as one pixel.
+      last.x += 1;
+    } else if (std::abs(dx) > 4 * std::abs(dy)) {
       last.x += sx;
     } else if (std::abs(dy) > 4 * std::abs(dx)) {
       last.y += sy;

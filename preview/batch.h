@@ -49,7 +49,8 @@ struct pen_batch {
     counts.push_back(2);
   }
   // Pushes the last point of every polyline one pixel further along its last
-  // segment: cosmetic pens leave a polyline's last pixel out.
+  // segment: cosmetic pens leave a polyline's last pixel out. A last segment
+  // of no length grows one pixel to the right, so that it shows as a dot.
   void extend_last_points();
   bool empty() const { return points.empty(); }
   void clear() { points.clear(); counts.clear(); }

@@ -149,8 +149,11 @@ TEST(Batch, SegmentsJoinIntoPolylinesAfterRounding) {
   EXPECT_EQ(b.points[6], (device_point{-3, 3}));
   pen_batch d;
   d.add_segment(GcGePoint2d(0, 0), GcGePoint2d(10, 8));
+  d.add_segment(GcGePoint2d(30.2, 5.1), GcGePoint2d(29.9, 4.8)); // both ends round to one pixel
   d.extend_last_points();
   EXPECT_EQ(d.points[1], (device_point{11, 9})) << "diagonal: both move";
+  EXPECT_EQ(d.points[2], (device_point{30, 5}));
+  EXPECT_EQ(d.points[3], (device_point{31, 5})) << "a dot grows to one pixel";
 }
 
 TEST(Batch, RingsCloseAndShortOnesAreDropped) {

@@ -158,6 +158,7 @@ TEST_F(ViewTest, DashPatternAlongALine) {
     EXPECT_EQ(canvas.count(x + 1, 100, x + 20, 101, kRed), 19) << "dash of period " << period;
     EXPECT_EQ(canvas.count(x + 22, 100, x + 39, 101, kRed), 0) << "gap of period " << period;
     EXPECT_EQ(canvas.count(x + 42, 100, x + 59, 101, kRed), 0) << "gap of period " << period;
+    EXPECT_EQ(canvas.count(x + 39, 100, x + 42, 101, kRed), 1) << "the dot of period " << period << " is one pixel";
   }
   EXPECT_EQ(canvas.count(0, 160, 400, 161, kBlue), 400) << "an unknown name draws continuous";
 }
