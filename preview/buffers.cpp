@@ -1,5 +1,6 @@
 #include "preview/buffers.h"
 
+#include "geom/circarc2d.h"
 #include "geom/curve2d.h"
 
 #include <cstddef>
@@ -23,18 +24,12 @@ void samplePiece(const GcGeCurve2d& piece, double tol, GcGePoint2dArray& out) {
   }
   const GcGeInterval r = piece.interval();
   GcGeInterval range(r.lowerBound(), r.upperBound(), 1e-12);
-  // Sampled into arrays kept from call to call and copied into the cache at
-  // their final size: a cache is allocated once instead of growing step by step.
+  // Arcs reserve room for all their samples before appending them, so a
+  // cache is allocated once; the parameters go to an array kept from call
+  // to call.
   thread_local GcGeDoubleArray params;
-  thread_local GcGePoint2dArray sampled;
   params.removeAll();
-  sampled.removeAll();
-  piece.getSamplePoints(range.lowerBound(), range.upperBound(), tol, sampled, params);
-  const int need = out.length() + sampled.length();
-  if (out.physicalLength() < need)
-    out.setPhysicalLength(need);
-  for (const GcGePoint2d& p : sampled)
-    out.append(p);
+  piece.getSamplePoints(range.lowerBound(), range.upperBound(), tol, out, params);
 }
 
 // Fixed-size slots carved from blocks of 256; freed slots are reused and the
@@ -149,7 +144,10 @@ bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const re
   const bool clip = !ctx.no_clip && ctx.boundary;
   if (curve.isKindOf(GcGe::kLineSeg2d)) {
     GcGePoint2d p = curve.startPoint(), q = curve.endPoint();
-    if (!clip || clip_segment(p, q, *ctx.boundary)) {
+    // A segment inside an axis-parallel boundary needs no clipping.
+    const bool inside = clip && ctx.boundary->is_box() && ctx.boundary->box().contains(p) &&
+                        ctx.boundary->box().contains(q);
+    if (!clip || inside || clip_segment(p, q, *ctx.boundary)) {
       // Exactly two points: thousands of segment caches stay small.
       if (cache.points.physicalLength() < 2)
         cache.points.setPhysicalLength(2);
@@ -160,7 +158,13 @@ bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const re
     }
   } else {
     bool whole = !clip;
-    if (clip) {
+    if (clip && curve.isKindOf(GcGe::kCircArc2d)) {
+      // The arc's circle inside the boundary is the common case and cheap.
+      const auto& arc = static_cast<const GcGeCircArc2d&>(curve);
+      const GcGeVector2d r(arc.radius(), arc.radius());
+      whole = region_contains(*ctx.boundary, extents(arc.center() - r, arc.center() + r));
+    }
+    if (clip && !whole) {
       GcGePoint2d lo, hi;
       curve.gcOrthoBoundBlock().getMinMaxPoints(lo, hi);
       whole = region_contains(*ctx.boundary, extents(lo, hi));

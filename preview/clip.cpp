@@ -51,6 +51,7 @@ clip_region& clip_region::operator=(const clip_region& o) {
   if (this != &o) {
     std::copy(std::begin(o.corner_), std::end(o.corner_), corner_);
     box_ = extents();
+    axis_aligned_ = false;
     boundary_ = GcGeCompositeCurve2d();
     if (o.valid())
       build();
@@ -62,6 +63,12 @@ void clip_region::build() {
   box_ = extents();
   for (const GcGePoint2d& c : corner_)
     box_.grow(c);
+  axis_aligned_ = true;
+  for (int i = 0; i < 4; ++i) {
+    const GcGePoint2d& a = corner_[i];
+    const GcGePoint2d& b = corner_[(i + 1) % 4];
+    axis_aligned_ = axis_aligned_ && (a.x == b.x || a.y == b.y);
+  }
   GcGeCompositeCurve2d b;
   for (int i = 0; i < 4; ++i)
     b.append(new GcGeLineSeg2d(corner_[i], corner_[(i + 1) % 4]));
@@ -123,6 +130,8 @@ bool clip_segment(GcGePoint2d& p, GcGePoint2d& q, const clip_region& region) {
 }
 
 bool region_contains(const clip_region& region, const extents& box) {
+  if (region.is_box())
+    return region.box().contains(box);
   return region.contains(box.min) && region.contains(box.max) && region.contains(GcGePoint2d(box.min.x, box.max.y)) &&
          region.contains(GcGePoint2d(box.max.x, box.min.y));
 }

@@ -25,6 +25,9 @@ public:
   // The region mapped by m (corners re-ordered counter-clockwise if m mirrors).
   clip_region transformed(const GcGeMatrix2d& m) const;
   bool valid() const { return box_.valid != 0; }
+  // Whether the region is its own bounding box (sides along the axes), so
+  // that box tests decide containment.
+  bool is_box() const { return axis_aligned_; }
   bool contains(const GcGePoint2d& p) const;
   const extents& box() const { return box_; }
   const GcGeCompositeCurve2d& boundary() const { return boundary_; }
@@ -37,6 +40,7 @@ private:
   GcGePoint2d corner_[4];
   extents box_;
   GcGeCompositeCurve2d boundary_;
+  bool axis_aligned_ = false;
 };
 
 // Cyrus-Beck clipping of the segment p-q against the region; false when

@@ -20,9 +20,71 @@ std::uint64_t now_us() {
   return static_cast<std::uint64_t>(c.QuadPart / frequency * 1000000 + c.QuadPart % frequency * 1000000 / frequency);
 }
 
+namespace {
+
+// Back buffers of stage views that are gone, kept for the next stage that
+// needs one: making a screen-sized bitmap and touching its fresh memory costs
+// about as much as painting ten thousand curves into it, and preview windows
+// come and go with their dialogs. Two are kept at most, the largest ones.
+bool g_shelfGone = false; // set when the shelf is destroyed at exit
+
+class surface_shelf {
+public:
+  ~surface_shelf() { g_shelfGone = true; }
+
+  // The smallest kept bitmap that holds w x h without being more than twice
+  // as large, moved into out.
+  bool take(int w, int h, ui::memory_surface& out) {
+    const long long need = static_cast<long long>(w) * h;
+    auto best = kept_.end();
+    for (auto it = kept_.begin(); it != kept_.end(); ++it)
+      if (it->width() >= w && it->height() >= h && area(*it) <= 2 * need && (best == kept_.end() || area(*it) < area(*best)))
+        best = it;
+    if (best == kept_.end())
+      return false;
+    out = std::move(*best);
+    kept_.erase(best);
+    return true;
+  }
+  void put(ui::memory_surface&& s) {
+    if (!s)
+      return;
+    kept_.push_back(std::move(s));
+    if (kept_.size() > kKeep)
+      kept_.erase(std::min_element(kept_.begin(), kept_.end(),
+                                   [](const auto& a, const auto& b) { return area(a) < area(b); }));
+  }
+  void clear() { kept_.clear(); }
+  std::size_t size() const { return kept_.size(); }
+
+private:
+  static long long area(const ui::memory_surface& s) { return static_cast<long long>(s.width()) * s.height(); }
+  static constexpr std::size_t kKeep = 2;
+  std::vector<ui::memory_surface> kept_;
+};
+
+surface_shelf& shelf() {
+  static surface_shelf s;
+  return s;
+}
+
+} // namespace
+
+void release_back_buffers() {
+  if (!g_shelfGone)
+    shelf().clear();
+}
+
+std::size_t kept_back_buffers() { return g_shelfGone ? 0 : shelf().size(); }
+
 view::view() : tables_(std::make_shared<shared_tables>()) { reset_snap(); }
 
-view::~view() { clear(false); }
+view::~view() {
+  clear(false);
+  // A stage's bitmap goes on the shelf for the next stage that needs one.
+  if ((paint_flags_ & paint_keep_bitmap) && surface_ && !g_shelfGone)
+    shelf().put(std::move(surface_));
+}
 
 bool view::bind_dc(HDC dc) {
   if (paint_flags_ & paint_keep_bitmap)
@@ -332,7 +394,7 @@ bool view::prepare_stage(view& s) {
     // A new bitmap shows nothing kept (its handle may even repeat an old one).
     if (&s == stages_[0].get())
       kept_.on_stage = nullptr;
-    if (!s.surface_.create(nullptr, w, h))
+    if (!(!g_shelfGone && shelf().take(w, h, s.surface_)) && !s.surface_.create(nullptr, w, h))
       return false;
   }
   s.dc_ = s.surface_.dc();

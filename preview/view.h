@@ -294,6 +294,13 @@ private:
   bool fresh_stage1_ = false;          // stage 1 was cleared and nothing painted into it yet
 };
 
+// Back buffers of destroyed views are kept (two at most) for the next view
+// that needs one of a fitting size; they are freed when the module is
+// unloaded, or now by release_back_buffers. kept_back_buffers tells how many
+// there are.
+void release_back_buffers();
+std::size_t kept_back_buffers();
+
 // Microseconds of the high-resolution counter.
 std::uint64_t now_us();
 

@@ -5,6 +5,8 @@
 
 #include "ui/handles.h"
 
+#include <utility>
+
 namespace ui {
 
 // A memory DC holding a bitmap of its own; the original bitmap is selected
@@ -14,7 +16,22 @@ class memory_surface {
   memory_surface() noexcept = default;
   memory_surface(const memory_surface&) = delete;
   memory_surface& operator=(const memory_surface&) = delete;
+  memory_surface(memory_surface&& o) noexcept { swap(o); }
+  memory_surface& operator=(memory_surface&& o) noexcept {
+    if (this != &o) {
+      reset();
+      swap(o);
+    }
+    return *this;
+  }
   ~memory_surface() { reset(); }
+  void swap(memory_surface& o) noexcept {
+    std::swap(dc_, o.dc_);
+    std::swap(bitmap_, o.bitmap_);
+    std::swap(original_, o.original_);
+    std::swap(width_, o.width_);
+    std::swap(height_, o.height_);
+  }
 
   // Makes a DC compatible with `reference` (the screen when null) and a
   // compatible bitmap of the given size; false leaves the surface empty.

@@ -287,6 +287,52 @@ TEST(Clip, SegmentsAgainstARotatedRegion) {
   }
 }
 
+// Box tests stand in for the region's own tests only where the region is its
+// bounding box; a turned region must still be tested side by side.
+TEST(Clip, OnlyAxisParallelRegionsAreDecidedByTheirBox) {
+  const clip_region box(extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10)));
+  GcGeMatrix2d mirror;
+  mirror.entry[0][0] = -1;
+  GcGeMatrix2d stretch;
+  stretch.setToScaling(GcGeScale2d(3, 0.5));
+  const struct {
+    const char* what;
+    clip_region region;
+    bool box;
+  } cases[] = {
+      {"box", box, true},
+      {"mirrored", box.transformed(mirror), true},
+      {"stretched and moved", box.transformed(GcGeMatrix2d::translation(GcGeVector2d(-4, 7)) * stretch), true},
+      {"turned", box.transformed(GcGeMatrix2d::rotation(std::acos(-1.0) / 4)), false},
+      {"sheared", box.transformed([] {
+         GcGeMatrix2d m;
+         m.entry[0][1] = 0.3;
+         return m;
+       }()), false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.region.is_box(), c.box) << c.what;
+  // Inside the diamond's bounding box but outside the diamond.
+  const clip_region diamond = cases[3].region;
+  const extents corner(GcGePoint2d(5, 0.5), GcGePoint2d(6, 1));
+  EXPECT_TRUE(diamond.box().contains(corner));
+  EXPECT_FALSE(region_contains(diamond, corner));
+  EXPECT_TRUE(region_contains(diamond, extents(GcGePoint2d(-1, 6), GcGePoint2d(1, 8))));
+  EXPECT_TRUE(region_contains(box, extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10)))) << "its own box is inside";
+  EXPECT_FALSE(region_contains(box, extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10.001))));
+  // A segment cache behind a turned boundary is still cut at the diamond.
+  regen_context ctx;
+  ctx.pixel = 0.01;
+  ctx.regen = diamond.box();
+  ctx.visible = ctx.regen;
+  ctx.boundary = &diamond;
+  buffer_curve cache;
+  refresh_curve_cache(cache, GcGeLineSeg2d(GcGePoint2d(5, 0.5), GcGePoint2d(5, 13)), ctx);
+  ASSERT_EQ(cache.points.length(), 2);
+  EXPECT_TRUE(cache.points[0].isEqualTo(GcGePoint2d(5, 5), GcGeTol(1e-9, 1e-9)));
+  EXPECT_TRUE(cache.points[1].isEqualTo(GcGePoint2d(5, 9.1421356237309492), GcGeTol(1e-9, 1e-9)));
+}
+
 TEST(Clip, RotatedRegionAndRings) {
   const clip_region box(extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10)));
   const clip_region turned = box.transformed(GcGeMatrix2d::rotation(std::acos(-1.0) / 4));

@@ -691,6 +691,56 @@ TEST(ViewKeep, RepaintsAfterAPanMatchAFreshPaint) {
   }
 }
 
+// A destroyed view leaves its back buffer for the next view of a fitting
+// size; the next picture must not show anything of the old one.
+TEST(ViewKeep, BackBuffersOfDestroyedViewsAreReusedClean) {
+  release_back_buffers();
+  ASSERT_EQ(kept_back_buffers(), 0u);
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(120, 90));
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(120, 90));
+  Canvas first(120, 90);
+  {
+    view a;
+    a.bind_dc(first.surface.dc());
+    for (int i = 0; i < 30; ++i)
+      ASSERT_TRUE(a.add_curve(new GcGeLineSeg2d(GcGePoint2d(i * 4, 0), GcGePoint2d(i * 4, 90)), rgb(kRed), 3,
+                              nullptr, 1, i, false, false));
+    ASSERT_TRUE(a.fit_window(&world, &device));
+    ASSERT_TRUE(paintAll(a));
+    EXPECT_GT(first.count(0, 0, 120, 90, kRed), 2000);
+  }
+  EXPECT_EQ(kept_back_buffers(), 1u) << "the stage's bitmap is kept";
+  Canvas second(120, 90);
+  {
+    view b;
+    b.bind_dc(second.surface.dc());
+    ASSERT_TRUE(b.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 45), GcGePoint2d(120, 45)), rgb(kBlue), 1, nullptr, 1,
+                            1, false, false));
+    ASSERT_TRUE(b.fit_window(&world, &device));
+    ASSERT_TRUE(paintAll(b));
+    EXPECT_EQ(kept_back_buffers(), 0u) << "taken by the new view";
+    EXPECT_EQ(second.count(0, 0, 120, 90, kRed), 0) << "nothing of the old picture";
+    EXPECT_GT(second.count(0, 0, 120, 90, kBlue), 100);
+    EXPECT_EQ(second.count(0, 0, 120, 90, kWhite) + second.count(0, 0, 120, 90, kBlue), 120 * 90);
+  }
+  // A much larger view does not take a small bitmap, nor a small view a huge one.
+  Canvas large(400, 300);
+  {
+    view c;
+    c.bind_dc(large.surface.dc());
+    const extents big(GcGePoint2d(0, 0), GcGePoint2d(400, 300));
+    ASSERT_TRUE(c.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(100, 100)), rgb(kBlue), 1, nullptr, 1,
+                            1, false, false));
+    ASSERT_TRUE(c.fit_window(&big, &big));
+    EXPECT_EQ(kept_back_buffers(), 1u);
+    ASSERT_TRUE(paintAll(c));
+    EXPECT_EQ(kept_back_buffers(), 1u) << "the 120 x 90 bitmap is too small for 400 x 300";
+  }
+  EXPECT_EQ(kept_back_buffers(), 2u);
+  release_back_buffers();
+  EXPECT_EQ(kept_back_buffers(), 0u);
+}
+
 // A pen that gathers more than a few full GDI calls of points is flushed
 // while the list is painted, not only at its end.
 TEST(ViewCounts, LargeBatchesAreFlushedOnTheWay) {
