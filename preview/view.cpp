@@ -474,9 +474,7 @@ bool view::kept_fits(const view& s, std::int32_t (&move)[2]) const {
 }
 
 void view::replay_kept(view& s, const std::int32_t (&move)[2]) {
-  kept_.batches.shift(move[0], move[1]);
-  kept_.shift[0] += move[0];
-  kept_.shift[1] += move[1];
+  kept_.move(move);
   replay_batches(s.dc_, s.background, (s.driver_options & 1) != 0, kept_.batches, tables_->pens,
                  tables_->brushes, s.stats_);
   ++s.stats_.lists_replayed;
@@ -494,9 +492,7 @@ bool view::scroll_kept(view& s, const std::int32_t (&move)[2]) {
                           static_cast<long long>(std::abs(dx)) * std::abs(dy);
   if (2 * baredArea > static_cast<long long>(w) * h)
     return false;
-  kept_.batches.shift(dx, dy);
-  kept_.shift[0] += dx;
-  kept_.shift[1] += dy;
+  kept_.move(move);
   ++s.stats_.lists_replayed;
   if (dx == 0 && dy == 0)
     return true;

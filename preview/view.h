@@ -209,6 +209,13 @@ private:
     extents regen;                // world window the points cover
     std::vector<extents> skipped; // extents of elements outside the window
     HBITMAP on_stage = nullptr;   // stage-1 bitmap that shows exactly these points now
+
+    // Moves the kept points, and the translation they are made for, by whole pixels.
+    void move(const std::int32_t (&by)[2]) {
+      batches.shift(by[0], by[1]);
+      shift[0] += by[0];
+      shift[1] += by[1];
+    }
   };
 
   bool add_element(std::unique_ptr<entity> e, std::uint64_t handle, bool into_block, int list);
