@@ -47,6 +47,13 @@ public:
     }
     void* p = free_.back();
     free_.pop_back();
+    // A list makes its caches one after the other: fetch the slot the next
+    // one will get while this one is being filled.
+    if (free_.size() >= 4) {
+      const auto* next = static_cast<const char*>(free_[free_.size() - 4]);
+      __builtin_prefetch(next, 1);
+      __builtin_prefetch(next + 64, 1);
+    }
     return p;
   }
   void give(void* p) {
@@ -101,6 +108,21 @@ void buffer_curve::operator delete(void* p, std::size_t size) {
     ::operator delete(p);
 }
 
+void end_list::reserve(std::size_t n) {
+  if (n <= capacity_)
+    return;
+  if (n > 0xFFFFFFFFu)
+    throw std::bad_alloc();
+  auto* grown = static_cast<std::uint32_t*>(IcGeMemoryController::allocateArray(n * sizeof(std::uint32_t)));
+  if (!grown)
+    throw std::bad_alloc();
+  std::copy(begin(), end(), grown);
+  if (data_ != inline_)
+    IcGeMemoryController::deallocateArray(data_);
+  data_ = grown;
+  capacity_ = static_cast<std::uint32_t>(n);
+}
+
 buffer_paint::buffer_paint() { ++g_liveBuffers; }
 buffer_paint::~buffer_paint() { --g_liveBuffers; }
 int buffer_paint::live_count() { return g_liveBuffers; }
@@ -151,7 +173,6 @@ bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const re
       // Exactly two points: thousands of segment caches stay small.
       if (cache.points.physicalLength() < 2)
         cache.points.setPhysicalLength(2);
-      cache.ends.reserve(1);
       cache.points.append(p);
       cache.points.append(q);
       cache.ends.push_back(2);

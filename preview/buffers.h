@@ -8,7 +8,9 @@
 #include "preview/extents.h"
 #include "preview/linetype.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 namespace GDI {
@@ -26,8 +28,58 @@ protected:
   buffer_paint& operator=(const buffer_paint&) = delete;
 };
 
-// Running point counts of a cache's polylines, in geometry-array storage.
-using end_list = std::vector<std::uint32_t, vdgeom::ArrayAllocator<std::uint32_t>>;
+// Running point counts of a cache's polylines. Nearly every cache holds one
+// polyline, so two counts live in the list itself and only longer lists take
+// a geometry-array block: a list of ten thousand segments makes no heap
+// blocks for them.
+class end_list {
+public:
+  end_list() = default;
+  end_list(std::initializer_list<std::uint32_t> values) {
+    reserve(values.size());
+    for (std::uint32_t v : values)
+      push_back(v);
+  }
+  end_list(const end_list& o) : end_list() {
+    reserve(o.size_);
+    std::copy(o.begin(), o.end(), data_);
+    size_ = o.size_;
+  }
+  end_list& operator=(const end_list& o) {
+    if (this != &o) {
+      size_ = 0;
+      reserve(o.size_);
+      std::copy(o.begin(), o.end(), data_);
+      size_ = o.size_;
+    }
+    return *this;
+  }
+  ~end_list() {
+    if (data_ != inline_)
+      IcGeMemoryController::deallocateArray(data_);
+  }
+
+  void push_back(std::uint32_t v) {
+    if (size_ == capacity_)
+      reserve(2 * static_cast<std::size_t>(capacity_));
+    data_[size_++] = v;
+  }
+  void reserve(std::size_t n);
+  void clear() { size_ = 0; }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::uint32_t operator[](std::size_t i) const { return data_[i]; }
+  std::uint32_t back() const { return data_[size_ - 1]; }
+  const std::uint32_t* begin() const { return data_; }
+  const std::uint32_t* end() const { return data_ + size_; }
+  bool operator==(const end_list& o) const { return std::equal(begin(), end(), o.begin(), o.end()); }
+
+private:
+  std::uint32_t inline_[2] = {0, 0};
+  std::uint32_t* data_ = inline_;
+  std::uint32_t size_ = 0;
+  std::uint32_t capacity_ = 2;
+};
 
 class buffer_curve : public buffer_paint {
 public:

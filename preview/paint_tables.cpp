@@ -1,5 +1,7 @@
 #include "preview/paint_tables.h"
 
+#include <algorithm>
+
 namespace GDI {
 
 void paint_statistics::add(const paint_statistics& o) {
@@ -34,6 +36,10 @@ int pen_table::findOrMake(COLORREF colour, std::uint32_t width, int highlight, i
   if (!pen)
     return -1;
   pen_record r;
+  // Room for a first batch of ordinary size, so that painting a list does
+  // not move a growing point buffer from one heap block to the next.
+  r.batch.points.reserve(4096);
+  r.batch.counts.reserve(256);
   r.pen.reset(pen);
   r.width = width;
   r.colour = colour;
@@ -76,6 +82,11 @@ pen_record* pen_table::highlight(int index) {
 void retained_batches::keep(bool polygons, int record, const std::vector<device_point>& pts,
                             const std::vector<std::uint32_t>& cnt) {
   calls.push_back({polygons, record, points.size(), counts.size(), cnt.size()});
+  // Grown geometrically, so that keeping n batches copies each point about once.
+  if (points.capacity() < points.size() + pts.size())
+    points.reserve(std::max(2 * points.capacity(), points.size() + pts.size()));
+  if (counts.capacity() < counts.size() + cnt.size())
+    counts.reserve(std::max(2 * counts.capacity(), counts.size() + cnt.size()));
   points.insert(points.end(), pts.begin(), pts.end());
   counts.insert(counts.end(), cnt.begin(), cnt.end());
 }

@@ -580,6 +580,8 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
   // long PolyPolyline calls. The clock is still read every 8 elements.
   bool outOfTime = false;
   while (progress < list.size() && !outOfTime) {
+    if (progress + 4 < list.size())
+      __builtin_prefetch(list[progress + 4].get()); // elements are visited in order
     entity& e = *list[progress++];
     if (keep) {
       const extents ex = e.get_extents(s);

@@ -440,6 +440,45 @@ TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
   EXPECT_EQ(buffer_paint::live_count(), before);
 }
 
+// End lists hold two counts in place and grow into a block beyond that; the
+// counts must survive every growth, copy and assignment.
+TEST(Buffers, EndListsKeepTheirCountsThroughGrowthAndCopies) {
+  for (std::uint32_t n : {0u, 1u, 2u, 3u, 17u, 1000u}) {
+    SCOPED_TRACE(n);
+    end_list ends;
+    for (std::uint32_t i = 0; i < n; ++i)
+      ends.push_back(3 * i + 1);
+    ASSERT_EQ(ends.size(), n);
+    EXPECT_EQ(ends.empty(), n == 0);
+    std::uint32_t expected = 1, seen = 0;
+    for (std::uint32_t e : ends) {
+      EXPECT_EQ(e, expected);
+      expected += 3;
+      ++seen;
+    }
+    EXPECT_EQ(seen, n);
+    const end_list copy = ends;
+    EXPECT_EQ(copy, ends);
+    end_list assigned{7, 8, 9, 10};
+    assigned = ends;
+    EXPECT_EQ(assigned, ends);
+    assigned = assigned; // self-assignment keeps the counts
+    EXPECT_EQ(assigned, ends);
+    if (n > 0) {
+      EXPECT_EQ(ends.back(), 3 * (n - 1) + 1);
+      ends.push_back(5);
+      EXPECT_FALSE(ends == copy) << "one more count";
+    }
+    ends.clear();
+    EXPECT_TRUE(ends.empty());
+    EXPECT_EQ(copy.size(), n) << "a copy does not share the counts";
+  }
+  end_list reserved;
+  reserved.reserve(64);
+  reserved.push_back(4);
+  EXPECT_EQ(reserved, (end_list{4}));
+}
+
 TEST(Buffers, CurveCacheClipsTransformsAndDashes) {
   GcGeLineSeg2d line(GcGePoint2d(0, 0), GcGePoint2d(100, 0));
   const clip_region boundary(extents(GcGePoint2d(-10, -10), GcGePoint2d(50, 10)));
