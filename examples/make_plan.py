@@ -3,9 +3,12 @@
 
 Walls as wide polylines, a door swing, a round column, room names, a window
 block placed three times, furniture drawn by layer on an orange layer (a sofa
-as a wide polyline with a rounded back), tiles as a 45-degree line pattern and
-a rug as a solid fill with a round hole. Run with Debian's python3
-(python3-ezdxf).
+as a wide polyline with a rounded back), tiles as a 45-degree line pattern, a
+rug as a solid fill with a round hole, a beam drawn DASHED by its own linetype
+and the outline of wall cabinets DASHED by their layer (at linetype scale 2),
+a line that is continuous on that dashed layer, and a wardrobe block whose
+members are on layer 0 by layer, placed on a yellow layer. Run with Debian's
+python3 (python3-ezdxf).
 """
 import sys
 
@@ -18,6 +21,11 @@ doc.layers.add("OTVORY", color=1)
 doc.layers.add("POPISY", color=5)
 doc.layers.add("NABYTEK", color=30)
 doc.layers.add("PODLAHY", color=8)
+# Dashes of 300 mm and gaps of 150 mm: about 10 and 5 pixels in a picture of
+# 400 pixels across the plan.
+doc.linetypes.add("DASHED", [450, 300, -150], description="Dashed __ __ __")
+doc.layers.add("NAD", color=34, linetype="DASHED")   # above the cut: wall cabinets
+doc.layers.add("SKRINE", color=2)                    # wardrobes
 
 # Outer walls and one partition, 300 mm thick, in millimetres.
 msp.add_lwpolyline([(0, 0), (9000, 0), (9000, 6000), (0, 6000)], close=True,
@@ -70,5 +78,19 @@ rug = msp.add_hatch(color=150, dxfattribs={"layer": "PODLAHY"})
 rug.paths.add_polyline_path([(6200, 700), (8600, 700), (8600, 2300), (6200, 2300)], is_closed=True, flags=1)
 hole = rug.paths.add_edge_path(flags=16)
 hole.add_arc((7400, 1500), 400, 0, 360)
+
+# An overhead beam across the living room, dashed by its own linetype.
+msp.add_line((300, 5600), (3100, 5600), dxfattribs={"layer": "STENY", "color": 94, "linetype": "DASHED"})
+# Wall cabinets above the worktop: by layer, so dashed, at twice the dash length.
+msp.add_line((300, 5350), (3100, 5350), dxfattribs={"layer": "NAD", "ltscale": 2})
+# A shelf edge on the same layer, continuous by its own linetype.
+msp.add_line((6000, 3800), (8600, 3800), dxfattribs={"layer": "NAD", "color": 174, "linetype": "CONTINUOUS"})
+
+# A wardrobe drawn on layer 0 by layer: it takes the colour of the layer it is
+# placed on.
+wardrobe = doc.blocks.new("SKRIN", base_point=(0, 0))
+wardrobe.add_lwpolyline([(0, 0), (1200, 0), (1200, 600), (0, 600)], close=True)
+wardrobe.add_line((600, 0), (600, 600))
+msp.add_blockref("SKRIN", (7600, 5200), dxfattribs={"layer": "SKRINE"})
 
 doc.saveas(sys.argv[1] if len(sys.argv) > 1 else "plan.dxf")

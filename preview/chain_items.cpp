@@ -51,7 +51,6 @@ struct fields {
   bool has40 = false;
   int flags70 = 0, align72 = 0, align73 = 0;
   std::u16string text1, name2;
-  std::string linetype;
   std::vector<GcGePoint2d> vertices;
   std::vector<double> bulges;
   std::vector<double> startWidths, endWidths;  // NaN where the vertex gives none
@@ -105,9 +104,6 @@ fields read(const vd::ValueNode* chain) {
       f.text1 = std::u16string(textOf(*n));
     } else if (code == 2) {
       f.name2 = std::u16string(textOf(*n));
-    } else if (code == 6) {
-      for (char16_t c : textOf(*n))
-        f.linetype += c < 128 ? static_cast<char>(c) : '?';
     }
   }
   return f;
@@ -676,6 +672,11 @@ std::u16string upperName(std::u16string_view name) {
   return out;
 }
 
+bool isLayer0(std::u16string_view name) { return name == u"0"; }
+
+// A linetype scale as a positive finite number: 1 in place of anything else.
+double sane_scale(double s) { return std::isfinite(s) && s > 0.0 ? s : 1.0; }
+
 // DXF true colour is 0x00RRGGBB; the pair holds 0x00BBGGRR.
 std::uint32_t fromTrueColour(std::int32_t tc) {
   const auto v = static_cast<std::uint32_t>(tc);
@@ -693,12 +694,46 @@ chain_colour colour_of_chain(const vd::ValueNode* chain) {
       c.true_colour = n->v.i32;
     else if (n->code == 8)
       c.layer = std::u16string(textOf(*n));
+    else if (n->code == 6)
+      c.linetype = std::u16string(textOf(*n));
+    else if (n->code == 48)
+      c.linetype_scale = n->v.real;
   }
   return c;
 }
 
-void colour_context::set_layer(std::u16string_view name, int colour, bool frozen) {
-  layers_[upperName(name)] = layer_record{colour, frozen};
+std::string linetype_name(std::u16string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    std::uint32_t c = name[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < name.size() && name[i + 1] >= 0xDC00 && name[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (name[i + 1] - 0xDC00u);
+      ++i;
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD; // a lone surrogate
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+void colour_context::set_layer(std::u16string_view name, int colour, bool frozen, std::u16string_view linetype) {
+  layers_[upperName(name)] = layer_record{colour, frozen, std::u16string(linetype)};
 }
 
 const colour_context::layer_record* colour_context::find(std::u16string_view name) const {
@@ -706,8 +741,12 @@ const colour_context::layer_record* colour_context::find(std::u16string_view nam
   return it == layers_.end() ? nullptr : &it->second;
 }
 
+const colour_context::layer_record* colour_context::layer_of(const chain_colour& c) const {
+  return find(!layer0.empty() && isLayer0(c.layer) ? std::u16string_view(layer0) : std::u16string_view(c.layer));
+}
+
 bool colour_context::visible(const chain_colour& c) const {
-  const layer_record* layer = find(c.layer);
+  const layer_record* layer = layer_of(c);
   return !layer || (layer->colour >= 0 && !layer->frozen);
 }
 
@@ -716,7 +755,7 @@ int colour_context::resolved_index(const chain_colour& c) const {
     return block_index;
   if (c.index != vd::colour::kByLayer)
     return c.index;
-  const layer_record* layer = find(c.layer);
+  const layer_record* layer = layer_of(c);
   return layer ? std::abs(layer->colour) : vd::colour::kForeground;
 }
 
@@ -726,6 +765,24 @@ std::uint32_t colour_context::rgb(const chain_colour& c) const {
   if (c.index == vd::colour::kByBlock && block_true_colour >= 0)
     return fromTrueColour(block_true_colour);
   return vd::colour::index_rgb(resolved_index(c), vd::colour::kNone, vd::colour::kNone, background);
+}
+
+std::string colour_context::linetype_of(const chain_colour& c) const {
+  std::u16string_view name = c.linetype;
+  if (name.empty() || sameType(name, "BYLAYER")) {
+    const layer_record* layer = layer_of(c);
+    if (!layer)
+      return {};
+    name = layer->linetype;
+    // A layer record naming BYLAYER or BYBLOCK is damaged: continuous.
+    if (sameType(name, "BYLAYER") || sameType(name, "BYBLOCK"))
+      return {};
+  } else if (sameType(name, "BYBLOCK")) {
+    return block_linetype;
+  }
+  if (sameType(name, "CONTINUOUS"))
+    return {};
+  return linetype_name(name);
 }
 
 std::unique_ptr<GcGeCurve2d> merge_loops(std::vector<std::unique_ptr<GcGeCurve2d>> loops) {
@@ -774,10 +831,15 @@ std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colo
         colour.true_colour >= 0 ? colour_pair(index, fromTrueColour(colour.true_colour)) : palette_colour(index);
   }
   const fields f = read(chain);
-  // By-layer and by-block linetypes are not known here: drawn continuous.
-  std::u16string lt(f.linetype.begin(), f.linetype.end());
-  if (!sameType(lt, "BYLAYER") && !sameType(lt, "BYBLOCK"))
-    item.linetype = f.linetype;
+  if (colours) {
+    item.linetype = colours->linetype_of(colour);
+    item.linetype_scale = sane_scale(sane_scale(colour.linetype_scale) * sane_scale(colours->linetype_scale));
+  } else {
+    // By-layer and by-block linetypes are not known here: drawn continuous.
+    if (!sameType(colour.linetype, "BYLAYER") && !sameType(colour.linetype, "BYBLOCK"))
+      item.linetype = linetype_name(colour.linetype);
+    item.linetype_scale = sane_scale(colour.linetype_scale);
+  }
   const std::u16string& t = f.type;
   if (sameType(t, "LINE") && f.has[0] && f.has[1]) {
     item.parts.push_back(curvePart(std::make_unique<GcGeLineSeg2d>(f.p[0], f.p[1])));

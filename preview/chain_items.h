@@ -36,7 +36,13 @@ struct chain_item {
   // Colour pair: palette_colour(62) for an index, the RGB of code 420 when
   // given; with a colour_context always the resolved RGB.
   std::uint64_t colour = 0;
-  std::string linetype;                 // code 6; empty: continuous
+  // Linetype name as the view's linetype table holds names (linetype_name):
+  // code 6 (by layer and by block drawn continuous), with a colour_context
+  // the resolved one; empty: continuous.
+  std::string linetype;
+  // Linetype scale: code 48 times the colour_context's drawing scale; always
+  // a positive finite number (1 in place of anything else).
+  double linetype_scale = 1.0;
   // Text: insertion point, direction, height and alignment codes.
   std::u16string text;
   GcGePoint2d position;                 // text insertion or reference position
@@ -49,16 +55,23 @@ struct chain_item {
   GcGeScale2d scale;
 };
 
-// The colour groups of an entity chain.
+// The groups of an entity chain that refer to its layer and the reference
+// placing it: colour, layer and linetype.
 struct chain_colour {
   int index = 256;               // code 62; 256 (by layer) when absent
   std::int32_t true_colour = -1; // code 420 (0x00RRGGBB); -1 when absent
   std::u16string layer = u"0";   // code 8
+  std::u16string linetype;       // code 6; empty (by layer) when absent
+  double linetype_scale = 1.0;   // code 48, as the chain gives it
 };
 chain_colour colour_of_chain(const vd::ValueNode* chain);
 
-// What an entity's colour refers to outside its chain: the drawing's layers,
-// the block reference that places it, and the ground it is drawn on.
+// A linetype name as the view's linetype table holds names: UTF-8.
+std::string linetype_name(std::u16string_view name);
+
+// What an entity's colour and linetype refer to outside its chain: the
+// drawing's layers, the block reference that places it, and the ground it is
+// drawn on.
 class colour_context {
 public:
   std::uint32_t background = 0x00FFFFFF; // 0x00BBGGRR
@@ -66,15 +79,30 @@ public:
   // number (as resolved_index gives it) and true colour (-1: none).
   int block_index = 7;
   std::int32_t block_true_colour = -1;
+  // What linetype BYBLOCK stands for: the placing reference's linetype as
+  // linetype_of gives it (empty: continuous).
+  std::string block_linetype;
+  // The layer that stands for layer 0: block members on layer "0" take the
+  // layer of the reference that places them, its colour, linetype and
+  // visibility. Empty: layer 0 stands for itself.
+  std::u16string layer0;
+  // The drawing's linetype scale, applied on top of each entity's own.
+  double linetype_scale = 1.0;
 
-  // A layer record: its colour number (negative when the layer is off) and
-  // whether it is frozen. Names compare without regard to case.
-  void set_layer(std::u16string_view name, int colour, bool frozen);
+  // A layer record: its colour number (negative when the layer is off),
+  // whether it is frozen and its linetype (empty: continuous). Names compare
+  // without regard to case.
+  void set_layer(std::u16string_view name, int colour, bool frozen, std::u16string_view linetype = {});
   // False when the entity's layer is off or frozen.
   bool visible(const chain_colour& c) const;
   // The colour number an entity shows: by-layer resolved through its layer
   // (7 for a layer without a record), by-block to block_index.
   int resolved_index(const chain_colour& c) const;
+  // The linetype an entity is drawn with, named as linetype_name writes it:
+  // its own (code 6), its layer's when by layer (6 absent or BYLAYER; none
+  // for a layer without a record), block_linetype for BYBLOCK. Empty for
+  // continuous; names compare without regard to case.
+  std::string linetype_of(const chain_colour& c) const;
   // The entity's colour as 0x00BBGGRR: its true colour when it has one, a
   // by-block entity the reference's true colour when that has one, else its
   // colour number through the palette.
@@ -84,8 +112,11 @@ private:
   struct layer_record {
     int colour;
     bool frozen;
+    std::u16string linetype;
   };
   const layer_record* find(std::u16string_view name) const;
+  // The record of the entity's layer, layer 0 standing for layer0.
+  const layer_record* layer_of(const chain_colour& c) const;
   std::map<std::u16string, layer_record> layers_;  // upper-case names
 };
 
@@ -104,9 +135,10 @@ std::uint64_t block_key(std::u16string_view name);
 // The item of LINE, CIRCLE, ARC, LWPOLYLINE (with bulges and widths), POINT,
 // SOLID, HATCH, TEXT, ATTRIB and INSERT chains; nothing for other types,
 // incomplete chains and, given colours, entities on a layer that is off or
-// frozen. Angles are radians, as chains hold them (ARC 50 and 51, TEXT,
-// ATTRIB and INSERT 50), except the boundary-edge and pattern angles of a
-// HATCH, which are degrees there as in a drawing file.
+// frozen; given colours, the linetype is resolved as linetype_of does. Angles
+// are radians, as chains hold them (ARC 50 and 51, TEXT, ATTRIB and INSERT
+// 50), except the boundary-edge and pattern angles of a HATCH, which are
+// degrees there as in a drawing file.
 std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colour_context* colours = nullptr);
 
 } // namespace GDI

@@ -56,7 +56,10 @@ int entity::live_count() { return g_liveEntities; }
 
 curve::curve(std::unique_ptr<GcGeEntity2d> geometry, int pen, int linetype, double linetype_scale,
              std::uint64_t h)
-    : entity(h), pen_(pen), linetype_(linetype), linetype_scale_(linetype_scale), geometry_(std::move(geometry)) {
+    : entity(h), pen_(pen), linetype_(linetype),
+      // A scale that is not a positive number draws the pattern as it is.
+      linetype_scale_(std::isfinite(linetype_scale) && linetype_scale > 0.0 ? linetype_scale : 1.0),
+      geometry_(std::move(geometry)) {
   extents_ = geometryExtents(*geometry_);
   point_ = geometry_->isKindOf(GcGe::kPointEnt2d);
 }
@@ -88,7 +91,9 @@ bool curve::paint(view& v) {
     cache_ = std::make_unique<buffer_curve>();
   regen_context ctx = v.regen_ctx();
   const linetype* lt = v.tables().linetypes.at(linetype_);
-  if (lt && lt->applies(ctx.pixel)) {
+  // The pattern as drawn is scaled: it applies while its scaled elements are
+  // not finer than half a pixel.
+  if (lt && lt->applies(ctx.pixel / linetype_scale_)) {
     ctx.pattern = lt;
     ctx.pattern_scale = linetype_scale_;
   }

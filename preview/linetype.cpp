@@ -28,9 +28,22 @@ void linetype::dash_segment(const GcGePoint2d& p, const GcGePoint2d& q, double a
     out.append(q);
     return;
   }
-  const double x = a / scale, y = b / scale;
-  if (!(y > x))
+  const double span = (b - a) / scale;
+  if (!(span >= 0.0))
     return;
+  const double x = a / scale, y = x + span;
+  // A segment with length, but none left in the running length (it was
+  // rounded away far along a polyline), counts as lying far along below.
+  if (span == 0.0 && p.isEqualTo(q))
+    return;
+  // More repeats than any picture can show, or positions so far along that
+  // adding an element no longer moves them: the dashes would merge into the
+  // line anyway, so it is drawn whole.
+  if (!(span / total <= kMaxRepeats) || !(y > x) || !(x + total > x) || !(y - total < y)) {
+    out.append(p);
+    out.append(q);
+    return;
+  }
   const GcGeVector2d step = (q - p) / (y - x);
   auto at = [&](double s) { return p + step * (s - x); };
 

@@ -21,6 +21,8 @@ struct linetype {
   void append(double length);
   // Patterns finer than half a pixel on average are drawn continuous.
   bool applies(double pixelSize) const;
+  // Repeats of the pattern along one segment beyond which it is drawn whole.
+  static constexpr double kMaxRepeats = 100000.0;
   // Dash pieces of the segment p-q, which runs from length a to length b of
   // its polyline, with the pattern scaled by `scale`. Appends point pairs.
   void dash_segment(const GcGePoint2d& p, const GcGePoint2d& q, double a, double b, double scale,

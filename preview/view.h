@@ -99,7 +99,11 @@ public:
   // element's key (the block's key with into_block).
   bool add_item(chain_item item, std::uint64_t handle, bool into_block);
   // A dash pattern by name (e.g. "DASH"); lengths as in linetype::append.
+  // Defining a name again replaces its pattern. Lengths that are not numbers
+  // are left out, larger ones than 1e100 taken as 1e100, and only the first
+  // 1024 elements kept.
   int define_linetype(const char* name, std::initializer_list<double> pattern);
+  int define_linetype(const char* name, const std::vector<double>& pattern);
 
   // --- highlights and snapping
   bool highlight(int op, const extents* device_window, std::vector<std::uint64_t>* handles, bool flag);

@@ -1,6 +1,9 @@
 // Filling a view: block definitions, curves, solids, block references, texts.
 #include "preview/view.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace GDI {
 
 bool view::add_element(std::unique_ptr<entity> e, std::uint64_t handle, bool into_block, int list) {
@@ -33,13 +36,27 @@ bool view::define_block(const GcGePoint2d& base, std::uint64_t key) {
 }
 
 int view::define_linetype(const char* name, std::initializer_list<double> pattern) {
+  return define_linetype(name, std::vector<double>(pattern));
+}
+
+int view::define_linetype(const char* name, const std::vector<double>& pattern) {
+  // Drawing files give patterns of a dozen elements at most; the limits keep
+  // damaged ones from costing more than that or summing beyond a double.
+  constexpr std::size_t max_elements = 1024;
+  constexpr double max_length = 1e100;
   ++content_version_;
   const int index = tables_->linetypes.add(name ? name : "");
   linetype* lt = tables_->linetypes.at(index);
   *lt = linetype{};
   lt->name = name ? name : "";
-  for (double len : pattern)
-    lt->append(len);
+  std::size_t kept = 0;
+  for (double len : pattern) {
+    if (std::isnan(len))
+      continue;
+    if (++kept > max_elements)
+      break;
+    lt->append(std::clamp(len, -max_length, max_length));
+  }
   return index;
 }
 
@@ -111,7 +128,7 @@ bool view::add_item(chain_item item, std::uint64_t handle, bool into_block) {
     bool added = false;
     for (chain_part& part : item.parts) {
       if (part.curve) {
-        added |= add_curve(part.curve.release(), item.colour, 1, lt, 1.0, handle, into_block, false);
+        added |= add_curve(part.curve.release(), item.colour, 1, lt, item.linetype_scale, handle, into_block, false);
         continue;
       }
       // The loops of a fill go in as one loop: the brushes fill each loop of

@@ -584,3 +584,150 @@ TEST(ChainItems, MergedLoopsKeepTheirParity) {
   EXPECT_EQ(merge_loops(std::move(one)).get(), kept);
   EXPECT_FALSE(merge_loops({}));
 }
+
+TEST(ChainItems, LinetypesThroughLayersAndReferences) {
+  colour_context colours;
+  colours.set_layer(u"Hidden", 8, false, u"Dashed");
+  colours.set_layer(u"PLAIN", 1, false);
+  colours.set_layer(u"SOLIDS", 1, false, u"continuous");
+  colours.set_layer(u"0", 7, false, u"CENTER");
+  colours.set_layer(u"DAMAGED", 7, false, u"ByBlock");
+  struct Case {
+    const char* what;
+    const char16_t* layer;    // null: no group 8
+    const char16_t* linetype; // null: no group 6
+    const char* blockLinetype;
+    const char16_t* layer0;
+    std::string expected;
+  } cases[] = {
+      {"its own", u"HIDDEN", u"DASHDOT", "", u"", "DASHDOT"},
+      {"its own, continuous", u"HIDDEN", u"Continuous", "", u"", ""},
+      {"by layer when 6 is absent", u"hidden", nullptr, "", u"", "Dashed"},
+      {"by layer given", u"HIDDEN", u"bylayer", "", u"", "Dashed"},
+      {"a layer without a linetype", u"PLAIN", nullptr, "", u"", ""},
+      {"a layer drawn continuous", u"SOLIDS", u"BYLAYER", "", u"", ""},
+      {"a layer without a record", u"NOWHERE", nullptr, "", u"", ""},
+      {"a layer naming by block", u"DAMAGED", nullptr, "HIDDEN", u"", ""},
+      {"by block: the reference's", u"PLAIN", u"BYBLOCK", "HIDDEN2", u"", "HIDDEN2"},
+      {"by block outside a reference", u"PLAIN", u"ByBlock", "", u"", ""},
+      {"layer 0 when 8 is absent", nullptr, nullptr, "", u"", "CENTER"},
+      {"layer 0 standing for the reference's layer", u"0", nullptr, "", u"HIDDEN", "Dashed"},
+      {"layer 0 implied, standing for the reference's", nullptr, u"BYLAYER", "", u"hidden", "Dashed"},
+      {"only layer 0 stands for another", u"PLAIN", nullptr, "", u"HIDDEN", ""},
+      {"its own on layer 0 standing for another", u"0", u"DOT", "", u"HIDDEN", "DOT"},
+      {"a name beyond ASCII, as UTF-8", u"PLAIN", u"Čárka", "", u"", "\xC4\x8C\xC3\xA1rka"},
+  };
+  const double a[] = {0, 0, 0}, b[] = {1, 1, 0};
+  for (const Case& c : cases) {
+    Chain line(buildValueChain(0, 0, u"LINE", 8, c.layer ? c.layer : vd::kOmitString, 6,
+                               c.linetype ? c.linetype : vd::kOmitString, 10, a, 11, b, -9));
+    colours.block_linetype = c.blockLinetype;
+    colours.layer0 = c.layer0;
+    auto item = item_from_chain(line.head, &colours);
+    ASSERT_TRUE(item) << c.what;
+    EXPECT_EQ(item->linetype, c.expected) << c.what;
+    EXPECT_EQ(colours.linetype_of(colour_of_chain(line.head)), c.expected) << c.what;
+  }
+  // Without layers the chain's own name goes in; by layer and by block are
+  // not known there.
+  Chain own(buildValueChain(0, 0, u"LINE", 6, u"Dashed", 10, a, 11, b, -9));
+  EXPECT_EQ(item_from_chain(own.head)->linetype, "Dashed");
+  Chain byLayer(buildValueChain(0, 0, u"LINE", 6, u"BYLAYER", 10, a, 11, b, -9));
+  EXPECT_EQ(item_from_chain(byLayer.head)->linetype, "");
+  // A pattern hatch draws its own dashes whatever its layer's linetype.
+  Builder hatch;
+  hatchHead(hatch, false, 1).polylinePath(1, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+  patternLine(hatch.integer(75, 0).integer(76, 1).integer(78, 1), 0, {0, 0}, {0, 1}, {1, -1});
+  colours.layer0.clear();
+  auto item = item_from_chain(hatch.head(), &colours);
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->linetype, "");
+}
+
+TEST(ChainItems, LayerZeroStandsForTheReferencesLayer) {
+  colour_context colours;
+  colours.set_layer(u"0", 7, false);
+  colours.set_layer(u"DOORS", 1, false);
+  colours.set_layer(u"OFF", -3, false);
+  colours.set_layer(u"FROZEN", 4, true);
+  colours.set_layer(u"GREEN", 3, false);
+  const std::uint32_t black = vd::colour::rgb(0, 0, 0), red = vd::colour::rgb(255, 0, 0);
+  struct Case {
+    const char* what;
+    const char16_t* layer; // null: no group 8
+    int index;             // -1: no group 62
+    const char16_t* layer0;
+    std::optional<std::uint32_t> expected; // none: not drawn
+  } cases[] = {
+      {"layer 0 itself", u"0", -1, u"", black},
+      {"layer 0 takes the reference's layer", u"0", -1, u"Doors", red},
+      {"no group 8 is layer 0", nullptr, 256, u"DOORS", red},
+      {"own colour stays", u"0", 3, u"DOORS", vd::colour::rgb(0, 255, 0)},
+      {"another layer keeps its own", u"GREEN", -1, u"DOORS", vd::colour::rgb(0, 255, 0)},
+      {"hidden with a reference's layer that is off", u"0", 1, u"OFF", std::nullopt},
+      {"hidden with a reference's layer that is frozen", u"0", -1, u"FROZEN", std::nullopt},
+      {"a reference's layer without a record", u"0", -1, u"NOWHERE", black},
+  };
+  const double a[] = {0, 0, 0}, b[] = {1, 1, 0};
+  for (const Case& c : cases) {
+    Chain line(buildValueChain(0, 0, u"LINE", 8, c.layer ? c.layer : vd::kOmitString, 10, a, 11, b, -9));
+    if (c.index >= 0)
+      vd::spliceChainAfter(line.head, buildValueChain(0, 62, c.index, -9));
+    colours.layer0 = c.layer0;
+    auto item = item_from_chain(line.head, &colours);
+    ASSERT_EQ(item.has_value(), c.expected.has_value()) << c.what;
+    if (item) {
+      EXPECT_EQ(item->colour >> 32, *c.expected) << c.what;
+    }
+  }
+  colours.layer0 = u"DOORS";
+  EXPECT_EQ(colours.resolved_index(chain_colour{256, -1, u"0"}), 1);
+  EXPECT_EQ(colours.resolved_index(chain_colour{256, -1, u"GREEN"}), 3);
+}
+
+TEST(ChainItems, LinetypeScales) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    const char* what;
+    std::optional<double> own; // code 48
+    double drawing;            // the context's scale
+    double expected;
+  } cases[] = {
+      {"none given", std::nullopt, 1, 1},
+      {"its own", 2.5, 1, 2.5},
+      {"times the drawing's", 2.5, 4, 10},
+      {"the drawing's alone", std::nullopt, 0.5, 0.5},
+      {"zero", 0.0, 1, 1},
+      {"negative", -3.0, 2, 2},
+      {"not a number", nan, 3, 3},
+      {"infinite", inf, 1, 1},
+      {"a drawing scale that is not a number", 2.0, nan, 2},
+      {"a product beyond a double", 1e300, 1e300, 1},
+      {"tiny but positive", 1e-6, 1, 1e-6},
+  };
+  const double a[] = {0, 0, 0}, b[] = {1, 1, 0};
+  for (const Case& c : cases) {
+    Chain line(buildValueChain(0, 0, u"LINE", 10, a, 11, b, 6, u"DASHED", -9));
+    if (c.own)
+      vd::spliceChainAfter(line.head, buildValueChain(0, 48, *c.own, -9));
+    colour_context colours;
+    colours.linetype_scale = c.drawing;
+    auto item = item_from_chain(line.head, &colours);
+    ASSERT_TRUE(item) << c.what;
+    EXPECT_DOUBLE_EQ(item->linetype_scale, c.expected) << c.what;
+    if (c.drawing == 1) {
+      auto plain = item_from_chain(line.head);
+      EXPECT_DOUBLE_EQ(plain->linetype_scale, c.expected) << c.what << " without a context";
+    }
+  }
+}
+
+TEST(ChainItems, LinetypeNamesAsUtf8) {
+  EXPECT_EQ(linetype_name(u"DASHED"), "DASHED");
+  EXPECT_EQ(linetype_name(u""), "");
+  EXPECT_EQ(linetype_name(u"Čárkovaná"), "\xC4\x8C\xC3\xA1rkovan\xC3\xA1");
+  EXPECT_EQ(linetype_name(u"\u20AC"), "\xE2\x82\xAC") << "three bytes";
+  EXPECT_EQ(linetype_name(u"\U0001F600"), "\xF0\x9F\x98\x80") << "a surrogate pair is one character";
+  EXPECT_EQ(linetype_name(std::u16string(1, char16_t(0xD800)) + u"A"), "\xEF\xBF\xBD" "A") << "a lone surrogate";
+  EXPECT_NE(linetype_name(u"Čára"), linetype_name(u"Śára")) << "names beyond ASCII stay apart";
+}

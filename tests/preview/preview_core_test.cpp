@@ -89,6 +89,14 @@ TEST(Linetype, DashPatternRepeatsWithScaleAndPhase) {
       {35, 55, 1, 20, V{{0, 5}, {15, 15}}},
       // Negative accumulated length: the phase is made non-negative.
       {-5, 5, 1, 10, V{{5, 10}}},
+      // A scale that repeats the pattern more than 100,000 times along the
+      // segment, and a segment so far along its polyline that its length
+      // vanished from the running length: the segment is drawn whole, at once.
+      {0, 100, 1e-12, 100, V{{0, 100}}},
+      {1e20, 1e20 + 100, 1, 100, V{{0, 100}}},
+      // Far along, but still resolved: the pattern goes on (1e15 lies 10
+      // into the pattern, in the first gap; the dot follows 10 later).
+      {1e15, 1e15 + 15, 1, 15, V{{10, 10}}},
   };
   for (const Case& c : cases) {
     GcGePoint2dArray out;
@@ -100,6 +108,12 @@ TEST(Linetype, DashPatternRepeatsWithScaleAndPhase) {
       EXPECT_NEAR(got[i].second, c.expected[i].second, kEps) << "a=" << c.a << " piece " << i;
     }
   }
+  // The pattern is 30 long, a dash and a dot per repeat.
+  GcGePoint2dArray justBelow, justAbove;
+  dash.dash_segment(GcGePoint2d(0, 0), GcGePoint2d(1, 0), 0, 30 * 99999.0, 1, justBelow);
+  EXPECT_EQ(justBelow.length(), 4 * 99999) << "99,999 repeats are still dashed";
+  dash.dash_segment(GcGePoint2d(0, 0), GcGePoint2d(1, 0), 0, 30 * 100001.0, 1, justAbove);
+  EXPECT_EQ(justAbove.length(), 2) << "100,001 repeats are drawn whole";
   linetype empty;
   GcGePoint2dArray whole;
   empty.dash_segment(GcGePoint2d(0, 0), GcGePoint2d(3, 4), 0, 5, 1, whole);

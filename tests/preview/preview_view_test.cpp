@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <optional>
 #include <string>
 
 using namespace GDI;
@@ -161,6 +163,83 @@ TEST_F(ViewTest, DashPatternAlongALine) {
     EXPECT_EQ(canvas.count(x + 39, 100, x + 42, 101, kRed), 1) << "the dot of period " << period << " is one pixel";
   }
   EXPECT_EQ(canvas.count(0, 160, 400, 161, kBlue), 400) << "an unknown name draws continuous";
+}
+
+TEST_F(ViewTest, PatternsFromVectorsAndDamagedPatterns) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  v.define_linetype("LISTED", {10.0, -10.0, 0.0, -10.0});
+  v.define_linetype("VECTOR", std::vector<double>{10.0, -10.0, 0.0, -10.0});
+  v.define_linetype("WITH NAN", std::vector<double>{nan, 10.0, nan, -10.0, 0.0, -10.0});
+  v.define_linetype("ZEROS", std::vector<double>(50, 0.0));
+  v.define_linetype("HUGE", {1e300, -1e300});
+  v.define_linetype("INFINITE", {inf, -inf});
+  std::vector<double> many;
+  for (int i = 0; i < 5000; ++i)
+    many.push_back(i % 2 ? -1e-3 : 1e-3);
+  v.define_linetype("MANY", many);
+  v.define_linetype("EMPTY", std::vector<double>{});
+  ASSERT_TRUE(line(0, 95, 200, 95, kRed, 1, "LISTED"));
+  ASSERT_TRUE(line(0, 85, 200, 85, kBlue, 2, "vector"));
+  ASSERT_TRUE(line(0, 75, 200, 75, kGreen, 3, "WITH NAN"));
+  const char* continuous[] = {"ZEROS", "HUGE", "INFINITE", "MANY", "EMPTY"};
+  for (int i = 0; i < 5; ++i)
+    ASSERT_TRUE(line(0, 60 - 10 * i, 200, 60 - 10 * i, kMagenta, 10 + i, continuous[i]));
+  ASSERT_TRUE(paintAll(v));
+  int dash = 0, gap = 0;
+  for (int x = 0; x < 400; ++x) {
+    const bool red = canvas.at(x, 10) == kRed;
+    ASSERT_EQ(red, canvas.at(x, 30) == kBlue) << "a vector draws as the same list, at x " << x;
+    ASSERT_EQ(red, canvas.at(x, 50) == kGreen) << "lengths that are no numbers are left out, at x " << x;
+    dash += red;
+    gap += canvas.at(x, 10) == kWhite || canvas.at(x, 10) == kBlack;
+  }
+  EXPECT_GT(dash, 120);
+  EXPECT_GT(gap, 200);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(canvas.count(0, 80 + 20 * i, 400, 81 + 20 * i, kMagenta), 400) << continuous[i] << " draws continuous";
+  // The first 1024 elements are kept, each of them summed into the total.
+  const linetype* kept = v.tables().linetypes.at(v.tables().linetypes.find("MANY"));
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->lengths.size(), 1024u);
+  EXPECT_NEAR(kept->total, 1.024, 1e-12);
+  EXPECT_DOUBLE_EQ(v.tables().linetypes.at(v.tables().linetypes.find("INFINITE"))->total, 2e100);
+}
+
+TEST_F(ViewTest, ItemLinetypeScalesLengthenAndShortenTheDashes) {
+  v.define_linetype("DASH", {5.0, -5.0});
+  const double a[] = {0, 0, 0}, b[] = {200, 0, 0};
+  struct Case {
+    double y;
+    std::optional<double> scale; // code 48
+    COLORREF colour;
+  } cases[] = {{90, std::nullopt, kRed}, {70, 2.0, kBlue}, {50, 1e-9, kGreen}, {30, -2.0, kMagenta}};
+  std::uint64_t handle = 1;
+  for (const Case& c : cases) {
+    const double p[] = {a[0], c.y, 0}, q[] = {b[0], c.y, 0};
+    vd::ValueNode* chain = vd::buildValueChain(0, 0, u"LINE", 10, p, 11, q, 6, u"dash", 420,
+                                               (GetRValue(c.colour) << 16) | (GetGValue(c.colour) << 8) |
+                                                   GetBValue(c.colour),
+                                               -9);
+    if (c.scale)
+      vd::spliceChainAfter(chain, vd::buildValueChain(0, 48, *c.scale, -9));
+    auto item = item_from_chain(chain);
+    vd::releaseValueChain(chain, false);
+    ASSERT_TRUE(item);
+    ASSERT_TRUE(v.add_item(std::move(*item), handle++, false));
+  }
+  ASSERT_TRUE(paintAll(v));
+  // Device: scale 1 is 10 pixels of dash and 10 of gap, scale 2 twice that.
+  for (int period = 0; period < 10; ++period) {
+    const int x = 40 * period;
+    EXPECT_EQ(canvas.count(x + 1, 20, x + 10, 21, kRed), 9) << period;
+    EXPECT_EQ(canvas.count(x + 11, 20, x + 20, 21, kRed), 0) << period;
+    EXPECT_EQ(canvas.count(x + 1, 60, x + 20, 61, kBlue), 19) << period;
+    EXPECT_EQ(canvas.count(x + 21, 60, x + 40, 61, kBlue), 0) << period;
+    EXPECT_EQ(canvas.count(x + 1, 140, x + 10, 141, kMagenta), 9) << "a negative scale counts as 1: " << period;
+    EXPECT_EQ(canvas.count(x + 11, 140, x + 20, 141, kMagenta), 0) << "a negative scale counts as 1: " << period;
+  }
+  EXPECT_EQ(canvas.count(0, 100, 400, 101, kGreen), 400) << "a pattern shrunk below a pixel draws continuous";
+  EXPECT_EQ(v.tables().linetypes.at(v.tables().linetypes.find("DASH"))->total, 10.0) << "the pattern itself stays";
 }
 
 TEST_F(ViewTest, HighlightPassUsesHighlightPensBrushesAndTextColour) {

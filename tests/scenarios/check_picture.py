@@ -3,10 +3,13 @@
 
 The plan has a red door, a green column, blue room names, black walls drawn
 by layer as 300 mm bands, orange furniture by layer (a sofa as a wide band),
-magenta 45-degree tile lines and a rug filled in colour 150 with a round hole,
-on a white ground. The picture must show each colour where the plan puts it,
-fills and bands as areas, the hole and the gaps between pattern lines as
-ground, and be mostly background.
+magenta 45-degree tile lines, a rug filled in colour 150 with a round hole, a
+beam dashed by its own linetype, wall cabinets dashed by their layer's at
+twice the dash length, a shelf continuous on that layer, and a wardrobe block
+drawn on layer 0 by layer, placed on a yellow layer, on a white ground. The
+picture must show each colour where the plan puts it, fills and bands as
+areas, the hole and the gaps between pattern lines and dashes as ground, the
+wardrobe in its reference's layer colour, and be mostly background.
 Usage: check_picture.py PLAN.dxf OUT.png HOST-COMMAND...
 """
 import struct
@@ -44,6 +47,11 @@ def read_png(path):
 ORANGE = (255, 128, 0)    # colour 30, the furniture layer's
 MAGENTA = (255, 0, 255)   # colour 6
 RUG = (0, 128, 255)       # colour 150
+BEAM = (0, 180, 0)        # colour 94, dashed by its own linetype
+CABINETS = (180, 90, 0)   # colour 34, the dashed layer's; linetype scale 2
+SHELF = (0, 0, 180)       # colour 174, continuous on the dashed layer
+WARDROBE = (255, 255, 0)  # colour 2, the layer the wardrobe is placed on
+WHITE = (255, 255, 255)
 
 
 def bounds(pixels, colour):
@@ -65,6 +73,30 @@ def solid_pixels(pixels, colour):
             if all(pixels[y + dy][x + dx] == colour for dy in (-1, 0, 1) for dx in (-1, 0, 1)):
                 n += 1
     return n
+
+
+def runs_along(pixels, colour):
+    """Along the row with the most pixels of the colour, from its first such
+    pixel to its last: the lengths of the runs of the colour, the lengths of
+    the gaps between them, and whether every gap pixel is ground."""
+    row = max(range(len(pixels)), key=lambda y: pixels[y].count(colour))
+    line = pixels[row]
+    xs = [x for x, p in enumerate(line) if p == colour]
+    if not xs:
+        return [], [], True
+    dashes, gaps, ground = [], [], True
+    run_colour, run = line[xs[0]] == colour, 0
+    for x in range(xs[0], xs[-1] + 1):
+        here = line[x] == colour
+        if not here and line[x] != WHITE:
+            ground = False
+        if here == run_colour:
+            run += 1
+            continue
+        (dashes if run_colour else gaps).append(run)
+        run_colour, run = here, 1
+    (dashes if run_colour else gaps).append(run)
+    return dashes, gaps, ground
 
 
 def main():
@@ -95,10 +127,22 @@ def main():
                     ("magenta tile lines", magenta), ("rug", rug)):
         if n < 20:
             failures.append(f"no {name} in the picture")
-    # The door swing lies right of the partition, which is 5/9 of the plan across.
-    xs = [x for line in pixels for x, p in enumerate(line) if p == (255, 0, 0)]
-    if xs and not (0.5 * width < min(xs) and max(xs) < 0.75 * width):
-        failures.append(f"the door is not where the plan has it (x {min(xs)}..{max(xs)})")
+    # The door swing lies right of the partition, which is 5/9 of the plan
+    # across. The windows in the outer walls are red too: their frames are on
+    # layer 0 by layer, placed on the red layer.
+    walls = bounds(pixels, (0, 0, 0))
+    if walls:
+        x0, y0, x1, y1 = walls
+        mx, my = 0.05 * width, 0.05 * height
+        red_at = [(x, y) for y, line in enumerate(pixels) for x, p in enumerate(line) if p == (255, 0, 0)]
+        inside = [x for x, y in red_at if x0 + mx < x < x1 - mx and y0 + my < y < y1 - my]
+        if not inside:
+            failures.append("no door inside the walls")
+        elif not (0.5 * width < min(inside) and max(inside) < 0.75 * width):
+            failures.append(f"the door is not where the plan has it (x {min(inside)}..{max(inside)})")
+        if len(red_at) - len(inside) < 40:
+            failures.append(f"the window frames are not in their reference's layer colour "
+                            f"({len(red_at) - len(inside)} red pixels in the walls)")
 
     # Bands and fills are areas: pixels whose whole 3 x 3 neighbourhood has
     # their colour. A line one pixel wide has none.
@@ -125,6 +169,32 @@ def main():
         ground = inside.count((255, 255, 255)) / len(inside)
         if not (0.1 < share < 0.6 and ground > 0.3):
             failures.append(f"the tiles are not lines on the ground ({share:.2f} lines, {ground:.2f} ground)")
+
+    # Linetypes: the beam and the cabinets are dashes with ground between
+    # them, the cabinets' twice as long (linetype scale 2); the shelf on the
+    # same dashed layer is continuous by its own linetype.
+    beam, beam_gaps, beam_ground = runs_along(pixels, BEAM)
+    cabinets, cabinet_gaps, cabinet_ground = runs_along(pixels, CABINETS)
+    shelf, shelf_gaps, _ = runs_along(pixels, SHELF)
+    print(f"dashes: beam {beam} gaps {beam_gaps}; cabinets {cabinets} gaps {cabinet_gaps}; shelf {shelf}")
+    for name, dashes, gaps, ground in (("beam", beam, beam_gaps, beam_ground),
+                                       ("cabinets", cabinets, cabinet_gaps, cabinet_ground)):
+        if len(dashes) < 3 or len(gaps) < 2:
+            failures.append(f"{name}: not dashed ({len(dashes)} dashes, {len(gaps)} gaps)")
+        elif not ground:
+            failures.append(f"{name}: the gaps between the dashes are not ground")
+    if beam and cabinets and not 1.5 <= max(cabinets) / max(beam) <= 2.6:
+        failures.append(f"the cabinets' dashes are not twice the beam's ({max(cabinets)} and {max(beam)} pixels)")
+    if not shelf or shelf_gaps or shelf[0] < 60:
+        failures.append(f"the shelf is not one continuous line (runs {shelf}, gaps {shelf_gaps})")
+
+    # The wardrobe's members are on layer 0 by layer: yellow like the layer of
+    # its reference, in the bedroom's upper right corner.
+    box = bounds(pixels, WARDROBE)
+    if not box or counts.get(WARDROBE, 0) < 40:
+        failures.append("no wardrobe in its reference's layer colour")
+    elif not (box[0] > 0.6 * width and box[3] < 0.35 * height):
+        failures.append(f"the wardrobe is not where the plan has it ({box})")
     for f in failures:
         print("picture:", f)
     return 1 if failures else 0
