@@ -82,13 +82,41 @@ pen_record* pen_table::highlight(int index) {
 void retained_batches::keep(bool polygons, int record, const std::vector<device_point>& pts,
                             const std::vector<std::uint32_t>& cnt) {
   calls.push_back({polygons, record, points.size(), counts.size(), cnt.size()});
-  // Grown geometrically, so that keeping n batches copies each point about once.
-  if (points.capacity() < points.size() + pts.size())
-    points.reserve(std::max(2 * points.capacity(), points.size() + pts.size()));
-  if (counts.capacity() < counts.size() + cnt.size())
-    counts.reserve(std::max(2 * counts.capacity(), counts.size() + cnt.size()));
   points.insert(points.end(), pts.begin(), pts.end());
   counts.insert(counts.end(), cnt.begin(), cnt.end());
+}
+
+retained_batches retained_batches::touching(const RECT* rects, int n, int margin) const {
+  retained_batches out;
+  const device_point* pts = points.data();
+  for (const call& c : calls) {
+    const std::uint32_t* cnt = counts.data() + c.first_count;
+    call part{c.polygons, c.record, out.points.size(), out.counts.size(), 0};
+    for (std::size_t k = 0; k < c.count; ++k) {
+      const std::uint32_t m = cnt[k];
+      // One pass for the box: this runs over every kept point on each pan.
+      std::int32_t x0 = pts[0].x, x1 = x0, y0 = pts[0].y, y1 = y0;
+      for (std::uint32_t j = 1; j < m; ++j) {
+        x0 = std::min(x0, pts[j].x);
+        x1 = std::max(x1, pts[j].x);
+        y0 = std::min(y0, pts[j].y);
+        y1 = std::max(y1, pts[j].y);
+      }
+      bool hit = false;
+      for (int i = 0; i < n && !hit; ++i)
+        hit = x1 + margin >= rects[i].left && x0 - margin < rects[i].right && y1 + margin >= rects[i].top &&
+              y0 - margin < rects[i].bottom;
+      if (hit) {
+        out.points.insert(out.points.end(), pts, pts + m);
+        out.counts.push_back(m);
+        ++part.count;
+      }
+      pts += m;
+    }
+    if (part.count)
+      out.calls.push_back(part);
+  }
+  return out;
 }
 
 void retained_batches::shift(std::int32_t dx, std::int32_t dy) {

@@ -50,6 +50,9 @@ struct retained_batches {
   bool empty() const { return calls.empty(); }
   // Appends one batch as a call.
   void keep(bool polygons, int record, const std::vector<device_point>& pts, const std::vector<std::uint32_t>& cnt);
+  // The polylines and rings whose box, widened by margin pixels, reaches
+  // into one of the n rectangles, as calls of their own.
+  retained_batches touching(const RECT* rects, int n, int margin) const;
   // Moves every kept point by (dx, dy) pixels.
   void shift(std::int32_t dx, std::int32_t dy);
 };

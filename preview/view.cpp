@@ -2,8 +2,8 @@
 
 #include "geom/tol.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -428,6 +428,13 @@ void view::flush(view& s) {
   tables_->pens.flush(s.dc_, s.background, (s.driver_options & 1) != 0, s.stats_, keeping_);
 }
 
+void view::fill_background(view& s, const RECT& r) {
+  ui::text_state keepText(s.dc_);
+  const COLORREF oldBk = SetBkColor(s.dc_, s.background);
+  ExtTextOutW(s.dc_, 0, 0, ETO_OPAQUE, &r, L"", 0, nullptr);
+  SetBkColor(s.dc_, oldBk);
+}
+
 view::paint_settings view::current_settings(const view& s) const {
   paint_settings p;
   p.factor = s.factor_;
@@ -505,47 +512,14 @@ bool view::scroll_kept(view& s, const std::int32_t (&move)[2]) {
     bared[n++] = dx > 0 ? RECT{0, 0, dx, h} : RECT{w + dx, 0, w, h};
   if (dy != 0)
     bared[n++] = dy > 0 ? RECT{0, 0, w, dy} : RECT{0, h + dy, w, h};
-  {
-    ui::text_state keepText(s.dc_);
-    const COLORREF oldBk = SetBkColor(s.dc_, s.background);
-    for (int i = 0; i < n; ++i)
-      ExtTextOutW(s.dc_, 0, 0, ETO_OPAQUE, &bared[i], L"", 0, nullptr);
-    SetBkColor(s.dc_, oldBk);
-  }
+  for (int i = 0; i < n; ++i)
+    fill_background(s, bared[i]);
   // Only polylines and rings whose box reaches into a strip are drawn again,
   // clipped to the strips so that what is already there stays untouched.
   std::uint32_t widest = 1;
   for (int i = 0; i < tables_->pens.size(); ++i)
     widest = std::max(widest, tables_->pens.record(i).width);
-  const int margin = static_cast<int>(widest) + 2;
-  retained_batches strip;
-  for (const retained_batches::call& c : kept_.batches.calls) {
-    const device_point* pts = kept_.batches.points.data() + c.first_point;
-    const std::uint32_t* counts = kept_.batches.counts.data() + c.first_count;
-    retained_batches::call part{c.polygons, c.record, strip.points.size(), strip.counts.size(), 0};
-    for (std::size_t k = 0; k < c.count; ++k) {
-      const std::uint32_t m = counts[k];
-      std::int32_t x0 = pts[0].x, x1 = x0, y0 = pts[0].y, y1 = y0;
-      for (std::uint32_t j = 1; j < m; ++j) {
-        x0 = std::min(x0, pts[j].x);
-        x1 = std::max(x1, pts[j].x);
-        y0 = std::min(y0, pts[j].y);
-        y1 = std::max(y1, pts[j].y);
-      }
-      bool touches = false;
-      for (int i = 0; i < n && !touches; ++i)
-        touches = x1 + margin >= bared[i].left && x0 - margin < bared[i].right && y1 + margin >= bared[i].top &&
-                  y0 - margin < bared[i].bottom;
-      if (touches) {
-        strip.points.insert(strip.points.end(), pts, pts + m);
-        strip.counts.push_back(m);
-        ++part.count;
-      }
-      pts += m;
-    }
-    if (part.count)
-      strip.calls.push_back(part);
-  }
+  const retained_batches strip = kept_.batches.touching(bared, n, static_cast<int>(widest) + 2);
   ui::unique_hrgn clip(CreateRectRgnIndirect(&bared[0]));
   if (n == 2 && clip) {
     ui::unique_hrgn second(CreateRectRgnIndirect(&bared[1]));
@@ -700,11 +674,7 @@ bool view::paint() {
       progress_[0] = static_cast<std::uint32_t>(list1_.size());
       stats_.add(s1.stats_);
     } else {
-      ui::text_state keepText(s1.dc_);
-      const COLORREF oldBk = SetBkColor(s1.dc_, background);
-      const RECT all{0, 0, s1.surface_.width(), s1.surface_.height()};
-      ExtTextOutW(s1.dc_, 0, 0, ETO_OPAQUE, &all, L"", 0, nullptr);
-      SetBkColor(s1.dc_, oldBk);
+      fill_background(s1, RECT{0, 0, s1.surface_.width(), s1.surface_.height()});
       fresh_stage1_ = true;
     }
     stage_flags_ = (stage_flags_ | stage_list1) & ~stage_restart;

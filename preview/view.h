@@ -240,6 +240,8 @@ private:
   void paint_snap_marker(view& s);
   void flush(view& s);
   paint_settings current_settings(const view& s) const;
+  // Fills r of stage s's bitmap with its background colour.
+  static void fill_background(view& s, const RECT& r);
   // Whether the kept picture of list 1 still fits the stage's matrix; move
   // gets the whole-pixel shift since it was last drawn.
   bool kept_fits(const view& s, std::int32_t (&move)[2]) const;
