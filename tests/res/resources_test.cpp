@@ -32,9 +32,10 @@ std::string utf8(const std::wstring& text) {
 enum class Kind { Label, Group, Check, Push, OwnerDrawn, Edit, ReadOnlyEdit, ComboEdit, ComboList, ComboExList, Other };
 
 const char* kindName(Kind k) {
-  static const char* const names[] = {"label",      "group box",      "check box",  "push button",
-                                      "owner-drawn button", "edit", "read-only edit", "combo with edit field",
-                                      "drop-down list", "extended drop-down list", "other"};
+  // In the order of Kind.
+  static const char* const names[] = {"label", "group box", "check box", "push button", "owner-drawn button", "edit",
+                                      "read-only edit", "combo with edit field", "drop-down list",
+                                      "extended drop-down list", "other"};
   return names[static_cast<int>(k)];
 }
 
