@@ -11,7 +11,7 @@
 #include "host/text.h"
 #include "preview/chain_items.h"
 #include "preview/view.h"
-#include "tools/png/png_writer.h"
+#include "tools/png/bitmap_png.h"
 #include "ui/gdi.h"
 
 namespace vdhost {
@@ -174,31 +174,7 @@ bool saveDrawingPicture(const hostsim::Drawing& drawing, const std::string& path
     return false;
   }
 
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-  std::vector<uint8_t> bgr(stride * static_cast<size_t>(height));
-  if (GetDIBits(surface.dc(), surface.bitmap(), 0, static_cast<UINT>(height), bgr.data(), &info, DIB_RGB_COLORS) !=
-      height) {
-    error = "the picture's pixels could not be read";
-    return false;
-  }
-  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const uint8_t* s = &bgr[y * stride + x * 3];
-      uint8_t* d = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-      d[0] = s[2];
-      d[1] = s[1];
-      d[2] = s[0];
-    }
-  }
-  return vdpng::writeRgb(path, width, height, rgb, error);
+  return vdpng::writeBitmap(surface.dc(), surface.bitmap(), width, height, path, error);
 }
 
 }  // namespace vdhost
