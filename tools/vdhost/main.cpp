@@ -37,10 +37,12 @@ class DllModule : public hostsim::ModuleFace {
  public:
   explicit DllModule(HMODULE module) : module_(module) {}
 
-  int initApp() override {
+  bool initApp(int& result) override {
     using InitAppFn = int (*)(HMODULE);
     auto init = ui::procAddress<InitAppFn>(module_, "InitApp");
-    return init ? init(GetModuleHandleW(nullptr)) : 0;
+    if (!init) return false;
+    result = init(GetModuleHandleW(nullptr));
+    return true;
   }
 
   bool runCommand(const std::string& name, const std::vector<std::string>& args, int& result) override {
