@@ -210,20 +210,20 @@ const ValueNode* Drawing::nextInBlockWalk(bool restart) {
     walkEntity_ = 0;
     walkStarted_ = true;
   }
-  while (walkBlock_ < blocks_.size()) {
-    Block& b = *blocks_[walkBlock_];
-    if (walkEntity_ == 0) {
-      walkEntity_ = 1;
-      return b.header.get();
-    }
-    size_t i = walkEntity_ - 1;
-    if (i < b.entities.size()) {
-      ++walkEntity_;
-      return b.entities[i]->chain.get();
-    }
-    ++walkBlock_;
-    walkEntity_ = 0;
+  if (walkBlock_ >= blocks_.size()) return nullptr;
+  const Block& b = *blocks_[walkBlock_];
+  if (walkEntity_ == 0) {
+    walkEntity_ = 1;
+    return b.header.get();
   }
+  size_t i = walkEntity_ - 1;
+  if (i < b.entities.size()) {
+    ++walkEntity_;
+    return b.entities[i]->chain.get();
+  }
+  // Each block ends with a null; the call after it goes on with the next block's header.
+  ++walkBlock_;
+  walkEntity_ = 0;
   return nullptr;
 }
 

@@ -108,7 +108,8 @@ class Drawing {
   std::vector<TableRecord>& tableRecords() { return tableRecords_; }
   const std::vector<TableRecord>& tableRecords() const { return tableRecords_; }
 
-  // BlknextW: block header, its entities, the next header...; null at the end.
+  // BlknextW: a block's header, its entities, then null; the call after that
+  // null gives the next block's header, or null after the last block.
   const vd::ValueNode* nextInBlockWalk(bool restart);
 
   // --- Writing -------------------------------------------------------------

@@ -285,9 +285,23 @@ TEST_F(DrawingTest, BlocksAreDefinedByTheBatchAndWalkedHeaderFirst) {
   EXPECT_EQ(api().BlknextW(1), nullptr) << "nothing before the flush";
   ASSERT_EQ(api().Flush_bin(1), kRtNorm);
   EXPECT_TRUE(drawing().entities().empty()) << "block entities are not drawing entities";
+  api().Header_bin();
 
+  ASSERT_EQ(api().BlkmakeHead_binW(u"THIRD", 0, &x, &y, &z), kRtNorm);
+  ASSERT_EQ(api().BlkmakeEnt_binW(c.get()), kRtNorm);
+  ASSERT_EQ(api().BlkmakeEnd_binW(u"THIRD"), kRtNorm);
+  ASSERT_EQ(api().Flush_bin(1), kRtNorm);
+
+  // Each block ends with a null; the call after it gives the next header, and
+  // two nulls in a row end the walk.
   std::vector<std::u16string> walk;
-  for (ValueNode* n = api().BlknextW(1); n; n = api().BlknextW(0)) {
+  ValueNode* n = api().BlknextW(1);
+  for (int calls = 0; calls < 20; ++calls, n = api().BlknextW(0)) {
+    if (!n) {
+      if (!walk.empty() && walk.back() == u"-") break;
+      walk.push_back(u"-");
+      continue;
+    }
     ChainView v(n);
     walk.push_back(std::u16string(v.type()) + u":" + std::u16string(v.text(2).value_or(u"")));
     if (v.isType(u"BLOCK") && v.text(2) == u"MARK") {
@@ -295,8 +309,24 @@ TEST_F(DrawingTest, BlocksAreDefinedByTheBatchAndWalkedHeaderFirst) {
       EXPECT_EQ(v.integer(70), 2);
     }
   }
-  EXPECT_EQ(walk, (std::vector<std::u16string>{u"BLOCK:MARK", u"LINE:", u"CIRCLE:", u"BLOCK:SECOND"}));
-  EXPECT_EQ(journalCount(JournalEntry::Kind::BlockDefined), 2u);
+  EXPECT_EQ(walk, (std::vector<std::u16string>{u"BLOCK:MARK", u"LINE:", u"CIRCLE:", u"-", u"BLOCK:SECOND", u"-",
+                                               u"BLOCK:THIRD", u"CIRCLE:", u"-"}));
+  EXPECT_EQ(api().BlknextW(0), nullptr) << "the walk stays ended";
+  EXPECT_EQ(journalCount(JournalEntry::Kind::BlockDefined), 3u);
+
+  // A caller copying a block until null gets its entities and nothing of the blocks after it.
+  for (const auto& [name, count] : {std::pair<const char16_t*, size_t>{u"MARK", 2}, {u"SECOND", 0}, {u"THIRD", 1}}) {
+    n = api().BlknextW(1);
+    while (n && ChainView(n).text(2) != name) {
+      while (api().BlknextW(0)) {
+      }
+      n = api().BlknextW(0);
+    }
+    ASSERT_NE(n, nullptr) << "no header of " << utf16ToUtf8(name);
+    std::vector<OwnedChain> copied;
+    for (ValueNode* e = api().BlknextW(0); e; e = api().BlknextW(0)) copied.push_back(OwnedChain::copyOf(e));
+    EXPECT_EQ(copied.size(), count) << utf16ToUtf8(name);
+  }
 
   // A redefinition replaces the block of that name.
   api().Header_bin();
@@ -304,7 +334,7 @@ TEST_F(DrawingTest, BlocksAreDefinedByTheBatchAndWalkedHeaderFirst) {
   api().BlkmakeEnt_binW(l.get());
   api().BlkmakeEnd_binW(u"mark");
   api().Flush_bin(1);
-  ASSERT_EQ(drawing().blocks().size(), 2u);
+  ASSERT_EQ(drawing().blocks().size(), 3u);
   EXPECT_EQ(drawing().findBlock(u"MARK")->entities.size(), 1u);
   vchar handle[32];
   EXPECT_EQ(api().GetArrowHandleW(u"Mark", handle), 1);
