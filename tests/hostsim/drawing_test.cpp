@@ -427,6 +427,21 @@ TEST_F(DrawingTest, SystemVariablesComeInTheKindAsked) {
   EXPECT_EQ(ChainView(api().GetVarW(u"UCSORG", kRtPoint2d)).point(kRtPoint2d), (ChainPoint{1, 2, 3}))
       << "a 2D point is laid out as a 3D one";
   EXPECT_EQ(api().GetVarW(u"NOSUCHVAR", kRtReal), nullptr);
+  // A real asked as a 16-bit integer: its integer part when that fits, refused otherwise.
+  const struct {
+    double real;
+    std::optional<int64_t> asShort;
+  } shorts[] = {{2.7, 2}, {-2.7, -2}, {32767.9, 32767}, {-32768.9, -32768}, {32768, std::nullopt},
+                {-32769, std::nullopt}, {1e300, std::nullopt}, {std::nan(""), std::nullopt}, {-HUGE_VAL, std::nullopt}};
+  for (const auto& c : shorts) {
+    hostsim::Variable v;
+    v.value[0] = c.real;
+    host().setVariable(u"DIMEXO", v);
+    ValueNode* n = api().GetVarW(u"DIMEXO", kRtShort);
+    EXPECT_EQ(n ? ChainView(n).integer(kRtShort) : std::nullopt, c.asShort) << c.real;
+  }
+  ASSERT_FALSE(host().transcript().empty()) << "a refusal is written down";
+  EXPECT_NE(host().transcript().back().find("DIMEXO"), std::string::npos) << host().transcript().back();
   EXPECT_EQ(api().GetVarW(u"CLAYER", kRtReal), nullptr) << "a text is no real";
 }
 
