@@ -6,6 +6,7 @@
 
 #include "host/names.h"
 #include "hostsim/dxf_schema.h"
+#include "hostsim/number_text.h"
 
 namespace hostsim {
 
@@ -78,6 +79,18 @@ bool isKnownEntityType(vstring_view type) {
   return false;
 }
 
+std::optional<std::string> nonFiniteGroup(ChainView chain) {
+  for (ChainItem item : chain) {
+    if (auto r = item.real(); r && !std::isfinite(*r))
+      return "group " + std::to_string(item.code()) + " is not a finite number (" + formatNumber(*r) + ")";
+    if (auto p = item.point(); p && !(std::isfinite(p->x) && std::isfinite(p->y) && std::isfinite(p->z))) {
+      const double xyz[3] = {p->x, p->y, p->z};
+      return "group " + std::to_string(item.code()) + " is not a finite point (" + formatPoint(xyz) + ")";
+    }
+  }
+  return std::nullopt;
+}
+
 struct Drawing::PendingBlock {
   vstring name;
   int flags = 0;
@@ -85,6 +98,7 @@ struct Drawing::PendingBlock {
   std::vector<std::unique_ptr<Entity>> entities;
   Entity* openComplex = nullptr;
   bool ended = false;
+  std::string rejected;  // why the definition was rejected; empty while it stands
 };
 
 struct Drawing::Pending {
@@ -196,20 +210,20 @@ const ValueNode* Drawing::nextInBlockWalk(bool restart) {
     walkEntity_ = 0;
     walkStarted_ = true;
   }
-  while (walkBlock_ < blocks_.size()) {
-    Block& b = *blocks_[walkBlock_];
-    if (walkEntity_ == 0) {
-      walkEntity_ = 1;
-      return b.header.get();
-    }
-    size_t i = walkEntity_ - 1;
-    if (i < b.entities.size()) {
-      ++walkEntity_;
-      return b.entities[i]->chain.get();
-    }
-    ++walkBlock_;
-    walkEntity_ = 0;
+  if (walkBlock_ >= blocks_.size()) return nullptr;
+  const Block& b = *blocks_[walkBlock_];
+  if (walkEntity_ == 0) {
+    walkEntity_ = 1;
+    return b.header.get();
   }
+  size_t i = walkEntity_ - 1;
+  if (i < b.entities.size()) {
+    ++walkEntity_;
+    return b.entities[i]->chain.get();
+  }
+  // Each block ends with a null; the call after it goes on with the next block's header.
+  ++walkBlock_;
+  walkEntity_ = 0;
   return nullptr;
 }
 
@@ -237,6 +251,10 @@ bool Drawing::checkEntity(const ValueNode* chain, std::string& why) const {
       why = "group " + std::to_string(item.code()) + " has no text";
       return false;
     }
+  }
+  if (std::optional<std::string> bad = nonFiniteGroup(chain)) {
+    why = *bad;
+    return false;
   }
   ChainView v(chain);
   auto type = v.text(vd::gc::kType);
@@ -275,20 +293,28 @@ std::unique_ptr<Entity> Drawing::makeEntity(const ValueNode* chain) {
 
 int Drawing::addEntity(const ValueNode* chain) {
   if (!batch_) return refused("Entmake_binW without Header_bin");
+  PendingBlock* block = batch_->openBlock;
+  if (block && !block->rejected.empty())
+    return refused("block " + utf8(block->name) + " is rejected already (" + block->rejected + ")");
   std::string why;
-  if (!checkEntity(chain, why)) return refused(why);
-  vstring type(ChainView(chain).type());
-  bool inBlock = batch_->openBlock != nullptr;
-  std::vector<std::unique_ptr<Entity>>& target = inBlock ? batch_->openBlock->entities : batch_->entities;
-  Entity*& open = inBlock ? batch_->openBlock->openComplex : batch_->openComplex;
+  if (!checkEntity(chain, why)) return rejectEntity(why);
+  ChainView given(chain);
+  vstring type(given.type());
+  std::vector<std::unique_ptr<Entity>>& target = block ? block->entities : batch_->entities;
+  Entity*& open = block ? block->openComplex : batch_->openComplex;
   if (isFollowerType(type)) {
     if (!open || !takesFollower(open->view(), type))
-      return refused(utf8(type) + " without an INSERT or POLYLINE that takes it");
+      return rejectEntity(utf8(type) + " without an INSERT or POLYLINE that takes it");
   } else if (open) {
-    return refused(utf8(open->type()) + " " + utf8(open->handle) + " is not ended with SEQEND");
+    return rejectEntity(utf8(type) + " while " + utf8(open->type()) + " " + utf8(open->handle) +
+                        " waits for its SEQEND");
+  }
+  if (given.isType(vd::names::kInsert)) {
+    vstring_view name = given.text(vd::gc::kName).value_or(vstring_view());
+    if (!blockAvailable(name)) return rejectEntity("INSERT of block \"" + utf8(name) + "\", which the drawing lacks");
   }
   std::unique_ptr<Entity> e = makeEntity(chain);
-  if (!e->chain) return refused("out of memory");
+  if (!e->chain) return rejectEntity("out of memory");
   if (isFollowerType(type)) {
     e->owner = open->handle;
     if (vd::equalsNoCaseAscii(type, u"SEQEND")) open = nullptr;
@@ -299,11 +325,39 @@ int Drawing::addEntity(const ValueNode* chain) {
   return vd::kRtNorm;
 }
 
+int Drawing::rejectEntity(const std::string& why) {
+  if (PendingBlock* block = batch_->openBlock) {
+    block->entities.clear();
+    block->openComplex = nullptr;
+    block->rejected = why;
+    return refused(why + "; block " + utf8(block->name) + " is rejected with it");
+  }
+  if (Entity* open = batch_->openComplex) {
+    vstring main = open->handle;
+    std::string what = utf8(open->type()) + " " + utf8(main);
+    batch_->openComplex = nullptr;
+    std::erase_if(batch_->entities,
+                  [&](const std::unique_ptr<Entity>& e) { return e->handle == main || e->owner == main; });
+    return refused(why + "; " + what + " and its followers are rejected with it");
+  }
+  return refused(why);
+}
+
+bool Drawing::blockAvailable(vstring_view name) const {
+  if (findBlock(name)) return true;
+  // A block the batch has defined before is there when the batch is flushed, since blocks come first.
+  return batch_ && std::any_of(batch_->blocks.begin(), batch_->blocks.end(), [&](const std::unique_ptr<PendingBlock>& b) {
+           return b->ended && vd::equalsNoCaseAscii(b->name, name);
+         });
+}
+
 int Drawing::beginBlock(vstring_view name, int flags, const double base[3]) {
   if (!batch_) return refused("BlkmakeHead_binW without Header_bin");
   if (batch_->openBlock) return refused("block " + utf8(batch_->openBlock->name) + " is still open");
   if (batch_->openComplex) return refused("a complex entity is not ended with SEQEND");
   if (name.empty()) return refused("a block needs a name");
+  if (base && !(std::isfinite(base[0]) && std::isfinite(base[1]) && std::isfinite(base[2])))
+    return refused("the base point of block " + utf8(name) + " is not finite (" + formatPoint(base) + ")");
   auto b = std::make_unique<PendingBlock>();
   b->name = vstring(name);
   b->flags = flags;
@@ -323,9 +377,16 @@ int Drawing::endBlock(vstring_view name) {
   PendingBlock* b = batch_->openBlock;
   if (!vd::equalsNoCaseAscii(b->name, name))
     return refused("BlkmakeEnd_binW for " + utf8(name) + " while " + utf8(b->name) + " is open");
-  if (b->openComplex) return refused("a complex entity in block " + utf8(b->name) + " is not ended");
-  b->ended = true;
   batch_->openBlock = nullptr;
+  std::string why = b->rejected;
+  if (why.empty() && b->openComplex)
+    why = utf8(b->openComplex->type()) + " " + utf8(b->openComplex->handle) + " is not ended with SEQEND";
+  if (!why.empty()) {
+    // A rejected definition ends here and defines nothing.
+    std::erase_if(batch_->blocks, [&](const std::unique_ptr<PendingBlock>& x) { return x.get() == b; });
+    return refused("block " + utf8(name) + " is not defined: " + why);
+  }
+  b->ended = true;
   return vd::kRtNorm;
 }
 
@@ -515,6 +576,7 @@ bool Drawing::writeDictionaryEntry(intptr_t id, vstring_view key, const ValueNod
   OwnedChain copy(vd::copyValueChain(chain, false));
   if (vd::chainLength(copy.get()) != vd::chainLength(chain))
     return refuse("the entry holds a group code without value kind");
+  if (std::optional<std::string> bad = nonFiniteGroup(copy)) return refuse(*bad);
   if (entry == d->entries.end()) {
     DictionaryEntry e;
     e.key = vstring(key);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -107,7 +108,8 @@ class Drawing {
   std::vector<TableRecord>& tableRecords() { return tableRecords_; }
   const std::vector<TableRecord>& tableRecords() const { return tableRecords_; }
 
-  // BlknextW: block header, its entities, the next header...; null at the end.
+  // BlknextW: a block's header, its entities, then null; the call after that
+  // null gives the next block's header, or null after the last block.
   const vd::ValueNode* nextInBlockWalk(bool restart);
 
   // --- Writing -------------------------------------------------------------
@@ -162,6 +164,11 @@ class Drawing {
   bool refuse(const std::string& why);
   int refused(const std::string& why);
   bool checkEntity(const vd::ValueNode* chain, std::string& why) const;
+  // Refuses an entity of the batch, and with it the complex entity or block
+  // definition it was to be part of; the rest of the batch stays as it was.
+  int rejectEntity(const std::string& why);
+  // True when an INSERT may name the block: the drawing has it, or the batch defined it.
+  bool blockAvailable(vd::vstring_view name) const;
   std::unique_ptr<Entity> makeEntity(const vd::ValueNode* chain);
   void record(JournalEntry entry);
 
@@ -186,6 +193,10 @@ class Drawing {
   std::vector<vd::OwnedChain> retired_;                // replaced dictionary chains
   std::vector<std::unique_ptr<Block>> retiredBlocks_;  // redefined blocks
 };
+
+// The first group whose real or point is not finite (NaN or infinite), as a
+// reason naming the group; nothing when every number is finite.
+std::optional<std::string> nonFiniteGroup(vd::ChainView chain);
 
 // The entity types the host makes; others are refused by Entmake_binW (a file
 // may still carry them).

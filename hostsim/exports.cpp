@@ -1,13 +1,15 @@
 // The host's exports. docs/hostsim.md says what each one does.
 #include "hostsim/exports.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "hostsim/host.h"
+#include "hostsim/number_text.h"
 #include "hostsim/pick.h"
 
 using hostsim::Answer;
+using hostsim::formatNumber;
+using hostsim::formatPoint;
 using hostsim::Host;
 using vd::vchar;
 using vd::vstring;
@@ -24,18 +26,6 @@ int answered(const char* name, int result) {
 }
 
 vstring textOf(const vchar* s) { return s ? vstring(s) : vstring(); }
-
-std::string formatPoint(const double* p) {
-  char buf[128];
-  std::snprintf(buf, sizeof buf, "%g,%g,%g", p[0], p[1], p[2]);
-  return buf;
-}
-
-std::string formatReal(double v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%g", v);
-  return buf;
-}
 
 int copyNarrow(const std::string& text, char* buffer, int capacity) {
   if (!buffer || capacity <= 0) return 0;
@@ -269,7 +259,7 @@ int GetRealW(const vchar* prompt, double* value) {
     return vd::kRtNone;
   }
   if (value) *value = a->real;
-  host().log("real? ", textOf(prompt) + vd::utf8ToUtf16(" -> " + formatReal(a->real)));
+  host().log("real? ", textOf(prompt) + vd::utf8ToUtf16(" -> " + formatNumber(a->real)));
   return vd::kRtNorm;
 }
 

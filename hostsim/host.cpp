@@ -5,6 +5,7 @@
 
 #include "hostsim/dxf_reader.h"
 #include "hostsim/dxf_writer.h"
+#include "hostsim/number_text.h"
 
 namespace hostsim {
 
@@ -161,7 +162,14 @@ vd::ValueNode* Host::variableNode(const vstring& name, int resultKind) {
       break;
     case vd::kRtShort:
       if (!scalar) return nullptr;
-      node->v.i16 = static_cast<int16_t>(scalarValue);
+      // A real converts when its integer part fits 16 bits; anything else
+      // (out of range, not finite) is refused as a value of another kind.
+      if (!(scalarValue > -32769.0 && scalarValue < 32768.0)) {
+        log("host: GetVarW " + vd::utf16ToUtf8(upperName(name)) + " as a 16-bit integer refused: " +
+            formatNumber(scalarValue) + " does not fit");
+        return nullptr;
+      }
+      node->v.i16 = static_cast<int16_t>(std::trunc(scalarValue));
       break;
     case vd::kRtPoint2d:
     case vd::kRtPoint3d:

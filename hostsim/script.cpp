@@ -2,16 +2,18 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 #include <fstream>
 #include <sstream>
 
 #include "host/services.h"
 #include "hostsim/exports.h"
+#include "hostsim/number_text.h"
 
 namespace hostsim {
 
-std::vector<std::string> splitWords(const std::string& line) {
-  std::vector<std::string> words;
+bool splitWords(const std::string& line, std::vector<std::string>& words) {
+  words.clear();
   std::string cur;
   bool quoted = false, have = false;
   for (char c : line) {
@@ -28,17 +30,21 @@ std::vector<std::string> splitWords(const std::string& line) {
     }
   }
   if (have) words.push_back(cur);
-  return words;
+  return !quoted;
 }
 
 namespace {
 
 bool parseReal(const std::string& text, double& out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  out = std::strtod(text.c_str(), &end);
-  return end && *end == 0 && errno == 0;
+  std::optional<double> v = parseFiniteReal(text);
+  if (v) out = *v;
+  return v.has_value();
+}
+
+// `what` followed by the word that was not what it wants, when there is one.
+std::string wants(const std::string& what, const std::vector<std::string>& words, size_t at) {
+  if (at >= words.size()) return what;
+  return what + ", not \"" + words[at] + "\"";
 }
 
 bool parseInt(const std::string& text, int& out) {
@@ -49,6 +55,12 @@ bool parseInt(const std::string& text, int& out) {
   if (!end || *end != 0 || errno != 0 || v < -2147483647L - 1 || v > 2147483647L) return false;
   out = static_cast<int>(v);
   return true;
+}
+
+// A line whose first word begins with # is a comment.
+bool isComment(const std::string& line) {
+  size_t first = line.find_first_not_of(" \t\r");
+  return first != std::string::npos && line[first] == '#';
 }
 
 bool isAnswerVerb(const std::string& w) {
@@ -69,14 +81,15 @@ std::string rest(const std::vector<std::string>& words, size_t from) {
 
 bool parsePoint(const std::string& text, double out[3]) {
   out[0] = out[1] = out[2] = 0;
-  std::stringstream ss(text);
-  std::string part;
   int n = 0;
-  while (std::getline(ss, part, ',')) {
-    if (n == 3 || !parseReal(part, out[n])) return false;
-    ++n;
+  for (size_t start = 0;; ++n) {
+    size_t comma = text.find(',', start);
+    if (n == 3 || !parseReal(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start), out[n]))
+      return false;
+    if (comma == std::string::npos) break;
+    start = comma + 1;
   }
-  return n == 2 || n == 3;
+  return n == 1 || n == 2;
 }
 
 bool ScriptRunner::parseAnswer(const std::vector<std::string>& w, int line, Answer& a, std::string& error) const {
@@ -85,16 +98,17 @@ bool ScriptRunner::parseAnswer(const std::vector<std::string>& w, int line, Answ
   const std::string& verb = w[0];
   if (verb == "point") {
     a.kind = Answer::Kind::Point;
-    if (w.size() != 2 || !parsePoint(w[1], a.point)) error = "point wants x,y or x,y,z";
+    if (w.size() != 2 || !parsePoint(w[1], a.point)) error = wants("point wants x,y or x,y,z", w, 1);
   } else if (verb == "keyword") {
     a.kind = Answer::Kind::Keyword;
     if (w.size() < 2) error = "keyword wants a word";
     a.text = vd::utf8ToUtf16(rest(w, 1));
   } else if (verb == "real") {
     a.kind = Answer::Kind::Real;
-    if (w.size() != 2 || !parseReal(w[1], a.real)) error = "real wants a number";
-  } else if (verb == "enter") {
-    a.kind = Answer::Kind::Enter;
+    if (w.size() != 2 || !parseReal(w[1], a.real)) error = wants("real wants a number", w, 1);
+  } else if (verb == "enter" || verb == "cancel") {
+    a.kind = verb == "enter" ? Answer::Kind::Enter : Answer::Kind::Cancel;
+    if (w.size() != 1) error = verb + " takes no argument, not \"" + rest(w, 1) + "\"";
   } else if (verb == "pick") {
     a.kind = Answer::Kind::Pick;
     if (w.size() < 2) error = "pick wants one or more handles";
@@ -108,13 +122,16 @@ bool ScriptRunner::parseAnswer(const std::vector<std::string>& w, int line, Answ
     }
   } else if (verb == "pickat") {
     a.kind = Answer::Kind::PickAt;
-    if (w.size() != 2 || !parsePoint(w[1], a.point)) error = "pickat wants x,y";
+    if (w.size() != 2 || !parsePoint(w[1], a.point)) error = wants("pickat wants x,y", w, 1);
   } else if (verb == "window") {
     a.kind = Answer::Kind::Window;
-    if (w.size() != 3 || !parsePoint(w[1], a.point) || !parsePoint(w[2], a.corner))
+    if (w.size() != 3) {
       error = "window wants two corners x1,y1 x2,y2";
+    } else if (!parsePoint(w[1], a.point) || !parsePoint(w[2], a.corner)) {
+      error = wants("window wants two corners x1,y1 x2,y2", w, parsePoint(w[1], a.point) ? 2 : 1);
+    }
   } else {
-    a.kind = Answer::Kind::Cancel;
+    error = "unknown answer " + verb;
   }
   return error.empty();
 }
@@ -137,13 +154,23 @@ bool ScriptRunner::runText(const std::string& text) {
   while (std::getline(ss, line)) lines_.push_back(line);
   // A UTF-8 byte order mark in front of the first line is not part of it.
   if (!lines_.empty() && lines_[0].rfind("\xEF\xBB\xBF", 0) == 0) lines_[0].erase(0, 3);
+  std::vector<std::string> words;
   for (next_ = 0; next_ < lines_.size();) {
     int lineNo = static_cast<int>(next_) + 1;
-    std::vector<std::string> words = splitWords(lines_[next_++]);
-    if (words.empty() || words[0][0] == '#') continue;
+    if (!wordsOf(next_++, words)) return false;
+    if (words.empty()) continue;
     if (!runLine(words, lineNo)) return false;
   }
   return !host_.failed();
+}
+
+bool ScriptRunner::wordsOf(size_t index, std::vector<std::string>& words) {
+  words.clear();
+  const std::string& line = lines_[index];
+  if (isComment(line)) return true;
+  if (splitWords(line, words)) return true;
+  host_.fail("script line " + std::to_string(index + 1) + ": a quote is not closed");
+  return false;
 }
 
 bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
@@ -164,10 +191,10 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     if (!wantArgs(1) || !parseInt(w[1], iv)) return bad("cadtype wants a number");
     host_.cadType = iv;
   } else if (verb == "units") {
-    if (!wantArgs(1) || !parseReal(w[1], dv)) return bad("units wants a number");
+    if (!wantArgs(1) || !parseReal(w[1], dv)) return bad(wants("units wants a number", w, 1));
     host_.units = dv;
   } else if (verb == "scale") {
-    if (!wantArgs(1) || !parseReal(w[1], dv)) return bad("scale wants a number");
+    if (!wantArgs(1) || !parseReal(w[1], dv)) return bad(wants("scale wants a number", w, 1));
     host_.scale = dv;
   } else if (verb == "userdata") {
     if (!wantArgs(1)) return bad("userdata wants a folder");
@@ -178,14 +205,14 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     const std::string& kind = w[2];
     if (kind == "real") {
       v.kind = Variable::Kind::Real;
-      if (!wantArgs(3) || !parseReal(w[3], v.value[0])) return bad("var real wants a number");
+      if (!wantArgs(3) || !parseReal(w[3], v.value[0])) return bad(wants("var real wants a number", w, 3));
     } else if (kind == "short") {
       v.kind = Variable::Kind::Short;
       if (!wantArgs(3) || !parseInt(w[3], iv) || iv < -32768 || iv > 32767) return bad("var short wants a 16-bit number");
       v.shortValue = static_cast<int16_t>(iv);
     } else if (kind == "point") {
       v.kind = Variable::Kind::Point;
-      if (!wantArgs(3) || !parsePoint(w[3], v.value)) return bad("var point wants x,y or x,y,z");
+      if (!wantArgs(3) || !parsePoint(w[3], v.value)) return bad(wants("var point wants x,y or x,y,z", w, 3));
     } else if (kind == "string") {
       v.kind = Variable::Kind::String;
       v.text = vd::utf8ToUtf16(rest(w, 3));
@@ -211,7 +238,8 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     host_.log("host: export " + w[1] + " left out");
   } else if (verb == "init") {
     if (!wantArgs(0)) return bad("init takes no argument");
-    int r = module_.initApp();
+    int r = 0;
+    if (!module_.initApp(r)) return bad("the module has no InitApp");
     initialized_ = true;
     host_.log("InitApp -> " + std::to_string(r));
   } else if (verb == "text") {
@@ -220,7 +248,7 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     LoadStringDBW(iv, buffer, vd::kLoadTextChars);
     host_.log(("text " + std::to_string(iv) + ": ").c_str(), vd::vstring(buffer));
   } else if (verb == "aperture") {
-    if (!wantArgs(1) || !parseReal(w[1], dv) || dv < 0) return bad("aperture wants a distance");
+    if (!wantArgs(1) || !parseReal(w[1], dv) || dv < 0) return bad(wants("aperture wants a distance", w, 1));
     host_.pickAperture = dv;
   } else if (verb == "load") {
     if (!wantArgs(1)) return bad("load wants a DXF file");
@@ -242,9 +270,10 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     if (w.size() < 2) return bad("command wants a command name");
     // The answers for this command are the answer lines that follow it.
     host_.clearAnswers();
+    std::vector<std::string> aw;
     while (next_ < lines_.size()) {
-      std::vector<std::string> aw = splitWords(lines_[next_]);
-      if (!aw.empty() && aw[0][0] == '#') {
+      if (!wordsOf(next_, aw)) return false;
+      if (aw.empty() && isComment(lines_[next_])) {
         ++next_;
         continue;
       }

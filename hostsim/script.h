@@ -12,8 +12,8 @@ namespace hostsim {
 class ModuleFace {
  public:
   virtual ~ModuleFace() = default;
-  // Calls the module's InitApp with this host.
-  virtual int initApp() = 0;
+  // Calls the module's InitApp with this host; false when the module has no InitApp.
+  virtual bool initApp(int& result) = 0;
   // Runs Command_<name>; false when the module has no such export.
   virtual bool runCommand(const std::string& name, const std::vector<std::string>& args, int& result) = 0;
   // Makes an export of the host unavailable to the module's binding.
@@ -32,6 +32,9 @@ class ScriptRunner {
 
  private:
   bool runLine(const std::vector<std::string>& words, int line);
+  // The words of a script line (none for a blank line or a comment); false,
+  // with the run failed, when a quote is not closed.
+  bool wordsOf(size_t index, std::vector<std::string>& words);
   bool parseAnswer(const std::vector<std::string>& words, int line, Answer& out, std::string& error) const;
 
   Host& host_;
@@ -42,7 +45,8 @@ class ScriptRunner {
 };
 
 // Splits a script line into words; double quotes keep blanks inside a word.
-std::vector<std::string> splitWords(const std::string& line);
+// False when a quote is not closed.
+bool splitWords(const std::string& line, std::vector<std::string>& words);
 
 // Reads "x,y[,z]" into three coordinates.
 bool parsePoint(const std::string& text, double out[3]);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+#include <optional>
+
 #include "host/handle_erase_list.h"
 #include "host_fixture.h"
 
@@ -91,15 +95,11 @@ OwnedChain attrib(const char16_t* tag) {
 }
 
 TEST_F(DrawingTest, AttributesFollowTheirInsertAndGoWithIt) {
+  defineBlock(u"MARK");
   api().Header_bin();
   OwnedChain ins = insertWithAttributes(), a1 = attrib(u"A"), a2 = attrib(u"B"), end(buildValueChain(0, 0, u"SEQEND", -9));
   OwnedChain after = line(0, 0, 1, 0);
-  ASSERT_EQ(api().Entmake_binW(ins.get(), 0), kRtNorm);
-  ASSERT_EQ(api().Entmake_binW(a1.get(), 0), kRtNorm);
-  EXPECT_EQ(api().Entmake_binW(after.get(), 0), hostsim::kRtError) << "the insert is not ended yet";
-  ASSERT_EQ(api().Entmake_binW(a2.get(), 0), kRtNorm);
-  ASSERT_EQ(api().Entmake_binW(end.get(), 0), kRtNorm);
-  ASSERT_EQ(api().Entmake_binW(after.get(), 0), kRtNorm);
+  for (const OwnedChain* c : {&ins, &a1, &a2, &end, &after}) ASSERT_EQ(api().Entmake_binW(c->get(), 0), kRtNorm);
   ASSERT_EQ(api().Flush_bin(1), kRtNorm);
   ASSERT_EQ(api().SSGetW(3, nullptr, nullptr, 0), kRtNorm);
   std::vector<vstring> top = selected();
@@ -113,6 +113,151 @@ TEST_F(DrawingTest, AttributesFollowTheirInsertAndGoWithIt) {
   EXPECT_EQ(api().EraseHandles(handles, 1, 1), kRtNorm);
   EXPECT_EQ(journalCount(JournalEntry::Kind::EntityErased), 4u) << "the insert and its three followers";
   EXPECT_EQ(drawing().entities().size(), 1u);
+}
+
+OwnedChain lineWith(ChainPoint end) {
+  ChainBuilder b;
+  b.text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, end);
+  return b.build();
+}
+
+TEST_F(DrawingTest, NumbersThatAreNotFiniteAreRefusedNamingTheGroup) {
+  const double nan = std::nan(""), inf = HUGE_VAL;
+  struct Case {
+    const char* what;
+    OwnedChain chain;
+    const char* group;  // named in the refusal; null when the chain is accepted
+  };
+  std::vector<Case> cases;
+  cases.push_back({"NaN end point", lineWith({nan, 1, 0}), "group 11"});
+  cases.push_back({"infinite z", lineWith({1, 1, -inf}), "group 11"});
+  {
+    ChainBuilder b;
+    b.text(0, u"CIRCLE").point(10, 0, 0).real(40, inf);
+    cases.push_back({"infinite radius", b.build(), "group 40"});
+  }
+  {
+    ChainBuilder b;
+    b.text(0, u"TEXT").point(10, 0, 0).real(40, 1).text(1, u"x").real(50, nan);
+    cases.push_back({"NaN angle", b.build(), "group 50"});
+  }
+  {
+    OwnedChain c = lineWith({1, 1, 0});
+    ChainBuilder xd;
+    xd.extendedData(u"VDHEIGHTDIM").real(1040, nan);
+    c.append(xd.build());
+    cases.push_back({"NaN in extended data", std::move(c), "group 1040"});
+  }
+  cases.push_back({"denormal coordinates are numbers", lineWith({4e-320, -1e-310, 0}), nullptr});
+  for (Case& c : cases) {
+    for (bool inBlock : {false, true}) {
+      double x = 0, y = 0, z = 0;
+      api().Header_bin();
+      if (inBlock) {
+        ASSERT_EQ(api().BlkmakeHead_binW(u"B", 0, &x, &y, &z), kRtNorm);
+      }
+      int r = inBlock ? api().BlkmakeEnt_binW(c.chain.get()) : api().Entmake_binW(c.chain.get(), 0);
+      std::string why = drawing().lastError();
+      if (inBlock) api().BlkmakeEnd_binW(u"B");
+      api().Flush_bin(1);
+      if (!c.group) {
+        EXPECT_EQ(r, kRtNorm) << c.what << ": " << drawing().lastError();
+        continue;
+      }
+      EXPECT_EQ(r, hostsim::kRtError) << c.what << (inBlock ? " in a block" : "");
+      EXPECT_NE(why.find(c.group), std::string::npos) << c.what << ": " << why;
+    }
+  }
+  EXPECT_EQ(drawing().entities().size(), 1u) << "only the denormal line";
+
+  double x = nan, y = 0, z = 0;
+  api().Header_bin();
+  EXPECT_EQ(api().BlkmakeHead_binW(u"NANBASE", 0, &x, &y, &z), hostsim::kRtError);
+  EXPECT_NE(drawing().lastError().find("base point"), std::string::npos) << drawing().lastError();
+  api().Flush_bin(1);
+  EXPECT_EQ(drawing().findBlock(u"NANBASE"), nullptr);
+
+  intptr_t d = api().DictionaryOpenW(0, u"VD_DATA", 1, 0);
+  OwnedChain bad(buildValueChain(0, 1, u"level", 40, nan, -9)), good(buildValueChain(0, 1, u"level", 40, 1.0, -9));
+  ASSERT_EQ(api().DictionaryAddW(d, u"Current", good.get(), 0), 1);
+  EXPECT_EQ(api().DictionaryAddW(d, u"Current", bad.get(), 0), 0);
+  EXPECT_NE(host().transcript().back().find("group 40"), std::string::npos) << host().transcript().back();
+  vchar key[hostsim::kDictionaryKeyChars];
+  ValueNode* kept = api().DictionaryNextW(d, key, 1);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(ChainView(kept).real(40), 1.0) << "the refused write left the entry as it was";
+  api().DictionaryClose(d, 0);
+}
+
+TEST_F(DrawingTest, AnInsertNeedsItsBlock) {
+  defineBlock(u"DOOR");
+  auto insertOf = [](const char16_t* block) {
+    ChainBuilder b;
+    b.text(0, u"INSERT").text(8, u"0").text(2, block).point(10, 1, 1);
+    return b.build();
+  };
+  OwnedChain door = insertOf(u"door"), window = insertOf(u"WINDOW"), self = insertOf(u"SELF");
+  double x = 0, y = 0, z = 0;
+  api().Header_bin();
+  EXPECT_EQ(api().Entmake_binW(door.get(), 0), kRtNorm) << "names compare without regard to case";
+  EXPECT_EQ(api().Entmake_binW(window.get(), 0), hostsim::kRtError);
+  EXPECT_NE(drawing().lastError().find("WINDOW"), std::string::npos) << drawing().lastError();
+  ASSERT_EQ(api().BlkmakeHead_binW(u"SELF", 0, &x, &y, &z), kRtNorm);
+  EXPECT_EQ(api().BlkmakeEnt_binW(self.get()), hostsim::kRtError) << "a block cannot hold itself";
+  api().BlkmakeEnd_binW(u"SELF");
+  ASSERT_EQ(api().BlkmakeHead_binW(u"WINDOW", 0, &x, &y, &z), kRtNorm);
+  OwnedChain l = line(0, 0, 1, 0);
+  ASSERT_EQ(api().BlkmakeEnt_binW(l.get()), kRtNorm);
+  ASSERT_EQ(api().BlkmakeEnt_binW(door.get()), kRtNorm) << "a block may hold a reference to another";
+  ASSERT_EQ(api().BlkmakeEnd_binW(u"WINDOW"), kRtNorm);
+  EXPECT_EQ(api().Entmake_binW(window.get(), 0), kRtNorm) << "the batch defined it before";
+  ASSERT_EQ(api().Flush_bin(1), kRtNorm);
+  std::vector<vstring> types;
+  for (const hostsim::Entity* e : drawing().entities()) types.push_back(vstring(e->view().text(2).value_or(u"")));
+  EXPECT_EQ(types, (std::vector<vstring>{u"door", u"WINDOW"}));
+  EXPECT_EQ(drawing().findBlock(u"SELF"), nullptr);
+}
+
+TEST_F(DrawingTest, ARefusedEntityRejectsTheComplexEntityOrBlockItWasPartOf) {
+  defineBlock(u"MARK");
+  const double nan = std::nan("");
+  OwnedChain before = line(0, 0, 1, 0), after = line(0, 1, 1, 1), bad = lineWith({nan, 0, 0});
+  OwnedChain ins = insertWithAttributes(), a1 = attrib(u"A"), end(buildValueChain(0, 0, u"SEQEND", -9));
+  ChainBuilder badAttrib;
+  badAttrib.text(0, u"ATTRIB").point(10, nan, 5).real(40, 1).text(1, u"v").text(2, u"B");
+  OwnedChain a2 = badAttrib.build();
+  double x = 0, y = 0, z = 0;
+  struct Step {
+    const char* what;
+    std::function<int()> call;
+    bool accepted;
+  };
+  auto entmake = [&](const OwnedChain& c) { return [&c, this] { return api().Entmake_binW(c.get(), 0); }; };
+  auto inBlock = [&](const OwnedChain& c) { return [&c, this] { return api().BlkmakeEnt_binW(c.get()); }; };
+  const Step steps[] = {
+      {"a line before", entmake(before), true},
+      {"a refused line alone", entmake(bad), false},
+      {"an insert", entmake(ins), true},
+      {"its first attribute", entmake(a1), true},
+      {"a refused attribute", entmake(a2), false},
+      {"the end of a rejected insert", entmake(end), false},
+      {"a block", [&] { return api().BlkmakeHead_binW(u"BROKEN", 0, &x, &y, &z); }, true},
+      {"its first member", inBlock(before), true},
+      {"a refused member", inBlock(bad), false},
+      {"a member of a rejected block", inBlock(after), false},
+      {"the end of a rejected block", [&] { return api().BlkmakeEnd_binW(u"BROKEN"); }, false},
+      {"a line after", entmake(after), true},
+  };
+  api().Header_bin();
+  for (const Step& s : steps) EXPECT_EQ(s.call(), s.accepted ? kRtNorm : hostsim::kRtError) << s.what << ": " << drawing().lastError();
+  ASSERT_EQ(api().Flush_bin(1), kRtNorm);
+  std::vector<vstring> made;
+  for (const JournalEntry& j : drawing().journal()) {
+    if (j.kind == JournalEntry::Kind::EntityAdded) made.push_back(j.name);
+  }
+  EXPECT_EQ(made, (std::vector<vstring>{u"LINE", u"LINE"})) << "the lines before and after, nothing of the insert";
+  EXPECT_EQ(drawing().findBlock(u"BROKEN"), nullptr);
+  EXPECT_EQ(drawing().blocks().size(), 1u);
 }
 
 TEST_F(DrawingTest, AFlushDropsAnUnfinishedComplexEntity) {
@@ -140,9 +285,23 @@ TEST_F(DrawingTest, BlocksAreDefinedByTheBatchAndWalkedHeaderFirst) {
   EXPECT_EQ(api().BlknextW(1), nullptr) << "nothing before the flush";
   ASSERT_EQ(api().Flush_bin(1), kRtNorm);
   EXPECT_TRUE(drawing().entities().empty()) << "block entities are not drawing entities";
+  api().Header_bin();
 
+  ASSERT_EQ(api().BlkmakeHead_binW(u"THIRD", 0, &x, &y, &z), kRtNorm);
+  ASSERT_EQ(api().BlkmakeEnt_binW(c.get()), kRtNorm);
+  ASSERT_EQ(api().BlkmakeEnd_binW(u"THIRD"), kRtNorm);
+  ASSERT_EQ(api().Flush_bin(1), kRtNorm);
+
+  // Each block ends with a null; the call after it gives the next header, and
+  // two nulls in a row end the walk.
   std::vector<std::u16string> walk;
-  for (ValueNode* n = api().BlknextW(1); n; n = api().BlknextW(0)) {
+  ValueNode* n = api().BlknextW(1);
+  for (int calls = 0; calls < 20; ++calls, n = api().BlknextW(0)) {
+    if (!n) {
+      if (!walk.empty() && walk.back() == u"-") break;
+      walk.push_back(u"-");
+      continue;
+    }
     ChainView v(n);
     walk.push_back(std::u16string(v.type()) + u":" + std::u16string(v.text(2).value_or(u"")));
     if (v.isType(u"BLOCK") && v.text(2) == u"MARK") {
@@ -150,8 +309,24 @@ TEST_F(DrawingTest, BlocksAreDefinedByTheBatchAndWalkedHeaderFirst) {
       EXPECT_EQ(v.integer(70), 2);
     }
   }
-  EXPECT_EQ(walk, (std::vector<std::u16string>{u"BLOCK:MARK", u"LINE:", u"CIRCLE:", u"BLOCK:SECOND"}));
-  EXPECT_EQ(journalCount(JournalEntry::Kind::BlockDefined), 2u);
+  EXPECT_EQ(walk, (std::vector<std::u16string>{u"BLOCK:MARK", u"LINE:", u"CIRCLE:", u"-", u"BLOCK:SECOND", u"-",
+                                               u"BLOCK:THIRD", u"CIRCLE:", u"-"}));
+  EXPECT_EQ(api().BlknextW(0), nullptr) << "the walk stays ended";
+  EXPECT_EQ(journalCount(JournalEntry::Kind::BlockDefined), 3u);
+
+  // A caller copying a block until null gets its entities and nothing of the blocks after it.
+  for (const auto& [name, count] : {std::pair<const char16_t*, size_t>{u"MARK", 2}, {u"SECOND", 0}, {u"THIRD", 1}}) {
+    n = api().BlknextW(1);
+    while (n && ChainView(n).text(2) != name) {
+      while (api().BlknextW(0)) {
+      }
+      n = api().BlknextW(0);
+    }
+    ASSERT_NE(n, nullptr) << "no header of " << utf16ToUtf8(name);
+    std::vector<OwnedChain> copied;
+    for (ValueNode* e = api().BlknextW(0); e; e = api().BlknextW(0)) copied.push_back(OwnedChain::copyOf(e));
+    EXPECT_EQ(copied.size(), count) << utf16ToUtf8(name);
+  }
 
   // A redefinition replaces the block of that name.
   api().Header_bin();
@@ -159,7 +334,7 @@ TEST_F(DrawingTest, BlocksAreDefinedByTheBatchAndWalkedHeaderFirst) {
   api().BlkmakeEnt_binW(l.get());
   api().BlkmakeEnd_binW(u"mark");
   api().Flush_bin(1);
-  ASSERT_EQ(drawing().blocks().size(), 2u);
+  ASSERT_EQ(drawing().blocks().size(), 3u);
   EXPECT_EQ(drawing().findBlock(u"MARK")->entities.size(), 1u);
   vchar handle[32];
   EXPECT_EQ(api().GetArrowHandleW(u"Mark", handle), 1);
@@ -252,6 +427,21 @@ TEST_F(DrawingTest, SystemVariablesComeInTheKindAsked) {
   EXPECT_EQ(ChainView(api().GetVarW(u"UCSORG", kRtPoint2d)).point(kRtPoint2d), (ChainPoint{1, 2, 3}))
       << "a 2D point is laid out as a 3D one";
   EXPECT_EQ(api().GetVarW(u"NOSUCHVAR", kRtReal), nullptr);
+  // A real asked as a 16-bit integer: its integer part when that fits, refused otherwise.
+  const struct {
+    double real;
+    std::optional<int64_t> asShort;
+  } shorts[] = {{2.7, 2}, {-2.7, -2}, {32767.9, 32767}, {-32768.9, -32768}, {32768, std::nullopt},
+                {-32769, std::nullopt}, {1e300, std::nullopt}, {std::nan(""), std::nullopt}, {-HUGE_VAL, std::nullopt}};
+  for (const auto& c : shorts) {
+    hostsim::Variable v;
+    v.value[0] = c.real;
+    host().setVariable(u"DIMEXO", v);
+    ValueNode* n = api().GetVarW(u"DIMEXO", kRtShort);
+    EXPECT_EQ(n ? ChainView(n).integer(kRtShort) : std::nullopt, c.asShort) << c.real;
+  }
+  ASSERT_FALSE(host().transcript().empty()) << "a refusal is written down";
+  EXPECT_NE(host().transcript().back().find("DIMEXO"), std::string::npos) << host().transcript().back();
   EXPECT_EQ(api().GetVarW(u"CLAYER", kRtReal), nullptr) << "a text is no real";
 }
 

@@ -29,6 +29,16 @@ class HostTest : public ::testing::Test {
     api().Flush_bin(1);
     return r;
   }
+  // Defines a block holding one line, in its own batch, so that INSERTs may name it.
+  void defineBlock(const char16_t* name) {
+    double x = 0, y = 0, z = 0;
+    api().Header_bin();
+    ASSERT_EQ(api().BlkmakeHead_binW(name, 0, &x, &y, &z), vd::kRtNorm);
+    vd::OwnedChain l = line(0, 0, 1, 0);
+    ASSERT_EQ(api().BlkmakeEnt_binW(l.get()), vd::kRtNorm);
+    ASSERT_EQ(api().BlkmakeEnd_binW(name), vd::kRtNorm);
+    ASSERT_EQ(api().Flush_bin(1), vd::kRtNorm);
+  }
   // Handle of the entity the last flush made.
   vd::vstring lastHandle() { return drawing().lastMade().empty() ? vd::vstring() : drawing().lastMade().back(); }
 

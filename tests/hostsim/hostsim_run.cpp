@@ -9,7 +9,7 @@
 namespace {
 class NoModule : public hostsim::ModuleFace {
  public:
-  int initApp() override { return 0; }
+  bool initApp(int&) override { return false; }
   bool runCommand(const std::string&, const std::vector<std::string>&, int&) override { return false; }
   bool omitExport(const std::string&, std::string& error) override {
     error = "no module to bind";

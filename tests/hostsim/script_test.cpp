@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "host_fixture.h"
+#include "hostsim/number_text.h"
 #include "hostsim/script.h"
 
 using namespace vd;
@@ -13,7 +16,10 @@ namespace {
 // A module whose command "Pick" asks for one selection and reports what it got.
 class PickingModule : public hostsim::ModuleFace {
  public:
-  int initApp() override { return 1; }
+  bool initApp(int& result) override {
+    result = 1;
+    return hasInitApp;
+  }
   bool runCommand(const std::string& name, const std::vector<std::string>&, int& result) override {
     if (name != "Pick") return false;
     result = hostApi()->SSGetW(2, u"Vyberte objekty:", nullptr, 0);
@@ -26,6 +32,7 @@ class PickingModule : public hostsim::ModuleFace {
     return false;
   }
   std::vector<vstring> got;
+  bool hasInitApp = true;
 };
 
 class ScriptTest : public HostTest {
@@ -88,11 +95,65 @@ TEST_F(ScriptTest, BadLinesNameTheirLine) {
       {"load\n", "line 1: load wants a DXF file"},
       {"load /no/such/file.dxf\n", "cannot read /no/such/file.dxf"},
       {"command Pick\npick 99\n", "no entity with handle 99"},
+      // Numbers are finite.
+      {"units nan\n", "line 1: units wants a number, not \"nan\""},
+      {"scale inf\n", "line 1: scale wants a number, not \"inf\""},
+      {"\nvar DIMSCALE real -inf\n", "line 2: var real wants a number, not \"-inf\""},
+      {"var UCSORG point 1,nan\n", "line 1: var point wants x,y or x,y,z, not \"1,nan\""},
+      {"aperture 1e999\n", "line 1: aperture wants a distance, not \"1e999\""},
+      {"command Pick\npoint nan,1\n", "line 2: point wants x,y or x,y,z, not \"nan,1\""},
+      {"command Pick\npoint 1,2,\n", "line 2: point wants x,y or x,y,z, not \"1,2,\""},
+      {"command Pick\nreal 0x10\n", "line 2: real wants a number, not \"0x10\""},
+      {"command Pick\npickat 1,INF\n", "line 2: pickat wants x,y, not \"1,INF\""},
+      {"command Pick\nwindow 0,0 1,1e400\n", "line 2: window wants two corners x1,y1 x2,y2, not \"1,1e400\""},
+      // Quotes close, and answers without arguments take none.
+      {"command Pick\nkeyword \"Z\xc3\xa1kladnu\n", "line 2: a quote is not closed"},
+      {"echo \"a\" \"b\n", "line 1: a quote is not closed"},
+      {"command Pick\n# a \"comment\" may hold \" alone\nenter now\n", "line 3: enter takes no argument, not \"now\""},
+      {"command Pick\ncancel 1,2\n", "line 2: cancel takes no argument, not \"1,2\""},
   };
   for (const Case& c : cases) {
     host().reset();
     EXPECT_FALSE(run(c.text)) << c.text;
     EXPECT_NE(host().error().find(c.expected), std::string::npos) << c.text << " gave: " << host().error();
+  }
+}
+
+TEST_F(ScriptTest, TinyNumbersAreNumbersAndInitNeedsAnInitApp) {
+  ASSERT_TRUE(run("units 1e-400\nvar TINY real 4e-320\nvar P point 1e-400,-2.5e-320,1E3\n")) << host().error();
+  EXPECT_EQ(host().units, 0.0);
+  EXPECT_EQ(host().variable(u"TINY")->value[0], 4e-320);
+  const double* p = host().variable(u"P")->value;
+  EXPECT_EQ(p[0], 0.0);
+  EXPECT_EQ(p[1], -2.5e-320);
+  EXPECT_EQ(p[2], 1000.0);
+  ASSERT_TRUE(run("init\n")) << host().error();
+  EXPECT_EQ(host().transcript().back(), "InitApp -> 1");
+  module.hasInitApp = false;
+  EXPECT_FALSE(run("units 2\ninit\n"));
+  EXPECT_EQ(host().error(), "script line 2: the module has no InitApp");
+}
+
+TEST(NumberText, OnlyFiniteDecimalRealsAreNumbers) {
+  const struct {
+    const char* text;
+    std::optional<double> value;
+  } cases[] = {
+      {"12", 12},           {"-0.5", -0.5},       {"+1e-3", 1e-3},        {".5", 0.5},
+      {"2.", 2},            {"1E5", 1e5},         {"4e-320", 4e-320},     {"1e-400", 0.0},
+      {"-1e-400", -0.0},    {"1e308", 1e308},     {"0e99999", 0.0},       {"1e-99999999999999", 0.0},
+      {"1e309", {}},        {"-1e999", {}},       {"1e99999999999999", {}}, {"nan", {}},
+      {"-nan", {}},         {"inf", {}},          {"-infinity", {}},      {"0x10", {}},
+      {"1e", {}},           {"e5", {}},           {"", {}},               {".", {}},
+      {"1.2.3", {}},        {" 1", {}},           {"1 ", {}},             {"1e+", {}},
+      {"--1", {}},          {"+-1", {}},          {"1,5", {}},
+  };
+  for (const auto& c : cases) {
+    std::optional<double> got = hostsim::parseFiniteReal(c.text);
+    EXPECT_EQ(got, c.value) << c.text;
+    if (got && c.value) {
+      EXPECT_EQ(std::signbit(*got), std::signbit(*c.value)) << c.text;
+    }
   }
 }
 

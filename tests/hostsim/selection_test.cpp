@@ -25,6 +25,7 @@ class SelectionTest : public HostTest {
     arc.text(0, u"ARC").text(8, u"DIM").point(10, 0, 20).real(40, 5).real(50, 0).real(51, kPi / 2).integer(62, 1);
     make(arc.build());
     hArc = lastHandle();
+    defineBlock(u"MARK");
     ChainBuilder ins;
     ins.text(0, u"INSERT").text(8, u"DIM").text(2, u"MARK").point(10, 30, 30).extendedData(u"VDHNOTEDATA").integer(1070, 1);
     make(ins.build());

@@ -2,10 +2,12 @@
 // script of user input and prints what the module asked and did.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "hostsim/host.h"
 #include "hostsim/script.h"
 #include "tools/vdhost/export_filter.h"
+#include "tools/vdhost/message_box.h"
 #include "tools/vdhost/picture.h"
 #include "ui/handles.h"
 #include "ui/proc.h"
@@ -37,10 +40,12 @@ class DllModule : public hostsim::ModuleFace {
  public:
   explicit DllModule(HMODULE module) : module_(module) {}
 
-  int initApp() override {
+  bool initApp(int& result) override {
     using InitAppFn = int (*)(HMODULE);
     auto init = ui::procAddress<InitAppFn>(module_, "InitApp");
-    return init ? init(GetModuleHandleW(nullptr)) : 0;
+    if (!init) return false;
+    result = init(GetModuleHandleW(nullptr));
+    return true;
   }
 
   bool runCommand(const std::string& name, const std::vector<std::string>& args, int& result) override {
@@ -65,30 +70,47 @@ class DllModule : public hostsim::ModuleFace {
   HMODULE module_;
 };
 
-// Message boxes of the module are answered like a user who reads and presses
-// OK: the hook logs caption, flags and text, then closes the box.
+// Message boxes of the module are answered like a user who reads them and
+// presses Enter: the transcript gets caption, flags and text, then the box's
+// default button is pressed. Other windows (dialogs) are left alone.
 HHOOK g_cbtHook = nullptr;
+constexpr UINT_PTR kAnswerTimer = 0x7668;  // private to the boxes the hook answers
 
-std::string windowText(HWND w) {
-  wchar_t buf[4096];
-  int n = GetWindowTextW(w, buf, 4096);
-  return vd::utf16ToUtf8(vd::vstring(reinterpret_cast<const vd::vchar*>(buf), static_cast<size_t>(n)));
+// Runs from the box's own message loop, once it has shown itself and chosen its default button.
+void CALLBACK answerBox(HWND w, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(w, timer);
+  try {
+    std::optional<vdhost::MessageBoxView> box = vdhost::readMessageBox(w);
+    if (!box || !box->defaultButton) return;
+    Host& h = Host::instance();
+    // Help does not close a box: where it is the default, the first other button is pressed.
+    auto isHelp = [](HWND b) { return GetDlgCtrlID(b) == IDHELP; };
+    HWND button = box->defaultButton;
+    if (isHelp(button)) button = *std::find_if_not(box->buttonWindows.begin(), box->buttonWindows.end(), isHelp);
+    int pressed = GetDlgCtrlID(button);
+    std::string owner = box->owner == h.mainWindow ? "owned by the host"
+                        : box->owner                ? "owned by another window"
+                                                    : "without owner";
+    h.log(("message box \"" + vd::utf16ToUtf8(box->caption) + "\" " + owner + ", flags " +
+           std::to_string(box->flags()) + " (" + vdhost::describeFlags(box->flags()) + "), pressed " +
+           vdhost::buttonName(pressed) + ": ")
+              .c_str(),
+          box->text);
+    PostMessageW(w, WM_COMMAND, MAKEWPARAM(pressed, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  } catch (...) {
+    // Out of memory: the box stays for the user, and nothing escapes into the box's message loop.
+  }
 }
 
 LRESULT CALLBACK cbtHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_ACTIVATE) {
     HWND w = reinterpret_cast<HWND>(wParam);
-    wchar_t cls[64];
-    GetClassNameW(w, cls, 64);
-    if (std::wcscmp(cls, L"#32770") == 0 && GetDlgItem(w, 0xFFFF)) {
-      std::string caption = windowText(w);
-      std::string text = windowText(GetDlgItem(w, 0xFFFF));
-      HWND owner = GetWindow(w, GW_OWNER);
-      Host& h = Host::instance();
-      h.log("message box \"" + caption + "\"" + (owner == h.mainWindow ? " owned by the host" : " without owner") +
-            ": " + text);
-      PostMessageW(w, WM_COMMAND, IDOK, 0);
+    bool box = false;
+    try {
+      box = vdhost::readMessageBox(w).has_value();
+    } catch (...) {
     }
+    if (box) SetTimer(w, kAnswerTimer, 0, answerBox);
   }
   return CallNextHookEx(g_cbtHook, code, wParam, lParam);
 }
