@@ -144,28 +144,50 @@ std::vector<text_line> wrap_paragraph(const text_paragraph& paragraph, double wi
     line(0, n);
     return lines;
   }
-  auto wordEnd = [&](std::size_t i) {
-    while (i < n && chars[i] == u' ')
-      ++i;
-    while (i < n && chars[i] != u' ')
-      ++i;
-    return i;
+  // Words with the spaces before them, each part measured once: a line's
+  // length is the sum of its words and the spaces between them, so that a
+  // long paragraph costs one measure a word.
+  struct word {
+    std::size_t from, start, to; // spaces from `from`, the word from `start` to `to`
+    double spaces, length;       // at height 1
   };
-  auto fits = [&](std::size_t from, std::size_t to) {
-    const double w = measure(std::u16string_view(chars).substr(from, to - from)) * formats[from]->height;
-    return w <= width * (1.0 + 1e-9);
-  };
-  std::size_t from = 0;
-  while (from < n) {
+  std::vector<word> words;
+  const std::u16string_view all(chars);
+  for (std::size_t i = 0; i < n;) {
+    word w{i, i, i, 0.0, 0.0};
+    while (w.start < n && chars[w.start] == u' ')
+      ++w.start;
+    w.to = w.start;
+    while (w.to < n && chars[w.to] != u' ')
+      ++w.to;
+    if (w.to == w.start)
+      break; // trailing spaces
+    w.spaces = w.start > w.from ? measure(all.substr(w.from, w.start - w.from)) : 0.0;
+    w.length = measure(all.substr(w.start, w.to - w.start));
+    words.push_back(w);
+    i = w.to;
+  }
+  if (words.empty()) {
+    line(0, n);
+    return lines;
+  }
+  std::size_t first = 0;
+  while (first < words.size()) {
     // The first word stays on the line (with the paragraph's indent on its
     // first line), however long it is; further words while the line fits.
-    std::size_t to = wordEnd(from);
-    for (std::size_t next = wordEnd(to); next > to && fits(from, next); next = wordEnd(to))
-      to = next;
-    line(from, to);
-    from = to;
-    while (from < n && chars[from] == u' ')
-      ++from;
+    const std::size_t from = first == 0 ? 0 : words[first].start;
+    const double height = formats[from]->height;
+    double length = (first == 0 ? words[0].spaces : 0.0) + words[first].length;
+    std::size_t last = first;
+    while (last + 1 < words.size()) {
+      const double longer = length + words[last + 1].spaces + words[last + 1].length;
+      if (!(longer * height <= width * (1.0 + 1e-9)))
+        break;
+      length = longer;
+      ++last;
+    }
+    line(from, words[last].to);
+    first = last + 1;
   }
   return lines;
 }

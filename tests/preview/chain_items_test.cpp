@@ -1144,6 +1144,11 @@ TEST(ChainItems, OldStylePolylinesFromTheirVertices) {
   cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.integer(70, 8); }));
   cases.back().vertices.push_back(vertex(4, 0, [](Builder& b) { b.integer(70, 8); }));
   cases.back().vertices.push_back(vertex(9, 5, [](Builder& b) { b.integer(70, 16); }));
+  cases.push_back({"curve-fit: the fitting's vertices drawn with their bulges", [](Builder& b) { b.integer(70, 2); },
+                   {}, "c", 2 * kPi});
+  cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.real(42, 1); }));
+  cases.back().vertices.push_back(vertex(2, 0, [](Builder& b) { b.integer(70, 1).real(42, 1); }));
+  cases.back().vertices.push_back(vertex(4, 0));
   cases.push_back({"a 3D polyline in plan", [](Builder& b) { b.integer(70, 8); }, {}, "c", 5});
   cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.integer(70, 32); }));
   cases.back().vertices.push_back(vertex(3, 4, [](Builder& b) { b.integer(70, 32); }));

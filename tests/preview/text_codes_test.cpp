@@ -142,6 +142,20 @@ TEST(TextCodes, WrappingParagraphs) {
   EXPECT_EQ(lines(u"a\\P\\Pb", 5), (L{u"a", u"", u"b"})) << "an empty paragraph is an empty line";
   EXPECT_EQ(lines(u"aa bb", 10, 2.0), (L{u"aa bb"}));
   EXPECT_EQ(lines(u"aa bb", 9.99, 2.0), (L{u"aa", u"bb"})) << "measured at the text's height";
+  // A long paragraph costs a measure a word and a space, however it wraps.
+  std::u16string many;
+  for (int i = 0; i < 20000; ++i)
+    many += u"word ";
+  for (double width : {1e9, 100.0, 1.0}) {
+    std::size_t calls = 0;
+    const text_measure counting = [&](std::u16string_view t) {
+      ++calls;
+      return unitChars(t);
+    };
+    const auto wrapped = wrap_paragraph(decode_mtext(many, {})[0], width, counting);
+    EXPECT_EQ(wrapped.size(), width > 1e6 ? 1u : width > 50 ? 20000u / 20 : 20000u) << width;
+    EXPECT_LE(calls, 2 * 20000u) << width;
+  }
   // A line is measured, and drawn, in the format of its first character.
   text_format base;
   const auto p = decode_mtext(u"aa {\\H3;bb} cc", base);
