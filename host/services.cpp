@@ -25,6 +25,8 @@ vstring loadText(int id) {
   return s;
 }
 
+double drawingUnits() { return hostCallOr<&HostApi::GetUnits>(kDefaultDrawingUnits); }
+
 void setErrorBoxSink(ErrorBoxSink sink) { g_errorSink = sink; }
 
 void errorBox(const vstring& text) {

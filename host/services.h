@@ -21,6 +21,12 @@ void errorBox(const vstring& text);
 constexpr const vchar* kErrorBoxCaption = u"VELDRA";
 constexpr unsigned kErrorBoxFlags = 16;  // OK button with the error icon
 
+// The host's drawing units (GetUnits): the size in drawing units that glyphs
+// and marks are measured against; kDefaultDrawingUnits when the host table or
+// the entry is missing.
+constexpr double kDefaultDrawingUnits = 1000.0;
+double drawingUnits();
+
 // Screen scale of the host's main window: pixels per inch / 96, 1.0 until set.
 double dpiScale();
 void setDpiScale(double scale);
