@@ -1,5 +1,7 @@
 // Services every command uses: texts by string id, the error box, the screen scale.
 #pragma once
+#include <string_view>
+
 #include "host/text.h"
 
 namespace vd {
@@ -11,6 +13,13 @@ constexpr int kLoadTextChars = 4096;
 // host table or its LoadStringDBW entry is missing.
 void loadText(int id, vstring& out);
 vstring loadText(int id);
+
+// The host's text for a string id that the caller formats with vformat,
+// checked against the conversions the caller passes arguments for, one letter
+// each in order ("s" for "%s", "ugdd" for "%u ... %.17g ... %d ... %d"; "%%"
+// is none). A text with other conversions would read arguments that were
+// never passed, so it gives an empty text, as a text the host lacks does.
+vstring loadFormat(int id, std::string_view conversions);
 
 // Shows a modal error message owned by the host's main window. The Windows
 // build installs the real message box; elsewhere a test can install a recorder.
