@@ -23,14 +23,6 @@ enum ColourExtMode : int {
 // dialogs the names and swatches are shown in, so colour 7 comes out black.
 inline constexpr std::uint32_t kSwatchGround = 0x00FFFFFFu;
 
-// What FindLayerInfoA fills for a layer it finds. The caller sets `size`; the
-// module reads the colour number only (negative for a layer that is off, as
-// drawings keep it).
-struct HostLayerRecord {
-  std::int32_t size;
-  std::int32_t colour;
-};
-
 // Serves modes 0, 5 and 6 with the arguments of ColorExtFunction (after the
 // parent window). Returns 1 when it answered: mode 0 needs `colour` (a null
 // `rgb` or text buffer is left out), mode 5 a text buffer, mode 6 both and a
