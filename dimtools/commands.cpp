@@ -1,6 +1,6 @@
 #include "dimtools/commands.h"
 
-#include "commands/pending.h"
+#include "host/pending.h"
 #include "host/services.h"
 #include "string_ids.h"
 

@@ -1,6 +1,6 @@
 #include "heightdim/commands.h"
 
-#include "commands/pending.h"
+#include "host/pending.h"
 #include "heightdim/command_args.h"
 #include "host/services.h"
 #include "string_ids.h"

@@ -118,9 +118,6 @@ TEST_F(ModuleDll, ServedTextsAreTheCzechOnes) {
       {6008, "Černá/bílá"},
       {6012, "Vybrat barvu..."},
       {6060, "Další..."},
-      {IDS_MSG_COMMAND_PENDING, "Příkaz %s zatím není v této verzi k dispozici."},
-      {IDS_FMT_PENDING_HEIGHTDIM_ARGS, "typ %u, směr %.17g rad, volby %d, zrcadlit %d"},
-      {IDS_FMT_PENDING_DIMARC_ARGS, "režim %d, %d, %d"},
   };
   for (const Text& t : texts) {
     vd::vstring served;

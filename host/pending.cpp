@@ -1,4 +1,4 @@
-#include "commands/pending.h"
+#include "host/pending.h"
 
 #include "host/host_api.h"
 #include "host/services.h"
