@@ -26,7 +26,9 @@ class ComboBase : public Control {
   int droppedWidth() const noexcept { return static_cast<int>(send(CB_GETDROPPEDWIDTH)); }
   void setDroppedWidth(int width) const noexcept { send(CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width)); }
   // Height of the list items, or of the selection field for index -1.
-  int itemHeight(int index) const noexcept { return static_cast<int>(send(CB_GETITEMHEIGHT, static_cast<WPARAM>(index))); }
+  int itemHeight(int index) const noexcept {
+    return static_cast<int>(send(CB_GETITEMHEIGHT, static_cast<WPARAM>(index)));
+  }
   void setItemHeight(int index, int height) const noexcept {
     send(CB_SETITEMHEIGHT, static_cast<WPARAM>(index), height);
   }
@@ -47,7 +49,9 @@ class ComboBox : public ComboBase {
     return static_cast<int>(send(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
   }
   // The number of items left, or CB_ERR.
-  int deleteString(int index) const noexcept { return static_cast<int>(send(CB_DELETESTRING, static_cast<WPARAM>(index))); }
+  int deleteString(int index) const noexcept {
+    return static_cast<int>(send(CB_DELETESTRING, static_cast<WPARAM>(index)));
+  }
   // The first item after `after` whose whole text equals `text` ignoring case; CB_ERR when none.
   int findStringExact(const wchar_t* text, int after = -1) const noexcept {
     return static_cast<int>(send(CB_FINDSTRINGEXACT, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(text)));
@@ -63,7 +67,9 @@ class ComboBoxEx : public ComboBase {
   // Inserts an item at `index` (-1 appends) showing picture `image`; the
   // index of the new item, or -1.
   int insertItem(int index, const wchar_t* text, int image, LPARAM data = 0) const noexcept;
-  int deleteItem(int index) const noexcept { return static_cast<int>(send(CBEM_DELETEITEM, static_cast<WPARAM>(index))); }
+  int deleteItem(int index) const noexcept {
+    return static_cast<int>(send(CBEM_DELETEITEM, static_cast<WPARAM>(index)));
+  }
   std::wstring itemText(int index) const;
   // The list stays the caller's: it must outlive the control's window.
   void setImageList(HIMAGELIST list) const noexcept { send(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list)); }

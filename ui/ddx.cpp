@@ -17,15 +17,17 @@ HWND DataExchange::control(int id) noexcept {
   return h;
 }
 
-void DataExchange::check(int id, int& state) noexcept {
+void DataExchange::exchangeNumber(int id, int& value, UINT get, UINT set) noexcept {
   HWND h = control(id);
   if (!h) return;
   if (save_) {
-    state = static_cast<int>(SendMessageW(h, BM_GETCHECK, 0, 0));
+    value = static_cast<int>(SendMessageW(h, get, 0, 0));
     return;
   }
-  SendMessageW(h, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+  SendMessageW(h, set, static_cast<WPARAM>(value), 0);
 }
+
+void DataExchange::check(int id, int& state) noexcept { exchangeNumber(id, state, BM_GETCHECK, BM_SETCHECK); }
 
 void DataExchange::check(int id, bool& checked) noexcept {
   int state = checked ? BST_CHECKED : BST_UNCHECKED;
@@ -43,14 +45,6 @@ void DataExchange::text(int id, std::wstring& value) {
   SetWindowTextW(h, value.c_str());
 }
 
-void DataExchange::comboIndex(int id, int& index) noexcept {
-  HWND h = control(id);
-  if (!h) return;
-  if (save_) {
-    index = static_cast<int>(SendMessageW(h, CB_GETCURSEL, 0, 0));
-    return;
-  }
-  SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
+void DataExchange::comboIndex(int id, int& index) noexcept { exchangeNumber(id, index, CB_GETCURSEL, CB_SETCURSEL); }
 
 }  // namespace ui

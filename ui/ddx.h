@@ -38,6 +38,8 @@ class DataExchange {
 
  private:
   HWND control(int id) noexcept;
+  // A value one message reads and another sets.
+  void exchangeNumber(int id, int& value, UINT get, UINT set) noexcept;
 
   HWND dialog_;
   bool save_;

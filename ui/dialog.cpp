@@ -118,8 +118,8 @@ INT_PTR Dialog::DoModal(HWND parent) noexcept {
   INT_PTR result;
   {
     ModalFrame frame(*this);
-    result = DialogBoxParamW(resourceModule(moduleState()), MAKEINTRESOURCEW(templateId_), parent, &Dialog::dialogProc,
-                             0);
+    result =
+        DialogBoxParamW(resourceModule(moduleState()), MAKEINTRESOURCEW(templateId_), parent, &Dialog::dialogProc, 0);
   }
   // The window is gone: the icons it showed can go too.
   bigIcon_.reset();
@@ -250,8 +250,13 @@ bool Dialog::route(Message& m) {
       // Sent while the item is created, before it can be subclassed: the
       // control is found by the id it was bound under.
       const auto& item = *reinterpret_cast<const MEASUREITEMSTRUCT*>(m.lParam);
-      Control* control = item.CtlType == ODT_MENU ? nullptr : boundControl(static_cast<int>(item.CtlID));
-      Message reflected{GetDlgItem(hwnd_, static_cast<int>(item.CtlID)), kReflectedMeasureItem, m.wParam, m.lParam};
+      const HWND itemWindow = GetDlgItem(hwnd_, static_cast<int>(item.CtlID));
+      Control* control = nullptr;
+      if (item.CtlType != ODT_MENU) {
+        control = boundControl(static_cast<int>(item.CtlID));
+        if (!control) control = Control::FromHandle(itemWindow);
+      }
+      Message reflected{itemWindow, kReflectedMeasureItem, m.wParam, m.lParam};
       if (control && control->Reflect(reflected)) {
         m.result = TRUE;
         return true;

@@ -7,21 +7,20 @@ constexpr UINT kRunStep = WM_APP + 1;
 constexpr UINT_PTR kWaitTimer = 1;
 constexpr UINT_PTR kCloseTimer = 2;
 constexpr UINT kPollMilliseconds = 10;
-const wchar_t* const kClassName = L"VdDialogScript";
+}  // namespace
 
-void registerClass() {
+ui::unique_hwnd makePlainWindow(const wchar_t* className, DWORD style, HWND parent) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = &DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = kClassName;
+  wc.lpszClassName = className;
   RegisterClassW(&wc);  // a second registration fails harmlessly
+  return ui::unique_hwnd(
+      CreateWindowExW(0, className, L"", style, 0, 0, 300, 200, parent, nullptr, wc.hInstance, nullptr));
 }
-}  // namespace
 
-DialogScript::DialogScript(ui::Dialog& dialog) : dialog_(dialog) {
-  registerClass();
-  window_.reset(CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                                nullptr));
+DialogScript::DialogScript(ui::Dialog& dialog)
+    : dialog_(dialog), window_(makePlainWindow(L"VdDialogScript", 0, HWND_MESSAGE)) {
   SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogScript::windowProc));
 }

@@ -58,6 +58,10 @@ class DialogScript {
   std::vector<std::string> failures_;
 };
 
+// A window of a class of its own that does what DefWindowProc does; a
+// message-only window when the parent is HWND_MESSAGE.
+ui::unique_hwnd makePlainWindow(const wchar_t* className, DWORD style, HWND parent = nullptr);
+
 // Real input as the keyboard and mouse drivers post it.
 void postKey(HWND target, UINT virtualKey);
 void postChars(HWND target, const wchar_t* text);

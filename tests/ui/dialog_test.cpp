@@ -26,13 +26,20 @@ using uitest::DialogScript;
 
 std::string codeName(int code) {
   switch (code) {
-    case CBN_DROPDOWN: return "CBN_DROPDOWN";
-    case CBN_SELCHANGE: return "CBN_SELCHANGE";
-    case CBN_EDITCHANGE: return "CBN_EDITCHANGE";
-    case CBN_EDITUPDATE: return "CBN_EDITUPDATE";
-    case CBN_SETFOCUS: return "CBN_SETFOCUS";
-    case CBN_KILLFOCUS: return "CBN_KILLFOCUS";
-    default: return std::to_string(code);
+    case CBN_DROPDOWN:
+      return "CBN_DROPDOWN";
+    case CBN_SELCHANGE:
+      return "CBN_SELCHANGE";
+    case CBN_EDITCHANGE:
+      return "CBN_EDITCHANGE";
+    case CBN_EDITUPDATE:
+      return "CBN_EDITUPDATE";
+    case CBN_SETFOCUS:
+      return "CBN_SETFOCUS";
+    case CBN_KILLFOCUS:
+      return "CBN_KILLFOCUS";
+    default:
+      return std::to_string(code);
   }
 }
 
@@ -381,7 +388,9 @@ TEST(DrivenDialog, TypedHandlersReflectionTimerPaintAndResult) {
         EXPECT_EQ(dlg.history.tip.text(dlg.history.hwnd()), L"Zadejte hodnotu");
       })
       .waitFor([&] { return dlg.ticks >= 2; }, "two timer ticks")
-      .then([&] { uitest::postClick(dlg.item(IDC_SETTINGS).hwnd(), POINT{5, 5}); });
+      .then([&] {
+        uitest::postClick(dlg.item(IDC_SETTINGS).hwnd(), POINT{5, 5});
+      });
   const INT_PTR result = script.run();
   EXPECT_TRUE(script.failures().empty()) << script.failures().front();
   EXPECT_EQ(result, IDC_SETTINGS) << "EndDialog(1006) is what DoModal returns";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_script.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
 #include "test_ids.h"
@@ -137,13 +138,7 @@ TEST_F(ModuleContext, AMissingTemplateFailsAtOnce) {
 }
 
 TEST(HostServices, DialogsBelongToTheHostWindowAndShowItsIcon) {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"UiTestHostWindow";
-  RegisterClassW(&wc);
-  ui::unique_hwnd main(CreateWindowExW(0, wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                       nullptr, wc.hInstance, nullptr));
+  ui::unique_hwnd main = uitest::makePlainWindow(L"UiTestHostWindow", WS_OVERLAPPEDWINDOW);
   ASSERT_TRUE(main);
   const std::vector<BYTE> andMask(128, 0x00), xorMask(128, 0xFF);
   ui::unique_hicon appIcon(CreateIcon(GetModuleHandleW(nullptr), 32, 32, 1, 1, andMask.data(), xorMask.data()));
