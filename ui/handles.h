@@ -1,6 +1,7 @@
 // Move-only owners of Win32 handles: one per handle type, copying deleted.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -42,6 +43,12 @@ inline void closeGdiObject(H h) {
 inline void closeDc(HDC h) { DeleteDC(h); }
 inline void closeModule(HMODULE h) { FreeLibrary(h); }
 inline void closeWindow(HWND h) { DestroyWindow(h); }
+inline void closeKey(HKEY h) { RegCloseKey(h); }
+inline void closeHook(HHOOK h) { UnhookWindowsHookEx(h); }
+inline void closeImageList(HIMAGELIST h) { ImageList_Destroy(h); }
+// Only for icons the program made or loaded unshared (LoadImage without
+// LR_SHARED, CreateIconIndirect); shared icons must never be destroyed.
+inline void closeIcon(HICON h) { DestroyIcon(h); }
 
 using unique_hpen = unique_any<HPEN, &closeGdiObject<HPEN>>;
 using unique_hbrush = unique_any<HBRUSH, &closeGdiObject<HBRUSH>>;
@@ -51,6 +58,10 @@ using unique_hrgn = unique_any<HRGN, &closeGdiObject<HRGN>>;
 using unique_hdc = unique_any<HDC, &closeDc>;
 using unique_hmodule = unique_any<HMODULE, &closeModule>;
 using unique_hwnd = unique_any<HWND, &closeWindow>;
+using unique_hkey = unique_any<HKEY, &closeKey>;
+using unique_hhook = unique_any<HHOOK, &closeHook>;
+using unique_himagelist = unique_any<HIMAGELIST, &closeImageList>;
+using unique_hicon = unique_any<HICON, &closeIcon>;
 
 // A DC from GetDC, released to the window it came from.
 class window_dc {

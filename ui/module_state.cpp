@@ -12,6 +12,11 @@ ModuleState* currentModuleState() { return g_current; }
 
 HINSTANCE currentResources() { return g_current ? g_current->resources : nullptr; }
 
+HINSTANCE resourceModule(const ModuleState* state) {
+  if (state && state->resources) return state->resources;
+  return GetModuleHandleW(nullptr);
+}
+
 ModuleStateScope::ModuleStateScope(ModuleState* state) noexcept : previous_(g_current) {
   g_current = state ? state : &g_processState;
 }

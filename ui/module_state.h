@@ -16,6 +16,11 @@ struct ModuleState {
 ModuleState* currentModuleState();
 HINSTANCE currentResources();
 
+// The module whose resources a state names: its own, or the program's when
+// the state has none (a program that is not a module keeps its resources in
+// its executable).
+HINSTANCE resourceModule(const ModuleState* state);
+
 class ModuleStateScope {
  public:
   explicit ModuleStateScope(ModuleState* state) noexcept;

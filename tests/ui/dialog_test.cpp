@@ -1,0 +1,490 @@
+// A dialog on the framework, driven through its own message loop by posted
+// keyboard and mouse input: typed handlers, notifications reflected to the
+// control classes, the key hook ahead of the dialog manager, timers, an
+// owner-drawn button read back from the screen, image combos, tool tips and
+// EndDialog's result.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "dialog_script.h"
+#include "test_ids.h"
+#include "ui/controls.h"
+#include "ui/dialog.h"
+#include "ui/image_list.h"
+#include "ui/tool_tip.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+using uitest::DialogScript;
+
+std::string codeName(int code) {
+  switch (code) {
+    case CBN_DROPDOWN:
+      return "CBN_DROPDOWN";
+    case CBN_SELCHANGE:
+      return "CBN_SELCHANGE";
+    case CBN_EDITCHANGE:
+      return "CBN_EDITCHANGE";
+    case CBN_EDITUPDATE:
+      return "CBN_EDITUPDATE";
+    case CBN_SETFOCUS:
+      return "CBN_SETFOCUS";
+    case CBN_KILLFOCUS:
+      return "CBN_KILLFOCUS";
+    default:
+      return std::to_string(code);
+  }
+}
+
+constexpr COLORREF kSwatchColour = RGB(200, 30, 30);
+constexpr int kMeasuredHeight = 27;
+constexpr UINT_PTR kTimerId = 7;
+constexpr UINT kPrivateQuery = 0x7101;
+
+// Which handler throws, for the failure cases.
+enum class Throw { Nowhere, InClickHandler, InPreTranslate, InInitDialog };
+
+// A combo box with an edit field that hears its own notifications and sees
+// keys first, also those that go to its edit field: Enter (taken or passed
+// on), Delete (removes the entry under the dropped list's selection) and Tab
+// (sent on from the combo box itself). Mouse messages go to its tool tip.
+class HistoryCombo : public ui::ComboBox {
+ public:
+  explicit HistoryCombo(Log& log) : log_(log) {}
+
+  bool takeEnter = true;
+  Throw throwAt = Throw::Nowhere;
+  std::vector<std::pair<UINT, HWND>> keysSeen;  // key and the window it was for
+  std::vector<MSG> mouseSeen;
+  ui::ToolTip tip;
+
+  bool ProcessMessage(ui::Message& m) override {
+    static constexpr ui::Handler map[] = {
+        ui::onReflected<CBN_DROPDOWN, &HistoryCombo::onDropDown>,
+        ui::onReflected<CBN_SELCHANGE, &HistoryCombo::onSelChange>,
+        ui::onReflected<CBN_EDITCHANGE, &HistoryCombo::onEditChange>,
+        ui::onReflected<CBN_EDITUPDATE, &HistoryCombo::onEditUpdate>,
+        ui::onReflected<CBN_SETFOCUS, &HistoryCombo::onSetFocus>,
+        ui::onReflected<CBN_KILLFOCUS, &HistoryCombo::onKillFocus>,
+        ui::onDestroy<&HistoryCombo::onDestroy>,
+    };
+    return ui::dispatch(*this, map, m) || ui::ComboBox::ProcessMessage(m);
+  }
+
+  bool PreTranslateMessage(MSG& msg) override {
+    if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) {
+      mouseSeen.push_back(msg);
+      tip.relayEvent(msg);
+      return false;
+    }
+    if (msg.message != WM_KEYDOWN) return false;
+    if (throwAt == Throw::InPreTranslate) throw std::runtime_error("key handling failed");
+    keysSeen.emplace_back(static_cast<UINT>(msg.wParam), msg.hwnd);
+    switch (msg.wParam) {
+      case VK_RETURN:
+        return takeEnter;
+      case VK_TAB:
+        msg.hwnd = hwnd();
+        return false;
+      case VK_DELETE:
+        if (!droppedDown() || curSel() < 0) return false;
+        deleteString(curSel());
+        return true;
+      default:
+        return false;
+    }
+  }
+
+ protected:
+  void OnSubclassed() override {
+    for (const wchar_t* item : {L"1,250", L"2,500", L"5,000"}) addString(item);
+    if (tip.create(GetParent(hwnd()))) tip.addTool(hwnd(), L"Zadejte hodnotu");
+  }
+
+ private:
+  void note(int code) { log_.push_back("combo:" + codeName(code)); }
+  void onDropDown() { note(CBN_DROPDOWN); }
+  void onSelChange() { note(CBN_SELCHANGE); }
+  void onEditChange() { note(CBN_EDITCHANGE); }
+  void onEditUpdate() { note(CBN_EDITUPDATE); }
+  void onSetFocus() { note(CBN_SETFOCUS); }
+  void onKillFocus() { note(CBN_KILLFOCUS); }
+  void onDestroy() { tip.destroy(); }
+
+  Log& log_;
+};
+
+// An owner-drawn list whose item height comes from WM_MEASUREITEM, which
+// arrives while the item is created, before it can be subclassed.
+class MeasuredList : public ui::ComboBox {
+ public:
+  int measured = 0;
+  bool measuredBeforeSubclass = false;
+  int drawn = 0;
+
+  bool ProcessMessage(ui::Message& m) override {
+    static constexpr ui::Handler map[] = {
+        ui::onReflectedMeasureItem<&MeasuredList::measure>,
+        ui::onReflectedDrawItem<&MeasuredList::draw>,
+    };
+    return ui::dispatch(*this, map, m) || ui::ComboBox::ProcessMessage(m);
+  }
+
+ private:
+  void measure(MEASUREITEMSTRUCT& item) {
+    ++measured;
+    if (!hwnd()) measuredBeforeSubclass = true;
+    item.itemHeight = kMeasuredHeight;
+  }
+  void draw(const DRAWITEMSTRUCT& item) {
+    ++drawn;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_WINDOW));
+  }
+};
+
+// A colour swatch: an owner-drawn button filled with one colour.
+class Swatch : public ui::OwnerDrawButton {
+ public:
+  explicit Swatch(Log& log) : log_(log) {}
+  int draws = 0;
+
+  bool ProcessMessage(ui::Message& m) override {
+    static constexpr ui::Handler map[] = {
+        ui::onReflected<BN_CLICKED, &Swatch::onClicked>,
+    };
+    return ui::dispatch(*this, map, m) || ui::OwnerDrawButton::ProcessMessage(m);
+  }
+
+ protected:
+  void DrawItem(const DRAWITEMSTRUCT& item) override {
+    ++draws;
+    ui::unique_hbrush brush(CreateSolidBrush(kSwatchColour));
+    FillRect(item.hDC, &item.rcItem, brush.get());
+  }
+
+ private:
+  void onClicked() { log_.push_back("swatch:BN_CLICKED"); }
+  Log& log_;
+};
+
+// Pictures 16 x 16 on white: a black square, then a red one.
+ui::unique_hbitmap makeStrip() {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -16, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  ui::unique_hbitmap strip(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!strip) return strip;
+  auto* px = static_cast<DWORD*>(bits);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 32; ++x) {
+      const bool inside = (x % 16) >= 4 && (x % 16) < 12 && y >= 4 && y < 12;
+      px[y * 32 + x] = !inside ? 0x00FFFFFF : (x < 16 ? 0x00000000 : 0x00FF0000);
+    }
+  return strip;
+}
+
+// An extended combo box with pictures from an image list it owns.
+class ImageCombo : public ui::ComboBoxEx {
+ public:
+  explicit ImageCombo(Log& log) : log_(log) {}
+  ui::ImageList images;
+
+  bool ProcessMessage(ui::Message& m) override {
+    static constexpr ui::Handler map[] = {
+        ui::onReflected<CBN_SELCHANGE, &ImageCombo::onSelChange>,
+    };
+    return ui::dispatch(*this, map, m) || ui::ComboBoxEx::ProcessMessage(m);
+  }
+
+ protected:
+  void OnSubclassed() override {
+    ui::unique_hbitmap strip = makeStrip();
+    if (!images.create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2) || images.addMasked(strip.get(), RGB(255, 255, 255)) < 0)
+      return;
+    setImageList(images.get());
+    insertItem(-1, L"Plná", 0);
+    insertItem(-1, L"Červená", 1);
+    setCurSel(0);
+  }
+
+ private:
+  void onSelChange() { log_.push_back("images:CBN_SELCHANGE"); }
+  Log& log_;
+};
+
+class DrivenDialog : public ui::Dialog {
+ public:
+  DrivenDialog() : ui::Dialog(IDD_DRIVEN), history(log), images(log), swatch(log) {
+    Bind(IDC_HISTORY, history);
+    Bind(IDC_OWNERDRAWN_LIST, measured);
+    Bind(IDC_IMAGES, images);
+    Bind(IDC_SWATCH, swatch);
+  }
+
+  Log log;
+  HistoryCombo history;
+  MeasuredList measured;
+  ImageCombo images;
+  Swatch swatch;
+  int ticks = 0;
+  Throw throwAt = Throw::Nowhere;
+
+  bool ProcessMessage(ui::Message& m) override {
+    static constexpr ui::Handler map[] = {
+        ui::onClicked<IDC_SETTINGS, &DrivenDialog::onSettings>,
+        ui::onClicked<IDC_SWATCH, &DrivenDialog::onSwatch>,
+        ui::onTimer<&DrivenDialog::onTimer>,
+        ui::onMessage<kPrivateQuery, &DrivenDialog::onPrivateQuery>,
+        ui::onNotification<CBN_DROPDOWN, &DrivenDialog::onComboNotification<CBN_DROPDOWN>>,
+        ui::onNotification<CBN_SELCHANGE, &DrivenDialog::onComboNotification<CBN_SELCHANGE>>,
+        ui::onNotification<CBN_EDITCHANGE, &DrivenDialog::onComboNotification<CBN_EDITCHANGE>>,
+        ui::onNotification<CBN_EDITUPDATE, &DrivenDialog::onComboNotification<CBN_EDITUPDATE>>,
+        ui::onNotification<CBN_SETFOCUS, &DrivenDialog::onComboNotification<CBN_SETFOCUS>>,
+        ui::onNotification<CBN_KILLFOCUS, &DrivenDialog::onComboNotification<CBN_KILLFOCUS>>,
+    };
+    return ui::dispatch(*this, map, m) || ui::Dialog::ProcessMessage(m);
+  }
+
+ protected:
+  bool OnInitDialog() override {
+    if (throwAt == Throw::InInitDialog) throw std::runtime_error("initialisation failed");
+    log.push_back("OnInitDialog");
+    measured.addString(L"ČSN");
+    measured.addString(L"DIN hrubá");
+    measured.setCurSel(0);
+    window().setTimer(kTimerId, 20);
+    return ui::Dialog::OnInitDialog();
+  }
+  void OnOK() override {
+    log.push_back("OnOK");
+    ui::Dialog::OnOK();
+  }
+
+ private:
+  void onSettings() { EndDialog(IDC_SETTINGS); }
+  void onSwatch() {
+    if (throwAt == Throw::InClickHandler) throw std::runtime_error("click handling failed");
+    log.push_back("dialog:swatch clicked");
+  }
+  void onTimer(UINT_PTR id) {
+    if (id == kTimerId) ++ticks;
+  }
+  LRESULT onPrivateQuery(WPARAM, LPARAM) { return 1; }
+  template <int Code>
+  void onComboNotification(int id) {
+    if (id == IDC_HISTORY) log.push_back("dialog:" + codeName(Code));
+  }
+};
+
+// Each notification the combo box heard went to the dialog right after.
+void expectReflectedFirst(const Log& log, int code) {
+  const std::string name = codeName(code);
+  auto at = std::find(log.begin(), log.end(), "combo:" + name);
+  ASSERT_NE(at, log.end()) << name << " never reached the control class";
+  ASSERT_NE(at + 1, log.end()) << name << " never reached the dialog";
+  EXPECT_EQ(*(at + 1), "dialog:" + name) << "the control hears its notification first, then the dialog";
+}
+
+int count(const Log& log, const std::string& entry) {
+  return static_cast<int>(std::count(log.begin(), log.end(), entry));
+}
+
+bool sameColour(COLORREF a, COLORREF b) {
+  return std::abs(GetRValue(a) - GetRValue(b)) <= 8 && std::abs(GetGValue(a) - GetGValue(b)) <= 8 &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= 8;
+}
+
+TEST(DrivenDialog, TypedHandlersReflectionTimerPaintAndResult) {
+  DrivenDialog dlg;
+  DialogScript script(dlg);
+  HWND edit = nullptr;
+  script.waitFor([&] { return dlg.window().visible() && dlg.swatch.draws > 0; }, "the dialog to show and paint")
+      .then([&] {
+        EXPECT_EQ(count(dlg.log, "OnInitDialog"), 1);
+        EXPECT_EQ(ui::Control::FromHandle(dlg.item(IDC_HISTORY).hwnd()), &dlg.history);
+        EXPECT_EQ(ui::Control::FromHandle(dlg.item(IDC_SWATCH).hwnd()), &dlg.swatch);
+        EXPECT_EQ(ui::Control::FromHandle(dlg.item(IDOK).hwnd()), nullptr);
+        // The owner-drawn list was measured while it was being created.
+        EXPECT_GE(dlg.measured.measured, 1);
+        EXPECT_TRUE(dlg.measured.measuredBeforeSubclass);
+        EXPECT_EQ(dlg.measured.itemHeight(0), kMeasuredHeight);
+        // A private message answered through DWLP_MSGRESULT.
+        EXPECT_EQ(dlg.window().send(kPrivateQuery), 1);
+        EXPECT_EQ(dlg.window().send(kPrivateQuery + 1), 0) << "a message without a handler";
+        // The owner-drawn button as it shows on the screen.
+        HWND swatch = dlg.swatch.hwnd();
+        const RECT r = dlg.swatch.window().clientRect();
+        EXPECT_PRED2(sameColour, uitest::screenPixel(swatch, uitest::clientCentre(swatch)), kSwatchColour);
+        EXPECT_PRED2(sameColour, uitest::screenPixel(swatch, POINT{r.left + 1, r.bottom - 2}), kSwatchColour);
+        edit = dlg.history.editField();
+        ASSERT_NE(edit, nullptr);
+        uitest::postClick(edit, POINT{4, 4});
+      })
+      .then([&] {
+        EXPECT_EQ(GetFocus(), edit);
+        expectReflectedFirst(dlg.log, CBN_SETFOCUS);
+        uitest::postChars(edit, L"7,5");
+      })
+      .then([&] {
+        EXPECT_EQ(dlg.history.window().text(), L"7,5");
+        EXPECT_EQ(count(dlg.log, "combo:CBN_EDITCHANGE"), 3) << "one per character";
+        EXPECT_EQ(count(dlg.log, "combo:CBN_EDITUPDATE"), 3);
+        expectReflectedFirst(dlg.log, CBN_EDITUPDATE);
+        expectReflectedFirst(dlg.log, CBN_EDITCHANGE);
+        uitest::postKey(edit, VK_DOWN);
+      })
+      .then([&] {
+        expectReflectedFirst(dlg.log, CBN_SELCHANGE);
+        EXPECT_EQ(dlg.history.window().text(), L"1,250");
+        uitest::postKey(edit, VK_F4);
+      })
+      .then([&] {
+        expectReflectedFirst(dlg.log, CBN_DROPDOWN);
+        EXPECT_TRUE(dlg.history.droppedDown());
+        uitest::postKey(edit, VK_F4);
+      })
+      .then([&] {
+        EXPECT_FALSE(dlg.history.droppedDown());
+        uitest::postKey(edit, VK_TAB);
+      })
+      .then([&] {
+        // Tab came from the edit field; sent on from the combo box, it moved
+        // the focus to the next control in the tab order.
+        ASSERT_FALSE(dlg.history.keysSeen.empty());
+        EXPECT_EQ(dlg.history.keysSeen.back(), std::make_pair(UINT{VK_TAB}, edit));
+        EXPECT_EQ(GetFocus(), dlg.measured.hwnd());
+        expectReflectedFirst(dlg.log, CBN_KILLFOCUS);
+        uitest::postKey(dlg.images.comboBox(), VK_DOWN);
+      })
+      .then([&] {
+        EXPECT_EQ(count(dlg.log, "images:CBN_SELCHANGE"), 1);
+        EXPECT_EQ(dlg.images.curSel(), 1);
+        EXPECT_EQ(dlg.images.itemText(1), L"Červená");
+        uitest::postClick(dlg.swatch.hwnd(), uitest::clientCentre(dlg.swatch.hwnd()));
+      })
+      .then([&] {
+        auto at = std::find(dlg.log.begin(), dlg.log.end(), "swatch:BN_CLICKED");
+        ASSERT_NE(at, dlg.log.end()) << "BN_CLICKED reached the button's class";
+        ASSERT_NE(at + 1, dlg.log.end());
+        EXPECT_EQ(*(at + 1), "dialog:swatch clicked");
+        // Mouse input over the edit field reaches the combo box (and its tool tip).
+        PostMessageW(edit, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+      })
+      .then([&] {
+        auto seen = [&](UINT message, int x, int y) {
+          return std::any_of(dlg.history.mouseSeen.begin(), dlg.history.mouseSeen.end(), [&](const MSG& m) {
+            return m.hwnd == edit && m.message == message && m.lParam == MAKELPARAM(x, y);
+          });
+        };
+        EXPECT_TRUE(seen(WM_LBUTTONDOWN, 4, 4));
+        EXPECT_TRUE(seen(WM_MOUSEMOVE, 3, 3));
+        EXPECT_EQ(dlg.history.tip.text(dlg.history.hwnd()), L"Zadejte hodnotu");
+      })
+      .waitFor([&] { return dlg.ticks >= 2; }, "two timer ticks")
+      .then([&] {
+        uitest::postClick(dlg.item(IDC_SETTINGS).hwnd(), POINT{5, 5});
+      });
+  const INT_PTR result = script.run();
+  EXPECT_TRUE(script.failures().empty()) << script.failures().front();
+  EXPECT_EQ(result, IDC_SETTINGS) << "EndDialog(1006) is what DoModal returns";
+  EXPECT_EQ(count(dlg.log, "OnOK"), 0);
+  EXPECT_EQ(dlg.history.hwnd(), nullptr) << "the control left its window when the window went";
+  EXPECT_FALSE(dlg.history.tip) << "the tool tip went with the combo box";
+}
+
+struct EnterCase {
+  const char* name;
+  bool takeEnter;
+  INT_PTR result;
+  int onOkRuns;
+};
+
+TEST(DrivenDialog, KeyHookSeesKeysBeforeTheDialogManager) {
+  const EnterCase cases[] = {
+      {"the combo box takes Enter: the dialog stays open", true, IDCANCEL, 0},
+      {"the combo box passes Enter on: the dialog manager presses OK", false, IDOK, 1},
+  };
+  for (const EnterCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    DrivenDialog dlg;
+    dlg.history.takeEnter = c.takeEnter;
+    DialogScript script(dlg);
+    HWND edit = nullptr;
+    script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show").then([&] {
+      edit = dlg.history.editField();
+      uitest::postClick(edit, POINT{4, 4});
+      uitest::postKey(edit, VK_RETURN);
+    });
+    if (c.takeEnter) {
+      script
+          .then([&] {
+            EXPECT_EQ(count(dlg.log, "OnOK"), 0);
+            // Delete while the list is dropped removes the selected entry.
+            uitest::postKey(edit, VK_F4);
+            uitest::postKey(edit, VK_DOWN);
+            uitest::postKey(edit, VK_DELETE);
+          })
+          .then([&] {
+            EXPECT_EQ(dlg.history.count(), 2);
+            EXPECT_EQ(dlg.history.findStringExact(L"1,250"), CB_ERR);
+            uitest::postKey(edit, VK_F4);
+            uitest::postClick(dlg.item(IDCANCEL).hwnd(), POINT{5, 5});
+          });
+    }
+    const INT_PTR result = script.run();
+    EXPECT_TRUE(script.failures().empty()) << script.failures().front();
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(count(dlg.log, "OnOK"), c.onOkRuns);
+    ASSERT_FALSE(dlg.history.keysSeen.empty());
+    EXPECT_EQ(dlg.history.keysSeen.front(), std::make_pair(UINT{VK_RETURN}, edit))
+        << "Enter for the edit field reached the combo box";
+  }
+}
+
+struct ThrowCase {
+  const char* name;
+  Throw where;
+};
+
+TEST(DrivenDialog, AnExceptionInAHandlerEndsTheDialogAsFailed) {
+  const ThrowCase cases[] = {
+      {"a click handler", Throw::InClickHandler},
+      {"a control's key handling", Throw::InPreTranslate},
+      {"OnInitDialog", Throw::InInitDialog},
+  };
+  for (const ThrowCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const HINSTANCE before = ui::currentResources();
+    DrivenDialog dlg;
+    dlg.throwAt = c.where;
+    dlg.history.throwAt = c.where;
+    DialogScript script(dlg);
+    if (c.where != Throw::InInitDialog) {
+      script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show").then([&] {
+        if (c.where == Throw::InClickHandler)
+          uitest::postClick(dlg.swatch.hwnd(), POINT{5, 5});
+        else
+          uitest::postKey(dlg.history.editField(), VK_DOWN);
+      });
+    }
+    EXPECT_EQ(script.run(), ui::kDialogFailed);
+    EXPECT_EQ(ui::currentResources(), before);
+    EXPECT_EQ(dlg.hwnd(), nullptr);
+  }
+  // The framework still runs dialogs afterwards.
+  DrivenDialog dlg;
+  DialogScript script(dlg);
+  script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show").then([&] {
+    uitest::postClick(dlg.item(IDC_SETTINGS).hwnd(), POINT{5, 5});
+  });
+  EXPECT_EQ(script.run(), IDC_SETTINGS);
+}
+
+}  // namespace

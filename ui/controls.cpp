@@ -1,0 +1,64 @@
+#include "ui/controls.h"
+
+namespace ui {
+
+bool ComboBase::setCurSel(int index) const noexcept {
+  const LRESULT r = send(CB_SETCURSEL, static_cast<WPARAM>(index));
+  // Clearing the selection answers CB_ERR too.
+  return index < 0 || r != CB_ERR;
+}
+
+std::wstring ComboBox::itemText(int index) const {
+  const LRESULT length = send(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
+  if (length <= 0) return {};
+  std::wstring s(static_cast<size_t>(length), L'\0');
+  const LRESULT got = send(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
+  s.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return s;
+}
+
+HWND ComboBox::editField() const noexcept {
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetComboBoxInfo(hwnd(), &info)) return nullptr;
+  // A drop-down list has no edit field; its "item" window is the combo box itself.
+  return info.hwndItem != hwnd() ? info.hwndItem : nullptr;
+}
+
+int ComboBoxEx::insertItem(int index, const wchar_t* text, int image, LPARAM data) const noexcept {
+  COMBOBOXEXITEMW item{};
+  item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
+  item.iItem = index;
+  item.pszText = const_cast<wchar_t*>(text);
+  item.iImage = image;
+  item.iSelectedImage = image;
+  item.lParam = data;
+  return static_cast<int>(send(CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+std::wstring ComboBoxEx::itemText(int index) const {
+  // Item texts of the dialogs are short labels; longer ones are cut.
+  wchar_t buffer[260] = {};
+  COMBOBOXEXITEMW item{};
+  item.mask = CBEIF_TEXT;
+  item.iItem = index;
+  item.pszText = buffer;
+  item.cchTextMax = 260;
+  if (!send(CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return {};
+  return std::wstring(item.pszText);
+}
+
+void OwnerDrawButton::OnSubclassed() {
+  const LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+  if ((style & BS_TYPEMASK) != BS_OWNERDRAW)
+    SendMessageW(hwnd(), BM_SETSTYLE, static_cast<WPARAM>((style & ~BS_TYPEMASK) | BS_OWNERDRAW), TRUE);
+}
+
+bool OwnerDrawButton::ProcessMessage(Message& m) {
+  static constexpr Handler map[] = {
+      onReflectedDrawItem<&OwnerDrawButton::DrawItem>,
+  };
+  return dispatch(*this, map, m) || Button::ProcessMessage(m);
+}
+
+}  // namespace ui
