@@ -6,7 +6,8 @@
 // circles, texts and block references with an attribute) and written as it is
 // made, so that making it does not raise the peak that is measured.
 //
-//   dxf_bench [ENTITIES]   (180000 by default: a file of about 56 MB)
+//   dxf_bench [--keep] [ENTITIES]   (180000 by default: a file of about 56 MB;
+//                                    --keep leaves the source and saved files)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -215,7 +216,15 @@ class Generator {
 }  // namespace
 
 int main(int argc, char** argv) {
-  long entities = argc > 1 ? std::atol(argv[1]) : 180000;
+  long entities = 180000;
+  bool keep = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--keep") {
+      keep = true;
+    } else {
+      entities = std::atol(argv[i]);
+    }
+  }
   const std::string source = "dxf_bench_source.dxf", saved = "dxf_bench_saved.dxf";
   {
     std::FILE* f = std::fopen(source.c_str(), "wb");
@@ -248,8 +257,10 @@ int main(int argc, char** argv) {
   double saveSeconds = secondsSince(t);
   double afterSave = peakResidentBytes();
   double savedSize = fileBytes(saved);
-  std::remove(source.c_str());
-  std::remove(saved.c_str());
+  if (!keep) {
+    std::remove(source.c_str());
+    std::remove(saved.c_str());
+  }
 
   // Each INSERT counts once: its ATTRIB and SEQEND follow it.
   if (loaded != static_cast<size_t>(entities)) {
