@@ -6,11 +6,13 @@
 // circles, texts and block references with an attribute) and written as it is
 // made, so that making it does not raise the peak that is measured.
 //
-//   dxf_bench [--keep] [ENTITIES]   (180000 by default: a file of about 56 MB;
-//                                    --keep leaves the source and saved files)
+//   dxf_bench [--keep] [ENTITIES]   (180000 by default: a file of about 56 MB,
+//                                    made in the temporary directory; --keep
+//                                    leaves the source and saved files there)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #ifdef _WIN32
@@ -225,7 +227,8 @@ int main(int argc, char** argv) {
       entities = std::atol(argv[i]);
     }
   }
-  const std::string source = "dxf_bench_source.dxf", saved = "dxf_bench_saved.dxf";
+  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  const std::string source = (dir / "dxf_bench_source.dxf").string(), saved = (dir / "dxf_bench_saved.dxf").string();
   {
     std::FILE* f = std::fopen(source.c_str(), "wb");
     if (!f) {
@@ -268,7 +271,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const double mb = 1024.0 * 1024.0;
-  std::printf("file %.1f MB, %ld entities; saved %.1f MB\n", size / mb, entities, savedSize / mb);
+  std::printf("file %.1f MB, %ld entities; saved %.1f MB%s%s\n", size / mb, entities, savedSize / mb,
+              keep ? ", both in " : "", keep ? dir.string().c_str() : "");
   std::printf("load %.2f s, save %.2f s\n", loadSeconds, saveSeconds);
   std::printf("peak resident: %.1f MB before loading, %.1f MB after loading, %.1f MB after saving\n", before / mb,
               afterLoad / mb, afterSave / mb);
