@@ -1,8 +1,6 @@
 #include "host/text.h"
 
 #include <array>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -262,65 +260,6 @@ size_t vlength(const vchar* text) {
   size_t n = 0;
   while (text[n]) ++n;
   return n;
-}
-
-}  // namespace vd
-
-namespace vd {
-
-namespace {
-// For a decimal text that a double cannot hold: true when it is too large
-// (its first significant digit stands above the units), false when it is too
-// small. The decimal exponent of the first significant digit decides; the
-// range between the two limits is so wide that nothing finer is needed.
-bool beyondLargest(std::string_view text) {
-  size_t e = text.find_first_of("eE");
-  std::string_view mantissa = text.substr(0, e);
-  long long exponent = 0;
-  if (e != std::string_view::npos) {
-    std::string_view digits = text.substr(e + 1);
-    bool negative = !digits.empty() && digits.front() == '-';
-    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) digits.remove_prefix(1);
-    for (char c : digits) {
-      exponent = exponent * 10 + (c - '0');
-      if (exponent > 100000) break;  // far beyond either limit
-    }
-    if (negative) exponent = -exponent;
-  }
-  size_t dot = mantissa.find('.');
-  std::string_view whole = mantissa.substr(0, dot);
-  size_t firstDigit = whole.find_first_of("123456789");
-  if (firstDigit != std::string_view::npos) return exponent + static_cast<long long>(whole.size() - firstDigit) > 0;
-  if (dot == std::string_view::npos) return false;
-  size_t zeros = mantissa.find_first_of("123456789", dot + 1);
-  if (zeros == std::string_view::npos) return false;
-  return exponent - static_cast<long long>(zeros - dot - 1) > 0;
-}
-}  // namespace
-
-RealText parseRealText(std::string_view text, double& out) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') {
-    ++first;
-    if (first != last && (*first == '-' || *first == '+')) return RealText::NotANumber;
-  }
-  if (first == last) return RealText::NotANumber;
-  double value = 0;
-  // chars_format::general: fixed or scientific notation, no hexadecimal.
-  auto r = std::from_chars(first, last, value, std::chars_format::general);
-  if (r.ptr != last || r.ec == std::errc::invalid_argument) return RealText::NotANumber;
-  if (r.ec == std::errc::result_out_of_range) {
-    std::string_view digits(first, static_cast<size_t>(last - first));
-    bool negative = digits.front() == '-';
-    if (negative) digits.remove_prefix(1);
-    if (beyondLargest(digits)) return RealText::NotFinite;
-    out = negative ? -0.0 : 0.0;
-    return RealText::Number;
-  }
-  if (!std::isfinite(value)) return RealText::NotFinite;
-  out = value;
-  return RealText::Number;
 }
 
 }  // namespace vd

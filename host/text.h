@@ -33,14 +33,4 @@ bool equalsNoCaseAscii(std::string_view a, std::string_view b);
 
 size_t vlength(const vchar* text);
 
-// What a text written as a real number holds.
-enum class RealText {
-  Number,      // a finite double (one too small for a double reads as zero, a denormal as itself)
-  NotANumber,  // anything but decimal notation: hexadecimal, a comma, trailing text, empty
-  NotFinite,   // "nan", "inf", or a number beyond the range of a double ("1e999")
-};
-// Reads the whole text as a real in decimal notation, the same in every
-// locale; one leading '+' is allowed. `out` is set only for Number.
-RealText parseRealText(std::string_view text, double& out);
-
 }  // namespace vd

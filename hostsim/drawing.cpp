@@ -7,6 +7,7 @@
 
 #include "host/names.h"
 #include "hostsim/dxf_schema.h"
+#include "hostsim/number_text.h"
 
 namespace hostsim {
 
@@ -111,6 +112,18 @@ bool isKnownEntityType(vstring_view type) {
     if (vd::equalsNoCaseAscii(type, k)) return true;
   }
   return false;
+}
+
+std::optional<std::string> nonFiniteGroup(ChainView chain) {
+  for (ChainItem item : chain) {
+    if (auto r = item.real(); r && !std::isfinite(*r))
+      return "group " + std::to_string(item.code()) + " is not a finite number (" + formatNumber(*r) + ")";
+    if (auto p = item.point(); p && !(std::isfinite(p->x) && std::isfinite(p->y) && std::isfinite(p->z))) {
+      const double xyz[3] = {p->x, p->y, p->z};
+      return "group " + std::to_string(item.code()) + " is not a finite point (" + formatPoint(xyz) + ")";
+    }
+  }
+  return std::nullopt;
 }
 
 struct Drawing::PendingBlock {

@@ -237,6 +237,10 @@ class Drawing {
   std::vector<std::unique_ptr<Block>> retiredBlocks_;  // redefined blocks
 };
 
+// The first group whose real or point is not finite (NaN or infinite), as a
+// reason naming the group; nothing when every number is finite.
+std::optional<std::string> nonFiniteGroup(vd::ChainView chain);
+
 // The entity types the host makes; others are refused by Entmake_binW (a file
 // may still carry them).
 bool isKnownEntityType(vd::vstring_view type);

@@ -10,6 +10,7 @@
 #include "host/names.h"
 #include "hostsim/dxf_schema.h"
 #include "hostsim/host.h"
+#include "hostsim/number_text.h"
 
 namespace hostsim::dxf {
 
@@ -384,17 +385,14 @@ class Reader {
     return decodeText(g.value, utf8_);
   }
 
+  // Decimal notation only: hexadecimal, NaN, infinities and values beyond a
+  // double are refused; a denormal, or zero for a value too small, is a number.
   bool parseReal(const Group& g, double& out) {
     std::string_view s = trim(g.value);
-    switch (vd::parseRealText(s, out)) {
-      case vd::RealText::Number:
-        return true;
-      case vd::RealText::NotFinite:
-        return fail(g, "group " + std::to_string(g.code) + " is not a finite number: " + quote(s));
-      case vd::RealText::NotANumber:
-        break;
-    }
-    return fail(g, "group " + std::to_string(g.code) + " wants a number, not " + quote(s));
+    std::optional<double> v = parseFiniteReal(s);
+    if (!v) return fail(g, "group " + std::to_string(g.code) + " wants a finite number, not " + quote(s));
+    out = *v;
+    return true;
   }
   bool parseInt(const Group& g, int64_t& out) {
     std::string_view s = trim(g.value);

@@ -11,6 +11,7 @@
 #include "host/names.h"
 #include "hostsim/dxf_schema.h"
 #include "hostsim/host.h"
+#include "hostsim/number_text.h"
 
 namespace hostsim::dxf {
 
@@ -79,16 +80,6 @@ std::string hex(uint64_t v) { return vd::utf16ToUtf8(handleText(v)); }
 
 // --- Numbers that cannot be written ------------------------------------------------
 
-// The first real or point coordinate of a chain that is not finite: its code, or 0.
-int nonFiniteCode(vd::ChainView chain) {
-  for (ChainItem item : chain) {
-    if (auto r = item.real(); r && !std::isfinite(*r)) return item.code();
-    if (auto p = item.point(); p && !(std::isfinite(p->x) && std::isfinite(p->y) && std::isfinite(p->z)))
-      return item.code();
-  }
-  return 0;
-}
-
 std::string utf8(vstring_view s) { return vd::utf16ToUtf8(s); }
 
 // A setting of the host as the value of its header variable; false when the
@@ -109,14 +100,11 @@ bool settingNode(const HeaderVariable& hv, const std::map<vstring, Variable>& va
     while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t')) trimmed.remove_prefix(1);
     while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.remove_suffix(1);
     if (hv.code == 40) {
-      double v = 0;
-      vd::RealText r = vd::parseRealText(trimmed, v);
-      if (r == vd::RealText::Number) {
-        b.real(hv.code, v);
+      if (std::optional<double> v = parseFiniteReal(trimmed)) {
+        b.real(hv.code, *v);
         return true;
       }
-      why = "environment setting " + utf8(hv.hostName) + " is " +
-            (r == vd::RealText::NotFinite ? "not a finite number" : "not a number") + ": \"" + text + "\"";
+      why = "environment setting " + utf8(hv.hostName) + " is not a finite number: \"" + text + "\"";
       return false;
     }
     int16_t v = 0;
@@ -161,10 +149,9 @@ bool settingNode(const HeaderVariable& hv, const std::map<vstring, Variable>& va
 std::string unwritable(const Drawing& d, const std::map<vstring, Variable>& variables,
                        const std::map<vstring, vstring>& environment) {
   auto entityReason = [](const Entity& e) -> std::string {
-    int code = nonFiniteCode(e.view());
-    if (!code) return {};
-    return "entity " + utf8(e.handle) + " (" + utf8(e.view().type()) + "): group " + std::to_string(code) +
-           " is not a finite number";
+    std::optional<std::string> bad = nonFiniteGroup(e.view());
+    if (!bad) return {};
+    return "entity " + utf8(e.handle) + " (" + utf8(e.view().type()) + "): " + *bad;
   };
   for (const auto& e : d.allEntities()) {
     if (e->erased) continue;
@@ -179,18 +166,16 @@ std::string unwritable(const Drawing& d, const std::map<vstring, Variable>& vari
   }
   for (const auto& dict : d.dictionaries()) {
     for (const DictionaryEntry& entry : dict->entries) {
-      if (int code = nonFiniteCode(entry.chain.view()))
-        return "dictionary " + utf8(dict->name) + ", entry " + utf8(entry.key) + ": group " + std::to_string(code) +
-               " is not a finite number";
+      if (std::optional<std::string> bad = nonFiniteGroup(entry.chain.view()))
+        return "dictionary " + utf8(dict->name) + ", entry " + utf8(entry.key) + ": " + *bad;
     }
   }
   for (const TableRecord& r : d.tableRecords()) {
-    if (int code = nonFiniteCode(r.chain.view()))
-      return utf8(r.table) + " " + utf8(r.chain.view().text(2).value_or(u"")) + ": group " + std::to_string(code) +
-             " is not a finite number";
+    if (std::optional<std::string> bad = nonFiniteGroup(r.chain.view()))
+      return utf8(r.table) + " " + utf8(r.chain.view().text(2).value_or(u"")) + ": " + *bad;
   }
   for (const HeaderEntry& h : d.header()) {
-    if (nonFiniteCode(h.value.view())) return "header variable " + h.name + " is not a finite number";
+    if (std::optional<std::string> bad = nonFiniteGroup(h.value.view())) return "header variable " + h.name + ": " + *bad;
   }
   for (const HeaderVariable& hv : headerVariables()) {
     vd::ChainBuilder b;

@@ -95,8 +95,14 @@ std::optional<int32_t> parseInt(vstring_view text) {
 
 std::optional<double> parseDouble(vstring_view text) {
   std::optional<std::string> ascii = toAscii(trimBlanks(text));
+  if (!ascii || ascii->empty()) return std::nullopt;
+  const char* first = ascii->data();
+  const char* last = first + ascii->size();
+  if (*first == '+') ++first;
+  if (first == last || *first == '+' || (*first == '-' && first != ascii->data())) return std::nullopt;
   double value = 0;
-  if (!ascii || parseRealText(*ascii, value) != RealText::Number) return std::nullopt;
+  auto r = std::from_chars(first, last, value, std::chars_format::general);
+  if (r.ec != std::errc() || r.ptr != last || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 

@@ -25,8 +25,7 @@ vstring formatDouble(double value);
 // Blanks (space, tab) around the number are ignored; anything else that is
 // not part of the number fails.
 std::optional<int32_t> parseInt(vstring_view text);
-// Decimal notation only; non-finite results and overflow fail (a number too
-// small for a double reads as zero, a denormal as itself).
+// Decimal notation only; non-finite results and overflow fail.
 std::optional<double> parseDouble(vstring_view text);
 
 // Semicolon-joined lists, as "1;2;3". Parsing allows one trailing semicolon;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 
 #include "host/names.h"
@@ -54,46 +53,6 @@ TEST(Text, FormatLikeTheCLibraryWithWideStrings) {
   EXPECT_EQ(vd::vformat(u"[%5s|%-3s|%.2s]", u"ab", u"c", u"xyz"), u"[   ab|c  |xy]");
   EXPECT_EQ(vd::vformat(u"_LINE\n%g,%g,%g\n", 1.5, -2.0, 0.0), u"_LINE\n1.5,-2,0\n");
   EXPECT_EQ(vd::vformat(nullptr), u"");
-}
-
-TEST(Text, RealsAreDecimalFiniteNumbers) {
-  using vd::RealText;
-  struct Case {
-    const char* text;
-    RealText kind;
-    double value;
-  } cases[] = {
-      {"1.5", RealText::Number, 1.5},
-      {"-2E3", RealText::Number, -2000},
-      {"+.5", RealText::Number, 0.5},
-      {"4.9e-324", RealText::Number, 4.9e-324},  // the smallest denormal
-      {"1e-310", RealText::Number, 1e-310},
-      {"1e-400", RealText::Number, 0.0},  // below every denormal: zero, as a rounding gives
-      {"-0.000001e-399", RealText::Number, -0.0},
-      {"1.7976931348623157e308", RealText::Number, 1.7976931348623157e308},
-      {"1e999", RealText::NotFinite, 0},
-      {"-123456e400", RealText::NotFinite, 0},
-      {"0.0001e309", RealText::Number, 1e305},
-      {"nan", RealText::NotFinite, 0},
-      {"-inf", RealText::NotFinite, 0},
-      {"infinity", RealText::NotFinite, 0},
-      {"0x10", RealText::NotANumber, 0},
-      {"1,5", RealText::NotANumber, 0},
-      {"1e", RealText::NotANumber, 0},
-      {"+-1", RealText::NotANumber, 0},
-      {"", RealText::NotANumber, 0},
-      {" 1", RealText::NotANumber, 0},
-  };
-  for (const Case& c : cases) {
-    double v = -7;
-    EXPECT_EQ(vd::parseRealText(c.text, v), c.kind) << c.text;
-    if (c.kind != RealText::Number) {
-      EXPECT_EQ(v, -7) << c.text << ": left alone";
-      continue;
-    }
-    EXPECT_EQ(v, c.value) << c.text;
-    EXPECT_EQ(std::signbit(v), std::signbit(c.value)) << c.text;
-  }
 }
 
 TEST(Text, CopyToBufferAlwaysTerminates) {

@@ -245,7 +245,7 @@ TEST_F(DxfTest, BrokenFilesAreRefusedWithTheLineAndNothingLoaded) {
       {"no data", "", "no DXF data"},
       {"code not a number", head + "abc\nLINE\n", "line 5"},
       {"value missing", head + "  0\nLINE\n 10", "without value"},
-      {"real not a number", head + "  0\nLINE\n 10\nfoo\n 20\n0\n  0\nENDSEC\n  0\nEOF\n", "line 8: group 10 wants a number"},
+      {"real not a number", head + "  0\nLINE\n 10\nfoo\n 20\n0\n  0\nENDSEC\n  0\nEOF\n", "line 8: group 10 wants a finite number"},
       {"point without y", head + "  0\nLINE\n 10\n1.0\n 11\n2.0\n 21\n0\n  0\nENDSEC\n  0\nEOF\n", "without its y group"},
       {"short out of range", head + "  0\nLINE\n 62\n99999\n  0\nENDSEC\n  0\nEOF\n", "out of range"},
       {"code without kind", head + "  0\nLINE\n 80\n1\n  0\nENDSEC\n  0\nEOF\n", "group code 80 has no value kind"},
@@ -366,11 +366,11 @@ TEST(DxfRead, BadFilesAreRefusedWithAMessageThatSaysWhatIsWrong) {
   };
   const std::string big(2 * 32768, 'A');  // 32768 bytes of hex
   const Case cases[] = {
-      {"NaN", entitiesFile(lineRecord("20", "nan")), "line 16: group 10 is not a finite number: \"nan\""},
-      {"beyond a double", entitiesFile(lineRecord("20", "1e999")), "group 10 is not a finite number: \"1e999\""},
-      {"infinity", entitiesFile(lineRecord("20", "-inf")), "not a finite number"},
-      {"hexadecimal real", entitiesFile(lineRecord("20", "0x10")), "group 10 wants a number, not \"0x10\""},
-      {"comma", entitiesFile(lineRecord("20", "1,5")), "wants a number"},
+      {"NaN", entitiesFile(lineRecord("20", "nan")), "line 16: group 10 wants a finite number, not \"nan\""},
+      {"beyond a double", entitiesFile(lineRecord("20", "1e999")), "group 10 wants a finite number, not \"1e999\""},
+      {"infinity", entitiesFile(lineRecord("20", "-inf")), "group 10 wants a finite number, not \"-inf\""},
+      {"hexadecimal real", entitiesFile(lineRecord("20", "0x10")), "group 10 wants a finite number, not \"0x10\""},
+      {"comma", entitiesFile(lineRecord("20", "1,5")), "wants a finite number, not \"1,5\""},
       {"NUL in a text",
        entitiesFile(std::string("  0\nTEXT\n  5\n20\n100\nAcDbEntity\n  8\n0\n  1\nab\0cd\n", 48)),
        "line 14: the value of group 1 holds a NUL byte"},
@@ -535,7 +535,7 @@ TEST_F(DxfTest, NonFiniteNumbersAreNeverWritten) {
     EXPECT_EQ(kept, "kept") << why;
     std::remove("hostsim_kept.dxf");
   };
-  refusedSave("entity 77 (CIRCLE): group 10 is not a finite number");
+  refusedSave("entity 77 (CIRCLE): group 10 is not a finite point (1,nan,0)");
   // Host settings that are not finite are refused the same way.
   host().reset();
   hostsim::Variable scale;

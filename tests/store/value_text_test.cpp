@@ -50,7 +50,6 @@ TEST(ValueText, RealsParseOnlyWhenFiniteAndComplete) {
       {u"nan", std::nullopt},  {u"inf", std::nullopt},  {u"-infinity", std::nullopt},
       {u"1e999", std::nullopt}, {u"1,5", std::nullopt}, {u"abc", std::nullopt},
       {u"0x1p3", std::nullopt}, {u"", std::nullopt},    {u"2.5mm", std::nullopt},
-      {u"1e-310", 1e-310},     {u"1e-400", 0.0},
   };
   for (const Case& c : cases) EXPECT_EQ(parseDouble(c.text), c.value) << u8(c.text);
 }
