@@ -83,6 +83,14 @@ class Generator {
     tag(100, subclass);
     return h;
   }
+  // An entity placed at a point with a size (radius, text height): the start
+  // that circles, arcs, texts and attributes share.
+  void placed(const char* type, const char* owner, const char* layer, const char* subclass, double x, double y,
+              double size) {
+    head(type, owner, layer, subclass);
+    point3(10, x, y);
+    tag(40, size);
+  }
 
   void file(long entities) {
     static const char* const layers[] = {"WALLS", "DOORS", "SURVEY_POINTS", "TEXT", "HEIGHTS", "0"};
@@ -129,9 +137,7 @@ class Generator {
     head("LINE", "1F", "0", "AcDbLine");
     point3(10, -1, 0);
     point3(11, 1, 0);
-    head("ATTDEF", "1F", "0", "AcDbText");
-    point3(10, 0, 0);
-    tag(40, 1.0);
+    placed("ATTDEF", "1F", "0", "AcDbText", 0, 0, 1.0);
     tag(1, "");
     tag(100, "AcDbAttributeDefinition");
     tag(3, "Level");
@@ -166,22 +172,16 @@ class Generator {
           for (int k = 0; k < 15; ++k) point(10, x + k * 1.5, y + (k & 1) * 2.0);
           break;
         case 6:
-          head("ARC", "1F", layer, "AcDbCircle");
-          point3(10, x, y);
-          tag(40, 2.75);
+          placed("ARC", "1F", layer, "AcDbCircle", x, y, 2.75);
           tag(100, "AcDbArc");
           tag(50, 15.0);
           tag(51, 195.0);
           break;
         case 7:
-          head("CIRCLE", "1F", layer, "AcDbCircle");
-          point3(10, x, y);
-          tag(40, 0.5);
+          placed("CIRCLE", "1F", layer, "AcDbCircle", x, y, 0.5);
           break;
         case 8:
-          head("TEXT", "1F", layer, "AcDbText");
-          point3(10, x, y);
-          tag(40, 2.5);
+          placed("TEXT", "1F", layer, "AcDbText", x, y, 2.5);
           tag(1, "+312.450 Bod polohopisu");
           tag(100, "AcDbText");
           break;
@@ -194,9 +194,7 @@ class Generator {
           tag(42, 1.0);
           tag(43, 1.0);
           tag(50, 30.0);
-          head("ATTRIB", owner.c_str(), layer, "AcDbText");
-          point3(10, x, y);
-          tag(40, 1.0);
+          placed("ATTRIB", owner.c_str(), layer, "AcDbText", x, y, 1.0);
           tag(1, "+312.450");
           tag(100, "AcDbAttribute");
           tag(2, "LEVEL");
