@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "host/names.h"
 #include "hostsim/dxf_schema.h"
@@ -54,18 +55,52 @@ std::string utf8(vstring_view s) { return vd::utf16ToUtf8(s); }
 
 }  // namespace
 
-vstring normalHandle(vstring_view text) {
-  if (text.empty() || text.size() > 16) return {};
-  vstring out;
-  for (vchar c : text) {
-    if (c >= u'a' && c <= u'f') c = static_cast<vchar>(c - 32);
-    if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'))) return {};
-    out.push_back(c);
-  }
+std::optional<uint64_t> handleValue(vstring_view text) {
   // Leading zeros do not make another handle.
-  size_t nz = out.find_first_not_of(u'0');
-  return nz == vstring::npos ? vstring(u"0") : out.substr(nz);
+  size_t nz = text.find_first_not_of(u'0');
+  if (text.empty()) return std::nullopt;
+  if (nz == vstring_view::npos) return 0;
+  if (text.size() - nz > 16) return std::nullopt;
+  uint64_t v = 0;
+  for (vchar c : text.substr(nz)) {
+    int d = (c >= u'0' && c <= u'9')   ? c - u'0'
+            : (c >= u'A' && c <= u'F') ? c - u'A' + 10
+            : (c >= u'a' && c <= u'f') ? c - u'a' + 10
+                                       : -1;
+    if (d < 0) return std::nullopt;
+    v = v << 4 | static_cast<uint64_t>(d);
+  }
+  return v;
 }
+
+vstring handleText(uint64_t value) {
+  static const char16_t digits[] = u"0123456789ABCDEF";
+  vchar buf[16];
+  int n = 0;
+  do {
+    buf[n++] = digits[value & 15];
+    value >>= 4;
+  } while (value);
+  vstring out;
+  while (n > 0) out.push_back(buf[--n]);
+  return out;
+}
+
+vstring normalHandle(vstring_view text) {
+  std::optional<uint64_t> v = handleValue(text);
+  return v ? handleText(*v) : vstring();
+}
+
+void FlatPoints::add(int position) {
+  auto at = std::lower_bound(positions_.begin(), positions_.end(), position);
+  if (at == positions_.end() || *at != position) positions_.insert(at, position);
+}
+
+void FlatPoints::shift(int by) {
+  for (int& p : positions_) p += by;
+}
+
+bool FlatPoints::has(int position) const { return std::binary_search(positions_.begin(), positions_.end(), position); }
 
 bool isKnownEntityType(vstring_view type) {
   static const vchar* const known[] = {u"LINE",     u"ELLIPSE",  u"SOLID",   u"ARC",      u"CIRCLE",    u"LWPOLYLINE",
@@ -119,6 +154,8 @@ void Drawing::clear() {
   blocks_.clear();
   dictionaries_.clear();
   tableRecords_.clear();
+  header_.clear();
+  structure_ = StructureHandles();
   batch_.reset();
   lastError_.clear();
   open_.clear();
@@ -135,18 +172,22 @@ void Drawing::clear() {
 
 vstring Drawing::newHandle() {
   for (;;) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(nextHandle_++));
-    vstring h = vd::utf8ToUtf16(buf);
-    if (usedHandles_.insert(h).second) return h;
+    // The ceiling leaves more handles than memory can hold entities; running
+    // out would take billions of them, and a wrapped counter would repeat one.
+    if (nextHandle_ == UINT64_MAX) std::abort();
+    uint64_t h = nextHandle_++;
+    if (usedHandles_.insert(h).second) return handleText(h);
   }
 }
 
-bool Drawing::claimHandle(const vstring& handle) {
-  vstring h = normalHandle(handle);
-  if (h.empty() || h == u"0" || !usedHandles_.insert(h).second) return false;
-  unsigned long long value = std::strtoull(utf8(h).c_str(), nullptr, 16);
-  if (value >= nextHandle_) nextHandle_ = value + 1;
+void Drawing::reserveHandlesBelow(uint64_t seed) {
+  nextHandle_ = std::max(nextHandle_, std::min(seed, kHandleCeiling));
+}
+
+bool Drawing::claimHandle(vstring_view handle) {
+  std::optional<uint64_t> value = handleValue(handle);
+  if (!value || *value == 0 || *value >= kHandleCeiling || !usedHandles_.insert(*value).second) return false;
+  if (*value >= nextHandle_) nextHandle_ = *value + 1;
   return true;
 }
 
@@ -287,7 +328,8 @@ std::unique_ptr<Entity> Drawing::makeEntity(const ValueNode* chain) {
   vd::ChainBuilder b;
   b.entityName(vd::gc::kEntityName, name).text(vd::gc::kType, ChainView(chain).type()).text(vd::gc::kHandle, e->handle);
   b.splice(std::move(rest));
-  e->chain = b.build();
+  OwnedChain built = b.build();
+  e->chain = PackedChain(built);
   return e;
 }
 
@@ -466,26 +508,23 @@ int Drawing::erase(const std::vector<vstring>& handles, std::vector<vstring>& mi
 // --- Loading -------------------------------------------------------------------
 
 namespace {
-OwnedChain withEntityName(OwnedChain chain, const vstring& handle, uint64_t serial) {
+PackedChain withEntityName(OwnedChain chain, const vstring& handle, uint64_t serial) {
   chain.remove(vd::gc::kEntityName);
   chain.setText(vd::gc::kHandle, handle);
   const uint64_t name[2] = {serial, 0x5644484F5354ull};
   vd::ChainBuilder b;
   b.entityName(vd::gc::kEntityName, name).splice(std::move(chain));
-  return b.build();
-}
-std::set<int> shifted(const std::set<int>& positions) {
-  std::set<int> out;
-  for (int p : positions) out.insert(p + 1);
-  return out;
+  OwnedChain built = b.build();
+  return PackedChain(built);
 }
 }  // namespace
 
-Entity& Drawing::importEntity(OwnedChain chain, const vstring& handle, std::set<int> flatPoints) {
+Entity& Drawing::importEntity(OwnedChain chain, const vstring& handle, const FlatPoints& flatPoints) {
   auto e = std::make_unique<Entity>();
   e->handle = handle;
   e->chain = withEntityName(std::move(chain), handle, nextEntityName_++);
-  e->flatPoints = shifted(flatPoints);
+  e->flatPoints = flatPoints;
+  e->flatPoints.shift(1);  // the entity name went in front
   vstring type = e->type();
   if (isFollowerType(type) && importOpen_ && takesFollower(importOpen_->view(), type)) {
     e->owner = importOpen_->handle;
@@ -511,11 +550,12 @@ Block& Drawing::importBlock(const vstring& name, int flags, const double base[3]
   return *blocks_.back();
 }
 
-Entity& Drawing::importBlockEntity(Block& block, OwnedChain chain, const vstring& handle, std::set<int> flatPoints) {
+Entity& Drawing::importBlockEntity(Block& block, OwnedChain chain, const vstring& handle, const FlatPoints& flatPoints) {
   auto e = std::make_unique<Entity>();
   e->handle = handle;
   e->chain = withEntityName(std::move(chain), handle, nextEntityName_++);
-  e->flatPoints = shifted(flatPoints);
+  e->flatPoints = flatPoints;
+  e->flatPoints.shift(1);  // the entity name went in front
   block.entities.push_back(std::move(e));
   return *block.entities.back();
 }

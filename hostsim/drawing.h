@@ -8,9 +8,11 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "host/chain.h"
+#include "hostsim/packed_chain.h"
 
 namespace hostsim {
 
@@ -23,14 +25,34 @@ constexpr int kRtError = -5001;
 // Characters DictionaryNextW writes at most into the module's key buffer, with the terminator.
 constexpr int kDictionaryKeyChars = 256;
 
+// Handles at or above this one that a file uses are not kept (the object gets
+// a new handle): what lies above is the room for the handles the host makes,
+// more than a drawing in memory can use, so the counter never wraps.
+constexpr uint64_t kHandleCeiling = 0xFFFFFFFF00000000ull;
+
+// Sorted positions of the point nodes of a chain that were read without z
+// (and are written back without it).
+class FlatPoints {
+ public:
+  void add(int position);
+  bool has(int position) const;
+  // Moves every position by `by` (nodes put in front of the chain).
+  void shift(int by);
+  void clear() { positions_.clear(); }
+  bool empty() const { return positions_.empty(); }
+
+ private:
+  std::vector<int> positions_;
+};
+
 // One entity of the drawing (model or paper space, or inside a block). Its
 // chain begins with -1 (entity name), 0 (type) and 5 (handle) and is owned by
 // the host; EntnextW and BlknextW hand it out as it is.
 struct Entity {
   vstring handle;
-  vd::OwnedChain chain;
+  PackedChain chain;
   vstring owner;              // main entity of an ATTRIB, VERTEX or SEQEND; empty otherwise
-  std::set<int> flatPoints;   // positions of point nodes read from a file without z
+  FlatPoints flatPoints;
   bool erased = false;
   vd::ChainView view() const { return chain.view(); }
   vstring type() const;
@@ -40,7 +62,8 @@ struct Block {
   vstring name;
   int flags = 0;
   double base[3] = {0, 0, 0};
-  vstring handle;             // of its BLOCK record
+  vstring handle;             // of its BLOCK_RECORD
+  vstring beginHandle, endHandle;  // of its BLOCK and ENDBLK in a file it was read from; empty: new
   vd::OwnedChain header;      // 0 BLOCK, 2 name, 70 flags, 10 base point: what BlknextW hands out first
   std::vector<std::unique_ptr<Entity>> entities;
 };
@@ -49,7 +72,7 @@ struct DictionaryEntry {
   vstring key;
   vstring handle;             // of the XRECORD
   vd::OwnedChain chain;       // the record's data as the module gave it
-  std::set<int> flatPoints;
+  FlatPoints flatPoints;
 };
 
 struct NamedDictionary {
@@ -63,6 +86,27 @@ struct NamedDictionary {
 struct TableRecord {
   vstring table;
   vd::OwnedChain chain;
+  vstring handle;             // the file's, kept when saved
+};
+
+// A header variable of a file the host writes again: its groups (a point is one node).
+struct HeaderEntry {
+  std::string name;           // "$INSUNITS"
+  vd::OwnedChain value;
+  FlatPoints flatPoints;
+};
+
+// Handles a file gave to the parts of its structure the host writes again
+// (table heads, the model and paper space records and blocks, the
+// named-object dictionary and its group dictionary, the active viewport),
+// so that saving a loaded drawing names them as the file did. Empty: the
+// writer makes one.
+struct StructureHandles {
+  std::map<vstring, vstring> tables;  // TABLE handle by table name (upper case)
+  vstring modelRecord, modelBegin, modelEnd;
+  vstring paperRecord, paperBegin, paperEnd;
+  vstring rootDictionary, groupDictionary;
+  vstring activeViewport;
 };
 
 struct JournalEntry {
@@ -87,12 +131,11 @@ class Drawing {
   // Handles: upper-case hexadecimal, never reused.
   vstring newHandle();
   uint64_t handleSeed() const { return nextHandle_; }
-  // New handles start at `seed` or above.
-  void reserveHandlesBelow(uint64_t seed) {
-    if (seed > nextHandle_) nextHandle_ = seed;
-  }
-  // Takes a handle read from a file; false when it is not hexadecimal or already used.
-  bool claimHandle(const vstring& handle);
+  // New handles start at `seed` or above (a seed above the ceiling counts as the ceiling).
+  void reserveHandlesBelow(uint64_t seed);
+  // Takes a handle read from a file; false when it is not hexadecimal, 0,
+  // at or above the ceiling, or already used.
+  bool claimHandle(vd::vstring_view handle);
 
   // --- Reading -------------------------------------------------------------
   // Top-level entities that are not erased, in drawing order.
@@ -107,6 +150,11 @@ class Drawing {
   const NamedDictionary* findDictionary(vd::vstring_view name) const;
   std::vector<TableRecord>& tableRecords() { return tableRecords_; }
   const std::vector<TableRecord>& tableRecords() const { return tableRecords_; }
+  // Header variables of the file the drawing was read from, in file order.
+  std::vector<HeaderEntry>& header() { return header_; }
+  const std::vector<HeaderEntry>& header() const { return header_; }
+  StructureHandles& structureHandles() { return structure_; }
+  const StructureHandles& structureHandles() const { return structure_; }
 
   // BlknextW: a block's header, its entities, then null; the call after that
   // null gives the next block's header, or null after the last block.
@@ -128,9 +176,9 @@ class Drawing {
   // Direct additions for loading a file: no batch, no check beyond the kinds.
   // The chain holds 0 (type) and 5 (handle) first; the entity name is put in
   // front, and `flatPoints` counts positions in the chain as given.
-  Entity& importEntity(vd::OwnedChain chain, const vstring& handle, std::set<int> flatPoints);
+  Entity& importEntity(vd::OwnedChain chain, const vstring& handle, const FlatPoints& flatPoints);
   Block& importBlock(const vstring& name, int flags, const double base[3], const vstring& handle);
-  Entity& importBlockEntity(Block& block, vd::OwnedChain chain, const vstring& handle, std::set<int> flatPoints);
+  Entity& importBlockEntity(Block& block, vd::OwnedChain chain, const vstring& handle, const FlatPoints& flatPoints);
   NamedDictionary& importDictionary(const vstring& name, const vstring& handle);
 
   // --- Dictionaries ----------------------------------------------------------
@@ -174,11 +222,13 @@ class Drawing {
 
   uint64_t nextHandle_ = 0x100;
   uint64_t nextEntityName_ = 1;
-  std::set<vstring> usedHandles_;
+  std::unordered_set<uint64_t> usedHandles_;
   std::vector<std::unique_ptr<Entity>> entities_;
   std::vector<std::unique_ptr<Block>> blocks_;
   std::vector<std::unique_ptr<NamedDictionary>> dictionaries_;
   std::vector<TableRecord> tableRecords_;
+  std::vector<HeaderEntry> header_;
+  StructureHandles structure_;
   std::unique_ptr<Pending> batch_;
   std::string lastError_;
   std::map<intptr_t, std::pair<vstring, size_t>> open_;  // id -> dictionary name, walk position
@@ -204,5 +254,9 @@ bool isKnownEntityType(vd::vstring_view type);
 
 // Upper-case hexadecimal form of a handle text; empty when it is not hexadecimal.
 vstring normalHandle(vd::vstring_view text);
+// The value of a handle text; nothing when it is not hexadecimal.
+std::optional<uint64_t> handleValue(vd::vstring_view text);
+// Upper-case hexadecimal text of a handle value.
+vstring handleText(uint64_t value);
 
 }  // namespace hostsim

@@ -1,13 +1,16 @@
 #include "hostsim/dxf_reader.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <optional>
+#include <span>
 
 #include "host/names.h"
 #include "hostsim/dxf_schema.h"
 #include "hostsim/host.h"
+#include "hostsim/number_text.h"
 
 namespace hostsim::dxf {
 
@@ -15,22 +18,46 @@ using vd::ChainBuilder;
 using vd::OwnedChain;
 using vd::vstring_view;
 
+namespace {
+
+int hexDigit(vchar c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  return -1;
+}
+
+// The value of `count` hex digits at `at`; -1 when one is not a digit or the text ends.
+long hexValue(vstring_view s, size_t at, size_t count) {
+  if (at + count > s.size()) return -1;
+  long v = 0;
+  for (size_t k = at; k < at + count; ++k) {
+    int d = hexDigit(s[k]);
+    if (d < 0) return -1;
+    v = v * 16 + d;
+  }
+  return v;
+}
+
+}  // namespace
+
 vstring decodeText(std::string_view raw, bool utf8) {
   vstring base = utf8 ? vd::utf8ToUtf16(raw) : vd::cp1250ToUtf16(raw);
   vstring out;
+  out.reserve(base.size());
   for (size_t i = 0; i < base.size(); ++i) {
-    if (base[i] == u'\\' && i + 7 <= base.size() && base.compare(i, 3, u"\\U+") == 0) {
-      unsigned v = 0;
-      bool ok = true;
-      for (size_t k = i + 3; k < i + 7; ++k) {
-        vchar c = base[k];
-        v <<= 4;
-        if (c >= u'0' && c <= u'9') v |= c - u'0';
-        else if (c >= u'A' && c <= u'F') v |= c - u'A' + 10;
-        else if (c >= u'a' && c <= u'f') v |= c - u'a' + 10;
-        else ok = false;
+    if (base[i] == u'\\' && base.compare(i, 3, u"\\U+") == 0) {
+      // Eight digits name a character beyond the 16-bit plane; it becomes a surrogate pair.
+      long wide = hexValue(base, i + 3, 8);
+      if (wide >= 0x10000 && wide <= 0x10FFFF) {
+        wide -= 0x10000;
+        out.push_back(static_cast<vchar>(0xD800 + (wide >> 10)));
+        out.push_back(static_cast<vchar>(0xDC00 + (wide & 0x3FF)));
+        i += 10;
+        continue;
       }
-      if (ok) {
+      long v = hexValue(base, i + 3, 4);
+      if (v >= 0) {
         out.push_back(static_cast<vchar>(v));
         i += 6;
         continue;
@@ -43,88 +70,308 @@ vstring decodeText(std::string_view raw, bool utf8) {
 
 namespace {
 
-struct Tag {
-  int code;
-  std::string value;
-  int line;
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  return s;
+}
+
+// Text of the file in a message: at most kQuotedBytes of it, cut at a
+// character boundary, with "..." where it was cut.
+std::string clip(std::string_view raw) {
+  if (raw.size() <= kQuotedBytes) return std::string(raw);
+  size_t n = kQuotedBytes;
+  while (n > 0 && (static_cast<unsigned char>(raw[n]) & 0xC0) == 0x80) --n;  // not inside a UTF-8 sequence
+  return std::string(raw.substr(0, n)) + "...";
+}
+std::string clip(vstring_view text) { return clip(vd::utf16ToUtf8(text)); }
+// A bad line in a message.
+std::string quote(std::string_view raw) { return "\"" + clip(raw) + "\""; }
+
+std::string lineText(int line) { return "line " + std::to_string(line); }
+
+// One group of the file: its code, the line of its value, and the value
+// without its line end.
+struct Group {
+  int code = 0;
+  int line = 0;
+  std::string_view value;
 };
 
-std::string trim(std::string s) {
-  while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t')) s.pop_back();
-  size_t i = 0;
-  while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-  return s.substr(i);
+// Splits a DXF text into groups, from a text in memory or from a file read in
+// pieces. Comments (999) are skipped; a UTF-8 byte-order mark before the
+// first line is dropped. A group's value stays valid until the next call.
+class GroupReader {
+ public:
+  explicit GroupReader(std::string_view text) : data_(text) {}
+  explicit GroupReader(std::FILE* file) : file_(file) {}
+
+  // The next group; false at the end of the text (error empty) or for a broken one (error set).
+  bool next(Group& g, std::string& error) {
+    for (;;) {
+      std::string_view codeLine;
+      if (!readLine(codeLine)) return false;
+      int codeLineNumber = line_;
+      // The code is read before the value line, which may move the buffer.
+      std::string_view c = trim(codeLine);
+      int code = 0;
+      auto r = std::from_chars(c.data(), c.data() + c.size(), code);
+      bool isCode = !c.empty() && r.ec == std::errc() && r.ptr == c.data() + c.size() && code >= -32768 && code <= 32767;
+      std::string notCode = isCode ? std::string() : quote(c);
+      bool blank = c.empty();
+      std::string_view valueLine;
+      if (!readLine(valueLine)) {
+        if (blank) return false;  // a blank last line
+        error = lineText(codeLineNumber) + ": group code without value";
+        return false;
+      }
+      if (!isCode) {
+        error = lineText(codeLineNumber) + ": " + notCode + " is not a group code";
+        return false;
+      }
+      if (code < 0) {
+        // Entity names (-1, -2) and the extended-data marker (-3) exist in
+        // chains in memory; a file has neither.
+        error = lineText(codeLineNumber) + ": group " + std::to_string(code) +
+                (code == -1 || code == -2 ? " (an entity name)" : code == -3 ? " (the extended-data marker)" : "") +
+                " has no place in a DXF file";
+        return false;
+      }
+      if (valueLine.find('\0') != std::string_view::npos) {
+        error = lineText(line_) + ": the value of group " + std::to_string(code) + " holds a NUL byte";
+        return false;
+      }
+      if (code == 999) continue;  // a comment
+      g.code = code;
+      g.line = line_;  // messages about a group name the line of its value
+      g.value = valueLine;
+      return true;
+    }
+  }
+
+  bool utf8Mark() const { return bom_; }
+
+  void rewind() {
+    line_ = 0;
+    pos_ = 0;
+    if (file_) {
+      std::rewind(file_);
+      storage_.clear();
+      data_ = storage_;
+      eof_ = false;
+    }
+  }
+
+ private:
+  // The next line without its end; false after the last.
+  bool readLine(std::string_view& out) {
+    for (;;) {
+      size_t nl = data_.find('\n', pos_);
+      if (nl != std::string_view::npos || !file_ || eof_) {
+        if (pos_ >= data_.size() && nl == std::string_view::npos) return false;
+        size_t end = nl == std::string_view::npos ? data_.size() : nl;
+        out = data_.substr(pos_, end - pos_);
+        pos_ = end == data_.size() ? end : end + 1;
+        if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
+        if (++line_ == 1 && out.substr(0, 3) == "\xEF\xBB\xBF") {
+          out.remove_prefix(3);
+          bom_ = true;
+        }
+        return true;
+      }
+      refill();
+    }
+  }
+
+  // Keeps the unread part and reads the next piece of the file after it.
+  void refill() {
+    storage_.erase(0, pos_);
+    pos_ = 0;
+    size_t had = storage_.size();
+    storage_.resize(had + kPiece);
+    size_t got = std::fread(storage_.data() + had, 1, kPiece, file_);
+    storage_.resize(had + got);
+    if (got == 0) eof_ = true;
+    data_ = storage_;
+  }
+
+  static constexpr size_t kPiece = 1 << 20;
+  std::string_view data_;
+  std::FILE* file_ = nullptr;
+  std::string storage_;
+  size_t pos_ = 0;
+  int line_ = 0;
+  bool eof_ = false, bom_ = false;
+};
+
+// A record: a 0 group (its type) and the groups up to the next 0 group.
+// The groups' values live in the record's own buffer.
+class Record {
+ public:
+  const Group& head() const { return groups_.front(); }
+  std::string_view type() const { return trim(head().value); }
+  std::span<const Group> groups() const { return std::span<const Group>(groups_).subspan(1); }
+  bool is(std::string_view type) const { return this->type() == type; }
+
+  void clear() {
+    bytes_.clear();
+    groups_.clear();
+    offsets_.clear();
+  }
+  void add(const Group& g) {
+    offsets_.push_back(bytes_.size());
+    bytes_.append(g.value);
+    groups_.push_back({g.code, g.line, {}});
+  }
+  // Points the values into the buffer once it no longer grows.
+  void seal() {
+    for (size_t k = 0; k < groups_.size(); ++k) {
+      size_t end = k + 1 < groups_.size() ? offsets_[k + 1] : bytes_.size();
+      groups_[k].value = std::string_view(bytes_).substr(offsets_[k], end - offsets_[k]);
+    }
+  }
+  Record copy() const {
+    Record r;
+    r.bytes_ = bytes_;
+    r.groups_ = groups_;
+    r.offsets_ = offsets_;
+    r.seal();
+    return r;
+  }
+
+ private:
+  std::string bytes_;
+  std::vector<Group> groups_;
+  std::vector<size_t> offsets_;
+};
+
+class RecordReader {
+ public:
+  explicit RecordReader(GroupReader& groups) : groups_(groups) {}
+
+  // The next record; false at the end of the file (error empty) or for a
+  // broken one (error set).
+  bool next(Record& r, std::string& error) {
+    r.clear();
+    if (!havePending_) {
+      if (!groups_.next(pending_, error)) return false;
+      pendingValue_ = std::string(pending_.value);
+    }
+    havePending_ = false;
+    pending_.value = pendingValue_;
+    if (pending_.code != 0) {
+      error = lineText(pending_.line) + ": a record (group 0) was expected, not group " + std::to_string(pending_.code);
+      return false;
+    }
+    r.add(pending_);
+    Group g;
+    while (groups_.next(g, error)) {
+      if (g.code == 0) {
+        pending_ = g;
+        pendingValue_ = std::string(g.value);
+        havePending_ = true;
+        break;
+      }
+      r.add(g);
+    }
+    if (!error.empty()) return false;
+    r.seal();
+    lastLine_ = r.groups().empty() ? r.head().line : r.groups().back().line;
+    return true;
+  }
+  int lastLine() const { return lastLine_; }
+
+ private:
+  GroupReader& groups_;
+  Group pending_;
+  std::string pendingValue_;
+  bool havePending_ = false;
+  int lastLine_ = 0;
+};
+
+bool isLayoutBlock(vstring_view name) {
+  return vd::equalsNoCaseAscii(name.substr(0, 12), u"*Model_Space") ||
+         vd::equalsNoCaseAscii(name.substr(0, 12), u"*Paper_Space") || vd::equalsNoCaseAscii(name, u"$MODEL_SPACE") ||
+         vd::equalsNoCaseAscii(name, u"$PAPER_SPACE");
+}
+bool isModelSpace(vstring_view name) {
+  return vd::equalsNoCaseAscii(name, u"*Model_Space") || vd::equalsNoCaseAscii(name, u"$MODEL_SPACE");
+}
+bool isPaperSpace(vstring_view name) {
+  return vd::equalsNoCaseAscii(name, u"*Paper_Space") || vd::equalsNoCaseAscii(name, u"$PAPER_SPACE");
+}
+
+vstring upper(vstring_view s) {
+  vstring out(s);
+  for (vchar& c : out) {
+    if (c >= u'a' && c <= u'z') c = static_cast<vchar>(c - 32);
+  }
+  return out;
+}
+
+// The text a real takes as an environment setting: as short as it reads back.
+vstring realText(double v) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  return vd::utf8ToUtf16(std::string_view(buf, static_cast<size_t>(r.ptr - buf)));
 }
 
 class Reader {
  public:
-  explicit Reader(std::string_view text) : text_(text) {}
+  explicit Reader(GroupReader& source) : source_(source), records_(source) {}
 
   ReadResult run() {
     ReadResult r;
-    if (!tokenize(r.error)) return r;
-    detectEncoding();
     auto drawing = std::make_unique<Drawing>();
     d_ = drawing.get();
-    // Handles the host makes while reading must not take one the file uses later on.
-    for (const Tag& t : tags_) {
-      if (t.code != 5 && t.code != 105) continue;
-      vstring h = normalHandle(vd::utf8ToUtf16(trim(t.value)));
-      if (!h.empty()) d_->reserveHandlesBelow(std::strtoull(vd::utf16ToUtf8(h).c_str(), nullptr, 16) + 1);
-    }
     result_ = &r;
-    if (!parse()) {
+    if (!prepare() || !parse()) {
       r.error = error_;
       return r;
     }
+    finish();
     r.drawing = std::move(drawing);
     return r;
   }
 
  private:
-  bool tokenize(std::string& error) {
-    std::istringstream in{std::string(text_)};
-    std::string codeLine, valueLine;
-    int line = 0;
-    while (std::getline(in, codeLine)) {
-      ++line;
-      std::string c = trim(codeLine);
-      if (c.empty() && in.peek() == EOF) break;
-      if (!std::getline(in, valueLine)) {
-        error = "line " + std::to_string(line) + ": group code without value";
-        return false;
+  // --- Messages ---------------------------------------------------------------
+  bool fail(int line, const std::string& why) {
+    if (error_.empty()) error_ = (line > 0 ? lineText(line) + ": " : std::string()) + why;
+    return false;
+  }
+  bool fail(const Group& g, const std::string& why) { return fail(g.line, why); }
+  void note(int line, const std::string& what) { result_->notes.push_back(lineText(line) + ": " + what); }
+
+  // --- A first pass --------------------------------------------------------------
+  // Finds the code page and every handle of the file, so that handles the host
+  // makes while reading never take one the file uses further on. Nothing is kept.
+  bool prepare() {
+    Group g;
+    std::string lastVariable;
+    while (source_.next(g, error_)) {
+      if (g.code == 9) {
+        lastVariable = std::string(trim(g.value));
+        continue;
       }
-      ++line;
-      char* end = nullptr;
-      errno = 0;
-      long code = std::strtol(c.c_str(), &end, 10);
-      if (c.empty() || *end != 0 || errno != 0 || code < -32768 || code > 32767) {
-        error = "line " + std::to_string(line - 1) + ": \"" + c + "\" is not a group code";
-        return false;
+      std::string_view value = trim(g.value);
+      if (lastVariable == "$ACADVER") utf8_ = utf8_ || value >= "AC1021";
+      if (lastVariable == "$DWGCODEPAGE" && vd::equalsNoCaseAscii(value, "ANSI_1252")) cp1252_ = true;
+      if (g.code == 5 || g.code == 105) {
+        // The seed is the first handle the file leaves free; other handles are taken.
+        bool seed = lastVariable == "$HANDSEED";
+        if (auto h = handleValue(vd::utf8ToUtf16(value))) d_->reserveHandlesBelow(seed || *h == UINT64_MAX ? *h : *h + 1);
       }
-      if (!valueLine.empty() && valueLine.back() == '\r') valueLine.pop_back();
-      tags_.push_back({static_cast<int>(code), valueLine, line});
-      if (code == 0 && trim(valueLine) == "EOF") break;
+      lastVariable.clear();
     }
-    if (tags_.empty()) {
-      error = "the file holds no DXF data";
-      return false;
-    }
+    if (!error_.empty()) return false;
+    if (source_.utf8Mark()) utf8_ = true;
+    source_.rewind();
     return true;
   }
 
-  void detectEncoding() {
-    for (size_t i = 0; i + 1 < tags_.size(); ++i) {
-      if (tags_[i].code != 9) continue;
-      std::string name = trim(tags_[i].value);
-      std::string value = trim(tags_[i + 1].value);
-      if (name == "$ACADVER") utf8_ = value >= "AC1021";
-      if (name == "$DWGCODEPAGE" && value == "ANSI_1252") cp1252_ = true;
-      if (name == "$ENDSEC" || (tags_[i].code == 0 && tags_[i].value == "ENDSEC")) break;
-    }
-  }
-
-  vstring text(const Tag& t) const {
+  // --- Values -----------------------------------------------------------------
+  vstring text(const Group& g) const {
     if (cp1252_ && !utf8_) {
       // Code page 1252 is Latin-1 but for 0x80-0x9F.
       static const char16_t high[32] = {0x20AC, 0x81, 0x201A, 0x192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -132,40 +379,57 @@ class Reader {
                                         0x90, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                         0x2DC, 0x2122, 0x161, 0x203A, 0x153, 0x9D, 0x17E, 0x178};
       vstring base;
-      for (unsigned char c : t.value) base.push_back(c >= 0x80 && c < 0xA0 ? high[c - 0x80] : static_cast<vchar>(c));
+      for (unsigned char c : g.value) base.push_back(c >= 0x80 && c < 0xA0 ? high[c - 0x80] : static_cast<vchar>(c));
       return decodeText(vd::utf16ToUtf8(base), true);
     }
-    return decodeText(t.value, utf8_);
+    return decodeText(g.value, utf8_);
   }
 
-  bool fail(const Tag& t, const std::string& why) {
-    error_ = "line " + std::to_string(t.line) + ": " + why;
-    return false;
-  }
-
-  bool parseReal(const Tag& t, double& out) {
-    std::string s = trim(t.value);
-    char* end = nullptr;
-    errno = 0;
-    out = std::strtod(s.c_str(), &end);
-    if (s.empty() || *end != 0) return fail(t, "group " + std::to_string(t.code) + " wants a number, not \"" + s + "\"");
+  // Decimal notation only: hexadecimal, NaN, infinities and values beyond a
+  // double are refused; a denormal, or zero for a value too small, is a number.
+  bool parseReal(const Group& g, double& out) {
+    std::string_view s = trim(g.value);
+    std::optional<double> v = parseFiniteReal(s);
+    if (!v) return fail(g, "group " + std::to_string(g.code) + " wants a finite number, not " + quote(s));
+    out = *v;
     return true;
   }
-  bool parseInt(const Tag& t, int64_t& out) {
-    std::string s = trim(t.value);
-    char* end = nullptr;
-    errno = 0;
-    out = std::strtoll(s.c_str(), &end, 10);
-    if (s.empty() || *end != 0 || errno != 0)
-      return fail(t, "group " + std::to_string(t.code) + " wants an integer, not \"" + s + "\"");
+  bool parseInt(const Group& g, int64_t& out) {
+    std::string_view s = trim(g.value);
+    const char* first = s.data();
+    const char* last = first + s.size();
+    if (first != last && *first == '+') ++first;
+    auto r = std::from_chars(first, last, out);
+    if (s.empty() || first == last || r.ec != std::errc() || r.ptr != last)
+      return fail(g, "group " + std::to_string(g.code) + " wants an integer, not " + quote(s));
+    return true;
+  }
+
+  bool readBinary(const Group& g, ChainBuilder& b) {
+    std::string_view s = trim(g.value);
+    if (s.size() % 2 != 0)
+      return fail(g, "binary group " + std::to_string(g.code) + " has an odd number of hex digits");
+    if (s.size() / 2 > 32767)
+      return fail(g, "binary group " + std::to_string(g.code) + " holds " + std::to_string(s.size() / 2) +
+                         " bytes; a group holds at most 32767");
+    std::vector<unsigned char> bytes;
+    bytes.reserve(s.size() / 2);
+    for (size_t k = 0; k < s.size(); k += 2) {
+      int hi = hexDigit(static_cast<unsigned char>(s[k])), lo = hexDigit(static_cast<unsigned char>(s[k + 1]));
+      if (hi < 0 || lo < 0)
+        return fail(g, "binary group " + std::to_string(g.code) + " holds " + quote(s.substr(k, 2)) +
+                           ", which is no hex byte");
+      bytes.push_back(static_cast<unsigned char>(hi * 16 + lo));
+    }
+    b.chunk(g.code, bytes.data(), static_cast<int16_t>(bytes.size()));
     return true;
   }
 
   // Reads one group (a point takes its y and z groups too) into the builder.
   // `i` is advanced past what was used; `flat` tells a point without z.
   // `angle`: the real is an angle in degrees that the chain holds in radians.
-  bool readGroup(size_t& i, ChainBuilder& b, bool& flat, bool angle = false) {
-    const Tag& t = tags_[i++];
+  bool readGroup(std::span<const Group> gs, size_t& i, ChainBuilder& b, bool& flat, bool angle = false) {
+    const Group& t = gs[i++];
     flat = false;
     uint32_t d = vd::groupCodeKind(t.code);
     if (!vd::hasDefinedKind(d)) return fail(t, "group code " + std::to_string(t.code) + " has no value kind");
@@ -176,13 +440,13 @@ class Reader {
       case vd::kKindPoint: {
         double p[3] = {0, 0, 0};
         if (!parseReal(t, p[0])) return false;
-        if (i < tags_.size() && tags_[i].code == t.code + 10) {
-          if (!parseReal(tags_[i++], p[1])) return false;
+        if (i < gs.size() && gs[i].code == t.code + 10) {
+          if (!parseReal(gs[i++], p[1])) return false;
         } else {
           return fail(t, "point " + std::to_string(t.code) + " without its y group");
         }
-        if (i < tags_.size() && tags_[i].code == t.code + 20) {
-          if (!parseReal(tags_[i++], p[2])) return false;
+        if (i < gs.size() && gs[i].code == t.code + 20) {
+          if (!parseReal(gs[i++], p[2])) return false;
         } else {
           flat = true;
         }
@@ -195,24 +459,13 @@ class Reader {
         b.real(t.code, angle ? degreesToRadians(v) : v);
         break;
       }
-      case vd::kKindBinary: {
-        std::string s = trim(t.value);
-        if (s.size() % 2 != 0 || s.size() / 2 > 32767) return fail(t, "binary group with a broken hex text");
-        std::vector<unsigned char> bytes;
-        for (size_t k = 0; k < s.size(); k += 2) {
-          char* end = nullptr;
-          std::string pair = s.substr(k, 2);
-          long v = std::strtol(pair.c_str(), &end, 16);
-          if (*end != 0) return fail(t, "binary group with a broken hex text");
-          bytes.push_back(static_cast<unsigned char>(v));
-        }
-        b.chunk(t.code, bytes.data(), static_cast<int16_t>(bytes.size()));
+      case vd::kKindBinary:
+        if (!readBinary(t, b)) return false;
         break;
-      }
       default: {
         int64_t v = 0;
         if (!parseInt(t, v)) return false;
-        // Booleans and short integers written wider by some programs are clamped, never wrapped.
+        // Values too wide for the group are refused, never wrapped.
         if (vd::kindOf(d) != vd::kKindInt64 && vd::kindOf(d) != vd::kKindInt32) {
           if (v < -32768 || v > 32767) return fail(t, "group " + std::to_string(t.code) + " value out of range");
         } else if (vd::kindOf(d) == vd::kKindInt32 && (v < INT32_MIN || v > INT32_MAX)) {
@@ -226,56 +479,230 @@ class Reader {
     return true;
   }
 
-  // One entity or object from its 0 group to the next; the chain begins with
-  // 0 (type) and 5 (handle). Owner, reactor and extension-dictionary groups
-  // are the host's and are left out; extended data gets its -3 marker. Angle
-  // groups of an entity turn from the file's degrees into radians.
-  struct Record {
+  // --- Handles --------------------------------------------------------------------
+  // The handle an object read from the file keeps: its own when the file gave
+  // one the drawing can take, a new one otherwise (with a note when the file's
+  // could not be kept).
+  vstring keepHandle(vstring_view fileHandle, int line) {
+    if (d_->claimHandle(fileHandle)) return normalHandle(fileHandle);
+    vstring h = d_->newHandle();
+    if (!fileHandle.empty()) {
+      std::optional<uint64_t> v = handleValue(fileHandle);
+      note(line, "handle " + clip(fileHandle) + " replaced by " + vd::utf16ToUtf8(h) +
+                     (v && *v >= kHandleCeiling ? " (it leaves no room for new handles)" : ""));
+      // References to a handle the drawing cannot take follow it to the new one;
+      // a handle used twice stays with its first holder.
+      if (v && *v >= kHandleCeiling) replaced_[normalHandle(fileHandle)] = h;
+    }
+    return h;
+  }
+  // A structural handle: kept when the drawing can take it, otherwise left to the writer.
+  vstring structureHandle(vstring_view fileHandle) {
+    return d_->claimHandle(fileHandle) ? normalHandle(fileHandle) : vstring();
+  }
+
+  vstring groupText(const Record& r, int code) const {
+    for (const Group& g : r.groups()) {
+      if (g.code == code) return text(g);
+    }
+    return {};
+  }
+  vstring handleOf(const Record& r, int code) const { return vd::utf8ToUtf16(trim(find(r, code))); }
+  static std::string_view find(const Record& r, int code) {
+    for (const Group& g : r.groups()) {
+      if (g.code == code) return g.value;
+    }
+    return {};
+  }
+
+  // --- Sections -----------------------------------------------------------------
+  // Moves to the next record of a section. False at the section's ENDSEC, and
+  // when the section is broken off (a SECTION or EOF before its ENDSEC, or the
+  // end of the file), which fails the read.
+  bool nextInSection(const std::string& section) {
+    if (!records_.next(rec_, error_)) {
+      if (error_.empty()) fail(records_.lastLine(), "section " + section + " has no ENDSEC");
+      return false;
+    }
+    if (rec_.is("ENDSEC")) return false;
+    if (rec_.is("SECTION") || rec_.is("EOF"))
+      return fail(rec_.head(), std::string(rec_.type()) + " inside section " + section + ", which has no ENDSEC");
+    return true;
+  }
+
+  bool parse() {
+    bool any = false;
+    while (records_.next(rec_, error_)) {
+      any = true;
+      if (rec_.is("EOF")) return true;
+      if (!rec_.is("SECTION")) return fail(rec_.head(), "a SECTION was expected, not " + quote(rec_.type()));
+      if (rec_.groups().empty() || rec_.groups()[0].code != 2)
+        return fail(rec_.head(), "a SECTION without its name (group 2)");
+      std::string name(trim(rec_.groups()[0].value));
+      bool ok = true;
+      if (name == "HEADER") {
+        ok = readHeader(rec_.groups().subspan(1));
+        if (ok && nextInSection(name)) return fail(rec_.head(), quote(rec_.type()) + " inside the HEADER section");
+      } else if (name == "TABLES") {
+        ok = readTables();
+      } else if (name == "BLOCKS") {
+        ok = readBlocks();
+      } else if (name == "ENTITIES") {
+        ok = readEntities();
+      } else if (name == "OBJECTS") {
+        ok = readObjects();
+      } else {
+        while (nextInSection(name)) {
+        }
+      }
+      if (!ok || !error_.empty()) return false;
+    }
+    if (!error_.empty()) return false;
+    return any || fail(0, "the file holds no DXF data");
+  }
+
+  // --- Header -------------------------------------------------------------------
+  bool readHeader(std::span<const Group> gs) {
+    size_t i = 0;
+    while (i < gs.size()) {
+      if (gs[i].code != 9) return fail(gs[i], "group " + std::to_string(gs[i].code) + " outside a header variable");
+      std::string name(trim(gs[i].value));
+      ++i;
+      ChainBuilder b;
+      FlatPoints flat;
+      bool reference = false;
+      int pos = 0;
+      while (i < gs.size() && gs[i].code != 9) {
+        uint32_t d = vd::groupCodeKind(gs[i].code);
+        reference = reference || (d & (vd::kKindFlagHandle | vd::kKindFlagObjectId));
+        bool isFlat = false;
+        if (!readGroup(gs, i, b, isFlat)) return false;
+        if (isFlat) flat.add(pos);
+        ++pos;
+      }
+      // Handles name objects of the file that the host does not keep.
+      if (reference || isWriterHeaderVariable(name)) continue;
+      OwnedChain value = b.build();
+      if (!value) continue;
+      std::vector<HeaderEntry>& header = d_->header();
+      auto same = std::find_if(header.begin(), header.end(), [&](const HeaderEntry& e) { return e.name == name; });
+      if (same == header.end()) {
+        header.push_back({name, std::move(value), flat});
+      } else {
+        same->value = std::move(value);
+        same->flatPoints = flat;
+      }
+    }
+    return true;
+  }
+
+  // --- Tables ---------------------------------------------------------------------
+  bool readTables() {
+    while (nextInSection("TABLES")) {
+      if (!rec_.is("TABLE")) return fail(rec_.head(), "a TABLE was expected, not " + quote(rec_.type()));
+      vstring table = upper(groupText(rec_, 2));
+      vstring head = structureHandle(handleOf(rec_, 5));
+      if (!head.empty()) d_->structureHandles().tables[table] = head;
+      const TableRecordDef* def = tableRecordDef(table);
+      bool keep = def && table != u"BLOCK_RECORD";
+      for (;;) {
+        if (!nextInSection("TABLES")) return error_.empty() ? fail(rec_.head(), "table " + clip(table) + " has no ENDTAB") : false;
+        if (rec_.is("ENDTAB")) break;
+        if (rec_.is("TABLE")) return fail(rec_.head(), "table " + clip(table) + " has no ENDTAB");
+        vstring name = groupText(rec_, 2);
+        if (table == u"BLOCK_RECORD") {
+          if (!name.empty()) blockRecords_[upper(name)] = handleOf(rec_, 5);
+          continue;
+        }
+        if (table == u"VPORT") {
+          if (vd::equalsNoCaseAscii(name, u"*Active") && d_->structureHandles().activeViewport.empty())
+            d_->structureHandles().activeViewport = structureHandle(handleOf(rec_, 5));
+          continue;
+        }
+        if (!keep || name.empty()) continue;
+        if (!readTableRecord(*def, table)) return false;
+      }
+    }
+    return error_.empty();
+  }
+
+  // A record keeps the codes its table lists; its owner is the host's.
+  bool readTableRecord(const TableRecordDef& def, const vstring& table) {
+    ChainBuilder b;
+    b.text(vd::gc::kType, text(rec_.head()));
+    std::span<const Group> gs = rec_.groups();
+    size_t i = 0;
+    while (i < gs.size()) {
+      if (!tableKeepsCode(def, gs[i].code)) {
+        ++i;
+        continue;
+      }
+      bool flat = false;
+      if (!readGroup(gs, i, b, flat)) return false;
+    }
+    OwnedChain chain = b.build();
+    vstring handle = keepHandle(handleOf(rec_, def.handleCode), rec_.head().line);
+    d_->tableRecords().push_back({table, std::move(chain), handle});
+    return true;
+  }
+
+  // --- Entities -----------------------------------------------------------------
+  struct Entry {
     OwnedChain chain;
     vstring handle;
-    std::set<int> flat;
-    vstring type;
+    FlatPoints flat;
   };
-  bool readRecord(size_t& i, Record& r, int handleCode = 5) {
-    const Tag& head = tags_[i++];
-    r.type = text(head);
+
+  // The entity of the current record; the chain begins with 0 (type) and 5
+  // (handle). Owner, reactor and extension-dictionary groups are the host's
+  // and are left out; extended data gets its -3 marker. Angle groups of an
+  // entity turn from the file's degrees into radians. `where` names the
+  // section or block for messages.
+  bool readEntity(Entry& e, const std::string& where) {
+    std::span<const Group> gs = rec_.groups();
+    vstring type = text(rec_.head());
+    bool markers = false, entityMarker = false;
+    for (const Group& g : gs) {
+      if (g.code != vd::gc::kSubclass) continue;
+      markers = true;
+      entityMarker = entityMarker || trim(g.value) == "AcDbEntity";
+    }
+    if (isNonEntityType(rec_.type()) || (markers && !entityMarker))
+      return fail(rec_.head(), quote(rec_.type()) + " is no entity: " + where + " lacks its end before it");
     vstring fileHandle;
-    size_t end = i;
-    while (end < tags_.size() && tags_[end].code != 0) ++end;
-    for (size_t k = i; k < end; ++k) {
-      if (tags_[k].code == handleCode) {
-        fileHandle = text(tags_[k]);
+    for (const Group& g : gs) {
+      if (g.code == vd::gc::kHandle) {
+        fileHandle = vd::utf8ToUtf16(trim(g.value));
         break;
       }
     }
-    if (!d_->claimHandle(fileHandle)) {
-      r.handle = d_->newHandle();
-      if (!fileHandle.empty()) result_->notes.push_back("line " + std::to_string(head.line) + ": handle " +
-                                                        vd::utf16ToUtf8(fileHandle) + " replaced by " +
-                                                        vd::utf16ToUtf8(r.handle));
-    } else {
-      r.handle = normalHandle(fileHandle);
-    }
+    e.handle = keepHandle(fileHandle, rec_.head().line);
     ChainBuilder b;
-    b.text(vd::gc::kType, r.type).text(vd::gc::kHandle, r.handle);
+    b.text(vd::gc::kType, type).text(vd::gc::kHandle, e.handle);
     int pos = 2;
     bool sawSubclass = false, inXdata = false, handleTaken = false;
-    int control = 0;
-    while (i < end) {
-      const Tag& t = tags_[i];
-      if (t.code == handleCode && !handleTaken) {
+    int controlLine = 0;  // line of the open 102 group; 0 outside one
+    size_t i = 0;
+    while (i < gs.size()) {
+      const Group& t = gs[i];
+      if (t.code == vd::gc::kHandle && !handleTaken && !inXdata) {
         handleTaken = true;
         ++i;
         continue;
       }
       if (t.code == vd::gc::kSubclass) sawSubclass = true;
       if (t.code == vd::gc::kControl && !inXdata) {
-        std::string v = trim(t.value);
-        control += (!v.empty() && v[0] == '{') ? 1 : (v == "}" ? -1 : 0);
+        // {...} groups (reactors, extension dictionaries) belong to the drawing that wrote the file.
+        std::string_view v = trim(t.value);
+        bool opens = !v.empty() && v.front() == '{', closes = v == "}";
+        if (opens && controlLine) return fail(t, "a 102 group opens inside the one of line " + std::to_string(controlLine));
+        if (closes && !controlLine) return fail(t, "a 102 } closes no group");
+        if (opens) controlLine = t.line;
+        if (closes) controlLine = 0;
         ++i;
         continue;
       }
-      if (control > 0 || (t.code == vd::gc::kOwner && !sawSubclass && !inXdata)) {
+      if (controlLine || (t.code == vd::gc::kOwner && !sawSubclass && !inXdata)) {
         ++i;
         continue;
       }
@@ -285,219 +712,121 @@ class Reader {
         ++pos;
       }
       bool flat = false;
-      if (!readGroup(i, b, flat, !inXdata && isConvertedAngle(r.type, t.code))) return false;
-      if (flat) r.flat.insert(pos);
+      if (!readGroup(gs, i, b, flat, !inXdata && isConvertedAngle(type, t.code))) return false;
+      if (flat) e.flat.add(pos);
       ++pos;
     }
-    r.chain = b.build();
-    if (!r.chain) return fail(head, "the record cannot be kept");
+    if (controlLine) return fail(controlLine, "the 102 group is not closed before the " + clip(type) + " ends");
+    e.chain = b.build();
+    if (!e.chain) return fail(rec_.head(), "the record cannot be kept");
     return true;
   }
 
-  bool isSection(size_t i, const char* name) const {
-    return tags_[i].code == 0 && trim(tags_[i].value) == "SECTION" && i + 1 < tags_.size() && tags_[i + 1].code == 2 &&
-           trim(tags_[i + 1].value) == name;
-  }
-  bool isZero(size_t i, const char* value) const { return tags_[i].code == 0 && trim(tags_[i].value) == value; }
-
-  bool parse() {
-    size_t i = 0;
-    while (i < tags_.size()) {
-      if (isZero(i, "EOF")) break;
-      if (!isZero(i, "SECTION") || i + 1 >= tags_.size() || tags_[i + 1].code != 2)
-        return fail(tags_[i], "a SECTION was expected");
-      std::string name = trim(tags_[i + 1].value);
-      i += 2;
-      bool ok = true;
-      if (name == "HEADER") ok = readHeader(i);
-      else if (name == "TABLES") ok = readTables(i);
-      else if (name == "BLOCKS") ok = readBlocks(i);
-      else if (name == "ENTITIES") ok = readEntities(i);
-      else if (name == "OBJECTS") ok = readObjects(i);
-      else skipSection(i);
-      if (!ok) return false;
-      if (i >= tags_.size()) return fail(tags_.back(), "section " + name + " has no ENDSEC");
-      ++i;  // ENDSEC
-    }
-    return true;
-  }
-
-  void skipSection(size_t& i) {
-    while (i < tags_.size() && !isZero(i, "ENDSEC")) ++i;
-  }
-
-  bool readHeader(size_t& i) {
-    while (i < tags_.size() && !isZero(i, "ENDSEC")) {
-      const Tag& t = tags_[i++];
-      if (t.code != 9) continue;
-      std::string name = trim(t.value);
-      for (const HeaderVariable& hv : headerVariables()) {
-        if (name != hv.dxfName || i >= tags_.size() || tags_[i].code != hv.code) continue;
-        Variable v;
-        if (hv.code == 10) {
-          ChainBuilder b;
-          bool flat = false;
-          if (!readGroup(i, b, flat)) return false;
-          auto p = b.build().view().point(10);
-          v.kind = Variable::Kind::Point;
-          v.value[0] = p->x;
-          v.value[1] = p->y;
-          v.value[2] = p->z;
-        } else if (hv.code == 40) {
-          v.kind = Variable::Kind::Real;
-          if (!parseReal(tags_[i++], v.value[0])) return false;
-        } else if (hv.code == 70) {
-          int64_t n = 0;
-          if (!parseInt(tags_[i++], n)) return false;
-          v.kind = Variable::Kind::Short;
-          v.shortValue = static_cast<int16_t>(n);
-        } else {
-          v.kind = Variable::Kind::String;
-          v.text = text(tags_[i++]);
-        }
-        result_->variables[hv.hostName] = v;
-      }
-    }
-    return true;
-  }
-
-  bool readTables(size_t& i) {
-    while (i < tags_.size() && !isZero(i, "ENDSEC")) {
-      if (!isZero(i, "TABLE")) {
-        ++i;
-        continue;
-      }
-      ++i;
-      vstring table = (i < tags_.size() && tags_[i].code == 2) ? text(tags_[i]) : vstring();
-      while (i < tags_.size() && tags_[i].code != 0) ++i;  // the table head
-      const TableRecordDef* def = tableRecordDef(table);
-      bool keep = def && !vd::equalsNoCaseAscii(table, u"BLOCK_RECORD");
-      while (i < tags_.size() && !isZero(i, "ENDTAB") && !isZero(i, "ENDSEC")) {
-        if (!keep) {
-          ++i;
-          while (i < tags_.size() && tags_[i].code != 0) ++i;
-          continue;
-        }
-        // A record keeps the codes its table lists; handles and owners are the host's.
-        size_t start = i++;
-        ChainBuilder b;
-        b.text(vd::gc::kType, text(tags_[start]));
-        while (i < tags_.size() && tags_[i].code != 0) {
-          if (!tableKeepsCode(*def, tags_[i].code)) {
-            ++i;
-            continue;
-          }
-          bool flat = false;
-          if (!readGroup(i, b, flat)) return false;
-        }
-        OwnedChain rec = b.build();
-        if (!rec.view().text(2)) continue;
-        d_->tableRecords().push_back({table, std::move(rec)});
-      }
-      if (i < tags_.size() && isZero(i, "ENDTAB")) ++i;
-    }
-    return true;
-  }
-
-  static bool isLayoutBlock(vstring_view name) {
-    return vd::equalsNoCaseAscii(name.substr(0, 12), u"*Model_Space") ||
-           vd::equalsNoCaseAscii(name.substr(0, 12), u"*Paper_Space");
-  }
-
-  bool readBlocks(size_t& i) {
-    while (i < tags_.size() && !isZero(i, "ENDSEC")) {
-      if (!isZero(i, "BLOCK")) return fail(tags_[i], "a BLOCK was expected");
-      size_t head = i++;
+  bool readBlocks() {
+    while (nextInSection("BLOCKS")) {
+      if (!rec_.is("BLOCK")) return fail(rec_.head(), "a BLOCK was expected, not " + quote(rec_.type()));
+      int headLine = rec_.head().line;
       vstring name;
       int64_t flags = 0;
       double base[3] = {0, 0, 0};
-      while (i < tags_.size() && tags_[i].code != 0) {
-        const Tag& t = tags_[i];
+      for (const Group& t : rec_.groups()) {
         if (t.code == 2) name = text(t);
         if (t.code == 70 && !parseInt(t, flags)) return false;
         if (t.code == 10 && !parseReal(t, base[0])) return false;
         if (t.code == 20 && !parseReal(t, base[1])) return false;
         if (t.code == 30 && !parseReal(t, base[2])) return false;
-        ++i;
       }
-      if (name.empty()) return fail(tags_[head], "a block without name");
-      bool layout = isLayoutBlock(name);
-      Block* block = layout ? nullptr : &d_->importBlock(name, static_cast<int>(flags), base, d_->newHandle());
-      while (i < tags_.size() && !isZero(i, "ENDBLK") && !isZero(i, "ENDSEC")) {
-        Record r;
-        if (!readRecord(i, r)) return false;
+      if (name.empty()) return fail(headLine, "a block without name");
+      if (flags < INT32_MIN || flags > INT32_MAX) return fail(headLine, "block flags out of range");
+      vstring begin = handleOf(rec_, 5);
+      auto record = blockRecords_.find(upper(name));
+      vstring recordHandle = record != blockRecords_.end() ? record->second : handleOf(rec_, vd::gc::kOwner);
+      StructureHandles& s = d_->structureHandles();
+      Block* block = nullptr;
+      if (isModelSpace(name)) {
+        s.modelRecord = structureHandle(recordHandle);
+        s.modelBegin = structureHandle(begin);
+      } else if (isPaperSpace(name)) {
+        s.paperRecord = structureHandle(recordHandle);
+        s.paperBegin = structureHandle(begin);
+      } else if (!isLayoutBlock(name)) {
+        block = &d_->importBlock(name, static_cast<int>(flags), base, keepHandle(recordHandle, headLine));
+        block->beginHandle = structureHandle(begin);
+      }
+      std::string where = "block " + clip(name);
+      for (;;) {
+        if (!nextInSection("BLOCKS")) return error_.empty() ? fail(headLine, where + " has no ENDBLK") : false;
+        if (rec_.is("ENDBLK")) break;
+        if (rec_.is("BLOCK")) return fail(rec_.head(), "BLOCK inside " + where + ", which has no ENDBLK");
+        Entry e;
+        if (!readEntity(e, where)) return false;
         if (block) {
-          d_->importBlockEntity(*block, std::move(r.chain), r.handle, r.flat);
+          d_->importBlockEntity(*block, std::move(e.chain), e.handle, e.flat);
         } else {
           // Entities of a layout block are drawing entities (paper space keeps its 67).
-          d_->importEntity(std::move(r.chain), r.handle, r.flat);
+          d_->importEntity(std::move(e.chain), e.handle, e.flat);
         }
       }
-      if (i >= tags_.size() || !isZero(i, "ENDBLK")) return fail(tags_[head], "block without ENDBLK");
-      ++i;
-      while (i < tags_.size() && tags_[i].code != 0) ++i;
+      vstring end = structureHandle(handleOf(rec_, 5));
+      if (block) block->endHandle = end;
+      if (isModelSpace(name)) s.modelEnd = end;
+      if (isPaperSpace(name)) s.paperEnd = end;
     }
-    return true;
+    return error_.empty();
   }
 
-  bool readEntities(size_t& i) {
-    while (i < tags_.size() && !isZero(i, "ENDSEC")) {
-      Record r;
-      if (!readRecord(i, r)) return false;
-      d_->importEntity(std::move(r.chain), r.handle, r.flat);
+  bool readEntities() {
+    while (nextInSection("ENTITIES")) {
+      Entry e;
+      if (!readEntity(e, "the ENTITIES section")) return false;
+      d_->importEntity(std::move(e.chain), e.handle, e.flat);
     }
-    return true;
+    return error_.empty();
   }
 
-  struct ObjectTags {
-    vstring type;
-    size_t first, end;  // tags after the 0 group
-  };
-
-  bool readObjects(size_t& i) {
-    std::vector<std::pair<vstring, ObjectTags>> objects;  // handle -> tags
-    while (i < tags_.size() && !isZero(i, "ENDSEC")) {
-      ObjectTags o{text(tags_[i]), i + 1, i + 1};
-      size_t k = i + 1;
-      while (k < tags_.size() && tags_[k].code != 0) ++k;
-      o.end = k;
+  // --- Objects ------------------------------------------------------------------
+  bool readObjects() {
+    std::vector<std::pair<vstring, Record>> objects;  // handle -> record
+    while (nextInSection("OBJECTS")) {
       vstring handle;
-      for (size_t m = o.first; m < o.end; ++m) {
-        if (tags_[m].code == 5 || tags_[m].code == 105) {
-          handle = normalHandle(text(tags_[m]));
+      for (const Group& g : rec_.groups()) {
+        if (g.code == 5 || g.code == 105) {
+          handle = normalHandle(vd::utf8ToUtf16(trim(g.value)));
           break;
         }
       }
-      objects.emplace_back(handle, o);
-      i = k;
+      objects.emplace_back(handle, rec_.copy());
     }
-    auto find = [&](const vstring& h) -> const ObjectTags* {
+    if (!error_.empty()) return false;
+    auto find = [&](const vstring& h) -> const Record* {
       for (auto& [handle, o] : objects) {
         if (handle == h) return &o;
       }
       return nullptr;
     };
-    if (objects.empty() || !vd::equalsNoCaseAscii(objects.front().second.type, u"DICTIONARY")) return true;
+    if (objects.empty() || !objects.front().second.is("DICTIONARY")) return true;
     // The first object is the named-object dictionary.
+    StructureHandles& s = d_->structureHandles();
+    s.rootDictionary = structureHandle(objects.front().first);
     for (auto [key, target] : entries(objects.front().second)) {
-      const ObjectTags* dict = find(target);
+      const Record* dict = find(target);
+      if (key == u"ACAD_GROUP" && dict && dict->is("DICTIONARY")) s.groupDictionary = structureHandle(target);
       if (key.rfind(u"ACAD_", 0) == 0 || key.rfind(u"AcDb", 0) == 0) continue;
-      if (!dict || !vd::equalsNoCaseAscii(dict->type, u"DICTIONARY")) {
-        result_->notes.push_back("named object " + vd::utf16ToUtf8(key) + " is not a dictionary: not kept");
+      if (!dict || !dict->is("DICTIONARY")) {
+        result_->notes.push_back("named object " + clip(key) + " is not a dictionary: not kept");
         continue;
       }
-      vstring handle = d_->claimHandle(target) ? target : d_->newHandle();
-      NamedDictionary& nd = d_->importDictionary(key, handle);
+      NamedDictionary& nd = d_->importDictionary(key, keepHandle(target, dict->head().line));
       for (auto [entryKey, entryHandle] : entries(*dict)) {
-        const ObjectTags* xr = find(entryHandle);
-        if (!xr || !vd::equalsNoCaseAscii(xr->type, u"XRECORD")) {
-          result_->notes.push_back("entry " + vd::utf16ToUtf8(entryKey) + " of " + vd::utf16ToUtf8(key) +
+        const Record* xr = find(entryHandle);
+        if (!xr || !xr->is("XRECORD")) {
+          result_->notes.push_back("entry " + clip(entryKey) + " of " + clip(key) +
                                    " is not an XRECORD: not kept");
           continue;
         }
         DictionaryEntry e;
         e.key = entryKey;
-        e.handle = d_->claimHandle(entryHandle) ? entryHandle : d_->newHandle();
+        e.handle = keepHandle(entryHandle, xr->head().line);
         if (!readXrecord(*xr, e)) return false;
         nd.entries.push_back(std::move(e));
       }
@@ -505,11 +834,12 @@ class Reader {
     return true;
   }
 
-  std::vector<std::pair<vstring, vstring>> entries(const ObjectTags& o) const {
+  std::vector<std::pair<vstring, vstring>> entries(const Record& o) const {
     std::vector<std::pair<vstring, vstring>> out;
-    for (size_t m = o.first; m < o.end; ++m) {
-      if (tags_[m].code == 3 && m + 1 < o.end && (tags_[m + 1].code == 350 || tags_[m + 1].code == 360)) {
-        out.emplace_back(text(tags_[m]), normalHandle(text(tags_[m + 1])));
+    std::span<const Group> gs = o.groups();
+    for (size_t m = 0; m < gs.size(); ++m) {
+      if (gs[m].code == 3 && m + 1 < gs.size() && (gs[m + 1].code == 350 || gs[m + 1].code == 360)) {
+        out.emplace_back(text(gs[m]), normalHandle(text(gs[m + 1])));
         ++m;
       }
     }
@@ -517,46 +847,130 @@ class Reader {
   }
 
   // The data groups after the AcDbXrecord marker, without its cloning flag.
-  bool readXrecord(const ObjectTags& o, DictionaryEntry& e) {
-    size_t m = o.first;
-    while (m < o.end && !(tags_[m].code == 100 && trim(tags_[m].value) == "AcDbXrecord")) ++m;
-    if (m < o.end) ++m;
-    if (m < o.end && tags_[m].code == 280) ++m;
+  bool readXrecord(const Record& o, DictionaryEntry& e) {
+    std::span<const Group> gs = o.groups();
+    size_t m = 0;
+    while (m < gs.size() && !(gs[m].code == 100 && trim(gs[m].value) == "AcDbXrecord")) ++m;
+    if (m < gs.size()) ++m;
+    if (m < gs.size() && gs[m].code == 280) ++m;
     ChainBuilder b;
     int pos = 0;
-    while (m < o.end) {
+    while (m < gs.size()) {
       bool flat = false;
-      if (!readGroup(m, b, flat)) return false;
-      if (flat) e.flatPoints.insert(pos);
+      if (!readGroup(gs, m, b, flat)) return false;
+      if (flat) e.flatPoints.add(pos);
       ++pos;
     }
     e.chain = b.build();
     return true;
   }
 
-  std::string_view text_;
-  std::vector<Tag> tags_;
+  // --- What the host takes from the file -------------------------------------------
+  void finish() {
+    // Dimension styles name their text style, arrow blocks and line types by
+    // handle; a handle the drawing could not keep follows its record.
+    for (TableRecord& r : d_->tableRecords()) {
+      if (r.table != u"DIMSTYLE" || replaced_.empty()) continue;
+      for (int code = 340; code <= 347; ++code) {
+        auto h = r.chain.view().text(code);
+        if (!h) continue;
+        auto to = replaced_.find(normalHandle(*h));
+        if (to != replaced_.end()) r.chain.setText(code, to->second);
+      }
+    }
+    // Settings of the host: from the header, else from the current dimension style.
+    vstring styleName = u"Standard";
+    for (const HeaderEntry& e : d_->header()) {
+      if (e.name == "$DIMSTYLE") styleName = vstring(e.value.view().text(2).value_or(styleName));
+    }
+    vd::ChainView style;
+    for (const TableRecord& r : d_->tableRecords()) {
+      if (r.table == u"DIMSTYLE" && vd::equalsNoCaseAscii(r.chain.view().text(2).value_or(u""), styleName)) {
+        style = r.chain.view();
+        break;
+      }
+    }
+    for (const HeaderVariable& hv : headerVariables()) {
+      const vd::ValueNode* node = nullptr;
+      for (const HeaderEntry& e : d_->header()) {
+        if (e.name == hv.dxfName) node = e.value.view().find(hv.code);
+      }
+      if (!node && hv.styleCode) node = style.find(hv.styleCode);
+      if (node) takeSetting(hv, vd::ChainItem(node));
+    }
+  }
+
+  void takeSetting(const HeaderVariable& hv, vd::ChainItem item) {
+    if (hv.environment) {
+      vstring value;
+      if (auto r = item.real()) value = realText(*r);
+      if (auto n = item.integer()) {
+        if (hv.character) {
+          if (*n <= 0 || *n > 0xFFFF) return;
+          value = vstring(1, static_cast<vchar>(*n));
+        } else {
+          value = vd::utf8ToUtf16(std::to_string(*n));
+        }
+      }
+      if (auto t = item.text()) value = vstring(*t);
+      if (!value.empty()) result_->environment[hv.hostName] = value;
+      return;
+    }
+    Variable v;
+    if (auto p = item.point()) {
+      v.kind = Variable::Kind::Point;
+      v.value[0] = p->x;
+      v.value[1] = p->y;
+      v.value[2] = p->z;
+    } else if (auto r = item.real()) {
+      v.kind = Variable::Kind::Real;
+      v.value[0] = *r;
+    } else if (auto n = item.integer()) {
+      if (*n < -32768 || *n > 32767) return;
+      v.kind = Variable::Kind::Short;
+      v.shortValue = static_cast<int16_t>(*n);
+    } else if (auto t = item.text()) {
+      v.kind = Variable::Kind::String;
+      v.text = vstring(*t);
+    } else {
+      return;
+    }
+    result_->variables[hv.hostName] = v;
+  }
+
+  GroupReader& source_;
+  RecordReader records_;
+  Record rec_;
   bool utf8_ = false, cp1252_ = false;
   Drawing* d_ = nullptr;
   ReadResult* result_ = nullptr;
+  std::map<vstring, vstring> blockRecords_;  // BLOCK_RECORD handle by block name (upper case)
+  std::map<vstring, vstring> replaced_;      // file handle -> the one the drawing gave instead
   std::string error_;
 };
 
 }  // namespace
 
-ReadResult readDxf(std::string_view text) { return Reader(text).run(); }
+ReadResult readDxf(std::string_view text) {
+  GroupReader source(text);
+  return Reader(source).run();
+}
 
 ReadResult loadDxf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
     ReadResult r;
     r.error = "cannot read " + path;
     return r;
   }
-  std::stringstream ss;
-  ss << in.rdbuf();
-  std::string text = ss.str();
-  ReadResult r = readDxf(text);
+  GroupReader source(f);
+  ReadResult r = Reader(source).run();
+  bool readError = std::ferror(f) != 0;
+  std::fclose(f);
+  if (readError && r.error.empty()) {
+    r.drawing.reset();
+    r.error = "cannot read all of the file";
+  }
   if (!r.drawing) r.error = path + ": " + r.error;
   return r;
 }

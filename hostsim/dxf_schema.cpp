@@ -95,19 +95,19 @@ const TableRecordDef* tableRecordDef(vd::vstring_view table) {
        u"AcDbLinetypeTableRecord",
        nullptr,
        5,
-       {{2, ""}, {70, "0"}, {3, ""}, {72, "65"}, {73, "0"}, {40, "0"}, {49, nullptr, true}},
+       {{2, ""}, {70, "0"}, {3, ""}, {72, "65"}, {73, "0"}, {40, "0.0"}, {49, nullptr, true}},
        {}},
       {u"LAYER",
        u"AcDbLayerTableRecord",
        nullptr,
        5,
-       {{2, ""}, {70, "0"}, {62, "7"}, {6, "Continuous"}, {290, nullptr}, {370, nullptr}},
+       {{2, ""}, {70, "0"}, {62, "7"}, {420, nullptr}, {430, nullptr}, {6, "Continuous"}, {290, nullptr}, {370, nullptr}},
        {}},
       {u"STYLE",
        u"AcDbTextStyleTableRecord",
        nullptr,
        5,
-       {{2, ""}, {70, "0"}, {40, "0"}, {41, "1"}, {50, "0"}, {71, "0"}, {42, "2.5"}, {3, "txt"}, {4, ""}},
+       {{2, ""}, {70, "0"}, {40, "0.0"}, {41, "1.0"}, {50, "0.0"}, {71, "0"}, {42, "2.5"}, {3, "txt"}, {4, ""}},
        {}},
       {u"APPID", u"AcDbRegAppTableRecord", nullptr, 5, {{2, ""}, {70, "0"}}, {}},
       {u"DIMSTYLE",
@@ -115,7 +115,10 @@ const TableRecordDef* tableRecordDef(vd::vstring_view table) {
        u"AcDbDimStyleTable",
        105,
        {{2, ""}, {70, "0"}},
-       {{3, 7}, {40, 49}, {140, 149}, {170, 179}, {270, 289}}},
+       // Every dimension variable a style holds: texts, reals, shorts, the
+       // arc-symbol long, flags, handles of the text style, arrow blocks and
+       // line types, and line weights.
+       {{3, 7}, {40, 50}, {69, 79}, {90, 90}, {140, 149}, {170, 179}, {270, 294}, {340, 347}, {371, 372}}},
       {u"BLOCK_RECORD", u"AcDbBlockTableRecord", nullptr, 5, {{2, ""}}, {}},
   };
   for (const TableRecordDef& d : defs) {
@@ -142,11 +145,47 @@ bool tableKeepsCode(const TableRecordDef& def, int code) {
 
 const std::vector<HeaderVariable>& headerVariables() {
   static const std::vector<HeaderVariable> vars = {
-      {"$CLAYER", 8, u"CLAYER"},     {"$TEXTSTYLE", 7, u"TEXTSTYLE"}, {"$DIMSTYLE", 2, u"DIMSTYLE"},
-      {"$DIMSCALE", 40, u"DIMSCALE"}, {"$LUPREC", 70, u"LUPREC"},      {"$UCSORG", 10, u"UCSORG"},
-      {"$UCSXDIR", 10, u"UCSXDIR"},  {"$UCSYDIR", 10, u"UCSYDIR"},
+      {"$CLAYER", 8, u"CLAYER"},
+      {"$TEXTSTYLE", 7, u"TEXTSTYLE"},
+      {"$DIMSTYLE", 2, u"DIMSTYLE"},
+      {"$DIMSCALE", 40, u"DIMSCALE", false, 40},
+      {"$DIMEXO", 40, u"DIMEXO", false, 42},
+      {"$LUPREC", 70, u"LUPREC"},
+      {"$DIMDEC", 70, u"DIMDEC", true, 271},
+      {"$DIMRND", 40, u"DIMRND", true, 45},
+      {"$DIMZIN", 70, u"DIMZIN", true, 78},
+      {"$DIMDSEP", 70, u"DIMDSEP", true, 278, true},
+      {"$UCSORG", 10, u"UCSORG"},
+      {"$UCSXDIR", 10, u"UCSXDIR"},
+      {"$UCSYDIR", 10, u"UCSYDIR"},
   };
   return vars;
+}
+
+bool isWriterHeaderVariable(std::string_view dxfName) {
+  // The version and code page are those the writer writes in; the handle seed is its own.
+  for (const char* name : {"$ACADVER", "$ACADMAINTVER", "$DWGCODEPAGE", "$HANDSEED"}) {
+    if (vd::equalsNoCaseAscii(dxfName, name)) return true;
+  }
+  return false;
+}
+
+bool isNonEntityType(std::string_view type) {
+  static const char* const types[] = {
+      // the file's structure and symbol tables
+      "SECTION", "ENDSEC", "EOF", "TABLE", "ENDTAB", "BLOCK", "ENDBLK", "CLASS", "VPORT", "LTYPE", "LAYER", "STYLE",
+      "VIEW", "UCS", "APPID", "DIMSTYLE", "BLOCK_RECORD",
+      // objects
+      "DICTIONARY", "DICTIONARYVAR", "ACDBDICTIONARYWDFLT", "ACDBPLACEHOLDER", "XRECORD", "LAYOUT", "PLOTSETTINGS",
+      "GROUP", "MLINESTYLE", "MLEADERSTYLE", "TABLESTYLE", "VISUALSTYLE", "MATERIAL", "SCALE", "SORTENTSTABLE",
+      "IMAGEDEF", "IMAGEDEF_REACTOR", "RASTERVARIABLES", "WIPEOUTVARIABLES", "SPATIAL_FILTER", "SPATIAL_INDEX",
+      "LAYER_FILTER", "LAYER_INDEX", "IDBUFFER", "FIELD", "FIELDLIST", "GEODATA", "SUN", "DIMASSOC", "DBCOLOR",
+      "DATATABLE", "CELLSTYLEMAP", "ACAD_PROXY_OBJECT", "PDFDEFINITION", "DWFDEFINITION", "DGNDEFINITION",
+      "OBJECT_PTR"};
+  for (const char* t : types) {
+    if (vd::equalsNoCaseAscii(type, t)) return true;
+  }
+  return false;
 }
 
 }  // namespace hostsim::dxf

@@ -3,6 +3,7 @@
 // what it defaults to. The reader and the writer both follow these tables.
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/text.h"
@@ -60,17 +61,34 @@ struct TableRecordDef {
 };
 
 const TableRecordDef* tableRecordDef(vd::vstring_view table);
+// Groups of a DIMSTYLE record that hold handles of other records (text style,
+// arrow blocks, line types): written only when they name a record the file holds.
+inline bool isDimStyleReference(int code) { return code >= 340 && code <= 347; }
 // Every table the writer emits, in file order.
 const std::vector<const char16_t*>& tableOrder();
 // True when a record of the table keeps the code when read from a file.
 bool tableKeepsCode(const TableRecordDef& def, int code);
 
-// A header variable written from a host variable (and read back into it).
+// A header variable the host holds as a setting of its own: a system variable
+// (GetVarW) or an environment setting (GetEnvStrW, as text). Loading sets it
+// from the header or, when the header lacks it, from the file's current
+// dimension style; saving writes the host's value.
 struct HeaderVariable {
-  const char* dxfName;     // "$CLAYER"
-  int code;                // 8, 7, 2, 40, 70, 10
+  const char* dxfName;       // "$CLAYER"
+  int code;                  // its group in the header: 8, 7, 2, 40, 70 or 10
   const char16_t* hostName;  // "CLAYER"
+  bool environment = false;  // an environment setting, not a system variable
+  int styleCode = 0;         // the group of a DIMSTYLE record that holds it; 0: none
+  bool character = false;    // the setting is one character, the file holds its code (DIMDSEP)
 };
 const std::vector<HeaderVariable>& headerVariables();
+
+// Header variables the writer makes itself and never copies from a file.
+bool isWriterHeaderVariable(std::string_view dxfName);
+
+// Types of records that are not entities: objects, symbol-table records and
+// the file's own structure. One of them among entities means a section or
+// block was not ended.
+bool isNonEntityType(std::string_view type);
 
 }  // namespace hostsim::dxf

@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <ostream>
+#include <set>
 
 #include "host/names.h"
 #include "hostsim/dxf_schema.h"
 #include "hostsim/host.h"
+#include "hostsim/number_text.h"
 
 namespace hostsim::dxf {
 
@@ -18,7 +21,9 @@ using vd::vstring_view;
 
 std::string encodeText(vstring_view text) {
   std::string out;
-  for (vchar c : text) {
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    vchar c = text[i];
     if (c == u'\n' || c == u'\r') {
       out.push_back(' ');
       continue;
@@ -27,13 +32,20 @@ std::string encodeText(vstring_view text) {
       out.push_back(static_cast<char>(c));
       continue;
     }
-    std::string mapped = vd::utf16ToCp1250(vstring(1, c));
+    std::string mapped = vd::utf16ToCp1250(vstring_view(&c, 1));
     if (mapped != "?") {
       out += mapped;
       continue;
     }
     char buf[16];
-    std::snprintf(buf, sizeof buf, "\\U+%04X", static_cast<unsigned>(c));
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      // A surrogate pair is one character: one escape of eight digits.
+      unsigned cp = 0x10000 + ((static_cast<unsigned>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      std::snprintf(buf, sizeof buf, "\\U+%08X", cp);
+      ++i;
+    } else {
+      std::snprintf(buf, sizeof buf, "\\U+%04X", static_cast<unsigned>(c));
+    }
     out += buf;
   }
   return out;
@@ -41,8 +53,8 @@ std::string encodeText(vstring_view text) {
 
 namespace {
 
+// Reals are finite here: a drawing holding another is refused before writing.
 std::string formatReal(double v) {
-  if (!std::isfinite(v)) return "0";
   char buf[64];
   auto r = std::to_chars(buf, buf + sizeof buf, v);
   std::string s(buf, r.ptr);
@@ -56,7 +68,6 @@ std::string formatReal(double v) {
 // goes out as 90.0 again.
 std::string formatAngle(double radians) {
   double v = radiansToDegrees(radians);
-  if (!std::isfinite(v)) return "0";
   char buf[64];
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
   std::string s(buf, r.ptr);
@@ -64,49 +75,161 @@ std::string formatAngle(double radians) {
   return s;
 }
 
-std::string hex(uint64_t v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(v));
-  return buf;
+std::string hex(uint64_t v) { return vd::utf16ToUtf8(handleText(v)); }
+
+
+// --- Numbers that cannot be written ------------------------------------------------
+
+std::string utf8(vstring_view s) { return vd::utf16ToUtf8(s); }
+
+// A setting of the host as the value of its header variable; false when the
+// host does not hold it or holds something the variable cannot take (the
+// reason, for a value that is there but does not convert, in `why`).
+bool settingNode(const HeaderVariable& hv, const std::map<vstring, Variable>& variables,
+                 const std::map<vstring, vstring>& environment, vd::ChainBuilder& b, std::string& why) {
+  if (hv.environment) {
+    auto it = environment.find(hv.hostName);
+    if (it == environment.end()) return false;
+    std::string text = utf8(it->second);
+    if (hv.character) {
+      if (it->second.empty()) return false;
+      b.integer(hv.code, it->second.front());
+      return true;
+    }
+    std::string_view trimmed = text;
+    while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t')) trimmed.remove_prefix(1);
+    while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.remove_suffix(1);
+    if (hv.code == 40) {
+      if (std::optional<double> v = parseFiniteReal(trimmed)) {
+        b.real(hv.code, *v);
+        return true;
+      }
+      why = "environment setting " + utf8(hv.hostName) + " is not a finite number: \"" + text + "\"";
+      return false;
+    }
+    int16_t v = 0;
+    auto r = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), v);
+    if (trimmed.empty() || r.ec != std::errc() || r.ptr != trimmed.data() + trimmed.size()) {
+      why = "environment setting " + utf8(hv.hostName) + " is not a 16-bit integer: \"" + text + "\"";
+      return false;
+    }
+    b.integer(hv.code, v);
+    return true;
+  }
+  auto it = variables.find(hv.hostName);
+  if (it == variables.end()) return false;
+  const Variable& v = it->second;
+  bool finite = std::isfinite(v.value[0]) && std::isfinite(v.value[1]) && std::isfinite(v.value[2]);
+  switch (hv.code) {
+    case 10:
+      if (v.kind != Variable::Kind::Point) return false;
+      if (!finite) break;
+      b.point(10, v.value[0], v.value[1], v.value[2]);
+      return true;
+    case 40:
+      if (v.kind != Variable::Kind::Real && v.kind != Variable::Kind::Short) return false;
+      if (!finite) break;
+      b.real(40, v.kind == Variable::Kind::Short ? v.shortValue : v.value[0]);
+      return true;
+    case 70:
+      if (v.kind != Variable::Kind::Short) return false;
+      b.integer(70, v.shortValue);
+      return true;
+    default:
+      if (v.kind != Variable::Kind::String || v.text.empty()) return false;
+      b.text(hv.code, v.text);
+      return true;
+  }
+  why = "variable " + utf8(hv.hostName) + " is not a finite number";
+  return false;
 }
 
+// The reason the drawing cannot be written, or empty: a number that is not
+// finite has no DXF text that any reader takes back.
+std::string unwritable(const Drawing& d, const std::map<vstring, Variable>& variables,
+                       const std::map<vstring, vstring>& environment) {
+  auto entityReason = [](const Entity& e) -> std::string {
+    std::optional<std::string> bad = nonFiniteGroup(e.view());
+    if (!bad) return {};
+    return "entity " + utf8(e.handle) + " (" + utf8(e.view().type()) + "): " + *bad;
+  };
+  for (const auto& e : d.allEntities()) {
+    if (e->erased) continue;
+    if (std::string why = entityReason(*e); !why.empty()) return why;
+  }
+  for (const auto& b : d.blocks()) {
+    if (!std::isfinite(b->base[0]) || !std::isfinite(b->base[1]) || !std::isfinite(b->base[2]))
+      return "block " + utf8(b->name) + ": the base point is not finite";
+    for (const auto& e : b->entities) {
+      if (std::string why = entityReason(*e); !why.empty()) return "block " + utf8(b->name) + ": " + why;
+    }
+  }
+  for (const auto& dict : d.dictionaries()) {
+    for (const DictionaryEntry& entry : dict->entries) {
+      if (std::optional<std::string> bad = nonFiniteGroup(entry.chain.view()))
+        return "dictionary " + utf8(dict->name) + ", entry " + utf8(entry.key) + ": " + *bad;
+    }
+  }
+  for (const TableRecord& r : d.tableRecords()) {
+    if (std::optional<std::string> bad = nonFiniteGroup(r.chain.view()))
+      return utf8(r.table) + " " + utf8(r.chain.view().text(2).value_or(u"")) + ": " + *bad;
+  }
+  for (const HeaderEntry& h : d.header()) {
+    if (std::optional<std::string> bad = nonFiniteGroup(h.value.view())) return "header variable " + h.name + ": " + *bad;
+  }
+  for (const HeaderVariable& hv : headerVariables()) {
+    vd::ChainBuilder b;
+    std::string why;
+    settingNode(hv, variables, environment, b, why);
+    if (!why.empty()) return why;
+  }
+  return {};
+}
 
 class Writer {
  public:
-  Writer(const Drawing& d, const std::map<vstring, Variable>& vars) : d_(d), vars_(vars), next_(d.handleSeed()) {}
+  Writer(const Drawing& d, const std::map<vstring, Variable>& vars, const std::map<vstring, vstring>& env,
+         std::ostream* file)
+      : d_(d), vars_(vars), env_(env), file_(file), next_(d.handleSeed()) {}
 
-  std::string run() {
+  // Writes the file; the text stays in text() when no file was given. False when the file fails.
+  bool run() {
     collectNames();
-    // Structural handles come first so that the header can name the seed after them.
-    modelRecord_ = take();
-    paperRecord_ = take();
-    for (size_t i = 0; i < d_.blocks().size(); ++i) blockRecords_.push_back(take());
-    rootDictionary_ = take();
-    groupDictionary_ = take();
-    std::string body;
-    std::swap(out_, body);
+    plan();
+    writeHeader();
+    tag(0, "SECTION");
+    tag(2, "CLASSES");
+    tag(0, "ENDSEC");
     writeTables();
     writeBlocks();
     writeEntities();
     writeObjects();
-    std::string rest;
-    std::swap(out_, rest);
-    writeHeader();
-    out_ += "  0\nSECTION\n  2\nCLASSES\n  0\nENDSEC\n";
-    out_ += rest;
     tag(0, "EOF");
-    return out_;
+    return flush();
   }
+  std::string& text() { return out_; }
 
  private:
+  static constexpr size_t kFlushBytes = 1 << 20;
+
   std::string take() { return hex(next_++); }
+  // A handle the file gave, or a new one.
+  std::string keptOrNew(const vstring& kept) { return kept.empty() ? take() : utf8(kept); }
+
+  bool flush() {
+    if (!file_) return true;
+    file_->write(out_.data(), static_cast<std::streamsize>(out_.size()));
+    out_.clear();
+    return static_cast<bool>(*file_);
+  }
 
   void tag(int code, std::string_view value) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%3d\n", code);
-    out_ += buf;
+    int n = std::snprintf(buf, sizeof buf, "%3d\n", code);
+    out_.append(buf, static_cast<size_t>(n));
     out_.append(value.data(), value.size());
     out_ += '\n';
+    if (file_ && out_.size() >= kFlushBytes) flush();
   }
   void tagText(int code, vstring_view text) { tag(code, encodeText(text)); }
   void tagPoint(int code, const double p[3], bool flat = false) {
@@ -147,6 +270,10 @@ class Writer {
         return;
     }
   }
+  void nodes(vd::ChainView chain, const FlatPoints& flat) {
+    int pos = 0;
+    for (ChainItem item : chain) node(item, flat.has(pos++));
+  }
 
   // --- Names in use --------------------------------------------------------
   static void addName(std::vector<vstring>& list, vstring_view name) {
@@ -156,11 +283,14 @@ class Writer {
     }
     list.emplace_back(name);
   }
+  static bool isByName(vstring_view lineType) {
+    return vd::equalsNoCaseAscii(lineType, u"BYLAYER") || vd::equalsNoCaseAscii(lineType, u"BYBLOCK");
+  }
 
   void collectFrom(ChainView e) {
     addName(layers_, e.text(vd::gc::kLayer).value_or(u"0"));
     if (auto lt = e.text(vd::gc::kLineType)) {
-      if (!vd::equalsNoCaseAscii(*lt, u"BYLAYER") && !vd::equalsNoCaseAscii(*lt, u"BYBLOCK")) addName(lineTypes_, *lt);
+      if (!isByName(*lt)) addName(lineTypes_, *lt);
     }
     if (e.isType(vd::names::kText) || e.isType(vd::names::kMText) || e.isType(vd::names::kAttrib) ||
         e.isType(vd::names::kAttDef)) {
@@ -169,14 +299,25 @@ class Writer {
     if (e.isType(vd::names::kDimension) || e.isType(vd::names::kLeader) || e.isType(vd::names::kTolerance)) {
       if (auto ds = e.text(vd::gc::kText2)) addName(dimStyles_, *ds);
     }
-    bool inXdata = false;
     for (ChainItem item : e) {
-      if (item.code() == vd::gc::kExtendedData) inXdata = true;
-      if (item.code() == vd::gc::kXdApp) {
-        inXdata = true;  // a file's chain may lack the marker
-        addName(apps_, item.text().value_or(vstring_view()));
-      }
-      (void)inXdata;
+      if (item.code() == vd::gc::kXdApp) addName(apps_, item.text().value_or(vstring_view()));
+    }
+  }
+
+  // The records the header names must exist in the tables.
+  void collectHeaderNames() {
+    auto hostText = [&](const char16_t* name) -> vstring_view {
+      auto it = vars_.find(name);
+      return it != vars_.end() && it->second.kind == Variable::Kind::String ? vstring_view(it->second.text)
+                                                                            : vstring_view();
+    };
+    addName(layers_, hostText(u"CLAYER"));
+    addName(styles_, hostText(u"TEXTSTYLE"));
+    addName(dimStyles_, hostText(u"DIMSTYLE"));
+    for (const HeaderEntry& h : d_.header()) {
+      vstring_view value = h.value.view().text(h.name == "$CELTYPE" ? 6 : 7).value_or(u"");
+      if (h.name == "$CELTYPE" && !isByName(value)) addName(lineTypes_, value);
+      if (h.name == "$DIMTXSTY") addName(styles_, value);
     }
   }
 
@@ -189,6 +330,7 @@ class Writer {
     for (const TableRecord& r : d_.tableRecords()) {
       if (auto name = r.chain.view().text(2)) addName(namesOf(r.table), *name);
     }
+    collectHeaderNames();
     for (const auto& e : d_.allEntities()) {
       if (!e->erased) collectFrom(e->view());
     }
@@ -213,7 +355,46 @@ class Writer {
     return scratch_;
   }
 
+  // --- Handles ---------------------------------------------------------------
+  // Every handle of the file's structure, before anything is written: the
+  // header names the seed above them. What was read keeps its handle.
+  void plan() {
+    const StructureHandles& s = d_.structureHandles();
+    for (const char16_t* table : tableOrder()) {
+      auto kept = s.tables.find(table);
+      tableHandles_[table] = keptOrNew(kept != s.tables.end() ? kept->second : vstring());
+      if (!tableRecordDef(table) || vd::equalsNoCaseAscii(table, u"BLOCK_RECORD")) continue;
+      for (const vstring& name : namesOf(table)) {
+        const TableRecord* imported = importedRecord(table, name);
+        std::string h = keptOrNew(imported ? imported->handle : vstring());
+        recordHandles_[table].push_back(h);
+        written_.insert(h);
+      }
+    }
+    viewport_ = keptOrNew(s.activeViewport);
+    model_ = {keptOrNew(s.modelRecord), keptOrNew(s.modelBegin), keptOrNew(s.modelEnd)};
+    paper_ = {keptOrNew(s.paperRecord), keptOrNew(s.paperBegin), keptOrNew(s.paperEnd)};
+    written_.insert(model_.record);
+    written_.insert(paper_.record);
+    for (const auto& b : d_.blocks()) {
+      blocks_.push_back({utf8(b->handle), keptOrNew(b->beginHandle), keptOrNew(b->endHandle)});
+      written_.insert(blocks_.back().record);
+    }
+    rootDictionary_ = keptOrNew(s.rootDictionary);
+    groupDictionary_ = keptOrNew(s.groupDictionary);
+  }
+
   // --- Header -----------------------------------------------------------------
+  // The host's value of a variable it holds; false when it holds none.
+  bool writeSetting(const HeaderVariable& hv) {
+    vd::ChainBuilder b;
+    std::string why;
+    if (!settingNode(hv, vars_, env_, b, why)) return false;
+    tag(9, hv.dxfName);
+    node(ChainItem(b.build().get()), false);
+    return true;
+  }
+
   void writeHeader() {
     tag(0, "SECTION");
     tag(2, "HEADER");
@@ -221,37 +402,29 @@ class Writer {
     tag(1, "AC1015");
     tag(9, "$DWGCODEPAGE");
     tag(3, "ANSI_1250");
-    tag(9, "$INSBASE");
-    const double origin[3] = {0, 0, 0};
-    tagPoint(10, origin);
     tag(9, "$HANDSEED");
     tag(5, hex(next_));
-    for (const HeaderVariable& hv : headerVariables()) {
-      auto it = vars_.find(hv.hostName);
-      if (it == vars_.end()) continue;
-      const Variable& v = it->second;
-      switch (hv.code) {
-        case 10:
-          if (v.kind != Variable::Kind::Point) continue;
-          tag(9, hv.dxfName);
-          tagPoint(10, v.value);
-          break;
-        case 40:
-          if (v.kind != Variable::Kind::Real) continue;
-          tag(9, hv.dxfName);
-          tag(40, formatReal(v.value[0]));
-          break;
-        case 70:
-          if (v.kind != Variable::Kind::Short) continue;
-          tag(9, hv.dxfName);
-          tag(70, std::to_string(v.shortValue));
-          break;
-        default:
-          if (v.kind != Variable::Kind::String || v.text.empty()) continue;
-          tag(9, hv.dxfName);
-          tagText(hv.code, v.text);
-          break;
+    // The file's variables in its order, the host's settings in their place.
+    std::set<std::string> done;
+    bool insertionBase = false;
+    for (const HeaderEntry& h : d_.header()) {
+      done.insert(h.name);
+      insertionBase = insertionBase || h.name == "$INSBASE";
+      const HeaderVariable* hv = nullptr;
+      for (const HeaderVariable& v : headerVariables()) {
+        if (h.name == v.dxfName) hv = &v;
       }
+      if (hv && writeSetting(*hv)) continue;
+      tag(9, h.name);
+      nodes(h.value.view(), h.flatPoints);
+    }
+    if (!insertionBase) {
+      tag(9, "$INSBASE");
+      const double origin[3] = {0, 0, 0};
+      tagPoint(10, origin);
+    }
+    for (const HeaderVariable& hv : headerVariables()) {
+      if (!done.count(hv.dxfName)) writeSetting(hv);
     }
     tag(0, "ENDSEC");
   }
@@ -273,6 +446,13 @@ class Writer {
     tag(100, "AcDbSymbolTable");
     tag(70, std::to_string(count));
     if (extraSubclass) tagText(100, extraSubclass);
+  }
+
+  // A group of a record as read; a dimension style's reference to a record the
+  // file does not hold is left out.
+  void recordNode(ChainItem item) {
+    if (isDimStyleReference(item.code()) && !written_.count(utf8(normalHandle(item.text().value_or(u""))))) return;
+    node(item, false);
   }
 
   void writeRecord(const TableRecordDef& def, vstring_view name, const TableRecord* imported, const std::string& owner,
@@ -302,25 +482,32 @@ class Writer {
         continue;
       }
       if (const vd::ValueNode* n = rec.find(f.code)) {
-        node(ChainItem(n), false);
+        recordNode(ChainItem(n));
       } else if (f.defaultText) {
         tag(f.code, f.defaultText);
       }
     }
+    // The rest in the record's order. A listed code went out with the fields
+    // the first time it occurs; a record may hold it again with another
+    // meaning (a dimension style's 70 is also its text-fill colour).
+    std::set<int> written;
     for (ChainItem item : rec) {
-      bool listed = false;
-      for (const TableField& f : def.fields) listed = listed || f.code == item.code();
-      if (!listed && tableKeepsCode(def, item.code())) node(item, false);
+      const TableField* field = nullptr;
+      for (const TableField& f : def.fields) {
+        if (f.code == item.code()) field = &f;
+      }
+      if (field && (field->repeated || written.insert(item.code()).second)) continue;
+      if (tableKeepsCode(def, item.code())) recordNode(item);
     }
   }
 
   void writeTable(const char16_t* table) {
-    std::string name = vd::utf16ToUtf8(table);
-    std::string handle = take();
+    std::string name = utf8(table);
+    const std::string& handle = tableHandles_[table];
     if (vd::equalsNoCaseAscii(table, u"VPORT")) {
       tableHead(name, handle, 1, nullptr);
       tag(0, "VPORT");
-      tag(5, take());
+      tag(5, viewport_);
       tag(330, handle);
       tag(100, "AcDbSymbolTableRecord");
       tag(100, "AcDbViewportTableRecord");
@@ -344,9 +531,9 @@ class Writer {
     if (vd::equalsNoCaseAscii(table, u"BLOCK_RECORD")) {
       tableHead(name, handle, 2 + d_.blocks().size(), nullptr);
       const TableRecordDef& def = *tableRecordDef(table);
-      writeRecord(def, u"*Model_Space", nullptr, handle, modelRecord_);
-      writeRecord(def, u"*Paper_Space", nullptr, handle, paperRecord_);
-      for (size_t i = 0; i < d_.blocks().size(); ++i) writeRecord(def, d_.blocks()[i]->name, nullptr, handle, blockRecords_[i]);
+      writeRecord(def, u"*Model_Space", nullptr, handle, model_.record);
+      writeRecord(def, u"*Paper_Space", nullptr, handle, paper_.record);
+      for (size_t i = 0; i < d_.blocks().size(); ++i) writeRecord(def, d_.blocks()[i]->name, nullptr, handle, blocks_[i].record);
       tag(0, "ENDTAB");
       return;
     }
@@ -358,7 +545,8 @@ class Writer {
     }
     std::vector<vstring>& names = namesOf(table);
     tableHead(name, handle, names.size(), def->tableSubclass);
-    for (const vstring& n : names) writeRecord(*def, n, importedRecord(table, n), handle, take());
+    for (size_t i = 0; i < names.size(); ++i)
+      writeRecord(*def, names[i], importedRecord(table, names[i]), handle, recordHandles_[table][i]);
     tag(0, "ENDTAB");
   }
 
@@ -395,13 +583,13 @@ class Writer {
       if (code == vd::gc::kEntityName || code == vd::gc::kType || code == vd::gc::kHandle) continue;
       if (code == vd::gc::kSubclass) sawSubclass = true;
       if (code == vd::gc::kOwner && !sawSubclass) continue;
-      if (code == vd::gc::kControl) {
+      if (code == vd::gc::kControl && !inXdata) {
         auto t = item.text().value_or(vstring_view());
         controlDepth += (!t.empty() && t.front() == u'{') ? 1 : (t == u"}" ? -1 : 0);
         continue;
       }
       if (controlDepth > 0) continue;
-      node(item, e.flatPoints.count(p) > 0, !inXdata && isConvertedAngle(type, code));
+      node(item, e.flatPoints.has(p), !inXdata && isConvertedAngle(type, code));
     }
   }
 
@@ -458,26 +646,31 @@ class Writer {
   }
 
   // Owners: followers belong to their main entity, the rest to model or paper space.
-  void writeSequence(const std::vector<const Entity*>& list, const std::string& spaceOwner, bool paperAware) {
+  void writeSequence(const std::vector<std::unique_ptr<Entity>>& list, const std::string& spaceOwner, bool paperAware) {
     std::string open;
-    for (const Entity* e : list) {
+    for (const auto& e : list) {
+      if (e->erased) continue;
       ChainView v = e->view();
       bool follower = v.isType(vd::names::kAttrib) || v.isType(vd::names::kVertex) || v.isType(vd::names::kSeqEnd);
       std::string owner = spaceOwner;
-      if (paperAware && v.integer(vd::gc::kPaperSpace).value_or(0) == 1) owner = paperRecord_;
+      if (paperAware && v.integer(vd::gc::kPaperSpace).value_or(0) == 1) owner = paper_.record;
       if (follower && !open.empty()) owner = open;
       writeEntity(*e, owner);
       if (v.isType(vd::names::kSeqEnd)) open.clear();
       if (v.isType(vd::names::kPolyline) ||
           (v.isType(vd::names::kInsert) && v.integer(vd::gc::kEntitiesFollow).value_or(0) == 1))
-        open = vd::utf16ToUtf8(e->handle);
+        open = utf8(e->handle);
     }
   }
 
-  void blockFrame(vstring_view name, int flags, const double base[3], const std::string& record) {
+  struct BlockHandles {
+    std::string record, begin, end;
+  };
+
+  void blockFrame(vstring_view name, int flags, const double base[3], const BlockHandles& h) {
     tag(0, "BLOCK");
-    tag(5, take());
-    tag(330, record);
+    tag(5, h.begin);
+    tag(330, h.record);
     tag(100, "AcDbEntity");
     tag(8, "0");
     tag(100, "AcDbBlockBegin");
@@ -487,10 +680,10 @@ class Writer {
     tagText(3, name);
     tag(1, "");
   }
-  void blockEnd(const std::string& record) {
+  void blockEnd(const BlockHandles& h) {
     tag(0, "ENDBLK");
-    tag(5, take());
-    tag(330, record);
+    tag(5, h.end);
+    tag(330, h.record);
     tag(100, "AcDbEntity");
     tag(8, "0");
     tag(100, "AcDbBlockEnd");
@@ -500,17 +693,15 @@ class Writer {
     tag(0, "SECTION");
     tag(2, "BLOCKS");
     const double origin[3] = {0, 0, 0};
-    blockFrame(u"*Model_Space", 0, origin, modelRecord_);
-    blockEnd(modelRecord_);
-    blockFrame(u"*Paper_Space", 0, origin, paperRecord_);
-    blockEnd(paperRecord_);
+    blockFrame(u"*Model_Space", 0, origin, model_);
+    blockEnd(model_);
+    blockFrame(u"*Paper_Space", 0, origin, paper_);
+    blockEnd(paper_);
     for (size_t i = 0; i < d_.blocks().size(); ++i) {
       const Block& b = *d_.blocks()[i];
-      blockFrame(b.name, b.flags, b.base, blockRecords_[i]);
-      std::vector<const Entity*> list;
-      for (const auto& e : b.entities) list.push_back(e.get());
-      writeSequence(list, blockRecords_[i], false);
-      blockEnd(blockRecords_[i]);
+      blockFrame(b.name, b.flags, b.base, blocks_[i]);
+      writeSequence(b.entities, blocks_[i].record, false);
+      blockEnd(blocks_[i]);
     }
     tag(0, "ENDSEC");
   }
@@ -518,11 +709,7 @@ class Writer {
   void writeEntities() {
     tag(0, "SECTION");
     tag(2, "ENTITIES");
-    std::vector<const Entity*> list;
-    for (const auto& e : d_.allEntities()) {
-      if (!e->erased) list.push_back(e.get());
-    }
-    writeSequence(list, modelRecord_, true);
+    writeSequence(d_.allEntities(), model_.record, true);
     tag(0, "ENDSEC");
   }
 
@@ -547,7 +734,7 @@ class Writer {
     }
     dictionaryHead(groupDictionary_, rootDictionary_);
     for (const auto& dict : d_.dictionaries()) {
-      std::string handle = vd::utf16ToUtf8(dict->handle);
+      std::string handle = utf8(dict->handle);
       dictionaryHead(handle, rootDictionary_);
       for (const DictionaryEntry& e : dict->entries) {
         tagText(3, e.key);
@@ -566,7 +753,7 @@ class Writer {
           // The record's framing is the host's: only the data groups are written.
           if (code == vd::gc::kType || code == vd::gc::kHandle || code == vd::gc::kSubclass || code == vd::gc::kOwner)
             continue;
-          node(item, e.flatPoints.count(p) > 0);
+          node(item, e.flatPoints.has(p));
         }
       }
     }
@@ -575,30 +762,46 @@ class Writer {
 
   const Drawing& d_;
   const std::map<vstring, Variable>& vars_;
+  const std::map<vstring, vstring>& env_;
+  std::ostream* file_;
   uint64_t next_;
   std::string out_;
-  std::string modelRecord_, paperRecord_, rootDictionary_, groupDictionary_;
-  std::vector<std::string> blockRecords_;
+  std::map<vstring, std::string> tableHandles_;
+  std::map<vstring, std::vector<std::string>> recordHandles_;  // by table, in the order of namesOf
+  std::set<std::string> written_;  // handles of the records the file holds
+  std::string viewport_, rootDictionary_, groupDictionary_;
+  BlockHandles model_, paper_;
+  std::vector<BlockHandles> blocks_;
   std::vector<vstring> layers_, lineTypes_, styles_, dimStyles_, apps_, scratch_;
 };
 
 }  // namespace
 
-std::string writeDxf(const Drawing& drawing, const std::map<vstring, Variable>& variables) {
-  return Writer(drawing, variables).run();
+std::string writeDxf(const Drawing& drawing, const std::map<vstring, Variable>& variables,
+                     const std::map<vstring, vstring>& environment, std::string* error) {
+  std::string why = unwritable(drawing, variables, environment);
+  if (error) *error = why;
+  if (!why.empty()) return {};
+  Writer w(drawing, variables, environment, nullptr);
+  w.run();
+  return std::move(w.text());
 }
 
-bool saveDxf(const Drawing& drawing, const std::map<vstring, Variable>& variables, const std::string& path,
-             std::string& error) {
-  std::string text = writeDxf(drawing, variables);
+bool saveDxf(const Drawing& drawing, const std::map<vstring, Variable>& variables,
+             const std::map<vstring, vstring>& environment, const std::string& path, std::string& error) {
+  error = unwritable(drawing, variables, environment);
+  if (!error.empty()) {
+    error = "cannot save " + path + ": " + error;
+    return false;
+  }
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) {
     error = "cannot write " + path;
     return false;
   }
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  bool ok = Writer(drawing, variables, environment, &out).run();
   out.close();
-  if (!out) {
+  if (!ok || !out) {
     error = "cannot write " + path;
     return false;
   }

@@ -60,13 +60,14 @@ bool Host::loadDrawing(const std::string& path, std::string& error) {
     return false;
   }
   for (auto& [name, value] : r.variables) setVariable(name, value);
+  for (auto& [name, value] : r.environment) environment[upperName(name)] = value;
   for (const std::string& note : r.notes) log("host: " + note);
   replaceDrawing(std::move(r.drawing));
   return true;
 }
 
 bool Host::saveDrawing(const std::string& path, std::string& error) const {
-  return dxf::saveDxf(*drawing_, variables, path, error);
+  return dxf::saveDxf(*drawing_, variables, environment, path, error);
 }
 
 namespace {
@@ -126,8 +127,15 @@ void Host::reset() {
   setVariable(u"VIEWCTR", pointVar(0, 0, 0));
   setVariable(u"VIEWTWIST", realVar(0));
   setVariable(u"VIEWSIZE", realVar(297));
+  // The dimension settings of a new metric drawing; a loaded file sets them
+  // from its header and its current dimension style.
   setVariable(u"DIMSCALE", realVar(1));
+  setVariable(u"DIMEXO", realVar(0.625));
   setVariable(u"LUPREC", shortVar(4));
+  environment[u"DIMDEC"] = u"2";
+  environment[u"DIMRND"] = u"0";
+  environment[u"DIMZIN"] = u"8";
+  environment[u"DIMDSEP"] = u",";
   setVariable(u"CLAYER", stringVar(u"0"));
   setVariable(u"TEXTSTYLE", stringVar(u"STANDARD"));
   setVariable(u"DIMSTYLE", stringVar(u"STANDARD"));

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <limits>
+#include <set>
 #include <random>
 #include <sstream>
 
@@ -242,11 +245,11 @@ TEST_F(DxfTest, BrokenFilesAreRefusedWithTheLineAndNothingLoaded) {
       {"no data", "", "no DXF data"},
       {"code not a number", head + "abc\nLINE\n", "line 5"},
       {"value missing", head + "  0\nLINE\n 10", "without value"},
-      {"real not a number", head + "  0\nLINE\n 10\nfoo\n 20\n0\n  0\nENDSEC\n  0\nEOF\n", "line 8: group 10 wants a number"},
+      {"real not a number", head + "  0\nLINE\n 10\nfoo\n 20\n0\n  0\nENDSEC\n  0\nEOF\n", "line 8: group 10 wants a finite number"},
       {"point without y", head + "  0\nLINE\n 10\n1.0\n 11\n2.0\n 21\n0\n  0\nENDSEC\n  0\nEOF\n", "without its y group"},
       {"short out of range", head + "  0\nLINE\n 62\n99999\n  0\nENDSEC\n  0\nEOF\n", "out of range"},
       {"code without kind", head + "  0\nLINE\n 80\n1\n  0\nENDSEC\n  0\nEOF\n", "group code 80 has no value kind"},
-      {"broken hex", head + "  0\nLINE\n310\nABC\n  0\nENDSEC\n  0\nEOF\n", "broken hex"},
+      {"odd hex", head + "  0\nLINE\n310\nABC\n  0\nENDSEC\n  0\nEOF\n", "line 8: binary group 310 has an odd number of hex digits"},
       {"no ENDSEC", head + "  0\nLINE\n 10\n1\n 20\n2\n", "no ENDSEC"},
       {"not a section", "  0\nLINE\n  0\nEOF\n", "SECTION was expected"},
   };
@@ -340,6 +343,398 @@ TEST(DxfText, EncodingRoundTrip) {
   EXPECT_EQ(hostsim::dxf::decodeText(encoded, false), text);
   EXPECT_EQ(hostsim::dxf::encodeText(u"a\nb"), "a b") << "a value stays on one line";
   EXPECT_EQ(hostsim::dxf::decodeText("\\U+00", false), u"\\U+00") << "a cut escape stays text";
+}
+
+}  // namespace
+
+namespace {
+
+// A file of one ENTITIES section around the given records.
+std::string entitiesFile(const std::string& records) {
+  return "  0\nSECTION\n  2\nENTITIES\n" + records + "  0\nENDSEC\n  0\nEOF\n";
+}
+std::string lineRecord(const std::string& handle, const std::string& x0 = "1.0") {
+  return "  0\nLINE\n  5\n" + handle + "\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n" + x0 +
+         "\n 20\n2.0\n 30\n0.0\n 11\n3.0\n 21\n4.0\n 31\n0.0\n";
+}
+
+TEST(DxfRead, BadFilesAreRefusedWithAMessageThatSaysWhatIsWrong) {
+  struct Case {
+    const char* what;
+    std::string text;
+    const char* expected;
+  };
+  const std::string big(2 * 32768, 'A');  // 32768 bytes of hex
+  const Case cases[] = {
+      {"NaN", entitiesFile(lineRecord("20", "nan")), "line 16: group 10 wants a finite number, not \"nan\""},
+      {"beyond a double", entitiesFile(lineRecord("20", "1e999")), "group 10 wants a finite number, not \"1e999\""},
+      {"infinity", entitiesFile(lineRecord("20", "-inf")), "group 10 wants a finite number, not \"-inf\""},
+      {"hexadecimal real", entitiesFile(lineRecord("20", "0x10")), "group 10 wants a finite number, not \"0x10\""},
+      {"comma", entitiesFile(lineRecord("20", "1,5")), "wants a finite number, not \"1,5\""},
+      {"NUL in a text",
+       entitiesFile(std::string("  0\nTEXT\n  5\n20\n100\nAcDbEntity\n  8\n0\n  1\nab\0cd\n", 48)),
+       "line 14: the value of group 1 holds a NUL byte"},
+      {"entity name", entitiesFile("  0\nLINE\n -1\n7F00\n"), "line 7: group -1 (an entity name) has no place"},
+      {"extended-data marker", entitiesFile("  0\nLINE\n -3\n\n"), "group -3 (the extended-data marker) has no place"},
+      {"chunk too long", entitiesFile("  0\nLINE\n310\n" + big + "\n"), "holds 32768 bytes; a group holds at most 32767"},
+      {"chunk not hex", entitiesFile("  0\nLINE\n310\n0AZZ\n"), "\"ZZ\", which is no hex byte"},
+      {"ENDSEC missing before a section",
+       "  0\nSECTION\n  2\nENTITIES\n" + lineRecord("20") + "  0\nSECTION\n  2\nOBJECTS\n  0\nENDSEC\n  0\nEOF\n",
+       "SECTION inside section ENTITIES, which has no ENDSEC"},
+      {"ENDSEC missing before EOF", "  0\nSECTION\n  2\nENTITIES\n" + lineRecord("20") + "  0\nEOF\n",
+       "EOF inside section ENTITIES, which has no ENDSEC"},
+      {"object among entities", entitiesFile(lineRecord("20") + "  0\nDICTIONARY\n  5\nC\n100\nAcDbDictionary\n"),
+       "\"DICTIONARY\" is no entity: the ENTITIES section lacks its end before it"},
+      {"unknown object among entities", entitiesFile("  0\nACME_DATA\n  5\nC\n100\nAcmeData\n 90\n1\n"),
+       "\"ACME_DATA\" is no entity"},
+      {"ENDBLK missing before a block",
+       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n" + lineRecord("20") +
+           "  0\nBLOCK\n  2\nB\n 10\n0\n 20\n0\n  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
+       "BLOCK inside block A, which has no ENDBLK"},
+      {"ENDBLK missing before ENDSEC",
+       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n" + lineRecord("20") + "  0\nENDSEC\n  0\nEOF\n",
+       "block A has no ENDBLK"},
+      {"object in a block",
+       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n  0\nXRECORD\n  5\n30\n100\nAcDbXrecord\n"
+       "  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
+       "\"XRECORD\" is no entity: block A lacks its end before it"},
+      {"unclosed reactors",
+       entitiesFile("  0\nLINE\n  5\n20\n102\n{ACAD_REACTORS\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n"
+                    " 10\n1\n 20\n2\n 11\n3\n 21\n4\n"),
+       "line 10: the 102 group is not closed before the LINE ends"},
+      {"nested control groups",
+       entitiesFile("  0\nLINE\n102\n{ACAD_REACTORS\n102\n{ACAD_XDICTIONARY\n102\n}\n102\n}\n"),
+       "opens inside the one of line 8"},
+      {"stray close", entitiesFile("  0\nLINE\n102\n}\n"), "a 102 } closes no group"},
+      {"table without ENDTAB", "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n  0\nENDSEC\n  0\nEOF\n",
+       "table LAYER has no ENDTAB"},
+      {"record inside the header", "  0\nSECTION\n  2\nHEADER\n  9\n$LUPREC\n 70\n2\n  0\nLINE\n  0\nENDSEC\n  0\nEOF\n",
+       "\"LINE\" inside the HEADER section"},
+  };
+  for (const Case& c : cases) {
+    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(c.text);
+    EXPECT_FALSE(r.drawing) << c.what;
+    EXPECT_NE(r.error.find(c.expected), std::string::npos) << c.what << ": " << r.error.substr(0, 300);
+  }
+}
+
+TEST(DxfRead, MessagesQuoteAtMostEightyBytesOfABadLine) {
+  const std::string junk(5 << 20, 'x');
+  for (const std::string& text : {entitiesFile(lineRecord("20", junk)), "  0\nSECTION\n  2\nENTITIES\n" + junk + "\n1\n"}) {
+    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+    ASSERT_FALSE(r.drawing);
+    EXPECT_LT(r.error.size(), 160u) << r.error.substr(0, 200);
+    EXPECT_NE(r.error.find("\"" + std::string(80, 'x') + "...\""), std::string::npos);
+  }
+  // A cut never splits a character: 79 bytes and then a two-byte letter.
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(entitiesFile(lineRecord("20", std::string(79, '1') + "\xC5\xBE" + junk)));
+  EXPECT_NE(r.error.find("\"" + std::string(79, '1') + "...\""), std::string::npos) << r.error;
+}
+
+TEST(DxfRead, NumbersTooSmallForADoubleAreNumbers) {
+  const struct {
+    const char* text;
+    double value;
+  } cases[] = {{"4.9e-324", 4.9e-324}, {"1e-310", 1e-310}, {"1e-400", 0.0}, {"-1E-999", -0.0}, {"+2.5", 2.5}};
+  for (const auto& c : cases) {
+    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(entitiesFile(lineRecord("20", c.text)));
+    ASSERT_TRUE(r.drawing) << c.text << ": " << r.error;
+    auto p = r.drawing->findEntity(u"20")->view().point(10);
+    EXPECT_EQ(p->x, c.value) << c.text;
+    EXPECT_EQ(std::signbit(p->x), std::signbit(c.value)) << c.text;
+    // The writer gives the same number back.
+    hostsim::dxf::ReadResult again = hostsim::dxf::readDxf(hostsim::dxf::writeDxf(*r.drawing, {}));
+    ASSERT_TRUE(again.drawing) << again.error;
+    EXPECT_EQ(again.drawing->findEntity(u"20")->view().point(10)->x, c.value) << c.text;
+  }
+}
+
+TEST(DxfRead, ACommentOrAByteOrderMarkInFrontIsRead) {
+  const std::string body = entitiesFile(lineRecord("20"));
+  for (const std::string& text : {"999\nmade by a CAD program\n" + body, "\xEF\xBB\xBF" + body,
+                                   "\xEF\xBB\xBF" "999\ncomment\n" + body,
+                                   "  0\nSECTION\n  2\nENTITIES\n999\ninside\n" + lineRecord("20") + "  0\nENDSEC\n"}) {
+    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+    ASSERT_TRUE(r.drawing) << r.error;
+    ASSERT_EQ(r.drawing->entities().size(), 1u);
+    EXPECT_FALSE(r.drawing->entities()[0]->view().has(999)) << "a comment is no group of the entity";
+  }
+  // A byte-order mark says UTF-8, whatever the version.
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(
+      "\xEF\xBB\xBF" + entitiesFile("  0\nTEXT\n  5\n21\n100\nAcDbEntity\n  8\n0\n100\nAcDbText\n 10\n0\n 20\n0\n"
+                                    " 40\n1\n  1\n\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD\n"));
+  ASSERT_TRUE(r.drawing) << r.error;
+  EXPECT_EQ(r.drawing->findEntity(u"21")->view().text(1), u"\u017dlu\u0165ou\u010dk\u00fd");
+}
+
+// The value of a hexadecimal handle text.
+uint64_t hexValue(const std::string& text) { return std::strtoull(text.c_str(), nullptr, 16); }
+
+// Every handle (groups 5 and 105) of a DXF text, and its $HANDSEED.
+std::pair<std::vector<std::string>, std::string> handlesOf(const std::string& text) {
+  std::vector<std::string> handles;
+  std::string seed;
+  std::istringstream in(text);
+  std::string previous;
+  for (std::string code, value; std::getline(in, code) && std::getline(in, value);) {
+    int c = std::atoi(code.c_str());
+    if ((c == 5 || c == 105) && previous == "$HANDSEED") {
+      seed = value;
+    } else if (c == 5 || c == 105) {
+      handles.push_back(value);
+    }
+    previous = c == 9 ? value : "";
+  }
+  return {handles, seed};
+}
+
+TEST_F(DxfTest, HandlesNeverWrapAndNeverRepeat) {
+  const std::string text = "  0\nSECTION\n  2\nHEADER\n  9\n$HANDSEED\n  5\nFFFFFFFFFFFFFFFF\n  0\nENDSEC\n" +
+                           entitiesFile(lineRecord("FFFFFFFFFFFFFFFF") + lineRecord("FFFFFFFEFFFFFFFF") + lineRecord("30"));
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+  ASSERT_TRUE(r.drawing) << r.error;
+  std::vector<const hostsim::Entity*> list = r.drawing->entities();
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_NE(list[0]->handle, u"FFFFFFFFFFFFFFFF") << "a handle that leaves no room is not kept";
+  EXPECT_EQ(list[1]->handle, u"FFFFFFFEFFFFFFFF") << "one below the ceiling is";
+  EXPECT_EQ(list[2]->handle, u"30");
+  ASSERT_EQ(r.notes.size(), 1u);
+  EXPECT_NE(r.notes[0].find("leaves no room"), std::string::npos) << r.notes[0];
+  // New handles go up from above every kept one and are never used twice.
+  std::set<vstring> seen;
+  for (const auto* e : list) seen.insert(e->handle);
+  for (int i = 0; i < 1000; ++i) {
+    vstring h = r.drawing->newHandle();
+    EXPECT_GT(hexValue(utf16ToUtf8(h)), 0xFFFFFFFEFFFFFFFFull);
+    EXPECT_TRUE(seen.insert(h).second) << utf16ToUtf8(h);
+  }
+  // The saved seed lies above every handle of the file it heads.
+  auto [handles, seed] = handlesOf(hostsim::dxf::writeDxf(*r.drawing, {}));
+  ASSERT_FALSE(seed.empty());
+  for (const std::string& h : handles) EXPECT_LT(hexValue(h), hexValue(seed)) << h << " against the seed " << seed;
+  std::set<std::string> unique(handles.begin(), handles.end());
+  EXPECT_EQ(unique.size(), handles.size()) << "a handle written twice";
+}
+
+TEST_F(DxfTest, NonFiniteNumbersAreNeverWritten) {
+  make(line(0, 0, 1, 1));
+  ChainBuilder bad;
+  bad.text(0, u"CIRCLE").text(5, u"77").text(8, u"0").point(10, 1, std::nan(""), 0).real(40, 2);
+  drawing().importEntity(bad.build(), u"77", {});
+  // A save that is refused leaves the file as it was.
+  auto refusedSave = [&](const char* why) {
+    {
+      std::ofstream out("hostsim_kept.dxf", std::ios::binary);
+      out << "kept";
+    }
+    std::string error;
+    EXPECT_FALSE(host().saveDrawing("hostsim_kept.dxf", error)) << why;
+    EXPECT_NE(error.find(why), std::string::npos) << error;
+    std::ifstream in("hostsim_kept.dxf");
+    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "kept") << why;
+    std::remove("hostsim_kept.dxf");
+  };
+  refusedSave("entity 77 (CIRCLE): group 10 is not a finite point (1,nan,0)");
+  // Host settings that are not finite are refused the same way.
+  host().reset();
+  hostsim::Variable scale;
+  scale.value[0] = std::numeric_limits<double>::infinity();
+  host().setVariable(u"DIMSCALE", scale);
+  refusedSave("variable DIMSCALE is not a finite number");
+  host().reset();
+  host().environment[u"DIMRND"] = u"nan";
+  refusedSave("environment setting DIMRND is not a finite number");
+}
+
+// A drawing's settings as another program writes them: header variables, a
+// layer in true colour, a dimension style holding many variables and naming
+// its text style and arrow block by handle.
+std::string settingsFile(const std::string& extraHeader = "") {
+  return "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n  9\n$HANDSEED\n  5\n400\n"
+         "  9\n$INSUNITS\n 70\n4\n  9\n$LTSCALE\n 40\n2.5\n  9\n$EXTMIN\n 10\n-5.0\n 20\n-6.0\n 30\n0.0\n"
+         "  9\n$LIMMAX\n 10\n420.0\n 20\n297.0\n  9\n$DIMSTYLE\n  2\nVD\n  9\n$DIMDEC\n 70\n3\n  9\n$LUPREC\n 70\n2\n"
+         "  9\n$CMATERIAL\n347\n99\n" + extraHeader +
+         "  0\nENDSEC\n"
+         "  0\nSECTION\n  2\nTABLES\n"
+         "  0\nTABLE\n  2\nLAYER\n  5\n2\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n"
+         "  0\nLAYER\n  5\n10\n330\n2\n100\nAcDbSymbolTableRecord\n100\nAcDbLayerTableRecord\n  2\nKOTY\n 70\n0\n"
+         " 62\n3\n420\n16744448\n  6\nContinuous\n370\n-3\n  0\nENDTAB\n"
+         "  0\nTABLE\n  2\nSTYLE\n  5\n3\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n"
+         "  0\nSTYLE\n  5\n11\n330\n3\n100\nAcDbSymbolTableRecord\n100\nAcDbTextStyleTableRecord\n  2\nISO\n 70\n0\n"
+         " 40\n0.0\n 41\n1.0\n 50\n0.0\n 71\n0\n 42\n2.5\n  3\nisocp.shx\n  4\n\n  0\nENDTAB\n"
+         "  0\nTABLE\n  2\nDIMSTYLE\n  5\n4\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n100\nAcDbDimStyleTable\n"
+         "  0\nDIMSTYLE\n105\n12\n330\n4\n100\nAcDbSymbolTableRecord\n100\nAcDbDimStyleTableRecord\n  2\nVD\n 70\n0\n"
+         " 40\n50.0\n 42\n1.5\n 45\n0.25\n 73\n0\n 74\n0\n 75\n1\n 76\n1\n 77\n1\n 78\n12\n 79\n3\n 90\n2\n"
+         "271\n4\n278\n46\n340\n11\n342\n20\n371\n-2\n372\n25\n  0\nENDTAB\n"
+         "  0\nTABLE\n  2\nBLOCK_RECORD\n  5\n5\n330\n0\n100\nAcDbSymbolTable\n 70\n3\n"
+         "  0\nBLOCK_RECORD\n  5\n1F\n330\n5\n100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n  2\n*Model_Space\n"
+         "  0\nBLOCK_RECORD\n  5\n1B\n330\n5\n100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n  2\n*Paper_Space\n"
+         "  0\nBLOCK_RECORD\n  5\n20\n330\n5\n100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n  2\n_ArchTick\n"
+         "  0\nENDTAB\n  0\nENDSEC\n"
+         "  0\nSECTION\n  2\nBLOCKS\n"
+         "  0\nBLOCK\n  5\n21\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockBegin\n  2\n*Model_Space\n 70\n0\n"
+         " 10\n0.0\n 20\n0.0\n 30\n0.0\n  0\nENDBLK\n  5\n22\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockEnd\n"
+         "  0\nBLOCK\n  5\n23\n330\n20\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockBegin\n  2\n_ArchTick\n 70\n0\n"
+         " 10\n0.0\n 20\n0.0\n 30\n0.0\n" + lineRecord("24") +
+         "  0\nENDBLK\n  5\n25\n330\n20\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockEnd\n  0\nENDSEC\n" +
+         "  0\nSECTION\n  2\nENTITIES\n" + lineRecord("30") + "  0\nENDSEC\n"
+         "  0\nSECTION\n  2\nOBJECTS\n  0\nDICTIONARY\n  5\nC\n330\n0\n100\nAcDbDictionary\n  3\nACAD_GROUP\n350\nD\n"
+         "  0\nDICTIONARY\n  5\nD\n330\nC\n100\nAcDbDictionary\n  0\nENDSEC\n  0\nEOF\n";
+}
+
+// The groups of the record of a table whose name is given, as "code=value" lines.
+std::string recordOf(const std::string& text, const std::string& type, const std::string& name) {
+  std::istringstream in(text);
+  std::vector<std::pair<std::string, std::string>> tags;
+  for (std::string code, value; std::getline(in, code) && std::getline(in, value);) tags.emplace_back(code, value);
+  for (size_t i = 0; i < tags.size(); ++i) {
+    if (std::atoi(tags[i].first.c_str()) != 0 || tags[i].second != type) continue;
+    std::string out;
+    bool named = false;
+    for (size_t k = i + 1; k < tags.size() && std::atoi(tags[k].first.c_str()) != 0; ++k) {
+      int code = std::atoi(tags[k].first.c_str());
+      named = named || (code == 2 && tags[k].second == name);
+      out += std::to_string(code) + "=" + tags[k].second + "\n";
+    }
+    if (named) return out;
+  }
+  return {};
+}
+
+TEST_F(DxfTest, SavingKeepsTheSettingsAndHandlesOfTheFile) {
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(settingsFile());
+  ASSERT_TRUE(r.drawing) << r.error;
+  std::string out = hostsim::dxf::writeDxf(*r.drawing, r.variables);
+  ASSERT_FALSE(out.empty());
+  // Header variables the host does not know go out as they came.
+  for (const char* needle : {"$INSUNITS\n 70\n4\n", "$LTSCALE\n 40\n2.5\n", "$EXTMIN\n 10\n-5.0\n 20\n-6.0\n 30\n0.0\n",
+                             "$LIMMAX\n 10\n420.0\n 20\n297.0\n  9\n", "$DIMSTYLE\n  2\nVD\n", "$DIMDEC\n 70\n3\n",
+                             "$LUPREC\n 70\n2\n"}) {
+    EXPECT_NE(out.find(needle), std::string::npos) << needle;
+  }
+  EXPECT_EQ(out.find("$CMATERIAL"), std::string::npos) << "a handle of an object the host does not keep";
+  // Table records keep their groups and handles; the style names its text
+  // style and arrow block by the handles they keep.
+  EXPECT_EQ(recordOf(out, "LAYER", "KOTY"),
+            "5=10\n330=2\n100=AcDbSymbolTableRecord\n100=AcDbLayerTableRecord\n2=KOTY\n70=0\n62=3\n420=16744448\n"
+            "6=Continuous\n370=-3\n");
+  EXPECT_EQ(recordOf(out, "DIMSTYLE", "VD"),
+            "105=12\n330=4\n100=AcDbSymbolTableRecord\n100=AcDbDimStyleTableRecord\n2=VD\n70=0\n40=50.0\n42=1.5\n"
+            "45=0.25\n73=0\n74=0\n75=1\n76=1\n77=1\n78=12\n79=3\n90=2\n271=4\n278=46\n340=11\n342=20\n371=-2\n372=25\n");
+  EXPECT_NE(recordOf(out, "STYLE", "ISO").find("5=11\n"), std::string::npos);
+  EXPECT_NE(recordOf(out, "BLOCK_RECORD", "_ArchTick").find("5=20\n"), std::string::npos);
+  for (const char* needle : {"TABLE\n  2\nLAYER\n  5\n2\n", "TABLE\n  2\nDIMSTYLE\n  5\n4\n", "BLOCK\n  5\n21\n330\n1F\n",
+                             "ENDBLK\n  5\n22\n330\n1F\n", "BLOCK\n  5\n23\n330\n20\n", "ENDBLK\n  5\n25\n330\n20\n",
+                             "DICTIONARY\n  5\nC\n330\n0\n", "ACAD_GROUP\n350\nD\n"}) {
+    EXPECT_NE(out.find(needle), std::string::npos) << needle;
+  }
+  // Saved, loaded and saved again, nothing changes: the seed stays where it was.
+  hostsim::dxf::ReadResult again = hostsim::dxf::readDxf(out);
+  ASSERT_TRUE(again.drawing) << again.error;
+  EXPECT_EQ(hostsim::dxf::writeDxf(*again.drawing, again.variables), out);
+  EXPECT_GE(hexValue(handlesOf(out).second), 0x400u) << "new handles start at the file's seed";
+
+  // A reference to a record the file lacks is not written.
+  hostsim::dxf::ReadResult dangling = hostsim::dxf::readDxf(
+      [] {
+        std::string t = settingsFile();
+        t.replace(t.find("342\n20\n"), 7, "342\n9F\n");
+        return t;
+      }());
+  ASSERT_TRUE(dangling.drawing) << dangling.error;
+  EXPECT_EQ(recordOf(hostsim::dxf::writeDxf(*dangling.drawing, {}), "DIMSTYLE", "VD").find("342="), std::string::npos);
+}
+
+TEST_F(DxfTest, DimensionSettingsAreThoseOfANewMetricDrawingUntilAFileSetsThem) {
+  // Each setting as the module reads it: environment texts, and reals or shorts through GetVarW.
+  auto setting = [&](const char16_t* name, int kind) -> vstring {
+    if (kind == 0) {
+      vchar buffer[260];
+      api().GetEnvStrW(name, buffer, 260);
+      return vstring(buffer);
+    }
+    ChainView v(api().GetVarW(name, kind));
+    return utf8ToUtf16(kind == kRtReal ? std::to_string(v.real(kind).value_or(-1)) : std::to_string(v.integer(kind).value_or(-1)));
+  };
+  const struct {
+    const char16_t* name;
+    int kind;  // 0: GetEnvStrW
+    const char16_t* fresh;
+    const char16_t* loaded;  // the header decides; what it lacks comes from its current style (VD)
+  } cases[] = {
+      {u"DIMDEC", 0, u"2", u"3"},  // the header's, not the style's 4
+      {u"DIMRND", 0, u"0", u"0.25"},
+      {u"DIMZIN", 0, u"8", u"12"},
+      {u"DIMDSEP", 0, u",", u"."},
+      {u"DIMEXO", kRtReal, u"0.625000", u"0.800000"},
+      {u"DIMSCALE", kRtReal, u"1.000000", u"50.000000"},
+      {u"LUPREC", kRtShort, u"4", u"2"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(setting(c.name, c.kind), c.fresh) << utf16ToUtf8(c.name);
+  {
+    std::ofstream out("hostsim_settings.dxf", std::ios::binary);
+    out << settingsFile("  9\n$DIMEXO\n 40\n0.8\n");
+  }
+  std::string error;
+  ASSERT_TRUE(host().loadDrawing("hostsim_settings.dxf", error)) << error;
+  std::remove("hostsim_settings.dxf");
+  for (const auto& c : cases) EXPECT_EQ(setting(c.name, c.kind), c.loaded) << utf16ToUtf8(c.name);
+
+  // Saved, the header carries the host's settings.
+  host().environment[u"DIMZIN"] = u"0";
+  ASSERT_TRUE(host().saveDrawing("hostsim_settings.dxf", error)) << error;
+  std::ifstream in("hostsim_settings.dxf", std::ios::binary);
+  std::string out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  std::remove("hostsim_settings.dxf");
+  for (const char* needle : {"$DIMZIN\n 70\n0\n", "$DIMDSEP\n 70\n46\n", "$DIMRND\n 40\n0.25\n", "$DIMEXO\n 40\n0.8\n",
+                             "$DIMDEC\n 70\n3\n"}) {
+    EXPECT_NE(out.find(needle), std::string::npos) << needle;
+  }
+}
+
+TEST_F(DxfTest, CharactersBeyondTheBasicPlaneSurvive) {
+  const vstring smile = u"a\U0001F600b";
+  EXPECT_EQ(hostsim::dxf::decodeText("a\\U+0001f600b", false), smile);
+  EXPECT_EQ(hostsim::dxf::decodeText("a\\U+D83D\\U+DE00b", false), smile) << "a pair of escapes is one character";
+  EXPECT_EQ(hostsim::dxf::encodeText(smile), "a\\U+0001F600b");
+  EXPECT_EQ(hostsim::dxf::encodeText(u"\xD83D"), "\\U+D83D") << "a lone surrogate stays what it is";
+  EXPECT_EQ(hostsim::dxf::decodeText("\\U+00410042", false), u"A0042") << "not beyond U+FFFF: four digits";
+  // An R2018 file holds the character as UTF-8; saved and read again it is the same.
+  const std::string text = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1032\n  0\nENDSEC\n" +
+                           entitiesFile("  0\nTEXT\n  5\n21\n100\nAcDbEntity\n  8\n0\n100\nAcDbText\n 10\n0\n 20\n0\n"
+                                        " 40\n1\n  1\na\xF0\x9F\x98\x80z\n");
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+  ASSERT_TRUE(r.drawing) << r.error;
+  EXPECT_EQ(r.drawing->findEntity(u"21")->view().text(1), u"a\U0001F600z");
+  std::string out = hostsim::dxf::writeDxf(*r.drawing, {});
+  EXPECT_NE(out.find("  1\na\\U+0001F600z\n"), std::string::npos);
+  hostsim::dxf::ReadResult again = hostsim::dxf::readDxf(out);
+  ASSERT_TRUE(again.drawing) << again.error;
+  EXPECT_EQ(again.drawing->findEntity(u"21")->view().text(1), u"a\U0001F600z");
+}
+
+TEST_F(DxfTest, R12LayoutBlocksHoldDrawingEntities) {
+  const std::string text =
+      "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  0\nENDSEC\n"
+      "  0\nSECTION\n  2\nBLOCKS\n"
+      "  0\nBLOCK\n  8\n0\n  2\n$MODEL_SPACE\n 70\n0\n 10\n0.0\n 20\n0.0\n 30\n0.0\n  3\n$MODEL_SPACE\n  0\nENDBLK\n"
+      "  0\nBLOCK\n 67\n1\n  8\n0\n  2\n$PAPER_SPACE\n 70\n0\n 10\n0.0\n 20\n0.0\n 30\n0.0\n  3\n$PAPER_SPACE\n"
+      "  0\nLINE\n 67\n1\n  8\n0\n 10\n0\n 20\n0\n 30\n0\n 11\n210\n 21\n297\n 31\n0\n"
+      "  0\nENDBLK\n 67\n1\n  8\n0\n"
+      "  0\nBLOCK\n  8\n0\n  2\nMARK\n 70\n0\n 10\n0.0\n 20\n0.0\n 30\n0.0\n  3\nMARK\n"
+      "  0\nCIRCLE\n  8\n0\n 10\n0\n 20\n0\n 30\n0\n 40\n1\n  0\nENDBLK\n  8\n0\n"
+      "  0\nENDSEC\n" + entitiesFile("  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n1\n 31\n0\n");
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+  ASSERT_TRUE(r.drawing) << r.error;
+  ASSERT_EQ(r.drawing->blocks().size(), 1u);
+  EXPECT_EQ(r.drawing->blocks()[0]->name, u"MARK");
+  ASSERT_EQ(r.drawing->entities().size(), 2u);
+  EXPECT_EQ(r.drawing->entities()[0]->view().integer(67), 1) << "the paper-space line";
+  std::string out = hostsim::dxf::writeDxf(*r.drawing, {});
+  EXPECT_EQ(out.find("$MODEL_SPACE"), std::string::npos);
+  EXPECT_EQ(out.find("$PAPER_SPACE"), std::string::npos);
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 """DXF round trip through the headless host, refereed by ezdxf.
 
 Modes:
-  roundtrip: makes a drawing with ezdxf (lines, arcs, circles, polylines with
-      bulges and widths, rotated, aligned and 3-point angular dimensions, a
-      block with attributes, extended data, a dictionary of XRECORDs), has the
-      host load it and save it again, and checks that every group of those
-      entities is kept and that ezdxf's audit of the saved file finds no error.
+  roundtrip: makes two drawings with ezdxf: an R2000 one (lines, arcs,
+      circles, polylines with bulges and widths, rotated, aligned and 3-point
+      angular dimensions, a block with attributes, extended data, a dictionary
+      of XRECORDs, a dimension style with many variables, header variables)
+      and an R2018 one (a layer in true colour, texts with Czech letters and a
+      character beyond U+FFFF, a dimension style naming line types). The host
+      loads each and saves it, twice; ezdxf's recover loads what it saved and
+      must find no error, every group of every entity must be kept, and so
+      must every table record and header variable.
   audit FILE...: audits files the host wrote.
 """
 import argparse
@@ -17,6 +21,7 @@ import subprocess
 import sys
 
 import ezdxf
+from ezdxf import recover
 from ezdxf.lldxf.tagger import ascii_tags_loader
 
 
@@ -26,8 +31,9 @@ def fail(message):
 
 
 def audit(path):
-    doc = ezdxf.readfile(path)
-    auditor = doc.audit()
+    """Loads a file the host wrote with ezdxf's recover, which reports every
+    flaw it had to repair, and audits it."""
+    doc, auditor = recover.readfile(path)
     for e in auditor.errors:
         print("  audit error:", e.code, e.message)
     for f in auditor.fixes:
@@ -38,8 +44,28 @@ def audit(path):
     return doc
 
 
+def add_settings(doc):
+    """Header variables and a dimension style as a user's drawing has them."""
+    doc.header["$INSUNITS"] = 4
+    doc.header["$LTSCALE"] = 2.5
+    doc.header["$DIMDEC"] = 3
+    doc.header["$DIMDSEP"] = 46
+    doc.header["$LUPREC"] = 2
+    doc.header["$PDMODE"] = 35
+    doc.header["$EXTMIN"] = (-10, -20, 0)
+    doc.header["$EXTMAX"] = (100, 200, 0)
+    style = doc.dimstyles.new("VD", dxfattribs={
+        "dimtad": 1, "dimzin": 12, "dimse1": 1, "dimse2": 1, "dimtih": 0, "dimtoh": 0, "dimdec": 3,
+        "dimdsep": 44, "dimexo": 1.5, "dimscale": 50, "dimrnd": 0.25, "dimlwd": -2, "dimlwe": 25,
+        "dimarcsym": 2, "dimazin": 3})
+    style.set_arrows(blk=ezdxf.ARROWS.architectural_tick)
+    style.dxf.dimtxsty = "OpenSans"
+    doc.header["$DIMSTYLE"] = "VD"
+
+
 def make_source(path):
     doc = ezdxf.new("R2000", setup=True)
+    add_settings(doc)
     doc.appids.new("VDTEST")
     doc.layers.new("WALLS", dxfattribs={"color": 3})
     msp = doc.modelspace()
@@ -62,11 +88,35 @@ def make_source(path):
     d.render()
     d = msp.add_angular_dim_3p(base=(60, 60), center=(40, 40), p1=(80, 40), p2=(40, 80))
     d.render()
+    d = msp.add_linear_dim(base=(0, -20), p1=(0, -10), p2=(30, -10), dimstyle="VD")
+    d.render()
     named = doc.rootdict.add_new_dict("VDTEST_DATA")
     xr = named.add_xrecord("Current")
     xr.reset([(1, "base"), (40, 12.5), (10, (1.0, 2.0, 3.0)), (70, 4)])
     doc.saveas(path)
     return doc
+
+
+def make_source_2018(path):
+    doc = ezdxf.new("R2018", setup=True)
+    add_settings(doc)
+    doc.dimstyles.get("VD").dxf.dimltype = "DASHED"
+    doc.dimstyles.get("VD").dxf.dimltex1 = "CENTER"
+    doc.layers.new("KOTY", dxfattribs={"color": 3, "true_color": ezdxf.rgb2int((255, 128, 0))})
+    msp = doc.modelspace()
+    msp.add_text("Žluťoučký kůň 😀", dxfattribs={"height": 2.5, "insert": (5, 5), "layer": "KOTY"})
+    msp.add_line((0, 0), (10, 10), dxfattribs={"layer": "KOTY", "true_color": ezdxf.rgb2int((1, 2, 3))})
+    doc.saveas(path)
+    return doc
+
+
+def decode_escapes(value):
+    """Characters the writer escapes: \\U+ with eight digits beyond U+FFFF, four below."""
+    def wide(m):
+        cp = int(m.group(1), 16)
+        return chr(cp) if 0x10000 <= cp <= 0x10FFFF else m.group(0)
+    value = re.sub(r"\\U\+([0-9A-Fa-f]{8})", wide, value)
+    return re.sub(r"\\U\+([0-9A-Fa-f]{4})", lambda m: chr(int(m.group(1), 16)), value)
 
 
 def entity_groups(path):
@@ -79,6 +129,9 @@ def entity_groups(path):
     m = re.search(rb"\$DWGCODEPAGE\s*\r?\n\s*3\s*\r?\n\s*ANSI_(\d+)", raw)
     if m:
         codepage = "cp" + m.group(1).decode()
+    v = re.search(rb"\$ACADVER\s*\r?\n\s*1\s*\r?\n\s*(AC\d+)", raw)
+    if v and v.group(1) >= b"AC1021":
+        codepage = "utf-8"
     text = raw.decode(codepage)
     tags = list(ascii_tags_loader(io.StringIO(text)))
     out = {}
@@ -112,8 +165,7 @@ def entity_groups(path):
         if code == 5:
             out[value.upper()] = current
             continue
-        value = re.sub(r"\\U\+([0-9A-Fa-f]{4})", lambda m: chr(int(m.group(1), 16)), value.strip())
-        current.append((str(code), value))
+        current.append((str(code), decode_escapes(value.strip())))
     return out
 
 
@@ -149,6 +201,73 @@ def compare(source, saved):
     print(f"all {len(src)} entities kept group for group")
 
 
+# Attributes that are not the record's own: handles of objects the host does
+# not keep (plot styles, materials, layouts).
+NOT_KEPT = {"plotstyle_handle", "material_handle", "layout"}
+# Header variables the host writes itself: the version and code page of the
+# file it writes, and its handle seed (compared apart).
+OWN_HEADER = {"$ACADVER", "$ACADMAINTVER", "$DWGCODEPAGE", "$HANDSEED"}
+# Header variables ezdxf sets itself when it loads a file: compared as the files hold them.
+SET_BY_LOADING = {"$TDCREATE"}
+
+
+def raw_header(path):
+    """The header variables of a file as (code, value) lists, as written."""
+    with open(path, "rb") as f:
+        text = f.read().decode("utf-8", errors="replace")
+    out = {}
+    name = None
+    for tag in ascii_tags_loader(io.StringIO(text)):
+        if tag.code == 0 and tag.value == "ENDSEC":
+            break
+        if tag.code == 9:
+            name = tag.value
+            out[name] = []
+        elif name:
+            out[name].append((tag.code, tag.value.strip()))
+    return out
+
+
+def compare_settings(source, saved, source_doc, saved_doc, label):
+    """Every record of the symbol tables the host keeps and every header
+    variable of the source, against the saved file as ezdxf's recover read it."""
+    differences = []
+    source_raw, saved_raw = raw_header(source), raw_header(saved)
+    for name in SET_BY_LOADING:
+        if source_raw.get(name) != saved_raw.get(name):
+            differences.append(f"header {name}: {source_raw.get(name)!r} became {saved_raw.get(name)!r}")
+    for table in ("layers", "linetypes", "styles", "dimstyles", "appids"):
+        saved_table = getattr(saved_doc, table)
+        for record in getattr(source_doc, table):
+            name = record.dxf.name
+            if not saved_table.has_entry(name):
+                differences.append(f"{table} {name}: missing")
+                continue
+            want = {k: v for k, v in record.dxfattribs().items() if k not in NOT_KEPT}
+            got = {k: v for k, v in saved_table.get(name).dxfattribs().items() if k not in NOT_KEPT}
+            for key in sorted(set(want) | set(got)):
+                if not same_value(str(want.get(key)), str(got.get(key))):
+                    differences.append(f"{table} {name}.{key}: {want.get(key)!r} became {got.get(key)!r}")
+    for name in source_doc.header.varnames():
+        if name in OWN_HEADER or name in SET_BY_LOADING:
+            continue
+        want = source_doc.header.get(name)
+        got = saved_doc.header.get(name) if name in saved_doc.header else None
+        if isinstance(want, str) and source_doc.header.hdrvars[name].code in range(320, 370):
+            continue  # a handle of an object the host does not keep
+        if not same_value(str(want), str(got)):
+            differences.append(f"header {name}: {want!r} became {got!r}")
+    want_seed = int(source_doc.header["$HANDSEED"], 16)
+    got_seed = int(saved_doc.header["$HANDSEED"], 16)
+    if got_seed < want_seed:
+        differences.append(f"$HANDSEED went down from {want_seed:X} to {got_seed:X}")
+    for d in differences:
+        print("  " + d)
+    if differences:
+        fail(f"{label}: {len(differences)} table or header values were not kept")
+    print(f"{label}: every table record and header variable kept")
+
+
 def run_host(host, work, lines):
     script = os.path.join(work, "roundtrip.vds")
     with open(script, "w", encoding="utf-8") as f:
@@ -175,15 +294,38 @@ def main():
     source = os.path.join(args.work, "source.dxf")
     saved = os.path.join(args.work, "saved.dxf")
     again = os.path.join(args.work, "saved_again.dxf")
+    source18 = os.path.join(args.work, "source2018.dxf")
+    saved18 = os.path.join(args.work, "saved2018.dxf")
+    again18 = os.path.join(args.work, "saved2018_again.dxf")
     make_source(source)
-    for path in (saved, again):
+    make_source_2018(source18)
+    # The sources as their files hold them (ezdxf keeps more in memory than it writes).
+    source_doc, _ = recover.readfile(source)
+    source18_doc, _ = recover.readfile(source18)
+    for path in (saved, again, saved18, again18):
         if os.path.exists(path):
             os.remove(path)
-    run_host(args.host, args.work, [f"load {source}", f"save {saved}", f"load {saved}", f"save {again}"])
+    run_host(args.host, args.work, [f"load {source}", f"save {saved}", f"load {saved}", f"save {again}",
+                                    f"load {source18}", f"save {saved18}", f"load {saved18}", f"save {again18}"])
     doc = audit(saved)
-    audit(again)
+    again_doc = audit(again)
+    doc18 = audit(saved18)
+    again18_doc = audit(again18)
     compare(source, saved)
     compare(saved, again)
+    compare(source18, saved18)
+    compare(saved18, again18)
+    compare_settings(source, saved, source_doc, doc, "R2000")
+    compare_settings(source18, saved18, source18_doc, doc18, "R2018")
+    # Loading what it saved and saving again changes nothing, not even the seed.
+    for first, second in ((saved, again), (saved18, again18)):
+        with open(first, "rb") as a, open(second, "rb") as b:
+            if a.read() != b.read():
+                fail(f"{second} differs from {first}")
+    # The character beyond U+FFFF is one escape; ezdxf reads only four-digit ones.
+    with open(saved18, "rb") as f:
+        if b"\\U+0001F600" not in f.read():
+            fail("the emoji is not written as \\U+0001F600")
     # What the host kept must also read back as the same drawing in ezdxf.
     xr = doc.rootdict["VDTEST_DATA"]["Current"]
     if [t.code for t in xr.tags] != [1, 40, 10, 70]:
