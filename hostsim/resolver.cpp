@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "hostsim/exports.h"
@@ -103,6 +104,11 @@ const std::vector<std::string>& exportNames() {
     return out;
   }();
   return names;
+}
+
+bool isExportName(const std::string& name) {
+  const std::vector<std::string>& names = exportNames();
+  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 }  // namespace hostsim

@@ -131,8 +131,8 @@ TEST_F(Binding, SecondBindBindsNothing) {
   host().omittedExports.insert("Vd2dGetStoredData");
   EXPECT_TRUE(bind());
   EXPECT_EQ(vd::hostApi(), first);
-  EXPECT_EQ(host().callCounts["GetExternProduct"], 1);
-  EXPECT_EQ(host().callCounts["GetCadHWND"], 1);
+  EXPECT_EQ(host().calls.count("GetExternProduct"), 1);
+  EXPECT_EQ(host().calls.count("GetCadHWND"), 1);
 }
 
 TEST_F(Binding, WithoutATableEveryCallIsASilentFailure) {

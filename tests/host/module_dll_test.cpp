@@ -60,9 +60,9 @@ class ModuleDll : public ::testing::Test {
 TEST_F(ModuleDll, InitAppBindsOnce) {
   EXPECT_EQ(initApp(), 1);
   EXPECT_EQ(initApp(), 1);
-  EXPECT_EQ(Host::instance().callCounts["GetExternProduct"], 1);
-  EXPECT_EQ(Host::instance().callCounts["GetUserDatPath"], 1);
-  EXPECT_EQ(Host::instance().callCounts["GetCadHWND"], 1);
+  EXPECT_EQ(Host::instance().calls.count("GetExternProduct"), 1);
+  EXPECT_EQ(Host::instance().calls.count("GetUserDatPath"), 1);
+  EXPECT_EQ(Host::instance().calls.count("GetCadHWND"), 1);
 }
 
 TEST_F(ModuleDll, HeightDimArgumentsThroughTheExport) {
@@ -91,7 +91,7 @@ TEST_F(ModuleDll, CommandsWithoutAHostDoNothing) {
                          "HeightDimEdit", "HeightDimSetBase", "HeightDimUpdate", "HeightDimSettings"};
   for (const char* name : names) EXPECT_EQ(command(name, {"0"}), 0) << name;
   EXPECT_TRUE(Host::instance().transcript().empty());
-  EXPECT_TRUE(Host::instance().callCounts.empty()) << "not a single host operation was called";
+  EXPECT_TRUE(Host::instance().calls.log().empty()) << "not a single host operation was called";
 }
 
 TEST_F(ModuleDll, ServedTextsAreTheCzechOnes) {

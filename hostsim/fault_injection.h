@@ -1,0 +1,75 @@
+// Calls of the host operations as the module makes them: each one counted and
+// recorded, and failed on purpose where a script (`fail NAME N`), vdhost
+// (`--fail NAME:N`) or the fault sweep asks for it.
+#pragma once
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace hostsim {
+
+// One call of a host operation, as the fault sweep reads it.
+struct HostCall {
+  std::string operation;
+  // Counted since the module started (the script's first `init`), from 1;
+  // 0 for calls before it. The fault sweep's positions are these numbers.
+  int position = 0;
+  int ordinal = 0;         // among the calls of the same operation, counted the same way
+  size_t journalAt = 0;    // the drawing's journal length when the call began
+  bool injected = false;   // failed on purpose
+  bool refused = false;    // the host refused it (a write the drawing did not take)
+};
+
+// The name that stands for every operation in a planned failure.
+inline constexpr const char* kAnyOperation = "*";
+
+class HostCalls {
+ public:
+  // Forgets every call, count and planned failure; the module has not started.
+  void reset();
+
+  // The n-th call (n >= 1) of `operation`, or of any operation for "*",
+  // counted from now on, fails.
+  void failFromNow(const std::string& operation, int n);
+  // The same, counted from the module's start: armed at once when the module
+  // has started already.
+  void failAfterStart(const std::string& operation, int n);
+
+  // The module has started: positions are counted from here on, and the
+  // failures planned for the start are armed. Later calls change nothing.
+  void moduleStarted();
+  bool started() const { return started_; }
+
+  // A call of `operation` begins: counts and records it. True when it is to
+  // fail; the host then answers as the operation reports failure.
+  bool enter(const char* operation, size_t journalAt);
+  // The call that began last was refused by the host.
+  void refusedLast();
+
+  // Every call since the last reset, in order.
+  const std::vector<HostCall>& log() const { return log_; }
+  // Calls of an operation since the last reset (before the start too).
+  int count(const std::string& operation) const;
+  // Calls of any operation since the module started.
+  int positions() const { return position_; }
+
+ private:
+  struct Plan {
+    std::string operation;  // kAnyOperation for every one
+    int nth = 1;
+    int seen = 0;
+  };
+  std::vector<Plan> armed_;
+  std::vector<Plan> atStart_;
+  std::vector<HostCall> log_;
+  std::map<std::string, int> counts_;          // every call
+  std::map<std::string, int> countsSinceStart_;
+  int position_ = 0;
+  bool started_ = false;
+};
+
+// "3rd", "21st": how the host names the n-th call.
+std::string ordinalText(int n);
+
+}  // namespace hostsim
