@@ -4,7 +4,9 @@
 
 namespace vd {
 
-// Writes one line naming the command and returns the failure result 0.
+// Writes one line naming the command (string IDS_MSG_COMMAND_PENDING), with
+// `detail` in brackets after it when given, and returns the failure result 0.
+// Without the host's text the line holds the command's name alone.
 int reportCommandPending(const vchar* commandName, const vstring& detail = {});
 
 }  // namespace vd

@@ -1,6 +1,8 @@
 #include "dimtools/commands.h"
 
 #include "commands/pending.h"
+#include "host/services.h"
+#include "string_ids.h"
 
 namespace vd::dimtools {
 
@@ -12,7 +14,8 @@ struct ArcVariant {
   bool restoreSource;
 };
 int runDimArc(const vchar* name, ArcVariant v) {
-  return reportCommandPending(name, vformat(u"režim %d, %d, %d", v.mode, v.limits ? 1 : 0, v.restoreSource ? 1 : 0));
+  return reportCommandPending(name, vformat(loadFormat(IDS_FMT_PENDING_DIMARC_ARGS, "ddd").c_str(), v.mode,
+                                            v.limits ? 1 : 0, v.restoreSource ? 1 : 0));
 }
 }  // namespace
 

@@ -7,9 +7,18 @@ as a wide polyline with a rounded back), tiles as a 45-degree line pattern, a
 rug as a solid fill with a round hole, a beam drawn DASHED by its own linetype
 and the outline of wall cabinets DASHED by their layer (at linetype scale 2),
 a line that is continuous on that dashed layer, and a wardrobe block whose
-members are on layer 0 by layer, placed on a yellow layer. Run with Debian's
-python3 (python3-ezdxf).
+members are on layer 0 by layer, placed on a yellow layer.
+
+Below the plan, a strip of details in colours of their own: a marker block
+drawn by block placed in two colours and inside another block, the wardrobe
+again on another layer, an old-style polyline with a width and a bulge, a
+wrapped multi-line note, aligned, fit and middle texts, texts with the %%c,
+%%d and %%p codes beside the characters they stand for, a label block placed
+as it is and mirrored both ways, an ellipse, an elliptical arc whose normal
+points down, and splines by control points and by fit points (the lowest
+things of the drawing). Run with Debian's python3 (python3-ezdxf).
 """
+import math
 import sys
 
 import ezdxf
@@ -92,5 +101,72 @@ wardrobe = doc.blocks.new("SKRIN", base_point=(0, 0))
 wardrobe.add_lwpolyline([(0, 0), (1200, 0), (1200, 600), (0, 600)], close=True)
 wardrobe.add_line((600, 0), (600, 600))
 msp.add_blockref("SKRIN", (7600, 5200), dxfattribs={"layer": "SKRINE"})
+
+# --- The strip below the plan ---------------------------------------------
+
+doc.layers.add("SKRINE2", color=110)
+DETAIL = {"layer": "POPISY"}
+
+
+def detail(**attribs):
+    return dict(DETAIL, **attribs)
+
+
+# A marker drawn by block: each reference shows it in its own colour, also
+# through a set that holds it by block.
+marker = doc.blocks.new("ZNACKA", base_point=(0, 0))
+marker.add_circle((0, 0), 300, dxfattribs={"color": 0})
+marker.add_line((-300, 0), (300, 0), dxfattribs={"color": 0})
+marker.add_line((0, -300), (0, 300), dxfattribs={"color": 0})
+markers = doc.blocks.new("SADA", base_point=(0, 0))
+markers.add_blockref("ZNACKA", (0, 0), dxfattribs={"color": 0})
+msp.add_blockref("ZNACKA", (700, -1300), dxfattribs=detail(color=20))
+msp.add_blockref("ZNACKA", (1700, -1300), dxfattribs=detail(color=140))
+msp.add_blockref("SADA", (2700, -1300), dxfattribs=detail(color=200))
+
+# The wardrobe again, on a layer of another colour.
+msp.add_blockref("SKRIN", (3400, -1600), dxfattribs={"layer": "SKRINE2"})
+
+# An old-style polyline 120 mm wide with a bulged side.
+msp.add_polyline2d([(5000, -1800, 120, 120, 0), (6500, -1800, 120, 120, 0.5), (6500, -800, 120, 120, 0),
+                    (5000, -800, 120, 120, 0)], format="xyseb", close=True, dxfattribs=detail(color=240))
+
+# A note wrapped at 1900 mm; its second paragraph begins green.
+msp.add_mtext("Poznámka: nové prvky dle výpisu\\P{\\C3;zeleně} ostatní beze změny",
+              dxfattribs=detail(color=230, char_height=180, width=1900, insert=(7100, -700), attachment_point=1,
+                                text_direction=(1, 0, 0)))
+
+
+def text(value, colour, height, first, second=None, halign=0, valign=0):
+    t = msp.add_text(value, dxfattribs=detail(color=colour, height=height, insert=first, halign=halign,
+                                              valign=valign))
+    if second:
+        t.dxf.align_point = second
+
+
+text("ZAROVNANO", 40, 200, (300, -2400), (3300, -2400), halign=3)   # aligned
+text("NAPLNENO", 100, 250, (300, -3000), (3300, -3000), halign=5)   # fit
+text("STRED", 120, 400, (4500, -2600), (4500, -2600), halign=4)     # middle
+text("R%%c12%%d%%p", 160, 300, (5300, -2500))
+text("R\u230012\u00b0\u00b1", 190, 300, (5300, -3100))
+
+# A label block, placed as it is and mirrored both ways.
+label = doc.blocks.new("STITEK", base_point=(0, 0))
+label.add_text("AB12", dxfattribs={"height": 350, "color": 70, "insert": (0, 0)})
+msp.add_blockref("STITEK", (7000, -2700), dxfattribs=detail())
+msp.add_blockref("STITEK", (9000, -2700), dxfattribs=detail(xscale=-1))
+msp.add_blockref("STITEK", (7000, -3300), dxfattribs=detail(yscale=-1))
+
+# An ellipse, and half an ellipse whose normal points down: it runs
+# clockwise, below its centre.
+msp.add_ellipse((1500, -3900), major_axis=(900, 0, 0), ratio=0.5, dxfattribs=detail(color=220))
+msp.add_ellipse((3500, -3900), major_axis=(600, 0, 0), ratio=0.6, start_param=0, end_param=math.pi,
+                dxfattribs=detail(color=180, extrusion=(0, 0, -1)))
+
+# Splines: by four control points (a cubic that passes through neither inner
+# point) and through four fit points.
+msp.add_open_spline([(4500, -4400), (5000, -3400), (5500, -4400), (6000, -3400)], degree=3,
+                    dxfattribs=detail(color=142))
+msp.add_spline(fit_points=[(6500, -4400), (7000, -3500), (7500, -4100), (8000, -3600)], dxfattribs=detail(color=22))
 
 doc.saveas(sys.argv[1] if len(sys.argv) > 1 else "plan.dxf")

@@ -25,6 +25,14 @@ struct HostKeywordSet {
 };
 constexpr int kKeywordBufferChars = 256;  // capacity of GetPointKwdW's keyword output
 
+// What FindLayerInfoA fills for a layer it finds. The caller sets `size` to
+// the size it provides; the module reads the colour number only (negative
+// for a layer that is off, as drawings keep it).
+struct HostLayerRecord {
+  int32_t size;
+  int32_t colour;
+};
+
 // Signatures of the host's exports. Strings are UTF-16 unless the name ends in A.
 namespace hostfn {
 using GetExternProduct = int (*)();

@@ -1,5 +1,7 @@
 #include "host/services.h"
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "host/host_api.h"
@@ -23,6 +25,32 @@ vstring loadText(int id) {
   vstring s;
   loadText(id, s);
   return s;
+}
+
+double drawingUnits() { return hostCallOr<&HostApi::GetUnits>(kDefaultDrawingUnits); }
+
+namespace {
+// The conversion letters of a format text in order, as vformat reads them;
+// none when a directive takes a star width or ends the text.
+std::optional<std::string> conversionsOf(vstring_view text) {
+  std::string letters;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'%') continue;
+    if (++i < text.size() && text[i] == u'%') continue;
+    while (i < text.size() && vstring_view(u"-+ #0123456789.").find(text[i]) != vstring_view::npos) ++i;
+    while (i < text.size() && vstring_view(u"lhIL6432zj").find(text[i]) != vstring_view::npos) ++i;
+    if (i >= text.size() || text[i] == u'*' || text[i] > 0x7F) return std::nullopt;
+    letters.push_back(static_cast<char>(text[i]));
+  }
+  return letters;
+}
+}  // namespace
+
+vstring loadFormat(int id, std::string_view conversions) {
+  vstring text = loadText(id);
+  std::optional<std::string> found = conversionsOf(text);
+  if (!found || *found != conversions) text.clear();
+  return text;
 }
 
 void setErrorBoxSink(ErrorBoxSink sink) { g_errorSink = sink; }

@@ -255,6 +255,30 @@ bool equalsNoCase(View a, View b) {
 bool equalsNoCaseAscii(vstring_view a, vstring_view b) { return equalsNoCase(a, b); }
 bool equalsNoCaseAscii(std::string_view a, std::string_view b) { return equalsNoCase(a, b); }
 
+namespace {
+// The small letter of a Latin capital; any other character as it is.
+vchar lowerLatin(vchar c) {
+  if (c < 0x80) return lowerAscii(c);
+  // Latin-1: À..Þ pair with à..þ, except the multiplication sign.
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<vchar>(c + 0x20);
+  // Latin Extended-A pairs a capital with the small letter after it: on even
+  // capitals in 0100..0137 and 014A..0177, on odd ones in 0139..0148 and
+  // 0179..017E; 0178 (Ÿ) pairs with ÿ.
+  if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return (c % 2 == 0) ? static_cast<vchar>(c + 1) : c;
+  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 1) ? static_cast<vchar>(c + 1) : c;
+  if (c == 0x178) return 0xFF;
+  return c;
+}
+}  // namespace
+
+bool equalsNoCaseLatin(vstring_view a, vstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (lowerLatin(a[i]) != lowerLatin(b[i])) return false;
+  }
+  return true;
+}
+
 size_t vlength(const vchar* text) {
   if (!text) return 0;
   size_t n = 0;

@@ -31,6 +31,11 @@ int copyToBuffer(vstring_view text, vchar* buffer, int capacity);
 bool equalsNoCaseAscii(vstring_view a, vstring_view b);
 bool equalsNoCaseAscii(std::string_view a, std::string_view b);
 
+// Case-insensitive comparison of the Latin letters a user types: ASCII,
+// Latin-1 and Latin Extended-A, which hold every Czech letter ("ČERVENÁ"
+// equals "červená"). Other characters compare as they are.
+bool equalsNoCaseLatin(vstring_view a, vstring_view b);
+
 size_t vlength(const vchar* text);
 
 }  // namespace vd

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/chain_codes.h"
 #include "host/host_api.h"
 
 namespace vd {
@@ -97,11 +98,20 @@ ValueNode* allocNode(int code) {
   return n;
 }
 
-vchar* dupString(const vchar* s) {
-  if (!s) return nullptr;
+// The text a string node gets for `s`: an owned copy, and an empty text for
+// null. A null text carries nothing but "no characters" (every reader takes it
+// as the empty text), while the host refuses a string node without one; so
+// build, copy and merge all store the empty text for it. Null only when
+// memory runs out.
+vchar* dupText(const vchar* s) {
   size_t bytes = (vlength(s) + 1) * sizeof(vchar);
   auto* out = static_cast<vchar*>(std::malloc(bytes));
-  if (out) std::memcpy(out, s, bytes);
+  if (!out) return nullptr;
+  if (s) {
+    std::memcpy(out, s, bytes);
+  } else {
+    out[0] = 0;
+  }
   return out;
 }
 
@@ -125,8 +135,8 @@ bool copyValue(const ValueNode& from, ValueNode& to, uint32_t d, bool shareObjec
         std::memcpy(to.v.raw, from.v.raw, 16);
         return true;
       }
-      to.v.str = dupString(from.v.str);
-      return to.v.str || !from.v.str;
+      to.v.str = dupText(from.v.str);
+      return to.v.str != nullptr;
     case kKindBinary:
       return dupChunk(from, to);
     case kKindPoint:
@@ -187,7 +197,7 @@ ValueNode* buildValueChain(int mode, ...) {
       while (*tail) tail = &(*tail)->next;
       continue;
     }
-    if (code == -3 || (code >= kRtListBegin && code <= kRtDottedPair)) {
+    if (code == -3 || isListMarker(code)) {
       ValueNode* n = allocNode(code);
       if (!n) {
         ok = false;
@@ -199,7 +209,7 @@ ValueNode* buildValueChain(int mode, ...) {
       continue;
     }
     uint32_t d = groupCodeKind(code);
-    if (!hasDefinedKind(d) || kindOf(d) == kKindBinary) {
+    if (!isChainCode(code) || kindOf(d) == kKindBinary) {
       ok = false;
       break;
     }
@@ -226,8 +236,8 @@ ValueNode* buildValueChain(int mode, ...) {
         break;
     }
     if (kind == kKindString && pointerArg == kOmitString) continue;
-    if (!pointerArg && (kind == kKindString || kind == kKindPoint || kind == kKindEntityName)) {
-      ok = false;  // a missing text or point is a caller error, not an empty value
+    if (!pointerArg && (kind == kKindPoint || kind == kKindEntityName)) {
+      ok = false;  // there are no bytes to take the value from
       break;
     }
     ValueNode* n = allocNode(code);
@@ -239,7 +249,7 @@ ValueNode* buildValueChain(int mode, ...) {
     tail = &n->next;
     switch (kind) {
       case kKindString:
-        n->v.str = dupString(static_cast<const vchar*>(pointerArg));
+        n->v.str = dupText(static_cast<const vchar*>(pointerArg));
         ok = n->v.str != nullptr;
         break;
       case kKindPoint:
@@ -276,7 +286,7 @@ ValueNode* copyValueChain(const ValueNode* chain, bool shareObjectIds) {
   ValueNode** tail = &head;
   for (const ValueNode* n = chain; n; n = n->next) {
     uint32_t d = groupCodeKind(n->code);
-    if (d == 0) break;
+    if (!isChainCode(n->code)) break;  // what a build refuses, a copy does not make either
     ValueNode* c = allocNode(n->code);
     if (!c) {
       releaseValueChain(head, shareObjectIds);
@@ -335,19 +345,19 @@ Emit emissionOf(const ValueNode& n, int mode) {
   return Emit::Skip;
 }
 
-// Appends a copy of `n` to the result as the emission rules say; false only
-// when memory runs out.
-bool emit(const ValueNode& n, int mode, ValueNode**& tail) {
+// A copy of `n` as the emission rules say, in `made` (null when the rules
+// leave the code out); false only when memory runs out.
+bool emitted(const ValueNode& n, int mode, ValueNode*& made) {
+  made = nullptr;
   Emit how = emissionOf(n, mode);
   if (how == Emit::Skip) return true;
   ValueNode* c = allocNode(n.code);
   if (!c) return false;
-  *tail = c;
-  tail = &c->next;
+  made = c;
   switch (how) {
     case Emit::String:
-      c->v.str = dupString(n.v.str);
-      return c->v.str || !n.v.str;
+      c->v.str = dupText(n.v.str);
+      return c->v.str != nullptr;
     case Emit::Chunk:
       return dupChunk(n, *c);
     case Emit::Point:
@@ -372,6 +382,33 @@ bool emit(const ValueNode& n, int mode, ValueNode**& tail) {
   return true;
 }
 
+// Links `n` in at `link` and moves `link` past it.
+void linkAt(ValueNode**& link, ValueNode* n) {
+  n->next = *link;
+  *link = n;
+  link = &n->next;
+}
+
+// The first replacement that qualifies at the existing code `c` after the
+// emitted code `previous`: an insertion (a code strictly between the two,
+// present neither in the entity nor in the result, and only in front of a
+// positive code) or a replacement of `c` itself.
+const ValueNode* chooseReplacement(const ValueNode* replacements, const ValueNode* existing,
+                                   const ValueNode* result, int previous, int c, bool& insertion) {
+  for (const ValueNode* r = replacements; r; r = r->next) {
+    int rc = r->code;
+    if (c > 0 && rc > previous && rc < c && !chainHasCode(existing, rc) && !chainHasCode(result, rc)) {
+      insertion = true;
+      return r;
+    }
+    if (rc == c) {
+      insertion = false;
+      return r;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 int mergeValueChain(const ValueNode* existing, const ValueNode* replacements, int mode, ValueNode** out) {
@@ -379,45 +416,48 @@ int mergeValueChain(const ValueNode* existing, const ValueNode* replacements, in
   if (!existing) return 0;
   ValueNode* result = nullptr;
   ValueNode** tail = &result;
+  // The link that holds the extended-data marker, once it is in the result.
+  ValueNode** beforeMarker = nullptr;
+  auto append = [&](ValueNode* made) {
+    if (made->code == gc::kExtendedData && !beforeMarker) beforeMarker = tail;
+    linkAt(tail, made);
+  };
   int previous = 0;
-  bool inExtendedData = false;
   bool ok = true;
   for (const ValueNode* e = existing; e && ok; e = e->next) {
     int c = e->code;
-    // Extended data is not ordered by code: whatever belongs before it is
-    // inserted in front of the -3 marker, as if the marker's code were the
-    // largest of all.
-    int insertBound = (c == -3) ? 0x7FFFFFFF : c;
     bool replaced = false;
-    for (;;) {
-      const ValueNode* chosen = nullptr;
+    while (ok) {
       bool insertion = false;
-      for (const ValueNode* r = replacements; r; r = r->next) {
-        int rc = r->code;
-        if (!inExtendedData && (c > 0 || c == -3) && rc > previous && rc < insertBound && !chainHasCode(existing, rc) &&
-            !chainHasCode(result, rc)) {
-          chosen = r;
-          insertion = true;
-          break;
-        }
-        if (rc == c) {
-          chosen = r;
-          break;
+      const ValueNode* chosen = chooseReplacement(replacements, existing, result, previous, c, insertion);
+      if (!chosen) break;
+      ValueNode* made = nullptr;
+      ok = emitted(*chosen, mode, made);
+      if (made) {
+        // Ascending order can place an entity group (below 1000) after the -3
+        // marker, where the first code of the extended data (1001) is the
+        // first larger one. Inside extended data no host takes it, so such a
+        // group goes in front of the marker instead; extended-data codes are
+        // inserted where the order puts them.
+        if (insertion && beforeMarker && chosen->code < gc::kXdString) {
+          linkAt(beforeMarker, made);
+        } else {
+          append(made);
         }
       }
-      if (!chosen) break;
-      ok = emit(*chosen, mode, tail);
       if (!insertion) {
         replaced = true;
         break;
       }
       previous = chosen->code;  // look at the existing node again
-      if (!ok) break;
     }
     if (!ok) break;
-    if (!replaced) ok = emit(*e, mode, tail);
+    if (!replaced) {
+      ValueNode* made = nullptr;
+      ok = emitted(*e, mode, made);
+      if (made) append(made);
+    }
     previous = c;
-    if (c == -3) inExtendedData = true;
   }
   if (!ok) {
     releaseValueChain(result, false);

@@ -41,8 +41,23 @@ uint32_t groupCodeKind(int code);
 
 inline ValueKind kindOf(uint32_t descriptor) { return static_cast<ValueKind>((descriptor >> 8) & 0xFF); }
 inline uint32_t kindSize(uint32_t descriptor) { return descriptor & 0xFF; }
-// True when a code has a defined kind (a descriptor without the undefined flag).
+// The one rule for "a code without a kind", used by building, copying, the
+// typed face and the host alike: descriptor 0 (outside the table) and the
+// undefined flag both mean no kind. The table lays undefined codes out as 3D
+// points only to give them a size; nothing defines what their bytes are, so a
+// value there may as well be something the host owns and frees (a pointer to
+// its own text). Building one would make up a value, copying one would share
+// whatever it points to without an owner, and the host refuses such codes.
 inline bool hasDefinedKind(uint32_t descriptor) { return descriptor != 0 && !(descriptor & kKindFlagUndefined); }
+
+// The host's list markers 5016-5018: undefined in the table, but a build gives
+// them a fixed value (0xFFFF in the first 16 bits), so chains carry them.
+inline bool isListMarker(int code) { return code >= kRtListBegin && code <= kRtDottedPair; }
+
+// Whether a chain made by the module can hold a node of the code: a code with
+// a kind, or a list marker. Building fails on any other code and copying ends
+// in front of it.
+inline bool isChainCode(int code) { return hasDefinedKind(groupCodeKind(code)) || isListMarker(code); }
 
 // Special codes of the build argument lists.
 enum : int {
@@ -58,8 +73,8 @@ inline const vchar* const kOmitString = reinterpret_cast<const vchar*>(~static_c
 //
 // mode 0: the codes are DXF group codes and the list ends at -9.
 // mode non-zero: the list ends at 0 or 5000, and 5020 stands for group code 0.
-// Values are passed by kind: string kinds a `const vchar*` (copied; kOmitString
-// leaves the pair out); 3D points a `const double*` to three doubles; entity
+// Values are passed by kind: string kinds a `const vchar*` (copied; null gives
+// the empty text; kOmitString leaves the pair out); 3D points a `const double*` to three doubles; entity
 // names a pointer to 16 bytes; doubles a `double`; 64-bit integers an
 // `int64_t`; 32-bit integers an `int`; 16-bit kinds an `int` (truncated to 16
 // bits). Codes -3 and 5016-5018 take no argument (value zeroed; 5016-5018 get
@@ -67,14 +82,15 @@ inline const vchar* const kOmitString = reinterpret_cast<const vchar*>(~static_c
 // chain is spliced in at that place and becomes part of the result (also when
 // the build fails later: it is released with the rest).
 //
-// A binary-chunk code or a code without a defined kind makes the build fail:
-// everything built so far is released and null is returned.
+// A binary-chunk code or a code a chain cannot hold (isChainCode) makes the
+// build fail: everything built so far is released and null is returned.
 ValueNode* buildValueChain(int mode, ...);
 
-// Deep copy of a chain. Strings and binary chunks are duplicated, except that
-// object-id strings are shared (their value bytes copied as they are) when
-// `shareObjectIds` is set. The copy stops before the first node whose code has
-// no kind descriptor at all (below -5 or above 5023). Null in, null out.
+// Deep copy of a chain. Strings and binary chunks are duplicated (a null text
+// becomes the empty text, as in a build), except that object-id strings are
+// shared (their value bytes copied as they are) when `shareObjectIds` is set.
+// The copy stops before the first node that a build refuses (isChainCode).
+// Null in, null out.
 // Returns null when memory runs out (nothing is leaked).
 ValueNode* copyValueChain(const ValueNode* chain, bool shareObjectIds);
 
@@ -112,8 +128,13 @@ constexpr int kMergeDropsName = 2;
 // Builds from an entity chain and a chain of replacement values a fresh chain
 // the host accepts for creation: replacements take the place of existing
 // values with the same code, and replacement codes the entity lacks are
-// inserted where they keep the codes ascending. Group 6 "BYLAYER" is dropped,
-// and codes the host does not take back (such as -1) are left out.
+// inserted where they keep the codes ascending: in front of the first
+// positive existing code c with previous < code < c, previous being the code
+// emitted last (0 at the start); the first replacement that qualifies goes
+// first. A code the order never places (one above every later code) is left
+// out. An entity group (below 1000) that the order would put inside the
+// extended data goes in front of the -3 marker instead. Group 6 "BYLAYER" is
+// dropped, and codes the host does not take back (such as -1) are left out.
 //
 // With `out` the result is handed to the caller (who releases it); without,
 // it goes to Entmake_binW and is released. Returns 1 when a result was made,

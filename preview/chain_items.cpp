@@ -6,8 +6,12 @@
 #include "geom/elliparc2d.h"
 #include "geom/linear_ent2d.h"
 #include "geom/point_ent2d.h"
+#include "preview/chain_nodes.h"
+#include "preview/chain_texts.h"
 #include "preview/hatch_lines.h"
 #include "preview/palette.h"
+#include "preview/spline_curve.h"
+#include "preview/text_extents.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,23 +24,7 @@ namespace {
 const double kPi = std::acos(-1.0);
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Extended data begins here; its groups (1000 and up) are not the entity's.
-constexpr int kExtendedData = -3;
-
-std::u16string_view textOf(const vd::ValueNode& n) {
-  return n.v.str ? std::u16string_view(reinterpret_cast<const char16_t*>(n.v.str)) : std::u16string_view();
-}
-
-char16_t upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
-
-bool sameType(std::u16string_view a, const char* b) {
-  std::size_t i = 0;
-  for (; b[i]; ++i) {
-    if (i >= a.size() || upper(a[i]) != static_cast<char16_t>(b[i]))
-      return false;
-  }
-  return i == a.size();
-}
+using namespace chain_nodes;
 
 bool finite(const GcGePoint2d& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
@@ -48,9 +36,9 @@ struct fields {
   bool has[4] = {};
   double real40 = 0, real41 = 1, real42 = 1, width43 = 0;
   double angle50 = 0, angle51 = 0;  // radians, as every chain holds angles
-  bool has40 = false;
-  int flags70 = 0, align72 = 0, align73 = 0;
-  std::u16string text1, name2;
+  bool has41 = false;
+  int flags70 = 0, flags75 = 0;
+  std::u16string name2;
   std::vector<GcGePoint2d> vertices;
   std::vector<double> bulges;
   std::vector<double> startWidths, endWidths;  // NaN where the vertex gives none
@@ -78,11 +66,11 @@ fields read(const vd::ValueNode* chain) {
       if (polyline && !f.vertices.empty())
         f.startWidths.back() = n->v.real;
       f.real40 = n->v.real;
-      f.has40 = true;
     } else if (code == 41) {
       if (polyline && !f.vertices.empty())
         f.endWidths.back() = n->v.real;
       f.real41 = n->v.real;
+      f.has41 = true;
     } else if (code == 42) {
       if (polyline && !f.bulges.empty())
         f.bulges.back() = n->v.real;
@@ -96,12 +84,8 @@ fields read(const vd::ValueNode* chain) {
       f.angle51 = n->v.real;
     } else if (code == 70) {
       f.flags70 = n->v.i16;
-    } else if (code == 72) {
-      f.align72 = n->v.i16;
-    } else if (code == 73 || code == 74) {
-      f.align73 = n->v.i16; // 74 on attributes
-    } else if (code == 1) {
-      f.text1 = std::u16string(textOf(*n));
+    } else if (code == 75) {
+      f.flags75 = n->v.i16;
     } else if (code == 2) {
       f.name2 = std::u16string(textOf(*n));
     }
@@ -131,6 +115,31 @@ std::unique_ptr<GcGeCompositeCurve2d> ringLoop(const std::vector<GcGePoint2d>& r
       loop->append(new GcGeLineSeg2d(a, b));
   }
   return loop;
+}
+
+// An open run of straight segments through the points (a curve drawn from
+// its samples); null when the points do not leave their first one.
+std::unique_ptr<GcGeCompositeCurve2d> polylineThrough(const std::vector<GcGePoint2d>& points) {
+  auto line = std::make_unique<GcGeCompositeCurve2d>();
+  for (std::size_t i = 1; i < points.size(); ++i)
+    if (!(points[i - 1] == points[i]))
+      line->append(new GcGeLineSeg2d(points[i - 1], points[i]));
+  if (line->numCurves() == 0)
+    return nullptr;
+  return line;
+}
+
+// How close the samples of a curve stay to it: a ten-thousandth of the size
+// of the points that define it, well below a pixel of a picture of the whole
+// curve.
+double sampleTolerance(const std::vector<GcGePoint2d>& points) {
+  GcGePoint2d lo(kNaN, kNaN), hi(kNaN, kNaN);
+  for (const GcGePoint2d& p : points) {
+    lo = GcGePoint2d(std::fmin(lo.x, p.x), std::fmin(lo.y, p.y));
+    hi = GcGePoint2d(std::fmax(hi.x, p.x), std::fmax(hi.y, p.y));
+  }
+  const double size = lo.distanceTo(hi);
+  return std::isfinite(size) && size > 0.0 ? size * 1e-4 : 1e-9;
 }
 
 chain_part curvePart(std::unique_ptr<GcGeEntity2d> curve) {
@@ -400,19 +409,27 @@ GcGeCurve2d* ellipseEdge(node_cursor& in) {
   return arc;
 }
 
-// A spline edge drawn through its control points, which is close enough for
-// a boundary in a preview. Fit data after the control points (a count, fit
-// points and end tangents) are passed over.
+// A spline edge: the curve of its control points, knots and weights. Fit
+// data after the control points (a count, fit points and end tangents) are
+// passed over: the control points define the edge.
 GcGeCurve2d* splineEdge(node_cursor& in) {
-  for (int code : {94, 73, 74, 95, 96})
+  const int degree = in.integer16(94, 3);
+  in.integer16(73, 0); // rational: weights follow when it is
+  const bool periodic = in.integer16(74, 0) != 0;
+  for (int code : {95, 96})
     if (in.code() == code)
       in.next();
-  in.skip(40);
+  std::vector<double> knots, weights;
+  while (in.code() == 40)
+    knots.push_back(in.real(40, kNaN));
   std::vector<GcGePoint2d> controls;
-  while (auto p = in.point(10))
-    if (finite(*p))
+  // Weights follow the control points, or each its point.
+  while (in.code() == 10 || in.code() == 42) {
+    if (auto p = in.point(10))
       controls.push_back(*p);
-  in.skip(42);
+    else
+      weights.push_back(in.real(42, kNaN));
+  }
   // A count here begins fit data only when fit points or tangents follow (or
   // a second count): otherwise it is the path's source-object count.
   const int after = in.codeAfter();
@@ -422,17 +439,11 @@ GcGeCurve2d* splineEdge(node_cursor& in) {
     in.skip(12);
     in.skip(13);
   }
-  if (controls.size() < 2)
+  auto curve = make_spline(degree, std::move(knots), std::move(controls), std::move(weights), periodic);
+  if (!curve)
     return nullptr;
-  auto* curve = new GcGeCompositeCurve2d();
-  for (std::size_t i = 0; i + 1 < controls.size(); ++i)
-    if (!(controls[i] == controls[i + 1]))
-      curve->append(new GcGeLineSeg2d(controls[i], controls[i + 1]));
-  if (curve->numCurves() == 0) {
-    delete curve;
-    return nullptr;
-  }
-  return curve;
+  auto line = polylineThrough(spline_points(*curve, sampleTolerance(curve->controls)));
+  return line ? line.release() : nullptr;
 }
 
 struct hatch_path {
@@ -665,6 +676,171 @@ std::vector<chain_part> hatchParts(const vd::ValueNode* chain) {
   return parts;
 }
 
+// --- Polylines, ellipses and splines ----------------------------------------
+
+// A light-weight or 2D polyline: its bands where it has widths, else one
+// curve of its segments (bulged ones arcs). Nothing with fewer than two
+// vertices.
+std::vector<chain_part> polylineParts(const fields& f, bool closed) {
+  const std::size_t n = f.vertices.size();
+  if (n < 2)
+    return {};
+  auto wide = [&](double w) { return std::isnan(w) ? f.width43 != 0.0 : w != 0.0; };
+  if (std::any_of(f.startWidths.begin(), f.startWidths.end(), wide) ||
+      std::any_of(f.endWidths.begin(), f.endWidths.end(), wide))
+    return widePolyline(f, closed);
+  auto composite = std::make_unique<GcGeCompositeCurve2d>();
+  for (std::size_t i = 0; i + 1 < n + (closed ? 1 : 0); ++i)
+    composite->append(polylinePiece(f.vertices[i], f.vertices[(i + 1) % n], f.bulges[i]));
+  std::vector<chain_part> parts;
+  if (composite->numCurves() > 0)
+    parts.push_back(curvePart(std::move(composite)));
+  return parts;
+}
+
+// Polyline flags (group 70) and vertex flags.
+constexpr int kPolylineClosed = 1, kPolylineSplineFit = 4, kPolylineMesh = 16, kPolylineFaces = 64;
+constexpr int kVertexSplineFrame = 16;
+// Curve type (group 75) of a spline-fit polyline: 5 quadratic, else cubic.
+constexpr int kQuadraticFit = 5;
+
+// A 2D or 3D polyline (POLYLINE) from its VERTEX followers, drawn in plan.
+// Vertices without widths take the polyline's (40 and 41). A spline-fit
+// polyline draws the vertices the fitting made and leaves out its frame
+// (the control points); one that holds its frame alone draws the B-spline of
+// the frame. Meshes and polyface meshes give nothing.
+std::vector<chain_part> polyline2dParts(const fields& head, std::span<const vd::ValueNode* const> followers) {
+  if (head.flags70 & (kPolylineMesh | kPolylineFaces))
+    return {};
+  const double startWidth = head.real40, endWidth = head.has41 ? head.real41 : 0.0;
+  fields f;
+  std::vector<GcGePoint2d> frame;
+  for (const vd::ValueNode* vertex : followers) {
+    if (!sameType(typeOf(vertex), "VERTEX"))
+      continue;
+    int flags = 0;
+    std::optional<GcGePoint2d> at;
+    double bulge = 0.0, w0 = startWidth, w1 = endWidth;
+    for (const vd::ValueNode* n = vertex; n && n->code != kExtendedData; n = n->next) {
+      switch (n->code) {
+      case 10: at = GcGePoint2d(n->v.point[0], n->v.point[1]); break;
+      case 40: w0 = n->v.real; break;
+      case 41: w1 = n->v.real; break;
+      case 42: bulge = n->v.real; break;
+      case 70: flags = n->v.i16; break;
+      default: break;
+      }
+    }
+    if (!at || !finite(*at))
+      continue;
+    if (flags & kVertexSplineFrame) {
+      frame.push_back(*at);
+      continue;
+    }
+    f.vertices.push_back(*at);
+    f.bulges.push_back(std::isfinite(bulge) ? bulge : 0.0);
+    f.startWidths.push_back(w0);
+    f.endWidths.push_back(w1);
+  }
+  const bool closed = (head.flags70 & kPolylineClosed) != 0;
+  if (f.vertices.size() < 2 && (head.flags70 & kPolylineSplineFit) && frame.size() >= 2) {
+    const int degree = head.flags75 == kQuadraticFit ? 2 : 3;
+    auto curve = make_spline(degree, {}, frame, {}, closed);
+    std::vector<chain_part> parts;
+    if (auto line = curve ? polylineThrough(spline_points(*curve, sampleTolerance(frame))) : nullptr)
+      parts.push_back(curvePart(std::move(line)));
+    return parts;
+  }
+  return polylineParts(f, closed);
+}
+
+// An ellipse (centre 10, end of the major axis 11 from the centre, ratio of
+// the minor axis 40, parameters 41 and 42, normal 210) as it lies in plan:
+// the parameter runs counter-clockwise about the normal, so an ellipse whose
+// normal points down runs clockwise. Equal parameters make a whole ellipse.
+std::unique_ptr<GcGeCurve2d> ellipseOf(const vd::ValueNode* chain) {
+  std::optional<GcGePoint2d> centre;
+  double major[3] = {kNaN, kNaN, kNaN}, normal[3] = {0, 0, 1};
+  double ratio = kNaN, start = 0.0, end = 2 * kPi;
+  for (const vd::ValueNode* n = chain; n && n->code != kExtendedData; n = n->next) {
+    switch (n->code) {
+    case 10: centre = GcGePoint2d(n->v.point[0], n->v.point[1]); break;
+    case 11: std::copy(n->v.point, n->v.point + 3, major); break;
+    case 210: std::copy(n->v.point, n->v.point + 3, normal); break;
+    case 40: ratio = n->v.real; break;
+    case 41: start = n->v.real; break;
+    case 42: end = n->v.real; break;
+    default: break;
+    }
+  }
+  const double length = std::hypot(normal[0], normal[1], normal[2]);
+  if (!centre || !finite(*centre) || !(ratio > 0.0) || !std::isfinite(ratio) || !std::isfinite(start) ||
+      !std::isfinite(end) || !(length > 0.0) || !std::isfinite(length))
+    return nullptr;
+  for (double& c : normal)
+    c /= length;
+  // The minor axis is the normal times the major axis, ratio times as long;
+  // both are seen in plan.
+  const GcGeVector2d a(major[0], major[1]);
+  const GcGeVector2d b((normal[1] * major[2] - normal[2] * major[1]) * ratio,
+                       (normal[2] * major[0] - normal[0] * major[2]) * ratio);
+  if (!std::isfinite(a.length()) || !std::isfinite(b.length()) || a.crossProduct(b) == 0.0)
+    return nullptr;
+  double sweep = std::fmod(end - start, 2 * kPi);
+  if (sweep <= 0.0)
+    sweep += 2 * kPi;
+  auto arc = std::make_unique<GcGeEllipArc2d>(GcGePoint2d::kOrigin, GcGeVector2d::kXAxis, GcGeVector2d::kYAxis, 1.0,
+                                              1.0, start, start + sweep);
+  GcGeMatrix2d frame;
+  frame.setCoordSystem(*centre, a, b);
+  if (!arc->transformBy(frame))
+    return nullptr;
+  return arc;
+}
+
+// A spline (SPLINE): the curve of its control points (10), knots (40) and
+// weights (41) of degree 71, or without control points the curve through
+// its fit points (11) with the end tangents 12 and 13; drawn as points along
+// the curve. A closed spline through fit points returns to the first one.
+std::unique_ptr<GcGeCurve2d> splineOf(const vd::ValueNode* chain) {
+  int flags = 0, degree = 3;
+  std::vector<double> knots, weights;
+  std::vector<GcGePoint2d> controls, fit;
+  std::optional<GcGeVector2d> startTangent, endTangent;
+  for (const vd::ValueNode* n = chain; n && n->code != kExtendedData; n = n->next) {
+    const GcGePoint2d p(n->v.point[0], n->v.point[1]);
+    switch (n->code) {
+    case 70: flags = n->v.i16; break;
+    case 71: degree = n->v.i16; break;
+    case 40: knots.push_back(n->v.real); break;
+    case 41: weights.push_back(n->v.real); break;
+    case 10: controls.push_back(p); break;
+    case 11: fit.push_back(p); break;
+    case 12: startTangent = p.asVector(); break;
+    case 13: endTangent = p.asVector(); break;
+    default: break;
+    }
+  }
+  constexpr int kClosed = 1, kPeriodic = 2;
+  const bool closed = (flags & (kClosed | kPeriodic)) != 0;
+  std::optional<spline_curve> curve;
+  std::vector<GcGePoint2d> defining = controls;
+  if (controls.size() >= 2) {
+    curve = make_spline(degree, std::move(knots), std::move(controls), std::move(weights), closed);
+  } else {
+    if (closed && fit.size() >= 2 && !(fit.front() == fit.back()))
+      fit.push_back(fit.front());
+    curve = interpolate_spline(fit, degree, startTangent ? &*startTangent : nullptr,
+                               endTangent ? &*endTangent : nullptr);
+    defining = fit;
+    if (!curve) // fit points the interpolation cannot take: drawn as a polyline
+      return polylineThrough(fit);
+  }
+  if (!curve)
+    return nullptr;
+  return polylineThrough(spline_points(*curve, sampleTolerance(defining)));
+}
+
 std::u16string upperName(std::u16string_view name) {
   std::u16string out(name);
   for (char16_t& c : out)
@@ -681,6 +857,16 @@ double sane_scale(double s) { return std::isfinite(s) && s > 0.0 ? s : 1.0; }
 std::uint32_t fromTrueColour(std::int32_t tc) {
   const auto v = static_cast<std::uint32_t>(tc);
   return ((v & 0xFFu) << 16) | (v & 0xFF00u) | ((v >> 16) & 0xFFu);
+}
+
+// The colour pair an entity of these colours is drawn in: with a context the
+// resolved colour number and RGB; without one an index for the view's
+// palette, or the true colour.
+std::uint64_t colourPair(const chain_colour& c, const colour_context* colours) {
+  if (colours)
+    return colour_pair(static_cast<std::uint32_t>(colours->resolved_index(c)), colours->rgb(c));
+  const auto index = static_cast<std::uint32_t>(c.index);
+  return c.true_colour >= 0 ? colour_pair(index, fromTrueColour(c.true_colour)) : palette_colour(index);
 }
 
 } // namespace
@@ -818,18 +1004,15 @@ std::uint64_t block_key(std::u16string_view name) {
   return h;
 }
 
-std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colour_context* colours) {
+double estimated_text_width(std::u16string_view text) { return kEstimatedCharWidth * static_cast<double>(text.size()); }
+
+std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colour_context* colours,
+                                          std::span<const vd::ValueNode* const> followers) {
   const chain_colour colour = colour_of_chain(chain);
   chain_item item;
-  if (colours) {
-    if (!colours->visible(colour))
-      return std::nullopt;
-    item.colour = colour_pair(static_cast<std::uint32_t>(colours->resolved_index(colour)), colours->rgb(colour));
-  } else {
-    const auto index = static_cast<std::uint32_t>(colour.index);
-    item.colour =
-        colour.true_colour >= 0 ? colour_pair(index, fromTrueColour(colour.true_colour)) : palette_colour(index);
-  }
+  if (colours && !colours->visible(colour))
+    return std::nullopt;
+  item.colour = colourPair(colour, colours);
   const fields f = read(chain);
   if (colours) {
     item.linetype = colours->linetype_of(colour);
@@ -847,23 +1030,15 @@ std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colo
     item.parts.push_back(curvePart(std::make_unique<GcGeCircArc2d>(f.p[0], f.real40)));
   } else if (sameType(t, "ARC") && f.has[0] && f.real40 > 0) {
     item.parts.push_back(curvePart(std::make_unique<GcGeCircArc2d>(f.p[0], f.real40, f.angle50, f.angle51)));
+  } else if (sameType(t, "ELLIPSE") || sameType(t, "SPLINE")) {
+    std::unique_ptr<GcGeCurve2d> curve = sameType(t, "ELLIPSE") ? ellipseOf(chain) : splineOf(chain);
+    if (!curve)
+      return std::nullopt;
+    item.parts.push_back(curvePart(std::move(curve)));
   } else if (sameType(t, "POINT") && f.has[0]) {
     item.parts.push_back(curvePart(std::make_unique<GcGePointEnt2d>(f.p[0])));
-  } else if (sameType(t, "LWPOLYLINE") && f.vertices.size() >= 2) {
-    const std::size_t n = f.vertices.size();
-    const bool closed = (f.flags70 & 1) != 0;
-    auto wide = [&](double w) { return std::isnan(w) ? f.width43 != 0.0 : w != 0.0; };
-    const bool anyWidth = std::any_of(f.startWidths.begin(), f.startWidths.end(), wide) ||
-                          std::any_of(f.endWidths.begin(), f.endWidths.end(), wide);
-    if (anyWidth) {
-      item.parts = widePolyline(f, closed);
-    } else {
-      auto composite = std::make_unique<GcGeCompositeCurve2d>();
-      for (std::size_t i = 0; i + 1 < n + (closed ? 1 : 0); ++i)
-        composite->append(polylinePiece(f.vertices[i], f.vertices[(i + 1) % n], f.bulges[i]));
-      if (composite->numCurves() > 0)
-        item.parts.push_back(curvePart(std::move(composite)));
-    }
+  } else if (sameType(t, "LWPOLYLINE") || sameType(t, "POLYLINE")) {
+    item.parts = sameType(t, "POLYLINE") ? polyline2dParts(f, followers) : polylineParts(f, (f.flags70 & 1) != 0);
     if (item.parts.empty())
       return std::nullopt;
   } else if (sameType(t, "SOLID") && f.has[0] && f.has[1] && f.has[2]) {
@@ -882,16 +1057,21 @@ std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colo
     item.parts = hatchParts(chain);
     if (item.parts.empty())
       return std::nullopt;
-  } else if ((sameType(t, "TEXT") || sameType(t, "ATTRIB")) && f.has[0] && f.has40) {
+  } else if (sameType(t, "TEXT") || sameType(t, "ATTRIB") || sameType(t, "MTEXT")) {
+    const text_measure measure = colours && colours->text_width ? colours->text_width : estimated_text_width;
+    std::vector<laid_text> lines = sameType(t, "MTEXT") ? multi_line_text(chain, measure) : one_line_text(chain, measure);
+    if (lines.empty())
+      return std::nullopt;
     item.what = chain_item::kind::text;
-    item.text = f.text1;
-    item.height = f.real40;
-    item.direction = GcGeVector2d(std::cos(f.angle50), std::sin(f.angle50));
-    // Aligned texts are placed at their second point.
-    const bool aligned = f.align72 != 0 || f.align73 != 0;
-    item.position = aligned && f.has[1] ? f.p[1] : f.p[0];
-    item.horizontal = f.align72 >= 0 && f.align72 <= 4 ? static_cast<std::uint32_t>(f.align72) : 0;
-    item.vertical = f.align73 >= 0 && f.align73 <= 3 ? static_cast<std::uint32_t>(f.align73) : 0;
+    for (laid_text& line : lines) {
+      if (line.format.colour_index >= 0 || line.format.true_colour >= 0) {
+        chain_colour own = colour;
+        own.index = line.format.colour_index >= 0 ? line.format.colour_index : colour.index;
+        own.true_colour = line.format.true_colour;
+        line.text.colour = colourPair(own, colours);
+      }
+      item.texts.push_back(std::move(line.text));
+    }
   } else if (sameType(t, "INSERT") && f.has[0] && !f.name2.empty()) {
     item.what = chain_item::kind::insert;
     item.block_key = block_key(f.name2);

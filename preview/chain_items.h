@@ -8,9 +8,11 @@
 #include "host/value_node.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,22 @@ struct chain_part {
   // A fill: closed loops filled together in alternate mode, so that a loop
   // inside another is a hole (and one inside that filled again).
   std::vector<std::unique_ptr<GcGeCurve2d>> loops;
+};
+
+// One line of text, drawn as one text element.
+struct chain_text {
+  std::u16string text;
+  GcGePoint2d position;                 // where the alignment codes place it
+  GcGeVector2d direction = GcGeVector2d::kXAxis;
+  double height = 0.0;
+  std::uint32_t vertical = 0;           // 0 baseline, 1 bottom, 2 middle, 3 top
+  std::uint32_t horizontal = 0;         // 0 left, 1 centre, 2 right
+  double width_factor = 1.0;            // glyph widths against the font's own
+  bool underline = false;
+  bool strike_out = false;
+  // A colour of its own (an inline colour of a multi-line text), resolved as
+  // the item's colour is; none: the item's.
+  std::optional<std::uint64_t> colour;
 };
 
 struct chain_item {
@@ -43,17 +61,23 @@ struct chain_item {
   // Linetype scale: code 48 times the colour_context's drawing scale; always
   // a positive finite number (1 in place of anything else).
   double linetype_scale = 1.0;
-  // Text: insertion point, direction, height and alignment codes.
-  std::u16string text;
-  GcGePoint2d position;                 // text insertion or reference position
-  GcGeVector2d direction = GcGeVector2d::kXAxis;
-  double height = 0.0;
-  std::uint32_t vertical = 0;
-  std::uint32_t horizontal = 0;
-  // Block reference: key of the block name and scale.
+  // Text: its lines (one for a one-line text), in the item's colour unless
+  // they have their own.
+  std::vector<chain_text> texts;
+  // Block reference: key of the block name, position, scale and direction.
   std::uint64_t block_key = 0;
+  GcGePoint2d position;
+  GcGeVector2d direction = GcGeVector2d::kXAxis;
   GcGeScale2d scale;
 };
+
+// Width of a line of text drawn one unit high (the height a view's text
+// element is given), in the same units, without a width factor.
+using text_measure = std::function<double(std::u16string_view text)>;
+
+// The estimate used where no text_measure is given: 0.7 of the height a
+// character, as a text element estimates its extents.
+double estimated_text_width(std::u16string_view text);
 
 // The groups of an entity chain that refer to its layer and the reference
 // placing it: colour, layer and linetype.
@@ -88,6 +112,9 @@ public:
   std::u16string layer0;
   // The drawing's linetype scale, applied on top of each entity's own.
   double linetype_scale = 1.0;
+  // How wide the view draws a line of text, for texts that run between two
+  // points and multi-line texts that wrap; empty: estimated_text_width.
+  text_measure text_width;
 
   // A layer record: its colour number (negative when the layer is off),
   // whether it is frozen and its linetype (empty: continuous). Names compare
@@ -132,13 +159,16 @@ std::unique_ptr<GcGeCurve2d> merge_loops(std::vector<std::unique_ptr<GcGeCurve2d
 // name, letters compared without case.
 std::uint64_t block_key(std::u16string_view name);
 
-// The item of LINE, CIRCLE, ARC, LWPOLYLINE (with bulges and widths), POINT,
-// SOLID, HATCH, TEXT, ATTRIB and INSERT chains; nothing for other types,
+// The item of LINE, CIRCLE, ARC, ELLIPSE, SPLINE, LWPOLYLINE (with bulges
+// and widths), POLYLINE (its VERTEX chains given as followers), POINT, SOLID,
+// HATCH, TEXT, ATTRIB, MTEXT and INSERT chains; nothing for other types,
 // incomplete chains and, given colours, entities on a layer that is off or
 // frozen; given colours, the linetype is resolved as linetype_of does. Angles
-// are radians, as chains hold them (ARC 50 and 51, TEXT, ATTRIB and INSERT
-// 50), except the boundary-edge and pattern angles of a HATCH, which are
-// degrees there as in a drawing file.
-std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colour_context* colours = nullptr);
+// are radians, as chains hold them (ARC 50 and 51, TEXT, ATTRIB, MTEXT and
+// INSERT 50), except the boundary-edge and pattern angles of a HATCH, which
+// are degrees there as in a drawing file. Followers other than a polyline's
+// vertices are not read.
+std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colour_context* colours = nullptr,
+                                          std::span<const vd::ValueNode* const> followers = {});
 
 } // namespace GDI

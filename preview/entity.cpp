@@ -6,6 +6,7 @@
 #include "preview/text_extents.h"
 #include "preview/view.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
 
@@ -224,18 +225,38 @@ atext::atext(const GcGePoint2d& insertion, const GcGeVector2d& direction, std::u
     direction_ = GcGeVector2d::kXAxis;
   else
     direction_ = direction_ / direction_.length();
-  extents_ = estimate_text_extents(insertion_, direction_, height_, text_.size(), vertical_, horizontal_);
+  if (!(style_.width_factor > 0.0) || !std::isfinite(style_.width_factor))
+    style_.width_factor = 1.0;
+  extents_ = estimate_text_extents(insertion_, direction_, height_, text_.size(), vertical_, horizontal_,
+                                   style_.width_factor);
 }
 
 extents atext::get_extents(view& v) const { return inBlock(v, extents_); }
 
-HFONT atext::makeFont(int deviceHeight, double deviceAngle) const {
+namespace {
+HFONT textFont(int height, int width, double deviceAngle, const text_style& style) {
   int tenths = static_cast<int>(std::lround(deviceAngle * 1800.0 / vdgeom::kPi)) % 3600;
   if (tenths < 0)
     tenths += 3600;
   const int escapement = (3600 - tenths) % 3600;
-  return CreateFontW(deviceHeight, 0, escapement, escapement, 0, style_.italic, style_.underline, style_.strike_out,
+  return CreateFontW(height, width, escapement, escapement, 0, style.italic, style.underline, style.strike_out,
                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Verdana");
+}
+} // namespace
+
+HFONT atext::makeFont(HDC dc, int deviceHeight, double deviceAngle) const {
+  int width = 0;
+  if (style_.width_factor != 1.0 && dc) {
+    // A width factor scales the font's own average character width.
+    ui::unique_hfont plain(textFont(deviceHeight, 0, 0.0, style_));
+    TEXTMETRICW metrics{};
+    if (plain) {
+      ui::select_result selected(dc, plain.get());
+      if (GetTextMetricsW(dc, &metrics))
+        width = std::max(1, static_cast<int>(std::lround(metrics.tmAveCharWidth * style_.width_factor)));
+    }
+  }
+  return textFont(deviceHeight, width, deviceAngle, style_);
 }
 
 namespace {
@@ -270,32 +291,36 @@ bool atext::paint(view& v) {
   double deviceHeight = height_ * m.scale();
   if (deviceHeight < 1.0)
     deviceHeight = 1.0;
-  GcGePoint2d pos = insertion_;
+  // In a mirroring reference the text is turned to read as texts do.
+  const GcGeVector2d up = m.apply(direction_.perpVector() * height_);
+  const device_text_frame frame = readable_text_frame(m.apply(direction_), up, vertical_, horizontal_);
+  GcGePoint2d dpos = m.apply(insertion_);
   // Middle alignment: the top of the text half a height above the insertion point.
   if (vertical_ == 2)
-    pos += direction_.perpVector() * (0.5 * height_);
-  const GcGePoint2d dpos = m.apply(pos);
-  const GcGeVector2d ddir = m.apply(direction_);
+    dpos += up * (0.5 * frame.up_sign);
   // Angle in device coordinates (y down, so clockwise on screen); GDI's
   // escapement counts counter-clockwise, hence 3600 minus it.
-  const double angle = std::atan2(ddir.y, ddir.x);
-  ui::unique_hfont font(makeFont(static_cast<int>(std::lround(deviceHeight)), angle));
+  const double angle = std::atan2(frame.reading.y, frame.reading.x);
+  ui::unique_hfont font(makeFont(dc, static_cast<int>(std::lround(deviceHeight)), angle));
   if (!font)
     return false;
   UINT align = TA_BASELINE;
-  if (vertical_ == 1)
+  if (frame.vertical == 1)
     align = TA_BOTTOM;
-  else if (vertical_ == 2 || vertical_ == 3)
+  else if (frame.vertical == 2 || frame.vertical == 3)
     align = TA_TOP;
-  if (horizontal_ == 1 || horizontal_ == 4)
+  if (frame.horizontal == 1 || frame.horizontal == 4)
     align |= TA_CENTER;
-  else if (horizontal_ == 2)
+  else if (frame.horizontal == 2)
     align |= TA_RIGHT;
   else
     align |= TA_LEFT;
   const std::wstring shown = throughCp1250(text_);
   ui::text_state keep(dc);
   ui::select_result selected(dc, font.get());
+  TEXTMETRICW metrics{};
+  if (frame.flip_baseline && up.length() > 0.0 && GetTextMetricsW(dc, &metrics))
+    dpos += up / up.length() * static_cast<double>(metrics.tmAscent - metrics.tmDescent);
   SetTextColor(dc, colour);
   SetBkMode(dc, TRANSPARENT);
   SetTextAlign(dc, align);
@@ -312,7 +337,7 @@ void atext::measure(HDC dc, view& v) {
     back = deviceHeight / 10.0;
     deviceHeight = 10.0;
   }
-  ui::unique_hfont font(makeFont(static_cast<int>(std::lround(deviceHeight)), 0.0));
+  ui::unique_hfont font(makeFont(dc, static_cast<int>(std::lround(deviceHeight)), 0.0));
   if (!font)
     return;
   ui::select_result selected(dc, font.get());
@@ -328,6 +353,22 @@ void atext::measure(HDC dc, view& v) {
     width -= std::min(0.0f, first.abcfA) + std::min(0.0f, last.abcfC);
   const double units = width * back / (scale > 0.0 ? scale : 1.0);
   extents_ = text_box(insertion_, direction_, height_, units, units, vertical_, horizontal_);
+}
+
+double atext::unit_width(HDC dc, std::u16string_view text) {
+  // Measured large, where the rounding of glyph widths to pixels is lost.
+  constexpr int kHeight = 1000;
+  if (!dc || text.empty())
+    return 0.0;
+  ui::unique_hfont font(textFont(kHeight, 0, 0.0, {}));
+  if (!font)
+    return 0.0;
+  ui::select_result selected(dc, font.get());
+  const std::wstring shown = throughCp1250(std::u16string(text));
+  SIZE size{};
+  if (!GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size))
+    return 0.0;
+  return static_cast<double>(size.cx) / kHeight;
 }
 
 // ---------------------------------------------------------------- block

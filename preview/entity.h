@@ -102,6 +102,8 @@ struct text_style {
   std::uint8_t italic = 0;
   std::uint8_t underline = 0;
   std::uint8_t strike_out = 0;
+  // Glyph widths against the font's own (a drawing's text width factor).
+  double width_factor = 1.0;
 };
 
 class atext : public entity {
@@ -118,10 +120,14 @@ public:
   void measure(HDC dc, view& v);
   const std::u16string& text() const { return text_; }
 
+  // Width of a text drawn one unit high with the font of dc's device, in the
+  // same unit: what callers that lay out lines of text measure them with.
+  static double unit_width(HDC dc, std::u16string_view text);
+
   static constexpr COLORREF highlight_colour = RGB(205, 205, 55);
 
 private:
-  HFONT makeFont(int deviceHeight, double deviceAngle) const;
+  HFONT makeFont(HDC dc, int deviceHeight, double deviceAngle) const;
 
   extents extents_;
   COLORREF colour_;

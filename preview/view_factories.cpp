@@ -139,9 +139,19 @@ bool view::add_item(chain_item item, std::uint64_t handle, bool into_block) {
     }
     return added;
   }
-  case chain_item::kind::text:
-    return add_text(item.position, item.direction, item.text, item.height, item.colour, item.vertical,
-                    item.horizontal, handle, into_block, 0, {});
+  case chain_item::kind::text: {
+    // Every line is a text element of its own under the item's handle.
+    bool added = false;
+    for (const chain_text& t : item.texts) {
+      text_style style;
+      style.underline = t.underline ? 1 : 0;
+      style.strike_out = t.strike_out ? 1 : 0;
+      style.width_factor = t.width_factor;
+      added |= add_text(t.position, t.direction, t.text, t.height, t.colour.value_or(item.colour), t.vertical,
+                        t.horizontal, handle, into_block, 0, style);
+    }
+    return added;
+  }
   case chain_item::kind::insert:
     return add_block_reference(item.block_key, item.position, item.scale, item.direction, handle, into_block, false);
   }

@@ -126,6 +126,12 @@ IniDocument IniDocument::parse(std::string_view bytes) {
   return doc;
 }
 
+IniDocument IniDocument::created() {
+  IniDocument doc;
+  doc.encoding_ = Encoding::Utf16;
+  return doc;
+}
+
 std::string IniDocument::serialize() const {
   vstring text;
   for (const vstring& line : lines_) {
@@ -198,9 +204,10 @@ bool IniFileBackend::write(vstring_view file, vstring_view section, vstring_view
                            vstring_view value) {
   std::filesystem::path path = hostPathToNative(file);
   std::string bytes;
+  FileState state = readFile(path, bytes);
   // A file that exists but cannot be read is never overwritten.
-  if (readFile(path, bytes) == FileState::Unreadable) return false;
-  IniDocument doc = IniDocument::parse(bytes);
+  if (state == FileState::Unreadable) return false;
+  IniDocument doc = state == FileState::Missing ? IniDocument::created() : IniDocument::parse(bytes);
   doc.set(section, key, value);
   std::string out = doc.serialize();
   std::ofstream stream(path, std::ios::binary | std::ios::trunc);

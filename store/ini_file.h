@@ -11,9 +11,11 @@
 // - writing changes the one line of the key (or adds it after the section's
 //   last line, or adds the section at the end of the file) and writes every
 //   other line back as it was, with CR LF line ends;
-// - a file that starts with a UTF-16 or UTF-8 byte-order mark keeps that
-//   encoding; any other file, and a new one, is in the ANSI code page, which
-//   here is always code page 1250 (the Windows code page of the module's users).
+// - a new file is UTF-16LE with its byte-order mark (the Windows backend
+//   creates it so, since only then do the profile functions keep every
+//   letter); a file that starts with a UTF-16LE or UTF-8 mark keeps that
+//   encoding; any other existing file is in the ANSI code page, which here is
+//   always code page 1250 (the Windows code page of the module's users).
 #pragma once
 #include <filesystem>
 #include <optional>
@@ -30,6 +32,8 @@ class IniDocument {
 
   // The bytes of a file, decoded and split into lines.
   static IniDocument parse(std::string_view bytes);
+  // A document for a file that does not exist yet (UTF-16LE).
+  static IniDocument created();
   // The lines in the document's encoding, each ended with CR LF.
   std::string serialize() const;
 

@@ -25,8 +25,10 @@ class ProfileBackend {
                       vstring_view fallback, vchar* buffer, size_t capacity) = 0;
 
   // As WritePrivateProfileStringW: sets the key, adding the section and the
-  // key when missing and keeping everything else in the file. Creates the
-  // file but not its folder. False when the file cannot be written.
+  // key when missing and keeping everything else in the file. Creates a
+  // missing file (not its folder) in UTF-16LE with the byte-order mark, so
+  // that every character is kept whatever the machine's ANSI code page; an
+  // existing file keeps its encoding. False when the file cannot be written.
   virtual bool write(vstring_view file, vstring_view section, vstring_view key,
                      vstring_view value) = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "colour/colour_ext.h"
 #include "commands/commands.h"
 #include "host/host_api.h"
 #include "host/services.h"
@@ -53,10 +54,23 @@ int InitApp(HMODULE hostModule) noexcept {
 
 int ColorExtFunction(HWND parent, int mode, uint32_t* colour, uint32_t* rgb, wchar_t* text,
                      int textLength) noexcept {
+  static_assert(sizeof(wchar_t) == sizeof(vd::vchar), "the host's text is UTF-16");
   ui::ModuleStateScope scope(&vd::theApp().moduleState());
-  // Colour naming and the colour dialog are served by the colour subsystem;
-  // until it is part of the module every mode answers "not handled".
-  return 0;
+  try {
+    switch (mode) {
+      case vd::colour::kModeDialog:
+      case vd::colour::kModeDialogByLayer:
+      case vd::colour::kModeDialogByBlock:
+      case vd::colour::kModeDialogBoth:
+        // The colour dialog modes come with the colour dialog among the
+        // controls; until then they answer failure, as for a cancelled dialog.
+        return 0;
+      default:
+        return vd::colour::colour_ext(mode, colour, rgb, reinterpret_cast<vd::vchar*>(text), textLength);
+    }
+  } catch (...) {
+    return 0;
+  }
 }
 
 #define VD_COMMAND_EXPORT(name) \

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "chain_test_support.h"
@@ -106,7 +107,7 @@ TEST(BuildValueChain, FailuresReturnNullAndReleaseWhatWasBuilt) {
   EXPECT_EQ(buildValueChain(0, 0, u"LINE", 1004, bytes, -9), nullptr);
   EXPECT_EQ(buildValueChain(0, 0, u"LINE", 80, p, -9), nullptr);
   EXPECT_EQ(buildValueChain(0, 0, u"LINE", 6000, p, -9), nullptr);
-  EXPECT_EQ(buildValueChain(0, 0, u"LINE", 8, static_cast<const vchar*>(nullptr), -9), nullptr);
+  EXPECT_EQ(buildValueChain(0, 0, u"LINE", 10, static_cast<const double*>(nullptr), -9), nullptr);
   EXPECT_EQ(buildValueChain(1, 5005, u"a", -9, 1), nullptr);
   ValueNode* part = buildValueChain(0, 1, u"spliced", 2, u"too", -9);
   ASSERT_NE(part, nullptr);
@@ -159,23 +160,68 @@ TEST(CopyValueChain, DuplicatesTextsAndChunksAndSharesObjectIdsOnRequest) {
   EXPECT_EQ(src.view().text(330), u"2A");
 }
 
-TEST(CopyValueChain, StopsBeforeACodeWithoutKindAndKeepsNullIn) {
+TEST(CopyValueChain, KeepsNullIn) {
   EXPECT_EQ(copyValueChain(nullptr, false), nullptr);
   EXPECT_EQ(releaseValueChain(nullptr, false), kRtNorm);
-  OwnedChain c(buildValueChain(0, 0, u"LINE", 8, u"0", 62, 1, -9));
-  ASSERT_TRUE(c);
-  // A foreign code in the middle: the copy ends in front of it.
-  ValueNode* foreign = newValueNode(6000);
-  ASSERT_NE(foreign, nullptr);
-  spliceChainAfter(findNode(c.get(), 8), foreign);
-  OwnedChain copy(copyValueChain(c.get(), false));
-  EXPECT_EQ(codesOf(copy), (std::vector<int>{0, 8}));
-  // Undefined codes inside the table are copied as points.
-  OwnedChain odd(newValueNode(5020));
-  odd.get()->v.point[2] = 4.5;
-  OwnedChain oddCopy(copyValueChain(odd.get(), false));
-  ASSERT_TRUE(oddCopy);
-  EXPECT_EQ(oddCopy.get()->v.point[2], 4.5);
+}
+
+// Building and copying share one rule for a code without a kind: outside the
+// table (6000) or flagged undefined inside it (80, 480, 5020 in group-code
+// mode). A build with such a code fails; a copy ends in front of it.
+TEST(ValueChainKinds, BuildAndCopyAgreeOnCodesWithoutAKind) {
+  const double p[3] = {1, 2, 3};
+  for (int code : {6000, -6, 80, 480, 1072, 5020}) {
+    SCOPED_TRACE(code);
+    EXPECT_EQ(buildValueChain(0, 0, u"LINE", 8, u"0", code, p, -9), nullptr);
+    OwnedChain c(buildValueChain(0, 0, u"LINE", 8, u"0", 62, 1, -9));
+    ASSERT_TRUE(c);
+    ValueNode* foreign = newValueNode(code);
+    ASSERT_NE(foreign, nullptr);
+    std::memcpy(foreign->v.point, p, sizeof p);
+    spliceChainAfter(findNode(c.get(), 8), foreign);
+    OwnedChain copy(copyValueChain(c.get(), false));
+    EXPECT_EQ(codesOf(copy), (std::vector<int>{0, 8}));
+  }
+  // The list markers have no kind either, but a build gives them their value,
+  // so a copy takes them along.
+  OwnedChain list(buildValueChain(1, 5016, 5005, u"a", 5017, 5001, 2.0, 0));
+  ASSERT_TRUE(list);
+  OwnedChain listCopy(copyValueChain(list.get(), false));
+  EXPECT_EQ(codesOf(listCopy), (std::vector<int>{5016, 5005, 5017, 5001}));
+  EXPECT_EQ(findNode(listCopy.get(), 5017)->v.i16, -1);
+}
+
+// A null text is the empty text wherever a chain is made: a build, a copy
+// (deep or sharing) and a merge give the node an empty text, never a node the
+// host refuses, and never a failure.
+TEST(ValueChainKinds, NullTextsAreEmptyTextsInBuildCopyAndMerge) {
+  chaintest::RecordingHost host(3);
+  const vchar* none = nullptr;
+  OwnedChain built(buildValueChain(0, 0, u"TEXT", 1, none, 8, u"A", -9));
+  ASSERT_TRUE(built);
+  EXPECT_EQ(codesOf(built), (std::vector<int>{0, 1, 8}));
+  ASSERT_NE(findNode(built.get(), 1)->v.str, nullptr);
+  EXPECT_EQ(built.view().text(1), u"");
+
+  // A chain as a host might hand it out, with a text pointer left null.
+  OwnedChain foreign(buildValueChain(0, 0, u"TEXT", 1, u"x", 3, u"y", 8, u"A", -9));
+  ASSERT_TRUE(foreign);
+  std::free(findNode(foreign.get(), 1)->v.str);
+  findNode(foreign.get(), 1)->v.str = nullptr;
+  for (bool share : {false, true}) {
+    ValueNode* copy = copyValueChain(foreign.get(), share);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(codesOf(copy), (std::vector<int>{0, 1, 3, 8}));
+    ASSERT_NE(findNode(copy, 1)->v.str, nullptr) << "share " << share;
+    EXPECT_EQ(ChainView(copy).text(1), u"");
+    releaseValueChain(copy, share);
+  }
+  ValueNode* merged = nullptr;
+  ASSERT_EQ(mergeValueChain(foreign.get(), nullptr, 0, &merged), 1);
+  OwnedChain mergedOwner(merged);
+  ASSERT_NE(findNode(merged, 1), nullptr);
+  ASSERT_NE(findNode(merged, 1)->v.str, nullptr);
+  EXPECT_EQ(mergedOwner.view().text(1), u"");
 }
 
 TEST(SpliceChainAfter, RelinksTheRest) {
@@ -209,20 +255,92 @@ TEST(MergeValueChain, InsertsReplacesAndDrops) {
   OwnedChain dim = dimension(u"ByLayer");
   ASSERT_TRUE(dim);
   ChainBuilder rb;
-  rb.real(51, 1.5).text(8, u"NEW").integer(62, 1).integer(71, 5);
+  rb.real(51, 1.5).text(8, u"NEW").integer(62, 1);
   OwnedChain repl = rb.build();
   ValueNode* out = nullptr;
   ASSERT_EQ(mergeValueChain(dim.get(), repl.get(), 0, &out), 1);
   OwnedChain merged(out);
-  // -1 left out; 6 BYLAYER dropped; 51 between 50 and 52; 62 inserted before 70;
-  // 71 (the entity has no 71) goes in front of the extended data, never inside it.
-  EXPECT_EQ(codesOf(merged),
-            (std::vector<int>{0, 5, 8, 2, 10, 13, 14, 50, 51, 52, 62, 70, 71, -3, 1001, 1070}));
+  // -1 left out; 6 BYLAYER dropped; 8 replaced in place; 51 between 50 and 52;
+  // 62 between 52 and 70.
+  EXPECT_EQ(codesOf(merged), (std::vector<int>{0, 5, 8, 2, 10, 13, 14, 50, 51, 52, 62, 70, -3, 1001, 1070}));
   EXPECT_EQ(merged.view().layer(), u"NEW");
   EXPECT_EQ(merged.view().real(51), 1.5);
   EXPECT_EQ(merged.view().text(2), u"*D12");
   EXPECT_EQ(merged.view().integer(1070), 4);
   EXPECT_TRUE(chaintest::recorded().entmadeCodes.empty()) << "with an out pointer nothing goes to the host";
+}
+
+// Where a missing code goes. The entity (after -1 and group 6 drop out) runs
+// 0 5 8 2 10 13 14 50 52 70, then -3 1001 1070: a code goes in front of the
+// first later code above it, counting from the code emitted last.
+TEST(MergeValueChain, MissingCodesFollowTheAscendingOrder) {
+  struct Case {
+    const char* what;
+    std::vector<int> replacements;  // codes, in the replacement chain's order
+    std::vector<int> expected;
+  };
+  const Case cases[] = {
+      {"extended-data codes are placed inside the extended data, in order",
+       {1040},
+       {0, 5, 8, 2, 10, 13, 14, 50, 52, 70, -3, 1001, 1040, 1070}},
+      {"a code above every later one is never placed",
+       {1071},
+       {0, 5, 8, 2, 10, 13, 14, 50, 52, 70, -3, 1001, 1070}},
+      {"the first that qualifies goes first: 42 takes the gap 14..50; 41, left without one, "
+       "would go after -3 and stays in front of the marker",
+       {42, 41},
+       {0, 5, 8, 2, 10, 13, 14, 42, 50, 52, 70, 41, -3, 1001, 1070}},
+      {"in replacement order 41 and 42 both find their gap",
+       {41, 42},
+       {0, 5, 8, 2, 10, 13, 14, 41, 42, 50, 52, 70, -3, 1001, 1070}},
+      {"an entity group the order puts after -3 stays in front of the marker",
+       {71, 62},
+       {0, 5, 8, 2, 10, 13, 14, 50, 52, 62, 70, 71, -3, 1001, 1070}},
+      {"a small code takes the first gap, right after the type",
+       {3},
+       {0, 3, 5, 8, 2, 10, 13, 14, 50, 52, 70, -3, 1001, 1070}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    chaintest::RecordingHost host(3);
+    OwnedChain dim = dimension(u"BYLAYER");
+    ChainBuilder rb;
+    for (int code : c.replacements) {
+      switch (kindOf(groupCodeKind(code))) {
+        case kKindReal:
+          rb.real(code, 0.5);
+          break;
+        case kKindString:
+          rb.text(code, u"r");
+          break;
+        default:
+          rb.integer(code, 7);
+          break;
+      }
+    }
+    OwnedChain repl = rb.build();
+    ASSERT_TRUE(repl) << rb.error();
+    ValueNode* out = nullptr;
+    ASSERT_EQ(mergeValueChain(dim.get(), repl.get(), 0, &out), 1);
+    OwnedChain merged(out);
+    EXPECT_EQ(codesOf(merged), c.expected);
+    for (int code : c.replacements) {
+      if (!merged.view().has(code)) continue;
+      EXPECT_EQ(merged.view().count(code), 1) << code;
+    }
+  }
+}
+
+// Without extended data nothing is moved: the order alone decides.
+TEST(MergeValueChain, WithoutExtendedDataCodesAboveTheLastAreLeftOut) {
+  chaintest::RecordingHost host(3);
+  const double a[3] = {0, 0, 0};
+  OwnedChain line(buildValueChain(0, 0, u"LINE", 8, u"0", 10, a, 11, a, -9));
+  OwnedChain repl(buildValueChain(0, 62, 3, 6, u"DASHED", -9));
+  ValueNode* out = nullptr;
+  ASSERT_EQ(mergeValueChain(line.get(), repl.get(), 0, &out), 1);
+  OwnedChain merged(out);
+  EXPECT_EQ(codesOf(merged), (std::vector<int>{0, 6, 8, 10, 11}));
 }
 
 TEST(MergeValueChain, GroupTwoRuleAndLinetypesOtherThanBylayer) {

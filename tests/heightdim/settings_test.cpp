@@ -176,7 +176,38 @@ TEST_P(HNoteFile, SavedDefaultsAreTheExpectedFileAndTheDatFolderIsCreated) {
   set.path = hnoteDataPath();
   ASSERT_TRUE(set.save(backend()));
   ASSERT_TRUE(std::filesystem::exists(savedFile()));
-  EXPECT_EQ(vdtest::readBytes(savedFile()), vdtest::readBytes(kData / "hnoteData_defaults.ini"));
+  // The data file holds the text (ASCII); a new file holds it in UTF-16LE.
+  EXPECT_EQ(vdtest::readBytes(savedFile()),
+            vdtest::utf16File(utf8ToUtf16(vdtest::readBytes(kData / "hnoteData_defaults.ini"))));
+}
+
+// Czech names survive the file the Windows profile functions create, whatever
+// the machine's ANSI code page (Wine here runs with 1252, which has no č).
+TEST_P(HNoteFile, CzechNamesSurviveANewFile) {
+  HNoteDataSet set;
+  set.path = hnoteDataPath();
+  set.records[0].layer = u"Výšky_č";
+  set.records[0].layerText = u"Kóty ŘEZŮ";
+  set.records[1].textStyle = u"Písmo_ďťň";
+  set.records[2].delim = u"ě";
+  set.records[3].arrowName = u"_Šipka";
+  ASSERT_TRUE(set.save(backend()));
+  EXPECT_EQ(vdtest::readBytes(savedFile()).substr(0, 2), "\xFF\xFE");
+  HNoteDataSet loaded;
+  ASSERT_TRUE(loaded.load(hnoteDataPath(), backend()));
+  EXPECT_EQ(loaded.records, set.records);
+  EXPECT_EQ(raw(u"HNOTE_CSN", u"LAYER"), u"Výšky_č");
+
+  // A user's ANSI file keeps working: read, saved back, still without a mark.
+  std::filesystem::remove(savedFile());
+  HNoteDataSet custom;
+  ASSERT_TRUE(custom.load(copyOfData("hnoteData_custom.ini"), backend()));
+  custom.records[0].colorText = 5;
+  ASSERT_TRUE(custom.save(backend()));
+  EXPECT_NE(vdtest::readBytes(savedFile()).substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(raw(u"HNOTE_CSN", u"COLORTEXT"), u"5");
+  EXPECT_EQ(raw(u"HNOTE_CSN", u"LAYER"), u"VYSKY");
+  EXPECT_EQ(raw(u"HNOTE_CSN", u"FOREIGN"), u"kept");
 }
 
 TEST_P(HNoteFile, ReadsTheExpectedRecordsFromAUsersFile) {

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
+#include <vector>
 #include <string>
 
+#include "commands/commands.h"
 #include "host/host_api.h"
 #include "host/services.h"
 #include "hostsim/exports.h"
 #include "hostsim/host.h"
+#include "string_ids.h"
 
 namespace {
 
@@ -170,6 +174,72 @@ TEST_F(Binding, LoadTextThroughTheHost) {
   vd::vstring longText = vd::loadText(9999);
   EXPECT_EQ(longText.size(), static_cast<size_t>(vd::kLoadTextChars - 1)) << "the buffer holds 4096 characters";
   EXPECT_EQ(longText.back(), u'ž');
+}
+
+// A host whose texts are set per test.
+std::map<int, vd::vstring>& hostTexts() {
+  static std::map<int, vd::vstring> t;
+  return t;
+}
+bool mappedTexts(int id, vd::vstring& out) {
+  auto it = hostTexts().find(id);
+  if (it == hostTexts().end()) return false;
+  out = it->second;
+  return true;
+}
+
+TEST_F(Binding, FormatTextsMustTakeTheArgumentsGiven) {
+  hostTexts() = {{1, u"bod %s: "},      {2, u"%u; %.17g rad; %d, %-3d"}, {3, u"100 %% %s"},
+                 {4, u"%s a %s"},       {5, u"%d"},                      {6, u"%*d %s"},
+                 {7, u"konec %"},       {8, u"%I64x"},                   {9, u"bez převodu"}};
+  host().stringSource = &mappedTexts;
+  ASSERT_TRUE(bind());
+  struct Case {
+    int id;
+    const char* conversions;
+    bool kept;
+  } cases[] = {
+      {1, "s", true},   {2, "ugdd", true}, {3, "s", true},  {4, "s", false}, {5, "s", false},
+      {6, "ds", false}, {7, "", false},    {8, "x", true},  {9, "", true},   {9, "s", false},
+      {42, "", true},  // an id the host lacks: empty either way
+  };
+  for (const Case& c : cases) {
+    vd::vstring text = vd::loadFormat(c.id, c.conversions);
+    vd::vstring loaded = vd::loadText(c.id);
+    EXPECT_EQ(text, c.kept ? loaded : vd::vstring()) << c.id << " " << c.conversions;
+  }
+}
+
+// The line of a command not built yet comes from the host's text, whatever
+// language the host serves it in.
+TEST_F(Binding, PendingCommandsSayItInTheHostsText) {
+  hostTexts() = {{IDS_MSG_COMMAND_PENDING, u"Command %s is not available yet."},
+                 {IDS_FMT_PENDING_HEIGHTDIM_ARGS, u"type %u, direction %.17g, options %d, mirror %d"},
+                 {IDS_FMT_PENDING_DIMARC_ARGS, u"mode %d/%d/%d"}};
+  host().stringSource = &mappedTexts;
+  ASSERT_TRUE(bind());
+  struct Case {
+    const char* command;
+    std::vector<const char*> args;
+    const char* line;
+  } cases[] = {
+      {"HeightDim", {"2", "90"},
+       "prompt: Command HeightDim is not available yet. (type 2, direction 1.5707963267948966, options 0, mirror 0)\\n"},
+      {"DimArc3", {}, "prompt: Command DimArc3 is not available yet. (mode 1/1/1)\\n"},
+      {"DimAlign", {}, "prompt: Command DimAlign is not available yet.\\n"},
+  };
+  for (const Case& c : cases) {
+    const vd::CommandInfo* info = vd::findCommand(c.command);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(vd::runCommand(*info, static_cast<int>(c.args.size()), c.args.data()), 0);
+    ASSERT_FALSE(host().transcript().empty());
+    EXPECT_EQ(host().transcript().back(), c.line);
+  }
+  // A host text with a conversion the line does not pass is not used; nor is a missing one.
+  hostTexts() = {{IDS_MSG_COMMAND_PENDING, u"%d %s"}};
+  const vd::CommandInfo* edit = vd::findCommand("HeightDimEdit");
+  vd::runCommand(*edit, 0, nullptr);
+  EXPECT_EQ(host().transcript().back(), "prompt: HeightDimEdit\\n");
 }
 
 }  // namespace

@@ -118,11 +118,53 @@ TEST_F(ModuleDll, ServedTextsAreTheCzechOnes) {
       {6008, "Černá/bílá"},
       {6012, "Vybrat barvu..."},
       {6060, "Další..."},
+      {IDS_MSG_COMMAND_PENDING, "Příkaz %s zatím není v této verzi k dispozici."},
+      {IDS_FMT_PENDING_HEIGHTDIM_ARGS, "typ %u, směr %.17g rad, volby %d, zrcadlit %d"},
+      {IDS_FMT_PENDING_DIMARC_ARGS, "režim %d, %d, %d"},
   };
   for (const Text& t : texts) {
     vd::vstring served;
     ASSERT_TRUE(moduleString(t.id, served)) << t.id;
     EXPECT_EQ(vd::utf16ToUtf8(served), t.utf8) << t.id;
+  }
+}
+
+// ColorExtFunction as the host calls it: names from the string table the host
+// serves, the "more" item, typed colours; the dialog modes answer failure.
+TEST_F(ModuleDll, ColorExtFunctionWithoutDialog) {
+  using ColorExtFn = int (*)(HWND, int, uint32_t*, uint32_t*, wchar_t*, int);
+  auto colorExt = ui::procAddress<ColorExtFn>(g_module, "ColorExtFunction");
+  ASSERT_NE(colorExt, nullptr);
+  ASSERT_EQ(initApp(), 1);
+  struct Case {
+    int mode;
+    uint32_t colourIn;
+    const wchar_t* textIn;
+    int result;
+    uint32_t colourOut;
+    uint32_t rgb;  // 0xFFFFFFFF: not asked
+    const char* textOut;
+  } cases[] = {
+      {0, 1, L"", 1, 1, 0x0000FF, "Červená"},
+      {0, 8, L"", 1, 8, 0x6A6A6A, "8"},
+      {0, 256, L"", 1, 256, 0x000000, "DleHlad"},
+      {0, 0x010080FF, L"", 1, 0x010080FF, 0x0080FF, "255, 128, 0"},
+      {5, 3, L"", 1, 3, 0xFFFFFFFF, "Další..."},
+      {6, 3, L"255, 128, 0", 1, 0x010080FF, 0xFFFFFFFF, "255, 128, 0"},
+      {6, 3, L"žlutá", 1, 2, 0xFFFFFFFF, "žlutá"},
+      {6, 3, L"nic", 0, 3, 0xFFFFFFFF, "nic"},
+      {1, 3, L"", 0, 3, 0xFFFFFFFF, ""},
+      {4, 3, L"", 0, 3, 0xFFFFFFFF, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    wchar_t text[64] = {};
+    wcscpy(text, c.textIn);
+    uint32_t colour = c.colourIn, rgb = 0xFFFFFFFF;
+    EXPECT_EQ(colorExt(nullptr, c.mode, &colour, &rgb, text, 64), c.result);
+    EXPECT_EQ(colour, c.colourOut);
+    EXPECT_EQ(rgb, c.rgb);
+    EXPECT_EQ(vd::utf16ToUtf8(reinterpret_cast<const char16_t*>(text)), c.textOut);
   }
 }
 

@@ -65,6 +65,29 @@ TEST(Text, CopyToBufferAlwaysTerminates) {
   EXPECT_EQ(vd::copyToBuffer(u"ab", nullptr, 4), 0);
 }
 
+TEST(Text, LatinLettersCompareWithoutCase) {
+  struct Case {
+    const char16_t* a;
+    const char16_t* b;
+    bool equal;
+  } cases[] = {
+      {u"ČERVENÁ", u"červená", true},
+      {u"ŽLUTÁ", u"žlutá", true},
+      {u"ĎŤŇĚŘŠŮÝÍÉÚÓ", u"ďťňěřšůýíéúó", true},
+      {u"Ĺ Ľ Ł Ń Ź Ż Ÿ Ö", u"ĺ ľ ł ń ź ż ÿ ö", true},
+      {u"Černá/bílá", u"ČERNÁ/BÍLÁ", true},
+      {u"×", u"÷", false},     // signs, not letters
+      {u"č", u"c", false},     // a letter with a mark is another letter
+      {u"ĸ", u"Ĺ", false},     // kra has no capital; Ĺ pairs with ĺ
+      {u"Modrá", u"Modra", false},
+      {u"SvModrá", u"SvModrá ", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(vd::equalsNoCaseLatin(c.a, c.b), c.equal) << vd::utf16ToUtf8(c.a) << " / " << vd::utf16ToUtf8(c.b);
+    EXPECT_EQ(vd::equalsNoCaseLatin(c.b, c.a), c.equal);
+  }
+}
+
 TEST(Names, TypesCompareWithoutCase) {
   EXPECT_TRUE(vd::names::isType(u"insert", vd::names::kInsert));
   EXPECT_TRUE(vd::names::isType(u"LwPolyLine", vd::names::kLwPolyline));

@@ -49,8 +49,8 @@ public:
   Builder& text(int code, const char16_t* value) { return add(buildValueChain(0, code, value, -9)); }
   Builder& real(int code, double value) { return add(buildValueChain(0, code, value, -9)); }
   Builder& integer(int code, int value) { return add(buildValueChain(0, code, value, -9)); }
-  Builder& point(int code, double x, double y) {
-    const double p[] = {x, y, 0};
+  Builder& point(int code, double x, double y, double z = 0) {
+    const double p[] = {x, y, z};
     return add(buildValueChain(0, code, p, -9));
   }
   // A polyline boundary path of straight sides.
@@ -86,6 +86,16 @@ Builder& patternLine(Builder& b, double degrees, GcGePoint2d base, GcGeVector2d 
       .integer(79, static_cast<int>(dashes.size()));
   for (double d : dashes)
     b.real(49, d);
+  return b;
+}
+
+// An edge path of `edges` edges beginning with a quadratic spline edge of
+// three control points without inner knots, up to its control points.
+Builder& quadraticSplineEdge(Builder& b, int edges, bool rational) {
+  b.integer(92, 1).integer(93, edges).integer(72, 4).integer(94, 2).integer(73, rational).integer(74, 0);
+  b.integer(95, 6).integer(96, 3);
+  for (double k : {0.0, 0.0, 0.0, 1.0, 1.0, 1.0})
+    b.real(40, k);
   return b;
 }
 
@@ -184,19 +194,23 @@ TEST(ChainItems, SolidsTextsAndReferences) {
     auto item = item_from_chain(text.head);
     ASSERT_TRUE(item);
     EXPECT_EQ(item->what, chain_item::kind::text);
-    EXPECT_EQ(item->text, u"±0,000");
-    EXPECT_TRUE(item->position.isEqualTo(GcGePoint2d(4, 3))) << "aligned text sits at its second point";
-    EXPECT_TRUE(item->direction.isEqualTo(GcGeVector2d(0, 1), GcGeTol(1e-12, 1e-12)));
-    EXPECT_EQ(item->horizontal, 2u);
-    EXPECT_EQ(item->vertical, 3u);
+    ASSERT_EQ(item->texts.size(), 1u);
+    const chain_text& line = item->texts[0];
+    EXPECT_EQ(line.text, u"±0,000");
+    EXPECT_TRUE(line.position.isEqualTo(GcGePoint2d(4, 3))) << "a right-aligned text sits at its second point";
+    EXPECT_TRUE(line.direction.isEqualTo(GcGeVector2d(0, 1), GcGeTol(1e-12, 1e-12)));
+    EXPECT_EQ(line.horizontal, 2u);
+    EXPECT_EQ(line.vertical, 3u);
+    EXPECT_FALSE(line.colour) << "in the item's colour";
   }
   {
     Chain attrib(buildValueChain(0, 0, u"ATTRIB", 10, p2, 40, 1.0, 1, u"+3.000", 2, u"LEVEL", 50, -kPi / 6, -9));
     auto item = item_from_chain(attrib.head);
     ASSERT_TRUE(item);
     EXPECT_EQ(item->what, chain_item::kind::text);
-    EXPECT_TRUE(item->position.isEqualTo(GcGePoint2d(4, 0)));
-    EXPECT_TRUE(item->direction.isEqualTo(GcGeVector2d(std::sqrt(3.0) / 2, -0.5), GcGeTol(1e-12, 1e-12)))
+    ASSERT_EQ(item->texts.size(), 1u);
+    EXPECT_TRUE(item->texts[0].position.isEqualTo(GcGePoint2d(4, 0)));
+    EXPECT_TRUE(item->texts[0].direction.isEqualTo(GcGeVector2d(std::sqrt(3.0) / 2, -0.5), GcGeTol(1e-12, 1e-12)))
         << "minus 30 degrees";
   }
   {
@@ -358,6 +372,7 @@ TEST(ChainItems, SolidHatchLoops) {
     int pathCount;
     std::vector<double> areas;   // of each loop
     double minY, maxY;           // of the first loop
+    double tolerance = 1e-9;     // of the areas: curves drawn from their samples come within this
   };
   const Case cases[] = {
       {"outer square with an island",
@@ -406,18 +421,26 @@ TEST(ChainItems, SolidHatchLoops) {
          b.integer(72, 1).point(10, end, end).point(11, 0, 0).integer(97, 0);
        },
        1, {std::atan(2.0)}, 0, 2 / std::sqrt(5.0)},
-      {"a spline through its control points, and an edge given backwards",
+      {"a spline edge is its curve, not its control polygon, and an edge given backwards",
        [](Builder& b) {
-         b.integer(92, 1).integer(93, 2).integer(72, 4).integer(94, 2).integer(73, 0).integer(74, 0);
-         b.integer(95, 6).integer(96, 3);
-         for (double k : {0.0, 0.0, 0.0, 1.0, 1.0, 1.0})
-           b.real(40, k);
+         // A quadratic arc of a parabola: it cuts off two thirds of the
+         // triangle of its control points (area 6) from the chord.
+         quadraticSplineEdge(b, 2, false);
          b.point(10, 0, 0).point(10, 4, 0).point(10, 4, 3);
          b.integer(97, 2).point(11, 0, 0).point(11, 4, 3); // fit data
          b.integer(72, 1).point(10, 0, 0).point(11, 4, 3);
          b.integer(97, 0);
        },
-       1, {6}, 0, 3},
+       1, {4}, 0, 3, 4e-3},
+      {"a rational spline edge: weights after each control point make a quarter circle",
+       [](Builder& b) {
+         quadraticSplineEdge(b, 3, true);
+         b.point(10, 2, 0).real(42, 1.0).point(10, 2, 2).real(42, std::sqrt(0.5)).point(10, 0, 2).real(42, 1.0);
+         b.integer(72, 1).point(10, 0, 2).point(11, 0, 0);
+         b.integer(72, 1).point(10, 0, 0).point(11, 2, 0);
+         b.integer(97, 0);
+       },
+       1, {kPi}, 0, 2, 4e-3},
   };
   for (const Case& c : cases) {
     Builder b;
@@ -430,7 +453,7 @@ TEST(ChainItems, SolidHatchLoops) {
     const auto& loops = item->parts[0].loops;
     ASSERT_EQ(loops.size(), c.areas.size()) << c.what;
     for (std::size_t i = 0; i < loops.size(); ++i)
-      EXPECT_NEAR(areaOf(*loops[i]), c.areas[i], 1e-9) << c.what << " loop " << i;
+      EXPECT_NEAR(areaOf(*loops[i]), c.areas[i], c.tolerance) << c.what << " loop " << i;
     EXPECT_NEAR(lowOf(*loops[0]).y, c.minY, 1e-9) << c.what;
     EXPECT_NEAR(highOf(*loops[0]).y, c.maxY, 1e-9) << c.what;
   }
@@ -730,4 +753,447 @@ TEST(ChainItems, LinetypeNamesAsUtf8) {
   EXPECT_EQ(linetype_name(u"\U0001F600"), "\xF0\x9F\x98\x80") << "a surrogate pair is one character";
   EXPECT_EQ(linetype_name(std::u16string(1, char16_t(0xD800)) + u"A"), "\xEF\xBF\xBD" "A") << "a lone surrogate";
   EXPECT_NE(linetype_name(u"Čára"), linetype_name(u"Śára")) << "names beyond ASCII stay apart";
+}
+
+namespace {
+
+// Every character one unit wide at height 1.
+double unitChars(std::u16string_view text) { return static_cast<double>(text.size()); }
+
+colour_context measuredByChars() {
+  colour_context colours;
+  colours.text_width = unitChars;
+  return colours;
+}
+
+} // namespace
+
+TEST(ChainItems, OneLineTextsAlignAsDrawingsDo) {
+  struct Case {
+    const char* what;
+    const char16_t* type;
+    std::function<void(Builder&)> groups; // after 0, 1 and 10
+    GcGePoint2d position;
+    GcGeVector2d direction;
+    double height, widthFactor;
+    std::uint32_t vertical, horizontal;
+  } cases[] = {
+      {"left on the baseline: at point 10 whatever point 11 says", u"TEXT",
+       [](Builder& b) { b.point(11, 9, 9).real(40, 2).integer(72, 0).integer(73, 0); }, {1, 1}, {1, 0}, 2, 1, 0, 0},
+      {"aligned: from 10 to 11 at the height that fills the run", u"TEXT",
+       [](Builder& b) { b.point(11, 1, 9).real(40, 5).real(50, 1.0).integer(72, 3); }, {1, 1}, {0, 1}, 2, 1, 0, 0},
+      {"aligned with a width factor: lower", u"TEXT",
+       [](Builder& b) { b.point(11, 1, 9).real(40, 5).real(41, 2).integer(72, 3); }, {1, 1}, {0, 1}, 1, 2, 0, 0},
+      {"fit: its own height, the glyphs widened to the run", u"TEXT",
+       [](Builder& b) { b.point(11, 21, 1).real(40, 2).integer(72, 5).integer(73, 3); }, {1, 1}, {1, 0}, 2, 2.5, 0, 0},
+      {"fit: the glyphs narrowed", u"TEXT",
+       [](Builder& b) { b.point(11, 1, -3).real(40, 2).integer(72, 5); }, {1, 1}, {0, -1}, 2, 0.5, 0, 0},
+      {"aligned without a second point: left at the first", u"TEXT",
+       [](Builder& b) { b.real(40, 3).integer(72, 3); }, {1, 1}, {1, 0}, 3, 1, 0, 0},
+      {"aligned on one point: left at it", u"TEXT",
+       [](Builder& b) { b.point(11, 1, 1).real(40, 3).integer(72, 5); }, {1, 1}, {1, 0}, 3, 1, 0, 0},
+      {"middle: centred both ways on point 11, whatever 73 says", u"TEXT",
+       [](Builder& b) { b.point(11, 5, 6).real(40, 2).real(50, kPi / 2).integer(72, 4).integer(73, 3); }, {5, 6},
+       {0, 1}, 2, 1, 2, 1},
+      {"centre at the bottom", u"TEXT",
+       [](Builder& b) { b.point(11, 5, 6).real(40, 2).integer(72, 1).integer(73, 1); }, {5, 6}, {1, 0}, 2, 1, 1, 1},
+      {"right at the top", u"TEXT",
+       [](Builder& b) { b.point(11, 5, 6).real(40, 2).integer(72, 2).integer(73, 3); }, {5, 6}, {1, 0}, 2, 1, 3, 2},
+      {"left in the middle: at point 11", u"TEXT",
+       [](Builder& b) { b.point(11, 5, 6).real(40, 2).integer(73, 2); }, {5, 6}, {1, 0}, 2, 1, 2, 0},
+      {"alignment codes out of range: left on the baseline", u"TEXT",
+       [](Builder& b) { b.point(11, 5, 6).real(40, 2).integer(72, 9).integer(73, 7); }, {1, 1}, {1, 0}, 2, 1, 0, 0},
+      {"a width factor that is no number: 1", u"TEXT",
+       [](Builder& b) { b.real(40, 2).real(41, -1); }, {1, 1}, {1, 0}, 2, 1, 0, 0},
+      {"an attribute's vertical alignment is 74; its 73 is a field length", u"ATTRIB",
+       [](Builder& b) { b.point(11, 5, 6).real(40, 2).text(2, u"TAG").integer(73, 3).integer(74, 1).integer(72, 2); },
+       {5, 6}, {1, 0}, 2, 1, 1, 2},
+  };
+  const colour_context colours = measuredByChars();
+  for (const Case& c : cases) {
+    Builder b;
+    b.text(0, c.type).text(1, u"ABCD").point(10, 1, 1);
+    c.groups(b);
+    auto item = item_from_chain(b.head(), &colours);
+    ASSERT_TRUE(item) << c.what;
+    ASSERT_EQ(item->what, chain_item::kind::text) << c.what;
+    ASSERT_EQ(item->texts.size(), 1u) << c.what;
+    const chain_text& t = item->texts[0];
+    EXPECT_EQ(t.text, u"ABCD") << c.what;
+    EXPECT_TRUE(t.position.isEqualTo(c.position)) << c.what << ": " << t.position.x << ", " << t.position.y;
+    EXPECT_TRUE(t.direction.isEqualTo(c.direction, GcGeTol(1e-12, 1e-12))) << c.what;
+    EXPECT_DOUBLE_EQ(t.height, c.height) << c.what;
+    EXPECT_DOUBLE_EQ(t.width_factor, c.widthFactor) << c.what;
+    EXPECT_EQ(t.vertical, c.vertical) << c.what;
+    EXPECT_EQ(t.horizontal, c.horizontal) << c.what;
+  }
+  // Without a measure the estimate of 0.7 of the height a character counts.
+  Builder aligned;
+  aligned.text(0, u"TEXT").text(1, u"ABCD").point(10, 0, 0).point(11, 14, 0).real(40, 1).integer(72, 3);
+  EXPECT_DOUBLE_EQ(item_from_chain(aligned.head())->texts[0].height, 5.0);
+}
+
+TEST(ChainItems, OneLineTextSpecialCharacters) {
+  struct Case {
+    const char16_t* text;
+    const char16_t* shown; // null: no item
+    bool underline, strikeOut;
+  } cases[] = {
+      {u"%%c50", u"\u230050", false, false},
+      {u"90%%d %%p5", u"90\u00B0 \u00B15", false, false},
+      {u"%%uNADPIS%%u", u"NADPIS", true, false},
+      {u"a %%ub", u"a b", false, false},
+      {u"%%kx", u"x", false, true},
+      {u"%%u%%o", nullptr, false, false},
+      {u"", nullptr, false, false},
+  };
+  for (const Case& c : cases) {
+    const double origin[] = {0, 0, 0};
+    Chain text(buildValueChain(0, 0, u"TEXT", 1, c.text, 10, origin, 40, 1.0, -9));
+    auto item = item_from_chain(text.head);
+    ASSERT_EQ(item.has_value(), c.shown != nullptr);
+    if (!item)
+      continue;
+    EXPECT_EQ(item->texts[0].text, c.shown);
+    EXPECT_EQ(item->texts[0].underline, c.underline);
+    EXPECT_EQ(item->texts[0].strike_out, c.strikeOut);
+  }
+}
+
+TEST(ChainItems, MultiLineTextsLayTheirLines) {
+  const double third = 5.0 / 3.0; // one line spacing of a text one unit high
+  struct Line {
+    const char16_t* text;
+    GcGePoint2d position;
+    double height;
+  };
+  struct Case {
+    const char* what;
+    std::function<void(Builder&)> groups; // after 0 and 10 (10, 20)
+    std::uint32_t horizontal;
+    std::vector<Line> lines;
+  } cases[] = {
+      {"top left: the first line's top at the point",
+       [](Builder& b) { b.real(40, 1).integer(71, 1).text(1, u"ab\\Pcd"); }, 0,
+       {{u"ab", {10, 19}, 1}, {u"cd", {10, 19 - third}, 1}}},
+      {"middle centre: halfway between the top and the last baseline",
+       [](Builder& b) { b.real(40, 1).integer(71, 5).text(1, u"ab\\Pcd"); }, 1,
+       {{u"ab", {10, 20 + (1 + third) / 2 - 1}, 1}, {u"cd", {10, 20 + (1 + third) / 2 - 1 - third}, 1}}},
+      {"bottom right: the last baseline at the point",
+       [](Builder& b) { b.real(40, 1).integer(71, 9).text(1, u"ab\\Pcd"); }, 2,
+       {{u"ab", {10, 20 + third}, 1}, {u"cd", {10, 20}, 1}}},
+      {"wrapped at the reference width",
+       [](Builder& b) { b.real(40, 1).real(41, 5).integer(71, 7).text(1, u"aa bb cc"); }, 0,
+       {{u"aa bb", {10, 20 + third}, 1}, {u"cc", {10, 20}, 1}}},
+      {"twice the spacing",
+       [](Builder& b) { b.real(40, 1).real(44, 2).text(1, u"a\\Pb"); }, 0,
+       {{u"a", {10, 19}, 1}, {u"b", {10, 19 - 2 * third}, 1}}},
+      {"a spacing factor beyond 4 is 4",
+       [](Builder& b) { b.real(40, 1).real(44, 9).text(1, u"a\\Pb"); }, 0,
+       {{u"a", {10, 19}, 1}, {u"b", {10, 19 - 4 * third}, 1}}},
+      {"at least: the taller line sets the spacing",
+       [](Builder& b) { b.real(40, 1).text(1, u"a\\P{\\H3;b}"); }, 0,
+       {{u"a", {10, 19}, 1}, {u"b", {10, 19 - 3 * third}, 3}}},
+      {"exactly: the text's height sets it",
+       [](Builder& b) { b.real(40, 1).integer(73, 2).text(1, u"a\\P{\\H3;b}"); }, 0,
+       {{u"a", {10, 19}, 1}, {u"b", {10, 19 - third}, 3}}},
+      {"an empty paragraph takes its room", [](Builder& b) { b.real(40, 1).text(1, u"a\\P\\Pb"); }, 0,
+       {{u"a", {10, 19}, 1}, {u"b", {10, 19 - 2 * third}, 1}}},
+      {"chunks 3 before 1", [](Builder& b) { b.real(40, 2).text(3, u"ab").text(3, u"cd").text(1, u"ef"); }, 0,
+       {{u"abcdef", {10, 18}, 2}}},
+      {"turned by its direction: lines run down the page's x",
+       [](Builder& b) { b.real(40, 1).point(11, 0, 3).text(1, u"a\\Pb"); }, 0,
+       {{u"a", {11, 20}, 1}, {u"b", {11 + third, 20}, 1}}},
+      {"the angle after the direction wins", [](Builder& b) { b.real(40, 1).point(11, 0, 3).real(50, 0).text(1, u"a"); },
+       0, {{u"a", {10, 19}, 1}}},
+      {"the direction after the angle wins",
+       [](Builder& b) { b.real(40, 1).real(50, kPi).point(11, 0, -1).text(1, u"a"); }, 0, {{u"a", {9, 20}, 1}}},
+      {"an attachment out of range: top left", [](Builder& b) { b.real(40, 1).integer(71, 12).text(1, u"a"); }, 0,
+       {{u"a", {10, 19}, 1}}},
+  };
+  const colour_context colours = measuredByChars();
+  for (const Case& c : cases) {
+    Builder b;
+    b.text(0, u"MTEXT").point(10, 10, 20);
+    c.groups(b);
+    auto item = item_from_chain(b.head(), &colours);
+    ASSERT_TRUE(item) << c.what;
+    ASSERT_EQ(item->texts.size(), c.lines.size()) << c.what;
+    for (std::size_t i = 0; i < c.lines.size(); ++i) {
+      const chain_text& t = item->texts[i];
+      EXPECT_EQ(t.text, c.lines[i].text) << c.what;
+      EXPECT_TRUE(t.position.isEqualTo(c.lines[i].position, GcGeTol(1e-12, 1e-12)))
+          << c.what << " line " << i << ": " << t.position.x << ", " << t.position.y;
+      EXPECT_DOUBLE_EQ(t.height, c.lines[i].height) << c.what;
+      EXPECT_EQ(t.vertical, 0u) << c.what << ": on the baseline";
+      EXPECT_EQ(t.horizontal, c.horizontal) << c.what;
+    }
+  }
+  for (const char16_t* nothing : {u"", u"  \\P\\~", u"{\\H2;}"}) {
+    Builder b;
+    b.text(0, u"MTEXT").point(10, 0, 0).real(40, 1).text(1, nothing);
+    EXPECT_FALSE(item_from_chain(b.head(), &colours)) << "only spaces";
+  }
+  Builder noHeight;
+  noHeight.text(0, u"MTEXT").point(10, 0, 0).real(40, 0).text(1, u"a");
+  EXPECT_FALSE(item_from_chain(noHeight.head(), &colours));
+}
+
+TEST(ChainItems, MultiLineTextColoursAndUnderlines) {
+  colour_context colours = measuredByChars();
+  colours.set_layer(u"NOTES", 5, false);
+  colours.block_index = 3;
+  Builder b;
+  b.text(0, u"MTEXT").text(8, u"NOTES").point(10, 0, 0).real(40, 1).integer(62, 30);
+  b.text(1, u"plain\\P{\\C1;red} then\\P\\C256;layer\\P\\C0;block\\P\\c16711680;blue\\P\\C7;\\Lunder\\l x\\Pno");
+  auto item = item_from_chain(b.head(), &colours);
+  ASSERT_TRUE(item);
+  ASSERT_EQ(item->texts.size(), 7u);
+  const std::uint32_t orange = vd::colour::rgb(255, 0x80, 0);
+  EXPECT_EQ(item->colour >> 32, orange) << "the entity's own colour 30";
+  EXPECT_FALSE(item->texts[0].colour);
+  auto rgbOf = [&](std::size_t i) { return item->texts[i].colour ? *item->texts[i].colour >> 32 : 0xFFFFFFFFu; };
+  EXPECT_EQ(rgbOf(1), vd::colour::rgb(255, 0, 0)) << "a line that starts red is red";
+  EXPECT_EQ(rgbOf(2), vd::colour::rgb(0, 0, 255)) << "256: the layer's";
+  EXPECT_EQ(rgbOf(3), vd::colour::rgb(0, 255, 0)) << "0: the placing reference's";
+  EXPECT_EQ(rgbOf(4), vd::colour::rgb(0, 0, 255)) << "true colour, red written in the low byte";
+  EXPECT_EQ(rgbOf(5), vd::colour::rgb(0, 0, 0)) << "7 on white";
+  EXPECT_TRUE(item->texts[5].underline) << "underlined from its first character";
+  EXPECT_TRUE(item->texts[6].colour) << "a colour stays to the end unless a group ends it";
+  EXPECT_FALSE(item->texts[6].underline);
+  // Without a context the colour number goes to the view's palette.
+  auto plain = item_from_chain(b.head());
+  ASSERT_TRUE(plain && plain->texts.size() == 7u);
+  EXPECT_EQ(*plain->texts[1].colour, palette_colour(1));
+  EXPECT_EQ(*plain->texts[4].colour >> 32, vd::colour::rgb(0, 0, 255));
+}
+
+TEST(ChainItems, EllipsesInPlan) {
+  const double s = std::sqrt(0.5);
+  struct Case {
+    const char* what;
+    std::function<void(Builder&)> groups; // after 0 and 10 (1, 2)
+    GcGePoint2d start, middle, end;       // the points at the ends and halfway
+    double length;                        // 0: not checked
+  } cases[] = {
+      {"a whole ellipse", [](Builder& b) { b.point(11, 4, 0).real(40, 0.5); }, {5, 2}, {-3, 2}, {5, 2}, 0},
+      {"equal parameters: a whole ellipse", [](Builder& b) { b.point(11, 4, 0).real(40, 0.5).real(41, 1).real(42, 1); },
+       {1 + 4 * std::cos(1.0), 2 + 2 * std::sin(1.0)}, {1 - 4 * std::cos(1.0), 2 - 2 * std::sin(1.0)},
+       {1 + 4 * std::cos(1.0), 2 + 2 * std::sin(1.0)}, 0},
+      {"a quarter, counter-clockwise", [](Builder& b) { b.point(11, 4, 0).real(40, 0.5).real(41, 0).real(42, kPi / 2); },
+       {5, 2}, {1 + 4 * s, 2 + 2 * s}, {1, 4}, 0},
+      {"parameters across the seam", [](Builder& b) { b.point(11, 4, 0).real(40, 0.5).real(41, 3 * kPi / 2).real(42, kPi / 2); },
+       {1, 0}, {5, 2}, {1, 4}, 0},
+      {"a normal pointing down runs clockwise: below the centre",
+       [](Builder& b) { b.point(11, 4, 0).real(40, 0.5).real(41, 0).real(42, kPi).point(210, 0, 0, -1); }, {5, 2}, {1, 0},
+       {-3, 2}, 0},
+      {"a turned major axis", [](Builder& b) { b.point(11, 0, 2).real(40, 0.5).real(41, 0).real(42, kPi); }, {1, 4},
+       {0, 2}, {1, 0}, 0},
+      {"a circle's quarter", [](Builder& b) { b.point(11, 0, 1).real(40, 1).real(41, 0).real(42, kPi / 2); }, {1, 3},
+       {1 - s, 2 + s}, {0, 2}, kPi / 2},
+  };
+  for (const Case& c : cases) {
+    Builder b;
+    b.text(0, u"ELLIPSE").point(10, 1, 2);
+    c.groups(b);
+    auto item = item_from_chain(b.head());
+    ASSERT_TRUE(item) << c.what;
+    ASSERT_EQ(item->parts.size(), 1u);
+    ASSERT_TRUE(item->parts[0].curve->isKindOf(GcGe::kEllipArc2d)) << c.what;
+    const GcGeCurve2d& e = curveOf(*item);
+    EXPECT_TRUE(e.startPoint().isEqualTo(c.start, GcGeTol(1e-9, 1e-9)))
+        << c.what << ": " << e.startPoint().x << ", " << e.startPoint().y;
+    EXPECT_TRUE(e.gcEvalPoint(0.5 * (e.interval().lowerBound() + e.interval().upperBound()))
+                    .isEqualTo(c.middle, GcGeTol(1e-9, 1e-9)))
+        << c.what;
+    EXPECT_TRUE(e.endPoint().isEqualTo(c.end, GcGeTol(1e-9, 1e-9))) << c.what;
+    if (c.length > 0) {
+      EXPECT_NEAR(e.gcLength(), c.length, 1e-9) << c.what;
+    }
+  }
+  // Tilted 45 degrees about the x axis, a circle of radius 2 is seen as an
+  // ellipse 2 wide and 2 cos 45 high.
+  {
+    Builder b;
+    b.text(0, u"ELLIPSE").point(10, 0, 0).point(11, 2, 0).real(40, 1).point(210, 0, -s, s);
+    auto item = item_from_chain(b.head());
+    ASSERT_TRUE(item);
+    EXPECT_NEAR(highOf(curveOf(*item)).x, 2.0, 1e-9);
+    EXPECT_NEAR(highOf(curveOf(*item)).y, 2 * s, 1e-9);
+  }
+  // Nothing without a centre, an axis, a positive ratio or a usable normal.
+  for (auto groups : std::vector<std::function<void(Builder&)>>{
+           [](Builder& b) { b.point(10, 0, 0).real(40, 0.5); },
+           [](Builder& b) { b.point(10, 0, 0).point(11, 0, 0).real(40, 0.5); },
+           [](Builder& b) { b.point(10, 0, 0).point(11, 1, 0).real(40, 0); },
+           [](Builder& b) { b.point(10, 0, 0).point(11, 1, 0).real(40, std::nan("")); },
+           [](Builder& b) { b.point(11, 1, 0).real(40, 0.5); },
+           [](Builder& b) { b.point(10, 0, 0).point(11, 1, 0).real(40, 0.5).point(210, 0, 0); },
+       }) {
+    Builder b;
+    b.text(0, u"ELLIPSE");
+    groups(b);
+    EXPECT_FALSE(item_from_chain(b.head()));
+  }
+}
+
+namespace {
+
+// How far a point lies from a drawn curve.
+double distanceTo(const GcGeCurve2d& curve, const GcGePoint2d& p) {
+  return p.distanceTo(curve.closestPointTo(p));
+}
+
+} // namespace
+
+TEST(ChainItems, SplinesAreTheirCurves) {
+  struct Case {
+    const char* what;
+    std::function<void(Builder&)> groups; // after 0
+    std::vector<GcGePoint2d> on, off;     // points on the curve and off it
+  } cases[] = {
+      {"control points and knots: a cubic Bezier curve",
+       [](Builder& b) {
+         b.integer(70, 8).integer(71, 3).integer(72, 8).integer(73, 4);
+         for (double k : {0, 0, 0, 0, 1, 1, 1, 1})
+           b.real(40, k);
+         b.point(10, 0, 0).point(10, 1, 2).point(10, 3, 2).point(10, 4, 0);
+       },
+       {{0, 0}, {2, 1.5}, {4, 0}}, {{1, 2}, {3, 2}, {2, 2}}},
+      {"weights: a quarter circle",
+       [](Builder& b) {
+         b.integer(70, 12).integer(71, 2);
+         for (double k : {0, 0, 0, 1, 1, 1})
+           b.real(40, k);
+         b.real(41, 1).real(41, std::sqrt(0.5)).real(41, 1);
+         b.point(10, 1, 0).point(10, 1, 1).point(10, 0, 1);
+       },
+       {{1, 0}, {std::sqrt(0.5), std::sqrt(0.5)}, {0, 1}}, {{0.75, 0.75}}},
+      {"fit points only: through every one",
+       [](Builder& b) { b.integer(71, 3).point(11, 0, 0).point(11, 2, 3).point(11, 5, -1).point(11, 8, 2); },
+       {{0, 0}, {2, 3}, {5, -1}, {8, 2}}, {}},
+      {"a closed spline through fit points returns to the first",
+       [](Builder& b) { b.integer(70, 1).point(11, 0, 0).point(11, 4, 0).point(11, 4, 4).point(11, 0, 4); },
+       {{0, 0}, {4, 0}, {4, 4}, {0, 4}}, {}},
+      {"end tangents: leaves along the first",
+       [](Builder& b) { b.point(12, 0, 1).point(13, 0, -1).point(11, 0, 0).point(11, 4, 0); }, {{0, 0}, {4, 0}},
+       {{2, 0}}},
+  };
+  for (const Case& c : cases) {
+    Builder b;
+    b.text(0, u"SPLINE");
+    c.groups(b);
+    auto item = item_from_chain(b.head());
+    ASSERT_TRUE(item) << c.what;
+    ASSERT_EQ(item->parts.size(), 1u) << c.what;
+    const GcGeCurve2d& curve = curveOf(*item);
+    GcGePoint2d lo, hi;
+    curve.gcOrthoBoundBlock().getMinMaxPoints(lo, hi);
+    const double tolerance = 2e-4 * lo.distanceTo(hi);
+    for (const GcGePoint2d& p : c.on)
+      EXPECT_LT(distanceTo(curve, p), tolerance) << c.what << ": on (" << p.x << ", " << p.y << ")";
+    for (const GcGePoint2d& p : c.off)
+      EXPECT_GT(distanceTo(curve, p), 0.05) << c.what << ": off (" << p.x << ", " << p.y << ")";
+  }
+  for (auto groups : std::vector<std::function<void(Builder&)>>{
+           [](Builder& b) { b.point(10, 1, 1); },
+           [](Builder& b) { b.point(11, 1, 1).point(11, 1, 1); },
+           [](Builder& b) { b.integer(71, 3); },
+       }) {
+    Builder b;
+    b.text(0, u"SPLINE");
+    groups(b);
+    EXPECT_FALSE(item_from_chain(b.head())) << "fewer than two points";
+  }
+}
+
+TEST(ChainItems, OldStylePolylinesFromTheirVertices) {
+  auto vertex = [](double x, double y, std::function<void(Builder&)> more = {}) {
+    auto b = std::make_unique<Builder>();
+    b->text(0, u"VERTEX").point(10, x, y);
+    if (more)
+      more(*b);
+    return b;
+  };
+  struct Case {
+    const char* what;
+    std::function<void(Builder&)> head; // after 0 POLYLINE
+    std::vector<std::unique_ptr<Builder>> vertices;
+    std::string parts;  // c a curve, f a fill
+    double length;      // of the first curve, or the area of the fills
+  };
+  std::vector<Case> cases;
+  cases.push_back({"open, a bulge", [](Builder& b) { b.integer(66, 1).integer(70, 0); }, {}, "c", kPi + 2});
+  cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.real(42, 1); }));
+  cases.back().vertices.push_back(vertex(2, 0));
+  cases.back().vertices.push_back(vertex(2, 2));
+  cases.push_back({"closed", [](Builder& b) { b.integer(70, 1); }, {}, "c", 6 + std::sqrt(20.0)});
+  cases.back().vertices.push_back(vertex(0, 0));
+  cases.back().vertices.push_back(vertex(4, 0));
+  cases.back().vertices.push_back(vertex(4, 2));
+  cases.push_back({"widths of the polyline for vertices without", [](Builder& b) { b.real(40, 1).real(41, 1); }, {},
+                   "ff", 4 + 2});
+  cases.back().vertices.push_back(vertex(0, 0));
+  cases.back().vertices.push_back(vertex(4, 0));
+  cases.back().vertices.push_back(vertex(4, 2, [](Builder& b) { b.real(40, 0).real(41, 0); }));
+  cases.push_back({"a vertex's own width", [](Builder& b) {}, {}, "f", 8});
+  cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.real(40, 2).real(41, 2); }));
+  cases.back().vertices.push_back(vertex(4, 0));
+  cases.push_back({"spline-fit: the fitted vertices, not the frame", [](Builder& b) { b.integer(70, 4); }, {}, "c", 4});
+  cases.back().vertices.push_back(vertex(0, 5, [](Builder& b) { b.integer(70, 16); }));
+  cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.integer(70, 8); }));
+  cases.back().vertices.push_back(vertex(4, 0, [](Builder& b) { b.integer(70, 8); }));
+  cases.back().vertices.push_back(vertex(9, 5, [](Builder& b) { b.integer(70, 16); }));
+  cases.push_back({"curve-fit: the fitting's vertices drawn with their bulges", [](Builder& b) { b.integer(70, 2); },
+                   {}, "c", 2 * kPi});
+  cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.real(42, 1); }));
+  cases.back().vertices.push_back(vertex(2, 0, [](Builder& b) { b.integer(70, 1).real(42, 1); }));
+  cases.back().vertices.push_back(vertex(4, 0));
+  cases.push_back({"a 3D polyline in plan", [](Builder& b) { b.integer(70, 8); }, {}, "c", 5});
+  cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.integer(70, 32); }));
+  cases.back().vertices.push_back(vertex(3, 4, [](Builder& b) { b.integer(70, 32); }));
+  for (Case& c : cases) {
+    Builder head;
+    head.text(0, u"POLYLINE").point(10, 0, 0);
+    c.head(head);
+    std::vector<const vd::ValueNode*> followers;
+    for (const auto& v : c.vertices)
+      followers.push_back(v->head());
+    Builder seqend;
+    seqend.text(0, u"SEQEND");
+    followers.push_back(seqend.head());
+    auto item = item_from_chain(head.head(), nullptr, followers);
+    ASSERT_TRUE(item) << c.what;
+    double area = 0;
+    EXPECT_EQ(shapeOf(*item, area), c.parts) << c.what;
+    if (c.parts[0] == 'c')
+      EXPECT_NEAR(curveOf(*item).gcLength(), c.length, 1e-9) << c.what;
+    else
+      EXPECT_NEAR(area, c.length, 1e-9) << c.what;
+  }
+  // A spline-fit polyline that holds its frame alone: the B-spline of the
+  // frame, quadratic for curve type 5 (through (2, 1), the middle of the
+  // parabola of (0, 0), (2, 2), (4, 0)).
+  {
+    Builder head;
+    head.text(0, u"POLYLINE").integer(70, 4).integer(75, 5);
+    auto a = vertex(0, 0, [](Builder& b) { b.integer(70, 16); });
+    auto m = vertex(2, 2, [](Builder& b) { b.integer(70, 16); });
+    auto z = vertex(4, 0, [](Builder& b) { b.integer(70, 16); });
+    const std::vector<const vd::ValueNode*> followers{a->head(), m->head(), z->head()};
+    auto item = item_from_chain(head.head(), nullptr, followers);
+    ASSERT_TRUE(item);
+    EXPECT_LT(distanceTo(curveOf(*item), GcGePoint2d(2, 1)), 1e-3);
+    EXPECT_GT(distanceTo(curveOf(*item), GcGePoint2d(2, 2)), 0.5);
+  }
+  // Nothing for meshes, polyface meshes and fewer than two vertices.
+  for (int flags : {16, 64, 0}) {
+    Builder head;
+    head.text(0, u"POLYLINE").integer(70, flags);
+    auto a = vertex(0, 0), z = vertex(4, 0);
+    std::vector<const vd::ValueNode*> followers{a->head()};
+    if (flags)
+      followers.push_back(z->head());
+    EXPECT_FALSE(item_from_chain(head.head(), nullptr, followers)) << flags;
+  }
 }

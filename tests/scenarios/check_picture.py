@@ -10,6 +10,17 @@ drawn on layer 0 by layer, placed on a yellow layer, on a white ground. The
 picture must show each colour where the plan puts it, fills and bands as
 areas, the hole and the gaps between pattern lines and dashes as ground, the
 wardrobe in its reference's layer colour, and be mostly background.
+
+The strip of details below the plan (examples/make_plan.py) is checked in
+drawing units, mapped to pixels by the outer walls: each reference of a block
+drawn by block or on layer 0 in its own colour, also through a nested block;
+aligned and fit texts from their first point to their second, a middle text
+centred on its point, %%c, %%d and %%p as the characters they stand for, a
+label mirrored both ways reading as the plain one in the mirrored places;
+the ellipse, the elliptical arc below its centre (its normal points down),
+the control-point spline off its inner points, the fit-point spline through
+its points, the old-style polyline as a band with its bulge, the wrapped
+note on several lines, and the whole strip inside the picture.
 Usage: check_picture.py PLAN.dxf OUT.png HOST-COMMAND...
 """
 import struct
@@ -52,6 +63,17 @@ CABINETS = (180, 90, 0)   # colour 34, the dashed layer's; linetype scale 2
 SHELF = (0, 0, 180)       # colour 174, continuous on the dashed layer
 WARDROBE = (255, 255, 0)  # colour 2, the layer the wardrobe is placed on
 WHITE = (255, 255, 255)
+
+# The strip of details: colour numbers 20, 140, 200, 110, 240, 230, 40, 100,
+# 120, 160, 190, 70, 220, 180, 142 and 22.
+MARKERS = {(700, -1300): (255, 64, 0), (1700, -1300): (0, 191, 255), (2700, -1300): (191, 0, 255)}
+WARDROBE2 = (0, 255, 128)
+BAND = (255, 0, 64)
+NOTE, GREEN = (255, 0, 128), (0, 255, 0)
+ALIGNED, FIT, MIDDLE = (255, 191, 0), (0, 255, 64), (0, 255, 191)
+CODED, LITERAL = (0, 64, 255), (128, 0, 255)
+LABEL = (128, 255, 0)
+ELLIPSE, ARC, CONTROL_SPLINE, FIT_SPLINE = (255, 0, 191), (64, 0, 255), (0, 169, 225), (225, 56, 0)
 
 
 def bounds(pixels, colour):
@@ -99,15 +121,218 @@ def runs_along(pixels, colour):
     return dashes, gaps, ground
 
 
+class Plan:
+    """Drawing units to pixels, from the box of the black outer walls
+    (-150..9150 by -150..6150 mm)."""
+
+    def __init__(self, walls):
+        x0, y0, x1, y1 = walls
+        self.sx = (x1 - x0) / 9300.0
+        self.sy = (y1 - y0) / 6300.0
+        self.x0, self.y0 = x0, y0
+
+    def px(self, x, y):
+        return self.x0 + (x + 150) * self.sx, self.y0 + (6150 - y) * self.sy
+
+    def box(self, x0, y0, x1, y1):
+        """The pixel box (left, top, right, bottom) of a drawing box."""
+        a, b = self.px(x0, y1)
+        c, d = self.px(x1, y0)
+        return int(a), int(b), int(c) + 1, int(d) + 1
+
+    def length(self, mm):
+        return mm * self.sx
+
+
+def coverage(p, colour):
+    """How much of a pixel the colour covers when drawn smoothed over white:
+    p = white + a (colour - white); 0 for pixels of another colour."""
+    d = [255 - c for c in colour]
+    e = [255 - c for c in p]
+    norm = sum(x * x for x in d)
+    a = sum(x * y for x, y in zip(d, e)) / norm
+    if a < 0.05 or sum((y - a * x) ** 2 for x, y in zip(d, e)) > 24 ** 2:
+        return 0.0
+    return min(a, 1.0)
+
+
+def ink(pixels, colour, box, least=0.5):
+    """The pixels (x, y) in a box that the colour covers at least half."""
+    x0, y0, x1, y1 = box
+    h, w = len(pixels), len(pixels[0])
+    return {(x, y) for y in range(max(y0, 0), min(y1, h)) for x in range(max(x0, 0), min(x1, w))
+            if pixels[y][x] != WHITE and coverage(pixels[y][x], colour) >= least}
+
+
+def exact(pixels, colour, box):
+    x0, y0, x1, y1 = box
+    h, w = len(pixels), len(pixels[0])
+    return {(x, y) for y in range(max(y0, 0), min(y1, h)) for x in range(max(x0, 0), min(x1, w))
+            if pixels[y][x] == colour}
+
+
+def extent(points):
+    xs, ys = [p[0] for p in points], [p[1] for p in points]
+    return (min(xs), min(ys), max(xs), max(ys)) if points else None
+
+
+def shape(points):
+    """The points moved to their box's corner: what a text looks like."""
+    x0, y0, _, _ = extent(points)
+    return {(x - x0, y - y0) for x, y in points}
+
+
+def same_shape(a, b):
+    """The share of pixels in which two shapes differ."""
+    if not a or not b:
+        return 1.0
+    return len(shape(a) ^ shape(b)) / max(len(a), len(b))
+
+
+def near(points, x, y, r):
+    return any((px - x) ** 2 + (py - y) ** 2 <= r * r for px, py in points)
+
+
+def text_lines(points):
+    """Rows of text: runs of pixel rows holding ink, apart by empty rows."""
+    rows = sorted({y for _, y in points})
+    return 1 + sum(1 for a, b in zip(rows, rows[1:]) if b > a + 1) if rows else 0
+
+
+def check_details(pixels, plan, failures):
+    """The strip below the plan."""
+    region = plan.box(-150, -4600, 9300, -500)
+    # Each reference of the marker block (members by block) in its own colour,
+    # the third through a set that holds the marker by block.
+    for (x, y), colour in MARKERS.items():
+        box = plan.box(x - 400, y - 400, x + 400, y + 400)
+        own = exact(pixels, colour, box)
+        others = [c for c in MARKERS.values() if c != colour and exact(pixels, c, box)]
+        if len(own) < 20 or others:
+            failures.append(f"the marker at {x} is not in its reference's colour ({len(own)} pixels, "
+                            f"others {others})")
+    box = plan.box(3350, -1650, 4650, -950)
+    if len(exact(pixels, WARDROBE2, box)) < 40 or exact(pixels, WARDROBE, box):
+        failures.append("the second wardrobe is not in the colour of its own reference's layer")
+
+    # The old-style polyline: a band 120 mm wide whose bulged side reaches
+    # 250 mm beyond its vertices.
+    band = exact(pixels, BAND, region)
+    box = extent(band)
+    if solid_pixels_in(pixels, BAND, band) < 20 or not box:
+        failures.append("the 2D polyline is not drawn as a band")
+    else:
+        right = plan.px(6750 + 60, 0)[0]
+        left = plan.px(5000 - 60, 0)[0]
+        if abs(box[2] - right) > 3 or abs(box[0] - left) > 3:
+            failures.append(f"the 2D polyline's band does not reach its bulge ({box[0]}..{box[2]}, "
+                            f"expected {left:.0f}..{right:.0f})")
+
+    # The note: wrapped at 1900 mm into more than two lines below its top
+    # left corner, the line after the paragraph break green.
+    box = plan.box(7000, -2000, 9300, -600)
+    note = ink(pixels, NOTE, box) | ink(pixels, GREEN, box)
+    area = extent(note)
+    if not area or text_lines(note) < 3:
+        failures.append(f"the note is not drawn on several lines ({text_lines(note)} lines)")
+    else:
+        left, top = plan.px(7100, -700)
+        right = plan.px(7100 + 1900, 0)[0]
+        if abs(area[0] - left) > 3 or area[1] < top - 1 or area[2] > right + 2:
+            failures.append(f"the note is not in its box ({area}, left {left:.0f}, top {top:.0f}, "
+                            f"right {right:.0f})")
+        if len(exact(pixels, GREEN, box)) < 5:
+            failures.append("the note's green paragraph is not green")
+
+    # Aligned and fit texts run from their first point to their second: their
+    # ink lies between the two and fills it but for the sides of the first
+    # and last letters (wider where the fit text's letters are widened).
+    for name, colour, y in (("aligned", ALIGNED, -2400), ("fit", FIT, -3000)):
+        box = extent(ink(pixels, colour, plan.box(0, y - 300, 4200, y + 600)))
+        first, second = plan.px(300, y)[0], plan.px(3300, y)[0]
+        if not box or box[0] < first - 2 or box[2] > second + 2 or box[2] - box[0] < 0.9 * (second - first):
+            failures.append(f"the {name} text does not run between its points ({box}, expected x "
+                            f"{first:.0f}..{second:.0f})")
+    # The middle text is centred on its point both ways.
+    box = extent(ink(pixels, MIDDLE, plan.box(3700, -3000, 5200, -2200)))
+    x, y = plan.px(4500, -2600)
+    height = plan.length(400)
+    if not box or abs((box[0] + box[2]) / 2 - x) > 3 or abs((box[1] + box[3]) / 2 - y) > 0.12 * height + 1:
+        failures.append(f"the middle text is not centred on its point ({box}, point {x:.0f}, {y:.0f})")
+    # %%c, %%d and %%p read as the characters they stand for.
+    coded = ink(pixels, CODED, plan.box(5200, -2700, 6800, -2100))
+    literal = ink(pixels, LITERAL, plan.box(5200, -3300, 6800, -2700))
+    if same_shape(coded, literal) > 0.02:
+        failures.append(f"the coded text does not read as its characters ({len(coded)} and {len(literal)} "
+                        f"pixels, {same_shape(coded, literal):.2f} differ)")
+
+    # The label reads the same as placed, mirrored left to right and
+    # mirrored upside down, in the places the mirrored text covers: left of
+    # its reference's point above the baseline, and right of its point below.
+    plain = ink(pixels, LABEL, plan.box(6900, -2800, 8050, -2200))
+    by_x = ink(pixels, LABEL, plan.box(7950, -2800, 9150, -2200))
+    by_y = ink(pixels, LABEL, plan.box(6900, -3900, 8050, -3200))
+    for name, mirrored in (("left to right", by_x), ("upside down", by_y)):
+        if same_shape(plain, mirrored) > 0.03:
+            failures.append(f"the label mirrored {name} does not read as the plain one "
+                            f"({same_shape(plain, mirrored):.2f} of the pixels differ)")
+    axis, baseline = plan.px(9000, -2700)
+    box = extent(by_x)
+    if not box or not (axis - 5 <= box[2] <= axis) or abs(box[3] - baseline) > 2:
+        failures.append(f"the label mirrored left to right is not left of its point above its baseline "
+                        f"({box}, point {axis:.0f}, {baseline:.0f})")
+    left, line = plan.px(7000, -3300)
+    box = extent(by_y)
+    if not box or abs(box[0] - extent(plain)[0] + plan.px(7000, 0)[0] - left) > 1 or \
+            not (line <= box[1] <= line + 0.15 * plan.length(350) + 1):
+        failures.append(f"the label mirrored upside down is not right of its point below the line "
+                        f"({box}, point {left:.0f}, {line:.0f})")
+
+    # The ellipse fills its box; the half ellipse whose normal points down
+    # runs below its centre.
+    box = extent(exact(pixels, ELLIPSE, region))
+    want = plan.box(600, -4350, 2400, -3450)
+    if not box or max(abs(a - b) for a, b in zip(box, want)) > 2:
+        failures.append(f"the ellipse is not where it is drawn ({box}, expected {want})")
+    arc = exact(pixels, ARC, region)
+    centre = plan.px(3500, -3900)[1]
+    if len(arc) < 20 or min(y for _, y in arc) < centre - 1:
+        failures.append(f"the elliptical arc is not below its centre ({len(arc)} pixels, centre {centre:.0f})")
+    # The control-point spline is the curve, not its control polygon: it
+    # passes its middle point, not its inner control points.
+    curve = exact(pixels, CONTROL_SPLINE, region)
+    if not near(curve, *plan.px(5250, -3900), 2) or near(curve, *plan.px(5000, -3400), 5):
+        failures.append("the control-point spline is not the B-spline of its points")
+    curve = exact(pixels, FIT_SPLINE, region)
+    for x, y in ((6500, -4400), (7000, -3500), (7500, -4100), (8000, -3600)):
+        if not near(curve, *plan.px(x, y), 2):
+            failures.append(f"the fit-point spline does not pass through ({x}, {y})")
+            break
+    # Zoomed to the extents of everything: the splines' lowest points are the
+    # bottom of the drawing, inside the picture near its lower edge.
+    bottom = plan.px(0, -4400)[1]
+    lowest = max(y for y, line in enumerate(pixels) if any(p != WHITE for p in line))
+    if not (0.9 * len(pixels) < bottom < len(pixels)) or abs(lowest - bottom) > 2:
+        failures.append(f"the picture does not reach down to the splines (lowest ink {lowest}, "
+                        f"splines at {bottom:.0f})")
+
+
+def solid_pixels_in(pixels, colour, points):
+    """Of the points, those whose eight neighbours have the colour too."""
+    return sum(1 for x, y in points
+               if all(0 <= y + dy < len(pixels) and 0 <= x + dx < len(pixels[0]) and
+                      pixels[y + dy][x + dx] == colour for dy in (-1, 0, 1) for dx in (-1, 0, 1)))
+
+
 def main():
     plan, out, host = sys.argv[1], sys.argv[2], sys.argv[3:]
-    run = subprocess.run(host + ["--quiet", "--load", plan, "--picture", out, "--picture-size", "400x300"],
+    run = subprocess.run(host + ["--quiet", "--load", plan, "--picture", out, "--picture-size", "800x600"],
                          capture_output=True, text=True)
     if run.returncode != 0:
         print(run.stdout, run.stderr)
         return 1
     width, height, pixels = read_png(out)
-    assert (width, height) == (400, 300), (width, height)
+    assert (width, height) == (800, 600), (width, height)
     counts = {}
     for line in pixels:
         for p in line:
@@ -131,14 +356,15 @@ def main():
     # across. The windows in the outer walls are red too: their frames are on
     # layer 0 by layer, placed on the red layer.
     walls = bounds(pixels, (0, 0, 0))
+    plan = Plan(walls) if walls else None
     if walls:
         x0, y0, x1, y1 = walls
-        mx, my = 0.05 * width, 0.05 * height
+        mx, my = 0.05 * (x1 - x0), 0.05 * (y1 - y0)
         red_at = [(x, y) for y, line in enumerate(pixels) for x, p in enumerate(line) if p == (255, 0, 0)]
         inside = [x for x, y in red_at if x0 + mx < x < x1 - mx and y0 + my < y < y1 - my]
         if not inside:
             failures.append("no door inside the walls")
-        elif not (0.5 * width < min(inside) and max(inside) < 0.75 * width):
+        elif not (plan.px(5000, 0)[0] - 2 <= min(inside) and max(inside) <= plan.px(5900, 0)[0] + 2):
             failures.append(f"the door is not where the plan has it (x {min(inside)}..{max(inside)})")
         if len(red_at) - len(inside) < 40:
             failures.append(f"the window frames are not in their reference's layer colour "
@@ -160,14 +386,16 @@ def main():
             failures.append("the rug has no hole in the middle")
         if rug < 0.7 * area:
             failures.append(f"the rug is not filled ({rug} of {area} pixels)")
-    # The tiles are lines with ground between them.
+    # The tiles are lines with ground between them: 45-degree lines of a
+    # pixel, 127 mm apart, cover one pixel a row in every 127 x sqrt(2) mm.
     box = bounds(pixels, MAGENTA)
-    if box:
+    if box and plan:
         x0, y0, x1, y1 = box
         inside = [pixels[y][x] for y in range(y0, y1 + 1) for x in range(x0, x1 + 1)]
         share = inside.count(MAGENTA) / len(inside)
         ground = inside.count((255, 255, 255)) / len(inside)
-        if not (0.1 < share < 0.6 and ground > 0.3):
+        expected = 1 / (plan.length(127) * 2 ** 0.5)
+        if not (0.6 * expected < share < 1.6 * expected and ground > 0.3):
             failures.append(f"the tiles are not lines on the ground ({share:.2f} lines, {ground:.2f} ground)")
 
     # Linetypes: the beam and the cabinets are dashes with ground between
@@ -193,8 +421,10 @@ def main():
     box = bounds(pixels, WARDROBE)
     if not box or counts.get(WARDROBE, 0) < 40:
         failures.append("no wardrobe in its reference's layer colour")
-    elif not (box[0] > 0.6 * width and box[3] < 0.35 * height):
+    elif plan and max(abs(a - b) for a, b in zip(box, plan.box(7600, 5200, 8800, 5800))) > 2:
         failures.append(f"the wardrobe is not where the plan has it ({box})")
+    if plan:
+        check_details(pixels, plan, failures)
     for f in failures:
         print("picture:", f)
     return 1 if failures else 0

@@ -37,12 +37,17 @@ TEST(IniFile, ReadsAreCutAsTheWindowsFunctionsCutThem) {
   EXPECT_EQ(one, u'#');  // a zero capacity writes nothing
 }
 
-TEST(IniFile, NewFilesUseTheAnsiCodePage1250) {
+TEST(IniFile, NewFilesAreUtf16AndAnsiFilesUseCodePage1250) {
   ScratchDir dir;
   IniFileBackend backend;
   ASSERT_TRUE(backend.write(dir.host("n.ini"), u"S", u"k", u"Kóty č"));
-  EXPECT_EQ(vdtest::readBytes(dir.file("n.ini")), "[S]\r\nk=K\xF3ty \xE8\r\n");
+  EXPECT_EQ(vdtest::readBytes(dir.file("n.ini")), vdtest::utf16File(u"[S]\r\nk=Kóty č\r\n"));
   EXPECT_EQ(readValue(backend, dir.host("n.ini"), u"S", u"k"), u"Kóty č");
+
+  vdtest::writeBytes(dir.file("a.ini"), "");
+  ASSERT_TRUE(backend.write(dir.host("a.ini"), u"S", u"k", u"Kóty č"));
+  EXPECT_EQ(vdtest::readBytes(dir.file("a.ini")), "[S]\r\nk=K\xF3ty \xE8\r\n");
+  EXPECT_EQ(readValue(backend, dir.host("a.ini"), u"S", u"k"), u"Kóty č");
 }
 
 TEST(IniFile, MarkedFilesKeepTheirEncoding) {
@@ -55,6 +60,8 @@ TEST(IniFile, MarkedFilesKeepTheirEncoding) {
 
   vdtest::writeBytes(dir.file("u16.ini"), std::string("\xFF\xFE[\0S\0]\0\n\0k\0=\0\x0D\x01", 16));
   EXPECT_EQ(readValue(backend, dir.host("u16.ini"), u"S", u"k"), u"č");
+  ASSERT_TRUE(backend.write(dir.host("u16.ini"), u"S", u"m", u"ř"));
+  EXPECT_EQ(vdtest::readBytes(dir.file("u16.ini")), vdtest::utf16File(u"[S]\r\nk=č\r\nm=ř\r\n"));
 }
 
 TEST(IniFile, LinesThatAreNotTouchedStayAsTheyWere) {
@@ -73,7 +80,7 @@ TEST(IniFile, HostPathsWithBackslashesReachTheFile) {
   IniFileBackend backend;
   const vstring hostPath = dir.path().u16string() + u"\\Dat\\x.ini";
   ASSERT_TRUE(backend.write(hostPath, u"S", u"k", u"1"));
-  EXPECT_EQ(vdtest::readBytes(dir.file("Dat") / "x.ini"), "[S]\r\nk=1\r\n");
+  EXPECT_EQ(vdtest::readBytes(dir.file("Dat") / "x.ini"), vdtest::utf16File(u"[S]\r\nk=1\r\n"));
   EXPECT_EQ(readValue(backend, hostPath, u"S", u"k"), u"1");
 }
 

@@ -352,7 +352,8 @@ TEST_P(PrfStore, NewFilesAreWrittenTheSameByEveryBackend) {
   ASSERT_TRUE(b.setString(u"k", u"v"));
   ASSERT_TRUE(a.setDouble(u"k2", 2.5));
   ASSERT_TRUE(a.setString(u"empty", u""));
-  EXPECT_EQ(vdtest::readBytes(dir.file("new.ini")), "[A]\r\nk=1\r\nk2=2.5\r\nempty=\r\n[B]\r\nk=v\r\n");
+  EXPECT_EQ(vdtest::readBytes(dir.file("new.ini")),
+            vdtest::utf16File(u"[A]\r\nk=1\r\nk2=2.5\r\nempty=\r\n[B]\r\nk=v\r\n"));
   vstring out = u"x";
   EXPECT_TRUE(a.getString(u"empty", out));
   EXPECT_EQ(out, u"");
@@ -360,12 +361,7 @@ TEST_P(PrfStore, NewFilesAreWrittenTheSameByEveryBackend) {
 
 TEST_P(PrfStore, UnicodeFilesKeepCzechText) {
   // A file that starts with the UTF-16 mark stays UTF-16, whatever the code page.
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : std::u16string(u"[S]\r\nk=Kóty\r\n")) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
-  prf_store& s = storeOn(bytes);
+  prf_store& s = storeOn(vdtest::utf16File(u"[S]\r\nk=Kóty\r\n"));
   vstring out;
   EXPECT_TRUE(s.getString(u"k", out));
   EXPECT_EQ(out, u"Kóty");
@@ -373,6 +369,47 @@ TEST_P(PrfStore, UnicodeFilesKeepCzechText) {
   EXPECT_TRUE(s.getString(u"m", out));
   EXPECT_EQ(out, u"Řez č. 2");
   EXPECT_EQ(vdtest::readBytes(dir.file("t.ini")).substr(0, 2), "\xFF\xFE");
+}
+
+// A file the store creates is UTF-16 with its byte-order mark, so that every
+// Czech letter survives whatever ANSI code page the machine runs (under a
+// code page without č, as 1252, an ANSI file turned "Výšky_č" into
+// "Výšky_c"). A file that exists without the mark stays as it is.
+TEST_P(PrfStore, NewFilesAreUnicodeAndExistingAnsiFilesStayAnsi) {
+  const std::u16string czech = u"Výšky_č ŘEZ ůň ďť ě";
+  prf_store fresh(backend());
+  ASSERT_TRUE(fresh.open(dir.host("new.ini"), u"HNOTE_CSN"));
+  vstring out;
+  EXPECT_FALSE(fresh.getString(u"LAYER", out));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("new.ini"))) << "reading never creates the file";
+  ASSERT_TRUE(fresh.setString(u"LAYER", czech));
+  ASSERT_TRUE(fresh.getString(u"LAYER", out));
+  EXPECT_EQ(out, czech);
+  ASSERT_TRUE(fresh.setString(u"LAYERTXT", u"Kóty"));
+  EXPECT_EQ(vdtest::readBytes(dir.file("new.ini")),
+            vdtest::utf16File(u"[HNOTE_CSN]\r\nLAYER=" + czech + u"\r\nLAYERTXT=Kóty\r\n"));
+  // The portable backend reads the same file to the same text.
+  prf_store portable(portableProfileBackend());
+  ASSERT_TRUE(portable.open(dir.host("new.ini"), u"HNOTE_CSN"));
+  ASSERT_TRUE(portable.getString(u"LAYER", out));
+  EXPECT_EQ(out, czech);
+
+  // An ANSI file (no mark) is read and written as before, and keeps no mark.
+  const std::string ansi = "[S]\r\nLAYER=KOTY\r\n";
+  prf_store& s = storeOn(ansi);
+  ASSERT_TRUE(s.getString(u"LAYER", out));
+  EXPECT_EQ(out, u"KOTY");
+  ASSERT_TRUE(s.setInt(u"COLORDIM", 3));
+  EXPECT_EQ(vdtest::readBytes(dir.file("t.ini")), ansi + "COLORDIM=3\r\n");
+  int colour = 0;
+  ASSERT_TRUE(s.getInt(u"COLORDIM", colour));
+  EXPECT_EQ(colour, 3);
+  // So does an empty file that exists.
+  vdtest::writeBytes(dir.file("empty.ini"), "");
+  prf_store empty(backend());
+  ASSERT_TRUE(empty.open(dir.host("empty.ini"), u"S"));
+  ASSERT_TRUE(empty.setString(u"k", u"v"));
+  EXPECT_EQ(vdtest::readBytes(dir.file("empty.ini")), "[S]\r\nk=v\r\n");
 }
 
 TEST_P(PrfStore, WritingFailsWithoutAFolderAndLeavesNothingBehind) {

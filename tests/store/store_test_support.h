@@ -55,6 +55,17 @@ inline std::string readBytes(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// A text as a profile file holds it in UTF-16LE: the byte-order mark, then
+// two bytes a character.
+inline std::string utf16File(const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  return bytes;
+}
+
 struct BackendCase {
   const char* name;
   vd::ProfileBackend* backend;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -77,75 +79,143 @@ void defineLinetypes(const hostsim::Drawing& drawing, GDI::view& view) {
   }
 }
 
-// The colours for entities placed by a reference: by-block members take the
-// reference's colour and linetype.
-GDI::colour_context placedBy(const GDI::colour_context& drawing, const GDI::chain_colour& reference) {
-  GDI::colour_context colours = drawing;
-  colours.block_index = drawing.resolved_index(reference);
+// The colours for entities placed by a reference where `outer` holds: its
+// attributes, and (membersPlacedBy) the members of its block. By-block
+// entities take the reference's colour and linetype as resolved there.
+GDI::colour_context placedBy(const GDI::colour_context& outer, const GDI::chain_colour& reference) {
+  GDI::colour_context colours = outer;
+  colours.block_index = outer.resolved_index(reference);
   colours.block_true_colour = reference.true_colour >= 0 ? reference.true_colour
-                              : reference.index == 0   ? drawing.block_true_colour
+                              : reference.index == 0   ? outer.block_true_colour
                                                        : -1;
-  colours.block_linetype = drawing.linetype_of(reference);
+  colours.block_linetype = outer.linetype_of(reference);
   return colours;
 }
 
-// The colours for the members of a block the reference places: as placedBy,
-// and members on layer 0 take the reference's layer.
-GDI::colour_context membersPlacedBy(const GDI::colour_context& drawing, const GDI::chain_colour& reference) {
-  GDI::colour_context colours = placedBy(drawing, reference);
-  colours.layer0 = reference.layer;
+// As placedBy, and members on layer 0 take the reference's layer (a
+// reference on layer 0 inside a block passes on the layer that stands for
+// layer 0 there).
+GDI::colour_context membersPlacedBy(const GDI::colour_context& outer, const GDI::chain_colour& reference) {
+  GDI::colour_context colours = placedBy(outer, reference);
+  colours.layer0 = reference.layer == u"0" && !outer.layer0.empty() ? outer.layer0 : reference.layer;
   return colours;
 }
 
-// Adds the items of the drawing to the view: linetypes and block definitions
-// first, so that entities and references find them, then the top-level
-// entities in drawing order. A block's members are shared by all its
-// references, so by-block members take the colour and linetype, and members
-// on layer 0 the layer, of the block's first reference in the drawing that is
-// drawn (colour 7, continuous and layer 0 itself for a block placed only
-// inside other blocks).
-int fillView(const hostsim::Drawing& drawing, GDI::view& view, COLORREF background) {
-  const GDI::colour_context colours = drawingColours(drawing, background);
+// An entity of a list and its followers (attributes of a reference, vertices
+// of a polyline).
+struct entity_group {
+  const hostsim::Entity* main;
+  std::vector<const hostsim::Entity*> followers;
+};
+
+bool isFollower(const hostsim::Entity& e) {
+  const vd::ChainView chain = e.view();
+  return chain.isType(u"ATTRIB") || chain.isType(u"VERTEX") || chain.isType(u"SEQEND");
+}
+
+// A block's entities as groups: followers go with the entity before them.
+std::vector<entity_group> groupsOf(const std::vector<std::unique_ptr<hostsim::Entity>>& entities) {
+  std::vector<entity_group> groups;
+  for (const auto& e : entities) {
+    if (e->erased) continue;
+    if (isFollower(*e) && !groups.empty())
+      groups.back().followers.push_back(e.get());
+    else if (!isFollower(*e))
+      groups.push_back({e.get(), {}});
+  }
+  return groups;
+}
+
+// Fills a view with a drawing. A block's members resolve their by-block
+// colour and linetype and their layer 0 through the reference that places
+// them, so a block is defined in the view once for every different way its
+// references colour it (and its nested blocks as their references inside it
+// do), each under a key of its own.
+class picture_builder {
+ public:
+  picture_builder(const hostsim::Drawing& drawing, GDI::view& view) : drawing_(drawing), view_(view) {}
+
+  // Adds the top-level entities in drawing order; returns how many were added.
+  int addDrawing(const GDI::colour_context& colours) {
+    std::map<vd::vstring, std::vector<const hostsim::Entity*>> followers;
+    for (const auto& e : drawing_.allEntities()) {
+      if (!e->erased && !e->owner.empty()) followers[e->owner].push_back(e.get());
+    }
+    int added = 0;
+    for (const hostsim::Entity* entity : drawing_.entities()) {
+      const auto it = followers.find(entity->handle);
+      entity_group group{entity, it == followers.end() ? std::vector<const hostsim::Entity*>() : it->second};
+      added += addGroup(group, colours, handleValue(entity->handle), false);
+    }
+    return added;
+  }
+
+ private:
+  // Adds an entity (a reference with its attributes) with the colours where
+  // it is; handle and intoBlock as view::add_item takes them.
+  int addGroup(const entity_group& group, const GDI::colour_context& colours, uint64_t handle, bool intoBlock) {
+    std::vector<const vd::ValueNode*> chains;
+    for (const hostsim::Entity* f : group.followers) chains.push_back(f->chain.get());
+    const vd::ChainView chain = group.main->view();
+    auto item = GDI::item_from_chain(chain.head(), &colours, chains);
+    if (!item) return 0;
+    int added = 0;
+    if (item->what == GDI::chain_item::kind::insert) {
+      const GDI::chain_colour reference = GDI::colour_of_chain(chain.head());
+      if (const auto key = blockFor(chain.text(2).value_or(vd::vstring_view()), membersPlacedBy(colours, reference))) {
+        item->block_key = *key;
+        added += view_.add_item(std::move(*item), handle, intoBlock);
+      }
+      // Attributes are texts of their own in the drawing, by-block ones in
+      // the reference's colour.
+      const GDI::colour_context placed = placedBy(colours, reference);
+      for (const hostsim::Entity* f : group.followers) {
+        auto text = GDI::item_from_chain(f->chain.get(), &placed);
+        if (text) added += view_.add_item(std::move(*text), intoBlock ? handle : handleValue(f->handle), intoBlock);
+      }
+      return added;
+    }
+    return view_.add_item(std::move(*item), handle, intoBlock);
+  }
+
+  // The key of the block drawn with these member colours, defined with its
+  // members on first use; nothing for a block the drawing lacks or one that
+  // would contain itself.
+  std::optional<uint64_t> blockFor(vd::vstring_view name, const GDI::colour_context& members) {
+    const hostsim::Block* block = drawing_.findBlock(name);
+    if (!block) return std::nullopt;
+    const std::u16string upper = upperCase(block->name);
+    if (open_.count(upper)) return std::nullopt;
+    std::u16string signature = upper;
+    for (const std::u16string& part :
+         {vd::utf8ToUtf16(std::to_string(members.block_index)), vd::utf8ToUtf16(std::to_string(members.block_true_colour)),
+          vd::utf8ToUtf16(members.block_linetype), upperCase(members.layer0)})
+      signature += u'\n' + part;
+    if (const auto it = defined_.find(signature); it != defined_.end()) return it->second;
+    const uint64_t key = GDI::block_key(signature);
+    if (!view_.define_block(GcGePoint2d(block->base[0], block->base[1]), key)) return std::nullopt;
+    defined_.emplace(signature, key);
+    open_.insert(upper);
+    for (const entity_group& group : groupsOf(block->entities)) addGroup(group, members, key, true);
+    open_.erase(upper);
+    return key;
+  }
+
+  const hostsim::Drawing& drawing_;
+  GDI::view& view_;
+  std::map<std::u16string, uint64_t> defined_;  // member colours (block name first) to the block's key
+  std::set<std::u16string> open_;               // blocks being defined
+};
+
+// Adds the items of the drawing to the view: linetypes first, then the
+// top-level entities in drawing order, each block defined as its references
+// need it.
+int fillView(const hostsim::Drawing& drawing, GDI::view& view, COLORREF background, HDC dc) {
+  GDI::colour_context colours = drawingColours(drawing, background);
+  // Texts that run between two points or wrap are measured as the view draws them.
+  colours.text_width = [dc](std::u16string_view text) { return GDI::atext::unit_width(dc, text); };
   defineLinetypes(drawing, view);
-  std::map<std::u16string, GDI::chain_colour> firstReference;
-  for (const hostsim::Entity* entity : drawing.entities()) {
-    const vd::ChainView chain = entity->view();
-    if (!chain.isType(u"INSERT")) continue;
-    const GDI::chain_colour reference = GDI::colour_of_chain(chain.head());
-    if (!colours.visible(reference)) continue;
-    if (const auto name = chain.text(2)) firstReference.emplace(upperCase(*name), reference);
-  }
-  int added = 0;
-  for (const auto& block : drawing.blocks()) {
-    uint64_t key = GDI::block_key(block->name);
-    if (!view.define_block(GcGePoint2d(block->base[0], block->base[1]), key)) continue;
-    const auto reference = firstReference.find(upperCase(block->name));
-    const GDI::colour_context members =
-        reference == firstReference.end() ? colours : membersPlacedBy(colours, reference->second);
-    for (const auto& entity : block->entities) {
-      if (entity->erased) continue;
-      if (auto item = GDI::item_from_chain(entity->chain.get(), &members)) {
-        added += view.add_item(std::move(*item), key, true);
-      }
-    }
-  }
-  for (const hostsim::Entity* entity : drawing.entities()) {
-    if (auto item = GDI::item_from_chain(entity->chain.get(), &colours)) {
-      added += view.add_item(std::move(*item), handleValue(entity->handle), false);
-    }
-    // Attributes follow their reference and are drawn as texts of their own,
-    // by-block ones in the reference's colour. An attribute is an entity of
-    // the drawing with its own layer: layer 0 stands for itself there.
-    const std::vector<const hostsim::Entity*> followers = drawing.followersOf(*entity);
-    if (followers.empty()) continue;
-    const GDI::colour_context placed = placedBy(colours, GDI::colour_of_chain(entity->chain.get()));
-    for (const hostsim::Entity* follower : followers) {
-      if (auto item = GDI::item_from_chain(follower->chain.get(), &placed)) {
-        added += view.add_item(std::move(*item), handleValue(follower->handle), false);
-      }
-    }
-  }
-  return added;
+  return picture_builder(drawing, view).addDrawing(colours);
 }
 
 }  // namespace
@@ -165,7 +235,7 @@ bool saveDrawingPicture(const hostsim::Drawing& drawing, const std::string& path
   const GDI::extents unit(GcGePoint2d(0, 0), GcGePoint2d(1, 1));
   view.fit_window(&unit, &device);
   // Colours go in resolved, so the view's palette is not used.
-  fillView(drawing, view, view.background);
+  fillView(drawing, view, view.background, surface.dc());
   view.zoom_extents(0.05);
   bool done = false;
   for (int i = 0; i < 10000 && !done; ++i) done = view.paint();

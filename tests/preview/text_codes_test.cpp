@@ -1,0 +1,201 @@
+// Text of drawing text entities: special characters and switches of one-line
+// texts, inline codes of multi-line texts, wrapping of paragraphs, and how a
+// mirrored text is turned to read.
+#include <gtest/gtest.h>
+
+#include "preview/chain_texts.h"
+#include "preview/text_codes.h"
+#include "preview/text_extents.h"
+
+#include <string>
+#include <vector>
+
+using namespace GDI;
+
+namespace {
+
+// Runs as "text|" with a letter for each format that differs from the base:
+// u underline, o overline, k strike-out, h<height>, c<colour>, t<true colour>.
+std::string describe(const std::vector<text_run>& runs) {
+  std::string out;
+  for (const text_run& r : runs) {
+    for (char16_t c : r.text)
+      out += c < 0x80 ? static_cast<char>(c) : '#';
+    if (r.format.underline)
+      out += "/u";
+    if (r.format.overline)
+      out += "/o";
+    if (r.format.strike_out)
+      out += "/k";
+    if (r.format.height != 1.0)
+      out += "/h" + std::to_string(static_cast<int>(r.format.height * 10));
+    if (r.format.colour_index >= 0)
+      out += "/c" + std::to_string(r.format.colour_index);
+    if (r.format.true_colour >= 0)
+      out += "/t" + std::to_string(r.format.true_colour);
+    out += '|';
+  }
+  return out;
+}
+
+std::u16string joined(const std::vector<text_run>& runs) {
+  std::u16string out;
+  for (const text_run& r : runs)
+    out += r.text;
+  return out;
+}
+
+// Every character one unit wide at height 1.
+double unitChars(std::u16string_view text) { return static_cast<double>(text.size()); }
+
+} // namespace
+
+TEST(TextCodes, OneLineSpecialCharactersAndSwitches) {
+  struct Case {
+    const char16_t* text;
+    const char16_t* reads;
+    const char* runs; // null: not checked
+  } cases[] = {
+      {u"%%c50", u"\u230050", nullptr},
+      {u"90%%d", u"90\u00B0", nullptr},
+      {u"%%p0,000", u"\u00B10,000", nullptr},
+      {u"%%C%%D%%P", u"\u2300\u00B0\u00B1", nullptr},
+      {u"100%%%", u"100%", nullptr},
+      {u"%%176 %%65x", u"\u00B0 Ax", nullptr},
+      {u"%%1234", u"\u007B4", nullptr},
+      {u"50%", u"50%", nullptr},
+      {u"%%", u"%%", nullptr},
+      {u"%%x", u"%%x", nullptr},
+      {u"%%uA%%uB", u"AB", "A/u|B|"},
+      {u"a%%ob%%kc%%o%%kd", u"abcd", "a|b/o|c/o/k|d|"},
+      {u"%%U%%u", u"", ""},
+  };
+  for (const Case& c : cases) {
+    const std::vector<text_run> runs = decode_text(c.text, {});
+    EXPECT_EQ(joined(runs), c.reads) << describe(runs);
+    if (c.runs) {
+      EXPECT_EQ(describe(runs), c.runs);
+    }
+    for (const text_run& r : runs)
+      EXPECT_FALSE(r.text.empty()) << "no empty runs";
+  }
+}
+
+TEST(TextCodes, MultiLineInlineCodes) {
+  struct Case {
+    const char16_t* text;
+    std::vector<std::string> paragraphs; // each described as its runs
+  } cases[] = {
+      {u"one\\Ptwo", {"one|", "two|"}},
+      {u"a^Jb\\Nc\\Xd", {"a|", "b|", "c|", "d|"}},
+      {u"no\\~break", {"no#break|"}},
+      {u"\\\\ \\{x\\}", {"\\ {x}|"}},
+      {u"{\\H2.5;big} small", {"big/h25| small|"}},
+      {u"a\\H2x;b\\H0.5x;c", {"a|b/h20|c|"}},
+      {u"{\\C1;red}{\\c255;rgb}", {"red/c1|rgb/t16711680|"}},
+      {u"\\Lunder\\l \\Kout\\k \\Oover\\o", {"under/u| |out/k| |over/o|"}},
+      {u"{\\fArial|b1|i0|c238|p34;A}\\A1;B\\Q15;C\\W0.8;D\\T1.1;E\\pxqc;F", {"ABCDEF|"}},
+      {u"\\S1/2;\\S2^;\\Sa#b;", {"1/22a/b|"}},
+      {u"\\U+0158\\U+01", {"#\\U+01|"}},
+      {u"\\M+18140x", {"x|"}},
+      {u"%%c\\Pa^Ib^ c", {"#|", "a b^c|"}},
+      {u"\\q?", {"\\q?|"}},
+      {u"}{unbalanced", {"unbalanced|"}},
+      {u"{\\H3;a\\P}b", {"a/h30|", "b|"}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<text_paragraph> paragraphs = decode_mtext(c.text, {});
+    std::vector<std::string> got;
+    for (const text_paragraph& p : paragraphs)
+      got.push_back(describe(p.runs));
+    EXPECT_EQ(got, c.paragraphs) << "case " << &c - cases;
+  }
+  // An empty paragraph keeps the format it begins in.
+  const auto paragraphs = decode_mtext(u"{\\H4;\\P}", {});
+  ASSERT_EQ(paragraphs.size(), 2u);
+  EXPECT_EQ(paragraphs[1].start.height, 4.0);
+  EXPECT_TRUE(paragraphs[1].runs.empty());
+  // Heights that are not positive numbers are passed over.
+  EXPECT_EQ(describe(decode_mtext(u"\\H-2;a\\Hx;b\\H0;c", {})[0].runs), "abc|");
+}
+
+TEST(TextCodes, WrappingParagraphs) {
+  auto lines = [](const char16_t* text, double width, double height = 1.0) {
+    text_format base;
+    base.height = height;
+    std::vector<std::u16string> out;
+    for (const text_paragraph& p : decode_mtext(text, base))
+      for (const text_line& l : wrap_paragraph(p, width, unitChars))
+        out.push_back(l.text);
+    return out;
+  };
+  using L = std::vector<std::u16string>;
+  EXPECT_EQ(lines(u"aa bb cc", 5), (L{u"aa bb", u"cc"}));
+  EXPECT_EQ(lines(u"aa bb cc", 4.99), (L{u"aa", u"bb", u"cc"}));
+  EXPECT_EQ(lines(u"aa bb cc", 0), (L{u"aa bb cc"})) << "no width: no wrapping";
+  EXPECT_EQ(lines(u"aa bb cc", -3), (L{u"aa bb cc"}));
+  EXPECT_EQ(lines(u"toolongword x", 4), (L{u"toolongword", u"x"})) << "a long word is a line of its own";
+  EXPECT_EQ(lines(u"aa   bb", 3), (L{u"aa", u"bb"})) << "the break drops the spaces";
+  EXPECT_EQ(lines(u"  aa bb", 5), (L{u"  aa", u"bb"})) << "an indent stays on the first line";
+  EXPECT_EQ(lines(u"aa\\~bb cc", 5), (L{u"aa\u00A0bb", u"cc"})) << "a space that does not break";
+  EXPECT_EQ(lines(u"aa bb\\Pcc dd", 5), (L{u"aa bb", u"cc dd"}));
+  EXPECT_EQ(lines(u"a\\P\\Pb", 5), (L{u"a", u"", u"b"})) << "an empty paragraph is an empty line";
+  EXPECT_EQ(lines(u"aa bb", 10, 2.0), (L{u"aa bb"}));
+  EXPECT_EQ(lines(u"aa bb", 9.99, 2.0), (L{u"aa", u"bb"})) << "measured at the text's height";
+  // A long paragraph costs a measure a word and a space, however it wraps.
+  std::u16string many;
+  for (int i = 0; i < 20000; ++i)
+    many += u"word ";
+  for (double width : {1e9, 100.0, 1.0}) {
+    std::size_t calls = 0;
+    const text_measure counting = [&](std::u16string_view t) {
+      ++calls;
+      return unitChars(t);
+    };
+    const auto wrapped = wrap_paragraph(decode_mtext(many, {})[0], width, counting);
+    EXPECT_EQ(wrapped.size(), width > 1e6 ? 1u : width > 50 ? 20000u / 20 : 20000u) << width;
+    EXPECT_LE(calls, 2 * 20000u) << width;
+  }
+  // A line is measured, and drawn, in the format of its first character.
+  text_format base;
+  const auto p = decode_mtext(u"aa {\\H3;bb} cc", base);
+  const auto wrapped = wrap_paragraph(p[0], 4, unitChars);
+  ASSERT_EQ(wrapped.size(), 3u);
+  EXPECT_EQ(wrapped[1].text, u"bb");
+  EXPECT_EQ(wrapped[1].format.height, 3.0);
+  EXPECT_EQ(wrapped[2].format.height, 1.0);
+}
+
+TEST(TextCodes, MirroredTextsTurnToRead) {
+  // Device directions (y down): a text along +x has its up direction at -y.
+  const GcGeVector2d right(1, 0), left(-1, 0), up(0, -1), down(0, 1);
+  struct Case {
+    const char* what;
+    GcGeVector2d direction, above;
+    std::uint32_t vertical, horizontal;
+    GcGeVector2d reading;
+    std::uint32_t toVertical, toHorizontal;
+    double upSign;
+    bool flipBaseline;
+  } cases[] = {
+      {"upright: as it is", right, up, 0, 0, right, 0, 0, 1, false},
+      {"turned half round but not mirrored: as it is", left, down, 3, 2, left, 3, 2, 1, false},
+      {"mirrored left to right: reads the other way, right-aligned", left, up, 0, 0, right, 0, 2, 1, false},
+      {"mirrored left to right, right-aligned: left-aligned", left, up, 1, 2, right, 1, 0, 1, false},
+      {"mirrored left to right, centred: centred", left, up, 2, 1, right, 2, 1, 1, false},
+      {"mirrored upside down: up reversed, baseline moved", right, down, 0, 0, right, 0, 0, -1, true},
+      {"mirrored upside down, top: bottom", right, down, 3, 2, right, 1, 2, -1, false},
+      {"mirrored upside down, bottom: top", right, down, 1, 0, right, 3, 0, -1, false},
+      {"mirrored upside down, middle: middle", right, down, 2, 1, right, 2, 1, -1, false},
+      {"a vertical text mirrored: still reads upwards", up, right, 0, 0, up, 0, 0, -1, true},
+      {"a downward text mirrored: turned to read upwards", down, left, 0, 0, up, 0, 2, 1, false},
+  };
+  for (const Case& c : cases) {
+    const device_text_frame f = readable_text_frame(c.direction, c.above, c.vertical, c.horizontal);
+    EXPECT_TRUE(f.reading.isEqualTo(c.reading)) << c.what << ": " << f.reading.x << ", " << f.reading.y;
+    EXPECT_EQ(f.vertical, c.toVertical) << c.what;
+    EXPECT_EQ(f.horizontal, c.toHorizontal) << c.what;
+    EXPECT_EQ(f.up_sign, c.upSign) << c.what;
+    EXPECT_EQ(f.flip_baseline, c.flipBaseline) << c.what;
+  }
+}
