@@ -2,22 +2,28 @@
 
 namespace hostsim {
 
+bool operationFilter(std::string_view name, OperationFilter& out) {
+  if (name == kAnyOperation) {
+    out = std::nullopt;
+    return true;
+  }
+  vd::HostOp op;
+  if (!vd::hostOperationByName(name, op)) return false;
+  out = op;
+  return true;
+}
+
 void HostCalls::reset() { *this = HostCalls(); }
 
-void HostCalls::failFromNow(const std::string& operation, int n) { armed_.push_back({operation, n, 0}); }
+void HostCalls::failFromNow(OperationFilter filter, int n) { armed_.push_back({filter, n, 0}); }
 
-void HostCalls::failAfterStart(const std::string& operation, int n) {
-  if (started_) {
-    // Counted from the start: the calls since then count already.
-    int seen = operation == kAnyOperation ? position_ : 0;
-    if (operation != kAnyOperation) {
-      auto it = countsSinceStart_.find(operation);
-      seen = it == countsSinceStart_.end() ? 0 : it->second;
-    }
-    armed_.push_back({operation, n, seen});
+void HostCalls::failAfterStart(OperationFilter filter, int n) {
+  if (!started_) {
+    atStart_.push_back({filter, n, 0});
     return;
   }
-  atStart_.push_back({operation, n, 0});
+  // Counted from the start: the calls since then count already.
+  armed_.push_back({filter, n, filter ? countsSinceStart_[index(*filter)] : position_});
 }
 
 void HostCalls::moduleStarted() {
@@ -27,31 +33,26 @@ void HostCalls::moduleStarted() {
   atStart_.clear();
 }
 
-bool HostCalls::enter(const char* operation, size_t journalAt) {
+bool HostCalls::enter(vd::HostOp operation, size_t journalAt) {
   HostCall call;
   call.operation = operation;
   call.journalAt = journalAt;
-  ++counts_[call.operation];
+  ++counts_[index(operation)];
   if (started_) {
     call.position = ++position_;
-    call.ordinal = ++countsSinceStart_[call.operation];
+    call.ordinal = ++countsSinceStart_[index(operation)];
   }
   for (Plan& p : armed_) {
     if (p.seen >= p.nth) continue;  // fired already
-    if (p.operation != kAnyOperation && p.operation != call.operation) continue;
+    if (p.filter && *p.filter != operation) continue;
     if (++p.seen == p.nth) call.injected = true;
   }
-  log_.push_back(std::move(call));
-  return log_.back().injected;
+  log_.push_back(call);
+  return call.injected;
 }
 
 void HostCalls::refusedLast() {
   if (!log_.empty()) log_.back().refused = true;
-}
-
-int HostCalls::count(const std::string& operation) const {
-  auto it = counts_.find(operation);
-  return it == counts_.end() ? 0 : it->second;
 }
 
 std::string ordinalText(int n) {

@@ -27,7 +27,7 @@ bool FaultSweep::runOnce(LossJudge& judge, int failPosition, std::string& setupE
     if (setupError.empty()) setupError = "the host cannot be prepared";
     return false;
   }
-  if (failPosition > 0) host_.calls.failAfterStart(kAnyOperation, failPosition);
+  if (failPosition > 0) host_.calls.failAfterStart(std::nullopt, failPosition);
   ScriptRunner runner(host_, module_, &judge);
   return runner.runText(script_);
 }
@@ -61,7 +61,7 @@ SweepPosition FaultSweep::run(int position) {
   SweepPosition p;
   p.position = position;
   const HostCall& planned = callAt(position);
-  p.operation = planned.operation;
+  p.operation = vd::hostOperationName(planned.operation);
   p.ordinal = planned.ordinal;
   LossJudge judge(host_);
   // Script errors are expected here: a failed call may change what the

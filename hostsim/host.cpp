@@ -217,14 +217,14 @@ std::optional<Answer> Host::takeAnswer(const char* request, const vstring& promp
   return a;
 }
 
-bool Host::enterCall(const char* operation) {
+bool Host::enterCall(vd::HostOp operation) {
   if (!calls.enter(operation, drawing_->journal().size())) return false;
   // Numbered as the fault sweep and --fail count: from the module's start on.
   const HostCall& c = calls.log().back();
   std::string when = c.position > 0 ? "call " + std::to_string(c.position) + " after init, its " +
                                           ordinalText(c.ordinal) + " call"
                                     : "before init";
-  log(std::string("fault: ") + operation + " fails (" + when + ")");
+  log(std::string("fault: ") + vd::hostOperationName(operation) + " fails (" + when + ")");
   return true;
 }
 

@@ -106,7 +106,7 @@ class Host {
   HostCalls calls;
   // A call of the operation begins; true when it is to fail, with a
   // transcript line saying so. Every export begins with it.
-  bool enterCall(const char* operation);
+  bool enterCall(vd::HostOp operation);
 
   // The user-coordinate system from UCSORG, UCSXDIR and UCSYDIR.
   void worldToUser(double p[3]) const;
@@ -128,9 +128,5 @@ vstring upperName(vd::vstring_view name);
 // Looks an export of the host up by name, leaving out the omitted ones: the
 // resolver the module's binding uses when it runs in the same program.
 void* resolveExport(void* context, const char* name);
-
-// Every export name the host offers, in a stable order.
-const std::vector<std::string>& exportNames();
-bool isExportName(const std::string& name);
 
 }  // namespace hostsim

@@ -18,10 +18,11 @@ std::string utf8(vstring_view s) { return vd::utf16ToUtf8(s); }
 std::string describe(const Entity& e) { return utf8(e.type()) + " " + utf8(e.handle); }
 
 std::string describeCall(const HostCall& c) {
-  return c.ordinal > 0 ? c.operation + " (its " + ordinalText(c.ordinal) + " call)" : c.operation;
+  std::string name = vd::hostOperationName(c.operation);
+  return c.ordinal > 0 ? name + " (its " + ordinalText(c.ordinal) + " call)" : name;
 }
 
-bool is(const HostCall& c, const char* operation) { return c.operation == operation; }
+bool is(const HostCall& c, vd::HostOp operation) { return c.operation == operation; }
 
 // Every entity the drawing ever took, erased ones too, by handle.
 std::map<vstring, const Entity*> entityIndex(const Drawing& d) {
@@ -54,20 +55,20 @@ void erasedWithoutReplacement(const CommandRun& run, std::vector<std::string>& f
 // --- A batch committed after one of its writes failed --------------------------
 
 bool isBatchWrite(const HostCall& c) {
-  return is(c, "Entmake_binW") || is(c, "BlkmakeHead_binW") || is(c, "BlkmakeEnt_binW") || is(c, "BlkmakeEnd_binW");
+  return is(c, vd::HostOp::Entmake_binW) || is(c, vd::HostOp::BlkmakeHead_binW) || is(c, vd::HostOp::BlkmakeEnt_binW) || is(c, vd::HostOp::BlkmakeEnd_binW);
 }
 
 void flushAfterFailedWrite(const CommandRun& run, std::vector<std::string>& found) {
   const HostCall* failedWrite = nullptr;
   for (const HostCall& c : run.calls) {
     bool failed = c.injected || c.refused;
-    if (is(c, "Header_bin")) {
+    if (is(c, vd::HostOp::Header_bin)) {
       // A batch whose opening failed is no batch of this writer's: flushing
       // it would commit whatever an earlier one left.
       failedWrite = failed ? &c : nullptr;
     } else if (isBatchWrite(c) && failed && !failedWrite) {
       failedWrite = &c;
-    } else if (is(c, "Flush_bin") && !failed) {
+    } else if (is(c, vd::HostOp::Flush_bin) && !failed) {
       if (failedWrite)
         found.push_back("Flush_bin committed a batch after " + describeCall(*failedWrite) + " had failed");
       failedWrite = nullptr;
@@ -115,7 +116,7 @@ void batchNotWhole(const CommandRun& run, std::vector<std::string>& found) {
   size_t journalEnd = run.journalStart + run.journal.size();
   for (size_t i = 0; i < run.calls.size(); ++i) {
     const HostCall& c = run.calls[i];
-    if (!is(c, "Flush_bin") || c.injected || c.refused) continue;
+    if (!is(c, vd::HostOp::Flush_bin) || c.injected || c.refused) continue;
     // What this flush committed: the journal up to the next call.
     size_t from = std::max(c.journalAt, run.journalStart);
     size_t to = i + 1 < run.calls.size() ? run.calls[i + 1].journalAt : journalEnd;

@@ -250,8 +250,9 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     host_.log(("text " + std::to_string(iv) + ": ").c_str(), text.substr(0, vd::kLoadTextChars - 1));
   } else if (verb == "fail") {
     if (!wantArgs(2) || !parseInt(w[2], iv) || iv < 1) return bad("fail wants an operation (or *) and a count from 1");
-    if (w[1] != kAnyOperation && !isExportName(w[1])) return bad("the host has no operation " + w[1]);
-    host_.calls.failFromNow(w[1], iv);
+    OperationFilter filter;
+    if (!operationFilter(w[1], filter)) return bad("the host has no operation " + w[1]);
+    host_.calls.failFromNow(filter, iv);
   } else if (verb == "aperture") {
     if (!wantArgs(1) || !parseReal(w[1], dv) || dv < 0) return bad(wants("aperture wants a distance", w, 1));
     host_.pickAperture = dv;

@@ -227,7 +227,7 @@ TEST_F(FaultSweepTest, ScriptThatFailsOrLosesWithoutFaultsIsNoSweep) {
   hostsim::FaultSweep s(host(), module, "init\ncommand Relayer\n", [this](std::string&) {
     host().reset();
     buildDrawing();
-    host().calls.failAfterStart("Entmake_binW", 1);  // a refusal the writer does not cause
+    host().calls.failAfterStart(HostOp::Entmake_binW, 1);  // a refusal the writer does not cause
     return true;
   });
   std::string error;
@@ -235,7 +235,7 @@ TEST_F(FaultSweepTest, ScriptThatFailsOrLosesWithoutFaultsIsNoSweep) {
   hostsim::FaultSweep broken(host(), module, "init\ncommand RelayerIgnoringRefusals\n", [this](std::string&) {
     host().reset();
     buildDrawing();
-    host().calls.failAfterStart("Entmake_binW", 1);
+    host().calls.failAfterStart(HostOp::Entmake_binW, 1);
     return true;
   });
   EXPECT_FALSE(broken.countPositions(error));
@@ -296,7 +296,7 @@ TEST_F(FaultSweepTest, FailedCallsAnswerAsTheirOperationFails) {
   host().layerKeys[3] = u"Okna";
   host().environment[u"ACAD"] = u"C:\\Podpora";
   struct Case {
-    const char* operation;
+    HostOp operation;
     std::function<long long()> call;
     long long failed;
   };
@@ -308,29 +308,29 @@ TEST_F(FaultSweepTest, FailedCallsAnswerAsTheirOperationFails) {
   int count = -1;
   OwnedChain l = line(0, 0, 1, 1);
   const Case cases[] = {
-      {"GetVarW", [&] { return api().GetVarW(u"CLAYER", kRtString) != nullptr; }, 0},
-      {"GetVarStrW", [&] { stale(); return api().GetVarStrW(u"CLAYER", text, 64) * 10 + vlength(text); }, 0},
-      {"GetEnvStrW", [&] { stale(); return api().GetEnvStrW(u"ACAD", text, 64) * 10 + vlength(text); }, 0},
-      {"GetLayerKeyW", [&] { stale(); return api().GetLayerKeyW(3, text, 64, 0) * 10 + vlength(text); }, 0},
-      {"GetLayerKeyFromName", [&] { return api().GetLayerKeyFromName(u"Okna"); }, -1},
-      {"GetTextStylesA", [&] { return (api().GetTextStylesA(&count) != nullptr) * 10 + count; }, 0},
-      {"SSGetW", [&] { return api().SSGetW(3, nullptr, nullptr, 0); }, hostsim::kRtError},
-      {"EntnextW", [&] { return api().EntnextW(1, 0) != nullptr; }, 0},
-      {"DictionaryOpenW", [&] { return api().DictionaryOpenW(0, kBases, 0, 0); }, 0},
-      {"Header_bin", [&] { return api().Header_bin(); }, hostsim::kRtError},
-      {"Entmake_binW", [&] { return api().Entmake_binW(l.get(), 0); }, hostsim::kRtError},
-      {"GetRealW", [&] { double v = 1; return api().GetRealW(u"Hodnota:", &v); }, hostsim::kRtError},
-      {"DimArcEntry", [&] { return api().DimArcEntry(0, 0); }, -1},
+      {HostOp::GetVarW, [&] { return api().GetVarW(u"CLAYER", kRtString) != nullptr; }, 0},
+      {HostOp::GetVarStrW, [&] { stale(); return api().GetVarStrW(u"CLAYER", text, 64) * 10 + vlength(text); }, 0},
+      {HostOp::GetEnvStrW, [&] { stale(); return api().GetEnvStrW(u"ACAD", text, 64) * 10 + vlength(text); }, 0},
+      {HostOp::GetLayerKeyW, [&] { stale(); return api().GetLayerKeyW(3, text, 64, 0) * 10 + vlength(text); }, 0},
+      {HostOp::GetLayerKeyFromName, [&] { return api().GetLayerKeyFromName(u"Okna"); }, -1},
+      {HostOp::GetTextStylesA, [&] { return (api().GetTextStylesA(&count) != nullptr) * 10 + count; }, 0},
+      {HostOp::SSGetW, [&] { return api().SSGetW(3, nullptr, nullptr, 0); }, hostsim::kRtError},
+      {HostOp::EntnextW, [&] { return api().EntnextW(1, 0) != nullptr; }, 0},
+      {HostOp::DictionaryOpenW, [&] { return api().DictionaryOpenW(0, kBases, 0, 0); }, 0},
+      {HostOp::Header_bin, [&] { return api().Header_bin(); }, hostsim::kRtError},
+      {HostOp::Entmake_binW, [&] { return api().Entmake_binW(l.get(), 0); }, hostsim::kRtError},
+      {HostOp::GetRealW, [&] { double v = 1; return api().GetRealW(u"Hodnota:", &v); }, hostsim::kRtError},
+      {HostOp::DimArcEntry, [&] { return api().DimArcEntry(0, 0); }, -1},
   };
   api().SSGetW(3, nullptr, nullptr, 0);
   api().Header_bin();
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.operation);
+    SCOPED_TRACE(hostOperationName(c.operation));
     size_t journal = drawing().journal().size();
     host().calls.failFromNow(c.operation, 1);
     EXPECT_EQ(c.call(), c.failed);
     EXPECT_EQ(drawing().journal().size(), journal);
-    EXPECT_EQ(host().transcript().back().rfind(std::string("fault: ") + c.operation + " fails", 0), 0u);
+    EXPECT_EQ(host().transcript().back().rfind(std::string("fault: ") + hostOperationName(c.operation) + " fails", 0), 0u);
     EXPECT_TRUE(host().calls.log().back().injected);
   }
   // Without a planned failure they answer again.
@@ -373,7 +373,7 @@ class LossRulesTest : public HostTest {
     run.command = "Test";
     run.drawing = &drawing();
     hostsim::HostCall flush;
-    flush.operation = "Flush_bin";
+    flush.operation = HostOp::Flush_bin;
     flush.injected = flushFailed;
     run.calls.push_back(flush);
     for (const auto& b : drawing().blocks())

@@ -185,22 +185,21 @@ struct Options {
               picturePath;
   int pictureWidth = 1024, pictureHeight = 768;
   bool quiet = false;
-  std::vector<std::pair<std::string, int>> fails;  // --fail OPERATION:N
+  std::vector<std::pair<hostsim::OperationFilter, int>> fails;  // --fail OPERATION:N
   std::string sweepScript;                         // --fault-sweep
   double timeoutSeconds = 10;                      // --fault-timeout
   int workerFirst = 0;                             // --fault-worker: this process runs positions from here on
 };
 
 // "OPERATION:N" with a known operation (or *) and N from 1.
-bool parseFail(const std::string& text, std::pair<std::string, int>& out) {
+bool parseFail(const std::string& text, std::pair<hostsim::OperationFilter, int>& out) {
   size_t colon = text.rfind(':');
   if (colon == std::string::npos) return false;
-  out.first = text.substr(0, colon);
   char* end = nullptr;
   long n = std::strtol(text.c_str() + colon + 1, &end, 10);
   if (colon + 1 == text.size() || *end != 0 || n < 1 || n > 1000000000L) return false;
   out.second = static_cast<int>(n);
-  return out.first == hostsim::kAnyOperation || hostsim::isExportName(out.first);
+  return hostsim::operationFilter(std::string_view(text).substr(0, colon), out.first);
 }
 
 bool parseOptions(int argc, char** argv, Options& o) {
@@ -233,7 +232,7 @@ bool parseOptions(int argc, char** argv, Options& o) {
     } else if (a == "--quiet") {
       o.quiet = true;
     } else if (a == "--fail") {
-      std::pair<std::string, int> fail;
+      std::pair<hostsim::OperationFilter, int> fail;
       ok = value(text) && parseFail(text, fail);
       if (ok) o.fails.push_back(fail);
       if (!ok) std::fprintf(stderr, "vdhost: --fail wants OPERATION:N, a host operation (or *) and N from 1\n");
@@ -380,7 +379,7 @@ int main(int argc, char** argv) {
   if (o.userData.empty()) tempUserData.emplace();
   resetHost(host, mainWindow.get(),
             vd::utf8ToUtf16(tempUserData ? tempUserData->path().string() : o.userData));
-  for (const auto& [operation, n] : o.fails) host.calls.failAfterStart(operation, n);
+  for (const auto& [filter, n] : o.fails) host.calls.failAfterStart(filter, n);
 
   int rc = 0;
   {

@@ -218,7 +218,8 @@ int runSweepWorker(hostsim::FaultSweep& sweep, int first) {
   report("positions " + std::to_string(sweep.positions()));
   for (int n = std::max(first, 1); n <= sweep.positions(); ++n) {
     const hostsim::HostCall& call = sweep.callAt(n);
-    report("begin " + std::to_string(n) + " " + call.operation + " " + std::to_string(call.ordinal));
+    report("begin " + std::to_string(n) + " " + vd::hostOperationName(call.operation) + " " +
+           std::to_string(call.ordinal));
     hostsim::SweepPosition p = sweep.run(n);
     if (!p.error.empty()) {
       report("error " + hostsim::describePosition(p));
