@@ -390,72 +390,45 @@ class LossRulesTest : public HostTest {
 };
 
 TEST_F(LossRulesTest, CommittedBatchesMustBeWhole) {
+  // An entity of the batch; `block` makes it an INSERT of that block.
+  struct Piece {
+    const vchar* type;
+    const vchar* handle;
+    const vchar* block = nullptr;
+    bool attributesFollow = false;
+  };
   struct Case {
     const char* what;
-    std::function<void(LossRulesTest&)> build;
+    std::vector<Piece> pieces;
     bool flushFailed;
     std::vector<std::string> expected;
   };
+  const Piece doors{u"INSERT", u"10", u"DVERE", true}, attribute{u"ATTRIB", u"11"}, end{u"SEQEND", u"12"};
   const Case cases[] = {
-      {"whole INSERT with attributes",
-       [](LossRulesTest& t) {
-         t.block(u"DVERE", true);
-         t.add(u"INSERT", u"10", insertOf(u"DVERE", true));
-         t.add(u"ATTRIB", u"11");
-         t.add(u"SEQEND", u"12");
-       },
-       false, {}},
-      {"INSERT without SEQEND",
-       [](LossRulesTest& t) {
-         t.block(u"DVERE", true);
-         t.add(u"INSERT", u"10", insertOf(u"DVERE", true));
-         t.add(u"ATTRIB", u"11");
-       },
-       false, {"batch-not-whole: INSERT 10 without its SEQEND"}},
-      {"the same batch not committed", 
-       [](LossRulesTest& t) {
-         t.block(u"DVERE", true);
-         t.add(u"INSERT", u"10", insertOf(u"DVERE", true));
-         t.add(u"ATTRIB", u"11");
-       },
-       true, {}},
-      {"INSERT with SEQEND but no attributes",
-       [](LossRulesTest& t) {
-         t.block(u"DVERE", true);
-         t.add(u"INSERT", u"10", insertOf(u"DVERE", true));
-         t.add(u"SEQEND", u"12");
-       },
-       false, {"batch-not-whole: INSERT 10 without attributes"}},
-      {"POLYLINE without vertices",
-       [](LossRulesTest& t) {
-         t.add(u"POLYLINE", u"20");
-         t.add(u"SEQEND", u"21");
-       },
-       false, {"batch-not-whole: POLYLINE 20 without vertices"}},
-      {"POLYLINE with vertices",
-       [](LossRulesTest& t) {
-         t.add(u"POLYLINE", u"20");
-         t.add(u"VERTEX", u"21");
-         t.add(u"VERTEX", u"22");
-         t.add(u"SEQEND", u"23");
-       },
-       false, {}},
+      {"whole INSERT with attributes", {doors, attribute, end}, false, {}},
+      {"INSERT without SEQEND", {doors, attribute}, false, {"batch-not-whole: INSERT 10 without its SEQEND"}},
+      {"the same batch not committed", {doors, attribute}, true, {}},
+      {"INSERT with SEQEND but no attributes", {doors, end}, false, {"batch-not-whole: INSERT 10 without attributes"}},
+      {"POLYLINE without vertices", {{u"POLYLINE", u"20"}, end}, false, {"batch-not-whole: POLYLINE 20 without vertices"}},
+      {"POLYLINE with vertices", {{u"POLYLINE", u"20"}, {u"VERTEX", u"21"}, {u"VERTEX", u"22"}, end}, false, {}},
       {"INSERT of a block without members",
-       [](LossRulesTest& t) {
-         t.block(u"PRAZDNY", false);
-         t.add(u"INSERT", u"30", insertOf(u"PRAZDNY", false));
-       },
+       {{u"INSERT", u"30", u"PRAZDNY"}},
        false,
        {"batch-not-whole: block PRAZDNY defined without members",
         "batch-not-whole: INSERT 30 of block PRAZDNY, which has no members"}},
       {"INSERT of a missing block",
-       [](LossRulesTest& t) { t.add(u"INSERT", u"31", insertOf(u"CHYBI", false)); },
-       false, {"batch-not-whole: INSERT 31 of block CHYBI, which the drawing lacks"}},
+       {{u"INSERT", u"31", u"CHYBI"}},
+       false,
+       {"batch-not-whole: INSERT 31 of block CHYBI, which the drawing lacks"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     drawing().clear();
-    c.build(*this);
+    block(u"DVERE", true);
+    bool emptyBlock = std::any_of(c.pieces.begin(), c.pieces.end(),
+                                  [](const Piece& p) { return p.block && vstring(p.block) == u"PRAZDNY"; });
+    if (emptyBlock) block(u"PRAZDNY", false);
+    for (const Piece& p : c.pieces) add(p.type, p.handle, p.block ? insertOf(p.block, p.attributesFollow) : nullptr);
     EXPECT_EQ(judged(flushedEverything(c.flushFailed)), c.expected);
   }
 }
