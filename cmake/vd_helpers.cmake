@@ -10,3 +10,28 @@ function(vd_add_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()
 endfunction()
+
+# vd_add_fault_sweep(NAME SCRIPT [MODULE DLL] [LOAD DXF] [USERDATA DIR])
+# Registers the test sweep.NAME: vdhost runs SCRIPT once without faults and
+# then once per host call the module makes after init, failing that call, and
+# the test passes when no run loses data (docs/host-scripts.md, "Faults").
+# Paths are taken as they are; vdhost runs in the folder of the programs.
+function(vd_add_fault_sweep name script)
+  if(NOT VD_WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(S "" "MODULE;LOAD;USERDATA" "" ${ARGN})
+  set(args)
+  if(S_MODULE)
+    list(APPEND args --module ${S_MODULE})
+  endif()
+  if(S_LOAD)
+    list(APPEND args --load ${S_LOAD})
+  endif()
+  if(S_USERDATA)
+    list(APPEND args --userdata ${S_USERDATA})
+  endif()
+  add_test(NAME sweep.${name} COMMAND vdhost ${args} --fault-sweep ${script})
+  set_tests_properties(sweep.${name} PROPERTIES WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
+                                                LABELS "scenario;sweep")
+endfunction()

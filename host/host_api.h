@@ -3,8 +3,12 @@
 // Every call into the host goes through hostCall / hostCallOr below: a missing
 // table or a missing entry turns the call into a silent failure, never a crash.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string_view>
 
+#include "host/host_operations.h"
 #include "host/text.h"
 #include "host/value_node.h"
 
@@ -33,151 +37,82 @@ struct HostLayerRecord {
   int32_t colour;
 };
 
-// Signatures of the host's exports. Strings are UTF-16 unless the name ends in A.
-namespace hostfn {
-using GetExternProduct = int (*)();
-using GetAcadType = int (*)();
-using GetUserDatPath = const vchar* (*)();
-using GetCadHWND = HostWindow (*)();
+// One name per operation, in the order of VD_HOST_OPERATIONS.
+enum class HostOp : uint8_t {
+#define VD_HOST_OP_ENUM(slot, name, signature, need) name,
+  VD_HOST_OPERATIONS(VD_HOST_OP_ENUM)
+#undef VD_HOST_OP_ENUM
+};
+constexpr int kHostOperationCount = 0
+#define VD_HOST_OP_COUNT(slot, name, signature, need) +1
+    VD_HOST_OPERATIONS(VD_HOST_OP_COUNT)
+#undef VD_HOST_OP_COUNT
+    ;
 
-using ShowHelpW = int (*)(const vchar* topic, int, int, int);
-using GetAppIcon = HostIcon (*)();
-using GetScale = double (*)();
-using GetUnits = double (*)();
-using GetVarW = ValueNode* (*)(const vchar* name, int resultKind);
-using GetVarStrW = int (*)(const vchar* name, vchar* buffer, int capacity);
-using GetVarStrA = int (*)(const char* name, char* buffer, int capacity);
-using GetEnvStrW = int (*)(const vchar* name, vchar* buffer, int capacity);
-using GetEnvStrA = int (*)(const char* name, char* buffer, int capacity);
-using LoadStringDBW = int (*)(int id, vchar* buffer, int capacity);
-using LoadStringDBA = int (*)(int id, char* buffer, int capacity);
-using LocalizeDlg = int (*)(HostWindow dialog, int templateId);
-using GetLayerKeyW = int (*)(int key, vchar* buffer, int capacity, int);
-using GetLayerKeyFromName = int (*)(const vchar* layerName);
-using Wcs2Ucs = int (*)(double* point, int toWorld, int);
-using ColorExtFunctionW = int (*)(HostWindow parent, int mode, uint32_t* colour, uint32_t* rgb,
-                                  vchar* text, int textLength);
-using ColorExtFunctionA = int (*)(HostWindow parent, int mode, uint32_t* colour, uint32_t* rgb,
-                                  char* text, int textLength);
-using CreateLayerW = int (*)(const vchar* layerName, int);
-using GetLayerKeyInfoW = int (*)(int key, vchar* buffer, int capacity);
-using FindLayerInfoA = int (*)(const char* layerName, void* record);
-using GetTextStylesA = char** (*)(int* count);
-using GetTextExtentsW = int (*)(const vchar* text, const vchar* style, double height,
-                                double widthFactor, double* width, double* heightOut);
-using GetArrowHandleW = int (*)(const vchar* blockName, vchar* handle);
-using CommandW = int (*)(const vchar* script);
-using GetPointW = int (*)(const double* base, const vchar* prompt, double* point);
-using GetPointKwdW = int (*)(const double* base, const vchar* prompt, double* point,
-                             const HostKeywordSet* keywords, vchar* keyword, int, int);
-using GetRealW = int (*)(const vchar* prompt, double* value);
-using DictionaryOpenW = intptr_t (*)(intptr_t parent, const vchar* name, int create, int);
-using DictionaryNextW = ValueNode* (*)(intptr_t dictionary, vchar* key, int first);
-using DictionaryAddW = int (*)(intptr_t dictionary, const vchar* key, ValueNode* chain, int);
-using DictionaryClose = int (*)(intptr_t dictionary, int);
-using NextBindHandle = int (*)(vchar* handle);
-using Header_bin = int (*)();
-using BlkmakeHead_binW = int (*)(const vchar* name, int flags, double* x, double* y, double* z);
-using BlkmakeEnt_binW = int (*)(ValueNode* chain);
-using BlkmakeEnd_binW = int (*)(const vchar* name);
-using Entmake_binW = int (*)(ValueNode* chain, int);
-using Flush_bin = int (*)(int);
-using EraseHandles = int (*)(const vchar* const* handles, int count, int);
-using SSGetW = int (*)(int mode, const vchar* prompt, ValueNode* filter, int);
-using EntnextW = ValueNode* (*)(int first, int);
-using BlknextW = ValueNode* (*)(int first);
-using PromptW = int (*)(const vchar* text);
-using Jig = int (*)(void* dragRecord, int);
-using HighlightGlyph = int (*)(void* glyphRecord);
-using UpdateTransient = int (*)(void*);
-using SetColorDialogTrueColor = int (*)(void* colourRecord);
-using LeaderAnno = int (*)(uint64_t* annotationHandle, uint64_t* leaderHandle, int);
-using DimArcEntry = int (*)(int mode, int flag);
-using DimArcEntryExit = int (*)();
-using Vd2dLayerDev2LangW = int (*)(vchar* layerName, int capacity, int);
-using Vd2dKeyLayerMappedA = int (*)(const char* key, char* buffer, int capacity, int);
-using Vd2dGetStoredData = int (*)(void*);
-using VdRcFillComboLayer = int (*)(HostWindow combo, int);
-using VdRcLayerDlg = int (*)(int, int, int);
+// The function type of each operation, and the pointer type the table holds.
+namespace hostsig {
+#define VD_HOST_SIGNATURE(slot, name, signature, need) using name = signature;
+VD_HOST_OPERATIONS(VD_HOST_SIGNATURE)
+#undef VD_HOST_SIGNATURE
+}  // namespace hostsig
+namespace hostfn {
+#define VD_HOST_POINTER(slot, name, signature, need) using name = hostsig::name*;
+VD_HOST_OPERATIONS(VD_HOST_POINTER)
+#undef VD_HOST_POINTER
 }  // namespace hostfn
 
 // 56 pointer-sized entries: the host module handle, then the 55 operations in slot order.
 struct HostApi {
-  void* module;                                       // 0
-  hostfn::ShowHelpW ShowHelpW;                        // 1
-  hostfn::GetAppIcon GetAppIcon;                      // 2
-  hostfn::GetScale GetScale;                          // 3
-  hostfn::GetUnits GetUnits;                          // 4
-  hostfn::GetVarW GetVarW;                            // 5
-  hostfn::GetVarStrW GetVarStrW;                      // 6
-  hostfn::GetVarStrA GetVarStrA;                      // 7
-  hostfn::GetEnvStrW GetEnvStrW;                      // 8
-  hostfn::GetEnvStrA GetEnvStrA;                      // 9
-  hostfn::LoadStringDBW LoadStringDBW;                // 10
-  hostfn::LoadStringDBA LoadStringDBA;                // 11
-  hostfn::LocalizeDlg LocalizeDlg;                    // 12
-  hostfn::GetLayerKeyW GetLayerKeyW;                  // 13
-  hostfn::GetLayerKeyFromName GetLayerKeyFromName;    // 14
-  hostfn::Wcs2Ucs Wcs2Ucs;                            // 15
-  hostfn::ColorExtFunctionW ColorExtFunctionW;        // 16
-  hostfn::ColorExtFunctionA ColorExtFunctionA;        // 17
-  hostfn::CreateLayerW CreateLayerW;                  // 18
-  hostfn::GetLayerKeyInfoW GetLayerKeyInfoW;          // 19
-  hostfn::FindLayerInfoA FindLayerInfoA;              // 20
-  hostfn::GetTextStylesA GetTextStylesA;              // 21
-  hostfn::GetTextExtentsW GetTextExtentsW;            // 22
-  hostfn::GetArrowHandleW GetArrowHandleW;            // 23
-  hostfn::CommandW CommandW;                          // 24
-  hostfn::GetPointW GetPointW;                        // 25
-  hostfn::GetPointKwdW GetPointKwdW;                  // 26
-  hostfn::GetRealW GetRealW;                          // 27
-  hostfn::DictionaryOpenW DictionaryOpenW;            // 28
-  hostfn::DictionaryNextW DictionaryNextW;            // 29
-  hostfn::DictionaryAddW DictionaryAddW;              // 30
-  hostfn::DictionaryClose DictionaryClose;            // 31
-  hostfn::NextBindHandle NextBindHandle;              // 32
-  hostfn::Header_bin Header_bin;                      // 33
-  hostfn::BlkmakeHead_binW BlkmakeHead_binW;          // 34
-  hostfn::BlkmakeEnt_binW BlkmakeEnt_binW;            // 35
-  hostfn::BlkmakeEnd_binW BlkmakeEnd_binW;            // 36
-  hostfn::Entmake_binW Entmake_binW;                  // 37
-  hostfn::Flush_bin Flush_bin;                        // 38
-  hostfn::EraseHandles EraseHandles;                  // 39
-  hostfn::SSGetW SSGetW;                              // 40
-  hostfn::EntnextW EntnextW;                          // 41
-  hostfn::BlknextW BlknextW;                          // 42
-  hostfn::PromptW PromptW;                            // 43
-  hostfn::Jig Jig;                                    // 44
-  hostfn::HighlightGlyph HighlightGlyph;              // 45
-  hostfn::UpdateTransient UpdateTransient;            // 46
-  hostfn::SetColorDialogTrueColor SetColorDialogTrueColor;  // 47
-  hostfn::LeaderAnno LeaderAnno;                      // 48
-  hostfn::DimArcEntry DimArcEntry;                    // 49
-  hostfn::DimArcEntryExit DimArcEntryExit;            // 50
-  hostfn::Vd2dLayerDev2LangW Vd2dLayerDev2LangW;      // 51
-  hostfn::Vd2dKeyLayerMappedA Vd2dKeyLayerMappedA;    // 52
-  hostfn::Vd2dGetStoredData Vd2dGetStoredData;        // 53
-  hostfn::VdRcFillComboLayer VdRcFillComboLayer;      // 54
-  hostfn::VdRcLayerDlg VdRcLayerDlg;                  // 55
+  void* module;  // 0
+#define VD_HOST_MEMBER(slot, name, signature, need) hostfn::name name;
+  VD_HOST_TABLE_OPERATIONS(VD_HOST_MEMBER)
+#undef VD_HOST_MEMBER
 };
 
 constexpr int kHostApiSlots = 56;
 static_assert(sizeof(HostApi) == kHostApiSlots * sizeof(void*), "56 pointer-sized entries");
+#define VD_HOST_SLOT_CHECK(slot, name, signature, need) \
+  static_assert(offsetof(HostApi, name) == (slot) * sizeof(void*), #name " sits in its slot");
+VD_HOST_TABLE_OPERATIONS(VD_HOST_SLOT_CHECK)
+#undef VD_HOST_SLOT_CHECK
 
-// How a slot is bound.
+// How the binding treats a missing export.
 enum class Need : uint8_t {
   Required,          // binding fails without it
   Optional,          // bound when present
   ProductOne,        // required when HostProduct is 1, else optional
   ProductTwo,        // required when HostProduct is 2, else optional
 };
-struct HostSlot {
-  int slot;
+struct HostOperation {
+  HostOp op;
+  int slot;  // 0 for the operations the binding calls before it fills the table
   const char* name;
   Need need;
 };
-// The 55 operations in slot order (slot 1 first).
-extern const HostSlot kHostSlots[kHostApiSlots - 1];
+inline constexpr HostOperation kHostOperations[kHostOperationCount] = {
+#define VD_HOST_OPERATION(slot, name, signature, need) {HostOp::name, slot, #name, Need::need},
+    VD_HOST_OPERATIONS(VD_HOST_OPERATION)
+#undef VD_HOST_OPERATION
+};
+constexpr const HostOperation& hostOperation(HostOp op) { return kHostOperations[static_cast<int>(op)]; }
+constexpr const char* hostOperationName(HostOp op) { return hostOperation(op).name; }
+// The operation of an export name; false when the host has no such operation.
+bool hostOperationByName(std::string_view name, HostOp& op);
+
+// The 55 operations the table keeps, slot 1 first: those after the binding's four.
+inline constexpr int kBindingOperations = kHostOperationCount - (kHostApiSlots - 1);
+inline constexpr std::span<const HostOperation> kHostSlots(kHostOperations + kBindingOperations, kHostApiSlots - 1);
+static_assert(
+    [] {
+      for (int i = 0; i < kBindingOperations; ++i) {
+        if (kHostOperations[i].slot != 0) return false;
+      }
+      for (int i = 0; i < kHostApiSlots - 1; ++i) {
+        if (kHostSlots[i].slot != i + 1) return false;
+      }
+      return true;
+    }(),
+    "the binding's operations come first, then slots 1 to 55 in order");
 
 // Values bound with the table.
 struct HostBinding {

@@ -31,25 +31,23 @@ const char* journalKindName(JournalEntry::Kind kind) {
 
 vstring Entity::type() const { return vstring(chain.view().type()); }
 
-namespace {
-
 bool isFollowerType(vstring_view t) {
   return vd::equalsNoCaseAscii(t, u"ATTRIB") || vd::equalsNoCaseAscii(t, u"VERTEX") ||
          vd::equalsNoCaseAscii(t, u"SEQEND");
 }
 
-// True when an entity opens a sequence of followers that SEQEND closes.
 bool opensComplex(ChainView e) {
   if (e.isType(vd::names::kPolyline)) return true;
   return e.isType(vd::names::kInsert) && e.integer(vd::gc::kEntitiesFollow).value_or(0) == 1;
 }
 
-// The follower types a complex entity takes.
 bool takesFollower(ChainView main, vstring_view followerType) {
   if (vd::equalsNoCaseAscii(followerType, u"SEQEND")) return true;
   if (main.isType(vd::names::kPolyline)) return vd::equalsNoCaseAscii(followerType, u"VERTEX");
   return vd::equalsNoCaseAscii(followerType, u"ATTRIB");
 }
+
+namespace {
 
 std::string utf8(vstring_view s) { return vd::utf16ToUtf8(s); }
 

@@ -248,6 +248,14 @@ class Drawing {
 // reason naming the group; nothing when every number is finite.
 std::optional<std::string> nonFiniteGroup(vd::ChainView chain);
 
+// ATTRIB, VERTEX and SEQEND: entities that belong to the INSERT or POLYLINE before them.
+bool isFollowerType(vd::vstring_view type);
+// True when an entity opens a sequence of followers that SEQEND closes (a
+// POLYLINE, an INSERT with 66 = 1).
+bool opensComplex(vd::ChainView entity);
+// The follower types a complex entity takes.
+bool takesFollower(vd::ChainView main, vd::vstring_view followerType);
+
 // The entity types the host makes; others are refused by Entmake_binW (a file
 // may still carry them).
 bool isKnownEntityType(vd::vstring_view type);

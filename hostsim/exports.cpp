@@ -2,6 +2,8 @@
 #include "hostsim/exports.h"
 
 #include <cstring>
+#include <optional>
+#include <type_traits>
 
 #include "hostsim/host.h"
 #include "hostsim/number_text.h"
@@ -11,6 +13,7 @@ using hostsim::Answer;
 using hostsim::formatNumber;
 using hostsim::formatPoint;
 using hostsim::Host;
+using vd::HostOp;
 using vd::vchar;
 using vd::vstring;
 
@@ -21,8 +24,21 @@ hostsim::Drawing& drawing() { return Host::instance().drawing(); }
 
 // Logs why the drawing refused a write and passes its answer on.
 int answered(const char* name, int result) {
-  if (result != vd::kRtNorm) host().log(std::string("host: ") + name + " refused: " + drawing().lastError());
+  if (result == vd::kRtNorm) return result;
+  host().calls.refusedLast();
+  host().log(std::string("host: ") + name + " refused: " + drawing().lastError());
   return result;
+}
+
+// Every export begins here: the call is counted, and true means it is to
+// fail as planned (docs/host-scripts.md, "Faults"). The export then answers
+// the way the operation reports failure and does nothing else.
+bool failing(HostOp op) { return host().enterCall(op); }
+
+// The failure of an operation that fills a text buffer: the buffer empty, 0.
+int noText(vchar* buffer, int capacity) {
+  vd::copyToBuffer(u"", buffer, capacity);
+  return 0;
 }
 
 vstring textOf(const vchar* s) { return s ? vstring(s) : vstring(); }
@@ -35,6 +51,44 @@ int copyNarrow(const std::string& text, char* buffer, int capacity) {
   return static_cast<int>(n);
 }
 
+int noText(char* buffer, int capacity) {
+  copyNarrow("", buffer, capacity);
+  return 0;
+}
+
+// The text of a string variable; nothing when it is missing or of another kind.
+std::optional<vstring> variableText(const vchar* name) {
+  const hostsim::Variable* v = name ? host().variable(name) : nullptr;
+  if (!v || v->kind != hostsim::Variable::Kind::String) return std::nullopt;
+  return v->text;
+}
+
+std::optional<vstring> environmentText(const vchar* name) {
+  auto it = name ? host().environment.find(hostsim::upperName(name)) : host().environment.end();
+  if (it == host().environment.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<vstring> layerKeyText(int key) {
+  auto it = host().layerKeys.find(key);
+  if (it == host().layerKeys.end()) return std::nullopt;
+  return it->second;
+}
+
+// A found text into a wide buffer: 1; nothing found: the buffer empty, 0.
+int wideAnswer(const std::optional<vstring>& text, vchar* buffer, int capacity) {
+  if (!text) return noText(buffer, capacity);
+  vd::copyToBuffer(*text, buffer, capacity);
+  return 1;
+}
+
+// The same into an 8-bit buffer (code page 1250).
+int narrowAnswer(const std::optional<vstring>& text, char* buffer, int capacity) {
+  if (!text) return noText(buffer, capacity);
+  copyNarrow(vd::utf16ToCp1250(*text), buffer, capacity);
+  return 1;
+}
+
 // Logs an operation that the headless host does not serve yet and fails it.
 int notServed(const char* name) {
   host().log(std::string("host: ") + name + " is not served");
@@ -43,111 +97,107 @@ int notServed(const char* name) {
 
 }  // namespace
 
+// A definition whose type differs from the list's is a second C function of
+// the same name, which the compiler refuses; these say so where it matters.
+#define VD_CHECK_EXPORT(slot, name, signature, need)                  \
+  static_assert(std::is_same_v<decltype(::name), vd::hostsig::name>, \
+                #name " has the type the module binds it with");
+VD_HOST_OPERATIONS(VD_CHECK_EXPORT)
+#undef VD_CHECK_EXPORT
+
 extern "C" {
 
 int GetExternProduct() {
-  host().count("GetExternProduct");
+  if (failing(HostOp::GetExternProduct)) return 0;
   return host().product;
 }
 
 int GetAcadType() {
-  host().count("GetAcadType");
+  if (failing(HostOp::GetAcadType)) return 0;
   return host().cadType;
 }
 
 const vchar* GetUserDatPath() {
-  host().count("GetUserDatPath");
+  if (failing(HostOp::GetUserDatPath)) return nullptr;
   return host().userDataPath.c_str();
 }
 
 vd::HostWindow GetCadHWND() {
-  host().count("GetCadHWND");
+  if (failing(HostOp::GetCadHWND)) return nullptr;
   return host().mainWindow;
 }
 
 int ShowHelpW(const vchar* topic, int, int, int) {
+  if (failing(HostOp::ShowHelpW)) return 0;
   host().log("help: ", textOf(topic));
   return 1;
 }
 
-vd::HostIcon GetAppIcon() { return host().appIcon; }
-double GetScale() { return host().scale; }
-double GetUnits() { return host().units; }
+vd::HostIcon GetAppIcon() {
+  if (failing(HostOp::GetAppIcon)) return nullptr;
+  return host().appIcon;
+}
+
+double GetScale() {
+  if (failing(HostOp::GetScale)) return 0.0;
+  return host().scale;
+}
+
+double GetUnits() {
+  if (failing(HostOp::GetUnits)) return 0.0;
+  return host().units;
+}
 
 vd::ValueNode* GetVarW(const vchar* name, int resultKind) {
-  if (!name) return nullptr;
+  if (failing(HostOp::GetVarW) || !name) return nullptr;
   return host().variableNode(name, resultKind);
 }
 
 int GetVarStrW(const vchar* name, vchar* buffer, int capacity) {
-  const hostsim::Variable* v = name ? host().variable(name) : nullptr;
-  if (!v || v->kind != hostsim::Variable::Kind::String) {
-    vd::copyToBuffer(u"", buffer, capacity);
-    return 0;
-  }
-  vd::copyToBuffer(v->text, buffer, capacity);
-  return 1;
+  if (failing(HostOp::GetVarStrW)) return noText(buffer, capacity);
+  return wideAnswer(variableText(name), buffer, capacity);
 }
 
 int GetVarStrA(const char* name, char* buffer, int capacity) {
-  vstring wide(static_cast<size_t>(capacity > 0 ? capacity : 1), u'\0');
-  int ok = GetVarStrW(name ? vd::cp1250ToUtf16(name).c_str() : nullptr, wide.data(), capacity);
-  copyNarrow(vd::utf16ToCp1250(wide.c_str()), buffer, capacity);
-  return ok;
+  if (failing(HostOp::GetVarStrA)) return noText(buffer, capacity);
+  return narrowAnswer(variableText(name ? vd::cp1250ToUtf16(name).c_str() : nullptr), buffer, capacity);
 }
 
 int GetEnvStrW(const vchar* name, vchar* buffer, int capacity) {
-  auto it = name ? host().environment.find(hostsim::upperName(name)) : host().environment.end();
-  if (it == host().environment.end()) {
-    vd::copyToBuffer(u"", buffer, capacity);
-    return 0;
-  }
-  vd::copyToBuffer(it->second, buffer, capacity);
-  return 1;
+  if (failing(HostOp::GetEnvStrW)) return noText(buffer, capacity);
+  return wideAnswer(environmentText(name), buffer, capacity);
 }
 
 int GetEnvStrA(const char* name, char* buffer, int capacity) {
-  vstring wide(static_cast<size_t>(capacity > 0 ? capacity : 1), u'\0');
-  int ok = GetEnvStrW(name ? vd::cp1250ToUtf16(name).c_str() : nullptr, wide.data(), capacity);
-  copyNarrow(vd::utf16ToCp1250(wide.c_str()), buffer, capacity);
-  return ok;
+  if (failing(HostOp::GetEnvStrA)) return noText(buffer, capacity);
+  return narrowAnswer(environmentText(name ? vd::cp1250ToUtf16(name).c_str() : nullptr), buffer, capacity);
 }
 
 int LoadStringDBW(int id, vchar* buffer, int capacity) {
   vstring text;
-  if (!host().stringSource || !host().stringSource(id, text)) {
-    vd::copyToBuffer(u"", buffer, capacity);
-    return 0;
-  }
+  if (failing(HostOp::LoadStringDBW) || !host().moduleText(id, text)) return noText(buffer, capacity);
   return vd::copyToBuffer(text, buffer, capacity);
 }
 
 int LoadStringDBA(int id, char* buffer, int capacity) {
   vstring text;
-  if (!host().stringSource || !host().stringSource(id, text)) {
-    copyNarrow("", buffer, capacity);
-    return 0;
-  }
+  if (failing(HostOp::LoadStringDBA) || !host().moduleText(id, text)) return noText(buffer, capacity);
   return copyNarrow(vd::utf16ToCp1250(text), buffer, capacity);
 }
 
 int LocalizeDlg(vd::HostWindow, int templateId) {
+  if (failing(HostOp::LocalizeDlg)) return 0;
   host().log("host: dialog " + std::to_string(templateId) + " localized");
   return 1;
 }
 
 int GetLayerKeyW(int key, vchar* buffer, int capacity, int) {
-  auto it = host().layerKeys.find(key);
-  if (it == host().layerKeys.end()) {
-    vd::copyToBuffer(u"", buffer, capacity);
-    return 0;
-  }
-  vd::copyToBuffer(it->second, buffer, capacity);
-  return 1;
+  if (failing(HostOp::GetLayerKeyW)) return noText(buffer, capacity);
+  return wideAnswer(layerKeyText(key), buffer, capacity);
 }
 
 int GetLayerKeyFromName(const vchar* layerName) {
-  if (!layerName) return -1;
+  if (failing(HostOp::GetLayerKeyFromName) || !layerName) return -1;
   for (const auto& [key, name] : host().layerKeys) {
     if (vd::equalsNoCaseAscii(name, vd::vstring_view(layerName))) return key;
   }
@@ -155,7 +205,7 @@ int GetLayerKeyFromName(const vchar* layerName) {
 }
 
 int Wcs2Ucs(double* point, int toWorld, int) {
-  if (!point) return 0;
+  if (failing(HostOp::Wcs2Ucs) || !point) return 0;
   if (toWorld) {
     host().userToWorld(point);
   } else {
@@ -165,19 +215,32 @@ int Wcs2Ucs(double* point, int toWorld, int) {
 }
 
 int ColorExtFunctionW(vd::HostWindow, int, uint32_t*, uint32_t*, vchar*, int) {
+  if (failing(HostOp::ColorExtFunctionW)) return 0;
   return notServed("ColorExtFunctionW");
 }
 int ColorExtFunctionA(vd::HostWindow, int, uint32_t*, uint32_t*, char*, int) {
+  if (failing(HostOp::ColorExtFunctionA)) return 0;
   return notServed("ColorExtFunctionA");
 }
 int CreateLayerW(const vchar* layerName, int) {
+  if (failing(HostOp::CreateLayerW)) return 0;
   host().log("host: layer created: ", textOf(layerName));
   return 1;
 }
-int GetLayerKeyInfoW(int key, vchar* buffer, int capacity) { return GetLayerKeyW(key, buffer, capacity, 0); }
-int FindLayerInfoA(const char*, void*) { return notServed("FindLayerInfoA"); }
+int GetLayerKeyInfoW(int key, vchar* buffer, int capacity) {
+  if (failing(HostOp::GetLayerKeyInfoW)) return noText(buffer, capacity);
+  return wideAnswer(layerKeyText(key), buffer, capacity);
+}
+int FindLayerInfoA(const char*, void*) {
+  if (failing(HostOp::FindLayerInfoA)) return 0;
+  return notServed("FindLayerInfoA");
+}
 
 char** GetTextStylesA(int* count) {
+  if (failing(HostOp::GetTextStylesA)) {
+    if (count) *count = 0;
+    return nullptr;
+  }
   // Host-owned: the array lives until the next call.
   static std::vector<char*> names;
   names.clear();
@@ -188,6 +251,7 @@ char** GetTextStylesA(int* count) {
 
 int GetTextExtentsW(const vchar* text, const vchar*, double height, double widthFactor, double* width,
                     double* heightOut) {
+  if (failing(HostOp::GetTextExtentsW)) return 0;
   // A fixed-pitch measure: each character is 0.8 of the height wide, times the width factor.
   size_t n = vd::vlength(text);
   if (width) *width = static_cast<double>(n) * 0.8 * height * (widthFactor > 0 ? widthFactor : 1.0);
@@ -196,18 +260,21 @@ int GetTextExtentsW(const vchar* text, const vchar*, double height, double width
 }
 
 int GetArrowHandleW(const vchar* blockName, vchar* handle) {
-  const hostsim::Block* b = blockName ? drawing().findBlock(blockName) : nullptr;
   // Handles have at most 16 hexadecimal digits.
+  if (failing(HostOp::GetArrowHandleW)) return noText(handle, 17);
+  const hostsim::Block* b = blockName ? drawing().findBlock(blockName) : nullptr;
   if (handle) vd::copyToBuffer(b ? b->handle : vstring(), handle, 17);
   return b ? 1 : 0;
 }
 
 int CommandW(const vchar* script) {
+  if (failing(HostOp::CommandW)) return 0;
   host().log("host command: ", textOf(script));
   return 1;
 }
 
 int GetPointW(const double* base, const vchar* prompt, double* point) {
+  if (failing(HostOp::GetPointW)) return hostsim::kRtError;
   std::optional<Answer> a = host().takeAnswer("a point", textOf(prompt), {Answer::Kind::Point});
   if (!a || a->kind == Answer::Kind::Cancel) {
     host().log("point? ", textOf(prompt) + u" -> cancel");
@@ -220,6 +287,7 @@ int GetPointW(const double* base, const vchar* prompt, double* point) {
 
 int GetPointKwdW(const double*, const vchar* prompt, double* point, const vd::HostKeywordSet* keywords,
                  vchar* keyword, int, int) {
+  if (failing(HostOp::GetPointKwdW)) return hostsim::kRtError;
   std::optional<Answer> a =
       host().takeAnswer("a point or keyword", textOf(prompt), {Answer::Kind::Point, Answer::Kind::Keyword});
   vstring shown = textOf(prompt);
@@ -249,6 +317,7 @@ int GetPointKwdW(const double*, const vchar* prompt, double* point, const vd::Ho
 }
 
 int GetRealW(const vchar* prompt, double* value) {
+  if (failing(HostOp::GetRealW)) return hostsim::kRtError;
   std::optional<Answer> a = host().takeAnswer("a real", textOf(prompt), {Answer::Kind::Real, Answer::Kind::Enter});
   if (!a || a->kind == Answer::Kind::Cancel) {
     host().log("real? ", textOf(prompt) + u" -> cancel");
@@ -264,11 +333,15 @@ int GetRealW(const vchar* prompt, double* value) {
 }
 
 intptr_t DictionaryOpenW(intptr_t, const vchar* name, int create, int) {
-  if (!name) return 0;
+  if (failing(HostOp::DictionaryOpenW) || !name) return 0;
   return drawing().openDictionary(name, create != 0);
 }
 
 vd::ValueNode* DictionaryNextW(intptr_t dictionary, vchar* key, int first) {
+  if (failing(HostOp::DictionaryNextW)) {
+    noText(key, hostsim::kDictionaryKeyChars);
+    return nullptr;
+  }
   vstring k;
   const vd::ValueNode* entry = drawing().nextDictionaryEntry(dictionary, k, first != 0);
   if (key) vd::copyToBuffer(entry ? k : vstring(), key, hostsim::kDictionaryKeyChars);
@@ -277,41 +350,60 @@ vd::ValueNode* DictionaryNextW(intptr_t dictionary, vchar* key, int first) {
 }
 
 int DictionaryAddW(intptr_t dictionary, const vchar* key, vd::ValueNode* chain, int) {
+  if (failing(HostOp::DictionaryAddW)) return 0;
   if (drawing().writeDictionaryEntry(dictionary, key ? vd::vstring_view(key) : vd::vstring_view(), chain)) return 1;
+  host().calls.refusedLast();
   host().log("host: DictionaryAddW refused: " + drawing().lastError());
   return 0;
 }
 
-int DictionaryClose(intptr_t dictionary, int) { return drawing().closeDictionary(dictionary) ? 1 : 0; }
+int DictionaryClose(intptr_t dictionary, int) {
+  if (failing(HostOp::DictionaryClose)) return 0;
+  return drawing().closeDictionary(dictionary) ? 1 : 0;
+}
 
 int NextBindHandle(vchar* handle) {
   if (handle) handle[0] = 0;
+  if (failing(HostOp::NextBindHandle)) return 0;
   return notServed("NextBindHandle");
 }
 
-int Header_bin() { return answered("Header_bin", drawing().beginBatch()); }
+int Header_bin() {
+  if (failing(HostOp::Header_bin)) return hostsim::kRtError;
+  return answered("Header_bin", drawing().beginBatch());
+}
 
 int BlkmakeHead_binW(const vchar* name, int flags, double* x, double* y, double* z) {
+  if (failing(HostOp::BlkmakeHead_binW)) return hostsim::kRtError;
   const double base[3] = {x ? *x : 0.0, y ? *y : 0.0, z ? *z : 0.0};
   return answered("BlkmakeHead_binW", drawing().beginBlock(name ? vd::vstring_view(name) : vd::vstring_view(), flags, base));
 }
 
-int BlkmakeEnt_binW(vd::ValueNode* chain) { return answered("BlkmakeEnt_binW", drawing().addBlockEntity(chain)); }
+int BlkmakeEnt_binW(vd::ValueNode* chain) {
+  if (failing(HostOp::BlkmakeEnt_binW)) return hostsim::kRtError;
+  return answered("BlkmakeEnt_binW", drawing().addBlockEntity(chain));
+}
 
 int BlkmakeEnd_binW(const vchar* name) {
+  if (failing(HostOp::BlkmakeEnd_binW)) return hostsim::kRtError;
   return answered("BlkmakeEnd_binW", drawing().endBlock(name ? vd::vstring_view(name) : vd::vstring_view()));
 }
 
 // Inside a block definition the entity belongs to the block, as with BlkmakeEnt_binW.
-int Entmake_binW(vd::ValueNode* chain, int) { return answered("Entmake_binW", drawing().addEntity(chain)); }
+int Entmake_binW(vd::ValueNode* chain, int) {
+  if (failing(HostOp::Entmake_binW)) return hostsim::kRtError;
+  return answered("Entmake_binW", drawing().addEntity(chain));
+}
 
 int Flush_bin(int) {
+  if (failing(HostOp::Flush_bin)) return hostsim::kRtError;
   int r = answered("Flush_bin", drawing().flush());
   if (r == vd::kRtNorm && !drawing().lastError().empty()) host().log("host: Flush_bin: " + drawing().lastError());
   return r;
 }
 
 int EraseHandles(const vchar* const* handles, int count, int) {
+  if (failing(HostOp::EraseHandles)) return hostsim::kRtError;
   std::vector<vstring> list;
   for (int i = 0; handles && i < count; ++i) {
     if (handles[i]) list.emplace_back(handles[i]);
@@ -368,6 +460,7 @@ std::string listHandles(const std::vector<vstring>& handles) {
 }  // namespace
 
 int SSGetW(int mode, const vchar* prompt, vd::ValueNode* filter, int) {
+  if (failing(HostOp::SSGetW)) return hostsim::kRtError;
   hostsim::Drawing& d = drawing();
   std::vector<vstring> chosen;
   std::string how;
@@ -424,32 +517,71 @@ int SSGetW(int mode, const vchar* prompt, vd::ValueNode* filter, int) {
   return chosen.empty() ? hostsim::kRtError : vd::kRtNorm;
 }
 
-vd::ValueNode* EntnextW(int first, int) { return const_cast<vd::ValueNode*>(drawing().nextSelected(first != 0)); }
+vd::ValueNode* EntnextW(int first, int) {
+  if (failing(HostOp::EntnextW)) return nullptr;
+  return const_cast<vd::ValueNode*>(drawing().nextSelected(first != 0));
+}
 
-vd::ValueNode* BlknextW(int first) { return const_cast<vd::ValueNode*>(drawing().nextInBlockWalk(first != 0)); }
+vd::ValueNode* BlknextW(int first) {
+  if (failing(HostOp::BlknextW)) return nullptr;
+  return const_cast<vd::ValueNode*>(drawing().nextInBlockWalk(first != 0));
+}
 
 int PromptW(const vchar* text) {
+  if (failing(HostOp::PromptW)) return hostsim::kRtError;
   host().log("prompt: ", textOf(text));
   return vd::kRtNorm;
 }
 
-int Jig(void*, int) { return notServed("Jig"); }
-int HighlightGlyph(void*) { return notServed("HighlightGlyph"); }
-int UpdateTransient(void*) { return 0; }
-int SetColorDialogTrueColor(void*) { return notServed("SetColorDialogTrueColor"); }
-int LeaderAnno(uint64_t*, uint64_t*, int) { return notServed("LeaderAnno"); }
+int Jig(void*, int) {
+  if (failing(HostOp::Jig)) return 0;
+  return notServed("Jig");
+}
+int HighlightGlyph(void*) {
+  if (failing(HostOp::HighlightGlyph)) return 0;
+  return notServed("HighlightGlyph");
+}
+int UpdateTransient(void*) {
+  failing(HostOp::UpdateTransient);
+  return 0;
+}
+int SetColorDialogTrueColor(void*) {
+  if (failing(HostOp::SetColorDialogTrueColor)) return 0;
+  return notServed("SetColorDialogTrueColor");
+}
+int LeaderAnno(uint64_t*, uint64_t*, int) {
+  if (failing(HostOp::LeaderAnno)) return 0;
+  return notServed("LeaderAnno");
+}
 int DimArcEntry(int, int) {
+  if (failing(HostOp::DimArcEntry)) return -1;
   notServed("DimArcEntry");
   return -1;
 }
-int DimArcEntryExit() { return 0; }
-int Vd2dLayerDev2LangW(vchar*, int, int) { return notServed("Vd2dLayerDev2LangW"); }
+int DimArcEntryExit() {
+  failing(HostOp::DimArcEntryExit);
+  return 0;
+}
+int Vd2dLayerDev2LangW(vchar*, int, int) {
+  if (failing(HostOp::Vd2dLayerDev2LangW)) return 0;
+  return notServed("Vd2dLayerDev2LangW");
+}
 int Vd2dKeyLayerMappedA(const char*, char* buffer, int capacity, int) {
-  copyNarrow("", buffer, capacity);
+  if (failing(HostOp::Vd2dKeyLayerMappedA)) return noText(buffer, capacity);
+  noText(buffer, capacity);
   return notServed("Vd2dKeyLayerMappedA");
 }
-int Vd2dGetStoredData(void*) { return notServed("Vd2dGetStoredData"); }
-int VdRcFillComboLayer(vd::HostWindow, int) { return notServed("VdRcFillComboLayer"); }
-int VdRcLayerDlg(int, int, int) { return notServed("VdRcLayerDlg"); }
+int Vd2dGetStoredData(void*) {
+  if (failing(HostOp::Vd2dGetStoredData)) return 0;
+  return notServed("Vd2dGetStoredData");
+}
+int VdRcFillComboLayer(vd::HostWindow, int) {
+  if (failing(HostOp::VdRcFillComboLayer)) return 0;
+  return notServed("VdRcFillComboLayer");
+}
+int VdRcLayerDlg(int, int, int) {
+  if (failing(HostOp::VdRcLayerDlg)) return 0;
+  return notServed("VdRcLayerDlg");
+}
 
 }  // extern "C"

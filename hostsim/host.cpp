@@ -112,7 +112,7 @@ void Host::reset() {
   layerKeys.clear();
   textStyles = {"STANDARD"};
   omittedExports.clear();
-  callCounts.clear();
+  calls.reset();
   answers_.clear();
   transcript_.clear();
   error_.clear();
@@ -223,6 +223,17 @@ std::optional<Answer> Host::takeAnswer(const char* request, const vstring& promp
   }
   answers_.pop_front();
   return a;
+}
+
+bool Host::enterCall(vd::HostOp operation) {
+  if (!calls.enter(operation, drawing_->journal().size())) return false;
+  // Numbered as the fault sweep and --fail count: from the module's start on.
+  const HostCall& c = calls.log().back();
+  std::string when = c.position > 0 ? "call " + std::to_string(c.position) + " after init, its " +
+                                          ordinalText(c.ordinal) + " call"
+                                    : "before init";
+  log(std::string("fault: ") + vd::hostOperationName(operation) + " fails (" + when + ")");
+  return true;
 }
 
 void Host::log(const std::string& line) { transcript_.push_back(line); }

@@ -13,6 +13,7 @@
 #include "host/text.h"
 #include "host/value_node.h"
 #include "hostsim/drawing.h"
+#include "hostsim/fault_injection.h"
 #include "hostsim/variable.h"
 
 namespace hostsim {
@@ -71,6 +72,8 @@ class Host {
   // Where the host finds the module's texts (the loaded module's string table).
   using StringSource = bool (*)(int id, vstring& out);
   StringSource stringSource = nullptr;
+  // A text of the module's string table; false when there is none of that id.
+  bool moduleText(int id, vstring& out) const { return stringSource && stringSource(id, out); }
 
   // Variables.
   void setVariable(const vstring& name, const Variable& value);
@@ -99,9 +102,11 @@ class Host {
   bool failed() const { return !error_.empty(); }
   const std::string& error() const { return error_; }
 
-  // Calls of each export, for tests that check how often the module asked.
-  std::map<std::string, int> callCounts;
-  void count(const char* exportName) { ++callCounts[exportName]; }
+  // Every call of a host operation: counted, recorded, and failed where planned.
+  HostCalls calls;
+  // A call of the operation begins; true when it is to fail, with a
+  // transcript line saying so. Every export begins with it.
+  bool enterCall(vd::HostOp operation);
 
   // The user-coordinate system from UCSORG, UCSXDIR and UCSYDIR.
   void worldToUser(double p[3]) const;
@@ -123,8 +128,5 @@ vstring upperName(vd::vstring_view name);
 // Looks an export of the host up by name, leaving out the omitted ones: the
 // resolver the module's binding uses when it runs in the same program.
 void* resolveExport(void* context, const char* name);
-
-// Every export name the host offers, in a stable order.
-const std::vector<std::string>& exportNames();
 
 }  // namespace hostsim

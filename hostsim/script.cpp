@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "host/services.h"
-#include "hostsim/exports.h"
 #include "hostsim/number_text.h"
 
 namespace hostsim {
@@ -242,11 +241,18 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     if (!module_.initApp(r)) return bad("the module has no InitApp");
     initialized_ = true;
     host_.log("InitApp -> " + std::to_string(r));
+    host_.calls.moduleStarted();
   } else if (verb == "text") {
     if (!wantArgs(1) || !parseInt(w[1], iv)) return bad("text wants a string id");
-    vd::vchar buffer[vd::kLoadTextChars];
-    LoadStringDBW(iv, buffer, vd::kLoadTextChars);
-    host_.log(("text " + std::to_string(iv) + ": ").c_str(), vd::vstring(buffer));
+    // The host reads its own string table: no call of the module's host operations.
+    vd::vstring text;
+    if (!host_.moduleText(iv, text)) text.clear();
+    host_.log(("text " + std::to_string(iv) + ": ").c_str(), text.substr(0, vd::kLoadTextChars - 1));
+  } else if (verb == "fail") {
+    if (!wantArgs(2) || !parseInt(w[2], iv) || iv < 1) return bad("fail wants an operation (or *) and a count from 1");
+    OperationFilter filter;
+    if (!operationFilter(w[1], filter)) return bad("the host has no operation " + w[1]);
+    host_.calls.failFromNow(filter, iv);
   } else if (verb == "aperture") {
     if (!wantArgs(1) || !parseReal(w[1], dv) || dv < 0) return bad(wants("aperture wants a distance", w, 1));
     host_.pickAperture = dv;
@@ -291,7 +297,10 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     std::vector<std::string> args(w.begin() + 2, w.end());
     host_.log("> command " + rest(w, 1));
     int result = 0;
-    if (!module_.runCommand(w[1], args, result)) return bad("the module has no command " + w[1]);
+    if (observer_) observer_->commandStarting(rest(w, 1), line);
+    bool ran = module_.runCommand(w[1], args, result);
+    if (observer_) observer_->commandEnded();
+    if (!ran) return bad("the module has no command " + w[1]);
     host_.log("command " + w[1] + " -> " + std::to_string(result));
     if (host_.failed()) return false;
     if (const Answer* left = host_.peekAnswer()) {

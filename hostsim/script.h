@@ -20,9 +20,20 @@ class ModuleFace {
   virtual bool omitExport(const std::string& name, std::string& error) = 0;
 };
 
+// Sees the commands of a script run; the fault sweep judges each one.
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  // `command` is the command line without the word "command".
+  virtual void commandStarting(const std::string& command, int line) = 0;
+  // Right after the module returned, before the script's answers are checked.
+  virtual void commandEnded() = 0;
+};
+
 class ScriptRunner {
  public:
-  ScriptRunner(Host& host, ModuleFace& module) : host_(host), module_(module) {}
+  ScriptRunner(Host& host, ModuleFace& module, RunObserver* observer = nullptr)
+      : host_(host), module_(module), observer_(observer) {}
 
   // Runs a whole script; false with host.error() set at the first error.
   bool runText(const std::string& text);
@@ -39,6 +50,7 @@ class ScriptRunner {
 
   Host& host_;
   ModuleFace& module_;
+  RunObserver* observer_;
   bool initialized_ = false;
   std::vector<std::string> lines_;
   size_t next_ = 0;

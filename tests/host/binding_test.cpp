@@ -42,7 +42,7 @@ TEST_F(Binding, EverySlotHoldsTheExportOfItsName) {
   const HostApi* api = vd::hostApi();
   ASSERT_NE(api, nullptr);
   EXPECT_EQ(api->module, this) << "entry 0 keeps the host module handle";
-  for (const vd::HostSlot& s : vd::kHostSlots) {
+  for (const vd::HostOperation& s : vd::kHostSlots) {
     EXPECT_EQ(slotValue(api, s.slot), hostsim::resolveExport(nullptr, s.name)) << s.name;
     EXPECT_NE(slotValue(api, s.slot), nullptr) << s.name;
   }
@@ -98,7 +98,7 @@ TEST_F(Binding, MissingExportsDecideWhetherStartUpSucceeds) {
 }
 
 TEST_F(Binding, EveryRequiredSlotIsRequired) {
-  for (const vd::HostSlot& s : vd::kHostSlots) {
+  for (const vd::HostOperation& s : vd::kHostSlots) {
     if (s.need != vd::Need::Required) continue;
     vd::unbindHost();
     host().reset();
@@ -135,8 +135,8 @@ TEST_F(Binding, SecondBindBindsNothing) {
   host().omittedExports.insert("Vd2dGetStoredData");
   EXPECT_TRUE(bind());
   EXPECT_EQ(vd::hostApi(), first);
-  EXPECT_EQ(host().callCounts["GetExternProduct"], 1);
-  EXPECT_EQ(host().callCounts["GetCadHWND"], 1);
+  EXPECT_EQ(host().calls.count(vd::HostOp::GetExternProduct), 1);
+  EXPECT_EQ(host().calls.count(vd::HostOp::GetCadHWND), 1);
 }
 
 TEST_F(Binding, WithoutATableEveryCallIsASilentFailure) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "host/host_api.h"
 #include "host/text.h"
 #include "hostsim/host.h"
 #include "string_ids.h"
@@ -57,12 +59,29 @@ class ModuleDll : public ::testing::Test {
   }
 };
 
+// This program links the export file vdhost links, made from the list of host
+// operations: every operation is exported under its name, and it is the
+// headless host's function of that name.
+TEST(HostExports, EveryOperationIsExportedByItsName) {
+  HMODULE self = GetModuleHandleW(nullptr);
+  int exported = 0;
+  for (const vd::HostOperation& o : vd::kHostOperations) {
+    auto fn = ui::procAddress<void (*)()>(self, o.name);
+    void* address = nullptr;
+    std::memcpy(&address, &fn, sizeof address);
+    EXPECT_NE(address, nullptr) << o.name;
+    EXPECT_EQ(address, hostsim::resolveExport(nullptr, o.name)) << o.name;
+    exported += address != nullptr;
+  }
+  EXPECT_EQ(exported, 59);
+}
+
 TEST_F(ModuleDll, InitAppBindsOnce) {
   EXPECT_EQ(initApp(), 1);
   EXPECT_EQ(initApp(), 1);
-  EXPECT_EQ(Host::instance().callCounts["GetExternProduct"], 1);
-  EXPECT_EQ(Host::instance().callCounts["GetUserDatPath"], 1);
-  EXPECT_EQ(Host::instance().callCounts["GetCadHWND"], 1);
+  EXPECT_EQ(Host::instance().calls.count(vd::HostOp::GetExternProduct), 1);
+  EXPECT_EQ(Host::instance().calls.count(vd::HostOp::GetUserDatPath), 1);
+  EXPECT_EQ(Host::instance().calls.count(vd::HostOp::GetCadHWND), 1);
 }
 
 TEST_F(ModuleDll, HeightDimArgumentsThroughTheExport) {
@@ -91,7 +110,7 @@ TEST_F(ModuleDll, CommandsWithoutAHostDoNothing) {
                          "HeightDimEdit", "HeightDimSetBase", "HeightDimUpdate", "HeightDimSettings"};
   for (const char* name : names) EXPECT_EQ(command(name, {"0"}), 0) << name;
   EXPECT_TRUE(Host::instance().transcript().empty());
-  EXPECT_TRUE(Host::instance().callCounts.empty()) << "not a single host operation was called";
+  EXPECT_TRUE(Host::instance().calls.log().empty()) << "not a single host operation was called";
 }
 
 TEST_F(ModuleDll, ServedTextsAreTheCzechOnes) {

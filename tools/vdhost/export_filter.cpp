@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <set>
 
 namespace vdhost {
 
@@ -32,6 +33,10 @@ class WritableRange {
 }  // namespace
 
 bool removeOwnExport(const std::string& name, std::string& error) {
+  // A name taken out before stays out: a fault sweep runs the same script,
+  // with its omit lines, many times in one process.
+  static std::set<std::string> removed;
+  if (removed.count(name)) return true;
   auto* base = reinterpret_cast<unsigned char*>(GetModuleHandleW(nullptr));
   auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
   auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -58,6 +63,7 @@ bool removeOwnExport(const std::string& name, std::string& error) {
     std::memmove(names + i, names + i + 1, (count - i - 1) * sizeof(DWORD));
     std::memmove(ordinals + i, ordinals + i + 1, (count - i - 1) * sizeof(WORD));
     exports->NumberOfNames = count - 1;
+    removed.insert(name);
     return true;
   }
   error = "the host does not export " + name;

@@ -8,15 +8,18 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/text.h"
+#include "hostsim/fault_sweep.h"
 #include "hostsim/host.h"
 #include "hostsim/script.h"
 #include "tools/vdhost/export_filter.h"
 #include "tools/vdhost/message_box.h"
 #include "tools/vdhost/picture.h"
+#include "tools/vdhost/sweep.h"
 #include "ui/handles.h"
 #include "ui/proc.h"
 
@@ -168,18 +171,38 @@ int compareTranscript(const std::vector<std::string>& actual, const std::string&
 void usage() {
   std::fprintf(stderr,
                "usage: vdhost [--module DLL] [--userdata DIR] [--load DXF] [--save DXF] [--picture PNG] [--transcript FILE] [--expect FILE]\n"
-               "              [--quiet] [SCRIPT]\n"
+               "              [--fail OPERATION:N]... [--quiet] [SCRIPT]\n"
+               "       vdhost [--module DLL] [--userdata DIR] [--load DXF] [--fault-timeout SECONDS] --fault-sweep SCRIPT\n"
                "  --load DXF  start from the drawing in a DXF file\n"
                "  --save DXF  write the drawing as DXF R2000 after the script\n"
-               "  --picture PNG [--picture-size WxH]  paint the drawing after the script (default 1024x768)\n");
+               "  --picture PNG [--picture-size WxH]  paint the drawing after the script (default 1024x768)\n"
+               "  --fail OPERATION:N  the N-th call of the host operation (* for any) after init fails\n"
+               "  --fault-sweep SCRIPT  run the script once per host call the module makes, failing that call\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::string modulePath, script, transcriptPath, expectPath, userData, loadPath, savePath, picturePath;
+struct Options {
+  std::string modulePath = "VdShared.dll", script, transcriptPath, expectPath, userData, loadPath, savePath,
+              picturePath;
   int pictureWidth = 1024, pictureHeight = 768;
   bool quiet = false;
+  std::vector<std::pair<hostsim::OperationFilter, int>> fails;  // --fail OPERATION:N
+  std::string sweepScript;                         // --fault-sweep
+  double timeoutSeconds = 10;                      // --fault-timeout
+  int workerFirst = 0;                             // --fault-worker: this process runs positions from here on
+};
+
+// "OPERATION:N" with a known operation (or *) and N from 1.
+bool parseFail(const std::string& text, std::pair<hostsim::OperationFilter, int>& out) {
+  size_t colon = text.rfind(':');
+  if (colon == std::string::npos) return false;
+  char* end = nullptr;
+  long n = std::strtol(text.c_str() + colon + 1, &end, 10);
+  if (colon + 1 == text.size() || *end != 0 || n < 1 || n > 1000000000L) return false;
+  out.second = static_cast<int>(n);
+  return hostsim::operationFilter(std::string_view(text).substr(0, colon), out.first);
+}
+
+bool parseOptions(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     auto value = [&](std::string& out) {
@@ -187,112 +210,222 @@ int main(int argc, char** argv) {
       out = argv[++i];
       return true;
     };
+    std::string text;
     bool ok = true;
     if (a == "--module") {
-      ok = value(modulePath);
+      ok = value(o.modulePath);
     } else if (a == "--transcript") {
-      ok = value(transcriptPath);
+      ok = value(o.transcriptPath);
     } else if (a == "--expect") {
-      ok = value(expectPath);
+      ok = value(o.expectPath);
     } else if (a == "--userdata") {
-      ok = value(userData);
+      ok = value(o.userData);
     } else if (a == "--load") {
-      ok = value(loadPath);
+      ok = value(o.loadPath);
     } else if (a == "--picture") {
-      ok = value(picturePath);
+      ok = value(o.picturePath);
     } else if (a == "--picture-size") {
-      std::string size;
-      ok = value(size) && std::sscanf(size.c_str(), "%dx%d", &pictureWidth, &pictureHeight) == 2 &&
-           pictureWidth > 0 && pictureHeight > 0 && pictureWidth <= 8192 && pictureHeight <= 8192;
+      ok = value(text) && std::sscanf(text.c_str(), "%dx%d", &o.pictureWidth, &o.pictureHeight) == 2 &&
+           o.pictureWidth > 0 && o.pictureHeight > 0 && o.pictureWidth <= 8192 && o.pictureHeight <= 8192;
     } else if (a == "--save") {
-      ok = value(savePath);
+      ok = value(o.savePath);
     } else if (a == "--quiet") {
-      quiet = true;
-    } else if (!a.empty() && a[0] != '-' && script.empty()) {
-      script = a;
+      o.quiet = true;
+    } else if (a == "--fail") {
+      std::pair<hostsim::OperationFilter, int> fail;
+      ok = value(text) && parseFail(text, fail);
+      if (ok) o.fails.push_back(fail);
+      if (!ok) std::fprintf(stderr, "vdhost: --fail wants OPERATION:N, a host operation (or *) and N from 1\n");
+    } else if (a == "--fault-sweep") {
+      ok = value(o.sweepScript);
+    } else if (a == "--fault-timeout") {
+      ok = value(text) && std::sscanf(text.c_str(), "%lf", &o.timeoutSeconds) == 1 && o.timeoutSeconds > 0 &&
+           o.timeoutSeconds < 86400;
+    } else if (a == "--fault-worker") {
+      ok = value(text) && std::sscanf(text.c_str(), "%d", &o.workerFirst) == 1 && o.workerFirst >= 1;
+    } else if (!a.empty() && a[0] != '-' && o.script.empty()) {
+      o.script = a;
     } else {
       ok = false;
     }
-    if (!ok) {
-      usage();
-      return 2;
-    }
+    if (!ok) return false;
   }
-  if (script.empty() && loadPath.empty() && savePath.empty() && picturePath.empty()) {
+  if (!o.sweepScript.empty()) {
+    // A sweep judges runs; it saves, paints and compares nothing.
+    return o.script.empty() && o.savePath.empty() && o.picturePath.empty() && o.transcriptPath.empty() &&
+           o.expectPath.empty() && o.fails.empty();
+  }
+  return o.workerFirst == 0 && !(o.script.empty() && o.loadPath.empty() && o.savePath.empty() && o.picturePath.empty());
+}
+
+// The module loaded, its texts served and its message boxes answered, for as long as this lives.
+class LoadedModule {
+ public:
+  explicit LoadedModule(const std::string& path) {
+    std::wstring wide(reinterpret_cast<const wchar_t*>(vd::utf8ToUtf16(path).c_str()));
+    module_.reset(LoadLibraryW(wide.c_str()));
+    if (!module_) {
+      error_ = "cannot load the module " + path + " (error " + std::to_string(GetLastError()) + ")";
+      return;
+    }
+    g_module = module_.get();
+    g_cbtHook = SetWindowsHookExW(WH_CBT, cbtHook, nullptr, GetCurrentThreadId());
+  }
+  ~LoadedModule() {
+    if (g_cbtHook) UnhookWindowsHookEx(g_cbtHook);
+    g_cbtHook = nullptr;
+    g_module = nullptr;
+  }
+  LoadedModule(const LoadedModule&) = delete;
+  LoadedModule& operator=(const LoadedModule&) = delete;
+  HMODULE get() const { return module_.get(); }
+  const std::string& error() const { return error_; }
+
+ private:
+  ui::unique_hmodule module_;
+  std::string error_;
+};
+
+// A user data directory of the host's own, removed with everything in it at the end.
+class TempUserData {
+ public:
+  TempUserData() : path_(makeTempUserData()) {}
+  ~TempUserData() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+  TempUserData(const TempUserData&) = delete;
+  TempUserData& operator=(const TempUserData&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+  // Empties the directory and fills it with a copy of `from` (when given).
+  bool refill(const std::string& from, std::string& error) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(path_, ec)) std::filesystem::remove_all(entry, ec);
+    if (!ec && !from.empty())
+      std::filesystem::copy(from, path_, std::filesystem::copy_options::recursive, ec);
+    if (ec) error = "the user data " + path_.string() + " cannot be renewed: " + ec.message();
+    return !ec;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The host as every run starts: fresh state, this program's window and icon,
+// the module's texts and the user data directory.
+void resetHost(Host& host, HWND mainWindow, const vd::vstring& userDataPath) {
+  host.reset();
+  host.mainWindow = mainWindow;
+  host.appIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  host.stringSource = &moduleString;
+  host.userDataPath = userDataPath;
+}
+
+bool readText(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::stringstream ss;
+  ss << in.rdbuf();
+  out = ss.str();
+  return true;
+}
+
+// --fault-sweep without --fault-worker: supervises workers, which are this
+// program again with the same arguments and the position to begin with.
+int superviseSweep(const Options& o) {
+  std::wstring commandLine = GetCommandLineW();
+  return vdhost::superviseSweep(
+      [&](int first) { return commandLine + L" --fault-worker " + std::to_wstring(first); }, o.timeoutSeconds);
+}
+
+int runSweepWorker(const Options& o) {
+  Host& host = Host::instance();
+  std::string script;
+  if (!readText(o.sweepScript, script)) {
+    std::printf("error cannot read script %s\n", o.sweepScript.c_str());
+    return 1;
+  }
+  ui::unique_hwnd mainWindow(createMainWindow());
+  TempUserData userData;
+  LoadedModule module(o.modulePath);
+  if (!module.get()) {
+    std::printf("error %s\n", module.error().c_str());
+    return 1;
+  }
+  DllModule face(module.get());
+  // Every run starts from the same drawing, settings and user data.
+  hostsim::FaultSweep sweep(host, face, script, [&](std::string& error) {
+    resetHost(host, mainWindow.get(), vd::utf8ToUtf16(userData.path().string()));
+    if (!userData.refill(o.userData, error)) return false;
+    return o.loadPath.empty() || host.loadDrawing(o.loadPath, error);
+  });
+  return vdhost::runSweepWorker(sweep, o.workerFirst);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (!parseOptions(argc, argv, o)) {
     usage();
     return 2;
   }
+  if (!o.sweepScript.empty()) return o.workerFirst > 0 ? runSweepWorker(o) : superviseSweep(o);
 
   Host& host = Host::instance();
-  host.reset();
   ui::unique_hwnd mainWindow(createMainWindow());
-  host.mainWindow = mainWindow.get();
-  host.appIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-  host.stringSource = &moduleString;
+  std::optional<TempUserData> tempUserData;
+  if (o.userData.empty()) tempUserData.emplace();
+  resetHost(host, mainWindow.get(),
+            vd::utf8ToUtf16(tempUserData ? tempUserData->path().string() : o.userData));
+  for (const auto& [filter, n] : o.fails) host.calls.failAfterStart(filter, n);
 
-  std::filesystem::path tempUserData;
-  if (userData.empty()) {
-    tempUserData = makeTempUserData();
-    host.userDataPath = vd::utf8ToUtf16(tempUserData.string());
-  } else {
-    host.userDataPath = vd::utf8ToUtf16(userData);
-  }
-
-  if (modulePath.empty()) modulePath = "VdShared.dll";
-  std::wstring wideModule(reinterpret_cast<const wchar_t*>(vd::utf8ToUtf16(modulePath).c_str()));
-  ui::unique_hmodule module(LoadLibraryW(wideModule.c_str()));
   int rc = 0;
-  if (!module) {
-    host.fail("cannot load the module " + modulePath + " (error " + std::to_string(GetLastError()) + ")");
-    rc = 1;
-  } else {
-    g_module = module.get();
-    host.log("module " + std::filesystem::path(modulePath).filename().string() + " loaded");
-    g_cbtHook = SetWindowsHookExW(WH_CBT, cbtHook, nullptr, GetCurrentThreadId());
-    DllModule face(module.get());
-    hostsim::ScriptRunner runner(host, face);
-    std::string error;
-    if (!loadPath.empty() && !host.loadDrawing(loadPath, error)) {
-      host.fail(error);
+  {
+    LoadedModule module(o.modulePath);
+    if (!module.get()) {
+      host.fail(module.error());
       rc = 1;
-    } else if (!loadPath.empty()) {
-      host.log("host: drawing loaded from " + loadPath);
-    }
-    if (rc == 0 && !script.empty()) rc = runner.runFile(script) ? 0 : 1;
-    if (rc == 0 && !savePath.empty()) {
-      if (host.saveDrawing(savePath, error)) {
-        host.log("host: drawing saved to " + savePath);
-      } else {
+    } else {
+      host.log("module " + std::filesystem::path(o.modulePath).filename().string() + " loaded");
+      DllModule face(module.get());
+      hostsim::ScriptRunner runner(host, face);
+      std::string error;
+      if (!o.loadPath.empty() && !host.loadDrawing(o.loadPath, error)) {
         host.fail(error);
         rc = 1;
+      } else if (!o.loadPath.empty()) {
+        host.log("host: drawing loaded from " + o.loadPath);
+      }
+      if (rc == 0 && !o.script.empty()) rc = runner.runFile(o.script) ? 0 : 1;
+      if (rc == 0 && !o.savePath.empty()) {
+        if (host.saveDrawing(o.savePath, error)) {
+          host.log("host: drawing saved to " + o.savePath);
+        } else {
+          host.fail(error);
+          rc = 1;
+        }
+      }
+      if (rc == 0 && !o.picturePath.empty()) {
+        if (vdhost::saveDrawingPicture(host.drawing(), o.picturePath, o.pictureWidth, o.pictureHeight, error)) {
+          host.log("host: picture saved to " + o.picturePath);
+        } else {
+          host.fail(error);
+          rc = 1;
+        }
       }
     }
-    if (rc == 0 && !picturePath.empty()) {
-      if (vdhost::saveDrawingPicture(host.drawing(), picturePath, pictureWidth, pictureHeight, error)) {
-        host.log("host: picture saved to " + picturePath);
-      } else {
-        host.fail(error);
-        rc = 1;
-      }
-    }
-    if (g_cbtHook) UnhookWindowsHookEx(g_cbtHook);
   }
 
   std::string text;
   for (const std::string& line : host.transcript()) text += line + "\n";
-  if (!quiet) std::fwrite(text.data(), 1, text.size(), stdout);
-  if (!transcriptPath.empty()) {
-    std::ofstream out(transcriptPath, std::ios::binary);
+  if (!o.quiet) std::fwrite(text.data(), 1, text.size(), stdout);
+  if (!o.transcriptPath.empty()) {
+    std::ofstream out(o.transcriptPath, std::ios::binary);
     out << text;
   }
   if (host.failed()) std::fprintf(stderr, "vdhost: %s\n", host.error().c_str());
-  if (rc == 0 && !expectPath.empty()) rc = compareTranscript(host.transcript(), expectPath);
-
-  g_module = nullptr;
-  module.reset();
-  if (!tempUserData.empty()) {
-    std::error_code ec;
-    std::filesystem::remove_all(tempUserData, ec);
-  }
+  if (rc == 0 && !o.expectPath.empty()) rc = compareTranscript(host.transcript(), o.expectPath);
   return rc;
 }

@@ -1,0 +1,511 @@
+// The fault sweep against the headless host in the same process: small
+// writers bound to the host table as the module binds it, one correct and
+// some broken, and the loss rules on hand-built drawings.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "host_fixture.h"
+#include "hostsim/fault_sweep.h"
+#include "hostsim/script.h"
+
+using namespace vd;
+using hosttest::HostTest;
+
+namespace {
+
+constexpr const vchar* kBases = u"TR2D_HEIGHTDIM";
+
+OwnedChain baseEntry() {
+  ChainBuilder b;
+  b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1).integer(91, 1).integer(71, 0).integer(71, 0);
+  b.point(10, 0, 0).real(41, 0).real(41, 0).real(41, 0);
+  return b.build();
+}
+
+OwnedChain currentEntry(const vchar* base) {
+  ChainBuilder b;
+  b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1).integer(91, 1).text(301, base);
+  return b.build();
+}
+
+// Writers as the module writes, through the host table it binds. Each
+// command returns 1 when it did its work and 0 when it gave up.
+class WriterModule : public hostsim::ModuleFace {
+ public:
+  bool initApp(int& result) override {
+    result = bindHost(nullptr, &hostsim::resolveExport, nullptr) ? 1 : 0;
+    return true;
+  }
+  bool runCommand(const std::string& name, const std::vector<std::string>&, int& result) override {
+    static const std::map<std::string, int (WriterModule::*)()> commands = {
+        {"Relayer", &WriterModule::relayer},
+        {"RelayerEraseFirst", &WriterModule::relayerEraseFirst},
+        {"RelayerIgnoringRefusals", &WriterModule::relayerIgnoringRefusals},
+        {"NewBase", &WriterModule::newBase},
+        {"NewBaseCurrentFirst", &WriterModule::newBaseCurrentFirst},
+    };
+    auto it = commands.find(name);
+    if (it == commands.end()) return false;
+    result = (this->*it->second)();
+    return true;
+  }
+  bool omitExport(const std::string&, std::string& error) override {
+    error = "not here";
+    return false;
+  }
+
+ private:
+  static HostApi& h() { return *hostApi(); }
+
+  // Every entity of the drawing, copied onto layer NEW, and the handles of the originals.
+  bool read() {
+    copies.clear();
+    handles.clear();
+    if (h().SSGetW(3, nullptr, nullptr, 0) != kRtNorm) return false;
+    for (ValueNode* n = h().EntnextW(1, 0); n; n = h().EntnextW(0, 0)) {
+      OwnedChain copy = OwnedChain::copyOf(n);
+      copy.setText(gc::kLayer, u"NEW");
+      copies.push_back(std::move(copy));
+      handles.emplace_back(ChainView(n).handle());
+    }
+    return true;
+  }
+  // One batch with every copy; gives up at the first write the host refuses.
+  bool write() {
+    if (h().Header_bin() != kRtNorm) return false;
+    for (const OwnedChain& c : copies) {
+      if (h().Entmake_binW(c.get(), 0) != kRtNorm) return false;
+    }
+    return h().Flush_bin(1) == kRtNorm;
+  }
+  bool erase() {
+    std::vector<const vchar*> texts;
+    for (const vstring& s : handles) texts.push_back(s.c_str());
+    return h().EraseHandles(texts.data(), static_cast<int>(texts.size()), 1) == kRtNorm;
+  }
+
+  // Correct: the originals go only once their copies are in the drawing.
+  int relayer() { return read() && write() && erase() ? 1 : 0; }
+  // Broken: erases before it writes.
+  int relayerEraseFirst() { return read() && erase() && write() ? 1 : 0; }
+  // Broken: flushes the batch whatever the host said to its entities.
+  int relayerIgnoringRefusals() {
+    if (!read() || h().Header_bin() != kRtNorm) return 0;
+    for (const OwnedChain& c : copies) h().Entmake_binW(c.get(), 0);
+    return h().Flush_bin(1) == kRtNorm && erase() ? 1 : 0;
+  }
+
+  // A new base B2 becomes current: correct when the base entry is written
+  // first, so that "Current" never names a base the dictionary lacks.
+  int addBase(bool currentFirst) {
+    intptr_t d = h().DictionaryOpenW(0, kBases, 1, 0);
+    if (!d) return 0;
+    OwnedChain base = baseEntry(), current = currentEntry(u"B2");
+    auto writeBase = [&] { return h().DictionaryAddW(d, u"B2", base.get(), 0) == 1; };
+    auto writeCurrent = [&] { return h().DictionaryAddW(d, u"Current", current.get(), 0) == 1; };
+    bool ok = currentFirst ? writeCurrent() && writeBase() : writeBase() && writeCurrent();
+    h().DictionaryClose(d, 0);
+    return ok ? 1 : 0;
+  }
+  int newBase() { return addBase(false); }
+  int newBaseCurrentFirst() { return addBase(true); }
+
+  std::vector<OwnedChain> copies;
+  std::vector<vstring> handles;
+};
+
+class FaultSweepTest : public HostTest {
+ protected:
+  // A drawing of three entities on layer 0, and a height-dimension mark of
+  // base B1 with its base entry and "Current" naming it.
+  void buildDrawing() {
+    make(line(0, 0, 10, 0));
+    make(circle(5, 5, 2));
+    make(line(0, 10, 10, 10));
+    hostsim::Drawing& d = drawing();
+    intptr_t dict = d.openDictionary(kBases, true);
+    OwnedChain base = baseEntry(), current = currentEntry(u"B1");
+    ASSERT_TRUE(d.writeDictionaryEntry(dict, u"B1", base.get()));
+    ASSERT_TRUE(d.writeDictionaryEntry(dict, u"Current", current.get()));
+    d.closeDictionary(dict);
+  }
+
+  hostsim::SweepOutcome sweep(const std::string& command, std::vector<hostsim::SweepPosition>* lost = nullptr) {
+    hostsim::FaultSweep s(host(), module, "init\ncommand " + command + "\n", [this](std::string&) {
+      host().reset();
+      buildDrawing();
+      return true;
+    });
+    return hostsim::sweepAll(s, [&](const hostsim::SweepPosition& p) {
+      if (lost) lost->push_back(p);
+    });
+  }
+
+  // The operations of the positions, in order.
+  static std::vector<std::string> operations(const std::vector<hostsim::SweepPosition>& ps) {
+    std::vector<std::string> out;
+    for (const auto& p : ps) out.push_back(p.operation);
+    return out;
+  }
+
+  WriterModule module;
+};
+
+// SSGetW, EntnextW for three entities and the null after them, Header_bin,
+// three Entmake_binW, Flush_bin, EraseHandles.
+constexpr int kRelayerCalls = 11;
+
+TEST_F(FaultSweepTest, CorrectWriterLosesNothing) {
+  hostsim::SweepOutcome out = sweep("Relayer");
+  ASSERT_EQ(out.error, "");
+  EXPECT_EQ(out.positions, kRelayerCalls);
+  EXPECT_EQ(out.lost, 0);
+  // The last run failed the erase: the copies were written all the same.
+  size_t onNew = 0;
+  for (const hostsim::Entity* e : drawing().entities()) onNew += e->view().layer() == u"NEW";
+  EXPECT_EQ(onNew, 3u);
+  EXPECT_EQ(drawing().entities().size(), 6u) << "originals kept where the erase failed";
+}
+
+TEST_F(FaultSweepTest, WriterThatErasesFirstLosesData) {
+  std::vector<hostsim::SweepPosition> lost;
+  hostsim::SweepOutcome out = sweep("RelayerEraseFirst", &lost);
+  ASSERT_EQ(out.error, "");
+  EXPECT_EQ(out.positions, kRelayerCalls);
+  // Every failed write after the erase leaves the originals gone with nothing in their place.
+  EXPECT_EQ(operations(lost), (std::vector<std::string>{"Header_bin", "Entmake_binW", "Entmake_binW", "Entmake_binW",
+                                                        "Flush_bin"}));
+  EXPECT_EQ(out.lost, 5);
+  for (const auto& p : lost) {
+    EXPECT_TRUE(p.reached);
+    ASSERT_EQ(p.losses.size(), 3u) << hostsim::describePosition(p);
+    for (const auto& l : p.losses) EXPECT_EQ(l.loss.rule, "erased-unreplaced");
+  }
+  ASSERT_FALSE(lost.empty());
+  const std::string first = "fault sweep: position 7 fails Header_bin (its 1st call): [erased-unreplaced] command "
+                            "RelayerEraseFirst (script line 2): LINE 100 erased, but no flush of the command wrote "
+                            "what replaces it; CIRCLE 101 erased, but no flush of the command wrote what replaces it; LINE 102";
+  EXPECT_EQ(hostsim::describePosition(lost[0]).substr(0, first.size()), first);
+  EXPECT_EQ(lost[2].ordinal, 2) << "the second Entmake_binW";
+}
+
+TEST_F(FaultSweepTest, WriterThatFlushesAfterARefusalLosesData) {
+  std::vector<hostsim::SweepPosition> lost;
+  hostsim::SweepOutcome out = sweep("RelayerIgnoringRefusals", &lost);
+  ASSERT_EQ(out.error, "");
+  EXPECT_EQ(operations(lost), (std::vector<std::string>{"Entmake_binW", "Entmake_binW", "Entmake_binW"}));
+  for (const auto& p : lost) {
+    ASSERT_EQ(p.losses.size(), 1u);
+    EXPECT_EQ(p.losses[0].loss.rule, "flush-after-failure");
+    EXPECT_EQ(p.losses[0].loss.detail, "Flush_bin committed a batch after Entmake_binW (its " +
+                                           hostsim::ordinalText(p.ordinal) + " call) had failed");
+  }
+}
+
+TEST_F(FaultSweepTest, RecordsThatStopAgreeingAreLost) {
+  std::vector<hostsim::SweepPosition> lost;
+  hostsim::SweepOutcome out = sweep("NewBase", &lost);
+  ASSERT_EQ(out.error, "");
+  EXPECT_EQ(out.positions, 4) << "open, two writes, close";
+  EXPECT_EQ(out.lost, 0);
+
+  out = sweep("NewBaseCurrentFirst", &lost);
+  ASSERT_EQ(lost.size(), 1u);
+  EXPECT_EQ(lost[0].position, 3) << "the base entry's write";
+  ASSERT_EQ(lost[0].losses.size(), 1u);
+  EXPECT_EQ(lost[0].losses[0].loss.rule, "records-disagree");
+  EXPECT_EQ(lost[0].losses[0].loss.detail, "\"Current\" names base B2, which has no base entry");
+}
+
+TEST_F(FaultSweepTest, ScriptThatFailsOrLosesWithoutFaultsIsNoSweep) {
+  hostsim::SweepOutcome out = sweep("NoSuchCommand");
+  EXPECT_EQ(out.error, "the script fails without any fault: script line 2: the module has no command NoSuchCommand");
+  hostsim::FaultSweep s(host(), module, "init\ncommand Relayer\n", [this](std::string&) {
+    host().reset();
+    buildDrawing();
+    host().calls.failAfterStart(HostOp::Entmake_binW, 1);  // a refusal the writer does not cause
+    return true;
+  });
+  std::string error;
+  EXPECT_TRUE(s.countPositions(error)) << "a writer that gives up loses nothing: " << error;
+  hostsim::FaultSweep broken(host(), module, "init\ncommand RelayerIgnoringRefusals\n", [this](std::string&) {
+    host().reset();
+    buildDrawing();
+    host().calls.failAfterStart(HostOp::Entmake_binW, 1);
+    return true;
+  });
+  EXPECT_FALSE(broken.countPositions(error));
+  EXPECT_EQ(error.substr(0, 68), "the script loses data without any fault: [flush-after-failure] comma");
+}
+
+// --- fail in scripts ---------------------------------------------------------
+
+TEST_F(FaultSweepTest, FailLinesFailTheNthCallFromThere) {
+  buildDrawing();
+  struct Case {
+    std::string plan;
+    size_t entitiesAfter;  // 3 originals, 3 copies, minus what the erase took
+    std::string faultLine;
+  } cases[] = {
+      {"", 3, ""},
+      // Counted from the fail line on; the transcript numbers the calls from init, as the sweep does.
+      {"init\nfail Entmake_binW 2\n", 3, "fault: Entmake_binW fails (call 8 after init, its 2nd call)"},
+      {"init\nfail * 2\n", 3, "fault: EntnextW fails (call 2 after init, its 1st call)"},
+      {"fail EraseHandles 1\ninit\n", 6, "fault: EraseHandles fails (call 11 after init, its 1st call)"},
+      {"init\nfail Flush_bin 2\n", 3, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.plan);
+    host().reset();
+    buildDrawing();
+    hostsim::ScriptRunner runner(host(), module);
+    ASSERT_TRUE(runner.runText(c.plan + (c.plan.find("init") == std::string::npos ? "init\n" : "") +
+                               "command Relayer\n"))
+        << host().error();
+    EXPECT_EQ(drawing().entities().size(), c.entitiesAfter);
+    const auto& t = host().transcript();
+    bool shown = std::find(t.begin(), t.end(), c.faultLine) != t.end();
+    EXPECT_EQ(shown, !c.faultLine.empty()) << c.faultLine;
+  }
+}
+
+TEST_F(FaultSweepTest, BadFailLinesNameTheirLine) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"fail NoSuchOperation 1", "script line 1: the host has no operation NoSuchOperation"},
+      {"fail Entmake_binW 0", "script line 1: fail wants an operation (or *) and a count from 1"},
+      {"fail Entmake_binW", "script line 1: fail wants an operation (or *) and a count from 1"},
+      {"fail * 1 2", "script line 1: fail wants an operation (or *) and a count from 1"},
+  };
+  for (const auto& [line, error] : cases) {
+    host().reset();
+    hostsim::ScriptRunner runner(host(), module);
+    EXPECT_FALSE(runner.runText(line));
+    EXPECT_EQ(host().error(), error);
+  }
+}
+
+// A failed call answers as the operation reports failure and does nothing:
+// text buffers are emptied, results are the failure values.
+TEST_F(FaultSweepTest, FailedCallsAnswerAsTheirOperationFails) {
+  buildDrawing();
+  host().setVariable(u"CLAYER", {hostsim::Variable::Kind::String, {}, 0, u"Zdi"});
+  host().layerKeys[3] = u"Okna";
+  host().environment[u"ACAD"] = u"C:\\Podpora";
+  struct Case {
+    HostOp operation;
+    std::function<long long()> call;
+    long long failed;
+  };
+  vchar text[64];
+  auto stale = [&] {
+    text[0] = u'x';
+    text[1] = 0;
+  };
+  int count = -1;
+  OwnedChain l = line(0, 0, 1, 1);
+  const Case cases[] = {
+      {HostOp::GetVarW, [&] { return api().GetVarW(u"CLAYER", kRtString) != nullptr; }, 0},
+      {HostOp::GetVarStrW, [&] { stale(); return api().GetVarStrW(u"CLAYER", text, 64) * 10 + vlength(text); }, 0},
+      {HostOp::GetEnvStrW, [&] { stale(); return api().GetEnvStrW(u"ACAD", text, 64) * 10 + vlength(text); }, 0},
+      {HostOp::GetLayerKeyW, [&] { stale(); return api().GetLayerKeyW(3, text, 64, 0) * 10 + vlength(text); }, 0},
+      {HostOp::GetLayerKeyFromName, [&] { return api().GetLayerKeyFromName(u"Okna"); }, -1},
+      {HostOp::GetTextStylesA, [&] { return (api().GetTextStylesA(&count) != nullptr) * 10 + count; }, 0},
+      {HostOp::SSGetW, [&] { return api().SSGetW(3, nullptr, nullptr, 0); }, hostsim::kRtError},
+      {HostOp::EntnextW, [&] { return api().EntnextW(1, 0) != nullptr; }, 0},
+      {HostOp::DictionaryOpenW, [&] { return api().DictionaryOpenW(0, kBases, 0, 0); }, 0},
+      {HostOp::Header_bin, [&] { return api().Header_bin(); }, hostsim::kRtError},
+      {HostOp::Entmake_binW, [&] { return api().Entmake_binW(l.get(), 0); }, hostsim::kRtError},
+      {HostOp::GetRealW, [&] { double v = 1; return api().GetRealW(u"Hodnota:", &v); }, hostsim::kRtError},
+      {HostOp::DimArcEntry, [&] { return api().DimArcEntry(0, 0); }, -1},
+  };
+  api().SSGetW(3, nullptr, nullptr, 0);
+  api().Header_bin();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(hostOperationName(c.operation));
+    size_t journal = drawing().journal().size();
+    host().calls.failFromNow(c.operation, 1);
+    EXPECT_EQ(c.call(), c.failed);
+    EXPECT_EQ(drawing().journal().size(), journal);
+    EXPECT_EQ(host().transcript().back().rfind(std::string("fault: ") + hostOperationName(c.operation) + " fails", 0), 0u);
+    EXPECT_TRUE(host().calls.log().back().injected);
+  }
+  // Without a planned failure they answer again.
+  EXPECT_EQ(api().GetVarStrW(u"CLAYER", text, 64), 1);
+  EXPECT_EQ(vstring(text), u"Zdi");
+  EXPECT_EQ(api().Entmake_binW(l.get(), 0), kRtNorm);
+}
+
+// --- The rules on hand-built drawings ----------------------------------------
+
+class LossRulesTest : public HostTest {
+ public:
+  // Entities as a file gives them (no checks): type and handle first.
+  void add(const vchar* type, const vchar* handle, const std::function<void(ChainBuilder&)>& more = {}) {
+    ChainBuilder b;
+    b.text(0, type).text(5, handle).text(8, u"0");
+    if (more) more(b);
+    drawing().importEntity(b.build(), handle, {});
+  }
+  void block(const vchar* name, bool withMember) {
+    const double base[3] = {0, 0, 0};
+    hostsim::Block& b = drawing().importBlock(name, 0, base, drawing().newHandle());
+    if (!withMember) return;
+    ChainBuilder l;
+    l.text(0, u"LINE").text(5, u"F0").point(10, 0, 0).point(11, 1, 0);
+    drawing().importBlockEntity(b, l.build(), u"F0", {});
+  }
+  using HostTest::drawing;
+
+ protected:
+  static std::function<void(ChainBuilder&)> insertOf(const vchar* name, bool attributesFollow) {
+    return [=](ChainBuilder& b) {
+      b.text(2, name).point(10, 0, 0);
+      if (attributesFollow) b.integer(66, 1);
+    };
+  }
+  // A run whose one call, Flush_bin, committed every entity and block of the drawing.
+  hostsim::CommandRun flushedEverything(bool flushFailed) {
+    hostsim::CommandRun run;
+    run.command = "Test";
+    run.drawing = &drawing();
+    hostsim::HostCall flush;
+    flush.operation = HostOp::Flush_bin;
+    flush.injected = flushFailed;
+    run.calls.push_back(flush);
+    for (const auto& b : drawing().blocks())
+      run.journal.push_back({hostsim::JournalEntry::Kind::BlockDefined, b->handle, b->name, {}});
+    for (const auto& e : drawing().allEntities())
+      run.journal.push_back({hostsim::JournalEntry::Kind::EntityAdded, e->handle, e->type(), {}});
+    return run;
+  }
+  static std::vector<std::string> judged(const hostsim::CommandRun& run) {
+    std::vector<std::string> out;
+    for (const hostsim::Loss& l : hostsim::judgeCommand(run)) out.push_back(l.rule + ": " + l.detail);
+    return out;
+  }
+};
+
+TEST_F(LossRulesTest, CommittedBatchesMustBeWhole) {
+  // An entity of the batch; `block` makes it an INSERT of that block.
+  struct Piece {
+    const vchar* type;
+    const vchar* handle;
+    const vchar* block = nullptr;
+    bool attributesFollow = false;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Piece> pieces;
+    bool flushFailed;
+    std::vector<std::string> expected;
+  };
+  const Piece doors{u"INSERT", u"10", u"DVERE", true}, attribute{u"ATTRIB", u"11"}, end{u"SEQEND", u"12"};
+  const Case cases[] = {
+      {"whole INSERT with attributes", {doors, attribute, end}, false, {}},
+      {"INSERT without SEQEND", {doors, attribute}, false, {"batch-not-whole: INSERT 10 without its SEQEND"}},
+      {"the same batch not committed", {doors, attribute}, true, {}},
+      {"INSERT with SEQEND but no attributes", {doors, end}, false, {"batch-not-whole: INSERT 10 without attributes"}},
+      {"POLYLINE without vertices", {{u"POLYLINE", u"20"}, end}, false, {"batch-not-whole: POLYLINE 20 without vertices"}},
+      {"POLYLINE with vertices", {{u"POLYLINE", u"20"}, {u"VERTEX", u"21"}, {u"VERTEX", u"22"}, end}, false, {}},
+      {"INSERT of a block without members",
+       {{u"INSERT", u"30", u"PRAZDNY"}},
+       false,
+       {"batch-not-whole: block PRAZDNY defined without members",
+        "batch-not-whole: INSERT 30 of block PRAZDNY, which has no members"}},
+      {"INSERT of a missing block",
+       {{u"INSERT", u"31", u"CHYBI"}},
+       false,
+       {"batch-not-whole: INSERT 31 of block CHYBI, which the drawing lacks"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    drawing().clear();
+    block(u"DVERE", true);
+    bool emptyBlock = std::any_of(c.pieces.begin(), c.pieces.end(),
+                                  [](const Piece& p) { return p.block && vstring(p.block) == u"PRAZDNY"; });
+    if (emptyBlock) block(u"PRAZDNY", false);
+    for (const Piece& p : c.pieces) add(p.type, p.handle, p.block ? insertOf(p.block, p.attributesFollow) : nullptr);
+    EXPECT_EQ(judged(flushedEverything(c.flushFailed)), c.expected);
+  }
+}
+
+TEST_F(LossRulesTest, HeightDimensionRecordsMustAgree) {
+  auto mark = [](const vchar* handle, const vchar* base) {
+    return [=](LossRulesTest& t) {
+      t.add(u"INSERT", handle, [=](ChainBuilder& b) {
+        b.text(2, u"VD2D_HEIGHTDIM_M").point(10, 0, 0);
+        b.extendedData(u"VDHNOTEDATA").integer(1070, 0);
+        b.extendedData(u"VD_ASSOCDESC1").text(1000, handle);
+        if (base) b.extendedData(u"VDHEIGHTDIM").text(1000, base).integer(1070, 0);
+      });
+    };
+  };
+  auto entry = [](const vchar* key, OwnedChain (*make)()) {
+    return [=](LossRulesTest& t) {
+      intptr_t d = t.drawing().openDictionary(kBases, true);
+      OwnedChain c = make();
+      t.drawing().writeDictionaryEntry(d, key, c.get());
+      t.drawing().closeDictionary(d);
+    };
+  };
+  auto current = [](const vchar* base) {
+    return [=](LossRulesTest& t) {
+      intptr_t d = t.drawing().openDictionary(kBases, true);
+      ChainBuilder b;
+      b.text(0, u"XRECORD").integer(91, 1);
+      if (base) b.text(301, base);
+      OwnedChain c = b.build();
+      t.drawing().writeDictionaryEntry(d, u"Current", c.get());
+      t.drawing().closeDictionary(d);
+    };
+  };
+  OwnedChain (*good)() = &baseEntry;
+  OwnedChain (*misordered)() = [] {
+    ChainBuilder b;
+    b.integer(91, 1).integer(71, 0).point(10, 0, 0).integer(71, 0).real(41, 0).real(41, 0).real(41, 0);
+    return b.build();
+  };
+  using Step = std::function<void(LossRulesTest&)>;
+  struct Case {
+    const char* what;
+    std::vector<Step> steps;
+    std::set<std::string> expected;
+  };
+  const std::string noB1 = "marks measure from base B1, which has no base entry";
+  const Case cases[] = {
+      {"no records", {}, {}},
+      {"mark, base and Current agree", {mark(u"A1", u"B1"), entry(u"B1", good), current(u"B1")}, {}},
+      {"mark without its base entry", {mark(u"A1", u"B1"), entry(u"B2", good)}, {noB1}},
+      {"two marks of one missing base: one disagreement", {mark(u"A1", u"B1"), mark(u"A2", u"B1")}, {noB1}},
+      {"mark that is a base itself", {mark(u"A1", u"")}, {}},
+      {"mark of type 3 (no base identifier)", {mark(u"A1", nullptr)}, {}},
+      {"base entry with its items out of order", {mark(u"A1", u"B1"), entry(u"B1", misordered)}, {noB1}},
+      {"identifiers compare exactly", {mark(u"A1", u"B1"), entry(u"b1", good)}, {noB1}},
+      {"Current naming a missing base",
+       {entry(u"B1", good), current(u"B9")},
+       {"\"Current\" names base B9, which has no base entry"}},
+      {"Current naming nothing", {entry(u"B1", good), current(nullptr)}, {"\"Current\" names no base"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    drawing().clear();
+    for (const Step& s : c.steps) s(*this);
+    EXPECT_EQ(hostsim::heightDimRecordProblems(drawing()), c.expected);
+  }
+
+  // A disagreement the drawing had before the command is none of its making.
+  drawing().clear();
+  mark(u"A1", u"B1")(*this);
+  hostsim::CommandRun run;
+  run.command = "Test";
+  run.drawing = &drawing();
+  EXPECT_EQ(judged(run), (std::vector<std::string>{"records-disagree: " + noB1}));
+  run.recordProblemsBefore = {noB1};
+  EXPECT_EQ(judged(run), std::vector<std::string>{});
+}
+
+}  // namespace
