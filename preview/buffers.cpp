@@ -148,18 +148,30 @@ void buffer_buffer_paint::clear() {
   entries.clear();
 }
 
-bool cache_reusable(double tolerance, const extents& regen, const regen_context& ctx) {
-  return tolerance > 0.0 && tolerance >= ctx.band_low * ctx.pixel && tolerance <= ctx.band_high * ctx.pixel &&
-         regen.contains(ctx.visible);
+bool buffer_buffer_paint::made_under(const GcGeMatrix2d* m) const {
+  if (!m || !placed_)
+    return !m && !placed_;
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 3; ++c)
+      if (transform_.entry[r][c] != m->entry[r][c])
+        return false;
+  return true;
+}
+
+void buffer_buffer_paint::set_transform(const GcGeMatrix2d* m) {
+  placed_ = m != nullptr;
+  if (m)
+    transform_ = *m;
 }
 
 bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const regen_context& ctx) {
-  if (cache_reusable(cache.tolerance, cache.regen, ctx))
+  if (cache_reusable(cache.tolerance, cache.regen, cache.whole, ctx))
     return false;
   cache.clear();
   const double tol = 0.5 * (ctx.band_low + ctx.band_high) * ctx.pixel;
   cache.tolerance = tol;
   cache.regen = ctx.regen;
+  cache.whole = ctx.no_clip;
 
   // Segments clip without copies, and a curve wholly inside the boundary is
   // sampled as it is: only curves that cross it are cut into pieces.
@@ -223,11 +235,12 @@ bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const re
 }
 
 bool refresh_solid_cache(buffer_solid& cache, const std::vector<GcGeCurve2d*>& loops, const regen_context& ctx) {
-  if (cache_reusable(cache.tolerance, cache.regen, ctx))
+  if (cache_reusable(cache.tolerance, cache.regen, cache.whole, ctx))
     return false;
   cache.clear();
   cache.tolerance = 0.5 * (ctx.band_low + ctx.band_high) * ctx.pixel;
   cache.regen = ctx.regen;
+  cache.whole = ctx.no_clip;
   std::vector<GcGePoint2d> ring, clipped;
   for (const GcGeCurve2d* loop : loops) {
     if (!loop)

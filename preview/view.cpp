@@ -132,6 +132,7 @@ bool view::set_window(const extents* world, const extents* device) {
   pixel_ = t.pixel;
   regen_ = t.regen;
   boundary_ = clip_region(regen_);
+  update_clip_box();
   frames_.clear();
   reset_snap();
   return true;
@@ -212,19 +213,30 @@ void view::push_block(const GcGeMatrix2d& insert) {
 }
 
 extents view::device_box() const {
-  if (clip_box_.valid)
+  if (!hit_test())
     return clip_box_;
   if (!device_.valid)
     return {};
-  // Stage views paint into a bitmap at the origin; the bound DC keeps the rectangle.
   return extents(GcGePoint2d(device_.min.x * factor_, device_.min.y * factor_),
                  GcGePoint2d(device_.max.x * factor_, device_.max.y * factor_));
 }
 
-bool view::paint_cache(const buffer_curve& cache, pen_record* pen) {
+void view::update_clip_box() {
+  // Points are clipped to the regeneration window, not to the bitmap: GDI
+  // clips what reaches beyond the bitmap, so the pixels of a segment depend
+  // only on its rounded end points and never on where the window cuts it.
+  // A picture painted at one window and moved by a pan is then pixel for
+  // pixel the one a paint at the new window draws, and highlights fall on
+  // the pixels of what they highlight.
+  clip_box_ = regen_.valid ? regen_.transformed(to_device_) : extents();
+}
+
+bool view::paint_cache(const buffer_curve& cache, pen_record* pen, const extents& element) {
+  note_cache_window(cache.regen, cache.whole, element);
   const GcGeMatrix2d& m = to_device_;
   const extents box = device_box();
-  const bool clip = !no_clip;
+  // Points made for a regeneration window inside this one need no tests.
+  const bool clip = !no_clip && (hit_test() || cache.whole || !regen_.contains(cache.regen));
   bool any = false;
   // One segment in device coordinates; true ends the walk (hit test).
   auto segment = [&](GcGePoint2d p, GcGePoint2d q, bool bothInside) {
@@ -378,6 +390,7 @@ void view::copy_state_to(view& s) const {
   s.to_device_ = t.to_device;
   s.to_world_ = t.to_world;
   share_paint_context(s);
+  s.update_clip_box();
   s.frames_.clear();
   s.paint_flags_ = paint_flags_ | paint_keep_bitmap;
   s.driver_options = driver_options;
@@ -453,6 +466,7 @@ void view::keep_begin() {
   kept_.skipped.clear();
   kept_.keeping = true;
   kept_.complete = false;
+  kept_.regen = regen_;
 }
 
 bool view::kept_fits(const view& s, std::int32_t (&move)[2]) const {
@@ -539,12 +553,10 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
   // within the regeneration window, so that their points still hold after a
   // pan inside it.
   const bool keep = &list == &list1_ && kept_.keeping;
-  const extents visible = s.window_;
+  const extents& visible = s.window_;
   if (keep) {
-    const GcGePoint2d a = s.to_device_.apply(regen_.min), b = s.to_device_.apply(regen_.max);
-    s.clip_box_ = extents(GcGePoint2d(std::min(a.x, b.x), std::min(a.y, b.y)),
-                          GcGePoint2d(std::max(a.x, b.x), std::max(a.y, b.y)));
-    s.window_ = regen_;
+    s.cull_ = regen_;
+    s.cover_ = kept_.regen; // the paint may go on over several calls
     s.drew_direct_ = false;
     keeping_ = &kept_.batches;
   }
@@ -575,14 +587,16 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
   flush(s);
   const bool finished = progress >= list.size();
   if (keep) {
-    s.window_ = visible;
-    s.clip_box_ = extents();
+    s.cull_ = extents();
+    kept_.regen = s.cover_;
     keeping_ = nullptr;
     if (s.drew_direct_) {
-      // Texts go straight to the DC: such a list is painted in full every time.
+      // Texts go straight to the DC: such a list is painted in full every
+      // time, within the visible window only.
       kept_.keeping = false;
       kept_.batches.clear();
       kept_.skipped.clear();
+      kept_.direct_version = content_version_;
     } else if (finished) {
       kept_.keeping = false;
       kept_.complete = true;
@@ -595,7 +609,6 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
       kept_.linear[3] = m.entry[1][1];
       kept_.shift[0] = m.entry[0][2];
       kept_.shift[1] = m.entry[1][2];
-      kept_.regen = regen_;
       kept_.on_stage = s.surface_.bitmap();
     }
   }
@@ -689,7 +702,7 @@ bool view::paint() {
       if (kept_fits(s1, move)) {
         replay_kept(s1, move);
         progress_[0] = static_cast<std::uint32_t>(list1_.size());
-      } else {
+      } else if (kept_.direct_version != content_version_) {
         keep_begin();
       }
     }

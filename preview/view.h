@@ -119,6 +119,10 @@ public:
 
   // --- state
   const extents& window() const { return window_; }
+  // The window elements are culled by while they paint: the visible window,
+  // or the regeneration window while the picture of list 1 is being kept.
+  // Cache reuse still asks for the visible window.
+  const extents& paint_window() const { return cull_.valid ? cull_ : window_; }
   const extents& device() const { return device_; }
   const extents& regen_window() const { return regen_; }
   const extents& drawing_extents() const { return drawing_; }
@@ -157,24 +161,32 @@ public:
   const GcGeMatrix2d* block_transform() const { return frames_.empty() ? nullptr : &frames_.back().block; }
   double content_pixel() const { return frames_.empty() ? pixel_ : frames_.back().pixel; }
   regen_context regen_ctx() const;
-  // What cache_reusable answers for regen_ctx(), without building the context.
-  bool cache_current(double tolerance, const extents& regen) const {
-    const double pixel = content_pixel();
-    return tolerance > 0.0 && tolerance >= band_low_ * pixel && tolerance <= band_high_ * pixel &&
-           regen.contains(window_);
+  // What cache_reusable answers for regen_ctx() and an element with these
+  // extents, without building the context.
+  bool cache_current(double tolerance, const extents& regen, bool whole, const extents& element) const {
+    return cache_fits(tolerance, regen, whole, content_pixel(), band_low_, band_high_, window_, element, no_clip != 0);
   }
   void push_block(const GcGeMatrix2d& insert);
   void pop_block() { frames_.pop_back(); }
   paint_statistics& stats() { return stats_; }
   // Adds the cache's segments (dash pieces when present) to the pen's batch,
   // clipped to the device box; without a pen, whether any segment survives.
-  bool paint_cache(const buffer_curve& cache, pen_record* pen);
+  // element: the extents of the element the cache belongs to.
+  bool paint_cache(const buffer_curve& cache, pen_record* pen, const extents& element);
+  // A cache made for regeneration window r is drawn for an element with
+  // these extents: a picture being kept holds points only where every cache
+  // drawn into it has them (all of its element's when r holds the element).
+  void note_cache_window(const extents& r, bool whole, const extents& element) {
+    if (cull_.valid && !whole && !r.contains(element))
+      cover_ = cover_.intersected(r);
+  }
   // An element drew straight into the DC instead of into the batches: the
   // picture of the list being painted cannot be kept as device points.
   void note_direct_drawing() { drew_direct_ = true; }
   // Marker segments of a snap kind scaled by size around a device point.
   void add_marker(pen_record& pen, std::uint32_t kind, const GcGePoint2d& device_point, double size);
-  // Clipping box of the device in bitmap pixels.
+  // Box the cached points are clipped to, in bitmap pixels: the pick box in
+  // a hit test, else the regeneration window (see update_clip_box).
   extents device_box() const;
 
 private:
@@ -210,9 +222,12 @@ private:
     paint_settings settings;
     double linear[4] = {};        // linear part of the stage matrix
     double shift[2] = {};         // its translation, moved with every replay
-    extents regen;                // world window the points cover
+    extents regen;                // world window the points cover: where every cache drawn has points
     std::vector<extents> skipped; // extents of elements outside the window
     HBITMAP on_stage = nullptr;   // stage-1 bitmap that shows exactly these points now
+    // Content version whose list 1 drew straight into the DC (a text): such
+    // a list is painted in full every time, so it is not kept at all.
+    std::uint64_t direct_version = ~std::uint64_t{0};
 
     // Moves the kept points, and the translation they are made for, by whole pixels.
     void move(const std::int32_t (&by)[2]) {
@@ -250,6 +265,9 @@ private:
   // Moves stage 1's picture by the shift and draws only the strips it bares.
   bool scroll_kept(view& s, const std::int32_t (&move)[2]);
   void keep_begin();
+  // Sets the clipping box of painting to the device image of the
+  // regeneration window.
+  void update_clip_box();
   void draw_messages();
   void apply_highlight_flags();
   bool hit(entity& e, const extents& device_window);
@@ -302,7 +320,9 @@ private:
   kept_picture kept_;
   std::uint64_t content_version_ = 0; // bumped by every change of lists, blocks and tables
   retained_batches* keeping_ = nullptr; // flushes append here while list 1 is kept
-  extents clip_box_;                  // set while keeping: device box of the regeneration window
+  extents clip_box_;                  // device box of the regeneration window
+  extents cull_;                      // set while keeping: the regeneration window
+  extents cover_;                     // while keeping: where the caches drawn so far have points
   bool drew_direct_ = false;
   bool fresh_stage1_ = false;          // stage 1 was cleared and nothing painted into it yet
 };

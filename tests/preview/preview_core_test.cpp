@@ -431,23 +431,37 @@ TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
     EXPECT_EQ(cache.ends, (end_list{static_cast<std::uint32_t>(samples)}));
     for (const GcGePoint2d& p : cache.points)
       EXPECT_NEAR(p.distanceTo(GcGePoint2d(0, 0)), 10.0, 1e-9);
+    const extents whole(GcGePoint2d(-10, -10), GcGePoint2d(10, 10)); // the arc, inside the boundary
     struct Step {
+      const char* what;
       double pixel;
       extents visible;
+      extents element; // invalid: not known
+      bool no_clip;
       bool regenerates;
     } steps[] = {
-        {0.01 / 1.4, ctx.visible, false},                                     // zoom in by 1.4
-        {0.01 * 1.4, ctx.visible, false},                                     // zoom out by 1.4
-        {0.01 / 2, ctx.visible, true},                                        // zoom in by 2
-        {0.01 / 2, extents(GcGePoint2d(0, 0), GcGePoint2d(20, 20)), false},   // pan inside
-        {0.01 / 2, extents(GcGePoint2d(25, 0), GcGePoint2d(45, 20)), true},   // pan out of the window
+        {"zoom in by 1.4", 0.01 / 1.4, ctx.visible, {}, false, false},
+        {"zoom out by 1.4", 0.01 * 1.4, ctx.visible, {}, false, false},
+        {"zoom in by 2", 0.01 / 2, ctx.visible, {}, false, true},
+        {"pan inside", 0.01 / 2, extents(GcGePoint2d(0, 0), GcGePoint2d(20, 20)), {}, false, false},
+        {"pan out of the window", 0.01 / 2, extents(GcGePoint2d(25, 0), GcGePoint2d(45, 20)), {}, false, true},
+        {"out of the window, but the element lies inside it", 0.01 / 2,
+         extents(GcGePoint2d(25, 0), GcGePoint2d(45, 20)), whole, false, false},
+        {"the element reaches beyond the window", 0.01 / 2, extents(GcGePoint2d(25, 0), GcGePoint2d(45, 20)),
+         extents(GcGePoint2d(-10, -10), GcGePoint2d(31, 10)), false, true},
+        {"clipping turned off", 0.01 / 2, ctx.visible, {}, true, true},
+        {"unclipped points hold anywhere", 0.01 / 2, extents(GcGePoint2d(85, 0), GcGePoint2d(95, 20)), {}, true,
+         false},
+        {"clipping turned on again", 0.01 / 2, ctx.visible, {}, false, true},
     };
     for (const Step& s : steps) {
+      SCOPED_TRACE(s.what);
       ctx.pixel = s.pixel;
       ctx.visible = s.visible;
-      EXPECT_EQ(refresh_curve_cache(cache, arc, ctx), s.regenerates) << "pixel " << s.pixel;
-      if (s.regenerates)
-        ctx.regen = ctx.regen; // the view would move the window; kept here
+      ctx.element = s.element;
+      ctx.no_clip = s.no_clip;
+      EXPECT_EQ(refresh_curve_cache(cache, arc, ctx), s.regenerates);
+      EXPECT_EQ(cache.whole, s.no_clip);
     }
     EXPECT_GT(cache.points.length(), samples) << "half the pixel size: more samples";
   }
@@ -677,4 +691,9 @@ TEST(Extents, GrowOverlapAndContain) {
   EXPECT_FALSE(e.overlaps(extents(GcGePoint2d(2, 0), GcGePoint2d(3, 5))));
   EXPECT_TRUE(e.contains(extents(GcGePoint2d(0, 2), GcGePoint2d(1, 3))));
   EXPECT_FALSE(e.contains(spans));
+  const extents common = e.intersected(spans);
+  EXPECT_TRUE(common.valid && common.min.isEqualTo(GcGePoint2d(-1, 2)) && common.max.isEqualTo(GcGePoint2d(1, 2.5)));
+  EXPECT_TRUE(e.intersected(extents(GcGePoint2d(1, 3), GcGePoint2d(4, 4))).valid) << "a shared corner";
+  EXPECT_FALSE(e.intersected(extents(GcGePoint2d(2, 0), GcGePoint2d(3, 5))).valid);
+  EXPECT_FALSE(e.intersected(extents()).valid);
 }
