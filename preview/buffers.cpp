@@ -2,6 +2,7 @@
 
 #include "geom/circarc2d.h"
 #include "geom/curve2d.h"
+#include "preview/prefetch.h"
 
 #include <cstddef>
 #include <memory>
@@ -51,8 +52,8 @@ public:
     // one will get while this one is being filled.
     if (free_.size() >= 4) {
       const auto* next = static_cast<const char*>(free_[free_.size() - 4]);
-      __builtin_prefetch(next, 1);
-      __builtin_prefetch(next + 64, 1);
+      prefetch(next);
+      prefetch(next + 64);
     }
     return p;
   }

@@ -73,7 +73,7 @@ std::unique_ptr<GcGeEntity2d> curve::worldGeometry(view& v) const {
 
 bool curve::paint(view& v) {
   const extents e = get_extents(v);
-  if (!e.overlaps(v.paint_window()))
+  if (v.outside(e))
     return false;
   pen_table& pens = v.tables().pens;
   pen_record* pen = v.hit_test() ? nullptr : (v.highlight_pass() ? pens.highlight(pen_) : pens.normal(pen_));
@@ -171,13 +171,13 @@ bool solid::covers(view& v, const extents& w) const {
 
 bool solid::paint(view& v) {
   const extents e = get_extents(v);
-  if (!e.overlaps(v.paint_window()))
+  if (v.outside(e))
     return false;
   brush_table& brushes = v.tables().brushes;
   brush_record* brush =
       v.hit_test() ? nullptr : (v.highlight_pass() ? brushes.highlight(brush_) : brushes.normal(brush_));
   if (!brush)
-    return v.hit_test() && covers(v, v.paint_window());
+    return v.hit_test() && covers(v, v.window());
   if (!cache_)
     cache_ = std::make_unique<buffer_solid>();
   std::vector<GcGeCurve2d*> loops;
@@ -264,7 +264,7 @@ std::wstring throughCp1250(const std::u16string& text) {
 } // namespace
 
 bool atext::paint(view& v) {
-  if (!get_extents(v).overlaps(v.paint_window()))
+  if (v.outside(get_extents(v)))
     return false;
   if (v.hit_test())
     return true;
@@ -435,7 +435,7 @@ extents entity_insert::blockExtents(view& v, entity_block& block) const {
 
 bool entity_insert::paint(view& v) {
   entity_block* block = v.tables().blocks.find(key_);
-  if (!block || !blockExtents(v, *block).overlaps(v.paint_window()))
+  if (!block || v.outside(blockExtents(v, *block)))
     return false;
   v.push_block(transform(*block));
   buffer_paint* theirs = block->swap_buffer(caches_.release());

@@ -119,10 +119,6 @@ public:
 
   // --- state
   const extents& window() const { return window_; }
-  // The window elements are culled by while they paint: the visible window,
-  // or the regeneration window while the picture of list 1 is being kept.
-  // Cache reuse still asks for the visible window.
-  const extents& paint_window() const { return cull_.valid ? cull_ : window_; }
   const extents& device() const { return device_; }
   const extents& regen_window() const { return regen_; }
   const extents& drawing_extents() const { return drawing_; }
@@ -173,11 +169,22 @@ public:
   // clipped to the device box; without a pen, whether any segment survives.
   // element: the extents of the element the cache belongs to.
   bool paint_cache(const buffer_curve& cache, pen_record* pen, const extents& element);
+  // The window test every element paints through: true when its extents e
+  // lie outside the visible window, so that it draws nothing. While the
+  // picture of list 1 is kept, what is left out is noted, since a pan may
+  // bring it into the window.
+  bool outside(const extents& e) {
+    if (e.overlaps(window_))
+      return false;
+    if (skipped_ && e.valid)
+      skipped_->push_back(e);
+    return true;
+  }
   // A cache made for regeneration window r is drawn for an element with
   // these extents: a picture being kept holds points only where every cache
   // drawn into it has them (all of its element's when r holds the element).
   void note_cache_window(const extents& r, bool whole, const extents& element) {
-    if (cull_.valid && !whole && !r.contains(element))
+    if (skipped_ && !whole && !r.contains(element))
       cover_ = cover_.intersected(r);
   }
   // An element drew straight into the DC instead of into the batches: the
@@ -321,7 +328,7 @@ private:
   std::uint64_t content_version_ = 0; // bumped by every change of lists, blocks and tables
   retained_batches* keeping_ = nullptr; // flushes append here while list 1 is kept
   extents clip_box_;                  // device box of the regeneration window
-  extents cull_;                      // set while keeping: the regeneration window
+  std::vector<extents>* skipped_ = nullptr; // while keeping: extents of the elements left out
   extents cover_;                     // while keeping: where the caches drawn so far have points
   bool drew_direct_ = false;
   bool fresh_stage1_ = false;          // stage 1 was cleared and nothing painted into it yet

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <random>
 #include <tuple>
 
 using namespace GDI;
@@ -168,6 +169,47 @@ TEST(Batch, SegmentsJoinIntoPolylinesAfterRounding) {
   EXPECT_EQ(d.points[1], (device_point{11, 9})) << "diagonal: both move";
   EXPECT_EQ(d.points[2], (device_point{30, 5}));
   EXPECT_EQ(d.points[3], (device_point{31, 5})) << "a dot grows to one pixel";
+}
+
+// A cached polyline goes to the batch whole, each point mapped and rounded
+// once: the batch must come out as the segments added one by one would make
+// it, joins to the polyline before included.
+TEST(Batch, WholePolylinesBatchLikeTheirSegments) {
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> coord(-40, 40), frac(0, 1);
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE(round);
+    GcGeMatrix2d m;
+    m.entry[0][0] = 1.5 + frac(rng);
+    m.entry[0][1] = frac(rng) - 0.5;
+    m.entry[0][2] = 100 * frac(rng) - 50;
+    m.entry[1][0] = frac(rng) - 0.5;
+    m.entry[1][1] = -1.5 - frac(rng);
+    m.entry[1][2] = 100 * frac(rng);
+    pen_batch whole, bySegment;
+    GcGePoint2d last(coord(rng), coord(rng));
+    for (int line = 0; line < 6; ++line) {
+      // Every other polyline starts where the last one ended (a join), some
+      // points repeat or lie within a pixel of the one before.
+      std::vector<GcGePoint2d> pts;
+      pts.push_back(line % 2 ? last : GcGePoint2d(coord(rng), coord(rng)));
+      const int n = 1 + static_cast<int>(frac(rng) * 6);
+      for (int i = 0; i < n; ++i) {
+        const double step = frac(rng) < 0.3 ? 0.1 : 10.0;
+        pts.push_back(pts.back() + GcGeVector2d(step * (frac(rng) - 0.5), step * (frac(rng) - 0.5)));
+      }
+      last = pts.back();
+      whole.add_polyline(pts.data(), pts.size(), m);
+      for (std::size_t i = 0; i + 1 < pts.size(); ++i)
+        bySegment.add_segment(m.apply(pts[i]), m.apply(pts[i + 1]));
+    }
+    EXPECT_EQ(whole.points, bySegment.points);
+    EXPECT_EQ(whole.counts, bySegment.counts);
+  }
+  pen_batch single;
+  const GcGePoint2d one[] = {{1, 1}};
+  single.add_polyline(one, 1, GcGeMatrix2d());
+  EXPECT_TRUE(single.empty()) << "a single point is no polyline";
 }
 
 TEST(Batch, RingsCloseAndShortOnesAreDropped) {
