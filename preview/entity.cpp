@@ -87,7 +87,7 @@ bool curve::paint(view& v) {
     return false;
   // A pan inside the regeneration window goes straight to the points.
   if (cache_ && v.cache_current(cache_->tolerance, cache_->regen, cache_->whole, e))
-    return v.paint_cache(*cache_, pen, e);
+    return drawCache(v, pen, e);
   if (!cache_)
     cache_ = std::make_unique<buffer_curve>();
   regen_context ctx = v.regen_ctx();
@@ -104,7 +104,13 @@ bool curve::paint(view& v) {
     ++v.stats().curves_regenerated;
     length_ = 0.0;
   }
-  return v.paint_cache(*cache_, pen, e);
+  return drawCache(v, pen, e);
+}
+
+bool curve::drawCache(view& v, pen_record* pen, const extents& e) {
+  v.note_cache_window(cache_->regen, cache_->whole, e);
+  v.note_cache_draw(*cache_, pen_);
+  return v.paint_cache(*cache_, pen);
 }
 
 void curve::collect_snap_points(view& v, const extents& w, GcGePoint2dArray& points,

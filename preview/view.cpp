@@ -232,8 +232,7 @@ void view::update_clip_box() {
   clip_box_ = regen_.valid ? regen_.transformed(to_device_) : extents();
 }
 
-bool view::paint_cache(const buffer_curve& cache, pen_record* pen, const extents& element) {
-  note_cache_window(cache.regen, cache.whole, element);
+bool view::paint_cache(const buffer_curve& cache, pen_record* pen) {
   const GcGeMatrix2d& m = to_device_;
   const extents box = device_box();
   // Points made for a regeneration window inside this one need no tests.
@@ -454,6 +453,8 @@ void view::flush(view& s) {
   // Fills first so that outlines drawn in the same batch stay on top.
   tables_->brushes.flush(s.dc_, s.background, s.stats_, keeping_);
   tables_->pens.flush(s.dc_, s.background, (s.driver_options & 1) != 0, s.stats_, keeping_);
+  if (s.keep_)
+    s.keep_->draws.push_back({kept_draw::flushed, s.keep_->index});
 }
 
 void view::fill_background(view& s, const RECT& r) {
@@ -478,13 +479,50 @@ view::paint_settings view::current_settings(const view& s) const {
 void view::keep_begin() {
   kept_.on_stage = nullptr;
   kept_.batches.clear();
+  kept_.draws.clear();
   kept_.skipped.clear();
   kept_.keeping = true;
   kept_.complete = false;
-  kept_.regen = regen_;
+  kept_.direct = false;
+  // No cache drawn yet: every point is still to come.
+  kept_.caches_cover = extents(GcGePoint2d(-1e300, -1e300), GcGePoint2d(1e300, 1e300));
 }
 
-bool view::kept_fits(const view& s, std::int32_t (&move)[2]) const {
+void view::keep_on(view& s) {
+  s.keep_ = &kept_;
+  keeping_ = &kept_.batches;
+}
+
+void view::keep_off(view& s, bool finished) {
+  s.keep_ = nullptr;
+  keeping_ = nullptr;
+  if (!finished)
+    return; // the paint goes on in the next call
+  kept_.keeping = false;
+  kept_.complete = true;
+  kept_.version = content_version_;
+  kept_.settings = current_settings(s);
+  const GcGeMatrix2d& m = s.to_device_;
+  kept_.linear[0] = m.entry[0][0];
+  kept_.linear[1] = m.entry[0][1];
+  kept_.linear[2] = m.entry[1][0];
+  kept_.linear[3] = m.entry[1][1];
+  kept_.shift[0] = m.entry[0][2];
+  kept_.shift[1] = m.entry[1][2];
+  kept_.regen = regen_.intersected(kept_.caches_cover);
+  kept_.on_stage = s.surface_.bitmap();
+}
+
+void view::draw_kept(view& s, std::uint32_t index) {
+  kept_.index = index;
+  kept_.culled = false;
+  const std::size_t before = kept_.draws.size();
+  list1_[index]->paint(s);
+  if (!kept_.culled && kept_.draws.size() == before)
+    kept_.draws.push_back({kept_draw::painted, index});
+}
+
+bool view::kept_matches(const view& s) const {
   if (!kept_.complete || kept_.version != content_version_ || !(kept_.settings == current_settings(s)))
     return false;
   const GcGeMatrix2d& m = s.to_device_;
@@ -492,7 +530,14 @@ bool view::kept_fits(const view& s, std::int32_t (&move)[2]) const {
   for (int i = 0; i < 4; ++i)
     if (std::abs(linear[i] - kept_.linear[i]) > 1e-12 * (std::abs(kept_.linear[i]) + 1e-300))
       return false;
+  return true;
+}
+
+bool view::kept_fits(const view& s, std::int32_t (&move)[2]) const {
+  if (kept_.direct || !kept_matches(s))
+    return false;
   // The translation must have moved by whole pixels.
+  const GcGeMatrix2d& m = s.to_device_;
   for (int i = 0; i < 2; ++i) {
     const double d = m.entry[i][2] - kept_.shift[i];
     const double whole = std::round(d);
@@ -503,10 +548,81 @@ bool view::kept_fits(const view& s, std::int32_t (&move)[2]) const {
   if (!kept_.regen.contains(window_))
     return false;
   // An element left out for lying outside the window may have come into it.
-  for (const extents& e : kept_.skipped)
-    if (e.overlaps(window_))
+  for (const skipped_element& e : kept_.skipped)
+    if (e.box.overlaps(window_))
       return false;
   return true;
+}
+
+bool view::draws_fit(const view& s) const {
+  // At the same scale every cache drawn is still current wherever they all
+  // have their points.
+  return kept_matches(s) && kept_.caches_cover.contains(window_);
+}
+
+void view::replay_draws(view& s) {
+  // The draws and skipped elements are kept anew while they are replayed;
+  // the old ones move to spare vectors whose memory is used from one
+  // replay to the next.
+  std::vector<kept_draw>& draws = kept_.replayed_draws;
+  std::vector<skipped_element>& skipped = kept_.replayed_skipped;
+  draws.swap(kept_.draws);
+  skipped.swap(kept_.skipped);
+  const extents cover = kept_.caches_cover;
+  keep_begin();
+  kept_.caches_cover = cover; // the same caches; elements coming in may narrow it
+  kept_.draws.reserve(draws.size());
+  keep_on(s);
+  // Elements left out are painted where they stand in the list when they
+  // have come into the window, and stay left out otherwise; a member left
+  // out of a reference painted again is noted anew by that paint.
+  std::size_t next = 0;
+  std::uint32_t painted = ~0u; // index of the last element painted again
+  auto upTo = [&](std::uint32_t index) {
+    for (; next < skipped.size() && skipped[next].index < index; ++next) {
+      const skipped_element& k = skipped[next];
+      if (k.index == painted)
+        continue;
+      if (k.box.overlaps(window_)) {
+        draw_kept(s, k.index);
+        painted = k.index;
+      } else {
+        kept_.skipped.push_back(k);
+      }
+    }
+  };
+  pen_table& pens = tables_->pens;
+  for (const kept_draw& d : draws) {
+    upTo(d.index);
+    switch (d.kind) {
+    case kept_draw::from_cache:
+      // A cache regenerated since (by a hit test, say) is drawn by its element.
+      if (d.cache->serial != d.serial) {
+        draw_kept(s, d.index);
+        break;
+      }
+      if (pen_record* pen = pens.normal(d.pen))
+        s.paint_cache(*d.cache, pen);
+      kept_.draws.push_back(d);
+      break;
+    case kept_draw::painted:
+      draw_kept(s, d.index);
+      painted = d.index;
+      break;
+    case kept_draw::flushed:
+      kept_.index = d.index;
+      flush(s);
+      break;
+    }
+  }
+  const std::size_t drawn = kept_.draws.size();
+  upTo(~0u);
+  if (kept_.draws.size() != drawn) { // elements at the end of the list came in
+    kept_.index = static_cast<std::uint32_t>(list1_.size());
+    flush(s);
+  }
+  keep_off(s, true);
+  ++s.stats_.lists_redrawn;
 }
 
 void view::replay_kept(view& s, const std::int32_t (&move)[2]) {
@@ -568,12 +684,8 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
   // regeneration window as always, so that their points still hold after a
   // pan inside it.
   const bool keep = &list == &list1_ && kept_.keeping;
-  if (keep) {
-    s.skipped_ = &kept_.skipped;
-    s.cover_ = kept_.regen; // the paint may go on over several calls
-    s.drew_direct_ = false;
-    keeping_ = &kept_.batches;
-  }
+  if (keep)
+    keep_on(s);
   // Nothing drawn inside one paint call shows before the call copies its
   // stage to the DC, so batches are flushed only when they have grown to a
   // full GDI call, when the budget is spent and at the end of the list: few,
@@ -587,11 +699,16 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
   while (progress < list.size() && !outOfTime) {
     if (progress + 4 < list.size())
       prefetch(list[progress + 4].get()); // elements are visited in order
-    list[progress++]->paint(s);
-    if (progress % 8 != 0)
+    if (keep)
+      draw_kept(s, progress);
+    else
+      list[progress]->paint(s);
+    if (++progress % 8 != 0)
       continue;
-    if (tables_->pens.pending_points() >= batch_flush_points)
+    if (tables_->pens.pending_points() >= batch_flush_points) {
+      kept_.index = progress;
       flush(s);
+    }
     sinceClock += 8;
     if (sinceClock < 64 && s.stats_.curves_regenerated == regenAtClock)
       continue;
@@ -599,34 +716,11 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
     regenAtClock = s.stats_.curves_regenerated;
     outOfTime = now_us() - call_start >= time_budget_us;
   }
+  kept_.index = progress;
   flush(s);
   const bool finished = progress >= list.size();
-  if (keep) {
-    s.skipped_ = nullptr;
-    kept_.regen = s.cover_;
-    keeping_ = nullptr;
-    if (s.drew_direct_) {
-      // Texts go straight to the DC: such a list is painted in full every
-      // time, within the visible window only.
-      kept_.keeping = false;
-      kept_.batches.clear();
-      kept_.skipped.clear();
-      kept_.direct_version = content_version_;
-    } else if (finished) {
-      kept_.keeping = false;
-      kept_.complete = true;
-      kept_.version = content_version_;
-      kept_.settings = current_settings(s);
-      const GcGeMatrix2d& m = s.to_device_;
-      kept_.linear[0] = m.entry[0][0];
-      kept_.linear[1] = m.entry[0][1];
-      kept_.linear[2] = m.entry[1][0];
-      kept_.linear[3] = m.entry[1][1];
-      kept_.shift[0] = m.entry[0][2];
-      kept_.shift[1] = m.entry[1][2];
-      kept_.on_stage = s.surface_.bitmap();
-    }
-  }
+  if (keep)
+    keep_off(s, finished);
   return finished;
 }
 
@@ -717,7 +811,10 @@ bool view::paint() {
       if (kept_fits(s1, move)) {
         replay_kept(s1, move);
         progress_[0] = static_cast<std::uint32_t>(list1_.size());
-      } else if (kept_.direct_version != content_version_) {
+      } else if (draws_fit(s1)) {
+        replay_draws(s1);
+        progress_[0] = static_cast<std::uint32_t>(list1_.size());
+      } else {
         keep_begin();
       }
     }

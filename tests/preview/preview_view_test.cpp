@@ -692,16 +692,18 @@ TEST(ViewCounts, CachesAreReusedWithinTheBandAndTheRegenerationWindow) {
     const char* what;
     double size, dx; // window: the first one scaled about its centre, then moved (units)
     bool regenerates;
+    bool redrawn; // at the scale of the last picture: its draws again, the elements not visited
   };
   const Step steps[] = {
-      {"a pan by half a pixel", 1.0, 0.25, false},
-      {"a zoom out by 1.2", 1.2, 0.0, false},
-      {"a zoom out by 1.4", 1.4, 0.0, false},
-      {"a zoom in by 1.4", 1 / 1.4, 0.0, false},
-      {"a pan by a third of the window", 1.0, 33.3, false},
-      {"a zoom out by 2.2", 2.2, 0.0, true},       // made at 2.2 pixels: beyond 1.5
-      {"back to the first window", 1.0, 0.0, true}, // made at 2.2: beyond 0.5
-      {"a pan by a tenth of a pixel", 1.0, 0.05, false},
+      {"a pan by half a pixel", 1.0, 0.25, false, true},
+      {"a zoom out by 1.2", 1.2, 0.0, false, false},
+      {"a zoom out by 1.4", 1.4, 0.0, false, false},
+      {"a zoom in by 1.4", 1 / 1.4, 0.0, false, false},
+      {"back to the first scale", 1.0, 0.0, false, false},
+      {"a pan by a third of the window", 1.0, 33.3, false, true},
+      {"a zoom out by 2.2", 2.2, 0.0, true, false},       // made at 2.2 pixels: beyond 1.5
+      {"back to the first window", 1.0, 0.0, true, false}, // made at 2.2: beyond 0.5
+      {"a pan by a tenth of a pixel", 1.0, 0.05, false, true},
   };
   for (const bool text : {false, true}) {
     SCOPED_TRACE(text ? "with a text" : "curves only");
@@ -734,7 +736,8 @@ TEST(ViewCounts, CachesAreReusedWithinTheBandAndTheRegenerationWindow) {
       ASSERT_TRUE(v.fit_window(&w, nullptr));
       ASSERT_TRUE(paintAll(v));
       EXPECT_EQ(v.statistics().curves_regenerated, s.regenerates ? static_cast<std::uint32_t>(2 * n) : 0u);
-      EXPECT_EQ(v.statistics().lists_replayed, 0u) << "no move by whole pixels: the list is walked";
+      EXPECT_EQ(v.statistics().lists_replayed, 0u) << "no move by whole pixels";
+      EXPECT_EQ(v.statistics().lists_redrawn, s.redrawn ? 1u : 0u);
     }
   }
 }
@@ -783,7 +786,8 @@ TEST(ViewCounts, PanRepaintFromCachesMatchesAFreshPaint) {
     ASSERT_TRUE(paintAll(a));
     ASSERT_TRUE(a.pan(c.dx, c.dy));
     ASSERT_TRUE(paintAll(a));
-    EXPECT_EQ(a.statistics().lists_replayed, 0u) << "drawn from the caches, not from the kept picture";
+    EXPECT_EQ(a.statistics().lists_replayed, 0u) << "drawn from the caches, not from the kept points";
+    EXPECT_EQ(a.statistics().lists_redrawn, 1u) << "in the order of the last picture, the elements not visited";
     EXPECT_EQ(a.statistics().curves_regenerated, c.regenerated);
     EXPECT_EQ(a.statistics().flushes, 1u) << "a small list is one batch";
     EXPECT_EQ(a.statistics().polyline_calls, c.regenerated ? 3u : 2u) << "one call per pen";
@@ -832,6 +836,7 @@ TEST(ViewKeep, AKeptPictureReachesOnlyAsFarAsItsCaches) {
   ASSERT_TRUE(a.pan(-130, 0)); // 91 units: 71..211, beyond the line's cache
   ASSERT_TRUE(paintAll(a));
   EXPECT_EQ(a.statistics().lists_replayed, 0u);
+  EXPECT_EQ(a.statistics().lists_redrawn, 0u);
   EXPECT_EQ(a.statistics().curves_regenerated, 1u) << "the long line, made for -100..200";
 
   Canvas fresh(200, 160);
@@ -848,6 +853,56 @@ TEST(ViewKeep, AKeptPictureReachesOnlyAsFarAsItsCaches) {
   EXPECT_EQ(differing, 0);
 }
 
+// A cache regenerated between two pictures (here by a hit test whose pick
+// box lies beyond the cache's regeneration window) holds points for another
+// window: the next picture drawn from the kept draws has its element draw it,
+// so that the picture knows how far those points reach, and a later pan
+// beyond them paints the element anew.
+TEST(ViewKeep, ACacheRegeneratedBetweenPicturesIsDrawnByItsElement) {
+  auto fillList = [](view& v) {
+    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(-250, 40), GcGePoint2d(350, 40)), rgb(kRed), 1, nullptr, 1,
+                            1, false, false));
+    ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(50, 40), 20.0), rgb(kGreen), 1, nullptr, 1, 2, false,
+                            false));
+  };
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 160));
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80)); // regeneration window -100..200
+  Canvas canvas(200, 160);
+  view a;
+  a.bind_dc(canvas.surface.dc());
+  fillList(a);
+  ASSERT_TRUE(a.fit_window(&world, &device));
+  ASSERT_TRUE(paintAll(a));
+  ASSERT_TRUE(a.pan(60.5, 0)); // -30.25..69.75, its regeneration window -130.25..169.75
+  ASSERT_TRUE(paintAll(a));
+  EXPECT_EQ(a.statistics().lists_redrawn, 1u);
+  // Device x -170 is drawing x -115.25: outside the line's cache (-100..200),
+  // so the probe regenerates it for -130.25..169.75.
+  const extents pick(GcGePoint2d(-175, 75), GcGePoint2d(-165, 85));
+  a.highlight(hl_pick_remove, &pick, nullptr, false);
+  ASSERT_TRUE(a.pan(-60.5, 0)); // back to 0..100
+  ASSERT_TRUE(paintAll(a));
+  EXPECT_EQ(a.statistics().lists_redrawn, 1u);
+  EXPECT_EQ(a.statistics().curves_regenerated, 0u);
+  ASSERT_TRUE(a.pan(-160.5, 0)); // 80.25..180.25: beyond the regenerated line's 169.75
+  ASSERT_TRUE(paintAll(a));
+  EXPECT_EQ(a.statistics().lists_redrawn, 0u);
+  EXPECT_EQ(a.statistics().curves_regenerated, 1u);
+
+  Canvas fresh(200, 160);
+  view b;
+  b.bind_dc(fresh.surface.dc());
+  fillList(b);
+  ASSERT_TRUE(b.fit_window(&a.window(), &device));
+  ASSERT_TRUE(paintAll(b));
+  int differing = 0;
+  for (int y = 0; y < 160; ++y)
+    for (int x = 0; x < 200; ++x)
+      differing += canvas.at(x, y) != fresh.at(x, y);
+  EXPECT_EQ(canvas.count(0, 80, 200, 81, kRed), 200) << "the line reaches across the window";
+  EXPECT_EQ(differing, 0);
+}
+
 // A restart after a pan by whole pixels moves the kept picture of list 1 and
 // draws only the strips the move bared (moved further than the bitmap, it
 // draws all kept points again); whatever changes the look of the list makes
@@ -859,21 +914,22 @@ TEST(ViewKeep, RepaintsAfterAPanMatchAFreshPaint) {
     const char* what;
     double dx, dy;
     Change change;
-    std::uint32_t replayed;
+    std::uint32_t replayed;    // drawn from the kept device points
+    std::uint32_t redrawn;     // drawn from the kept draws, the elements not visited
     std::uint32_t regenerated; // only elements drawn for the first time
   };
   const Case cases[] = {
-      {"right and up", 37, -23, Change::none, 1, 0},
-      {"left", -5, 0, Change::none, 1, 0},
-      {"down", 0, 11, Change::none, 1, 0},
-      {"by the bitmap's width: every kept point again", 200, 0, Change::none, 1, 0},
-      {"by most of the bitmap: every kept point again", 120, -90, Change::none, 1, 0},
-      {"not at all", 0, 0, Change::none, 1, 0},
-      {"half a pixel", 0.5, 0, Change::none, 0, 0},
-      {"far enough to bring in the element outside", -40, 0, Change::none, 0, 1},
-      {"after an element was added", 10, 0, Change::add, 0, 1},
-      {"with a text in the list", 10, 0, Change::text, 0, 0},
-      {"after a zoom", 0, 0, Change::zoom, 0, 0},
+      {"right and up", 37, -23, Change::none, 1, 0, 0},
+      {"left", -5, 0, Change::none, 1, 0, 0},
+      {"down", 0, 11, Change::none, 1, 0, 0},
+      {"by the bitmap's width: every kept point again", 200, 0, Change::none, 1, 0, 0},
+      {"by most of the bitmap: every kept point again", 120, -90, Change::none, 1, 0, 0},
+      {"not at all", 0, 0, Change::none, 1, 0, 0},
+      {"half a pixel", 0.5, 0, Change::none, 0, 1, 0},
+      {"far enough to bring in the element outside", -40, 0, Change::none, 0, 1, 1},
+      {"after an element was added", 10, 0, Change::add, 0, 0, 1},
+      {"with a text in the list", 10, 0, Change::text, 0, 1, 0},
+      {"after a zoom", 0, 0, Change::zoom, 0, 0, 0},
   };
   auto fillList = [](view& v, Change change) {
     for (int i = 0; i < 30; ++i) {
@@ -919,6 +975,7 @@ TEST(ViewKeep, RepaintsAfterAPanMatchAFreshPaint) {
     a.pan(c.dx, c.dy);
     ASSERT_TRUE(paintAll(a));
     EXPECT_EQ(a.statistics().lists_replayed, c.replayed);
+    EXPECT_EQ(a.statistics().lists_redrawn, c.redrawn);
     EXPECT_EQ(a.statistics().curves_regenerated, c.regenerated);
 
     Canvas fresh(200, 160);
