@@ -233,10 +233,33 @@ void view::update_clip_box() {
 }
 
 bool view::paint_cache(const buffer_curve& cache, pen_record* pen) {
-  const GcGeMatrix2d& m = to_device_;
-  const extents box = device_box();
   // Points made for a regeneration window inside this one need no tests.
   const bool clip = !no_clip && (hit_test() || cache.whole || !regen_.contains(cache.regen));
+  if (!cache.dashes.isEmpty())
+    return paint_points(cache.dashes.asArrayPtr(), nullptr, static_cast<std::size_t>(cache.dashes.length()), clip,
+                        pen);
+  return paint_points(cache.points.asArrayPtr(), cache.ends.begin(), cache.ends.size(), clip, pen);
+}
+
+bool view::paint_points(const GcGePoint2d* pts, const std::uint32_t* ends, std::size_t n, bool clip,
+                        pen_record* pen) {
+  const GcGeMatrix2d& m = to_device_;
+  if (pen && !clip && ends) {
+    // Painting points inside the box: each polyline goes to the batch whole.
+    std::uint32_t first = 0;
+    bool any = false;
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::uint32_t end = ends[k];
+      if (end > first + 1) {
+        stats_.vertices_processed += end - first - 1;
+        pen->batch.add_polyline(pts + first, end - first, m);
+        any = true;
+      }
+      first = end;
+    }
+    return any;
+  }
+  const extents box = device_box();
   bool any = false;
   // One segment in device coordinates; true ends the walk (hit test).
   auto segment = [&](GcGePoint2d p, GcGePoint2d q, bool bothInside) {
@@ -249,25 +272,11 @@ bool view::paint_cache(const buffer_curve& cache, pen_record* pen) {
     pen->batch.add_segment(p, q);
     return false;
   };
-  if (!cache.dashes.isEmpty()) {
-    for (int i = 0; i + 1 < cache.dashes.length(); i += 2) {
-      const GcGePoint2d p = m.apply(cache.dashes[i]), q = m.apply(cache.dashes[i + 1]);
+  if (!ends) {
+    for (std::size_t i = 0; i + 1 < n; i += 2) {
+      const GcGePoint2d p = m.apply(pts[i]), q = m.apply(pts[i + 1]);
       if (segment(p, q, box.contains(p) && box.contains(q)))
         return true;
-    }
-    return any;
-  }
-  if (pen && !clip) {
-    // Painting points inside the box: each polyline goes to the batch whole.
-    const GcGePoint2d* pts = cache.points.asArrayPtr();
-    std::uint32_t first = 0;
-    for (std::uint32_t end : cache.ends) {
-      if (end > first + 1) {
-        stats_.vertices_processed += end - first - 1;
-        pen->batch.add_polyline(pts + first, end - first, m);
-        any = true;
-      }
-      first = end;
     }
     return any;
   }
@@ -278,10 +287,10 @@ bool view::paint_cache(const buffer_curve& cache, pen_record* pen) {
     const double a = m.entry[0][0], b = m.entry[0][1], c = m.entry[0][2];
     const double d = m.entry[1][0], e = m.entry[1][1], f = m.entry[1][2];
     const double x0 = box.min.x, x1 = box.max.x, y0 = box.min.y, y1 = box.max.y;
-    const GcGePoint2d* pts = cache.points.asArrayPtr();
     pen_batch& batch = pen->batch;
     std::uint32_t first = 0;
-    for (std::uint32_t end : cache.ends) {
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::uint32_t end = ends[k];
       if (end > first + 1) {
         stats_.vertices_processed += end - first - 1;
         GcGePoint2d prev(a * pts[first].x + b * pts[first].y + c, d * pts[first].x + e * pts[first].y + f);
@@ -309,12 +318,13 @@ bool view::paint_cache(const buffer_curve& cache, pen_record* pen) {
   }
   // Each point is transformed once and shared by the two segments it joins.
   std::uint32_t first = 0;
-  for (std::uint32_t end : cache.ends) {
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::uint32_t end = ends[k];
     if (end > first) {
-      GcGePoint2d prev = m.apply(cache.points[static_cast<int>(first)]);
+      GcGePoint2d prev = m.apply(pts[first]);
       bool prevIn = box.contains(prev);
       for (std::uint32_t i = first + 1; i < end; ++i) {
-        const GcGePoint2d cur = m.apply(cache.points[static_cast<int>(i)]);
+        const GcGePoint2d cur = m.apply(pts[i]);
         const bool curIn = box.contains(cur);
         if (segment(prev, cur, prevIn && curIn))
           return true;
@@ -453,8 +463,8 @@ void view::flush(view& s) {
   // Fills first so that outlines drawn in the same batch stay on top.
   tables_->brushes.flush(s.dc_, s.background, s.stats_, keeping_);
   tables_->pens.flush(s.dc_, s.background, (s.driver_options & 1) != 0, s.stats_, keeping_);
-  if (s.keep_)
-    s.keep_->draws.push_back({kept_draw::flushed, s.keep_->index});
+  if (s.keep_ && !s.keep_->replaying)
+    s.keep_->draws.push_back(kept_draw::of(kept_draw::flushed, s.keep_->index));
 }
 
 void view::fill_background(view& s, const RECT& r) {
@@ -481,11 +491,38 @@ void view::keep_begin() {
   kept_.batches.clear();
   kept_.draws.clear();
   kept_.skipped.clear();
+  kept_.points.clear();
+  kept_.ends.clear();
+  kept_.regens.clear();
   kept_.keeping = true;
   kept_.complete = false;
   kept_.direct = false;
   // No cache drawn yet: every point is still to come.
   kept_.caches_cover = extents(GcGePoint2d(-1e300, -1e300), GcGePoint2d(1e300, 1e300));
+}
+
+void view::keep_cache_draw(const buffer_curve& cache, int pen) {
+  kept_draw d = kept_draw::of(kept_draw::from_cache, keep_->index);
+  d.pen = pen;
+  d.whole = cache.whole;
+  std::vector<extents>& regens = keep_->regens;
+  const extents& r = cache.regen;
+  if (regens.empty() || !(regens.back().min == r.min && regens.back().max == r.max && regens.back().valid == r.valid))
+    regens.push_back(r);
+  d.regen = static_cast<std::uint32_t>(regens.size() - 1);
+  std::vector<GcGePoint2d>& points = keep_->points;
+  d.first_point = static_cast<std::uint32_t>(points.size());
+  d.first_end = static_cast<std::uint32_t>(keep_->ends.size());
+  if (!cache.dashes.isEmpty()) {
+    d.pairs = true;
+    d.n = static_cast<std::uint32_t>(cache.dashes.length());
+    points.insert(points.end(), cache.dashes.begin(), cache.dashes.end());
+  } else {
+    d.n = static_cast<std::uint32_t>(cache.ends.size());
+    points.insert(points.end(), cache.points.begin(), cache.points.end());
+    keep_->ends.insert(keep_->ends.end(), cache.ends.begin(), cache.ends.end());
+  }
+  keep_->draws.push_back(d);
 }
 
 void view::keep_on(view& s) {
@@ -519,7 +556,7 @@ void view::draw_kept(view& s, std::uint32_t index) {
   const std::size_t before = kept_.draws.size();
   list1_[index]->paint(s);
   if (!kept_.culled && kept_.draws.size() == before)
-    kept_.draws.push_back({kept_draw::painted, index});
+    kept_.draws.push_back(kept_draw::of(kept_draw::painted, index));
 }
 
 bool view::kept_matches(const view& s) const {
@@ -561,18 +598,54 @@ bool view::draws_fit(const view& s) const {
 }
 
 void view::replay_draws(view& s) {
-  // The draws and skipped elements are kept anew while they are replayed;
-  // the old ones move to spare vectors whose memory is used from one
-  // replay to the next.
+  kept_.batches.clear();
+  kept_.on_stage = nullptr;
+  kept_.keeping = true;
+  kept_.complete = false;
+  kept_.direct = false;
+  kept_.clip.resize(kept_.regens.size());
+  for (std::size_t i = 0; i < kept_.regens.size(); ++i)
+    kept_.clip[i] = !s.no_clip && !s.regen_.contains(kept_.regens[i]);
+  const bool entering = std::any_of(kept_.skipped.begin(), kept_.skipped.end(),
+                                    [&](const skipped_element& k) { return k.box.overlaps(window_); });
+  keep_on(s);
+  pen_table& pens = tables_->pens;
+  auto drawCopy = [&](const kept_draw& d) {
+    if (pen_record* pen = pens.normal(d.pen))
+      s.paint_points(kept_.points.data() + d.first_point, d.pairs ? nullptr : kept_.ends.data() + d.first_end, d.n,
+                     d.whole ? !s.no_clip : kept_.clip[d.regen] != 0, pen);
+  };
+  if (!entering) {
+    // Nothing came in: the draws are drawn again as they are.
+    kept_.replaying = true;
+    for (const kept_draw& d : kept_.draws) {
+      switch (d.kind) {
+      case kept_draw::from_cache:
+        drawCopy(d);
+        break;
+      case kept_draw::painted:
+        list1_[d.index]->paint(s);
+        break;
+      case kept_draw::flushed:
+        flush(s);
+        break;
+      }
+    }
+    kept_.replaying = false;
+    keep_off(s, true);
+    ++s.stats_.lists_redrawn;
+    return;
+  }
+  // Elements came in: the draws and skipped elements are kept anew, the old
+  // ones in spare vectors whose memory serves from one replay to the next.
+  // The copies of the points stay; the elements coming in add theirs.
   std::vector<kept_draw>& draws = kept_.replayed_draws;
   std::vector<skipped_element>& skipped = kept_.replayed_skipped;
   draws.swap(kept_.draws);
   skipped.swap(kept_.skipped);
-  const extents cover = kept_.caches_cover;
-  keep_begin();
-  kept_.caches_cover = cover; // the same caches; elements coming in may narrow it
+  kept_.draws.clear();
+  kept_.skipped.clear();
   kept_.draws.reserve(draws.size());
-  keep_on(s);
   // Elements left out are painted where they stand in the list when they
   // have come into the window, and stay left out otherwise; a member left
   // out of a reference painted again is noted anew by that paint.
@@ -591,18 +664,11 @@ void view::replay_draws(view& s) {
       }
     }
   };
-  pen_table& pens = tables_->pens;
   for (const kept_draw& d : draws) {
     upTo(d.index);
     switch (d.kind) {
     case kept_draw::from_cache:
-      // A cache regenerated since (by a hit test, say) is drawn by its element.
-      if (d.cache->serial != d.serial) {
-        draw_kept(s, d.index);
-        break;
-      }
-      if (pen_record* pen = pens.normal(d.pen))
-        s.paint_cache(*d.cache, pen);
+      drawCopy(d);
       kept_.draws.push_back(d);
       break;
     case kept_draw::painted:
