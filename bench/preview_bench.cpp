@@ -182,13 +182,28 @@ struct Figure {
   }
 };
 
-// Prints the median of the view's times with the median of its floors and
-// their ratio; with the floor that clears first when it was measured.
+// Prints the medians of the view's times and of its floors, the median and
+// range of the ratios run by run (each floor from the view's own run), and
+// the ratio of the best time to the best floor: on a busy machine the best
+// times are the ones least disturbed by other processes. Then the same
+// against the floor that clears the bitmap first, when it was measured.
 void report(const char* what, const Figure& f, const char* target) {
-  const double v = median(f.view), fl = median(f.floor), c = median(f.cleared);
-  std::printf("  %-34s %7.2f ms  floor %6.2f ms  ratio %5.2f  (target %s)\n", what, v, fl, v / fl, target);
-  if (c > 0.0)
-    std::printf("  %-34s             floor with clearing %6.2f ms  ratio %5.2f\n", "", c, v / c);
+  auto ratios = [&](const std::vector<double>& floor) {
+    std::vector<double> r;
+    for (std::size_t i = 0; i < f.view.size(); ++i)
+      r.push_back(f.view[i] / floor[i]);
+    std::sort(r.begin(), r.end());
+    return r;
+  };
+  auto best = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
+  const std::vector<double> r = ratios(f.floor);
+  std::printf("  %-34s %6.2f ms  floor %5.2f ms  ratio %4.2f [%4.2f-%4.2f] best %4.2f  (target %s)\n", what,
+              median(f.view), median(f.floor), median(r), r.front(), r.back(), best(f.view) / best(f.floor), target);
+  if (median(f.cleared) > 0.0) {
+    const std::vector<double> c = ratios(f.cleared);
+    std::printf("  %-34s          floor with clearing %5.2f ms  ratio %4.2f [%4.2f-%4.2f] best %4.2f\n", "",
+                median(f.cleared), median(c), c.front(), c.back(), best(f.view) / best(f.cleared));
+  }
 }
 
 // Curves of list 1 that have never been drawn (no cache yet).
