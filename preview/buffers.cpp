@@ -129,6 +129,7 @@ buffer_paint::~buffer_paint() { --g_liveBuffers; }
 int buffer_paint::live_count() { return g_liveBuffers; }
 
 void buffer_curve::clear() {
+  ++serial;
   points.removeAll();
   ends.clear();
   dashes.removeAll();

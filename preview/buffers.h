@@ -89,6 +89,7 @@ public:
   double tolerance = 0.0;           // 0: empty, must be regenerated
   extents regen;                    // regeneration window the points were made for
   bool whole = false;               // made without clipping (the view's no-clipping flag)
+  std::uint32_t serial = 0;         // counts the times it was emptied: a drawing noted with it is still good
 
   void clear() override;
 

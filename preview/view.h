@@ -168,10 +168,7 @@ public:
   // Adds the cache's segments (dash pieces when present) to the pen's batch,
   // clipped to the device box; without a pen, whether any segment survives.
   bool paint_cache(const buffer_curve& cache, pen_record* pen);
-  // The same for points of a cache: polylines ending at the running counts
-  // ends[0..n), or with ends null n points taken two by two (dash pieces).
-  // clip: the points may reach beyond the device box.
-  bool paint_points(const GcGePoint2d* pts, const std::uint32_t* ends, std::size_t n, bool clip, pen_record* pen);
+
   // The window test every element paints through: true when its extents e
   // lie outside the visible window, so that it draws nothing. While the
   // picture of list 1 is kept, what is left out is noted, since a pan may
@@ -194,11 +191,10 @@ public:
       keep_->caches_cover = keep_->caches_cover.intersected(r);
   }
   // An element of the list (not a block member) drew its cache with pen
-  // index pen: while list 1 is kept, noted in the order of drawing with a
-  // copy of the cache's points.
+  // index pen: while list 1 is kept, noted in the order of drawing.
   void note_cache_draw(const buffer_curve& cache, int pen) {
     if (keep_ && !keep_->replaying && frames_.empty())
-      keep_cache_draw(cache, pen);
+      keep_->draws.push_back(kept_draw::of_cache(keep_->index, pen, cache));
   }
   // An element drew straight into the DC instead of into the batches: the
   // picture of the list being painted cannot be kept as device points.
@@ -238,22 +234,22 @@ private:
   // were flushed (index: the elements painted before the flush).
   struct kept_draw {
     enum kind_t : std::uint8_t { from_cache, painted, flushed } kind = painted;
-    // from_cache: a copy of the cache's points at first_point in the kept
-    // points, polylines ending at the n running counts at first_end in the
-    // kept ends, or with pairs n points of dash pieces; its regeneration
-    // window (an index in the kept windows) and whether it was made without
-    // clipping.
-    bool pairs = false;
-    bool whole = false;
-    std::uint32_t index = 0; // of the element in list 1
-    int pen = -1;            // from_cache: the element's pen index
-    std::uint32_t first_point = 0, first_end = 0, n = 0;
-    std::uint32_t regen = 0;
+    std::uint32_t index = 0;             // of the element in list 1
+    int pen = -1;                        // from_cache: the element's pen index
+    std::uint32_t serial = 0;            // from_cache: the cache's serial when it was drawn
+    const buffer_curve* cache = nullptr; // from_cache
 
     static kept_draw of(kind_t kind, std::uint32_t index) {
       kept_draw d;
       d.kind = kind;
       d.index = index;
+      return d;
+    }
+    static kept_draw of_cache(std::uint32_t index, int pen, const buffer_curve& cache) {
+      kept_draw d = of(from_cache, index);
+      d.pen = pen;
+      d.serial = cache.serial;
+      d.cache = &cache;
       return d;
     }
   };
@@ -280,10 +276,6 @@ private:
     std::vector<skipped_element> skipped; // in list order
     std::vector<kept_draw> replayed_draws;          // the draws being replayed
     std::vector<skipped_element> replayed_skipped; // and their elements left out
-    std::vector<GcGePoint2d> points;    // copies of the points of the caches drawn
-    std::vector<std::uint32_t> ends;
-    std::vector<extents> regens;        // their regeneration windows, each once in a row
-    std::vector<std::uint8_t> clip;     // while replaying: whether the points of a window need clipping
     bool keeping = false;         // a paint of list 1 is being kept
     bool complete = false;        // the whole list was kept
     bool direct = false;          // an element drew straight into the DC: the points are not the picture
@@ -341,8 +333,6 @@ private:
   // Paints element index of list 1 into s while it is kept, noting it as
   // painted unless it drew its cache or the window test left it out.
   void draw_kept(view& s, std::uint32_t index);
-  // Notes a draw of the cache with a copy of its points (see note_cache_draw).
-  void keep_cache_draw(const buffer_curve& cache, int pen);
   // Start and end of drawing into s while the picture of list 1 is kept.
   void keep_on(view& s);
   void keep_off(view& s, bool finished);
