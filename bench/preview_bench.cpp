@@ -277,20 +277,19 @@ struct Scene {
   bool breakdown; // print the tessellation time, calls per batch and the snap query
 };
 
-// Repaints from the caches after pans by half a pixel there and back: the
-// best of three, with the floor of the points at the last window.
-void cacheRepaint(view& v, const Surfaces& floors, Figure& fig, Counts& counts) {
+// The best of three pans back and forth by (dx, dy) pixels, each painted in
+// full and counted.
+double timedPans(view& v, double dx, double dy, Counts& counts) {
   double best = 1e300;
   for (int k = 0; k < 3; ++k) {
-    v.pan(k % 2 ? -37.5 : 37.5, k % 2 ? 23.5 : -23.5);
+    v.pan(k % 2 ? -dx : dx, k % 2 ? -dy : dy);
     const std::uint32_t before = undrawn(v);
     const auto t0 = std::chrono::steady_clock::now();
     paintAll(v);
     best = std::min(best, msSince(t0));
     counts.add(v, before);
   }
-  const Floor points = collectFloor(v);
-  floors.add(fig, best, points);
+  return best;
 }
 
 void runScene(const Scene& scene, ui::memory_surface& target, const Surfaces& floors, const std::vector<HPEN>& pens) {
@@ -335,23 +334,11 @@ void runScene(const Scene& scene, ui::memory_surface& target, const Surfaces& fl
       floors.add(first, firstTime, points);
     }
 
-    // Best of three pans back and forth, all inside the regeneration window.
-    double best = 1e300;
-    for (int k = 0; k < 3; ++k) {
-      v.pan(k % 2 ? -37 : 37, k % 2 ? 23 : -23);
-      const std::uint32_t before = undrawn(v);
-      t0 = std::chrono::steady_clock::now();
-      paintAll(v);
-      best = std::min(best, msSince(t0));
-      panCounts.add(v, before);
-    }
-    {
-      const Floor points = collectFloor(v);
-      floors.add(pan, best, points);
-    }
+    // Pans by whole pixels back and forth, all inside the regeneration window.
+    floors.add(pan, timedPans(v, 37, -23, panCounts), collectFloor(v));
     // Pans by three quarters of the bitmap's width and back: too little of
     // the old picture is left to move it, so every kept point is drawn again.
-    best = 1e300;
+    double best = 1e300;
     for (int k = 0; k < 4; ++k) {
       v.pan(k % 2 ? -kWidth * 3 / 4 : kWidth * 3 / 4, 0);
       const std::uint32_t before = undrawn(v);
@@ -365,7 +352,8 @@ void runScene(const Scene& scene, ui::memory_surface& target, const Surfaces& fl
     }
     floors.add(farPan, best, collectFloor(v));
 
-    cacheRepaint(v, floors, fromCaches, cacheCounts);
+    // Pans by half a pixel there and back, which the kept points cannot follow.
+    floors.add(fromCaches, timedPans(v, 37.5, -23.5, cacheCounts), collectFloor(v));
 
     // Zooms out by 1.2 and back, and by 1.4 and back, from the caches; the
     // repaint after the zoom out by 1.2 is timed.
@@ -416,17 +404,7 @@ void runScene(const Scene& scene, ui::memory_surface& target, const Surfaces& fl
                  1u << 30, false, 0, text_style{});
       setWindow(t);
       paintAll(t);
-      best = 1e300;
-      for (int k = 0; k < 3; ++k) {
-        t.pan(k % 2 ? -37 : 37, k % 2 ? 23 : -23);
-        const std::uint32_t before = undrawn(t);
-        t0 = std::chrono::steady_clock::now();
-        paintAll(t);
-        best = std::min(best, msSince(t0));
-        textCounts.add(t, before);
-      }
-      const Floor points = collectFloor(t);
-      floors.add(withText, best, points);
+      floors.add(withText, timedPans(t, 37, -23, textCounts), collectFloor(t));
     }
   }
   std::printf("%s, %d x %d, medians of %d runs\n", scene.name, kWidth, kHeight, kRuns);

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
@@ -60,6 +61,28 @@ bool paintAll(view& v, int maxCalls = 2000) {
       return true;
   return false;
 }
+
+// A view filled by fill and painted at window on a canvas of the device's
+// size; as a new view, what a picture painted some other way must look like.
+struct PaintedView {
+  Canvas canvas;
+  view v;
+  PaintedView(const std::function<void(view&)>& fill, const extents& window, const extents& device)
+      : canvas(static_cast<int>(device.width()), static_cast<int>(device.height())) {
+    v.bind_dc(canvas.surface.dc());
+    fill(v);
+    EXPECT_TRUE(v.fit_window(&window, &device));
+    EXPECT_TRUE(paintAll(v));
+  }
+  // Pixels where the other canvas shows something else.
+  int differing(const Canvas& other) const {
+    int n = 0;
+    for (int y = 0; y < canvas.surface.height(); ++y)
+      for (int x = 0; x < canvas.surface.width(); ++x)
+        n += other.at(x, y) != canvas.at(x, y);
+    return n;
+  }
+};
 
 GcGeCompositeCurve2d* rectangle(double x0, double y0, double x1, double y1) {
   auto* c = new GcGeCompositeCurve2d;
@@ -786,12 +809,8 @@ TEST(ViewCounts, PanRepaintFromCachesMatchesAFreshPaint) {
   const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Canvas panned(200, 160);
-    view a;
-    a.bind_dc(panned.surface.dc());
-    fillList(a, c.text);
-    ASSERT_TRUE(a.fit_window(&world, &device));
-    ASSERT_TRUE(paintAll(a));
+    PaintedView painted([&](view& v) { fillList(v, c.text); }, world, device);
+    view& a = painted.v;
     if (c.added)
       addOne(a);
     ASSERT_TRUE(a.pan(c.dx, c.dy));
@@ -802,23 +821,16 @@ TEST(ViewCounts, PanRepaintFromCachesMatchesAFreshPaint) {
     EXPECT_EQ(a.statistics().flushes, 1u) << "a small list is one batch";
     EXPECT_EQ(a.statistics().polyline_calls, c.regenerated && !c.added ? 3u : 2u) << "one call per pen";
 
-    Canvas fresh(200, 160);
-    view b;
-    b.bind_dc(fresh.surface.dc());
-    fillList(b, c.text);
-    if (c.added)
-      addOne(b);
-    ASSERT_TRUE(b.fit_window(&a.window(), &device));
-    ASSERT_TRUE(paintAll(b));
-    EXPECT_GT(b.statistics().curves_regenerated, 100u);
-    int differing = 0, drawn = 0;
-    for (int y = 0; y < 160; ++y)
-      for (int x = 0; x < 200; ++x) {
-        differing += panned.at(x, y) != fresh.at(x, y);
-        drawn += fresh.at(x, y) == kRed;
-      }
-    EXPECT_GT(drawn, 100);
-    EXPECT_EQ(differing, 0);
+    const PaintedView fresh(
+        [&](view& b) {
+          fillList(b, c.text);
+          if (c.added)
+            addOne(b);
+        },
+        a.window(), device);
+    EXPECT_GT(fresh.v.statistics().curves_regenerated, 100u);
+    EXPECT_GT(fresh.canvas.count(0, 0, 200, 160, kRed), 100);
+    EXPECT_EQ(fresh.differing(painted.canvas), 0);
   }
 }
 
@@ -836,12 +848,9 @@ TEST(ViewKeep, AKeptPictureReachesOnlyAsFarAsItsCaches) {
   };
   const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 160));
   const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80)); // regeneration window -100..200
-  Canvas canvas(200, 160);
-  view a;
-  a.bind_dc(canvas.surface.dc());
-  fillList(a);
-  ASSERT_TRUE(a.fit_window(&world, &device));
-  ASSERT_TRUE(paintAll(a));
+  PaintedView painted(fillList, world, device);
+  view& a = painted.v;
+  const Canvas& canvas = painted.canvas;
   ASSERT_TRUE(a.zoom(0.2)); // out by 1.4: -20..120, its regeneration window -160..260
   ASSERT_TRUE(paintAll(a));
   EXPECT_EQ(a.statistics().curves_regenerated, 0u);
@@ -851,18 +860,9 @@ TEST(ViewKeep, AKeptPictureReachesOnlyAsFarAsItsCaches) {
   EXPECT_EQ(a.statistics().lists_redrawn, 0u);
   EXPECT_EQ(a.statistics().curves_regenerated, 1u) << "the long line, made for -100..200";
 
-  Canvas fresh(200, 160);
-  view b;
-  b.bind_dc(fresh.surface.dc());
-  fillList(b);
-  ASSERT_TRUE(b.fit_window(&a.window(), &device));
-  ASSERT_TRUE(paintAll(b));
-  int differing = 0;
-  for (int y = 0; y < 160; ++y)
-    for (int x = 0; x < 200; ++x)
-      differing += canvas.at(x, y) != fresh.at(x, y);
-  EXPECT_GT(fresh.count(190, 0, 200, 160, kRed), 8) << "the line reaches the right edge";
-  EXPECT_EQ(differing, 0);
+  const PaintedView fresh(fillList, a.window(), device);
+  EXPECT_GT(fresh.canvas.count(190, 0, 200, 160, kRed), 8) << "the line reaches the right edge";
+  EXPECT_EQ(fresh.differing(canvas), 0);
 }
 
 // A cache regenerated between two pictures (here by a hit test whose pick
@@ -879,12 +879,9 @@ TEST(ViewKeep, ACacheRegeneratedBetweenPicturesIsDrawnByItsElement) {
   };
   const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 160));
   const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80)); // regeneration window -100..200
-  Canvas canvas(200, 160);
-  view a;
-  a.bind_dc(canvas.surface.dc());
-  fillList(a);
-  ASSERT_TRUE(a.fit_window(&world, &device));
-  ASSERT_TRUE(paintAll(a));
+  PaintedView painted(fillList, world, device);
+  view& a = painted.v;
+  const Canvas& canvas = painted.canvas;
   ASSERT_TRUE(a.pan(60.5, 0)); // -30.25..69.75, its regeneration window -130.25..169.75
   ASSERT_TRUE(paintAll(a));
   EXPECT_EQ(a.statistics().lists_redrawn, 1u);
@@ -901,18 +898,9 @@ TEST(ViewKeep, ACacheRegeneratedBetweenPicturesIsDrawnByItsElement) {
   EXPECT_EQ(a.statistics().lists_redrawn, 0u);
   EXPECT_EQ(a.statistics().curves_regenerated, 1u);
 
-  Canvas fresh(200, 160);
-  view b;
-  b.bind_dc(fresh.surface.dc());
-  fillList(b);
-  ASSERT_TRUE(b.fit_window(&a.window(), &device));
-  ASSERT_TRUE(paintAll(b));
-  int differing = 0;
-  for (int y = 0; y < 160; ++y)
-    for (int x = 0; x < 200; ++x)
-      differing += canvas.at(x, y) != fresh.at(x, y);
+  const PaintedView fresh(fillList, a.window(), device);
   EXPECT_EQ(canvas.count(0, 80, 200, 81, kRed), 200) << "the line reaches across the window";
-  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(fresh.differing(canvas), 0);
 }
 
 // A restart after a pan by whole pixels moves the kept picture of list 1 and
@@ -943,6 +931,10 @@ TEST(ViewKeep, RepaintsAfterAPanMatchAFreshPaint) {
       {"with a text in the list", 10, 0, Change::text, 0, 1, 0},
       {"after a zoom", 0, 0, Change::zoom, 0, 0, 0},
   };
+  auto addOne = [](view& v) {
+    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 40), GcGePoint2d(90, 45)), rgb(kBlue), 1, nullptr, 1,
+                            300, false, false));
+  };
   auto fillList = [](view& v, Change change) {
     for (int i = 0; i < 30; ++i) {
       const std::uint64_t c = i % 2 ? rgb(kRed) : rgb(kGreen);
@@ -971,16 +963,10 @@ TEST(ViewKeep, RepaintsAfterAPanMatchAFreshPaint) {
   const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Canvas canvas(200, 160);
-    view a;
-    a.bind_dc(canvas.surface.dc());
-    fillList(a, c.change);
-    ASSERT_TRUE(a.fit_window(&world, &device));
-    ASSERT_TRUE(paintAll(a));
-    if (c.change == Change::add) {
-      ASSERT_TRUE(a.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 40), GcGePoint2d(90, 45)), rgb(kBlue), 1, nullptr, 1,
-                              300, false, false));
-    }
+    PaintedView painted([&](view& v) { fillList(v, c.change); }, world, device);
+    view& a = painted.v;
+    if (c.change == Change::add)
+      addOne(a);
     if (c.change == Change::zoom) {
       ASSERT_TRUE(a.zoom(-0.1));
     }
@@ -990,28 +976,19 @@ TEST(ViewKeep, RepaintsAfterAPanMatchAFreshPaint) {
     EXPECT_EQ(a.statistics().lists_redrawn, c.redrawn);
     EXPECT_EQ(a.statistics().curves_regenerated, c.regenerated);
 
-    Canvas fresh(200, 160);
-    view b;
-    b.bind_dc(fresh.surface.dc());
-    fillList(b, c.change);
-    if (c.change == Change::add) {
-      ASSERT_TRUE(b.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 40), GcGePoint2d(90, 45)), rgb(kBlue), 1, nullptr, 1,
-                              300, false, false));
-    }
-    ASSERT_TRUE(b.fit_window(&a.window(), &device));
-    ASSERT_TRUE(paintAll(b));
-    EXPECT_EQ(b.statistics().lists_replayed, 0u);
-    int differing = 0, drawn = 0;
-    for (int y = 0; y < 160; ++y)
-      for (int x = 0; x < 200; ++x) {
-        differing += canvas.at(x, y) != fresh.at(x, y);
-        drawn += fresh.at(x, y) != kWhite;
-      }
-    EXPECT_GT(drawn, 200);
+    const PaintedView fresh(
+        [&](view& b) {
+          fillList(b, c.change);
+          if (c.change == Change::add)
+            addOne(b);
+        },
+        a.window(), device);
+    EXPECT_EQ(fresh.v.statistics().lists_replayed, 0u);
+    EXPECT_GT(200 * 160 - fresh.canvas.count(0, 0, 200, 160, kWhite), 200);
     // Caches made before a zoom within the reuse band keep their coarser
     // arcs, so only the other cases can be compared pixel for pixel.
     if (c.change != Change::zoom) {
-      EXPECT_EQ(differing, 0);
+      EXPECT_EQ(fresh.differing(painted.canvas), 0);
     }
   }
 }
