@@ -879,28 +879,40 @@ TEST(ViewKeep, ACacheRegeneratedBetweenPicturesIsDrawnByItsElement) {
   };
   const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 160));
   const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80)); // regeneration window -100..200
-  PaintedView painted(fillList, world, device);
-  view& a = painted.v;
-  const Canvas& canvas = painted.canvas;
-  ASSERT_TRUE(a.pan(60.5, 0)); // -30.25..69.75, its regeneration window -130.25..169.75
-  ASSERT_TRUE(paintAll(a));
-  EXPECT_EQ(a.statistics().lists_redrawn, 1u);
-  // Device x -170 is drawing x -115.25: outside the line's cache (-100..200),
-  // so the probe regenerates it for -130.25..169.75.
-  const extents pick(GcGePoint2d(-175, 75), GcGePoint2d(-165, 85));
-  a.highlight(hl_pick_remove, &pick, nullptr, false);
-  ASSERT_TRUE(a.pan(-60.5, 0)); // back to 0..100
-  ASSERT_TRUE(paintAll(a));
-  EXPECT_EQ(a.statistics().lists_redrawn, 1u);
-  EXPECT_EQ(a.statistics().curves_regenerated, 0u);
-  ASSERT_TRUE(a.pan(-160.5, 0)); // 80.25..180.25: beyond the regenerated line's 169.75
-  ASSERT_TRUE(paintAll(a));
-  EXPECT_EQ(a.statistics().lists_redrawn, 0u);
-  EXPECT_EQ(a.statistics().curves_regenerated, 1u);
+  // The line is regenerated for -130.25..169.75 between two pictures; then
+  // the next picture shows it (and so learns how far its points reach), or
+  // first one where it lies outside the window (and is not drawn at all).
+  for (const bool outsideFirst : {false, true}) {
+    SCOPED_TRACE(outsideFirst ? "the line outside the window first" : "the line drawn at once");
+    PaintedView painted(fillList, world, device);
+    view& a = painted.v;
+    const Canvas& canvas = painted.canvas;
+    ASSERT_TRUE(a.pan(60.5, 0)); // -30.25..69.75, its regeneration window -130.25..169.75
+    ASSERT_TRUE(paintAll(a));
+    EXPECT_EQ(a.statistics().lists_redrawn, 1u);
+    // Device x -170 is drawing x -115.25: outside the line's cache
+    // (-100..200), so the probe regenerates it for -130.25..169.75.
+    const extents pick(GcGePoint2d(-175, 75), GcGePoint2d(-165, 85));
+    a.highlight(hl_pick_remove, &pick, nullptr, false);
+    if (outsideFirst) {
+      ASSERT_TRUE(a.pan(0, -90.5)); // -45.25..34.75 high: the line at 40 lies above the window
+      ASSERT_TRUE(paintAll(a));
+      EXPECT_EQ(a.statistics().lists_redrawn, 1u);
+      ASSERT_TRUE(a.pan(0, 90.5));
+    }
+    ASSERT_TRUE(a.pan(-60.5, 0)); // back to 0..100
+    ASSERT_TRUE(paintAll(a));
+    EXPECT_EQ(a.statistics().lists_redrawn, 1u);
+    EXPECT_EQ(a.statistics().curves_regenerated, 0u);
+    ASSERT_TRUE(a.pan(-160.5, 0)); // 80.25..180.25: beyond the regenerated line's 169.75
+    ASSERT_TRUE(paintAll(a));
+    EXPECT_EQ(a.statistics().lists_redrawn, 0u);
+    EXPECT_EQ(a.statistics().curves_regenerated, 1u);
 
-  const PaintedView fresh(fillList, a.window(), device);
-  EXPECT_EQ(canvas.count(0, 80, 200, 81, kRed), 200) << "the line reaches across the window";
-  EXPECT_EQ(fresh.differing(canvas), 0);
+    const PaintedView fresh(fillList, a.window(), device);
+    EXPECT_EQ(canvas.count(0, 80, 200, 81, kRed), 200) << "the line reaches across the window";
+    EXPECT_EQ(fresh.differing(canvas), 0);
+  }
 }
 
 // A restart after a pan by whole pixels moves the kept picture of list 1 and
