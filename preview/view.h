@@ -176,7 +176,7 @@ public:
   bool outside(const extents& e) {
     if (e.overlaps(window_))
       return false;
-    if (keep_ && !keep_->replaying) {
+    if (keep_) {
       if (e.valid)
         keep_->skipped.push_back({e, keep_->index});
       keep_->culled |= frames_.empty();
@@ -193,7 +193,7 @@ public:
   // An element of the list (not a block member) drew its cache with pen
   // index pen: while list 1 is kept, noted in the order of drawing.
   void note_cache_draw(const buffer_curve& cache, int pen) {
-    if (keep_ && !keep_->replaying && frames_.empty())
+    if (keep_ && frames_.empty())
       keep_->draws.push_back(kept_draw::of_cache(keep_->index, pen, cache));
   }
   // An element drew straight into the DC instead of into the batches: the
@@ -290,7 +290,6 @@ private:
     // test left it out.
     std::uint32_t index = 0;
     bool culled = false;
-    bool replaying = false;       // the draws are drawn again as they are: nothing is noted
 
     // Moves the kept points, and the translation they are made for, by whole pixels.
     void move(const std::int32_t (&by)[2]) {

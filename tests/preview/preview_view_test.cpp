@@ -915,6 +915,37 @@ TEST(ViewKeep, ACacheRegeneratedBetweenPicturesIsDrawnByItsElement) {
   }
 }
 
+// An element painted otherwise than from its cache (here a point's marker)
+// that a pan by a fraction of a pixel moves out of the window is left out of
+// the picture drawn from the kept draws, and noted as left out: a pan by
+// whole pixels that brings it back must not move kept points that lack it.
+TEST(ViewKeep, AnElementLeftOutByAReplayComesBack) {
+  auto fillList = [](view& v) {
+    for (int i = 0; i < 10; ++i)
+      ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(i * 9, 5), GcGePoint2d(i * 9 + 4, 75)), rgb(kGreen), 1,
+                              nullptr, 1, i, false, false));
+    ASSERT_TRUE(v.add_curve(new GcGePointEnt2d(GcGePoint2d(95, 40)), rgb(kRed), 1, nullptr, 1, 20, false, false));
+  };
+  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 160));
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80));
+  PaintedView painted(fillList, world, device);
+  view& a = painted.v;
+  ASSERT_TRUE(a.pan(-20.5, 0)); // 10.25..110.25: the point at 95 stays
+  ASSERT_TRUE(paintAll(a));
+  ASSERT_TRUE(a.pan(30, 0)); // -4.75..95.25
+  ASSERT_TRUE(paintAll(a));
+  ASSERT_TRUE(a.pan(10.5, 0)); // -10..90: the point is out
+  ASSERT_TRUE(paintAll(a));
+  EXPECT_EQ(a.statistics().lists_redrawn, 1u);
+  EXPECT_EQ(painted.canvas.count(0, 0, 200, 160, kRed), 0);
+  ASSERT_TRUE(a.pan(-20, 0)); // 0..100: back in, by whole pixels
+  ASSERT_TRUE(paintAll(a));
+  EXPECT_EQ(a.statistics().lists_replayed, 0u) << "the kept points lack the point";
+  const PaintedView fresh(fillList, a.window(), device);
+  EXPECT_GT(fresh.canvas.count(0, 0, 200, 160, kRed), 10);
+  EXPECT_EQ(fresh.differing(painted.canvas), 0);
+}
+
 // A restart after a pan by whole pixels moves the kept picture of list 1 and
 // draws only the strips the move bared (moved further than the bitmap, it
 // draws all kept points again); whatever changes the look of the list makes
