@@ -490,6 +490,8 @@ void view::keep_begin() {
   kept_.keeping = true;
   kept_.complete = false;
   kept_.direct = false;
+  // About one draw an element, and a flush now and then.
+  kept_.draws.reserve(list1_.size() + list1_.size() / 64 + 2);
   // No cache drawn yet: every point is still to come.
   kept_.caches_cover = extents(GcGePoint2d(-1e300, -1e300), GcGePoint2d(1e300, 1e300));
 }
