@@ -2,6 +2,7 @@
 // Device-point batches: segments collected per pen into polylines and rings
 // per brush, and how a pen batch is split into GDI calls. No Windows types:
 // device_point has the layout of a Win32 POINT.
+#include "geom/matrix2d.h"
 #include "geom/point2d.h"
 
 #include <cstddef>
@@ -47,6 +48,30 @@ struct pen_batch {
     points.push_back(a);
     points.push_back(b);
     counts.push_back(2);
+  }
+  // What add_segment gives for the segments of the polyline through the n
+  // points mapped by m, one after the other, with each point mapped and
+  // rounded once: the polyline continues the last one when its first point
+  // rounds to that one's last point.
+  void add_polyline(const GcGePoint2d* pts, std::size_t n, const GcGeMatrix2d& m) {
+    if (n < 2)
+      return;
+    const double a = m.entry[0][0], b = m.entry[0][1], c = m.entry[0][2];
+    const double d = m.entry[1][0], e = m.entry[1][1], f = m.entry[1][2];
+    auto map = [&](const GcGePoint2d& p) {
+      return device_point{round_device(a * p.x + b * p.y + c), round_device(d * p.x + e * p.y + f)};
+    };
+    const device_point start = map(pts[0]);
+    if (points.empty() || !(points.back() == start)) {
+      points.push_back(start);
+      counts.push_back(1);
+    }
+    counts.back() += static_cast<std::uint32_t>(n - 1);
+    const std::size_t at = points.size();
+    points.resize(at + n - 1);
+    device_point* out = points.data() + at;
+    for (std::size_t i = 1; i < n; ++i)
+      *out++ = map(pts[i]);
   }
   // Pushes the last point of every polyline one pixel further along its last
   // segment: cosmetic pens leave a polyline's last pixel out. A last segment

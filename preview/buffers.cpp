@@ -2,6 +2,7 @@
 
 #include "geom/circarc2d.h"
 #include "geom/curve2d.h"
+#include "preview/prefetch.h"
 
 #include <cstddef>
 #include <memory>
@@ -51,8 +52,8 @@ public:
     // one will get while this one is being filled.
     if (free_.size() >= 4) {
       const auto* next = static_cast<const char*>(free_[free_.size() - 4]);
-      __builtin_prefetch(next, 1);
-      __builtin_prefetch(next + 64, 1);
+      prefetch(next);
+      prefetch(next + 64);
     }
     return p;
   }
@@ -128,6 +129,7 @@ buffer_paint::~buffer_paint() { --g_liveBuffers; }
 int buffer_paint::live_count() { return g_liveBuffers; }
 
 void buffer_curve::clear() {
+  ++serial;
   points.removeAll();
   ends.clear();
   dashes.removeAll();
@@ -148,18 +150,30 @@ void buffer_buffer_paint::clear() {
   entries.clear();
 }
 
-bool cache_reusable(double tolerance, const extents& regen, const regen_context& ctx) {
-  return tolerance > 0.0 && tolerance >= ctx.band_low * ctx.pixel && tolerance <= ctx.band_high * ctx.pixel &&
-         regen.contains(ctx.visible);
+bool buffer_buffer_paint::made_under(const GcGeMatrix2d* m) const {
+  if (!m || !placed_)
+    return !m && !placed_;
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 3; ++c)
+      if (transform_.entry[r][c] != m->entry[r][c])
+        return false;
+  return true;
+}
+
+void buffer_buffer_paint::set_transform(const GcGeMatrix2d* m) {
+  placed_ = m != nullptr;
+  if (m)
+    transform_ = *m;
 }
 
 bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const regen_context& ctx) {
-  if (cache_reusable(cache.tolerance, cache.regen, ctx))
+  if (cache_reusable(cache.tolerance, cache.regen, cache.whole, ctx))
     return false;
   cache.clear();
   const double tol = 0.5 * (ctx.band_low + ctx.band_high) * ctx.pixel;
   cache.tolerance = tol;
   cache.regen = ctx.regen;
+  cache.whole = ctx.no_clip;
 
   // Segments clip without copies, and a curve wholly inside the boundary is
   // sampled as it is: only curves that cross it are cut into pieces.
@@ -223,11 +237,12 @@ bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const re
 }
 
 bool refresh_solid_cache(buffer_solid& cache, const std::vector<GcGeCurve2d*>& loops, const regen_context& ctx) {
-  if (cache_reusable(cache.tolerance, cache.regen, ctx))
+  if (cache_reusable(cache.tolerance, cache.regen, cache.whole, ctx))
     return false;
   cache.clear();
   cache.tolerance = 0.5 * (ctx.band_low + ctx.band_high) * ctx.pixel;
   cache.regen = ctx.regen;
+  cache.whole = ctx.no_clip;
   std::vector<GcGePoint2d> ring, clipped;
   for (const GcGeCurve2d* loop : loops) {
     if (!loop)

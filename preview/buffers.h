@@ -88,6 +88,8 @@ public:
   GcGePoint2dArray dashes;          // point pairs; painted instead of points when not empty
   double tolerance = 0.0;           // 0: empty, must be regenerated
   extents regen;                    // regeneration window the points were made for
+  bool whole = false;               // made without clipping (the view's no-clipping flag)
+  std::uint32_t serial = 0;         // counts the times it was emptied: a drawing noted with it is still good
 
   void clear() override;
 
@@ -103,6 +105,7 @@ public:
   std::vector<std::uint32_t> ring_counts;
   double tolerance = 0.0;
   extents regen;
+  bool whole = false;
 
   void clear() override;
 };
@@ -112,6 +115,15 @@ public:
   ~buffer_buffer_paint() override;
   std::vector<buffer_paint*> entries; // owned; entries may be null
   void clear() override;
+
+  // Whether the entries were made under exactly this block transform (null:
+  // outside any reference).
+  bool made_under(const GcGeMatrix2d* m) const;
+  void set_transform(const GcGeMatrix2d* m);
+
+private:
+  GcGeMatrix2d transform_;
+  bool placed_ = false; // transform_ holds the transform the entries were made under
 };
 
 // What a cache refresh needs to know of the view and the block context.
@@ -121,6 +133,7 @@ struct regen_context {
   double band_high = 1.5;
   extents visible;             // world window on screen
   extents regen;               // world regeneration window
+  extents element;             // world extents of the element (invalid: unknown)
   const clip_region* boundary = nullptr; // regeneration boundary in the geometry's units
   const GcGeMatrix2d* block = nullptr;   // block transform, null outside references
   bool no_clip = false;
@@ -128,8 +141,21 @@ struct regen_context {
   double pattern_scale = 1.0;
 };
 
-// Whether a cache made with `tolerance` for window `regen` can be painted now.
-bool cache_reusable(double tolerance, const extents& regen, const regen_context& ctx);
+// Whether a cache made with `tolerance` for regeneration window `regen` can
+// be painted at pixel size `pixel`: its tolerance lies within the band, and
+// its points are complete wherever they can show, because its window holds
+// the visible window or the whole element (which then lost nothing to
+// clipping). `whole` and `no_clip` say whether the cache was made, and would
+// be made now, without clipping.
+inline bool cache_fits(double tolerance, const extents& regen, bool whole, double pixel, double band_low,
+                       double band_high, const extents& visible, const extents& element, bool no_clip) {
+  return tolerance > 0.0 && tolerance >= band_low * pixel && tolerance <= band_high * pixel && whole == no_clip &&
+         (whole || regen.contains(visible) || regen.contains(element));
+}
+inline bool cache_reusable(double tolerance, const extents& regen, bool whole, const regen_context& ctx) {
+  return cache_fits(tolerance, regen, whole, ctx.pixel, ctx.band_low, ctx.band_high, ctx.visible, ctx.element,
+                    ctx.no_clip);
+}
 
 // Rebuilds the cache unless it is reusable; returns true when it regenerated.
 bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const regen_context& ctx);

@@ -73,7 +73,8 @@ std::unique_ptr<GcGeEntity2d> curve::worldGeometry(view& v) const {
 }
 
 bool curve::paint(view& v) {
-  if (!get_extents(v).overlaps(v.window()))
+  const extents e = get_extents(v);
+  if (v.outside(e))
     return false;
   pen_table& pens = v.tables().pens;
   pen_record* pen = v.hit_test() ? nullptr : (v.highlight_pass() ? pens.highlight(pen_) : pens.normal(pen_));
@@ -86,15 +87,17 @@ bool curve::paint(view& v) {
   if (!v.hit_test() && !pen)
     return false;
   // A pan inside the regeneration window goes straight to the points.
-  if (cache_ && v.cache_current(cache_->tolerance, cache_->regen))
-    return v.paint_cache(*cache_, pen);
+  if (cache_ && v.cache_current(cache_->tolerance, cache_->regen, cache_->whole, e))
+    return drawCache(v, pen, e);
   if (!cache_)
     cache_ = std::make_unique<buffer_curve>();
   regen_context ctx = v.regen_ctx();
+  ctx.element = e;
   const linetype* lt = v.tables().linetypes.at(linetype_);
-  // The pattern as drawn is scaled: it applies while its scaled elements are
-  // not finer than half a pixel.
-  if (lt && lt->applies(ctx.pixel / linetype_scale_)) {
+  // The pattern as drawn is scaled, and laid along points in drawing units
+  // (inside a reference too): it applies while its scaled elements are not
+  // finer than half a pixel of the drawing.
+  if (lt && lt->applies(v.pixel_size() / linetype_scale_)) {
     ctx.pattern = lt;
     ctx.pattern_scale = linetype_scale_;
   }
@@ -102,6 +105,12 @@ bool curve::paint(view& v) {
     ++v.stats().curves_regenerated;
     length_ = 0.0;
   }
+  return drawCache(v, pen, e);
+}
+
+bool curve::drawCache(view& v, pen_record* pen, const extents& e) {
+  v.note_cache_window(cache_->regen, cache_->whole, e);
+  v.note_cache_draw(*cache_, pen_);
   return v.paint_cache(*cache_, pen);
 }
 
@@ -168,7 +177,8 @@ bool solid::covers(view& v, const extents& w) const {
 }
 
 bool solid::paint(view& v) {
-  if (!get_extents(v).overlaps(v.window()))
+  const extents e = get_extents(v);
+  if (v.outside(e))
     return false;
   brush_table& brushes = v.tables().brushes;
   brush_record* brush =
@@ -180,8 +190,11 @@ bool solid::paint(view& v) {
   std::vector<GcGeCurve2d*> loops;
   for (const auto& l : loops_)
     loops.push_back(l.get());
-  if (refresh_solid_cache(*cache_, loops, v.regen_ctx()))
+  regen_context ctx = v.regen_ctx();
+  ctx.element = e;
+  if (refresh_solid_cache(*cache_, loops, ctx))
     ++v.stats().curves_regenerated;
+  v.note_cache_window(cache_->regen, cache_->whole, e);
   const GcGeMatrix2d& m = v.world_to_device();
   std::vector<GcGePoint2d> ring;
   int first = 0;
@@ -278,7 +291,7 @@ std::wstring throughCp1250(const std::u16string& text) {
 } // namespace
 
 bool atext::paint(view& v) {
-  if (!get_extents(v).overlaps(v.window()))
+  if (v.outside(get_extents(v)))
     return false;
   if (v.hit_test())
     return true;
@@ -385,18 +398,21 @@ bool entity_block::paint(view& v) {
     else
       set.push_back(members_[i]->swap_buffer(nullptr));
   }
+  // Member caches hold drawing points under the transform of the reference
+  // they were made in; they follow the ordinary reuse rule while that
+  // transform stays (a pan), and go when it changed (a pixel-scaled
+  // reference after a zoom).
+  const GcGeMatrix2d* placed = v.block_transform();
+  if (!caches_->made_under(placed)) {
+    for (auto& m : members_)
+      delete m->swap_buffer(nullptr);
+    caches_->set_transform(placed);
+  }
   bool result = false;
   for (auto& m : members_) {
-    if (v.hit_test()) {
-      result = m->paint(v);
-      if (result)
-        break;
-      continue;
-    }
-    // Member caches hold world points of one reference's transform, which a
-    // pixel-scaled reference changes with every zoom: regenerate each time.
-    delete m->swap_buffer(nullptr);
     result = m->paint(v);
+    if (result && v.hit_test())
+      break;
   }
   for (std::size_t i = 0; i < members_.size(); ++i)
     set[i] = members_[i]->swap_buffer(set[i]);
@@ -466,7 +482,7 @@ extents entity_insert::blockExtents(view& v, entity_block& block) const {
 
 bool entity_insert::paint(view& v) {
   entity_block* block = v.tables().blocks.find(key_);
-  if (!block || !blockExtents(v, *block).overlaps(v.window()))
+  if (!block || v.outside(blockExtents(v, *block)))
     return false;
   v.push_block(transform(*block));
   buffer_paint* theirs = block->swap_buffer(caches_.release());

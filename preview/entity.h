@@ -17,6 +17,7 @@
 namespace GDI {
 
 class view;
+struct pen_record;
 
 class entity {
 public:
@@ -66,6 +67,8 @@ public:
 private:
   // The geometry in drawing units: a transformed copy inside a reference.
   std::unique_ptr<GcGeEntity2d> worldGeometry(view& v) const;
+  // Draws the current cache of an element with extents e.
+  bool drawCache(view& v, pen_record* pen, const extents& e);
 
   extents extents_;
   int pen_;

@@ -1,5 +1,7 @@
 #include "preview/extents.h"
 
+#include <algorithm>
+
 namespace GDI {
 
 void extents::grow(const GcGePoint2d& p) {
@@ -38,6 +40,16 @@ bool extents::contains(const extents& e) const {
 
 bool extents::contains(const GcGePoint2d& p) const {
   return valid && p.x >= min.x && p.x <= max.x && p.y >= min.y && p.y <= max.y;
+}
+
+extents extents::intersected(const extents& e) const {
+  if (!overlaps(e))
+    return {};
+  extents r;
+  r.min = GcGePoint2d(std::max(min.x, e.min.x), std::max(min.y, e.min.y));
+  r.max = GcGePoint2d(std::min(max.x, e.max.x), std::min(max.y, e.max.y));
+  r.valid = 1;
+  return r;
 }
 
 extents extents::transformed(const GcGeMatrix2d& m) const {

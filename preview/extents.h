@@ -24,6 +24,8 @@ struct extents {
   // e lies wholly inside this box.
   bool contains(const extents& e) const;
   bool contains(const GcGePoint2d& p) const;
+  // The part both boxes cover; invalid when they do not overlap.
+  extents intersected(const extents& e) const;
 
   GcGePoint2d center() const { return midPoint(min, max); }
   GcGeVector2d diagonal() const { return max - min; }

@@ -15,6 +15,7 @@ void paint_statistics::add(const paint_statistics& o) {
   polygon_calls += o.polygon_calls;
   flushes += o.flushes;
   lists_replayed += o.lists_replayed;
+  lists_redrawn += o.lists_redrawn;
 }
 
 namespace {

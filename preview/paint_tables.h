@@ -23,6 +23,7 @@ struct paint_statistics {
   std::uint32_t polygon_calls = 0;
   std::uint32_t flushes = 0;        // batches flushed
   std::uint32_t lists_replayed = 0; // lists drawn from their kept device points
+  std::uint32_t lists_redrawn = 0;  // lists drawn from their kept draws, the elements not visited
 
   void add(const paint_statistics& o);
 };

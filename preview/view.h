@@ -157,11 +157,10 @@ public:
   const GcGeMatrix2d* block_transform() const { return frames_.empty() ? nullptr : &frames_.back().block; }
   double content_pixel() const { return frames_.empty() ? pixel_ : frames_.back().pixel; }
   regen_context regen_ctx() const;
-  // What cache_reusable answers for regen_ctx(), without building the context.
-  bool cache_current(double tolerance, const extents& regen) const {
-    const double pixel = content_pixel();
-    return tolerance > 0.0 && tolerance >= band_low_ * pixel && tolerance <= band_high_ * pixel &&
-           regen.contains(window_);
+  // What cache_reusable answers for regen_ctx() and an element with these
+  // extents, without building the context.
+  bool cache_current(double tolerance, const extents& regen, bool whole, const extents& element) const {
+    return cache_fits(tolerance, regen, whole, content_pixel(), band_low_, band_high_, window_, element, no_clip != 0);
   }
   void push_block(const GcGeMatrix2d& insert);
   void pop_block() { frames_.pop_back(); }
@@ -169,12 +168,44 @@ public:
   // Adds the cache's segments (dash pieces when present) to the pen's batch,
   // clipped to the device box; without a pen, whether any segment survives.
   bool paint_cache(const buffer_curve& cache, pen_record* pen);
+
+  // The window test every element paints through: true when its extents e
+  // lie outside the visible window, so that it draws nothing. While the
+  // picture of list 1 is kept, what is left out is noted, since a pan may
+  // bring it into the window.
+  bool outside(const extents& e) {
+    if (e.overlaps(window_))
+      return false;
+    if (keep_) {
+      if (e.valid)
+        keep_->skipped.push_back({e, keep_->index});
+      keep_->culled |= frames_.empty();
+    }
+    return true;
+  }
+  // A cache made for regeneration window r is drawn for an element with
+  // these extents: a picture being kept holds points only where every cache
+  // drawn into it has them (all of its element's when r holds the element).
+  void note_cache_window(const extents& r, bool whole, const extents& element) {
+    if (keep_ && !whole && !r.contains(element))
+      keep_->caches_cover = keep_->caches_cover.intersected(r);
+  }
+  // An element of the list (not a block member) drew its cache with pen
+  // index pen: while list 1 is kept, noted in the order of drawing.
+  void note_cache_draw(const buffer_curve& cache, int pen) {
+    if (keep_ && frames_.empty())
+      keep_->draws.push_back(kept_draw::of_cache(keep_->index, pen, cache));
+  }
   // An element drew straight into the DC instead of into the batches: the
   // picture of the list being painted cannot be kept as device points.
-  void note_direct_drawing() { drew_direct_ = true; }
+  void note_direct_drawing() {
+    if (keep_)
+      keep_->direct = true;
+  }
   // Marker segments of a snap kind scaled by size around a device point.
   void add_marker(pen_record& pen, std::uint32_t kind, const GcGePoint2d& device_point, double size);
-  // Clipping box of the device in bitmap pixels.
+  // Box the cached points are clipped to, in bitmap pixels: the pick box in
+  // a hit test, else the regeneration window (see update_clip_box).
   extents device_box() const;
 
 private:
@@ -197,22 +228,68 @@ private:
     bool direct_pens = true;
     bool operator==(const paint_settings&) const = default;
   };
-  // The picture of display list 1 as the device points its flushes drew,
-  // clipped to the regeneration window instead of the device rectangle. A
-  // restart after a pan by whole pixels, with the list, the tables and the
-  // scale unchanged and the window still inside that regeneration window,
-  // draws these points again, moved, instead of walking the list.
+  // One step of a kept paint of list 1, in the order they happened: an
+  // element of the list drew its cache (with its pen), was painted some
+  // other way (a text, a fill, a point, a block reference), or the batches
+  // were flushed (index: the elements painted before the flush).
+  struct kept_draw {
+    enum kind_t : std::uint8_t { from_cache, painted, flushed } kind = painted;
+    std::uint32_t index = 0;             // of the element in list 1
+    int pen = -1;                        // from_cache: the element's pen index
+    std::uint32_t serial = 0;            // from_cache: the cache's serial when it was drawn
+    const buffer_curve* cache = nullptr; // from_cache
+
+    static kept_draw of(kind_t kind, std::uint32_t index) {
+      kept_draw d;
+      d.kind = kind;
+      d.index = index;
+      return d;
+    }
+    static kept_draw of_cache(std::uint32_t index, int pen, const buffer_curve& cache) {
+      kept_draw d = of(from_cache, index);
+      d.pen = pen;
+      d.serial = cache.serial;
+      d.cache = &cache;
+      return d;
+    }
+  };
+  // An element the window test left out (or a member of a reference), with
+  // the index of the list element it belongs to.
+  struct skipped_element {
+    extents box;
+    std::uint32_t index = 0;
+  };
+  // What a paint of display list 1 kept, so that the next picture need not
+  // walk the list:
+  // - the device points its flushes drew, clipped to the regeneration window
+  //   instead of the device rectangle: a restart after a pan by whole
+  //   pixels, with the list, the tables and the scale unchanged and the
+  //   window still inside that window, draws them again, moved;
+  // - the order in which elements drew their caches, were painted otherwise
+  //   and the batches flushed: a restart after any other pan with the scale
+  //   unchanged draws the same caches again in the same order, with the new
+  //   matrix, and paints the elements that came into the window where they
+  //   stand in the list.
   struct kept_picture {
     retained_batches batches;
+    std::vector<kept_draw> draws;
+    std::vector<skipped_element> skipped; // in list order
+    std::vector<kept_draw> replayed_draws;          // the draws being replayed
+    std::vector<skipped_element> replayed_skipped; // and their elements left out
     bool keeping = false;         // a paint of list 1 is being kept
     bool complete = false;        // the whole list was kept
+    bool direct = false;          // an element drew straight into the DC: the points are not the picture
     std::uint64_t version = 0;    // content version it was made for
     paint_settings settings;
     double linear[4] = {};        // linear part of the stage matrix
     double shift[2] = {};         // its translation, moved with every replay
-    extents regen;                // world window the points cover
-    std::vector<extents> skipped; // extents of elements outside the window
+    extents caches_cover;         // where every cache drawn has its points
+    extents regen;                // world window the kept points cover: the regeneration window within caches_cover
     HBITMAP on_stage = nullptr;   // stage-1 bitmap that shows exactly these points now
+    // While keeping: the list element being painted, and whether the window
+    // test left it out.
+    std::uint32_t index = 0;
+    bool culled = false;
 
     // Moves the kept points, and the translation they are made for, by whole pixels.
     void move(const std::int32_t (&by)[2]) {
@@ -242,14 +319,30 @@ private:
   paint_settings current_settings(const view& s) const;
   // Fills r of stage s's bitmap with its background colour.
   static void fill_background(view& s, const RECT& r);
-  // Whether the kept picture of list 1 still fits the stage's matrix; move
-  // gets the whole-pixel shift since it was last drawn.
+  // Whether the kept picture of list 1 was made for this content, these
+  // settings and the scale and rotation of the stage's matrix.
+  bool kept_matches(const view& s) const;
+  // Whether the kept points still fit the stage's matrix; move gets the
+  // whole-pixel shift since they were last drawn.
   bool kept_fits(const view& s, std::int32_t (&move)[2]) const;
+  // Whether the kept draws can be drawn again at the stage's matrix.
+  bool draws_fit(const view& s) const;
+  // Draws the kept draws again into a cleared stage 1, keeping them anew.
+  void replay_draws(view& s);
+  // Paints element index of list 1 into s while it is kept, noting it as
+  // painted unless it drew its cache or the window test left it out.
+  void draw_kept(view& s, std::uint32_t index);
+  // Start and end of drawing into s while the picture of list 1 is kept.
+  void keep_on(view& s);
+  void keep_off(view& s, bool finished);
   // Draws the kept picture, moved, into a cleared stage 1.
   void replay_kept(view& s, const std::int32_t (&move)[2]);
   // Moves stage 1's picture by the shift and draws only the strips it bares.
   bool scroll_kept(view& s, const std::int32_t (&move)[2]);
   void keep_begin();
+  // Sets the clipping box of painting to the device image of the
+  // regeneration window.
+  void update_clip_box();
   void draw_messages();
   void apply_highlight_flags();
   bool hit(entity& e, const extents& device_window);
@@ -302,8 +395,8 @@ private:
   kept_picture kept_;
   std::uint64_t content_version_ = 0; // bumped by every change of lists, blocks and tables
   retained_batches* keeping_ = nullptr; // flushes append here while list 1 is kept
-  extents clip_box_;                  // set while keeping: device box of the regeneration window
-  bool drew_direct_ = false;
+  kept_picture* keep_ = nullptr;        // a stage's: the picture its paint is kept in
+  extents clip_box_;                  // device box of the regeneration window
   bool fresh_stage1_ = false;          // stage 1 was cleared and nothing painted into it yet
 };
 

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <random>
 #include <tuple>
 
 using namespace GDI;
@@ -168,6 +169,47 @@ TEST(Batch, SegmentsJoinIntoPolylinesAfterRounding) {
   EXPECT_EQ(d.points[1], (device_point{11, 9})) << "diagonal: both move";
   EXPECT_EQ(d.points[2], (device_point{30, 5}));
   EXPECT_EQ(d.points[3], (device_point{31, 5})) << "a dot grows to one pixel";
+}
+
+// A cached polyline goes to the batch whole, each point mapped and rounded
+// once: the batch must come out as the segments added one by one would make
+// it, joins to the polyline before included.
+TEST(Batch, WholePolylinesBatchLikeTheirSegments) {
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> coord(-40, 40), frac(0, 1);
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE(round);
+    GcGeMatrix2d m;
+    m.entry[0][0] = 1.5 + frac(rng);
+    m.entry[0][1] = frac(rng) - 0.5;
+    m.entry[0][2] = 100 * frac(rng) - 50;
+    m.entry[1][0] = frac(rng) - 0.5;
+    m.entry[1][1] = -1.5 - frac(rng);
+    m.entry[1][2] = 100 * frac(rng);
+    pen_batch whole, bySegment;
+    GcGePoint2d last(coord(rng), coord(rng));
+    for (int line = 0; line < 6; ++line) {
+      // Every other polyline starts where the last one ended (a join), some
+      // points repeat or lie within a pixel of the one before.
+      std::vector<GcGePoint2d> pts;
+      pts.push_back(line % 2 ? last : GcGePoint2d(coord(rng), coord(rng)));
+      const int n = 1 + static_cast<int>(frac(rng) * 6);
+      for (int i = 0; i < n; ++i) {
+        const double step = frac(rng) < 0.3 ? 0.1 : 10.0;
+        pts.push_back(pts.back() + GcGeVector2d(step * (frac(rng) - 0.5), step * (frac(rng) - 0.5)));
+      }
+      last = pts.back();
+      whole.add_polyline(pts.data(), pts.size(), m);
+      for (std::size_t i = 0; i + 1 < pts.size(); ++i)
+        bySegment.add_segment(m.apply(pts[i]), m.apply(pts[i + 1]));
+    }
+    EXPECT_EQ(whole.points, bySegment.points);
+    EXPECT_EQ(whole.counts, bySegment.counts);
+  }
+  pen_batch single;
+  const GcGePoint2d one[] = {{1, 1}};
+  single.add_polyline(one, 1, GcGeMatrix2d());
+  EXPECT_TRUE(single.empty()) << "a single point is no polyline";
 }
 
 TEST(Batch, RingsCloseAndShortOnesAreDropped) {
@@ -431,23 +473,37 @@ TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
     EXPECT_EQ(cache.ends, (end_list{static_cast<std::uint32_t>(samples)}));
     for (const GcGePoint2d& p : cache.points)
       EXPECT_NEAR(p.distanceTo(GcGePoint2d(0, 0)), 10.0, 1e-9);
+    const extents whole(GcGePoint2d(-10, -10), GcGePoint2d(10, 10)); // the arc, inside the boundary
     struct Step {
+      const char* what;
       double pixel;
       extents visible;
+      extents element; // invalid: not known
+      bool no_clip;
       bool regenerates;
     } steps[] = {
-        {0.01 / 1.4, ctx.visible, false},                                     // zoom in by 1.4
-        {0.01 * 1.4, ctx.visible, false},                                     // zoom out by 1.4
-        {0.01 / 2, ctx.visible, true},                                        // zoom in by 2
-        {0.01 / 2, extents(GcGePoint2d(0, 0), GcGePoint2d(20, 20)), false},   // pan inside
-        {0.01 / 2, extents(GcGePoint2d(25, 0), GcGePoint2d(45, 20)), true},   // pan out of the window
+        {"zoom in by 1.4", 0.01 / 1.4, ctx.visible, {}, false, false},
+        {"zoom out by 1.4", 0.01 * 1.4, ctx.visible, {}, false, false},
+        {"zoom in by 2", 0.01 / 2, ctx.visible, {}, false, true},
+        {"pan inside", 0.01 / 2, extents(GcGePoint2d(0, 0), GcGePoint2d(20, 20)), {}, false, false},
+        {"pan out of the window", 0.01 / 2, extents(GcGePoint2d(25, 0), GcGePoint2d(45, 20)), {}, false, true},
+        {"out of the window, but the element lies inside it", 0.01 / 2,
+         extents(GcGePoint2d(25, 0), GcGePoint2d(45, 20)), whole, false, false},
+        {"the element reaches beyond the window", 0.01 / 2, extents(GcGePoint2d(25, 0), GcGePoint2d(45, 20)),
+         extents(GcGePoint2d(-10, -10), GcGePoint2d(31, 10)), false, true},
+        {"clipping turned off", 0.01 / 2, ctx.visible, {}, true, true},
+        {"unclipped points hold anywhere", 0.01 / 2, extents(GcGePoint2d(85, 0), GcGePoint2d(95, 20)), {}, true,
+         false},
+        {"clipping turned on again", 0.01 / 2, ctx.visible, {}, false, true},
     };
     for (const Step& s : steps) {
+      SCOPED_TRACE(s.what);
       ctx.pixel = s.pixel;
       ctx.visible = s.visible;
-      EXPECT_EQ(refresh_curve_cache(cache, arc, ctx), s.regenerates) << "pixel " << s.pixel;
-      if (s.regenerates)
-        ctx.regen = ctx.regen; // the view would move the window; kept here
+      ctx.element = s.element;
+      ctx.no_clip = s.no_clip;
+      EXPECT_EQ(refresh_curve_cache(cache, arc, ctx), s.regenerates);
+      EXPECT_EQ(cache.whole, s.no_clip);
     }
     EXPECT_GT(cache.points.length(), samples) << "half the pixel size: more samples";
   }
@@ -677,4 +733,9 @@ TEST(Extents, GrowOverlapAndContain) {
   EXPECT_FALSE(e.overlaps(extents(GcGePoint2d(2, 0), GcGePoint2d(3, 5))));
   EXPECT_TRUE(e.contains(extents(GcGePoint2d(0, 2), GcGePoint2d(1, 3))));
   EXPECT_FALSE(e.contains(spans));
+  const extents common = e.intersected(spans);
+  EXPECT_TRUE(common.valid && common.min.isEqualTo(GcGePoint2d(-1, 2)) && common.max.isEqualTo(GcGePoint2d(1, 2.5)));
+  EXPECT_TRUE(e.intersected(extents(GcGePoint2d(1, 3), GcGePoint2d(4, 4))).valid) << "a shared corner";
+  EXPECT_FALSE(e.intersected(extents(GcGePoint2d(2, 0), GcGePoint2d(3, 5))).valid);
+  EXPECT_FALSE(e.intersected(extents()).valid);
 }
