@@ -1,5 +1,5 @@
 // A small PNG encoder for the host's pictures: 8-bit RGB, no interlace,
-// deflate in stored blocks. Portable; no dependency beyond the standard library.
+// deflate with fixed Huffman codes. Portable; no dependency beyond the standard library.
 #pragma once
 #include <cstdint>
 #include <string>
