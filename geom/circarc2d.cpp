@@ -68,21 +68,35 @@ GcGeCircArc2d& GcGeCircArc2d::setToComplement() {
 }
 
 bool GcGeCircArc2d::set(const GcGePoint2d& s, const GcGePoint2d& m, const GcGePoint2d& e, const GcGeTol& tol) {
-  if (s.isEqualTo(m, tol) || m.isEqualTo(e, tol) || s.isEqualTo(e, tol))
+  // Collinear when the sine of the turn at m is within equal-vector.
+  const GcGeVector2d u = m - s, w = e - m;
+  const double cross = u.crossProduct(w);
+  const double scale = std::max(u.lengthSqrd(), (e - s).lengthSqrd());
+  if (s.isEqualTo(m, tol) || m.isEqualTo(e, tol) || s.isEqualTo(e, tol) ||
+      std::abs(2.0 * cross) <= tol.equalVector() * scale)
     return false;
   // The sweep is twice the turn of the direction at m, from s -> m to
   // m -> e (inscribed angle); the bulge is the tangent of its half, found
   // without cancellation as |u x w| / (|u| |w| + u.w).
-  const GcGeVector2d u = m - s, w = e - m;
-  const double cross = u.crossProduct(w), along = u.length() * w.length() + u.dotProduct(w);
-  if (along <= 0.0 || cross == 0.0)
-    return false;
-  return setFromBulge(s, e, cross / along, tol);
+  const double along = u.length() * w.length() + u.dotProduct(w);
+  return along > 0.0 && pinThroughBulge(s, e, cross / along);
 }
 
 bool GcGeCircArc2d::setFromBulge(const GcGePoint2d& s, const GcGePoint2d& e, double bulge, const GcGeTol& tol) {
   if (!std::isfinite(bulge) || bulge == 0.0 || s.isEqualTo(e, tol))
     return false;
+  GcGeCircArc2d arc;
+  if (!arc.pinThroughBulge(s, e, bulge))
+    return false;
+  // Straight within the arc's own tolerance (its centre's magnitude plus its
+  // radius, about chord / (4 |bulge|)): no arc.
+  if (std::abs(bulge) * s.distanceTo(e) / 2 <= arc.equalPointAt(0.0, tol))
+    return false;
+  *this = arc;
+  return true;
+}
+
+bool GcGeCircArc2d::pinThroughBulge(const GcGePoint2d& s, const GcGePoint2d& e, double bulge) {
   const GcGeVector2d chord = e - s;
   const double len = chord.length();
   // The centre lies (1 - bulge^2) / (4 bulge) chord lengths to the left of
@@ -93,9 +107,6 @@ bool GcGeCircArc2d::setFromBulge(const GcGePoint2d& s, const GcGePoint2d& e, dou
   const GcGePoint2d c = midPoint(s, e) + chord.perpVector() * k;
   const double toStartLen = toStart.length();
   if (!std::isfinite(r) || !std::isfinite(c.x) || !std::isfinite(c.y) || toStartLen == 0.0)
-    return false;
-  // Straight within the arc's own tolerance: no arc.
-  if (std::abs(bulge) * len / 2 <= tol.equalPointAt(c.magnitude() + r))
     return false;
   mCenter = c;
   mRadius = r;

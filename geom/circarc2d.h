@@ -47,8 +47,9 @@ public:
   GcGeCircArc2d& set(const GcGePoint2d& center, double radius);
   GcGeCircArc2d& set(const GcGePoint2d& center, double radius, double startAng, double endAng,
                      const GcGeVector2d& refVec = GcGeVector2d::kXAxis, bool isClockWise = false);
-  // Through three points; false (arc unchanged) when they are collinear or
-  // two coincide. The ends are kept exactly.
+  // Through three points; false (arc unchanged) when they are collinear
+  // (the sine of the turn at mid within equal-vector) or two coincide. The
+  // ends are kept exactly.
   bool set(const GcGePoint2d& start, const GcGePoint2d& mid, const GcGePoint2d& end,
            const GcGeTol& tol = GcGeContext::gTol);
   // From start to end with the bulge tan(sweep / 4), positive counter-
@@ -108,6 +109,9 @@ private:
   bool mClockWise = false;
   // Of a pinned arc: the part from `from` to `to`, pinned, starting at 0.
   void pinTo(double from, double to);
+  // The pinned arc from s to e with the bulge (closed form); false, the arc
+  // unchanged, when the numbers overflow.
+  bool pinThroughBulge(const GcGePoint2d& s, const GcGePoint2d& e, double bulge);
 
   // Built through its end points: they are kept here and mStart is 0.
   bool mPinned = false;

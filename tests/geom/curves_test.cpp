@@ -372,8 +372,15 @@ TEST(Curves, ArcsThroughPointsKeepTheirEnds) {
   GcGeCircArc2d none;
   EXPECT_FALSE(none.setFromBulge({0, 0}, {1, 0}, 1e-9));
   EXPECT_FALSE(none.setFromBulge({0, 0}, {0, 0}, 0.5));
-  EXPECT_FALSE(none.set({0, 0}, {0.5, 1e-12}, {1, 0}));
+  EXPECT_FALSE(none.set({0, 0}, {0.5, 1e-12}, {1, 0})) << "collinear within equal-vector";
   EXPECT_TRUE(none.center().isEqualTo({0, 0}) && none.radius() == 1.0) << "a refused arc stays as it was";
+  // Three points refuse only what is collinear: the same flat arc is made,
+  // with its ends, and passes through its middle.
+  GcGeCircArc2d flat;
+  ASSERT_TRUE(flat.set({0, 0}, {0.5, -5e-10}, {1, 0}));
+  EXPECT_TRUE(flat.startPoint().x == 0.0 && flat.startPoint().y == 0.0);
+  EXPECT_TRUE(flat.endPoint().x == 1.0 && flat.endPoint().y == 0.0);
+  EXPECT_LT(flat.gcEvalPoint(0.5 * flat.endAng()).distanceTo({0.5, -5e-10}), 1e-15);
 }
 
 // The nearest point of a closed ellipse whose parameter range starts just
