@@ -231,38 +231,54 @@ void conicSample(const ConicArc& arc, double from, double to, double maxStep, Gc
     points.setPhysicalLength(points.length() + n + 1);
   if (params.physicalLength() < params.length() + n + 1)
     params.setPhysicalLength(params.length() + n + 1);
-  // Points are measured from the first: p(from + s) = p(from) + u (cos s - 1)
-  // + v sin s, u and v the frame turned to `from`. cos s - 1 and sin s of the
-  // equally spaced s come from rotating the previous pair by the step,
-  // restarted from exact values every 64 steps so that the rounding of the
-  // recurrence cannot build up.
+  const double h = (to - from) / n;
+  if (!arc.anchored) {
+    // cos and sin of the equally spaced parameters by rotating the first pair
+    // step by step, restarted from exact values every 64 steps so that the
+    // rounding of the recurrence cannot build up.
+    const double ch = std::cos(h), sh = std::sin(h);
+    double c = 1.0, s = 0.0;
+    for (int i = 0; i <= n; ++i) {
+      const double t = i == n ? to : from + (to - from) * i / n;
+      if (i % 64 == 0 || i == n) {
+        c = std::cos(t);
+        s = std::sin(t);
+      }
+      points.append(arc.c + arc.a * c + arc.b * s);
+      params.append(t);
+      const double next = c * ch - s * sh;
+      s = s * ch + c * sh;
+      c = next;
+    }
+    return;
+  }
+  // An anchored arc keeps the precision of its start: points are measured
+  // from the first, p(from + s) = p(from) + u (cos s - 1) + v sin s, u and v
+  // the frame turned to `from`, with cos s - 1 and sin s rotated by the step
+  // in a form free of cancellation (and restarted every 64 steps), and the
+  // last point the arc's own end.
   const double cf = std::cos(from), sf = std::sin(from);
   const GcGeVector2d u = arc.a * cf + arc.b * sf, v = arc.b * cf - arc.a * sf;
-  const GcGePoint2d base = arc.anchored ? arc.eval(from) : arc.c + u;
-  const double h = (to - from) / n;
+  const GcGePoint2d base = arc.eval(from);
   const double hs = std::sin(0.5 * h);
   const double chm1 = -2.0 * hs * hs, sh = std::sin(h);
   double cm1 = 0.0, sn = 0.0; // cos s - 1 and sin s
-  for (int i = 0; i <= n; ++i) {
-    const double t = i == n ? to : from + (to - from) * i / n;
-    if (i == n) {
-      points.append(arc.eval(to));
-      params.append(t);
-      break;
-    }
+  for (int i = 0; i < n; ++i) {
     if (i % 64 == 0 && i > 0) {
-      const double s = t - from, half = std::sin(0.5 * s);
+      const double s = (to - from) * i / n, half = std::sin(0.5 * s);
       cm1 = -2.0 * half * half;
       sn = std::sin(s);
     }
     points.append(i == 0 ? base : base + u * cm1 + v * sn);
-    params.append(t);
+    params.append(from + (to - from) * i / n);
     // cos(s + h) - 1 = (cos s - 1) cos h + (cos h - 1) - sin s sin h, and
     // sin(s + h) = sin s cos h + (cos s - 1) sin h + sin h.
     const double nextCm1 = cm1 + cm1 * chm1 + chm1 - sn * sh;
     sn = sn + sn * chm1 + cm1 * sh + sh;
     cm1 = nextCm1;
   }
+  points.append(arc.eval(to));
+  params.append(to);
 }
 
 } // namespace vdgeom
