@@ -1,6 +1,7 @@
 #include "entity2d/curve_entities.h"
 
 #include <cmath>
+#include <memory>
 
 #include "entity2d/chain_write.h"
 #include "geom/mathutils.h"
@@ -15,11 +16,8 @@ using ent::vector2;
 namespace {
 
 constexpr ChainPoint kZAxis{0.0, 0.0, 1.0};
-// Sweeps this close to a full turn are circles: arcs built from angles that
-// went through a sum may miss 2pi by a few ulps.
-constexpr double kFullTurnSlack = 1e-12;
 
-bool isFullTurn(double sweep) { return sweep >= vdgeom::kTwoPi - kFullTurnSlack; }
+bool isFullTurn(double sweep) { return sweep >= vdgeom::kTwoPi - vdgeom::tol::kFullTurnSlack; }
 
 // End angle as written: the representative in [0, 2pi), except that a full
 // turn stays start + 2pi so that a closed curve reads back closed.
@@ -119,7 +117,7 @@ void writePolyline(ChainBuilder& b, const EntityProps& props, const GcGeComposit
     const GcGeCurve2d& m = *members[k];
     const PolyVertex* w = widths && k < widths->size() ? &(*widths)[k] : nullptr;
     if (!m.isKindOf(GcGe::kCircArc2d)) {
-      out.push_back({m.startPoint(), 0.0, w});
+      out.push_back({m.startPoint(), w ? w->flatBulge : 0.0, w});
       continue;
     }
     const auto& arc = static_cast<const GcGeCircArc2d&>(m);
@@ -192,19 +190,9 @@ double bulgeOf(const GcGeCircArc2d& arc) {
 }
 
 GcGeCurve2d* bulgedMember(const GcGePoint2d& a, const GcGePoint2d& b, double bulge) {
-  const GcGeVector2d chord = b - a;
-  const double len = chord.length();
-  if (bulge == 0.0 || !std::isfinite(bulge) || len <= GcGeContext::gTol.equalPoint()) return new GcGeLineSeg2d(a, b);
-  // The arc's middle lies bulge * chord / 2 off the chord, to the right of
-  // its direction for a positive (counter-clockwise) bulge.
-  const GcGeVector2d side = chord.perpVector() / len;
-  const GcGePoint2d mid = midPoint(a, b) + side * (-bulge * len / 2);
-  auto* arc = new GcGeCircArc2d();
-  if (!arc->set(a, mid, b)) {
-    delete arc;
-    return new GcGeLineSeg2d(a, b);
-  }
-  return arc;
+  auto arc = std::make_unique<GcGeCircArc2d>();
+  if (!arc->setFromBulge(a, b, bulge)) return new GcGeLineSeg2d(a, b);
+  return arc.release();
 }
 
 bool readBulgedVertices(ChainView chain, bool closed, GcGeCompositeCurve2d& out, std::vector<PolyVertex>* widths) {
@@ -238,10 +226,15 @@ bool readBulgedVertices(ChainView chain, bool closed, GcGeCompositeCurve2d& out,
   }
   if (vs.empty()) return false;
   GcGeCompositeCurve2d comp;
-  for (size_t i = 0; i + 1 < vs.size(); ++i) comp.append(bulgedMember(vs[i].p, vs[i + 1].p, vs[i].bulge));
+  auto add = [&](Vertex& from, const Vertex& to) {
+    GcGeCurve2d* m = bulgedMember(from.p, to.p, from.bulge);
+    if (from.bulge != 0.0 && !m->isKindOf(GcGe::kCircArc2d)) from.w.flatBulge = from.bulge;
+    comp.append(m);
+  };
+  for (size_t i = 0; i + 1 < vs.size(); ++i) add(vs[i], vs[i + 1]);
   // A closed polyline gets its closing member even when it has no length,
   // so that every vertex keeps a member of its own.
-  if (closed || vs.size() == 1) comp.append(bulgedMember(vs.back().p, vs.front().p, vs.back().bulge));
+  if (closed || vs.size() == 1) add(vs.back(), vs.front());
   out = std::move(comp);
   if (widths) {
     widths->clear();
@@ -330,6 +323,7 @@ bool ltPolyline2D::reverse() {
   const size_t members = static_cast<size_t>(geom_.numCurves());
   auto swapped = [](PolyVertex v) {
     std::swap(v.startWidth, v.endWidth);
+    v.flatBulge = -v.flatBulge;
     return v;
   };
   // Widths belong to the member that starts at their vertex: member k of the
@@ -343,6 +337,13 @@ bool ltPolyline2D::reverse() {
   }
   vertices_ = std::move(out);
   return ltCurveEnt2D::reverse();
+}
+
+bool ltPolyline2D::transformBy(const GcGeMatrix2d& m) {
+  if (!ltCurveEnt2D::transformBy(m)) return false;
+  if (m.det() < 0.0)
+    for (PolyVertex& v : vertices_) v.flatBulge = -v.flatBulge;
+  return true;
 }
 
 // --- ELLIPSE ---------------------------------------------------------------

@@ -81,11 +81,14 @@ class ltArc2D final : public ltCurveEnt2D<ltArc2D, GcGeCircArc2d, kEntArc> {
 };
 
 // Widths a polyline vertex carried (groups 40 and 41); the bulge is read from
-// the geometry.
+// the geometry, except one too small to bend its member (the member is a
+// segment, being straight within its tolerance), which is kept here so that
+// the polyline is written back as read.
 struct PolyVertex {
   double startWidth = 0.0;
   double endWidth = 0.0;
   bool hasWidths = false;
+  double flatBulge = 0.0;
 };
 
 // "LWPOLYLINE": a composite of segments and arcs, one member per vertex.
@@ -98,6 +101,8 @@ class ltPolyline2D final : public ltCurveEnt2D<ltPolyline2D, GcGeCompositeCurve2
   const std::vector<PolyVertex>& vertices() const { return vertices_; }
   bool isClosedFlag() const { return (flags_ & 1) != 0; }
   bool reverse() override;
+  // A reflection turns the kept bulges of straight members the other way.
+  bool transformBy(const GcGeMatrix2d& m) override;
 
  protected:
   bool parseGeometry(ChainView chain) override;
@@ -153,7 +158,9 @@ bool writeCurve(ChainBuilder& b, const EntityProps& props, const GcGeCurve2d& c,
 // Reads a polyline's vertices (10 with its 40, 41, 42) into a composite;
 // `closed` adds the member from the last vertex back to the first.
 bool readBulgedVertices(ChainView chain, bool closed, GcGeCompositeCurve2d& out, std::vector<PolyVertex>* widths);
-// The member from a to b with the bulge (a segment for bulge 0 or equal points).
+// The member from a to b with the bulge: an arc that starts and ends exactly
+// at a and b; a segment for bulge 0, equal points, or a bulge too small to
+// bend the member beyond the arc's equal-point distance.
 GcGeCurve2d* bulgedMember(const GcGePoint2d& a, const GcGePoint2d& b, double bulge);
 // Bulge of an arc member: tan(sweep / 4), negative when clockwise.
 double bulgeOf(const GcGeCircArc2d& arc);

@@ -1,5 +1,6 @@
 #include "entity2d/curve_ops.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -12,18 +13,6 @@
 namespace vd {
 
 namespace {
-
-void addDistinct(std::vector<GcGePoint2d>& points, const GcGePoint2d& p) {
-  for (const GcGePoint2d& q : points) {
-    if (q.isEqualTo(p)) return;
-  }
-  points.push_back(p);
-}
-
-// Whether t lies inside the interval and off both of its ends.
-bool strictlyInside(const GcGeInterval& range, double t, double tol) {
-  return t > range.lowerOrInf() + tol && t < range.upperOrInf() - tol;
-}
 
 void flattenMembers(const GcGeCurve2d& c, std::vector<const GcGeCurve2d*>& out) {
   if (c.isKindOf(GcGe::kCompositeCrv2d)) {
@@ -108,18 +97,20 @@ void splitByCurve(const GcGeCurve2d& curve, const GcGeCurve2d& cutter, GcGeCurve
     return;
   }
 
-  std::vector<GcGePoint2d> cuts;
-  GcGeCurveCurveInt2d hits(curve, cutter);
-  for (int i = 0; i < hits.numIntPoints(); ++i) addDistinct(cuts, hits.intPoint(i));
-  // Where the curves run together, the ends of the common stretch cut too.
+  // Cut parameters on the curve: those the intersection gives its points
+  // (not found again from the points, which at large coordinates need not
+  // pass the curve's own test), the ends of overlaps, and the ends of the
+  // cutter's members that lie on the curve even where the intersection finds
+  // nothing there (a polyline vertex on a segment).
+  std::vector<double> cuts;
+  const GcGeCurveCurveInt2d hits(curve, cutter);
+  for (int i = 0; i < hits.numIntPoints(); ++i) cuts.push_back(hits.intParam1(i));
   for (int i = 0; i < hits.overlapCount(); ++i) {
     GcGeInterval r1, r2;
     hits.getOverlapRanges(i, r1, r2);
-    if (r1.isBoundedBelow()) addDistinct(cuts, curve.gcEvalPoint(r1.lowerBound()));
-    if (r1.isBoundedAbove()) addDistinct(cuts, curve.gcEvalPoint(r1.upperBound()));
+    if (r1.isBoundedBelow()) cuts.push_back(r1.lowerBound());
+    if (r1.isBoundedAbove()) cuts.push_back(r1.upperBound());
   }
-  // The ends of the cutter's members cut where they touch the curve, even
-  // when the intersection finds nothing there (a polyline vertex on a segment).
   std::vector<const GcGeCurve2d*> cutterMembers;
   if (cutter.isKindOf(GcGe::kCompositeCrv2d)) {
     const auto& comp = static_cast<const GcGeCompositeCurve2d&>(cutter);
@@ -129,38 +120,27 @@ void splitByCurve(const GcGeCurve2d& curve, const GcGeCurve2d& cutter, GcGeCurve
   }
   for (const GcGeCurve2d* m : cutterMembers) {
     GcGePoint2d end;
-    if (m->hasStartPoint(end) && curve.isOn(end)) addDistinct(cuts, end);
-    if (m->hasEndPoint(end) && curve.isOn(end)) addDistinct(cuts, end);
+    double t = 0.0;
+    if (m->hasStartPoint(end) && curve.isOn(end, t)) cuts.push_back(t);
+    if (m->hasEndPoint(end) && curve.isOn(end, t)) cuts.push_back(t);
   }
+  std::sort(cuts.begin(), cuts.end());
 
-  const int first = out.length();
-  out.append(curve.copyCurve());
-  const double tol = GcGeContext::gTol.equalPoint();
-  for (const GcGePoint2d& p : cuts) {
-    int i = first;
-    while (i < out.length()) {
-      GcGeCurve2d* piece = out[i];
-      double t = 0.0;
-      if (!piece->isOn(p, t) || !strictlyInside(piece->interval(), t, tol)) {
-        ++i;
-        continue;
-      }
-      GcGeCurve2d* before = nullptr;
-      GcGeCurve2d* after = nullptr;
-      piece->getSplitCurves(t, before, after);
-      if (!before || !after) {
-        // Too short to part: the piece stays whole.
-        delete before;
-        delete after;
-        ++i;
-        continue;
-      }
-      delete piece;
-      out.removeAt(i);
-      out.append(before);
-      out.append(after);
-    }
+  // Pieces between consecutive cuts. A cut within the equal-point distance
+  // (along the curve) of an end or of the previous cut is the same place: it
+  // would leave a sliver.
+  const GcGeTol& tol = GcGeContext::gTol;
+  const double lo = range.lowerOrInf(), hi = range.upperOrInf();
+  double from = lo;
+  for (double t : cuts) {
+    if (!(t > from && t < hi)) continue;
+    const double eps = curve.equalPointAt(t, tol);
+    if (std::isfinite(from) && curve.gcLength(from, t, tol) <= eps) continue;
+    if (std::isfinite(hi) && curve.gcLength(t, hi, tol) <= eps) continue;
+    out.append(curve.trimmedCopy(from, t));
+    from = t;
   }
+  out.append(from == lo ? curve.copyCurve() : curve.trimmedCopy(from, hi));
 }
 
 int windingNumber(const GcGeCurve2d& region, const GcGePoint2d& p) {

@@ -11,8 +11,11 @@
 namespace vd {
 
 // Appends to `out` the pieces of `curve` cut at every point where `cutter`
-// meets it (new curves, owned by the caller). A composite is split member by
-// member; a curve of no length comes back as one unchanged copy.
+// meets it (new curves, owned by the caller), in their order along the
+// curve. A composite is split member by member; a curve of no length comes
+// back as one unchanged copy. Cuts are made at the intersection's own
+// parameters; cuts within the equal-point distance of each other or of an
+// end are one, so no piece is a sliver.
 void splitByCurve(const GcGeCurve2d& curve, const GcGeCurve2d& cutter, GcGeCurve2dPtrArray& out);
 
 // Where a piece lies against a region.

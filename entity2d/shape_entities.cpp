@@ -268,7 +268,7 @@ void writeEdge(ChainBuilder& b, const GcGeCurve2d& m) {
     const double sweep = arc.endAng() - arc.startAng();
     const double sd = vdgeom::normalizeAngle(s) / kDegree;
     double ed = vdgeom::normalizeAngle(s + sweep) / kDegree;
-    if (sweep >= vdgeom::kTwoPi - 1e-12) ed = sd + 360.0;
+    if (sweep >= vdgeom::kTwoPi - vdgeom::tol::kFullTurnSlack) ed = sd + 360.0;
     b.integer(72, 2).point(gc::kPoint0, point3(arc.center())).real(gc::kReal0, arc.radius());
     b.real(gc::kAngle0, sd).real(gc::kAngle1, ed).integer(gc::kFlags3, arc.isClockWise() ? 0 : 1);
     return;
@@ -278,7 +278,7 @@ void writeEdge(ChainBuilder& b, const GcGeCurve2d& m) {
     const double sweep = e.endAng() - e.startAng();
     const double sd = vdgeom::normalizeAngle(e.startAng()) / kDegree;
     double ed = vdgeom::normalizeAngle(e.endAng()) / kDegree;
-    if (sweep >= vdgeom::kTwoPi - 1e-12) ed = sd + 360.0;
+    if (sweep >= vdgeom::kTwoPi - vdgeom::tol::kFullTurnSlack) ed = sd + 360.0;
     const double ratio = e.majorRadius() > 0 ? e.minorRadius() / e.majorRadius() : 0.0;
     b.integer(72, 3).point(gc::kPoint0, point3(e.center())).point(gc::kPoint1, point3(e.majorAxis() * e.majorRadius()));
     b.real(gc::kReal0, ratio).real(gc::kAngle0, sd).real(gc::kAngle1, ed);

@@ -58,7 +58,7 @@ bool GcGeBoundBlock2d::contains(const GcGePoint2d& p, const GcGeTol& tol) const 
   // the equal-point distance converted to each edge's parameter.
   const double det = mDir1.crossProduct(mDir2);
   const GcGeVector2d v = p - mBase;
-  const double e = tol.equalPoint();
+  const double e = tol.equalPointAt(std::max({p.magnitude(), mBase.magnitude(), (mBase + mDir1 + mDir2).magnitude()}));
   if (det == 0.0) {
     GcGePoint2d lo, hi;
     getMinMaxPoints(lo, hi);
@@ -74,6 +74,6 @@ bool GcGeBoundBlock2d::isDisjoint(const GcGeBoundBlock2d& o, const GcGeTol& tol)
   GcGePoint2d lo1, hi1, lo2, hi2;
   getMinMaxPoints(lo1, hi1);
   o.getMinMaxPoints(lo2, hi2);
-  const double e = tol.equalPoint();
+  const double e = tol.equalPointAt(std::max({lo1.magnitude(), hi1.magnitude(), lo2.magnitude(), hi2.magnitude()}));
   return lo1.x > hi2.x + e || lo2.x > hi1.x + e || lo1.y > hi2.y + e || lo2.y > hi1.y + e;
 }

@@ -49,12 +49,14 @@ GcGeCircArc2d& GcGeCircArc2d::set(const GcGePoint2d& center, double radius, doub
 
 GcGeCircArc2d& GcGeCircArc2d::setAngles(double startAng, double endAng) {
   normalizeRange(startAng, endAng, mStart, mEnd);
+  mPinned = false;
   return *this;
 }
 
 GcGeCircArc2d& GcGeCircArc2d::setRefVec(const GcGeVector2d& v) {
   const double len = v.length();
   mRef = len > 0.0 ? v / len : GcGeVector2d::kXAxis;
+  mPinned = false;
   return *this;
 }
 
@@ -66,28 +68,67 @@ GcGeCircArc2d& GcGeCircArc2d::setToComplement() {
 }
 
 bool GcGeCircArc2d::set(const GcGePoint2d& s, const GcGePoint2d& m, const GcGePoint2d& e, const GcGeTol& tol) {
-  // Circumcentre from the perpendicular bisectors (Cramer's rule).
-  const GcGeVector2d a = m - s, b = e - s;
-  const double d = 2.0 * a.crossProduct(b);
-  const double scale = std::max(a.lengthSqrd(), b.lengthSqrd());
+  // Collinear when the sine of the turn at m is within equal-vector.
+  const GcGeVector2d u = m - s, w = e - m;
+  const double cross = u.crossProduct(w);
+  const double scale = std::max(u.lengthSqrd(), (e - s).lengthSqrd());
   if (s.isEqualTo(m, tol) || m.isEqualTo(e, tol) || s.isEqualTo(e, tol) ||
-      std::abs(d) <= tol.equalVector() * scale)
+      std::abs(2.0 * cross) <= tol.equalVector() * scale)
     return false;
-  const double a2 = a.lengthSqrd(), b2 = b.lengthSqrd();
-  const GcGeVector2d off((b.y * a2 - a.y * b2) / d, (a.x * b2 - b.x * a2) / d);
-  const GcGePoint2d c = s + off;
-  const bool cw = d < 0.0; // s -> m -> e turns clockwise
-  const double r = off.length();
-  // Reference at the start point: the arc starts at angle 0.
-  set(c, r, 0.0, kTwoPi, s - c, cw);
-  const double t = vdgeom::normalizeAngle(vdgeom::conicAngleOf(conic(), e));
-  mEnd = t;
+  // The sweep is twice the turn of the direction at m, from s -> m to
+  // m -> e (inscribed angle); the bulge is the tangent of its half, found
+  // without cancellation as |u x w| / (|u| |w| + u.w).
+  const double along = u.length() * w.length() + u.dotProduct(w);
+  return along > 0.0 && pinThroughBulge(s, e, cross / along);
+}
+
+bool GcGeCircArc2d::setFromBulge(const GcGePoint2d& s, const GcGePoint2d& e, double bulge, const GcGeTol& tol) {
+  if (!std::isfinite(bulge) || bulge == 0.0 || s.isEqualTo(e, tol))
+    return false;
+  GcGeCircArc2d arc;
+  if (!arc.pinThroughBulge(s, e, bulge))
+    return false;
+  // Straight within the arc's own tolerance (its centre's magnitude plus its
+  // radius, about chord / (4 |bulge|)): no arc.
+  if (std::abs(bulge) * s.distanceTo(e) / 2 <= arc.equalPointAt(0.0, tol))
+    return false;
+  *this = arc;
+  return true;
+}
+
+bool GcGeCircArc2d::pinThroughBulge(const GcGePoint2d& s, const GcGePoint2d& e, double bulge) {
+  const GcGeVector2d chord = e - s;
+  const double len = chord.length();
+  // The centre lies (1 - bulge^2) / (4 bulge) chord lengths to the left of
+  // the chord's middle; the radius is len (1 + bulge^2) / (4 |bulge|).
+  const double k = (1.0 - bulge * bulge) / (4.0 * bulge);
+  const double r = len * (1.0 + bulge * bulge) / (4.0 * std::abs(bulge));
+  const GcGeVector2d toStart = chord * -0.5 - chord.perpVector() * k;
+  const GcGePoint2d c = midPoint(s, e) + chord.perpVector() * k;
+  const double toStartLen = toStart.length();
+  if (!std::isfinite(r) || !std::isfinite(c.x) || !std::isfinite(c.y) || toStartLen == 0.0)
+    return false;
+  mCenter = c;
+  mRadius = r;
+  mRef = toStart / toStartLen;
+  mClockWise = bulge < 0.0;
+  mStart = 0.0;
+  mEnd = 4.0 * std::atan(std::abs(bulge));
+  mPinned = true;
+  mStartPt = s;
+  mEndPt = e;
   return true;
 }
 
 vdgeom::ConicArc GcGeCircArc2d::conic() const {
   const GcGeVector2d side = mClockWise ? -mRef.perpVector() : mRef.perpVector();
-  return {mCenter, mRef * mRadius, side * mRadius, mStart, mEnd};
+  vdgeom::ConicArc arc{mCenter, mRef * mRadius, side * mRadius, mStart, mEnd};
+  if (mPinned) {
+    arc.anchored = true;
+    arc.p0 = mStartPt;
+    arc.p1 = mEndPt;
+  }
+  return arc;
 }
 
 bool GcGeCircArc2d::transformBy(const GcGeMatrix2d& m) {
@@ -100,7 +141,22 @@ bool GcGeCircArc2d::transformBy(const GcGeMatrix2d& m) {
   // A reflection swaps the sense of rotation; the angles stay.
   if (m.det() < 0.0)
     mClockWise = !mClockWise;
+  mStartPt = m.apply(mStartPt);
+  mEndPt = m.apply(mEndPt);
   return true;
+}
+
+void GcGeCircArc2d::pinTo(double from, double to) {
+  // The new start is the point at `from`; the reference turns to it so that
+  // the arc starts at angle 0 again.
+  const vdgeom::ConicArc old = conic();
+  const GcGePoint2d start = old.eval(from), end = old.eval(to);
+  const GcGeVector2d ref = old.a * std::cos(from) + old.b * std::sin(from);
+  mRef = ref / ref.length();
+  mStart = 0.0;
+  mEnd = to - from;
+  mStartPt = start;
+  mEndPt = end;
 }
 
 double GcGeCircArc2d::paramOf(const GcGePoint2d& p, const GcGeTol&) const {
@@ -117,9 +173,21 @@ double GcGeCircArc2d::closestParamTo(const GcGePoint2d& p, const GcGeTol& tol) c
   return p.distanceTo(gcEvalPoint(mStart)) <= p.distanceTo(gcEvalPoint(mEnd)) ? mStart : mEnd;
 }
 
-bool GcGeCircArc2d::gcIsClosed(const GcGeTol& tol) const { return (mEnd - mStart) * mRadius >= kTwoPi * mRadius - tol.equalPoint(); }
+bool GcGeCircArc2d::gcIsClosed(const GcGeTol& tol) const {
+  return (mEnd - mStart) * mRadius >= kTwoPi * mRadius - equalPointAt(mStart, tol);
+}
 
 GcGeCurve2d& GcGeCircArc2d::gcReverseParam() {
+  if (mPinned) {
+    // Start again at 0 on a reference through the old end, the other way
+    // round.
+    const vdgeom::ConicArc old = conic();
+    const GcGeVector2d ref = old.a * std::cos(mEnd) + old.b * std::sin(mEnd);
+    mRef = ref / ref.length();
+    mClockWise = !mClockWise;
+    std::swap(mStartPt, mEndPt);
+    return *this;
+  }
   // p'(s) = p(-s): same reference, opposite sense, angles negated.
   mClockWise = !mClockWise;
   const double sweep = mEnd - mStart;
@@ -140,7 +208,12 @@ void GcGeCircArc2d::getSamplePoints(double from, double to, double approxEps, Gc
 
 GcGeCurve2d* GcGeCircArc2d::trimmedCopy(double from, double to) const {
   GcGeCircArc2d* arc = new GcGeCircArc2d(*this);
-  arc->setAngles(std::max(from, mStart), std::min(to, mEnd));
+  from = std::max(from, mStart);
+  to = std::min(to, mEnd);
+  if (mPinned && to >= from)
+    arc->pinTo(from, to);
+  else
+    arc->setAngles(from, to);
   return arc;
 }
 
@@ -148,10 +221,10 @@ bool GcGeCircArc2d::getTrimmedOffset(double distance, GcGeCurve2dPtrArray& out, 
                                      const GcGeTol& tol) const {
   // Left of travel is towards the centre on a counter-clockwise arc.
   const double r = mClockWise ? mRadius + distance : mRadius - distance;
-  if (r <= tol.equalPoint())
+  if (r <= tol.equalPointAt(mCenter.magnitude() + std::abs(r)))
     return false;
   GcGeCircArc2d* arc = new GcGeCircArc2d(*this);
-  arc->mRadius = r;
+  arc->setRadius(r);
   out.append(arc);
   return true;
 }

@@ -91,6 +91,15 @@ GcGeVector2d GcGeCompositeCurve2d::evalDeriv(double param) const {
   return mCurves[static_cast<std::size_t>(i)]->evalDeriv(t) * (r.upperBound() - r.lowerBound());
 }
 
+double GcGeCompositeCurve2d::magnitudeAt(double param) const {
+  if (mCurves.empty())
+    return 0.0;
+  int i = 0;
+  double t = 0.0;
+  globalToLocalParam(param, i, t);
+  return mCurves[static_cast<std::size_t>(i)]->magnitudeAt(t);
+}
+
 double GcGeCompositeCurve2d::closestParamTo(const GcGePoint2d& p, const GcGeTol& tol) const {
   double best = 0.0, bestD = std::numeric_limits<double>::infinity();
   for (int i = 0; i < numCurves(); ++i) {

@@ -41,6 +41,8 @@ public:
   void getInterval(GcGeInterval& range) const override { range = GcGeInterval(0.0, static_cast<double>(mCurves.size())); }
   GcGePoint2d gcEvalPoint(double param) const override;
   GcGeVector2d evalDeriv(double param) const override;
+  // That of the member at param.
+  double magnitudeAt(double param) const override;
   double paramOf(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const override;
   double closestParamTo(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const override;
   double gcLength(double fromParam, double toParam, const GcGeTol& tol = GcGeContext::gTol) const override;

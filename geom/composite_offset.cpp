@@ -70,7 +70,7 @@ bool GcGeCompositeCurve2d::getTrimmedOffset(double distance, GcGeCurve2dPtrArray
   std::vector<GcGePoint2d> corners; // original start point of each kept member
   for (const auto& m : mCurves) {
     GcGeCurve2dPtrArray out;
-    if (m->gcLength(tol) <= tol.equalPoint())
+    if (m->gcLength(tol) <= m->equalPointAt(m->interval().lowerBound(), tol))
       continue;
     if (!m->getTrimmedOffset(distance, out, ext, tol)) {
       deleteCurves(out);

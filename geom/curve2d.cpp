@@ -2,13 +2,14 @@
 
 #include "geom/line2d.h"
 
+#include <algorithm>
 #include <cmath>
 
 bool GcGeEntity2d::mirror(const GcGeLine2d& line) { return transformBy(GcGeMatrix2d::mirroring(line)); }
 
 bool GcGeCurve2d::isOn(const GcGePoint2d& p, double& param, const GcGeTol& tol) const {
   const double t = closestParamTo(p, tol);
-  if (gcEvalPoint(t).distanceTo(p) > tol.equalPoint())
+  if (gcEvalPoint(t).distanceTo(p) > tol.equalPointAt(std::max(p.magnitude(), magnitudeAt(t))))
     return false;
   param = t;
   return true;
@@ -76,9 +77,11 @@ void GcGeCurve2d::getSplitCurves(double param, GcGeCurve2d*& piece1, GcGeCurve2d
   piece1 = piece2 = nullptr;
   const GcGeInterval r = interval();
   const double lo = r.lowerOrInf(), hi = r.upperOrInf();
-  // A split within equalPoint of an end leaves the whole curve on one side.
-  const bool atLo = std::isfinite(lo) && (param <= lo || gcLength(lo, param, tol) <= tol.equalPoint());
-  const bool atHi = std::isfinite(hi) && (param >= hi || gcLength(param, hi, tol) <= tol.equalPoint());
+  // A split within the equal-point distance of an end leaves the whole curve
+  // on one side.
+  const double eps = equalPointAt(param, tol);
+  const bool atLo = std::isfinite(lo) && (param <= lo || gcLength(lo, param, tol) <= eps);
+  const bool atHi = std::isfinite(hi) && (param >= hi || gcLength(param, hi, tol) <= eps);
   if (atLo) {
     piece2 = copyCurve();
     return;

@@ -25,8 +25,20 @@ public:
   double distanceTo(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const {
     return closestPointTo(p, tol).distanceTo(p);
   }
+  // Largest absolute coordinate of the values the point at param is computed
+  // from (the ends of a segment; the centre's coordinates plus the radius of
+  // an arc): the rounding of the point, and so the relative part of the
+  // equal-point distance on the curve, scales with it (tol.h).
+  virtual double magnitudeAt(double param) const = 0;
+  // The equal-point distance for points of the curve near param.
+  double equalPointAt(double param, const GcGeTol& tol = GcGeContext::gTol) const {
+    return tol.equalPointAt(magnitudeAt(param));
+  }
+  // Within the equal-point distance of the curve, taken at the magnitude of
+  // the point and of the curve where it is nearest.
   bool isOn(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const override {
-    return distanceTo(p, tol) <= tol.equalPoint();
+    double param = 0.0;
+    return isOn(p, param, tol);
   }
   // Also gives the parameter of the point when it lies on the curve.
   bool isOn(const GcGePoint2d& p, double& param, const GcGeTol& tol = GcGeContext::gTol) const;

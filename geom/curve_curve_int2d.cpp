@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 #include <numeric>
+#include <type_traits>
 
 using namespace vdgeom;
 
@@ -24,6 +26,13 @@ struct Prim {
   enum Kind { Linear, Circle, Ellipse } kind = Linear;
   LinearSpan lin;
   ConicArc arc;
+  // A circle's radius as the curve holds it: |arc.a| carries the rounding of
+  // the unit reference vector, a few units in the last place of the radius.
+  double radius = 0.0;
+  // Magnitude of the values the piece's points are computed from (the
+  // curve's magnitudeAt): the equal-point distance of a pair of pieces is
+  // taken at the larger of theirs.
+  double mag = 0.0;
   double a = 0.0;
   double b = 1.0;
 
@@ -33,6 +42,9 @@ struct Prim {
   double global(double t) const { return a + b * t; }
 };
 
+// Relative size of a unit in the last place of a double.
+constexpr double kRelRounding = std::numeric_limits<double>::epsilon();
+
 // A non-composite curve as a piece; false for curves that are not pieces.
 bool makePrim(const GcGeCurve2d& c, double a, double b, Prim& p) {
   p.a = a;
@@ -41,17 +53,29 @@ bool makePrim(const GcGeCurve2d& c, double a, double b, Prim& p) {
     const auto& l = static_cast<const GcGeLinearEnt2d&>(c);
     p.kind = Prim::Linear;
     p.lin = {l.pointOnLine(), l.direction(), l.lowerParam(), l.upperParam()};
+    // As GcGeLinearEnt2d::magnitudeAt: the larger end, or the base point.
+    p.mag = p.lin.isBounded() ? std::max(p.lin.at(p.lin.lo).magnitude(), p.lin.at(p.lin.hi).magnitude())
+                              : p.lin.origin.magnitude();
     return true;
   }
   if (c.isKindOf(GcGe::kCircArc2d)) {
+    const auto& arc = static_cast<const GcGeCircArc2d&>(c);
     p.kind = Prim::Circle;
-    p.arc = static_cast<const GcGeCircArc2d&>(c).conic();
+    p.arc = arc.conic();
+    p.radius = arc.radius();
+    p.mag = arc.magnitudeAt(arc.startAng());
     return true;
   }
   if (c.isKindOf(GcGe::kEllipArc2d)) {
     const auto& e = static_cast<const GcGeEllipArc2d&>(c);
-    p.kind = e.isCircular() ? Prim::Circle : Prim::Ellipse;
+    // Taken for a circle only when its radii agree to rounding: a circle of
+    // the mean radius would stray from the ellipse by half their difference,
+    // which the distances decided later do not allow for.
+    const bool circular = std::abs(e.majorRadius() - e.minorRadius()) <= 4 * kRelRounding * e.majorRadius();
+    p.kind = circular ? Prim::Circle : Prim::Ellipse;
     p.arc = e.conic();
+    p.radius = 0.5 * (e.majorRadius() + e.minorRadius());
+    p.mag = e.magnitudeAt(e.startAng());
     return true;
   }
   return false;
@@ -77,32 +101,41 @@ void flatten(const GcGeCurve2d& c, double a, double b, std::vector<Prim>& out) {
 }
 
 // Fixed-capacity list for the few results of one pair of pieces: avoids heap
-// traffic on the hot path.
+// traffic on the hot path, and leaves its unused slots unconstructed so that
+// making one costs nothing.
 template <class T, int N>
 class FixedList {
+  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>,
+                "slots are copied in and dropped without running any code");
+
 public:
   void push_back(const T& v) {
     if (mSize < N)
-      mItems[mSize++] = v;
+      ::new (static_cast<void*>(mStorage + mSize++ * sizeof(T))) T(v);
   }
   int size() const { return mSize; }
   void clear() { mSize = 0; }
   void truncate(int n) { mSize = n < mSize ? n : mSize; }
-  T& operator[](int i) { return mItems[i]; }
-  const T* begin() const { return mItems; }
-  const T* end() const { return mItems + mSize; }
-  T* begin() { return mItems; }
-  T* end() { return mItems + mSize; }
+  T& operator[](int i) { return begin()[i]; }
+  const T* begin() const { return std::launder(reinterpret_cast<const T*>(mStorage)); }
+  const T* end() const { return begin() + mSize; }
+  T* begin() { return std::launder(reinterpret_cast<T*>(mStorage)); }
+  T* end() { return begin() + mSize; }
 
 private:
-  T mItems[N];
+  alignas(T) unsigned char mStorage[N * sizeof(T)];
   int mSize = 0;
 };
 
+// Made by aggregate initialization, which sets the flags not named to false.
 struct RawHit {
   GcGePoint2d point;
   double t1, t2;
   bool tangent;
+  // Whether t1 (t2) is an end of its piece the contact was settled at.
+  bool endP, endQ;
+  // Added for an end that touches the other piece: its tangency is unknown.
+  bool fromTouch;
 };
 struct RawOverlap {
   double lo1, hi1, lo2, hi2;
@@ -150,17 +183,19 @@ void flattenTop(const GcGeCurve2d& c, PrimList& out) {
 }
 
 // Parameter of a hit on a piece: inside its range, or snapped to an end that
-// lies within eps of the hit point.
-bool acceptParam(const Prim& p, double t, const GcGePoint2d& pt, double eps, double& out) {
+// lies within eps of the hit point (`snapped` tells which).
+bool acceptParam(const Prim& p, double t, const GcGePoint2d& pt, double eps, double& out, bool& snapped) {
   const double lo = p.lo(), hi = p.hi();
+  snapped = false;
   if (t >= lo && t <= hi) {
     out = t;
     return true;
   }
   const double end = t < lo ? lo : hi;
-  if (!std::isfinite(end) || p.eval(end).distanceTo(pt) > eps)
+  if (!std::isfinite(end) || (p.eval(end) - pt).lengthSqrd() > eps * eps)
     return false;
   out = end;
+  snapped = true;
   return true;
 }
 
@@ -174,7 +209,7 @@ double closestOn(const Prim& p, const GcGePoint2d& q) {
     return clampTo(t, p.lin.lo, p.lin.hi);
   }
   if (p.kind == Prim::Circle) {
-    if (q.distanceTo(p.arc.c) == 0.0)
+    if (q.x == p.arc.c.x && q.y == p.arc.c.y)
       return p.arc.t0;
     const double t = conicParamInRange(p.arc, conicAngleOf(p.arc, q));
     if (t >= p.arc.t0 && t <= p.arc.t1)
@@ -189,28 +224,204 @@ double closestOn(const Prim& p, const GcGePoint2d& q) {
 bool farFrom(const Prim& p, const GcGePoint2d& q, double eps) {
   if (p.kind == Prim::Linear)
     return false;
-  const double la = p.arc.a.length(), lb = p.arc.b.length();
-  const double d = q.distanceTo(p.arc.c);
-  return d > std::max(la, lb) + eps || d < std::min(la, lb) - eps;
+  const double la2 = p.arc.a.lengthSqrd(), lb2 = p.arc.b.lengthSqrd();
+  const double d2 = (q - p.arc.c).lengthSqrd();
+  const double outer = std::sqrt(std::max(la2, lb2)) + eps, inner = std::sqrt(std::min(la2, lb2)) - eps;
+  return d2 > outer * outer || (inner > 0.0 && d2 < inner * inner);
 }
 
-// Ends of one piece that lie within eps of the other and were not found as
-// crossings: grazing contacts that the closed forms place just outside a
-// range.
-void addEndTouches(const Prim& p, const Prim& q, double eps, bool pIsFirst, RawHits& hits) {
-  for (double t : {p.lo(), p.hi()}) {
-    if (!std::isfinite(t))
+// Distance from q to the piece, or infinity when it is certainly farther
+// than eps.
+double distanceWithin(const Prim& p, const GcGePoint2d& q, double eps) {
+  if (farFrom(p, q, eps))
+    return std::numeric_limits<double>::infinity();
+  return p.eval(closestOn(p, q)).distanceTo(q);
+}
+
+// Adds a contact the closed forms found at pt with parameters tp and tq
+// (either may lie just outside its piece). A contact just beyond an end is a
+// contact at that end when the end itself lies within eps of the other
+// piece: the contact then sits at the end, with the other parameter its
+// nearest point, so that wherever it is finally placed it is within eps of
+// both.
+void addHit(const Prim& p, const Prim& q, const GcGePoint2d& pt, double tp, double tq, bool tangent, double eps,
+            RawHits& hits) {
+  RawHit h{pt, 0.0, 0.0, tangent};
+  if (!acceptParam(p, tp, pt, eps, h.t1, h.endP) || !acceptParam(q, tq, pt, eps, h.t2, h.endQ))
+    return;
+  if (h.endP) {
+    h.point = p.eval(h.t1);
+    if (distanceWithin(q, h.point, eps) > eps)
+      return;
+    if (!h.endQ)
+      h.t2 = closestOn(q, h.point);
+  }
+  if (h.endQ) {
+    const GcGePoint2d e = q.eval(h.t2);
+    if (distanceWithin(p, e, eps) > eps)
+      return;
+    if (!h.endP) {
+      h.point = e;
+      h.t1 = closestOn(p, e);
+    }
+  }
+  hits.push_back(h);
+}
+
+// Whether q lies within eps of the piece, with the parameter of its nearest
+// point; straight pieces and circles answer without a square root where
+// they can.
+bool touchesWithin(const Prim& p, const GcGePoint2d& q, double eps, double& u) {
+  if (p.kind == Prim::Linear) {
+    // Off the line by more than eps: no need to find the nearest point.
+    const double side = p.lin.dir.crossProduct(q - p.lin.origin);
+    if (side * side > eps * eps * p.lin.dir.lengthSqrd())
+      return false;
+    u = closestOn(p, q);
+    const GcGeVector2d d = p.lin.at(u) - q;
+    return d.lengthSqrd() <= eps * eps;
+  }
+  if (farFrom(p, q, eps))
+    return false;
+  u = closestOn(p, q);
+  return (p.eval(u) - q).lengthSqrd() <= eps * eps;
+}
+
+// An end of one piece that lies within eps of the other.
+struct Touch {
+  GcGePoint2d point;
+  double tp, tq; // parameters on p and q
+  bool ofP;      // an end of p (else of q)
+};
+
+// Whether hit h and touch t are one contact: the stretch of the touching
+// piece between them stays within eps of the other piece. A crossing next to
+// an end (a line through a polyline vertex, a tangent beside the end of a
+// fillet arc) is found by the closed forms a little off the end, by more than
+// eps along the curves when they meet at a small angle; it is the same point.
+// Between two distinct contacts the curves part by more than eps: their
+// distance peaks halfway for lines and circles, and the quarters cover the
+// rest.
+bool sameContact(const Prim& p, const Prim& q, const RawHit& h, const Touch& t, double eps) {
+  if (h.point.distanceTo(t.point) <= eps)
+    return true;
+  const Prim& x = t.ofP ? p : q;
+  const Prim& y = t.ofP ? q : p;
+  const double from = t.ofP ? h.t1 : h.t2, to = t.ofP ? t.tp : t.tq;
+  for (double f : {0.5, 0.25, 0.75})
+    if (distanceWithin(y, x.eval(from + f * (to - from)), eps) > eps)
+      return false;
+  return true;
+}
+
+// Settles the contacts of one pair of pieces: a contact next to an end of
+// either piece moves to that end (exactly its parameter, so that a split
+// leaves no sliver and both members at a joint report one point), ends that
+// touch the other piece and were not found are added (grazing contacts the
+// closed forms place just outside a range), and what then coincides is one
+// contact.
+void settleContacts(const Prim& p, const Prim& q, double eps, RawHits& hits, int first) {
+  // Two straight pieces that do not meet by the closed form do not touch
+  // either: it looks at their ends itself.
+  if (hits.size() == first && p.kind == Prim::Linear && q.kind == Prim::Linear)
+    return;
+  FixedList<Touch, 4> touches;
+  for (bool ofP : {true, false}) {
+    const Prim& x = ofP ? p : q;
+    const Prim& y = ofP ? q : p;
+    for (double t : {x.lo(), x.hi()}) {
+      if (!std::isfinite(t))
+        continue;
+      const GcGePoint2d pt = x.eval(t);
+      double u = 0.0;
+      if (!touchesWithin(y, pt, eps, u))
+        continue;
+      touches.push_back(ofP ? Touch{pt, t, u, true} : Touch{pt, u, t, false});
+    }
+  }
+  for (const Touch& t : touches) {
+    bool merged = false;
+    for (int i = first; i < hits.size() && !merged; ++i) {
+      RawHit& h = hits[i];
+      if (!sameContact(p, q, h, t, eps))
+        continue;
+      merged = true;
+      bool& atEnd = t.ofP ? h.endP : h.endQ;
+      if (atEnd)
+        continue;
+      if (t.ofP ? h.endQ : h.endP) {
+        // Already at an end of the other piece: this end joins it only where
+        // the two ends meet (a shared vertex); along a long grazing contact
+        // the contact stays where it is.
+        if (h.point.distanceTo(t.point) <= eps) {
+          atEnd = true;
+          (t.ofP ? h.t1 : h.t2) = t.ofP ? t.tp : t.tq;
+        }
+        continue;
+      }
+      atEnd = true;
+      h.t1 = t.tp;
+      h.t2 = t.tq;
+      h.point = t.point;
+    }
+    if (!merged) {
+      RawHit h{t.point, t.tp, t.tq, false};
+      h.endP = t.ofP;
+      h.endQ = !t.ofP;
+      h.fromTouch = true;
+      hits.push_back(h);
+    }
+  }
+  // Contacts moved onto one end are one.
+  int kept = first;
+  for (int i = first; i < hits.size(); ++i) {
+    RawHit h = hits[i];
+    bool dup = false;
+    for (int k = first; k < kept && !dup; ++k) {
+      RawHit& known = hits[k];
+      const bool sameEnd = (h.endP && known.endP && h.t1 == known.t1) || (h.endQ && known.endQ && h.t2 == known.t2);
+      if (!sameEnd && known.point.distanceTo(h.point) > eps)
+        continue;
+      dup = true;
+      if (known.fromTouch) {
+        const bool endP = known.endP || h.endP, endQ = known.endQ || h.endQ;
+        known = h;
+        known.endP = endP;
+        known.endQ = endQ;
+      } else if (!h.fromTouch) {
+        known.tangent = known.tangent && h.tangent;
+      }
+    }
+    if (!dup)
+      hits[kept++] = h;
+  }
+  hits.truncate(kept);
+}
+
+// Puts each contact on the piece whose points are the more precise (the
+// smaller magnitude), so that both curves' isOn accept it: on that piece by
+// its own measure, and within eps of the other. A crossing of the closed
+// forms lies on both to rounding and keeps its parameter; a contact decided
+// by the tolerance (a touch, a contact at an end) moves to its nearest point
+// on that piece, no farther than eps from where it was, which was on (or
+// within eps of) the other piece. Settled ends stay where they are.
+void placeOnTighter(const Prim& p, const Prim& q, RawHits& hits, int first) {
+  const bool onP = p.mag <= q.mag;
+  const Prim& x = onP ? p : q;
+  // A crossing computed about the looser piece is off the tighter one by the
+  // looser one's rounding: that matters only where the magnitudes are far
+  // apart (a nearly straight arc with its far centre).
+  const bool apart = onP ? 4.0 * p.mag < q.mag : 4.0 * q.mag < p.mag;
+  for (int i = first; i < hits.size(); ++i) {
+    RawHit& h = hits[i];
+    const bool decided = h.tangent || h.endP || h.endQ || h.fromTouch;
+    if (!decided && !apart)
       continue;
-    const GcGePoint2d pt = p.eval(t);
-    bool known = false;
-    for (const RawHit& h : hits)
-      known = known || h.point.distanceTo(pt) <= eps;
-    if (known || farFrom(q, pt, eps))
-      continue;
-    const double u = closestOn(q, pt);
-    if (q.eval(u).distanceTo(pt) > eps)
-      continue;
-    hits.push_back(pIsFirst ? RawHit{pt, t, u, false} : RawHit{pt, u, t, false});
+    double& t = onP ? h.t1 : h.t2;
+    const bool atEnd = onP ? h.endP : h.endQ;
+    if (!atEnd && decided)
+      t = closestOn(x, h.point);
+    h.point = x.eval(t);
   }
 }
 
@@ -250,49 +461,46 @@ void conicOverlap(const Prim& p, const Prim& q, double eps, RawHits& hits,
   }
 }
 
+// The equal-point distance of a pair of pieces.
+double pairTol(const Prim& p, const Prim& q, const GcGeTol& tol) { return tol.equalPointAt(std::max(p.mag, q.mag)); }
+
 void intersectPrims(const Prim& p, const Prim& q, const GcGeTol& tol, RawHits& hits,
                     RawOverlaps& overlaps) {
-  const double eps = tol.equalPoint();
-  if (p.kind == Prim::Linear && q.kind == Prim::Linear) {
-    const LineLineIntr r = intrLinearLinear(p.lin, q.lin, eps, tol.equalVector());
-    if (r.kind == LineLineKind::Point)
-      hits.push_back({r.point, r.ta, r.tb, false});
-    else if (r.kind == LineLineKind::Overlap)
-      overlaps.push_back({r.ta, r.taEnd, std::min(r.tb, r.tbEnd), std::max(r.tb, r.tbEnd), r.tb <= r.tbEnd});
-    return;
-  }
+  const double eps = pairTol(p, q, tol);
   if (p.kind != Prim::Linear && q.kind == Prim::Linear) {
     RawHits mine;
     RawOverlaps none;
     intersectPrims(q, p, tol, mine, none);
     for (RawHit h : mine) {
       std::swap(h.t1, h.t2);
+      std::swap(h.endP, h.endQ);
       hits.push_back(h);
     }
     return;
   }
   const int first = hits.size();
-  if (p.kind == Prim::Linear) {
-    const LineConicIntr r = intrLineConic(p.lin, q.arc, eps);
-    for (int i = 0; i < r.count; ++i) {
-      double t1 = 0.0, t2 = 0.0;
-      if (acceptParam(p, r.tLine[i], r.point[i], eps, t1) &&
-          acceptParam(q, conicParamOfAngle(q, r.angle[i]), r.point[i], eps, t2))
-        hits.push_back({r.point[i], t1, t2, r.kind == LineConicKind::Tangent});
+  if (p.kind == Prim::Linear && q.kind == Prim::Linear) {
+    const LineLineIntr r = intrLinearLinear(p.lin, q.lin, eps, tol.equalVector());
+    if (r.kind == LineLineKind::Overlap) {
+      overlaps.push_back({r.ta, r.taEnd, std::min(r.tb, r.tbEnd), std::max(r.tb, r.tbEnd), r.tb <= r.tbEnd});
+      return;
     }
+    if (r.kind == LineLineKind::Point)
+      hits.push_back({r.point, r.ta, r.tb, false});
+  } else if (p.kind == Prim::Linear) {
+    const LineConicIntr r = intrLineConic(p.lin, q.arc, eps);
+    for (int i = 0; i < r.count; ++i)
+      addHit(p, q, r.point[i], r.tLine[i], conicParamOfAngle(q, r.angle[i]), r.kind == LineConicKind::Tangent, eps,
+             hits);
   } else if (p.kind == Prim::Circle && q.kind == Prim::Circle) {
-    const double rp = p.arc.a.length(), rq = q.arc.a.length();
-    const CircleCircleIntr r = intrCircleCircle(p.arc.c, rp, q.arc.c, rq, eps);
+    const CircleCircleIntr r = intrCircleCircle(p.arc.c, p.radius, q.arc.c, q.radius, eps);
     if (r.kind == CircleCircleKind::Coincident) {
       conicOverlap(p, q, eps, hits, overlaps);
       return;
     }
-    for (int i = 0; i < r.count; ++i) {
-      double t1 = 0.0, t2 = 0.0;
-      if (acceptParam(p, conicParamOfAngle(p, conicAngleOf(p.arc, r.point[i])), r.point[i], eps, t1) &&
-          acceptParam(q, conicParamOfAngle(q, conicAngleOf(q.arc, r.point[i])), r.point[i], eps, t2))
-        hits.push_back({r.point[i], t1, t2, r.kind == CircleCircleKind::Tangent});
-    }
+    for (int i = 0; i < r.count; ++i)
+      addHit(p, q, r.point[i], conicParamOfAngle(p, conicAngleOf(p.arc, r.point[i])),
+             conicParamOfAngle(q, conicAngleOf(q.arc, r.point[i])), r.kind == CircleCircleKind::Tangent, eps, hits);
   } else {
     // Map into the frame of the rounder conic: its unit-circle distances are
     // closest to real ones.
@@ -308,22 +516,17 @@ void intersectPrims(const Prim& p, const Prim& q, const GcGeTol& tol, RawHits& h
     }
     for (int i = 0; i < r.count; ++i) {
       const ConicHit& h = r.hits[i];
+      // A touching point is decided by a first-order distance; where the
+      // conics are only a few tolerances big that can be off, so the point
+      // must also lie within eps of both by the true distance.
+      if (h.tangent && (distanceWithin(p, h.point, eps) > eps || distanceWithin(q, h.point, eps) > eps))
+        continue;
       const double ap = swap ? h.angle2 : h.angle1, aq = swap ? h.angle1 : h.angle2;
-      double t1 = 0.0, t2 = 0.0;
-      if (acceptParam(p, conicParamOfAngle(p, ap), h.point, eps, t1) &&
-          acceptParam(q, conicParamOfAngle(q, aq), h.point, eps, t2))
-        hits.push_back({h.point, t1, t2, h.tangent});
+      addHit(p, q, h.point, conicParamOfAngle(p, ap), conicParamOfAngle(q, aq), h.tangent, eps, hits);
     }
   }
-  // The end checks compare with the crossings of this pair only.
-  RawHits found;
-  for (int i = first; i < hits.size(); ++i)
-    found.push_back(hits[i]);
-  addEndTouches(p, q, eps, true, found);
-  addEndTouches(q, p, eps, false, found);
-  hits.truncate(first);
-  for (const RawHit& h : found)
-    hits.push_back(h);
+  settleContacts(p, q, eps, hits, first);
+  placeOnTighter(p, q, hits, first);
 }
 
 } // namespace
@@ -337,36 +540,39 @@ GcGeCurveCurveInt2d& GcGeCurveCurveInt2d::set(const GcGeCurve2d& c1, const GcGeC
   PrimList p1, p2;
   flattenTop(c1, p1);
   flattenTop(c2, p2);
-  const double eps = tol.equalPoint();
   RawHits hits;
   RawOverlaps overlaps;
-  // With many pieces, pairs whose boxes are apart are skipped; one pair is
-  // cheaper to intersect than to box.
+  // With many pieces, pairs whose boxes (each widened by its own equal-point
+  // distance) are apart are skipped; one pair is cheaper to intersect than
+  // to box.
   const bool cull = !(p1.isSingle && p2.isSingle);
   std::vector<Box> boxes2;
   if (cull)
     for (const Prim& b : p2)
-      boxes2.push_back(boxOf(b, eps));
+      boxes2.push_back(boxOf(b, tol.equalPointAt(b.mag)));
   for (const Prim& a : p1) {
-    const Box boxA = cull ? boxOf(a, eps) : Box{};
+    const Box boxA = cull ? boxOf(a, tol.equalPointAt(a.mag)) : Box{};
     for (const Prim& b : p2) {
       if (cull && boxA.isDisjoint(boxes2[static_cast<std::size_t>(&b - p2.begin())]))
         continue;
       hits.clear();
       overlaps.clear();
       intersectPrims(a, b, tol, hits, overlaps);
+      const double pairEps = pairTol(a, b, tol);
       for (const RawHit& h : hits) {
-        // Crossings at a joint of a composite are found by both members.
+        // Contacts at a joint of a composite (or at the seam of a closed one)
+        // are found by the members on both sides, each settled at its own
+        // end of the joint.
         bool dup = false;
         for (Hit& known : mHits) {
-          if (known.point.distanceTo(h.point) <= eps) {
+          if (known.point.distanceTo(h.point) <= std::max(known.tol, pairEps)) {
             known.tangent = known.tangent && h.tangent;
             dup = true;
             break;
           }
         }
         if (!dup)
-          mHits.push_back({h.point, a.global(h.t1), b.global(h.t2), h.tangent});
+          mHits.push_back({h.point, a.global(h.t1), b.global(h.t2), h.tangent, pairEps});
       }
       for (const RawOverlap& o : overlaps) {
         double lo2 = b.global(o.lo2), hi2 = b.global(o.hi2);
@@ -400,15 +606,14 @@ void GcGeCurveCurveInt2d::finish() {
     merged.push_back(o);
   }
   mOverlaps.swap(merged);
-  // Points that fall within an overlap are part of it.
-  const double eps = mTol.equalPoint();
+  // Points that fall within an overlap, or on one of its ends, are part of it.
   mHits.erase(std::remove_if(mHits.begin(), mHits.end(),
                              [&](const Hit& h) {
                                for (const Overlap& o : mOverlaps) {
-                                 if (h.param1 >= o.lo1 - pTol && h.param1 <= o.hi1 + pTol)
+                                 if (h.param1 >= o.lo1 && h.param1 <= o.hi1)
                                    return true;
-                                 if (mCurve1 && (mCurve1->gcEvalPoint(o.lo1).distanceTo(h.point) <= eps ||
-                                                 mCurve1->gcEvalPoint(o.hi1).distanceTo(h.point) <= eps))
+                                 if (mCurve1 && (mCurve1->gcEvalPoint(o.lo1).distanceTo(h.point) <= h.tol ||
+                                                 mCurve1->gcEvalPoint(o.hi1).distanceTo(h.point) <= h.tol))
                                    return true;
                                }
                                return false;

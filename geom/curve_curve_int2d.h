@@ -51,6 +51,8 @@ public:
     double param1 = 0.0;
     double param2 = 0.0;
     bool tangent = false;
+    // The equal-point distance the contact was decided with.
+    double tol = 0.0;
   };
   struct Overlap {
     double lo1 = 0.0, hi1 = 0.0; // on curve 1, lo1 <= hi1

@@ -27,7 +27,7 @@ public:
   double endAng() const { return mEnd; }
   bool isClockWise() const { return mMajor.crossProduct(mMinor) < 0.0; }
   bool isCircular(const GcGeTol& tol = GcGeContext::gTol) const {
-    return std::abs(mMajorRadius - mMinorRadius) <= tol.equalPoint();
+    return std::abs(mMajorRadius - mMinorRadius) <= equalPointAt(mStart, tol);
   }
 
   GcGeEllipArc2d& set(const GcGePoint2d& center, const GcGeVector2d& majorAxis, const GcGeVector2d& minorAxis,
@@ -43,6 +43,10 @@ public:
   void getInterval(GcGeInterval& range) const override { range = GcGeInterval(mStart, mEnd); }
   GcGePoint2d gcEvalPoint(double t) const override { return conic().eval(t); }
   GcGeVector2d evalDeriv(double t) const override { return conic().deriv(t); }
+  // The centre's magnitude plus the larger radius.
+  double magnitudeAt(double param) const override {
+    return mCenter.magnitude() + std::max(mMajorRadius, mMinorRadius);
+  }
   double paramOf(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const override;
   double closestParamTo(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const override;
   double gcLength(double fromParam, double toParam, const GcGeTol& tol = GcGeContext::gTol) const override {

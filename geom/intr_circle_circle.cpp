@@ -10,11 +10,14 @@ CircleCircleIntr intrCircleCircle(const GcGePoint2d& c0, double r0, const GcGePo
   CircleCircleIntr r;
   const GcGeVector2d v = c1 - c0;
   const double d = v.length();
-  if (d <= eps) {
-    if (std::abs(r0 - r1) <= eps)
-      r.kind = CircleCircleKind::Coincident;
+  // The circles' points in one direction are d + |r0 - r1| apart at most:
+  // one circle when that is within eps.
+  if (d + std::abs(r0 - r1) <= eps) {
+    r.kind = CircleCircleKind::Coincident;
     return r;
   }
+  if (d == 0.0)
+    return r;
   const GcGeVector2d u = v / d;
   const double sum = r0 + r1, diff = std::abs(r0 - r1);
   if (d > sum + eps || d < diff - eps)
@@ -33,9 +36,14 @@ CircleCircleIntr intrCircleCircle(const GcGePoint2d& c0, double r0, const GcGePo
     r.point[0] = midPoint(c0 + side * r0, c1 + side * r1);
     return r;
   }
-  const double a = (d * d + r0 * r0 - r1 * r1) / (2.0 * d);
-  const double h = std::sqrt(std::max(0.0, r0 * r0 - a * a));
-  const GcGePoint2d m = c0 + u * a;
+  // The radical line is measured from the smaller circle's centre, with the
+  // differences of squares as products: a huge circle (a nearly straight arc)
+  // then costs the crossing no more than the rounding of its own points.
+  const bool fromFirst = r0 <= r1;
+  const double rs = fromFirst ? r0 : r1, rb = fromFirst ? r1 : r0;
+  const double a = ((d - rb) * (d + rb) + rs * rs) / (2.0 * d);
+  const double h = std::sqrt(std::max(0.0, (rs - a) * (rs + a)));
+  const GcGePoint2d m = fromFirst ? c0 + u * a : c1 - u * a;
   r.kind = CircleCircleKind::Secant;
   r.count = 2;
   r.point[0] = m - u.perpVector() * h;

@@ -19,7 +19,8 @@ struct CircleCircleIntr {
 
 // Radical-line construction (Bourke, "Intersection of two circles", 1997);
 // circles whose distance of centres is within eps of r0 + r1 or |r0 - r1|
-// touch.
+// touch; circles whose points all lie within eps of the other's
+// (distance of centres plus difference of radii) are one.
 CircleCircleIntr intrCircleCircle(const GcGePoint2d& c0, double r0, const GcGePoint2d& c1, double r1,
                                   double eps);
 

@@ -55,6 +55,26 @@ double refineRoot(F f, DF df, double lo, double hi) {
   return t;
 }
 
+// Whether every sample of `other` lies within eps of the full conic `frame`,
+// by a bound rather than a first-order distance (which falls short where the
+// conics are only a few tolerances big): the map from the unit frame of
+// `frame` stretches distances by at most its longer semi-axis.
+bool liesWithin(const ConicArc& frame, const ConicArc& other, double eps) {
+  const double det = frame.a.crossProduct(frame.b);
+  auto toUnit = [&](const GcGeVector2d& v) {
+    return GcGeVector2d(v.crossProduct(frame.b) / det, frame.a.crossProduct(v) / det);
+  };
+  const GcGeVector2d P = toUnit(other.c - frame.c), U = toUnit(other.a), V = toUnit(other.b);
+  const double stretch = std::max(frame.a.length(), frame.b.length());
+  const int n = tol::kConicRootSamples;
+  for (int i = 0; i < n; ++i) {
+    const double t = i * kTwoPi / n;
+    if (std::abs((P + U * std::cos(t) + V * std::sin(t)).length() - 1.0) * stretch > eps)
+      return false;
+  }
+  return true;
+}
+
 } // namespace
 
 ConicConicIntr intrConicConic(const ConicArc& e1, const ConicArc& e2, double eps) {
@@ -87,10 +107,7 @@ ConicConicIntr intrConicConic(const ConicArc& e1, const ConicArc& e2, double eps
 
   const int n = tol::kConicRootSamples;
   const double h = kTwoPi / n;
-  bool allOn = true;
-  for (int i = 0; i < n && allOn; ++i)
-    allOn = realDist(i * h) <= eps;
-  if (allOn) {
+  if (liesWithin(e1, e2, eps) && liesWithin(e2, e1, eps)) {
     r.kind = ConicConicKind::Coincident;
     return r;
   }

@@ -29,6 +29,7 @@ struct ConicConicIntr {
 // sampling and safeguarded Newton) split the turn into monotone pieces, each holding
 // at most one root, found the same way; a critical point where g comes
 // within eps (in real distance) of zero is a tangency.
+// The conics are one when the samples of each lie within eps of the other.
 ConicConicIntr intrConicConic(const ConicArc& e1, const ConicArc& e2, double eps);
 
 } // namespace vdgeom

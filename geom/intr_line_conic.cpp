@@ -23,7 +23,8 @@ LineConicIntr intrLineConic(const LinearSpan& line, const ConicArc& conic, doubl
   const double h = foot.length();
   // The conic point nearest the foot direction, back in real space.
   const GcGeVector2d dirU = h > 0.0 ? foot / h : dq.perpVector() / std::sqrt(dq2);
-  const GcGePoint2d touch = conic.c + conic.a * dirU.x + conic.b * dirU.y;
+  const GcGePoint2d touch =
+      conic.anchored ? conic.eval(std::atan2(dirU.y, dirU.x)) : conic.c + conic.a * dirU.x + conic.b * dirU.y;
   const double lineDist = std::abs(line.dir.crossProduct(touch - line.origin)) / std::sqrt(l2);
   if (lineDist <= eps) {
     r.kind = LineConicKind::Tangent;

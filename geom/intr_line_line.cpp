@@ -7,8 +7,6 @@
 
 namespace vdgeom {
 
-bool LinearSpan::isBounded() const { return std::isfinite(lo) && std::isfinite(hi); }
-
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -26,8 +24,15 @@ double clampedProject(const LinearSpan& s, const GcGePoint2d& p) {
   return clampTo(project(s, p), s.lo, s.hi);
 }
 
+// Distances are compared squared on this hot path: the same decisions
+// without a hypot per point.
+bool within(const GcGePoint2d& p, const GcGePoint2d& q, double eps) { return (p - q).lengthSqrd() <= eps * eps; }
+
 bool isPointLike(const LinearSpan& s, double eps) {
-  return s.isBounded() && s.dir.length() * (s.hi - s.lo) <= eps;
+  if (!s.isBounded())
+    return false;
+  const double span = s.hi - s.lo;
+  return s.dir.lengthSqrd() * span * span <= eps * eps;
 }
 
 LineLineIntr pointHit(const GcGePoint2d& p, double ta, double tb) {
@@ -91,7 +96,7 @@ LineLineIntr collinear(const LinearSpan& a, const LinearSpan& b, double eps) {
 LineLineIntr pointOnSpan(const LinearSpan& pt, const LinearSpan& s, double eps) {
   const GcGePoint2d p = pt.at(pt.lo);
   const double t = clampedProject(s, p);
-  if (s.at(t).distanceTo(p) > eps)
+  if (!within(s.at(t), p, eps))
     return {};
   return pointHit(p, pt.lo, t);
 }
@@ -103,7 +108,7 @@ LineLineIntr endTouch(const LinearSpan& a, const LinearSpan& b, double eps) {
       continue;
     const GcGePoint2d p = a.at(ta);
     const double tb = clampedProject(b, p);
-    if (b.at(tb).distanceTo(p) <= eps)
+    if (within(b.at(tb), p, eps))
       return pointHit(p, ta, tb);
   }
   for (double tb : {b.lo, b.hi}) {
@@ -111,7 +116,7 @@ LineLineIntr endTouch(const LinearSpan& a, const LinearSpan& b, double eps) {
       continue;
     const GcGePoint2d p = b.at(tb);
     const double ta = clampedProject(a, p);
-    if (a.at(ta).distanceTo(p) <= eps)
+    if (within(a.at(ta), p, eps))
       return pointHit(p, ta, tb);
   }
   return {};
@@ -119,7 +124,7 @@ LineLineIntr endTouch(const LinearSpan& a, const LinearSpan& b, double eps) {
 
 // b is bounded: decide by the signed distances of b's ends from line a.
 LineLineIntr boundedAgainst(const LinearSpan& a, const LinearSpan& b, double eps) {
-  const double la = a.dir.length();
+  const double la = std::sqrt(a.dir.lengthSqrd());
   const GcGePoint2d b0 = b.at(b.lo), b1 = b.at(b.hi);
   const double s0 = a.dir.crossProduct(b0 - a.origin) / la;
   const double s1 = a.dir.crossProduct(b1 - a.origin) / la;
@@ -148,7 +153,7 @@ LineLineIntr intrLinearLinear(const LinearSpan& a, const LinearSpan& b, double e
   const bool aPoint = isPointLike(a, eps), bPoint = isPointLike(b, eps);
   if (aPoint && bPoint) {
     const GcGePoint2d pa = a.at(a.lo), pb = b.at(b.lo);
-    return pa.distanceTo(pb) <= eps ? pointHit(pa, a.lo, b.lo) : LineLineIntr{};
+    return within(pa, pb, eps) ? pointHit(pa, a.lo, b.lo) : LineLineIntr{};
   }
   if (aPoint)
     return pointOnSpan(a, b, eps);

@@ -2,6 +2,8 @@
 // Intersection of two straight pieces (segments, rays, lines).
 #include "geom/point2d.h"
 
+#include <cmath>
+
 namespace vdgeom {
 
 // Straight piece p(t) = origin + t * dir for t in [lo, hi]; lo and hi may be
@@ -13,7 +15,7 @@ struct LinearSpan {
   double hi = 1.0;
 
   GcGePoint2d at(double t) const { return origin + dir * t; }
-  bool isBounded() const;
+  bool isBounded() const { return std::isfinite(lo) && std::isfinite(hi); }
 };
 
 enum class LineLineKind {

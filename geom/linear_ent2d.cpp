@@ -15,12 +15,13 @@ GcGeLine2d GcGeLinearEnt2d::perpLineThrough(const GcGePoint2d& p) const { return
 bool GcGeLinearEnt2d::isColinearTo(const GcGeLinearEnt2d& o, const GcGeTol& tol) const {
   if (!isParallelTo(o, tol))
     return false;
-  return getLine().distanceTo(o.mOrigin, tol) <= tol.equalPoint();
+  return getLine().isOn(o.mOrigin, tol);
 }
 
 bool GcGeLinearEnt2d::intersectWith(const GcGeLinearEnt2d& o, GcGePoint2d& p, const GcGeTol& tol) const {
+  const double eps = tol.equalPointAt(std::max(magnitudeAt(mLo), o.magnitudeAt(o.mLo)));
   const vdgeom::LineLineIntr r = vdgeom::intrLinearLinear({mOrigin, mDir, mLo, mHi}, {o.mOrigin, o.mDir, o.mLo, o.mHi},
-                                                          tol.equalPoint(), tol.equalVector());
+                                                          eps, tol.equalVector());
   if (r.kind != vdgeom::LineLineKind::Point)
     return false;
   p = r.point;
@@ -43,6 +44,12 @@ void GcGeLinearEnt2d::getInterval(GcGeInterval& range) const {
     range = GcGeInterval(false, mHi);
   else
     range = GcGeInterval();
+}
+
+double GcGeLinearEnt2d::magnitudeAt(double t) const {
+  if (std::isfinite(mLo) && std::isfinite(mHi))
+    return std::max(gcEvalPoint(mLo).magnitude(), gcEvalPoint(mHi).magnitude());
+  return std::isfinite(t) ? std::max(mOrigin.magnitude(), gcEvalPoint(t).magnitude()) : mOrigin.magnitude();
 }
 
 double GcGeLinearEnt2d::paramOf(const GcGePoint2d& p, const GcGeTol&) const {

@@ -32,6 +32,9 @@ public:
   void getInterval(GcGeInterval& range) const override;
   GcGePoint2d gcEvalPoint(double t) const override { return mOrigin + mDir * t; }
   GcGeVector2d evalDeriv(double) const override { return mDir; }
+  // A bounded piece: the larger of its ends; an unbounded one: its base point
+  // or the point at param.
+  double magnitudeAt(double param) const override;
   double paramOf(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const override;
   double closestParamTo(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const override;
   double gcLength(double fromParam, double toParam, const GcGeTol& tol = GcGeContext::gTol) const override {

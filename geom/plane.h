@@ -22,7 +22,7 @@ public:
   double distanceTo(const GcGePoint3d& p) const { return std::abs(signedDistanceTo(p)); }
   GcGePoint3d closestPointTo(const GcGePoint3d& p) const { return p - mNormal * signedDistanceTo(p); }
   bool isOn(const GcGePoint3d& p, const GcGeTol& tol = GcGeContext::gTol) const {
-    return distanceTo(p) <= tol.equalPoint();
+    return distanceTo(p) <= tol.equalPointAt(std::max(p.magnitude(), mOrigin.magnitude()));
   }
   // Meeting point of the plane and the line. False when the line is parallel
   // to the plane (within equalVector), including a line lying in it.

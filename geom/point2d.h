@@ -2,6 +2,8 @@
 // Plane point value type.
 #include "geom/vector2d.h"
 
+#include <algorithm>
+
 class GcGeMatrix2d;
 class GcGeLine2d;
 
@@ -26,8 +28,11 @@ public:
   double& operator[](int i) { return i == 0 ? x : y; }
 
   double distanceTo(const GcGePoint2d& p) const { return std::hypot(x - p.x, y - p.y); }
+  // Largest absolute coordinate: the rounding of the point scales with it.
+  double magnitude() const { return std::max(std::abs(x), std::abs(y)); }
+  // Equal within the equal-point distance at the larger of both magnitudes.
   bool isEqualTo(const GcGePoint2d& p, const GcGeTol& tol = GcGeContext::gTol) const {
-    return distanceTo(p) <= tol.equalPoint();
+    return distanceTo(p) <= tol.equalPointAt(std::max(magnitude(), p.magnitude()));
   }
   GcGeVector2d asVector() const { return {x, y}; }
   GcGePoint2d& set(double xx, double yy) { x = xx; y = yy; return *this; }

@@ -2,6 +2,9 @@
 // Space point value type.
 #include "geom/vector3d.h"
 
+#include <algorithm>
+#include <cmath>
+
 class GcGeMatrix3d;
 
 class GcGePoint3d {
@@ -26,8 +29,11 @@ public:
   double& operator[](int i) { return i == 0 ? x : (i == 1 ? y : z); }
 
   double distanceTo(const GcGePoint3d& p) const { return (*this - p).length(); }
+  // Largest absolute coordinate: the rounding of the point scales with it.
+  double magnitude() const { return std::max({std::abs(x), std::abs(y), std::abs(z)}); }
+  // Equal within the equal-point distance at the larger of both magnitudes.
   bool isEqualTo(const GcGePoint3d& p, const GcGeTol& tol = GcGeContext::gTol) const {
-    return distanceTo(p) <= tol.equalPoint();
+    return distanceTo(p) <= tol.equalPointAt(std::max(magnitude(), p.magnitude()));
   }
   GcGeVector3d asVector() const { return {x, y, z}; }
   GcGePoint3d& set(double xx, double yy, double zz) { x = xx; y = yy; z = zz; return *this; }

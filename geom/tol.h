@@ -1,10 +1,25 @@
 #pragma once
 // Tolerances: the global context tolerance and the named constants every
 // algorithm of the library uses.
+//
+// Equal-point distances hold at the magnitude of the coordinates compared.
+// A double carries a coordinate of magnitude m to m * 2^-53, and a point the
+// library computes (evaluated about a centre, found as a crossing) is off by
+// some tens of such steps, so no fixed distance can separate equal from
+// unequal points everywhere: 1e-10 is below the spacing of doubles beyond
+// 1e6. Two points are one within max(equalPoint, kRelEqualPoint * m), m the
+// largest absolute coordinate involved (GcGeTol::equalPointAt). For a curve,
+// m is that of the values its points are computed from: the ends of a
+// segment, the centre's coordinates plus the radius of an arc. Up to m = 1e4
+// the set equal-point distance alone decides.
 
 namespace vdgeom::tol {
 // Default equal-point distance: two points closer than this are one point.
 inline constexpr double kEqualPoint = 1e-10;
+// Relative floor of the equal-point distance: about 45 steps of a double at
+// the coordinates' magnitude (1e-8 at survey coordinates of 1e6 m, 1e-5 at
+// 1e9 mm).
+inline constexpr double kRelEqualPoint = 1e-14;
 // Default equal-vector tolerance: the sine of the largest angle between two
 // directions that still count as parallel, and the largest length of a
 // difference of equal vectors.
@@ -13,9 +28,12 @@ inline constexpr double kEqualVector = 1e-10;
 inline constexpr double kRootRelStep = 1e-15;
 // Parameter tolerance used when an interval is created without one.
 inline constexpr double kInterval = 1e-12;
-// Parameter distance under which two overlap ranges of a composite join and
-// a point counts as inside an overlap range.
+// Parameter distance under which two overlap ranges of a composite join.
 inline constexpr double kParamJoin = 1e-9;
+// A sweep within this of a full turn is a whole circle or ellipse: arcs built
+// from angles that went through a sum miss 2pi by a few units in the last
+// place.
+inline constexpr double kFullTurnSlack = 1e-12;
 // Samples per turn when roots of a conic-conic equation are isolated, and
 // per arc when a nearest point on an ellipse is bracketed.
 inline constexpr int kConicRootSamples = 128;
@@ -33,6 +51,12 @@ public:
 
   double equalPoint() const { return mEqualPoint; }
   double equalVector() const { return mEqualVector; }
+  // The equal-point distance among coordinates up to `magnitude` in absolute
+  // value: the set distance, or the relative floor where that is larger.
+  double equalPointAt(double magnitude) const {
+    const double floor = vdgeom::tol::kRelEqualPoint * magnitude;
+    return floor > mEqualPoint ? floor : mEqualPoint;
+  }
   void setEqualPoint(double v) { mEqualPoint = v; }
   void setEqualVector(double v) { mEqualVector = v; }
 

@@ -201,6 +201,75 @@ TEST(SplitByCurve, RandomPiecesCoverTheCurve) {
   EXPECT_GT(totalPieces, 2 * cases);  // most cases are cut at least once
 }
 
+// At survey coordinates the cut points the intersection computes need not
+// pass the curve's own test at 1e-10: a segment across a circle is cut at the
+// intersection's parameters, and trimming keeps the chord inside.
+TEST(SplitByCurve, SegmentAcrossACircleAtLargeCoordinates) {
+  struct Case {
+    GcGePoint2d s0, s1, centre;
+    double radius;
+  };
+  const Case cases[] = {
+      {{-2829625.544640908, 7062150.3055986166}, {-2543808.0164496894, 1692007.0357456615},
+       {-2522838.8243448026, 4385800.8201591372}, 1407022.1590311041},
+      {{-699142.59299880988, -442810.95418425812}, {309922.05586066906, 751467.05022897781},
+       {-402769.29147177667, 330204.94651338563}, 377934.46731420112},
+      {{-646286.55187373958, 657590.30717425304}, {-646286.69703182741, 657590.94150522957},
+       {-646286.32764512976, 657590.69226016942}, 0.3606290848322683},
+      {{836289469.79489219, -713902826.08392382}, {836289571.59834814, -713902871.14443099},
+       {836289473.19736648, -713902955.92739868}, 120.10255722245888},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "circle at " << c.centre.x << "," << c.centre.y);
+    const GcGeLineSeg2d seg(c.s0, c.s1);
+    const GcGeCircArc2d circle(c.centre, c.radius);
+    // The chord: the segment's line at distance d from the centre.
+    const GcGeVector2d dir = (c.s1 - c.s0).normal();
+    const double d = std::abs(dir.crossProduct(c.centre - c.s0));
+    const double chord = 2 * std::sqrt((c.radius - d) * (c.radius + d));
+    const double scale = std::max(std::abs(c.centre.x), std::abs(c.centre.y));
+    Curves pieces;
+    splitByCurve(seg, circle, pieces.items);
+    ASSERT_EQ(pieces.size(), 3);
+    EXPECT_NEAR(pieces[1].gcLength(), chord, 1e-13 * scale);
+    Curves inside, outside;
+    bool removed = false;
+    ASSERT_EQ(trimByCurve(seg, circle, inside.items, true, removed), 1);
+    EXPECT_TRUE(removed);
+    EXPECT_NEAR(inside[0].gcLength(), chord, 1e-13 * scale);
+    ASSERT_EQ(trimByCurve(seg, circle, outside.items, false, removed), 2);
+    EXPECT_NEAR(outside[0].gcLength() + outside[1].gcLength(), seg.length() - chord, 1e-13 * scale);
+  }
+}
+
+// A segment through a vertex of a polyline meets it there once: the segment
+// is cut into two, the polyline is not cut beside its vertex (no sliver), at
+// the origin and at survey coordinates, at every angle.
+TEST(SplitByCurve, ThroughAPolylineVertexOnce) {
+  for (double offset : {0.0, 100.0, 1e6, 1e7}) {
+    const GcGePoint2d v(offset + 0.75, offset * 0.5 + 0.25);
+    std::unique_ptr<GcGeCompositeCurve2d> poly(
+        polyline({{v.x - 1.0, v.y - 0.3}, v, {v.x + 0.6, v.y - 0.9}}));
+    for (int k = 0; k < 60; ++k) {
+      const double ang = 0.05 + k * 0.0501;
+      const GcGeVector2d u(std::cos(ang), std::sin(ang));
+      // Skip directions along either member.
+      if (std::abs(u.crossProduct(GcGeVector2d(1.0, 0.3).normal())) < 0.05 ||
+          std::abs(u.crossProduct(GcGeVector2d(0.6, -0.9).normal())) < 0.05)
+        continue;
+      SCOPED_TRACE(testing::Message() << "offset " << offset << " angle " << ang);
+      const GcGeLineSeg2d line(v - u * 0.4, v + u * 0.7);
+      Curves a, b;
+      splitByCurve(line, *poly, a.items);
+      splitByCurve(*poly, line, b.items);
+      ASSERT_EQ(a.size(), 2);
+      EXPECT_NEAR(a[0].gcLength(), 0.4, 1e-9);
+      ASSERT_EQ(b.size(), 2) << "the polyline is only taken apart at its vertex";
+      EXPECT_TRUE(b[0].endPoint().isEqualTo(v));
+    }
+  }
+}
+
 TEST(RegionTest, WindingNumberWithArcs) {
   std::unique_ptr<GcGeCompositeCurve2d> half(halfDisk());
   std::unique_ptr<GcGeCurve2d> reversed(half->copyCurve());

@@ -319,6 +319,75 @@ TEST(EntityRoundTrip, PolylineWidthsFollowAReversal) {
   EXPECT_NEAR(bulges[2], -0.25, 1e-12);
 }
 
+// Closed polylines whose bulges barely bend their members are written back
+// closed, with their own vertices and bulges: a bulge too small to bend a
+// member (1e-8, 1e-9) leaves it straight but is written as read; a bulge of
+// 1e-6 makes an arc that starts and ends exactly at its vertices. Reversed
+// or mirrored, the bulges turn with the polyline.
+TEST(EntityRoundTrip, ClosedPolylinesWithTinyBulgesStayClosed) {
+  struct Case {
+    double x0, y0, bulge;
+  };
+  const Case cases[] = {{0, 0, 1e-8}, {0, 0, -1e-9}, {0, 0, 1e-6}, {-743210.25, -1043210.5, 1e-8},
+                        {-743210.25, -1043210.5, -1e-6}, {-743210250.5, -1043210500.25, 3e-7}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "bulge " << c.bulge << " at " << c.x0);
+    const GcGePoint2d v[] = {{c.x0, c.y0}, {c.x0 + 7.25, c.y0 + 0.5}, {c.x0 + 3.5, c.y0 + 6.75}};
+    ChainBuilder b;
+    b.text(0, u"LWPOLYLINE").text(8, u"0").integer(90, 3).integer(70, 1);
+    b.point(10, v[0].x, v[0].y, 0).real(42, c.bulge);
+    b.point(10, v[1].x, v[1].y, 0);
+    b.point(10, v[2].x, v[2].y, 0).real(42, -c.bulge);
+    OwnedChain source = b.build();
+    auto obj = makeEntity(source.get());
+    ASSERT_EQ(obj->typeId(), kEntPolyline);
+    const GcGeCurve2d& first = static_cast<const GcGeCompositeCurve2d&>(*obj->curve()).curveAt(0);
+    EXPECT_TRUE(first.startPoint().x == v[0].x && first.startPoint().y == v[0].y);
+    EXPECT_TRUE(first.endPoint().x == v[1].x && first.endPoint().y == v[1].y);
+    struct Written {
+      int flags = -1;
+      std::vector<GcGePoint2d> points;
+      std::vector<double> bulges;
+    };
+    auto written = [](ChainView made) {
+      Written w;
+      for (ChainItem item : made) {
+        if (item.code() == 70) w.flags = static_cast<int>(*item.integer());
+        if (item.code() == 10) {
+          w.points.push_back({item.point()->x, item.point()->y});
+          w.bulges.push_back(0.0);
+        }
+        if (item.code() == 42) w.bulges.back() = *item.real();
+      }
+      return w;
+    };
+    const Written same = written(obj->chain(kChainRegenerate));
+    EXPECT_EQ(same.flags, 1);
+    ASSERT_EQ(same.points.size(), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(same.points[i].x == v[i].x && same.points[i].y == v[i].y) << i;
+    EXPECT_NEAR(same.bulges[0], c.bulge, 1e-12 * std::abs(c.bulge));
+    EXPECT_EQ(same.bulges[1], 0.0);
+    EXPECT_NEAR(same.bulges[2], -c.bulge, 1e-12 * std::abs(c.bulge));
+
+    // Reversed: vertex 0 stays, then 2 and 1; member 0 is the old member 2
+    // run backwards.
+    ASSERT_TRUE(obj->reverse());
+    const Written rev = written(obj->chain(kChainRegenerate));
+    EXPECT_EQ(rev.flags, 1);
+    ASSERT_EQ(rev.points.size(), 3u);
+    EXPECT_NEAR(rev.bulges[0], c.bulge, 1e-12 * std::abs(c.bulge));
+    EXPECT_EQ(rev.bulges[1], 0.0);
+    EXPECT_NEAR(rev.bulges[2], -c.bulge, 1e-12 * std::abs(c.bulge));
+    // Mirrored: every bulge turns the other way.
+    ASSERT_TRUE(obj->transformBy(GcGeMatrix2d::mirroring(GcGeLine2d({c.x0, c.y0}, GcGeVector2d(1, 0)))));
+    const Written mir = written(obj->chain(kChainRegenerate));
+    EXPECT_EQ(mir.flags, 1);
+    ASSERT_EQ(mir.points.size(), 3u);
+    EXPECT_NEAR(mir.bulges[0], -c.bulge, 1e-12 * std::abs(c.bulge));
+    EXPECT_NEAR(mir.bulges[2], c.bulge, 1e-12 * std::abs(c.bulge));
+  }
+}
+
 // A chain of another kind, or one that lacks a code the kind needs, is
 // refused with 3 and leaves the object as it was.
 TEST(EntityRoundTrip, RefusesChainsOfOtherKinds) {

@@ -306,6 +306,126 @@ TEST(Curves, ClosestPointIsTheNearest) {
   }
 }
 
+// Arcs built through points keep those points as their ends exactly,
+// whatever the bulge and wherever they lie, through reversal, trimming,
+// moving and sampling; centre and radius follow the closed form of the
+// bulge. The three-point form agrees with the bulge form.
+TEST(Curves, ArcsThroughPointsKeepTheirEnds) {
+  struct Case {
+    GcGePoint2d a, b;
+    double bulge;
+  };
+  const Case cases[] = {
+      {{0.3, 0.7}, {1.1, -0.2}, 2e-7},         {{0.3, 0.7}, {1.1, -0.2}, -1e-6},
+      {{-743210.25, -1043210.5}, {-743209.5, -1043211.75}, 3e-6},
+      {{-743210250.5, -1043210500.25}, {-743209500.75, -1043211750.5}, -0.4},
+      {{2, 1}, {-1, 3}, 1.0},                  {{2, 1}, {-1, 3}, -3.5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "bulge " << c.bulge << " from " << c.a.x << "," << c.a.y);
+    GcGeCircArc2d arc;
+    ASSERT_TRUE(arc.setFromBulge(c.a, c.b, c.bulge));
+    auto exact = [](const GcGePoint2d& p, const GcGePoint2d& q) { return p.x == q.x && p.y == q.y; };
+    EXPECT_TRUE(exact(arc.startPoint(), c.a));
+    EXPECT_TRUE(exact(arc.endPoint(), c.b));
+    const double len = c.a.distanceTo(c.b);
+    EXPECT_NEAR(arc.radius(), len * (1 + c.bulge * c.bulge) / (4 * std::abs(c.bulge)), 1e-12 * arc.radius());
+    EXPECT_EQ(arc.isClockWise(), c.bulge < 0);
+    EXPECT_NEAR(std::tan((arc.endAng() - arc.startAng()) / 4), std::abs(c.bulge), 1e-15 * std::abs(c.bulge) + 1e-300);
+    // The middle of the arc lies bulge * chord / 2 to the right of the chord.
+    const GcGeVector2d chord = c.b - c.a;
+    const GcGePoint2d sagittaPoint = midPoint(c.a, c.b) - chord.perpVector() * (c.bulge / 2);
+    const GcGePoint2d middle = arc.gcEvalPoint(0.5 * (arc.startAng() + arc.endAng()));
+    const double scale = std::max(c.a.magnitude(), 1.0);
+    EXPECT_LT(middle.distanceTo(sagittaPoint), 1e-15 * scale + 1e-15 * len);
+
+    // Through three points: the same arc, the same exact ends.
+    GcGeCircArc2d three;
+    ASSERT_TRUE(three.set(c.a, sagittaPoint, c.b));
+    EXPECT_TRUE(exact(three.startPoint(), c.a));
+    EXPECT_TRUE(exact(three.endPoint(), c.b));
+    EXPECT_TRUE(three.isOn(sagittaPoint));
+
+    GcGeCircArc2d reversed = arc;
+    reversed.gcReverseParam();
+    EXPECT_TRUE(exact(reversed.startPoint(), c.b));
+    EXPECT_TRUE(exact(reversed.endPoint(), c.a));
+    EXPECT_LT(reversed.gcEvalPoint(0.5 * (reversed.startAng() + reversed.endAng())).distanceTo(middle), 1e-15 * scale + 1e-15 * len);
+    std::unique_ptr<GcGeCurve2d> firstHalf(arc.trimmedCopy(arc.startAng(), 0.5 * (arc.startAng() + arc.endAng())));
+    std::unique_ptr<GcGeCurve2d> secondHalf(arc.trimmedCopy(0.5 * (arc.startAng() + arc.endAng()), arc.endAng()));
+    EXPECT_TRUE(exact(firstHalf->startPoint(), c.a));
+    EXPECT_TRUE(exact(firstHalf->endPoint(), secondHalf->startPoint()));
+    EXPECT_TRUE(exact(secondHalf->endPoint(), c.b));
+    const GcGeMatrix2d move = GcGeMatrix2d::translation({1e5, -2e5}) * GcGeMatrix2d::rotation(0.3, c.a);
+    GcGeCircArc2d moved = arc;
+    ASSERT_TRUE(moved.transformBy(move));
+    EXPECT_TRUE(exact(moved.startPoint(), move.apply(c.a)));
+    EXPECT_TRUE(exact(moved.endPoint(), move.apply(c.b)));
+    GcGePoint2dArray pts;
+    arc.getSamplePoints(1e-3 * len, pts);
+    ASSERT_GE(pts.length(), 2);
+    EXPECT_TRUE(exact(pts.first(), c.a));
+    EXPECT_TRUE(exact(pts.last(), c.b));
+  }
+  // Straight within the arc's own tolerance: no arc (a polyline keeps such a
+  // member straight); equal ends: no arc.
+  GcGeCircArc2d none;
+  EXPECT_FALSE(none.setFromBulge({0, 0}, {1, 0}, 1e-9));
+  EXPECT_FALSE(none.setFromBulge({0, 0}, {0, 0}, 0.5));
+  EXPECT_FALSE(none.set({0, 0}, {0.5, 1e-12}, {1, 0})) << "collinear within equal-vector";
+  EXPECT_TRUE(none.center().isEqualTo({0, 0}) && none.radius() == 1.0) << "a refused arc stays as it was";
+  // Three points refuse only what is collinear: the same flat arc is made,
+  // with its ends, and passes through its middle.
+  GcGeCircArc2d flat;
+  ASSERT_TRUE(flat.set({0, 0}, {0.5, -5e-10}, {1, 0}));
+  EXPECT_TRUE(flat.startPoint().x == 0.0 && flat.startPoint().y == 0.0);
+  EXPECT_TRUE(flat.endPoint().x == 1.0 && flat.endPoint().y == 0.0);
+  EXPECT_LT(flat.gcEvalPoint(0.5 * flat.endAng()).distanceTo({0.5, -5e-10}), 1e-15);
+}
+
+// The nearest point of a closed ellipse whose parameter range starts just
+// after the query's foot: found across the seam.
+TEST(Curves, NearestPointOnAClosedEllipseAcrossItsSeam) {
+  const double t0 = 3.9394434694256324, a = 3.5452726195543578, b = 2.2348061374556218;
+  const GcGeEllipArc2d e({0, 0}, {1, 0}, {0, 1}, a, b, t0, t0 + kTwoPi);
+  const GcGePoint2d q(-2.5659167277420312, -1.4929154240016029);
+  double best = 1e300;
+  for (int i = 0; i < 400000; ++i) {
+    const double t = kTwoPi * i / 400000;
+    best = std::min(best, std::hypot(a * std::cos(t) - q.x, b * std::sin(t) - q.y));
+  }
+  // The samples miss the true minimum by up to (speed * step / 2)^2 / 2d.
+  const GcGePoint2d c = e.closestPointTo(q);
+  EXPECT_LE(c.distanceTo(q), best + 1e-12);
+  EXPECT_GT(c.distanceTo(q), best - 1e-8);
+  EXPECT_NEAR(c.x * c.x / (a * a) + c.y * c.y / (b * b), 1.0, 1e-15) << "on the ellipse";
+  EXPECT_LT(e.closestParamTo(q), e.endAng()) << "the foot lies just before the end of the range";
+  EXPECT_GT(e.closestParamTo(q), e.endAng() - 0.1);
+}
+
+// Points the library computes at survey coordinates (S-JTSK: 1e6 m, 1e9 mm)
+// pass its own isOn, and equality follows the coordinates' magnitude.
+TEST(Curves, PointsAtSurveyCoordinatesAreOnTheirCurves) {
+  const std::vector<NamedCurve> curves = {
+      {"segment in metres", seg(-743210.25, -1043210.5, -742987.125, -1043002.75)},
+      {"arc in metres", arc(-743100.5, -1043100.25, 250.125, 0.3, 2.9)},
+      {"segment in millimetres", seg(-743210250.5, -1043210500.25, -742987125.75, -1043002750.5)},
+      {"arc in millimetres", arc(-743100500.25, -1043100250.5, 250125.5, 4.0, 5.5, true)},
+      {"ellipse in millimetres", ellipse(-743100500.25, -1043100250.5, 300000, 120000, 0.4, 1, 5)},
+  };
+  for (const NamedCurve& nc : curves) {
+    SCOPED_TRACE(nc.name);
+    const GcGeInterval r = nc.curve->interval();
+    int off = 0;
+    for (int i = 0; i <= 1000; ++i)
+      off += nc.curve->isOn(nc.curve->gcEvalPoint(r.lowerBound() + r.length() * i / 1000)) ? 0 : 1;
+    EXPECT_EQ(off, 0) << "points of the curve itself not on it";
+  }
+  EXPECT_TRUE(GcGePoint2d(-743210250.5, -1043210500.25).isEqualTo({-743210250.5 + 4e-6, -1043210500.25}));
+  EXPECT_FALSE(GcGePoint2d(-743210250.5, -1043210500.25).isEqualTo({-743210250.5 + 1e-4, -1043210500.25}));
+  EXPECT_FALSE(GcGePoint2d(0.5, 0.25).isEqualTo({0.5 + 2e-10, 0.25})) << "near the origin 1e-10 decides";
+}
+
 TEST(Curves, CompositeMembers) {
   auto rr = roundedRect(10, 6, 1.5);
   GcGeCurve2dPtrArray members;

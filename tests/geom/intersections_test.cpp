@@ -80,6 +80,18 @@ std::vector<Case> cases() {
       {"arcs of one circle run opposite ways", arc(0, 0, 1, 0, kPi), arc(0, 0, 1, 0, kPi, true, {-1, 0}), {}, 1, 0,
        kPi},
       {"two half circles close a circle", arc(0, 0, 1, 0, kPi), arc(0, 0, 1, kPi, kTwoPi), {{{1, 0}}, {{-1, 0}}}},
+      // Centres 0.7 eps apart and radii 0.7 eps apart: 1.4 eps apart on one
+      // side, so two circles touching on the other, not one circle.
+      {"circles 1.4 eps apart are two", circle(0, 0, 1), circle(0.7e-10, 0, 1 + 0.7e-10), {{{-1, 0}, true}}},
+      {"circles 0.9 eps apart are one", circle(0, 0, 1), circle(0.45e-10, 0, 1 + 0.45e-10), {}, 1, 0, kTwoPi},
+      // A radius of 1e7 given with a turned reference vector: the radius is
+      // the one given, not recomputed from the unit vector.
+      {"arcs of one circle of radius 1e7 overlap", arc(0, 0, 1e7, 0.1, 1.6, false, {1, 0}),
+       arc(0, 0, 1e7, -1.0, 0.5, false, {1, 3}), {}, 1, std::atan2(3.0, 1.0) - 1.0, 1.6},
+      // The tangent point lies 1e-6 inside the arc, whose start lies within
+      // eps of the line too: one contact (the fillet case), at the start.
+      {"tangent a hair inside an arc's start", seg(-2, 1, 2, 1), arc(0, 0, 1, kPi / 2 - 1e-6, kPi),
+       {{{std::sin(1e-6), 1}, true}}},
       // Ellipses.
       {"segment through ellipse", seg(-3, 0, 3, 0), ellipse(0, 0, 2, 1, 0), {{{-2, 0}}, {{2, 0}}}},
       {"segment tangent to ellipse", seg(-3, 1, 3, 1), ellipse(0, 0, 2, 1, 0), {{{0, 1}, true}}},
@@ -114,7 +126,11 @@ std::vector<Case> cases() {
   };
 }
 
-bool near(const GcGePoint2d& p, const GcGePoint2d& q, double tol) { return p.distanceTo(q) <= tol; }
+// Within tol, plus the rounding of the coordinates (cases at 1e7).
+bool near(const GcGePoint2d& p, const GcGePoint2d& q, double tol) {
+  const double m = std::max({std::abs(p.x), std::abs(p.y), std::abs(q.x), std::abs(q.y)});
+  return p.distanceTo(q) <= tol + 1e-15 * m;
+}
 
 void checkConsistent(const GcGeCurveCurveInt2d& cci, const GcGeCurve2d& a, const GcGeCurve2d& b) {
   for (int i = 0; i < cci.numIntPoints(); ++i) {
