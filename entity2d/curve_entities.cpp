@@ -184,17 +184,6 @@ bool writeCurve(ChainBuilder& b, const EntityProps& props, const GcGeCurve2d& c,
   }
 }
 
-double bulgeOf(const GcGeCircArc2d& arc) {
-  const double b = std::tan((arc.endAng() - arc.startAng()) / 4);
-  return arc.isClockWise() ? -b : b;
-}
-
-GcGeCurve2d* bulgedMember(const GcGePoint2d& a, const GcGePoint2d& b, double bulge) {
-  auto arc = std::make_unique<GcGeCircArc2d>();
-  if (!arc->setFromBulge(a, b, bulge)) return new GcGeLineSeg2d(a, b);
-  return arc.release();
-}
-
 bool readBulgedVertices(ChainView chain, bool closed, GcGeCompositeCurve2d& out, std::vector<PolyVertex>* widths) {
   struct Vertex {
     GcGePoint2d p;

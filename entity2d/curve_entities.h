@@ -158,12 +158,9 @@ bool writeCurve(ChainBuilder& b, const EntityProps& props, const GcGeCurve2d& c,
 // Reads a polyline's vertices (10 with its 40, 41, 42) into a composite;
 // `closed` adds the member from the last vertex back to the first.
 bool readBulgedVertices(ChainView chain, bool closed, GcGeCompositeCurve2d& out, std::vector<PolyVertex>* widths);
-// The member from a to b with the bulge: an arc that starts and ends exactly
-// at a and b; a segment for bulge 0, equal points, or a bulge too small to
-// bend the member beyond the arc's equal-point distance.
-GcGeCurve2d* bulgedMember(const GcGePoint2d& a, const GcGePoint2d& b, double bulge);
-// Bulge of an arc member: tan(sweep / 4), negative when clockwise.
-double bulgeOf(const GcGeCircArc2d& arc);
+// Polyline members by bulge, from the geometry library.
+using ::bulgedMember;
+using ::bulgeOf;
 }  // namespace ent
 
 }  // namespace vd

@@ -2,8 +2,11 @@
 
 #include "geom/curve_curve_int2d.h"
 #include "geom/linear_ent2d.h"
+#include "geom/lineseg2d.h"
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 
 using vdgeom::kPi;
 using vdgeom::kTwoPi;
@@ -249,4 +252,15 @@ bool GcGeCircArc2d::intersectWith(const GcGeCircArc2d& arc, int& count, GcGePoin
   if (count > 1)
     p2 = cci.intPoint(1);
   return count > 0;
+}
+
+GcGeCurve2d* bulgedMember(const GcGePoint2d& a, const GcGePoint2d& b, double bulge) {
+  auto arc = std::make_unique<GcGeCircArc2d>();
+  if (!arc->setFromBulge(a, b, bulge)) return new GcGeLineSeg2d(a, b);
+  return arc.release();
+}
+
+double bulgeOf(const GcGeCircArc2d& arc) {
+  const double b = std::tan((arc.endAng() - arc.startAng()) / 4);
+  return arc.isClockWise() ? -b : b;
 }

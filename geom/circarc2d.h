@@ -118,3 +118,11 @@ private:
   GcGePoint2d mStartPt;
   GcGePoint2d mEndPt;
 };
+
+// A polyline member from a to b with the bulge tan(sweep / 4), positive
+// counter-clockwise: an arc that starts and ends exactly at a and b; a segment
+// for bulge 0, equal points, or a bulge too small to bend the member beyond
+// the arc's equal-point distance. The caller owns the curve.
+GcGeCurve2d* bulgedMember(const GcGePoint2d& a, const GcGePoint2d& b, double bulge);
+// Bulge of an arc member: tan(sweep / 4), negative when clockwise.
+double bulgeOf(const GcGeCircArc2d& arc);

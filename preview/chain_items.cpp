@@ -94,15 +94,9 @@ fields read(const vd::ValueNode* chain) {
 }
 
 // The piece of a polyline from a to b with bulge (tangent of a quarter of the
-// included angle, positive counter-clockwise).
+// included angle, positive counter-clockwise); non-finite bulges draw straight.
 GcGeCurve2d* polylinePiece(const GcGePoint2d& a, const GcGePoint2d& b, double bulge) {
-  if (!(std::abs(bulge) >= 1e-12) || a.isEqualTo(b))
-    return new GcGeLineSeg2d(a, b);
-  const GcGeVector2d chord = b - a;
-  const double c = chord.length();
-  const double sagitta = bulge * c / 2.0;
-  const GcGePoint2d mid = a + chord * 0.5 + chord.perpVector() / c * (-sagitta);
-  return new GcGeCircArc2d(a, mid, b);
+  return bulgedMember(a, b, std::isfinite(bulge) ? bulge : 0.0);
 }
 
 // A closed loop of straight segments through the points.
