@@ -23,7 +23,8 @@ const std::vector<EntityRecord>& records() {
       {u"MTEXT",
        {10},
        {{u"AcDbMText", {10, 40, 41, 71, 72, 3, 1, 7, 210, 11, 42, 43, 50, 73, 44, 90, 63, 45, 441}}},
-       {}},
+       {},
+       true},
       {u"INSERT", {2, 10}, {{u"AcDbBlockReference", {66, 2, 10, 41, 42, 43, 50, 70, 71, 44, 45, 39, 210}}}, {}},
       {u"LWPOLYLINE", {10}, {{u"AcDbPolyline", {90, 70, 43, 38, 39, 10, 40, 41, 42, 91, 210}}}, {10}},
       {u"POLYLINE", {}, {{u"AcDb2dPolyline", {66, 10, 39, 70, 40, 41, 71, 72, 73, 74, 75, 210}}}, {}},
@@ -86,7 +87,7 @@ bool isConvertedAngle(vd::vstring_view type, int code) {
   // The descriptor also marks 5004, a result-type code no file holds.
   if (code < 50 || code > 58 || !(vd::groupCodeKind(code) & vd::kKindFlagAngle)) return false;
   const EntityRecord* rec = entityRecord(type);
-  return !(rec && rec->anglesInDegrees);
+  return !(rec && rec->anglesUnconverted);
 }
 
 const TableRecordDef* tableRecordDef(vd::vstring_view table) {

@@ -20,9 +20,10 @@ struct EntityRecord {
   std::vector<int> required;        // codes the host needs before it makes the entity
   std::vector<Subclass> subclasses; // after AcDbEntity, in file order
   std::vector<int> flatPoints;      // point codes written with x and y only
-  // Angles stay in degrees in the chain, as in the file (a hatch's boundary
-  // edges and pattern lines); other entities hold radians.
-  bool anglesInDegrees = false;
+  // Angles pass between file and chain unchanged: a hatch's boundary edges
+  // and pattern lines are degrees in both, an MTEXT's rotation (50) radians
+  // in both. Other entities hold radians in the chain and degrees in the file.
+  bool anglesUnconverted = false;
 };
 
 // Codes of the AcDbEntity subclass shared by every entity.

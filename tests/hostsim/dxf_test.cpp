@@ -158,7 +158,7 @@ std::vector<std::pair<std::string, std::string>> angleGroups(const std::string& 
 
 const hostsim::Entity* entityOf(const hostsim::Drawing& d, const char16_t* handle) { return d.findEntity(handle); }
 
-TEST_F(DxfTest, AnglesAreDegreesInTheFileAndRadiansInChainsButHatchesKeepDegrees) {
+TEST_F(DxfTest, AnglesAreDegreesInTheFileAndRadiansInChainsButHatchesAndMultilineTextsKeepTheirs) {
   const std::string text =
       "  0\nSECTION\n  2\nBLOCKS\n"
       "  0\nBLOCK\n  5\n20\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockBegin\n  2\nDOOR\n 70\n0\n"
@@ -178,6 +178,8 @@ TEST_F(DxfTest, AnglesAreDegreesInTheFileAndRadiansInChainsButHatchesKeepDegrees
       "210\n0\n220\n0\n230\n1\n  2\nANSI31\n 70\n0\n 71\n0\n 91\n1\n 92\n1\n 93\n1\n"
       " 72\n2\n 10\n0\n 20\n0\n 40\n5\n 50\n0\n 51\n90\n 73\n1\n 97\n0\n 75\n0\n 76\n1\n"
       " 52\n45\n 41\n1\n 77\n0\n 78\n1\n 53\n45\n 43\n0\n 44\n0\n 45\n-0.5\n 46\n0.5\n 79\n0\n 98\n0\n"
+      "  0\nMTEXT\n  5\n34\n100\nAcDbEntity\n  8\n0\n100\nAcDbMText\n 10\n0\n 20\n0\n 30\n0\n 40\n1\n"
+      "  1\nB\n 50\n0.5\n"
       "  0\nENDSEC\n  0\nEOF\n";
   hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
   ASSERT_TRUE(r.drawing) << r.error;
@@ -213,6 +215,11 @@ TEST_F(DxfTest, AnglesAreDegreesInTheFileAndRadiansInChainsButHatchesKeepDegrees
   const std::vector<std::pair<int, double>> degrees = {{50, 0.0}, {51, 90.0}, {52, 45.0}, {53, 45.0}};
   EXPECT_EQ(angles, degrees);
 
+  // A multiline text's rotation is radians in the file already.
+  const hostsim::Entity* mtext = entityOf(*r.drawing, u"34");
+  ASSERT_NE(mtext, nullptr);
+  EXPECT_EQ(mtext->view().real(50), 0.5);
+
   // Written again, every angle is the file's number of degrees.
   std::string out = hostsim::dxf::writeDxf(*r.drawing, r.variables);
   std::string entities = section(out, "ENTITIES"), blocks = section(out, "BLOCKS");
@@ -225,13 +232,14 @@ TEST_F(DxfTest, AnglesAreDegreesInTheFileAndRadiansInChainsButHatchesKeepDegrees
   EXPECT_NE(entities.find(" 52\n45.0\n", at), std::string::npos);
   EXPECT_NE(entities.find(" 53\n45.0\n", at), std::string::npos);
   EXPECT_NE(blocks.find("100\nAcDbArc\n 50\n180.0\n 51\n270.0\n"), std::string::npos) << blocks;
+  EXPECT_NE(entities.find("  1\nB\n 50\n0.5\n"), std::string::npos) << entities.substr(entities.find("MTEXT"));
 
   // Read and written once more, the angles stay as they were.
   hostsim::dxf::ReadResult again = hostsim::dxf::readDxf(out);
   ASSERT_TRUE(again.drawing) << again.error;
   std::string out2 = hostsim::dxf::writeDxf(*again.drawing, again.variables);
   EXPECT_EQ(angleGroups(section(out2, "ENTITIES") + section(out2, "BLOCKS")), angleGroups(entities + blocks));
-  EXPECT_EQ(angleGroups(entities + blocks).size(), 10u);
+  EXPECT_EQ(angleGroups(entities + blocks).size(), 11u);
 }
 
 TEST_F(DxfTest, BrokenFilesAreRefusedWithTheLineAndNothingLoaded) {
