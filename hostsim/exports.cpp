@@ -178,10 +178,12 @@ int GetLayerKeyInfoW(int key, vchar* buffer, int capacity) { return GetLayerKeyW
 int FindLayerInfoA(const char*, void*) { return notServed("FindLayerInfoA"); }
 
 char** GetTextStylesA(int* count) {
-  // Host-owned: the array lives until the next call.
+  // Host-owned: the array and its texts live until the next call.
+  static std::vector<std::string> styles;
   static std::vector<char*> names;
+  styles = host().textStyleNames();
   names.clear();
-  for (std::string& s : host().textStyles) names.push_back(s.data());
+  for (std::string& s : styles) names.push_back(s.data());
   if (count) *count = static_cast<int>(names.size());
   return names.empty() ? nullptr : names.data();
 }
@@ -449,7 +451,13 @@ int Vd2dKeyLayerMappedA(const char*, char* buffer, int capacity, int) {
   return notServed("Vd2dKeyLayerMappedA");
 }
 int Vd2dGetStoredData(void*) { return notServed("Vd2dGetStoredData"); }
-int VdRcFillComboLayer(vd::HostWindow, int) { return notServed("VdRcFillComboLayer"); }
-int VdRcLayerDlg(int, int, int) { return notServed("VdRcLayerDlg"); }
+int VdRcFillComboLayer(vd::HostWindow combo, int mode) {
+  const auto& fill = host().windowOperations.fillLayerCombo;
+  return fill ? fill(combo, mode) : notServed("VdRcFillComboLayer");
+}
+int VdRcLayerDlg(int mode, int flags, int options) {
+  const auto& show = host().windowOperations.layerDialog;
+  return show ? show(mode, flags, options) : notServed("VdRcLayerDlg");
+}
 
 }  // extern "C"
