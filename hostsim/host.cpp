@@ -127,6 +127,7 @@ void Host::reset() {
   omittedExports.clear();
   callCounts.clear();
   answers_.clear();
+  scriptLine = 0;
   transcript_.clear();
   error_.clear();
   variableNodes_.clear();
@@ -227,7 +228,7 @@ std::optional<Answer> Host::takeAnswer(const char* request, const vstring& promp
          vd::utf16ToUtf8(prompt) + "\") but the script answers " + answerKindName(a.kind));
     return std::nullopt;
   }
-  answers_.pop_front();
+  popAnswer();
   return a;
 }
 

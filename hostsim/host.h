@@ -115,8 +115,13 @@ class Host {
   const Answer* peekAnswer() const { return answers_.empty() ? nullptr : &answers_.front(); }
   // Takes the next answer, once its taker has read it with peekAnswer.
   void popAnswer() {
-    if (!answers_.empty()) answers_.pop_front();
+    if (answers_.empty()) return;
+    scriptLine = answers_.front().line;
+    answers_.pop_front();
   }
+  // The script line being carried out: a command's, then each of its
+  // answers' as it is taken; errors that no answer caused name it.
+  int scriptLine = 0;
   void clearAnswers() { answers_.clear(); }
   // Takes the next answer for a request; a request of another kind than the
   // next answer (Enter and cancel answer any request that allows them) or an

@@ -302,6 +302,7 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     }
     std::vector<std::string> args(w.begin() + 2, w.end());
     host_.log("> command " + rest(w, 1));
+    host_.scriptLine = line;
     int result = 0;
     if (!module_.runCommand(w[1], args, result)) return bad("the module has no command " + w[1]);
     host_.log("command " + w[1] + " -> " + std::to_string(result));
