@@ -14,9 +14,8 @@ struct KeyName {
   DialogKey key;
 };
 constexpr KeyName kKeys[] = {
-    {"Enter", DialogKey::Enter}, {"Delete", DialogKey::Delete}, {"Tab", DialogKey::Tab},
-    {"Escape", DialogKey::Escape}, {"Down", DialogKey::Down}, {"Up", DialogKey::Up},
-    {"F4", DialogKey::F4},
+    {"Enter", DialogKey::Enter}, {"Delete", DialogKey::Delete}, {"Tab", DialogKey::Tab}, {"Escape", DialogKey::Escape},
+    {"Down", DialogKey::Down},   {"Up", DialogKey::Up},         {"F4", DialogKey::F4},
 };
 
 struct Verb {
@@ -104,15 +103,9 @@ bool parseDialogLine(const std::vector<std::string>& w, Answer& out, std::string
     case Answer::Kind::Choose:
     case Answer::Kind::Check:
     case Answer::Kind::Key:
-    case Answer::Kind::Click:
-      wanted = 2;
-      break;
-    case Answer::Kind::Wheel:
-      wanted = 3;
-      break;
-    default:
-      wanted = 1;
-      break;
+    case Answer::Kind::Click: wanted = 2; break;
+    case Answer::Kind::Wheel: wanted = 3; break;
+    default: wanted = 1; break;
   }
   if (w.size() != wanted + 1) return fail();
 

@@ -34,6 +34,7 @@
 #include "tools/vdhost/module_texts.h"
 #include "ui/handles.h"
 #include "ui/module_state.h"
+#include "ui/wide_text.h"
 
 namespace {
 
@@ -43,11 +44,6 @@ using hostsim::Host;
 HMODULE g_module = nullptr;
 
 bool moduleString(int id, vd::vstring& out) { return vdhost::loadModuleText(g_module, id, out); }
-
-std::wstring wide(const std::string& utf8) {
-  const vd::vstring w = vd::utf8ToUtf16(utf8);
-  return std::wstring(w.begin(), w.end());
-}
 
 // The module side of the scripts: the sample dialogs, with the module's
 // resources, and the host bound in this process as the module binds it.
@@ -68,7 +64,7 @@ class SampleModule : public hostsim::ModuleFace {
       return true;
     }
     if (name == "Box" && args.size() == 2) {
-      result = MessageBoxW(static_cast<HWND>(Host::instance().mainWindow), wide(args[1]).c_str(), L"VELDRA",
+      result = MessageBoxW(static_cast<HWND>(Host::instance().mainWindow), ui::utf8ToWide(args[1]).c_str(), L"VELDRA",
                            static_cast<UINT>(std::strtoul(args[0].c_str(), nullptr, 10)));
       return true;
     }
@@ -176,7 +172,8 @@ int main(int argc, char** argv) {
 
   std::vector<fs::path> found;
   for (const fs::directory_entry& e : fs::directory_iterator(scripts)) {
-    if (e.path().extension() == ".vds" && (only.empty() || only.count(e.path().stem().string()))) found.push_back(e.path());
+    if (e.path().extension() == ".vds" && (only.empty() || only.count(e.path().stem().string())))
+      found.push_back(e.path());
   }
   std::sort(found.begin(), found.end());
   int failed = 0;

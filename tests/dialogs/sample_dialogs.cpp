@@ -11,6 +11,7 @@
 #include "ui/gdi.h"
 #include "ui/image_list.h"
 #include "ui/module_state.h"
+#include "ui/wide_text.h"
 
 namespace dialogtest {
 
@@ -19,15 +20,9 @@ namespace {
 constexpr UINT_PTR kAnimationTimer = 1000;
 constexpr UINT kAnimationMilliseconds = 2000;
 
-std::wstring text(int id) {
-  const vd::vstring t = vd::loadText(id);
-  return std::wstring(t.begin(), t.end());
-}
+std::wstring text(int id) { return ui::toWide(vd::loadText(id)); }
 
-void prompt(const std::wstring& line) {
-  const vd::vstring t(line.begin(), line.end());
-  vd::hostCall<&vd::HostApi::PromptW>(t.c_str());
-}
+void prompt(const std::wstring& line) { vd::hostCall<&vd::HostApi::PromptW>(ui::fromWide(line).c_str()); }
 
 COLORREF indexColour(int index) { return static_cast<COLORREF>(vd::colour::rgb_of_index(index)); }
 
@@ -158,9 +153,7 @@ bool SampleDialog::OnInitDialog() {
       sectionPane_.window().setText(L"0.000");
       window().setTimer(kAnimationTimer, kAnimationMilliseconds);
       break;
-    case IDD_HEIGHTDIM_EDIT:
-      SetModuleIcons(IDI_MODULE);
-      break;
+    case IDD_HEIGHTDIM_EDIT: SetModuleIcons(IDI_MODULE); break;
     case IDD_HEIGHTDIM_PLAN: {
       SetModuleIcons(IDI_MODULE);
       setEditCombo(dialog, IDC_HDPLAN_VALUE, L"\u00b10.000");
@@ -173,8 +166,7 @@ bool SampleDialog::OnInitDialog() {
       SetHostIcons();
       window().item(IDC_ARCLEN_VALUE).setText(L"12.5664");
       break;
-    default:
-      break;
+    default: break;
   }
   return ui::Dialog::OnInitDialog();
 }
@@ -199,8 +191,7 @@ void SampleDialog::OnSettings() {
 
 void SampleDialog::OnHelp() {
   const std::wstring topic = L"::/Napoveda/dialog-" + std::to_wstring(templateId()) + L".htm";
-  const vd::vstring t(topic.begin(), topic.end());
-  vd::hostCall<&vd::HostApi::ShowHelpW>(t.c_str(), 0, 0, 0);
+  vd::hostCall<&vd::HostApi::ShowHelpW>(ui::fromWide(topic).c_str(), 0, 0, 0);
 }
 
 void SampleDialog::OnSectionLayers() { runLayerDialog(IDC_HDSET_LAYER_PLAIN); }
@@ -224,9 +215,8 @@ void SampleDialog::OnUseDrawingColour() {
 void SampleDialog::OnTypeChosen() {
   if (templateId() != IDD_HEIGHTDIM_SETTINGS) return;
   const bool csn = window().item(IDC_HDSET_TYPE).send(CB_GETCURSEL) == 0;
-  for (int id : {IDC_HDSET_VERT_LENGTH_LABEL, IDC_HDSET_VERT_LENGTH, IDC_HDSET_HORZ_LENGTH_LABEL,
-                 IDC_HDSET_HORZ_LENGTH, IDC_HDSET_MARK_TYPE_LABEL, IDC_HDSET_MARK_TYPE, IDC_HDSET_UNDERLINE_LABEL,
-                 IDC_HDSET_UNDERLINE}) {
+  for (int id : {IDC_HDSET_VERT_LENGTH_LABEL, IDC_HDSET_VERT_LENGTH, IDC_HDSET_HORZ_LENGTH_LABEL, IDC_HDSET_HORZ_LENGTH,
+                 IDC_HDSET_MARK_TYPE_LABEL, IDC_HDSET_MARK_TYPE, IDC_HDSET_UNDERLINE_LABEL, IDC_HDSET_UNDERLINE}) {
     window().item(id).enable(csn);
   }
   OnUnderline();
@@ -234,8 +224,8 @@ void SampleDialog::OnTypeChosen() {
 
 void SampleDialog::OnUnderline() {
   if (templateId() != IDD_HEIGHTDIM_SETTINGS) return;
-  const bool on = window().item(IDC_HDSET_UNDERLINE).enabled() &&
-                  IsDlgButtonChecked(hwnd(), IDC_HDSET_UNDERLINE) == BST_CHECKED;
+  const bool on =
+      window().item(IDC_HDSET_UNDERLINE).enabled() && IsDlgButtonChecked(hwnd(), IDC_HDSET_UNDERLINE) == BST_CHECKED;
   window().item(IDC_HDSET_UNDERLINE_LENGTH_LABEL).enable(on);
   window().item(IDC_HDSET_UNDERLINE_LENGTH).enable(on);
 }
@@ -322,8 +312,8 @@ void SampleDialog::fillSettings() {
     // The host's own layer list, behind the layer buttons, instead of the layer keys.
     for (int id : {IDC_HDSET_LAYER_LABEL, IDC_HDSET_LAYER, IDC_HDSET_PLAN_LAYER_LABEL, IDC_HDSET_PLAN_LAYER})
       window().item(id).show(false);
-    for (int id : {IDC_HDSET_LAYER_BUTTON, IDC_HDSET_LAYER_PLAIN, IDC_HDSET_PLAN_LAYER_BUTTON,
-                   IDC_HDSET_PLAN_LAYER_PLAIN}) {
+    for (int id :
+         {IDC_HDSET_LAYER_BUTTON, IDC_HDSET_LAYER_PLAIN, IDC_HDSET_PLAN_LAYER_BUTTON, IDC_HDSET_PLAN_LAYER_PLAIN}) {
       window().item(id).show(true);
     }
     for (int id : {IDC_HDSET_LAYER_PLAIN, IDC_HDSET_PLAN_LAYER_PLAIN}) {
@@ -345,10 +335,7 @@ void SampleDialog::fillSettings() {
   int count = 0;
   char** names = vd::hostCallOr<&vd::HostApi::GetTextStylesA, char**>(nullptr, &count);
   std::vector<std::wstring> styles;
-  for (int i = 0; names && i < count; ++i) {
-    const vd::vstring name = vd::cp1250ToUtf16(names[i]);
-    styles.emplace_back(name.begin(), name.end());
-  }
+  for (int i = 0; names && i < count; ++i) styles.push_back(ui::toWide(vd::cp1250ToUtf16(names[i])));
   setList(dialog, IDC_HDSET_TEXT_STYLE, styles, 0);
   fillColourCombo(IDC_HDSET_TEXT_COLOR, 1);
   setEditCombo(dialog, IDC_HDSET_TEXT_HEIGHT, L"2.5");

@@ -12,6 +12,7 @@
 #include "tools/vdhost/window_input.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
+#include "ui/wide_text.h"
 #include "ui/window.h"
 
 namespace vdhost {
@@ -31,12 +32,6 @@ constexpr int kMostClicks = 3;
 // The driver of this thread, for the hook.
 thread_local DialogDriver* t_driver = nullptr;
 
-std::wstring wide(const vd::vstring& text) { return std::wstring(text.begin(), text.end()); }
-
-std::string utf8(const std::wstring& text) {
-  return vd::utf16ToUtf8(vd::vstring_view(reinterpret_cast<const vd::vchar*>(text.data()), text.size()));
-}
-
 bool isDialogClass(HWND window) {
   wchar_t cls[16];
   return GetClassNameW(window, cls, 16) > 0 && lstrcmpW(cls, L"#32770") == 0;
@@ -54,7 +49,8 @@ HWND editFieldOf(HWND control) {
   if (GetClassNameW(control, cls, 32) <= 0) return nullptr;
   if (lstrcmpiW(cls, L"Edit") == 0) return control;
   if (lstrcmpiW(cls, L"ComboBox") == 0) return ui::comboEditField(control);
-  if (lstrcmpiW(cls, WC_COMBOBOXEXW) == 0) return reinterpret_cast<HWND>(SendMessageW(control, CBEM_GETEDITCONTROL, 0, 0));
+  if (lstrcmpiW(cls, WC_COMBOBOXEXW) == 0)
+    return reinterpret_cast<HWND>(SendMessageW(control, CBEM_GETEDITCONTROL, 0, 0));
   return nullptr;
 }
 
@@ -148,8 +144,9 @@ void DialogDriver::created(HWND window, const CREATESTRUCTW& create) {
 }
 
 void DialogDriver::destroyed(HWND window) {
-  appeared_.erase(std::remove_if(appeared_.begin(), appeared_.end(), [&](const Appeared& a) { return a.window == window; }),
-                  appeared_.end());
+  appeared_.erase(
+      std::remove_if(appeared_.begin(), appeared_.end(), [&](const Appeared& a) { return a.window == window; }),
+      appeared_.end());
   auto at = std::find_if(frames_.begin(), frames_.end(), [&](const Frame& f) { return f.window == window; });
   if (at == frames_.end()) return;
   // Dialogs close innermost first; one opened from this one is gone by now.
@@ -196,7 +193,8 @@ void DialogDriver::step() {
     if (!IsWindowVisible(a.window)) {
       // A modal loop shows its dialog once it first has nothing to do.
       if (Clock::now() - a.since > kShowTimeout)
-        fail(host_.scriptLine, "a dialog window (" + utf8(ui::Window(a.window).text()) + ") was made but never shown");
+        fail(host_.scriptLine,
+             "a dialog window (" + ui::wideToUtf8(ui::Window(a.window).text()) + ") was made but never shown");
       return;
     }
     // The window stays among the appeared until it is met, so that a failure closes it.
@@ -254,8 +252,8 @@ void DialogDriver::meet(HWND window) {
       next ? std::string("the script answers ") + hostsim::answerKindName(next->kind) : "the script has no line left";
   if (std::optional<MessageBoxView> box = readMessageBox(window)) {
     if (!next || next->kind != Answer::Kind::MessageBox) {
-      fail(line, "a message box " + quoted(wide(box->caption)) + " is showing (" + quoted(wide(box->text)) + ") but " +
-                     offered);
+      fail(line, "a message box " + quoted(ui::toWide(box->caption)) + " is showing (" + quoted(ui::toWide(box->text)) +
+                     ") but " + offered);
       return;
     }
     answerBox(window, *next);
@@ -287,15 +285,15 @@ void DialogDriver::answerBox(HWND window, const Answer& line) {
   std::optional<MessageBoxView> box = readMessageBox(window);
   if (!box) return;
   const int id = line.dialog.id;
-  auto button = std::find_if(box->buttonWindows.begin(), box->buttonWindows.end(),
-                             [&](HWND b) { return GetDlgCtrlID(b) == id; });
+  auto button =
+      std::find_if(box->buttonWindows.begin(), box->buttonWindows.end(), [&](HWND b) { return GetDlgCtrlID(b) == id; });
   if (button == box->buttonWindows.end()) {
-    fail(line.line, "the message box " + quoted(wide(box->caption)) + " has no button " + std::to_string(id) +
+    fail(line.line, "the message box " + quoted(ui::toWide(box->caption)) + " has no button " + std::to_string(id) +
                         " (it has " + buttonsOf(*box) + ")");
     return;
   }
   host_.popAnswer();
-  host_.log(("message box " + quoted(wide(box->caption)) + " " + ownerOf(window) + ", flags " +
+  host_.log(("message box " + quoted(ui::toWide(box->caption)) + " " + ownerOf(window) + ", flags " +
              std::to_string(box->flags()) + " (" + describeFlags(box->flags()) + "), pressed " + buttonName(id) + ": ")
                 .c_str(),
             box->text);
@@ -338,7 +336,7 @@ void DialogDriver::start(Frame& frame) {
     case Answer::Kind::Choose: {
       ListItems items;
       if (!readListItems(control, items)) return fail(a.line, name + " is no combo or list box");
-      const std::wstring wanted = wide(a.dialog.text);
+      const std::wstring wanted = ui::toWide(a.dialog.text);
       auto at = std::find(items.texts.begin(), items.texts.end(), wanted);
       if (at == items.texts.end()) return fail(a.line, name + " has no item " + quoted(wanted));
       frame.index = static_cast<int>(at - items.texts.begin());
@@ -363,8 +361,7 @@ void DialogDriver::start(Frame& frame) {
     case Answer::Kind::Press:
       if (!isPushButton(control)) return fail(a.line, name + " is no button");
       break;
-    default:
-      break;
+    default: break;
   }
   proceed(frame);
 }
@@ -389,7 +386,7 @@ bool DialogDriver::proceed(Frame& frame) {
         if (a.dialog.text.empty()) {
           postKey(edit, VK_DELETE);
         } else {
-          postChars(edit, wide(a.dialog.text).c_str());
+          postChars(edit, ui::toWide(a.dialog.text).c_str());
         }
         return false;
       }
@@ -409,8 +406,8 @@ bool DialogDriver::proceed(Frame& frame) {
         const bool list = isListBox(control);
         PostMessageW(control, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(frame.index), 0);
         if (!list || (GetWindowLongW(control, GWL_STYLE) & LBS_NOTIFY))
-          PostMessageW(GetParent(control), WM_COMMAND,
-                       MAKEWPARAM(a.dialog.id, list ? LBN_SELCHANGE : CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+          PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(a.dialog.id, list ? LBN_SELCHANGE : CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(control));
         return false;
       }
       return true;
@@ -448,19 +445,18 @@ bool DialogDriver::proceed(Frame& frame) {
         return false;
       }
       return true;
-    default:
-      return true;
+    default: return true;
   }
 }
 
 void DialogDriver::takePicture(Frame& frame) {
   const Answer& a = *frame.action;
-  const std::filesystem::path path(wide(a.dialog.text));
+  const std::filesystem::path path(ui::toWide(a.dialog.text));
   std::error_code ec;
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
   std::string error;
   if (!vdpng::writeWindow(frame.window, path.string(), error))
-    fail(a.line, "the picture " + utf8(wide(a.dialog.text)) + " was not written: " + error);
+    fail(a.line, "the picture " + vd::utf16ToUtf8(a.dialog.text) + " was not written: " + error);
 }
 
 void DialogDriver::writeChanges(Frame& frame) {

@@ -55,7 +55,7 @@ class DialogDriver {
     std::vector<ShownControl> shown;  // the controls as the transcript last wrote them
     std::optional<hostsim::Answer> action;
     int phase = 0;
-    int index = -1;  // choose: the item
+    int index = -1;             // choose: the item
     Clock::time_point until{};  // wait: when it ends
   };
   // A dialog or message box window the thread made and the script has not met yet.

@@ -6,15 +6,12 @@
 
 #include "host/text.h"
 #include "ui/controls.h"
+#include "ui/wide_text.h"
 #include "ui/window.h"
 
 namespace vdhost {
 
 namespace {
-
-std::string utf8(const std::wstring& text) {
-  return vd::utf16ToUtf8(vd::vstring_view(reinterpret_cast<const vd::vchar*>(text.data()), text.size()));
-}
 
 bool classIs(HWND w, const wchar_t* name) {
   wchar_t cls[64];
@@ -49,7 +46,7 @@ std::wstring shownText(HWND control, const ListItems* items) {
 
 std::string quoted(const std::wstring& text) {
   std::string out = "\"";
-  for (char c : utf8(text)) {
+  for (char c : ui::wideToUtf8(text)) {
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -72,7 +69,7 @@ std::string quoted(const std::wstring& text) {
 std::string windowClass(HWND window) {
   wchar_t cls[128] = {};
   const int n = GetClassNameW(window, cls, 128);
-  return utf8(std::wstring(cls, n > 0 ? static_cast<size_t>(n) : 0));
+  return ui::wideToUtf8(std::wstring(cls, n > 0 ? static_cast<size_t>(n) : 0));
 }
 
 bool isCheckBox(HWND control) {
@@ -83,10 +80,8 @@ bool isCheckBox(HWND control) {
     case BS_3STATE:
     case BS_AUTO3STATE:
     case BS_RADIOBUTTON:
-    case BS_AUTORADIOBUTTON:
-      return true;
-    default:
-      return false;
+    case BS_AUTORADIOBUTTON: return true;
+    default: return false;
   }
 }
 

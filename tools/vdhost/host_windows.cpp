@@ -10,15 +10,13 @@
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/module_state.h"
+#include "ui/wide_text.h"
 
 namespace vdhost {
 
 namespace {
 
 using vd::vstring;
-
-std::wstring wide(const vstring& text) { return std::wstring(text.begin(), text.end()); }
-vstring narrowed(const std::wstring& text) { return vstring(text.begin(), text.end()); }
 
 std::wstring trimmed(const std::wstring& text) {
   const size_t first = text.find_first_not_of(L" \t");
@@ -54,7 +52,7 @@ class LayerDialog : public ui::Dialog {
     SetHostIcons();
     const hostsim::Variable* current = host_.variable(u"CLAYER");
     for (const vstring& name : host_.layerNames()) {
-      const LRESULT at = list().send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name).c_str()));
+      const LRESULT at = list().send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::toWide(name).c_str()));
       if (current && vd::equalsNoCaseAscii(current->text, name)) list().send(LB_SETCURSEL, static_cast<WPARAM>(at));
     }
     return true;
@@ -65,11 +63,11 @@ class LayerDialog : public ui::Dialog {
     if (at != LB_ERR) {
       const LRESULT n = list().send(LB_GETTEXTLEN, static_cast<WPARAM>(at));
       std::wstring name(n > 0 ? static_cast<size_t>(n) + 1 : 1, L'\0');
-      name.resize(static_cast<size_t>(
-          std::max<LRESULT>(0, list().send(LB_GETTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(name.data())))));
+      name.resize(static_cast<size_t>(std::max<LRESULT>(
+          0, list().send(LB_GETTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(name.data())))));
       hostsim::Variable layer;
       layer.kind = hostsim::Variable::Kind::String;
-      layer.text = narrowed(name);
+      layer.text = ui::fromWide(name);
       host_.setVariable(u"CLAYER", layer);
       host_.log("host: current layer ", layer.text);
     }
@@ -81,12 +79,12 @@ class LayerDialog : public ui::Dialog {
 
   void OnAdd() {
     const std::wstring name = trimmed(item(IDC_HOST_LAYER_NEW).text());
-    if (!host_.addLayer(narrowed(name))) {
+    if (!host_.addLayer(ui::fromWide(name))) {
       const std::wstring why = name.empty() ? L"Zadejte název hladiny." : L"Hladina " + name + L" již existuje.";
       MessageBoxW(hwnd(), why.c_str(), L"Hladiny", MB_ICONWARNING | MB_OK);
       return;
     }
-    host_.log("host: layer added: ", narrowed(name));
+    host_.log("host: layer added: ", ui::fromWide(name));
     const LRESULT at = list().send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     list().send(LB_SETCURSEL, static_cast<WPARAM>(at));
     item(IDC_HOST_LAYER_NEW).setText(L"");
@@ -105,7 +103,7 @@ int fillLayerCombo(hostsim::Host& host, void* combo, int mode) {
   }
   const std::vector<vstring> names = host.layerNames();
   for (const vstring& name : names) {
-    const std::wstring text = wide(name);
+    const std::wstring text = ui::toWide(name);
     if (isExtendedCombo(window)) {
       ui::comboExInsertItem(window, -1, text.c_str(), -1);
     } else {
