@@ -10,3 +10,10 @@ function(vd_add_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()
 endfunction()
+
+# vd_shows_windows(TEST...): tests that show windows on the one virtual
+# display run one at a time. Two at once take the activation and the focus
+# from each other, and a window that loses the focus hears about it.
+function(vd_shows_windows)
+  set_tests_properties(${ARGN} PROPERTIES RESOURCE_LOCK vd_display)
+endfunction()
