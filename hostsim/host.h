@@ -119,8 +119,8 @@ class Host {
     scriptLine = answers_.front().line;
     answers_.pop_front();
   }
-  // The script line being carried out: a command's, then each of its
-  // answers' as it is taken; errors that no answer caused name it.
+  // The script line being carried out: each line's as it runs, then a
+  // command's answers' as each is taken; errors that no answer caused name it.
   int scriptLine = 0;
   void clearAnswers() { answers_.clear(); }
   // Takes the next answer for a request; a request of another kind than the

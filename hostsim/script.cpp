@@ -171,6 +171,7 @@ bool ScriptRunner::runText(const std::string& text) {
     int lineNo = static_cast<int>(next_) + 1;
     if (!wordsOf(next_++, words)) return false;
     if (words.empty()) continue;
+    host_.scriptLine = lineNo;
     if (!runLine(words, lineNo)) return false;
   }
   return !host_.failed();
@@ -302,7 +303,6 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     }
     std::vector<std::string> args(w.begin() + 2, w.end());
     host_.log("> command " + rest(w, 1));
-    host_.scriptLine = line;
     int result = 0;
     if (!module_.runCommand(w[1], args, result)) return bad("the module has no command " + w[1]);
     host_.log("command " + w[1] + " -> " + std::to_string(result));

@@ -18,10 +18,12 @@ namespace {
 class AskingModule : public hostsim::ModuleFace {
  public:
   bool initApp(int& result) override {
+    linesSeen.push_back(hostsim::Host::instance().scriptLine);
     result = 1;
     return true;
   }
   bool runCommand(const std::string& name, const std::vector<std::string>&, int& result) override {
+    linesSeen.push_back(hostsim::Host::instance().scriptLine);
     double p[3] = {0, 0, 0};
     if (name == "Point") {
       result = hostApi()->GetPointW(nullptr, u"Bod:", p);
@@ -34,6 +36,8 @@ class AskingModule : public hostsim::ModuleFace {
     error = "not here";
     return false;
   }
+  // The line the host said it was carrying out at each call.
+  std::vector<int> linesSeen;
 };
 
 class DialogLines : public HostTest {
@@ -43,7 +47,6 @@ class DialogLines : public HostTest {
     return runner.runText(text);
   }
 
- private:
   AskingModule module_;
 };
 
@@ -135,6 +138,14 @@ TEST_F(DialogLines, ErrorsNameTheLine) {
     EXPECT_FALSE(run(c.text)) << c.text;
     EXPECT_NE(host().error().find(c.expected), std::string::npos) << c.text << " gave: " << host().error();
   }
+}
+
+// What the module or a dialog does between answers is blamed on the line the
+// host is carrying out: init's, a command's, then the answer last taken.
+TEST_F(DialogLines, TheHostKnowsWhichLineItCarriesOut) {
+  ASSERT_TRUE(run("units 2\n\ninit\n# a comment\ncommand Nothing\ncommand Point\npoint 1,2\n")) << host().error();
+  EXPECT_EQ(module_.linesSeen, (std::vector<int>{3, 5, 6}));
+  EXPECT_EQ(host().scriptLine, 7);
 }
 
 TEST(NumberText, WholeNumbersFitAnInt) {
