@@ -13,8 +13,8 @@
 // - 1000: "…" (1041, 1063) opens the mask dialog 102 over it; for host
 //   product 2 the layer buttons (109, 1069) open the host's layer dialog and
 //   refill their plain layer combos (VdRcLayerDlg, VdRcFillComboLayer); a
-//   timer turns the section pane's sample value every 2 s, as the preview
-//   animates; the panes write the last click and wheel turn they got into
+//   timer turns the section pane's sample value once, a second after the
+//   dialog opens, as the preview animates; the panes write the last click and wheel turn they got into
 //   their window text; Help (9) asks the host for help (ShowHelpW);
 // - 1001: "Nastavení..." (1006) ends the dialog with 1006;
 // - 1002: the value takes '.' for ',' when the focus leaves it (kill-focus
@@ -78,7 +78,6 @@ class SampleDialog : public ui::Dialog {
   HIMAGELIST keep(HIMAGELIST list);
 
   SamplePane sectionPane_, planPane_;
-  int sample_ = 0;  // the section pane's sample value: 0, positive, negative
   HIMAGELIST swatches_ = nullptr;
   std::vector<ui::unique_himagelist> imageLists_;  // the combos borrow them
 };

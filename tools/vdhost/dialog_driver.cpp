@@ -26,6 +26,8 @@ constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickMilliseconds = 10;
 // How long a dialog window may take from its creation until it shows.
 constexpr auto kShowTimeout = std::chrono::seconds(5);
+// How long a line waits for the focus to reach its control.
+constexpr auto kFocusTimeout = std::chrono::seconds(1);
 // Clicks a `check` gives a check box at most: three reach every state of a three-state box.
 constexpr int kMostClicks = 3;
 
@@ -86,6 +88,10 @@ INT_PTR cancelResultOf(HWND window) {
     if (!first && id != IDHELP) first = id;
   }
   return hasNo ? IDNO : (first ? first : IDCANCEL);
+}
+
+std::string controlName(int id, int templateId) {
+  return "control " + std::to_string(id) + " of dialog " + std::to_string(templateId);
 }
 
 std::string buttonsOf(const MessageBoxView& box) {
@@ -303,10 +309,26 @@ void DialogDriver::answerBox(HWND window, const Answer& line) {
   appeared_.front().since = Clock::now();
 }
 
-bool DialogDriver::focusOn(Frame& frame, HWND control) {
-  if (focusIsIn(control)) return true;
+void DialogDriver::focusOn(Frame& frame, HWND control) {
+  frame.until = Clock::now() + kFocusTimeout;
+  if (focusIsIn(control)) return;
   // Posted, as the dialog manager asks: the move happens in turn with the input around it.
   PostMessageW(frame.window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
+bool DialogDriver::focusArrived(Frame& frame, HWND control, HWND target) {
+  if (target ? GetFocus() == target : focusIsIn(control)) return true;
+  const Answer& a = *frame.action;
+  if (Clock::now() >= frame.until) {
+    fail(a.line, controlName(a.dialog.id, frame.templateId) + " did not take the focus");
+    return false;
+  }
+  // The dialog lost its activation (a window of the system's took it for a
+  // moment, as the first window of a program can make the desktop's do):
+  // the user brings the dialog back and moves into the control again.
+  if (GetActiveWindow() != frame.window) SetActiveWindow(frame.window);
+  PostMessageW(frame.window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+  --frame.phase;  // this step again
   return false;
 }
 
@@ -321,7 +343,7 @@ void DialogDriver::start(Frame& frame) {
     takePicture(frame);
     return;
   }
-  const std::string name = "control " + std::to_string(a.dialog.id) + " of " + dialog;
+  const std::string name = controlName(a.dialog.id, frame.templateId);
   HWND control = GetDlgItem(frame.window, a.dialog.id);
   if (!control) return fail(a.line, dialog + " has no control " + std::to_string(a.dialog.id));
   if (!IsWindowVisible(control)) return fail(a.line, name + " is hidden");
@@ -370,7 +392,7 @@ void DialogDriver::start(Frame& frame) {
 // comes when the input the previous step posted has been handled.
 bool DialogDriver::proceed(Frame& frame) {
   const Answer& a = *frame.action;
-  const std::string name = "control " + std::to_string(a.dialog.id) + " of dialog " + std::to_string(frame.templateId);
+  const std::string name = controlName(a.dialog.id, frame.templateId);
   HWND control = GetDlgItem(frame.window, a.dialog.id);
   if (a.kind == Answer::Kind::Wait) return Clock::now() >= frame.until;
   if (a.kind == Answer::Kind::Picture || !control) return true;
@@ -380,7 +402,7 @@ bool DialogDriver::proceed(Frame& frame) {
       if (phase == 0) return focusOn(frame, control), false;
       if (phase == 1) {
         HWND edit = editFieldOf(control);
-        if (GetFocus() != edit) return fail(a.line, name + " did not take the focus"), false;
+        if (!focusArrived(frame, control, edit)) return false;
         PostMessageW(edit, EM_SETSEL, 0, -1);
         // Typing replaces the selected text; an empty text is the selection deleted.
         if (a.dialog.text.empty()) {
@@ -400,7 +422,7 @@ bool DialogDriver::proceed(Frame& frame) {
     case Answer::Kind::Choose:
       if (phase == 0) return focusOn(frame, control), false;
       if (phase == 1) {
-        if (!focusIsIn(control)) return fail(a.line, name + " did not take the focus"), false;
+        if (!focusArrived(frame, control, nullptr)) return false;
         // The selection moves as the arrow keys move it in a closed list, and
         // the dialog hears the one change.
         const bool list = isListBox(control);
@@ -421,7 +443,7 @@ bool DialogDriver::proceed(Frame& frame) {
     case Answer::Kind::Key:
       if (phase == 0) return focusOn(frame, control), false;
       if (phase == 1) {
-        if (!focusIsIn(control)) return fail(a.line, name + " did not take the focus"), false;
+        if (!focusArrived(frame, control, nullptr)) return false;
         postKey(GetFocus(), virtualKey(static_cast<hostsim::DialogKey>(a.dialog.value)));
         return false;
       }

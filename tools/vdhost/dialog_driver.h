@@ -56,7 +56,7 @@ class DialogDriver {
     std::optional<hostsim::Answer> action;
     int phase = 0;
     int index = -1;             // choose: the item
-    Clock::time_point until{};  // wait: when it ends
+    Clock::time_point until{};  // wait: when it ends; a focus move: when it is given up
   };
   // A dialog or message box window the thread made and the script has not met yet.
   struct Appeared {
@@ -74,7 +74,11 @@ class DialogDriver {
   void answerBox(HWND box, const hostsim::Answer& line);
   void start(Frame& frame);
   bool proceed(Frame& frame);
-  bool focusOn(Frame& frame, HWND control);
+  // Moves the focus into the control as the first step of a line.
+  void focusOn(Frame& frame, HWND control);
+  // True once the focus is on `target` (null: anywhere in the control);
+  // until then the step is repeated, and after a while the line fails.
+  bool focusArrived(Frame& frame, HWND control, HWND target);
   void writeChanges(Frame& frame);
   void takePicture(Frame& frame);
   // Fails the run with "script line N: why" and closes what is open.
