@@ -11,8 +11,9 @@
 // transcript to its .expected file instead of comparing.
 //
 // Commands of the scripts: "Template ID" runs the sample dialog of template
-// ID and returns what ended it; "Box FLAGS TEXT" shows a message box owned
-// by the host's window and returns the button pressed.
+// ID and returns what ended it; "Edit" runs the edit dialog 1001 and, when it
+// ends with 1006, the settings dialog 1000 after it; "Box FLAGS TEXT" shows a
+// message box owned by the host's window and returns the button pressed.
 #include <windows.h>
 
 #include <algorithm>
@@ -28,6 +29,7 @@
 #include "host/host_api.h"
 #include "host/text.h"
 #include "hostsim/host.h"
+#include "dialog_ids.h"
 #include "hostsim/script.h"
 #include "sample_dialogs.h"
 #include "tools/vdhost/host_windows.h"
@@ -58,9 +60,13 @@ class SampleModule : public hostsim::ModuleFace {
 
   bool runCommand(const std::string& name, const std::vector<std::string>& args, int& result) override {
     if (name == "Template" && args.size() == 1) {
-      ui::ModuleStateScope module(&state_);
-      dialogtest::SampleDialog dialog(std::atoi(args[0].c_str()));
-      result = static_cast<int>(dialog.DoModal());
+      result = run(std::atoi(args[0].c_str()));
+      return true;
+    }
+    if (name == "Edit" && args.empty()) {
+      // As the edit command does: "Nastavení..." leads on to the settings.
+      result = run(IDD_HEIGHTDIM_EDIT);
+      if (result == IDC_HDEDIT_SETTINGS) result = run(IDD_HEIGHTDIM_SETTINGS);
       return true;
     }
     if (name == "Box" && args.size() == 2) {
@@ -77,6 +83,12 @@ class SampleModule : public hostsim::ModuleFace {
   }
 
  private:
+  int run(int templateId) {
+    ui::ModuleStateScope module(&state_);
+    dialogtest::SampleDialog dialog(templateId);
+    return static_cast<int>(dialog.DoModal());
+  }
+
   ui::ModuleState& state_;
 };
 
