@@ -35,3 +35,10 @@ function(vd_add_fault_sweep name script)
   set_tests_properties(sweep.${name} PROPERTIES WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
                                                 LABELS "scenario;sweep")
 endfunction()
+
+# vd_shows_windows(TEST...): tests that show windows on the one virtual
+# display run one at a time. Two at once take the activation and the focus
+# from each other, and a window that loses the focus hears about it.
+function(vd_shows_windows)
+  set_tests_properties(${ARGN} PROPERTIES RESOURCE_LOCK vd_display)
+endfunction()

@@ -241,10 +241,12 @@ char** GetTextStylesA(int* count) {
     if (count) *count = 0;
     return nullptr;
   }
-  // Host-owned: the array lives until the next call.
+  // Host-owned: the array and its texts live until the next call.
+  static std::vector<std::string> styles;
   static std::vector<char*> names;
+  styles = host().textStyleNames();
   names.clear();
-  for (std::string& s : host().textStyles) names.push_back(s.data());
+  for (std::string& s : styles) names.push_back(s.data());
   if (count) *count = static_cast<int>(names.size());
   return names.empty() ? nullptr : names.data();
 }
@@ -575,13 +577,15 @@ int Vd2dGetStoredData(void*) {
   if (failing(HostOp::Vd2dGetStoredData)) return 0;
   return notServed("Vd2dGetStoredData");
 }
-int VdRcFillComboLayer(vd::HostWindow, int) {
+int VdRcFillComboLayer(vd::HostWindow combo, int mode) {
   if (failing(HostOp::VdRcFillComboLayer)) return 0;
-  return notServed("VdRcFillComboLayer");
+  const auto& fill = host().windowOperations.fillLayerCombo;
+  return fill ? fill(combo, mode) : notServed("VdRcFillComboLayer");
 }
-int VdRcLayerDlg(int, int, int) {
+int VdRcLayerDlg(int mode, int flags, int options) {
   if (failing(HostOp::VdRcLayerDlg)) return 0;
-  return notServed("VdRcLayerDlg");
+  const auto& show = host().windowOperations.layerDialog;
+  return show ? show(mode, flags, options) : notServed("VdRcLayerDlg");
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/chain.h"
 #include "hostsim/dxf_reader.h"
 #include "hostsim/dxf_writer.h"
 #include "hostsim/number_text.h"
@@ -19,9 +20,22 @@ const char* answerKindName(Answer::Kind kind) {
     case Answer::Kind::Pick: return "pick";
     case Answer::Kind::PickAt: return "pickat";
     case Answer::Kind::Window: return "window";
+    case Answer::Kind::Dialog: return "dialog";
+    case Answer::Kind::Set: return "set";
+    case Answer::Kind::Choose: return "choose";
+    case Answer::Kind::Check: return "check";
+    case Answer::Kind::Key: return "key";
+    case Answer::Kind::Click: return "click";
+    case Answer::Kind::Wheel: return "wheel";
+    case Answer::Kind::Wait: return "wait";
+    case Answer::Kind::Picture: return "picture";
+    case Answer::Kind::Press: return "press";
+    case Answer::Kind::MessageBox: return "msgbox";
   }
   return "?";
 }
+
+bool isDialogLine(Answer::Kind kind) { return kind >= Answer::Kind::Dialog; }
 
 vstring upperName(vd::vstring_view name) {
   vstring out(name);
@@ -114,6 +128,7 @@ void Host::reset() {
   omittedExports.clear();
   calls.reset();
   answers_.clear();
+  scriptLine = 0;
   transcript_.clear();
   error_.clear();
   variableNodes_.clear();
@@ -221,7 +236,7 @@ std::optional<Answer> Host::takeAnswer(const char* request, const vstring& promp
          vd::utf16ToUtf8(prompt) + "\") but the script answers " + answerKindName(a.kind));
     return std::nullopt;
   }
-  answers_.pop_front();
+  popAnswer();
   return a;
 }
 
@@ -233,6 +248,52 @@ bool Host::enterCall(vd::HostOp operation) {
                                           ordinalText(c.ordinal) + " call"
                                     : "before init";
   log(std::string("fault: ") + vd::hostOperationName(operation) + " fails (" + when + ")");
+  return true;
+}
+
+namespace {
+// The names of a symbol table's records in the drawing, in order.
+std::vector<vstring> recordNames(const Drawing& d, vd::vstring_view table) {
+  std::vector<vstring> names;
+  for (const TableRecord& r : d.tableRecords()) {
+    if (!vd::equalsNoCaseAscii(r.table, table)) continue;
+    if (std::optional<vd::vstring_view> name = r.chain.view().text(2)) names.emplace_back(*name);
+  }
+  return names;
+}
+
+bool listed(const std::vector<vstring>& names, vd::vstring_view name) {
+  for (const vstring& n : names) {
+    if (vd::equalsNoCaseAscii(n, name)) return true;
+  }
+  return false;
+}
+}  // namespace
+
+std::vector<std::string> Host::textStyleNames() const {
+  std::vector<vstring> wide;
+  for (const std::string& s : textStyles) wide.push_back(vd::cp1250ToUtf16(s));
+  for (const vstring& s : recordNames(*drawing_, u"STYLE")) {
+    if (!listed(wide, s)) wide.push_back(s);
+  }
+  std::vector<std::string> names;
+  for (const vstring& s : wide) names.push_back(vd::utf16ToCp1250(s));
+  return names;
+}
+
+std::vector<vstring> Host::layerNames() const {
+  std::vector<vstring> names = {u"0"};
+  for (const vstring& s : recordNames(*drawing_, u"LAYER")) {
+    if (!listed(names, s)) names.push_back(s);
+  }
+  return names;
+}
+
+bool Host::addLayer(const vstring& name) {
+  if (name.empty() || listed(layerNames(), name)) return false;
+  vd::ChainBuilder b;
+  b.text(vd::gc::kType, u"LAYER").text(2, name).integer(70, 0);
+  drawing_->tableRecords().push_back({u"LAYER", b.build()});
   return true;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 
 #include "host/text.h"
 #include "host/value_node.h"
+#include "hostsim/dialog_lines.h"
 #include "hostsim/drawing.h"
 #include "hostsim/fault_injection.h"
 #include "hostsim/variable.h"
@@ -24,17 +26,25 @@ using vd::vstring;
 // One answer to a request of the module, in the order the module asks.
 struct Answer {
   // Pick, PickAt and Window answer a selection: entities by handle, the
-  // entity nearest a point, or the entities inside a window.
-  enum class Kind { Point, Keyword, Real, Enter, Cancel, Pick, PickAt, Window };
+  // entity nearest a point, or the entities inside a window. The kinds from
+  // Dialog on are dialog lines (hostsim/dialog_lines.h), which the host
+  // program plays against the dialogs and message boxes the module shows.
+  enum class Kind {
+    Point, Keyword, Real, Enter, Cancel, Pick, PickAt, Window,
+    Dialog, Set, Choose, Check, Key, Click, Wheel, Wait, Picture, Press, MessageBox
+  };
   Kind kind = Kind::Cancel;
   double point[3] = {0, 0, 0};
   double corner[3] = {0, 0, 0};  // second corner of a window
   double real = 0;
   vstring text;  // keyword
   std::vector<vstring> handles;  // picked handles
+  DialogAction dialog;  // a dialog line's arguments
   int line = 0;  // script line, for messages
 };
 const char* answerKindName(Answer::Kind kind);
+// True for the kinds of dialog lines.
+bool isDialogLine(Answer::Kind kind);
 
 class Host {
  public:
@@ -59,6 +69,26 @@ class Host {
 
   // Distance in drawing units within which a picked point finds an entity.
   double pickAperture = 1.0;
+
+  // Host operations that show windows. The host program installs them
+  // (reset() keeps them); without them the operation is not served.
+  struct WindowOperations {
+    // VdRcFillComboLayer: adds the drawing's layer names to a combo box.
+    std::function<int(void* combo, int mode)> fillLayerCombo;
+    // VdRcLayerDlg: the host's layer dialog.
+    std::function<int(int mode, int flags, int options)> layerDialog;
+  };
+  WindowOperations windowOperations;
+
+  // The names GetTextStylesA answers, in code page 1250: the host's text
+  // styles (STANDARD and those of `textstyle` lines), then the drawing's
+  // STYLE records that are not among them.
+  std::vector<std::string> textStyleNames() const;
+  // The drawing's layers: "0", then its LAYER records in order.
+  std::vector<vstring> layerNames() const;
+  // Adds a LAYER record; false when the name is empty or a layer of that
+  // name (ignoring case) exists.
+  bool addLayer(const vstring& name);
 
   // The drawing; replaced as a whole when a file is loaded.
   Drawing& drawing() { return *drawing_; }
@@ -86,6 +116,15 @@ class Host {
   void queueAnswer(const Answer& answer) { answers_.push_back(answer); }
   size_t pendingAnswers() const { return answers_.size(); }
   const Answer* peekAnswer() const { return answers_.empty() ? nullptr : &answers_.front(); }
+  // Takes the next answer, once its taker has read it with peekAnswer.
+  void popAnswer() {
+    if (answers_.empty()) return;
+    scriptLine = answers_.front().line;
+    answers_.pop_front();
+  }
+  // The script line being carried out: each line's as it runs, then a
+  // command's answers' as each is taken; errors that no answer caused name it.
+  int scriptLine = 0;
   void clearAnswers() { answers_.clear(); }
   // Takes the next answer for a request; a request of another kind than the
   // next answer (Enter and cancel answer any request that allows them) or an

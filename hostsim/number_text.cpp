@@ -74,6 +74,16 @@ std::optional<double> parseFiniteReal(std::string_view text) {
   return value;
 }
 
+std::optional<int> parseInteger(std::string_view text) {
+  // from_chars takes a minus sign but no plus sign.
+  if (text.size() > 1 && text[0] == '+' && isDigit(text[1])) text.remove_prefix(1);
+  int value = 0;
+  const char* end = text.data() + text.size();
+  auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
 std::string formatNumber(double value) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%g", value);

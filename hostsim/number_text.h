@@ -14,6 +14,10 @@ namespace hostsim {
 // signed zero ("1e-400" is 0): it is still a number.
 std::optional<double> parseFiniteReal(std::string_view text);
 
+// A whole number in decimal notation ("12", "-3", "+5"), nothing around it,
+// that fits an int.
+std::optional<int> parseInteger(std::string_view text);
+
 // A real as the transcript shows it, in six significant digits ("%g").
 std::string formatNumber(double value);
 // Three coordinates as "x,y,z", each as formatNumber gives it.

@@ -47,13 +47,9 @@ std::string wants(const std::string& what, const std::vector<std::string>& words
 }
 
 bool parseInt(const std::string& text, int& out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  long v = std::strtol(text.c_str(), &end, 10);
-  if (!end || *end != 0 || errno != 0 || v < -2147483647L - 1 || v > 2147483647L) return false;
-  out = static_cast<int>(v);
-  return true;
+  std::optional<int> v = parseInteger(text);
+  if (v) out = *v;
+  return v.has_value();
 }
 
 // A line whose first word begins with # is a comment.
@@ -64,7 +60,21 @@ bool isComment(const std::string& line) {
 
 bool isAnswerVerb(const std::string& w) {
   return w == "point" || w == "keyword" || w == "real" || w == "enter" || w == "cancel" || w == "pick" ||
-         w == "pickat" || w == "window";
+         w == "pickat" || w == "window" || isDialogVerb(w);
+}
+
+// Why an answer was left when its command ended.
+std::string unusedBecause(const Answer& a) {
+  switch (a.kind) {
+    case Answer::Kind::Dialog:
+      return "the module shows no dialog where the script expects dialog " + std::to_string(a.dialog.id) +
+             " (the command ended)";
+    case Answer::Kind::MessageBox:
+      return "the module shows no message box where the script answers one (the command ended)";
+    default:
+      if (isDialogLine(a.kind)) return "no dialog is open for \"" + a.dialog.source + "\" (the command ended)";
+      return std::string("the command ended before it asked for this ") + answerKindName(a.kind);
+  }
 }
 
 std::string rest(const std::vector<std::string>& words, size_t from) {
@@ -129,6 +139,8 @@ bool ScriptRunner::parseAnswer(const std::vector<std::string>& w, int line, Answ
     } else if (!parsePoint(w[1], a.point) || !parsePoint(w[2], a.corner)) {
       error = wants("window wants two corners x1,y1 x2,y2", w, parsePoint(w[1], a.point) ? 2 : 1);
     }
+  } else if (isDialogVerb(verb)) {
+    parseDialogLine(w, a, error);
   } else {
     error = "unknown answer " + verb;
   }
@@ -158,6 +170,7 @@ bool ScriptRunner::runText(const std::string& text) {
     int lineNo = static_cast<int>(next_) + 1;
     if (!wordsOf(next_++, words)) return false;
     if (words.empty()) continue;
+    host_.scriptLine = lineNo;
     if (!runLine(words, lineNo)) return false;
   }
   return !host_.failed();
@@ -304,8 +317,7 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     host_.log("command " + w[1] + " -> " + std::to_string(result));
     if (host_.failed()) return false;
     if (const Answer* left = host_.peekAnswer()) {
-      host_.fail("script line " + std::to_string(left->line) + ": the command ended before it asked for this " +
-                 answerKindName(left->kind));
+      host_.fail("script line " + std::to_string(left->line) + ": " + unusedBecause(*left));
       return false;
     }
   } else {

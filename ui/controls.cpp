@@ -8,24 +8,42 @@ bool ComboBase::setCurSel(int index) const noexcept {
   return index < 0 || r != CB_ERR;
 }
 
-std::wstring ComboBox::itemText(int index) const {
-  const LRESULT length = send(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
+std::wstring comboItemText(HWND combo, int index) {
+  const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length <= 0) return {};
   std::wstring s(static_cast<size_t>(length), L'\0');
-  const LRESULT got = send(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
+  const LRESULT got =
+      SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
   s.resize(got > 0 ? static_cast<size_t>(got) : 0);
   return s;
 }
 
-HWND ComboBox::editField() const noexcept {
+HWND comboEditField(HWND combo) noexcept {
   COMBOBOXINFO info{};
   info.cbSize = sizeof info;
-  if (!GetComboBoxInfo(hwnd(), &info)) return nullptr;
+  if (!GetComboBoxInfo(combo, &info)) return nullptr;
   // A drop-down list has no edit field; its "item" window is the combo box itself.
-  return info.hwndItem != hwnd() ? info.hwndItem : nullptr;
+  return info.hwndItem != combo ? info.hwndItem : nullptr;
 }
 
-int ComboBoxEx::insertItem(int index, const wchar_t* text, int image, LPARAM data) const noexcept {
+std::wstring comboExItemText(HWND combo, int index, int* image) {
+  // Item texts of the dialogs are short labels; longer ones are cut.
+  wchar_t buffer[260] = {};
+  COMBOBOXEXITEMW item{};
+  item.mask = CBEIF_TEXT | CBEIF_IMAGE;
+  item.iItem = index;
+  item.pszText = buffer;
+  item.cchTextMax = 260;
+  const bool found = SendMessageW(combo, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+  if (image) *image = found ? item.iImage : -1;
+  return found ? std::wstring(item.pszText) : std::wstring();
+}
+
+std::wstring ComboBox::itemText(int index) const { return comboItemText(hwnd(), index); }
+
+HWND ComboBox::editField() const noexcept { return comboEditField(hwnd()); }
+
+int comboExInsertItem(HWND combo, int index, const wchar_t* text, int image, LPARAM data) noexcept {
   COMBOBOXEXITEMW item{};
   item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
   item.iItem = index;
@@ -33,20 +51,14 @@ int ComboBoxEx::insertItem(int index, const wchar_t* text, int image, LPARAM dat
   item.iImage = image;
   item.iSelectedImage = image;
   item.lParam = data;
-  return static_cast<int>(send(CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  return static_cast<int>(SendMessageW(combo, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-std::wstring ComboBoxEx::itemText(int index) const {
-  // Item texts of the dialogs are short labels; longer ones are cut.
-  wchar_t buffer[260] = {};
-  COMBOBOXEXITEMW item{};
-  item.mask = CBEIF_TEXT;
-  item.iItem = index;
-  item.pszText = buffer;
-  item.cchTextMax = 260;
-  if (!send(CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return {};
-  return std::wstring(item.pszText);
+int ComboBoxEx::insertItem(int index, const wchar_t* text, int image, LPARAM data) const noexcept {
+  return comboExInsertItem(hwnd(), index, text, image, data);
 }
+
+std::wstring ComboBoxEx::itemText(int index) const { return comboExItemText(hwnd(), index); }
 
 void OwnerDrawButton::OnSubclassed() {
   const LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);

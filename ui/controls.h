@@ -9,6 +9,18 @@
 
 namespace ui {
 
+// Reading any combo box window, a framework control or not.
+// The text of item `index`; empty when there is none.
+std::wstring comboItemText(HWND combo, int index);
+// The edit field of a combo box that has one, else null.
+HWND comboEditField(HWND combo) noexcept;
+// The text of an extended combo box's item and, when asked, its picture
+// (-1 for none); empty when there is no such item.
+std::wstring comboExItemText(HWND combo, int index, int* image = nullptr);
+// Inserts an item into an extended combo box at `index` (-1 appends) showing
+// picture `image` (-1 for none); the index of the new item, or -1.
+int comboExInsertItem(HWND combo, int index, const wchar_t* text, int image, LPARAM data = 0) noexcept;
+
 // What combo boxes and extended combo boxes both answer (CB_ messages).
 class ComboBase : public Control {
  public:

@@ -106,6 +106,10 @@ void failDialogOf(HWND window) noexcept {
   if (Dialog* d = findRunningDialog(window)) d->fail();
 }
 
+int dialogTemplateId(HWND window) noexcept {
+  return window ? static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, kTemplateIdProperty))) : 0;
+}
+
 Dialog::~Dialog() = default;
 
 INT_PTR Dialog::DoModal(HWND parent) noexcept {
@@ -203,6 +207,7 @@ INT_PTR CALLBACK Dialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (!self || self->hwnd_) return FALSE;
     self->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    SetPropW(hwnd, kTemplateIdProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(self->templateId_)));
   }
   return self->answer(message, wParam, lParam);
 }
@@ -219,6 +224,7 @@ INT_PTR Dialog::answer(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     handled = false;
   }
   if (message == WM_NCDESTROY) {
+    RemovePropW(hwnd, kTemplateIdProperty);
     SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     hwnd_ = nullptr;
   }

@@ -37,6 +37,13 @@ namespace ui {
 // DoModal's result when the dialog could not be shown or a handler failed.
 constexpr INT_PTR kDialogFailed = -1;
 
+// A framework dialog's window carries its template id in this property from
+// its first message until it is destroyed, so that a host (or a test) can
+// tell which of the module's templates a dialog window shows.
+constexpr wchar_t kTemplateIdProperty[] = L"VdShared.DialogTemplate";
+// The template id of a framework dialog's window; 0 for any other window.
+int dialogTemplateId(HWND window) noexcept;
+
 class Dialog : public MessageTarget {
  public:
   // A dialog of template `templateId` in the resources of the module current now.

@@ -1,7 +1,7 @@
 // vdhost_probe.dll: a module for the host program's own scenarios. It has no
 // InitApp; its commands open message boxes and dialogs the way a module
-// does, so that a scenario shows how the host meets them. Each command
-// returns what ended the box or dialog.
+// does, and the host's layer dialog, so that a scenario shows how the host
+// meets them. Each command returns what ended the box or dialog.
 #include <windows.h>
 
 #include <cstdlib>
@@ -21,11 +21,17 @@ std::wstring wide(const char* text) {
   return out;
 }
 
-HWND hostWindow() {
-  using GetCadHwndFn = HWND (*)();
-  FARPROC p = GetProcAddress(GetModuleHandleW(nullptr), "GetCadHWND");
-  GetCadHwndFn fn = nullptr;
+// An operation the host program exports, by name.
+template <typename Fn>
+Fn hostOperation(const char* name) {
+  FARPROC p = GetProcAddress(GetModuleHandleW(nullptr), name);
+  Fn fn = nullptr;
   std::memcpy(&fn, &p, sizeof fn);
+  return fn;
+}
+
+HWND hostWindow() {
+  auto fn = hostOperation<HWND (*)()>("GetCadHWND");
   return fn ? fn() : nullptr;
 }
 
@@ -120,6 +126,12 @@ __declspec(dllexport) int Command_Dialog(int argc, const char** argv) {
   GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                      reinterpret_cast<LPCWSTR>(&probeDialogProc), &self);
   return static_cast<int>(DialogBoxIndirectParamW(self, t.get(), hostWindow(), probeDialogProc, 0));
+}
+
+// LayerDialog: the host's layer dialog, as the settings dialog opens it for product 2.
+__declspec(dllexport) int Command_LayerDialog(int, const char**) {
+  auto fn = hostOperation<int (*)(int, int, int)>("VdRcLayerDlg");
+  return fn ? fn(2, 0, 1) : -1;
 }
 
 }  // extern "C"

@@ -102,28 +102,6 @@ LRESULT CALLBACK DialogScript::windowProc(HWND hwnd, UINT message, WPARAM wParam
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void postKey(HWND target, UINT virtualKey) {
-  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
-  PostMessageW(target, WM_KEYDOWN, virtualKey, scan | 1);
-  PostMessageW(target, WM_KEYUP, virtualKey, scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31));
-}
-
-void postChars(HWND target, const wchar_t* text) {
-  for (const wchar_t* c = text; *c; ++c) PostMessageW(target, WM_CHAR, *c, 1);
-}
-
-void postClick(HWND target, POINT client) {
-  const LPARAM at = MAKELPARAM(client.x, client.y);
-  PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(target, WM_LBUTTONUP, 0, at);
-}
-
-POINT clientCentre(HWND window) {
-  RECT r{};
-  GetClientRect(window, &r);
-  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
 COLORREF screenPixel(HWND window, POINT client) {
   ui::window_dc dc(window);
   return dc ? GetPixel(dc.get(), client.x, client.y) : CLR_INVALID;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/vdhost/window_input.h"
 #include "ui/dialog.h"
 #include "ui/handles.h"
 
@@ -62,12 +63,11 @@ class DialogScript {
 // message-only window when the parent is HWND_MESSAGE.
 ui::unique_hwnd makePlainWindow(const wchar_t* className, DWORD style, HWND parent = nullptr);
 
-// Real input as the keyboard and mouse drivers post it.
-void postKey(HWND target, UINT virtualKey);
-void postChars(HWND target, const wchar_t* text);
-void postClick(HWND target, POINT client);
-// The middle of a window's client area.
-POINT clientCentre(HWND window);
+// Real input as the keyboard and mouse drivers post it: the dialog driver's.
+using vdhost::clientCentre;
+using vdhost::postChars;
+using vdhost::postClick;
+using vdhost::postKey;
 
 // A pixel of a window as it shows on the screen.
 COLORREF screenPixel(HWND window, POINT client);

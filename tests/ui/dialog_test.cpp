@@ -315,6 +315,9 @@ TEST(DrivenDialog, TypedHandlersReflectionTimerPaintAndResult) {
         EXPECT_GE(dlg.measured.measured, 1);
         EXPECT_TRUE(dlg.measured.measuredBeforeSubclass);
         EXPECT_EQ(dlg.measured.itemHeight(0), kMeasuredHeight);
+        // The window tells which template it shows; its controls are no dialogs.
+        EXPECT_EQ(ui::dialogTemplateId(dlg.hwnd()), IDD_DRIVEN);
+        EXPECT_EQ(ui::dialogTemplateId(dlg.item(IDOK).hwnd()), 0);
         // A private message answered through DWLP_MSGRESULT.
         EXPECT_EQ(dlg.window().send(kPrivateQuery), 1);
         EXPECT_EQ(dlg.window().send(kPrivateQuery + 1), 0) << "a message without a handler";

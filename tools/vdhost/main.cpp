@@ -2,7 +2,6 @@
 // script of user input and prints what the module asked and did.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -17,7 +16,8 @@
 #include "hostsim/host.h"
 #include "hostsim/script.h"
 #include "tools/vdhost/export_filter.h"
-#include "tools/vdhost/message_box.h"
+#include "tools/vdhost/host_windows.h"
+#include "tools/vdhost/module_texts.h"
 #include "tools/vdhost/picture.h"
 #include "tools/vdhost/sweep.h"
 #include "ui/handles.h"
@@ -30,14 +30,7 @@ using hostsim::Host;
 HMODULE g_module = nullptr;
 
 // The host serves the module's texts from the loaded module's string table.
-bool moduleString(int id, vd::vstring& out) {
-  if (!g_module) return false;
-  const wchar_t* text = nullptr;
-  int length = LoadStringW(g_module, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0 || !text) return false;
-  out.assign(reinterpret_cast<const vd::vchar*>(text), static_cast<size_t>(length));
-  return true;
-}
+bool moduleString(int id, vd::vstring& out) { return vdhost::loadModuleText(g_module, id, out); }
 
 class DllModule : public hostsim::ModuleFace {
  public:
@@ -72,51 +65,6 @@ class DllModule : public hostsim::ModuleFace {
  private:
   HMODULE module_;
 };
-
-// Message boxes of the module are answered like a user who reads them and
-// presses Enter: the transcript gets caption, flags and text, then the box's
-// default button is pressed. Other windows (dialogs) are left alone.
-HHOOK g_cbtHook = nullptr;
-constexpr UINT_PTR kAnswerTimer = 0x7668;  // private to the boxes the hook answers
-
-// Runs from the box's own message loop, once it has shown itself and chosen its default button.
-void CALLBACK answerBox(HWND w, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(w, timer);
-  try {
-    std::optional<vdhost::MessageBoxView> box = vdhost::readMessageBox(w);
-    if (!box || !box->defaultButton) return;
-    Host& h = Host::instance();
-    // Help does not close a box: where it is the default, the first other button is pressed.
-    auto isHelp = [](HWND b) { return GetDlgCtrlID(b) == IDHELP; };
-    HWND button = box->defaultButton;
-    if (isHelp(button)) button = *std::find_if_not(box->buttonWindows.begin(), box->buttonWindows.end(), isHelp);
-    int pressed = GetDlgCtrlID(button);
-    std::string owner = box->owner == h.mainWindow ? "owned by the host"
-                        : box->owner                ? "owned by another window"
-                                                    : "without owner";
-    h.log(("message box \"" + vd::utf16ToUtf8(box->caption) + "\" " + owner + ", flags " +
-           std::to_string(box->flags()) + " (" + vdhost::describeFlags(box->flags()) + "), pressed " +
-           vdhost::buttonName(pressed) + ": ")
-              .c_str(),
-          box->text);
-    PostMessageW(w, WM_COMMAND, MAKEWPARAM(pressed, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-  } catch (...) {
-    // Out of memory: the box stays for the user, and nothing escapes into the box's message loop.
-  }
-}
-
-LRESULT CALLBACK cbtHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
-    HWND w = reinterpret_cast<HWND>(wParam);
-    bool box = false;
-    try {
-      box = vdhost::readMessageBox(w).has_value();
-    } catch (...) {
-    }
-    if (box) SetTimer(w, kAnswerTimer, 0, answerBox);
-  }
-  return CallNextHookEx(g_cbtHook, code, wParam, lParam);
-}
 
 HWND createMainWindow() {
   WNDCLASSW wc{};
@@ -258,7 +206,7 @@ bool parseOptions(int argc, char** argv, Options& o) {
   return o.workerFirst == 0 && !(o.script.empty() && o.loadPath.empty() && o.savePath.empty() && o.picturePath.empty());
 }
 
-// The module loaded, its texts served and its message boxes answered, for as long as this lives.
+// The module loaded and its texts served, for as long as this lives.
 class LoadedModule {
  public:
   explicit LoadedModule(const std::string& path) {
@@ -269,13 +217,8 @@ class LoadedModule {
       return;
     }
     g_module = module_.get();
-    g_cbtHook = SetWindowsHookExW(WH_CBT, cbtHook, nullptr, GetCurrentThreadId());
   }
-  ~LoadedModule() {
-    if (g_cbtHook) UnhookWindowsHookEx(g_cbtHook);
-    g_cbtHook = nullptr;
-    g_module = nullptr;
-  }
+  ~LoadedModule() { g_module = nullptr; }
   LoadedModule(const LoadedModule&) = delete;
   LoadedModule& operator=(const LoadedModule&) = delete;
   HMODULE get() const { return module_.get(); }
@@ -347,6 +290,12 @@ int runSweepWorker(const Options& o) {
     return 1;
   }
   ui::unique_hwnd mainWindow(createMainWindow());
+  // Dialogs and message boxes are answered in every run as in a plain one.
+  vdhost::HostWindows windows(host);
+  if (!windows.ready()) {
+    std::printf("error the dialog driver cannot watch this thread's windows\n");
+    return 1;
+  }
   TempUserData userData;
   LoadedModule module(o.modulePath);
   if (!module.get()) {
@@ -380,6 +329,12 @@ int main(int argc, char** argv) {
   resetHost(host, mainWindow.get(),
             vd::utf8ToUtf16(tempUserData ? tempUserData->path().string() : o.userData));
   for (const auto& [filter, n] : o.fails) host.calls.failAfterStart(filter, n);
+  // The script's dialog lines answer the module's dialogs and message boxes.
+  vdhost::HostWindows windows(host);
+  if (!windows.ready()) {
+    std::fprintf(stderr, "vdhost: the dialog driver cannot watch this thread's windows\n");
+    return 1;
+  }
 
   int rc = 0;
   {
