@@ -3,12 +3,14 @@
 // chain another lost.
 #pragma once
 #include <cmath>
-#include <numbers>
 #include <fstream>
+#include <functional>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "geom/point2d.h"
 #include "host/chain.h"
 #include "host/names.h"
 
@@ -164,6 +166,34 @@ inline std::vector<std::string> lostValues(ChainView source, ChainView made, con
     if (!found) lost.push_back(describe(item));
   }
   return lost;
+}
+
+// A chain of the groups `fill` adds.
+inline OwnedChain chainOf(const std::function<void(ChainBuilder&)>& fill) {
+  ChainBuilder b;
+  fill(b);
+  return b.build();
+}
+
+// An LWPOLYLINE chain as written: its flags (70) and count (90), -1 when
+// absent, and each vertex (10) with the bulge (42) after it, 0 when none is.
+struct WrittenPolyline {
+  int flags = -1, count = -1;
+  std::vector<GcGePoint2d> points;
+  std::vector<double> bulges;
+};
+inline WrittenPolyline writtenPolyline(ChainView chain) {
+  WrittenPolyline w;
+  for (ChainItem item : chain) {
+    if (item.code() == 70) w.flags = static_cast<int>(*item.integer());
+    if (item.code() == 90) w.count = static_cast<int>(*item.integer());
+    if (item.code() == 10) {
+      w.points.push_back({item.point()->x, item.point()->y});
+      w.bulges.push_back(0.0);
+    }
+    if (item.code() == 42 && !w.bulges.empty()) w.bulges.back() = *item.real();
+  }
+  return w;
 }
 
 inline std::vector<int> codesOf(ChainView chain) {

@@ -6,11 +6,12 @@
 
 #include <algorithm>
 #include <memory>
-#include <sstream>
 
 #include "entity2d/curve_entities.h"
 #include "entity2d/curve_ops.h"
 #include "entity2d/entity_factory.h"
+#include "entity_test_support.h"
+#include "geom_test_util.h"
 #include "oracle.h"
 
 namespace {
@@ -18,40 +19,19 @@ namespace {
 using namespace vd;
 using namespace oracle;
 
-struct Curves {
-  GcGeCurve2dPtrArray items;
-  ~Curves() { deleteCurves(items); }
-};
-
-std::string fmt(const GcGePoint2d& p) {
-  std::ostringstream s;
-  s.precision(17);
-  s << "(" << p.x << ", " << p.y << ")";
-  return s.str();
-}
-
-GcGePoint2d nearPoint(Rng& g, P base, double size) { return rounded(base + P{g.uni(-size, size), g.uni(-size, size)}); }
-
-void expectClean(const char* property, const std::vector<std::pair<Scale, Tally>>& rows) {
-  for (const auto& [s, t] : rows)
-    EXPECT_EQ(t.failures, 0) << property << ", " << s.name() << ": " << t.failures << " of " << t.cases
-                             << " failed; first: " << t.first;
-}
+using Curves = geomtest::OwnedCurves;
 
 // A segment across a circle (through two points of it, extended past them)
 // is split into three pieces at the crossings, none a sliver; trimming keeps
 // the chord inside or the two ends outside, with the reference lengths.
 TEST(ScaleOps, SplitAndTrimASegmentByACircle) {
-  std::vector<std::pair<Scale, Tally>> split, trimIn, trimOut;
+  Report split, trimIn, trimOut;
   for (const Scale& s : scales()) {
     if (!s.claimed()) continue;
     Rng g(909);
-    split.push_back({s, {}});
-    trimIn.push_back({s, {}});
-    trimOut.push_back({s, {}});
-    Tally& ts = split.back().second;
-    Tally& ti = trimIn.back().second;
-    Tally& to = trimOut.back().second;
+    Tally& ts = split.at(s);
+    Tally& ti = trimIn.at(s);
+    Tally& to = trimOut.at(s);
     for (int n = 0; n < 300; ++n) {
       const P base = basePoint(g, s);
       const GcGePoint2d c = nearPoint(g, base, s.size / 2);
@@ -66,19 +46,16 @@ TEST(ScaleOps, SplitAndTrimASegmentByACircle) {
       const ld total = dist(of(s0), of(s1)), chord = dist(x0, x1);
       const GcGeLineSeg2d seg(s0, s1);
       const GcGeCircArc2d circle(c, r);
-      std::ostringstream w;
-      w.precision(17);
-      w << "segment " << fmt(s0) << " " << fmt(s1) << " by circle " << fmt(c) << " r " << r;
-      const std::string what = w.str();
+      const std::string what = message("segment ", fmt(s0), " ", fmt(s1), " by circle ", fmt(c), " r ", r);
 
       ++ts.cases;
       Curves pieces;
-      splitByCurve(seg, circle, pieces.items);
-      bool ok = pieces.items.length() == 3;
+      splitByCurve(seg, circle, pieces.list);
+      bool ok = pieces.list.length() == 3;
       double shortest = 1e300, worstCut = 0;
       if (ok) {
         std::vector<GcGePoint2d> ends;
-        for (const GcGeCurve2d* p : pieces.items) {
+        for (const GcGeCurve2d* p : pieces.list) {
           shortest = std::min(shortest, p->gcLength());
           ends.push_back(p->startPoint());
           ends.push_back(p->endPoint());
@@ -91,7 +68,7 @@ TEST(ScaleOps, SplitAndTrimASegmentByACircle) {
         ok = shortest > 1e-3 * s.size && worstCut <= 20 * s.tol();
       }
       ts.check(ok, [&] {
-        return what + ": " + std::to_string(pieces.items.length()) + " pieces, shortest " + std::to_string(shortest) +
+        return what + ": " + std::to_string(pieces.list.length()) + " pieces, shortest " + std::to_string(shortest) +
                ", a cut " + std::to_string(worstCut) + " off";
       });
 
@@ -100,9 +77,9 @@ TEST(ScaleOps, SplitAndTrimASegmentByACircle) {
         ++t.cases;
         Curves kept;
         bool removed = false;
-        const int count = trimByCurve(seg, circle, kept.items, keepInside, removed);
+        const int count = trimByCurve(seg, circle, kept.list, keepInside, removed);
         double length = 0;
-        for (const GcGeCurve2d* p : kept.items) length += p->gcLength();
+        for (const GcGeCurve2d* p : kept.list) length += p->gcLength();
         const double want = static_cast<double>(keepInside ? chord : total - chord);
         t.check(count == (keepInside ? 1 : 2) && removed && std::abs(length - want) <= 40 * s.tol(), [&] {
           return what + (keepInside ? ", kept inside: " : ", kept outside: ") + std::to_string(count) +
@@ -111,20 +88,19 @@ TEST(ScaleOps, SplitAndTrimASegmentByACircle) {
       }
     }
   }
-  expectClean("split by a circle", split);
-  expectClean("trim keeping the inside", trimIn);
-  expectClean("trim keeping the outside", trimOut);
+  split.expectClean("split by a circle");
+  trimIn.expectClean("trim keeping the inside");
+  trimOut.expectClean("trim keeping the outside");
 }
 
 // A segment through a vertex of a polyline is cut once there, and the
 // polyline is not cut beside its vertex: no sliver anywhere.
 TEST(ScaleOps, SplitThroughAPolylineVertexLeavesNoSliver) {
-  std::vector<std::pair<Scale, Tally>> rows;
+  Report report;
   for (const Scale& s : scales()) {
     if (!s.claimed()) continue;
     Rng g(1010);
-    rows.push_back({s, {}});
-    Tally& t = rows.back().second;
+    Tally& t = report.at(s);
     for (int n = 0; n < 300; ++n) {
       const P base = basePoint(g, s);
       std::vector<GcGePoint2d> v = {nearPoint(g, base, s.size / 2)};
@@ -143,22 +119,22 @@ TEST(ScaleOps, SplitThroughAPolylineVertexLeavesNoSliver) {
                                rounded(of(at) + dir(ang) * ld(s.size * g.uni(0.05, 0.5))));
       ++t.cases;
       Curves a, b;
-      splitByCurve(line, poly, a.items);
-      splitByCurve(poly, line, b.items);
+      splitByCurve(line, poly, a.list);
+      splitByCurve(poly, line, b.list);
       double shortest = 1e300;
       int cutsNearVertex = 0;
-      for (const GcGeCurve2d* p : a.items) {
+      for (const GcGeCurve2d* p : a.list) {
         shortest = std::min(shortest, p->gcLength());
         if (p->endPoint().distanceTo(at) <= 1e-3 * s.size && p->endPoint().distanceTo(line.endPoint()) > 0) ++cutsNearVertex;
       }
-      for (const GcGeCurve2d* p : b.items) shortest = std::min(shortest, p->gcLength());
+      for (const GcGeCurve2d* p : b.list) shortest = std::min(shortest, p->gcLength());
       t.check(shortest > 1e-4 * s.size && cutsNearVertex == 1, [&] {
         return "segment " + fmt(line.startPoint()) + " " + fmt(line.endPoint()) + " through vertex " + fmt(at) + ": " +
                std::to_string(cutsNearVertex) + " cuts there, shortest piece " + std::to_string(shortest);
       });
     }
   }
-  expectClean("split through a polyline vertex", rows);
+  report.expectClean("split through a polyline vertex");
 }
 
 OwnedChain lwpolyline(const std::vector<GcGePoint2d>& v, const std::vector<double>& bulges, bool closed) {
@@ -175,11 +151,10 @@ OwnedChain lwpolyline(const std::vector<GcGePoint2d>& v, const std::vector<doubl
 // its own vertices and bulges, also after a move; its arcs pass through the
 // reference arc's middle.
 TEST(ScaleOps, ClosedPolylinesWithTinyBulgesStayClosed) {
-  std::vector<std::pair<Scale, Tally>> rows;
+  Report report;
   for (const Scale& s : scales()) {
     Rng g(1111);
-    rows.push_back({s, {}});
-    Tally& t = rows.back().second;
+    Tally& t = report.at(s);
     for (int n = 0; n < 200; ++n) {
       const P base = basePoint(g, s);
       const int count = 3 + g.pick(3);
@@ -199,13 +174,8 @@ TEST(ScaleOps, ClosedPolylinesWithTinyBulgesStayClosed) {
         t.check(false, [] { return std::string("not read as a polyline"); });
         continue;
       }
-      const std::string what = [&] {
-        std::ostringstream w;
-        w.precision(17);
-        w << "closed polyline";
-        for (int i = 0; i < count; ++i) w << " " << fmt(v[i]) << " b " << bulges[i];
-        return w.str();
-      }();
+      std::string what = "closed polyline";
+      for (int i = 0; i < count; ++i) what += message(" ", fmt(v[i]), " b ", bulges[i]);
       // The members' middles against the reference arcs. A bulge whose arc
       // leaves its chord by no more than the arc's own equal-point distance
       // (at its centre's magnitude plus its radius) may be a straight member.
@@ -232,38 +202,27 @@ TEST(ScaleOps, ClosedPolylinesWithTinyBulgesStayClosed) {
       for (bool moved : {false, true}) {
         const GcGeVector2d shift(s.offset * 0.25 + s.size * 0.5, -s.offset * 0.125 + s.size * 0.25);
         if (moved) obj->transformBy(GcGeMatrix2d::translation(shift));
-        ChainView out = obj->chain(kChainRegenerate);
-        std::vector<GcGePoint2d> got;
-        std::vector<double> gotBulges;
-        int flags = -1, declared = -1;
-        for (ChainItem item : out) {
-          if (item.code() == 70) flags = static_cast<int>(*item.integer());
-          if (item.code() == 90) declared = static_cast<int>(*item.integer());
-          if (item.code() == 10) {
-            got.push_back({item.point()->x, item.point()->y});
-            gotBulges.push_back(0.0);
-          }
-          if (item.code() == 42 && !gotBulges.empty()) gotBulges.back() = *item.real();
-        }
-        bool same = flags == 1 && declared == count && static_cast<int>(got.size()) == count;
+        const enttest::WrittenPolyline out = enttest::writtenPolyline(obj->chain(kChainRegenerate));
+        const std::vector<GcGePoint2d>& got = out.points;
+        bool same = out.flags == 1 && out.count == count && static_cast<int>(got.size()) == count;
         double worstVertex = 0, worstBulge = 0;
         for (int i = 0; same && i < count; ++i) {
           const GcGePoint2d want = moved ? v[i] + shift : v[i];
           worstVertex = std::max(worstVertex, got[i].distanceTo(want));
-          worstBulge = std::max(worstBulge, std::abs(gotBulges[i] - bulges[i]) / std::max(std::abs(bulges[i]), 1e-300));
+          worstBulge = std::max(worstBulge, std::abs(out.bulges[i] - bulges[i]) / std::max(std::abs(bulges[i]), 1e-300));
         }
         // Unmoved, the vertices are the ones read; moved, they are moved
         // exactly as the vertices alone would be.
         same = same && worstVertex <= (moved ? s.tol() : 0.0) && worstBulge <= 1e-9;
         t.check(same, [&] {
-          return what + (moved ? " (moved)" : "") + ": written with flags " + std::to_string(flags) + ", " +
+          return what + (moved ? " (moved)" : "") + ": written with flags " + std::to_string(out.flags) + ", " +
                  std::to_string(got.size()) + " vertices, vertex " + std::to_string(worstVertex) +
                  " off, bulge off by " + std::to_string(worstBulge) + " of itself";
         });
       }
     }
   }
-  expectClean("closed polylines with bulges", rows);
+  report.expectClean("closed polylines with bulges");
 }
 
 }  // namespace

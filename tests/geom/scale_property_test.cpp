@@ -34,17 +34,6 @@ struct Made {
 
 double magOf(P p) { return static_cast<double>(std::max(std::abs(p.x), std::abs(p.y))); }
 
-std::string fmt(const GcGePoint2d& p) {
-  std::ostringstream s;
-  s.precision(17);
-  s << "(" << p.x << ", " << p.y << ")";
-  return s.str();
-}
-
-GcGePoint2d nearPoint(Rng& g, P base, double size) {
-  return rounded(base + P{g.uni(-size, size), g.uni(-size, size)});
-}
-
 Made makeSegment(Rng& g, const Scale& s, P base) {
   GcGePoint2d a = nearPoint(g, base, s.size), b = nearPoint(g, base, s.size);
   while (of(a).x == of(b).x && of(a).y == of(b).y)
@@ -67,11 +56,8 @@ Made arcFrom(const GcGePoint2d& c, double r, double a0, double a1, bool cw) {
   sweep = std::min(sweep, 2 * kPi);
   ref.a0 = cw ? -ld(a0) : ld(a0);
   ref.sweep = cw ? -sweep : sweep;
-  std::ostringstream w;
-  w.precision(17);
-  w << (cw ? "cw " : "") << "arc c " << fmt(c) << " r " << r << " " << a0 << ".." << a1;
-  return {lib, [ref](P q) { return ref.distTo(q); }, [ref](ld u) { return ref.at(u * ref.sweep); }, w.str(),
-          tolAt(magOf(ref.c) + r)};
+  return {lib, [ref](P q) { return ref.distTo(q); }, [ref](ld u) { return ref.at(u * ref.sweep); },
+          message(cw ? "cw " : "", "arc c ", fmt(c), " r ", r, " ", a0, "..", a1), tolAt(magOf(ref.c) + r)};
 }
 
 // An arc whose points run from `before` radians on one side of the absolute
@@ -107,12 +93,9 @@ Made makeEllipse(Rng& g, const Scale& s, P base, bool full) {
   ref.B = B;
   ref.t0 = t0;
   ref.t1 = full ? t0 + 2 * kPi : ld(t0) + std::min(ld(t0 + sweep) - ld(t0), 2 * kPi);
-  std::ostringstream w;
-  w.precision(17);
-  w << "ellipse c " << fmt(c) << " phi " << phi << " A " << A << " B " << B << " t " << t0 << " + " << sweep
-    << (cw ? " cw" : "");
   return {lib, [ref](P q) { return ref.distTo(q); }, [ref](ld u) { return ref.at(ref.t0 + u * (ref.t1 - ref.t0)); },
-          w.str(), tolAt(magOf(ref.c) + A)};
+          message("ellipse c ", fmt(c), " phi ", phi, " A ", A, " B ", B, " t ", t0, " + ", sweep, cw ? " cw" : ""),
+          tolAt(magOf(ref.c) + A)};
 }
 
 // The circle through three points, run from a through m to b.
@@ -174,10 +157,7 @@ Polyline makePolyline(Rng& g, const Scale& s, P base, int members) {
       out.memberAt.push_back([ref](ld u) { return ref.at(u); });
       out.made.tol = std::max(out.made.tol, tolAt(std::max(magOf(ref.a), magOf(ref.b))));
     }
-    std::ostringstream w;
-    w.precision(17);
-    w << " b " << bulge << " " << fmt(next);
-    what += w.str();
+    what += message(" b ", bulge, " ", fmt(next));
     at = next;
     out.vertices.push_back(at);
   }
@@ -198,20 +178,6 @@ Polyline makePolyline(Rng& g, const Scale& s, P base, int members) {
   out.made.what = what;
   return out;
 }
-
-// Failure report of one property over all scales.
-struct Report {
-  std::vector<std::pair<Scale, Tally>> rows;
-  Tally& at(const Scale& s) {
-    rows.push_back({s, {}});
-    return rows.back().second;
-  }
-  void expectClean(const char* property) {
-    for (const auto& [s, t] : rows)
-      EXPECT_EQ(t.failures, 0) << property << ", " << s.name() << ": " << t.failures << " of " << t.cases
-                               << " failed; first: " << t.first;
-  }
-};
 
 // Points put on a curve by construction are on it, by the library's test
 // and with the parameter it gives; points moved off by many tolerances are
@@ -289,11 +255,10 @@ TEST(ScaleProperty, IntersectionPointsLieOnBothCurves) {
         cci.getIntParams(i, p1, p2);
         auto what = [&](const std::string& msg) { return a.what + " x " + b.what + ": point " + fmt(p) + " " + msg; };
         t.check(a.curve->isOn(p) && b.curve->isOn(p), [&] {
-          std::ostringstream w;
-          w << "fails the library's own isOn: " << a.curve->distanceTo(p) << " from the first (its tolerance there "
-            << a.curve->equalPointAt(a.curve->closestParamTo(p)) << "), " << b.curve->distanceTo(p)
-            << " from the second (" << b.curve->equalPointAt(b.curve->closestParamTo(p)) << ")";
-          return what(w.str());
+          return what(message("fails the library's own isOn: ", a.curve->distanceTo(p),
+                              " from the first (its tolerance there ", a.curve->equalPointAt(a.curve->closestParamTo(p)),
+                              "), ", b.curve->distanceTo(p), " from the second (",
+                              b.curve->equalPointAt(b.curve->closestParamTo(p)), ")"));
         });
         // A contact is decided at the looser tolerance of the two curves.
         const double pairTol = std::max({a.tol, b.tol, s.tol()});
@@ -479,11 +444,8 @@ TEST(ScaleProperty, SameCircleAndNearlyCoincidentCircles) {
       ++ts.cases;
       const BothWays o = intersectBothWays(one, two);
       ts.check(o.overlaps == 1 && o.count == 0, [&] {
-        std::ostringstream w;
-        w.precision(17);
-        w << "circle " << fmt(c) << " r " << r << ": arcs " << a0 << " and " << b0 << " give " << o.overlaps
-          << " overlaps, " << o.count << " points";
-        return w.str();
+        return message("circle ", fmt(c), " r ", r, ": arcs ", a0, " and ", b0, " give ", o.overlaps, " overlaps, ",
+                       o.count, " points");
       });
       // Full circles whose centres and radii each differ by 0.7 of the
       // tolerance: 1.4 tolerances apart on one side, so not one circle; they
@@ -498,11 +460,8 @@ TEST(ScaleProperty, SameCircleAndNearlyCoincidentCircles) {
         continue;
       const BothWays nc = intersectBothWays(GcGeCircArc2d(c, r), GcGeCircArc2d(c2, r2));
       tn.check(nc.overlaps == 0, [&] {
-        std::ostringstream w;
-        w.precision(17);
-        w << "circles " << fmt(c) << " r " << r << " and " << fmt(c2) << " r " << r2 << " (" << double(gap)
-          << " apart) count as one";
-        return w.str();
+        return message("circles ", fmt(c), " r ", r, " and ", fmt(c2), " r ", r2, " (", double(gap),
+                       " apart) count as one");
       });
     }
   }
@@ -567,11 +526,8 @@ TEST(ScaleProperty, NearestPoints) {
         const ld onCurve = m.distTo(of(c));
         const double curveTol = std::max(m.tol, s.tol());
         t.check(got <= want + 2 * curveTol && onCurve <= 2 * curveTol, [&] {
-          std::ostringstream w;
-          w.precision(17);
-          w << m.what << ": nearest to " << fmt(qd) << " is " << fmt(c) << " at " << double(got) << ", the reference "
-            << double(want) << " (answer " << double(onCurve) << " off the curve)";
-          return w.str();
+          return message(m.what, ": nearest to ", fmt(qd), " is ", fmt(c), " at ", double(got), ", the reference ",
+                         double(want), " (answer ", double(onCurve), " off the curve)");
         });
       }
     }
@@ -599,11 +555,8 @@ TEST(ScaleProperty, ArcsThroughThreePointsKeepTheirEnds) {
       t.check(arc.startPoint().x == a.x && arc.startPoint().y == a.y && arc.endPoint().x == b.x &&
                   arc.endPoint().y == b.y,
               [&] {
-                std::ostringstream w;
-                w.precision(17);
-                w << "arc " << fmt(a) << " " << fmt(mid) << " " << fmt(b) << " (bulge " << bulge << ") runs from "
-                  << fmt(arc.startPoint()) << " to " << fmt(arc.endPoint());
-                return w.str();
+                return message("arc ", fmt(a), " ", fmt(mid), " ", fmt(b), " (bulge ", bulge, ") runs from ",
+                               fmt(arc.startPoint()), " to ", fmt(arc.endPoint()));
               });
       const Arc ref = circleThrough(of(a), of(mid), of(b));
       const GcGePoint2d half = arc.gcEvalPoint(0.5 * (arc.startAng() + arc.endAng()));
