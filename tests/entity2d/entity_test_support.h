@@ -4,7 +4,6 @@
 #pragma once
 #include <cmath>
 #include <fstream>
-#include <functional>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -13,6 +12,7 @@
 #include "geom/point2d.h"
 #include "host/chain.h"
 #include "host/names.h"
+#include "tests/chain/chain_test_support.h"
 
 namespace enttest {
 
@@ -20,6 +20,8 @@ using vd::ChainBuilder;
 using vd::ChainItem;
 using vd::ChainView;
 using vd::OwnedChain;
+using chaintest::chainOf;
+using chaintest::codesOf;
 
 inline std::string trim(const std::string& s) {
   size_t a = s.find_first_not_of(" \t\r\n"), b = s.find_last_not_of(" \t\r\n");
@@ -168,13 +170,6 @@ inline std::vector<std::string> lostValues(ChainView source, ChainView made, con
   return lost;
 }
 
-// A chain of the groups `fill` adds.
-inline OwnedChain chainOf(const std::function<void(ChainBuilder&)>& fill) {
-  ChainBuilder b;
-  fill(b);
-  return b.build();
-}
-
 // An LWPOLYLINE chain as written: its flags (70) and count (90), -1 when
 // absent, and each vertex (10) with the bulge (42) after it, 0 when none is.
 struct WrittenPolyline {
@@ -194,12 +189,6 @@ inline WrittenPolyline writtenPolyline(ChainView chain) {
     if (item.code() == 42 && !w.bulges.empty()) w.bulges.back() = *item.real();
   }
   return w;
-}
-
-inline std::vector<int> codesOf(ChainView chain) {
-  std::vector<int> codes;
-  for (ChainItem item : chain) codes.push_back(item.code());
-  return codes;
 }
 
 }  // namespace enttest

@@ -4,14 +4,13 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "host/text.h"
+#include "tests/test_files.h"
 #include "store/profile_backend.h"
 #ifdef _WIN32
 #include "store/win/profile_win32.h"
@@ -44,16 +43,6 @@ class ScratchDir {
  private:
   std::filesystem::path path_;
 };
-
-inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string readBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // A text as a profile file holds it in UTF-16LE: the byte-order mark, then
 // two bytes a character.
