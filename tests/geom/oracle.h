@@ -317,4 +317,28 @@ struct Report {
   }
 };
 
+// Checks the named properties at every scale, or only at those whose counts
+// are claimed: `cases` times a scale, with the generator seeded anew at each,
+// body(g, s, base, n, tallies) draws case n around a random base point and
+// counts it in the tallies, one a property.
+template <class Body>
+void atEveryScale(const std::vector<const char*>& properties, std::uint64_t seed, int cases, bool claimedOnly,
+                  Body body) {
+  std::vector<Report> reports(properties.size());
+  for (const Scale& s : scales()) {
+    if (claimedOnly && !s.claimed())
+      continue;
+    Rng g(seed);
+    std::vector<Tally*> tallies;
+    for (Report& r : reports)
+      tallies.push_back(&r.at(s));
+    for (int n = 0; n < cases; ++n) {
+      const P base = basePoint(g, s);
+      body(g, s, base, n, tallies);
+    }
+  }
+  for (std::size_t i = 0; i < reports.size(); ++i)
+    reports[i].expectClean(properties[i]);
+}
+
 } // namespace oracle
