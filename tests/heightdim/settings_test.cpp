@@ -39,21 +39,14 @@ class HostFixture {
 };
 
 // Records the keys written through it, per section.
-class RecordingBackend : public ProfileBackend {
+class RecordingBackend : public vdtest::PassThroughBackend {
  public:
-  explicit RecordingBackend(ProfileBackend& inner) : inner_(inner) {}
-  size_t read(vstring_view file, vstring_view section, vstring_view key, vstring_view fallback,
-              vchar* buffer, size_t capacity) override {
-    return inner_.read(file, section, key, fallback, buffer, capacity);
-  }
+  using PassThroughBackend::PassThroughBackend;
   bool write(vstring_view file, vstring_view section, vstring_view key, vstring_view value) override {
     written.push_back(utf16ToUtf8(vstring(section) + u"/" + vstring(key)));
-    return inner_.write(file, section, key, value);
+    return PassThroughBackend::write(file, section, key, value);
   }
   std::vector<std::string> written;
-
- private:
-  ProfileBackend& inner_;
 };
 
 double sixDigits(double v) { return *storetext::parseDouble(storetext::formatDouble(v)); }
