@@ -8,6 +8,7 @@
 #include "geom/composite_curve2d.h"
 #include "geom/linear_ent2d.h"
 #include "geom/point_ent2d.h"
+#include "host/chain.h"
 #include "host/value_chain.h"
 #include "preview/chain_items.h"
 #include "preview/palette.h"
@@ -44,50 +45,39 @@ double areaOf(const GcGeCurve2d& loop) {
   return area;
 }
 
-// A chain made one group at a time, for chains with repeated groups.
-class Builder {
+// The project's chain builder, holding the chain it made while a test reads it.
+class Builder : public vd::ChainBuilder {
 public:
-  Builder() = default;
-  Builder(const Builder&) = delete;
-  Builder& operator=(const Builder&) = delete;
-  ~Builder() { vd::releaseValueChain(head_, false); }
-
-  Builder& text(int code, const char16_t* value) { return add(buildValueChain(0, code, value, -9)); }
-  Builder& real(int code, double value) { return add(buildValueChain(0, code, value, -9)); }
-  Builder& integer(int code, int value) { return add(buildValueChain(0, code, value, -9)); }
-  Builder& point(int code, double x, double y, double z = 0) {
-    const double p[] = {x, y, z};
-    return add(buildValueChain(0, code, p, -9));
-  }
   // A polyline boundary path of straight sides.
   Builder& polylinePath(int flags, std::initializer_list<GcGePoint2d> corners) {
     integer(92, flags | 2).integer(72, 0).integer(73, 1).integer(93, static_cast<int>(corners.size()));
     for (const GcGePoint2d& p : corners)
       point(10, p.x, p.y);
-    return integer(97, 0);
-  }
-  const vd::ValueNode* head() const { return head_; }
-
-private:
-  Builder& add(vd::ValueNode* node) {
-    EXPECT_NE(node, nullptr);
-    (head_ ? tail_->next : head_) = node;
-    tail_ = node;
+    integer(97, 0);
     return *this;
   }
-  vd::ValueNode* head_ = nullptr;
-  vd::ValueNode* tail_ = nullptr;
+  const vd::ValueNode* head() {
+    if (!chain_) {
+      chain_ = build();
+      EXPECT_TRUE(chain_) << error();
+    }
+    return chain_.get();
+  }
+
+private:
+  vd::OwnedChain chain_;
 };
 
 // A hatch's groups up to its boundary paths: solid or pattern, path count.
 Builder& hatchHead(Builder& b, bool solid, int paths) {
-  return b.text(0, u"HATCH").text(8, u"0").point(10, 0, 0).text(2, solid ? u"SOLID" : u"USER").integer(70, solid)
+  b.text(0, u"HATCH").text(8, u"0").point(10, 0, 0).text(2, solid ? u"SOLID" : u"USER").integer(70, solid)
       .integer(71, 0).integer(91, paths);
+  return b;
 }
 
 // One pattern line after the paths: angle in degrees, base, offset, dashes.
-Builder& patternLine(Builder& b, double degrees, GcGePoint2d base, GcGeVector2d offset,
-                     std::initializer_list<double> dashes = {}) {
+vd::ChainBuilder& patternLine(vd::ChainBuilder& b, double degrees, GcGePoint2d base, GcGeVector2d offset,
+                              std::initializer_list<double> dashes = {}) {
   b.real(53, degrees).real(43, base.x).real(44, base.y).real(45, offset.x).real(46, offset.y)
       .integer(79, static_cast<int>(dashes.size()));
   for (double d : dashes)
@@ -97,7 +87,7 @@ Builder& patternLine(Builder& b, double degrees, GcGePoint2d base, GcGeVector2d 
 
 // An edge path of `edges` edges beginning with a quadratic spline edge of
 // three control points without inner knots, up to its control points.
-Builder& quadraticSplineEdge(Builder& b, int edges, bool rational) {
+vd::ChainBuilder& quadraticSplineEdge(vd::ChainBuilder& b, int edges, bool rational) {
   b.integer(92, 1).integer(93, edges).integer(72, 4).integer(94, 2).integer(73, rational).integer(74, 0);
   b.integer(95, 6).integer(96, 3);
   for (double k : {0.0, 0.0, 0.0, 1.0, 1.0, 1.0})
