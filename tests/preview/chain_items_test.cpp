@@ -68,6 +68,13 @@ private:
   vd::OwnedChain chain_;
 };
 
+// The item of the chain of the groups `groups` adds.
+std::optional<chain_item> itemOf(const std::function<void(Builder&)>& groups, const colour_context* colours = nullptr) {
+  Builder b;
+  groups(b);
+  return item_from_chain(b.head(), colours);
+}
+
 // A hatch's groups up to its boundary paths: solid or pattern, path count.
 Builder& hatchHead(Builder& b, bool solid, int paths) {
   b.text(0, u"HATCH").text(8, u"0").point(10, 0, 0).text(2, solid ? u"SOLID" : u"USER").integer(70, solid)
@@ -315,17 +322,13 @@ TEST(ChainItems, PolylineWidthsBecomeBands) {
 
 TEST(ChainItems, BandGeometry) {
   // The outside corner of a mitred join reaches the crossing of the outer edges.
-  Builder corner;
-  corner.text(0, u"LWPOLYLINE").real(43, 2.0).point(10, 0, 0).point(10, 10, 0).point(10, 10, 10);
-  auto item = item_from_chain(corner.head());
+  auto item = itemOf([](Builder& b) { b.text(0, u"LWPOLYLINE").real(43, 2.0).point(10, 0, 0).point(10, 10, 0).point(10, 10, 10); });
   ASSERT_TRUE(item && item->parts.size() == 2);
   const auto [firstLow, firstHigh] = extentsOf(*item->parts[0].loops.at(0));
   EXPECT_TRUE(firstLow.isEqualTo(GcGePoint2d(0, -1))) << "square end at the start";
   EXPECT_TRUE(firstHigh.isEqualTo(GcGePoint2d(11, 1))) << "out to the corner";
   // A counter-clockwise half circle below its chord, as the bulge says.
-  Builder arc;
-  arc.text(0, u"LWPOLYLINE").real(43, 0.5).point(10, -1, 0).real(42, 1.0).point(10, 1, 0);
-  item = item_from_chain(arc.head());
+  item = itemOf([](Builder& b) { b.text(0, u"LWPOLYLINE").real(43, 0.5).point(10, -1, 0).real(42, 1.0).point(10, 1, 0); });
   ASSERT_TRUE(item && item->parts.size() == 1);
   const GcGeCurve2d& band = *item->parts[0].loops.at(0);
   const auto [low, high] = extentsOf(band);
@@ -418,11 +421,10 @@ TEST(ChainItems, SolidHatchLoops) {
        1, {kPi}, 0, 2, 4e-3},
   };
   for (const Case& c : cases) {
-    Builder b;
-    hatchHead(b, true, c.pathCount);
-    c.paths(b);
-    b.integer(75, 0).integer(76, 1).integer(98, 1).point(10, 5, 5);
-    auto item = item_from_chain(b.head());
+    auto item = itemOf([&](Builder& b) {
+      c.paths(hatchHead(b, true, c.pathCount));
+      b.integer(75, 0).integer(76, 1).integer(98, 1).point(10, 5, 5);
+    });
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->parts.size(), 1u) << c.what << ": one fill";
     const auto& loops = item->parts[0].loops;
@@ -468,12 +470,12 @@ TEST(ChainItems, PatternHatchLines) {
        [](Builder& b) { patternLine(b.integer(78, 1), 0, {0, 0.5}, {0, 1e-9}); }, 0, 2, 40 + 8, true},
   };
   for (const Case& c : cases) {
-    Builder b;
-    hatchHead(b, false, 2).polylinePath(1, outer).polylinePath(0, island);
-    b.integer(75, c.style).integer(76, 0).real(52, 0.0).real(41, 1.0);
-    c.tail(b);
-    b.integer(98, 0);
-    auto item = item_from_chain(b.head());
+    auto item = itemOf([&](Builder& b) {
+      hatchHead(b, false, 2).polylinePath(1, outer).polylinePath(0, island);
+      b.integer(75, c.style).integer(76, 0).real(52, 0.0).real(41, 1.0);
+      c.tail(b);
+      b.integer(98, 0);
+    });
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->parts.size(), c.parts) << c.what;
     double length = 0;
@@ -524,9 +526,7 @@ TEST(ChainItems, HatchesThatDrawNothing) {
        }},
   };
   for (const Case& c : cases) {
-    Builder b;
-    c.build(b);
-    EXPECT_FALSE(item_from_chain(b.head())) << c.what;
+    EXPECT_FALSE(itemOf(c.build)) << c.what;
   }
 }
 
@@ -743,10 +743,7 @@ TEST(ChainItems, OneLineTextsAlignAsDrawingsDo) {
   };
   const colour_context colours = measuredByChars();
   for (const Case& c : cases) {
-    Builder b;
-    b.text(0, c.type).text(1, u"ABCD").point(10, 1, 1);
-    c.groups(b);
-    auto item = item_from_chain(b.head(), &colours);
+    auto item = itemOf([&](Builder& b) { b.text(0, c.type).text(1, u"ABCD").point(10, 1, 1); c.groups(b); }, &colours);
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->what, chain_item::kind::text) << c.what;
     ASSERT_EQ(item->texts.size(), 1u) << c.what;
@@ -760,9 +757,10 @@ TEST(ChainItems, OneLineTextsAlignAsDrawingsDo) {
     EXPECT_EQ(t.horizontal, c.horizontal) << c.what;
   }
   // Without a measure the estimate of 0.7 of the height a character counts.
-  Builder aligned;
-  aligned.text(0, u"TEXT").text(1, u"ABCD").point(10, 0, 0).point(11, 14, 0).real(40, 1).integer(72, 3);
-  EXPECT_DOUBLE_EQ(item_from_chain(aligned.head())->texts[0].height, 5.0);
+  EXPECT_DOUBLE_EQ(
+      itemOf([](Builder& b) { b.text(0, u"TEXT").text(1, u"ABCD").point(10, 0, 0).point(11, 14, 0).real(40, 1).integer(72, 3); })
+          ->texts[0].height,
+      5.0);
 }
 
 TEST(ChainItems, OneLineTextSpecialCharacters) {
@@ -844,10 +842,7 @@ TEST(ChainItems, MultiLineTextsLayTheirLines) {
   };
   const colour_context colours = measuredByChars();
   for (const Case& c : cases) {
-    Builder b;
-    b.text(0, u"MTEXT").point(10, 10, 20);
-    c.groups(b);
-    auto item = item_from_chain(b.head(), &colours);
+    auto item = itemOf([&](Builder& b) { b.text(0, u"MTEXT").point(10, 10, 20); c.groups(b); }, &colours);
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->texts.size(), c.lines.size()) << c.what;
     for (std::size_t i = 0; i < c.lines.size(); ++i) {
@@ -861,13 +856,10 @@ TEST(ChainItems, MultiLineTextsLayTheirLines) {
     }
   }
   for (const char16_t* nothing : {u"", u"  \\P\\~", u"{\\H2;}"}) {
-    Builder b;
-    b.text(0, u"MTEXT").point(10, 0, 0).real(40, 1).text(1, nothing);
-    EXPECT_FALSE(item_from_chain(b.head(), &colours)) << "only spaces";
+    EXPECT_FALSE(itemOf([&](Builder& b) { b.text(0, u"MTEXT").point(10, 0, 0).real(40, 1).text(1, nothing); }, &colours))
+        << "only spaces";
   }
-  Builder noHeight;
-  noHeight.text(0, u"MTEXT").point(10, 0, 0).real(40, 0).text(1, u"a");
-  EXPECT_FALSE(item_from_chain(noHeight.head(), &colours));
+  EXPECT_FALSE(itemOf([](Builder& b) { b.text(0, u"MTEXT").point(10, 0, 0).real(40, 0).text(1, u"a"); }, &colours));
 }
 
 TEST(ChainItems, MultiLineTextColoursAndUnderlines) {
@@ -924,10 +916,7 @@ TEST(ChainItems, EllipsesInPlan) {
        {1 - s, 2 + s}, {0, 2}, kPi / 2},
   };
   for (const Case& c : cases) {
-    Builder b;
-    b.text(0, u"ELLIPSE").point(10, 1, 2);
-    c.groups(b);
-    auto item = item_from_chain(b.head());
+    auto item = itemOf([&](Builder& b) { b.text(0, u"ELLIPSE").point(10, 1, 2); c.groups(b); });
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->parts.size(), 1u);
     ASSERT_TRUE(item->parts[0].curve->isKindOf(GcGe::kEllipArc2d)) << c.what;
@@ -945,9 +934,7 @@ TEST(ChainItems, EllipsesInPlan) {
   // Tilted 45 degrees about the x axis, a circle of radius 2 is seen as an
   // ellipse 2 wide and 2 cos 45 high.
   {
-    Builder b;
-    b.text(0, u"ELLIPSE").point(10, 0, 0).point(11, 2, 0).real(40, 1).point(210, 0, -s, s);
-    auto item = item_from_chain(b.head());
+    auto item = itemOf([&](Builder& b) { b.text(0, u"ELLIPSE").point(10, 0, 0).point(11, 2, 0).real(40, 1).point(210, 0, -s, s); });
     ASSERT_TRUE(item);
     EXPECT_NEAR(extentsOf(curveOf(*item)).second.x, 2.0, 1e-9);
     EXPECT_NEAR(extentsOf(curveOf(*item)).second.y, 2 * s, 1e-9);
@@ -961,10 +948,7 @@ TEST(ChainItems, EllipsesInPlan) {
            [](Builder& b) { b.point(11, 1, 0).real(40, 0.5); },
            [](Builder& b) { b.point(10, 0, 0).point(11, 1, 0).real(40, 0.5).point(210, 0, 0); },
        }) {
-    Builder b;
-    b.text(0, u"ELLIPSE");
-    groups(b);
-    EXPECT_FALSE(item_from_chain(b.head()));
+    EXPECT_FALSE(itemOf([&](Builder& b) { b.text(0, u"ELLIPSE"); groups(b); }));
   }
 }
 
@@ -1011,10 +995,7 @@ TEST(ChainItems, SplinesAreTheirCurves) {
        {{2, 0}}},
   };
   for (const Case& c : cases) {
-    Builder b;
-    b.text(0, u"SPLINE");
-    c.groups(b);
-    auto item = item_from_chain(b.head());
+    auto item = itemOf([&](Builder& b) { b.text(0, u"SPLINE"); c.groups(b); });
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->parts.size(), 1u) << c.what;
     const GcGeCurve2d& curve = curveOf(*item);
@@ -1030,10 +1011,7 @@ TEST(ChainItems, SplinesAreTheirCurves) {
            [](Builder& b) { b.point(11, 1, 1).point(11, 1, 1); },
            [](Builder& b) { b.integer(71, 3); },
        }) {
-    Builder b;
-    b.text(0, u"SPLINE");
-    groups(b);
-    EXPECT_FALSE(item_from_chain(b.head())) << "fewer than two points";
+    EXPECT_FALSE(itemOf([&](Builder& b) { b.text(0, u"SPLINE"); groups(b); })) << "fewer than two points";
   }
 }
 
