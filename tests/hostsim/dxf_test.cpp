@@ -21,6 +21,15 @@ namespace {
 
 const double kPi = std::acos(-1.0);
 
+// A file of one ENTITIES section around the given records.
+std::string entitiesFile(const std::string& records) {
+  return "  0\nSECTION\n  2\nENTITIES\n" + records + "  0\nENDSEC\n  0\nEOF\n";
+}
+std::string lineRecord(const std::string& handle, const std::string& x0 = "1.0") {
+  return "  0\nLINE\n  5\n" + handle + "\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n" + x0 +
+         "\n 20\n2.0\n 30\n0.0\n 11\n3.0\n 21\n4.0\n 31\n0.0\n";
+}
+
 class DxfTest : public HostTest {
  protected:
   // A drawing as the module writes one: plain chains without subclass markers.
@@ -242,12 +251,10 @@ TEST_F(DxfTest, AFailedLoadLeavesTheDrawingAsItWas) {
 }
 
 TEST_F(DxfTest, UnknownEntitiesAndDuplicateHandlesAreCarriedThrough) {
-  const std::string text =
-      "  0\nSECTION\n  2\nENTITIES\n"
+  const std::string text = entitiesFile(
       "  0\nACME_WIDGET\n  5\n2A\n330\n1F\n100\nAcDbEntity\n  8\nX\n100\nAcmeWidget\n 90\n7\n 10\n1\n 20\n2\n"
       "  1\nA\\U+4E2DB\n310\n0A0B\n"
-      "  0\nLINE\n  5\n2a\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n1\n 31\n0\n"
-      "  0\nENDSEC\n  0\nEOF\n";
+      "  0\nLINE\n  5\n2a\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n1\n 31\n0\n");
   hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
   ASSERT_TRUE(r.drawing) << r.error;
   std::vector<const hostsim::Entity*> list = r.drawing->entities();
@@ -312,19 +319,6 @@ TEST(DxfText, EncodingRoundTrip) {
   EXPECT_EQ(hostsim::dxf::decodeText(encoded, false), text);
   EXPECT_EQ(hostsim::dxf::encodeText(u"a\nb"), "a b") << "a value stays on one line";
   EXPECT_EQ(hostsim::dxf::decodeText("\\U+00", false), u"\\U+00") << "a cut escape stays text";
-}
-
-}  // namespace
-
-namespace {
-
-// A file of one ENTITIES section around the given records.
-std::string entitiesFile(const std::string& records) {
-  return "  0\nSECTION\n  2\nENTITIES\n" + records + "  0\nENDSEC\n  0\nEOF\n";
-}
-std::string lineRecord(const std::string& handle, const std::string& x0 = "1.0") {
-  return "  0\nLINE\n  5\n" + handle + "\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n" + x0 +
-         "\n 20\n2.0\n 30\n0.0\n 11\n3.0\n 21\n4.0\n 31\n0.0\n";
 }
 
 TEST(DxfRead, BadFilesAreRefusedWithAMessageThatSaysWhatIsWrong) {
