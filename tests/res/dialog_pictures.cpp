@@ -174,17 +174,36 @@ void check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_C
 // The settings dialog with the default records of ČSN and the plan view.
 void fillSettings(HWND dialog) {
   setList(dialog, 1002, {moduleString(1002), moduleString(1003), moduleString(1004)}, 0);
-  const std::pair<int, const wchar_t*> edits[] = {
-      {1004, L"KOTY"}, {1008, L"0.001"}, {1011, L"7.5"},  {1013, L"11.725"}, {1017, L"3.55"},   {1019, L"1.781"},
-      {1035, L"5"},    {1025, L"2.5"},   {1027, L"0.8"},  {1029, L"1.25"},   {1043, L"KOTY"},   {1047, L"14.225"},
-      {1049, L"6.25"}, {1053, L"0.25"},  {1059, L"2.5"},  {1061, L"0.8"}};
-  for (const auto& [id, text] : edits) setEditCombo(dialog, id, text);
-  for (int id : {1006, 1023, 1045, 1057}) fillColourCombo(dialog, id, 1);
-  for (int id : {1021, 1055}) setList(dialog, id, {L"STANDARD"}, 0);
-  for (int id : {1033, 1037, 1039, 1040, 1062}) check(dialog, id, true);
-  setList(dialog, 1031, {L".", L","}, 0);
+  setEditCombo(dialog, 1004, L"KOTY");
+  fillColourCombo(dialog, 1006, 1);
+  setEditCombo(dialog, 1008, L"0.001");
+  setEditCombo(dialog, 1011, L"7.5");
+  setEditCombo(dialog, 1013, L"11.725");
   fillBoundaryMarks(dialog);
+  setEditCombo(dialog, 1017, L"3.55");
+  setEditCombo(dialog, 1019, L"1.781");
+  check(dialog, 1033, true);
+  setEditCombo(dialog, 1035, L"5");
+  setList(dialog, 1021, {L"STANDARD"}, 0);
+  fillColourCombo(dialog, 1023, 1);
+  setEditCombo(dialog, 1025, L"2.5");
+  setEditCombo(dialog, 1027, L"0.8");
+  setEditCombo(dialog, 1029, L"1.25");
+  setList(dialog, 1031, {L".", L","}, 0);
+  check(dialog, 1037, true);
+  check(dialog, 1039, true);
+  check(dialog, 1040, true);
+  setEditCombo(dialog, 1043, L"KOTY");
+  fillColourCombo(dialog, 1045, 1);
+  setEditCombo(dialog, 1047, L"14.225");
+  setEditCombo(dialog, 1049, L"6.25");
   fillTerminators(dialog, 1051, 3);
+  setEditCombo(dialog, 1053, L"0.25");
+  setList(dialog, 1055, {L"STANDARD"}, 0);
+  fillColourCombo(dialog, 1057, 1);
+  setEditCombo(dialog, 1059, L"2.5");
+  setEditCombo(dialog, 1061, L"0.8");
+  check(dialog, 1062, true);
 }
 
 void fillSample(HWND dialog, int id) {
