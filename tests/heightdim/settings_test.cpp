@@ -385,17 +385,12 @@ TEST_P(HNoteFile, ValuesThatAreNoNumbersReadAsZero) {
     double underlineLength;
     int type;
   } cases[] = {
-      {"TEXTHEIGHT=nan", 0, true, 5, 0},
-      {"TEXTHEIGHT=1e999", 0, true, 5, 0},
-      {"TEXTHEIGHT=abc", 0, true, 5, 0},
+      {"TEXTHEIGHT=nan", 0, true, 5, 0}, {"TEXTHEIGHT=1e999", 0, true, 5, 0}, {"TEXTHEIGHT=abc", 0, true, 5, 0},
       {"TEXTHEIGHT= 3 ", 3, true, 5, 0},
-      {"UNDERLINE_DRAW=x", 2.5, true, 5, 0},  // this flag changes only on a number
-      {"UNDERLINE_DRAW=0", 2.5, false, 5, 0},
-      {"UNDERLINE_LENGTH=-2", 2.5, true, 5, 0},
-      {"UNDERLINE_LENGTH=x", 2.5, true, 5, 0},
-      {"UNDERLINE_LENGTH=0.5", 2.5, true, 0.5, 0},
-      {"TYPE=-4", 2.5, true, 5, 0},
-      {"TYPE=abc", 2.5, true, 5, 0},
+      // The flag changes only on a number.
+      {"UNDERLINE_DRAW=x", 2.5, true, 5, 0}, {"UNDERLINE_DRAW=0", 2.5, false, 5, 0},
+      {"UNDERLINE_LENGTH=-2", 2.5, true, 5, 0}, {"UNDERLINE_LENGTH=x", 2.5, true, 5, 0},
+      {"UNDERLINE_LENGTH=0.5", 2.5, true, 0.5, 0}, {"TYPE=-4", 2.5, true, 5, 0}, {"TYPE=abc", 2.5, true, 5, 0},
       {"TYPE=2", 2.5, false, 5, 2},
   };
   std::filesystem::create_directories(host.dir.file("Dat"));
