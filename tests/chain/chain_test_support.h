@@ -1,6 +1,7 @@
 // A host table with only the entries chain operations call, recording what
-// they were given.
+// they were given; and chains written and read group by group.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,13 @@ inline std::vector<int> codesOf(vd::ChainView chain) {
   std::vector<int> codes;
   for (vd::ChainItem item : chain) codes.push_back(item.code());
   return codes;
+}
+
+// A chain of the groups `fill` adds.
+inline vd::OwnedChain chainOf(const std::function<void(vd::ChainBuilder&)>& fill) {
+  vd::ChainBuilder b;
+  fill(b);
+  return b.build();
 }
 
 }  // namespace chaintest

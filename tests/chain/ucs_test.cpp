@@ -4,32 +4,24 @@
 
 #include <cmath>
 
-#include "host/host_api.h"
-#include "hostsim/host.h"
+#include "tests/hostsim/host_fixture.h"
 
 using namespace vd;
 
 namespace {
 
-class UcsTest : public ::testing::Test {
+class UcsTest : public hosttest::HostTest {
  protected:
   void SetUp() override {
-    unbindHost();
-    hostsim::Host::instance().reset();
     resetUcsTransforms();
-    ASSERT_TRUE(bindHost(nullptr, &hostsim::resolveExport, nullptr));
+    HostTest::SetUp();
   }
   void TearDown() override {
-    unbindHost();
+    HostTest::TearDown();
     resetUcsTransforms();
   }
   static void setPoint(const char16_t* name, double x, double y, double z) {
-    hostsim::Variable v;
-    v.kind = hostsim::Variable::Kind::Point;
-    v.value[0] = x;
-    v.value[1] = y;
-    v.value[2] = z;
-    hostsim::Host::instance().setVariable(name, v);
+    hostsim::Host::instance().setVariable(name, {hostsim::Variable::Kind::Point, {x, y, z}});
   }
   static void expectNear(GcGePoint2d p, double x, double y, const char* what) {
     EXPECT_NEAR(p.x, x, 1e-9) << what;

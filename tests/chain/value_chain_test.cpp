@@ -280,25 +280,17 @@ TEST(MergeValueChain, MissingCodesFollowTheAscendingOrder) {
     std::vector<int> expected;
   };
   const Case cases[] = {
-      {"extended-data codes are placed inside the extended data, in order",
-       {1040},
+      {"extended-data codes are placed inside the extended data, in order", {1040},
        {0, 5, 8, 2, 10, 13, 14, 50, 52, 70, -3, 1001, 1040, 1070}},
-      {"a code above every later one is never placed",
-       {1071},
-       {0, 5, 8, 2, 10, 13, 14, 50, 52, 70, -3, 1001, 1070}},
+      {"a code above every later one is never placed", {1071}, {0, 5, 8, 2, 10, 13, 14, 50, 52, 70, -3, 1001, 1070}},
       {"the first that qualifies goes first: 42 takes the gap 14..50; 41, left without one, "
        "would go after -3 and stays in front of the marker",
-       {42, 41},
-       {0, 5, 8, 2, 10, 13, 14, 42, 50, 52, 70, 41, -3, 1001, 1070}},
-      {"in replacement order 41 and 42 both find their gap",
-       {41, 42},
+       {42, 41}, {0, 5, 8, 2, 10, 13, 14, 42, 50, 52, 70, 41, -3, 1001, 1070}},
+      {"in replacement order 41 and 42 both find their gap", {41, 42},
        {0, 5, 8, 2, 10, 13, 14, 41, 42, 50, 52, 70, -3, 1001, 1070}},
-      {"an entity group the order puts after -3 stays in front of the marker",
-       {71, 62},
+      {"an entity group the order puts after -3 stays in front of the marker", {71, 62},
        {0, 5, 8, 2, 10, 13, 14, 50, 52, 62, 70, 71, -3, 1001, 1070}},
-      {"a small code takes the first gap, right after the type",
-       {3},
-       {0, 3, 5, 8, 2, 10, 13, 14, 50, 52, 70, -3, 1001, 1070}},
+      {"a small code takes the first gap, right after the type", {3}, {0, 3, 5, 8, 2, 10, 13, 14, 50, 52, 70, -3, 1001, 1070}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -306,17 +298,10 @@ TEST(MergeValueChain, MissingCodesFollowTheAscendingOrder) {
     OwnedChain dim = dimension(u"BYLAYER");
     ChainBuilder rb;
     for (int code : c.replacements) {
-      switch (kindOf(groupCodeKind(code))) {
-        case kKindReal:
-          rb.real(code, 0.5);
-          break;
-        case kKindString:
-          rb.text(code, u"r");
-          break;
-        default:
-          rb.integer(code, 7);
-          break;
-      }
+      const ValueKind kind = kindOf(groupCodeKind(code));
+      if (kind == kKindReal) rb.real(code, 0.5);
+      else if (kind == kKindString) rb.text(code, u"r");
+      else rb.integer(code, 7);
     }
     OwnedChain repl = rb.build();
     ASSERT_TRUE(repl) << rb.error();

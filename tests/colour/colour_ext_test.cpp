@@ -136,26 +136,11 @@ TEST(ColourExt, ReadingTypedColours) {
     bool read;
     uint32_t colour;
   } cases[] = {
-      {u"255, 128, 0", true, 0x010080FF},
-      {u" 0,0,0 ", true, 0x01000000},
-      {u"255,255,255", true, 0x01FFFFFF},
-      {u"červená", true, 1},
-      {u"ČERNÁ/BÍLÁ", true, 7},
-      {u"  SvModrá ", true, 4},
-      {u"fialová", true, 6},
-      {u"42", true, 42},
-      {u"0", true, 0},
-      {u"256", true, 256},
-      {u"257", false, 0},
-      {u"256, 0, 0", false, 0},
-      {u"1, 2", false, 0},
-      {u"1, 2, 3, 4", false, 0},
-      {u"1,,3", false, 0},
-      {u"-1", false, 0},
-      {u"12x", false, 0},
-      {u"cervena", false, 0},
-      {u"", false, 0},
-      {u"99999999999999999999", false, 0},
+      {u"255, 128, 0", true, 0x010080FF}, {u" 0,0,0 ", true, 0x01000000}, {u"255,255,255", true, 0x01FFFFFF},
+      {u"červená", true, 1}, {u"ČERNÁ/BÍLÁ", true, 7}, {u"  SvModrá ", true, 4}, {u"fialová", true, 6},
+      {u"42", true, 42}, {u"0", true, 0}, {u"256", true, 256}, {u"257", false, 0}, {u"256, 0, 0", false, 0},
+      {u"1, 2", false, 0}, {u"1, 2, 3, 4", false, 0}, {u"1,,3", false, 0}, {u"-1", false, 0}, {u"12x", false, 0},
+      {u"cervena", false, 0}, {u"", false, 0}, {u"99999999999999999999", false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(utf16ToUtf8(c.text));

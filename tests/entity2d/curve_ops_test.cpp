@@ -14,7 +14,8 @@
 #include "entity2d/shape_entities.h"
 #include "entity2d/text_entities.h"
 #include "host/host_api.h"
-#include "hostsim/host.h"
+#include "geom_test_util.h"
+#include "tests/hostsim/host_fixture.h"
 
 namespace {
 
@@ -22,13 +23,12 @@ using namespace vd;
 
 constexpr double kPi = std::numbers::pi;
 
-// Owns the curves of a pointer array.
-struct Curves {
-  GcGeCurve2dPtrArray items;
-  ~Curves() { deleteCurves(items); }
-  int size() const { return items.length(); }
-  const GcGeCurve2d& operator[](int i) const { return *items[i]; }
-};
+using Curves = geomtest::OwnedCurves;
+
+// A new segment, for the tables of curves and cutters.
+GcGeLineSeg2d* seg(double x0, double y0, double x1, double y1) {
+  return new GcGeLineSeg2d(GcGePoint2d(x0, y0), GcGePoint2d(x1, y1));
+}
 
 GcGeCompositeCurve2d* composite(std::vector<GcGeCurve2d*> members) {
   auto* c = new GcGeCompositeCurve2d();
@@ -45,7 +45,7 @@ GcGeCompositeCurve2d* polyline(std::vector<GcGePoint2d> pts) {
 // The upper half of the disk of radius 5 round the origin: chord from left to
 // right, arc back over the top (counter-clockwise).
 GcGeCompositeCurve2d* halfDisk() {
-  return composite({new GcGeLineSeg2d(GcGePoint2d(-5, 0), GcGePoint2d(5, 0)), new GcGeCircArc2d({0, 0}, 5, 0, kPi)});
+  return composite({seg(-5, 0, 5, 0), new GcGeCircArc2d({0, 0}, 5, 0, kPi)});
 }
 
 // Checks that pieces cover the curve exactly: each lies on it, in order of
@@ -78,47 +78,35 @@ TEST(SplitByCurve, Cases) {
     std::function<GcGeCurve2d*()> curve, cutter;
     int pieces;
   };
+  auto line = [] { return seg(0, 0, 10, 0); };
   const Case cases[] = {
-      {"segment crossed once", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(5, -1), GcGePoint2d(5, 1)); }, 2},
-      {"segment touched at its end", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(10, -1), GcGePoint2d(10, 1)); }, 1},
-      {"segment touched at its start by a cutter's end", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(-3, 4)); }, 1},
-      {"cutter ending on the segment", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(3, 0), GcGePoint2d(3, 5)); }, 2},
-      {"polyline vertex on the segment", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
-       [] { return polyline({{2, 5}, {4, 0}, {6, 5}}); }, 2},
-      {"polyline crossing three times", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
-       [] { return polyline({{1, -1}, {3, 1}, {5, -1}, {7, 1}}); }, 4},
-      {"zero-length segment", [] { return new GcGeLineSeg2d(GcGePoint2d(3, 3), GcGePoint2d(3, 3)); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(3, 0), GcGePoint2d(3, 5)); }, 1},
-      {"collinear overlap", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(3, 0), GcGePoint2d(6, 0)); }, 3},
-      {"no contact", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(0, 1), GcGePoint2d(10, 2)); }, 1},
-      {"arc crossed twice", [] { return new GcGeCircArc2d({0, 0}, 5, 0, kPi); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(-6, 3), GcGePoint2d(6, 3)); }, 3},
-      {"circle through its centre", [] { return new GcGeCircArc2d({0, 0}, 5); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(0, -6), GcGePoint2d(0, 6)); }, 3},
+      {"segment crossed once", line, [] { return seg(5, -1, 5, 1); }, 2},
+      {"segment touched at its end", line, [] { return seg(10, -1, 10, 1); }, 1},
+      {"segment touched at its start by a cutter's end", line, [] { return seg(0, 0, -3, 4); }, 1},
+      {"cutter ending on the segment", line, [] { return seg(3, 0, 3, 5); }, 2},
+      {"polyline vertex on the segment", line, [] { return polyline({{2, 5}, {4, 0}, {6, 5}}); }, 2},
+      {"polyline crossing three times", line, [] { return polyline({{1, -1}, {3, 1}, {5, -1}, {7, 1}}); }, 4},
+      {"zero-length segment", [] { return seg(3, 3, 3, 3); }, [] { return seg(3, 0, 3, 5); }, 1},
+      {"collinear overlap", line, [] { return seg(3, 0, 6, 0); }, 3},
+      {"no contact", line, [] { return seg(0, 1, 10, 2); }, 1},
+      {"arc crossed twice", [] { return new GcGeCircArc2d({0, 0}, 5, 0, kPi); }, [] { return seg(-6, 3, 6, 3); }, 3},
+      {"circle through its centre", [] { return new GcGeCircArc2d({0, 0}, 5); }, [] { return seg(0, -6, 0, 6); }, 3},
       {"clockwise arc by a circle", [] { return new GcGeCircArc2d({0, 0}, 5, 0.2, 2.5, GcGeVector2d::kXAxis, true); },
        [] { return new GcGeCircArc2d({5, 0}, 5); }, 2},
       {"ellipse by a line", [] { return new GcGeEllipArc2d({0, 0}, {1, 0}, {0, 1}, 6, 3); },
        [] { return new GcGeLine2d({1, 0}, GcGeVector2d(0, 1)); }, 3},
       {"polyline uncut comes apart in members", [] { return polyline({{0, 0}, {5, 0}, {5, 5}, {0, 5}}); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(20, 0), GcGePoint2d(20, 5)); }, 3},
-      {"polyline with an arc cut in both", [] {
-         return composite({new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)), new GcGeCircArc2d({10, 0}, {15, 5}, {10, 10})});
-       },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(5, -1), GcGePoint2d(15, 11)); }, 4},
-      {"segment by a ray", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)); },
-       [] { return new GcGeRay2d({4, -3}, GcGeVector2d(0, 1)); }, 2},
+       [] { return seg(20, 0, 20, 5); }, 3},
+      {"polyline with an arc cut in both",
+       [] { return composite({seg(0, 0, 10, 0), new GcGeCircArc2d({10, 0}, {15, 5}, {10, 10})}); },
+       [] { return seg(5, -1, 15, 11); }, 4},
+      {"segment by a ray", line, [] { return new GcGeRay2d({4, -3}, GcGeVector2d(0, 1)); }, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::unique_ptr<GcGeCurve2d> curve(c.curve()), cutter(c.cutter());
     Curves pieces;
-    splitByCurve(*curve, *cutter, pieces.items);
+    splitByCurve(*curve, *cutter, pieces.list);
     EXPECT_EQ(pieces.size(), c.pieces);
     if (curve->gcLength() == 0.0) {
       ASSERT_EQ(pieces.size(), 1);
@@ -131,11 +119,11 @@ TEST(SplitByCurve, Cases) {
 }
 
 TEST(SplitByCurve, AppendsBehindWhatTheListHolds) {
-  GcGeLineSeg2d seg(GcGePoint2d(0, 0), GcGePoint2d(10, 0));
+  GcGeLineSeg2d line(GcGePoint2d(0, 0), GcGePoint2d(10, 0));
   GcGeLineSeg2d cutter(GcGePoint2d(5, -1), GcGePoint2d(5, 1));
   Curves pieces;
-  pieces.items.append(new GcGeLineSeg2d(GcGePoint2d(100, 100), GcGePoint2d(101, 100)));
-  splitByCurve(seg, cutter, pieces.items);
+  pieces.list.append(seg(100, 100, 101, 100));
+  splitByCurve(line, cutter, pieces.list);
   ASSERT_EQ(pieces.size(), 3);
   EXPECT_TRUE(pieces[0].startPoint().isEqualTo({100, 100}));
 }
@@ -180,7 +168,7 @@ TEST(SplitByCurve, RandomPiecesCoverTheCurve) {
         if (curve->gcLength() < 1e-3) continue;
         SCOPED_TRACE(testing::Message() << "curve kind " << kind << ", cutter kind " << cutterKind << ", case " << n);
         Curves pieces;
-        splitByCurve(*curve, *cutter, pieces.items);
+        splitByCurve(*curve, *cutter, pieces.list);
         expectCover(*curve, pieces);
         // Pieces part only where the cutter meets the curve, or at the curve's own joints.
         for (int i = 0; i < pieces.size(); ++i) {
@@ -229,15 +217,15 @@ TEST(SplitByCurve, SegmentAcrossACircleAtLargeCoordinates) {
     const double chord = 2 * std::sqrt((c.radius - d) * (c.radius + d));
     const double scale = std::max(std::abs(c.centre.x), std::abs(c.centre.y));
     Curves pieces;
-    splitByCurve(seg, circle, pieces.items);
+    splitByCurve(seg, circle, pieces.list);
     ASSERT_EQ(pieces.size(), 3);
     EXPECT_NEAR(pieces[1].gcLength(), chord, 1e-13 * scale);
     Curves inside, outside;
     bool removed = false;
-    ASSERT_EQ(trimByCurve(seg, circle, inside.items, true, removed), 1);
+    ASSERT_EQ(trimByCurve(seg, circle, inside.list, true, removed), 1);
     EXPECT_TRUE(removed);
     EXPECT_NEAR(inside[0].gcLength(), chord, 1e-13 * scale);
-    ASSERT_EQ(trimByCurve(seg, circle, outside.items, false, removed), 2);
+    ASSERT_EQ(trimByCurve(seg, circle, outside.list, false, removed), 2);
     EXPECT_NEAR(outside[0].gcLength() + outside[1].gcLength(), seg.length() - chord, 1e-13 * scale);
   }
 }
@@ -260,8 +248,8 @@ TEST(SplitByCurve, ThroughAPolylineVertexOnce) {
       SCOPED_TRACE(testing::Message() << "offset " << offset << " angle " << ang);
       const GcGeLineSeg2d line(v - u * 0.4, v + u * 0.7);
       Curves a, b;
-      splitByCurve(line, *poly, a.items);
-      splitByCurve(*poly, line, b.items);
+      splitByCurve(line, *poly, a.list);
+      splitByCurve(*poly, line, b.list);
       ASSERT_EQ(a.size(), 2);
       EXPECT_NEAR(a[0].gcLength(), 0.4, 1e-9);
       ASSERT_EQ(b.size(), 2) << "the polyline is only taken apart at its vertex";
@@ -318,14 +306,14 @@ TEST(RegionTest, PieceInsideRegion) {
     int side;
   };
   const Case cases[] = {
-      {"inside", [] { return new GcGeLineSeg2d(GcGePoint2d(-1, 1), GcGePoint2d(1, 1)); }, kInsideRegion},
-      {"outside", [] { return new GcGeLineSeg2d(GcGePoint2d(-1, -1), GcGePoint2d(1, -1)); }, kOutsideRegion},
-      {"on the chord", [] { return new GcGeLineSeg2d(GcGePoint2d(-5, 0), GcGePoint2d(5, 0)); }, kUndecided},
+      {"inside", [] { return seg(-1, 1, 1, 1); }, kInsideRegion},
+      {"outside", [] { return seg(-1, -1, 1, -1); }, kOutsideRegion},
+      {"on the chord", [] { return seg(-5, 0, 5, 0); }, kUndecided},
       {"on the arc", [] { return new GcGeCircArc2d({0, 0}, 5, 0.5, 2.0); }, kUndecided},
-      {"chord to arc, through the inside", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(0, 5)); }, kInsideRegion},
-      {"mostly outside", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 2), GcGePoint2d(0, 10)); }, kOutsideRegion},
+      {"chord to arc, through the inside", [] { return seg(0, 0, 0, 5); }, kInsideRegion},
+      {"mostly outside", [] { return seg(0, 2, 0, 10); }, kOutsideRegion},
       {"arc inside, ends on the boundary", [] { return new GcGeCircArc2d({-3, 0}, {0, 3}, {3, 0}); }, kInsideRegion},
-      {"along the chord then beyond", [] { return new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(20, 0)); }, kOutsideRegion},
+      {"along the chord then beyond", [] { return seg(0, 0, 20, 0); }, kOutsideRegion},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -345,35 +333,29 @@ TEST(TrimByCurve, Cases) {
     double keptLength;
   };
   const double chordAt2 = 2 * std::sqrt(21.0);
+  auto across = [] { return seg(-10, 0, 10, 0); };
+  auto upright = [] { return seg(0, -5, 0, 5); };
+  const GcGeVector2d right(1, 0);
   const Case cases[] = {
-      {"all on the region, keep outside: removed", [] { return new GcGeLineSeg2d(GcGePoint2d(-5, 0), GcGePoint2d(5, 0)); }, halfDisk,
-       false, std::nullopt, 0, true, 0.0},
-      {"all on the region, keep inside: kept", [] { return new GcGeLineSeg2d(GcGePoint2d(-5, 0), GcGePoint2d(5, 0)); }, halfDisk, true,
-       std::nullopt, 1, false, 10.0},
-      {"crossing, keep inside", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 2), GcGePoint2d(10, 2)); }, halfDisk, true, std::nullopt,
-       1, true, chordAt2},
-      {"crossing, keep outside", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 2), GcGePoint2d(10, 2)); }, halfDisk, false,
-       std::nullopt, 2, true, 20.0 - chordAt2},
-      {"closed towards +x, keep inside", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 0), GcGePoint2d(10, 0)); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(0, -5), GcGePoint2d(0, 5)); }, true, GcGeVector2d(1, 0), 1, true, 10.0},
-      {"closed towards +x, keep outside", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 0), GcGePoint2d(10, 0)); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(0, -5), GcGePoint2d(0, 5)); }, false, GcGeVector2d(1, 0), 1, true, 10.0},
-      {"closed towards -y by an arc", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 1), GcGePoint2d(10, 1)); },
-       [] { return new GcGeCircArc2d({0, 0}, 3, 0, kPi); }, true, GcGeVector2d(0, -1), 1, true,
-       2 * std::sqrt(8.0)},
-      {"closed, nothing to cut", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 9), GcGePoint2d(10, 9)); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(0, -5), GcGePoint2d(0, 5)); }, true, GcGeVector2d(1, 0), 0, true, 0.0},
-      {"unbounded cutter cannot be closed", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 0), GcGePoint2d(10, 0)); },
-       [] { return new GcGeLine2d({0, 0}, GcGeVector2d(0, 1)); }, true, GcGeVector2d(1, 0), 0, false, 0.0},
-      {"zero closing direction", [] { return new GcGeLineSeg2d(GcGePoint2d(-10, 0), GcGePoint2d(10, 0)); },
-       [] { return new GcGeLineSeg2d(GcGePoint2d(0, -5), GcGePoint2d(0, 5)); }, true, GcGeVector2d(0, 0), 0, false, 0.0},
+      {"all on the region, keep outside: removed", [] { return seg(-5, 0, 5, 0); }, halfDisk, false, {}, 0, true, 0.0},
+      {"all on the region, keep inside: kept", [] { return seg(-5, 0, 5, 0); }, halfDisk, true, {}, 1, false, 10.0},
+      {"crossing, keep inside", [] { return seg(-10, 2, 10, 2); }, halfDisk, true, {}, 1, true, chordAt2},
+      {"crossing, keep outside", [] { return seg(-10, 2, 10, 2); }, halfDisk, false, {}, 2, true, 20.0 - chordAt2},
+      {"closed towards +x, keep inside", across, upright, true, right, 1, true, 10.0},
+      {"closed towards +x, keep outside", across, upright, false, right, 1, true, 10.0},
+      {"closed towards -y by an arc", [] { return seg(-10, 1, 10, 1); },
+       [] { return new GcGeCircArc2d({0, 0}, 3, 0, kPi); }, true, GcGeVector2d(0, -1), 1, true, 2 * std::sqrt(8.0)},
+      {"closed, nothing to cut", [] { return seg(-10, 9, 10, 9); }, upright, true, right, 0, true, 0.0},
+      {"unbounded cutter cannot be closed", across, [] { return new GcGeLine2d({0, 0}, GcGeVector2d(0, 1)); }, true,
+       right, 0, false, 0.0},
+      {"zero closing direction", across, upright, true, GcGeVector2d(0, 0), 0, false, 0.0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::unique_ptr<GcGeCurve2d> curve(c.curve()), cutter(c.cutter());
     Curves kept;
     bool removed = !c.removed;
-    const int n = trimByCurve(*curve, *cutter, kept.items, c.keepInside, removed,
+    const int n = trimByCurve(*curve, *cutter, kept.list, c.keepInside, removed,
                               c.direction ? &*c.direction : nullptr);
     EXPECT_EQ(n, c.pieces);
     EXPECT_EQ(kept.size(), c.pieces);
@@ -393,7 +375,7 @@ TEST(TrimByCurve, GivenBoxBoundsTheClosingSegments) {
   GcGeBoundBlock2d box({-50, -50}, {50, 50});
   Curves kept;
   bool removed = false;
-  EXPECT_EQ(trimByCurve(curve, cutter, kept.items, true, removed, &dir, &box), 1);
+  EXPECT_EQ(trimByCurve(curve, cutter, kept.list, true, removed, &dir, &box), 1);
   ASSERT_EQ(kept.size(), 1);
   EXPECT_TRUE(kept[0].startPoint().isEqualTo({0, 0}));
   EXPECT_TRUE(kept[0].endPoint().isEqualTo({10, 0}));
@@ -442,17 +424,17 @@ TEST(EntityOps, SplitAndTrimSlots) {
 
 TEST(EntityOps, WrapAndWriteCurves) {
   Curves curves;
-  curves.items.append(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(1, 0)));
-  curves.items.append(new GcGeCircArc2d({0, 0}, 1, 0, 1));
-  curves.items.append(new GcGeEllipArc2d({0, 0}, {1, 0}, {0, 1}, 2, 1));
-  curves.items.append(polyline({{0, 0}, {1, 0}, {1, 1}}));
-  curves.items.append(new GcGeRay2d({0, 0}, GcGeVector2d(1, 1)));
-  curves.items.append(new GcGeLine2d({0, 0}, GcGeVector2d(1, 1)));
+  curves.list.append(seg(0, 0, 1, 0));
+  curves.list.append(new GcGeCircArc2d({0, 0}, 1, 0, 1));
+  curves.list.append(new GcGeEllipArc2d({0, 0}, {1, 0}, {0, 1}, 2, 1));
+  curves.list.append(polyline({{0, 0}, {1, 0}, {1, 1}}));
+  curves.list.append(new GcGeRay2d({0, 0}, GcGeVector2d(1, 1)));
+  curves.list.append(new GcGeLine2d({0, 0}, GcGeVector2d(1, 1)));
   EntityProps props;
   props.layer = u"CUT";
   props.colour = 4;
   EntList out;
-  EXPECT_EQ(wrapCurvePieces(curves.items, out, nullptr, props), 6);
+  EXPECT_EQ(wrapCurvePieces(curves.list, out, nullptr, props), 6);
   EXPECT_EQ(curves.size(), 0);
   const int ids[] = {kEntAbscissa, kEntArc, kEntEllipse, kEntPolyline, kEntRay, kEntLine};
   const char16_t* types[] = {u"LINE", u"ARC", u"ELLIPSE", u"LWPOLYLINE", u"RAY", u"XLINE"};
@@ -534,15 +516,9 @@ TEST(EntityOps, ExtentsSameAsTransformReverse) {
   EXPECT_FALSE(point.reverse());
 }
 
-class MTextExtents : public ::testing::Test {
+// Against the headless host, which measures the texts.
+class MTextExtents : public hosttest::HostTest {
  protected:
-  void SetUp() override {
-    unbindHost();
-    hostsim::Host::instance().reset();
-    ASSERT_TRUE(bindHost(nullptr, &hostsim::resolveExport, nullptr));
-  }
-  void TearDown() override { unbindHost(); }
-
   static std::unique_ptr<ltEnt2D> mtext(vstring_view text, int attachment, double rotation) {
     ChainBuilder b;
     b.text(0, u"MTEXT").point(10, 10, 10).real(40, 2.0).integer(71, attachment).text(1, text).real(50, rotation);

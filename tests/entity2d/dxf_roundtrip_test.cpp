@@ -16,12 +16,15 @@ namespace {
 
 using namespace vd;
 
-const char* const kDataFile = "testdata/entity2d/entities.dxf";
+// The entities of data/entities.dxf.
+std::vector<OwnedChain> fileChains() {
+  std::string error;
+  std::vector<OwnedChain> chains = enttest::readDxfEntities("testdata/entity2d/entities.dxf", error);
+  EXPECT_TRUE(error.empty()) << error;
+  return chains;
+}
 
 TEST(EntityDxfRoundTrip, EveryEntityKeepsItsValues) {
-  std::string error;
-  std::vector<OwnedChain> chains = enttest::readDxfEntities(kDataFile, error);
-  ASSERT_TRUE(error.empty()) << error;
   const std::map<std::u16string, int> kinds = {
       {u"LINE", kEntAbscissa}, {u"ARC", kEntArc},       {u"CIRCLE", kEntArc},      {u"LWPOLYLINE", kEntPolyline},
       {u"ELLIPSE", kEntEllipse}, {u"RAY", kEntRay},     {u"XLINE", kEntLine},      {u"HATCH", kEntHatch},
@@ -30,7 +33,7 @@ TEST(EntityDxfRoundTrip, EveryEntityKeepsItsValues) {
       {u"MTEXT", kEntMText},
   };
   std::map<std::u16string, int> counted;
-  for (const OwnedChain& source : chains) {
+  for (const OwnedChain& source : fileChains()) {
     const std::u16string type(source.view().type());
     SCOPED_TRACE(utf16ToUtf8(type) + " " + utf16ToUtf8(source.view().handle()));
     auto kind = kinds.find(type);
@@ -54,11 +57,8 @@ TEST(EntityDxfRoundTrip, EveryEntityKeepsItsValues) {
 
 // What ezdxf wrote in degrees arrives in radians and goes back the same.
 TEST(EntityDxfRoundTrip, ValuesReadAsWritten) {
-  std::string error;
-  std::vector<OwnedChain> chains = enttest::readDxfEntities(kDataFile, error);
-  ASSERT_TRUE(error.empty()) << error;
   int checked = 0;
-  for (const OwnedChain& source : chains) {
+  for (const OwnedChain& source : fileChains()) {
     auto obj = makeEntity(source.get());
     ASSERT_TRUE(obj);
     if (obj->typeId() == kEntAbscissa) {
@@ -113,9 +113,6 @@ TEST(EntityDxfRoundTrip, GeometryAgreesWithEzdxf) {
       ls >> ezdxf[key].length;
     }
   }
-  std::string error;
-  std::vector<OwnedChain> chains = enttest::readDxfEntities(kDataFile, error);
-  ASSERT_TRUE(error.empty()) << error;
   size_t compared = 0;
   auto compare = [&](const std::string& key, const GcGeCurve2d& mine) {
     SCOPED_TRACE(key);
@@ -143,7 +140,7 @@ TEST(EntityDxfRoundTrip, GeometryAgreesWithEzdxf) {
     EXPECT_NEAR(mine.gcLength(), it->second.length, 1e-3 * it->second.length);
     ++compared;
   };
-  for (const OwnedChain& source : chains) {
+  for (const OwnedChain& source : fileChains()) {
     auto obj = makeEntity(source.get());
     ASSERT_TRUE(obj);
     const std::string handle = utf16ToUtf8(obj->props().handle);

@@ -3,14 +3,16 @@
 // chain another lost.
 #pragma once
 #include <cmath>
-#include <numbers>
 #include <fstream>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "geom/point2d.h"
 #include "host/chain.h"
 #include "host/names.h"
+#include "tests/chain/chain_test_support.h"
 
 namespace enttest {
 
@@ -18,6 +20,8 @@ using vd::ChainBuilder;
 using vd::ChainItem;
 using vd::ChainView;
 using vd::OwnedChain;
+using chaintest::chainOf;
+using chaintest::codesOf;
 
 inline std::string trim(const std::string& s) {
   size_t a = s.find_first_not_of(" \t\r\n"), b = s.find_last_not_of(" \t\r\n");
@@ -166,10 +170,25 @@ inline std::vector<std::string> lostValues(ChainView source, ChainView made, con
   return lost;
 }
 
-inline std::vector<int> codesOf(ChainView chain) {
-  std::vector<int> codes;
-  for (ChainItem item : chain) codes.push_back(item.code());
-  return codes;
+// An LWPOLYLINE chain as written: its flags (70) and count (90), -1 when
+// absent, and each vertex (10) with the bulge (42) after it, 0 when none is.
+struct WrittenPolyline {
+  int flags = -1, count = -1;
+  std::vector<GcGePoint2d> points;
+  std::vector<double> bulges;
+};
+inline WrittenPolyline writtenPolyline(ChainView chain) {
+  WrittenPolyline w;
+  for (ChainItem item : chain) {
+    if (item.code() == 70) w.flags = static_cast<int>(*item.integer());
+    if (item.code() == 90) w.count = static_cast<int>(*item.integer());
+    if (item.code() == 10) {
+      w.points.push_back({item.point()->x, item.point()->y});
+      w.bulges.push_back(0.0);
+    }
+    if (item.code() == 42 && !w.bulges.empty()) w.bulges.back() = *item.real();
+  }
+  return w;
 }
 
 }  // namespace enttest

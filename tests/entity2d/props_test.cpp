@@ -2,16 +2,16 @@
 // inherit flag, and the shared chain holder's lifetime.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "entity2d/curve_entities.h"
 #include "entity2d/curve_ops.h"
 #include "entity2d/entity_factory.h"
 #include "entity2d/entity_props.h"
+#include "entity_test_support.h"
 
 namespace {
 
 using namespace vd;
+using enttest::chainOf;
 
 TEST(EntityProps, ResetModes) {
   EntityProps p;
@@ -59,12 +59,6 @@ TEST(EntityProps, TransparencyGroup) {
     EXPECT_EQ(q.transparencyMode, p.transparencyMode);
     EXPECT_EQ(q.transparencyPercent, p.transparencyPercent);
   }
-}
-
-OwnedChain chainOf(std::function<void(ChainBuilder&)> fill) {
-  ChainBuilder b;
-  fill(b);
-  return b.build();
 }
 
 TEST(EntityProps, ParsesTheHeader) {

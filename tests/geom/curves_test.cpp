@@ -326,8 +326,11 @@ TEST(Curves, ArcsThroughPointsKeepTheirEnds) {
     GcGeCircArc2d arc;
     ASSERT_TRUE(arc.setFromBulge(c.a, c.b, c.bulge));
     auto exact = [](const GcGePoint2d& p, const GcGePoint2d& q) { return p.x == q.x && p.y == q.y; };
-    EXPECT_TRUE(exact(arc.startPoint(), c.a));
-    EXPECT_TRUE(exact(arc.endPoint(), c.b));
+    // Whether a curve runs exactly from p to q.
+    auto runs = [&](const GcGeCurve2d& curve, const GcGePoint2d& p, const GcGePoint2d& q) {
+      return exact(curve.startPoint(), p) && exact(curve.endPoint(), q);
+    };
+    EXPECT_TRUE(runs(arc, c.a, c.b));
     const double len = c.a.distanceTo(c.b);
     EXPECT_NEAR(arc.radius(), len * (1 + c.bulge * c.bulge) / (4 * std::abs(c.bulge)), 1e-12 * arc.radius());
     EXPECT_EQ(arc.isClockWise(), c.bulge < 0);
@@ -342,25 +345,21 @@ TEST(Curves, ArcsThroughPointsKeepTheirEnds) {
     // Through three points: the same arc, the same exact ends.
     GcGeCircArc2d three;
     ASSERT_TRUE(three.set(c.a, sagittaPoint, c.b));
-    EXPECT_TRUE(exact(three.startPoint(), c.a));
-    EXPECT_TRUE(exact(three.endPoint(), c.b));
+    EXPECT_TRUE(runs(three, c.a, c.b));
     EXPECT_TRUE(three.isOn(sagittaPoint));
 
     GcGeCircArc2d reversed = arc;
     reversed.gcReverseParam();
-    EXPECT_TRUE(exact(reversed.startPoint(), c.b));
-    EXPECT_TRUE(exact(reversed.endPoint(), c.a));
+    EXPECT_TRUE(runs(reversed, c.b, c.a));
     EXPECT_LT(reversed.gcEvalPoint(0.5 * (reversed.startAng() + reversed.endAng())).distanceTo(middle), 1e-15 * scale + 1e-15 * len);
     std::unique_ptr<GcGeCurve2d> firstHalf(arc.trimmedCopy(arc.startAng(), 0.5 * (arc.startAng() + arc.endAng())));
     std::unique_ptr<GcGeCurve2d> secondHalf(arc.trimmedCopy(0.5 * (arc.startAng() + arc.endAng()), arc.endAng()));
-    EXPECT_TRUE(exact(firstHalf->startPoint(), c.a));
-    EXPECT_TRUE(exact(firstHalf->endPoint(), secondHalf->startPoint()));
+    EXPECT_TRUE(runs(*firstHalf, c.a, secondHalf->startPoint()));
     EXPECT_TRUE(exact(secondHalf->endPoint(), c.b));
     const GcGeMatrix2d move = GcGeMatrix2d::translation({1e5, -2e5}) * GcGeMatrix2d::rotation(0.3, c.a);
     GcGeCircArc2d moved = arc;
     ASSERT_TRUE(moved.transformBy(move));
-    EXPECT_TRUE(exact(moved.startPoint(), move.apply(c.a)));
-    EXPECT_TRUE(exact(moved.endPoint(), move.apply(c.b)));
+    EXPECT_TRUE(runs(moved, move.apply(c.a), move.apply(c.b)));
     GcGePoint2dArray pts;
     arc.getSamplePoints(1e-3 * len, pts);
     ASSERT_GE(pts.length(), 2);

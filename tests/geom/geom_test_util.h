@@ -48,6 +48,8 @@ inline std::shared_ptr<GcGeCompositeCurve2d> roundedRect(double w, double h, dou
 struct OwnedCurves {
   GcGeCurve2dPtrArray list;
   ~OwnedCurves() { deleteCurves(list); }
+  int size() const { return list.length(); }
+  const GcGeCurve2d& operator[](int i) const { return *list[i]; }
 };
 
 } // namespace geomtest

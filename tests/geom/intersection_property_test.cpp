@@ -3,12 +3,12 @@
 // both curves, and clear crossings (decided independently of the code under
 // test) are never missed.
 #include "geom_test_util.h"
+#include "oracle.h"
 
 #include "geom/curve_curve_int2d.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 using namespace geomtest;
 using vdgeom::kPi;
@@ -23,10 +23,8 @@ constexpr double kOnTol = 2.5e-10;
 // A crossing is "clear" when the deciding quantities are this far from 0.
 constexpr double kMargin = 1e-7;
 
-struct Gen {
-  std::mt19937_64 rng{20261206};
-  double uni(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); }
-  int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
+struct Gen : oracle::Rng {
+  Gen() : Rng(20261206) {}
   GcGePoint2d point(double r = 10) { return {uni(-r, r), uni(-r, r)}; }
   GcGePoint2d gridPoint() { return {double(pick(7) - 3), double(pick(7) - 3)}; }
 };

@@ -6,10 +6,13 @@
 // them by construction, and distances are measured from the exact curves.
 #include "geom/point2d.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -265,6 +268,22 @@ inline P basePoint(Rng& g, const Scale& s) {
   return {(g.pick(2) ? 1 : -1) * s.offset * g.uni(0.5, 1.0), (g.pick(2) ? 1 : -1) * s.offset * g.uni(0.5, 1.0)};
 }
 
+// A random point within `size` of `base` in either coordinate, in doubles.
+inline GcGePoint2d nearPoint(Rng& g, P base, double size) {
+  return rounded(base + P{g.uni(-size, size), g.uni(-size, size)});
+}
+
+// The parts of a failure message one after another, numbers at the full
+// precision of a double.
+template <class... T>
+std::string message(const T&... parts) {
+  std::ostringstream w;
+  w.precision(17);
+  (w << ... << parts);
+  return w.str();
+}
+inline std::string fmt(const GcGePoint2d& p) { return message("(", p.x, ", ", p.y, ")"); }
+
 // Counts the failing cases of one property at one scale and keeps the first
 // message. A case is counted once, however many of its checks fail.
 struct Tally {
@@ -283,5 +302,43 @@ struct Tally {
 private:
   int lastFailed = -1;
 };
+
+// Failure report of one property over all scales.
+struct Report {
+  std::vector<std::pair<Scale, Tally>> rows;
+  Tally& at(const Scale& s) {
+    rows.push_back({s, {}});
+    return rows.back().second;
+  }
+  void expectClean(const char* property) const {
+    for (const auto& [s, t] : rows)
+      EXPECT_EQ(t.failures, 0) << property << ", " << s.name() << ": " << t.failures << " of " << t.cases
+                               << " failed; first: " << t.first;
+  }
+};
+
+// Checks the named properties at every scale, or only at those whose counts
+// are claimed: `cases` times a scale, with the generator seeded anew at each,
+// body(g, s, base, n, tallies) draws case n around a random base point and
+// counts it in the tallies, one a property.
+template <class Body>
+void atEveryScale(const std::vector<const char*>& properties, std::uint64_t seed, int cases, bool claimedOnly,
+                  Body body) {
+  std::vector<Report> reports(properties.size());
+  for (const Scale& s : scales()) {
+    if (claimedOnly && !s.claimed())
+      continue;
+    Rng g(seed);
+    std::vector<Tally*> tallies;
+    for (Report& r : reports)
+      tallies.push_back(&r.at(s));
+    for (int n = 0; n < cases; ++n) {
+      const P base = basePoint(g, s);
+      body(g, s, base, n, tallies);
+    }
+  }
+  for (std::size_t i = 0; i < reports.size(); ++i)
+    reports[i].expectClean(properties[i]);
+}
 
 } // namespace oracle

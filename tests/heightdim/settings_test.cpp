@@ -39,21 +39,14 @@ class HostFixture {
 };
 
 // Records the keys written through it, per section.
-class RecordingBackend : public ProfileBackend {
+class RecordingBackend : public vdtest::PassThroughBackend {
  public:
-  explicit RecordingBackend(ProfileBackend& inner) : inner_(inner) {}
-  size_t read(vstring_view file, vstring_view section, vstring_view key, vstring_view fallback,
-              vchar* buffer, size_t capacity) override {
-    return inner_.read(file, section, key, fallback, buffer, capacity);
-  }
+  using PassThroughBackend::PassThroughBackend;
   bool write(vstring_view file, vstring_view section, vstring_view key, vstring_view value) override {
     written.push_back(utf16ToUtf8(vstring(section) + u"/" + vstring(key)));
-    return inner_.write(file, section, key, value);
+    return PassThroughBackend::write(file, section, key, value);
   }
   std::vector<std::string> written;
-
- private:
-  ProfileBackend& inner_;
 };
 
 double sixDigits(double v) { return *storetext::parseDouble(storetext::formatDouble(v)); }
@@ -392,17 +385,12 @@ TEST_P(HNoteFile, ValuesThatAreNoNumbersReadAsZero) {
     double underlineLength;
     int type;
   } cases[] = {
-      {"TEXTHEIGHT=nan", 0, true, 5, 0},
-      {"TEXTHEIGHT=1e999", 0, true, 5, 0},
-      {"TEXTHEIGHT=abc", 0, true, 5, 0},
+      {"TEXTHEIGHT=nan", 0, true, 5, 0}, {"TEXTHEIGHT=1e999", 0, true, 5, 0}, {"TEXTHEIGHT=abc", 0, true, 5, 0},
       {"TEXTHEIGHT= 3 ", 3, true, 5, 0},
-      {"UNDERLINE_DRAW=x", 2.5, true, 5, 0},  // this flag changes only on a number
-      {"UNDERLINE_DRAW=0", 2.5, false, 5, 0},
-      {"UNDERLINE_LENGTH=-2", 2.5, true, 5, 0},
-      {"UNDERLINE_LENGTH=x", 2.5, true, 5, 0},
-      {"UNDERLINE_LENGTH=0.5", 2.5, true, 0.5, 0},
-      {"TYPE=-4", 2.5, true, 5, 0},
-      {"TYPE=abc", 2.5, true, 5, 0},
+      // The flag changes only on a number.
+      {"UNDERLINE_DRAW=x", 2.5, true, 5, 0}, {"UNDERLINE_DRAW=0", 2.5, false, 5, 0},
+      {"UNDERLINE_LENGTH=-2", 2.5, true, 5, 0}, {"UNDERLINE_LENGTH=x", 2.5, true, 5, 0},
+      {"UNDERLINE_LENGTH=0.5", 2.5, true, 0.5, 0}, {"TYPE=-4", 2.5, true, 5, 0}, {"TYPE=abc", 2.5, true, 5, 0},
       {"TYPE=2", 2.5, false, 5, 2},
   };
   std::filesystem::create_directories(host.dir.file("Dat"));

@@ -61,26 +61,13 @@ struct OmitCase {
 
 TEST_F(Binding, MissingExportsDecideWhetherStartUpSucceeds) {
   const OmitCase cases[] = {
-      {nullptr, 0, true},
-      {"ShowHelpW", 0, true},
-      {"GetVarStrA", 0, true},
-      {"GetEnvStrA", 0, true},
-      {"LoadStringDBA", 0, true},
-      {"ColorExtFunctionA", 0, true},
-      {"GetAcadType", 0, true},
-      {"GetExternProduct", 0, false},
-      {"GetUserDatPath", 0, false},
-      {"GetCadHWND", 0, false},
-      {"GetAppIcon", 0, false},
-      {"LoadStringDBW", 0, false},
-      {"DimArcEntryExit", 0, false},
-      {"Vd2dGetStoredData", 0, true},
-      {"Vd2dGetStoredData", 1, false},
-      {"Vd2dLayerDev2LangW", 1, false},
-      {"Vd2dKeyLayerMappedA", 2, true},
-      {"VdRcLayerDlg", 2, false},
-      {"VdRcFillComboLayer", 2, false},
-      {"VdRcLayerDlg", 1, true},
+      {nullptr, 0, true}, {"ShowHelpW", 0, true}, {"GetVarStrA", 0, true},
+      {"GetEnvStrA", 0, true}, {"LoadStringDBA", 0, true}, {"ColorExtFunctionA", 0, true},
+      {"GetAcadType", 0, true}, {"GetExternProduct", 0, false}, {"GetUserDatPath", 0, false},
+      {"GetCadHWND", 0, false}, {"GetAppIcon", 0, false}, {"LoadStringDBW", 0, false},
+      {"DimArcEntryExit", 0, false}, {"Vd2dGetStoredData", 0, true}, {"Vd2dGetStoredData", 1, false},
+      {"Vd2dLayerDev2LangW", 1, false}, {"Vd2dKeyLayerMappedA", 2, true}, {"VdRcLayerDlg", 2, false},
+      {"VdRcFillComboLayer", 2, false}, {"VdRcLayerDlg", 1, true},
   };
   for (const OmitCase& c : cases) {
     SCOPED_TRACE(std::string(c.omitted ? c.omitted : "nothing") + " left out, product " +

@@ -119,24 +119,15 @@ TEST_F(ModuleDll, ServedTextsAreTheCzechOnes) {
     int id;
     const char* utf8;
   } texts[] = {
-      {IDS_HEIGHTDIM_TYPE_CSN, "ČSN"},
-      {1003, "DIN otevřená"},
-      {1004, "DIN hrubá"},
-      {1005, "Zadejte bod vložení výškové kóty nebo %s: "},
-      {1006, "Existující"},
-      {1011, "vytvoř novou základnu pro Dvě výškové úrovně"},
-      {1013, "Zadejte %súroveň vztažného bodu <%.2f>: "},
-      {1021, "Vyberte kóty, u kterých chcete změnit základnu:”"},
-      {1023, "Zadejte bod odkazu:"},
-      {1027, "Ve výkrese není vytvořena žádná kóta/základna"},
-      {1029, "Střed"},
-      {1035, "Pravý spodní"},
-      {1500, "Vyberte oblouk, kružnici:"},
-      {6000, "DleHlad"},
-      {6005, "SvModrá"},
-      {6008, "Černá/bílá"},
-      {6012, "Vybrat barvu..."},
-      {6060, "Další..."},
+      {IDS_HEIGHTDIM_TYPE_CSN, "ČSN"}, {1003, "DIN otevřená"},
+      {1004, "DIN hrubá"}, {1005, "Zadejte bod vložení výškové kóty nebo %s: "},
+      {1006, "Existující"}, {1011, "vytvoř novou základnu pro Dvě výškové úrovně"},
+      {1013, "Zadejte %súroveň vztažného bodu <%.2f>: "}, {1021, "Vyberte kóty, u kterých chcete změnit základnu:”"},
+      {1023, "Zadejte bod odkazu:"}, {1027, "Ve výkrese není vytvořena žádná kóta/základna"},
+      {1029, "Střed"}, {1035, "Pravý spodní"},
+      {1500, "Vyberte oblouk, kružnici:"}, {6000, "DleHlad"},
+      {6005, "SvModrá"}, {6008, "Černá/bílá"},
+      {6012, "Vybrat barvu..."}, {6060, "Další..."},
   };
   for (const Text& t : texts) {
     vd::vstring served;

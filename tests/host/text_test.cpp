@@ -26,12 +26,8 @@ TEST(Text, CodePage1250) {
     const char16_t* wide;
     const char* bytes;
   } cases[] = {
-      {u"Červená", "\xC8\x65rven\xE1"},
-      {u"Žlutá", "\x8Elut\xE1"},
-      {u"šťůň", "\x9A\x9D\xF9\xF2"},
-      {u"±", "\xB1"},
-      {u"€", "\x80"},
-      {u"中", "?"},
+      {u"Červená", "\xC8\x65rven\xE1"}, {u"Žlutá", "\x8Elut\xE1"}, {u"šťůň", "\x9A\x9D\xF9\xF2"}, {u"±", "\xB1"},
+      {u"€", "\x80"}, {u"中", "?"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(vd::utf16ToCp1250(c.wide), c.bytes);

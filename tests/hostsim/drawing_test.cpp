@@ -9,6 +9,7 @@
 
 using namespace vd;
 using hostsim::JournalEntry;
+using chaintest::chainOf;
 using hosttest::HostTest;
 
 namespace {
@@ -46,32 +47,21 @@ TEST_F(DrawingTest, EachNewEntityIsChecked) {
   struct Case {
     const char* what;
     OwnedChain chain;
+  } cases[] = {
+      {"no group 0", OwnedChain(buildValueChain(0, 8, u"0", -9))},
+      {"unknown type", OwnedChain(buildValueChain(0, 0, u"SPACESHIP", 8, u"0", -9))},
+      {"not an entity", OwnedChain(buildValueChain(0, 0, u"XRECORD", -9))},
+      {"line without end point", chainOf([](ChainBuilder& b) { b.text(0, u"LINE").point(10, 0, 0); })},
+      {"arc without end angle", chainOf([](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, 0); })},
+      {"attribute without insert",
+       chainOf([](ChainBuilder& b) { b.text(0, u"ATTRIB").point(10, 0, 0).real(40, 1).text(1, u"v").text(2, u"T"); })},
+      {"code without kind", [] {
+         OwnedChain c = line(0, 0, 1, 1);
+         spliceChainAfter(c.get(), newValueNode(6000));
+         return c;
+       }()},
+      {"null chain", OwnedChain()},
   };
-  std::vector<Case> cases;
-  cases.push_back({"no group 0", OwnedChain(buildValueChain(0, 8, u"0", -9))});
-  cases.push_back({"unknown type", OwnedChain(buildValueChain(0, 0, u"SPACESHIP", 8, u"0", -9))});
-  cases.push_back({"not an entity", OwnedChain(buildValueChain(0, 0, u"XRECORD", -9))});
-  {
-    ChainBuilder b;
-    b.text(0, u"LINE").point(10, 0, 0);
-    cases.push_back({"line without end point", b.build()});
-  }
-  {
-    ChainBuilder b;
-    b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, 0);
-    cases.push_back({"arc without end angle", b.build()});
-  }
-  {
-    ChainBuilder b;
-    b.text(0, u"ATTRIB").point(10, 0, 0).real(40, 1).text(1, u"v").text(2, u"T");
-    cases.push_back({"attribute without insert", b.build()});
-  }
-  {
-    OwnedChain c = line(0, 0, 1, 1);
-    spliceChainAfter(c.get(), newValueNode(6000));
-    cases.push_back({"code without kind", std::move(c)});
-  }
-  cases.push_back({"null chain", OwnedChain()});
   for (Case& c : cases) {
     api().Header_bin();
     EXPECT_EQ(api().Entmake_binW(c.chain.get(), 0), hostsim::kRtError) << c.what;
@@ -84,14 +74,10 @@ TEST_F(DrawingTest, EachNewEntityIsChecked) {
 }
 
 OwnedChain insertWithAttributes() {
-  ChainBuilder b;
-  b.text(0, u"INSERT").text(8, u"0").integer(66, 1).text(2, u"MARK").point(10, 5, 5);
-  return b.build();
+  return chainOf([](ChainBuilder& b) { b.text(0, u"INSERT").text(8, u"0").integer(66, 1).text(2, u"MARK").point(10, 5, 5); });
 }
 OwnedChain attrib(const char16_t* tag) {
-  ChainBuilder b;
-  b.text(0, u"ATTRIB").point(10, 5, 5).real(40, 1).text(1, u"+0.000").text(2, tag);
-  return b.build();
+  return chainOf([&](ChainBuilder& b) { b.text(0, u"ATTRIB").point(10, 5, 5).real(40, 1).text(1, u"+0.000").text(2, tag); });
 }
 
 TEST_F(DrawingTest, AttributesFollowTheirInsertAndGoWithIt) {
@@ -116,9 +102,7 @@ TEST_F(DrawingTest, AttributesFollowTheirInsertAndGoWithIt) {
 }
 
 OwnedChain lineWith(ChainPoint end) {
-  ChainBuilder b;
-  b.text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, end);
-  return b.build();
+  return chainOf([&](ChainBuilder& b) { b.text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, end); });
 }
 
 TEST_F(DrawingTest, NumbersThatAreNotFiniteAreRefusedNamingTheGroup) {
@@ -128,27 +112,17 @@ TEST_F(DrawingTest, NumbersThatAreNotFiniteAreRefusedNamingTheGroup) {
     OwnedChain chain;
     const char* group;  // named in the refusal; null when the chain is accepted
   };
-  std::vector<Case> cases;
-  cases.push_back({"NaN end point", lineWith({nan, 1, 0}), "group 11"});
-  cases.push_back({"infinite z", lineWith({1, 1, -inf}), "group 11"});
-  {
-    ChainBuilder b;
-    b.text(0, u"CIRCLE").point(10, 0, 0).real(40, inf);
-    cases.push_back({"infinite radius", b.build(), "group 40"});
-  }
-  {
-    ChainBuilder b;
-    b.text(0, u"TEXT").point(10, 0, 0).real(40, 1).text(1, u"x").real(50, nan);
-    cases.push_back({"NaN angle", b.build(), "group 50"});
-  }
-  {
-    OwnedChain c = lineWith({1, 1, 0});
-    ChainBuilder xd;
-    xd.extendedData(u"VDHEIGHTDIM").real(1040, nan);
-    c.append(xd.build());
-    cases.push_back({"NaN in extended data", std::move(c), "group 1040"});
-  }
-  cases.push_back({"denormal coordinates are numbers", lineWith({4e-320, -1e-310, 0}), nullptr});
+  OwnedChain withData = lineWith({1, 1, 0});
+  withData.append(chainOf([&](ChainBuilder& b) { b.extendedData(u"VDHEIGHTDIM").real(1040, nan); }));
+  Case cases[] = {
+      {"NaN end point", lineWith({nan, 1, 0}), "group 11"},
+      {"infinite z", lineWith({1, 1, -inf}), "group 11"},
+      {"infinite radius", chainOf([&](ChainBuilder& b) { b.text(0, u"CIRCLE").point(10, 0, 0).real(40, inf); }), "group 40"},
+      {"NaN angle", chainOf([&](ChainBuilder& b) { b.text(0, u"TEXT").point(10, 0, 0).real(40, 1).text(1, u"x").real(50, nan); }),
+       "group 50"},
+      {"NaN in extended data", std::move(withData), "group 1040"},
+      {"denormal coordinates are numbers", lineWith({4e-320, -1e-310, 0}), nullptr},
+  };
   for (Case& c : cases) {
     for (bool inBlock : {false, true}) {
       double x = 0, y = 0, z = 0;
@@ -192,9 +166,7 @@ TEST_F(DrawingTest, NumbersThatAreNotFiniteAreRefusedNamingTheGroup) {
 TEST_F(DrawingTest, AnInsertNeedsItsBlock) {
   defineBlock(u"DOOR");
   auto insertOf = [](const char16_t* block) {
-    ChainBuilder b;
-    b.text(0, u"INSERT").text(8, u"0").text(2, block).point(10, 1, 1);
-    return b.build();
+    return chainOf([&](ChainBuilder& b) { b.text(0, u"INSERT").text(8, u"0").text(2, block).point(10, 1, 1); });
   };
   OwnedChain door = insertOf(u"door"), window = insertOf(u"WINDOW"), self = insertOf(u"SELF");
   double x = 0, y = 0, z = 0;
@@ -223,9 +195,7 @@ TEST_F(DrawingTest, ARefusedEntityRejectsTheComplexEntityOrBlockItWasPartOf) {
   const double nan = std::nan("");
   OwnedChain before = line(0, 0, 1, 0), after = line(0, 1, 1, 1), bad = lineWith({nan, 0, 0});
   OwnedChain ins = insertWithAttributes(), a1 = attrib(u"A"), end(buildValueChain(0, 0, u"SEQEND", -9));
-  ChainBuilder badAttrib;
-  badAttrib.text(0, u"ATTRIB").point(10, nan, 5).real(40, 1).text(1, u"v").text(2, u"B");
-  OwnedChain a2 = badAttrib.build();
+  OwnedChain a2 = chainOf([&](ChainBuilder& b) { b.text(0, u"ATTRIB").point(10, nan, 5).real(40, 1).text(1, u"v").text(2, u"B"); });
   double x = 0, y = 0, z = 0;
   struct Step {
     const char* what;
@@ -417,12 +387,7 @@ TEST_F(DrawingTest, SystemVariablesComeInTheKindAsked) {
   ValueNode* prec = api().GetVarW(u"LUPREC", kRtShort);
   ASSERT_NE(prec, nullptr);
   EXPECT_EQ(ChainView(prec).integer(kRtShort), 4);
-  hostsim::Variable org;
-  org.kind = hostsim::Variable::Kind::Point;
-  org.value[0] = 1;
-  org.value[1] = 2;
-  org.value[2] = 3;
-  host().setVariable(u"UCSORG", org);
+  host().setVariable(u"UCSORG", {hostsim::Variable::Kind::Point, {1, 2, 3}});
   EXPECT_EQ(ChainView(api().GetVarW(u"UCSORG", kRtPoint3d)).point(kRtPoint3d), (ChainPoint{1, 2, 3}));
   EXPECT_EQ(ChainView(api().GetVarW(u"UCSORG", kRtPoint2d)).point(kRtPoint2d), (ChainPoint{1, 2, 3}))
       << "a 2D point is laid out as a 3D one";

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <set>
 #include <random>
@@ -14,6 +12,7 @@
 #include "hostsim/dxf_reader.h"
 #include "hostsim/dxf_writer.h"
 #include "hostsim/pick.h"
+#include "tests/test_files.h"
 
 using namespace vd;
 using hosttest::HostTest;
@@ -21,6 +20,15 @@ using hosttest::HostTest;
 namespace {
 
 const double kPi = std::acos(-1.0);
+
+// A file of one ENTITIES section around the given records.
+std::string entitiesFile(const std::string& records) {
+  return "  0\nSECTION\n  2\nENTITIES\n" + records + "  0\nENDSEC\n  0\nEOF\n";
+}
+std::string lineRecord(const std::string& handle, const std::string& x0 = "1.0") {
+  return "  0\nLINE\n  5\n" + handle + "\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n" + x0 +
+         "\n 20\n2.0\n 30\n0.0\n 11\n3.0\n 21\n4.0\n 31\n0.0\n";
+}
 
 class DxfTest : public HostTest {
  protected:
@@ -92,11 +100,7 @@ class DxfTest : public HostTest {
 TEST_F(DxfTest, ModuleMadeDrawingGoesOutWithSubclassesAndComesBackTheSame) {
   makeDrawing();
   std::string text = hostsim::dxf::writeDxf(drawing(), host().variables);
-  {
-    // ezdxf audits this file in the hostsim_ezdxf test.
-    std::ofstream out("hostsim_made.dxf", std::ios::binary);
-    out << text;
-  }
+  vdtest::writeBytes("hostsim_made.dxf", text);  // ezdxf audits it in the hostsim_ezdxf test
   for (const char* needle : {"AcDbRotatedDimension", "AcDbAlignedDimension", "AcDbPolyline", "AcDbBlockReference",
                              "AcDbAttribute", "AcDbAttributeDefinition", "VDHEIGHTDIM", "TR2D_HEIGHTDIM", "AcDbXrecord",
                              "$ACADVER\n  1\nAC1015", "\\U+4E2D", "DASHED", "VDSTYLE", "VDDIM", "WALLS"}) {
@@ -156,8 +160,6 @@ std::vector<std::pair<std::string, std::string>> angleGroups(const std::string& 
   return out;
 }
 
-const hostsim::Entity* entityOf(const hostsim::Drawing& d, const char16_t* handle) { return d.findEntity(handle); }
-
 TEST_F(DxfTest, AnglesAreDegreesInTheFileAndRadiansInChainsButHatchesAndMultilineTextsKeepTheirs) {
   const std::string text =
       "  0\nSECTION\n  2\nBLOCKS\n"
@@ -184,20 +186,21 @@ TEST_F(DxfTest, AnglesAreDegreesInTheFileAndRadiansInChainsButHatchesAndMultilin
   hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
   ASSERT_TRUE(r.drawing) << r.error;
 
-  const hostsim::Entity* arc = entityOf(*r.drawing, u"30");
-  ASSERT_NE(arc, nullptr);
-  EXPECT_EQ(arc->view().real(50), 0.0);
-  EXPECT_NEAR(arc->view().real(51).value_or(0), kPi / 2, 1e-15) << "90 degrees";
+  // Group `code` of the entity of `handle` as the chain holds it; NaN when either is missing.
+  auto real = [&](const char16_t* handle, int code) {
+    const hostsim::Entity* e = r.drawing->findEntity(handle);
+    return e ? e->view().real(code).value_or(std::nan("")) : std::nan("");
+  };
+  EXPECT_EQ(real(u"30", 50), 0.0);
+  EXPECT_NEAR(real(u"30", 51), kPi / 2, 1e-15) << "90 degrees";
+  EXPECT_NEAR(real(u"31", 50), kPi / 2, 1e-15);
+  EXPECT_NEAR(real(u"32", 50), std::atan2(2.0, 3.0), 1e-14);
+  EXPECT_EQ(real(u"34", 50), 0.5) << "a multiline text's rotation is radians in the file already";
   // A pick finds the arc by its sweep in radians: on it at the top, off it on the left.
+  const hostsim::Entity* arc = r.drawing->findEntity(u"30");
+  ASSERT_NE(arc, nullptr);
   EXPECT_NEAR(hostsim::pickDistance(arc->view(), 0, 2), 1.0, 1e-12);
   EXPECT_NEAR(hostsim::pickDistance(arc->view(), -2, 0), std::sqrt(5.0), 1e-12);
-
-  const hostsim::Entity* insert = entityOf(*r.drawing, u"31");
-  ASSERT_NE(insert, nullptr);
-  EXPECT_NEAR(insert->view().real(50).value_or(0), kPi / 2, 1e-15);
-  const hostsim::Entity* textEntity = entityOf(*r.drawing, u"32");
-  ASSERT_NE(textEntity, nullptr);
-  EXPECT_NEAR(textEntity->view().real(50).value_or(0), std::atan2(2.0, 3.0), 1e-14);
 
   const hostsim::Block* door = r.drawing->findBlock(u"DOOR");
   ASSERT_NE(door, nullptr);
@@ -206,19 +209,12 @@ TEST_F(DxfTest, AnglesAreDegreesInTheFileAndRadiansInChainsButHatchesAndMultilin
   EXPECT_NEAR(door->entities[0]->view().real(51).value_or(0), 3 * kPi / 2, 1e-15);
 
   // A hatch's edge and pattern angles stay in degrees.
-  const hostsim::Entity* hatch = entityOf(*r.drawing, u"33");
+  const hostsim::Entity* hatch = r.drawing->findEntity(u"33");
   ASSERT_NE(hatch, nullptr);
   std::vector<std::pair<int, double>> angles;
-  for (ChainItem item : hatch->view()) {
+  for (ChainItem item : hatch->view())
     if (item.code() >= 50 && item.code() <= 58) angles.emplace_back(item.code(), item.real().value_or(-1));
-  }
-  const std::vector<std::pair<int, double>> degrees = {{50, 0.0}, {51, 90.0}, {52, 45.0}, {53, 45.0}};
-  EXPECT_EQ(angles, degrees);
-
-  // A multiline text's rotation is radians in the file already.
-  const hostsim::Entity* mtext = entityOf(*r.drawing, u"34");
-  ASSERT_NE(mtext, nullptr);
-  EXPECT_EQ(mtext->view().real(50), 0.5);
+  EXPECT_EQ(angles, (std::vector<std::pair<int, double>>{{50, 0.0}, {51, 90.0}, {52, 45.0}, {53, 45.0}}));
 
   // Written again, every angle is the file's number of degrees.
   std::string out = hostsim::dxf::writeDxf(*r.drawing, r.variables);
@@ -242,51 +238,23 @@ TEST_F(DxfTest, AnglesAreDegreesInTheFileAndRadiansInChainsButHatchesAndMultilin
   EXPECT_EQ(angleGroups(entities + blocks).size(), 11u);
 }
 
-TEST_F(DxfTest, BrokenFilesAreRefusedWithTheLineAndNothingLoaded) {
-  struct Case {
-    const char* what;
-    std::string text;
-    const char* expected;
-  };
-  const std::string head = "  0\nSECTION\n  2\nENTITIES\n";
-  const Case cases[] = {
-      {"no data", "", "no DXF data"},
-      {"code not a number", head + "abc\nLINE\n", "line 5"},
-      {"value missing", head + "  0\nLINE\n 10", "without value"},
-      {"real not a number", head + "  0\nLINE\n 10\nfoo\n 20\n0\n  0\nENDSEC\n  0\nEOF\n", "line 8: group 10 wants a finite number"},
-      {"point without y", head + "  0\nLINE\n 10\n1.0\n 11\n2.0\n 21\n0\n  0\nENDSEC\n  0\nEOF\n", "without its y group"},
-      {"short out of range", head + "  0\nLINE\n 62\n99999\n  0\nENDSEC\n  0\nEOF\n", "out of range"},
-      {"code without kind", head + "  0\nLINE\n 80\n1\n  0\nENDSEC\n  0\nEOF\n", "group code 80 has no value kind"},
-      {"odd hex", head + "  0\nLINE\n310\nABC\n  0\nENDSEC\n  0\nEOF\n", "line 8: binary group 310 has an odd number of hex digits"},
-      {"no ENDSEC", head + "  0\nLINE\n 10\n1\n 20\n2\n", "no ENDSEC"},
-      {"not a section", "  0\nLINE\n  0\nEOF\n", "SECTION was expected"},
-  };
-  for (const Case& c : cases) {
-    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(c.text);
-    EXPECT_FALSE(r.drawing) << c.what;
-    EXPECT_NE(r.error.find(c.expected), std::string::npos) << c.what << ": " << r.error;
-  }
-  // A failed load leaves the host's drawing as it was.
+TEST_F(DxfTest, AFailedLoadLeavesTheDrawingAsItWas) {
   make(line(0, 0, 1, 1));
-  {
-    std::ofstream out("hostsim_broken.dxf", std::ios::binary);
-    out << cases[3].text;
-  }
+  vdtest::writeBytes("hostsim_broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nfoo\n 20\n0\n  0\nENDSEC\n  0\nEOF\n");
   std::string error;
   EXPECT_FALSE(host().loadDrawing("hostsim_broken.dxf", error));
   EXPECT_NE(error.find("hostsim_broken.dxf"), std::string::npos) << error;
+  EXPECT_NE(error.find("line 8: group 10 wants a finite number"), std::string::npos) << error;
   EXPECT_EQ(drawing().entities().size(), 1u);
   EXPECT_FALSE(host().loadDrawing("no/such/file.dxf", error));
   std::remove("hostsim_broken.dxf");
 }
 
 TEST_F(DxfTest, UnknownEntitiesAndDuplicateHandlesAreCarriedThrough) {
-  const std::string text =
-      "  0\nSECTION\n  2\nENTITIES\n"
+  const std::string text = entitiesFile(
       "  0\nACME_WIDGET\n  5\n2A\n330\n1F\n100\nAcDbEntity\n  8\nX\n100\nAcmeWidget\n 90\n7\n 10\n1\n 20\n2\n"
       "  1\nA\\U+4E2DB\n310\n0A0B\n"
-      "  0\nLINE\n  5\n2a\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n1\n 31\n0\n"
-      "  0\nENDSEC\n  0\nEOF\n";
+      "  0\nLINE\n  5\n2a\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n1\n 31\n0\n");
   hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
   ASSERT_TRUE(r.drawing) << r.error;
   std::vector<const hostsim::Entity*> list = r.drawing->entities();
@@ -353,19 +321,6 @@ TEST(DxfText, EncodingRoundTrip) {
   EXPECT_EQ(hostsim::dxf::decodeText("\\U+00", false), u"\\U+00") << "a cut escape stays text";
 }
 
-}  // namespace
-
-namespace {
-
-// A file of one ENTITIES section around the given records.
-std::string entitiesFile(const std::string& records) {
-  return "  0\nSECTION\n  2\nENTITIES\n" + records + "  0\nENDSEC\n  0\nEOF\n";
-}
-std::string lineRecord(const std::string& handle, const std::string& x0 = "1.0") {
-  return "  0\nLINE\n  5\n" + handle + "\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n" + x0 +
-         "\n 20\n2.0\n 30\n0.0\n 11\n3.0\n 21\n4.0\n 31\n0.0\n";
-}
-
 TEST(DxfRead, BadFilesAreRefusedWithAMessageThatSaysWhatIsWrong) {
   struct Case {
     const char* what;
@@ -373,7 +328,18 @@ TEST(DxfRead, BadFilesAreRefusedWithAMessageThatSaysWhatIsWrong) {
     const char* expected;
   };
   const std::string big(2 * 32768, 'A');  // 32768 bytes of hex
+  const std::string head = "  0\nSECTION\n  2\nENTITIES\n";
   const Case cases[] = {
+      {"no data", "", "no DXF data"},
+      {"code not a number", head + "abc\nLINE\n", "line 5"},
+      {"value missing", head + "  0\nLINE\n 10", "without value"},
+      {"real not a number", head + "  0\nLINE\n 10\nfoo\n 20\n0\n  0\nENDSEC\n  0\nEOF\n", "line 8: group 10 wants a finite number"},
+      {"point without y", head + "  0\nLINE\n 10\n1.0\n 11\n2.0\n 21\n0\n  0\nENDSEC\n  0\nEOF\n", "without its y group"},
+      {"short out of range", head + "  0\nLINE\n 62\n99999\n  0\nENDSEC\n  0\nEOF\n", "out of range"},
+      {"code without kind", head + "  0\nLINE\n 80\n1\n  0\nENDSEC\n  0\nEOF\n", "group code 80 has no value kind"},
+      {"odd hex", head + "  0\nLINE\n310\nABC\n  0\nENDSEC\n  0\nEOF\n", "line 8: binary group 310 has an odd number of hex digits"},
+      {"no ENDSEC", head + "  0\nLINE\n 10\n1\n 20\n2\n", "no ENDSEC"},
+      {"not a section", "  0\nLINE\n  0\nEOF\n", "SECTION was expected"},
       {"NaN", entitiesFile(lineRecord("20", "nan")), "line 16: group 10 wants a finite number, not \"nan\""},
       {"beyond a double", entitiesFile(lineRecord("20", "1e999")), "group 10 wants a finite number, not \"1e999\""},
       {"infinity", entitiesFile(lineRecord("20", "-inf")), "group 10 wants a finite number, not \"-inf\""},
@@ -531,16 +497,11 @@ TEST_F(DxfTest, NonFiniteNumbersAreNeverWritten) {
   drawing().importEntity(bad.build(), u"77", {});
   // A save that is refused leaves the file as it was.
   auto refusedSave = [&](const char* why) {
-    {
-      std::ofstream out("hostsim_kept.dxf", std::ios::binary);
-      out << "kept";
-    }
+    vdtest::writeBytes("hostsim_kept.dxf", "kept");
     std::string error;
     EXPECT_FALSE(host().saveDrawing("hostsim_kept.dxf", error)) << why;
     EXPECT_NE(error.find(why), std::string::npos) << error;
-    std::ifstream in("hostsim_kept.dxf");
-    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(kept, "kept") << why;
+    EXPECT_EQ(vdtest::readBytes("hostsim_kept.dxf"), "kept") << why;
     std::remove("hostsim_kept.dxf");
   };
   refusedSave("entity 77 (CIRCLE): group 10 is not a finite point (1,nan,0)");
@@ -680,10 +641,7 @@ TEST_F(DxfTest, DimensionSettingsAreThoseOfANewMetricDrawingUntilAFileSetsThem) 
       {u"LUPREC", kRtShort, u"4", u"2"},
   };
   for (const auto& c : cases) EXPECT_EQ(setting(c.name, c.kind), c.fresh) << utf16ToUtf8(c.name);
-  {
-    std::ofstream out("hostsim_settings.dxf", std::ios::binary);
-    out << settingsFile("  9\n$DIMEXO\n 40\n0.8\n");
-  }
+  vdtest::writeBytes("hostsim_settings.dxf", settingsFile("  9\n$DIMEXO\n 40\n0.8\n"));
   std::string error;
   ASSERT_TRUE(host().loadDrawing("hostsim_settings.dxf", error)) << error;
   std::remove("hostsim_settings.dxf");
@@ -692,9 +650,7 @@ TEST_F(DxfTest, DimensionSettingsAreThoseOfANewMetricDrawingUntilAFileSetsThem) 
   // Saved, the header carries the host's settings.
   host().environment[u"DIMZIN"] = u"0";
   ASSERT_TRUE(host().saveDrawing("hostsim_settings.dxf", error)) << error;
-  std::ifstream in("hostsim_settings.dxf", std::ios::binary);
-  std::string out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  in.close();
+  const std::string out = vdtest::readBytes("hostsim_settings.dxf");
   std::remove("hostsim_settings.dxf");
   for (const char* needle : {"$DIMZIN\n 70\n0\n", "$DIMDSEP\n 70\n46\n", "$DIMRND\n 40\n0.25\n", "$DIMEXO\n 40\n0.8\n",
                              "$DIMDEC\n 70\n3\n"}) {

@@ -13,6 +13,7 @@
 #include "hostsim/script.h"
 
 using namespace vd;
+using chaintest::chainOf;
 using hosttest::HostTest;
 
 namespace {
@@ -20,16 +21,16 @@ namespace {
 constexpr const vchar* kBases = u"TR2D_HEIGHTDIM";
 
 OwnedChain baseEntry() {
-  ChainBuilder b;
-  b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1).integer(91, 1).integer(71, 0).integer(71, 0);
-  b.point(10, 0, 0).real(41, 0).real(41, 0).real(41, 0);
-  return b.build();
+  return chainOf([](ChainBuilder& b) {
+    b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1).integer(91, 1).integer(71, 0).integer(71, 0);
+    b.point(10, 0, 0).real(41, 0).real(41, 0).real(41, 0);
+  });
 }
 
 OwnedChain currentEntry(const vchar* base) {
-  ChainBuilder b;
-  b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1).integer(91, 1).text(301, base);
-  return b.build();
+  return chainOf([&](ChainBuilder& b) {
+    b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1).integer(91, 1).text(301, base);
+  });
 }
 
 // Writers as the module writes, through the host table it binds. Each
@@ -224,21 +225,18 @@ TEST_F(FaultSweepTest, RecordsThatStopAgreeingAreLost) {
 TEST_F(FaultSweepTest, ScriptThatFailsOrLosesWithoutFaultsIsNoSweep) {
   hostsim::SweepOutcome out = sweep("NoSuchCommand");
   EXPECT_EQ(out.error, "the script fails without any fault: script line 2: the module has no command NoSuchCommand");
-  hostsim::FaultSweep s(host(), module, "init\ncommand Relayer\n", [this](std::string&) {
-    host().reset();
-    buildDrawing();
-    host().calls.failAfterStart(HostOp::Entmake_binW, 1);  // a refusal the writer does not cause
-    return true;
-  });
+  // Every run meets a refusal the writer does not cause.
+  auto refused = [this](const std::string& command) {
+    return hostsim::FaultSweep(host(), module, "init\ncommand " + command + "\n", [this](std::string&) {
+      host().reset();
+      buildDrawing();
+      host().calls.failAfterStart(HostOp::Entmake_binW, 1);
+      return true;
+    });
+  };
   std::string error;
-  EXPECT_TRUE(s.countPositions(error)) << "a writer that gives up loses nothing: " << error;
-  hostsim::FaultSweep broken(host(), module, "init\ncommand RelayerIgnoringRefusals\n", [this](std::string&) {
-    host().reset();
-    buildDrawing();
-    host().calls.failAfterStart(HostOp::Entmake_binW, 1);
-    return true;
-  });
-  EXPECT_FALSE(broken.countPositions(error));
+  EXPECT_TRUE(refused("Relayer").countPositions(error)) << "a writer that gives up loses nothing: " << error;
+  EXPECT_FALSE(refused("RelayerIgnoringRefusals").countPositions(error));
   EXPECT_EQ(error.substr(0, 68), "the script loses data without any fault: [flush-after-failure] comma");
 }
 
@@ -358,6 +356,12 @@ class LossRulesTest : public HostTest {
     l.text(0, u"LINE").text(5, u"F0").point(10, 0, 0).point(11, 1, 0);
     drawing().importBlockEntity(b, l.build(), u"F0", {});
   }
+  // Writes one entry of the height-dimension dictionary.
+  void writeEntry(const vchar* key, const OwnedChain& chain) {
+    intptr_t d = drawing().openDictionary(kBases, true);
+    drawing().writeDictionaryEntry(d, key, chain.get());
+    drawing().closeDictionary(d);
+  }
   using HostTest::drawing;
 
  protected:
@@ -444,30 +448,20 @@ TEST_F(LossRulesTest, HeightDimensionRecordsMustAgree) {
       });
     };
   };
-  auto entry = [](const vchar* key, OwnedChain (*make)()) {
-    return [=](LossRulesTest& t) {
-      intptr_t d = t.drawing().openDictionary(kBases, true);
-      OwnedChain c = make();
-      t.drawing().writeDictionaryEntry(d, key, c.get());
-      t.drawing().closeDictionary(d);
-    };
-  };
+  auto entry = [](const vchar* key, OwnedChain (*make)()) { return [=](LossRulesTest& t) { t.writeEntry(key, make()); }; };
   auto current = [](const vchar* base) {
     return [=](LossRulesTest& t) {
-      intptr_t d = t.drawing().openDictionary(kBases, true);
-      ChainBuilder b;
-      b.text(0, u"XRECORD").integer(91, 1);
-      if (base) b.text(301, base);
-      OwnedChain c = b.build();
-      t.drawing().writeDictionaryEntry(d, u"Current", c.get());
-      t.drawing().closeDictionary(d);
+      t.writeEntry(u"Current", chainOf([&](ChainBuilder& b) {
+        b.text(0, u"XRECORD").integer(91, 1);
+        if (base) b.text(301, base);
+      }));
     };
   };
   OwnedChain (*good)() = &baseEntry;
   OwnedChain (*misordered)() = [] {
-    ChainBuilder b;
-    b.integer(91, 1).integer(71, 0).point(10, 0, 0).integer(71, 0).real(41, 0).real(41, 0).real(41, 0);
-    return b.build();
+    return chainOf([](ChainBuilder& b) {
+      b.integer(91, 1).integer(71, 0).point(10, 0, 0).integer(71, 0).real(41, 0).real(41, 0).real(41, 0);
+    });
   };
   using Step = std::function<void(LossRulesTest&)>;
   struct Case {

@@ -6,6 +6,7 @@
 #include "host/chain.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
+#include "tests/chain/chain_test_support.h"
 
 namespace hosttest {
 

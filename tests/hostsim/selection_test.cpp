@@ -7,6 +7,7 @@
 
 using namespace vd;
 using hostsim::Answer;
+using chaintest::chainOf;
 using hosttest::HostTest;
 
 namespace {
@@ -35,11 +36,23 @@ class SelectionTest : public HostTest {
     make(poly.build());
     hPoly = lastHandle();
   }
-  Answer answer(Answer::Kind kind) {
+  // An answer of script line 7; a point (x, y), and a window's other corner (cx, cy).
+  static Answer answer(Answer::Kind kind, double x = 0, double y = 0, double cx = 0, double cy = 0) {
     Answer a;
     a.kind = kind;
     a.line = 7;
+    a.point[0] = x;
+    a.point[1] = y;
+    a.corner[0] = cx;
+    a.corner[1] = cy;
     return a;
+  }
+  // The selection an SSGetW answered with `result`: the handles expected, or none and an error.
+  void expectSelected(int result, const std::vector<vstring*>& expected, const char* what) {
+    std::vector<vstring> want;
+    for (vstring* h : expected) want.push_back(*h);
+    EXPECT_EQ(result, want.empty() ? hostsim::kRtError : kRtNorm) << what;
+    EXPECT_EQ(selected(), want) << what;
   }
   vstring hLine, hCircle, hArc, hInsert, hPoly;
 };
@@ -60,13 +73,7 @@ TEST_F(SelectionTest, FiltersKeepMatchingEntities) {
   cases.push_back({"extended data of an application", OwnedChain(buildValueChain(0, -3, 1001, u"vdhnotedata", -9)), {&hInsert}});
   cases.push_back({"extended data of another", OwnedChain(buildValueChain(0, -3, 1001, u"OTHER", -9)), {}});
   cases.push_back({"real value", OwnedChain(buildValueChain(0, 40, 2.0, -9)), {&hCircle}});
-  for (Case& c : cases) {
-    int r = api().SSGetW(3, nullptr, c.filter.get(), 0);
-    std::vector<vstring> want;
-    for (vstring* h : c.expected) want.push_back(*h);
-    EXPECT_EQ(r, want.empty() ? hostsim::kRtError : kRtNorm) << c.what;
-    EXPECT_EQ(selected(), want) << c.what;
-  }
+  for (Case& c : cases) expectSelected(api().SSGetW(3, nullptr, c.filter.get(), 0), c.expected, c.what);
 }
 
 TEST_F(SelectionTest, LastMadeAndEntitiesToRefresh) {
@@ -87,40 +94,20 @@ TEST_F(SelectionTest, ScriptedPicks) {
   };
   Answer byHandle = answer(Answer::Kind::Pick);
   byHandle.handles = {hArc, hLine};
-  Answer nearArc = answer(Answer::Kind::PickAt);
-  nearArc.point[0] = 5 * 0.7071 + 0.3;  // just outside the arc at 45 degrees
-  nearArc.point[1] = 20 + 5 * 0.7071 + 0.3;
-  Answer offArc = answer(Answer::Kind::PickAt);  // on the circle, but outside the arc's sweep
-  offArc.point[0] = -5;
-  offArc.point[1] = 20;
-  Answer onBulge = answer(Answer::Kind::PickAt);  // the bottom of the bulge's half circle
-  onBulge.point[0] = 45;
-  onBulge.point[1] = -5.2;
-  Answer window = answer(Answer::Kind::Window);
-  window.point[0] = -1;
-  window.point[1] = -3;
-  window.corner[0] = 23;
-  window.corner[1] = 26;
-  Answer cutArc = answer(Answer::Kind::Window);  // holds one end of the arc but not the other
-  cutArc.point[0] = -1;
-  cutArc.point[1] = 15;
-  cutArc.corner[0] = 6;
-  cutArc.corner[1] = 24;
-  std::vector<Case> cases;
-  cases.push_back({"handles", 2, byHandle, {&hArc, &hLine}});
-  cases.push_back({"one object wanted", 1, byHandle, {&hArc}});
-  cases.push_back({"point near an arc", 1, nearArc, {&hArc}});
-  cases.push_back({"point outside the arc's sweep", 1, offArc, {}});
-  cases.push_back({"point on a bulge", 1, onBulge, {&hPoly}});
-  cases.push_back({"window", 2, window, {&hLine, &hCircle, &hArc}});
-  cases.push_back({"window short of an arc end", 2, cutArc, {}});
-  for (Case& c : cases) {
+  const Answer window = answer(Answer::Kind::Window, -1, -3, 23, 26);
+  const Case cases[] = {
+      {"handles", 2, byHandle, {&hArc, &hLine}},
+      {"one object wanted", 1, byHandle, {&hArc}},
+      // Just outside the arc at 45 degrees.
+      {"point near an arc", 1, answer(Answer::Kind::PickAt, 5 * 0.7071 + 0.3, 20 + 5 * 0.7071 + 0.3), {&hArc}},
+      {"point on the circle outside the arc's sweep", 1, answer(Answer::Kind::PickAt, -5, 20), {}},
+      {"point at the bottom of a bulge's half circle", 1, answer(Answer::Kind::PickAt, 45, -5.2), {&hPoly}},
+      {"window", 2, window, {&hLine, &hCircle, &hArc}},
+      {"window holding one end of an arc but not the other", 2, answer(Answer::Kind::Window, -1, 15, 6, 24), {}},
+  };
+  for (const Case& c : cases) {
     host().queueAnswer(c.answer);
-    int r = api().SSGetW(c.mode, u"Vyberte:", nullptr, 0);
-    std::vector<vstring> want;
-    for (vstring* h : c.expected) want.push_back(*h);
-    EXPECT_EQ(r, want.empty() ? hostsim::kRtError : kRtNorm) << c.what;
-    EXPECT_EQ(selected(), want) << c.what;
+    expectSelected(api().SSGetW(c.mode, u"Vyberte:", nullptr, 0), c.expected, c.what);
     EXPECT_FALSE(host().failed()) << c.what << ": " << host().error();
   }
   // A filter applies to what was picked.
@@ -158,26 +145,25 @@ TEST(PickGeometry, DistancesToOutlines) {
     OwnedChain entity;
     double x, y, distance;
   };
-  auto chain = [](auto&& build) {
-    ChainBuilder b;
-    build(b);
-    return b.build();
-  };
-  std::vector<Case> cases;
-  cases.push_back({"segment middle", chain([](ChainBuilder& b) { b.text(0, u"LINE").point(10, 0, 0).point(11, 10, 0); }), 5, 3, 3});
-  cases.push_back({"beyond a segment end", chain([](ChainBuilder& b) { b.text(0, u"LINE").point(10, 0, 0).point(11, 10, 0); }), 13, 4, 5});
-  cases.push_back({"inside a circle", chain([](ChainBuilder& b) { b.text(0, u"CIRCLE").point(10, 0, 0).real(40, 5); }), 1, 0, 4});
+  auto segment = chainOf([](ChainBuilder& b) { b.text(0, u"LINE").point(10, 0, 0).point(11, 10, 0); });
   // Arc angles are radians in a chain.
-  cases.push_back({"arc end nearest", chain([](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, 0).real(51, kPi / 2); }), 1, -1, 1});
-  cases.push_back({"arc top in its sweep", chain([](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, 0).real(51, kPi / 2); }), 0, 2, 1});
-  cases.push_back({"arc start nearest", chain([](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, kPi / 2).real(51, kPi); }), 2, 0, std::sqrt(5.0)});
-  cases.push_back({"arc through zero", chain([](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, 3 * kPi / 2).real(51, kPi / 2); }), 3, 0, 2});
-  cases.push_back({"clockwise bulge", chain([](ChainBuilder& b) { b.text(0, u"LWPOLYLINE").point(10, 0, 0).real(42, -1).point(10, 2, 0); }), 1, 1, 0});
-  cases.push_back({"text by its point", chain([](ChainBuilder& b) { b.text(0, u"TEXT").point(10, 3, 4).real(40, 1).text(1, u"x"); }), 0, 0, 5});
-  for (Case& c : cases) EXPECT_NEAR(hostsim::pickDistance(c.entity, c.x, c.y), c.distance, 1e-9) << c.what;
-  ChainBuilder nothing;
-  nothing.text(0, u"SEQEND");
-  EXPECT_LT(hostsim::pickDistance(nothing.build(), 0, 0), 0);
+  auto arc = [](double start, double end) {
+    return chainOf([&](ChainBuilder& b) { b.text(0, u"ARC").point(10, 0, 0).real(40, 1).real(50, start).real(51, end); });
+  };
+  const Case cases[] = {
+      {"segment middle", OwnedChain::copyOf(segment), 5, 3, 3},
+      {"beyond a segment end", OwnedChain::copyOf(segment), 13, 4, 5},
+      {"inside a circle", chainOf([](ChainBuilder& b) { b.text(0, u"CIRCLE").point(10, 0, 0).real(40, 5); }), 1, 0, 4},
+      {"arc end nearest", arc(0, kPi / 2), 1, -1, 1},
+      {"arc top in its sweep", arc(0, kPi / 2), 0, 2, 1},
+      {"arc start nearest", arc(kPi / 2, kPi), 2, 0, std::sqrt(5.0)},
+      {"arc through zero", arc(3 * kPi / 2, kPi / 2), 3, 0, 2},
+      {"clockwise bulge", chainOf([](ChainBuilder& b) { b.text(0, u"LWPOLYLINE").point(10, 0, 0).real(42, -1).point(10, 2, 0); }),
+       1, 1, 0},
+      {"text by its point", chainOf([](ChainBuilder& b) { b.text(0, u"TEXT").point(10, 3, 4).real(40, 1).text(1, u"x"); }), 0, 0, 5},
+  };
+  for (const Case& c : cases) EXPECT_NEAR(hostsim::pickDistance(c.entity, c.x, c.y), c.distance, 1e-9) << c.what;
+  EXPECT_LT(hostsim::pickDistance(chainOf([](ChainBuilder& b) { b.text(0, u"SEQEND"); }), 0, 0), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "geom/composite_curve2d.h"
 #include "geom/linear_ent2d.h"
 #include "geom/point_ent2d.h"
+#include "host/chain.h"
 #include "host/value_chain.h"
 #include "preview/chain_items.h"
 #include "preview/palette.h"
@@ -28,6 +29,12 @@ struct Chain {
   ~Chain() { vd::releaseValueChain(head, false); }
 };
 
+// The item of a chain from buildValueChain, which is released again.
+std::optional<chain_item> itemOf(vd::ValueNode* head, const colour_context* colours = nullptr) {
+  const Chain chain(head);
+  return item_from_chain(chain.head, colours);
+}
+
 const double kPi = std::acos(-1.0);
 
 const GcGeCurve2d& curveOf(const chain_item& item) { return static_cast<const GcGeCurve2d&>(*item.parts.at(0).curve); }
@@ -38,50 +45,46 @@ double areaOf(const GcGeCurve2d& loop) {
   return area;
 }
 
-// A chain made one group at a time, for chains with repeated groups.
-class Builder {
+// The project's chain builder, holding the chain it made while a test reads it.
+class Builder : public vd::ChainBuilder {
 public:
-  Builder() = default;
-  Builder(const Builder&) = delete;
-  Builder& operator=(const Builder&) = delete;
-  ~Builder() { vd::releaseValueChain(head_, false); }
-
-  Builder& text(int code, const char16_t* value) { return add(buildValueChain(0, code, value, -9)); }
-  Builder& real(int code, double value) { return add(buildValueChain(0, code, value, -9)); }
-  Builder& integer(int code, int value) { return add(buildValueChain(0, code, value, -9)); }
-  Builder& point(int code, double x, double y, double z = 0) {
-    const double p[] = {x, y, z};
-    return add(buildValueChain(0, code, p, -9));
-  }
   // A polyline boundary path of straight sides.
   Builder& polylinePath(int flags, std::initializer_list<GcGePoint2d> corners) {
     integer(92, flags | 2).integer(72, 0).integer(73, 1).integer(93, static_cast<int>(corners.size()));
     for (const GcGePoint2d& p : corners)
       point(10, p.x, p.y);
-    return integer(97, 0);
-  }
-  const vd::ValueNode* head() const { return head_; }
-
-private:
-  Builder& add(vd::ValueNode* node) {
-    EXPECT_NE(node, nullptr);
-    (head_ ? tail_->next : head_) = node;
-    tail_ = node;
+    integer(97, 0);
     return *this;
   }
-  vd::ValueNode* head_ = nullptr;
-  vd::ValueNode* tail_ = nullptr;
+  const vd::ValueNode* head() {
+    if (!chain_) {
+      chain_ = build();
+      EXPECT_TRUE(chain_) << error();
+    }
+    return chain_.get();
+  }
+
+private:
+  vd::OwnedChain chain_;
 };
+
+// The item of the chain of the groups `groups` adds.
+std::optional<chain_item> itemOf(const std::function<void(Builder&)>& groups, const colour_context* colours = nullptr) {
+  Builder b;
+  groups(b);
+  return item_from_chain(b.head(), colours);
+}
 
 // A hatch's groups up to its boundary paths: solid or pattern, path count.
 Builder& hatchHead(Builder& b, bool solid, int paths) {
-  return b.text(0, u"HATCH").text(8, u"0").point(10, 0, 0).text(2, solid ? u"SOLID" : u"USER").integer(70, solid)
+  b.text(0, u"HATCH").text(8, u"0").point(10, 0, 0).text(2, solid ? u"SOLID" : u"USER").integer(70, solid)
       .integer(71, 0).integer(91, paths);
+  return b;
 }
 
 // One pattern line after the paths: angle in degrees, base, offset, dashes.
-Builder& patternLine(Builder& b, double degrees, GcGePoint2d base, GcGeVector2d offset,
-                     std::initializer_list<double> dashes = {}) {
+vd::ChainBuilder& patternLine(vd::ChainBuilder& b, double degrees, GcGePoint2d base, GcGeVector2d offset,
+                              std::initializer_list<double> dashes = {}) {
   b.real(53, degrees).real(43, base.x).real(44, base.y).real(45, offset.x).real(46, offset.y)
       .integer(79, static_cast<int>(dashes.size()));
   for (double d : dashes)
@@ -91,7 +94,7 @@ Builder& patternLine(Builder& b, double degrees, GcGePoint2d base, GcGeVector2d 
 
 // An edge path of `edges` edges beginning with a quadratic spline edge of
 // three control points without inner knots, up to its control points.
-Builder& quadraticSplineEdge(Builder& b, int edges, bool rational) {
+vd::ChainBuilder& quadraticSplineEdge(vd::ChainBuilder& b, int edges, bool rational) {
   b.integer(92, 1).integer(93, edges).integer(72, 4).integer(94, 2).integer(73, rational).integer(74, 0);
   b.integer(95, 6).integer(96, 3);
   for (double k : {0.0, 0.0, 0.0, 1.0, 1.0, 1.0})
@@ -99,16 +102,11 @@ Builder& quadraticSplineEdge(Builder& b, int edges, bool rational) {
   return b;
 }
 
-GcGeBoundBlock2d boxOf(const GcGeCurve2d& c) { return c.gcOrthoBoundBlock(); }
-GcGePoint2d lowOf(const GcGeCurve2d& c) {
+// Lower-left and upper-right corners of a curve's extents.
+std::pair<GcGePoint2d, GcGePoint2d> extentsOf(const GcGeCurve2d& c) {
   GcGePoint2d lo, hi;
-  boxOf(c).getMinMaxPoints(lo, hi);
-  return lo;
-}
-GcGePoint2d highOf(const GcGeCurve2d& c) {
-  GcGePoint2d lo, hi;
-  boxOf(c).getMinMaxPoints(lo, hi);
-  return hi;
+  c.gcOrthoBoundBlock().getMinMaxPoints(lo, hi);
+  return {lo, hi};
 }
 
 // Parts as letters (f a fill, c a curve) and the area of all fills.
@@ -127,111 +125,77 @@ std::string shapeOf(const chain_item& item, double& fillArea) {
 
 TEST(ChainItems, CurvesOfEachType) {
   const double a[] = {1, 2, 0}, b[] = {4, 6, 0}, c[] = {0, 0, 0}, d[] = {2, 0, 0};
-  {
-    Chain line(buildValueChain(0, 0, u"LINE", 10, a, 11, b, 62, 1, 6, u"DASH", -9));
-    auto item = item_from_chain(line.head);
-    ASSERT_TRUE(item);
-    ASSERT_TRUE(item->parts.size() == 1 && item->parts[0].curve);
-    ASSERT_TRUE(item->parts[0].curve->isKindOf(GcGe::kLineSeg2d));
-    EXPECT_NEAR(curveOf(*item).gcLength(), 5.0, 1e-12);
-    EXPECT_EQ(item->colour, palette_colour(1));
-    EXPECT_EQ(item->linetype, "DASH");
-  }
-  {
-    // Chains hold angles in radians: a quarter from the top to the left.
-    Chain arc(buildValueChain(0, 0, u"ARC", 10, c, 40, 2.0, 50, kPi / 2, 51, kPi, 420, 0x112233, -9));
-    auto item = item_from_chain(arc.head);
-    ASSERT_TRUE(item);
-    const auto& g = static_cast<const GcGeCircArc2d&>(curveOf(*item));
-    EXPECT_TRUE(g.startPoint().isEqualTo(GcGePoint2d(0, 2), GcGeTol(1e-12, 0)));
-    EXPECT_TRUE(g.endPoint().isEqualTo(GcGePoint2d(-2, 0), GcGeTol(1e-12, 0)));
-    EXPECT_EQ(item->colour >> 32, 0x332211u) << "true colour as 0x00BBGGRR";
-    EXPECT_NEAR(g.gcLength(), kPi, 1e-9) << "a quarter of a circle of radius 2";
-  }
-  {
-    // An end angle below the start wraps round through zero.
-    Chain arc(buildValueChain(0, 0, u"ARC", 10, c, 40, 1.0, 50, 3 * kPi / 2, 51, kPi / 2, -9));
-    auto item = item_from_chain(arc.head);
-    ASSERT_TRUE(item);
-    const auto& g = static_cast<const GcGeCircArc2d&>(curveOf(*item));
-    EXPECT_TRUE(g.startPoint().isEqualTo(GcGePoint2d(0, -1), GcGeTol(1e-12, 0)));
-    EXPECT_TRUE(g.isOn(GcGePoint2d(1, 0))) << "through the right";
-    EXPECT_NEAR(g.gcLength(), kPi, 1e-9);
-  }
-  {
-    // Closed polyline: a unit bulge makes a counter-clockwise half circle.
-    Chain poly(buildValueChain(0, 0, u"LWPOLYLINE", 70, 1, 10, c, 42, 1.0, 10, d, -9));
-    auto item = item_from_chain(poly.head);
-    ASSERT_TRUE(item);
-    const auto& g = static_cast<const GcGeCompositeCurve2d&>(curveOf(*item));
-    ASSERT_EQ(g.numCurves(), 2);
-    EXPECT_NEAR(g.gcLength(), kPi + 2.0, 1e-9);
-    EXPECT_TRUE(g.curveAt(0).isOn(GcGePoint2d(1, -1))) << "bulge to the right of the chord";
-  }
-  {
-    Chain point(buildValueChain(0, 0, u"point", 10, a, -9));
-    auto item = item_from_chain(point.head);
-    ASSERT_TRUE(item);
-    ASSERT_EQ(item->parts.size(), 1u);
-    EXPECT_TRUE(item->parts[0].curve->isKindOf(GcGe::kPointEnt2d));
-  }
+  const auto line = itemOf(buildValueChain(0, 0, u"LINE", 10, a, 11, b, 62, 1, 6, u"DASH", -9));
+  ASSERT_TRUE(line && line->parts.size() == 1 && line->parts[0].curve);
+  ASSERT_TRUE(line->parts[0].curve->isKindOf(GcGe::kLineSeg2d));
+  EXPECT_NEAR(curveOf(*line).gcLength(), 5.0, 1e-12);
+  EXPECT_EQ(line->colour, palette_colour(1));
+  EXPECT_EQ(line->linetype, "DASH");
+  // Chains hold angles in radians: a quarter from the top to the left; an end
+  // angle below the start wraps round through zero.
+  const auto quarter = itemOf(buildValueChain(0, 0, u"ARC", 10, c, 40, 2.0, 50, kPi / 2, 51, kPi, 420, 0x112233, -9));
+  const auto wrapped = itemOf(buildValueChain(0, 0, u"ARC", 10, c, 40, 1.0, 50, 3 * kPi / 2, 51, kPi / 2, -9));
+  ASSERT_TRUE(quarter && wrapped);
+  const GcGeCurve2d &q = curveOf(*quarter), &w = curveOf(*wrapped);
+  EXPECT_TRUE(q.startPoint().isEqualTo(GcGePoint2d(0, 2), GcGeTol(1e-12, 0)));
+  EXPECT_TRUE(q.endPoint().isEqualTo(GcGePoint2d(-2, 0), GcGeTol(1e-12, 0)));
+  EXPECT_EQ(quarter->colour >> 32, 0x332211u) << "true colour as 0x00BBGGRR";
+  EXPECT_NEAR(q.gcLength(), kPi, 1e-9) << "a quarter of a circle of radius 2";
+  EXPECT_TRUE(w.startPoint().isEqualTo(GcGePoint2d(0, -1), GcGeTol(1e-12, 0)));
+  EXPECT_TRUE(w.isOn(GcGePoint2d(1, 0))) << "through the right";
+  EXPECT_NEAR(w.gcLength(), kPi, 1e-9);
+  // Closed polyline: a unit bulge makes a counter-clockwise half circle.
+  const auto poly = itemOf(buildValueChain(0, 0, u"LWPOLYLINE", 70, 1, 10, c, 42, 1.0, 10, d, -9));
+  ASSERT_TRUE(poly);
+  const auto& g = static_cast<const GcGeCompositeCurve2d&>(curveOf(*poly));
+  ASSERT_EQ(g.numCurves(), 2);
+  EXPECT_NEAR(g.gcLength(), kPi + 2.0, 1e-9);
+  EXPECT_TRUE(g.curveAt(0).isOn(GcGePoint2d(1, -1))) << "bulge to the right of the chord";
+  const auto point = itemOf(buildValueChain(0, 0, u"point", 10, a, -9));
+  ASSERT_TRUE(point);
+  ASSERT_EQ(point->parts.size(), 1u);
+  EXPECT_TRUE(point->parts[0].curve->isKindOf(GcGe::kPointEnt2d));
 }
 
 TEST(ChainItems, SolidsTextsAndReferences) {
   const double p1[] = {0, 0, 0}, p2[] = {4, 0, 0}, p3[] = {0, 3, 0}, p4[] = {4, 3, 0};
-  {
-    Chain solid(buildValueChain(0, 0, u"SOLID", 10, p1, 11, p2, 12, p3, 13, p4, -9));
-    auto item = item_from_chain(solid.head);
-    ASSERT_TRUE(item);
-    EXPECT_EQ(item->what, chain_item::kind::shapes);
-    ASSERT_EQ(item->parts.size(), 1u);
-    ASSERT_EQ(item->parts[0].loops.size(), 1u) << "one fill of one loop";
-    EXPECT_NEAR(areaOf(*item->parts[0].loops[0]), 12.0, 1e-12)
-        << "corners 1, 2, 4, 3 make the rectangle, not a bow tie";
-  }
-  {
-    Chain text(buildValueChain(0, 0, u"TEXT", 10, p1, 11, p4, 40, 2.5, 1, u"±0,000", 50, kPi / 2, 72, 2, 73, 3, -9));
-    auto item = item_from_chain(text.head);
-    ASSERT_TRUE(item);
-    EXPECT_EQ(item->what, chain_item::kind::text);
-    ASSERT_EQ(item->texts.size(), 1u);
-    const chain_text& line = item->texts[0];
-    EXPECT_EQ(line.text, u"±0,000");
-    EXPECT_TRUE(line.position.isEqualTo(GcGePoint2d(4, 3))) << "a right-aligned text sits at its second point";
-    EXPECT_TRUE(line.direction.isEqualTo(GcGeVector2d(0, 1), GcGeTol(1e-12, 1e-12)));
-    EXPECT_EQ(line.horizontal, 2u);
-    EXPECT_EQ(line.vertical, 3u);
-    EXPECT_FALSE(line.colour) << "in the item's colour";
-  }
-  {
-    Chain attrib(buildValueChain(0, 0, u"ATTRIB", 10, p2, 40, 1.0, 1, u"+3.000", 2, u"LEVEL", 50, -kPi / 6, -9));
-    auto item = item_from_chain(attrib.head);
-    ASSERT_TRUE(item);
-    EXPECT_EQ(item->what, chain_item::kind::text);
-    ASSERT_EQ(item->texts.size(), 1u);
-    EXPECT_TRUE(item->texts[0].position.isEqualTo(GcGePoint2d(4, 0)));
-    EXPECT_TRUE(item->texts[0].direction.isEqualTo(GcGeVector2d(std::sqrt(3.0) / 2, -0.5), GcGeTol(1e-12, 1e-12)))
-        << "minus 30 degrees";
-  }
-  {
-    Chain insert(buildValueChain(0, 0, u"INSERT", 2, u"Arrow", 10, p4, 41, 2.0, 42, 3.0, 50, kPi, -9));
-    auto item = item_from_chain(insert.head);
-    ASSERT_TRUE(item);
-    EXPECT_EQ(item->block_key, block_key(u"ARROW"));
-    EXPECT_NE(block_key(u"ARROW"), block_key(u"ARROWS"));
-    EXPECT_DOUBLE_EQ(item->scale.sx, 2.0);
-    EXPECT_DOUBLE_EQ(item->scale.sy, 3.0);
-    EXPECT_NEAR(item->direction.x, -1.0, 1e-12);
-    EXPECT_NEAR(item->direction.y, 0.0, 1e-12);
-  }
-  {
-    Chain none(buildValueChain(0, 0, u"DIMENSION", 10, p1, -9));
-    EXPECT_FALSE(item_from_chain(none.head));
-    Chain circle(buildValueChain(0, 0, u"CIRCLE", 10, p1, -9));
-    EXPECT_FALSE(item_from_chain(circle.head)) << "no radius";
-    Chain point(buildValueChain(0, 0, u"SOLID", 10, p1, 11, p1, 12, p1, -9));
-    EXPECT_FALSE(item_from_chain(point.head)) << "a solid of one point";
-  }
+  const auto solid = itemOf(buildValueChain(0, 0, u"SOLID", 10, p1, 11, p2, 12, p3, 13, p4, -9));
+  ASSERT_TRUE(solid);
+  EXPECT_EQ(solid->what, chain_item::kind::shapes);
+  ASSERT_EQ(solid->parts.size(), 1u);
+  ASSERT_EQ(solid->parts[0].loops.size(), 1u) << "one fill of one loop";
+  EXPECT_NEAR(areaOf(*solid->parts[0].loops[0]), 12.0, 1e-12) << "corners 1, 2, 4, 3 make the rectangle, not a bow tie";
+
+  const auto text = itemOf(buildValueChain(0, 0, u"TEXT", 10, p1, 11, p4, 40, 2.5, 1, u"±0,000", 50, kPi / 2, 72, 2, 73, 3, -9));
+  const auto attrib = itemOf(buildValueChain(0, 0, u"ATTRIB", 10, p2, 40, 1.0, 1, u"+3.000", 2, u"LEVEL", 50, -kPi / 6, -9));
+  ASSERT_TRUE(text && attrib);
+  EXPECT_EQ(text->what, chain_item::kind::text);
+  EXPECT_EQ(attrib->what, chain_item::kind::text);
+  ASSERT_EQ(text->texts.size(), 1u);
+  ASSERT_EQ(attrib->texts.size(), 1u);
+  const chain_text& line = text->texts[0];
+  EXPECT_EQ(line.text, u"±0,000");
+  EXPECT_TRUE(line.position.isEqualTo(GcGePoint2d(4, 3))) << "a right-aligned text sits at its second point";
+  EXPECT_TRUE(line.direction.isEqualTo(GcGeVector2d(0, 1), GcGeTol(1e-12, 1e-12)));
+  EXPECT_EQ(line.horizontal, 2u);
+  EXPECT_EQ(line.vertical, 3u);
+  EXPECT_FALSE(line.colour) << "in the item's colour";
+  EXPECT_TRUE(attrib->texts[0].position.isEqualTo(GcGePoint2d(4, 0)));
+  EXPECT_TRUE(attrib->texts[0].direction.isEqualTo(GcGeVector2d(std::sqrt(3.0) / 2, -0.5), GcGeTol(1e-12, 1e-12)))
+      << "minus 30 degrees";
+
+  const auto insert = itemOf(buildValueChain(0, 0, u"INSERT", 2, u"Arrow", 10, p4, 41, 2.0, 42, 3.0, 50, kPi, -9));
+  ASSERT_TRUE(insert);
+  EXPECT_EQ(insert->block_key, block_key(u"ARROW"));
+  EXPECT_NE(block_key(u"ARROW"), block_key(u"ARROWS"));
+  EXPECT_DOUBLE_EQ(insert->scale.sx, 2.0);
+  EXPECT_DOUBLE_EQ(insert->scale.sy, 3.0);
+  EXPECT_NEAR(insert->direction.x, -1.0, 1e-12);
+  EXPECT_NEAR(insert->direction.y, 0.0, 1e-12);
+
+  EXPECT_FALSE(itemOf(buildValueChain(0, 0, u"DIMENSION", 10, p1, -9)));
+  EXPECT_FALSE(itemOf(buildValueChain(0, 0, u"CIRCLE", 10, p1, -9))) << "no radius";
+  EXPECT_FALSE(itemOf(buildValueChain(0, 0, u"SOLID", 10, p1, 11, p1, 12, p1, -9))) << "a solid of one point";
 }
 
 TEST(ChainItems, ColoursThroughLayersAndReferences) {
@@ -239,8 +203,12 @@ TEST(ChainItems, ColoursThroughLayersAndReferences) {
   colours.set_layer(u"Walls", 30, false);
   colours.set_layer(u"OFF", -5, false);
   colours.set_layer(u"FROZEN", 3, true);
+  colours.set_layer(u"0", 7, false);
+  colours.set_layer(u"DOORS", 1, false);
+  colours.set_layer(u"GREEN", 3, false);
   const std::uint32_t black = vd::colour::rgb(0, 0, 0), white = vd::colour::rgb(255, 255, 255);
-  const std::uint32_t orange = vd::colour::rgb(255, 0x80, 0);
+  const std::uint32_t orange = vd::colour::rgb(255, 0x80, 0), red = vd::colour::rgb(255, 0, 0);
+  const std::uint32_t green = vd::colour::rgb(0, 255, 0);
   struct Case {
     const char* what;
     const char16_t* layer; // null: no group 8
@@ -249,6 +217,7 @@ TEST(ChainItems, ColoursThroughLayersAndReferences) {
     int blockIndex, blockTrueColour;
     std::uint32_t background;
     std::optional<std::uint32_t> expected; // none: not drawn
+    const char16_t* layer0 = u"";          // the placing reference's layer, which layer 0 stands for
   } cases[] = {
       {"by layer when 62 is absent", u"WALLS", -1, -1, 7, -1, white, orange},
       {"layer names without regard to case", u"walls", -1, -1, 7, -1, white, orange},
@@ -263,6 +232,14 @@ TEST(ChainItems, ColoursThroughLayersAndReferences) {
       {"by block: the reference's colour", u"WALLS", 0, -1, 5, -1, white, vd::colour::rgb(0, 0, 255)},
       {"by block: the reference's true colour", u"WALLS", 0, -1, 5, 0x00FF00, white, vd::colour::rgb(0, 255, 0)},
       {"by block outside a reference", u"WALLS", 0, -1, 7, -1, white, black},
+      {"layer 0 itself", u"0", -1, -1, 7, -1, white, black},
+      {"layer 0 takes the reference's layer", u"0", -1, -1, 7, -1, white, red, u"Doors"},
+      {"no group 8 is layer 0, by layer", nullptr, 256, -1, 7, -1, white, red, u"DOORS"},
+      {"on layer 0 its own colour stays", u"0", 3, -1, 7, -1, white, green, u"DOORS"},
+      {"another layer keeps its own", u"GREEN", -1, -1, 7, -1, white, green, u"DOORS"},
+      {"hidden with a reference's layer that is off", u"0", 1, -1, 7, -1, white, std::nullopt, u"OFF"},
+      {"hidden with a reference's layer that is frozen", u"0", -1, -1, 7, -1, white, std::nullopt, u"FROZEN"},
+      {"a reference's layer without a record", u"0", -1, -1, 7, -1, white, black, u"NOWHERE"},
   };
   const double a[] = {0, 0, 0}, b[] = {1, 1, 0};
   for (const Case& c : cases) {
@@ -274,6 +251,7 @@ TEST(ChainItems, ColoursThroughLayersAndReferences) {
     colours.block_index = c.blockIndex;
     colours.block_true_colour = c.blockTrueColour;
     colours.background = c.background;
+    colours.layer0 = c.layer0;
     auto item = item_from_chain(line.head, &colours);
     ASSERT_EQ(item.has_value(), c.expected.has_value()) << c.what;
     if (item) {
@@ -287,6 +265,9 @@ TEST(ChainItems, ColoursThroughLayersAndReferences) {
   EXPECT_EQ(colours.resolved_index(byLayer), 30);
   EXPECT_EQ(colours.resolved_index(byBlock), 3);
   EXPECT_EQ(colours.resolved_index(chain_colour{256, -1, u"OFF"}), 5) << "an off layer keeps its colour";
+  colours.layer0 = u"DOORS";
+  EXPECT_EQ(colours.resolved_index(chain_colour{256, -1, u"0"}), 1) << "layer 0 as the reference's layer";
+  EXPECT_EQ(colours.resolved_index(chain_colour{256, -1, u"GREEN"}), 3);
 }
 
 TEST(ChainItems, PolylineWidthsBecomeBands) {
@@ -341,23 +322,20 @@ TEST(ChainItems, PolylineWidthsBecomeBands) {
 
 TEST(ChainItems, BandGeometry) {
   // The outside corner of a mitred join reaches the crossing of the outer edges.
-  Builder corner;
-  corner.text(0, u"LWPOLYLINE").real(43, 2.0).point(10, 0, 0).point(10, 10, 0).point(10, 10, 10);
-  auto item = item_from_chain(corner.head());
+  auto item = itemOf([](Builder& b) { b.text(0, u"LWPOLYLINE").real(43, 2.0).point(10, 0, 0).point(10, 10, 0).point(10, 10, 10); });
   ASSERT_TRUE(item && item->parts.size() == 2);
-  const GcGeCurve2d& first = *item->parts[0].loops.at(0);
-  EXPECT_TRUE(lowOf(first).isEqualTo(GcGePoint2d(0, -1))) << "square end at the start";
-  EXPECT_TRUE(highOf(first).isEqualTo(GcGePoint2d(11, 1))) << "out to the corner";
+  const auto [firstLow, firstHigh] = extentsOf(*item->parts[0].loops.at(0));
+  EXPECT_TRUE(firstLow.isEqualTo(GcGePoint2d(0, -1))) << "square end at the start";
+  EXPECT_TRUE(firstHigh.isEqualTo(GcGePoint2d(11, 1))) << "out to the corner";
   // A counter-clockwise half circle below its chord, as the bulge says.
-  Builder arc;
-  arc.text(0, u"LWPOLYLINE").real(43, 0.5).point(10, -1, 0).real(42, 1.0).point(10, 1, 0);
-  item = item_from_chain(arc.head());
+  item = itemOf([](Builder& b) { b.text(0, u"LWPOLYLINE").real(43, 0.5).point(10, -1, 0).real(42, 1.0).point(10, 1, 0); });
   ASSERT_TRUE(item && item->parts.size() == 1);
   const GcGeCurve2d& band = *item->parts[0].loops.at(0);
-  EXPECT_NEAR(lowOf(band).y, -1.25, 1e-9);
-  EXPECT_NEAR(highOf(band).y, 0.0, 1e-9);
-  EXPECT_NEAR(lowOf(band).x, -1.25, 1e-9);
-  EXPECT_NEAR(highOf(band).x, 1.25, 1e-9);
+  const auto [low, high] = extentsOf(band);
+  EXPECT_NEAR(low.y, -1.25, 1e-9);
+  EXPECT_NEAR(high.y, 0.0, 1e-9);
+  EXPECT_NEAR(low.x, -1.25, 1e-9);
+  EXPECT_NEAR(high.x, 1.25, 1e-9);
   EXPECT_TRUE(band.isKindOf(GcGe::kCompositeCrv2d));
   const auto& pieces = static_cast<const GcGeCompositeCurve2d&>(band);
   for (int i = 0; i < pieces.numCurves(); ++i)
@@ -443,19 +421,18 @@ TEST(ChainItems, SolidHatchLoops) {
        1, {kPi}, 0, 2, 4e-3},
   };
   for (const Case& c : cases) {
-    Builder b;
-    hatchHead(b, true, c.pathCount);
-    c.paths(b);
-    b.integer(75, 0).integer(76, 1).integer(98, 1).point(10, 5, 5);
-    auto item = item_from_chain(b.head());
+    auto item = itemOf([&](Builder& b) {
+      c.paths(hatchHead(b, true, c.pathCount));
+      b.integer(75, 0).integer(76, 1).integer(98, 1).point(10, 5, 5);
+    });
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->parts.size(), 1u) << c.what << ": one fill";
     const auto& loops = item->parts[0].loops;
     ASSERT_EQ(loops.size(), c.areas.size()) << c.what;
     for (std::size_t i = 0; i < loops.size(); ++i)
       EXPECT_NEAR(areaOf(*loops[i]), c.areas[i], c.tolerance) << c.what << " loop " << i;
-    EXPECT_NEAR(lowOf(*loops[0]).y, c.minY, 1e-9) << c.what;
-    EXPECT_NEAR(highOf(*loops[0]).y, c.maxY, 1e-9) << c.what;
+    EXPECT_NEAR(extentsOf(*loops[0]).first.y, c.minY, 1e-9) << c.what;
+    EXPECT_NEAR(extentsOf(*loops[0]).second.y, c.maxY, 1e-9) << c.what;
   }
 }
 
@@ -493,12 +470,12 @@ TEST(ChainItems, PatternHatchLines) {
        [](Builder& b) { patternLine(b.integer(78, 1), 0, {0, 0.5}, {0, 1e-9}); }, 0, 2, 40 + 8, true},
   };
   for (const Case& c : cases) {
-    Builder b;
-    hatchHead(b, false, 2).polylinePath(1, outer).polylinePath(0, island);
-    b.integer(75, c.style).integer(76, 0).real(52, 0.0).real(41, 1.0);
-    c.tail(b);
-    b.integer(98, 0);
-    auto item = item_from_chain(b.head());
+    auto item = itemOf([&](Builder& b) {
+      hatchHead(b, false, 2).polylinePath(1, outer).polylinePath(0, island);
+      b.integer(75, c.style).integer(76, 0).real(52, 0.0).real(41, 1.0);
+      c.tail(b);
+      b.integer(98, 0);
+    });
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->parts.size(), c.parts) << c.what;
     double length = 0;
@@ -549,9 +526,7 @@ TEST(ChainItems, HatchesThatDrawNothing) {
        }},
   };
   for (const Case& c : cases) {
-    Builder b;
-    c.build(b);
-    EXPECT_FALSE(item_from_chain(b.head())) << c.what;
+    EXPECT_FALSE(itemOf(c.build)) << c.what;
   }
 }
 
@@ -653,10 +628,8 @@ TEST(ChainItems, LinetypesThroughLayersAndReferences) {
   }
   // Without layers the chain's own name goes in; by layer and by block are
   // not known there.
-  Chain own(buildValueChain(0, 0, u"LINE", 6, u"Dashed", 10, a, 11, b, -9));
-  EXPECT_EQ(item_from_chain(own.head)->linetype, "Dashed");
-  Chain byLayer(buildValueChain(0, 0, u"LINE", 6, u"BYLAYER", 10, a, 11, b, -9));
-  EXPECT_EQ(item_from_chain(byLayer.head)->linetype, "");
+  EXPECT_EQ(itemOf(buildValueChain(0, 0, u"LINE", 6, u"Dashed", 10, a, 11, b, -9))->linetype, "Dashed");
+  EXPECT_EQ(itemOf(buildValueChain(0, 0, u"LINE", 6, u"BYLAYER", 10, a, 11, b, -9))->linetype, "");
   // A pattern hatch draws its own dashes whatever its layer's linetype.
   Builder hatch;
   hatchHead(hatch, false, 1).polylinePath(1, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
@@ -665,47 +638,6 @@ TEST(ChainItems, LinetypesThroughLayersAndReferences) {
   auto item = item_from_chain(hatch.head(), &colours);
   ASSERT_TRUE(item);
   EXPECT_EQ(item->linetype, "");
-}
-
-TEST(ChainItems, LayerZeroStandsForTheReferencesLayer) {
-  colour_context colours;
-  colours.set_layer(u"0", 7, false);
-  colours.set_layer(u"DOORS", 1, false);
-  colours.set_layer(u"OFF", -3, false);
-  colours.set_layer(u"FROZEN", 4, true);
-  colours.set_layer(u"GREEN", 3, false);
-  const std::uint32_t black = vd::colour::rgb(0, 0, 0), red = vd::colour::rgb(255, 0, 0);
-  struct Case {
-    const char* what;
-    const char16_t* layer; // null: no group 8
-    int index;             // -1: no group 62
-    const char16_t* layer0;
-    std::optional<std::uint32_t> expected; // none: not drawn
-  } cases[] = {
-      {"layer 0 itself", u"0", -1, u"", black},
-      {"layer 0 takes the reference's layer", u"0", -1, u"Doors", red},
-      {"no group 8 is layer 0", nullptr, 256, u"DOORS", red},
-      {"own colour stays", u"0", 3, u"DOORS", vd::colour::rgb(0, 255, 0)},
-      {"another layer keeps its own", u"GREEN", -1, u"DOORS", vd::colour::rgb(0, 255, 0)},
-      {"hidden with a reference's layer that is off", u"0", 1, u"OFF", std::nullopt},
-      {"hidden with a reference's layer that is frozen", u"0", -1, u"FROZEN", std::nullopt},
-      {"a reference's layer without a record", u"0", -1, u"NOWHERE", black},
-  };
-  const double a[] = {0, 0, 0}, b[] = {1, 1, 0};
-  for (const Case& c : cases) {
-    Chain line(buildValueChain(0, 0, u"LINE", 8, c.layer ? c.layer : vd::kOmitString, 10, a, 11, b, -9));
-    if (c.index >= 0)
-      vd::spliceChainAfter(line.head, buildValueChain(0, 62, c.index, -9));
-    colours.layer0 = c.layer0;
-    auto item = item_from_chain(line.head, &colours);
-    ASSERT_EQ(item.has_value(), c.expected.has_value()) << c.what;
-    if (item) {
-      EXPECT_EQ(item->colour >> 32, *c.expected) << c.what;
-    }
-  }
-  colours.layer0 = u"DOORS";
-  EXPECT_EQ(colours.resolved_index(chain_colour{256, -1, u"0"}), 1);
-  EXPECT_EQ(colours.resolved_index(chain_colour{256, -1, u"GREEN"}), 3);
 }
 
 TEST(ChainItems, LinetypeScales) {
@@ -811,10 +743,7 @@ TEST(ChainItems, OneLineTextsAlignAsDrawingsDo) {
   };
   const colour_context colours = measuredByChars();
   for (const Case& c : cases) {
-    Builder b;
-    b.text(0, c.type).text(1, u"ABCD").point(10, 1, 1);
-    c.groups(b);
-    auto item = item_from_chain(b.head(), &colours);
+    auto item = itemOf([&](Builder& b) { b.text(0, c.type).text(1, u"ABCD").point(10, 1, 1); c.groups(b); }, &colours);
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->what, chain_item::kind::text) << c.what;
     ASSERT_EQ(item->texts.size(), 1u) << c.what;
@@ -828,9 +757,10 @@ TEST(ChainItems, OneLineTextsAlignAsDrawingsDo) {
     EXPECT_EQ(t.horizontal, c.horizontal) << c.what;
   }
   // Without a measure the estimate of 0.7 of the height a character counts.
-  Builder aligned;
-  aligned.text(0, u"TEXT").text(1, u"ABCD").point(10, 0, 0).point(11, 14, 0).real(40, 1).integer(72, 3);
-  EXPECT_DOUBLE_EQ(item_from_chain(aligned.head())->texts[0].height, 5.0);
+  EXPECT_DOUBLE_EQ(
+      itemOf([](Builder& b) { b.text(0, u"TEXT").text(1, u"ABCD").point(10, 0, 0).point(11, 14, 0).real(40, 1).integer(72, 3); })
+          ->texts[0].height,
+      5.0);
 }
 
 TEST(ChainItems, OneLineTextSpecialCharacters) {
@@ -849,8 +779,7 @@ TEST(ChainItems, OneLineTextSpecialCharacters) {
   };
   for (const Case& c : cases) {
     const double origin[] = {0, 0, 0};
-    Chain text(buildValueChain(0, 0, u"TEXT", 1, c.text, 10, origin, 40, 1.0, -9));
-    auto item = item_from_chain(text.head);
+    auto item = itemOf(buildValueChain(0, 0, u"TEXT", 1, c.text, 10, origin, 40, 1.0, -9));
     ASSERT_EQ(item.has_value(), c.shown != nullptr);
     if (!item)
       continue;
@@ -913,10 +842,7 @@ TEST(ChainItems, MultiLineTextsLayTheirLines) {
   };
   const colour_context colours = measuredByChars();
   for (const Case& c : cases) {
-    Builder b;
-    b.text(0, u"MTEXT").point(10, 10, 20);
-    c.groups(b);
-    auto item = item_from_chain(b.head(), &colours);
+    auto item = itemOf([&](Builder& b) { b.text(0, u"MTEXT").point(10, 10, 20); c.groups(b); }, &colours);
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->texts.size(), c.lines.size()) << c.what;
     for (std::size_t i = 0; i < c.lines.size(); ++i) {
@@ -930,13 +856,10 @@ TEST(ChainItems, MultiLineTextsLayTheirLines) {
     }
   }
   for (const char16_t* nothing : {u"", u"  \\P\\~", u"{\\H2;}"}) {
-    Builder b;
-    b.text(0, u"MTEXT").point(10, 0, 0).real(40, 1).text(1, nothing);
-    EXPECT_FALSE(item_from_chain(b.head(), &colours)) << "only spaces";
+    EXPECT_FALSE(itemOf([&](Builder& b) { b.text(0, u"MTEXT").point(10, 0, 0).real(40, 1).text(1, nothing); }, &colours))
+        << "only spaces";
   }
-  Builder noHeight;
-  noHeight.text(0, u"MTEXT").point(10, 0, 0).real(40, 0).text(1, u"a");
-  EXPECT_FALSE(item_from_chain(noHeight.head(), &colours));
+  EXPECT_FALSE(itemOf([](Builder& b) { b.text(0, u"MTEXT").point(10, 0, 0).real(40, 0).text(1, u"a"); }, &colours));
 }
 
 TEST(ChainItems, MultiLineTextColoursAndUnderlines) {
@@ -993,10 +916,7 @@ TEST(ChainItems, EllipsesInPlan) {
        {1 - s, 2 + s}, {0, 2}, kPi / 2},
   };
   for (const Case& c : cases) {
-    Builder b;
-    b.text(0, u"ELLIPSE").point(10, 1, 2);
-    c.groups(b);
-    auto item = item_from_chain(b.head());
+    auto item = itemOf([&](Builder& b) { b.text(0, u"ELLIPSE").point(10, 1, 2); c.groups(b); });
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->parts.size(), 1u);
     ASSERT_TRUE(item->parts[0].curve->isKindOf(GcGe::kEllipArc2d)) << c.what;
@@ -1014,12 +934,10 @@ TEST(ChainItems, EllipsesInPlan) {
   // Tilted 45 degrees about the x axis, a circle of radius 2 is seen as an
   // ellipse 2 wide and 2 cos 45 high.
   {
-    Builder b;
-    b.text(0, u"ELLIPSE").point(10, 0, 0).point(11, 2, 0).real(40, 1).point(210, 0, -s, s);
-    auto item = item_from_chain(b.head());
+    auto item = itemOf([&](Builder& b) { b.text(0, u"ELLIPSE").point(10, 0, 0).point(11, 2, 0).real(40, 1).point(210, 0, -s, s); });
     ASSERT_TRUE(item);
-    EXPECT_NEAR(highOf(curveOf(*item)).x, 2.0, 1e-9);
-    EXPECT_NEAR(highOf(curveOf(*item)).y, 2 * s, 1e-9);
+    EXPECT_NEAR(extentsOf(curveOf(*item)).second.x, 2.0, 1e-9);
+    EXPECT_NEAR(extentsOf(curveOf(*item)).second.y, 2 * s, 1e-9);
   }
   // Nothing without a centre, an axis, a positive ratio or a usable normal.
   for (auto groups : std::vector<std::function<void(Builder&)>>{
@@ -1030,10 +948,7 @@ TEST(ChainItems, EllipsesInPlan) {
            [](Builder& b) { b.point(11, 1, 0).real(40, 0.5); },
            [](Builder& b) { b.point(10, 0, 0).point(11, 1, 0).real(40, 0.5).point(210, 0, 0); },
        }) {
-    Builder b;
-    b.text(0, u"ELLIPSE");
-    groups(b);
-    EXPECT_FALSE(item_from_chain(b.head()));
+    EXPECT_FALSE(itemOf([&](Builder& b) { b.text(0, u"ELLIPSE"); groups(b); }));
   }
 }
 
@@ -1080,15 +995,11 @@ TEST(ChainItems, SplinesAreTheirCurves) {
        {{2, 0}}},
   };
   for (const Case& c : cases) {
-    Builder b;
-    b.text(0, u"SPLINE");
-    c.groups(b);
-    auto item = item_from_chain(b.head());
+    auto item = itemOf([&](Builder& b) { b.text(0, u"SPLINE"); c.groups(b); });
     ASSERT_TRUE(item) << c.what;
     ASSERT_EQ(item->parts.size(), 1u) << c.what;
     const GcGeCurve2d& curve = curveOf(*item);
-    GcGePoint2d lo, hi;
-    curve.gcOrthoBoundBlock().getMinMaxPoints(lo, hi);
+    const auto [lo, hi] = extentsOf(curve);
     const double tolerance = 2e-4 * lo.distanceTo(hi);
     for (const GcGePoint2d& p : c.on)
       EXPECT_LT(distanceTo(curve, p), tolerance) << c.what << ": on (" << p.x << ", " << p.y << ")";
@@ -1100,69 +1011,60 @@ TEST(ChainItems, SplinesAreTheirCurves) {
            [](Builder& b) { b.point(11, 1, 1).point(11, 1, 1); },
            [](Builder& b) { b.integer(71, 3); },
        }) {
-    Builder b;
-    b.text(0, u"SPLINE");
-    groups(b);
-    EXPECT_FALSE(item_from_chain(b.head())) << "fewer than two points";
+    EXPECT_FALSE(itemOf([&](Builder& b) { b.text(0, u"SPLINE"); groups(b); })) << "fewer than two points";
   }
 }
 
 TEST(ChainItems, OldStylePolylinesFromTheirVertices) {
-  auto vertex = [](double x, double y, std::function<void(Builder&)> more = {}) {
-    auto b = std::make_unique<Builder>();
-    b->text(0, u"VERTEX").point(10, x, y);
-    if (more)
-      more(*b);
-    return b;
+  struct Vertex {
+    double x, y;
+    std::function<void(Builder&)> more = {}; // groups after the point
   };
+  // A POLYLINE of the head's groups and the vertices, read as one item; as a
+  // drawing writes it, with a point 10 on the head and a SEQEND, or without.
+  auto read = [](const std::function<void(Builder&)>& head, const std::vector<Vertex>& vertices, bool written = true) {
+    Builder polyline;
+    polyline.text(0, u"POLYLINE");
+    if (written)
+      polyline.point(10, 0, 0);
+    head(polyline);
+    std::vector<std::unique_ptr<Builder>> followers(vertices.size() + (written ? 1 : 0));
+    std::vector<const vd::ValueNode*> heads;
+    for (std::size_t i = 0; i < followers.size(); ++i) {
+      followers[i] = std::make_unique<Builder>();
+      if (i == vertices.size()) {
+        followers[i]->text(0, u"SEQEND");
+      } else {
+        followers[i]->text(0, u"VERTEX").point(10, vertices[i].x, vertices[i].y);
+        if (vertices[i].more)
+          vertices[i].more(*followers[i]);
+      }
+      heads.push_back(followers[i]->head());
+    }
+    return item_from_chain(polyline.head(), nullptr, heads);
+  };
+  auto flags = [](int f) { return [f](Builder& b) { b.integer(70, f); }; };
+  auto bulge = [](Builder& b) { b.real(42, 1); };
   struct Case {
     const char* what;
-    std::function<void(Builder&)> head; // after 0 POLYLINE
-    std::vector<std::unique_ptr<Builder>> vertices;
-    std::string parts;  // c a curve, f a fill
-    double length;      // of the first curve, or the area of the fills
+    std::function<void(Builder&)> head; // after 0 POLYLINE and 10
+    std::vector<Vertex> vertices;
+    std::string parts; // c a curve, f a fill
+    double length;     // of the first curve, or the area of the fills
+  } cases[] = {
+      {"open, a bulge", [](Builder& b) { b.integer(66, 1).integer(70, 0); }, {{0, 0, bulge}, {2, 0}, {2, 2}}, "c", kPi + 2},
+      {"closed", flags(1), {{0, 0}, {4, 0}, {4, 2}}, "c", 6 + std::sqrt(20.0)},
+      {"widths of the polyline for vertices without", [](Builder& b) { b.real(40, 1).real(41, 1); },
+       {{0, 0}, {4, 0}, {4, 2, [](Builder& b) { b.real(40, 0).real(41, 0); }}}, "ff", 4 + 2},
+      {"a vertex's own width", [](Builder&) {}, {{0, 0, [](Builder& b) { b.real(40, 2).real(41, 2); }}, {4, 0}}, "f", 8},
+      {"spline-fit: the fitted vertices, not the frame", flags(4),
+       {{0, 5, flags(16)}, {0, 0, flags(8)}, {4, 0, flags(8)}, {9, 5, flags(16)}}, "c", 4},
+      {"curve-fit: the fitting's vertices drawn with their bulges", flags(2),
+       {{0, 0, bulge}, {2, 0, [](Builder& b) { b.integer(70, 1).real(42, 1); }}, {4, 0}}, "c", 2 * kPi},
+      {"a 3D polyline in plan", flags(8), {{0, 0, flags(32)}, {3, 4, flags(32)}}, "c", 5},
   };
-  std::vector<Case> cases;
-  cases.push_back({"open, a bulge", [](Builder& b) { b.integer(66, 1).integer(70, 0); }, {}, "c", kPi + 2});
-  cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.real(42, 1); }));
-  cases.back().vertices.push_back(vertex(2, 0));
-  cases.back().vertices.push_back(vertex(2, 2));
-  cases.push_back({"closed", [](Builder& b) { b.integer(70, 1); }, {}, "c", 6 + std::sqrt(20.0)});
-  cases.back().vertices.push_back(vertex(0, 0));
-  cases.back().vertices.push_back(vertex(4, 0));
-  cases.back().vertices.push_back(vertex(4, 2));
-  cases.push_back({"widths of the polyline for vertices without", [](Builder& b) { b.real(40, 1).real(41, 1); }, {},
-                   "ff", 4 + 2});
-  cases.back().vertices.push_back(vertex(0, 0));
-  cases.back().vertices.push_back(vertex(4, 0));
-  cases.back().vertices.push_back(vertex(4, 2, [](Builder& b) { b.real(40, 0).real(41, 0); }));
-  cases.push_back({"a vertex's own width", [](Builder& b) {}, {}, "f", 8});
-  cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.real(40, 2).real(41, 2); }));
-  cases.back().vertices.push_back(vertex(4, 0));
-  cases.push_back({"spline-fit: the fitted vertices, not the frame", [](Builder& b) { b.integer(70, 4); }, {}, "c", 4});
-  cases.back().vertices.push_back(vertex(0, 5, [](Builder& b) { b.integer(70, 16); }));
-  cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.integer(70, 8); }));
-  cases.back().vertices.push_back(vertex(4, 0, [](Builder& b) { b.integer(70, 8); }));
-  cases.back().vertices.push_back(vertex(9, 5, [](Builder& b) { b.integer(70, 16); }));
-  cases.push_back({"curve-fit: the fitting's vertices drawn with their bulges", [](Builder& b) { b.integer(70, 2); },
-                   {}, "c", 2 * kPi});
-  cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.real(42, 1); }));
-  cases.back().vertices.push_back(vertex(2, 0, [](Builder& b) { b.integer(70, 1).real(42, 1); }));
-  cases.back().vertices.push_back(vertex(4, 0));
-  cases.push_back({"a 3D polyline in plan", [](Builder& b) { b.integer(70, 8); }, {}, "c", 5});
-  cases.back().vertices.push_back(vertex(0, 0, [](Builder& b) { b.integer(70, 32); }));
-  cases.back().vertices.push_back(vertex(3, 4, [](Builder& b) { b.integer(70, 32); }));
-  for (Case& c : cases) {
-    Builder head;
-    head.text(0, u"POLYLINE").point(10, 0, 0);
-    c.head(head);
-    std::vector<const vd::ValueNode*> followers;
-    for (const auto& v : c.vertices)
-      followers.push_back(v->head());
-    Builder seqend;
-    seqend.text(0, u"SEQEND");
-    followers.push_back(seqend.head());
-    auto item = item_from_chain(head.head(), nullptr, followers);
+  for (const Case& c : cases) {
+    auto item = read(c.head, c.vertices);
     ASSERT_TRUE(item) << c.what;
     double area = 0;
     EXPECT_EQ(shapeOf(*item, area), c.parts) << c.what;
@@ -1174,26 +1076,12 @@ TEST(ChainItems, OldStylePolylinesFromTheirVertices) {
   // A spline-fit polyline that holds its frame alone: the B-spline of the
   // frame, quadratic for curve type 5 (through (2, 1), the middle of the
   // parabola of (0, 0), (2, 2), (4, 0)).
-  {
-    Builder head;
-    head.text(0, u"POLYLINE").integer(70, 4).integer(75, 5);
-    auto a = vertex(0, 0, [](Builder& b) { b.integer(70, 16); });
-    auto m = vertex(2, 2, [](Builder& b) { b.integer(70, 16); });
-    auto z = vertex(4, 0, [](Builder& b) { b.integer(70, 16); });
-    const std::vector<const vd::ValueNode*> followers{a->head(), m->head(), z->head()};
-    auto item = item_from_chain(head.head(), nullptr, followers);
-    ASSERT_TRUE(item);
-    EXPECT_LT(distanceTo(curveOf(*item), GcGePoint2d(2, 1)), 1e-3);
-    EXPECT_GT(distanceTo(curveOf(*item), GcGePoint2d(2, 2)), 0.5);
-  }
+  auto frame = read([](Builder& b) { b.integer(70, 4).integer(75, 5); },
+                    {{0, 0, flags(16)}, {2, 2, flags(16)}, {4, 0, flags(16)}}, false);
+  ASSERT_TRUE(frame);
+  EXPECT_LT(distanceTo(curveOf(*frame), GcGePoint2d(2, 1)), 1e-3);
+  EXPECT_GT(distanceTo(curveOf(*frame), GcGePoint2d(2, 2)), 0.5);
   // Nothing for meshes, polyface meshes and fewer than two vertices.
-  for (int flags : {16, 64, 0}) {
-    Builder head;
-    head.text(0, u"POLYLINE").integer(70, flags);
-    auto a = vertex(0, 0), z = vertex(4, 0);
-    std::vector<const vd::ValueNode*> followers{a->head()};
-    if (flags)
-      followers.push_back(z->head());
-    EXPECT_FALSE(item_from_chain(head.head(), nullptr, followers)) << flags;
-  }
+  for (int f : {16, 64, 0})
+    EXPECT_FALSE(read(flags(f), f ? std::vector<Vertex>{{0, 0}, {4, 0}} : std::vector<Vertex>{{0, 0}}, false)) << f;
 }

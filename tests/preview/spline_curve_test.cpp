@@ -103,10 +103,8 @@ TEST(SplineCurve, KnotsThatDoNotFitAndClosedCurves) {
     const char* what;
     std::vector<double> knots;
   } cases[] = {
-      {"too few", {0, 0, 0, 0, 1, 1, 1, 1}},
-      {"decreasing", {0, 0, 0, 0, 2, 1, 3, 3, 3, 3}},
-      {"not a number", {0, 0, 0, 0, nan, 2, 3, 3, 3, 3}},
-      {"an empty range", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"too few", {0, 0, 0, 0, 1, 1, 1, 1}}, {"decreasing", {0, 0, 0, 0, 2, 1, 3, 3, 3, 3}},
+      {"not a number", {0, 0, 0, 0, nan, 2, 3, 3, 3, 3}}, {"an empty range", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
     auto curve = make_spline(3, c.knots, p, {}, false);
@@ -165,11 +163,8 @@ TEST(SplineCurve, InterpolationPassesThroughTheFitPoints) {
     const GcGeVector2d* start;
     const GcGeVector2d* end;
   } cases[] = {
-      {"cubic", 3, nullptr, nullptr},
-      {"quadratic", 2, nullptr, nullptr},
-      {"straight", 1, nullptr, nullptr},
-      {"cubic with both end tangents", 3, &along, &upwards},
-      {"cubic with a start tangent", 3, &along, nullptr},
+      {"cubic", 3, nullptr, nullptr}, {"quadratic", 2, nullptr, nullptr}, {"straight", 1, nullptr, nullptr},
+      {"cubic with both end tangents", 3, &along, &upwards}, {"cubic with a start tangent", 3, &along, nullptr},
       {"cubic with an end tangent", 3, nullptr, &upwards},
   };
   for (const Case& c : cases) {

@@ -56,19 +56,11 @@ TEST(TextCodes, OneLineSpecialCharactersAndSwitches) {
     const char16_t* reads;
     const char* runs; // null: not checked
   } cases[] = {
-      {u"%%c50", u"\u230050", nullptr},
-      {u"90%%d", u"90\u00B0", nullptr},
-      {u"%%p0,000", u"\u00B10,000", nullptr},
-      {u"%%C%%D%%P", u"\u2300\u00B0\u00B1", nullptr},
-      {u"100%%%", u"100%", nullptr},
-      {u"%%176 %%65x", u"\u00B0 Ax", nullptr},
-      {u"%%1234", u"\u007B4", nullptr},
-      {u"50%", u"50%", nullptr},
-      {u"%%", u"%%", nullptr},
-      {u"%%x", u"%%x", nullptr},
-      {u"%%uA%%uB", u"AB", "A/u|B|"},
-      {u"a%%ob%%kc%%o%%kd", u"abcd", "a|b/o|c/o/k|d|"},
-      {u"%%U%%u", u"", ""},
+      {u"%%c50", u"\u230050", nullptr}, {u"90%%d", u"90\u00B0", nullptr}, {u"%%p0,000", u"\u00B10,000", nullptr},
+      {u"%%C%%D%%P", u"\u2300\u00B0\u00B1", nullptr}, {u"100%%%", u"100%", nullptr},
+      {u"%%176 %%65x", u"\u00B0 Ax", nullptr}, {u"%%1234", u"\u007B4", nullptr}, {u"50%", u"50%", nullptr},
+      {u"%%", u"%%", nullptr}, {u"%%x", u"%%x", nullptr}, {u"%%uA%%uB", u"AB", "A/u|B|"},
+      {u"a%%ob%%kc%%o%%kd", u"abcd", "a|b/o|c/o/k|d|"}, {u"%%U%%u", u"", ""},
   };
   for (const Case& c : cases) {
     const std::vector<text_run> runs = decode_text(c.text, {});
@@ -86,21 +78,13 @@ TEST(TextCodes, MultiLineInlineCodes) {
     const char16_t* text;
     std::vector<std::string> paragraphs; // each described as its runs
   } cases[] = {
-      {u"one\\Ptwo", {"one|", "two|"}},
-      {u"a^Jb\\Nc\\Xd", {"a|", "b|", "c|", "d|"}},
-      {u"no\\~break", {"no#break|"}},
-      {u"\\\\ \\{x\\}", {"\\ {x}|"}},
-      {u"{\\H2.5;big} small", {"big/h25| small|"}},
-      {u"a\\H2x;b\\H0.5x;c", {"a|b/h20|c|"}},
-      {u"{\\C1;red}{\\c255;rgb}", {"red/c1|rgb/t16711680|"}},
+      {u"one\\Ptwo", {"one|", "two|"}}, {u"a^Jb\\Nc\\Xd", {"a|", "b|", "c|", "d|"}}, {u"no\\~break", {"no#break|"}},
+      {u"\\\\ \\{x\\}", {"\\ {x}|"}}, {u"{\\H2.5;big} small", {"big/h25| small|"}},
+      {u"a\\H2x;b\\H0.5x;c", {"a|b/h20|c|"}}, {u"{\\C1;red}{\\c255;rgb}", {"red/c1|rgb/t16711680|"}},
       {u"\\Lunder\\l \\Kout\\k \\Oover\\o", {"under/u| |out/k| |over/o|"}},
       {u"{\\fArial|b1|i0|c238|p34;A}\\A1;B\\Q15;C\\W0.8;D\\T1.1;E\\pxqc;F", {"ABCDEF|"}},
-      {u"\\S1/2;\\S2^;\\Sa#b;", {"1/22a/b|"}},
-      {u"\\U+0158\\U+01", {"#\\U+01|"}},
-      {u"\\M+18140x", {"x|"}},
-      {u"%%c\\Pa^Ib^ c", {"#|", "a b^c|"}},
-      {u"\\q?", {"\\q?|"}},
-      {u"}{unbalanced", {"unbalanced|"}},
+      {u"\\S1/2;\\S2^;\\Sa#b;", {"1/22a/b|"}}, {u"\\U+0158\\U+01", {"#\\U+01|"}}, {u"\\M+18140x", {"x|"}},
+      {u"%%c\\Pa^Ib^ c", {"#|", "a b^c|"}}, {u"\\q?", {"\\q?|"}}, {u"}{unbalanced", {"unbalanced|"}},
       {u"{\\H3;a\\P}b", {"a/h30|", "b|"}},
   };
   for (const Case& c : cases) {

@@ -423,15 +423,25 @@ struct Pixels {
     const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
     return p[0] == 255 && p[1] == 255 && p[2] == 255;
   }
+  int inked() const {
+    int n = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) n += ink(x, y);
+    return n;
+  }
 };
 
-Pixels iconOnWhite(HICON icon, int size) {
+// Icon `id` of a module at `size` pixels drawn on white; no pixels when it
+// does not load.
+Pixels iconOnWhite(HMODULE module, int id, int size) {
   Pixels out;
+  HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
   ui::memory_surface surface;
-  if (!surface.create(nullptr, size, size)) return out;
+  if (!icon || !surface.create(nullptr, size, size)) return out;
   RECT all{0, 0, size, size};
   FillRect(surface.dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   DrawIconEx(surface.dc(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+  DestroyIcon(icon);
   out.width = out.height = size;
   out.rgb = vdpng::bitmapRgb(surface.dc(), surface.bitmap(), size, size);
   return out;
@@ -457,15 +467,9 @@ std::set<int> iconSizes(HMODULE module, int id) {
 TEST_F(Resources, ModuleIconInEveryWindowSize) {
   EXPECT_EQ(iconSizes(module_, 100), (std::set<int>{16, 32, 48}));
   for (int size : {16, 32}) {
-    HICON icon = static_cast<HICON>(LoadImageW(module_, MAKEINTRESOURCEW(100), IMAGE_ICON, size, size, 0));
-    ASSERT_NE(icon, nullptr) << size;
-    const Pixels p = iconOnWhite(icon, size);
-    DestroyIcon(icon);
-    ASSERT_EQ(p.rgb.size(), static_cast<size_t>(size * size * 3));
-    int inked = 0;
-    for (int y = 0; y < size; ++y)
-      for (int x = 0; x < size; ++x) inked += p.ink(x, y);
-    EXPECT_GT(inked, size * size / 20) << "the icon shows something at " << size;
+    const Pixels p = iconOnWhite(module_, 100, size);
+    ASSERT_EQ(p.rgb.size(), static_cast<size_t>(size * size * 3)) << size;
+    EXPECT_GT(p.inked(), size * size / 20) << "the icon shows something at " << size;
   }
 }
 
@@ -516,22 +520,19 @@ TEST_F(Resources, BoundaryMarkBitmap) {
     }
     for (int other = 0; other < c; ++other) EXPECT_NE(cells[c], cells[other]) << "same picture as mark " << other;
   }
-  auto extraInk = [&](int filled, int outline, int& left, int& right) {
-    left = right = 0;
-    for (int y = 0; y < 32; ++y) {
-      for (int x = 0; x < kCell; ++x) {
-        const int i = y * kCell + x;
-        if (cells[filled][i] && !cells[outline][i]) (x < verticalLine[filled] ? left : right)++;
-      }
-    }
+  // The ink of mark `filled` that mark `outline` lacks, left and right of the filled one's vertical line.
+  auto extraInk = [&](int filled, int outline) {
+    std::pair<int, int> ink{0, 0};
+    for (int i = 0; i < 32 * kCell; ++i)
+      if (cells[filled][i] && !cells[outline][i]) (i % kCell < verticalLine[filled] ? ink.first : ink.second)++;
+    return ink;
   };
-  int left = 0, right = 0;
-  extraInk(2, 1, left, right);
-  EXPECT_GT(left, 20) << "mark 2 fills the left half";
-  EXPECT_EQ(right, 0);
-  extraInk(4, 3, left, right);
-  EXPECT_GT(right, 20) << "mark 4 fills the right half";
-  EXPECT_EQ(left, 0);
+  const auto [left2, right2] = extraInk(2, 1);
+  EXPECT_GT(left2, 20) << "mark 2 fills the left half";
+  EXPECT_EQ(right2, 0);
+  const auto [left4, right4] = extraInk(4, 3);
+  EXPECT_GT(right4, 20) << "mark 4 fills the right half";
+  EXPECT_EQ(left4, 0);
 }
 
 // Icons 5000..5017: one per terminator, each in the image-list sizes, drawn
@@ -542,16 +543,10 @@ TEST_F(Resources, TerminatorIcons) {
     SCOPED_TRACE("icon " + std::to_string(id));
     EXPECT_EQ(iconSizes(module_, id), (std::set<int>{11, 16, 22, 32}));
     for (int size : {11, 16}) {
-      HICON icon = static_cast<HICON>(LoadImageW(module_, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
-      ASSERT_NE(icon, nullptr);
-      const Pixels p = iconOnWhite(icon, size);
-      DestroyIcon(icon);
-      ASSERT_EQ(p.rgb.size(), static_cast<size_t>(size * size * 3));
+      const Pixels p = iconOnWhite(module_, id, size);
+      ASSERT_EQ(p.rgb.size(), static_cast<size_t>(size * size * 3)) << size;
       EXPECT_TRUE(p.white(0, 0) && p.white(size - 1, 0) && p.white(0, size - 1)) << "transparent corners";
-      int inked = 0;
-      for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) inked += p.ink(x, y);
-      EXPECT_GE(inked, size / 2) << "at " << size;
+      EXPECT_GE(p.inked(), size / 2) << "at " << size;
       if (size == 16) {
         for (size_t other = 0; other < pictures.size(); ++other) {
           EXPECT_NE(p.rgb, pictures[other]) << "same picture as icon " << 5000 + other;

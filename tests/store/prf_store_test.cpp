@@ -8,25 +8,20 @@
 
 using namespace vd;
 using vdtest::ScratchDir;
+using vdtest::got;
 
 namespace {
 
 // Counts the reads that pass through to the backend under test.
-class CountingBackend : public ProfileBackend {
+class CountingBackend : public vdtest::PassThroughBackend {
  public:
-  explicit CountingBackend(ProfileBackend& inner) : inner_(inner) {}
+  using PassThroughBackend::PassThroughBackend;
   size_t read(vstring_view file, vstring_view section, vstring_view key, vstring_view fallback,
               vchar* buffer, size_t capacity) override {
     ++reads;
-    return inner_.read(file, section, key, fallback, buffer, capacity);
-  }
-  bool write(vstring_view file, vstring_view section, vstring_view key, vstring_view value) override {
-    return inner_.write(file, section, key, value);
+    return PassThroughBackend::read(file, section, key, fallback, buffer, capacity);
   }
   int reads = 0;
-
- private:
-  ProfileBackend& inner_;
 };
 
 class PrfStore : public testing::TestWithParam<vdtest::BackendCase> {
@@ -67,12 +62,10 @@ TEST_P(PrfStore, IntegersReadOnlyFromCompleteNumbers) {
 TEST_P(PrfStore, IntegerListsTakeSemicolonsOnly) {
   prf_store& s = storeOn("[S]\r\na=1;2;3;\r\nb=1,2\r\nc=7\r\n");
   std::vector<int32_t> v;
-  EXPECT_TRUE(s.getIntList(u"a", v));
-  EXPECT_EQ(v, (std::vector<int32_t>{1, 2, 3}));
+  EXPECT_EQ(got(s, &ini_store::getIntList, u"a"), (std::vector<int32_t>{1, 2, 3}));
   EXPECT_FALSE(s.getIntList(u"b", v));
   EXPECT_TRUE(v.empty());
-  EXPECT_TRUE(s.getIntList(u"c", v));
-  EXPECT_EQ(v, (std::vector<int32_t>{7}));
+  EXPECT_EQ(got(s, &ini_store::getIntList, u"c"), (std::vector<int32_t>{7}));
   EXPECT_FALSE(s.getIntList(u"missing", v));
 }
 
@@ -81,15 +74,13 @@ TEST_P(PrfStore, RealsRoundTripAtSixDigitsAndRefuseNonNumbers) {
   ASSERT_TRUE(s.setDouble(u"r", 0.1234567));
   EXPECT_EQ(raw(u"S", u"r"), u"0.123457");
   double v = 0;
-  EXPECT_TRUE(s.getDouble(u"r", v));
-  EXPECT_EQ(v, 0.123457);
+  EXPECT_EQ(got(s, &ini_store::getDouble, u"r"), 0.123457);
   for (const char16_t* key : {u"n", u"big", u"inf"}) {
     v = 99;
     EXPECT_FALSE(s.getDouble(key, v)) << utf16ToUtf8(key);
     EXPECT_EQ(v, 0);
   }
-  EXPECT_TRUE(s.getDouble(u"ok", v));
-  EXPECT_EQ(v, 0.5);
+  EXPECT_EQ(got(s, &ini_store::getDouble, u"ok"), 0.5);
   // A value whose text would not read back is not written.
   EXPECT_FALSE(s.setDouble(u"r", std::numeric_limits<double>::quiet_NaN()));
   EXPECT_EQ(raw(u"S", u"r"), u"0.123457");
@@ -97,9 +88,7 @@ TEST_P(PrfStore, RealsRoundTripAtSixDigitsAndRefuseNonNumbers) {
   const double list[] = {1.5, 1e20, -0.1234567};
   ASSERT_TRUE(s.setDoubleList(u"l", list));
   EXPECT_EQ(raw(u"S", u"l"), u"1.5;1e+20;-0.123457");
-  std::vector<double> back;
-  EXPECT_TRUE(s.getDoubleList(u"l", back));
-  EXPECT_EQ(back, (std::vector<double>{1.5, 1e20, -0.123457}));
+  EXPECT_EQ(got(s, &ini_store::getDoubleList, u"l"), (std::vector<double>{1.5, 1e20, -0.123457}));
 }
 
 TEST_P(PrfStore, BinaryBlocksAreHexText) {
@@ -107,9 +96,7 @@ TEST_P(PrfStore, BinaryBlocksAreHexText) {
   const uint8_t bytes[] = {0x01, 0x2C, 0xFF};
   ASSERT_TRUE(s.setBinary(u"bin", bytes));
   EXPECT_EQ(raw(u"S", u"bin"), u"00000003012CFF");
-  std::vector<uint8_t> back;
-  EXPECT_TRUE(s.getBinary(u"bin", back));
-  EXPECT_EQ(back, (std::vector<uint8_t>{0x01, 0x2C, 0xFF}));
+  EXPECT_EQ(got(s, &ini_store::getBinary, u"bin"), (std::vector<uint8_t>{0x01, 0x2C, 0xFF}));
 
   std::vector<uint8_t> tooLarge(32768, 0xAB);
   EXPECT_FALSE(s.setBinary(u"bin", tooLarge));
@@ -152,8 +139,7 @@ TEST_P(PrfStore, MissingKeyIsAbsentThoughTheBackendGaveTheDefault) {
   EXPECT_FALSE(s.getString(u"gone", out));
   EXPECT_TRUE(out.empty());
   EXPECT_FALSE(s.getString(u"literal", out));  // indistinguishable from a missing key
-  EXPECT_TRUE(s.getString(u"there", out));
-  EXPECT_EQ(out, u"1");
+  EXPECT_EQ(got(s, &ini_store::getString, u"there"), u"1");
 
   prf_store other(backend());
   ASSERT_TRUE(other.open(dir.host("t.ini"), u"NoSuchSection"));
@@ -196,8 +182,7 @@ TEST_P(PrfStore, StringListsAreBinaryUnderTheUnicodeKey) {
   const vstring czech[] = {u"Kóty", u"", u"řez č. 2"};
   ASSERT_TRUE(s.setStringList(u"hist", czech));
   std::vector<vstring> back;
-  ASSERT_TRUE(s.getStringList(u"hist", back));
-  EXPECT_EQ(back, (std::vector<vstring>{u"Kóty", u"", u"řez č. 2"}));
+  EXPECT_EQ(got(s, &ini_store::getStringList, u"hist"), (std::vector<vstring>{u"Kóty", u"", u"řez č. 2"}));
 
   EXPECT_FALSE(s.setStringList(u"hist", std::span<const vstring>{}));
   const vstring withZero[] = {vstring(u"a\0b", 3)};
@@ -224,22 +209,14 @@ TEST_P(PrfStore, BinaryModeWritesBlocksAndReadsBlocksFirst) {
   ASSERT_TRUE(s.setDouble(u"d", 0.5));
   EXPECT_EQ(raw(u"S", u"d"), u"00000008000000000000E03F");
 
-  int32_t v = 0;
-  EXPECT_TRUE(s.getInt(u"i", v));
-  EXPECT_EQ(v, 5);
-  EXPECT_TRUE(s.getInt(u"text", v));  // no block: the text form is tried next
-  EXPECT_EQ(v, 12);
-  std::vector<int32_t> l;
-  EXPECT_TRUE(s.getIntList(u"l", l));
-  EXPECT_EQ(l, (std::vector<int32_t>{1, -1}));
-  double d = 0;
-  EXPECT_TRUE(s.getDouble(u"d", d));
-  EXPECT_EQ(d, 0.5);
+  EXPECT_EQ(got(s, &ini_store::getInt, u"i"), 5);
+  EXPECT_EQ(got(s, &ini_store::getInt, u"text"), 12) << "no block: the text form is tried next";
+  EXPECT_EQ(got(s, &ini_store::getIntList, u"l"), (std::vector<int32_t>{1, -1}));
+  EXPECT_EQ(got(s, &ini_store::getDouble, u"d"), 0.5);
 
   // In text mode the text is tried first, and these digits are a decimal number.
   s.setTextMode(true);
-  EXPECT_TRUE(s.getInt(u"i", v));
-  EXPECT_EQ(v, 405000000);
+  EXPECT_EQ(got(s, &ini_store::getInt, u"i"), 405000000);
 }
 
 TEST_P(PrfStore, BinaryIntoTheCallersBufferNeverOverruns) {
@@ -302,13 +279,10 @@ TEST_P(PrfStore, NamesIgnoreCaseAndBlanksAndValuesLoseBlanksAndQuotes) {
   }
   prf_store upper(backend());
   ASSERT_TRUE(upper.open(dir.host("t.ini"), u"OTHER"));
-  vstring out;
-  EXPECT_TRUE(upper.getString(u"X", out));
-  EXPECT_EQ(out, u"1");
+  EXPECT_EQ(got(upper, &ini_store::getString, u"X"), u"1");
 
   ASSERT_TRUE(s.setString(u"blanks", u"  a b  "));
-  EXPECT_TRUE(s.getString(u"blanks", out));
-  EXPECT_EQ(out, u"a b");
+  EXPECT_EQ(got(s, &ini_store::getString, u"blanks"), u"a b");
 }
 
 TEST_P(PrfStore, WritingKeepsEverythingElse) {
@@ -354,20 +328,15 @@ TEST_P(PrfStore, NewFilesAreWrittenTheSameByEveryBackend) {
   ASSERT_TRUE(a.setString(u"empty", u""));
   EXPECT_EQ(vdtest::readBytes(dir.file("new.ini")),
             vdtest::utf16File(u"[A]\r\nk=1\r\nk2=2.5\r\nempty=\r\n[B]\r\nk=v\r\n"));
-  vstring out = u"x";
-  EXPECT_TRUE(a.getString(u"empty", out));
-  EXPECT_EQ(out, u"");
+  EXPECT_EQ(got(a, &ini_store::getString, u"empty"), u"");
 }
 
 TEST_P(PrfStore, UnicodeFilesKeepCzechText) {
   // A file that starts with the UTF-16 mark stays UTF-16, whatever the code page.
   prf_store& s = storeOn(vdtest::utf16File(u"[S]\r\nk=Kóty\r\n"));
-  vstring out;
-  EXPECT_TRUE(s.getString(u"k", out));
-  EXPECT_EQ(out, u"Kóty");
+  EXPECT_EQ(got(s, &ini_store::getString, u"k"), u"Kóty");
   ASSERT_TRUE(s.setString(u"m", u"Řez č. 2"));
-  EXPECT_TRUE(s.getString(u"m", out));
-  EXPECT_EQ(out, u"Řez č. 2");
+  EXPECT_EQ(got(s, &ini_store::getString, u"m"), u"Řez č. 2");
   EXPECT_EQ(vdtest::readBytes(dir.file("t.ini")).substr(0, 2), "\xFF\xFE");
 }
 
@@ -383,27 +352,22 @@ TEST_P(PrfStore, NewFilesAreUnicodeAndExistingAnsiFilesStayAnsi) {
   EXPECT_FALSE(fresh.getString(u"LAYER", out));
   EXPECT_FALSE(std::filesystem::exists(dir.file("new.ini"))) << "reading never creates the file";
   ASSERT_TRUE(fresh.setString(u"LAYER", czech));
-  ASSERT_TRUE(fresh.getString(u"LAYER", out));
-  EXPECT_EQ(out, czech);
+  EXPECT_EQ(got(fresh, &ini_store::getString, u"LAYER"), czech);
   ASSERT_TRUE(fresh.setString(u"LAYERTXT", u"Kóty"));
   EXPECT_EQ(vdtest::readBytes(dir.file("new.ini")),
             vdtest::utf16File(u"[HNOTE_CSN]\r\nLAYER=" + czech + u"\r\nLAYERTXT=Kóty\r\n"));
   // The portable backend reads the same file to the same text.
   prf_store portable(portableProfileBackend());
   ASSERT_TRUE(portable.open(dir.host("new.ini"), u"HNOTE_CSN"));
-  ASSERT_TRUE(portable.getString(u"LAYER", out));
-  EXPECT_EQ(out, czech);
+  EXPECT_EQ(got(portable, &ini_store::getString, u"LAYER"), czech);
 
   // An ANSI file (no mark) is read and written as before, and keeps no mark.
   const std::string ansi = "[S]\r\nLAYER=KOTY\r\n";
   prf_store& s = storeOn(ansi);
-  ASSERT_TRUE(s.getString(u"LAYER", out));
-  EXPECT_EQ(out, u"KOTY");
+  EXPECT_EQ(got(s, &ini_store::getString, u"LAYER"), u"KOTY");
   ASSERT_TRUE(s.setInt(u"COLORDIM", 3));
   EXPECT_EQ(vdtest::readBytes(dir.file("t.ini")), ansi + "COLORDIM=3\r\n");
-  int colour = 0;
-  ASSERT_TRUE(s.getInt(u"COLORDIM", colour));
-  EXPECT_EQ(colour, 3);
+  EXPECT_EQ(got(s, &ini_store::getInt, u"COLORDIM"), 3);
   // So does an empty file that exists.
   vdtest::writeBytes(dir.file("empty.ini"), "");
   prf_store empty(backend());
@@ -435,18 +399,14 @@ TEST_P(PrfStore, DefStoreReadsItsPairsInTurn) {
   EXPECT_TRUE(s.second().isSet());
 
   vstring out;
-  EXPECT_TRUE(s.getString(u"s", out));
-  EXPECT_EQ(out, u"first");
-  EXPECT_TRUE(s.getString(u"only2", out));
-  EXPECT_EQ(out, u"2");
+  EXPECT_EQ(got(s, &ini_store::getString, u"s"), u"first");
+  EXPECT_EQ(got(s, &ini_store::getString, u"only2"), u"2");
   EXPECT_FALSE(s.getString(u"onlyBase", out));  // strings never come from the base pair
 
   std::vector<uint8_t> block;
-  EXPECT_TRUE(s.getBinary(u"b", block));
-  EXPECT_EQ(block, (std::vector<uint8_t>{1}));
+  EXPECT_EQ(got(s, &ini_store::getBinary, u"b"), (std::vector<uint8_t>{1}));
   EXPECT_FALSE(s.getBinary(u"b2", block));  // blocks never come from the second pair
-  EXPECT_TRUE(s.getBinary(u"b3", block));
-  EXPECT_EQ(block, (std::vector<uint8_t>{3}));
+  EXPECT_EQ(got(s, &ini_store::getBinary, u"b3"), (std::vector<uint8_t>{3}));
   uint8_t byte = 0;
   size_t size = 1;
   EXPECT_TRUE(s.getBinaryInto(u"b3", &byte, size));

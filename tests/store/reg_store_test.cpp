@@ -6,11 +6,13 @@
 #include <functional>
 
 #include "store/reg_store.h"
+#include "store_test_support.h"
 #ifdef _WIN32
 #include "store/win/registry_win32.h"
 #endif
 
 using namespace vd;
+using vdtest::got;
 
 namespace {
 
@@ -21,6 +23,14 @@ class Registry {
   virtual std::unique_ptr<RegistryKey> open() = 0;
   void put(vstring_view name, RegType type, const std::vector<uint8_t>& data) {
     ASSERT_TRUE(open()->set(name, type, data.data(), static_cast<uint32_t>(data.size())));
+  }
+  // The type and size of a raw value.
+  std::pair<RegType, uint32_t> typeAndSize(vstring_view name) {
+    RegType type = RegType::None;
+    uint8_t data[64];
+    uint32_t size = sizeof data;
+    EXPECT_EQ(open()->query(name, type, data, size), RegResult::Ok) << utf16ToUtf8(name);
+    return {type, size};
   }
 };
 
@@ -78,23 +88,14 @@ TEST_P(RegStore, IntegersAreDoubleWordsInBinaryModeAndTextOtherwise) {
   reg_store s(registry->open());
   s.setTextMode(false);
   ASSERT_TRUE(s.setInt(u"i", -3));
-  RegType type = RegType::None;
-  uint8_t data[8];
-  uint32_t size = sizeof data;
-  ASSERT_EQ(registry->open()->query(u"i", type, data, size), RegResult::Ok);
-  EXPECT_EQ(type, RegType::Dword);
-  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(registry->typeAndSize(u"i"), std::make_pair(RegType::Dword, 4u));
   int32_t v = 0;
-  EXPECT_TRUE(s.getInt(u"i", v));
-  EXPECT_EQ(v, -3);
+  EXPECT_EQ(got(s, &ini_store::getInt, u"i"), -3);
 
   s.setTextMode(true);
   ASSERT_TRUE(s.setInt(u"t", 12));
-  vstring text;
-  EXPECT_TRUE(s.getString(u"t", text));
-  EXPECT_EQ(text, u"12");
-  EXPECT_TRUE(s.getInt(u"i", v));  // a double word also reads in text mode
-  EXPECT_EQ(v, -3);
+  EXPECT_EQ(got(s, &ini_store::getString, u"t"), u"12");
+  EXPECT_EQ(got(s, &ini_store::getInt, u"i"), -3) << "a double word also reads in text mode";
 
   registry->put(u"bad", RegType::String, utf16Bytes(vstring(u"12x\0", 4)));
   EXPECT_FALSE(s.getInt(u"bad", v));
@@ -134,8 +135,7 @@ TEST_P(RegStore, LongValuesAreReadAgainAtTheReportedSize) {
     block.back() = 1;
     ASSERT_TRUE(s.setBinary(u"blob", block));
     std::vector<uint8_t> back;
-    ASSERT_TRUE(s.getBinary(u"blob", back)) << length;
-    EXPECT_EQ(back, block);
+    EXPECT_EQ(got(s, &ini_store::getBinary, u"blob"), block) << length;
   }
 }
 
@@ -144,9 +144,7 @@ TEST_P(RegStore, BlocksAreBinaryValuesOnly) {
   const int32_t list[] = {4, 5, 6};
   s.setTextMode(false);
   ASSERT_TRUE(s.setIntList(u"l", list));
-  std::vector<int32_t> back;
-  EXPECT_TRUE(s.getIntList(u"l", back));
-  EXPECT_EQ(back, (std::vector<int32_t>{4, 5, 6}));
+  EXPECT_EQ(got(s, &ini_store::getIntList, u"l"), (std::vector<int32_t>{4, 5, 6}));
 
   std::vector<uint8_t> block;
   registry->put(u"dw", RegType::Dword, {1, 0, 0, 0});
@@ -155,15 +153,8 @@ TEST_P(RegStore, BlocksAreBinaryValuesOnly) {
 
   const vstring strings[] = {u"a", u"bc"};
   ASSERT_TRUE(s.setStringList(u"h", strings));
-  RegType type = RegType::None;
-  uint8_t data[16];
-  uint32_t size = sizeof data;
-  ASSERT_EQ(registry->open()->query(u"h_UNICODE", type, data, size), RegResult::Ok);
-  EXPECT_EQ(type, RegType::Binary);
-  EXPECT_EQ(size, 10u);
-  std::vector<vstring> read;
-  EXPECT_TRUE(s.getStringList(u"h", read));
-  EXPECT_EQ(read, (std::vector<vstring>{u"a", u"bc"}));
+  EXPECT_EQ(registry->typeAndSize(u"h_UNICODE"), std::make_pair(RegType::Binary, 10u));
+  EXPECT_EQ(got(s, &ini_store::getStringList, u"h"), (std::vector<vstring>{u"a", u"bc"}));
 
   uint8_t buffer[4];
   size_t bufferSize = sizeof buffer;

@@ -4,14 +4,15 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "host/text.h"
+#include "tests/test_files.h"
+#include "store/ini_store.h"
 #include "store/profile_backend.h"
 #ifdef _WIN32
 #include "store/win/profile_win32.h"
@@ -45,16 +46,6 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
-inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string readBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // A text as a profile file holds it in UTF-16LE: the byte-order mark, then
 // two bytes a character.
 inline std::string utf16File(const std::u16string& text) {
@@ -65,6 +56,39 @@ inline std::string utf16File(const std::u16string& text) {
   }
   return bytes;
 }
+
+// A value a read must overwrite, so that one that leaves its output alone shows.
+inline void makeStale(vd::vstring& v) { v = u"stale"; }
+inline void makeStale(int32_t& v) { v = -12345; }
+inline void makeStale(double& v) { v = -12345.5; }
+template <class E>
+void makeStale(std::vector<E>& v) { v.assign(1, E{}); }
+
+// What a store's `get` (getString, getInt, getIntList, ...) reads for `key`;
+// none when the read fails.
+template <class T>
+std::optional<T> got(vd::ini_store& store, bool (vd::ini_store::*get)(vd::vstring_view, T&), vd::vstring_view key) {
+  T out;
+  makeStale(out);
+  if (!(store.*get)(key, out)) return std::nullopt;
+  return out;
+}
+
+// Passes every call on to another backend, for backends that watch the calls.
+class PassThroughBackend : public vd::ProfileBackend {
+ public:
+  explicit PassThroughBackend(vd::ProfileBackend& inner) : inner_(inner) {}
+  size_t read(vd::vstring_view file, vd::vstring_view section, vd::vstring_view key, vd::vstring_view fallback,
+              vd::vchar* buffer, size_t capacity) override {
+    return inner_.read(file, section, key, fallback, buffer, capacity);
+  }
+  bool write(vd::vstring_view file, vd::vstring_view section, vd::vstring_view key, vd::vstring_view value) override {
+    return inner_.write(file, section, key, value);
+  }
+
+ private:
+  vd::ProfileBackend& inner_;
+};
 
 struct BackendCase {
   const char* name;
