@@ -23,6 +23,20 @@ std::uint64_t now_us() {
 
 namespace {
 
+class performance_counter_clock final : public view_clock {
+public:
+  std::uint64_t now_us(std::uint32_t) override { return GDI::now_us(); }
+};
+
+} // namespace
+
+view_clock& performance_clock() {
+  static performance_counter_clock c;
+  return c;
+}
+
+namespace {
+
 // Back buffers of stage views that are gone, kept for the next stage that
 // needs one: making a screen-sized bitmap and touching its fresh memory costs
 // about as much as painting ten thousand curves into it, and preview windows
@@ -78,7 +92,7 @@ void release_back_buffers() {
 
 std::size_t kept_back_buffers() { return g_shelfGone ? 0 : shelf().size(); }
 
-view::view() : tables_(std::make_shared<shared_tables>()) { reset_snap(); }
+view::view(view_clock& clock) : clock_(&clock), tables_(std::make_shared<shared_tables>()) { reset_snap(); }
 
 view::~view() {
   clear(false);
@@ -347,7 +361,7 @@ void view::add_message(std::uint32_t level, std::uint32_t lifetime_s, const char
   va_start(args, format);
   std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
-  messages_.push_back(view_message{now_us(), 1, lifetime_s, buffer});
+  messages_.push_back(view_message{clock_->now_us(0), 1, lifetime_s, buffer});
 }
 
 void view::reset_snap() {
@@ -381,7 +395,7 @@ void view::clear(bool tables) {
 
 view& view::stage(int i) {
   if (!stages_[i]) {
-    stages_[i] = std::make_unique<view>();
+    stages_[i] = std::make_unique<view>(*clock_);
     stages_[i]->factor_ = stage_factor_;
     stages_[i]->paint_flags_ |= paint_keep_bitmap;
   }
@@ -712,6 +726,7 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
   bool outOfTime = false;
   std::uint32_t sinceClock = 0;
   std::uint32_t verticesAtClock = s.stats_.vertices_processed;
+  std::uint32_t progressAtClock = progress;
   while (progress < list.size() && !outOfTime) {
     if (progress + 4 < list.size())
       prefetch(list[progress + 4].get()); // elements are visited in order
@@ -732,7 +747,8 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
       continue;
     sinceClock = 0;
     verticesAtClock = s.stats_.vertices_processed;
-    outOfTime = now_us() - call_start >= time_budget_us;
+    outOfTime = clock_->now_us(progress - progressAtClock) - call_start >= time_budget_us;
+    progressAtClock = progress;
   }
   kept_.index = progress;
   flush(s);
@@ -744,17 +760,17 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
 
 bool view::paint_highlights(view& s, std::uint32_t& progress, std::uint64_t call_start) {
   const std::uint64_t batchBudget = time_budget_us / 64;
-  std::uint64_t batchStart = now_us();
+  std::uint64_t batchStart = clock_->now_us(0);
   while (progress < highlighted_.size()) {
     const std::uint64_t h = highlighted_[progress++];
     for (const element_list* list : {&list1_, &list2_})
       for (const auto& e : *list)
         if (e->handle == h)
           e->paint(s);
-    const std::uint64_t t = now_us();
+    const std::uint64_t t = clock_->now_us(1);
     if (t - batchStart >= batchBudget) {
       flush(s);
-      batchStart = now_us();
+      batchStart = clock_->now_us(0);
       if (batchStart - call_start >= time_budget_us)
         break;
     }
@@ -795,7 +811,7 @@ bool view::paint() {
   if (!dc_ || !window_.valid || !device_.valid)
     return false;
   GcGeScopedTol tol(view_tolerance(drawing_), 0.0);
-  const std::uint64_t T = now_us();
+  const std::uint64_t T = clock_->now_us(0);
 
   if (stage_flags_ & stage_restart) {
     stats_ = paint_statistics{};
@@ -907,13 +923,13 @@ bool view::paint() {
     }
     // With the budget spent the marker is shown on the partial picture, and
     // the stage stays flagged so that the caller paints again.
-    if (now_us() - T < time_budget_us)
+    if (clock_->now_us(0) - T < time_budget_us)
       stage_flags_ &= ~stage_snap;
   }
   const bool done = !(stage_flags_ & stage_snap);
 
   // The finished (or partial) picture goes to the bound DC.
-  const std::uint64_t swapStart = now_us();
+  const std::uint64_t swapStart = clock_->now_us(0);
   view& s4 = source(3);
   if (s4.dc_) {
     const int w = static_cast<int>(device_.width()), h = static_cast<int>(device_.height());
@@ -926,12 +942,12 @@ bool view::paint() {
       SetStretchBltMode(dc_, oldMode);
     }
   }
-  const std::uint64_t swapUs = now_us() - swapStart;
+  const std::uint64_t swapUs = clock_->now_us(0) - swapStart;
   swap_ms_ = swapUs / 1000.0;
   if (80 * swapUs > time_budget_us)
     time_budget_us = static_cast<std::uint32_t>(std::min<std::uint64_t>(80 * swapUs, 1000000));
 
-  const std::uint64_t end = now_us();
+  const std::uint64_t end = clock_->now_us(0);
   delta_ms_ = (end - T) / 1000.0;
   if (total_running_)
     total_ms_ = (end - total_start_us_) / 1000.0;
@@ -973,7 +989,7 @@ void view::draw_messages() {
       TextOutA(dc_, static_cast<int>(device_.min.x), y, it->text.c_str(), static_cast<int>(it->text.size()));
     }
   }
-  const std::uint64_t now = now_us();
+  const std::uint64_t now = clock_->now_us(0);
   std::erase_if(messages_, [now](const view_message& m) { return (now - m.start_us) / 1000000 >= m.lifetime_s; });
 }
 

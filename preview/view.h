@@ -53,6 +53,24 @@ struct shared_tables {
   block_table blocks;
 };
 
+// Where a view reads the time: for the budget of a paint call, the time a
+// copy to the DC takes (which raises the budget), the time limit of a snap
+// search and the age of its messages. With each reading the view says how
+// much work it did since its last one (list elements painted, highlighted
+// handles painted, snap candidates examined), so that a clock may count work
+// instead of time and make progressive painting and the snap limit
+// independent of the machine (the tests' clock does).
+class view_clock {
+public:
+  virtual ~view_clock() = default;
+  // Microseconds from a fixed start; work: units done since the last reading.
+  virtual std::uint64_t now_us(std::uint32_t work) = 0;
+};
+
+// The high-resolution counter (now_us): the clock of every view that is not
+// given another.
+view_clock& performance_clock();
+
 struct view_message {
   std::uint64_t start_us = 0;
   std::uint8_t running = 1;
@@ -62,12 +80,16 @@ struct view_message {
 
 class view {
 public:
-  view();
+  // The clock must outlive the view.
+  explicit view(view_clock& clock = performance_clock());
   ~view();
   view(const view&) = delete;
   view& operator=(const view&) = delete;
 
   // --- binding, window, painting
+  // The clock the view reads from now on (it must outlive the view).
+  void set_clock(view_clock& clock) { clock_ = &clock; }
+  view_clock& clock() const { return *clock_; }
   bool bind_dc(HDC dc);
   void set_owner(HWND owner) { owner_ = owner; }
   bool set_window(const extents* world, const extents* device);
@@ -347,6 +369,7 @@ private:
   void apply_highlight_flags();
   bool hit(entity& e, const extents& device_window);
 
+  view_clock* clock_;
   std::uint32_t factor_ = 1;
   std::uint32_t stage_factor_ = 1;
   HDC dc_ = nullptr;
