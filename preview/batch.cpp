@@ -5,6 +5,8 @@
 namespace GDI {
 
 void pen_batch::extend_last_points() {
+  // Without branches on the direction: the directions of a list's polylines
+  // follow no pattern a processor could predict.
   std::size_t end = 0;
   for (std::uint32_t n : counts) {
     end += n;
@@ -12,20 +14,15 @@ void pen_batch::extend_last_points() {
       continue;
     device_point& last = points[end - 1];
     const device_point& prev = points[end - 2];
-    const int dx = last.x - prev.x, dy = last.y - prev.y;
+    const std::int64_t dx = std::int64_t{last.x} - prev.x, dy = std::int64_t{last.y} - prev.y;
+    const std::int64_t ax = dx < 0 ? -dx : dx, ay = dy < 0 ? -dy : dy;
     const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
-    if (dx == 0 && dy == 0) {
-      // A segment shorter than a pixel (a dot of a dash pattern) still
-      // shows as one pixel.
-      last.x += 1;
-    } else if (std::abs(dx) > 4 * std::abs(dy)) {
-      last.x += sx;
-    } else if (std::abs(dy) > 4 * std::abs(dx)) {
-      last.y += sy;
-    } else {
-      last.x += sx;
-      last.y += sy;
-    }
+    // Mostly horizontal: x moves on; mostly vertical: y; else both. A segment
+    // shorter than a pixel (a dot of a dash pattern) still shows as one
+    // pixel: it grows to the right.
+    const bool flatter = ax > 4 * ay, steeper = ay > 4 * ax;
+    last.x += (steeper ? 0 : sx) + (dx == 0 && dy == 0);
+    last.y += flatter ? 0 : sy;
   }
 }
 

@@ -5,11 +5,94 @@
 #include "geom/matrix2d.h"
 #include "geom/point2d.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 namespace GDI {
+
+// A growable array of plain values whose room is not initialised when it
+// grows: the batches write every point right after making room for it, and
+// the zeroing std::vector does on resize would be a second pass over each.
+template <class T>
+class plain_buffer {
+  static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+  using value_type = T;
+  using iterator = T*;
+  using const_iterator = const T*;
+
+  plain_buffer() = default;
+  plain_buffer(std::initializer_list<T> values) { std::copy(values.begin(), values.end(), extend(values.size())); }
+  plain_buffer(const plain_buffer& o) { append(o.data(), o.size()); }
+  plain_buffer(plain_buffer&& o) noexcept : data_(o.data_), size_(o.size_), capacity_(o.capacity_) {
+    o.data_ = nullptr;
+    o.size_ = o.capacity_ = 0;
+  }
+  plain_buffer& operator=(plain_buffer o) noexcept {
+    std::swap(data_, o.data_);
+    std::swap(size_, o.size_);
+    std::swap(capacity_, o.capacity_);
+    return *this;
+  }
+  ~plain_buffer() { ::operator delete(data_); }
+
+  // Room for n more values at the end, returned uninitialised.
+  T* extend(std::size_t n) {
+    if (capacity_ - size_ < n)
+      grow(size_ + n);
+    T* at = data_ + size_;
+    size_ += n;
+    return at;
+  }
+  // By value: v may be one of this buffer's own values, which growing moves.
+  void push_back(T v) { *extend(1) = v; }
+  void append(const T* values, std::size_t n) {
+    if (n)
+      std::memcpy(extend(n), values, n * sizeof(T));
+  }
+  void reserve(std::size_t n) {
+    if (n > capacity_)
+      grow(n);
+  }
+  void clear() { size_ = 0; }
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T* data() { return data_; }
+  const T* data() const { return data_; }
+  T* begin() { return data_; }
+  T* end() { return data_ + size_; }
+  const T* begin() const { return data_; }
+  const T* end() const { return data_ + size_; }
+  T& back() { return data_[size_ - 1]; }
+  const T& back() const { return data_[size_ - 1]; }
+  T& operator[](std::size_t i) { return data_[i]; }
+  const T& operator[](std::size_t i) const { return data_[i]; }
+  bool operator==(const plain_buffer& o) const { return std::equal(begin(), end(), o.begin(), o.end()); }
+  bool operator==(const std::vector<T>& o) const { return std::equal(begin(), end(), o.begin(), o.end()); }
+
+private:
+  void grow(std::size_t need) {
+    const std::size_t n = std::max(need, 2 * capacity_);
+    T* grown = static_cast<T*>(::operator new(n * sizeof(T)));
+    if (size_)
+      std::memcpy(grown, data_, size_ * sizeof(T));
+    ::operator delete(data_);
+    data_ = grown;
+    capacity_ = n;
+  }
+
+  T* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
 
 struct device_point {
   std::int32_t x = 0;
@@ -20,20 +103,19 @@ struct device_point {
 // Rounds a device coordinate the way the batches do: +0.5, then down to the
 // integer below (also for negative values, so that moving a point by whole
 // pixels moves its rounded point by exactly as many). Values far outside any
-// bitmap are clamped so the conversion stays defined.
+// bitmap (and NaN) are clamped so the conversion stays defined; the clamps
+// are selections rather than branches, so loops of them vectorise.
 inline std::int32_t round_device(double v) {
-  const double c = v + 0.5;
-  if (!(c > -1e9))
-    return -1000000000;
-  if (c > 1e9)
-    return 1000000000;
-  // c + 1e9 is positive, where truncation rounds down.
+  double c = v + 0.5;
+  c = c > -1e9 ? c : -1e9; // NaN too
+  c = c < 1e9 ? c : 1e9;
+  // c + 1e9 is not negative, where truncation rounds down.
   return static_cast<std::int32_t>(static_cast<std::int64_t>(c + 1e9) - 1000000000);
 }
 
 struct pen_batch {
-  std::vector<device_point> points;
-  std::vector<std::uint32_t> counts; // points per polyline
+  plain_buffer<device_point> points;
+  plain_buffer<std::uint32_t> counts; // points per polyline
 
   // Continues the current polyline when p (rounded) is its last point,
   // else starts a new polyline p-q.
@@ -58,20 +140,21 @@ struct pen_batch {
       return;
     const double a = m.entry[0][0], b = m.entry[0][1], c = m.entry[0][2];
     const double d = m.entry[1][0], e = m.entry[1][1], f = m.entry[1][2];
-    auto map = [&](const GcGePoint2d& p) {
-      return device_point{round_device(a * p.x + b * p.y + c), round_device(d * p.x + e * p.y + f)};
-    };
-    const device_point start = map(pts[0]);
-    if (points.empty() || !(points.back() == start)) {
-      points.push_back(start);
-      counts.push_back(1);
+    const device_point start{round_device(a * pts[0].x + b * pts[0].y + c),
+                             round_device(d * pts[0].x + e * pts[0].y + f)};
+    device_point* out;
+    if (!points.empty() && points.back() == start) {
+      counts.back() += static_cast<std::uint32_t>(n - 1);
+      out = points.extend(n - 1);
+    } else {
+      counts.push_back(static_cast<std::uint32_t>(n));
+      out = points.extend(n);
+      *out++ = start;
     }
-    counts.back() += static_cast<std::uint32_t>(n - 1);
-    const std::size_t at = points.size();
-    points.resize(at + n - 1);
-    device_point* out = points.data() + at;
-    for (std::size_t i = 1; i < n; ++i)
-      *out++ = map(pts[i]);
+    for (std::size_t i = 1; i < n; ++i, ++out) {
+      out->x = round_device(a * pts[i].x + b * pts[i].y + c);
+      out->y = round_device(d * pts[i].x + e * pts[i].y + f);
+    }
   }
   // Pushes the last point of every polyline one pixel further along its last
   // segment: cosmetic pens leave a polyline's last pixel out. A last segment
@@ -82,8 +165,8 @@ struct pen_batch {
 };
 
 struct brush_batch {
-  std::vector<device_point> points;
-  std::vector<std::uint32_t> counts;
+  plain_buffer<device_point> points;
+  plain_buffer<std::uint32_t> counts;
 
   // Rings of fewer than 3 points are ignored; a ring is closed with its first
   // point when its last one differs.

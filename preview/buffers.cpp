@@ -4,8 +4,10 @@
 #include "geom/curve2d.h"
 #include "preview/prefetch.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <new>
 
 namespace GDI {
 namespace {
@@ -16,6 +18,21 @@ struct owned_curves {
   GcGeCurve2dPtrArray items;
   ~owned_curves() { deleteCurves(items); }
 };
+
+// Widens box to hold every point of pts.
+void growBox(extents& box, const GcGePoint2dArray& pts) {
+  if (pts.isEmpty())
+    return;
+  const GcGePoint2d* p = pts.asArrayPtr();
+  double x0 = p[0].x, x1 = x0, y0 = p[0].y, y1 = y0;
+  for (int i = 1; i < pts.length(); ++i) {
+    x0 = std::min(x0, p[i].x);
+    x1 = std::max(x1, p[i].x);
+    y0 = std::min(y0, p[i].y);
+    y1 = std::max(y1, p[i].y);
+  }
+  box.grow(extents(GcGePoint2d(x0, y0), GcGePoint2d(x1, y1)));
+}
 
 void samplePiece(const GcGeCurve2d& piece, double tol, GcGePoint2dArray& out) {
   if (piece.isKindOf(GcGe::kLineSeg2d)) {
@@ -35,14 +52,16 @@ void samplePiece(const GcGeCurve2d& piece, double tol, GcGePoint2dArray& out) {
 
 // Fixed-size slots carved from blocks of 256; freed slots are reused and the
 // blocks are kept for the life of the program. Everything runs on the host's
-// command thread, so the pool takes no lock.
+// command thread, so the pool takes no lock. Slots start on a cache line, so
+// that what drawing a cache reads first (its serial, end counts and point
+// array, see buffer_curve) lies in one line.
 class slot_pool {
 public:
-  explicit slot_pool(std::size_t size) : size_((size + 15) / 16 * 16) {}
+  explicit slot_pool(std::size_t size) : size_((size + line - 1) / line * line) {}
   void* take() {
     if (free_.empty()) {
-      blocks_.push_back(std::make_unique<std::max_align_t[]>(size_ * slots_per_block / sizeof(std::max_align_t) + 1));
-      auto* base = reinterpret_cast<unsigned char*>(blocks_.back().get());
+      blocks_.emplace_back(static_cast<unsigned char*>(::operator new(size_ * slots_per_block, std::align_val_t{line})));
+      unsigned char* base = blocks_.back().get();
       for (std::size_t i = slots_per_block; i-- > 0;)
         free_.push_back(base + i * size_);
     }
@@ -64,9 +83,13 @@ public:
 
 private:
   static constexpr std::size_t slots_per_block = 256;
+  static constexpr std::size_t line = 64;
+  struct aligned_delete {
+    void operator()(unsigned char* p) const { ::operator delete(p, std::align_val_t{line}); }
+  };
   std::size_t size_;
   std::vector<void*> free_;
-  std::vector<std::unique_ptr<std::max_align_t[]>> blocks_;
+  std::vector<std::unique_ptr<unsigned char, aligned_delete>> blocks_;
 };
 
 slot_pool& curvePool() {
@@ -133,6 +156,7 @@ void buffer_curve::clear() {
   points.removeAll();
   ends.clear();
   dashes.removeAll();
+  reach = extents();
   tolerance = 0.0;
 }
 
@@ -233,6 +257,8 @@ bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const re
       first = end;
     }
   }
+  growBox(cache.reach, cache.points);
+  growBox(cache.reach, cache.dashes);
   return true;
 }
 

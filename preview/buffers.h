@@ -83,13 +83,17 @@ private:
 
 class buffer_curve : public buffer_paint {
 public:
-  GcGePoint2dArray points;          // drawing units, block transform applied
+  // Drawing a cache reads its first 128 bytes: the serial, end counts and
+  // point array in the first cache line (the pool starts each on one), the
+  // dash pieces and the reach in the second.
+  std::uint32_t serial = 0;         // counts the times it was emptied: a drawing noted with it is still good
+  bool whole = false;               // made without clipping (the view's no-clipping flag)
   end_list ends;                    // running point count after each polyline
+  GcGePoint2dArray points;          // drawing units, block transform applied
   GcGePoint2dArray dashes;          // point pairs; painted instead of points when not empty
+  extents reach;                    // box of the points and dash pieces (invalid: not known)
   double tolerance = 0.0;           // 0: empty, must be regenerated
   extents regen;                    // regeneration window the points were made for
-  bool whole = false;               // made without clipping (the view's no-clipping flag)
-  std::uint32_t serial = 0;         // counts the times it was emptied: a drawing noted with it is still good
 
   void clear() override;
 

@@ -246,9 +246,29 @@ void view::update_clip_box() {
   clip_box_ = regen_.valid ? regen_.transformed(to_device_) : extents();
 }
 
+bool view::maps_inside(const extents& reach) const {
+  // A view's matrix never turns (its off-diagonal entries are zero), so each
+  // device coordinate grows or falls with one drawing coordinate, and the
+  // images of the box's corners, computed as every point's is, bound the
+  // images of all points in it: these two tests stand for the box test the
+  // clipping path makes on each point.
+  const GcGeMatrix2d& m = to_device_;
+  if (!reach.valid || m.entry[0][1] != 0.0 || m.entry[1][0] != 0.0)
+    return false;
+  const double a = m.entry[0][0], b = m.entry[0][1], c = m.entry[0][2];
+  const double d = m.entry[1][0], e = m.entry[1][1], f = m.entry[1][2];
+  const extents& box = clip_box_;
+  const double x0 = a * reach.min.x + b * reach.min.y + c, y0 = d * reach.min.x + e * reach.min.y + f;
+  const double x1 = a * reach.max.x + b * reach.max.y + c, y1 = d * reach.max.x + e * reach.max.y + f;
+  return x0 >= box.min.x && x0 <= box.max.x && y0 >= box.min.y && y0 <= box.max.y && x1 >= box.min.x &&
+         x1 <= box.max.x && y1 >= box.min.y && y1 <= box.max.y;
+}
+
 bool view::paint_cache(const buffer_curve& cache, pen_record* pen) {
-  // Points made for a regeneration window inside this one need no tests.
-  const bool clip = !no_clip && (hit_test() || cache.whole || !regen_.contains(cache.regen));
+  // Points made for a regeneration window inside this one, or that all map
+  // into its device box (a cache reused after a pan), need no clipping.
+  const bool clip = !no_clip && (hit_test() || cache.whole ||
+                                 !(maps_inside(cache.reach) || regen_.contains(cache.regen)));
   const bool pairs = !cache.dashes.isEmpty();
   const GcGePoint2d* pts = pairs ? cache.dashes.asArrayPtr() : cache.points.asArrayPtr();
   const std::uint32_t* ends = pairs ? nullptr : cache.ends.begin();
@@ -619,7 +639,18 @@ void view::replay_draws(view& s) {
     }
   };
   pen_table& pens = tables_->pens;
-  for (const kept_draw& d : draws) {
+  const std::size_t count = draws.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    // Caches are drawn in the order they were made, each in a slot of its own
+    // and its points in a block of their own: fetch the cache eight draws
+    // ahead and the points of the one four ahead, which that fetch brought.
+    if (i + 16 < count && draws[i + 16].kind == kept_draw::from_cache) {
+      prefetch(draws[i + 16].cache);
+      prefetch(reinterpret_cast<const char*>(draws[i + 16].cache) + 64);
+    }
+    if (i + 8 < count && draws[i + 8].kind == kept_draw::from_cache)
+      prefetch(draws[i + 8].cache->points.asArrayPtr());
+    const kept_draw& d = draws[i];
     upTo(d.index);
     switch (d.kind) {
     case kept_draw::from_cache:

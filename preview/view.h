@@ -229,6 +229,9 @@ public:
   // Box the cached points are clipped to, in bitmap pixels: the pick box in
   // a hit test, else the regeneration window (see update_clip_box).
   extents device_box() const;
+  // Whether every point inside the drawing box reach maps into the device
+  // box of the regeneration window, as the clipping path would find.
+  bool maps_inside(const extents& reach) const;
 
 private:
   struct block_frame {

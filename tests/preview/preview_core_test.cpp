@@ -7,6 +7,7 @@
 #include "geom/composite_curve2d.h"
 #include "geom/elliparc2d.h"
 #include "geom/linear_ent2d.h"
+#include "geom/mathutils.h"
 #include "geom/point_ent2d.h"
 #include "preview/batch.h"
 #include "preview/buffers.h"
@@ -210,6 +211,34 @@ TEST(Batch, WholePolylinesBatchLikeTheirSegments) {
   const GcGePoint2d one[] = {{1, 1}};
   single.add_polyline(one, 1, GcGeMatrix2d());
   EXPECT_TRUE(single.empty()) << "a single point is no polyline";
+}
+
+// The batches' buffers grow without initialising; a value appended from the
+// buffer itself must survive the growth that moves it.
+TEST(Batch, PlainBuffersGrowKeepingTheirValues) {
+  plain_buffer<device_point> b;
+  b.push_back({7, -7});
+  for (int i = 1; i < 1000; ++i)
+    b.push_back(b[0]); // grows at 1, 2, 4, ... while reading its own first value
+  ASSERT_EQ(b.size(), 1000u);
+  EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](const device_point& p) { return p == device_point{7, -7}; }));
+  const device_point more[] = {{1, 2}, {3, 4}};
+  b.append(more, 2);
+  EXPECT_EQ(b.back(), (device_point{3, 4}));
+  plain_buffer<device_point> copy(b);
+  EXPECT_EQ(copy, b);
+  const plain_buffer<device_point> moved(std::move(copy));
+  EXPECT_EQ(moved.size(), 1002u);
+  EXPECT_TRUE(copy.empty());
+  copy = moved;
+  copy.clear();
+  EXPECT_TRUE(copy.empty());
+  EXPECT_EQ(moved, b);
+  plain_buffer<std::uint32_t> counts{3, 2};
+  device_point* room = b.extend(3);
+  EXPECT_EQ(room, b.data() + 1002);
+  EXPECT_EQ(b.size(), 1005u);
+  EXPECT_EQ(counts, (std::vector<std::uint32_t>{3, 2}));
 }
 
 TEST(Batch, RingsCloseAndShortOnesAreDropped) {
@@ -574,6 +603,49 @@ TEST(Buffers, CurveCacheClipsTransformsAndDashes) {
   EXPECT_NEAR(pieces[1].second, 20, kEps);
   EXPECT_NEAR(pieces[2].second, 40, kEps);
   EXPECT_NEAR(cache.dashes[0].y, 5, kEps);
+  // The reach bounds what the cache holds: the clipped, moved points.
+  ASSERT_TRUE(cache.reach.valid);
+  EXPECT_TRUE(cache.reach.min.isEqualTo(GcGePoint2d(0, 5)) && cache.reach.max.isEqualTo(GcGePoint2d(50, 5)));
+  cache.clear();
+  EXPECT_FALSE(cache.reach.valid) << "an emptied cache reaches nowhere";
+}
+
+// The reach of a cache is the box of its points and dash pieces, what a
+// paint tests to draw it without clipping.
+TEST(Buffers, ReachIsTheBoxOfThePoints) {
+  const clip_region boundary(extents(GcGePoint2d(-30, -30), GcGePoint2d(30, 30)));
+  regen_context ctx;
+  ctx.pixel = 0.01;
+  ctx.visible = extents(GcGePoint2d(-10, -10), GcGePoint2d(10, 10));
+  ctx.regen = boundary.box();
+  ctx.boundary = &boundary;
+  struct Case {
+    const char* what;
+    std::unique_ptr<GcGeCurve2d> curve;
+    extents reach;
+    double within; // the samples miss the extremes between them by up to the tolerance
+  };
+  Case cases[] = {
+      {"a segment", std::make_unique<GcGeLineSeg2d>(GcGePoint2d(5, -3), GcGePoint2d(-4, 8)),
+       extents(GcGePoint2d(-4, -3), GcGePoint2d(5, 8)), 1e-12},
+      {"a quarter arc", std::make_unique<GcGeCircArc2d>(GcGePoint2d(1, 1), 10.0, 0.0, vdgeom::kPi / 2),
+       extents(GcGePoint2d(1, 1), GcGePoint2d(11, 11)), 1e-9},
+      {"a circle cut by the boundary", std::make_unique<GcGeCircArc2d>(GcGePoint2d(25, 0), 10.0),
+       extents(GcGePoint2d(15, -10), GcGePoint2d(30, 10)), 0.011},
+  };
+  for (const Case& c : cases) {
+    buffer_curve cache;
+    ASSERT_TRUE(refresh_curve_cache(cache, *c.curve, ctx)) << c.what;
+    ASSERT_TRUE(cache.reach.valid) << c.what;
+    extents box;
+    for (const GcGePoint2d& p : cache.points)
+      box.grow(p);
+    EXPECT_TRUE(box.min == cache.reach.min && box.max == cache.reach.max) << c.what << ": exactly the points' box";
+    EXPECT_NEAR(cache.reach.min.x, c.reach.min.x, c.within) << c.what;
+    EXPECT_NEAR(cache.reach.min.y, c.reach.min.y, c.within) << c.what;
+    EXPECT_NEAR(cache.reach.max.x, c.reach.max.x, c.within) << c.what;
+    EXPECT_NEAR(cache.reach.max.y, c.reach.max.y, c.within) << c.what;
+  }
 }
 
 TEST(Buffers, SolidRingsAreSampledJoinedAndClipped) {

@@ -951,6 +951,33 @@ TEST(ViewCounts, PanRepaintFromCachesMatchesAFreshPaint) {
 // window are reused, so the picture kept at the new window holds their points
 // only as far as that old window reaches: a pan beyond it must not move the
 // kept picture (the line would end where the old window ended).
+// A cache reused after a pan is drawn without clipping when all its points
+// map into the device box of the regeneration window (boundary included),
+// as the test on each point would find.
+TEST(ViewCounts, ACacheMapsInsideWhenItsReachDoes) {
+  Canvas canvas(200, 200);
+  view v;
+  v.bind_dc(canvas.surface.dc());
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 100)); // regeneration window -100..200
+  ASSERT_TRUE(v.fit_window(&world, &world));
+  struct Case {
+    const char* what;
+    extents reach;
+    bool inside;
+  } cases[] = {
+      {"inside", extents(GcGePoint2d(-50, -20), GcGePoint2d(150, 120)), true},
+      {"on the boundary", extents(GcGePoint2d(-100, -100), GcGePoint2d(200, 200)), true},
+      {"across the left side", extents(GcGePoint2d(-100.5, 0), GcGePoint2d(0, 10)), false},
+      {"beyond the top", extents(GcGePoint2d(0, 150), GcGePoint2d(10, 200.001)), false},
+      {"not known", extents(), false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(v.maps_inside(c.reach), c.inside) << c.what;
+  ASSERT_TRUE(v.pan(0.5, 0)); // the regeneration window now starts at -100.5
+  EXPECT_TRUE(v.maps_inside(cases[2].reach));
+  EXPECT_FALSE(v.maps_inside(cases[1].reach));
+}
+
 TEST(ViewKeep, AKeptPictureReachesOnlyAsFarAsItsCaches) {
   auto fillList = [](view& v) {
     ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(-50, 40), GcGePoint2d(300, 40)), rgb(kRed), 1, nullptr, 1,
