@@ -5,25 +5,12 @@
 namespace GDI {
 
 void pen_batch::extend_last_points() {
-  // Without branches on the direction: the directions of a list's polylines
-  // follow no pattern a processor could predict.
-  std::size_t end = 0;
-  for (std::uint32_t n : counts) {
-    end += n;
-    if (n < 2)
-      continue;
-    device_point& last = points[end - 1];
-    const device_point& prev = points[end - 2];
-    const std::int64_t dx = std::int64_t{last.x} - prev.x, dy = std::int64_t{last.y} - prev.y;
-    const std::int64_t ax = dx < 0 ? -dx : dx, ay = dy < 0 ? -dy : dy;
-    const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
-    // Mostly horizontal: x moves on; mostly vertical: y; else both. A segment
-    // shorter than a pixel (a dot of a dash pattern) still shows as one
-    // pixel: it grows to the right.
-    const bool flatter = ax > 4 * ay, steeper = ay > 4 * ax;
-    last.x += (steeper ? 0 : sx) + (dx == 0 && dy == 0);
-    last.y += flatter ? 0 : sy;
-  }
+  // From the last polyline back to the first one not pushed on yet.
+  std::size_t end = points.size();
+  for (std::size_t k = counts.size(); k > pushed; end -= counts[--k])
+    if (counts[k - 1] >= 2)
+      push_last_point(points[end - 1], points[end - 2]);
+  pushed = counts.size();
 }
 
 void brush_batch::add_ring(const GcGePoint2d* ring, std::size_t n) {

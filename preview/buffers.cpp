@@ -5,7 +5,9 @@
 #include "preview/prefetch.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -145,6 +147,35 @@ void end_list::reserve(std::size_t n) {
     IcGeMemoryController::deallocateArray(data_);
   data_ = grown;
   capacity_ = static_cast<std::uint32_t>(n);
+}
+
+namespace {
+// The nearest float at or below v, and at or above it; false beyond the
+// range of floats (and for NaN).
+bool floatBelow(double v, float& out) {
+  if (!(std::abs(v) < 1e38))
+    return false;
+  out = static_cast<float>(v);
+  if (out > v)
+    out = std::nextafter(out, -std::numeric_limits<float>::infinity());
+  return true;
+}
+bool floatAbove(double v, float& out) {
+  if (!(std::abs(v) < 1e38))
+    return false;
+  out = static_cast<float>(v);
+  if (out < v)
+    out = std::nextafter(out, std::numeric_limits<float>::infinity());
+  return true;
+}
+} // namespace
+
+cache_outline::cache_outline(const buffer_curve& cache) : whole(cache.whole), pairs(!cache.dashes.isEmpty()) {
+  const extents& r = cache.reach;
+  float box[4];
+  if (r.valid && floatBelow(r.min.x, box[0]) && floatBelow(r.min.y, box[1]) && floatAbove(r.max.x, box[2]) &&
+      floatAbove(r.max.y, box[3]))
+    std::copy(box, box + 4, reach);
 }
 
 buffer_paint::buffer_paint() { ++g_liveBuffers; }

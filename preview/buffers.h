@@ -103,6 +103,22 @@ public:
   static void operator delete(void* p, std::size_t size);
 };
 
+// What deciding how to draw a curve cache needs, in 20 bytes: whether it was
+// made without clipping, whether it holds dash pieces, and its reach as
+// floats rounded outwards (a box that holds the reach; invalid when the reach
+// is unknown or beyond the range of floats). Kept with a noted drawing of the
+// cache, it stays true while the cache's serial does.
+struct cache_outline {
+  float reach[4] = {1.0f, 1.0f, 0.0f, 0.0f}; // min x, min y, max x, max y; empty
+  bool whole = false;
+  bool pairs = false;
+
+  cache_outline() = default;
+  explicit cache_outline(const buffer_curve& cache);
+  bool known() const { return reach[0] <= reach[2] && reach[1] <= reach[3]; }
+  bool operator==(const cache_outline&) const = default;
+};
+
 class buffer_solid : public buffer_paint {
 public:
   GcGePoint2dArray ring_points;

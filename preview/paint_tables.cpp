@@ -43,6 +43,7 @@ int pen_table::findOrMake(COLORREF colour, std::uint32_t width, int highlight, i
   r.batch.counts.reserve(256);
   r.pen.reset(pen);
   r.width = width;
+  r.batch.cosmetic = r.cosmetic();
   r.colour = colour;
   r.highlight = highlight;
   r.thin = thin;

@@ -246,30 +246,25 @@ void view::update_clip_box() {
   clip_box_ = regen_.valid ? regen_.transformed(to_device_) : extents();
 }
 
-bool view::maps_inside(const extents& reach) const {
+bool view::maps_inside(double x0, double y0, double x1, double y1) const {
   // A view's matrix never turns (its off-diagonal entries are zero), so each
   // device coordinate grows or falls with one drawing coordinate, and the
   // images of the box's corners, computed as every point's is, bound the
   // images of all points in it: these two tests stand for the box test the
   // clipping path makes on each point.
   const GcGeMatrix2d& m = to_device_;
-  if (!reach.valid || m.entry[0][1] != 0.0 || m.entry[1][0] != 0.0)
+  if (m.entry[0][1] != 0.0 || m.entry[1][0] != 0.0)
     return false;
   const double a = m.entry[0][0], b = m.entry[0][1], c = m.entry[0][2];
   const double d = m.entry[1][0], e = m.entry[1][1], f = m.entry[1][2];
   const extents& box = clip_box_;
-  const double x0 = a * reach.min.x + b * reach.min.y + c, y0 = d * reach.min.x + e * reach.min.y + f;
-  const double x1 = a * reach.max.x + b * reach.max.y + c, y1 = d * reach.max.x + e * reach.max.y + f;
-  return x0 >= box.min.x && x0 <= box.max.x && y0 >= box.min.y && y0 <= box.max.y && x1 >= box.min.x &&
-         x1 <= box.max.x && y1 >= box.min.y && y1 <= box.max.y;
+  const double u0 = a * x0 + b * y0 + c, v0 = d * x0 + e * y0 + f;
+  const double u1 = a * x1 + b * y1 + c, v1 = d * x1 + e * y1 + f;
+  return u0 >= box.min.x && u0 <= box.max.x && v0 >= box.min.y && v0 <= box.max.y && u1 >= box.min.x &&
+         u1 <= box.max.x && v1 >= box.min.y && v1 <= box.max.y;
 }
 
-bool view::paint_cache(const buffer_curve& cache, pen_record* pen) {
-  // Points made for a regeneration window inside this one, or that all map
-  // into its device box (a cache reused after a pan), need no clipping.
-  const bool clip = !no_clip && (hit_test() || cache.whole ||
-                                 !(maps_inside(cache.reach) || regen_.contains(cache.regen)));
-  const bool pairs = !cache.dashes.isEmpty();
+bool view::draw_cache(const buffer_curve& cache, pen_record* pen, bool clip, bool pairs) {
   const GcGePoint2d* pts = pairs ? cache.dashes.asArrayPtr() : cache.points.asArrayPtr();
   const std::uint32_t* ends = pairs ? nullptr : cache.ends.begin();
   const std::size_t n = pairs ? static_cast<std::size_t>(cache.dashes.length()) : cache.ends.size();
@@ -494,7 +489,7 @@ void view::flush(view& s) {
   tables_->brushes.flush(s.dc_, s.background, s.stats_, keeping_);
   tables_->pens.flush(s.dc_, s.background, (s.driver_options & 1) != 0, s.stats_, keeping_);
   if (s.keep_)
-    s.keep_->draws.push_back(kept_draw::of(kept_draw::flushed, s.keep_->index));
+    s.keep_->note(kept_draw::of(kept_draw::flushed, s.keep_->index));
 }
 
 void view::fill_background(view& s, const RECT& r) {
@@ -520,6 +515,8 @@ void view::keep_begin() {
   kept_.on_stage = nullptr;
   kept_.batches.clear();
   kept_.draws.clear();
+  kept_.noted = 0;
+  kept_.echoing = kept_.replaying = false;
   kept_.skipped.clear();
   kept_.keeping = true;
   kept_.complete = false;
@@ -558,10 +555,10 @@ void view::keep_off(view& s, bool finished) {
 void view::draw_kept(view& s, std::uint32_t index) {
   kept_.index = index;
   kept_.culled = false;
-  const std::size_t before = kept_.draws.size();
+  const std::size_t before = kept_.noted;
   list1_[index]->paint(s);
-  if (!kept_.culled && kept_.draws.size() == before)
-    kept_.draws.push_back(kept_draw::of(kept_draw::painted, index));
+  if (!kept_.culled && kept_.noted == before)
+    kept_.note(kept_draw::of(kept_draw::painted, index));
 }
 
 bool view::kept_matches(const view& s) const {
@@ -608,17 +605,18 @@ void view::replay_draws(view& s) {
   kept_.keeping = true;
   kept_.complete = false;
   kept_.direct = false;
-  // The draws and skipped elements are noted anew as they are replayed, the
-  // old ones in spare vectors whose memory serves from one replay to the
-  // next: an element painted otherwise than from its cache may have left the
-  // window, and one left out may have come in.
-  std::vector<kept_draw>& draws = kept_.replayed_draws;
+  // The draws and skipped elements are noted anew as they are replayed (an
+  // element painted otherwise than from its cache may have left the window,
+  // and one left out may have come in). The draws are read from kept_.draws,
+  // which stays as it is while the new notes agree with it; the skipped
+  // elements go to a spare vector whose memory serves from one replay to the
+  // next.
+  const std::vector<kept_draw>& draws = kept_.draws;
   std::vector<skipped_element>& skipped = kept_.replayed_skipped;
-  draws.swap(kept_.draws);
   skipped.swap(kept_.skipped);
-  kept_.draws.clear();
   kept_.skipped.clear();
-  kept_.draws.reserve(draws.size());
+  kept_.noted = 0;
+  kept_.echoing = kept_.replaying = true;
   keep_on(s);
   // Elements left out are painted where they stand in the list when they
   // have come into the window, and stay left out otherwise; what an element
@@ -642,12 +640,10 @@ void view::replay_draws(view& s) {
   const std::size_t count = draws.size();
   for (std::size_t i = 0; i < count; ++i) {
     // Caches are drawn in the order they were made, each in a slot of its own
-    // and its points in a block of their own: fetch the cache eight draws
-    // ahead and the points of the one four ahead, which that fetch brought.
-    if (i + 16 < count && draws[i + 16].kind == kept_draw::from_cache) {
+    // and its points in a block of their own: fetch the cache sixteen draws
+    // ahead and the points of the one eight ahead, which that fetch brought.
+    if (i + 16 < count && draws[i + 16].kind == kept_draw::from_cache)
       prefetch(draws[i + 16].cache);
-      prefetch(reinterpret_cast<const char*>(draws[i + 16].cache) + 64);
-    }
     if (i + 8 < count && draws[i + 8].kind == kept_draw::from_cache)
       prefetch(draws[i + 8].cache->points.asArrayPtr());
     const kept_draw& d = draws[i];
@@ -662,8 +658,8 @@ void view::replay_draws(view& s) {
         break;
       }
       if (pen_record* pen = pens.normal(d.pen))
-        s.paint_cache(*d.cache, pen);
-      kept_.draws.push_back(d);
+        s.draw_cache(*d.cache, pen, s.must_clip(d.outline), d.outline.pairs);
+      kept_.note(d);
       break;
     case kept_draw::painted:
       draw_kept(s, d.index);
@@ -675,12 +671,18 @@ void view::replay_draws(view& s) {
       break;
     }
   }
-  const std::size_t drawn = kept_.draws.size();
+  const std::size_t drawn = kept_.noted;
   upTo(~0u);
-  if (kept_.draws.size() != drawn) { // elements at the end of the list came in
+  if (kept_.noted != drawn) { // elements at the end of the list came in
     kept_.index = static_cast<std::uint32_t>(list1_.size());
     flush(s);
   }
+  // The draws noted become the kept ones.
+  if (kept_.echoing)
+    kept_.draws.resize(kept_.noted);
+  else
+    kept_.draws.swap(kept_.renoted);
+  kept_.echoing = kept_.replaying = false;
   keep_off(s, true);
   ++s.stats_.lists_redrawn;
 }

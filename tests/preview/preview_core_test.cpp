@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <random>
 #include <tuple>
@@ -149,6 +150,32 @@ TEST(Batch, RoundingCommutesWithWholePixelShifts) {
   EXPECT_EQ(round_device(std::nan("")), -1000000000) << "NaN goes to the clamp, not to undefined behaviour";
 }
 
+// Points are mapped and rounded two coordinates at a time where the
+// processor allows: exactly as round_device rounds each coordinate mapped on
+// its own, halves, clamps and NaN included.
+TEST(Batch, MappedPointsRoundLikeEachCoordinateAlone) {
+  std::mt19937 rng(9);
+  std::uniform_real_distribution<double> unit(-1, 1);
+  const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
+  const double special[] = {0.0, -0.0, 0.5, -0.5, 1.5, -1.5, -0.49999999999999994, 2e9, -2e9, 1e300, -1e300, nan, inf, -inf};
+  auto check = [](const GcGePoint2d& p, const double (&m)[6]) {
+    const device_point a = map_device(p, m), b = map_device_scalar(p, m);
+    EXPECT_EQ(a, b) << p.x << ", " << p.y;
+    EXPECT_EQ(b.x, round_device(m[0] * p.x + m[1] * p.y + m[2]));
+    EXPECT_EQ(b.y, round_device(m[3] * p.x + m[4] * p.y + m[5]));
+  };
+  for (int round = 0; round < 2000; ++round) {
+    const double m[6] = {1000 * unit(rng), round % 3 ? 0.0 : unit(rng), 1e4 * unit(rng),
+                         round % 3 ? 0.0 : unit(rng), -1000 * unit(rng), 1e4 * unit(rng)};
+    check(GcGePoint2d(1e3 * unit(rng), 1e3 * unit(rng)), m);
+    check(GcGePoint2d(special[round % std::size(special)], special[(round / 3) % std::size(special)]), m);
+  }
+  const double identity[6] = {1, 0, 0, 0, 1, 0};
+  for (double x : special)
+    for (double y : special)
+      check(GcGePoint2d(x, y), identity);
+}
+
 TEST(Batch, SegmentsJoinIntoPolylinesAfterRounding) {
   pen_batch b;
   b.add_segment(GcGePoint2d(0.4, 0.6), GcGePoint2d(10.49, 0.5));
@@ -187,7 +214,8 @@ TEST(Batch, WholePolylinesBatchLikeTheirSegments) {
     m.entry[1][0] = frac(rng) - 0.5;
     m.entry[1][1] = -1.5 - frac(rng);
     m.entry[1][2] = 100 * frac(rng);
-    pen_batch whole, bySegment;
+    pen_batch whole, bySegment, cosmetic, cosmeticBySegment;
+    cosmetic.cosmetic = cosmeticBySegment.cosmetic = true;
     GcGePoint2d last(coord(rng), coord(rng));
     for (int line = 0; line < 6; ++line) {
       // Every other polyline starts where the last one ended (a join), some
@@ -201,11 +229,24 @@ TEST(Batch, WholePolylinesBatchLikeTheirSegments) {
       }
       last = pts.back();
       whole.add_polyline(pts.data(), pts.size(), m);
-      for (std::size_t i = 0; i + 1 < pts.size(); ++i)
+      cosmetic.add_polyline(pts.data(), pts.size(), m);
+      for (std::size_t i = 0; i + 1 < pts.size(); ++i) {
         bySegment.add_segment(m.apply(pts[i]), m.apply(pts[i + 1]));
+        cosmeticBySegment.add_segment(m.apply(pts[i]), m.apply(pts[i + 1]));
+      }
     }
     EXPECT_EQ(whole.points, bySegment.points);
     EXPECT_EQ(whole.counts, bySegment.counts);
+    // A cosmetic batch pushes each last point on as its polyline ends: once
+    // extended, the same as pushing them all on at the end.
+    EXPECT_EQ(cosmetic.counts, whole.counts);
+    whole.extend_last_points();
+    cosmetic.extend_last_points();
+    cosmeticBySegment.extend_last_points();
+    EXPECT_EQ(cosmetic.points, whole.points);
+    EXPECT_EQ(cosmeticBySegment.points, whole.points);
+    cosmetic.extend_last_points();
+    EXPECT_EQ(cosmetic.points, whole.points) << "each last point is pushed on once";
   }
   pen_batch single;
   const GcGePoint2d one[] = {{1, 1}};
@@ -608,6 +649,47 @@ TEST(Buffers, CurveCacheClipsTransformsAndDashes) {
   EXPECT_TRUE(cache.reach.min.isEqualTo(GcGePoint2d(0, 5)) && cache.reach.max.isEqualTo(GcGePoint2d(50, 5)));
   cache.clear();
   EXPECT_FALSE(cache.reach.valid) << "an emptied cache reaches nowhere";
+}
+
+// A drawing of a cache notes its outline: the reach in floats rounded
+// outwards, so that a box test on it can only err towards clipping.
+TEST(Buffers, OutlinesHoldTheReachInFloats) {
+  const double big = 1234567891.2345, inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    const char* what;
+    extents reach;
+    bool known;
+  } cases[] = {
+      {"small", extents(GcGePoint2d(0.1, -0.3), GcGePoint2d(0.7, 1e-30)), true},
+      {"survey coordinates in millimetres", extents(GcGePoint2d(-big, big), GcGePoint2d(big + 0.001, big + 7)), true},
+      {"a point", extents(GcGePoint2d(3, 3), GcGePoint2d(3, 3)), true},
+      {"beyond the floats", extents(GcGePoint2d(0, 0), GcGePoint2d(1e39, 1)), false},
+      {"infinite", extents(GcGePoint2d(-inf, 0), GcGePoint2d(0, 1)), false},
+      {"not known", extents(), false},
+  };
+  for (const Case& c : cases) {
+    buffer_curve cache;
+    cache.reach = c.reach;
+    const cache_outline o(cache);
+    ASSERT_EQ(o.known(), c.known) << c.what;
+    if (!c.known)
+      continue;
+    EXPECT_LE(o.reach[0], c.reach.min.x) << c.what;
+    EXPECT_LE(o.reach[1], c.reach.min.y) << c.what;
+    EXPECT_GE(o.reach[2], c.reach.max.x) << c.what;
+    EXPECT_GE(o.reach[3], c.reach.max.y) << c.what;
+    // Rounded by at most one float step.
+    const float up = std::numeric_limits<float>::infinity();
+    EXPECT_TRUE(o.reach[0] == c.reach.min.x || std::nextafter(o.reach[0], up) > c.reach.min.x) << c.what;
+    EXPECT_TRUE(o.reach[3] == c.reach.max.y || std::nextafter(o.reach[3], -up) < c.reach.max.y) << c.what;
+  }
+  buffer_curve dashed;
+  dashed.dashes.append(GcGePoint2d(0, 0));
+  dashed.dashes.append(GcGePoint2d(1, 0));
+  dashed.whole = true;
+  const cache_outline o(dashed);
+  EXPECT_TRUE(o.pairs);
+  EXPECT_TRUE(o.whole);
 }
 
 // The reach of a cache is the box of its points and dash pieces, what a
