@@ -181,12 +181,12 @@ bool floatAbove(double v, float& out) {
 }
 } // namespace
 
-cache_outline::cache_outline(const buffer_curve& cache) : whole(cache.whole), pairs(!cache.dashes.isEmpty()) {
-  const extents& r = cache.reach;
-  float box[4];
-  if (r.valid && floatBelow(r.min.x, box[0]) && floatBelow(r.min.y, box[1]) && floatAbove(r.max.x, box[2]) &&
-      floatAbove(r.max.y, box[3]))
-    std::copy(box, box + 4, reach);
+void cache_outline::set_reach(const extents& box) {
+  float r[4];
+  const bool fits = box.valid && floatBelow(box.min.x, r[0]) && floatBelow(box.min.y, r[1]) &&
+                    floatAbove(box.max.x, r[2]) && floatAbove(box.max.y, r[3]);
+  const cache_outline empty;
+  std::copy(fits ? r : empty.reach, (fits ? r : empty.reach) + 4, reach);
 }
 
 buffer_paint::buffer_paint() { ++g_liveBuffers; }
@@ -198,7 +198,7 @@ void buffer_curve::clear() {
   points.removeAll();
   ends.clear();
   dashes.removeAll();
-  reach = extents();
+  outline = cache_outline();
   tolerance = 0.0;
 }
 
@@ -299,8 +299,12 @@ bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const re
       first = end;
     }
   }
-  growBox(cache.reach, cache.points);
-  growBox(cache.reach, cache.dashes);
+  extents reach;
+  growBox(reach, cache.points);
+  growBox(reach, cache.dashes);
+  cache.outline.whole = cache.whole;
+  cache.outline.pairs = !cache.dashes.isEmpty();
+  cache.outline.set_reach(reach);
   return true;
 }
 

@@ -81,19 +81,35 @@ private:
   std::uint32_t capacity_ = 2;
 };
 
+// How to draw a curve cache, in 20 bytes: the box its points and dash pieces
+// reach, in floats rounded outwards (empty when not known or beyond the range
+// of floats), whether it was made without clipping and whether it holds dash
+// pieces. Made when the cache is filled; a noted drawing of the cache keeps a
+// copy, good while the cache's serial stays.
+struct cache_outline {
+  float reach[4] = {1.0f, 1.0f, 0.0f, 0.0f}; // min x, min y, max x, max y; empty
+  bool whole = false;
+  bool pairs = false;
+
+  bool known() const { return reach[0] <= reach[2] && reach[1] <= reach[3]; }
+  // The reach: the smallest float box that holds box.
+  void set_reach(const extents& box);
+  bool operator==(const cache_outline&) const = default;
+};
+
 class buffer_curve : public buffer_paint {
 public:
-  // Drawing a cache reads its first 128 bytes: the serial, end counts and
-  // point array in the first cache line (the pool starts each on one), the
-  // dash pieces and the reach in the second.
+  // A replay reads the serial, end counts and point array: the first cache
+  // line (the pool starts each cache on one). A walk of the list reads the
+  // outline and the regeneration window in the second too.
   std::uint32_t serial = 0;         // counts the times it was emptied: a drawing noted with it is still good
   bool whole = false;               // made without clipping (the view's no-clipping flag)
   end_list ends;                    // running point count after each polyline
   GcGePoint2dArray points;          // drawing units, block transform applied
-  GcGePoint2dArray dashes;          // point pairs; painted instead of points when not empty
-  extents reach;                    // box of the points and dash pieces (invalid: not known)
-  double tolerance = 0.0;           // 0: empty, must be regenerated
+  cache_outline outline;            // made from the fields here when the cache is filled
   extents regen;                    // regeneration window the points were made for
+  double tolerance = 0.0;           // 0: empty, must be regenerated
+  GcGePoint2dArray dashes;          // point pairs; painted instead of points when not empty
 
   void clear() override;
 
@@ -101,22 +117,6 @@ public:
   // at once, and one heap allocation per cache is slow on fresh memory.
   static void* operator new(std::size_t size);
   static void operator delete(void* p, std::size_t size);
-};
-
-// What deciding how to draw a curve cache needs, in 20 bytes: whether it was
-// made without clipping, whether it holds dash pieces, and its reach as
-// floats rounded outwards (a box that holds the reach; invalid when the reach
-// is unknown or beyond the range of floats). Kept with a noted drawing of the
-// cache, it stays true while the cache's serial does.
-struct cache_outline {
-  float reach[4] = {1.0f, 1.0f, 0.0f, 0.0f}; // min x, min y, max x, max y; empty
-  bool whole = false;
-  bool pairs = false;
-
-  cache_outline() = default;
-  explicit cache_outline(const buffer_curve& cache);
-  bool known() const { return reach[0] <= reach[2] && reach[1] <= reach[3]; }
-  bool operator==(const cache_outline&) const = default;
 };
 
 class buffer_solid : public buffer_paint {

@@ -191,7 +191,7 @@ public:
   // clipped to the device box where they may leave it (must_clip); without a
   // pen, whether any segment survives.
   bool paint_cache(const buffer_curve& cache, pen_record* pen) {
-    return draw_cache(cache, pen, must_clip(cache), !cache.dashes.isEmpty());
+    return draw_cache(cache, pen, must_clip(cache), cache.outline.pairs);
   }
   // The same with the clipping decided and the kind of points known.
   bool draw_cache(const buffer_curve& cache, pen_record* pen, bool clip, bool pairs);
@@ -200,7 +200,7 @@ public:
   // were made for a regeneration window inside this one or all map into its
   // device box. From an outline, without reading the cache.
   bool must_clip(const buffer_curve& cache) const {
-    return !no_clip && (hit_test() || cache.whole || !(maps_inside(cache.reach) || regen_.contains(cache.regen)));
+    return must_clip(cache.outline) && (hit_test() || cache.whole || !regen_.contains(cache.regen));
   }
   bool must_clip(const cache_outline& o) const {
     return !no_clip && (hit_test() || o.whole || !(o.known() && maps_inside(o.reach[0], o.reach[1], o.reach[2], o.reach[3])));
@@ -298,7 +298,7 @@ private:
       d.pen = pen;
       d.serial = cache.serial;
       d.cache = &cache;
-      d.outline = cache_outline(cache);
+      d.outline = cache.outline;
       return d;
     }
   };

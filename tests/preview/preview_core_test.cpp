@@ -644,15 +644,19 @@ TEST(Buffers, CurveCacheClipsTransformsAndDashes) {
   EXPECT_NEAR(pieces[1].second, 20, kEps);
   EXPECT_NEAR(pieces[2].second, 40, kEps);
   EXPECT_NEAR(cache.dashes[0].y, 5, kEps);
-  // The reach bounds what the cache holds: the clipped, moved points.
-  ASSERT_TRUE(cache.reach.valid);
-  EXPECT_TRUE(cache.reach.min.isEqualTo(GcGePoint2d(0, 5)) && cache.reach.max.isEqualTo(GcGePoint2d(50, 5)));
+  // The outline: the reach holds what the cache holds (the clipped, moved
+  // points), and the cache holds dash pieces.
+  ASSERT_TRUE(cache.outline.known());
+  EXPECT_EQ(std::vector<float>(cache.outline.reach, cache.outline.reach + 4), (std::vector<float>{0, 5, 50, 5}));
+  EXPECT_TRUE(cache.outline.pairs);
+  EXPECT_FALSE(cache.outline.whole);
   cache.clear();
-  EXPECT_FALSE(cache.reach.valid) << "an emptied cache reaches nowhere";
+  EXPECT_FALSE(cache.outline.known()) << "an emptied cache reaches nowhere";
+  EXPECT_FALSE(cache.outline.pairs);
 }
 
-// A drawing of a cache notes its outline: the reach in floats rounded
-// outwards, so that a box test on it can only err towards clipping.
+// A cache's outline holds its reach in floats rounded outwards, so that a
+// box test on it can only err towards clipping.
 TEST(Buffers, OutlinesHoldTheReachInFloats) {
   const double big = 1234567891.2345, inf = std::numeric_limits<double>::infinity();
   struct Case {
@@ -668,9 +672,9 @@ TEST(Buffers, OutlinesHoldTheReachInFloats) {
       {"not known", extents(), false},
   };
   for (const Case& c : cases) {
-    buffer_curve cache;
-    cache.reach = c.reach;
-    const cache_outline o(cache);
+    cache_outline o;
+    o.set_reach(extents(GcGePoint2d(-1, -1), GcGePoint2d(1, 1))); // an earlier reach goes in any case
+    o.set_reach(c.reach);
     ASSERT_EQ(o.known(), c.known) << c.what;
     if (!c.known)
       continue;
@@ -683,13 +687,6 @@ TEST(Buffers, OutlinesHoldTheReachInFloats) {
     EXPECT_TRUE(o.reach[0] == c.reach.min.x || std::nextafter(o.reach[0], up) > c.reach.min.x) << c.what;
     EXPECT_TRUE(o.reach[3] == c.reach.max.y || std::nextafter(o.reach[3], -up) < c.reach.max.y) << c.what;
   }
-  buffer_curve dashed;
-  dashed.dashes.append(GcGePoint2d(0, 0));
-  dashed.dashes.append(GcGePoint2d(1, 0));
-  dashed.whole = true;
-  const cache_outline o(dashed);
-  EXPECT_TRUE(o.pairs);
-  EXPECT_TRUE(o.whole);
 }
 
 // The reach of a cache is the box of its points and dash pieces, what a
@@ -718,15 +715,18 @@ TEST(Buffers, ReachIsTheBoxOfThePoints) {
   for (const Case& c : cases) {
     buffer_curve cache;
     ASSERT_TRUE(refresh_curve_cache(cache, *c.curve, ctx)) << c.what;
-    ASSERT_TRUE(cache.reach.valid) << c.what;
+    ASSERT_TRUE(cache.outline.known()) << c.what;
     extents box;
     for (const GcGePoint2d& p : cache.points)
       box.grow(p);
-    EXPECT_TRUE(box.min == cache.reach.min && box.max == cache.reach.max) << c.what << ": exactly the points' box";
-    EXPECT_NEAR(cache.reach.min.x, c.reach.min.x, c.within) << c.what;
-    EXPECT_NEAR(cache.reach.min.y, c.reach.min.y, c.within) << c.what;
-    EXPECT_NEAR(cache.reach.max.x, c.reach.max.x, c.within) << c.what;
-    EXPECT_NEAR(cache.reach.max.y, c.reach.max.y, c.within) << c.what;
+    cache_outline exact;
+    exact.set_reach(box);
+    EXPECT_EQ(cache.outline, exact) << c.what << ": the points' box";
+    const float* r = cache.outline.reach;
+    EXPECT_NEAR(r[0], c.reach.min.x, c.within + 1e-6) << c.what;
+    EXPECT_NEAR(r[1], c.reach.min.y, c.within + 1e-6) << c.what;
+    EXPECT_NEAR(r[2], c.reach.max.x, c.within + 1e-6) << c.what;
+    EXPECT_NEAR(r[3], c.reach.max.y, c.within + 1e-6) << c.what;
   }
 }
 
