@@ -5,7 +5,6 @@
 #include "preview/prefetch.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -23,19 +22,19 @@ struct owned_curves {
   ~owned_curves() { deleteCurves(items); }
 };
 
-// Widens box to hold every point of pts.
-void growBox(extents& box, const GcGePoint2dArray& pts) {
-  if (pts.isEmpty())
-    return;
-  const GcGePoint2d* p = pts.asArrayPtr();
-  double x0 = p[0].x, x1 = x0, y0 = p[0].y, y1 = y0;
-  for (int i = 1; i < pts.length(); ++i) {
-    x0 = std::min(x0, p[i].x);
-    x1 = std::max(x1, p[i].x);
-    y0 = std::min(y0, p[i].y);
-    y1 = std::max(y1, p[i].y);
+// Widens the box [x0, x1] x [y0, y1] to hold every point of pts; false when
+// a coordinate is not a number. Minima and maxima, no branches: the points of
+// a list's caches lie every which way.
+bool growBox(const GcGePoint2dArray& pts, double& x0, double& y0, double& x1, double& y1) {
+  bool numbers = true;
+  for (const GcGePoint2d& p : pts) {
+    x0 = std::min(x0, p.x);
+    y0 = std::min(y0, p.y);
+    x1 = std::max(x1, p.x);
+    y1 = std::max(y1, p.y);
+    numbers &= p.x == p.x && p.y == p.y;
   }
-  box.grow(extents(GcGePoint2d(x0, y0), GcGePoint2d(x1, y1)));
+  return numbers;
 }
 
 void samplePiece(const GcGeCurve2d& piece, double tol, GcGePoint2dArray& out) {
@@ -151,42 +150,28 @@ void end_list::reserve(std::size_t n) {
   capacity_ = static_cast<std::uint32_t>(n);
 }
 
-namespace {
-// The float next to f towards minus (down) or plus infinity, for finite f:
-// as std::nextafter, without a library call for every cache drawn.
-float floatStep(float f, bool down) {
-  if (f == 0.0f)
-    return down ? -std::numeric_limits<float>::denorm_min() : std::numeric_limits<float>::denorm_min();
-  const std::uint32_t bits = std::bit_cast<std::uint32_t>(f);
-  // Away from zero the magnitude grows by one step, towards zero it shrinks.
-  return std::bit_cast<float>((f < 0.0f) == down ? bits + 1 : bits - 1);
+void cache_outline::set_reach(double x0, double y0, double x1, double y1) {
+  // Each side moved out by a relative 2^-22 (two to four float steps) and
+  // 1e-37 before it is rounded to the nearest float, which then still lies
+  // outside the box: cheaper than stepping each float out exactly, and as
+  // good for a box test that may only err towards clipping.
+  const double most = std::max({std::abs(x0), std::abs(y0), std::abs(x1), std::abs(y1)});
+  if (!(x0 <= x1 && y0 <= y1 && most < 1e38)) {
+    *this = cache_outline{{1.0f, 1.0f, 0.0f, 0.0f}, whole, pairs}; // empty: not known
+    return;
+  }
+  constexpr double out = 1.0 / (1 << 22), tiny = 1e-37;
+  reach[0] = static_cast<float>(x0 - std::abs(x0) * out - tiny);
+  reach[1] = static_cast<float>(y0 - std::abs(y0) * out - tiny);
+  reach[2] = static_cast<float>(x1 + std::abs(x1) * out + tiny);
+  reach[3] = static_cast<float>(y1 + std::abs(y1) * out + tiny);
 }
-// The nearest float at or below v, and at or above it; false beyond the
-// range of floats (and for NaN).
-bool floatBelow(double v, float& out) {
-  if (!(std::abs(v) < 1e38))
-    return false;
-  out = static_cast<float>(v);
-  if (out > v)
-    out = floatStep(out, true);
-  return true;
-}
-bool floatAbove(double v, float& out) {
-  if (!(std::abs(v) < 1e38))
-    return false;
-  out = static_cast<float>(v);
-  if (out < v)
-    out = floatStep(out, false);
-  return true;
-}
-} // namespace
 
 void cache_outline::set_reach(const extents& box) {
-  float r[4];
-  const bool fits = box.valid && floatBelow(box.min.x, r[0]) && floatBelow(box.min.y, r[1]) &&
-                    floatAbove(box.max.x, r[2]) && floatAbove(box.max.y, r[3]);
-  const cache_outline empty;
-  std::copy(fits ? r : empty.reach, (fits ? r : empty.reach) + 4, reach);
+  if (box.valid)
+    set_reach(box.min.x, box.min.y, box.max.x, box.max.y);
+  else
+    set_reach(1.0, 1.0, 0.0, 0.0);
 }
 
 buffer_paint::buffer_paint() { ++g_liveBuffers; }
@@ -299,12 +284,14 @@ bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const re
       first = end;
     }
   }
-  extents reach;
-  growBox(reach, cache.points);
-  growBox(reach, cache.dashes);
   cache.outline.whole = cache.whole;
   cache.outline.pairs = !cache.dashes.isEmpty();
-  cache.outline.set_reach(reach);
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  double x0 = inf, y0 = inf, x1 = -inf, y1 = -inf;
+  if (growBox(cache.points, x0, y0, x1, y1) && growBox(cache.dashes, x0, y0, x1, y1))
+    cache.outline.set_reach(x0, y0, x1, y1); // no points: an empty box, not known
+  else
+    cache.outline.set_reach(extents());
   return true;
 }
 

@@ -92,7 +92,9 @@ struct cache_outline {
   bool pairs = false;
 
   bool known() const { return reach[0] <= reach[2] && reach[1] <= reach[3]; }
-  // The reach: the smallest float box that holds box.
+  // The reach: a float box that holds the box given, a few float steps
+  // wider; not known for an empty or invalid box or one beyond the floats.
+  void set_reach(double x0, double y0, double x1, double y1);
   void set_reach(const extents& box);
   bool operator==(const cache_outline&) const = default;
 };
