@@ -525,15 +525,22 @@ TEST(ViewMath, WindowSizeStaysWithinLimitsOfTheDrawing) {
   EXPECT_EQ(limit_window(fine, drawing), window_limit::none);
 }
 
-TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
-  const int before = buffer_paint::live_count();
-  GcGeCircArc2d arc(GcGePoint2d(0, 0), 10.0);
-  const clip_region boundary(extents(GcGePoint2d(-30, -30), GcGePoint2d(30, 30)));
+// A refresh at a pixel of 0.01 for the window -10..10 inside the regeneration
+// window -30..30, the boundary given.
+regen_context fineContext(const clip_region& boundary) {
   regen_context ctx;
   ctx.pixel = 0.01;
   ctx.visible = extents(GcGePoint2d(-10, -10), GcGePoint2d(10, 10));
   ctx.regen = boundary.box();
   ctx.boundary = &boundary;
+  return ctx;
+}
+
+TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
+  const int before = buffer_paint::live_count();
+  GcGeCircArc2d arc(GcGePoint2d(0, 0), 10.0);
+  const clip_region boundary(extents(GcGePoint2d(-30, -30), GcGePoint2d(30, 30)));
+  regen_context ctx = fineContext(boundary);
   {
     buffer_curve cache;
     EXPECT_EQ(buffer_paint::live_count(), before + 1);
@@ -696,11 +703,7 @@ TEST(Buffers, OutlinesHoldTheReachInFloats) {
 // paint tests to draw it without clipping.
 TEST(Buffers, ReachIsTheBoxOfThePoints) {
   const clip_region boundary(extents(GcGePoint2d(-30, -30), GcGePoint2d(30, 30)));
-  regen_context ctx;
-  ctx.pixel = 0.01;
-  ctx.visible = extents(GcGePoint2d(-10, -10), GcGePoint2d(10, 10));
-  ctx.regen = boundary.box();
-  ctx.boundary = &boundary;
+  const regen_context ctx = fineContext(boundary);
   struct Case {
     const char* what;
     std::unique_ptr<GcGeCurve2d> curve;

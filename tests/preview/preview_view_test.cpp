@@ -73,6 +73,14 @@ struct work_clock final : view_clock {
   std::uint64_t now_us(std::uint32_t work) override { return t += work * step + tick; }
 };
 
+// A view on that clock, bound to a canvas of w x h pixels.
+struct ClockedView {
+  work_clock clock;
+  Canvas canvas;
+  view v{clock};
+  ClockedView(int w, int h) : canvas(w, h) { v.bind_dc(canvas.surface.dc()); }
+};
+
 // A view filled by fill and painted at window on a canvas of the device's
 // size; as a new view, what a picture painted some other way must look like.
 struct PaintedView {
@@ -628,11 +636,10 @@ TEST(ViewProgress, LargeListPaintsOverSeveralCallsAndShowsThePartialPicture) {
   // (or 2048 vertices: these have a few each) were painted since the last
   // reading: the reading after 384 elements finds 3.84 ms spent, so every
   // call paints 384 elements, and the 40,000 take 105 calls.
-  work_clock clock;
-  clock.step = 10;
-  Canvas canvas(200, 200);
-  view v(clock);
-  v.bind_dc(canvas.surface.dc());
+  ClockedView cv(200, 200);
+  view& v = cv.v;
+  const Canvas& canvas = cv.canvas;
+  cv.clock.step = 10;
   v.base_budget_us = 3500;
   const int n = 40000, perCall = 384;
   fillHalves(v, n, n);
@@ -701,10 +708,9 @@ TEST(ViewProgress, ASlowCopyToTheDcRaisesTheBudgetUntilTheNextRestart) {
     std::uint32_t budget;
   } cases[] = {{1000, 100000}, {1250, 100000}, {1251, 100080}, {2000, 160000}, {12500, 1000000}, {20000, 1000000}};
   for (const Case& c : cases) {
-    work_clock clock;
-    Canvas canvas(100, 100);
-    view v(clock);
-    v.bind_dc(canvas.surface.dc());
+    ClockedView cv(100, 100);
+    view& v = cv.v;
+    work_clock& clock = cv.clock;
     ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(10, 10), GcGePoint2d(90, 90)), rgb(kRed), 1, nullptr, 1, 1,
                             false, false));
     const extents area(GcGePoint2d(0, 0), GcGePoint2d(100, 100));
@@ -725,10 +731,10 @@ TEST(ViewProgress, ASlowCopyToTheDcRaisesTheBudgetUntilTheNextRestart) {
 }
 
 TEST(ViewProgress, ZoomingInStopsAtTheMinimumWithAMessage) {
-  work_clock clock; // moved on by hand below
-  Canvas canvas(200, 100);
-  view v(clock);
-  v.bind_dc(canvas.surface.dc());
+  ClockedView cv(200, 100); // its clock moved on by hand below
+  view& v = cv.v;
+  const Canvas& canvas = cv.canvas;
+  work_clock& clock = cv.clock;
   ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(300, 400)), rgb(kRed), 1, nullptr, 1, 1,
                           false, false));
   // Without a world window there is nothing to fit, but the device rectangle
@@ -1251,10 +1257,9 @@ TEST(ViewCounts, LargeBatchesAreFlushedOnTheWay) {
 namespace {
 
 TEST(ViewSnapTiming, TheTimeLimitStopsALongSearchUnlessDisabled) {
-  work_clock clock;
-  Canvas canvas(200, 200);
-  view v(clock);
-  v.bind_dc(canvas.surface.dc());
+  ClockedView cv(200, 200);
+  view& v = cv.v;
+  work_clock& clock = cv.clock;
   // Vertical segments at distinct x, all through the pick box: each gives a
   // nearest point of its own, so the results count the candidates examined.
   const int n = 2500;
