@@ -115,6 +115,8 @@ Floor collectFloor(view& v) {
   f.counts.resize(4);
   const GcGeMatrix2d& m = v.world_to_device();
   for (std::size_t i = 0; i < v.list_size(1); ++i) {
+    if (v.list_item(1, i)->kind() != 1)
+      continue; // the text of the scene that has one
     auto* c = static_cast<curve*>(v.list_item(1, i));
     const buffer_curve* cache = c->cache();
     if (!cache || !c->get_extents(v).overlaps(v.window()))

@@ -5,28 +5,12 @@
 namespace GDI {
 
 void pen_batch::extend_last_points() {
-  std::size_t end = 0;
-  for (std::uint32_t n : counts) {
-    end += n;
-    if (n < 2)
-      continue;
-    device_point& last = points[end - 1];
-    const device_point& prev = points[end - 2];
-    const int dx = last.x - prev.x, dy = last.y - prev.y;
-    const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
-    if (dx == 0 && dy == 0) {
-      // A segment shorter than a pixel (a dot of a dash pattern) still
-      // shows as one pixel.
-      last.x += 1;
-    } else if (std::abs(dx) > 4 * std::abs(dy)) {
-      last.x += sx;
-    } else if (std::abs(dy) > 4 * std::abs(dx)) {
-      last.y += sy;
-    } else {
-      last.x += sx;
-      last.y += sy;
-    }
-  }
+  // From the last polyline back to the first one not pushed on yet.
+  std::size_t end = points.size();
+  for (std::size_t k = counts.size(); k > pushed; end -= counts[--k])
+    if (counts[k - 1] >= 2)
+      push_last_point(points[end - 1], points[end - 2]);
+  pushed = counts.size();
 }
 
 void brush_batch::add_ring(const GcGePoint2d* ring, std::size_t n) {

@@ -5,11 +5,101 @@
 #include "geom/matrix2d.h"
 #include "geom/point2d.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <new>
+#include <type_traits>
 #include <vector>
 
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define VD_HAVE_SSE2 1
+#else
+#define VD_HAVE_SSE2 0
+#endif
+
 namespace GDI {
+
+// A growable array of plain values whose room is not initialised when it
+// grows: the batches write every point right after making room for it, and
+// the zeroing std::vector does on resize would be a second pass over each.
+template <class T>
+class plain_buffer {
+  static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+  using value_type = T;
+  using iterator = T*;
+  using const_iterator = const T*;
+
+  plain_buffer() = default;
+  plain_buffer(std::initializer_list<T> values) { std::copy(values.begin(), values.end(), extend(values.size())); }
+  plain_buffer(const plain_buffer& o) { append(o.data(), o.size()); }
+  plain_buffer(plain_buffer&& o) noexcept : data_(o.data_), size_(o.size_), capacity_(o.capacity_) {
+    o.data_ = nullptr;
+    o.size_ = o.capacity_ = 0;
+  }
+  plain_buffer& operator=(plain_buffer o) noexcept {
+    std::swap(data_, o.data_);
+    std::swap(size_, o.size_);
+    std::swap(capacity_, o.capacity_);
+    return *this;
+  }
+  ~plain_buffer() { ::operator delete(data_); }
+
+  // Room for n more values at the end, returned uninitialised.
+  T* extend(std::size_t n) {
+    if (capacity_ - size_ < n)
+      grow(size_ + n);
+    T* at = data_ + size_;
+    size_ += n;
+    return at;
+  }
+  // By value: v may be one of this buffer's own values, which growing moves.
+  void push_back(T v) { *extend(1) = v; }
+  void append(const T* values, std::size_t n) {
+    if (n)
+      std::memcpy(extend(n), values, n * sizeof(T));
+  }
+  void reserve(std::size_t n) {
+    if (n > capacity_)
+      grow(n);
+  }
+  void clear() { size_ = 0; }
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T* data() { return data_; }
+  const T* data() const { return data_; }
+  T* begin() { return data_; }
+  T* end() { return data_ + size_; }
+  const T* begin() const { return data_; }
+  const T* end() const { return data_ + size_; }
+  T& back() { return data_[size_ - 1]; }
+  const T& back() const { return data_[size_ - 1]; }
+  T& operator[](std::size_t i) { return data_[i]; }
+  const T& operator[](std::size_t i) const { return data_[i]; }
+  bool operator==(const plain_buffer& o) const { return std::equal(begin(), end(), o.begin(), o.end()); }
+  bool operator==(const std::vector<T>& o) const { return std::equal(begin(), end(), o.begin(), o.end()); }
+
+private:
+  void grow(std::size_t need) {
+    const std::size_t n = std::max(need, 2 * capacity_);
+    T* grown = static_cast<T*>(::operator new(n * sizeof(T)));
+    if (size_)
+      std::memcpy(grown, data_, size_ * sizeof(T));
+    ::operator delete(data_);
+    data_ = grown;
+    capacity_ = n;
+  }
+
+  T* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
 
 struct device_point {
   std::int32_t x = 0;
@@ -20,20 +110,72 @@ struct device_point {
 // Rounds a device coordinate the way the batches do: +0.5, then down to the
 // integer below (also for negative values, so that moving a point by whole
 // pixels moves its rounded point by exactly as many). Values far outside any
-// bitmap are clamped so the conversion stays defined.
+// bitmap (and NaN) are clamped so the conversion stays defined; the clamps
+// are selections rather than branches, so loops of them vectorise.
 inline std::int32_t round_device(double v) {
-  const double c = v + 0.5;
-  if (!(c > -1e9))
-    return -1000000000;
-  if (c > 1e9)
-    return 1000000000;
-  // c + 1e9 is positive, where truncation rounds down.
+  double c = v + 0.5;
+  c = c > -1e9 ? c : -1e9; // NaN too
+  c = c < 1e9 ? c : 1e9;
+  // c + 1e9 is not negative, where truncation rounds down.
   return static_cast<std::int32_t>(static_cast<std::int64_t>(c + 1e9) - 1000000000);
 }
 
+// Pushes a polyline's last point one pixel further along its last segment
+// (prev to last): cosmetic pens leave a polyline's last pixel out. Mostly
+// horizontal, x moves on; mostly vertical, y; else both. A last segment of
+// no length grows one pixel to the right, so that it shows as a dot.
+inline void push_last_point(device_point& last, const device_point& prev) {
+  const std::int64_t dx = std::int64_t{last.x} - prev.x, dy = std::int64_t{last.y} - prev.y;
+  const std::int64_t ax = dx < 0 ? -dx : dx, ay = dy < 0 ? -dy : dy;
+  const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
+  if (dx == 0 && dy == 0)
+    last.x += 1;
+  else if (ax > 4 * ay)
+    last.x += sx;
+  else if (ay > 4 * ax)
+    last.y += sy;
+  else {
+    last.x += sx;
+    last.y += sy;
+  }
+}
+
+// A drawing point mapped by the matrix (a b c / d e f) and rounded as
+// round_device rounds: (round_device(a x + b y + c), round_device(d x + e y + f)),
+// computed operation for operation the same way. Where the processor has
+// SSE2 (every x86-64 one) both coordinates go through each step together.
+inline device_point map_device_scalar(const GcGePoint2d& p, const double (&m)[6]) {
+  return {round_device(m[0] * p.x + m[1] * p.y + m[2]), round_device(m[3] * p.x + m[4] * p.y + m[5])};
+}
+#if VD_HAVE_SSE2
+inline device_point map_device(const GcGePoint2d& p, const double (&m)[6]) {
+  // Lanes: x in the low one, y in the high one.
+  __m128d v = _mm_add_pd(_mm_mul_pd(_mm_set_pd(m[3], m[0]), _mm_set1_pd(p.x)),
+                         _mm_mul_pd(_mm_set_pd(m[4], m[1]), _mm_set1_pd(p.y)));
+  v = _mm_add_pd(v, _mm_set_pd(m[5], m[2]));
+  v = _mm_add_pd(v, _mm_set1_pd(0.5));
+  v = _mm_max_pd(v, _mm_set1_pd(-1e9)); // NaN gives the second operand: -1e9
+  v = _mm_min_pd(v, _mm_set1_pd(1e9));
+  v = _mm_add_pd(v, _mm_set1_pd(1e9)); // 0 to 2e9: truncation rounds down and fits 32 bits
+  const __m128i r = _mm_sub_epi32(_mm_cvttpd_epi32(v), _mm_set1_epi32(1000000000));
+  device_point out;
+  out.x = _mm_cvtsi128_si32(r);
+  out.y = _mm_cvtsi128_si32(_mm_srli_si128(r, 4));
+  return out;
+}
+#else
+inline device_point map_device(const GcGePoint2d& p, const double (&m)[6]) { return map_device_scalar(p, m); }
+#endif
+
 struct pen_batch {
-  std::vector<device_point> points;
-  std::vector<std::uint32_t> counts; // points per polyline
+  plain_buffer<device_point> points;
+  plain_buffer<std::uint32_t> counts; // points per polyline
+  // A batch of a cosmetic pen pushes each polyline's last point on (see
+  // push_last_point) as soon as the polyline is finished, that is when the
+  // next one starts, while its points are at hand; extend_last_points does
+  // the rest.
+  bool cosmetic = false;
+  std::size_t pushed = 0; // polylines whose last point was pushed on
 
   // Continues the current polyline when p (rounded) is its last point,
   // else starts a new polyline p-q.
@@ -45,8 +187,10 @@ struct pen_batch {
       ++counts.back();
       return;
     }
-    points.push_back(a);
-    points.push_back(b);
+    finish_polyline();
+    device_point* out = points.extend(2);
+    out[0] = a;
+    out[1] = b;
     counts.push_back(2);
   }
   // What add_segment gives for the segments of the polyline through the n
@@ -56,34 +200,46 @@ struct pen_batch {
   void add_polyline(const GcGePoint2d* pts, std::size_t n, const GcGeMatrix2d& m) {
     if (n < 2)
       return;
-    const double a = m.entry[0][0], b = m.entry[0][1], c = m.entry[0][2];
-    const double d = m.entry[1][0], e = m.entry[1][1], f = m.entry[1][2];
-    auto map = [&](const GcGePoint2d& p) {
-      return device_point{round_device(a * p.x + b * p.y + c), round_device(d * p.x + e * p.y + f)};
-    };
-    const device_point start = map(pts[0]);
-    if (points.empty() || !(points.back() == start)) {
-      points.push_back(start);
-      counts.push_back(1);
+    const double e[6] = {m.entry[0][0], m.entry[0][1], m.entry[0][2], m.entry[1][0], m.entry[1][1], m.entry[1][2]};
+    const device_point start = map_device(pts[0], e);
+    device_point* out;
+    if (!points.empty() && points.back() == start) {
+      counts.back() += static_cast<std::uint32_t>(n - 1);
+      out = points.extend(n - 1);
+    } else {
+      finish_polyline();
+      counts.push_back(static_cast<std::uint32_t>(n));
+      out = points.extend(n);
+      *out++ = start;
     }
-    counts.back() += static_cast<std::uint32_t>(n - 1);
-    const std::size_t at = points.size();
-    points.resize(at + n - 1);
-    device_point* out = points.data() + at;
     for (std::size_t i = 1; i < n; ++i)
-      *out++ = map(pts[i]);
+      *out++ = map_device(pts[i], e);
   }
-  // Pushes the last point of every polyline one pixel further along its last
-  // segment: cosmetic pens leave a polyline's last pixel out. A last segment
-  // of no length grows one pixel to the right, so that it shows as a dot.
+  // Pushes on the last point of every polyline not pushed yet (for a
+  // cosmetic batch, the one being added to), as push_last_point says.
   void extend_last_points();
   bool empty() const { return points.empty(); }
-  void clear() { points.clear(); counts.clear(); }
+  void clear() {
+    points.clear();
+    counts.clear();
+    pushed = 0;
+  }
+
+private:
+  // A new polyline starts: a cosmetic batch pushes on the last point of the
+  // one before, which is finished.
+  void finish_polyline() {
+    if (cosmetic && !counts.empty()) {
+      if (counts.back() >= 2)
+        push_last_point(points.back(), points[points.size() - 2]);
+      pushed = counts.size();
+    }
+  }
 };
 
 struct brush_batch {
-  std::vector<device_point> points;
-  std::vector<std::uint32_t> counts;
+  plain_buffer<device_point> points;
+  plain_buffer<std::uint32_t> counts;
 
   // Rings of fewer than 3 points are ignored; a ring is closed with its first
   // point when its last one differs.

@@ -4,8 +4,13 @@
 #include "geom/curve2d.h"
 #include "preview/prefetch.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <memory>
+#include <new>
 
 namespace GDI {
 namespace {
@@ -16,6 +21,21 @@ struct owned_curves {
   GcGeCurve2dPtrArray items;
   ~owned_curves() { deleteCurves(items); }
 };
+
+// Widens the box [x0, x1] x [y0, y1] to hold every point of pts; false when
+// a coordinate is not a number. Minima and maxima, no branches: the points of
+// a list's caches lie every which way.
+bool growBox(const GcGePoint2dArray& pts, double& x0, double& y0, double& x1, double& y1) {
+  bool numbers = true;
+  for (const GcGePoint2d& p : pts) {
+    x0 = std::min(x0, p.x);
+    y0 = std::min(y0, p.y);
+    x1 = std::max(x1, p.x);
+    y1 = std::max(y1, p.y);
+    numbers &= p.x == p.x && p.y == p.y;
+  }
+  return numbers;
+}
 
 void samplePiece(const GcGeCurve2d& piece, double tol, GcGePoint2dArray& out) {
   if (piece.isKindOf(GcGe::kLineSeg2d)) {
@@ -35,14 +55,16 @@ void samplePiece(const GcGeCurve2d& piece, double tol, GcGePoint2dArray& out) {
 
 // Fixed-size slots carved from blocks of 256; freed slots are reused and the
 // blocks are kept for the life of the program. Everything runs on the host's
-// command thread, so the pool takes no lock.
+// command thread, so the pool takes no lock. Slots start on a cache line, so
+// that what drawing a cache reads first (its serial, end counts and point
+// array, see buffer_curve) lies in one line.
 class slot_pool {
 public:
-  explicit slot_pool(std::size_t size) : size_((size + 15) / 16 * 16) {}
+  explicit slot_pool(std::size_t size) : size_((size + line - 1) / line * line) {}
   void* take() {
     if (free_.empty()) {
-      blocks_.push_back(std::make_unique<std::max_align_t[]>(size_ * slots_per_block / sizeof(std::max_align_t) + 1));
-      auto* base = reinterpret_cast<unsigned char*>(blocks_.back().get());
+      blocks_.emplace_back(static_cast<unsigned char*>(::operator new(size_ * slots_per_block, std::align_val_t{line})));
+      unsigned char* base = blocks_.back().get();
       for (std::size_t i = slots_per_block; i-- > 0;)
         free_.push_back(base + i * size_);
     }
@@ -64,9 +86,13 @@ public:
 
 private:
   static constexpr std::size_t slots_per_block = 256;
+  static constexpr std::size_t line = 64;
+  struct aligned_delete {
+    void operator()(unsigned char* p) const { ::operator delete(p, std::align_val_t{line}); }
+  };
   std::size_t size_;
   std::vector<void*> free_;
-  std::vector<std::unique_ptr<std::max_align_t[]>> blocks_;
+  std::vector<std::unique_ptr<unsigned char, aligned_delete>> blocks_;
 };
 
 slot_pool& curvePool() {
@@ -124,6 +150,30 @@ void end_list::reserve(std::size_t n) {
   capacity_ = static_cast<std::uint32_t>(n);
 }
 
+void cache_outline::set_reach(double x0, double y0, double x1, double y1) {
+  // Each side moved out by a relative 2^-22 (two to four float steps) and
+  // 1e-37 before it is rounded to the nearest float, which then still lies
+  // outside the box: cheaper than stepping each float out exactly, and as
+  // good for a box test that may only err towards clipping.
+  const double most = std::max({std::abs(x0), std::abs(y0), std::abs(x1), std::abs(y1)});
+  if (!(x0 <= x1 && y0 <= y1 && most < 1e38)) {
+    *this = cache_outline{{1.0f, 1.0f, 0.0f, 0.0f}, whole, pairs}; // empty: not known
+    return;
+  }
+  constexpr double out = 1.0 / (1 << 22), tiny = 1e-37;
+  reach[0] = static_cast<float>(x0 - std::abs(x0) * out - tiny);
+  reach[1] = static_cast<float>(y0 - std::abs(y0) * out - tiny);
+  reach[2] = static_cast<float>(x1 + std::abs(x1) * out + tiny);
+  reach[3] = static_cast<float>(y1 + std::abs(y1) * out + tiny);
+}
+
+void cache_outline::set_reach(const extents& box) {
+  if (box.valid)
+    set_reach(box.min.x, box.min.y, box.max.x, box.max.y);
+  else
+    set_reach(1.0, 1.0, 0.0, 0.0);
+}
+
 buffer_paint::buffer_paint() { ++g_liveBuffers; }
 buffer_paint::~buffer_paint() { --g_liveBuffers; }
 int buffer_paint::live_count() { return g_liveBuffers; }
@@ -133,6 +183,7 @@ void buffer_curve::clear() {
   points.removeAll();
   ends.clear();
   dashes.removeAll();
+  outline = cache_outline();
   tolerance = 0.0;
 }
 
@@ -233,6 +284,14 @@ bool refresh_curve_cache(buffer_curve& cache, const GcGeCurve2d& curve, const re
       first = end;
     }
   }
+  cache.outline.whole = cache.whole;
+  cache.outline.pairs = !cache.dashes.isEmpty();
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  double x0 = inf, y0 = inf, x1 = -inf, y1 = -inf;
+  if (growBox(cache.points, x0, y0, x1, y1) && growBox(cache.dashes, x0, y0, x1, y1))
+    cache.outline.set_reach(x0, y0, x1, y1); // no points: an empty box, not known
+  else
+    cache.outline.set_reach(extents());
   return true;
 }
 

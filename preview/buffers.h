@@ -81,15 +81,37 @@ private:
   std::uint32_t capacity_ = 2;
 };
 
+// How to draw a curve cache, in 20 bytes: the box its points and dash pieces
+// reach, in floats rounded outwards (empty when not known or beyond the range
+// of floats), whether it was made without clipping and whether it holds dash
+// pieces. Made when the cache is filled; a noted drawing of the cache keeps a
+// copy, good while the cache's serial stays.
+struct cache_outline {
+  float reach[4] = {1.0f, 1.0f, 0.0f, 0.0f}; // min x, min y, max x, max y; empty
+  bool whole = false;
+  bool pairs = false;
+
+  bool known() const { return reach[0] <= reach[2] && reach[1] <= reach[3]; }
+  // The reach: a float box that holds the box given, a few float steps
+  // wider; not known for an empty or invalid box or one beyond the floats.
+  void set_reach(double x0, double y0, double x1, double y1);
+  void set_reach(const extents& box);
+  bool operator==(const cache_outline&) const = default;
+};
+
 class buffer_curve : public buffer_paint {
 public:
-  GcGePoint2dArray points;          // drawing units, block transform applied
-  end_list ends;                    // running point count after each polyline
-  GcGePoint2dArray dashes;          // point pairs; painted instead of points when not empty
-  double tolerance = 0.0;           // 0: empty, must be regenerated
-  extents regen;                    // regeneration window the points were made for
-  bool whole = false;               // made without clipping (the view's no-clipping flag)
+  // A replay reads the serial, end counts and point array: the first cache
+  // line (the pool starts each cache on one). A walk of the list reads the
+  // outline and the regeneration window in the second too.
   std::uint32_t serial = 0;         // counts the times it was emptied: a drawing noted with it is still good
+  bool whole = false;               // made without clipping (the view's no-clipping flag)
+  end_list ends;                    // running point count after each polyline
+  GcGePoint2dArray points;          // drawing units, block transform applied
+  cache_outline outline;            // made from the fields here when the cache is filled
+  extents regen;                    // regeneration window the points were made for
+  double tolerance = 0.0;           // 0: empty, must be regenerated
+  GcGePoint2dArray dashes;          // point pairs; painted instead of points when not empty
 
   void clear() override;
 

@@ -25,23 +25,6 @@ void extents::grow(const extents& e) {
   grow(e.max);
 }
 
-bool extents::overlaps(const extents& e) const {
-  if (!valid || !e.valid)
-    return false;
-  for (int i = 0; i < 2; ++i)
-    if (e.min[i] > max[i] || e.max[i] < min[i])
-      return false;
-  return true;
-}
-
-bool extents::contains(const extents& e) const {
-  return valid && e.valid && e.min.x >= min.x && e.min.y >= min.y && e.max.x <= max.x && e.max.y <= max.y;
-}
-
-bool extents::contains(const GcGePoint2d& p) const {
-  return valid && p.x >= min.x && p.x <= max.x && p.y >= min.y && p.y <= max.y;
-}
-
 extents extents::intersected(const extents& e) const {
   if (!overlaps(e))
     return {};

@@ -19,11 +19,18 @@ struct extents {
   // An invalid box becomes the point; a valid one widens per axis.
   void grow(const GcGePoint2d& p);
   void grow(const extents& e);
-  // Both boxes valid and overlapping on each axis (touching counts).
-  bool overlaps(const extents& e) const;
+  // Both boxes valid and overlapping on each axis (touching counts). Inline,
+  // with contains: painting asks them for every element.
+  bool overlaps(const extents& e) const {
+    return valid && e.valid && !(e.min.x > max.x || e.max.x < min.x || e.min.y > max.y || e.max.y < min.y);
+  }
   // e lies wholly inside this box.
-  bool contains(const extents& e) const;
-  bool contains(const GcGePoint2d& p) const;
+  bool contains(const extents& e) const {
+    return valid && e.valid && e.min.x >= min.x && e.min.y >= min.y && e.max.x <= max.x && e.max.y <= max.y;
+  }
+  bool contains(const GcGePoint2d& p) const {
+    return valid && p.x >= min.x && p.x <= max.x && p.y >= min.y && p.y <= max.y;
+  }
   // The part both boxes cover; invalid when they do not overlap.
   extents intersected(const extents& e) const;
 

@@ -43,6 +43,7 @@ int pen_table::findOrMake(COLORREF colour, std::uint32_t width, int highlight, i
   r.batch.counts.reserve(256);
   r.pen.reset(pen);
   r.width = width;
+  r.batch.cosmetic = r.cosmetic();
   r.colour = colour;
   r.highlight = highlight;
   r.thin = thin;
@@ -80,11 +81,11 @@ pen_record* pen_table::highlight(int index) {
   return &records_[static_cast<std::size_t>(r->highlight)];
 }
 
-void retained_batches::keep(bool polygons, int record, const std::vector<device_point>& pts,
-                            const std::vector<std::uint32_t>& cnt) {
+void retained_batches::keep(bool polygons, int record, const plain_buffer<device_point>& pts,
+                            const plain_buffer<std::uint32_t>& cnt) {
   calls.push_back({polygons, record, points.size(), counts.size(), cnt.size()});
-  points.insert(points.end(), pts.begin(), pts.end());
-  counts.insert(counts.end(), cnt.begin(), cnt.end());
+  points.append(pts.data(), pts.size());
+  counts.append(cnt.data(), cnt.size());
 }
 
 retained_batches retained_batches::touching(const RECT* rects, int n, int margin) const {
@@ -108,7 +109,7 @@ retained_batches retained_batches::touching(const RECT* rects, int n, int margin
         hit = x1 + margin >= rects[i].left && x0 - margin < rects[i].right && y1 + margin >= rects[i].top &&
               y0 - margin < rects[i].bottom;
       if (hit) {
-        out.points.insert(out.points.end(), pts, pts + m);
+        out.points.append(pts, m);
         out.counts.push_back(m);
         ++part.count;
       }

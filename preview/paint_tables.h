@@ -44,13 +44,13 @@ struct retained_batches {
     std::size_t first_point = 0, first_count = 0, count = 0;
   };
   std::vector<call> calls;
-  std::vector<device_point> points;
-  std::vector<std::uint32_t> counts;
+  plain_buffer<device_point> points;
+  plain_buffer<std::uint32_t> counts;
 
   void clear() { calls.clear(); points.clear(); counts.clear(); }
   bool empty() const { return calls.empty(); }
   // Appends one batch as a call.
-  void keep(bool polygons, int record, const std::vector<device_point>& pts, const std::vector<std::uint32_t>& cnt);
+  void keep(bool polygons, int record, const plain_buffer<device_point>& pts, const plain_buffer<std::uint32_t>& cnt);
   // The polylines and rings whose box, widened by margin pixels, reaches
   // into one of the n rectangles, as calls of their own.
   retained_batches touching(const RECT* rects, int n, int margin) const;

@@ -23,6 +23,20 @@ std::uint64_t now_us() {
 
 namespace {
 
+class performance_counter_clock final : public view_clock {
+public:
+  std::uint64_t now_us(std::uint32_t) override { return GDI::now_us(); }
+};
+
+} // namespace
+
+view_clock& performance_clock() {
+  static performance_counter_clock c;
+  return c;
+}
+
+namespace {
+
 // Back buffers of stage views that are gone, kept for the next stage that
 // needs one: making a screen-sized bitmap and touching its fresh memory costs
 // about as much as painting ten thousand curves into it, and preview windows
@@ -78,7 +92,7 @@ void release_back_buffers() {
 
 std::size_t kept_back_buffers() { return g_shelfGone ? 0 : shelf().size(); }
 
-view::view() : tables_(std::make_shared<shared_tables>()) { reset_snap(); }
+view::view(view_clock& clock) : clock_(&clock), tables_(std::make_shared<shared_tables>()) { reset_snap(); }
 
 view::~view() {
   clear(false);
@@ -232,10 +246,25 @@ void view::update_clip_box() {
   clip_box_ = regen_.valid ? regen_.transformed(to_device_) : extents();
 }
 
-bool view::paint_cache(const buffer_curve& cache, pen_record* pen) {
-  // Points made for a regeneration window inside this one need no tests.
-  const bool clip = !no_clip && (hit_test() || cache.whole || !regen_.contains(cache.regen));
-  const bool pairs = !cache.dashes.isEmpty();
+bool view::maps_inside(double x0, double y0, double x1, double y1) const {
+  // A view's matrix never turns (its off-diagonal entries are zero), so each
+  // device coordinate grows or falls with one drawing coordinate, and the
+  // images of the box's corners, computed as every point's is, bound the
+  // images of all points in it: these two tests stand for the box test the
+  // clipping path makes on each point.
+  const GcGeMatrix2d& m = to_device_;
+  if (m.entry[0][1] != 0.0 || m.entry[1][0] != 0.0)
+    return false;
+  const double a = m.entry[0][0], b = m.entry[0][1], c = m.entry[0][2];
+  const double d = m.entry[1][0], e = m.entry[1][1], f = m.entry[1][2];
+  const extents& box = clip_box_;
+  const double u0 = a * x0 + b * y0 + c, v0 = d * x0 + e * y0 + f;
+  const double u1 = a * x1 + b * y1 + c, v1 = d * x1 + e * y1 + f;
+  return u0 >= box.min.x && u0 <= box.max.x && v0 >= box.min.y && v0 <= box.max.y && u1 >= box.min.x &&
+         u1 <= box.max.x && v1 >= box.min.y && v1 <= box.max.y;
+}
+
+bool view::draw_cache(const buffer_curve& cache, pen_record* pen, bool clip, bool pairs) {
   const GcGePoint2d* pts = pairs ? cache.dashes.asArrayPtr() : cache.points.asArrayPtr();
   const std::uint32_t* ends = pairs ? nullptr : cache.ends.begin();
   const std::size_t n = pairs ? static_cast<std::size_t>(cache.dashes.length()) : cache.ends.size();
@@ -347,7 +376,7 @@ void view::add_message(std::uint32_t level, std::uint32_t lifetime_s, const char
   va_start(args, format);
   std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
-  messages_.push_back(view_message{now_us(), 1, lifetime_s, buffer});
+  messages_.push_back(view_message{clock_->now_us(0), 1, lifetime_s, buffer});
 }
 
 void view::reset_snap() {
@@ -381,7 +410,7 @@ void view::clear(bool tables) {
 
 view& view::stage(int i) {
   if (!stages_[i]) {
-    stages_[i] = std::make_unique<view>();
+    stages_[i] = std::make_unique<view>(*clock_);
     stages_[i]->factor_ = stage_factor_;
     stages_[i]->paint_flags_ |= paint_keep_bitmap;
   }
@@ -460,7 +489,7 @@ void view::flush(view& s) {
   tables_->brushes.flush(s.dc_, s.background, s.stats_, keeping_);
   tables_->pens.flush(s.dc_, s.background, (s.driver_options & 1) != 0, s.stats_, keeping_);
   if (s.keep_)
-    s.keep_->draws.push_back(kept_draw::of(kept_draw::flushed, s.keep_->index));
+    s.keep_->note(kept_draw::of(kept_draw::flushed, s.keep_->index));
 }
 
 void view::fill_background(view& s, const RECT& r) {
@@ -486,6 +515,8 @@ void view::keep_begin() {
   kept_.on_stage = nullptr;
   kept_.batches.clear();
   kept_.draws.clear();
+  kept_.noted = 0;
+  kept_.echoing = kept_.replaying = false;
   kept_.skipped.clear();
   kept_.keeping = true;
   kept_.complete = false;
@@ -524,10 +555,10 @@ void view::keep_off(view& s, bool finished) {
 void view::draw_kept(view& s, std::uint32_t index) {
   kept_.index = index;
   kept_.culled = false;
-  const std::size_t before = kept_.draws.size();
+  const std::size_t before = kept_.noted;
   list1_[index]->paint(s);
-  if (!kept_.culled && kept_.draws.size() == before)
-    kept_.draws.push_back(kept_draw::of(kept_draw::painted, index));
+  if (!kept_.culled && kept_.noted == before)
+    kept_.note(kept_draw::of(kept_draw::painted, index));
 }
 
 bool view::kept_matches(const view& s) const {
@@ -574,17 +605,18 @@ void view::replay_draws(view& s) {
   kept_.keeping = true;
   kept_.complete = false;
   kept_.direct = false;
-  // The draws and skipped elements are noted anew as they are replayed, the
-  // old ones in spare vectors whose memory serves from one replay to the
-  // next: an element painted otherwise than from its cache may have left the
-  // window, and one left out may have come in.
-  std::vector<kept_draw>& draws = kept_.replayed_draws;
+  // The draws and skipped elements are noted anew as they are replayed (an
+  // element painted otherwise than from its cache may have left the window,
+  // and one left out may have come in). The draws are read from kept_.draws,
+  // which stays as it is while the new notes agree with it; the skipped
+  // elements go to a spare vector whose memory serves from one replay to the
+  // next.
+  const std::vector<kept_draw>& draws = kept_.draws;
   std::vector<skipped_element>& skipped = kept_.replayed_skipped;
-  draws.swap(kept_.draws);
   skipped.swap(kept_.skipped);
-  kept_.draws.clear();
   kept_.skipped.clear();
-  kept_.draws.reserve(draws.size());
+  kept_.noted = 0;
+  kept_.echoing = kept_.replaying = true;
   keep_on(s);
   // Elements left out are painted where they stand in the list when they
   // have come into the window, and stay left out otherwise; what an element
@@ -605,7 +637,16 @@ void view::replay_draws(view& s) {
     }
   };
   pen_table& pens = tables_->pens;
-  for (const kept_draw& d : draws) {
+  const std::size_t count = draws.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    // Caches are drawn in the order they were made, each in a slot of its own
+    // and its points in a block of their own: fetch the cache sixteen draws
+    // ahead and the points of the one eight ahead, which that fetch brought.
+    if (i + 16 < count && draws[i + 16].kind == kept_draw::from_cache)
+      prefetch(draws[i + 16].cache);
+    if (i + 8 < count && draws[i + 8].kind == kept_draw::from_cache)
+      prefetch(draws[i + 8].cache->points.asArrayPtr());
+    const kept_draw& d = draws[i];
     upTo(d.index);
     switch (d.kind) {
     case kept_draw::from_cache:
@@ -617,8 +658,8 @@ void view::replay_draws(view& s) {
         break;
       }
       if (pen_record* pen = pens.normal(d.pen))
-        s.paint_cache(*d.cache, pen);
-      kept_.draws.push_back(d);
+        s.draw_cache(*d.cache, pen, s.must_clip(d.outline), d.outline.pairs);
+      kept_.note(d);
       break;
     case kept_draw::painted:
       draw_kept(s, d.index);
@@ -630,12 +671,18 @@ void view::replay_draws(view& s) {
       break;
     }
   }
-  const std::size_t drawn = kept_.draws.size();
+  const std::size_t drawn = kept_.noted;
   upTo(~0u);
-  if (kept_.draws.size() != drawn) { // elements at the end of the list came in
+  if (kept_.noted != drawn) { // elements at the end of the list came in
     kept_.index = static_cast<std::uint32_t>(list1_.size());
     flush(s);
   }
+  // The draws noted become the kept ones.
+  if (kept_.echoing)
+    kept_.draws.resize(kept_.noted);
+  else
+    kept_.draws.swap(kept_.renoted);
+  kept_.echoing = kept_.replaying = false;
   keep_off(s, true);
   ++s.stats_.lists_redrawn;
 }
@@ -712,6 +759,7 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
   bool outOfTime = false;
   std::uint32_t sinceClock = 0;
   std::uint32_t verticesAtClock = s.stats_.vertices_processed;
+  std::uint32_t progressAtClock = progress;
   while (progress < list.size() && !outOfTime) {
     if (progress + 4 < list.size())
       prefetch(list[progress + 4].get()); // elements are visited in order
@@ -732,7 +780,8 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
       continue;
     sinceClock = 0;
     verticesAtClock = s.stats_.vertices_processed;
-    outOfTime = now_us() - call_start >= time_budget_us;
+    outOfTime = clock_->now_us(progress - progressAtClock) - call_start >= time_budget_us;
+    progressAtClock = progress;
   }
   kept_.index = progress;
   flush(s);
@@ -744,17 +793,17 @@ bool view::paint_list(view& s, const element_list& list, std::uint32_t& progress
 
 bool view::paint_highlights(view& s, std::uint32_t& progress, std::uint64_t call_start) {
   const std::uint64_t batchBudget = time_budget_us / 64;
-  std::uint64_t batchStart = now_us();
+  std::uint64_t batchStart = clock_->now_us(0);
   while (progress < highlighted_.size()) {
     const std::uint64_t h = highlighted_[progress++];
     for (const element_list* list : {&list1_, &list2_})
       for (const auto& e : *list)
         if (e->handle == h)
           e->paint(s);
-    const std::uint64_t t = now_us();
+    const std::uint64_t t = clock_->now_us(1);
     if (t - batchStart >= batchBudget) {
       flush(s);
-      batchStart = now_us();
+      batchStart = clock_->now_us(0);
       if (batchStart - call_start >= time_budget_us)
         break;
     }
@@ -795,7 +844,7 @@ bool view::paint() {
   if (!dc_ || !window_.valid || !device_.valid)
     return false;
   GcGeScopedTol tol(view_tolerance(drawing_), 0.0);
-  const std::uint64_t T = now_us();
+  const std::uint64_t T = clock_->now_us(0);
 
   if (stage_flags_ & stage_restart) {
     stats_ = paint_statistics{};
@@ -907,13 +956,13 @@ bool view::paint() {
     }
     // With the budget spent the marker is shown on the partial picture, and
     // the stage stays flagged so that the caller paints again.
-    if (now_us() - T < time_budget_us)
+    if (clock_->now_us(0) - T < time_budget_us)
       stage_flags_ &= ~stage_snap;
   }
   const bool done = !(stage_flags_ & stage_snap);
 
   // The finished (or partial) picture goes to the bound DC.
-  const std::uint64_t swapStart = now_us();
+  const std::uint64_t swapStart = clock_->now_us(0);
   view& s4 = source(3);
   if (s4.dc_) {
     const int w = static_cast<int>(device_.width()), h = static_cast<int>(device_.height());
@@ -926,12 +975,12 @@ bool view::paint() {
       SetStretchBltMode(dc_, oldMode);
     }
   }
-  const std::uint64_t swapUs = now_us() - swapStart;
+  const std::uint64_t swapUs = clock_->now_us(0) - swapStart;
   swap_ms_ = swapUs / 1000.0;
   if (80 * swapUs > time_budget_us)
     time_budget_us = static_cast<std::uint32_t>(std::min<std::uint64_t>(80 * swapUs, 1000000));
 
-  const std::uint64_t end = now_us();
+  const std::uint64_t end = clock_->now_us(0);
   delta_ms_ = (end - T) / 1000.0;
   if (total_running_)
     total_ms_ = (end - total_start_us_) / 1000.0;
@@ -973,7 +1022,7 @@ void view::draw_messages() {
       TextOutA(dc_, static_cast<int>(device_.min.x), y, it->text.c_str(), static_cast<int>(it->text.size()));
     }
   }
-  const std::uint64_t now = now_us();
+  const std::uint64_t now = clock_->now_us(0);
   std::erase_if(messages_, [now](const view_message& m) { return (now - m.start_us) / 1000000 >= m.lifetime_s; });
 }
 

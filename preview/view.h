@@ -53,6 +53,24 @@ struct shared_tables {
   block_table blocks;
 };
 
+// Where a view reads the time: for the budget of a paint call, the time a
+// copy to the DC takes (which raises the budget), the time limit of a snap
+// search and the age of its messages. With each reading the view says how
+// much work it did since its last one (list elements painted, highlighted
+// handles painted, snap candidates examined), so that a clock may count work
+// instead of time and make progressive painting and the snap limit
+// independent of the machine (the tests' clock does).
+class view_clock {
+public:
+  virtual ~view_clock() = default;
+  // Microseconds from a fixed start; work: units done since the last reading.
+  virtual std::uint64_t now_us(std::uint32_t work) = 0;
+};
+
+// The high-resolution counter (now_us): the clock of every view that is not
+// given another.
+view_clock& performance_clock();
+
 struct view_message {
   std::uint64_t start_us = 0;
   std::uint8_t running = 1;
@@ -62,12 +80,16 @@ struct view_message {
 
 class view {
 public:
-  view();
+  // The clock must outlive the view.
+  explicit view(view_clock& clock = performance_clock());
   ~view();
   view(const view&) = delete;
   view& operator=(const view&) = delete;
 
   // --- binding, window, painting
+  // The clock the view reads from now on (it must outlive the view).
+  void set_clock(view_clock& clock) { clock_ = &clock; }
+  view_clock& clock() const { return *clock_; }
   bool bind_dc(HDC dc);
   void set_owner(HWND owner) { owner_ = owner; }
   bool set_window(const extents* world, const extents* device);
@@ -166,8 +188,23 @@ public:
   void pop_block() { frames_.pop_back(); }
   paint_statistics& stats() { return stats_; }
   // Adds the cache's segments (dash pieces when present) to the pen's batch,
-  // clipped to the device box; without a pen, whether any segment survives.
-  bool paint_cache(const buffer_curve& cache, pen_record* pen);
+  // clipped to the device box where they may leave it (must_clip); without a
+  // pen, whether any segment survives.
+  bool paint_cache(const buffer_curve& cache, pen_record* pen) {
+    return draw_cache(cache, pen, must_clip(cache), cache.outline.pairs);
+  }
+  // The same with the clipping decided and the kind of points known.
+  bool draw_cache(const buffer_curve& cache, pen_record* pen, bool clip, bool pairs);
+  // Whether a cache's points must be clipped: always in a hit test (to the
+  // pick box) and for a cache made without clipping; otherwise unless they
+  // were made for a regeneration window inside this one or all map into its
+  // device box. From an outline, without reading the cache.
+  bool must_clip(const buffer_curve& cache) const {
+    return must_clip(cache.outline) && (hit_test() || cache.whole || !regen_.contains(cache.regen));
+  }
+  bool must_clip(const cache_outline& o) const {
+    return !no_clip && (hit_test() || o.whole || !(o.known() && maps_inside(o.reach[0], o.reach[1], o.reach[2], o.reach[3])));
+  }
 
   // The window test every element paints through: true when its extents e
   // lie outside the visible window, so that it draws nothing. While the
@@ -194,7 +231,7 @@ public:
   // index pen: while list 1 is kept, noted in the order of drawing.
   void note_cache_draw(const buffer_curve& cache, int pen) {
     if (keep_ && frames_.empty())
-      keep_->draws.push_back(kept_draw::of_cache(keep_->index, pen, cache));
+      keep_->note(kept_draw::of_cache(keep_->index, pen, cache));
   }
   // An element drew straight into the DC instead of into the batches: the
   // picture of the list being painted cannot be kept as device points.
@@ -207,6 +244,12 @@ public:
   // Box the cached points are clipped to, in bitmap pixels: the pick box in
   // a hit test, else the regeneration window (see update_clip_box).
   extents device_box() const;
+  // Whether every point inside the drawing box reach maps into the device
+  // box of the regeneration window, as the clipping path would find.
+  bool maps_inside(const extents& reach) const {
+    return reach.valid && maps_inside(reach.min.x, reach.min.y, reach.max.x, reach.max.y);
+  }
+  bool maps_inside(double x0, double y0, double x1, double y1) const;
 
 private:
   struct block_frame {
@@ -238,6 +281,11 @@ private:
     int pen = -1;                        // from_cache: the element's pen index
     std::uint32_t serial = 0;            // from_cache: the cache's serial when it was drawn
     const buffer_curve* cache = nullptr; // from_cache
+    // from_cache: how to draw the cache, good while its serial is: a replay
+    // then reads only the cache's first line and its points.
+    cache_outline outline;
+
+    bool operator==(const kept_draw&) const = default;
 
     static kept_draw of(kind_t kind, std::uint32_t index) {
       kept_draw d;
@@ -250,6 +298,7 @@ private:
       d.pen = pen;
       d.serial = cache.serial;
       d.cache = &cache;
+      d.outline = cache.outline;
       return d;
     }
   };
@@ -274,8 +323,13 @@ private:
     retained_batches batches;
     std::vector<kept_draw> draws;
     std::vector<skipped_element> skipped; // in list order
-    std::vector<kept_draw> replayed_draws;          // the draws being replayed
-    std::vector<skipped_element> replayed_skipped; // and their elements left out
+    std::vector<kept_draw> renoted;                 // a replay's draws once they differ from draws
+    std::vector<skipped_element> replayed_skipped; // the elements left out by the picture being replayed
+    std::size_t noted = 0;                         // draws noted by the paint being kept
+    // A replay notes its draws anew. While they agree with the draws it
+    // reads (the common case) nothing is written: they are draws[0, noted).
+    // From the first that differs they go to renoted, which becomes draws.
+    bool echoing = false;
     bool keeping = false;         // a paint of list 1 is being kept
     bool complete = false;        // the whole list was kept
     bool direct = false;          // an element drew straight into the DC: the points are not the picture
@@ -291,6 +345,19 @@ private:
     std::uint32_t index = 0;
     bool culled = false;
 
+    void note(const kept_draw& d) {
+      if (echoing) {
+        if (noted < draws.size() && draws[noted] == d) {
+          ++noted;
+          return;
+        }
+        renoted.assign(draws.begin(), draws.begin() + static_cast<std::ptrdiff_t>(noted));
+        echoing = false;
+      }
+      (replaying ? renoted : draws).push_back(d);
+      ++noted;
+    }
+    bool replaying = false; // draws are being replayed (their notes go to renoted once they differ)
     // Moves the kept points, and the translation they are made for, by whole pixels.
     void move(const std::int32_t (&by)[2]) {
       batches.shift(by[0], by[1]);
@@ -347,6 +414,7 @@ private:
   void apply_highlight_flags();
   bool hit(entity& e, const extents& device_window);
 
+  view_clock* clock_;
   std::uint32_t factor_ = 1;
   std::uint32_t stage_factor_ = 1;
   HDC dc_ = nullptr;

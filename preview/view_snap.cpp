@@ -11,7 +11,7 @@ bool listed(const std::vector<std::uint64_t>* handles, std::uint64_t h) {
 } // namespace
 
 bool view::hit(entity& e, const extents& device_window) {
-  view probe;
+  view probe(*clock_);
   share_paint_context(probe);
   probe.to_device_ = to_device_;
   probe.to_world_ = to_world_;
@@ -122,7 +122,7 @@ std::size_t view::snap_query(std::uint32_t modes, const extents& pick_box, const
   GcGeScopedTol tol(view_tolerance(drawing_), 0.0);
   const double eq = view_tolerance(drawing_);
   const bool timing = !(modes & snap_no_timer);
-  const std::uint64_t start = now_us();
+  const std::uint64_t start = clock_->now_us(0);
   restage(stage_snap);
   snap_results_.clear();
   snap_index_ = ~0u;
@@ -154,6 +154,8 @@ std::size_t view::snap_query(std::uint32_t modes, const extents& pick_box, const
   GcGePoint2dArray points;
   std::vector<std::uint32_t> kinds;
   const GcGePoint2d centre = w.center();
+  // Candidates examined, and examined when the clock was last read.
+  std::size_t examined = 0, examinedAtClock = 0;
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     entity& e = *candidates[i];
     const bool skip = filter && (listed(filter, e.handle) ? !sense : sense);
@@ -181,14 +183,19 @@ std::size_t view::snap_query(std::uint32_t modes, const extents& pick_box, const
       if (!points.isEmpty())
         sort_snap_results(snap_results_, eq);
     }
-    if (timing && (i + 1) % 32 == 0 && now_us() - start > 30000)
-      break;
+    examined = i + 1;
+    if (timing && examined % 32 == 0) {
+      const std::uint64_t t = clock_->now_us(static_cast<std::uint32_t>(examined - examinedAtClock));
+      examinedAtClock = examined;
+      if (t - start > 30000)
+        break;
+    }
   }
   sort_snap_results(snap_results_, eq);
   if (!filter)
     snap_results_.push_back(snap_result{centre, 0.0, snap_none, no_handle});
   add_message(msg_stats, 0, "POINTS FOUND: %i / %.3f ms", static_cast<int>(snap_results_.size()),
-              (now_us() - start) / 1000.0);
+              (clock_->now_us(static_cast<std::uint32_t>(examined - examinedAtClock)) - start) / 1000.0);
   if (!snap_results_.empty())
     add_message(msg_stats, 0, "POINTS %.3f, %.3f", snap_results_[0].point.x, snap_results_[0].point.y);
   return snap_results_.size();

@@ -7,6 +7,7 @@
 #include "geom/composite_curve2d.h"
 #include "geom/elliparc2d.h"
 #include "geom/linear_ent2d.h"
+#include "geom/mathutils.h"
 #include "geom/point_ent2d.h"
 #include "preview/batch.h"
 #include "preview/buffers.h"
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <random>
 #include <tuple>
@@ -148,6 +150,32 @@ TEST(Batch, RoundingCommutesWithWholePixelShifts) {
   EXPECT_EQ(round_device(std::nan("")), -1000000000) << "NaN goes to the clamp, not to undefined behaviour";
 }
 
+// Points are mapped and rounded two coordinates at a time where the
+// processor allows: exactly as round_device rounds each coordinate mapped on
+// its own, halves, clamps and NaN included.
+TEST(Batch, MappedPointsRoundLikeEachCoordinateAlone) {
+  std::mt19937 rng(9);
+  std::uniform_real_distribution<double> unit(-1, 1);
+  const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
+  const double special[] = {0.0, -0.0, 0.5, -0.5, 1.5, -1.5, -0.49999999999999994, 2e9, -2e9, 1e300, -1e300, nan, inf, -inf};
+  auto check = [](const GcGePoint2d& p, const double (&m)[6]) {
+    const device_point a = map_device(p, m), b = map_device_scalar(p, m);
+    EXPECT_EQ(a, b) << p.x << ", " << p.y;
+    EXPECT_EQ(b.x, round_device(m[0] * p.x + m[1] * p.y + m[2]));
+    EXPECT_EQ(b.y, round_device(m[3] * p.x + m[4] * p.y + m[5]));
+  };
+  for (int round = 0; round < 2000; ++round) {
+    const double m[6] = {1000 * unit(rng), round % 3 ? 0.0 : unit(rng), 1e4 * unit(rng),
+                         round % 3 ? 0.0 : unit(rng), -1000 * unit(rng), 1e4 * unit(rng)};
+    check(GcGePoint2d(1e3 * unit(rng), 1e3 * unit(rng)), m);
+    check(GcGePoint2d(special[round % std::size(special)], special[(round / 3) % std::size(special)]), m);
+  }
+  const double identity[6] = {1, 0, 0, 0, 1, 0};
+  for (double x : special)
+    for (double y : special)
+      check(GcGePoint2d(x, y), identity);
+}
+
 TEST(Batch, SegmentsJoinIntoPolylinesAfterRounding) {
   pen_batch b;
   b.add_segment(GcGePoint2d(0.4, 0.6), GcGePoint2d(10.49, 0.5));
@@ -186,7 +214,8 @@ TEST(Batch, WholePolylinesBatchLikeTheirSegments) {
     m.entry[1][0] = frac(rng) - 0.5;
     m.entry[1][1] = -1.5 - frac(rng);
     m.entry[1][2] = 100 * frac(rng);
-    pen_batch whole, bySegment;
+    pen_batch whole, bySegment, cosmetic, cosmeticBySegment;
+    cosmetic.cosmetic = cosmeticBySegment.cosmetic = true;
     GcGePoint2d last(coord(rng), coord(rng));
     for (int line = 0; line < 6; ++line) {
       // Every other polyline starts where the last one ended (a join), some
@@ -200,16 +229,57 @@ TEST(Batch, WholePolylinesBatchLikeTheirSegments) {
       }
       last = pts.back();
       whole.add_polyline(pts.data(), pts.size(), m);
-      for (std::size_t i = 0; i + 1 < pts.size(); ++i)
+      cosmetic.add_polyline(pts.data(), pts.size(), m);
+      for (std::size_t i = 0; i + 1 < pts.size(); ++i) {
         bySegment.add_segment(m.apply(pts[i]), m.apply(pts[i + 1]));
+        cosmeticBySegment.add_segment(m.apply(pts[i]), m.apply(pts[i + 1]));
+      }
     }
     EXPECT_EQ(whole.points, bySegment.points);
     EXPECT_EQ(whole.counts, bySegment.counts);
+    // A cosmetic batch pushes each last point on as its polyline ends: once
+    // extended, the same as pushing them all on at the end.
+    EXPECT_EQ(cosmetic.counts, whole.counts);
+    whole.extend_last_points();
+    cosmetic.extend_last_points();
+    cosmeticBySegment.extend_last_points();
+    EXPECT_EQ(cosmetic.points, whole.points);
+    EXPECT_EQ(cosmeticBySegment.points, whole.points);
+    cosmetic.extend_last_points();
+    EXPECT_EQ(cosmetic.points, whole.points) << "each last point is pushed on once";
   }
   pen_batch single;
   const GcGePoint2d one[] = {{1, 1}};
   single.add_polyline(one, 1, GcGeMatrix2d());
   EXPECT_TRUE(single.empty()) << "a single point is no polyline";
+}
+
+// The batches' buffers grow without initialising; a value appended from the
+// buffer itself must survive the growth that moves it.
+TEST(Batch, PlainBuffersGrowKeepingTheirValues) {
+  plain_buffer<device_point> b;
+  b.push_back({7, -7});
+  for (int i = 1; i < 1000; ++i)
+    b.push_back(b[0]); // grows at 1, 2, 4, ... while reading its own first value
+  ASSERT_EQ(b.size(), 1000u);
+  EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](const device_point& p) { return p == device_point{7, -7}; }));
+  const device_point more[] = {{1, 2}, {3, 4}};
+  b.append(more, 2);
+  EXPECT_EQ(b.back(), (device_point{3, 4}));
+  plain_buffer<device_point> copy(b);
+  EXPECT_EQ(copy, b);
+  const plain_buffer<device_point> moved(std::move(copy));
+  EXPECT_EQ(moved.size(), 1002u);
+  EXPECT_TRUE(copy.empty());
+  copy = moved;
+  copy.clear();
+  EXPECT_TRUE(copy.empty());
+  EXPECT_EQ(moved, b);
+  plain_buffer<std::uint32_t> counts{3, 2};
+  device_point* room = b.extend(3);
+  EXPECT_EQ(room, b.data() + 1002);
+  EXPECT_EQ(b.size(), 1005u);
+  EXPECT_EQ(counts, (std::vector<std::uint32_t>{3, 2}));
 }
 
 TEST(Batch, RingsCloseAndShortOnesAreDropped) {
@@ -455,15 +525,22 @@ TEST(ViewMath, WindowSizeStaysWithinLimitsOfTheDrawing) {
   EXPECT_EQ(limit_window(fine, drawing), window_limit::none);
 }
 
-TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
-  const int before = buffer_paint::live_count();
-  GcGeCircArc2d arc(GcGePoint2d(0, 0), 10.0);
-  const clip_region boundary(extents(GcGePoint2d(-30, -30), GcGePoint2d(30, 30)));
+// A refresh at a pixel of 0.01 for the window -10..10 inside the regeneration
+// window -30..30, the boundary given.
+regen_context fineContext(const clip_region& boundary) {
   regen_context ctx;
   ctx.pixel = 0.01;
   ctx.visible = extents(GcGePoint2d(-10, -10), GcGePoint2d(10, 10));
   ctx.regen = boundary.box();
   ctx.boundary = &boundary;
+  return ctx;
+}
+
+TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
+  const int before = buffer_paint::live_count();
+  GcGeCircArc2d arc(GcGePoint2d(0, 0), 10.0);
+  const clip_region boundary(extents(GcGePoint2d(-30, -30), GcGePoint2d(30, 30)));
+  regen_context ctx = fineContext(boundary);
   {
     buffer_curve cache;
     EXPECT_EQ(buffer_paint::live_count(), before + 1);
@@ -574,6 +651,89 @@ TEST(Buffers, CurveCacheClipsTransformsAndDashes) {
   EXPECT_NEAR(pieces[1].second, 20, kEps);
   EXPECT_NEAR(pieces[2].second, 40, kEps);
   EXPECT_NEAR(cache.dashes[0].y, 5, kEps);
+  // The outline: the reach holds what the cache holds (the clipped, moved
+  // points), and the cache holds dash pieces.
+  ASSERT_TRUE(cache.outline.known());
+  const float* r = cache.outline.reach;
+  EXPECT_TRUE(r[0] <= 0 && r[1] <= 5 && r[2] >= 50 && r[3] >= 5) << "holds (0, 5)-(50, 5)";
+  EXPECT_TRUE(r[0] > -1e-4 && r[1] > 5 - 1e-4 && r[2] < 50 + 1e-4 && r[3] < 5 + 1e-4) << "and little more";
+  EXPECT_TRUE(cache.outline.pairs);
+  EXPECT_FALSE(cache.outline.whole);
+  cache.clear();
+  EXPECT_FALSE(cache.outline.known()) << "an emptied cache reaches nowhere";
+  EXPECT_FALSE(cache.outline.pairs);
+}
+
+// A cache's outline holds its reach in floats rounded outwards, so that a
+// box test on it can only err towards clipping.
+TEST(Buffers, OutlinesHoldTheReachInFloats) {
+  const double big = 1234567891.2345, inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    const char* what;
+    extents reach;
+    bool known;
+  } cases[] = {
+      {"small", extents(GcGePoint2d(0.1, -0.3), GcGePoint2d(0.7, 1e-30)), true},
+      {"survey coordinates in millimetres", extents(GcGePoint2d(-big, big), GcGePoint2d(big + 0.001, big + 7)), true},
+      {"a point", extents(GcGePoint2d(3, 3), GcGePoint2d(3, 3)), true},
+      {"zero", extents(GcGePoint2d(0, 0), GcGePoint2d(0, 0)), true},
+      {"below the float steps", extents(GcGePoint2d(1e-300, -1e-300), GcGePoint2d(1e-300, 1e-300)), true},
+      {"beyond the floats", extents(GcGePoint2d(0, 0), GcGePoint2d(1e39, 1)), false},
+      {"infinite", extents(GcGePoint2d(-inf, 0), GcGePoint2d(0, 1)), false},
+      {"not known", extents(), false},
+  };
+  for (const Case& c : cases) {
+    cache_outline o;
+    o.set_reach(extents(GcGePoint2d(-1, -1), GcGePoint2d(1, 1))); // an earlier reach goes in any case
+    o.set_reach(c.reach);
+    ASSERT_EQ(o.known(), c.known) << c.what;
+    if (!c.known)
+      continue;
+    EXPECT_LE(o.reach[0], c.reach.min.x) << c.what;
+    EXPECT_LE(o.reach[1], c.reach.min.y) << c.what;
+    EXPECT_GE(o.reach[2], c.reach.max.x) << c.what;
+    EXPECT_GE(o.reach[3], c.reach.max.y) << c.what;
+    // Widened by a few float steps at most.
+    EXPECT_GE(o.reach[0], c.reach.min.x - std::abs(c.reach.min.x) * 1e-6 - 1e-36) << c.what;
+    EXPECT_LE(o.reach[3], c.reach.max.y + std::abs(c.reach.max.y) * 1e-6 + 1e-36) << c.what;
+  }
+}
+
+// The reach of a cache is the box of its points and dash pieces, what a
+// paint tests to draw it without clipping.
+TEST(Buffers, ReachIsTheBoxOfThePoints) {
+  const clip_region boundary(extents(GcGePoint2d(-30, -30), GcGePoint2d(30, 30)));
+  const regen_context ctx = fineContext(boundary);
+  struct Case {
+    const char* what;
+    std::unique_ptr<GcGeCurve2d> curve;
+    extents reach;
+    double within; // the samples miss the extremes between them by up to the tolerance
+  };
+  Case cases[] = {
+      {"a segment", std::make_unique<GcGeLineSeg2d>(GcGePoint2d(5, -3), GcGePoint2d(-4, 8)),
+       extents(GcGePoint2d(-4, -3), GcGePoint2d(5, 8)), 1e-12},
+      {"a quarter arc", std::make_unique<GcGeCircArc2d>(GcGePoint2d(1, 1), 10.0, 0.0, vdgeom::kPi / 2),
+       extents(GcGePoint2d(1, 1), GcGePoint2d(11, 11)), 1e-9},
+      {"a circle cut by the boundary", std::make_unique<GcGeCircArc2d>(GcGePoint2d(25, 0), 10.0),
+       extents(GcGePoint2d(15, -10), GcGePoint2d(30, 10)), 0.011},
+  };
+  for (const Case& c : cases) {
+    buffer_curve cache;
+    ASSERT_TRUE(refresh_curve_cache(cache, *c.curve, ctx)) << c.what;
+    ASSERT_TRUE(cache.outline.known()) << c.what;
+    extents box;
+    for (const GcGePoint2d& p : cache.points)
+      box.grow(p);
+    cache_outline exact;
+    exact.set_reach(box);
+    EXPECT_EQ(cache.outline, exact) << c.what << ": the points' box";
+    const float* r = cache.outline.reach;
+    EXPECT_NEAR(r[0], c.reach.min.x, c.within + 1e-5) << c.what;
+    EXPECT_NEAR(r[1], c.reach.min.y, c.within + 1e-5) << c.what;
+    EXPECT_NEAR(r[2], c.reach.max.x, c.within + 1e-5) << c.what;
+    EXPECT_NEAR(r[3], c.reach.max.y, c.within + 1e-5) << c.what;
+  }
 }
 
 TEST(Buffers, SolidRingsAreSampledJoinedAndClipped) {

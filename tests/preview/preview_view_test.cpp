@@ -62,6 +62,25 @@ bool paintAll(view& v, int maxCalls = 2000) {
   return false;
 }
 
+// A clock that counts work instead of time: each unit of work the view
+// reports with a reading (a list element painted, a highlighted handle
+// painted, a snap candidate examined) takes step microseconds and each
+// reading tick microseconds; a test may also move it on by hand (t).
+struct work_clock final : view_clock {
+  std::uint64_t step = 0;
+  std::uint64_t tick = 0;
+  std::uint64_t t = 0;
+  std::uint64_t now_us(std::uint32_t work) override { return t += work * step + tick; }
+};
+
+// A view on that clock, bound to a canvas of w x h pixels.
+struct ClockedView {
+  work_clock clock;
+  Canvas canvas;
+  view v{clock};
+  ClockedView(int w, int h) : canvas(w, h) { v.bind_dc(canvas.surface.dc()); }
+};
+
 // A view filled by fill and painted at window on a canvas of the device's
 // size; as a new view, what a picture painted some other way must look like.
 struct PaintedView {
@@ -470,7 +489,12 @@ TEST_F(ViewTest, FactoriesRefuseWhatCannotBeDrawn) {
   EXPECT_TRUE(v.define_block(GcGePoint2d(0, 0), 50));
   EXPECT_FALSE(v.define_block(GcGePoint2d(5, 5), 50)) << "first definition kept";
   EXPECT_EQ(v.tables().blocks.find(50)->base().x, 0.0);
-  EXPECT_FALSE(line(0, 0, 1, 1, kRed, 51) && false);
+  // A member goes into its block: neither a list element nor part of the
+  // drawing's extents.
+  ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(300, 300), GcGePoint2d(310, 310)), rgb(kRed), 1, nullptr, 1,
+                          50, true, false));
+  EXPECT_EQ(v.list_size(1), 0u);
+  EXPECT_FALSE(v.drawing_extents().valid);
   EXPECT_FALSE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(1, 1)), rgb(kRed), 1, nullptr, 1, 99,
                            true, false))
       << "no block 99";
@@ -550,8 +574,8 @@ TEST_F(ViewTest, SnapQueriesFindCrossingsFirstAndTheCursorLast) {
   std::vector<GcGePoint2d> exclude{GcGePoint2d(50, 50)};
   v.snap_query(snap_end | snap_intersection, pick, nullptr, false, &exclude, nullptr);
   ASSERT_EQ(v.snap_results().size(), 1u);
-  // Without mode 0x100 no crossing is reported.
-  v.snap_query(snap_end | snap_no_timer, pick, nullptr, false, nullptr, nullptr);
+  // Without mode 0x100 no crossing is reported: line 3's end and the cursor.
+  ASSERT_EQ(v.snap_query(snap_end | snap_no_timer, pick, nullptr, false, nullptr, nullptr), 2u);
   for (const snap_result& x : v.snap_results())
     EXPECT_NE(x.snap_kind, snap_intersection);
   // An invalid pick box resets.
@@ -592,14 +616,11 @@ TEST_F(ViewTest, SnapPointsOfSolidsReferencesAndPerpendiculars) {
   EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(GcGePoint2d(100, 90)));
 }
 
-TEST(ViewProgress, LargeListPaintsOverSeveralCallsAndShowsThePartialPicture) {
-  Canvas canvas(200, 200);
-  view v;
-  v.bind_dc(canvas.surface.dc());
-  v.base_budget_us = 3000;
-  // Left half first, right half after: short vertical segments and circles.
-  const int n = 40000;
-  for (int i = 0; i < n; ++i) {
+// Short vertical segments and small circles, elements first to count of a
+// list of n: the first half of the list in the left half of a 200 x 200
+// canvas, the second half in the right half; element i has handle i.
+void fillHalves(view& v, int n, int count) {
+  for (int i = 0; i < count; ++i) {
     const double x = (i < n / 2 ? 2.0 : 102.0) + (i % (n / 2)) * 96.0 / (n / 2);
     if (i % 4 == 0)
       ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(x, 50), 1.0), rgb(kRed), 1, nullptr, 1, i, false, false));
@@ -607,37 +628,124 @@ TEST(ViewProgress, LargeListPaintsOverSeveralCallsAndShowsThePartialPicture) {
       ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(x, 20), GcGePoint2d(x, 80)), rgb(kRed), 1, nullptr, 1, i,
                               false, false));
   }
+}
+
+TEST(ViewProgress, LargeListPaintsOverSeveralCallsAndShowsThePartialPicture) {
+  // Painting an element takes 10 us on this clock, and the budget is 3.5 ms.
+  // The clock is looked at after every 8th element and read once 64 elements
+  // (or 2048 vertices: these have a few each) were painted since the last
+  // reading: the reading after 384 elements finds 3.84 ms spent, so every
+  // call paints 384 elements, and the 40,000 take 105 calls.
+  ClockedView cv(200, 200);
+  view& v = cv.v;
+  const Canvas& canvas = cv.canvas;
+  cv.clock.step = 10;
+  v.base_budget_us = 3500;
+  const int n = 40000, perCall = 384;
+  fillHalves(v, n, n);
   const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
   const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 200));
   ASSERT_TRUE(v.fit_window(&world, &device));
+  // The last element highlighted and a snap marker on a segment's top end,
+  // both in the right half, which list 1 reaches only after 52 calls.
+  std::vector<std::uint64_t> last{static_cast<std::uint64_t>(n - 1)};
+  ASSERT_TRUE(v.highlight(hl_add_listed, nullptr, &last, true));
+  const extents pick(GcGePoint2d(145, 65), GcGePoint2d(155, 75));
+  ASSERT_GT(v.snap_query(snap_end | snap_no_timer, pick, nullptr, false, nullptr, nullptr), 1u);
+  GcGePoint2d snapped;
+  ASSERT_TRUE(v.next_snap_point(snapped));
+  const int snappedColumn = static_cast<int>(std::floor(snapped.x + 0.5));
+  ASSERT_GT(snappedColumn, 140);
+  ASSERT_LT(snappedColumn, 160);
+
   ASSERT_FALSE(v.paint()) << "the list cannot be painted within one budget";
   EXPECT_NE(v.stage_flags() & stage_list1, 0u) << "list 1 unfinished";
-  EXPECT_GT(v.progress(0), 0u);
-  EXPECT_LT(v.progress(0), static_cast<std::uint32_t>(n / 2));
-  // How much fits into one budget depends on the machine's load; what matters
-  // is that the part already painted is on the DC before the list is done.
-  const int partial = canvas.count(0, 0, 100, 200, kRed);
-  EXPECT_GT(partial, 0) << "the partial picture is on the DC";
-  EXPECT_EQ(canvas.count(100, 0, 200, 200, kRed), 0) << "the right half is not painted yet";
-  int calls = 1;
-  while (!v.paint()) {
-    ASSERT_LT(++calls, 5000);
+  ASSERT_EQ(v.progress(0), static_cast<std::uint32_t>(perCall));
+  {
+    // The partial picture on the DC is what the first 384 elements alone paint.
+    const PaintedView first([&](view& r) { fillHalves(r, n, perCall); }, world, device);
+    int differing = 0;
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 100; ++x)
+        differing += canvas.at(x, y) != first.canvas.at(x, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(first.canvas.count(0, 0, 100, 200, kRed), 100);
   }
-  EXPECT_GT(calls, 2);
+  // In the right half the highlight pass and the snap stage have drawn on the
+  // partial picture: the highlighted element and the snapped one (dotted), and
+  // the marker.
+  for (int x = 100; x < 200; ++x) {
+    const bool drawn = x == 198 || x == snappedColumn;
+    EXPECT_EQ(canvas.count(x, 0, x + 1, 200, kRed) > 0, drawn) << "column " << x;
+  }
+  EXPECT_GT(canvas.count(snappedColumn - 8, 62, snappedColumn + 9, 79, RGB(255, 255, 0)), 10) << "the snap marker";
+
+  int calls = 1;
+  for (bool done = false; !done;) {
+    ASSERT_LT(++calls, 200);
+    done = v.paint();
+    ASSERT_EQ(v.progress(0), static_cast<std::uint32_t>(std::min(n, calls * perCall))) << "call " << calls;
+  }
+  EXPECT_EQ(calls, (n + perCall - 1) / perCall);
   EXPECT_EQ(v.progress(0), static_cast<std::uint32_t>(n));
   EXPECT_EQ(v.stage_flags() & (stage_list1 | stage_snap), 0u);
+  const PaintedView left([&](view& r) { fillHalves(r, n, n / 2); }, world, device);
+  int differing = 0;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 100; ++x)
+      differing += canvas.at(x, y) != left.canvas.at(x, y);
+  EXPECT_EQ(differing, 0) << "the finished left half";
   EXPECT_GT(canvas.count(100, 0, 200, 200, kRed), 1000);
-  EXPECT_GT(canvas.count(0, 0, 100, 200, kRed), partial) << "the left half grew after the first call";
+}
+
+TEST(ViewProgress, ASlowCopyToTheDcRaisesTheBudgetUntilTheNextRestart) {
+  // Every reading of this clock takes tick microseconds, so copying the
+  // picture to the DC (two readings apart) takes one tick: the budget becomes
+  // 80 times that when it is larger, at most 1 s, and only a restart puts it
+  // back.
+  struct Case {
+    std::uint64_t tick;
+    std::uint32_t budget;
+  } cases[] = {{1000, 100000}, {1250, 100000}, {1251, 100080}, {2000, 160000}, {12500, 1000000}, {20000, 1000000}};
+  for (const Case& c : cases) {
+    ClockedView cv(100, 100);
+    view& v = cv.v;
+    work_clock& clock = cv.clock;
+    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(10, 10), GcGePoint2d(90, 90)), rgb(kRed), 1, nullptr, 1, 1,
+                            false, false));
+    const extents area(GcGePoint2d(0, 0), GcGePoint2d(100, 100));
+    ASSERT_TRUE(v.fit_window(&area, &area));
+    clock.tick = c.tick;
+    ASSERT_TRUE(v.paint());
+    EXPECT_EQ(v.time_budget_us, c.budget) << c.tick;
+    // A quick copy in a paint without a restart leaves the budget as it is.
+    clock.tick = 10;
+    std::vector<std::uint64_t> one{1};
+    ASSERT_TRUE(v.highlight(hl_add_listed, nullptr, &one, true));
+    ASSERT_TRUE(v.paint());
+    EXPECT_EQ(v.time_budget_us, c.budget) << c.tick;
+    ASSERT_TRUE(v.pan(1, 0));
+    ASSERT_TRUE(v.paint());
+    EXPECT_EQ(v.time_budget_us, 100000u) << c.tick;
+  }
 }
 
 TEST(ViewProgress, ZoomingInStopsAtTheMinimumWithAMessage) {
-  Canvas canvas(200, 100);
-  view v;
-  v.bind_dc(canvas.surface.dc());
+  ClockedView cv(200, 100); // its clock moved on by hand below
+  view& v = cv.v;
+  const Canvas& canvas = cv.canvas;
+  work_clock& clock = cv.clock;
   ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(300, 400)), rgb(kRed), 1, nullptr, 1, 1,
                           false, false));
+  // Without a world window there is nothing to fit, but the device rectangle
+  // is kept for a later zoom to the extents.
   const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
-  ASSERT_TRUE(v.fit_window(nullptr, &device) || true);
+  EXPECT_FALSE(v.fit_window(nullptr, &device));
+  EXPECT_FALSE(v.window().valid);
+  EXPECT_FALSE(v.paint());
+  ASSERT_TRUE(v.zoom_extents(0.0));
+  EXPECT_TRUE(v.window().min.isEqualTo(GcGePoint2d(-250, 0)) && v.window().max.isEqualTo(GcGePoint2d(550, 400)))
+      << "the extents 300 x 400 widened to the device's 2:1";
   const extents world(GcGePoint2d(0, 0), GcGePoint2d(300, 400));
   ASSERT_TRUE(v.fit_window(&world, &device));
   auto hasMessage = [&v](const char* text) {
@@ -666,7 +774,18 @@ TEST(ViewProgress, ZoomingInStopsAtTheMinimumWithAMessage) {
   EXPECT_TRUE(hasMessage("SNAP QUERY"));
   ASSERT_TRUE(paintAll(v));
   EXPECT_FALSE(hasMessage("SNAP QUERY"));
+  // The last "too small" message was added at the last zoom: it is drawn
+  // until it is 2 seconds old, and removed after the paint that finds it so.
+  std::uint64_t added = 0;
+  for (const view_message& m : v.messages())
+    if (m.text == "EXTENTS: too small - set to minimum")
+      added = std::max(added, m.start_us);
+  clock.t = added + 1999999;
+  ASSERT_TRUE(v.paint());
   EXPECT_TRUE(hasMessage("EXTENTS: too small - set to minimum")) << "lives 2 seconds";
+  clock.t = added + 2000000;
+  ASSERT_TRUE(v.paint());
+  EXPECT_FALSE(hasMessage("EXTENTS: too small - set to minimum"));
 }
 
 TEST(ViewCounts, LiveElementsAndCachesReturnToZero) {
@@ -838,6 +957,33 @@ TEST(ViewCounts, PanRepaintFromCachesMatchesAFreshPaint) {
 // window are reused, so the picture kept at the new window holds their points
 // only as far as that old window reaches: a pan beyond it must not move the
 // kept picture (the line would end where the old window ended).
+// A cache reused after a pan is drawn without clipping when all its points
+// map into the device box of the regeneration window (boundary included),
+// as the test on each point would find.
+TEST(ViewCounts, ACacheMapsInsideWhenItsReachDoes) {
+  Canvas canvas(200, 200);
+  view v;
+  v.bind_dc(canvas.surface.dc());
+  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 100)); // regeneration window -100..200
+  ASSERT_TRUE(v.fit_window(&world, &world));
+  struct Case {
+    const char* what;
+    extents reach;
+    bool inside;
+  } cases[] = {
+      {"inside", extents(GcGePoint2d(-50, -20), GcGePoint2d(150, 120)), true},
+      {"on the boundary", extents(GcGePoint2d(-100, -100), GcGePoint2d(200, 200)), true},
+      {"across the left side", extents(GcGePoint2d(-100.5, 0), GcGePoint2d(0, 10)), false},
+      {"beyond the top", extents(GcGePoint2d(0, 150), GcGePoint2d(10, 200.001)), false},
+      {"not known", extents(), false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(v.maps_inside(c.reach), c.inside) << c.what;
+  ASSERT_TRUE(v.pan(0.5, 0)); // the regeneration window now starts at -100.5
+  EXPECT_TRUE(v.maps_inside(cases[2].reach));
+  EXPECT_FALSE(v.maps_inside(cases[1].reach));
+}
+
 TEST(ViewKeep, AKeptPictureReachesOnlyAsFarAsItsCaches) {
   auto fillList = [](view& v) {
     ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(-50, 40), GcGePoint2d(300, 40)), rgb(kRed), 1, nullptr, 1,
@@ -1111,11 +1257,11 @@ TEST(ViewCounts, LargeBatchesAreFlushedOnTheWay) {
 namespace {
 
 TEST(ViewSnapTiming, TheTimeLimitStopsALongSearchUnlessDisabled) {
-  Canvas canvas(200, 200);
-  view v;
-  v.bind_dc(canvas.surface.dc());
+  ClockedView cv(200, 200);
+  view& v = cv.v;
+  work_clock& clock = cv.clock;
   // Vertical segments at distinct x, all through the pick box: each gives a
-  // nearest point of its own, so the result list keeps growing.
+  // nearest point of its own, so the results count the candidates examined.
   const int n = 2500;
   for (int i = 0; i < n; ++i) {
     const double x = 95.0 + 10.0 * i / n;
@@ -1126,11 +1272,28 @@ TEST(ViewSnapTiming, TheTimeLimitStopsALongSearchUnlessDisabled) {
   const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 200));
   ASSERT_TRUE(v.fit_window(&world, &device));
   const extents pick(GcGePoint2d(90, 90), GcGePoint2d(110, 110));
-  const std::size_t all = v.snap_query(snap_nearest | snap_no_timer, pick, nullptr, false, nullptr, nullptr);
-  EXPECT_EQ(all, static_cast<std::size_t>(n + 1)) << "every segment and the cursor";
-  const std::size_t timed = v.snap_query(snap_nearest, pick, nullptr, false, nullptr, nullptr);
-  EXPECT_LT(timed, all) << "30 ms are not enough for the whole list";
-  EXPECT_EQ((timed - 1) % 32, 0u) << "the clock is read after every 32nd candidate";
+  // The clock is read after every 32nd candidate; the search stops once more
+  // than 30 ms have passed since it started. Each result line: the time a
+  // candidate takes, a reading, and the candidates examined (the cursor
+  // centre is one more result).
+  struct Case {
+    std::uint64_t step, tick;
+    bool timed;
+    int examined;
+  } cases[] = {
+      {0, 0, true, n},        // work that takes no time
+      {300, 0, true, 128},    // 28.8 ms at 96 candidates, 38.4 ms at 128
+      {1000, 0, true, 32},    // 32 ms at the first reading
+      {0, 10000, true, 128},  // exactly 30 ms at 96 candidates is not more
+      {1000, 0, false, n},    // bit 31: no limit
+  };
+  for (const Case& c : cases) {
+    clock.step = c.step;
+    clock.tick = c.tick;
+    const std::uint32_t modes = snap_nearest | (c.timed ? 0u : snap_no_timer);
+    EXPECT_EQ(v.snap_query(modes, pick, nullptr, false, nullptr, nullptr), static_cast<std::size_t>(c.examined + 1))
+        << c.step << " us a candidate, " << c.tick << " us a reading";
+  }
 }
 
 TEST(ViewText, OwnerWindowMeasuresTheTextBox) {
