@@ -87,6 +87,14 @@ class ComboBoxEx : public ComboBase {
   void setImageList(HIMAGELIST list) const noexcept { send(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list)); }
   HWND comboBox() const noexcept { return reinterpret_cast<HWND>(send(CBEM_GETCOMBOCONTROL)); }
   HWND editField() const noexcept { return reinterpret_cast<HWND>(send(CBEM_GETEDITCONTROL)); }
+  // The dropped-down list belongs to the combo box inside, which does not
+  // hear these through the extended one everywhere (Wine answers 0).
+  int droppedWidth() const noexcept {
+    return static_cast<int>(SendMessageW(comboBox(), CB_GETDROPPEDWIDTH, 0, 0));
+  }
+  void setDroppedWidth(int width) const noexcept {
+    SendMessageW(comboBox(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
+  }
 };
 
 class Button : public Control {

@@ -1,0 +1,58 @@
+// The module's combo boxes: the framework's combo box and extended combo box
+// with a drop-down list as wide as their widest item.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/controls.h"
+
+namespace vd {
+
+// Width in pixels of a dropped-down list that shows every item whole: the
+// widest text (text extent plus the font's average character width), the
+// list's two edges, its vertical scroll bar and `extraWidth` (room for a
+// picture beside the text). `textWidths` are the items' text extents.
+int fittingDropDownWidth(const std::vector<int>& textWidths, int averageCharWidth, int edgeWidth,
+                         int scrollBarWidth, int extraWidth);
+
+// Text extents of `texts` in the font `window` shows them in.
+std::vector<int> textExtents(HWND window, const std::vector<std::wstring>& texts, int* averageCharWidth);
+
+class VdComboBox : public ui::ComboBox {
+ public:
+  explicit VdComboBox(bool autoWidth = true) noexcept : autoWidth_(autoWidth) {}
+
+  bool ProcessMessage(ui::Message& m) override;
+
+  // Pixels added to the fitted width of the dropped-down list.
+  int extraWidth() const noexcept { return extraWidth_; }
+  void setExtraWidth(int pixels) noexcept { extraWidth_ = pixels; }
+
+ protected:
+  void OnDropDown();
+
+ private:
+  int autoWidth_;
+  int extraWidth_ = 0;
+};
+
+class VdComboBoxEx : public ui::ComboBoxEx {
+ public:
+  explicit VdComboBoxEx(bool autoWidth = true) noexcept : autoWidth_(autoWidth) {}
+
+  bool ProcessMessage(ui::Message& m) override;
+
+  int extraWidth() const noexcept { return extraWidth_; }
+  void setExtraWidth(int pixels) noexcept { extraWidth_ = pixels; }
+
+ protected:
+  void OnDropDown();
+
+ private:
+  int autoWidth_;
+  int extraWidth_ = 0;
+};
+
+}  // namespace vd

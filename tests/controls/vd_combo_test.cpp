@@ -1,0 +1,102 @@
+// The module's combo boxes drop down a list as wide as their widest item,
+// when the user opens it with the keyboard.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/vd_combo.h"
+#include "controls_test_ids.h"
+#include "dialog_script.h"
+#include "ui/dialog.h"
+
+namespace {
+
+const std::vector<std::wstring> kItems = {L"Krátká", L"Velmi dlouhá položka seznamu, která se nevejde", L"Střední položka"};
+constexpr int kPictureWidth = 18;
+
+class CombosDialog : public ui::Dialog {
+ public:
+  CombosDialog() : ui::Dialog(IDD_COMBOS) {
+    Bind(IDC_COMBO_PLAIN, plain);
+    Bind(IDC_COMBO_FIXED, fixed);
+    Bind(IDC_COMBO_EX, pictures);
+  }
+  vd::VdComboBox plain;
+  vd::VdComboBox fixed{false};
+  vd::VdComboBoxEx pictures;
+
+ protected:
+  bool OnInitDialog() override {
+    for (const std::wstring& t : kItems) {
+      plain.addString(t.c_str());
+      fixed.addString(t.c_str());
+      pictures.insertItem(-1, t.c_str(), -1);
+    }
+    pictures.setExtraWidth(kPictureWidth);
+    return ui::Dialog::OnInitDialog();
+  }
+};
+
+// The widest item's text in the font of `window`, with one average character.
+int widestItem(HWND window) {
+  int average = 0;
+  int widest = 0;
+  for (int w : vd::textExtents(window, kItems, &average)) widest = std::max(widest, w);
+  return widest + average;
+}
+
+TEST(VdCombo, FittingWidthAddsEdgesScrollBarAndExtra) {
+  struct Row {
+    std::vector<int> widths;
+    int average, edge, scroll, extra, expected;
+  } rows[] = {
+      {{40, 120, 80}, 6, 2, 17, 0, 120 + 6 + 4 + 17},
+      {{40, 120, 80}, 6, 2, 17, 18, 120 + 6 + 4 + 17 + 18},
+      {{}, 6, 2, 17, 0, 4 + 17},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.expected);
+    EXPECT_EQ(vd::fittingDropDownWidth(r.widths, r.average, r.edge, r.scroll, r.extra), r.expected);
+  }
+}
+
+TEST(VdCombo, DroppedListsFitTheirWidestItem) {
+  CombosDialog dlg;
+  uitest::DialogScript script(dlg);
+  int fixedBefore = 0;
+  const int frame = 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL);
+  script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show")
+      .then([&] {
+        fixedBefore = dlg.fixed.droppedWidth();
+        SetFocus(dlg.plain.hwnd());
+        uitest::postKey(GetFocus(), VK_F4);
+      })
+      .waitFor([&] { return dlg.plain.droppedDown(); }, "the plain list to drop")
+      .then([&] {
+        EXPECT_EQ(dlg.plain.droppedWidth(), widestItem(dlg.plain.hwnd()) + frame);
+        EXPECT_GT(dlg.plain.droppedWidth(), dlg.plain.window().clientRect().right) << "wider than the control";
+        dlg.plain.showDropDown(false);
+        SetFocus(dlg.fixed.hwnd());
+        uitest::postKey(dlg.fixed.hwnd(), VK_F4);
+      })
+      .waitFor([&] { return dlg.fixed.droppedDown(); }, "the fixed list to drop")
+      .then([&] {
+        EXPECT_EQ(dlg.fixed.droppedWidth(), fixedBefore) << "a combo without auto width keeps its list";
+        dlg.fixed.showDropDown(false);
+        SetFocus(dlg.pictures.comboBox());
+        uitest::postKey(dlg.pictures.comboBox(), VK_F4);
+      })
+      .waitFor([&] { return dlg.pictures.droppedDown(); }, "the extended list to drop")
+      .then([&] {
+        EXPECT_EQ(dlg.pictures.droppedWidth(), widestItem(dlg.pictures.comboBox()) + frame + kPictureWidth);
+        dlg.pictures.showDropDown(false);
+        dlg.EndDialog(IDOK);
+      });
+  EXPECT_EQ(script.run(), IDOK);
+  for (const std::string& f : script.failures()) ADD_FAILURE() << f;
+}
+
+}  // namespace
