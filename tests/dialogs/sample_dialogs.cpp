@@ -112,6 +112,7 @@ SampleDialog::SampleDialog(int templateId) : ui::Dialog(templateId) {
   if (templateId == IDD_HEIGHTDIM_SETTINGS) {
     Bind(IDC_HDSET_SECTION_PREVIEW, sectionPane_);
     Bind(IDC_HDSET_PLAN_PREVIEW, planPane_);
+    Bind(IDC_HDSET_PLAN_ARROW, planArrow_);
   }
 }
 
@@ -291,18 +292,6 @@ void SampleDialog::fillBoundaryMarks() {
   SendMessageW(combo, CB_SETCURSEL, 0, 0);
 }
 
-void SampleDialog::fillTerminators(int id, int selected) {
-  HWND combo = GetDlgItem(hwnd(), id);
-  HIMAGELIST list = keep(ImageList_Create(11, 11, ILC_COLOR32 | ILC_MASK, 18, 0));
-  for (int i = IDI_ARROW_CLOSED_FILLED; i <= IDI_ARROW_INTEGRAL; ++i) {
-    const ui::unique_hicon icon = ui::loadModuleIcon(i, 11);
-    ImageList_AddIcon(list, icon.get());
-  }
-  SendMessageW(combo, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
-  for (int i = 0; i < 18; ++i) addExItem(combo, text(5000 + i), i);
-  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-}
-
 // The settings dialog with the default records of ČSN and the plan view.
 void SampleDialog::fillSettings() {
   const HWND dialog = hwnd();
@@ -348,7 +337,6 @@ void SampleDialog::fillSettings() {
   fillColourCombo(IDC_HDSET_FRAME_COLOR, 1);
   setEditCombo(dialog, IDC_HDSET_FRAME_WIDTH, L"14.225");
   setEditCombo(dialog, IDC_HDSET_FRAME_HEIGHT, L"6.25");
-  fillTerminators(IDC_HDSET_PLAN_ARROW, 3);
   setEditCombo(dialog, IDC_HDSET_PLAN_ARROW_SIZE, L"0.25");
   setList(dialog, IDC_HDSET_PLAN_TEXT_STYLE, styles, 0);
   fillColourCombo(IDC_HDSET_PLAN_TEXT_COLOR, 1);

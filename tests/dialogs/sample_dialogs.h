@@ -16,6 +16,8 @@
 //   timer turns the section pane's sample value once, a second after the
 //   dialog opens, as the preview animates; the panes write the last click and wheel turn they got into
 //   their window text; Help (9) asks the host for help (ShowHelpW);
+// - 1000: the plan view's terminator combo (1051) is the module's own
+//   arrowCombo, showing "_DOT";
 // - 1001: "Nastavení..." (1006) ends the dialog with 1006;
 // - 1002: the value takes '.' for ',' when the focus leaves it (kill-focus
 //   notification); OK with an empty value shows an error box and the dialog
@@ -28,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/arrow_combo.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/handles.h"
@@ -72,12 +75,12 @@ class SampleDialog : public ui::Dialog {
   void fillSettings();
   void fillColourCombo(int id, int selected);
   void fillBoundaryMarks();
-  void fillTerminators(int id, int selected);
   // The host's layer dialog for the plain layer combo `combo`, as the layer buttons run it.
   void runLayerDialog(int combo);
   HIMAGELIST keep(HIMAGELIST list);
 
   SamplePane sectionPane_, planPane_;
+  vd::arrowCombo planArrow_{L"_DOT"};
   HIMAGELIST swatches_ = nullptr;
   std::vector<ui::unique_himagelist> imageLists_;  // the combos borrow them
 };

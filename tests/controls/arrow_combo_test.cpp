@@ -1,0 +1,510 @@
+// The terminator combo in a dialog under Wine: the module's texts (served by
+// the in-process host) and icons (VdShared.dll), the stored name after
+// keys, clicks and bad names, and the name copies the items hold.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "arrow_test_ids.h"
+#include "controls/arrow_combo.h"
+#include "dialog_script.h"
+#include "host/host_api.h"
+#include "hostsim/host.h"
+#include "tools/png/png_writer.h"
+#include "tools/vdhost/module_texts.h"
+#include "ui/dialog.h"
+#include "ui/gdi.h"
+#include "ui/handles.h"
+#include "ui/module_state.h"
+#include "ui/wide_text.h"
+
+// Arrays allocated and not yet freed: the name copies the items own are
+// arrays, so a copy that is never freed shows as one more.
+namespace {
+long g_liveArrays = 0;
+}  // namespace
+
+void* operator new[](std::size_t size) {
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  ++g_liveArrays;
+  return p;
+}
+void operator delete[](void* p) noexcept {
+  if (!p) return;
+  --g_liveArrays;
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept { operator delete[](p); }
+
+namespace {
+
+// The list as a user reads it: block name and Czech text, in order.
+struct Expected {
+  const wchar_t* name;
+  const wchar_t* text;
+};
+const Expected kList[] = {
+    {L".", L"Uzavřený vyplněný"},
+    {L"_CLOSED", L"Uzavřený"},
+    {L"_NONE", L"Žádná"},
+    {L"_DOT", L"Tečka"},
+    {L"_CLOSEDBLANK", L"Uzavřený prázdný"},
+    {L"_OBLIQUE", L"Sklopená"},
+    {L"_ARCHTICK", L"Stavařská čárka"},
+    {L"_OPEN", L"Otevřená"},
+    {L"_ORIGIN", L"Indikace počátku"},
+    {L"_OPEN90", L"Pravý úhel"},
+    {L"_Open30", L"Otevřená 30"},
+    {L"_DotBlank", L"Prázdná tečka"},
+    {L"_DotSmall", L"Malá tečka"},
+    {L"_BOXFILLED", L"Vyplněný čtverec"},
+    {L"_BOXBLANK", L"Čtverec"},
+    {L"_DATUMFILLED", L"Vztažný trojúhelník vyplněný"},
+    {L"_DATUMBLANK", L"Vztažný trojúhelník"},
+    {L"_INTEGRAL", L"Integrál"},
+};
+constexpr int kTerminators = 18;
+constexpr int kByStyle = 18;  // index of "Podle Stylu" when offered
+constexpr const wchar_t* kByStyleText = L"Podle Stylu";
+
+// VdShared.dll, whose resources the combos use, and the host bound in this
+// process serving its string table.
+HMODULE g_module = nullptr;
+ui::ModuleState g_moduleState;
+
+bool moduleString(int id, vd::vstring& out) { return vdhost::loadModuleText(g_module, id, out); }
+
+void bindTestHost() {
+  hostsim::Host& host = hostsim::Host::instance();
+  host.reset();
+  host.stringSource = &moduleString;
+  vd::unbindHost();
+  ASSERT_TRUE(vd::bindHost(nullptr, &hostsim::resolveExport, nullptr));
+}
+
+class ModuleEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    g_module = LoadLibraryW(L"VdShared.dll");
+    ASSERT_NE(g_module, nullptr) << "VdShared.dll beside the test program";
+    g_moduleState.resources = g_module;
+    bindTestHost();
+  }
+  void TearDown() override {
+    vd::unbindHost();
+    if (g_module) FreeLibrary(g_module);
+  }
+};
+const testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+// The test program's dialog (its template is the program's) with a
+// terminator combo made while the module's state is current, so that it
+// takes its pictures from VdShared.dll as it does inside the module.
+class ArrowDialog : public ui::Dialog {
+ public:
+  ArrowDialog(const wchar_t* name, bool byStyle) : ui::Dialog(IDD_ARROW_TEST) {
+    ui::ModuleStateScope module(&g_moduleState);
+    combo = std::make_unique<vd::arrowCombo>(name, byStyle);
+    Bind(IDC_ARROW_TEST_COMBO, *combo);
+  }
+  std::unique_ptr<vd::arrowCombo> combo;
+};
+
+// Runs a dialog whose combo starts with `name` and plays `steps` once it
+// shows; the dialog closes after them.
+void runDialog(ArrowDialog& dlg, const std::function<void(uitest::DialogScript&)>& steps) {
+  uitest::DialogScript script(dlg);
+  script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show");
+  steps(script);
+  script.then([&] { dlg.EndDialog(IDOK); });
+  EXPECT_EQ(script.run(), IDOK);
+  for (const std::string& f : script.failures()) ADD_FAILURE() << f;
+}
+
+// What the combo shows and stores now.
+struct Shown {
+  int index;
+  std::wstring text;
+  std::wstring stored;
+};
+Shown shown(const vd::arrowCombo& combo) {
+  const int index = combo.curSel();
+  return {index, combo.itemText(index), combo.selectedName()};
+}
+
+void expectShown(const vd::arrowCombo& combo, int index, const std::wstring& text, const std::wstring& stored) {
+  const Shown s = shown(combo);
+  EXPECT_EQ(s.index, index);
+  EXPECT_EQ(s.text, text);
+  EXPECT_EQ(s.stored, stored) << "stored name of " << s.stored.size() << " characters";
+}
+
+std::wstring longName() { return std::wstring(100000, L'A'); }
+
+// Item `index` of the image list drawn on white, as RGB.
+std::vector<uint8_t> picture(HIMAGELIST list, int index) {
+  int w = 0, h = 0;
+  ImageList_GetIconSize(list, &w, &h);
+  ui::memory_surface surface;
+  if (!surface.create(nullptr, w, h)) return {};
+  RECT all{0, 0, w, h};
+  FillRect(surface.dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  ImageList_Draw(list, index, surface.dc(), 0, 0, ILD_NORMAL);
+  std::vector<uint8_t> rgb;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const COLORREF c = GetPixel(surface.dc(), x, y);
+      rgb.insert(rgb.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+    }
+  }
+  return rgb;
+}
+
+int darkPixels(const std::vector<uint8_t>& rgb) {
+  int n = 0;
+  for (size_t i = 0; i + 2 < rgb.size(); i += 3) n += rgb[i] + rgb[i + 1] + rgb[i + 2] < 3 * 160;
+  return n;
+}
+
+TEST(ArrowCombo, StoredNameSelectsItsItemWhenShown) {
+  struct Row {
+    const char* what;
+    std::wstring name;
+    bool nullName, byStyle;
+    int index;
+    std::wstring stored;
+  } rows[] = {
+      {"names compare ignoring case", L"_open", false, false, 7, L"_OPEN"},
+      {"mixed-case name", L"_DOTSMALL", false, false, 12, L"_DotSmall"},
+      {"the default", L".", false, false, 0, L"."},
+      {"the last terminator", L"_integral", false, true, 17, L"_INTEGRAL"},
+      {"unknown name leaves the default", L"_NOSUCH", false, false, 0, L"."},
+      {"no trimming", L"_OPEN ", false, false, 0, L"."},
+      {"style entry not offered", L"", false, false, 0, L"."},
+      {"style entry offered", L"", false, true, kByStyle, L""},
+      {"null name keeps the default", L"", true, true, 0, L"."},
+      {"100,000 characters", longName(), false, true, 0, L"."},
+      {"lone high surrogate", L"_OPEN\xD800", false, false, 0, L"."},
+      {"lone low surrogate", L"\xDC00", false, true, 0, L"."},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    ArrowDialog dlg(r.nullName ? nullptr : r.name.c_str(), r.byStyle);
+    runDialog(dlg, [&](uitest::DialogScript& s) {
+      s.then([&] {
+        const std::wstring text = r.index == kByStyle ? kByStyleText : kList[r.index].text;
+        expectShown(*dlg.combo, r.index, text, r.stored);
+        EXPECT_EQ(dlg.combo->count(), kTerminators + (r.byStyle ? 1 : 0));
+      });
+    });
+  }
+}
+
+TEST(ArrowCombo, ListsEveryTerminatorWithItsTextNameAndPicture) {
+  for (bool byStyle : {false, true}) {
+    SCOPED_TRACE(byStyle ? "with the style entry" : "without the style entry");
+    ArrowDialog dlg(L"_DOT", byStyle);
+    runDialog(dlg, [&](uitest::DialogScript& s) {
+      s.then([&] {
+        const vd::arrowCombo& c = *dlg.combo;
+        const int n = kTerminators + (byStyle ? 1 : 0);
+        ASSERT_EQ(c.count(), n);
+        ASSERT_EQ(c.images().count(), n) << "one picture per item";
+        int w = 0, h = 0;
+        ImageList_GetIconSize(c.images().get(), &w, &h);
+        const int size = static_cast<int>(std::lround(11 * c.screenScale()));
+        EXPECT_EQ(w, size);
+        EXPECT_EQ(h, size);
+        EXPECT_EQ(c.extraWidth(), 18);
+        std::vector<std::vector<uint8_t>> pictures;
+        for (int i = 0; i < n; ++i) {
+          SCOPED_TRACE(i);
+          int image = -2;
+          const std::wstring text = ui::comboExItemText(c.hwnd(), i, &image);
+          EXPECT_EQ(text, i < kTerminators ? kList[i].text : kByStyleText);
+          EXPECT_EQ(c.itemName(i), i < kTerminators ? kList[i].name : L"");
+          EXPECT_EQ(image, i);
+          pictures.push_back(picture(c.images().get(), i));
+          EXPECT_GE(darkPixels(pictures.back()), size / 2) << "the picture shows something";
+        }
+        for (int i = 0; i < kTerminators; ++i) {
+          for (int j = 0; j < i; ++j) EXPECT_NE(pictures[i], pictures[j]) << i << " looks like " << j;
+        }
+        if (byStyle) {
+          EXPECT_EQ(pictures[kByStyle], pictures[2]) << "the style entry shows no terminator";
+        }
+      });
+    });
+  }
+}
+
+// Keys and clicks of a user: the arrow keys in the closed list, a click in
+// the dropped one; each choice is stored as the item's name.
+TEST(ArrowCombo, ChoicesByKeysAndMouseAreStored) {
+  ArrowDialog dlg(L"_OPEN", true);
+  HWND inner = nullptr;
+  struct Key {
+    UINT key;
+    int index;
+    const wchar_t* stored;
+  } keys[] = {
+      {VK_DOWN, 8, L"_ORIGIN"}, {VK_END, kByStyle, L""}, {VK_UP, 17, L"_INTEGRAL"},
+      {VK_HOME, 0, L"."},       {VK_UP, 0, L"."},        {VK_END, kByStyle, L""},
+  };
+  runDialog(dlg, [&](uitest::DialogScript& s) {
+    s.then([&] {
+      inner = dlg.combo->comboBox();
+      SetFocus(inner);
+    });
+    for (const Key& k : keys) {
+      s.then([&] { uitest::postKey(inner, k.key); }).then([&] {
+        SCOPED_TRACE(k.stored);
+        expectShown(*dlg.combo, k.index, k.index == kByStyle ? kByStyleText : kList[k.index].text, k.stored);
+      });
+    }
+    // The dropped list, and a click on "Čtverec".
+    s.then([&] { uitest::postKey(inner, VK_F4); })
+        .waitFor([&] { return dlg.combo->droppedDown(); }, "the list to drop")
+        .waitFor([&, start = GetTickCount64()] { return GetTickCount64() - start > 300; }, "the list to paint")
+        .then([&] {
+          COMBOBOXINFO info{};
+          info.cbSize = sizeof info;
+          ASSERT_TRUE(GetComboBoxInfo(inner, &info));
+          RECT item{};
+          ASSERT_NE(SendMessageW(info.hwndList, LB_GETITEMRECT, 14, reinterpret_cast<LPARAM>(&item)), LB_ERR);
+          SendMessageW(info.hwndList, LB_SETTOPINDEX, 10, 0);
+          SendMessageW(info.hwndList, LB_GETITEMRECT, 14, reinterpret_cast<LPARAM>(&item));
+          uitest::postClick(info.hwndList, {(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+        })
+        .waitFor([&] { return !dlg.combo->droppedDown(); }, "the list to close")
+        .then([&] { expectShown(*dlg.combo, 14, L"Čtverec", L"_BOXBLANK"); });
+  });
+  EXPECT_EQ(dlg.combo->selectedName(), L"_BOXBLANK") << "kept after the window is gone";
+}
+
+TEST(ArrowCombo, SelectByNameOnTheShownList) {
+  struct Row {
+    const char* what;
+    std::wstring name;
+    bool nullName;
+    bool found;
+    int index;
+    std::wstring stored;
+  } rows[] = {
+      {"ignoring case", L"_boxblank", false, true, 14, L"_BOXBLANK"},
+      {"unknown name changes nothing", L"_NOSUCH", false, false, 14, L"_BOXBLANK"},
+      {"null name", L"", true, false, 14, L"_BOXBLANK"},
+      {"100,000 characters", longName(), false, false, 14, L"_BOXBLANK"},
+      {"lone surrogates", L"\xD800\xD800", false, false, 14, L"_BOXBLANK"},
+      {"the style entry", L"", false, true, kByStyle, L""},
+      {"mixed case stored as listed", L"_OPEN30", false, true, 10, L"_Open30"},
+  };
+  for (bool byStyle : {true, false}) {
+    ArrowDialog dlg(L"_DOT", byStyle);
+    runDialog(dlg, [&](uitest::DialogScript& s) {
+      s.then([&] {
+        Shown before = shown(*dlg.combo);
+        for (const Row& r : rows) {
+          SCOPED_TRACE(std::string(r.what) + (byStyle ? " (style entry offered)" : ""));
+          const bool styleMissing = !byStyle && r.index == kByStyle;
+          const bool ok = dlg.combo->selectByName(r.nullName ? nullptr : r.name.c_str());
+          EXPECT_EQ(ok, r.found && !styleMissing);
+          if (styleMissing || !r.found) {
+            const Shown now = shown(*dlg.combo);
+            EXPECT_EQ(now.index, before.index);
+            EXPECT_EQ(now.stored, before.stored);
+          } else {
+            expectShown(*dlg.combo, r.index, r.index == kByStyle ? kByStyleText : kList[r.index].text, r.stored);
+          }
+          before = shown(*dlg.combo);
+        }
+      });
+    });
+  }
+}
+
+TEST(ArrowCombo, WithoutWindowTheNameIsOnlyStored) {
+  vd::arrowCombo combo(L"_DOT");
+  EXPECT_TRUE(combo.selectByName(L"_open"));
+  EXPECT_EQ(combo.selectedName(), L"_open") << "stored as given until the list is shown";
+  EXPECT_FALSE(combo.selectByName(nullptr));
+  EXPECT_EQ(combo.selectedName(), L"_open");
+  EXPECT_TRUE(combo.selectByName(longName().c_str()));
+  EXPECT_EQ(combo.selectedName().size(), 100000u);
+  EXPECT_EQ(combo.itemName(0), L"");
+  EXPECT_EQ(combo.count(), 0);
+}
+
+// A selection change with nothing selected (the list emptied of its
+// selection by a program) puts the stored name back.
+TEST(ArrowCombo, NoSelectionReselectsTheStoredName) {
+  ArrowDialog dlg(L"_ARCHTICK", false);
+  runDialog(dlg, [&](uitest::DialogScript& s) {
+    s.then([&] {
+      dlg.combo->setCurSel(-1);
+      ASSERT_EQ(dlg.combo->curSel(), -1);
+      SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ARROW_TEST_COMBO, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(dlg.combo->hwnd()));
+      expectShown(*dlg.combo, 6, L"Stavařská čárka", L"_ARCHTICK");
+    });
+  });
+}
+
+// Each item owns a copy of its name; all are freed when the window goes,
+// before the control object does.
+TEST(ArrowCombo, NameCopiesAreFreedWithTheWindow) {
+  for (bool byStyle : {false, true}) {
+    SCOPED_TRACE(byStyle);
+    const long before = g_liveArrays;
+    long whileShown = 0;
+    ArrowDialog dlg(L"_OPEN", byStyle);
+    runDialog(dlg, [&](uitest::DialogScript& s) { s.then([&] { whileShown = g_liveArrays; }); });
+    EXPECT_GE(whileShown - before, kTerminators + (byStyle ? 1 : 0)) << "the copies are counted";
+    EXPECT_EQ(g_liveArrays, before) << "every copy freed once the window is gone";
+  }
+}
+
+// A host that serves no texts: the items keep their names and pictures.
+TEST(ArrowCombo, WithoutHostTextsTheNamesStillWork) {
+  vd::unbindHost();
+  {
+    ArrowDialog dlg(L"_open", true);
+    runDialog(dlg, [&](uitest::DialogScript& s) {
+      s.then([&] {
+        EXPECT_EQ(dlg.combo->count(), kTerminators + 1);
+        EXPECT_EQ(dlg.combo->itemText(7), L"");
+        EXPECT_EQ(dlg.combo->curSel(), 7);
+        EXPECT_EQ(dlg.combo->selectedName(), L"_OPEN");
+        EXPECT_EQ(dlg.combo->images().count(), kTerminators + 1);
+      });
+    });
+  }
+  bindTestHost();
+}
+
+// Where the pictures of the documentation are written: VD_PICTURES, or the
+// folder "pictures" of the current folder.
+std::filesystem::path pictureFolder() {
+  wchar_t buffer[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableW(L"VD_PICTURES", buffer, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::filesystem::path(buffer) : std::filesystem::current_path() / "pictures";
+}
+
+// The dialog and its dropped-down list as the screen shows them.
+struct ScreenShot {
+  RECT area{};
+  std::vector<uint8_t> rgb;
+  int width() const { return area.right - area.left; }
+  int height() const { return area.bottom - area.top; }
+  // Pixels darker than mid grey inside a screen rectangle.
+  int ink(const RECT& r) const {
+    int n = 0;
+    for (int y = std::max(r.top, area.top); y < std::min(r.bottom, area.bottom); ++y) {
+      for (int x = std::max(r.left, area.left); x < std::min(r.right, area.right); ++x) {
+        const uint8_t* p = &rgb[(static_cast<size_t>(y - area.top) * width() + (x - area.left)) * 3];
+        n += p[0] + p[1] + p[2] < 3 * 128;
+      }
+    }
+    return n;
+  }
+};
+
+ScreenShot shoot(const RECT& area) {
+  ScreenShot shot;
+  shot.area = area;
+  ui::memory_surface surface;
+  if (!surface.create(nullptr, shot.width(), shot.height())) return shot;
+  {
+    ui::window_dc screen(nullptr);
+    if (!BitBlt(surface.dc(), 0, 0, shot.width(), shot.height(), screen.get(), area.left, area.top, SRCCOPY))
+      return shot;
+  }
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < shot.width(); ++x) {
+      const COLORREF c = GetPixel(surface.dc(), x, y);
+      shot.rgb.insert(shot.rgb.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+    }
+  }
+  return shot;
+}
+
+// The screen rectangles of the visible items of a dropped list, split into
+// the picture at the left and the text beside it.
+struct ItemArea {
+  RECT picture, text;
+};
+std::vector<ItemArea> visibleItems(HWND list, int pictureSize) {
+  std::vector<ItemArea> items;
+  RECT client{};
+  GetClientRect(list, &client);
+  const int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  for (int i = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0)); i < n; ++i) {
+    RECT r{};
+    if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)) == LB_ERR) break;
+    if (r.bottom > client.bottom) break;
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const int split = r.left + pictureSize + 4;
+    items.push_back({{r.left, r.top, split, r.bottom}, {split, r.top, r.right, r.bottom}});
+  }
+  return items;
+}
+
+// The dialog with the dropped-down list, as the screen shows it: the picture
+// docs/pictures/arrow-combo.png. Every visible item shows its picture and text.
+TEST(ArrowCombo, PictureOfTheDroppedList) {
+  ArrowDialog dlg(L"_OPEN", true);
+  ScreenShot shot;
+  std::vector<ItemArea> items;
+  auto allShown = [&] {
+    for (const ItemArea& item : items) {
+      if (shot.ink(item.picture) == 0 || shot.ink(item.text) == 0) return false;
+    }
+    return !items.empty();
+  };
+  runDialog(dlg, [&](uitest::DialogScript& s) {
+    s.then([&] {
+       SetFocus(dlg.combo->comboBox());
+       uitest::postKey(dlg.combo->comboBox(), VK_F4);
+     })
+        .waitFor([&] { return dlg.combo->droppedDown(); }, "the list to drop")
+        .waitFor(
+            [&] {
+              // The screen shows what the windows painted a moment later:
+              // look again until every item is there.
+              COMBOBOXINFO info{};
+              info.cbSize = sizeof info;
+              if (!GetComboBoxInfo(dlg.combo->comboBox(), &info)) return false;
+              RECT frame{}, list{}, all{};
+              GetWindowRect(dlg.hwnd(), &frame);
+              GetWindowRect(info.hwndList, &list);
+              UnionRect(&all, &frame, &list);
+              int size = 0, unused = 0;
+              ImageList_GetIconSize(dlg.combo->images().get(), &size, &unused);
+              items = visibleItems(info.hwndList, size);
+              shot = shoot(all);
+              return allShown();
+            },
+            "the dropped list to show every item's picture and text")
+        .then([&] { dlg.combo->showDropDown(false); });
+  });
+  EXPECT_EQ(items.size(), static_cast<size_t>(kTerminators + 1)) << "the whole list shows";
+  ASSERT_TRUE(allShown());
+  std::error_code ec;
+  std::filesystem::create_directories(pictureFolder(), ec);
+  std::string error;
+  const std::string path = (pictureFolder() / "arrow-combo.png").string();
+  EXPECT_TRUE(vdpng::writeRgb(path, shot.width(), shot.height(), shot.rgb, error)) << error;
+}
+
+}  // namespace
