@@ -31,8 +31,10 @@ class DialogScript {
 
   DialogScript& then(std::function<void()> step);
   // Waits (letting the dialog run, timers fire) until `done` holds; a failure
-  // naming `what` when it does not within the time.
-  DialogScript& waitFor(std::function<bool()> done, std::string what, int milliseconds = 3000);
+  // naming `what` when it does not within the time. The time is a ceiling
+  // for a loaded machine (windows and X round trips slow down there); a
+  // passing wait ends as soon as `done` holds.
+  DialogScript& waitFor(std::function<bool()> done, std::string what, int milliseconds = 10000);
 
   // Runs the dialog with the script; every step must have run, and the
   // dialog must close within `closeMilliseconds` of the last one (it is
