@@ -35,40 +35,33 @@ std::vector<int> textExtents(HWND window, const std::vector<std::wstring>& texts
 
 namespace {
 
-// The width that fits the item texts of `combo` in the font it shows them in.
-template <class Combo>
-int fittingWidth(const Combo& combo, HWND fontWindow, int extraWidth) {
-  std::vector<std::wstring> texts;
-  for (int i = 0, n = combo.count(); i < n; ++i) texts.push_back(combo.itemText(i));
-  int average = 0;
-  std::vector<int> widths = textExtents(fontWindow, texts, &average);
-  return fittingDropDownWidth(widths, average, GetSystemMetrics(SM_CXEDGE), GetSystemMetrics(SM_CXVSCROLL),
-                              extraWidth);
-}
+// The window whose font shows the items of a combo's list.
+HWND listFontWindow(const ui::ComboBox& combo) { return combo.hwnd(); }
+HWND listFontWindow(const ui::ComboBoxEx& combo) { return combo.comboBox(); }
 
 }  // namespace
 
-bool VdComboBox::ProcessMessage(ui::Message& m) {
+template <class Base>
+bool AutoWidthCombo<Base>::ProcessMessage(ui::Message& m) {
   static constexpr ui::Handler map[] = {
-      ui::onReflected<CBN_DROPDOWN, &VdComboBox::OnDropDown>,
+      ui::onReflected<CBN_DROPDOWN, &AutoWidthCombo::OnDropDown>,
   };
-  return ui::dispatch(*this, map, m) || ui::ComboBox::ProcessMessage(m);
+  return ui::dispatch(*this, map, m) || Base::ProcessMessage(m);
 }
 
-void VdComboBox::OnDropDown() {
+template <class Base>
+void AutoWidthCombo<Base>::OnDropDown() {
   // The system keeps the list at least as wide as the control.
-  if (autoWidth_) setDroppedWidth(fittingWidth(*this, hwnd(), extraWidth_));
+  if (!autoWidth_) return;
+  std::vector<std::wstring> texts;
+  for (int i = 0, n = this->count(); i < n; ++i) texts.push_back(this->itemText(i));
+  int average = 0;
+  const std::vector<int> widths = textExtents(listFontWindow(*this), texts, &average);
+  this->setDroppedWidth(fittingDropDownWidth(widths, average, GetSystemMetrics(SM_CXEDGE),
+                                             GetSystemMetrics(SM_CXVSCROLL), extraWidth_));
 }
 
-bool VdComboBoxEx::ProcessMessage(ui::Message& m) {
-  static constexpr ui::Handler map[] = {
-      ui::onReflected<CBN_DROPDOWN, &VdComboBoxEx::OnDropDown>,
-  };
-  return ui::dispatch(*this, map, m) || ui::ComboBoxEx::ProcessMessage(m);
-}
-
-void VdComboBoxEx::OnDropDown() {
-  if (autoWidth_) setDroppedWidth(fittingWidth(*this, comboBox(), extraWidth_));
-}
+template class AutoWidthCombo<ui::ComboBox>;
+template class AutoWidthCombo<ui::ComboBoxEx>;
 
 }  // namespace vd

@@ -20,9 +20,14 @@ int fittingDropDownWidth(const std::vector<int>& textWidths, int averageCharWidt
 // Text extents of `texts` in the font `window` shows them in.
 std::vector<int> textExtents(HWND window, const std::vector<std::wstring>& texts, int* averageCharWidth);
 
-class VdComboBox : public ui::ComboBox {
+// A combo box whose dropped-down list, when the auto-width flag is set, is
+// made as wide as its widest item each time it drops down. `Base` is the
+// framework's combo box or extended combo box; the list of an extended one
+// belongs to the combo box inside it, whose font measures the texts.
+template <class Base>
+class AutoWidthCombo : public Base {
  public:
-  explicit VdComboBox(bool autoWidth = true) noexcept : autoWidth_(autoWidth) {}
+  explicit AutoWidthCombo(bool autoWidth = true) noexcept : autoWidth_(autoWidth) {}
 
   bool ProcessMessage(ui::Message& m) override;
 
@@ -38,21 +43,17 @@ class VdComboBox : public ui::ComboBox {
   int extraWidth_ = 0;
 };
 
-class VdComboBoxEx : public ui::ComboBoxEx {
+class VdComboBox : public AutoWidthCombo<ui::ComboBox> {
  public:
-  explicit VdComboBoxEx(bool autoWidth = true) noexcept : autoWidth_(autoWidth) {}
-
-  bool ProcessMessage(ui::Message& m) override;
-
-  int extraWidth() const noexcept { return extraWidth_; }
-  void setExtraWidth(int pixels) noexcept { extraWidth_ = pixels; }
-
- protected:
-  void OnDropDown();
-
- private:
-  int autoWidth_;
-  int extraWidth_ = 0;
+  using AutoWidthCombo::AutoWidthCombo;
 };
+
+class VdComboBoxEx : public AutoWidthCombo<ui::ComboBoxEx> {
+ public:
+  using AutoWidthCombo::AutoWidthCombo;
+};
+
+extern template class AutoWidthCombo<ui::ComboBox>;
+extern template class AutoWidthCombo<ui::ComboBoxEx>;
 
 }  // namespace vd
