@@ -63,7 +63,7 @@ void colorCombo::refill() {
   if (byLayer_) addColour(static_cast<std::uint32_t>(colour::kByLayer));
   if (byBlock_) addColour(static_cast<std::uint32_t>(colour::kByBlock));
   for (std::uint32_t c = 1; c <= 7; ++c) addColour(c);
-  insertItem(-1, ui::toWide(loadText(IDS_COLOR_CHOOSE)).c_str(), -1, kChooseItem);
+  insertItem(-1, ui::toWide(loadText(IDS_COLOR_CHOOSE)).c_str(), I_IMAGENONE, kChooseItem);
   if (!selectColour(colour_)) setCurSel(-1);
 }
 

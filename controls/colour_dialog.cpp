@@ -8,6 +8,10 @@
 
 namespace vd {
 
+namespace {
+constexpr WPARAM kNameLimit = 64;
+}  // namespace
+
 AcLtColorDlg::AcLtColorDlg(std::uint32_t colour, int layerIndex, int blockIndex)
     : ui::Dialog(IDD_COLOR),
       colour_(colour == colour::kNoColourValue ? static_cast<std::uint32_t>(colour::kForeground) : colour),
@@ -55,6 +59,8 @@ bool AcLtColorDlg::OnInitDialog() {
     HWND button = item(id).hwnd();
     SetWindowLongPtrW(button, GWL_STYLE, GetWindowLongPtrW(button, GWL_STYLE) | BS_NOTIFY);
   }
+  // The field holds a colour's name or number; a longer text is nothing it can read.
+  name_.window().send(EM_LIMITTEXT, kNameLimit);
   item(IDC_COLOR_BYLAYER).enable(layerIndex_ != colour::kNone);
   item(IDC_COLOR_BYBLOCK).enable(blockIndex_ != colour::kNone);
   select(colour_);
