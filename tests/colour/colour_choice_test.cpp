@@ -10,8 +10,7 @@
 #include "colour/colour_value.h"
 #include "colour/palette.h"
 #include "colour/swatch_grid.h"
-#include "host/host_api.h"
-#include "string_ids.h"
+#include "colour_host.h"
 
 using namespace vd;
 using namespace vd::colour;
@@ -119,31 +118,9 @@ TEST(ColourPalette, NearestIndexOfATrueColour) {
   }
 }
 
-// Colour names come from the host's string table.
-int loadString(int id, vchar* buffer, int capacity) {
-  const char16_t* text = id == IDS_COLOR_RED ? u"Červená" : id == IDS_COLOR_GREEN ? u"Zelená"
-                       : id == IDS_COLOR_BYLAYER ? u"DleHlad" : id == IDS_COLOR_BYBLOCK ? u"DleBlok" : u"";
-  return copyToBuffer(text, buffer, capacity);
-}
-std::string g_askedLayer;
-int findLayer(const char* name, void* record) {
-  g_askedLayer = name;
-  if (std::string(name) != "STĚNY" && std::string(name) != "ST\xCCNY") return 0;
-  static_cast<HostLayerRecord*>(record)->colour = 5;
-  return 1;
-}
-
 class NamesHost : public ::testing::Test {
  protected:
-  void SetUp() override {
-    unbindHost();
-    g_askedLayer.clear();
-    auto* api = new HostApi{};
-    api->LoadStringDBW = &loadString;
-    api->FindLayerInfoA = &findLayer;
-    hostBinding().api = api;
-  }
-  void TearDown() override { unbindHost(); }
+  colourtest::ColourHost host;
 };
 
 TEST_F(NamesHost, TypedColourNumbers) {
@@ -183,7 +160,7 @@ TEST_F(NamesHost, DialogModesStartAndAnswer) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
-    g_askedLayer.clear();
+    colourtest::askedLayer().clear();
     vchar buffer[32] = {};
     std::memcpy(buffer, c.text, vlength(c.text) * sizeof(vchar));
     std::uint32_t colour = c.colour;
@@ -194,7 +171,7 @@ TEST_F(NamesHost, DialogModesStartAndAnswer) {
       EXPECT_EQ(start->layer_index, c.expected->layer_index);
       EXPECT_EQ(start->block_index, c.expected->block_index);
     }
-    EXPECT_EQ(g_askedLayer, c.asked);
+    EXPECT_EQ(colourtest::askedLayer(), c.asked);
   }
   std::uint32_t none = 3;
   EXPECT_FALSE(dialog_start(2, nullptr, nullptr, 0)) << "no colour to start from";
