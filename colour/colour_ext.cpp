@@ -32,16 +32,22 @@ int layer_colour(vstring_view layer) {
   return index >= 1 && index <= 255 ? index : kByLayer;
 }
 
+// The layer colour of modes 0, 2 and 4: the named layer's for by layer, else unresolved.
+int layer_of(std::uint32_t value, const vchar* text, int text_length) {
+  return value == static_cast<std::uint32_t>(kByLayer) ? layer_colour(buffer_text(text, text_length)) : kByLayer;
+}
+
+void answer_value(std::uint32_t value, int layer, int block, std::uint32_t* rgb, vchar* text, int text_length) {
+  if (rgb)
+    *rgb = value_rgb(value, layer, block, kSwatchGround);
+  if (text && text_length > 0)
+    copyToBuffer(colour_name(value), text, text_length);
+}
+
 int answer_name(std::uint32_t* colour, std::uint32_t* rgb, vchar* text, int text_length) {
   if (!colour)
     return 0;
-  const std::uint32_t value = *colour;
-  const int layer = value == static_cast<std::uint32_t>(kByLayer) ? layer_colour(buffer_text(text, text_length))
-                                                                    : kByLayer;
-  if (rgb)
-    *rgb = value_rgb(value, layer, kNone, kSwatchGround);
-  if (text && text_length > 0)
-    copyToBuffer(colour_name(value), text, text_length);
+  answer_value(*colour, layer_of(*colour, text, text_length), kNone, rgb, text, text_length);
   return 1;
 }
 
@@ -75,6 +81,26 @@ int colour_ext(int mode, std::uint32_t* colour, std::uint32_t* rgb, vchar* text,
     default:
       return 0;
   }
+}
+
+std::optional<DialogStart> dialog_start(int mode, const std::uint32_t* colour, const vchar* text, int text_length) {
+  if (mode < kModeDialog || mode > kModeDialogBoth || !colour)
+    return std::nullopt;
+  const bool byLayer = mode == kModeDialogByLayer || mode == kModeDialogBoth;
+  const bool byBlock = mode == kModeDialogByBlock || mode == kModeDialogBoth;
+  DialogStart start{*colour == kNoColourValue ? static_cast<std::uint32_t>(kForeground) : *colour, kNone, kNone};
+  if (byLayer)
+    start.layer_index = layer_of(*colour, text, text_length);
+  if (byBlock)
+    start.block_index = kByBlock;
+  return start;
+}
+
+void answer_choice(std::uint32_t chosen, const DialogStart& start, std::uint32_t* colour, std::uint32_t* rgb,
+                   vchar* text, int text_length) {
+  if (colour)
+    *colour = chosen;
+  answer_value(chosen, start.layer_index, start.block_index, rgb, text, text_length);
 }
 
 } // namespace vd::colour

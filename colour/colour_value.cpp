@@ -86,15 +86,20 @@ std::optional<int> index_of_name(vstring_view text) {
   return std::nullopt;
 }
 
-std::optional<std::uint32_t> read_colour(vstring_view text) {
+std::optional<std::uint32_t> read_index(vstring_view text) {
   text = trim(text);
-  if (std::optional<std::uint32_t> rgb = read_true_colour(text))
-    return rgb;
   if (std::optional<int> index = index_of_name(text))
     return static_cast<std::uint32_t>(*index);
   if (std::optional<unsigned> number = whole_number(text, static_cast<unsigned>(kByLayer)))
     return *number;
   return std::nullopt;
+}
+
+std::optional<std::uint32_t> read_colour(vstring_view text) {
+  text = trim(text);
+  if (std::optional<std::uint32_t> rgb = read_true_colour(text))
+    return rgb;
+  return read_index(text);
 }
 
 } // namespace vd::colour

@@ -31,6 +31,11 @@ vstring colour_name(std::uint32_t value);
 // The colour number 1..7 whose name (string table, any letter case) `text` is.
 std::optional<int> index_of_name(vstring_view text);
 
+// Reads a typed colour number: one of the names of 1..7 gives that number,
+// else a whole number 0..256 that number. Blanks around the text are ignored.
+// Nothing for any other text; what the caller allows of 0 and 256 is its own.
+std::optional<std::uint32_t> read_index(vstring_view text);
+
 // Reads a typed colour: three whole numbers 0..255 separated by commas give a
 // true colour; else one of the names of 1..7 gives that number; else a whole
 // number 0..256 gives that colour number. Blanks around the text and around

@@ -53,6 +53,24 @@ std::uint32_t rgb_of_index(int index) {
   return fromRrggbb(kTable[static_cast<std::size_t>(index)]);
 }
 
+int nearest_index(std::uint32_t colour) {
+  int best = 0;
+  unsigned bestDistance = ~0u;
+  for (int i = 0; i < static_cast<int>(kTable.size()); ++i) {
+    const std::uint32_t c = fromRrggbb(kTable[static_cast<std::size_t>(i)]);
+    const auto diff = [](unsigned a, unsigned b) { return a > b ? a - b : b - a; };
+    const unsigned distance = diff(red_of(c), red_of(colour)) + diff(green_of(c), green_of(colour)) +
+                              diff(blue_of(c), blue_of(colour));
+    if (distance < bestDistance) {
+      best = i;
+      bestDistance = distance;
+      if (distance == 0)
+        break;  // nothing comes nearer than the colour itself
+    }
+  }
+  return best;
+}
+
 std::uint32_t foreground_on(std::uint32_t background) {
   const unsigned sum = red_of(background) + green_of(background) + blue_of(background);
   return sum > 381 ? rgb(0, 0, 0) : rgb(255, 255, 255);

@@ -38,6 +38,12 @@ inline constexpr unsigned blue_of(std::uint32_t c) { return (c >> 16) & 0xFFu; }
 // dark to white.
 std::uint32_t rgb_of_index(int index);
 
+// The colour number 0..255 whose table colour lies nearest `colour`
+// (0x00BBGGRR): the smallest sum of the absolute differences of red, green
+// and blue, the lower number on a tie. Entry 0 counts as black and entry 7
+// as white, the colours the table keeps for them, so a pure black gives 0.
+int nearest_index(std::uint32_t colour);
+
 // Contrast colour for colour 7 on a ground: black when the ground's red,
 // green and blue add up to more than 381 (a light ground), else white.
 std::uint32_t foreground_on(std::uint32_t background);

@@ -37,6 +37,22 @@ struct HostLayerRecord {
   int32_t colour;
 };
 
+// What SetColorDialogTrueColor gets: the host's colour dialog that offers
+// true colours. The caller fills it; on acceptance the host writes the
+// chosen colour value (a true colour 0x01BBGGRR or a colour number) into
+// `colour` and answers true.
+struct HostTrueColourRecord {
+  int32_t size;        // 32
+  int32_t tag;         // -1
+  HostWindow parent;   // the window that owns the dialog
+  uint32_t colour;     // in: the colour shown (7 for none); out: the choice
+  uint32_t offers;     // kOfferByLayer, kOfferByBlock
+  uint64_t reserved;   // 0
+};
+static_assert(sizeof(HostTrueColourRecord) == 32, "the host expects 32 bytes");
+constexpr uint32_t kOfferByLayer = 1;
+constexpr uint32_t kOfferByBlock = 2;
+
 // One name per operation, in the order of VD_HOST_OPERATIONS.
 enum class HostOp : uint8_t {
 #define VD_HOST_OP_ENUM(slot, name, signature, need) name,

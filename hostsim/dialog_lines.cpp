@@ -30,6 +30,7 @@ constexpr Verb kVerbs[] = {
     {"check", Answer::Kind::Check, "check wants a control id and a state 0, 1 or 2"},
     {"key", Answer::Kind::Key, "key wants a control id and a key (Enter, Delete, Tab, Escape, Down, Up, F4)"},
     {"click", Answer::Kind::Click, "click wants a control id and a client pixel x,y"},
+    {"dblclick", Answer::Kind::DoubleClick, "dblclick wants a control id and a client pixel x,y"},
     {"wheel", Answer::Kind::Wheel, "wheel wants a control id, a client pixel x,y and a delta"},
     {"wait", Answer::Kind::Wait, "wait wants milliseconds from 0 to 600000"},
     {"picture", Answer::Kind::Picture, "picture wants a file"},
@@ -103,7 +104,8 @@ bool parseDialogLine(const std::vector<std::string>& w, Answer& out, std::string
     case Answer::Kind::Choose:
     case Answer::Kind::Check:
     case Answer::Kind::Key:
-    case Answer::Kind::Click: wanted = 2; break;
+    case Answer::Kind::Click:
+    case Answer::Kind::DoubleClick: wanted = 2; break;
     case Answer::Kind::Wheel: wanted = 3; break;
     default: wanted = 1; break;
   }
@@ -137,10 +139,11 @@ bool parseDialogLine(const std::vector<std::string>& w, Answer& out, std::string
       break;
     }
     case Answer::Kind::Click:
+    case Answer::Kind::DoubleClick:
     case Answer::Kind::Wheel: {
       if (!parsePixel(w[2], a.x, a.y)) return fail();
       a.source += " " + std::to_string(a.x) + "," + std::to_string(a.y);
-      if (verb->kind == Answer::Kind::Click) break;
+      if (verb->kind != Answer::Kind::Wheel) break;
       std::optional<int> delta = parseInteger(w[3]);
       if (!delta || *delta == 0 || *delta < -32768 || *delta > 32767) return fail();
       a.value = *delta;

@@ -20,13 +20,13 @@ const char* dialogKeyName(DialogKey key);
 struct DialogAction {
   int id = 0;          // dialog: the template; press and msgbox: the button; otherwise the control
   int value = 0;       // check: the state 0-2; wheel: the delta; wait: milliseconds; key: a DialogKey
-  int x = 0, y = 0;    // click and wheel: a client pixel of the control
+  int x = 0, y = 0;    // click, dblclick and wheel: a client pixel of the control
   vd::vstring text;    // set and choose: the text; picture: the file
   std::string source;  // the line as the transcript repeats it, verb and arguments
 };
 
 // True for the verbs of dialog lines: dialog, set, choose, check, key, click,
-// wheel, wait, picture, press, msgbox.
+// dblclick, wheel, wait, picture, press, msgbox.
 bool isDialogVerb(const std::string& word);
 
 // Reads a dialog line (its words, the verb first) into `out`'s kind and

@@ -5,6 +5,7 @@
 #include <optional>
 #include <type_traits>
 
+#include "hostsim/colour_requests.h"
 #include "hostsim/host.h"
 #include "hostsim/number_text.h"
 #include "hostsim/pick.h"
@@ -214,9 +215,9 @@ int Wcs2Ucs(double* point, int toWorld, int) {
   return 1;
 }
 
-int ColorExtFunctionW(vd::HostWindow, int, uint32_t*, uint32_t*, vchar*, int) {
+int ColorExtFunctionW(vd::HostWindow parent, int mode, uint32_t* colour, uint32_t* rgb, vchar* text, int length) {
   if (failing(HostOp::ColorExtFunctionW)) return 0;
-  return notServed("ColorExtFunctionW");
+  return hostsim::passColourExt(host(), parent, mode, colour, rgb, text, length);
 }
 int ColorExtFunctionA(vd::HostWindow, int, uint32_t*, uint32_t*, char*, int) {
   if (failing(HostOp::ColorExtFunctionA)) return 0;
@@ -547,9 +548,9 @@ int UpdateTransient(void*) {
   failing(HostOp::UpdateTransient);
   return 0;
 }
-int SetColorDialogTrueColor(void*) {
+int SetColorDialogTrueColor(void* record) {
   if (failing(HostOp::SetColorDialogTrueColor)) return 0;
-  return notServed("SetColorDialogTrueColor");
+  return hostsim::answerTrueColour(host(), record);
 }
 int LeaderAnno(uint64_t*, uint64_t*, int) {
   if (failing(HostOp::LeaderAnno)) return 0;

@@ -20,12 +20,14 @@ const char* answerKindName(Answer::Kind kind) {
     case Answer::Kind::Pick: return "pick";
     case Answer::Kind::PickAt: return "pickat";
     case Answer::Kind::Window: return "window";
+    case Answer::Kind::TrueColour: return "truecolour";
     case Answer::Kind::Dialog: return "dialog";
     case Answer::Kind::Set: return "set";
     case Answer::Kind::Choose: return "choose";
     case Answer::Kind::Check: return "check";
     case Answer::Kind::Key: return "key";
     case Answer::Kind::Click: return "click";
+    case Answer::Kind::DoubleClick: return "dblclick";
     case Answer::Kind::Wheel: return "wheel";
     case Answer::Kind::Wait: return "wait";
     case Answer::Kind::Picture: return "picture";

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_api.h"
 #include "host/text.h"
 #include "host/value_node.h"
 #include "hostsim/dialog_lines.h"
@@ -30,14 +31,15 @@ struct Answer {
   // Dialog on are dialog lines (hostsim/dialog_lines.h), which the host
   // program plays against the dialogs and message boxes the module shows.
   enum class Kind {
-    Point, Keyword, Real, Enter, Cancel, Pick, PickAt, Window,
-    Dialog, Set, Choose, Check, Key, Click, Wheel, Wait, Picture, Press, MessageBox
+    Point, Keyword, Real, Enter, Cancel, Pick, PickAt, Window, TrueColour,
+    Dialog, Set, Choose, Check, Key, Click, DoubleClick, Wheel, Wait, Picture, Press, MessageBox
   };
   Kind kind = Kind::Cancel;
   double point[3] = {0, 0, 0};
   double corner[3] = {0, 0, 0};  // second corner of a window
   double real = 0;
   vstring text;  // keyword
+  std::uint32_t colour = 0;  // true colour: 0x01BBGGRR
   std::vector<vstring> handles;  // picked handles
   DialogAction dialog;  // a dialog line's arguments
   int line = 0;  // script line, for messages
@@ -77,6 +79,13 @@ class Host {
     std::function<int(void* combo, int mode)> fillLayerCombo;
     // VdRcLayerDlg: the host's layer dialog.
     std::function<int(int mode, int flags, int options)> layerDialog;
+    // ColorExtFunctionW: the loaded module's own ColorExtFunction, as a host
+    // that loaded the module passes its colour requests on.
+    std::function<int(void* parent, int mode, std::uint32_t* colour, std::uint32_t* rgb, vchar* text, int length)>
+        colourExt;
+    // SetColorDialogTrueColor: the host's true-colour dialog, answered by a
+    // `dialog` block; 1 when accepted (the choice in the record).
+    std::function<int(vd::HostTrueColourRecord& record)> trueColourDialog;
   };
   WindowOperations windowOperations;
 

@@ -1,12 +1,15 @@
 #include "hostsim/script.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <fstream>
 #include <sstream>
 
 #include "host/services.h"
+#include "hostsim/colour_requests.h"
 #include "hostsim/number_text.h"
 
 namespace hostsim {
@@ -60,7 +63,7 @@ bool isComment(const std::string& line) {
 
 bool isAnswerVerb(const std::string& w) {
   return w == "point" || w == "keyword" || w == "real" || w == "enter" || w == "cancel" || w == "pick" ||
-         w == "pickat" || w == "window" || isDialogVerb(w);
+         w == "pickat" || w == "window" || w == "truecolour" || isDialogVerb(w);
 }
 
 // Why an answer was left when its command ended.
@@ -75,6 +78,39 @@ std::string unusedBecause(const Answer& a) {
       if (isDialogLine(a.kind)) return "no dialog is open for \"" + a.dialog.source + "\" (the command ended)";
       return std::string("the command ended before it asked for this ") + answerKindName(a.kind);
   }
+}
+
+// A colour value: decimal (0 to 4294967295) or 0x and one to eight hexadecimal digits.
+std::optional<std::uint32_t> parseColourValue(const std::string& text) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string digits = hex ? text.substr(2) : text;
+  if (digits.empty() || digits.size() > (hex ? 8u : 10u)) return std::nullopt;
+  unsigned long long value = 0;
+  for (char c : digits) {
+    int d = -1;
+    if (c >= '0' && c <= '9') d = c - '0';
+    if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    if (d < 0) return std::nullopt;
+    value = value * (hex ? 16 : 10) + static_cast<unsigned>(d);
+  }
+  if (value > 0xFFFFFFFFull) return std::nullopt;
+  return static_cast<std::uint32_t>(value);
+}
+
+// "R,G,B" of three whole numbers 0 to 255.
+std::optional<std::uint32_t> parseTrueColour(const std::string& text) {
+  std::uint32_t colour = 0x01000000u;
+  size_t start = 0;
+  for (int i = 0; i < 3; ++i) {
+    const size_t comma = text.find(',', start);
+    if ((i < 2) != (comma != std::string::npos)) return std::nullopt;
+    std::optional<int> v = parseInteger(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (!v || *v < 0 || *v > 255) return std::nullopt;
+    colour |= static_cast<std::uint32_t>(*v) << (8 * i);
+    start = comma + 1;
+  }
+  return colour;
 }
 
 std::string rest(const std::vector<std::string>& words, size_t from) {
@@ -139,6 +175,11 @@ bool ScriptRunner::parseAnswer(const std::vector<std::string>& w, int line, Answ
     } else if (!parsePoint(w[1], a.point) || !parsePoint(w[2], a.corner)) {
       error = wants("window wants two corners x1,y1 x2,y2", w, parsePoint(w[1], a.point) ? 2 : 1);
     }
+  } else if (verb == "truecolour") {
+    a.kind = Answer::Kind::TrueColour;
+    std::optional<std::uint32_t> colour = w.size() == 2 ? parseTrueColour(w[1]) : std::nullopt;
+    if (!colour) error = wants("truecolour wants R,G,B, three numbers from 0 to 255", w, 1);
+    a.colour = colour.value_or(0);
   } else if (isDialogVerb(verb)) {
     parseDialogLine(w, a, error);
   } else {
@@ -288,25 +329,7 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
   } else if (verb == "command") {
     if (w.size() < 2) return bad("command wants a command name");
     // The answers for this command are the answer lines that follow it.
-    host_.clearAnswers();
-    std::vector<std::string> aw;
-    while (next_ < lines_.size()) {
-      if (!wordsOf(next_, aw)) return false;
-      if (aw.empty() && isComment(lines_[next_])) {
-        ++next_;
-        continue;
-      }
-      if (aw.empty() || !isAnswerVerb(aw[0])) break;
-      Answer a;
-      std::string error;
-      int answerLine = static_cast<int>(next_) + 1;
-      ++next_;
-      if (!parseAnswer(aw, answerLine, a, error)) {
-        host_.fail("script line " + std::to_string(answerLine) + ": " + error);
-        return false;
-      }
-      host_.queueAnswer(a);
-    }
+    if (!queueAnswerLines()) return false;
     std::vector<std::string> args(w.begin() + 2, w.end());
     host_.log("> command " + rest(w, 1));
     int result = 0;
@@ -315,15 +338,71 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     if (observer_) observer_->commandEnded();
     if (!ran) return bad("the module has no command " + w[1]);
     host_.log("command " + w[1] + " -> " + std::to_string(result));
-    if (host_.failed()) return false;
-    if (const Answer* left = host_.peekAnswer()) {
-      host_.fail("script line " + std::to_string(left->line) + ": " + unusedBecause(*left));
-      return false;
-    }
+    if (!noAnswerLeft()) return false;
+  } else if (verb == "colorext") {
+    return runColourExt(w, line);
   } else {
     return bad("unknown instruction " + verb);
   }
   return true;
+}
+
+bool ScriptRunner::queueAnswerLines() {
+  host_.clearAnswers();
+  std::vector<std::string> aw;
+  while (next_ < lines_.size()) {
+    if (!wordsOf(next_, aw)) return false;
+    if (aw.empty() && isComment(lines_[next_])) {
+      ++next_;
+      continue;
+    }
+    if (aw.empty() || !isAnswerVerb(aw[0])) break;
+    Answer a;
+    std::string error;
+    int answerLine = static_cast<int>(next_) + 1;
+    ++next_;
+    if (!parseAnswer(aw, answerLine, a, error)) {
+      host_.fail("script line " + std::to_string(answerLine) + ": " + error);
+      return false;
+    }
+    host_.queueAnswer(a);
+  }
+  return true;
+}
+
+bool ScriptRunner::noAnswerLeft() {
+  if (host_.failed()) return false;
+  if (const Answer* left = host_.peekAnswer()) {
+    host_.fail("script line " + std::to_string(left->line) + ": " + unusedBecause(*left));
+    return false;
+  }
+  return true;
+}
+
+bool ScriptRunner::runColourExt(const std::vector<std::string>& w, int line) {
+  auto bad = [&](const std::string& why) {
+    host_.fail("script line " + std::to_string(line) + ": " + why);
+    return false;
+  };
+  std::optional<int> mode = w.size() >= 3 && w.size() <= 4 ? parseInteger(w[1]) : std::nullopt;
+  std::optional<std::uint32_t> colour = mode ? parseColourValue(w[2]) : std::nullopt;
+  if (!colour) return bad("colorext wants a mode, a colour (decimal or 0x hexadecimal) and, when it has one, a text");
+  vstring text = w.size() == 4 ? vd::utf8ToUtf16(w[3]) : vstring();
+  // Room for the text and for any name the module writes back.
+  const int capacity = static_cast<int>(std::max<size_t>(kColourExtChars, text.size() + 1));
+  // Dialogs the module shows are answered by the lines that follow.
+  if (!queueAnswerLines()) return false;
+  char shown[64];
+  std::snprintf(shown, sizeof shown, "> colorext %d 0x%08X", *mode, *colour);
+  host_.log(shown);
+  std::uint32_t value = *colour, rgb = kRgbNotWritten;
+  int result = 0;
+  if (observer_) observer_->commandStarting(rest(w, 0), line);
+  const bool ran = module_.colourExt(*mode, value, rgb, text, capacity, result);
+  if (observer_) observer_->commandEnded();
+  if (!ran) return bad("the module has no ColorExtFunction");
+  host_.log(colourExtLine(result, value, rgb, text));
+  return noAnswerLeft();
 }
 
 }  // namespace hostsim

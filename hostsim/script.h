@@ -1,6 +1,7 @@
 // Host scripts: settings, commands to run and the answers to the module's
 // requests, one per line. docs/host-scripts.md describes the language.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ class ModuleFace {
   virtual bool runCommand(const std::string& name, const std::vector<std::string>& args, int& result) = 0;
   // Makes an export of the host unavailable to the module's binding.
   virtual bool omitExport(const std::string& name, std::string& error) = 0;
+  // Calls the module's ColorExtFunction with the host's main window as the
+  // parent and a text buffer of `capacity` characters holding `text`;
+  // false when the module has no such export.
+  virtual bool colourExt(int mode, std::uint32_t& colour, std::uint32_t& rgb, vstring& text, int capacity,
+                         int& result) {
+    return false;
+  }
 };
 
 // Sees the commands of a script run; the fault sweep judges each one.
@@ -29,6 +37,9 @@ class RunObserver {
   // Right after the module returned, before the script's answers are checked.
   virtual void commandEnded() = 0;
 };
+
+// Characters of the text buffer a `colorext` line passes at least.
+constexpr int kColourExtChars = 256;
 
 class ScriptRunner {
  public:
@@ -47,6 +58,12 @@ class ScriptRunner {
   // with the run failed, when a quote is not closed.
   bool wordsOf(size_t index, std::vector<std::string>& words);
   bool parseAnswer(const std::vector<std::string>& words, int line, Answer& out, std::string& error) const;
+  // Queues the answer lines that follow a command (or colorext) line; false
+  // with the run failed at a malformed one.
+  bool queueAnswerLines();
+  // After a command or colorext: an answer left over fails the run.
+  bool noAnswerLeft();
+  bool runColourExt(const std::vector<std::string>& words, int line);
 
   Host& host_;
   ModuleFace& module_;

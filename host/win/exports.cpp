@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "colour/colour_ext.h"
 #include "commands/commands.h"
+#include "controls/colour_ext_dialog.h"
 #include "host/host_api.h"
 #include "host/services.h"
 #include "host/win/vdshared_app.h"
@@ -57,17 +57,7 @@ int ColorExtFunction(HWND parent, int mode, uint32_t* colour, uint32_t* rgb, wch
   static_assert(sizeof(wchar_t) == sizeof(vd::vchar), "the host's text is UTF-16");
   ui::ModuleStateScope scope(&vd::theApp().moduleState());
   try {
-    switch (mode) {
-      case vd::colour::kModeDialog:
-      case vd::colour::kModeDialogByLayer:
-      case vd::colour::kModeDialogByBlock:
-      case vd::colour::kModeDialogBoth:
-        // The colour dialog modes come with the colour dialog among the
-        // controls; until then they answer failure, as for a cancelled dialog.
-        return 0;
-      default:
-        return vd::colour::colour_ext(mode, colour, rgb, reinterpret_cast<vd::vchar*>(text), textLength);
-    }
+    return vd::colourExtFunction(parent, mode, colour, rgb, reinterpret_cast<vd::vchar*>(text), textLength);
   } catch (...) {
     return 0;
   }

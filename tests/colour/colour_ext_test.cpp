@@ -1,64 +1,21 @@
 // The modes of ColorExtFunction that need no dialog, against a host that
-// serves the colour names and knows two layers.
+// serves the colour names and knows some layers.
 #include "colour/colour_ext.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
 #include <string>
 
 #include "colour/colour_value.h"
-#include "host/host_api.h"
-#include "string_ids.h"
+#include "colour_host.h"
 
 using namespace vd;
 using namespace vd::colour;
 
 namespace {
 
-const std::map<int, vstring>& texts() {
-  static const std::map<int, vstring> t = {
-      {IDS_COLOR_BYLAYER, u"DleHlad"}, {IDS_COLOR_BYBLOCK, u"DleBlok"}, {IDS_COLOR_RED, u"Červená"},
-      {IDS_COLOR_YELLOW, u"Žlutá"},    {IDS_COLOR_GREEN, u"Zelená"},    {IDS_COLOR_CYAN, u"SvModrá"},
-      {IDS_COLOR_BLUE, u"Modrá"},      {IDS_COLOR_MAGENTA, u"Fialová"}, {IDS_COLOR_BLACK_WHITE, u"Černá/bílá"},
-      {IDS_COLOR_MORE, u"Další..."},
-  };
-  return t;
-}
-int loadString(int id, vchar* buffer, int capacity) {
-  auto it = texts().find(id);
-  return copyToBuffer(it == texts().end() ? vstring_view() : vstring_view(it->second), buffer, capacity);
-}
-std::string g_askedLayer;
-// "Výšky_č" (colour 3) and "OFF" (colour -5: off) exist; names arrive in code page 1250.
-int findLayer(const char* name, void* record) {
-  g_askedLayer = name;
-  auto* r = static_cast<HostLayerRecord*>(record);
-  if (r->size != static_cast<int32_t>(sizeof(HostLayerRecord))) return 0;
-  if (g_askedLayer == "V\xFD\x9Aky_\xE8") {
-    r->colour = 3;
-    return 1;
-  }
-  if (g_askedLayer == "OFF") {
-    r->colour = -5;
-    return 1;
-  }
-  return 0;
-}
-
-class ColourHost {
- public:
-  ColourHost() {
-    unbindHost();
-    g_askedLayer.clear();
-    auto* api = new HostApi{};
-    api->LoadStringDBW = &loadString;
-    api->FindLayerInfoA = &findLayer;
-    hostBinding().api = api;
-  }
-  ~ColourHost() { unbindHost(); }
-};
+using colourtest::ColourHost;
 
 struct Answer {
   int result;
@@ -105,7 +62,7 @@ TEST(ColourExt, NamesAndRgbOfColours) {
     EXPECT_EQ(a.rgb, c.rgb);
     EXPECT_EQ(a.colour, c.colour);
   }
-  EXPECT_EQ(g_askedLayer, "nikde") << "the last by-layer question named its layer";
+  EXPECT_EQ(colourtest::askedLayer(), "nikde") << "the last by-layer question named its layer";
 
   // A short buffer gets as much as fits; no buffer or no RGB is fine; no colour is not.
   EXPECT_EQ(ask(kModeName, 1, u"", 4).text, u"Čer");

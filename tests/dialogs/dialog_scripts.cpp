@@ -11,7 +11,8 @@
 // transcript to its .expected file instead of comparing.
 //
 // Commands of the scripts: "Template ID" runs the sample dialog of template
-// ID and returns what ended it; "Edit" runs the edit dialog 1001 and, when it
+// ID and returns what ended it; "TrueColour COLOUR" asks the host's
+// true-colour dialog (SetColorDialogTrueColor) showing COLOUR; "Edit" runs the edit dialog 1001 and, when it
 // ends with 1006, the settings dialog 1000 after it; "Box FLAGS TEXT" shows a
 // message box owned by the host's window and returns the button pressed.
 #include <windows.h>
@@ -67,6 +68,14 @@ class SampleModule : public hostsim::ModuleFace {
       // As the edit command does: "Nastavení..." leads on to the settings.
       result = run(IDD_HEIGHTDIM_EDIT);
       if (result == IDC_HDEDIT_SETTINGS) result = run(IDD_HEIGHTDIM_SETTINGS);
+      return true;
+    }
+    if (name == "TrueColour" && args.size() == 1) {
+      // The host's true-colour dialog, as a colour combo asks for it.
+      vd::HostTrueColourRecord record{32, -1, Host::instance().mainWindow,
+                                      static_cast<uint32_t>(std::strtoul(args[0].c_str(), nullptr, 0)),
+                                      vd::kOfferByLayer | vd::kOfferByBlock, 0};
+      result = vd::hostCallOr<&vd::HostApi::SetColorDialogTrueColor>(0, static_cast<void*>(&record));
       return true;
     }
     if (name == "Box" && args.size() == 2) {

@@ -11,6 +11,7 @@
 #include "host/text.h"
 #include "hostsim/host.h"
 #include "string_ids.h"
+#include "tools/vdhost/colour_windows.h"
 #include "ui/proc.h"
 
 namespace {
@@ -137,7 +138,8 @@ TEST_F(ModuleDll, ServedTextsAreTheCzechOnes) {
 }
 
 // ColorExtFunction as the host calls it: names from the string table the host
-// serves, the "more" item, typed colours; the dialog modes answer failure.
+// serves, the "more" item, typed colours; calls it cannot serve are refused
+// without a dialog and without touching the caller's outputs.
 TEST_F(ModuleDll, ColorExtFunctionWithoutDialog) {
   using ColorExtFn = int (*)(HWND, int, uint32_t*, uint32_t*, wchar_t*, int);
   auto colorExt = ui::procAddress<ColorExtFn>(g_module, "ColorExtFunction");
@@ -160,8 +162,8 @@ TEST_F(ModuleDll, ColorExtFunctionWithoutDialog) {
       {6, 3, L"255, 128, 0", 1, 0x010080FF, 0xFFFFFFFF, "255, 128, 0"},
       {6, 3, L"žlutá", 1, 2, 0xFFFFFFFF, "žlutá"},
       {6, 3, L"nic", 0, 3, 0xFFFFFFFF, "nic"},
-      {1, 3, L"", 0, 3, 0xFFFFFFFF, ""},
-      {4, 3, L"", 0, 3, 0xFFFFFFFF, ""},
+      {7, 3, L"x", 0, 3, 0xFFFFFFFF, "x"},
+      {-1, 3, L"x", 0, 3, 0xFFFFFFFF, "x"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
@@ -173,6 +175,32 @@ TEST_F(ModuleDll, ColorExtFunctionWithoutDialog) {
     EXPECT_EQ(rgb, c.rgb);
     EXPECT_EQ(vd::utf16ToUtf8(reinterpret_cast<const char16_t*>(text)), c.textOut);
   }
+  // The dialog modes without a colour, a buffer of no length: refused, nothing written.
+  for (int mode : {0, 1, 2, 3, 4, 6}) EXPECT_EQ(colorExt(nullptr, mode, nullptr, nullptr, nullptr, 0), 0) << mode;
+  wchar_t text[8] = L"abc";
+  uint32_t colour = 3;
+  EXPECT_EQ(colorExt(nullptr, 5, &colour, nullptr, text, 0), 0);
+  EXPECT_EQ(colorExt(nullptr, 5, &colour, nullptr, text, -5), 0);
+  EXPECT_EQ(colorExt(nullptr, 6, &colour, nullptr, text, -5), 0);
+  EXPECT_EQ(std::wstring(text), L"abc");
+  EXPECT_EQ(colour, 3u);
+}
+
+// The host program passes its own ColorExtFunctionW on to the module, as a
+// CAD host that loaded the module does: the module's colour names through
+// the host's operation.
+TEST_F(ModuleDll, HostPassesColorExtFunctionWOnToTheModule) {
+  ASSERT_EQ(initApp(), 1);
+  ASSERT_TRUE(vdhost::passColourExtTo(Host::instance(), g_module));
+  using ColorExtW = int (*)(void*, int, uint32_t*, uint32_t*, vd::vchar*, int);
+  auto hostColorExt = ui::procAddress<ColorExtW>(GetModuleHandleW(nullptr), "ColorExtFunctionW");
+  ASSERT_NE(hostColorExt, nullptr);
+  uint32_t colour = 0, rgb = 0;
+  vd::vchar text[32] = {};
+  EXPECT_EQ(hostColorExt(nullptr, 0, &colour, &rgb, text, 32), 1);
+  EXPECT_EQ(vd::vstring(text), u"DleBlok");
+  EXPECT_EQ(rgb, 0u);
+  Host::instance().windowOperations.colourExt = nullptr;
 }
 
 }  // namespace

@@ -78,8 +78,9 @@ void DialogScript::next() {
     auto action = std::move(step.action);
     steps_.pop_front();
     action();
-    // What the step posted is queued ahead of this.
-    if (!steps_.empty()) PostMessageW(window_.get(), kRunStep, 0, 0);
+    // What the step posted is queued ahead of this. After the last step it
+    // starts the time the dialog has left to close.
+    PostMessageW(window_.get(), kRunStep, 0, 0);
     return;
   }
   // The script is over: the dialog has this long to close.

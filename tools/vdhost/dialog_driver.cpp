@@ -372,6 +372,7 @@ void DialogDriver::start(Frame& frame) {
       break;
     }
     case Answer::Kind::Click:
+    case Answer::Kind::DoubleClick:
     case Answer::Kind::Wheel: {
       RECT r{};
       GetClientRect(control, &r);
@@ -449,12 +450,15 @@ bool DialogDriver::proceed(Frame& frame) {
       }
       return true;
     case Answer::Kind::Click:
+    case Answer::Kind::DoubleClick:
     case Answer::Kind::Wheel:
       if (phase == 0) {
         POINT at{a.dialog.x, a.dialog.y};
         HWND target = windowAt(control, at);
         if (a.kind == Answer::Kind::Click) {
           postMoveAndClick(target, at);
+        } else if (a.kind == Answer::Kind::DoubleClick) {
+          postMoveAndDoubleClick(target, at);
         } else {
           postWheel(target, at, a.dialog.value);
         }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "host/text.h"
+#include "hostsim/colour_requests.h"
 #include "ui/controls.h"
 #include "ui/wide_text.h"
 #include "ui/window.h"
@@ -44,27 +45,7 @@ std::wstring shownText(HWND control, const ListItems* items) {
 
 }  // namespace
 
-std::string quoted(const std::wstring& text) {
-  std::string out = "\"";
-  for (char c : ui::wideToUtf8(text)) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char hex[8];
-          std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
-          out += hex;
-        } else {
-          out.push_back(c);
-        }
-    }
-  }
-  return out + "\"";
-}
+std::string quoted(const std::wstring& text) { return hostsim::quotedText(ui::fromWide(text)); }
 
 std::string windowClass(HWND window) {
   wchar_t cls[128] = {};

@@ -8,3 +8,12 @@
 #define IDC_HOST_LAYER_NEW_LABEL 7002
 #define IDC_HOST_LAYER_NEW 7003
 #define IDC_HOST_LAYER_ADD 7004
+
+// The true-colour dialog (SetColorDialogTrueColor): red, green and blue.
+#define IDD_HOST_TRUE_COLOUR 7010
+#define IDC_HOST_RED_LABEL 7011
+#define IDC_HOST_RED 7012
+#define IDC_HOST_GREEN_LABEL 7013
+#define IDC_HOST_GREEN 7014
+#define IDC_HOST_BLUE_LABEL 7015
+#define IDC_HOST_BLUE 7016

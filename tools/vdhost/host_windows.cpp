@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/text.h"
+#include "tools/vdhost/colour_windows.h"
 #include "tools/vdhost/host_dialog_ids.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
@@ -131,6 +132,9 @@ HostWindows::HostWindows(hostsim::Host& host) : host_(host), driver_(host) {
   host_.windowOperations.fillLayerCombo = [this](void* combo, int mode) { return fillLayerCombo(host_, combo, mode); };
   host_.windowOperations.layerDialog = [this](int mode, int flags, int options) {
     return showLayerDialog(host_, mode, flags, options);
+  };
+  host_.windowOperations.trueColourDialog = [this](vd::HostTrueColourRecord& record) {
+    return showTrueColourDialog(host_, record);
   };
 }
 

@@ -2,6 +2,7 @@
 // script of user input and prints what the module asked and did.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "hostsim/fault_sweep.h"
 #include "hostsim/host.h"
 #include "hostsim/script.h"
+#include "tools/vdhost/colour_windows.h"
 #include "tools/vdhost/export_filter.h"
 #include "tools/vdhost/host_windows.h"
 #include "tools/vdhost/module_texts.h"
@@ -22,6 +24,7 @@
 #include "tools/vdhost/sweep.h"
 #include "ui/handles.h"
 #include "ui/proc.h"
+#include "ui/wide_text.h"
 
 namespace {
 
@@ -60,6 +63,18 @@ class DllModule : public hostsim::ModuleFace {
 
   bool omitExport(const std::string& name, std::string& error) override {
     return vdhost::removeOwnExport(name, error);
+  }
+
+  bool colourExt(int mode, uint32_t& colour, uint32_t& rgb, vd::vstring& text, int capacity, int& result) override {
+    using ColorExtFn = int (*)(HWND, int, uint32_t*, uint32_t*, wchar_t*, int);
+    auto fn = ui::procAddress<ColorExtFn>(module_, "ColorExtFunction");
+    if (!fn) return false;
+    std::vector<wchar_t> buffer(static_cast<size_t>(capacity), L'\0');
+    std::copy(text.begin(), text.end(), buffer.begin());
+    result = fn(static_cast<HWND>(Host::instance().mainWindow), mode, &colour, &rgb, buffer.data(), capacity);
+    text = ui::fromWide(std::wstring_view(buffer.data(), static_cast<size_t>(
+                                              std::find(buffer.begin(), buffer.end(), L'\0') - buffer.begin())));
+    return true;
   }
 
  private:
@@ -303,6 +318,7 @@ int runSweepWorker(const Options& o) {
     return 1;
   }
   DllModule face(module.get());
+  vdhost::passColourExtTo(host, module.get());
   // Every run starts from the same drawing, settings and user data.
   hostsim::FaultSweep sweep(host, face, script, [&](std::string& error) {
     resetHost(host, mainWindow.get(), vd::utf8ToUtf16(userData.path().string()));
@@ -345,6 +361,7 @@ int main(int argc, char** argv) {
     } else {
       host.log("module " + std::filesystem::path(o.modulePath).filename().string() + " loaded");
       DllModule face(module.get());
+      vdhost::passColourExtTo(host, module.get());
       hostsim::ScriptRunner runner(host, face);
       std::string error;
       if (!o.loadPath.empty() && !host.loadDrawing(o.loadPath, error)) {

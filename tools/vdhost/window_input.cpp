@@ -23,6 +23,14 @@ void postMoveAndClick(HWND target, POINT client) {
   postClick(target, client);
 }
 
+void postMoveAndDoubleClick(HWND target, POINT client) {
+  postMoveAndClick(target, client);
+  // The second press within the double-click time arrives as a double click.
+  const LPARAM at = MAKELPARAM(client.x, client.y);
+  PostMessageW(target, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageW(target, WM_LBUTTONUP, 0, at);
+}
+
 void postWheel(HWND target, POINT client, int delta) {
   PostMessageW(target, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
   POINT screen = client;

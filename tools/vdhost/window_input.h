@@ -17,6 +17,9 @@ void postChars(HWND target, const wchar_t* text);
 void postClick(HWND target, POINT client);
 // The mouse moving onto a client point, then a left click there.
 void postMoveAndClick(HWND target, POINT client);
+// The mouse moving onto a client point, then a double click there: a click,
+// then the second press as the system reports it, a double click.
+void postMoveAndDoubleClick(HWND target, POINT client);
 // The mouse moving onto a client point, then a wheel turn there; the wheel
 // message carries screen coordinates, as the system gives them.
 void postWheel(HWND target, POINT client, int delta);
