@@ -124,6 +124,7 @@ void Host::reset() {
   variables.clear();
   environment.clear();
   layerKeys.clear();
+  layerKeyNames.clear();
   textStyles = {"STANDARD"};
   omittedExports.clear();
   calls.reset();
