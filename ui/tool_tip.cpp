@@ -29,6 +29,14 @@ bool ToolTip::addTool(HWND tool, const wchar_t* text) const noexcept {
   return SendMessageW(window_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != FALSE;
 }
 
+bool ToolTip::addTool(HWND tool, const RECT& area, const wchar_t* text) const noexcept {
+  TOOLINFOW info = toolInfo(tool);
+  info.uFlags &= ~TTF_IDISHWND;
+  info.rect = area;
+  info.lpszText = const_cast<wchar_t*>(text);
+  return SendMessageW(window_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != FALSE;
+}
+
 void ToolTip::setText(HWND tool, const wchar_t* text) const noexcept {
   TOOLINFOW info = toolInfo(tool);
   info.lpszText = const_cast<wchar_t*>(text);

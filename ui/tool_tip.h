@@ -21,6 +21,9 @@ class ToolTip {
 
   // A tool covering the whole of window `tool` (a child of the owner).
   bool addTool(HWND tool, const wchar_t* text) const noexcept;
+  // A tool over `area` of the owner's client area, named by window `tool`:
+  // mouse messages relayed for it carry the owner's client coordinates.
+  bool addTool(HWND tool, const RECT& area, const wchar_t* text) const noexcept;
   void setText(HWND tool, const wchar_t* text) const noexcept;
   std::wstring text(HWND tool) const;
   // Initial delay in milliseconds, the other delays in proportion.
