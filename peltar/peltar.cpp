@@ -14,7 +14,9 @@
 
 #include "peltar/extension_layer.h"
 #include "peltar/peltar_ids.h"
+#include "host/text.h"
 #include "ui/dialog.h"
+#include "ui/wide_text.h"
 
 static_assert(IDD_PELTAR_CHOOSER == peltar::kChooserTemplate && IDC_PELTAR_LAYERS == peltar::kChooserList,
               "the template carries the ids the header gives");
@@ -26,16 +28,10 @@ constexpr int kMostLayers = 100000;  // the host's list ends here at the latest
 
 // A text in Windows-1250; false when some character has no place there.
 bool toCp1250(const std::wstring& text, std::string& out) {
-  out.clear();
-  if (text.empty()) return true;
-  BOOL lost = FALSE;
-  const int n = WideCharToMultiByte(1250, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, &lost);
-  if (n <= 0 || lost) return false;
-  out.resize(static_cast<size_t>(n));
-  WideCharToMultiByte(1250, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                      &lost);
-  return !lost;
+  const vd::vstring wide = ui::fromWide(text);
+  if (!vd::fitsCp1250(wide)) return false;
+  out = vd::utf16ToCp1250(wide);
+  return true;
 }
 
 // A zero-terminated text into the caller's buffer.
