@@ -14,6 +14,7 @@
 #include "hostsim/host.h"
 #include "hostsim/layers.h"
 #include "hostsim/script.h"
+#include "layer_keys_dialog.h"
 #include "layer_keys_test_ids.h"
 #include "store/prf_store.h"
 #include "tools/png/bitmap_png.h"
@@ -28,36 +29,11 @@ namespace {
 using vd::comboLayerKeys;
 using hostsim::Host;
 
-constexpr uint32_t kStyle = 0x10076;  // the dialogs' style: alphabetical, Enter accepts, Delete, tool tip
+using layerkeystest::besideProgram;
+using layerkeystest::LayerKeysDialog;
 constexpr uint32_t kSpecials = comboLayerKeys::kShowCurrentLayer | comboLayerKeys::kShowChooser;
 const std::wstring kCurrent = L"<Aktuální hladina>";
 const std::wstring kChooser = L"<Vybrat hladiny...>";
-
-std::wstring besideProgram(const wchar_t* file) { return vd::pathBeside(vd::thisModulePath(), file); }
-
-// The dialog as the settings dialogs will hold the combo: OK checks the
-// typed key with reporting on and stays open when it is refused.
-class LayerKeysDialog : public ui::Dialog {
- public:
-  explicit LayerKeysDialog(uint32_t options, const std::wstring& extension = besideProgram(L"PELTAR.CRX"))
-      : ui::Dialog(IDD_LAYER_KEYS), keys(20, kStyle, options, extension) {
-    Bind(IDC_LAYER_KEYS, keys);
-  }
-  comboLayerKeys keys;
-  int refusals = 0;
-  std::wstring shownOnOk, layerOnOk;  // the edit text and the layer to use when OK closed the dialog
-
- protected:
-  void OnOK() override {
-    if (!keys.addToHistory(keys.editText(), true, true)) {
-      ++refusals;
-      return;
-    }
-    shownOnOk = keys.editText();
-    keys.layerToUse(layerOnOk);
-    EndDialog(IDOK);
-  }
-};
 
 std::vector<std::wstring> entries(const comboLayerKeys& c) {
   std::vector<std::wstring> out;
