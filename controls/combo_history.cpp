@@ -364,6 +364,11 @@ void comboHistory::reportRangeError() {
   busy_ = 1;
   const HWND parent = GetParent(hwnd());
   MessageBoxW(parent, rangeMessage().c_str(), rangeCaption_.c_str(), MB_OK | MB_ICONHAND);
+  // The dialog may have been closed meanwhile; then there is nothing to put back.
+  if (!hwnd()) {
+    busy_ = 0;
+    return;
+  }
   if (!textAtFocus_.empty()) {
     const int index = findEntry(textAtFocus_);
     setCurSel(index);

@@ -147,7 +147,22 @@ vstring vformatV(const vchar* fmt, va_list args) {
     std::string directive = "%";
     ++p;
     while (*p && std::strchr("-+ #0123456789.*", static_cast<char>(*p & 0x7F)) && *p < 0x80) {
-      directive.push_back(static_cast<char>(*p++));
+      const char c = static_cast<char>(*p++);
+      if (c != '*') {
+        directive.push_back(c);
+        continue;
+      }
+      // A width or precision given as an argument ("%.*f") is written into
+      // the directive; a negative precision counts as none, a negative width
+      // as a left-aligned one, as in the C library.
+      const int n = va_arg(args, int);
+      if (!directive.empty() && directive.back() == '.') {
+        if (n < 0) directive.pop_back();
+        else directive += std::to_string(n);
+      } else {
+        if (n < 0) directive.push_back('-');
+        directive += std::to_string(n < 0 ? -static_cast<long long>(n) : n);
+      }
     }
     std::string lenmod;
     while (*p == u'l' || *p == u'h' || *p == u'I' || *p == u'6' || *p == u'4' || *p == u'z' ||
@@ -156,11 +171,6 @@ vstring vformatV(const vchar* fmt, va_list args) {
     }
     vchar conv = *p ? *p++ : u'\0';
     char buf[512];
-    if (directive.find('*') != std::string::npos) {
-      // Star widths are not used by the module's texts; print the directive as it stands.
-      out += utf8ToUtf16(directive);
-      continue;
-    }
     switch (conv) {
       case u's': {
         const vchar* s = va_arg(args, const vchar*);
@@ -211,8 +221,14 @@ vstring vformatV(const vchar* fmt, va_list args) {
       case u'G': {
         std::string f = directive;
         f.push_back(static_cast<char>(conv));
-        std::snprintf(buf, sizeof buf, f.c_str(), va_arg(args, double));
-        out += utf8ToUtf16(buf);
+        // "%f" of a large value, or a wide field, outgrows any fixed buffer.
+        const double value = va_arg(args, double);
+        const int length = std::snprintf(nullptr, 0, f.c_str(), value);
+        if (length < 0) break;
+        std::string printed(static_cast<size_t>(length) + 1, '\0');
+        std::snprintf(printed.data(), printed.size(), f.c_str(), value);
+        printed.resize(static_cast<size_t>(length));
+        out += utf8ToUtf16(printed);
         break;
       }
       case u'p': {

@@ -51,6 +51,26 @@ TEST(Text, FormatLikeTheCLibraryWithWideStrings) {
   EXPECT_EQ(vd::vformat(nullptr), u"");
 }
 
+TEST(Text, FormatTakesWidthAndPrecisionFromTheArguments) {
+  struct Row {
+    vstring got, expected;
+  } rows[] = {
+      {vd::vformat(u"%.*f", 2, 2.5), u"2.50"},
+      {vd::vformat(u"%.*f až %.*f", 2, 1.0, 0, 100.0), u"1.00 až 100"},
+      {vd::vformat(u"[%*d|%-*d]", 4, 7, 3, 8), u"[   7|8  ]"},
+      {vd::vformat(u"[%*.*f]", 6, 1, 3.14159), u"[   3.1]"},
+      {vd::vformat(u"[%*d]", -3, 5), u"[5  ]"},
+      {vd::vformat(u"%.*f", -1, 0.5), u"0.500000"},
+      {vd::vformat(u"%.*s|", 2, u"abc"), u"ab|"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(r.got, r.expected);
+  // Longer than any fixed buffer: all 309 digits of the largest double, 300 decimals.
+  const vstring largest = vd::vformat(u"%.*f", 0, 1.7976931348623157e308);
+  EXPECT_EQ(largest.size(), 309u);
+  EXPECT_EQ(largest.substr(0, 5), u"17976");
+  EXPECT_EQ(vd::vformat(u"%.*f", 300, 1.0), u"1." + vstring(300, u'0'));
+}
+
 TEST(Text, CopyToBufferAlwaysTerminates) {
   char16_t buf[4] = {u'x', u'x', u'x', u'x'};
   EXPECT_EQ(vd::copyToBuffer(u"abcdef", buf, 4), 3);

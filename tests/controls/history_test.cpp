@@ -1,0 +1,916 @@
+// History combo boxes in a dialog under Wine, driven by real keys and
+// messages: the order of their entries, numbers and their range message,
+// the Delete, Enter and Tab keys, the tool tip, the mirror arrays, and the
+// history and active value they keep in an INI file.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/combo_history.h"
+#include "dialog_script.h"
+#include "history_test_ids.h"
+#include "store/prf_store.h"
+#include "tests/store/store_test_support.h"
+#include "ui/dialog.h"
+#include "ui/wide_text.h"
+
+namespace {
+
+using vd::comboHistory;
+using Entries = std::vector<std::wstring>;
+
+constexpr uint32_t kDialogStyle = 0x10076;  // what the module's dialogs use
+constexpr wchar_t kRangeFormat[] = L"Hodnota musí ležet v rozsahu %.*f až %.*f.";
+constexpr wchar_t kRangeCaption[] = L"Chybná hodnota";
+
+// A combo that refuses some entries: texts starting with '#' are not stored,
+// texts starting with '!' are stored but not offered for use.
+class PickyHistory : public comboHistory {
+ public:
+  using comboHistory::comboHistory;
+
+ protected:
+  bool writeItem(const std::wstring& display, uint16_t userData, bool use, std::wstring& stored) override {
+    if (!display.empty() && display[0] == L'#') return false;
+    if (use && !display.empty() && display[0] == L'!') return false;
+    return comboHistory::writeItem(display, userData, use, stored);
+  }
+};
+
+struct ComboSetup {
+  int id;
+  int maxCount;
+  uint32_t style;
+  int decimals = -1;
+  bool range = false;
+  bool picky = false;
+};
+
+// Every combo of the template with the styles the tests expect unless a
+// test gives its own.
+const std::vector<ComboSetup> kSetups = {
+    {IDC_HIST_TEXT, 20, kDialogStyle},
+    {IDC_HIST_SEQUENCE, 20, 0x20076},
+    {IDC_HIST_NUMBER, 20, kDialogStyle | 0x1, 2, true},
+    {IDC_HIST_KEEP, 20, kDialogStyle | 0x8},
+    {IDC_HIST_LIST, 20, kDialogStyle},
+    {IDC_HIST_BIG, 60, kDialogStyle},
+    {IDC_HIST_PASS, 20, 0x10000 | 0x2 | 0x80 | 0x200},
+};
+
+class HistoryDialog : public ui::Dialog {
+ public:
+  explicit HistoryDialog(std::vector<ComboSetup> setups = kSetups) : ui::Dialog(IDD_HISTORY) {
+    for (const ComboSetup& s : setups) {
+      auto combo = s.picky ? std::make_unique<PickyHistory>(s.maxCount, s.style)
+                           : std::make_unique<comboHistory>(s.maxCount, s.style);
+      combo->setDecimals(s.decimals);
+      if (s.range) combo->setRange(1, 100, kRangeFormat, kRangeCaption);
+      Bind(s.id, *combo);
+      combos_[s.id] = std::move(combo);
+    }
+  }
+
+  comboHistory& combo(int id) { return *combos_.at(id); }
+  // The combos that told the dialog of a selection change, in order.
+  std::vector<int> selectionChanges;
+  std::function<void(HistoryDialog&)> onInit;
+
+  bool ProcessMessage(ui::Message& m) override {
+    static constexpr ui::Handler map[] = {
+        ui::onNotification<CBN_SELCHANGE, &HistoryDialog::OnSelChange>,
+    };
+    return ui::dispatch(*this, map, m) || ui::Dialog::ProcessMessage(m);
+  }
+
+ protected:
+  bool OnInitDialog() override {
+    if (onInit) onInit(*this);
+    return ui::Dialog::OnInitDialog();
+  }
+
+ private:
+  void OnSelChange(int id) { selectionChanges.push_back(id); }
+  std::map<int, std::unique_ptr<comboHistory>> combos_;
+};
+
+// The items as the control holds them.
+Entries items(const comboHistory& c) {
+  Entries out;
+  for (int i = 0; i < c.count(); ++i) out.push_back(c.itemText(i));
+  return out;
+}
+
+void fill(comboHistory& c, const Entries& texts) {
+  for (const std::wstring& t : texts) ASSERT_TRUE(c.addToHistory(t, false)) << ui::wideToUtf8(t);
+}
+
+// Focus on the combo, then the text typed and Enter, as a user gives them.
+void typeAndEnter(const comboHistory& c, const wchar_t* text) {
+  SetFocus(c.hwnd());
+  HWND edit = c.editField();
+  uitest::postChars(edit, text);
+  uitest::postKey(edit, VK_RETURN);
+}
+
+std::string narrow(const std::wstring& s) { return ui::wideToUtf8(s); }
+
+void runScript(uitest::DialogScript& script, INT_PTR expected = IDOK) {
+  EXPECT_EQ(script.run(), expected);
+  for (const std::string& f : script.failures()) ADD_FAILURE() << f;
+}
+
+// The message box a control opened, owned by `owner`.
+HWND findMessageBox(HWND owner) {
+  struct Search {
+    HWND owner;
+    HWND found;
+  } search{owner, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM l) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(l);
+        wchar_t name[16] = {};
+        GetClassNameW(w, name, 16);
+        if (w != s->owner && std::wstring(name) == L"#32770" && GetWindow(w, GW_OWNER) == s->owner &&
+            IsWindowVisible(w)) {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// What a message box shows: its caption, its static texts and whether its
+// icon is the stop sign.
+struct BoxContent {
+  std::wstring caption;
+  Entries texts;
+  bool stopIcon = false;
+};
+
+BoxContent readBox(HWND box) {
+  BoxContent content;
+  content.caption = ui::Window(box).text();
+  const HICON hand = LoadIconW(nullptr, IDI_HAND);
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t name[16] = {};
+    GetClassNameW(child, name, 16);
+    if (std::wstring(name) != L"Static") continue;
+    if (HICON icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0))) {
+      content.stopIcon = content.stopIcon || icon == hand;
+      continue;
+    }
+    const std::wstring text = ui::Window(child).text();
+    if (!text.empty()) content.texts.push_back(text);
+  }
+  return content;
+}
+
+// ---- order and presence ---------------------------------------------------
+
+TEST(ComboHistory, TypedTextsTakeTheirPlaceInTheChosenOrder) {
+  struct Row {
+    int id;
+    std::vector<const wchar_t*> typed;
+    Entries expected;
+    std::wstring shown;  // the edit text after the last Enter
+  } rows[] = {
+      // Alphabetic whatever the order of entry; a text present in another
+      // case selects the entry that is there.
+      {IDC_HIST_TEXT, {L"gama", L"Alfa", L"delta", L"beta", L"ALFA"}, {L"Alfa", L"beta", L"delta", L"gama"}, L"Alfa"},
+      {IDC_HIST_TEXT, {L"červená", L"modrá", L"ČERVENÁ"}, {L"červená", L"modrá"}, L"červená"},
+      // Order of entry.
+      {IDC_HIST_SEQUENCE, {L"gama", L"Alfa", L"delta"}, {L"gama", L"Alfa", L"delta"}, L"delta"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.id);
+    HistoryDialog dlg;
+    uitest::DialogScript script(dlg);
+    comboHistory& c = dlg.combo(row.id);
+    for (const wchar_t* t : row.typed) {
+      script.then([&c] { c.setEditText(L""); }).then([&c, t] { typeAndEnter(c, t); });
+    }
+    script.then([&] {
+      EXPECT_EQ(items(c), row.expected);
+      EXPECT_EQ(c.editText(), row.shown);
+      EXPECT_EQ(c.curSel(), c.findEntry(row.shown)) << "the shown entry is selected";
+      EXPECT_FALSE(c.addToHistory(L"", true)) << "an empty text is refused";
+      EXPECT_EQ(items(c), row.expected);
+      dlg.EndDialog(IDOK);
+    });
+    runScript(script);
+  }
+}
+
+// ---- numbers ---------------------------------------------------------------
+
+TEST(ComboHistory, NumbersShowTheirDecimals) {
+  struct Row {
+    const wchar_t* typed;
+    bool accepted;
+    const wchar_t* shown;
+  } rows[] = {
+      {L"2.5", true, L"2.50"},     {L"2,5", true, L"2.50"},       {L" 7 ", true, L"7.00"},
+      {L"99.999", true, L"100.00"}, {L"abc", false, nullptr},     {L"2.5x", false, nullptr},
+      {L"", false, nullptr},       {L"1e999", false, nullptr},
+  };
+  HistoryDialog dlg;
+  uitest::DialogScript script(dlg);
+  comboHistory& c = dlg.combo(IDC_HIST_NUMBER);
+  script.then([&] {
+    for (const Row& r : rows) {
+      SCOPED_TRACE(narrow(r.typed));
+      const int before = c.count();
+      ASSERT_EQ(c.addToHistory(r.typed, true), r.accepted);
+      if (!r.accepted) {
+        EXPECT_EQ(c.count(), before);
+        continue;
+      }
+      EXPECT_EQ(c.editText(), r.shown);
+      EXPECT_GE(c.findEntry(r.shown), 0);
+    }
+    dlg.EndDialog(IDOK);
+  });
+  runScript(script);
+}
+
+TEST(ComboHistory, RangeMessageFillsInItsFormat) {
+  struct Row {
+    const wchar_t* format;
+    int decimals;
+    std::wstring shown;
+  } rows[] = {
+      {kRangeFormat, 2, L"Hodnota musí ležet v rozsahu 1.00 až 100.00."},
+      {L"%.*f - %.*f", 0, L"1 - 100"},
+      {L"od %+.*e", 1, L"od +1.0e+00"},
+      {L"%.*f %%", 1, L"1.0 %"},
+      // Formats that would read the arguments as other types show as they stand.
+      {L"%s až %s", 2, L"%s až %s"},
+      {L"%f až %f", 2, L"%f až %f"},
+      {L"%.*d", 2, L"%.*d"},
+      {L"%.*f %.*f %.*f", 2, L"%.*f %.*f %.*f"},
+      {L"100 %", 2, L"100 %"},
+  };
+  for (const Row& r : rows) {
+    comboHistory c(20, kDialogStyle);
+    c.setDecimals(r.decimals);
+    c.setRange(1, 100, r.format, kRangeCaption);
+    EXPECT_EQ(c.rangeMessage(), r.shown) << narrow(r.format);
+  }
+}
+
+TEST(ComboHistory, AValueOutsideTheRangeIsReportedAndABoundPutBack) {
+  struct Row {
+    const wchar_t* atFocus;  // the text when the combo gets the focus
+    const wchar_t* typed;
+    std::wstring putBack;
+  } rows[] = {
+      {L"", L"0", L"1.00"},          // nothing at focus: the bound nearer zero
+      {L"", L"150", L"1.00"},
+      {L"2.50", L"150", L"2.50"},    // the text at focus, selected again
+      {L"", L"-5", L"1.00"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(narrow(r.typed));
+    HistoryDialog dlg;
+    uitest::DialogScript script(dlg);
+    comboHistory& c = dlg.combo(IDC_HIST_NUMBER);
+    HWND box = nullptr;
+    script
+        .then([&] {
+          fill(c, {L"2.5", L"10"});
+          c.setCurSel(c.findEntry(r.atFocus));
+          c.setEditText(r.atFocus);
+          // Focusing selects the whole text; typing replaces it.
+          typeAndEnter(c, r.typed);
+        })
+        .waitFor([&] { return (box = findMessageBox(dlg.hwnd())) != nullptr; }, "the range message")
+        .then([&] {
+          const BoxContent shown = readBox(box);
+          EXPECT_EQ(shown.caption, kRangeCaption);
+          EXPECT_EQ(shown.texts, Entries{L"Hodnota musí ležet v rozsahu 1.00 až 100.00."});
+          EXPECT_TRUE(shown.stopIcon);
+          EXPECT_TRUE(c.busy());
+          uitest::postKey(box, VK_RETURN);
+        })
+        .waitFor([&] { return !IsWindow(box); }, "the message to close")
+        .then([&] {
+          EXPECT_EQ(c.editText(), r.putBack);
+          EXPECT_EQ(items(c), (Entries{L"10.00", L"2.50"})) << "nothing added";
+          EXPECT_EQ(c.curSel(), c.findEntry(r.atFocus));
+          EXPECT_FALSE(c.busy());
+          EXPECT_TRUE(GetFocus() == c.hwnd() || IsChild(c.hwnd(), GetFocus())) << "the combo keeps the focus";
+          dlg.EndDialog(IDOK);
+        });
+    runScript(script);
+  }
+}
+
+// ---- Delete ----------------------------------------------------------------
+
+TEST(ComboHistory, DeleteWithKeepLastNeverEmptiesTheList) {
+  HistoryDialog dlg;
+  uitest::DialogScript script(dlg);
+  comboHistory& keep = dlg.combo(IDC_HIST_KEEP);
+  comboHistory& plain = dlg.combo(IDC_HIST_TEXT);
+  // Drops the list, selects an entry when none is and presses Delete, three times.
+  auto deleteThrice = [&](comboHistory& c) {
+    for (int i = 0; i < 3; ++i) {
+      script.then([&c] {
+        SetFocus(c.hwnd());
+        if (!c.droppedDown()) uitest::postKey(c.editField(), VK_F4);
+        if (c.curSel() < 0) uitest::postKey(c.editField(), VK_DOWN);
+      });
+      script.waitFor([&c] { return c.droppedDown() && c.curSel() >= 0; }, "an entry selected in the list");
+      script.then([&c] { uitest::postKey(c.editField(), VK_DELETE); });
+    }
+    script.then([&c] { c.showDropDown(false); });
+  };
+  script.then([&] {
+    fill(keep, {L"a", L"b"});
+    fill(plain, {L"a", L"b", L"c"});
+  });
+  deleteThrice(keep);
+  deleteThrice(plain);
+  script.then([&] {
+    EXPECT_EQ(keep.count(), 1) << "the last entry stays";
+    EXPECT_EQ(plain.count(), 0) << "without the style every entry can go";
+    dlg.EndDialog(IDOK);
+  });
+  runScript(script);
+}
+
+TEST(ComboHistory, AfterDeleteTheNextUsableEntryIsSelected) {
+  struct Row {
+    Entries entries;  // in order of entry
+    int selected;     // the entry Delete removes
+    std::wstring edit;
+    Entries left;
+    int selectedAfter;
+    std::wstring editAfter;
+  } rows[] = {
+      // Empty edit text: from the deleted place on, wrapping to the top.
+      {{L"a", L"!b", L"c", L"!d"}, 2, L"", {L"a", L"!b", L"!d"}, 0, L"a"},
+      {{L"a", L"b", L"c"}, 1, L"", {L"a", L"c"}, 1, L"c"},
+      {{L"a", L"b", L"c"}, 2, L"", {L"a", L"b"}, 0, L"a"},
+      // The edit text names another entry: from there on.
+      {{L"a", L"!b", L"c", L"d"}, 0, L"c", {L"!b", L"c", L"d"}, 1, L"c"},
+      {{L"a", L"!b", L"c", L"d"}, 0, L"!b", {L"!b", L"c", L"d"}, 1, L"c"},
+      // The edit text names no entry: it stays and nothing is selected.
+      {{L"a", L"b"}, 0, L"a", {L"b"}, -1, L"a"},
+      // No usable entry left.
+      {{L"!a", L"!b", L"c"}, 2, L"", {L"!a", L"!b"}, -1, L""},
+      // An entry that is not stored is not deleted.
+      {{L"a", L"#b"}, 1, L"", {L"a", L"#b"}, 1, L""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(::testing::Message() << narrow(r.entries[static_cast<size_t>(r.selected)]) << " / "
+                                      << narrow(r.edit));
+    HistoryDialog dlg({{IDC_HIST_SEQUENCE, 20, 0x20076, -1, false, true}});
+    uitest::DialogScript script(dlg);
+    comboHistory& c = dlg.combo(IDC_HIST_SEQUENCE);
+    script
+        .then([&] {
+          fill(c, r.entries);
+          SetFocus(c.hwnd());
+          c.showDropDown(true);
+        })
+        .waitFor([&] { return c.droppedDown(); }, "the list to drop")
+        .then([&] {
+          c.setCurSel(r.selected);
+          c.setEditText(r.edit);
+          uitest::postKey(c.editField(), VK_DELETE);
+        })
+        .then([&] {
+          EXPECT_EQ(items(c), r.left);
+          EXPECT_EQ(c.curSel(), r.selectedAfter);
+          EXPECT_EQ(c.editText(), r.editAfter);
+          c.showDropDown(false);
+          dlg.EndDialog(IDOK);
+        });
+    runScript(script);
+  }
+}
+
+// ---- Enter, Tab and the focus ----------------------------------------------
+
+TEST(ComboHistory, EnterMovesTheFocusPastButtons) {
+  struct Row {
+    int id;
+    uint32_t style;
+    int focusAfter;  // 0: the dialog closed with IDOK
+    int selectionChanges;
+  } rows[] = {
+      {IDC_HIST_TEXT, kDialogStyle, IDC_HIST_EDIT, 0},
+      {IDC_HIST_TEXT, kDialogStyle & ~0x20u, IDC_HIST_BUTTON, 0},
+      {IDC_HIST_TEXT, kDialogStyle | 0x80, IDC_HIST_EDIT, 1},
+      {IDC_HIST_TEXT, 0x10000 | 0x2 | 0x200, 0, 0},
+      {IDC_HIST_PASS, 0x10000 | 0x2 | 0x80 | 0x200, 0, 1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.style);
+    HistoryDialog dlg({{r.id, 20, r.style}});
+    uitest::DialogScript script(dlg);
+    comboHistory& c = dlg.combo(r.id);
+    script.then([&] { typeAndEnter(c, L"hodnota"); });
+    if (r.focusAfter) {
+      script.then([&] {
+        EXPECT_EQ(GetDlgCtrlID(GetFocus()), r.focusAfter);
+        EXPECT_EQ(items(c), Entries{L"hodnota"});
+        EXPECT_EQ(dlg.selectionChanges, std::vector<int>(static_cast<size_t>(r.selectionChanges), r.id));
+        dlg.EndDialog(IDCANCEL);
+      });
+      runScript(script, IDCANCEL);
+    } else {
+      runScript(script, IDOK);
+      EXPECT_EQ(dlg.selectionChanges, std::vector<int>(static_cast<size_t>(r.selectionChanges), r.id));
+    }
+  }
+}
+
+TEST(ComboHistory, ARefusedTextKeepsTheFocus) {
+  HistoryDialog dlg;
+  uitest::DialogScript script(dlg);
+  comboHistory& c = dlg.combo(IDC_HIST_NUMBER);
+  script.then([&] { typeAndEnter(c, L"abc"); })
+      .then([&] {
+        EXPECT_TRUE(IsChild(c.hwnd(), GetFocus()));
+        EXPECT_EQ(c.count(), 0);
+        EXPECT_EQ(c.editText(), L"abc");
+        c.setEditText(L"");
+        dlg.EndDialog(IDOK);
+      });
+  runScript(script);
+}
+
+TEST(ComboHistory, LeavingTheFieldValidatesAndReportsAChange) {
+  struct Row {
+    uint32_t style;
+    const wchar_t* typed;
+    Entries entries;
+    int selectionChanges;
+  } rows[] = {
+      {0x10000 | 0x1, L"nová", {L"nová"}, 0},
+      {0x10000 | 0x100, L"nová", {}, 1},
+      {0x10000 | 0x1 | 0x100, L"nová", {L"nová"}, 1},
+      {0x10000 | 0x100, L"", {}, 0},  // unchanged
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.style);
+    HistoryDialog dlg({{IDC_HIST_TEXT, 20, r.style}});
+    uitest::DialogScript script(dlg);
+    comboHistory& c = dlg.combo(IDC_HIST_TEXT);
+    script.then([&] {
+            SetFocus(c.hwnd());
+            uitest::postChars(c.editField(), r.typed);
+            uitest::postKey(c.editField(), VK_TAB);
+          })
+        .then([&] {
+          EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_HIST_BUTTON) << "Tab from the edit field moves on";
+          EXPECT_EQ(items(c), r.entries);
+          EXPECT_EQ(dlg.selectionChanges.size(), static_cast<size_t>(r.selectionChanges));
+          dlg.EndDialog(IDCANCEL);
+        });
+    runScript(script, IDCANCEL);
+  }
+}
+
+// ---- the tool tip ----------------------------------------------------------
+
+// Records the mouse messages relayed to a tool tip window.
+std::vector<MSG> g_relayed;
+WNDPROC g_toolTipProc = nullptr;
+LRESULT CALLBACK recordRelay(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == TTM_RELAYEVENT && lp) g_relayed.push_back(*reinterpret_cast<const MSG*>(lp));
+  return CallWindowProcW(g_toolTipProc, w, m, wp, lp);
+}
+
+std::wstring toolTipText(const comboHistory& c) {
+  wchar_t buffer[256] = {};
+  TOOLINFOW info{};
+  info.cbSize = TTTOOLINFOW_V2_SIZE;
+  info.hwnd = GetParent(c.hwnd());
+  info.uId = reinterpret_cast<UINT_PTR>(c.hwnd());
+  info.lpszText = buffer;
+  SendMessageW(c.toolTipWindow(), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+  return buffer;
+}
+
+TEST(ComboHistory, ToolTipShowsTheCurrentText) {
+  HistoryDialog dlg;
+  uitest::DialogScript script(dlg);
+  comboHistory& c = dlg.combo(IDC_HIST_TEXT);
+  comboHistory& quiet = dlg.combo(IDC_HIST_PASS);  // no tool tip style
+  POINT at{};
+  script
+      .then([&] {
+        fill(c, {L"první", L"druhá"});
+        fill(quiet, {L"x"});
+        SetFocus(c.hwnd());
+        uitest::postKey(c.editField(), VK_DOWN);  // selects the first entry
+      })
+      .then([&] {
+        ASSERT_NE(c.toolTipWindow(), nullptr);
+        EXPECT_EQ(GetWindow(c.toolTipWindow(), GW_OWNER), dlg.hwnd());
+        EXPECT_EQ(toolTipText(c), L"druhá");
+        EXPECT_EQ(SendMessageW(c.toolTipWindow(), TTM_GETDELAYTIME, TTDT_INITIAL, 0), 250);
+        c.setEditText(L"");
+        uitest::postChars(c.editField(), L"psaný");
+      })
+      .then([&] {
+        EXPECT_EQ(c.curSel(), -1);
+        EXPECT_EQ(toolTipText(c), L"psaný");
+        g_toolTipProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+            c.toolTipWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordRelay)));
+        g_relayed.clear();
+        at = POINT{5, 4};
+        PostMessageW(c.editField(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+        PostMessageW(c.editField(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        PostMessageW(c.editField(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        PostMessageW(c.editField(), WM_MOUSEWHEEL, 0, 0);  // not relayed
+        SetFocus(quiet.hwnd());
+        uitest::postKey(quiet.editField(), VK_DOWN);
+      })
+      .then([&] {
+        SetWindowLongPtrW(c.toolTipWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_toolTipProc));
+        POINT expected = at;
+        MapWindowPoints(c.editField(), dlg.hwnd(), &expected, 1);
+        ASSERT_EQ(g_relayed.size(), 3u);
+        EXPECT_EQ(g_relayed[0].message, static_cast<UINT>(WM_MOUSEMOVE));
+        EXPECT_EQ(g_relayed[1].message, static_cast<UINT>(WM_LBUTTONDOWN));
+        EXPECT_EQ(g_relayed[2].message, static_cast<UINT>(WM_LBUTTONUP));
+        for (const MSG& m : g_relayed) {
+          EXPECT_EQ(m.hwnd, dlg.hwnd());
+          EXPECT_EQ(GET_X_LPARAM(m.lParam), expected.x);
+          EXPECT_EQ(GET_Y_LPARAM(m.lParam), expected.y);
+        }
+        EXPECT_EQ(quiet.toolTipWindow(), nullptr);
+        dlg.EndDialog(IDOK);
+      });
+  runScript(script);
+  EXPECT_EQ(c.toolTipWindow(), nullptr) << "gone with the control";
+}
+
+// ---- mirror arrays ---------------------------------------------------------
+
+void expectMirrorsEqualTheList(const comboHistory& c, const char* after) {
+  SCOPED_TRACE(after);
+  ASSERT_TRUE(c.mirrored());
+  ASSERT_EQ(c.mirrorTexts().size(), static_cast<size_t>(c.count()));
+  ASSERT_EQ(c.mirrorData().size(), static_cast<size_t>(c.count()));
+  for (int i = 0; i < c.count(); ++i) {
+    EXPECT_EQ(c.mirrorTexts()[static_cast<size_t>(i)], c.itemText(i));
+    EXPECT_EQ(c.mirrorData()[static_cast<size_t>(i)], static_cast<uint64_t>(c.itemData(i)));
+  }
+}
+
+TEST(ComboHistory, MirrorArraysAboveFiftyEntriesFollowTheList) {
+  HistoryDialog dlg;
+  dlg.onInit = [](HistoryDialog& d) {
+    // Items present when the window is subclassed are mirrored too: the
+    // dialog subclasses before OnInitDialog, so these come through the
+    // window's messages.
+    SendMessageW(d.item(IDC_HIST_BIG).hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"zz předem"));
+  };
+  uitest::DialogScript script(dlg);
+  comboHistory& c = dlg.combo(IDC_HIST_BIG);
+  script
+      .then([&] {
+        EXPECT_FALSE(dlg.combo(IDC_HIST_TEXT).mirrored()) << "20 entries need no mirror";
+        expectMirrorsEqualTheList(c, "subclassing");
+        for (int i = 0; i < 55; ++i) ASSERT_TRUE(c.addToHistory(L"položka " + std::to_wstring(100 + i * 7 % 55), false));
+        expectMirrorsEqualTheList(c, "adding");
+        EXPECT_EQ(c.count(), 56);
+        c.insertString(3, L"vložená");
+        c.setItemData(3, 0x123456789);
+        c.deleteString(10);
+        expectMirrorsEqualTheList(c, "insert, data, delete");
+        typeAndEnter(c, L"aaa napsaná");
+      })
+      .then([&] {
+        EXPECT_EQ(c.itemText(0), L"aaa napsaná");
+        expectMirrorsEqualTheList(c, "Enter");
+        SetFocus(c.hwnd());
+        c.showDropDown(true);
+        c.setCurSel(5);
+        uitest::postKey(c.editField(), VK_DELETE);
+      })
+      .then([&] {
+        expectMirrorsEqualTheList(c, "Delete");
+        c.resetContent();
+        expectMirrorsEqualTheList(c, "reset");
+        EXPECT_EQ(c.mirrorTexts().size(), 0u);
+        dlg.EndDialog(IDOK);
+      });
+  runScript(script);
+}
+
+TEST(ComboHistory, MirrorArraysStartWithTheItemsThereWhenSubclassed) {
+  ui::unique_hwnd parent = uitest::makePlainWindow(L"VdHistoryParent", WS_OVERLAPPEDWINDOW);
+  ASSERT_TRUE(parent);
+  HWND combo = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 100, parent.get(),
+                               reinterpret_cast<HMENU>(IDC_HIST_BIG), GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(combo);
+  for (const wchar_t* t : {L"jedna", L"dvě", L"tři"}) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+  SendMessageW(combo, CB_SETITEMDATA, 1, static_cast<LPARAM>(comboHistory::packItemData(7, 3)));
+  comboHistory c(60, kDialogStyle);
+  ASSERT_TRUE(c.Subclass(combo));
+  expectMirrorsEqualTheList(c, "subclassing");
+  EXPECT_EQ(c.entrySequence(1), 7u);
+  EXPECT_EQ(c.entryUserData(1), 3);
+  c.Unsubclass();
+}
+
+// ---- the history in an INI file -------------------------------------------
+
+// The lines of a profile file written in UTF-16LE, without blank ones.
+Entries iniLines(const std::filesystem::path& file) {
+  const std::string bytes = vdtest::readBytes(file);
+  Entries lines;
+  if (bytes.size() < 2 || bytes.compare(0, 2, "\xFF\xFE") != 0) return {L"(no UTF-16 mark)"};
+  std::wstring line;
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    const wchar_t ch = static_cast<wchar_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
+    if (ch == L'\r') continue;
+    if (ch == L'\n') {
+      if (!line.empty()) lines.push_back(line);
+      line.clear();
+      continue;
+    }
+    line.push_back(ch);
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+Entries keysOf(const Entries& lines) {
+  Entries keys;
+  for (const std::wstring& l : lines) keys.push_back(l.substr(0, l.find(L'=')));
+  return keys;
+}
+
+std::wstring valueOf(const Entries& lines, const std::wstring& key) {
+  for (const std::wstring& l : lines) {
+    if (l.compare(0, key.size() + 1, key + L"=") == 0) return l.substr(key.size() + 1);
+  }
+  return L"(missing)";
+}
+
+// A profile store on a file of a scratch folder.
+std::unique_ptr<vd::prf_store> openStore(const vdtest::ScratchDir& dir, const char* file = "h.ini",
+                                         vd::vstring_view section = u"S") {
+  auto store = std::make_unique<vd::prf_store>();
+  EXPECT_TRUE(store->open(dir.host(file), section));
+  return store;
+}
+
+// The strings of a list the store reads under `key`; empty when it reads none.
+std::vector<vd::vstring> storedList(vd::ini_store& store, vd::vstring_view key) {
+  std::vector<vd::vstring> list;
+  store.getStringList(key, list);
+  return list;
+}
+
+std::vector<vd::vstring> toStored(const Entries& texts) {
+  std::vector<vd::vstring> out;
+  for (const std::wstring& t : texts) out.push_back(ui::fromWide(t));
+  return out;
+}
+
+TEST(ComboHistory, SavedHistoryKeepsTheOldestEntriesUnderTheControlsKeys) {
+  struct Row {
+    const wchar_t* key;
+    std::wstring listKey, activeKey;
+  } rows[] = {
+      {L"", L"#1012_CB_HST_UNICODE", L"#1012_CB_ACT"},
+      {L"ATTRIB_VALUE", L"ATTRIB_VALUE_UNICODE", L"ATTRIB_VALUE_CB_ACT"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(narrow(r.listKey));
+    vdtest::ScratchDir dir;
+    const std::filesystem::path file = dir.file("hnoteData.ini");
+    {
+      HistoryDialog dlg({{IDC_HIST_TEXT, 3, kDialogStyle}});
+      uitest::DialogScript script(dlg);
+      comboHistory& c = dlg.combo(IDC_HIST_TEXT);
+      script.then([&] {
+        // Typed in this order: e1 is the oldest, e5 the youngest.
+        fill(c, {L"e3", L"e1", L"e5", L"e2", L"e4"});
+        EXPECT_EQ(items(c), (Entries{L"e1", L"e2", L"e3", L"e4", L"e5"}));
+        c.setCurSel(3);
+        EXPECT_TRUE(c.save(*openStore(dir, "hnoteData.ini", u"HISTORY"), r.key, true));
+        dlg.EndDialog(IDOK);
+      });
+      runScript(script);
+    }
+    const Entries lines = iniLines(file);
+    EXPECT_EQ(keysOf(lines), (Entries{L"[HISTORY]", r.listKey, r.activeKey}));
+    EXPECT_EQ(valueOf(lines, r.activeKey), L"e4");
+    const vd::vstring listKey = ui::fromWide(r.key[0] ? r.key : L"#1012_CB_HST");
+    EXPECT_EQ(storedList(*openStore(dir, "hnoteData.ini", u"HISTORY"), listKey), toStored({L"e3", L"e1", L"e5"}))
+        << "e2 and e4, the youngest, are lost";
+
+    // Loaded again: the three entries in order, the active value shown.
+    HistoryDialog dlg({{IDC_HIST_TEXT, 3, kDialogStyle}});
+    uitest::DialogScript script(dlg);
+    comboHistory& c = dlg.combo(IDC_HIST_TEXT);
+    script.then([&] {
+      EXPECT_TRUE(c.load(*openStore(dir, "hnoteData.ini", u"HISTORY"), r.key, true));
+      EXPECT_EQ(items(c), (Entries{L"e1", L"e3", L"e5"}));
+      EXPECT_EQ(c.editText(), L"e4");
+      EXPECT_EQ(c.curSel(), -1) << "not an entry";
+      dlg.EndDialog(IDOK);
+    });
+    runScript(script);
+  }
+}
+
+TEST(ComboHistory, LoadingTakesUpToTheMaximumAndRestoresTheActiveValue) {
+  struct Row {
+    int id;
+    int maxCount;
+    Entries stored;
+    const wchar_t* active;  // null: no active value in the file
+    Entries entries;
+    std::wstring shown;
+    int selected;
+  } rows[] = {
+      {IDC_HIST_TEXT, 3, {L"d", L"c", L"b", L"a"}, L"b", {L"b", L"c", L"d"}, L"b", 0},
+      {IDC_HIST_TEXT, 20, {L"d", L"D", L"c"}, L"neznámá", {L"c", L"d"}, L"neznámá", -1},
+      {IDC_HIST_TEXT, 20, {L"x"}, nullptr, {L"x"}, L"", -1},
+      // A drop-down list adds the active value to its entries.
+      {IDC_HIST_LIST, 20, {L"x"}, L"y", {L"x", L"y"}, L"y", 1},
+      // Numbers: read with their decimals, those outside the range left out.
+      {IDC_HIST_NUMBER, 20, {L"3", L"0", L"abc", L"12.346", L"500"}, L"4", {L"12.35", L"3.00"}, L"4.00", -1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.id);
+    vdtest::ScratchDir dir;
+    ComboSetup setup{r.id, r.maxCount, kDialogStyle};
+    if (r.id == IDC_HIST_NUMBER) {
+      setup.decimals = 2;
+      setup.range = true;
+    }
+    HistoryDialog dlg({setup});
+    uitest::DialogScript script(dlg);
+    comboHistory& c = dlg.combo(r.id);
+    script.then([&] {
+      auto store = openStore(dir);
+      ASSERT_TRUE(store->setStringList(ui::fromWide(c.historyKey()), toStored(r.stored)));
+      if (r.active) {
+        ASSERT_TRUE(store->setString(ui::fromWide(c.activeKey()), ui::fromWide(r.active)));
+      }
+      EXPECT_TRUE(c.load(*store, {}, true));
+      EXPECT_EQ(items(c), r.entries);
+      EXPECT_EQ(c.editText(), r.shown);
+      EXPECT_EQ(c.curSel(), r.selected);
+      EXPECT_EQ(findMessageBox(dlg.hwnd()), nullptr) << "no range message while loading";
+      dlg.EndDialog(IDOK);
+    });
+    runScript(script);
+  }
+}
+
+TEST(ComboHistory, AnEmptiedHistoryStaysEmpty) {
+  vdtest::ScratchDir dir;
+  for (int run = 0; run < 2; ++run) {
+    HistoryDialog dlg;
+    uitest::DialogScript script(dlg);
+    comboHistory& c = dlg.combo(IDC_HIST_TEXT);
+    script.then([&] {
+      auto store = openStore(dir);
+      c.load(*store, {}, true);
+      if (run == 0) {
+        fill(c, {L"a", L"b"});
+        ASSERT_TRUE(c.save(*store, {}, true));
+        while (c.count()) c.deleteString(0);
+        c.setEditText(L"");
+        EXPECT_TRUE(c.save(*store, {}, true));
+      } else {
+        EXPECT_EQ(items(c), Entries{}) << "the old entries came back";
+        EXPECT_EQ(c.editText(), L"");
+      }
+      dlg.EndDialog(IDOK);
+    });
+    runScript(script);
+  }
+  const Entries lines = iniLines(dir.file("h.ini"));
+  EXPECT_EQ(valueOf(lines, L"#1012_CB_HST"), L"");
+  EXPECT_EQ(valueOf(lines, L"#1012_CB_ACT"), L"");
+}
+
+// ---- bad input ---------------------------------------------------------------
+
+TEST(ComboHistory, OverlongAndBrokenTextsAreKeptOrRefusedWithoutHarm) {
+  vdtest::ScratchDir dir;
+  const std::wstring huge(100000, L'x');
+  const std::wstring medium = std::wstring(10000, L'm');
+  const std::wstring surrogates = L"A\xD800" L"B\xDC00";
+  {
+    HistoryDialog dlg;
+    uitest::DialogScript script(dlg);
+    comboHistory& c = dlg.combo(IDC_HIST_TEXT);
+    comboHistory& n = dlg.combo(IDC_HIST_NUMBER);
+    script
+        .then([&] {
+          ASSERT_TRUE(openStore(dir)->setString(u"OTHER", u"zůstane"));
+          fill(c, {L"b", medium, L"n" + medium});
+          SetFocus(c.hwnd());
+          SetWindowTextW(c.editField(), huge.c_str());
+          uitest::postKey(c.editField(), VK_RETURN);
+        })
+        .then([&] {
+          EXPECT_EQ(c.editText(), huge);
+          EXPECT_GE(c.findEntry(huge), 0);
+          typeAndEnter(c, surrogates.c_str());
+        })
+        .then([&] {
+          EXPECT_GE(c.findEntry(surrogates), 0);
+          SetFocus(n.hwnd());
+          SetWindowTextW(n.editField(), huge.c_str());
+          uitest::postKey(n.editField(), VK_RETURN);
+        })
+        .then([&] {
+          EXPECT_EQ(n.count(), 0) << "no number";
+          n.setEditText(L"");
+          c.setEditText(surrogates);
+          EXPECT_TRUE(c.save(*openStore(dir), {}, true));
+          dlg.EndDialog(IDOK);
+        });
+    runScript(script);
+  }
+  // Entries the store cannot keep (too long alone, or beyond the size of
+  // one list) are left out, the youngest first; the rest and the file stay whole.
+  auto store = openStore(dir);
+  // Compared by length: a failure would print ten thousand characters.
+  std::vector<size_t> lengths;
+  for (const vd::vstring& entry : storedList(*store, u"#1012_CB_HST")) lengths.push_back(entry.size());
+  EXPECT_EQ(lengths, (std::vector<size_t>{1, medium.size()}));
+  vd::vstring value;
+  ASSERT_TRUE(store->getString(u"#1012_CB_ACT", value));
+  EXPECT_EQ(value, ui::fromWide(surrogates));
+  ASSERT_TRUE(store->getString(u"OTHER", value));
+  EXPECT_EQ(value, u"zůstane");
+}
+
+TEST(ComboHistory, AGarbledHistoryFileLoadsWhatItCanAndSavesCleanly) {
+  auto utf16 = [](const std::wstring& text) { return vdtest::utf16File(ui::fromWide(text)); };
+  const std::string garbage = [] {
+    std::string g;
+    for (int i = 0; i < 4096; ++i) g.push_back(static_cast<char>((i * 7919 + 13) % 256));
+    return g;
+  }();
+  struct Row {
+    const char* what;
+    std::string bytes;
+    Entries loaded;
+  } rows[] = {
+      {"binary garbage", garbage, {}},
+      {"binary garbage around the section", garbage + "\r\n[S]\r\n#1012_CB_HST_UNICODE=0000000461006200\r\n" + garbage, {}},
+      {"an overlong line",
+       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=000000066100620000000\r\n"),
+       {}},
+      {"a good list after an overlong line",
+       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=0000000461000000\r\n"),
+       {L"a"}},
+      {"no byte-order mark", "[S]\r\n#1012_CB_HST_UNICODE=0000000661006200630000\r\n#1012_CB_ACT=\x9Ar\r\n", {}},
+      {"no byte-order mark, good list", "[S]\r\n#1012_CB_HST_UNICODE=000000086100000062000000\r\n", {L"a", L"b"}},
+      {"a truncated list", utf16(L"[S]\r\n#1012_CB_HST_UNICODE=000000086100620063"), {}},
+      {"a truncated file", utf16(L"[S]\r\n#1012_CB_HST_UNICODE=000000066100000062").substr(0, 41), {}},
+      {"a count in lower case", utf16(L"[S]\r\n#1012_CB_HST_UNICODE=0000000a610000006200000063000000\r\n"), {}},
+      {"an odd byte count", utf16(L"[S]\r\n#1012_CB_HST_UNICODE=00000003610000\r\n"), {}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    vdtest::ScratchDir dir;
+    vdtest::writeBytes(dir.file("h.ini"), r.bytes);
+    HistoryDialog dlg;
+    uitest::DialogScript script(dlg);
+    comboHistory& c = dlg.combo(IDC_HIST_TEXT);
+    script.then([&] {
+      auto store = openStore(dir);
+      c.load(*store, {}, true);
+      EXPECT_EQ(items(c), r.loaded);
+      c.setEditText(L"");
+      fill(c, {L"nový"});
+      EXPECT_TRUE(c.save(*store, {}, true));
+      dlg.EndDialog(IDOK);
+    });
+    runScript(script);
+    // What was saved reads back whole, oldest first.
+    Entries expected = r.loaded;
+    expected.push_back(L"nový");
+    EXPECT_EQ(storedList(*openStore(dir), u"#1012_CB_HST"), toStored(expected));
+  }
+}
+
+}  // namespace
