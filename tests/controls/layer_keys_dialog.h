@@ -14,13 +14,16 @@ namespace layerkeystest {
 
 constexpr uint32_t kStyle = 0x10076;  // the dialogs' style: alphabetical, Enter accepts, Delete, tool tip
 
-inline std::wstring besideProgram(const wchar_t* file) { return vd::pathBeside(vd::thisModulePath(), file); }
-
 // The dialog as the settings dialogs will hold the combo: OK checks the
 // typed key with reporting on and stays open when it is refused.
 class LayerKeysDialog : public ui::Dialog {
  public:
-  explicit LayerKeysDialog(uint32_t options, const std::wstring& extension = besideProgram(L"PELTAR.CRX"))
+  // The combo takes PELTAR.CRX from the folder of the file it is linked into.
+  explicit LayerKeysDialog(uint32_t options) : ui::Dialog(IDD_LAYER_KEYS), keys(20, kStyle, options) {
+    Bind(IDC_LAYER_KEYS, keys);
+  }
+  // The combo takes the extension from `extension`.
+  LayerKeysDialog(uint32_t options, const std::wstring& extension)
       : ui::Dialog(IDD_LAYER_KEYS), keys(20, kStyle, options, extension) {
     Bind(IDC_LAYER_KEYS, keys);
   }

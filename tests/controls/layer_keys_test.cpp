@@ -29,11 +29,12 @@ namespace {
 using vd::comboLayerKeys;
 using hostsim::Host;
 
-using layerkeystest::besideProgram;
 using layerkeystest::LayerKeysDialog;
 constexpr uint32_t kSpecials = comboLayerKeys::kShowCurrentLayer | comboLayerKeys::kShowChooser;
 const std::wstring kCurrent = L"<Aktuální hladina>";
 const std::wstring kChooser = L"<Vybrat hladiny...>";
+
+std::wstring besideProgram(const wchar_t* file) { return vd::pathBeside(vd::thisModulePath(), file); }
 
 std::vector<std::wstring> entries(const comboLayerKeys& c) {
   std::vector<std::wstring> out;
