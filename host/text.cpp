@@ -1,5 +1,6 @@
 #include "host/text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -103,6 +104,13 @@ std::string utf16ToCp1250(vstring_view text) {
     out.push_back(mapped);
   }
   return out;
+}
+
+bool fitsCp1250(vstring_view text) {
+  for (vchar c : text) {
+    if (c >= 0x80 && std::find(kCp1250High.begin(), kCp1250High.end(), c) == kCp1250High.end()) return false;
+  }
+  return true;
 }
 
 vstring cp1250ToUtf16(std::string_view text) {

@@ -18,6 +18,9 @@ std::string utf16ToUtf8(vstring_view utf16);
 // Code page 1250 is what the host's 8-bit ("A") exports and GDI fonts use.
 std::string utf16ToCp1250(vstring_view text);
 vstring cp1250ToUtf16(std::string_view text);
+// True when code page 1250 has a place for every character of `text` (a
+// lone surrogate has none); utf16ToCp1250 writes "?" for the others.
+bool fitsCp1250(vstring_view text);
 
 // printf-style formatting into UTF-16. Conversions are those of the C library;
 // %s takes a UTF-16 string (const vchar*), as the module's format texts expect.

@@ -7,6 +7,7 @@
 
 #include "hostsim/colour_requests.h"
 #include "hostsim/host.h"
+#include "hostsim/layers.h"
 #include "hostsim/number_text.h"
 #include "hostsim/pick.h"
 
@@ -232,9 +233,13 @@ int GetLayerKeyInfoW(int key, vchar* buffer, int capacity) {
   if (failing(HostOp::GetLayerKeyInfoW)) return noText(buffer, capacity);
   return wideAnswer(layerKeyText(key), buffer, capacity);
 }
-int FindLayerInfoA(const char*, void*) {
-  if (failing(HostOp::FindLayerInfoA)) return 0;
-  return notServed("FindLayerInfoA");
+int FindLayerInfoA(const char* layerName, void* record) {
+  if (failing(HostOp::FindLayerInfoA) || !layerName || !record) return 0;
+  auto* r = static_cast<vd::HostLayerRecord*>(record);
+  std::optional<int> colour = hostsim::layerColour(host(), vd::cp1250ToUtf16(layerName));
+  if (!colour || r->size < static_cast<int32_t>(sizeof(vd::HostLayerRecord))) return 0;
+  r->colour = *colour;
+  return 1;
 }
 
 char** GetTextStylesA(int* count) {
@@ -565,14 +570,17 @@ int DimArcEntryExit() {
   failing(HostOp::DimArcEntryExit);
   return 0;
 }
-int Vd2dLayerDev2LangW(vchar*, int, int) {
-  if (failing(HostOp::Vd2dLayerDev2LangW)) return 0;
-  return notServed("Vd2dLayerDev2LangW");
+int Vd2dLayerDev2LangW(vchar* layerName, int capacity, int toDevice) {
+  if (failing(HostOp::Vd2dLayerDev2LangW) || !layerName || capacity <= 0 || (toDevice != 0 && toDevice != 1)) return 0;
+  std::optional<vstring> converted = hostsim::convertLayerKey(host(), textOf(layerName), toDevice == 0);
+  if (!converted) return 0;
+  vd::copyToBuffer(*converted, layerName, capacity);
+  return 1;
 }
-int Vd2dKeyLayerMappedA(const char*, char* buffer, int capacity, int) {
-  if (failing(HostOp::Vd2dKeyLayerMappedA)) return noText(buffer, capacity);
-  noText(buffer, capacity);
-  return notServed("Vd2dKeyLayerMappedA");
+int Vd2dKeyLayerMappedA(const char* key, char* buffer, int capacity, int) {
+  if (failing(HostOp::Vd2dKeyLayerMappedA) || !key) return noText(buffer, capacity);
+  const hostsim::LayerKey* found = hostsim::findLayerKey(host(), vd::cp1250ToUtf16(key));
+  return narrowAnswer(found ? std::optional<vstring>(found->layer) : std::nullopt, buffer, capacity);
 }
 int Vd2dGetStoredData(void*) {
   if (failing(HostOp::Vd2dGetStoredData)) return 0;

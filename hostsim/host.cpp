@@ -126,6 +126,7 @@ void Host::reset() {
   variables.clear();
   environment.clear();
   layerKeys.clear();
+  layerKeyNames.clear();
   textStyles = {"STANDARD"};
   omittedExports.clear();
   calls.reset();

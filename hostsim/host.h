@@ -17,6 +17,7 @@
 #include "hostsim/dialog_lines.h"
 #include "hostsim/drawing.h"
 #include "hostsim/fault_injection.h"
+#include "hostsim/layers.h"
 #include "hostsim/variable.h"
 
 namespace hostsim {
@@ -66,6 +67,7 @@ class Host {
   std::map<vstring, Variable> variables;  // names upper-case
   std::map<vstring, vstring> environment;
   std::map<int, vstring> layerKeys;
+  std::vector<LayerKey> layerKeyNames;    // the keys of `layer` lines (hostsim/layers.h)
   std::vector<std::string> textStyles;    // 8-bit names (code page 1250)
   std::set<std::string> omittedExports;
 

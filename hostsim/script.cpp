@@ -279,6 +279,11 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
   } else if (verb == "layerkey") {
     if (w.size() < 3 || !parseInt(w[1], iv)) return bad("layerkey wants a number and a layer name");
     host_.layerKeys[iv] = vd::utf8ToUtf16(rest(w, 2));
+  } else if (verb == "layer") {
+    if (w.size() < 3 || w.size() > 4 || !parseInt(w[2], iv)) return bad("layer wants a name, a colour and maybe a key");
+    const std::string error =
+        hostsim::defineLayer(host_, vd::utf8ToUtf16(w[1]), iv, w.size() == 4 ? vd::utf8ToUtf16(w[3]) : vstring());
+    if (!error.empty()) return bad(error);
   } else if (verb == "textstyle") {
     if (!wantArgs(1)) return bad("textstyle wants a name");
     host_.textStyles.push_back(vd::utf16ToCp1250(vd::utf8ToUtf16(w[1])));

@@ -427,7 +427,12 @@ bool DialogDriver::proceed(Frame& frame) {
         // The selection moves as the arrow keys move it in a closed list, and
         // the dialog hears the one change.
         const bool list = isListBox(control);
-        PostMessageW(control, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(frame.index), 0);
+        // In a list that takes several items the item joins the selection.
+        if (list && (GetWindowLongW(control, GWL_STYLE) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL))) {
+          PostMessageW(control, LB_SETSEL, TRUE, static_cast<LPARAM>(frame.index));
+        } else {
+          PostMessageW(control, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(frame.index), 0);
+        }
         if (!list || (GetWindowLongW(control, GWL_STYLE) & LBS_NOTIFY))
           PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(a.dialog.id, list ? LBN_SELCHANGE : CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(control));

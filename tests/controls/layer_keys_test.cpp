@@ -1,0 +1,537 @@
+// The layer-key combo box in a dialog under Wine, driven by real keys and
+// answered by the layer-settings extension beside the program (PELTAR.CRX),
+// a broken one and none, with the headless host's layers behind the keys.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "controls/combo_layer_keys.h"
+#include "dialog_script.h"
+#include "host/host_api.h"
+#include "hostsim/host.h"
+#include "hostsim/layers.h"
+#include "hostsim/script.h"
+#include "layer_keys_dialog.h"
+#include "layer_keys_test_ids.h"
+#include "store/prf_store.h"
+#include "tools/png/bitmap_png.h"
+#include "tools/vdhost/host_windows.h"
+#include "tools/vdhost/message_box.h"
+#include "ui/dialog.h"
+#include "ui/gdi.h"
+#include "ui/wide_text.h"
+
+namespace {
+
+using vd::comboLayerKeys;
+using hostsim::Host;
+
+using layerkeystest::LayerKeysDialog;
+constexpr uint32_t kSpecials = comboLayerKeys::kShowCurrentLayer | comboLayerKeys::kShowChooser;
+const std::wstring kCurrent = L"<Aktuální hladina>";
+const std::wstring kChooser = L"<Vybrat hladiny...>";
+
+std::wstring besideProgram(const wchar_t* file) { return vd::pathBeside(vd::thisModulePath(), file); }
+
+std::vector<std::wstring> entries(const comboLayerKeys& c) {
+  std::vector<std::wstring> out;
+  for (int i = 0; i < c.entryCount(); ++i) out.push_back(c.entryText(i));
+  return out;
+}
+
+std::wstring selected(const comboLayerKeys& c) { return c.curSel() < 0 ? L"<none>" : c.entryText(c.curSel()); }
+
+// Types `text` into the combo's edit field as a user would and presses Enter.
+void typeAndEnter(const comboLayerKeys& c, const std::wstring& text) {
+  HWND edit = c.editField();
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  uitest::postChars(edit, text.c_str());
+  uitest::postKey(edit, VK_RETURN);
+}
+
+// One step per key typed, each after the input of the one before has been handled.
+void typeEach(uitest::DialogScript& s, const comboLayerKeys& c, std::vector<std::wstring> keys) {
+  for (const std::wstring& key : keys) s.then([&c, key] { typeAndEnter(c, key); });
+}
+
+// Puts a text into the edit field at once, as pasting does, and presses Enter.
+void pasteAndEnter(const comboLayerKeys& c, const std::wstring& text) {
+  HWND edit = c.editField();
+  SetFocus(edit);
+  SetWindowTextW(edit, text.c_str());
+  uitest::postKey(edit, VK_RETURN);
+}
+
+struct Found {
+  DWORD thread;
+  HWND skip;
+  HWND window;
+  int templateId;  // 0: a message box
+};
+// A window of the thread shown over `dialog`: the extension's chooser, or a message box.
+HWND shownOver(HWND dialog, int templateId) {
+  Found f{GetCurrentThreadId(), dialog, nullptr, templateId};
+  EnumThreadWindows(
+      f.thread,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto& f = *reinterpret_cast<Found*>(p);
+        if (w == f.skip || !IsWindowVisible(w)) return TRUE;
+        const bool match = f.templateId ? ui::dialogTemplateId(w) == f.templateId : vdhost::readMessageBox(w).has_value();
+        if (match) f.window = w;
+        return match ? FALSE : TRUE;
+      },
+      reinterpret_cast<LPARAM>(&f));
+  return f.window;
+}
+
+class LayerKeys : public testing::Test {
+ protected:
+  void SetUp() override {
+    vd::unbindHost();
+    Host& host = Host::instance();
+    host.reset();
+    host.product = 1;
+    for (const auto& [name, colour, key] : {std::tuple{u"Kóty", 3, u"Koty"}, {u"Zdi", 1, u"ZED"}, {u"Okna", 5, u""}})
+      ASSERT_EQ(hostsim::defineLayer(host, name, colour, key), "");
+    host.setVariable(u"CLAYER", hostsim::Variable{hostsim::Variable::Kind::String, {}, 0, u"Zdi"});
+    ASSERT_TRUE(vd::bindHost(nullptr, &hostsim::resolveExport, nullptr));
+  }
+  void TearDown() override { vd::unbindHost(); }
+
+  // Runs the dialog with `steps` queued after it shows; then OK or Cancel as the steps end it.
+  template <typename Steps>
+  INT_PTR play(LayerKeysDialog& dlg, Steps steps) {
+    uitest::DialogScript script(dlg);
+    script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show");
+    steps(script);
+    const INT_PTR result = script.run();
+    for (const std::string& f : script.failures()) ADD_FAILURE() << f;
+    return result;
+  }
+};
+
+TEST(LayerKeyRules, ForbiddenCharactersAndLength) {
+  const std::wstring forbiddenInKeys = L" \"<>/\\:?*|,='&$.!~#^+()[]";
+  ASSERT_EQ(forbiddenInKeys.size(), 25u);
+  for (wchar_t c : forbiddenInKeys) {
+    EXPECT_FALSE(comboLayerKeys::validKey(std::wstring(L"A") + c + L"B", false)) << int(c);
+  }
+  const std::wstring forbiddenInNames = L"\"`<>/\\:;?*|,=";
+  for (wchar_t c : forbiddenInNames) {
+    EXPECT_FALSE(comboLayerKeys::validKey(std::wstring(L"A") + c, true)) << int(c);
+  }
+  struct Row {
+    std::wstring text;
+    bool key, name;
+  } rows[] = {
+      {L"KOTY;2`", true, false},           {std::wstring(32, L'K'), true, true},
+      {std::wstring(33, L'K'), false, true}, {L"Zdi nosné (+)", false, true},
+      {L"Kóty Čárky", false, true},        {L"\xD800", false, false},
+      {L"\xDC00Z", false, false},          {L"日本", false, false},
+      {L"€‰", true, true},                  {std::wstring(100000, L'N'), false, true},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(comboLayerKeys::validKey(r.text, false), r.key) << ui::wideToUtf8(r.text.substr(0, 40));
+    EXPECT_EQ(comboLayerKeys::validKey(r.text, true), r.name) << ui::wideToUtf8(r.text.substr(0, 40));
+  }
+}
+
+TEST(LayerExtensionFile, FoundBesideTheModuleAndAnsweredInItsWords) {
+  struct Row {
+    const wchar_t* modulePath;
+    const wchar_t* expected;
+  } rows[] = {
+      {L"C:\\CAD\\Moduly\\VdShared.dll", L"C:\\CAD\\Moduly\\PELTAR.CRX"},
+      {L"/home/cad/VdShared.dll", L"/home/cad\\PELTAR.CRX"},
+      {L"C:\\a/b\\c/VdShared.dll", L"C:\\a/b\\c\\PELTAR.CRX"},
+      {L"VdShared.dll", L"PELTAR.CRX"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(vd::pathBeside(r.modulePath, L"PELTAR.CRX"), r.expected);
+
+  vd::LayerExtension present(besideProgram(L"PELTAR.CRX"));
+  ASSERT_TRUE(present.loaded()) << present.failure();
+  EXPECT_EQ(present.text(1), kCurrent);
+  EXPECT_EQ(present.text(2), kChooser);
+  EXPECT_EQ(present.text(6), L"Zadejte klíč hladiny.");
+  EXPECT_NE(present.text(5).value_or(L"").find(L"32 znaků"), std::wstring::npos);
+  EXPECT_NE(present.text(8).value_or(L"").find(L"Název hladiny"), std::wstring::npos);
+  EXPECT_EQ(present.number(3), 1);
+  EXPECT_FALSE(present.text(4)) << "no request 4";
+  EXPECT_FALSE(present.chooseLayers(nullptr)) << "no chooser without a combo box";
+
+  EXPECT_EQ(vd::LayerExtension(besideProgram(L"BROKEN.CRX")).failure(), "no entry point");
+  EXPECT_EQ(vd::LayerExtension(besideProgram(L"NOTHERE.CRX")).failure(), "missing");
+}
+
+TEST(LayerExtensionFile, ChosenKeysSplitAtTheSeparator) {
+  struct Row {
+    std::string answer;
+    std::vector<std::wstring> keys;
+  } rows[] = {
+      {"KOTY", {L"KOTY"}},
+      {"KOTY?ZED", {L"KOTY", L"ZED"}},
+      {"?KOTY??ZED?", {L"KOTY", L"ZED"}},
+      {"", {}},
+      {"\x8a" "ED", {L"ŠED"}},
+  };
+  for (const Row& r : rows) EXPECT_EQ(vd::splitChosenKeys(r.answer), r.keys) << r.answer;
+}
+
+TEST_F(LayerKeys, StarSelectsTheCurrentLayerEntry) {
+  LayerKeysDialog dlg(kSpecials | comboLayerKeys::kReport);
+  std::wstring layer;
+  play(dlg, [&](uitest::DialogScript& s) {
+    s.then([&] { EXPECT_EQ(entries(dlg.keys), (std::vector<std::wstring>{kCurrent, kChooser})); });
+    typeEach(s, dlg.keys, {L"ZED", L"*"});
+    s.then([&] {
+          EXPECT_EQ(selected(dlg.keys), kCurrent);
+          EXPECT_EQ(dlg.keys.editText(), kCurrent);
+          EXPECT_EQ(dlg.keys.entryCount(), 3) << "no entry \"*\"";
+          EXPECT_TRUE(dlg.keys.layerToUse(layer));
+          dlg.EndDialog(IDOK);
+        });
+  });
+  EXPECT_EQ(layer, L"Zdi") << "the current layer is the host's CLAYER";
+}
+
+TEST_F(LayerKeys, KeysAreCheckedByModeAndRefusalsReported) {
+  const std::wstring long33(33, L'K');
+  struct Case {
+    uint32_t options;
+    std::wstring typed;
+    bool accepted;
+    std::wstring message;  // the text of the box OK shows; empty: no box
+  } cases[] = {
+      {kSpecials | comboLayerKeys::kReport, long33, false, L"Klíč hladiny může mít nejvýše 32 znaků"},
+      {kSpecials | comboLayerKeys::kReport | comboLayerKeys::kLayerNames, long33, true, L""},
+      {kSpecials | comboLayerKeys::kReport, L"ZED 2", false, L"Klíč hladiny může mít nejvýše 32 znaků"},
+      {kSpecials | comboLayerKeys::kReport | comboLayerKeys::kLayerNames, L"Zdi;2", false, L"Název hladiny nesmí"},
+      {kSpecials | comboLayerKeys::kReport, L"", false, L"Zadejte klíč hladiny."},
+      {kSpecials, L"ZED 2", false, L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ui::wideToUtf8(c.typed) + " with options " + std::to_string(c.options));
+    LayerKeysDialog dlg(c.options);
+    std::wstring caption, message;
+    const INT_PTR result = play(dlg, [&](uitest::DialogScript& s) {
+      s.then([&] { typeAndEnter(dlg.keys, c.typed); })
+          .then([&] {
+            EXPECT_EQ(dlg.keys.entryCount(), c.accepted ? 3 : 2);
+            if (c.accepted) {
+              EXPECT_EQ(selected(dlg.keys), c.typed);
+            }
+            // OK checks the text again, with reporting on.
+            PostMessageW(dlg.hwnd(), WM_COMMAND, IDOK, 0);
+          });
+      if (c.accepted) return;
+      if (c.message.empty()) {
+        s.then([&] {
+          EXPECT_EQ(dlg.refusals, 1) << "refused silently, the dialog stays";
+          EXPECT_EQ(shownOver(dlg.hwnd(), 0), nullptr) << "no message without reporting";
+          dlg.EndDialog(IDCANCEL);
+        });
+        return;
+      }
+      s.waitFor([&] { return shownOver(dlg.hwnd(), 0) != nullptr; }, "the message box")
+          .then([&] {
+            HWND box = shownOver(dlg.hwnd(), 0);
+            const std::optional<vdhost::MessageBoxView> view = vdhost::readMessageBox(box);
+            ASSERT_TRUE(view);
+            caption = ui::toWide(view->caption);
+            message = ui::toWide(view->text);
+            EXPECT_EQ(view->icon, static_cast<UINT>(MB_ICONINFORMATION));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+          })
+          .waitFor([&] { return !shownOver(dlg.hwnd(), 0); }, "the box to close")
+          .then([&] {
+            EXPECT_TRUE(dlg.window().visible()) << "the dialog stays open";
+            dlg.EndDialog(IDCANCEL);
+          });
+    });
+    EXPECT_EQ(result, c.accepted ? IDOK : IDCANCEL);
+    if (!c.message.empty() && !c.accepted) {
+      EXPECT_EQ(caption, L"Hladiny kót") << "the dialog's title";
+      EXPECT_EQ(message.rfind(c.message, 0), 0u) << ui::wideToUtf8(message);
+    }
+  }
+}
+
+TEST_F(LayerKeys, MappedKeysShowTheirLayersAndStoreTheKey) {
+  struct Case {
+    uint32_t options;
+    std::wstring typed, shown, stored;
+  } cases[] = {
+      {comboLayerKeys::kNameFirst, L"koty", L"Kóty  (Koty)", L"KOTY"},
+      {0, L"koty", L"Koty  (Kóty)", L"KOTY"},
+      {comboLayerKeys::kAskNameFirst, L"zed", L"Zdi  (ZED)", L"ZED"},
+      {comboLayerKeys::kNameFirst, L"Okna", L"Okna", L"Okna"},
+      {comboLayerKeys::kNameFirst | comboLayerKeys::kLayerNames, L"Nová hladina", L"Nová hladina", L"Nová hladina"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ui::wideToUtf8(c.typed));
+    LayerKeysDialog dlg(c.options);
+    std::wstring stored;
+    play(dlg, [&](uitest::DialogScript& s) {
+      s.then([&] { typeAndEnter(dlg.keys, c.typed); }).then([&] {
+        EXPECT_EQ(entries(dlg.keys), std::vector<std::wstring>{c.shown});
+        EXPECT_EQ(dlg.keys.editText(), c.shown);
+        EXPECT_TRUE(dlg.keys.layerToUse(stored));
+        dlg.EndDialog(IDOK);
+      });
+    });
+    EXPECT_EQ(stored, c.stored);
+  }
+}
+
+TEST_F(LayerKeys, SpecialsStayOnTopAndTheChooserEntryIsNeverSaved) {
+  const std::filesystem::path ini = std::filesystem::temp_directory_path() / "layer_keys_test.ini";
+  std::filesystem::remove(ini);
+  LayerKeysDialog dlg(kSpecials | comboLayerKeys::kNameFirst);
+  play(dlg, [&](uitest::DialogScript& s) {
+    typeEach(s, dlg.keys, {L"ZZ", L"zed", L"AA", L"mm", L"*"});
+    s.then([&] {
+          EXPECT_EQ(entries(dlg.keys),
+                    (std::vector<std::wstring>{kCurrent, kChooser, L"AA", L"mm", L"Zdi  (ZED)", L"ZZ"}));
+          vd::prf_store store;
+          ASSERT_TRUE(store.open(ui::fromWide(ini.wstring()), u"Hladiny"));
+          EXPECT_TRUE(dlg.keys.save(store, L"VRSTVA"));
+          dlg.EndDialog(IDOK);
+        });
+  });
+  {
+    // Keys in the order they came, "*" for the current layer, the chooser left out.
+    vd::prf_store store;
+    ASSERT_TRUE(store.open(ui::fromWide(ini.wstring()), u"Hladiny"));
+    std::vector<vd::vstring> history;
+    ASSERT_TRUE(store.getStringList(u"VRSTVA", history));
+    EXPECT_EQ(history, (std::vector<vd::vstring>{u"*", u"ZZ", u"ZED", u"AA", u"mm"}));
+    vd::vstring active;
+    ASSERT_TRUE(store.getString(u"VRSTVA_CB_ACT", active));
+    EXPECT_EQ(active, u"*") << "the active value is the current layer";
+  }
+
+  // Loaded again, the list is the same and "*" is no entry of its own.
+  LayerKeysDialog again(kSpecials | comboLayerKeys::kNameFirst);
+  play(again, [&](uitest::DialogScript& s) {
+    s.then([&] {
+      vd::prf_store store;
+      ASSERT_TRUE(store.open(ui::fromWide(ini.wstring()), u"Hladiny"));
+      EXPECT_TRUE(again.keys.load(store, L"VRSTVA"));
+      EXPECT_EQ(entries(again.keys),
+                (std::vector<std::wstring>{kCurrent, kChooser, L"AA", L"mm", L"Zdi  (ZED)", L"ZZ"}));
+      EXPECT_EQ(selected(again.keys), kCurrent) << "the active value was the current layer";
+      again.EndDialog(IDOK);
+    });
+  });
+  std::filesystem::remove(ini);
+}
+
+// Selects the chooser entry with the Down key from the entry above it, as a
+// user does in the closed list.
+void openChooser(const comboLayerKeys& c) {
+  c.setCurSel(0);
+  SetFocus(c.editField());
+  uitest::postKey(c.editField(), VK_DOWN);
+}
+
+TEST_F(LayerKeys, TheChooserAddsTheChosenKeysFirstSelected) {
+  LayerKeysDialog dlg(kSpecials | comboLayerKeys::kNameFirst);
+  std::vector<std::wstring> listed;
+  play(dlg, [&](uitest::DialogScript& s) {
+    s.then([&] { openChooser(dlg.keys); })
+        .waitFor([&] { return shownOver(dlg.hwnd(), peltar::kChooserTemplate) != nullptr; }, "the chooser")
+        .then([&] {
+          HWND chooser = shownOver(dlg.hwnd(), peltar::kChooserTemplate);
+          EXPECT_EQ(GetWindow(chooser, GW_OWNER), dlg.hwnd()) << "owned by the combo's dialog";
+          HWND list = GetDlgItem(chooser, peltar::kChooserList);
+          for (int i = 0, n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); i < n; ++i) {
+            std::wstring t(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(t.data()));
+            listed.push_back(t);
+          }
+          // Zdi, then Okna, which has no key and comes back by its name.
+          SendMessageW(list, LB_SETSEL, TRUE, 2);
+          SendMessageW(list, LB_SETSEL, TRUE, 3);
+          PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+        })
+        .waitFor([&] { return !shownOver(dlg.hwnd(), peltar::kChooserTemplate); }, "the chooser to close")
+        .then([&] {
+          EXPECT_EQ(entries(dlg.keys), (std::vector<std::wstring>{kCurrent, kChooser, L"Okna", L"Zdi  (ZED)"}));
+          EXPECT_EQ(selected(dlg.keys), L"Zdi  (ZED)") << "the first chosen";
+          EXPECT_EQ(dlg.keys.editText(), L"Zdi  (ZED)");
+          dlg.EndDialog(IDOK);
+        });
+  });
+  EXPECT_EQ(listed, (std::vector<std::wstring>{L"0", L"Kóty  (Koty)", L"Zdi  (ZED)", L"Okna"}));
+}
+
+TEST_F(LayerKeys, ACancelledChooserSelectsTheFirstUsableEntry) {
+  struct Case {
+    std::vector<std::wstring> keys;
+    std::wstring expected;
+  } cases[] = {
+      {{}, kCurrent},  // wraps to the top
+      {{L"ZZ", L"AA"}, L"AA"},
+  };
+  for (const Case& c : cases) {
+    LayerKeysDialog dlg(kSpecials);
+    play(dlg, [&](uitest::DialogScript& s) {
+      typeEach(s, dlg.keys, c.keys);
+      s.then([&] { openChooser(dlg.keys); })
+          .waitFor([&] { return shownOver(dlg.hwnd(), peltar::kChooserTemplate) != nullptr; }, "the chooser")
+          .then([&] { PostMessageW(shownOver(dlg.hwnd(), peltar::kChooserTemplate), WM_COMMAND, IDCANCEL, 0); })
+          .waitFor([&] { return !shownOver(dlg.hwnd(), peltar::kChooserTemplate); }, "the chooser to close")
+          .then([&] {
+            EXPECT_EQ(selected(dlg.keys), c.expected);
+            EXPECT_EQ(dlg.keys.editText(), c.expected);
+            dlg.EndDialog(IDOK);
+          });
+    });
+  }
+}
+
+TEST_F(LayerKeys, WithoutAWorkingExtensionThereAreNoSpecials) {
+  for (const wchar_t* file : {L"NOTHERE.CRX", L"BROKEN.CRX"}) {
+    SCOPED_TRACE(ui::wideToUtf8(file));
+    LayerKeysDialog dlg(kSpecials | comboLayerKeys::kReport | comboLayerKeys::kAskNameFirst, besideProgram(file));
+    EXPECT_EQ(dlg.keys.keyOptions(), 0u) << "the options that need the extension are cleared";
+    play(dlg, [&](uitest::DialogScript& s) {
+      s.then([&] { EXPECT_EQ(dlg.keys.entryCount(), 0); });
+      typeEach(s, dlg.keys, {L"*", L"koty", L"ZED 2"});
+      s.then([&] {
+            EXPECT_EQ(entries(dlg.keys), std::vector<std::wstring>{L"Koty  (Kóty)"}) << "still mapped, key first";
+            // OK with the refused key: no message, no crash, the dialog stays.
+            SetWindowTextW(dlg.keys.editField(), L"ZED 2");
+            PostMessageW(dlg.hwnd(), WM_COMMAND, IDOK, 0);
+          })
+          .then([&] {
+            EXPECT_EQ(dlg.refusals, 1);
+            EXPECT_EQ(shownOver(dlg.hwnd(), 0), nullptr);
+            dlg.EndDialog(IDCANCEL);
+          });
+    });
+  }
+}
+
+TEST_F(LayerKeys, BadInputIsRefusedAndLosesNothing) {
+  struct Case {
+    uint32_t options;
+    std::wstring text;
+  } cases[] = {
+      {0, std::wstring(100000, L'K')},
+      {comboLayerKeys::kLayerNames, std::wstring(100000, L'N')},
+      {0, L"KO\xD800TY"},
+      {comboLayerKeys::kLayerNames, L"\xDC00"},
+      {0, L"日本"},
+      {comboLayerKeys::kLayerNames, L"Hladina ✓"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.size());
+    LayerKeysDialog dlg(kSpecials | c.options);
+    play(dlg, [&](uitest::DialogScript& s) {
+      s.then([&] { typeAndEnter(dlg.keys, L"ZED"); })
+          .then([&] { pasteAndEnter(dlg.keys, c.text); })
+          .then([&] {
+            EXPECT_EQ(entries(dlg.keys), (std::vector<std::wstring>{kCurrent, kChooser, L"ZED  (Zdi)"}));
+            EXPECT_EQ(dlg.keys.savedEntries().size(), 2u) << "* and ZED";
+            dlg.EndDialog(IDOK);
+          });
+    });
+  }
+}
+
+// The picture of the documentation: the dropped list with its specials.
+TEST_F(LayerKeys, PictureOfTheDroppedList) {
+  LayerKeysDialog dlg(kSpecials | comboLayerKeys::kNameFirst);
+  play(dlg, [&](uitest::DialogScript& s) {
+    typeEach(s, dlg.keys, {L"ZED", L"koty", L"Okna", L"*"});
+    s.then([&] {
+          SetFocus(dlg.keys.editField());
+          uitest::postKey(dlg.keys.editField(), VK_F4);
+        })
+        .waitFor([&] { return dlg.keys.droppedDown(); }, "the list to drop")
+        .then([&] {
+          RECT frame{}, list{};
+          GetWindowRect(dlg.hwnd(), &frame);
+          SendMessageW(dlg.keys.hwnd(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&list));
+          RECT all{};
+          UnionRect(&all, &frame, &list);
+          const int w = all.right - all.left, h = all.bottom - all.top;
+          ui::memory_surface surface;
+          ASSERT_TRUE(surface.create(nullptr, w, h));
+          // The dialog and the dropped list are windows of their own: each is
+          // copied from its own pixels to where it shows on the screen.
+          COMBOBOXINFO info{sizeof info};
+          ASSERT_TRUE(GetComboBoxInfo(dlg.keys.hwnd(), &info));
+          for (HWND window : {dlg.hwnd(), info.hwndList}) {
+            RECT r{};
+            GetWindowRect(window, &r);
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            GdiFlush();
+            HDC source = GetWindowDC(window);
+            BitBlt(surface.dc(), r.left - all.left, r.top - all.top, r.right - r.left, r.bottom - r.top, source, 0, 0,
+                   SRCCOPY);
+            ReleaseDC(window, source);
+          }
+          std::filesystem::create_directories("pictures");
+          std::string error;
+          EXPECT_TRUE(vdpng::writeBitmap(surface.dc(), surface.bitmap(), w, h, "pictures/layer-key-combo.png", error))
+              << error;
+          dlg.keys.showDropDown(false);
+          dlg.EndDialog(IDOK);
+        });
+  });
+}
+
+// The chooser answered by the dialog lines of a host script, through the
+// dialog driver of the host program.
+class LayerKeysModule : public hostsim::ModuleFace {
+ public:
+  bool initApp(int& result) override {
+    result = vd::bindHost(nullptr, &hostsim::resolveExport, nullptr) ? 1 : 0;
+    return true;
+  }
+  bool runCommand(const std::string& name, const std::vector<std::string>&, int& result) override {
+    if (name != "LayerKeys") return false;
+    LayerKeysDialog dlg(kSpecials | comboLayerKeys::kNameFirst);
+    result = static_cast<int>(dlg.DoModal());
+    Host::instance().log("combo: " + ui::wideToUtf8(dlg.shownOnOk) + " -> " + ui::wideToUtf8(dlg.layerOnOk));
+    return true;
+  }
+  bool omitExport(const std::string&, std::string& error) override { return error = "not here", false; }
+};
+
+TEST_F(LayerKeys, TheChooserAnswersAHostScript) {
+  vd::unbindHost();
+  Host& host = Host::instance();
+  host.reset();
+  ui::unique_hwnd main = uitest::makePlainWindow(L"LayerKeysHost", WS_OVERLAPPEDWINDOW);
+  host.mainWindow = main.get();
+  vdhost::HostWindows windows(host);
+  ASSERT_TRUE(windows.ready());
+  LayerKeysModule module;
+  hostsim::ScriptRunner runner(host, module);
+  const bool ran = runner.runText(
+      "layer K\xc3\xb3ty 3 Koty\n"
+      "layer Zdi 1 ZED\n"
+      "init\n"
+      "command LayerKeys\n"
+      "dialog 500\n"
+      "choose 1201 \"<Vybrat hladiny...>\"\n"
+      "dialog 7100\n"
+      "choose 7101 \"Zdi  (ZED)\"\n"
+      "choose 7101 \"K\xc3\xb3ty  (Koty)\"\n"
+      "press 1\n"
+      "press 1\n");
+  std::string transcript;
+  for (const std::string& line : host.transcript()) transcript += line + "\n";
+  ASSERT_TRUE(ran) << host.error() << "\n" << transcript;
+  EXPECT_NE(transcript.find("combo: K\xc3\xb3ty  (Koty) -> KOTY"), std::string::npos) << transcript;
+  EXPECT_NE(transcript.find("dialog 7100 \"V\xc3\xbd" "b\xc4\x9br hladin\""), std::string::npos) << transcript;
+}
+
+}  // namespace
