@@ -567,6 +567,7 @@ int Jig(void* dragRecord, int) {
     host().log("drag " + what + from + " -> cancel");
     return 0;
   }
+  host().log("drag " + what + from + " -> " + formatPoint(a->point));
   std::string why;
   if (!e || !std::isfinite(r->base[0]) || !std::isfinite(r->base[1]) ||
       !hostsim::moveEntity(drawing(), e->handle, a->point[0] - r->base[0], a->point[1] - r->base[1], why)) {
@@ -575,7 +576,6 @@ int Jig(void* dragRecord, int) {
     return 0;
   }
   std::memcpy(r->dropped, a->point, sizeof r->dropped);
-  host().log("drag " + what + from + " -> " + formatPoint(a->point));
   return 1;
 }
 int HighlightGlyph(void*) {
