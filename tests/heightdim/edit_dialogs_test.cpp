@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dialog_script.h"
+#include "module_environment.h"
 #include "heightdim/edit_dialogs.h"
 #include "host/host_api.h"
 #include "res/dialog_ids.h"
@@ -30,29 +31,7 @@ using vd::CHeightDimEditDlg;
 using vd::CHeightDimGpDlg;
 using Flags = std::array<int, 4>;
 
-HMODULE g_module = nullptr;
-ui::ModuleState g_moduleState;
-
-bool moduleString(int id, vd::vstring& out) { return vdhost::loadModuleText(g_module, id, out); }
-
-class ModuleEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
-    g_module = LoadLibraryW(L"VdShared.dll");
-    ASSERT_NE(g_module, nullptr) << "VdShared.dll beside the test program";
-    g_moduleState.resources = g_module;
-    hostsim::Host& host = hostsim::Host::instance();
-    host.reset();
-    host.stringSource = &moduleString;
-    vd::unbindHost();
-    ASSERT_TRUE(vd::bindHost(nullptr, &hostsim::resolveExport, nullptr));
-  }
-  void TearDown() override {
-    vd::unbindHost();
-    if (g_module) FreeLibrary(g_module);
-  }
-};
-const testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+const testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new uitest::ModuleEnvironment);
 
 constexpr std::array<int, 4> kEditBoxes = {IDC_HDEDIT_DRAW_LEADER, IDC_HDEDIT_MOVE_TO_LEADER, IDC_HDEDIT_MIRROR,
                                            IDC_HDEDIT_APPLY_SETTINGS};
@@ -94,7 +73,7 @@ std::optional<vd::vstring> storedText(const vd::vstring& path, const char16_t* s
 template <class Dlg>
 struct ModuleDialog {
   template <class... A>
-  explicit ModuleDialog(A&&... a) : scope(&g_moduleState), dialog(std::forward<A>(a)...) {}
+  explicit ModuleDialog(A&&... a) : scope(&uitest::moduleUnderTestState()), dialog(std::forward<A>(a)...) {}
   ui::ModuleStateScope scope;
   Dlg dialog;
   Dlg* operator->() { return &dialog; }
@@ -121,6 +100,32 @@ bool transcriptHas(const std::string& line, size_t from) {
 
 // ---- the edit dialog --------------------------------------------------------
 
+// One run of the edit dialog: the boxes it shows when it opens, then the
+// clicks (the last one ends it); its answer and its flags afterwards.
+struct EditOutcome {
+  Flags shown{};
+  INT_PTR result = 0;
+  Flags flags{};
+};
+EditOutcome runEdit(const vd::vstring* path, const std::vector<int>& clicks) {
+  ModuleDialog<CHeightDimEditDlg> dlg(path, nullptr);
+  EditOutcome out;
+  out.result = run<CHeightDimEditDlg>(dlg, [&](CHeightDimEditDlg& d, uitest::DialogScript& s) {
+    s.then([&] {
+      out.shown = shownBoxes(d);
+      for (int id : clicks) click(d, id);
+    });
+  });
+  out.flags = flagsOf(dlg.dialog);
+  return out;
+}
+
+Flags storedFlags(const vd::vstring& path) {
+  Flags f{};
+  for (size_t i = 0; i < kEditKeys.size(); ++i) f[i] = storedInt(path, vd::kHNoteEditSection, kEditKeys[i]).value_or(-1);
+  return f;
+}
+
 struct EditRun {
   const char* what;
   Flags shownAtStart;
@@ -144,20 +149,10 @@ TEST(HeightDimEditDialog, RemembersItsFourCheckBoxesBetweenRuns) {
   };
   for (const EditRun& r : runs) {
     SCOPED_TRACE(r.what);
-    ModuleDialog<CHeightDimEditDlg> dlg(&path, nullptr);
-    Flags shown{};
-    const INT_PTR result = run<CHeightDimEditDlg>(
-        dlg,
-        [&](CHeightDimEditDlg& d, uitest::DialogScript& s) {
-          s.then([&] {
-            shown = shownBoxes(d);
-            for (int id : r.clicks) click(d, id);
-          });
-        });
-    EXPECT_EQ(shown, r.shownAtStart);
-    EXPECT_EQ(result, r.result);
-    for (size_t i = 0; i < kEditKeys.size(); ++i)
-      EXPECT_EQ(storedInt(path, vd::kHNoteEditSection, kEditKeys[i]), r.stored[i]) << ui::wideToUtf8(ui::toWide(kEditKeys[i]));
+    const EditOutcome o = runEdit(&path, r.clicks);
+    EXPECT_EQ(o.shown, r.shownAtStart);
+    EXPECT_EQ(o.result, r.result);
+    EXPECT_EQ(storedFlags(path), r.stored);
   }
 }
 
@@ -166,14 +161,10 @@ TEST(HeightDimEditDialog, StoredValuesAreReadAsOnOrOffAndWrittenBackAsOneOrZero)
   vdtest::writeBytes(dir.file("hnoteData.ini"),
                      "[HNOTE_EDIT]\r\nLINE=5\r\nMOVE=abc\r\nMIRROR=-1\r\nSETTINGS=\r\n[OTHER]\r\nKEEP=1\r\n");
   const vd::vstring path = dir.host("hnoteData.ini");
-  ModuleDialog<CHeightDimEditDlg> dlg(&path, nullptr);
-  Flags shown{};
-  const INT_PTR result = run<CHeightDimEditDlg>(
-      dlg, [&](CHeightDimEditDlg& d, uitest::DialogScript& s) { s.then([&] { shown = shownBoxes(d); click(d, IDOK); }); });
-  EXPECT_EQ(shown, (Flags{1, 0, 1, 0}));
-  EXPECT_EQ(result, IDOK);
-  const Flags expected{1, 0, 1, 0};
-  for (size_t i = 0; i < kEditKeys.size(); ++i) EXPECT_EQ(storedInt(path, vd::kHNoteEditSection, kEditKeys[i]), expected[i]);
+  const EditOutcome o = runEdit(&path, {IDOK});
+  EXPECT_EQ(o.shown, (Flags{1, 0, 1, 0}));
+  EXPECT_EQ(o.result, IDOK);
+  EXPECT_EQ(storedFlags(path), (Flags{1, 0, 1, 0}));
   EXPECT_EQ(storedInt(path, u"OTHER", u"KEEP"), 1);
 }
 
@@ -226,35 +217,42 @@ std::string bytesOrNothing(const std::filesystem::path& p) {
   return std::filesystem::exists(p) ? vdtest::readBytes(p) : std::string("<none>");
 }
 
+// An unusable file made ready: its path (none for a null path), its bytes
+// before the dialog, and the other program's hold on it while that lasts.
+struct PreparedFile {
+  explicit PreparedFile(const Unusable& u)
+      : path(u.prepare(dir)),
+        file(path && !path->empty() ? std::filesystem::path(*path) : dir.file("none")),
+        before(bytesOrNothing(file)),
+        locked(u.lockSharing == DWORD(0)) {
+    if (u.lockSharing) lock.emplace(file, *u.lockSharing);
+  }
+  // Lets go of the file; true when it is as it was.
+  bool unchanged() {
+    lock.reset();
+    SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    return bytesOrNothing(file) == before;
+  }
+  vdtest::ScratchDir dir;
+  std::optional<vd::vstring> path;
+  std::filesystem::path file;
+  std::string before;
+  bool locked;  // not even readable
+  std::optional<Lock> lock;
+};
+
 TEST(HeightDimEditDialog, AnUnusableFileLeavesTheDefaultsAndStillAnswers) {
   for (const Unusable& u : unusableFiles()) {
     SCOPED_TRACE(u.what);
-    vdtest::ScratchDir dir;
-    const std::optional<vd::vstring> path = u.prepare(dir);
-    const std::filesystem::path file = path && !path->empty() ? std::filesystem::path(*path) : dir.file("none");
-    const std::string before = bytesOrNothing(file);
-    const bool locked = u.lockSharing == DWORD(0);  // not even readable
-    std::optional<Lock> lock;
-    if (u.lockSharing) lock.emplace(file, *u.lockSharing);
-    ModuleDialog<CHeightDimEditDlg> dlg(path ? &*path : nullptr, nullptr);
-    Flags shown{};
-    const INT_PTR result = run<CHeightDimEditDlg>(
-        dlg,
-        [&](CHeightDimEditDlg& d, uitest::DialogScript& s) {
-          s.then([&] {
-            shown = shownBoxes(d);
-            click(d, IDC_HDEDIT_MOVE_TO_LEADER);
-            click(d, IDC_HDEDIT_SETTINGS);
-          });
-        });
-    EXPECT_EQ(result, IDC_HDEDIT_SETTINGS);
+    PreparedFile f(u);
+    const std::optional<vd::vstring>& path = f.path;
+    const bool locked = f.locked;
+    const EditOutcome o = runEdit(path ? &*path : nullptr, {IDC_HDEDIT_MOVE_TO_LEADER, IDC_HDEDIT_SETTINGS});
+    EXPECT_EQ(o.result, IDC_HDEDIT_SETTINGS);
     // The read-only file is still read.
-    EXPECT_EQ(shown, (Flags{u.before.empty() || locked ? 0 : 1, 0, 0, 0}));
-    Flags expected{shown[0], 1, 0, 0};
-    EXPECT_EQ(flagsOf(dlg.dialog), expected);
-    lock.reset();
-    EXPECT_EQ(bytesOrNothing(file), before);
-    SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(o.shown, (Flags{u.before.empty() || locked ? 0 : 1, 0, 0, 0}));
+    EXPECT_EQ(o.flags, (Flags{o.shown[0], 1, 0, 0}));
+    EXPECT_TRUE(f.unchanged());
   }
 }
 
@@ -352,9 +350,8 @@ struct PlanRun {
   std::wstring shownText;             // the value combo's text when it opens
   std::vector<std::wstring> history;  // its list then
   bool repeatShown;
-  std::function<void(CHeightDimGpDlg&)> act;  // what the user does before the last button
-  int button;
-  INT_PTR result;
+  std::function<void(CHeightDimGpDlg&)> act;  // what the user does before the button
+  INT_PTR result;                              // the button pressed, and so the answer
   std::wstring heightText;
   int32_t repeat;
 };
@@ -370,42 +367,23 @@ void typeInto(CHeightDimGpDlg& d, const wchar_t* text, bool enter) {
 TEST(HeightDimPlanDialog, RemembersValuesAndRepetitionBetweenRuns) {
   vdtest::ScratchDir dir;
   const vd::vstring path = dir.host("hnoteData.ini");
+  // Typing a value (and Enter), then clicking the repetition box.
+  auto enterAndToggle = [](const wchar_t* value) {
+    return [value](CHeightDimGpDlg& d) {
+      typeInto(d, value, true);
+      click(d, IDC_HDPLAN_REPEAT);
+    };
+  };
+  const std::vector<std::wstring> both = {L"+1.250", L"±0.000"};
   const PlanRun runs[] = {
-      {"an empty history offers ±0.000", L"±0.000", {L"±0.000"}, false, {}, IDOK, IDOK, L"±0.000", 0},
-      {"a value typed and entered, repetition chosen",
-       L"±0.000",
-       {L"±0.000"},
-       false,
-       [](CHeightDimGpDlg& d) {
-         typeInto(d, L"+1.250", true);
-         click(d, IDC_HDPLAN_REPEAT);
-       },
-       IDOK,
-       IDOK,
-       L"+1.250",
-       1},
-      {"the last value and repetition come back; Storno keeps the file",
-       L"+1.250",
-       {L"+1.250", L"±0.000"},
-       true,
-       [](CHeightDimGpDlg& d) {
-         typeInto(d, L"-0.300", true);
-         click(d, IDC_HDPLAN_REPEAT);
-       },
-       IDCANCEL,
-       IDCANCEL,
-       L"",
-       1},
-      {"a value typed without Enter is answered and kept as the last value",
-       L"+1.250",
-       {L"+1.250", L"±0.000"},
-       true,
-       [](CHeightDimGpDlg& d) { typeInto(d, L"12,5 m", false); },
-       IDOK,
-       IDOK,
-       L"12,5 m",
-       1},
-      {"it shows next time", L"12,5 m", {L"+1.250", L"±0.000"}, true, {}, IDOK, IDOK, L"12,5 m", 1},
+      {"an empty history offers ±0.000", L"±0.000", {L"±0.000"}, false, {}, IDOK, L"±0.000", 0},
+      {"a value typed and entered, repetition chosen", L"±0.000", {L"±0.000"}, false, enterAndToggle(L"+1.250"), IDOK,
+       L"+1.250", 1},
+      {"the last value and repetition come back; Storno keeps the file", L"+1.250", both, true,
+       enterAndToggle(L"-0.300"), IDCANCEL, L"", 1},
+      {"a value typed without Enter is answered and kept as the last value", L"+1.250", both, true,
+       [](CHeightDimGpDlg& d) { typeInto(d, L"12,5 m", false); }, IDOK, L"12,5 m", 1},
+      {"it shows next time", L"12,5 m", both, true, {}, IDOK, L"12,5 m", 1},
   };
   for (const PlanRun& r : runs) {
     SCOPED_TRACE(r.what);
@@ -423,7 +401,7 @@ TEST(HeightDimPlanDialog, RemembersValuesAndRepetitionBetweenRuns) {
              repeatShown = IsDlgButtonChecked(d.hwnd(), IDC_HDPLAN_REPEAT) == BST_CHECKED;
              heightAtInit = d.heightText;
              if (r.act) r.act(d);
-           }).then([&] { click(d, r.button); });
+           }).then([&] { click(d, static_cast<int>(r.result)); });
         });
     EXPECT_EQ(result, r.result);
     EXPECT_EQ(shownText, r.shownText);
@@ -483,13 +461,9 @@ TEST(HeightDimPlanDialog, OverlongAndBrokenValuesComeBackWhole) {
 TEST(HeightDimPlanDialog, AnUnusableFileIsNeitherNeededNorChanged) {
   for (const Unusable& u : unusableFiles()) {
     SCOPED_TRACE(u.what);
-    vdtest::ScratchDir dir;
-    const std::optional<vd::vstring> path = u.prepare(dir);
-    const std::filesystem::path file = path && !path->empty() ? std::filesystem::path(*path) : dir.file("none");
-    const std::string before = bytesOrNothing(file);
-    const bool locked = u.lockSharing == DWORD(0);  // not even readable
-    std::optional<Lock> lock;
-    if (u.lockSharing) lock.emplace(file, *u.lockSharing);
+    PreparedFile f(u);
+    const std::optional<vd::vstring>& path = f.path;
+    const bool locked = f.locked;
     const bool opens = path && !path->empty();  // a store on a path opens whether or not the file is there
     ModuleDialog<CHeightDimGpDlg> dlg(path.value_or(vd::vstring()), nullptr);
     std::wstring shownText;
@@ -510,9 +484,7 @@ TEST(HeightDimPlanDialog, AnUnusableFileIsNeitherNeededNorChanged) {
     EXPECT_EQ(dlg->heightText, u"+3.000");
     EXPECT_EQ(dlg->repeatCommand, readable ? 0 : 1);
     EXPECT_EQ(dlg->insertPoint, 2);
-    lock.reset();
-    EXPECT_EQ(bytesOrNothing(file), before);
-    SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(f.unchanged());
   }
 }
 
