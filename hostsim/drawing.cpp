@@ -21,6 +21,7 @@ const char* journalKindName(JournalEntry::Kind kind) {
   switch (kind) {
     case JournalEntry::Kind::EntityAdded: return "entity added";
     case JournalEntry::Kind::EntityErased: return "entity erased";
+    case JournalEntry::Kind::EntityChanged: return "entity changed";
     case JournalEntry::Kind::BlockDefined: return "block defined";
     case JournalEntry::Kind::DictionaryCreated: return "dictionary created";
     case JournalEntry::Kind::DictionaryWritten: return "dictionary written";
@@ -98,6 +99,10 @@ void FlatPoints::shift(int by) {
   for (int& p : positions_) p += by;
 }
 
+void FlatPoints::insertAt(int position) {
+  for (int& p : positions_) p += p >= position ? 1 : 0;
+}
+
 bool FlatPoints::has(int position) const { return std::binary_search(positions_.begin(), positions_.end(), position); }
 
 bool isKnownEntityType(vstring_view type) {
@@ -165,6 +170,7 @@ void Drawing::clear() {
   journal_.clear();
   importOpen_ = nullptr;
   retired_.clear();
+  retiredEntityChains_.clear();
   retiredBlocks_.clear();
 }
 
@@ -476,6 +482,28 @@ int Drawing::flush() {
   if (!made.empty()) lastMade_ = made;
   lastError_ = dropped;
   return vd::kRtNorm;
+}
+
+bool Drawing::changeEntity(vd::vstring_view handle, OwnedChain chain, FlatPoints flatPoints) {
+  const vstring h = normalHandle(handle);
+  for (auto& e : entities_) {
+    if (e->erased || e->handle != h) continue;
+    if (normalHandle(chain.view().handle()) != h) return false;
+    retiredEntityChains_.push_back(std::move(e->chain));
+    e->chain = PackedChain(chain.view());
+    e->flatPoints = std::move(flatPoints);
+    record({JournalEntry::Kind::EntityChanged, e->handle, e->type(), {}});
+    return true;
+  }
+  return false;
+}
+
+const Block& Drawing::defineHostBlock(const vstring& name, std::vector<OwnedChain> members) {
+  const double origin[3] = {0, 0, 0};
+  Block& b = importBlock(name, 0, origin, newHandle());
+  for (OwnedChain& m : members) importBlockEntity(b, std::move(m), newHandle(), FlatPoints());
+  record({JournalEntry::Kind::BlockDefined, b.handle, b.name, {}});
+  return b;
 }
 
 int Drawing::erase(const std::vector<vstring>& handles, std::vector<vstring>& missing) {

@@ -38,6 +38,8 @@ class FlatPoints {
   bool has(int position) const;
   // Moves every position by `by` (nodes put in front of the chain).
   void shift(int by);
+  // Moves the positions from `position` on by one (a node put in there).
+  void insertAt(int position);
   void clear() { positions_.clear(); }
   bool empty() const { return positions_.empty(); }
 
@@ -110,7 +112,15 @@ struct StructureHandles {
 };
 
 struct JournalEntry {
-  enum class Kind { EntityAdded, EntityErased, BlockDefined, DictionaryCreated, DictionaryWritten, DictionaryRemoved };
+  enum class Kind {
+    EntityAdded,
+    EntityErased,
+    EntityChanged,  // the same entity, handle and all, with other data (moved, tied to another)
+    BlockDefined,
+    DictionaryCreated,
+    DictionaryWritten,
+    DictionaryRemoved
+  };
   Kind kind;
   vstring handle;  // entity or XRECORD handle
   vstring name;    // entity type, block name or dictionary name
@@ -169,6 +179,15 @@ class Drawing {
   int endBlock(vd::vstring_view name);
   int flush();
   bool batchOpen() const { return batch_ != nullptr; }
+  // Changes a live entity in place, as the host's own operations do (a drag,
+  // an association): `chain` is its whole new chain, -1, 0 and 5 as they
+  // were. The old chain stays readable until the drawing is cleared. False
+  // when there is no such entity or the chain names another.
+  bool changeEntity(vd::vstring_view handle, vd::OwnedChain chain, FlatPoints flatPoints);
+  // Defines a block the host makes itself (outside any batch): new handles
+  // for it and its members, whose chains begin with 0 (type) and 5 (any
+  // handle, replaced). The name must be new to the drawing.
+  const Block& defineHostBlock(const vstring& name, std::vector<vd::OwnedChain> members);
   // Erases top-level entities (with their followers); returns how many handles were found.
   int erase(const std::vector<vstring>& handles, std::vector<vstring>& missing);
   const std::string& lastError() const { return lastError_; }
@@ -241,6 +260,7 @@ class Drawing {
   std::vector<JournalEntry> journal_;
   Entity* importOpen_ = nullptr;                       // complex entity a file is filling
   std::vector<vd::OwnedChain> retired_;                // replaced dictionary chains
+  std::vector<PackedChain> retiredEntityChains_;       // chains of changed entities
   std::vector<std::unique_ptr<Block>> retiredBlocks_;  // redefined blocks
 };
 

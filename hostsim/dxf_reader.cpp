@@ -208,6 +208,23 @@ class GroupReader {
 // The groups' values live in the record's own buffer.
 class Record {
  public:
+  Record() = default;
+  // A short buffer keeps its bytes inside the string object, so moving it
+  // moves them: the values are pointed into their new place.
+  Record(Record&& o) noexcept
+      : bytes_(std::move(o.bytes_)), groups_(std::move(o.groups_)), offsets_(std::move(o.offsets_)) {
+    seal();
+  }
+  Record& operator=(Record&& o) noexcept {
+    bytes_ = std::move(o.bytes_);
+    groups_ = std::move(o.groups_);
+    offsets_ = std::move(o.offsets_);
+    seal();
+    return *this;
+  }
+  Record(const Record&) = delete;
+  Record& operator=(const Record&) = delete;
+
   const Group& head() const { return groups_.front(); }
   std::string_view type() const { return trim(head().value); }
   std::span<const Group> groups() const { return std::span<const Group>(groups_).subspan(1); }

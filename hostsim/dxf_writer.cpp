@@ -631,7 +631,9 @@ class Writer {
     for (ChainItem item : common) node(item, false);
     for (size_t i = 0; rec && i < rec->subclasses.size(); ++i) {
       tagText(100, rec->subclasses[i].marker);
+      // The vertex counts a reader needs, where the chain leaves them out.
       if (vd::equalsNoCaseAscii(v.type(), u"LWPOLYLINE") && !v.has(90)) tag(90, std::to_string(v.count(10)));
+      if (vd::equalsNoCaseAscii(v.type(), u"LEADER") && !v.has(76)) tag(76, std::to_string(v.count(10)));
       for (ChainItem item : parts[i]) {
         bool flat = std::find(rec->flatPoints.begin(), rec->flatPoints.end(), item.code()) != rec->flatPoints.end();
         node(item, flat, angle(item));

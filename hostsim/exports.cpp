@@ -1,15 +1,19 @@
 // The host's exports. docs/hostsim.md says what each one does.
 #include "hostsim/exports.h"
 
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <type_traits>
 
+#include "host/jig_record.h"
 #include "hostsim/colour_requests.h"
 #include "hostsim/host.h"
 #include "hostsim/layers.h"
+#include "hostsim/leaders.h"
 #include "hostsim/number_text.h"
 #include "hostsim/pick.h"
+#include "hostsim/terminators.h"
 
 using hostsim::Answer;
 using hostsim::formatNumber;
@@ -268,10 +272,17 @@ int GetTextExtentsW(const vchar* text, const vchar*, double height, double width
 }
 
 int GetArrowHandleW(const vchar* blockName, vchar* handle) {
-  // Handles have at most 16 hexadecimal digits.
-  if (failing(HostOp::GetArrowHandleW)) return noText(handle, 17);
-  const hostsim::Block* b = blockName ? drawing().findBlock(blockName) : nullptr;
-  if (handle) vd::copyToBuffer(b ? b->handle : vstring(), handle, 17);
+  if (failing(HostOp::GetArrowHandleW)) return noText(handle, vd::kHandleChars);
+  const vstring name = textOf(blockName);
+  // A standard terminator's block is made the first time a drawing needs it,
+  // as a CAD host does; "." is the closed filled arrow.
+  const std::optional<vstring> standard = hostsim::terminatorBlockName(name);
+  const hostsim::Block* b = drawing().findBlock(standard ? vd::vstring_view(*standard) : vd::vstring_view(name));
+  if (!b && standard) {
+    b = &drawing().defineHostBlock(*standard, std::move(*hostsim::terminatorShape(*standard)));
+    host().log("host: terminator block " + vd::utf16ToUtf8(*standard) + " made for \"" + vd::utf16ToUtf8(name) + "\"");
+  }
+  if (handle) vd::copyToBuffer(b ? b->handle : vstring(), handle, vd::kHandleChars);
   return b ? 1 : 0;
 }
 
@@ -283,13 +294,16 @@ int CommandW(const vchar* script) {
 
 int GetPointW(const double* base, const vchar* prompt, double* point) {
   if (failing(HostOp::GetPointW)) return hostsim::kRtError;
+  // With a base point the host draws a rubber band from it; the transcript says where from.
+  vstring shown = textOf(prompt);
+  if (base) shown += vd::utf8ToUtf16(" (rubber band from " + formatPoint(base) + ")");
   std::optional<Answer> a = host().takeAnswer("a point", textOf(prompt), {Answer::Kind::Point});
   if (!a || a->kind == Answer::Kind::Cancel) {
-    host().log("point? ", textOf(prompt) + u" -> cancel");
+    host().log("point? ", shown + u" -> cancel");
     return vd::kRtCancel;
   }
   if (point) std::memcpy(point, a->point, sizeof a->point);
-  host().log("point? ", textOf(prompt) + vd::utf8ToUtf16(" -> " + formatPoint(a->point)));
+  host().log("point? ", shown + vd::utf8ToUtf16(" -> " + formatPoint(a->point)));
   return vd::kRtNorm;
 }
 
@@ -541,9 +555,34 @@ int PromptW(const vchar* text) {
   return vd::kRtNorm;
 }
 
-int Jig(void*, int) {
+int Jig(void* dragRecord, int) {
   if (failing(HostOp::Jig)) return 0;
-  return notServed("Jig");
+  auto* r = static_cast<vd::JigRecord*>(dragRecord);
+  if (!r || r->size != static_cast<int32_t>(sizeof(vd::JigRecord))) {
+    host().log("host: Jig refused: no drag record of " + std::to_string(sizeof(vd::JigRecord)) + " bytes");
+    return 0;
+  }
+  r->handle[vd::kHandleChars - 1] = 0;
+  vstring handle = r->handle;
+  if (handle.empty() && !drawing().lastMade().empty()) handle = drawing().lastMade().front();
+  const hostsim::Entity* e = handle.empty() ? nullptr : drawing().findEntity(handle);
+  const std::string what = e ? vd::utf16ToUtf8(e->type()) + " " + vd::utf16ToUtf8(e->handle) : "nothing";
+  const std::string from = " from " + formatPoint(r->base);
+  std::optional<Answer> a = host().takeAnswer("a drop point", u"drag " + vd::utf8ToUtf16(what), {Answer::Kind::Point});
+  if (!a || a->kind == Answer::Kind::Cancel) {
+    host().log("drag " + what + from + " -> cancel");
+    return 0;
+  }
+  host().log("drag " + what + from + " -> " + formatPoint(a->point));
+  std::string why;
+  if (!e || !std::isfinite(r->base[0]) || !std::isfinite(r->base[1]) ||
+      !hostsim::moveEntity(drawing(), e->handle, a->point[0] - r->base[0], a->point[1] - r->base[1], why)) {
+    host().calls.refusedLast();
+    host().log("host: Jig refused: " + (why.empty() ? std::string(e ? "the base point is not finite" : "nothing to drag") : why));
+    return 0;
+  }
+  std::memcpy(r->dropped, a->point, sizeof r->dropped);
+  return 1;
 }
 int HighlightGlyph(void*) {
   if (failing(HostOp::HighlightGlyph)) return 0;
@@ -557,9 +596,19 @@ int SetColorDialogTrueColor(void* record) {
   if (failing(HostOp::SetColorDialogTrueColor)) return 0;
   return hostsim::answerTrueColour(host(), record);
 }
-int LeaderAnno(uint64_t*, uint64_t*, int) {
+int LeaderAnno(uint64_t* annotation, uint64_t* leader, int) {
   if (failing(HostOp::LeaderAnno)) return 0;
-  return notServed("LeaderAnno");
+  std::string why = "no handles";
+  const vstring a = annotation ? hostsim::handleText(*annotation) : vstring();
+  const vstring l = leader ? hostsim::handleText(*leader) : vstring();
+  if (!annotation || !leader || !hostsim::tieLeader(drawing(), l, a, why)) {
+    host().calls.refusedLast();
+    host().log("host: LeaderAnno refused: " + why);
+    return 0;
+  }
+  host().log("host: LEADER " + vd::utf16ToUtf8(l) + " tied to " +
+             vd::utf16ToUtf8(drawing().findEntity(a)->type()) + " " + vd::utf16ToUtf8(a));
+  return 1;
 }
 int DimArcEntry(int, int) {
   if (failing(HostOp::DimArcEntry)) return -1;

@@ -18,6 +18,7 @@
 #include "arrow_test_ids.h"
 #include "controls/arrow_combo.h"
 #include "dialog_script.h"
+#include "module_environment.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
 #include "tools/png/png_writer.h"
@@ -78,35 +79,8 @@ constexpr int kTerminators = 18;
 constexpr int kByStyle = 18;  // index of "Podle Stylu" when offered
 constexpr const wchar_t* kByStyleText = L"Podle Stylu";
 
-// VdShared.dll, whose resources the combos use, and the host bound in this
-// process serving its string table.
-HMODULE g_module = nullptr;
-ui::ModuleState g_moduleState;
-
-bool moduleString(int id, vd::vstring& out) { return vdhost::loadModuleText(g_module, id, out); }
-
-void bindTestHost() {
-  hostsim::Host& host = hostsim::Host::instance();
-  host.reset();
-  host.stringSource = &moduleString;
-  vd::unbindHost();
-  ASSERT_TRUE(vd::bindHost(nullptr, &hostsim::resolveExport, nullptr));
-}
-
-class ModuleEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
-    g_module = LoadLibraryW(L"VdShared.dll");
-    ASSERT_NE(g_module, nullptr) << "VdShared.dll beside the test program";
-    g_moduleState.resources = g_module;
-    bindTestHost();
-  }
-  void TearDown() override {
-    vd::unbindHost();
-    if (g_module) FreeLibrary(g_module);
-  }
-};
-const testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+const testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new uitest::ModuleEnvironment);
+using uitest::bindTestHost;
 
 // The test program's dialog (its template is the program's) with a
 // terminator combo made while the module's state is current, so that it
@@ -114,7 +88,7 @@ const testing::Environment* const g_environment = testing::AddGlobalTestEnvironm
 class ArrowDialog : public ui::Dialog {
  public:
   ArrowDialog(const wchar_t* name, bool byStyle) : ui::Dialog(IDD_ARROW_TEST) {
-    ui::ModuleStateScope module(&g_moduleState);
+    ui::ModuleStateScope module(&uitest::moduleUnderTestState());
     combo = std::make_unique<vd::arrowCombo>(name, byStyle);
     Bind(IDC_ARROW_TEST_COMBO, *combo);
   }

@@ -81,6 +81,20 @@ class DxfTest : public HostTest {
     OwnedChain r = rec.build();
     api().DictionaryAddW(dict, u"Current", r.get(), 0);
     api().DictionaryClose(dict, 0);
+    // A leader with the host's _DOT terminator (its handle in lower case, as
+    // the module prints it), tied to the reference.
+    const vstring reference = drawing().lastMade().back();
+    vchar arrow[17] = {};
+    ASSERT_EQ(api().GetArrowHandleW(u"_DOT", arrow), 1);
+    vstring lower(arrow);
+    for (vchar& c : lower) c = (c >= u'A' && c <= u'F') ? static_cast<vchar>(c + 32) : c;
+    ChainBuilder leader;
+    leader.text(0, u"LEADER").text(8, u"0").text(3, u"VELDRA").integer(76, 2).point(10, 30, 0).point(10, 20, 20);
+    leader.extendedData(u"ACAD").text(1000, u"DSTYLE").text(1002, u"{").integer(1070, 341).text(1005, lower);
+    leader.integer(1070, 41).real(1040, 0.25).text(1002, u"}");
+    ASSERT_EQ(make(leader.build()), kRtNorm) << drawing().lastError();
+    uint64_t mark = *hostsim::handleValue(reference), tied = *hostsim::handleValue(lastHandle());
+    ASSERT_EQ(api().LeaderAnno(&mark, &tied, 0), 1);
   }
 
   static std::vector<std::pair<int, std::string>> dump(ChainView v) {
@@ -103,7 +117,8 @@ TEST_F(DxfTest, ModuleMadeDrawingGoesOutWithSubclassesAndComesBackTheSame) {
   vdtest::writeBytes("hostsim_made.dxf", text);  // ezdxf audits it in the hostsim_ezdxf test
   for (const char* needle : {"AcDbRotatedDimension", "AcDbAlignedDimension", "AcDbPolyline", "AcDbBlockReference",
                              "AcDbAttribute", "AcDbAttributeDefinition", "VDHEIGHTDIM", "TR2D_HEIGHTDIM", "AcDbXrecord",
-                             "$ACADVER\n  1\nAC1015", "\\U+4E2D", "DASHED", "VDSTYLE", "VDDIM", "WALLS"}) {
+                             "$ACADVER\n  1\nAC1015", "\\U+4E2D", "DASHED", "VDSTYLE", "VDDIM", "WALLS",
+                             "AcDbLeader", "_DOT", "VELDRA"}) {
     EXPECT_NE(text.find(needle), std::string::npos) << needle;
   }
   // Angles go out in degrees.
@@ -130,7 +145,8 @@ TEST_F(DxfTest, ModuleMadeDrawingGoesOutWithSubclassesAndComesBackTheSame) {
     std::sort(want.begin(), want.end());
     EXPECT_EQ(got, want) << utf16ToUtf8(e->type());
   }
-  ASSERT_EQ(r.drawing->blocks().size(), 2u);
+  ASSERT_EQ(r.drawing->blocks().size(), 3u);
+  EXPECT_EQ(r.drawing->findBlock(u"_DOT")->entities.size(), 2u);
   EXPECT_EQ(r.drawing->findBlock(u"MARK")->flags, 2);
   EXPECT_EQ(r.drawing->findBlock(u"MARK")->entities.size(), 1u);
   const hostsim::NamedDictionary* dict = r.drawing->findDictionary(u"TR2D_HEIGHTDIM");
@@ -699,6 +715,22 @@ TEST_F(DxfTest, R12LayoutBlocksHoldDrawingEntities) {
   std::string out = hostsim::dxf::writeDxf(*r.drawing, {});
   EXPECT_EQ(out.find("$MODEL_SPACE"), std::string::npos);
   EXPECT_EQ(out.find("$PAPER_SPACE"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Objects whose records are short enough to live inside their buffers'
+// string objects, many of them, so that the list holding them grows and
+// moves them: their values must still read right afterwards.
+TEST(DxfReader, ShortObjectRecordsReadRightAfterTheListMovesThem) {
+  std::string text = "  0\nSECTION\n  2\nOBJECTS\n  0\nDICTIONARY\n  5\nC\n  3\nA\n350\nD\n";
+  for (int i = 0; i < 40; ++i) text += "  0\nDICTIONARY\n  5\n" + std::to_string(100 + i) + "\n";
+  text += "  0\nENDSEC\n  0\nEOF\n";
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+  ASSERT_TRUE(r.drawing) << r.error;
+  EXPECT_EQ(r.drawing->structureHandles().rootDictionary, u"C");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "host/chain.h"
 #include "host/text.h"
+#include "hostsim/leaders.h"
 #include "preview/chain_items.h"
 #include "preview/view.h"
 #include "tools/png/bitmap_png.h"
@@ -154,6 +155,17 @@ class picture_builder {
   // Adds an entity (a reference with its attributes) with the colours where
   // it is; handle and intoBlock as view::add_item takes them.
   int addGroup(const entity_group& group, const GDI::colour_context& colours, uint64_t handle, bool intoBlock) {
+    // A leader shows as its path and its arrowhead, each drawn as what it is.
+    if (group.main->view().isType(u"LEADER")) {
+      int added = 0;
+      for (const vd::OwnedChain& part : hostsim::leaderDrawing(drawing_, group.main->view())) {
+        hostsim::Entity piece;
+        piece.handle = group.main->handle;
+        piece.chain = hostsim::PackedChain(part.view());
+        added += addGroup({&piece, {}}, colours, handle, intoBlock);
+      }
+      return added;
+    }
     std::vector<const vd::ValueNode*> chains;
     for (const hostsim::Entity* f : group.followers) chains.push_back(f->chain.get());
     const vd::ChainView chain = group.main->view();
