@@ -165,36 +165,35 @@ bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit) {
     return false;
   }
   // A reference's attributes follow it in the walk, up to its SEQEND.
-  std::optional<HNoteNode> open;
+  HNoteNode open;
+  bool isOpen = false;
   int attributes = 0;
   auto close = [&] {
-    if (open) visit(*open);
-    open.reset();
+    if (isOpen) visit(open);
+    isOpen = false;
   };
   for (ValueNode* n = nextEntity(true); n; n = nextEntity(false)) {
     ChainView v(n);
-    if (open && v.isType(names::kAttrib)) {
+    if (isOpen && v.isType(names::kAttrib)) {
       vstring_view text = v.text(gc::kText).value_or(vstring_view());
-      if (attributes == 0) open->valueText = vstring(text);
-      if (attributes == 1) open->valueText2 = vstring(text);
+      if (attributes == 0) open.valueText = vstring(text);
+      if (attributes == 1) open.valueText2 = vstring(text);
       ++attributes;
       continue;
     }
     close();
     if (!v.isType(names::kInsert)) continue;
-    HNoteRef ref;
-    if (!readHNoteRef(v, &ref, false)) continue;
-    HNoteNode node;
-    node.ref = std::move(ref);
+    open = HNoteNode{};
+    if (!readHNoteRef(v, &open.ref, false)) continue;
     ChainPoint at = v.point(gc::kPoint0).value_or(ChainPoint{});
-    node.insertPoint = {at.x, at.y};
-    node.angle = v.real(gc::kAngle0).value_or(0.0);
-    node.handle = vstring(v.handle());
+    open.insertPoint = {at.x, at.y};
+    open.angle = v.real(gc::kAngle0).value_or(0.0);
+    open.handle = vstring(v.handle());
     if (const ValueNode* name = v.find(gc::kEntityName)) {
-      node.entity[0] = name->v.name[0];
-      node.entity[1] = name->v.name[1];
+      open.entity[0] = name->v.name[0];
+      open.entity[1] = name->v.name[1];
     }
-    open = std::move(node);
+    isOpen = true;
     attributes = 0;
   }
   close();
