@@ -137,6 +137,7 @@ struct Drawing::PendingBlock {
 struct Drawing::Pending {
   std::vector<std::unique_ptr<Entity>> entities;
   std::vector<std::unique_ptr<PendingBlock>> blocks;
+  std::unordered_set<vstring> ended;  // folded names of the definitions ended so far
   PendingBlock* openBlock = nullptr;
   Entity* openComplex = nullptr;
 };
@@ -150,6 +151,7 @@ void Drawing::clear() {
   usedHandles_.clear();
   entities_.clear();
   blocks_.clear();
+  blockPositions_.clear();
   dictionaries_.clear();
   tableRecords_.clear();
   header_.clear();
@@ -244,11 +246,17 @@ void Drawing::keep(std::unique_ptr<Entity> e) {
   entities_.push_back(std::move(e));
 }
 
-const Block* Drawing::findBlock(vstring_view name) const {
-  for (const auto& b : blocks_) {
-    if (vd::equalsNoCaseAscii(b->name, name)) return b.get();
+vstring Drawing::foldedName(vstring_view name) {
+  vstring folded(name);
+  for (vchar& c : folded) {
+    if (c >= u'a' && c <= u'z') c = static_cast<vchar>(c - u'a' + u'A');
   }
-  return nullptr;
+  return folded;
+}
+
+const Block* Drawing::findBlock(vstring_view name) const {
+  auto it = blockPositions_.find(foldedName(name));
+  return it == blockPositions_.end() ? nullptr : blocks_[it->second].get();
 }
 
 const NamedDictionary* Drawing::findDictionary(vstring_view name) const {
@@ -401,9 +409,7 @@ int Drawing::rejectEntity(const std::string& why) {
 bool Drawing::blockAvailable(vstring_view name) const {
   if (findBlock(name)) return true;
   // A block the batch has defined before is there when the batch is flushed, since blocks come first.
-  return batch_ && std::any_of(batch_->blocks.begin(), batch_->blocks.end(), [&](const std::unique_ptr<PendingBlock>& b) {
-           return b->ended && vd::equalsNoCaseAscii(b->name, name);
-         });
+  return batch_ && batch_->ended.count(foldedName(name)) > 0;
 }
 
 int Drawing::beginBlock(vstring_view name, int flags, const double base[3]) {
@@ -442,6 +448,7 @@ int Drawing::endBlock(vstring_view name) {
     return refused("block " + utf8(name) + " is not defined: " + why);
   }
   b->ended = true;
+  batch_->ended.insert(foldedName(b->name));
   return vd::kRtNorm;
 }
 
@@ -472,12 +479,12 @@ int Drawing::flush() {
     b->entities = std::move(pb->entities);
     JournalEntry j{JournalEntry::Kind::BlockDefined, b->handle, b->name, {}};
     // Redefining a block replaces it; chains of the old one stay readable until the drawing is cleared.
-    auto same = std::find_if(blocks_.begin(), blocks_.end(),
-                             [&](const std::unique_ptr<Block>& x) { return vd::equalsNoCaseAscii(x->name, b->name); });
-    if (same != blocks_.end()) {
-      retiredBlocks_.push_back(std::move(*same));
-      *same = std::move(b);
+    auto same = blockPositions_.find(foldedName(b->name));
+    if (same != blockPositions_.end()) {
+      retiredBlocks_.push_back(std::move(blocks_[same->second]));
+      blocks_[same->second] = std::move(b);
     } else {
+      blockPositions_.emplace(foldedName(b->name), blocks_.size());
       blocks_.push_back(std::move(b));
     }
     record(j);
@@ -556,6 +563,7 @@ Block& Drawing::importBlock(const vstring& name, int flags, const double base[3]
   hb.text(vd::gc::kType, vd::names::kBlock).text(vd::gc::kName, name).integer(vd::gc::kFlags, flags);
   hb.point(vd::gc::kPoint0, base[0], base[1], base[2]);
   b->header = hb.build();
+  blockPositions_.emplace(foldedName(name), blocks_.size());
   blocks_.push_back(std::move(b));
   return *blocks_.back();
 }
