@@ -142,6 +142,7 @@ struct Drawing::PendingBlock {
 struct Drawing::Pending {
   std::vector<std::unique_ptr<Entity>> entities;
   std::vector<std::unique_ptr<PendingBlock>> blocks;
+  std::unordered_set<vstring> ended;  // folded names of the definitions ended so far
   PendingBlock* openBlock = nullptr;
   Entity* openComplex = nullptr;
 };
@@ -155,6 +156,7 @@ void Drawing::clear() {
   usedHandles_.clear();
   entities_.clear();
   blocks_.clear();
+  blockPositions_.clear();
   dictionaries_.clear();
   tableRecords_.clear();
   header_.clear();
@@ -164,6 +166,9 @@ void Drawing::clear() {
   open_.clear();
   selection_.clear();
   selectionCursor_ = 0;
+  followerCursor_ = 0;
+  followedHandle_.clear();
+  positions_.clear();
   lastMade_.clear();
   walkBlock_ = walkEntity_ = 0;
   walkStarted_ = false;
@@ -218,28 +223,46 @@ std::vector<const Entity*> Drawing::entities() const {
   return out;
 }
 
-const Entity* Drawing::findEntity(vstring_view handle) const {
+std::optional<size_t> Drawing::positionOf(vstring_view handle) const {
   vstring h = normalHandle(handle);
-  if (h.empty()) return nullptr;
-  for (const auto& e : entities_) {
-    if (!e->erased && e->handle == h) return e.get();
-  }
-  return nullptr;
+  if (h.empty()) return std::nullopt;
+  auto it = positions_.find(h);
+  if (it == positions_.end() || entities_[it->second]->erased) return std::nullopt;
+  return it->second;
+}
+
+const Entity* Drawing::findEntity(vstring_view handle) const {
+  std::optional<size_t> at = positionOf(handle);
+  return at ? entities_[*at].get() : nullptr;
 }
 
 std::vector<const Entity*> Drawing::followersOf(const Entity& main) const {
   std::vector<const Entity*> out;
-  for (const auto& e : entities_) {
-    if (!e->erased && e->owner == main.handle) out.push_back(e.get());
+  std::optional<size_t> at = positionOf(main.handle);
+  if (!at) return out;
+  // Followers are kept right behind their entity.
+  for (size_t i = *at + 1; i < entities_.size() && entities_[i]->owner == main.handle; ++i) {
+    if (!entities_[i]->erased) out.push_back(entities_[i].get());
   }
   return out;
 }
 
-const Block* Drawing::findBlock(vstring_view name) const {
-  for (const auto& b : blocks_) {
-    if (vd::equalsNoCaseAscii(b->name, name)) return b.get();
+void Drawing::keep(std::unique_ptr<Entity> e) {
+  positions_[e->handle] = entities_.size();
+  entities_.push_back(std::move(e));
+}
+
+vstring Drawing::foldedName(vstring_view name) {
+  vstring folded(name);
+  for (vchar& c : folded) {
+    if (c >= u'a' && c <= u'z') c = static_cast<vchar>(c - u'a' + u'A');
   }
-  return nullptr;
+  return folded;
+}
+
+const Block* Drawing::findBlock(vstring_view name) const {
+  auto it = blockPositions_.find(foldedName(name));
+  return it == blockPositions_.end() ? nullptr : blocks_[it->second].get();
 }
 
 const NamedDictionary* Drawing::findDictionary(vstring_view name) const {
@@ -392,9 +415,7 @@ int Drawing::rejectEntity(const std::string& why) {
 bool Drawing::blockAvailable(vstring_view name) const {
   if (findBlock(name)) return true;
   // A block the batch has defined before is there when the batch is flushed, since blocks come first.
-  return batch_ && std::any_of(batch_->blocks.begin(), batch_->blocks.end(), [&](const std::unique_ptr<PendingBlock>& b) {
-           return b->ended && vd::equalsNoCaseAscii(b->name, name);
-         });
+  return batch_ && batch_->ended.count(foldedName(name)) > 0;
 }
 
 int Drawing::beginBlock(vstring_view name, int flags, const double base[3]) {
@@ -433,6 +454,7 @@ int Drawing::endBlock(vstring_view name) {
     return refused("block " + utf8(name) + " is not defined: " + why);
   }
   b->ended = true;
+  batch_->ended.insert(foldedName(b->name));
   return vd::kRtNorm;
 }
 
@@ -463,12 +485,12 @@ int Drawing::flush() {
     b->entities = std::move(pb->entities);
     JournalEntry j{JournalEntry::Kind::BlockDefined, b->handle, b->name, {}};
     // Redefining a block replaces it; chains of the old one stay readable until the drawing is cleared.
-    auto same = std::find_if(blocks_.begin(), blocks_.end(),
-                             [&](const std::unique_ptr<Block>& x) { return vd::equalsNoCaseAscii(x->name, b->name); });
-    if (same != blocks_.end()) {
-      retiredBlocks_.push_back(std::move(*same));
-      *same = std::move(b);
+    auto same = blockPositions_.find(foldedName(b->name));
+    if (same != blockPositions_.end()) {
+      retiredBlocks_.push_back(std::move(blocks_[same->second]));
+      blocks_[same->second] = std::move(b);
     } else {
+      blockPositions_.emplace(foldedName(b->name), blocks_.size());
       blocks_.push_back(std::move(b));
     }
     record(j);
@@ -477,7 +499,7 @@ int Drawing::flush() {
   for (auto& e : batch->entities) {
     if (e->owner.empty()) made.push_back(e->handle);
     record({JournalEntry::Kind::EntityAdded, e->handle, e->type(), {}});
-    entities_.push_back(std::move(e));
+    keep(std::move(e));
   }
   if (!made.empty()) lastMade_ = made;
   lastError_ = dropped;
@@ -509,23 +531,20 @@ const Block& Drawing::defineHostBlock(const vstring& name, std::vector<OwnedChai
 int Drawing::erase(const std::vector<vstring>& handles, std::vector<vstring>& missing) {
   int found = 0;
   for (const vstring& text : handles) {
-    vstring h = normalHandle(text);
-    Entity* main = nullptr;
-    for (auto& e : entities_) {
-      if (!e->erased && e->owner.empty() && e->handle == h) main = e.get();
-    }
-    if (!main) {
+    std::optional<size_t> at = positionOf(text);
+    if (!at || !entities_[*at]->owner.empty()) {
       missing.push_back(text);
       continue;
     }
     ++found;
+    Entity* main = entities_[*at].get();
     main->erased = true;
     record({JournalEntry::Kind::EntityErased, main->handle, main->type(), {}});
-    for (auto& e : entities_) {
-      if (!e->erased && e->owner == main->handle) {
-        e->erased = true;
-        record({JournalEntry::Kind::EntityErased, e->handle, e->type(), {}});
-      }
+    for (size_t i = *at + 1; i < entities_.size() && entities_[i]->owner == main->handle; ++i) {
+      Entity& e = *entities_[i];
+      if (e.erased) continue;
+      e.erased = true;
+      record({JournalEntry::Kind::EntityErased, e.handle, e.type(), {}});
     }
   }
   return found;
@@ -558,7 +577,7 @@ Entity& Drawing::importEntity(OwnedChain chain, const vstring& handle, const Fla
   } else if (opensComplex(e->view())) {
     importOpen_ = e.get();
   }
-  entities_.push_back(std::move(e));
+  keep(std::move(e));
   return *entities_.back();
 }
 
@@ -572,6 +591,7 @@ Block& Drawing::importBlock(const vstring& name, int flags, const double base[3]
   hb.text(vd::gc::kType, vd::names::kBlock).text(vd::gc::kName, name).integer(vd::gc::kFlags, flags);
   hb.point(vd::gc::kPoint0, base[0], base[1], base[2]);
   b->header = hb.build();
+  blockPositions_.emplace(foldedName(name), blocks_.size());
   blocks_.push_back(std::move(b));
   return *blocks_.back();
 }
@@ -666,13 +686,27 @@ bool Drawing::closeDictionary(intptr_t id) { return open_.erase(id) == 1; }
 void Drawing::setSelection(std::vector<vstring> handles) {
   selection_ = std::move(handles);
   selectionCursor_ = 0;
+  followerCursor_ = 0;
 }
 
 const ValueNode* Drawing::nextSelected(bool first) {
-  if (first) selectionCursor_ = 0;
+  if (first) {
+    selectionCursor_ = 0;
+    followerCursor_ = 0;
+  }
+  // The followers of the entity handed out last come next, in order.
+  while (followerCursor_ > 0 && followerCursor_ < entities_.size() &&
+         entities_[followerCursor_]->owner == followedHandle_) {
+    const Entity& f = *entities_[followerCursor_++];
+    if (!f.erased) return f.chain.get();
+  }
+  followerCursor_ = 0;
   while (selectionCursor_ < selection_.size()) {
-    const Entity* e = findEntity(selection_[selectionCursor_++]);
-    if (e && e->owner.empty()) return e->chain.get();
+    std::optional<size_t> at = positionOf(selection_[selectionCursor_++]);
+    if (!at || !entities_[*at]->owner.empty()) continue;
+    followerCursor_ = *at + 1;
+    followedHandle_ = entities_[*at]->handle;
+    return entities_[*at]->chain.get();
   }
   return nullptr;
 }

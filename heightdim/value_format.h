@@ -1,0 +1,33 @@
+// The value text of a height dimension and the direction class that decides
+// how a mark's underline runs.
+#pragma once
+#include "host/text.h"
+
+namespace vd {
+
+// What a value becomes on the drawing.
+struct FormattedValue {
+  vstring text;
+  // The value had to be rounded to be shown: its unrounded text (same prefix,
+  // three decimals) differs from the shown one.
+  bool rounded = false;
+};
+
+// Smallest value that counts as non-zero after rounding: the double just
+// above 0.001, so a rounded value of exactly 0.001 reads as zero.
+inline constexpr double kHNoteZeroLimit = 0.0010000000000000002;
+
+// Formats `value` (metres) rounded to a multiple of `step` (halves away from
+// zero) with three decimals. A positive value gets "+" when `plus` is set, a
+// zero one "±" when `plusMinus` is set; "." is then replaced by `separator`
+// (an empty separator drops it). The rounded flag compares both texts before
+// the separator is put in, so it does not depend on the separator. A step that
+// is not a positive finite number leaves the value unrounded.
+FormattedValue formatHNoteValue(double value, double step, bool plus, bool plusMinus, vstring_view separator);
+
+// The direction class of a mark: 0 for types above 2 (and below 0); for
+// section-view types, 2 when the mark's direction (`angle` turned back by
+// `rotation`) lies within pi/4 of the X axis, the boundaries excluded, else 1.
+int hnoteDirectionClass(int type, double angle, double rotation);
+
+}  // namespace vd
