@@ -231,6 +231,75 @@ void OwnedChain::append(OwnedChain&& part) {
   last->next = p;
 }
 
+namespace {
+bool opensGroupOf(const ValueNode* n, vstring_view application) {
+  return n->code == gc::kXdApp && n->v.str && equalsNoCaseAscii(vstring_view(n->v.str), application);
+}
+// Unlinks the group that begins at *link (its 1001 node up to the next 1001)
+// and returns it as a chain of its own.
+ValueNode* unlinkGroup(ValueNode** link) {
+  ValueNode* first = *link;
+  ValueNode* last = first;
+  while (last->next && last->next->code != gc::kXdApp) last = last->next;
+  *link = last->next;
+  last->next = nullptr;
+  return first;
+}
+}  // namespace
+
+int OwnedChain::removeExtendedData(vstring_view application) {
+  int removed = 0;
+  bool inExtendedData = false;
+  ValueNode** link = &head_;
+  while (*link) {
+    if ((*link)->code == gc::kExtendedData) inExtendedData = true;
+    if (inExtendedData && opensGroupOf(*link, application)) {
+      releaseValueChain(unlinkGroup(link), shared_);
+      ++removed;
+      continue;
+    }
+    link = &(*link)->next;
+  }
+  return removed;
+}
+
+bool OwnedChain::replaceExtendedData(vstring_view application, OwnedChain&& group) {
+  if (!group.head_ || group.head_->code != gc::kXdApp) return false;
+  bool inExtendedData = false;
+  ValueNode** link = &head_;
+  for (; *link; link = &(*link)->next) {
+    if ((*link)->code == gc::kExtendedData) inExtendedData = true;
+    if (inExtendedData && opensGroupOf(*link, application)) break;
+  }
+  if (!*link) {
+    if (!inExtendedData) {
+      ValueNode* marker = newValueNode(gc::kExtendedData);
+      if (!marker) return false;
+      marker->next = group.release();
+      append(OwnedChain(marker));
+      return true;
+    }
+    append(std::move(group));
+    return true;
+  }
+  ValueNode* old = unlinkGroup(link);
+  ValueNode* part = group.release();
+  ValueNode* tail = part;
+  while (tail->next) tail = tail->next;
+  tail->next = *link;
+  *link = part;
+  releaseValueChain(old, shared_);
+  // Later groups of the same application would contradict the new one.
+  for (link = &tail->next; *link;) {
+    if (opensGroupOf(*link, application)) {
+      releaseValueChain(unlinkGroup(link), shared_);
+      continue;
+    }
+    link = &(*link)->next;
+  }
+  return true;
+}
+
 ValueNode* ChainBuilder::add(int code, ValueKind wanted) {
   if (!ok()) return nullptr;
   uint32_t d = groupCodeKind(code);

@@ -134,6 +134,16 @@ class OwnedChain {
   // when there is none).
   void insertAfter(int code, OwnedChain&& part);
   void append(OwnedChain&& part);
+  // Removes the extended-data groups of an application (its 1001 node and
+  // the items up to the next 1001), compared without regard to case; the -3
+  // marker stays. Returns how many groups went.
+  int removeExtendedData(vstring_view application);
+  // Puts a group (beginning with its 1001 node, with no -3 marker) in the
+  // place of the application's first group, removing any others of it; when
+  // the chain has none, appends it, after a -3 marker when the chain has no
+  // extended data yet. False, with the chain as it was, when `group` does
+  // not begin with 1001 or a marker is wanted and memory runs out.
+  bool replaceExtendedData(vstring_view application, OwnedChain&& group);
 
  private:
   ValueNode* slotFor(int code, ValueKind wanted);

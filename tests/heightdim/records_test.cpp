@@ -1,0 +1,343 @@
+// The drawing records of a height dimension: identifiers and block names,
+// the extended data written and read back, and the tags.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include "heightdim/records.h"
+#include "tests/heightdim/records_test_support.h"
+
+using namespace vd;
+using hnotetest::groupsOf;
+using Groups = std::vector<std::string>;
+
+namespace {
+
+const vstring kId = u"0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9";
+const vstring kBaseId = u"11111111-2222-3333-4444-555555555555";
+
+HNoteRef sampleRef(int type) {
+  HNoteRef r;
+  r.type = type;
+  r.baseKind = 1;
+  r.numAlign = 0.01;
+  r.positivePlus = 0;
+  r.plusMinusZero = 7;  // any non-zero flag is written as 1
+  r.roundingMark = 1;
+  r.rotation = -0.5;
+  r.id = kId;
+  r.baseId = kBaseId;
+  return r;
+}
+
+// Extended data another application keeps on the same reference.
+OwnedChain insertWithForeignData() {
+  ChainBuilder b;
+  b.text(0, u"INSERT").text(2, u"VD2D_HEIGHTDIM_X").point(10, 1, 2);
+  b.extendedData(u"OTHER").text(1000, u"before");
+  b.extendedData(kAppHNoteData).integer(1070, 1);
+  b.extendedData(kAppAssocDesc).text(1000, u"OLD");
+  b.extendedData(u"LAST").integer(1070, 9);
+  return b.build();
+}
+
+}  // namespace
+
+// 8-4-4-4-12 upper-case hexadecimal digits.
+bool guidShaped(vstring_view id) {
+  if (id.size() != kHNoteIdChars) return false;
+  for (size_t i = 0; i < id.size(); ++i) {
+    bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+    vchar c = id[i];
+    bool hex = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
+    if (dash ? c != u'-' : !hex) return false;
+  }
+  return true;
+}
+
+TEST(HNoteId, NewIdentifiersAreGuidTextsAndDiffer) {
+  EXPECT_FALSE(guidShaped(u"0a1b2c3d-4e5f-6071-8293-a4b5c6d7e8f9")) << "the check itself tells lower case apart";
+  std::set<vstring> seen;
+  for (int i = 0; i < 2000; ++i) {
+    vstring id = newHNoteId();
+    ASSERT_TRUE(guidShaped(id)) << utf16ToUtf8(id);
+    seen.insert(id);
+  }
+  EXPECT_EQ(seen.size(), 2000u);
+}
+
+TEST(HNoteId, GuidTextLaysOutTheFieldsInOrder) {
+  HNoteGuid g{0x0A1B2C3D, 0x4E5F, 0x6071, {0x82, 0x93, 0xA4, 0xB5, 0xC6, 0xD7, 0xE8, 0xF9}};
+  EXPECT_EQ(guidText(g), kId);
+  HNoteGuid small{0x1, 0x2, 0x3, {0, 4, 0, 0, 0, 0, 0, 5}};  // leading zeros are kept
+  EXPECT_EQ(guidText(small), u"00000001-0002-0003-0004-000000000005");
+}
+
+TEST(HNoteId, BlockNamesAndThePrefixTest) {
+  EXPECT_EQ(hnoteBlockName(kId), u"VD2D_HEIGHTDIM_" + kId);
+  struct Case {
+    const char16_t* name;
+    bool mark;
+  } cases[] = {
+      {u"VD2D_HEIGHTDIM_0A1B", true},
+      {u"VD2D_HEIGHTDIM_", true},  // the prefix alone still passes the test
+      {u"VD2D_HEIGHTDIM", false},  // 14 characters
+      {u"vd2d_heightdim_0A1B", false},
+      {u"*VD2D_HEIGHTDIM_0A1B", false},
+      {u"KACENAH", false},
+      {u"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(isHNoteBlockName(c.name), c.mark) << utf16ToUtf8(c.name);
+}
+
+TEST(HNoteId, AssignKeepsAnIdentifierAndNamesTheBlockAfterIt) {
+  HNoteData fresh;
+  ASSERT_TRUE(assignHNoteId(fresh));
+  EXPECT_EQ(fresh.id.size(), kHNoteIdChars);
+  EXPECT_EQ(fresh.blockName, hnoteBlockName(fresh.id));
+
+  HNoteData rebuilt;
+  rebuilt.id = kId;
+  rebuilt.blockName = u"SOMETHING_ELSE";
+  ASSERT_TRUE(assignHNoteId(rebuilt));
+  EXPECT_EQ(rebuilt.id, kId);
+  EXPECT_EQ(rebuilt.blockName, u"VD2D_HEIGHTDIM_" + kId);
+}
+
+TEST(HNoteRefChain, GroupsInOrderCodeByCode) {
+  struct Case {
+    int type;
+    Groups groups;
+  } cases[] = {
+      {0,
+       {"-3", "1001 VDHNOTEDATA", "1070 0", "1040 0.01", "1070 0", "1070 1", "1070 1", "1040 -0.5",
+        "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9", "1001 VDHEIGHTDIM",
+        "1000 11111111-2222-3333-4444-555555555555", "1070 1"}},
+      {2,
+       {"-3", "1001 VDHNOTEDATA", "1070 2", "1040 0.01", "1070 0", "1070 1", "1070 1", "1040 -0.5",
+        "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9", "1001 VDHEIGHTDIM",
+        "1000 11111111-2222-3333-4444-555555555555", "1070 1"}},
+      // A plan-view mark has no base: its type only, and no VDHEIGHTDIM.
+      {3, {"-3", "1001 VDHNOTEDATA", "1070 3", "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"}},
+      {4, {}},
+      {-1, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    EXPECT_EQ(groupsOf(hnoteRefChain(sampleRef(c.type))), c.groups);
+  }
+}
+
+TEST(HNoteRefChain, AddedToAnEntityTheMarkerComesOnce) {
+  ChainBuilder b;
+  b.text(0, u"INSERT").text(2, u"X");
+  b.extendedData(u"OTHER").text(1000, u"x");
+  ASSERT_TRUE(addHNoteRef(b, sampleRef(3)));
+  EXPECT_EQ(groupsOf(b.build()), (Groups{"0 INSERT", "2 X", "-3", "1001 OTHER", "1000 x", "1001 VDHNOTEDATA",
+                                         "1070 3", "1001 VD_ASSOCDESC1",
+                                         "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"}));
+  ChainBuilder bad;
+  bad.text(0, u"INSERT");
+  EXPECT_FALSE(addHNoteRef(bad, sampleRef(4)));
+  EXPECT_EQ(groupsOf(bad.build()), Groups{"0 INSERT"});
+}
+
+TEST(HNoteRefRead, RoundTripsOfEveryType) {
+  for (int type = 0; type <= 3; ++type) {
+    SCOPED_TRACE(type);
+    HNoteRef written = sampleRef(type);
+    written.plusMinusZero = 1;
+    OwnedChain chain = hnoteRefChain(written);
+    HNoteRef read;
+    read.id = u"stale";  // a read replaces everything
+    bool found = readHNoteRef(chain, &read, false);
+    EXPECT_EQ(found, type != 3);
+    HNoteRef expected = written;
+    if (type == 3) {
+      // Only the type and the identifier are stored; the rest reads as the defaults.
+      expected = HNoteRef{};
+      expected.type = 3;
+      expected.id = kId;
+    }
+    EXPECT_EQ(read, expected);
+    HNoteRef probed;
+    EXPECT_TRUE(readHNoteRef(chain, &probed, true));
+    EXPECT_EQ(probed, expected);
+  }
+}
+
+TEST(HNoteRefRead, ProbeAndMissingGroups) {
+  struct Case {
+    const char* what;
+    std::function<void(ChainBuilder&)> fill;
+    bool found, probed, probedWithoutOut;
+    int32_t type, baseKind;
+    double numAlign, rotation;
+    const char16_t* id;
+    const char16_t* baseId;
+  } cases[] = {
+      {"no VDHNOTEDATA", [](ChainBuilder& b) { b.extendedData(kAppAssocDesc).text(1000, u"A"); }, false, false,
+       false, 0, 0, 0.001, 0, u"", u""},
+      {"VDHNOTEDATA alone",
+       [](ChainBuilder& b) { b.extendedData(kAppHNoteData).integer(1070, 1).real(1040, 0.5); }, false, false, true,
+       1, 0, 0.5, 0, u"", u""},
+      {"a base: empty base identifier, kind without its 1070",
+       [](ChainBuilder& b) {
+         b.extendedData(kAppHNoteData).integer(1070, 0);
+         b.extendedData(kAppHeightDim).text(1000, u"");
+       },
+       true, true, true, 0, 0, 0.001, 0, u"", u""},
+      {"options out of order: each is read only where its code stands",
+       [](ChainBuilder& b) {
+         b.extendedData(kAppHNoteData).integer(1070, 2).integer(1070, 0).integer(1070, 0).integer(1070, 1).real(
+             1040, 0.25);
+         b.extendedData(kAppAssocDesc).text(1000, u"A");
+       },
+       false, true, true, 2, 0, 0.001, 0.25, u"A", u""},
+      {"the element-tagged group: the fifth item is the vertical length",
+       [](ChainBuilder& b) {
+         b.extendedData(kAppHNoteData)
+             .integer(1070, 0)
+             .real(1040, 0.005)
+             .integer(1070, 1)
+             .integer(1070, 1)
+             .integer(1070, 0)
+             .real(1040, 7.5)
+             .real(1040, 11.725)
+             .integer(1070, 3);
+         b.extendedData(kAppAssocDesc).text(1000, u"E");
+       },
+       false, true, true, 0, 0, 0.005, 7.5, u"E", u""},
+      {"application names in another case",
+       [](ChainBuilder& b) {
+         b.extendedData(u"vdhnotedata").integer(1070, 1);
+         b.extendedData(u"vdheightdim").text(1000, u"B").integer(1070, 1);
+       },
+       true, true, true, 1, 1, 0.001, 0, u"", u"B"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ChainBuilder b;
+    b.text(0, u"INSERT");
+    c.fill(b);
+    OwnedChain chain = b.build();
+    HNoteRef read;
+    EXPECT_EQ(readHNoteRef(chain, &read, false), c.found);
+    EXPECT_EQ(readHNoteRef(chain, nullptr, true), c.probedWithoutOut);
+    HNoteRef probed;
+    EXPECT_EQ(readHNoteRef(chain, &probed, true), c.probed);
+    if (!c.probedWithoutOut) continue;  // nothing to read
+    EXPECT_EQ(read, probed);
+    EXPECT_EQ(read.type, c.type);
+    EXPECT_EQ(read.baseKind, c.baseKind);
+    EXPECT_DOUBLE_EQ(read.numAlign, c.numAlign);
+    EXPECT_DOUBLE_EQ(read.rotation, c.rotation);
+    EXPECT_EQ(read.id, c.id);
+    EXPECT_EQ(read.baseId, c.baseId);
+  }
+}
+
+TEST(HNoteRefReplace, OptionsRewrittenAndForeignDataKept) {
+  OwnedChain entity = insertWithForeignData();
+  ASSERT_TRUE(replaceHNoteRef(entity, sampleRef(1)));
+  EXPECT_EQ(groupsOf(entity),
+            (Groups{"0 INSERT", "2 VD2D_HEIGHTDIM_X", "10 1,2,0", "-3", "1001 OTHER", "1000 before", "1001 LAST",
+                    "1070 9", "1001 VDHNOTEDATA", "1070 1", "1040 0.01", "1070 0", "1070 1", "1070 1", "1040 -0.5",
+                    "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9", "1001 VDHEIGHTDIM",
+                    "1000 11111111-2222-3333-4444-555555555555", "1070 1"}));
+
+  // Without extended data the marker comes with the groups.
+  ChainBuilder b;
+  b.text(0, u"INSERT").text(2, u"N");
+  OwnedChain bare = b.build();
+  ASSERT_TRUE(replaceHNoteRef(bare, sampleRef(3)));
+  EXPECT_EQ(groupsOf(bare), (Groups{"0 INSERT", "2 N", "-3", "1001 VDHNOTEDATA", "1070 3", "1001 VD_ASSOCDESC1",
+                                    "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"}));
+
+  // A type-3 descriptor replacing a base mark drops its VDHEIGHTDIM too.
+  OwnedChain mark = hnoteRefChain(sampleRef(0));
+  ASSERT_TRUE(replaceHNoteRef(mark, sampleRef(3)));
+  EXPECT_EQ(groupsOf(mark), groupsOf(hnoteRefChain(sampleRef(3))));
+
+  OwnedChain untouched = insertWithForeignData();
+  EXPECT_FALSE(replaceHNoteRef(untouched, sampleRef(9)));
+  EXPECT_EQ(groupsOf(untouched), groupsOf(insertWithForeignData()));
+}
+
+TEST(HNoteRefReplace, ReassociateChangesOnlyTheIdentifierInPlace) {
+  OwnedChain entity = hnoteRefChain(sampleRef(0));
+  ASSERT_TRUE(reassociateHNote(entity, u"NEW"));
+  Groups expected = groupsOf(hnoteRefChain(sampleRef(0)));
+  expected[9] = "1000 NEW";
+  EXPECT_EQ(groupsOf(entity), expected);
+  HNoteRef read;
+  ASSERT_TRUE(readHNoteRef(entity, &read, false));
+  EXPECT_EQ(read.id, u"NEW");
+  EXPECT_EQ(read.baseId, kBaseId);
+
+  // A second VD_ASSOCDESC1 group would contradict the new identifier: it goes.
+  ChainBuilder twice;
+  twice.text(0, u"LINE");
+  twice.extendedData(kAppAssocDesc).text(1000, u"A");
+  twice.extendedData(u"KEEP").integer(1070, 1);
+  twice.extendedData(kAppAssocDesc).text(1000, u"B");
+  OwnedChain line = twice.build();
+  ASSERT_TRUE(reassociateHNote(line, u"C"));
+  EXPECT_EQ(groupsOf(line), (Groups{"0 LINE", "-3", "1001 VD_ASSOCDESC1", "1000 C", "1001 KEEP", "1070 1"}));
+
+  ChainBuilder none;
+  none.text(0, u"LINE");
+  OwnedChain plain = none.build();
+  ASSERT_TRUE(reassociateHNote(plain, u"D"));
+  EXPECT_EQ(groupsOf(plain), (Groups{"0 LINE", "-3", "1001 VD_ASSOCDESC1", "1000 D"}));
+}
+
+TEST(HNoteRefApply, DefaultsOfTheTypeThenTheDescriptor) {
+  HNoteData r;
+  r.valueText = u"+1.000";
+  r.lhorzLen = -3;
+  ASSERT_TRUE(applyHNoteRef(r, sampleRef(2), HNoteScale{2, 3}));
+  EXPECT_EQ(r.type, 2);
+  EXPECT_DOUBLE_EQ(r.hxLen, 7.1);  // 3.55 scaled by sx
+  EXPECT_DOUBLE_EQ(r.hyLen, 5.343);
+  EXPECT_EQ(r.valueText, u"");  // instance fields start afresh
+  EXPECT_DOUBLE_EQ(r.lhorzLen, 0);
+  EXPECT_EQ(r.baseKind, 1);
+  EXPECT_EQ(r.id, kId);
+  EXPECT_EQ(r.baseId, kBaseId);
+  EXPECT_DOUBLE_EQ(r.numAlign, 0.01);
+  EXPECT_EQ(r.positivePlus, 0);
+  EXPECT_EQ(r.plusMinusZero, 7);
+  EXPECT_EQ(r.roundingMark, 1);
+  EXPECT_DOUBLE_EQ(r.rotation, -0.5);
+
+  HNoteData kept;
+  kept.valueText = u"keep";
+  kept.type = 1;
+  EXPECT_FALSE(applyHNoteRef(kept, sampleRef(4)));
+  EXPECT_EQ(kept.valueText, u"keep");
+  EXPECT_EQ(kept.type, 1);
+}
+
+TEST(HNoteTags, MemberAndLeaderTagsCodeByCode) {
+  struct Case {
+    const char* what;
+    std::function<void(ChainBuilder&)> tag;
+    Groups groups;
+  } cases[] = {
+      {"member", [](ChainBuilder& b) { addMemberTag(b, ChainPoint{1.5, -2, 0}); },
+       {"0 LINE", "-3", "1001 VD_LT_ELEM6", "1000 100", "1011 1.5,-2,0"}},
+      {"leader of a dimension", [](ChainBuilder& b) { addLeaderTag(b, kId); },
+       {"0 LINE", "-3", "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"}},
+      {"leader without an owner", [](ChainBuilder& b) { addLeaderTag(b, u""); },
+       {"0 LINE", "-3", "1001 VD_LT_ELEM", "1000 DIM_DUCK"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ChainBuilder b;
+    b.text(0, u"LINE");
+    c.tag(b);
+    EXPECT_EQ(groupsOf(b.build()), c.groups);
+  }
+}
