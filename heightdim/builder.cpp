@@ -204,7 +204,8 @@ bool toPreview(HNoteData& r, const MarkGeometry& g, const std::vector<HNoteTextC
     const HNoteTextChain& t = texts[i];
     if (t.text.empty()) continue;
     const int textColour = static_cast<int>(i == kMarkRounding ? p.rounding.colour : p.texts.colour);
-    ok = preview.addText(place(t.position), place.direction(), t.text, t.height, textColour, t.vJust, t.hJust) && ok;
+    ok = preview.addText(place(t.position), place.direction(), t.text, t.height, t.widthFactor, textColour,
+                                t.vJust, t.hJust) && ok;
   }
   if (r.type == 3) {
     // The leader's arrowhead is the boundary mark of the plan view: a short sample leader to P1.

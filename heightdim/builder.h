@@ -30,7 +30,7 @@ class HNotePreview {
                             const GcGeVector2d& direction) = 0;
   // Vertical code 0 baseline, 1 bottom, 2 middle, 3 top; horizontal 0 left, 1 centre, 2 right.
   virtual bool addText(const GcGePoint2d& position, const GcGeVector2d& direction, vstring_view text,
-                       double height, int colour, int vJust, int hJust) = 0;
+                       double height, double widthFactor, int colour, int vJust, int hJust) = 0;
   // A line in drawing coordinates (underline, the plan view's sample leader).
   virtual bool addLine(const GcGePoint2d& from, const GcGePoint2d& to, int colour) = 0;
 };

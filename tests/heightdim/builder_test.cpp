@@ -494,7 +494,7 @@ class RecordingPreview : public HNotePreview {
     GcGePoint2d at;
     GcGeVector2d direction;
     std::string text;
-    double height;
+    double height, widthFactor;
     int colour, v, h;
   };
   bool defineBlock(const GcGePoint2d& b, uint64_t key) override {
@@ -511,9 +511,9 @@ class RecordingPreview : public HNotePreview {
     direction = d;
     return true;
   }
-  bool addText(const GcGePoint2d& at, const GcGeVector2d& d, vstring_view t, double height, int colour, int v,
-               int h) override {
-    texts.push_back({at, d, utf16ToUtf8(t), height, colour, v, h});
+  bool addText(const GcGePoint2d& at, const GcGeVector2d& d, vstring_view t, double height, double widthFactor,
+               int colour, int v, int h) override {
+    texts.push_back({at, d, utf16ToUtf8(t), height, widthFactor, colour, v, h});
     return true;
   }
   bool addLine(const GcGePoint2d& a, const GcGePoint2d& b, int colour) override {
@@ -600,6 +600,8 @@ TEST_F(Builder, PreviewGetsTheDrawingsGeometryAndTheDrawingNothing) {
       EXPECT_NEAR(text.at.y, y, 1e-9);
       EXPECT_EQ(text.text, value(e, 1));
       EXPECT_DOUBLE_EQ(text.height, real(e, 40));
+      EXPECT_DOUBLE_EQ(text.widthFactor, real(e, 41));
+      EXPECT_EQ(text.colour, std::stoi(value(e, 62)));
       EXPECT_EQ(text.v, std::stoi(value(e, 74)));
       EXPECT_EQ(text.h, std::stoi(value(e, 72)));
     }
