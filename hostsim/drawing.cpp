@@ -159,6 +159,9 @@ void Drawing::clear() {
   open_.clear();
   selection_.clear();
   selectionCursor_ = 0;
+  followerCursor_ = 0;
+  followedHandle_.clear();
+  positions_.clear();
   lastMade_.clear();
   walkBlock_ = walkEntity_ = 0;
   walkStarted_ = false;
@@ -212,21 +215,33 @@ std::vector<const Entity*> Drawing::entities() const {
   return out;
 }
 
-const Entity* Drawing::findEntity(vstring_view handle) const {
+std::optional<size_t> Drawing::positionOf(vstring_view handle) const {
   vstring h = normalHandle(handle);
-  if (h.empty()) return nullptr;
-  for (const auto& e : entities_) {
-    if (!e->erased && e->handle == h) return e.get();
-  }
-  return nullptr;
+  if (h.empty()) return std::nullopt;
+  auto it = positions_.find(h);
+  if (it == positions_.end() || entities_[it->second]->erased) return std::nullopt;
+  return it->second;
+}
+
+const Entity* Drawing::findEntity(vstring_view handle) const {
+  std::optional<size_t> at = positionOf(handle);
+  return at ? entities_[*at].get() : nullptr;
 }
 
 std::vector<const Entity*> Drawing::followersOf(const Entity& main) const {
   std::vector<const Entity*> out;
-  for (const auto& e : entities_) {
-    if (!e->erased && e->owner == main.handle) out.push_back(e.get());
+  std::optional<size_t> at = positionOf(main.handle);
+  if (!at) return out;
+  // Followers are kept right behind their entity.
+  for (size_t i = *at + 1; i < entities_.size() && entities_[i]->owner == main.handle; ++i) {
+    if (!entities_[i]->erased) out.push_back(entities_[i].get());
   }
   return out;
+}
+
+void Drawing::keep(std::unique_ptr<Entity> e) {
+  positions_[e->handle] = entities_.size();
+  entities_.push_back(std::move(e));
 }
 
 const Block* Drawing::findBlock(vstring_view name) const {
@@ -471,7 +486,7 @@ int Drawing::flush() {
   for (auto& e : batch->entities) {
     if (e->owner.empty()) made.push_back(e->handle);
     record({JournalEntry::Kind::EntityAdded, e->handle, e->type(), {}});
-    entities_.push_back(std::move(e));
+    keep(std::move(e));
   }
   if (!made.empty()) lastMade_ = made;
   lastError_ = dropped;
@@ -481,23 +496,20 @@ int Drawing::flush() {
 int Drawing::erase(const std::vector<vstring>& handles, std::vector<vstring>& missing) {
   int found = 0;
   for (const vstring& text : handles) {
-    vstring h = normalHandle(text);
-    Entity* main = nullptr;
-    for (auto& e : entities_) {
-      if (!e->erased && e->owner.empty() && e->handle == h) main = e.get();
-    }
-    if (!main) {
+    std::optional<size_t> at = positionOf(text);
+    if (!at || !entities_[*at]->owner.empty()) {
       missing.push_back(text);
       continue;
     }
     ++found;
+    Entity* main = entities_[*at].get();
     main->erased = true;
     record({JournalEntry::Kind::EntityErased, main->handle, main->type(), {}});
-    for (auto& e : entities_) {
-      if (!e->erased && e->owner == main->handle) {
-        e->erased = true;
-        record({JournalEntry::Kind::EntityErased, e->handle, e->type(), {}});
-      }
+    for (size_t i = *at + 1; i < entities_.size() && entities_[i]->owner == main->handle; ++i) {
+      Entity& e = *entities_[i];
+      if (e.erased) continue;
+      e.erased = true;
+      record({JournalEntry::Kind::EntityErased, e.handle, e.type(), {}});
     }
   }
   return found;
@@ -530,7 +542,7 @@ Entity& Drawing::importEntity(OwnedChain chain, const vstring& handle, const Fla
   } else if (opensComplex(e->view())) {
     importOpen_ = e.get();
   }
-  entities_.push_back(std::move(e));
+  keep(std::move(e));
   return *entities_.back();
 }
 
@@ -638,13 +650,27 @@ bool Drawing::closeDictionary(intptr_t id) { return open_.erase(id) == 1; }
 void Drawing::setSelection(std::vector<vstring> handles) {
   selection_ = std::move(handles);
   selectionCursor_ = 0;
+  followerCursor_ = 0;
 }
 
 const ValueNode* Drawing::nextSelected(bool first) {
-  if (first) selectionCursor_ = 0;
+  if (first) {
+    selectionCursor_ = 0;
+    followerCursor_ = 0;
+  }
+  // The followers of the entity handed out last come next, in order.
+  while (followerCursor_ > 0 && followerCursor_ < entities_.size() &&
+         entities_[followerCursor_]->owner == followedHandle_) {
+    const Entity& f = *entities_[followerCursor_++];
+    if (!f.erased) return f.chain.get();
+  }
+  followerCursor_ = 0;
   while (selectionCursor_ < selection_.size()) {
-    const Entity* e = findEntity(selection_[selectionCursor_++]);
-    if (e && e->owner.empty()) return e->chain.get();
+    std::optional<size_t> at = positionOf(selection_[selectionCursor_++]);
+    if (!at || !entities_[*at]->owner.empty()) continue;
+    followerCursor_ = *at + 1;
+    followedHandle_ = entities_[*at]->handle;
+    return entities_[*at]->chain.get();
   }
   return nullptr;
 }

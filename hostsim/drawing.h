@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -142,6 +143,7 @@ class Drawing {
   std::vector<const Entity*> entities() const;
   // Any live entity (also a follower) by handle, case-insensitive.
   const Entity* findEntity(vd::vstring_view handle) const;
+  // The live followers of an entity (ATTRIBs, VERTEXes, SEQEND), in order.
   std::vector<const Entity*> followersOf(const Entity& main) const;
   const std::vector<std::unique_ptr<Entity>>& allEntities() const { return entities_; }
   const std::vector<std::unique_ptr<Block>>& blocks() const { return blocks_; }
@@ -194,6 +196,10 @@ class Drawing {
   // Sets the current selection to these handles (live top-level entities only).
   void setSelection(std::vector<vstring> handles);
   const std::vector<vstring>& selection() const { return selection_; }
+  // The selection's entities in turn, each followed by its live followers
+  // (the attributes and SEQEND of an INSERT, the vertices of a POLYLINE): a
+  // set holds main entities only, and a reader of an INSERT needs its
+  // attributes.
   const vd::ValueNode* nextSelected(bool first);
   // The top-level entities that match a filter chain (null matches all).
   std::vector<vstring> filter(const std::vector<const Entity*>& from, const vd::ValueNode* filterChain) const;
@@ -219,11 +225,16 @@ class Drawing {
   bool blockAvailable(vd::vstring_view name) const;
   std::unique_ptr<Entity> makeEntity(const vd::ValueNode* chain);
   void record(JournalEntry entry);
+  // Appends an entity to the drawing and indexes its handle.
+  void keep(std::unique_ptr<Entity> e);
+  // Position in entities_ of a live entity by handle (any case).
+  std::optional<size_t> positionOf(vd::vstring_view handle) const;
 
   uint64_t nextHandle_ = 0x100;
   uint64_t nextEntityName_ = 1;
   std::unordered_set<uint64_t> usedHandles_;
-  std::vector<std::unique_ptr<Entity>> entities_;
+  std::vector<std::unique_ptr<Entity>> entities_;  // followers right behind their entity
+  std::unordered_map<vstring, size_t> positions_;  // handle -> position in entities_
   std::vector<std::unique_ptr<Block>> blocks_;
   std::vector<std::unique_ptr<NamedDictionary>> dictionaries_;
   std::vector<TableRecord> tableRecords_;
@@ -235,6 +246,8 @@ class Drawing {
   intptr_t nextOpenId_ = 1;
   std::vector<vstring> selection_;
   size_t selectionCursor_ = 0;
+  size_t followerCursor_ = 0;  // next possible follower of the entity handed out last; 0: none
+  vstring followedHandle_;
   std::vector<vstring> lastMade_;
   size_t walkBlock_ = 0, walkEntity_ = 0;
   bool walkStarted_ = false;

@@ -53,6 +53,8 @@ std::string encodeText(vstring_view text) {
 
 namespace {
 
+constexpr int kXrecordCloning = 280;  // an XRECORD's cloning flag, after its subclass marker
+
 // Reals are finite here: a drawing holding another is refused before writing.
 std::string formatReal(double v) {
   char buf[64];
@@ -747,12 +749,17 @@ class Writer {
         tag(100, "AcDbXrecord");
         tag(280, "1");
         int pos = 0;
+        bool afterSubclass = false;
         for (ChainItem item : e.chain.view()) {
           int p = pos++;
           int code = item.code();
-          // The record's framing is the host's: only the data groups are written.
-          if (code == vd::gc::kType || code == vd::gc::kHandle || code == vd::gc::kSubclass || code == vd::gc::kOwner)
-            continue;
+          // The record's framing is the host's: only the data groups are
+          // written. That takes the cloning flag (280) the module puts after
+          // its subclass marker, which the frame above has written already.
+          bool framing = code == vd::gc::kType || code == vd::gc::kHandle || code == vd::gc::kSubclass ||
+                         code == vd::gc::kOwner || (code == kXrecordCloning && afterSubclass);
+          afterSubclass = code == vd::gc::kSubclass || (afterSubclass && code != kXrecordCloning && framing);
+          if (framing) continue;
           node(item, e.flatPoints.has(p));
         }
       }

@@ -88,8 +88,19 @@ TEST_F(DrawingTest, AttributesFollowTheirInsertAndGoWithIt) {
   for (const OwnedChain* c : {&ins, &a1, &a2, &end, &after}) ASSERT_EQ(api().Entmake_binW(c->get(), 0), kRtNorm);
   ASSERT_EQ(api().Flush_bin(1), kRtNorm);
   ASSERT_EQ(api().SSGetW(3, nullptr, nullptr, 0), kRtNorm);
-  std::vector<vstring> top = selected();
+  std::vector<vstring> top = drawing().selection();
   ASSERT_EQ(top.size(), 2u) << "followers are not selected on their own";
+  // The walk hands out each entity's followers right after it.
+  std::vector<vstring> walked;
+  for (ValueNode* n = api().EntnextW(1, 0); n; n = api().EntnextW(0, 0)) {
+    ChainView v(n);
+    walked.push_back(vstring(v.type()) + u" " + vstring(v.text(2).value_or(u"")));
+  }
+  EXPECT_EQ(walked, (std::vector<vstring>{u"INSERT MARK", u"ATTRIB A", u"ATTRIB B", u"SEQEND ", u"LINE "}));
+  ASSERT_EQ(api().SSGetW(3, nullptr, nullptr, 0), kRtNorm);
+  ASSERT_NE(api().EntnextW(1, 0), nullptr);
+  EXPECT_EQ(ChainView(api().EntnextW(1, 0)).type(), u"INSERT") << "a restart goes back to the first entity";
+  EXPECT_EQ(ChainView(api().EntnextW(0, 0)).type(), u"ATTRIB");
   const hostsim::Entity* insert = drawing().findEntity(top[0]);
   ASSERT_NE(insert, nullptr);
   EXPECT_EQ(drawing().followersOf(*insert).size(), 3u);

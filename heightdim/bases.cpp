@@ -1,0 +1,375 @@
+#include "heightdim/bases.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <unordered_set>
+
+#include "heightdim/value_format.h"
+#include "host/chain_codes.h"
+#include "host/host_api.h"
+#include "host/names.h"
+#include "host/services.h"
+
+namespace vd {
+
+namespace {
+
+constexpr int kSelectToRefresh = 15;  // SSGetW: the entities to refresh after a base change
+constexpr int kEntryFormatCode = 91;
+constexpr int kEntryShortCode = 71;
+constexpr int kEntryRealCode = 41;
+constexpr int kEntryIdCode = 301;
+constexpr int kXrecordCloning = 280;
+constexpr int kDictionaryKeyChars = 256;
+// Rotations are compared with room for a round trip through a file.
+constexpr double kRotationTolerance = 1e-9;
+
+// The items of a base entry after its format item, in order.
+constexpr int kBaseItemCodes[] = {kEntryShortCode, kEntryShortCode, gc::kPoint0,
+                                  kEntryRealCode,  kEntryRealCode,  kEntryRealCode};
+
+ChainBuilder& xrecordHead(ChainBuilder& b) {
+  return b.text(gc::kType, names::kXrecord)
+      .text(gc::kSubclass, names::kAcDbXrecord)
+      .integer(kXrecordCloning, 1)
+      .integer(kEntryFormatCode, kHNoteEntryFormat);
+}
+
+// The identifier a mark uses: its base's, or, for a base mark, its own.
+const vstring& usedId(const HNoteRef& ref) { return ref.baseId.empty() ? ref.id : ref.baseId; }
+
+// The identifiers the marks of the drawing use; nothing when the walk failed.
+std::optional<std::unordered_set<vstring>> usedIds() {
+  std::unordered_set<vstring> used;
+  if (!walkHNoteMarks([&](HNoteNode& node) { used.insert(usedId(node.ref)); })) return std::nullopt;
+  return used;
+}
+
+class Dictionary {
+ public:
+  explicit Dictionary(bool create)
+      : id_(hostCallOr<&HostApi::DictionaryOpenW>(intptr_t{0}, intptr_t{0}, kHNoteDictionary, create ? 1 : 0, 0)) {}
+  ~Dictionary() {
+    if (id_) hostCall<&HostApi::DictionaryClose>(id_, 0);
+  }
+  Dictionary(const Dictionary&) = delete;
+  Dictionary& operator=(const Dictionary&) = delete;
+  explicit operator bool() const { return id_ != 0; }
+  intptr_t id() const { return id_; }
+  // Writes the entry, or removes the key with a null chain.
+  bool write(vstring_view key, const ValueNode* chain) {
+    vstring k(key);
+    return hostCallOr<&HostApi::DictionaryAddW>(0, id_, k.c_str(), const_cast<ValueNode*>(chain), 0) != 0;
+  }
+
+ private:
+  intptr_t id_;
+};
+
+ValueNode* nextEntity(bool first) {
+  return hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), first ? 1 : 0, 0);
+}
+
+}  // namespace
+
+double hnoteMarkValue(double level, HNotePoint basePoint, HNotePoint point, int type, double angle, double rotation,
+                      double units) {
+  int q = hnoteDirectionClass(type, angle, rotation);
+  if (q == 0) return 0;
+  double dx = point.x - basePoint.x;
+  double dy = point.y - basePoint.y;
+  double c = std::cos(-rotation), s = std::sin(-rotation);
+  double along = dx * c - dy * s;
+  double across = dx * s + dy * c;
+  return (q == 2 ? level + across : level - along) / units;
+}
+
+double hnoteTextValue(vstring_view text, vstring_view separator) {
+  std::string digits;
+  size_t i = 0;
+  while (i < text.size() && text[i] == u' ') ++i;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'\u00B1')) {
+    ++i;
+  } else if (i < text.size() && text[i] == u'-') {
+    digits.push_back('-');
+    ++i;
+  }
+  bool point = false;
+  while (i < text.size()) {
+    if (text[i] >= u'0' && text[i] <= u'9') {
+      digits.push_back(static_cast<char>(text[i]));
+      ++i;
+      continue;
+    }
+    size_t sepLength = 0;
+    if (!separator.empty() && text.substr(i, separator.size()) == separator) {
+      sepLength = separator.size();
+    } else if (text[i] == u'.' || text[i] == u',') {
+      sepLength = 1;
+    }
+    if (sepLength == 0 || point) break;
+    point = true;
+    digits.push_back('.');
+    i += sepLength;
+  }
+  double value = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (error != std::errc() || !std::isfinite(value)) return 0;
+  return value;
+}
+
+OwnedChain hnoteBaseEntry(const HNoteBase& base) {
+  ChainBuilder b;
+  xrecordHead(b)
+      .integer(kEntryShortCode, base.type)
+      .integer(kEntryShortCode, base.baseKind)
+      .point(gc::kPoint0, base.point.x, base.point.y)
+      .real(kEntryRealCode, base.angle)
+      .real(kEntryRealCode, base.level1)
+      .real(kEntryRealCode, base.level2);
+  return b.build();
+}
+
+OwnedChain hnoteCurrentEntry(vstring_view id) {
+  ChainBuilder b;
+  xrecordHead(b).text(kEntryIdCode, id);
+  return b.build();
+}
+
+std::optional<HNoteBase> readHNoteBaseEntry(ChainView entry, vstring_view key) {
+  auto it = entry.begin();
+  while (it != entry.end() && (*it).code() != kEntryFormatCode) ++it;
+  if (it == entry.end()) return std::nullopt;
+  const ValueNode* items[std::size(kBaseItemCodes)];
+  for (size_t k = 0; k < std::size(kBaseItemCodes); ++k) {
+    ++it;
+    if (it == entry.end() || (*it).code() != kBaseItemCodes[k]) return std::nullopt;
+    items[k] = (*it).node();
+  }
+  HNoteBase base;
+  base.id = vstring(key);
+  base.type = static_cast<int32_t>(*ChainItem(items[0]).integer());
+  base.baseKind = static_cast<int32_t>(*ChainItem(items[1]).integer());
+  ChainPoint p = *ChainItem(items[2]).point();
+  base.point = {p.x, p.y};
+  base.angle = *ChainItem(items[3]).real();
+  base.level1 = *ChainItem(items[4]).real();
+  base.level2 = *ChainItem(items[5]).real();
+  return base;
+}
+
+bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit) {
+  if (hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
+                                   static_cast<ValueNode*>(nullptr), 0) != kRtNorm) {
+    return false;
+  }
+  // A reference's attributes follow it in the walk, up to its SEQEND.
+  HNoteNode open;
+  bool isOpen = false;
+  int attributes = 0;
+  auto close = [&] {
+    if (isOpen) visit(open);
+    isOpen = false;
+  };
+  for (ValueNode* n = nextEntity(true); n; n = nextEntity(false)) {
+    ChainView v(n);
+    if (isOpen && v.isType(names::kAttrib)) {
+      vstring_view text = v.text(gc::kText).value_or(vstring_view());
+      if (attributes == 0) open.valueText = vstring(text);
+      if (attributes == 1) open.valueText2 = vstring(text);
+      ++attributes;
+      continue;
+    }
+    close();
+    if (!v.isType(names::kInsert)) continue;
+    open = HNoteNode{};
+    if (!readHNoteRef(v, &open.ref, false)) continue;
+    ChainPoint at = v.point(gc::kPoint0).value_or(ChainPoint{});
+    open.insertPoint = {at.x, at.y};
+    open.angle = v.real(gc::kAngle0).value_or(0.0);
+    open.handle = vstring(v.handle());
+    if (const ValueNode* name = v.find(gc::kEntityName)) {
+      open.entity[0] = name->v.name[0];
+      open.entity[1] = name->v.name[1];
+    }
+    isOpen = true;
+    attributes = 0;
+  }
+  close();
+  return true;
+}
+
+void HNoteBases::clear() {
+  bases_.clear();
+  index_.clear();
+  currentId_.clear();
+}
+
+HNoteBase* HNoteBases::find(vstring_view id) {
+  auto it = index_.find(vstring(id));
+  return it == index_.end() ? nullptr : &bases_[it->second];
+}
+
+const HNoteBase* HNoteBases::find(vstring_view id) const {
+  auto it = index_.find(vstring(id));
+  return it == index_.end() ? nullptr : &bases_[it->second];
+}
+
+HNoteBase& HNoteBases::put(HNoteBase base) {
+  if (HNoteBase* have = find(base.id)) {
+    // A base stored again (new levels) keeps the marks found for it.
+    if (base.dimensions.empty()) base.dimensions = std::move(have->dimensions);
+    *have = std::move(base);
+    return *have;
+  }
+  index_.emplace(base.id, bases_.size());
+  bases_.push_back(std::move(base));
+  return bases_.back();
+}
+
+bool HNoteBases::store(const HNoteBase& base) {
+  if (base.id.empty()) return false;
+  OwnedChain entry = hnoteBaseEntry(base);
+  if (!entry) return false;
+  {
+    Dictionary dictionary(true);
+    if (!dictionary || !dictionary.write(base.id, entry.get())) return false;
+  }
+  put(base);
+  return true;
+}
+
+bool HNoteBases::setCurrent(vstring_view id) {
+  if (!find(id)) return false;
+  OwnedChain entry = hnoteCurrentEntry(id);
+  if (!entry) return false;
+  Dictionary dictionary(true);
+  if (!dictionary || !dictionary.write(kHNoteCurrentKey, entry.get())) return false;
+  currentId_ = vstring(id);
+  return true;
+}
+
+void HNoteBases::markUpToDate(HNoteNode& node, const HNoteBase& base, const HNoteDataSet& settings) const {
+  const HNoteRef& ref = node.ref;
+  const vstring& separator = settings.records[static_cast<size_t>(ref.type)].delim;
+  double value =
+      hnoteMarkValue(base.level1, base.point, node.insertPoint, ref.type, node.angle, ref.rotation, drawingUnits());
+  vstring text = formatHNoteValue(value, ref.numAlign, ref.positivePlus != 0, ref.plusMinusZero != 0, separator).text;
+  node.upToDate = std::fabs(ref.rotation - settings.ucsRotation) <= kRotationTolerance && text == node.valueText;
+}
+
+bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
+  HNoteLoadReport report;
+  clear();
+  {
+    Dictionary dictionary(false);
+    if (!dictionary) {
+      if (out) *out = report;
+      return true;  // no dictionary: no bases and no current base
+    }
+    report.dictionary = true;
+    vchar key[kDictionaryKeyChars] = {};
+    for (ValueNode* e = hostCallOr<&HostApi::DictionaryNextW>(static_cast<ValueNode*>(nullptr), dictionary.id(), key, 1);
+         e; e = hostCallOr<&HostApi::DictionaryNextW>(static_cast<ValueNode*>(nullptr), dictionary.id(), key, 0)) {
+      vstring_view k(key);
+      if (k == kHNoteCurrentKey) {
+        currentId_ = vstring(ChainView(e).text(kEntryIdCode).value_or(vstring_view()));
+        continue;
+      }
+      std::optional<HNoteBase> base = readHNoteBaseEntry(e, k);
+      if (!base) {
+        ++report.entriesSkipped;
+        continue;
+      }
+      put(std::move(*base));
+    }
+  }
+  if (!currentId_.empty()) {
+    std::unordered_set<vstring> used;
+    const double units = drawingUnits();
+    bool walked = walkHNoteMarks([&](HNoteNode& node) {
+      if (node.ref.type < 0 || node.ref.type >= kHNoteTypeCount) return;
+      const vstring& separator = settings.records[static_cast<size_t>(node.ref.type)].delim;
+      node.level1 = hnoteTextValue(node.valueText, separator) * units;
+      node.level2 = hnoteTextValue(node.valueText2, separator) * units;
+      used.insert(usedId(node.ref));
+      HNoteBase* base = find(node.ref.baseId);
+      if (!base) base = find(node.ref.id);
+      if (!base) {
+        // A mark whose base is gone belongs to none; one without any identifier cannot be a base.
+        if (!node.ref.baseId.empty() || node.ref.id.empty()) return;
+        HNoteBase made;
+        made.type = node.ref.type;
+        made.baseKind = node.ref.baseKind;
+        made.id = node.ref.id;
+        made.level1 = node.level1;
+        made.level2 = node.level2;
+        made.point = node.insertPoint;
+        made.angle = node.angle;
+        // Kept in the list even when the host refuses the entry, so this load still knows it.
+        if (store(made)) {
+          ++report.basesFromMarks;
+        } else {
+          put(made);
+        }
+        base = find(made.id);
+      }
+      markUpToDate(node, *base, settings);
+      base->dimensions.push_back(std::move(node));
+    });
+    if (walked) purge(used, report);
+  }
+  if (out) *out = report;
+  return true;
+}
+
+void HNoteBases::purge(const std::unordered_set<vstring>& used, HNoteLoadReport& report) {
+  std::vector<vstring> unused;
+  for (const HNoteBase& b : bases_) {
+    if (!used.count(b.id)) unused.push_back(b.id);
+  }
+  if (unused.empty()) return;
+  // A walk cut short would make bases in use look unused: only what a second
+  // walk confirms goes.
+  std::optional<std::unordered_set<vstring>> again = usedIds();
+  if (!again) return;
+  std::erase_if(unused, [&](const vstring& id) { return again->count(id) > 0; });
+  if (unused.empty()) return;
+  std::unordered_set<vstring> removing(unused.begin(), unused.end());
+
+  Dictionary dictionary(false);
+  if (!dictionary) return;
+  // "Current" moves first, so that it never names an entry already removed.
+  if (removing.count(currentId_)) {
+    const HNoteBase* next = nullptr;
+    for (const HNoteBase& b : bases_) {
+      if (!removing.count(b.id)) {
+        next = &b;
+        break;
+      }
+    }
+    OwnedChain entry;
+    if (next) entry = hnoteCurrentEntry(next->id);
+    if ((next && !entry) || !dictionary.write(kHNoteCurrentKey, entry.get())) {
+      removing.erase(currentId_);  // the current base stays while "Current" names it
+    } else {
+      currentId_ = next ? next->id : vstring();
+      report.currentMoved = true;
+    }
+  }
+  std::vector<HNoteBase> kept;
+  kept.reserve(bases_.size());
+  for (HNoteBase& b : bases_) {
+    if (removing.count(b.id) && dictionary.write(b.id, nullptr)) {
+      ++report.purged;
+      continue;
+    }
+    kept.push_back(std::move(b));
+  }
+  bases_ = std::move(kept);
+  index_.clear();
+  for (size_t i = 0; i < bases_.size(); ++i) index_.emplace(bases_[i].id, i);
+}
+
+}  // namespace vd

@@ -1,0 +1,128 @@
+// The bases of the height dimensions: the levels section-view marks measure
+// from, kept in the drawing's dictionary "TR2D_HEIGHTDIM" (one XRECORD per
+// base, keyed by its identifier, and "Current" naming the base new marks
+// use), and the marks of the drawing that depend on each.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "heightdim/records.h"
+#include "heightdim/settings.h"
+#include "host/chain.h"
+
+namespace vd {
+
+inline constexpr const vchar* kHNoteDictionary = u"TR2D_HEIGHTDIM";
+inline constexpr const vchar* kHNoteCurrentKey = u"Current";
+// The record format written as the first item (91) of every entry.
+inline constexpr int32_t kHNoteEntryFormat = 1;
+
+// One height dimension found in the drawing.
+struct HNoteNode {
+  HNoteRef ref;               // type, base kind, identifiers, number options, rotation
+  HNotePoint insertPoint;     // of the block reference (group 10)
+  double angle = 0;           // the reference's rotation (group 50)
+  vstring handle;
+  uint64_t entity[2] = {0, 0};  // the host's entity name
+  vstring valueText;          // the first attribute's text
+  vstring valueText2;         // the second attribute's text
+  double level1 = 0;          // the value texts read as numbers, times the drawing units
+  double level2 = 0;
+  // Its rotation is the current UCS rotation and its first value text is
+  // what its base gives it now.
+  bool upToDate = false;
+};
+
+// One base, as its dictionary entry keeps it, and the marks measured from it.
+struct HNoteBase {
+  int32_t type = 0;
+  int32_t baseKind = 0;       // bit 0: two levels
+  vstring id;
+  vstring baseId;
+  double level1 = 0;          // drawing units (metres times the host's GetUnits)
+  double level2 = 0;          // used only with baseKind bit 0
+  HNotePoint point;
+  double angle = 0;
+  std::vector<HNoteNode> dimensions;
+};
+
+// The value in metres that a mark at `point` shows when it measures from a
+// base point at `level` (drawing units): the offset from the base point,
+// turned back by `rotation`, is added to the level along the mark's
+// direction class (Y when near horizontal, minus X when near vertical), and
+// the sum divided by `units`. 0 for a type without a class (plan view).
+double hnoteMarkValue(double level, HNotePoint basePoint, HNotePoint point, int type, double angle, double rotation,
+                      double units);
+
+// A value text read as a number: the sign prefixes "+" and "±" and the
+// decimal separator (`separator`, "." and ",") are taken; 0 when the text
+// holds no number.
+double hnoteTextValue(vstring_view text, vstring_view separator = u".");
+
+// The chains of the dictionary entries: a base, and "Current" naming one.
+OwnedChain hnoteBaseEntry(const HNoteBase& base);
+OwnedChain hnoteCurrentEntry(vstring_view id);
+// A base from its entry: items from the first 91 must be 71 type, 71 kind,
+// 10 point, 41 angle, 41 first level, 41 second level; nothing otherwise.
+std::optional<HNoteBase> readHNoteBaseEntry(ChainView entry, vstring_view key);
+
+// What Load found besides the list.
+struct HNoteLoadReport {
+  bool dictionary = false;    // the dictionary exists
+  int entriesSkipped = 0;     // entries whose items are out of order
+  int basesFromMarks = 0;     // marks that are their own base, stored anew
+  int purged = 0;             // entries removed as unused
+  bool currentMoved = false;  // "Current" was rewritten by the purge
+};
+
+// The bases of the drawing, looked up by identifier through a hash index.
+class HNoteBases {
+ public:
+  // Reads the dictionary and then, when it names a current base, the marks of
+  // the drawing (SSGetW mode 15, EntnextW): each mark joins the base its base
+  // identifier names, or the base of its own identifier; a mark that is its
+  // own base and has no entry becomes one and is stored. Marks are up to date
+  // against the UCS rotation and the separators of `settings`. Bases that no
+  // mark uses any longer are then purged. False when the dictionary could not
+  // be read although it exists.
+  bool load(const HNoteDataSet& settings, HNoteLoadReport* report = nullptr);
+
+  // Writes a base's entry under its identifier, making the dictionary when
+  // it is missing, and puts the base into the list (replacing one of the same
+  // identifier). False when the host refused the entry.
+  bool store(const HNoteBase& base);
+  // Makes the base of that identifier current and writes "Current". False,
+  // with nothing written, when the list has no such base or the host refused.
+  bool setCurrent(vstring_view id);
+
+  // The base of an identifier (exact comparison); null when there is none.
+  HNoteBase* find(vstring_view id);
+  const HNoteBase* find(vstring_view id) const;
+  HNoteBase* current() { return find(currentId_); }
+  const vstring& currentId() const { return currentId_; }
+  const std::vector<HNoteBase>& list() const { return bases_; }
+  void clear();
+
+ private:
+  HNoteBase& put(HNoteBase base);
+  void markUpToDate(HNoteNode& node, const HNoteBase& base, const HNoteDataSet& settings) const;
+  // Removes the entries of the bases no mark uses; `used` holds the
+  // identifiers the marks of the load's walk use.
+  void purge(const std::unordered_set<vstring>& used, HNoteLoadReport& report);
+
+  std::vector<HNoteBase> bases_;
+  std::unordered_map<vstring, size_t> index_;
+  vstring currentId_;
+};
+
+// Walks the marks of the drawing (SSGetW mode 15, EntnextW) and calls `visit`
+// for each block reference that carries the descriptor of a section-view mark,
+// with its value texts from its attributes (levels not yet read). False when
+// the host gave no selection.
+bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit);
+
+}  // namespace vd

@@ -1,0 +1,366 @@
+// The bases of the height dimensions: their dictionary entries, Load bases
+// with its drawing walk and up-to-date flags, Store base, Set current base
+// and the purge, on drawings written by the mark generator.
+#include <gtest/gtest.h>
+
+#include <numbers>
+
+#include "heightdim/bases.h"
+#include "host/host_api.h"
+#include "hostsim/host.h"
+#include "tests/heightdim/mark_drawing.h"
+#include "tests/heightdim/records_test_support.h"
+
+using namespace vd;
+using hnotetest::entryGroups;
+using hnotetest::entryKeys;
+using hnotetest::Mark;
+using Groups = std::vector<std::string>;
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+class BasesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unbindHost();
+    host().reset();
+    ASSERT_TRUE(bindHost(nullptr, &hostsim::resolveExport, nullptr));
+  }
+  void TearDown() override { unbindHost(); }
+
+  static hostsim::Host& host() { return hostsim::Host::instance(); }
+  static size_t journalCount(hostsim::JournalEntry::Kind kind) {
+    size_t n = 0;
+    for (const auto& j : host().drawing().journal()) n += j.kind == kind;
+    return n;
+  }
+  static void entries(std::initializer_list<std::pair<const char16_t*, OwnedChain>> list) {
+    for (const auto& [key, chain] : list) ASSERT_TRUE(hnotetest::writeEntry(key, chain));
+  }
+  static Mark mark(const char16_t* id, const char16_t* baseId, double x, double y, const char16_t* text,
+                   double angle = 0) {
+    Mark m;
+    m.id = id;
+    m.baseId = baseId;
+    m.x = x;
+    m.y = y;
+    m.text1 = text;
+    m.angle = angle;
+    return m;
+  }
+  static std::vector<std::string> ids(const HNoteBases& bases) {
+    std::vector<std::string> out;
+    for (const HNoteBase& b : bases.list()) out.push_back(utf16ToUtf8(b.id));
+    return out;
+  }
+};
+
+TEST_F(BasesTest, WithoutTheDictionaryNothingIsReadOrMade) {
+  ASSERT_TRUE(hnotetest::writeMarks({mark(u"A", u"", 0, 0, u"±0.000"), mark(u"D", u"A", 0, 100, u"+0.100")}));
+  HNoteDataSet settings;
+  HNoteBases bases;
+  HNoteLoadReport report;
+  ASSERT_TRUE(bases.load(settings, &report));
+  EXPECT_TRUE(bases.list().empty());
+  EXPECT_EQ(bases.currentId(), u"");
+  EXPECT_EQ(bases.current(), nullptr);
+  EXPECT_FALSE(report.dictionary);
+  EXPECT_EQ(host().calls.count(HostOp::SSGetW), 0) << "no current base, no drawing walk";
+  EXPECT_EQ(journalCount(hostsim::JournalEntry::Kind::DictionaryCreated), 0u);
+}
+
+TEST_F(BasesTest, MarksJoinTheirBasesWithUpToDateFlags) {
+  entries({{u"A", hnotetest::baseEntry(0, 0, 100, 200, 0, 1500, 0)},
+           {u"B", hnotetest::baseEntry(1, 0, 0, 0, 0, 0, 0)},
+           {u"Current", hnotetest::currentEntry(u"A")}});
+  Mark tilted = mark(u"D4", u"A", 130, 450, u"+1.750");
+  tilted.rotation = 0.3;  // placed in another UCS
+  Mark coarse = mark(u"D5", u"A", 100, -1300, u"±0,000");
+  coarse.numAlign = 0.01;
+  Mark plan = mark(u"P", u"", 0, 0, u"12.5");
+  plan.type = 3;
+  Mark din = mark(u"E1", u"B", 0, -250, u"-0.250");
+  din.type = 1;
+  ASSERT_TRUE(hnotetest::writeMarks({
+      mark(u"A", u"", 100, 200, u"+1.500"),                // the base mark itself
+      mark(u"D1", u"A", 130, 450, u"+1.750"),              // near horizontal: the level plus the Y offset
+      mark(u"D2", u"A", 130, 450, u"+1.470", kPi / 2),     // near vertical: the level minus the X offset
+      mark(u"D3", u"A", 130, 450, u"+1.700"),              // edited text: not what the base gives
+      tilted, din,
+      mark(u"O", u"GONE", 0, 0, u"+0.000"),                // its base is not in the dictionary
+      plan,
+  }));
+  HNoteDataSet settings;
+  settings[HNoteType::Csn].delim = u",";  // type 0 marks are compared with the separator of their type
+  ASSERT_TRUE(hnotetest::writeMarks({coarse}));
+
+  HNoteBases bases;
+  HNoteLoadReport report;
+  ASSERT_TRUE(bases.load(settings, &report));
+  EXPECT_EQ(ids(bases), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(bases.currentId(), u"A");
+  ASSERT_NE(bases.current(), nullptr);
+  EXPECT_EQ(bases.current()->id, u"A");
+  EXPECT_EQ(report.purged, 0);
+  EXPECT_EQ(report.basesFromMarks, 0);
+
+  struct Want {
+    const char16_t* id;
+    bool upToDate;
+  };
+  // With "," as the separator of type 0 the texts written with "." no longer
+  // match; only D5, written with a comma, and the DIN mark (its own type's
+  // separator is ".") are up to date.
+  const Want wantA[] = {{u"A", false}, {u"D1", false}, {u"D2", false}, {u"D3", false}, {u"D4", false}, {u"D5", true}};
+  const HNoteBase* a = bases.find(u"A");
+  ASSERT_NE(a, nullptr);
+  ASSERT_EQ(a->dimensions.size(), std::size(wantA));
+  for (size_t i = 0; i < std::size(wantA); ++i) {
+    SCOPED_TRACE(utf16ToUtf8(wantA[i].id));
+    EXPECT_EQ(a->dimensions[i].ref.id, wantA[i].id);
+    EXPECT_EQ(a->dimensions[i].upToDate, wantA[i].upToDate);
+  }
+  const HNoteBase* b = bases.find(u"B");
+  ASSERT_NE(b, nullptr);
+  ASSERT_EQ(b->dimensions.size(), 1u);
+  EXPECT_EQ(b->dimensions[0].ref.id, u"E1");
+  EXPECT_TRUE(b->dimensions[0].upToDate);
+
+  // With the default separator the same drawing reads the other way round.
+  HNoteDataSet plain;
+  ASSERT_TRUE(bases.load(plain));
+  const Want wantPlain[] = {{u"A", true}, {u"D1", true}, {u"D2", true}, {u"D3", false}, {u"D4", false}, {u"D5", false}};
+  a = bases.find(u"A");
+  ASSERT_NE(a, nullptr);
+  ASSERT_EQ(a->dimensions.size(), std::size(wantPlain));
+  for (size_t i = 0; i < std::size(wantPlain); ++i) {
+    SCOPED_TRACE(utf16ToUtf8(wantPlain[i].id));
+    EXPECT_EQ(a->dimensions[i].upToDate, wantPlain[i].upToDate);
+  }
+
+  // What a node holds, from the reference and its attributes.
+  const HNoteNode& d2 = a->dimensions[2];
+  EXPECT_EQ(d2.insertPoint, (HNotePoint{130, 450}));
+  EXPECT_DOUBLE_EQ(d2.angle, kPi / 2);
+  EXPECT_EQ(d2.valueText, u"+1.470");
+  EXPECT_DOUBLE_EQ(d2.level1, 1470);
+  const hostsim::Entity* e = host().drawing().findEntity(d2.handle);
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->type(), u"INSERT");
+  EXPECT_EQ(d2.entity[0], e->chain.view().find(-1)->v.name[0]);
+  EXPECT_EQ(bases.find(u"GONE"), nullptr);
+  EXPECT_EQ(bases.find(u"a"), nullptr) << "identifiers compare exactly";
+}
+
+TEST_F(BasesTest, AMarkThatIsItsOwnBaseIsStored) {
+  entries({{u"Current", hnotetest::currentEntry(u"X")}});
+  Mark two = mark(u"X", u"", 5, 6, u"+2,500", 0.25);
+  two.baseKind = 1;
+  two.text2 = u"±3.000";
+  ASSERT_TRUE(hnotetest::writeMarks({two, mark(u"D", u"X", 5, 106, u"+2.600")}));
+  host().units = 100;  // levels are held in drawing units
+
+  HNoteDataSet settings;
+  HNoteBases bases;
+  HNoteLoadReport report;
+  ASSERT_TRUE(bases.load(settings, &report));
+  EXPECT_EQ(report.basesFromMarks, 1);
+  EXPECT_EQ(entryGroups(u"X"), (Groups{"0 XRECORD", "100 AcDbXrecord", "280 1", "91 1", "71 0", "71 1", "10 5,6,0",
+                                        "41 0.25", "41 250", "41 300"}));
+  const HNoteBase* x = bases.find(u"X");
+  ASSERT_NE(x, nullptr);
+  EXPECT_EQ(x->baseKind, 1);
+  EXPECT_DOUBLE_EQ(x->level1, 250);
+  EXPECT_DOUBLE_EQ(x->level2, 300);
+  ASSERT_EQ(x->dimensions.size(), 2u);
+  EXPECT_EQ(x->dimensions[1].ref.id, u"D");
+
+  // Read again, the entry is there: nothing is stored a second time.
+  host().drawing().clearJournal();
+  ASSERT_TRUE(bases.load(settings, &report));
+  EXPECT_EQ(report.basesFromMarks, 0);
+  EXPECT_EQ(journalCount(hostsim::JournalEntry::Kind::DictionaryWritten), 0u);
+  EXPECT_EQ(ids(bases), std::vector<std::string>{"X"});
+}
+
+TEST_F(BasesTest, EntriesWithItemsOutOfOrderAreSkipped) {
+  auto entry = [](std::initializer_list<int> codes) {
+    ChainBuilder b;
+    b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1);
+    for (int code : codes) {
+      if (code == 10) b.point(10, 1, 2);
+      else if (code == 41) b.real(41, 1);
+      else if (code == 1) b.text(1, u"note");
+      else b.integer(code, 1);
+    }
+    return b.build();
+  };
+  entries({{u"SWAPPED", entry({91, 71, 10, 71, 41, 41, 41})},
+           {u"SHORT", entry({91, 71, 71, 10, 41, 41})},
+           {u"NO91", entry({71, 71, 10, 41, 41, 41})},
+           {u"LEAD", entry({1, 91, 71, 71, 10, 41, 41, 41})},  // what stands before the first 91 does not count
+           {u"Current", hnotetest::currentEntry(u"LEAD")}});
+  ASSERT_TRUE(hnotetest::writeMarks({mark(u"L", u"LEAD", 1, 2, u"+0.001")}));
+  HNoteDataSet settings;
+  HNoteBases bases;
+  HNoteLoadReport report;
+  ASSERT_TRUE(bases.load(settings, &report));
+  EXPECT_EQ(report.entriesSkipped, 3);
+  EXPECT_EQ(ids(bases), std::vector<std::string>{"LEAD"});
+  EXPECT_EQ(bases.find(u"LEAD")->point, (HNotePoint{1, 2}));
+  // Skipped entries are not the module's to remove.
+  EXPECT_EQ(entryKeys(), (std::vector<std::string>{"SWAPPED", "SHORT", "NO91", "LEAD", "Current"}));
+}
+
+TEST_F(BasesTest, PurgeRemovesUnusedBasesAndMovesCurrent) {
+  struct Case {
+    const char* what;
+    std::vector<Mark> marks;
+    std::vector<std::string> keysAfter;
+    const char16_t* current;
+    int purged;
+  } cases[] = {
+      {"the current base is unused: the first base in use becomes current",
+       {mark(u"DB", u"B", 0, 0, u"±0.000"), mark(u"C2", u"C", 0, 0, u"±0.000")},
+       {"B", "C", "Current"}, u"B", 1},
+      {"a base used only by its own mark stays",
+       {mark(u"A", u"", 0, 0, u"±0.000")},
+       {"A", "Current"}, u"A", 2},
+      {"no base in use: Current goes too",
+       {mark(u"DX", u"GONE", 0, 0, u"±0.000")},
+       {}, u"", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();
+    entries({{u"A", hnotetest::baseEntry(0, 0, 0, 0, 0, 0, 0)},
+             {u"B", hnotetest::baseEntry(0, 0, 0, 0, 0, 0, 0)},
+             {u"C", hnotetest::baseEntry(0, 0, 0, 0, 0, 0, 0)},
+             {u"Current", hnotetest::currentEntry(u"A")}});
+    ASSERT_TRUE(hnotetest::writeMarks(c.marks));
+    HNoteDataSet settings;
+    HNoteBases bases;
+    HNoteLoadReport report;
+    ASSERT_TRUE(bases.load(settings, &report));
+    EXPECT_EQ(report.purged, c.purged);
+    EXPECT_EQ(entryKeys(), c.keysAfter);
+    EXPECT_EQ(bases.currentId(), c.current);
+    EXPECT_EQ(report.currentMoved, vstring(c.current) != u"A");
+    if (*c.current) {
+      EXPECT_EQ(entryGroups(u"Current").back(), "301 " + utf16ToUtf8(c.current));
+    }
+    std::vector<std::string> listed;
+    for (const std::string& k : c.keysAfter) {
+      if (k != "Current") listed.push_back(k);
+    }
+    EXPECT_EQ(ids(bases), listed);
+  }
+}
+
+TEST_F(BasesTest, AWalkCutShortPurgesNothingItDidNotSee) {
+  // Each mark is five chains in the walk (reference, three attributes,
+  // SEQEND); a walk of two marks ends with the 11th EntnextW call.
+  struct Case {
+    const char* what;
+    int failingCall;  // the EntnextW call that fails, counted from the load
+  } cases[] = {
+      {"the first walk ends after DA: B looks unused until the second walk sees DB", 6},
+      {"the second walk ends after DA: C is unused in both", 11 + 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();
+    entries({{u"A", hnotetest::baseEntry(0, 0, 0, 0, 0, 0, 0)},
+             {u"B", hnotetest::baseEntry(0, 0, 0, 0, 0, 0, 0)},
+             {u"C", hnotetest::baseEntry(0, 0, 0, 0, 0, 0, 0)},
+             {u"Current", hnotetest::currentEntry(u"A")}});
+    ASSERT_TRUE(hnotetest::writeMarks({mark(u"DA", u"A", 0, 0, u"±0.000"), mark(u"DB", u"B", 0, 0, u"±0.000")}));
+    host().calls.failFromNow(HostOp::EntnextW, c.failingCall);
+    HNoteDataSet settings;
+    HNoteBases bases;
+    HNoteLoadReport report;
+    ASSERT_TRUE(bases.load(settings, &report));
+    EXPECT_EQ(host().calls.count(HostOp::EntnextW), 6 + 11) << "one walk cut short, one whole";
+    EXPECT_EQ(report.purged, 1);
+    EXPECT_EQ(entryKeys(), (std::vector<std::string>{"A", "B", "Current"}));
+  }
+}
+
+TEST_F(BasesTest, StoreAndSetCurrent) {
+  HNoteBases bases;
+  EXPECT_FALSE(bases.setCurrent(u"NOPE"));
+  EXPECT_EQ(host().drawing().findDictionary(u"TR2D_HEIGHTDIM"), nullptr) << "nothing written for an unknown base";
+
+  HNoteBase base;
+  base.type = 2;
+  base.baseKind = 0;
+  base.id = u"N";
+  base.point = {-3, 4.5};
+  base.angle = kPi;
+  base.level1 = 1200;
+  base.dimensions.push_back(HNoteNode{});
+  ASSERT_TRUE(bases.store(base));
+  EXPECT_EQ(entryGroups(u"N"), (Groups{"0 XRECORD", "100 AcDbXrecord", "280 1", "91 1", "71 2", "71 0", "10 -3,4.5,0",
+                                        "41 3.1415926535897931", "41 1200", "41 0"}));
+  ASSERT_TRUE(bases.setCurrent(u"N"));
+  EXPECT_EQ(entryGroups(u"Current"), (Groups{"0 XRECORD", "100 AcDbXrecord", "280 1", "91 1", "301 N"}));
+  EXPECT_EQ(bases.current()->id, u"N");
+
+  // New levels stored again keep the marks found for the base.
+  HNoteBase raised = base;
+  raised.level1 = 1300;
+  raised.dimensions.clear();
+  ASSERT_TRUE(bases.store(raised));
+  EXPECT_EQ(entryGroups(u"N")[8], "41 1300");
+  EXPECT_EQ(bases.find(u"N")->dimensions.size(), 1u);
+  EXPECT_EQ(bases.list().size(), 1u);
+
+  HNoteBase nameless;
+  EXPECT_FALSE(bases.store(nameless));
+
+  host().calls.failFromNow(HostOp::DictionaryAddW, 1);
+  HNoteBase refused = base;
+  refused.id = u"R";
+  EXPECT_FALSE(bases.store(refused));
+  EXPECT_EQ(bases.find(u"R"), nullptr) << "a base the host refused is not listed";
+}
+
+TEST(HNoteValues, TextsReadAsNumbers) {
+  struct Case {
+    const char16_t* text;
+    const char16_t* separator;
+    double value;
+  } cases[] = {
+      {u"+1.250", u".", 1.25},  {u"-0.450", u".", -0.45}, {u"±0.000", u".", 0},   {u"+2,500", u".", 2.5},
+      {u"+2;500", u";", 2.5},   {u"+2 m 500", u" m ", 2.5}, {u"", u".", 0},      {u"abc", u".", 0},
+      {u"+1.2.3", u".", 1.2},   {u"  7", u".", 7},         {u"+12500", u"", 12500}, {u"-.5", u".", -0.5},
+  };
+  for (const Case& c : cases) {
+    EXPECT_DOUBLE_EQ(hnoteTextValue(c.text, c.separator), c.value) << utf16ToUtf8(c.text);
+  }
+}
+
+TEST(HNoteValues, ValueOfAMarkFromItsBase) {
+  struct Case {
+    const char* what;
+    int type;
+    double angle, rotation, units;
+    double value;
+  } cases[] = {
+      // Base at (100, 200) with level 1500; the mark at (130, 450).
+      {"near horizontal: level plus Y", 0, 0, 0, 1000, 1.75},
+      {"flipped mark, same class", 2, kPi, 0, 1000, 1.75},
+      {"near vertical: level minus X", 1, kPi / 2, 0, 1000, 1.47},
+      {"turned UCS: the offset is turned back first", 0, kPi / 2, kPi / 2, 1000, 1.47},
+      {"other units", 0, 0, 0, 100, 17.5},
+      {"plan view has no class", 3, 0, 0, 1000, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_NEAR(hnoteMarkValue(1500, {100, 200}, {130, 450}, c.type, c.angle, c.rotation, c.units), c.value, 1e-12)
+        << c.what;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "tests/heightdim/mark_drawing.h"
+
+#include "host/host_api.h"
+#include "hostsim/host.h"
+#include "tests/heightdim/records_test_support.h"
+
+namespace hnotetest {
+
+using namespace vd;
+
+namespace {
+
+HostApi& api() { return *hostApi(); }
+
+// The three groups of a mark, written out code by code.
+void addGroups(ChainBuilder& b, const Mark& m) {
+  b.extendedData(u"VDHNOTEDATA").integer(1070, m.type);
+  if (m.type <= 2) {
+    b.real(1040, m.numAlign)
+        .integer(1070, m.positivePlus)
+        .integer(1070, m.plusMinusZero)
+        .integer(1070, m.roundingMark)
+        .real(1040, m.rotation);
+  }
+  b.extendedData(u"VD_ASSOCDESC1").text(1000, m.id);
+  if (m.type <= 2) b.extendedData(u"VDHEIGHTDIM").text(1000, m.baseId).integer(1070, m.baseKind);
+}
+
+bool defineBlock(const Mark& m) {
+  vstring name = u"VD2D_HEIGHTDIM_" + m.id;
+  double x = 0, y = 0, z = 0;
+  if (api().BlkmakeHead_binW(name.c_str(), 2, &x, &y, &z) != kRtNorm) return false;
+  ChainBuilder line;
+  line.text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, 0, 2.5);
+  OwnedChain l = line.build();
+  ChainBuilder def;
+  def.text(0, u"ATTDEF").text(8, u"0").point(10, 1, 1).real(40, 2.5).text(1, m.text1).text(3, u"Výška").text(2, u"VÝŠKA").integer(70, 0);
+  OwnedChain d = def.build();
+  if (api().BlkmakeEnt_binW(l.get()) != kRtNorm || api().BlkmakeEnt_binW(d.get()) != kRtNorm) return false;
+  return api().BlkmakeEnd_binW(name.c_str()) == kRtNorm;
+}
+
+bool writeReference(const Mark& m) {
+  ChainBuilder ins;
+  ins.text(0, u"INSERT").text(8, u"0").integer(66, 1).text(2, u"VD2D_HEIGHTDIM_" + m.id).point(10, m.x, m.y);
+  ins.real(41, 1).real(42, 1).real(43, 1).real(50, m.angle);
+  addGroups(ins, m);
+  OwnedChain reference = ins.build();
+  if (api().Entmake_binW(reference.get(), 0) != kRtNorm) return false;
+  const vchar* tags[] = {u"VÝŠKA", u"OZNAČENÍ", u"ZAOKROUHLENÍ"};
+  const vstring* values[] = {&m.text1, &m.text2, nullptr};
+  for (int i = 0; i < m.attributes && i < 3; ++i) {
+    ChainBuilder a;
+    a.text(0, u"ATTRIB").text(8, u"0").point(10, m.x + 1, m.y + 1).real(40, 2.5);
+    a.text(1, values[i] ? *values[i] : vstring()).text(2, tags[i]).integer(70, i == 0 ? 0 : 8);
+    addGroups(a, m);
+    OwnedChain attribute = a.build();
+    if (api().Entmake_binW(attribute.get(), 0) != kRtNorm) return false;
+  }
+  ChainBuilder end;
+  end.text(0, u"SEQEND").text(8, u"0");
+  OwnedChain seqend = end.build();
+  return api().Entmake_binW(seqend.get(), 0) == kRtNorm;
+}
+
+const hostsim::NamedDictionary* dictionary() {
+  return hostsim::Host::instance().drawing().findDictionary(u"TR2D_HEIGHTDIM");
+}
+
+}  // namespace
+
+bool writeMarks(const std::vector<Mark>& marks) {
+  if (api().Header_bin() != kRtNorm) return false;
+  for (const Mark& m : marks) {
+    if (!defineBlock(m) || !writeReference(m)) return false;
+  }
+  return api().Flush_bin(1) == kRtNorm;
+}
+
+OwnedChain baseEntry(int type, int baseKind, double x, double y, double angle, double level1, double level2) {
+  ChainBuilder b;
+  b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1).integer(91, 1);
+  b.integer(71, type).integer(71, baseKind).point(10, x, y).real(41, angle).real(41, level1).real(41, level2);
+  return b.build();
+}
+
+OwnedChain currentEntry(vstring_view id) {
+  ChainBuilder b;
+  b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1).integer(91, 1).text(301, id);
+  return b.build();
+}
+
+bool writeEntry(vstring_view key, const OwnedChain& chain) {
+  intptr_t d = api().DictionaryOpenW(0, u"TR2D_HEIGHTDIM", 1, 0);
+  if (!d) return false;
+  vstring k(key);
+  bool ok = api().DictionaryAddW(d, k.c_str(), chain.get(), 0) != 0;
+  api().DictionaryClose(d, 0);
+  return ok;
+}
+
+std::vector<std::string> entryGroups(vstring_view key) {
+  const hostsim::NamedDictionary* d = dictionary();
+  if (!d) return {};
+  for (const hostsim::DictionaryEntry& e : d->entries) {
+    if (e.key == key) return groupsOf(e.chain);
+  }
+  return {};
+}
+
+std::vector<std::string> entryKeys() {
+  std::vector<std::string> keys;
+  if (const hostsim::NamedDictionary* d = dictionary()) {
+    for (const hostsim::DictionaryEntry& e : d->entries) keys.push_back(utf16ToUtf8(e.key));
+  }
+  return keys;
+}
+
+}  // namespace hnotetest
