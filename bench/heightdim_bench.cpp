@@ -1,9 +1,11 @@
 // Building 10,000 height-dimension marks into the host's binary buffers in one
-// batch and flushing it: marks per second for the build and for the flush, the
-// way a drawing full of elevation marks is made or regenerated.
+// batch, flushing it, and loading the bases of the drawing that results:
+// marks per second for each step, the way a drawing full of elevation marks
+// is made, regenerated and opened by the next command.
 #include <chrono>
 #include <cstdio>
 
+#include "heightdim/bases.h"
 #include "heightdim/builder.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
@@ -34,6 +36,16 @@ int main() {
     records[t].layerText = u"KOTY";
   }
 
+  // One base that every section-view mark measures from, current for new marks.
+  vd::HNoteBases bases;
+  vd::HNoteBase base;
+  base.id = u"0A1B2C3D-0000-4000-8000-00AABBCCDDEE";
+  if (!bases.store(base) || !bases.setCurrent(base.id)) {
+    std::fprintf(stderr, "heightdim_bench: the base was not stored\n");
+    return 1;
+  }
+  for (vd::HNoteData& r : records) r.baseId = base.id;
+
   if (vd::hostCallOr<&vd::HostApi::Header_bin>(0) != vd::kRtNorm) return 1;
   auto t = std::chrono::steady_clock::now();
   int built = 0;
@@ -50,6 +62,14 @@ int main() {
   const double flushSeconds = secondsSince(t);
   const size_t entities = host.drawing().allEntities().size();
   const size_t blocks = host.drawing().blocks().size();
+
+  const vd::HNoteDataSet settings;
+  vd::HNoteBases loaded;
+  t = std::chrono::steady_clock::now();
+  const bool loadedOk = loaded.load(settings);
+  const double loadSeconds = secondsSince(t);
+  const vd::HNoteBase* found = loaded.find(base.id);
+  const size_t dependants = found ? found->dimensions.size() : 0;
   vd::unbindHost();
 
   if (built != kMarks || flushed != vd::kRtNorm || blocks != static_cast<size_t>(kMarks)) {
@@ -57,8 +77,14 @@ int main() {
                  flushed);
     return 1;
   }
+  if (!loadedOk || dependants != static_cast<size_t>(kMarks / 10 * 9)) {
+    std::fprintf(stderr, "heightdim_bench: loading found %zu marks on the base\n", dependants);
+    return 1;
+  }
   std::printf("build %d marks into the buffers: %.3f s, %.0f marks/s\n", kMarks, buildSeconds, kMarks / buildSeconds);
   std::printf("flush %zu entities and %zu blocks: %.3f s, %.0f marks/s\n", entities, blocks, flushSeconds,
               kMarks / flushSeconds);
+  std::printf("load the bases: %zu marks on the base, %.3f s, %.0f marks/s\n", dependants, loadSeconds,
+              kMarks / loadSeconds);
   return 0;
 }

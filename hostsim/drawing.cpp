@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
 
 #include "host/names.h"
 #include "hostsim/dxf_schema.h"
@@ -89,6 +90,15 @@ vstring normalHandle(vstring_view text) {
   return v ? handleText(*v) : vstring();
 }
 
+// Block names compare without case of their ASCII letters: the key of the index.
+vstring blockKey(vstring_view name) {
+  vstring key(name);
+  for (vchar& c : key) {
+    if (c >= u'a' && c <= u'z') c = static_cast<vchar>(c - u'a' + u'A');
+  }
+  return key;
+}
+
 void FlatPoints::add(int position) {
   auto at = std::lower_bound(positions_.begin(), positions_.end(), position);
   if (at == positions_.end() || *at != position) positions_.insert(at, position);
@@ -139,6 +149,7 @@ struct Drawing::Pending {
   std::vector<std::unique_ptr<PendingBlock>> blocks;
   PendingBlock* openBlock = nullptr;
   Entity* openComplex = nullptr;
+  std::unordered_set<vstring> ended;  // keys of the blocks the batch has ended
 };
 
 Drawing::Drawing() = default;
@@ -150,6 +161,7 @@ void Drawing::clear() {
   usedHandles_.clear();
   entities_.clear();
   blocks_.clear();
+  blockPositions_.clear();
   dictionaries_.clear();
   tableRecords_.clear();
   header_.clear();
@@ -245,10 +257,13 @@ void Drawing::keep(std::unique_ptr<Entity> e) {
 }
 
 const Block* Drawing::findBlock(vstring_view name) const {
-  for (const auto& b : blocks_) {
-    if (vd::equalsNoCaseAscii(b->name, name)) return b.get();
-  }
-  return nullptr;
+  auto it = blockPositions_.find(blockKey(name));
+  return it == blockPositions_.end() ? nullptr : blocks_[it->second].get();
+}
+
+void Drawing::keepBlock(std::unique_ptr<Block> b) {
+  blockPositions_.emplace(blockKey(b->name), blocks_.size());  // the first of a name is the one found
+  blocks_.push_back(std::move(b));
 }
 
 const NamedDictionary* Drawing::findDictionary(vstring_view name) const {
@@ -401,9 +416,7 @@ int Drawing::rejectEntity(const std::string& why) {
 bool Drawing::blockAvailable(vstring_view name) const {
   if (findBlock(name)) return true;
   // A block the batch has defined before is there when the batch is flushed, since blocks come first.
-  return batch_ && std::any_of(batch_->blocks.begin(), batch_->blocks.end(), [&](const std::unique_ptr<PendingBlock>& b) {
-           return b->ended && vd::equalsNoCaseAscii(b->name, name);
-         });
+  return batch_ && batch_->ended.count(blockKey(name)) > 0;
 }
 
 int Drawing::beginBlock(vstring_view name, int flags, const double base[3]) {
@@ -442,6 +455,7 @@ int Drawing::endBlock(vstring_view name) {
     return refused("block " + utf8(name) + " is not defined: " + why);
   }
   b->ended = true;
+  batch_->ended.insert(blockKey(b->name));
   return vd::kRtNorm;
 }
 
@@ -472,13 +486,12 @@ int Drawing::flush() {
     b->entities = std::move(pb->entities);
     JournalEntry j{JournalEntry::Kind::BlockDefined, b->handle, b->name, {}};
     // Redefining a block replaces it; chains of the old one stay readable until the drawing is cleared.
-    auto same = std::find_if(blocks_.begin(), blocks_.end(),
-                             [&](const std::unique_ptr<Block>& x) { return vd::equalsNoCaseAscii(x->name, b->name); });
-    if (same != blocks_.end()) {
-      retiredBlocks_.push_back(std::move(*same));
-      *same = std::move(b);
+    auto same = blockPositions_.find(blockKey(b->name));
+    if (same != blockPositions_.end()) {
+      retiredBlocks_.push_back(std::move(blocks_[same->second]));
+      blocks_[same->second] = std::move(b);
     } else {
-      blocks_.push_back(std::move(b));
+      keepBlock(std::move(b));
     }
     record(j);
   }
@@ -556,7 +569,7 @@ Block& Drawing::importBlock(const vstring& name, int flags, const double base[3]
   hb.text(vd::gc::kType, vd::names::kBlock).text(vd::gc::kName, name).integer(vd::gc::kFlags, flags);
   hb.point(vd::gc::kPoint0, base[0], base[1], base[2]);
   b->header = hb.build();
-  blocks_.push_back(std::move(b));
+  keepBlock(std::move(b));
   return *blocks_.back();
 }
 

@@ -227,6 +227,8 @@ class Drawing {
   void record(JournalEntry entry);
   // Appends an entity to the drawing and indexes its handle.
   void keep(std::unique_ptr<Entity> e);
+  // Appends a block definition and indexes its name.
+  void keepBlock(std::unique_ptr<Block> b);
   // Position in entities_ of a live entity by handle (any case).
   std::optional<size_t> positionOf(vd::vstring_view handle) const;
 
@@ -235,6 +237,7 @@ class Drawing {
   std::unordered_set<uint64_t> usedHandles_;
   std::vector<std::unique_ptr<Entity>> entities_;  // followers right behind their entity
   std::unordered_map<vstring, size_t> positions_;  // handle -> position in entities_
+  std::unordered_map<vstring, size_t> blockPositions_;  // upper-case name -> position in blocks_
   std::vector<std::unique_ptr<Block>> blocks_;
   std::vector<std::unique_ptr<NamedDictionary>> dictionaries_;
   std::vector<TableRecord> tableRecords_;
