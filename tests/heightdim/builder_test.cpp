@@ -14,6 +14,7 @@
 #include "host/ucs.h"
 #include "hostsim/host.h"
 #include "res/string_ids.h"
+#include "tests/heightdim/builder_test_support.h"
 #include "tests/heightdim/records_test_support.h"
 
 using namespace vd;
@@ -25,37 +26,8 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 const char* const kId = "0A1B2C3D-0000-4000-8000-00AABBCCDDEE";
 
-bool prompts(int id, vstring& out) {
-  switch (id) {
-    case IDS_ATTR_HEIGHT: out = u"Výška"; return true;
-    case IDS_ATTR_LABEL: out = u"Označení"; return true;
-    case IDS_ATTR_ROUNDING: out = u"Zaokrouhlení"; return true;
-    default: return false;
-  }
-}
-
-class Builder : public testing::Test {
+class Builder : public hnotetest::BuilderHost {
  protected:
-  void SetUp() override {
-    hostsim::Host& h = hostsim::Host::instance();
-    h.reset();
-    h.stringSource = &prompts;
-    h.layerKeys[1] = u"ZAOKR";
-    h.layerKeys[2] = u"KOTY";
-    hostsim::Variable clayer;
-    clayer.kind = hostsim::Variable::Kind::String;
-    clayer.text = u"AKTUALNI";
-    h.setVariable(u"CLAYER", clayer);
-    ASSERT_TRUE(bindHost(nullptr, hostsim::resolveExport, nullptr));
-    resetUcsTransforms();
-  }
-  void TearDown() override {
-    unbindHost();
-    hostsim::Host::instance().reset();
-  }
-  hostsim::Host& host() { return hostsim::Host::instance(); }
-  hostsim::Drawing& drawing() { return host().drawing(); }
-
   // A ČSN record with round numbers: HXLEN 4, HYLEN 2, LVERTLEN 8, LHORZLEN
   // 12, TEXTDISTX 1, TEXTDISTY 0.5 (the texts at (1, 8.5) and (1, 7.5)).
   static HNoteData csn(int arrowIndex = 3) {

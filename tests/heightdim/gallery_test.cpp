@@ -23,6 +23,7 @@
 #include "res/string_ids.h"
 #include "tools/png/bitmap_png.h"
 #include "tools/vdhost/picture.h"
+#include "tests/heightdim/builder_test_support.h"
 #include "ui/gdi.h"
 
 using namespace vd;
@@ -31,15 +32,6 @@ namespace {
 
 constexpr int kWidth = 1400, kHeight = 900;
 constexpr double kColumn = 40, kRow = 40;
-
-bool prompts(int id, vstring& out) {
-  switch (id) {
-    case IDS_ATTR_HEIGHT: out = u"Výška"; return true;
-    case IDS_ATTR_LABEL: out = u"Označení"; return true;
-    case IDS_ATTR_ROUNDING: out = u"Zaokrouhlení"; return true;
-    default: return false;
-  }
-}
 
 HNoteData mark(int type, double x, double y) {
   HNoteData r;
@@ -92,21 +84,7 @@ std::vector<HNoteData> galleryMarks() {
   return out;
 }
 
-class Gallery : public testing::Test {
- protected:
-  void SetUp() override {
-    hostsim::Host& h = hostsim::Host::instance();
-    h.reset();
-    h.stringSource = &prompts;
-    h.layerKeys[1] = u"ZAOKR";
-    ASSERT_TRUE(bindHost(nullptr, hostsim::resolveExport, nullptr));
-    resetUcsTransforms();
-  }
-  void TearDown() override {
-    unbindHost();
-    hostsim::Host::instance().reset();
-  }
-};
+using Gallery = hnotetest::BuilderHost;
 
 // The leader a plan-view mark gets in the drawing, where the preview shows its sample leader.
 bool addSampleLeader(const HNoteData& r) {
