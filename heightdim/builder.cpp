@@ -408,7 +408,6 @@ bool buildHNote(HNoteData& record, HNotePreview* preview, bool underlineFlag, bo
   if (record.type < 0 || record.type > 3) return false;
   Prepared p;
   prepare(record, elementTag, elementPosition, p);
-  if (!assignHNoteId(record)) return false;
 
   double textWidth = 0, textHeight = 0;
   if (record.type == 3) {
@@ -424,6 +423,8 @@ bool buildHNote(HNoteData& record, HNotePreview* preview, bool underlineFlag, bo
   }
   MarkGeometry g;
   if (!markGeometry(record, textWidth, textHeight, g)) return false;
+  // A preview needs no block name; the drawing's block is named after the identifier.
+  if (!preview && !assignHNoteId(record)) return false;
   if (record.type == 3) {
     record.cxSize = g.frameWidth;
     record.cySize = g.frameHeight;

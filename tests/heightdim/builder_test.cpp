@@ -433,7 +433,9 @@ TEST_F(Builder, RefusedWritesAndUnknownTypesReportFailure) {
   ASSERT_EQ(hostCallOr<&HostApi::Header_bin>(0), kRtNorm);
   EXPECT_FALSE(buildHNote(bad, nullptr, false, false, GcGePoint2d()));
   bad = csn(6);
+  bad.id.clear();
   EXPECT_FALSE(buildHNote(bad, nullptr, false, false, GcGePoint2d()));
+  EXPECT_TRUE(bad.id.empty()) << "a mark that is not built gets no identifier";
   EXPECT_EQ(host().calls.count(HostOp::BlkmakeHead_binW), 0);
 
   struct Case {
@@ -527,9 +529,12 @@ TEST_F(Builder, PreviewGetsTheDrawingsGeometryAndTheDrawingNothing) {
     r.hnoteOptions = c.options;
     r.angle = c.angle;
     r.underlineDraw = c.type == 0;
+    r.id.clear();
+    r.blockName.clear();
     HNoteData forPreview = r;
     RecordingPreview preview;
     ASSERT_TRUE(buildHNote(forPreview, &preview, true, false, GcGePoint2d()));
+    EXPECT_TRUE(forPreview.id.empty()) << "a preview makes no identifier";
     EXPECT_TRUE(drawing().allEntities().empty());
     EXPECT_TRUE(drawing().blocks().empty());
     ASSERT_TRUE(build(r, true));
