@@ -3,6 +3,7 @@
 // what a preview collects.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -276,28 +277,35 @@ TEST_F(Builder, DrawingFactorScalesTheReferenceAndPlacesTheAttributes) {
 }
 
 TEST_F(Builder, PlanViewFrameFitsTheMeasuredText) {
-  // The host measures 0.8 × height × width factor per character.
+  // The frame is as wide as the host measures the value and "XX" at the
+  // drawing's text height, in millimetres, or CXSIZE when that is wider.
   struct Case {
     double scale;
     const char16_t* text;
-    double cx;
+    bool widens;
   } cases[] = {
-      {1, u"+3.500", 14.225},
-      {1, u"+12.3456", 10 * 0.8 * 2.5 * 0.8},  // 10 characters with "XX": 16 > 14.225
-      {50, u"+12.3456", 10 * 0.8 * 2.5 * 0.8},  // measured at 125 units high, divided by 50
+      {1, u"+3.5", false},
+      {1, u"+123456789.012345", true},
+      {50, u"+123456789.012345", true},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(utf16ToUtf8(c.text));
+    SCOPED_TRACE(testing::Message() << utf16ToUtf8(c.text) << " scale " << c.scale);
     drawing().clear();
     host().scale = c.scale;
     HNoteData r;
     hnoteDefaults(r, 3);
     r.valueText = c.text;
+    const vstring sample = vstring(c.text) + u"XX";
+    double w = 0, h = 0;
+    ASSERT_EQ(hostCallOr<&HostApi::GetTextExtentsW>(0, sample.c_str(), u"STANDARD", 2.5 * c.scale, 0.8, &w, &h), 1);
+    const double measured = w / c.scale;
+    EXPECT_EQ(measured > 14.225, c.widens) << measured;
     ASSERT_TRUE(build(r));
-    EXPECT_NEAR(r.cxSize, c.cx, 1e-12);
+    EXPECT_NEAR(r.cxSize, c.widens ? measured : 14.225, 1e-9);
+    EXPECT_NEAR(r.cySize, std::max(h / c.scale, 6.25), 1e-9);
     const std::vector<std::string> corners = values(blockEntities(r.blockName)[0], 10);
     ASSERT_EQ(corners.size(), 5u);
-    EXPECT_NEAR(point(Groups{"10 " + corners[1]}, 10).first, c.cx / 2, 1e-12);
+    EXPECT_NEAR(point(Groups{"10 " + corners[1]}, 10).first, r.cxSize / 2, 1e-9);
   }
 }
 
