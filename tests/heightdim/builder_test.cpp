@@ -369,6 +369,58 @@ TEST_F(Builder, ElementTaggedVariantCarriesTheLongGroupAndMemberTags) {
   EXPECT_EQ(value(top[1], 10), pt(99, 208.5));
 }
 
+TEST_F(Builder, BackgroundMaskOfTheAttributes) {
+  struct Case {
+    bool mask, drawingColour;
+    int colour;
+    std::vector<std::string> groups;  // after group 280 of every attribute
+  } cases[] = {
+      {false, true, 4, {}},
+      {true, true, 4, {"90 3", "63 251", "45 1"}},
+      {true, false, 4, {"90 1", "63 4", "45 1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.mask << c.drawingColour);
+    drawing().clear();
+    HNoteData r = csn();
+    r.backgroundMask = c.mask;
+    r.backgroundMaskDwg = c.drawingColour;
+    r.backgroundMaskColor = c.colour;
+    ASSERT_TRUE(build(r));
+    std::vector<Groups> top = topLevel();
+    for (int i = 1; i <= 3; ++i) {
+      const Groups& g = top[i];
+      auto at = std::find(g.begin(), g.end(), "280 0");
+      ASSERT_NE(at, g.end());
+      EXPECT_EQ(Groups(at + 1, g.end()), c.groups) << "attribute " << i;
+    }
+  }
+}
+
+TEST_F(Builder, AttributeChainCarriesItsElementTagBeforeTheCopiedData) {
+  ChainBuilder x;
+  x.text(1001, u"VD_LT_ELEM6").text(1000, u"100");
+  OwnedChain xdata = x.build();
+  EntityProps props;
+  props.layer = u"T";
+  props.extendedData = xdata.get();
+  HNoteTextChain t;
+  t.text = u"+1.000";
+  t.tag = u"VÝŠKA";
+  t.style = u"STANDARD";
+  t.elementTag = u"DEV1";
+  OwnedChain chain = hnoteAttribChain(props, t);
+  Groups g = groupsOf(chain);
+  auto at = std::find(g.begin(), g.end(), "280 0");
+  ASSERT_NE(at, g.end());
+  EXPECT_EQ(Groups(at + 1, g.end()),
+            (Groups{"-3", "1001 VD_TAG_DEV", "1000 DEV1", "1001 VD_LT_ELEM6", "1000 100"}));
+  t.elementTag.clear();
+  g = groupsOf(hnoteAttribChain(props, t));
+  at = std::find(g.begin(), g.end(), "280 0");
+  EXPECT_EQ(Groups(at + 1, g.end()), (Groups{"-3", "1001 VD_LT_ELEM6", "1000 100"}));
+}
+
 TEST_F(Builder, IdentifierMadeWhenMissingAndKeptWhenSet) {
   HNoteData fresh = csn();
   fresh.id.clear();
