@@ -319,6 +319,8 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
       base->dimensions.push_back(std::move(node));
     });
     if (walked) purge(used, report);
+    if (out) *out = report;
+    return walked;
   }
   if (out) *out = report;
   return true;

@@ -87,8 +87,10 @@ class HNoteBases {
   // identifier names, or the base of its own identifier; a mark that is its
   // own base and has no entry becomes one and is stored. Marks are up to date
   // against the UCS rotation and the separators of `settings`. Bases that no
-  // mark uses any longer are then purged. False when the dictionary could not
-  // be read although it exists.
+  // mark uses any longer are then purged. False when a current base is named
+  // but the drawing gave no marks to walk (the host made no selection: it
+  // failed, or no entity carries extended data); the list then holds the
+  // dictionary's bases without marks, and nothing is purged.
   bool load(const HNoteDataSet& settings, HNoteLoadReport* report = nullptr);
 
   // Writes a base's entry under its identifier, making the dictionary when

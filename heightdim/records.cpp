@@ -88,17 +88,25 @@ bool assignHNoteId(HNoteData& record) {
   return true;
 }
 
+namespace {
+// The fields a descriptor and a record share, under the same names.
+template <typename From, typename To>
+void copyStoredFields(const From& from, To& to) {
+  to.type = from.type;
+  to.baseKind = from.baseKind;
+  to.numAlign = from.numAlign;
+  to.positivePlus = from.positivePlus;
+  to.plusMinusZero = from.plusMinusZero;
+  to.roundingMark = from.roundingMark;
+  to.rotation = from.rotation;
+  to.id = from.id;
+  to.baseId = from.baseId;
+}
+}  // namespace
+
 HNoteRef hnoteRefOf(const HNoteData& r) {
   HNoteRef ref;
-  ref.type = r.type;
-  ref.baseKind = r.baseKind;
-  ref.numAlign = r.numAlign;
-  ref.positivePlus = r.positivePlus;
-  ref.plusMinusZero = r.plusMinusZero;
-  ref.roundingMark = r.roundingMark;
-  ref.rotation = r.rotation;
-  ref.id = r.id;
-  ref.baseId = r.baseId;
+  copyStoredFields(r, ref);
   return ref;
 }
 
@@ -215,15 +223,7 @@ bool reassociateHNote(OwnedChain& entity, vstring_view id) {
 bool applyHNoteRef(HNoteData& record, const HNoteRef& ref, std::optional<HNoteScale> scale) {
   if (!validType(ref.type)) return false;
   hnoteDefaults(record, ref.type, scale);
-  record.type = ref.type;
-  record.baseKind = ref.baseKind;
-  record.id = ref.id;
-  record.baseId = ref.baseId;
-  record.numAlign = ref.numAlign;
-  record.positivePlus = ref.positivePlus;
-  record.plusMinusZero = ref.plusMinusZero;
-  record.roundingMark = ref.roundingMark;
-  record.rotation = ref.rotation;
+  copyStoredFields(ref, record);
   return true;
 }
 

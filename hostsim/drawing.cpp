@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <unordered_set>
 
 #include "host/names.h"
 #include "hostsim/dxf_schema.h"
@@ -90,15 +89,6 @@ vstring normalHandle(vstring_view text) {
   return v ? handleText(*v) : vstring();
 }
 
-// Block names compare without case of their ASCII letters: the key of the index.
-vstring blockKey(vstring_view name) {
-  vstring key(name);
-  for (vchar& c : key) {
-    if (c >= u'a' && c <= u'z') c = static_cast<vchar>(c - u'a' + u'A');
-  }
-  return key;
-}
-
 void FlatPoints::add(int position) {
   auto at = std::lower_bound(positions_.begin(), positions_.end(), position);
   if (at == positions_.end() || *at != position) positions_.insert(at, position);
@@ -147,9 +137,9 @@ struct Drawing::PendingBlock {
 struct Drawing::Pending {
   std::vector<std::unique_ptr<Entity>> entities;
   std::vector<std::unique_ptr<PendingBlock>> blocks;
+  std::unordered_set<vstring> ended;  // folded names of the definitions ended so far
   PendingBlock* openBlock = nullptr;
   Entity* openComplex = nullptr;
-  std::unordered_set<vstring> ended;  // keys of the blocks the batch has ended
 };
 
 Drawing::Drawing() = default;
@@ -256,14 +246,17 @@ void Drawing::keep(std::unique_ptr<Entity> e) {
   entities_.push_back(std::move(e));
 }
 
-const Block* Drawing::findBlock(vstring_view name) const {
-  auto it = blockPositions_.find(blockKey(name));
-  return it == blockPositions_.end() ? nullptr : blocks_[it->second].get();
+vstring Drawing::foldedName(vstring_view name) {
+  vstring folded(name);
+  for (vchar& c : folded) {
+    if (c >= u'a' && c <= u'z') c = static_cast<vchar>(c - u'a' + u'A');
+  }
+  return folded;
 }
 
-void Drawing::keepBlock(std::unique_ptr<Block> b) {
-  blockPositions_.emplace(blockKey(b->name), blocks_.size());  // the first of a name is the one found
-  blocks_.push_back(std::move(b));
+const Block* Drawing::findBlock(vstring_view name) const {
+  auto it = blockPositions_.find(foldedName(name));
+  return it == blockPositions_.end() ? nullptr : blocks_[it->second].get();
 }
 
 const NamedDictionary* Drawing::findDictionary(vstring_view name) const {
@@ -416,7 +409,7 @@ int Drawing::rejectEntity(const std::string& why) {
 bool Drawing::blockAvailable(vstring_view name) const {
   if (findBlock(name)) return true;
   // A block the batch has defined before is there when the batch is flushed, since blocks come first.
-  return batch_ && batch_->ended.count(blockKey(name)) > 0;
+  return batch_ && batch_->ended.count(foldedName(name)) > 0;
 }
 
 int Drawing::beginBlock(vstring_view name, int flags, const double base[3]) {
@@ -455,7 +448,7 @@ int Drawing::endBlock(vstring_view name) {
     return refused("block " + utf8(name) + " is not defined: " + why);
   }
   b->ended = true;
-  batch_->ended.insert(blockKey(b->name));
+  batch_->ended.insert(foldedName(b->name));
   return vd::kRtNorm;
 }
 
@@ -486,12 +479,13 @@ int Drawing::flush() {
     b->entities = std::move(pb->entities);
     JournalEntry j{JournalEntry::Kind::BlockDefined, b->handle, b->name, {}};
     // Redefining a block replaces it; chains of the old one stay readable until the drawing is cleared.
-    auto same = blockPositions_.find(blockKey(b->name));
+    auto same = blockPositions_.find(foldedName(b->name));
     if (same != blockPositions_.end()) {
       retiredBlocks_.push_back(std::move(blocks_[same->second]));
       blocks_[same->second] = std::move(b);
     } else {
-      keepBlock(std::move(b));
+      blockPositions_.emplace(foldedName(b->name), blocks_.size());
+      blocks_.push_back(std::move(b));
     }
     record(j);
   }
@@ -569,7 +563,8 @@ Block& Drawing::importBlock(const vstring& name, int flags, const double base[3]
   hb.text(vd::gc::kType, vd::names::kBlock).text(vd::gc::kName, name).integer(vd::gc::kFlags, flags);
   hb.point(vd::gc::kPoint0, base[0], base[1], base[2]);
   b->header = hb.build();
-  keepBlock(std::move(b));
+  blockPositions_.emplace(foldedName(name), blocks_.size());
+  blocks_.push_back(std::move(b));
   return *blocks_.back();
 }
 

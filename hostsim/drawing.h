@@ -227,8 +227,8 @@ class Drawing {
   void record(JournalEntry entry);
   // Appends an entity to the drawing and indexes its handle.
   void keep(std::unique_ptr<Entity> e);
-  // Appends a block definition and indexes its name.
-  void keepBlock(std::unique_ptr<Block> b);
+  // A block name in upper case (ASCII letters), as block names compare.
+  static vstring foldedName(vd::vstring_view name);
   // Position in entities_ of a live entity by handle (any case).
   std::optional<size_t> positionOf(vd::vstring_view handle) const;
 
@@ -237,8 +237,8 @@ class Drawing {
   std::unordered_set<uint64_t> usedHandles_;
   std::vector<std::unique_ptr<Entity>> entities_;  // followers right behind their entity
   std::unordered_map<vstring, size_t> positions_;  // handle -> position in entities_
-  std::unordered_map<vstring, size_t> blockPositions_;  // upper-case name -> position in blocks_
   std::vector<std::unique_ptr<Block>> blocks_;
+  std::unordered_map<vstring, size_t> blockPositions_;  // folded name -> position in blocks_
   std::vector<std::unique_ptr<NamedDictionary>> dictionaries_;
   std::vector<TableRecord> tableRecords_;
   std::vector<HeaderEntry> header_;

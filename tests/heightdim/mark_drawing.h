@@ -4,6 +4,7 @@
 // here, apart from the module's writer, so that a fault there is not
 // mirrored by the drawings it is tested on.
 #pragma once
+#include <string>
 #include <vector>
 
 #include "host/chain.h"

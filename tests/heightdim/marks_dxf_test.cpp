@@ -11,7 +11,7 @@
 #include "hostsim/dxf_reader.h"
 #include "hostsim/dxf_writer.h"
 #include "hostsim/host.h"
-#include "tests/heightdim/mark_drawing.h"
+#include "tests/heightdim/mark_drawing_fixture.h"
 #include "tests/heightdim/records_test_support.h"
 #include "tests/test_files.h"
 
@@ -20,16 +20,8 @@ using hnotetest::Mark;
 
 namespace {
 
-class MarksDxfTest : public ::testing::Test {
+class MarksDxfTest : public hnotetest::MarkDrawingTest {
  protected:
-  void SetUp() override {
-    unbindHost();
-    host().reset();
-    ASSERT_TRUE(bindHost(nullptr, &hostsim::resolveExport, nullptr));
-  }
-  void TearDown() override { unbindHost(); }
-  static hostsim::Host& host() { return hostsim::Host::instance(); }
-
   // Two bases, dependants, a plan-view mark, and lines tagged as leaders and
   // as members of an element.
   static void makeDrawing() {
