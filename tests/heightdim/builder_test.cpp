@@ -60,7 +60,9 @@ class Builder : public hnotetest::BuilderHost {
   bool build(HNoteData& r, bool underline = false, bool elementTag = false, GcGePoint2d at = GcGePoint2d(7, 9)) {
     EXPECT_EQ(hostCallOr<&HostApi::Header_bin>(0), kRtNorm);
     bool ok = buildHNote(r, nullptr, underline, elementTag, at);
-    if (ok) EXPECT_EQ(hostCallOr<&HostApi::Flush_bin>(0, 1), kRtNorm);
+    if (ok) {
+      EXPECT_EQ(hostCallOr<&HostApi::Flush_bin>(0, 1), kRtNorm);
+    }
     return ok;
   }
 

@@ -105,7 +105,9 @@ TEST_F(Gallery, EveryMarkIntoTheDrawingAndIntoAPreview) {
   ASSERT_EQ(hostCallOr<&HostApi::Header_bin>(0), kRtNorm);
   for (HNoteData& r : built) {
     ASSERT_TRUE(buildHNote(r, nullptr, true, false, GcGePoint2d())) << "type " << r.type;
-    if (r.type == 3) ASSERT_TRUE(addSampleLeader(r));
+    if (r.type == 3) {
+      ASSERT_TRUE(addSampleLeader(r));
+    }
   }
   ASSERT_EQ(hostCallOr<&HostApi::Flush_bin>(0, 1), kRtNorm);
 
