@@ -293,7 +293,23 @@ vchar lowerLatin(vchar c) {
   if (c == 0x178) return 0xFF;
   return c;
 }
+
+// The capital of a small Latin letter, the reverse of lowerLatin.
+vchar upperLatin(vchar c) {
+  if (c >= u'a' && c <= u'z') return static_cast<vchar>(c - 0x20);
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<vchar>(c - 0x20);
+  if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return (c % 2 == 1) ? static_cast<vchar>(c - 1) : c;
+  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 0) ? static_cast<vchar>(c - 1) : c;
+  if (c == 0xFF) return 0x178;
+  return c;
+}
 }  // namespace
+
+vstring upperCaseLatin(vstring_view text) {
+  vstring out(text);
+  for (vchar& c : out) c = upperLatin(c);
+  return out;
+}
 
 bool equalsNoCaseLatin(vstring_view a, vstring_view b) {
   if (a.size() != b.size()) return false;

@@ -38,6 +38,8 @@ bool equalsNoCaseAscii(std::string_view a, std::string_view b);
 // Latin-1 and Latin Extended-A, which hold every Czech letter ("ČERVENÁ"
 // equals "červená"). Other characters compare as they are.
 bool equalsNoCaseLatin(vstring_view a, vstring_view b);
+// The same letters in upper case ("označení" gives "OZNAČENÍ").
+vstring upperCaseLatin(vstring_view text);
 
 size_t vlength(const vchar* text);
 

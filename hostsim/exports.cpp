@@ -14,6 +14,7 @@
 #include "hostsim/number_text.h"
 #include "hostsim/pick.h"
 #include "hostsim/terminators.h"
+#include "hostsim/text_metrics.h"
 
 using hostsim::Answer;
 using hostsim::formatNumber;
@@ -261,13 +262,14 @@ char** GetTextStylesA(int* count) {
   return names.empty() ? nullptr : names.data();
 }
 
-int GetTextExtentsW(const vchar* text, const vchar*, double height, double widthFactor, double* width,
+int GetTextExtentsW(const vchar* text, const vchar* style, double height, double widthFactor, double* width,
                     double* heightOut) {
   if (failing(HostOp::GetTextExtentsW)) return 0;
-  // A fixed-pitch measure: each character is 0.8 of the height wide, times the width factor.
-  size_t n = vd::vlength(text);
-  if (width) *width = static_cast<double>(n) * 0.8 * height * (widthFactor > 0 ? widthFactor : 1.0);
-  if (heightOut) *heightOut = height;
+  double w = 0, h = 0;
+  if (!hostsim::measureText(textOf(text), hostsim::textStyleFace(drawing(), textOf(style)), height, widthFactor, w, h))
+    return 0;
+  if (width) *width = w;
+  if (heightOut) *heightOut = h;
   return 1;
 }
 

@@ -525,19 +525,28 @@ class MTextExtents : public hosttest::HostTest {
     OwnedChain c = b.build();
     return makeEntity(c.get());
   }
+  // The width of a line as the host measures it (with the text style's font
+  // in the Windows build, 0.8 of the height per character natively).
+  static double measured(const vchar* text, double height) {
+    double w = 0, h = 0;
+    EXPECT_EQ(hostCallOr<&HostApi::GetTextExtentsW>(0, text, u"STANDARD", height, 1.0, &w, &h), 1);
+    return w;
+  }
 };
 
-// The host measures 0.8 of the height per character: "ABCD" at height 2 is 6.4 wide.
+// "ABCD" at height 2 is w wide as the host measures it (6.4 natively).
 TEST_F(MTextExtents, AttachmentPlacesTheBox) {
   struct Case {
     int attachment;
     double rotation;
     GcGePoint2d lo, hi;
   };
+  const double w = measured(u"ABCD", 2.0);
   const Case cases[] = {
-      {1, 0, {10, 8}, {16.4, 10}},   {5, 0, {6.8, 9}, {13.2, 11}},   {9, 0, {3.6, 10}, {10, 12}},
-      {3, 0, {3.6, 8}, {10, 10}},    {7, 0, {10, 10}, {16.4, 12}},   {1, kPi / 2, {10, 10}, {12, 16.4}},
-      {0, 0, {10, 8}, {16.4, 10}},
+      {1, 0, {10, 8}, {10 + w, 10}},         {5, 0, {10 - w / 2, 9}, {10 + w / 2, 11}},
+      {9, 0, {10 - w, 10}, {10, 12}},        {3, 0, {10 - w, 8}, {10, 10}},
+      {7, 0, {10, 10}, {10 + w, 12}},        {1, kPi / 2, {10, 10}, {12, 10 + w}},
+      {0, 0, {10, 8}, {10 + w, 10}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "attachment " << c.attachment << " rotation " << c.rotation);
@@ -558,7 +567,7 @@ TEST_F(MTextExtents, FormattingCodesAreNotMeasured) {
   ASSERT_TRUE(obj->extents(box, false));
   GcGePoint2d lo, hi;
   box.getMinMaxPoints(lo, hi);
-  EXPECT_NEAR(hi.x - lo.x, 3 * 0.8 * 2, 1e-12);                // the longer line
+  EXPECT_NEAR(hi.x - lo.x, std::max(measured(u"AB", 2.0), measured(u"CDE", 2.0)), 1e-12);  // the longer line
   EXPECT_NEAR(hi.y - lo.y, 2.0 + 2.0 * 5.0 / 3.0, 1e-12);     // two lines
   unbindHost();
   EXPECT_FALSE(obj->extents(box, false));  // nothing measures without a host

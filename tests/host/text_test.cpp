@@ -104,6 +104,22 @@ TEST(Text, LatinLettersCompareWithoutCase) {
   }
 }
 
+TEST(Text, LatinLettersToUpperCase) {
+  struct Case {
+    const char16_t* in;
+    const char16_t* out;
+  } cases[] = {
+      {u"Označení", u"OZNAČENÍ"},
+      {u"výška 2", u"VÝŠKA 2"},
+      {u"zaokrouhlení", u"ZAOKROUHLENÍ"},
+      {u"ďťňěřšůýíéúóá", u"ĎŤŇĚŘŠŮÝÍÉÚÓÁ"},
+      {u"ĺ ľ ł ń ź ż ÿ ö ā", u"Ĺ Ľ Ł Ń Ź Ż Ÿ Ö Ā"},
+      {u"ČERNÁ", u"ČERNÁ"},
+      {u"÷ ß ĸ ŉ 1_", u"÷ ß ĸ ŉ 1_"},  // signs and letters without a capital stay
+  };
+  for (const Case& c : cases) EXPECT_EQ(vd::utf16ToUtf8(vd::upperCaseLatin(c.in)), vd::utf16ToUtf8(c.out));
+}
+
 TEST(Names, TypesCompareWithoutCase) {
   EXPECT_TRUE(vd::names::isType(u"insert", vd::names::kInsert));
   EXPECT_TRUE(vd::names::isType(u"LwPolyLine", vd::names::kLwPolyline));

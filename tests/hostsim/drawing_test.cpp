@@ -201,6 +201,31 @@ TEST_F(DrawingTest, AnInsertNeedsItsBlock) {
   EXPECT_EQ(drawing().findBlock(u"SELF"), nullptr);
 }
 
+TEST_F(DrawingTest, BlocksAreFoundByNameInAnyCaseAndARedefinitionReplacesTheBlock) {
+  struct Step {
+    const char16_t* name;
+    double x;
+  } steps[] = {{u"Mark", 1}, {u"OTHER", 2}, {u"MARK", 3}, {u"mark", 4}};
+  for (const Step& s : steps) {
+    double x = s.x, y = 0, z = 0;
+    api().Header_bin();
+    ASSERT_EQ(api().BlkmakeHead_binW(s.name, 0, &x, &y, &z), kRtNorm);
+    ASSERT_EQ(api().BlkmakeEnd_binW(s.name), kRtNorm);
+    ASSERT_EQ(api().Flush_bin(1), kRtNorm);
+  }
+  ASSERT_EQ(drawing().blocks().size(), 2u);
+  for (const char16_t* name : {u"mark", u"MARK", u"mArK"}) {
+    const hostsim::Block* b = drawing().findBlock(name);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->base[0], 4) << "the last definition holds";
+    EXPECT_EQ(b->name, u"mark");
+  }
+  EXPECT_EQ(drawing().findBlock(u"other")->base[0], 2);
+  EXPECT_EQ(drawing().findBlock(u"MARKS"), nullptr);
+  drawing().clear();
+  EXPECT_EQ(drawing().findBlock(u"MARK"), nullptr);
+}
+
 TEST_F(DrawingTest, ARefusedEntityRejectsTheComplexEntityOrBlockItWasPartOf) {
   defineBlock(u"MARK");
   const double nan = std::nan("");

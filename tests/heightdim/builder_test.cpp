@@ -1,0 +1,662 @@
+// The geometry builder against an in-process host: what reaches the drawing
+// (block, reference, attributes, sequence end, underline), chain by chain, and
+// what a preview collects.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "heightdim/builder.h"
+#include "heightdim/records.h"
+#include "host/host_api.h"
+#include "host/ucs.h"
+#include "hostsim/host.h"
+#include "res/string_ids.h"
+#include "tests/heightdim/builder_test_support.h"
+#include "tests/heightdim/records_test_support.h"
+
+using namespace vd;
+using hnotetest::groupsOf;
+using Groups = std::vector<std::string>;
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+const char* const kId = "0A1B2C3D-0000-4000-8000-00AABBCCDDEE";
+
+class Builder : public hnotetest::BuilderHost {
+ protected:
+  // A ČSN record with round numbers: HXLEN 4, HYLEN 2, LVERTLEN 8, LHORZLEN
+  // 12, TEXTDISTX 1, TEXTDISTY 0.5 (the texts at (1, 8.5) and (1, 7.5)).
+  static HNoteData csn(int arrowIndex = 3) {
+    HNoteData r;
+    hnoteDefaults(r, 0);
+    r.layer = u"KOTY";
+    r.layerText = u"TEXTY";
+    r.colorDim = 5;
+    r.colorText = 3;
+    r.hxLen = 4;
+    r.hyLen = 2;
+    r.lvertLen = 8;
+    r.lhorzLen = 12;
+    r.textDistX = 1;
+    r.textDistY = 0.5;
+    r.arrowIndex = arrowIndex;
+    r.underlineDraw = false;
+    r.backgroundMask = false;
+    r.valueText = u"+1.250";
+    r.valueText2 = u"A";
+    r.id = utf8ToUtf16(kId);
+    r.baseId = u"BASE";
+    r.insertPoint = {100, 200};
+    r.rotation = 0;
+    return r;
+  }
+
+  // Builds into one batch and flushes it; the result of the build.
+  bool build(HNoteData& r, bool underline = false, bool elementTag = false, GcGePoint2d at = GcGePoint2d(7, 9)) {
+    EXPECT_EQ(hostCallOr<&HostApi::Header_bin>(0), kRtNorm);
+    bool ok = buildHNote(r, nullptr, underline, elementTag, at);
+    if (ok) {
+      EXPECT_EQ(hostCallOr<&HostApi::Flush_bin>(0, 1), kRtNorm);
+    }
+    return ok;
+  }
+
+  // The chain of a drawing entity without the host's entity name and handle.
+  static Groups own(vd::ChainView chain) {
+    Groups g = groupsOf(chain);
+    Groups out;
+    for (const std::string& s : g) {
+      if (s.rfind("-1", 0) == 0 || s.rfind("5 ", 0) == 0) continue;
+      out.push_back(s);
+    }
+    return out;
+  }
+  std::vector<Groups> topLevel() {
+    std::vector<Groups> out;
+    for (const auto& e : drawing().allEntities()) {
+      if (!e->erased) out.push_back(own(e->view()));
+    }
+    return out;
+  }
+  std::vector<Groups> blockEntities(vstring_view name) {
+    std::vector<Groups> out;
+    const hostsim::Block* b = drawing().findBlock(name);
+    EXPECT_NE(b, nullptr) << utf16ToUtf8(name);
+    if (!b) return out;
+    for (const auto& e : b->entities) out.push_back(own(e->view()));
+    return out;
+  }
+};
+
+std::string num(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.17g", v);
+  return buf;
+}
+std::string pt(double x, double y, double z = 0) { return num(x) + "," + num(y) + "," + num(z); }
+
+// Values of the groups with one code, in order.
+std::vector<std::string> values(const Groups& g, int code) {
+  std::vector<std::string> out;
+  const std::string prefix = std::to_string(code) + " ";
+  for (const std::string& s : g) {
+    if (s.rfind(prefix, 0) == 0) out.push_back(s.substr(prefix.size()));
+    if (s == std::to_string(code)) out.push_back("");  // an empty text
+  }
+  return out;
+}
+std::string value(const Groups& g, int code) {
+  auto v = values(g, code);
+  return v.empty() ? "<none>" : v.front();
+}
+double real(const Groups& g, int code) { return std::stod(value(g, code)); }
+std::pair<double, double> point(const Groups& g, int code) {
+  const std::string v = value(g, code);
+  const size_t c = v.find(',');
+  return {std::stod(v.substr(0, c)), std::stod(v.substr(c + 1))};
+}
+
+TEST_F(Builder, ChainsOfACsnMarkCodeByCode) {
+  HNoteData r = csn(3);
+  ASSERT_TRUE(build(r));
+  const std::string block = "VD2D_HEIGHTDIM_" + std::string(kId);
+  EXPECT_EQ(utf16ToUtf8(r.blockName), block);
+
+  std::vector<Groups> members = blockEntities(r.blockName);
+  ASSERT_EQ(members.size(), 4u);  // outline and three attribute definitions
+  EXPECT_EQ(value(members[0], 0), "LWPOLYLINE");
+  EXPECT_EQ(values(members[0], 10), (std::vector<std::string>{pt(0, 0), pt(-2, 2), pt(2, 2), pt(0, 0), pt(0, 2),
+                                                               pt(0, 8), pt(12, 8)}));
+  EXPECT_EQ(value(members[0], 8), "KOTY");
+  EXPECT_EQ(value(members[0], 62), "5");
+
+  const Groups attdef1 = {
+      "0 ATTDEF", "100 AcDbEntity", "8 TEXTY", "6 BYLAYER", "62 3", "370 -1", "48 1",
+      "100 AcDbText", "39 0", "10 " + pt(1, 8.5), "40 2.5", "1 +1.250", "50 0", "41 0.80000000000000004", "51 0",
+      "7 STANDARD", "71 0", "72 0", "11 " + pt(1, 8.5), "210 " + pt(0, 0, 1),
+      "100 AcDbAttributeDefinition", "3 Výška", "2 VÝŠKA", "70 0", "74 1"};
+  EXPECT_EQ(members[1], attdef1);
+  const Groups attdef2 = {
+      "0 ATTDEF", "100 AcDbEntity", "8 TEXTY", "6 BYLAYER", "62 3", "370 -1", "48 1",
+      "100 AcDbText", "39 0", "10 " + pt(1, 7.5), "40 2.5", "1 A", "50 0", "41 0.80000000000000004", "51 0",
+      "7 STANDARD", "71 0", "72 0", "11 " + pt(1, 7.5), "210 " + pt(0, 0, 1),
+      "100 AcDbAttributeDefinition", "3 Označení", "2 OZNAČENÍ", "70 8", "74 3"};
+  EXPECT_EQ(members[2], attdef2);
+  // The rounding mark's definition: on the layer of host key 1, six characters after the value.
+  const Groups attdef3 = {
+      "0 ATTDEF", "100 AcDbEntity", "8 ZAOKR", "6 BYLAYER", "62 3", "370 -1", "48 1",
+      "100 AcDbText", "39 0", "10 " + pt(1 + 6 * 0.8 * 2.5, 8.5), "40 2.5", "1", "50 0", "41 0.80000000000000004", "51 0",
+      "7 STANDARD", "71 0", "72 0", "11 " + pt(1 + 6 * 0.8 * 2.5, 8.5), "210 " + pt(0, 0, 1),
+      "100 AcDbAttributeDefinition", "3 Zaokrouhlení", "2 ZAOKROUHLENÍ", "70 8", "74 1"};
+  EXPECT_EQ(members[3], attdef3);
+
+  std::vector<Groups> top = topLevel();
+  ASSERT_EQ(top.size(), 5u);  // INSERT, three ATTRIBs, SEQEND
+  const Groups insert = {
+      "0 INSERT", "100 AcDbEntity", "8 KOTY", "6 BYLAYER", "62 5", "370 -1", "48 1",
+      "100 AcDbBlockReference", "66 1", "2 " + block, "10 " + pt(100, 200), "41 1", "42 1", "43 1", "50 0",
+      "-3", "1001 VDHNOTEDATA", "1070 0", "1040 0.001", "1070 1", "1070 1", "1070 0", "1040 0",
+      "1001 VD_ASSOCDESC1", "1000 " + std::string(kId),
+      "1001 VDHEIGHTDIM", "1000 BASE", "1070 0"};
+  EXPECT_EQ(top[0], insert);
+  const Groups attrib1 = {
+      "0 ATTRIB", "100 AcDbEntity", "8 TEXTY", "6 BYLAYER", "62 3", "370 -1", "48 1",
+      "100 AcDbText", "39 0", "10 " + pt(101, 208.5), "40 2.5", "1 +1.250", "50 0", "41 0.80000000000000004", "51 0",
+      "7 STANDARD", "71 0", "72 0", "11 " + pt(101, 208.5), "210 " + pt(0, 0, 1),
+      "100 AcDbAttribute", "2 VÝŠKA", "70 0", "73 0", "74 1", "280 0"};
+  EXPECT_EQ(top[1], attrib1);
+  EXPECT_EQ(value(top[2], 1), "A");
+  EXPECT_EQ(value(top[2], 2), "OZNAČENÍ");
+  EXPECT_EQ(value(top[2], 10), pt(101, 207.5));
+  EXPECT_EQ(value(top[3], 1), "");  // not rounded: no mark
+  EXPECT_EQ(value(top[3], 8), "ZAOKR");
+  EXPECT_EQ(top[4], (Groups{"0 SEQEND", "100 AcDbEntity", "8 KOTY", "6 BYLAYER", "62 256", "370 -1", "48 1"}));
+}
+
+TEST_F(Builder, ChainsOfAPlanViewMarkCodeByCode) {
+  HNoteData r;
+  hnoteDefaults(r, 3);
+  r.layer = u"KOTY";
+  r.layerText = u"*";  // the current layer
+  r.valueText = u"+3.500";
+  r.id = utf8ToUtf16(kId);
+  r.insPt = 5;  // upper right corner
+  r.insertPoint = {10, 20};
+  r.angle = kPi / 2;
+  r.backgroundMask = true;
+  r.backgroundMaskDwg = false;
+  r.backgroundMaskColor = 4;
+  ASSERT_TRUE(build(r));
+  // "+3.500XX": 8 × 0.8 × 2.5 × 0.8 = 12.8 wide, narrower than the 14.225 minimum.
+  EXPECT_DOUBLE_EQ(r.cxSize, 14.225);
+  EXPECT_DOUBLE_EQ(r.cySize, 6.25);
+  EXPECT_DOUBLE_EQ(r.direction.x, -7.1125);
+  EXPECT_DOUBLE_EQ(r.direction.y, -3.125);
+
+  const hostsim::Block* b = drawing().findBlock(r.blockName);
+  ASSERT_NE(b, nullptr);
+  EXPECT_DOUBLE_EQ(b->base[0], 7.1125);
+  EXPECT_DOUBLE_EQ(b->base[1], 3.125);
+  std::vector<Groups> members = blockEntities(r.blockName);
+  ASSERT_EQ(members.size(), 2u);  // frame and one attribute definition
+  EXPECT_EQ(values(members[0], 10), (std::vector<std::string>{pt(-7.1125, -3.125), pt(7.1125, -3.125),
+                                                               pt(7.1125, 3.125), pt(-7.1125, 3.125),
+                                                               pt(-7.1125, -3.125)}));
+  const Groups attdef = {
+      "0 ATTDEF", "100 AcDbEntity", "8 AKTUALNI", "6 BYLAYER", "62 256", "370 -1", "48 1",
+      "100 AcDbText", "39 0", "10 " + pt(0, 0), "40 2.5", "1 +3.500", "50 0", "41 0.80000000000000004", "51 0",
+      "7 STANDARD", "71 0", "72 1", "11 " + pt(0, 0), "210 " + pt(0, 0, 1),
+      "100 AcDbAttributeDefinition", "3 Výška", "2 VÝŠKA", "70 0", "74 2"};
+  EXPECT_EQ(members[1], attdef);
+
+  std::vector<Groups> top = topLevel();
+  ASSERT_EQ(top.size(), 3u);
+  const Groups insert = {
+      "0 INSERT", "100 AcDbEntity", "8 KOTY", "6 BYLAYER", "62 256", "370 -1", "48 1",
+      "100 AcDbBlockReference", "66 1", "2 VD2D_HEIGHTDIM_" + std::string(kId), "10 " + pt(10, 20),
+      "41 1", "42 1", "43 1", "50 " + num(kPi / 2),
+      "-3", "1001 VDHNOTEDATA", "1070 3", "1001 VD_ASSOCDESC1", "1000 " + std::string(kId)};
+  EXPECT_EQ(top[0], insert);
+  // The attribute stands at the frame's centre: (O - P3) turned by 90 degrees from the insertion point.
+  const Groups attrib = {
+      "0 ATTRIB", "100 AcDbEntity", "8 AKTUALNI", "6 BYLAYER", "62 256", "370 -1", "48 1",
+      "100 AcDbText", "39 0", "10 " + pt(10 + 3.125, 20 - 7.1125), "40 2.5", "1 +3.500", "50 " + num(kPi / 2),
+      "41 0.80000000000000004", "51 0", "7 STANDARD", "71 0", "72 1", "11 " + pt(10 + 3.125, 20 - 7.1125),
+      "210 " + pt(0, 0, 1), "100 AcDbAttribute", "2 VÝŠKA", "70 0", "73 0", "74 2", "280 0",
+      "90 1", "63 4", "45 1"};
+  ASSERT_EQ(top[1].size(), attrib.size());
+  for (size_t i = 0; i < attrib.size(); ++i) {
+    if (attrib[i].rfind("10 ", 0) == 0 || attrib[i].rfind("11 ", 0) == 0) {
+      auto [x, y] = point(Groups{top[1][i]}, std::stoi(attrib[i]));
+      EXPECT_NEAR(x, 13.125, 1e-12);
+      EXPECT_NEAR(y, 12.8875, 1e-12);
+    } else {
+      EXPECT_EQ(top[1][i], attrib[i]);
+    }
+  }
+  EXPECT_EQ(top[2], (Groups{"0 SEQEND", "100 AcDbEntity", "8 KOTY", "6 BYLAYER", "62 256", "370 -1", "48 1"}));
+}
+
+TEST_F(Builder, DrawingFactorScalesTheReferenceAndPlacesTheAttributes) {
+  struct Case {
+    double scale, units, f;
+  } cases[] = {{1, 1000, 1}, {50, 1000, 50}, {1, 1, 0.001}, {50, 1, 0.05}, {0, 0, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "scale " << c.scale << " units " << c.units);
+    drawing().clear();
+    host().scale = c.scale;
+    host().units = c.units;
+    EXPECT_DOUBLE_EQ(hnoteDrawingFactor(), c.f);
+    HNoteData r = csn();
+    r.angle = kPi / 2;
+    r.roundingMark = 1;
+    r.rounded = true;
+    ASSERT_TRUE(build(r));
+    std::vector<Groups> top = topLevel();
+    ASSERT_EQ(top.size(), 5u);
+    EXPECT_DOUBLE_EQ(real(top[0], 41), c.f);
+    EXPECT_DOUBLE_EQ(real(top[0], 43), c.f);
+    // Local (1, 8.5) turned by 90 degrees: (-8.5, 1); the mark 12 further along: (-8.5, 13).
+    const std::pair<double, double> want[3] = {{100 - 8.5 * c.f, 200 + 1 * c.f},
+                                               {100 - 7.5 * c.f, 200 + 1 * c.f},
+                                               {100 - 8.5 * c.f, 200 + 13 * c.f}};
+    for (int i = 0; i < 3; ++i) {
+      auto [x, y] = point(top[1 + i], 10);
+      EXPECT_NEAR(x, want[i].first, 1e-9) << "attribute " << i;
+      EXPECT_NEAR(y, want[i].second, 1e-9) << "attribute " << i;
+      EXPECT_DOUBLE_EQ(real(top[1 + i], 40), 2.5 * c.f);
+      EXPECT_DOUBLE_EQ(real(top[1 + i], 50), kPi / 2);
+    }
+    EXPECT_EQ(value(top[3], 1), "!");
+    // The block stays in millimetres.
+    EXPECT_EQ(values(blockEntities(r.blockName)[0], 10).back(), pt(12, 8));
+  }
+}
+
+TEST_F(Builder, PlanViewFrameFitsTheMeasuredText) {
+  // The frame is as wide as the host measures the value and "XX" at the
+  // drawing's text height, in millimetres, or CXSIZE when that is wider.
+  struct Case {
+    double scale;
+    const char16_t* text;
+    bool widens;
+  } cases[] = {
+      {1, u"+3.5", false},
+      {1, u"+123456789.012345", true},
+      {50, u"+123456789.012345", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << utf16ToUtf8(c.text) << " scale " << c.scale);
+    drawing().clear();
+    host().scale = c.scale;
+    HNoteData r;
+    hnoteDefaults(r, 3);
+    r.valueText = c.text;
+    const vstring sample = vstring(c.text) + u"XX";
+    double w = 0, h = 0;
+    ASSERT_EQ(hostCallOr<&HostApi::GetTextExtentsW>(0, sample.c_str(), u"STANDARD", 2.5 * c.scale, 0.8, &w, &h), 1);
+    const double measured = w / c.scale;
+    EXPECT_EQ(measured > 14.225, c.widens) << measured;
+    ASSERT_TRUE(build(r));
+    EXPECT_NEAR(r.cxSize, c.widens ? measured : 14.225, 1e-9);
+    EXPECT_NEAR(r.cySize, std::max(h / c.scale, 6.25), 1e-9);
+    const std::vector<std::string> corners = values(blockEntities(r.blockName)[0], 10);
+    ASSERT_EQ(corners.size(), 5u);
+    EXPECT_NEAR(point(Groups{"10 " + corners[1]}, 10).first, r.cxSize / 2, 1e-9);
+  }
+}
+
+TEST_F(Builder, AttributeTagsFollowTheBaseKind) {
+  struct Case {
+    int baseKind;
+    std::vector<std::string> tags, prompts;
+  } cases[] = {
+      {0, {"VÝŠKA", "OZNAČENÍ", "ZAOKROUHLENÍ"}, {"Výška", "Označení", "Zaokrouhlení"}},
+      {1, {"VÝŠKA", "VÝŠKA2", "ZAOKROUHLENÍ"}, {"Výška", "Výška2", "Zaokrouhlení"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.baseKind);
+    drawing().clear();
+    HNoteData r = csn();
+    r.baseKind = c.baseKind;
+    ASSERT_TRUE(build(r));
+    std::vector<Groups> members = blockEntities(r.blockName);
+    ASSERT_EQ(members.size(), 4u);
+    std::vector<Groups> top = topLevel();
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(value(members[1 + i], 2), c.tags[i]);
+      EXPECT_EQ(value(members[1 + i], 3), c.prompts[i]);
+      EXPECT_EQ(value(top[1 + i], 2), c.tags[i]);
+    }
+  }
+  EXPECT_EQ(utf16ToUtf8(hnoteAttributeTag(u"výška nad mořem")), "VÝŠKA_NAD_MOŘEM");
+}
+
+TEST_F(Builder, ElementTaggedVariantCarriesTheLongGroupAndMemberTags) {
+  HNoteData r = csn(4);
+  r.arrowIndex = 4;
+  r.lhorzLen = -12;
+  r.delim = u",";
+  ASSERT_TRUE(build(r, false, true, GcGePoint2d(7, 9)));
+  const Groups tag = {"1001 VD_LT_ELEM6", "1000 100", "1011 " + pt(7, 9)};
+  auto xdata = [](const Groups& g) {
+    Groups out;
+    bool in = false;
+    for (const std::string& s : g) {
+      if (s == "-3") in = true;
+      else if (in) out.push_back(s);
+    }
+    return out;
+  };
+  std::vector<Groups> top = topLevel();
+  ASSERT_EQ(top.size(), 5u);
+  Groups want = {"1001 VDHNOTEDATA", "1070 0", "1040 0.001", "1070 1", "1070 1", "1070 0", "1040 8", "1040 12",
+                 "1070 4", "1040 4", "1040 2", "1000 ,", "1040 1", "1001 VD_ASSOCDESC1", "1000 " + std::string(kId)};
+  want.insert(want.end(), tag.begin(), tag.end());
+  EXPECT_EQ(xdata(top[0]), want);
+  for (int i = 1; i < 5; ++i) EXPECT_EQ(xdata(top[i]), tag) << "entity " << i;
+  // The texts keep default properties.
+  EXPECT_EQ(value(top[1], 62), "256");
+  std::vector<Groups> members = blockEntities(r.blockName);
+  ASSERT_EQ(members.size(), 5u);  // outline, fill, three definitions
+  EXPECT_EQ(value(members[1], 0), "HATCH");
+  for (const Groups& m : members) EXPECT_EQ(xdata(m), tag) << value(m, 0);
+  // Right-aligned texts for a negative horizontal length.
+  EXPECT_EQ(value(top[1], 72), "2");
+  EXPECT_EQ(value(top[1], 10), pt(99, 208.5));
+}
+
+TEST_F(Builder, BackgroundMaskOfTheAttributes) {
+  struct Case {
+    bool mask, drawingColour;
+    int colour;
+    std::vector<std::string> groups;  // after group 280 of every attribute
+  } cases[] = {
+      {false, true, 4, {}},
+      {true, true, 4, {"90 3", "63 251", "45 1"}},
+      {true, false, 4, {"90 1", "63 4", "45 1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.mask << c.drawingColour);
+    drawing().clear();
+    HNoteData r = csn();
+    r.backgroundMask = c.mask;
+    r.backgroundMaskDwg = c.drawingColour;
+    r.backgroundMaskColor = c.colour;
+    ASSERT_TRUE(build(r));
+    std::vector<Groups> top = topLevel();
+    for (int i = 1; i <= 3; ++i) {
+      const Groups& g = top[i];
+      auto at = std::find(g.begin(), g.end(), "280 0");
+      ASSERT_NE(at, g.end());
+      EXPECT_EQ(Groups(at + 1, g.end()), c.groups) << "attribute " << i;
+    }
+  }
+}
+
+TEST_F(Builder, AttributeChainCarriesItsElementTagBeforeTheCopiedData) {
+  ChainBuilder x;
+  x.text(1001, u"VD_LT_ELEM6").text(1000, u"100");
+  OwnedChain xdata = x.build();
+  EntityProps props;
+  props.layer = u"T";
+  props.extendedData = xdata.get();
+  HNoteTextChain t;
+  t.text = u"+1.000";
+  t.tag = u"VÝŠKA";
+  t.style = u"STANDARD";
+  t.elementTag = u"DEV1";
+  OwnedChain chain = hnoteAttribChain(props, t);
+  Groups g = groupsOf(chain);
+  auto at = std::find(g.begin(), g.end(), "280 0");
+  ASSERT_NE(at, g.end());
+  EXPECT_EQ(Groups(at + 1, g.end()),
+            (Groups{"-3", "1001 VD_TAG_DEV", "1000 DEV1", "1001 VD_LT_ELEM6", "1000 100"}));
+  t.elementTag.clear();
+  g = groupsOf(hnoteAttribChain(props, t));
+  at = std::find(g.begin(), g.end(), "280 0");
+  EXPECT_EQ(Groups(at + 1, g.end()), (Groups{"-3", "1001 VD_LT_ELEM6", "1000 100"}));
+}
+
+TEST_F(Builder, IdentifierMadeWhenMissingAndKeptWhenSet) {
+  HNoteData fresh = csn();
+  fresh.id.clear();
+  fresh.blockName.clear();
+  ASSERT_TRUE(build(fresh));
+  ASSERT_EQ(fresh.id.size(), 36u);
+  EXPECT_EQ(fresh.blockName, u"VD2D_HEIGHTDIM_" + fresh.id);
+  EXPECT_NE(drawing().findBlock(fresh.blockName), nullptr);
+
+  HNoteData kept = csn();
+  kept.insertPoint = {0, 0};
+  ASSERT_TRUE(build(kept));
+  EXPECT_EQ(utf16ToUtf8(kept.id), kId);
+  EXPECT_EQ(utf16ToUtf8(kept.blockName), "VD2D_HEIGHTDIM_" + std::string(kId));
+}
+
+TEST_F(Builder, UnderlineAlongTheUserAxisOrAcrossASteepMark) {
+  struct Case {
+    double angle;
+    bool fromLength;
+    HNotePoint leaderStart, leaderEnd;
+    HNotePoint a, b;  // expected ends; equal: no line
+  } cases[] = {
+      // Level mark: the underline runs along X, 5 mm each way... 2.5 each side of the point.
+      {0, true, {}, {}, {102.5, 200}, {97.5, 200}},
+      // A steep mark (class 1): across, along Y.
+      {kPi / 2, true, {}, {}, {100, 202.5}, {100, 197.5}},
+      // The leader ends given by the editor are put onto the line through the point.
+      {0, false, {90, 210}, {130, 190}, {90, 200}, {130, 200}},
+      {kPi / 2, false, {90, 210}, {130, 190}, {100, 210}, {100, 190}},
+      // Both ends on one point of the line: nothing is drawn.
+      {0, false, {110, 150}, {110, 250}, {110, 200}, {110, 200}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "angle " << c.angle << (c.fromLength ? " from the length" : " from the ends"));
+    drawing().clear();
+    HNoteData r = csn();
+    r.underlineDraw = true;
+    r.underlineLength = 5;
+    r.angle = c.angle;
+    r.leaderStart = c.leaderStart;
+    r.leaderEnd = c.leaderEnd;
+    ASSERT_TRUE(build(r, c.fromLength));
+    EXPECT_NEAR(r.leaderStart.x, c.a.x, 1e-9);
+    EXPECT_NEAR(r.leaderStart.y, c.a.y, 1e-9);
+    EXPECT_NEAR(r.leaderEnd.x, c.b.x, 1e-9);
+    EXPECT_NEAR(r.leaderEnd.y, c.b.y, 1e-9);
+    std::vector<Groups> top = topLevel();
+    const bool drawn = !(c.a == c.b);
+    ASSERT_EQ(top.size(), drawn ? 6u : 5u);
+    if (!drawn) continue;
+    const Groups& line = top[5];
+    EXPECT_EQ(value(line, 0), "LINE");
+    EXPECT_EQ(value(line, 8), "KOTY");
+    EXPECT_EQ(value(line, 62), "5");
+    auto [x0, y0] = point(line, 10);
+    auto [x1, y1] = point(line, 11);
+    EXPECT_NEAR(x0, c.a.x, 1e-9);
+    EXPECT_NEAR(y0, c.a.y, 1e-9);
+    EXPECT_NEAR(x1, c.b.x, 1e-9);
+    EXPECT_NEAR(y1, c.b.y, 1e-9);
+    EXPECT_EQ(values(line, 1001), (std::vector<std::string>{"VD_ASSOCDESC1"}));
+    EXPECT_EQ(value(line, 1000), kId);
+  }
+}
+
+TEST_F(Builder, RefusedWritesAndUnknownTypesReportFailure) {
+  HNoteData bad = csn();
+  bad.type = 7;
+  ASSERT_EQ(hostCallOr<&HostApi::Header_bin>(0), kRtNorm);
+  EXPECT_FALSE(buildHNote(bad, nullptr, false, false, GcGePoint2d()));
+  bad = csn(6);
+  bad.id.clear();
+  EXPECT_FALSE(buildHNote(bad, nullptr, false, false, GcGePoint2d()));
+  EXPECT_TRUE(bad.id.empty()) << "a mark that is not built gets no identifier";
+  EXPECT_EQ(host().calls.count(HostOp::BlkmakeHead_binW), 0);
+
+  struct Case {
+    HostOp op;
+    int nth;
+  } cases[] = {{HostOp::BlkmakeHead_binW, 1}, {HostOp::BlkmakeEnt_binW, 3}, {HostOp::BlkmakeEnd_binW, 1},
+               {HostOp::Entmake_binW, 1}, {HostOp::Entmake_binW, 3}, {HostOp::Entmake_binW, 5}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << hostOperationName(c.op) << " #" << c.nth);
+    drawing().clear();
+    host().calls.reset();
+    host().calls.failFromNow(c.op, c.nth);
+    HNoteData r = csn();
+    ASSERT_EQ(hostCallOr<&HostApi::Header_bin>(0), kRtNorm);
+    EXPECT_FALSE(buildHNote(r, nullptr, false, false, GcGePoint2d()));
+    EXPECT_EQ(host().calls.count(HostOp::Entmake_binW), c.op == HostOp::Entmake_binW ? c.nth : 0)
+        << "the build stops at the refused call";
+  }
+}
+
+// Records what a preview receives.
+class RecordingPreview : public HNotePreview {
+ public:
+  struct Curve {
+    std::vector<GcGePoint2d> points;  // start of each member, then the end
+    bool fill;
+    int colour;
+  };
+  struct Text {
+    GcGePoint2d at;
+    GcGeVector2d direction;
+    std::string text;
+    double height, widthFactor;
+    int colour, v, h;
+  };
+  bool defineBlock(const GcGePoint2d& b, uint64_t key) override {
+    base = b;
+    blockKey = key;
+    return true;
+  }
+  bool addCurve(const GcGeCompositeCurve2d& c, int colour, uint64_t key) override { return add(c, false, colour, key); }
+  bool addFill(const GcGeCompositeCurve2d& c, int colour, uint64_t key) override { return add(c, true, colour, key); }
+  bool addReference(uint64_t key, const GcGePoint2d& p, double s, const GcGeVector2d& d) override {
+    refKey = key;
+    position = p;
+    scale = s;
+    direction = d;
+    return true;
+  }
+  bool addText(const GcGePoint2d& at, const GcGeVector2d& d, vstring_view t, double height, double widthFactor,
+               int colour, int v, int h) override {
+    texts.push_back({at, d, utf16ToUtf8(t), height, widthFactor, colour, v, h});
+    return true;
+  }
+  bool addLine(const GcGePoint2d& a, const GcGePoint2d& b, int colour) override {
+    lines.push_back({{a, b}, false, colour});
+    return true;
+  }
+  bool add(const GcGeCompositeCurve2d& c, bool fill, int colour, uint64_t key) {
+    if (key != blockKey) return false;
+    Curve out{{}, fill, colour};
+    for (int i = 0; i < c.numCurves(); ++i) out.points.push_back(c.curveAt(i).startPoint());
+    if (c.numCurves() > 0) out.points.push_back(c.curveAt(c.numCurves() - 1).endPoint());
+    curves.push_back(std::move(out));
+    return true;
+  }
+  GcGePoint2d base, position;
+  uint64_t blockKey = ~0ull, refKey = 0;
+  double scale = 0;
+  GcGeVector2d direction;
+  std::vector<Curve> curves, lines;
+  std::vector<Text> texts;
+};
+
+TEST_F(Builder, PreviewGetsTheDrawingsGeometryAndTheDrawingNothing) {
+  struct Case {
+    int type, arrowIndex, insPt, options;
+    double angle;
+  } cases[] = {{0, 2, -1, 0, 0.3}, {0, 5, -1, 0, 0}, {1, 0, -1, 0, 1.0}, {2, 0, -1, 0, 0}, {3, 0, 6, 4, 0.5}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "type " << c.type << " arrowIndex " << c.arrowIndex);
+    drawing().clear();
+    host().scale = 20;
+    HNoteData r = c.type == 0 ? csn(c.arrowIndex) : HNoteData();
+    if (c.type != 0) {
+      hnoteDefaults(r, c.type);
+      r.valueText = u"+1.000";
+      r.insertPoint = {100, 200};
+    }
+    r.insPt = c.insPt;
+    r.hnoteOptions = c.options;
+    r.angle = c.angle;
+    r.underlineDraw = c.type == 0;
+    r.id.clear();
+    r.blockName.clear();
+    HNoteData forPreview = r;
+    RecordingPreview preview;
+    ASSERT_TRUE(buildHNote(forPreview, &preview, true, false, GcGePoint2d()));
+    EXPECT_TRUE(forPreview.id.empty()) << "a preview makes no identifier";
+    EXPECT_TRUE(drawing().allEntities().empty());
+    EXPECT_TRUE(drawing().blocks().empty());
+    ASSERT_TRUE(build(r, true));
+
+    const hostsim::Block* b = drawing().findBlock(r.blockName);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(preview.refKey, preview.blockKey);
+    EXPECT_DOUBLE_EQ(preview.base.x, b->base[0]);
+    EXPECT_DOUBLE_EQ(preview.base.y, b->base[1]);
+    EXPECT_DOUBLE_EQ(preview.scale, 20);
+    EXPECT_NEAR(preview.direction.x, std::cos(c.angle), 1e-15);
+    EXPECT_NEAR(preview.direction.y, std::sin(c.angle), 1e-15);
+    // Every outline and fill of the block, vertex by vertex.
+    std::vector<Groups> members = blockEntities(r.blockName);
+    size_t k = 0;
+    for (const Groups& m : members) {
+      const std::string type = value(m, 0);
+      if (type == "ATTDEF") continue;
+      ASSERT_LT(k, preview.curves.size());
+      const RecordingPreview::Curve& curve = preview.curves[k++];
+      EXPECT_EQ(curve.fill, type == "HATCH");
+      EXPECT_EQ(curve.colour, std::stoi(value(m, 62)));
+      std::vector<std::string> vs = values(m, 10);
+      if (type == "HATCH") vs.erase(vs.begin());  // the elevation point
+      std::vector<std::string> got;
+      for (const GcGePoint2d& p : curve.points) got.push_back(pt(p.x, p.y));
+      if (type == "HATCH") got.pop_back();  // a closed loop ends where it began
+      EXPECT_EQ(got, vs) << type;
+    }
+    EXPECT_EQ(k, preview.curves.size());
+    // Texts where the attributes stand, the empty rounding mark left out.
+    std::vector<Groups> top = topLevel();
+    size_t t = 0;
+    for (const Groups& e : top) {
+      if (value(e, 0) != "ATTRIB" || value(e, 1).empty()) continue;
+      ASSERT_LT(t, preview.texts.size());
+      const RecordingPreview::Text& text = preview.texts[t++];
+      auto [x, y] = point(e, 10);
+      EXPECT_NEAR(text.at.x, x, 1e-9);
+      EXPECT_NEAR(text.at.y, y, 1e-9);
+      EXPECT_EQ(text.text, value(e, 1));
+      EXPECT_DOUBLE_EQ(text.height, real(e, 40));
+      EXPECT_DOUBLE_EQ(text.widthFactor, real(e, 41));
+      EXPECT_EQ(text.colour, std::stoi(value(e, 62)));
+      EXPECT_EQ(text.v, std::stoi(value(e, 74)));
+      EXPECT_EQ(text.h, std::stoi(value(e, 72)));
+    }
+    EXPECT_EQ(t, preview.texts.size());
+    // The underline of the ČSN mark, the sample leader of the plan view; the DIN marks have neither.
+    ASSERT_EQ(preview.lines.size(), c.type == 0 || c.type == 3 ? 1u : 0u);
+    if (c.type == 0) {
+      auto [x0, y0] = point(top.back(), 10);
+      EXPECT_NEAR(preview.lines[0].points[0].x, x0, 1e-9);
+      EXPECT_NEAR(preview.lines[0].points[0].y, y0, 1e-9);
+    } else if (c.type == 3) {
+      // Ends at P1 (lower right corner) of the frame, which the base point P1 puts on the insertion point.
+      EXPECT_NEAR(preview.lines[0].points[1].x, 100, 1e-9);
+      EXPECT_NEAR(preview.lines[0].points[1].y, 200, 1e-9);
+    }
+  }
+}
+
+}  // namespace
