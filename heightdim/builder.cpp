@@ -360,7 +360,7 @@ OwnedChain hnoteAttribChain(const EntityProps& props, const HNoteTextChain& t) {
 }
 
 OwnedChain hnoteInsertChain(const EntityProps& props, vstring_view blockName, const GcGePoint2d& at, double scale,
-                            double rotation, ChainView prev) {
+                            double rotation, ChainView prev, const HNoteInsertExtras& extras) {
   ChainBuilder b;
   ent::writeHeader(b, names::kInsert, props);
   b.text(gc::kSubclass, names::kAcDbBlockReference).integer(gc::kEntitiesFollow, 1);
@@ -371,6 +371,11 @@ OwnedChain hnoteInsertChain(const EntityProps& props, vstring_view blockName, co
       .real(gc::kReal2, scale)
       .real(gc::kReal3, scale)
       .real(gc::kAngle0, rotation);
+  if (extras.columns) b.integer(gc::kFlags, *extras.columns);
+  if (extras.rows) b.integer(gc::kFlags1, *extras.rows);
+  if (extras.columnSpacing) b.real(44, *extras.columnSpacing);
+  if (extras.rowSpacing) b.real(45, *extras.rowSpacing);
+  if (extras.normal) b.point(gc::kExtrusion, *extras.normal);
   ent::copyCode(b, prev, gc::kExtrusion);
   ent::writeExtendedData(b, props);
   return b.build();

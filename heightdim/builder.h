@@ -3,6 +3,7 @@
 // stored options, its attributes, and for the ČSN mark an underline), or the
 // same picture into a dialog's preview.
 #pragma once
+#include <optional>
 #include <cstdint>
 #include <memory>
 
@@ -83,9 +84,18 @@ struct HNoteTextChain {
 // "ATTDEF" and "ATTRIB" with the header of `props` and a copy of its extended data.
 OwnedChain hnoteAttdefChain(const EntityProps& props, const HNoteTextChain& t);
 OwnedChain hnoteAttribChain(const EntityProps& props, const HNoteTextChain& t);
-// "INSERT": attributes follow; the 66 and 210 of `prev` are carried over when it has them.
+// The groups of a block reference that are written only when given: an
+// array of columns and rows with their spacing, and the normal.
+struct HNoteInsertExtras {
+  std::optional<int> columns, rows;                    // 70, 71
+  std::optional<double> columnSpacing, rowSpacing;     // 44, 45
+  std::optional<ChainPoint> normal;                    // 210
+};
+
+// "INSERT": attributes follow; the 66 and 210 of `prev` are carried over when
+// it has them; `extras` after the rotation, each only when given.
 OwnedChain hnoteInsertChain(const EntityProps& props, vstring_view blockName, const GcGePoint2d& at, double scale,
-                            double rotation, ChainView prev = ChainView());
+                            double rotation, ChainView prev = ChainView(), const HNoteInsertExtras& extras = {});
 // "SEQEND": the header alone (and the extended data).
 OwnedChain hnoteSeqendChain(const EntityProps& props);
 
