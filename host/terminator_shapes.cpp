@@ -17,7 +17,7 @@ TerminatorPart polyline(std::vector<P> points, bool closed, double width = 0) {
   return {Kind::Polyline, std::move(points), closed, width};
 }
 TerminatorPart solid(P a, P b, P c, P d) { return {Kind::Solid, {a, b, c, d}}; }
-TerminatorPart round(Kind kind, P centre, double r, double from = 0, double to = 0) {
+TerminatorPart roundPart(Kind kind, P centre, double r, double from = 0, double to = 0) {
   return {kind, {centre}, false, 0, r, from, to};
 }
 
@@ -32,16 +32,16 @@ std::vector<TerminatorShape> makeTable() {
       {u".", u"_CLOSEDFILLED", {solid(o, P(-1, h), P(-1, -h), P(-1, -h))}},
       {u"_CLOSED", u"_CLOSED", {polyline({o, P(-1, h), P(-1, -h)}, true), tail(0)}},
       {u"_NONE", u"_NONE", {}},
-      {u"_DOT", u"_DOT", {round(Kind::Disc, o, 0.25), tail(-0.25)}},
+      {u"_DOT", u"_DOT", {roundPart(Kind::Disc, o, 0.25), tail(-0.25)}},
       {u"_CLOSEDBLANK", u"_CLOSEDBLANK", {polyline({o, P(-1, h), P(-1, -h)}, true)}},
       {u"_OBLIQUE", u"_OBLIQUE", {line(P(-0.5, -0.5), P(0.5, 0.5))}},
       {u"_ARCHTICK", u"_ARCHTICK", {polyline({P(-0.5, -0.5), P(0.5, 0.5)}, false, 0.15)}},
       {u"_OPEN", u"_OPEN", {polyline({P(-1, h), o, P(-1, -h)}, false), tail(0)}},
-      {u"_ORIGIN", u"_ORIGIN", {round(Kind::Circle, o, 0.5), tail(-0.5)}},
+      {u"_ORIGIN", u"_ORIGIN", {roundPart(Kind::Circle, o, 0.5), tail(-0.5)}},
       {u"_OPEN90", u"_OPEN90", {polyline({P(-0.5, 0.5), o, P(-0.5, -0.5)}, false), tail(0)}},
       {u"_Open30", u"_Open30", {polyline({P(-1, open30), o, P(-1, -open30)}, false), tail(0)}},
-      {u"_DotBlank", u"_DotBlank", {round(Kind::Circle, o, 0.25), tail(-0.25)}},
-      {u"_DotSmall", u"_DotSmall", {round(Kind::Disc, o, 1.0 / 16)}},
+      {u"_DotBlank", u"_DotBlank", {roundPart(Kind::Circle, o, 0.25), tail(-0.25)}},
+      {u"_DotSmall", u"_DotSmall", {roundPart(Kind::Disc, o, 1.0 / 16)}},
       {u"_BOXFILLED", u"_BOXFILLED",
        {solid(P(-0.25, -0.25), P(0.25, -0.25), P(-0.25, 0.25), P(0.25, 0.25)), tail(-0.25)}},
       {u"_BOXBLANK", u"_BOXBLANK",
@@ -50,7 +50,7 @@ std::vector<TerminatorShape> makeTable() {
       {u"_DATUMBLANK", u"_DATUMBLANK", {polyline({P(0, datum), P(0, -datum), P(-1, 0)}, true)}},
       // An integral sign through the tip, two quarter circles.
       {u"_INTEGRAL", u"_INTEGRAL",
-       {round(Kind::Arc, P(-0.25, 0), 0.25, 270, 360), round(Kind::Arc, P(0.25, 0), 0.25, 90, 180)}},
+       {roundPart(Kind::Arc, P(-0.25, 0), 0.25, 270, 360), roundPart(Kind::Arc, P(0.25, 0), 0.25, 90, 180)}},
   };
 }
 
