@@ -7,12 +7,14 @@
 #include "entity2d/curve_ops.h"
 #include "entity2d/shape_entities.h"
 #include "geom/circarc2d.h"
+#include "geom/lineseg2d.h"
 #include "geom/matrix2d.h"
 #include "heightdim/records.h"
 #include "heightdim/value_format.h"
 #include "host/host_api.h"
 #include "host/names.h"
 #include "host/services.h"
+#include "host/terminator_shapes.h"
 #include "host/ucs.h"
 #include "res/string_ids.h"
 
@@ -192,6 +194,70 @@ bool underline(HNoteData& r, HNotePreview* preview, bool fromLength, bool elemen
   return chain && accepted(hostCallOr<&HostApi::Entmake_binW>(0, chain.get(), 0));
 }
 
+// A terminator's shape with its tip at `tip`, pointing along `along`, `size`
+// long, as curves and fills in drawing coordinates. Wide polylines fill one
+// band per segment.
+bool previewTerminator(const TerminatorShape& shape, const GcGePoint2d& tip, const GcGeVector2d& along, double size,
+                       int colour, HNotePreview& preview) {
+  const double angle = std::atan2(along.y, along.x);
+  const double c = std::cos(angle), s = std::sin(angle);
+  auto at = [&](const GcGePoint2d& p) {
+    return GcGePoint2d(tip.x + size * (c * p.x - s * p.y), tip.y + size * (s * p.x + c * p.y));
+  };
+  auto through = [&](std::vector<GcGePoint2d> points, bool closed) {
+    GcGeCompositeCurve2d curve;
+    if (closed) points.push_back(points.front());
+    for (size_t i = 0; i + 1 < points.size(); ++i) {
+      if (points[i] != points[i + 1]) curve.append(new GcGeLineSeg2d(at(points[i]), at(points[i + 1])));
+    }
+    return curve;
+  };
+  auto circle = [&](const TerminatorPart& part, double from, double to) {
+    GcGeCompositeCurve2d curve;
+    curve.append(new GcGeCircArc2d(at(part.points.front()), part.radius * size, from + angle, to + angle));
+    return curve;
+  };
+  constexpr double kDegree = std::numbers::pi / 180;
+  bool ok = true;
+  for (const TerminatorPart& part : shape.parts) {
+    switch (part.kind) {
+      case TerminatorPart::Kind::Line:
+        ok = preview.addCurve(through(part.points, false), colour, kHNotePreviewDrawing) && ok;
+        break;
+      case TerminatorPart::Kind::Polyline:
+        if (part.width <= 0) {
+          ok = preview.addCurve(through(part.points, part.closed), colour, kHNotePreviewDrawing) && ok;
+          break;
+        }
+        for (size_t i = 0; i + 1 < part.points.size(); ++i) {
+          const GcGePoint2d a = part.points[i], b = part.points[i + 1];
+          const GcGeVector2d d = b - a;
+          if (d.length() == 0) continue;
+          const GcGeVector2d n = GcGeVector2d(-d.y, d.x) * (part.width / 2 / d.length());
+          ok = preview.addFill(through({a + n, b + n, b - n, a - n}, true), colour, kHNotePreviewDrawing) && ok;
+        }
+        break;
+      case TerminatorPart::Kind::Solid: {
+        // A SOLID's outline runs through its first, second, fourth and third corners.
+        const std::vector<GcGePoint2d>& q = part.points;
+        ok = preview.addFill(through({q[0], q[1], q[3], q[2]}, true), colour, kHNotePreviewDrawing) && ok;
+        break;
+      }
+      case TerminatorPart::Kind::Circle:
+        ok = preview.addCurve(circle(part, 0, 2 * std::numbers::pi), colour, kHNotePreviewDrawing) && ok;
+        break;
+      case TerminatorPart::Kind::Arc:
+        ok = preview.addCurve(circle(part, part.startDegrees * kDegree, part.endDegrees * kDegree), colour,
+                              kHNotePreviewDrawing) && ok;
+        break;
+      case TerminatorPart::Kind::Disc:
+        ok = preview.addFill(circle(part, 0, 2 * std::numbers::pi), colour, kHNotePreviewDrawing) && ok;
+        break;
+    }
+  }
+  return ok;
+}
+
 bool toPreview(HNoteData& r, const MarkGeometry& g, const std::vector<HNoteTextChain>& texts, const Prepared& p,
                HNotePreview& preview) {
   const Placement place{GcGePoint2d(r.insertPoint.x, r.insertPoint.y), g.base, p.f, r.angle};
@@ -211,7 +277,15 @@ bool toPreview(HNoteData& r, const MarkGeometry& g, const std::vector<HNoteTextC
     // The leader's arrowhead is the boundary mark of the plan view: a short sample leader to P1.
     const GcGePoint2d p1(g.frameWidth / 2, r.flipped ? g.frameHeight / 2 : -g.frameHeight / 2);
     const GcGePoint2d from = p1 - GcGeVector2d(kSampleLeaderDx, r.flipped ? -kSampleLeaderDy : kSampleLeaderDy);
-    ok = preview.addLine(place(from), place(p1), colour) && ok;
+    const GcGePoint2d tip = place(p1);
+    ok = preview.addLine(place(from), tip, colour) && ok;
+    // Its arrowhead as the record names it, the closed filled arrow for a name the host does not know.
+    const TerminatorShape* head = findTerminator(r.arrowName);
+    if (!head) head = &standardTerminators().front();
+    const double size = r.hSize * p.f;
+    if (size > 0 && std::isfinite(size)) {
+      ok = previewTerminator(*head, tip, tip - place(from), size, colour, preview) && ok;
+    }
   }
   return ok;
 }

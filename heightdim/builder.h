@@ -19,8 +19,9 @@ namespace vd {
 
 // Where a preview of the mark is collected instead of the drawing. Colours are
 // colour indices. Block members are in the block's own coordinates; the
-// reference places the block like the drawing's block reference; texts and
-// lines outside the block are in drawing coordinates.
+// reference places the block like the drawing's block reference; texts,
+// lines, and curves and fills under kHNotePreviewDrawing are in drawing
+// coordinates.
 class HNotePreview {
  public:
   virtual ~HNotePreview() = default;
@@ -38,6 +39,9 @@ class HNotePreview {
 
 // The key the preview's block of a mark goes under.
 inline constexpr uint64_t kHNotePreviewBlock = 1;
+// The key of curves and fills in drawing coordinates, outside any block (the
+// plan view's sample arrowhead).
+inline constexpr uint64_t kHNotePreviewDrawing = 0;
 
 // Drawing factor: the host's scale (1 when it gives none) times its units
 // (1000 when it gives none) times 0.001; paper millimetres times the factor

@@ -24,14 +24,16 @@ bool HNoteViewPreview::defineBlock(const GcGePoint2d& base, uint64_t) {
   return view_.define_block(base, key_);
 }
 
-bool HNoteViewPreview::addCurve(const GcGeCompositeCurve2d& curve, int colour, uint64_t) {
-  return view_.add_curve(new GcGeCompositeCurve2d(curve), byIndex(view_, colour), kThinPen, nullptr, 1.0, key_, true,
-                         false);
+bool HNoteViewPreview::addCurve(const GcGeCompositeCurve2d& curve, int colour, uint64_t blockKey) {
+  const bool inBlock = blockKey != kHNotePreviewDrawing;
+  return view_.add_curve(new GcGeCompositeCurve2d(curve), byIndex(view_, colour), kThinPen, nullptr, 1.0,
+                         inBlock ? key_ : kNoHandle, inBlock, false);
 }
 
-bool HNoteViewPreview::addFill(const GcGeCompositeCurve2d& loop, int colour, uint64_t) {
+bool HNoteViewPreview::addFill(const GcGeCompositeCurve2d& loop, int colour, uint64_t blockKey) {
+  const bool inBlock = blockKey != kHNotePreviewDrawing;
   std::vector<GcGeCurve2d*> loops{new GcGeCompositeCurve2d(loop)};
-  return view_.add_solid(loops, {true}, byIndex(view_, colour), key_, true);
+  return view_.add_solid(loops, {true}, byIndex(view_, colour), inBlock ? key_ : kNoHandle, inBlock);
 }
 
 bool HNoteViewPreview::addReference(uint64_t, const GcGePoint2d& position, double scale,

@@ -9,7 +9,7 @@
 namespace hostsim {
 
 // How many standard terminators there are ("." and the 17 named ones).
-constexpr int kStandardTerminatorCount = 18;
+constexpr int kStandardTerminatorCount = 18;  // the size of vd::standardTerminators()
 
 // The block name of a standard terminator, whatever the case it is asked in:
 // its own spelling ("_Open30"), and "_CLOSEDFILLED" for "." (the closed

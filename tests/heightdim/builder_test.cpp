@@ -12,8 +12,10 @@
 #include "heightdim/builder.h"
 #include "heightdim/records.h"
 #include "host/host_api.h"
+#include "host/terminator_shapes.h"
 #include "host/ucs.h"
 #include "hostsim/host.h"
+#include "hostsim/terminators.h"
 #include "res/string_ids.h"
 #include "tests/heightdim/builder_test_support.h"
 #include "tests/heightdim/records_test_support.h"
@@ -590,11 +592,11 @@ class RecordingPreview : public HNotePreview {
     return true;
   }
   bool add(const GcGeCompositeCurve2d& c, bool fill, int colour, uint64_t key) {
-    if (key != blockKey) return false;
+    if (key != blockKey && key != kHNotePreviewDrawing) return false;
     Curve out{{}, fill, colour};
     for (int i = 0; i < c.numCurves(); ++i) out.points.push_back(c.curveAt(i).startPoint());
     if (c.numCurves() > 0) out.points.push_back(c.curveAt(c.numCurves() - 1).endPoint());
-    curves.push_back(std::move(out));
+    (key == kHNotePreviewDrawing ? drawn : curves).push_back(std::move(out));
     return true;
   }
   GcGePoint2d base, position;
@@ -602,6 +604,7 @@ class RecordingPreview : public HNotePreview {
   double scale = 0;
   GcGeVector2d direction;
   std::vector<Curve> curves, lines;
+  std::vector<Curve> drawn;  // curves and fills in drawing coordinates
   std::vector<Text> texts;
 };
 
@@ -690,6 +693,160 @@ TEST_F(Builder, PreviewGetsTheDrawingsGeometryAndTheDrawingNothing) {
       EXPECT_NEAR(preview.lines[0].points[1].y, 200, 1e-9);
     }
   }
+}
+
+// A plan-view mark whose frame corner P1 stands on (100, 200), its preview
+// built at drawing factor 20.
+class PlanViewArrow : public Builder {
+ protected:
+  static HNoteData planView(const char16_t* arrowName, double angle) {
+    HNoteData r;
+    hnoteDefaults(r, 3);
+    r.valueText = u"+1.000";
+    r.insertPoint = {100, 200};
+    r.insPt = 6;
+    r.angle = angle;
+    r.hSize = 0.25;
+    r.arrowName = arrowName;
+    return r;
+  }
+  RecordingPreview preview(HNoteData r) {
+    host().scale = 20;
+    RecordingPreview out;
+    EXPECT_TRUE(buildHNote(r, &out, false, false, GcGePoint2d()));
+    return out;
+  }
+  // A point of the unit terminator where the preview puts it: tip on P1,
+  // pointing along the sample leader (1.8, 5) turned by the mark's angle,
+  // HSIZE 0.25 times the factor 20 long.
+  static GcGePoint2d placed(double angle, double x, double y) {
+    const double lead = std::atan2(5.0, 1.8) + angle;
+    const double c = std::cos(lead), s = std::sin(lead), size = 0.25 * 20;
+    return GcGePoint2d(100 + size * (c * x - s * y), 200 + size * (s * x + c * y));
+  }
+  static void expectPoints(const std::vector<GcGePoint2d>& got, const std::vector<GcGePoint2d>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+      EXPECT_NEAR(got[i].x, want[i].x, 1e-9) << "point " << i;
+      EXPECT_NEAR(got[i].y, want[i].y, 1e-9) << "point " << i;
+    }
+  }
+};
+
+TEST_F(PlanViewArrow, PreviewDrawsTheNamedArrowheadAtTheLeadersEnd) {
+  const double h = 1.0 / 6;
+  const double angle = 0.4;
+  auto at = [&](double x, double y) { return placed(angle, x, y); };
+  struct Case {
+    const char16_t* name;
+    std::vector<RecordingPreview::Curve> want;
+  } cases[] = {
+      // A filled disc of radius 0.25 from its rightmost point, and the leader's end up to it.
+      {u"_DOT", {{{at(0.25, 0), at(0.25, 0)}, true, 256}, {{at(-1, 0), at(-0.25, 0)}, false, 256}}},
+      // The closed filled arrow: tip, upper and lower barb, back to the tip.
+      {u".", {{{at(0, 0), at(-1, h), at(-1, -h), at(0, 0)}, true, 256}}},
+      {u"_closed", {{{at(0, 0), at(-1, h), at(-1, -h), at(0, 0)}, false, 256}, {{at(-1, 0), at(0, 0)}, false, 256}}},
+      // A name the host does not know draws the closed filled arrow; none draws nothing.
+      {u"_NOSUCH", {{{at(0, 0), at(-1, h), at(-1, -h), at(0, 0)}, true, 256}}},
+      {u"", {{{at(0, 0), at(-1, h), at(-1, -h), at(0, 0)}, true, 256}}},
+      {u"_NONE", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf16ToUtf8(c.name));
+    RecordingPreview got = preview(planView(c.name, angle));
+    ASSERT_EQ(got.lines.size(), 1u);
+    EXPECT_NEAR(got.lines[0].points[1].x, 100, 1e-9);
+    EXPECT_NEAR(got.lines[0].points[1].y, 200, 1e-9);
+    ASSERT_EQ(got.drawn.size(), c.want.size());
+    for (size_t i = 0; i < c.want.size(); ++i) {
+      EXPECT_EQ(got.drawn[i].fill, c.want[i].fill) << i;
+      EXPECT_EQ(got.drawn[i].colour, got.lines[0].colour) << i;
+      expectPoints(got.drawn[i].points, c.want[i].points);
+    }
+  }
+}
+
+TEST_F(PlanViewArrow, PreviewArrowheadsMatchTheHostsTerminatorBlocks) {
+  const double angle = -0.7;
+  auto at = [&](double x, double y) { return placed(angle, x, y); };
+  // What a member of the host's block looks like in the preview: its
+  // vertices (a closed outline back to the first), a circle or disc from the
+  // point at angle 0, an arc from its start to its end, a wide segment as the
+  // band around it, a SOLID through corners 1, 2, 4, 3.
+  auto expected = [&](const Groups& m) {
+    RecordingPreview::Curve want{{}, false, 0};
+    std::vector<GcGePoint2d> v;
+    for (const std::string& s : values(m, 10)) {
+      auto [x, y] = point(Groups{"10 " + s}, 10);
+      v.emplace_back(x, y);
+    }
+    const std::string type = value(m, 0);
+    if (type == "LINE") {
+      auto [x, y] = point(m, 11);
+      want.points = {at(v[0].x, v[0].y), at(x, y)};
+    } else if (type == "CIRCLE" || type == "ARC") {
+      const double r = real(m, 40);
+      const double a0 = type == "ARC" ? real(m, 50) : 0, a1 = type == "ARC" ? real(m, 51) : 0;
+      want.points = {at(v[0].x + r * std::cos(a0), v[0].y + r * std::sin(a0)),
+                     at(v[0].x + r * std::cos(a1), v[0].y + r * std::sin(a1))};
+    } else if (type == "SOLID") {
+      want.fill = true;
+      auto [x1, y1] = point(m, 11);
+      auto [x2, y2] = point(m, 12);
+      auto [x3, y3] = point(m, 13);
+      for (GcGePoint2d q : {v[0], GcGePoint2d(x1, y1), GcGePoint2d(x3, y3), GcGePoint2d(x2, y2), v[0]}) {
+        if (want.points.empty() || !(want.points.back() == at(q.x, q.y))) want.points.push_back(at(q.x, q.y));
+      }
+    } else if (type == "LWPOLYLINE" && !values(m, 42).empty()) {
+      // Two half circles as wide as the polyline: a disc.
+      want.fill = true;
+      const double r = (v[1].x - v[0].x) / 2 + real(m, 43) / 2;
+      const GcGePoint2d c((v[0].x + v[1].x) / 2, (v[0].y + v[1].y) / 2);
+      want.points = {at(c.x + r, c.y), at(c.x + r, c.y)};
+    } else if (type == "LWPOLYLINE" && !values(m, 43).empty()) {
+      want.fill = true;
+      const GcGeVector2d d = v[1] - v[0];
+      const GcGeVector2d n = GcGeVector2d(-d.y, d.x) * (real(m, 43) / 2 / d.length());
+      for (GcGePoint2d q : {v[0] + n, v[1] + n, v[1] - n, v[0] - n, v[0] + n}) want.points.push_back(at(q.x, q.y));
+    } else {
+      EXPECT_EQ(type, "LWPOLYLINE");
+      for (const GcGePoint2d& q : v) want.points.push_back(at(q.x, q.y));
+      if (value(m, 70) == "1") want.points.push_back(at(v[0].x, v[0].y));
+    }
+    return want;
+  };
+  ASSERT_EQ(standardTerminators().size(), size_t{hostsim::kStandardTerminatorCount});
+  for (const TerminatorShape& t : standardTerminators()) {
+    SCOPED_TRACE(utf16ToUtf8(t.name));
+    std::optional<std::vector<OwnedChain>> block = hostsim::terminatorShape(t.blockName);
+    ASSERT_TRUE(block.has_value());
+    RecordingPreview got = preview(planView(t.name, angle));
+    ASSERT_EQ(got.drawn.size(), block->size());
+    for (size_t i = 0; i < block->size(); ++i) {
+      const Groups m = groupsOf((*block)[i]);
+      SCOPED_TRACE(value(m, 0));
+      const RecordingPreview::Curve want = expected(m);
+      EXPECT_EQ(got.drawn[i].fill, want.fill);
+      expectPoints(got.drawn[i].points, want.points);
+    }
+  }
+}
+
+TEST_F(PlanViewArrow, DrawingKeepsNoArrowheadWhateverTheName) {
+  std::vector<std::vector<Groups>> drawings;
+  for (const char16_t* name : {u"_DOT", u".", u"_NONE"}) {
+    SCOPED_TRACE(utf16ToUtf8(name));
+    drawing().clear();
+    HNoteData r = planView(name, 0.4);
+    r.id = utf8ToUtf16(kId);
+    ASSERT_TRUE(build(r));
+    std::vector<Groups> all = blockEntities(r.blockName);
+    ASSERT_EQ(all.size(), 2u);  // the frame and the value's definition
+    for (Groups& e : topLevel()) all.push_back(e);
+    drawings.push_back(all);
+  }
+  EXPECT_EQ(drawings[1], drawings[0]);
+  EXPECT_EQ(drawings[2], drawings[0]);
 }
 
 }  // namespace

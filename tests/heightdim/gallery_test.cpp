@@ -17,6 +17,8 @@
 #include "heightdim/builder.h"
 #include "heightdim/builder_preview.h"
 #include "host/host_api.h"
+#include "host/jig_record.h"
+#include "host/terminator_shapes.h"
 #include "host/ucs.h"
 #include "hostsim/host.h"
 #include "preview/view.h"
@@ -86,7 +88,9 @@ std::vector<HNoteData> galleryMarks() {
 
 using Gallery = hnotetest::BuilderHost;
 
-// The leader a plan-view mark gets in the drawing, where the preview shows its sample leader.
+// The leader a plan-view mark gets in the drawing, where the preview shows its
+// sample leader: a line to P1 and there the host's block of the record's
+// arrowhead, HSIZE × F, turned along the line.
 bool addSampleLeader(const HNoteData& r) {
   const double f = hnoteDrawingFactor();
   // P1 is the frame's lower right corner; the direction vector leads from the base point to the centre.
@@ -96,7 +100,17 @@ bool addSampleLeader(const HNoteData& r) {
   b.text(0, u"LINE").text(100, u"AcDbEntity").text(8, r.layer).integer(62, r.colorDim);
   b.text(100, u"AcDbLine").point(10, x - 1.8 * f, y - 5.0 * f).point(11, x, y);
   OwnedChain chain = b.build();
-  return chain && hostCallOr<&HostApi::Entmake_binW>(0, chain.get(), 0) == kRtNorm;
+  if (!chain || hostCallOr<&HostApi::Entmake_binW>(0, chain.get(), 0) != kRtNorm) return false;
+  const TerminatorShape* head = findTerminator(r.arrowName);
+  if (!head) return false;
+  vchar handle[kHandleChars] = {};
+  if (hostCallOr<&HostApi::GetArrowHandleW>(0, head->blockName, handle) == 0) return false;
+  ChainBuilder i;
+  i.text(0, u"INSERT").text(100, u"AcDbEntity").text(8, r.layer).integer(62, r.colorDim);
+  i.text(100, u"AcDbBlockReference").text(2, head->blockName).point(10, x, y);
+  i.real(41, r.hSize * f).real(42, r.hSize * f).real(43, r.hSize * f).real(50, std::atan2(5.0, 1.8));
+  OwnedChain insert = i.build();
+  return insert && hostCallOr<&HostApi::Entmake_binW>(0, insert.get(), 0) == kRtNorm;
 }
 
 TEST_F(Gallery, EveryMarkIntoTheDrawingAndIntoAPreview) {
