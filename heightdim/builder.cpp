@@ -40,7 +40,6 @@ vstring currentLayer() {
   return vstring(name.substr(0, kCurrentLayerChars));
 }
 
-vstring layerOrCurrent(const vstring& layer) { return layer == u"*" ? currentLayer() : layer; }
 
 vstring roundingLayer() {
   vstring buffer(kRoundingLayerChars, u'\0');
@@ -82,8 +81,8 @@ void prepare(const HNoteData& r, bool elementTag, const GcGePoint2d& elementPosi
   p.prompts[1] = (r.baseKind & 1) ? p.prompts[0] + u"2" : loadText(IDS_ATTR_LABEL);
   p.prompts[2] = loadText(IDS_ATTR_ROUNDING);
   for (int i = 0; i < 3; ++i) p.tags[i] = hnoteAttributeTag(p.prompts[i]);
-  p.graphicsLayer = layerOrCurrent(r.layer);
-  p.textLayer = layerOrCurrent(r.layerText);
+  p.graphicsLayer = hnoteLayerName(r.layer);
+  p.textLayer = hnoteLayerName(r.layerText);
   p.roundLayer = roundingLayer();
 
   p.elementPosition = ChainPoint{elementPosition.x, elementPosition.y, 0};
@@ -348,6 +347,8 @@ bool toDrawing(HNoteData& r, const MarkGeometry& g, std::vector<HNoteTextChain>&
 }
 
 }  // namespace
+
+vstring hnoteLayerName(const vstring& layer) { return layer == u"*" ? currentLayer() : layer; }
 
 double hnoteDrawingFactor() {
   double scale = hostCallOr<&HostApi::GetScale>(0.0);

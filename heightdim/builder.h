@@ -48,6 +48,10 @@ inline constexpr uint64_t kHNotePreviewDrawing = 0;
 // are drawing units.
 double hnoteDrawingFactor();
 
+// The layer a record's layer field names: "*" stands for the current layer
+// (the host's CLAYER).
+vstring hnoteLayerName(const vstring& layer);
+
 // An attribute tag from its prompt: upper case, blanks turned into "_".
 vstring hnoteAttributeTag(vstring_view prompt);
 

@@ -309,12 +309,30 @@ int GetPointW(const double* base, const vchar* prompt, double* point) {
   return vd::kRtNorm;
 }
 
+namespace {
+// The prompt as the host shows it: the offered keywords, "[A/B]", in place of
+// its "%s" (a prompt without one gets nothing added).
+vstring promptWithKeywords(const vchar* prompt, const vd::HostKeywordSet* keywords) {
+  vstring shown = textOf(prompt);
+  const size_t at = shown.find(u"%s");
+  if (at == vstring::npos) return shown;
+  vstring list = u"[";
+  for (int i = 0; keywords && i < keywords->count; ++i) {
+    const vd::HostKeyword& k = keywords->items[i];
+    if (i > 0) list += u"/";
+    list += textOf(k.local ? k.local : k.global);
+  }
+  list += u"]";
+  return shown.replace(at, 2, list);
+}
+}  // namespace
+
 int GetPointKwdW(const double*, const vchar* prompt, double* point, const vd::HostKeywordSet* keywords,
                  vchar* keyword, int, int) {
   if (failing(HostOp::GetPointKwdW)) return hostsim::kRtError;
   std::optional<Answer> a =
       host().takeAnswer("a point or keyword", textOf(prompt), {Answer::Kind::Point, Answer::Kind::Keyword});
-  vstring shown = textOf(prompt);
+  vstring shown = promptWithKeywords(prompt, keywords);
   if (!a || a->kind == Answer::Kind::Cancel) {
     host().log("point/keyword? ", shown + u" -> cancel");
     return vd::kRtCancel;

@@ -1,5 +1,6 @@
 #include "hostsim/host.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
 
@@ -133,6 +134,7 @@ void Host::reset() {
   answers_.clear();
   scriptLine = 0;
   transcript_.clear();
+  identifierNumbers_.clear();
   error_.clear();
   variableNodes_.clear();
   nodeStrings_.clear();
@@ -300,7 +302,48 @@ bool Host::addLayer(const vstring& name) {
   return true;
 }
 
-void Host::log(const std::string& line) { transcript_.push_back(line); }
+namespace {
+bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+// Length of an identifier text (8-4-4-4-12 hexadecimal digits) at `at`; 0 when there is none.
+size_t identifierAt(const std::string& s, size_t at) {
+  static constexpr size_t kGroups[] = {8, 4, 4, 4, 12};
+  size_t i = at;
+  for (size_t g = 0; g < 5; ++g) {
+    if (g > 0) {
+      if (i >= s.size() || s[i] != '-') return 0;
+      ++i;
+    }
+    for (size_t k = 0; k < kGroups[g]; ++k, ++i) {
+      if (i >= s.size() || !isHexDigit(s[i])) return 0;
+    }
+  }
+  // A longer run of digits is something else.
+  if (i < s.size() && (isHexDigit(s[i]) || s[i] == '-')) return 0;
+  return i - at;
+}
+}  // namespace
+
+std::string Host::maskIdentifiers(const std::string& line) {
+  std::string out;
+  out.reserve(line.size());
+  for (size_t i = 0; i < line.size();) {
+    const bool boundary = i == 0 || !(isHexDigit(line[i - 1]) || line[i - 1] == '-');
+    const size_t n = boundary ? identifierAt(line, i) : 0;
+    if (n == 0) {
+      out.push_back(line[i++]);
+      continue;
+    }
+    std::string id = line.substr(i, n);
+    for (char& c : id) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    auto [it, added] = identifierNumbers_.emplace(id, identifierNumbers_.size() + 1);
+    out += "<id" + std::to_string(it->second) + ">";
+    i += n;
+  }
+  return out;
+}
+
+void Host::log(const std::string& line) { transcript_.push_back(maskIdentifiers(line)); }
 
 void Host::log(const char* prefix, const vstring& text) {
   // Line feeds inside a text are shown as \n so that one host line stays one transcript line.
@@ -313,7 +356,7 @@ void Host::log(const char* prefix, const vstring& text) {
       escaped.push_back(c);
     }
   }
-  transcript_.push_back(std::string(prefix) + escaped);
+  transcript_.push_back(maskIdentifiers(std::string(prefix) + escaped));
 }
 
 void Host::fail(const std::string& message) {

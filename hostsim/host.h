@@ -148,6 +148,11 @@ class Host {
   void log(const std::string& line);
   void log(const char* prefix, const vstring& text);
   const std::vector<std::string>& transcript() const { return transcript_; }
+  // The line with every identifier (a GUID text, 8-4-4-4-12 hexadecimal
+  // digits) replaced by "<idN>", N counting the distinct identifiers of the
+  // run from 1 in order of first appearance: new marks get new identifiers
+  // on every run, and a transcript must repeat.
+  std::string maskIdentifiers(const std::string& line);
   void fail(const std::string& message);
   bool failed() const { return !error_.empty(); }
   const std::string& error() const { return error_; }
@@ -167,6 +172,8 @@ class Host {
   std::unique_ptr<Drawing> drawing_;
   std::deque<Answer> answers_;
   std::vector<std::string> transcript_;
+  // Identifier texts seen in the transcript, numbered by first appearance.
+  std::map<std::string, size_t> identifierNumbers_;
   std::string error_;
   std::map<std::pair<vstring, int>, std::unique_ptr<vd::ValueNode>> variableNodes_;
   std::vector<std::unique_ptr<vchar[]>> nodeStrings_;

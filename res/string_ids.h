@@ -104,7 +104,6 @@
 // Commands not built yet: the line each writes, and what it understood of its
 // arguments (HeightDim; the four DimArc variants)
 #define IDS_MSG_COMMAND_PENDING 7000
-#define IDS_FMT_PENDING_HEIGHTDIM_ARGS 7001
 #define IDS_FMT_PENDING_DIMARC_ARGS 7002
 
 // Arrowhead combo: terminator names (same numbers as their icons)

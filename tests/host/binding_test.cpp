@@ -201,7 +201,6 @@ TEST_F(Binding, FormatTextsMustTakeTheArgumentsGiven) {
 // language the host serves it in.
 TEST_F(Binding, PendingCommandsSayItInTheHostsText) {
   hostTexts() = {{IDS_MSG_COMMAND_PENDING, u"Command %s is not available yet."},
-                 {IDS_FMT_PENDING_HEIGHTDIM_ARGS, u"type %u, direction %.17g, options %d, mirror %d"},
                  {IDS_FMT_PENDING_DIMARC_ARGS, u"mode %d/%d/%d"}};
   host().stringSource = &mappedTexts;
   ASSERT_TRUE(bind());
@@ -210,8 +209,6 @@ TEST_F(Binding, PendingCommandsSayItInTheHostsText) {
     std::vector<const char*> args;
     const char* line;
   } cases[] = {
-      {"HeightDim", {"2", "90"},
-       "prompt: Command HeightDim is not available yet. (type 2, direction 1.5707963267948966, options 0, mirror 0)\\n"},
       {"DimArc3", {}, "prompt: Command DimArc3 is not available yet. (mode 1/1/1)\\n"},
       {"DimAlign", {}, "prompt: Command DimAlign is not available yet.\\n"},
   };

@@ -1,0 +1,415 @@
+#include "heightdim/place.h"
+
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+
+#include "entity2d/chain_write.h"
+#include "entity2d/entity_props.h"
+#include "geom/vector2d.h"
+#include "heightdim/builder.h"
+#include "heightdim/records.h"
+#include "heightdim/value_format.h"
+#include "host/chain.h"
+#include "host/host_api.h"
+#include "host/jig_record.h"
+#include "host/names.h"
+#include "host/services.h"
+#include "host/ucs.h"
+#include "res/string_ids.h"
+#include "store/host_path.h"
+
+namespace vd {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+// A direction is tested for pointing downwards 3 degrees early, so that a
+// mark drawn exactly along -X (180 degrees) already reads from below.
+constexpr double kFlipAllowance = 0.05235987755982988;
+// Selection modes of SSGetW: one object picked by the user; the entity the
+// last flush made.
+constexpr int kSelectOne = 1;
+constexpr int kSelectLastMade = 4;
+// The leader's arrowhead flag and its two vertices.
+constexpr int kLeaderWithArrow = 1;
+constexpr int kLeaderStraight = 0;
+constexpr int kLeaderNoAnnotation = 3;
+// The dimension-variable override that names the leader's arrowhead block,
+// and the one of the arrow size.
+constexpr int kDimvarArrowBlock = 341;
+constexpr int kDimvarArrowSize = 41;
+constexpr const vchar* kLeaderStyle = u"VELDRA";
+constexpr const vchar* kAppAcad = u"ACAD";
+
+bool ok(int result) { return result == kRtNorm; }
+
+HNotePoint toPoint(const double p[3]) { return {p[0], p[1]}; }
+
+// A point the host gave (world) in the current UCS; false when the host could not turn it.
+bool intoUcs(double p[3]) { return hostCallOr<&HostApi::Wcs2Ucs>(0, p, 0, 1) != 0; }
+
+// The entity the last flush made (the block reference of a mark, or a
+// leader); null when the host gives none.
+const ValueNode* lastMade() {
+  if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectLastMade, static_cast<const vchar*>(nullptr),
+                                       static_cast<ValueNode*>(nullptr), 0)))
+    return nullptr;
+  return hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
+}
+
+uint64_t handleNumber(vstring_view handle) {
+  return std::strtoull(utf16ToUtf8(handle).c_str(), nullptr, 16);
+}
+
+// Builds the mark into a batch of its own and commits it. A refused part
+// leaves the batch unflushed; a new empty batch then drops it, so nothing of
+// it can reach the drawing with a later flush.
+bool writeMark(HNoteData& record) {
+  if (!ok(hostCallOr<&HostApi::Header_bin>(0))) return false;
+  if (!buildHNote(record, nullptr, true, false, GcGePoint2d(0, 0))) {
+    hostCallOr<&HostApi::Header_bin>(0);
+    return false;
+  }
+  return ok(hostCallOr<&HostApi::Flush_bin>(0, 1));
+}
+
+// Erases the mark the last flush made (its attributes go with it).
+void takeBackLastMark() {
+  const ValueNode* mark = lastMade();
+  if (!mark) return;
+  const vstring handle(ChainView(mark).handle());
+  const vchar* list[1] = {handle.c_str()};
+  if (!handle.empty()) hostCallOr<&HostApi::EraseHandles>(0, static_cast<const vchar* const*>(list), 1, 0);
+}
+
+enum class PassEnd { Placed, Ended, Failed };
+
+struct PassResult {
+  PassEnd end = PassEnd::Ended;
+  bool repeat = false;
+};
+
+// One pass of the command: a fresh settings set and bases, one mark.
+class PlacePass {
+ public:
+  PlacePass(const heightdim::PlaceArgs& args, const vstring& settingsPath) : args_(args), settingsPath_(settingsPath) {
+    refreshUcsTransforms();
+    bases_.load(set_);
+    set_.load(settingsPath);
+    record_ = set_.records[args.type];
+    record_.type = static_cast<int32_t>(args.type);
+    record_.rotation = set_.ucsRotation;
+    if (const HNoteBase* base = bases_.current()) record_.baseKind = base->baseKind;
+    const HNoteOrientation o = hnoteOrientation(args.direction);
+    record_.angle = o.angle;
+    record_.flipped = o.flipped;
+    record_.hnoteOptions = args.options;
+    if (args.mirror) record_.lhorzLen = -record_.lhorzLen;
+  }
+
+  PassResult sectionView();
+  PassResult planView(const PlanViewDialog& dialog);
+
+ private:
+  PassEnd placeOnBase(const double picked[3]);
+  PassEnd pickExisting();
+  PassEnd createBase();
+  bool askLevel(const vchar* which, double& level);
+  bool writeLeader(const ValueNode* mark);
+
+  const heightdim::PlaceArgs& args_;
+  const vstring& settingsPath_;
+  HNoteDataSet set_;
+  HNoteBases bases_;
+  HNoteData record_;
+};
+
+PassResult PlacePass::sectionView() {
+  if (!bases_.current()) return {createBase()};
+  const vstring existing = loadText(IDS_KWD_EXISTING), existingHelp = loadText(IDS_KWD_EXISTING_HELP);
+  const vstring newBase = loadText(IDS_KWD_NEW_BASE), newBaseHelp = loadText(IDS_KWD_NEW_BASE_HELP);
+  const HostKeyword items[2] = {{existing.c_str(), existing.c_str(), existingHelp.c_str()},
+                                {newBase.c_str(), newBase.c_str(), newBaseHelp.c_str()}};
+  const HostKeywordSet keywords{2, items};
+  const vstring prompt = loadText(IDS_PROMPT_HEIGHTDIM_POINT);
+  for (;;) {
+    double point[3] = {0, 0, 0};
+    vchar keyword[kKeywordBufferChars] = {};
+    const int r = hostCallOr<&HostApi::GetPointKwdW>(0, static_cast<const double*>(nullptr), prompt.c_str(), point,
+                                                     &keywords, keyword, 0, 0);
+    if (r == kRtNorm) return {placeOnBase(point)};
+    if (r != kRtKeyword) return {PassEnd::Ended};
+    keyword[kKeywordBufferChars - 1] = 0;
+    if (!newBase.empty() && newBase == keyword) return {createBase()};
+    if (!existing.empty() && existing == keyword) {
+      if (pickExisting() != PassEnd::Placed) return {PassEnd::Ended};
+    }
+  }
+}
+
+PassEnd PlacePass::placeOnBase(const double picked[3]) {
+  const HNoteBase* base = bases_.current();
+  if (!base) return PassEnd::Failed;
+  double p[3] = {picked[0], picked[1], picked[2]};
+  if (!intoUcs(p)) return PassEnd::Failed;
+  record_.baseKind = base->baseKind;
+  record_.insertPoint = toPoint(p);
+  record_.baseId = base->id;
+  record_.id.clear();
+  record_.blockName.clear();
+  setHNoteValues(record_, *base, hnoteUnits());
+  return writeMark(record_) ? PassEnd::Placed : PassEnd::Failed;
+}
+
+// Asks for a mark until one is picked and makes its base current. Placed
+// here means "a base was chosen"; Ended a cancelled pick.
+PassEnd PlacePass::pickExisting() {
+  const vstring prompt = loadText(IDS_PROMPT_PICK_EXISTING_HEIGHTDIM);
+  for (;;) {
+    if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectOne, prompt.c_str(), static_cast<ValueNode*>(nullptr), 0)))
+      return PassEnd::Ended;
+    const ValueNode* picked = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
+    HNoteRef ref;
+    if (!picked || !readHNoteRef(ChainView(picked), &ref, false)) continue;
+    // A mark that is itself a base has no base identifier.
+    const vstring& id = ref.baseId.empty() ? ref.id : ref.baseId;
+    bases_.setCurrent(id);
+    if (const HNoteBase* base = bases_.current()) record_.baseKind = base->baseKind;
+    return PassEnd::Placed;
+  }
+}
+
+bool PlacePass::askLevel(const vchar* which, double& level) {
+  const vstring prompt = vformat(loadFormat(IDS_PROMPT_BASE_LEVEL, "sf").c_str(), which, level);
+  double value = level;
+  const int r = hostCallOr<&HostApi::GetRealW>(0, prompt.c_str(), &value);
+  if (r == kRtNone) return true;  // Enter keeps the default
+  if (r != kRtNorm || !std::isfinite(value)) return false;
+  level = value;
+  return true;
+}
+
+PassEnd PlacePass::createBase() {
+  record_.baseKind &= ~1;
+  double point[3] = {0, 0, 0};
+  bool asked = false;
+  if (record_.type == static_cast<int32_t>(HNoteType::Csn)) {
+    const vstring two = loadText(IDS_KWD_TWO_LEVELS), twoHelp = loadText(IDS_KWD_TWO_LEVELS_HELP);
+    const HostKeyword item{two.c_str(), two.c_str(), twoHelp.c_str()};
+    const HostKeywordSet keywords{1, &item};
+    const vstring prompt = loadText(IDS_PROMPT_BASE_POINT_KWD);
+    vchar keyword[kKeywordBufferChars] = {};
+    const int r = hostCallOr<&HostApi::GetPointKwdW>(0, static_cast<const double*>(nullptr), prompt.c_str(), point,
+                                                     &keywords, keyword, 0, 0);
+    if (r == kRtKeyword) {
+      record_.baseKind |= 1;
+    } else if (r == kRtNorm) {
+      asked = true;
+    } else {
+      return PassEnd::Ended;
+    }
+  }
+  if (!asked) {
+    const vstring prompt = loadText(IDS_PROMPT_BASE_POINT);
+    if (!ok(hostCallOr<&HostApi::GetPointW>(0, static_cast<const double*>(nullptr), prompt.c_str(), point)))
+      return PassEnd::Ended;
+  }
+  if (!intoUcs(point)) return PassEnd::Failed;
+
+  HNoteBase base;
+  base.type = record_.type;
+  base.baseKind = record_.baseKind;
+  base.point = toPoint(point);
+  base.angle = record_.angle;
+  const HNoteBase* current = bases_.current();
+  base.level1 = current ? current->level1 : 0;
+  base.level2 = current ? current->level2 : 0;
+  const bool twoLevels = (base.baseKind & 1) != 0;
+  if (!askLevel(twoLevels ? u"1. " : u"", base.level1)) return PassEnd::Ended;
+  if (twoLevels && !askLevel(u"2. ", base.level2)) return PassEnd::Ended;
+
+  record_.insertPoint = base.point;
+  record_.id.clear();
+  record_.baseId.clear();
+  record_.blockName.clear();
+  setHNoteValues(record_, base, hnoteUnits());
+  if (!writeMark(record_)) return PassEnd::Failed;
+  // Only a base whose mark is in the drawing is stored.
+  base.id = record_.id;
+  if (bases_.store(base)) bases_.setCurrent(base.id);
+  return PassEnd::Placed;
+}
+
+PassResult PlacePass::planView(const PlanViewDialog& dialog) {
+  const bool withLeader = (args_.options & 1) != 0;
+  if (!dialog) return {PassEnd::Failed};
+  // The dialog keeps its history in the settings file: its folder must be there.
+  ensureParentFolder(settingsPath_);
+  std::optional<PlanViewChoice> choice = dialog(set_.path, withLeader ? -1 : record_.insPt);
+  if (!choice) return {PassEnd::Ended};
+  record_.insPt = choice->insertPoint;
+  record_.valueText = choice->heightText;
+  record_.valueText2.clear();
+  record_.id.clear();
+  record_.baseId.clear();
+  record_.blockName.clear();
+  if (!withLeader) {
+    set_.records[static_cast<size_t>(HNoteType::Plan)].insPt = choice->insertPoint;
+    set_.save();
+  }
+  const bool repeat = choice->repeat;
+
+  // Written at the view centre, then dragged to where the user wants it.
+  double centre[3] = {0, 0, 0};
+  if (const ValueNode* n = hostCallOr<&HostApi::GetVarW>(static_cast<ValueNode*>(nullptr), u"VIEWCTR",
+                                                          static_cast<int>(kRtPoint2d))) {
+    centre[0] = n->v.point[0];
+    centre[1] = n->v.point[1];
+  }
+  if (!intoUcs(centre)) return {PassEnd::Failed};
+  record_.insertPoint = toPoint(centre);
+  if (!writeMark(record_)) return {PassEnd::Failed};
+  JigRecord jig;
+  jig.base[0] = record_.insertPoint.x;
+  jig.base[1] = record_.insertPoint.y;
+  if (!hostCallOr<&HostApi::Jig>(0, static_cast<void*>(&jig), 0)) {
+    takeBackLastMark();
+    return {PassEnd::Ended};
+  }
+  if (withLeader) {
+    const ValueNode* mark = lastMade();
+    if (!mark) return {PassEnd::Failed};
+    if (!writeLeader(mark)) return {PassEnd::Ended};
+  }
+  return {PassEnd::Placed, repeat};
+}
+
+// The leader of a plan-view mark: from a picked point (its arrowhead) to the
+// frame's nearest corner, tied to the mark. False when the user cancelled the
+// point (the mark is then taken back) or the leader could not be written.
+bool PlacePass::writeLeader(const ValueNode* markNode) {
+  const ChainView mark(markNode);
+  const vstring markHandle(mark.handle());
+  const ChainPoint at = mark.point(gc::kPoint0).value_or(ChainPoint{});
+  const double rubberBase[3] = {at.x, at.y, 0};
+  double picked[3] = {0, 0, 0};
+  const vstring prompt = loadText(IDS_PROMPT_LEADER_POINT);
+  if (!ok(hostCallOr<&HostApi::GetPointW>(0, rubberBase, prompt.c_str(), picked))) {
+    takeBackLastMark();
+    return false;
+  }
+  if (!intoUcs(picked)) return false;
+
+  // The frame's corners around the mark's insertion point.
+  const double f = hnoteDrawingFactor();
+  const GcGeVector2d unit(std::cos(record_.angle), std::sin(record_.angle));
+  const GcGeVector2d along = unit * (record_.cxSize * f / 2);
+  const GcGeVector2d across = unit.perpVector() * (record_.cySize * f / 2);
+  const GcGePoint2d centre(at.x, at.y), from(picked[0], picked[1]);
+  GcGePoint2d corner = centre;
+  double best = -1;
+  for (double sx : {-1.0, 1.0}) {
+    for (double sy : {-1.0, 1.0}) {
+      const GcGePoint2d c = centre + along * sx + across * sy;
+      const double d = c.distanceTo(from);
+      if (best < 0 || d < best) {
+        best = d;
+        corner = c;
+      }
+    }
+  }
+
+  vchar arrow[kHandleChars] = {};
+  const bool arrowBlock = hostCallOr<&HostApi::GetArrowHandleW>(0, record_.arrowName.c_str(), arrow) != 0;
+  arrow[kHandleChars - 1] = 0;
+
+  const vstring layer = hnoteLayerName(record_.layer);
+  EntityProps props;
+  props.layer = layer.c_str();
+  props.linetype = record_.props.linetype.c_str();
+  props.colour = static_cast<uint32_t>(record_.colorDim != 0 ? record_.colorDim : 256);
+  props.lineweight = record_.props.lineweight;
+  props.linetypeScale = record_.props.linetypeScale;
+  ChainBuilder b;
+  ent::writeHeader(b, names::kLeader, props);
+  b.text(gc::kSubclass, names::kAcDbLeader)
+      .text(3, kLeaderStyle)
+      .integer(71, kLeaderWithArrow)
+      .integer(72, kLeaderStraight)
+      .integer(73, kLeaderNoAnnotation)
+      .integer(76, 2)
+      .point(gc::kPoint0, from.x, from.y)
+      .point(gc::kPoint0, corner.x, corner.y);
+  b.extendedData(kAppAcad).text(1000, u"DSTYLE").text(1002, u"{");
+  if (arrowBlock && arrow[0]) {
+    char hex[32];
+    std::snprintf(hex, sizeof hex, "%" PRIx64, handleNumber(arrow));
+    b.integer(1070, kDimvarArrowBlock).text(1005, utf8ToUtf16(hex));
+  }
+  b.integer(1070, kDimvarArrowSize).real(1040, record_.hSize).text(1002, u"}");
+  b.extendedData(kAppAssocDesc).text(1000, record_.id);
+  OwnedChain leader = b.build();
+  if (!leader || !ok(hostCallOr<&HostApi::Header_bin>(0))) return false;
+  if (!ok(hostCallOr<&HostApi::Entmake_binW>(0, leader.get(), 0))) {
+    hostCallOr<&HostApi::Header_bin>(0);
+    return false;
+  }
+  if (!ok(hostCallOr<&HostApi::Flush_bin>(0, 1))) return false;
+
+  const ValueNode* made = lastMade();
+  if (!made || !ChainView(made).isType(names::kLeader)) return true;
+  uint64_t markNumber = handleNumber(markHandle);
+  uint64_t leaderNumber = handleNumber(ChainView(made).handle());
+  hostCallOr<&HostApi::LeaderAnno>(0, &markNumber, &leaderNumber, 0);
+  return true;
+}
+
+}  // namespace
+
+HNoteOrientation hnoteOrientation(double direction) {
+  HNoteOrientation o;
+  const GcGeVector2d userX = ucsTransforms().worldToUser2d.apply(GcGeVector2d(1, 0));
+  o.angle = direction - userX.angle();
+  if (o.angle < 0) o.angle += 2 * kPi;
+  GcGeVector2d turned(1, 0);
+  turned.rotateBy(direction + kFlipAllowance);
+  if (turned.angleTo(GcGeVector2d(0, 1)) >= kPi / 2) {
+    o.angle -= kPi;
+    o.flipped = true;
+  }
+  return o;
+}
+
+double hnoteUnits() {
+  const double u = drawingUnits();
+  return std::isfinite(u) && u > 0 ? u : kDefaultDrawingUnits;
+}
+
+void setHNoteValues(HNoteData& r, const HNoteBase& base, double units) {
+  auto text = [&](double level) {
+    const double v = hnoteMarkValue(level, base.point, r.insertPoint, r.type, r.angle, r.rotation, units);
+    return formatHNoteValue(v, r.numAlign, r.positivePlus != 0, r.plusMinusZero != 0, r.delim);
+  };
+  const FormattedValue first = text(base.level1);
+  r.valueText = first.text;
+  r.rounded = first.rounded;
+  r.valueText2 = (base.baseKind & 1) ? text(base.level2).text : vstring();
+}
+
+PlaceOutcome placeHeightDims(const heightdim::PlaceArgs& args, const vstring& settingsPath,
+                             const PlanViewDialog& dialog) {
+  PlaceOutcome out;
+  const bool plan = args.type == static_cast<unsigned>(HNoteType::Plan);
+  for (;;) {
+    PlacePass pass(args, settingsPath);
+    const PassResult r = plan ? pass.planView(dialog) : pass.sectionView();
+    if (r.end == PassEnd::Placed) ++out.placed;
+    if (r.end == PassEnd::Failed) out.failed = true;
+    if (r.end != PassEnd::Placed || (plan && !r.repeat)) return out;
+  }
+}
+
+}  // namespace vd
