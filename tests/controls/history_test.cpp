@@ -193,11 +193,7 @@ TEST(ComboHistory, TypedTextsTakeTheirPlaceInTheChosenOrder) {
 // ---- numbers ---------------------------------------------------------------
 
 TEST(ComboHistory, NumbersShowTheirDecimals) {
-  struct Row {
-    const wchar_t* typed;
-    bool accepted;
-    const wchar_t* shown;
-  } rows[] = {
+  struct Row { const wchar_t* typed; bool accepted; const wchar_t* shown; } rows[] = {
       {L"2.5", true, L"2.50"},     {L"2,5", true, L"2.50"},       {L" 7 ", true, L"7.00"},
       {L"99.999", true, L"100.00"}, {L"abc", false, nullptr},     {L"2.5x", false, nullptr},
       {L"", false, nullptr},       {L"1e999", false, nullptr},
@@ -219,11 +215,7 @@ TEST(ComboHistory, NumbersShowTheirDecimals) {
 }
 
 TEST(ComboHistory, RangeMessageFillsInItsFormat) {
-  struct Row {
-    const wchar_t* format;
-    int decimals;
-    std::wstring shown;
-  } rows[] = {
+  struct Row { const wchar_t* format; int decimals; std::wstring shown; } rows[] = {
       {kRangeFormat, 2, L"Hodnota musí ležet v rozsahu 1.00 až 100.00."},
       {L"%.*f - %.*f", 0, L"1 - 100"},
       {L"od %+.*e", 1, L"od +1.0e+00"},
@@ -424,12 +416,7 @@ TEST(ComboHistory, EnterMovesTheFocusPastButtonsUnlessTheTextIsRefused) {
 }
 
 TEST(ComboHistory, LeavingTheFieldValidatesAndReportsAChange) {
-  struct Row {
-    uint32_t style;
-    const wchar_t* typed;
-    Entries entries;
-    int selectionChanges;
-  } rows[] = {
+  struct Row { uint32_t style; const wchar_t* typed; Entries entries; int selectionChanges; } rows[] = {
       {0x10000 | 0x1, L"nová", {L"nová"}, 0},
       {0x10000 | 0x100, L"nová", {}, 1},
       {0x10000 | 0x1 | 0x100, L"nová", {L"nová"}, 1},
@@ -654,10 +641,7 @@ std::vector<vd::vstring> toStored(const Entries& texts) {
 }
 
 TEST(ComboHistory, SavedHistoryKeepsTheOldestEntriesUnderTheControlsKeys) {
-  struct Row {
-    const wchar_t* key;
-    std::wstring listKey, activeKey;
-  } rows[] = {
+  struct Row { const wchar_t* key; std::wstring listKey, activeKey; } rows[] = {
       {L"", L"#1012_CB_HST_UNICODE", L"#1012_CB_ACT"},
       {L"ATTRIB_VALUE", L"ATTRIB_VALUE_UNICODE", L"ATTRIB_VALUE_CB_ACT"},
   };
@@ -819,19 +803,13 @@ TEST(ComboHistory, AGarbledHistoryFileLoadsWhatItCanAndSavesCleanly) {
     for (int i = 0; i < 4096; ++i) g.push_back(static_cast<char>((i * 7919 + 13) % 256));
     return g;
   }();
-  struct Row {
-    const char* what;
-    std::string bytes;
-    Entries loaded;
-  } rows[] = {
+  struct Row { const char* what; std::string bytes; Entries loaded; } rows[] = {
       {"binary garbage", garbage, {}},
       {"binary garbage around the section", garbage + "\r\n[S]\r\n#1012_CB_HST_UNICODE=0000000461006200\r\n" + garbage, {}},
       {"an overlong line",
-       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=000000066100620000000\r\n"),
-       {}},
+       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=000000066100620000000\r\n"), {}},
       {"a good list after an overlong line",
-       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=0000000461000000\r\n"),
-       {L"a"}},
+       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=0000000461000000\r\n"), {L"a"}},
       {"no byte-order mark", "[S]\r\n#1012_CB_HST_UNICODE=0000000661006200630000\r\n#1012_CB_ACT=\x9Ar\r\n", {}},
       {"no byte-order mark, good list", "[S]\r\n#1012_CB_HST_UNICODE=000000086100000062000000\r\n", {L"a", L"b"}},
       {"a truncated list", utf16(L"[S]\r\n#1012_CB_HST_UNICODE=000000086100620063"), {}},

@@ -469,11 +469,7 @@ TEST_F(ViewTest, HighlightByWindow) {
 TEST_F(ViewTest, EntityChainsDriveTheFactories) {
   const double a[] = {10, 10, 0}, b[] = {190, 10, 0}, o[] = {0, 0, 0}, e[] = {10, 0, 0}, at[] = {100, 50, 0};
   const double s1[] = {20, 60, 0}, s2[] = {40, 60, 0}, s3[] = {20, 80, 0}, s4[] = {40, 80, 0};
-  struct Item {
-    vd::ValueNode* chain;
-    std::uint64_t handle;
-    bool intoBlock;
-  } items[] = {
+  struct Item { vd::ValueNode* chain; std::uint64_t handle; bool intoBlock; } items[] = {
       {vd::buildValueChain(0, 0, u"LINE", 10, a, 11, b, 420, 0xFF0000, -9), 1, false},
       {vd::buildValueChain(0, 0, u"LINE", 10, o, 11, e, 420, 0x00FF00, -9), block_key(u"TICK"), true},
       {vd::buildValueChain(0, 0, u"INSERT", 2, u"tick", 10, at, 41, 3.0, 42, 3.0, -9), 2, false},
@@ -955,11 +951,7 @@ TEST(ViewCounts, ACacheMapsInsideWhenItsReachDoes) {
   view& v = cv.v;
   const extents world = box(0, 0, 100, 100); // regeneration window -100..200
   ASSERT_TRUE(v.fit_window(&world, &world));
-  struct Case {
-    const char* what;
-    extents reach;
-    bool inside;
-  } cases[] = {
+  struct Case { const char* what; extents reach; bool inside; } cases[] = {
       {"inside", box(-50, -20, 150, 120), true},
       {"on the boundary", box(-100, -100, 200, 200), true},
       {"across the left side", box(-100.5, 0, 0, 10), false},
@@ -1221,11 +1213,7 @@ TEST(ViewSnapTiming, TheTimeLimitStopsALongSearchUnlessDisabled) {
   // than 30 ms have passed since it started. Each result line: the time a
   // candidate takes, a reading, and the candidates examined (the cursor
   // centre is one more result).
-  struct Case {
-    std::uint64_t step, tick;
-    bool timed;
-    int examined;
-  } cases[] = {
+  struct Case { std::uint64_t step, tick; bool timed; int examined; } cases[] = {
       {0, 0, true, n},        // work that takes no time
       {300, 0, true, 128},    // 28.8 ms at 96 candidates, 38.4 ms at 128
       {1000, 0, true, 32},    // 32 ms at the first reading
