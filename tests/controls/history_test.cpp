@@ -15,6 +15,7 @@
 
 #include "controls/combo_history.h"
 #include "dialog_script.h"
+#include "script_run.h"
 #include "history_test_ids.h"
 #include "store/prf_store.h"
 #include "tests/store/store_test_support.h"
@@ -123,10 +124,7 @@ void typeAndEnter(const comboHistory& c, const wchar_t* text) {
 
 std::string narrow(const std::wstring& s) { return ui::wideToUtf8(s); }
 
-void runScript(uitest::DialogScript& script, INT_PTR expected = IDOK) {
-  EXPECT_EQ(script.run(), expected);
-  for (const std::string& f : script.failures()) ADD_FAILURE() << f;
-}
+using uitest::runScript;
 
 // One step in a dialog of the combos given, which then closes with OK.
 void inDialog(const std::vector<ComboSetup>& setups, const std::function<void(HistoryDialog&)>& step) {
