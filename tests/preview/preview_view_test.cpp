@@ -111,6 +111,9 @@ bool paintAll(view& v, int maxCalls = 2000) {
       return true;
   return false;
 }
+// A pan by a device offset, or a zoom, and the picture painted after it.
+bool panAndPaint(view& v, double dx, double dy) { return v.pan(dx, dy) && paintAll(v); }
+bool zoomAndPaint(view& v, double f) { return v.zoom(f) && paintAll(v); }
 
 // A view bound to a canvas of w x h pixels.
 struct CanvasView {
@@ -929,8 +932,7 @@ TEST(ViewCounts, PanRepaintFromCachesMatchesAFreshPaint) {
     if (c.added) {
       ASSERT_TRUE(addLine(a, 0, 30, 90, 33, kGreen, 300));
     }
-    ASSERT_TRUE(a.pan(c.dx, c.dy));
-    ASSERT_TRUE(paintAll(a));
+    ASSERT_TRUE(panAndPaint(a, c.dx, c.dy));
     // Drawn from the caches, not from the kept points, in the order of the last picture unless the list changed.
     EXPECT_EQ(repaint(a), Repaint(0, c.added ? 0 : 1, c.regenerated));
     EXPECT_EQ(a.statistics().flushes, 1u) << "a small list is one batch";
@@ -987,11 +989,9 @@ TEST(ViewKeep, AKeptPictureReachesOnlyAsFarAsItsCaches) {
   };
   PaintedView painted(fillList, kKeepWorld, kKeepDevice);
   view& a = painted.v;
-  ASSERT_TRUE(a.zoom(0.2)); // out by 1.4: -20..120, its regeneration window -160..260
-  ASSERT_TRUE(paintAll(a));
+  ASSERT_TRUE(zoomAndPaint(a, 0.2)); // out by 1.4: -20..120, its regeneration window -160..260
   EXPECT_EQ(a.statistics().curves_regenerated, 0u);
-  ASSERT_TRUE(a.pan(-130, 0)); // 91 units: 71..211, beyond the line's cache
-  ASSERT_TRUE(paintAll(a));
+  ASSERT_TRUE(panAndPaint(a, -130, 0)); // 91 units: 71..211, beyond the line's cache
   EXPECT_EQ(repaint(a), Repaint(0, 0, 1)) << "the long line, made for -100..200, regenerated";
 
   const PaintedView fresh(fillList, a.window(), kKeepDevice);
@@ -1016,24 +1016,20 @@ TEST(ViewKeep, ACacheRegeneratedBetweenPicturesIsDrawnByItsElement) {
     SCOPED_TRACE(outsideFirst ? "the line outside the window first" : "the line drawn at once");
     PaintedView painted(fillList, kKeepWorld, kKeepDevice);
     view& a = painted.v;
-    ASSERT_TRUE(a.pan(60.5, 0)); // -30.25..69.75, its regeneration window -130.25..169.75
-    ASSERT_TRUE(paintAll(a));
+    ASSERT_TRUE(panAndPaint(a, 60.5, 0)); // -30.25..69.75, its regeneration window -130.25..169.75
     EXPECT_EQ(a.statistics().lists_redrawn, 1u);
     // Device x -170 is drawing x -115.25: outside the line's cache
     // (-100..200), so the probe regenerates it for -130.25..169.75.
     const extents pick = box(-175, 75, -165, 85);
     a.highlight(hl_pick_remove, &pick, nullptr, false);
     if (outsideFirst) {
-      ASSERT_TRUE(a.pan(0, -90.5)); // -45.25..34.75 high: the line at 40 lies above the window
-      ASSERT_TRUE(paintAll(a));
+      ASSERT_TRUE(panAndPaint(a, 0, -90.5)); // -45.25..34.75 high: the line at 40 lies above the window
       EXPECT_EQ(a.statistics().lists_redrawn, 1u);
       ASSERT_TRUE(a.pan(0, 90.5));
     }
-    ASSERT_TRUE(a.pan(-60.5, 0)); // back to 0..100
-    ASSERT_TRUE(paintAll(a));
+    ASSERT_TRUE(panAndPaint(a, -60.5, 0)); // back to 0..100
     EXPECT_EQ(repaint(a), Repaint(0, 1, 0));
-    ASSERT_TRUE(a.pan(-160.5, 0)); // 80.25..180.25: beyond the regenerated line's 169.75
-    ASSERT_TRUE(paintAll(a));
+    ASSERT_TRUE(panAndPaint(a, -160.5, 0)); // 80.25..180.25: beyond the regenerated line's 169.75
     EXPECT_EQ(repaint(a), Repaint(0, 0, 1));
 
     const PaintedView fresh(fillList, a.window(), kKeepDevice);
@@ -1053,14 +1049,11 @@ TEST(ViewKeep, AnElementLeftOutByAReplayComesBack) {
   };
   PaintedView painted(fillList, kKeepWorld, kKeepDevice);
   view& a = painted.v;
-  for (double dx : {-20.5, 30.0, 10.5}) { // 10.25..110.25 keeps the point at 95, -4.75..95.25, -10..90 loses it
-    ASSERT_TRUE(a.pan(dx, 0));
-    ASSERT_TRUE(paintAll(a));
-  }
+  for (double dx : {-20.5, 30.0, 10.5}) // 10.25..110.25 keeps the point at 95, -4.75..95.25, -10..90 loses it
+    ASSERT_TRUE(panAndPaint(a, dx, 0));
   EXPECT_EQ(a.statistics().lists_redrawn, 1u);
   EXPECT_EQ(painted.canvas.count(0, 0, 200, 160, kRed), 0);
-  ASSERT_TRUE(a.pan(-20, 0)); // 0..100: back in, by whole pixels
-  ASSERT_TRUE(paintAll(a));
+  ASSERT_TRUE(panAndPaint(a, -20, 0)); // 0..100: back in, by whole pixels
   EXPECT_EQ(a.statistics().lists_replayed, 0u) << "the kept points lack the point";
   const PaintedView fresh(fillList, a.window(), kKeepDevice);
   EXPECT_GT(fresh.canvas.count(0, 0, 200, 160, kRed), 10);
