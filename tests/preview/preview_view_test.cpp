@@ -41,6 +41,8 @@ GcGeLineSeg2d* seg(double x0, double y0, double x1, double y1) {
   return new GcGeLineSeg2d(GcGePoint2d(x0, y0), GcGePoint2d(x1, y1));
 }
 GcGeCircArc2d* circle(double x, double y, double r) { return new GcGeCircArc2d(GcGePoint2d(x, y), r); }
+// The arc of radius r about (x, y) from angle 0.3 to 5.
+GcGeCircArc2d* arc(double x, double y, double r) { return new GcGeCircArc2d(GcGePoint2d(x, y), r, 0.3, 5.0); }
 
 // A curve of list 1 (or `list`) in colour c, outside any block.
 bool addCurve(view& v, GcGeEntity2d* g, COLORREF c, std::uint64_t handle, std::uint32_t width = 1,
@@ -637,9 +639,11 @@ TEST_F(ViewTest, SnapPointsOfSolidsReferencesAndPerpendiculars) {
     std::uint64_t handle;
   } cases[] = {
       // Block line end (10, 0) at (120, 70) = device (240, 60).
-      {"a block reference's end point", snap_end, box(236, 56, 244, 64), nullptr, {120, 70}, GcGeTol(1e-9, 0), snap_end, 5},
+      {"a block reference's end point", snap_end, box(236, 56, 244, 64), nullptr, {120, 70}, GcGeTol(1e-9, 0),
+       snap_end, 5},
       // 30 pixels = 15 units from (20, 70).
-      {"a pixel-scaled reference's end point", snap_end, box(66, 56, 74, 64), nullptr, {35, 70}, GcGeTol(1e-6, 0), snap_end, 6},
+      {"a pixel-scaled reference's end point", snap_end, box(66, 56, 74, 64), nullptr, {35, 70}, GcGeTol(1e-6, 0),
+       snap_end, 6},
       {"the foot from a last point onto the red line at y 90", snap_perpendicular, box(195, 15, 205, 25), &last,
        {100, 90}, GcGeTol(), snap_perpendicular, 1},
   };
@@ -914,7 +918,7 @@ TEST(ViewCounts, PanRepaintFromCachesMatchesAFreshPaint) {
     for (int i = 0; i < 60; ++i) {
       const COLORREF c = i % 2 ? kRed : kGreen;
       ASSERT_TRUE(addLine(v, i * 1.5 - 5, -5, i * 1.2 + 5, 90, c, i));
-      ASSERT_TRUE(addCurve(v, new GcGeCircArc2d(GcGePoint2d(i * 1.4 + 5, 40 + i % 7), 4.0 + i % 5, 0.3, 5.0), c, 100 + i));
+      ASSERT_TRUE(addCurve(v, arc(i * 1.4 + 5, 40 + i % 7, 4.0 + i % 5), c, 100 + i));
     }
     ASSERT_TRUE(addLine(v, 105, 40, 115, 60, kBlue, 200)); // outside the first window, inside its regeneration window
     if (text) {
@@ -1090,7 +1094,7 @@ TEST(ViewKeep, RepaintsAfterAPanMatchAFreshPaint) {
     for (int i = 0; i < 30; ++i) {
       const COLORREF c = i % 2 ? kRed : kGreen;
       ASSERT_TRUE(addLine(v, i * 3.1 - 5, -5, i * 2.4 + 5, 90, c, i, nullptr, i % 5 == 0 ? 3 : 1));
-      ASSERT_TRUE(addCurve(v, new GcGeCircArc2d(GcGePoint2d(i * 2.9 + 5, 40 + i % 7), 4.0 + i % 5, 0.3, 5.0), c, 100 + i));
+      ASSERT_TRUE(addCurve(v, arc(i * 2.9 + 5, 40 + i % 7, 4.0 + i % 5), c, 100 + i));
     }
     ASSERT_TRUE(v.add_solid({rectangle(60, 10, 75, 22)}, {true}, rgb(kBlue), 200, false));
     // A point marker reaches beyond its point; an element is drawn only while
