@@ -312,7 +312,7 @@ TEST_F(ViewTest, PatternsFromVectorsAndDamagedPatterns) {
 // scaled below a pixel draws continuous.
 TEST_F(ViewTest, ItemLinetypeScalesLengthenAndShortenTheDashes) {
   v.define_linetype("DASH", {5.0, -5.0});
-  v.define_linetype("FINE", {0.25, -0.25}); // unscaled, half a pixel: too fine on its own
+  v.define_linetype("FINE", {0.1, -0.1}); // unscaled, a fifth of a pixel: too fine on its own
   struct Case {
     const char* what;
     double y;
@@ -324,7 +324,7 @@ TEST_F(ViewTest, ItemLinetypeScalesLengthenAndShortenTheDashes) {
                {"scale 2", 70, u"dash", 2.0, kBlue, 20},
                {"a pattern shrunk below a pixel draws continuous", 50, u"dash", 1e-9, kGreen, 0},
                {"a negative scale counts as 1", 30, u"dash", -2.0, kMagenta, 10},
-               {"a fine pattern scaled up", 10, u"fine", 20.0, kCyan, 10}};
+               {"a fine pattern scaled up", 10, u"fine", 50.0, kCyan, 10}};
   std::uint64_t handle = 1;
   for (const Case& c : cases)
     addChainLine(v, c.y, c.linetype, c.colour, c.scale, handle++);
