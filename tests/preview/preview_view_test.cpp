@@ -894,61 +894,6 @@ TEST(ViewCounts, CachesAreReusedWithinTheBandAndTheRegenerationWindow) {
   }
 }
 
-// A repaint that cannot move the kept points (a pan by a fraction of a
-// pixel, a list with a text, an element coming into the window) draws the
-// last picture's draws from the caches made for the first window; one after
-// the list changed walks the list, drawing from the same caches. Either
-// regenerates only what was never drawn and shows what a new view painting
-// at the new window shows.
-TEST(ViewCounts, PanRepaintFromCachesMatchesAFreshPaint) {
-  struct Case {
-    const char* what;
-    double dx, dy;
-    bool text;
-    bool added; // an element added after the first picture: the list is walked
-    std::uint32_t regenerated;
-  };
-  const Case cases[] = {
-      {"a pan by a fraction of a pixel", 31.5, 17.25, false, false, 0},
-      {"a pan by whole pixels of a list with a text", 31, 17, true, false, 0},
-      {"a pan that brings an element into the window", -40, 0, false, false, 1},
-      {"a pan by a fraction of a pixel after an element was added", 31.5, 17.25, false, true, 1},
-  };
-  auto fillList = [](view& v, bool text, bool added) {
-    for (int i = 0; i < 60; ++i) {
-      const COLORREF c = i % 2 ? kRed : kGreen;
-      ASSERT_TRUE(addLine(v, i * 1.5 - 5, -5, i * 1.2 + 5, 90, c, i));
-      ASSERT_TRUE(addCurve(v, arc(i * 1.4 + 5, 40 + i % 7, 4.0 + i % 5), c, 100 + i));
-    }
-    ASSERT_TRUE(addLine(v, 105, 40, 115, 60, kBlue, 200)); // outside the first window, inside its regeneration window
-    if (text) {
-      ASSERT_TRUE(addText(v, 10, 10, u"Kóta", 6.0, kBlue, 201));
-    }
-    if (added) {
-      ASSERT_TRUE(addLine(v, 0, 30, 90, 33, kGreen, 300));
-    }
-  };
-  const extents device = box(0, 0, 200, 160), world = box(0, 0, 100, 80);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    PaintedView painted([&](view& v) { fillList(v, c.text, false); }, world, device);
-    view& a = painted.v;
-    if (c.added) {
-      ASSERT_TRUE(addLine(a, 0, 30, 90, 33, kGreen, 300));
-    }
-    ASSERT_TRUE(panAndPaint(a, c.dx, c.dy));
-    // Drawn from the caches, not from the kept points, in the order of the last picture unless the list changed.
-    EXPECT_EQ(repaint(a), Repaint(0, c.added ? 0 : 1, c.regenerated));
-    EXPECT_EQ(a.statistics().flushes, 1u) << "a small list is one batch";
-    EXPECT_EQ(a.statistics().polyline_calls, c.regenerated && !c.added ? 3u : 2u) << "one call per pen";
-
-    const PaintedView fresh([&](view& b) { fillList(b, c.text, c.added); }, a.window(), device);
-    EXPECT_GT(fresh.v.statistics().curves_regenerated, 100u);
-    EXPECT_GT(fresh.canvas.count(0, 0, 200, 160, kRed), 100);
-    EXPECT_EQ(fresh.differing(painted.canvas), 0);
-  }
-}
-
 // A cache reused after a pan is drawn without clipping when all its points
 // map into the device box of the regeneration window (boundary included),
 // as the test on each point would find.
@@ -1066,68 +1011,97 @@ TEST(ViewKeep, AnElementLeftOutByAReplayComesBack) {
 
 // A restart after a pan by whole pixels moves the kept picture of list 1 and
 // draws only the strips the move bared (moved further than the bitmap, it
-// draws all kept points again); whatever changes the look of the list makes
-// the next picture a full paint. Either way the pixels are those of a new view
-// painting the same list at that window.
+// draws all kept points again). A repaint that cannot move the kept points (a
+// pan by a fraction of a pixel, a list with a text, an element coming into
+// the window) draws the last picture's draws from the caches made for the
+// first window; one after the list changed walks the list, drawing from the
+// same caches; either regenerates only what was never drawn; a zoom makes the
+// next picture a full paint. Whichever way, the pixels are those of a new view
+// painting the same list at that window. Two lists: a mixed one (wide pens, a
+// solid, a point's marker, a block reference) and one of strokes and arcs in
+// two colours, which is painted as one batch of a call per pen.
 TEST(ViewKeep, RepaintsAfterAPanMatchAFreshPaint) {
   enum class Change { none, text, add, zoom };
   struct Case {
     const char* what;
+    bool strokes; // the list of strokes and arcs
     double dx, dy;
     Change change;
-    Repaint expected; // replayed, redrawn, regenerated (only elements drawn for the first time)
+    Repaint expected;            // replayed, redrawn, regenerated (only elements drawn for the first time)
+    std::uint32_t polylineCalls; // of the strokes in their one batch; 0: not counted
   };
   const Case cases[] = {
-      {"right and up", 37, -23, Change::none, {1, 0, 0}},
-      {"left", -5, 0, Change::none, {1, 0, 0}},
-      {"down", 0, 11, Change::none, {1, 0, 0}},
-      {"by the bitmap's width: every kept point again", 200, 0, Change::none, {1, 0, 0}},
-      {"by most of the bitmap: every kept point again", 120, -90, Change::none, {1, 0, 0}},
-      {"not at all", 0, 0, Change::none, {1, 0, 0}},
-      {"half a pixel", 0.5, 0, Change::none, {0, 1, 0}},
-      {"far enough to bring in the element outside", -40, 0, Change::none, {0, 1, 1}},
-      {"after an element was added", 10, 0, Change::add, {0, 0, 1}},
-      {"with a text in the list", 10, 0, Change::text, {0, 1, 0}},
-      {"after a zoom", 0, 0, Change::zoom, {0, 0, 0}},
+      {"right and up", false, 37, -23, Change::none, {1, 0, 0}},
+      {"left", false, -5, 0, Change::none, {1, 0, 0}},
+      {"down", false, 0, 11, Change::none, {1, 0, 0}},
+      {"by the bitmap's width: every kept point again", false, 200, 0, Change::none, {1, 0, 0}},
+      {"by most of the bitmap: every kept point again", false, 120, -90, Change::none, {1, 0, 0}},
+      {"not at all", false, 0, 0, Change::none, {1, 0, 0}},
+      {"half a pixel", false, 0.5, 0, Change::none, {0, 1, 0}},
+      {"far enough to bring in the element outside", false, -40, 0, Change::none, {0, 1, 1}},
+      {"after an element was added", false, 10, 0, Change::add, {0, 0, 1}},
+      {"with a text in the list", false, 10, 0, Change::text, {0, 1, 0}},
+      {"after a zoom", false, 0, 0, Change::zoom, {0, 0, 0}},
+      {"strokes: a pan by a fraction of a pixel", true, 31.5, 17.25, Change::none, {0, 1, 0}, 2},
+      {"strokes: a pan by whole pixels of a list with a text", true, 31, 17, Change::text, {0, 1, 0}, 2},
+      {"strokes: a pan that brings an element into the window", true, -40, 0, Change::none, {0, 1, 1}, 3},
+      {"strokes: a pan by a fraction of a pixel after an element was added", true, 31.5, 17.25, Change::add,
+       {0, 0, 1}, 2},
   };
-  auto fillList = [](view& v, Change change, bool added) {
-    for (int i = 0; i < 30; ++i) {
-      const COLORREF c = i % 2 ? kRed : kGreen;
-      ASSERT_TRUE(addLine(v, i * 3.1 - 5, -5, i * 2.4 + 5, 90, c, i, nullptr, i % 5 == 0 ? 3 : 1));
-      ASSERT_TRUE(addCurve(v, arc(i * 2.9 + 5, 40 + i % 7, 4.0 + i % 5), c, 100 + i));
+  auto addOne = [](view& v, bool strokes) {
+    ASSERT_TRUE(strokes ? addLine(v, 0, 30, 90, 33, kGreen, 300) : addLine(v, 0, 40, 90, 45, kBlue, 300));
+  };
+  auto fillList = [&](view& v, const Case& c, bool added) {
+    for (int i = 0; i < (c.strokes ? 60 : 30); ++i) {
+      const COLORREF colour = i % 2 ? kRed : kGreen;
+      if (c.strokes) {
+        ASSERT_TRUE(addLine(v, i * 1.5 - 5, -5, i * 1.2 + 5, 90, colour, i));
+        ASSERT_TRUE(addCurve(v, arc(i * 1.4 + 5, 40 + i % 7, 4.0 + i % 5), colour, 100 + i));
+        continue;
+      }
+      ASSERT_TRUE(addLine(v, i * 3.1 - 5, -5, i * 2.4 + 5, 90, colour, i, nullptr, i % 5 == 0 ? 3 : 1));
+      ASSERT_TRUE(addCurve(v, arc(i * 2.9 + 5, 40 + i % 7, 4.0 + i % 5), colour, 100 + i));
     }
-    ASSERT_TRUE(v.add_solid({rectangle(60, 10, 75, 22)}, {true}, rgb(kBlue), 200, false));
-    // A point marker reaches beyond its point; an element is drawn only while
-    // it is in the window, so the point stays well inside it.
-    ASSERT_TRUE(addCurve(v, new GcGePointEnt2d(GcGePoint2d(50, 45)), kMagenta, 201));
-    ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 7));
-    ASSERT_TRUE(addMember(v, circle(0, 0, 3.0), kCyan, 7));
-    ASSERT_TRUE(addReference(v, 7, 85, 60, 1.5, 202));
-    ASSERT_TRUE(addLine(v, 105, 40, 115, 60, kBlack, 203)); // outside the first window, inside its regeneration window
-    if (change == Change::text) {
+    if (!c.strokes) {
+      ASSERT_TRUE(v.add_solid({rectangle(60, 10, 75, 22)}, {true}, rgb(kBlue), 200, false));
+      // A point marker reaches beyond its point; an element is drawn only while
+      // it is in the window, so the point stays well inside it.
+      ASSERT_TRUE(addCurve(v, new GcGePointEnt2d(GcGePoint2d(50, 45)), kMagenta, 201));
+      ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 7));
+      ASSERT_TRUE(addMember(v, circle(0, 0, 3.0), kCyan, 7));
+      ASSERT_TRUE(addReference(v, 7, 85, 60, 1.5, 202));
+    }
+    // Outside the first window, inside its regeneration window.
+    ASSERT_TRUE(addLine(v, 105, 40, 115, 60, c.strokes ? kBlue : kBlack, 203));
+    if (c.change == Change::text) {
       ASSERT_TRUE(addText(v, 10, 10, u"Kóta", 6.0, kBlue, 204));
     }
-    if (added) {
-      ASSERT_TRUE(addLine(v, 0, 40, 90, 45, kBlue, 300));
-    }
+    if (added)
+      addOne(v, c.strokes);
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    PaintedView painted([&](view& v) { fillList(v, c.change, false); }, kKeepWorld, kKeepDevice);
+    PaintedView painted([&](view& v) { fillList(v, c, false); }, kKeepWorld, kKeepDevice);
     view& a = painted.v;
-    if (c.change == Change::add) {
-      ASSERT_TRUE(addLine(a, 0, 40, 90, 45, kBlue, 300));
-    }
+    if (c.change == Change::add)
+      addOne(a, c.strokes);
     if (c.change == Change::zoom) {
       ASSERT_TRUE(a.zoom(-0.1));
     }
-    a.pan(c.dx, c.dy);
-    ASSERT_TRUE(paintAll(a));
+    ASSERT_TRUE(panAndPaint(a, c.dx, c.dy));
     EXPECT_EQ(repaint(a), c.expected);
+    if (c.polylineCalls) {
+      EXPECT_EQ(a.statistics().flushes, 1u) << "a small list is one batch";
+      EXPECT_EQ(a.statistics().polyline_calls, c.polylineCalls) << "one call per pen";
+    }
 
-    const PaintedView fresh([&](view& b) { fillList(b, c.change, c.change == Change::add); }, a.window(), kKeepDevice);
+    const PaintedView fresh([&](view& b) { fillList(b, c, c.change == Change::add); }, a.window(), kKeepDevice);
     EXPECT_EQ(fresh.v.statistics().lists_replayed, 0u);
     EXPECT_GT(200 * 160 - fresh.canvas.count(0, 0, 200, 160, kWhite), 200);
+    if (c.strokes) {
+      EXPECT_GT(fresh.v.statistics().curves_regenerated, 100u);
+      EXPECT_GT(fresh.canvas.count(0, 0, 200, 160, kRed), 100);
+    }
     // Caches made before a zoom within the reuse band keep their coarser
     // arcs, so only the other cases can be compared pixel for pixel.
     if (c.change != Change::zoom) {
