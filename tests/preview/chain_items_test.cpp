@@ -12,6 +12,8 @@
 #include "host/value_chain.h"
 #include "preview/chain_items.h"
 #include "preview/palette.h"
+#include "preview/snap.h"
+#include "preview_test_shapes.h"
 
 #include <cmath>
 #include <functional>
@@ -531,12 +533,8 @@ TEST(ChainItems, ChainsThatDrawNothing) {
 }
 
 TEST(ChainItems, MergedLoopsKeepTheirParity) {
-  auto square = [](double x0, double y0, double x1, double y1) -> std::unique_ptr<GcGeCurve2d> {
-    auto loop = std::make_unique<GcGeCompositeCurve2d>();
-    const GcGePoint2d p[] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
-    for (int i = 0; i < 4; ++i)
-      loop->append(new GcGeLineSeg2d(p[i], p[(i + 1) % 4]));
-    return loop;
+  auto square = [](double x0, double y0, double x1, double y1) {
+    return std::unique_ptr<GcGeCurve2d>(previewtest::rectangle(x0, y0, x1, y1));
   };
   std::vector<std::unique_ptr<GcGeCurve2d>> loops;
   loops.push_back(square(0, 0, 10, 10));
@@ -553,15 +551,7 @@ TEST(ChainItems, MergedLoopsKeepTheirParity) {
   EXPECT_TRUE(merged->startPoint().isEqualTo(merged->endPoint())) << "one closed loop";
   GcGePoint2dArray ring;
   merged->getSamplePoints(1e-3, ring);
-  auto filled = [&](double x, double y) {
-    bool in = false;
-    for (int i = 0, j = ring.length() - 1; i < ring.length(); j = i++) {
-      const GcGePoint2d a = ring[i], b = ring[j];
-      if ((a.y > y) != (b.y > y) && x < b.x + (a.x - b.x) * (y - b.y) / (a.y - b.y))
-        in = !in;
-    }
-    return in;
-  };
+  const std::uint32_t samples = static_cast<std::uint32_t>(ring.length());
   struct Probe { double x, y; bool filled; const char* what; } probes[] = {
       {1, 1, true, "inside the outer loop"},       {5, 2.5, false, "in the round hole"},
       {5, 5, true, "on the island in the hole"},   {9.5, 5.5, true, "between hole and outer side"},
@@ -570,7 +560,7 @@ TEST(ChainItems, MergedLoopsKeepTheirParity) {
       {-1, 5, false, "outside everything"},
   };
   for (const Probe& p : probes)
-    EXPECT_EQ(filled(p.x, p.y), p.filled) << p.what;
+    EXPECT_EQ(inside_rings(GcGePoint2d(p.x, p.y), ring.begin(), &samples, 1), p.filled) << p.what;
   // One loop stays the loop it was; none gives nothing.
   std::vector<std::unique_ptr<GcGeCurve2d>> one;
   one.push_back(square(0, 0, 1, 1));

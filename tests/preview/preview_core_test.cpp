@@ -17,6 +17,7 @@
 #include "preview/snap.h"
 #include "preview/text_extents.h"
 #include "preview/view_math.h"
+#include "preview_test_shapes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,7 @@
 #include <tuple>
 
 using namespace GDI;
+using previewtest::rectangle;
 
 namespace {
 constexpr double kEps = 1e-9;
@@ -35,15 +37,6 @@ std::vector<std::pair<double, double>> pairsOf(const GcGePoint2dArray& pts) {
   for (int i = 0; i + 1 < pts.length(); i += 2)
     r.emplace_back(pts[i].x, pts[i + 1].x);
   return r;
-}
-
-GcGeCompositeCurve2d* rectangle(double x0, double y0, double x1, double y1) {
-  auto* c = new GcGeCompositeCurve2d;
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x0, y0), GcGePoint2d(x1, y0)));
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x1, y0), GcGePoint2d(x1, y1)));
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x1, y1), GcGePoint2d(x0, y1)));
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x0, y1), GcGePoint2d(x0, y0)));
-  return c;
 }
 
 // Dash 10, gap 10, dot, gap 10: 30 a repeat.

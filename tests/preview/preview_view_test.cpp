@@ -10,6 +10,7 @@
 #include "geom/point_ent2d.h"
 #include "host/value_chain.h"
 #include "preview/view.h"
+#include "preview_test_shapes.h"
 #include "ui/gdi.h"
 
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include <tuple>
 
 using namespace GDI;
+using previewtest::rectangle;
 
 namespace {
 
@@ -157,15 +159,6 @@ struct PaintedView : CanvasView {
     return canvas.differing(other, canvas.surface.width(), canvas.surface.height());
   }
 };
-
-GcGeCompositeCurve2d* rectangle(double x0, double y0, double x1, double y1) {
-  auto* c = new GcGeCompositeCurve2d;
-  c->append(seg(x0, y0, x1, y0));
-  c->append(seg(x1, y0, x1, y1));
-  c->append(seg(x1, y1, x0, y1));
-  c->append(seg(x0, y1, x0, y0));
-  return c;
-}
 
 // A line of a value chain with the given groups after its points, as an item.
 void addChainLine(view& v, double y, const char16_t* linetype, COLORREF c, std::optional<double> scale,
