@@ -25,11 +25,13 @@
 #include "controls/mask_dialog.h"
 #include "dialog_ids.h"
 #include "dialog_script.h"
+#include "script_run.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
 #include "tools/png/bitmap_png.h"
 #include "tools/vdhost/module_texts.h"
 #include "ui/dialog.h"
+#include "ui/gdi.h"
 #include "ui/module_state.h"
 #include "ui/wide_text.h"
 
@@ -132,9 +134,7 @@ POINT centreOf(HWND window) { return uitest::clientCentre(window); }
 // A pixel of a control as it shows now, as 0x00BBGGRR.
 std::uint32_t pixelOf(HWND control, POINT at) { return static_cast<std::uint32_t>(uitest::screenPixel(control, at)); }
 
-void expectNoFailures(const uitest::DialogScript& script) {
-  for (const std::string& f : script.failures()) ADD_FAILURE() << f;
-}
+using uitest::runScript;
 
 // ---------------------------------------------------------------------------
 // Swatches
@@ -150,12 +150,7 @@ class SwatchDialog : public ui::Dialog {
 };
 
 TEST_F(ColourControls, SwatchesDrawTheirColoursOnTheirGround) {
-  struct Row {
-    std::uint32_t colour;
-    COLORREF ground;
-    COLORREF expected;
-    const char* what;
-  } rows[] = {
+  struct Row { std::uint32_t colour; COLORREF ground; COLORREF expected; const char* what; } rows[] = {
       {7, RGB(240, 240, 240), RGB(0, 0, 0), "7 is black on a light ground"},
       {7, RGB(30, 30, 30), RGB(255, 255, 255), "and white on a dark one"},
       {7, RGB(127, 127, 127), RGB(255, 255, 255), "a sum of 381 is still dark"},
@@ -189,8 +184,7 @@ TEST_F(ColourControls, SwatchesDrawTheirColoursOnTheirGround) {
     EXPECT_EQ(dlg.grid.colourAt(POINT{r.right - 1, r.bottom - 1}), std::optional<std::uint32_t>(240));
     dlg.EndDialog(IDOK);
   });
-  EXPECT_EQ(script.run(), IDOK);
-  expectNoFailures(script);
+  runScript(script);
 }
 
 // ---------------------------------------------------------------------------
@@ -301,9 +295,8 @@ TEST_F(ColourControls, ColourDialogWithoutLogicalColours) {
     uitest::postChars(edit, L"Žlutá");
     uitest::postKey(edit, VK_RETURN);
   });
-  EXPECT_EQ(script.run(), IDOK);
+  runScript(script);
   EXPECT_EQ(dlg.colour(), 2u) << "Enter reads the field before the dialog closes";
-  expectNoFailures(script);
 }
 
 TEST_F(ColourControls, ColourDialogLogicalColoursAndDoubleClicks) {
@@ -334,9 +327,8 @@ TEST_F(ColourControls, ColourDialogLogicalColoursAndDoubleClicks) {
           EXPECT_EQ(pixelOf(current, centreOf(current)), static_cast<std::uint32_t>(c.currentAfterClick));
           vdhost::postMoveAndDoubleClick(dlg.item(c.twice).hwnd(), c.at);
         });
-    EXPECT_EQ(script.run(), IDOK) << "a double click closes with OK";
+    runScript(script);  // a double click closes with OK
     EXPECT_EQ(dlg.colour(), c.expected);
-    expectNoFailures(script);
   }
 }
 
@@ -344,12 +336,7 @@ TEST_F(ColourControls, ColourDialogLogicalColoursAndDoubleClicks) {
 // ColorExtFunction refuses what it cannot serve, without a dialog.
 
 TEST_F(ColourControls, ColorExtFunctionRefusesBadCalls) {
-  struct Case {
-    int mode;
-    bool colour, rgb, text;
-    int length;
-    int result;
-  } cases[] = {
+  struct Case { int mode; bool colour, rgb, text; int length; int result; } cases[] = {
       {1, false, true, true, 32, 0}, {2, false, true, true, 32, 0}, {3, false, true, true, 32, 0},
       {4, false, true, true, 32, 0}, {0, false, true, true, 32, 0}, {6, false, true, true, 32, 0},
       {6, true, true, false, 32, 0}, {5, true, true, false, 32, 0}, {5, true, true, true, 0, 0},
@@ -421,18 +408,10 @@ void chooseItem(const ui::Dialog& dlg, const vd::colorCombo& combo, int index) {
 // as the list draws it.
 COLORREF swatchPixel(const vd::colorCombo& combo, int image) {
   HIMAGELIST list = reinterpret_cast<HIMAGELIST>(SendMessageW(combo.hwnd(), CBEM_GETIMAGELIST, 0, 0));
-  if (!list || image < 0) return CLR_INVALID;
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 32, 32);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  ImageList_Draw(list, image, dc, 0, 0, ILD_NORMAL);
-  const COLORREF c = GetPixel(dc, 3, 3);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  return c;
+  ui::memory_surface surface;
+  if (!list || image < 0 || !surface.create(nullptr, 32, 32)) return CLR_INVALID;
+  ImageList_Draw(list, image, surface.dc(), 0, 0, ILD_NORMAL);
+  return GetPixel(surface.dc(), 3, 3);
 }
 
 // The dialog with its dropped list in one picture: the list is a window of
@@ -452,23 +431,19 @@ bool writeDroppedCombo(HWND dialog, HWND combo, const std::filesystem::path& pat
   GetWindowRect(info.hwndList, &list);
   RECT all{};
   UnionRect(&all, &frame, &list);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, all.right - all.left, all.bottom - all.top);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bitmap);
   const RECT whole{0, 0, all.right - all.left, all.bottom - all.top};
-  FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  ui::memory_surface surface;
+  if (!surface.create(nullptr, whole.right, whole.bottom)) {
+    error = "no surface for the picture";
+    return false;
+  }
+  FillRect(surface.dc(), &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   for (auto [window, r] : {std::pair{dialog, frame}, std::pair{info.hwndList, list}}) {
     HDC source = GetWindowDC(window);
-    BitBlt(dc, r.left - all.left, r.top - all.top, r.right - r.left, r.bottom - r.top, source, 0, 0, SRCCOPY);
+    BitBlt(surface.dc(), r.left - all.left, r.top - all.top, r.right - r.left, r.bottom - r.top, source, 0, 0, SRCCOPY);
     ReleaseDC(window, source);
   }
-  SelectObject(dc, old);
-  const bool written = vdpng::writeBitmap(dc, bitmap, whole.right, whole.bottom, path.string(), error);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  return written;
+  return vdpng::writeBitmap(surface.dc(), surface.bitmap(), whole.right, whole.bottom, path.string(), error);
 }
 
 TEST_F(ColourControls, ComboOffersColoursAndAddsAChosenOne) {
@@ -542,8 +517,7 @@ TEST_F(ColourControls, ComboOffersColoursAndAddsAChosenOne) {
         dlg.combo.showDropDown(false);
         dlg.EndDialog(IDOK);
       });
-  EXPECT_EQ(script.run(), IDOK);
-  expectNoFailures(script);
+  runScript(script);
 }
 
 TEST_F(ColourControls, ComboWithoutLogicalColoursAndWithTrueColours) {
@@ -568,8 +542,7 @@ TEST_F(ColourControls, ComboWithoutLogicalColoursAndWithTrueColours) {
         EXPECT_EQ(dlg.combo.itemText(dlg.combo.curSel()), L"254, 0, 0");
         dlg.EndDialog(IDOK);
       });
-  EXPECT_EQ(script.run(), IDOK);
-  expectNoFailures(script);
+  runScript(script);
 }
 
 // ---------------------------------------------------------------------------
@@ -621,18 +594,15 @@ TEST_F(ColourControls, MaskDialogColourOnlyWhileTheBoxIsClear) {
         EXPECT_EQ(g_hostDialog.asked[0].text, L"STĚNY");
         uitest::postClick(dlg.item(IDOK).hwnd(), POINT{4, 4});
       });
-  EXPECT_EQ(script.run(), IDOK);
+  runScript(script);
   EXPECT_FALSE(dlg.useDrawingBackground());
   EXPECT_EQ(dlg.colourIndex(), 1u);
   const std::vector<std::string>& transcript = Host::instance().transcript();
   EXPECT_NE(std::find(transcript.begin(), transcript.end(), "host: dialog 102 localized"), transcript.end());
-  expectNoFailures(script);
 }
 
 TEST_F(ColourControls, MaskDialogMapsTrueColoursToPaletteNumbers) {
-  struct Case {
-    std::uint32_t value, expected;
-  } cases[] = {
+  struct Case { std::uint32_t value, expected; } cases[] = {
       {vd::colour::true_colour(255, 0, 0), 1}, {vd::colour::true_colour(250, 3, 2), 1},
       {vd::colour::true_colour(0, 0, 0), 0},   {vd::colour::true_colour(0x5A, 0x5A, 0xB4), 175},
       {256, 256},                              {33, 33},

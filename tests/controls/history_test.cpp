@@ -8,15 +8,18 @@
 
 #include <functional>
 #include <map>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/combo_history.h"
 #include "dialog_script.h"
+#include "script_run.h"
 #include "history_test_ids.h"
 #include "store/prf_store.h"
 #include "tests/store/store_test_support.h"
+#include "tools/vdhost/message_box.h"
 #include "ui/dialog.h"
 #include "ui/wide_text.h"
 
@@ -111,68 +114,42 @@ void fill(comboHistory& c, const Entries& texts) {
   for (const std::wstring& t : texts) ASSERT_TRUE(c.addToHistory(t, false)) << ui::wideToUtf8(t);
 }
 
-// Focus on the combo, then the text typed and Enter, as a user gives them.
-void typeAndEnter(const comboHistory& c, const wchar_t* text) {
+// Focus on the combo, then the text typed and a key (Enter unless said), as a
+// user gives them.
+void typeAndPress(const comboHistory& c, const wchar_t* text, UINT key = VK_RETURN) {
   SetFocus(c.hwnd());
-  HWND edit = c.editField();
-  uitest::postChars(edit, text);
-  uitest::postKey(edit, VK_RETURN);
+  uitest::postChars(c.editField(), text);
+  uitest::postKey(c.editField(), key);
 }
 
 std::string narrow(const std::wstring& s) { return ui::wideToUtf8(s); }
 
-void runScript(uitest::DialogScript& script, INT_PTR expected = IDOK) {
-  EXPECT_EQ(script.run(), expected);
-  for (const std::string& f : script.failures()) ADD_FAILURE() << f;
+using uitest::runScript;
+
+// One step in a dialog of the combos given, which then closes with OK.
+void inDialog(const std::vector<ComboSetup>& setups, const std::function<void(HistoryDialog&)>& step) {
+  HistoryDialog dlg(setups);
+  uitest::DialogScript script(dlg);
+  script.then([&] {
+    step(dlg);
+    dlg.EndDialog(IDOK);
+  });
+  runScript(script);
 }
 
-// The message box a control opened, owned by `owner`.
-HWND findMessageBox(HWND owner) {
-  struct Search {
-    HWND owner;
-    HWND found;
-  } search{owner, nullptr};
+// The message box a control opened over `owner`; null while there is none.
+HWND boxOver(HWND owner) {
+  std::pair<HWND, HWND> search{owner, nullptr};
   EnumThreadWindows(
       GetCurrentThreadId(),
       [](HWND w, LPARAM l) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(l);
-        wchar_t name[16] = {};
-        GetClassNameW(w, name, 16);
-        if (w != s->owner && std::wstring(name) == L"#32770" && GetWindow(w, GW_OWNER) == s->owner &&
-            IsWindowVisible(w)) {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
+        auto& [owner, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(l);
+        const auto box = IsWindowVisible(w) ? vdhost::readMessageBox(w) : std::nullopt;
+        if (box && box->owner == owner) found = w;
+        return !found;
       },
       reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// What a message box shows: its caption, its static texts and whether its
-// icon is the stop sign.
-struct BoxContent {
-  std::wstring caption;
-  Entries texts;
-  bool stopIcon = false;
-};
-
-BoxContent readBox(HWND box) {
-  BoxContent content;
-  content.caption = ui::Window(box).text();
-  const HICON hand = LoadIconW(nullptr, IDI_HAND);
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t name[16] = {};
-    GetClassNameW(child, name, 16);
-    if (std::wstring(name) != L"Static") continue;
-    if (HICON icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0))) {
-      content.stopIcon = content.stopIcon || icon == hand;
-      continue;
-    }
-    const std::wstring text = ui::Window(child).text();
-    if (!text.empty()) content.texts.push_back(text);
-  }
-  return content;
+  return search.second;
 }
 
 // ---- order and presence ---------------------------------------------------
@@ -197,7 +174,7 @@ TEST(ComboHistory, TypedTextsTakeTheirPlaceInTheChosenOrder) {
     uitest::DialogScript script(dlg);
     comboHistory& c = dlg.combo(row.id);
     for (const wchar_t* t : row.typed) {
-      script.then([&c] { c.setEditText(L""); }).then([&c, t] { typeAndEnter(c, t); });
+      script.then([&c] { c.setEditText(L""); }).then([&c, t] { typeAndPress(c, t); });
     }
     script.then([&] {
       EXPECT_EQ(items(c), row.expected);
@@ -214,19 +191,13 @@ TEST(ComboHistory, TypedTextsTakeTheirPlaceInTheChosenOrder) {
 // ---- numbers ---------------------------------------------------------------
 
 TEST(ComboHistory, NumbersShowTheirDecimals) {
-  struct Row {
-    const wchar_t* typed;
-    bool accepted;
-    const wchar_t* shown;
-  } rows[] = {
+  struct Row { const wchar_t* typed; bool accepted; const wchar_t* shown; } rows[] = {
       {L"2.5", true, L"2.50"},     {L"2,5", true, L"2.50"},       {L" 7 ", true, L"7.00"},
       {L"99.999", true, L"100.00"}, {L"abc", false, nullptr},     {L"2.5x", false, nullptr},
       {L"", false, nullptr},       {L"1e999", false, nullptr},
   };
-  HistoryDialog dlg;
-  uitest::DialogScript script(dlg);
-  comboHistory& c = dlg.combo(IDC_HIST_NUMBER);
-  script.then([&] {
+  inDialog(kSetups, [&](HistoryDialog& dlg) {
+    comboHistory& c = dlg.combo(IDC_HIST_NUMBER);
     for (const Row& r : rows) {
       SCOPED_TRACE(narrow(r.typed));
       const int before = c.count();
@@ -238,17 +209,11 @@ TEST(ComboHistory, NumbersShowTheirDecimals) {
       EXPECT_EQ(c.editText(), r.shown);
       EXPECT_GE(c.findEntry(r.shown), 0);
     }
-    dlg.EndDialog(IDOK);
   });
-  runScript(script);
 }
 
 TEST(ComboHistory, RangeMessageFillsInItsFormat) {
-  struct Row {
-    const wchar_t* format;
-    int decimals;
-    std::wstring shown;
-  } rows[] = {
+  struct Row { const wchar_t* format; int decimals; std::wstring shown; } rows[] = {
       {kRangeFormat, 2, L"Hodnota musí ležet v rozsahu 1.00 až 100.00."},
       {L"%.*f - %.*f", 0, L"1 - 100"},
       {L"od %+.*e", 1, L"od +1.0e+00"},
@@ -291,14 +256,15 @@ TEST(ComboHistory, AValueOutsideTheRangeIsReportedAndABoundPutBack) {
           c.setCurSel(c.findEntry(r.atFocus));
           c.setEditText(r.atFocus);
           // Focusing selects the whole text; typing replaces it.
-          typeAndEnter(c, r.typed);
+          typeAndPress(c, r.typed);
         })
-        .waitFor([&] { return (box = findMessageBox(dlg.hwnd())) != nullptr; }, "the range message")
+        .waitFor([&] { return (box = boxOver(dlg.hwnd())) != nullptr; }, "the range message")
         .then([&] {
-          const BoxContent shown = readBox(box);
-          EXPECT_EQ(shown.caption, kRangeCaption);
-          EXPECT_EQ(shown.texts, Entries{L"Hodnota musí ležet v rozsahu 1.00 až 100.00."});
-          EXPECT_TRUE(shown.stopIcon);
+          const auto shown = vdhost::readMessageBox(box);
+          ASSERT_TRUE(shown);
+          EXPECT_EQ(shown->caption, ui::fromWide(kRangeCaption));
+          EXPECT_EQ(shown->text, u"Hodnota musí ležet v rozsahu 1.00 až 100.00.");
+          EXPECT_EQ(shown->flags(), static_cast<UINT>(MB_ICONERROR | MB_OK)) << "the stop sign and OK";
           EXPECT_TRUE(c.busy());
           uitest::postKey(box, VK_RETURN);
         })
@@ -403,84 +369,56 @@ TEST(ComboHistory, AfterDeleteTheNextUsableEntryIsSelected) {
 
 // ---- Enter, Tab and the focus ----------------------------------------------
 
-TEST(ComboHistory, EnterMovesTheFocusPastButtons) {
+// Enter and Tab take the focus on (Enter past buttons unless the style says
+// otherwise, or closes the dialog), store the text where the style asks for
+// it and tell the dialog of a change; a refused text keeps the focus.
+TEST(ComboHistory, EnterAndTabLeaveTheFieldUnlessTheTextIsRefused) {
+  constexpr int kStays = -1;  // the focus stays in the combo's edit field
   struct Row {
-    int id;
-    uint32_t style;
+    ComboSetup setup;
+    const wchar_t* typed;
+    UINT key;
     int focusAfter;  // 0: the dialog closed with IDOK
+    Entries entries;
     int selectionChanges;
   } rows[] = {
-      {IDC_HIST_TEXT, kDialogStyle, IDC_HIST_EDIT, 0},
-      {IDC_HIST_TEXT, kDialogStyle & ~0x20u, IDC_HIST_BUTTON, 0},
-      {IDC_HIST_TEXT, kDialogStyle | 0x80, IDC_HIST_EDIT, 1},
-      {IDC_HIST_TEXT, 0x10000 | 0x2 | 0x200, 0, 0},
-      {IDC_HIST_PASS, 0x10000 | 0x2 | 0x80 | 0x200, 0, 1},
+      {{IDC_HIST_TEXT, 20, kDialogStyle}, L"hodnota", VK_RETURN, IDC_HIST_EDIT, {L"hodnota"}, 0},
+      {{IDC_HIST_TEXT, 20, kDialogStyle & ~0x20u}, L"hodnota", VK_RETURN, IDC_HIST_BUTTON, {L"hodnota"}, 0},
+      {{IDC_HIST_TEXT, 20, kDialogStyle | 0x80}, L"hodnota", VK_RETURN, IDC_HIST_EDIT, {L"hodnota"}, 1},
+      {{IDC_HIST_TEXT, 20, 0x10000 | 0x2 | 0x200}, L"hodnota", VK_RETURN, 0, {}, 0},
+      {{IDC_HIST_PASS, 20, 0x10000 | 0x2 | 0x80 | 0x200}, L"hodnota", VK_RETURN, 0, {}, 1},
+      {{IDC_HIST_NUMBER, 20, kDialogStyle | 0x1, 2, true}, L"abc", VK_RETURN, kStays, {}, 0},
+      // Tab from the edit field moves on; 0x1 stores the text, 0x100 reports the change.
+      {{IDC_HIST_TEXT, 20, 0x10000 | 0x1}, L"nová", VK_TAB, IDC_HIST_BUTTON, {L"nová"}, 0},
+      {{IDC_HIST_TEXT, 20, 0x10000 | 0x100}, L"nová", VK_TAB, IDC_HIST_BUTTON, {}, 1},
+      {{IDC_HIST_TEXT, 20, 0x10000 | 0x1 | 0x100}, L"nová", VK_TAB, IDC_HIST_BUTTON, {L"nová"}, 1},
+      {{IDC_HIST_TEXT, 20, 0x10000 | 0x100}, L"", VK_TAB, IDC_HIST_BUTTON, {}, 0},  // unchanged
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.style);
-    HistoryDialog dlg({{r.id, 20, r.style}});
+    SCOPED_TRACE(::testing::Message() << r.setup.style << " " << narrow(r.typed) << " " << r.key);
+    const int id = r.setup.id;
+    HistoryDialog dlg({r.setup});
     uitest::DialogScript script(dlg);
-    comboHistory& c = dlg.combo(r.id);
-    script.then([&] { typeAndEnter(c, L"hodnota"); });
+    comboHistory& c = dlg.combo(id);
+    script.then([&] { typeAndPress(c, r.typed, r.key); });
     if (r.focusAfter) {
       script.then([&] {
-        EXPECT_EQ(GetDlgCtrlID(GetFocus()), r.focusAfter);
-        EXPECT_EQ(items(c), Entries{L"hodnota"});
-        EXPECT_EQ(dlg.selectionChanges, std::vector<int>(static_cast<size_t>(r.selectionChanges), r.id));
+        if (r.focusAfter == kStays) {
+          EXPECT_TRUE(IsChild(c.hwnd(), GetFocus()));
+          EXPECT_EQ(c.editText(), r.typed);
+          c.setEditText(L"");
+        } else {
+          EXPECT_EQ(GetDlgCtrlID(GetFocus()), r.focusAfter);
+        }
+        EXPECT_EQ(items(c), r.entries);
+        EXPECT_EQ(dlg.selectionChanges, std::vector<int>(static_cast<size_t>(r.selectionChanges), id));
         dlg.EndDialog(IDCANCEL);
       });
       runScript(script, IDCANCEL);
     } else {
       runScript(script, IDOK);
-      EXPECT_EQ(dlg.selectionChanges, std::vector<int>(static_cast<size_t>(r.selectionChanges), r.id));
+      EXPECT_EQ(dlg.selectionChanges, std::vector<int>(static_cast<size_t>(r.selectionChanges), id));
     }
-  }
-}
-
-TEST(ComboHistory, ARefusedTextKeepsTheFocus) {
-  HistoryDialog dlg;
-  uitest::DialogScript script(dlg);
-  comboHistory& c = dlg.combo(IDC_HIST_NUMBER);
-  script.then([&] { typeAndEnter(c, L"abc"); })
-      .then([&] {
-        EXPECT_TRUE(IsChild(c.hwnd(), GetFocus()));
-        EXPECT_EQ(c.count(), 0);
-        EXPECT_EQ(c.editText(), L"abc");
-        c.setEditText(L"");
-        dlg.EndDialog(IDOK);
-      });
-  runScript(script);
-}
-
-TEST(ComboHistory, LeavingTheFieldValidatesAndReportsAChange) {
-  struct Row {
-    uint32_t style;
-    const wchar_t* typed;
-    Entries entries;
-    int selectionChanges;
-  } rows[] = {
-      {0x10000 | 0x1, L"nová", {L"nová"}, 0},
-      {0x10000 | 0x100, L"nová", {}, 1},
-      {0x10000 | 0x1 | 0x100, L"nová", {L"nová"}, 1},
-      {0x10000 | 0x100, L"", {}, 0},  // unchanged
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.style);
-    HistoryDialog dlg({{IDC_HIST_TEXT, 20, r.style}});
-    uitest::DialogScript script(dlg);
-    comboHistory& c = dlg.combo(IDC_HIST_TEXT);
-    script.then([&] {
-            SetFocus(c.hwnd());
-            uitest::postChars(c.editField(), r.typed);
-            uitest::postKey(c.editField(), VK_TAB);
-          })
-        .then([&] {
-          EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_HIST_BUTTON) << "Tab from the edit field moves on";
-          EXPECT_EQ(items(c), r.entries);
-          EXPECT_EQ(dlg.selectionChanges.size(), static_cast<size_t>(r.selectionChanges));
-          dlg.EndDialog(IDCANCEL);
-        });
-    runScript(script, IDCANCEL);
   }
 }
 
@@ -594,7 +532,7 @@ TEST(ComboHistory, MirrorArraysAboveFiftyEntriesFollowTheList) {
         c.setItemData(3, 0x123456789);
         c.deleteString(10);
         expectMirrorsEqualTheList(c, "insert, data, delete");
-        typeAndEnter(c, L"aaa napsaná");
+        typeAndPress(c, L"aaa napsaná");
       })
       .then([&] {
         EXPECT_EQ(c.itemText(0), L"aaa napsaná");
@@ -635,20 +573,16 @@ TEST(ComboHistory, MirrorArraysStartWithTheItemsThereWhenSubclassed) {
 // The lines of a profile file written in UTF-16LE, without blank ones.
 Entries iniLines(const std::filesystem::path& file) {
   const std::string bytes = vdtest::readBytes(file);
+  if (bytes.compare(0, 2, "\xFF\xFE") != 0) return {L"(no UTF-16 mark)"};
+  std::wstring text;
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+    text.push_back(static_cast<wchar_t>(static_cast<uint8_t>(bytes[i]) | static_cast<uint8_t>(bytes[i + 1]) << 8));
   Entries lines;
-  if (bytes.size() < 2 || bytes.compare(0, 2, "\xFF\xFE") != 0) return {L"(no UTF-16 mark)"};
-  std::wstring line;
-  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    const wchar_t ch = static_cast<wchar_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
-    if (ch == L'\r') continue;
-    if (ch == L'\n') {
-      if (!line.empty()) lines.push_back(line);
-      line.clear();
-      continue;
-    }
-    line.push_back(ch);
+  std::wistringstream in(text);
+  for (std::wstring line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
   }
-  if (!line.empty()) lines.push_back(line);
   return lines;
 }
 
@@ -687,10 +621,7 @@ std::vector<vd::vstring> toStored(const Entries& texts) {
 }
 
 TEST(ComboHistory, SavedHistoryKeepsTheOldestEntriesUnderTheControlsKeys) {
-  struct Row {
-    const wchar_t* key;
-    std::wstring listKey, activeKey;
-  } rows[] = {
+  struct Row { const wchar_t* key; std::wstring listKey, activeKey; } rows[] = {
       {L"", L"#1012_CB_HST_UNICODE", L"#1012_CB_ACT"},
       {L"ATTRIB_VALUE", L"ATTRIB_VALUE_UNICODE", L"ATTRIB_VALUE_CB_ACT"},
   };
@@ -698,20 +629,15 @@ TEST(ComboHistory, SavedHistoryKeepsTheOldestEntriesUnderTheControlsKeys) {
     SCOPED_TRACE(narrow(r.listKey));
     vdtest::ScratchDir dir;
     const std::filesystem::path file = dir.file("hnoteData.ini");
-    {
-      HistoryDialog dlg({{IDC_HIST_TEXT, 3, kDialogStyle}});
-      uitest::DialogScript script(dlg);
+    const std::vector<ComboSetup> three{{IDC_HIST_TEXT, 3, kDialogStyle}};
+    inDialog(three, [&](HistoryDialog& dlg) {
       comboHistory& c = dlg.combo(IDC_HIST_TEXT);
-      script.then([&] {
-        // Typed in this order: e1 is the oldest, e5 the youngest.
-        fill(c, {L"e3", L"e1", L"e5", L"e2", L"e4"});
-        EXPECT_EQ(items(c), (Entries{L"e1", L"e2", L"e3", L"e4", L"e5"}));
-        c.setCurSel(3);
-        EXPECT_TRUE(c.save(*openStore(dir, "hnoteData.ini", u"HISTORY"), r.key, true));
-        dlg.EndDialog(IDOK);
-      });
-      runScript(script);
-    }
+      // Typed in this order: e1 is the oldest, e5 the youngest.
+      fill(c, {L"e3", L"e1", L"e5", L"e2", L"e4"});
+      EXPECT_EQ(items(c), (Entries{L"e1", L"e2", L"e3", L"e4", L"e5"}));
+      c.setCurSel(3);
+      EXPECT_TRUE(c.save(*openStore(dir, "hnoteData.ini", u"HISTORY"), r.key, true));
+    });
     const Entries lines = iniLines(file);
     EXPECT_EQ(keysOf(lines), (Entries{L"[HISTORY]", r.listKey, r.activeKey}));
     EXPECT_EQ(valueOf(lines, r.activeKey), L"e4");
@@ -720,17 +646,13 @@ TEST(ComboHistory, SavedHistoryKeepsTheOldestEntriesUnderTheControlsKeys) {
         << "e2 and e4, the youngest, are lost";
 
     // Loaded again: the three entries in order, the active value shown.
-    HistoryDialog dlg({{IDC_HIST_TEXT, 3, kDialogStyle}});
-    uitest::DialogScript script(dlg);
-    comboHistory& c = dlg.combo(IDC_HIST_TEXT);
-    script.then([&] {
+    inDialog(three, [&](HistoryDialog& dlg) {
+      comboHistory& c = dlg.combo(IDC_HIST_TEXT);
       EXPECT_TRUE(c.load(*openStore(dir, "hnoteData.ini", u"HISTORY"), r.key, true));
       EXPECT_EQ(items(c), (Entries{L"e1", L"e3", L"e5"}));
       EXPECT_EQ(c.editText(), L"e4");
       EXPECT_EQ(c.curSel(), -1) << "not an entry";
-      dlg.EndDialog(IDOK);
     });
-    runScript(script);
   }
 }
 
@@ -760,10 +682,8 @@ TEST(ComboHistory, LoadingTakesUpToTheMaximumAndRestoresTheActiveValue) {
       setup.decimals = 2;
       setup.range = true;
     }
-    HistoryDialog dlg({setup});
-    uitest::DialogScript script(dlg);
-    comboHistory& c = dlg.combo(r.id);
-    script.then([&] {
+    inDialog({setup}, [&](HistoryDialog& dlg) {
+      comboHistory& c = dlg.combo(r.id);
       auto store = openStore(dir);
       ASSERT_TRUE(store->setStringList(ui::fromWide(c.historyKey()), toStored(r.stored)));
       if (r.active) {
@@ -773,20 +693,16 @@ TEST(ComboHistory, LoadingTakesUpToTheMaximumAndRestoresTheActiveValue) {
       EXPECT_EQ(items(c), r.entries);
       EXPECT_EQ(c.editText(), r.shown);
       EXPECT_EQ(c.curSel(), r.selected);
-      EXPECT_EQ(findMessageBox(dlg.hwnd()), nullptr) << "no range message while loading";
-      dlg.EndDialog(IDOK);
+      EXPECT_EQ(boxOver(dlg.hwnd()), nullptr) << "no range message while loading";
     });
-    runScript(script);
   }
 }
 
 TEST(ComboHistory, AnEmptiedHistoryStaysEmpty) {
   vdtest::ScratchDir dir;
   for (int run = 0; run < 2; ++run) {
-    HistoryDialog dlg;
-    uitest::DialogScript script(dlg);
-    comboHistory& c = dlg.combo(IDC_HIST_TEXT);
-    script.then([&] {
+    inDialog(kSetups, [&](HistoryDialog& dlg) {
+      comboHistory& c = dlg.combo(IDC_HIST_TEXT);
       auto store = openStore(dir);
       c.load(*store, {}, true);
       if (run == 0) {
@@ -799,9 +715,7 @@ TEST(ComboHistory, AnEmptiedHistoryStaysEmpty) {
         EXPECT_EQ(items(c), Entries{}) << "the old entries came back";
         EXPECT_EQ(c.editText(), L"");
       }
-      dlg.EndDialog(IDOK);
     });
-    runScript(script);
   }
   const Entries lines = iniLines(dir.file("h.ini"));
   EXPECT_EQ(valueOf(lines, L"#1012_CB_HST"), L"");
@@ -831,7 +745,7 @@ TEST(ComboHistory, OverlongAndBrokenTextsAreKeptOrRefusedWithoutHarm) {
         .then([&] {
           EXPECT_EQ(c.editText(), huge);
           EXPECT_GE(c.findEntry(huge), 0);
-          typeAndEnter(c, surrogates.c_str());
+          typeAndPress(c, surrogates.c_str());
         })
         .then([&] {
           EXPECT_GE(c.findEntry(surrogates), 0);
@@ -869,19 +783,13 @@ TEST(ComboHistory, AGarbledHistoryFileLoadsWhatItCanAndSavesCleanly) {
     for (int i = 0; i < 4096; ++i) g.push_back(static_cast<char>((i * 7919 + 13) % 256));
     return g;
   }();
-  struct Row {
-    const char* what;
-    std::string bytes;
-    Entries loaded;
-  } rows[] = {
+  struct Row { const char* what; std::string bytes; Entries loaded; } rows[] = {
       {"binary garbage", garbage, {}},
       {"binary garbage around the section", garbage + "\r\n[S]\r\n#1012_CB_HST_UNICODE=0000000461006200\r\n" + garbage, {}},
       {"an overlong line",
-       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=000000066100620000000\r\n"),
-       {}},
+       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=000000066100620000000\r\n"), {}},
       {"a good list after an overlong line",
-       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=0000000461000000\r\n"),
-       {L"a"}},
+       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=0000000461000000\r\n"), {L"a"}},
       {"no byte-order mark", "[S]\r\n#1012_CB_HST_UNICODE=0000000661006200630000\r\n#1012_CB_ACT=\x9Ar\r\n", {}},
       {"no byte-order mark, good list", "[S]\r\n#1012_CB_HST_UNICODE=000000086100000062000000\r\n", {L"a", L"b"}},
       {"a truncated list", utf16(L"[S]\r\n#1012_CB_HST_UNICODE=000000086100620063"), {}},
@@ -893,19 +801,15 @@ TEST(ComboHistory, AGarbledHistoryFileLoadsWhatItCanAndSavesCleanly) {
     SCOPED_TRACE(r.what);
     vdtest::ScratchDir dir;
     vdtest::writeBytes(dir.file("h.ini"), r.bytes);
-    HistoryDialog dlg;
-    uitest::DialogScript script(dlg);
-    comboHistory& c = dlg.combo(IDC_HIST_TEXT);
-    script.then([&] {
+    inDialog(kSetups, [&](HistoryDialog& dlg) {
+      comboHistory& c = dlg.combo(IDC_HIST_TEXT);
       auto store = openStore(dir);
       c.load(*store, {}, true);
       EXPECT_EQ(items(c), r.loaded);
       c.setEditText(L"");
       fill(c, {L"nový"});
       EXPECT_TRUE(c.save(*store, {}, true));
-      dlg.EndDialog(IDOK);
     });
-    runScript(script);
     // What was saved reads back whole, oldest first.
     Entries expected = r.loaded;
     expected.push_back(L"nový");

@@ -17,6 +17,7 @@
 #include "preview/snap.h"
 #include "preview/text_extents.h"
 #include "preview/view_math.h"
+#include "preview_test_shapes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,7 @@
 #include <tuple>
 
 using namespace GDI;
+using previewtest::rectangle;
 
 namespace {
 constexpr double kEps = 1e-9;
@@ -37,13 +39,36 @@ std::vector<std::pair<double, double>> pairsOf(const GcGePoint2dArray& pts) {
   return r;
 }
 
-GcGeCompositeCurve2d* rectangle(double x0, double y0, double x1, double y1) {
-  auto* c = new GcGeCompositeCurve2d;
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x0, y0), GcGePoint2d(x1, y0)));
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x1, y0), GcGePoint2d(x1, y1)));
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x1, y1), GcGePoint2d(x0, y1)));
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x0, y1), GcGePoint2d(x0, y0)));
-  return c;
+// Dash 10, gap 10, dot, gap 10: 30 a repeat.
+linetype dashDot() {
+  linetype dash;
+  for (double len : {10.0, -10.0, 0.0, -10.0})
+    dash.append(len);
+  return dash;
+}
+
+// The area a ring of n points encloses, positive counter-clockwise.
+double ringArea(const GcGePoint2d* p, std::size_t n) {
+  double twice = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    twice += p[i].asVector().crossProduct(p[(i + 1) % n].asVector());
+  return 0.5 * twice;
+}
+
+// A refresh at the given pixel size inside the boundary, whose box is the
+// regeneration window; the window shown is that box unless given.
+regen_context contextIn(const clip_region& boundary, double pixel, const extents& visible = {}) {
+  regen_context ctx;
+  ctx.pixel = pixel;
+  ctx.regen = boundary.box();
+  ctx.visible = visible.valid ? visible : ctx.regen;
+  ctx.boundary = &boundary;
+  return ctx;
+}
+
+// A refresh at a pixel of 0.01 for the window -10..10 inside the boundary.
+regen_context fineContext(const clip_region& boundary) {
+  return contextIn(boundary, 0.01, extents(GcGePoint2d(-10, -10), GcGePoint2d(10, 10)));
 }
 } // namespace
 
@@ -75,9 +100,7 @@ TEST(Linetype, ElementsOfOneKindMergeAndTheAverageDecidesWhetherItApplies) {
 }
 
 TEST(Linetype, DashPatternRepeatsWithScaleAndPhase) {
-  linetype dash;
-  for (double len : {10.0, -10.0, 0.0, -10.0})
-    dash.append(len);
+  const linetype dash = dashDot();
   using V = std::vector<std::pair<double, double>>;
   struct Case {
     double a, b, scale;
@@ -328,11 +351,7 @@ TEST(Batch, CallsSplitAtPolylineBoundariesWithinTheLimit) {
 
 TEST(Clip, SegmentsAgainstABox) {
   const extents box(GcGePoint2d(0, 0), GcGePoint2d(10, 10));
-  struct Case {
-    GcGePoint2d p, q;
-    bool kept;
-    GcGePoint2d cp, cq;
-  } cases[] = {
+  struct Case { GcGePoint2d p, q; bool kept; GcGePoint2d cp, cq; } cases[] = {
       {{1, 1}, {9, 9}, true, {1, 1}, {9, 9}},
       {{-5, 5}, {15, 5}, true, {0, 5}, {10, 5}},
       {{5, -5}, {5, 5}, true, {5, 0}, {5, 5}},
@@ -359,11 +378,7 @@ TEST(Clip, SegmentsAgainstABox) {
 TEST(Clip, CurvesKeepThePiecesInsideTheRegion) {
   const clip_region region(extents(GcGePoint2d(0, -20), GcGePoint2d(20, 20)));
   const double pi = std::acos(-1.0);
-  struct Case {
-    std::unique_ptr<GcGeCurve2d> curve;
-    int pieces;
-    double length;
-  };
+  struct Case { std::unique_ptr<GcGeCurve2d> curve; int pieces; double length; };
   Case cases[] = {
       {std::make_unique<GcGeCircArc2d>(GcGePoint2d(0, 0), 10.0), 2, 10 * pi},
       {std::make_unique<GcGeLineSeg2d>(GcGePoint2d(-10, 0), GcGePoint2d(30, 0)), 1, 20},
@@ -392,11 +407,7 @@ TEST(Clip, SegmentsAgainstARotatedRegion) {
   const clip_region diamond =
       clip_region(extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10))).transformed(GcGeMatrix2d::rotation(std::acos(-1.0) / 4));
   const double h = 10 * std::sqrt(2.0);
-  struct Case {
-    GcGePoint2d p, q;
-    bool kept;
-    double length;
-  } cases[] = {
+  struct Case { GcGePoint2d p, q; bool kept; double length; } cases[] = {
       {{0, -5}, {0, 20}, true, h},              // through two opposite corners
       {{-20, h / 2}, {20, h / 2}, true, h},     // across the middle
       {{-1, 1}, {1, 2}, true, std::sqrt(5.0)},  // wholly inside
@@ -421,11 +432,7 @@ TEST(Clip, OnlyAxisParallelRegionsAreDecidedByTheirBox) {
   mirror.entry[0][0] = -1;
   GcGeMatrix2d stretch;
   stretch.setToScaling(GcGeScale2d(3, 0.5));
-  const struct {
-    const char* what;
-    clip_region region;
-    bool box;
-  } cases[] = {
+  const struct { const char* what; clip_region region; bool box; } cases[] = {
       {"box", box, true},
       {"mirrored", box.transformed(mirror), true},
       {"stretched and moved", box.transformed(GcGeMatrix2d::translation(GcGeVector2d(-4, 7)) * stretch), true},
@@ -446,12 +453,11 @@ TEST(Clip, OnlyAxisParallelRegionsAreDecidedByTheirBox) {
   EXPECT_TRUE(region_contains(diamond, extents(GcGePoint2d(-1, 6), GcGePoint2d(1, 8))));
   EXPECT_TRUE(region_contains(box, extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10)))) << "its own box is inside";
   EXPECT_FALSE(region_contains(box, extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10.001))));
+  EXPECT_TRUE(diamond.contains(GcGePoint2d(0, 7)));
+  EXPECT_FALSE(diamond.contains(GcGePoint2d(5, 1)));
+  EXPECT_TRUE(cases[1].region.contains(GcGePoint2d(-5, 5))) << "a mirror keeps the corners counter-clockwise";
   // A segment cache behind a turned boundary is still cut at the diamond.
-  regen_context ctx;
-  ctx.pixel = 0.01;
-  ctx.regen = diamond.box();
-  ctx.visible = ctx.regen;
-  ctx.boundary = &diamond;
+  const regen_context ctx = contextIn(diamond, 0.01);
   buffer_curve cache;
   refresh_curve_cache(cache, GcGeLineSeg2d(GcGePoint2d(5, 0.5), GcGePoint2d(5, 13)), ctx);
   ASSERT_EQ(cache.points.length(), 2);
@@ -459,22 +465,11 @@ TEST(Clip, OnlyAxisParallelRegionsAreDecidedByTheirBox) {
   EXPECT_TRUE(cache.points[1].isEqualTo(GcGePoint2d(5, 9.1421356237309492), GcGeTol(1e-9, 1e-9)));
 }
 
-TEST(Clip, RotatedRegionAndRings) {
+TEST(Clip, RingsAreCutAtTheRegion) {
   const clip_region box(extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10)));
-  const clip_region turned = box.transformed(GcGeMatrix2d::rotation(std::acos(-1.0) / 4));
-  EXPECT_TRUE(turned.contains(GcGePoint2d(0, 7)));
-  EXPECT_FALSE(turned.contains(GcGePoint2d(5, 1)));
-  GcGeMatrix2d mirror;
-  mirror.entry[0][0] = -1;
-  const clip_region mirrored = box.transformed(mirror);
-  EXPECT_TRUE(mirrored.contains(GcGePoint2d(-5, 5))) << "a mirror keeps the corners counter-clockwise";
-
   std::vector<GcGePoint2d> out;
   clip_ring({{5, 5}, {15, 5}, {15, 15}, {5, 15}}, box, out);
-  double area = 0;
-  for (std::size_t i = 0; i < out.size(); ++i)
-    area += out[i].asVector().crossProduct(out[(i + 1) % out.size()].asVector());
-  EXPECT_NEAR(0.5 * area, 25.0, 1e-9);
+  EXPECT_NEAR(ringArea(out.data(), out.size()), 25.0, 1e-9);
   clip_ring({{20, 20}, {30, 20}, {30, 30}}, box, out);
   EXPECT_TRUE(out.empty());
 }
@@ -495,11 +490,7 @@ TEST(ViewMath, TransformMapsTheWindowOntoTheDeviceWithYDown) {
 
 TEST(ViewMath, AspectFittingWidensAboutTheCentre) {
   const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
-  struct Case {
-    extents in;
-    bool ok;
-    extents out;
-  } cases[] = {
+  struct Case { extents in; bool ok; extents out; } cases[] = {
       {extents({0, 0}, {10, 10}), true, extents({-5, 0}, {15, 10})},
       {extents({0, 0}, {40, 10}), true, extents({0, -5}, {40, 15})},
       {extents({0, 0}, {10, 0}), true, extents({0, -2.5}, {10, 2.5})},
@@ -523,17 +514,6 @@ TEST(ViewMath, WindowSizeStaysWithinLimitsOfTheDrawing) {
   EXPECT_NEAR(huge.diagonal().length() / 500, 1e4, 1e-6);
   extents fine(GcGePoint2d(0, 0), GcGePoint2d(3, 4));
   EXPECT_EQ(limit_window(fine, drawing), window_limit::none);
-}
-
-// A refresh at a pixel of 0.01 for the window -10..10 inside the regeneration
-// window -30..30, the boundary given.
-regen_context fineContext(const clip_region& boundary) {
-  regen_context ctx;
-  ctx.pixel = 0.01;
-  ctx.visible = extents(GcGePoint2d(-10, -10), GcGePoint2d(10, 10));
-  ctx.regen = boundary.box();
-  ctx.boundary = &boundary;
-  return ctx;
 }
 
 TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
@@ -569,8 +549,7 @@ TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
         {"the element reaches beyond the window", 0.01 / 2, extents(GcGePoint2d(25, 0), GcGePoint2d(45, 20)),
          extents(GcGePoint2d(-10, -10), GcGePoint2d(31, 10)), false, true},
         {"clipping turned off", 0.01 / 2, ctx.visible, {}, true, true},
-        {"unclipped points hold anywhere", 0.01 / 2, extents(GcGePoint2d(85, 0), GcGePoint2d(95, 20)), {}, true,
-         false},
+        {"unclipped points hold anywhere", 0.01 / 2, extents(GcGePoint2d(85, 0), GcGePoint2d(95, 20)), {}, true, false},
         {"clipping turned on again", 0.01 / 2, ctx.visible, {}, false, true},
     };
     for (const Step& s : steps) {
@@ -629,15 +608,9 @@ TEST(Buffers, EndListsKeepTheirCountsThroughGrowthAndCopies) {
 TEST(Buffers, CurveCacheClipsTransformsAndDashes) {
   GcGeLineSeg2d line(GcGePoint2d(0, 0), GcGePoint2d(100, 0));
   const clip_region boundary(extents(GcGePoint2d(-10, -10), GcGePoint2d(50, 10)));
-  linetype dash;
-  for (double len : {10.0, -10.0, 0.0, -10.0})
-    dash.append(len);
+  const linetype dash = dashDot();
   const GcGeMatrix2d move = GcGeMatrix2d::translation(GcGeVector2d(0, 5));
-  regen_context ctx;
-  ctx.pixel = 1;
-  ctx.visible = boundary.box();
-  ctx.regen = boundary.box();
-  ctx.boundary = &boundary;
+  regen_context ctx = contextIn(boundary, 1);
   ctx.block = &move;
   ctx.pattern = &dash;
   buffer_curve cache;
@@ -668,11 +641,7 @@ TEST(Buffers, CurveCacheClipsTransformsAndDashes) {
 // box test on it can only err towards clipping.
 TEST(Buffers, OutlinesHoldTheReachInFloats) {
   const double big = 1234567891.2345, inf = std::numeric_limits<double>::infinity();
-  struct Case {
-    const char* what;
-    extents reach;
-    bool known;
-  } cases[] = {
+  struct Case { const char* what; extents reach; bool known; } cases[] = {
       {"small", extents(GcGePoint2d(0.1, -0.3), GcGePoint2d(0.7, 1e-30)), true},
       {"survey coordinates in millimetres", extents(GcGePoint2d(-big, big), GcGePoint2d(big + 0.001, big + 7)), true},
       {"a point", extents(GcGePoint2d(3, 3), GcGePoint2d(3, 3)), true},
@@ -739,19 +708,11 @@ TEST(Buffers, ReachIsTheBoxOfThePoints) {
 TEST(Buffers, SolidRingsAreSampledJoinedAndClipped) {
   std::unique_ptr<GcGeCompositeCurve2d> square(rectangle(0, 0, 10, 10));
   const clip_region boundary(extents(GcGePoint2d(5, -20), GcGePoint2d(40, 40)));
-  regen_context ctx;
-  ctx.pixel = 0.1;
-  ctx.visible = boundary.box();
-  ctx.regen = boundary.box();
-  ctx.boundary = &boundary;
+  regen_context ctx = contextIn(boundary, 0.1);
   buffer_solid cache;
   ASSERT_TRUE(refresh_solid_cache(cache, {square.get()}, ctx));
   ASSERT_EQ(cache.ring_counts.size(), 1u);
-  double area = 0;
-  const int n = static_cast<int>(cache.ring_counts[0]);
-  for (int i = 0; i < n; ++i)
-    area += cache.ring_points[i].asVector().crossProduct(cache.ring_points[(i + 1) % n].asVector());
-  EXPECT_NEAR(0.5 * area, 50.0, 1e-9);
+  EXPECT_NEAR(ringArea(cache.ring_points.begin(), cache.ring_counts[0]), 50.0, 1e-9);
   ctx.no_clip = true;
   cache.clear();
   ASSERT_TRUE(refresh_solid_cache(cache, {square.get()}, ctx));
@@ -780,10 +741,7 @@ TEST(Snap, EveryKindOnEveryCurveKind) {
   auto composite = std::make_unique<GcGeCompositeCurve2d>();
   composite->append(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)));
   composite->append(new GcGeLineSeg2d(GcGePoint2d(10, 0), GcGePoint2d(10, 10)));
-  struct Shape {
-    const char* name;
-    std::unique_ptr<GcGeEntity2d> g;
-  };
+  struct Shape { const char* name; std::unique_ptr<GcGeEntity2d> g; };
   Shape shapes[] = {
       {"segment", std::make_unique<GcGeLineSeg2d>(GcGePoint2d(0, 0), GcGePoint2d(10, 0))},
       {"quarter arc", std::make_unique<GcGeCircArc2d>(GcGePoint2d(0, 0), 10.0, 0.0, std::acos(-1.0) / 2)},
@@ -865,10 +823,7 @@ TEST(Snap, MarkersHaveTheirSegmentCounts) {
 TEST(Text, SubstitutionsAndEstimatedBox) {
   EXPECT_EQ(substitute_text(u"%%p5 m\\U+00B2 \\U+00B3%%P"), u"\u00B15 m2 3\u00B1");
   const GcGePoint2d ins(10, 20);
-  struct Case {
-    std::uint32_t v, h;
-    extents box;
-  } cases[] = {
+  struct Case { std::uint32_t v, h; extents box; } cases[] = {
       {0, 0, extents({10, 19.6}, {15.6, 21.6})},   // baseline: 0.2 h below
       {1, 0, extents({10, 20}, {15.6, 22})},
       {2, 2, extents({2, 19}, {7.6, 21})},        // right: back by n h

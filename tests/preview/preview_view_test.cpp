@@ -10,6 +10,7 @@
 #include "geom/point_ent2d.h"
 #include "host/value_chain.h"
 #include "preview/view.h"
+#include "preview_test_shapes.h"
 #include "ui/gdi.h"
 
 #include <algorithm>
@@ -19,8 +20,10 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
 
 using namespace GDI;
+using previewtest::rectangle;
 
 namespace {
 
@@ -31,8 +34,51 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr COLORREF kCyan = RGB(0, 200, 200);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kSnapYellow = RGB(255, 255, 0);
 
 std::uint64_t rgb(COLORREF c) { return colour_pair(0, c); }
+
+extents box(double x0, double y0, double x1, double y1) { return extents(GcGePoint2d(x0, y0), GcGePoint2d(x1, y1)); }
+GcGeLineSeg2d* seg(double x0, double y0, double x1, double y1) {
+  return new GcGeLineSeg2d(GcGePoint2d(x0, y0), GcGePoint2d(x1, y1));
+}
+GcGeCircArc2d* circle(double x, double y, double r) { return new GcGeCircArc2d(GcGePoint2d(x, y), r); }
+// The arc of radius r about (x, y) from angle 0.3 to 5.
+GcGeCircArc2d* arc(double x, double y, double r) { return new GcGeCircArc2d(GcGePoint2d(x, y), r, 0.3, 5.0); }
+
+// A curve of list 1 (or `list`) in colour c, outside any block.
+bool addCurve(view& v, GcGeEntity2d* g, COLORREF c, std::uint64_t handle, std::uint32_t width = 1,
+              const char* linetype = nullptr, int list = 1) {
+  return v.add_curve(g, rgb(c), width, linetype, 1, handle, false, false, list);
+}
+bool addLine(view& v, double x0, double y0, double x1, double y1, COLORREF c, std::uint64_t handle,
+             const char* linetype = nullptr, std::uint32_t width = 1) {
+  return addCurve(v, seg(x0, y0, x1, y1), c, handle, width, linetype);
+}
+// A member of block `key`.
+bool addMember(view& v, GcGeEntity2d* g, COLORREF c, std::uint64_t key) {
+  return v.add_curve(g, rgb(c), 1, nullptr, 1, key, true, false);
+}
+bool addReference(view& v, std::uint64_t key, double x, double y, double scale, std::uint64_t handle,
+                  bool pixels = false) {
+  return v.add_block_reference(key, GcGePoint2d(x, y), GcGeScale2d(scale), GcGeVector2d::kXAxis, handle, false,
+                               pixels);
+}
+bool addText(view& v, double x, double y, std::u16string_view text, double height, COLORREF c, std::uint64_t handle,
+             GcGeVector2d direction = GcGeVector2d::kXAxis, std::uint32_t vertical = 0, std::uint32_t horizontal = 0) {
+  return v.add_text(GcGePoint2d(x, y), direction, text, height, rgb(c), vertical, horizontal, handle, false, 0, {});
+}
+std::size_t snap(view& v, std::uint32_t modes, const extents& pick, const GcGePoint2d* last = nullptr) {
+  return v.snap_query(modes, pick, nullptr, false, nullptr, last);
+}
+
+// What the last paint did: lists drawn from their kept device points, lists
+// drawn from the kept draws without visiting the elements, curves regenerated.
+using Repaint = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>;
+Repaint repaint(const view& v) {
+  const paint_statistics& s = v.statistics();
+  return {s.lists_replayed, s.lists_redrawn, s.curves_regenerated};
+}
 
 // A bitmap the view paints into, like a preview control's paint DC.
 struct Canvas {
@@ -53,6 +99,14 @@ struct Canvas {
   }
   // Whether colour c appears within r pixels of (x, y).
   bool around(int x, int y, COLORREF c, int r = 1) const { return count(x - r, y - r, x + r + 1, y + r + 1, c) > 0; }
+  // Pixels in [0, w) x [0, h) where the other canvas shows something else.
+  int differing(const Canvas& other, int w, int h) const {
+    int n = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        n += other.at(x, y) != at(x, y);
+    return n;
+  }
 };
 
 bool paintAll(view& v, int maxCalls = 2000) {
@@ -61,6 +115,16 @@ bool paintAll(view& v, int maxCalls = 2000) {
       return true;
   return false;
 }
+// A pan by a device offset, or a zoom, and the picture painted after it.
+bool panAndPaint(view& v, double dx, double dy) { return v.pan(dx, dy) && paintAll(v); }
+bool zoomAndPaint(view& v, double f) { return v.zoom(f) && paintAll(v); }
+
+// A view bound to a canvas of w x h pixels.
+struct CanvasView {
+  Canvas canvas;
+  view v;
+  CanvasView(int w, int h) : canvas(w, h) { v.bind_dc(canvas.surface.dc()); }
+};
 
 // A clock that counts work instead of time: each unit of work the view
 // reports with a reading (a list element painted, a highlighted handle
@@ -83,33 +147,31 @@ struct ClockedView {
 
 // A view filled by fill and painted at window on a canvas of the device's
 // size; as a new view, what a picture painted some other way must look like.
-struct PaintedView {
-  Canvas canvas;
-  view v;
+struct PaintedView : CanvasView {
   PaintedView(const std::function<void(view&)>& fill, const extents& window, const extents& device)
-      : canvas(static_cast<int>(device.width()), static_cast<int>(device.height())) {
-    v.bind_dc(canvas.surface.dc());
+      : CanvasView(static_cast<int>(device.width()), static_cast<int>(device.height())) {
     fill(v);
     EXPECT_TRUE(v.fit_window(&window, &device));
     EXPECT_TRUE(paintAll(v));
   }
   // Pixels where the other canvas shows something else.
   int differing(const Canvas& other) const {
-    int n = 0;
-    for (int y = 0; y < canvas.surface.height(); ++y)
-      for (int x = 0; x < canvas.surface.width(); ++x)
-        n += other.at(x, y) != canvas.at(x, y);
-    return n;
+    return canvas.differing(other, canvas.surface.width(), canvas.surface.height());
   }
 };
 
-GcGeCompositeCurve2d* rectangle(double x0, double y0, double x1, double y1) {
-  auto* c = new GcGeCompositeCurve2d;
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x0, y0), GcGePoint2d(x1, y0)));
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x1, y0), GcGePoint2d(x1, y1)));
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x1, y1), GcGePoint2d(x0, y1)));
-  c->append(new GcGeLineSeg2d(GcGePoint2d(x0, y1), GcGePoint2d(x0, y0)));
-  return c;
+// A line of a value chain with the given groups after its points, as an item.
+void addChainLine(view& v, double y, const char16_t* linetype, COLORREF c, std::optional<double> scale,
+                  std::uint64_t handle) {
+  const double p[] = {0, y, 0}, q[] = {200, y, 0};
+  vd::ValueNode* chain = vd::buildValueChain(0, 0, u"LINE", 10, p, 11, q, 6, linetype, 420,
+                                             (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c), -9);
+  if (scale)
+    vd::spliceChainAfter(chain, vd::buildValueChain(0, 48, *scale, -9));
+  auto item = item_from_chain(chain);
+  vd::releaseValueChain(chain, false);
+  ASSERT_TRUE(item);
+  ASSERT_TRUE(v.add_item(std::move(*item), handle, false));
 }
 
 // World 0..200 x 0..100 on a 400 x 200 bitmap: 2 pixels per unit, device
@@ -118,33 +180,23 @@ class ViewTest : public ::testing::Test {
 protected:
   ViewTest() : canvas(400, 200) {
     v.bind_dc(canvas.surface.dc());
-    const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
-    const extents device(GcGePoint2d(0, 0), GcGePoint2d(400, 200));
+    const extents world = box(0, 0, 200, 100), device = box(0, 0, 400, 200);
     EXPECT_TRUE(v.fit_window(&world, &device));
-  }
-  bool line(double x0, double y0, double x1, double y1, COLORREF c, std::uint64_t handle, const char* lt = nullptr,
-            std::uint32_t width = 1) {
-    return v.add_curve(new GcGeLineSeg2d(GcGePoint2d(x0, y0), GcGePoint2d(x1, y1)), rgb(c), width, lt, 1.0, handle,
-                       false, false);
   }
   // The known display list: a line, a circle, a filled square, a text, a
   // block reference and a reference scaled in pixels.
   void fillKnownList() {
-    ASSERT_TRUE(line(10, 90, 190, 90, kRed, 1));
-    ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(50, 50), 20.0), rgb(kGreen), 1, nullptr, 1, 2, false, false));
+    ASSERT_TRUE(addLine(v, 10, 90, 190, 90, kRed, 1));
+    ASSERT_TRUE(addCurve(v, circle(50, 50, 20.0), kGreen, 2));
     std::unique_ptr<GcGeCompositeCurve2d> square(rectangle(120, 30, 160, 60));
     ASSERT_TRUE(v.add_solid({square.get()}, {false}, rgb(kBlue), 3, false));
-    ASSERT_TRUE(v.add_text(GcGePoint2d(20, 5), GcGeVector2d::kXAxis, u"HHHH", 10.0, rgb(kBlack), 0, 0, 4, false, 0, {}));
+    ASSERT_TRUE(addText(v, 20, 5, u"HHHH", 10.0, kBlack, 4));
     ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 100));
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(10, 0)), rgb(kMagenta), 1, nullptr, 1,
-                            100, true, false));
-    ASSERT_TRUE(v.add_block_reference(100, GcGePoint2d(100, 70), GcGeScale2d(2.0), GcGeVector2d::kXAxis, 5, false,
-                                      false));
+    ASSERT_TRUE(addMember(v, seg(0, 0, 10, 0), kMagenta, 100));
+    ASSERT_TRUE(addReference(v, 100, 100, 70, 2.0, 5));
     ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 101));
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(1, 0)), rgb(kCyan), 1, nullptr, 1, 101,
-                            true, false));
-    ASSERT_TRUE(v.add_block_reference(101, GcGePoint2d(20, 70), GcGeScale2d(30.0), GcGeVector2d::kXAxis, 6, false,
-                                      true));
+    ASSERT_TRUE(addMember(v, seg(0, 0, 1, 0), kCyan, 101));
+    ASSERT_TRUE(addReference(v, 101, 20, 70, 30.0, 6, true));
   }
 
   Canvas canvas;
@@ -165,8 +217,7 @@ TEST_F(ViewTest, KnownDisplayListPaintsItsColoursAndNothingElse) {
   EXPECT_GT(canvas.count(242, 82, 318, 138, kBlue), 76 * 56 - 10);
   EXPECT_EQ(canvas.count(200, 145, 400, 160, kBlue), 0);
   // Text "HHHH", 20 pixels high from (40, 190) on its baseline.
-  const int ink = canvas.count(40, 170, 110, 191, kBlack);
-  EXPECT_GT(ink, 60) << "the text is drawn";
+  EXPECT_GT(canvas.count(40, 170, 110, 191, kBlack), 60) << "the text is drawn";
   // Block reference: 10 units scaled by 2 from (100, 70): device (200..240, 60).
   EXPECT_GE(canvas.count(200, 60, 241, 61, kMagenta), 39);
   // Pixel-scaled reference: 30 pixels from (40, 60).
@@ -193,16 +244,17 @@ TEST_F(ViewTest, KnownDisplayListPaintsItsColoursAndNothingElse) {
 
 TEST_F(ViewTest, DashPatternAlongALine) {
   v.define_linetype("DASH", {10.0, -10.0, 0.0, -10.0});
-  ASSERT_TRUE(line(0, 50, 200, 50, kRed, 1, "dash"));
-  ASSERT_TRUE(line(0, 20, 200, 20, kBlue, 2, "CONTINUOUS"));
+  ASSERT_TRUE(addLine(v, 0, 50, 200, 50, kRed, 1, "dash"));
+  ASSERT_TRUE(addLine(v, 0, 20, 200, 20, kBlue, 2, "CONTINUOUS"));
   ASSERT_TRUE(paintAll(v));
   // Device: dash 0..20 px, gap 20..40, dot at 40, gap 40..60, dash 60..80, ...
   for (int period = 0; period < 6; ++period) {
+    SCOPED_TRACE(period);
     const int x = 60 * period;
-    EXPECT_EQ(canvas.count(x + 1, 100, x + 20, 101, kRed), 19) << "dash of period " << period;
-    EXPECT_EQ(canvas.count(x + 22, 100, x + 39, 101, kRed), 0) << "gap of period " << period;
-    EXPECT_EQ(canvas.count(x + 42, 100, x + 59, 101, kRed), 0) << "gap of period " << period;
-    EXPECT_EQ(canvas.count(x + 39, 100, x + 42, 101, kRed), 1) << "the dot of period " << period << " is one pixel";
+    EXPECT_EQ(canvas.count(x + 1, 100, x + 20, 101, kRed), 19) << "dash";
+    EXPECT_EQ(canvas.count(x + 22, 100, x + 39, 101, kRed), 0) << "gap";
+    EXPECT_EQ(canvas.count(x + 42, 100, x + 59, 101, kRed), 0) << "gap";
+    EXPECT_EQ(canvas.count(x + 39, 100, x + 42, 101, kRed), 1) << "the dot is one pixel";
   }
   EXPECT_EQ(canvas.count(0, 160, 400, 161, kBlue), 400) << "an unknown name draws continuous";
 }
@@ -220,12 +272,12 @@ TEST_F(ViewTest, PatternsFromVectorsAndDamagedPatterns) {
     many.push_back(i % 2 ? -1e-3 : 1e-3);
   v.define_linetype("MANY", many);
   v.define_linetype("EMPTY", std::vector<double>{});
-  ASSERT_TRUE(line(0, 95, 200, 95, kRed, 1, "LISTED"));
-  ASSERT_TRUE(line(0, 85, 200, 85, kBlue, 2, "vector"));
-  ASSERT_TRUE(line(0, 75, 200, 75, kGreen, 3, "WITH NAN"));
+  ASSERT_TRUE(addLine(v, 0, 95, 200, 95, kRed, 1, "LISTED"));
+  ASSERT_TRUE(addLine(v, 0, 85, 200, 85, kBlue, 2, "vector"));
+  ASSERT_TRUE(addLine(v, 0, 75, 200, 75, kGreen, 3, "WITH NAN"));
   const char* continuous[] = {"ZEROS", "HUGE", "INFINITE", "MANY", "EMPTY"};
   for (int i = 0; i < 5; ++i)
-    ASSERT_TRUE(line(0, 60 - 10 * i, 200, 60 - 10 * i, kMagenta, 10 + i, continuous[i]));
+    ASSERT_TRUE(addLine(v, 0, 60 - 10 * i, 200, 60 - 10 * i, kMagenta, 10 + i, continuous[i]));
   ASSERT_TRUE(paintAll(v));
   int dash = 0, gap = 0;
   for (int x = 0; x < 400; ++x) {
@@ -253,46 +305,35 @@ TEST_F(ViewTest, PatternsFromVectorsAndDamagedPatterns) {
 // scaled below a pixel draws continuous.
 TEST_F(ViewTest, ItemLinetypeScalesLengthenAndShortenTheDashes) {
   v.define_linetype("DASH", {5.0, -5.0});
-  v.define_linetype("FINE", {0.25, -0.25}); // unscaled, half a pixel: too fine on its own
-  const double a[] = {0, 0, 0}, b[] = {200, 0, 0};
+  v.define_linetype("FINE", {0.1, -0.1}); // unscaled, a fifth of a pixel: too fine on its own
   struct Case {
+    const char* what;
     double y;
     const char16_t* linetype;
     std::optional<double> scale; // code 48
     COLORREF colour;
-  } cases[] = {{90, u"dash", std::nullopt, kRed},
-               {70, u"dash", 2.0, kBlue},
-               {50, u"dash", 1e-9, kGreen},
-               {30, u"dash", -2.0, kMagenta},
-               {10, u"fine", 20.0, kCyan}};
+    int dash; // pixels of each dash and each gap; 0: continuous
+  } cases[] = {{"scale 1", 90, u"dash", std::nullopt, kRed, 10},
+               {"scale 2", 70, u"dash", 2.0, kBlue, 20},
+               {"a pattern shrunk below a pixel draws continuous", 50, u"dash", 1e-9, kGreen, 0},
+               {"a negative scale counts as 1", 30, u"dash", -2.0, kMagenta, 10},
+               {"a fine pattern scaled up", 10, u"fine", 50.0, kCyan, 10}};
   std::uint64_t handle = 1;
-  for (const Case& c : cases) {
-    const double p[] = {a[0], c.y, 0}, q[] = {b[0], c.y, 0};
-    vd::ValueNode* chain = vd::buildValueChain(0, 0, u"LINE", 10, p, 11, q, 6, c.linetype, 420,
-                                               (GetRValue(c.colour) << 16) | (GetGValue(c.colour) << 8) |
-                                                   GetBValue(c.colour),
-                                               -9);
-    if (c.scale)
-      vd::spliceChainAfter(chain, vd::buildValueChain(0, 48, *c.scale, -9));
-    auto item = item_from_chain(chain);
-    vd::releaseValueChain(chain, false);
-    ASSERT_TRUE(item);
-    ASSERT_TRUE(v.add_item(std::move(*item), handle++, false));
-  }
+  for (const Case& c : cases)
+    addChainLine(v, c.y, c.linetype, c.colour, c.scale, handle++);
   ASSERT_TRUE(paintAll(v));
-  // Device: scale 1 is 10 pixels of dash and 10 of gap, scale 2 twice that.
-  for (int period = 0; period < 10; ++period) {
-    const int x = 40 * period;
-    EXPECT_EQ(canvas.count(x + 1, 20, x + 10, 21, kRed), 9) << period;
-    EXPECT_EQ(canvas.count(x + 11, 20, x + 20, 21, kRed), 0) << period;
-    EXPECT_EQ(canvas.count(x + 1, 60, x + 20, 61, kBlue), 19) << period;
-    EXPECT_EQ(canvas.count(x + 21, 60, x + 40, 61, kBlue), 0) << period;
-    EXPECT_EQ(canvas.count(x + 1, 140, x + 10, 141, kMagenta), 9) << "a negative scale counts as 1: " << period;
-    EXPECT_EQ(canvas.count(x + 11, 140, x + 20, 141, kMagenta), 0) << "a negative scale counts as 1: " << period;
-    EXPECT_EQ(canvas.count(x + 1, 180, x + 10, 181, kCyan), 9) << "a fine pattern scaled up: " << period;
-    EXPECT_EQ(canvas.count(x + 11, 180, x + 20, 181, kCyan), 0) << "a fine pattern scaled up: " << period;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const int y = static_cast<int>(200 - 2 * c.y);
+    if (!c.dash) {
+      EXPECT_EQ(canvas.count(0, y, 400, y + 1, c.colour), 400);
+      continue;
+    }
+    for (int x = 0; x < 400; x += 2 * c.dash) {
+      EXPECT_EQ(canvas.count(x + 1, y, x + c.dash, y + 1, c.colour), c.dash - 1) << "the dash at " << x;
+      EXPECT_EQ(canvas.count(x + c.dash + 1, y, x + 2 * c.dash, y + 1, c.colour), 0) << "the gap after " << x;
+    }
   }
-  EXPECT_EQ(canvas.count(0, 100, 400, 101, kGreen), 400) << "a pattern shrunk below a pixel draws continuous";
   EXPECT_EQ(v.tables().linetypes.at(v.tables().linetypes.find("DASH"))->total, 10.0) << "the pattern itself stays";
 }
 
@@ -316,11 +357,9 @@ TEST_F(ViewTest, DashesInsideScaledReferencesAreJudgedInDrawingUnits) {
     v.clear(true);
     v.define_linetype("PATTERN", {c.dash, -c.dash});
     ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 50));
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(180 / c.scale, 0)), rgb(kRed), 1,
-                            "PATTERN", 1, 50, true, false));
-    ASSERT_TRUE(v.add_block_reference(50, GcGePoint2d(10, 50), GcGeScale2d(c.scale), GcGeVector2d::kXAxis, 1, false,
-                                      false));
-    const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
+    ASSERT_TRUE(v.add_curve(seg(0, 0, 180 / c.scale, 0), rgb(kRed), 1, "PATTERN", 1, 50, true, false));
+    ASSERT_TRUE(addReference(v, 50, 10, 50, c.scale, 1));
+    const extents world = box(0, 0, 200, 100);
     ASSERT_TRUE(v.fit_window(&world, nullptr));
     ASSERT_TRUE(paintAll(v));
     const int red = canvas.count(20, 100, 380, 101, kRed);
@@ -344,21 +383,18 @@ TEST_F(ViewTest, PolylinesEndOnTheirLastPixel) {
     double ax, ay, bx, by; // polyline a-b-c, c less than a pixel from b
     int pixels;
   } cases[] = {
-      {"to the right", 20, 50, 60, 50, 81},
-      {"to the left", 60, 40, 20, 40, 81},
-      {"upwards", 100, 10, 100, 60, 101},
-      {"downwards", 120, 60, 120, 10, 101},
-      {"diagonal", 140, 10, 170, 40, 61},
-      {"a dot", 180, 80, 180, 80, 1},
+      {"to the right", 20, 50, 60, 50, 81},   {"to the left", 60, 40, 20, 40, 81},
+      {"upwards", 100, 10, 100, 60, 101},     {"downwards", 120, 60, 120, 10, 101},
+      {"diagonal", 140, 10, 170, 40, 61},     {"a dot", 180, 80, 180, 80, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     v.clear(true);
     auto* path = new GcGeCompositeCurve2d;
     if (c.ax != c.bx || c.ay != c.by)
-      path->append(new GcGeLineSeg2d(GcGePoint2d(c.ax, c.ay), GcGePoint2d(c.bx, c.by)));
-    path->append(new GcGeLineSeg2d(GcGePoint2d(c.bx, c.by), GcGePoint2d(c.bx + 0.1, c.by + 0.1)));
-    ASSERT_TRUE(v.add_curve(path, rgb(kRed), 1, nullptr, 1, 1, false, false));
+      path->append(seg(c.ax, c.ay, c.bx, c.by));
+    path->append(seg(c.bx, c.by, c.bx + 0.1, c.by + 0.1));
+    ASSERT_TRUE(addCurve(v, path, kRed, 1));
     ASSERT_TRUE(paintAll(v));
     const int bx = static_cast<int>(2 * c.bx), by = static_cast<int>(200 - 2 * c.by);
     EXPECT_EQ(canvas.at(bx, by), kRed) << "the last pixel";
@@ -374,9 +410,8 @@ TEST_F(ViewTest, HighlightPassUsesHighlightPensBrushesAndTextColour) {
   EXPECT_NE(v.stage_flags() & stage_copy3, 0u);
   ASSERT_TRUE(paintAll(v));
   // Dotted highlight pen over the red line: gaps show the background.
-  const int red = canvas.count(20, 20, 380, 21, kRed), white = canvas.count(20, 20, 380, 21, kWhite);
-  EXPECT_GT(red, 100);
-  EXPECT_GT(white, 100);
+  EXPECT_GT(canvas.count(20, 20, 380, 21, kRed), 100);
+  EXPECT_GT(canvas.count(20, 20, 380, 21, kWhite), 100);
   // Hatched brush over the square: background shows between the hatch lines.
   EXPECT_GT(canvas.count(242, 82, 318, 138, kWhite), 500);
   EXPECT_GT(canvas.count(242, 82, 318, 138, kBlue), 500);
@@ -393,47 +428,46 @@ TEST_F(ViewTest, HighlightPassUsesHighlightPensBrushesAndTextColour) {
 
 TEST_F(ViewTest, HighlightByWindow) {
   fillKnownList();
-  ASSERT_TRUE(line(0, 0, 200, 100, kRed, 7));
+  ASSERT_TRUE(addLine(v, 0, 0, 200, 100, kRed, 7));
   ASSERT_TRUE(paintAll(v));
-  // Around the red line's middle (device (200, 20)): pick adds handle 1 only.
-  const extents pick(GcGePoint2d(195, 15), GcGePoint2d(205, 25));
-  ASSERT_TRUE(v.highlight(hl_pick_add, &pick, nullptr, false));
-  EXPECT_EQ(v.highlighted(), (std::vector<std::uint64_t>{1}));
-  EXPECT_TRUE(v.list_item(1, 0)->highlighted);
-  ASSERT_TRUE(v.highlight(hl_pick_remove, &pick, nullptr, false));
-  EXPECT_TRUE(v.highlighted().empty());
-  // Touching a window over the square and the diagonal: both; wholly inside: the square only.
-  const extents box(GcGePoint2d(230, 70), GcGePoint2d(330, 150));
-  ASSERT_TRUE(v.highlight(hl_touch_add, &box, nullptr, false));
-  std::vector<std::uint64_t> got = v.highlighted();
-  std::sort(got.begin(), got.end());
-  EXPECT_EQ(got, (std::vector<std::uint64_t>{3, 7}));
-  ASSERT_TRUE(v.highlight(hl_clear_all, nullptr, nullptr, false));
-  ASSERT_TRUE(v.highlight(hl_inside_add, &box, nullptr, false));
-  EXPECT_EQ(v.highlighted(), (std::vector<std::uint64_t>{3}));
-  // With a list and flag clear only unlisted elements take part.
-  std::vector<std::uint64_t> skip{7};
-  ASSERT_TRUE(v.highlight(hl_clear_all, nullptr, nullptr, false));
-  ASSERT_TRUE(v.highlight(hl_touch_add, &box, &skip, false));
-  EXPECT_EQ(v.highlighted(), (std::vector<std::uint64_t>{3}));
-  // A hit inside the circle's hole misses it; on the circle it hits.
-  ASSERT_TRUE(v.highlight(hl_clear_all, nullptr, nullptr, false));
-  const extents hole(GcGePoint2d(95, 95), GcGePoint2d(105, 105));
-  const extents rim(GcGePoint2d(136, 96), GcGePoint2d(144, 104));
-  ASSERT_TRUE(v.highlight(hl_pick_add, &hole, nullptr, false));
-  EXPECT_TRUE(v.highlighted().empty());
-  ASSERT_TRUE(v.highlight(hl_pick_add, &rim, nullptr, false));
-  EXPECT_EQ(v.highlighted(), (std::vector<std::uint64_t>{2}));
+  using H = std::vector<std::uint64_t>;
+  H skip{7};
+  const extents pick = box(195, 15, 205, 25); // around the red line's middle, device (200, 20)
+  const extents square = box(230, 70, 330, 150); // over the square and the diagonal
+  struct Step {
+    const char* what;
+    int mode;
+    extents window;
+    H* list; // with the flag clear, only unlisted elements take part
+    H highlighted; // sorted
+  } steps[] = {
+      {"a pick adds the line only", hl_pick_add, pick, nullptr, {1}},
+      {"and removes it", hl_pick_remove, pick, nullptr, {}},
+      {"touching: the square and the diagonal", hl_touch_add, square, nullptr, {3, 7}},
+      {"wholly inside: the square only", hl_inside_add, square, nullptr, {3}},
+      {"touching, the diagonal listed", hl_touch_add, square, &skip, {3}},
+      {"a pick in the circle's hole misses it", hl_pick_add, box(95, 95, 105, 105), nullptr, {}},
+      {"a pick on the circle", hl_pick_add, box(136, 96, 144, 104), nullptr, {2}},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    if (s.mode != hl_pick_remove) {
+      ASSERT_TRUE(v.highlight(hl_clear_all, nullptr, nullptr, false));
+    }
+    ASSERT_TRUE(v.highlight(s.mode, &s.window, s.list, false));
+    H got = v.highlighted();
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, s.highlighted);
+    if (s.highlighted == H{1}) {
+      EXPECT_TRUE(v.list_item(1, 0)->highlighted) << "the element knows";
+    }
+  }
 }
 
 TEST_F(ViewTest, EntityChainsDriveTheFactories) {
   const double a[] = {10, 10, 0}, b[] = {190, 10, 0}, o[] = {0, 0, 0}, e[] = {10, 0, 0}, at[] = {100, 50, 0};
   const double s1[] = {20, 60, 0}, s2[] = {40, 60, 0}, s3[] = {20, 80, 0}, s4[] = {40, 80, 0};
-  struct Item {
-    vd::ValueNode* chain;
-    std::uint64_t handle;
-    bool intoBlock;
-  } items[] = {
+  struct Item { vd::ValueNode* chain; std::uint64_t handle; bool intoBlock; } items[] = {
       {vd::buildValueChain(0, 0, u"LINE", 10, a, 11, b, 420, 0xFF0000, -9), 1, false},
       {vd::buildValueChain(0, 0, u"LINE", 10, o, 11, e, 420, 0x00FF00, -9), block_key(u"TICK"), true},
       {vd::buildValueChain(0, 0, u"INSERT", 2, u"tick", 10, at, 41, 3.0, 42, 3.0, -9), 2, false},
@@ -453,10 +487,9 @@ TEST_F(ViewTest, EntityChainsDriveTheFactories) {
 }
 
 TEST_F(ViewTest, ListTwoWidePensAndElementsOutsideTheWindow) {
-  ASSERT_TRUE(line(10, 50, 190, 50, kRed, 1, nullptr, 5));      // device y 100, 5 pixels wide
-  ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(100, 0), GcGePoint2d(100, 100)), rgb(kBlue), 1, nullptr, 1, 2,
-                          false, false, 2));                        // list 2: over list 1
-  ASSERT_TRUE(line(500, 500, 600, 600, kGreen, 3));               // far outside the window
+  ASSERT_TRUE(addLine(v, 10, 50, 190, 50, kRed, 1, nullptr, 5));            // device y 100, 5 pixels wide
+  ASSERT_TRUE(addCurve(v, seg(100, 0, 100, 100), kBlue, 2, 1, nullptr, 2)); // list 2: over list 1
+  ASSERT_TRUE(addLine(v, 500, 500, 600, 600, kGreen, 3));                    // far outside the window
   ASSERT_TRUE(paintAll(v));
   const int thick = canvas.count(60, 90, 61, 110, kRed);
   EXPECT_GE(thick, 4) << "a geometric pen 5 pixels wide";
@@ -491,24 +524,17 @@ TEST_F(ViewTest, FactoriesRefuseWhatCannotBeDrawn) {
   EXPECT_EQ(v.tables().blocks.find(50)->base().x, 0.0);
   // A member goes into its block: neither a list element nor part of the
   // drawing's extents.
-  ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(300, 300), GcGePoint2d(310, 310)), rgb(kRed), 1, nullptr, 1,
-                          50, true, false));
+  ASSERT_TRUE(addMember(v, seg(300, 300, 310, 310), kRed, 50));
   EXPECT_EQ(v.list_size(1), 0u);
   EXPECT_FALSE(v.drawing_extents().valid);
-  EXPECT_FALSE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(1, 1)), rgb(kRed), 1, nullptr, 1, 99,
-                           true, false))
-      << "no block 99";
-  EXPECT_FALSE(v.add_curve(new GcGeLine2d(GcGePoint2d(0, 0), GcGeVector2d(1, 0)), rgb(kRed), 1, nullptr, 1, 1, false,
-                           false))
-      << "unbounded";
+  EXPECT_FALSE(addMember(v, seg(0, 0, 1, 1), kRed, 99)) << "no block 99";
+  EXPECT_FALSE(addCurve(v, new GcGeLine2d(GcGePoint2d(0, 0), GcGeVector2d(1, 0)), kRed, 1)) << "unbounded";
   // A reference placed before its block is defined draws once it exists.
-  ASSERT_TRUE(v.add_block_reference(60, GcGePoint2d(100, 50), GcGeScale2d(1.0), GcGeVector2d::kXAxis, 8, false,
-                                    false));
+  ASSERT_TRUE(addReference(v, 60, 100, 50, 1.0, 8));
   ASSERT_TRUE(paintAll(v));
   EXPECT_EQ(canvas.count(0, 0, 400, 200, kGreen), 0);
   ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 60));
-  ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(20, 0)), rgb(kGreen), 1, nullptr, 1, 60,
-                          true, false));
+  ASSERT_TRUE(addMember(v, seg(0, 0, 20, 0), kGreen, 60));
   ASSERT_TRUE(paintAll(v));
   EXPECT_GE(canvas.count(200, 100, 241, 101, kGreen), 39);
   // A point entity shows its cross marker.
@@ -520,13 +546,13 @@ TEST_F(ViewTest, FactoriesRefuseWhatCannotBeDrawn) {
 }
 
 TEST_F(ViewTest, SnapQueriesFindCrossingsFirstAndTheCursorLast) {
-  ASSERT_TRUE(line(0, 0, 100, 100, kRed, 1));
-  ASSERT_TRUE(line(0, 100, 100, 0, kRed, 2));
-  ASSERT_TRUE(line(50, 50, 150, 50, kRed, 3)); // starts at the crossing
+  ASSERT_TRUE(addLine(v, 0, 0, 100, 100, kRed, 1));
+  ASSERT_TRUE(addLine(v, 0, 100, 100, 0, kRed, 2));
+  ASSERT_TRUE(addLine(v, 50, 50, 150, 50, kRed, 3)); // starts at the crossing
   ASSERT_TRUE(paintAll(v));
   // Pick box of 10 pixels around device (102, 100) = world (51, 50).
-  const extents pick(GcGePoint2d(97, 95), GcGePoint2d(107, 105));
-  const std::size_t n = v.snap_query(snap_intersection | snap_end, pick, nullptr, false, nullptr, nullptr);
+  const extents pick = box(97, 95, 107, 105);
+  const std::size_t n = snap(v, snap_intersection | snap_end, pick);
   const auto& r = v.snap_results();
   ASSERT_EQ(n, r.size());
   ASSERT_GE(n, 3u);
@@ -559,9 +585,8 @@ TEST_F(ViewTest, SnapQueriesFindCrossingsFirstAndTheCursorLast) {
   ASSERT_TRUE(v.next_snap_point(p)); // index 1: r[1]
   ASSERT_TRUE(paintAll(v));
   const GcGePoint2d dev = v.world_to_device().apply(r[1].point);
-  EXPECT_GT(canvas.count(static_cast<int>(dev.x) - 8, static_cast<int>(dev.y) - 8, static_cast<int>(dev.x) + 9,
-                         static_cast<int>(dev.y) + 9, RGB(255, 255, 0)),
-            10);
+  const int dx = static_cast<int>(dev.x), dy = static_cast<int>(dev.y);
+  EXPECT_GT(canvas.count(dx - 8, dy - 8, dx + 9, dy + 9, kSnapYellow), 10);
 
   // A handle filter: no cursor result; sense false skips the listed elements.
   std::vector<std::uint64_t> only3{3};
@@ -575,11 +600,11 @@ TEST_F(ViewTest, SnapQueriesFindCrossingsFirstAndTheCursorLast) {
   v.snap_query(snap_end | snap_intersection, pick, nullptr, false, &exclude, nullptr);
   ASSERT_EQ(v.snap_results().size(), 1u);
   // Without mode 0x100 no crossing is reported: line 3's end and the cursor.
-  ASSERT_EQ(v.snap_query(snap_end | snap_no_timer, pick, nullptr, false, nullptr, nullptr), 2u);
+  ASSERT_EQ(snap(v, snap_end | snap_no_timer, pick), 2u);
   for (const snap_result& x : v.snap_results())
     EXPECT_NE(x.snap_kind, snap_intersection);
   // An invalid pick box resets.
-  EXPECT_EQ(v.snap_query(snap_end, extents(), nullptr, false, nullptr, nullptr), 0u);
+  EXPECT_EQ(snap(v, snap_end, extents()), 0u);
   EXPECT_FALSE(v.next_snap_point(p));
 }
 
@@ -588,32 +613,40 @@ TEST_F(ViewTest, SnapPointsOfSolidsReferencesAndPerpendiculars) {
   ASSERT_TRUE(paintAll(v));
   // Over the square's middle (world 140, 45 = device 280, 110): its box
   // centre, kind 32; elsewhere inside it the centre lies outside the pick box.
-  const extents atCentre(GcGePoint2d(276, 106), GcGePoint2d(284, 114));
-  v.snap_query(snap_solid, atCentre, nullptr, false, nullptr, nullptr);
-  ASSERT_EQ(v.snap_results().size(), 2u);
+  const extents atCentre = box(276, 106, 284, 114);
+  ASSERT_EQ(snap(v, snap_solid, atCentre), 2u);
   EXPECT_EQ(v.snap_results()[0].snap_kind, snap_solid);
   EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(GcGePoint2d(140, 45)));
-  const extents offCentre(GcGePoint2d(250, 120), GcGePoint2d(260, 130));
-  EXPECT_EQ(v.snap_query(snap_solid, offCentre, nullptr, false, nullptr, nullptr), 1u);
-  EXPECT_EQ(v.snap_query(snap_end, atCentre, nullptr, false, nullptr, nullptr), 1u) << "kind 32 only when asked";
-  // Block reference end point: block line end (10, 0) at (120, 70) = device (240, 60).
-  const extents refEnd(GcGePoint2d(236, 56), GcGePoint2d(244, 64));
-  v.snap_query(snap_end, refEnd, nullptr, false, nullptr, nullptr);
-  ASSERT_GE(v.snap_results().size(), 2u);
-  EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(GcGePoint2d(120, 70), GcGeTol(1e-9, 0)));
-  EXPECT_EQ(v.snap_results()[0].handle, 5u);
-  // Pixel-scaled reference: 30 pixels = 15 units from (20, 70).
-  const extents pixEnd(GcGePoint2d(66, 56), GcGePoint2d(74, 64));
-  v.snap_query(snap_end, pixEnd, nullptr, false, nullptr, nullptr);
-  ASSERT_GE(v.snap_results().size(), 2u);
-  EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(GcGePoint2d(35, 70), GcGeTol(1e-6, 0)));
-  // Perpendicular foot from a last point onto the red line at y 90.
+  EXPECT_EQ(snap(v, snap_solid, box(250, 120, 260, 130)), 1u);
+  EXPECT_EQ(snap(v, snap_end, atCentre), 1u) << "kind 32 only when asked";
+  // The first result of each query, and the cursor after it.
   const GcGePoint2d last(100, 40);
-  const extents foot(GcGePoint2d(195, 15), GcGePoint2d(205, 25));
-  v.snap_query(snap_perpendicular, foot, nullptr, false, nullptr, &last);
-  ASSERT_GE(v.snap_results().size(), 2u);
-  EXPECT_EQ(v.snap_results()[0].snap_kind, snap_perpendicular);
-  EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(GcGePoint2d(100, 90)));
+  struct Case {
+    const char* what;
+    std::uint32_t modes;
+    extents pick;
+    const GcGePoint2d* last;
+    GcGePoint2d first;
+    GcGeTol tolerance;
+    std::uint32_t kind;
+    std::uint64_t handle;
+  } cases[] = {
+      // Block line end (10, 0) at (120, 70) = device (240, 60).
+      {"a block reference's end point", snap_end, box(236, 56, 244, 64), nullptr, {120, 70}, GcGeTol(1e-9, 0),
+       snap_end, 5},
+      // 30 pixels = 15 units from (20, 70).
+      {"a pixel-scaled reference's end point", snap_end, box(66, 56, 74, 64), nullptr, {35, 70}, GcGeTol(1e-6, 0),
+       snap_end, 6},
+      {"the foot from a last point onto the red line at y 90", snap_perpendicular, box(195, 15, 205, 25), &last,
+       {100, 90}, GcGeTol(), snap_perpendicular, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_GE(snap(v, c.modes, c.pick, c.last), 2u);
+    EXPECT_EQ(v.snap_results()[0].snap_kind, c.kind);
+    EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(c.first, c.tolerance));
+    EXPECT_EQ(v.snap_results()[0].handle, c.handle);
+  }
 }
 
 // Short vertical segments and small circles, elements first to count of a
@@ -622,11 +655,7 @@ TEST_F(ViewTest, SnapPointsOfSolidsReferencesAndPerpendiculars) {
 void fillHalves(view& v, int n, int count) {
   for (int i = 0; i < count; ++i) {
     const double x = (i < n / 2 ? 2.0 : 102.0) + (i % (n / 2)) * 96.0 / (n / 2);
-    if (i % 4 == 0)
-      ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(x, 50), 1.0), rgb(kRed), 1, nullptr, 1, i, false, false));
-    else
-      ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(x, 20), GcGePoint2d(x, 80)), rgb(kRed), 1, nullptr, 1, i,
-                              false, false));
+    ASSERT_TRUE(addCurve(v, i % 4 == 0 ? static_cast<GcGeEntity2d*>(circle(x, 50, 1.0)) : seg(x, 20, x, 80), kRed, i));
   }
 }
 
@@ -643,15 +672,13 @@ TEST(ViewProgress, LargeListPaintsOverSeveralCallsAndShowsThePartialPicture) {
   v.base_budget_us = 3500;
   const int n = 40000, perCall = 384;
   fillHalves(v, n, n);
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
-  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 200));
+  const extents world = box(0, 0, 200, 100), device = box(0, 0, 200, 200);
   ASSERT_TRUE(v.fit_window(&world, &device));
   // The last element highlighted and a snap marker on a segment's top end,
   // both in the right half, which list 1 reaches only after 52 calls.
   std::vector<std::uint64_t> last{static_cast<std::uint64_t>(n - 1)};
   ASSERT_TRUE(v.highlight(hl_add_listed, nullptr, &last, true));
-  const extents pick(GcGePoint2d(145, 65), GcGePoint2d(155, 75));
-  ASSERT_GT(v.snap_query(snap_end | snap_no_timer, pick, nullptr, false, nullptr, nullptr), 1u);
+  ASSERT_GT(snap(v, snap_end | snap_no_timer, box(145, 65, 155, 75)), 1u);
   GcGePoint2d snapped;
   ASSERT_TRUE(v.next_snap_point(snapped));
   const int snappedColumn = static_cast<int>(std::floor(snapped.x + 0.5));
@@ -664,11 +691,7 @@ TEST(ViewProgress, LargeListPaintsOverSeveralCallsAndShowsThePartialPicture) {
   {
     // The partial picture on the DC is what the first 384 elements alone paint.
     const PaintedView first([&](view& r) { fillHalves(r, n, perCall); }, world, device);
-    int differing = 0;
-    for (int y = 0; y < 200; ++y)
-      for (int x = 0; x < 100; ++x)
-        differing += canvas.at(x, y) != first.canvas.at(x, y);
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(canvas.differing(first.canvas, 100, 200), 0);
     EXPECT_GT(first.canvas.count(0, 0, 100, 200, kRed), 100);
   }
   // In the right half the highlight pass and the snap stage have drawn on the
@@ -678,7 +701,7 @@ TEST(ViewProgress, LargeListPaintsOverSeveralCallsAndShowsThePartialPicture) {
     const bool drawn = x == 198 || x == snappedColumn;
     EXPECT_EQ(canvas.count(x, 0, x + 1, 200, kRed) > 0, drawn) << "column " << x;
   }
-  EXPECT_GT(canvas.count(snappedColumn - 8, 62, snappedColumn + 9, 79, RGB(255, 255, 0)), 10) << "the snap marker";
+  EXPECT_GT(canvas.count(snappedColumn - 8, 62, snappedColumn + 9, 79, kSnapYellow), 10) << "the snap marker";
 
   int calls = 1;
   for (bool done = false; !done;) {
@@ -690,11 +713,7 @@ TEST(ViewProgress, LargeListPaintsOverSeveralCallsAndShowsThePartialPicture) {
   EXPECT_EQ(v.progress(0), static_cast<std::uint32_t>(n));
   EXPECT_EQ(v.stage_flags() & (stage_list1 | stage_snap), 0u);
   const PaintedView left([&](view& r) { fillHalves(r, n, n / 2); }, world, device);
-  int differing = 0;
-  for (int y = 0; y < 200; ++y)
-    for (int x = 0; x < 100; ++x)
-      differing += canvas.at(x, y) != left.canvas.at(x, y);
-  EXPECT_EQ(differing, 0) << "the finished left half";
+  EXPECT_EQ(canvas.differing(left.canvas, 100, 200), 0) << "the finished left half";
   EXPECT_GT(canvas.count(100, 0, 200, 200, kRed), 1000);
 }
 
@@ -708,52 +727,48 @@ TEST(ViewProgress, ASlowCopyToTheDcRaisesTheBudgetUntilTheNextRestart) {
     std::uint32_t budget;
   } cases[] = {{1000, 100000}, {1250, 100000}, {1251, 100080}, {2000, 160000}, {12500, 1000000}, {20000, 1000000}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.tick);
     ClockedView cv(100, 100);
     view& v = cv.v;
-    work_clock& clock = cv.clock;
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(10, 10), GcGePoint2d(90, 90)), rgb(kRed), 1, nullptr, 1, 1,
-                            false, false));
-    const extents area(GcGePoint2d(0, 0), GcGePoint2d(100, 100));
+    ASSERT_TRUE(addLine(v, 10, 10, 90, 90, kRed, 1));
+    const extents area = box(0, 0, 100, 100);
     ASSERT_TRUE(v.fit_window(&area, &area));
-    clock.tick = c.tick;
+    cv.clock.tick = c.tick;
     ASSERT_TRUE(v.paint());
-    EXPECT_EQ(v.time_budget_us, c.budget) << c.tick;
+    EXPECT_EQ(v.time_budget_us, c.budget);
     // A quick copy in a paint without a restart leaves the budget as it is.
-    clock.tick = 10;
+    cv.clock.tick = 10;
     std::vector<std::uint64_t> one{1};
     ASSERT_TRUE(v.highlight(hl_add_listed, nullptr, &one, true));
     ASSERT_TRUE(v.paint());
-    EXPECT_EQ(v.time_budget_us, c.budget) << c.tick;
+    EXPECT_EQ(v.time_budget_us, c.budget);
     ASSERT_TRUE(v.pan(1, 0));
     ASSERT_TRUE(v.paint());
-    EXPECT_EQ(v.time_budget_us, 100000u) << c.tick;
+    EXPECT_EQ(v.time_budget_us, 100000u);
   }
 }
 
 TEST(ViewProgress, ZoomingInStopsAtTheMinimumWithAMessage) {
   ClockedView cv(200, 100); // its clock moved on by hand below
   view& v = cv.v;
-  const Canvas& canvas = cv.canvas;
-  work_clock& clock = cv.clock;
-  ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(300, 400)), rgb(kRed), 1, nullptr, 1, 1,
-                          false, false));
+  ASSERT_TRUE(addLine(v, 0, 0, 300, 400, kRed, 1));
   // Without a world window there is nothing to fit, but the device rectangle
   // is kept for a later zoom to the extents.
-  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
+  const extents device = box(0, 0, 200, 100);
   EXPECT_FALSE(v.fit_window(nullptr, &device));
   EXPECT_FALSE(v.window().valid);
   EXPECT_FALSE(v.paint());
   ASSERT_TRUE(v.zoom_extents(0.0));
   EXPECT_TRUE(v.window().min.isEqualTo(GcGePoint2d(-250, 0)) && v.window().max.isEqualTo(GcGePoint2d(550, 400)))
       << "the extents 300 x 400 widened to the device's 2:1";
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(300, 400));
+  const extents world = box(0, 0, 300, 400);
   ASSERT_TRUE(v.fit_window(&world, &device));
-  auto hasMessage = [&v](const char* text) {
-    return std::any_of(v.messages().begin(), v.messages().end(),
-                       [text](const view_message& m) { return m.text == text; });
+  const std::string tooSmall = "EXTENTS: too small - set to minimum";
+  auto hasMessage = [&v](const std::string& text) {
+    return std::any_of(v.messages().begin(), v.messages().end(), [&](const view_message& m) { return m.text == text; });
   };
   int zooms = 0;
-  while (!hasMessage("EXTENTS: too small - set to minimum")) {
+  while (!hasMessage(tooSmall)) {
     ASSERT_LT(++zooms, 100);
     ASSERT_TRUE(v.zoom(-0.4));
   }
@@ -763,14 +778,14 @@ TEST(ViewProgress, ZoomingInStopsAtTheMinimumWithAMessage) {
   EXPECT_NEAR(v.window().diagonal().length(), 500 * 1e-5, 500 * 1e-9) << "stays at the minimum";
   // Level 1 messages are drawn over the picture (inverse of the background).
   ASSERT_TRUE(paintAll(v));
-  EXPECT_GT(canvas.count(0, 50, 200, 100, kBlack), 20);
+  EXPECT_GT(cv.canvas.count(0, 50, 200, 100, kBlack), 20);
   // Level 2 statistics stay out unless the mask asks for them; a lifetime
   // of 0 shows a message once.
-  const extents pick(GcGePoint2d(0, 0), GcGePoint2d(10, 10));
-  v.snap_query(snap_end, pick, nullptr, false, nullptr, nullptr);
+  const extents pick = box(0, 0, 10, 10);
+  snap(v, snap_end, pick);
   EXPECT_FALSE(hasMessage("SNAP QUERY"));
   v.message_mask |= msg_stats;
-  v.snap_query(snap_end, pick, nullptr, false, nullptr, nullptr);
+  snap(v, snap_end, pick);
   EXPECT_TRUE(hasMessage("SNAP QUERY"));
   ASSERT_TRUE(paintAll(v));
   EXPECT_FALSE(hasMessage("SNAP QUERY"));
@@ -778,34 +793,31 @@ TEST(ViewProgress, ZoomingInStopsAtTheMinimumWithAMessage) {
   // until it is 2 seconds old, and removed after the paint that finds it so.
   std::uint64_t added = 0;
   for (const view_message& m : v.messages())
-    if (m.text == "EXTENTS: too small - set to minimum")
+    if (m.text == tooSmall)
       added = std::max(added, m.start_us);
-  clock.t = added + 1999999;
+  cv.clock.t = added + 1999999;
   ASSERT_TRUE(v.paint());
-  EXPECT_TRUE(hasMessage("EXTENTS: too small - set to minimum")) << "lives 2 seconds";
-  clock.t = added + 2000000;
+  EXPECT_TRUE(hasMessage(tooSmall)) << "lives 2 seconds";
+  cv.clock.t = added + 2000000;
   ASSERT_TRUE(v.paint());
-  EXPECT_FALSE(hasMessage("EXTENTS: too small - set to minimum"));
+  EXPECT_FALSE(hasMessage(tooSmall));
 }
 
 TEST(ViewCounts, LiveElementsAndCachesReturnToZero) {
   const int entities = entity::live_count(), buffers = buffer_paint::live_count();
   {
-    Canvas canvas(300, 200);
-    view v;
-    v.bind_dc(canvas.surface.dc());
+    CanvasView cv(300, 200);
+    view& v = cv.v;
     ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 9));
-    ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(0, 0), 3.0), rgb(kRed), 1, nullptr, 1, 9, true, false));
+    ASSERT_TRUE(addMember(v, circle(0, 0, 3.0), kRed, 9));
     std::unique_ptr<GcGeCompositeCurve2d> sq(rectangle(0, 0, 5, 5));
     ASSERT_TRUE(v.add_solid({sq.get()}, {false}, rgb(kBlue), 9, true));
     for (int i = 0; i < 20; ++i) {
-      ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(i, 0), GcGePoint2d(i, 10)), rgb(kRed), 1, nullptr, 1, i,
-                              false, false));
-      ASSERT_TRUE(v.add_block_reference(9, GcGePoint2d(i * 5, 20), GcGeScale2d(1.0), GcGeVector2d::kXAxis, 100 + i,
-                                        false, i % 2 == 1));
+      ASSERT_TRUE(addLine(v, i, 0, i, 10, kRed, i));
+      ASSERT_TRUE(addReference(v, 9, i * 5, 20, 1.0, 100 + i, i % 2 == 1));
     }
-    ASSERT_TRUE(v.add_text(GcGePoint2d(0, -5), GcGeVector2d::kXAxis, u"x", 2, rgb(kBlack), 0, 0, 200, false, 0, {}));
-    const extents device(GcGePoint2d(0, 0), GcGePoint2d(300, 200));
+    ASSERT_TRUE(addText(v, 0, -5, u"x", 2, kBlack, 200));
+    const extents device = box(0, 0, 300, 200);
     v.fit_window(nullptr, &device);
     ASSERT_TRUE(v.zoom_extents(0.05));
     ASSERT_TRUE(paintAll(v));
@@ -815,8 +827,7 @@ TEST(ViewCounts, LiveElementsAndCachesReturnToZero) {
     v.clear(true);
     EXPECT_EQ(entity::live_count(), entities);
     EXPECT_EQ(buffer_paint::live_count(), buffers);
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(1, 1)), rgb(kRed), 1, nullptr, 1, 1,
-                            false, false));
+    ASSERT_TRUE(addLine(v, 0, 0, 1, 1, kRed, 1));
     ASSERT_TRUE(v.zoom_extents(0.05));
     ASSERT_TRUE(paintAll(v));
     EXPECT_EQ(buffer_paint::live_count(), buffers + 1);
@@ -849,132 +860,46 @@ TEST(ViewCounts, CachesAreReusedWithinTheBandAndTheRegenerationWindow) {
   };
   for (const bool text : {false, true}) {
     SCOPED_TRACE(text ? "with a text" : "curves only");
-    Canvas canvas(200, 200);
-    view v;
-    v.bind_dc(canvas.surface.dc());
+    CanvasView cv(200, 200);
+    view& v = cv.v;
     // Everything inside the first window, so that no step brings in an
     // element painted for the first time.
-    const int n = 40;
-    for (int i = 0; i < n; ++i) {
-      ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(20 + i * 1.5, 50), 3.0 + i % 4), rgb(kRed), 1, nullptr, 1,
-                              i, false, false));
-      ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(10 + i * 2, 10), GcGePoint2d(15 + i, 90)), rgb(kGreen), 1,
-                              nullptr, 1, 100 + i, false, false));
+    const std::uint32_t n = 40;
+    for (std::uint32_t i = 0; i < n; ++i) {
+      ASSERT_TRUE(addCurve(v, circle(20 + i * 1.5, 50, 3.0 + i % 4), kRed, i));
+      ASSERT_TRUE(addLine(v, 10 + i * 2, 10, 15 + i, 90, kGreen, 100 + i));
     }
     if (text) {
-      ASSERT_TRUE(v.add_text(GcGePoint2d(30, 30), GcGeVector2d::kXAxis, u"Kóta", 5.0, rgb(kBlue), 0, 0, 300, false,
-                             0, text_style{}));
+      ASSERT_TRUE(addText(v, 30, 30, u"Kóta", 5.0, kBlue, 300));
     }
-    const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 200));
-    const extents first(GcGePoint2d(0, 0), GcGePoint2d(100, 100));
+    const extents device = box(0, 0, 200, 200), first = box(0, 0, 100, 100);
     ASSERT_TRUE(v.fit_window(&first, &device));
     ASSERT_TRUE(paintAll(v));
-    ASSERT_EQ(v.statistics().curves_regenerated, static_cast<std::uint32_t>(2 * n));
+    ASSERT_EQ(v.statistics().curves_regenerated, 2 * n);
     for (const Step& s : steps) {
       SCOPED_TRACE(s.what);
-      const GcGeVector2d half(50 * s.size, 50 * s.size);
-      const GcGePoint2d c(50 + s.dx, 50);
-      const extents w(c - half, c + half);
+      const extents w = box(50 + s.dx - 50 * s.size, 50 - 50 * s.size, 50 + s.dx + 50 * s.size, 50 + 50 * s.size);
       ASSERT_TRUE(v.fit_window(&w, nullptr));
       ASSERT_TRUE(paintAll(v));
-      EXPECT_EQ(v.statistics().curves_regenerated, s.regenerates ? static_cast<std::uint32_t>(2 * n) : 0u);
-      EXPECT_EQ(v.statistics().lists_replayed, 0u) << "no move by whole pixels";
-      EXPECT_EQ(v.statistics().lists_redrawn, s.redrawn ? 1u : 0u);
+      // Never a move by whole pixels, so never drawn from the kept points.
+      EXPECT_EQ(repaint(v), Repaint(0, s.redrawn ? 1 : 0, s.regenerates ? 2 * n : 0));
     }
   }
 }
 
-// A repaint that cannot move the kept points (a pan by a fraction of a
-// pixel, a list with a text, an element coming into the window) draws the
-// last picture's draws from the caches made for the first window; one after
-// the list changed walks the list, drawing from the same caches. Either
-// regenerates only what was never drawn and shows what a new view painting
-// at the new window shows.
-TEST(ViewCounts, PanRepaintFromCachesMatchesAFreshPaint) {
-  struct Case {
-    const char* what;
-    double dx, dy;
-    bool text;
-    bool added; // an element added after the first picture: the list is walked
-    std::uint32_t regenerated;
-  };
-  const Case cases[] = {
-      {"a pan by a fraction of a pixel", 31.5, 17.25, false, false, 0},
-      {"a pan by whole pixels of a list with a text", 31, 17, true, false, 0},
-      {"a pan that brings an element into the window", -40, 0, false, false, 1},
-      {"a pan by a fraction of a pixel after an element was added", 31.5, 17.25, false, true, 1},
-  };
-  auto addOne = [](view& v) {
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 30), GcGePoint2d(90, 33)), rgb(kGreen), 1, nullptr, 1,
-                            300, false, false));
-  };
-  auto fillList = [](view& v, bool text) {
-    for (int i = 0; i < 60; ++i) {
-      const std::uint64_t c = i % 2 ? rgb(kRed) : rgb(kGreen);
-      ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(i * 1.5 - 5, -5), GcGePoint2d(i * 1.2 + 5, 90)),
-                              c, 1, nullptr, 1, i, false, false));
-      ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(i * 1.4 + 5, 40 + i % 7), 4.0 + i % 5, 0.3, 5.0), c, 1,
-                              nullptr, 1, 100 + i, false, false));
-    }
-    // Outside the first window, inside its regeneration window.
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(105, 40), GcGePoint2d(115, 60)), rgb(kBlue), 1, nullptr, 1,
-                            200, false, false));
-    if (text) {
-      ASSERT_TRUE(v.add_text(GcGePoint2d(10, 10), GcGeVector2d::kXAxis, u"Kóta", 6.0, rgb(kBlue), 0, 0, 201, false,
-                             0, text_style{}));
-    }
-  };
-  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 160));
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80));
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    PaintedView painted([&](view& v) { fillList(v, c.text); }, world, device);
-    view& a = painted.v;
-    if (c.added)
-      addOne(a);
-    ASSERT_TRUE(a.pan(c.dx, c.dy));
-    ASSERT_TRUE(paintAll(a));
-    EXPECT_EQ(a.statistics().lists_replayed, 0u) << "drawn from the caches, not from the kept points";
-    EXPECT_EQ(a.statistics().lists_redrawn, c.added ? 0u : 1u) << "in the order of the last picture";
-    EXPECT_EQ(a.statistics().curves_regenerated, c.regenerated);
-    EXPECT_EQ(a.statistics().flushes, 1u) << "a small list is one batch";
-    EXPECT_EQ(a.statistics().polyline_calls, c.regenerated && !c.added ? 3u : 2u) << "one call per pen";
-
-    const PaintedView fresh(
-        [&](view& b) {
-          fillList(b, c.text);
-          if (c.added)
-            addOne(b);
-        },
-        a.window(), device);
-    EXPECT_GT(fresh.v.statistics().curves_regenerated, 100u);
-    EXPECT_GT(fresh.canvas.count(0, 0, 200, 160, kRed), 100);
-    EXPECT_EQ(fresh.differing(painted.canvas), 0);
-  }
-}
-
-// After a zoom within the band the caches made for the old regeneration
-// window are reused, so the picture kept at the new window holds their points
-// only as far as that old window reaches: a pan beyond it must not move the
-// kept picture (the line would end where the old window ended).
 // A cache reused after a pan is drawn without clipping when all its points
 // map into the device box of the regeneration window (boundary included),
 // as the test on each point would find.
 TEST(ViewCounts, ACacheMapsInsideWhenItsReachDoes) {
-  Canvas canvas(200, 200);
-  view v;
-  v.bind_dc(canvas.surface.dc());
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 100)); // regeneration window -100..200
+  CanvasView cv(200, 200);
+  view& v = cv.v;
+  const extents world = box(0, 0, 100, 100); // regeneration window -100..200
   ASSERT_TRUE(v.fit_window(&world, &world));
-  struct Case {
-    const char* what;
-    extents reach;
-    bool inside;
-  } cases[] = {
-      {"inside", extents(GcGePoint2d(-50, -20), GcGePoint2d(150, 120)), true},
-      {"on the boundary", extents(GcGePoint2d(-100, -100), GcGePoint2d(200, 200)), true},
-      {"across the left side", extents(GcGePoint2d(-100.5, 0), GcGePoint2d(0, 10)), false},
-      {"beyond the top", extents(GcGePoint2d(0, 150), GcGePoint2d(10, 200.001)), false},
+  struct Case { const char* what; extents reach; bool inside; } cases[] = {
+      {"inside", box(-50, -20, 150, 120), true},
+      {"on the boundary", box(-100, -100, 200, 200), true},
+      {"across the left side", box(-100.5, 0, 0, 10), false},
+      {"beyond the top", box(0, 150, 10, 200.001), false},
       {"not known", extents(), false},
   };
   for (const Case& c : cases)
@@ -984,31 +909,36 @@ TEST(ViewCounts, ACacheMapsInsideWhenItsReachDoes) {
   EXPECT_FALSE(v.maps_inside(cases[1].reach));
 }
 
+// The keeping tests paint a list at world 0..100 x 0..80 on 200 x 160 pixels
+// (regeneration window -100..200), move it as a user would and compare the
+// picture with a new view's at the window reached.
+const extents kKeepDevice = box(0, 0, 200, 160), kKeepWorld = box(0, 0, 100, 80);
+
+// Ten green strokes across the first window.
+void fillStrokes(view& v, std::uint64_t firstHandle) {
+  for (int i = 0; i < 10; ++i)
+    ASSERT_TRUE(addLine(v, i * 9, 5, i * 9 + 4, 75, kGreen, firstHandle + i));
+}
+
+// After a zoom within the band the caches made for the old regeneration
+// window are reused, so the picture kept at the new window holds their points
+// only as far as that old window reaches: a pan beyond it must not move the
+// kept picture (the line would end where the old window ended).
 TEST(ViewKeep, AKeptPictureReachesOnlyAsFarAsItsCaches) {
   auto fillList = [](view& v) {
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(-50, 40), GcGePoint2d(300, 40)), rgb(kRed), 1, nullptr, 1,
-                            1, false, false));
-    for (int i = 0; i < 10; ++i)
-      ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(i * 9, 5), GcGePoint2d(i * 9 + 4, 75)), rgb(kGreen), 1,
-                              nullptr, 1, 10 + i, false, false));
+    ASSERT_TRUE(addLine(v, -50, 40, 300, 40, kRed, 1));
+    fillStrokes(v, 10);
   };
-  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 160));
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80)); // regeneration window -100..200
-  PaintedView painted(fillList, world, device);
+  PaintedView painted(fillList, kKeepWorld, kKeepDevice);
   view& a = painted.v;
-  const Canvas& canvas = painted.canvas;
-  ASSERT_TRUE(a.zoom(0.2)); // out by 1.4: -20..120, its regeneration window -160..260
-  ASSERT_TRUE(paintAll(a));
+  ASSERT_TRUE(zoomAndPaint(a, 0.2)); // out by 1.4: -20..120, its regeneration window -160..260
   EXPECT_EQ(a.statistics().curves_regenerated, 0u);
-  ASSERT_TRUE(a.pan(-130, 0)); // 91 units: 71..211, beyond the line's cache
-  ASSERT_TRUE(paintAll(a));
-  EXPECT_EQ(a.statistics().lists_replayed, 0u);
-  EXPECT_EQ(a.statistics().lists_redrawn, 0u);
-  EXPECT_EQ(a.statistics().curves_regenerated, 1u) << "the long line, made for -100..200";
+  ASSERT_TRUE(panAndPaint(a, -130, 0)); // 91 units: 71..211, beyond the line's cache
+  EXPECT_EQ(repaint(a), Repaint(0, 0, 1)) << "the long line, made for -100..200, regenerated";
 
-  const PaintedView fresh(fillList, a.window(), device);
+  const PaintedView fresh(fillList, a.window(), kKeepDevice);
   EXPECT_GT(fresh.canvas.count(190, 0, 200, 160, kRed), 8) << "the line reaches the right edge";
-  EXPECT_EQ(fresh.differing(canvas), 0);
+  EXPECT_EQ(fresh.differing(painted.canvas), 0);
 }
 
 // A cache regenerated between two pictures (here by a hit test whose pick
@@ -1018,46 +948,35 @@ TEST(ViewKeep, AKeptPictureReachesOnlyAsFarAsItsCaches) {
 // beyond them paints the element anew.
 TEST(ViewKeep, ACacheRegeneratedBetweenPicturesIsDrawnByItsElement) {
   auto fillList = [](view& v) {
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(-250, 40), GcGePoint2d(350, 40)), rgb(kRed), 1, nullptr, 1,
-                            1, false, false));
-    ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(50, 40), 20.0), rgb(kGreen), 1, nullptr, 1, 2, false,
-                            false));
+    ASSERT_TRUE(addLine(v, -250, 40, 350, 40, kRed, 1));
+    ASSERT_TRUE(addCurve(v, circle(50, 40, 20.0), kGreen, 2));
   };
-  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 160));
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80)); // regeneration window -100..200
   // The line is regenerated for -130.25..169.75 between two pictures; then
   // the next picture shows it (and so learns how far its points reach), or
   // first one where it lies outside the window (and is not drawn at all).
   for (const bool outsideFirst : {false, true}) {
     SCOPED_TRACE(outsideFirst ? "the line outside the window first" : "the line drawn at once");
-    PaintedView painted(fillList, world, device);
+    PaintedView painted(fillList, kKeepWorld, kKeepDevice);
     view& a = painted.v;
-    const Canvas& canvas = painted.canvas;
-    ASSERT_TRUE(a.pan(60.5, 0)); // -30.25..69.75, its regeneration window -130.25..169.75
-    ASSERT_TRUE(paintAll(a));
+    ASSERT_TRUE(panAndPaint(a, 60.5, 0)); // -30.25..69.75, its regeneration window -130.25..169.75
     EXPECT_EQ(a.statistics().lists_redrawn, 1u);
     // Device x -170 is drawing x -115.25: outside the line's cache
     // (-100..200), so the probe regenerates it for -130.25..169.75.
-    const extents pick(GcGePoint2d(-175, 75), GcGePoint2d(-165, 85));
+    const extents pick = box(-175, 75, -165, 85);
     a.highlight(hl_pick_remove, &pick, nullptr, false);
     if (outsideFirst) {
-      ASSERT_TRUE(a.pan(0, -90.5)); // -45.25..34.75 high: the line at 40 lies above the window
-      ASSERT_TRUE(paintAll(a));
+      ASSERT_TRUE(panAndPaint(a, 0, -90.5)); // -45.25..34.75 high: the line at 40 lies above the window
       EXPECT_EQ(a.statistics().lists_redrawn, 1u);
       ASSERT_TRUE(a.pan(0, 90.5));
     }
-    ASSERT_TRUE(a.pan(-60.5, 0)); // back to 0..100
-    ASSERT_TRUE(paintAll(a));
-    EXPECT_EQ(a.statistics().lists_redrawn, 1u);
-    EXPECT_EQ(a.statistics().curves_regenerated, 0u);
-    ASSERT_TRUE(a.pan(-160.5, 0)); // 80.25..180.25: beyond the regenerated line's 169.75
-    ASSERT_TRUE(paintAll(a));
-    EXPECT_EQ(a.statistics().lists_redrawn, 0u);
-    EXPECT_EQ(a.statistics().curves_regenerated, 1u);
+    ASSERT_TRUE(panAndPaint(a, -60.5, 0)); // back to 0..100
+    EXPECT_EQ(repaint(a), Repaint(0, 1, 0));
+    ASSERT_TRUE(panAndPaint(a, -160.5, 0)); // 80.25..180.25: beyond the regenerated line's 169.75
+    EXPECT_EQ(repaint(a), Repaint(0, 0, 1));
 
-    const PaintedView fresh(fillList, a.window(), device);
-    EXPECT_EQ(canvas.count(0, 80, 200, 81, kRed), 200) << "the line reaches across the window";
-    EXPECT_EQ(fresh.differing(canvas), 0);
+    const PaintedView fresh(fillList, a.window(), kKeepDevice);
+    EXPECT_EQ(painted.canvas.count(0, 80, 200, 81, kRed), 200) << "the line reaches across the window";
+    EXPECT_EQ(fresh.differing(painted.canvas), 0);
   }
 }
 
@@ -1067,113 +986,115 @@ TEST(ViewKeep, ACacheRegeneratedBetweenPicturesIsDrawnByItsElement) {
 // whole pixels that brings it back must not move kept points that lack it.
 TEST(ViewKeep, AnElementLeftOutByAReplayComesBack) {
   auto fillList = [](view& v) {
-    for (int i = 0; i < 10; ++i)
-      ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(i * 9, 5), GcGePoint2d(i * 9 + 4, 75)), rgb(kGreen), 1,
-                              nullptr, 1, i, false, false));
-    ASSERT_TRUE(v.add_curve(new GcGePointEnt2d(GcGePoint2d(95, 40)), rgb(kRed), 1, nullptr, 1, 20, false, false));
+    fillStrokes(v, 0);
+    ASSERT_TRUE(addCurve(v, new GcGePointEnt2d(GcGePoint2d(95, 40)), kRed, 20));
   };
-  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 160));
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80));
-  PaintedView painted(fillList, world, device);
+  PaintedView painted(fillList, kKeepWorld, kKeepDevice);
   view& a = painted.v;
-  ASSERT_TRUE(a.pan(-20.5, 0)); // 10.25..110.25: the point at 95 stays
-  ASSERT_TRUE(paintAll(a));
-  ASSERT_TRUE(a.pan(30, 0)); // -4.75..95.25
-  ASSERT_TRUE(paintAll(a));
-  ASSERT_TRUE(a.pan(10.5, 0)); // -10..90: the point is out
-  ASSERT_TRUE(paintAll(a));
+  for (double dx : {-20.5, 30.0, 10.5}) // 10.25..110.25 keeps the point at 95, -4.75..95.25, -10..90 loses it
+    ASSERT_TRUE(panAndPaint(a, dx, 0));
   EXPECT_EQ(a.statistics().lists_redrawn, 1u);
   EXPECT_EQ(painted.canvas.count(0, 0, 200, 160, kRed), 0);
-  ASSERT_TRUE(a.pan(-20, 0)); // 0..100: back in, by whole pixels
-  ASSERT_TRUE(paintAll(a));
+  ASSERT_TRUE(panAndPaint(a, -20, 0)); // 0..100: back in, by whole pixels
   EXPECT_EQ(a.statistics().lists_replayed, 0u) << "the kept points lack the point";
-  const PaintedView fresh(fillList, a.window(), device);
+  const PaintedView fresh(fillList, a.window(), kKeepDevice);
   EXPECT_GT(fresh.canvas.count(0, 0, 200, 160, kRed), 10);
   EXPECT_EQ(fresh.differing(painted.canvas), 0);
 }
 
 // A restart after a pan by whole pixels moves the kept picture of list 1 and
 // draws only the strips the move bared (moved further than the bitmap, it
-// draws all kept points again); whatever changes the look of the list makes
-// the next picture a full paint. Either way the pixels are those of a new view
-// painting the same list at that window.
+// draws all kept points again). A repaint that cannot move the kept points (a
+// pan by a fraction of a pixel, a list with a text, an element coming into
+// the window) draws the last picture's draws from the caches made for the
+// first window; one after the list changed walks the list, drawing from the
+// same caches; either regenerates only what was never drawn; a zoom makes the
+// next picture a full paint. Whichever way, the pixels are those of a new view
+// painting the same list at that window. Two lists: a mixed one (wide pens, a
+// solid, a point's marker, a block reference) and one of strokes and arcs in
+// two colours, which is painted as one batch of a call per pen.
 TEST(ViewKeep, RepaintsAfterAPanMatchAFreshPaint) {
   enum class Change { none, text, add, zoom };
   struct Case {
     const char* what;
+    bool strokes; // the list of strokes and arcs
     double dx, dy;
     Change change;
-    std::uint32_t replayed;    // drawn from the kept device points
-    std::uint32_t redrawn;     // drawn from the kept draws, the elements not visited
-    std::uint32_t regenerated; // only elements drawn for the first time
+    Repaint expected;            // replayed, redrawn, regenerated (only elements drawn for the first time)
+    std::uint32_t polylineCalls; // of the strokes in their one batch; 0: not counted
   };
   const Case cases[] = {
-      {"right and up", 37, -23, Change::none, 1, 0, 0},
-      {"left", -5, 0, Change::none, 1, 0, 0},
-      {"down", 0, 11, Change::none, 1, 0, 0},
-      {"by the bitmap's width: every kept point again", 200, 0, Change::none, 1, 0, 0},
-      {"by most of the bitmap: every kept point again", 120, -90, Change::none, 1, 0, 0},
-      {"not at all", 0, 0, Change::none, 1, 0, 0},
-      {"half a pixel", 0.5, 0, Change::none, 0, 1, 0},
-      {"far enough to bring in the element outside", -40, 0, Change::none, 0, 1, 1},
-      {"after an element was added", 10, 0, Change::add, 0, 0, 1},
-      {"with a text in the list", 10, 0, Change::text, 0, 1, 0},
-      {"after a zoom", 0, 0, Change::zoom, 0, 0, 0},
+      {"right and up", false, 37, -23, Change::none, {1, 0, 0}},
+      {"left", false, -5, 0, Change::none, {1, 0, 0}},
+      {"down", false, 0, 11, Change::none, {1, 0, 0}},
+      {"by the bitmap's width: every kept point again", false, 200, 0, Change::none, {1, 0, 0}},
+      {"by most of the bitmap: every kept point again", false, 120, -90, Change::none, {1, 0, 0}},
+      {"not at all", false, 0, 0, Change::none, {1, 0, 0}},
+      {"half a pixel", false, 0.5, 0, Change::none, {0, 1, 0}},
+      {"far enough to bring in the element outside", false, -40, 0, Change::none, {0, 1, 1}},
+      {"after an element was added", false, 10, 0, Change::add, {0, 0, 1}},
+      {"with a text in the list", false, 10, 0, Change::text, {0, 1, 0}},
+      {"after a zoom", false, 0, 0, Change::zoom, {0, 0, 0}},
+      {"strokes: a pan by a fraction of a pixel", true, 31.5, 17.25, Change::none, {0, 1, 0}, 2},
+      {"strokes: a pan by whole pixels of a list with a text", true, 31, 17, Change::text, {0, 1, 0}, 2},
+      {"strokes: a pan that brings an element into the window", true, -40, 0, Change::none, {0, 1, 1}, 3},
+      {"strokes: a pan by a fraction of a pixel after an element was added", true, 31.5, 17.25, Change::add,
+       {0, 0, 1}, 2},
   };
-  auto addOne = [](view& v) {
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 40), GcGePoint2d(90, 45)), rgb(kBlue), 1, nullptr, 1,
-                            300, false, false));
+  auto addOne = [](view& v, bool strokes) {
+    ASSERT_TRUE(strokes ? addLine(v, 0, 30, 90, 33, kGreen, 300) : addLine(v, 0, 40, 90, 45, kBlue, 300));
   };
-  auto fillList = [](view& v, Change change) {
-    for (int i = 0; i < 30; ++i) {
-      const std::uint64_t c = i % 2 ? rgb(kRed) : rgb(kGreen);
-      ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(i * 3.1 - 5, -5), GcGePoint2d(i * 2.4 + 5, 90)), c,
-                              i % 5 == 0 ? 3 : 1, nullptr, 1, i, false, false));
-      ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(i * 2.9 + 5, 40 + i % 7), 4.0 + i % 5, 0.3, 5.0), c, 1,
-                              nullptr, 1, 100 + i, false, false));
+  auto fillList = [&](view& v, const Case& c, bool added) {
+    for (int i = 0; i < (c.strokes ? 60 : 30); ++i) {
+      const COLORREF colour = i % 2 ? kRed : kGreen;
+      if (c.strokes) {
+        ASSERT_TRUE(addLine(v, i * 1.5 - 5, -5, i * 1.2 + 5, 90, colour, i));
+        ASSERT_TRUE(addCurve(v, arc(i * 1.4 + 5, 40 + i % 7, 4.0 + i % 5), colour, 100 + i));
+        continue;
+      }
+      ASSERT_TRUE(addLine(v, i * 3.1 - 5, -5, i * 2.4 + 5, 90, colour, i, nullptr, i % 5 == 0 ? 3 : 1));
+      ASSERT_TRUE(addCurve(v, arc(i * 2.9 + 5, 40 + i % 7, 4.0 + i % 5), colour, 100 + i));
     }
-    ASSERT_TRUE(v.add_solid({rectangle(60, 10, 75, 22)}, {true}, rgb(kBlue), 200, false));
-    // A point marker reaches beyond its point; an element is drawn only while
-    // it is in the window, so the point stays well inside it.
-    ASSERT_TRUE(v.add_curve(new GcGePointEnt2d(GcGePoint2d(50, 45)), rgb(kMagenta), 1, nullptr, 1, 201, false, false));
-    ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 7));
-    ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(0, 0), 3.0), rgb(kCyan), 1, nullptr, 1, 7, true, false));
-    ASSERT_TRUE(v.add_block_reference(7, GcGePoint2d(85, 60), GcGeScale2d(1.5, 1.5), GcGeVector2d::kXAxis, 202,
-                                      false, false));
+    if (!c.strokes) {
+      ASSERT_TRUE(v.add_solid({rectangle(60, 10, 75, 22)}, {true}, rgb(kBlue), 200, false));
+      // A point marker reaches beyond its point; an element is drawn only while
+      // it is in the window, so the point stays well inside it.
+      ASSERT_TRUE(addCurve(v, new GcGePointEnt2d(GcGePoint2d(50, 45)), kMagenta, 201));
+      ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 7));
+      ASSERT_TRUE(addMember(v, circle(0, 0, 3.0), kCyan, 7));
+      ASSERT_TRUE(addReference(v, 7, 85, 60, 1.5, 202));
+    }
     // Outside the first window, inside its regeneration window.
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(105, 40), GcGePoint2d(115, 60)), rgb(kBlack), 1, nullptr, 1,
-                            203, false, false));
-    if (change == Change::text) {
-      ASSERT_TRUE(v.add_text(GcGePoint2d(10, 10), GcGeVector2d::kXAxis, u"Kóta", 6.0, rgb(kBlue), 0, 0, 204, false,
-                             0, text_style{}));
+    ASSERT_TRUE(addLine(v, 105, 40, 115, 60, c.strokes ? kBlue : kBlack, 203));
+    if (c.change == Change::text) {
+      ASSERT_TRUE(addText(v, 10, 10, u"Kóta", 6.0, kBlue, 204));
     }
+    if (added)
+      addOne(v, c.strokes);
   };
-  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 160));
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(100, 80));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    PaintedView painted([&](view& v) { fillList(v, c.change); }, world, device);
+    PaintedView painted([&](view& v) { fillList(v, c, false); }, kKeepWorld, kKeepDevice);
     view& a = painted.v;
     if (c.change == Change::add)
-      addOne(a);
+      addOne(a, c.strokes);
     if (c.change == Change::zoom) {
       ASSERT_TRUE(a.zoom(-0.1));
     }
-    a.pan(c.dx, c.dy);
-    ASSERT_TRUE(paintAll(a));
-    EXPECT_EQ(a.statistics().lists_replayed, c.replayed);
-    EXPECT_EQ(a.statistics().lists_redrawn, c.redrawn);
-    EXPECT_EQ(a.statistics().curves_regenerated, c.regenerated);
+    ASSERT_TRUE(panAndPaint(a, c.dx, c.dy));
+    EXPECT_EQ(repaint(a), c.expected);
+    if (c.polylineCalls) {
+      EXPECT_EQ(a.statistics().flushes, 1u) << "a small list is one batch";
+      EXPECT_EQ(a.statistics().polyline_calls, c.polylineCalls) << "one call per pen";
+    }
 
-    const PaintedView fresh(
-        [&](view& b) {
-          fillList(b, c.change);
-          if (c.change == Change::add)
-            addOne(b);
-        },
-        a.window(), device);
+    const PaintedView fresh([&](view& b) { fillList(b, c, c.change == Change::add); }, a.window(), kKeepDevice);
     EXPECT_EQ(fresh.v.statistics().lists_replayed, 0u);
     EXPECT_GT(200 * 160 - fresh.canvas.count(0, 0, 200, 160, kWhite), 200);
+    if (c.strokes) {
+      EXPECT_GT(fresh.v.statistics().curves_regenerated, 100u);
+      EXPECT_GT(fresh.canvas.count(0, 0, 200, 160, kRed), 100);
+    }
     // Caches made before a zoom within the reuse band keep their coarser
     // arcs, so only the other cases can be compared pixel for pixel.
     if (c.change != Change::zoom) {
@@ -1187,44 +1108,34 @@ TEST(ViewKeep, RepaintsAfterAPanMatchAFreshPaint) {
 TEST(ViewKeep, BackBuffersOfDestroyedViewsAreReusedClean) {
   release_back_buffers();
   ASSERT_EQ(kept_back_buffers(), 0u);
-  const extents device(GcGePoint2d(0, 0), GcGePoint2d(120, 90));
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(120, 90));
-  Canvas first(120, 90);
+  const extents small = box(0, 0, 120, 90), big = box(0, 0, 400, 300);
   {
-    view a;
-    a.bind_dc(first.surface.dc());
+    CanvasView first(120, 90);
     for (int i = 0; i < 30; ++i)
-      ASSERT_TRUE(a.add_curve(new GcGeLineSeg2d(GcGePoint2d(i * 4, 0), GcGePoint2d(i * 4, 90)), rgb(kRed), 3,
-                              nullptr, 1, i, false, false));
-    ASSERT_TRUE(a.fit_window(&world, &device));
-    ASSERT_TRUE(paintAll(a));
-    EXPECT_GT(first.count(0, 0, 120, 90, kRed), 2000);
+      ASSERT_TRUE(addLine(first.v, i * 4, 0, i * 4, 90, kRed, i, nullptr, 3));
+    ASSERT_TRUE(first.v.fit_window(&small, &small));
+    ASSERT_TRUE(paintAll(first.v));
+    EXPECT_GT(first.canvas.count(0, 0, 120, 90, kRed), 2000);
   }
   EXPECT_EQ(kept_back_buffers(), 1u) << "the stage's bitmap is kept";
-  Canvas second(120, 90);
   {
-    view b;
-    b.bind_dc(second.surface.dc());
-    ASSERT_TRUE(b.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 45), GcGePoint2d(120, 45)), rgb(kBlue), 1, nullptr, 1,
-                            1, false, false));
-    ASSERT_TRUE(b.fit_window(&world, &device));
-    ASSERT_TRUE(paintAll(b));
+    CanvasView second(120, 90);
+    ASSERT_TRUE(addLine(second.v, 0, 45, 120, 45, kBlue, 1));
+    ASSERT_TRUE(second.v.fit_window(&small, &small));
+    ASSERT_TRUE(paintAll(second.v));
     EXPECT_EQ(kept_back_buffers(), 0u) << "taken by the new view";
-    EXPECT_EQ(second.count(0, 0, 120, 90, kRed), 0) << "nothing of the old picture";
-    EXPECT_GT(second.count(0, 0, 120, 90, kBlue), 100);
-    EXPECT_EQ(second.count(0, 0, 120, 90, kWhite) + second.count(0, 0, 120, 90, kBlue), 120 * 90);
+    const Canvas& canvas = second.canvas;
+    EXPECT_EQ(canvas.count(0, 0, 120, 90, kRed), 0) << "nothing of the old picture";
+    EXPECT_GT(canvas.count(0, 0, 120, 90, kBlue), 100);
+    EXPECT_EQ(canvas.count(0, 0, 120, 90, kWhite) + canvas.count(0, 0, 120, 90, kBlue), 120 * 90);
   }
   // A much larger view does not take a small bitmap, nor a small view a huge one.
-  Canvas large(400, 300);
   {
-    view c;
-    c.bind_dc(large.surface.dc());
-    const extents big(GcGePoint2d(0, 0), GcGePoint2d(400, 300));
-    ASSERT_TRUE(c.add_curve(new GcGeLineSeg2d(GcGePoint2d(0, 0), GcGePoint2d(100, 100)), rgb(kBlue), 1, nullptr, 1,
-                            1, false, false));
-    ASSERT_TRUE(c.fit_window(&big, &big));
+    CanvasView large(400, 300);
+    ASSERT_TRUE(addLine(large.v, 0, 0, 100, 100, kBlue, 1));
+    ASSERT_TRUE(large.v.fit_window(&big, &big));
     EXPECT_EQ(kept_back_buffers(), 1u);
-    ASSERT_TRUE(paintAll(c));
+    ASSERT_TRUE(paintAll(large.v));
     EXPECT_EQ(kept_back_buffers(), 1u) << "the 120 x 90 bitmap is too small for 400 x 300";
   }
   EXPECT_EQ(kept_back_buffers(), 2u);
@@ -1235,52 +1146,38 @@ TEST(ViewKeep, BackBuffersOfDestroyedViewsAreReusedClean) {
 // A pen that gathers more than a few full GDI calls of points is flushed
 // while the list is painted, not only at its end.
 TEST(ViewCounts, LargeBatchesAreFlushedOnTheWay) {
-  Canvas canvas(200, 100);
-  view v;
-  v.bind_dc(canvas.surface.dc());
+  CanvasView cv(200, 100);
+  view& v = cv.v;
   const int n = 3 * static_cast<int>(batch_flush_points) / 4; // 1.5 flushes of two-point polylines
   for (int i = 0; i < n; ++i) {
     const double x = 1.0 + (i % 190), y = 1.0 + (i / 190) % 90;
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(x, y), GcGePoint2d(x + 0.5, y + 0.6)), rgb(kRed), 1,
-                            nullptr, 1, i, false, false));
+    ASSERT_TRUE(addLine(v, x, y, x + 0.5, y + 0.6, kRed, i));
   }
-  const extents area(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
+  const extents area = box(0, 0, 200, 100);
   ASSERT_TRUE(v.fit_window(&area, &area));
   ASSERT_TRUE(paintAll(v));
   EXPECT_GE(v.statistics().flushes, 2u);
   EXPECT_GE(v.statistics().polyline_calls, static_cast<std::uint32_t>(2 * n / cosmetic_pen_limit));
-  EXPECT_GT(canvas.count(0, 0, 200, 100, kRed), 1000);
+  EXPECT_GT(cv.canvas.count(0, 0, 200, 100, kRed), 1000);
 }
-
-} // namespace
-
-namespace {
 
 TEST(ViewSnapTiming, TheTimeLimitStopsALongSearchUnlessDisabled) {
   ClockedView cv(200, 200);
   view& v = cv.v;
-  work_clock& clock = cv.clock;
   // Vertical segments at distinct x, all through the pick box: each gives a
   // nearest point of its own, so the results count the candidates examined.
   const int n = 2500;
   for (int i = 0; i < n; ++i) {
     const double x = 95.0 + 10.0 * i / n;
-    ASSERT_TRUE(v.add_curve(new GcGeLineSeg2d(GcGePoint2d(x, 0), GcGePoint2d(x, 200)), rgb(kRed), 1, nullptr, 1, i,
-                            false, false));
+    ASSERT_TRUE(addLine(v, x, 0, x, 200, kRed, i));
   }
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 200));
-  const extents device(GcGePoint2d(0, 0), GcGePoint2d(200, 200));
-  ASSERT_TRUE(v.fit_window(&world, &device));
-  const extents pick(GcGePoint2d(90, 90), GcGePoint2d(110, 110));
+  const extents area = box(0, 0, 200, 200);
+  ASSERT_TRUE(v.fit_window(&area, &area));
   // The clock is read after every 32nd candidate; the search stops once more
   // than 30 ms have passed since it started. Each result line: the time a
   // candidate takes, a reading, and the candidates examined (the cursor
   // centre is one more result).
-  struct Case {
-    std::uint64_t step, tick;
-    bool timed;
-    int examined;
-  } cases[] = {
+  struct Case { std::uint64_t step, tick; bool timed; int examined; } cases[] = {
       {0, 0, true, n},        // work that takes no time
       {300, 0, true, 128},    // 28.8 ms at 96 candidates, 38.4 ms at 128
       {1000, 0, true, 32},    // 32 ms at the first reading
@@ -1288,15 +1185,15 @@ TEST(ViewSnapTiming, TheTimeLimitStopsALongSearchUnlessDisabled) {
       {1000, 0, false, n},    // bit 31: no limit
   };
   for (const Case& c : cases) {
-    clock.step = c.step;
-    clock.tick = c.tick;
+    cv.clock.step = c.step;
+    cv.clock.tick = c.tick;
     const std::uint32_t modes = snap_nearest | (c.timed ? 0u : snap_no_timer);
-    EXPECT_EQ(v.snap_query(modes, pick, nullptr, false, nullptr, nullptr), static_cast<std::size_t>(c.examined + 1))
+    EXPECT_EQ(snap(v, modes, box(90, 90, 110, 110)), static_cast<std::size_t>(c.examined + 1))
         << c.step << " us a candidate, " << c.tick << " us a reading";
   }
 }
 
-TEST(ViewText, OwnerWindowMeasuresTheTextBox) {
+TEST_F(ViewTest, OwnerWindowMeasuresTheTextBox) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -1305,20 +1202,13 @@ TEST(ViewText, OwnerWindowMeasuresTheTextBox) {
   ui::unique_hwnd owner(CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
                                         wc.hInstance, nullptr));
   ASSERT_TRUE(owner);
-  Canvas canvas(400, 200);
-  view v;
-  v.bind_dc(canvas.surface.dc());
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
-  const extents device(GcGePoint2d(0, 0), GcGePoint2d(400, 200));
-  ASSERT_TRUE(v.fit_window(&world, &device));
   v.set_owner(owner.get());
   // "iiii" is far narrower than the estimate of 0.7 x height per character.
-  ASSERT_TRUE(v.add_text(GcGePoint2d(10, 50), GcGeVector2d::kXAxis, u"iiii", 10.0, rgb(kBlack), 0, 0, 1, false, 0, {}));
+  ASSERT_TRUE(addText(v, 10, 50, u"iiii", 10.0, kBlack, 1));
   const extents measured = v.list_item(1, 0)->get_extents(v);
   v.set_owner(nullptr);
-  ASSERT_TRUE(v.add_text(GcGePoint2d(10, 50), GcGeVector2d::kXAxis, u"iiii", 10.0, rgb(kBlack), 0, 0, 2, false, 0, {}));
-  const extents estimated = v.list_item(1, 1)->get_extents(v);
-  EXPECT_NEAR(estimated.width(), 28.0, 1e-9);
+  ASSERT_TRUE(addText(v, 10, 50, u"iiii", 10.0, kBlack, 2));
+  EXPECT_NEAR(v.list_item(1, 1)->get_extents(v).width(), 28.0, 1e-9) << "estimated";
   EXPECT_GT(measured.width(), 2.0);
   EXPECT_LT(measured.width(), 20.0);
   EXPECT_NEAR(measured.min.y, 48.0, 1e-9) << "0.2 x height below the baseline";
@@ -1332,26 +1222,19 @@ TEST(ViewText, OwnerWindowMeasuresTheTextBox) {
   EXPECT_EQ(canvas.count(static_cast<int>(hi.x) + 3, 80, 400, 120, kBlack), 0);
 }
 
-TEST(ViewText, DirectionAndAlignmentPlaceTheInk) {
-  Canvas canvas(400, 200);
-  view v;
-  v.bind_dc(canvas.surface.dc());
-  const extents world(GcGePoint2d(0, 0), GcGePoint2d(200, 100));
-  const extents device(GcGePoint2d(0, 0), GcGePoint2d(400, 200));
-  ASSERT_TRUE(v.fit_window(&world, &device));
+TEST_F(ViewTest, TextDirectionAndAlignmentPlaceTheInk) {
   // Upwards from world (50, 20) = device (100, 160), left-aligned on the baseline.
-  ASSERT_TRUE(v.add_text(GcGePoint2d(50, 20), GcGeVector2d(0, 1), u"HHHHH", 10.0, rgb(kBlack), 0, 0, 1, false, 0, {}));
+  ASSERT_TRUE(addText(v, 50, 20, u"HHHHH", 10.0, kBlack, 1, GcGeVector2d(0, 1)));
   // Middle-aligned from world (150, 50) = device (300, 100), along x.
-  ASSERT_TRUE(v.add_text(GcGePoint2d(150, 50), GcGeVector2d(1, 0), u"HHH", 10.0, rgb(kBlue), 2, 0, 2, false, 0, {}));
+  ASSERT_TRUE(addText(v, 150, 50, u"HHH", 10.0, kBlue, 2, GcGeVector2d(1, 0), 2));
   ASSERT_TRUE(paintAll(v));
   EXPECT_GT(canvas.count(80, 40, 101, 160, kBlack), 100) << "ink above the insertion point, left of the baseline";
   EXPECT_EQ(canvas.count(101, 0, 400, 200, kBlack), 0);
   EXPECT_EQ(canvas.count(0, 161, 400, 200, kBlack), 0);
-  const int above = canvas.count(300, 80, 400, 100, kBlue), below = canvas.count(300, 100, 400, 120, kBlue);
   // The cell's top sits half a height above the insertion point, so the
   // capitals straddle it.
-  EXPECT_GT(above, 40);
-  EXPECT_GT(below, 10) << "centred on the insertion point's height";
+  EXPECT_GT(canvas.count(300, 80, 400, 100, kBlue), 40);
+  EXPECT_GT(canvas.count(300, 100, 400, 120, kBlue), 10) << "centred on the insertion point's height";
   EXPECT_EQ(canvas.count(300, 0, 400, 78, kBlue) + canvas.count(300, 122, 400, 200, kBlue), 0);
 }
 
@@ -1366,17 +1249,16 @@ TEST(ViewCounts, GdiObjectsAreReleasedAndSelectionsRestored) {
     v.bind_dc(dc);
     v.define_linetype("DASH", {1, -1});
     for (int i = 0; i < 10; ++i)
-      ASSERT_TRUE(v.add_curve(new GcGeCircArc2d(GcGePoint2d(i, 0), 2.0), rgb(RGB(i * 20, 0, 0)), i % 3, "DASH", 1, i,
-                              false, false));
+      ASSERT_TRUE(addCurve(v, circle(i, 0, 2.0), RGB(i * 20, 0, 0), i, i % 3, "DASH"));
     std::unique_ptr<GcGeCompositeCurve2d> sq(rectangle(0, 0, 5, 5));
     ASSERT_TRUE(v.add_solid({sq.get()}, {false}, rgb(kBlue), 20, false));
-    ASSERT_TRUE(v.add_text(GcGePoint2d(0, -3), GcGeVector2d::kXAxis, u"abc", 1, rgb(kBlack), 0, 0, 21, false, 0, {}));
-    const extents device(GcGePoint2d(0, 0), GcGePoint2d(300, 200));
+    ASSERT_TRUE(addText(v, 0, -3, u"abc", 1, kBlack, 21));
+    const extents device = box(0, 0, 300, 200);
     v.fit_window(nullptr, &device);
     ASSERT_TRUE(v.zoom_extents(0.05));
     std::vector<std::uint64_t> all{0, 1, 2, 20, 21};
     v.highlight(hl_add_listed, nullptr, &all, true);
-    v.snap_query(snap_end, extents(GcGePoint2d(0, 0), GcGePoint2d(300, 200)), nullptr, false, nullptr, nullptr);
+    snap(v, snap_end, device);
     GcGePoint2d p;
     ASSERT_TRUE(v.next_snap_point(p));
     ASSERT_TRUE(paintAll(v));
