@@ -641,4 +641,31 @@ TEST_F(PlaceTest, ALeaderRunsFromThePickedPointToTheNearestFrameCorner) {
   }
 }
 
+TEST_F(PlaceTest, ALeaderTheHostRefusesFailsThePlacing) {
+  // Each write of the leader fails in turn (its last call of the kind): the
+  // run reports the failure, and a mark whose leader is not in the drawing
+  // is taken back, as when its point is cancelled.
+  const std::string script = "command HeightDim 3 0 1\npoint 60,60\npoint 40,80\n";
+  struct Case {
+    HostOp op;
+    bool markStays;
+  };
+  const Case cases[] = {{HostOp::Header_bin, false}, {HostOp::Entmake_binW, false}, {HostOp::Flush_bin, false},
+                        {HostOp::Wcs2Ucs, false},    {HostOp::LeaderAnno, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(hostOperationName(c.op));
+    prepare();
+    module.answers = {PlanViewChoice{u"+1.250", -1, false}};
+    ASSERT_TRUE(run(script));
+    const int last = host().calls.count(c.op);
+    prepare();
+    module.answers = {PlanViewChoice{u"+1.250", -1, false}};
+    host().calls.failFromNow(c.op, last);
+    if (!run(script)) continue;
+    EXPECT_TRUE(module.outcome.failed);
+    EXPECT_EQ(module.outcome.placed, 0);
+    EXPECT_EQ(marks().size(), c.markStays ? 1u : 0u);
+  }
+}
+
 }  // namespace
