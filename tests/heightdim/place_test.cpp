@@ -159,16 +159,17 @@ class PlaceTest : public hnotetest::BuilderHost {
     EXPECT_TRUE(ok) << script << "\n" << host().error();
     return ok;
   }
+  void setPoint(const char16_t* name, double x, double y) {
+    hostsim::Variable v;
+    v.kind = hostsim::Variable::Kind::Point;
+    v.value[0] = x;
+    v.value[1] = y;
+    host().setVariable(name, v);
+  }
+  // The UCS turned by `deg` about the world origin.
   void setUcs(double deg) {
-    auto point = [&](const char16_t* name, double x, double y) {
-      hostsim::Variable v;
-      v.kind = hostsim::Variable::Kind::Point;
-      v.value[0] = x;
-      v.value[1] = y;
-      host().setVariable(name, v);
-    };
-    point(u"UCSXDIR", std::cos(deg * kDeg), std::sin(deg * kDeg));
-    point(u"UCSYDIR", -std::sin(deg * kDeg), std::cos(deg * kDeg));
+    setPoint(u"UCSXDIR", std::cos(deg * kDeg), std::sin(deg * kDeg));
+    setPoint(u"UCSYDIR", -std::sin(deg * kDeg), std::cos(deg * kDeg));
   }
   std::vector<SeenMark> marks() {
     std::vector<SeenMark> out;
@@ -187,7 +188,7 @@ class PlaceTest : public hnotetest::BuilderHost {
     }
     return out;
   }
-  // The base entries by key, and the identifier "Current" names.
+  // The base entries of TR2D_HEIGHTDIM by key.
   std::map<vstring, SeenBase> bases() {
     std::map<vstring, SeenBase> out;
     const hostsim::NamedDictionary* d = drawing().findDictionary(kHNoteDictionary);
@@ -206,6 +207,7 @@ class PlaceTest : public hnotetest::BuilderHost {
     }
     return out;
   }
+  // The identifier "Current" names.
   vstring current() {
     for (const std::string& g : hnotetest::entryGroups(kHNoteCurrentKey)) {
       if (g.rfind("301 ", 0) == 0) return utf8ToUtf16(g.substr(4));
@@ -330,62 +332,63 @@ TEST_F(PlaceTest, OrientationTurnsWithTheUcsAndFlipsDownwardDirections) {
 // --- Bases -----------------------------------------------------------------------
 
 TEST_F(PlaceTest, BasesAreMadeChosenAndKeepTheirLevels) {
-  // The first run has no base: it makes one, at level 1500.
-  ASSERT_TRUE(run("command HeightDim 0\npoint 100,200\nreal 1500\npoint 100,500\ncancel\n"));
-  EXPECT_TRUE(transcriptHas("Zadejte bod vložení základny nebo [Dvě]:  -> 100,200,0"));
-  EXPECT_TRUE(transcriptHas("Zadejte úroveň vztažného bodu <0.00>: "));
-  std::vector<SeenMark> all = marks();
-  ASSERT_EQ(all.size(), 2u);
-  const vstring a = all[0].id, fromA = all[1].handle;
-  EXPECT_EQ(all[1].values[0], u"+1.800");
-  EXPECT_EQ(current(), a);
-  EXPECT_EQ(hnotetest::entryKeys(), (std::vector<std::string>{utf16ToUtf8(a), "Current"}));
-
-  // A new base: Enter keeps the current base's level.
-  ASSERT_TRUE(run("command HeightDim 0\nkeyword Základnu\npoint 400,200\nenter\npoint 400,0\ncancel\n"));
-  EXPECT_TRUE(transcriptHas("Zadejte bod vložení výškové kóty nebo [Existující/Základnu]: "));
-  EXPECT_TRUE(transcriptHas("Zadejte úroveň vztažného bodu <1500.00>:  -> enter"));
-  all = marks();
-  ASSERT_EQ(all.size(), 4u);
-  const vstring b = all[2].id;
-  EXPECT_EQ(all[2].values[0], u"+1.500");
-  EXPECT_EQ(all[3].values[0], u"+1.300");
-  EXPECT_EQ(all[3].baseId, b);
-  EXPECT_EQ(bases()[b].level1, 1500);
-  EXPECT_EQ(current(), b);
-
-  // Two levels: both values on the base and on the marks measured from it.
-  ASSERT_TRUE(run("command HeightDim 0\nkeyword Základnu\nkeyword Dvě\npoint 700,200\nreal 1000\nreal 3000\n"
-                  "point 700,450\ncancel\n"));
-  EXPECT_TRUE(transcriptHas("Zadejte bod vložení základny:  -> 700,200,0"));
-  EXPECT_TRUE(transcriptHas("Zadejte 1. úroveň vztažného bodu <1500.00>: "));
-  EXPECT_TRUE(transcriptHas("Zadejte 2. úroveň vztažného bodu <0.00>: "));
-  all = marks();
-  ASSERT_EQ(all.size(), 6u);
-  const vstring c = all[4].id;
-  EXPECT_EQ(all[4].values, (std::vector<vstring>{u"+1.000", u"+3.000", u""}));
-  EXPECT_EQ(all[5].values, (std::vector<vstring>{u"+1.250", u"+3.250", u""}));
-  EXPECT_EQ(bases()[c].kind, 1);
-  EXPECT_EQ(bases()[c].level2, 3000);
-  EXPECT_EQ(current(), c);
+  // Each run makes a base and one mark measured from it.
+  struct Step {
+    const char* what;
+    const char* answers;
+    std::vector<std::string> prompts;          // transcript lines that show
+    std::vector<std::vector<vstring>> values;  // of the base's mark, then of the mark
+    int64_t kind;
+    double level1, level2;
+  };
+  const Step steps[] = {
+      {"the first run makes a base", "point 100,200\nreal 1500\npoint 100,500\n",
+       {"Zadejte bod vložení základny nebo [Dvě]:  -> 100,200,0", "Zadejte úroveň vztažného bodu <0.00>:  -> 1500"},
+       {{u"+1.500", u"", u""}, {u"+1.800", u"", u""}}, 0, 1500, 0},
+      {"Enter keeps the current base's level", "keyword Základnu\npoint 400,200\nenter\npoint 400,0\n",
+       {"[Existující/Základnu]:  -> Základnu", "Zadejte úroveň vztažného bodu <1500.00>:  -> enter"},
+       {{u"+1.500", u"", u""}, {u"+1.300", u"", u""}}, 0, 1500, 0},
+      {"two levels", "keyword Základnu\nkeyword Dvě\npoint 700,200\nreal 1000\nreal 3000\npoint 700,450\n",
+       {"Zadejte bod vložení základny:  -> 700,200,0", "Zadejte 1. úroveň vztažného bodu <1500.00>: ",
+        "Zadejte 2. úroveň vztažného bodu <0.00>: "},
+       {{u"+1.000", u"+3.000", u""}, {u"+1.250", u"+3.250", u""}}, 1, 1000, 3000},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    const size_t before = marks().size();
+    ASSERT_TRUE(run(std::string("command HeightDim 0\n") + step.answers + "cancel\n"));
+    for (const std::string& prompt : step.prompts) EXPECT_TRUE(transcriptHas(prompt)) << prompt;
+    const std::vector<SeenMark> all = marks();
+    ASSERT_EQ(all.size(), before + 2);
+    EXPECT_EQ(all[before].values, step.values[0]);
+    EXPECT_EQ(all[before + 1].values, step.values[1]);
+    EXPECT_EQ(all[before + 1].baseId, all[before].id);
+    const SeenBase entry = bases()[all[before].id];
+    EXPECT_EQ(entry.kind, step.kind);
+    EXPECT_EQ(entry.level1, step.level1);
+    EXPECT_EQ(entry.level2, step.level2);
+    EXPECT_EQ(current(), all[before].id);
+  }
+  EXPECT_EQ(bases().size(), 3u);
 
   // "Existující": a line is no mark and is asked again; a mark measured from
-  // the first base makes that base current, and so does the base mark itself.
+  // the first base makes that base current, and so does a base's own mark.
   ChainBuilder line;
   line.text(gc::kType, u"LINE").text(gc::kLayer, u"0").point(gc::kPoint0, 0, 0).point(gc::kPoint1, 10, 0);
   ASSERT_EQ(hostApi()->Header_bin(), kRtNorm);
   ASSERT_EQ(hostApi()->Entmake_binW(line.build().get(), 0), kRtNorm);
   ASSERT_EQ(hostApi()->Flush_bin(1), kRtNorm);
   const std::string notAMark = utf16ToUtf8(drawing().lastMade().back());
-  ASSERT_TRUE(run("command HeightDim 0\nkeyword Existující\npick " + notAMark + "\npick " + utf16ToUtf8(fromA) +
-                  "\npoint 100,300\ncancel\n"));
-  all = marks();
-  ASSERT_EQ(all.size(), 7u);
-  EXPECT_EQ(all[6].baseId, a);
-  EXPECT_EQ(all[6].values[0], u"+1.600");
-  EXPECT_EQ(current(), a);
+  std::vector<SeenMark> all = marks();
+  ASSERT_TRUE(run("command HeightDim 0\nkeyword Existující\npick " + notAMark + "\npick " +
+                  utf16ToUtf8(all[1].handle) + "\npoint 100,300\ncancel\n"));
+  EXPECT_EQ(current(), all[0].id);
+  const std::vector<SeenMark> after = marks();
+  ASSERT_EQ(after.size(), 7u);
+  EXPECT_EQ(after[6].baseId, all[0].id);
+  EXPECT_EQ(after[6].values[0], u"+1.600");
   ASSERT_TRUE(run("command HeightDim 0\nkeyword Existující\npick " + utf16ToUtf8(all[2].handle) + "\ncancel\n"));
-  EXPECT_EQ(current(), b);
+  EXPECT_EQ(current(), all[2].id);
   EXPECT_EQ(marks().size(), 7u);
 }
 
@@ -430,10 +433,10 @@ TEST_F(PlaceTest, ACancelAnywhereWritesNothing) {
     EXPECT_EQ(drawing().entities(), before);
     EXPECT_EQ(hnotetest::entryKeys(), entries);
     EXPECT_EQ(current(), currentBefore);
-    // A plan-view mark is written before it is dragged: a cancel takes it back.
-    for (size_t i = journal; i < drawing().journal().size(); ++i) {
-      EXPECT_TRUE(c.script.find("HeightDim 3") != std::string::npos) << "a section view writes nothing";
-      EXPECT_NE(drawing().journal()[i].kind, hostsim::JournalEntry::Kind::DictionaryWritten);
+    // A plan-view mark is written before it is dragged and taken back on a
+    // cancel; a section view writes nothing at all.
+    if (c.script.find("HeightDim 3") == std::string::npos) {
+      EXPECT_EQ(drawing().journal().size(), journal);
     }
   }
 }
@@ -510,7 +513,7 @@ TEST_F(PlaceTest, AFailingCallNeverLeavesABaseWithoutItsMark) {
 
 // --- Plan view ---------------------------------------------------------------------
 
-TEST_F(PlaceTest, ArgumentsAboveThreeOrNegativeMeanThePlanView) {
+TEST(PlaceArgs, AboveThreeOrNegativeMeansThePlanView) {
   struct Case {
     std::vector<const char*> argv;
     unsigned type;
@@ -523,7 +526,8 @@ TEST_F(PlaceTest, ArgumentsAboveThreeOrNegativeMeanThePlanView) {
       {{"-1"}, 3, 0, 0, false}, {{"3", "0", "1", "1"}, 3, 0, 1, true},  {{"1", "-45", "4"}, 1, -45 * kDeg, 4, false},
   };
   for (const Case& c : cases) {
-    const std::optional<heightdim::PlaceArgs> a = heightdim::parsePlaceArgs(static_cast<int>(c.argv.size()), c.argv.data());
+    const std::optional<heightdim::PlaceArgs> a =
+        heightdim::parsePlaceArgs(static_cast<int>(c.argv.size()), c.argv.data());
     ASSERT_TRUE(a) << c.argv[0];
     EXPECT_EQ(a->type, c.type) << c.argv[0];
     EXPECT_DOUBLE_EQ(a->direction, c.direction);
@@ -534,25 +538,15 @@ TEST_F(PlaceTest, ArgumentsAboveThreeOrNegativeMeanThePlanView) {
 }
 
 TEST_F(PlaceTest, ThePlanViewDialogStartsFromTheStoredPositionAndRepeats) {
-  struct Case {
-    const char* args;
-    int32_t started;  // where the dialog started
-    int32_t stored;   // INSPT afterwards
-  };
-  const Case cases[] = {{"5", 4, 2}, {"-1", 4, 2}, {"3 0 4", 4, 2}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args);
+  for (const char* args : {"5", "-1", "3 0 4"}) {
+    SCOPED_TRACE(args);
     prepare();
     planSettings(4);
-    hostsim::Variable centre;
-    centre.kind = hostsim::Variable::Kind::Point;
-    centre.value[0] = 100;
-    centre.value[1] = 100;
-    host().setVariable(u"VIEWCTR", centre);
+    setPoint(u"VIEWCTR", 100, 100);
     module.answers = {PlanViewChoice{u"+1.250", 2, true}, PlanViewChoice{u"-0.500", 6, false}};
-    if (!run(std::string("command HeightDim ") + c.args + "\npoint 150,120\npoint 20,30\n")) continue;
+    if (!run(std::string("command HeightDim ") + args + "\npoint 150,120\npoint 20,30\n")) continue;
     ASSERT_EQ(module.calls.size(), 2u) << "the repeat flag opens the dialog again";
-    EXPECT_EQ(module.calls[0].insertPoint, c.started);
+    EXPECT_EQ(module.calls[0].insertPoint, 4) << "the dialog starts from the stored position";
     EXPECT_EQ(module.calls[1].insertPoint, 2) << "the choice of the first mark was saved";
     EXPECT_EQ(module.calls[0].iniPath, hnoteDataPath());
     EXPECT_TRUE(module.calls[0].folderThere);
