@@ -386,7 +386,7 @@ TEST_F(PlaceTest, BasesAreMadeChosenAndKeepTheirLevels) {
   const std::vector<SeenMark> after = marks();
   ASSERT_EQ(after.size(), 7u);
   EXPECT_EQ(after[6].baseId, all[0].id);
-  EXPECT_EQ(after[6].values[0], u"+1.600");
+  EXPECT_EQ(after[6].values, (std::vector<vstring>{u"+1.600", u"", u""})) << "one level, as the chosen base has";
   ASSERT_TRUE(run("command HeightDim 0\nkeyword Existující\npick " + utf16ToUtf8(all[2].handle) + "\ncancel\n"));
   EXPECT_EQ(current(), all[2].id);
   EXPECT_EQ(marks().size(), 7u);
