@@ -76,13 +76,15 @@ bool writeMark(HNoteData& record) {
   return ok(hostCallOr<&HostApi::Flush_bin>(0, 1));
 }
 
-// Erases the mark the last flush made (its attributes go with it).
-void takeBackLastMark() {
-  const ValueNode* mark = lastMade();
-  if (!mark) return;
-  const vstring handle(ChainView(mark).handle());
+// Erases a mark (its attributes go with it).
+void eraseMark(const vstring& handle) {
   const vchar* list[1] = {handle.c_str()};
   if (!handle.empty()) hostCallOr<&HostApi::EraseHandles>(0, static_cast<const vchar* const*>(list), 1, 0);
+}
+
+// Erases the mark the last flush made.
+void takeBackLastMark() {
+  if (const ValueNode* mark = lastMade()) eraseMark(vstring(ChainView(mark).handle()));
 }
 
 enum class PassEnd { Placed, Ended, Failed };
@@ -118,7 +120,7 @@ class PlacePass {
   PassEnd pickExisting();
   PassEnd createBase();
   bool askLevel(const vchar* which, double& level);
-  bool writeLeader(const ValueNode* mark);
+  PassEnd writeLeader(const ValueNode* mark);
 
   const heightdim::PlaceArgs& args_;
   const vstring& settingsPath_;
@@ -282,15 +284,18 @@ PassResult PlacePass::planView(const PlanViewDialog& dialog) {
   if (withLeader) {
     const ValueNode* mark = lastMade();
     if (!mark) return {PassEnd::Failed};
-    if (!writeLeader(mark)) return {PassEnd::Ended};
+    const PassEnd end = writeLeader(mark);
+    if (end != PassEnd::Placed) return {end};
   }
   return {PassEnd::Placed, repeat};
 }
 
 // The leader of a plan-view mark: from a picked point (its arrowhead) to the
-// frame's nearest corner, tied to the mark. False when the user cancelled the
-// point (the mark is then taken back) or the leader could not be written.
-bool PlacePass::writeLeader(const ValueNode* markNode) {
+// frame's nearest corner, tied to the mark. Ended when the user cancelled the
+// point; Failed when the host refused the leader or its tie. A mark whose
+// leader is not in the drawing is taken back, so the pass leaves both or
+// neither.
+PassEnd PlacePass::writeLeader(const ValueNode* markNode) {
   const ChainView mark(markNode);
   const vstring markHandle(mark.handle());
   const ChainPoint at = mark.point(gc::kPoint0).value_or(ChainPoint{});
@@ -298,10 +303,14 @@ bool PlacePass::writeLeader(const ValueNode* markNode) {
   double picked[3] = {0, 0, 0};
   const vstring prompt = loadText(IDS_PROMPT_LEADER_POINT);
   if (!ok(hostCallOr<&HostApi::GetPointW>(0, rubberBase, prompt.c_str(), picked))) {
-    takeBackLastMark();
-    return false;
+    eraseMark(markHandle);
+    return PassEnd::Ended;
   }
-  if (!intoUcs(picked)) return false;
+  auto refused = [&] {
+    eraseMark(markHandle);
+    return PassEnd::Failed;
+  };
+  if (!intoUcs(picked)) return refused();
 
   // The frame's corners around the mark's insertion point.
   const double f = hnoteDrawingFactor();
@@ -352,19 +361,19 @@ bool PlacePass::writeLeader(const ValueNode* markNode) {
   b.integer(1070, kDimvarArrowSize).real(1040, record_.hSize).text(1002, u"}");
   b.extendedData(kAppAssocDesc).text(1000, record_.id);
   OwnedChain leader = b.build();
-  if (!leader || !ok(hostCallOr<&HostApi::Header_bin>(0))) return false;
+  if (!leader || !ok(hostCallOr<&HostApi::Header_bin>(0))) return refused();
   if (!ok(hostCallOr<&HostApi::Entmake_binW>(0, leader.get(), 0))) {
     hostCallOr<&HostApi::Header_bin>(0);
-    return false;
+    return refused();
   }
-  if (!ok(hostCallOr<&HostApi::Flush_bin>(0, 1))) return false;
+  if (!ok(hostCallOr<&HostApi::Flush_bin>(0, 1))) return refused();
 
+  // Both are in the drawing now; an untied leader still fails the pass.
   const ValueNode* made = lastMade();
-  if (!made || !ChainView(made).isType(names::kLeader)) return true;
+  if (!made || !ChainView(made).isType(names::kLeader)) return PassEnd::Failed;
   uint64_t markNumber = handleNumber(markHandle);
   uint64_t leaderNumber = handleNumber(ChainView(made).handle());
-  hostCallOr<&HostApi::LeaderAnno>(0, &markNumber, &leaderNumber, 0);
-  return true;
+  return hostCallOr<&HostApi::LeaderAnno>(0, &markNumber, &leaderNumber, 0) ? PassEnd::Placed : PassEnd::Failed;
 }
 
 }  // namespace

@@ -55,8 +55,8 @@ struct PlaceOutcome {
 // one mark per point until the user cancels; for the plan view a mark per
 // dialog while the dialog's repeat flag is set. A cancelled prompt (or
 // dialog) ends the run without writing anything more; a plan-view mark whose
-// drag or leader point is cancelled is taken out again. Without a dialog the
-// plan view places nothing.
+// drag or leader point is cancelled, or whose leader the host refuses, is
+// taken out again. Without a dialog the plan view places nothing.
 PlaceOutcome placeHeightDims(const heightdim::PlaceArgs& args, const vstring& settingsPath,
                              const PlanViewDialog& dialog);
 

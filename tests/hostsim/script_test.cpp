@@ -178,4 +178,57 @@ TEST_F(ScriptTest, SaveLoadAndNewReplaceTheDrawing) {
   std::remove(path);
 }
 
+TEST_F(HostTest, IdentifiersAreMaskedByFirstAppearance) {
+  // In order on one host: numbers count the distinct identifiers of the run.
+  const struct {
+    const char* line;
+    const char* masked;
+  } cases[] = {
+      {"entry 0123ABCD-1111-2222-3333-444455556666 written", "entry <id1> written"},
+      {"0123abcd-1111-2222-3333-444455556666", "<id1>"},  // lower case: the same identifier
+      {"X=FEDCBA98-7654-3210-FEDC-BA9876543210,Y=0123ABCD-1111-2222-3333-444455556666", "X=<id2>,Y=<id1>"},
+      {"VD2D_HEIGHTDIM_FEDCBA98-7654-3210-FEDC-BA9876543210", "VD2D_HEIGHTDIM_<id2>"},
+      {"0123ABCD-1111-2222-3333-4444555566667", "0123ABCD-1111-2222-3333-4444555566667"},  // 37 digits
+      {"F0123ABCD-1111-2222-3333-444455556666", "F0123ABCD-1111-2222-3333-444455556666"},  // a longer run
+      {"0123ABCD-111-2222-3333-444455556666", "0123ABCD-111-2222-3333-444455556666"},      // a short group
+      {"entity added INSERT 1A2F", "entity added INSERT 1A2F"},                             // a handle
+      {"new AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE", "new <id3>"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(host().maskIdentifiers(c.line), c.masked) << c.line;
+  host().reset();
+  EXPECT_EQ(host().maskIdentifiers("FEDCBA98-7654-3210-FEDC-BA9876543210"), "<id1>") << "a new run counts anew";
+}
+
+TEST_F(HostTest, KeywordsShowInPlaceOfThePromptsPercentS) {
+  const HostKeyword two[] = {{u"Existující", u"Existující", u"help"}, {nullptr, u"Základnu", u"help"}};
+  const HostKeyword one[] = {{u"Dvě", u"Dvě", nullptr}};
+  const struct {
+    const vchar* prompt;
+    HostKeywordSet keywords;
+    bool answerKeyword;
+    const char* line;
+  } cases[] = {
+      {u"Zadejte bod nebo %s: ", {2, two}, false, "point/keyword? Zadejte bod nebo [Existující/Základnu]:  -> 1,2,0"},
+      {u"Bod %s", {1, one}, false, "point/keyword? Bod [Dvě] -> 1,2,0"},
+      {u"Zadejte bod: ", {2, two}, false, "point/keyword? Zadejte bod:  -> 1,2,0"},
+      {u"Zadejte bod nebo %s: ", {2, two}, true, "point/keyword? Zadejte bod nebo [Existující/Základnu]:  -> Existující"},
+  };
+  for (const auto& c : cases) {
+    hostsim::Answer a;
+    a.kind = c.answerKeyword ? hostsim::Answer::Kind::Keyword : hostsim::Answer::Kind::Point;
+    a.point[0] = 1;
+    a.point[1] = 2;
+    a.text = u"existující";
+    host().queueAnswer(a);
+    double point[3] = {0, 0, 0};
+    vchar keyword[kKeywordBufferChars] = {};
+    EXPECT_EQ(api().GetPointKwdW(nullptr, c.prompt, point, &c.keywords, keyword, 0, 0),
+              c.answerKeyword ? kRtKeyword : kRtNorm);
+    EXPECT_EQ(host().transcript().back(), c.line);
+    if (c.answerKeyword) {
+      EXPECT_EQ(vstring(keyword), u"Existující");
+    }
+  }
+}
+
 }  // namespace

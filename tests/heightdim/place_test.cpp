@@ -1,0 +1,665 @@
+// Placing height dimensions against the headless host in the same process:
+// the command's scripted prompts, the marks, leaders and base entries it
+// leaves in the drawing, cancels and failing host calls. The plan-view
+// dialog is a recorder that answers what each test gives it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <map>
+#include <numbers>
+
+#include "heightdim/command_args.h"
+#include "heightdim/place.h"
+#include "host/ucs.h"
+#include "hostsim/fault_sweep.h"
+#include "hostsim/leaders.h"
+#include "hostsim/number_text.h"
+#include "hostsim/script.h"
+#include "store/host_path.h"
+#include "tests/heightdim/builder_test_support.h"
+#include "tests/heightdim/mark_drawing.h"
+#include "tests/heightdim/records_test_support.h"
+#include "tests/store/store_test_support.h"
+
+using namespace vd;
+
+namespace {
+
+constexpr double kDeg = std::numbers::pi / 180;
+
+// The module's texts the command asks the host for.
+bool moduleTexts(int id, vstring& out) {
+  if (hnotetest::attributePrompts(id, out)) return true;
+  static const std::map<int, const char16_t*> texts = {
+      {IDS_PROMPT_HEIGHTDIM_POINT, u"Zadejte bod vložení výškové kóty nebo %s: "},
+      {IDS_KWD_EXISTING, u"Existující"},
+      {IDS_KWD_EXISTING_HELP, u"použij Existující základnu"},
+      {IDS_KWD_NEW_BASE, u"Základnu"},
+      {IDS_KWD_NEW_BASE_HELP, u"vytvoř novou Základnu"},
+      {IDS_KWD_TWO_LEVELS, u"Dvě"},
+      {IDS_KWD_TWO_LEVELS_HELP, u"vytvoř novou základnu pro Dvě výškové úrovně"},
+      {IDS_PROMPT_BASE_POINT, u"Zadejte bod vložení základny: "},
+      {IDS_PROMPT_BASE_LEVEL, u"Zadejte %súroveň vztažného bodu <%.2f>: "},
+      {IDS_PROMPT_PICK_EXISTING_HEIGHTDIM, u"Vyber výškovou kótu vztaženou k existující základně:"},
+      {IDS_PROMPT_LEADER_POINT, u"Zadejte bod odkazu:"},
+      {IDS_PROMPT_BASE_POINT_KWD, u"Zadejte bod vložení základny nebo %s: "},
+  };
+  auto it = texts.find(id);
+  if (it == texts.end()) return false;
+  out = it->second;
+  return true;
+}
+
+// The command linked in: HeightDim parses its arguments and places marks
+// with the recording dialog; the outcome of the last run is kept.
+class PlaceModule : public hostsim::ModuleFace {
+ public:
+  struct DialogCall {
+    vstring iniPath;
+    int32_t insertPoint;
+    bool folderThere;  // the settings file's folder existed when the dialog opened
+  };
+  bool initApp(int& result) override {
+    result = 1;
+    return true;
+  }
+  bool runCommand(const std::string& name, const std::vector<std::string>& args, int& result) override {
+    if (name != "HeightDim") return false;
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    std::optional<heightdim::PlaceArgs> parsed = heightdim::parsePlaceArgs(static_cast<int>(argv.size()), argv.data());
+    outcome = parsed ? placeHeightDims(*parsed, hnoteDataPath(), dialog()) : PlaceOutcome{};
+    result = outcome.placed;
+    return true;
+  }
+  bool omitExport(const std::string&, std::string& error) override {
+    error = "not here";
+    return false;
+  }
+  PlanViewDialog dialog() {
+    return [this](const vstring& iniPath, int32_t insertPoint) {
+      calls.push_back({iniPath, insertPoint, std::filesystem::is_directory(hostPathToNative(iniPath).parent_path())});
+      if (answers.empty()) return std::optional<PlanViewChoice>();
+      std::optional<PlanViewChoice> a = answers.front();
+      answers.pop_front();
+      return a;
+    };
+  }
+  std::deque<std::optional<PlanViewChoice>> answers;
+  std::vector<DialogCall> calls;
+  PlaceOutcome outcome;
+};
+
+// What a mark left in the drawing.
+struct SeenMark {
+  vstring handle, id, baseId;
+  ChainPoint at;
+  double rotation = 0;
+  std::vector<vstring> values;  // attribute texts in order
+};
+
+// A base entry of TR2D_HEIGHTDIM.
+struct SeenBase {
+  int64_t type = 0, kind = 0;
+  ChainPoint point;
+  double angle = 0, level1 = 0, level2 = 0;
+};
+
+// The first 1000 text of an application's extended data; empty when none.
+vstring xdText(ChainView entity, const vchar* app) {
+  ChainView xd = entity.extendedData(app);
+  for (const ValueNode* n = xd ? xd.head()->next : nullptr; n && n->code != gc::kXdApp; n = n->next) {
+    if (n->code == gc::kXdString) return vstring(*ChainItem(n).text());
+  }
+  return {};
+}
+
+// A world point in a UCS turned by `ucsDeg` about the origin, by hand.
+ChainPoint userOf(ChainPoint w, double ucsDeg) {
+  const double c = std::cos(ucsDeg * kDeg), s = std::sin(ucsDeg * kDeg);
+  return {w.x * c + w.y * s, -w.x * s + w.y * c, 0};
+}
+
+std::string pointText(ChainPoint p) {
+  char buf[80];
+  std::snprintf(buf, sizeof buf, "%.17g,%.17g", p.x, p.y);
+  return buf;
+}
+
+// The value text of a number in metres: three decimals, "+" above zero, "±" at zero.
+vstring valueText(double v) {
+  const double rounded = std::round(v * 1000) / 1000;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.3f", std::fabs(rounded));
+  const std::string sign = rounded > 0 ? "+" : rounded < 0 ? "-" : "\xC2\xB1";
+  return utf8ToUtf16(sign + buf);
+}
+
+class PlaceTest : public hnotetest::BuilderHost {
+ protected:
+  void SetUp() override { prepare(); }
+
+  // A fresh host (the builder's layers and texts, the user data in a scratch
+  // folder emptied), bound, world UCS, and a fresh recorder.
+  void prepare() {
+    hnotetest::BuilderHost::SetUp();
+    host().stringSource = &moduleTexts;
+    host().userDataPath = dir.path().u16string();
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) std::filesystem::remove_all(entry, ec);
+    module = PlaceModule();
+  }
+  bool run(const std::string& script) {
+    hostsim::ScriptRunner runner(host(), module);
+    const bool ok = runner.runText(script);
+    EXPECT_TRUE(ok) << script << "\n" << host().error();
+    return ok;
+  }
+  void setPoint(const char16_t* name, double x, double y) {
+    hostsim::Variable v;
+    v.kind = hostsim::Variable::Kind::Point;
+    v.value[0] = x;
+    v.value[1] = y;
+    host().setVariable(name, v);
+  }
+  // The UCS turned by `deg` about the world origin.
+  void setUcs(double deg) {
+    setPoint(u"UCSXDIR", std::cos(deg * kDeg), std::sin(deg * kDeg));
+    setPoint(u"UCSYDIR", -std::sin(deg * kDeg), std::cos(deg * kDeg));
+  }
+  std::vector<SeenMark> marks() {
+    std::vector<SeenMark> out;
+    for (const hostsim::Entity* e : drawing().entities()) {
+      if (e->type() != u"INSERT" || !e->view().extendedData(kAppAssocDesc)) continue;
+      SeenMark m;
+      m.handle = e->handle;
+      m.id = xdText(e->view(), kAppAssocDesc);
+      m.baseId = xdText(e->view(), kAppHeightDim);
+      m.at = e->view().point(gc::kPoint0).value_or(ChainPoint{});
+      m.rotation = e->view().real(gc::kAngle0).value_or(0);
+      for (const hostsim::Entity* f : drawing().followersOf(*e)) {
+        if (f->type() == u"ATTRIB") m.values.emplace_back(f->view().text(gc::kText).value_or(u""));
+      }
+      out.push_back(std::move(m));
+    }
+    return out;
+  }
+  // The base entries of TR2D_HEIGHTDIM by key.
+  std::map<vstring, SeenBase> bases() {
+    std::map<vstring, SeenBase> out;
+    const hostsim::NamedDictionary* d = drawing().findDictionary(kHNoteDictionary);
+    if (!d) return out;
+    for (const hostsim::DictionaryEntry& e : d->entries) {
+      if (e.key == kHNoteCurrentKey) continue;
+      const ValueNode* n = e.chain.view().find(91);
+      SeenBase b;
+      std::vector<ChainItem> items;
+      for (n = n ? n->next : nullptr; n; n = n->next) items.emplace_back(n);
+      if (items.size() == 6) {
+        b = {*items[0].integer(), *items[1].integer(), *items[2].point(),
+             *items[3].real(),    *items[4].real(),    *items[5].real()};
+      }
+      out[e.key] = b;
+    }
+    return out;
+  }
+  // The identifier "Current" names.
+  vstring current() {
+    for (const std::string& g : hnotetest::entryGroups(kHNoteCurrentKey)) {
+      if (g.rfind("301 ", 0) == 0) return utf8ToUtf16(g.substr(4));
+    }
+    return {};
+  }
+  const SeenMark* markOf(const std::vector<SeenMark>& all, ChainPoint at) {
+    for (const SeenMark& m : all) {
+      if (std::abs(m.at.x - at.x) < 1e-6 && std::abs(m.at.y - at.y) < 1e-6) return &m;
+    }
+    return nullptr;
+  }
+  bool transcriptHas(const std::string& text) {
+    for (const std::string& line : host().transcript()) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+  // hnoteData.ini with the plan view's section only, as a user may keep it:
+  // a save of the settings writes the other sections too.
+  void planSettings(int32_t insPt) {
+    const std::filesystem::path file = hostPathToNative(hnoteDataPath());
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << "[HNOTE_GP]\nINSPT=" << insPt << "\nLAYER=*\nCOLORDIM=3\nHSIZE=0.5\nARROWNAME=_CLOSED\n";
+  }
+  std::string settingsText() {
+    std::ifstream in(hostPathToNative(hnoteDataPath()), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  int32_t storedInsPt() {
+    HNoteDataSet set;
+    EXPECT_TRUE(set.load(hnoteDataPath()));
+    return set[HNoteType::Plan].insPt;
+  }
+
+  vdtest::ScratchDir dir;
+  PlaceModule module;
+};
+
+// --- Values and orientation ----------------------------------------------------
+
+TEST_F(PlaceTest, ValuesFollowTheOffsetFromTheBase) {
+  struct Case {
+    const char* what;
+    int type, direction;
+    double units, ucs;
+    ChainPoint base;  // world
+    double level;     // drawing units
+    ChainPoint at;    // world
+    const char16_t* text;
+  };
+  const Case cases[] = {
+      {"above", 0, 0, 1000, 0, {100, 200}, 1500, {130, 450}, u"+1.750"},
+      {"below, at zero", 0, 0, 1000, 0, {100, 200}, 1500, {40, -1300}, u"±0.000"},
+      {"below zero", 1, 0, 1000, 0, {0, 0}, 0, {0, -250}, u"-0.250"},
+      {"left, direction 90", 2, 90, 1000, 0, {100, 200}, 1500, {-400, 0}, u"+2.000"},
+      {"right, direction 90", 1, 90, 1000, 0, {0, 0}, 500, {800, 50}, u"-0.300"},
+      {"units 1", 0, 0, 1, 0, {0, 0}, 2, {3, 0.5}, u"+2.500"},
+      {"units 1, direction 90", 0, 90, 1, 0, {0, 0}, 2, {3, 0.5}, u"-1.000"},
+      {"UCS 30, above", 0, 0, 1000, 30, {100, 0}, 1000, {100, 600}, u"+1.300"},
+      {"UCS 30, right, direction 90", 1, 90, 1000, 30, {0, 0}, 0, {200, 0}, u"-0.100"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    prepare();
+    host().units = c.units;
+    setUcs(c.ucs);
+    const std::string args = std::to_string(c.type) + " " + std::to_string(c.direction);
+    if (!run("command HeightDim " + args + "\npoint " + pointText(c.base) + "\nreal " + std::to_string(c.level) +
+             "\npoint " + pointText(c.at) + "\ncancel\n"))
+      continue;
+    EXPECT_EQ(module.outcome.placed, 2);
+
+    // By hand: the offset in the UCS, turned back by the UCS rotation, along
+    // the direction class (Y when level, minus X when steep).
+    const ChainPoint b = userOf(c.base, c.ucs), p = userOf(c.at, c.ucs);
+    const double r = c.ucs * kDeg, dx = p.x - b.x, dy = p.y - b.y;
+    const double along = dx * std::cos(r) + dy * std::sin(r), across = -dx * std::sin(r) + dy * std::cos(r);
+    const double value = (c.direction == 90 ? c.level - along : c.level + across) / c.units;
+    EXPECT_EQ(valueText(value), c.text) << "the table's text is the hand computation's";
+
+    const std::vector<SeenMark> all = marks();
+    ASSERT_EQ(all.size(), 2u);
+    const SeenMark* base = markOf(all, b);
+    const SeenMark* mark = markOf(all, p);
+    ASSERT_TRUE(base && mark) << "the marks stand at the picked points in the UCS";
+    EXPECT_EQ(base->values, (std::vector<vstring>{valueText(c.level / c.units), u"", u""}));
+    EXPECT_EQ(mark->values, (std::vector<vstring>{c.text, u"", u""}));
+    EXPECT_NEAR(mark->rotation, (c.direction + c.ucs) * kDeg, 1e-12);
+    EXPECT_EQ(base->baseId, u"");
+    EXPECT_EQ(mark->baseId, base->id);
+    EXPECT_EQ(current(), base->id);
+    const SeenBase entry = bases()[base->id];
+    EXPECT_NEAR(entry.point.x, b.x, 1e-9);
+    EXPECT_NEAR(entry.point.y, b.y, 1e-9);
+    EXPECT_EQ(entry.level1, c.level);
+    EXPECT_EQ(entry.type, c.type);
+  }
+}
+
+TEST_F(PlaceTest, OrientationTurnsWithTheUcsAndFlipsDownwardDirections) {
+  struct Case {
+    double ucs, direction;  // degrees
+    double angle;           // degrees
+    bool flipped;
+  };
+  const Case cases[] = {
+      {0, 0, 0, false},      {0, 358, 358, false},   {0, 176, 176, false},  {0, 177, -3, true},
+      {0, 180, 0, true},     {0, 357, 177, true},    {0, 90, 90, false},    {30, 90, 120, false},
+      {30, 180, 30, true},   {-30, 0, 330, false},   {-30, 20, 350, false}, {-30, 200, -10, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.ucs) + " / " + std::to_string(c.direction));
+    setUcs(c.ucs);
+    refreshUcsTransforms();
+    const HNoteOrientation o = hnoteOrientation(c.direction * kDeg);
+    EXPECT_NEAR(o.angle, c.angle * kDeg, 1e-12);
+    EXPECT_EQ(o.flipped, c.flipped);
+  }
+}
+
+// --- Bases -----------------------------------------------------------------------
+
+TEST_F(PlaceTest, BasesAreMadeChosenAndKeepTheirLevels) {
+  // Each run makes a base and one mark measured from it.
+  struct Step {
+    const char* what;
+    const char* answers;
+    std::vector<std::string> prompts;          // transcript lines that show
+    std::vector<std::vector<vstring>> values;  // of the base's mark, then of the mark
+    int64_t kind;
+    double level1, level2;
+  };
+  const Step steps[] = {
+      {"the first run makes a base", "point 100,200\nreal 1500\npoint 100,500\n",
+       {"Zadejte bod vložení základny nebo [Dvě]:  -> 100,200,0", "Zadejte úroveň vztažného bodu <0.00>:  -> 1500"},
+       {{u"+1.500", u"", u""}, {u"+1.800", u"", u""}}, 0, 1500, 0},
+      {"Enter keeps the current base's level", "keyword Základnu\npoint 400,200\nenter\npoint 400,0\n",
+       {"[Existující/Základnu]:  -> Základnu", "Zadejte úroveň vztažného bodu <1500.00>:  -> enter"},
+       {{u"+1.500", u"", u""}, {u"+1.300", u"", u""}}, 0, 1500, 0},
+      {"two levels", "keyword Základnu\nkeyword Dvě\npoint 700,200\nreal 1000\nreal 3000\npoint 700,450\n",
+       {"Zadejte bod vložení základny:  -> 700,200,0", "Zadejte 1. úroveň vztažného bodu <1500.00>: ",
+        "Zadejte 2. úroveň vztažného bodu <0.00>: "},
+       {{u"+1.000", u"+3.000", u""}, {u"+1.250", u"+3.250", u""}}, 1, 1000, 3000},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    const size_t before = marks().size();
+    ASSERT_TRUE(run(std::string("command HeightDim 0\n") + step.answers + "cancel\n"));
+    for (const std::string& prompt : step.prompts) EXPECT_TRUE(transcriptHas(prompt)) << prompt;
+    const std::vector<SeenMark> all = marks();
+    ASSERT_EQ(all.size(), before + 2);
+    EXPECT_EQ(all[before].values, step.values[0]);
+    EXPECT_EQ(all[before + 1].values, step.values[1]);
+    EXPECT_EQ(all[before + 1].baseId, all[before].id);
+    const SeenBase entry = bases()[all[before].id];
+    EXPECT_EQ(entry.kind, step.kind);
+    EXPECT_EQ(entry.level1, step.level1);
+    EXPECT_EQ(entry.level2, step.level2);
+    EXPECT_EQ(current(), all[before].id);
+  }
+  EXPECT_EQ(bases().size(), 3u);
+
+  // "Existující": a line is no mark and is asked again; a mark measured from
+  // the first base makes that base current, and so does a base's own mark.
+  ChainBuilder line;
+  line.text(gc::kType, u"LINE").text(gc::kLayer, u"0").point(gc::kPoint0, 0, 0).point(gc::kPoint1, 10, 0);
+  ASSERT_EQ(hostApi()->Header_bin(), kRtNorm);
+  ASSERT_EQ(hostApi()->Entmake_binW(line.build().get(), 0), kRtNorm);
+  ASSERT_EQ(hostApi()->Flush_bin(1), kRtNorm);
+  const std::string notAMark = utf16ToUtf8(drawing().lastMade().back());
+  std::vector<SeenMark> all = marks();
+  ASSERT_TRUE(run("command HeightDim 0\nkeyword Existující\npick " + notAMark + "\npick " +
+                  utf16ToUtf8(all[1].handle) + "\npoint 100,300\ncancel\n"));
+  EXPECT_EQ(current(), all[0].id);
+  const std::vector<SeenMark> after = marks();
+  ASSERT_EQ(after.size(), 7u);
+  EXPECT_EQ(after[6].baseId, all[0].id);
+  EXPECT_EQ(after[6].values, (std::vector<vstring>{u"+1.600", u"", u""})) << "one level, as the chosen base has";
+  ASSERT_TRUE(run("command HeightDim 0\nkeyword Existující\npick " + utf16ToUtf8(all[2].handle) + "\ncancel\n"));
+  EXPECT_EQ(current(), all[2].id);
+  EXPECT_EQ(marks().size(), 7u);
+}
+
+// --- Cancels ---------------------------------------------------------------------
+
+TEST_F(PlaceTest, ACancelAnywhereWritesNothing) {
+  const PlanViewChoice ok{u"+1.250", -1, false};
+  struct Case {
+    const char* what;
+    bool withBase;
+    std::string script;
+    std::vector<std::optional<PlanViewChoice>> dialog;
+  };
+  const Case cases[] = {
+      {"first base point", false, "command HeightDim 0\ncancel\n", {}},
+      {"first level", false, "command HeightDim 1\npoint 5,5\ncancel\n", {}},
+      {"point or keyword", true, "command HeightDim 0\ncancel\n", {}},
+      {"base point", true, "command HeightDim 0\nkeyword Základnu\ncancel\n", {}},
+      {"base point of two levels", true, "command HeightDim 0\nkeyword Základnu\nkeyword Dvě\ncancel\n", {}},
+      {"base point of type 2", true, "command HeightDim 2\nkeyword Základnu\ncancel\n", {}},
+      {"level", true, "command HeightDim 0\nkeyword Základnu\npoint 5,5\ncancel\n", {}},
+      {"second level", true, "command HeightDim 0\nkeyword Základnu\nkeyword Dvě\npoint 5,5\nreal 100\ncancel\n", {}},
+      {"pick", true, "command HeightDim 0\nkeyword Existující\ncancel\n", {}},
+      {"plan-view dialog", true, "command HeightDim 3\n", {std::nullopt}},
+      {"drag", true, "command HeightDim 3\ncancel\n", {ok}},
+      {"leader point", true, "command HeightDim 3 0 1\npoint 60,60\ncancel\n", {ok}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    prepare();
+    if (c.withBase) {
+      ASSERT_TRUE(run("command HeightDim 0\npoint 0,0\nreal 0\npoint 0,100\ncancel\n"));
+    }
+    const std::vector<const hostsim::Entity*> before = drawing().entities();
+    const std::vector<std::string> entries = hnotetest::entryKeys();
+    const vstring currentBefore = current();
+    const size_t journal = drawing().journal().size();
+    module.answers.assign(c.dialog.begin(), c.dialog.end());
+    if (!run(c.script)) continue;
+    EXPECT_EQ(module.outcome.placed, 0);
+    EXPECT_FALSE(module.outcome.failed);
+    EXPECT_EQ(drawing().entities(), before);
+    EXPECT_EQ(hnotetest::entryKeys(), entries);
+    EXPECT_EQ(current(), currentBefore);
+    // A plan-view mark is written before it is dragged and taken back on a
+    // cancel; a section view writes nothing at all.
+    if (c.script.find("HeightDim 3") == std::string::npos) {
+      EXPECT_EQ(drawing().journal().size(), journal);
+    }
+  }
+}
+
+// --- Failing host calls ----------------------------------------------------------
+
+// Where the records of a drawing do not hold together: a base entry without
+// its mark, "Current" naming no entry, a mark whose base has no entry, a
+// mark's block without its reference.
+std::vector<std::string> recordProblems(const hostsim::Drawing& d, const std::map<vstring, SeenBase>& entries,
+                                        const std::vector<SeenMark>& marks, const vstring& current) {
+  std::vector<std::string> out;
+  auto markOf = [&](const vstring& id) {
+    return std::any_of(marks.begin(), marks.end(), [&](const SeenMark& m) { return m.id == id; });
+  };
+  for (const auto& [key, base] : entries) {
+    if (!markOf(key)) out.push_back("base entry " + utf16ToUtf8(key) + " without its mark");
+  }
+  if (!current.empty() && !entries.count(current)) out.push_back("Current names no entry");
+  for (const SeenMark& m : marks) {
+    if (!m.baseId.empty() && !entries.count(m.baseId)) out.push_back("a mark's base has no entry");
+  }
+  const std::vector<const hostsim::Entity*> entities = d.entities();
+  for (const auto& block : d.blocks()) {
+    if (!isHNoteBlockName(block->name)) continue;
+    const bool used = std::any_of(entities.begin(), entities.end(), [&](const hostsim::Entity* e) {
+      return e->view().text(gc::kName) == block->name;
+    });
+    if (!used) out.push_back("block " + utf16ToUtf8(block->name) + " without its reference");
+  }
+  return out;
+}
+
+TEST_F(PlaceTest, AFailingCallNeverLeavesABaseWithoutItsMark) {
+  struct Case {
+    const char* what;
+    bool withBase;
+    std::string script;
+  };
+  const Case cases[] = {
+      {"the first base", false, "init\ncommand HeightDim 0\npoint 100,200\nreal 1500\npoint 100,500\ncancel\n"},
+      {"a base of two levels", true,
+       "init\ncommand HeightDim 0\nkeyword Základnu\nkeyword Dvě\npoint 300,0\nreal 1000\nreal 2000\ncancel\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    hostsim::FaultSweep sweep(host(), module, c.script, [&](std::string&) {
+      prepare();
+      if (!c.withBase) return true;
+      hnotetest::Mark base;
+      base.id = u"A";
+      base.text1 = u"±0.000";
+      return hnotetest::writeMarks({base}) && hnotetest::writeEntry(u"A", hnotetest::baseEntry(0, 0, 0, 0, 0, 0, 0)) &&
+             hnotetest::writeEntry(kHNoteCurrentKey, hnotetest::currentEntry(u"A"));
+    });
+    std::string error;
+    ASSERT_TRUE(sweep.countPositions(error)) << error;
+    std::map<std::string, int> writes;
+    for (int n = 1; n <= sweep.positions(); ++n) {
+      const hostsim::SweepPosition p = sweep.run(n);
+      SCOPED_TRACE(hostsim::describePosition(p));
+      ASSERT_TRUE(p.error.empty());
+      EXPECT_TRUE(p.reached);
+      EXPECT_FALSE(p.lost());
+      EXPECT_EQ(recordProblems(drawing(), bases(), marks(), current()), std::vector<std::string>{});
+      ++writes[p.operation];
+    }
+    for (const char* op : {"Header_bin", "BlkmakeHead_binW", "BlkmakeEnt_binW", "BlkmakeEnd_binW", "Entmake_binW",
+                           "Flush_bin", "DictionaryAddW"}) {
+      EXPECT_GT(writes[op], 0) << op << " was failed in turn";
+    }
+  }
+}
+
+// --- Plan view ---------------------------------------------------------------------
+
+TEST(PlaceArgs, AboveThreeOrNegativeMeansThePlanView) {
+  struct Case {
+    std::vector<const char*> argv;
+    unsigned type;
+    double direction;
+    int options;
+    bool mirror;
+  };
+  const Case cases[] = {
+      {{"0"}, 0, 0, 0, false},  {{"2", "90"}, 2, 90 * kDeg, 0, false}, {{"5"}, 3, 0, 0, false},
+      {{"-1"}, 3, 0, 0, false}, {{"3", "0", "1", "1"}, 3, 0, 1, true},  {{"1", "-45", "4"}, 1, -45 * kDeg, 4, false},
+  };
+  for (const Case& c : cases) {
+    const std::optional<heightdim::PlaceArgs> a =
+        heightdim::parsePlaceArgs(static_cast<int>(c.argv.size()), c.argv.data());
+    ASSERT_TRUE(a) << c.argv[0];
+    EXPECT_EQ(a->type, c.type) << c.argv[0];
+    EXPECT_DOUBLE_EQ(a->direction, c.direction);
+    EXPECT_EQ(a->options, c.options);
+    EXPECT_EQ(a->mirror, c.mirror);
+  }
+  EXPECT_FALSE(heightdim::parsePlaceArgs(0, nullptr));
+}
+
+TEST_F(PlaceTest, ThePlanViewDialogStartsFromTheStoredPositionAndRepeats) {
+  for (const char* args : {"5", "-1", "3 0 4"}) {
+    SCOPED_TRACE(args);
+    prepare();
+    planSettings(4);
+    setPoint(u"VIEWCTR", 100, 100);
+    module.answers = {PlanViewChoice{u"+1.250", 2, true}, PlanViewChoice{u"-0.500", 6, false}};
+    if (!run(std::string("command HeightDim ") + args + "\npoint 150,120\npoint 20,30\n")) continue;
+    ASSERT_EQ(module.calls.size(), 2u) << "the repeat flag opens the dialog again";
+    EXPECT_EQ(module.calls[0].insertPoint, 4) << "the dialog starts from the stored position";
+    EXPECT_EQ(module.calls[1].insertPoint, 2) << "the choice of the first mark was saved";
+    EXPECT_EQ(module.calls[0].iniPath, hnoteDataPath());
+    EXPECT_TRUE(module.calls[0].folderThere);
+    EXPECT_EQ(storedInsPt(), 6);
+    EXPECT_NE(settingsText().find("[HNOTE_CSN]"), std::string::npos) << "the settings were saved";
+    EXPECT_EQ(module.outcome.placed, 2);
+    const std::vector<SeenMark> all = marks();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].at, (ChainPoint{150, 120, 0})) << "dragged from the view centre to where it was dropped";
+    EXPECT_EQ(all[1].at, (ChainPoint{20, 30, 0}));
+    EXPECT_EQ(all[0].values[0], u"+1.250");
+    EXPECT_EQ(all[1].values[0], u"-0.500");
+    EXPECT_EQ(all[0].baseId, u"");
+    EXPECT_TRUE(hnotetest::entryKeys().empty()) << "plan-view marks have no base";
+  }
+}
+
+TEST_F(PlaceTest, ALeaderRunsFromThePickedPointToTheNearestFrameCorner) {
+  struct Case {
+    ChainPoint drop, picked;
+  };
+  const Case cases[] = {{{60, 60}, {40, 80}}, {{60, 60}, {90, 30}}, {{0, 0}, {5, -40}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(pointText(c.picked));
+    prepare();
+    planSettings(4);
+    const std::string settings = settingsText();
+    module.answers = {PlanViewChoice{u"+1.250", -1, false}};
+    if (!run("command HeightDim 3 0 1\npoint " + pointText(c.drop) + "\npoint " + pointText(c.picked) + "\n")) continue;
+    ASSERT_EQ(module.calls.size(), 1u);
+    EXPECT_EQ(module.calls[0].insertPoint, -1);
+    EXPECT_EQ(settingsText(), settings) << "a mark with a leader saves no settings";
+    EXPECT_EQ(module.outcome.placed, 1);
+    const double dropped[3] = {c.drop.x, c.drop.y, 0};
+    EXPECT_TRUE(transcriptHas("Zadejte bod odkazu: (rubber band from " + hostsim::formatPoint(dropped) + ")"))
+        << "the rubber band hangs from the dropped mark";
+
+    const std::vector<SeenMark> all = marks();
+    ASSERT_EQ(all.size(), 1u);
+    const SeenMark& mark = all[0];
+    EXPECT_EQ(mark.at, (ChainPoint{c.drop.x, c.drop.y, 0}));
+    // The frame's corners, from the block's polyline placed by the reference.
+    const hostsim::Entity* ref = drawing().findEntity(mark.handle);
+    const hostsim::Block* block = drawing().findBlock(*ref->view().text(gc::kName));
+    ASSERT_NE(block, nullptr);
+    const double scale = ref->view().real(41).value_or(1);
+    std::vector<ChainPoint> corners;
+    for (const auto& member : block->entities) {
+      if (member->type() != u"LWPOLYLINE") continue;
+      for (ChainItem item : member->view()) {
+        if (item.code() != gc::kPoint0) continue;
+        const ChainPoint v = *item.point();
+        corners.push_back({mark.at.x + (v.x - block->base[0]) * scale, mark.at.y + (v.y - block->base[1]) * scale, 0});
+      }
+    }
+    ASSERT_GE(corners.size(), 4u);
+    const ChainPoint nearest = *std::min_element(corners.begin(), corners.end(), [&](ChainPoint a, ChainPoint b) {
+      return std::hypot(a.x - c.picked.x, a.y - c.picked.y) < std::hypot(b.x - c.picked.x, b.y - c.picked.y);
+    });
+
+    const hostsim::Entity* leader = nullptr;
+    for (const hostsim::Entity* e : drawing().entities()) leader = e->type() == u"LEADER" ? e : leader;
+    ASSERT_NE(leader, nullptr);
+    std::vector<ChainPoint> vertices;
+    for (ChainItem item : leader->view()) {
+      if (item.code() == gc::kPoint0) vertices.push_back(*item.point());
+    }
+    ASSERT_EQ(vertices.size(), 2u);
+    EXPECT_EQ(vertices[0], (ChainPoint{c.picked.x, c.picked.y, 0})) << "the arrowhead at the picked point";
+    EXPECT_NEAR(vertices[1].x, nearest.x, 1e-9);
+    EXPECT_NEAR(vertices[1].y, nearest.y, 1e-9);
+    EXPECT_EQ(leader->view().layer(), u"AKTUALNI");
+    EXPECT_EQ(leader->view().integer(62), 3);
+    EXPECT_EQ(hostsim::tiedAnnotation(leader->view()), mark.handle);
+    EXPECT_EQ(xdText(leader->view(), kAppAssocDesc), mark.id);
+    EXPECT_FALSE(mark.id.empty());
+
+    const hostsim::Block* arrow = drawing().findBlock(u"_CLOSED");
+    ASSERT_NE(arrow, nullptr) << "the host made the arrowhead's block";
+    std::string handle = utf16ToUtf8(arrow->handle);
+    for (char& ch : handle) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    std::vector<std::string> dstyle = hnotetest::groupsOf(leader->view().extendedData(u"ACAD"));
+    dstyle.resize(std::min<size_t>(dstyle.size(), 8));
+    EXPECT_EQ(dstyle, (std::vector<std::string>{"1001 ACAD", "1000 DSTYLE", "1002 {", "1070 341", "1005 " + handle,
+                                                "1070 41", "1040 0.5", "1002 }"}));
+  }
+}
+
+TEST_F(PlaceTest, ALeaderTheHostRefusesFailsThePlacing) {
+  // Each write of the leader fails in turn (its last call of the kind): the
+  // run reports the failure, and a mark whose leader is not in the drawing
+  // is taken back, as when its point is cancelled.
+  const std::string script = "command HeightDim 3 0 1\npoint 60,60\npoint 40,80\n";
+  struct Case {
+    HostOp op;
+    bool markStays;
+  };
+  const Case cases[] = {{HostOp::Header_bin, false}, {HostOp::Entmake_binW, false}, {HostOp::Flush_bin, false},
+                        {HostOp::Wcs2Ucs, false},    {HostOp::LeaderAnno, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(hostOperationName(c.op));
+    prepare();
+    module.answers = {PlanViewChoice{u"+1.250", -1, false}};
+    ASSERT_TRUE(run(script));
+    const int last = host().calls.count(c.op);
+    prepare();
+    module.answers = {PlanViewChoice{u"+1.250", -1, false}};
+    host().calls.failFromNow(c.op, last);
+    if (!run(script)) continue;
+    EXPECT_TRUE(module.outcome.failed);
+    EXPECT_EQ(module.outcome.placed, 0);
+    EXPECT_EQ(marks().size(), c.markStays ? 1u : 0u);
+  }
+}
+
+}  // namespace
