@@ -177,29 +177,40 @@ class previewBtn : public ui::Button {
   void OnKillFocus(HWND other);
   void OnTimer(UINT_PTR id);
   void OnDestroy();
+  LRESULT OnMouseLeave(WPARAM, LPARAM);
   LRESULT OnNotify(WPARAM, LPARAM);
   LRESULT OnButtonState(WPARAM, LPARAM);
 
+  bool snapping() const noexcept;
+  bool selecting() const noexcept;
   void setMode(std::uint32_t mode);
   void setDrag(std::uint32_t drag);
+  // Notes the mode at a button press (bits 8-11 of the mouse state).
+  void noteMode();
   void endDrag();
   void endPointInput(std::optional<GcGePoint2d> point);
   void queue(UINT message, std::optional<GcGePoint2d> point = std::nullopt);
   void postQueued();
   void takeFocus();
   void repaint() const;
+  // Asks for the cursor again when it is over the pane (its shape follows the state).
+  void refreshCursor();
   void fitToClient();
+  void drawFrame(HDC dc) const;
   // The box of half-size h pixels about a client point, as device extents.
   GDI::extents pickBox(POINT at, int h) const;
   GcGePoint2d worldAt(POINT client) const;
   POINT deviceOf(const GcGePoint2d& world) const;
+  double aperture() const noexcept;
   void hover(POINT at);
+  void takeSnap(const GcGePoint2d& point);
   void resetSnap();
   bool nextSnap();
   void clickSelect(POINT at);
   void boxSelect(POINT at);
   bool hovering() const noexcept;
   void showOverlay(POINT at);
+  void refreshOverlay();
   void hideOverlay();
   void drawOverlay(const Overlay& o) const;
   std::wstring toolTipText();
@@ -220,6 +231,9 @@ class previewBtn : public ui::Button {
   POINT pressAt_{};
   POINT lastAt_{};
   std::vector<std::uint64_t> selectionAtPress_;
+  std::vector<std::uint64_t> selectionAfterClick_;
+  std::optional<RECT> boxDrawn_;  // the selection box of the drag, in client pixels
+  bool tracking_ = false;         // WM_MOUSELEAVE is asked for
   bool snapValid_ = false;
   GcGePoint2d snapPoint_;
   GDI::extents snapBox_;
@@ -229,7 +243,7 @@ class previewBtn : public ui::Button {
   bool selectSense_ = false;
   std::uint32_t snapModes_ = 0;
   std::vector<GcGePoint2d> exclusions_;
-  double aperture_ = 32.0;
+  double aperture_ = -1.0;  // negative: 32 x the screen scale
   bool snappingOn_ = false;
   bool pointInput_ = false;
   std::uint32_t pointModes_ = 0;
