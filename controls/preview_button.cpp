@@ -111,6 +111,12 @@ void previewBtn::endPointInput(std::optional<GcGePoint2d> point) {
   refreshCursor();
 }
 
+void previewBtn::setSnapAperture(double pixels) {
+  aperture_ = pixels;
+  resetSnap();
+  repaint();
+}
+
 void previewBtn::setSnappingOn(bool on) {
   snappingOn_ = on;
   refreshCursor();

@@ -105,7 +105,8 @@ class previewBtn : public ui::Button {
 
   // Snap points count only within this distance of the cursor, in the
   // view's pixel measure (twice the world distance over the pixel size).
-  void setSnapAperture(double pixels) noexcept { aperture_ = pixels; }
+  // The current snap point is dropped: the next move asks again.
+  void setSnapAperture(double pixels);
   // With snapping on, the normal cursor shows while no snap point is near.
   void setSnappingOn(bool on);
   // Points never offered as snap points (outside point input).
