@@ -74,7 +74,8 @@ class PaneDialog : public ui::Dialog {
     if (m.message == previewBtn::kToolTipText) {
       const auto& request = *reinterpret_cast<vd::previewTipRequest*>(m.lParam);
       tipHandles = *request.handles;
-      for (std::uint64_t h : tipHandles) *request.text += L"Prvek " + std::to_wstring(h) + L"\n";
+      for (std::uint64_t h : tipHandles)
+        *request.text += (request.text->empty() ? L"Prvek " : L"\nPrvek ") + std::to_wstring(h);
     }
     notes.push_back(
         Note{m.message, m.wParam, m.lParam, pane.postedPoint(m.lParam), paints, pane.view().stage_flags()});
@@ -257,6 +258,84 @@ TEST(PreviewPane, MiddleButtonPansAndDoubleClickShowsEverything) {
       EXPECT_TRUE(std::abs(w.width() - 110) < tol || std::abs(w.height() - 55) < tol)
           << "one side fits exactly: " << w.width() << " x " << w.height();
     });
+  });
+}
+
+// After a request the left button pans (the content follows the cursor) or
+// zooms about the window's centre by 0.1 % of the diagonal per pixel down;
+// the request serves one press.
+TEST(PreviewPane, LeftDragAfterARequest) {
+  struct Row {
+    std::uint32_t request;
+    int dy1, dy2;  // two moves down from the press
+  } rows[] = {{previewBtn::kDragPan, 30, 20}, {previewBtn::kDragZoom, 30, 20}, {previewBtn::kDragZoom, -40, 15}};
+  PaneDialog dlg;
+  runDialog(dlg, [&](uitest::DialogScript& s) {
+    for (const Row& r : rows) {
+      auto before = std::make_shared<GDI::extents>();
+      auto grabbed = std::make_shared<GcGePoint2d>();
+      const POINT p0{100, 60}, p1{110, 60 + r.dy1}, p2{125, 60 + r.dy1 + r.dy2};
+      s.then([&, r, before, grabbed, p0, p1, p2] {
+        dlg.pane.setSelectMode(nullptr, false);
+        dlg.pane.requestDrag(r.request);
+        *before = dlg.pane.view().window();
+        *grabbed = worldAt(dlg.pane, p0);
+        const HWND h = dlg.pane.hwnd();
+        postMouse(h, WM_LBUTTONDOWN, MK_LBUTTON, p0);
+        postMouse(h, WM_MOUSEMOVE, MK_LBUTTON, p1);
+        postMouse(h, WM_MOUSEMOVE, MK_LBUTTON, p2);
+      });
+      s.then([&, r, p2] {
+        EXPECT_EQ(dlg.pane.drag(), r.request);
+        EXPECT_EQ(GetCapture(), dlg.pane.hwnd());
+        postMouse(dlg.pane.hwnd(), WM_LBUTTONUP, 0, p2);
+      });
+      s.then([&, r, before, grabbed, p2] {
+        SCOPED_TRACE(testing::Message() << "request " << r.request << ", moves " << r.dy1 << ", " << r.dy2);
+        EXPECT_EQ(dlg.pane.drag(), previewBtn::kDragNone);
+        const GDI::extents& w = dlg.pane.view().window();
+        const double tol = 1e-9 * before->width();
+        if (r.request == previewBtn::kDragPan) {
+          expectNear(worldAt(dlg.pane, p2), *grabbed, tol, "the grabbed point under the cursor");
+          EXPECT_NEAR(w.width(), before->width(), tol);
+        } else {
+          const double factor = (1 + 2 * 0.001 * r.dy1) * (1 + 2 * 0.001 * r.dy2);
+          EXPECT_NEAR(w.width() / before->width(), factor, 1e-9);
+          EXPECT_NEAR(w.height() / before->height(), factor, 1e-9);
+          expectNear(w.center(), before->center(), tol, "the centre stays");
+        }
+        EXPECT_TRUE(dlg.pane.selection().empty()) << "the press selected nothing";
+        // The request is used up: the next press selects.
+        postLeftClick(dlg.pane.hwnd(), at(dlg.pane, 30, 20));
+      });
+      s.then([&] {
+        EXPECT_EQ(dlg.pane.selection(), Handles{3});
+        dlg.pane.view().highlight(GDI::hl_reset_set, nullptr, nullptr, false);
+      });
+    }
+  });
+}
+
+// With hover focus the pane takes the focus when the mouse comes and gives
+// it back once the mouse has left.
+TEST(PreviewPane, HoverFocusReturns) {
+  PaneDialog dlg;
+  runDialog(dlg, [&](uitest::DialogScript& s) {
+    auto moveCursor = [](HWND w, POINT client) {
+      ClientToScreen(w, &client);
+      SetCursorPos(client.x, client.y);
+    };
+    s.then([&] {
+      dlg.pane.setHoverFocus(true);
+      SetFocus(dlg.item(IDC_PREVIEW_EDIT).hwnd());
+      moveCursor(dlg.pane.hwnd(), POINT{50, 50});
+      postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, POINT{50, 50});
+    });
+    s.then([&] {
+      EXPECT_EQ(GetFocus(), dlg.pane.hwnd()) << "the mouse brought the focus";
+      moveCursor(dlg.item(IDC_PREVIEW_EDIT).hwnd(), POINT{5, 5});
+    });
+    s.waitFor([&] { return GetFocus() == dlg.item(IDC_PREVIEW_EDIT).hwnd(); }, "the focus to go back", 3000);
   });
 }
 
@@ -566,6 +645,42 @@ TEST(PreviewPane, QueuedMessagesWaitForTheLastPaint) {
       EXPECT_EQ(changed[0].paints, dlg.paints) << "the message came after the last paint call";
       EXPECT_EQ(changed[0].stages, 0u) << "nothing was left to paint when it came";
     });
+  });
+}
+
+// The tool tip asks the parent for the text of the elements under the
+// cursor, and the selection the pick went through is as it was.
+TEST(PreviewPane, ToolTipShowsTheParentsTextForTheElementsUnderTheCursor) {
+  PaneDialog dlg;
+  runDialog(dlg, [&](uitest::DialogScript& s) {
+    s.then([&] {
+      ASSERT_TRUE(dlg.pane.setToolTip(true));
+      dlg.pane.setSelectMode(nullptr, false);
+      postLeftClick(dlg.pane.hwnd(), at(dlg.pane, 70, 20));
+    });
+    s.waitFor([&] { return settled(dlg); }, "the pane to paint");
+    s.then([&] {
+      ASSERT_EQ(dlg.pane.selection(), Handles{4});
+      dlg.notes.clear();
+      // The tip checks where the cursor really is before it shows.
+      const POINT p = at(dlg.pane, 21, 12);
+      POINT screen = p;
+      ClientToScreen(dlg.pane.hwnd(), &screen);
+      SetCursorPos(screen.x, screen.y);
+      postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, p);
+    });
+    s.waitFor([&] { return IsWindowVisible(dlg.pane.toolTip().hwnd()) != FALSE; }, "the tool tip to show");
+    s.then([&] {
+      EXPECT_EQ(sorted(dlg.tipHandles), (Handles{3, 5})) << "the lines under the cursor";
+      EXPECT_EQ(dlg.pane.toolTip().text(), L"Prvek 3\nPrvek 5");
+      const std::vector<Note> asked = dlg.heard(previewBtn::kToolTipText);
+      ASSERT_FALSE(asked.empty());
+      EXPECT_EQ(asked[0].id, static_cast<WPARAM>(IDC_PREVIEW_PANE));
+      EXPECT_EQ(dlg.pane.selection(), Handles{4}) << "the selection is put back after the pick";
+      // A move hides the tip.
+      postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, at(dlg.pane, 50, 25));
+    });
+    s.then([&] { EXPECT_FALSE(IsWindowVisible(dlg.pane.toolTip().hwnd())); });
   });
 }
 
