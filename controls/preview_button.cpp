@@ -463,7 +463,6 @@ void previewBtn::drawFrame(HDC dc) const {
 }
 
 void previewBtn::OnSize(UINT, int, int) {
-  hideOverlay();
   fitToClient();
   repaint();
 }
@@ -471,7 +470,7 @@ void previewBtn::OnSize(UINT, int, int) {
 void previewBtn::OnMouseWheel(int delta, UINT, POINT screen) {
   POINT at = screen;
   ScreenToClient(hwnd(), &at);
-  hideOverlay();
+  // The overlay stays: the paint takes it off the old picture and puts it on the new.
   view_.zoom_at(-delta / 120.0 * kWheelStep, at.x, at.y);
   resetSnap();
   repaint();
@@ -494,7 +493,6 @@ void previewBtn::OnMButtonUp(UINT, POINT) {
 
 void previewBtn::OnMButtonDblClk(UINT, POINT) {
   takeFocus();
-  hideOverlay();
   view_.zoom_extents(kExtentsMargin);
   resetSnap();
   repaint();

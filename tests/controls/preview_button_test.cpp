@@ -684,6 +684,94 @@ TEST(PreviewPane, ToolTipShowsTheParentsTextForTheElementsUnderTheCursor) {
   });
 }
 
+// The cursor of each state: hidden where the pane draws its cross-hair, the
+// pan and zoom cursors while dragging, the parent's (here the class arrow)
+// without a mode.
+TEST(PreviewPane, CursorFollowsTheState) {
+  const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  struct Row {
+    const char* what;
+    std::function<void(PaneDialog&)> set;
+    HCURSOR cursor;
+  };
+  const Row rows[] = {
+      {"no mode", [](PaneDialog& d) { d.pane.setModeNone(); }, arrow},
+      {"hover", [](PaneDialog& d) { d.pane.setSnapMode(GDI::snap_end, nullptr, false); }, nullptr},
+      {"snapping on, no snap point",
+       [](PaneDialog& d) {
+         d.pane.setSnappingOn(true);
+         postMouse(d.pane.hwnd(), WM_MOUSEMOVE, 0, at(d.pane, 50, 25));
+       },
+       arrow},
+      {"snapping on, on a snap point",
+       [](PaneDialog& d) { postMouse(d.pane.hwnd(), WM_MOUSEMOVE, 0, at(d.pane, 80, 30)); }, nullptr},
+      {"point input, snapping on, no snap point",
+       [](PaneDialog& d) { d.pane.startPointInput(GDI::snap_end, nullptr); }, arrow},
+      {"point input", [](PaneDialog& d) { d.pane.setSnappingOn(false); }, nullptr},
+      {"select", [](PaneDialog& d) { d.pane.setSelectMode(nullptr, false); }, arrow},
+      {"selection drag", [](PaneDialog& d) { postMouse(d.pane.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{5, 5}); },
+       nullptr},
+      {"pan", [](PaneDialog& d) { postMouse(d.pane.hwnd(), WM_MBUTTONDOWN, MK_MBUTTON, POINT{5, 5}); },
+       LoadCursorW(nullptr, IDC_SIZEALL)},
+      {"zoom drag",
+       [](PaneDialog& d) {
+         postMouse(d.pane.hwnd(), WM_MBUTTONUP, 0, POINT{5, 5});
+         d.pane.requestDrag(previewBtn::kDragZoom);
+         postMouse(d.pane.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{5, 5});
+       },
+       LoadCursorW(nullptr, IDC_SIZENS)},
+      {"Esc ends the drag", [](PaneDialog& d) { uitest::postKey(d.pane.hwnd(), VK_ESCAPE); }, arrow},
+  };
+  PaneDialog dlg;
+  runDialog(dlg, [&](uitest::DialogScript& s) {
+    for (const Row& r : rows) {
+      s.then([&] { r.set(dlg); });
+      s.then([&] {
+        SCOPED_TRACE(r.what);
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));  // nothing the pane would set
+        SendMessageW(dlg.pane.hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(dlg.pane.hwnd()),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(GetCursor(), r.cursor);
+      });
+    }
+  });
+}
+
+// The pane's own cross-hair: inverted lines through the cursor that stop at
+// the pick box, taken away where the cursor leaves and drawn again over a
+// new picture.
+TEST(PreviewPane, CrossHairIsDrawnInverted) {
+  constexpr COLORREF kGround = RGB(255, 255, 255), kInverted = RGB(0, 0, 0);
+  PaneDialog dlg;
+  const POINT p{150, 95}, q{60, 40};
+  auto pixel = [&](POINT c) { return uitest::screenPixel(dlg.pane.hwnd(), c); };
+  auto expectCross = [&](POINT c, const char* what) {
+    SCOPED_TRACE(what);
+    const int h = dlg.pane.pickHalf();
+    EXPECT_EQ(pixel(POINT{c.x - 3 * h, c.y}), kInverted) << "the hair to the left";
+    EXPECT_EQ(pixel(POINT{c.x, c.y + 3 * h}), kInverted) << "the hair below";
+    EXPECT_EQ(pixel(POINT{c.x - h, c.y - h}), kInverted) << "the pick box";
+    EXPECT_EQ(pixel(POINT{c.x - h + 2, c.y}), kGround) << "no hair inside the pick box";
+  };
+  runDialog(dlg, [&](uitest::DialogScript& s) {
+    s.then([&] {
+      dlg.pane.setSnapMode(GDI::snap_end, nullptr, false);
+      postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, p);
+    });
+    s.waitFor([&] { return settled(dlg); }, "the pane to paint");
+    s.then([&] { expectCross(p, "at the first point"); });
+    s.then([&] { postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, q); });
+    s.waitFor([&] { return settled(dlg); }, "the pane to paint");
+    s.then([&] {
+      expectCross(q, "moved");
+      EXPECT_EQ(pixel(POINT{p.x - 3 * dlg.pane.pickHalf(), p.y + 20}), kGround) << "the old hair is gone";
+      vdhost::postWheel(dlg.pane.hwnd(), q, -120);
+    });
+    s.waitFor([&] { return settled(dlg); }, "the pane to paint");
+    s.then([&] { expectCross(q, "over the new picture"); });
+  });
+}
+
 // The focus frame shows while the button is checked.
 TEST(PreviewPane, FocusFrameWhileChecked) {
   constexpr COLORREF kFrame = RGB(255, 0, 0);
