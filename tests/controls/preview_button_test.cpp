@@ -745,6 +745,14 @@ TEST(PreviewPane, CrossHairIsDrawnInverted) {
   PaneDialog dlg;
   const POINT p{150, 95}, q{60, 40};
   auto pixel = [&](POINT c) { return uitest::screenPixel(dlg.pane.hwnd(), c); };
+  // The real cursor goes along: a pane that finds the mouse gone (WM_MOUSELEAVE)
+  // takes its cross-hair off.
+  auto moveTo = [&](POINT c) {
+    POINT screen = c;
+    ClientToScreen(dlg.pane.hwnd(), &screen);
+    SetCursorPos(screen.x, screen.y);
+    postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, c);
+  };
   auto expectCross = [&](POINT c, const char* what) {
     SCOPED_TRACE(what);
     const int h = dlg.pane.pickHalf();
@@ -756,11 +764,11 @@ TEST(PreviewPane, CrossHairIsDrawnInverted) {
   runDialog(dlg, [&](uitest::DialogScript& s) {
     s.then([&] {
       dlg.pane.setSnapMode(GDI::snap_end, nullptr, false);
-      postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, p);
+      moveTo(p);
     });
     s.waitFor([&] { return settled(dlg); }, "the pane to paint");
     s.then([&] { expectCross(p, "at the first point"); });
-    s.then([&] { postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, q); });
+    s.then([&] { moveTo(q); });
     s.waitFor([&] { return settled(dlg); }, "the pane to paint");
     s.then([&] {
       expectCross(q, "moved");
