@@ -101,11 +101,14 @@ class previewBtn : public ui::Button {
   void startPointInput(std::uint32_t snapModes, const GcGePoint2d* base);
   // Asks the next left press to start panning (kDragPan) or the zoom drag
   // (kDragZoom) instead of its usual action; kDragNone withdraws the request.
-  void requestDrag(std::uint32_t drag) noexcept { dragRequest_ = drag; }
+  void requestDrag(std::uint32_t drag) noexcept {
+    dragRequest_ = drag == kDragPan || drag == kDragZoom ? drag : kDragNone;
+  }
 
   // Snap points count only within this distance of the cursor, in the
   // view's pixel measure (twice the world distance over the pixel size).
-  // The current snap point is dropped: the next move asks again.
+  // The current snap point is dropped: the next move asks again. A negative
+  // value goes back to the default, 32 x the screen scale.
   void setSnapAperture(double pixels);
   // With snapping on, the normal cursor shows while no snap point is near.
   void setSnappingOn(bool on);
