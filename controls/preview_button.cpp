@@ -28,7 +28,7 @@ previewBtn::~previewBtn() = default;
 void previewBtn::OnSubclassed() {
   const double scale = ui::screenScale(hwnd());
   pickHalf_ = std::max(1, static_cast<int>(std::lround(7 * scale)));
-  bigSize_ = std::max(1, static_cast<int>(std::lround(32 * scale)));
+  defaultAperture_ = std::max(1, static_cast<int>(std::lround(32 * scale)));
   panCursor_ = LoadCursorW(nullptr, IDC_SIZEALL);
   zoomCursor_ = LoadCursorW(nullptr, IDC_SIZENS);
   view_.set_owner(hwnd());
@@ -229,7 +229,7 @@ POINT previewBtn::deviceOf(const GcGePoint2d& world) const {
 
 // ---------------------------------------------------------------- snapping
 
-double previewBtn::aperture() const noexcept { return aperture_ >= 0.0 ? aperture_ : bigSize_; }
+double previewBtn::aperture() const noexcept { return aperture_ >= 0.0 ? aperture_ : defaultAperture_; }
 
 void previewBtn::resetSnap() {
   const bool had = snapValid_;

@@ -225,7 +225,7 @@ class previewBtn : public ui::Button {
   std::uint32_t mouseState_ = 0;
   std::uint32_t dragRequest_ = kDragNone;
   int pickHalf_ = 7;
-  int bigSize_ = 32;
+  int defaultAperture_ = 32;  // 32 x the screen scale: every point of the pick box counts
   HCURSOR panCursor_ = nullptr;
   HCURSOR zoomCursor_ = nullptr;
   std::vector<Queued> queued_;
