@@ -69,6 +69,8 @@ class PaneDialog : public ui::Dialog {
   }
 
   bool ProcessMessage(ui::Message& m) override {
+    if (m.message == WM_COMMAND && LOWORD(m.wParam) == IDC_PREVIEW_PANE && HIWORD(m.wParam) == BN_DOUBLECLICKED)
+      ++doubleClicks;
     if (m.message < previewBtn::kSnapClicked || m.message > previewBtn::kCtrlPressed)
       return ui::Dialog::ProcessMessage(m);
     if (m.message == previewBtn::kToolTipText) {
@@ -93,6 +95,7 @@ class PaneDialog : public ui::Dialog {
   vd::previewBtn pane;
   std::vector<Note> notes;
   int paints = 0;
+  int doubleClicks = 0;
   Handles tipHandles;
 
  protected:
@@ -176,6 +179,16 @@ TEST(PreviewPane, SubclassingPreparesTheViewAndTheButton) {
       EXPECT_EQ(dash->total, 30.0);
       EXPECT_EQ(p.pickHalf(), std::lround(7 * ui::screenScale(p.hwnd())));
       EXPECT_EQ(p.mode(), previewBtn::kModeNone);
+      // A new size is the new device rectangle, the content still fitted.
+      SetWindowPos(p.hwnd(), nullptr, 0, 0, 200, 90, SWP_NOMOVE | SWP_NOZORDER);
+    });
+    s.then([&] {
+      const GDI::extents& device = dlg.pane.view().device();
+      const RECT r = dlg.pane.window().clientRect();
+      EXPECT_EQ(device.max.x, r.right);
+      EXPECT_EQ(device.max.y, r.bottom);
+      const GDI::extents& w = dlg.pane.view().window();
+      EXPECT_NEAR(w.width() / w.height(), device.width() / device.height(), 1e-9);
     });
   });
 }
@@ -427,6 +440,61 @@ TEST(PreviewPane, TabCyclesSnapCandidates) {
       uitest::postKey(dlg.pane.hwnd(), VK_TAB);
     });
     s.then([&] { EXPECT_NE(GetFocus(), dlg.pane.hwnd()) << "without a snap point Tab leaves the pane"; });
+  });
+}
+
+// A left click on a snap point tells the parent the point (in the snap
+// modes, before any selection); elsewhere a select mode selects; a double
+// click is the button's double-click notification.
+TEST(PreviewPane, ClickOnASnapPoint) {
+  struct Row {
+    const char* what;
+    std::uint32_t mode;
+    double x, y;  // where the mouse comes and clicks
+    std::optional<GcGePoint2d> snapped;
+    Handles selected;
+  } rows[] = {
+      {"snap mode, on an end", previewBtn::kModeSnap, 80.3, 29.8, GcGePoint2d(80, 30), {}},
+      {"snap mode, away from ends", previewBtn::kModeSnap, 70, 20, std::nullopt, {}},
+      {"snap and select, on an end", previewBtn::kModeSnapSelect, 80.3, 29.8, GcGePoint2d(80, 30), {}},
+      {"snap and select, away from ends", previewBtn::kModeSnapSelect, 70, 20, std::nullopt, {4}},
+      {"select mode, on an end", previewBtn::kModeSelect, 80.3, 29.8, std::nullopt, {4}},
+  };
+  PaneDialog dlg;
+  runDialog(dlg, [&](uitest::DialogScript& s) {
+    for (const Row& r : rows) {
+      s.then([&] {
+        dlg.notes.clear();
+        dlg.pane.view().highlight(GDI::hl_reset_set, nullptr, nullptr, false);
+        if (r.mode == previewBtn::kModeSnap) dlg.pane.setSnapMode(GDI::snap_end, nullptr, false);
+        if (r.mode == previewBtn::kModeSelect) dlg.pane.setSelectMode(nullptr, false);
+        if (r.mode == previewBtn::kModeSnapSelect)
+          dlg.pane.setSnapSelectMode(GDI::snap_end, nullptr, false, nullptr, false);
+        SetFocus(dlg.item(IDC_PREVIEW_EDIT).hwnd());
+        const POINT p = at(dlg.pane, r.x, r.y);
+        postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, p);
+        postLeftClick(dlg.pane.hwnd(), p);
+      });
+      s.waitFor([&] { return settled(dlg); }, "the pane to paint");
+      s.then([&] {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(dlg.pane.mode(), r.mode);
+        const std::vector<Note> clicked = dlg.heard(previewBtn::kSnapClicked);
+        ASSERT_EQ(clicked.size(), r.snapped ? 1u : 0u);
+        if (r.snapped) {
+          ASSERT_TRUE(clicked[0].point);
+          expectNear(*clicked[0].point, *r.snapped, 1e-9, "the snap point");
+          EXPECT_EQ(GetFocus(), dlg.pane.hwnd()) << "the click takes the focus";
+        }
+        EXPECT_EQ(sorted(dlg.pane.selection()), r.selected);
+        EXPECT_EQ(dlg.heard(previewBtn::kSelectionChanged).size(), r.selected.empty() ? 0u : 1u);
+      });
+    }
+    s.then([&] {
+      dlg.doubleClicks = 0;
+      postMouse(dlg.pane.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, POINT{20, 20});
+    });
+    s.then([&] { EXPECT_EQ(dlg.doubleClicks, 1) << "BN_DOUBLECLICKED from the pane"; });
   });
 }
 
