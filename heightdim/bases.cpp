@@ -15,7 +15,6 @@ namespace vd {
 
 namespace {
 
-constexpr int kSelectToRefresh = 15;  // SSGetW: the entities to refresh after a base change
 constexpr int kEntryFormatCode = 91;
 constexpr int kEntryShortCode = 71;
 constexpr int kEntryRealCode = 41;
@@ -36,13 +35,11 @@ ChainBuilder& xrecordHead(ChainBuilder& b) {
       .integer(kEntryFormatCode, kHNoteEntryFormat);
 }
 
-// The identifier a mark uses: its base's, or, for a base mark, its own.
-const vstring& usedId(const HNoteRef& ref) { return ref.baseId.empty() ? ref.id : ref.baseId; }
 
 // The identifiers the marks of the drawing use; nothing when the walk failed.
 std::optional<std::unordered_set<vstring>> usedIds() {
   std::unordered_set<vstring> used;
-  if (!walkHNoteMarks([&](HNoteNode& node) { used.insert(usedId(node.ref)); })) return std::nullopt;
+  if (!walkHNoteMarks([&](HNoteNode& node) { used.insert(hnoteBaseIdOf(node.ref)); })) return std::nullopt;
   return used;
 }
 
@@ -293,7 +290,7 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
       const vstring& separator = settings.records[static_cast<size_t>(node.ref.type)].delim;
       node.level1 = hnoteTextValue(node.valueText, separator) * units;
       node.level2 = hnoteTextValue(node.valueText2, separator) * units;
-      used.insert(usedId(node.ref));
+      used.insert(hnoteBaseIdOf(node.ref));
       HNoteBase* base = find(node.ref.baseId);
       if (!base) base = find(node.ref.id);
       if (!base) {

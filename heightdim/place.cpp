@@ -29,10 +29,6 @@ constexpr double kPi = std::numbers::pi;
 // A direction is tested for pointing downwards 3 degrees early, so that a
 // mark drawn exactly along -X (180 degrees) already reads from below.
 constexpr double kFlipAllowance = 0.05235987755982988;
-// Selection modes of SSGetW: one object picked by the user; the entity the
-// last flush made.
-constexpr int kSelectOne = 1;
-constexpr int kSelectLastMade = 4;
 // The leader's arrowhead flag and its two vertices.
 constexpr int kLeaderWithArrow = 1;
 constexpr int kLeaderStraight = 0;
@@ -176,9 +172,7 @@ PassEnd PlacePass::pickExisting() {
     const ValueNode* picked = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
     HNoteRef ref;
     if (!picked || !readHNoteRef(ChainView(picked), &ref, false)) continue;
-    // A mark that is itself a base has no base identifier.
-    const vstring& id = ref.baseId.empty() ? ref.id : ref.baseId;
-    bases_.setCurrent(id);
+    bases_.setCurrent(hnoteBaseIdOf(ref));
     if (const HNoteBase* base = bases_.current()) record_.baseKind = base->baseKind;
     return PassEnd::Placed;
   }

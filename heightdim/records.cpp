@@ -104,6 +104,8 @@ void copyStoredFields(const From& from, To& to) {
 }
 }  // namespace
 
+const vstring& hnoteBaseIdOf(const HNoteRef& ref) { return ref.baseId.empty() ? ref.id : ref.baseId; }
+
 HNoteRef hnoteRefOf(const HNoteData& r) {
   HNoteRef ref;
   copyStoredFields(r, ref);

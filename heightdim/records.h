@@ -66,6 +66,10 @@ struct HNoteRef {
   bool operator==(const HNoteRef&) const = default;
 };
 
+// The base a mark measures from: its base identifier, or, for a mark that is
+// itself a base (no base identifier), its own identifier.
+const vstring& hnoteBaseIdOf(const HNoteRef& ref);
+
 // The descriptor of a record, as the builder writes it.
 HNoteRef hnoteRefOf(const HNoteData& record);
 

@@ -29,6 +29,17 @@ struct HostKeywordSet {
 };
 constexpr int kKeywordBufferChars = 256;  // capacity of GetPointKwdW's keyword output
 
+// Selection modes of SSGetW: one object the user picks, several, every
+// entity of the drawing, the entity the last flush made, and the entities
+// that carry extended data (those a change of a base may need to refresh).
+enum SelectionMode : int {
+  kSelectOne = 1,
+  kSelectSeveral = 2,
+  kSelectAll = 3,
+  kSelectLastMade = 4,
+  kSelectToRefresh = 15,
+};
+
 // What FindLayerInfoA fills for a layer it finds. The caller sets `size` to
 // the size it provides; the module reads the colour number only (negative
 // for a layer that is off, as drawings keep it).
