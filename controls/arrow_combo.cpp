@@ -6,6 +6,7 @@
 #include "dialog_ids.h"
 #include "host/services.h"
 #include "string_ids.h"
+#include "ui/gdi.h"
 #include "ui/handles.h"
 #include "ui/module_state.h"
 #include "ui/wide_text.h"
@@ -48,13 +49,6 @@ bool sameArrowName(std::wstring_view a, std::wstring_view b) noexcept {
 
 namespace {
 
-// Pixels per inch of the screen / 96.
-double currentScreenScale() noexcept {
-  ui::window_dc screen(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
-  return dpi > 0 ? dpi / 96.0 : 1.0;
-}
-
 // An item's data: its own copy of the name, freed by freeNames.
 LPARAM copyName(const wchar_t* name) {
   const size_t length = std::wcslen(name);
@@ -73,7 +67,7 @@ const wchar_t* nameOf(LPARAM data) noexcept {
 arrowCombo::arrowCombo(const wchar_t* selectedName, bool offerByStyle)
     : selectedName_(selectedName ? selectedName : L"."),
       offerByStyle_(offerByStyle ? 1 : 0),
-      screenScale_(currentScreenScale()) {}
+      screenScale_(ui::screenScale()) {}
 
 arrowCombo::~arrowCombo() {
   // Normally the window has gone first and freed the names. An object that

@@ -9,6 +9,7 @@
 #include "host/host_api.h"
 #include "host/services.h"
 #include "string_ids.h"
+#include "ui/gdi.h"
 #include "ui/handles.h"
 #include "ui/wide_text.h"
 
@@ -49,9 +50,7 @@ bool colorCombo::ProcessMessage(ui::Message& m) {
 }
 
 void colorCombo::OnSubclassed() {
-  ui::window_dc dc(hwnd());
-  const int density = dc ? GetDeviceCaps(dc.get(), LOGPIXELSX) : 96;
-  scale_ = density > 0 ? density / 96.0 : 1.0;
+  scale_ = ui::screenScale(hwnd());
   swatchSize_ = std::max(1, static_cast<int>(std::lround(12 * scale_)));
   if (images_.create(swatchSize_, swatchSize_, ILC_COLOR32 | ILC_MASK, maxColours_, maxColours_))
     setImageList(images_.get());

@@ -380,6 +380,9 @@ void view::add_message(std::uint32_t level, std::uint32_t lifetime_s, const char
 }
 
 void view::reset_snap() {
+  // A marker on the picture must go: the snap stage is painted again.
+  if (snap_index_ < snap_results_.size())
+    restage(stage_snap);
   snap_results_.clear();
   snap_index_ = ~0u;
   rubber_line_ = 0;

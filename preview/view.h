@@ -132,6 +132,8 @@ public:
   std::size_t snap_query(std::uint32_t modes, const extents& pick_box, const std::vector<std::uint64_t>* filter,
                          bool sense, const std::vector<GcGePoint2d>* exclude, const GcGePoint2d* last);
   bool next_snap_point(GcGePoint2d& point);
+  // Forgets the results of the last query (no marker, no rubber line).
+  void reset_snap();
   const std::vector<snap_result>& snap_results() const { return snap_results_; }
   std::uint32_t snap_index() const { return snap_index_; }
 
@@ -367,7 +369,6 @@ private:
   };
 
   bool add_element(std::unique_ptr<entity> e, std::uint64_t handle, bool into_block, int list);
-  void reset_snap();
   void restage(std::uint32_t flag) { stage_flags_ |= flag; }
   view& stage(int i);
   // The stage whose bitmap holds stage i's picture.

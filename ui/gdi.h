@@ -91,4 +91,12 @@ class text_state {
   UINT align_;
 };
 
+// Pixels per inch of a window's DC (the screen's for null) / 96: the factor
+// by which sizes given for a 96-dpi screen grow; 1 when it cannot be read.
+inline double screenScale(HWND window = nullptr) noexcept {
+  window_dc dc(window);
+  const int density = dc ? GetDeviceCaps(dc.get(), LOGPIXELSX) : 0;
+  return density > 0 ? density / 96.0 : 1.0;
+}
+
 }  // namespace ui
