@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "controls/mask_dialog.h"
+#include "heightdim/builder_preview.h"
 #include "heightdim/edit_dialogs.h"
 #include "heightdim/place.h"
 #include "host/host_api.h"
@@ -194,6 +195,8 @@ CHeightDimSettingsDlg::CHeightDimSettingsDlg(HNoteDataSet* set, HWND parent)
     const NumberField* fields = numberFields(plan, n);
     for (size_t i = 0; i < n; ++i) Bind(fields[i].id, this->*fields[i].combo);
   }
+  Bind(IDC_HDSET_SECTION_PREVIEW, sectionPreview_);
+  Bind(IDC_HDSET_PLAN_PREVIEW, planPreview_);
 }
 
 bool CHeightDimSettingsDlg::ProcessMessage(ui::Message& m) {
@@ -204,6 +207,7 @@ bool CHeightDimSettingsDlg::ProcessMessage(ui::Message& m) {
       ui::onClicked<IDC_HDSET_LAYER_BUTTON, &CHeightDimSettingsDlg::OnSectionLayers>,
       ui::onClicked<IDC_HDSET_PLAN_LAYER_BUTTON, &CHeightDimSettingsDlg::OnPlanLayers>,
       ui::onClicked<IDHELP, &CHeightDimSettingsDlg::OnHelp>,
+      ui::onTimer<&CHeightDimSettingsDlg::OnTimer>,
   };
   if (m.message == WM_COMMAND) watchValueChange(LOWORD(m.wParam), HIWORD(m.wParam));
   return ui::dispatch(*this, map, m) || ui::Dialog::ProcessMessage(m);
@@ -253,6 +257,11 @@ bool CHeightDimSettingsDlg::OnInitDialog() {
   }
   enableForType(currentType_);
   --busy_;
+
+  animationStep();
+  refreshPreview(kPlanType, true);
+  refreshPreview(currentType_, true);
+  window().setTimer(kAnimationTimer, kAnimationMilliseconds);
   return ui::Dialog::OnInitDialog();
 }
 
@@ -450,17 +459,66 @@ void CHeightDimSettingsDlg::OnTypeChanged() {
   currentType_ = type;
   transferRecord(type, false, false);
   enableForType(type);
+  refreshPreview(type, true);
 }
 
 void CHeightDimSettingsDlg::OnSectionValueChanged(int id) {
   if (busy_ || !set_) return;
   if (id == IDC_HDSET_UNDERLINE) enableForType(currentType_);
   transferRecord(currentType_, true, false);
+  refreshPreview(currentType_, true);
 }
 
 void CHeightDimSettingsDlg::OnPlanValueChanged(int) {
   if (busy_ || !set_) return;
   transferRecord(kPlanType, true, false);
+  refreshPreview(kPlanType, true);
+}
+
+void CHeightDimSettingsDlg::animationStep() {
+  if (!set_) return;
+  const double units = hnoteUnits();
+  for (int type = 0; type < kSectionTypeCount; ++type) {
+    // The sample value is the level of a point whose both coordinates are it,
+    // measured from a base at the origin with the level 0.
+    HNoteData sample = set_->records[static_cast<size_t>(type)];
+    sample.insertPoint = {sampleValue_, sampleValue_};
+    sample.angle = animationAngle_;
+    setHNoteValues(sample, HNoteBase{}, units);
+    set_->records[static_cast<size_t>(type)].valueText = sample.valueText;
+    set_->records[static_cast<size_t>(type)].rounded = sample.rounded;
+  }
+  for (HNoteData& r : set_->records) r.angle = animationAngle_;
+  sampleValue_ = nextHNoteSample(sampleValue_, units);
+}
+
+void CHeightDimSettingsDlg::refreshPreview(int type, bool fitToExtents) {
+  if (!set_ || type < 0 || type > kPlanType || !hwnd()) return;
+  previewBtn& pane = previewOf(type);
+  GDI::view& view = pane.view();
+  // The blocks go too: the next mark defines its block under the same key.
+  view.clear(true);
+  // The preview gets a copy: the builder gives the mark an identifier and
+  // the underline ends, which the record keeps out of the settings.
+  HNoteData record = set_->records[static_cast<size_t>(type)];
+  HNoteViewPreview preview(view);
+  buildHNote(record, &preview, true, false, GcGePoint2d(0, 0));
+  if (fitToExtents) {
+    pane.zoomExtents();
+    return;
+  }
+  if (type == kPlanType) {
+    RedrawWindow(pane.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  } else if (pane.window().visible()) {
+    pane.window().invalidate();
+  }
+}
+
+void CHeightDimSettingsDlg::OnTimer(UINT_PTR id) {
+  if (id != kAnimationTimer) return;
+  animationStep();
+  refreshPreview(kPlanType, false);
+  refreshPreview(currentType_, false);
 }
 
 void CHeightDimSettingsDlg::runMask(int type) {

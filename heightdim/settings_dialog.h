@@ -14,6 +14,7 @@
 #include "controls/colour_combo.h"
 #include "controls/combo_history.h"
 #include "controls/combo_layer_keys.h"
+#include "controls/preview_button.h"
 #include "controls/vd_combo.h"
 #include "heightdim/settings.h"
 #include "host/text.h"
@@ -64,11 +65,18 @@ class CHeightDimSettingsDlg : public ui::Dialog {
   // with `validate`, the first control whose value is refused gets the focus
   // and nothing after it is read; false then.
   bool transferRecord(int type, bool toRecord, bool validate);
+  // Builds the mark of record `type` into its preview, zoomed to its extents with `fit`.
+  void refreshPreview(int type, bool fitToExtents);
   // Loads or saves the history in section HNOTE_HISTORY.
   void dialogHistory(bool save);
+  // One step of the animation: the sample value's texts into records 0..2,
+  // the animation angle into all four, then the next sample value.
+  void animationStep();
 
   int currentType() const noexcept { return currentType_; }
   double sampleValue() const noexcept { return sampleValue_; }
+  previewBtn& sectionPreview() noexcept { return sectionPreview_; }
+  previewBtn& planPreview() noexcept { return planPreview_; }
 
  protected:
   bool OnInitDialog() override;
@@ -95,6 +103,7 @@ class CHeightDimSettingsDlg : public ui::Dialog {
   void OnSectionLayers();
   void OnPlanLayers();
   void OnHelp();
+  void OnTimer(UINT_PTR id);
   // Watches the notifications that report a changed value; takes none of them.
   void watchValueChange(int id, int code);
 
@@ -111,6 +120,7 @@ class CHeightDimSettingsDlg : public ui::Dialog {
   vstring layerPrefix() const;
   // A value refused: the range message, and the focus on `id`.
   void refuse(int id, double minimum, double maximum);
+  previewBtn& previewOf(int type) noexcept { return type == 3 ? planPreview_ : sectionPreview_; }
 
   HNoteDataSet* set_;
   std::vector<vstring> textStyles_;
@@ -143,6 +153,8 @@ class CHeightDimSettingsDlg : public ui::Dialog {
   VdComboBox planTextStyle_;
   comboHistory planTextHeight_{kHistoryCount, kHistoryStyle};
   comboHistory planTextWidth_{kHistoryCount, kHistoryStyle};
+  previewBtn planPreview_;
+  previewBtn sectionPreview_;
   ui::ImageList markImages_;
   HWND parent_;
 };
