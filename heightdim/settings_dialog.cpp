@@ -368,12 +368,14 @@ bool CHeightDimSettingsDlg::transferRecord(int type, bool toRecord, bool validat
   if (!transferLayer(r, plan, toRecord, validate)) return false;
   colorCombo& colour = plan ? frameColour_ : dimColour_;
   colorCombo& text = plan ? planTextColour_ : textColour_;
+  ShownColour& shownColour = plan ? shownFrame_ : shownDim_;
+  ShownColour& shownText = plan ? shownPlanText_ : shownText_;
   if (toRecord) {
-    r.colorDim = static_cast<int32_t>(colour.colour());
-    r.colorText = static_cast<int32_t>(text.colour());
+    r.colorDim = readColour(colour, shownColour);
+    r.colorText = readColour(text, shownText);
   } else {
-    colour.selectColour(static_cast<uint32_t>(r.colorDim));
-    text.selectColour(static_cast<uint32_t>(r.colorText));
+    showColour(colour, shownColour, r.colorDim);
+    showColour(text, shownText, r.colorText);
   }
 
   size_t count = 0;
@@ -443,6 +445,16 @@ bool CHeightDimSettingsDlg::transferRecord(int type, bool toRecord, bool validat
     setCheck(dlg, mask, r.backgroundMask);
   }
   return true;
+}
+
+void CHeightDimSettingsDlg::showColour(colorCombo& combo, ShownColour& memo, int32_t value) {
+  memo.wanted = static_cast<uint32_t>(value);
+  combo.selectColour(memo.wanted);
+  memo.shown = combo.colour();
+}
+
+int32_t CHeightDimSettingsDlg::readColour(const colorCombo& combo, const ShownColour& memo) const {
+  return static_cast<int32_t>(combo.colour() == memo.shown ? memo.wanted : combo.colour());
 }
 
 void CHeightDimSettingsDlg::OnTypeChanged() {

@@ -120,6 +120,15 @@ class CHeightDimSettingsDlg : public ui::Dialog {
   vstring layerPrefix() const;
   // A value refused: the range message, and the focus on `id`.
   void refuse(int id, double minimum, double maximum);
+  // A colour as the dialog showed it: the record's value and what the combo
+  // took of it. A combo that cannot show a value (the host names no such
+  // colour) gives the record's value back unless the user chose another.
+  struct ShownColour {
+    uint32_t wanted = 0;
+    uint32_t shown = 0;
+  };
+  void showColour(colorCombo& combo, ShownColour& memo, int32_t value);
+  int32_t readColour(const colorCombo& combo, const ShownColour& memo) const;
   previewBtn& previewOf(int type) noexcept { return type == 3 ? planPreview_ : sectionPreview_; }
 
   HNoteDataSet* set_;
@@ -155,6 +164,7 @@ class CHeightDimSettingsDlg : public ui::Dialog {
   comboHistory planTextWidth_{kHistoryCount, kHistoryStyle};
   previewBtn planPreview_;
   previewBtn sectionPreview_;
+  ShownColour shownDim_, shownText_, shownFrame_, shownPlanText_;
   ui::ImageList markImages_;
   HWND parent_;
 };
