@@ -16,6 +16,7 @@
 #include "controls/combo_layer_keys.h"
 #include "controls/preview_button.h"
 #include "controls/vd_combo.h"
+#include "heightdim/edit_dialogs.h"
 #include "heightdim/settings.h"
 #include "host/text.h"
 #include "ui/dialog.h"
@@ -43,9 +44,10 @@ double nextHNoteSample(double value, double units);
 
 class CHeightDimSettingsDlg : public ui::Dialog {
  public:
-  static constexpr int kHistoryCount = 20;
+  // The history combos as the plan-view dialog has its value combo.
+  static constexpr int kHistoryCount = CHeightDimGpDlg::kHistoryCount;
+  static constexpr uint32_t kHistoryStyle = CHeightDimGpDlg::kHistoryStyle;
   static constexpr int kLayerHistoryCount = 50;
-  static constexpr uint32_t kHistoryStyle = 0x10076;
   static constexpr uint32_t kLayerKeyOptions = 99;
   static constexpr UINT_PTR kAnimationTimer = 1000;
   static constexpr UINT kAnimationMilliseconds = 2000;

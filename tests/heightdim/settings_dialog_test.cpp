@@ -13,6 +13,7 @@
 
 #include "dialog_script.h"
 #include "heightdim/settings_dialog.h"
+#include "module_dialog.h"
 #include "module_environment.h"
 #include "res/dialog_ids.h"
 #include "tests/store/store_test_support.h"
@@ -76,26 +77,13 @@ struct ScratchSet {
   HNoteDataSet set;
 };
 
-// The dialog made with the module's state current, as the command makes it.
-struct ModuleDialog {
-  explicit ModuleDialog(HNoteDataSet& set) : scope(&uitest::moduleUnderTestState()), dialog(&set, nullptr) {}
-  ui::ModuleStateScope scope;
-  CHeightDimSettingsDlg dialog;
-};
+using ModuleDialog = uitest::ModuleDialog<CHeightDimSettingsDlg>;
 
 INT_PTR run(ModuleDialog& dlg, const std::function<void(CHeightDimSettingsDlg&, uitest::DialogScript&)>& steps) {
-  uitest::DialogScript script(dlg.dialog);
-  script.waitFor([&] { return dlg.dialog.window().visible(); }, "the dialog to show");
-  steps(dlg.dialog, script);
-  const INT_PTR result = script.run();
-  for (const std::string& f : script.failures()) ADD_FAILURE() << f;
-  return result;
+  return uitest::runModuleDialog(dlg, steps);
 }
 
-void click(const ui::Dialog& dlg, int id) {
-  HWND button = dlg.item(id).hwnd();
-  uitest::postClick(button, uitest::clientCentre(button));
-}
+void click(const ui::Dialog& dlg, int id) { uitest::clickButton(dlg, id); }
 
 // Types `text` over what a combo box's edit field holds.
 void typeInto(const ui::Dialog& dlg, int id, const wchar_t* text) {
@@ -107,7 +95,7 @@ void typeInto(const ui::Dialog& dlg, int id, const wchar_t* text) {
 
 TEST(HeightDimSettingsDialog, SamplesAnimateInTheSectionRecordsAndThePlanShowsZero) {
   ScratchSet s;
-  ModuleDialog dlg(s.set);
+  ModuleDialog dlg(&s.set, nullptr);
   std::vector<std::u16string> shown;
   const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
     script.then([&] {
@@ -191,7 +179,7 @@ TEST(HeightDimSettingsDialog, RecordsComeBackFromTheControlsAsTheyWere) {
   plan.backgroundMask = false;
   plan.colorText = 5;
   const HNoteDataSet before = s.set;
-  ModuleDialog dlg(s.set);
+  ModuleDialog dlg(&s.set, nullptr);
   std::wstring styleShown;
   const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
     script.then([&] {
@@ -228,7 +216,7 @@ TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChange
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
     ScratchSet s;
-    ModuleDialog dlg(s.set);
+    ModuleDialog dlg(&s.set, nullptr);
     std::string message;
     bool focused = false, typeKept = false;
     HWND box = nullptr;
