@@ -5,7 +5,9 @@
 #include "host/pending.h"
 #ifdef _WIN32
 #include "heightdim/edit_dialogs.h"
+#include "heightdim/settings_dialog.h"
 #include "host/host_api.h"
+#include "host/ucs.h"
 #endif
 
 namespace vd::heightdim {
@@ -40,6 +42,20 @@ int commandHeightDim(int argc, const char* const* argv) {
 int commandHeightDimEdit(int, const char* const*) { return reportCommandPending(u"HeightDimEdit"); }
 int commandHeightDimSetBase(int, const char* const*) { return reportCommandPending(u"HeightDimSetBase"); }
 int commandHeightDimUpdate(int, const char* const*) { return reportCommandPending(u"HeightDimUpdate"); }
-int commandHeightDimSettings(int, const char* const*) { return reportCommandPending(u"HeightDimSettings"); }
+int commandHeightDimSettings(int, const char* const*) {
+#ifdef _WIN32
+  HNoteDataSet set;
+  set.load(hnoteDataPath());
+  // The dialog's previews draw in the mark's own plane, whatever UCS the drawing has.
+  ucsTransforms().userToWorld2d = GcGeMatrix2d();
+  ucsTransforms().worldToUser2d = GcGeMatrix2d();
+  CHeightDimSettingsDlg dlg(&set, static_cast<HWND>(hostBinding().mainWindow));
+  if (dlg.DoModal() != IDOK) return 0;
+  return set.save() ? 1 : 0;
+#else
+  // The portable build has no dialogs.
+  return 0;
+#endif
+}
 
 }  // namespace vd::heightdim

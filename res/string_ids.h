@@ -10,6 +10,8 @@
 #define IDS_HEIGHTDIM_TYPE_CSN 1002
 #define IDS_HEIGHTDIM_TYPE_DIN_OPEN 1003
 #define IDS_HEIGHTDIM_TYPE_DIN_ROUGH 1004
+// Height-dimension settings dialog: a number outside its range (%g minimum, %g maximum)
+#define IDS_MSG_HEIGHTDIM_RANGE 1036
 
 // HeightDim: insertion-point prompt and its keywords with their help texts
 #define IDS_PROMPT_HEIGHTDIM_POINT 1005

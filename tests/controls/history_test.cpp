@@ -137,21 +137,6 @@ void inDialog(const std::vector<ComboSetup>& setups, const std::function<void(Hi
   runScript(script);
 }
 
-// The message box a control opened over `owner`; null while there is none.
-HWND boxOver(HWND owner) {
-  std::pair<HWND, HWND> search{owner, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND w, LPARAM l) -> BOOL {
-        auto& [owner, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(l);
-        const auto box = IsWindowVisible(w) ? vdhost::readMessageBox(w) : std::nullopt;
-        if (box && box->owner == owner) found = w;
-        return !found;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.second;
-}
-
 // ---- order and presence ---------------------------------------------------
 
 TEST(ComboHistory, TypedTextsTakeTheirPlaceInTheChosenOrder) {
@@ -258,7 +243,7 @@ TEST(ComboHistory, AValueOutsideTheRangeIsReportedAndABoundPutBack) {
           // Focusing selects the whole text; typing replaces it.
           typeAndPress(c, r.typed);
         })
-        .waitFor([&] { return (box = boxOver(dlg.hwnd())) != nullptr; }, "the range message")
+        .waitFor([&] { return (box = uitest::messageBoxOver(dlg.hwnd())) != nullptr; }, "the range message")
         .then([&] {
           const auto shown = vdhost::readMessageBox(box);
           ASSERT_TRUE(shown);
@@ -693,7 +678,7 @@ TEST(ComboHistory, LoadingTakesUpToTheMaximumAndRestoresTheActiveValue) {
       EXPECT_EQ(items(c), r.entries);
       EXPECT_EQ(c.editText(), r.shown);
       EXPECT_EQ(c.curSel(), r.selected);
-      EXPECT_EQ(boxOver(dlg.hwnd()), nullptr) << "no range message while loading";
+      EXPECT_EQ(uitest::messageBoxOver(dlg.hwnd()), nullptr) << "no range message while loading";
     });
   }
 }

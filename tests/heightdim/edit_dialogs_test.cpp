@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dialog_script.h"
+#include "module_dialog.h"
 #include "module_environment.h"
 #include "heightdim/edit_dialogs.h"
 #include "host/host_api.h"
@@ -37,11 +38,7 @@ constexpr std::array<int, 4> kEditBoxes = {IDC_HDEDIT_DRAW_LEADER, IDC_HDEDIT_MO
                                            IDC_HDEDIT_APPLY_SETTINGS};
 constexpr std::array<const char16_t*, 4> kEditKeys = {u"LINE", u"MOVE", u"MIRROR", u"SETTINGS"};
 
-// A button clicked with the mouse, as a user does.
-void click(const ui::Dialog& dlg, int id) {
-  HWND button = dlg.item(id).hwnd();
-  uitest::postClick(button, uitest::clientCentre(button));
-}
+void click(const ui::Dialog& dlg, int id) { uitest::clickButton(dlg, id); }
 
 Flags shownBoxes(const ui::Dialog& dlg) {
   Flags f{};
@@ -68,26 +65,11 @@ std::optional<vd::vstring> storedText(const vd::vstring& path, const char16_t* s
   return v;
 }
 
-// A dialog made with the module's state current, as a command of the module
-// makes it.
-template <class Dlg>
-struct ModuleDialog {
-  template <class... A>
-  explicit ModuleDialog(A&&... a) : scope(&uitest::moduleUnderTestState()), dialog(std::forward<A>(a)...) {}
-  ui::ModuleStateScope scope;
-  Dlg dialog;
-  Dlg* operator->() { return &dialog; }
-};
+using uitest::ModuleDialog;
 
-// Runs the dialog: `steps` once it shows.
 template <class Dlg>
 INT_PTR run(ModuleDialog<Dlg>& dlg, const std::function<void(Dlg&, uitest::DialogScript&)>& steps) {
-  uitest::DialogScript script(dlg.dialog);
-  script.waitFor([&] { return dlg.dialog.window().visible(); }, "the dialog to show");
-  steps(dlg.dialog, script);
-  const INT_PTR result = script.run();
-  for (const std::string& f : script.failures()) ADD_FAILURE() << f;
-  return result;
+  return uitest::runModuleDialog(dlg, steps);
 }
 
 // Whether the host's transcript holds `line` from position `from` on.

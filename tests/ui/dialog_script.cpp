@@ -1,5 +1,9 @@
 #include "dialog_script.h"
 
+#include <utility>
+
+#include "tools/vdhost/message_box.h"
+
 namespace uitest {
 
 namespace {
@@ -106,6 +110,20 @@ LRESULT CALLBACK DialogScript::windowProc(HWND hwnd, UINT message, WPARAM wParam
 COLORREF screenPixel(HWND window, POINT client) {
   ui::window_dc dc(window);
   return dc ? GetPixel(dc.get(), client.x, client.y) : CLR_INVALID;
+}
+
+HWND messageBoxOver(HWND owner) {
+  std::pair<HWND, HWND> search{owner, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM l) -> BOOL {
+        auto& [owner, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(l);
+        const auto box = IsWindowVisible(w) ? vdhost::readMessageBox(w) : std::nullopt;
+        if (box && box->owner == owner) found = w;
+        return !found;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.second;
 }
 
 }  // namespace uitest

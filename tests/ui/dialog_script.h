@@ -74,4 +74,7 @@ using vdhost::postKey;
 // A pixel of a window as it shows on the screen.
 COLORREF screenPixel(HWND window, POINT client);
 
+// The visible message box of this thread owned by `owner`; null while there is none.
+HWND messageBoxOver(HWND owner);
+
 }  // namespace uitest

@@ -1,0 +1,254 @@
+// The height-dimension settings dialog under Wine, with the module's template,
+// texts and pictures (VdShared.dll, its string table served by the in-process
+// host): numbers as its combos show and read them, the animation's sample
+// values, records that pass through the controls unchanged, and values it
+// refuses with the focus on their control. The scenarios of tests/scenarios
+// (settings_dialog_*) drive it through vdhost on prepared settings files.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "dialog_script.h"
+#include "heightdim/settings_dialog.h"
+#include "module_dialog.h"
+#include "module_environment.h"
+#include "res/dialog_ids.h"
+#include "tests/store/store_test_support.h"
+#include "tools/vdhost/message_box.h"
+#include "ui/module_state.h"
+#include "ui/wide_text.h"
+
+namespace {
+
+using vd::CHeightDimSettingsDlg;
+using vd::HNoteData;
+using vd::HNoteDataSet;
+
+const testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new uitest::ModuleEnvironment);
+
+TEST(HeightDimSettingsNumbers, AreShownWithTheSeparatorAndReadWithEither) {
+  struct Row {
+    double value;
+    const char16_t* separator;
+    const char16_t* shown;
+  } rows[] = {
+      {2.5, u".", u"2.5"},      {2.5, u",", u"2,5"},       {11.725, u",", u"11,725"},
+      {-0.5, u",", u"-0,5"},    {3, u",", u"3"},           {0.001, u".", u"0.001"},
+      {1e-05, u",", u"1e-05"},  {1234567, u".", u"1.23457e+06"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(vd::utf16ToUtf8(r.shown));
+    EXPECT_EQ(vd::hnoteNumberText(r.value, r.separator), r.shown);
+  }
+  struct Read {
+    const char16_t* text;
+    const char16_t* separator;
+    std::optional<double> value;
+  } reads[] = {
+      {u"3,5", u".", 3.5},       {u"3.5", u",", 3.5},     {u"3,5", u",", 3.5},     {u" 2 ", u".", 2.0},
+      {u"-0,25", u".", -0.25},   {u"1e3", u",", 1000.0},  {u"", u".", std::nullopt}, {u"   ", u",", std::nullopt},
+      {u"abc", u".", std::nullopt}, {u"2,5 mm", u".", std::nullopt}, {u"1e999", u".", std::nullopt},
+      // A separator of its own (a locale may have one) stands for the point as well.
+      {u"4·5", u"·", 4.5},
+  };
+  for (const Read& r : reads) {
+    SCOPED_TRACE(vd::utf16ToUtf8(r.text));
+    EXPECT_EQ(vd::hnoteReadNumber(r.text, r.separator), r.value);
+  }
+}
+
+TEST(HeightDimSettingsNumbers, TheSampleGoesThroughZeroAPositiveAndANegativeValue) {
+  for (double units : {1000.0, 1.0}) {
+    SCOPED_TRACE(units);
+    const double a = vd::nextHNoteSample(0, units);
+    EXPECT_DOUBLE_EQ(a, units * 1.234);
+    EXPECT_DOUBLE_EQ(vd::nextHNoteSample(a, units), -a);
+    EXPECT_EQ(vd::nextHNoteSample(-a, units), 0.0);
+  }
+}
+
+// A settings set on a scratch file, with the defaults of every type.
+struct ScratchSet {
+  ScratchSet() { set.load(dir.host("hnoteData.ini")); }
+  vdtest::ScratchDir dir;
+  HNoteDataSet set;
+};
+
+using ModuleDialog = uitest::ModuleDialog<CHeightDimSettingsDlg>;
+
+INT_PTR run(ModuleDialog& dlg, const std::function<void(CHeightDimSettingsDlg&, uitest::DialogScript&)>& steps) {
+  return uitest::runModuleDialog(dlg, steps);
+}
+
+void click(const ui::Dialog& dlg, int id) { uitest::clickButton(dlg, id); }
+
+// Types `text` over what a combo box's edit field holds.
+void typeInto(const ui::Dialog& dlg, int id, const wchar_t* text) {
+  HWND edit = ui::comboEditField(dlg.item(id).hwnd());
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  uitest::postChars(edit, text);
+}
+
+TEST(HeightDimSettingsDialog, SamplesAnimateInTheSectionRecordsAndThePlanShowsZero) {
+  ScratchSet s;
+  ModuleDialog dlg(&s.set, nullptr);
+  std::vector<std::u16string> shown;
+  const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
+    script.then([&] {
+      // The dialog made its first step when it opened: zero.
+      for (int step = 0; step < 4; ++step) {
+        shown.push_back(s.set.records[0].valueText);
+        for (int type : {1, 2}) EXPECT_EQ(s.set.records[type].valueText, s.set.records[0].valueText) << step;
+        d.animationStep();
+      }
+      EXPECT_EQ(s.set.records[3].valueText, u"±0.000");
+      EXPECT_EQ(s.set.records[0].valueText2, u"OZNAČENÍ");
+      EXPECT_TRUE(d.sectionPreview().view().drawing_extents().valid) << "the section mark is in its pane";
+      EXPECT_TRUE(d.planPreview().view().drawing_extents().valid) << "the plan mark is in its pane";
+      click(d, IDCANCEL);
+    });
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(shown, (std::vector<std::u16string>{u"±0.000", u"+1.234", u"-1.234", u"±0.000"}));
+}
+
+// The style fields in which two records differ, named by their INI keys.
+std::string differences(const HNoteData& a, const HNoteData& b) {
+  std::string out;
+  auto text = [&](const char* key, const vd::vstring& x, const vd::vstring& y) {
+    if (x != y) out += std::string(key) + " " + vd::utf16ToUtf8(x) + " -> " + vd::utf16ToUtf8(y) + "; ";
+  };
+  auto number = [&](const char* key, double x, double y) {
+    if (x != y) out += std::string(key) + " " + std::to_string(x) + " -> " + std::to_string(y) + "; ";
+  };
+  text("LAYER", a.layer, b.layer);
+  text("LAYERTXT", a.layerText, b.layerText);
+  text("TEXTSTYLE", a.textStyle, b.textStyle);
+  text("DELIM", a.delim, b.delim);
+  text("ARROWNAME", a.arrowName, b.arrowName);
+  number("COLORTEXT", a.colorText, b.colorText);
+  number("COLORDIM", a.colorDim, b.colorDim);
+  number("TEXTHEIGHT", a.textHeight, b.textHeight);
+  number("TEXTWIDTH", a.textWidth, b.textWidth);
+  number("BACKGROUND_MASK", a.backgroundMask, b.backgroundMask);
+  number("BACKGROUND_MASK_DWG", a.backgroundMaskDwg, b.backgroundMaskDwg);
+  number("BACKGROUND_MASK_COLOR", a.backgroundMaskColor, b.backgroundMaskColor);
+  number("NUM_ALIGN", a.numAlign, b.numAlign);
+  number("POSITIVE_PLUS", a.positivePlus, b.positivePlus);
+  number("PLUS_MINUS_ZERO", a.plusMinusZero, b.plusMinusZero);
+  number("ROUNDING_MARK", a.roundingMark, b.roundingMark);
+  number("LVERTLEN", a.lvertLen, b.lvertLen);
+  number("LHORZLEN", a.lhorzLen, b.lhorzLen);
+  number("arrowIndex", a.arrowIndex, b.arrowIndex);
+  number("HXLEN", a.hxLen, b.hxLen);
+  number("HYLEN", a.hyLen, b.hyLen);
+  number("TEXTDISTX", a.textDistX, b.textDistX);
+  number("TEXTDISTY", a.textDistY, b.textDistY);
+  number("UNDERLINE_DRAW", a.underlineDraw, b.underlineDraw);
+  number("UNDERLINE_LENGTH", a.underlineLength, b.underlineLength);
+  number("CXSIZE", a.cxSize, b.cxSize);
+  number("CYSIZE", a.cySize, b.cySize);
+  number("HSIZE", a.hSize, b.hSize);
+  number("INSPT", a.insPt, b.insPt);
+  return out;
+}
+
+// Records with values the lists lack pass through the controls unchanged:
+// OK takes back exactly what was shown.
+TEST(HeightDimSettingsDialog, RecordsComeBackFromTheControlsAsTheyWere) {
+  ScratchSet s;
+  HNoteData& csn = s.set.records[0];
+  csn.textStyle = u"ARCH";  // no such style in the host's list: it is added
+  csn.delim = u",";
+  csn.lhorzLen = -11.725;   // mirrored
+  csn.arrowIndex = 4;
+  csn.underlineDraw = false;
+  csn.roundingMark = 1;
+  csn.positivePlus = 0;
+  csn.colorDim = 3;
+  csn.numAlign = 0.005;
+  csn.textDistX = 0.75;
+  HNoteData& plan = s.set.records[3];
+  plan.arrowName = u"_Open30";
+  plan.cxSize = 20;
+  plan.textWidth = 1.1;
+  plan.backgroundMask = false;
+  plan.colorText = 5;
+  const HNoteDataSet before = s.set;
+  ModuleDialog dlg(&s.set, nullptr);
+  std::wstring styleShown;
+  const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
+    script.then([&] {
+      styleShown = d.item(IDC_HDSET_TEXT_STYLE).text();
+      click(d, IDOK);
+    });
+  });
+  ASSERT_EQ(result, IDOK);
+  EXPECT_EQ(styleShown, L"ARCH");
+  for (int type : {0, 3}) {
+    SCOPED_TRACE(type);
+    // The dialog's samples go into the instance fields; the style fields stay.
+    EXPECT_EQ(differences(before.records[type], s.set.records[type]), "");
+  }
+}
+
+// A value that its control refuses blocks OK and a type change: the range
+// message shows, the focus goes to the control, the type stays.
+TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChanges) {
+  struct Row {
+    const char* what;
+    int control;
+    const wchar_t* typed;
+    bool byTypeChange;  // else by OK
+    const char* message;
+  } rows[] = {
+      {"a text height below its range, OK", IDC_HDSET_TEXT_HEIGHT, L"0", false,
+       "Zadejte číslo v rozsahu 0.01 až 1000."},
+      {"a vertical line too long, type change", IDC_HDSET_VERT_LENGTH, L"1000,5", true,
+       "Zadejte číslo v rozsahu 0 až 1000."},
+      {"no number in the plan's width factor, OK", IDC_HDSET_PLAN_TEXT_WIDTH, L"abc", false,
+       "Zadejte číslo v rozsahu 0.01 až 100."},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    ScratchSet s;
+    ModuleDialog dlg(&s.set, nullptr);
+    std::string message;
+    bool focused = false, typeKept = false;
+    HWND box = nullptr;
+    const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
+      script.then([&] { typeInto(d, r.control, r.typed); })
+          .then([&] {
+            if (r.byTypeChange) {
+              const HWND type = d.item(IDC_HDSET_TYPE).hwnd();
+              SetFocus(type);
+              uitest::postKey(type, VK_DOWN);
+            } else {
+              click(d, IDOK);
+            }
+          })
+          .waitFor([&] { return (box = uitest::messageBoxOver(d.hwnd())) != nullptr; }, "the range message")
+          .then([&] {
+            if (const auto view = vdhost::readMessageBox(box)) message = vd::utf16ToUtf8(view->text);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+          })
+          .waitFor([&] { return uitest::messageBoxOver(d.hwnd()) == nullptr; }, "the message to close")
+          .then([&] {
+            const HWND control = d.item(r.control).hwnd();
+            focused = GetFocus() == control || IsChild(control, GetFocus());
+            typeKept = d.item(IDC_HDSET_TYPE).send(CB_GETCURSEL) == 0 && d.currentType() == 0;
+            click(d, IDCANCEL);
+          });
+    });
+    EXPECT_EQ(result, IDCANCEL) << "the dialog stayed open";
+    EXPECT_EQ(message, r.message);
+    EXPECT_TRUE(focused);
+    EXPECT_TRUE(typeKept);
+  }
+}
+
+}  // namespace
