@@ -7,7 +7,8 @@ for a mark turned by 90 degrees; d = mark point - base point), its rotation
 base it belongs to, each base's dictionary entry and the "Current" entry of
 TR2D_HEIGHTDIM, the plan-view marks' value, text position (the block's base
 point) and frame end, and each leader's vertices, arrowhead block, arrow
-size and mark. Nothing else of these kinds may be in the drawing.
+size and mark. Nothing else of these kinds may be in the drawing, but for the
+other block references a case names.
 Usage: check_heightdims.py SCENARIO DRAWING.dxf
 """
 import math
@@ -204,6 +205,9 @@ class Checker:
             self.fail(f"plan mark {n}: frame end {end}, expected {want['end']}")
 
     def leader(self, n, want, ref, leader):
+        if leader is None:
+            self.fail(f"plan mark {n}: no leader tied to it")
+            return
         picked, corner, arrow, size = want["leader"]
         vertices = [tuple(v)[:2] for v in leader.vertices]
         if len(vertices) != 2 or not close(vertices[0], picked) or not close(vertices[1], corner):
