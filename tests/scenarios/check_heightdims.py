@@ -122,9 +122,9 @@ CASES = {
     # A leader runs from the picked point to the frame's nearest corner; a
     # mark with a leader has no text position (its point is the middle).
     "heightdim_plan_leader": dict(marks=[
-        plan(-2000, 0, "±0.000", origin=(CX, CY)),
         plan(1000, 1000, "±0.000", leader=((500, 1500), (1000 - CX, 1000 + CY), "_DOT", 0.25)),
         plan(2000, 0, "+3.000", leader=((2600, -500), (2000 + CX, 0 - CY), "_DOT", 0.25)),
+        plan(-2000, 0, "+3.000", origin=(CX, CY)),
         plan(3000, 0, "+3.000", rot=90, leader=((3100, -800), (3000 + CY, 0 - CX), "_DOT", 0.25)),
         plan(4000, 0, "+3.000", origin=(CX, CY)),
     ]),
