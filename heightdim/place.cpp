@@ -116,6 +116,7 @@ class PlacePass {
   PassEnd pickExisting();
   PassEnd createBase();
   bool askLevel(const vchar* which, double& level);
+  bool valuesOrMessage(const HNoteBase& base);
   PassEnd writeLeader(const ValueNode* mark);
 
   const heightdim::PlaceArgs& args_;
@@ -158,7 +159,7 @@ PassEnd PlacePass::placeOnBase(const double picked[3]) {
   record_.baseId = base->id;
   record_.id.clear();
   record_.blockName.clear();
-  setHNoteValues(record_, *base, hnoteUnits());
+  if (!valuesOrMessage(*base)) return PassEnd::Failed;
   return writeMark(record_) ? PassEnd::Placed : PassEnd::Failed;
 }
 
@@ -176,6 +177,14 @@ PassEnd PlacePass::pickExisting() {
     if (const HNoteBase* base = bases_.current()) record_.baseKind = base->baseKind;
     return PassEnd::Placed;
   }
+}
+
+// The value texts of the record from `base`; a value out of range is told to
+// the user, and nothing is written.
+bool PlacePass::valuesOrMessage(const HNoteBase& base) {
+  if (setHNoteValues(record_, base, hnoteUnits())) return true;
+  errorBox(vformat(loadFormat(IDS_MSG_HEIGHTDIM_VALUE_RANGE, "g").c_str(), kHNoteMaxValue));
+  return false;
 }
 
 bool PlacePass::askLevel(const vchar* which, double& level) {
@@ -231,8 +240,7 @@ PassEnd PlacePass::createBase() {
   record_.id.clear();
   record_.baseId.clear();
   record_.blockName.clear();
-  setHNoteValues(record_, base, hnoteUnits());
-  if (!writeMark(record_)) return PassEnd::Failed;
+  if (!valuesOrMessage(base) || !writeMark(record_)) return PassEnd::Failed;
   // Only a base whose mark is in the drawing is stored.
   base.id = record_.id;
   if (bases_.store(base)) bases_.setCurrent(base.id);
@@ -391,15 +399,22 @@ double hnoteUnits() {
   return std::isfinite(u) && u > 0 ? u : kDefaultDrawingUnits;
 }
 
-void setHNoteValues(HNoteData& r, const HNoteBase& base, double units) {
-  auto text = [&](double level) {
-    const double v = hnoteMarkValue(level, base.point, r.insertPoint, r.type, r.angle, r.rotation, units);
+bool setHNoteValues(HNoteData& r, const HNoteBase& base, double units) {
+  const bool two = (base.baseKind & 1) != 0;
+  double values[2] = {0, 0};
+  for (int i = 0; i < (two ? 2 : 1); ++i) {
+    values[i] = hnoteMarkValue(i == 0 ? base.level1 : base.level2, base.point, r.insertPoint, r.type, r.angle,
+                               r.rotation, units);
+    if (!std::isfinite(values[i]) || std::fabs(values[i]) > kHNoteMaxValue) return false;
+  }
+  auto text = [&](double v) {
     return formatHNoteValue(v, r.numAlign, r.positivePlus != 0, r.plusMinusZero != 0, r.delim);
   };
-  const FormattedValue first = text(base.level1);
+  const FormattedValue first = text(values[0]);
   r.valueText = first.text;
   r.rounded = first.rounded;
-  r.valueText2 = (base.baseKind & 1) ? text(base.level2).text : vstring();
+  r.valueText2 = two ? text(values[1]).text : vstring();
+  return true;
 }
 
 PlaceOutcome placeHeightDims(const heightdim::PlaceArgs& args, const vstring& settingsPath,

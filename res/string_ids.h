@@ -12,6 +12,7 @@
 #define IDS_HEIGHTDIM_TYPE_DIN_ROUGH 1004
 // Height-dimension settings dialog: a number outside its range (%g minimum, %g maximum)
 #define IDS_MSG_HEIGHTDIM_RANGE 1036
+#define IDS_MSG_HEIGHTDIM_VALUE_RANGE 1037
 
 // HeightDim: insertion-point prompt and its keywords with their help texts
 #define IDS_PROMPT_HEIGHTDIM_POINT 1005
