@@ -89,7 +89,7 @@ class HNoteBases {
   // against the UCS rotation and the separators of `settings`. Bases that no
   // mark uses any longer are then purged. False when a current base is named
   // but the drawing gave no marks to walk (the host made no selection: it
-  // failed, or no entity carries extended data); the list then holds the
+  // failed, or the drawing is empty); the list then holds the
   // dictionary's bases without marks, and nothing is purged.
   bool load(const HNoteDataSet& settings, HNoteLoadReport* report = nullptr);
 

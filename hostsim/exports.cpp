@@ -9,6 +9,7 @@
 #include "host/jig_record.h"
 #include "hostsim/colour_requests.h"
 #include "hostsim/host.h"
+#include "hostsim/host_commands.h"
 #include "hostsim/layers.h"
 #include "hostsim/leaders.h"
 #include "hostsim/number_text.h"
@@ -291,7 +292,7 @@ int GetArrowHandleW(const vchar* blockName, vchar* handle) {
 int CommandW(const vchar* script) {
   if (failing(HostOp::CommandW)) return 0;
   host().log("host command: ", textOf(script));
-  return 1;
+  return hostsim::runCommandText(host(), textOf(script)) ? 1 : 0;
 }
 
 int GetPointW(const double* base, const vchar* prompt, double* point) {
@@ -527,6 +528,9 @@ int SSGetW(int mode, const vchar* prompt, vd::ValueNode* filter, int) {
       break;
     }
     case 3:
+    case 15:
+      // 15 is the walk of a command that refreshes marks: every entity, also
+      // those without extended data (older height marks carry none).
       chosen = d.filter(d.entities(), filter);
       how = "host: all entities -> ";
       break;
@@ -537,16 +541,6 @@ int SSGetW(int mode, const vchar* prompt, vd::ValueNode* filter, int) {
       }
       chosen = d.filter(from, filter);
       how = "host: last made -> ";
-      break;
-    }
-    case 15: {
-      // Entities to refresh after a base change: those that carry extended data.
-      std::vector<const hostsim::Entity*> from;
-      for (const hostsim::Entity* e : d.entities()) {
-        if (e->view().has(vd::gc::kExtendedData)) from.push_back(e);
-      }
-      chosen = d.filter(from, filter);
-      how = "host: entities to refresh -> ";
       break;
     }
     default:

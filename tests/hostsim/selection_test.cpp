@@ -80,7 +80,11 @@ TEST_F(SelectionTest, LastMadeAndEntitiesToRefresh) {
   ASSERT_EQ(api().SSGetW(4, nullptr, nullptr, 0), kRtNorm);
   EXPECT_EQ(selected(), std::vector<vstring>{hPoly});
   ASSERT_EQ(api().SSGetW(15, nullptr, nullptr, 0), kRtNorm);
-  EXPECT_EQ(selected(), std::vector<vstring>{hInsert}) << "entities that carry extended data";
+  EXPECT_EQ(selected(), (std::vector<vstring>{hLine, hCircle, hArc, hInsert, hPoly}))
+      << "every entity, also those without extended data";
+  OwnedChain inserts(buildValueChain(0, 0, u"INSERT", -9));
+  ASSERT_EQ(api().SSGetW(15, nullptr, inserts.get(), 0), kRtNorm);
+  EXPECT_EQ(selected(), std::vector<vstring>{hInsert}) << "the filter applies";
   EXPECT_EQ(api().SSGetW(9, nullptr, nullptr, 0), hostsim::kRtError);
   EXPECT_EQ(api().EntnextW(1, 0), nullptr) << "a failed selection leaves an empty set";
 }
