@@ -1,0 +1,86 @@
+// Rebuilding height dimensions that are already in the drawing: the block
+// references of a selection are read back into records (current marks from
+// their stored descriptor, the older blocks from the defaults of their type),
+// changed as the command asks, built anew into one batch, and the old
+// entities erased after it.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "heightdim/bases.h"
+#include "heightdim/settings.h"
+#include "host/chain.h"
+
+namespace vd {
+
+// What a regeneration does besides reading a mark back.
+enum HNoteRegenOption : int32_t {
+  kRegenValues = 0x01,     // new value texts from the mark's base
+  kRegenSettings = 0x02,   // the current settings of the type replace the style fields
+  kRegenMove = 0x04,       // move the mark to the chosen place
+  kRegenOntoLine = 0x08,   // ... projected onto the leader line first
+  kRegenUnderline = 0x10,  // an underline along the leader line
+  kRegenMirror = 0x20,     // mirror ČSN marks about their vertical axis
+  kRegenNewLevels = 0x40,  // the base `levelsOf` takes `level1` and `level2`
+};
+
+// How a block name is recognised: the type and whether the older block was
+// the flipped one. `current` for the module's own blocks, whose type comes
+// from their descriptor.
+struct HNoteBlockKind {
+  int32_t type = 0;
+  bool flipped = false;
+  bool current = false;
+};
+// Null for a name that is no height dimension (an anonymous "*" block is none).
+std::optional<HNoteBlockKind> hnoteBlockKind(vstring_view blockName);
+
+// A block reference of the selection with its attributes, copied out of the
+// host's walk.
+struct HNoteRegenItem {
+  OwnedChain reference;
+  std::vector<OwnedChain> attributes;
+};
+
+// The record a block reference describes before any change: false when it is
+// no height dimension. `scaleRatio` receives the reference's X scale over
+// the drawing factor (1 for a mark the module drew at the current scale).
+bool hnoteRecordOf(const HNoteRegenItem& item, HNoteData& record, double& scaleRatio);
+
+// The regeneration context of one command.
+class HNoteRegen {
+ public:
+  int32_t options = kRegenValues;
+  HNoteDataSet settings;
+  HNoteBases bases;
+  // The leader line (first and second point) and the place chosen on it, in the UCS.
+  HNotePoint leaderFirst, leaderSecond, place;
+  // The new levels of the base `levelsOf` (with kRegenNewLevels), drawing units.
+  vstring levelsOf;
+  double level1 = 0;
+  double level2 = 0;
+  // The handles of the entities rebuilt, erased after the batch was written.
+  std::vector<vstring> eraseList;
+
+  // Copies the block references of the host's current selection (each with
+  // the attributes that follow it in the walk). Returns how many.
+  size_t collect();
+  // Collected references still to regenerate.
+  size_t remaining() const { return items_.size() - next_; }
+  // Regenerates the next reference into the open batch: true when it was a
+  // height dimension and was built, false when it was skipped or the builder
+  // or host refused it (`failed` then set).
+  bool step(bool& failed);
+  // The whole run: one batch with every collected reference rebuilt, then one
+  // erase of the old entities. On a failure the batch is dropped and nothing
+  // is erased, so the drawing stays as it was. The count of rebuilt marks, or
+  // -1 on a failure.
+  int run();
+
+ private:
+  std::vector<HNoteRegenItem> items_;
+  size_t next_ = 0;
+};
+
+}  // namespace vd
