@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <unordered_map>
 
 #include "geom/point2d.h"
 #include "geom/vector2d.h"
@@ -10,6 +11,9 @@
 #include "heightdim/records.h"
 #include "host/host_api.h"
 #include "host/names.h"
+#include "host/services.h"
+#include "host/ucs.h"
+#include "res/string_ids.h"
 
 namespace vd {
 
@@ -194,6 +198,34 @@ bool HNoteRegen::step(bool& failed) {
   return true;
 }
 
+int HNoteRegen::repairSharedIds() {
+  // The first base mark seen for each identifier, and the copies after it.
+  std::unordered_map<vstring, size_t> first;
+  std::vector<std::pair<size_t, vstring>> copies;  // item, the kept identifier
+  for (size_t i = 0; i < items_.size(); ++i) {
+    const ChainView v = items_[i].reference.view();
+    HNoteRef ref;
+    if (!isHNoteBlockName(v.text(gc::kName).value_or(vstring_view())) || !readHNoteRef(v, &ref, false)) continue;
+    if (!ref.baseId.empty() || ref.id.empty() || ref.type > 2) continue;
+    if (!first.emplace(ref.id, i).second) copies.emplace_back(i, ref.id);
+  }
+  std::vector<vstring> ids;
+  for (size_t k = 0; k < copies.size(); ++k) {
+    vstring id = newHNoteId();
+    if (id.empty()) return -1;
+    ids.push_back(std::move(id));
+  }
+  for (size_t k = 0; k < copies.size(); ++k) {
+    OwnedChain& chain = items_[copies[k].first].reference;
+    HNoteRef ref;
+    readHNoteRef(chain.view(), &ref, false);
+    ref.id = ids[k];
+    ref.baseId = copies[k].second;
+    if (!replaceHNoteRef(chain, ref)) return -1;
+  }
+  return static_cast<int>(copies.size());
+}
+
 int HNoteRegen::run() {
   eraseList.clear();
   if (!ok(hostCallOr<&HostApi::Header_bin>(0))) return -1;
@@ -215,6 +247,30 @@ int HNoteRegen::run() {
                                        static_cast<int>(texts.size()), 0);
   }
   return rebuilt;
+}
+
+void reportHeightDimsChanged(int count) {
+  const vstring format = loadFormat(IDS_MSG_HEIGHTDIMS_CHANGED, "d");
+  if (format.empty()) return;
+  hostCallOr<&HostApi::PromptW>(0, vformat(format.c_str(), count).c_str());
+}
+
+int updateHeightDims(const vstring& settingsPath) {
+  refreshUcsTransforms();
+  if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
+                                       static_cast<ValueNode*>(nullptr), 0))) {
+    reportHeightDimsChanged(0);
+    return 0;
+  }
+  HNoteRegen regen;
+  regen.collect();
+  regen.settings.load(settingsPath);
+  regen.bases.load(regen.settings);
+  if (regen.repairSharedIds() < 0) return -1;
+  regen.options = kRegenValues;
+  const int count = regen.run();
+  if (count >= 0) reportHeightDimsChanged(count);
+  return count;
 }
 
 }  // namespace vd

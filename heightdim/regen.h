@@ -66,6 +66,13 @@ class HNoteRegen {
   // Copies the block references of the host's current selection (each with
   // the attributes that follow it in the walk). Returns how many.
   size_t collect();
+  // Base marks that share an identifier, as after a base was copied in the
+  // drawing: the first of them in drawing order (the one copied from) keeps
+  // it; each other one gets a new identifier and becomes a dependant of the
+  // kept one, in the collected copy, so that the run rebuilds it as such.
+  // Returns how many were given new identifiers, or -1 when no identifier
+  // could be made (nothing is then changed).
+  int repairSharedIds();
   // Collected references still to regenerate.
   size_t remaining() const { return items_.size() - next_; }
   // Regenerates the next reference into the open batch: true when it was a
@@ -82,5 +89,14 @@ class HNoteRegen {
   std::vector<HNoteRegenItem> items_;
   size_t next_ = 0;
 };
+
+// HeightDimUpdate: every mark of the drawing rebuilt from its stored data and
+// its base (after the repair of shared identifiers), the settings read from
+// `settingsPath`. Writes "%d objektů bylo změněno." with the count. The count,
+// or -1 when the host refused the rebuild (the drawing then stays as it was).
+int updateHeightDims(const vstring& settingsPath);
+
+// The line that says how many marks a command rebuilt.
+void reportHeightDimsChanged(int count);
 
 }  // namespace vd

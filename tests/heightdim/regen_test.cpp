@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "heightdim/records.h"
 #include "heightdim/regen.h"
 #include "host/host_api.h"
+#include "res/string_ids.h"
 #include "tests/heightdim/builder_test_support.h"
 #include "tests/heightdim/mark_drawing.h"
 
@@ -272,6 +274,57 @@ TEST_F(RegenTest, MirroringTurnsTheCsnLegToTheOtherSide) {
       EXPECT_GT(hi, -lo) << "the leg reaches right";
     }
   }
+}
+
+bool regenTexts(int id, vstring& out) {
+  if (hnotetest::attributePrompts(id, out)) return true;
+  if (id != IDS_MSG_HEIGHTDIMS_CHANGED) return false;
+  out = u"%d objektů bylo změněno.\n";
+  return true;
+}
+
+TEST_F(RegenTest, UpdateGivesACopiedBaseItsOwnIdentifierAndMeasuresItFromTheOriginal) {
+  host().stringSource = &regenTexts;
+  baseAndDependant(1500, u"+1.500");
+  // The base copied 1 m higher: same identifier, no base identifier.
+  hnotetest::Mark copy;
+  copy.id = u"B";
+  copy.y = 1000;
+  copy.x = 300;
+  copy.text1 = u"±0.000";
+  ASSERT_TRUE(hnotetest::writeMarks({copy}));
+  ASSERT_EQ(updateHeightDims(u""), 3);
+  EXPECT_EQ(host().transcript().back(), "prompt: 3 objektů bylo změněno.\\n");
+  std::map<vstring, Seen> byPlace;
+  int bases = 0;
+  for (const Seen& s : marks()) {
+    ASSERT_FALSE(s.values.empty());
+    if (s.ref.baseId.empty()) ++bases;
+    if (s.at.x == 300) {
+      EXPECT_NE(s.ref.id, u"B") << "the copy has an identifier of its own";
+      EXPECT_EQ(s.ref.baseId, u"B") << "and measures from the original";
+      EXPECT_EQ(s.values[0], u"+1.000");
+      EXPECT_EQ(s.block, hnoteBlockName(s.ref.id)) << "in a block of its own";
+    } else if (s.at.y == 0) {
+      EXPECT_EQ(s.ref.id, u"B") << "the original keeps its identifier";
+      EXPECT_EQ(s.values[0], u"±0.000");
+    } else {
+      EXPECT_EQ(s.ref.baseId, u"B");
+      EXPECT_EQ(s.values[0], u"+1.500");
+    }
+  }
+  EXPECT_EQ(bases, 1);
+  // A second update finds nothing to repair and changes no value.
+  ASSERT_EQ(updateHeightDims(u""), 3);
+  int stillBases = 0;
+  for (const Seen& s : marks()) stillBases += s.ref.baseId.empty();
+  EXPECT_EQ(stillBases, 1);
+}
+
+TEST_F(RegenTest, UpdateOfAnEmptyDrawingChangesNothing) {
+  host().stringSource = &regenTexts;
+  EXPECT_EQ(updateHeightDims(u""), 0);
+  EXPECT_EQ(host().transcript().back(), "prompt: 0 objektů bylo změněno.\\n");
 }
 
 TEST_F(RegenTest, AFailingWriteLeavesTheDrawingAsItWas) {
