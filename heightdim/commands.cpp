@@ -41,7 +41,7 @@ int commandHeightDim(int argc, const char* const* argv) {
 }
 
 int commandHeightDimEdit(int, const char* const*) { return reportCommandPending(u"HeightDimEdit"); }
-int commandHeightDimSetBase(int, const char* const*) { return reportCommandPending(u"HeightDimSetBase"); }
+int commandHeightDimSetBase(int, const char* const*) { return setHeightDimBase(hnoteDataPath()) > 0 ? 1 : 0; }
 int commandHeightDimUpdate(int, const char* const*) { return updateHeightDims(hnoteDataPath()) >= 0 ? 1 : 0; }
 int commandHeightDimSettings(int, const char* const*) {
 #ifdef _WIN32

@@ -127,7 +127,7 @@ bool hnoteRecordOf(const HNoteRegenItem& item, HNoteData& record, double& scaleR
   return true;
 }
 
-size_t HNoteRegen::collect() {
+size_t HNoteRegen::collect(const std::unordered_set<vstring>* only) {
   items_.clear();
   next_ = 0;
   // Attributes follow their reference in the walk; those after anything
@@ -140,7 +140,8 @@ size_t HNoteRegen::collect() {
       if (open && v.isType(names::kAttrib)) items_.back().attributes.push_back(OwnedChain::copyOf(v));
       continue;
     }
-    open = v.isType(names::kInsert) && hnoteBlockKind(v.text(gc::kName).value_or(vstring_view()));
+    open = v.isType(names::kInsert) && hnoteBlockKind(v.text(gc::kName).value_or(vstring_view())) &&
+           (!only || only->count(vstring(v.handle())));
     if (open) items_.push_back(HNoteRegenItem{OwnedChain::copyOf(v), {}});
   }
   return items_.size();
@@ -172,7 +173,9 @@ bool HNoteRegen::step(bool& failed) {
     record.leaderEnd = leaderSecond;
   }
   if ((opts & kRegenValues) && sectionView) {
-    if (const HNoteBase* base = bases.find(record.baseId.empty() ? record.id : record.baseId)) {
+    const vstring& wanted = record.baseId.empty() ? record.id : record.baseId;
+    const HNoteBase* base = newBase && newBase->id == wanted ? &*newBase : bases.find(wanted);
+    if (base) {
       HNoteBase from = *base;
       if ((opts & kRegenNewLevels) && from.id == levelsOf) {
         from.level1 = level1;
@@ -196,6 +199,17 @@ bool HNoteRegen::step(bool& failed) {
   }
   eraseList.emplace_back(v.handle());
   return true;
+}
+
+bool HNoteRegen::changeRef(vstring_view handle, const std::function<void(HNoteRef&)>& change) {
+  for (HNoteRegenItem& item : items_) {
+    if (item.reference.view().handle() != handle) continue;
+    HNoteRef ref;
+    if (!readHNoteRef(item.reference.view(), &ref, true)) return false;
+    change(ref);
+    return replaceHNoteRef(item.reference, ref);
+  }
+  return false;
 }
 
 int HNoteRegen::repairSharedIds() {

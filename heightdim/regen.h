@@ -5,7 +5,9 @@
 // entities erased after it.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "heightdim/bases.h"
@@ -63,9 +65,18 @@ class HNoteRegen {
   // The handles of the entities rebuilt, erased after the batch was written.
   std::vector<vstring> eraseList;
 
+  // A base that is not in `bases` yet (one a command is making), looked up
+  // before them.
+  std::optional<HNoteBase> newBase;
+
   // Copies the block references of the host's current selection (each with
-  // the attributes that follow it in the walk). Returns how many.
-  size_t collect();
+  // the attributes that follow it in the walk); with `only`, those whose
+  // handles it holds. Returns how many.
+  size_t collect(const std::unordered_set<vstring>* only = nullptr);
+  // Changes the stored descriptor of a collected current mark before it is
+  // rebuilt. False when no collected mark has that handle or the change
+  // could not be written into the copy.
+  bool changeRef(vstring_view handle, const std::function<void(HNoteRef&)>& change);
   // Base marks that share an identifier, as after a base was copied in the
   // drawing: the first of them in drawing order (the one copied from) keeps
   // it; each other one gets a new identifier and becomes a dependant of the
@@ -95,6 +106,12 @@ class HNoteRegen {
 // `settingsPath`. Writes "%d objektů bylo změněno." with the count. The count,
 // or -1 when the host refused the rebuild (the drawing then stays as it was).
 int updateHeightDims(const vstring& settingsPath);
+
+// HeightDimSetBase: new levels for a picked base, its up-to-date marks
+// rebuilt; or, after Enter, a picked mark made a base and the selected marks
+// moved onto it. The count of marks rebuilt; 0 when the command ended
+// without a change, -1 when the host refused the rebuild.
+int setHeightDimBase(const vstring& settingsPath);
 
 // The line that says how many marks a command rebuilt.
 void reportHeightDimsChanged(int count);

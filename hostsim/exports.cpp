@@ -510,12 +510,19 @@ int SSGetW(int mode, const vchar* prompt, vd::ValueNode* filter, int) {
   switch (mode) {
     case 1:
     case 2: {
-      std::optional<Answer> a = host().takeAnswer(
-          "a selection", textOf(prompt), {Answer::Kind::Pick, Answer::Kind::PickAt, Answer::Kind::Window});
+      std::optional<Answer> a = host().takeAnswer("a selection", textOf(prompt),
+                                                  {Answer::Kind::Pick, Answer::Kind::PickAt, Answer::Kind::Window,
+                                                   Answer::Kind::Enter});
       if (!a || a->kind == Answer::Kind::Cancel) {
         host().log("select? ", textOf(prompt) + u" -> cancel");
         d.setSelection({});
         return vd::kRtCancel;
+      }
+      // Enter selects nothing, as a host answers an empty selection.
+      if (a->kind == Answer::Kind::Enter) {
+        host().log("select? ", textOf(prompt) + u" -> enter");
+        d.setSelection({});
+        return hostsim::kRtError;
       }
       std::optional<std::vector<vstring>> picked = pickedEntities(*a);
       if (!picked) return vd::kRtCancel;

@@ -12,6 +12,7 @@
 #include "heightdim/regen.h"
 #include "host/host_api.h"
 #include "res/string_ids.h"
+#include "hostsim/number_text.h"
 #include "tests/heightdim/builder_test_support.h"
 #include "tests/heightdim/mark_drawing.h"
 
@@ -76,6 +77,11 @@ class RegenTest : public hnotetest::BuilderHost {
       ASSERT_EQ(api.Entmake_binW(e.get(), 0), kRtNorm);
     }
     ASSERT_EQ(api.Flush_bin(1), kRtNorm);
+  }
+  size_t journalErased() {
+    size_t n = 0;
+    for (const auto& j : drawing().journal()) n += j.kind == hostsim::JournalEntry::Kind::EntityErased;
+    return n;
   }
   void selectAll() { ASSERT_EQ(hostApi()->SSGetW(kSelectToRefresh, nullptr, nullptr, 0), kRtNorm); }
 
@@ -278,8 +284,17 @@ TEST_F(RegenTest, MirroringTurnsTheCsnLegToTheOtherSide) {
 
 bool regenTexts(int id, vstring& out) {
   if (hnotetest::attributePrompts(id, out)) return true;
-  if (id != IDS_MSG_HEIGHTDIMS_CHANGED) return false;
-  out = u"%d objektů bylo změněno.\n";
+  static const std::map<int, const char16_t*> texts = {
+      {IDS_MSG_HEIGHTDIMS_CHANGED, u"%d objektů bylo změněno.\n"},
+      {IDS_PROMPT_BASE_LEVEL, u"Zadejte %súroveň vztažného bodu <%.2f>: "},
+      {IDS_PROMPT_SELECT_BASE, u"Vyberte základnu:"},
+      {IDS_PROMPT_SELECT_NEW_BASE, u"Vyberte novou základnu:"},
+      {IDS_PROMPT_SELECT_DIMS_TO_REBASE, u"Vyberte kóty:"},
+      {IDS_MSG_NO_BASE_IN_DRAWING, u"Ve výkrese není vytvořena žádná kóta/základna"},
+  };
+  auto it = texts.find(id);
+  if (it == texts.end()) return false;
+  out = it->second;
   return true;
 }
 
@@ -325,6 +340,109 @@ TEST_F(RegenTest, UpdateOfAnEmptyDrawingChangesNothing) {
   host().stringSource = &regenTexts;
   EXPECT_EQ(updateHeightDims(u""), 0);
   EXPECT_EQ(host().transcript().back(), "prompt: 0 objektů bylo změněno.\\n");
+}
+
+class SetBaseTest : public RegenTest {
+ protected:
+  void SetUp() override {
+    RegenTest::SetUp();
+    host().stringSource = &regenTexts;
+    // Base B at 0 (level 0), D 1.5 m above it and up to date, E 0.5 m above
+    // it showing a value that no longer agrees with B.
+    baseAndDependant(1500, u"+1.500");
+    hnotetest::Mark stale;
+    stale.id = u"E";
+    stale.baseId = u"B";
+    stale.y = 500;
+    stale.text1 = u"+9.999";
+    ASSERT_TRUE(hnotetest::writeMarks({stale}));
+  }
+  vstring handleOf(const vstring& id) {
+    for (const hostsim::Entity* e : drawing().entities()) {
+      HNoteRef ref;
+      if (e->type() == u"INSERT" && readHNoteRef(e->view(), &ref, true) && ref.id == id) return e->handle;
+    }
+    return {};
+  }
+  void answer(hostsim::Answer::Kind kind, std::vector<vstring> handles = {}, double real = 0) {
+    hostsim::Answer a;
+    a.kind = kind;
+    a.handles = std::move(handles);
+    a.real = real;
+    host().queueAnswer(a);
+  }
+  std::map<vstring, Seen> byId() {
+    std::map<vstring, Seen> out;
+    for (const Seen& s : marks()) out[s.ref.id] = s;
+    return out;
+  }
+};
+
+TEST_F(SetBaseTest, NewLevelsRebuildTheBaseAndItsUpToDateMarks) {
+  struct Case {
+    const char* what;
+    bool enter;
+    double level;
+    const char16_t* base;
+    const char16_t* dependant;
+  };
+  const Case cases[] = {
+      {"Enter keeps the level", true, 0, u"±0.000", u"+1.500"},
+      {"a new level", false, 2000, u"+2.000", u"+3.500"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const vstring staleHandle = handleOf(u"E");
+    answer(hostsim::Answer::Kind::Pick, {handleOf(u"D"), handleOf(u"B")});
+    // D is no base: asked again.
+    answer(hostsim::Answer::Kind::Pick, {handleOf(u"B")});
+    answer(c.enter ? hostsim::Answer::Kind::Enter : hostsim::Answer::Kind::Real, {}, c.level);
+    ASSERT_EQ(setHeightDimBase(u""), 2);
+    EXPECT_FALSE(host().failed()) << host().error();
+    std::map<vstring, Seen> seen = byId();
+    EXPECT_EQ(seen[u"B"].values.at(0), c.base);
+    EXPECT_EQ(seen[u"D"].values.at(0), c.dependant);
+    EXPECT_EQ(seen[u"E"].values.at(0), u"+9.999") << "a mark out of date stays as it was";
+    EXPECT_EQ(handleOf(u"E"), staleHandle) << "and is not rebuilt";
+    const std::vector<std::string> entry = hnotetest::entryGroups(u"B");
+    ASSERT_GE(entry.size(), 3u);
+    EXPECT_EQ(entry[entry.size() - 2], "41 " + hostsim::formatNumber(c.level)) << "the entry keeps the level";
+  }
+}
+
+TEST_F(SetBaseTest, EnterMakesAPickedMarkTheBaseOfTheSelectedOnes) {
+  answer(hostsim::Answer::Kind::Enter);
+  answer(hostsim::Answer::Kind::Pick, {handleOf(u"D")});
+  answer(hostsim::Answer::Kind::Pick, {handleOf(u"E")});
+  ASSERT_EQ(setHeightDimBase(u""), 2);
+  std::map<vstring, Seen> seen = byId();
+  EXPECT_EQ(seen[u"D"].ref.baseId, u"") << "D is a base now";
+  EXPECT_EQ(seen[u"D"].values.at(0), u"+1.500") << "at the level it showed";
+  EXPECT_EQ(seen[u"E"].ref.baseId, u"D");
+  EXPECT_EQ(seen[u"E"].values.at(0), u"+0.500") << "1 m under D, which shows +1.500";
+  EXPECT_EQ(seen[u"B"].values.at(0), u"±0.000") << "the old base is left alone";
+  EXPECT_FALSE(hnotetest::entryGroups(u"D").empty());
+  EXPECT_EQ(host().transcript().back(), "prompt: 2 objektů bylo změněno.\\n");
+}
+
+TEST_F(SetBaseTest, ACancelAnywhereChangesNothing) {
+  using K = hostsim::Answer::Kind;
+  const std::vector<std::vector<K>> runs = {
+      {K::Cancel}, {K::Pick, K::Cancel}, {K::Enter, K::Cancel}, {K::Enter, K::Pick, K::Cancel}};
+  for (const std::vector<K>& run : runs) {
+    const std::map<vstring, Seen> before = byId();
+    for (K k : run) answer(k, k == K::Pick ? std::vector<vstring>{handleOf(u"B")} : std::vector<vstring>{});
+    EXPECT_EQ(setHeightDimBase(u""), 0);
+    std::map<vstring, Seen> after = byId();
+    for (auto& [id, s] : before) EXPECT_EQ(after[id].values, s.values) << utf16ToUtf8(id);
+    EXPECT_EQ(journalErased(), 0u);
+  }
+}
+
+TEST_F(RegenTest, SetBaseWithoutBasesSaysSo) {
+  host().stringSource = &regenTexts;
+  EXPECT_EQ(setHeightDimBase(u""), 0);
+  EXPECT_EQ(host().transcript().back(), "prompt: Ve výkrese není vytvořena žádná kóta/základna\\n");
 }
 
 TEST_F(RegenTest, AFailingWriteLeavesTheDrawingAsItWas) {

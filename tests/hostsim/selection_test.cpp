@@ -125,6 +125,11 @@ TEST_F(SelectionTest, CancelAndUnknownHandles) {
   host().queueAnswer(answer(Answer::Kind::Cancel));
   EXPECT_EQ(api().SSGetW(2, u"Vyberte:", nullptr, 0), kRtCancel);
   EXPECT_FALSE(host().failed());
+  // Enter is an empty selection, not a cancel.
+  host().queueAnswer(answer(Answer::Kind::Enter));
+  EXPECT_EQ(api().SSGetW(1, u"Vyberte:", nullptr, 0), hostsim::kRtError);
+  EXPECT_FALSE(host().failed());
+  EXPECT_EQ(host().transcript().back(), "select? Vyberte: -> enter");
   Answer ghost = answer(Answer::Kind::Pick);
   ghost.handles = {u"ABCDEF"};
   host().queueAnswer(ghost);

@@ -4,6 +4,9 @@
                                type-2 marks with their values, the line kept
   check_marks.py copied FILE   the copied base has an identifier of its own
                                and measures from the base it was copied from
+  check_marks.py values FILE X,Y=VALUE[@BASE]...
+                               the mark at X,Y shows VALUE (and has the base
+                               identifier BASE; "-" for none)
 """
 import sys
 
@@ -74,8 +77,23 @@ def copied(path):
         fail(f"values: base {base['value']}, dependant {dep['value']}, copy {copy['value']}")
 
 
+def values(path, *expected):
+    by_place = {m["at"]: m for m in marks(ezdxf.readfile(path))}
+    for item in expected:
+        place, want = item.split("=", 1)
+        want_value, _, want_base = want.partition("@")
+        at = tuple(float(c) for c in place.split(","))
+        m = by_place.get(at)
+        if m is None:
+            fail(f"no mark at {at}")
+        if m["value"] != want_value:
+            fail(f"mark at {at} shows {m['value']}, not {want_value}")
+        if want_base and (m["base"] or "-") != want_base:
+            fail(f"mark at {at} has the base {m['base']!r}, not {want_base}")
+
+
 def main():
-    {"older": older, "copied": copied}[sys.argv[1]](sys.argv[2])
+    {"older": older, "copied": copied, "values": values}[sys.argv[1]](*sys.argv[2:])
     print("ok")
 
 

@@ -4,6 +4,9 @@ made with ezdxf apart from the module's writer:
   kacenad2.dxf     two references of the older flipped DIN block "KACENAD2"
                    (drawn at four times the scale) with their value
                    attributes, and a line that is no mark.
+  set_base.dxf     a base mark at level 0, a dependant 1.5 m above it that
+                   agrees with it, and one 0.5 m above it whose shown value
+                   ("+9.999") no longer does, with the base entry.
   copied_base.dxf  a base mark, a dependant 1.5 m above it, and a copy of the
                    base 1 m above it carrying the same identifier (as a copy
                    command leaves it), with the base entry in TR2D_HEIGHTDIM.
@@ -17,6 +20,7 @@ import ezdxf
 
 BASE_ID = "0A1B2C3D-0000-4000-8000-00000000000B"
 DEP_ID = "0A1B2C3D-0000-4000-8000-00000000000D"
+STALE_ID = "0A1B2C3D-0000-4000-8000-00000000000E"
 
 
 def kacenad2(path):
@@ -42,17 +46,14 @@ def mark_groups(mark_id, base_id):
     }
 
 
-def copied_base(path):
+def marks_drawing(path, marks):
+    """Marks given as (identifier, base identifier, place, value), one block
+    for each identifier, and the entry of the base BASE_ID at level 0."""
     doc = ezdxf.new("R2000")
     for app in ("VDHNOTEDATA", "VD_ASSOCDESC1", "VDHEIGHTDIM"):
         doc.appids.new(app)
     msp = doc.modelspace()
-    marks = [  # identifier, base identifier, place, value
-        (BASE_ID, "", (0, 0), "±0.000"),
-        (DEP_ID, BASE_ID, (0, 1500), "+1.500"),
-        (BASE_ID, "", (500, 1000), "±0.000"),  # the copy of the base
-    ]
-    for mark_id in (BASE_ID, DEP_ID):
+    for mark_id in dict.fromkeys(m[0] for m in marks):
         blk = doc.blocks.new("VD2D_HEIGHTDIM_" + mark_id)
         blk.add_line((0, 0), (0, 2.5))
         blk.add_attdef("VÝŠKA", (1, 1), dxfattribs={"height": 2.5, "prompt": "Výška"})
@@ -69,10 +70,27 @@ def copied_base(path):
     doc.saveas(path)
 
 
+def copied_base(path):
+    marks_drawing(path, [
+        (BASE_ID, "", (0, 0), "±0.000"),
+        (DEP_ID, BASE_ID, (0, 1500), "+1.500"),
+        (BASE_ID, "", (500, 1000), "±0.000"),  # the copy of the base
+    ])
+
+
+def set_base(path):
+    marks_drawing(path, [
+        (BASE_ID, "", (0, 0), "±0.000"),
+        (DEP_ID, BASE_ID, (0, 1500), "+1.500"),
+        (STALE_ID, BASE_ID, (0, 500), "+9.999"),
+    ])
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     kacenad2(os.path.join(out, "kacenad2.dxf"))
     copied_base(os.path.join(out, "copied_base.dxf"))
+    set_base(os.path.join(out, "set_base.dxf"))
 
 
 if __name__ == "__main__":
