@@ -63,6 +63,13 @@ double hnoteMarkValue(double level, HNotePoint basePoint, HNotePoint point, int 
 // holds no number.
 double hnoteTextValue(vstring_view text, vstring_view separator = u".");
 
+// The levels a mark shows: its value texts read as numbers with the
+// separator of its type in `settings`, times `units`.
+void readHNoteLevels(HNoteNode& node, const HNoteDataSet& settings, double units);
+// A base made of a mark: its type, base kind, identifier, insertion point,
+// rotation and the levels it shows (read first).
+HNoteBase hnoteBaseOf(const HNoteNode& node);
+
 // The chains of the dictionary entries: a base, and "Current" naming one.
 OwnedChain hnoteBaseEntry(const HNoteBase& base);
 OwnedChain hnoteCurrentEntry(vstring_view id);

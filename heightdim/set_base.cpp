@@ -51,14 +51,6 @@ Pick pickMark(int promptId, bool baseOnly, HNoteNode& out) {
   }
 }
 
-// The levels a mark shows, in drawing units.
-void levelsShown(const HNoteRegen& regen, HNoteNode& node) {
-  const size_t type = static_cast<size_t>(node.ref.type);
-  const vstring& separator = type < regen.settings.records.size() ? regen.settings.records[type].delim : vstring();
-  node.level1 = hnoteTextValue(node.valueText, separator) * hnoteUnits();
-  node.level2 = hnoteTextValue(node.valueText2, separator) * hnoteUnits();
-}
-
 // Rebuilds the marks of `handles` out of a selection of every entity.
 int rebuild(HNoteRegen& regen, const std::unordered_set<vstring>& handles) {
   if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
@@ -72,7 +64,7 @@ int newLevels(HNoteRegen& regen, HNoteNode& picked) {
   HNoteBase* found = regen.bases.find(picked.ref.id);
   if (!found) return 0;
   HNoteBase base = *found;
-  levelsShown(regen, picked);
+  readHNoteLevels(picked, regen.settings, hnoteUnits());
   double level1 = picked.level1, level2 = (base.baseKind & 1) ? picked.level2 : base.level2;
   const bool twoLevels = (base.baseKind & 1) != 0;
   if (!askHNoteLevel(twoLevels ? u"1. " : u"", level1)) return 0;
@@ -114,17 +106,10 @@ int changeBase(HNoteRegen& regen) {
   if (handles.empty()) return 0;
 
   // The picked mark becomes a base, under a new identifier when a base has its own.
-  HNoteBase base;
-  base.id = picked.ref.id;
+  readHNoteLevels(picked, regen.settings, hnoteUnits());
+  HNoteBase base = hnoteBaseOf(picked);
   if (base.id.empty() || regen.bases.find(base.id)) base.id = newHNoteId();
   if (base.id.empty()) return -1;
-  levelsShown(regen, picked);
-  base.type = picked.ref.type;
-  base.baseKind = picked.ref.baseKind;
-  base.point = picked.insertPoint;
-  base.angle = picked.angle;
-  base.level1 = picked.level1;
-  base.level2 = picked.level2;
   regen.newBase = base;
 
   if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
