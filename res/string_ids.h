@@ -63,7 +63,7 @@
 #define IDS_INSPT_BOTTOM_RIGHT 1035
 
 // HeightDimEdit, HeightDimSetBase, HeightDimUpdate: how many marks were rebuilt
-#define IDS_MSG_HEIGHTDIMS_CHANGED 1036
+#define IDS_MSG_HEIGHTDIMS_CHANGED 1038
 
 // DimArc (host interaction of DimArcEntry): picking the arc and limit points
 #define IDS_PROMPT_DIMARC_SELECT_ARC 1500
