@@ -115,7 +115,6 @@ class PlacePass {
   PassEnd placeOnBase(const double picked[3]);
   PassEnd pickExisting();
   PassEnd createBase();
-  bool askLevel(const vchar* which, double& level);
   bool valuesOrMessage(const HNoteBase& base);
   PassEnd writeLeader(const ValueNode* mark);
 
@@ -187,16 +186,6 @@ bool PlacePass::valuesOrMessage(const HNoteBase& base) {
   return false;
 }
 
-bool PlacePass::askLevel(const vchar* which, double& level) {
-  const vstring prompt = vformat(loadFormat(IDS_PROMPT_BASE_LEVEL, "sf").c_str(), which, level);
-  double value = level;
-  const int r = hostCallOr<&HostApi::GetRealW>(0, prompt.c_str(), &value);
-  if (r == kRtNone) return true;  // Enter keeps the default
-  if (r != kRtNorm || !std::isfinite(value)) return false;
-  level = value;
-  return true;
-}
-
 PassEnd PlacePass::createBase() {
   record_.baseKind &= ~1;
   double point[3] = {0, 0, 0};
@@ -233,8 +222,8 @@ PassEnd PlacePass::createBase() {
   base.level1 = current ? current->level1 : 0;
   base.level2 = current ? current->level2 : 0;
   const bool twoLevels = (base.baseKind & 1) != 0;
-  if (!askLevel(twoLevels ? u"1. " : u"", base.level1)) return PassEnd::Ended;
-  if (twoLevels && !askLevel(u"2. ", base.level2)) return PassEnd::Ended;
+  if (!askHNoteLevel(twoLevels ? u"1. " : u"", base.level1)) return PassEnd::Ended;
+  if (twoLevels && !askHNoteLevel(u"2. ", base.level2)) return PassEnd::Ended;
 
   record_.insertPoint = base.point;
   record_.id.clear();
@@ -392,6 +381,16 @@ HNoteOrientation hnoteOrientation(double direction) {
     o.flipped = true;
   }
   return o;
+}
+
+bool askHNoteLevel(const vchar* which, double& level) {
+  const vstring prompt = vformat(loadFormat(IDS_PROMPT_BASE_LEVEL, "sf").c_str(), which, level);
+  double value = level;
+  const int r = hostCallOr<&HostApi::GetRealW>(0, prompt.c_str(), &value);
+  if (r == kRtNone) return true;  // Enter keeps the default
+  if (r != kRtNorm || !std::isfinite(value)) return false;
+  level = value;
+  return true;
 }
 
 double hnoteUnits() {

@@ -35,6 +35,11 @@ struct HNoteOrientation {
 };
 HNoteOrientation hnoteOrientation(double direction);
 
+// Asks a base level, "Zadejte %súroveň vztažného bodu <%.2f>: " with `which`
+// ("", "1. " or "2. ") and the level offered: Enter keeps it. False when the
+// user cancelled (the level is then as it was).
+bool askHNoteLevel(const vchar* which, double& level);
+
 // The host's drawing units, or 1000 when it gives none (or nothing usable).
 double hnoteUnits();
 

@@ -63,6 +63,9 @@
 #define IDS_INSPT_TOP_RIGHT 1034
 #define IDS_INSPT_BOTTOM_RIGHT 1035
 
+// HeightDimEdit, HeightDimSetBase, HeightDimUpdate: how many marks were rebuilt
+#define IDS_MSG_HEIGHTDIMS_CHANGED 1038
+
 // DimArc (host interaction of DimArcEntry): picking the arc and limit points
 #define IDS_PROMPT_DIMARC_SELECT_ARC 1500
 #define IDS_PROMPT_DIMARC_LOCATION 1501
