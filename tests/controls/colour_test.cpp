@@ -356,19 +356,6 @@ TEST_F(ColourControls, ColorExtFunctionRefusesBadCalls) {
       EXPECT_EQ(vd::vstring(text), u"zelená") << "a buffer without room is not written";
     }
   }
-  // An overlong and a broken text read in mode 6 change nothing.
-  for (const vd::vstring& bad : {vd::vstring(100000, u'5'), vd::vstring{u'1', 0xD800, u',', u'2', u',', u'3'}}) {
-    std::vector<vd::vchar> buffer(bad.begin(), bad.end());
-    buffer.push_back(0);
-    std::uint32_t colour = 3;
-    EXPECT_EQ(vd::colourExtFunction(nullptr, 6, &colour, nullptr, buffer.data(), static_cast<int>(buffer.size())), 0);
-    EXPECT_EQ(colour, 3u);
-  }
-  // "255, 128, 0" in mode 6 is a true colour.
-  vd::vchar typed[32] = u"255, 128, 0";
-  std::uint32_t colour = 3;
-  EXPECT_EQ(vd::colourExtFunction(nullptr, 6, &colour, nullptr, typed, 32), 1);
-  EXPECT_EQ(colour, 0x010080FFu);
 }
 
 // ---------------------------------------------------------------------------

@@ -13,12 +13,10 @@
 #include "host/host_api.h"
 #include "hostsim/host.h"
 #include "hostsim/layers.h"
-#include "hostsim/script.h"
 #include "layer_keys_dialog.h"
 #include "layer_keys_test_ids.h"
 #include "store/prf_store.h"
 #include "tools/png/bitmap_png.h"
-#include "tools/vdhost/host_windows.h"
 #include "tools/vdhost/message_box.h"
 #include "ui/dialog.h"
 #include "ui/gdi.h"
@@ -485,53 +483,6 @@ TEST_F(LayerKeys, PictureOfTheDroppedList) {
           dlg.EndDialog(IDOK);
         });
   });
-}
-
-// The chooser answered by the dialog lines of a host script, through the
-// dialog driver of the host program.
-class LayerKeysModule : public hostsim::ModuleFace {
- public:
-  bool initApp(int& result) override {
-    result = vd::bindHost(nullptr, &hostsim::resolveExport, nullptr) ? 1 : 0;
-    return true;
-  }
-  bool runCommand(const std::string& name, const std::vector<std::string>&, int& result) override {
-    if (name != "LayerKeys") return false;
-    LayerKeysDialog dlg(kSpecials | comboLayerKeys::kNameFirst);
-    result = static_cast<int>(dlg.DoModal());
-    Host::instance().log("combo: " + ui::wideToUtf8(dlg.shownOnOk) + " -> " + ui::wideToUtf8(dlg.layerOnOk));
-    return true;
-  }
-  bool omitExport(const std::string&, std::string& error) override { return error = "not here", false; }
-};
-
-TEST_F(LayerKeys, TheChooserAnswersAHostScript) {
-  vd::unbindHost();
-  Host& host = Host::instance();
-  host.reset();
-  ui::unique_hwnd main = uitest::makePlainWindow(L"LayerKeysHost", WS_OVERLAPPEDWINDOW);
-  host.mainWindow = main.get();
-  vdhost::HostWindows windows(host);
-  ASSERT_TRUE(windows.ready());
-  LayerKeysModule module;
-  hostsim::ScriptRunner runner(host, module);
-  const bool ran = runner.runText(
-      "layer K\xc3\xb3ty 3 Koty\n"
-      "layer Zdi 1 ZED\n"
-      "init\n"
-      "command LayerKeys\n"
-      "dialog 500\n"
-      "choose 1201 \"<Vybrat hladiny...>\"\n"
-      "dialog 7100\n"
-      "choose 7101 \"Zdi  (ZED)\"\n"
-      "choose 7101 \"K\xc3\xb3ty  (Koty)\"\n"
-      "press 1\n"
-      "press 1\n");
-  std::string transcript;
-  for (const std::string& line : host.transcript()) transcript += line + "\n";
-  ASSERT_TRUE(ran) << host.error() << "\n" << transcript;
-  EXPECT_NE(transcript.find("combo: K\xc3\xb3ty  (Koty) -> KOTY"), std::string::npos) << transcript;
-  EXPECT_NE(transcript.find("dialog 7100 \"V\xc3\xbd" "b\xc4\x9br hladin\""), std::string::npos) << transcript;
 }
 
 }  // namespace
