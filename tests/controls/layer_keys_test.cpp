@@ -10,16 +10,15 @@
 
 #include "controls/combo_layer_keys.h"
 #include "dialog_script.h"
+#include "dropped_picture.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
 #include "hostsim/layers.h"
 #include "layer_keys_dialog.h"
 #include "layer_keys_test_ids.h"
 #include "store/prf_store.h"
-#include "tools/png/bitmap_png.h"
 #include "tools/vdhost/message_box.h"
 #include "ui/dialog.h"
-#include "ui/gdi.h"
 #include "ui/wide_text.h"
 
 namespace {
@@ -453,31 +452,9 @@ TEST_F(LayerKeys, PictureOfTheDroppedList) {
         })
         .waitFor([&] { return dlg.keys.droppedDown(); }, "the list to drop")
         .then([&] {
-          RECT frame{}, list{};
-          GetWindowRect(dlg.hwnd(), &frame);
-          SendMessageW(dlg.keys.hwnd(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&list));
-          RECT all{};
-          UnionRect(&all, &frame, &list);
-          const int w = all.right - all.left, h = all.bottom - all.top;
-          ui::memory_surface surface;
-          ASSERT_TRUE(surface.create(nullptr, w, h));
-          // The dialog and the dropped list are windows of their own: each is
-          // copied from its own pixels to where it shows on the screen.
-          COMBOBOXINFO info{sizeof info};
-          ASSERT_TRUE(GetComboBoxInfo(dlg.keys.hwnd(), &info));
-          for (HWND window : {dlg.hwnd(), info.hwndList}) {
-            RECT r{};
-            GetWindowRect(window, &r);
-            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            GdiFlush();
-            HDC source = GetWindowDC(window);
-            BitBlt(surface.dc(), r.left - all.left, r.top - all.top, r.right - r.left, r.bottom - r.top, source, 0, 0,
-                   SRCCOPY);
-            ReleaseDC(window, source);
-          }
-          std::filesystem::create_directories("pictures");
           std::string error;
-          EXPECT_TRUE(vdpng::writeBitmap(surface.dc(), surface.bitmap(), w, h, "pictures/layer-key-combo.png", error))
+          EXPECT_TRUE(uitest::writeDroppedCombo(dlg.hwnd(), dlg.keys.hwnd(), uitest::picturePath("layer-key-combo.png"),
+                                                error))
               << error;
           dlg.keys.showDropDown(false);
           dlg.EndDialog(IDOK);
