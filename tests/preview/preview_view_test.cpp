@@ -10,6 +10,7 @@
 #include "geom/point_ent2d.h"
 #include "host/value_chain.h"
 #include "preview/view.h"
+#include "dialog_script.h"
 #include "preview_test_shapes.h"
 #include "ui/gdi.h"
 
@@ -1194,13 +1195,7 @@ TEST(ViewSnapTiming, TheTimeLimitStopsALongSearchUnlessDisabled) {
 }
 
 TEST_F(ViewTest, OwnerWindowMeasuresTheTextBox) {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"PreviewTextOwner";
-  RegisterClassW(&wc);
-  ui::unique_hwnd owner(CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
-                                        wc.hInstance, nullptr));
+  ui::unique_hwnd owner = uitest::makePlainWindow(L"PreviewTextOwner", WS_POPUP);
   ASSERT_TRUE(owner);
   v.set_owner(owner.get());
   // "iiii" is far narrower than the estimate of 0.7 x height per character.
