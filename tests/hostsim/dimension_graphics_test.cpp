@@ -350,3 +350,49 @@ TEST(DimensionDefinitionPoint, MovesToTheFootOfTheSecondExtensionLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DimensionGraphicsTest, SavedDimensionsGetBlocksOfTheirOwnAndOrphanedOnesGo) {
+  // *D1 as the module might copy it with a dimension; *D7 named by nothing.
+  double x = 0, y = 0, z = 0;
+  api().Header_bin();
+  for (const char16_t* name : {u"*D1", u"*D7"}) {
+    ASSERT_EQ(api().BlkmakeHead_binW(name, 1, &x, &y, &z), kRtNorm);
+    OwnedChain l = line(0, 0, 1, 1);
+    api().BlkmakeEnt_binW(l.get());
+    api().BlkmakeEnd_binW(name);
+  }
+  ASSERT_EQ(api().Flush_bin(1), kRtNorm);
+  OwnedChain first = rotated(), second = rotated({}, 40), third = rotated({}, 50);
+  first.setText(2, u"*D1");
+  second.setText(2, u"*d1");  // a copy naming the same block
+  for (OwnedChain* d : {&first, &second, &third}) ASSERT_EQ(make(std::move(*d)), kRtNorm);
+  const std::string text = hostsim::dxf::writeDxf(drawing(), host().variables, host().environment);
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+  ASSERT_TRUE(r.drawing) << r.error;
+  std::vector<vstring> names;
+  for (const hostsim::Entity* e : r.drawing->entities()) names.emplace_back(e->view().text(2).value_or(u""));
+  EXPECT_EQ(names, (std::vector<vstring>{u"*D1", u"*D2", u"*D3"}));
+  EXPECT_EQ(r.drawing->findBlock(u"*D7"), nullptr) << "orphaned";
+  ASSERT_EQ(r.drawing->blocks().size(), 3u);
+  for (const vstring& name : names) {
+    const hostsim::Block* b = r.drawing->findBlock(name);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->flags, 1);
+    int solids = 0, texts = 0;
+    for (const auto& e : b->entities) {
+      solids += e->view().isType(u"SOLID");
+      texts += e->view().isType(u"TEXT");
+    }
+    EXPECT_EQ(solids, 2) << utf16ToUtf8(name);
+    EXPECT_EQ(texts, 1) << utf16ToUtf8(name);
+  }
+  // The block of the first keeps the handles of *D1 and its line.
+  EXPECT_EQ(r.drawing->findBlock(u"*D1")->handle, drawing().findBlock(u"*D1")->handle);
+  EXPECT_EQ(r.drawing->findBlock(u"*D1")->entities.front()->handle, drawing().findBlock(u"*D1")->entities.front()->handle);
+  // Saved again, the file is the same: the blocks are replaced, not added.
+  EXPECT_EQ(hostsim::dxf::writeDxf(*r.drawing, host().variables, host().environment), text);
+}
+
+}  // namespace
