@@ -21,10 +21,9 @@ import os
 import subprocess
 import sys
 
-from ezdxf import recover
 from ezdxf.math import Vec3
 
-from check_picture import read_png
+from check_picture import audited, fail, filled_places, read_png
 
 RED, BLUE, GREEN, MAGENTA, CYAN = (255, 0, 0), (0, 0, 255), (0, 255, 0), (255, 0, 255), (0, 255, 255)
 BLACK = (0, 0, 0)
@@ -40,15 +39,8 @@ EXPECTED = {
 }
 
 
-def fail(message):
-    print("FAIL:", message)
-    sys.exit(1)
-
-
 def check_drawing(path):
-    doc, auditor = recover.readfile(path)
-    if auditor.has_errors:
-        fail(f"{path}: audit errors {[e.message for e in auditor.errors]}")
+    doc = audited(path)
     seen = {}
     for dim in doc.modelspace().query("DIMENSION"):
         colour = dim.dxf.color
@@ -71,18 +63,6 @@ def check_drawing(path):
     return seen
 
 
-def places(pixels, colour):
-    """Pixels in the middle of a 3 x 3 square of the colour, grouped by nearness."""
-    found = []
-    h, w = len(pixels), len(pixels[0])
-    for y in range(1, h - 1):
-        for x in range(1, w - 1):
-            if all(pixels[y + dy][x + dx] == colour for dy in (-1, 0, 1) for dx in (-1, 0, 1)):
-                if not any(abs(x - px) < 25 and abs(y - py) < 25 for px, py in found):
-                    found.append((x, y))
-    return found
-
-
 def check_picture(path):
     width, height, pixels = read_png(path)
     black = [(x, y) for y in range(height) for x in range(width) if pixels[y][x] == BLACK]
@@ -103,7 +83,7 @@ def check_picture(path):
                    for dx in range(-reach, reach + 1))
 
     for colour in (RED, BLUE, GREEN, MAGENTA, CYAN):
-        arrows = places(pixels, colour)
+        arrows = filled_places(pixels, colour, 25)
         if len(arrows) != 2:
             fail(f"colour {colour}: filled arrowheads at {arrows}, not two")
     # Red: extension lines at x = 10 and 52.5 from 20.625 up to 36.25; its line at y = 35.
