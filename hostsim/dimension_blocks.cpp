@@ -1,6 +1,5 @@
 #include "hostsim/dimension_blocks.h"
 
-#include <algorithm>
 #include <string>
 
 #include "hostsim/dimension_graphics.h"
@@ -40,10 +39,10 @@ DimensionBlocks::DimensionBlocks(const Drawing& drawing, const std::map<vstring,
     std::vector<vd::OwnedChain> members;
   };
   std::vector<Planned> planned;
-  std::vector<vstring> taken;  // upper-case names no new block may take
-  for (const auto& b : drawing.blocks()) taken.push_back(upper(b->name));
+  std::set<vstring> taken;  // upper-case names no new block may take
+  for (const auto& b : drawing.blocks()) taken.insert(upper(b->name));
   for (const Entity* e : others) {
-    if (auto name = e->view().text(2)) named_.push_back(upper(*name));
+    if (auto name = e->view().text(2)) named_.insert(upper(*name));
   }
   for (const Entity* d : dimensions) {
     const vd::ChainView view = d->view();
@@ -51,18 +50,17 @@ DimensionBlocks::DimensionBlocks(const Drawing& drawing, const std::map<vstring,
     if (graphics) {
       planned.push_back({d, dimensionChains(*graphics)});
     } else if (auto name = view.text(2)) {
-      named_.push_back(upper(*name));  // a block the host does not regenerate stays the dimension's
+      named_.insert(upper(*name));  // a block the host does not regenerate stays the dimension's
     }
   }
-  std::vector<vstring> claimed;
+  std::set<vstring> claimed;
   auto claim = [&](const vstring& name) {
-    claimed.push_back(upper(name));
-    taken.push_back(upper(name));
+    claimed.insert(upper(name));
+    taken.insert(upper(name));
   };
   auto isClaimed = [&](const vstring& name) {
     const vstring u = upper(name);
-    return std::find(claimed.begin(), claimed.end(), u) != claimed.end() ||
-           std::find(named_.begin(), named_.end(), u) != named_.end();
+    return claimed.count(u) != 0 || named_.count(u) != 0;
   };
   int next = 1;
   for (Planned& p : planned) {
@@ -70,7 +68,7 @@ DimensionBlocks::DimensionBlocks(const Drawing& drawing, const std::map<vstring,
     if (!isDimensionBlockName(name) || isClaimed(name)) {
       for (;; ++next) {
         name = u"*D" + vd::utf8ToUtf16(std::to_string(next));
-        if (std::find(taken.begin(), taken.end(), upper(name)) == taken.end()) break;
+        if (taken.count(upper(name)) == 0) break;
       }
     }
     claim(name);
@@ -96,7 +94,7 @@ const DimensionBlock* DimensionBlocks::replacing(const Block& block) const {
 
 bool DimensionBlocks::orphaned(const Block& block) const {
   if (!isDimensionBlockName(block.name) || (block.flags & 1) == 0 || replacing(block)) return false;
-  return std::find(named_.begin(), named_.end(), upper(block.name)) == named_.end();
+  return named_.count(upper(block.name)) == 0;
 }
 
 vd::OwnedChain withBlockName(vd::ChainView dimension, vd::vstring_view block, FlatPoints& flat) {

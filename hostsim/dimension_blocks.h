@@ -4,6 +4,7 @@
 // dimension as the host draws it.
 #pragma once
 #include <map>
+#include <set>
 #include <vector>
 
 #include "host/chain.h"
@@ -46,7 +47,7 @@ class DimensionBlocks {
   std::vector<DimensionBlock> blocks_;
   std::map<const Entity*, size_t> byDimension_;
   std::map<const Block*, size_t> byReplaced_;
-  std::vector<vstring> named_;  // upper-case block names the drawing's entities name in group 2
+  std::set<vstring> named_;  // upper-case block names the drawing's entities name in group 2
 };
 
 // True for a name of the form of an anonymous dimension block: "*D" (any
