@@ -152,11 +152,28 @@ class Builder {
     if (type == 0 || type == 1) ok = linear(type == 1);
     if (type == 2) ok = twoLineAngular();
     if (type == 5) ok = threePointAngular();
-    if (!ok) return std::nullopt;
+    // Sizes so large that a piece leaves the numbers (DIMSCALE 1e300) draw nothing.
+    if (!ok || !finite()) return std::nullopt;
     return std::move(g_);
   }
 
  private:
+  bool finite() const {
+    auto ok = [](ChainPoint p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); };
+    for (const auto& l : g_.lines) {
+      if (!ok(l.from) || !ok(l.to)) return false;
+    }
+    for (const auto& a : g_.arcs) {
+      if (!ok(a.centre) || !std::isfinite(a.radius) || !std::isfinite(a.start) || !std::isfinite(a.end)) return false;
+    }
+    for (const auto& corners : g_.arrows) {
+      for (ChainPoint p : corners) {
+        if (!ok(p)) return false;
+      }
+    }
+    return !g_.text || (ok(g_.text->middle) && std::isfinite(g_.text->height) && std::isfinite(g_.text->rotation));
+  }
+
   std::optional<V2> point(int code) const {
     auto p = dim_.point(code);
     return p ? std::optional<V2>(plane(*p)) : std::nullopt;

@@ -83,9 +83,10 @@ struct DimensionGraphics {
 };
 
 // The pieces of a rotated (type 0), aligned (1), 2-line angular (2) or
-// 3-point angular (5) dimension (group 70 & 15); nothing for other types and
-// for a dimension whose points define no dimension line or arc (coincident
-// points, parallel lines). Coordinates are taken in the plane of the world
+// 3-point angular (5) dimension (group 70 & 15); nothing for other types, for
+// a dimension whose points define no dimension line or arc (coincident
+// points, parallel lines) and for one whose sizes put a piece beyond the
+// numbers (an override of DIMSCALE 1e300). Coordinates are taken in the plane of the world
 // XY axes.
 std::optional<DimensionGraphics> dimensionGraphics(vd::ChainView dimension, const DimensionVariables& variables);
 

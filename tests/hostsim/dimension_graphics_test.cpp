@@ -317,6 +317,14 @@ TEST_F(DimensionGraphicsTest, OtherTypesAndDegenerateDimensionsDrawNothing) {
   parallel.text(0, u"DIMENSION").integer(70, 2).point(13, 0, 0).point(14, 10, 0).point(15, 0, 5).point(10, 10, 5).point(16, 5, 3);
   for (const OwnedChain& dim : chains(radial.build(), same.build(), parallel.build()))
     EXPECT_FALSE(hostsim::dimensionGraphics(dim, DimensionVariables())) << dim.view().integer(70).value_or(-1);
+  // A scale that puts the arrowheads beyond the numbers: nothing, rather
+  // than pieces a saved file could not hold.
+  const OwnedChain huge = rotated({{40, 1e300}, {41, 1e300}});
+  EXPECT_FALSE(hostsim::dimensionGraphics(huge, variablesOf(huge)));
+  ASSERT_EQ(make(rotated({{40, 1e300}, {41, 1e300}})), kRtNorm);
+  const std::string text = hostsim::dxf::writeDxf(drawing(), host().variables, host().environment);
+  ASSERT_FALSE(text.empty());
+  for (const char* bad : {"\ninf", "\n-inf", "\nnan", "\n-nan"}) EXPECT_EQ(text.find(bad), std::string::npos) << bad;
 }
 
 TEST(DimensionDefinitionPoint, MovesToTheFootOfTheSecondExtensionLine) {
