@@ -435,6 +435,21 @@ std::vector<vd::OwnedChain> dimensionChains(const DimensionGraphics& g, ChainVie
   return out;
 }
 
+std::vector<vd::OwnedChain> dimensionDrawing(const Drawing& drawing, const std::map<vstring, Variable>& variables,
+                                             const std::map<vstring, vstring>& environment, ChainView dimension) {
+  if (const auto graphics = dimensionGraphics(dimension, dimensionVariables(drawing, variables, environment, dimension)))
+    return dimensionChains(*graphics, dimension);
+  std::vector<vd::OwnedChain> out;
+  const vd::vstring_view name = dimension.text(2).value_or(u"");
+  if (name.empty() || !drawing.findBlock(name)) return out;
+  vd::ChainBuilder reference;
+  reference.text(vd::gc::kType, u"INSERT");
+  copyEntityLook(dimension, reference);
+  reference.text(2, name).point(10, 0, 0);
+  out.push_back(reference.build());
+  return out;
+}
+
 bool placeDefinitionPoint(vd::OwnedChain& dimension) {
   const ChainView dim = dimension.view();
   const int type = static_cast<int>(dim.integer(70).value_or(0) & 15);

@@ -96,6 +96,13 @@ std::optional<DimensionGraphics> dimensionGraphics(vd::ChainView dimension, cons
 // dimension's block holds them.
 std::vector<vd::OwnedChain> dimensionChains(const DimensionGraphics& graphics, vd::ChainView look = {});
 
+// What a dimension of the drawing shows, as chains the picture draws: its
+// regenerated pieces in its look; for a type the host does not regenerate,
+// a reference at the origin to the block its group 2 names (a dimension's
+// block is drawn in world coordinates), when the drawing has that block.
+std::vector<vd::OwnedChain> dimensionDrawing(const Drawing& drawing, const std::map<vstring, Variable>& variables,
+                                             const std::map<vstring, vstring>& environment, vd::ChainView dimension);
+
 // Moves the definition point 10 of a rotated or aligned dimension to where a
 // CAD host regenerating the dimension puts it, and where the dimension tools
 // look for the end of the dimension line: the foot of the second extension

@@ -404,3 +404,35 @@ TEST_F(DimensionGraphicsTest, SavedDimensionsGetBlocksOfTheirOwnAndOrphanedOnesG
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DimensionGraphicsTest, ThePictureDrawsRegeneratedPiecesInTheDimensionsLookOrTheBlockOfOtherTypes) {
+  defineBlock(u"*D9");
+  ChainBuilder radial;
+  radial.text(0, u"DIMENSION").text(8, u"KOTY").integer(62, 3).text(2, u"*D9").point(10, 0, 0).integer(70, 4);
+  radial.point(15, 5, 0);
+  const OwnedChain radius = radial.build();
+  auto chains = hostsim::dimensionDrawing(drawing(), host().variables, host().environment, radius);
+  ASSERT_EQ(chains.size(), 1u);
+  EXPECT_TRUE(chains[0].view().isType(u"INSERT"));
+  EXPECT_EQ(chains[0].view().text(2), u"*D9");
+  EXPECT_EQ(chains[0].view().layer(), u"KOTY");
+  EXPECT_EQ(chains[0].view().integer(62), 3);
+  OwnedChain unnamed = OwnedChain::copyOf(radius);
+  unnamed.setText(2, u"*D404");
+  EXPECT_TRUE(hostsim::dimensionDrawing(drawing(), host().variables, host().environment, unnamed).empty());
+  // A rotated one: its line, two extension lines, two arrowheads and its text, in its look.
+  OwnedChain linear = rotated();
+  linear.setInteger(62, 5);
+  chains = hostsim::dimensionDrawing(drawing(), host().variables, host().environment, linear);
+  std::vector<vstring> types;
+  for (const OwnedChain& c : chains) {
+    types.emplace_back(c.view().type());
+    EXPECT_EQ(c.view().layer(), u"KOTY");
+    EXPECT_EQ(c.view().integer(62), 5);
+  }
+  EXPECT_EQ(types, (std::vector<vstring>{u"LINE", u"LINE", u"LINE", u"SOLID", u"SOLID", u"TEXT"}));
+}
+
+}  // namespace

@@ -160,12 +160,14 @@ class picture_builder {
   // it is; handle and intoBlock as view::add_item takes them.
   int addGroup(const entity_group& group, const GDI::colour_context& colours, uint64_t handle, bool intoBlock) {
     // A leader shows as its path and its arrowhead, each drawn as what it is.
-    // A dimension shows as the pieces the host regenerates for it, in its look.
+    // A dimension shows as the pieces the host regenerates for it (or its
+    // block, for a type it does not regenerate), in its look.
     const bool dimension = group.main->view().isType(u"DIMENSION");
     if (group.main->view().isType(u"LEADER") || dimension) {
       int added = 0;
       for (const vd::OwnedChain& part :
-           dimension ? dimensionPieces(group.main->view()) : hostsim::leaderDrawing(drawing_, group.main->view())) {
+           dimension ? hostsim::dimensionDrawing(drawing_, variables_, environment_, group.main->view())
+                     : hostsim::leaderDrawing(drawing_, group.main->view())) {
         hostsim::Entity piece;
         piece.handle = group.main->handle;
         piece.chain = hostsim::PackedChain(part.view());
@@ -195,12 +197,6 @@ class picture_builder {
       return added;
     }
     return view_.add_item(std::move(*item), handle, intoBlock);
-  }
-
-  std::vector<vd::OwnedChain> dimensionPieces(vd::ChainView dimension) const {
-    const auto graphics = hostsim::dimensionGraphics(
-        dimension, hostsim::dimensionVariables(drawing_, variables_, environment_, dimension));
-    return graphics ? hostsim::dimensionChains(*graphics, dimension) : std::vector<vd::OwnedChain>();
   }
 
   // The key of the block drawn with these member colours, defined with its
