@@ -407,6 +407,7 @@ class Writer {
                  {utf8(b->handle), keptOrNew(b->beginHandle), keptOrNew(b->endHandle)}, false, {}};
       if (const DimensionBlock* plan = dimensionBlocks_.replacing(*b)) {
         o.dimension = true;
+        o.flags |= 1;  // anonymous, as a dimension's block is
         o.regenerated = regenerated(*plan, &b->entities);
       }
       written_.insert(o.handles.record);
