@@ -110,7 +110,9 @@ int editHeightDims(const vstring& settingsPath, const HNoteEditDialogs& dialogs)
   if (!chooseOptions(dialogs, regen.settings, choice)) return 0;
   if (!askPoints(choice, regen)) return 0;
   if (!selectMarks()) return 0;
-  // The settings dialog may have changed them.
+  // As saved: the settings dialog may have changed the file, or changed the
+  // set and been cancelled.
+  regen.settings = HNoteDataSet();
   regen.settings.load(settingsPath);
   regen.options = hnoteEditOptions(choice);
   regen.collect();
