@@ -1,4 +1,5 @@
-"""Checks the drawings the HeightDimUpdate scenarios saved, read with ezdxf.
+"""Checks the drawings the scenarios of the editing commands saved, read
+with ezdxf.
 
   check_marks.py older FILE    the "KACENAD2" references rebuilt as flipped
                                type-2 marks with their values, the line kept
@@ -7,6 +8,12 @@
   check_marks.py values FILE X,Y=VALUE[@BASE]...
                                the mark at X,Y shows VALUE (and has the base
                                identifier BASE; "-" for none)
+  check_marks.py lines FILE [X1,Y1:X2,Y2@X,Y]...
+                               the drawing's LINEs are exactly these: each
+                               from X1,Y1 to X2,Y2 (either way round), tagged
+                               with the identifier of the mark at X,Y; with
+                               none given, the drawing has no LINE (no
+                               temporary line was left behind)
 """
 import sys
 
@@ -92,8 +99,34 @@ def values(path, *expected):
             fail(f"mark at {at} has the base {m['base']!r}, not {want_base}")
 
 
+def point(text):
+    return tuple(round(float(c), 6) for c in text.split(","))
+
+
+def lines(path, *expected):
+    doc = ezdxf.readfile(path)
+    by_place = {m["at"]: m for m in marks(doc)}
+    found = []
+    for line in doc.modelspace().query("LINE"):
+        ends = {(round(line.dxf.start.x, 6), round(line.dxf.start.y, 6)),
+                (round(line.dxf.end.x, 6), round(line.dxf.end.y, 6))}
+        tag = line.get_xdata("VD_ASSOCDESC1")[0].value if line.has_xdata("VD_ASSOCDESC1") else None
+        found.append((ends, tag))
+    if len(found) != len(expected):
+        fail(f"{len(expected)} lines expected, found {len(found)}: {found}")
+    for item in expected:
+        span, _, owner = item.partition("@")
+        a, b = span.split(":")
+        mark = by_place.get(point(owner))
+        if mark is None:
+            fail(f"no mark at {owner}")
+        want = ({point(a), point(b)}, mark["id"])
+        if want not in found:
+            fail(f"no line {a} to {b} tagged {mark['id']}: {found}")
+
+
 def main():
-    {"older": older, "copied": copied, "values": values}[sys.argv[1]](*sys.argv[2:])
+    {"older": older, "copied": copied, "values": values, "lines": lines}[sys.argv[1]](*sys.argv[2:])
     print("ok")
 
 
