@@ -5,9 +5,11 @@ with ezdxf.
                                type-2 marks with their values, the line kept
   check_marks.py copied FILE   the copied base has an identifier of its own
                                and measures from the base it was copied from
-  check_marks.py values FILE X,Y=VALUE[@BASE]...
+  check_marks.py values FILE X,Y=VALUE[@BASE][<|>]...
                                the mark at X,Y shows VALUE (and has the base
-                               identifier BASE; "-" for none)
+                               identifier BASE; "-" for none; and its
+                               horizontal leg reaches left "<", as a mirrored
+                               ČSN mark, or right ">")
   check_marks.py lines FILE [X1,Y1:X2,Y2@X,Y]...
                                the drawing's LINEs are exactly these: each
                                from X1,Y1 to X2,Y2 (either way round), tagged
@@ -84,10 +86,25 @@ def copied(path):
         fail(f"values: base {base['value']}, dependant {dep['value']}, copy {copy['value']}")
 
 
+def leg_side(doc, block_name):
+    """"<" when the block's lines reach farther left of its base point than
+    right, ">" otherwise."""
+    xs = [0.0]
+    for e in doc.blocks.get(block_name):
+        if e.dxftype() == "LWPOLYLINE":
+            xs += [p[0] for p in e.get_points()]
+        elif e.dxftype() == "LINE":
+            xs += [e.dxf.start.x, e.dxf.end.x]
+    return "<" if -min(xs) > max(xs) else ">"
+
+
 def values(path, *expected):
-    by_place = {m["at"]: m for m in marks(ezdxf.readfile(path))}
+    doc = ezdxf.readfile(path)
+    by_place = {m["at"]: m for m in marks(doc)}
     for item in expected:
         place, want = item.split("=", 1)
+        side = want[-1] if want[-1] in "<>" else None
+        want = want[:-1] if side else want
         want_value, _, want_base = want.partition("@")
         at = tuple(float(c) for c in place.split(","))
         m = by_place.get(at)
@@ -97,6 +114,8 @@ def values(path, *expected):
             fail(f"mark at {at} shows {m['value']}, not {want_value}")
         if want_base and (m["base"] or "-") != want_base:
             fail(f"mark at {at} has the base {m['base']!r}, not {want_base}")
+        if side and leg_side(doc, m["block"]) != side:
+            fail(f"mark at {at}: its leg does not reach {'left' if side == '<' else 'right'}")
 
 
 def point(text):
