@@ -1,9 +1,9 @@
 #include "heightdim/commands.h"
 
 #include "heightdim/command_args.h"
+#include "heightdim/edit.h"
 #include "heightdim/place.h"
 #include "heightdim/regen.h"
-#include "host/pending.h"
 #ifdef _WIN32
 #include "heightdim/edit_dialogs.h"
 #include "heightdim/settings_dialog.h"
@@ -23,6 +23,27 @@ std::optional<PlanViewChoice> askPlanView(const vstring& iniPath, int32_t insert
   if (dlg.DoModal() != IDOK) return std::nullopt;
   return PlanViewChoice{dlg.heightText, dlg.insertPoint, dlg.repeatCommand != 0};
 }
+
+// "Editace výškových kót"; its flags after a Cancel are those it read when it opened.
+int askEdit(const vstring& iniPath, HNoteEditChoice& choice) {
+  CHeightDimEditDlg dlg(&iniPath, static_cast<HWND>(hostBinding().mainWindow));
+  const INT_PTR r = dlg.DoModal();
+  choice = {dlg.drawLeader != 0, dlg.moveToLeader != 0, dlg.mirrorMarks != 0, dlg.applySettings != 0};
+  return static_cast<int>(r);
+}
+
+// The settings dialog on `set`; true on OK. Its previews draw in the mark's
+// own plane, whatever UCS the drawing has: the module's UCS matrices are
+// identity while it shows, and are put back after it.
+bool askSettings(HNoteDataSet& set) {
+  const UcsTransforms kept = ucsTransforms();
+  ucsTransforms().userToWorld2d = GcGeMatrix2d();
+  ucsTransforms().worldToUser2d = GcGeMatrix2d();
+  CHeightDimSettingsDlg dlg(&set, static_cast<HWND>(hostBinding().mainWindow));
+  const bool accepted = dlg.DoModal() == IDOK;
+  ucsTransforms() = kept;
+  return accepted;
+}
 #endif
 
 }  // namespace
@@ -40,18 +61,22 @@ int commandHeightDim(int argc, const char* const* argv) {
   return out.placed > 0 && !out.failed ? 1 : 0;
 }
 
-int commandHeightDimEdit(int, const char* const*) { return reportCommandPending(u"HeightDimEdit"); }
+int commandHeightDimEdit(int, const char* const*) {
+#ifdef _WIN32
+  const HNoteEditDialogs dialogs{&askEdit, &askSettings};
+#else
+  // The portable build has no dialogs: the command ends before it asks anything.
+  const HNoteEditDialogs dialogs;
+#endif
+  return editHeightDims(hnoteDataPath(), dialogs) > 0 ? 1 : 0;
+}
 int commandHeightDimSetBase(int, const char* const*) { return setHeightDimBase(hnoteDataPath()) > 0 ? 1 : 0; }
 int commandHeightDimUpdate(int, const char* const*) { return updateHeightDims(hnoteDataPath()) >= 0 ? 1 : 0; }
 int commandHeightDimSettings(int, const char* const*) {
 #ifdef _WIN32
   HNoteDataSet set;
   set.load(hnoteDataPath());
-  // The dialog's previews draw in the mark's own plane, whatever UCS the drawing has.
-  ucsTransforms().userToWorld2d = GcGeMatrix2d();
-  ucsTransforms().worldToUser2d = GcGeMatrix2d();
-  CHeightDimSettingsDlg dlg(&set, static_cast<HWND>(hostBinding().mainWindow));
-  if (dlg.DoModal() != IDOK) return 0;
+  if (!askSettings(set)) return 0;
   return set.save() ? 1 : 0;
 #else
   // The portable build has no dialogs.

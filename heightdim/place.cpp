@@ -44,9 +44,6 @@ bool ok(int result) { return result == kRtNorm; }
 
 HNotePoint toPoint(const double p[3]) { return {p[0], p[1]}; }
 
-// A point the host gave (world) in the current UCS; false when the host could not turn it.
-bool intoUcs(double p[3]) { return hostCallOr<&HostApi::Wcs2Ucs>(0, p, 0, 1) != 0; }
-
 // The entity the last flush made (the block reference of a mark, or a
 // leader); null when the host gives none.
 const ValueNode* lastMade() {
@@ -152,7 +149,7 @@ PassEnd PlacePass::placeOnBase(const double picked[3]) {
   const HNoteBase* base = bases_.current();
   if (!base) return PassEnd::Failed;
   double p[3] = {picked[0], picked[1], picked[2]};
-  if (!intoUcs(p)) return PassEnd::Failed;
+  if (!hnoteIntoUcs(p)) return PassEnd::Failed;
   record_.baseKind = base->baseKind;
   record_.insertPoint = toPoint(p);
   record_.baseId = base->id;
@@ -211,7 +208,7 @@ PassEnd PlacePass::createBase() {
     if (!ok(hostCallOr<&HostApi::GetPointW>(0, static_cast<const double*>(nullptr), prompt.c_str(), point)))
       return PassEnd::Ended;
   }
-  if (!intoUcs(point)) return PassEnd::Failed;
+  if (!hnoteIntoUcs(point)) return PassEnd::Failed;
 
   HNoteBase base;
   base.type = record_.type;
@@ -262,7 +259,7 @@ PassResult PlacePass::planView(const PlanViewDialog& dialog) {
     centre[0] = n->v.point[0];
     centre[1] = n->v.point[1];
   }
-  if (!intoUcs(centre)) return {PassEnd::Failed};
+  if (!hnoteIntoUcs(centre)) return {PassEnd::Failed};
   record_.insertPoint = toPoint(centre);
   if (!writeMark(record_)) return {PassEnd::Failed};
   JigRecord jig;
@@ -301,7 +298,7 @@ PassEnd PlacePass::writeLeader(const ValueNode* markNode) {
     eraseMark(markHandle);
     return PassEnd::Failed;
   };
-  if (!intoUcs(picked)) return refused();
+  if (!hnoteIntoUcs(picked)) return refused();
 
   // The frame's corners around the mark's insertion point.
   const double f = hnoteDrawingFactor();
@@ -392,6 +389,8 @@ bool askHNoteLevel(const vchar* which, double& level) {
   level = value;
   return true;
 }
+
+bool hnoteIntoUcs(double p[3]) { return hostCallOr<&HostApi::Wcs2Ucs>(0, p, 0, 1) != 0; }
 
 double hnoteUnits() {
   const double u = drawingUnits();

@@ -40,6 +40,10 @@ HNoteOrientation hnoteOrientation(double direction);
 // user cancelled (the level is then as it was).
 bool askHNoteLevel(const vchar* which, double& level);
 
+// A point the host gave (world) turned into the current UCS, in place; false
+// when the host could not turn it.
+bool hnoteIntoUcs(double p[3]);
+
 // The host's drawing units, or 1000 when it gives none (or nothing usable).
 double hnoteUnits();
 

@@ -221,9 +221,9 @@ TEST_F(Binding, PendingCommandsSayItInTheHostsText) {
   }
   // A host text with a conversion the line does not pass is not used; nor is a missing one.
   hostTexts() = {{IDS_MSG_COMMAND_PENDING, u"%d %s"}};
-  const vd::CommandInfo* edit = vd::findCommand("HeightDimEdit");
-  vd::runCommand(*edit, 0, nullptr);
-  EXPECT_EQ(host().transcript().back(), "prompt: HeightDimEdit\\n");
+  const vd::CommandInfo* pending = vd::findCommand("DimAlign");
+  vd::runCommand(*pending, 0, nullptr);
+  EXPECT_EQ(host().transcript().back(), "prompt: DimAlign\\n");
 }
 
 }  // namespace

@@ -1,12 +1,21 @@
-"""Checks the drawings the HeightDimUpdate scenarios saved, read with ezdxf.
+"""Checks the drawings the scenarios of the editing commands saved, read
+with ezdxf.
 
   check_marks.py older FILE    the "KACENAD2" references rebuilt as flipped
                                type-2 marks with their values, the line kept
   check_marks.py copied FILE   the copied base has an identifier of its own
                                and measures from the base it was copied from
-  check_marks.py values FILE X,Y=VALUE[@BASE]...
+  check_marks.py values FILE X,Y=VALUE[@BASE][<|>]...
                                the mark at X,Y shows VALUE (and has the base
-                               identifier BASE; "-" for none)
+                               identifier BASE; "-" for none; and its
+                               horizontal leg reaches left "<", as a mirrored
+                               ČSN mark, or right ">")
+  check_marks.py lines FILE [X1,Y1:X2,Y2@X,Y]...
+                               the drawing's LINEs are exactly these: each
+                               from X1,Y1 to X2,Y2 (either way round), tagged
+                               with the identifier of the mark at X,Y; with
+                               none given, the drawing has no LINE (no
+                               temporary line was left behind)
 """
 import sys
 
@@ -77,10 +86,25 @@ def copied(path):
         fail(f"values: base {base['value']}, dependant {dep['value']}, copy {copy['value']}")
 
 
+def leg_side(doc, block_name):
+    """"<" when the block's lines reach farther left of its base point than
+    right, ">" otherwise."""
+    xs = [0.0]
+    for e in doc.blocks.get(block_name):
+        if e.dxftype() == "LWPOLYLINE":
+            xs += [p[0] for p in e.get_points()]
+        elif e.dxftype() == "LINE":
+            xs += [e.dxf.start.x, e.dxf.end.x]
+    return "<" if -min(xs) > max(xs) else ">"
+
+
 def values(path, *expected):
-    by_place = {m["at"]: m for m in marks(ezdxf.readfile(path))}
+    doc = ezdxf.readfile(path)
+    by_place = {m["at"]: m for m in marks(doc)}
     for item in expected:
         place, want = item.split("=", 1)
+        side = want[-1] if want[-1] in "<>" else None
+        want = want[:-1] if side else want
         want_value, _, want_base = want.partition("@")
         at = tuple(float(c) for c in place.split(","))
         m = by_place.get(at)
@@ -90,10 +114,38 @@ def values(path, *expected):
             fail(f"mark at {at} shows {m['value']}, not {want_value}")
         if want_base and (m["base"] or "-") != want_base:
             fail(f"mark at {at} has the base {m['base']!r}, not {want_base}")
+        if side and leg_side(doc, m["block"]) != side:
+            fail(f"mark at {at}: its leg does not reach {'left' if side == '<' else 'right'}")
+
+
+def point(text):
+    return tuple(round(float(c), 6) for c in text.split(","))
+
+
+def lines(path, *expected):
+    doc = ezdxf.readfile(path)
+    by_place = {m["at"]: m for m in marks(doc)}
+    found = []
+    for line in doc.modelspace().query("LINE"):
+        ends = {(round(line.dxf.start.x, 6), round(line.dxf.start.y, 6)),
+                (round(line.dxf.end.x, 6), round(line.dxf.end.y, 6))}
+        tag = line.get_xdata("VD_ASSOCDESC1")[0].value if line.has_xdata("VD_ASSOCDESC1") else None
+        found.append((ends, tag))
+    if len(found) != len(expected):
+        fail(f"{len(expected)} lines expected, found {len(found)}: {found}")
+    for item in expected:
+        span, _, owner = item.partition("@")
+        a, b = span.split(":")
+        mark = by_place.get(point(owner))
+        if mark is None:
+            fail(f"no mark at {owner}")
+        want = ({point(a), point(b)}, mark["id"])
+        if want not in found:
+            fail(f"no line {a} to {b} tagged {mark['id']}: {found}")
 
 
 def main():
-    {"older": older, "copied": copied, "values": values}[sys.argv[1]](*sys.argv[2:])
+    {"older": older, "copied": copied, "values": values, "lines": lines}[sys.argv[1]](*sys.argv[2:])
     print("ok")
 
 
