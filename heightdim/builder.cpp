@@ -1,6 +1,9 @@
 #include "heightdim/builder.h"
 
+#include <cinttypes>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <numbers>
 
 #include "entity2d/chain_write.h"
@@ -12,6 +15,7 @@
 #include "heightdim/records.h"
 #include "heightdim/value_format.h"
 #include "host/host_api.h"
+#include "host/jig_record.h"
 #include "host/names.h"
 #include "host/services.h"
 #include "host/terminator_shapes.h"
@@ -29,6 +33,17 @@ constexpr int kMaskDrawingBackground = 251;  // the colour a mask takes from the
 constexpr const vchar* kAppTagDev = u"VD_TAG_DEV";
 // The preview's leader of a plan-view mark runs to P1 from this far off.
 constexpr double kSampleLeaderDx = 1.8, kSampleLeaderDy = 5.0;
+
+// The leader of a plan-view mark: an arrowhead, two straight vertices, no
+// annotation of its own (the mark is tied to it afterwards); the dimension
+// style it names, and the overrides of its arrowhead block and size.
+constexpr int kLeaderWithArrow = 1;
+constexpr int kLeaderStraight = 0;
+constexpr int kLeaderNoAnnotation = 3;
+constexpr int kDimvarArrowBlock = 341;
+constexpr int kDimvarArrowSize = 41;
+constexpr const vchar* kLeaderStyle = u"VELDRA";
+constexpr const vchar* kAppAcad = u"ACAD";
 
 bool accepted(int result) { return result == kRtNorm; }
 
@@ -453,6 +468,61 @@ OwnedChain hnoteInsertChain(const EntityProps& props, vstring_view blockName, co
   if (extras.normal) b.point(gc::kExtrusion, *extras.normal);
   ent::copyCode(b, prev, gc::kExtrusion);
   ent::writeExtendedData(b, props);
+  return b.build();
+}
+
+uint64_t hnoteHandleNumber(vstring_view handle) {
+  return std::strtoull(utf16ToUtf8(handle).c_str(), nullptr, 16);
+}
+
+OwnedChain hnotePlanLeaderChain(const HNoteData& record, const GcGePoint2d& markAt, const GcGePoint2d& arrowAt) {
+  // The frame's corners around the mark's insertion point.
+  const double f = hnoteDrawingFactor();
+  const GcGeVector2d unit(std::cos(record.angle), std::sin(record.angle));
+  const GcGeVector2d along = unit * (record.cxSize * f / 2);
+  const GcGeVector2d across = unit.perpVector() * (record.cySize * f / 2);
+  GcGePoint2d corner = markAt;
+  double best = -1;
+  for (double sx : {-1.0, 1.0}) {
+    for (double sy : {-1.0, 1.0}) {
+      const GcGePoint2d c = markAt + along * sx + across * sy;
+      const double d = c.distanceTo(arrowAt);
+      if (best < 0 || d < best) {
+        best = d;
+        corner = c;
+      }
+    }
+  }
+
+  vchar arrow[kHandleChars] = {};
+  const bool arrowBlock = hostCallOr<&HostApi::GetArrowHandleW>(0, record.arrowName.c_str(), arrow) != 0;
+  arrow[kHandleChars - 1] = 0;
+
+  const vstring layer = hnoteLayerName(record.layer);
+  EntityProps props;
+  props.layer = layer.c_str();
+  props.linetype = record.props.linetype.c_str();
+  props.colour = static_cast<uint32_t>(byLayerWhenZero(record.colorDim, 256));
+  props.lineweight = record.props.lineweight;
+  props.linetypeScale = record.props.linetypeScale;
+  ChainBuilder b;
+  ent::writeHeader(b, names::kLeader, props);
+  b.text(gc::kSubclass, names::kAcDbLeader)
+      .text(3, kLeaderStyle)
+      .integer(71, kLeaderWithArrow)
+      .integer(72, kLeaderStraight)
+      .integer(73, kLeaderNoAnnotation)
+      .integer(76, 2)
+      .point(gc::kPoint0, arrowAt.x, arrowAt.y)
+      .point(gc::kPoint0, corner.x, corner.y);
+  b.extendedData(kAppAcad).text(1000, u"DSTYLE").text(1002, u"{");
+  if (arrowBlock && arrow[0]) {
+    char hex[32];
+    std::snprintf(hex, sizeof hex, "%" PRIx64, hnoteHandleNumber(arrow));
+    b.integer(1070, kDimvarArrowBlock).text(1005, utf8ToUtf16(hex));
+  }
+  b.integer(1070, kDimvarArrowSize).real(1040, record.hSize).text(1002, u"}");
+  b.extendedData(kAppAssocDesc).text(1000, record.id);
   return b.build();
 }
 

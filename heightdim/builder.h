@@ -67,6 +67,19 @@ vstring hnoteAttributeTag(vstring_view prompt);
 bool buildHNote(HNoteData& record, HNotePreview* preview, bool underline, bool elementTag,
                 const GcGePoint2d& elementPosition);
 
+// The leader of a plan-view mark whose block reference stands at `markAt`:
+// from `arrowAt` (its arrowhead) to the corner of the mark's frame nearest to
+// it (the frame of `record.cxSize` by `record.cySize` around `markAt`, turned
+// by `record.angle`), with the record's arrowhead, size, layer, colour and
+// line properties, and the mark's identifier as its tag. The arrowhead block
+// is the one the host gives for `record.arrowName`. Null when the chain could
+// not be made.
+OwnedChain hnotePlanLeaderChain(const HNoteData& record, const GcGePoint2d& markAt, const GcGePoint2d& arrowAt);
+
+// The number a handle's text stands for (hexadecimal), as the host's
+// operations on handles take it.
+uint64_t hnoteHandleNumber(vstring_view handle);
+
 // --- The chains, for the writers above and for the tests -------------------
 
 // One attribute text as the chains write it.
