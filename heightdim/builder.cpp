@@ -179,7 +179,7 @@ GcGePoint2d onLine(const GcGePoint2d& p, const GcGePoint2d& origin, const GcGeVe
   return origin + d * (v.x * d.x + v.y * d.y);
 }
 
-// The underline of a ČSN mark; its ends go back into the record. False only
+// The underline of a section-view mark; its ends go back into the record. False only
 // when the host refused it; two equal ends draw nothing.
 bool underline(HNoteData& r, HNotePreview* preview, bool fromLength, bool elementTag, const Prepared& p) {
   const GcGePoint2d at(r.insertPoint.x, r.insertPoint.y);
@@ -583,7 +583,11 @@ bool buildHNote(HNoteData& record, HNotePreview* preview, bool underlineFlag, bo
   }
   std::vector<HNoteTextChain> texts = attributeTexts(record, g, p);
   bool ok = preview ? toPreview(record, g, texts, p, *preview) : toDrawing(record, g, texts, p, elementTag);
-  if (ok && record.type == 0 && record.underlineDraw) ok = underline(record, preview, underlineFlag, elementTag, p);
+  // The placing command and the previews draw the underline of a ČSN mark
+  // only, at its set length; a rebuild that gives the leader line's ends
+  // (underline flag clear) draws it for every section-view mark.
+  const bool underlined = record.type == 0 || (!underlineFlag && record.type <= 2);
+  if (ok && record.underlineDraw && underlined) ok = underline(record, preview, underlineFlag, elementTag, p);
   return ok;
 }
 

@@ -1,6 +1,6 @@
 // Turns a height-dimension record into drawing content (a block with the
 // mark's graphics and attribute definitions, a block reference carrying the
-// stored options, its attributes, and for the ČSN mark an underline), or the
+// stored options, its attributes, and an underline), or the
 // same picture into a dialog's preview.
 #pragma once
 #include <optional>
@@ -55,7 +55,10 @@ vstring hnoteLayerName(const vstring& layer);
 // An attribute tag from its prompt: upper case, blanks turned into "_".
 vstring hnoteAttributeTag(vstring_view prompt);
 
-// Builds the mark of `record` (a type 0..3). Without a preview the entities go
+// Builds the mark of `record` (a type 0..3). With `UNDERLINE_DRAW` set an
+// underline follows: with `underline` (placing, previews) for a ČSN mark,
+// `UNDERLINE_LENGTH` long; without it (a rebuild) for every section-view
+// mark, between the record's leader points. Without a preview the entities go
 // into the host's binary buffers, which the caller opens before and flushes
 // after; the record gets its identifier and block name when it had none, the
 // value's rounded flag, and for the plan view its used frame size and

@@ -223,32 +223,47 @@ TEST_F(RegenTest, ValuesFollowTheBaseAndItsNewLevels) {
 }
 
 TEST_F(RegenTest, MovedOntoTheLeaderLineWithAnUnderline) {
-  baseAndDependant(1500, u"+1.500");
-  HNoteRegen regen;
-  regen.bases.load(regen.settings);
-  ASSERT_EQ(hostApi()->SSGetW(kSelectAll, nullptr, nullptr, 0), kRtNorm);
-  // Only the dependant: the base is written first.
-  ASSERT_EQ(regen.collect(), 2u);
-  regen.options = kRegenValues | kRegenMove | kRegenOntoLine | kRegenUnderline;
-  regen.leaderFirst = {0, 2000};
-  regen.leaderSecond = {400, 2000};
-  regen.place = {130, 2100};  // projected onto y = 2000
-  ASSERT_EQ(regen.run(), 2);
-  int underlines = 0;
-  for (const hostsim::Entity* e : drawing().entities()) {
-    if (e->type() != u"LINE") continue;
-    ++underlines;
-    const ChainPoint a = *e->view().point(10), b = *e->view().point(11);
-    EXPECT_NEAR(std::abs(a.x - b.x), 400, 1e-9) << "the underline spans the leader line";
-    EXPECT_NEAR(a.y, 2000, 1e-9);
-    EXPECT_NEAR(b.y, 2000, 1e-9);
-  }
-  EXPECT_EQ(underlines, 2) << "each ČSN mark draws its underline";
-  for (const Seen& s : marks()) {
-    EXPECT_NEAR(s.at.x, 130, 1e-9);
-    EXPECT_NEAR(s.at.y, 2000, 1e-9);
-    ASSERT_FALSE(s.values.empty());
-    EXPECT_EQ(s.values[0], u"+2.000") << "the value is that of the new place";
+  // Every section-view type gets the underline along the given line.
+  for (int type : {0, 1, 2}) {
+    SCOPED_TRACE(type);
+    drawing().clear();
+    hnotetest::Mark base, dep;
+    base.type = dep.type = type;
+    base.id = u"B";
+    base.text1 = u"±0.000";
+    dep.id = u"D";
+    dep.baseId = u"B";
+    dep.y = 1500;
+    dep.text1 = u"+1.500";
+    ASSERT_TRUE(hnotetest::writeMarks({base, dep}));
+    ASSERT_TRUE(hnotetest::writeEntry(u"B", hnotetest::baseEntry(type, 0, 0, 0, 0, 0, 0)));
+    ASSERT_TRUE(hnotetest::writeEntry(kHNoteCurrentKey, hnotetest::currentEntry(u"B")));
+    HNoteRegen regen;
+    regen.bases.load(regen.settings);
+    selectAll();
+    ASSERT_EQ(regen.collect(), 2u);
+    regen.options = kRegenValues | kRegenMove | kRegenOntoLine | kRegenUnderline;
+    regen.leaderFirst = {0, 2000};
+    regen.leaderSecond = {400, 2000};
+    regen.place = {130, 2100};  // projected onto y = 2000
+    ASSERT_EQ(regen.run(), 2);
+    int underlines = 0;
+    for (const hostsim::Entity* e : drawing().entities()) {
+      if (e->type() != u"LINE") continue;
+      ++underlines;
+      const ChainPoint a = *e->view().point(10), b = *e->view().point(11);
+      EXPECT_NEAR(std::abs(a.x - b.x), 400, 1e-9) << "the underline spans the leader line";
+      EXPECT_NEAR(a.y, 2000, 1e-9);
+      EXPECT_NEAR(b.y, 2000, 1e-9);
+    }
+    EXPECT_EQ(underlines, 2) << "each mark draws its underline";
+    for (const Seen& s : marks()) {
+      EXPECT_EQ(s.ref.type, type);
+      EXPECT_NEAR(s.at.x, 130, 1e-9);
+      EXPECT_NEAR(s.at.y, 2000, 1e-9);
+      ASSERT_FALSE(s.values.empty());
+      EXPECT_EQ(s.values[0], u"+2.000") << "the value is that of the new place";
+    }
   }
 }
 
