@@ -86,19 +86,31 @@ const ValueNode* firstXdataNode(const OwnedChain& chain) {
   return nullptr;
 }
 
-void prepare(const HNoteData& r, bool elementTag, const GcGePoint2d& elementPosition, Prepared& p) {
-  p.f = hnoteDrawingFactor();
+// `host` holds the host's answers read before; without it they are asked
+// here, each only when this mark needs it.
+void prepare(const HNoteData& r, bool elementTag, const GcGePoint2d& elementPosition, const HNoteHostTexts* host,
+             Prepared& p) {
+  p.f = host ? host->factor : hnoteDrawingFactor();
   if (r.backgroundMask) {
     p.maskMode = r.backgroundMaskDwg ? 3 : 1;
     p.maskColour = r.backgroundMaskDwg ? kMaskDrawingBackground : r.backgroundMaskColor;
   }
-  p.prompts[0] = loadText(IDS_ATTR_HEIGHT);
-  p.prompts[1] = (r.baseKind & 1) ? p.prompts[0] + u"2" : loadText(IDS_ATTR_LABEL);
-  p.prompts[2] = loadText(IDS_ATTR_ROUNDING);
+  if (host) {
+    p.prompts[0] = host->height;
+    p.prompts[1] = (r.baseKind & 1) ? host->height + u"2" : host->label;
+    p.prompts[2] = host->rounding;
+    p.graphicsLayer = r.layer == u"*" ? host->currentLayer : r.layer;
+    p.textLayer = r.layerText == u"*" ? host->currentLayer : r.layerText;
+    p.roundLayer = host->roundingLayer;
+  } else {
+    p.prompts[0] = loadText(IDS_ATTR_HEIGHT);
+    p.prompts[1] = (r.baseKind & 1) ? p.prompts[0] + u"2" : loadText(IDS_ATTR_LABEL);
+    p.prompts[2] = loadText(IDS_ATTR_ROUNDING);
+    p.graphicsLayer = hnoteLayerName(r.layer);
+    p.textLayer = hnoteLayerName(r.layerText);
+    p.roundLayer = roundingLayer();
+  }
   for (int i = 0; i < 3; ++i) p.tags[i] = hnoteAttributeTag(p.prompts[i]);
-  p.graphicsLayer = hnoteLayerName(r.layer);
-  p.textLayer = hnoteLayerName(r.layerText);
-  p.roundLayer = roundingLayer();
 
   p.elementPosition = ChainPoint{elementPosition.x, elementPosition.y, 0};
   if (elementTag) {
@@ -553,11 +565,41 @@ OwnedChain hnoteStoredData(const HNoteData& r, bool elementTag) {
   return b.build();
 }
 
+HNoteHostTexts hnoteHostTexts() {
+  HNoteHostTexts t;
+  t.factor = hnoteDrawingFactor();
+  t.height = loadText(IDS_ATTR_HEIGHT);
+  t.label = loadText(IDS_ATTR_LABEL);
+  t.rounding = loadText(IDS_ATTR_ROUNDING);
+  t.currentLayer = currentLayer();
+  t.roundingLayer = roundingLayer();
+  return t;
+}
+
+namespace {
+
+bool build(HNoteData& record, HNotePreview* preview, bool underlineFlag, bool elementTag,
+           const GcGePoint2d& elementPosition, const HNoteHostTexts* host);
+
+}  // namespace
+
 bool buildHNote(HNoteData& record, HNotePreview* preview, bool underlineFlag, bool elementTag,
                 const GcGePoint2d& elementPosition) {
+  return build(record, preview, underlineFlag, elementTag, elementPosition, nullptr);
+}
+
+bool buildHNote(HNoteData& record, HNotePreview* preview, bool underlineFlag, bool elementTag,
+                const GcGePoint2d& elementPosition, const HNoteHostTexts& host) {
+  return build(record, preview, underlineFlag, elementTag, elementPosition, &host);
+}
+
+namespace {
+
+bool build(HNoteData& record, HNotePreview* preview, bool underlineFlag, bool elementTag,
+           const GcGePoint2d& elementPosition, const HNoteHostTexts* host) {
   if (record.type < 0 || record.type > 3) return false;
   Prepared p;
-  prepare(record, elementTag, elementPosition, p);
+  prepare(record, elementTag, elementPosition, host, p);
 
   double textWidth = 0, textHeight = 0;
   if (record.type == 3) {
@@ -590,5 +632,7 @@ bool buildHNote(HNoteData& record, HNotePreview* preview, bool underlineFlag, bo
   if (ok && record.underlineDraw && underlined) ok = underline(record, preview, underlineFlag, elementTag, p);
   return ok;
 }
+
+}  // namespace
 
 }  // namespace vd

@@ -70,6 +70,21 @@ vstring hnoteAttributeTag(vstring_view prompt);
 bool buildHNote(HNoteData& record, HNotePreview* preview, bool underline, bool elementTag,
                 const GcGePoint2d& elementPosition);
 
+// What the builder asks the host for each mark and what stays the same while
+// one command writes its batch: the drawing factor, the attribute prompts
+// ("Výška", "Označení", "Zaokrouhlení"), the current layer (for "*") and the
+// layer of the rounding mark.
+struct HNoteHostTexts {
+  double factor = 1;
+  vstring height, label, rounding;
+  vstring currentLayer, roundingLayer;
+};
+HNoteHostTexts hnoteHostTexts();
+// The same with those answers read once before: a command that rebuilds many
+// marks asks the host once, not for every mark.
+bool buildHNote(HNoteData& record, HNotePreview* preview, bool underline, bool elementTag,
+                const GcGePoint2d& elementPosition, const HNoteHostTexts& host);
+
 // The leader of a plan-view mark whose block reference stands at `markAt`:
 // from `arrowAt` (its arrowhead) to the corner of the mark's frame nearest to
 // it (the frame of `record.cxSize` by `record.cySize` around `markAt`, turned

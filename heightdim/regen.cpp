@@ -258,7 +258,17 @@ bool HNoteRegen::step(bool& failed) {
     const vstring& wanted = record.baseId.empty() ? record.id : record.baseId;
     const HNoteBase* base = newBase && newBase->id == wanted ? &*newBase : bases.find(wanted);
     if (base) {
-      HNoteBase from = *base;
+      // What the value needs of the base, without its list of marks: a copy
+      // of that list for every mark made the update quadratic in the marks
+      // of one base.
+      HNoteBase from;
+      from.type = base->type;
+      from.baseKind = base->baseKind;
+      from.id = base->id;
+      from.level1 = base->level1;
+      from.level2 = base->level2;
+      from.point = base->point;
+      from.angle = base->angle;
       if ((opts & kRegenNewLevels) && from.id == levelsOf) {
         from.level1 = level1;
         from.level2 = level2;
@@ -275,7 +285,8 @@ bool HNoteRegen::step(bool& failed) {
     const ChainPoint p = elementTag.point(kXdWorldPosition).value_or(ChainPoint{});
     position = GcGePoint2d(p.x, p.y);
   }
-  if (!buildHNote(record, nullptr, false, static_cast<bool>(elementTag), position)) {
+  if (!hostTexts_) hostTexts_ = hnoteHostTexts();
+  if (!buildHNote(record, nullptr, false, static_cast<bool>(elementTag), position, *hostTexts_)) {
     failed = true;
     return false;
   }
@@ -366,6 +377,7 @@ int HNoteRegen::repairSharedIds() {
 int HNoteRegen::run() {
   eraseList.clear();
   leaderBlocks_.clear();
+  hostTexts_.reset();
   if (!ok(hostCallOr<&HostApi::Header_bin>(0))) return -1;
   int rebuilt = 0;
   bool failed = false;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "heightdim/bases.h"
+#include "heightdim/builder.h"
 #include "heightdim/settings.h"
 #include "host/chain.h"
 
@@ -112,6 +113,8 @@ class HNoteRegen {
   size_t next_ = 0;
   // The block names of the rebuilt marks whose leader was rebuilt with them.
   std::unordered_set<vstring> leaderBlocks_;
+  // The host's answers the builder needs, read at the first mark of a run.
+  std::optional<HNoteHostTexts> hostTexts_;
 };
 
 // HeightDimUpdate: every mark of the drawing rebuilt from its stored data and
