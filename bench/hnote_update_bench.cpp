@@ -2,8 +2,14 @@
 // (on 100 bases) through the headless host in the same process: the walk,
 // the load of the bases, the rebuild of every mark into one batch and the
 // erase of the old ones. Linear when the time per mark stays flat.
+//
+// With DXF files as arguments (bench/hnote_update_vdhost.py makes them) it
+// runs the update on each of those drawings instead, loaded as vdhost loads
+// them: the same drawings as the vdhost benchmark, for a profiler on the
+// native build.
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "heightdim/regen.h"
@@ -58,13 +64,34 @@ bool makeDrawing(int marks) {
   return hnotetest::writeEntry(u"Current", hnotetest::currentEntry(u"M0"));
 }
 
+int updateDrawings(int count, char** files) {
+  std::printf("%-40s %12s %12s\n", "drawing", "update", "marks");
+  for (int i = 0; i < count; ++i) {
+    hostsim::Host& host = hostsim::Host::instance();
+    host.reset();
+    host.stringSource = &texts;
+    std::string error;
+    if (!host.loadDrawing(files[i], error)) {
+      std::fprintf(stderr, "hnote_update_bench: %s\n", error.c_str());
+      return 1;
+    }
+    auto t = std::chrono::steady_clock::now();
+    const int rebuilt = vd::updateHeightDims(u"");
+    std::printf("%-40s %10.1f ms %12d\n", files[i], secondsSince(t) * 1e3, rebuilt);
+    if (rebuilt <= 0) return 1;
+  }
+  vd::unbindHost();
+  return 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   if (!vd::bindHost(nullptr, &hostsim::resolveExport, nullptr)) {
     std::fprintf(stderr, "hnote_update_bench: the host did not bind\n");
     return 1;
   }
+  if (argc > 1) return updateDrawings(argc - 1, argv + 1);
   std::printf("%8s %12s %12s %12s\n", "marks", "drawing made", "update", "per mark");
   for (int marks : {1000, 10000}) {
     auto made = std::chrono::steady_clock::now();

@@ -1,6 +1,9 @@
 #include "heightdim/builder.h"
 
+#include <cinttypes>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <numbers>
 
 #include "entity2d/chain_write.h"
@@ -12,6 +15,7 @@
 #include "heightdim/records.h"
 #include "heightdim/value_format.h"
 #include "host/host_api.h"
+#include "host/jig_record.h"
 #include "host/names.h"
 #include "host/services.h"
 #include "host/terminator_shapes.h"
@@ -29,6 +33,17 @@ constexpr int kMaskDrawingBackground = 251;  // the colour a mask takes from the
 constexpr const vchar* kAppTagDev = u"VD_TAG_DEV";
 // The preview's leader of a plan-view mark runs to P1 from this far off.
 constexpr double kSampleLeaderDx = 1.8, kSampleLeaderDy = 5.0;
+
+// The leader of a plan-view mark: an arrowhead, two straight vertices, no
+// annotation of its own (the mark is tied to it afterwards); the dimension
+// style it names, and the overrides of its arrowhead block and size.
+constexpr int kLeaderWithArrow = 1;
+constexpr int kLeaderStraight = 0;
+constexpr int kLeaderNoAnnotation = 3;
+constexpr int kDimvarArrowBlock = 341;
+constexpr int kDimvarArrowSize = 41;
+constexpr const vchar* kLeaderStyle = u"VELDRA";
+constexpr const vchar* kAppAcad = u"ACAD";
 
 bool accepted(int result) { return result == kRtNorm; }
 
@@ -71,19 +86,31 @@ const ValueNode* firstXdataNode(const OwnedChain& chain) {
   return nullptr;
 }
 
-void prepare(const HNoteData& r, bool elementTag, const GcGePoint2d& elementPosition, Prepared& p) {
-  p.f = hnoteDrawingFactor();
+// `host` holds the host's answers read before; without it they are asked
+// here, each only when this mark needs it.
+void prepare(const HNoteData& r, bool elementTag, const GcGePoint2d& elementPosition, const HNoteHostTexts* host,
+             Prepared& p) {
+  p.f = host ? host->factor : hnoteDrawingFactor();
   if (r.backgroundMask) {
     p.maskMode = r.backgroundMaskDwg ? 3 : 1;
     p.maskColour = r.backgroundMaskDwg ? kMaskDrawingBackground : r.backgroundMaskColor;
   }
-  p.prompts[0] = loadText(IDS_ATTR_HEIGHT);
-  p.prompts[1] = (r.baseKind & 1) ? p.prompts[0] + u"2" : loadText(IDS_ATTR_LABEL);
-  p.prompts[2] = loadText(IDS_ATTR_ROUNDING);
+  if (host) {
+    p.prompts[0] = host->height;
+    p.prompts[1] = (r.baseKind & 1) ? host->height + u"2" : host->label;
+    p.prompts[2] = host->rounding;
+    p.graphicsLayer = r.layer == u"*" ? host->currentLayer : r.layer;
+    p.textLayer = r.layerText == u"*" ? host->currentLayer : r.layerText;
+    p.roundLayer = host->roundingLayer;
+  } else {
+    p.prompts[0] = loadText(IDS_ATTR_HEIGHT);
+    p.prompts[1] = (r.baseKind & 1) ? p.prompts[0] + u"2" : loadText(IDS_ATTR_LABEL);
+    p.prompts[2] = loadText(IDS_ATTR_ROUNDING);
+    p.graphicsLayer = hnoteLayerName(r.layer);
+    p.textLayer = hnoteLayerName(r.layerText);
+    p.roundLayer = roundingLayer();
+  }
   for (int i = 0; i < 3; ++i) p.tags[i] = hnoteAttributeTag(p.prompts[i]);
-  p.graphicsLayer = hnoteLayerName(r.layer);
-  p.textLayer = hnoteLayerName(r.layerText);
-  p.roundLayer = roundingLayer();
 
   p.elementPosition = ChainPoint{elementPosition.x, elementPosition.y, 0};
   if (elementTag) {
@@ -164,7 +191,7 @@ GcGePoint2d onLine(const GcGePoint2d& p, const GcGePoint2d& origin, const GcGeVe
   return origin + d * (v.x * d.x + v.y * d.y);
 }
 
-// The underline of a ČSN mark; its ends go back into the record. False only
+// The underline of a section-view mark; its ends go back into the record. False only
 // when the host refused it; two equal ends draw nothing.
 bool underline(HNoteData& r, HNotePreview* preview, bool fromLength, bool elementTag, const Prepared& p) {
   const GcGePoint2d at(r.insertPoint.x, r.insertPoint.y);
@@ -456,6 +483,61 @@ OwnedChain hnoteInsertChain(const EntityProps& props, vstring_view blockName, co
   return b.build();
 }
 
+uint64_t hnoteHandleNumber(vstring_view handle) {
+  return std::strtoull(utf16ToUtf8(handle).c_str(), nullptr, 16);
+}
+
+OwnedChain hnotePlanLeaderChain(const HNoteData& record, const GcGePoint2d& markAt, const GcGePoint2d& arrowAt) {
+  // The frame's corners around the mark's insertion point.
+  const double f = hnoteDrawingFactor();
+  const GcGeVector2d unit(std::cos(record.angle), std::sin(record.angle));
+  const GcGeVector2d along = unit * (record.cxSize * f / 2);
+  const GcGeVector2d across = unit.perpVector() * (record.cySize * f / 2);
+  GcGePoint2d corner = markAt;
+  double best = -1;
+  for (double sx : {-1.0, 1.0}) {
+    for (double sy : {-1.0, 1.0}) {
+      const GcGePoint2d c = markAt + along * sx + across * sy;
+      const double d = c.distanceTo(arrowAt);
+      if (best < 0 || d < best) {
+        best = d;
+        corner = c;
+      }
+    }
+  }
+
+  vchar arrow[kHandleChars] = {};
+  const bool arrowBlock = hostCallOr<&HostApi::GetArrowHandleW>(0, record.arrowName.c_str(), arrow) != 0;
+  arrow[kHandleChars - 1] = 0;
+
+  const vstring layer = hnoteLayerName(record.layer);
+  EntityProps props;
+  props.layer = layer.c_str();
+  props.linetype = record.props.linetype.c_str();
+  props.colour = static_cast<uint32_t>(byLayerWhenZero(record.colorDim, 256));
+  props.lineweight = record.props.lineweight;
+  props.linetypeScale = record.props.linetypeScale;
+  ChainBuilder b;
+  ent::writeHeader(b, names::kLeader, props);
+  b.text(gc::kSubclass, names::kAcDbLeader)
+      .text(3, kLeaderStyle)
+      .integer(71, kLeaderWithArrow)
+      .integer(72, kLeaderStraight)
+      .integer(73, kLeaderNoAnnotation)
+      .integer(76, 2)
+      .point(gc::kPoint0, arrowAt.x, arrowAt.y)
+      .point(gc::kPoint0, corner.x, corner.y);
+  b.extendedData(kAppAcad).text(1000, u"DSTYLE").text(1002, u"{");
+  if (arrowBlock && arrow[0]) {
+    char hex[32];
+    std::snprintf(hex, sizeof hex, "%" PRIx64, hnoteHandleNumber(arrow));
+    b.integer(1070, kDimvarArrowBlock).text(1005, utf8ToUtf16(hex));
+  }
+  b.integer(1070, kDimvarArrowSize).real(1040, record.hSize).text(1002, u"}");
+  b.extendedData(kAppAssocDesc).text(1000, record.id);
+  return b.build();
+}
+
 OwnedChain hnoteSeqendChain(const EntityProps& props) {
   ChainBuilder b;
   ent::writeHeader(b, names::kSeqEnd, props);
@@ -483,11 +565,41 @@ OwnedChain hnoteStoredData(const HNoteData& r, bool elementTag) {
   return b.build();
 }
 
+HNoteHostTexts hnoteHostTexts() {
+  HNoteHostTexts t;
+  t.factor = hnoteDrawingFactor();
+  t.height = loadText(IDS_ATTR_HEIGHT);
+  t.label = loadText(IDS_ATTR_LABEL);
+  t.rounding = loadText(IDS_ATTR_ROUNDING);
+  t.currentLayer = currentLayer();
+  t.roundingLayer = roundingLayer();
+  return t;
+}
+
+namespace {
+
+bool build(HNoteData& record, HNotePreview* preview, bool underlineFlag, bool elementTag,
+           const GcGePoint2d& elementPosition, const HNoteHostTexts* host);
+
+}  // namespace
+
 bool buildHNote(HNoteData& record, HNotePreview* preview, bool underlineFlag, bool elementTag,
                 const GcGePoint2d& elementPosition) {
+  return build(record, preview, underlineFlag, elementTag, elementPosition, nullptr);
+}
+
+bool buildHNote(HNoteData& record, HNotePreview* preview, bool underlineFlag, bool elementTag,
+                const GcGePoint2d& elementPosition, const HNoteHostTexts& host) {
+  return build(record, preview, underlineFlag, elementTag, elementPosition, &host);
+}
+
+namespace {
+
+bool build(HNoteData& record, HNotePreview* preview, bool underlineFlag, bool elementTag,
+           const GcGePoint2d& elementPosition, const HNoteHostTexts* host) {
   if (record.type < 0 || record.type > 3) return false;
   Prepared p;
-  prepare(record, elementTag, elementPosition, p);
+  prepare(record, elementTag, elementPosition, host, p);
 
   double textWidth = 0, textHeight = 0;
   if (record.type == 3) {
@@ -513,8 +625,14 @@ bool buildHNote(HNoteData& record, HNotePreview* preview, bool underlineFlag, bo
   }
   std::vector<HNoteTextChain> texts = attributeTexts(record, g, p);
   bool ok = preview ? toPreview(record, g, texts, p, *preview) : toDrawing(record, g, texts, p, elementTag);
-  if (ok && record.type == 0 && record.underlineDraw) ok = underline(record, preview, underlineFlag, elementTag, p);
+  // The placing command and the previews draw the underline of a ČSN mark
+  // only, at its set length; a rebuild that gives the leader line's ends
+  // (underline flag clear) draws it for every section-view mark.
+  const bool underlined = record.type == 0 || (!underlineFlag && record.type <= 2);
+  if (ok && record.underlineDraw && underlined) ok = underline(record, preview, underlineFlag, elementTag, p);
   return ok;
 }
+
+}  // namespace
 
 }  // namespace vd

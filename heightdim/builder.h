@@ -1,6 +1,6 @@
 // Turns a height-dimension record into drawing content (a block with the
 // mark's graphics and attribute definitions, a block reference carrying the
-// stored options, its attributes, and for the ČSN mark an underline), or the
+// stored options, its attributes, and an underline), or the
 // same picture into a dialog's preview.
 #pragma once
 #include <optional>
@@ -55,7 +55,10 @@ vstring hnoteLayerName(const vstring& layer);
 // An attribute tag from its prompt: upper case, blanks turned into "_".
 vstring hnoteAttributeTag(vstring_view prompt);
 
-// Builds the mark of `record` (a type 0..3). Without a preview the entities go
+// Builds the mark of `record` (a type 0..3). With `UNDERLINE_DRAW` set an
+// underline follows: with `underline` (placing, previews) for a ČSN mark,
+// `UNDERLINE_LENGTH` long; without it (a rebuild) for every section-view
+// mark, between the record's leader points. Without a preview the entities go
 // into the host's binary buffers, which the caller opens before and flushes
 // after; the record gets its identifier and block name when it had none, the
 // value's rounded flag, and for the plan view its used frame size and
@@ -66,6 +69,34 @@ vstring hnoteAttributeTag(vstring_view prompt);
 // written before stays in the caller's batch, which the caller then drops).
 bool buildHNote(HNoteData& record, HNotePreview* preview, bool underline, bool elementTag,
                 const GcGePoint2d& elementPosition);
+
+// What the builder asks the host for each mark and what stays the same while
+// one command writes its batch: the drawing factor, the attribute prompts
+// ("Výška", "Označení", "Zaokrouhlení"), the current layer (for "*") and the
+// layer of the rounding mark.
+struct HNoteHostTexts {
+  double factor = 1;
+  vstring height, label, rounding;
+  vstring currentLayer, roundingLayer;
+};
+HNoteHostTexts hnoteHostTexts();
+// The same with those answers read once before: a command that rebuilds many
+// marks asks the host once, not for every mark.
+bool buildHNote(HNoteData& record, HNotePreview* preview, bool underline, bool elementTag,
+                const GcGePoint2d& elementPosition, const HNoteHostTexts& host);
+
+// The leader of a plan-view mark whose block reference stands at `markAt`:
+// from `arrowAt` (its arrowhead) to the corner of the mark's frame nearest to
+// it (the frame of `record.cxSize` by `record.cySize` around `markAt`, turned
+// by `record.angle`), with the record's arrowhead, size, layer, colour and
+// line properties, and the mark's identifier as its tag. The arrowhead block
+// is the one the host gives for `record.arrowName`. Null when the chain could
+// not be made.
+OwnedChain hnotePlanLeaderChain(const HNoteData& record, const GcGePoint2d& markAt, const GcGePoint2d& arrowAt);
+
+// The number a handle's text stands for (hexadecimal), as the host's
+// operations on handles take it.
+uint64_t hnoteHandleNumber(vstring_view handle);
 
 // --- The chains, for the writers above and for the tests -------------------
 

@@ -29,16 +29,6 @@ constexpr double kPi = std::numbers::pi;
 // A direction is tested for pointing downwards 3 degrees early, so that a
 // mark drawn exactly along -X (180 degrees) already reads from below.
 constexpr double kFlipAllowance = 0.05235987755982988;
-// The leader's arrowhead flag and its two vertices.
-constexpr int kLeaderWithArrow = 1;
-constexpr int kLeaderStraight = 0;
-constexpr int kLeaderNoAnnotation = 3;
-// The dimension-variable override that names the leader's arrowhead block,
-// and the one of the arrow size.
-constexpr int kDimvarArrowBlock = 341;
-constexpr int kDimvarArrowSize = 41;
-constexpr const vchar* kLeaderStyle = u"VELDRA";
-constexpr const vchar* kAppAcad = u"ACAD";
 
 bool ok(int result) { return result == kRtNorm; }
 
@@ -51,10 +41,6 @@ const ValueNode* lastMade() {
                                        static_cast<ValueNode*>(nullptr), 0)))
     return nullptr;
   return hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
-}
-
-uint64_t handleNumber(vstring_view handle) {
-  return std::strtoull(utf16ToUtf8(handle).c_str(), nullptr, 16);
 }
 
 // Builds the mark into a batch of its own and commits it. A refused part
@@ -300,55 +286,7 @@ PassEnd PlacePass::writeLeader(const ValueNode* markNode) {
   };
   if (!hnoteIntoUcs(picked)) return refused();
 
-  // The frame's corners around the mark's insertion point.
-  const double f = hnoteDrawingFactor();
-  const GcGeVector2d unit(std::cos(record_.angle), std::sin(record_.angle));
-  const GcGeVector2d along = unit * (record_.cxSize * f / 2);
-  const GcGeVector2d across = unit.perpVector() * (record_.cySize * f / 2);
-  const GcGePoint2d centre(at.x, at.y), from(picked[0], picked[1]);
-  GcGePoint2d corner = centre;
-  double best = -1;
-  for (double sx : {-1.0, 1.0}) {
-    for (double sy : {-1.0, 1.0}) {
-      const GcGePoint2d c = centre + along * sx + across * sy;
-      const double d = c.distanceTo(from);
-      if (best < 0 || d < best) {
-        best = d;
-        corner = c;
-      }
-    }
-  }
-
-  vchar arrow[kHandleChars] = {};
-  const bool arrowBlock = hostCallOr<&HostApi::GetArrowHandleW>(0, record_.arrowName.c_str(), arrow) != 0;
-  arrow[kHandleChars - 1] = 0;
-
-  const vstring layer = hnoteLayerName(record_.layer);
-  EntityProps props;
-  props.layer = layer.c_str();
-  props.linetype = record_.props.linetype.c_str();
-  props.colour = static_cast<uint32_t>(record_.colorDim != 0 ? record_.colorDim : 256);
-  props.lineweight = record_.props.lineweight;
-  props.linetypeScale = record_.props.linetypeScale;
-  ChainBuilder b;
-  ent::writeHeader(b, names::kLeader, props);
-  b.text(gc::kSubclass, names::kAcDbLeader)
-      .text(3, kLeaderStyle)
-      .integer(71, kLeaderWithArrow)
-      .integer(72, kLeaderStraight)
-      .integer(73, kLeaderNoAnnotation)
-      .integer(76, 2)
-      .point(gc::kPoint0, from.x, from.y)
-      .point(gc::kPoint0, corner.x, corner.y);
-  b.extendedData(kAppAcad).text(1000, u"DSTYLE").text(1002, u"{");
-  if (arrowBlock && arrow[0]) {
-    char hex[32];
-    std::snprintf(hex, sizeof hex, "%" PRIx64, handleNumber(arrow));
-    b.integer(1070, kDimvarArrowBlock).text(1005, utf8ToUtf16(hex));
-  }
-  b.integer(1070, kDimvarArrowSize).real(1040, record_.hSize).text(1002, u"}");
-  b.extendedData(kAppAssocDesc).text(1000, record_.id);
-  OwnedChain leader = b.build();
+  OwnedChain leader = hnotePlanLeaderChain(record_, GcGePoint2d(at.x, at.y), GcGePoint2d(picked[0], picked[1]));
   if (!leader || !ok(hostCallOr<&HostApi::Header_bin>(0))) return refused();
   if (!ok(hostCallOr<&HostApi::Entmake_binW>(0, leader.get(), 0))) {
     hostCallOr<&HostApi::Header_bin>(0);
@@ -359,8 +297,8 @@ PassEnd PlacePass::writeLeader(const ValueNode* markNode) {
   // Both are in the drawing now; an untied leader still fails the pass.
   const ValueNode* made = lastMade();
   if (!made || !ChainView(made).isType(names::kLeader)) return PassEnd::Failed;
-  uint64_t markNumber = handleNumber(markHandle);
-  uint64_t leaderNumber = handleNumber(ChainView(made).handle());
+  uint64_t markNumber = hnoteHandleNumber(markHandle);
+  uint64_t leaderNumber = hnoteHandleNumber(ChainView(made).handle());
   return hostCallOr<&HostApi::LeaderAnno>(0, &markNumber, &leaderNumber, 0) ? PassEnd::Placed : PassEnd::Failed;
 }
 

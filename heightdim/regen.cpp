@@ -1,5 +1,6 @@
 #include "heightdim/regen.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <unordered_map>
@@ -20,6 +21,7 @@ namespace vd {
 namespace {
 
 constexpr int kXdWorldPosition = 1011;  // the element position of a member tag
+constexpr int kGroupLeaderAnnotation = 340;  // the annotation a leader is tied to
 
 bool ok(int result) { return result == kRtNorm; }
 
@@ -77,6 +79,38 @@ bool valueTextBelow(const HNoteRegenItem& item, const HNoteData& record) {
   return offset.x * across.x + offset.y * across.y < 0;
 }
 
+// A plan-view mark's identifier (empty for an older one, which has none);
+// false for a mark of another type.
+bool planViewMark(const HNoteRegenItem& item, vstring& id) {
+  const ChainView v = item.reference.view();
+  const std::optional<HNoteBlockKind> kind = hnoteBlockKind(v.text(gc::kName).value_or(vstring_view()));
+  if (!kind) return false;
+  if (!kind->current) return kind->type == 3;
+  HNoteRef ref;
+  if (!readHNoteRef(v, &ref, true) || ref.type != 3) return false;
+  id = ref.id;
+  return true;
+}
+
+// A current ČSN mark does not store whether it was mirrored either: its
+// value text tells again. The builder sets it off the vertical line along
+// the mark's X axis on the side the horizontal line runs to, right-aligned on
+// the left; the alignment point of a text that is not left-aligned is its
+// 11. A text on the vertical line itself (no distance along X) leaves the
+// justification to decide.
+bool valueTextLeft(const HNoteRegenItem& item, const HNoteData& record) {
+  if (item.attributes.empty()) return false;
+  const ChainView text = item.attributes.front().view();
+  const int64_t hJust = text.integer(gc::kFlags2).value_or(0);
+  const std::optional<ChainPoint> at = text.point(hJust != 0 && text.has(gc::kPoint1) ? gc::kPoint1 : gc::kPoint0);
+  if (!at) return false;
+  const double along =
+      (at->x - record.insertPoint.x) * std::cos(record.angle) + (at->y - record.insertPoint.y) * std::sin(record.angle);
+  const double scale = std::max(1.0, std::hypot(record.insertPoint.x, record.insertPoint.y));
+  if (std::abs(along) > 1e-9 * scale) return along < 0;
+  return hJust == 2;
+}
+
 // The point on the line through a and b nearest to p (p itself when a and b coincide).
 HNotePoint ontoLine(HNotePoint p, HNotePoint a, HNotePoint b) {
   const GcGeVector2d d(b.x - a.x, b.y - a.y);
@@ -118,6 +152,7 @@ bool hnoteRecordOf(const HNoteRegenItem& item, HNoteData& record, double& scaleR
   record.insertPoint = {at.x, at.y};
   record.angle = v.real(gc::kAngle0).value_or(0.0);
   record.flipped = kind->current ? record.type != 3 && valueTextBelow(item, record) : kind->flipped;
+  if (kind->current && record.type == 0 && valueTextLeft(item, record)) record.lhorzLen = -std::abs(record.lhorzLen);
   // The shown texts stay when no base gives new ones.
   record.valueText.clear();
   record.valueText2.clear();
@@ -127,9 +162,10 @@ bool hnoteRecordOf(const HNoteRegenItem& item, HNoteData& record, double& scaleR
   return true;
 }
 
-size_t HNoteRegen::collect(const std::unordered_set<vstring>* only) {
+size_t HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDrawing) {
   items_.clear();
   next_ = 0;
+  std::vector<OwnedChain> leaders;
   // Attributes follow their reference in the walk; those after anything
   // that is no mark are passed over.
   bool open = false;
@@ -140,11 +176,54 @@ size_t HNoteRegen::collect(const std::unordered_set<vstring>* only) {
       if (open && v.isType(names::kAttrib)) items_.back().attributes.push_back(OwnedChain::copyOf(v));
       continue;
     }
+    if (v.isType(names::kLeader)) leaders.push_back(OwnedChain::copyOf(v));
     open = v.isType(names::kInsert) && hnoteBlockKind(v.text(gc::kName).value_or(vstring_view())) &&
            (!only || only->count(vstring(v.handle())));
-    if (open) items_.push_back(HNoteRegenItem{OwnedChain::copyOf(v), {}});
+    if (open) items_.push_back(HNoteRegenItem{OwnedChain::copyOf(v), {}, {}});
+  }
+  attachLeaders(leaders);
+  if (wholeDrawing) return items_.size();
+  // A plan-view mark picked without its leader: the leader is looked for in
+  // the whole drawing, so that it is not left naming an erased mark.
+  bool missing = false;
+  for (const HNoteRegenItem& item : items_) {
+    vstring id;
+    missing = missing || (!item.leader && planViewMark(item, id));
+  }
+  if (missing && ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
+                                                 static_cast<ValueNode*>(nullptr), 0))) {
+    leaders.clear();
+    for (ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0); n;
+         n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+      if (ChainView(n).isType(names::kLeader)) leaders.push_back(OwnedChain::copyOf(ChainView(n)));
+    }
+    attachLeaders(leaders);
   }
   return items_.size();
+}
+
+void HNoteRegen::attachLeaders(std::vector<OwnedChain>& leaders) {
+  if (leaders.empty()) return;
+  // The plan-view marks without a leader yet, by handle and by identifier.
+  std::unordered_map<uint64_t, size_t> byHandle;
+  std::unordered_map<vstring, size_t> byId;
+  for (size_t i = 0; i < items_.size(); ++i) {
+    vstring id;
+    if (items_[i].leader || !planViewMark(items_[i], id)) continue;
+    byHandle.emplace(hnoteHandleNumber(items_[i].reference.view().handle()), i);
+    if (!id.empty()) byId.emplace(std::move(id), i);
+  }
+  for (OwnedChain& leader : leaders) {
+    const ChainView v = leader.view();
+    const std::optional<vstring_view> tie = v.text(kGroupLeaderAnnotation);
+    size_t at = items_.size();
+    if (tie && !tie->empty()) {
+      if (auto it = byHandle.find(hnoteHandleNumber(*tie)); it != byHandle.end()) at = it->second;
+    } else if (const ChainView tag = v.extendedData(kAppAssocDesc)) {
+      if (auto it = byId.find(vstring(tag.text(gc::kXdString).value_or(u""))); it != byId.end()) at = it->second;
+    }
+    if (at < items_.size() && !items_[at].leader) items_[at].leader = std::move(leader);
+  }
 }
 
 bool HNoteRegen::step(bool& failed) {
@@ -163,9 +242,12 @@ bool HNoteRegen::step(bool& failed) {
     record.insertPoint = (opts & kRegenOntoLine) ? ontoLine(place, leaderFirst, leaderSecond) : place;
   }
   if (opts & kRegenSettings) {
+    // A mirrored mark stays mirrored with the settings' horizontal length.
+    const bool mirrored = record.lhorzLen < 0;
     HNoteData styled = settings.records[static_cast<size_t>(record.type)];
     keepInstanceFields(record, styled);
     record = std::move(styled);
+    if (mirrored) record.lhorzLen = -std::abs(record.lhorzLen);
   }
   if ((opts & kRegenUnderline) && sectionView) {
     record.underlineDraw = true;
@@ -176,7 +258,17 @@ bool HNoteRegen::step(bool& failed) {
     const vstring& wanted = record.baseId.empty() ? record.id : record.baseId;
     const HNoteBase* base = newBase && newBase->id == wanted ? &*newBase : bases.find(wanted);
     if (base) {
-      HNoteBase from = *base;
+      // What the value needs of the base, without its list of marks: a copy
+      // of that list for every mark made the update quadratic in the marks
+      // of one base.
+      HNoteBase from;
+      from.type = base->type;
+      from.baseKind = base->baseKind;
+      from.id = base->id;
+      from.level1 = base->level1;
+      from.level2 = base->level2;
+      from.point = base->point;
+      from.angle = base->angle;
       if ((opts & kRegenNewLevels) && from.id == levelsOf) {
         from.level1 = level1;
         from.level2 = level2;
@@ -193,12 +285,54 @@ bool HNoteRegen::step(bool& failed) {
     const ChainPoint p = elementTag.point(kXdWorldPosition).value_or(ChainPoint{});
     position = GcGePoint2d(p.x, p.y);
   }
-  if (!buildHNote(record, nullptr, false, static_cast<bool>(elementTag), position)) {
+  if (!hostTexts_) hostTexts_ = hnoteHostTexts();
+  if (!buildHNote(record, nullptr, false, static_cast<bool>(elementTag), position, *hostTexts_)) {
     failed = true;
     return false;
   }
   eraseList.emplace_back(v.handle());
+  if (record.type == 3 && item.leader) {
+    // The leader keeps its arrowhead where it points and reaches the nearest
+    // corner of the rebuilt frame; it is tied to the new mark after the flush.
+    const ChainView old = item.leader.view();
+    const ChainPoint arrow = old.point(gc::kPoint0).value_or(ChainPoint{});
+    OwnedChain leader = hnotePlanLeaderChain(record, GcGePoint2d(record.insertPoint.x, record.insertPoint.y),
+                                             GcGePoint2d(arrow.x, arrow.y));
+    if (!leader || !ok(hostCallOr<&HostApi::Entmake_binW>(0, leader.get(), 0))) {
+      failed = true;
+      return false;
+    }
+    eraseList.emplace_back(old.handle());
+    leaderBlocks_.insert(record.blockName);
+  }
   return true;
+}
+
+void HNoteRegen::tieLeaders() {
+  // The batch went into the drawing in its order: each new leader right
+  // after the SEQEND of its new mark. The old entities are still there and
+  // are passed over.
+  std::unordered_set<uint64_t> old;
+  for (const vstring& h : eraseList) old.insert(hnoteHandleNumber(h));
+  if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
+                                       static_cast<ValueNode*>(nullptr), 0)))
+    return;
+  std::vector<std::pair<uint64_t, uint64_t>> ties;  // mark, leader
+  uint64_t mark = 0;
+  for (ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0); n;
+       n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+    const ChainView v(n);
+    if (v.isType(names::kAttrib) || v.isType(names::kSeqEnd)) continue;
+    const uint64_t h = hnoteHandleNumber(v.handle());
+    if (mark != 0 && v.isType(names::kLeader) && !old.count(h) && !v.has(kGroupLeaderAnnotation))
+      ties.emplace_back(mark, h);
+    mark = v.isType(names::kInsert) && !old.count(h) &&
+                   leaderBlocks_.count(vstring(v.text(gc::kName).value_or(vstring_view())))
+               ? h
+               : 0;
+  }
+  // Tied after the walk: a tie changes the leader the walk would be on.
+  for (auto [markNumber, leaderNumber] : ties) hostCallOr<&HostApi::LeaderAnno>(0, &markNumber, &leaderNumber, 0);
 }
 
 bool HNoteRegen::changeRef(vstring_view handle, const std::function<void(HNoteRef&)>& change) {
@@ -242,6 +376,8 @@ int HNoteRegen::repairSharedIds() {
 
 int HNoteRegen::run() {
   eraseList.clear();
+  leaderBlocks_.clear();
+  hostTexts_.reset();
   if (!ok(hostCallOr<&HostApi::Header_bin>(0))) return -1;
   int rebuilt = 0;
   bool failed = false;
@@ -253,6 +389,7 @@ int HNoteRegen::run() {
     return -1;
   }
   if (!ok(hostCallOr<&HostApi::Flush_bin>(0, 1))) return -1;
+  if (!leaderBlocks_.empty()) tieLeaders();
   if (!eraseList.empty()) {
     std::vector<const vchar*> texts;
     texts.reserve(eraseList.size());
@@ -277,7 +414,7 @@ int updateHeightDims(const vstring& settingsPath) {
     return 0;
   }
   HNoteRegen regen;
-  regen.collect();
+  regen.collect(nullptr, true);
   regen.settings.load(settingsPath);
   regen.bases.load(regen.settings);
   if (regen.repairSharedIds() < 0) return -1;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "heightdim/bases.h"
+#include "heightdim/builder.h"
 #include "heightdim/settings.h"
 #include "host/chain.h"
 
@@ -39,10 +40,12 @@ struct HNoteBlockKind {
 std::optional<HNoteBlockKind> hnoteBlockKind(vstring_view blockName);
 
 // A block reference of the selection with its attributes, copied out of the
-// host's walk.
+// host's walk, and for a plan-view mark the leader tied to it (null when it
+// has none).
 struct HNoteRegenItem {
   OwnedChain reference;
   std::vector<OwnedChain> attributes;
+  OwnedChain leader;
 };
 
 // The record a block reference describes before any change: false when it is
@@ -71,8 +74,12 @@ class HNoteRegen {
 
   // Copies the block references of the host's current selection (each with
   // the attributes that follow it in the walk); with `only`, those whose
-  // handles it holds. Returns how many.
-  size_t collect(const std::unordered_set<vstring>* only = nullptr);
+  // handles it holds. A plan-view mark takes the leader tied to it (its 340
+  // names the mark; an untied leader whose tag names the mark's identifier
+  // counts too), from the selection, or when the selection lacks it and
+  // `wholeDrawing` does not say the selection is every entity, from a walk
+  // of the whole drawing. Returns how many.
+  size_t collect(const std::unordered_set<vstring>* only = nullptr, bool wholeDrawing = false);
   // Changes the stored descriptor of a collected current mark before it is
   // rebuilt. False when no collected mark has that handle or the change
   // could not be written into the copy.
@@ -90,15 +97,24 @@ class HNoteRegen {
   // height dimension and was built, false when it was skipped or the builder
   // or host refused it (`failed` then set).
   bool step(bool& failed);
-  // The whole run: one batch with every collected reference rebuilt, then one
-  // erase of the old entities. On a failure the batch is dropped and nothing
-  // is erased, so the drawing stays as it was. The count of rebuilt marks, or
-  // -1 on a failure.
+  // The whole run: one batch with every collected reference rebuilt (a
+  // plan-view mark's leader after it), the new leaders tied to their new
+  // marks, then one erase of the old entities. On a failure the batch is
+  // dropped and nothing is erased, so the drawing stays as it was. A tie the
+  // host refuses leaves that leader untied in the drawing, as HeightDim
+  // does. The count of rebuilt marks, or -1 on a failure.
   int run();
 
  private:
+  void attachLeaders(std::vector<OwnedChain>& leaders);
+  void tieLeaders();
+
   std::vector<HNoteRegenItem> items_;
   size_t next_ = 0;
+  // The block names of the rebuilt marks whose leader was rebuilt with them.
+  std::unordered_set<vstring> leaderBlocks_;
+  // The host's answers the builder needs, read at the first mark of a run.
+  std::optional<HNoteHostTexts> hostTexts_;
 };
 
 // HeightDimUpdate: every mark of the drawing rebuilt from its stored data and

@@ -7,11 +7,15 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numbers>
 
+#include "heightdim/builder.h"
+#include "heightdim/place.h"
 #include "heightdim/records.h"
 #include "heightdim/regen.h"
 #include "host/host_api.h"
 #include "res/string_ids.h"
+#include "hostsim/leaders.h"
 #include "hostsim/number_text.h"
 #include "tests/heightdim/builder_test_support.h"
 #include "tests/heightdim/mark_drawing.h"
@@ -219,32 +223,47 @@ TEST_F(RegenTest, ValuesFollowTheBaseAndItsNewLevels) {
 }
 
 TEST_F(RegenTest, MovedOntoTheLeaderLineWithAnUnderline) {
-  baseAndDependant(1500, u"+1.500");
-  HNoteRegen regen;
-  regen.bases.load(regen.settings);
-  ASSERT_EQ(hostApi()->SSGetW(kSelectAll, nullptr, nullptr, 0), kRtNorm);
-  // Only the dependant: the base is written first.
-  ASSERT_EQ(regen.collect(), 2u);
-  regen.options = kRegenValues | kRegenMove | kRegenOntoLine | kRegenUnderline;
-  regen.leaderFirst = {0, 2000};
-  regen.leaderSecond = {400, 2000};
-  regen.place = {130, 2100};  // projected onto y = 2000
-  ASSERT_EQ(regen.run(), 2);
-  int underlines = 0;
-  for (const hostsim::Entity* e : drawing().entities()) {
-    if (e->type() != u"LINE") continue;
-    ++underlines;
-    const ChainPoint a = *e->view().point(10), b = *e->view().point(11);
-    EXPECT_NEAR(std::abs(a.x - b.x), 400, 1e-9) << "the underline spans the leader line";
-    EXPECT_NEAR(a.y, 2000, 1e-9);
-    EXPECT_NEAR(b.y, 2000, 1e-9);
-  }
-  EXPECT_EQ(underlines, 2) << "each ČSN mark draws its underline";
-  for (const Seen& s : marks()) {
-    EXPECT_NEAR(s.at.x, 130, 1e-9);
-    EXPECT_NEAR(s.at.y, 2000, 1e-9);
-    ASSERT_FALSE(s.values.empty());
-    EXPECT_EQ(s.values[0], u"+2.000") << "the value is that of the new place";
+  // Every section-view type gets the underline along the given line.
+  for (int type : {0, 1, 2}) {
+    SCOPED_TRACE(type);
+    drawing().clear();
+    hnotetest::Mark base, dep;
+    base.type = dep.type = type;
+    base.id = u"B";
+    base.text1 = u"±0.000";
+    dep.id = u"D";
+    dep.baseId = u"B";
+    dep.y = 1500;
+    dep.text1 = u"+1.500";
+    ASSERT_TRUE(hnotetest::writeMarks({base, dep}));
+    ASSERT_TRUE(hnotetest::writeEntry(u"B", hnotetest::baseEntry(type, 0, 0, 0, 0, 0, 0)));
+    ASSERT_TRUE(hnotetest::writeEntry(kHNoteCurrentKey, hnotetest::currentEntry(u"B")));
+    HNoteRegen regen;
+    regen.bases.load(regen.settings);
+    selectAll();
+    ASSERT_EQ(regen.collect(), 2u);
+    regen.options = kRegenValues | kRegenMove | kRegenOntoLine | kRegenUnderline;
+    regen.leaderFirst = {0, 2000};
+    regen.leaderSecond = {400, 2000};
+    regen.place = {130, 2100};  // projected onto y = 2000
+    ASSERT_EQ(regen.run(), 2);
+    int underlines = 0;
+    for (const hostsim::Entity* e : drawing().entities()) {
+      if (e->type() != u"LINE") continue;
+      ++underlines;
+      const ChainPoint a = *e->view().point(10), b = *e->view().point(11);
+      EXPECT_NEAR(std::abs(a.x - b.x), 400, 1e-9) << "the underline spans the leader line";
+      EXPECT_NEAR(a.y, 2000, 1e-9);
+      EXPECT_NEAR(b.y, 2000, 1e-9);
+    }
+    EXPECT_EQ(underlines, 2) << "each mark draws its underline";
+    for (const Seen& s : marks()) {
+      EXPECT_EQ(s.ref.type, type);
+      EXPECT_NEAR(s.at.x, 130, 1e-9);
+      EXPECT_NEAR(s.at.y, 2000, 1e-9);
+      ASSERT_FALSE(s.values.empty());
+      EXPECT_EQ(s.values[0], u"+2.000") << "the value is that of the new place";
+    }
   }
 }
 
@@ -278,6 +297,69 @@ TEST_F(RegenTest, MirroringTurnsTheCsnLegToTheOtherSide) {
       EXPECT_GT(-lo, hi) << "the leg reaches left";
     } else {
       EXPECT_GT(hi, -lo) << "the leg reaches right";
+    }
+  }
+}
+
+TEST_F(RegenTest, AMirroredCsnMarkIsReadBackMirrored) {
+  // Marks placed as HeightDim places them (mirrored: the horizontal length
+  // negated), flipped and not, at several directions; the block's reach
+  // along its X axis shows the side of the horizontal leg.
+  auto legLeft = [&](const vstring& id) {
+    const hostsim::Block* b = drawing().findBlock(hnoteBlockName(id));
+    double lo = 0, hi = 0;
+    if (b) {
+      for (const auto& e : b->entities) {
+        for (ChainItem item : e->view()) {
+          if (item.code() != 10 && item.code() != 11) continue;
+          lo = std::min(lo, item.point()->x);
+          hi = std::max(hi, item.point()->x);
+        }
+      }
+    }
+    return -lo > hi;
+  };
+  struct Case {
+    double degrees;
+    bool mirrored;
+  };
+  const Case cases[] = {{0, false}, {0, true}, {90, true}, {180, true}, {200, false}, {270, true}, {330, true}};
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.degrees << " degrees" << (c.mirrored ? ", mirrored" : ""));
+    drawing().clear();
+    const HNoteOrientation o = hnoteOrientation(c.degrees * std::numbers::pi / 180);
+    HNoteData r;
+    ASSERT_TRUE(hnoteDefaults(r, 0));
+    r.type = 0;
+    r.id = u"M" + utf8ToUtf16(std::to_string(++n));
+    r.insertPoint = {1000, -500};
+    r.angle = o.angle;
+    r.flipped = o.flipped;
+    r.valueText = u"+1.000";
+    if (c.mirrored) r.lhorzLen = -r.lhorzLen;
+    ASSERT_EQ(hostApi()->Header_bin(), kRtNorm);
+    ASSERT_TRUE(buildHNote(r, nullptr, false, false, GcGePoint2d(0, 0)));
+    ASSERT_EQ(hostApi()->Flush_bin(1), kRtNorm);
+    ASSERT_EQ(legLeft(r.id), c.mirrored) << "as placed";
+    // Rebuilt from its data it stays as it is; each mirror turns it over,
+    // also with the current settings applied.
+    const struct {
+      int32_t options;
+      bool left;
+    } steps[] = {{kRegenValues, c.mirrored},
+                 {kRegenValues | kRegenMirror, !c.mirrored},
+                 {kRegenValues, !c.mirrored},
+                 {kRegenValues | kRegenSettings, !c.mirrored},
+                 {kRegenValues | kRegenMirror, c.mirrored}};
+    for (const auto& step : steps) {
+      SCOPED_TRACE(step.options);
+      HNoteRegen regen;
+      regen.options = step.options;
+      selectAll();
+      ASSERT_EQ(regen.collect(), 1u);
+      ASSERT_EQ(regen.run(), 1);
+      EXPECT_EQ(legLeft(r.id), step.left);
     }
   }
 }
@@ -462,6 +544,189 @@ TEST_F(RegenTest, AFailingWriteLeavesTheDrawingAsItWas) {
     for (size_t i = 0; i < 2; ++i) EXPECT_EQ(after[i].block, u"KACENAH") << "nothing was replaced";
     host().calls.reset();
   }
+}
+
+// Plan-view marks with a leader: the module's mark, and a leader written
+// here the way HeightDim leaves it (arrowhead at the picked point, second
+// vertex on the frame's nearest corner, tagged with the mark's identifier and
+// tied to the mark by the host).
+class PlanLeaderTest : public RegenTest {
+ protected:
+  struct Placed {
+    vstring mark, leader, id;
+    GcGePoint2d corner;  // the leader's second vertex
+  };
+  // The frame corner of a built plan-view record nearest to `p`.
+  static GcGePoint2d nearestCorner(const HNoteData& r, GcGePoint2d p) {
+    const double f = hnoteDrawingFactor();
+    const GcGeVector2d u(std::cos(r.angle), std::sin(r.angle));
+    GcGePoint2d best;
+    double d = -1;
+    for (double sx : {-1.0, 1.0}) {
+      for (double sy : {-1.0, 1.0}) {
+        const GcGePoint2d c = GcGePoint2d(r.insertPoint.x, r.insertPoint.y) + u * (sx * r.cxSize * f / 2) +
+                              u.perpVector() * (sy * r.cySize * f / 2);
+        if (d < 0 || c.distanceTo(p) < d) {
+          d = c.distanceTo(p);
+          best = c;
+        }
+      }
+    }
+    return best;
+  }
+  // `tie`: the host ties the leader (else it only carries the mark's identifier).
+  Placed planMark(GcGePoint2d at, double angle, GcGePoint2d arrow, bool tie) {
+    Placed out;
+    HNoteData r;
+    EXPECT_TRUE(hnoteDefaults(r, 3));
+    r.type = 3;
+    r.insertPoint = {at.x, at.y};
+    r.angle = angle;
+    r.valueText = u"+3.000";
+    HostApi& api = *hostApi();
+    EXPECT_EQ(api.Header_bin(), kRtNorm);
+    EXPECT_TRUE(buildHNote(r, nullptr, false, false, GcGePoint2d(0, 0)));
+    EXPECT_EQ(api.Flush_bin(1), kRtNorm);
+    out.mark = lastOf(u"INSERT");
+    out.id = r.id;
+    out.corner = nearestCorner(r, arrow);
+    ChainBuilder l;
+    l.text(0, u"LEADER").text(8, u"0").integer(76, 2).point(10, arrow.x, arrow.y).point(10, out.corner.x, out.corner.y);
+    l.extendedData(kAppAssocDesc).text(1000, r.id);
+    OwnedChain chain = l.build();
+    EXPECT_EQ(api.Header_bin(), kRtNorm);
+    EXPECT_EQ(api.Entmake_binW(chain.get(), 0), kRtNorm);
+    EXPECT_EQ(api.Flush_bin(1), kRtNorm);
+    out.leader = lastOf(u"LEADER");
+    if (tie) {
+      uint64_t m = hnoteHandleNumber(out.mark), l2 = hnoteHandleNumber(out.leader);
+      EXPECT_EQ(api.LeaderAnno(&m, &l2, 0), 1);
+    }
+    return out;
+  }
+  void planMarkWithout(GcGePoint2d at) {
+    HNoteData r;
+    ASSERT_TRUE(hnoteDefaults(r, 3));
+    r.type = 3;
+    r.insertPoint = {at.x, at.y};
+    r.valueText = u"+1.000";
+    ASSERT_EQ(hostApi()->Header_bin(), kRtNorm);
+    ASSERT_TRUE(buildHNote(r, nullptr, false, false, GcGePoint2d(0, 0)));
+    ASSERT_EQ(hostApi()->Flush_bin(1), kRtNorm);
+  }
+  vstring lastOf(const char16_t* type) {
+    vstring h;
+    for (const hostsim::Entity* e : drawing().entities()) h = e->type() == type ? e->handle : h;
+    return h;
+  }
+  std::vector<const hostsim::Entity*> all(const char16_t* type) {
+    std::vector<const hostsim::Entity*> out;
+    for (const hostsim::Entity* e : drawing().entities()) {
+      if (e->type() == type) out.push_back(e);
+    }
+    return out;
+  }
+  static std::vector<ChainPoint> vertices(const hostsim::Entity* leader) {
+    std::vector<ChainPoint> out;
+    for (ChainItem item : leader->view()) {
+      if (item.code() == gc::kPoint0) out.push_back(*item.point());
+    }
+    return out;
+  }
+};
+
+TEST_F(PlanLeaderTest, TheLeaderIsRebuiltForTheNewMarkAndTiedToIt) {
+  struct Case {
+    const char* what;
+    double angle;
+    bool tied;         // the old leader is tied (else only tagged)
+    bool onlyTheMark;  // the selection holds the mark alone
+    bool move;         // moved by (300, -200)
+  };
+  const Case cases[] = {
+      {"update", 0, true, false, false},
+      {"moved", 0, true, false, true},
+      {"turned and moved", std::numbers::pi / 2, true, false, true},
+      {"leader found outside the selection", 0, true, true, false},
+      {"an untied leader with the mark's identifier", 0, false, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    drawing().clear();
+    const GcGePoint2d arrow(-400, 900);
+    const Placed p = planMark(GcGePoint2d(100, 200), c.angle, arrow, c.tied);
+    // A plan-view mark without a leader beside it gets none.
+    planMarkWithout(GcGePoint2d(5000, 0));
+    const size_t leadersBefore = all(u"LEADER").size();
+    ASSERT_EQ(leadersBefore, 1u);
+
+    HNoteRegen regen;
+    if (c.onlyTheMark) {
+      ChainBuilder filter;
+      filter.text(0, u"INSERT");
+      OwnedChain f = filter.build();
+      ASSERT_EQ(hostApi()->SSGetW(kSelectAll, nullptr, f.get(), 0), kRtNorm);
+    } else {
+      selectAll();
+    }
+    ASSERT_EQ(regen.collect(), 2u);
+    regen.options = kRegenValues | (c.move ? kRegenMove : 0);
+    regen.place = {400, 0};
+    ASSERT_EQ(regen.run(), 2);
+
+    const std::vector<const hostsim::Entity*> leaders = all(u"LEADER");
+    ASSERT_EQ(leaders.size(), 1u) << "the old leader is erased, one new one written";
+    EXPECT_EQ(drawing().findEntity(p.leader), nullptr);
+    EXPECT_EQ(drawing().findEntity(p.mark), nullptr);
+    const hostsim::Entity* mark = nullptr;
+    for (const hostsim::Entity* e : all(u"INSERT")) {
+      HNoteRef ref;
+      if (readHNoteRef(e->view(), &ref, true) && ref.id == p.id) mark = e;
+    }
+    ASSERT_NE(mark, nullptr) << "the mark keeps its identifier";
+    EXPECT_EQ(hostsim::tiedAnnotation(leaders[0]->view()), mark->handle) << "tied to the new mark";
+    const std::vector<ChainPoint> v = vertices(leaders[0]);
+    ASSERT_EQ(v.size(), 2u);
+    EXPECT_NEAR(v[0].x, arrow.x, 1e-9) << "the arrowhead stays where it pointed";
+    EXPECT_NEAR(v[0].y, arrow.y, 1e-9);
+    const GcGeVector2d shift = c.move ? GcGeVector2d(300, -200) : GcGeVector2d(0, 0);
+    EXPECT_NEAR(v[1].x, p.corner.x + shift.x, 1e-9) << "the same corner of the frame where it is now";
+    EXPECT_NEAR(v[1].y, p.corner.y + shift.y, 1e-9);
+  }
+}
+
+TEST_F(PlanLeaderTest, ARefusedWriteOrTieLeavesNoLeaderNamingAnErasedMark) {
+  // Each write of the batch fails in turn, the leader's (the last one) too:
+  // the mark and its leader stay as they were, still tied.
+  // The batch writes four entities: reference, attribute, end, leader.
+  const Placed q = planMark(GcGePoint2d(0, 0), 0, GcGePoint2d(-300, -300), true);
+  for (int nth = 1; nth <= 4; ++nth) {
+    SCOPED_TRACE(nth);
+    host().calls.reset();
+    HNoteRegen regen;
+    selectAll();
+    ASSERT_EQ(regen.collect(), 1u);
+    host().calls.failFromNow(HostOp::Entmake_binW, nth);
+    EXPECT_EQ(regen.run(), -1);
+    host().calls.reset();
+    ASSERT_NE(drawing().findEntity(q.mark), nullptr);
+    const hostsim::Entity* leader = drawing().findEntity(q.leader);
+    ASSERT_NE(leader, nullptr);
+    EXPECT_EQ(hostsim::tiedAnnotation(leader->view()), q.mark);
+    EXPECT_EQ(all(u"LEADER").size(), 1u);
+  }
+  // A refused tie: the marks are rebuilt, the new leader stays untied, and
+  // the old leader is gone with its mark.
+  HNoteRegen regen;
+  selectAll();
+  ASSERT_EQ(regen.collect(), 1u);
+  host().calls.failFromNow(HostOp::LeaderAnno, 1);
+  EXPECT_EQ(regen.run(), 1);
+  host().calls.reset();
+  EXPECT_EQ(drawing().findEntity(q.leader), nullptr);
+  const std::vector<const hostsim::Entity*> leaders = all(u"LEADER");
+  ASSERT_EQ(leaders.size(), 1u);
+  EXPECT_EQ(hostsim::tiedAnnotation(leaders[0]->view()), u"");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -134,12 +135,13 @@ int compareTranscript(const std::vector<std::string>& actual, const std::string&
 void usage() {
   std::fprintf(stderr,
                "usage: vdhost [--module DLL] [--userdata DIR] [--load DXF] [--save DXF] [--picture PNG] [--transcript FILE] [--expect FILE]\n"
-               "              [--fail OPERATION:N]... [--quiet] [SCRIPT]\n"
+               "              [--fail OPERATION:N]... [--quiet] [--time] [SCRIPT]\n"
                "       vdhost [--module DLL] [--userdata DIR] [--load DXF] [--fault-timeout SECONDS] --fault-sweep SCRIPT\n"
                "  --load DXF  start from the drawing in a DXF file\n"
                "  --save DXF  write the drawing as DXF R2000 after the script\n"
                "  --picture PNG [--picture-size WxH]  paint the drawing after the script (default 1024x768)\n"
                "  --fail OPERATION:N  the N-th call of the host operation (* for any) after init fails\n"
+               "  --time  write each command's own time (and the load's and save's) to stderr, not to the transcript\n"
                "  --fault-sweep SCRIPT  run the script once per host call the module makes, failing that call\n");
 }
 
@@ -148,6 +150,7 @@ struct Options {
               picturePath;
   int pictureWidth = 1024, pictureHeight = 768;
   bool quiet = false;
+  bool time = false;                               // --time
   std::vector<std::pair<hostsim::OperationFilter, int>> fails;  // --fail OPERATION:N
   std::string sweepScript;                         // --fault-sweep
   double timeoutSeconds = 10;                      // --fault-timeout
@@ -194,6 +197,8 @@ bool parseOptions(int argc, char** argv, Options& o) {
       ok = value(o.savePath);
     } else if (a == "--quiet") {
       o.quiet = true;
+    } else if (a == "--time") {
+      o.time = true;
     } else if (a == "--fail") {
       std::pair<hostsim::OperationFilter, int> fail;
       ok = value(text) && parseFail(text, fail);
@@ -289,6 +294,40 @@ bool readText(const std::string& path, std::string& out) {
   return true;
 }
 
+// --time: how long each command (and the load and save) took, on stderr, so
+// that the transcript stays the same with and without it.
+// Besides the elapsed time, the processor time of this process (user and
+// kernel), which other programs on a busy machine do not inflate.
+using Clock = std::chrono::steady_clock;
+double processorMs() {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  auto ticks = [](const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 1e4;  // 100 ns ticks
+}
+struct Started {
+  Clock::time_point at = Clock::now();
+  double processor = processorMs();
+};
+void reportTime(const std::string& what, const Started& begun) {
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - begun.at).count();
+  std::fprintf(stderr, "vdhost: time %s: %.1f ms (processor %.1f ms)\n", what.c_str(), ms,
+               processorMs() - begun.processor);
+}
+
+class CommandTimer : public hostsim::RunObserver {
+ public:
+  void commandStarting(const std::string& command, int line) override {
+    command_ = command + " (script line " + std::to_string(line) + ")";
+    begun_ = Started();
+  }
+  void commandEnded() override { reportTime("command " + command_, begun_); }
+
+ private:
+  std::string command_;
+  Started begun_;
+};
+
 // --fault-sweep without --fault-worker: supervises workers, which are this
 // program again with the same arguments and the position to begin with.
 int superviseSweep(const Options& o) {
@@ -362,17 +401,22 @@ int main(int argc, char** argv) {
       host.log("module " + std::filesystem::path(o.modulePath).filename().string() + " loaded");
       DllModule face(module.get());
       vdhost::passColourExtTo(host, module.get());
-      hostsim::ScriptRunner runner(host, face);
+      CommandTimer timer;
+      hostsim::ScriptRunner runner(host, face, o.time ? &timer : nullptr);
       std::string error;
+      Started begun;
       if (!o.loadPath.empty() && !host.loadDrawing(o.loadPath, error)) {
         host.fail(error);
         rc = 1;
       } else if (!o.loadPath.empty()) {
         host.log("host: drawing loaded from " + o.loadPath);
+        if (o.time) reportTime("load " + o.loadPath, begun);
       }
       if (rc == 0 && !o.script.empty()) rc = runner.runFile(o.script) ? 0 : 1;
+      begun = Started();
       if (rc == 0 && !o.savePath.empty()) {
         if (host.saveDrawing(o.savePath, error)) {
+          if (o.time) reportTime("save " + o.savePath, begun);
           host.log("host: drawing saved to " + o.savePath);
         } else {
           host.fail(error);

@@ -16,7 +16,13 @@ with ezdxf.
                                with the identifier of the mark at X,Y; with
                                none given, the drawing has no LINE (no
                                temporary line was left behind)
+  check_marks.py leaders FILE MARKS X,Y...
+                               MARKS marks in all; one leader per arrowhead
+                               X,Y, tied to a mark of its identifier and
+                               ending on the corner of that mark's frame
+                               nearest to the arrowhead
 """
+import math
 import sys
 
 import ezdxf
@@ -144,8 +150,55 @@ def lines(path, *expected):
             fail(f"no line {a} to {b} tagged {mark['id']}: {found}")
 
 
+def frame_corners(doc, ref):
+    """The corners of a plan-view mark's frame (its block's polyline) where the reference places them."""
+    block = doc.blocks.get(ref.dxf.name)
+    angle = math.radians(ref.dxf.rotation)
+    scale = ref.dxf.xscale
+    base = block.base_point
+    out = []
+    for poly in block.query("LWPOLYLINE"):
+        for x, y, *_ in poly.get_points():
+            dx, dy = (x - base.x) * scale, (y - base.y) * scale
+            out.append((ref.dxf.insert.x + dx * math.cos(angle) - dy * math.sin(angle),
+                        ref.dxf.insert.y + dx * math.sin(angle) + dy * math.cos(angle)))
+    return out
+
+
+def leaders(path, count, *arrows):
+    doc = ezdxf.readfile(path)
+    msp = doc.modelspace()
+    refs = {ref.dxf.handle: ref for ref in msp.query("INSERT")}
+    if len(refs) != int(count):
+        fail(f"{count} marks expected, found {len(refs)}")
+    found = list(msp.query("LEADER"))
+    if len(found) != len(arrows):
+        fail(f"{len(arrows)} leaders expected, found {len(found)}")
+    wanted = {tuple(float(c) for c in a.split(",")) for a in arrows}
+    for leader in found:
+        vertices = [(v[0], v[1]) for v in leader.vertices]
+        if len(vertices) != 2:
+            fail(f"leader {leader.dxf.handle} has {len(vertices)} vertices")
+        arrow = tuple(round(c, 6) for c in vertices[0])
+        if arrow not in wanted:
+            fail(f"leader {leader.dxf.handle} points at {arrow}, not at one of {sorted(wanted)}")
+        wanted.discard(arrow)
+        ref = refs.get(leader.dxf.get("annotation_handle", ""))
+        if ref is None:
+            fail(f"leader {leader.dxf.handle} is tied to no mark of the drawing")
+        ident = leader.get_xdata("VD_ASSOCDESC1")[0].value
+        if ident != ref.get_xdata("VD_ASSOCDESC1")[0].value:
+            fail(f"leader {leader.dxf.handle} names {ident}, its mark is another")
+        corners = frame_corners(doc, ref)
+        if not corners:
+            fail(f"mark {ref.dxf.handle} has no frame")
+        near = min(corners, key=lambda c: math.dist(c, vertices[0]))
+        if math.dist(near, vertices[1]) > 1e-6:
+            fail(f"leader {leader.dxf.handle} ends at {vertices[1]}, the nearest frame corner is {near}")
+
+
 def main():
-    {"older": older, "copied": copied, "values": values, "lines": lines}[sys.argv[1]](*sys.argv[2:])
+    {"older": older, "copied": copied, "values": values, "lines": lines, "leaders": leaders}[sys.argv[1]](*sys.argv[2:])
     print("ok")
 
 

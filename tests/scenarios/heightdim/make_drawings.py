@@ -12,6 +12,14 @@ made with ezdxf apart from the module's writer:
                    command leaves it), with the base entry in TR2D_HEIGHTDIM.
 
 Run: /usr/bin/python3 make_drawings.py OUTPUT_FOLDER
+
+For the benchmark of HeightDimUpdate (bench/hnote_update_vdhost.py):
+
+  marks_N_on_B.dxf COUNT marks on BASES bases, each base a mark with its
+                   entry, the other marks its dependants in a column above
+                   it showing the values they measure (all up to date).
+
+Run: /usr/bin/python3 make_drawings.py --many COUNT BASES OUTPUT_FILE
 """
 import os
 import sys
@@ -46,9 +54,10 @@ def mark_groups(mark_id, base_id):
     }
 
 
-def marks_drawing(path, marks):
+def marks_drawing(path, marks, bases=((BASE_ID, (0, 0)),)):
     """Marks given as (identifier, base identifier, place, value), one block
-    for each identifier, and the entry of the base BASE_ID at level 0."""
+    for each identifier, and the entries of the bases (identifier, point) at
+    level 0, the first one current."""
     doc = ezdxf.new("R2000")
     for app in ("VDHNOTEDATA", "VD_ASSOCDESC1", "VDHEIGHTDIM"):
         doc.appids.new(app)
@@ -62,12 +71,28 @@ def marks_drawing(path, marks):
         ref.add_attrib("VÝŠKA", value, (x + 1, y + 1), dxfattribs={"height": 2.5})
         for app, tags in mark_groups(mark_id, base_id).items():
             ref.set_xdata(app, tags)
-    bases = doc.rootdict.add_new_dict("TR2D_HEIGHTDIM")
-    entry = bases.add_xrecord(BASE_ID)
-    entry.reset([(91, 1), (71, 0), (71, 0), (10, (0, 0, 0)), (41, 0.0), (41, 0.0), (41, 0.0)])
-    current = bases.add_xrecord("Current")
-    current.reset([(91, 1), (301, BASE_ID)])
+    entries = doc.rootdict.add_new_dict("TR2D_HEIGHTDIM")
+    for base_id, (x, y) in bases:
+        entry = entries.add_xrecord(base_id)
+        entry.reset([(91, 1), (71, 0), (71, 0), (10, (x, y, 0)), (41, 0.0), (41, 0.0), (41, 0.0)])
+    current = entries.add_xrecord("Current")
+    current.reset([(91, 1), (301, bases[0][0])])
     doc.saveas(path)
+
+
+def many_marks(path, count, base_count):
+    """`count` marks on `base_count` bases 10 m apart, the dependants 100 mm
+    above each other, each showing the value it measures."""
+    bases = [(f"0A1B2C3D-0000-4000-8000-{b:012X}", (b * 10000.0, 0.0)) for b in range(base_count)]
+    marks = []
+    for i in range(count):
+        base_id, (x, _) = bases[i % base_count]
+        row = i // base_count
+        if row == 0:
+            marks.append((base_id, "", (x, 0.0), "±0.000"))
+        else:
+            marks.append((f"{i:08X}-0000-4000-8000-0000000000D0", base_id, (x, row * 100.0), f"+{row * 0.1:.3f}"))
+    marks_drawing(path, marks, bases)
 
 
 def copied_base(path):
@@ -87,6 +112,9 @@ def set_base(path):
 
 
 def main():
+    if len(sys.argv) == 5 and sys.argv[1] == "--many":
+        many_marks(sys.argv[4], int(sys.argv[2]), int(sys.argv[3]))
+        return
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     kacenad2(os.path.join(out, "kacenad2.dxf"))
     copied_base(os.path.join(out, "copied_base.dxf"))

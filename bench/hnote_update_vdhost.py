@@ -1,0 +1,67 @@
+"""HeightDimUpdate in vdhost itself, under Wine: drawings of 1,000 and
+10,000 marks (on 10 and on 100 bases, made by
+tests/scenarios/heightdim/make_drawings.py) are loaded and updated, each
+run three times. It prints the command's own time (elapsed and processor,
+from `vdhost --time`) and the whole run's (Wine's start, the load of the
+drawing and the update), each the median of the runs, and what part of the
+10,000-mark update the 1,000-mark one takes (an eighth or less: linear).
+
+Run (./vd bench does, with the release build):
+  /usr/bin/python3 bench/hnote_update_vdhost.py VDHOST_EXE MODULE_DLL WORK_FOLDER
+"""
+import os
+import re
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+MAKER = os.path.join(HERE, "..", "tests", "scenarios", "heightdim", "make_drawings.py")
+SIZES = ((1000, 10), (1000, 100), (10000, 10), (10000, 100))
+RUNS = 3
+TIME_LINE = re.compile(r"vdhost: time command HeightDimUpdate .*: ([0-9.]+) ms \(processor ([0-9.]+) ms\)")
+
+
+def drawing(folder, count, bases):
+    path = os.path.join(folder, f"marks_{count}_on_{bases}.dxf")
+    if not os.path.exists(path):
+        subprocess.run([sys.executable, MAKER, "--many", str(count), str(bases), path], check=True)
+    return path
+
+
+def run(vdhost, module, dxf, script, count):
+    begun = time.monotonic()
+    done = subprocess.run(["wine", vdhost, "--module", module, "--time", "--load", dxf, script],
+                          capture_output=True, text=True)
+    whole = (time.monotonic() - begun) * 1000
+    found = TIME_LINE.search(done.stderr)
+    if done.returncode != 0 or not found or f"prompt: {count} objektů bylo změněno" not in done.stdout:
+        sys.exit(f"hnote_update_vdhost: vdhost did not update the {count} marks of {dxf}:\n{done.stderr}")
+    return float(found.group(1)), float(found.group(2)), whole
+
+
+def main():
+    if len(sys.argv) != 4:
+        sys.exit(__doc__)
+    vdhost, module, folder = sys.argv[1:]
+    os.makedirs(folder, exist_ok=True)
+    script = os.path.join(folder, "update.vds")
+    with open(script, "w") as f:
+        f.write("init\ncommand HeightDimUpdate\n")
+    print(f"{'marks':>7} {'bases':>6} {'command':>12} {'processor':>12} {'whole run':>12}")
+    medians = {}
+    for count, bases in SIZES:
+        dxf = drawing(folder, count, bases)
+        runs = [run(vdhost, module, dxf, script, count) for _ in range(RUNS)]
+        command, processor, whole = (statistics.median(r[i] for r in runs) for i in range(3))
+        medians[(count, bases)] = (command, processor)
+        print(f"{count:>7} {bases:>6} {command:>9.1f} ms {processor:>9.1f} ms {whole:>9.1f} ms")
+    for bases in (10, 100):
+        small, large = medians[(1000, bases)], medians[(10000, bases)]
+        print(f"{bases} bases: 1,000 marks take 1/{large[0] / small[0]:.1f} of the 10,000-mark elapsed time, "
+              f"1/{large[1] / small[1]:.1f} of its processor time")
+
+
+if __name__ == "__main__":
+    main()
