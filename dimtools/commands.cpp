@@ -1,8 +1,12 @@
 #include "dimtools/commands.h"
 
+#include "dimtools/arc_length.h"
 #include "host/pending.h"
 #include "host/services.h"
 #include "string_ids.h"
+#ifdef _WIN32
+#include "dimtools/arc_length_dialog.h"
+#endif
 
 namespace vd::dimtools {
 
@@ -23,7 +27,14 @@ int commandDimArc(int, const char* const*) { return runDimArc(u"DimArc", {1, fal
 int commandDimArc2(int, const char* const*) { return runDimArc(u"DimArc2", {2, false, false}); }
 int commandDimArc3(int, const char* const*) { return runDimArc(u"DimArc3", {1, true, true}); }
 int commandDimArc4(int, const char* const*) { return runDimArc(u"DimArc4", {2, true, true}); }
-int commandDimArcLength(int, const char* const*) { return reportCommandPending(u"DimArcLength"); }
+int commandDimArcLength(int, const char* const*) {
+#ifdef _WIN32
+  return dim::runDimArcLength(&dim::showArcLengthDialog);
+#else
+  // The portable build has no dialogs: every host gets the command-line report.
+  return dim::runDimArcLength(nullptr);
+#endif
+}
 int commandDimConnect(int, const char* const*) { return reportCommandPending(u"DimConnect"); }
 int commandDimDivide(int, const char* const*) { return reportCommandPending(u"DimDivide"); }
 int commandDimAlign(int, const char* const*) { return reportCommandPending(u"DimAlign"); }
