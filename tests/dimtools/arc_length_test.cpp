@@ -9,10 +9,8 @@
 
 #include "dimtools/arc_length.h"
 #include "dimtools/commands.h"
-#include "host/host_api.h"
-#include "host/services.h"
-#include "hostsim/host.h"
 #include "res/string_ids.h"
+#include "tests/dimtools/dim_test_host.h"
 
 using namespace vd;
 using namespace vd::dim;
@@ -78,44 +76,18 @@ TEST(ArcLength, LengthAlongTheMiddlePointsSide) {
   }
 }
 
-std::map<int, vstring>& texts() {
-  static std::map<int, vstring> t = {
-      {IDS_MSG_ARCLEN_RESULT, u"---------> Délka části oblouku je [aktuální jednotky]:"},
-      {IDS_PROMPT_ARCLEN_START, u"Počáteční bod:"},
-      {IDS_PROMPT_ARCLEN_MIDDLE, u"Prostřední bod:"},
-      {IDS_PROMPT_ARCLEN_END, u"Koncový bod:"},
-      {IDS_MSG_ARCLEN_NO_ARC, u"Těmito body není jendoznačne oblouk určen."},
-  };
-  return t;
-}
-bool hostText(int id, vstring& out) {
-  auto it = texts().find(id);
-  if (it == texts().end()) return false;
-  out = it->second;
-  return true;
-}
-std::vector<std::string>& boxes() {
-  static std::vector<std::string> b;
-  return b;
-}
-void recordBox(const vstring& text) { boxes().push_back(utf16ToUtf8(text)); }
-
-class ArcLengthCommand : public testing::Test {
+class ArcLengthCommand : public dimtest::DimToolsHost {
  protected:
   void SetUp() override {
-    unbindHost();
-    host().reset();
-    host().stringSource = &hostText;
-    boxes().clear();
-    setErrorBoxSink(&recordBox);
-    ASSERT_TRUE(bindHost(nullptr, hostsim::resolveExport, nullptr));
+    dimtest::hostTexts() = {
+        {IDS_MSG_ARCLEN_RESULT, u"---------> Délka části oblouku je [aktuální jednotky]:"},
+        {IDS_PROMPT_ARCLEN_START, u"Počáteční bod:"},
+        {IDS_PROMPT_ARCLEN_MIDDLE, u"Prostřední bod:"},
+        {IDS_PROMPT_ARCLEN_END, u"Koncový bod:"},
+        {IDS_MSG_ARCLEN_NO_ARC, u"Těmito body není jendoznačne oblouk určen."},
+    };
+    DimToolsHost::SetUp();
   }
-  void TearDown() override {
-    setErrorBoxSink(nullptr);
-    unbindHost();
-    host().reset();
-  }
-  static hostsim::Host& host() { return hostsim::Host::instance(); }
   void point(double x, double y, double z = 0) {
     hostsim::Answer a;
     a.kind = hostsim::Answer::Kind::Point;
@@ -128,12 +100,6 @@ class ArcLengthCommand : public testing::Test {
     hostsim::Answer a;
     a.kind = hostsim::Answer::Kind::Cancel;
     host().queueAnswer(a);
-  }
-  std::vector<std::string> prompts() const {
-    std::vector<std::string> out;
-    for (const std::string& line : host().transcript())
-      if (line.rfind("prompt: ", 0) == 0) out.push_back(line);
-    return out;
   }
 };
 
@@ -150,7 +116,7 @@ TEST_F(ArcLengthCommand, ReportsWithTheDrawingsPrecision) {
   };
   for (const auto& c : cases) {
     host().reset();
-    host().stringSource = &hostText;
+    host().stringSource = &dimtest::hostText;
     hostsim::Variable v;
     v.kind = hostsim::Variable::Kind::Short;
     v.shortValue = static_cast<int16_t>(c.luprec);
@@ -163,7 +129,7 @@ TEST_F(ArcLengthCommand, ReportsWithTheDrawingsPrecision) {
     EXPECT_EQ(prompts(), std::vector<std::string>{c.line}) << c.luprec;
     EXPECT_EQ(host().pendingAnswers(), 0u);
   }
-  EXPECT_TRUE(boxes().empty());
+  EXPECT_TRUE(dimtest::errorBoxes().empty());
 }
 
 TEST_F(ArcLengthCommand, PointsInTheUsersCoordinates) {
@@ -184,14 +150,14 @@ TEST_F(ArcLengthCommand, NoArcOrNoPoint) {
   point(1, 1);
   point(2, 2);
   EXPECT_EQ(dimtools::commandDimArcLength(0, nullptr), -1);
-  EXPECT_EQ(boxes(), std::vector<std::string>{"Těmito body není jendoznačne oblouk určen."});
+  EXPECT_EQ(dimtest::errorBoxes(), std::vector<std::string>{"Těmito body není jendoznačne oblouk určen."});
   EXPECT_TRUE(prompts().empty());
 
-  boxes().clear();
+  dimtest::errorBoxes().clear();
   point(5, 0);
   cancel();
   EXPECT_EQ(dimtools::commandDimArcLength(0, nullptr), -1);
-  EXPECT_TRUE(boxes().empty()) << "a point not given ends the command silently";
+  EXPECT_TRUE(dimtest::errorBoxes().empty()) << "a point not given ends the command silently";
   EXPECT_TRUE(prompts().empty());
 }
 

@@ -8,27 +8,19 @@
 
 #include "dimtools/dim_style.h"
 #include "dimtools/kota.h"
-#include "host/host_api.h"
-#include "hostsim/host.h"
+#include "tests/dimtools/dim_test_host.h"
 
 using namespace vd;
 using namespace vd::dim;
 
 namespace {
 
-class DimHost : public testing::Test {
+class DimHost : public dimtest::DimToolsHost {
  protected:
-  void SetUp() override {
-    unbindHost();
-    host().reset();
-    ASSERT_TRUE(bindHost(nullptr, hostsim::resolveExport, nullptr));
-  }
   void TearDown() override {
     setAltSendFinder(nullptr);
-    unbindHost();
-    host().reset();
+    DimToolsHost::TearDown();
   }
-  static hostsim::Host& host() { return hostsim::Host::instance(); }
 };
 
 struct FormatCase {
