@@ -7,7 +7,8 @@ as a wide polyline with a rounded back), tiles as a 45-degree line pattern, a
 rug as a solid fill with a round hole, a beam drawn DASHED by its own linetype
 and the outline of wall cabinets DASHED by their layer (at linetype scale 2),
 a line that is continuous on that dashed layer, and a wardrobe block whose
-members are on layer 0 by layer, placed on a yellow layer.
+members are on layer 0 by layer, placed on a yellow layer; the dimension
+style VELDRA at the plan's scale of 1:100.
 
 Below the plan, a strip of details in colours of their own: a marker block
 drawn by block placed in two colours and inside another block, the wardrobe
@@ -35,6 +36,9 @@ doc.layers.add("PODLAHY", color=8)
 doc.linetypes.add("DASHED", [450, 300, -150], description="Dashed __ __ __")
 doc.layers.add("NAD", color=34, linetype="DASHED")   # above the cut: wall cabinets
 doc.layers.add("SKRINE", color=2)                    # wardrobes
+# The plan is drawn at 1:100: the dimension style of the height dimensions'
+# leaders scales their arrowheads by 100, as a drawing at that scale does.
+doc.dimstyles.new("VELDRA", dxfattribs={"dimscale": 100, "dimasz": 2.5})
 
 # Outer walls and one partition, 300 mm thick, in millimetres.
 msp.add_lwpolyline([(0, 0), (9000, 0), (9000, 6000), (0, 6000)], close=True,

@@ -197,6 +197,25 @@ bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit) {
   return true;
 }
 
+void readHNoteLevels(HNoteNode& node, const HNoteDataSet& settings, double units) {
+  const size_t type = static_cast<size_t>(node.ref.type);
+  const vstring separator = type < settings.records.size() ? settings.records[type].delim : vstring();
+  node.level1 = hnoteTextValue(node.valueText, separator) * units;
+  node.level2 = hnoteTextValue(node.valueText2, separator) * units;
+}
+
+HNoteBase hnoteBaseOf(const HNoteNode& node) {
+  HNoteBase base;
+  base.type = node.ref.type;
+  base.baseKind = node.ref.baseKind;
+  base.id = node.ref.id;
+  base.level1 = node.level1;
+  base.level2 = node.level2;
+  base.point = node.insertPoint;
+  base.angle = node.angle;
+  return base;
+}
+
 void HNoteBases::clear() {
   bases_.clear();
   index_.clear();
@@ -287,23 +306,14 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
     const double units = drawingUnits();
     bool walked = walkHNoteMarks([&](HNoteNode& node) {
       if (node.ref.type < 0 || node.ref.type >= kHNoteTypeCount) return;
-      const vstring& separator = settings.records[static_cast<size_t>(node.ref.type)].delim;
-      node.level1 = hnoteTextValue(node.valueText, separator) * units;
-      node.level2 = hnoteTextValue(node.valueText2, separator) * units;
+      readHNoteLevels(node, settings, units);
       used.insert(hnoteBaseIdOf(node.ref));
       HNoteBase* base = find(node.ref.baseId);
       if (!base) base = find(node.ref.id);
       if (!base) {
         // A mark whose base is gone belongs to none; one without any identifier cannot be a base.
         if (!node.ref.baseId.empty() || node.ref.id.empty()) return;
-        HNoteBase made;
-        made.type = node.ref.type;
-        made.baseKind = node.ref.baseKind;
-        made.id = node.ref.id;
-        made.level1 = node.level1;
-        made.level2 = node.level2;
-        made.point = node.insertPoint;
-        made.angle = node.angle;
+        HNoteBase made = hnoteBaseOf(node);
         // Kept in the list even when the host refuses the entry, so this load still knows it.
         if (store(made)) {
           ++report.basesFromMarks;

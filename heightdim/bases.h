@@ -63,6 +63,13 @@ double hnoteMarkValue(double level, HNotePoint basePoint, HNotePoint point, int 
 // holds no number.
 double hnoteTextValue(vstring_view text, vstring_view separator = u".");
 
+// The levels a mark shows: its value texts read as numbers with the
+// separator of its type in `settings`, times `units`.
+void readHNoteLevels(HNoteNode& node, const HNoteDataSet& settings, double units);
+// A base made of a mark: its type, base kind, identifier, insertion point,
+// rotation and the levels it shows (read first).
+HNoteBase hnoteBaseOf(const HNoteNode& node);
+
 // The chains of the dictionary entries: a base, and "Current" naming one.
 OwnedChain hnoteBaseEntry(const HNoteBase& base);
 OwnedChain hnoteCurrentEntry(vstring_view id);
@@ -89,7 +96,7 @@ class HNoteBases {
   // against the UCS rotation and the separators of `settings`. Bases that no
   // mark uses any longer are then purged. False when a current base is named
   // but the drawing gave no marks to walk (the host made no selection: it
-  // failed, or no entity carries extended data); the list then holds the
+  // failed, or the drawing is empty); the list then holds the
   // dictionary's bases without marks, and nothing is purged.
   bool load(const HNoteDataSet& settings, HNoteLoadReport* report = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include "heightdim/command_args.h"
 #include "heightdim/place.h"
+#include "heightdim/regen.h"
 #include "host/pending.h"
 #ifdef _WIN32
 #include "heightdim/edit_dialogs.h"
@@ -40,8 +41,8 @@ int commandHeightDim(int argc, const char* const* argv) {
 }
 
 int commandHeightDimEdit(int, const char* const*) { return reportCommandPending(u"HeightDimEdit"); }
-int commandHeightDimSetBase(int, const char* const*) { return reportCommandPending(u"HeightDimSetBase"); }
-int commandHeightDimUpdate(int, const char* const*) { return reportCommandPending(u"HeightDimUpdate"); }
+int commandHeightDimSetBase(int, const char* const*) { return setHeightDimBase(hnoteDataPath()) > 0 ? 1 : 0; }
+int commandHeightDimUpdate(int, const char* const*) { return updateHeightDims(hnoteDataPath()) >= 0 ? 1 : 0; }
 int commandHeightDimSettings(int, const char* const*) {
 #ifdef _WIN32
   HNoteDataSet set;

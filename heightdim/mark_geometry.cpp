@@ -21,7 +21,9 @@ MarkPath straight(std::initializer_list<P> points) {
 bool sectionCsn(const HNoteData& r, MarkGeometry& g) {
   const P o(0, 0);
   const P t1(r.hxLen / 2, r.hyLen), t2(-r.hxLen / 2, r.hyLen), m(0, r.hyLen);
-  const P v(0, r.lvertLen), e(std::abs(r.lhorzLen), r.lvertLen);
+  // A negative LHORZLEN is a mirrored mark: the line runs to the left and the
+  // texts, right-aligned, along it.
+  const P v(0, r.lvertLen), e(r.lhorzLen, r.lvertLen);
   switch (r.arrowIndex) {
     case 0:
       g.outlines.push_back(straight({t2, o, t1, o, v, e}));

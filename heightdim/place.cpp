@@ -115,7 +115,7 @@ class PlacePass {
   PassEnd placeOnBase(const double picked[3]);
   PassEnd pickExisting();
   PassEnd createBase();
-  bool askLevel(const vchar* which, double& level);
+  bool valuesOrMessage(const HNoteBase& base);
   PassEnd writeLeader(const ValueNode* mark);
 
   const heightdim::PlaceArgs& args_;
@@ -158,7 +158,7 @@ PassEnd PlacePass::placeOnBase(const double picked[3]) {
   record_.baseId = base->id;
   record_.id.clear();
   record_.blockName.clear();
-  setHNoteValues(record_, *base, hnoteUnits());
+  if (!valuesOrMessage(*base)) return PassEnd::Failed;
   return writeMark(record_) ? PassEnd::Placed : PassEnd::Failed;
 }
 
@@ -178,14 +178,12 @@ PassEnd PlacePass::pickExisting() {
   }
 }
 
-bool PlacePass::askLevel(const vchar* which, double& level) {
-  const vstring prompt = vformat(loadFormat(IDS_PROMPT_BASE_LEVEL, "sf").c_str(), which, level);
-  double value = level;
-  const int r = hostCallOr<&HostApi::GetRealW>(0, prompt.c_str(), &value);
-  if (r == kRtNone) return true;  // Enter keeps the default
-  if (r != kRtNorm || !std::isfinite(value)) return false;
-  level = value;
-  return true;
+// The value texts of the record from `base`; a value out of range is told to
+// the user, and nothing is written.
+bool PlacePass::valuesOrMessage(const HNoteBase& base) {
+  if (setHNoteValues(record_, base, hnoteUnits())) return true;
+  errorBox(vformat(loadFormat(IDS_MSG_HEIGHTDIM_VALUE_RANGE, "g").c_str(), kHNoteMaxValue));
+  return false;
 }
 
 PassEnd PlacePass::createBase() {
@@ -224,15 +222,14 @@ PassEnd PlacePass::createBase() {
   base.level1 = current ? current->level1 : 0;
   base.level2 = current ? current->level2 : 0;
   const bool twoLevels = (base.baseKind & 1) != 0;
-  if (!askLevel(twoLevels ? u"1. " : u"", base.level1)) return PassEnd::Ended;
-  if (twoLevels && !askLevel(u"2. ", base.level2)) return PassEnd::Ended;
+  if (!askHNoteLevel(twoLevels ? u"1. " : u"", base.level1)) return PassEnd::Ended;
+  if (twoLevels && !askHNoteLevel(u"2. ", base.level2)) return PassEnd::Ended;
 
   record_.insertPoint = base.point;
   record_.id.clear();
   record_.baseId.clear();
   record_.blockName.clear();
-  setHNoteValues(record_, base, hnoteUnits());
-  if (!writeMark(record_)) return PassEnd::Failed;
+  if (!valuesOrMessage(base) || !writeMark(record_)) return PassEnd::Failed;
   // Only a base whose mark is in the drawing is stored.
   base.id = record_.id;
   if (bases_.store(base)) bases_.setCurrent(base.id);
@@ -386,20 +383,37 @@ HNoteOrientation hnoteOrientation(double direction) {
   return o;
 }
 
+bool askHNoteLevel(const vchar* which, double& level) {
+  const vstring prompt = vformat(loadFormat(IDS_PROMPT_BASE_LEVEL, "sf").c_str(), which, level);
+  double value = level;
+  const int r = hostCallOr<&HostApi::GetRealW>(0, prompt.c_str(), &value);
+  if (r == kRtNone) return true;  // Enter keeps the default
+  if (r != kRtNorm || !std::isfinite(value)) return false;
+  level = value;
+  return true;
+}
+
 double hnoteUnits() {
   const double u = drawingUnits();
   return std::isfinite(u) && u > 0 ? u : kDefaultDrawingUnits;
 }
 
-void setHNoteValues(HNoteData& r, const HNoteBase& base, double units) {
-  auto text = [&](double level) {
-    const double v = hnoteMarkValue(level, base.point, r.insertPoint, r.type, r.angle, r.rotation, units);
+bool setHNoteValues(HNoteData& r, const HNoteBase& base, double units) {
+  const bool two = (base.baseKind & 1) != 0;
+  double values[2] = {0, 0};
+  for (int i = 0; i < (two ? 2 : 1); ++i) {
+    values[i] = hnoteMarkValue(i == 0 ? base.level1 : base.level2, base.point, r.insertPoint, r.type, r.angle,
+                               r.rotation, units);
+    if (!std::isfinite(values[i]) || std::fabs(values[i]) > kHNoteMaxValue) return false;
+  }
+  auto text = [&](double v) {
     return formatHNoteValue(v, r.numAlign, r.positivePlus != 0, r.plusMinusZero != 0, r.delim);
   };
-  const FormattedValue first = text(base.level1);
+  const FormattedValue first = text(values[0]);
   r.valueText = first.text;
   r.rounded = first.rounded;
-  r.valueText2 = (base.baseKind & 1) ? text(base.level2).text : vstring();
+  r.valueText2 = two ? text(values[1]).text : vstring();
+  return true;
 }
 
 PlaceOutcome placeHeightDims(const heightdim::PlaceArgs& args, const vstring& settingsPath,

@@ -35,14 +35,25 @@ struct HNoteOrientation {
 };
 HNoteOrientation hnoteOrientation(double direction);
 
+// Asks a base level, "Zadejte %súroveň vztažného bodu <%.2f>: " with `which`
+// ("", "1. " or "2. ") and the level offered: Enter keeps it. False when the
+// user cancelled (the level is then as it was).
+bool askHNoteLevel(const vchar* which, double& level);
+
 // The host's drawing units, or 1000 when it gives none (or nothing usable).
 double hnoteUnits();
+
+// The largest value (metres, either sign) a mark shows; a level or point
+// beyond it is a typing error, and a mark would show a number of hundreds of
+// digits or "inf".
+inline constexpr double kHNoteMaxValue = 1e6;
 
 // Fills the value texts of a section-view mark at the record's insertion
 // point measured from `base`: the first from its first level, the second
 // from its second level when the base has two, else empty. The record's
-// rounded flag follows the first value.
-void setHNoteValues(HNoteData& record, const HNoteBase& base, double units);
+// rounded flag follows the first value. False, with the texts as they were,
+// when a value is not finite or beyond kHNoteMaxValue.
+bool setHNoteValues(HNoteData& record, const HNoteBase& base, double units);
 
 // How the placing of marks ended.
 struct PlaceOutcome {

@@ -30,8 +30,8 @@ struct HostKeywordSet {
 constexpr int kKeywordBufferChars = 256;  // capacity of GetPointKwdW's keyword output
 
 // Selection modes of SSGetW: one object the user picks, several, every
-// entity of the drawing, the entity the last flush made, and the entities
-// that carry extended data (those a change of a base may need to refresh).
+// entity of the drawing, the entity the last flush made, and every entity of
+// the drawing without a prompt (the walk of a command that refreshes marks).
 enum SelectionMode : int {
   kSelectOne = 1,
   kSelectSeveral = 2,

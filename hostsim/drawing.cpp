@@ -528,6 +528,19 @@ const Block& Drawing::defineHostBlock(const vstring& name, std::vector<OwnedChai
   return b;
 }
 
+const Entity& Drawing::makeHostEntity(OwnedChain chain) {
+  Entity& e = importEntity(std::move(chain), newHandle(), FlatPoints());
+  record({JournalEntry::Kind::EntityAdded, e.handle, e.type(), {}});
+  return e;
+}
+
+const Entity* Drawing::lastEntity() const {
+  for (auto it = entities_.rbegin(); it != entities_.rend(); ++it) {
+    if (!(*it)->erased && (*it)->owner.empty()) return it->get();
+  }
+  return nullptr;
+}
+
 int Drawing::erase(const std::vector<vstring>& handles, std::vector<vstring>& missing) {
   int found = 0;
   for (const vstring& text : handles) {

@@ -190,6 +190,13 @@ class Drawing {
   // for it and its members, whose chains begin with 0 (type) and 5 (any
   // handle, replaced). The name must be new to the drawing.
   const Block& defineHostBlock(const vstring& name, std::vector<vd::OwnedChain> members);
+  // Adds an entity the host makes itself (a command it runs), outside any
+  // batch: a new handle, recorded in the journal. The chain begins with 0
+  // (type); it is not checked.
+  const Entity& makeHostEntity(vd::OwnedChain chain);
+  // The live top-level entity made last (the host's "last" object); null in
+  // an empty drawing.
+  const Entity* lastEntity() const;
   // Erases top-level entities (with their followers); returns how many handles were found.
   int erase(const std::vector<vstring>& handles, std::vector<vstring>& missing);
   const std::string& lastError() const { return lastError_; }

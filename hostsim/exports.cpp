@@ -9,6 +9,7 @@
 #include "host/jig_record.h"
 #include "hostsim/colour_requests.h"
 #include "hostsim/host.h"
+#include "hostsim/host_commands.h"
 #include "hostsim/layers.h"
 #include "hostsim/leaders.h"
 #include "hostsim/number_text.h"
@@ -291,7 +292,7 @@ int GetArrowHandleW(const vchar* blockName, vchar* handle) {
 int CommandW(const vchar* script) {
   if (failing(HostOp::CommandW)) return 0;
   host().log("host command: ", textOf(script));
-  return 1;
+  return hostsim::runCommandText(host(), textOf(script)) ? 1 : 0;
 }
 
 int GetPointW(const double* base, const vchar* prompt, double* point) {
@@ -509,12 +510,19 @@ int SSGetW(int mode, const vchar* prompt, vd::ValueNode* filter, int) {
   switch (mode) {
     case 1:
     case 2: {
-      std::optional<Answer> a = host().takeAnswer(
-          "a selection", textOf(prompt), {Answer::Kind::Pick, Answer::Kind::PickAt, Answer::Kind::Window});
+      std::optional<Answer> a = host().takeAnswer("a selection", textOf(prompt),
+                                                  {Answer::Kind::Pick, Answer::Kind::PickAt, Answer::Kind::Window,
+                                                   Answer::Kind::Enter});
       if (!a || a->kind == Answer::Kind::Cancel) {
         host().log("select? ", textOf(prompt) + u" -> cancel");
         d.setSelection({});
         return vd::kRtCancel;
+      }
+      // Enter selects nothing, as a host answers an empty selection.
+      if (a->kind == Answer::Kind::Enter) {
+        host().log("select? ", textOf(prompt) + u" -> enter");
+        d.setSelection({});
+        return hostsim::kRtError;
       }
       std::optional<std::vector<vstring>> picked = pickedEntities(*a);
       if (!picked) return vd::kRtCancel;
@@ -527,6 +535,9 @@ int SSGetW(int mode, const vchar* prompt, vd::ValueNode* filter, int) {
       break;
     }
     case 3:
+    case 15:
+      // 15 is the walk of a command that refreshes marks: every entity, also
+      // those without extended data (older height marks carry none).
       chosen = d.filter(d.entities(), filter);
       how = "host: all entities -> ";
       break;
@@ -537,16 +548,6 @@ int SSGetW(int mode, const vchar* prompt, vd::ValueNode* filter, int) {
       }
       chosen = d.filter(from, filter);
       how = "host: last made -> ";
-      break;
-    }
-    case 15: {
-      // Entities to refresh after a base change: those that carry extended data.
-      std::vector<const hostsim::Entity*> from;
-      for (const hostsim::Entity* e : d.entities()) {
-        if (e->view().has(vd::gc::kExtendedData)) from.push_back(e);
-      }
-      chosen = d.filter(from, filter);
-      how = "host: entities to refresh -> ";
       break;
     }
     default:

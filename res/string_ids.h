@@ -12,6 +12,7 @@
 #define IDS_HEIGHTDIM_TYPE_DIN_ROUGH 1004
 // Height-dimension settings dialog: a number outside its range (%g minimum, %g maximum)
 #define IDS_MSG_HEIGHTDIM_RANGE 1036
+#define IDS_MSG_HEIGHTDIM_VALUE_RANGE 1037
 
 // HeightDim: insertion-point prompt and its keywords with their help texts
 #define IDS_PROMPT_HEIGHTDIM_POINT 1005
@@ -61,6 +62,9 @@
 #define IDS_INSPT_BOTTOM_CENTER 1033
 #define IDS_INSPT_TOP_RIGHT 1034
 #define IDS_INSPT_BOTTOM_RIGHT 1035
+
+// HeightDimEdit, HeightDimSetBase, HeightDimUpdate: how many marks were rebuilt
+#define IDS_MSG_HEIGHTDIMS_CHANGED 1038
 
 // DimArc (host interaction of DimArcEntry): picking the arc and limit points
 #define IDS_PROMPT_DIMARC_SELECT_ARC 1500

@@ -100,15 +100,15 @@ TEST(MarkGeometry, CsnEveryBoundaryMarkFlippedAndNot) {
   }
 }
 
-TEST(MarkGeometry, NegativeHorizontalLengthTurnsOnlyTheTexts) {
-  // The horizontal line keeps its length to the right; the texts run to the
-  // left of the vertical line, right-aligned, the rounding mark further left.
+TEST(MarkGeometry, NegativeHorizontalLengthMirrorsTheLineAndTheTexts) {
+  // A mirrored mark: the horizontal line runs to the left and the texts along
+  // it, right-aligned, the rounding mark further left.
   for (bool flipped : {false, true}) {
     SCOPED_TRACE(flipped ? "flipped" : "upright");
     const double y = flipped ? -1 : 1;
     MarkGeometry g;
     ASSERT_TRUE(markGeometry(sectionRecord(0, 3, flipped, -12), 0, 0, g));
-    expectPath(g.outlines[0], {{0, 0}, {-2, 2 * y}, {2, 2 * y}, {0, 0}, {0, 2 * y}, {0, 8 * y}, {12, 8 * y}}, {},
+    expectPath(g.outlines[0], {{0, 0}, {-2, 2 * y}, {2, 2 * y}, {0, 0}, {0, 2 * y}, {0, 8 * y}, {-12, 8 * y}}, {},
                "outline");
     const int above = flipped ? 3 : 1, below = flipped ? 1 : 3;
     expectTexts(g, {{{-1, 8.5 * y}, 0, 2, above}, {{-1, 7.5 * y}, 8, 2, below}, {{-13, 8.5 * y}, 8, 2, above}});

@@ -14,6 +14,7 @@
 
 #include "heightdim/command_args.h"
 #include "heightdim/place.h"
+#include "host/services.h"
 #include "host/ucs.h"
 #include "hostsim/fault_sweep.h"
 #include "hostsim/leaders.h"
@@ -47,6 +48,7 @@ bool moduleTexts(int id, vstring& out) {
       {IDS_PROMPT_PICK_EXISTING_HEIGHTDIM, u"Vyber výškovou kótu vztaženou k existující základně:"},
       {IDS_PROMPT_LEADER_POINT, u"Zadejte bod odkazu:"},
       {IDS_PROMPT_BASE_POINT_KWD, u"Zadejte bod vložení základny nebo %s: "},
+      {IDS_MSG_HEIGHTDIM_VALUE_RANGE, u"mimo rozsah ±%g m"},
   };
   auto it = texts.find(id);
   if (it == texts.end()) return false;
@@ -439,6 +441,42 @@ TEST_F(PlaceTest, ACancelAnywhereWritesNothing) {
       EXPECT_EQ(drawing().journal().size(), journal);
     }
   }
+}
+
+// A level or point that would make a mark show more than a million metres
+// (or no number at all) is refused with a message, and nothing is written.
+std::vector<vstring>& shownErrors() {
+  static std::vector<vstring> shown;
+  return shown;
+}
+
+TEST_F(PlaceTest, AValueOutOfRangeIsRefusedWithAMessage) {
+  struct Case {
+    const char* what;
+    bool withBase;
+    std::string script;
+  } cases[] = {
+      {"a base level of two million metres", false, "command HeightDim 0\npoint 0,0\nreal 2e9\n"},
+      {"a base level just in range", false, "command HeightDim 0\npoint 0,0\nreal 1e9\ncancel\n"},
+      {"a mark far above its base", true, "command HeightDim 0\npoint 0,1e300\n"},
+      {"a mark at infinity's edge", true, "command HeightDim 1\npoint 1e308,1e308\n"},
+  };
+  setErrorBoxSink([](const vstring& text) { shownErrors().push_back(text); });
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    prepare();
+    shownErrors().clear();
+    if (c.withBase) {
+      ASSERT_TRUE(run("command HeightDim 0\npoint 0,0\nreal 1000\ncancel\n"));
+    }
+    const size_t entities = drawing().entities().size();
+    if (!run(c.script)) continue;
+    const bool refused = std::string(c.what).find("just in range") == std::string::npos;
+    EXPECT_EQ(module.outcome.failed, refused);
+    EXPECT_EQ(drawing().entities().size() > entities, !refused) << "a mark was written";
+    EXPECT_EQ(shownErrors(), refused ? std::vector<vstring>{u"mimo rozsah ±1e+06 m"} : std::vector<vstring>{});
+  }
+  setErrorBoxSink(nullptr);
 }
 
 // --- Failing host calls ----------------------------------------------------------

@@ -80,7 +80,11 @@ TEST_F(SelectionTest, LastMadeAndEntitiesToRefresh) {
   ASSERT_EQ(api().SSGetW(4, nullptr, nullptr, 0), kRtNorm);
   EXPECT_EQ(selected(), std::vector<vstring>{hPoly});
   ASSERT_EQ(api().SSGetW(15, nullptr, nullptr, 0), kRtNorm);
-  EXPECT_EQ(selected(), std::vector<vstring>{hInsert}) << "entities that carry extended data";
+  EXPECT_EQ(selected(), (std::vector<vstring>{hLine, hCircle, hArc, hInsert, hPoly}))
+      << "every entity, also those without extended data";
+  OwnedChain inserts(buildValueChain(0, 0, u"INSERT", -9));
+  ASSERT_EQ(api().SSGetW(15, nullptr, inserts.get(), 0), kRtNorm);
+  EXPECT_EQ(selected(), std::vector<vstring>{hInsert}) << "the filter applies";
   EXPECT_EQ(api().SSGetW(9, nullptr, nullptr, 0), hostsim::kRtError);
   EXPECT_EQ(api().EntnextW(1, 0), nullptr) << "a failed selection leaves an empty set";
 }
@@ -121,6 +125,11 @@ TEST_F(SelectionTest, CancelAndUnknownHandles) {
   host().queueAnswer(answer(Answer::Kind::Cancel));
   EXPECT_EQ(api().SSGetW(2, u"Vyberte:", nullptr, 0), kRtCancel);
   EXPECT_FALSE(host().failed());
+  // Enter is an empty selection, not a cancel.
+  host().queueAnswer(answer(Answer::Kind::Enter));
+  EXPECT_EQ(api().SSGetW(1, u"Vyberte:", nullptr, 0), hostsim::kRtError);
+  EXPECT_FALSE(host().failed());
+  EXPECT_EQ(host().transcript().back(), "select? Vyberte: -> enter");
   Answer ghost = answer(Answer::Kind::Pick);
   ghost.handles = {u"ABCDEF"};
   host().queueAnswer(ghost);

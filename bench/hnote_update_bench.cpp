@@ -1,0 +1,87 @@
+// HeightDimUpdate on drawings with 1,000 and 10,000 height-dimension marks
+// (on 100 bases) through the headless host in the same process: the walk,
+// the load of the bases, the rebuild of every mark into one batch and the
+// erase of the old ones. Linear when the time per mark stays flat.
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "heightdim/regen.h"
+#include "host/host_api.h"
+#include "hostsim/host.h"
+#include "res/string_ids.h"
+#include "tests/heightdim/mark_drawing.h"
+
+namespace {
+
+double secondsSince(std::chrono::steady_clock::time_point t) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+vd::vstring idOf(int n) {
+  char text[32];
+  int length = std::snprintf(text, sizeof text, "M%d", n);
+  return vd::vstring(text, text + length);
+}
+
+// The attribute prompts the builder asks for.
+bool texts(int id, vd::vstring& out) {
+  switch (id) {
+    case IDS_ATTR_HEIGHT: out = u"Výška"; return true;
+    case IDS_ATTR_LABEL: out = u"Označení"; return true;
+    case IDS_ATTR_ROUNDING: out = u"Zaokrouhlení"; return true;
+    default: return false;
+  }
+}
+
+bool makeDrawing(int marks) {
+  hostsim::Host& host = hostsim::Host::instance();
+  host.reset();
+  host.stringSource = &texts;
+  constexpr int kBases = 100;
+  std::vector<hnotetest::Mark> all;
+  all.reserve(static_cast<size_t>(marks));
+  for (int i = 0; i < marks; ++i) {
+    hnotetest::Mark m;
+    const int base = i % kBases;
+    m.id = idOf(i);
+    m.baseId = i < kBases ? vd::vstring() : idOf(base);
+    m.x = base * 10.0;
+    m.y = (i / kBases) * 100.0;
+    m.text1 = u"+1.500";
+    all.push_back(std::move(m));
+  }
+  if (!hnotetest::writeMarks(all)) return false;
+  for (int b = 0; b < kBases; ++b) {
+    if (!hnotetest::writeEntry(idOf(b), hnotetest::baseEntry(0, 0, b * 10.0, 0, 0, 1500, 0))) return false;
+  }
+  return hnotetest::writeEntry(u"Current", hnotetest::currentEntry(u"M0"));
+}
+
+}  // namespace
+
+int main() {
+  if (!vd::bindHost(nullptr, &hostsim::resolveExport, nullptr)) {
+    std::fprintf(stderr, "hnote_update_bench: the host did not bind\n");
+    return 1;
+  }
+  std::printf("%8s %12s %12s %12s\n", "marks", "drawing made", "update", "per mark");
+  for (int marks : {1000, 10000}) {
+    auto made = std::chrono::steady_clock::now();
+    if (!makeDrawing(marks)) {
+      std::fprintf(stderr, "hnote_update_bench: the drawing of %d marks was refused\n", marks);
+      return 1;
+    }
+    const double making = secondsSince(made);
+    auto t = std::chrono::steady_clock::now();
+    const int rebuilt = vd::updateHeightDims(u"");
+    const double update = secondsSince(t);
+    if (rebuilt != marks) {
+      std::fprintf(stderr, "hnote_update_bench: %d of %d marks rebuilt\n", rebuilt, marks);
+      return 1;
+    }
+    std::printf("%8d %10.1f ms %10.1f ms %9.2f us\n", marks, making * 1e3, update * 1e3, update / marks * 1e6);
+  }
+  vd::unbindHost();
+  return 0;
+}

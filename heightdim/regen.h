@@ -1,0 +1,119 @@
+// Rebuilding height dimensions that are already in the drawing: the block
+// references of a selection are read back into records (current marks from
+// their stored descriptor, the older blocks from the defaults of their type),
+// changed as the command asks, built anew into one batch, and the old
+// entities erased after it.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <unordered_set>
+#include <vector>
+
+#include "heightdim/bases.h"
+#include "heightdim/settings.h"
+#include "host/chain.h"
+
+namespace vd {
+
+// What a regeneration does besides reading a mark back.
+enum HNoteRegenOption : int32_t {
+  kRegenValues = 0x01,     // new value texts from the mark's base
+  kRegenSettings = 0x02,   // the current settings of the type replace the style fields
+  kRegenMove = 0x04,       // move the mark to the chosen place
+  kRegenOntoLine = 0x08,   // ... projected onto the leader line first
+  kRegenUnderline = 0x10,  // an underline along the leader line
+  kRegenMirror = 0x20,     // mirror ČSN marks about their vertical axis
+  kRegenNewLevels = 0x40,  // the base `levelsOf` takes `level1` and `level2`
+};
+
+// How a block name is recognised: the type and whether the older block was
+// the flipped one. `current` for the module's own blocks, whose type comes
+// from their descriptor.
+struct HNoteBlockKind {
+  int32_t type = 0;
+  bool flipped = false;
+  bool current = false;
+};
+// Null for a name that is no height dimension (an anonymous "*" block is none).
+std::optional<HNoteBlockKind> hnoteBlockKind(vstring_view blockName);
+
+// A block reference of the selection with its attributes, copied out of the
+// host's walk.
+struct HNoteRegenItem {
+  OwnedChain reference;
+  std::vector<OwnedChain> attributes;
+};
+
+// The record a block reference describes before any change: false when it is
+// no height dimension. `scaleRatio` receives the reference's X scale over
+// the drawing factor (1 for a mark the module drew at the current scale).
+bool hnoteRecordOf(const HNoteRegenItem& item, HNoteData& record, double& scaleRatio);
+
+// The regeneration context of one command.
+class HNoteRegen {
+ public:
+  int32_t options = kRegenValues;
+  HNoteDataSet settings;
+  HNoteBases bases;
+  // The leader line (first and second point) and the place chosen on it, in the UCS.
+  HNotePoint leaderFirst, leaderSecond, place;
+  // The new levels of the base `levelsOf` (with kRegenNewLevels), drawing units.
+  vstring levelsOf;
+  double level1 = 0;
+  double level2 = 0;
+  // The handles of the entities rebuilt, erased after the batch was written.
+  std::vector<vstring> eraseList;
+
+  // A base that is not in `bases` yet (one a command is making), looked up
+  // before them.
+  std::optional<HNoteBase> newBase;
+
+  // Copies the block references of the host's current selection (each with
+  // the attributes that follow it in the walk); with `only`, those whose
+  // handles it holds. Returns how many.
+  size_t collect(const std::unordered_set<vstring>* only = nullptr);
+  // Changes the stored descriptor of a collected current mark before it is
+  // rebuilt. False when no collected mark has that handle or the change
+  // could not be written into the copy.
+  bool changeRef(vstring_view handle, const std::function<void(HNoteRef&)>& change);
+  // Base marks that share an identifier, as after a base was copied in the
+  // drawing: the first of them in drawing order (the one copied from) keeps
+  // it; each other one gets a new identifier and becomes a dependant of the
+  // kept one, in the collected copy, so that the run rebuilds it as such.
+  // Returns how many were given new identifiers, or -1 when no identifier
+  // could be made (nothing is then changed).
+  int repairSharedIds();
+  // Collected references still to regenerate.
+  size_t remaining() const { return items_.size() - next_; }
+  // Regenerates the next reference into the open batch: true when it was a
+  // height dimension and was built, false when it was skipped or the builder
+  // or host refused it (`failed` then set).
+  bool step(bool& failed);
+  // The whole run: one batch with every collected reference rebuilt, then one
+  // erase of the old entities. On a failure the batch is dropped and nothing
+  // is erased, so the drawing stays as it was. The count of rebuilt marks, or
+  // -1 on a failure.
+  int run();
+
+ private:
+  std::vector<HNoteRegenItem> items_;
+  size_t next_ = 0;
+};
+
+// HeightDimUpdate: every mark of the drawing rebuilt from its stored data and
+// its base (after the repair of shared identifiers), the settings read from
+// `settingsPath`. Writes "%d objektů bylo změněno." with the count. The count,
+// or -1 when the host refused the rebuild (the drawing then stays as it was).
+int updateHeightDims(const vstring& settingsPath);
+
+// HeightDimSetBase: new levels for a picked base, its up-to-date marks
+// rebuilt; or, after Enter, a picked mark made a base and the selected marks
+// moved onto it. The count of marks rebuilt; 0 when the command ended
+// without a change, -1 when the host refused the rebuild.
+int setHeightDimBase(const vstring& settingsPath);
+
+// The line that says how many marks a command rebuilt.
+void reportHeightDimsChanged(int count);
+
+}  // namespace vd

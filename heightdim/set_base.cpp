@@ -1,0 +1,160 @@
+// HeightDimSetBase: new levels for a base, or a mark made the base of others.
+#include <cmath>
+#include <unordered_set>
+
+#include "heightdim/place.h"
+#include "heightdim/records.h"
+#include "heightdim/regen.h"
+#include "host/host_api.h"
+#include "host/names.h"
+#include "host/services.h"
+#include "host/ucs.h"
+#include "res/string_ids.h"
+
+namespace vd {
+
+namespace {
+
+bool ok(int result) { return result == kRtNorm; }
+
+enum class Pick { Mark, Enter, Cancel };
+
+// Asks for one entity until it is a section-view mark (and, with `baseOnly`,
+// a base: no base identifier). Enter (an empty selection) and a cancel end
+// the asking.
+Pick pickMark(int promptId, bool baseOnly, HNoteNode& out) {
+  const vstring prompt = loadText(promptId);
+  for (;;) {
+    const int r = hostCallOr<&HostApi::SSGetW>(kRtCancel, kSelectOne, prompt.c_str(), static_cast<ValueNode*>(nullptr), 0);
+    if (r == kRtCancel) return Pick::Cancel;
+    if (!ok(r)) return Pick::Enter;
+    const ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
+    if (!n) return Pick::Cancel;  // the host gave no entity: nothing to work on
+    const ChainView v(n);
+    HNoteNode node;
+    if (!readHNoteRef(v, &node.ref, false) || (baseOnly && !node.ref.baseId.empty())) continue;
+    node.handle = vstring(v.handle());
+    const ChainPoint at = v.point(gc::kPoint0).value_or(ChainPoint{});
+    node.insertPoint = {at.x, at.y};
+    node.angle = v.real(gc::kAngle0).value_or(0.0);
+    // Its attributes follow it in the walk: the value texts.
+    int attributes = 0;
+    for (const ValueNode* a = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0);
+         a && ChainView(a).isType(names::kAttrib); a = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+      const vstring text(ChainView(a).text(gc::kText).value_or(vstring_view()));
+      if (attributes == 0) node.valueText = text;
+      if (attributes == 1) node.valueText2 = text;
+      ++attributes;
+    }
+    out = std::move(node);
+    return Pick::Mark;
+  }
+}
+
+// Rebuilds the marks of `handles` out of a selection of every entity.
+int rebuild(HNoteRegen& regen, const std::unordered_set<vstring>& handles) {
+  if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
+                                       static_cast<ValueNode*>(nullptr), 0)))
+    return -1;
+  regen.collect(&handles);
+  return regen.run();
+}
+
+int newLevels(HNoteRegen& regen, HNoteNode& picked) {
+  HNoteBase* found = regen.bases.find(picked.ref.id);
+  if (!found) return 0;
+  HNoteBase base = *found;
+  readHNoteLevels(picked, regen.settings, hnoteUnits());
+  double level1 = picked.level1, level2 = (base.baseKind & 1) ? picked.level2 : base.level2;
+  const bool twoLevels = (base.baseKind & 1) != 0;
+  if (!askHNoteLevel(twoLevels ? u"1. " : u"", level1)) return 0;
+  if (twoLevels && !askHNoteLevel(u"2. ", level2)) return 0;
+  // The base's own mark and the marks measured from it that still agree with it.
+  std::unordered_set<vstring> handles;
+  for (const HNoteNode& n : base.dimensions) {
+    if (n.upToDate || n.handle == picked.handle) handles.insert(n.handle);
+  }
+  regen.options = kRegenValues | kRegenNewLevels;
+  regen.levelsOf = base.id;
+  regen.level1 = level1;
+  regen.level2 = level2;
+  // The entry first: marks showing levels their entry does not hold would
+  // disagree with it. A refused rebuild puts the old levels back.
+  base.dimensions.clear();
+  HNoteBase changed = base;
+  changed.level1 = level1;
+  changed.level2 = level2;
+  if (!regen.bases.store(changed)) return -1;
+  const int count = rebuild(regen, handles);
+  if (count < 0) regen.bases.store(base);
+  return count;
+}
+
+int changeBase(HNoteRegen& regen) {
+  HNoteNode picked;
+  if (pickMark(IDS_PROMPT_SELECT_NEW_BASE, false, picked) != Pick::Mark) return 0;
+  const vstring prompt = loadText(IDS_PROMPT_SELECT_DIMS_TO_REBASE);
+  if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectSeveral, prompt.c_str(), static_cast<ValueNode*>(nullptr), 0)))
+    return 0;
+  std::unordered_set<vstring> handles;
+  for (const ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0); n;
+       n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+    const ChainView v(n);
+    if (v.isType(names::kInsert) && readHNoteRef(v, nullptr, false)) handles.insert(vstring(v.handle()));
+  }
+  handles.erase(picked.handle);
+  if (handles.empty()) return 0;
+
+  // The picked mark becomes a base, under a new identifier when a base has its own.
+  readHNoteLevels(picked, regen.settings, hnoteUnits());
+  HNoteBase base = hnoteBaseOf(picked);
+  if (base.id.empty() || regen.bases.find(base.id)) base.id = newHNoteId();
+  if (base.id.empty()) return -1;
+  regen.newBase = base;
+
+  if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
+                                       static_cast<ValueNode*>(nullptr), 0)))
+    return -1;
+  handles.insert(picked.handle);
+  regen.collect(&handles);
+  bool changed = regen.changeRef(picked.handle, [&](HNoteRef& ref) {
+    ref.id = base.id;
+    ref.baseId.clear();
+  });
+  for (const vstring& h : handles) {
+    if (h != picked.handle) changed = regen.changeRef(h, [&](HNoteRef& ref) { ref.baseId = base.id; }) && changed;
+  }
+  if (!changed) return -1;
+  // The entry first, so that no mark measures from a base without one; when
+  // the rebuild is refused the entry has no mark and the next load of the
+  // bases purges it.
+  if (!regen.bases.store(base)) return -1;
+  regen.options = kRegenValues;
+  const int count = regen.run();
+  if (count < 0) return -1;
+  regen.bases.setCurrent(base.id);
+  return count;
+}
+
+}  // namespace
+
+int setHeightDimBase(const vstring& settingsPath) {
+  refreshUcsTransforms();
+  HNoteRegen regen;
+  regen.settings.load(settingsPath);
+  regen.bases.load(regen.settings);
+  if (regen.bases.list().empty()) {
+    vstring line = loadText(IDS_MSG_NO_BASE_IN_DRAWING);
+    if (line.empty() || line.back() != u'\n') line += u"\n";
+    hostCallOr<&HostApi::PromptW>(0, line.c_str());
+    return 0;
+  }
+  HNoteNode picked;
+  const Pick pick = pickMark(IDS_PROMPT_SELECT_BASE, true, picked);
+  if (pick == Pick::Cancel) return 0;
+  const int count = pick == Pick::Enter ? changeBase(regen) : newLevels(regen, picked);
+  if (count > 0) reportHeightDimsChanged(count);
+  return count;
+}
+
+}  // namespace vd

@@ -1,0 +1,22 @@
+// The command texts a module sends with CommandW, as the host runs them.
+#pragma once
+#include "host/text.h"
+
+namespace hostsim {
+
+class Host;
+
+// Runs a command text: tokens separated by "\n", as typed at the command
+// line. The host knows two commands (names without regard to case, with or
+// without the leading "_"):
+//  - "_LINE": the points that follow ("x,y,z" or "x,y") make a LINE from
+//    each to the next, on the current layer (CLAYER); an empty token ends it.
+//  - "_ERASE": the objects that follow ("_L", the last entity made) are
+//    erased when an empty token ends the selection.
+// Empty tokens between commands are skipped. Anything else (an unknown
+// command, a point that does not read) is written to the transcript as not
+// understood, and the rest of the text is not run. True when every token
+// was understood.
+bool runCommandText(Host& host, vd::vstring_view text);
+
+}  // namespace hostsim

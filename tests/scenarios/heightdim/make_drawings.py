@@ -1,0 +1,97 @@
+"""Drawings with height marks for the scenarios of the editing commands,
+made with ezdxf apart from the module's writer:
+
+  kacenad2.dxf     two references of the older flipped DIN block "KACENAD2"
+                   (drawn at four times the scale) with their value
+                   attributes, and a line that is no mark.
+  set_base.dxf     a base mark at level 0, a dependant 1.5 m above it that
+                   agrees with it, and one 0.5 m above it whose shown value
+                   ("+9.999") no longer does, with the base entry.
+  copied_base.dxf  a base mark, a dependant 1.5 m above it, and a copy of the
+                   base 1 m above it carrying the same identifier (as a copy
+                   command leaves it), with the base entry in TR2D_HEIGHTDIM.
+
+Run: /usr/bin/python3 make_drawings.py OUTPUT_FOLDER
+"""
+import os
+import sys
+
+import ezdxf
+
+BASE_ID = "0A1B2C3D-0000-4000-8000-00000000000B"
+DEP_ID = "0A1B2C3D-0000-4000-8000-00000000000D"
+STALE_ID = "0A1B2C3D-0000-4000-8000-00000000000E"
+
+
+def kacenad2(path):
+    doc = ezdxf.new("R2000")
+    blk = doc.blocks.new("KACENAD2")
+    blk.add_line((-2, 0), (2, 0))
+    blk.add_line((0, 0), (-1, -1.5))
+    blk.add_line((0, 0), (1, -1.5))
+    blk.add_attdef("VYSKA", (0, -3), dxfattribs={"height": 2.5, "prompt": "Výška"})
+    msp = doc.modelspace()
+    for (x, y), value in (((100, 200), "+1.250"), ((300, 50), "-0.500")):
+        ref = msp.add_blockref("KACENAD2", (x, y), dxfattribs={"xscale": 4, "yscale": 4, "zscale": 4})
+        ref.add_attrib("VYSKA", value, (x, y - 12), dxfattribs={"height": 10})
+    msp.add_line((0, 0), (50, 0))
+    doc.saveas(path)
+
+
+def mark_groups(mark_id, base_id):
+    return {
+        "VDHNOTEDATA": [(1070, 0), (1040, 0.001), (1070, 1), (1070, 1), (1070, 0), (1040, 0.0)],
+        "VD_ASSOCDESC1": [(1000, mark_id)],
+        "VDHEIGHTDIM": [(1000, base_id), (1070, 0)],
+    }
+
+
+def marks_drawing(path, marks):
+    """Marks given as (identifier, base identifier, place, value), one block
+    for each identifier, and the entry of the base BASE_ID at level 0."""
+    doc = ezdxf.new("R2000")
+    for app in ("VDHNOTEDATA", "VD_ASSOCDESC1", "VDHEIGHTDIM"):
+        doc.appids.new(app)
+    msp = doc.modelspace()
+    for mark_id in dict.fromkeys(m[0] for m in marks):
+        blk = doc.blocks.new("VD2D_HEIGHTDIM_" + mark_id)
+        blk.add_line((0, 0), (0, 2.5))
+        blk.add_attdef("VÝŠKA", (1, 1), dxfattribs={"height": 2.5, "prompt": "Výška"})
+    for mark_id, base_id, (x, y), value in marks:
+        ref = msp.add_blockref("VD2D_HEIGHTDIM_" + mark_id, (x, y))
+        ref.add_attrib("VÝŠKA", value, (x + 1, y + 1), dxfattribs={"height": 2.5})
+        for app, tags in mark_groups(mark_id, base_id).items():
+            ref.set_xdata(app, tags)
+    bases = doc.rootdict.add_new_dict("TR2D_HEIGHTDIM")
+    entry = bases.add_xrecord(BASE_ID)
+    entry.reset([(91, 1), (71, 0), (71, 0), (10, (0, 0, 0)), (41, 0.0), (41, 0.0), (41, 0.0)])
+    current = bases.add_xrecord("Current")
+    current.reset([(91, 1), (301, BASE_ID)])
+    doc.saveas(path)
+
+
+def copied_base(path):
+    marks_drawing(path, [
+        (BASE_ID, "", (0, 0), "±0.000"),
+        (DEP_ID, BASE_ID, (0, 1500), "+1.500"),
+        (BASE_ID, "", (500, 1000), "±0.000"),  # the copy of the base
+    ])
+
+
+def set_base(path):
+    marks_drawing(path, [
+        (BASE_ID, "", (0, 0), "±0.000"),
+        (DEP_ID, BASE_ID, (0, 1500), "+1.500"),
+        (STALE_ID, BASE_ID, (0, 500), "+9.999"),
+    ])
+
+
+def main():
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+    kacenad2(os.path.join(out, "kacenad2.dxf"))
+    copied_base(os.path.join(out, "copied_base.dxf"))
+    set_base(os.path.join(out, "set_base.dxf"))
+
+
+if __name__ == "__main__":
+    main()
