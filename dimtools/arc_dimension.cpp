@@ -97,10 +97,16 @@ bool removeFirst(OwnedChain& chain, int code) {
   return gone != nullptr;
 }
 
-void writeBatch(ValueNode* chain) {
-  hostCall<&HostApi::Header_bin>();
-  hostCall<&HostApi::Entmake_binW>(chain, 0);
-  hostCall<&HostApi::Flush_bin>(1);
+// Writes one entity in a batch of its own; true when it reached the drawing.
+// A refused entity leaves its batch unflushed, and a new empty batch drops
+// it, so that no later flush commits what is left of it.
+bool writeBatch(ValueNode* chain) {
+  if (hostCallOr<&HostApi::Header_bin>(0) != kRtNorm) return false;
+  if (hostCallOr<&HostApi::Entmake_binW>(0, chain, 0) != kRtNorm) {
+    hostCallOr<&HostApi::Header_bin>(0);
+    return false;
+  }
+  return hostCallOr<&HostApi::Flush_bin>(0, 1) == kRtNorm;
 }
 
 }  // namespace
@@ -256,7 +262,7 @@ int makeArcDimension(CKota& kota, const ArcDimensionRequest& request, const vstr
   }
   if (!writeArcTextOverride(kota, request.mode, request.withLimitPoints)) return kArcDimDrawError;
   setEntityLayer(kota.dimension, layer);
-  writeBatch(kota.dimension.get());
+  if (!writeBatch(kota.dimension.get())) return kArcDimDrawError;
   reapplyDimStyle();
   return kArcDimDone;
 }

@@ -232,6 +232,21 @@ TEST_F(ArcDimension, FailuresLeaveNoDimension) {
     EXPECT_EQ(g_scene.exitCalls, 1);
   }
 
+  // The host refuses the new dimension or its batch: nothing is flushed after
+  // that, the style is not re-applied, and the command says it could not draw.
+  for (vd::HostOp refused : {vd::HostOp::Header_bin, vd::HostOp::Entmake_binW, vd::HostOp::Flush_bin}) {
+    TearDown();
+    SetUp();
+    host().calls.failFromNow(refused, 1);
+    EXPECT_EQ(run(&dimtools::commandDimArc2), -1) << vd::hostOperationName(refused);
+    EXPECT_EQ(dimtest::errorBoxes(), std::vector<std::string>{"Chyba při kreslení kóty."}) << vd::hostOperationName(refused);
+    EXPECT_TRUE(ofType(u"DIMENSION").empty()) << vd::hostOperationName(refused);
+    EXPECT_EQ(ofType(u"ARC").size(), 1u);
+    for (const hostsim::HostCall& c : host().calls.log()) {
+      EXPECT_NE(c.operation, vd::HostOp::CommandW) << vd::hostOperationName(refused) << ": no style for nothing";
+    }
+  }
+
   // The interaction cancelled: nothing at all.
   TearDown();
   SetUp();
