@@ -8,6 +8,7 @@
 #include <span>
 
 #include "host/names.h"
+#include "hostsim/dimension_graphics.h"
 #include "hostsim/dxf_schema.h"
 #include "hostsim/host.h"
 #include "hostsim/number_text.h"
@@ -736,6 +737,9 @@ class Reader {
     if (controlLine) return fail(controlLine, "the 102 group is not closed before the " + clip(type) + " ends");
     e.chain = b.build();
     if (!e.chain) return fail(rec_.head(), "the record cannot be kept");
+    // A dimension's point on the dimension line goes where the host and the
+    // dimension tools expect it, whatever place the writing program chose.
+    if (vd::equalsNoCaseAscii(type, u"DIMENSION")) placeDefinitionPoint(e.chain);
     return true;
   }
 

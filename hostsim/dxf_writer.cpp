@@ -9,6 +9,7 @@
 #include <set>
 
 #include "host/names.h"
+#include "hostsim/dimension_blocks.h"
 #include "hostsim/dxf_schema.h"
 #include "hostsim/host.h"
 #include "hostsim/number_text.h"
@@ -192,7 +193,7 @@ class Writer {
  public:
   Writer(const Drawing& d, const std::map<vstring, Variable>& vars, const std::map<vstring, vstring>& env,
          std::ostream* file)
-      : d_(d), vars_(vars), env_(env), file_(file), next_(d.handleSeed()) {}
+      : d_(d), vars_(vars), env_(env), file_(file), next_(d.handleSeed()), dimensionBlocks_(d, vars, env) {}
 
   // Writes the file; the text stays in text() when no file was given. False when the file fails.
   bool run() {
@@ -378,12 +379,47 @@ class Writer {
     paper_ = {keptOrNew(s.paperRecord), keptOrNew(s.paperBegin), keptOrNew(s.paperEnd)};
     written_.insert(model_.record);
     written_.insert(paper_.record);
-    for (const auto& b : d_.blocks()) {
-      blocks_.push_back({utf8(b->handle), keptOrNew(b->beginHandle), keptOrNew(b->endHandle)});
-      written_.insert(blocks_.back().record);
-    }
+    planBlocks();
     rootDictionary_ = keptOrNew(s.rootDictionary);
     groupDictionary_ = keptOrNew(s.groupDictionary);
+  }
+
+  // The blocks in file order: the drawing's (a dimension's block with its
+  // pieces regenerated, keeping its handles and those of its members in
+  // turn; an orphaned dimension block left out), then the new blocks of
+  // dimensions.
+  void planBlocks() {
+    auto regenerated = [&](const DimensionBlock& plan, const std::vector<std::unique_ptr<Entity>>* old) {
+      std::vector<std::unique_ptr<Entity>> out;
+      size_t kept = 0;
+      for (const vd::OwnedChain& member : plan.members) {
+        auto e = std::make_unique<Entity>();
+        while (old && kept < old->size() && (*old)[kept]->erased) ++kept;
+        e->handle = old && kept < old->size() ? (*old)[kept++]->handle : vd::utf8ToUtf16(take());
+        e->chain = PackedChain(member.view());
+        out.push_back(std::move(e));
+      }
+      return out;
+    };
+    for (const auto& b : d_.blocks()) {
+      if (dimensionBlocks_.orphaned(*b)) continue;
+      OutBlock o{b.get(), b->name, b->flags, {b->base[0], b->base[1], b->base[2]},
+                 {utf8(b->handle), keptOrNew(b->beginHandle), keptOrNew(b->endHandle)}, false, {}};
+      if (const DimensionBlock* plan = dimensionBlocks_.replacing(*b)) {
+        o.dimension = true;
+        o.flags |= 1;  // anonymous, as a dimension's block is
+        o.regenerated = regenerated(*plan, &b->entities);
+      }
+      written_.insert(o.handles.record);
+      blocks_.push_back(std::move(o));
+    }
+    for (const DimensionBlock& plan : dimensionBlocks_.blocks()) {
+      if (plan.replaces) continue;
+      OutBlock o{nullptr, plan.name, 1, {0, 0, 0}, {take(), take(), take()}, true, {}};
+      o.regenerated = regenerated(plan, nullptr);
+      written_.insert(o.handles.record);
+      blocks_.push_back(std::move(o));
+    }
   }
 
   // --- Header -----------------------------------------------------------------
@@ -531,11 +567,11 @@ class Writer {
       return;
     }
     if (vd::equalsNoCaseAscii(table, u"BLOCK_RECORD")) {
-      tableHead(name, handle, 2 + d_.blocks().size(), nullptr);
+      tableHead(name, handle, 2 + blocks_.size(), nullptr);
       const TableRecordDef& def = *tableRecordDef(table);
       writeRecord(def, u"*Model_Space", nullptr, handle, model_.record);
       writeRecord(def, u"*Paper_Space", nullptr, handle, paper_.record);
-      for (size_t i = 0; i < d_.blocks().size(); ++i) writeRecord(def, d_.blocks()[i]->name, nullptr, handle, blocks_[i].record);
+      for (const OutBlock& b : blocks_) writeRecord(def, b.name, nullptr, handle, b.handles.record);
       tag(0, "ENDTAB");
       return;
     }
@@ -561,6 +597,19 @@ class Writer {
 
   // --- Entities -------------------------------------------------------------
   void writeEntity(const Entity& e, const std::string& owner) {
+    // A dimension the host draws names the block its pieces are saved in.
+    if (const vstring* block = dimensionBlocks_.nameFor(e)) {
+      Entity named;
+      named.handle = e.handle;
+      named.flatPoints = e.flatPoints;
+      named.chain = PackedChain(withBlockName(e.view(), *block, named.flatPoints));
+      writeEntityAsIs(named, owner);
+      return;
+    }
+    writeEntityAsIs(e, owner);
+  }
+
+  void writeEntityAsIs(const Entity& e, const std::string& owner) {
     ChainView v = e.view();
     tagText(0, v.type());
     tagText(5, e.handle);
@@ -670,6 +719,17 @@ class Writer {
   struct BlockHandles {
     std::string record, begin, end;
   };
+  // A block as the file holds it: the drawing's, or a dimension's with its
+  // pieces regenerated.
+  struct OutBlock {
+    const Block* block;  // the drawing's block; null for a new dimension block
+    vstring name;
+    int flags;
+    double base[3];
+    BlockHandles handles;
+    bool dimension;      // its members are the regenerated pieces of a dimension
+    std::vector<std::unique_ptr<Entity>> regenerated;
+  };
 
   void blockFrame(vstring_view name, int flags, const double base[3], const BlockHandles& h) {
     tag(0, "BLOCK");
@@ -701,11 +761,10 @@ class Writer {
     blockEnd(model_);
     blockFrame(u"*Paper_Space", 0, origin, paper_);
     blockEnd(paper_);
-    for (size_t i = 0; i < d_.blocks().size(); ++i) {
-      const Block& b = *d_.blocks()[i];
-      blockFrame(b.name, b.flags, b.base, blocks_[i]);
-      writeSequence(b.entities, blocks_[i].record, false);
-      blockEnd(blocks_[i]);
+    for (const OutBlock& b : blocks_) {
+      blockFrame(b.name, b.flags, b.base, b.handles);
+      writeSequence(b.dimension ? b.regenerated : b.block->entities, b.handles.record, false);
+      blockEnd(b.handles);
     }
     tag(0, "ENDSEC");
   }
@@ -780,7 +839,8 @@ class Writer {
   std::set<std::string> written_;  // handles of the records the file holds
   std::string viewport_, rootDictionary_, groupDictionary_;
   BlockHandles model_, paper_;
-  std::vector<BlockHandles> blocks_;
+  DimensionBlocks dimensionBlocks_;
+  std::vector<OutBlock> blocks_;
   std::vector<vstring> layers_, lineTypes_, styles_, dimStyles_, apps_, scratch_;
 };
 

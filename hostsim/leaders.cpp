@@ -1,5 +1,7 @@
 #include "hostsim/leaders.h"
 
+#include "hostsim/dimension_style.h"
+
 #include <cmath>
 #include <initializer_list>
 #include <optional>
@@ -68,32 +70,13 @@ const Entity* liveTopLevel(const Drawing& drawing, vd::vstring_view handle) {
   return e && e->owner.empty() && !e->erased ? e : nullptr;
 }
 
-// A DIMSTYLE record the drawing keeps, by name.
-ChainView dimensionStyle(const Drawing& drawing, vd::vstring_view name) {
-  for (const TableRecord& r : drawing.tableRecords()) {
-    if (vd::equalsNoCaseAscii(r.table, u"DIMSTYLE") && vd::equalsNoCaseAscii(r.chain.view().text(2).value_or(u""), name))
-      return r.chain.view();
-  }
-  return ChainView();
-}
-
-// A dimension variable overridden in the "ACAD" DSTYLE list: the node after
-// the 1070 that names its code.
-const ValueNode* overrideOf(ChainView leader, int variable) {
-  ChainView acad = leader.extendedData(u"ACAD");
-  for (const ValueNode* n = acad.head(); n && n->next; n = n->next) {
-    if (n->code == 1070 && n->v.i16 == variable) return n->next;
-  }
-  return nullptr;
-}
-
 std::optional<double> realVariable(ChainView leader, ChainView style, int variable) {
-  if (const ValueNode* n = overrideOf(leader, variable); n && n->code == 1040) return n->v.real;
+  if (const ValueNode* n = dimensionOverride(leader, variable); n && n->code == 1040) return n->v.real;
   return style ? style.real(variable) : std::nullopt;
 }
 
 std::optional<vd::vstring> handleVariable(ChainView leader, ChainView style, int variable) {
-  if (const ValueNode* n = overrideOf(leader, variable); n && n->code == 1005) return vd::vstring(ChainView(n).text(1005).value_or(u""));
+  if (const ValueNode* n = dimensionOverride(leader, variable); n && n->code == 1005) return vd::vstring(ChainView(n).text(1005).value_or(u""));
   if (style) {
     if (auto t = style.text(variable)) return vd::vstring(*t);
   }
@@ -107,18 +90,6 @@ const Block* blockByHandle(const Drawing& drawing, vd::vstring_view handle) {
     if (b->handle == h) return b.get();
   }
   return nullptr;
-}
-
-// The groups of a leader that say how it looks, copied onto what draws it.
-void copyLook(ChainView from, vd::ChainBuilder& to) {
-  to.text(8, from.layer().empty() ? vd::vstring_view(u"0") : from.layer());
-  for (int code : {6}) {
-    if (auto t = from.text(code)) to.text(code, *t);
-  }
-  for (int code : {62, 370, 420}) {
-    if (auto i = from.integer(code)) to.integer(code, *i);
-  }
-  if (auto s = from.real(48)) to.real(48, *s);
 }
 
 }  // namespace
@@ -185,7 +156,7 @@ bool tieLeader(Drawing& drawing, vd::vstring_view leader, vd::vstring_view annot
 LeaderArrow leaderArrow(const Drawing& drawing, ChainView leader) {
   LeaderArrow arrow;
   arrow.shown = leader.integer(71).value_or(1) != 0;
-  const ChainView style = dimensionStyle(drawing, leader.text(3).value_or(u"STANDARD"));
+  const ChainView style = dimensionStyleRecord(drawing, leader.text(3).value_or(u"STANDARD"));
   if (const auto h = handleVariable(leader, style, 341)) arrow.block = blockByHandle(drawing, *h);
   const double size = realVariable(leader, style, 41).value_or(2.5);
   const double scale = realVariable(leader, style, 40).value_or(1.0);
@@ -205,7 +176,7 @@ std::vector<OwnedChain> leaderDrawing(const Drawing& drawing, ChainView leader) 
   if (vertices.size() < 2) return out;
   vd::ChainBuilder path;
   path.text(0, u"LWPOLYLINE");
-  copyLook(leader, path);
+  copyEntityLook(leader, path);
   path.integer(90, static_cast<int64_t>(vertices.size())).integer(70, 0);
   for (const vd::ChainPoint& p : vertices) path.point(10, p.x, p.y);
   out.push_back(path.build());
@@ -218,16 +189,15 @@ std::vector<OwnedChain> leaderDrawing(const Drawing& drawing, ChainView leader) 
   vd::ChainBuilder head;
   if (arrow.block) {
     head.text(0, u"INSERT");
-    copyLook(leader, head);
+    copyEntityLook(leader, head);
     head.text(2, arrow.block->name).point(10, tip.x, tip.y).real(41, arrow.length).real(42, arrow.length);
     head.real(50, std::atan2(uy, ux));
   } else {
     // The closed filled arrow: as long as the arrow size, a third of it wide.
-    const double s = arrow.length, ax = ux / run, ay = uy / run;
-    const double bx = tip.x - ax * s, by = tip.y - ay * s, nx = -ay * s / 6, ny = ax * s / 6;
+    const auto corners = closedFilledArrow(tip, ux, uy, arrow.length);
     head.text(0, u"SOLID");
-    copyLook(leader, head);
-    head.point(10, tip.x, tip.y).point(11, bx + nx, by + ny).point(12, bx - nx, by - ny).point(13, bx - nx, by - ny);
+    copyEntityLook(leader, head);
+    head.point(10, corners[0]).point(11, corners[1]).point(12, corners[2]).point(13, corners[2]);
   }
   out.push_back(head.build());
   return out;

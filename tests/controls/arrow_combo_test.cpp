@@ -18,6 +18,7 @@
 #include "arrow_test_ids.h"
 #include "controls/arrow_combo.h"
 #include "dialog_script.h"
+#include "script_run.h"
 #include "module_environment.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
@@ -98,12 +99,7 @@ class ArrowDialog : public ui::Dialog {
 // Runs a dialog whose combo starts with `name` and plays `steps` once it
 // shows; the dialog closes after them.
 void runDialog(ArrowDialog& dlg, const std::function<void(uitest::DialogScript&)>& steps) {
-  uitest::DialogScript script(dlg);
-  script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show");
-  steps(script);
-  script.then([&] { dlg.EndDialog(IDOK); });
-  EXPECT_EQ(script.run(), IDOK);
-  for (const std::string& f : script.failures()) ADD_FAILURE() << f;
+  uitest::runSteps(dlg, [&] { return dlg.window().visible(); }, "the dialog to show", steps);
 }
 
 // What the combo shows and stores now.

@@ -25,6 +25,7 @@
 #include "controls/mask_dialog.h"
 #include "dialog_ids.h"
 #include "dialog_script.h"
+#include "dropped_picture.h"
 #include "script_run.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
@@ -45,12 +46,6 @@ ui::ModuleState* g_state = nullptr;
 ui::unique_hwnd g_mainWindow;
 
 bool moduleString(int id, vd::vstring& out) { return vdhost::loadModuleText(g_module, id, out); }
-
-// Pictures of the controls go here (docs/pictures holds copies).
-std::filesystem::path picturePath(const char* name) {
-  std::filesystem::create_directories("pictures");
-  return std::filesystem::path("pictures") / name;
-}
 
 // The host's own colour dialog behind ColorExtFunctionW modes 1..4, which
 // lies outside the module: it answers what the test says and notes what it
@@ -356,19 +351,6 @@ TEST_F(ColourControls, ColorExtFunctionRefusesBadCalls) {
       EXPECT_EQ(vd::vstring(text), u"zelená") << "a buffer without room is not written";
     }
   }
-  // An overlong and a broken text read in mode 6 change nothing.
-  for (const vd::vstring& bad : {vd::vstring(100000, u'5'), vd::vstring{u'1', 0xD800, u',', u'2', u',', u'3'}}) {
-    std::vector<vd::vchar> buffer(bad.begin(), bad.end());
-    buffer.push_back(0);
-    std::uint32_t colour = 3;
-    EXPECT_EQ(vd::colourExtFunction(nullptr, 6, &colour, nullptr, buffer.data(), static_cast<int>(buffer.size())), 0);
-    EXPECT_EQ(colour, 3u);
-  }
-  // "255, 128, 0" in mode 6 is a true colour.
-  vd::vchar typed[32] = u"255, 128, 0";
-  std::uint32_t colour = 3;
-  EXPECT_EQ(vd::colourExtFunction(nullptr, 6, &colour, nullptr, typed, 32), 1);
-  EXPECT_EQ(colour, 0x010080FFu);
 }
 
 // ---------------------------------------------------------------------------
@@ -412,38 +394,6 @@ COLORREF swatchPixel(const vd::colorCombo& combo, int image) {
   if (!list || image < 0 || !surface.create(nullptr, 32, 32)) return CLR_INVALID;
   ImageList_Draw(list, image, surface.dc(), 0, 0, ILD_NORMAL);
   return GetPixel(surface.dc(), 3, 3);
-}
-
-// The dialog with its dropped list in one picture: the list is a window of
-// its own, copied over the dialog where it lies on the screen.
-bool writeDroppedCombo(HWND dialog, HWND combo, const std::filesystem::path& path, std::string& error) {
-  COMBOBOXINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetComboBoxInfo(combo, &info) || !IsWindowVisible(info.hwndList)) {
-    error = "the list is not dropped down";
-    return false;
-  }
-  for (HWND w : {dialog, info.hwndList})
-    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  GdiFlush();
-  RECT frame{}, list{};
-  GetWindowRect(dialog, &frame);
-  GetWindowRect(info.hwndList, &list);
-  RECT all{};
-  UnionRect(&all, &frame, &list);
-  const RECT whole{0, 0, all.right - all.left, all.bottom - all.top};
-  ui::memory_surface surface;
-  if (!surface.create(nullptr, whole.right, whole.bottom)) {
-    error = "no surface for the picture";
-    return false;
-  }
-  FillRect(surface.dc(), &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  for (auto [window, r] : {std::pair{dialog, frame}, std::pair{info.hwndList, list}}) {
-    HDC source = GetWindowDC(window);
-    BitBlt(surface.dc(), r.left - all.left, r.top - all.top, r.right - r.left, r.bottom - r.top, source, 0, 0, SRCCOPY);
-    ReleaseDC(window, source);
-  }
-  return vdpng::writeBitmap(surface.dc(), surface.bitmap(), whole.right, whole.bottom, path.string(), error);
 }
 
 TEST_F(ColourControls, ComboOffersColoursAndAddsAChosenOne) {
@@ -512,7 +462,8 @@ TEST_F(ColourControls, ComboOffersColoursAndAddsAChosenOne) {
       .then([&] {
         UpdateWindow(dlg.hwnd());
         std::string error;
-        EXPECT_TRUE(writeDroppedCombo(dlg.hwnd(), dlg.combo.comboBox(), picturePath("colour-combo.png"), error))
+        EXPECT_TRUE(
+            uitest::writeDroppedCombo(dlg.hwnd(), dlg.combo.comboBox(), uitest::picturePath("colour-combo.png"), error))
             << error;
         dlg.combo.showDropDown(false);
         dlg.EndDialog(IDOK);
@@ -566,7 +517,7 @@ TEST_F(ColourControls, MaskDialogColourOnlyWhileTheBoxIsClear) {
         EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dlg.hwnd(), WM_GETICON, ICON_SMALL, 0)),
                   Host::instance().appIcon);
         std::string error;
-        EXPECT_TRUE(vdpng::writeWindow(dlg.hwnd(), picturePath("mask-dialog.png").string(), error)) << error;
+        EXPECT_TRUE(vdpng::writeWindow(dlg.hwnd(), uitest::picturePath("mask-dialog.png").string(), error)) << error;
         uitest::postClick(box, POINT{4, 4});
       })
       .then([&] {

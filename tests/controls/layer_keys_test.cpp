@@ -10,18 +10,15 @@
 
 #include "controls/combo_layer_keys.h"
 #include "dialog_script.h"
+#include "dropped_picture.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
 #include "hostsim/layers.h"
-#include "hostsim/script.h"
 #include "layer_keys_dialog.h"
 #include "layer_keys_test_ids.h"
 #include "store/prf_store.h"
-#include "tools/png/bitmap_png.h"
-#include "tools/vdhost/host_windows.h"
 #include "tools/vdhost/message_box.h"
 #include "ui/dialog.h"
-#include "ui/gdi.h"
 #include "ui/wide_text.h"
 
 namespace {
@@ -455,83 +452,14 @@ TEST_F(LayerKeys, PictureOfTheDroppedList) {
         })
         .waitFor([&] { return dlg.keys.droppedDown(); }, "the list to drop")
         .then([&] {
-          RECT frame{}, list{};
-          GetWindowRect(dlg.hwnd(), &frame);
-          SendMessageW(dlg.keys.hwnd(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&list));
-          RECT all{};
-          UnionRect(&all, &frame, &list);
-          const int w = all.right - all.left, h = all.bottom - all.top;
-          ui::memory_surface surface;
-          ASSERT_TRUE(surface.create(nullptr, w, h));
-          // The dialog and the dropped list are windows of their own: each is
-          // copied from its own pixels to where it shows on the screen.
-          COMBOBOXINFO info{sizeof info};
-          ASSERT_TRUE(GetComboBoxInfo(dlg.keys.hwnd(), &info));
-          for (HWND window : {dlg.hwnd(), info.hwndList}) {
-            RECT r{};
-            GetWindowRect(window, &r);
-            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            GdiFlush();
-            HDC source = GetWindowDC(window);
-            BitBlt(surface.dc(), r.left - all.left, r.top - all.top, r.right - r.left, r.bottom - r.top, source, 0, 0,
-                   SRCCOPY);
-            ReleaseDC(window, source);
-          }
-          std::filesystem::create_directories("pictures");
           std::string error;
-          EXPECT_TRUE(vdpng::writeBitmap(surface.dc(), surface.bitmap(), w, h, "pictures/layer-key-combo.png", error))
+          EXPECT_TRUE(uitest::writeDroppedCombo(dlg.hwnd(), dlg.keys.hwnd(), uitest::picturePath("layer-key-combo.png"),
+                                                error))
               << error;
           dlg.keys.showDropDown(false);
           dlg.EndDialog(IDOK);
         });
   });
-}
-
-// The chooser answered by the dialog lines of a host script, through the
-// dialog driver of the host program.
-class LayerKeysModule : public hostsim::ModuleFace {
- public:
-  bool initApp(int& result) override {
-    result = vd::bindHost(nullptr, &hostsim::resolveExport, nullptr) ? 1 : 0;
-    return true;
-  }
-  bool runCommand(const std::string& name, const std::vector<std::string>&, int& result) override {
-    if (name != "LayerKeys") return false;
-    LayerKeysDialog dlg(kSpecials | comboLayerKeys::kNameFirst);
-    result = static_cast<int>(dlg.DoModal());
-    Host::instance().log("combo: " + ui::wideToUtf8(dlg.shownOnOk) + " -> " + ui::wideToUtf8(dlg.layerOnOk));
-    return true;
-  }
-  bool omitExport(const std::string&, std::string& error) override { return error = "not here", false; }
-};
-
-TEST_F(LayerKeys, TheChooserAnswersAHostScript) {
-  vd::unbindHost();
-  Host& host = Host::instance();
-  host.reset();
-  ui::unique_hwnd main = uitest::makePlainWindow(L"LayerKeysHost", WS_OVERLAPPEDWINDOW);
-  host.mainWindow = main.get();
-  vdhost::HostWindows windows(host);
-  ASSERT_TRUE(windows.ready());
-  LayerKeysModule module;
-  hostsim::ScriptRunner runner(host, module);
-  const bool ran = runner.runText(
-      "layer K\xc3\xb3ty 3 Koty\n"
-      "layer Zdi 1 ZED\n"
-      "init\n"
-      "command LayerKeys\n"
-      "dialog 500\n"
-      "choose 1201 \"<Vybrat hladiny...>\"\n"
-      "dialog 7100\n"
-      "choose 7101 \"Zdi  (ZED)\"\n"
-      "choose 7101 \"K\xc3\xb3ty  (Koty)\"\n"
-      "press 1\n"
-      "press 1\n");
-  std::string transcript;
-  for (const std::string& line : host.transcript()) transcript += line + "\n";
-  ASSERT_TRUE(ran) << host.error() << "\n" << transcript;
-  EXPECT_NE(transcript.find("combo: K\xc3\xb3ty  (Koty) -> KOTY"), std::string::npos) << transcript;
-  EXPECT_NE(transcript.find("dialog 7100 \"V\xc3\xbd" "b\xc4\x9br hladin\""), std::string::npos) << transcript;
 }
 
 }  // namespace

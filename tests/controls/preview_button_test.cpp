@@ -15,6 +15,7 @@
 
 #include "controls/preview_button.h"
 #include "dialog_script.h"
+#include "script_run.h"
 #include "geom/linear_ent2d.h"
 #include "preview_test_ids.h"
 #include "tools/vdhost/window_input.h"
@@ -123,12 +124,7 @@ bool settled(const PaneDialog& d) {
 
 // Runs the dialog with `steps` once its pane has painted; it closes after them.
 void runDialog(PaneDialog& dlg, const std::function<void(uitest::DialogScript&)>& steps) {
-  uitest::DialogScript script(dlg);
-  script.waitFor([&] { return dlg.window().visible() && settled(dlg); }, "the pane to paint");
-  steps(script);
-  script.then([&] { dlg.EndDialog(IDOK); });
-  EXPECT_EQ(script.run(), IDOK);
-  for (const std::string& f : script.failures()) ADD_FAILURE() << f;
+  uitest::runSteps(dlg, [&] { return dlg.window().visible() && settled(dlg); }, "the pane to paint", steps);
 }
 
 // Client pixel of a world point, and world point of a client pixel.

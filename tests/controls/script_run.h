@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "dialog_script.h"
@@ -13,6 +14,17 @@ namespace uitest {
 inline void runScript(DialogScript& script, INT_PTR expected = IDOK) {
   EXPECT_EQ(script.run(), expected);
   for (const std::string& f : script.failures()) ADD_FAILURE() << f;
+}
+
+// Runs the script's dialog with `steps` queued once `ready` holds (`what` names
+// that moment in a failure); OK closes it after them.
+inline void runSteps(ui::Dialog& dlg, const std::function<bool()>& ready, const char* what,
+                     const std::function<void(DialogScript&)>& steps) {
+  DialogScript script(dlg);
+  script.waitFor(ready, what);
+  steps(script);
+  script.then([&] { dlg.EndDialog(IDOK); });
+  runScript(script);
 }
 
 }  // namespace uitest

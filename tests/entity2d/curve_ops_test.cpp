@@ -230,34 +230,6 @@ TEST(SplitByCurve, SegmentAcrossACircleAtLargeCoordinates) {
   }
 }
 
-// A segment through a vertex of a polyline meets it there once: the segment
-// is cut into two, the polyline is not cut beside its vertex (no sliver), at
-// the origin and at survey coordinates, at every angle.
-TEST(SplitByCurve, ThroughAPolylineVertexOnce) {
-  for (double offset : {0.0, 100.0, 1e6, 1e7}) {
-    const GcGePoint2d v(offset + 0.75, offset * 0.5 + 0.25);
-    std::unique_ptr<GcGeCompositeCurve2d> poly(
-        polyline({{v.x - 1.0, v.y - 0.3}, v, {v.x + 0.6, v.y - 0.9}}));
-    for (int k = 0; k < 60; ++k) {
-      const double ang = 0.05 + k * 0.0501;
-      const GcGeVector2d u(std::cos(ang), std::sin(ang));
-      // Skip directions along either member.
-      if (std::abs(u.crossProduct(GcGeVector2d(1.0, 0.3).normal())) < 0.05 ||
-          std::abs(u.crossProduct(GcGeVector2d(0.6, -0.9).normal())) < 0.05)
-        continue;
-      SCOPED_TRACE(testing::Message() << "offset " << offset << " angle " << ang);
-      const GcGeLineSeg2d line(v - u * 0.4, v + u * 0.7);
-      Curves a, b;
-      splitByCurve(line, *poly, a.list);
-      splitByCurve(*poly, line, b.list);
-      ASSERT_EQ(a.size(), 2);
-      EXPECT_NEAR(a[0].gcLength(), 0.4, 1e-9);
-      ASSERT_EQ(b.size(), 2) << "the polyline is only taken apart at its vertex";
-      EXPECT_TRUE(b[0].endPoint().isEqualTo(v));
-    }
-  }
-}
-
 TEST(RegionTest, WindingNumberWithArcs) {
   std::unique_ptr<GcGeCompositeCurve2d> half(halfDisk());
   std::unique_ptr<GcGeCurve2d> reversed(half->copyCurve());

@@ -198,6 +198,11 @@ TEST(Tolerance, ScopedOverrideRestoresOnExit) {
   EXPECT_EQ(GcGeContext::gTol.equalPoint(), before.equalPoint());
   EXPECT_EQ(GcGeContext::gTol.equalVector(), before.equalVector());
   EXPECT_FALSE(GcGePoint2d(0, 0).isEqualTo({5e-4, 0}));
+  // The default equal-point test follows the coordinates' magnitude: survey
+  // coordinates in millimetres (1e9) are equal within micrometres.
+  EXPECT_TRUE(GcGePoint2d(-743210250.5, -1043210500.25).isEqualTo({-743210250.5 + 4e-6, -1043210500.25}));
+  EXPECT_FALSE(GcGePoint2d(-743210250.5, -1043210500.25).isEqualTo({-743210250.5 + 1e-4, -1043210500.25}));
+  EXPECT_FALSE(GcGePoint2d(0.5, 0.25).isEqualTo({0.5 + 2e-10, 0.25})) << "near the origin 1e-10 decides";
 }
 
 } // namespace

@@ -8,30 +8,20 @@
 
 #include "host_fixture.h"
 #include "hostsim/colour_requests.h"
-#include "hostsim/script.h"
 
 using namespace vd;
-using hosttest::HostTest;
 
 namespace {
 
 // A module whose ColorExtFunction notes its arguments and answers as told,
 // and whose command "TrueColour" asks the host's true-colour dialog.
-class ColourModule : public hostsim::ModuleFace {
+class ColourModule : public hosttest::ScriptModule {
  public:
-  bool initApp(int& result) override {
-    result = 1;
-    return true;
-  }
   bool runCommand(const std::string& name, const std::vector<std::string>&, int& result) override {
     if (name != "TrueColour") return false;
     record = HostTrueColourRecord{32, -1, nullptr, 5, kOfferByLayer, 0};
     result = hostApi()->SetColorDialogTrueColor(&record);
     return true;
-  }
-  bool omitExport(const std::string&, std::string& error) override {
-    error = "not here";
-    return false;
   }
   bool colourExt(int m, std::uint32_t& c, std::uint32_t& r, vstring& t, int cap, int& result) override {
     mode = m;
@@ -57,18 +47,16 @@ class ColourModule : public hostsim::ModuleFace {
   HostTrueColourRecord record{};
 };
 
-class ColourRequests : public HostTest {
+class ColourRequests : public hosttest::ScriptHostTest<ColourModule> {
  protected:
   bool run(const std::string& text) {
     host().reset();  // a fresh transcript and no error of an earlier run
-    hostsim::ScriptRunner runner(host(), module);
-    return runner.runText(text);
+    return ScriptHostTest::run(text);
   }
   std::string lastLine() const {
     const auto& t = hostsim::Host::instance().transcript();
     return t.empty() ? std::string() : t.back();
   }
-  ColourModule module;
 };
 
 TEST_F(ColourRequests, ColorextLinesCallTheModuleAndWriteWhatItAnswered) {

@@ -6,16 +6,14 @@
 
 #include "host_fixture.h"
 #include "hostsim/number_text.h"
-#include "hostsim/script.h"
 
 using namespace vd;
 using hostsim::Answer;
-using hosttest::HostTest;
 
 namespace {
 
 // A module whose command "Point" asks for one point and "Nothing" asks for nothing.
-class AskingModule : public hostsim::ModuleFace {
+class AskingModule : public hosttest::ScriptModule {
  public:
   bool initApp(int& result) override {
     linesSeen.push_back(hostsim::Host::instance().scriptLine);
@@ -32,23 +30,11 @@ class AskingModule : public hostsim::ModuleFace {
     result = 0;
     return name == "Nothing";
   }
-  bool omitExport(const std::string&, std::string& error) override {
-    error = "not here";
-    return false;
-  }
   // The line the host said it was carrying out at each call.
   std::vector<int> linesSeen;
 };
 
-class DialogLines : public HostTest {
- protected:
-  bool run(const std::string& text) {
-    hostsim::ScriptRunner runner(host(), module_);
-    return runner.runText(text);
-  }
-
-  AskingModule module_;
-};
+using DialogLines = hosttest::ScriptHostTest<AskingModule>;
 
 // Every line of a command's dialog block is queued as an answer, in order;
 // the module never asks for them, so the command leaves them all.
@@ -136,18 +122,14 @@ TEST_F(DialogLines, ErrorsNameTheLine) {
       {"command Nothing\nmsgbox 6\n", "line 2: the module shows no message box where the script answers one"},
       {"command Nothing\nset 1004 \"2\"\n", "line 2: no dialog is open for \"set 1004 \"2\"\" (the command ended)"},
   };
-  for (const auto& c : cases) {
-    host().reset();
-    EXPECT_FALSE(run(c.text)) << c.text;
-    EXPECT_NE(host().error().find(c.expected), std::string::npos) << c.text << " gave: " << host().error();
-  }
+  for (const auto& c : cases) expectScriptError(c.text, c.expected);
 }
 
 // What the module or a dialog does between answers is blamed on the line the
 // host is carrying out: init's, a command's, then the answer last taken.
 TEST_F(DialogLines, TheHostKnowsWhichLineItCarriesOut) {
   ASSERT_TRUE(run("units 2\n\ninit\n# a comment\ncommand Nothing\ncommand Point\npoint 1,2\n")) << host().error();
-  EXPECT_EQ(module_.linesSeen, (std::vector<int>{3, 5, 6}));
+  EXPECT_EQ(module.linesSeen, (std::vector<int>{3, 5, 6}));
   EXPECT_EQ(host().scriptLine, 7);
 }
 

@@ -48,7 +48,11 @@ class DxfTest : public HostTest {
     text.integer(72, 1).point(11, 1, 2).integer(73, 2);
     make(text.build());
     ChainBuilder dim;
-    dim.text(0, u"DIMENSION").text(8, u"DIM").text(2, u"*D1").point(10, 0, 20).point(11, 15, 20).integer(70, 32);
+    // Point 10 where a CAD host keeps it: the second extension line's foot on
+    // the dimension line through (0, 20) at 0.26 radians.
+    const double run = 30 * std::cos(0.26) - 20 * std::sin(0.26);
+    dim.text(0, u"DIMENSION").text(8, u"DIM").text(2, u"*D1").point(10, run * std::cos(0.26), 20 + run * std::sin(0.26));
+    dim.point(11, 15, 20).integer(70, 32);
     dim.text(3, u"VDDIM").point(13, 0, 0).point(14, 30, 0).real(50, 0.26).extendedData(u"VDHEIGHTDIM");
     dim.text(1000, u"mark").integer(1070, 3).real(1040, 1.25).point(1010, 1, 2, 3);
     const double base[3] = {0, 0, 0};

@@ -9,7 +9,11 @@ Modes:
       character beyond U+FFFF, a dimension style naming line types). The host
       loads each and saves it, twice; ezdxf's recover loads what it saved and
       must find no error, every group of every entity must be kept, and so
-      must every table record and header variable.
+      must every table record and header variable. Two things the host does
+      as a CAD host does: it regenerates the dimensions' blocks (each
+      dimension must name a block of its own holding its lines, arrowheads
+      and text), and it moves point 10 of a rotated or aligned dimension to
+      the foot of its second extension line on the dimension line.
   audit FILE...: audits files the host wrote.
 """
 import argparse
@@ -119,10 +123,12 @@ def decode_escapes(value):
     return re.sub(r"\\U\+([0-9A-Fa-f]{4})", lambda m: chr(int(m.group(1), 16)), value)
 
 
-def entity_groups(path):
+def entity_groups(path, regenerated=False):
     """Entities of the ENTITIES and BLOCKS sections by handle, as (code, value)
     lists without owner, reactor and handle groups (the host renumbers none of
-    the entities, but owners and block records are its own)."""
+    the entities, but owners and block records are its own). Unless
+    `regenerated`, without the members of dimension blocks ("*D...") and the
+    point 10 of dimensions, which the host regenerates (check_dimensions)."""
     with open(path, "rb") as f:
         raw = f.read()
     codepage = "cp1252"
@@ -138,10 +144,15 @@ def entity_groups(path):
     section = None
     current = None
     in_control = False
+    block = None
     for i, tag in enumerate(tags):
         code, value = tag.code, tag.value
         if code == 0:
             current = None
+            if value == "BLOCK":
+                block = ""
+            if value == "ENDBLK":
+                block = None
             if value == "SECTION":
                 section = "?"
                 continue
@@ -155,6 +166,10 @@ def entity_groups(path):
         if section == "?" and code == 2:
             section = value
             continue
+        if block == "" and code == 2:
+            block = value
+        if block and block.upper().startswith("*D") and not regenerated:
+            continue
         if current is None:
             continue
         if code == 102:
@@ -164,6 +179,8 @@ def entity_groups(path):
             continue
         if code == 5:
             out[value.upper()] = current
+            continue
+        if current[0][1] == "DIMENSION" and code in (10, 20, 30) and not regenerated:
             continue
         current.append((str(code), decode_escapes(value.strip())))
     return out
@@ -178,9 +195,9 @@ def same_value(a, b):
         return False
 
 
-def compare(source, saved):
-    src = entity_groups(source)
-    out = entity_groups(saved)
+def compare(source, saved, regenerated=False):
+    src = entity_groups(source, regenerated)
+    out = entity_groups(saved, regenerated)
     if not src:
         fail("the source has no entities")
     missing = 0
@@ -199,6 +216,45 @@ def compare(source, saved):
     if missing:
         fail(f"{missing} of {len(src)} entities were not kept group for group")
     print(f"all {len(src)} entities kept group for group")
+
+
+def second_foot(dim):
+    """Where a CAD host keeps point 10 of a rotated or aligned dimension: the
+    foot of the second extension line (through point 14, square to the
+    dimension line) on the dimension line through the given point 10."""
+    p10, p13, p14 = dim.dxf.defpoint, dim.dxf.defpoint2, dim.dxf.defpoint3
+    if dim.dimtype == 1:
+        u = (p14 - p13).normalize()
+    else:
+        u = ezdxf.math.Vec3.from_deg_angle(dim.dxf.get("angle", 0))
+    return p10 + u * u.dot(p14 - p10)
+
+
+def check_dimensions(source_doc, saved_doc, label):
+    """Every dimension of the source in the saved drawing: point 10 at the
+    second foot (rotated, aligned) or where it was (angular), and a block of
+    its own, anonymous, holding its dimension line or arc, its extension
+    lines, two filled arrowheads and a text."""
+    names = set()
+    for dim in source_doc.modelspace().query("DIMENSION"):
+        saved = saved_doc.entitydb.get(dim.dxf.handle)
+        if saved is None:
+            fail(f"{label}: dimension {dim.dxf.handle} is missing")
+        want = second_foot(dim) if dim.dimtype in (0, 1) else dim.dxf.defpoint
+        if not saved.dxf.defpoint.isclose(want, abs_tol=1e-9):
+            fail(f"{label}: dimension {dim.dxf.handle} has point 10 at {saved.dxf.defpoint}, not {want}")
+        name = saved.dxf.get("geometry")
+        if not name or not name.upper().startswith("*D") or name.upper() in names:
+            fail(f"{label}: dimension {dim.dxf.handle} names no block of its own: {name!r}")
+        names.add(name.upper())
+        block = saved_doc.blocks.get(name)
+        if block is None or not block.block.dxf.flags & 1:
+            fail(f"{label}: dimension {dim.dxf.handle}: no anonymous block {name}")
+        kinds = [e.dxftype() for e in block]
+        curve = "ARC" if dim.dimtype in (2, 5) else "LINE"
+        if kinds.count("SOLID") != 2 or kinds.count("TEXT") != 1 or curve not in kinds:
+            fail(f"{label}: dimension {dim.dxf.handle}: block {name} holds {kinds}")
+    print(f"{label}: {len(names)} dimensions, each with its block")
 
 
 # Attributes that are not the record's own: handles of objects the host does
@@ -312,9 +368,10 @@ def main():
     doc18 = audit(saved18)
     again18_doc = audit(again18)
     compare(source, saved)
-    compare(saved, again)
+    compare(saved, again, regenerated=True)
+    check_dimensions(source_doc, doc, "R2000")
     compare(source18, saved18)
-    compare(saved18, again18)
+    compare(saved18, again18, regenerated=True)
     compare_settings(source, saved, source_doc, doc, "R2000")
     compare_settings(source18, saved18, source18_doc, doc18, "R2018")
     # Loading what it saved and saving again changes nothing, not even the seed.

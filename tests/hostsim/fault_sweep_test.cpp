@@ -10,7 +10,6 @@
 
 #include "host_fixture.h"
 #include "hostsim/fault_sweep.h"
-#include "hostsim/script.h"
 
 using namespace vd;
 using chaintest::chainOf;
@@ -35,7 +34,7 @@ OwnedChain currentEntry(const vchar* base) {
 
 // Writers as the module writes, through the host table it binds. Each
 // command returns 1 when it did its work and 0 when it gave up.
-class WriterModule : public hostsim::ModuleFace {
+class WriterModule : public hosttest::ScriptModule {
  public:
   bool initApp(int& result) override {
     result = bindHost(nullptr, &hostsim::resolveExport, nullptr) ? 1 : 0;
@@ -53,10 +52,6 @@ class WriterModule : public hostsim::ModuleFace {
     if (it == commands.end()) return false;
     result = (this->*it->second)();
     return true;
-  }
-  bool omitExport(const std::string&, std::string& error) override {
-    error = "not here";
-    return false;
   }
 
  private:

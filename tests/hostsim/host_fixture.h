@@ -6,6 +6,7 @@
 #include "host/chain.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
+#include "hostsim/script.h"
 #include "tests/chain/chain_test_support.h"
 
 namespace hosttest {
@@ -63,6 +64,38 @@ class HostTest : public ::testing::Test {
     for (const auto& j : drawing().journal()) n += j.kind == kind;
     return n;
   }
+};
+
+// A module for host scripts: InitApp answers 1, there are no commands and no
+// export can be taken away. Tests derive their modules from it.
+class ScriptModule : public hostsim::ModuleFace {
+ public:
+  bool initApp(int& result) override {
+    result = 1;
+    return true;
+  }
+  bool runCommand(const std::string&, const std::vector<std::string>&, int&) override { return false; }
+  bool omitExport(const std::string&, std::string& error) override {
+    error = "not here";
+    return false;
+  }
+};
+
+// The host driven by script lines whose commands `module` runs.
+template <class Module = ScriptModule>
+class ScriptHostTest : public HostTest {
+ protected:
+  bool run(const std::string& text) {
+    hostsim::ScriptRunner runner(host(), module);
+    return runner.runText(text);
+  }
+  // The script fails, in a fresh host, with an error that holds `expected`.
+  void expectScriptError(const std::string& text, const std::string& expected) {
+    host().reset();
+    EXPECT_FALSE(run(text)) << text;
+    EXPECT_NE(host().error().find(expected), std::string::npos) << text << " gave: " << host().error();
+  }
+  Module module;
 };
 
 }  // namespace hosttest

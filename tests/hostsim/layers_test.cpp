@@ -8,29 +8,15 @@
 
 #include "host_fixture.h"
 #include "hostsim/layers.h"
-#include "hostsim/script.h"
 
 extern "C" int Vd2dLayerEntryW(int index, vd::vchar* name, int nameCapacity, vd::vchar* key, int keyCapacity);
 
 namespace {
 
 using namespace vd;
-using hosttest::HostTest;
 
-class NoModule : public hostsim::ModuleFace {
- public:
-  bool initApp(int& result) override { return result = 1, true; }
-  bool runCommand(const std::string&, const std::vector<std::string>&, int&) override { return false; }
-  bool omitExport(const std::string&, std::string& error) override { return error = "not here", false; }
-};
-
-class LayersTest : public HostTest {
+class LayersTest : public hosttest::ScriptHostTest<> {
  protected:
-  bool run(const std::string& text) {
-    NoModule module;
-    hostsim::ScriptRunner runner(host(), module);
-    return runner.runText(text);
-  }
   // Vd2dKeyLayerMappedA's answer for a key in UTF-8; "-" when it fails.
   std::string mapped(const std::string& key) {
     char buffer[64] = "stale";
@@ -136,9 +122,7 @@ TEST_F(LayersTest, BadLayerLinesChangeNothing) {
       {"layer Zdi 1 K\nlayer Okna 2 k\n", "line 2: the layer key k already stands for the layer Zdi"},
   };
   for (const Case& c : cases) {
-    host().reset();
-    EXPECT_FALSE(run(c.text)) << c.text;
-    EXPECT_NE(host().error().find(c.expected), std::string::npos) << c.text << " gave: " << host().error();
+    expectScriptError(c.text, c.expected);
     EXPECT_EQ(mapped("k"), c.text.find("K\n") != std::string::npos ? "Zdi" : "-");
     EXPECT_EQ(colour("Okna"), 0) << c.text;
   }

@@ -6,7 +6,6 @@
 
 #include "host_fixture.h"
 #include "hostsim/number_text.h"
-#include "hostsim/script.h"
 
 using namespace vd;
 using hosttest::HostTest;
@@ -14,7 +13,7 @@ using hosttest::HostTest;
 namespace {
 
 // A module whose command "Pick" asks for one selection and reports what it got.
-class PickingModule : public hostsim::ModuleFace {
+class PickingModule : public hosttest::ScriptModule {
  public:
   bool initApp(int& result) override {
     result = 1;
@@ -27,22 +26,11 @@ class PickingModule : public hostsim::ModuleFace {
     for (ValueNode* n = hostApi()->EntnextW(1, 0); n; n = hostApi()->EntnextW(0, 0)) got.emplace_back(ChainView(n).handle());
     return true;
   }
-  bool omitExport(const std::string&, std::string& error) override {
-    error = "not here";
-    return false;
-  }
   std::vector<vstring> got;
   bool hasInitApp = true;
 };
 
-class ScriptTest : public HostTest {
- protected:
-  bool run(const std::string& text) {
-    hostsim::ScriptRunner runner(host(), module);
-    return runner.runText(text);
-  }
-  PickingModule module;
-};
+using ScriptTest = hosttest::ScriptHostTest<PickingModule>;
 
 TEST_F(ScriptTest, PickAnswersFollowTheCommandLine) {
   make(line(0, 0, 10, 0));
@@ -112,11 +100,7 @@ TEST_F(ScriptTest, BadLinesNameTheirLine) {
       {"command Pick\n# a \"comment\" may hold \" alone\nenter now\n", "line 3: enter takes no argument, not \"now\""},
       {"command Pick\ncancel 1,2\n", "line 2: cancel takes no argument, not \"1,2\""},
   };
-  for (const Case& c : cases) {
-    host().reset();
-    EXPECT_FALSE(run(c.text)) << c.text;
-    EXPECT_NE(host().error().find(c.expected), std::string::npos) << c.text << " gave: " << host().error();
-  }
+  for (const Case& c : cases) expectScriptError(c.text, c.expected);
 }
 
 TEST_F(ScriptTest, TinyNumbersAreNumbersAndInitNeedsAnInitApp) {

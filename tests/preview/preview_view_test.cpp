@@ -10,6 +10,7 @@
 #include "geom/point_ent2d.h"
 #include "host/value_chain.h"
 #include "preview/view.h"
+#include "dialog_script.h"
 #include "preview_test_shapes.h"
 #include "ui/gdi.h"
 
@@ -242,23 +243,6 @@ TEST_F(ViewTest, KnownDisplayListPaintsItsColoursAndNothingElse) {
   EXPECT_GE(canvas.count(340, 60, 400, 61, kMagenta), 54) << "the ordinary reference grows with the zoom";
 }
 
-TEST_F(ViewTest, DashPatternAlongALine) {
-  v.define_linetype("DASH", {10.0, -10.0, 0.0, -10.0});
-  ASSERT_TRUE(addLine(v, 0, 50, 200, 50, kRed, 1, "dash"));
-  ASSERT_TRUE(addLine(v, 0, 20, 200, 20, kBlue, 2, "CONTINUOUS"));
-  ASSERT_TRUE(paintAll(v));
-  // Device: dash 0..20 px, gap 20..40, dot at 40, gap 40..60, dash 60..80, ...
-  for (int period = 0; period < 6; ++period) {
-    SCOPED_TRACE(period);
-    const int x = 60 * period;
-    EXPECT_EQ(canvas.count(x + 1, 100, x + 20, 101, kRed), 19) << "dash";
-    EXPECT_EQ(canvas.count(x + 22, 100, x + 39, 101, kRed), 0) << "gap";
-    EXPECT_EQ(canvas.count(x + 42, 100, x + 59, 101, kRed), 0) << "gap";
-    EXPECT_EQ(canvas.count(x + 39, 100, x + 42, 101, kRed), 1) << "the dot is one pixel";
-  }
-  EXPECT_EQ(canvas.count(0, 160, 400, 161, kBlue), 400) << "an unknown name draws continuous";
-}
-
 TEST_F(ViewTest, PatternsFromVectorsAndDamagedPatterns) {
   const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
   v.define_linetype("LISTED", {10.0, -10.0, 0.0, -10.0});
@@ -278,7 +262,19 @@ TEST_F(ViewTest, PatternsFromVectorsAndDamagedPatterns) {
   const char* continuous[] = {"ZEROS", "HUGE", "INFINITE", "MANY", "EMPTY"};
   for (int i = 0; i < 5; ++i)
     ASSERT_TRUE(addLine(v, 0, 60 - 10 * i, 200, 60 - 10 * i, kMagenta, 10 + i, continuous[i]));
+  ASSERT_TRUE(addLine(v, 0, 5, 200, 5, kBlue, 20, "CONTINUOUS"));
   ASSERT_TRUE(paintAll(v));
+  // The listed pattern on the device: dash 0..20 px, gap 20..40, dot at 40,
+  // gap 40..60, dash 60..80, ...
+  for (int period = 0; period < 6; ++period) {
+    SCOPED_TRACE(period);
+    const int x = 60 * period;
+    EXPECT_EQ(canvas.count(x + 1, 10, x + 20, 11, kRed), 19) << "dash";
+    EXPECT_EQ(canvas.count(x + 22, 10, x + 39, 11, kRed), 0) << "gap";
+    EXPECT_EQ(canvas.count(x + 42, 10, x + 59, 11, kRed), 0) << "gap";
+    EXPECT_EQ(canvas.count(x + 39, 10, x + 42, 11, kRed), 1) << "the dot is one pixel";
+  }
+  EXPECT_EQ(canvas.count(0, 190, 400, 191, kBlue), 400) << "an unknown name draws continuous";
   int dash = 0, gap = 0;
   for (int x = 0; x < 400; ++x) {
     const bool red = canvas.at(x, 10) == kRed;
@@ -1194,13 +1190,7 @@ TEST(ViewSnapTiming, TheTimeLimitStopsALongSearchUnlessDisabled) {
 }
 
 TEST_F(ViewTest, OwnerWindowMeasuresTheTextBox) {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"PreviewTextOwner";
-  RegisterClassW(&wc);
-  ui::unique_hwnd owner(CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
-                                        wc.hInstance, nullptr));
+  ui::unique_hwnd owner = uitest::makePlainWindow(L"PreviewTextOwner", WS_POPUP);
   ASSERT_TRUE(owner);
   v.set_owner(owner.get());
   // "iiii" is far narrower than the estimate of 0.7 x height per character.

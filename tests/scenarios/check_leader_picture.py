@@ -14,22 +14,13 @@ import os
 import subprocess
 import sys
 
-from ezdxf import recover
-
-from check_picture import read_png
+from check_picture import audited, fail, filled_places, read_png
 
 RED = (255, 0, 0)
 
 
-def fail(message):
-    print("FAIL:", message)
-    sys.exit(1)
-
-
 def leaders(path):
-    doc, auditor = recover.readfile(path)
-    if auditor.has_errors:
-        fail(f"{path}: audit errors {[e.message for e in auditor.errors]}")
+    doc = audited(path)
     found = []
     for e in doc.modelspace().query("LEADER"):
         tied = doc.entitydb.get(e.dxf.annotation_handle)
@@ -42,18 +33,6 @@ def leaders(path):
             fail(f"leader {e.dxf.handle} names no block for its arrowhead")
         found.append((e.dxf.handle, tied.dxf.handle, record.dxf.name, [tuple(v)[:2] for v in e.vertices]))
     return found
-
-
-def filled_red_places(pixels):
-    """Pixels in the middle of a 3 x 3 all-red square, grouped by nearness."""
-    places = []
-    h, w = len(pixels), len(pixels[0])
-    for y in range(1, h - 1):
-        for x in range(1, w - 1):
-            if all(pixels[y + dy][x + dx] == RED for dy in (-1, 0, 1) for dx in (-1, 0, 1)):
-                if not any(abs(x - px) < 20 and abs(y - py) < 20 for px, py in places):
-                    places.append((x, y))
-    return places
 
 
 def main():
@@ -69,7 +48,7 @@ def main():
     if leaders(again) != first:
         fail(f"leaders read back and saved again: {leaders(again)}")
     _, _, pixels = read_png(picture)
-    places = filled_red_places(pixels)
+    places = filled_places(pixels, RED, 20)
     if len(places) != 2:
         fail(f"filled arrowheads in the picture at {places}, not two")
     print("leaders saved, read back and pictured with their arrowheads")

@@ -29,6 +29,35 @@ import sys
 import zlib
 
 
+def fail(message):
+    print("FAIL:", message)
+    sys.exit(1)
+
+
+def audited(path):
+    """A drawing the host saved, read with ezdxf's recover, which must find
+    nothing to repair."""
+    from ezdxf import recover
+    doc, auditor = recover.readfile(path)
+    if auditor.has_errors:
+        fail(f"{path}: audit errors {[e.message for e in auditor.errors]}")
+    return doc
+
+
+def filled_places(pixels, colour, apart):
+    """Pixels in the middle of a 3 x 3 square of the colour (a filled area,
+    where lines and texts are thinner), one for each group of them less than
+    `apart` pixels from each other."""
+    places = []
+    h, w = len(pixels), len(pixels[0])
+    for y in range(1, h - 1):
+        for x in range(1, w - 1):
+            if all(pixels[y + dy][x + dx] == colour for dy in (-1, 0, 1) for dx in (-1, 0, 1)):
+                if not any(abs(x - px) < apart and abs(y - py) < apart for px, py in places):
+                    places.append((x, y))
+    return places
+
+
 def read_png(path):
     data = open(path, "rb").read()
     assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG file"

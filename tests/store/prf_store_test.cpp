@@ -59,16 +59,6 @@ TEST_P(PrfStore, IntegersReadOnlyFromCompleteNumbers) {
   }
 }
 
-TEST_P(PrfStore, IntegerListsTakeSemicolonsOnly) {
-  prf_store& s = storeOn("[S]\r\na=1;2;3;\r\nb=1,2\r\nc=7\r\n");
-  std::vector<int32_t> v;
-  EXPECT_EQ(got(s, &ini_store::getIntList, u"a"), (std::vector<int32_t>{1, 2, 3}));
-  EXPECT_FALSE(s.getIntList(u"b", v));
-  EXPECT_TRUE(v.empty());
-  EXPECT_EQ(got(s, &ini_store::getIntList, u"c"), (std::vector<int32_t>{7}));
-  EXPECT_FALSE(s.getIntList(u"missing", v));
-}
-
 TEST_P(PrfStore, RealsRoundTripAtSixDigitsAndRefuseNonNumbers) {
   prf_store& s = storeOn("[S]\r\nn=nan\r\nbig=1e999\r\ninf=inf\r\nok=.5\r\n");
   ASSERT_TRUE(s.setDouble(u"r", 0.1234567));

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "dialog_script.h"
 #include "host/host_api.h"
 #include "host/services.h"
 #include "host/win/vdshared_app.h"
@@ -51,18 +52,8 @@ LRESULT CALLBACK watchBoxes(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(g_hook, code, wParam, lParam);
 }
 
-HWND makeHostWindow() {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"AppServicesTestHost";
-  RegisterClassW(&wc);
-  return CreateWindowExW(0, wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr,
-                         wc.hInstance, nullptr);
-}
-
 TEST(AppServices, ErrorBoxIsModalOwnedByTheHostWithTheErrorIcon) {
-  ui::unique_hwnd hostWindow(makeHostWindow());
+  ui::unique_hwnd hostWindow = uitest::makePlainWindow(L"AppServicesTestHost", WS_OVERLAPPEDWINDOW);
   ASSERT_TRUE(hostWindow);
   vd::hostBinding().mainWindow = hostWindow.get();
   ASSERT_TRUE(vd::theApp().InitInstance());

@@ -383,7 +383,8 @@ int main(int argc, char** argv) {
         }
       }
       if (rc == 0 && !o.picturePath.empty()) {
-        if (vdhost::saveDrawingPicture(host.drawing(), o.picturePath, o.pictureWidth, o.pictureHeight, error)) {
+        if (vdhost::saveDrawingPicture(host.drawing(), o.picturePath, o.pictureWidth, o.pictureHeight, error,
+                                       host.variables, host.environment)) {
           host.log("host: picture saved to " + o.picturePath);
         } else {
           host.fail(error);

@@ -11,6 +11,7 @@
 
 #include "host/chain.h"
 #include "host/text.h"
+#include "hostsim/dimension_graphics.h"
 #include "hostsim/leaders.h"
 #include "preview/chain_items.h"
 #include "preview/view.h"
@@ -134,7 +135,10 @@ std::vector<entity_group> groupsOf(const std::vector<std::unique_ptr<hostsim::En
 // do), each under a key of its own.
 class picture_builder {
  public:
-  picture_builder(const hostsim::Drawing& drawing, GDI::view& view) : drawing_(drawing), view_(view) {}
+  picture_builder(const hostsim::Drawing& drawing, GDI::view& view,
+                  const std::map<hostsim::vstring, hostsim::Variable>& variables,
+                  const std::map<hostsim::vstring, hostsim::vstring>& environment)
+      : drawing_(drawing), view_(view), variables_(variables), environment_(environment) {}
 
   // Adds the top-level entities in drawing order; returns how many were added.
   int addDrawing(const GDI::colour_context& colours) {
@@ -156,9 +160,14 @@ class picture_builder {
   // it is; handle and intoBlock as view::add_item takes them.
   int addGroup(const entity_group& group, const GDI::colour_context& colours, uint64_t handle, bool intoBlock) {
     // A leader shows as its path and its arrowhead, each drawn as what it is.
-    if (group.main->view().isType(u"LEADER")) {
+    // A dimension shows as the pieces the host regenerates for it (or its
+    // block, for a type it does not regenerate), in its look.
+    const bool dimension = group.main->view().isType(u"DIMENSION");
+    if (group.main->view().isType(u"LEADER") || dimension) {
       int added = 0;
-      for (const vd::OwnedChain& part : hostsim::leaderDrawing(drawing_, group.main->view())) {
+      for (const vd::OwnedChain& part :
+           dimension ? hostsim::dimensionDrawing(drawing_, variables_, environment_, group.main->view())
+                     : hostsim::leaderDrawing(drawing_, group.main->view())) {
         hostsim::Entity piece;
         piece.handle = group.main->handle;
         piece.chain = hostsim::PackedChain(part.view());
@@ -215,6 +224,8 @@ class picture_builder {
 
   const hostsim::Drawing& drawing_;
   GDI::view& view_;
+  const std::map<hostsim::vstring, hostsim::Variable>& variables_;
+  const std::map<hostsim::vstring, hostsim::vstring>& environment_;
   std::map<std::u16string, uint64_t> defined_;  // member colours (block name first) to the block's key
   std::set<std::u16string> open_;               // blocks being defined
 };
@@ -222,18 +233,21 @@ class picture_builder {
 // Adds the items of the drawing to the view: linetypes first, then the
 // top-level entities in drawing order, each block defined as its references
 // need it.
-int fillView(const hostsim::Drawing& drawing, GDI::view& view, COLORREF background, HDC dc) {
+int fillView(const hostsim::Drawing& drawing, GDI::view& view, COLORREF background, HDC dc,
+             const std::map<hostsim::vstring, hostsim::Variable>& variables,
+             const std::map<hostsim::vstring, hostsim::vstring>& environment) {
   GDI::colour_context colours = drawingColours(drawing, background);
   // Texts that run between two points or wrap are measured as the view draws them.
   colours.text_width = [dc](std::u16string_view text) { return GDI::atext::unit_width(dc, text); };
   defineLinetypes(drawing, view);
-  return picture_builder(drawing, view).addDrawing(colours);
+  return picture_builder(drawing, view, variables, environment).addDrawing(colours);
 }
 
 }  // namespace
 
 bool saveDrawingPicture(const hostsim::Drawing& drawing, const std::string& path, int width, int height,
-                        std::string& error) {
+                        std::string& error, const std::map<hostsim::vstring, hostsim::Variable>& variables,
+                        const std::map<hostsim::vstring, hostsim::vstring>& environment) {
   ui::memory_surface surface;
   if (!surface.create(nullptr, width, height)) {
     error = "no picture surface of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
@@ -247,7 +261,7 @@ bool saveDrawingPicture(const hostsim::Drawing& drawing, const std::string& path
   const GDI::extents unit(GcGePoint2d(0, 0), GcGePoint2d(1, 1));
   view.fit_window(&unit, &device);
   // Colours go in resolved, so the view's palette is not used.
-  fillView(drawing, view, view.background, surface.dc());
+  fillView(drawing, view, view.background, surface.dc(), variables, environment);
   view.zoom_extents(0.05);
   bool done = false;
   for (int i = 0; i < 10000 && !done; ++i) done = view.paint();

@@ -1,15 +1,21 @@
 // The host's drawing as a picture, painted by the module's preview renderer.
 #pragma once
+#include <map>
 #include <string>
 
 #include "hostsim/drawing.h"
+#include "hostsim/variable.h"
 
 namespace vdhost {
 
 // Paints every block and top-level entity the renderer knows into a
 // width × height picture, zoomed to the drawing's extents on a white ground,
-// and writes it as PNG. False with a reason when nothing could be written.
+// and writes it as PNG. Dimensions show their regenerated pieces, drawn with
+// the host's dimension settings (`variables`, `environment`: DIMSCALE,
+// DIMDEC, ...) where their style is the current one. False with a reason
+// when nothing could be written.
 bool saveDrawingPicture(const hostsim::Drawing& drawing, const std::string& path, int width, int height,
-                        std::string& error);
+                        std::string& error, const std::map<hostsim::vstring, hostsim::Variable>& variables = {},
+                        const std::map<hostsim::vstring, hostsim::vstring>& environment = {});
 
 }  // namespace vdhost

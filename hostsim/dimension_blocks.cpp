@@ -1,0 +1,128 @@
+#include "hostsim/dimension_blocks.h"
+
+#include <string>
+
+#include "hostsim/dimension_graphics.h"
+
+namespace hostsim {
+
+namespace {
+
+vstring upper(vd::vstring_view name) {
+  vstring out(name);
+  for (vchar& c : out) {
+    if (c >= u'a' && c <= u'z') c = static_cast<vchar>(c - u'a' + u'A');
+  }
+  return out;
+}
+
+bool isDimension(const Entity& e) { return !e.erased && e.view().isType(u"DIMENSION"); }
+
+}  // namespace
+
+bool isDimensionBlockName(vd::vstring_view name) {
+  return name.size() > 2 && name[0] == u'*' && (name[1] == u'D' || name[1] == u'd');
+}
+
+DimensionBlocks::DimensionBlocks(const Drawing& drawing, const std::map<vstring, Variable>& variables,
+                                 const std::map<vstring, vstring>& environment) {
+  std::vector<const Entity*> dimensions;
+  std::vector<const Entity*> others;  // every other live entity, for the names it gives in group 2
+  for (const Entity* e : drawing.entities()) (isDimension(*e) ? dimensions : others).push_back(e);
+  for (const auto& b : drawing.blocks()) {
+    for (const auto& e : b->entities) {
+      if (!e->erased) (isDimension(*e) ? dimensions : others).push_back(e.get());
+    }
+  }
+  struct Planned {
+    const Entity* dimension;
+    std::vector<vd::OwnedChain> members;
+  };
+  std::vector<Planned> planned;
+  std::set<vstring> taken;  // upper-case names no new block may take
+  for (const auto& b : drawing.blocks()) taken.insert(upper(b->name));
+  for (const Entity* e : others) {
+    if (auto name = e->view().text(2)) named_.insert(upper(*name));
+  }
+  for (const Entity* d : dimensions) {
+    const vd::ChainView view = d->view();
+    const auto graphics = dimensionGraphics(view, dimensionVariables(drawing, variables, environment, view));
+    if (graphics) {
+      planned.push_back({d, dimensionChains(*graphics)});
+    } else if (auto name = view.text(2)) {
+      named_.insert(upper(*name));  // a block the host does not regenerate stays the dimension's
+    }
+  }
+  std::set<vstring> claimed;
+  auto claim = [&](const vstring& name) {
+    claimed.insert(upper(name));
+    taken.insert(upper(name));
+  };
+  auto isClaimed = [&](const vstring& name) {
+    const vstring u = upper(name);
+    return claimed.count(u) != 0 || named_.count(u) != 0;
+  };
+  int next = 1;
+  for (Planned& p : planned) {
+    vstring name(p.dimension->view().text(2).value_or(u""));
+    if (!isDimensionBlockName(name) || isClaimed(name)) {
+      for (;; ++next) {
+        name = u"*D" + vd::utf8ToUtf16(std::to_string(next));
+        if (taken.count(upper(name)) == 0) break;
+      }
+    }
+    claim(name);
+    DimensionBlock block;
+    block.name = name;
+    block.replaces = drawing.findBlock(name);
+    block.members = std::move(p.members);
+    byDimension_[p.dimension] = blocks_.size();
+    if (block.replaces) byReplaced_[block.replaces] = blocks_.size();
+    blocks_.push_back(std::move(block));
+  }
+}
+
+const vstring* DimensionBlocks::nameFor(const Entity& dimension) const {
+  auto it = byDimension_.find(&dimension);
+  return it == byDimension_.end() ? nullptr : &blocks_[it->second].name;
+}
+
+const DimensionBlock* DimensionBlocks::replacing(const Block& block) const {
+  auto it = byReplaced_.find(&block);
+  return it == byReplaced_.end() ? nullptr : &blocks_[it->second];
+}
+
+bool DimensionBlocks::orphaned(const Block& block) const {
+  if (!isDimensionBlockName(block.name) || (block.flags & 1) == 0 || replacing(block)) return false;
+  return named_.count(upper(block.name)) == 0;
+}
+
+vd::OwnedChain withBlockName(vd::ChainView dimension, vd::vstring_view block, FlatPoints& flat) {
+  vd::OwnedChain copy = vd::OwnedChain::copyOf(dimension);
+  if (dimension.has(2)) {
+    copy.setText(2, block);
+    return copy;
+  }
+  // After the "AcDbDimension" marker, or after the type in a chain without markers.
+  vd::ValueNode* at = nullptr;
+  int position = 0, atPosition = 0;
+  for (vd::ValueNode* n = copy.get(); n; n = n->next, ++position) {
+    if (n->code == vd::gc::kType && !at) {
+      at = n;
+      atPosition = position;
+    }
+    if (n->code == vd::gc::kSubclass && n->v.str && vd::vstring_view(n->v.str) == u"AcDbDimension") {
+      at = n;
+      atPosition = position;
+      break;
+    }
+  }
+  if (!at) return copy;
+  vd::ChainBuilder name;
+  name.text(2, block);
+  vd::spliceChainAfter(at, name.build().release());
+  flat.insertAt(atPosition + 1);
+  return copy;
+}
+
+}  // namespace hostsim

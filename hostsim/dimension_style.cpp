@@ -1,0 +1,42 @@
+#include "hostsim/dimension_style.h"
+
+#include <cmath>
+
+namespace hostsim {
+
+vd::ChainView dimensionStyleRecord(const Drawing& drawing, vd::vstring_view name) {
+  for (const TableRecord& r : drawing.tableRecords()) {
+    if (vd::equalsNoCaseAscii(r.table, u"DIMSTYLE") && vd::equalsNoCaseAscii(r.chain.view().text(2).value_or(u""), name))
+      return r.chain.view();
+  }
+  return vd::ChainView();
+}
+
+const vd::ValueNode* dimensionOverride(vd::ChainView entity, int variable) {
+  const vd::ChainView acad = entity.extendedData(u"ACAD");
+  if (!acad) return nullptr;
+  // The walk starts after the 1001 naming "ACAD" and ends at the next one.
+  for (const vd::ValueNode* n = acad.head()->next; n && n->code != vd::gc::kXdApp; n = n->next) {
+    if (n->code == 1070 && n->v.i16 == variable && n->next && n->next->code != vd::gc::kXdApp) return n->next;
+  }
+  return nullptr;
+}
+
+void copyEntityLook(vd::ChainView from, vd::ChainBuilder& to) {
+  to.text(vd::gc::kLayer, from.layer().empty() ? vd::vstring_view(u"0") : from.layer());
+  if (auto t = from.text(6)) to.text(6, *t);
+  for (int code : {62, 370, 420}) {
+    if (auto i = from.integer(code)) to.integer(code, *i);
+  }
+  if (auto s = from.real(48)) to.real(48, *s);
+}
+
+std::array<vd::ChainPoint, 3> closedFilledArrow(vd::ChainPoint tip, double ux, double uy, double length) {
+  const double run = std::hypot(ux, uy);
+  const double ax = ux / run, ay = uy / run;
+  const double bx = tip.x - ax * length, by = tip.y - ay * length;
+  const double nx = -ay * length / 6, ny = ax * length / 6;
+  return {tip, vd::ChainPoint{bx + nx, by + ny, tip.z}, vd::ChainPoint{bx - nx, by - ny, tip.z}};
+}
+
+}  // namespace hostsim

@@ -1,0 +1,439 @@
+// How the host regenerates dimensions: the measured text, the variables a
+// dimension is drawn with, its pieces (extension lines, arrowheads, arcs)
+// and the definition point a loaded file's dimension gets.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "host_fixture.h"
+#include "hostsim/dimension_graphics.h"
+#include "hostsim/dxf_reader.h"
+#include "hostsim/dxf_writer.h"
+
+using namespace vd;
+using hostsim::DimensionGraphics;
+using hostsim::DimensionVariables;
+using hosttest::HostTest;
+
+namespace {
+
+const double kPi = std::acos(-1.0);
+
+struct FormatCase {
+  double value;
+  int decimals;
+  double roundOff;
+  bool leading, trailing;
+  char16_t separator;
+  const char16_t* want;
+};
+
+TEST(DimensionText, MeasuredValuesAreRoundedCutAndSeparatedAsTheVariablesSay) {
+  const FormatCase cases[] = {
+      {0.5, 3, 0, true, true, u',', u",5"},          // both zero kinds gone, comma
+      {0.5, 3, 0, false, true, u',', u"0,5"},
+      {0.5, 3, 0, true, false, u'.', u".500"},
+      {12.5, 3, 0, false, true, u'.', u"12.5"},
+      {12.0, 3, 0, false, true, u'.', u"12"},         // the point goes with the zeros
+      {120.0, 0, 0, false, true, u'.', u"120"},       // no point: the integer's zeros stay
+      {0.0, 2, 0, true, true, u',', u"0"},            // nothing left is zero
+      {0.0, 2, 0, true, false, u',', u",00"},
+      {-0.001, 2, 0, false, false, u'.', u"0.00"},    // no sign on a zero
+      {-0.25, 2, 0, true, true, u'.', u"-.25"},
+      {1.375, 2, 0.25, false, false, u'.', u"1.50"},  // half a step rounds away from zero
+      {7.85398, 2, 0, false, false, u',', u"7,85"},
+      {1234.5678, 1, 0, false, false, u'.', u"1234.6"},
+      {1.0, -3, 0, false, false, u'.', u"1"},         // negative decimals print none
+  };
+  for (const FormatCase& c : cases) {
+    EXPECT_EQ(hostsim::formatMeasurement(c.value, c.decimals, c.roundOff, c.leading, c.trailing, c.separator), c.want)
+        << c.value << " with " << c.decimals << " decimals";
+  }
+}
+
+TEST(DimensionText, OverridesReplaceTheMeasuredValueOrHideIt) {
+  struct Case {
+    const char16_t* override;  // null: no group 1
+    std::optional<vstring> want;
+  };
+  const Case cases[] = {
+      {nullptr, u"12,5"},
+      {u"", u"12,5"},
+      {u" ", std::nullopt},
+      {u"<> mm", u"12,5 mm"},
+      {u"<>/<>", u"12,5/12,5"},
+      {u"dl.=7", u"dl.=7"},
+      {u"<", u"<"},
+  };
+  for (const Case& c : cases) {
+    ChainBuilder b;
+    b.text(0, u"DIMENSION");
+    if (c.override) b.text(1, c.override);
+    OwnedChain dim = b.build();
+    EXPECT_EQ(hostsim::dimensionText(dim, u"12,5"), c.want) << (c.override ? utf16ToUtf8(c.override) : "none");
+  }
+}
+
+// A rotated dimension along X from (0, 0) to (30, 0), its line at y = 10,
+// with DSTYLE overrides given as (code, value) pairs.
+OwnedChain rotated(std::vector<std::pair<int, double>> overrides = {}, double x14 = 30, const char16_t* text = nullptr) {
+  ChainBuilder b;
+  b.text(0, u"DIMENSION").text(8, u"KOTY").point(10, x14, 10).point(11, 15, 12).integer(70, 32);
+  if (text) b.text(1, text);
+  b.point(13, 0, 0).point(14, x14, 0).real(50, 0);
+  if (!overrides.empty()) {
+    b.extendedData(u"ACAD").text(1000, u"DSTYLE").text(1002, u"{");
+    for (auto [code, value] : overrides) {
+      b.integer(1070, code);
+      if (code == 75 || code == 76 || code == 77 || code == 78 || code == 271 || code == 278)
+        b.integer(1070, static_cast<int64_t>(value));
+      else
+        b.real(1040, value);
+    }
+    b.text(1002, u"}");
+  }
+  return b.build();
+}
+
+// A 3-point angular dimension at the origin between +X and +Y, its arc
+// point at 45 degrees and distance r.
+OwnedChain angular3(double r) {
+  ChainBuilder b;
+  b.text(0, u"DIMENSION").point(10, r * std::sqrt(0.5), r * std::sqrt(0.5)).integer(70, 5);
+  b.point(13, 10, 0).point(14, 0, 10).point(15, 0, 0);
+  return b.build();
+}
+
+// A 2-line angular dimension: the first line from (2, 10) to (12, 10), the
+// second from (10, 0) to (10, 12); they meet at (10, 10), and the arc point
+// (6, 13) lies in the quarter of the first line's -X side and the second's
+// +Y side, 5 from the meeting point.
+OwnedChain angular2() {
+  ChainBuilder b;
+  b.text(0, u"DIMENSION").point(10, 10, 12).integer(70, 2).point(13, 2, 10).point(14, 12, 10).point(15, 10, 0);
+  b.point(16, 6, 13);
+  return b.build();
+}
+
+template <typename... Chains>
+std::vector<OwnedChain> chains(Chains&&... c) {
+  std::vector<OwnedChain> out;
+  (out.push_back(std::move(c)), ...);
+  return out;
+}
+
+class DimensionGraphicsTest : public HostTest {
+ protected:
+  DimensionVariables variablesOf(ChainView dim) {
+    return hostsim::dimensionVariables(drawing(), host().variables, host().environment, dim);
+  }
+  DimensionGraphics graphicsOf(ChainView dim) {
+    auto g = hostsim::dimensionGraphics(dim, variablesOf(dim));
+    EXPECT_TRUE(g.has_value());
+    return g ? std::move(*g) : DimensionGraphics();
+  }
+  static int count(const DimensionGraphics& g, DimensionGraphics::Role role) {
+    int n = 0;
+    for (auto r : g.roles) n += r == role;
+    return n;
+  }
+  static const DimensionGraphics::Line* lineOf(const DimensionGraphics& g, DimensionGraphics::Role role) {
+    for (size_t i = 0; i < g.roles.size(); ++i) {
+      if (g.roles[i] == role) return &g.lines[i];
+    }
+    return nullptr;
+  }
+};
+
+TEST_F(DimensionGraphicsTest, ExtensionLinesFollowDimse1AndDimse2AndKeepTheirOffsets) {
+  struct Case {
+    std::vector<std::pair<int, double>> overrides;
+    int first, second;
+  };
+  const Case cases[] = {
+      {{}, 1, 1},
+      {{{75, 1}}, 0, 1},
+      {{{76, 1}}, 1, 0},
+      {{{75, 1}, {76, 1}}, 0, 0},
+      {{{75, 0}, {76, 0}}, 1, 1},
+  };
+  for (const Case& c : cases) {
+    const DimensionGraphics g = graphicsOf(rotated(c.overrides));
+    EXPECT_EQ(count(g, DimensionGraphics::Role::FirstExtension), c.first);
+    EXPECT_EQ(count(g, DimensionGraphics::Role::SecondExtension), c.second);
+    EXPECT_EQ(count(g, DimensionGraphics::Role::DimensionLine), 1);
+  }
+  // DIMEXO 2 and DIMEXE 1.5, both scaled by DIMSCALE 2: the first extension
+  // line runs from 4 above its origin to 3 beyond the dimension line.
+  const DimensionGraphics g = graphicsOf(rotated({{42, 2}, {44, 1.5}, {40, 2}}));
+  const DimensionGraphics::Line* first = lineOf(g, DimensionGraphics::Role::FirstExtension);
+  ASSERT_NE(first, nullptr);
+  EXPECT_NEAR(first->from.x, 0, 1e-12);
+  EXPECT_NEAR(first->from.y, 4, 1e-12);
+  EXPECT_NEAR(first->to.y, 13, 1e-12);
+  const DimensionGraphics::Line* line = lineOf(g, DimensionGraphics::Role::DimensionLine);
+  EXPECT_NEAR(line->from.x, 0, 1e-12);
+  EXPECT_NEAR(line->to.x, 30, 1e-12);
+  EXPECT_NEAR(line->to.y, 10, 1e-12);
+}
+
+TEST_F(DimensionGraphicsTest, ArrowheadsSitAtTheEndsInsideWhenTheyFitAndOutsideWhenNot) {
+  struct Case {
+    double length, arrowSize;
+    size_t arrows;
+    bool inside;
+  };
+  const Case cases[] = {
+      {30, 2.5, 2, true}, {5, 2.5, 2, true}, {4.9, 2.5, 2, false}, {30, 0, 0, true},
+  };
+  for (const Case& c : cases) {
+    const DimensionGraphics g = graphicsOf(rotated({{41, c.arrowSize}}, c.length));
+    ASSERT_EQ(g.arrows.size(), c.arrows) << c.length;
+    if (g.arrows.empty()) continue;
+    // The tips at the feet, the bases towards the middle when inside.
+    EXPECT_NEAR(g.arrows[0][0].x, 0, 1e-12);
+    EXPECT_NEAR(g.arrows[1][0].x, c.length, 1e-12);
+    const double base = g.arrows[0][1].x;
+    EXPECT_NEAR(std::fabs(base), c.arrowSize, 1e-12);
+    EXPECT_EQ(base > 0, c.inside) << c.length;
+    EXPECT_NEAR(std::fabs(g.arrows[0][1].y - g.arrows[0][2].y), c.arrowSize / 3, 1e-12) << "a third of its length wide";
+  }
+  // Every kind the host draws has two.
+  for (const OwnedChain& dim : chains(rotated(), angular3(50), angular2())) EXPECT_EQ(graphicsOf(dim).arrows.size(), 2u);
+}
+
+TEST_F(DimensionGraphicsTest, AngularArcsLieAtTheArcPointsDistanceInItsPartOfThePlane) {
+  struct Case {
+    double x, y;  // the arc point of a 3-point dimension at the origin, lines to +X and +Y
+    double radius, sweep, start;
+  };
+  const Case cases[] = {
+      {3, 4, 5, kPi / 2, 0},              // inside the right angle
+      {-6, -8, 10, 3 * kPi / 2, kPi / 2},  // outside: the rest of the turn
+      {0, 7, 7, kPi / 2, 0},              // on the second line
+  };
+  for (const Case& c : cases) {
+    ChainBuilder b;
+    b.text(0, u"DIMENSION").point(10, c.x, c.y).integer(70, 37).point(13, 10, 0).point(14, 0, 10).point(15, 0, 0);
+    const DimensionGraphics g = graphicsOf(b.build());
+    ASSERT_EQ(g.arcs.size(), 1u);
+    EXPECT_NEAR(g.arcs[0].radius, c.radius, 1e-12);
+    EXPECT_NEAR(g.measurement, c.sweep, 1e-12);
+    EXPECT_NEAR(g.arcs[0].start, c.start, 1e-12);
+    ASSERT_TRUE(g.text);
+    EXPECT_EQ(g.text->text, c.sweep < kPi ? u"90\u00B0" : u"270\u00B0");
+  }
+  // Two lines meeting at (10, 10); the arc point picks the quarter between
+  // the first line's -X side and the second's +Y side.
+  const DimensionGraphics two = graphicsOf(angular2());
+  ASSERT_EQ(two.arcs.size(), 1u);
+  EXPECT_NEAR(two.arcs[0].centre.x, 10, 1e-12);
+  EXPECT_NEAR(two.arcs[0].centre.y, 10, 1e-12);
+  EXPECT_NEAR(two.arcs[0].radius, std::hypot(4, 3), 1e-12);
+  EXPECT_NEAR(two.arcs[0].start, kPi / 2, 1e-12);
+  EXPECT_NEAR(two.arcs[0].end, kPi, 1e-12);
+  // The arc ends at (5, 10) on the first line: no extension. The second
+  // line ends at y = 12 and the arc at y = 15: an extension from its end.
+  EXPECT_EQ(count(two, DimensionGraphics::Role::FirstExtension), 0);
+  const DimensionGraphics::Line* second = lineOf(two, DimensionGraphics::Role::SecondExtension);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NEAR(second->from.y, 12 + 0.625, 1e-12);
+  EXPECT_NEAR(second->to.y, 15 + 1.25, 1e-12);
+}
+
+TEST_F(DimensionGraphicsTest, VariablesComeFromTheStyleTheHostAndTheOverridesInThatOrder) {
+  ChainBuilder style;
+  style.text(0, u"DIMSTYLE").text(2, u"VD").real(41, 4).real(42, 3).integer(271, 4).integer(78, 0).integer(278, '.');
+  drawing().tableRecords().push_back({u"DIMSTYLE", style.build(), u"40"});
+  host().environment[u"DIMDEC"] = u"1";
+  // A dimension of another style than the current one takes the style's values.
+  ChainBuilder other;
+  other.text(0, u"DIMENSION").text(3, u"VD");
+  const OwnedChain ofVd = other.build();
+  DimensionVariables v = variablesOf(ofVd);
+  EXPECT_EQ(v.arrowSize, 4);
+  EXPECT_EQ(v.extensionOffset, 3);
+  EXPECT_EQ(v.decimals, 4);
+  EXPECT_EQ(v.zeroSuppress, 0);
+  EXPECT_EQ(v.decimalSeparator, u'.');
+  // Of the current style, the host's settings stand above the style's.
+  host().setVariable(u"DIMSTYLE", hostsim::Variable{hostsim::Variable::Kind::String, {}, 0, u"vd"});
+  v = variablesOf(ofVd);
+  EXPECT_EQ(v.arrowSize, 4);
+  EXPECT_EQ(v.extensionOffset, 0.625) << "DIMEXO the host holds";
+  EXPECT_EQ(v.decimals, 1);
+  EXPECT_EQ(v.decimalSeparator, u',');
+  // The dimension's own overrides above all; another application's data is not read.
+  ChainBuilder own;
+  own.text(0, u"DIMENSION").text(3, u"VD").extendedData(u"ACAD").text(1000, u"DSTYLE").text(1002, u"{");
+  own.integer(1070, 271).integer(1070, 3).integer(1070, 75).integer(1070, 1).text(1002, u"}");
+  own.extendedData(u"OTHER").integer(1070, 41).real(1040, 9);
+  v = variablesOf(own.build());
+  EXPECT_EQ(v.decimals, 3);
+  EXPECT_TRUE(v.suppressFirst);
+  EXPECT_EQ(v.arrowSize, 4);
+  // No style record, no settings: a new metric drawing's values.
+  host().variables.clear();
+  host().environment.clear();
+  ChainBuilder plain;
+  plain.text(0, u"DIMENSION");
+  v = variablesOf(plain.build());
+  EXPECT_EQ(v.arrowSize, 2.5);
+  EXPECT_EQ(v.decimals, 2);
+  EXPECT_EQ(v.decimalSeparator, u',');
+}
+
+TEST_F(DimensionGraphicsTest, TextStandsAboveTheMiddleOfTheLineReadableOrWhereTheUserPutIt) {
+  // DIMDEC 2, DIMZIN 8, DIMDSEP ',' of a new drawing: 30 shows as "30".
+  DimensionGraphics g = graphicsOf(rotated());
+  ASSERT_TRUE(g.text);
+  EXPECT_EQ(g.text->text, u"30");
+  EXPECT_NEAR(g.text->middle.x, 15, 1e-12);
+  EXPECT_NEAR(g.text->middle.y, 10 + 0.625 + 1.25, 1e-12);
+  EXPECT_NEAR(g.text->rotation, 0, 1e-12);
+  g = graphicsOf(rotated({}, 12.3456, u"<> mm"));
+  EXPECT_EQ(g.text->text, u"12,35 mm");
+  EXPECT_FALSE(graphicsOf(rotated({}, 30, u" ")).text);
+  // A dimension line running right to left still reads left to right.
+  OwnedChain back = rotated();
+  back.setReal(50, kPi);
+  g = graphicsOf(back);
+  EXPECT_NEAR(g.text->rotation, 0, 1e-12);
+  EXPECT_NEAR(g.text->middle.y, 10 + 1.875, 1e-12);
+  // Bit 128 of 70: the text stays at group 11.
+  OwnedChain placed = rotated();
+  placed.setInteger(70, 32 + 128);
+  g = graphicsOf(placed);
+  EXPECT_NEAR(g.text->middle.x, 15, 1e-12);
+  EXPECT_NEAR(g.text->middle.y, 12, 1e-12);
+}
+
+TEST_F(DimensionGraphicsTest, OtherTypesAndDegenerateDimensionsDrawNothing) {
+  ChainBuilder radial, same, parallel;
+  radial.text(0, u"DIMENSION").point(10, 0, 0).integer(70, 4).point(15, 5, 0);
+  same.text(0, u"DIMENSION").point(10, 0, 5).integer(70, 1).point(13, 2, 2).point(14, 2, 2);
+  parallel.text(0, u"DIMENSION").integer(70, 2).point(13, 0, 0).point(14, 10, 0).point(15, 0, 5).point(10, 10, 5).point(16, 5, 3);
+  for (const OwnedChain& dim : chains(radial.build(), same.build(), parallel.build()))
+    EXPECT_FALSE(hostsim::dimensionGraphics(dim, DimensionVariables())) << dim.view().integer(70).value_or(-1);
+  // A scale that puts the arrowheads beyond the numbers: nothing, rather
+  // than pieces a saved file could not hold.
+  const OwnedChain huge = rotated({{40, 1e300}, {41, 1e300}});
+  EXPECT_FALSE(hostsim::dimensionGraphics(huge, variablesOf(huge)));
+  ASSERT_EQ(make(rotated({{40, 1e300}, {41, 1e300}})), kRtNorm);
+  const std::string text = hostsim::dxf::writeDxf(drawing(), host().variables, host().environment);
+  ASSERT_FALSE(text.empty());
+  for (const char* bad : {"\ninf", "\n-inf", "\nnan", "\n-nan"}) EXPECT_EQ(text.find(bad), std::string::npos) << bad;
+}
+
+TEST(DimensionDefinitionPoint, MovesToTheFootOfTheSecondExtensionLine) {
+  struct Case {
+    int type;
+    double x10, y10, rotation, oblique;
+    bool moves;
+    double x, y;  // where 10 ends
+  };
+  const Case cases[] = {
+      {0, 0, 10, 0, 0, true, 30, 10},        // at the first foot, as some programs write it
+      {0, 12, 10, 0, 0, true, 30, 10},       // anywhere on the line
+      {0, 30, 10, 0, 0, false, 30, 10},      // already there
+      {32, 5, 20, 0, 0, true, 30, 20},       // 32 = type 0 with the block flag
+      {1, -5, 5, 0, 0, true, 30, 5},         // aligned: square to 13-14 (along X here)
+      {0, 0, 10, 0, kPi / 4, true, 40, 10},  // oblique extension lines at 45 degrees
+      {5, 0, 10, 0, 0, false, 0, 10},        // angular: the arc point stays
+  };
+  for (const Case& c : cases) {
+    ChainBuilder b;
+    b.text(0, u"DIMENSION").point(10, c.x10, c.y10, 2).integer(70, c.type).point(13, 0, 0).point(14, 30, 0);
+    b.point(15, 0, 0).real(50, c.rotation);
+    if (c.oblique != 0) b.real(52, c.oblique);
+    OwnedChain dim = b.build();
+    EXPECT_EQ(hostsim::placeDefinitionPoint(dim), c.moves) << c.type << " " << c.x10;
+    const ChainPoint p = *dim.view().point(10);
+    EXPECT_NEAR(p.x, c.x, 1e-9) << c.type << " " << c.x10;
+    EXPECT_NEAR(p.y, c.y, 1e-9) << c.type << " " << c.x10;
+    EXPECT_EQ(p.z, 2) << "z stays";
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DimensionGraphicsTest, SavedDimensionsGetBlocksOfTheirOwnAndOrphanedOnesGo) {
+  // *D1 as the module might copy it with a dimension; *D7 named by nothing.
+  double x = 0, y = 0, z = 0;
+  api().Header_bin();
+  for (const char16_t* name : {u"*D1", u"*D7"}) {
+    // *D1 without the anonymous flag, as a module might make it: its dimension's makes it anonymous.
+    ASSERT_EQ(api().BlkmakeHead_binW(name, name[2] == u'1' ? 0 : 1, &x, &y, &z), kRtNorm);
+    OwnedChain l = line(0, 0, 1, 1);
+    api().BlkmakeEnt_binW(l.get());
+    api().BlkmakeEnd_binW(name);
+  }
+  ASSERT_EQ(api().Flush_bin(1), kRtNorm);
+  OwnedChain first = rotated(), second = rotated({}, 40), third = rotated({}, 50);
+  first.setText(2, u"*D1");
+  second.setText(2, u"*d1");  // a copy naming the same block
+  for (OwnedChain* d : {&first, &second, &third}) ASSERT_EQ(make(std::move(*d)), kRtNorm);
+  const std::string text = hostsim::dxf::writeDxf(drawing(), host().variables, host().environment);
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+  ASSERT_TRUE(r.drawing) << r.error;
+  std::vector<vstring> names;
+  for (const hostsim::Entity* e : r.drawing->entities()) names.emplace_back(e->view().text(2).value_or(u""));
+  EXPECT_EQ(names, (std::vector<vstring>{u"*D1", u"*D2", u"*D3"}));
+  EXPECT_EQ(r.drawing->findBlock(u"*D7"), nullptr) << "orphaned";
+  ASSERT_EQ(r.drawing->blocks().size(), 3u);
+  for (const vstring& name : names) {
+    const hostsim::Block* b = r.drawing->findBlock(name);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->flags, 1);
+    int solids = 0, texts = 0;
+    for (const auto& e : b->entities) {
+      solids += e->view().isType(u"SOLID");
+      texts += e->view().isType(u"TEXT");
+    }
+    EXPECT_EQ(solids, 2) << utf16ToUtf8(name);
+    EXPECT_EQ(texts, 1) << utf16ToUtf8(name);
+  }
+  // The block of the first keeps the handles of *D1 and its line.
+  EXPECT_EQ(r.drawing->findBlock(u"*D1")->handle, drawing().findBlock(u"*D1")->handle);
+  EXPECT_EQ(r.drawing->findBlock(u"*D1")->entities.front()->handle, drawing().findBlock(u"*D1")->entities.front()->handle);
+  // Saved again, the file is the same: the blocks are replaced, not added.
+  EXPECT_EQ(hostsim::dxf::writeDxf(*r.drawing, host().variables, host().environment), text);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DimensionGraphicsTest, ThePictureDrawsRegeneratedPiecesInTheDimensionsLookOrTheBlockOfOtherTypes) {
+  defineBlock(u"*D9");
+  ChainBuilder radial;
+  radial.text(0, u"DIMENSION").text(8, u"KOTY").integer(62, 3).text(2, u"*D9").point(10, 0, 0).integer(70, 4);
+  radial.point(15, 5, 0);
+  const OwnedChain radius = radial.build();
+  auto chains = hostsim::dimensionDrawing(drawing(), host().variables, host().environment, radius);
+  ASSERT_EQ(chains.size(), 1u);
+  EXPECT_TRUE(chains[0].view().isType(u"INSERT"));
+  EXPECT_EQ(chains[0].view().text(2), u"*D9");
+  EXPECT_EQ(chains[0].view().layer(), u"KOTY");
+  EXPECT_EQ(chains[0].view().integer(62), 3);
+  OwnedChain unnamed = OwnedChain::copyOf(radius);
+  unnamed.setText(2, u"*D404");
+  EXPECT_TRUE(hostsim::dimensionDrawing(drawing(), host().variables, host().environment, unnamed).empty());
+  // A rotated one: its line, two extension lines, two arrowheads and its text, in its look.
+  OwnedChain linear = rotated();
+  linear.setInteger(62, 5);
+  chains = hostsim::dimensionDrawing(drawing(), host().variables, host().environment, linear);
+  std::vector<vstring> types;
+  for (const OwnedChain& c : chains) {
+    types.emplace_back(c.view().type());
+    EXPECT_EQ(c.view().layer(), u"KOTY");
+    EXPECT_EQ(c.view().integer(62), 5);
+  }
+  EXPECT_EQ(types, (std::vector<vstring>{u"LINE", u"LINE", u"LINE", u"SOLID", u"SOLID", u"TEXT"}));
+}
+
+}  // namespace
