@@ -4,7 +4,7 @@ left, and the DIMENSIONs are exactly those expected, each a 3-point angular
 dimension about its vertex on layer KOTY with its text and definition points.
 
 Run: /usr/bin/python3 check_dimensions.py DRAWING.dxf [EXPECTED...]
-  EXPECTED  "TEXT;X15,Y15;X13,Y13;X14,Y14;X10,Y10" (points within 1e-6)
+  EXPECTED  "TEXT|X15,Y15|X13,Y13|X14,Y14|X10,Y10" (points within 1e-6)
 """
 import sys
 
@@ -43,7 +43,7 @@ def main(path, specs):
         dims.append((d.dxf.get("text", ""), *xy, d.dxf.handle))
     wanted = []
     for spec in specs:
-        text, *points = spec.split(";")
+        text, *points = spec.split("|")
         wanted.append((text, *[point(p) for p in points]))
     for w in wanted:
         match = next((d for d in dims if d[0] == w[0] and all(near(d[i], w[i]) for i in range(1, 5))), None)
