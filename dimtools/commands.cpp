@@ -1,29 +1,27 @@
 #include "dimtools/commands.h"
 
+#include "dimtools/arc_dimension.h"
+#include "dimtools/arc_length.h"
 #include "host/pending.h"
-#include "host/services.h"
-#include "string_ids.h"
+#ifdef _WIN32
+#include "dimtools/arc_length_dialog.h"
+#endif
 
 namespace vd::dimtools {
 
-namespace {
 // The four arc-dimension variants: (mode, limit points, restore the source).
-struct ArcVariant {
-  int mode;
-  bool limits;
-  bool restoreSource;
-};
-int runDimArc(const vchar* name, ArcVariant v) {
-  return reportCommandPending(name, vformat(loadFormat(IDS_FMT_PENDING_DIMARC_ARGS, "ddd").c_str(), v.mode,
-                                            v.limits ? 1 : 0, v.restoreSource ? 1 : 0));
+int commandDimArc(int, const char* const*) { return dim::runDimArc({1, false, false}); }
+int commandDimArc2(int, const char* const*) { return dim::runDimArc({2, false, false}); }
+int commandDimArc3(int, const char* const*) { return dim::runDimArc({1, true, true}); }
+int commandDimArc4(int, const char* const*) { return dim::runDimArc({2, true, true}); }
+int commandDimArcLength(int, const char* const*) {
+#ifdef _WIN32
+  return dim::runDimArcLength(&dim::showArcLengthDialog);
+#else
+  // The portable build has no dialogs: every host gets the command-line report.
+  return dim::runDimArcLength(nullptr);
+#endif
 }
-}  // namespace
-
-int commandDimArc(int, const char* const*) { return runDimArc(u"DimArc", {1, false, false}); }
-int commandDimArc2(int, const char* const*) { return runDimArc(u"DimArc2", {2, false, false}); }
-int commandDimArc3(int, const char* const*) { return runDimArc(u"DimArc3", {1, true, true}); }
-int commandDimArc4(int, const char* const*) { return runDimArc(u"DimArc4", {2, true, true}); }
-int commandDimArcLength(int, const char* const*) { return reportCommandPending(u"DimArcLength"); }
 int commandDimConnect(int, const char* const*) { return reportCommandPending(u"DimConnect"); }
 int commandDimDivide(int, const char* const*) { return reportCommandPending(u"DimDivide"); }
 int commandDimAlign(int, const char* const*) { return reportCommandPending(u"DimAlign"); }

@@ -7,6 +7,7 @@
 
 #include "host/chain_codes.h"
 #include "host/host_api.h"
+#include "host/names.h"
 
 namespace vd {
 
@@ -330,6 +331,7 @@ Emit emissionOf(const ValueNode& n, int mode) {
   if (c == -3) return Emit::Marker;
   if (c == -2) return Emit::Name;
   if (c >= 320 && c <= 369) return Emit::String;
+  if (c == 101) return mode == kMergeEmbeddedObject ? Emit::String : Emit::Skip;
   if (c == 2) return (mode == kMergeDropsName && hostBinding().cadType == 0) ? Emit::Skip : Emit::String;
   if ((c >= 1 && c <= 8) || c == 100 || c == 102 || (c >= 300 && c <= 309) || (c >= 999 && c <= 1005)) {
     // 1004 holds a chunk, not a text: it is copied as a chunk.
@@ -424,10 +426,14 @@ int mergeValueChain(const ValueNode* existing, const ValueNode* replacements, in
   };
   int previous = 0;
   bool ok = true;
+  bool embeddedObject = false;  // past a 101 "Embedded Object" node: nothing is replaced
   for (const ValueNode* e = existing; e && ok; e = e->next) {
     int c = e->code;
+    if (mode == kMergeEmbeddedObject && c == 101 && e->v.str &&
+        vstring_view(e->v.str) == names::kEmbeddedObject)
+      embeddedObject = true;
     bool replaced = false;
-    while (ok) {
+    while (ok && !embeddedObject) {
       bool insertion = false;
       const ValueNode* chosen = chooseReplacement(replacements, existing, result, previous, c, insertion);
       if (!chosen) break;

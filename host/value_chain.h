@@ -124,6 +124,10 @@ inline const ValueNode* findNode(const ValueNode* chain, int code) {
 
 // Mode in which mergeValueChain drops group 2 for hosts of CAD type 0.
 constexpr int kMergeDropsName = 2;
+// Mode in which mergeValueChain also copies group 101 and replaces nothing
+// after a 101 "Embedded Object" node (what follows belongs to the embedded
+// object, not to the entity).
+constexpr int kMergeEmbeddedObject = 3;
 
 // Builds from an entity chain and a chain of replacement values a fresh chain
 // the host accepts for creation: replacements take the place of existing

@@ -8,6 +8,7 @@
 
 #include "host/jig_record.h"
 #include "hostsim/colour_requests.h"
+#include "hostsim/dim_entry.h"
 #include "hostsim/host.h"
 #include "hostsim/host_commands.h"
 #include "hostsim/layers.h"
@@ -459,41 +460,6 @@ int EraseHandles(const vchar* const* handles, int count, int) {
 
 namespace {
 
-// The entities a scripted pick answer names, or nothing with the run failed.
-std::optional<std::vector<vstring>> pickedEntities(const Answer& a) {
-  hostsim::Drawing& d = drawing();
-  std::vector<vstring> out;
-  if (a.kind == Answer::Kind::Pick) {
-    for (const vstring& h : a.handles) {
-      const hostsim::Entity* e = d.findEntity(h);
-      if (!e || !e->owner.empty()) {
-        host().fail("script line " + std::to_string(a.line) + ": the drawing has no entity with handle " +
-                    vd::utf16ToUtf8(h));
-        return std::nullopt;
-      }
-      out.push_back(e->handle);
-    }
-    return out;
-  }
-  if (a.kind == Answer::Kind::PickAt) {
-    const hostsim::Entity* best = nullptr;
-    double bestDistance = 0;
-    for (const hostsim::Entity* e : d.entities()) {
-      double dist = hostsim::pickDistance(e->view(), a.point[0], a.point[1]);
-      if (dist >= 0 && dist <= host().pickAperture && (!best || dist < bestDistance)) {
-        best = e;
-        bestDistance = dist;
-      }
-    }
-    if (best) out.push_back(best->handle);
-    return out;
-  }
-  for (const hostsim::Entity* e : d.entities()) {
-    if (hostsim::insideWindow(e->view(), a.point, a.corner)) out.push_back(e->handle);
-  }
-  return out;
-}
-
 std::string listHandles(const std::vector<vstring>& handles) {
   std::string s;
   for (const vstring& h : handles) s += (s.empty() ? "" : " ") + vd::utf16ToUtf8(h);
@@ -524,7 +490,7 @@ int SSGetW(int mode, const vchar* prompt, vd::ValueNode* filter, int) {
         d.setSelection({});
         return hostsim::kRtError;
       }
-      std::optional<std::vector<vstring>> picked = pickedEntities(*a);
+      std::optional<std::vector<vstring>> picked = hostsim::pickedEntities(host(), *a);
       if (!picked) return vd::kRtCancel;
       std::vector<const hostsim::Entity*> from;
       for (const vstring& h : *picked) from.push_back(d.findEntity(h));
@@ -631,14 +597,13 @@ int LeaderAnno(uint64_t* annotation, uint64_t* leader, int) {
              vd::utf16ToUtf8(drawing().findEntity(a)->type()) + " " + vd::utf16ToUtf8(a));
   return 1;
 }
-int DimArcEntry(int, int) {
+int DimArcEntry(int mode, int withLimitPoints) {
   if (failing(HostOp::DimArcEntry)) return -1;
-  notServed("DimArcEntry");
-  return -1;
+  return hostsim::beginArcDimensionEntry(host(), mode, withLimitPoints != 0);
 }
 int DimArcEntryExit() {
-  failing(HostOp::DimArcEntryExit);
-  return 0;
+  if (failing(HostOp::DimArcEntryExit)) return 0;
+  return hostsim::endArcDimensionEntry(host());
 }
 int Vd2dLayerDev2LangW(vchar* layerName, int capacity, int toDevice) {
   if (failing(HostOp::Vd2dLayerDev2LangW) || !layerName || capacity <= 0 || (toDevice != 0 && toDevice != 1)) return 0;

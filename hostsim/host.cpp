@@ -139,6 +139,8 @@ void Host::reset() {
   variableNodes_.clear();
   nodeStrings_.clear();
   pickAperture = 1.0;
+  arcEntryOpen = false;
+  arcEntryTemporaries.clear();
   replaceDrawing(std::make_unique<Drawing>());
   // A drawing as a new one starts: world coordinates, layer 0, standard styles.
   setVariable(u"UCSORG", pointVar(0, 0, 0));

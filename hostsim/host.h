@@ -74,6 +74,12 @@ class Host {
   // Distance in drawing units within which a picked point finds an entity.
   double pickAperture = 1.0;
 
+  // The host's arc-dimensioning interaction while it is open (between
+  // DimArcEntry and DimArcEntryExit): the handles of the temporaries it made
+  // (hostsim/dim_entry.h).
+  bool arcEntryOpen = false;
+  std::vector<vstring> arcEntryTemporaries;
+
   // Host operations that show windows. The host program installs them
   // (reset() keeps them); without them the operation is not served.
   struct WindowOperations {

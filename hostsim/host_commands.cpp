@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/chain.h"
+#include "hostsim/dim_entry.h"
 #include "hostsim/host.h"
 #include "hostsim/number_text.h"
 
@@ -54,12 +55,28 @@ std::optional<std::array<double, 3>> pointOf(vstring_view token) {
   return p;
 }
 
+// The objects of a selection up to the empty token that ends it: "_L", the
+// last entity, once however often it is named. False at another token.
+bool selectedObjects(Host& host, const std::vector<vstring_view>& tokens, size_t& i, std::vector<vstring>& chosen,
+                     vstring_view& wrong) {
+  for (; i < tokens.size() && !tokens[i].empty(); ++i) {
+    if (!isCommand(tokens[i], u"L")) {
+      wrong = tokens[i];
+      return false;
+    }
+    const Entity* last = host.drawing().lastEntity();
+    if (last && std::find(chosen.begin(), chosen.end(), last->handle) == chosen.end()) chosen.push_back(last->handle);
+  }
+  ++i;  // the empty token that ended it
+  return true;
+}
+
+}  // namespace
+
 vstring currentLayer(const Host& host) {
   const Variable* v = host.variable(u"CLAYER");
   return v && v->kind == Variable::Kind::String && !v->text.empty() ? v->text : vstring(u"0");
 }
-
-}  // namespace
 
 bool runCommandText(Host& host, vstring_view text) {
   const std::vector<vstring_view> tokens = tokensOf(text);
@@ -91,12 +108,8 @@ bool runCommandText(Host& host, vstring_view text) {
     }
     if (isCommand(command, u"ERASE")) {
       std::vector<vstring> chosen;
-      for (; i < tokens.size() && !tokens[i].empty(); ++i) {
-        if (!isCommand(tokens[i], u"L")) return notUnderstood(tokens[i], "ERASE wants \"_L\"");
-        const Entity* last = host.drawing().lastEntity();
-        if (last && std::find(chosen.begin(), chosen.end(), last->handle) == chosen.end()) chosen.push_back(last->handle);
-      }
-      ++i;
+      vstring_view wrong;
+      if (!selectedObjects(host, tokens, i, chosen, wrong)) return notUnderstood(wrong, "ERASE wants \"_L\"");
       if (chosen.empty()) {
         host.log("host: ERASE found nothing");
         continue;
@@ -106,6 +119,21 @@ bool runCommandText(Host& host, vstring_view text) {
       std::string list;
       for (const vstring& h : chosen) list += " " + vd::utf16ToUtf8(h);
       host.log("host: ERASE" + list);
+      continue;
+    }
+    if (isCommand(command, u"DIM1")) {
+      // One dimensioning subcommand; the host knows UPDATE.
+      if (i >= tokens.size() || !isCommand(tokens[i], u"UPDATE"))
+        return notUnderstood(i < tokens.size() ? tokens[i] : vstring_view(), "DIM1 wants \"_UPDATE\"");
+      ++i;
+      std::vector<vstring> chosen;
+      vstring_view wrong;
+      if (!selectedObjects(host, tokens, i, chosen, wrong)) return notUnderstood(wrong, "UPDATE wants \"_L\"");
+      if (chosen.empty()) host.log("host: UPDATE found nothing");
+      for (const vstring& h : chosen) {
+        std::string why;
+        if (!applyCurrentDimStyle(host, h, why)) host.log("host: UPDATE: " + why);
+      }
       continue;
     }
     return notUnderstood(command, "unknown command");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/names.h"
+#include "hostsim/host.h"
 
 namespace hostsim {
 
@@ -180,6 +181,73 @@ bool insideWindow(vd::ChainView entity, const double a[3], const double b[3]) {
     if (!in(p)) return false;
   }
   return any;
+}
+
+std::optional<std::vector<vd::vstring>> pickedEntities(Host& host, const Answer& a) {
+  Drawing& d = host.drawing();
+  std::vector<vd::vstring> out;
+  if (a.kind == Answer::Kind::Pick) {
+    for (const vd::vstring& h : a.handles) {
+      const Entity* e = d.findEntity(h);
+      if (!e || !e->owner.empty()) {
+        host.fail("script line " + std::to_string(a.line) + ": the drawing has no entity with handle " +
+                  vd::utf16ToUtf8(h));
+        return std::nullopt;
+      }
+      out.push_back(e->handle);
+    }
+    return out;
+  }
+  if (a.kind == Answer::Kind::PickAt) {
+    const Entity* best = nullptr;
+    double bestDistance = 0;
+    for (const Entity* e : d.entities()) {
+      double dist = pickDistance(e->view(), a.point[0], a.point[1]);
+      if (dist >= 0 && dist <= host.pickAperture && (!best || dist < bestDistance)) {
+        best = e;
+        bestDistance = dist;
+      }
+    }
+    if (best) out.push_back(best->handle);
+    return out;
+  }
+  for (const Entity* e : d.entities()) {
+    if (insideWindow(e->view(), a.point, a.corner)) out.push_back(e->handle);
+  }
+  return out;
+}
+
+std::optional<PickedArc> arcAt(vd::ChainView e, const double* pickPoint) {
+  const bool polyline = e.isType(vd::names::kLwPolyline);
+  if (!polyline && !e.isType(vd::names::kArc) && !e.isType(vd::names::kCircle)) return std::nullopt;
+  Outline o = outlineOf(e);
+  if (o.arcs.empty()) return std::nullopt;
+  size_t chosen = 0;
+  if (polyline && pickPoint) {
+    P p{pickPoint[0], pickPoint[1]};
+    double nearestArc = -1;
+    for (size_t i = 0; i < o.arcs.size(); ++i) {
+      const Outline::Arc& arc = o.arcs[i];
+      double d = arcDistance(p, arc.c, arc.r, arc.start, arc.end);
+      if (nearestArc < 0 || d < nearestArc) {
+        nearestArc = d;
+        chosen = i;
+      }
+    }
+    for (auto& [a, b] : o.segments) {
+      if (segmentDistance(p, a, b) < nearestArc) return std::nullopt;
+    }
+  }
+  const Outline::Arc& arc = o.arcs[chosen];
+  PickedArc out;
+  out.centre[0] = arc.c.x;
+  out.centre[1] = arc.c.y;
+  out.centre[2] = polyline ? e.real(38).value_or(0) : e.point(10).value_or(vd::ChainPoint{}).z;
+  out.radius = arc.r;
+  out.circle = e.isType(vd::names::kCircle);
+  out.start = normalAngle(arc.start);
+  out.end = out.circle ? out.start + 2 * kPi : normalAngle(arc.end);
+  return out;
 }
 
 }  // namespace hostsim

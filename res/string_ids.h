@@ -107,10 +107,8 @@
 #define IDS_PROMPT_ARCLEN_END 1534
 #define IDS_MSG_ARCLEN_NO_ARC 1535
 
-// Commands not built yet: the line each writes, and what it understood of its
-// arguments (HeightDim; the four DimArc variants)
+// Commands not built yet: the line each writes
 #define IDS_MSG_COMMAND_PENDING 7000
-#define IDS_FMT_PENDING_DIMARC_ARGS 7002
 
 // Arrowhead combo: terminator names (same numbers as their icons)
 #define IDS_ARROW_CLOSED_FILLED 5000

@@ -1,7 +1,9 @@
 #include "host/win/vdshared_app.h"
 
+#include "dimtools/dim_style.h"
 #include "host/host_api.h"
 #include "host/services.h"
+#include "ui/proc.h"
 
 namespace vd {
 
@@ -15,6 +17,12 @@ void showErrorBox(const vstring& text) {
               reinterpret_cast<const wchar_t*>(kErrorBoxCaption), kErrorBoxFlags);
 }
 
+// "alt_send" of a host program module that is already loaded; a module that
+// is not there is not loaded for it.
+dim::AltSend findAltSend(const char* moduleName) {
+  return ui::procAddress<dim::AltSend>(GetModuleHandleA(moduleName), dim::kAltSendExport);
+}
+
 }  // namespace
 
 VdSharedApp& theApp() { return g_app; }
@@ -22,12 +30,14 @@ VdSharedApp& theApp() { return g_app; }
 bool VdSharedApp::InitInstance() {
   ui::ModuleStateScope scope(&moduleState());
   setErrorBoxSink(&showErrorBox);
+  dim::setAltSendFinder(&findAltSend);
   return ui::App::InitInstance();
 }
 
 int VdSharedApp::ExitInstance() {
   ui::ModuleStateScope scope(&moduleState());
   setErrorBoxSink(nullptr);
+  dim::setAltSendFinder(nullptr);
   return ui::App::ExitInstance();
 }
 

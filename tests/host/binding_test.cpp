@@ -200,8 +200,7 @@ TEST_F(Binding, FormatTextsMustTakeTheArgumentsGiven) {
 // The line of a command not built yet comes from the host's text, whatever
 // language the host serves it in.
 TEST_F(Binding, PendingCommandsSayItInTheHostsText) {
-  hostTexts() = {{IDS_MSG_COMMAND_PENDING, u"Command %s is not available yet."},
-                 {IDS_FMT_PENDING_DIMARC_ARGS, u"mode %d/%d/%d"}};
+  hostTexts() = {{IDS_MSG_COMMAND_PENDING, u"Command %s is not available yet."}};
   host().stringSource = &mappedTexts;
   ASSERT_TRUE(bind());
   struct Case {
@@ -209,7 +208,7 @@ TEST_F(Binding, PendingCommandsSayItInTheHostsText) {
     std::vector<const char*> args;
     const char* line;
   } cases[] = {
-      {"DimArc3", {}, "prompt: Command DimArc3 is not available yet. (mode 1/1/1)\\n"},
+      {"DimConnect", {}, "prompt: Command DimConnect is not available yet.\\n"},
       {"DimAlign", {}, "prompt: Command DimAlign is not available yet.\\n"},
   };
   for (const Case& c : cases) {

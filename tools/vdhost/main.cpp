@@ -17,6 +17,7 @@
 #include "hostsim/fault_sweep.h"
 #include "hostsim/host.h"
 #include "hostsim/script.h"
+#include "tools/vdhost/alt_send.h"
 #include "tools/vdhost/colour_windows.h"
 #include "tools/vdhost/export_filter.h"
 #include "tools/vdhost/host_windows.h"
@@ -375,6 +376,8 @@ int main(int argc, char** argv) {
     usage();
     return 2;
   }
+  // The host program's own modules are there before any module is loaded.
+  vdhost::loadAltSendModules();
   if (!o.sweepScript.empty()) return o.workerFirst > 0 ? runSweepWorker(o) : superviseSweep(o);
 
   Host& host = Host::instance();

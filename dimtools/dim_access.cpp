@@ -1,0 +1,159 @@
+#include "dimtools/dim_access.h"
+
+#include "dimtools/dim_codes.h"
+#include "host/names.h"
+
+namespace vd::dim {
+
+namespace {
+
+bool isOverrideApp(const ValueNode* n) {
+  return n->code == gc::kXdApp && n->v.str && equalsNoCaseAscii(vstring_view(n->v.str), kOverrideApp);
+}
+
+bool isControl(const ValueNode* n, const vchar* text) {
+  return n->code == gc::kXdControl && n->v.str && vstring_view(n->v.str) == text;
+}
+
+// Where the "ACAD" data of an entity lies: its 1001 node and the node in
+// front of what follows it (the next 1001, the next entity's group 0, or the
+// end), so that callers can insert at its end.
+struct OverrideData {
+  ValueNode* app = nullptr;
+  ValueNode* last = nullptr;
+};
+
+OverrideData overrideData(ValueNode* head) {
+  ValueNode* n = head;
+  // A leading entity name (-1) and the entity's own group 0 open the chain.
+  if (n && n->code == gc::kEntityName) n = n->next;
+  if (n && n->code == gc::kType) n = n->next;
+  OverrideData found;
+  for (; n && n->code != gc::kType; n = n->next) {
+    if (!found.app) {
+      if (isOverrideApp(n)) found.app = found.last = n;
+      continue;
+    }
+    if (n->code == gc::kXdApp) break;
+    found.last = n;
+  }
+  return found;
+}
+
+// The 1070 node naming `variable` inside the "ACAD" data, walking the list
+// pair by pair so that a value is never taken for a variable's code.
+ValueNode* overrideCodeNode(const OverrideData& data, int variable) {
+  if (!data.app) return nullptr;
+  for (ValueNode* n = data.app->next; n && n != data.last->next; n = n->next) {
+    if (n->code != gc::kXdShort || !n->next || n->next == data.last->next) continue;
+    if (n->v.i16 == variable) return n;
+    n = n->next;  // the value of another variable
+  }
+  return nullptr;
+}
+
+bool isOverrideValueCode(int code) {
+  return (code >= 1000 && code <= 1005) || (code >= 1010 && code <= 1013) || (code >= 1040 && code <= 1042) ||
+         code == gc::kXdShort || code == gc::kXdLong;
+}
+
+// A one-node copy of `n`, deep like every copy the module makes.
+ValueNode* copyOfNode(const ValueNode& n) {
+  ValueNode single = n;
+  single.next = nullptr;
+  return copyValueChain(&single, false);
+}
+
+}  // namespace
+
+OwnedChain findDimOverride(ChainView entity, int variable) {
+  // The walk only reads; the search is shared with the writer.
+  OverrideData data = overrideData(const_cast<ValueNode*>(entity.head()));
+  const ValueNode* code = overrideCodeNode(data, variable);
+  if (!code || !isOverrideValueCode(code->next->code)) return OwnedChain();
+  return OwnedChain(copyOfNode(*code->next));
+}
+
+bool setDimOverride(OwnedChain& entity, int variable, const ValueNode& value) {
+  if (value.code != gc::kXdReal && value.code != gc::kXdShort && value.code != gc::kXdString) return false;
+  OverrideData data = overrideData(entity.get());
+  if (!data.app) {
+    ChainBuilder list;
+    list.text(gc::kXdApp, kOverrideApp).text(gc::kXdString, kOverrideList).text(gc::kXdControl, kListOpen);
+    list.integer(gc::kXdShort, variable);
+    OwnedChain v(copyOfNode(value));
+    if (!v) return false;
+    list.splice(std::move(v)).text(gc::kXdControl, kListClose);
+    OwnedChain group = list.build();
+    return group && entity.replaceExtendedData(kOverrideApp, std::move(group));
+  }
+  ValueNode* replacement = copyOfNode(value);
+  if (!replacement) return false;
+  if (ValueNode* code = overrideCodeNode(data, variable)) {
+    // The value node is replaced as a whole: it may have held another kind.
+    ValueNode* old = code->next;
+    replacement->next = old->next;
+    code->next = replacement;
+    old->next = nullptr;
+    releaseValueChain(old, false);
+    return true;
+  }
+  ChainBuilder pair;
+  ValueNode* close = nullptr;
+  for (ValueNode* n = data.app; n != data.last->next; n = n->next) {
+    if (n->next && isControl(n->next, kListClose)) close = n;
+  }
+  if (!close) {
+    // "ACAD" data without an override list: the list goes at its end.
+    pair.text(gc::kXdString, kOverrideList).text(gc::kXdControl, kListOpen);
+  }
+  pair.integer(gc::kXdShort, variable).splice(OwnedChain(replacement));
+  if (!close) pair.text(gc::kXdControl, kListClose);
+  OwnedChain part = pair.build();
+  if (!part) return false;
+  spliceChainAfter(close ? close : data.last, part.release());
+  return true;
+}
+
+bool setDimOverride(OwnedChain& entity, int variable, double value) {
+  ValueNode n{};
+  n.code = gc::kXdReal;
+  n.v.real = value;
+  return setDimOverride(entity, variable, n);
+}
+
+bool setDimOverride(OwnedChain& entity, int variable, int16_t value) {
+  ValueNode n{};
+  n.code = gc::kXdShort;
+  n.v.i16 = value;
+  return setDimOverride(entity, variable, n);
+}
+
+bool setDimOverride(OwnedChain& entity, int variable, vstring_view value) {
+  vstring text(value);
+  ValueNode n{};
+  n.code = gc::kXdString;
+  n.v.str = text.data();  // copied by the node copy
+  return setDimOverride(entity, variable, n);
+}
+
+OwnedChain mergeDimChanges(ChainView base, ChainView changes, MergeForm form) {
+  ValueNode* merged = nullptr;
+  int mode = form == MergeForm::EmbeddedObject ? kMergeEmbeddedObject : 0;
+  if (!mergeValueChain(base.head(), changes.head(), mode, &merged)) return OwnedChain();
+  return OwnedChain(merged);
+}
+
+bool setEntityLayer(OwnedChain& entity, vstring_view layer) {
+  if (entity.view().has(gc::kLayer)) return entity.setText(gc::kLayer, layer);
+  for (ValueNode* n = entity.get(); n; n = n->next) {
+    if (n->code != gc::kSubclass || !n->v.str || vstring_view(n->v.str) != names::kAcDbEntity) continue;
+    OwnedChain node = ChainBuilder().text(gc::kLayer, layer).build();
+    if (!node) return false;
+    spliceChainAfter(n, node.release());
+    return true;
+  }
+  return false;
+}
+
+}  // namespace vd::dim

@@ -1,0 +1,165 @@
+// Dimension text from measured values, the dimension settings behind it, and
+// the request that gives a new dimension the current style on every kind of
+// host.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dimtools/dim_style.h"
+#include "dimtools/kota.h"
+#include "tests/dimtools/dim_test_host.h"
+
+using namespace vd;
+using namespace vd::dim;
+
+namespace {
+
+class DimHost : public dimtest::DimToolsHost {
+ protected:
+  void TearDown() override {
+    setAltSendFinder(nullptr);
+    DimToolsHost::TearDown();
+  }
+};
+
+struct FormatCase {
+  double value;
+  int decimals;
+  double roundOff;
+  int zin;
+  char16_t separator;
+  bool metres;
+  const char16_t* text;
+};
+
+TEST(DimFormat, ValuesAsDimensionText) {
+  const FormatCase cases[] = {
+      // Leading and trailing zeros both suppressed, the comma as separator.
+      {0.5, 3, 0, 12, u',', false, u",5"},
+      {0.5, 3, 0, 8, u',', false, u"0,5"},
+      {0.5, 2, 0, 4, u'.', false, u".50"},
+      {0.0, 2, 0, 12, u'.', false, u"0"},
+      {0.0, 0, 0, 4, u'.', false, u"0"},
+      {12.5, 3, 0, 8, u'.', false, u"12.5"},
+      {12.0, 3, 0, 8, u'.', false, u"12"},
+      {100.0, 0, 0, 8, u'.', false, u"100"},  // no point: the zeros of the integer stay
+      {7.25, 2, 0, 0, u'.', false, u"7.25"},
+      {7.25, 2, 0, 3, u'.', false, u"7.25"},  // bits other than 4 and 8 are ignored
+      // Metres shown as millimetres.
+      {1.2345, 1, 0, 0, u'.', true, u"1234.5"},
+      {0.005, 0, 0, 0, u',', true, u"5"},
+      // Rounding to a step: 5.5 steps tie and go down.
+      {1.375, 2, 0.25, 0, u'.', false, u"1.25"},
+      {1.376, 2, 0.25, 0, u'.', false, u"1.50"},
+      {-1.375, 2, 0.25, 0, u'.', false, u"-1.50"},
+      {7.85398, 2, 0, 0, u'.', false, u"7.85"},
+      {5.0, 2, 0, 0, u',', false, u"5,00"},
+  };
+  for (const FormatCase& c : cases) {
+    CKota k;
+    k.decimals = c.decimals;
+    k.roundOff = c.roundOff;
+    k.zeroSuppress = c.zin;
+    k.decimalSeparator = c.separator;
+    k.lengthFactor = c.metres ? 1000.0 : 1.0;
+    EXPECT_EQ(utf16ToUtf8(formatDimValue(k, c.value)), utf16ToUtf8(c.text))
+        << c.value << " decimals " << c.decimals << " zin " << c.zin;
+  }
+}
+
+TEST(DimFormat, StyleNotReadLeavesValueAndPoint) {
+  CKota k;  // factor 0 and no separator until the style is read
+  k.decimals = 2;
+  EXPECT_EQ(formatDimValue(k, 3.14159), u"3.14");
+}
+
+TEST(DimFormat, RoundNearestTiesGoDown) {
+  const struct {
+    double x, rounded;
+  } cases[] = {{2.5, 2}, {-2.5, -3}, {2.4, 2}, {2.6, 3}, {-2.4, -2}, {-2.6, -3}, {0.5, 0}, {-0.5, -1}, {3, 3}};
+  for (auto c : cases) EXPECT_EQ(roundNearest(c.x), c.rounded) << c.x;
+}
+
+TEST_F(DimHost, StyleReadFromTheHostsSettings) {
+  struct {
+    const char16_t *dec, *rnd, *zin, *sep;
+    double units;
+    int decimals;
+    double roundOff;
+    int zeroSuppress;
+    char16_t separator;
+    double factor;
+  } cases[] = {
+      {u"3", u"0.25", u"12", u",", 1000.0, 3, 0.25, 12, u',', 1.0},
+      {u" 2", u"x", u"8abc", u"", 1.0, 2, 0.0, 8, u'.', 1000.0},  // unreadable reals are 0, empty separator a point
+      {u"", u"", u"", u";", 0.5, 0, 0.0, 0, u';', 1.0},
+  };
+  for (auto c : cases) {
+    host().environment[u"DIMDEC"] = c.dec;
+    host().environment[u"DIMRND"] = c.rnd;
+    host().environment[u"DIMZIN"] = c.zin;
+    host().environment[u"DIMDSEP"] = c.sep;
+    host().units = c.units;
+    CKota k;
+    EXPECT_EQ(readDimStyle(k), 0);
+    EXPECT_EQ(k.decimals, c.decimals);
+    EXPECT_EQ(k.roundOff, c.roundOff);
+    EXPECT_EQ(k.zeroSuppress, c.zeroSuppress);
+    EXPECT_EQ(k.decimalSeparator, c.separator);
+    EXPECT_EQ(k.lengthFactor, c.factor);
+    EXPECT_EQ(k.metricUnits, c.units == 1.0);
+  }
+}
+
+struct AltSendRecord {
+  std::vector<std::string> modulesAsked;
+  std::vector<std::string> texts;
+  bool moduleLoaded = true;
+};
+AltSendRecord g_alt;
+void recordAltSend(const char* text) { g_alt.texts.push_back(text); }
+AltSend findRecorder(const char* module) {
+  g_alt.modulesAsked.push_back(module);
+  return g_alt.moduleLoaded ? &recordAltSend : nullptr;
+}
+
+TEST_F(DimHost, StyleReappliedByEveryKindOfHost) {
+  const std::vector<std::string> sent = {"_-dimstyle ", "_apply ", "_last \n"};
+  struct {
+    int cadType;
+    bool loaded;
+    const char* module;  // asked for; null: none
+    bool sends;
+  } cases[] = {
+      {3, true, nullptr, false},
+      {0, true, "VeldraLT.exe", true},
+      {1, true, "Veldra2d.arx", true},
+      {2, true, "Veldra2d.arx", true},
+      {0, false, "VeldraLT.exe", false},
+  };
+  setAltSendFinder(&findRecorder);
+  for (auto c : cases) {
+    g_alt = AltSendRecord{};
+    g_alt.moduleLoaded = c.loaded;
+    host().reset();
+    hostBinding().cadType = c.cadType;
+    EXPECT_EQ(reapplyDimStyle(), 1);
+    std::vector<std::string> asked;
+    if (c.module) asked.push_back(c.module);
+    EXPECT_EQ(g_alt.modulesAsked, asked) << "type " << c.cadType;
+    EXPECT_EQ(g_alt.texts, c.sends ? sent : std::vector<std::string>{}) << "type " << c.cadType;
+    bool commandSent = false;
+    for (const std::string& line : host().transcript())
+      if (line.find("host command: _dim1") != std::string::npos) commandSent = true;
+    EXPECT_EQ(commandSent, c.cadType == 3) << "type " << c.cadType;
+  }
+  // Without a lookup (as on a platform without modules) nothing is sent and nothing fails.
+  setAltSendFinder(nullptr);
+  hostBinding().cadType = 0;
+  g_alt = AltSendRecord{};
+  EXPECT_EQ(reapplyDimStyle(), 1);
+  EXPECT_TRUE(g_alt.texts.empty());
+}
+
+}  // namespace
