@@ -92,6 +92,20 @@ bool planViewMark(const HNoteRegenItem& item, vstring& id) {
   return true;
 }
 
+// A current section-view mark's identifier; false for any other mark (an
+// older one has no identifier, so no underline can name it).
+bool sectionViewMark(const HNoteRegenItem& item, vstring& id) {
+  const ChainView v = item.reference.view();
+  HNoteRef ref;
+  if (!isHNoteBlockName(v.text(gc::kName).value_or(vstring_view())) || !readHNoteRef(v, &ref, true) || ref.type > 2)
+    return false;
+  id = ref.id;
+  return !id.empty();
+}
+
+// A LINE tagged with the identifier of the mark it underlines.
+bool taggedLine(const ChainView& v) { return v.isType(names::kLine) && v.extendedData(kAppAssocDesc); }
+
 // A current ČSN mark does not store whether it was mirrored either: its
 // value text tells again. The builder sets it off the vertical line along
 // the mark's X axis on the side the horizontal line runs to, right-aligned on
@@ -165,7 +179,7 @@ bool hnoteRecordOf(const HNoteRegenItem& item, HNoteData& record, double& scaleR
 size_t HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDrawing) {
   items_.clear();
   next_ = 0;
-  std::vector<OwnedChain> leaders;
+  std::vector<OwnedChain> leaders, lines;
   // Attributes follow their reference in the walk; those after anything
   // that is no mark are passed over.
   bool open = false;
@@ -177,27 +191,34 @@ size_t HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDr
       continue;
     }
     if (v.isType(names::kLeader)) leaders.push_back(OwnedChain::copyOf(v));
+    if (taggedLine(v)) lines.push_back(OwnedChain::copyOf(v));
     open = v.isType(names::kInsert) && hnoteBlockKind(v.text(gc::kName).value_or(vstring_view())) &&
            (!only || only->count(vstring(v.handle())));
     if (open) items_.push_back(HNoteRegenItem{OwnedChain::copyOf(v), {}, {}});
   }
   attachLeaders(leaders);
+  attachUnderlines(lines);
   if (wholeDrawing) return items_.size();
-  // A plan-view mark picked without its leader: the leader is looked for in
-  // the whole drawing, so that it is not left naming an erased mark.
+  // A mark picked without its leader or underline: they are looked for in
+  // the whole drawing, so that none is left behind naming an erased mark.
   bool missing = false;
   for (const HNoteRegenItem& item : items_) {
     vstring id;
-    missing = missing || (!item.leader && planViewMark(item, id));
+    missing = missing || (!item.leader && planViewMark(item, id)) ||
+              (item.underlines.empty() && sectionViewMark(item, id));
   }
   if (missing && ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
                                                  static_cast<ValueNode*>(nullptr), 0))) {
     leaders.clear();
+    lines.clear();
     for (ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0); n;
          n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
-      if (ChainView(n).isType(names::kLeader)) leaders.push_back(OwnedChain::copyOf(ChainView(n)));
+      const ChainView v(n);
+      if (v.isType(names::kLeader)) leaders.push_back(OwnedChain::copyOf(v));
+      if (taggedLine(v)) lines.push_back(OwnedChain::copyOf(v));
     }
     attachLeaders(leaders);
+    attachUnderlines(lines);
   }
   return items_.size();
 }
@@ -223,6 +244,20 @@ void HNoteRegen::attachLeaders(std::vector<OwnedChain>& leaders) {
       if (auto it = byId.find(vstring(tag.text(gc::kXdString).value_or(u""))); it != byId.end()) at = it->second;
     }
     if (at < items_.size() && !items_[at].leader) items_[at].leader = std::move(leader);
+  }
+}
+
+void HNoteRegen::attachUnderlines(std::vector<OwnedChain>& lines) {
+  if (lines.empty()) return;
+  // The section-view marks whose underlines were not found yet, by identifier.
+  std::unordered_map<vstring, size_t> byId;
+  for (size_t i = 0; i < items_.size(); ++i) {
+    vstring id;
+    if (items_[i].underlines.empty() && sectionViewMark(items_[i], id)) byId.emplace(std::move(id), i);
+  }
+  for (OwnedChain& line : lines) {
+    const vstring id(line.view().extendedData(kAppAssocDesc).text(gc::kXdString).value_or(u""));
+    if (auto it = byId.find(id); it != byId.end()) items_[it->second].underlines.push_back(std::move(line));
   }
 }
 
@@ -253,6 +288,15 @@ bool HNoteRegen::step(bool& failed) {
     record.underlineDraw = true;
     record.leaderStart = leaderFirst;
     record.leaderEnd = leaderSecond;
+  } else if (sectionView && !item.underlines.empty()) {
+    // An underline drawn earlier goes with its mark: rebuilt over the same
+    // extent through the mark's (perhaps new) insertion point.
+    const ChainView line = item.underlines.front().view();
+    const ChainPoint a = line.point(gc::kPoint0).value_or(ChainPoint{});
+    const ChainPoint b = line.point(gc::kPoint1).value_or(ChainPoint{});
+    record.underlineDraw = true;
+    record.leaderStart = {a.x, a.y};
+    record.leaderEnd = {b.x, b.y};
   }
   if ((opts & kRegenValues) && sectionView) {
     const vstring& wanted = record.baseId.empty() ? record.id : record.baseId;
@@ -291,6 +335,7 @@ bool HNoteRegen::step(bool& failed) {
     return false;
   }
   eraseList.emplace_back(v.handle());
+  for (const OwnedChain& line : item.underlines) eraseList.emplace_back(line.view().handle());
   if (record.type == 3 && item.leader) {
     // The leader keeps its arrowhead where it points and reaches the nearest
     // corner of the rebuilt frame; it is tied to the new mark after the flush.

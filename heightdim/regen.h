@@ -40,12 +40,14 @@ struct HNoteBlockKind {
 std::optional<HNoteBlockKind> hnoteBlockKind(vstring_view blockName);
 
 // A block reference of the selection with its attributes, copied out of the
-// host's walk, and for a plan-view mark the leader tied to it (null when it
-// has none).
+// host's walk, for a plan-view mark the leader tied to it (null when it
+// has none), and for a section-view mark the underlines tagged with its
+// identifier.
 struct HNoteRegenItem {
   OwnedChain reference;
   std::vector<OwnedChain> attributes;
   OwnedChain leader;
+  std::vector<OwnedChain> underlines;
 };
 
 // The record a block reference describes before any change: false when it is
@@ -76,7 +78,8 @@ class HNoteRegen {
   // the attributes that follow it in the walk); with `only`, those whose
   // handles it holds. A plan-view mark takes the leader tied to it (its 340
   // names the mark; an untied leader whose tag names the mark's identifier
-  // counts too), from the selection, or when the selection lacks it and
+  // counts too) and a section-view mark the LINEs tagged with its identifier
+  // (its underlines), from the selection, or when the selection lacks them and
   // `wholeDrawing` does not say the selection is every entity, from a walk
   // of the whole drawing. Returns how many.
   size_t collect(const std::unordered_set<vstring>* only = nullptr, bool wholeDrawing = false);
@@ -107,6 +110,7 @@ class HNoteRegen {
 
  private:
   void attachLeaders(std::vector<OwnedChain>& leaders);
+  void attachUnderlines(std::vector<OwnedChain>& lines);
   void tieLeaders();
 
   std::vector<HNoteRegenItem> items_;

@@ -56,7 +56,7 @@ int rebuild(HNoteRegen& regen, const std::unordered_set<vstring>& handles) {
   if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
                                        static_cast<ValueNode*>(nullptr), 0)))
     return -1;
-  regen.collect(&handles);
+  regen.collect(&handles, true);
   return regen.run();
 }
 
@@ -116,7 +116,7 @@ int changeBase(HNoteRegen& regen) {
                                        static_cast<ValueNode*>(nullptr), 0)))
     return -1;
   handles.insert(picked.handle);
-  regen.collect(&handles);
+  regen.collect(&handles, true);
   bool changed = regen.changeRef(picked.handle, [&](HNoteRef& ref) {
     ref.id = base.id;
     ref.baseId.clear();

@@ -264,6 +264,42 @@ TEST_F(RegenTest, MovedOntoTheLeaderLineWithAnUnderline) {
       ASSERT_FALSE(s.values.empty());
       EXPECT_EQ(s.values[0], u"+2.000") << "the value is that of the new place";
     }
+
+    // Later rebuilds take each mark's underline with it: one underline a
+    // mark, never the old one left beside a new one.
+    struct Later {
+      const char* what;
+      int32_t options;
+      double y;         // where the marks and their underlines end up
+      double span;      // the underlines' length
+    };
+    const Later later[] = {
+        {"an update", kRegenValues, 2000, 400},
+        {"a move", kRegenValues | kRegenMove, 3000, 400},
+        {"a new leader line", kRegenValues | kRegenOntoLine | kRegenUnderline, 2500, 100},
+    };
+    for (const Later& l : later) {
+      SCOPED_TRACE(l.what);
+      HNoteRegen again;
+      again.bases.load(again.settings);
+      again.options = l.options;
+      again.place = {130, l.y};
+      again.leaderFirst = {100, 2500};
+      again.leaderSecond = {200, 2500};
+      selectAll();
+      ASSERT_EQ(again.collect(), 2u);
+      ASSERT_EQ(again.run(), 2);
+      int lines = 0;
+      for (const hostsim::Entity* e : drawing().entities()) {
+        if (e->type() != u"LINE") continue;
+        ++lines;
+        const ChainPoint a = *e->view().point(10), b = *e->view().point(11);
+        EXPECT_NEAR(std::abs(a.x - b.x), l.span, 1e-9);
+        EXPECT_NEAR(a.y, l.y, 1e-9);
+        EXPECT_NEAR(b.y, l.y, 1e-9);
+      }
+      EXPECT_EQ(lines, 2);
+    }
   }
 }
 
