@@ -26,22 +26,6 @@ using hostsim::Answer;
 
 namespace {
 
-bool editTexts(int id, vstring& out) {
-  if (hnotetest::attributePrompts(id, out)) return true;
-  static const std::map<int, const char16_t*> texts = {
-      {IDS_MSG_HEIGHTDIMS_CHANGED, u"%d objektů bylo změněno.\n"},
-      {IDS_PROMPT_HEIGHTDIM_PLACE, u"Zadejte umístění výškové kóty: "},
-      {IDS_PROMPT_LEADER_FIRST_POINT, u"První bod vynášecí čáry:"},
-      {IDS_PROMPT_LEADER_SECOND_POINT, u"Druhý bod vynášecí čáry:"},
-      {IDS_PROMPT_LEADER_PLACE, u"Umístění výškové kóty na vynášecí čáře:"},
-      {IDS_PROMPT_SELECT_HEIGHTDIMS, u"Vyberte výškové kóty:"},
-  };
-  auto it = texts.find(id);
-  if (it == texts.end()) return false;
-  out = it->second;
-  return true;
-}
-
 // What a case answers: the results of the edit dialog in turn (its check
 // boxes the same each time), what the settings dialog does each time it
 // shows, and the answers at the command line.
@@ -72,7 +56,7 @@ class EditTest : public hnotetest::BuilderHost {
  protected:
   void SetUp() override {
     BuilderHost::SetUp();
-    host().stringSource = &editTexts;
+    host().stringSource = &hnotetest::commandTexts;
     // Base B at 0,0 (level 0) and its dependant D 1.5 m above it.
     hnotetest::Mark base, dep;
     base.id = u"B";

@@ -32,30 +32,6 @@ namespace {
 
 constexpr double kDeg = std::numbers::pi / 180;
 
-// The module's texts the command asks the host for.
-bool moduleTexts(int id, vstring& out) {
-  if (hnotetest::attributePrompts(id, out)) return true;
-  static const std::map<int, const char16_t*> texts = {
-      {IDS_PROMPT_HEIGHTDIM_POINT, u"Zadejte bod vložení výškové kóty nebo %s: "},
-      {IDS_KWD_EXISTING, u"Existující"},
-      {IDS_KWD_EXISTING_HELP, u"použij Existující základnu"},
-      {IDS_KWD_NEW_BASE, u"Základnu"},
-      {IDS_KWD_NEW_BASE_HELP, u"vytvoř novou Základnu"},
-      {IDS_KWD_TWO_LEVELS, u"Dvě"},
-      {IDS_KWD_TWO_LEVELS_HELP, u"vytvoř novou základnu pro Dvě výškové úrovně"},
-      {IDS_PROMPT_BASE_POINT, u"Zadejte bod vložení základny: "},
-      {IDS_PROMPT_BASE_LEVEL, u"Zadejte %súroveň vztažného bodu <%.2f>: "},
-      {IDS_PROMPT_PICK_EXISTING_HEIGHTDIM, u"Vyber výškovou kótu vztaženou k existující základně:"},
-      {IDS_PROMPT_LEADER_POINT, u"Zadejte bod odkazu:"},
-      {IDS_PROMPT_BASE_POINT_KWD, u"Zadejte bod vložení základny nebo %s: "},
-      {IDS_MSG_HEIGHTDIM_VALUE_RANGE, u"mimo rozsah ±%g m"},
-  };
-  auto it = texts.find(id);
-  if (it == texts.end()) return false;
-  out = it->second;
-  return true;
-}
-
 // The command linked in: HeightDim parses its arguments and places marks
 // with the recording dialog; the outcome of the last run is kept.
 class PlaceModule : public hostsim::ModuleFace {
@@ -149,7 +125,7 @@ class PlaceTest : public hnotetest::BuilderHost {
   // folder emptied), bound, world UCS, and a fresh recorder.
   void prepare() {
     hnotetest::BuilderHost::SetUp();
-    host().stringSource = &moduleTexts;
+    host().stringSource = &hnotetest::commandTexts;
     host().userDataPath = dir.path().u16string();
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) std::filesystem::remove_all(entry, ec);

@@ -223,6 +223,20 @@ TEST_F(RegenTest, ValuesFollowTheBaseAndItsNewLevels) {
 }
 
 TEST_F(RegenTest, MovedOntoTheLeaderLineWithAnUnderline) {
+  // Every LINE of the drawing is an underline `span` long at the height `y`;
+  // the count of them.
+  auto underlinesAt = [&](double y, double span) {
+    int n = 0;
+    for (const hostsim::Entity* e : drawing().entities()) {
+      if (e->type() != u"LINE") continue;
+      ++n;
+      const ChainPoint a = *e->view().point(10), b = *e->view().point(11);
+      EXPECT_NEAR(std::abs(a.x - b.x), span, 1e-9);
+      EXPECT_NEAR(a.y, y, 1e-9);
+      EXPECT_NEAR(b.y, y, 1e-9);
+    }
+    return n;
+  };
   // Every section-view type gets the underline along the given line.
   for (int type : {0, 1, 2}) {
     SCOPED_TRACE(type);
@@ -247,16 +261,7 @@ TEST_F(RegenTest, MovedOntoTheLeaderLineWithAnUnderline) {
     regen.leaderSecond = {400, 2000};
     regen.place = {130, 2100};  // projected onto y = 2000
     ASSERT_EQ(regen.run(), 2);
-    int underlines = 0;
-    for (const hostsim::Entity* e : drawing().entities()) {
-      if (e->type() != u"LINE") continue;
-      ++underlines;
-      const ChainPoint a = *e->view().point(10), b = *e->view().point(11);
-      EXPECT_NEAR(std::abs(a.x - b.x), 400, 1e-9) << "the underline spans the leader line";
-      EXPECT_NEAR(a.y, 2000, 1e-9);
-      EXPECT_NEAR(b.y, 2000, 1e-9);
-    }
-    EXPECT_EQ(underlines, 2) << "each mark draws its underline";
+    EXPECT_EQ(underlinesAt(2000, 400), 2) << "each mark draws its underline, spanning the leader line";
     for (const Seen& s : marks()) {
       EXPECT_EQ(s.ref.type, type);
       EXPECT_NEAR(s.at.x, 130, 1e-9);
@@ -289,16 +294,7 @@ TEST_F(RegenTest, MovedOntoTheLeaderLineWithAnUnderline) {
       selectAll();
       ASSERT_EQ(again.collect(), 2u);
       ASSERT_EQ(again.run(), 2);
-      int lines = 0;
-      for (const hostsim::Entity* e : drawing().entities()) {
-        if (e->type() != u"LINE") continue;
-        ++lines;
-        const ChainPoint a = *e->view().point(10), b = *e->view().point(11);
-        EXPECT_NEAR(std::abs(a.x - b.x), l.span, 1e-9);
-        EXPECT_NEAR(a.y, l.y, 1e-9);
-        EXPECT_NEAR(b.y, l.y, 1e-9);
-      }
-      EXPECT_EQ(lines, 2);
+      EXPECT_EQ(underlinesAt(l.y, l.span), 2);
     }
   }
 }
@@ -400,24 +396,8 @@ TEST_F(RegenTest, AMirroredCsnMarkIsReadBackMirrored) {
   }
 }
 
-bool regenTexts(int id, vstring& out) {
-  if (hnotetest::attributePrompts(id, out)) return true;
-  static const std::map<int, const char16_t*> texts = {
-      {IDS_MSG_HEIGHTDIMS_CHANGED, u"%d objektů bylo změněno.\n"},
-      {IDS_PROMPT_BASE_LEVEL, u"Zadejte %súroveň vztažného bodu <%.2f>: "},
-      {IDS_PROMPT_SELECT_BASE, u"Vyberte základnu:"},
-      {IDS_PROMPT_SELECT_NEW_BASE, u"Vyberte novou základnu:"},
-      {IDS_PROMPT_SELECT_DIMS_TO_REBASE, u"Vyberte kóty:"},
-      {IDS_MSG_NO_BASE_IN_DRAWING, u"Ve výkrese není vytvořena žádná kóta/základna"},
-  };
-  auto it = texts.find(id);
-  if (it == texts.end()) return false;
-  out = it->second;
-  return true;
-}
-
 TEST_F(RegenTest, UpdateGivesACopiedBaseItsOwnIdentifierAndMeasuresItFromTheOriginal) {
-  host().stringSource = &regenTexts;
+  host().stringSource = &hnotetest::commandTexts;
   baseAndDependant(1500, u"+1.500");
   // The base copied 1 m higher: same identifier, no base identifier.
   hnotetest::Mark copy;
@@ -455,7 +435,7 @@ TEST_F(RegenTest, UpdateGivesACopiedBaseItsOwnIdentifierAndMeasuresItFromTheOrig
 }
 
 TEST_F(RegenTest, UpdateOfAnEmptyDrawingChangesNothing) {
-  host().stringSource = &regenTexts;
+  host().stringSource = &hnotetest::commandTexts;
   EXPECT_EQ(updateHeightDims(u""), 0);
   EXPECT_EQ(host().transcript().back(), "prompt: 0 objektů bylo změněno.\\n");
 }
@@ -464,7 +444,7 @@ class SetBaseTest : public RegenTest {
  protected:
   void SetUp() override {
     RegenTest::SetUp();
-    host().stringSource = &regenTexts;
+    host().stringSource = &hnotetest::commandTexts;
     // Base B at 0 (level 0), D 1.5 m above it and up to date, E 0.5 m above
     // it showing a value that no longer agrees with B.
     baseAndDependant(1500, u"+1.500");
@@ -558,7 +538,7 @@ TEST_F(SetBaseTest, ACancelAnywhereChangesNothing) {
 }
 
 TEST_F(RegenTest, SetBaseWithoutBasesSaysSo) {
-  host().stringSource = &regenTexts;
+  host().stringSource = &hnotetest::commandTexts;
   EXPECT_EQ(setHeightDimBase(u""), 0);
   EXPECT_EQ(host().transcript().back(), "prompt: Ve výkrese není vytvořena žádná kóta/základna\\n");
 }
