@@ -58,16 +58,7 @@ class EditTest : public hnotetest::BuilderHost {
     BuilderHost::SetUp();
     host().stringSource = &hnotetest::commandTexts;
     // Base B at 0,0 (level 0) and its dependant D 1.5 m above it.
-    hnotetest::Mark base, dep;
-    base.id = u"B";
-    base.text1 = u"±0.000";
-    dep.id = u"D";
-    dep.baseId = u"B";
-    dep.y = 1500;
-    dep.text1 = u"+1.500";
-    ASSERT_TRUE(hnotetest::writeMarks({base, dep}));
-    ASSERT_TRUE(hnotetest::writeEntry(u"B", hnotetest::baseEntry(0, 0, 0, 0, 0, 0, 0)));
-    ASSERT_TRUE(hnotetest::writeEntry(kHNoteCurrentKey, hnotetest::currentEntry(u"B")));
+    ASSERT_TRUE(hnotetest::writeBaseAndDependant(0, 1500, u"+1.500"));
   }
 
   // Runs the command on the script; the count it answers.

@@ -1,5 +1,6 @@
 #include "tests/heightdim/mark_drawing.h"
 
+#include "heightdim/bases.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
 #include "tests/heightdim/records_test_support.h"
@@ -88,6 +89,19 @@ OwnedChain currentEntry(vstring_view id) {
   ChainBuilder b;
   b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1).integer(91, 1).text(301, id);
   return b.build();
+}
+
+bool writeBaseAndDependant(int type, double dy, const char16_t* text) {
+  Mark base, dep;
+  base.type = dep.type = type;
+  base.id = u"B";
+  base.text1 = u"±0.000";
+  dep.id = u"D";
+  dep.baseId = u"B";
+  dep.y = dy;
+  dep.text1 = text;
+  return writeMarks({base, dep}) && writeEntry(u"B", baseEntry(type, 0, 0, 0, 0, 0, 0)) &&
+         writeEntry(vd::kHNoteCurrentKey, currentEntry(u"B"));
 }
 
 bool writeEntry(vstring_view key, const OwnedChain& chain) {

@@ -40,6 +40,12 @@ vd::OwnedChain currentEntry(vd::vstring_view id);
 // Writes an entry (a null chain removes the key), making the dictionary.
 bool writeEntry(vd::vstring_view key, const vd::OwnedChain& chain);
 
+// A base "B" of `type` at 0,0 (level 0, showing "±0.000") and its dependant
+// "D" `dy` above it showing `text`, with the base's entry made the current
+// one: the drawing the rebuild tests start from. False when the host
+// refused any of it.
+bool writeBaseAndDependant(int type, double dy, const char16_t* text);
+
 // The data of an entry of TR2D_HEIGHTDIM as the drawing holds it; empty when
 // there is no such entry.
 std::vector<std::string> entryGroups(vd::vstring_view key);

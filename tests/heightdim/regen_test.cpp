@@ -112,16 +112,7 @@ class RegenTest : public hnotetest::BuilderHost {
   }
   // A base "B" at (0,0) level 0 and a dependant at (0, dy), both current marks with their value texts.
   void baseAndDependant(double dy, const char16_t* dependantText) {
-    hnotetest::Mark base, dep;
-    base.id = u"B";
-    base.text1 = u"±0.000";
-    dep.id = u"D";
-    dep.baseId = u"B";
-    dep.y = dy;
-    dep.text1 = dependantText;
-    ASSERT_TRUE(hnotetest::writeMarks({base, dep}));
-    ASSERT_TRUE(hnotetest::writeEntry(u"B", hnotetest::baseEntry(0, 0, 0, 0, 0, 0, 0)));
-    ASSERT_TRUE(hnotetest::writeEntry(kHNoteCurrentKey, hnotetest::currentEntry(u"B")));
+    ASSERT_TRUE(hnotetest::writeBaseAndDependant(0, dy, dependantText));
   }
 };
 
@@ -241,17 +232,7 @@ TEST_F(RegenTest, MovedOntoTheLeaderLineWithAnUnderline) {
   for (int type : {0, 1, 2}) {
     SCOPED_TRACE(type);
     drawing().clear();
-    hnotetest::Mark base, dep;
-    base.type = dep.type = type;
-    base.id = u"B";
-    base.text1 = u"±0.000";
-    dep.id = u"D";
-    dep.baseId = u"B";
-    dep.y = 1500;
-    dep.text1 = u"+1.500";
-    ASSERT_TRUE(hnotetest::writeMarks({base, dep}));
-    ASSERT_TRUE(hnotetest::writeEntry(u"B", hnotetest::baseEntry(type, 0, 0, 0, 0, 0, 0)));
-    ASSERT_TRUE(hnotetest::writeEntry(kHNoteCurrentKey, hnotetest::currentEntry(u"B")));
+    ASSERT_TRUE(hnotetest::writeBaseAndDependant(type, 1500, u"+1.500"));
     HNoteRegen regen;
     regen.bases.load(regen.settings);
     selectAll();
