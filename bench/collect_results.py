@@ -155,8 +155,9 @@ def table(rows):
         figure = with_unit(r.value, r.unit)
         if ratio is not None and r.unit != r.target_unit:
             figure = with_unit(ratio * r.target, r.target_unit)
-        lines.append(f"| {r.name} | {figure} | {target} | "
-                     f"{'' if ratio is None else f'{ratio:.2f}'} | {mark} |")
+        # Near 1 a third decimal tells which side of the target the figure is.
+        shown = "" if ratio is None else f"{ratio:.3f}" if 0.99 < ratio < 1.01 else f"{ratio:.2f}"
+        lines.append(f"| {r.name} | {figure} | {target} | {shown} | {mark} |")
     return "\n".join(lines)
 
 
