@@ -53,8 +53,8 @@ int main() {
               2 * kNodes / releaseSeconds / 1e6);
   double total = buildSeconds + copySeconds + releaseSeconds;
   std::printf("build+copy+release of %.0f nodes: %.3f s, %.2f M nodes/s\n", kNodes, total, kNodes / total / 1e6);
-  // 200 ns a node would make the rebuild of a drawing of 10,000 marks (about
-  // 40 nodes each, built, copied and released) take 80 ms in chains alone.
+  // Five million nodes a second through all three steps, about an allocation
+  // and a fill each: moving entity data stays a small part of a command.
   vdbench::result("value chains: build + copy + release, per node", total / kNodes * 1e9, "ns", 200);
   return 0;
 }
