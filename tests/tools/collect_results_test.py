@@ -1,7 +1,6 @@
 """The benchmark table of `./vd bench` (bench/collect_results.py): the lines
 it reads from a run's log, the targets it gives Google Benchmark's figures,
 the figure over its target and the mark, and the exit status."""
-import importlib.util
 import json
 import os
 import subprocess
@@ -11,9 +10,9 @@ import unittest
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 SCRIPT = os.path.join(ROOT, "bench", "collect_results.py")
-spec = importlib.util.spec_from_file_location("collect_results", SCRIPT)
-collect = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(collect)
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, os.path.dirname(SCRIPT))
+import collect_results as collect  # noqa: E402
 
 TARGETS = "pattern\ttarget\tunit\tsource\nBM_Fast.*\t2\tus\tchosen\nBM_Slow\t1\tms\tchosen\n"
 GBENCH = {"benchmarks": [
