@@ -26,7 +26,7 @@ import sys
 RESULT = re.compile(r"^bench-result: (?P<name>.+?) (?P<value>[-+0-9.eE]+) (?P<unit>\S+) "
                     r"target (?P<target>[-+0-9.eE]+) (?P<tunit>\S+)\s*$")
 JSON_LINE = re.compile(r"^bench-json: (?P<path>.+?)\s*$")
-FAILED = re.compile(r"^bench-failed: (?P<program>\S+) exit (?P<status>-?\d+)\s*$")
+FAILED = re.compile(r"^bench-failed: (?P<program>.+?) exit (?P<status>-?\d+)\s*$")
 TIME_UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 

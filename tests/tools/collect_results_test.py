@@ -106,10 +106,10 @@ class CollectResults(unittest.TestCase):
         self.assertTrue(done.stdout.startswith("Machine: "))
 
     def test_failed_programs_and_empty_runs_fail_the_collection(self):
-        done = self.run_script("bench-result: A 1 ms target 2 ms\nbench-failed: preview_bench.exe exit 3\n")
+        done = self.run_script("bench-result: A 1 ms target 2 ms\nbench-failed: preview_bench.exe (Wine) exit 3\n")
         self.assertEqual(done.returncode, 1)
-        self.assertIn("| preview_bench.exe | failed (exit 3) | | | FAIL |", done.stdout)
-        self.assertIn("failed: preview_bench.exe", done.stdout)
+        self.assertIn("| preview_bench.exe (Wine) | failed (exit 3) | | | FAIL |", done.stdout)
+        self.assertIn("failed: preview_bench.exe (Wine)", done.stdout)
         self.assertEqual(self.run_script("nothing measured\n").returncode, 1)
         # A JSON file that cannot be read is a row of its own, not a crash.
         rows, _ = self.rows("bench-json: /nonexistent/x_bench.json\n")
