@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/bench_result.h"
 #include "host/value_chain.h"
 
 namespace {
@@ -52,5 +53,8 @@ int main() {
               2 * kNodes / releaseSeconds / 1e6);
   double total = buildSeconds + copySeconds + releaseSeconds;
   std::printf("build+copy+release of %.0f nodes: %.3f s, %.2f M nodes/s\n", kNodes, total, kNodes / total / 1e6);
+  // Five million nodes a second through all three steps, about an allocation
+  // and a fill each: moving entity data stays a small part of a command.
+  vdbench::result("value chains: build + copy + release, per node", total / kNodes * 1e9, "ns", 200);
   return 0;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_result.h"
 #include "heightdim/place.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
@@ -85,6 +86,10 @@ int main() {
       return 1;
     }
     std::printf("%10d %8d %12.3f %14.3f\n", existing, out.placed, s, s * 1000 / out.placed);
+    // A mark placed by a click answers before the next click: 100 ms a mark
+    // on a drawing that already holds 10,000.
+    if (existing == 10000)
+      vdbench::result("HeightDim: one mark placed on a drawing of 10,000", s * 1000 / out.placed, "ms", 100);
   }
   std::filesystem::remove_all(dir);
   return 0;

@@ -27,6 +27,8 @@
 #include "tools/vdhost/module_texts.h"
 #include "ui/module_state.h"
 
+#include "bench/bench_result.h"
+
 namespace {
 
 constexpr int kRuns = 300;
@@ -152,6 +154,10 @@ int main() {
                 percentile(f.ms, 0.95), percentile(f.ms, 1.0), percentile(f.changeMs, 0.5),
                 static_cast<double>(f.paints) / kRuns, median < kFrameMs ? "" : "  over one frame");
     fast = fast && median < kFrameMs && f.paints >= kRuns;
+  }
+  for (const Figures& f : dialog.figures) {
+    const std::string name = std::string("settings dialog, preview after a change: ") + f.what + " (median)";
+    vdbench::result(name.c_str(), percentile(f.ms, 0.5), "ms", kFrameMs);
   }
   vd::unbindHost();
   FreeLibrary(g_module);
