@@ -80,18 +80,22 @@ void checkCBuild(const std::vector<Node>& nodes) {
   const Node* real = nullptr;
   const Node* integer = nullptr;
   const Node* point = nullptr;
+  // The C build reads each value as its code's kind says: only nodes whose
+  // code is of their own kind can go through it. 16-bit kinds stay out: the
+  // C build truncates a value the builder refuses.
+  auto kindIs = [](const Node& n, ValueKind k) {
+    const uint32_t d = groupCodeKind(n.code);
+    return hasDefinedKind(d) && kindOf(d) == k;
+  };
   for (const Node& n : nodes) {
-    if (n.kind == Node::Kind::Text && !text) text = &n;
-    if (n.kind == Node::Kind::Real && !real) real = &n;
-    if (n.kind == Node::Kind::Integer && !integer) integer = &n;
-    if (n.kind == Node::Kind::Point && !point) point = &n;
+    if (n.kind == Node::Kind::Text && !text && kindIs(n, kKindString)) text = &n;
+    if (n.kind == Node::Kind::Real && !real && kindIs(n, kKindReal)) real = &n;
+    if (n.kind == Node::Kind::Integer && !integer && (kindIs(n, kKindInt32) || kindIs(n, kKindInt64))) integer = &n;
+    if (n.kind == Node::Kind::Point && !point && kindIs(n, kKindPoint)) point = &n;
   }
   if (!text || !real || !integer || !point) return;
-  // 64-bit kinds take an int64_t, the other integer kinds an int.
+  // 64-bit kinds take an int64_t, 32-bit ones an int.
   const bool wide = kindOf(groupCodeKind(integer->code)) == kKindInt64;
-  if (wide || kindOf(groupCodeKind(integer->code)) != kKindInt32) {
-    if (!wide) return;  // a 16-bit kind truncates in the C build and refuses in the builder
-  }
   const int narrow = static_cast<int>(integer->integer);
   const double xyz[3] = {point->point.x, point->point.y, point->point.z};
   ValueNode* built = wide ? buildValueChain(0, text->code, text->text.c_str(), real->code, real->real, integer->code,
