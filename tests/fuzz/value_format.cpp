@@ -34,6 +34,9 @@ bool plainSeparator(char16_t c) {
 
 void checkDimValue(FuzzedDataProvider& in, double value) {
   hostsim::Host& host = hostsim::Host::instance();
+  // The host records every call it serves: a fresh host for each input keeps
+  // the run's memory flat.
+  host.reset();
   host.units = in.ConsumeBool() ? 1.0 : 1000.0;
   for (const char16_t* name : {u"DIMDEC", u"DIMRND", u"DIMZIN", u"DIMDSEP"})
     host.environment[name] = cp1250ToUtf16(in.ConsumeRandomLengthString(12));
