@@ -40,15 +40,55 @@ OverrideData overrideData(ValueNode* head) {
   return found;
 }
 
-// The 1070 node naming `variable` inside the "ACAD" data, walking the list
-// pair by pair so that a value is never taken for a variable's code.
-ValueNode* overrideCodeNode(const OverrideData& data, int variable) {
-  if (!data.app) return nullptr;
-  for (ValueNode* n = data.app->next; n && n != data.last->next; n = n->next) {
-    if (n->code != gc::kXdShort || !n->next || n->next == data.last->next) continue;
+// The override list inside the "ACAD" data: the 1002 "{" behind its 1000
+// "DSTYLE" and its closing 1002 "}"; a list without its closing brace runs to
+// the end of the data. Only the list holds overrides: other items of the
+// "ACAD" data (other lists, notes) may hold a 1070 that looks like a
+// variable's code.
+struct OverrideList {
+  ValueNode* open = nullptr;
+  ValueNode* end = nullptr;  // the closing brace, or what follows the data
+};
+
+OverrideList overrideList(const OverrideData& data) {
+  OverrideList list;
+  if (!data.app) return list;
+  ValueNode* stop = data.last->next;
+  for (ValueNode* n = data.app->next; n != stop && n->next != stop; n = n->next) {
+    if (n->code != gc::kXdString || !n->v.str || vstring_view(n->v.str) != kOverrideList || !isControl(n->next, kListOpen))
+      continue;
+    list.open = n->next;
+    list.end = stop;
+    for (ValueNode* m = list.open->next; m != stop; m = m->next) {
+      if (isControl(m, kListClose)) {
+        list.end = m;
+        break;
+      }
+    }
+    return list;
+  }
+  return list;
+}
+
+// The 1070 node naming `variable` inside the override list, walking the list
+// pair by pair so that a value is never taken for a variable's code. Without
+// one, `insertAfter` gets the last node of the list's last whole item (a pair,
+// or an item that is no variable code): a new pair there keeps every pair of
+// the list as it was read, also in front of a code left without its value.
+ValueNode* overrideCodeNode(const OverrideList& list, int variable, ValueNode** insertAfter = nullptr) {
+  if (!list.open) return nullptr;
+  ValueNode* after = list.open;
+  for (ValueNode* n = list.open->next; n && n != list.end; n = n->next) {
+    if (n->code != gc::kXdShort) {
+      after = n;
+      continue;
+    }
+    if (!n->next || n->next == list.end) break;
     if (n->v.i16 == variable) return n;
     n = n->next;  // the value of another variable
+    after = n;
   }
+  if (insertAfter) *insertAfter = after;
   return nullptr;
 }
 
@@ -69,7 +109,7 @@ ValueNode* copyOfNode(const ValueNode& n) {
 OwnedChain findDimOverride(ChainView entity, int variable) {
   // The walk only reads; the search is shared with the writer.
   OverrideData data = overrideData(const_cast<ValueNode*>(entity.head()));
-  const ValueNode* code = overrideCodeNode(data, variable);
+  const ValueNode* code = overrideCodeNode(overrideList(data), variable);
   if (!code || !isOverrideValueCode(code->next->code)) return OwnedChain();
   return OwnedChain(copyOfNode(*code->next));
 }
@@ -89,7 +129,9 @@ bool setDimOverride(OwnedChain& entity, int variable, const ValueNode& value) {
   }
   ValueNode* replacement = copyOfNode(value);
   if (!replacement) return false;
-  if (ValueNode* code = overrideCodeNode(data, variable)) {
+  const OverrideList list = overrideList(data);
+  ValueNode* insertAfter = data.last;
+  if (ValueNode* code = overrideCodeNode(list, variable, &insertAfter)) {
     // The value node is replaced as a whole: it may have held another kind.
     ValueNode* old = code->next;
     replacement->next = old->next;
@@ -99,19 +141,15 @@ bool setDimOverride(OwnedChain& entity, int variable, const ValueNode& value) {
     return true;
   }
   ChainBuilder pair;
-  ValueNode* close = nullptr;
-  for (ValueNode* n = data.app; n != data.last->next; n = n->next) {
-    if (n->next && isControl(n->next, kListClose)) close = n;
-  }
-  if (!close) {
+  if (!list.open) {
     // "ACAD" data without an override list: the list goes at its end.
     pair.text(gc::kXdString, kOverrideList).text(gc::kXdControl, kListOpen);
   }
   pair.integer(gc::kXdShort, variable).splice(OwnedChain(replacement));
-  if (!close) pair.text(gc::kXdControl, kListClose);
+  if (!list.open) pair.text(gc::kXdControl, kListClose);
   OwnedChain part = pair.build();
   if (!part) return false;
-  spliceChainAfter(close ? close : data.last, part.release());
+  spliceChainAfter(insertAfter, part.release());
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include "dimtools/kota.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -23,15 +25,20 @@ std::string setting(const vchar* name) {
 
 // The number a setting starts with, as the C library reads it: leading
 // blanks, a sign and digits; 0 when there is none.
-int settingInt(const vchar* name) { return static_cast<int>(std::strtol(setting(name).c_str(), nullptr, 10)); }
+int settingInt(const vchar* name) {
+  const long value = std::strtol(setting(name).c_str(), nullptr, 10);
+  return static_cast<int>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
+}
 double settingReal(const vchar* name) { return std::strtod(setting(name).c_str(), nullptr); }
+
+int32_t clampDecimals(int32_t decimals) { return std::clamp<int32_t>(decimals, 0, kMaxDimDecimals); }
 
 }  // namespace
 
 CKota::CKota() : metricUnits(hostCallOr<&HostApi::GetUnits>(0.0) == 1.0) {}
 
 int readDimStyle(CKota& kota) {
-  kota.decimals = settingInt(u"DIMDEC");
+  kota.decimals = clampDecimals(settingInt(u"DIMDEC"));
   kota.roundOff = settingReal(u"DIMRND");
   kota.zeroSuppress = settingInt(u"DIMZIN");
   kota.lengthFactor = kota.metricUnits ? 1000.0 : 1.0;
@@ -51,7 +58,7 @@ double roundNearest(double x) {
 vstring formatDimValue(const CKota& kota, double value) {
   double v = kota.lengthFactor != 0.0 ? value * kota.lengthFactor : value;
   if (kota.roundOff != 0.0) v = roundNearest(v / kota.roundOff) * kota.roundOff;
-  vstring text = vformat(u"%.*f", kota.decimals, v);
+  vstring text = vformat(u"%.*f", clampDecimals(kota.decimals), v);
   size_t point = text.find(u'.');
   if ((kota.zeroSuppress & kSuppressTrailing) && point != vstring::npos) {
     size_t end = text.find_last_not_of(u'0');

@@ -30,13 +30,18 @@ class CKota {
   GcGePoint3d limitPoint1, limitPoint2;
 };
 
+// Decimals the host lets DIMDEC take; a setting beyond them is clamped, so
+// that a broken setting cannot ask for a text of millions of digits.
+inline constexpr int32_t kMaxDimDecimals = 8;
+
 // DIMZIN bits the formatting honours; the others are ignored.
 inline constexpr int32_t kSuppressLeading = 4;
 inline constexpr int32_t kSuppressTrailing = 8;
 
 // Fills the style fields from the host's dimension settings (DIMDEC, DIMRND,
 // DIMZIN, DIMDSEP as texts) and the length factor from the units. A setting
-// that does not read as a number counts as 0; an empty DIMDSEP keeps '.'.
+// that does not read as a number counts as 0; DIMDEC is clamped to
+// 0..kMaxDimDecimals; an empty DIMDSEP keeps '.'.
 // Always 0 (success).
 int readDimStyle(CKota& kota);
 
@@ -45,7 +50,7 @@ int readDimStyle(CKota& kota);
 double roundNearest(double x);
 
 // `value` as dimension text: scaled by the length factor, rounded to the
-// rounding step, printed with the decimals, zeros suppressed as DIMZIN asks
+// rounding step, printed with the decimals (clamped to 0..kMaxDimDecimals), zeros suppressed as DIMZIN asks
 // and the decimal point replaced by the separator.
 vstring formatDimValue(const CKota& kota, double value);
 

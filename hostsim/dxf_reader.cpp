@@ -771,6 +771,9 @@ class Reader {
         s.paperRecord = structureHandle(recordHandle);
         s.paperBegin = structureHandle(begin);
       } else if (!isLayoutBlock(name)) {
+        // A second definition could not be looked up by its name, and a
+        // drawing written out again would hold two block records of one name.
+        if (d_->findBlock(name)) return fail(headLine, "block " + clip(name) + " is defined twice");
         block = &d_->importBlock(name, static_cast<int>(flags), base, keepHandle(recordHandle, headLine));
         block->beginHandle = structureHandle(begin);
       }

@@ -2,6 +2,8 @@
 // copy, and the layer.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "dimtools/dim_access.h"
 #include "dimtools/dim_codes.h"
 #include "tests/heightdim/records_test_support.h"
@@ -115,6 +117,54 @@ TEST(DimOverride, SetInEveryForm) {
   point.code = 1010;
   EXPECT_FALSE(setDimOverride(around, kVarDimExo, point));
   EXPECT_EQ(groupsOf(around), before);
+}
+
+// Items of the "ACAD" data outside the DSTYLE list are no overrides, however
+// they pair up, and a new pair keeps every pair of the list as it was read.
+TEST(DimOverride, OnlyTheDstyleListHoldsOverrides) {
+  struct Case {
+    const char* what;
+    std::function<void(ChainBuilder&)> acad;  // items after 1001 "ACAD"
+    int variable;                             // set to the short 7
+    int other;                                // must read as before
+    std::string otherReads;
+    Groups tail;  // from 1001 "ACAD" on, after the set
+  };
+  const Case cases[] = {
+      {"a note with a code-like short before a new list",
+       [](ChainBuilder& b) { b.text(1000, u"note").integer(1070, 140); }, 44, 140, "none",
+       {"1001 ACAD", "1000 note", "1070 140", "1000 DSTYLE", "1002 {", "1070 44", "1070 7", "1002 }"}},
+      {"another list behind the DSTYLE list",
+       [](ChainBuilder& b) {
+         b.text(1000, u"DSTYLE").text(1002, u"{").integer(1070, 40).real(1040, 2.0).text(1002, u"}");
+         b.text(1000, u"DIMJAG").text(1002, u"{").integer(1070, 388).real(1040, 1.5).text(1002, u"}");
+       },
+       44, 388, "none",
+       {"1001 ACAD", "1000 DSTYLE", "1002 {", "1070 40", "1040 2", "1070 44", "1070 7", "1002 }", "1000 DIMJAG",
+        "1002 {", "1070 388", "1040 1.5", "1002 }"}},
+      {"a code left without its value at the end of the list",
+       [](ChainBuilder& b) {
+         b.text(1000, u"DSTYLE").text(1002, u"{").integer(1070, 40).real(1040, 2.0).integer(1070, 75);
+         b.text(1002, u"}");
+       },
+       76, 40, "1040 2",
+       {"1001 ACAD", "1000 DSTYLE", "1002 {", "1070 40", "1040 2", "1070 76", "1070 7", "1070 75", "1002 }"}},
+      {"a list without its closing brace",
+       [](ChainBuilder& b) { b.text(1000, u"DSTYLE").text(1002, u"{").integer(1070, 40).real(1040, 2.0); }, 76, 40,
+       "1040 2", {"1001 ACAD", "1000 DSTYLE", "1002 {", "1070 40", "1040 2", "1070 76", "1070 7"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    OwnedChain d = dimensionWith([&](ChainBuilder& b) {
+      b.extendedData(u"ACAD");
+      c.acad(b);
+    });
+    EXPECT_EQ(overrideText(d, c.other), c.otherReads);
+    ASSERT_TRUE(setDimOverride(d, c.variable, int16_t{7}));
+    EXPECT_EQ(overrideText(d, c.variable), "1070 7");
+    EXPECT_EQ(overrideText(d, c.other), c.otherReads);
+    EXPECT_EQ(tailFrom(d, "1001 ACAD"), c.tail);
+  }
 }
 
 TEST(DimMerge, ChangesReplaceOrInsertInOrder) {

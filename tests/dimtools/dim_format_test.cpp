@@ -55,6 +55,9 @@ TEST(DimFormat, ValuesAsDimensionText) {
       {-1.375, 2, 0.25, 0, u'.', false, u"-1.50"},
       {7.85398, 2, 0, 0, u'.', false, u"7.85"},
       {5.0, 2, 0, 0, u',', false, u"5,00"},
+      // Decimals beyond what the host allows are clamped to 0..8.
+      {0.5, 20, 0, 0, u'.', false, u"0.50000000"},
+      {2.25, -1, 0, 0, u'.', false, u"2"},
   };
   for (const FormatCase& c : cases) {
     CKota k;
@@ -94,6 +97,9 @@ TEST_F(DimHost, StyleReadFromTheHostsSettings) {
       {u"3", u"0.25", u"12", u",", 1000.0, 3, 0.25, 12, u',', 1.0},
       {u" 2", u"x", u"8abc", u"", 1.0, 2, 0.0, 8, u'.', 1000.0},  // unreadable reals are 0, empty separator a point
       {u"", u"", u"", u";", 0.5, 0, 0.0, 0, u';', 1.0},
+      // A DIMDEC beyond 0..8 is clamped: a broken one must not ask for millions of digits.
+      {u"777777777777", u"0", u"0", u".", 1000.0, 8, 0.0, 0, u'.', 1.0},
+      {u"-3", u"0", u"0", u".", 1000.0, 0, 0.0, 0, u'.', 1.0},
   };
   for (auto c : cases) {
     host().environment[u"DIMDEC"] = c.dec;

@@ -388,6 +388,10 @@ TEST(DxfRead, BadFilesAreRefusedWithAMessageThatSaysWhatIsWrong) {
       {"ENDBLK missing before ENDSEC",
        "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n" + lineRecord("20") + "  0\nENDSEC\n  0\nEOF\n",
        "block A has no ENDBLK"},
+      {"block defined twice",
+       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n  0\nENDBLK\n"
+       "  0\nBLOCK\n  2\na\n 10\n0\n 20\n0\n  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
+       "line 16: block a is defined twice"},
       {"object in a block",
        "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n  0\nXRECORD\n  5\n30\n100\nAcDbXrecord\n"
        "  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
