@@ -36,9 +36,13 @@ function(vd_add_fault_sweep name script)
                                                 LABELS "scenario;sweep")
 endfunction()
 
-# vd_shows_windows(TEST...): tests that show windows on the one virtual
-# display run one at a time. Two at once take the activation and the focus
-# from each other, and a window that loses the focus hears about it.
+# vd_shows_windows(TEST...): tests that show windows, each alone on a virtual
+# display: two on one display take the activation and the focus from each
+# other, and a window that loses the focus hears about it. Each takes one
+# ctest resource "display" (`./vd test` starts two displays, each with a Wine
+# prefix of its own, and names them in a resource file); the emulator
+# (cmake/wine_display.sh) runs the test on the display it was given, or,
+# when ctest runs without that file, waits for a lock on the one display.
 function(vd_shows_windows)
-  set_tests_properties(${ARGN} PROPERTIES RESOURCE_LOCK vd_display)
+  set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS display:1 ENVIRONMENT VD_SHOWS_WINDOWS=1)
 endfunction()

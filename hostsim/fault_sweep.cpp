@@ -28,6 +28,14 @@ bool FaultSweep::runOnce(LossJudge& judge, int failPosition, std::string& setupE
     return false;
   }
   if (failPosition > 0) host_.calls.failAfterStart(std::nullopt, failPosition);
+  // The runs write no files: each one's saves would overwrite the last, and
+  // the tests that read what a scenario saved may run beside the sweep.
+  struct WritesNoFiles {
+    Host& host;
+    bool before = host.writesFiles;
+    ~WritesNoFiles() { host.writesFiles = before; }
+  } noFiles{host_};
+  host_.writesFiles = false;
   ScriptRunner runner(host_, module_, &judge);
   return runner.runText(script_);
 }

@@ -1,6 +1,8 @@
 // The fault sweep: a script runs once without faults, which counts the K host
 // calls the module makes after init, and then K times more, the n-th run
-// failing call n. The loss rules judge every command of every run.
+// failing call n. The loss rules judge every command of every run. No run
+// writes a file: `save` and `picture` lines make the file's content in memory
+// only (Host::writesFiles), so a sweep may run beside its scenario.
 #pragma once
 #include <functional>
 #include <string>

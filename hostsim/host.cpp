@@ -84,7 +84,10 @@ bool Host::loadDrawing(const std::string& path, std::string& error) {
 }
 
 bool Host::saveDrawing(const std::string& path, std::string& error) const {
-  return dxf::saveDxf(*drawing_, variables, environment, path, error);
+  if (writesFiles) return dxf::saveDxf(*drawing_, variables, environment, path, error);
+  dxf::writeDxf(*drawing_, variables, environment, &error);
+  if (!error.empty()) error = "cannot save " + path + ": " + error;
+  return error.empty();
 }
 
 namespace {

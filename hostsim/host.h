@@ -114,7 +114,16 @@ class Host {
   // Loads a DXF file as the drawing (and its header variables); on failure
   // the drawing stays as it was and the reason is returned.
   bool loadDrawing(const std::string& path, std::string& error);
+  // Writes the drawing as DXF; with writesFiles off it is serialised in
+  // memory only (the same checks, the same failure for a drawing that
+  // cannot be written) and nothing is written.
   bool saveDrawing(const std::string& path, std::string& error) const;
+
+  // False while the fault sweep runs a script: its `save` lines and the
+  // dialogs' `picture` lines make their file's content in memory and write
+  // nothing, so that a sweep can run beside the tests that read those files.
+  // reset() keeps it.
+  bool writesFiles = true;
 
   // Where the host finds the module's texts (the loaded module's string table).
   using StringSource = bool (*)(int id, vstring& out);

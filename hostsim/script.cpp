@@ -325,7 +325,7 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     if (!wantArgs(1)) return bad("save wants a DXF file");
     std::string error;
     if (!host_.saveDrawing(w[1], error)) return bad(error);
-    host_.log("host: drawing saved to " + w[1]);
+    host_.log("host: drawing saved to " + w[1] + (host_.writesFiles ? "" : " (in memory only)"));
   } else if (verb == "new") {
     if (!wantArgs(0)) return bad("new takes no argument");
     host_.replaceDrawing(std::make_unique<Drawing>());

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
@@ -233,6 +235,40 @@ TEST_F(FaultSweepTest, ScriptThatFailsOrLosesWithoutFaultsIsNoSweep) {
   EXPECT_TRUE(refused("Relayer").countPositions(error)) << "a writer that gives up loses nothing: " << error;
   EXPECT_FALSE(refused("RelayerIgnoringRefusals").countPositions(error));
   EXPECT_EQ(error.substr(0, 68), "the script loses data without any fault: [flush-after-failure] comma");
+}
+
+// A sweep's runs write no files, so that it may run beside the scenario that
+// saves the same drawing: `save` makes the file's content in memory, and a
+// drawing that cannot be written fails the save there as it would on disk.
+TEST_F(FaultSweepTest, SweepRunsSaveNothing) {
+  const std::string file = "fault_sweep_saved.dxf";
+  std::filesystem::remove(file);
+  bool poisoned = false;
+  hostsim::FaultSweep s(host(), module, "init\ncommand Relayer\nsave " + file + "\n", [&](std::string&) {
+    host().reset();
+    buildDrawing();
+    if (poisoned) {
+      ChainBuilder bad;
+      bad.text(0, u"CIRCLE").text(5, u"77").text(8, u"0").point(10, 1, std::nan(""), 0).real(40, 2);
+      drawing().importEntity(bad.build(), u"77", {});
+    }
+    return true;
+  });
+  hostsim::SweepOutcome out = hostsim::sweepAll(s, [](const hostsim::SweepPosition&) {});
+  ASSERT_EQ(out.error, "");
+  EXPECT_EQ(out.positions, kRelayerCalls);
+  EXPECT_FALSE(std::filesystem::exists(file)) << "a run of the sweep wrote the drawing";
+  EXPECT_TRUE(host().writesFiles) << "the host writes files again after the sweep";
+  const std::vector<std::string>& said = host().transcript();
+  EXPECT_NE(std::find(said.begin(), said.end(), "host: drawing saved to " + file + " (in memory only)"), said.end());
+
+  poisoned = true;
+  std::string error;
+  EXPECT_FALSE(s.countPositions(error));
+  EXPECT_NE(error.find("cannot save " + file + ": entity 77 (CIRCLE): group 10 is not a finite point"),
+            std::string::npos)
+      << error;
+  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 // --- fail in scripts ---------------------------------------------------------

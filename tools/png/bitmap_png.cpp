@@ -39,14 +39,17 @@ bool writeBitmap(HDC dc, HBITMAP bitmap, int width, int height, const std::strin
   return writeRgb(path, width, height, rgb, error);
 }
 
-bool writeWindow(HWND window, const std::string& path, std::string& error) {
+namespace {
+
+// The window's pixels as RGB rows, as it shows on screen.
+bool windowRgb(HWND window, int& width, int& height, std::vector<uint8_t>& rgb, std::string& error) {
   RECT frame{};
   if (!IsWindow(window) || !IsWindowVisible(window) || !GetWindowRect(window, &frame)) {
     error = "no window on screen to picture";
     return false;
   }
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
+  width = frame.right - frame.left;
+  height = frame.bottom - frame.top;
   ui::memory_surface surface;
   if (!surface.create(nullptr, width, height)) {
     error = "no picture surface of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
@@ -64,7 +67,29 @@ bool writeWindow(HWND window, const std::string& path, std::string& error) {
     error = "the window's pixels could not be copied";
     return false;
   }
-  return writeBitmap(surface.dc(), surface.bitmap(), width, height, path, error);
+  rgb = bitmapRgb(surface.dc(), surface.bitmap(), width, height);
+  if (rgb.empty()) {
+    error = "the picture's pixels could not be read";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> windowPng(HWND window, std::string& error) {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;
+  if (!windowRgb(window, width, height, rgb, error)) return {};
+  std::vector<uint8_t> png = encodeRgb(width, height, rgb);
+  if (png.empty()) error = "no picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
+  return png;
+}
+
+bool writeWindow(HWND window, const std::string& path, std::string& error) {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;
+  return windowRgb(window, width, height, rgb, error) && writeRgb(path, width, height, rgb, error);
 }
 
 }  // namespace vdpng

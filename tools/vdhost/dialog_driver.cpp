@@ -482,10 +482,16 @@ bool DialogDriver::proceed(Frame& frame) {
 
 void DialogDriver::takePicture(Frame& frame) {
   const Answer& a = *frame.action;
+  std::string error;
+  if (!host_.writesFiles) {
+    // A fault sweep's run: the picture is taken and encoded, and dropped.
+    if (vdpng::windowPng(frame.window, error).empty())
+      fail(a.line, "the picture " + vd::utf16ToUtf8(a.dialog.text) + " cannot be taken: " + error);
+    return;
+  }
   const std::filesystem::path path(ui::toWide(a.dialog.text));
   std::error_code ec;
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
-  std::string error;
   if (!vdpng::writeWindow(frame.window, path.string(), error))
     fail(a.line, "the picture " + vd::utf16ToUtf8(a.dialog.text) + " was not written: " + error);
 }

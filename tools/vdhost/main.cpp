@@ -137,13 +137,14 @@ void usage() {
   std::fprintf(stderr,
                "usage: vdhost [--module DLL] [--userdata DIR] [--load DXF] [--save DXF] [--picture PNG] [--transcript FILE] [--expect FILE]\n"
                "              [--fail OPERATION:N]... [--quiet] [--time] [SCRIPT]\n"
-               "       vdhost [--module DLL] [--userdata DIR] [--load DXF] [--fault-timeout SECONDS] --fault-sweep SCRIPT\n"
+               "       vdhost [--module DLL] [--userdata DIR] [--load DXF] [--fault-timeout SECONDS] [--fault-positions] --fault-sweep SCRIPT\n"
                "  --load DXF  start from the drawing in a DXF file\n"
                "  --save DXF  write the drawing as DXF R2000 after the script\n"
                "  --picture PNG [--picture-size WxH]  paint the drawing after the script (default 1024x768)\n"
                "  --fail OPERATION:N  the N-th call of the host operation (* for any) after init fails\n"
                "  --time  write each command's own time (and the load's and save's) to stderr, not to the transcript\n"
-               "  --fault-sweep SCRIPT  run the script once per host call the module makes, failing that call\n");
+               "  --fault-sweep SCRIPT  run the script once per host call the module makes, failing that call\n"
+               "  --fault-positions  list the calls the sweep would fail (the run without faults), and sweep nothing\n");
 }
 
 struct Options {
@@ -156,6 +157,7 @@ struct Options {
   std::string sweepScript;                         // --fault-sweep
   double timeoutSeconds = 10;                      // --fault-timeout
   int workerFirst = 0;                             // --fault-worker: this process runs positions from here on
+  bool listPositions = false;                      // --fault-positions
 };
 
 // "OPERATION:N" with a known operation (or *) and N from 1.
@@ -210,6 +212,8 @@ bool parseOptions(int argc, char** argv, Options& o) {
     } else if (a == "--fault-timeout") {
       ok = value(text) && std::sscanf(text.c_str(), "%lf", &o.timeoutSeconds) == 1 && o.timeoutSeconds > 0 &&
            o.timeoutSeconds < 86400;
+    } else if (a == "--fault-positions") {
+      o.listPositions = true;
     } else if (a == "--fault-worker") {
       ok = value(text) && std::sscanf(text.c_str(), "%d", &o.workerFirst) == 1 && o.workerFirst >= 1;
     } else if (!a.empty() && a[0] != '-' && o.script.empty()) {
@@ -224,7 +228,7 @@ bool parseOptions(int argc, char** argv, Options& o) {
     return o.script.empty() && o.savePath.empty() && o.picturePath.empty() && o.transcriptPath.empty() &&
            o.expectPath.empty() && o.fails.empty();
   }
-  return o.workerFirst == 0 && !(o.script.empty() && o.loadPath.empty() && o.savePath.empty() && o.picturePath.empty());
+  return o.workerFirst == 0 && !o.listPositions && !(o.script.empty() && o.loadPath.empty() && o.savePath.empty() && o.picturePath.empty());
 }
 
 // The module loaded and its texts served, for as long as this lives.
@@ -365,6 +369,7 @@ int runSweepWorker(const Options& o) {
     if (!userData.refill(o.userData, error)) return false;
     return o.loadPath.empty() || host.loadDrawing(o.loadPath, error);
   });
+  if (o.listPositions) return vdhost::listSweepPositions(sweep);
   return vdhost::runSweepWorker(sweep, o.workerFirst);
 }
 
@@ -378,7 +383,7 @@ int main(int argc, char** argv) {
   }
   // The host program's own modules are there before any module is loaded.
   vdhost::loadAltSendModules();
-  if (!o.sweepScript.empty()) return o.workerFirst > 0 ? runSweepWorker(o) : superviseSweep(o);
+  if (!o.sweepScript.empty()) return o.workerFirst > 0 || o.listPositions ? runSweepWorker(o) : superviseSweep(o);
 
   Host& host = Host::instance();
   ui::unique_hwnd mainWindow(createMainWindow());

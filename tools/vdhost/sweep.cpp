@@ -231,4 +231,19 @@ int runSweepWorker(hostsim::FaultSweep& sweep, int first) {
   return 0;
 }
 
+int listSweepPositions(hostsim::FaultSweep& sweep) {
+  std::string error;
+  if (!sweep.countPositions(error)) {
+    report("fault sweep: " + error);
+    return 1;
+  }
+  for (int n = 1; n <= sweep.positions(); ++n) {
+    const hostsim::HostCall& call = sweep.callAt(n);
+    report("position " + std::to_string(n) + " " + vd::hostOperationName(call.operation) + " (its " +
+           hostsim::ordinalText(call.ordinal) + " call)");
+  }
+  report("fault sweep: " + std::to_string(sweep.positions()) + " positions");
+  return 0;
+}
+
 }  // namespace vdhost

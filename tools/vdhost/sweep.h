@@ -22,4 +22,9 @@ int superviseSweep(const std::function<std::wstring(int first)>& workerCommandLi
 // `first` on, each reported on standard output as it begins and ends.
 int runSweepWorker(hostsim::FaultSweep& sweep, int first);
 
+// --fault-positions: the run without faults only, and the positions it
+// counted, one line each ("position N OPERATION (its ORDINAL call)"), so
+// that a script trimmed for a sweep can be compared with its scenario.
+int listSweepPositions(hostsim::FaultSweep& sweep);
+
 }  // namespace vdhost

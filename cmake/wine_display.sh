@@ -1,0 +1,27 @@
+#!/bin/sh
+# The emulator of the Windows build's tests: runs a program under Wine.
+#
+# A test that shows windows (vd_shows_windows) must be alone on its display:
+# two at once take the activation and the focus from each other. `./vd test`
+# gives ctest one resource "display" per virtual display it started, each
+# with a Wine prefix and server of its own, and exports for each id
+# VD_DISPLAY_SLOT_<id>="DISPLAY PREFIX"; ctest hands each such test one id at
+# a time, so two of them run at once on two displays. Run by hand, without
+# those resources, such a test takes a lock file per display instead and the
+# window tests run one at a time as before.
+if [ "${VD_SHOWS_WINDOWS:-}" = 1 ]; then
+  slot=""
+  if [ -n "${CTEST_RESOURCE_GROUP_0_DISPLAY:-}" ]; then
+    id=${CTEST_RESOURCE_GROUP_0_DISPLAY#id:}
+    id=${id%%,*}
+    eval "slot=\${VD_DISPLAY_SLOT_$id:-}"
+  fi
+  if [ -n "$slot" ]; then
+    DISPLAY=${slot%% *}
+    WINEPREFIX=${slot#* }
+    export DISPLAY WINEPREFIX
+  else
+    exec flock "${TMPDIR:-/tmp}/vd-display-$(id -u)-${DISPLAY:-none}.lock" wine "$@"
+  fi
+fi
+exec wine "$@"
