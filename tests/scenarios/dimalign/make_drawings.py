@@ -18,6 +18,12 @@ tests/scenarios/lineardims/dimdraw.py as a CAD program writes dimensions:
             the first extension line), which vdhost moves to the second on
             loading.
 
+  tih.dxf   dimensions whose texts DIMTIH makes horizontal (a DSTYLE
+            override): B00 rotated horizontal 0,0 -> 40,0 (line y = -10),
+            B01 rotated vertical 50,0 -> 50,30 (line x = 60), B02 aligned
+            70,0 -> 100,20 (8 to its left); the UCS turned by 30 degrees.
+            DimUpdateUCS turns their texts from the world X axis to the
+            UCS X axis (examples/dimupdateucs.vds).
   --many N PATH
             the benchmark's drawing: the sample A00 (rotated, horizontal,
             its line at y = 30) left of N rotated horizontal dimensions in
@@ -56,6 +62,16 @@ def ucs(path):
     d.save(path, cad_points=False)
 
 
+def tih(path):
+    d = Drawing()
+    flat = {"dimtih": 1}
+    d.rotated("B00", (0, 0), (40, 0), line=(0, -10), overrides=flat)
+    d.rotated("B01", (50, 0), (50, 30), line=(60, 0), angle=90, overrides=flat)
+    d.aligned("B02", (70, 0), (100, 20), distance=8, overrides=flat)
+    d.ucs((0, 0), 30)
+    d.save(path)
+
+
 def many(count, path):
     d = Drawing()
     d.rotated("A00", (-20, 0), (-10, 0), line=(0, 30))
@@ -71,3 +87,4 @@ if __name__ == "__main__":
     out = sys.argv[1] if len(sys.argv) > 1 else HERE
     row(os.path.join(out, "row.dxf"))
     ucs(os.path.join(out, "ucs.dxf"))
+    tih(os.path.join(out, "tih.dxf"))
