@@ -10,10 +10,10 @@ Run (./vd bench does, with the release build):
 """
 import os
 import re
-import statistics
 import subprocess
 import sys
-import time
+
+from vdhost_timing import medians, setup, timed_run
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MAKER = os.path.join(HERE, "..", "tests", "scenarios", "dimalign", "make_drawings.py")
@@ -33,33 +33,23 @@ def drawing(folder, count):
 
 
 def run(vdhost, module, dxf, script, count):
-    begun = time.monotonic()
-    done = subprocess.run(["wine", vdhost, "--module", module, "--time", "--load", dxf, script],
-                          capture_output=True, text=True)
-    whole = (time.monotonic() - begun) * 1000
-    found = TIME_LINE.search(done.stderr)
+    command, processor, whole, done = timed_run(vdhost, module, dxf, script, TIME_LINE)
     # The row and the sample (selected again, it is rewritten onto itself).
     written = done.stdout.count("drawing: entity added DIMENSION")
-    if done.returncode != 0 or not found or written != count + 1:
+    if done.returncode != 0 or command is None or written != count + 1:
         sys.exit(f"dimalign_vdhost: vdhost did not align the {count} dimensions of {dxf} "
                  f"({written} written):\n{done.stderr[-2000:]}")
-    return float(found.group(1)), float(found.group(2)), whole
+    return command, processor, whole
 
 
 def main():
-    if len(sys.argv) != 4:
-        sys.exit(__doc__)
-    vdhost, module, folder = sys.argv[1:]
-    os.makedirs(folder, exist_ok=True)
-    script = os.path.join(folder, "dimalign.vds")
-    with open(script, "w") as f:
-        f.write(SCRIPT)
+    vdhost, module, folder, script = setup(sys.argv, __doc__, "dimalign.vds", SCRIPT)
     print(f"{'dimensions':>10} {'command':>12} {'processor':>12} {'whole run':>12}")
     medians = {}
     for count in SIZES:
         dxf = drawing(folder, count)
         runs = [run(vdhost, module, dxf, script, count) for _ in range(RUNS)]
-        command, processor, whole = (statistics.median(r[i] for r in runs) for i in range(3))
+        command, processor, whole = medians(runs)
         medians[count] = command
         print(f"{count:>10} {command:>9.1f} ms {processor:>9.1f} ms {whole:>9.1f} ms")
     print(f"bench-result: DimAlign 10k {medians[10000]:.0f} ms target {TARGET_MS} ms")
