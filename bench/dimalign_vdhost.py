@@ -13,7 +13,7 @@ import re
 import subprocess
 import sys
 
-from vdhost_timing import medians, setup, timed_run
+from vdhost_timing import median_of_runs, setup, timed_run
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MAKER = os.path.join(HERE, "..", "tests", "scenarios", "dimalign", "make_drawings.py")
@@ -45,14 +45,14 @@ def run(vdhost, module, dxf, script, count):
 def main():
     vdhost, module, folder, script = setup(sys.argv, __doc__, "dimalign.vds", SCRIPT)
     print(f"{'dimensions':>10} {'command':>12} {'processor':>12} {'whole run':>12}")
-    medians = {}
+    commands = {}
     for count in SIZES:
         dxf = drawing(folder, count)
         runs = [run(vdhost, module, dxf, script, count) for _ in range(RUNS)]
-        command, processor, whole = medians(runs)
-        medians[count] = command
+        command, processor, whole = median_of_runs(runs)
+        commands[count] = command
         print(f"{count:>10} {command:>9.1f} ms {processor:>9.1f} ms {whole:>9.1f} ms")
-    print(f"bench-result: DimAlign 10k {medians[10000]:.0f} ms target {TARGET_MS} ms")
+    print(f"bench-result: DimAlign 10k {commands[10000]:.0f} ms target {TARGET_MS} ms")
 
 
 if __name__ == "__main__":

@@ -14,7 +14,7 @@ import re
 import subprocess
 import sys
 
-from vdhost_timing import medians, setup, timed_run
+from vdhost_timing import median_of_runs, setup, timed_run
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MAKER = os.path.join(HERE, "..", "tests", "scenarios", "heightdim", "make_drawings.py")
@@ -44,7 +44,7 @@ def main():
     for count, bases in SIZES:
         dxf = drawing(folder, count, bases)
         runs = [run(vdhost, module, dxf, script, count) for _ in range(RUNS)]
-        command, processor, whole = medians(runs)
+        command, processor, whole = median_of_runs(runs)
         medians[(count, bases)] = (command, processor)
         print(f"{count:>7} {bases:>6} {command:>9.1f} ms {processor:>9.1f} ms {whole:>9.1f} ms")
     for bases in (10, 100):

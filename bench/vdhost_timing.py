@@ -22,7 +22,7 @@ def timed_run(vdhost, module, dxf, script, time_line):
     return float(found.group(1)), float(found.group(2)), whole, done
 
 
-def medians(runs):
+def median_of_runs(runs):
     """The median of each column of (command, processor, whole) runs."""
     return tuple(statistics.median(r[i] for r in runs) for i in range(3))
 
