@@ -146,9 +146,10 @@ int runDimAlign() {
   const GcGeScopedTol context(GcGeContext::gTol, tolerances.context);
   const GcGeScopedTol fine(GcGeContext::gFineTol, tolerances.fine);
 
-  std::optional<OwnedChain> sampleChain = pickSample();
-  if (!sampleChain) return 0;
-  const LinearDimension sample = *readLinearDimension(*sampleChain);
+  const std::optional<OwnedChain> sampleChain = pickSample();
+  // The copy of a dimension that was read fails only when memory runs out.
+  const std::optional<LinearDimension> sample = sampleChain ? readLinearDimension(*sampleChain) : std::nullopt;
+  if (!sample) return 0;
   if (select(kSelect, IDS_PROMPT_DIMALIGN_SELECT) != kRtNorm) return 0;
   std::vector<OwnedChain> work;
   for (const ValueNode* n = nextSelected(true); n; n = nextSelected(false)) work.push_back(entityCopy(n));
@@ -159,11 +160,11 @@ int runDimAlign() {
   for (OwnedChain& entry : work) {
     const std::optional<LinearDimension> self = readLinearDimension(entry);
     if (!self) continue;
-    if (!self->direction.isParallelTo(sample.direction)) {
+    if (!self->direction.isParallelTo(sample->direction)) {
       notParallel = true;
       continue;
     }
-    if (!alignOnto(entry, *self, sample)) continue;
+    if (!alignOnto(entry, *self, *sample)) continue;
     if (!rewrite.write(entry)) return 0;
   }
   if (!rewrite.commit()) return 0;
