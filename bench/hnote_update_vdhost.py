@@ -16,10 +16,10 @@ Run (./vd bench does, with the release build):
 """
 import os
 import re
-import statistics
 import subprocess
 import sys
-import time
+
+from vdhost_timing import median_of_runs, setup, timed_run
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MAKER = os.path.join(HERE, "..", "tests", "scenarios", "heightdim", "make_drawings.py")
@@ -37,30 +37,20 @@ def drawing(folder, count, bases):
 
 
 def run(vdhost, module, dxf, script, count):
-    begun = time.monotonic()
-    done = subprocess.run(["wine", vdhost, "--module", module, "--time", "--load", dxf, script],
-                          capture_output=True, text=True)
-    whole = (time.monotonic() - begun) * 1000
-    found = TIME_LINE.search(done.stderr)
-    if done.returncode != 0 or not found or f"prompt: {count} objektů bylo změněno" not in done.stdout:
+    command, processor, whole, done = timed_run(vdhost, module, dxf, script, TIME_LINE)
+    if done.returncode != 0 or command is None or f"prompt: {count} objektů bylo změněno" not in done.stdout:
         sys.exit(f"hnote_update_vdhost: vdhost did not update the {count} marks of {dxf}:\n{done.stderr}")
-    return float(found.group(1)), float(found.group(2)), whole
+    return command, processor, whole
 
 
 def main():
-    if len(sys.argv) != 4:
-        sys.exit(__doc__)
-    vdhost, module, folder = sys.argv[1:]
-    os.makedirs(folder, exist_ok=True)
-    script = os.path.join(folder, "update.vds")
-    with open(script, "w") as f:
-        f.write("init\ncommand HeightDimUpdate\n")
+    vdhost, module, folder, script = setup(sys.argv, __doc__, "update.vds", "init\ncommand HeightDimUpdate\n")
     print(f"{'marks':>7} {'bases':>6} {'command':>12} {'processor':>12} {'whole run':>12}")
     medians = {}
     for count, bases in SIZES:
         dxf = drawing(folder, count, bases)
         runs = [run(vdhost, module, dxf, script, count) for _ in range(RUNS)]
-        command, processor, whole = (statistics.median(r[i] for r in runs) for i in range(3))
+        command, processor, whole = median_of_runs(runs)
         medians[(count, bases)] = (command, processor)
         print(f"{count:>7} {bases:>6} {command:>9.1f} ms {processor:>9.1f} ms {whole:>9.1f} ms")
     for bases in (10, 100):

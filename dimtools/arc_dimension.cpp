@@ -22,17 +22,8 @@ namespace {
 constexpr int kDimensionLayerKey = 3;
 constexpr int kLayerNameChars = 256;
 
-GcGePoint3d toPoint(const ChainPoint& p) { return {p.x, p.y, p.z}; }
-ChainPoint toChain(const GcGePoint3d& p) { return {p.x, p.y, p.z}; }
-GcGePoint3d pointOf(ChainView chain, int code) { return toPoint(chain.point(code).value_or(ChainPoint{})); }
 
 int dimensionKind(ChainView dimension) { return static_cast<int>(dimension.integer(kType).value_or(-1)) & kTypeMask; }
-
-// A copy of an entity from its group 0 on: without the host's entity name.
-OwnedChain entityCopy(ChainView entity) {
-  const ValueNode* type = entity.find(gc::kType);
-  return type ? OwnedChain::copyOf(ChainView(type)) : OwnedChain();
-}
 
 vstring dimensionLayer() {
   vchar buffer[kLayerNameChars] = {};
@@ -207,15 +198,15 @@ int adjustLimitPoints(CKota& kota, bool& moved) {
     l1 = kota.limitPoint1 - c;
     l2 = kota.limitPoint2 - c;
   }
-  dim.setPoint(kExtOrigin1, toChain(kota.limitPoint1));
-  dim.setPoint(kExtOrigin2, toChain(kota.limitPoint2));
+  dim.setPoint(kExtOrigin1, toChainPoint(kota.limitPoint1));
+  dim.setPoint(kExtOrigin2, toChainPoint(kota.limitPoint2));
   if (planarAngle(e1, l1, n, s) > planarAngle(e1, l2, n, s)) std::swap(l1, l2);
   if (!(planarAngle(e1, l1, n, s) > planarAngle(e1, d, n, s)) && !(planarAngle(e2, l2, n, -s) > planarAngle(e2, d, n, -s)))
     return kArcDimDone;
   // The dimension arc point goes onto the bisector of the limits at its distance.
   GcGeVector3d m = (l1 + l2).normal() * d.length();
   if (planarAngle(l1, m, n, s) > planarAngle(l1, l2, n, s)) m = -m;
-  dim.setPoint(kDefinitionPoint, toChain(c + m));
+  dim.setPoint(kDefinitionPoint, toChainPoint(c + m));
   return kArcDimDone;
 }
 

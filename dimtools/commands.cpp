@@ -1,6 +1,7 @@
 #include "dimtools/commands.h"
 
 #include "dimtools/arc_dimension.h"
+#include "dimtools/dim_align.h"
 #include "dimtools/arc_length.h"
 #include "host/pending.h"
 #ifdef _WIN32
@@ -24,7 +25,7 @@ int commandDimArcLength(int, const char* const*) {
 }
 int commandDimConnect(int, const char* const*) { return reportCommandPending(u"DimConnect"); }
 int commandDimDivide(int, const char* const*) { return reportCommandPending(u"DimDivide"); }
-int commandDimAlign(int, const char* const*) { return reportCommandPending(u"DimAlign"); }
-int commandDimUpdateUcs(int, const char* const*) { return reportCommandPending(u"DimUpdateUCS"); }
+int commandDimAlign(int, const char* const*) { return dim::runDimAlign(); }
+int commandDimUpdateUcs(int, const char* const*) { return dim::runDimUpdateUcs(); }
 
 }  // namespace vd::dimtools

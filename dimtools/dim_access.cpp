@@ -194,4 +194,23 @@ bool setEntityLayer(OwnedChain& entity, vstring_view layer) {
   return false;
 }
 
+OwnedChain entityCopy(ChainView entity) {
+  const ValueNode* type = entity.find(gc::kType);
+  return type ? OwnedChain::copyOf(ChainView(type)) : OwnedChain();
+}
+
+GcGePoint3d pointOf(ChainView chain, int code) {
+  const ChainPoint p = chain.point(code).value_or(ChainPoint{});
+  return {p.x, p.y, p.z};
+}
+
+ChainPoint toChainPoint(const GcGePoint3d& p) { return {p.x, p.y, p.z}; }
+
+bool hasSubclass(ChainView chain, const vchar* name) {
+  for (ChainItem item : chain) {
+    if (item.code() == gc::kSubclass && item.text() == vstring_view(name)) return true;
+  }
+  return false;
+}
+
 }  // namespace vd::dim

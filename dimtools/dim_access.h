@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "geom/point3d.h"
 #include "host/chain.h"
 
 namespace vd::dim {
@@ -46,5 +47,16 @@ OwnedChain mergeDimChanges(ChainView base, ChainView changes, MergeForm form = M
 // stands, or adds group 8 directly behind the 100 "AcDbEntity" marker. False
 // (and nothing written) without either, or when memory runs out.
 bool setEntityLayer(OwnedChain& entity, vstring_view layer);
+
+// A copy of an entity from its group 0 on, without the host's entity name,
+// ready to be changed and written as a new entity. Empty without group 0.
+OwnedChain entityCopy(ChainView entity);
+
+// A point group as a library point; the origin when the group is absent.
+GcGePoint3d pointOf(ChainView chain, int code);
+ChainPoint toChainPoint(const GcGePoint3d& p);
+
+// Whether the chain carries the subclass marker (group 100) `name`.
+bool hasSubclass(ChainView chain, const vchar* name);
 
 }  // namespace vd::dim

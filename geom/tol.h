@@ -65,25 +65,38 @@ private:
   double mEqualVector = vdgeom::tol::kEqualVector;
 };
 
-// The library's single global tolerance, the default of every tolerance
-// argument.
+// The library's context tolerances. gTol is the default of every tolerance
+// argument. gFineTol is a second, finer pair that no operation takes by
+// default: callers pass it where a comparison must hold much tighter than
+// the one users set (whether two computed points are one point while gTol
+// still decides what counts as parallel). Its defaults are one thousandth
+// of gTol's.
 struct GcGeContext {
   static GcGeTol gTol;
+  static GcGeTol gFineTol;
 };
 
-// Sets GcGeContext::gTol for one scope and restores the previous value on
-// every exit, so a caller that tightens the tolerance cannot leak it.
+namespace vdgeom::tol {
+// Share of the context tolerance that the fine tolerance holds by default.
+inline constexpr double kFineShare = 1e-3;
+} // namespace vdgeom::tol
+
+// Sets a context tolerance (GcGeContext::gTol unless another is named) for
+// one scope and restores the previous value on every exit, so a caller that
+// changes a tolerance cannot leak it.
 class GcGeScopedTol {
 public:
-  explicit GcGeScopedTol(const GcGeTol& tol) : mSaved(GcGeContext::gTol) {
-    GcGeContext::gTol = tol;
+  GcGeScopedTol(GcGeTol& target, const GcGeTol& tol) : mTarget(target), mSaved(target) {
+    mTarget = tol;
   }
+  explicit GcGeScopedTol(const GcGeTol& tol) : GcGeScopedTol(GcGeContext::gTol, tol) {}
   GcGeScopedTol(double equalPoint, double equalVector)
       : GcGeScopedTol(GcGeTol(equalPoint, equalVector)) {}
-  ~GcGeScopedTol() { GcGeContext::gTol = mSaved; }
+  ~GcGeScopedTol() { mTarget = mSaved; }
   GcGeScopedTol(const GcGeScopedTol&) = delete;
   GcGeScopedTol& operator=(const GcGeScopedTol&) = delete;
 
 private:
+  GcGeTol& mTarget;
   GcGeTol mSaved;
 };

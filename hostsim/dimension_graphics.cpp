@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "geom/vector3d.h"
 #include "hostsim/dimension_style.h"
 #include "hostsim/dxf_schema.h"
 #include "hostsim/number_text.h"
@@ -72,6 +73,7 @@ const std::vector<VariableField>& variableFields() {
       {75, Kind::Flag, nullptr, &D::suppressFirst},
       {76, Kind::Flag, nullptr, &D::suppressSecond},
       {77, Kind::Integer, nullptr, nullptr, &D::textAbove},
+      {73, Kind::Flag, nullptr, &D::textInsideHorizontal},
       {271, Kind::Integer, nullptr, nullptr, &D::decimals},
       {179, Kind::Integer, nullptr, nullptr, &D::angleDecimals},
       {78, Kind::Integer, nullptr, nullptr, &D::zeroSuppress},
@@ -202,19 +204,44 @@ class Builder {
   // The text along `along` (made to read from left to right or upwards) with
   // its middle at `middle` of the dimension line, or above it; at group 11
   // when the dimension's text stands where the user put it (70 bit 128).
+  // With DIMTIH the text reads along the dimension's horizontal instead: the
+  // direction at minus group 51 from the x axis, which DimUpdateUCS sets to
+  // the UCS X axis; it stands above the line only where the line runs along
+  // that direction, and is centred on it otherwise, as a CAD host puts it.
   void text(const vstring& measured, V2 middle, V2 along) {
     const std::optional<vstring> shown = dimensionText(dim_, measured);
     if (!shown || height_ <= 0) return;
     V2 t = unit(along);
     if (t.x < -kTiny || (std::fabs(t.x) <= kTiny && t.y < 0)) t = t * -1.0;
+    bool above = v_.textAbove != 0;
+    if (v_.textInsideHorizontal) {
+      const V2 horizontal = direction(-dim_.real(51).value_or(0));
+      above = above && std::fabs(cross(horizontal, t)) <= kTiny;
+      t = horizontal;
+    }
     V2 place = middle;
-    if (v_.textAbove != 0) place = middle + leftNormal(t) * (gap_ + height_ / 2);
+    if (above) place = middle + leftNormal(t) * (gap_ + height_ / 2);
     if ((dim_.integer(70).value_or(0) & 128) != 0) {
-      if (auto p = point(11)) place = *p;
+      if (auto p = textPoint()) place = *p;
     }
     double rotation = std::atan2(t.y, t.x);
     if (auto r = dim_.real(53); r && *r != 0) rotation = *r;
     g_.text = DimensionGraphics::Text{*shown, at(place, z_), height_, rotation};
+  }
+
+  // Group 11 in the world: it is held in the object coordinate system of
+  // the dimension's normal (210), whose x axis the arbitrary-axis rule of
+  // GcGeVector3d::perpVector gives, as the dimension tools read it.
+  std::optional<V2> textPoint() const {
+    const auto p = dim_.point(11);
+    if (!p) return std::nullopt;
+    const ChainPoint n = dim_.point(210).value_or(ChainPoint{0, 0, 1});
+    GcGeVector3d z(n.x, n.y, n.z);
+    if (z.isZeroLength()) return plane(*p);
+    z.normalize();
+    const GcGeVector3d x = z.perpVector(), y = z.crossProduct(x);
+    const GcGeVector3d w = x * p->x + y * p->y + z * p->z;
+    return V2{w.x, w.y};
   }
 
   bool linear(bool aligned) {

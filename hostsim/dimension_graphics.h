@@ -29,6 +29,7 @@ struct DimensionVariables {
   bool suppressFirst = false;     // DIMSE1 75
   bool suppressSecond = false;    // DIMSE2 76
   int textAbove = 1;              // DIMTAD 77: 0 centred on the line, otherwise above it
+  bool textInsideHorizontal = false;  // DIMTIH 73: the text reads along the dimension's horizontal (51)
   int decimals = 2;               // DIMDEC 271
   int angleDecimals = 0;          // DIMADEC 179; -1: DIMDEC
   int zeroSuppress = 8;           // DIMZIN 78: 4 leading zeros, 8 trailing zeros

@@ -183,6 +183,26 @@ TEST(Arrays, LayoutGrowthAndCopies) {
   EXPECT_EQ(d[4], 0.0);
 }
 
+// The fine tolerance is a second context pair: a scope that sets it leaves
+// gTol alone, and both come back however the scopes end.
+TEST(Tolerance, FineToleranceIsASecondContextPair) {
+  EXPECT_DOUBLE_EQ(GcGeContext::gFineTol.equalPoint(), GcGeContext::gTol.equalPoint() * 1e-3);
+  EXPECT_DOUBLE_EQ(GcGeContext::gFineTol.equalVector(), GcGeContext::gTol.equalVector() * 1e-3);
+  const GcGeTol coarse = GcGeContext::gTol, fine = GcGeContext::gFineTol;
+  {
+    GcGeScopedTol both(1e-3, 1e-5);
+    GcGeScopedTol finer(GcGeContext::gFineTol, GcGeTol(1e-6, 1e-8));
+    EXPECT_EQ(GcGeContext::gTol.equalPoint(), 1e-3);
+    EXPECT_EQ(GcGeContext::gFineTol.equalPoint(), 1e-6);
+    EXPECT_EQ(GcGeContext::gFineTol.equalVector(), 1e-8);
+    EXPECT_TRUE(GcGePoint2d(0, 0).isEqualTo({5e-4, 0}));
+    EXPECT_FALSE(GcGePoint2d(0, 0).isEqualTo({5e-4, 0}, GcGeContext::gFineTol));
+  }
+  EXPECT_EQ(GcGeContext::gTol.equalPoint(), coarse.equalPoint());
+  EXPECT_EQ(GcGeContext::gFineTol.equalPoint(), fine.equalPoint());
+  EXPECT_EQ(GcGeContext::gFineTol.equalVector(), fine.equalVector());
+}
+
 TEST(Tolerance, ScopedOverrideRestoresOnExit) {
   const GcGeTol before = GcGeContext::gTol;
   {

@@ -7,6 +7,7 @@
 
 #include "commands/commands.h"
 #include "host/host_api.h"
+#include "host/pending.h"
 #include "host/services.h"
 #include "hostsim/exports.h"
 #include "hostsim/host.h"
@@ -198,31 +199,32 @@ TEST_F(Binding, FormatTextsMustTakeTheArgumentsGiven) {
 }
 
 // The line of a command not built yet comes from the host's text, whatever
-// language the host serves it in.
+// language the host serves it in. Every command of the table is built, so
+// the report is called directly with the names a command would pass.
 TEST_F(Binding, PendingCommandsSayItInTheHostsText) {
   hostTexts() = {{IDS_MSG_COMMAND_PENDING, u"Command %s is not available yet."}};
   host().stringSource = &mappedTexts;
   ASSERT_TRUE(bind());
   struct Case {
-    const char* command;
-    std::vector<const char*> args;
+    const char16_t* command;
+    vd::vstring detail;
     const char* line;
   } cases[] = {
-      {"DimConnect", {}, "prompt: Command DimConnect is not available yet.\\n"},
-      {"DimAlign", {}, "prompt: Command DimAlign is not available yet.\\n"},
+      {u"DimLater", {}, "prompt: Command DimLater is not available yet.\\n"},
+      {u"DimSoon", u"2D", "prompt: Command DimSoon is not available yet. (2D)\\n"},
   };
   for (const Case& c : cases) {
-    const vd::CommandInfo* info = vd::findCommand(c.command);
-    ASSERT_NE(info, nullptr);
-    EXPECT_EQ(vd::runCommand(*info, static_cast<int>(c.args.size()), c.args.data()), 0);
+    EXPECT_EQ(vd::reportCommandPending(c.command, c.detail), 0);
     ASSERT_FALSE(host().transcript().empty());
     EXPECT_EQ(host().transcript().back(), c.line);
   }
   // A host text with a conversion the line does not pass is not used; nor is a missing one.
   hostTexts() = {{IDS_MSG_COMMAND_PENDING, u"%d %s"}};
-  const vd::CommandInfo* pending = vd::findCommand("DimAlign");
-  vd::runCommand(*pending, 0, nullptr);
-  EXPECT_EQ(host().transcript().back(), "prompt: DimAlign\\n");
+  vd::reportCommandPending(u"DimLater");
+  EXPECT_EQ(host().transcript().back(), "prompt: DimLater\\n");
+  hostTexts().clear();
+  vd::reportCommandPending(u"DimSoon");
+  EXPECT_EQ(host().transcript().back(), "prompt: DimSoon\\n");
 }
 
 }  // namespace

@@ -310,6 +310,50 @@ TEST_F(DimensionGraphicsTest, TextStandsAboveTheMiddleOfTheLineReadableOrWhereTh
   EXPECT_NEAR(g.text->middle.y, 12, 1e-12);
 }
 
+// DIMTIH turns the text to the dimension's horizontal, minus group 51 from
+// the x axis (DimUpdateUCS writes 2π − α for a UCS turned by α): above a
+// line that runs that way, centred on any other. Group 11 of a placed text
+// is in the object coordinate system of the normal (210).
+TEST_F(DimensionGraphicsTest, HorizontalTextFollowsGroup51AndPlacedTextItsObjectSystem) {
+  struct Case {
+    const char* what;
+    double dimtih;      // override 73
+    double rotation50;  // of the dimension line
+    double group51;     // NaN: none
+    double rotation;    // of the text
+    ChainPoint middle;
+  } cases[] = {
+      {"DIMTIH off: along the line", 0, kPi / 2, NAN, kPi / 2, {15 - 1.875, 15, 0}},
+      {"DIMTIH, no 51: world horizontal, centred on a vertical line", 1, kPi / 2, NAN, 0, {15, 15, 0}},
+      {"DIMTIH, 51 = 2π − π/6: along 30°", 1, kPi / 2, 2 * kPi - kPi / 6, kPi / 6, {15, 15, 0}},
+      {"DIMTIH, 51 = 2π: horizontal line, text above it", 1, 0, 2 * kPi, 0, {15, 11.875, 0}},
+  };
+  for (const Case& c : cases) {
+    OwnedChain dim = rotated({{73, c.dimtih}});
+    dim.setReal(50, c.rotation50);
+    if (c.rotation50 != 0) {
+      // Vertical: 0,0 -> 0,30, its line at x = 15.
+      dim.setPoint(14, {0, 30, 0});
+      dim.setPoint(10, {15, 30, 0});
+    }
+    if (!std::isnan(c.group51)) dim.setReal(51, c.group51);
+    DimensionGraphics g = graphicsOf(dim);
+    ASSERT_TRUE(g.text) << c.what;
+    EXPECT_NEAR(std::remainder(g.text->rotation - c.rotation, 2 * kPi), 0, 1e-12) << c.what;
+    EXPECT_NEAR(g.text->middle.x, c.middle.x, 1e-9) << c.what;
+    EXPECT_NEAR(g.text->middle.y, c.middle.y, 1e-9) << c.what;
+  }
+  // Normal -Z: the object x axis is world -X, so 11 at (-15, 12) is world (15, 12).
+  OwnedChain placed = rotated();
+  placed.setInteger(70, 32 + 128);
+  placed.setPoint(11, {-15, 12, 0});
+  placed.setPoint(210, {0, 0, -1});
+  DimensionGraphics g = graphicsOf(placed);
+  ASSERT_TRUE(g.text);
+  EXPECT_NEAR(g.text->middle.x, 15, 1e-12);
+  EXPECT_NEAR(g.text->middle.y, 12, 1e-12);
+}
+
 TEST_F(DimensionGraphicsTest, OtherTypesAndDegenerateDimensionsDrawNothing) {
   ChainBuilder radial, same, parallel;
   radial.text(0, u"DIMENSION").point(10, 0, 0).integer(70, 4).point(15, 5, 0);
