@@ -208,7 +208,7 @@ TEST_F(Binding, PendingCommandsSayItInTheHostsText) {
     std::vector<const char*> args;
     const char* line;
   } cases[] = {
-      {"DimConnect", {}, "prompt: Command DimConnect is not available yet.\\n"},
+      {"DimUpdateUCS", {}, "prompt: Command DimUpdateUCS is not available yet.\\n"},
       {"DimAlign", {}, "prompt: Command DimAlign is not available yet.\\n"},
   };
   for (const Case& c : cases) {
