@@ -12,6 +12,10 @@ namespace vd::dim {
 
 namespace {
 
+// Relative distance from a whole number within which an integer share is
+// taken for that number.
+constexpr double kWholeSlack = 1e-9;
+
 // The text as ASCII; only called on texts numericKind accepts.
 std::string ascii(vstring_view text) { return std::string(text.begin(), text.end()); }
 
@@ -94,7 +98,12 @@ std::pair<vstring, vstring> splitText(const GcGePoint3d& start, const GcGePoint3
   if (kind == kInteger) {
     std::optional<int64_t> n = integerOf(text);
     if (!n) return {};
-    const auto firstPart = static_cast<int64_t>(std::trunc(static_cast<double>(*n) * along / length));
+    double share = static_cast<double>(*n) * along / length;
+    // Lengths computed from points carry noise in their last bits: a share
+    // that is a whole number but for that noise is that number, not one less.
+    const double whole = std::round(share);
+    if (std::abs(share - whole) <= kWholeSlack * std::max(1.0, std::abs(share))) share = whole;
+    const auto firstPart = static_cast<int64_t>(std::trunc(share));
     return {integerText(firstPart), integerText(*n - firstPart)};
   }
   const int decimals = decimalsOf(text, kind);
