@@ -20,6 +20,12 @@ header's DIMEXO is 0.625. Handles are those the scripts pick.
                      A14 aligned from 0,300 to 30,340, its line 10 to the
                      left, "50";
                      A15 vertical from 60,-50 to 60,50, its line at x 50.
+  pictures_connect.dxf, pictures_divide.dxf
+                     the drawings of examples/dimconnect.vds and
+                     examples/dimdivide.vds (the pictures in docs/pictures):
+                     rows 0-30-70-100 "30" "40" "30", 0-45-100 and
+                     0-40-100 "1.5" "2"; a dimension 0-100 "100" and an
+                     aligned one from 10,0 to 90,20.
 
 Run: /usr/bin/python3 make_drawings.py [OUTPUT_FOLDER]
 """
@@ -62,8 +68,21 @@ def divide(path):
     d.save(path)
 
 
+def pictures(connect_path, divide_path):
+    d = Drawing()
+    row(d, ["A01", "A02", "A03"], [0, 30, 70, 100], 40, ["30", "40", "30"])
+    row(d, ["B01", "B02"], [0, 45, 100], 20)
+    row(d, ["C01", "C02"], [0, 40, 100], 0, ["1.5", "2"])
+    d.save(connect_path)
+    d = Drawing()
+    d.rotated("A11", (0, 40), (100, 40), line=(0, 50), text="100")
+    d.aligned("A14", (10, 0), (90, 20), distance=10)
+    d.save(divide_path)
+
+
 if __name__ == "__main__":
     out = sys.argv[1] if len(sys.argv) > 1 else HERE
     connect(os.path.join(out, "connect.dxf"), True)
     connect(os.path.join(out, "connect_ezdxf.dxf"), False)
     divide(os.path.join(out, "divide.dxf"))
+    pictures(os.path.join(out, "pictures_connect.dxf"), os.path.join(out, "pictures_divide.dxf"))
