@@ -14,11 +14,10 @@ Run (./vd bench does, with the release build):
 """
 import os
 import random
-import re
 import statistics
-import subprocess
 import sys
-import time
+
+from vdhost_timing import arguments, timed_run
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "scenarios", "lineardims"))
@@ -27,7 +26,6 @@ COUNT = 1000
 RUNS = 3
 TARGET_MS = 1000
 LINE_Y = 10
-TIME_LINE = re.compile(r"vdhost: time command DimConnect .*: ([0-9.]+) ms \(processor ([0-9.]+) ms\)")
 
 
 def layout():
@@ -97,21 +95,14 @@ def check(saved, expected):
 
 
 def run(vdhost, module, dxf, script, saved):
-    begun = time.monotonic()
-    done = subprocess.run(["wine", vdhost, "--module", module, "--time", "--load", dxf, "--save", saved, script],
-                          capture_output=True, text=True)
-    whole = (time.monotonic() - begun) * 1000
-    found = TIME_LINE.search(done.stderr)
-    if done.returncode != 0 or not found:
+    done, times = timed_run(vdhost, module, ["--load", dxf, "--save", saved, script], "DimConnect")
+    if done.returncode != 0 or not times:
         sys.exit(f"dimconnect_vdhost: vdhost did not join the dimensions of {dxf}:\n{done.stdout[-2000:]}\n{done.stderr}")
-    return float(found.group(1)), float(found.group(2)), whole
+    return times
 
 
 def main():
-    if len(sys.argv) != 4:
-        sys.exit(__doc__)
-    vdhost, module, folder = sys.argv[1:]
-    os.makedirs(folder, exist_ok=True)
+    vdhost, module, folder = arguments(__doc__)
     dims = layout()
     dxf = drawing(folder, dims)
     picked = list(dims)

@@ -10,17 +10,16 @@ Run (./vd bench does, with the release build):
   /usr/bin/python3 bench/hnote_update_vdhost.py VDHOST_EXE MODULE_DLL WORK_FOLDER
 """
 import os
-import re
 import statistics
 import subprocess
 import sys
-import time
+
+from vdhost_timing import arguments, timed_run
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MAKER = os.path.join(HERE, "..", "tests", "scenarios", "heightdim", "make_drawings.py")
 SIZES = ((1000, 10), (1000, 100), (10000, 10), (10000, 100))
 RUNS = 3
-TIME_LINE = re.compile(r"vdhost: time command HeightDimUpdate .*: ([0-9.]+) ms \(processor ([0-9.]+) ms\)")
 
 
 def drawing(folder, count, bases):
@@ -31,21 +30,14 @@ def drawing(folder, count, bases):
 
 
 def run(vdhost, module, dxf, script, count):
-    begun = time.monotonic()
-    done = subprocess.run(["wine", vdhost, "--module", module, "--time", "--load", dxf, script],
-                          capture_output=True, text=True)
-    whole = (time.monotonic() - begun) * 1000
-    found = TIME_LINE.search(done.stderr)
-    if done.returncode != 0 or not found or f"prompt: {count} objektů bylo změněno" not in done.stdout:
+    done, times = timed_run(vdhost, module, ["--load", dxf, script], "HeightDimUpdate")
+    if done.returncode != 0 or not times or f"prompt: {count} objektů bylo změněno" not in done.stdout:
         sys.exit(f"hnote_update_vdhost: vdhost did not update the {count} marks of {dxf}:\n{done.stderr}")
-    return float(found.group(1)), float(found.group(2)), whole
+    return times
 
 
 def main():
-    if len(sys.argv) != 4:
-        sys.exit(__doc__)
-    vdhost, module, folder = sys.argv[1:]
-    os.makedirs(folder, exist_ok=True)
+    vdhost, module, folder = arguments(__doc__)
     script = os.path.join(folder, "update.vds")
     with open(script, "w") as f:
         f.write("init\ncommand HeightDimUpdate\n")

@@ -11,9 +11,13 @@ Run: /usr/bin/python3 check_dimensions.py CASE DRAWING.dxf [LOADED.dxf]
         same:    every dimension as in LOADED.dxf, handles included
 """
 import math
+import os
 import sys
 
 import ezdxf
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from dimension_match import match_dimensions, report  # noqa: E402
 
 ROTATED, ALIGNED = 0, 1
 
@@ -131,23 +135,13 @@ def main(case, path, loaded=None):
             line = (d["10"][0] - d["14"][0], d["10"][1] - d["14"][1])
             if abs(line[0] * math.cos(a) + line[1] * math.sin(a)) > 1e-6:
                 failures.append(f"DIMENSION {d['handle']}: rotation {d['angle']} is not square to its extension lines")
-    left = list(dims)
-    for w in wanted:
-        match = next((d for d in left if matches(d, w)), None)
-        if match is None:
-            failures.append(f"no dimension {w['text']!r} from {w['13']} to {w['14']} through {w['10']} "
-                            f"(kind {w['kind']}, {w['overrides']}, handle {w['handle']})")
-        else:
-            left.remove(match)
-    for d in left:
-        failures.append(f"unexpected dimension {d['handle']} {d['text']!r} from {d['13']} to {d['14']} through "
-                        f"{d['10']} (kind {d['kind']}, {d['overrides']})")
-    for f in failures:
-        print(f"{path}: {f}")
-    if not failures:
-        print(f"{path}: {len(wanted)} dimension(s) as expected")
-    return 1 if failures else 0
-
+    failures += match_dimensions(
+        wanted, dims, matches,
+        lambda w: f"{w['text']!r} from {w['13']} to {w['14']} through {w['10']} (kind {w['kind']}, "
+                  f"{w['overrides']}, handle {w['handle']})",
+        lambda d: f"{d['handle']} {d['text']!r} from {d['13']} to {d['14']} through {d['10']} (kind {d['kind']}, "
+                  f"{d['overrides']})")
+    return report(path, failures, len(wanted))
 
 if __name__ == "__main__":
     if len(sys.argv) < 3:
