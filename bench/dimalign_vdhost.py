@@ -9,18 +9,16 @@ Run (./vd bench does, with the release build):
   /usr/bin/python3 bench/dimalign_vdhost.py VDHOST_EXE MODULE_DLL WORK_FOLDER
 """
 import os
-import re
 import subprocess
 import sys
 
-from vdhost_timing import median_of_runs, setup, timed_run
+from vdhost_timing import arguments, median_of_runs, timed_run
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MAKER = os.path.join(HERE, "..", "tests", "scenarios", "dimalign", "make_drawings.py")
 SIZES = (1000, 10000)
 RUNS = 3
 TARGET_MS = 1000  # 10,000 dimensions
-TIME_LINE = re.compile(r"vdhost: time command DimAlign .*: ([0-9.]+) ms \(processor ([0-9.]+) ms\)")
 # The sample and every dimension of the row lie inside this window.
 SCRIPT = "init\ncommand DimAlign\npick A00\nwindow -1000,-100 1000000,100\n"
 
@@ -33,17 +31,20 @@ def drawing(folder, count):
 
 
 def run(vdhost, module, dxf, script, count):
-    command, processor, whole, done = timed_run(vdhost, module, dxf, script, TIME_LINE)
+    done, times = timed_run(vdhost, module, ["--load", dxf, script], "DimAlign")
     # The row and the sample (selected again, it is rewritten onto itself).
     written = done.stdout.count("drawing: entity added DIMENSION")
-    if done.returncode != 0 or command is None or written != count + 1:
+    if done.returncode != 0 or not times or written != count + 1:
         sys.exit(f"dimalign_vdhost: vdhost did not align the {count} dimensions of {dxf} "
                  f"({written} written):\n{done.stderr[-2000:]}")
-    return command, processor, whole
+    return times
 
 
 def main():
-    vdhost, module, folder, script = setup(sys.argv, __doc__, "dimalign.vds", SCRIPT)
+    vdhost, module, folder = arguments(__doc__)
+    script = os.path.join(folder, "dimalign.vds")
+    with open(script, "w") as f:
+        f.write(SCRIPT)
     print(f"{'dimensions':>10} {'command':>12} {'processor':>12} {'whole run':>12}")
     commands = {}
     for count in SIZES:

@@ -5,28 +5,21 @@ run three times. It prints the command's own time (elapsed and processor,
 from `vdhost --time`) and the whole run's (Wine's start, the load of the
 drawing and the update), each the median of the runs, and what part of the
 10,000-mark update the 1,000-mark one takes (an eighth or less: linear).
-For the table of `./vd bench` it prints the 10,000-mark update on 100 bases
-as `bench-result:` lines, its elapsed time and its processor time (which
-other programs on a busy machine do not inflate), each against 2 s: the
-update of a drawing full of marks should not keep the user waiting longer
-(it took 14.5 s while it was quadratic, about 1.2 s since).
 
 Run (./vd bench does, with the release build):
   /usr/bin/python3 bench/hnote_update_vdhost.py VDHOST_EXE MODULE_DLL WORK_FOLDER
 """
 import os
-import re
 import subprocess
 import sys
 
-from vdhost_timing import median_of_runs, setup, timed_run
+from vdhost_timing import arguments, median_of_runs, timed_run
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MAKER = os.path.join(HERE, "..", "tests", "scenarios", "heightdim", "make_drawings.py")
 SIZES = ((1000, 10), (1000, 100), (10000, 10), (10000, 100))
 RUNS = 3
-TARGET_MS = 2000
-TIME_LINE = re.compile(r"vdhost: time command HeightDimUpdate .*: ([0-9.]+) ms \(processor ([0-9.]+) ms\)")
+TARGET_MS = 2000  # 10,000 marks on 100 bases
 
 
 def drawing(folder, count, bases):
@@ -37,14 +30,17 @@ def drawing(folder, count, bases):
 
 
 def run(vdhost, module, dxf, script, count):
-    command, processor, whole, done = timed_run(vdhost, module, dxf, script, TIME_LINE)
-    if done.returncode != 0 or command is None or f"prompt: {count} objektů bylo změněno" not in done.stdout:
+    done, times = timed_run(vdhost, module, ["--load", dxf, script], "HeightDimUpdate")
+    if done.returncode != 0 or not times or f"prompt: {count} objektů bylo změněno" not in done.stdout:
         sys.exit(f"hnote_update_vdhost: vdhost did not update the {count} marks of {dxf}:\n{done.stderr}")
-    return command, processor, whole
+    return times
 
 
 def main():
-    vdhost, module, folder, script = setup(sys.argv, __doc__, "update.vds", "init\ncommand HeightDimUpdate\n")
+    vdhost, module, folder = arguments(__doc__)
+    script = os.path.join(folder, "update.vds")
+    with open(script, "w") as f:
+        f.write("init\ncommand HeightDimUpdate\n")
     print(f"{'marks':>7} {'bases':>6} {'command':>12} {'processor':>12} {'whole run':>12}")
     medians = {}
     for count, bases in SIZES:

@@ -1,41 +1,39 @@
-"""Timing a command in vdhost under Wine, shared by the vdhost benchmarks:
-one run with `--time`, and the medians of several.
+"""What the benchmarks of commands in vdhost share: one run under Wine with
+`--time`, read back as the command's elapsed and processor time and the
+whole run's time.
 """
 import os
+import re
 import statistics
 import subprocess
 import sys
 import time
 
 
-def timed_run(vdhost, module, dxf, script, time_line):
-    """Runs vdhost on the drawing and script; gives the command's elapsed
-    and processor milliseconds (matched by `time_line`, None when the line is
-    missing), the whole run's milliseconds and the finished process."""
+def timed_run(vdhost, module, arguments, command):
+    """Runs `wine VDHOST --module MODULE --time ARGUMENTS...`; returns the
+    finished process and (command ms, processor ms, whole run ms), the
+    times None when the command's line is missing."""
+    line = re.compile(rf"vdhost: time command {re.escape(command)} .*: ([0-9.]+) ms \(processor ([0-9.]+) ms\)")
     begun = time.monotonic()
-    done = subprocess.run(["wine", vdhost, "--module", module, "--time", "--load", dxf, script],
-                          capture_output=True, text=True)
+    done = subprocess.run(["wine", vdhost, "--module", module, "--time", *arguments], capture_output=True, text=True)
     whole = (time.monotonic() - begun) * 1000
-    found = time_line.search(done.stderr)
+    found = line.search(done.stderr)
     if not found:
-        return None, None, whole, done
-    return float(found.group(1)), float(found.group(2)), whole, done
+        return done, None
+    return done, (float(found.group(1)), float(found.group(2)), whole)
+
+
+def arguments(usage):
+    """VDHOST_EXE MODULE_DLL WORK_FOLDER from the command line, the folder
+    made; the usage text ends the program when they are not given."""
+    if len(sys.argv) != 4:
+        sys.exit(usage)
+    vdhost, module, folder = sys.argv[1:]
+    os.makedirs(folder, exist_ok=True)
+    return vdhost, module, folder
 
 
 def median_of_runs(runs):
     """The median of each column of (command, processor, whole) runs."""
     return tuple(statistics.median(r[i] for r in runs) for i in range(3))
-
-
-def setup(argv, usage, script_name, script_text):
-    """Reads VDHOST_EXE MODULE_DLL WORK_FOLDER from the command line (exits
-    with `usage` otherwise), makes the folder and writes the host script
-    into it; gives (vdhost, module, folder, script path)."""
-    if len(argv) != 4:
-        sys.exit(usage)
-    vdhost, module, folder = argv[1:]
-    os.makedirs(folder, exist_ok=True)
-    script = os.path.join(folder, script_name)
-    with open(script, "w") as f:
-        f.write(script_text)
-    return vdhost, module, folder, script

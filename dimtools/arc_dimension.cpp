@@ -7,6 +7,7 @@
 
 #include "dimtools/arc_angles.h"
 #include "dimtools/dim_access.h"
+#include "dimtools/dim_batch.h"
 #include "dimtools/dim_codes.h"
 #include "dimtools/dim_style.h"
 #include "host/host_api.h"
@@ -86,18 +87,6 @@ bool removeFirst(OwnedChain& chain, int code) {
   }
   chain.reset(head);
   return gone != nullptr;
-}
-
-// Writes one entity in a batch of its own; true when it reached the drawing.
-// A refused entity leaves its batch unflushed, and a new empty batch drops
-// it, so that no later flush commits what is left of it.
-bool writeBatch(ValueNode* chain) {
-  if (hostCallOr<&HostApi::Header_bin>(0) != kRtNorm) return false;
-  if (hostCallOr<&HostApi::Entmake_binW>(0, chain, 0) != kRtNorm) {
-    hostCallOr<&HostApi::Header_bin>(0);
-    return false;
-  }
-  return hostCallOr<&HostApi::Flush_bin>(0, 1) == kRtNorm;
 }
 
 }  // namespace
@@ -212,14 +201,6 @@ int adjustLimitPoints(CKota& kota, bool& moved) {
 
 bool writeArcTextOverride(CKota& kota, int mode, bool withLimitPoints) {
   OwnedChain& dim = kota.dimension;
-  removeFirst(dim, kTextOverride);
-  ValueNode* marker = nullptr;
-  for (ValueNode* n = dim.get(); n && !marker; n = n->next) {
-    if (n->code == kSubclass && n->v.str && vstring_view(n->v.str) == names::kAcDbDimension) marker = n;
-  }
-  if (!marker) return false;
-  if (marker->next && marker->next->code == kAfterDimensionMarker) marker = marker->next;
-
   double angle = 0.0;
   if (!withLimitPoints) {
     angle = dim.view().real(kMeasurement).value_or(0.0);
@@ -238,10 +219,7 @@ bool writeArcTextOverride(CKota& kota, int mode, bool withLimitPoints) {
     vstring radius = formatDimValue(kota, kota.radius);
     text = vformat(loadFormat(IDS_FMT_DIMARC_LENGTH_RADIUS, "ss").c_str(), length.c_str(), radius.c_str());
   }
-  OwnedChain node = ChainBuilder().text(kTextOverride, text).build();
-  if (!node) return false;
-  spliceChainAfter(marker, node.release());
-  return true;
+  return placeDimensionText(dim, text);
 }
 
 namespace {
@@ -253,7 +231,7 @@ int makeArcDimension(CKota& kota, const ArcDimensionRequest& request, const vstr
   }
   if (!writeArcTextOverride(kota, request.mode, request.withLimitPoints)) return kArcDimDrawError;
   setEntityLayer(kota.dimension, layer);
-  if (!writeBatch(kota.dimension.get())) return kArcDimDrawError;
+  if (!writeBatch(std::span<const OwnedChain>(&kota.dimension, 1))) return kArcDimDrawError;
   reapplyDimStyle();
   return kArcDimDone;
 }
@@ -270,7 +248,7 @@ int runDimArc(const ArcDimensionRequest& request) {
     errorBox(loadText(IDS_MSG_DIMARC_READ_ERROR));
     if (request.restoreSource && kota.sourceArc) {
       kota.sourceArc.remove(gc::kHandle);
-      writeBatch(kota.sourceArc.get());
+      writeBatch(std::span<const OwnedChain>(&kota.sourceArc, 1));
     }
     return -1;
   }

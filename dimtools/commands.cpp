@@ -1,8 +1,10 @@
 #include "dimtools/commands.h"
 
 #include "dimtools/arc_dimension.h"
-#include "dimtools/dim_align.h"
 #include "dimtools/arc_length.h"
+#include "dimtools/dim_align.h"
+#include "dimtools/dim_connect.h"
+#include "dimtools/dim_divide.h"
 #include "host/pending.h"
 #ifdef _WIN32
 #include "dimtools/arc_length_dialog.h"
@@ -23,8 +25,8 @@ int commandDimArcLength(int, const char* const*) {
   return dim::runDimArcLength(nullptr);
 #endif
 }
-int commandDimConnect(int, const char* const*) { return reportCommandPending(u"DimConnect"); }
-int commandDimDivide(int, const char* const*) { return reportCommandPending(u"DimDivide"); }
+int commandDimConnect(int, const char* const*) { return dim::runDimConnect(); }
+int commandDimDivide(int, const char* const*) { return dim::runDimDivide(); }
 int commandDimAlign(int, const char* const*) { return dim::runDimAlign(); }
 int commandDimUpdateUcs(int, const char* const*) { return dim::runDimUpdateUcs(); }
 

@@ -182,6 +182,21 @@ OwnedChain mergeDimChanges(ChainView base, ChainView changes, MergeForm form) {
   return OwnedChain(merged);
 }
 
+bool placeDimensionText(OwnedChain& dimension, vstring_view text) {
+  ValueNode* marker = nullptr;
+  for (ValueNode* n = dimension.get(); n && !marker; n = n->next) {
+    if (n->code == kSubclass && n->v.str && vstring_view(n->v.str) == names::kAcDbDimension) marker = n;
+  }
+  if (!marker) return false;
+  if (marker->next && marker->next->code == kAfterDimensionMarker) marker = marker->next;
+  OwnedChain node = ChainBuilder().text(kTextOverride, text).build();
+  if (!node) return false;
+  // The marker is no text node: removing the old text leaves it in place.
+  dimension.remove(kTextOverride);
+  spliceChainAfter(marker, node.release());
+  return true;
+}
+
 bool setEntityLayer(OwnedChain& entity, vstring_view layer) {
   if (entity.view().has(gc::kLayer)) return entity.setText(gc::kLayer, layer);
   for (ValueNode* n = entity.get(); n; n = n->next) {

@@ -43,6 +43,12 @@ enum class MergeForm {
 // Empty for an empty base or when memory runs out.
 OwnedChain mergeDimChanges(ChainView base, ChainView changes, MergeForm form = MergeForm::Plain);
 
+// Writes a dimension's text override (group 1) where a CAD program keeps
+// it: directly behind the "AcDbDimension" marker, or behind the group 280
+// that may follow that marker; a text it had elsewhere is removed. False,
+// with the chain as it was, when it has no such marker or memory runs out.
+bool placeDimensionText(OwnedChain& dimension, vstring_view text);
+
 // Writes the layer of an entity: replaces the text of its group 8 where it
 // stands, or adds group 8 directly behind the 100 "AcDbEntity" marker. False
 // (and nothing written) without either, or when memory runs out.

@@ -301,10 +301,15 @@ int GetPointW(const double* base, const vchar* prompt, double* point) {
   // With a base point the host draws a rubber band from it; the transcript says where from.
   vstring shown = textOf(prompt);
   if (base) shown += vd::utf8ToUtf16(" (rubber band from " + formatPoint(base) + ")");
-  std::optional<Answer> a = host().takeAnswer("a point", textOf(prompt), {Answer::Kind::Point});
+  std::optional<Answer> a = host().takeAnswer("a point", textOf(prompt), {Answer::Kind::Point, Answer::Kind::Enter});
   if (!a || a->kind == Answer::Kind::Cancel) {
     host().log("point? ", shown + u" -> cancel");
     return vd::kRtCancel;
+  }
+  // Enter gives no point, as a host answers a point prompt left empty.
+  if (a->kind == Answer::Kind::Enter) {
+    host().log("point? ", shown + u" -> enter");
+    return vd::kRtNone;
   }
   if (point) std::memcpy(point, a->point, sizeof a->point);
   host().log("point? ", shown + vd::utf8ToUtf16(" -> " + formatPoint(a->point)));

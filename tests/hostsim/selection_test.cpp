@@ -139,6 +139,15 @@ TEST_F(SelectionTest, CancelAndUnknownHandles) {
   EXPECT_NE(host().error().find("line 7"), std::string::npos) << "the script line is named";
 }
 
+TEST_F(SelectionTest, EnterAtAPointPromptGivesNoPoint) {
+  host().queueAnswer(answer(Answer::Kind::Enter));
+  double p[3] = {7, 7, 7};
+  EXPECT_EQ(api().GetPointW(nullptr, u"Bod:", p), kRtNone);
+  EXPECT_FALSE(host().failed());
+  EXPECT_EQ(p[0], 7) << "no point is written";
+  EXPECT_EQ(host().transcript().back(), "point? Bod: -> enter");
+}
+
 TEST_F(SelectionTest, APickAnswersNoOtherRequest) {
   Answer pick = answer(Answer::Kind::Pick);
   pick.handles = {hLine};

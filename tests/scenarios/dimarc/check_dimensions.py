@@ -6,9 +6,13 @@ dimension about its vertex on layer KOTY with its text and definition points.
 Run: /usr/bin/python3 check_dimensions.py DRAWING.dxf [EXPECTED...]
   EXPECTED  "TEXT|X15,Y15|X13,Y13|X14,Y14|X10,Y10" (points within 1e-6)
 """
+import os
 import sys
 
 import ezdxf
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from dimension_match import match_dimensions, report  # noqa: E402
 
 SOURCES = {"ARC": 1, "CIRCLE": 1, "LWPOLYLINE": 1, "LINE": 1}
 
@@ -45,19 +49,11 @@ def main(path, specs):
     for spec in specs:
         text, *points = spec.split("|")
         wanted.append((text, *[point(p) for p in points]))
-    for w in wanted:
-        match = next((d for d in dims if d[0] == w[0] and all(near(d[i], w[i]) for i in range(1, 5))), None)
-        if match is None:
-            failures.append(f"no dimension {w[0]!r} about {w[1]} from {w[2]} to {w[3]} through {w[4]}")
-        else:
-            dims.remove(match)
-    for d in dims:
-        failures.append(f"unexpected dimension {d[5]} {d[0]!r} about {d[1]} from {d[2]} to {d[3]} through {d[4]}")
-    for f in failures:
-        print(f"{path}: {f}")
-    if not failures:
-        print(f"{path}: {len(wanted)} dimension(s) as expected")
-    return 1 if failures else 0
+    failures += match_dimensions(
+        wanted, dims, lambda d, w: d[0] == w[0] and all(near(d[i], w[i]) for i in range(1, 5)),
+        lambda w: f"{w[0]!r} about {w[1]} from {w[2]} to {w[3]} through {w[4]}",
+        lambda d: f"{d[5]} {d[0]!r} about {d[1]} from {d[2]} to {d[3]} through {d[4]}")
+    return report(path, failures, len(wanted))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,360 @@
+// Joining linear dimensions: the texts, the four ways two dimension lines
+// meet, the overrides a join writes, the whole list joined (and the same
+// as the plain pairwise scan), and the command against the in-process host.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numbers>
+#include <random>
+
+#include "dimtools/dim_access.h"
+#include "dimtools/dim_codes.h"
+#include "dimtools/dim_connect.h"
+#include "dimtools/dim_texts.h"
+#include "dimtools/linear_dim.h"
+#include "res/string_ids.h"
+#include "tests/dimtools/dim_test_host.h"
+#include "tests/dimtools/linear_dims.h"
+
+using namespace vd;
+using namespace vd::dim;
+using dimtest::horizontal;
+using dimtest::LinearSpec;
+using dimtest::linearDimension;
+using Groups = std::vector<std::string>;
+
+namespace {
+
+constexpr double kExo = 0.625;
+
+TEST(DimTexts, NumbersJoinedAndShared) {
+  const struct {
+    const char16_t* text;
+    int kind;
+  } kinds[] = {{u"", kNotNumber}, {u"120", kInteger}, {u"1.5", 1},    {u"12.50", 2},      {u"...", kNotNumber},
+               {u"1a", kNotNumber}, {u".5", 0},        {u"5.", 1},     {u"1.2.3", 3},       {u"-5", kNotNumber},
+               {u" 5", kNotNumber}, {u"<>", kNotNumber}};
+  for (const auto& k : kinds) EXPECT_EQ(numericKind(k.text), k.kind) << utf16ToUtf8(k.text);
+
+  const struct {
+    const char16_t *a, *b;
+    const char* joined;
+  } joins[] = {
+      {u"120", u"80", "200"},   {u"1.5", u"2", "3.5"},     {u"2", u"1.5", "3.5"},  {u"1.25", u"0.5", "1.75"},
+      {u"0.1", u"0.2", "0.3"},  {u".5", u".25", "0.75"},  {u"5.", u"5", "10"},    {u"abc", u"80", ""},
+      {u"", u"80", ""},         {u"120", u"<>", ""},
+      // An integer sum too large to hold: the measured value instead.
+      {u"9223372036854775807", u"1", ""},
+  };
+  for (const auto& j : joins)
+    EXPECT_EQ(utf16ToUtf8(joinTexts(j.a, j.b)), j.joined) << utf16ToUtf8(j.a) << " + " << utf16ToUtf8(j.b);
+
+  const GcGePoint3d start(0, 10, 0), end(100, 10, 0);
+  const struct {
+    const char16_t* text;
+    double at;
+    const char *first, *second;
+  } splits[] = {
+      {u"100", 25, "25", "75"},  {u"100", 100.0 / 3, "33", "67"}, {u"7", 50, "3", "4"},
+      {u"10.0", 25, "2.5", "7.5"}, {u"1.00", 100.0 / 3, "0.33", "0.67"}, {u"abc", 25, "", ""}, {u"", 25, "", ""},
+  };
+  for (const auto& s : splits) {
+    auto [first, second] = splitText(start, end, GcGePoint3d(s.at, 10, 0), s.text);
+    EXPECT_EQ(utf16ToUtf8(first), s.first) << utf16ToUtf8(s.text) << " at " << s.at;
+    EXPECT_EQ(utf16ToUtf8(second), s.second) << utf16ToUtf8(s.text) << " at " << s.at;
+  }
+  auto [a, b] = splitText(start, start, start, u"100");
+  EXPECT_TRUE(a.empty() && b.empty()) << "a dimension of no length shares nothing";
+}
+
+TEST(DimGeometry, DirectionsAndFirstFoot) {
+  // 10 on 14: the rotation decides; without one, the direction 14 -> 13.
+  LinearSpec onLine = horizontal(0, 50, 10, 10);
+  std::optional<LinearDim> d = readLinearDim(linearDimension(onLine));
+  ASSERT_TRUE(d);
+  EXPECT_NEAR(d->extensionAngle, -std::numbers::pi / 2, 1e-12);
+  EXPECT_NEAR(d->firstFoot.x, 0, 1e-12);
+  onLine.rotation.reset();
+  d = readLinearDim(linearDimension(onLine));
+  ASSERT_TRUE(d);
+  EXPECT_NEAR(d->extensionAngle, std::numbers::pi - std::numbers::pi / 2, 1e-12);
+  // An aligned dimension from 0,0 to 30,40, its line 10 to the left.
+  d = readLinearDim(linearDimension({{0, 0, 0}, {30, 40, 0}, {22, 46, 0}}));
+  ASSERT_TRUE(d);
+  EXPECT_NEAR(d->firstFoot.x, -8, 1e-9);
+  EXPECT_NEAR(d->firstFoot.y, 6, 1e-9);
+  // Angular dimensions are no linear ones.
+  OwnedChain angular = ChainBuilder().text(0, u"DIMENSION").integer(70, 37).point(10, 1, 1).point(13, 0, 0).point(14, 1, 0).build();
+  EXPECT_FALSE(readLinearDim(angular));
+}
+
+// The four ways, each built on the dimension named, with the points the
+// joined dimension takes; a and b lie on layers A and B.
+TEST(JoinDims, TheFourWaysAndNone) {
+  auto on = [](LinearSpec s, const char16_t* layer) {
+    s.layer = layer;
+    return s;
+  };
+  const struct {
+    const char* what;
+    LinearSpec a, b;
+    const char* base;  // layer of the dimension the result is built on; "" no join
+    ChainPoint p13, p14, p10;
+  } cases[] = {
+      {"a's first foot on b's 10", horizontal(50, 100), horizontal(0, 50), "A", {0, 0, 0}, {100, 0, 0}, {100, 10, 0}},
+      {"first feet together", horizontal(50, 100), {{50, 0, 0}, {0, 0, 0}, {0, 10, 0}, 0.0}, "A", {0, 0, 0},
+       {100, 0, 0}, {100, 10, 0}},
+      {"b's first foot on a's 10", horizontal(0, 50), horizontal(50, 100), "B", {100, 0, 0}, {0, 0, 0}, {0, 10, 0}},
+      {"both 10 together", horizontal(0, 50), {{100, 0, 0}, {50, 0, 0}, {50, 10, 0}, 0.0}, "B", {100, 0, 0},
+       {0, 0, 0}, {0, 10, 0}},
+      {"a gap between", horizontal(0, 50), horizontal(50.001, 100), "", {}, {}, {}},
+      {"lines apart", horizontal(0, 50), horizontal(50, 100, 0, 12), "", {}, {}, {}},
+      {"measured from the other side", horizontal(0, 50), horizontal(50, 100, 20, 10), "", {}, {}, {}},
+      // A vertical dimension whose first foot is a's 10.
+      {"across", horizontal(0, 50), {{60, 10, 0}, {60, 30, 0}, {50, 30, 0}, std::numbers::pi / 2}, "", {}, {}, {}},
+      // Within the point tolerance the ends meet.
+      {"ends 0.00005 apart", horizontal(0, 50), horizontal(50.00005, 100), "B", {100, 0, 0}, {0, 0, 0}, {0, 10, 0}},
+  };
+  for (const auto& c : cases) {
+    OwnedChain a = linearDimension(on(c.a, u"A")), b = linearDimension(on(c.b, u"B"));
+    OwnedChain joined = joinDims(a, b, kExo);
+    if (!*c.base) {
+      EXPECT_FALSE(joined) << c.what;
+      continue;
+    }
+    ASSERT_TRUE(joined) << c.what;
+    EXPECT_EQ(utf16ToUtf8(joined.view().layer()), c.base) << c.what;
+    dimtest::expectPoint(joined, 13, c.p13, c.what);
+    dimtest::expectPoint(joined, 14, c.p14, c.what);
+    dimtest::expectPoint(joined, 10, c.p10, c.what);
+    EXPECT_FALSE(joined.view().has(kMeasurement)) << c.what << ": the host measures anew";
+  }
+}
+
+TEST(JoinDims, TextsAndTheirPlace) {
+  LinearSpec a = horizontal(0, 50), b = horizontal(50, 100);
+  a.text = u"120";
+  b.text = u"80";
+  OwnedChain joined = joinDims(linearDimension(a), linearDimension(b), kExo);
+  ASSERT_TRUE(joined);
+  EXPECT_EQ(dimtest::textOf(joined), "200");
+  a.text = u"1.5";
+  b.text = u"2";
+  EXPECT_EQ(dimtest::textOf(joinDims(linearDimension(a), linearDimension(b), kExo)), "3.5");
+  // A text that is no number, or none: the measured value, with the empty
+  // text behind the dimension's marker where a CAD program writes it.
+  b.text = nullptr;
+  joined = joinDims(linearDimension(a), linearDimension(b), kExo);
+  Groups g = hnotetest::groupsOf(joined);
+  auto marker = std::find(g.begin(), g.end(), "100 AcDbDimension");
+  ASSERT_NE(marker, g.end());
+  EXPECT_EQ(*(marker + 1), "1");
+}
+
+// The overrides a join writes, on "a's first foot on b's 10": a from 50 to
+// 100 measured from y 0, b from 0 to 50 from y 4; both lines at y 10, so
+// a's extension lines are 10 long and b's 6.
+TEST(JoinDims, OverridesAfterAJoin) {
+  const struct {
+    const char* what;
+    dimtest::Overrides a, b;
+    int se1, se2;
+    double exo;
+  } cases[] = {
+      {"none: the drawing's DIMEXO less the slack", {}, {}, 0, 0, kExo - 0.001},
+      {"the larger DIMEXO", {.exo = 1.0}, {}, 0, 0, 0.999},
+      {"DIMSE1 on one only", {.se1 = 1}, {}, 0, 0, kExo - 0.001},
+      // Second lines off: the new first line (6 long, from b) shows as long
+      // as a's first (10 - 0.625) plus the slack.
+      {"DIMSE2 on both", {.se2 = 1}, {.se2 = 1}, 0, 1, 6 - 9.375 - 0.001},
+      // First lines off, b's scale 2: a's second line shows 10 - 1.25.
+      {"DIMSE1 on both, b scaled", {.se1 = 1}, {.scale = 2.0, .se1 = 1}, 1, 0, 10 - 8.75 - 0.001},
+      {"both off on both", {.se1 = 1, .se2 = 1}, {.se1 = 1, .se2 = 1}, 1, 1, 10 - 9.375 - 0.001},
+  };
+  for (const auto& c : cases) {
+    LinearSpec a = horizontal(50, 100), b = horizontal(0, 50, 4);
+    a.overrides = c.a;
+    b.overrides = c.b;
+    OwnedChain joined = joinDims(linearDimension(a), linearDimension(b), kExo);
+    ASSERT_TRUE(joined) << c.what;
+    std::optional<LinearDim> d = readLinearDim(joined);
+    ASSERT_TRUE(d) << c.what;
+    EXPECT_EQ(d->dimSe1, c.se1) << c.what;
+    EXPECT_EQ(d->dimSe2, c.se2) << c.what;
+    ASSERT_TRUE(d->dimExo) << c.what;
+    EXPECT_NEAR(*d->dimExo, c.exo, 1e-12) << c.what;
+  }
+}
+
+// The pairwise scan as it is usually written: each dimension in turn tries
+// every later one and starts again after each join.
+void connectPairwise(std::vector<OwnedChain>& list, double exo) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    for (size_t j = i + 1; j < list.size();) {
+      OwnedChain joined = joinDims(list[i], list[j], exo);
+      if (!joined) {
+        ++j;
+        continue;
+      }
+      list[i] = std::move(joined);
+      list.erase(list.begin() + static_cast<std::ptrdiff_t>(j));
+      j = i + 1;
+    }
+  }
+}
+
+std::vector<Groups> groupsOfAll(const std::vector<OwnedChain>& list) {
+  std::vector<Groups> out;
+  for (const OwnedChain& c : list) out.push_back(hnotetest::groupsOf(c));
+  return out;
+}
+
+TEST(ConnectDimensions, ThreeInAnyOrderMakeOne) {
+  const LinearSpec parts[] = {horizontal(0, 30), horizontal(30, 70), horizontal(70, 100)};
+  std::vector<int> order = {0, 1, 2};
+  do {
+    std::vector<OwnedChain> list;
+    for (int k : order) {
+      LinearSpec s = parts[k];
+      s.text = k == 0 ? u"30" : (k == 1 ? u"40" : u"30");
+      list.push_back(linearDimension(s));
+    }
+    connectDimensions(list, kExo);
+    ASSERT_EQ(list.size(), 1u) << order[0] << order[1] << order[2];
+    std::optional<LinearDim> d = readLinearDim(list[0]);
+    ASSERT_TRUE(d);
+    EXPECT_NEAR(std::min(d->firstFoot.x, d->point10.x), 0, 1e-9);
+    EXPECT_NEAR(std::max(d->firstFoot.x, d->point10.x), 100, 1e-9);
+    EXPECT_EQ(d->text, u"100");
+  } while (std::next_permutation(order.begin(), order.end()));
+
+  std::vector<OwnedChain> apart;
+  apart.push_back(linearDimension(horizontal(0, 30)));
+  apart.push_back(linearDimension(horizontal(30, 60, 0, 15)));  // parallel, its own line
+  apart.push_back(linearDimension(horizontal(31, 60)));         // on the line, a gap away
+  connectDimensions(apart, kExo);
+  EXPECT_EQ(apart.size(), 3u);
+}
+
+// Shuffled rows of dimensions on a few lines (horizontal, vertical,
+// slanted), some reversed, some with gaps, texts and overrides: joining by
+// the ends gives the very chains the pairwise scan gives.
+TEST(ConnectDimensions, SameAsThePairwiseScan) {
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    std::mt19937 random(seed);
+    std::vector<LinearSpec> specs;
+    const double angles[] = {0.0, std::numbers::pi / 2, 0.3, std::numbers::pi};
+    for (int line = 0; line < 4; ++line) {
+      const double a = angles[line];
+      const double ux = std::cos(a), uy = std::sin(a), nx = -uy, ny = ux;
+      double at = 0;
+      const int count = 3 + static_cast<int>(random() % 12);
+      for (int k = 0; k < count; ++k) {
+        const double length = 1 + random() % 50;
+        if (random() % 6 == 0) at += 2;  // a gap: the row breaks here
+        double from = at, to = at + length;
+        if (random() % 3 == 0) std::swap(from, to);
+        const double side = (random() % 5 == 0) ? -5.0 : 0.0;  // some measured from the other side
+        const double offset = 10.0 * line;
+        auto pt = [&](double t, double n) { return ChainPoint{ux * t + nx * n, uy * t + ny * n, 0}; };
+        LinearSpec s{pt(from, offset + side), pt(to, offset + side), pt(to, offset + 8), a};
+        if (random() % 2) s.rotation.reset();
+        static const char16_t* texts[] = {nullptr, u"12", u"1.5", u"x"};
+        s.text = texts[random() % 4];
+        if (random() % 3 == 0) s.overrides.se1 = static_cast<int>(random() % 2);
+        if (random() % 3 == 0) s.overrides.exo = 0.1 * (random() % 10);
+        specs.push_back(s);
+        at += length;
+      }
+    }
+    std::shuffle(specs.begin(), specs.end(), random);
+    std::vector<OwnedChain> fast, plain;
+    for (const LinearSpec& s : specs) {
+      fast.push_back(linearDimension(s));
+      plain.push_back(linearDimension(s));
+    }
+    connectDimensions(fast, kExo);
+    connectPairwise(plain, kExo);
+    ASSERT_LT(fast.size(), specs.size()) << "seed " << seed << ": something joins";
+    EXPECT_EQ(groupsOfAll(fast), groupsOfAll(plain)) << "seed " << seed;
+  }
+}
+
+// The command against the in-process host.
+class DimConnectCommand : public dimtest::DimToolsHost {
+ protected:
+  void SetUp() override {
+    dimtest::hostTexts() = {{IDS_PROMPT_DIMCONNECT_SELECT, u"Vyberte kóty ke spojení: "}};
+    DimToolsHost::SetUp();
+  }
+  // Adds the entities in one batch; their handles in order.
+  std::vector<vstring> add(const std::vector<OwnedChain>& chains) {
+    hostsim::Drawing& d = host().drawing();
+    d.beginBatch();
+    for (const OwnedChain& c : chains) d.addEntity(c.get());
+    d.flush();
+    return d.lastMade();
+  }
+  void pick(const std::vector<vstring>& handles) {
+    hostsim::Answer a;
+    a.kind = hostsim::Answer::Kind::Pick;
+    a.handles = handles;
+    host().queueAnswer(a);
+  }
+  std::vector<vstring> handles() const {
+    std::vector<vstring> out;
+    for (const hostsim::Entity* e : host().drawing().entities()) out.push_back(e->handle);
+    return out;
+  }
+};
+
+TEST_F(DimConnectCommand, JoinsTheSelectionAndReplacesIt) {
+  std::vector<OwnedChain> made;
+  LinearSpec ab = horizontal(0, 30), bc = horizontal(30, 70), cd = horizontal(70, 100);
+  ab.text = u"120";
+  bc.text = u"80";
+  made.push_back(linearDimension(ab));
+  made.push_back(linearDimension(bc));
+  made.push_back(linearDimension(cd));
+  made.push_back(linearDimension(horizontal(0, 50, 40, 50)));  // not selected
+  made.push_back(ChainBuilder().text(0, u"LINE").point(10, 0, 0).point(11, 5, 5).build());
+  std::vector<vstring> h = add(made);
+  pick({h[2], h[0], h[4], h[1]});
+  EXPECT_EQ(dim::runDimConnect(), 0);
+  EXPECT_FALSE(host().failed()) << host().error();
+  std::vector<vstring> now = handles();
+  ASSERT_EQ(now.size(), 3u);
+  EXPECT_EQ(now[0], h[3]) << "the dimension not selected stays";
+  EXPECT_EQ(now[1], h[4]) << "the line stays";
+  ChainView joined = host().drawing().findEntity(now[2])->view();
+  std::optional<LinearDim> d = readLinearDim(joined);
+  ASSERT_TRUE(d);
+  EXPECT_NEAR(std::min(d->firstFoot.x, d->point10.x), 0, 1e-9);
+  EXPECT_NEAR(std::max(d->firstFoot.x, d->point10.x), 100, 1e-9);
+  EXPECT_EQ(d->text, u"") << "120 + 80 + the measured 30: no number";
+}
+
+TEST_F(DimConnectCommand, CancelledOrRefusedChangesNothing) {
+  std::vector<OwnedChain> made;
+  made.push_back(linearDimension(horizontal(0, 30)));
+  made.push_back(linearDimension(horizontal(30, 70)));
+  const std::vector<vstring> h = add(made);
+  host().queueAnswer(hostsim::Answer{});  // cancel
+  EXPECT_EQ(dim::runDimConnect(), -1);
+  EXPECT_EQ(handles(), h);
+  host().queueAnswer([] {
+    hostsim::Answer a;
+    a.kind = hostsim::Answer::Kind::Enter;
+    return a;
+  }());
+  EXPECT_EQ(dim::runDimConnect(), -1) << "an empty selection";
+  EXPECT_EQ(handles(), h);
+  for (vd::HostOp refused : {vd::HostOp::Header_bin, vd::HostOp::Entmake_binW, vd::HostOp::Flush_bin}) {
+    pick(h);
+    host().calls.failFromNow(refused, 1);
+    EXPECT_EQ(dim::runDimConnect(), 0) << vd::hostOperationName(refused);
+    EXPECT_EQ(handles(), h) << vd::hostOperationName(refused);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,257 @@
+// Splitting linear dimensions: where a break falls and what the parts
+// get, the direction check over the whole list, many break points, and the
+// command against the in-process host.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "dimtools/dim_codes.h"
+#include "dimtools/dim_divide.h"
+#include "dimtools/linear_dim.h"
+#include "res/string_ids.h"
+#include "tests/dimtools/dim_test_host.h"
+#include "tests/dimtools/linear_dims.h"
+
+using namespace vd;
+using namespace vd::dim;
+using dimtest::expectPoint;
+using dimtest::horizontal;
+using dimtest::LinearSpec;
+using dimtest::linearDimension;
+using dimtest::textOf;
+using Groups = std::vector<std::string>;
+
+namespace {
+
+constexpr double kExo = 0.625;
+
+LinearSpec withText(LinearSpec s, const char16_t* text) {
+  s.text = text;
+  return s;
+}
+
+// An aligned dimension from 0,0 to 30,40 (50 long), its line 10 to the
+// left: first foot -8,6, 10 at 22,46.
+const LinearSpec kSlanted{{0, 0, 0}, {30, 40, 0}, {22, 46, 0}, std::nullopt, u"50"};
+
+TEST(SplitDim, WhereTheBreakFallsAndWhatThePartsGet) {
+  const struct {
+    const char* what;
+    LinearSpec dimension;
+    GcGePoint3d at;
+    bool splits;
+    ChainPoint foot;  // where the break meets the dimension line
+    const char *first, *second;
+  } cases[] = {
+      {"a quarter", withText(horizontal(0, 100), u"100"), {25, -30, 0}, true, {25, 10, 0}, "25", "75"},
+      {"near the end", withText(horizontal(0, 100), u"100"), {99.9, 3, 0}, true, {99.9, 10, 0}, "99", "1"},
+      {"reversed", withText(horizontal(100, 0), u"1.50"), {70, 3, 0}, true, {70, 10, 0}, "0.45", "1.05"},
+      {"slanted aligned", kSlanted, {15, 20, 0}, true, {7, 26, 0}, "25", "25"},
+      {"no text", horizontal(0, 100), {40, 0, 0}, true, {40, 10, 0}, "", ""},
+      {"before the start", horizontal(0, 100), {-5, 0, 0}, false, {}, "", ""},
+      {"beyond the end", horizontal(0, 100), {150, 0, 0}, false, {}, "", ""},
+      {"on the first foot", horizontal(0, 100), {0, 5, 0}, false, {}, "", ""},
+      {"within the tolerance of 10", horizontal(0, 100), {100.00005, 5, 0}, false, {}, "", ""},
+  };
+  for (const auto& c : cases) {
+    OwnedChain dim = linearDimension(c.dimension);
+    std::optional<DimSplit> split = splitDim(dim, c.at, kExo);
+    ASSERT_EQ(split.has_value(), c.splits) << c.what;
+    if (!split) continue;
+    const ChainPoint p{c.at.x, c.at.y, 0};
+    for (const OwnedChain* part : {&split->first, &split->second}) {
+      const bool first = part == &split->first;
+      const std::string what = std::string(c.what) + (first ? ", first part" : ", second part");
+      expectPoint(*part, 13, first ? c.dimension.p13 : p, what);
+      expectPoint(*part, 14, first ? p : c.dimension.p14, what);
+      expectPoint(*part, 10, first ? c.foot : c.dimension.p10, what);
+      EXPECT_EQ(textOf(*part), first ? c.first : c.second) << what;
+      // Both are rotated dimensions along the old dimension line.
+      EXPECT_EQ(part->view().integer(70).value_or(-1), 32) << what;
+      std::optional<LinearDim> d = readLinearDim(*part);
+      ASSERT_TRUE(d) << what;
+      ASSERT_TRUE(d->rotation) << what;
+      EXPECT_NEAR(std::cos(*d->rotation), std::cos(split->lineAngle), 1e-12) << what;
+      EXPECT_NEAR(std::sin(*d->rotation), std::sin(split->lineAngle), 1e-12) << what;
+      EXPECT_FALSE(part->view().has(kMeasurement)) << what;
+    }
+  }
+}
+
+TEST(SplitDim, AnAlignedDimensionBecomesARotatedOne) {
+  std::optional<DimSplit> split = splitDim(linearDimension(kSlanted), {15, 20, 0}, kExo);
+  ASSERT_TRUE(split);
+  // The dimension line runs from 10 towards the first foot: 0.6,0.8 turned
+  // half round, at 4.0689 radians.
+  EXPECT_NEAR(split->first.view().real(50).value_or(0), std::atan2(-0.8, -0.6) + 2 * std::numbers::pi, 1e-12);
+  Groups g = hnotetest::groupsOf(split->second);
+  auto at = [&](const std::string& group) { return std::find(g.begin(), g.end(), group) - g.begin(); };
+  EXPECT_LT(at("100 AcDbAlignedDimension"), at("100 AcDbRotatedDimension"));
+  EXPECT_EQ(at("100 AcDbRotatedDimension"), at("-3") - 1) << "the marker goes in front of the extended data";
+  EXPECT_EQ(g[at("100 AcDbRotatedDimension") - 1].rfind("50 ", 0), 0u) << "behind the rotation";
+}
+
+TEST(SplitDim, OverridesOfTheParts) {
+  const struct {
+    const char* what;
+    dimtest::Overrides overrides;
+    std::optional<double> firstExo, secondExo;
+    std::optional<int16_t> secondSe1;
+  } cases[] = {
+      {"none: the drawing's DIMEXO on both", {}, kExo, kExo, std::nullopt},
+      {"its own DIMEXO", {.exo = 1.5}, 1.5, 1.5, std::nullopt},
+      {"DIMEXO 0 counts as none", {.exo = 0.0}, kExo, kExo, std::nullopt},
+      // The second part's first extension line stands at the break: shown.
+      {"second line off", {.se2 = 1}, std::nullopt, kExo, int16_t{0}},
+      {"first line off", {.se1 = 1}, kExo, kExo, int16_t{1}},
+  };
+  for (const auto& c : cases) {
+    LinearSpec s = horizontal(0, 100);
+    s.overrides = c.overrides;
+    std::optional<DimSplit> split = splitDim(linearDimension(s), {50, 0, 0}, kExo);
+    ASSERT_TRUE(split) << c.what;
+    std::optional<LinearDim> first = readLinearDim(split->first), second = readLinearDim(split->second);
+    ASSERT_TRUE(first && second) << c.what;
+    EXPECT_EQ(first->dimExo, c.firstExo) << c.what;
+    EXPECT_EQ(second->dimExo, c.secondExo) << c.what;
+    EXPECT_EQ(second->dimSe1, c.secondSe1) << c.what;
+    EXPECT_EQ(first->dimSe2, second->dimSe2) << c.what << ": DIMSE2 stays";
+  }
+}
+
+std::vector<std::string> textsOf(const std::vector<OwnedChain>& list) {
+  std::vector<std::string> out;
+  for (const OwnedChain& c : list) out.push_back(textOf(c));
+  return out;
+}
+
+TEST(DivideDimensions, DirectionsMustAgree) {
+  auto list = [](std::initializer_list<LinearSpec> specs) {
+    std::vector<OwnedChain> out;
+    for (const LinearSpec& s : specs) out.push_back(linearDimension(s));
+    return out;
+  };
+  // A vertical dimension along x = 50 from y -50 to 50, measured from x 60.
+  const LinearSpec vertical{{60, -50, 0}, {60, 50, 0}, {50, 50, 0}, std::numbers::pi / 2};
+  const LinearSpec verticalAbove{{60, 100, 0}, {60, 200, 0}, {50, 200, 0}, std::numbers::pi / 2};
+  const GcGePoint3d at[] = {{50, 20, 0}};
+
+  std::vector<OwnedChain> both = list({horizontal(0, 100), vertical});
+  EXPECT_EQ(divideDimensions(both, at, kExo), DivideResult::kNotParallel);
+  // Opposite ways along one direction agree; a dimension the point misses is not asked.
+  std::vector<OwnedChain> opposite = list({horizontal(0, 100), horizontal(100, 0, 0, 30), verticalAbove});
+  EXPECT_EQ(divideDimensions(opposite, at, kExo), DivideResult::kDone);
+  EXPECT_EQ(opposite.size(), 5u);
+  EXPECT_TRUE(readLinearDim(opposite[4]) && readLinearDim(opposite[4])->origin1.y == 100) << "untouched, last";
+
+  EXPECT_TRUE(sameLineDirection(std::numbers::pi - 0.001, -std::numbers::pi + 0.001)) << "across the turn";
+  EXPECT_TRUE(sameLineDirection(0.3, 0.3 + std::numbers::pi + 0.005));
+  EXPECT_FALSE(sameLineDirection(0.3, 0.32));
+}
+
+// 70 break points on a dimension 700 long (text 700), one every 10 from 5:
+// the list grows to 71 parts in order, the first and last 5, the others 10.
+TEST(DivideDimensions, SeventyBreakPoints) {
+  std::vector<OwnedChain> list;
+  // Measured from y 100, the line at 110: the feet computed there carry
+  // noise in their last bits, which must not cost a whole unit of a text.
+  list.push_back(linearDimension(withText(horizontal(0, 700, 100, 110), u"700")));
+  std::vector<GcGePoint3d> points;
+  for (int k = 0; k < 70; ++k) points.emplace_back(5 + 10 * k, 105, 0);
+  ASSERT_EQ(divideDimensions(list, points, kExo), DivideResult::kDone);
+  ASSERT_EQ(list.size(), 71u);
+  std::vector<std::string> want(71, "10");
+  want.front() = want.back() = "5";
+  EXPECT_EQ(textsOf(list), want);
+  for (size_t k = 0; k < list.size(); ++k) {
+    std::optional<LinearDim> d = readLinearDim(list[k]);
+    ASSERT_TRUE(d);
+    EXPECT_NEAR(d->firstFoot.x, k == 0 ? 0 : 10.0 * k - 5, 1e-9) << k;
+    EXPECT_NEAR(d->point10.x, k == 70 ? 700 : 10.0 * k + 5, 1e-9) << k;
+  }
+}
+
+class DimDivideCommand : public dimtest::DimToolsHost {
+ protected:
+  void SetUp() override {
+    dimtest::hostTexts() = {
+        {IDS_PROMPT_DIMDIVIDE_FIRST_POINT, u"Zadejte bod přerušení kóty: "},
+        {IDS_PROMPT_DIMDIVIDE_NEXT_POINT, u"Zadejte bod přerušení kóty nebo [Konec]: "},
+        {IDS_PROMPT_DIMDIVIDE_SELECT, u"Vyberte kótu:"},
+        {IDS_MSG_DIMDIVIDE_NOT_PARALLEL, u"Vybrané kóty jsou různoběžné."},
+    };
+    DimToolsHost::SetUp();
+  }
+  std::vector<vstring> add(std::initializer_list<LinearSpec> specs) {
+    hostsim::Drawing& d = host().drawing();
+    d.beginBatch();
+    for (const LinearSpec& s : specs) d.addEntity(linearDimension(s).get());
+    d.flush();
+    return d.lastMade();
+  }
+  void answer(hostsim::Answer::Kind kind, double x = 0, double y = 0, std::vector<vstring> handles = {}) {
+    hostsim::Answer a;
+    a.kind = kind;
+    a.point[0] = x;
+    a.point[1] = y;
+    a.handles = std::move(handles);
+    host().queueAnswer(a);
+  }
+  std::vector<std::string> drawingTexts() const {
+    std::vector<std::string> out;
+    for (const hostsim::Entity* e : host().drawing().entities()) out.push_back(textOf(e->view()));
+    return out;
+  }
+  std::vector<vstring> handles() const {
+    std::vector<vstring> out;
+    for (const hostsim::Entity* e : host().drawing().entities()) out.push_back(e->handle);
+    return out;
+  }
+};
+
+TEST_F(DimDivideCommand, BreaksAtThePointsGiven) {
+  const std::vector<vstring> h = add({withText(horizontal(0, 100), u"100")});
+  using K = hostsim::Answer::Kind;
+  answer(K::Point, 25, -5);
+  answer(K::Point, 50, -5);
+  answer(K::Enter);
+  answer(K::Pick, 0, 0, h);
+  EXPECT_EQ(dim::runDimDivide(), 0);
+  ASSERT_FALSE(host().failed()) << host().error();
+  EXPECT_EQ(drawingTexts(), (std::vector<std::string>{"25", "25", "50"}));
+  // The second point's prompt offers the end and draws from the first.
+  std::vector<std::string> t = host().transcript();
+  EXPECT_NE(std::find(t.begin(), t.end(), "point? Zadejte bod přerušení kóty nebo [Konec]:  (rubber band from 25,-5,0) -> 50,-5,0"),
+            t.end());
+}
+
+TEST_F(DimDivideCommand, NotParallelOrCancelledChangesNothing) {
+  const std::vector<vstring> h =
+      add({horizontal(0, 100), LinearSpec{{60, -50, 0}, {60, 50, 0}, {50, 50, 0}, std::numbers::pi / 2}});
+  using K = hostsim::Answer::Kind;
+  answer(K::Point, 50, 20);
+  answer(K::Enter);
+  answer(K::Pick, 0, 0, h);
+  dim::runDimDivide();
+  EXPECT_EQ(dimtest::errorBoxes(), std::vector<std::string>{"Vybrané kóty jsou různoběžné."});
+  EXPECT_EQ(handles(), h);
+  // A cancel at the first or a later point, or at the selection: no change,
+  // and nothing more is asked.
+  answer(K::Cancel);
+  dim::runDimDivide();
+  answer(K::Point, 50, 20);
+  answer(K::Cancel);
+  dim::runDimDivide();
+  answer(K::Point, 25, 0);
+  answer(K::Enter);
+  answer(K::Cancel);
+  dim::runDimDivide();
+  EXPECT_FALSE(host().failed()) << host().error();
+  EXPECT_EQ(host().pendingAnswers(), 0u);
+  EXPECT_EQ(handles(), h);
+  EXPECT_EQ(dimtest::errorBoxes().size(), 1u);
+}
+
+}  // namespace
