@@ -136,9 +136,8 @@ int collectArcDimension(CKota& kota, bool withLimitPoints) {
     } else if (e.isType(names::kDimension)) {
       temporaries.add(next);
       if (dimensionKind(e) == kAngular3Point) {
-        kota.dimension = entityCopy(e);
         // The copy becomes a new entity: the old handle goes with the temporary.
-        kota.dimension.remove(gc::kHandle);
+        kota.dimension = entityCopy(e, false);
         dimensionTaken = true;
       }
     }

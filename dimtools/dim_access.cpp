@@ -209,11 +209,6 @@ bool setEntityLayer(OwnedChain& entity, vstring_view layer) {
   return false;
 }
 
-OwnedChain entityCopy(ChainView entity) {
-  const ValueNode* type = entity.find(gc::kType);
-  return type ? OwnedChain::copyOf(ChainView(type)) : OwnedChain();
-}
-
 GcGePoint3d pointOf(ChainView chain, int code) {
   const ChainPoint p = chain.point(code).value_or(ChainPoint{});
   return {p.x, p.y, p.z};

@@ -54,10 +54,6 @@ bool placeDimensionText(OwnedChain& dimension, vstring_view text);
 // (and nothing written) without either, or when memory runs out.
 bool setEntityLayer(OwnedChain& entity, vstring_view layer);
 
-// A copy of an entity from its group 0 on, without the host's entity name,
-// ready to be changed and written as a new entity. Empty without group 0.
-OwnedChain entityCopy(ChainView entity);
-
 // A point group as a library point; the origin when the group is absent.
 GcGePoint3d pointOf(ChainView chain, int code);
 ChainPoint toChainPoint(const GcGePoint3d& p);

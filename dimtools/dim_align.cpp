@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dimtools/dim_access.h"
+#include "dimtools/dim_batch.h"
 #include "dimtools/dim_codes.h"
 #include "geom/plane.h"
 #include "host/handle_erase_list.h"
