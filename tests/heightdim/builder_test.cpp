@@ -102,6 +102,18 @@ std::string num(double v) {
 }
 std::string pt(double x, double y, double z = 0) { return num(x) + "," + num(y) + "," + num(z); }
 
+// An attribute definition or an attribute as the builder writes it: the text
+// groups of `type` on `layer` in `colour` at `at` (both points), aligned by
+// `h72`, then the groups of its own kind (`tail`).
+Groups textEntity(const std::string& type, const std::string& layer, const std::string& colour, const std::string& at,
+                  const std::string& text, const std::string& h72, const Groups& tail, const std::string& angle = "0") {
+  Groups g = {"0 " + type, "100 AcDbEntity", "8 " + layer, "6 BYLAYER", "62 " + colour, "370 -1", "48 1",
+              "100 AcDbText", "39 0", "10 " + at, "40 2.5", text.empty() ? "1" : "1 " + text, "50 " + angle,
+              "41 0.80000000000000004", "51 0", "7 STANDARD", "71 0", "72 " + h72, "11 " + at, "210 " + pt(0, 0, 1)};
+  g.insert(g.end(), tail.begin(), tail.end());
+  return g;
+}
+
 // Values of the groups with one code, in order.
 std::vector<std::string> values(const Groups& g, int code) {
   std::vector<std::string> out;
@@ -137,25 +149,14 @@ TEST_F(Builder, ChainsOfACsnMarkCodeByCode) {
   EXPECT_EQ(value(members[0], 8), "KOTY");
   EXPECT_EQ(value(members[0], 62), "5");
 
-  const Groups attdef1 = {
-      "0 ATTDEF", "100 AcDbEntity", "8 TEXTY", "6 BYLAYER", "62 3", "370 -1", "48 1",
-      "100 AcDbText", "39 0", "10 " + pt(1, 8.5), "40 2.5", "1 +1.250", "50 0", "41 0.80000000000000004", "51 0",
-      "7 STANDARD", "71 0", "72 0", "11 " + pt(1, 8.5), "210 " + pt(0, 0, 1),
-      "100 AcDbAttributeDefinition", "3 Výška", "2 VÝŠKA", "70 0", "74 1"};
-  EXPECT_EQ(members[1], attdef1);
-  const Groups attdef2 = {
-      "0 ATTDEF", "100 AcDbEntity", "8 TEXTY", "6 BYLAYER", "62 3", "370 -1", "48 1",
-      "100 AcDbText", "39 0", "10 " + pt(1, 7.5), "40 2.5", "1 A", "50 0", "41 0.80000000000000004", "51 0",
-      "7 STANDARD", "71 0", "72 0", "11 " + pt(1, 7.5), "210 " + pt(0, 0, 1),
-      "100 AcDbAttributeDefinition", "3 Označení", "2 OZNAČENÍ", "70 8", "74 3"};
-  EXPECT_EQ(members[2], attdef2);
+  const std::string definition = "100 AcDbAttributeDefinition";
+  EXPECT_EQ(members[1], textEntity("ATTDEF", "TEXTY", "3", pt(1, 8.5), "+1.250", "0",
+                                   {definition, "3 Výška", "2 VÝŠKA", "70 0", "74 1"}));
+  EXPECT_EQ(members[2], textEntity("ATTDEF", "TEXTY", "3", pt(1, 7.5), "A", "0",
+                                   {definition, "3 Označení", "2 OZNAČENÍ", "70 8", "74 3"}));
   // The rounding mark's definition: on the layer of host key 1, six characters after the value.
-  const Groups attdef3 = {
-      "0 ATTDEF", "100 AcDbEntity", "8 ZAOKR", "6 BYLAYER", "62 3", "370 -1", "48 1",
-      "100 AcDbText", "39 0", "10 " + pt(1 + 6 * 0.8 * 2.5, 8.5), "40 2.5", "1", "50 0", "41 0.80000000000000004", "51 0",
-      "7 STANDARD", "71 0", "72 0", "11 " + pt(1 + 6 * 0.8 * 2.5, 8.5), "210 " + pt(0, 0, 1),
-      "100 AcDbAttributeDefinition", "3 Zaokrouhlení", "2 ZAOKROUHLENÍ", "70 8", "74 1"};
-  EXPECT_EQ(members[3], attdef3);
+  EXPECT_EQ(members[3], textEntity("ATTDEF", "ZAOKR", "3", pt(1 + 6 * 0.8 * 2.5, 8.5), "", "0",
+                                   {definition, "3 Zaokrouhlení", "2 ZAOKROUHLENÍ", "70 8", "74 1"}));
 
   std::vector<Groups> top = topLevel();
   ASSERT_EQ(top.size(), 5u);  // INSERT, three ATTRIBs, SEQEND
@@ -166,12 +167,8 @@ TEST_F(Builder, ChainsOfACsnMarkCodeByCode) {
       "1001 VD_ASSOCDESC1", "1000 " + std::string(kId),
       "1001 VDHEIGHTDIM", "1000 BASE", "1070 0"};
   EXPECT_EQ(top[0], insert);
-  const Groups attrib1 = {
-      "0 ATTRIB", "100 AcDbEntity", "8 TEXTY", "6 BYLAYER", "62 3", "370 -1", "48 1",
-      "100 AcDbText", "39 0", "10 " + pt(101, 208.5), "40 2.5", "1 +1.250", "50 0", "41 0.80000000000000004", "51 0",
-      "7 STANDARD", "71 0", "72 0", "11 " + pt(101, 208.5), "210 " + pt(0, 0, 1),
-      "100 AcDbAttribute", "2 VÝŠKA", "70 0", "73 0", "74 1", "280 0"};
-  EXPECT_EQ(top[1], attrib1);
+  EXPECT_EQ(top[1], textEntity("ATTRIB", "TEXTY", "3", pt(101, 208.5), "+1.250", "0",
+                               {"100 AcDbAttribute", "2 VÝŠKA", "70 0", "73 0", "74 1", "280 0"}));
   EXPECT_EQ(value(top[2], 1), "A");
   EXPECT_EQ(value(top[2], 2), "OZNAČENÍ");
   EXPECT_EQ(value(top[2], 10), pt(101, 207.5));
@@ -209,12 +206,8 @@ TEST_F(Builder, ChainsOfAPlanViewMarkCodeByCode) {
   EXPECT_EQ(values(members[0], 10), (std::vector<std::string>{pt(-7.1125, -3.125), pt(7.1125, -3.125),
                                                                pt(7.1125, 3.125), pt(-7.1125, 3.125),
                                                                pt(-7.1125, -3.125)}));
-  const Groups attdef = {
-      "0 ATTDEF", "100 AcDbEntity", "8 AKTUALNI", "6 BYLAYER", "62 256", "370 -1", "48 1",
-      "100 AcDbText", "39 0", "10 " + pt(0, 0), "40 2.5", "1 +3.500", "50 0", "41 0.80000000000000004", "51 0",
-      "7 STANDARD", "71 0", "72 1", "11 " + pt(0, 0), "210 " + pt(0, 0, 1),
-      "100 AcDbAttributeDefinition", "3 Výška", "2 VÝŠKA", "70 0", "74 2"};
-  EXPECT_EQ(members[1], attdef);
+  EXPECT_EQ(members[1], textEntity("ATTDEF", "AKTUALNI", "256", pt(0, 0), "+3.500", "1",
+                                   {"100 AcDbAttributeDefinition", "3 Výška", "2 VÝŠKA", "70 0", "74 2"}));
 
   std::vector<Groups> top = topLevel();
   ASSERT_EQ(top.size(), 3u);
@@ -225,12 +218,9 @@ TEST_F(Builder, ChainsOfAPlanViewMarkCodeByCode) {
       "-3", "1001 VDHNOTEDATA", "1070 3", "1001 VD_ASSOCDESC1", "1000 " + std::string(kId)};
   EXPECT_EQ(top[0], insert);
   // The attribute stands at the frame's centre: (O - P3) turned by 90 degrees from the insertion point.
-  const Groups attrib = {
-      "0 ATTRIB", "100 AcDbEntity", "8 AKTUALNI", "6 BYLAYER", "62 256", "370 -1", "48 1",
-      "100 AcDbText", "39 0", "10 " + pt(10 + 3.125, 20 - 7.1125), "40 2.5", "1 +3.500", "50 " + num(kPi / 2),
-      "41 0.80000000000000004", "51 0", "7 STANDARD", "71 0", "72 1", "11 " + pt(10 + 3.125, 20 - 7.1125),
-      "210 " + pt(0, 0, 1), "100 AcDbAttribute", "2 VÝŠKA", "70 0", "73 0", "74 2", "280 0",
-      "90 1", "63 4", "45 1"};
+  const Groups attrib = textEntity("ATTRIB", "AKTUALNI", "256", pt(10 + 3.125, 20 - 7.1125), "+3.500", "1",
+                                  {"100 AcDbAttribute", "2 VÝŠKA", "70 0", "73 0", "74 2", "280 0", "90 1", "63 4", "45 1"},
+                                  num(kPi / 2));
   ASSERT_EQ(top[1].size(), attrib.size());
   for (size_t i = 0; i < attrib.size(); ++i) {
     if (attrib[i].rfind("10 ", 0) == 0 || attrib[i].rfind("11 ", 0) == 0) {
@@ -458,7 +448,8 @@ TEST_F(Builder, ReferenceWritesTheGivenArrayAndNormalGroupsInOrder) {
   }
 }
 
-TEST_F(Builder, IdentifierMadeWhenMissingAndKeptWhenSet) {
+// (A given identifier is kept: ChainsOfACsnMarkCodeByCode.)
+TEST_F(Builder, IdentifierMadeWhenMissing) {
   HNoteData fresh = csn();
   fresh.id.clear();
   fresh.blockName.clear();
@@ -466,12 +457,6 @@ TEST_F(Builder, IdentifierMadeWhenMissingAndKeptWhenSet) {
   ASSERT_EQ(fresh.id.size(), 36u);
   EXPECT_EQ(fresh.blockName, u"VD2D_HEIGHTDIM_" + fresh.id);
   EXPECT_NE(drawing().findBlock(fresh.blockName), nullptr);
-
-  HNoteData kept = csn();
-  kept.insertPoint = {0, 0};
-  ASSERT_TRUE(build(kept));
-  EXPECT_EQ(utf16ToUtf8(kept.id), kId);
-  EXPECT_EQ(utf16ToUtf8(kept.blockName), "VD2D_HEIGHTDIM_" + std::string(kId));
 }
 
 TEST_F(Builder, UnderlineAlongTheUserAxisOrAcrossASteepMark) {

@@ -527,30 +527,6 @@ TEST_F(PlaceTest, AFailingCallNeverLeavesABaseWithoutItsMark) {
 
 // --- Plan view ---------------------------------------------------------------------
 
-TEST(PlaceArgs, AboveThreeOrNegativeMeansThePlanView) {
-  struct Case {
-    std::vector<const char*> argv;
-    unsigned type;
-    double direction;
-    int options;
-    bool mirror;
-  };
-  const Case cases[] = {
-      {{"0"}, 0, 0, 0, false},  {{"2", "90"}, 2, 90 * kDeg, 0, false}, {{"5"}, 3, 0, 0, false},
-      {{"-1"}, 3, 0, 0, false}, {{"3", "0", "1", "1"}, 3, 0, 1, true},  {{"1", "-45", "4"}, 1, -45 * kDeg, 4, false},
-  };
-  for (const Case& c : cases) {
-    const std::optional<heightdim::PlaceArgs> a =
-        heightdim::parsePlaceArgs(static_cast<int>(c.argv.size()), c.argv.data());
-    ASSERT_TRUE(a) << c.argv[0];
-    EXPECT_EQ(a->type, c.type) << c.argv[0];
-    EXPECT_DOUBLE_EQ(a->direction, c.direction);
-    EXPECT_EQ(a->options, c.options);
-    EXPECT_EQ(a->mirror, c.mirror);
-  }
-  EXPECT_FALSE(heightdim::parsePlaceArgs(0, nullptr));
-}
-
 TEST_F(PlaceTest, ThePlanViewDialogStartsFromTheStoredPositionAndRepeats) {
   for (const char* args : {"5", "-1", "3 0 4"}) {
     SCOPED_TRACE(args);

@@ -31,6 +31,7 @@ TEST(PlaceArgs, ParsedAsTheHostPassesThem) {
       {{"0", "-45"}, 0, -kPi / 4, 0, false}, {{"0", "358"}, 0, 358 * kPi / 180.0, 0, false},
       {{"3", "0", "5"}, 3, 0.0, 5, false}, {{"3", "0", "1", "1"}, 3, 0.0, 1, true},
       {{"3", "0", "0", "0"}, 3, 0.0, 0, false}, {{"0", "12.9"}, 0, 12 * kPi / 180.0, 0, false},
+      {{"1", "-45", "4"}, 1, -kPi / 4, 4, false},
       {{" 2"}, 2, 0.0, 0, false}, {{"abc"}, 0, 0.0, 0, false},
   };
   for (const ArgsCase& c : cases) {

@@ -349,29 +349,42 @@ TEST(Batch, CallsSplitAtPolylineBoundariesWithinTheLimit) {
   }
 }
 
-TEST(Clip, SegmentsAgainstABox) {
+// Segments clipped to a box (as extents and as a region) and to the square
+// 0..10 turned by 45 degrees about the origin (a diamond with corners (0, 0),
+// (7.07, 7.07), (0, 14.14), (-7.07, 7.07)): the piece inside, the same either
+// way round.
+TEST(Clip, SegmentsAgainstABoxAndATurnedRegion) {
   const extents box(GcGePoint2d(0, 0), GcGePoint2d(10, 10));
-  struct Case { GcGePoint2d p, q; bool kept; GcGePoint2d cp, cq; } cases[] = {
-      {{1, 1}, {9, 9}, true, {1, 1}, {9, 9}},
-      {{-5, 5}, {15, 5}, true, {0, 5}, {10, 5}},
-      {{5, -5}, {5, 5}, true, {5, 0}, {5, 5}},
-      {{-5, -5}, {-1, 20}, false, {}, {}},
-      {{11, 0}, {20, 10}, false, {}, {}},
-      {{-2, 9}, {2, 13}, false, {}, {}},     // passes the corner outside
-      {{-5, 5}, {5, 15}, true, {0, 10}, {0, 10}}, // touches the corner
-      {{16, 5}, {5, 16}, false, {}, {}},
+  const clip_region square(box), diamond = square.transformed(GcGeMatrix2d::rotation(std::acos(-1.0) / 4));
+  const double h = 10 * std::sqrt(2.0);
+  struct Case { const char* what; bool turned; GcGePoint2d p, q; bool kept; GcGePoint2d cp, cq; } cases[] = {
+      {"inside", false, {1, 1}, {9, 9}, true, {1, 1}, {9, 9}},
+      {"across", false, {-5, 5}, {15, 5}, true, {0, 5}, {10, 5}},
+      {"in from below", false, {5, -5}, {5, 5}, true, {5, 0}, {5, 5}},
+      {"left of it", false, {-5, -5}, {-1, 20}, false, {}, {}},
+      {"right of it", false, {11, 0}, {20, 10}, false, {}, {}},
+      {"past the corner outside", false, {-2, 9}, {2, 13}, false, {}, {}},
+      {"touching the corner", false, {-5, 5}, {5, 15}, true, {0, 10}, {0, 10}},
+      {"past the far corner", false, {16, 5}, {5, 16}, false, {}, {}},
+      {"turned: through two opposite corners", true, {0, -5}, {0, 20}, true, {0, 0}, {0, h}},
+      {"turned: across the middle", true, {-20, h / 2}, {20, h / 2}, true, {-h / 2, h / 2}, {h / 2, h / 2}},
+      {"turned: wholly inside", true, {-1, 1}, {1, 2}, true, {-1, 1}, {1, 2}},
+      {"turned: below", true, {5, 0}, {20, 0}, false, {}, {}},
+      {"turned: right of the right corner", true, {8, 8}, {8, 20}, false, {}, {}},
   };
   for (const Case& c : cases) {
-    GcGePoint2d p = c.p, q = c.q;
-    ASSERT_EQ(clip_segment(p, q, box), c.kept) << c.p.x << "," << c.p.y << " - " << c.q.x << "," << c.q.y;
-    if (!c.kept)
-      continue;
-    EXPECT_NEAR(p.distanceTo(c.cp), 0, 1e-9);
-    EXPECT_NEAR(q.distanceTo(c.cq), 0, 1e-9);
-    // Reversed input clips to the same piece.
-    GcGePoint2d rp = c.q, rq = c.p;
-    ASSERT_TRUE(clip_segment(rp, rq, box));
-    EXPECT_NEAR(rq.distanceTo(c.cp), 0, 1e-9);
+    SCOPED_TRACE(c.what);
+    for (int how = c.turned ? 2 : 0; how < (c.turned ? 3 : 2); ++how) {
+      for (const bool reversed : {false, true}) {
+        SCOPED_TRACE(std::string(how == 0 ? "extents" : how == 1 ? "region" : "turned") + (reversed ? ", reversed" : ""));
+        GcGePoint2d p = reversed ? c.q : c.p, q = reversed ? c.p : c.q;
+        ASSERT_EQ(how == 0 ? clip_segment(p, q, box) : clip_segment(p, q, how == 1 ? square : diamond), c.kept);
+        if (!c.kept)
+          continue;
+        EXPECT_NEAR((reversed ? q : p).distanceTo(c.cp), 0, 1e-9);
+        EXPECT_NEAR((reversed ? p : q).distanceTo(c.cq), 0, 1e-9);
+      }
+    }
   }
 }
 
@@ -398,29 +411,6 @@ TEST(Clip, CurvesKeepThePiecesInsideTheRegion) {
     EXPECT_EQ(pieces.length(), c.pieces) << "curve kind " << c.curve->gcType();
     EXPECT_NEAR(len, c.length, 1e-9) << "curve kind " << c.curve->gcType();
     deleteCurves(pieces);
-  }
-}
-
-TEST(Clip, SegmentsAgainstARotatedRegion) {
-  // The square 0..10 turned by 45 degrees about the origin: a diamond with
-  // corners (0, 0), (7.07, 7.07), (0, 14.14), (-7.07, 7.07).
-  const clip_region diamond =
-      clip_region(extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10))).transformed(GcGeMatrix2d::rotation(std::acos(-1.0) / 4));
-  const double h = 10 * std::sqrt(2.0);
-  struct Case { GcGePoint2d p, q; bool kept; double length; } cases[] = {
-      {{0, -5}, {0, 20}, true, h},              // through two opposite corners
-      {{-20, h / 2}, {20, h / 2}, true, h},     // across the middle
-      {{-1, 1}, {1, 2}, true, std::sqrt(5.0)},  // wholly inside
-      {{5, 0}, {20, 0}, false, 0},              // below
-      {{8, 8}, {8, 20}, false, 0},              // right of the right corner
-  };
-  for (const Case& c : cases) {
-    GcGePoint2d p = c.p, q = c.q;
-    ASSERT_EQ(clip_segment(p, q, diamond), c.kept) << c.p.x << "," << c.p.y;
-    if (c.kept) {
-      EXPECT_NEAR(p.distanceTo(q), c.length, 1e-9);
-      EXPECT_TRUE(diamond.contains(p) && diamond.contains(q));
-    }
   }
 }
 
