@@ -2,7 +2,11 @@
 // against the headless host, under the native build's sanitizers
 // (docs/native-sweep.md).
 //
-//   native_sweep --ids res/string_ids.h --strings res/strings.rc SCRIPT...
+//   native_sweep --ids res/string_ids.h --strings res/strings.rc [--transcript] SCRIPT...
+//
+// --transcript runs each script once without faults and prints what the
+// host logged (the module's requests, the stand-ins' dialog lines), to see
+// what a script reaches; it sweeps nothing.
 #include <unistd.h>
 
 #include <chrono>
@@ -67,12 +71,15 @@ class UserData {
 int main(int argc, char** argv) {
   std::string ids, strings;
   std::vector<std::string> scripts;
+  bool transcript = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--ids" && i + 1 < argc) {
       ids = argv[++i];
     } else if (a == "--strings" && i + 1 < argc) {
       strings = argv[++i];
+    } else if (a == "--transcript") {
+      transcript = true;
     } else if (!a.empty() && a[0] != '-') {
       scripts.push_back(a);
     } else {
@@ -81,7 +88,7 @@ int main(int argc, char** argv) {
     }
   }
   if (ids.empty() || strings.empty() || scripts.empty()) {
-    std::fprintf(stderr, "usage: native_sweep --ids STRING_IDS_H --strings STRINGS_RC SCRIPT...\n");
+    std::fprintf(stderr, "usage: native_sweep --ids STRING_IDS_H --strings STRINGS_RC [--transcript] SCRIPT...\n");
     return 2;
   }
   std::string error;
@@ -98,14 +105,13 @@ int main(int argc, char** argv) {
 
   const auto begun = std::chrono::steady_clock::now();
   nsweep::CommandTableModule module;
-  const nsweep::SweepTotals totals = nsweep::sweepScripts(
-      scripts, module,
-      [&](hostsim::Host& host, std::string& setupError) {
-        host.stringSource = &moduleString;
-        host.userDataPath = vd::utf8ToUtf16(userData.path().string());
-        return userData.empty(setupError);
-      },
-      stdout);
+  const nsweep::HostSetup setup = [&](hostsim::Host& host, std::string& setupError) {
+    host.stringSource = &moduleString;
+    host.userDataPath = vd::utf8ToUtf16(userData.path().string());
+    return userData.empty(setupError);
+  };
+  if (transcript) return nsweep::printTranscripts(scripts, module, setup, stdout);
+  const nsweep::SweepTotals totals = nsweep::sweepScripts(scripts, module, setup, stdout);
   for (int i = 0; i < vd::kCommandCount; ++i) {
     if (!totals.commands.count(vd::kCommands[i].name))
       std::printf("fault sweep: no script runs %s\n", vd::kCommands[i].name);

@@ -1,21 +1,13 @@
 #include "tools/native_sweep/module_strings.h"
 
 #include <cctype>
-#include <fstream>
 #include <sstream>
+
+#include "hostsim/script.h"
 
 namespace nsweep {
 
 namespace {
-
-bool readFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return true;
-}
 
 bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
@@ -98,11 +90,11 @@ bool parseModuleStrings(const std::string& ids, const std::string& table, std::m
 bool readModuleStrings(const std::string& idsHeader, const std::string& stringTable,
                        std::map<int, vd::vstring>& out, std::string& error) {
   std::string ids, table;
-  if (!readFile(idsHeader, ids)) {
+  if (!hostsim::readTextFile(idsHeader, ids)) {
     error = "cannot read " + idsHeader;
     return false;
   }
-  if (!readFile(stringTable, table)) {
+  if (!hostsim::readTextFile(stringTable, table)) {
     error = "cannot read " + stringTable;
     return false;
   }

@@ -2,8 +2,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "commands/commands.h"
 #include "host/host_api.h"
@@ -21,14 +19,9 @@ bool CommandTableModule::initApp(int& result) {
 bool CommandTableModule::runCommand(const std::string& name, const std::vector<std::string>& args, int& result) {
   const vd::CommandInfo* command = vd::findCommand(name.c_str());
   if (!command) return false;
-  // The host passes 8-bit argument texts in code page 1250.
-  std::vector<std::string> narrow;
-  for (const std::string& a : args) narrow.push_back(vd::utf16ToCp1250(vd::utf8ToUtf16(a)));
-  std::vector<const char*> argv;
-  for (const std::string& a : narrow) argv.push_back(a.c_str());
-  argv.push_back(nullptr);
+  hostsim::CommandArguments argv(args);
   try {
-    result = vd::runCommand(*command, static_cast<int>(narrow.size()), argv.data());
+    result = vd::runCommand(*command, argv.argc(), argv.argv());
   } catch (...) {
     // The export answers a failure and lets nothing out.
     result = 0;
@@ -37,15 +30,6 @@ bool CommandTableModule::runCommand(const std::string& name, const std::vector<s
 }
 
 namespace {
-
-bool readText(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return true;
-}
 
 // The current folder for as long as this lives.
 class InFolder {
@@ -72,7 +56,40 @@ std::string joined(const std::set<std::string>& names) {
   return s.empty() ? "none" : s;
 }
 
+// The fresh host every run of a script starts from: nothing bound, the host
+// reset, then the caller's setup.
+bool prepareRun(hostsim::Host& host, const HostSetup& setup, std::string& error) {
+  vd::unbindHost();
+  host.reset();
+  return setup(host, error);
+}
+
 }  // namespace
+
+int printTranscripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module, const HostSetup& setup,
+                     std::FILE* out) {
+  hostsim::Host& host = hostsim::Host::instance();
+  int status = 0;
+  for (const std::string& path : scripts) {
+    std::string error;
+    bool ok = prepareRun(host, setup, error);
+    if (ok) {
+      const std::filesystem::path absolute = std::filesystem::absolute(path);
+      InFolder folder(absolute.parent_path());
+      hostsim::ScriptRunner runner(host, module);
+      ok = runner.runFile(absolute.string());
+      error = host.error();
+    }
+    std::fprintf(out, "== %s\n", path.c_str());
+    for (const std::string& line : host.transcript()) std::fprintf(out, "%s\n", line.c_str());
+    if (!ok) {
+      std::fprintf(out, "%s: %s\n", path.c_str(), error.c_str());
+      status = 1;
+    }
+    vd::unbindHost();
+  }
+  return status;
+}
 
 SweepTotals sweepScripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module,
                          const HostSetup& setup, std::FILE* out) {
@@ -82,7 +99,7 @@ SweepTotals sweepScripts(const std::vector<std::string>& scripts, hostsim::Modul
     using Clock = std::chrono::steady_clock;
     const Clock::time_point begun = Clock::now();
     std::string script;
-    if (!readText(path, script)) {
+    if (!hostsim::readTextFile(path, script)) {
       std::fprintf(out, "%s: cannot read the script\n", path.c_str());
       ++totals.failedScripts;
       continue;
@@ -92,11 +109,8 @@ SweepTotals sweepScripts(const std::vector<std::string>& scripts, hostsim::Modul
     CommandRecorder recorder(module);
     // Every run starts from a host as fresh as a module just loaded: nothing
     // bound, the host's state reset.
-    hostsim::FaultSweep sweep(host, recorder, script, [&](std::string& error) {
-      vd::unbindHost();
-      host.reset();
-      return setup(host, error);
-    });
+    hostsim::FaultSweep sweep(host, recorder, script,
+                              [&](std::string& error) { return prepareRun(host, setup, error); });
     const hostsim::SweepOutcome outcome = sweepAll(sweep, [&](const hostsim::SweepPosition& p) {
       std::fprintf(out, "%s: %s\n", path.c_str(), hostsim::describePosition(p).c_str());
       std::fflush(out);

@@ -61,6 +61,11 @@ using HostSetup = std::function<bool(hostsim::Host& host, std::string& error)>;
 SweepTotals sweepScripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module,
                          const HostSetup& setup, std::FILE* out);
 
+// Runs each script once without faults, from the same host a sweep starts
+// from, and prints its transcript; 0 when every script ran clean.
+int printTranscripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module, const HostSetup& setup,
+                     std::FILE* out);
+
 // 0 when nothing was lost, every script was swept and the scripts ran
 // `expectedCommands` distinct commands; else 1, with the reason printed.
 int sweepStatus(const SweepTotals& totals, int expectedCommands, std::FILE* out);
