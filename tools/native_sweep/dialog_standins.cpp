@@ -217,12 +217,17 @@ bool settingsStandIn(vd::HNoteDataSet& set) {
         vstring text;
         if (Host::instance().moduleText(kTypeTexts[i], text) && text == line->dialog.text) found = i;
       }
-      if (found < 0) return d.fail(*line, "the section type combo has no item \"" + line->dialog.source + "\""), false;
+      if (found < 0) {
+        d.fail(*line, "the section type combo has no item \"" + vd::utf16ToUtf8(line->dialog.text) + "\"");
+        return false;
+      }
       shown = found;
     } else if (line->kind == Answer::Kind::Set && number) {
       std::optional<double> v = dialogNumber(line->dialog.text);
-      if (!v || *v < number->minimum || *v > number->maximum)
-        return d.fail(*line, "the settings dialog would refuse \"" + line->dialog.source + "\""), false;
+      if (!v || *v < number->minimum || *v > number->maximum) {
+        d.fail(*line, "the settings dialog would refuse \"" + line->dialog.source + "\"");
+        return false;
+      }
       (number->plan ? edited[vd::HNoteType::Plan] : section).*number->field = *v;
     } else if (line->kind == Answer::Kind::Check && check) {
       bool on = false;
