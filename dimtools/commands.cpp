@@ -1,7 +1,6 @@
 #include "dimtools/commands.h"
 
 #include "dimtools/arc_dimension.h"
-#include "dimtools/arc_length.h"
 #include "dimtools/dim_align.h"
 #include "dimtools/dim_connect.h"
 #include "dimtools/dim_divide.h"
@@ -17,14 +16,16 @@ int commandDimArc(int, const char* const*) { return dim::runDimArc({1, false, fa
 int commandDimArc2(int, const char* const*) { return dim::runDimArc({2, false, false}); }
 int commandDimArc3(int, const char* const*) { return dim::runDimArc({1, true, true}); }
 int commandDimArc4(int, const char* const*) { return dim::runDimArc({2, true, true}); }
-int commandDimArcLength(int, const char* const*) {
+dim::ArcLengthDialog& arcLengthDialog() {
 #ifdef _WIN32
-  return dim::runDimArcLength(&dim::showArcLengthDialog);
+  static dim::ArcLengthDialog dialog = &dim::showArcLengthDialog;
 #else
-  // The portable build has no dialogs: every host gets the command-line report.
-  return dim::runDimArcLength(nullptr);
+  static dim::ArcLengthDialog dialog = nullptr;
 #endif
+  return dialog;
 }
+
+int commandDimArcLength(int, const char* const*) { return dim::runDimArcLength(arcLengthDialog()); }
 int commandDimConnect(int, const char* const*) { return dim::runDimConnect(); }
 int commandDimDivide(int, const char* const*) { return dim::runDimDivide(); }
 int commandDimAlign(int, const char* const*) { return dim::runDimAlign(); }

@@ -1,6 +1,8 @@
 // Dimension-tool commands as the exports call them.
 #pragma once
 
+#include "dimtools/arc_length.h"
+
 namespace vd::dimtools {
 
 int commandDimArc(int argc, const char* const* argv);
@@ -12,5 +14,11 @@ int commandDimConnect(int argc, const char* const* argv);
 int commandDimDivide(int argc, const char* const* argv);
 int commandDimAlign(int argc, const char* const* argv);
 int commandDimUpdateUcs(int argc, const char* const* argv);
+
+// The dialog DimArcLength shows the length in: the module's own in the
+// Windows build; none in the portable build (the length then goes to the
+// command line), where a host that runs the command in its own process may
+// put a stand-in.
+dim::ArcLengthDialog& arcLengthDialog();
 
 }  // namespace vd::dimtools

@@ -1,8 +1,6 @@
 #include "heightdim/commands.h"
 
 #include "heightdim/command_args.h"
-#include "heightdim/edit.h"
-#include "heightdim/place.h"
 #include "heightdim/regen.h"
 #ifdef _WIN32
 #include "heightdim/edit_dialogs.h"
@@ -48,40 +46,34 @@ bool askSettings(HNoteDataSet& set) {
 
 }  // namespace
 
+HeightDimDialogs& heightDimDialogs() {
+#ifdef _WIN32
+  static HeightDimDialogs dialogs{&askPlanView, {&askEdit, &askSettings}};
+#else
+  static HeightDimDialogs dialogs;
+#endif
+  return dialogs;
+}
+
 int commandHeightDim(int argc, const char* const* argv) {
   std::optional<PlaceArgs> args = parsePlaceArgs(argc, argv);
   if (!args) return 0;
-#ifdef _WIN32
-  const PlanViewDialog dialog = &askPlanView;
-#else
-  // The portable build has no dialogs: the plan view places nothing there.
-  const PlanViewDialog dialog;
-#endif
-  const PlaceOutcome out = placeHeightDims(*args, hnoteDataPath(), dialog);
+  const PlaceOutcome out = placeHeightDims(*args, hnoteDataPath(), heightDimDialogs().planView);
   return out.placed > 0 && !out.failed ? 1 : 0;
 }
 
 int commandHeightDimEdit(int, const char* const*) {
-#ifdef _WIN32
-  const HNoteEditDialogs dialogs{&askEdit, &askSettings};
-#else
-  // The portable build has no dialogs: the command ends before it asks anything.
-  const HNoteEditDialogs dialogs;
-#endif
-  return editHeightDims(hnoteDataPath(), dialogs) > 0 ? 1 : 0;
+  return editHeightDims(hnoteDataPath(), heightDimDialogs().edit) > 0 ? 1 : 0;
 }
 int commandHeightDimSetBase(int, const char* const*) { return setHeightDimBase(hnoteDataPath()) > 0 ? 1 : 0; }
 int commandHeightDimUpdate(int, const char* const*) { return updateHeightDims(hnoteDataPath()) >= 0 ? 1 : 0; }
 int commandHeightDimSettings(int, const char* const*) {
-#ifdef _WIN32
+  const HNoteEditDialogs& dialogs = heightDimDialogs().edit;
+  if (!dialogs.settings) return 0;
   HNoteDataSet set;
   set.load(hnoteDataPath());
-  if (!askSettings(set)) return 0;
+  if (!dialogs.settings(set)) return 0;
   return set.save() ? 1 : 0;
-#else
-  // The portable build has no dialogs.
-  return 0;
-#endif
 }
 
 }  // namespace vd::heightdim

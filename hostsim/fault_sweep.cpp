@@ -103,8 +103,16 @@ std::string describePosition(const SweepPosition& p) {
   return line;
 }
 
-std::string sweepSummary(int positions, int lost) {
-  return "fault sweep: " + std::to_string(positions) + " positions, " + std::to_string(lost) + " lost";
+namespace {
+std::string positionCounts(int positions, int lost) {
+  return std::to_string(positions) + " positions, " + std::to_string(lost) + " lost";
+}
+}  // namespace
+
+std::string sweepSummary(int positions, int lost) { return "fault sweep: " + positionCounts(positions, lost); }
+
+std::string sweepSummary(int commands, int positions, int lost) {
+  return "fault sweep: " + std::to_string(commands) + " commands, " + positionCounts(positions, lost);
 }
 
 SweepOutcome sweepAll(FaultSweep& sweep, const std::function<void(const SweepPosition&)>& onLoss) {

@@ -86,6 +86,9 @@ std::string positionHeading(int position, const std::string& operation, int ordi
 std::string describePosition(const SweepPosition& p);
 // "fault sweep: K positions, L lost"
 std::string sweepSummary(int positions, int lost);
+// "fault sweep: N commands, K positions, L lost": a sweep of several scripts
+// that ran N distinct commands.
+std::string sweepSummary(int commands, int positions, int lost);
 
 struct SweepOutcome {
   int positions = 0;

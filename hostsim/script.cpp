@@ -188,15 +188,28 @@ bool ScriptRunner::parseAnswer(const std::vector<std::string>& w, int line, Answ
   return error.empty();
 }
 
-bool ScriptRunner::runFile(const std::string& path) {
+bool readTextFile(const std::string& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  if (!in) return false;
+  std::stringstream ss;
+  ss << in.rdbuf();
+  out = ss.str();
+  return true;
+}
+
+CommandArguments::CommandArguments(const std::vector<std::string>& utf8) {
+  for (const std::string& a : utf8) texts_.push_back(vd::utf16ToCp1250(vd::utf8ToUtf16(a)));
+  for (const std::string& a : texts_) argv_.push_back(a.c_str());
+  argv_.push_back(nullptr);
+}
+
+bool ScriptRunner::runFile(const std::string& path) {
+  std::string text;
+  if (!readTextFile(path, text)) {
     host_.fail("cannot read script " + path);
     return false;
   }
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return runText(ss.str());
+  return runText(text);
 }
 
 bool ScriptRunner::runText(const std::string& text) {

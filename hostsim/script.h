@@ -73,6 +73,25 @@ class ScriptRunner {
   size_t next_ = 0;
 };
 
+// Reads a whole file as it is; false when it cannot be read.
+bool readTextFile(const std::string& path, std::string& out);
+
+// A command's arguments as the host passes them to a Command_ export: 8-bit
+// texts in code page 1250 (from the script's UTF-8), and a null-terminated
+// argv pointing into them.
+class CommandArguments {
+ public:
+  explicit CommandArguments(const std::vector<std::string>& utf8);
+  CommandArguments(const CommandArguments&) = delete;
+  CommandArguments& operator=(const CommandArguments&) = delete;
+  int argc() const { return static_cast<int>(texts_.size()); }
+  const char** argv() { return argv_.data(); }
+
+ private:
+  std::vector<std::string> texts_;
+  std::vector<const char*> argv_;
+};
+
 // Splits a script line into words; double quotes keep blanks inside a word.
 // False when a quote is not closed.
 bool splitWords(const std::string& line, std::vector<std::string>& words);

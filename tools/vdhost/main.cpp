@@ -53,13 +53,8 @@ class DllModule : public hostsim::ModuleFace {
     using CommandFn = int (*)(int, const char**);
     auto fn = ui::procAddress<CommandFn>(module_, ("Command_" + name).c_str());
     if (!fn) return false;
-    // The host passes 8-bit argument texts in code page 1250.
-    std::vector<std::string> narrow;
-    for (const std::string& a : args) narrow.push_back(vd::utf16ToCp1250(vd::utf8ToUtf16(a)));
-    std::vector<const char*> argv;
-    for (const std::string& a : narrow) argv.push_back(a.c_str());
-    argv.push_back(nullptr);
-    result = fn(static_cast<int>(narrow.size()), argv.data());
+    hostsim::CommandArguments argv(args);
+    result = fn(argv.argc(), argv.argv());
     return true;
   }
 
@@ -290,15 +285,6 @@ void resetHost(Host& host, HWND mainWindow, const vd::vstring& userDataPath) {
   host.userDataPath = userDataPath;
 }
 
-bool readText(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return true;
-}
-
 // --time: how long each command (and the load and save) took, on stderr, so
 // that the transcript stays the same with and without it.
 // Besides the elapsed time, the processor time of this process (user and
@@ -344,7 +330,7 @@ int superviseSweep(const Options& o) {
 int runSweepWorker(const Options& o) {
   Host& host = Host::instance();
   std::string script;
-  if (!readText(o.sweepScript, script)) {
+  if (!hostsim::readTextFile(o.sweepScript, script)) {
     std::printf("error cannot read script %s\n", o.sweepScript.c_str());
     return 1;
   }

@@ -1,0 +1,152 @@
+#include "tools/native_sweep/native_sweep.h"
+
+#include <chrono>
+#include <filesystem>
+
+#include "commands/commands.h"
+#include "host/host_api.h"
+#include "host/text.h"
+#include "hostsim/host.h"
+
+namespace nsweep {
+
+bool CommandTableModule::initApp(int& result) {
+  // As InitApp: a module bound already answers 1 without binding again.
+  result = vd::bindHost(nullptr, &hostsim::resolveExport, nullptr) ? 1 : 0;
+  return true;
+}
+
+bool CommandTableModule::runCommand(const std::string& name, const std::vector<std::string>& args, int& result) {
+  const vd::CommandInfo* command = vd::findCommand(name.c_str());
+  if (!command) return false;
+  hostsim::CommandArguments argv(args);
+  try {
+    result = vd::runCommand(*command, argv.argc(), argv.argv());
+  } catch (...) {
+    // The export answers a failure and lets nothing out.
+    result = 0;
+  }
+  return true;
+}
+
+namespace {
+
+// The current folder for as long as this lives.
+class InFolder {
+ public:
+  explicit InFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    before_ = std::filesystem::current_path(ec);
+    if (!folder.empty()) std::filesystem::current_path(folder, ec);
+  }
+  ~InFolder() {
+    std::error_code ec;
+    std::filesystem::current_path(before_, ec);
+  }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+
+ private:
+  std::filesystem::path before_;
+};
+
+std::string joined(const std::set<std::string>& names) {
+  std::string s;
+  for (const std::string& n : names) s += (s.empty() ? "" : " ") + n;
+  return s.empty() ? "none" : s;
+}
+
+// The fresh host every run of a script starts from: nothing bound, the host
+// reset, then the caller's setup.
+bool prepareRun(hostsim::Host& host, const HostSetup& setup, std::string& error) {
+  vd::unbindHost();
+  host.reset();
+  return setup(host, error);
+}
+
+}  // namespace
+
+int printTranscripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module, const HostSetup& setup,
+                     std::FILE* out) {
+  hostsim::Host& host = hostsim::Host::instance();
+  int status = 0;
+  for (const std::string& path : scripts) {
+    std::string error;
+    bool ok = prepareRun(host, setup, error);
+    if (ok) {
+      const std::filesystem::path absolute = std::filesystem::absolute(path);
+      InFolder folder(absolute.parent_path());
+      hostsim::ScriptRunner runner(host, module);
+      ok = runner.runFile(absolute.string());
+      error = host.error();
+    }
+    std::fprintf(out, "== %s\n", path.c_str());
+    for (const std::string& line : host.transcript()) std::fprintf(out, "%s\n", line.c_str());
+    if (!ok) {
+      std::fprintf(out, "%s: %s\n", path.c_str(), error.c_str());
+      status = 1;
+    }
+    vd::unbindHost();
+  }
+  return status;
+}
+
+SweepTotals sweepScripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module,
+                         const HostSetup& setup, std::FILE* out) {
+  SweepTotals totals;
+  hostsim::Host& host = hostsim::Host::instance();
+  for (const std::string& path : scripts) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point begun = Clock::now();
+    std::string script;
+    if (!hostsim::readTextFile(path, script)) {
+      std::fprintf(out, "%s: cannot read the script\n", path.c_str());
+      ++totals.failedScripts;
+      continue;
+    }
+    const std::filesystem::path absolute = std::filesystem::absolute(path);
+    InFolder folder(absolute.parent_path());
+    CommandRecorder recorder(module);
+    // Every run starts from a host as fresh as a module just loaded: nothing
+    // bound, the host's state reset.
+    hostsim::FaultSweep sweep(host, recorder, script,
+                              [&](std::string& error) { return prepareRun(host, setup, error); });
+    const hostsim::SweepOutcome outcome = sweepAll(sweep, [&](const hostsim::SweepPosition& p) {
+      std::fprintf(out, "%s: %s\n", path.c_str(), hostsim::describePosition(p).c_str());
+      std::fflush(out);
+    });
+    vd::unbindHost();
+    const double seconds = std::chrono::duration<double>(Clock::now() - begun).count();
+    if (!outcome.error.empty()) {
+      std::fprintf(out, "%s: cannot be swept: %s\n", path.c_str(), outcome.error.c_str());
+      ++totals.failedScripts;
+      continue;
+    }
+    std::fprintf(out, "%s: commands %s; %d positions, %d lost, %.1f s\n", path.c_str(), joined(recorder.ran).c_str(),
+                 outcome.positions, outcome.lost, seconds);
+    std::fflush(out);
+    totals.commands.insert(recorder.ran.begin(), recorder.ran.end());
+    totals.positions += outcome.positions;
+    totals.lost += outcome.lost;
+  }
+  return totals;
+}
+
+int sweepStatus(const SweepTotals& totals, int expectedCommands, std::FILE* out) {
+  int status = 0;
+  if (totals.failedScripts > 0) {
+    std::fprintf(out, "fault sweep: %d script(s) could not be swept\n", totals.failedScripts);
+    status = 1;
+  }
+  if (static_cast<int>(totals.commands.size()) != expectedCommands) {
+    std::fprintf(out, "fault sweep: the scripts ran %zu distinct commands, not %d\n", totals.commands.size(),
+                 expectedCommands);
+    status = 1;
+  }
+  if (totals.lost > 0) status = 1;
+  std::fprintf(out, "%s\n",
+               hostsim::sweepSummary(static_cast<int>(totals.commands.size()), totals.positions, totals.lost).c_str());
+  return status;
+}
+
+}  // namespace nsweep
