@@ -193,14 +193,19 @@ msp.add_spline(fit_points=[(6500, -4400), (7000, -3500), (7500, -4100), (8000, -
 # A second round column, in the bedroom.
 msp.add_circle((7000, 3000), 300, dxfattribs={"layer": "STENY", "color": 3})
 
+# The dimensions on a layer of their own, dark grey: the walls stay the only
+# black of the plan (tests/scenarios/check_picture.py finds them by it).
+doc.layers.add("KOTY", color=250)
+DIMS = {"layer": "KOTY"}
+
 # Along the north wall, 900 mm out: the living room's wall in three pieces
 # that meet end to end, and the bedroom's whole.
 for handle, x1, x2 in (("A01", 0, 1500), ("A02", 1500, 3000), ("A03", 3000, 5000), ("A04", 5000, 9000)):
-    dims.rotated(handle, (x1, 6000), (x2, 6000), line=(x1, 6900))
+    dims.rotated(handle, (x1, 6000), (x2, 6000), line=(x1, 6900), **DIMS)
 # Along the west wall: the wall below the window, the window and the wall
 # above it, their lines 800, 1100 and 1400 mm out, texts kept horizontal.
 horizontal = {"dimtih": 1}
 for handle, y1, y2, x in (("A07", 0, 2000, -800), ("A08", 2000, 3200, -1100), ("A09", 3200, 6000, -1400)):
-    dims.rotated(handle, (0, y1), (0, y2), line=(x, y1), angle=90, overrides=horizontal)
+    dims.rotated(handle, (0, y1), (0, y2), line=(x, y1), angle=90, overrides=horizontal, **DIMS)
 
 dims.save(sys.argv[1] if len(sys.argv) > 1 else "plan.dxf")
