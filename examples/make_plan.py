@@ -19,8 +19,7 @@ as it is and mirrored both ways, an ellipse, an elliptical arc whose normal
 points down, and splines by control points and by fit points (the lowest
 things of the drawing).
 
-For the tour (examples/tour.vds, docs/tour.md): a second round column, and
-rows of dimensions as a CAD program writes them (tests/scenarios/lineardims/
+For the tour (examples/tour.vds, docs/tour.md): rows of dimensions as a CAD program writes them (tests/scenarios/lineardims/
 dimdraw.py), in the dimension style VD at 1:100 with whole millimetres: along
 the north wall three end to end (A01, A02, A03) and one across the bedroom
 (A04); along the west wall three vertical ones whose lines stand at
@@ -189,9 +188,6 @@ msp.add_open_spline([(4500, -4400), (5000, -3400), (5500, -4400), (6000, -3400)]
 msp.add_spline(fit_points=[(6500, -4400), (7000, -3500), (7500, -4100), (8000, -3600)], dxfattribs=detail(color=22))
 
 # --- For the tour ----------------------------------------------------------
-
-# A second round column, in the bedroom.
-msp.add_circle((7000, 3000), 300, dxfattribs={"layer": "STENY", "color": 3})
 
 # The dimensions on a layer of their own, dark grey: the walls stay the only
 # black of the plan (tests/scenarios/check_picture.py finds them by it).

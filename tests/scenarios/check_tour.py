@@ -40,7 +40,7 @@ PICTURES = ("00-plan.png", "01-heightdim-dialog.png", "02-settings-dialog.png", 
 # The frame's half size at 1:100, where the leader of the tiles' mark ends.
 CX, CY = 14.225 / 2, 6.25 / 2
 PLAN_MARKS = [
-    plan(1200, 3600, "±0.000"),
+    plan(1200, 4300, "±0.000"),
     plan(6400, 5450, "+0.020", end="filled"),
     plan(2800, 2400, "-0.015", leader=((1400, 1500), (2800 - 100 * CX, 2400 - 100 * CY), "_DOT", 1.8)),
 ]
@@ -189,7 +189,7 @@ def main():
     arcs = {d.dxf.text: d for d in dimensions(docs["04-arcs"], 5)}
     want_arcs = {  # text: centre, radius of the arc measured
         "3142": ((9000, 3000), 1000), "dl.=1414, R=900": ((5000, 2400), 900),
-        "1571": ((9000, 3000), 1000), "dl.=157, R=300": ((7000, 3000), 300)}
+        "1571": ((9000, 3000), 1000), "dl.=131, R=250": ((2500, 3000), 250)}
     if sorted(arcs) != sorted(want_arcs):
         fail(f"04-arcs: arc dimensions {sorted(arcs)}, expected {sorted(want_arcs)}")
     for text, (centre, radius) in want_arcs.items():
