@@ -39,8 +39,8 @@ DIALOGS = {
 
 
 def save(picture, path):
-    # A palette of 64 colours keeps the files small; the drawings have few.
-    picture.convert("RGB").quantize(colors=64).save(path, optimize=True)
+    # A palette of 128 colours keeps the files small; the drawings have few.
+    picture.convert("RGB").quantize(colors=128).save(path, optimize=True)
 
 
 def main():
