@@ -79,11 +79,13 @@ def audited(path):
 
 
 class AfterUpdate(Checker):
-    """HeightDimUpdate now rebuilds a plan-view mark without its filled
-    frame end and its leader's arrowhead at 0.25 instead of the 1.8 it was
-    placed with (an open fault of the command, not of the tour): after it
-    the plan marks' values, places and leaders' vertices and ties are
-    checked, their frame ends and arrowheads are not."""
+    """HeightDimUpdate rebuilds each mark from what its descriptor keeps
+    (type, step, flags, rotation) over the defaults of its type: a plan-view
+    mark comes back without the filled frame end it was placed with and its
+    leader's arrowhead at 0.25 instead of the 1.8 of the user data. Whether
+    it should keep them is an open question, not the tour's: after it the
+    plan marks' values, places and leaders' vertices and ties are checked,
+    their frame ends and arrowheads are not."""
 
     def plan_mark(self, n, want, ref):
         super().plan_mark(n, dict(want, end=None), ref)
