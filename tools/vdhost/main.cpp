@@ -280,8 +280,6 @@ class TempUserData {
   std::filesystem::path path_;
 };
 
-// The host as every run starts: fresh state, this program's window and icon,
-// the module's texts and the user data directory.
 // The script's `snapshot` lines paint the drawing as --picture does, at the
 // --picture-size; the file's folders are made as needed.
 void paintSnapshots(Host& host, const Options& o) {
@@ -298,6 +296,8 @@ void paintSnapshots(Host& host, const Options& o) {
   };
 }
 
+// The host as every run starts: fresh state, this program's window and icon,
+// the module's texts and the user data directory.
 void resetHost(Host& host, HWND mainWindow, const vd::vstring& userDataPath) {
   host.reset();
   host.mainWindow = mainWindow;
