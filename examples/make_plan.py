@@ -17,15 +17,29 @@ wrapped multi-line note, aligned, fit and middle texts, texts with the %%c,
 %%d and %%p codes beside the characters they stand for, a label block placed
 as it is and mirrored both ways, an ellipse, an elliptical arc whose normal
 points down, and splines by control points and by fit points (the lowest
-things of the drawing). Run with Debian's python3 (python3-ezdxf).
+things of the drawing).
+
+For the tour (examples/tour.vds, docs/tour.md): rows of dimensions as a CAD program writes them (tests/scenarios/lineardims/
+dimdraw.py), in the dimension style VD at 1:100 with whole millimetres: along
+the north wall three end to end (A01, A02, A03) and one across the bedroom
+(A04); along the west wall three vertical ones whose lines stand at
+different distances from the wall (A07 the sample, A08, A09) and whose
+texts are kept horizontal (DIMTIH).
+
+Run with Debian's python3 (python3-ezdxf).
 """
 import math
+import os
 import sys
 
-import ezdxf
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "scenarios", "lineardims"))
+from dimdraw import Drawing  # noqa: E402
 
-doc = ezdxf.new("R2000")
+dims = Drawing(dimdec=0, dimscale=100)
+doc = dims.doc
 msp = doc.modelspace()
+# The plan's own dashes (below), not those of ezdxf's standard set.
+doc.linetypes.remove("DASHED")
 doc.layers.add("STENY", color=7)
 doc.layers.add("OTVORY", color=1)
 doc.layers.add("POPISY", color=5)
@@ -50,9 +64,9 @@ msp.add_lwpolyline([(5000, 3300), (5000, 6000)], dxfattribs={"layer": "STENY", "
 msp.add_line((5000, 2400), (5900, 2400), dxfattribs={"layer": "OTVORY", "color": 1})
 msp.add_arc((5000, 2400), 900, 0, 90, dxfattribs={"layer": "OTVORY", "color": 1})
 
-# A column and a curved bay (polyline with a bulge).
+# A column and a curved bay out of the east wall (polyline with a bulge).
 msp.add_circle((2500, 3000), 250, dxfattribs={"layer": "STENY", "color": 3})
-msp.add_lwpolyline([(9000, 2000, 0, 0, -1), (9000, 4000)], format="xyseb",
+msp.add_lwpolyline([(9000, 2000, 0, 0, 1), (9000, 4000)], format="xyseb",
                    dxfattribs={"layer": "STENY", "color": 4})
 
 # A window block: frame and glass line, placed in three walls.
@@ -173,4 +187,21 @@ msp.add_open_spline([(4500, -4400), (5000, -3400), (5500, -4400), (6000, -3400)]
                     dxfattribs=detail(color=142))
 msp.add_spline(fit_points=[(6500, -4400), (7000, -3500), (7500, -4100), (8000, -3600)], dxfattribs=detail(color=22))
 
-doc.saveas(sys.argv[1] if len(sys.argv) > 1 else "plan.dxf")
+# --- For the tour ----------------------------------------------------------
+
+# The dimensions on a layer of their own, dark grey: the walls stay the only
+# black of the plan (tests/scenarios/check_picture.py finds them by it).
+doc.layers.add("KOTY", color=250)
+DIMS = {"layer": "KOTY"}
+
+# Along the north wall, 900 mm out: the living room's wall in three pieces
+# that meet end to end, and the bedroom's whole.
+for handle, x1, x2 in (("A01", 0, 1500), ("A02", 1500, 3000), ("A03", 3000, 5000), ("A04", 5000, 9000)):
+    dims.rotated(handle, (x1, 6000), (x2, 6000), line=(x1, 6900), **DIMS)
+# Along the west wall: the wall below the window, the window and the wall
+# above it, their lines 800, 1100 and 1400 mm out, texts kept horizontal.
+horizontal = {"dimtih": 1}
+for handle, y1, y2, x in (("A07", 0, 2000, -800), ("A08", 2000, 3200, -1100), ("A09", 3200, 6000, -1400)):
+    dims.rotated(handle, (0, y1), (0, y2), line=(x, y1), angle=90, overrides=horizontal, **DIMS)
+
+dims.save(sys.argv[1] if len(sys.argv) > 1 else "plan.dxf")

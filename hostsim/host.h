@@ -94,6 +94,10 @@ class Host {
     // SetColorDialogTrueColor: the host's true-colour dialog, answered by a
     // `dialog` block; 1 when accepted (the choice in the record).
     std::function<int(vd::HostTrueColourRecord& record)> trueColourDialog;
+    // The script's `snapshot` lines: paints the drawing as the host's
+    // picture and writes it as PNG to `path`, or with `write` false (a fault
+    // sweep's run) paints and encodes it only; false with a reason.
+    std::function<bool(const std::string& path, bool write, std::string& error)> drawingPicture;
   };
   WindowOperations windowOperations;
 

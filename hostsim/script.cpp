@@ -339,6 +339,12 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     std::string error;
     if (!host_.saveDrawing(w[1], error)) return bad(error);
     host_.log("host: drawing saved to " + w[1] + (host_.writesFiles ? "" : " (in memory only)"));
+  } else if (verb == "snapshot") {
+    if (!wantArgs(1)) return bad("snapshot wants a PNG file");
+    if (!host_.windowOperations.drawingPicture) return bad("this host paints no pictures of the drawing");
+    std::string error;
+    if (!host_.windowOperations.drawingPicture(w[1], host_.writesFiles, error)) return bad(error);
+    host_.log("host: picture saved to " + w[1] + (host_.writesFiles ? "" : " (in memory only)"));
   } else if (verb == "new") {
     if (!wantArgs(0)) return bad("new takes no argument");
     host_.replaceDrawing(std::make_unique<Drawing>());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -160,6 +161,64 @@ TEST_F(ScriptTest, SaveLoadAndNewReplaceTheDrawing) {
   for (const std::string& line : host().transcript()) logged = logged || line.rfind("drawing: entity added LINE", 0) == 0;
   EXPECT_TRUE(logged);
   std::remove(path);
+}
+
+// A snapshot line hands the drawing as it is at that line to the host
+// program's painter, which writes the file, or under a fault sweep paints it
+// in memory only; a host without a painter, or a painter that fails, fails
+// the line.
+TEST_F(ScriptTest, SnapshotPaintsTheDrawingOfItsLine) {
+  make(line(0, 0, 10, 0));
+  EXPECT_FALSE(run("snapshot a.png\n"));
+  EXPECT_NE(host().error().find("paints no pictures"), std::string::npos) << host().error();
+
+  struct Painted {
+    std::string path;
+    bool written;
+    size_t entities;
+  };
+  std::vector<Painted> painted;
+  std::string refuse;
+  // The host outlives the test: the painter goes with it.
+  struct Uninstall {
+    hostsim::Host& host;
+    ~Uninstall() { host.windowOperations.drawingPicture = nullptr; }
+  } uninstall{host()};
+  host().windowOperations.drawingPicture = [&](const std::string& path, bool write, std::string& error) {
+    painted.push_back({path, write, drawing().entities().size()});
+    error = refuse;
+    return refuse.empty();
+  };
+  for (const char* bad : {"snapshot\n", "snapshot a.png b.png\n"}) {
+    host().reset();
+    EXPECT_FALSE(run(bad)) << bad;
+    EXPECT_NE(host().error().find("snapshot wants a PNG file"), std::string::npos) << host().error();
+  }
+  EXPECT_TRUE(painted.empty());
+
+  host().reset();
+  make(line(0, 0, 10, 0));
+  ASSERT_TRUE(run("snapshot one.png\nnew\nsnapshot \"two words.png\"\n")) << host().error();
+  ASSERT_EQ(painted.size(), 2u);
+  EXPECT_EQ(painted[0].path, "one.png");
+  EXPECT_EQ(painted[0].entities, 1u);
+  EXPECT_EQ(painted[1].path, "two words.png");
+  EXPECT_EQ(painted[1].entities, 0u);
+  EXPECT_TRUE(painted[0].written && painted[1].written);
+  const std::vector<std::string>& said = host().transcript();
+  EXPECT_NE(std::find(said.begin(), said.end(), "host: picture saved to one.png"), said.end());
+
+  host().writesFiles = false;
+  ASSERT_TRUE(run("snapshot three.png\n")) << host().error();
+  host().writesFiles = true;
+  ASSERT_EQ(painted.size(), 3u);
+  EXPECT_FALSE(painted[2].written);
+  EXPECT_EQ(host().transcript().back(), "host: picture saved to three.png (in memory only)");
+
+  refuse = "no picture surface";
+  EXPECT_FALSE(run("echo before\nsnapshot four.png\n"));
+  EXPECT_NE(host().error().find("script line 2"), std::string::npos) << host().error();
+  EXPECT_NE(host().error().find("no picture surface"), std::string::npos) << host().error();
 }
 
 TEST_F(HostTest, IdentifiersAreMaskedByFirstAppearance) {

@@ -135,7 +135,7 @@ void usage() {
                "       vdhost [--module DLL] [--userdata DIR] [--load DXF] [--fault-timeout SECONDS] [--fault-positions] --fault-sweep SCRIPT\n"
                "  --load DXF  start from the drawing in a DXF file\n"
                "  --save DXF  write the drawing as DXF R2000 after the script\n"
-               "  --picture PNG [--picture-size WxH]  paint the drawing after the script (default 1024x768)\n"
+               "  --picture PNG [--picture-size WxH]  paint the drawing after the script, and at its snapshot lines (default 1024x768)\n"
                "  --fail OPERATION:N  the N-th call of the host operation (* for any) after init fails\n"
                "  --time  write each command's own time (and the load's and save's) to stderr, not to the transcript\n"
                "  --fault-sweep SCRIPT  run the script once per host call the module makes, failing that call\n"
@@ -275,6 +275,22 @@ class TempUserData {
   std::filesystem::path path_;
 };
 
+// The script's `snapshot` lines paint the drawing as --picture does, at the
+// --picture-size; the file's folders are made as needed.
+void paintSnapshots(Host& host, const Options& o) {
+  host.windowOperations.drawingPicture = [&host, width = o.pictureWidth, height = o.pictureHeight](
+                                             const std::string& path, bool write, std::string& error) {
+    if (!write) {
+      std::vector<uint8_t> png;
+      return vdhost::drawingPicturePng(host.drawing(), width, height, png, error, host.variables, host.environment);
+    }
+    const std::filesystem::path file = std::filesystem::u8path(path);
+    std::error_code ec;
+    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
+    return vdhost::saveDrawingPicture(host.drawing(), path, width, height, error, host.variables, host.environment);
+  };
+}
+
 // The host as every run starts: fresh state, this program's window and icon,
 // the module's texts and the user data directory.
 void resetHost(Host& host, HWND mainWindow, const vd::vstring& userDataPath) {
@@ -349,6 +365,7 @@ int runSweepWorker(const Options& o) {
   }
   DllModule face(module.get());
   vdhost::passColourExtTo(host, module.get());
+  paintSnapshots(host, o);
   // Every run starts from the same drawing, settings and user data.
   hostsim::FaultSweep sweep(host, face, script, [&](std::string& error) {
     resetHost(host, mainWindow.get(), vd::utf8ToUtf16(userData.path().string()));
@@ -395,6 +412,7 @@ int main(int argc, char** argv) {
       host.log("module " + std::filesystem::path(o.modulePath).filename().string() + " loaded");
       DllModule face(module.get());
       vdhost::passColourExtTo(host, module.get());
+      paintSnapshots(host, o);
       CommandTimer timer;
       hostsim::ScriptRunner runner(host, face, o.time ? &timer : nullptr);
       std::string error;

@@ -16,6 +16,7 @@
 #include "preview/chain_items.h"
 #include "preview/view.h"
 #include "tools/png/bitmap_png.h"
+#include "tools/png/png_writer.h"
 #include "ui/gdi.h"
 
 namespace vdhost {
@@ -245,9 +246,12 @@ int fillView(const hostsim::Drawing& drawing, GDI::view& view, COLORREF backgrou
 
 }  // namespace
 
-bool saveDrawingPicture(const hostsim::Drawing& drawing, const std::string& path, int width, int height,
-                        std::string& error, const std::map<hostsim::vstring, hostsim::Variable>& variables,
-                        const std::map<hostsim::vstring, hostsim::vstring>& environment) {
+namespace {
+
+// The drawing painted into a width × height picture, as RGB rows.
+bool paintDrawing(const hostsim::Drawing& drawing, int width, int height, std::vector<uint8_t>& rgb,
+                  std::string& error, const std::map<hostsim::vstring, hostsim::Variable>& variables,
+                  const std::map<hostsim::vstring, hostsim::vstring>& environment) {
   ui::memory_surface surface;
   if (!surface.create(nullptr, width, height)) {
     error = "no picture surface of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
@@ -269,8 +273,32 @@ bool saveDrawingPicture(const hostsim::Drawing& drawing, const std::string& path
     error = "the picture did not finish painting";
     return false;
   }
+  rgb = vdpng::bitmapRgb(surface.dc(), surface.bitmap(), width, height);
+  if (rgb.empty()) {
+    error = "the picture's pixels could not be read";
+    return false;
+  }
+  return true;
+}
 
-  return vdpng::writeBitmap(surface.dc(), surface.bitmap(), width, height, path, error);
+}  // namespace
+
+bool saveDrawingPicture(const hostsim::Drawing& drawing, const std::string& path, int width, int height,
+                        std::string& error, const std::map<hostsim::vstring, hostsim::Variable>& variables,
+                        const std::map<hostsim::vstring, hostsim::vstring>& environment) {
+  std::vector<uint8_t> rgb;
+  return paintDrawing(drawing, width, height, rgb, error, variables, environment) &&
+         vdpng::writeRgb(path, width, height, rgb, error);
+}
+
+bool drawingPicturePng(const hostsim::Drawing& drawing, int width, int height, std::vector<uint8_t>& png,
+                       std::string& error, const std::map<hostsim::vstring, hostsim::Variable>& variables,
+                       const std::map<hostsim::vstring, hostsim::vstring>& environment) {
+  std::vector<uint8_t> rgb;
+  if (!paintDrawing(drawing, width, height, rgb, error, variables, environment)) return false;
+  png = vdpng::encodeRgb(width, height, rgb);
+  if (png.empty()) error = "the picture could not be encoded";
+  return !png.empty();
 }
 
 }  // namespace vdhost

@@ -1,7 +1,9 @@
 // The host's drawing as a picture, painted by the module's preview renderer.
 #pragma once
 #include <map>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "hostsim/drawing.h"
 #include "hostsim/variable.h"
@@ -17,5 +19,11 @@ namespace vdhost {
 bool saveDrawingPicture(const hostsim::Drawing& drawing, const std::string& path, int width, int height,
                         std::string& error, const std::map<hostsim::vstring, hostsim::Variable>& variables = {},
                         const std::map<hostsim::vstring, hostsim::vstring>& environment = {});
+
+// Paints the drawing as saveDrawingPicture does and gives the PNG file's
+// bytes; false with a reason when it could not be painted.
+bool drawingPicturePng(const hostsim::Drawing& drawing, int width, int height, std::vector<uint8_t>& png,
+                       std::string& error, const std::map<hostsim::vstring, hostsim::Variable>& variables = {},
+                       const std::map<hostsim::vstring, hostsim::vstring>& environment = {});
 
 }  // namespace vdhost
