@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const vstring value = lineSafe(in.ConsumeRandomLengthString(24), "\"'");
   // Loading the settings reads some hundred keys, each by a walk of the whole
   // file: one load costs as much as twenty runs of the rest. One input in 32
-  // does it (a quarter of the time goes to loads), so the reader itself gets
+  // does it (two fifths of the time go to loads), so the reader itself gets
   // most of the time; ten million runs still load some 300,000 files.
   const bool loadSettings = in.ConsumeIntegralInRange<int>(0, 31) == 0;
   const std::string file = in.ConsumeRemainingBytesAsString();
