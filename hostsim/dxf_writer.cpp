@@ -68,12 +68,23 @@ std::string formatReal(double v) {
 
 // An angle turned back from radians into degrees: 15 significant digits, so
 // that the ulp or two the conversion costs does not show and a file's 90
-// goes out as 90.0 again.
+// goes out as 90.0 again; but more when those would read back as another
+// angle (53.13010235415598 is not 53.130102354156), since what is written
+// must be what was held: a dimension's block is drawn for the angle held.
 std::string formatAngle(double radians) {
-  double v = radiansToDegrees(radians);
+  const double v = radiansToDegrees(radians);
   char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
-  std::string s(buf, r.ptr);
+  std::string s;
+  // The degrees at 15, 16 and 17 digits, then their neighbours at 17.
+  const double tries[] = {v, v, v, std::nextafter(v, -INFINITY), std::nextafter(v, INFINITY)};
+  const int digits[] = {15, 16, 17, 17, 17};
+  for (size_t i = 0; i < std::size(tries); ++i) {
+    auto r = std::to_chars(buf, buf + sizeof buf, tries[i], std::chars_format::general, digits[i]);
+    double back = 0;
+    std::from_chars(buf, r.ptr, back);
+    if (i == 0 || degreesToRadians(back) == radians) s.assign(buf, r.ptr);
+    if (degreesToRadians(back) == radians) break;
+  }
   if (s.find_first_of(".eEn") == std::string::npos) s += ".0";
   return s;
 }
