@@ -68,7 +68,9 @@ DimensionBlocks::DimensionBlocks(const Drawing& drawing, const std::map<vstring,
     if (!isDimensionBlockName(name) || isClaimed(name)) {
       for (;; ++next) {
         name = u"*D" + vd::utf8ToUtf16(std::to_string(next));
-        if (taken.count(upper(name)) == 0) break;
+        // Nor the name of a block a kept dimension or a reference names,
+        // though the drawing may lack that block.
+        if (taken.count(upper(name)) == 0 && named_.count(upper(name)) == 0) break;
       }
     }
     claim(name);

@@ -309,6 +309,31 @@ TEST_F(DxfTest, UnknownEntitiesAndDuplicateHandlesAreCarriedThrough) {
       << again.substr(at, 300);
 }
 
+// A dimension the host does not draw (a diameter) keeps the block it names,
+// even when the file lacks that block; a dimension the host draws anew must
+// then get another name, or the two share one block and every save after a
+// read gives the drawn one yet another.
+TEST_F(DxfTest, ANewDimensionBlockNeverTakesTheNameOfAKeptOne) {
+  const std::string text = entitiesFile(
+      "  0\nDIMENSION\n  5\n30\n100\nAcDbEntity\n  8\n0\n100\nAcDbDimension\n  2\n*D1\n"
+      " 10\n0\n 20\n0\n 30\n0\n 11\n5\n 21\n5\n 31\n0\n 70\n3\n100\nAcDbDiametricDimension\n"
+      " 15\n10\n 25\n0\n 35\n0\n"
+      "  0\nDIMENSION\n  5\n31\n100\nAcDbEntity\n  8\n0\n100\nAcDbDimension\n"
+      " 10\n40\n 20\n10\n 30\n0\n 11\n20\n 21\n10\n 31\n0\n 70\n32\n100\nAcDbAlignedDimension\n"
+      " 13\n0\n 23\n0\n 33\n0\n 14\n40\n 24\n0\n 34\n0\n 50\n0\n100\nAcDbRotatedDimension\n");
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+  ASSERT_TRUE(r.drawing) << r.error;
+  const std::string out = hostsim::dxf::writeDxf(*r.drawing, {});
+  hostsim::dxf::ReadResult back = hostsim::dxf::readDxf(out);
+  ASSERT_TRUE(back.drawing) << back.error;
+  std::vector<std::u16string> names;
+  for (const hostsim::Entity* e : back.drawing->entities()) names.emplace_back(e->view().text(2).value_or(u""));
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names[0], u"*D1");
+  EXPECT_TRUE(names[1].starts_with(u"*D") && names[1] != u"*D1") << vd::utf16ToUtf8(names[1]);
+  EXPECT_TRUE(hostsim::dxf::writeDxf(*back.drawing, {}) == out) << "a second save writes what the first wrote";
+}
+
 TEST_F(DxfTest, DamagedFilesAreReadOrRefusedButNeverHalfRead) {
   makeDrawing();
   std::string text = hostsim::dxf::writeDxf(drawing(), host().variables);
