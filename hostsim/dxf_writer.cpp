@@ -20,34 +20,52 @@ using vd::ChainItem;
 using vd::ChainView;
 using vd::vstring_view;
 
+namespace {
+
+bool isHexDigit(vchar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
+
+}  // namespace
+
+// A text goes out as the reader takes it back: one line without NUL bytes, in
+// code page 1250, every other character as a "\U+" escape. What the reader
+// would not give back as it stands is escaped too: a control character (a line
+// end would split the value, a NUL is refused, a CR at the end is dropped) and
+// a backslash in front of "U+", which would read as the start of an escape.
 std::string encodeText(vstring_view text) {
   std::string out;
   out.reserve(text.size());
+  char buf[16];
   for (size_t i = 0; i < text.size(); ++i) {
     vchar c = text[i];
-    if (c == u'\n' || c == u'\r') {
-      out.push_back(' ');
-      continue;
-    }
-    if (c < 0x80) {
+    const bool escapeStart = c == u'\\' && text.substr(i + 1, 2) == u"U+";
+    if (c >= 0x20 && c < 0x80 && !escapeStart) {
       out.push_back(static_cast<char>(c));
       continue;
     }
-    std::string mapped = vd::utf16ToCp1250(vstring_view(&c, 1));
-    if (mapped != "?") {
-      out += mapped;
-      continue;
+    if (c >= 0x80) {
+      std::string mapped = vd::utf16ToCp1250(vstring_view(&c, 1));
+      if (mapped != "?") {
+        out += mapped;
+        continue;
+      }
     }
-    char buf[16];
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
       // A surrogate pair is one character: one escape of eight digits.
       unsigned cp = 0x10000 + ((static_cast<unsigned>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       std::snprintf(buf, sizeof buf, "\\U+%08X", cp);
       ++i;
-    } else {
-      std::snprintf(buf, sizeof buf, "\\U+%04X", static_cast<unsigned>(c));
+      out += buf;
+      continue;
     }
+    std::snprintf(buf, sizeof buf, "\\U+%04X", static_cast<unsigned>(c));
     out += buf;
+    // "\U+0001" to "\U+0010" and four hex digits behind would read as one
+    // escape of eight digits (a character beyond U+FFFF): the digit goes out
+    // as an escape of its own.
+    if (c >= 0x01 && c <= 0x10 && i + 1 < text.size() && isHexDigit(text[i + 1])) {
+      std::snprintf(buf, sizeof buf, "\\U+%04X", static_cast<unsigned>(text[++i]));
+      out += buf;
+    }
   }
   return out;
 }

@@ -370,14 +370,41 @@ TEST_F(DxfTest, DamagedFilesAreReadOrRefusedButNeverHalfRead) {
   EXPECT_GT(read, 20);
 }
 
-TEST(DxfText, EncodingRoundTrip) {
+TEST(DxfText, EveryCharacterComesBackAsItWasWritten) {
   const vstring text = u"\u017dlu\u0165ou\u010dk\u00fd k\u016f\u0148 \u4e2d\u20ac";
   std::string encoded = hostsim::dxf::encodeText(text);
-  EXPECT_NE(encoded.find("\\U+4E2D"), std::string::npos);
   EXPECT_EQ(encoded.find("\\U+017D"), std::string::npos) << "code page 1250 has the Czech letters";
   EXPECT_EQ(hostsim::dxf::decodeText(encoded, false), text);
-  EXPECT_EQ(hostsim::dxf::encodeText(u"a\nb"), "a b") << "a value stays on one line";
   EXPECT_EQ(hostsim::dxf::decodeText("\\U+00", false), u"\\U+00") << "a cut escape stays text";
+  // What the reader would not give back as it stands goes out escaped: line
+  // ends, NUL, a backslash that starts "U+", and a digit behind a small
+  // escape that would make it one of eight digits.
+  const struct {
+    vstring text;
+    const char* encoded;
+  } cases[] = {
+      {u"a\nz", "a\\U+000Az"},
+      {u"a\r", "a\\U+000D"},
+      {vstring(u"a\0b", 3), "a\\U+0000b"},
+      {u"\\U+0041", "\\U+005CU+0041"},
+      {u"\\P\\U", "\\P\\U"},
+      {u"\x01" u"0000", "\\U+0001\\U+0030000"},
+      {u"\x10" u"FFFF", "\\U+0010\\U+0046FFF"},
+      {u"\x11" u"0000", "\\U+00110000"},
+      {u"\u4e2d" u"0001", "\\U+4E2D0001"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.encoded);
+    EXPECT_EQ(hostsim::dxf::encodeText(c.text), c.encoded);
+    EXPECT_EQ(hostsim::dxf::decodeText(c.encoded, false), c.text);
+  }
+  // Every 16-bit unit, between letters and in front of hex digits.
+  for (unsigned u = 0; u <= 0xFFFF; ++u) {
+    const vstring one = u"x" + vstring(1, static_cast<vchar>(u)) + u"1F600";
+    const std::string out = hostsim::dxf::encodeText(one);
+    ASSERT_EQ(out.find_first_of(std::string("\n\r\0", 3)), std::string::npos) << u;
+    ASSERT_EQ(hostsim::dxf::decodeText(out, false), one) << u;
+  }
 }
 
 TEST(DxfRead, BadFilesAreRefusedWithAMessageThatSaysWhatIsWrong) {
@@ -778,6 +805,26 @@ TEST(DxfReader, ShortObjectRecordsReadRightAfterTheListMovesThem) {
   hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
   ASSERT_TRUE(r.drawing) << r.error;
   EXPECT_EQ(r.drawing->structureHandles().rootDictionary, u"C");
+}
+
+}  // namespace
+
+namespace {
+
+// A block name that holds what a value line cannot (a line end, a NUL, a
+// backslash that starts "U+") is found by that name after a save and a read.
+TEST(DxfReader, BlockNamesSurviveASaveAndARead) {
+  for (const char* name : {"V\\U+000AKA", "V\\U+000DKA", "V\\U+0000KA", "V\\U+005CU+0041KA", "V\xDD\x8AKA"}) {
+    SCOPED_TRACE(name);
+    const std::string text = std::string("  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  8\n0\n  2\n") + name +
+                             "\n 70\n0\n 10\n0\n 20\n0\n 30\n0\n  0\nENDBLK\n  8\n0\n  0\nENDSEC\n  0\nEOF\n";
+    hostsim::dxf::ReadResult first = hostsim::dxf::readDxf(text);
+    ASSERT_TRUE(first.drawing) << first.error;
+    ASSERT_EQ(first.drawing->blocks().size(), 1u);
+    hostsim::dxf::ReadResult again = hostsim::dxf::readDxf(hostsim::dxf::writeDxf(*first.drawing, {}));
+    ASSERT_TRUE(again.drawing) << again.error;
+    EXPECT_TRUE(again.drawing->findBlock(first.drawing->blocks()[0]->name));
+  }
 }
 
 }  // namespace
