@@ -13,7 +13,6 @@
 #include "res/dialog_ids.h"
 #include "res/string_ids.h"
 #include "store/prf_store.h"
-#include "store/value_text.h"
 #include "ui/wide_text.h"
 
 namespace vd {
@@ -76,30 +75,6 @@ std::wstring selectedText(const VdComboBox& combo) {
 }
 
 }  // namespace
-
-// --- Numbers as the combos show them ------------------------------------------
-
-vstring hnoteNumberText(double value, vstring_view separator) {
-  vstring text = vformat(u"%g", value);
-  const size_t dot = text.find(u'.');
-  if (dot != vstring::npos) text.replace(dot, 1, separator);
-  return text;
-}
-
-std::optional<double> hnoteReadNumber(vstring_view text, vstring_view separator) {
-  vstring digits(text);
-  if (!separator.empty() && separator != u".") {
-    for (size_t at = digits.find(separator); at != vstring::npos; at = digits.find(separator, at + 1))
-      digits.replace(at, separator.size(), u".");
-  }
-  std::replace(digits.begin(), digits.end(), u',', u'.');
-  const size_t first = digits.find_first_not_of(u' ');
-  if (first == vstring::npos) return std::nullopt;
-  digits = digits.substr(first, digits.find_last_not_of(u' ') - first + 1);
-  std::optional<double> value = storetext::parseDouble(digits);
-  if (!value || !std::isfinite(*value)) return std::nullopt;
-  return value;
-}
 
 const vstring& localeDecimalSeparator() {
   static const vstring separator = [] {

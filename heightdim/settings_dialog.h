@@ -18,6 +18,7 @@
 #include "controls/vd_combo.h"
 #include "heightdim/edit_dialogs.h"
 #include "heightdim/settings.h"
+#include "heightdim/value_format.h"
 #include "host/text.h"
 #include "ui/dialog.h"
 #include "ui/image_list.h"
@@ -27,13 +28,6 @@ namespace vd {
 // Section of the dialog's own history and its key of the last section type.
 inline constexpr const vchar* kHNoteHistorySection = u"HNOTE_HISTORY";
 inline constexpr const vchar* kLastTypeKey = u"LAST_TYPE";
-
-// A number of a record as a history combo shows it ("%g", with the locale's
-// decimal separator in place of '.'), and a typed text read back: ',' and
-// `separator` both stand for '.'. Nothing when the text holds no finite
-// number (blanks around it are allowed).
-vstring hnoteNumberText(double value, vstring_view separator);
-std::optional<double> hnoteReadNumber(vstring_view text, vstring_view separator);
 
 // The user locale's decimal separator, read once; "," when it cannot be read.
 const vstring& localeDecimalSeparator();

@@ -1,7 +1,10 @@
 #include "heightdim/value_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+
+#include "store/value_text.h"
 
 namespace vd {
 
@@ -55,6 +58,28 @@ int hnoteDirectionClass(int type, double angle, double rotation) {
   const bool nearHorizontal =
       a < pi / 4 || (a > 3 * pi / 4 && a < 5 * pi / 4) || a > 7 * pi / 4;
   return nearHorizontal ? 2 : 1;
+}
+
+vstring hnoteNumberText(double value, vstring_view separator) {
+  vstring text = vformat(u"%g", value);
+  const size_t dot = text.find(u'.');
+  if (dot != vstring::npos) text.replace(dot, 1, separator);
+  return text;
+}
+
+std::optional<double> hnoteReadNumber(vstring_view text, vstring_view separator) {
+  vstring digits(text);
+  if (!separator.empty() && separator != u".") {
+    for (size_t at = digits.find(separator); at != vstring::npos; at = digits.find(separator, at + 1))
+      digits.replace(at, separator.size(), u".");
+  }
+  std::replace(digits.begin(), digits.end(), u',', u'.');
+  const size_t first = digits.find_first_not_of(u' ');
+  if (first == vstring::npos) return std::nullopt;
+  digits = digits.substr(first, digits.find_last_not_of(u' ') - first + 1);
+  std::optional<double> value = storetext::parseDouble(digits);
+  if (!value || !std::isfinite(*value)) return std::nullopt;
+  return value;
 }
 
 }  // namespace vd

@@ -1,6 +1,8 @@
 // The value text of a height dimension and the direction class that decides
 // how a mark's underline runs.
 #pragma once
+#include <optional>
+
 #include "host/text.h"
 
 namespace vd {
@@ -29,5 +31,12 @@ FormattedValue formatHNoteValue(double value, double step, bool plus, bool plusM
 // section-view types, 2 when the mark's direction (`angle` turned back by
 // `rotation`) lies within pi/4 of the X axis, the boundaries excluded, else 1.
 int hnoteDirectionClass(int type, double angle, double rotation);
+
+// A number of a settings record as the settings dialog shows it in a combo
+// ("%g", with the locale's decimal separator in place of '.'), and a typed
+// text read back: ',' and `separator` both stand for '.'. Nothing when the
+// text holds no finite number (blanks around it are allowed).
+vstring hnoteNumberText(double value, vstring_view separator);
+std::optional<double> hnoteReadNumber(vstring_view text, vstring_view separator);
 
 }  // namespace vd

@@ -1,11 +1,11 @@
 #include "tools/native_sweep/dialog_standins.h"
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "dimtools/commands.h"
 #include "heightdim/commands.h"
+#include "heightdim/value_format.h"
 #include "host/services.h"
 #include "hostsim/host.h"
 #include "res/dialog_ids.h"
@@ -155,20 +155,6 @@ int editStandIn(const vstring&, vd::HNoteEditChoice& choice) {
   return 0;
 }
 
-// A number as the settings dialog reads it: a decimal comma or point.
-std::optional<double> dialogNumber(const vstring& text) {
-  std::string s;
-  for (char16_t c : text) {
-    if (c > 0x7F) return std::nullopt;
-    s.push_back(c == u',' ? '.' : static_cast<char>(c));
-  }
-  if (s.empty()) return std::nullopt;
-  char* end = nullptr;
-  const double v = std::strtod(s.c_str(), &end);
-  if (*end != 0) return std::nullopt;
-  return v;
-}
-
 // "Nastavení parametrů výškových kót": the section type shown, a few numbers
 // and check boxes of it and of the plan view, OK and Cancel. The type shown
 // starts as ČSN; OK gives the set every change, Cancel none.
@@ -223,7 +209,7 @@ bool settingsStandIn(vd::HNoteDataSet& set) {
       }
       shown = found;
     } else if (line->kind == Answer::Kind::Set && number) {
-      std::optional<double> v = dialogNumber(line->dialog.text);
+      std::optional<double> v = vd::hnoteReadNumber(line->dialog.text, u".");
       if (!v || *v < number->minimum || *v > number->maximum) {
         d.fail(*line, "the settings dialog would refuse \"" + line->dialog.source + "\"");
         return false;
