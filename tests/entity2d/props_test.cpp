@@ -1,5 +1,5 @@
-// Common properties: defaults of both resets, transparency group 440, the
-// inherit flag, and the shared chain holder's lifetime.
+// Common properties: the transparency group 440, the header, the inherit
+// flag, and the shared chain holder's lifetime.
 #include <gtest/gtest.h>
 
 #include "entity2d/curve_entities.h"
@@ -12,27 +12,6 @@ namespace {
 
 using namespace vd;
 using enttest::chainOf;
-
-TEST(EntityProps, ResetModes) {
-  EntityProps p;
-  p.colour = 7;
-  p.layer = u"X";
-  p.reset(PropsReset::ByBlock);
-  EXPECT_EQ(vstring_view(p.layer), u"0");
-  EXPECT_EQ(vstring_view(p.linetype), u"BYBLOCK");
-  EXPECT_EQ(p.colour, 0u);
-  EXPECT_EQ(p.transparencyMode, kTransparencyByBlock);
-  EXPECT_EQ(p.lineweight, -2);
-  EXPECT_EQ(p.linetypeScale, 1.0);
-  p.reset(PropsReset::Normal);
-  EXPECT_EQ(vstring_view(p.linetype), u"BYLAYER");
-  EXPECT_EQ(p.colour, 256u);
-  EXPECT_EQ(p.transparencyMode, kTransparencyByLayer);
-  EXPECT_EQ(p.lineweight, -1);
-  EXPECT_EQ(p.layoutName, nullptr);
-  EXPECT_EQ(p.extendedData, nullptr);
-  EXPECT_FALSE(p.hasReactors());
-}
 
 TEST(EntityProps, TransparencyGroup) {
   struct Case {
@@ -105,7 +84,11 @@ TEST(EntityProps, InheritKeepsTheSpaceOfTheEntityBefore) {
   p.parse(paper);
   p.parse(model, PropsReset::ByBlock, true);  // an explicit 67 wins
   EXPECT_EQ(p.space, 0);
+  // What the chain leaves out takes the by-block defaults.
   EXPECT_EQ(p.colour, 0u);
+  EXPECT_EQ(vstring_view(p.linetype), u"BYBLOCK");
+  EXPECT_EQ(p.lineweight, -2);
+  EXPECT_EQ(p.transparencyMode, kTransparencyByBlock);
 }
 
 // Objects sharing a holder keep its chain alive until the last one goes;

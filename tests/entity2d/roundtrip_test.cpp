@@ -222,21 +222,6 @@ TEST(EntityRoundTrip, ClockwiseArcIsWrittenReversed) {
   }
 }
 
-TEST(EntityRoundTrip, CircleReadsAsFullArcAndArcKeepsItsAngles) {
-  OwnedChain circle = sampleChain(samples()[2]);
-  auto obj = makeEntity(circle.get());
-  const auto* arc = static_cast<const GcGeCircArc2d*>(obj->curve());
-  ASSERT_TRUE(arc);
-  EXPECT_NEAR(arc->endAng() - arc->startAng(), 2 * kPi, 1e-15);
-  EXPECT_TRUE(arc->gcIsClosed());
-  OwnedChain arcChain = sampleChain(samples()[1]);
-  auto obj2 = makeEntity(arcChain.get());
-  const auto* a2 = static_cast<const GcGeCircArc2d*>(obj2->curve());
-  EXPECT_NEAR(a2->startAng(), 5.5, 1e-15);
-  EXPECT_NEAR(a2->endAng(), 0.5 + 2 * kPi, 1e-12);
-  EXPECT_EQ(obj2->entity(), obj2->curve());
-}
-
 TEST(EntityRoundTrip, PolylineWidthsFollowAReversal) {
   OwnedChain source = sampleChain(samples()[3]);
   auto obj = makeEntity(source.get());

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 using namespace geomtest;
 using vdgeom::kPi;
 using vdgeom::kTwoPi;
@@ -33,24 +31,6 @@ std::vector<NamedCurve> sampleCurves() {
       {"ellipse across the seam", ellipse(0, 0, 3, 1, -0.4, 5.0, 7.5)},
       {"composite with arcs", roundedRect(10, 6, 1.5)},
   };
-}
-
-TEST(Curves, ParamOfEvalPointRoundTrips) {
-  for (const NamedCurve& nc : sampleCurves()) {
-    SCOPED_TRACE(nc.name);
-    const GcGeInterval r = nc.curve->interval();
-    const double lo = r.isBoundedBelow() ? r.lowerBound() : -50.0;
-    const double hi = r.isBoundedAbove() ? r.upperBound() : 50.0;
-    // Interior samples only: the two ends of a closed curve are one point.
-    for (int i = 1; i < 64; ++i) {
-      const double t = lo + (hi - lo) * i / 64.0;
-      const GcGePoint2d p = nc.curve->gcEvalPoint(t);
-      EXPECT_NEAR(nc.curve->paramOf(p), t, 1e-9) << "t=" << t;
-      double onParam = 0.0;
-      EXPECT_TRUE(nc.curve->isOn(p, onParam));
-      EXPECT_NEAR(onParam, t, 1e-9);
-    }
-  }
 }
 
 TEST(Curves, ArcIntervalsAcrossTheSeamAndClockwise) {
@@ -283,27 +263,6 @@ TEST(Curves, SplitAndExplode) {
   ASSERT_EQ(pieces.list.length(), 8);
   EXPECT_EQ(pieces.list[1]->gcType(), GcGe::kCircArc2d);
   EXPECT_FALSE(seg(0, 0, 1, 1)->explode(pieces.list));
-}
-
-TEST(Curves, ClosestPointIsTheNearest) {
-  std::mt19937_64 rng(5);
-  std::uniform_real_distribution<double> u(-8, 8);
-  for (const NamedCurve& nc : sampleCurves()) {
-    if (!nc.curve->interval().isBounded())
-      continue;
-    SCOPED_TRACE(nc.name);
-    GcGePoint2dArray dense;
-    ASSERT_TRUE(nc.curve->getSamplePoints(20001, dense));
-    for (int k = 0; k < 40; ++k) {
-      const GcGePoint2d q(u(rng), u(rng));
-      double brute = 1e300;
-      for (const GcGePoint2d& p : dense)
-        brute = std::min(brute, p.distanceTo(q));
-      const GcGePoint2d c = nc.curve->closestPointTo(q);
-      EXPECT_LE(c.distanceTo(q), brute + 1e-12) << "query " << q.x << "," << q.y;
-      EXPECT_LT(nc.curve->distanceTo(c), 1e-12) << "the answer lies on the curve";
-    }
-  }
 }
 
 // Arcs built through points keep those points as their ends exactly,
