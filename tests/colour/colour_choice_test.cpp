@@ -1,6 +1,6 @@
 // What the colour dialogs build on without a window: the cells of the swatch
-// grids, a true colour's nearest palette number, and
-// the start and answer of ColorExtFunction's dialog modes.
+// grids, a true colour's nearest palette number, and the start and answer of
+// ColorExtFunction's dialog modes.
 #include <gtest/gtest.h>
 
 #include <cstring>
