@@ -1,6 +1,6 @@
 // What the colour dialogs build on without a window: the cells of the swatch
-// grids, a true colour's nearest palette number, typed colour numbers, and
-// the start and answer of ColorExtFunction's dialog modes.
+// grids, a true colour's nearest palette number, and the start and answer of
+// ColorExtFunction's dialog modes.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -122,22 +122,6 @@ class NamesHost : public ::testing::Test {
  protected:
   colourtest::ColourHost host;
 };
-
-TEST_F(NamesHost, TypedColourNumbers) {
-  struct Case {
-    const char16_t* text;
-    std::optional<std::uint32_t> expected;
-  } cases[] = {
-      {u"červená", 1u}, {u"  ZELENÁ ", 3u}, {u"0", 0u},    {u"256", 256u}, {u" 42 ", 42u},
-      {u"257", std::nullopt}, {u"255, 0, 0", std::nullopt}, {u"-1", std::nullopt}, {u"", std::nullopt},
-      {u"\xD800", std::nullopt}, {u"4\xDC00", std::nullopt},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(utf16ToUtf8(c.text));
-    EXPECT_EQ(read_index(c.text), c.expected);
-  }
-  EXPECT_EQ(read_index(vstring(100000, u'9')), std::nullopt) << "a number far too long";
-}
 
 TEST_F(NamesHost, DialogModesStartAndAnswer) {
   struct Case {

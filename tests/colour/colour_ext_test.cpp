@@ -97,7 +97,8 @@ TEST(ColourExt, ReadingTypedColours) {
       {u"červená", true, 1}, {u"ČERNÁ/BÍLÁ", true, 7}, {u"  SvModrá ", true, 4}, {u"fialová", true, 6},
       {u"42", true, 42}, {u"0", true, 0}, {u"256", true, 256}, {u"257", false, 0}, {u"256, 0, 0", false, 0},
       {u"1, 2", false, 0}, {u"1, 2, 3, 4", false, 0}, {u"1,,3", false, 0}, {u"-1", false, 0}, {u"12x", false, 0},
-      {u"cervena", false, 0}, {u"", false, 0}, {u"99999999999999999999", false, 0},
+      {u"cervena", false, 0}, {u"", false, 0}, {u"99999999999999999999", false, 0}, {u"\xD800", false, 0},
+      {u"4\xDC00", false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(utf16ToUtf8(c.text));
@@ -105,6 +106,9 @@ TEST(ColourExt, ReadingTypedColours) {
     EXPECT_EQ(a.result, c.read ? 1 : 0);
     EXPECT_EQ(a.colour, c.read ? c.colour : 77u) << "an unreadable text leaves the colour as it was";
     EXPECT_EQ(read_colour(c.text).has_value(), c.read);
+    // A colour number alone, as the colour dialog reads it: no true colours.
+    const bool trueColour = c.read && is_true_colour(c.colour);
+    EXPECT_EQ(read_index(c.text), c.read && !trueColour ? std::optional<uint32_t>(c.colour) : std::nullopt);
   }
   // The text is read only as far as the caller's length says.
   vchar buffer[] = u"42junk";

@@ -18,11 +18,11 @@
 #include "arrow_test_ids.h"
 #include "controls/arrow_combo.h"
 #include "dialog_script.h"
+#include "dropped_picture.h"
 #include "script_run.h"
 #include "module_environment.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
-#include "tools/png/png_writer.h"
 #include "tools/vdhost/module_texts.h"
 #include "ui/dialog.h"
 #include "ui/gdi.h"
@@ -191,6 +191,8 @@ TEST(ArrowCombo, ListsEveryTerminatorWithItsTextNameAndPicture) {
         const int n = kTerminators + (byStyle ? 1 : 0);
         ASSERT_EQ(c.count(), n);
         ASSERT_EQ(c.images().count(), n) << "one picture per item";
+        EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(c.hwnd(), CBEM_GETIMAGELIST, 0, 0)), c.images().get())
+            << "the control draws the items' pictures from it";
         int w = 0, h = 0;
         ImageList_GetIconSize(c.images().get(), &w, &h);
         const int size = static_cast<int>(std::lround(11 * c.screenScale()));
@@ -371,110 +373,34 @@ std::filesystem::path pictureFolder() {
   return n > 0 && n < MAX_PATH ? std::filesystem::path(buffer) : std::filesystem::current_path() / "pictures";
 }
 
-// The dialog and its dropped-down list as the screen shows them.
-struct ScreenShot {
-  RECT area{};
-  std::vector<uint8_t> rgb;
-  int width() const { return area.right - area.left; }
-  int height() const { return area.bottom - area.top; }
-  // Pixels darker than mid grey inside a screen rectangle.
-  int ink(const RECT& r) const {
-    int n = 0;
-    for (int y = std::max(r.top, area.top); y < std::min(r.bottom, area.bottom); ++y) {
-      for (int x = std::max(r.left, area.left); x < std::min(r.right, area.right); ++x) {
-        const uint8_t* p = &rgb[(static_cast<size_t>(y - area.top) * width() + (x - area.left)) * 3];
-        n += p[0] + p[1] + p[2] < 3 * 128;
-      }
-    }
-    return n;
-  }
-};
-
-ScreenShot shoot(const RECT& area) {
-  ScreenShot shot;
-  shot.area = area;
-  ui::memory_surface surface;
-  if (!surface.create(nullptr, shot.width(), shot.height())) return shot;
-  {
-    ui::window_dc screen(nullptr);
-    if (!BitBlt(surface.dc(), 0, 0, shot.width(), shot.height(), screen.get(), area.left, area.top, SRCCOPY))
-      return shot;
-  }
-  for (int y = 0; y < shot.height(); ++y) {
-    for (int x = 0; x < shot.width(); ++x) {
-      const COLORREF c = GetPixel(surface.dc(), x, y);
-      shot.rgb.insert(shot.rgb.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
-    }
-  }
-  return shot;
-}
-
-// The screen rectangles of the visible items of a dropped list, split into
-// the picture at the left and the text beside it.
-struct ItemArea {
-  RECT picture, text;
-};
-std::vector<ItemArea> visibleItems(HWND list, int pictureSize) {
-  std::vector<ItemArea> items;
-  RECT client{};
-  GetClientRect(list, &client);
-  const int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-  for (int i = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0)); i < n; ++i) {
-    RECT r{};
-    if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)) == LB_ERR) break;
-    if (r.bottom > client.bottom) break;
-    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    const int split = r.left + pictureSize + 4;
-    items.push_back({{r.left, r.top, split, r.bottom}, {split, r.top, r.right, r.bottom}});
-  }
-  return items;
-}
-
-// The dialog with the dropped-down list, as the screen shows it: the picture
-// docs/pictures/arrow-combo.png. Every visible item shows its picture and text.
+// The dialog with the dropped-down list: the picture
+// docs/pictures/arrow-combo.png. The list is tall enough to show every item.
 TEST(ArrowCombo, PictureOfTheDroppedList) {
   ArrowDialog dlg(L"_OPEN", true);
-  ScreenShot shot;
-  std::vector<ItemArea> items;
-  auto allShown = [&] {
-    for (const ItemArea& item : items) {
-      if (shot.ink(item.picture) == 0 || shot.ink(item.text) == 0) return false;
-    }
-    return !items.empty();
-  };
   runDialog(dlg, [&](uitest::DialogScript& s) {
     s.then([&] {
        SetFocus(dlg.combo->comboBox());
        uitest::postKey(dlg.combo->comboBox(), VK_F4);
      })
         .waitFor([&] { return dlg.combo->droppedDown(); }, "the list to drop")
-        .waitFor(
-            [&] {
-              // The screen shows what the windows painted a moment later:
-              // look again until every item is there.
-              COMBOBOXINFO info{};
-              info.cbSize = sizeof info;
-              if (!GetComboBoxInfo(dlg.combo->comboBox(), &info)) return false;
-              RECT frame{}, list{}, all{};
-              GetWindowRect(dlg.hwnd(), &frame);
-              GetWindowRect(info.hwndList, &list);
-              UnionRect(&all, &frame, &list);
-              int size = 0, unused = 0;
-              ImageList_GetIconSize(dlg.combo->images().get(), &size, &unused);
-              items = visibleItems(info.hwndList, size);
-              shot = shoot(all);
-              return allShown();
-            },
-            "the dropped list to show every item's picture and text")
-        .then([&] { dlg.combo->showDropDown(false); });
+        .then([&] {
+          COMBOBOXINFO info{};
+          info.cbSize = sizeof info;
+          ASSERT_TRUE(GetComboBoxInfo(dlg.combo->comboBox(), &info));
+          RECT client{}, last{};
+          GetClientRect(info.hwndList, &client);
+          EXPECT_EQ(SendMessageW(info.hwndList, LB_GETTOPINDEX, 0, 0), 0);
+          ASSERT_NE(SendMessageW(info.hwndList, LB_GETITEMRECT, kTerminators, reinterpret_cast<LPARAM>(&last)), LB_ERR);
+          EXPECT_LE(last.bottom, client.bottom) << "the whole list shows";
+          std::error_code ec;
+          std::filesystem::create_directories(pictureFolder(), ec);
+          std::string error;
+          EXPECT_TRUE(uitest::writeDroppedCombo(dlg.hwnd(), dlg.combo->comboBox(), pictureFolder() / "arrow-combo.png",
+                                                error))
+              << error;
+          dlg.combo->showDropDown(false);
+        });
   });
-  EXPECT_EQ(items.size(), static_cast<size_t>(kTerminators + 1)) << "the whole list shows";
-  ASSERT_TRUE(allShown());
-  std::error_code ec;
-  std::filesystem::create_directories(pictureFolder(), ec);
-  std::string error;
-  const std::string path = (pictureFolder() / "arrow-combo.png").string();
-  EXPECT_TRUE(vdpng::writeRgb(path, shot.width(), shot.height(), shot.rgb, error)) << error;
 }
 
 }  // namespace

@@ -761,6 +761,10 @@ TEST(ComboHistory, OverlongAndBrokenTextsAreKeptOrRefusedWithoutHarm) {
   EXPECT_EQ(value, u"zůstane");
 }
 
+// What the store makes of broken list values (odd or lower-case counts, cut
+// hex text, blocks without their closing 0) the store's own tests check
+// (PrfStore.StoredHexTextIsCheckedBeforeUse, StringListsAreBinaryUnderTheUnicodeKey);
+// here the combo loads what is left and saves cleanly over it.
 TEST(ComboHistory, AGarbledHistoryFileLoadsWhatItCanAndSavesCleanly) {
   auto utf16 = [](const std::wstring& text) { return vdtest::utf16File(ui::fromWide(text)); };
   const std::string garbage = [] {
@@ -769,18 +773,11 @@ TEST(ComboHistory, AGarbledHistoryFileLoadsWhatItCanAndSavesCleanly) {
     return g;
   }();
   struct Row { const char* what; std::string bytes; Entries loaded; } rows[] = {
-      {"binary garbage", garbage, {}},
       {"binary garbage around the section", garbage + "\r\n[S]\r\n#1012_CB_HST_UNICODE=0000000461006200\r\n" + garbage, {}},
-      {"an overlong line",
-       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=000000066100620000000\r\n"), {}},
       {"a good list after an overlong line",
        utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=0000000461000000\r\n"), {L"a"}},
-      {"no byte-order mark", "[S]\r\n#1012_CB_HST_UNICODE=0000000661006200630000\r\n#1012_CB_ACT=\x9Ar\r\n", {}},
       {"no byte-order mark, good list", "[S]\r\n#1012_CB_HST_UNICODE=000000086100000062000000\r\n", {L"a", L"b"}},
-      {"a truncated list", utf16(L"[S]\r\n#1012_CB_HST_UNICODE=000000086100620063"), {}},
       {"a truncated file", utf16(L"[S]\r\n#1012_CB_HST_UNICODE=000000066100000062").substr(0, 41), {}},
-      {"a count in lower case", utf16(L"[S]\r\n#1012_CB_HST_UNICODE=0000000a610000006200000063000000\r\n"), {}},
-      {"an odd byte count", utf16(L"[S]\r\n#1012_CB_HST_UNICODE=00000003610000\r\n"), {}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);

@@ -335,60 +335,30 @@ void openChooser(const comboLayerKeys& c) {
   uitest::postKey(c.editField(), VK_DOWN);
 }
 
-TEST_F(LayerKeys, TheChooserAddsTheChosenKeysFirstSelected) {
-  LayerKeysDialog dlg(kSpecials | comboLayerKeys::kNameFirst);
-  std::vector<std::wstring> listed;
+// The chooser lists the drawing's layers, the chosen keys join the list with
+// the first selected, a cancelled chooser on a list of specials alone selects
+// the current layer's entry: the scenario tests/scenarios/layer_keys.vds,
+// which shows this dialog from a module (vdhost_layer_probe) with the same
+// extension. Here: the chooser is owned by the combo's dialog, and a
+// cancelled one selects the first usable entry below the specials.
+TEST_F(LayerKeys, ACancelledChooserSelectsTheFirstUsableEntry) {
+  LayerKeysDialog dlg(kSpecials);
   play(dlg, [&](uitest::DialogScript& s) {
+    typeEach(s, dlg.keys, {L"ZZ", L"AA"});
     s.then([&] { openChooser(dlg.keys); })
         .waitFor([&] { return shownOver(dlg.hwnd(), peltar::kChooserTemplate) != nullptr; }, "the chooser")
         .then([&] {
           HWND chooser = shownOver(dlg.hwnd(), peltar::kChooserTemplate);
           EXPECT_EQ(GetWindow(chooser, GW_OWNER), dlg.hwnd()) << "owned by the combo's dialog";
-          HWND list = GetDlgItem(chooser, peltar::kChooserList);
-          for (int i = 0, n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); i < n; ++i) {
-            std::wstring t(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
-            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(t.data()));
-            listed.push_back(t);
-          }
-          // Zdi, then Okna, which has no key and comes back by its name.
-          SendMessageW(list, LB_SETSEL, TRUE, 2);
-          SendMessageW(list, LB_SETSEL, TRUE, 3);
-          PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+          PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
         })
         .waitFor([&] { return !shownOver(dlg.hwnd(), peltar::kChooserTemplate); }, "the chooser to close")
         .then([&] {
-          EXPECT_EQ(entries(dlg.keys), (std::vector<std::wstring>{kCurrent, kChooser, L"Okna", L"Zdi  (ZED)"}));
-          EXPECT_EQ(selected(dlg.keys), L"Zdi  (ZED)") << "the first chosen";
-          EXPECT_EQ(dlg.keys.editText(), L"Zdi  (ZED)");
+          EXPECT_EQ(selected(dlg.keys), L"AA");
+          EXPECT_EQ(dlg.keys.editText(), L"AA");
           dlg.EndDialog(IDOK);
         });
   });
-  EXPECT_EQ(listed, (std::vector<std::wstring>{L"0", L"Kóty  (Koty)", L"Zdi  (ZED)", L"Okna"}));
-}
-
-TEST_F(LayerKeys, ACancelledChooserSelectsTheFirstUsableEntry) {
-  struct Case {
-    std::vector<std::wstring> keys;
-    std::wstring expected;
-  } cases[] = {
-      {{}, kCurrent},  // wraps to the top
-      {{L"ZZ", L"AA"}, L"AA"},
-  };
-  for (const Case& c : cases) {
-    LayerKeysDialog dlg(kSpecials);
-    play(dlg, [&](uitest::DialogScript& s) {
-      typeEach(s, dlg.keys, c.keys);
-      s.then([&] { openChooser(dlg.keys); })
-          .waitFor([&] { return shownOver(dlg.hwnd(), peltar::kChooserTemplate) != nullptr; }, "the chooser")
-          .then([&] { PostMessageW(shownOver(dlg.hwnd(), peltar::kChooserTemplate), WM_COMMAND, IDCANCEL, 0); })
-          .waitFor([&] { return !shownOver(dlg.hwnd(), peltar::kChooserTemplate); }, "the chooser to close")
-          .then([&] {
-            EXPECT_EQ(selected(dlg.keys), c.expected);
-            EXPECT_EQ(dlg.keys.editText(), c.expected);
-            dlg.EndDialog(IDOK);
-          });
-    });
-  }
 }
 
 TEST_F(LayerKeys, WithoutAWorkingExtensionThereAreNoSpecials) {

