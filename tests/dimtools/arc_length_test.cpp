@@ -145,20 +145,4 @@ TEST_F(ArcLengthCommand, PointsInTheUsersCoordinates) {
   EXPECT_EQ(prompts(), std::vector<std::string>{"prompt: \\n---------> Délka části oblouku je [aktuální jednotky]: 15.7080"});
 }
 
-TEST_F(ArcLengthCommand, NoArcOrNoPoint) {
-  point(0, 0);
-  point(1, 1);
-  point(2, 2);
-  EXPECT_EQ(dimtools::commandDimArcLength(0, nullptr), -1);
-  EXPECT_EQ(dimtest::errorBoxes(), std::vector<std::string>{"Těmito body není jendoznačne oblouk určen."});
-  EXPECT_TRUE(prompts().empty());
-
-  dimtest::errorBoxes().clear();
-  point(5, 0);
-  cancel();
-  EXPECT_EQ(dimtools::commandDimArcLength(0, nullptr), -1);
-  EXPECT_TRUE(dimtest::errorBoxes().empty()) << "a point not given ends the command silently";
-  EXPECT_TRUE(prompts().empty());
-}
-
 }  // namespace

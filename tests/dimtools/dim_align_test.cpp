@@ -297,35 +297,6 @@ TEST_F(DimAlign, TextMovesInTheObjectCoordinateSystem) {
   }
 }
 
-// A row with the sample picked again, a dimension that is not parallel, two
-// that are, a line and a dimension whose 11 is missing: the sample is
-// rewritten onto itself, the two are aligned, the rest keep their handles,
-// and the message comes once.
-TEST_F(DimAlign, ARowWithTheSampleAgainAndOthersLeftAlone) {
-  std::vector<OwnedChain> chains;
-  chains.push_back(dimensionChain(kSample));
-  chains.push_back(dimensionChain({false, {0, 0, 0}, {10, 0, 0}, {10, 5, 0}, {5, 6, 0}}));
-  chains.push_back(dimensionChain({false, {0, 0, 0}, {10, 10, 0}, {15, 5, 0}, {7, 8, 0}}));
-  chains.push_back(dimensionChain({true, {10, 0, 0}, {30, 0, 0}, {30, 50, 0}, {20, 51, 0}}));
-  chains.push_back(ChainBuilder().text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, 5, 5).build());
-  chains.push_back(dimensionChain({true, {0, 0, 0}, {0, 10, 0}, {-5, 10, 0}, {-6, 5, 0}, kPi / 2}));
-  const std::vector<vstring> h = addAll(chains);
-  host().queueAnswer(pick({h[0]}));
-  host().queueAnswer(pick(h));
-  EXPECT_EQ(dimtools::commandDimAlign(0, nullptr), 1);
-  EXPECT_EQ(dimtest::errorBoxes().size(), 1u);
-  EXPECT_EQ(notParallelBoxes(), 1u);
-  for (size_t kept : {2u, 4u, 5u}) EXPECT_TRUE(entity(h[kept])) << kept;
-  for (size_t rewritten : {0u, 1u, 3u}) EXPECT_FALSE(entity(h[rewritten])) << rewritten;
-  const std::vector<ChainView> now = made(h);
-  ASSERT_EQ(now.size(), 3u);
-  expectPoint(now[0].point(10), kSample.p10, "the sample onto itself");
-  expectPoint(now[0].point(11), kSample.p11, "the sample's text");
-  expectPoint(now[1].point(10), {10, 20, 0}, "aligned");
-  expectPoint(now[2].point(10), {30, 20, 0}, "rotated");
-  expectPoint(now[2].point(11), {20, 21, 0}, "rotated's text");
-}
-
 // A pick that is no linear dimension is asked again; the sample is never
 // rewritten when it is not selected among the dimensions.
 TEST_F(DimAlign, TheSampleIsAskedAgainAndNeverRewritten) {

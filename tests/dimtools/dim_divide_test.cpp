@@ -211,22 +211,6 @@ class DimDivideCommand : public dimtest::DimToolsHost {
   }
 };
 
-TEST_F(DimDivideCommand, BreaksAtThePointsGiven) {
-  const std::vector<vstring> h = add({withText(horizontal(0, 100), u"100")});
-  using K = hostsim::Answer::Kind;
-  answer(K::Point, 25, -5);
-  answer(K::Point, 50, -5);
-  answer(K::Enter);
-  answer(K::Pick, 0, 0, h);
-  EXPECT_EQ(dim::runDimDivide(), 0);
-  ASSERT_FALSE(host().failed()) << host().error();
-  EXPECT_EQ(drawingTexts(), (std::vector<std::string>{"25", "25", "50"}));
-  // The second point's prompt offers the end and draws from the first.
-  std::vector<std::string> t = host().transcript();
-  EXPECT_NE(std::find(t.begin(), t.end(), "point? Zadejte bod přerušení kóty nebo [Konec]:  (rubber band from 25,-5,0) -> 50,-5,0"),
-            t.end());
-}
-
 TEST_F(DimDivideCommand, NotParallelOrCancelledChangesNothing) {
   const std::vector<vstring> h =
       add({horizontal(0, 100), LinearSpec{{60, -50, 0}, {60, 50, 0}, {50, 50, 0}, std::numbers::pi / 2}});
