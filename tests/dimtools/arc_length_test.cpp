@@ -88,19 +88,7 @@ class ArcLengthCommand : public dimtest::DimToolsHost {
     };
     DimToolsHost::SetUp();
   }
-  void point(double x, double y, double z = 0) {
-    hostsim::Answer a;
-    a.kind = hostsim::Answer::Kind::Point;
-    a.point[0] = x;
-    a.point[1] = y;
-    a.point[2] = z;
-    host().queueAnswer(a);
-  }
-  void cancel() {
-    hostsim::Answer a;
-    a.kind = hostsim::Answer::Kind::Cancel;
-    host().queueAnswer(a);
-  }
+  static void point(double x, double y) { answer(hostsim::Answer::Kind::Point, x, y); }
 };
 
 TEST_F(ArcLengthCommand, ReportsWithTheDrawingsPrecision) {

@@ -260,25 +260,6 @@ class DimConnectCommand : public dimtest::DimToolsHost {
     dimtest::hostTexts() = {{IDS_PROMPT_DIMCONNECT_SELECT, u"Vyberte kóty ke spojení: "}};
     DimToolsHost::SetUp();
   }
-  // Adds the entities in one batch; their handles in order.
-  std::vector<vstring> add(const std::vector<OwnedChain>& chains) {
-    hostsim::Drawing& d = host().drawing();
-    d.beginBatch();
-    for (const OwnedChain& c : chains) d.addEntity(c.get());
-    d.flush();
-    return d.lastMade();
-  }
-  void pick(const std::vector<vstring>& handles) {
-    hostsim::Answer a;
-    a.kind = hostsim::Answer::Kind::Pick;
-    a.handles = handles;
-    host().queueAnswer(a);
-  }
-  std::vector<vstring> handles() const {
-    std::vector<vstring> out;
-    for (const hostsim::Entity* e : host().drawing().entities()) out.push_back(e->handle);
-    return out;
-  }
 };
 
 TEST_F(DimConnectCommand, CancelledOrRefusedChangesNothing) {
@@ -286,18 +267,14 @@ TEST_F(DimConnectCommand, CancelledOrRefusedChangesNothing) {
   made.push_back(linearDimension(horizontal(0, 30)));
   made.push_back(linearDimension(horizontal(30, 70)));
   const std::vector<vstring> h = add(made);
-  host().queueAnswer(hostsim::Answer{});  // cancel
+  answer(hostsim::Answer::Kind::Cancel);
   EXPECT_EQ(dim::runDimConnect(), -1);
   EXPECT_EQ(handles(), h);
-  host().queueAnswer([] {
-    hostsim::Answer a;
-    a.kind = hostsim::Answer::Kind::Enter;
-    return a;
-  }());
+  answer(hostsim::Answer::Kind::Enter);
   EXPECT_EQ(dim::runDimConnect(), -1) << "an empty selection";
   EXPECT_EQ(handles(), h);
   for (vd::HostOp refused : {vd::HostOp::Header_bin, vd::HostOp::Entmake_binW, vd::HostOp::Flush_bin}) {
-    pick(h);
+    answer(hostsim::Answer::Kind::Pick, 0, 0, h);
     host().calls.failFromNow(refused, 1);
     EXPECT_EQ(dim::runDimConnect(), 0) << vd::hostOperationName(refused);
     EXPECT_EQ(handles(), h) << vd::hostOperationName(refused);

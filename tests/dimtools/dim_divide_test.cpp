@@ -191,24 +191,6 @@ class DimDivideCommand : public dimtest::DimToolsHost {
     d.flush();
     return d.lastMade();
   }
-  void answer(hostsim::Answer::Kind kind, double x = 0, double y = 0, std::vector<vstring> handles = {}) {
-    hostsim::Answer a;
-    a.kind = kind;
-    a.point[0] = x;
-    a.point[1] = y;
-    a.handles = std::move(handles);
-    host().queueAnswer(a);
-  }
-  std::vector<std::string> drawingTexts() const {
-    std::vector<std::string> out;
-    for (const hostsim::Entity* e : host().drawing().entities()) out.push_back(textOf(e->view()));
-    return out;
-  }
-  std::vector<vstring> handles() const {
-    std::vector<vstring> out;
-    for (const hostsim::Entity* e : host().drawing().entities()) out.push_back(e->handle);
-    return out;
-  }
 };
 
 TEST_F(DimDivideCommand, NotParallelOrCancelledChangesNothing) {
