@@ -162,41 +162,6 @@ TEST_F(RegenTest, ReadBackFlippedFollowsTheTableAndTheValueTextsSide) {
   EXPECT_EQ(flipped, (std::vector<bool>{true, false}));
 }
 
-TEST_F(RegenTest, ValuesFollowTheBaseAndItsNewLevels) {
-  // 1.5 m above the base: the dependant's text agrees with its base.
-  baseAndDependant(1500, u"+1.500");
-  struct Case {
-    const char* what;
-    int32_t options;
-    double level;
-    const char16_t* expected;
-  };
-  const Case cases[] = {
-      {"rebuilt from the stored data", kRegenValues, 0, u"+1.500"},
-      {"new level of the base", kRegenValues | kRegenNewLevels, 2000, u"+3.500"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    HNoteRegen regen;
-    regen.bases.load(regen.settings);
-    ASSERT_NE(regen.bases.find(u"B"), nullptr);
-    regen.options = c.options;
-    regen.levelsOf = u"B";
-    regen.level1 = c.level;
-    ASSERT_EQ(rebuild(regen, 2), 2);
-    bool found = false;
-    for (const Seen& s : marks()) {
-      if (s.ref.id != u"D") continue;
-      found = true;
-      EXPECT_EQ(s.ref.baseId, u"B") << "the dependant keeps its base";
-      EXPECT_EQ(s.block, hnoteBlockName(u"D")) << "and its block";
-      ASSERT_FALSE(s.values.empty());
-      EXPECT_EQ(s.values[0], c.expected);
-    }
-    EXPECT_TRUE(found);
-  }
-}
-
 TEST_F(RegenTest, MovedOntoTheLeaderLineWithAnUnderline) {
   // Every LINE of the drawing is an underline `span` long at the height `y`;
   // the count of them.
