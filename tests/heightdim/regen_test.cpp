@@ -1,7 +1,8 @@
 // Regenerating height dimensions against the in-process host: the older
-// blocks read back as current marks, values recomputed from the base (also
-// with new levels), the leader-line options, and a failing host call that
-// must leave the drawing as it was.
+// blocks read back as current marks, the leader-line options, cancels, plan
+// leaders and a failing host call that must leave the drawing as it was.
+// Whole HeightDimUpdate and HeightDimSetBase runs are the heightdim_update_*
+// and heightdim_setbase_* scenarios, their drawings read back with ezdxf.
 #include <gtest/gtest.h>
 
 #include <algorithm>
