@@ -135,28 +135,6 @@ void expectNear(std::optional<ChainPoint> p, const ChainPoint& want, const char*
   EXPECT_NEAR(p->y, want.y, 1e-9) << what;
 }
 
-TEST_F(ArcDimension, LengthAndRadiusAsTheText) {
-  EXPECT_EQ(run(&dimtools::commandDimArc2), 0);
-  ChainView d = dimension();
-  EXPECT_EQ(utf16ToUtf8(d.text(1).value_or(u"")), "dl.=7.85, R=5.00");
-  EXPECT_EQ(d.layer(), u"KOTY");
-  // The text stands right behind the dimension's subclass marker.
-  std::vector<int> codes;
-  for (ChainItem i : d) codes.push_back(i.code());
-  auto marker = std::find(codes.begin(), codes.end(), 100);
-  marker = std::find(marker + 1, codes.end(), 100);
-  ASSERT_NE(marker, codes.end());
-  EXPECT_EQ(*(marker + 1), 1);
-  EXPECT_EQ(ofType(u"ARC").size(), 1u) << "the source stays";
-  EXPECT_NE(d.handle(), u"") ;
-  EXPECT_EQ(g_scene.entryCalls, 1);
-  EXPECT_EQ(g_scene.exitCalls, 1);
-  EXPECT_TRUE(dimtest::errorBoxes().empty());
-  bool restyled = false;
-  for (const std::string& l : host().transcript()) restyled = restyled || l.find("host command: _dim1") != std::string::npos;
-  EXPECT_TRUE(restyled);
-}
-
 TEST_F(ArcDimension, LengthAloneFromAnArcOrAPolylineSegment) {
   EXPECT_EQ(run(&dimtools::commandDimArc), 0);
   EXPECT_EQ(dimension().text(1).value_or(u""), u"7.85");

@@ -47,15 +47,6 @@ OwnedChain dimensionChain(const Dim& d) {
   return b.build();
 }
 
-// The handles the host gave the chains, in order.
-std::vector<vstring> addAll(const std::vector<OwnedChain>& chains) {
-  hostsim::Drawing& d = hostsim::Host::instance().drawing();
-  d.beginBatch();
-  for (const OwnedChain& c : chains) d.addEntity(c.get());
-  d.flush();
-  return d.lastMade();
-}
-
 hostsim::Answer pick(const std::vector<vstring>& handles) {
   hostsim::Answer a;
   a.kind = hostsim::Answer::Kind::Pick;
@@ -169,7 +160,7 @@ TEST_F(DimAlign, TolerancesAreSetWhileItRunsAndRestoredOnEveryPath) {
     std::vector<OwnedChain> chains;
     chains.push_back(dimensionChain(kSample));
     chains.push_back(dimensionChain(entry));
-    const std::vector<vstring> h = addAll(chains);
+    const std::vector<vstring> h = add(chains);
     host().queueAnswer(c.ending == CancelSample ? cancel() : pick({h[0]}));
     if (c.ending != CancelSample) host().queueAnswer(c.ending == CancelSelection ? cancel() : pick({h[1]}));
     if (c.ending == EntmakeRefused) host().calls.failFromNow(HostOp::Entmake_binW, 1);
@@ -231,7 +222,7 @@ TEST_F(DimAlign, MovesTheDimensionLineOntoTheSample) {
     std::vector<OwnedChain> chains;
     chains.push_back(dimensionChain(kSample));
     chains.push_back(dimensionChain(c.dim));
-    const std::vector<vstring> h = addAll(chains);
+    const std::vector<vstring> h = add(chains);
     host().queueAnswer(pick({h[0]}));
     host().queueAnswer(pick({h[1]}));
     EXPECT_EQ(dimtools::commandDimAlign(0, nullptr), 1) << c.what;
@@ -285,7 +276,7 @@ TEST_F(DimAlign, TextMovesInTheObjectCoordinateSystem) {
     std::vector<OwnedChain> chains;
     chains.push_back(dimensionChain(c.sample));
     chains.push_back(dimensionChain(c.dim));
-    const std::vector<vstring> h = addAll(chains);
+    const std::vector<vstring> h = add(chains);
     host().queueAnswer(pick({h[0]}));
     host().queueAnswer(pick({h[1]}));
     dimtools::commandDimAlign(0, nullptr);
@@ -297,35 +288,6 @@ TEST_F(DimAlign, TextMovesInTheObjectCoordinateSystem) {
   }
 }
 
-// A row with the sample picked again, a dimension that is not parallel, two
-// that are, a line and a dimension whose 11 is missing: the sample is
-// rewritten onto itself, the two are aligned, the rest keep their handles,
-// and the message comes once.
-TEST_F(DimAlign, ARowWithTheSampleAgainAndOthersLeftAlone) {
-  std::vector<OwnedChain> chains;
-  chains.push_back(dimensionChain(kSample));
-  chains.push_back(dimensionChain({false, {0, 0, 0}, {10, 0, 0}, {10, 5, 0}, {5, 6, 0}}));
-  chains.push_back(dimensionChain({false, {0, 0, 0}, {10, 10, 0}, {15, 5, 0}, {7, 8, 0}}));
-  chains.push_back(dimensionChain({true, {10, 0, 0}, {30, 0, 0}, {30, 50, 0}, {20, 51, 0}}));
-  chains.push_back(ChainBuilder().text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, 5, 5).build());
-  chains.push_back(dimensionChain({true, {0, 0, 0}, {0, 10, 0}, {-5, 10, 0}, {-6, 5, 0}, kPi / 2}));
-  const std::vector<vstring> h = addAll(chains);
-  host().queueAnswer(pick({h[0]}));
-  host().queueAnswer(pick(h));
-  EXPECT_EQ(dimtools::commandDimAlign(0, nullptr), 1);
-  EXPECT_EQ(dimtest::errorBoxes().size(), 1u);
-  EXPECT_EQ(notParallelBoxes(), 1u);
-  for (size_t kept : {2u, 4u, 5u}) EXPECT_TRUE(entity(h[kept])) << kept;
-  for (size_t rewritten : {0u, 1u, 3u}) EXPECT_FALSE(entity(h[rewritten])) << rewritten;
-  const std::vector<ChainView> now = made(h);
-  ASSERT_EQ(now.size(), 3u);
-  expectPoint(now[0].point(10), kSample.p10, "the sample onto itself");
-  expectPoint(now[0].point(11), kSample.p11, "the sample's text");
-  expectPoint(now[1].point(10), {10, 20, 0}, "aligned");
-  expectPoint(now[2].point(10), {30, 20, 0}, "rotated");
-  expectPoint(now[2].point(11), {20, 21, 0}, "rotated's text");
-}
-
 // A pick that is no linear dimension is asked again; the sample is never
 // rewritten when it is not selected among the dimensions.
 TEST_F(DimAlign, TheSampleIsAskedAgainAndNeverRewritten) {
@@ -333,7 +295,7 @@ TEST_F(DimAlign, TheSampleIsAskedAgainAndNeverRewritten) {
   chains.push_back(ChainBuilder().text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, 5, 5).build());
   chains.push_back(dimensionChain(kSample));
   chains.push_back(dimensionChain({false, {0, 0, 0}, {10, 0, 0}, {10, 5, 0}, {5, 6, 0}}));
-  const std::vector<vstring> h = addAll(chains);
+  const std::vector<vstring> h = add(chains);
   host().queueAnswer(pick({h[0]}));
   host().queueAnswer(pick({h[1]}));
   host().queueAnswer(pick({h[2]}));
@@ -387,7 +349,7 @@ TEST_F(DimUpdateUcs, WritesTheUcsDirectionAsGroup51) {
     if (!std::isnan(c.before)) dim.insertAfter(42, ChainBuilder().real(51, c.before).build());
     std::vector<OwnedChain> chains;
     chains.push_back(std::move(dim));
-    const std::vector<vstring> h = addAll(chains);
+    const std::vector<vstring> h = add(chains);
     host().queueAnswer(pick(h));
     EXPECT_EQ(dimtools::commandDimUpdateUcs(0, nullptr), 0) << c.what;
     const std::vector<ChainView> now = made(h);
@@ -411,7 +373,7 @@ TEST_F(DimUpdateUcs, Group51GoesBehindTheTextAttachmentRun) {
   chains.push_back(b.build());
   chains.push_back(without.build());
   chains.push_back(ChainBuilder().text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, 5, 5).build());
-  const std::vector<vstring> h = addAll(chains);
+  const std::vector<vstring> h = add(chains);
   host().queueAnswer(pick(h));
   EXPECT_EQ(dimtools::commandDimUpdateUcs(0, nullptr), 0);
   EXPECT_TRUE(entity(h[2])) << "the line keeps its handle";
@@ -432,7 +394,7 @@ TEST_F(DimUpdateUcs, CancelAndRefusalsChangeNothing) {
     std::vector<OwnedChain> chains;
     chains.push_back(dimensionChain(kSample));
     chains.push_back(dimensionChain({false, {0, 0, 0}, {10, 0, 0}, {10, 5, 0}, {5, 6, 0}}));
-    const std::vector<vstring> h = addAll(chains);
+    const std::vector<vstring> h = add(chains);
     host().queueAnswer(ending == Cancel ? cancel() : pick(h));
     if (ending == EntmakeRefused) host().calls.failFromNow(HostOp::Entmake_binW, 2);
     if (ending == FlushFails) host().calls.failFromNow(HostOp::Flush_bin, 1);

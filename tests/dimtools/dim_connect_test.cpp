@@ -209,33 +209,6 @@ std::vector<Groups> groupsOfAll(const std::vector<OwnedChain>& list) {
   return out;
 }
 
-TEST(ConnectDimensions, ThreeInAnyOrderMakeOne) {
-  const LinearSpec parts[] = {horizontal(0, 30), horizontal(30, 70), horizontal(70, 100)};
-  std::vector<int> order = {0, 1, 2};
-  do {
-    std::vector<OwnedChain> list;
-    for (int k : order) {
-      LinearSpec s = parts[k];
-      s.text = k == 0 ? u"30" : (k == 1 ? u"40" : u"30");
-      list.push_back(linearDimension(s));
-    }
-    connectDimensions(list, kExo);
-    ASSERT_EQ(list.size(), 1u) << order[0] << order[1] << order[2];
-    std::optional<LinearDim> d = readLinearDim(list[0]);
-    ASSERT_TRUE(d);
-    EXPECT_NEAR(std::min(d->firstFoot.x, d->point10.x), 0, 1e-9);
-    EXPECT_NEAR(std::max(d->firstFoot.x, d->point10.x), 100, 1e-9);
-    EXPECT_EQ(d->text, u"100");
-  } while (std::next_permutation(order.begin(), order.end()));
-
-  std::vector<OwnedChain> apart;
-  apart.push_back(linearDimension(horizontal(0, 30)));
-  apart.push_back(linearDimension(horizontal(30, 60, 0, 15)));  // parallel, its own line
-  apart.push_back(linearDimension(horizontal(31, 60)));         // on the line, a gap away
-  connectDimensions(apart, kExo);
-  EXPECT_EQ(apart.size(), 3u);
-}
-
 // Shuffled rows of dimensions on a few lines (horizontal, vertical,
 // slanted), some reversed, some with gaps, texts and overrides: joining by
 // the ends gives the very chains the pairwise scan gives.
@@ -287,70 +260,21 @@ class DimConnectCommand : public dimtest::DimToolsHost {
     dimtest::hostTexts() = {{IDS_PROMPT_DIMCONNECT_SELECT, u"Vyberte kóty ke spojení: "}};
     DimToolsHost::SetUp();
   }
-  // Adds the entities in one batch; their handles in order.
-  std::vector<vstring> add(const std::vector<OwnedChain>& chains) {
-    hostsim::Drawing& d = host().drawing();
-    d.beginBatch();
-    for (const OwnedChain& c : chains) d.addEntity(c.get());
-    d.flush();
-    return d.lastMade();
-  }
-  void pick(const std::vector<vstring>& handles) {
-    hostsim::Answer a;
-    a.kind = hostsim::Answer::Kind::Pick;
-    a.handles = handles;
-    host().queueAnswer(a);
-  }
-  std::vector<vstring> handles() const {
-    std::vector<vstring> out;
-    for (const hostsim::Entity* e : host().drawing().entities()) out.push_back(e->handle);
-    return out;
-  }
 };
-
-TEST_F(DimConnectCommand, JoinsTheSelectionAndReplacesIt) {
-  std::vector<OwnedChain> made;
-  LinearSpec ab = horizontal(0, 30), bc = horizontal(30, 70), cd = horizontal(70, 100);
-  ab.text = u"120";
-  bc.text = u"80";
-  made.push_back(linearDimension(ab));
-  made.push_back(linearDimension(bc));
-  made.push_back(linearDimension(cd));
-  made.push_back(linearDimension(horizontal(0, 50, 40, 50)));  // not selected
-  made.push_back(ChainBuilder().text(0, u"LINE").point(10, 0, 0).point(11, 5, 5).build());
-  std::vector<vstring> h = add(made);
-  pick({h[2], h[0], h[4], h[1]});
-  EXPECT_EQ(dim::runDimConnect(), 0);
-  EXPECT_FALSE(host().failed()) << host().error();
-  std::vector<vstring> now = handles();
-  ASSERT_EQ(now.size(), 3u);
-  EXPECT_EQ(now[0], h[3]) << "the dimension not selected stays";
-  EXPECT_EQ(now[1], h[4]) << "the line stays";
-  ChainView joined = host().drawing().findEntity(now[2])->view();
-  std::optional<LinearDim> d = readLinearDim(joined);
-  ASSERT_TRUE(d);
-  EXPECT_NEAR(std::min(d->firstFoot.x, d->point10.x), 0, 1e-9);
-  EXPECT_NEAR(std::max(d->firstFoot.x, d->point10.x), 100, 1e-9);
-  EXPECT_EQ(d->text, u"") << "120 + 80 + the measured 30: no number";
-}
 
 TEST_F(DimConnectCommand, CancelledOrRefusedChangesNothing) {
   std::vector<OwnedChain> made;
   made.push_back(linearDimension(horizontal(0, 30)));
   made.push_back(linearDimension(horizontal(30, 70)));
   const std::vector<vstring> h = add(made);
-  host().queueAnswer(hostsim::Answer{});  // cancel
+  answer(hostsim::Answer::Kind::Cancel);
   EXPECT_EQ(dim::runDimConnect(), -1);
   EXPECT_EQ(handles(), h);
-  host().queueAnswer([] {
-    hostsim::Answer a;
-    a.kind = hostsim::Answer::Kind::Enter;
-    return a;
-  }());
+  answer(hostsim::Answer::Kind::Enter);
   EXPECT_EQ(dim::runDimConnect(), -1) << "an empty selection";
   EXPECT_EQ(handles(), h);
   for (vd::HostOp refused : {vd::HostOp::Header_bin, vd::HostOp::Entmake_binW, vd::HostOp::Flush_bin}) {
-    pick(h);
+    answer(hostsim::Answer::Kind::Pick, 0, 0, h);
     host().calls.failFromNow(refused, 1);
     EXPECT_EQ(dim::runDimConnect(), 0) << vd::hostOperationName(refused);
     EXPECT_EQ(handles(), h) << vd::hostOperationName(refused);

@@ -1,6 +1,7 @@
 // Splitting linear dimensions: where a break falls and what the parts
-// get, the direction check over the whole list, many break points, and the
-// command against the in-process host.
+// get, the direction check over the whole list and many break points. The
+// command's runs are the dimdivide, dimdivide_many and dimjoin_unchanged
+// scenarios.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,8 +11,6 @@
 #include "dimtools/dim_codes.h"
 #include "dimtools/dim_divide.h"
 #include "dimtools/linear_dim.h"
-#include "res/string_ids.h"
-#include "tests/dimtools/dim_test_host.h"
 #include "tests/dimtools/linear_dims.h"
 
 using namespace vd;
@@ -171,87 +170,6 @@ TEST(DivideDimensions, SeventyBreakPoints) {
     EXPECT_NEAR(d->firstFoot.x, k == 0 ? 0 : 10.0 * k - 5, 1e-9) << k;
     EXPECT_NEAR(d->point10.x, k == 70 ? 700 : 10.0 * k + 5, 1e-9) << k;
   }
-}
-
-class DimDivideCommand : public dimtest::DimToolsHost {
- protected:
-  void SetUp() override {
-    dimtest::hostTexts() = {
-        {IDS_PROMPT_DIMDIVIDE_FIRST_POINT, u"Zadejte bod přerušení kóty: "},
-        {IDS_PROMPT_DIMDIVIDE_NEXT_POINT, u"Zadejte bod přerušení kóty nebo [Konec]: "},
-        {IDS_PROMPT_DIMDIVIDE_SELECT, u"Vyberte kótu:"},
-        {IDS_MSG_DIMDIVIDE_NOT_PARALLEL, u"Vybrané kóty jsou různoběžné."},
-    };
-    DimToolsHost::SetUp();
-  }
-  std::vector<vstring> add(std::initializer_list<LinearSpec> specs) {
-    hostsim::Drawing& d = host().drawing();
-    d.beginBatch();
-    for (const LinearSpec& s : specs) d.addEntity(linearDimension(s).get());
-    d.flush();
-    return d.lastMade();
-  }
-  void answer(hostsim::Answer::Kind kind, double x = 0, double y = 0, std::vector<vstring> handles = {}) {
-    hostsim::Answer a;
-    a.kind = kind;
-    a.point[0] = x;
-    a.point[1] = y;
-    a.handles = std::move(handles);
-    host().queueAnswer(a);
-  }
-  std::vector<std::string> drawingTexts() const {
-    std::vector<std::string> out;
-    for (const hostsim::Entity* e : host().drawing().entities()) out.push_back(textOf(e->view()));
-    return out;
-  }
-  std::vector<vstring> handles() const {
-    std::vector<vstring> out;
-    for (const hostsim::Entity* e : host().drawing().entities()) out.push_back(e->handle);
-    return out;
-  }
-};
-
-TEST_F(DimDivideCommand, BreaksAtThePointsGiven) {
-  const std::vector<vstring> h = add({withText(horizontal(0, 100), u"100")});
-  using K = hostsim::Answer::Kind;
-  answer(K::Point, 25, -5);
-  answer(K::Point, 50, -5);
-  answer(K::Enter);
-  answer(K::Pick, 0, 0, h);
-  EXPECT_EQ(dim::runDimDivide(), 0);
-  ASSERT_FALSE(host().failed()) << host().error();
-  EXPECT_EQ(drawingTexts(), (std::vector<std::string>{"25", "25", "50"}));
-  // The second point's prompt offers the end and draws from the first.
-  std::vector<std::string> t = host().transcript();
-  EXPECT_NE(std::find(t.begin(), t.end(), "point? Zadejte bod přerušení kóty nebo [Konec]:  (rubber band from 25,-5,0) -> 50,-5,0"),
-            t.end());
-}
-
-TEST_F(DimDivideCommand, NotParallelOrCancelledChangesNothing) {
-  const std::vector<vstring> h =
-      add({horizontal(0, 100), LinearSpec{{60, -50, 0}, {60, 50, 0}, {50, 50, 0}, std::numbers::pi / 2}});
-  using K = hostsim::Answer::Kind;
-  answer(K::Point, 50, 20);
-  answer(K::Enter);
-  answer(K::Pick, 0, 0, h);
-  dim::runDimDivide();
-  EXPECT_EQ(dimtest::errorBoxes(), std::vector<std::string>{"Vybrané kóty jsou různoběžné."});
-  EXPECT_EQ(handles(), h);
-  // A cancel at the first or a later point, or at the selection: no change,
-  // and nothing more is asked.
-  answer(K::Cancel);
-  dim::runDimDivide();
-  answer(K::Point, 50, 20);
-  answer(K::Cancel);
-  dim::runDimDivide();
-  answer(K::Point, 25, 0);
-  answer(K::Enter);
-  answer(K::Cancel);
-  dim::runDimDivide();
-  EXPECT_FALSE(host().failed()) << host().error();
-  EXPECT_EQ(host().pendingAnswers(), 0u);
-  EXPECT_EQ(handles(), h);
-  EXPECT_EQ(dimtest::errorBoxes().size(), 1u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/chain.h"
 #include "host/host_api.h"
 #include "host/services.h"
 #include "hostsim/host.h"
@@ -46,6 +47,30 @@ class DimToolsHost : public testing::Test {
     host().reset();
   }
   static hostsim::Host& host() { return hostsim::Host::instance(); }
+  // Adds the chains in one batch: the handles the host gave them, in order.
+  static std::vector<vd::vstring> add(const std::vector<vd::OwnedChain>& chains) {
+    hostsim::Drawing& d = host().drawing();
+    d.beginBatch();
+    for (const vd::OwnedChain& c : chains) d.addEntity(c.get());
+    d.flush();
+    return d.lastMade();
+  }
+  // The handles of the drawing's entities, in order.
+  static std::vector<vd::vstring> handles() {
+    std::vector<vd::vstring> out;
+    for (const hostsim::Entity* e : host().drawing().entities()) out.push_back(e->handle);
+    return out;
+  }
+  // Queues the answer to the module's next question: a point, a pick of
+  // `picked`, Enter or a cancel.
+  static void answer(hostsim::Answer::Kind kind, double x = 0, double y = 0, std::vector<vd::vstring> picked = {}) {
+    hostsim::Answer a;
+    a.kind = kind;
+    a.point[0] = x;
+    a.point[1] = y;
+    a.handles = std::move(picked);
+    host().queueAnswer(a);
+  }
   // The lines the module wrote to the command line.
   static std::vector<std::string> prompts() {
     std::vector<std::string> out;

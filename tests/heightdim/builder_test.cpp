@@ -448,17 +448,6 @@ TEST_F(Builder, ReferenceWritesTheGivenArrayAndNormalGroupsInOrder) {
   }
 }
 
-// (A given identifier is kept: ChainsOfACsnMarkCodeByCode.)
-TEST_F(Builder, IdentifierMadeWhenMissing) {
-  HNoteData fresh = csn();
-  fresh.id.clear();
-  fresh.blockName.clear();
-  ASSERT_TRUE(build(fresh));
-  ASSERT_EQ(fresh.id.size(), 36u);
-  EXPECT_EQ(fresh.blockName, u"VD2D_HEIGHTDIM_" + fresh.id);
-  EXPECT_NE(drawing().findBlock(fresh.blockName), nullptr);
-}
-
 TEST_F(Builder, UnderlineAlongTheUserAxisOrAcrossASteepMark) {
   struct Case {
     double angle;

@@ -108,36 +108,6 @@ Flags storedFlags(const vd::vstring& path) {
   return f;
 }
 
-struct EditRun {
-  const char* what;
-  Flags shownAtStart;
-  std::vector<int> clicks;  // check boxes clicked, then the last one ends the dialog
-  INT_PTR result;
-  Flags stored;  // the file's keys afterwards
-};
-
-TEST(HeightDimEditDialog, RemembersItsFourCheckBoxesBetweenRuns) {
-  vdtest::ScratchDir dir;
-  const vd::vstring path = dir.host("hnoteData.ini");
-  const EditRun runs[] = {
-      {"first use: nothing checked", {0, 0, 0, 0}, {IDC_HDEDIT_DRAW_LEADER, IDC_HDEDIT_MIRROR, IDOK}, IDOK, {1, 0, 1, 0}},
-      {"the last choice shows; Nastavení... saves and ends with 1006",
-       {1, 0, 1, 0},
-       {IDC_HDEDIT_DRAW_LEADER, IDC_HDEDIT_APPLY_SETTINGS, IDC_HDEDIT_SETTINGS},
-       IDC_HDEDIT_SETTINGS,
-       {0, 0, 1, 1}},
-      {"Storno saves nothing", {0, 0, 1, 1}, {IDC_HDEDIT_MOVE_TO_LEADER, IDCANCEL}, IDCANCEL, {0, 0, 1, 1}},
-      {"all four", {0, 0, 1, 1}, {IDC_HDEDIT_DRAW_LEADER, IDC_HDEDIT_MOVE_TO_LEADER, IDOK}, IDOK, {1, 1, 1, 1}},
-  };
-  for (const EditRun& r : runs) {
-    SCOPED_TRACE(r.what);
-    const EditOutcome o = runEdit(&path, r.clicks);
-    EXPECT_EQ(o.shown, r.shownAtStart);
-    EXPECT_EQ(o.result, r.result);
-    EXPECT_EQ(storedFlags(path), r.stored);
-  }
-}
-
 TEST(HeightDimEditDialog, StoredValuesAreReadAsOnOrOffAndWrittenBackAsOneOrZero) {
   vdtest::ScratchDir dir;
   vdtest::writeBytes(dir.file("hnoteData.ini"),

@@ -1,14 +1,15 @@
 // Placing height dimensions against the headless host in the same process:
-// the command's scripted prompts, the marks, leaders and base entries it
-// leaves in the drawing, cancels and failing host calls. The plan-view
-// dialog is a recorder that answers what each test gives it.
+// values in a turned UCS, the orientation table, values out of range and
+// failing host calls. The plan-view dialog is a recorder that answers what
+// each test gives it. Cancels, bases, the plan-view dialog and leaders are
+// checked by the heightdim_* scenarios, their drawings read back by
+// check_heightdims.py.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <deque>
-#include <fstream>
 #include <map>
 #include <numbers>
 
@@ -17,10 +18,8 @@
 #include "host/services.h"
 #include "host/ucs.h"
 #include "hostsim/fault_sweep.h"
-#include "hostsim/leaders.h"
 #include "hostsim/number_text.h"
 #include "hostsim/script.h"
-#include "store/host_path.h"
 #include "tests/heightdim/builder_test_support.h"
 #include "tests/heightdim/mark_drawing.h"
 #include "tests/heightdim/records_test_support.h"
@@ -36,11 +35,6 @@ constexpr double kDeg = std::numbers::pi / 180;
 // with the recording dialog; the outcome of the last run is kept.
 class PlaceModule : public hostsim::ModuleFace {
  public:
-  struct DialogCall {
-    vstring iniPath;
-    int32_t insertPoint;
-    bool folderThere;  // the settings file's folder existed when the dialog opened
-  };
   bool initApp(int& result) override {
     result = 1;
     return true;
@@ -59,8 +53,7 @@ class PlaceModule : public hostsim::ModuleFace {
     return false;
   }
   PlanViewDialog dialog() {
-    return [this](const vstring& iniPath, int32_t insertPoint) {
-      calls.push_back({iniPath, insertPoint, std::filesystem::is_directory(hostPathToNative(iniPath).parent_path())});
+    return [this](const vstring&, int32_t) {
       if (answers.empty()) return std::optional<PlanViewChoice>();
       std::optional<PlanViewChoice> a = answers.front();
       answers.pop_front();
@@ -68,7 +61,6 @@ class PlaceModule : public hostsim::ModuleFace {
     };
   }
   std::deque<std::optional<PlanViewChoice>> answers;
-  std::vector<DialogCall> calls;
   PlaceOutcome outcome;
 };
 
@@ -198,28 +190,6 @@ class PlaceTest : public hnotetest::BuilderHost {
     }
     return nullptr;
   }
-  bool transcriptHas(const std::string& text) {
-    for (const std::string& line : host().transcript()) {
-      if (line.find(text) != std::string::npos) return true;
-    }
-    return false;
-  }
-  // hnoteData.ini with the plan view's section only, as a user may keep it:
-  // a save of the settings writes the other sections too.
-  void planSettings(int32_t insPt) {
-    const std::filesystem::path file = hostPathToNative(hnoteDataPath());
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file) << "[HNOTE_GP]\nINSPT=" << insPt << "\nLAYER=*\nCOLORDIM=3\nHSIZE=0.5\nARROWNAME=_CLOSED\n";
-  }
-  std::string settingsText() {
-    std::ifstream in(hostPathToNative(hnoteDataPath()), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  int32_t storedInsPt() {
-    HNoteDataSet set;
-    EXPECT_TRUE(set.load(hnoteDataPath()));
-    return set[HNoteType::Plan].insPt;
-  }
 
   vdtest::ScratchDir dir;
   PlaceModule module;
@@ -309,115 +279,7 @@ TEST_F(PlaceTest, OrientationTurnsWithTheUcsAndFlipsDownwardDirections) {
 
 // --- Bases -----------------------------------------------------------------------
 
-TEST_F(PlaceTest, BasesAreMadeChosenAndKeepTheirLevels) {
-  // Each run makes a base and one mark measured from it.
-  struct Step {
-    const char* what;
-    const char* answers;
-    std::vector<std::string> prompts;          // transcript lines that show
-    std::vector<std::vector<vstring>> values;  // of the base's mark, then of the mark
-    int64_t kind;
-    double level1, level2;
-  };
-  const Step steps[] = {
-      {"the first run makes a base", "point 100,200\nreal 1500\npoint 100,500\n",
-       {"Zadejte bod vložení základny nebo [Dvě]:  -> 100,200,0", "Zadejte úroveň vztažného bodu <0.00>:  -> 1500"},
-       {{u"+1.500", u"", u""}, {u"+1.800", u"", u""}}, 0, 1500, 0},
-      {"Enter keeps the current base's level", "keyword Základnu\npoint 400,200\nenter\npoint 400,0\n",
-       {"[Existující/Základnu]:  -> Základnu", "Zadejte úroveň vztažného bodu <1500.00>:  -> enter"},
-       {{u"+1.500", u"", u""}, {u"+1.300", u"", u""}}, 0, 1500, 0},
-      {"two levels", "keyword Základnu\nkeyword Dvě\npoint 700,200\nreal 1000\nreal 3000\npoint 700,450\n",
-       {"Zadejte bod vložení základny:  -> 700,200,0", "Zadejte 1. úroveň vztažného bodu <1500.00>: ",
-        "Zadejte 2. úroveň vztažného bodu <0.00>: "},
-       {{u"+1.000", u"+3.000", u""}, {u"+1.250", u"+3.250", u""}}, 1, 1000, 3000},
-  };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.what);
-    const size_t before = marks().size();
-    ASSERT_TRUE(run(std::string("command HeightDim 0\n") + step.answers + "cancel\n"));
-    for (const std::string& prompt : step.prompts) EXPECT_TRUE(transcriptHas(prompt)) << prompt;
-    const std::vector<SeenMark> all = marks();
-    ASSERT_EQ(all.size(), before + 2);
-    EXPECT_EQ(all[before].values, step.values[0]);
-    EXPECT_EQ(all[before + 1].values, step.values[1]);
-    EXPECT_EQ(all[before + 1].baseId, all[before].id);
-    const SeenBase entry = bases()[all[before].id];
-    EXPECT_EQ(entry.kind, step.kind);
-    EXPECT_EQ(entry.level1, step.level1);
-    EXPECT_EQ(entry.level2, step.level2);
-    EXPECT_EQ(current(), all[before].id);
-  }
-  EXPECT_EQ(bases().size(), 3u);
-
-  // "Existující": a line is no mark and is asked again; a mark measured from
-  // the first base makes that base current, and so does a base's own mark.
-  ChainBuilder line;
-  line.text(gc::kType, u"LINE").text(gc::kLayer, u"0").point(gc::kPoint0, 0, 0).point(gc::kPoint1, 10, 0);
-  ASSERT_EQ(hostApi()->Header_bin(), kRtNorm);
-  ASSERT_EQ(hostApi()->Entmake_binW(line.build().get(), 0), kRtNorm);
-  ASSERT_EQ(hostApi()->Flush_bin(1), kRtNorm);
-  const std::string notAMark = utf16ToUtf8(drawing().lastMade().back());
-  std::vector<SeenMark> all = marks();
-  ASSERT_TRUE(run("command HeightDim 0\nkeyword Existující\npick " + notAMark + "\npick " +
-                  utf16ToUtf8(all[1].handle) + "\npoint 100,300\ncancel\n"));
-  EXPECT_EQ(current(), all[0].id);
-  const std::vector<SeenMark> after = marks();
-  ASSERT_EQ(after.size(), 7u);
-  EXPECT_EQ(after[6].baseId, all[0].id);
-  EXPECT_EQ(after[6].values, (std::vector<vstring>{u"+1.600", u"", u""})) << "one level, as the chosen base has";
-  ASSERT_TRUE(run("command HeightDim 0\nkeyword Existující\npick " + utf16ToUtf8(all[2].handle) + "\ncancel\n"));
-  EXPECT_EQ(current(), all[2].id);
-  EXPECT_EQ(marks().size(), 7u);
-}
-
 // --- Cancels ---------------------------------------------------------------------
-
-TEST_F(PlaceTest, ACancelAnywhereWritesNothing) {
-  const PlanViewChoice ok{u"+1.250", -1, false};
-  struct Case {
-    const char* what;
-    bool withBase;
-    std::string script;
-    std::vector<std::optional<PlanViewChoice>> dialog;
-  };
-  const Case cases[] = {
-      {"first base point", false, "command HeightDim 0\ncancel\n", {}},
-      {"first level", false, "command HeightDim 1\npoint 5,5\ncancel\n", {}},
-      {"point or keyword", true, "command HeightDim 0\ncancel\n", {}},
-      {"base point", true, "command HeightDim 0\nkeyword Základnu\ncancel\n", {}},
-      {"base point of two levels", true, "command HeightDim 0\nkeyword Základnu\nkeyword Dvě\ncancel\n", {}},
-      {"base point of type 2", true, "command HeightDim 2\nkeyword Základnu\ncancel\n", {}},
-      {"level", true, "command HeightDim 0\nkeyword Základnu\npoint 5,5\ncancel\n", {}},
-      {"second level", true, "command HeightDim 0\nkeyword Základnu\nkeyword Dvě\npoint 5,5\nreal 100\ncancel\n", {}},
-      {"pick", true, "command HeightDim 0\nkeyword Existující\ncancel\n", {}},
-      {"plan-view dialog", true, "command HeightDim 3\n", {std::nullopt}},
-      {"drag", true, "command HeightDim 3\ncancel\n", {ok}},
-      {"leader point", true, "command HeightDim 3 0 1\npoint 60,60\ncancel\n", {ok}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    prepare();
-    if (c.withBase) {
-      ASSERT_TRUE(run("command HeightDim 0\npoint 0,0\nreal 0\npoint 0,100\ncancel\n"));
-    }
-    const std::vector<const hostsim::Entity*> before = drawing().entities();
-    const std::vector<std::string> entries = hnotetest::entryKeys();
-    const vstring currentBefore = current();
-    const size_t journal = drawing().journal().size();
-    module.answers.assign(c.dialog.begin(), c.dialog.end());
-    if (!run(c.script)) continue;
-    EXPECT_EQ(module.outcome.placed, 0);
-    EXPECT_FALSE(module.outcome.failed);
-    EXPECT_EQ(drawing().entities(), before);
-    EXPECT_EQ(hnotetest::entryKeys(), entries);
-    EXPECT_EQ(current(), currentBefore);
-    // A plan-view mark is written before it is dragged and taken back on a
-    // cancel; a section view writes nothing at all.
-    if (c.script.find("HeightDim 3") == std::string::npos) {
-      EXPECT_EQ(drawing().journal().size(), journal);
-    }
-  }
-}
 
 // A level or point that would make a mark show more than a million metres
 // (or no number at all) is refused with a message, and nothing is written.
@@ -526,104 +388,6 @@ TEST_F(PlaceTest, AFailingCallNeverLeavesABaseWithoutItsMark) {
 }
 
 // --- Plan view ---------------------------------------------------------------------
-
-TEST_F(PlaceTest, ThePlanViewDialogStartsFromTheStoredPositionAndRepeats) {
-  for (const char* args : {"5", "-1", "3 0 4"}) {
-    SCOPED_TRACE(args);
-    prepare();
-    planSettings(4);
-    setPoint(u"VIEWCTR", 100, 100);
-    module.answers = {PlanViewChoice{u"+1.250", 2, true}, PlanViewChoice{u"-0.500", 6, false}};
-    if (!run(std::string("command HeightDim ") + args + "\npoint 150,120\npoint 20,30\n")) continue;
-    ASSERT_EQ(module.calls.size(), 2u) << "the repeat flag opens the dialog again";
-    EXPECT_EQ(module.calls[0].insertPoint, 4) << "the dialog starts from the stored position";
-    EXPECT_EQ(module.calls[1].insertPoint, 2) << "the choice of the first mark was saved";
-    EXPECT_EQ(module.calls[0].iniPath, hnoteDataPath());
-    EXPECT_TRUE(module.calls[0].folderThere);
-    EXPECT_EQ(storedInsPt(), 6);
-    EXPECT_NE(settingsText().find("[HNOTE_CSN]"), std::string::npos) << "the settings were saved";
-    EXPECT_EQ(module.outcome.placed, 2);
-    const std::vector<SeenMark> all = marks();
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(all[0].at, (ChainPoint{150, 120, 0})) << "dragged from the view centre to where it was dropped";
-    EXPECT_EQ(all[1].at, (ChainPoint{20, 30, 0}));
-    EXPECT_EQ(all[0].values[0], u"+1.250");
-    EXPECT_EQ(all[1].values[0], u"-0.500");
-    EXPECT_EQ(all[0].baseId, u"");
-    EXPECT_TRUE(hnotetest::entryKeys().empty()) << "plan-view marks have no base";
-  }
-}
-
-TEST_F(PlaceTest, ALeaderRunsFromThePickedPointToTheNearestFrameCorner) {
-  struct Case {
-    ChainPoint drop, picked;
-  };
-  const Case cases[] = {{{60, 60}, {40, 80}}, {{60, 60}, {90, 30}}, {{0, 0}, {5, -40}}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(pointText(c.picked));
-    prepare();
-    planSettings(4);
-    const std::string settings = settingsText();
-    module.answers = {PlanViewChoice{u"+1.250", -1, false}};
-    if (!run("command HeightDim 3 0 1\npoint " + pointText(c.drop) + "\npoint " + pointText(c.picked) + "\n")) continue;
-    ASSERT_EQ(module.calls.size(), 1u);
-    EXPECT_EQ(module.calls[0].insertPoint, -1);
-    EXPECT_EQ(settingsText(), settings) << "a mark with a leader saves no settings";
-    EXPECT_EQ(module.outcome.placed, 1);
-    const double dropped[3] = {c.drop.x, c.drop.y, 0};
-    EXPECT_TRUE(transcriptHas("Zadejte bod odkazu: (rubber band from " + hostsim::formatPoint(dropped) + ")"))
-        << "the rubber band hangs from the dropped mark";
-
-    const std::vector<SeenMark> all = marks();
-    ASSERT_EQ(all.size(), 1u);
-    const SeenMark& mark = all[0];
-    EXPECT_EQ(mark.at, (ChainPoint{c.drop.x, c.drop.y, 0}));
-    // The frame's corners, from the block's polyline placed by the reference.
-    const hostsim::Entity* ref = drawing().findEntity(mark.handle);
-    const hostsim::Block* block = drawing().findBlock(*ref->view().text(gc::kName));
-    ASSERT_NE(block, nullptr);
-    const double scale = ref->view().real(41).value_or(1);
-    std::vector<ChainPoint> corners;
-    for (const auto& member : block->entities) {
-      if (member->type() != u"LWPOLYLINE") continue;
-      for (ChainItem item : member->view()) {
-        if (item.code() != gc::kPoint0) continue;
-        const ChainPoint v = *item.point();
-        corners.push_back({mark.at.x + (v.x - block->base[0]) * scale, mark.at.y + (v.y - block->base[1]) * scale, 0});
-      }
-    }
-    ASSERT_GE(corners.size(), 4u);
-    const ChainPoint nearest = *std::min_element(corners.begin(), corners.end(), [&](ChainPoint a, ChainPoint b) {
-      return std::hypot(a.x - c.picked.x, a.y - c.picked.y) < std::hypot(b.x - c.picked.x, b.y - c.picked.y);
-    });
-
-    const hostsim::Entity* leader = nullptr;
-    for (const hostsim::Entity* e : drawing().entities()) leader = e->type() == u"LEADER" ? e : leader;
-    ASSERT_NE(leader, nullptr);
-    std::vector<ChainPoint> vertices;
-    for (ChainItem item : leader->view()) {
-      if (item.code() == gc::kPoint0) vertices.push_back(*item.point());
-    }
-    ASSERT_EQ(vertices.size(), 2u);
-    EXPECT_EQ(vertices[0], (ChainPoint{c.picked.x, c.picked.y, 0})) << "the arrowhead at the picked point";
-    EXPECT_NEAR(vertices[1].x, nearest.x, 1e-9);
-    EXPECT_NEAR(vertices[1].y, nearest.y, 1e-9);
-    EXPECT_EQ(leader->view().layer(), u"AKTUALNI");
-    EXPECT_EQ(leader->view().integer(62), 3);
-    EXPECT_EQ(hostsim::tiedAnnotation(leader->view()), mark.handle);
-    EXPECT_EQ(xdText(leader->view(), kAppAssocDesc), mark.id);
-    EXPECT_FALSE(mark.id.empty());
-
-    const hostsim::Block* arrow = drawing().findBlock(u"_CLOSED");
-    ASSERT_NE(arrow, nullptr) << "the host made the arrowhead's block";
-    std::string handle = utf16ToUtf8(arrow->handle);
-    for (char& ch : handle) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    std::vector<std::string> dstyle = hnotetest::groupsOf(leader->view().extendedData(u"ACAD"));
-    dstyle.resize(std::min<size_t>(dstyle.size(), 8));
-    EXPECT_EQ(dstyle, (std::vector<std::string>{"1001 ACAD", "1000 DSTYLE", "1002 {", "1070 341", "1005 " + handle,
-                                                "1070 41", "1040 0.5", "1002 }"}));
-  }
-}
 
 TEST_F(PlaceTest, ALeaderTheHostRefusesFailsThePlacing) {
   // Each write of the leader fails in turn (its last call of the kind): the

@@ -409,7 +409,7 @@ TEST_P(HNoteFile, ValuesThatAreNoNumbersReadAsZero) {
 TEST_P(HNoteFile, SavingKeepsWhatItDoesNotOwn) {
   HNoteDataSet set;
   ASSERT_TRUE(set.load(copyOfData("hnoteData_custom.ini"), backend()));
-  const std::string big(256 * 1024, 'M');  // the 1 MB case is read in AHugeValueIsTakenWhole
+  const std::string big(256 * 1024, 'M');  // the 1 MB case is read in PrfStore.LongStringsAreReadWhole
   prf_store other(backend());
   ASSERT_TRUE(other.open(hnoteDataPath(), u"ATTRIB_VALUE"));
   ASSERT_TRUE(other.setString(u"BIG", utf8ToUtf16(big)));
@@ -428,16 +428,6 @@ TEST_P(HNoteFile, SavingKeepsWhatItDoesNotOwn) {
   ASSERT_TRUE(again.load(hnoteDataPath(), backend()));
   EXPECT_EQ(again.records[0].textHeight, 4.25);
   EXPECT_EQ(again.records[1], set.records[1]);
-}
-
-TEST_P(HNoteFile, AHugeValueIsTakenWhole) {
-  std::filesystem::create_directories(host.dir.file("Dat"));
-  const std::string layer(1 << 20, 'A');
-  vdtest::writeBytes(savedFile(), "[HNOTE_CSN]\r\nLAYER=" + layer + "\r\nCOLORTEXT=4\r\n");
-  HNoteDataSet set;
-  ASSERT_TRUE(set.load(hnoteDataPath(), backend()));
-  EXPECT_EQ(set.records[0].layer.size(), layer.size());
-  EXPECT_EQ(set.records[0].colorText, 4);
 }
 
 TEST_P(HNoteFile, GarbageGivesDefaultsAndTakesASave) {

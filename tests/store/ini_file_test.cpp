@@ -74,16 +74,6 @@ TEST(IniFile, LinesThatAreNotTouchedStayAsTheyWere) {
             "[A]\r\n  spaced  =  kept  \r\n\r\n[B]\r\nx=1\r\nnew=3\r\n\r\n\r\n[C]\r\ny=4\r\n");
 }
 
-TEST(IniFile, HostPathsWithBackslashesReachTheFile) {
-  ScratchDir dir;
-  std::filesystem::create_directory(dir.file("Dat"));
-  IniFileBackend backend;
-  const vstring hostPath = dir.path().u16string() + u"\\Dat\\x.ini";
-  ASSERT_TRUE(backend.write(hostPath, u"S", u"k", u"1"));
-  EXPECT_EQ(vdtest::readBytes(dir.file("Dat") / "x.ini"), vdtest::utf16File(u"[S]\r\nk=1\r\n"));
-  EXPECT_EQ(readValue(backend, hostPath, u"S", u"k"), u"1");
-}
-
 TEST(IniFile, GarbageReadsAsMissingKeysAndSurvivesAWrite) {
   ScratchDir dir;
   std::mt19937 random(5);
@@ -97,16 +87,6 @@ TEST(IniFile, GarbageReadsAsMissingKeysAndSurvivesAWrite) {
   ASSERT_TRUE(backend.write(dir.host("g.ini"), u"S", u"k2", u"v"));
   EXPECT_EQ(readValue(backend, dir.host("g.ini"), u"S", u"k"), u"ok");
   EXPECT_EQ(readValue(backend, dir.host("g.ini"), u"S", u"k2"), u"v");
-}
-
-TEST(IniFile, DocumentEditsOneLine) {
-  IniDocument doc = IniDocument::parse("[S]\r\nk = 1\r\n;k=2\r\n[T]\r\nk=3\r\n");
-  EXPECT_EQ(doc.find(u"s", u"K"), vstring(u"1"));
-  EXPECT_EQ(doc.find(u"T", u"k"), vstring(u"3"));
-  EXPECT_EQ(doc.find(u"U", u"k"), std::nullopt);
-  doc.set(u"S", u"K", u"9");
-  EXPECT_EQ(doc.serialize(), "[S]\r\nk=9\r\n;k=2\r\n[T]\r\nk=3\r\n");
-  EXPECT_EQ(doc.encoding(), IniDocument::Encoding::Ansi);
 }
 
 }  // namespace

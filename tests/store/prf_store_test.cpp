@@ -44,21 +44,6 @@ class PrfStore : public testing::TestWithParam<vdtest::BackendCase> {
   prf_store store{backend()};
 };
 
-TEST_P(PrfStore, IntegersReadOnlyFromCompleteNumbers) {
-  prf_store& s = storeOn("[S]\r\na=12\r\nb=12x\r\nc= -7 \r\nd=\r\ne=2147483648\r\nf=\"15\"\r\n");
-  struct Case {
-    const char16_t* key;
-    bool ok;
-    int32_t value;
-  } cases[] = {{u"a", true, 12}, {u"b", false, 0}, {u"c", true, -7}, {u"d", false, 0},
-               {u"e", false, 0}, {u"f", true, 15}, {u"missing", false, 0}};
-  for (const Case& c : cases) {
-    int32_t v = 99;
-    EXPECT_EQ(s.getInt(c.key, v), c.ok) << utf16ToUtf8(c.key);
-    EXPECT_EQ(v, c.value) << utf16ToUtf8(c.key);
-  }
-}
-
 TEST_P(PrfStore, RealsRoundTripAtSixDigitsAndRefuseNonNumbers) {
   prf_store& s = storeOn("[S]\r\nn=nan\r\nbig=1e999\r\ninf=inf\r\nok=.5\r\n");
   ASSERT_TRUE(s.setDouble(u"r", 0.1234567));
