@@ -18,6 +18,8 @@ vstring upper(vd::vstring_view name) {
 
 bool isDimension(const Entity& e) { return !e.erased && e.view().isType(u"DIMENSION"); }
 
+bool isAnonymousDimensionBlock(const Block& b) { return isDimensionBlockName(b.name) && (b.flags & 1) != 0; }
+
 }  // namespace
 
 bool isDimensionBlockName(vd::vstring_view name) {
@@ -30,6 +32,12 @@ DimensionBlocks::DimensionBlocks(const Drawing& drawing, const std::map<vstring,
   std::vector<const Entity*> others;  // every other live entity, for the names it gives in group 2
   for (const Entity* e : drawing.entities()) (isDimension(*e) ? dimensions : others).push_back(e);
   for (const auto& b : drawing.blocks()) {
+    // A dimension's own block holds its graphics: it is written as it is, in
+    // place of a regenerated one, or left out. Nothing in it is drawn anew or
+    // keeps another block: a dimension in it given a block of its own, or a
+    // name in it keeping one, would make a save write blocks that the next
+    // save leaves out, once this block is gone.
+    if (isAnonymousDimensionBlock(*b)) continue;
     for (const auto& e : b->entities) {
       if (!e->erased) (isDimension(*e) ? dimensions : others).push_back(e.get());
     }
@@ -95,7 +103,7 @@ const DimensionBlock* DimensionBlocks::replacing(const Block& block) const {
 }
 
 bool DimensionBlocks::orphaned(const Block& block) const {
-  if (!isDimensionBlockName(block.name) || (block.flags & 1) == 0 || replacing(block)) return false;
+  if (!isAnonymousDimensionBlock(block) || replacing(block)) return false;
   return named_.count(upper(block.name)) == 0;
 }
 

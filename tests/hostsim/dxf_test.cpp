@@ -333,6 +333,43 @@ TEST_F(DxfTest, ANewDimensionBlockNeverTakesTheNameOfAKeptOne) {
   EXPECT_TRUE(hostsim::dxf::writeDxf(*back.drawing, {}) == out) << "a second save writes what the first wrote";
 }
 
+// What lies in a dimension's own block ("*D", anonymous) is its graphics: a
+// dimension in there gets no block of its own, and a block it names is not
+// kept by it. Else a save would write blocks that, with the dimension's block
+// left out as unused, the next save leaves out.
+TEST(DxfReader, ADimensionBlockIsWrittenAsItIsOrNotAtAll) {
+  const std::string dimension =
+      "  0\nDIMENSION\n100\nAcDbEntity\n  8\n0\n100\nAcDbDimension\n  2\n*D4\n"
+      " 10\n40\n 20\n10\n 30\n0\n 11\n20\n 21\n10\n 31\n0\n 70\n32\n100\nAcDbAlignedDimension\n"
+      " 13\n0\n 23\n0\n 33\n0\n 14\n40\n 24\n0\n 34\n0\n 50\n0\n100\nAcDbRotatedDimension\n";
+  auto block = [](const std::string& name, const std::string& records) {
+    return "  0\nBLOCK\n  8\n0\n  2\n" + name + "\n 70\n1\n 10\n0\n 20\n0\n 30\n0\n" + records +
+           "  0\nENDBLK\n  8\n0\n";
+  };
+  const std::string blocks = "  0\nSECTION\n  2\nBLOCKS\n" + block("*D2", dimension) +
+                             block("*D4", "  0\nPOINT\n  8\n0\n 10\n0\n 20\n0\n 30\n0\n") + "  0\nENDSEC\n";
+  const struct {
+    const char* what;
+    std::string entities;
+    std::vector<std::u16string> blocks;  // the blocks written
+  } cases[] = {
+      {"nothing names the dimension's block", "", {}},
+      {"a reference keeps it", "  0\nINSERT\n  8\n0\n  2\n*D2\n 10\n0\n 20\n0\n 30\n0\n", {u"*D2"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(blocks + entitiesFile(c.entities));
+    ASSERT_TRUE(r.drawing) << r.error;
+    const std::string out = hostsim::dxf::writeDxf(*r.drawing, {});
+    hostsim::dxf::ReadResult back = hostsim::dxf::readDxf(out);
+    ASSERT_TRUE(back.drawing) << back.error;
+    std::vector<std::u16string> names;
+    for (const auto& b : back.drawing->blocks()) names.push_back(b->name);
+    EXPECT_EQ(names, c.blocks);
+    EXPECT_TRUE(hostsim::dxf::writeDxf(*back.drawing, {}) == out) << "a second save writes what the first wrote";
+  }
+}
+
 TEST(DxfText, EveryCharacterComesBackAsItWasWritten) {
   const vstring text = u"\u017dlu\u0165ou\u010dk\u00fd k\u016f\u0148 \u4e2d\u20ac";
   std::string encoded = hostsim::dxf::encodeText(text);
