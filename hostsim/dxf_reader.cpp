@@ -367,12 +367,19 @@ class Reader {
   bool prepare() {
     Group g;
     std::string lastVariable;
+    // The version and code page count only as variables of the HEADER
+    // section: a 9 group elsewhere (in an entity, an object) is data, and
+    // the writer puts it out as such, in a file of its own version.
+    bool inHeader = false, sectionName = false;
     while (source_.next(g, error_)) {
+      std::string_view value = trim(g.value);
+      if (sectionName && g.code == 2) inHeader = value == "HEADER";
+      if (g.code == 0 && value == "ENDSEC") inHeader = false;
+      sectionName = g.code == 0 && value == "SECTION";
       if (g.code == 9) {
-        lastVariable = std::string(trim(g.value));
+        lastVariable = inHeader ? std::string(value) : std::string();
         continue;
       }
-      std::string_view value = trim(g.value);
       if (lastVariable == "$ACADVER") utf8_ = utf8_ || value >= "AC1021";
       if (lastVariable == "$DWGCODEPAGE" && vd::equalsNoCaseAscii(value, "ANSI_1252")) cp1252_ = true;
       if (g.code == 5 || g.code == 105) {

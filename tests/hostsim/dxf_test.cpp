@@ -811,6 +811,22 @@ TEST(DxfReader, ShortObjectRecordsReadRightAfterTheListMovesThem) {
 
 namespace {
 
+// Only the HEADER section's $ACADVER makes a file UTF-8: a 9 group in an
+// entity is data, and the file stays in code page 1250, before and after a save.
+TEST(DxfReader, AVersionOutsideTheHeaderIsData) {
+  const std::string text = entitiesFile(
+      "  0\nACME_WIDGET\n  5\n40\n100\nAcDbEntity\n  8\n0\n100\nAcmeWidget\n  9\n$ACADVER\n  1\nAC1032\n"
+      "  0\nTEXT\n  5\n41\n100\nAcDbEntity\n  8\n0\n100\nAcDbText\n 10\n0\n 20\n0\n 40\n1\n  1\nb\x8Ez\n");
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+  ASSERT_TRUE(r.drawing) << r.error;
+  EXPECT_EQ(r.drawing->findEntity(u"41")->view().text(1), u"b\u017dz");
+  const std::string out = hostsim::dxf::writeDxf(*r.drawing, {});
+  hostsim::dxf::ReadResult back = hostsim::dxf::readDxf(out);
+  ASSERT_TRUE(back.drawing) << back.error;
+  EXPECT_EQ(back.drawing->findEntity(u"41")->view().text(1), u"b\u017dz");
+  EXPECT_TRUE(hostsim::dxf::writeDxf(*back.drawing, {}) == out) << "a second save writes what the first wrote";
+}
+
 // A block name that holds what a value line cannot (a line end, a NUL, a
 // backslash that starts "U+") is found by that name after a save and a read.
 TEST(DxfReader, BlockNamesSurviveASaveAndARead) {
