@@ -1,5 +1,5 @@
-// The value text of a height dimension and the direction class that decides
-// how a mark's underline runs.
+// The value text of a height dimension, the direction class that decides
+// how a mark's underline runs, and the settings' numbers as typed and shown.
 #pragma once
 #include <optional>
 
