@@ -28,17 +28,18 @@ bool isHexDigit(vchar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <=
 
 // A text goes out as the reader takes it back: one line without NUL bytes, in
 // code page 1250, every other character as a "\U+" escape. What the reader
-// would not give back as it stands is escaped too: a control character (a line
-// end would split the value, a NUL is refused, a CR at the end is dropped) and
-// a backslash in front of "U+", which would read as the start of an escape.
+// would not give back as it stands is escaped too: a line end (it would split
+// the value, and a CR at the end is dropped), a NUL (refused) and a backslash
+// in front of "U+", which would read as the start of an escape. Other control
+// characters stay as they are: a tab around a subclass marker is read past.
 std::string encodeText(vstring_view text) {
   std::string out;
   out.reserve(text.size());
   char buf[16];
   for (size_t i = 0; i < text.size(); ++i) {
     vchar c = text[i];
-    const bool escapeStart = c == u'\\' && text.substr(i + 1, 2) == u"U+";
-    if (c >= 0x20 && c < 0x80 && !escapeStart) {
+    const bool mustEscape = c == u'\n' || c == u'\r' || c == 0 || (c == u'\\' && text.substr(i + 1, 2) == u"U+");
+    if (c < 0x80 && !mustEscape) {
       out.push_back(static_cast<char>(c));
       continue;
     }

@@ -378,7 +378,8 @@ TEST(DxfText, EveryCharacterComesBackAsItWasWritten) {
   EXPECT_EQ(hostsim::dxf::decodeText("\\U+00", false), u"\\U+00") << "a cut escape stays text";
   // What the reader would not give back as it stands goes out escaped: line
   // ends, NUL, a backslash that starts "U+", and a digit behind a small
-  // escape that would make it one of eight digits.
+  // escape that would make it one of eight digits. Other control characters
+  // go out as they are.
   const struct {
     vstring text;
     const char* encoded;
@@ -388,9 +389,9 @@ TEST(DxfText, EveryCharacterComesBackAsItWasWritten) {
       {vstring(u"a\0b", 3), "a\\U+0000b"},
       {u"\\U+0041", "\\U+005CU+0041"},
       {u"\\P\\U", "\\P\\U"},
-      {u"\x01" u"0000", "\\U+0001\\U+0030000"},
-      {u"\x10" u"FFFF", "\\U+0010\\U+0046FFF"},
-      {u"\x11" u"0000", "\\U+00110000"},
+      {u"\r" u"0000", "\\U+000D\\U+0030000"},
+      {u"\n" u"FFFF", "\\U+000A\\U+0046FFF"},
+      {u"\t\x01" u"0000", "\t\x01" "0000"},
       {u"\u4e2d" u"0001", "\\U+4E2D0001"},
   };
   for (const auto& c : cases) {
