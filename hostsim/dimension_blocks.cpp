@@ -32,12 +32,13 @@ DimensionBlocks::DimensionBlocks(const Drawing& drawing, const std::map<vstring,
   std::vector<const Entity*> others;  // every other live entity, for the names it gives in group 2
   for (const Entity* e : drawing.entities()) (isDimension(*e) ? dimensions : others).push_back(e);
   for (const auto& b : drawing.blocks()) {
-    // A dimension's own block holds its graphics: it is written as it is, in
-    // place of a regenerated one, or left out. Nothing in it is drawn anew or
-    // keeps another block: a dimension in it given a block of its own, or a
-    // name in it keeping one, would make a save write blocks that the next
-    // save leaves out, once this block is gone.
-    if (isAnonymousDimensionBlock(*b)) continue;
+    // A dimension's block ("*D", anonymous or not) holds its graphics: it is
+    // written as it is, in place of a regenerated one, or left out. Nothing
+    // in it is drawn anew or keeps another block: a dimension in it given a
+    // block of its own (or this one), or a name in it keeping one, would make
+    // a save write blocks that the next save leaves out, once this block is
+    // gone or replaced.
+    if (isDimensionBlockName(b->name)) continue;
     for (const auto& e : b->entities) {
       if (!e->erased) (isDimension(*e) ? dimensions : others).push_back(e.get());
     }

@@ -266,7 +266,9 @@ TEST_F(DxfTest, AnglesAreDegreesInTheFileAndRadiansInChainsButHatchesAndMultilin
       ASSERT_TRUE(before && after);
       std::optional<double> a = before->view().real(code), b = after->view().real(code);
       EXPECT_EQ(a.has_value(), b.has_value());
-      if (a && b) EXPECT_EQ(*a, *b) << "handle " << char(handle[0]) << char(handle[1]) << " group " << code;
+      if (a && b) {
+        EXPECT_EQ(*a, *b) << "handle " << char(handle[0]) << char(handle[1]) << " group " << code;
+      }
     }
   }
 }
@@ -342,23 +344,30 @@ TEST(DxfReader, ADimensionBlockIsWrittenAsItIsOrNotAtAll) {
       "  0\nDIMENSION\n100\nAcDbEntity\n  8\n0\n100\nAcDbDimension\n  2\n*D4\n"
       " 10\n40\n 20\n10\n 30\n0\n 11\n20\n 21\n10\n 31\n0\n 70\n32\n100\nAcDbAlignedDimension\n"
       " 13\n0\n 23\n0\n 33\n0\n 14\n40\n 24\n0\n 34\n0\n 50\n0\n100\nAcDbRotatedDimension\n";
-  auto block = [](const std::string& name, const std::string& records) {
-    return "  0\nBLOCK\n  8\n0\n  2\n" + name + "\n 70\n1\n 10\n0\n 20\n0\n 30\n0\n" + records +
+  auto block = [](const std::string& name, const std::string& records, const char* flags = "1") {
+    return "  0\nBLOCK\n  8\n0\n  2\n" + name + "\n 70\n" + flags + "\n 10\n0\n 20\n0\n 30\n0\n" + records +
            "  0\nENDBLK\n  8\n0\n";
   };
   const std::string blocks = "  0\nSECTION\n  2\nBLOCKS\n" + block("*D2", dimension) +
                              block("*D4", "  0\nPOINT\n  8\n0\n 10\n0\n 20\n0\n 30\n0\n") + "  0\nENDSEC\n";
+  // A "*D" block without the anonymous flag holding a dimension that names
+  // that very block: it is kept as it is, not replaced by its own dimension.
+  std::string self = dimension;
+  self.replace(self.find("*D4"), 3, "*D6");
+  const std::string selfNamed = "  0\nSECTION\n  2\nBLOCKS\n" + block("*D6", self, "0") + "  0\nENDSEC\n";
   const struct {
     const char* what;
     std::string entities;
     std::vector<std::u16string> blocks;  // the blocks written
+    bool selfNamed = false;
   } cases[] = {
       {"nothing names the dimension's block", "", {}},
       {"a reference keeps it", "  0\nINSERT\n  8\n0\n  2\n*D2\n 10\n0\n 20\n0\n 30\n0\n", {u"*D2"}},
+      {"a block not flagged anonymous, named by its own dimension", "", {u"*D6"}, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(blocks + entitiesFile(c.entities));
+    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf((c.selfNamed ? selfNamed : blocks) + entitiesFile(c.entities));
     ASSERT_TRUE(r.drawing) << r.error;
     const std::string out = hostsim::dxf::writeDxf(*r.drawing, {});
     hostsim::dxf::ReadResult back = hostsim::dxf::readDxf(out);
