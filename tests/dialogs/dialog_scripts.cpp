@@ -14,7 +14,9 @@
 // ID and returns what ended it; "TrueColour COLOUR" asks the host's
 // true-colour dialog (SetColorDialogTrueColor) showing COLOUR; "Edit" runs the edit dialog 1001 and, when it
 // ends with 1006, the settings dialog 1000 after it; "Box FLAGS TEXT" shows a
-// message box owned by the host's window and returns the button pressed.
+// message box owned by the host's window and returns the button pressed;
+// "LossyBox FLAGS TEXT" shows it too, but loses the first release of the
+// mouse button on its buttons (-1 when none was lost).
 #include <windows.h>
 
 #include <algorithm>
@@ -48,6 +50,21 @@ HMODULE g_module = nullptr;
 
 bool moduleString(int id, vd::vstring& out) { return vdhost::loadModuleText(g_module, id, out); }
 
+thread_local bool t_releaseLost = false;
+
+// Turns the first WM_LBUTTONUP taken from the queue for a button into nothing.
+LRESULT CALLBACK loseFirstRelease(int code, WPARAM wParam, LPARAM lParam) {
+  auto* msg = reinterpret_cast<MSG*>(lParam);
+  if (code == HC_ACTION && wParam == PM_REMOVE && !t_releaseLost && msg->message == WM_LBUTTONUP) {
+    wchar_t cls[16];
+    if (GetClassNameW(msg->hwnd, cls, 16) > 0 && lstrcmpiW(cls, L"Button") == 0) {
+      msg->message = WM_NULL;
+      t_releaseLost = true;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // The module side of the scripts: the sample dialogs, with the module's
 // resources, and the host bound in this process as the module binds it.
 class SampleModule : public hostsim::ModuleFace {
@@ -78,9 +95,17 @@ class SampleModule : public hostsim::ModuleFace {
       result = vd::hostCallOr<&vd::HostApi::SetColorDialogTrueColor>(0, static_cast<void*>(&record));
       return true;
     }
-    if (name == "Box" && args.size() == 2) {
+    if ((name == "Box" || name == "LossyBox") && args.size() == 2) {
+      // LossyBox: the first release of the mouse button a button of the box
+      // gets is lost, as when the display's pointer moves out between press
+      // and release; the press must be given again.
+      HHOOK hook = name == "LossyBox" ? SetWindowsHookExW(WH_GETMESSAGE, &loseFirstRelease, nullptr, GetCurrentThreadId())
+                                      : nullptr;
+      t_releaseLost = false;
       result = MessageBoxW(static_cast<HWND>(Host::instance().mainWindow), ui::utf8ToWide(args[1]).c_str(), L"VELDRA",
                            static_cast<UINT>(std::strtoul(args[0].c_str(), nullptr, 10)));
+      if (hook) UnhookWindowsHookEx(hook);
+      if (name == "LossyBox" && !t_releaseLost) result = -1;  // the release never came to be lost
       return true;
     }
     return false;

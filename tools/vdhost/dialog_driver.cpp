@@ -30,9 +30,21 @@ constexpr auto kShowTimeout = std::chrono::seconds(5);
 constexpr auto kFocusTimeout = std::chrono::seconds(1);
 // Clicks a `check` gives a check box at most: three reach every state of a three-state box.
 constexpr int kMostClicks = 3;
+// Presses a message box's button gets at most. A press closes the box (but
+// Help) once the loop has handled it; one that did not was lost, as when the
+// display's own pointer moved out of the button between its press and
+// release, and is given again.
+constexpr int kMostPresses = 3;
 
 // The driver of this thread, for the hook.
 thread_local DialogDriver* t_driver = nullptr;
+
+HWND buttonOf(const MessageBoxView& box, int id) {
+  for (HWND b : box.buttonWindows) {
+    if (GetDlgCtrlID(b) == id) return b;
+  }
+  return nullptr;
+}
 
 bool isDialogClass(HWND window) {
   wchar_t cls[16];
@@ -257,6 +269,15 @@ void DialogDriver::meet(HWND window) {
   const std::string offered =
       next ? std::string("the script answers ") + hostsim::answerKindName(next->kind) : "the script has no line left";
   if (std::optional<MessageBoxView> box = readMessageBox(window)) {
+    Appeared& met = appeared_.front();
+    if (met.pressed && met.pressed != IDHELP && met.presses < kMostPresses) {
+      if (HWND button = buttonOf(*box, met.pressed)) {
+        ++met.presses;
+        met.since = Clock::now();
+        postMoveAndClick(button, clientCentre(button));
+        return;
+      }
+    }
     if (!next || next->kind != Answer::Kind::MessageBox) {
       fail(line, "a message box " + quoted(ui::toWide(box->caption)) + " is showing (" + quoted(ui::toWide(box->text)) +
                      ") but " + offered);
@@ -291,9 +312,8 @@ void DialogDriver::answerBox(HWND window, const Answer& line) {
   std::optional<MessageBoxView> box = readMessageBox(window);
   if (!box) return;
   const int id = line.dialog.id;
-  auto button =
-      std::find_if(box->buttonWindows.begin(), box->buttonWindows.end(), [&](HWND b) { return GetDlgCtrlID(b) == id; });
-  if (button == box->buttonWindows.end()) {
+  HWND button = buttonOf(*box, id);
+  if (!button) {
     fail(line.line, "the message box " + quoted(ui::toWide(box->caption)) + " has no button " + std::to_string(id) +
                         " (it has " + buttonsOf(*box) + ")");
     return;
@@ -303,10 +323,13 @@ void DialogDriver::answerBox(HWND window, const Answer& line) {
              std::to_string(box->flags()) + " (" + describeFlags(box->flags()) + "), pressed " + buttonName(id) + ": ")
                 .c_str(),
             box->text);
-  postMoveAndClick(*button, clientCentre(*button));
+  postMoveAndClick(button, clientCentre(button));
   // Help closes no box: one still showing once the click is handled is met
   // again, so it stays among the appeared.
-  appeared_.front().since = Clock::now();
+  Appeared& met = appeared_.front();
+  met.since = Clock::now();
+  met.pressed = id;
+  met.presses = 1;
 }
 
 void DialogDriver::focusOn(Frame& frame, HWND control) {

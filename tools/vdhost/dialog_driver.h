@@ -62,6 +62,8 @@ class DialogDriver {
   struct Appeared {
     HWND window;
     Clock::time_point since;
+    int pressed = 0;  // a message box: the button the script pressed in it
+    int presses = 0;  // how often that press was given
   };
 
   static LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
