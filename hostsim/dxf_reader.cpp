@@ -19,14 +19,14 @@ using vd::ChainBuilder;
 using vd::OwnedChain;
 using vd::vstring_view;
 
-namespace {
-
 int hexDigit(vchar c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
   if (c >= u'A' && c <= u'F') return c - u'A' + 10;
   if (c >= u'a' && c <= u'f') return c - u'a' + 10;
   return -1;
 }
+
+namespace {
 
 // The value of `count` hex digits at `at`; -1 when one is not a digit or the text ends.
 long hexValue(vstring_view s, size_t at, size_t count) {

@@ -30,6 +30,9 @@ ReadResult loadDxf(const std::string& path);
 // (\U+ with eight digits for a character beyond U+FFFF).
 vstring decodeText(std::string_view raw, bool utf8);
 
+// The value of a hex digit (either case); -1 for any other character.
+int hexDigit(vchar c);
+
 // At most this many bytes of a bad line are quoted in a message.
 constexpr size_t kQuotedBytes = 80;
 

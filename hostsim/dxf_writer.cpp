@@ -10,6 +10,7 @@
 
 #include "host/names.h"
 #include "hostsim/dimension_blocks.h"
+#include "hostsim/dxf_reader.h"
 #include "hostsim/dxf_schema.h"
 #include "hostsim/host.h"
 #include "hostsim/number_text.h"
@@ -19,12 +20,6 @@ namespace hostsim::dxf {
 using vd::ChainItem;
 using vd::ChainView;
 using vd::vstring_view;
-
-namespace {
-
-bool isHexDigit(vchar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
-
-}  // namespace
 
 // A text goes out as the reader takes it back: one line without NUL bytes, in
 // code page 1250, every other character as a "\U+" escape. What the reader
@@ -63,7 +58,7 @@ std::string encodeText(vstring_view text) {
     // "\U+0001" to "\U+0010" and four hex digits behind would read as one
     // escape of eight digits (a character beyond U+FFFF): the digit goes out
     // as an escape of its own.
-    if (c >= 0x01 && c <= 0x10 && i + 1 < text.size() && isHexDigit(text[i + 1])) {
+    if (c >= 0x01 && c <= 0x10 && i + 1 < text.size() && hexDigit(text[i + 1]) >= 0) {
       std::snprintf(buf, sizeof buf, "\\U+%04X", static_cast<unsigned>(text[++i]));
       out += buf;
     }
