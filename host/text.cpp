@@ -8,29 +8,50 @@
 
 namespace vd {
 
+// A byte sequence that is not well-formed UTF-8 (a stray continuation byte, a
+// cut or overlong sequence, an encoded surrogate, a value beyond U+10FFFF)
+// becomes one U+FFFD for each maximal part of it, the way browsers and
+// Windows' own converter read it. The bytes after such a part are read
+// afresh, so one bad byte never swallows the letter that follows it.
 vstring utf8ToUtf16(std::string_view s) {
   vstring out;
   out.reserve(s.size());
   size_t i = 0;
   while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    char32_t cp = 0xFFFD;
-    size_t len = 1;
+    const unsigned c = static_cast<unsigned char>(s[i++]);
     if (c < 0x80) {
-      cp = c;
-    } else if ((c >> 5) == 0x6 && i + 1 < s.size()) {
-      cp = ((c & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu);
-      len = 2;
-    } else if ((c >> 4) == 0xE && i + 2 < s.size()) {
-      cp = ((c & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu);
-      len = 3;
-    } else if ((c >> 3) == 0x1E && i + 3 < s.size()) {
-      cp = ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) |
-           (s[i + 3] & 0x3Fu);
-      len = 4;
+      out.push_back(static_cast<vchar>(c));
+      continue;
     }
-    i += len;
-    if (cp >= 0x10000) {
+    size_t more = 0;
+    char32_t cp = 0;
+    // The allowed range of the first continuation byte excludes overlong
+    // forms (E0, F0), surrogates (ED) and values past U+10FFFF (F4).
+    unsigned low = 0x80, high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+      more = 1, cp = c & 0x1Fu;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      more = 2, cp = c & 0x0Fu;
+      if (c == 0xE0) low = 0xA0;
+      if (c == 0xED) high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      more = 3, cp = c & 0x07u;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;
+    } else {
+      out.push_back(0xFFFD);
+      continue;
+    }
+    for (; more > 0; --more) {
+      const unsigned b = i < s.size() ? static_cast<unsigned char>(s[i]) : 0;
+      if (i >= s.size() || b < low || b > high) break;
+      cp = (cp << 6) | (b & 0x3Fu);
+      low = 0x80, high = 0xBF;
+      ++i;
+    }
+    if (more > 0) {
+      out.push_back(0xFFFD);
+    } else if (cp >= 0x10000) {
       cp -= 0x10000;
       out.push_back(static_cast<vchar>(0xD800 + (cp >> 10)));
       out.push_back(static_cast<vchar>(0xDC00 + (cp & 0x3FF)));
@@ -49,6 +70,8 @@ std::string utf16ToUtf8(vstring_view s) {
     if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
+    } else if (cp >= 0xD800 && cp < 0xE000) {
+      cp = 0xFFFD;  // a surrogate without its partner has no UTF-8 form
     }
     if (cp < 0x80) {
       out.push_back(static_cast<char>(cp));

@@ -20,6 +20,33 @@ TEST(Text, Utf8AndUtf16RoundTrip) {
   EXPECT_EQ(vd::utf8ToUtf16("\xF0\x9F\x93\x90").size(), 2u) << "a surrogate pair";
 }
 
+TEST(Text, BytesThatAreNotUtf8BecomeReplacementCharacters) {
+  // One U+FFFD per maximal bad part; what follows it is read afresh.
+  const struct {
+    const char* bytes;
+    const char16_t* wide;
+  } cases[] = {
+      {"\xC4N", u"\uFFFDN"},                  // a lead byte without its continuation
+      {"a\x80z", u"a\uFFFDz"},                // a stray continuation byte
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},          // overlong '/'
+      {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},  // overlong in three bytes
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // an encoded surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
+      {"\xE2\x82", u"\uFFFD"},               // cut at the end: one part
+      {"\xE2\x82x", u"\uFFFDx"},
+      {"\xF0\x9F\x93", u"\uFFFD"},
+      {"\xFF\xFE", u"\uFFFD\uFFFD"},
+      {"\xEF\xBF\xBD", u"\uFFFD"},            // U+FFFD itself is fine
+      {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},    // the last code point
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(vd::utf8ToUtf16(c.bytes), vstring(c.wide)) << c.bytes;
+  }
+  // A lone surrogate is written as U+FFFD, so what is written is UTF-8.
+  EXPECT_EQ(vd::utf16ToUtf8(vstring(1, char16_t(0xD800)) + u"a"), "\xEF\xBF\xBD" "a");
+  EXPECT_EQ(vd::utf16ToUtf8(vstring(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
+}
+
 TEST(Text, CodePage1250) {
   // Czech letters have fixed bytes in 1250; a character outside it becomes '?'.
   struct {
