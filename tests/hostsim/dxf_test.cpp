@@ -340,10 +340,12 @@ TEST_F(DxfTest, ANewDimensionBlockNeverTakesTheNameOfAKeptOne) {
 // kept by it. Else a save would write blocks that, with the dimension's block
 // left out as unused, the next save leaves out.
 TEST(DxfReader, ADimensionBlockIsWrittenAsItIsOrNotAtAll) {
-  const std::string dimension =
-      "  0\nDIMENSION\n100\nAcDbEntity\n  8\n0\n100\nAcDbDimension\n  2\n*D4\n"
-      " 10\n40\n 20\n10\n 30\n0\n 11\n20\n 21\n10\n 31\n0\n 70\n32\n100\nAcDbAlignedDimension\n"
-      " 13\n0\n 23\n0\n 33\n0\n 14\n40\n 24\n0\n 34\n0\n 50\n0\n100\nAcDbRotatedDimension\n";
+  auto dimensionNaming = [](const std::string& blockName) {
+    return "  0\nDIMENSION\n100\nAcDbEntity\n  8\n0\n100\nAcDbDimension\n  2\n" + blockName +
+           "\n 10\n40\n 20\n10\n 30\n0\n 11\n20\n 21\n10\n 31\n0\n 70\n32\n100\nAcDbAlignedDimension\n"
+           " 13\n0\n 23\n0\n 33\n0\n 14\n40\n 24\n0\n 34\n0\n 50\n0\n100\nAcDbRotatedDimension\n";
+  };
+  const std::string dimension = dimensionNaming("*D4");
   auto block = [](const std::string& name, const std::string& records, const char* flags = "1") {
     return "  0\nBLOCK\n  8\n0\n  2\n" + name + "\n 70\n" + flags + "\n 10\n0\n 20\n0\n 30\n0\n" + records +
            "  0\nENDBLK\n  8\n0\n";
@@ -352,9 +354,8 @@ TEST(DxfReader, ADimensionBlockIsWrittenAsItIsOrNotAtAll) {
                              block("*D4", "  0\nPOINT\n  8\n0\n 10\n0\n 20\n0\n 30\n0\n") + "  0\nENDSEC\n";
   // A "*D" block without the anonymous flag holding a dimension that names
   // that very block: it is kept as it is, not replaced by its own dimension.
-  std::string self = dimension;
-  self.replace(self.find("*D4"), 3, "*D6");
-  const std::string selfNamed = "  0\nSECTION\n  2\nBLOCKS\n" + block("*D6", self, "0") + "  0\nENDSEC\n";
+  const std::string selfNamed =
+      "  0\nSECTION\n  2\nBLOCKS\n" + block("*D6", dimensionNaming("*D6"), "0") + "  0\nENDSEC\n";
   const struct {
     const char* what;
     std::string entities;
