@@ -128,11 +128,11 @@ CASES = {
         plan(3000, 0, "+3.000", rot=90, leader=((3100, -800), (3000 + CY, 0 - CX), "_DOT", 0.25)),
         plan(4000, 0, "+3.000", origin=(CX, CY)),
     ]),
-    # The demo on examples/plan.dxf at 1:100 (F = 100): plan-view marks, one
-    # on a leader with the demo's 1.8 mm dot, a two-level base with the
+    # heightdim/plan_marks.vds on examples/plan.dxf at 1:100 (F = 100): plan-view marks, one
+    # on a leader with the 1.8 mm dot of examples/userdata, a two-level base with the
     # floor and the level above the sea, DIN marks on a base of their own.
     # The plan's own block references stay.
-    "demo": dict(others=11, marks=[
+    "plan_marks": dict(others=11, marks=[
         plan(1200, 3600, "±0.000"),
         plan(7300, 3100, "+0.020", end="filled"),
         plan(2800, 2400, "-0.015", leader=((1400, 1500), (2800 - 100 * CX, 2400 - 100 * CY), "_DOT", 1.8)),
