@@ -9,11 +9,11 @@
 namespace vd {
 
 // A byte sequence that is not well-formed UTF-8 (a stray continuation byte, a
-// cut or overlong sequence, an encoded surrogate, a value beyond U+10FFFF)
-// becomes one U+FFFD for each maximal part of it, the way browsers and
-// Windows' own converter read it. The bytes after such a part are read
+// cut or overlong sequence, an encoded surrogate unless kept, a value beyond
+// U+10FFFF) becomes one U+FFFD for each maximal part of it, the way browsers
+// and Windows' own converter read it. The bytes after such a part are read
 // afresh, so one bad byte never swallows the letter that follows it.
-vstring utf8ToUtf16(std::string_view s) {
+vstring utf8ToUtf16(std::string_view s, Surrogates lone) {
   vstring out;
   out.reserve(s.size());
   size_t i = 0;
@@ -33,7 +33,7 @@ vstring utf8ToUtf16(std::string_view s) {
     } else if (c >= 0xE0 && c <= 0xEF) {
       more = 2, cp = c & 0x0Fu;
       if (c == 0xE0) low = 0xA0;
-      if (c == 0xED) high = 0x9F;
+      if (c == 0xED && lone == Surrogates::Replace) high = 0x9F;
     } else if (c >= 0xF0 && c <= 0xF4) {
       more = 3, cp = c & 0x07u;
       if (c == 0xF0) low = 0x90;
@@ -62,7 +62,7 @@ vstring utf8ToUtf16(std::string_view s) {
   return out;
 }
 
-std::string utf16ToUtf8(vstring_view s) {
+std::string utf16ToUtf8(vstring_view s, Surrogates lone) {
   std::string out;
   out.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
@@ -70,7 +70,7 @@ std::string utf16ToUtf8(vstring_view s) {
     if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
-    } else if (cp >= 0xD800 && cp < 0xE000) {
+    } else if (cp >= 0xD800 && cp < 0xE000 && lone == Surrogates::Replace) {
       cp = 0xFFFD;  // a surrogate without its partner has no UTF-8 form
     }
     if (cp < 0x80) {

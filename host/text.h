@@ -12,8 +12,15 @@ using vchar = char16_t;
 using vstring = std::u16string;
 using vstring_view = std::u16string_view;
 
-vstring utf8ToUtf16(std::string_view utf8);
-std::string utf16ToUtf8(vstring_view utf16);
+// Bytes that are not well-formed UTF-8 read as U+FFFD, and a surrogate
+// without its partner writes as U+FFFD, as Windows converts them. The host
+// scripts and transcripts of the test host must carry any UTF-16 text the
+// module takes or leaves, lone surrogates too: with Surrogates::Keep a
+// surrogate's three-byte form reads as that code unit, and a lone surrogate
+// writes as it (the form known as WTF-8).
+enum class Surrogates { Replace, Keep };
+vstring utf8ToUtf16(std::string_view utf8, Surrogates lone = Surrogates::Replace);
+std::string utf16ToUtf8(vstring_view utf16, Surrogates lone = Surrogates::Replace);
 
 // Code page 1250 is what the host's 8-bit ("A") exports and GDI fonts use.
 std::string utf16ToCp1250(vstring_view text);

@@ -42,7 +42,7 @@ void logTrueColour(Host& host, std::uint32_t colour) {
 
 std::string quotedText(vd::vstring_view text) {
   std::string out = "\"";
-  for (char c : vd::utf16ToUtf8(text)) {
+  for (char c : vd::utf16ToUtf8(text, vd::Surrogates::Keep)) {
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;

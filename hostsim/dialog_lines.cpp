@@ -66,7 +66,7 @@ bool parsePixel(const std::string& text, int& x, int& y) {
 
 std::optional<DialogKey> keyNamed(const std::string& name) {
   for (const KeyName& k : kKeys) {
-    if (vd::equalsNoCaseAscii(vd::utf8ToUtf16(name), vd::utf8ToUtf16(k.name))) return k.key;
+    if (vd::equalsNoCaseAscii(scriptText(name), scriptText(k.name))) return k.key;
   }
   return std::nullopt;
 }
@@ -121,7 +121,7 @@ bool parseDialogLine(const std::vector<std::string>& w, Answer& out, std::string
   switch (verb->kind) {
     case Answer::Kind::Set:
     case Answer::Kind::Choose:
-      a.text = vd::utf8ToUtf16(w[2]);
+      a.text = scriptText(w[2]);
       a.source += " " + quoted(w[2]);
       break;
     case Answer::Kind::Check: {
@@ -159,7 +159,7 @@ bool parseDialogLine(const std::vector<std::string>& w, Answer& out, std::string
     }
     case Answer::Kind::Picture:
       if (w[1].empty()) return fail();
-      a.text = vd::utf8ToUtf16(w[1]);
+      a.text = scriptText(w[1]);
       a.source = "picture " + (w[1].find(' ') == std::string::npos ? w[1] : quoted(w[1]));
       break;
     default:  // dialog, press, msgbox: the id alone

@@ -22,6 +22,11 @@
 
 namespace hostsim {
 
+// A text of a script as the module gets it. Scripts are UTF-8, and a
+// surrogate's three-byte form stands for that code unit, so that a script
+// can hand the module a lone surrogate.
+inline vd::vstring scriptText(std::string_view utf8) { return vd::utf8ToUtf16(utf8, vd::Surrogates::Keep); }
+
 using vd::vchar;
 using vd::vstring;
 

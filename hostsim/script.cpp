@@ -147,7 +147,7 @@ bool ScriptRunner::parseAnswer(const std::vector<std::string>& w, int line, Answ
   } else if (verb == "keyword") {
     a.kind = Answer::Kind::Keyword;
     if (w.size() < 2) error = "keyword wants a word";
-    a.text = vd::utf8ToUtf16(rest(w, 1));
+    a.text = scriptText(rest(w, 1));
   } else if (verb == "real") {
     a.kind = Answer::Kind::Real;
     if (w.size() != 2 || !parseReal(w[1], a.real)) error = wants("real wants a number", w, 1);
@@ -158,7 +158,7 @@ bool ScriptRunner::parseAnswer(const std::vector<std::string>& w, int line, Answ
     a.kind = Answer::Kind::Pick;
     if (w.size() < 2) error = "pick wants one or more handles";
     for (size_t i = 1; i < w.size(); ++i) {
-      vd::vstring h = normalHandle(vd::utf8ToUtf16(w[i]));
+      vd::vstring h = normalHandle(scriptText(w[i]));
       if (h.empty()) {
         error = "\"" + w[i] + "\" is not a handle";
         break;
@@ -198,7 +198,7 @@ bool readTextFile(const std::string& path, std::string& out) {
 }
 
 CommandArguments::CommandArguments(const std::vector<std::string>& utf8) {
-  for (const std::string& a : utf8) texts_.push_back(vd::utf16ToCp1250(vd::utf8ToUtf16(a)));
+  for (const std::string& a : utf8) texts_.push_back(vd::utf16ToCp1250(scriptText(a)));
   for (const std::string& a : texts_) argv_.push_back(a.c_str());
   argv_.push_back(nullptr);
 }
@@ -264,7 +264,7 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     host_.scale = dv;
   } else if (verb == "userdata") {
     if (!wantArgs(1)) return bad("userdata wants a folder");
-    host_.userDataPath = vd::utf8ToUtf16(w[1]);
+    host_.userDataPath = scriptText(w[1]);
   } else if (verb == "var") {
     if (w.size() < 4) return bad("var wants a name, a kind (real, short, point, string) and a value");
     Variable v;
@@ -281,25 +281,25 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
       if (!wantArgs(3) || !parsePoint(w[3], v.value)) return bad(wants("var point wants x,y or x,y,z", w, 3));
     } else if (kind == "string") {
       v.kind = Variable::Kind::String;
-      v.text = vd::utf8ToUtf16(rest(w, 3));
+      v.text = scriptText(rest(w, 3));
     } else {
       return bad("unknown variable kind " + kind);
     }
-    host_.setVariable(vd::utf8ToUtf16(w[1]), v);
+    host_.setVariable(scriptText(w[1]), v);
   } else if (verb == "env") {
     if (w.size() < 2) return bad("env wants a name and a text");
-    host_.environment[upperName(vd::utf8ToUtf16(w[1]))] = vd::utf8ToUtf16(rest(w, 2));
+    host_.environment[upperName(scriptText(w[1]))] = scriptText(rest(w, 2));
   } else if (verb == "layerkey") {
     if (w.size() < 3 || !parseInt(w[1], iv)) return bad("layerkey wants a number and a layer name");
-    host_.layerKeys[iv] = vd::utf8ToUtf16(rest(w, 2));
+    host_.layerKeys[iv] = scriptText(rest(w, 2));
   } else if (verb == "layer") {
     if (w.size() < 3 || w.size() > 4 || !parseInt(w[2], iv)) return bad("layer wants a name, a colour and maybe a key");
     const std::string error =
-        hostsim::defineLayer(host_, vd::utf8ToUtf16(w[1]), iv, w.size() == 4 ? vd::utf8ToUtf16(w[3]) : vstring());
+        hostsim::defineLayer(host_, scriptText(w[1]), iv, w.size() == 4 ? scriptText(w[3]) : vstring());
     if (!error.empty()) return bad(error);
   } else if (verb == "textstyle") {
     if (!wantArgs(1)) return bad("textstyle wants a name");
-    host_.textStyles.push_back(vd::utf16ToCp1250(vd::utf8ToUtf16(w[1])));
+    host_.textStyles.push_back(vd::utf16ToCp1250(scriptText(w[1])));
   } else if (verb == "omit") {
     if (!wantArgs(1)) return bad("omit wants an export name");
     if (initialized_) return bad("omit must come before init");
@@ -411,7 +411,7 @@ bool ScriptRunner::runColourExt(const std::vector<std::string>& w, int line) {
   std::optional<int> mode = w.size() >= 3 && w.size() <= 4 ? parseInteger(w[1]) : std::nullopt;
   std::optional<std::uint32_t> colour = mode ? parseColourValue(w[2]) : std::nullopt;
   if (!colour) return bad("colorext wants a mode, a colour (decimal or 0x hexadecimal) and, when it has one, a text");
-  vstring text = w.size() == 4 ? vd::utf8ToUtf16(w[3]) : vstring();
+  vstring text = w.size() == 4 ? scriptText(w[3]) : vstring();
   // Room for the text and for any name the module writes back.
   const int capacity = static_cast<int>(std::max<size_t>(kColourExtChars, text.size() + 1));
   // Dialogs the module shows are answered by the lines that follow.

@@ -30,7 +30,7 @@ TEST(Text, BytesThatAreNotUtf8BecomeReplacementCharacters) {
       {"a\x80z", u"a\uFFFDz"},                // a stray continuation byte
       {"\xC0\xAF", u"\uFFFD\uFFFD"},          // overlong '/'
       {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},  // overlong in three bytes
-      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // an encoded surrogate
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // an encoded surrogate (kept only on request, below)
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
       {"\xE2\x82", u"\uFFFD"},               // cut at the end: one part
       {"\xE2\x82x", u"\uFFFDx"},
@@ -45,6 +45,21 @@ TEST(Text, BytesThatAreNotUtf8BecomeReplacementCharacters) {
   // A lone surrogate is written as U+FFFD, so what is written is UTF-8.
   EXPECT_EQ(vd::utf16ToUtf8(vstring(1, char16_t(0xD800)) + u"a"), "\xEF\xBF\xBD" "a");
   EXPECT_EQ(vd::utf16ToUtf8(vstring(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
+}
+
+TEST(Text, KeptSurrogatesMakeEveryTextSurviveTheRoundTrip) {
+  using vd::Surrogates;
+  const vstring lone[] = {vstring(1, char16_t(0xD800)) + u"a", u"1" + vstring(1, char16_t(0xDFFF)),
+                          vstring{char16_t(0xDC00), char16_t(0xD800)}};  // the wrong order is two lone units
+  for (const vstring& text : lone) {
+    const std::string bytes = vd::utf16ToUtf8(text, Surrogates::Keep);
+    EXPECT_EQ(vd::utf8ToUtf16(bytes, Surrogates::Keep), text);
+    EXPECT_NE(vd::utf8ToUtf16(bytes), text) << "read as UTF-8, the surrogate is not a character";
+  }
+  EXPECT_EQ(vd::utf16ToUtf8(vstring(1, char16_t(0xD800)), Surrogates::Keep), "\xED\xA0\x80");
+  // Only the surrogate forms are let in: other bad bytes stay bad.
+  EXPECT_EQ(vd::utf8ToUtf16("\xC0\xAF\xED\x9F\xBF", Surrogates::Keep), u"\uFFFD\uFFFD\uD7FF");
+  EXPECT_EQ(vd::utf8ToUtf16("\xED\xC0", Surrogates::Keep), u"\uFFFD\uFFFD");
 }
 
 TEST(Text, CodePage1250) {
