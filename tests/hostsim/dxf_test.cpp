@@ -709,7 +709,9 @@ TEST_F(DxfTest, SavingKeepsTheSettingsAndHandlesOfTheFile) {
   hostsim::dxf::ReadResult dangling = hostsim::dxf::readDxf(
       [] {
         std::string t = settingsFile();
-        t.replace(t.find("342\n20\n"), 7, "342\n9F\n");
+        const size_t style = t.find("342\n20\n");  // the arrowhead block, by handle
+        EXPECT_NE(style, std::string::npos);
+        if (style != std::string::npos) t.replace(style + 4, 2, "9F");
         return t;
       }());
   ASSERT_TRUE(dangling.drawing) << dangling.error;
