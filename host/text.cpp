@@ -42,9 +42,9 @@ vstring utf8ToUtf16(std::string_view s, Surrogates lone) {
       out.push_back(0xFFFD);
       continue;
     }
-    for (; more > 0; --more) {
-      const unsigned b = i < s.size() ? static_cast<unsigned char>(s[i]) : 0;
-      if (i >= s.size() || b < low || b > high) break;
+    for (; more > 0 && i < s.size(); --more) {
+      const unsigned b = static_cast<unsigned char>(s[i]);
+      if (b < low || b > high) break;
       cp = (cp << 6) | (b & 0x3Fu);
       low = 0x80, high = 0xBF;
       ++i;
