@@ -25,11 +25,11 @@ class DimensionBlocks {
  public:
   // Plans the blocks of every live dimension the host draws (top-level
   // ones, then those inside blocks, in drawing order; not those inside a
-  // dimension's block, "*D", which is written as it is or not at all). A dimension keeps the "*D" name its group 2 gives when no
-  // dimension before it took that name; otherwise it gets the first "*D"
-  // name, from "*D1" on, that no block of the drawing and no dimension
-  // before it has. A dimension the host does not draw keeps its block as it
-  // is.
+  // dimension's block, "*D", which is written as it is or not at all). A
+  // dimension keeps the "*D" name its group 2 gives when no dimension before
+  // it took that name; otherwise it gets the first "*D" name, from "*D1" on,
+  // that no block of the drawing and no dimension before it has. A dimension
+  // the host does not draw keeps its block as it is.
   DimensionBlocks(const Drawing& drawing, const std::map<vstring, Variable>& variables,
                   const std::map<vstring, vstring>& environment);
 
