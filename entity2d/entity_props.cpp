@@ -1,5 +1,6 @@
 #include "entity2d/entity_props.h"
 
+#include "colour/colour_value.h"
 #include "host/names.h"
 
 namespace vd {
@@ -21,6 +22,25 @@ void EntityProps::reset(PropsReset mode) {
   handle = nullptr;
   reactors = nullptr;
   reactorsEnd = nullptr;
+}
+
+void EntityProps::setColourValue(uint32_t value) {
+  trueColour = 0;
+  if (!colour::is_true_colour(value)) {
+    colour = value;
+    return;
+  }
+  const uint32_t bgr = value & 0xFFFFFFu;
+  // 0 would read as "by block": black takes the palette's black or white, 7.
+  const int nearest = colour::nearest_index(bgr);
+  colour = static_cast<uint32_t>(nearest > 0 ? nearest : 7);
+  trueColour = (colour::red_of(bgr) << 16) | (colour::green_of(bgr) << 8) | colour::blue_of(bgr);
+}
+
+uint32_t EntityProps::colourValue() const {
+  if (trueColour == 0) return colour;
+  const uint32_t rgb = trueColour & 0xFFFFFFu;
+  return colour::true_colour((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
 void EntityProps::setTransparency(int32_t value) {

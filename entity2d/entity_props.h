@@ -48,6 +48,15 @@ struct EntityProps {
   // before; the caller keeps the chain they point into alive.
   void parse(ChainView chain, PropsReset mode = PropsReset::Normal, bool inherit = false);
 
+  // A colour value of the settings and dialogs (top byte 0: a colour number;
+  // 0x01BBGGRR: a true colour) as groups 62 and 420: a true colour goes into
+  // 420 (0x00RRGGBB) with the nearest palette colour in 62, for programs
+  // that read only 62.
+  void setColourValue(uint32_t value);
+  // The colour value the properties stand for: the true colour of 420 when
+  // there is one, else the colour number of 62.
+  uint32_t colourValue() const;
+
   bool hasReactors() const { return reactors != nullptr || reactorsEnd != nullptr; }
   // Group 440 as written: mode 1 or 2 in the high byte, for mode 2 the opacity
   // in the low byte; 0 for mode 0.

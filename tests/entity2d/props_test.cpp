@@ -40,6 +40,32 @@ TEST(EntityProps, TransparencyGroup) {
   }
 }
 
+TEST(EntityProps, ColourValuesAsTheGroupsSayThem) {
+  // A true colour of the settings (0x01BBGGRR) goes into 420 as 0x00RRGGBB
+  // with the nearest palette colour in 62, and reads back; a colour number
+  // goes into 62 alone. Black has no 420 of its own (0 is "none"): it is the
+  // palette's black or white, 7, never "by block".
+  struct Case {
+    uint32_t value;
+    uint32_t colour, trueColour, readBack;
+  } cases[] = {
+      {256, 256, 0, 256},
+      {0, 0, 0, 0},
+      {5, 5, 0, 5},
+      {0x010000FFu, 1, 0xFF0000u, 0x010000FFu},  // pure red
+      {0x01FF0000u, 5, 0x0000FFu, 0x01FF0000u},  // pure blue
+      {0x01000000u, 7, 0, 7},                    // black
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    EntityProps p;
+    p.setColourValue(c.value);
+    EXPECT_EQ(p.colour, c.colour);
+    EXPECT_EQ(p.trueColour, c.trueColour);
+    EXPECT_EQ(p.colourValue(), c.readBack);
+  }
+}
+
 TEST(EntityProps, ParsesTheHeader) {
   OwnedChain c = chainOf([](ChainBuilder& b) {
     b.text(0, u"LINE").text(5, u"1A").text(102, u"{ACAD_XDICTIONARY").text(360, u"77").text(102, u"}");
