@@ -23,6 +23,7 @@ const char* journalKindName(JournalEntry::Kind kind) {
     case JournalEntry::Kind::EntityErased: return "entity erased";
     case JournalEntry::Kind::EntityChanged: return "entity changed";
     case JournalEntry::Kind::BlockDefined: return "block defined";
+    case JournalEntry::Kind::BlockRemoved: return "block removed";
     case JournalEntry::Kind::DictionaryCreated: return "dictionary created";
     case JournalEntry::Kind::DictionaryWritten: return "dictionary written";
     case JournalEntry::Kind::DictionaryRemoved: return "dictionary entry removed";
@@ -263,6 +264,34 @@ vstring Drawing::foldedName(vstring_view name) {
 const Block* Drawing::findBlock(vstring_view name) const {
   auto it = blockPositions_.find(foldedName(name));
   return it == blockPositions_.end() ? nullptr : blocks_[it->second].get();
+}
+
+bool Drawing::purgeBlock(vstring_view name) {
+  auto it = blockPositions_.find(foldedName(name));
+  if (it == blockPositions_.end()) return refuse("no block " + vd::utf16ToUtf8(name));
+  auto uses = [&](const Entity& e) {
+    const ChainView v = e.view();
+    return !e.erased && (v.isType(u"INSERT") || v.isType(u"DIMENSION")) &&
+           vd::equalsNoCaseAscii(v.text(vd::gc::kName).value_or(vstring_view()), name);
+  };
+  for (const auto& e : entities_) {
+    if (uses(*e)) return refuse("block " + vd::utf16ToUtf8(name) + " is used by " + vd::utf16ToUtf8(e->handle));
+  }
+  for (const auto& b : blocks_) {
+    for (const auto& e : b->entities) {
+      if (uses(*e)) return refuse("block " + vd::utf16ToUtf8(name) + " is used in block " + vd::utf16ToUtf8(b->name));
+    }
+  }
+  const size_t at = it->second;
+  JournalEntry j{JournalEntry::Kind::BlockRemoved, blocks_[at]->handle, blocks_[at]->name, {}};
+  retiredBlocks_.push_back(std::move(blocks_[at]));
+  blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(at));
+  blockPositions_.clear();
+  for (size_t i = 0; i < blocks_.size(); ++i) blockPositions_.emplace(foldedName(blocks_[i]->name), i);
+  // A walk past the removed block goes on with the block that followed it.
+  if (walkStarted_ && walkBlock_ > at) --walkBlock_;
+  record(std::move(j));
+  return true;
 }
 
 const NamedDictionary* Drawing::findDictionary(vstring_view name) const {

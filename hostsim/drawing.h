@@ -118,6 +118,7 @@ struct JournalEntry {
     EntityErased,
     EntityChanged,  // the same entity, handle and all, with other data (moved, tied to another)
     BlockDefined,
+    BlockRemoved,   // an unused block definition purged
     DictionaryCreated,
     DictionaryWritten,
     DictionaryRemoved
@@ -197,6 +198,12 @@ class Drawing {
   // The live top-level entity made last (the host's "last" object); null in
   // an empty drawing.
   const Entity* lastEntity() const;
+  // Removes the definition of a block that nothing of the drawing uses (no
+  // live INSERT or DIMENSION names it, in a space or in another block), as a
+  // CAD host's PURGE does. False, with the reason in lastError(), when there
+  // is no such block or something uses it. Chains handed out of it stay
+  // readable until the drawing is cleared.
+  bool purgeBlock(vd::vstring_view name);
   // Erases top-level entities (with their followers); returns how many handles were found.
   int erase(const std::vector<vstring>& handles, std::vector<vstring>& missing);
   const std::string& lastError() const { return lastError_; }

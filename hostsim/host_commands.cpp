@@ -136,6 +136,19 @@ bool runCommandText(Host& host, vstring_view text) {
       }
       continue;
     }
+    if (isCommand(command, u"-PURGE")) {
+      // "_-PURGE" "_B" NAME "_N": the unused block of that name, without asking.
+      if (i + 2 >= tokens.size() || !isCommand(tokens[i], u"B") || !isCommand(tokens[i + 2], u"N"))
+        return notUnderstood(i < tokens.size() ? tokens[i] : vstring_view(), "-PURGE wants \"_B\" NAME \"_N\"");
+      const vstring_view name = tokens[i + 1];
+      i += 3;
+      if (host.drawing().purgeBlock(name)) {
+        host.log("host: PURGE block " + vd::utf16ToUtf8(vstring(name)));
+      } else {
+        host.log("host: PURGE: " + host.drawing().lastError());
+      }
+      continue;
+    }
     return notUnderstood(command, "unknown command");
   }
   return true;

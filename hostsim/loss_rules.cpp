@@ -83,7 +83,9 @@ void flushAfterFailedWrite(const CommandRun& run, std::vector<std::string>& foun
 void checkEntities(const Drawing& d, const std::vector<const Entity*>& entities, const std::string& where,
                    std::vector<std::string>& found) {
   for (const Entity* e : entities) {
-    if (!e->owner.empty()) continue;
+    // What the command took out of the drawing again (a mark taken back,
+    // its block purged) is whole or not in it at all.
+    if (!e->owner.empty() || e->erased) continue;
     ChainView v = e->view();
     if (isFollowerType(e->type())) {
       found.push_back(describe(*e) + where + " without the INSERT or POLYLINE it belongs to");

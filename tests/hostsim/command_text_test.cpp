@@ -92,6 +92,46 @@ TEST_F(CommandTextTest, EraseLastTakesTheEntityMadeLast) {
   EXPECT_EQ(drawing().entities().size(), 1u);
 }
 
+TEST_F(CommandTextTest, PurgeRemovesABlockOnlyWhenNothingUsesIt) {
+  defineBlock(u"FREE");
+  defineBlock(u"USED");
+  defineBlock(u"OUTER");
+  vd::ChainBuilder ref;
+  ref.text(0, u"INSERT").text(8, u"0").text(2, u"used").point(10, 0, 0);
+  ASSERT_EQ(make(ref.build()), vd::kRtNorm);
+  // OUTER, which nothing uses, holds a reference to FREE.
+  double o = 0;
+  api().Header_bin();
+  ASSERT_EQ(api().BlkmakeHead_binW(u"OUTER", 0, &o, &o, &o), vd::kRtNorm);
+  vd::ChainBuilder inner;
+  inner.text(0, u"INSERT").text(8, u"0").text(2, u"FREE").point(10, 0, 0);
+  vd::OwnedChain innerChain = inner.build();
+  ASSERT_EQ(api().BlkmakeEnt_binW(innerChain.get()), vd::kRtNorm);
+  ASSERT_EQ(api().BlkmakeEnd_binW(u"OUTER"), vd::kRtNorm);
+  ASSERT_EQ(api().Flush_bin(1), vd::kRtNorm);
+  struct Case {
+    const char16_t* text;
+    int answer;
+    bool usedStays, freeStays, outerStays;
+  };
+  const Case cases[] = {
+      {u"_-PURGE\n_B\nUSED\n_N\n", 1, true, true, true},    // a reference uses it
+      {u"_-PURGE\n_B\nFREE\n_N\n", 1, true, true, true},    // OUTER holds a reference to it
+      {u"_-PURGE\n_B\nouter\n_N\n", 1, true, true, false},  // names without regard to case
+      {u"_-PURGE\n_B\nFREE\n_N\n", 1, true, false, false},  // now nothing uses it
+      {u"_-PURGE\n_B\nNONE\n_N\n", 1, true, false, false},  // no such block: nothing happens
+      {u"_-PURGE\n_LA\nUSED\n_N\n", 0, true, false, false}, // layers are not purged here
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf16ToUtf8(c.text));
+    EXPECT_EQ(api().CommandW(c.text), c.answer);
+    EXPECT_EQ(drawing().findBlock(u"USED") != nullptr, c.usedStays);
+    EXPECT_EQ(drawing().findBlock(u"FREE") != nullptr, c.freeStays);
+    EXPECT_EQ(drawing().findBlock(u"OUTER") != nullptr, c.outerStays);
+  }
+  EXPECT_EQ(journalCount(JournalEntry::Kind::BlockRemoved), 2u);
+}
+
 TEST_F(CommandTextTest, CommandsFollowOneAnother) {
   // Both commands in one text: the line is drawn and erased again.
   EXPECT_EQ(api().CommandW(u"_LINE\n0,0,0\n1,1,0\n\n_ERASE\n_L\n\n"), 1);
