@@ -156,6 +156,27 @@ std::optional<HNoteBase> readHNoteBaseEntry(ChainView entry, vstring_view key) {
   return base;
 }
 
+bool readHNoteNode(ChainView v, HNoteNode& out) {
+  out = HNoteNode{};
+  if (!v.isType(names::kInsert) || !readHNoteRef(v, &out.ref, false)) return false;
+  const ChainPoint at = v.point(gc::kPoint0).value_or(ChainPoint{});
+  out.insertPoint = {at.x, at.y};
+  out.angle = v.real(gc::kAngle0).value_or(0.0);
+  out.handle = vstring(v.handle());
+  if (const ValueNode* name = v.find(gc::kEntityName)) {
+    out.entity[0] = name->v.name[0];
+    out.entity[1] = name->v.name[1];
+  }
+  out.delim = hnoteStoredSeparator(v);
+  return true;
+}
+
+void setHNoteNodeTexts(HNoteNode& node, vstring text1, vstring text2) {
+  node.valueText = std::move(text1);
+  node.valueText2 = std::move(text2);
+  if (!node.delim) node.delim = hnoteShownSeparator(node.valueText);
+}
+
 bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit) {
   if (hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
                                    static_cast<ValueNode*>(nullptr), 0) != kRtNorm) {
@@ -165,33 +186,26 @@ bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit) {
   HNoteNode open;
   bool isOpen = false;
   int attributes = 0;
+  vstring texts[2];
   auto close = [&] {
-    if (isOpen) visit(open);
+    if (!isOpen) return;
+    setHNoteNodeTexts(open, std::move(texts[0]), std::move(texts[1]));
+    visit(open);
     isOpen = false;
   };
   for (ValueNode* n = nextEntity(true); n; n = nextEntity(false)) {
     ChainView v(n);
     if (isOpen && v.isType(names::kAttrib)) {
-      vstring_view text = v.text(gc::kText).value_or(vstring_view());
-      if (attributes == 0) open.valueText = vstring(text);
-      if (attributes == 1) open.valueText2 = vstring(text);
+      if (attributes < 2) texts[attributes] = vstring(v.text(gc::kText).value_or(vstring_view()));
       ++attributes;
       continue;
     }
     close();
-    if (!v.isType(names::kInsert)) continue;
-    open = HNoteNode{};
-    if (!readHNoteRef(v, &open.ref, false)) continue;
-    ChainPoint at = v.point(gc::kPoint0).value_or(ChainPoint{});
-    open.insertPoint = {at.x, at.y};
-    open.angle = v.real(gc::kAngle0).value_or(0.0);
-    open.handle = vstring(v.handle());
-    if (const ValueNode* name = v.find(gc::kEntityName)) {
-      open.entity[0] = name->v.name[0];
-      open.entity[1] = name->v.name[1];
-    }
+    if (!readHNoteNode(v, open)) continue;
     isOpen = true;
     attributes = 0;
+    texts[0].clear();
+    texts[1].clear();
   }
   close();
   return true;
@@ -199,7 +213,8 @@ bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit) {
 
 void readHNoteLevels(HNoteNode& node, const HNoteDataSet& settings, double units) {
   const size_t type = static_cast<size_t>(node.ref.type);
-  const vstring separator = type < settings.records.size() ? settings.records[type].delim : vstring();
+  const vstring separator =
+      node.delim ? *node.delim : (type < settings.records.size() ? settings.records[type].delim : vstring());
   node.level1 = hnoteTextValue(node.valueText, separator) * units;
   node.level2 = hnoteTextValue(node.valueText2, separator) * units;
 }
@@ -268,7 +283,9 @@ bool HNoteBases::setCurrent(vstring_view id) {
 
 void HNoteBases::markUpToDate(HNoteNode& node, const HNoteBase& base, const HNoteDataSet& settings) const {
   const HNoteRef& ref = node.ref;
-  const vstring& separator = settings.records[static_cast<size_t>(ref.type)].delim;
+  // In the mark's own format: a mark written with another separator than
+  // the settings' is no less up to date.
+  const vstring& separator = node.delim ? *node.delim : settings.records[static_cast<size_t>(ref.type)].delim;
   double value =
       hnoteMarkValue(base.level1, base.point, node.insertPoint, ref.type, node.angle, ref.rotation, drawingUnits());
   vstring text = formatHNoteValue(value, ref.numAlign, ref.positivePlus != 0, ref.plusMinusZero != 0, separator).text;

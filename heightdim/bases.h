@@ -30,10 +30,13 @@ struct HNoteNode {
   uint64_t entity[2] = {0, 0};  // the host's entity name
   vstring valueText;          // the first attribute's text
   vstring valueText2;         // the second attribute's text
+  // The separator its values are written with: the one its look stores, else
+  // the one its first value text shows; nothing when neither tells.
+  std::optional<vstring> delim;
   double level1 = 0;          // the value texts read as numbers, times the drawing units
   double level2 = 0;
   // Its rotation is the current UCS rotation and its first value text is
-  // what its base gives it now.
+  // what its base gives it now, written in its own format.
   bool upToDate = false;
 };
 
@@ -63,8 +66,18 @@ double hnoteMarkValue(double level, HNotePoint basePoint, HNotePoint point, int 
 // holds no number.
 double hnoteTextValue(vstring_view text, vstring_view separator = u".");
 
-// The levels a mark shows: its value texts read as numbers with the
-// separator of its type in `settings`, times `units`.
+// A node of a block reference that carries a section-view mark's descriptor
+// (false for any other entity): the descriptor, insertion point, rotation,
+// handle, entity name and the separator its look stores. Its value texts
+// follow with setHNoteNodeTexts.
+bool readHNoteNode(ChainView reference, HNoteNode& out);
+// The value texts of the reference's first two attributes; the separator the
+// first one shows when the look stores none.
+void setHNoteNodeTexts(HNoteNode& node, vstring text1, vstring text2);
+
+// The levels a mark shows: its value texts read as numbers with its own
+// separator (that of its type in `settings` when it tells none), times
+// `units`.
 void readHNoteLevels(HNoteNode& node, const HNoteDataSet& settings, double units);
 // A base made of a mark: its type, base kind, identifier, insertion point,
 // rotation and the levels it shows (read first).

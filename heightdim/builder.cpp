@@ -122,13 +122,13 @@ void prepare(const HNoteData& r, bool elementTag, const GcGePoint2d& elementPosi
 
   p.graphics.layer = p.graphicsLayer.c_str();
   p.graphics.linetype = r.props.linetype.c_str();
-  p.graphics.colour = static_cast<uint32_t>(byLayerWhenZero(r.colorDim, r.props.color));
+  p.graphics.setColourValue(static_cast<uint32_t>(byLayerWhenZero(r.colorDim, r.props.color)));
   p.graphics.lineweight = r.props.lineweight;
   p.graphics.linetypeScale = r.props.linetypeScale;
   p.graphics.extendedData = xdata;
 
   p.texts.layer = p.textLayer.c_str();
-  p.texts.colour = elementTag ? 256u : static_cast<uint32_t>(byLayerWhenZero(r.colorText, 256));
+  p.texts.setColourValue(elementTag ? 256u : static_cast<uint32_t>(byLayerWhenZero(r.colorText, 256)));
   p.texts.extendedData = xdata;
 
   p.rounding = p.texts;
@@ -210,7 +210,7 @@ bool underline(HNoteData& r, HNotePreview* preview, bool fromLength, bool elemen
   if (preview) return preview->addLine(a, b, static_cast<int>(p.graphics.colour));
   EntityProps props = p.graphics;
   props.extendedData = nullptr;
-  if (elementTag) props.colour = 256;
+  if (elementTag) props.setColourValue(256);
   ChainBuilder ch;
   ent::writeHeader(ch, names::kLine, props);
   ch.text(gc::kSubclass, names::kAcDbLine).point(gc::kPoint0, a.x, a.y).point(gc::kPoint1, b.x, b.y);
@@ -514,7 +514,7 @@ OwnedChain hnotePlanLeaderChain(const HNoteData& record, const GcGePoint2d& mark
   EntityProps props;
   props.layer = layer.c_str();
   props.linetype = record.props.linetype.c_str();
-  props.colour = static_cast<uint32_t>(byLayerWhenZero(record.colorDim, 256));
+  props.setColourValue(static_cast<uint32_t>(byLayerWhenZero(record.colorDim, 256)));
   props.lineweight = record.props.lineweight;
   props.linetypeScale = record.props.linetypeScale;
   ChainBuilder b;
@@ -546,22 +546,15 @@ OwnedChain hnoteSeqendChain(const EntityProps& props) {
 }
 
 OwnedChain hnoteStoredData(const HNoteData& r, bool elementTag) {
-  if (!elementTag || r.type > 2) return hnoteRefChain(hnoteRefOf(r));
   ChainBuilder b;
-  b.extendedData(kAppHNoteData)
-      .integer(gc::kXdShort, r.type)
-      .real(gc::kXdReal, r.numAlign)
-      .integer(gc::kXdShort, r.positivePlus ? 1 : 0)
-      .integer(gc::kXdShort, r.plusMinusZero ? 1 : 0)
-      .integer(gc::kXdShort, r.roundingMark ? 1 : 0)
-      .real(gc::kXdReal, r.lvertLen)
-      .real(gc::kXdReal, std::abs(r.lhorzLen))
-      .integer(gc::kXdShort, r.arrowIndex)
-      .real(gc::kXdReal, r.hxLen)
-      .real(gc::kXdReal, r.hyLen)
-      .text(gc::kXdString, r.delim)
-      .real(gc::kXdReal, r.textDistX);
+  if (!elementTag || r.type > 2) {
+    if (!addHNoteRef(b, hnoteRefOf(r))) return {};
+    addHNoteStyle(b, r);
+    return b.build();
+  }
+  addHNoteElementData(b, r);
   b.extendedData(kAppAssocDesc).text(gc::kXdString, r.id);
+  addHNoteStyle(b, r);
   return b.build();
 }
 
@@ -617,14 +610,16 @@ bool build(HNoteData& record, HNotePreview* preview, bool underlineFlag, bool el
   if (!markGeometry(record, textWidth, textHeight, g)) return false;
   // A preview needs no block name; the drawing's block is named after the identifier.
   if (!preview && !assignHNoteId(record)) return false;
+  std::vector<HNoteTextChain> texts = attributeTexts(record, g, p);
+  // The mark keeps the least frame size of its settings, not the size this
+  // text needed: a rebuild with a shorter text shrinks it again.
+  bool ok = preview ? toPreview(record, g, texts, p, *preview) : toDrawing(record, g, texts, p, elementTag);
   if (record.type == 3) {
     record.cxSize = g.frameWidth;
     record.cySize = g.frameHeight;
     const GcGeVector2d toCentre = (GcGePoint2d(0, 0) - g.base) * p.f;
     record.direction = {toCentre.x, toCentre.y};
   }
-  std::vector<HNoteTextChain> texts = attributeTexts(record, g, p);
-  bool ok = preview ? toPreview(record, g, texts, p, *preview) : toDrawing(record, g, texts, p, elementTag);
   // The placing command and the previews draw the underline of a ČSN mark
   // only, at its set length; a rebuild that gives the leader line's ends
   // (underline flag clear) draws it for every section-view mark.

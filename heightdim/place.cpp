@@ -13,6 +13,7 @@
 #include "heightdim/records.h"
 #include "heightdim/value_format.h"
 #include "host/chain.h"
+#include "host/handle_erase_list.h"
 #include "host/host_api.h"
 #include "host/jig_record.h"
 #include "host/names.h"
@@ -55,15 +56,21 @@ bool writeMark(HNoteData& record) {
   return ok(hostCallOr<&HostApi::Flush_bin>(0, 1));
 }
 
-// Erases a mark (its attributes go with it).
-void eraseMark(const vstring& handle) {
-  const vchar* list[1] = {handle.c_str()};
-  if (!handle.empty()) hostCallOr<&HostApi::EraseHandles>(0, static_cast<const vchar* const*>(list), 1, 0);
+// The host command that removes a block definition nothing uses, without asking.
+constexpr const vchar* kPurgeBlock = u"_-PURGE\n_B\n%s\n_N\n";
+
+// Takes a mark back: erases it (its attributes go with it) and purges its
+// block, which nothing else uses, so that no unused definition stays behind.
+void eraseMark(const vstring& handle, const vstring& blockName) {
+  HandleEraseList list;
+  list.add(handle);
+  list.flush();
+  purgeHNoteBlock(blockName);
 }
 
-// Erases the mark the last flush made.
-void takeBackLastMark() {
-  if (const ValueNode* mark = lastMade()) eraseMark(vstring(ChainView(mark).handle()));
+// Takes back the mark the last flush made.
+void takeBackLastMark(const vstring& blockName) {
+  if (const ValueNode* mark = lastMade()) eraseMark(vstring(ChainView(mark).handle()), blockName);
 }
 
 enum class PassEnd { Placed, Ended, Failed };
@@ -252,7 +259,7 @@ PassResult PlacePass::planView(const PlanViewDialog& dialog) {
   jig.base[0] = record_.insertPoint.x;
   jig.base[1] = record_.insertPoint.y;
   if (!hostCallOr<&HostApi::Jig>(0, static_cast<void*>(&jig), 0)) {
-    takeBackLastMark();
+    takeBackLastMark(record_.blockName);
     return {PassEnd::Ended};
   }
   if (withLeader) {
@@ -277,11 +284,11 @@ PassEnd PlacePass::writeLeader(const ValueNode* markNode) {
   double picked[3] = {0, 0, 0};
   const vstring prompt = loadText(IDS_PROMPT_LEADER_POINT);
   if (!ok(hostCallOr<&HostApi::GetPointW>(0, rubberBase, prompt.c_str(), picked))) {
-    eraseMark(markHandle);
+    eraseMark(markHandle, record_.blockName);
     return PassEnd::Ended;
   }
   auto refused = [&] {
-    eraseMark(markHandle);
+    eraseMark(markHandle, record_.blockName);
     return PassEnd::Failed;
   };
   if (!hnoteIntoUcs(picked)) return refused();
@@ -326,6 +333,10 @@ bool askHNoteLevel(const vchar* which, double& level) {
   if (r != kRtNorm || !std::isfinite(value)) return false;
   level = value;
   return true;
+}
+
+void purgeHNoteBlock(const vstring& blockName) {
+  if (!blockName.empty()) hostCallOr<&HostApi::CommandW>(0, vformat(kPurgeBlock, blockName.c_str()).c_str());
 }
 
 bool hnoteIntoUcs(double p[3]) { return hostCallOr<&HostApi::Wcs2Ucs>(0, p, 0, 1) != 0; }

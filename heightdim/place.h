@@ -44,6 +44,11 @@ bool askHNoteLevel(const vchar* which, double& level);
 // when the host could not turn it.
 bool hnoteIntoUcs(double p[3]);
 
+// Asks the host to purge the definition of a mark's block that nothing uses
+// any more (a mark taken back, a mark given a new identifier); the host
+// keeps a block that is still used.
+void purgeHNoteBlock(const vstring& blockName);
+
 // The host's drawing units, or 1000 when it gives none (or nothing usable).
 double hnoteUnits();
 

@@ -1,6 +1,10 @@
 #include "heightdim/records.h"
 
+#include <cmath>
 #include <cstdio>
+#include <span>
+#include <type_traits>
+#include <variant>
 
 #include "host/chain_codes.h"
 
@@ -227,6 +231,163 @@ bool applyHNoteRef(HNoteData& record, const HNoteRef& ref, std::optional<HNoteSc
   hnoteDefaults(record, ref.type, scale);
   copyStoredFields(ref, record);
   return true;
+}
+
+namespace {
+
+// One field of a group: the item's code and the record's field.
+struct StyleField {
+  int code;
+  std::variant<double HNoteData::*, int32_t HNoteData::*, bool HNoteData::*, vstring HNoteData::*> field;
+  bool magnitude = false;  // a real written without its sign
+};
+
+// The fields of "VDHNOTESTYLE" in the order the group holds them. Integers
+// go as 32-bit items (1071), so that no value a settings file may hold is
+// cut short; flags as 16-bit ones (1070).
+constexpr StyleField kStyleFields[] = {
+    {gc::kXdString, &HNoteData::delim},
+    {gc::kXdReal, &HNoteData::lvertLen},
+    {gc::kXdReal, &HNoteData::lhorzLen},  // its sign: mirrored
+    {gc::kXdLong, &HNoteData::arrowIndex},
+    {gc::kXdReal, &HNoteData::hxLen},
+    {gc::kXdReal, &HNoteData::hyLen},
+    {gc::kXdReal, &HNoteData::textDistX},
+    {gc::kXdReal, &HNoteData::textDistY},
+    {gc::kXdShort, &HNoteData::underlineDraw},
+    {gc::kXdReal, &HNoteData::underlineLength},
+    {gc::kXdReal, &HNoteData::cxSize},  // the least frame size, not the one used
+    {gc::kXdReal, &HNoteData::cySize},
+    {gc::kXdReal, &HNoteData::hSize},
+    {gc::kXdString, &HNoteData::arrowName},
+    {gc::kXdLong, &HNoteData::insPt},
+    {gc::kXdLong, &HNoteData::hnoteOptions},
+    {gc::kXdShort, &HNoteData::flipped},
+};
+static_assert(std::size(kStyleFields) == kHNoteStyleFields, "the header counts the fields");
+
+// The look the element-tagged variant keeps in its long "VDHNOTEDATA"
+// group, after the type, the step and the three flags. The horizontal length
+// goes without its sign.
+constexpr StyleField kElementFields[] = {
+    {gc::kXdReal, &HNoteData::lvertLen},
+    {gc::kXdReal, &HNoteData::lhorzLen, true},
+    {gc::kXdShort, &HNoteData::arrowIndex},
+    {gc::kXdReal, &HNoteData::hxLen},
+    {gc::kXdReal, &HNoteData::hyLen},
+    {gc::kXdString, &HNoteData::delim},
+    {gc::kXdReal, &HNoteData::textDistX},
+};
+
+void writeFields(ChainBuilder& chain, std::span<const StyleField> fields, const HNoteData& r) {
+  for (const StyleField& f : fields) {
+    std::visit(
+        [&](auto member) {
+          const auto& value = r.*member;
+          using T = std::decay_t<decltype(value)>;
+          if constexpr (std::is_same_v<T, double>) {
+            chain.real(f.code, f.magnitude ? std::abs(value) : value);
+          } else if constexpr (std::is_same_v<T, vstring>) {
+            chain.text(f.code, value);
+          } else {
+            chain.integer(f.code, static_cast<int64_t>(value));
+          }
+        },
+        f.field);
+  }
+}
+
+// Reads the fields from the items that follow `before`, while each carries
+// its field's code; the count read.
+int readFields(const ValueNode* before, std::span<const StyleField> fields, HNoteData& r) {
+  int read = 0;
+  const ValueNode* at = before;
+  for (const StyleField& f : fields) {
+    at = at ? at->next : nullptr;
+    if (!at || at->code != f.code) break;
+    const ChainItem item(at);
+    std::visit(
+        [&](auto member) {
+          auto& field = r.*member;
+          using T = std::decay_t<decltype(field)>;
+          if constexpr (std::is_same_v<T, double>) {
+            field = item.real().value_or(field);
+          } else if constexpr (std::is_same_v<T, vstring>) {
+            field = vstring(item.text().value_or(vstring_view()));
+          } else if constexpr (std::is_same_v<T, bool>) {
+            field = item.integer().value_or(0) != 0;
+          } else {
+            field = static_cast<int32_t>(item.integer().value_or(field));
+          }
+        },
+        f.field);
+    ++read;
+  }
+  return read;
+}
+
+}  // namespace
+
+ChainBuilder& addHNoteStyle(ChainBuilder& chain, const HNoteData& r) {
+  chain.extendedData(kAppHNoteStyle).integer(gc::kXdShort, kHNoteStyleFormat);
+  writeFields(chain, kStyleFields, r);
+  return chain;
+}
+
+int readHNoteStyle(ChainView entity, HNoteData& r) {
+  const ChainView group = entity.extendedData(kAppHNoteStyle);
+  if (group.empty()) return 0;
+  const ValueNode* format = group.head()->next;
+  if (!format || format->code != gc::kXdShort || ChainItem(format).integer() != kHNoteStyleFormat) return 0;
+  return readFields(format, kStyleFields, r);
+}
+
+ChainBuilder& addHNoteElementData(ChainBuilder& chain, const HNoteData& r) {
+  chain.extendedData(kAppHNoteData)
+      .integer(gc::kXdShort, r.type)
+      .real(gc::kXdReal, r.numAlign)
+      .integer(gc::kXdShort, flag01(r.positivePlus))
+      .integer(gc::kXdShort, flag01(r.plusMinusZero))
+      .integer(gc::kXdShort, flag01(r.roundingMark));
+  writeFields(chain, kElementFields, r);
+  return chain;
+}
+
+int readHNoteElementLook(ChainView entity, HNoteData& r) {
+  const ChainView group = entity.extendedData(kAppHNoteData);
+  // The type, the step and the three flags come first.
+  constexpr int kHead[] = {gc::kXdShort, gc::kXdReal, gc::kXdShort, gc::kXdShort, gc::kXdShort};
+  const ValueNode* at = group.head();
+  for (int code : kHead) {
+    at = at ? at->next : nullptr;
+    if (!at || at->code != code) return 0;
+  }
+  return readFields(at, kElementFields, r);
+}
+
+std::optional<vstring> hnoteShownSeparator(vstring_view text) {
+  auto digit = [](vchar c) { return c >= u'0' && c <= u'9'; };
+  size_t i = 0;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'\u00B1')) ++i;
+  if (i < text.size() && text[i] == u'-') ++i;
+  const size_t whole = i;
+  while (i < text.size() && digit(text[i])) ++i;
+  // At least one digit before the separator and three after it.
+  constexpr size_t kDecimals = 3;
+  if (i == whole || text.size() < whole + 1 + kDecimals) return std::nullopt;
+  const size_t decimals = text.size() - kDecimals;
+  for (size_t k = decimals; k < text.size(); ++k) {
+    if (!digit(text[k])) return std::nullopt;
+  }
+  // Digits read into the decimals belong to them: an empty separator.
+  if (i > decimals) return vstring();
+  return vstring(text.substr(i, decimals - i));
+}
+
+std::optional<vstring> hnoteStoredSeparator(ChainView reference) {
+  HNoteData stored;
+  if (readHNoteStyle(reference, stored) < 1) return std::nullopt;
+  return std::move(stored.delim);
 }
 
 ChainBuilder& addMemberTag(ChainBuilder& chain, ChainPoint position) {

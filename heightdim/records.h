@@ -21,6 +21,7 @@ inline constexpr const vchar* kAppAssocDesc = u"VD_ASSOCDESC1"; // the dimension
 inline constexpr const vchar* kAppHeightDim = u"VDHEIGHTDIM";   // base identifier and kind
 inline constexpr const vchar* kAppElement = u"VD_LT_ELEM6";     // member tag
 inline constexpr const vchar* kAppLeaderFree = u"VD_LT_ELEM";   // leader line without an owner
+inline constexpr const vchar* kAppHNoteStyle = u"VDHNOTESTYLE"; // the look its entities do not show
 inline constexpr const vchar* kMemberTagText = u"100";
 inline constexpr const vchar* kLeaderFreeText = u"DIM_DUCK";
 
@@ -108,6 +109,44 @@ bool reassociateHNote(OwnedChain& entity, vstring_view id);
 // caller's scale pair), then its type, base kind, identifiers, number options
 // and rotation. A type outside 0..3 fails and leaves the record as it was.
 bool applyHNoteRef(HNoteData& record, const HNoteRef& ref, std::optional<HNoteScale> scale = std::nullopt);
+
+// The look of a mark that its entities do not show plainly: the geometry of
+// its block (line lengths, boundary mark, text offsets, frame), its
+// separator, underline, leader arrowhead, text position, frame end and side.
+// A rebuild reads it back so that the mark keeps what the user chose when it
+// was placed; layers, colours and the text's style and size it reads from
+// the reference and the attributes themselves, where the user may have
+// changed them since. The group "VDHNOTESTYLE" follows the three groups of
+// the descriptor: 1070 the format (1), then one item per field, in the
+// order of the table in records.cpp.
+inline constexpr int kHNoteStyleFormat = 1;
+// How many fields the group holds after its format item.
+inline constexpr int kHNoteStyleFields = 17;
+// Adds the group to a chain being built (the -3 marker first when the chain
+// has none yet).
+ChainBuilder& addHNoteStyle(ChainBuilder& chain, const HNoteData& record);
+// Reads the group into the record, field by field while each item carries
+// the code of its field; the fields after a missing or foreign item keep
+// their values. The count of fields read: 0 without the group or with a
+// format of another kind, kHNoteStyleFields when the group is whole.
+int readHNoteStyle(ChainView entity, HNoteData& record);
+
+// The element-tagged variant of a section-view mark keeps part of its look
+// in one long "VDHNOTEDATA" group instead of the descriptor's: the type, the
+// step and the three flags (0/1), then LVERTLEN, the absolute LHORZLEN,
+// arrowIndex, HXLEN, HYLEN, DELIM and TEXTDISTX.
+ChainBuilder& addHNoteElementData(ChainBuilder& chain, const HNoteData& record);
+// Reads the fields after the flags back, while each item carries its code:
+// the count of them read (0 when the group is not that long one).
+int readHNoteElementLook(ChainView entity, HNoteData& record);
+
+// The decimal separator a value text shows when it has the form the value
+// formatting gives it: a "+", "±" or "-" in front or none, digits, the
+// separator (any text, also none), and three decimals at the end. Nothing
+// for any other text.
+std::optional<vstring> hnoteShownSeparator(vstring_view text);
+// The separator stored in a mark's look; nothing when it has none.
+std::optional<vstring> hnoteStoredSeparator(ChainView reference);
 
 // Tag of an entity inside a mark's block in the element-tagged variant:
 // "VD_LT_ELEM6" with 1000 "100" and 1011 the element position.

@@ -25,26 +25,6 @@ constexpr int kGroupLeaderAnnotation = 340;  // the annotation a leader is tied 
 
 bool ok(int result) { return result == kRtNorm; }
 
-// The blocks of the older height marks: each name stands for one type, upright or flipped.
-struct OlderBlock {
-  const vchar* name;
-  int32_t type;
-  bool flipped;
-};
-constexpr std::array<OlderBlock, 11> kOlderBlocks = {{
-    {u"KACENAH", 0, false},
-    {u"KACENAH1", 0, false},
-    {u"VKOTA_UT", 0, false},
-    {u"KACENAD", 0, true},
-    {u"KACENAD1", 0, true},
-    {u"VKOTA_UZ", 0, true},
-    {u"KACENAH2", 2, false},
-    {u"KACENAD2", 2, true},
-    {u"KACENAH3", 1, false},
-    {u"KACENAD3", 1, true},
-    {u"VDHEIGHT", 3, false},
-}};
-
 // The instance fields of `from` over a record of style fields.
 void keepInstanceFields(const HNoteData& from, HNoteData& to) {
   to.type = from.type;
@@ -64,19 +44,6 @@ void keepInstanceFields(const HNoteData& from, HNoteData& to) {
   to.leaderStart = from.leaderStart;
   to.leaderEnd = from.leaderEnd;
   to.rounded = from.rounded;
-}
-
-// A current section-view mark does not store whether it was flipped: its
-// value text tells. The builder puts it above the insertion point in the
-// mark's own coordinates, and a flipped mark is that picture mirrored in its
-// X axis, so the text stands below.
-bool valueTextBelow(const HNoteRegenItem& item, const HNoteData& record) {
-  if (item.attributes.empty()) return false;
-  const std::optional<ChainPoint> at = item.attributes.front().view().point(gc::kPoint0);
-  if (!at) return false;
-  const GcGeVector2d offset(at->x - record.insertPoint.x, at->y - record.insertPoint.y);
-  const GcGeVector2d across(-std::sin(record.angle), std::cos(record.angle));
-  return offset.x * across.x + offset.y * across.y < 0;
 }
 
 // A plan-view mark's identifier (empty for an older one, which has none);
@@ -106,25 +73,6 @@ bool sectionViewMark(const HNoteRegenItem& item, vstring& id) {
 // A LINE tagged with the identifier of the mark it underlines.
 bool taggedLine(const ChainView& v) { return v.isType(names::kLine) && v.extendedData(kAppAssocDesc); }
 
-// A current ČSN mark does not store whether it was mirrored either: its
-// value text tells again. The builder sets it off the vertical line along
-// the mark's X axis on the side the horizontal line runs to, right-aligned on
-// the left; the alignment point of a text that is not left-aligned is its
-// 11. A text on the vertical line itself (no distance along X) leaves the
-// justification to decide.
-bool valueTextLeft(const HNoteRegenItem& item, const HNoteData& record) {
-  if (item.attributes.empty()) return false;
-  const ChainView text = item.attributes.front().view();
-  const int64_t hJust = text.integer(gc::kFlags2).value_or(0);
-  const std::optional<ChainPoint> at = text.point(hJust != 0 && text.has(gc::kPoint1) ? gc::kPoint1 : gc::kPoint0);
-  if (!at) return false;
-  const double along =
-      (at->x - record.insertPoint.x) * std::cos(record.angle) + (at->y - record.insertPoint.y) * std::sin(record.angle);
-  const double scale = std::max(1.0, std::hypot(record.insertPoint.x, record.insertPoint.y));
-  if (std::abs(along) > 1e-9 * scale) return along < 0;
-  return hJust == 2;
-}
-
 // The point on the line through a and b nearest to p (p itself when a and b coincide).
 HNotePoint ontoLine(HNotePoint p, HNotePoint a, HNotePoint b) {
   const GcGeVector2d d(b.x - a.x, b.y - a.y);
@@ -135,46 +83,6 @@ HNotePoint ontoLine(HNotePoint p, HNotePoint a, HNotePoint b) {
 }
 
 }  // namespace
-
-std::optional<HNoteBlockKind> hnoteBlockKind(vstring_view name) {
-  if (isHNoteBlockName(name)) return HNoteBlockKind{0, false, true};
-  for (const OlderBlock& b : kOlderBlocks) {
-    if (equalsNoCaseAscii(name, b.name)) return HNoteBlockKind{b.type, b.flipped, false};
-  }
-  return std::nullopt;
-}
-
-bool hnoteRecordOf(const HNoteRegenItem& item, HNoteData& record, double& scaleRatio) {
-  const ChainView v = item.reference.view();
-  if (!v.isType(names::kInsert)) return false;
-  const std::optional<HNoteBlockKind> kind = hnoteBlockKind(v.text(gc::kName).value_or(vstring_view()));
-  if (!kind) return false;
-  const double f = hnoteDrawingFactor();
-  const double sx = v.real(gc::kReal1).value_or(1.0), sy = v.real(gc::kReal2).value_or(1.0);
-  scaleRatio = f > 0 && std::isfinite(sx) ? sx / f : 1.0;
-  if (kind->current) {
-    HNoteRef ref;
-    if (!readHNoteRef(v, &ref, true) || !applyHNoteRef(record, ref)) return false;
-    record.blockName = vstring(v.text(gc::kName).value_or(vstring_view()));
-  } else {
-    // The older blocks were drawn at four times the drawing's scale.
-    const HNoteScale scale{f > 0 ? 4 * sx / f : 4.0, f > 0 && std::isfinite(sy) ? 4 * sy / f : 4.0};
-    hnoteDefaults(record, kind->type, scale);
-    record.rotation = 0;
-  }
-  const ChainPoint at = v.point(gc::kPoint0).value_or(ChainPoint{});
-  record.insertPoint = {at.x, at.y};
-  record.angle = v.real(gc::kAngle0).value_or(0.0);
-  record.flipped = kind->current ? record.type != 3 && valueTextBelow(item, record) : kind->flipped;
-  if (kind->current && record.type == 0 && valueTextLeft(item, record)) record.lhorzLen = -std::abs(record.lhorzLen);
-  // The shown texts stay when no base gives new ones.
-  record.valueText.clear();
-  record.valueText2.clear();
-  if (!item.attributes.empty()) record.valueText = vstring(item.attributes[0].view().text(gc::kText).value_or(u""));
-  if (item.attributes.size() > 1 && (record.baseKind & 1))
-    record.valueText2 = vstring(item.attributes[1].view().text(gc::kText).value_or(u""));
-  return true;
-}
 
 size_t HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDrawing) {
   items_.clear();
@@ -273,8 +181,15 @@ bool HNoteRegen::step(bool& failed) {
   const int32_t opts = elementTag ? options & ~(kRegenValues | kRegenSettings) : options;
   const bool sectionView = record.type >= 0 && record.type <= 2;
 
-  if (opts & (kRegenMove | kRegenOntoLine)) {
-    record.insertPoint = (opts & kRegenOntoLine) ? ontoLine(place, leaderFirst, leaderSecond) : place;
+  const bool move = (opts & (kRegenMove | kRegenOntoLine)) != 0;
+  if (move) {
+    // The marks keep where they stand to each other: all move by what brings
+    // the first of them to the chosen place.
+    if (!moveBy_) {
+      const HNotePoint to = (opts & kRegenOntoLine) ? ontoLine(place, leaderFirst, leaderSecond) : place;
+      moveBy_ = GcGeVector2d(to.x - record.insertPoint.x, to.y - record.insertPoint.y);
+    }
+    record.insertPoint = {record.insertPoint.x + moveBy_->x, record.insertPoint.y + moveBy_->y};
   }
   if (opts & kRegenSettings) {
     // A mirrored mark stays mirrored with the settings' horizontal length.
@@ -289,14 +204,15 @@ bool HNoteRegen::step(bool& failed) {
     record.leaderStart = leaderFirst;
     record.leaderEnd = leaderSecond;
   } else if (sectionView && !item.underlines.empty()) {
-    // An underline drawn earlier goes with its mark: rebuilt over the same
-    // extent through the mark's (perhaps new) insertion point.
+    // An underline drawn earlier goes with its mark: moved as the mark is,
+    // and rebuilt through its insertion point.
     const ChainView line = item.underlines.front().view();
     const ChainPoint a = line.point(gc::kPoint0).value_or(ChainPoint{});
     const ChainPoint b = line.point(gc::kPoint1).value_or(ChainPoint{});
+    const GcGeVector2d by = move ? *moveBy_ : GcGeVector2d(0, 0);
     record.underlineDraw = true;
-    record.leaderStart = {a.x, a.y};
-    record.leaderEnd = {b.x, b.y};
+    record.leaderStart = {a.x + by.x, a.y + by.y};
+    record.leaderEnd = {b.x + by.x, b.y + by.y};
   }
   if ((opts & kRegenValues) && sectionView) {
     const vstring& wanted = record.baseId.empty() ? record.id : record.baseId;
@@ -334,8 +250,8 @@ bool HNoteRegen::step(bool& failed) {
     failed = true;
     return false;
   }
-  eraseList.emplace_back(v.handle());
-  for (const OwnedChain& line : item.underlines) eraseList.emplace_back(line.view().handle());
+  eraseList.add(v.handle());
+  for (const OwnedChain& line : item.underlines) eraseList.add(line.view().handle());
   if (record.type == 3 && item.leader) {
     // The leader keeps its arrowhead where it points and reaches the nearest
     // corner of the rebuilt frame; it is tied to the new mark after the flush.
@@ -347,7 +263,7 @@ bool HNoteRegen::step(bool& failed) {
       failed = true;
       return false;
     }
-    eraseList.emplace_back(old.handle());
+    eraseList.add(old.handle());
     leaderBlocks_.insert(record.blockName);
   }
   return true;
@@ -358,7 +274,7 @@ void HNoteRegen::tieLeaders() {
   // after the SEQEND of its new mark. The old entities are still there and
   // are passed over.
   std::unordered_set<uint64_t> old;
-  for (const vstring& h : eraseList) old.insert(hnoteHandleNumber(h));
+  for (const vstring& h : eraseList.handles()) old.insert(hnoteHandleNumber(h));
   if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
                                        static_cast<ValueNode*>(nullptr), 0)))
     return;
@@ -422,6 +338,7 @@ int HNoteRegen::repairSharedIds() {
 int HNoteRegen::run() {
   eraseList.clear();
   leaderBlocks_.clear();
+  moveBy_.reset();
   hostTexts_.reset();
   if (!ok(hostCallOr<&HostApi::Header_bin>(0))) return -1;
   int rebuilt = 0;
@@ -435,13 +352,7 @@ int HNoteRegen::run() {
   }
   if (!ok(hostCallOr<&HostApi::Flush_bin>(0, 1))) return -1;
   if (!leaderBlocks_.empty()) tieLeaders();
-  if (!eraseList.empty()) {
-    std::vector<const vchar*> texts;
-    texts.reserve(eraseList.size());
-    for (const vstring& h : eraseList) texts.push_back(h.c_str());
-    hostCallOr<&HostApi::EraseHandles>(0, static_cast<const vchar* const*>(texts.data()),
-                                       static_cast<int>(texts.size()), 0);
-  }
+  eraseList.flush();
   return rebuilt;
 }
 

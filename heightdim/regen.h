@@ -12,8 +12,10 @@
 
 #include "heightdim/bases.h"
 #include "heightdim/builder.h"
+#include "heightdim/mark_look.h"
 #include "heightdim/settings.h"
 #include "host/chain.h"
+#include "host/handle_erase_list.h"
 
 namespace vd {
 
@@ -21,39 +23,12 @@ namespace vd {
 enum HNoteRegenOption : int32_t {
   kRegenValues = 0x01,     // new value texts from the mark's base
   kRegenSettings = 0x02,   // the current settings of the type replace the style fields
-  kRegenMove = 0x04,       // move the mark to the chosen place
+  kRegenMove = 0x04,       // move the marks: the first one to the chosen place, the rest alike
   kRegenOntoLine = 0x08,   // ... projected onto the leader line first
   kRegenUnderline = 0x10,  // an underline along the leader line
   kRegenMirror = 0x20,     // mirror ČSN marks about their vertical axis
   kRegenNewLevels = 0x40,  // the base `levelsOf` takes `level1` and `level2`
 };
-
-// How a block name is recognised: the type and whether the older block was
-// the flipped one. `current` for the module's own blocks, whose type comes
-// from their descriptor.
-struct HNoteBlockKind {
-  int32_t type = 0;
-  bool flipped = false;
-  bool current = false;
-};
-// Null for a name that is no height dimension (an anonymous "*" block is none).
-std::optional<HNoteBlockKind> hnoteBlockKind(vstring_view blockName);
-
-// A block reference of the selection with its attributes, copied out of the
-// host's walk, for a plan-view mark the leader tied to it (null when it
-// has none), and for a section-view mark the underlines tagged with its
-// identifier.
-struct HNoteRegenItem {
-  OwnedChain reference;
-  std::vector<OwnedChain> attributes;
-  OwnedChain leader;
-  std::vector<OwnedChain> underlines;
-};
-
-// The record a block reference describes before any change: false when it is
-// no height dimension. `scaleRatio` receives the reference's X scale over
-// the drawing factor (1 for a mark the module drew at the current scale).
-bool hnoteRecordOf(const HNoteRegenItem& item, HNoteData& record, double& scaleRatio);
 
 // The regeneration context of one command.
 class HNoteRegen {
@@ -68,7 +43,7 @@ class HNoteRegen {
   double level1 = 0;
   double level2 = 0;
   // The handles of the entities rebuilt, erased after the batch was written.
-  std::vector<vstring> eraseList;
+  HandleEraseList eraseList;
 
   // A base that is not in `bases` yet (one a command is making), looked up
   // before them.
@@ -117,6 +92,8 @@ class HNoteRegen {
   size_t next_ = 0;
   // The block names of the rebuilt marks whose leader was rebuilt with them.
   std::unordered_set<vstring> leaderBlocks_;
+  // With a move: how far the first mark moved, which every other one moves too.
+  std::optional<GcGeVector2d> moveBy_;
   // The host's answers the builder needs, read at the first mark of a run.
   std::optional<HNoteHostTexts> hostTexts_;
 };

@@ -30,22 +30,17 @@ Pick pickMark(int promptId, bool baseOnly, HNoteNode& out) {
     if (!ok(r)) return Pick::Enter;
     const ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
     if (!n) return Pick::Cancel;  // the host gave no entity: nothing to work on
-    const ChainView v(n);
     HNoteNode node;
-    if (!readHNoteRef(v, &node.ref, false) || (baseOnly && !node.ref.baseId.empty())) continue;
-    node.handle = vstring(v.handle());
-    const ChainPoint at = v.point(gc::kPoint0).value_or(ChainPoint{});
-    node.insertPoint = {at.x, at.y};
-    node.angle = v.real(gc::kAngle0).value_or(0.0);
+    if (!readHNoteNode(ChainView(n), node) || (baseOnly && !node.ref.baseId.empty())) continue;
     // Its attributes follow it in the walk: the value texts.
+    vstring texts[2];
     int attributes = 0;
     for (const ValueNode* a = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0);
          a && ChainView(a).isType(names::kAttrib); a = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
-      const vstring text(ChainView(a).text(gc::kText).value_or(vstring_view()));
-      if (attributes == 0) node.valueText = text;
-      if (attributes == 1) node.valueText2 = text;
+      if (attributes < 2) texts[attributes] = vstring(ChainView(a).text(gc::kText).value_or(vstring_view()));
       ++attributes;
     }
+    setHNoteNodeTexts(node, std::move(texts[0]), std::move(texts[1]));
     out = std::move(node);
     return Pick::Mark;
   }
@@ -108,6 +103,7 @@ int changeBase(HNoteRegen& regen) {
   // The picked mark becomes a base, under a new identifier when a base has its own.
   readHNoteLevels(picked, regen.settings, hnoteUnits());
   HNoteBase base = hnoteBaseOf(picked);
+  const vstring oldBlock = picked.ref.id.empty() ? vstring() : hnoteBlockName(picked.ref.id);
   if (base.id.empty() || regen.bases.find(base.id)) base.id = newHNoteId();
   if (base.id.empty()) return -1;
   regen.newBase = base;
@@ -132,6 +128,8 @@ int changeBase(HNoteRegen& regen) {
   regen.options = kRegenValues;
   const int count = regen.run();
   if (count < 0) return -1;
+  // Its block under the old identifier is unused now, unless a copy of it stays.
+  if (base.id != picked.ref.id) purgeHNoteBlock(oldBlock);
   regen.bases.setCurrent(base.id);
   return count;
 }

@@ -12,6 +12,7 @@
 #include "host/services.h"
 #include "res/dialog_ids.h"
 #include "res/string_ids.h"
+#include "store/host_path.h"
 #include "store/prf_store.h"
 #include "ui/wide_text.h"
 
@@ -544,7 +545,10 @@ void CHeightDimSettingsDlg::dialogHistory(bool save) {
   if (!set_ || !store.open(set_->path, kHNoteHistorySection)) return;
   const int product = hostBinding().product;
   if (save) {
-    // A file that cannot be written keeps what it had; the settings are the caller's.
+    // A file that cannot be written keeps what it had; the settings are the
+    // caller's. A profile without the file's folder yet gets it now, so that
+    // the first OK keeps the history as every later one does.
+    ensureParentFolder(set_->path);
     store.setInt(kLastTypeKey, currentType_);
     if (product == 1) {
       sectionLayer_.save(store, {}, false);

@@ -5,7 +5,9 @@
 // - a descriptor read is taken by a record when its type is one of 0..3;
 // - a descriptor written over the chain's own (replaceHNoteRef) reads back
 //   as written, and a new identifier (reassociateHNote) reads back too;
-// - a base entry written reads back as the base.
+// - a base entry written reads back as the base;
+// - the look kept with a mark reads from any chain without harm, and written
+//   over the chain's own it reads back whole.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
@@ -71,6 +73,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(applyHNoteRef(record, full) == (full.type >= 0 && full.type <= 3));
   }
   (void)readHNoteBaseEntry(chain, wanted.id);
+  // The look and the separators read from any chain: counts in range, and a
+  // separator the look stores is the one the record took.
+  HNoteData look;
+  const int styled = readHNoteStyle(chain, look);
+  FUZZ_CHECK(styled >= 0 && styled <= kHNoteStyleFields);
+  const std::optional<vstring> stored = hnoteStoredSeparator(chain);
+  FUZZ_CHECK(stored.has_value() == (styled >= 1));
+  if (stored) FUZZ_CHECK(*stored == look.delim);
+  const int element = readHNoteElementLook(chain, look);
+  FUZZ_CHECK(element >= 0 && element <= 7);
+  for (ChainItem item : ChainView(chain)) {
+    if (std::optional<vstring_view> text = item.text()) {
+      // A separator a text shows leaves the text's decimals and its sign behind it.
+      if (std::optional<vstring> shown = hnoteShownSeparator(*text)) FUZZ_CHECK(shown->size() + 4 <= text->size());
+    }
+  }
 
   FUZZ_CHECK(replaceHNoteRef(chain, wanted));
   HNoteRef back;
@@ -89,6 +107,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(reassociateHNote(chain, newId));
   FUZZ_CHECK(readHNoteRef(chain, &back, true));
   FUZZ_CHECK(back.id == newId);
+
+  // A look written over the chain's reads back whole.
+  HNoteData wantedLook;
+  wantedLook.delim = fuzzchain::consumeText(in);
+  wantedLook.lhorzLen = finiteReal(in);
+  wantedLook.arrowIndex = in.ConsumeIntegral<int32_t>();
+  wantedLook.arrowName = fuzzchain::consumeText(in);
+  wantedLook.insPt = in.ConsumeIntegral<int32_t>();
+  wantedLook.flipped = in.ConsumeBool();
+  chain.removeExtendedData(kAppHNoteStyle);
+  ChainBuilder withLook;
+  withLook.splice(std::move(chain));
+  addHNoteStyle(withLook, wantedLook);
+  OwnedChain looked = withLook.build();
+  if (looked) {
+    HNoteData lookBack;
+    FUZZ_CHECK(readHNoteStyle(looked, lookBack) == kHNoteStyleFields);
+    FUZZ_CHECK(lookBack.delim == wantedLook.delim && lookBack.arrowName == wantedLook.arrowName);
+    FUZZ_CHECK(sameBits(lookBack.lhorzLen, wantedLook.lhorzLen) && lookBack.arrowIndex == wantedLook.arrowIndex);
+    FUZZ_CHECK(lookBack.insPt == wantedLook.insPt && lookBack.flipped == wantedLook.flipped);
+  }
 
   std::optional<HNoteBase> entry = readHNoteBaseEntry(hnoteBaseEntry(base), base.id);
   FUZZ_CHECK(entry);

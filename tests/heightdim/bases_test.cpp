@@ -90,55 +90,52 @@ TEST_F(BasesTest, MarksJoinTheirBasesWithUpToDateFlags) {
       mark(u"O", u"GONE", 0, 0, u"+0.000"),                // its base is not in the dictionary
       plan,
   }));
-  HNoteDataSet settings;
-  settings[HNoteType::Csn].delim = u",";  // type 0 marks are compared with the separator of their type
   ASSERT_TRUE(hnotetest::writeMarks({coarse}));
 
-  HNoteBases bases;
-  HNoteLoadReport report;
-  ASSERT_TRUE(bases.load(settings, &report));
-  EXPECT_EQ(ids(bases), (std::vector<std::string>{"A", "B"}));
-  EXPECT_EQ(bases.currentId(), u"A");
-  ASSERT_NE(bases.current(), nullptr);
-  EXPECT_EQ(bases.current()->id, u"A");
-  EXPECT_EQ(report.purged, 0);
-  EXPECT_EQ(report.basesFromMarks, 0);
-
+  // Each mark is compared in its own format: D5, written with a comma, is as
+  // up to date as those written with a point, whatever separator the
+  // settings hold now. D3 shows another value than its base gives, D4 was
+  // placed in another UCS.
   struct Want {
     const char16_t* id;
     bool upToDate;
   };
-  // With "," as the separator of type 0 the texts written with "." no longer
-  // match; only D5, written with a comma, and the DIN mark (its own type's
-  // separator is ".") are up to date.
-  const Want wantA[] = {{u"A", false}, {u"D1", false}, {u"D2", false}, {u"D3", false}, {u"D4", false}, {u"D5", true}};
-  const HNoteBase* a = bases.find(u"A");
-  ASSERT_NE(a, nullptr);
-  ASSERT_EQ(a->dimensions.size(), std::size(wantA));
-  for (size_t i = 0; i < std::size(wantA); ++i) {
-    SCOPED_TRACE(utf16ToUtf8(wantA[i].id));
-    EXPECT_EQ(a->dimensions[i].ref.id, wantA[i].id);
-    EXPECT_EQ(a->dimensions[i].upToDate, wantA[i].upToDate);
-  }
-  const HNoteBase* b = bases.find(u"B");
-  ASSERT_NE(b, nullptr);
-  ASSERT_EQ(b->dimensions.size(), 1u);
-  EXPECT_EQ(b->dimensions[0].ref.id, u"E1");
-  EXPECT_TRUE(b->dimensions[0].upToDate);
-
-  // With the default separator the same drawing reads the other way round.
-  HNoteDataSet plain;
-  ASSERT_TRUE(bases.load(plain));
-  const Want wantPlain[] = {{u"A", true}, {u"D1", true}, {u"D2", true}, {u"D3", false}, {u"D4", false}, {u"D5", false}};
-  a = bases.find(u"A");
-  ASSERT_NE(a, nullptr);
-  ASSERT_EQ(a->dimensions.size(), std::size(wantPlain));
-  for (size_t i = 0; i < std::size(wantPlain); ++i) {
-    SCOPED_TRACE(utf16ToUtf8(wantPlain[i].id));
-    EXPECT_EQ(a->dimensions[i].upToDate, wantPlain[i].upToDate);
+  const Want wantA[] = {{u"A", true}, {u"D1", true}, {u"D2", true}, {u"D3", false}, {u"D4", false}, {u"D5", true}};
+  for (const char16_t* separator : {u".", u","}) {
+    SCOPED_TRACE(utf16ToUtf8(separator));
+    HNoteDataSet settings;
+    for (HNoteData& r : settings.records) r.delim = separator;
+    HNoteBases bases;
+    HNoteLoadReport report;
+    ASSERT_TRUE(bases.load(settings, &report));
+    EXPECT_EQ(ids(bases), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(bases.currentId(), u"A");
+    ASSERT_NE(bases.current(), nullptr);
+    EXPECT_EQ(bases.current()->id, u"A");
+    EXPECT_EQ(report.purged, 0);
+    EXPECT_EQ(report.basesFromMarks, 0);
+    const HNoteBase* a = bases.find(u"A");
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->dimensions.size(), std::size(wantA));
+    for (size_t i = 0; i < std::size(wantA); ++i) {
+      SCOPED_TRACE(utf16ToUtf8(wantA[i].id));
+      EXPECT_EQ(a->dimensions[i].ref.id, wantA[i].id);
+      EXPECT_EQ(a->dimensions[i].upToDate, wantA[i].upToDate);
+    }
+    const HNoteBase* b = bases.find(u"B");
+    ASSERT_NE(b, nullptr);
+    ASSERT_EQ(b->dimensions.size(), 1u);
+    EXPECT_EQ(b->dimensions[0].ref.id, u"E1");
+    EXPECT_TRUE(b->dimensions[0].upToDate);
   }
 
   // What a node holds, from the reference and its attributes.
+  HNoteBases bases;
+  ASSERT_TRUE(bases.load(HNoteDataSet()));
+  const HNoteBase* a = bases.find(u"A");
+  ASSERT_NE(a, nullptr);
+  ASSERT_EQ(a->dimensions.size(), std::size(wantA));
+  EXPECT_EQ(a->dimensions[5].delim, vstring(u",")) << "the separator its text shows";
   const HNoteNode& d2 = a->dimensions[2];
   EXPECT_EQ(d2.insertPoint, (HNotePoint{130, 450}));
   EXPECT_DOUBLE_EQ(d2.angle, kPi / 2);

@@ -114,6 +114,22 @@ Groups textEntity(const std::string& type, const std::string& layer, const std::
   return g;
 }
 
+// The look a mark keeps with it ("VDHNOTESTYLE"), spelled out item by item:
+// separator, the two line lengths (the horizontal one with its sign), the
+// boundary mark and its size, the text offsets, the underline and its
+// length, the least frame size, the leader's arrowhead and its size, the
+// text position, the plan-view options and the side.
+Groups styleGroup(const std::string& delim, double lvert, double lhorz, int arrow, double hx, double hy, double tdx,
+                  double tdy, bool underline, double underlineLength, double cx, double cy, double hsize,
+                  const std::string& arrowName, int insPt, int options, bool flipped) {
+  return {"1001 VDHNOTESTYLE", "1070 1", delim.empty() ? "1000" : "1000 " + delim, "1040 " + num(lvert),
+          "1040 " + num(lhorz), "1071 " + std::to_string(arrow), "1040 " + num(hx), "1040 " + num(hy),
+          "1040 " + num(tdx), "1040 " + num(tdy), "1070 " + std::to_string(underline ? 1 : 0),
+          "1040 " + num(underlineLength), "1040 " + num(cx), "1040 " + num(cy), "1040 " + num(hsize),
+          arrowName.empty() ? "1000" : "1000 " + arrowName, "1071 " + std::to_string(insPt),
+          "1071 " + std::to_string(options), "1070 " + std::to_string(flipped ? 1 : 0)};
+}
+
 // Values of the groups with one code, in order.
 std::vector<std::string> values(const Groups& g, int code) {
   std::vector<std::string> out;
@@ -160,12 +176,14 @@ TEST_F(Builder, ChainsOfACsnMarkCodeByCode) {
 
   std::vector<Groups> top = topLevel();
   ASSERT_EQ(top.size(), 5u);  // INSERT, three ATTRIBs, SEQEND
-  const Groups insert = {
+  Groups insert = {
       "0 INSERT", "100 AcDbEntity", "8 KOTY", "6 BYLAYER", "62 5", "370 -1", "48 1",
       "100 AcDbBlockReference", "66 1", "2 " + block, "10 " + pt(100, 200), "41 1", "42 1", "43 1", "50 0",
       "-3", "1001 VDHNOTEDATA", "1070 0", "1040 0.001", "1070 1", "1070 1", "1070 0", "1040 0",
       "1001 VD_ASSOCDESC1", "1000 " + std::string(kId),
       "1001 VDHEIGHTDIM", "1000 BASE", "1070 0"};
+  const Groups look = styleGroup(".", 8, 12, 3, 4, 2, 1, 0.5, false, 5, 0, 0, 0, "", -1, 0, false);
+  insert.insert(insert.end(), look.begin(), look.end());
   EXPECT_EQ(top[0], insert);
   EXPECT_EQ(top[1], textEntity("ATTRIB", "TEXTY", "3", pt(101, 208.5), "+1.250", "0",
                                {"100 AcDbAttribute", "2 VÝŠKA", "70 0", "73 0", "74 1", "280 0"}));
@@ -211,11 +229,14 @@ TEST_F(Builder, ChainsOfAPlanViewMarkCodeByCode) {
 
   std::vector<Groups> top = topLevel();
   ASSERT_EQ(top.size(), 3u);
-  const Groups insert = {
+  Groups insert = {
       "0 INSERT", "100 AcDbEntity", "8 KOTY", "6 BYLAYER", "62 256", "370 -1", "48 1",
       "100 AcDbBlockReference", "66 1", "2 VD2D_HEIGHTDIM_" + std::string(kId), "10 " + pt(10, 20),
       "41 1", "42 1", "43 1", "50 " + num(kPi / 2),
       "-3", "1001 VDHNOTEDATA", "1070 3", "1001 VD_ASSOCDESC1", "1000 " + std::string(kId)};
+  // The least frame size of the settings, not the size this text needed.
+  const Groups look = styleGroup(".", 0, 0, 0, 0, 0, 0, 0, false, 5, 14.225, 6.25, 0.25, "_DOT", 5, 0, false);
+  insert.insert(insert.end(), look.begin(), look.end());
   EXPECT_EQ(top[0], insert);
   // The attribute stands at the frame's centre: (O - P3) turned by 90 degrees from the insertion point.
   const Groups attrib = textEntity("ATTRIB", "AKTUALNI", "256", pt(10 + 3.125, 20 - 7.1125), "+3.500", "1",
@@ -349,6 +370,8 @@ TEST_F(Builder, ElementTaggedVariantCarriesTheLongGroupAndMemberTags) {
   ASSERT_EQ(top.size(), 5u);
   Groups want = {"1001 VDHNOTEDATA", "1070 0", "1040 0.001", "1070 1", "1070 1", "1070 0", "1040 8", "1040 12",
                  "1070 4", "1040 4", "1040 2", "1000 ,", "1040 1", "1001 VD_ASSOCDESC1", "1000 " + std::string(kId)};
+  const Groups look = styleGroup(",", 8, -12, 4, 4, 2, 1, 0.5, false, 5, 0, 0, 0, "", -1, 0, false);
+  want.insert(want.end(), look.begin(), look.end());
   want.insert(want.end(), tag.begin(), tag.end());
   EXPECT_EQ(xdata(top[0]), want);
   for (int i = 1; i < 5; ++i) EXPECT_EQ(xdata(top[i]), tag) << "entity " << i;
@@ -816,7 +839,15 @@ TEST_F(PlanViewArrow, DrawingKeepsNoArrowheadWhateverTheName) {
     ASSERT_TRUE(build(r));
     std::vector<Groups> all = blockEntities(r.blockName);
     ASSERT_EQ(all.size(), 2u);  // the frame and the value's definition
-    for (Groups& e : topLevel()) all.push_back(e);
+    for (Groups& e : topLevel()) {
+      // The mark keeps the name with its look, for the leader a rebuild draws.
+      auto look = std::find(e.begin(), e.end(), "1001 VDHNOTESTYLE");
+      if (look != e.end()) {
+        EXPECT_NE(std::find(look, e.end(), "1000 " + utf16ToUtf8(name)), e.end());
+        e.erase(look, e.end());
+      }
+      all.push_back(e);
+    }
     drawings.push_back(all);
   }
   EXPECT_EQ(drawings[1], drawings[0]);

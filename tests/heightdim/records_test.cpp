@@ -341,3 +341,87 @@ TEST(HNoteTags, MemberAndLeaderTagsCodeByCode) {
     EXPECT_EQ(groupsOf(b.build()), c.groups);
   }
 }
+
+// The look a mark keeps: what was written reads back whole, a group cut short
+// or damaged gives what comes before the damage, and another format nothing.
+TEST(HNoteStyle, ReadsBackWhatWasWrittenAndStopsAtDamage) {
+  HNoteData written;
+  hnoteDefaults(written, 3);
+  written.delim = u",";
+  written.lhorzLen = -11.5;
+  written.arrowIndex = 70000;  // wider than a 16-bit item
+  written.cxSize = 20;
+  written.arrowName = u"_OPEN30";
+  written.insPt = 6;
+  written.hnoteOptions = 5;
+  written.flipped = true;
+  ChainBuilder b;
+  b.text(0, u"INSERT");
+  addHNoteStyle(b, written);
+  OwnedChain whole = b.build();
+
+  HNoteData back;
+  ASSERT_EQ(readHNoteStyle(whole, back), kHNoteStyleFields);
+  EXPECT_EQ(back.delim, u",");
+  EXPECT_DOUBLE_EQ(back.lhorzLen, -11.5);
+  EXPECT_EQ(back.arrowIndex, 70000);
+  EXPECT_DOUBLE_EQ(back.cxSize, 20);
+  EXPECT_EQ(back.arrowName, u"_OPEN30");
+  EXPECT_EQ(back.insPt, 6);
+  EXPECT_EQ(back.hnoteOptions, 5);
+  EXPECT_TRUE(back.flipped);
+  EXPECT_EQ(hnoteStoredSeparator(whole), vstring(u","));
+
+  // The same chain with its items changed: the fields before the change are
+  // read, the rest keep what the record held.
+  const Groups items = groupsOf(whole);
+  struct Damage {
+    const char* what;
+    size_t at;          // index in `items` of the item changed (3 = the format)
+    const char* item;   // its replacement; null cuts the chain there
+    int read;
+  } damages[] = {
+      {"another format", 3, "1070 2", 0},
+      {"cut after the separator", 5, nullptr, 1},
+      {"a real where the boundary mark goes", 7, "1040 4", 3},
+      {"cut before the side", 20, nullptr, kHNoteStyleFields - 1},
+  };
+  for (const Damage& d : damages) {
+    SCOPED_TRACE(d.what);
+    ChainBuilder c;
+    c.text(0, u"INSERT").marker(-3);
+    for (size_t i = 2; i < items.size(); ++i) {
+      std::string item = i == d.at && d.item ? d.item : items[i];
+      if (i == d.at && !d.item) break;
+      const size_t space = item.find(' ');
+      const int code = std::stoi(item.substr(0, space));
+      const std::string text = space == std::string::npos ? "" : item.substr(space + 1);
+      if (code == 1000 || code == 1001) c.text(code, utf8ToUtf16(text));
+      else if (code == 1040) c.real(code, std::stod(text));
+      else c.integer(code, std::stoll(text));
+    }
+    HNoteData r;
+    hnoteDefaults(r, 0);
+    EXPECT_EQ(readHNoteStyle(c.build(), r), d.read);
+    EXPECT_EQ(r.flipped, d.read == kHNoteStyleFields);
+    EXPECT_EQ(r.delim, d.read >= 1 ? u"," : u".");
+  }
+  HNoteData none;
+  EXPECT_EQ(readHNoteStyle(ChainView(), none), 0);
+  EXPECT_EQ(hnoteStoredSeparator(ChainView()), std::nullopt);
+}
+
+TEST(HNoteStyle, TheSeparatorAValueTextShows) {
+  const struct {
+    const char16_t* text;
+    std::optional<vstring> separator;
+  } cases[] = {
+      {u"+1.250", u"."}, {u"-0,450", u","}, {u"±0.000", u"."}, {u"12 m 345", u" m "},
+      {u"+1250", u""},   {u"2500", u""},    {u"-1.25", std::nullopt}, {u"+.250", std::nullopt},
+      {u"OZNAČENÍ", std::nullopt}, {u"", std::nullopt}, {u"+1.25x", std::nullopt}, {u"+123", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(utf16ToUtf8(c.text));
+    EXPECT_EQ(hnoteShownSeparator(c.text), c.separator);
+  }
+}

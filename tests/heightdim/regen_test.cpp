@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <numbers>
 
@@ -88,21 +89,26 @@ class RegenTest : public hnotetest::BuilderHost {
     return n;
   }
   void selectAll() { ASSERT_EQ(hostApi()->SSGetW(kSelectToRefresh, nullptr, nullptr, 0), kRtNorm); }
-  // Whether the horizontal leg of mark `id` reaches left: its block reaches
-  // farther along its X axis to the left than to the right.
-  bool legLeft(const vstring& id) {
+  // Whether mark `id`'s block reaches farther to the negative side of its
+  // base point than to the positive one, along X (`y` false: the leg of a
+  // mirrored mark reaches left) or along Y (`y` true: a flipped mark is
+  // drawn below its point).
+  bool reachesBack(const vstring& id, bool y) {
     const hostsim::Block* b = drawing().findBlock(hnoteBlockName(id));
     if (!b) return false;
     double lo = 0, hi = 0;
     for (const auto& e : b->entities) {
       for (ChainItem item : e->view()) {
         if (item.code() != 10 && item.code() != 11) continue;
-        lo = std::min(lo, item.point()->x);
-        hi = std::max(hi, item.point()->x);
+        const double v = y ? item.point()->y : item.point()->x;
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
       }
     }
     return -lo > hi;
   }
+  bool legLeft(const vstring& id) { return reachesBack(id, false); }
+  bool drawnBelow(const vstring& id) { return reachesBack(id, true); }
   // Selects the whole drawing, collects it into `regen` (expecting
   // `collected` marks) and runs it: the run's result.
   int rebuild(HNoteRegen& regen, size_t collected) {
@@ -163,82 +169,80 @@ TEST_F(RegenTest, ReadBackFlippedFollowsTheTableAndTheValueTextsSide) {
   EXPECT_EQ(flipped, (std::vector<bool>{true, false}));
 }
 
-TEST_F(RegenTest, MovedOntoTheLeaderLineWithAnUnderline) {
-  // Every LINE of the drawing is an underline `span` long at the height `y`;
-  // the count of them.
-  auto underlinesAt = [&](double y, double span) {
-    int n = 0;
+TEST_F(RegenTest, MovedMarksKeepTheirPlacesToEachOtherAndTheirUnderlines) {
+  // The heights of the drawing's LINEs, each an underline `span` long.
+  auto underlines = [&](double span) {
+    std::vector<double> ys;
     for (const hostsim::Entity* e : drawing().entities()) {
       if (e->type() != u"LINE") continue;
-      ++n;
       const ChainPoint a = *e->view().point(10), b = *e->view().point(11);
       EXPECT_NEAR(std::abs(a.x - b.x), span, 1e-9);
-      EXPECT_NEAR(a.y, y, 1e-9);
-      EXPECT_NEAR(b.y, y, 1e-9);
+      EXPECT_NEAR(a.y, b.y, 1e-9);
+      ys.push_back(a.y);
     }
-    return n;
+    std::sort(ys.begin(), ys.end());
+    return ys;
   };
-  // Every section-view type gets the underline along the given line.
+  // The base B and its dependant D (1.5 m above it) are moved together: by
+  // what brings B, the first of them, to the place (here projected onto the
+  // leader line y = 2000). Each mark then shows the value of where it stands.
+  // Later rebuilds take each mark's underline with it: one underline a mark,
+  // never the old one left beside a new one.
+  struct Step {
+    const char* what;
+    int32_t options;
+    double y;     // where B ends up; D stands 1500 above it
+    double span;  // the underlines' length
+  };
+  const Step steps[] = {
+      {"onto the leader line", kRegenValues | kRegenMove | kRegenOntoLine | kRegenUnderline, 2000, 400},
+      {"an update", kRegenValues, 2000, 400},
+      {"a move", kRegenValues | kRegenMove, 3000, 400},
+      {"a new leader line", kRegenValues | kRegenOntoLine | kRegenUnderline, 2500, 100},
+  };
   for (int type : {0, 1, 2}) {
     SCOPED_TRACE(type);
     drawing().clear();
     ASSERT_TRUE(hnotetest::writeBaseAndDependant(type, 1500, u"+1.500"));
-    HNoteRegen regen;
-    regen.bases.load(regen.settings);
-    selectAll();
-    ASSERT_EQ(regen.collect(), 2u);
-    regen.options = kRegenValues | kRegenMove | kRegenOntoLine | kRegenUnderline;
-    regen.leaderFirst = {0, 2000};
-    regen.leaderSecond = {400, 2000};
-    regen.place = {130, 2100};  // projected onto y = 2000
-    ASSERT_EQ(regen.run(), 2);
-    EXPECT_EQ(underlinesAt(2000, 400), 2) << "each mark draws its underline, spanning the leader line";
-    for (const Seen& s : marks()) {
-      EXPECT_EQ(s.ref.type, type);
-      EXPECT_NEAR(s.at.x, 130, 1e-9);
-      EXPECT_NEAR(s.at.y, 2000, 1e-9);
-      ASSERT_FALSE(s.values.empty());
-      EXPECT_EQ(s.values[0], u"+2.000") << "the value is that of the new place";
-    }
-
-    // Later rebuilds take each mark's underline with it: one underline a
-    // mark, never the old one left beside a new one.
-    struct Later {
-      const char* what;
-      int32_t options;
-      double y;         // where the marks and their underlines end up
-      double span;      // the underlines' length
-    };
-    const Later later[] = {
-        {"an update", kRegenValues, 2000, 400},
-        {"a move", kRegenValues | kRegenMove, 3000, 400},
-        {"a new leader line", kRegenValues | kRegenOntoLine | kRegenUnderline, 2500, 100},
-    };
-    for (const Later& l : later) {
-      SCOPED_TRACE(l.what);
-      HNoteRegen again;
-      again.bases.load(again.settings);
-      again.options = l.options;
-      again.place = {130, l.y};
-      again.leaderFirst = {100, 2500};
-      again.leaderSecond = {200, 2500};
-      ASSERT_EQ(rebuild(again, 2), 2);
-      EXPECT_EQ(underlinesAt(l.y, l.span), 2);
+    for (const Step& step : steps) {
+      SCOPED_TRACE(step.what);
+      HNoteRegen regen;
+      regen.bases.load(regen.settings);
+      regen.options = step.options;
+      const bool first = &step == &steps[0];
+      regen.place = {130, first ? 2100 : step.y};
+      regen.leaderFirst = first ? HNotePoint{0, 2000} : HNotePoint{100, 2500};
+      regen.leaderSecond = first ? HNotePoint{400, 2000} : HNotePoint{200, 2500};
+      ASSERT_EQ(rebuild(regen, 2), 2);
+      EXPECT_EQ(underlines(step.span), (std::vector<double>{step.y, step.y + 1500}));
+      for (const Seen& s : marks()) {
+        EXPECT_EQ(s.ref.type, type);
+        const double y = s.ref.id == u"B" ? step.y : step.y + 1500;
+        EXPECT_NEAR(s.at.x, 130, 1e-9);
+        EXPECT_NEAR(s.at.y, y, 1e-9);
+        ASSERT_FALSE(s.values.empty());
+        char want[16];
+        std::snprintf(want, sizeof want, "+%.3f", y / 1000);
+        EXPECT_EQ(s.values[0], utf8ToUtf16(want)) << "the value is that of the new place";
+      }
     }
   }
 }
 
-TEST_F(RegenTest, AMirroredCsnMarkIsReadBackMirrored) {
+TEST_F(RegenTest, AMirroredOrFlippedCsnMarkIsReadBackSo) {
   // Marks placed as HeightDim places them (mirrored: the horizontal length
-  // negated), flipped and not, at several directions.
+  // negated), flipped and not, at several directions; with the look they
+  // keep, and without it, as marks of another program come (their texts then
+  // tell the side).
   struct Case {
     double degrees;
     bool mirrored;
   };
   const Case cases[] = {{0, false}, {0, true}, {90, true}, {180, true}, {200, false}, {270, true}, {330, true}};
   int n = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.degrees << " degrees" << (c.mirrored ? ", mirrored" : ""));
+  for (const Case& c : cases) for (bool stored : {true, false}) {
+    SCOPED_TRACE(testing::Message() << c.degrees << " degrees" << (c.mirrored ? ", mirrored" : "")
+                                    << (stored ? "" : ", no look stored"));
     drawing().clear();
     const HNoteOrientation o = hnoteOrientation(c.degrees * std::numbers::pi / 180);
     HNoteData r;
@@ -254,6 +258,14 @@ TEST_F(RegenTest, AMirroredCsnMarkIsReadBackMirrored) {
     ASSERT_TRUE(buildHNote(r, nullptr, false, false, GcGePoint2d(0, 0)));
     ASSERT_EQ(hostApi()->Flush_bin(1), kRtNorm);
     ASSERT_EQ(legLeft(r.id), c.mirrored) << "as placed";
+    ASSERT_EQ(drawnBelow(r.id), o.flipped) << "as placed";
+    if (!stored) {
+      for (const hostsim::Entity* e : drawing().entities()) {
+        OwnedChain bare = OwnedChain::copyOf(e->view());
+        if (bare.removeExtendedData(kAppHNoteStyle) == 0) continue;
+        ASSERT_TRUE(drawing().changeEntity(e->handle, std::move(bare), {}));
+      }
+    }
     // Rebuilt from its data it stays as it is; each mirror turns it over,
     // also with the current settings applied.
     const struct {
@@ -270,6 +282,7 @@ TEST_F(RegenTest, AMirroredCsnMarkIsReadBackMirrored) {
       regen.options = step.options;
       ASSERT_EQ(rebuild(regen, 1), 1);
       EXPECT_EQ(legLeft(r.id), step.left);
+      EXPECT_EQ(drawnBelow(r.id), o.flipped);
     }
   }
 }

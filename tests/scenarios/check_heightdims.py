@@ -228,6 +228,12 @@ class Checker:
         if len(refs) != len(wants) or others != case.get("others", 0):
             self.fail(f"{len(refs)} marks and {others} other references; expected {len(wants)} marks")
             return
+        # Nothing of a mark taken back stays: every mark's block is used.
+        used = {r.dxf.name.upper() for r in refs}
+        unused = [b.name for b in self.doc.blocks if b.name.upper().startswith("VD2D_HEIGHTDIM_")
+                  and b.name.upper() not in used]
+        if unused:
+            self.fail(f"block definitions no mark uses: {unused}")
         ids = [[v for c, v in r.get_xdata("VD_ASSOCDESC1")][0] for r in refs]
         leaders = {e.dxf.annotation_handle: e for e in msp.query("LEADER")}
         if len(leaders) != sum(1 for w in wants if w.get("leader")):
