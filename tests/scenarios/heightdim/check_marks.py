@@ -16,6 +16,15 @@ with ezdxf.
                                with the identifier of the mark at X,Y; with
                                none given, the drawing has no LINE (no
                                temporary line was left behind)
+  check_marks.py look BEFORE AFTER X,Y=VALUE/COLOUR/TEXTCOLOUR/HEIGHT...
+                               every mark of AFTER looks as the mark at
+                               its place in BEFORE (layers, colours, line
+                               properties, scale and rotation, its block's
+                               graphics, its texts but their values, its
+                               underline and its leader), and the mark at
+                               X,Y shows VALUE, its graphics in colour
+                               COLOUR, its text in TEXTCOLOUR and HEIGHT
+                               high
   check_marks.py leaders FILE MARKS X,Y...
                                MARKS marks in all; one leader per arrowhead
                                X,Y, tied to a mark of its identifier and
@@ -197,8 +206,106 @@ def leaders(path, count, *arrows):
             fail(f"leader {leader.dxf.handle} ends at {vertices[1]}, the nearest frame corner is {near}")
 
 
+ROUNDING_TAG = "ZAOKROUHLENÍ"
+
+
+def rounded(value):
+    if isinstance(value, float):
+        return round(value, 6) + 0.0
+    if isinstance(value, (tuple, list)) or hasattr(value, "x"):
+        return tuple(rounded(float(c)) for c in value)
+    return value
+
+
+def dxf_value(entity, key):
+    """An attribute as the entity has it, or its DXF default when the file
+    leaves it out (a writer may omit defaults)."""
+    value = entity.dxf.get(key)
+    if value is None:
+        try:
+            value = entity.dxf.get_default(key)
+        except Exception:  # no such attribute for this type
+            value = None
+    return value
+
+
+def props(entity, *names):
+    """The entity's layer, colours and line properties and the named
+    attributes, rounded so that a file's round trip does not count."""
+    keys = ("layer", "color", "true_color", "linetype", "lineweight", "ltscale") + names
+    return tuple((k, rounded(dxf_value(entity, k))) for k in keys)
+
+
+def text_look(text):
+    """A text's look without its value; the rounding mark's place follows the
+    value's length and is left out with it."""
+    names = ("style", "height", "width", "rotation", "halign", "valign", "tag")
+    if text.dxf.tag != ROUNDING_TAG:
+        names += ("insert", "align_point")
+    return props(text, *names) + (("mask", text.dxf.get("bg_fill", None) if text.dxf.hasattr("bg_fill") else None),)
+
+
+def graphics_look(entity):
+    if entity.dxftype() in ("ATTDEF", "ATTRIB"):
+        return (entity.dxftype(),) + text_look(entity)
+    shape = ()
+    if entity.dxftype() == "LWPOLYLINE":
+        shape = tuple(rounded(tuple(p)) for p in entity.get_points("xyb"))
+    elif entity.dxftype() == "HATCH":
+        shape = tuple(rounded(tuple(v)) for path in entity.paths for v in getattr(path, "vertices", []))
+    elif entity.dxftype() == "LINE":
+        shape = (rounded(entity.dxf.start), rounded(entity.dxf.end))
+    return (entity.dxftype(),) + props(entity) + shape
+
+
+def mark_look(doc, ref):
+    """Everything of a mark the user sees but its value texts."""
+    block = doc.blocks.get(ref.dxf.name)
+    ident = ref.get_xdata("VD_ASSOCDESC1")[0].value if ref.has_xdata("VD_ASSOCDESC1") else None
+    msp = doc.modelspace()
+    underlines = sorted(graphics_look(line) for line in msp.query("LINE")
+                        if line.has_xdata("VD_ASSOCDESC1") and line.get_xdata("VD_ASSOCDESC1")[0].value == ident)
+    leaders = []
+    for leader in msp.query("LEADER"):
+        if leader.dxf.get("annotation_handle", "") == ref.dxf.handle:
+            overrides = tuple(tuple(t) for t in leader.get_xdata("ACAD")) if leader.has_xdata("ACAD") else ()
+            leaders.append(props(leader, "dimstyle") + tuple(rounded(tuple(v)) for v in leader.vertices) + overrides)
+    return {
+        "reference": props(ref, "xscale", "yscale", "rotation"),
+        "block": (rounded(block.base_point),) + tuple(graphics_look(e) for e in block),
+        "texts": tuple(text_look(a) for a in ref.attribs),
+        "underlines": tuple(underlines),
+        "leaders": tuple(sorted(leaders)),
+    }
+
+
+def look(before_path, after_path, *expected):
+    before, after = ezdxf.readfile(before_path), ezdxf.readfile(after_path)
+    refs_before = {rounded(r.dxf.insert)[:2]: r for r in before.modelspace().query("INSERT")}
+    refs_after = {rounded(r.dxf.insert)[:2]: r for r in after.modelspace().query("INSERT")}
+    if sorted(refs_before) != sorted(refs_after):
+        fail(f"marks at {sorted(refs_after)}, before at {sorted(refs_before)}")
+    for at, ref in refs_after.items():
+        was, now = mark_look(before, refs_before[at]), mark_look(after, ref)
+        for part in was:
+            if was[part] != now[part]:
+                fail(f"the mark at {at} changed its {part}:\n  was {was[part]}\n  now {now[part]}")
+    for item in expected:
+        place, want = item.split("=", 1)
+        value, colour, text_colour, height = want.split("/")
+        ref = refs_after.get(point(place)[:2])
+        if ref is None:
+            fail(f"no mark at {place}")
+        text = list(ref.attribs)[0]
+        shown = (text.dxf.text, ref.dxf.color, text.dxf.color, round(text.dxf.height, 6))
+        if shown != (value, int(colour), int(text_colour), float(height)):
+            fail(f"the mark at {place} shows {shown[0]!r}, graphics in colour {shown[1]}, text in {shown[2]}, "
+                 f"{shown[3]} high; wanted {value!r}, {colour}, {text_colour}, {height} high")
+
+
 def main():
-    {"older": older, "copied": copied, "values": values, "lines": lines, "leaders": leaders}[sys.argv[1]](*sys.argv[2:])
+    {"older": older, "copied": copied, "values": values, "lines": lines, "leaders": leaders,
+     "look": look}[sys.argv[1]](*sys.argv[2:])
     print("ok")
 
 
