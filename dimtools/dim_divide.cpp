@@ -175,10 +175,10 @@ int runDimDivide() {
     double p[3] = {0, 0, 0};
     const int r = hostCallOr<&HostApi::GetPointW>(kRtCancel, points.empty() ? nullptr : static_cast<const double*>(from),
                                                   prompt.c_str(), p);
-    // Enter (or a keyword: the prompt offers "Konec") ends the input; a
-    // cancel ends the command.
-    if (r == kRtNone || r == kRtKeyword) break;
-    if (r != kRtNorm) return 0;
+    // Anything but a point ends the input: Enter, the keyword "Konec" the
+    // prompt offers, and Esc too, which keeps the points given so far (with
+    // none, the command ends below).
+    if (r != kRtNorm) break;
     hostCall<&HostApi::Wcs2Ucs>(p, 0, 1);
     if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) continue;
     points.emplace_back(p[0], p[1], p[2]);

@@ -48,14 +48,17 @@ CONNECT = [
 ]
 
 # divide.dxf (dimdivide.vds): A11 at 25,5; A12 untouched by a break at
-# 150,5; A14 (aligned) at its middle 15,320, whose projection is 7,326.
+# 150,5; A13 at 100,105 and 300,105 (the input ended with Esc); A14
+# (aligned) at its middle 15,320, whose projection is 7,326.
 # DIMEXO 0.625 (the drawing's) goes on every part.
 A14_LINE = math.atan2(-0.8, -0.6) % (2 * math.pi)
 DIVIDE = [
     dim("25", (0, 0), (25, 5), (25, 10), overrides={"dimexo": 0.625}),
     dim("75", (25, 5), (100, 0), (100, 10), overrides={"dimexo": 0.625}),
     dim(None, (200, 0), (300, 0), (300, 10)),
-    dim("700", (0, 100), (700, 100), (700, 110), handle="A13"),
+    dim("100", (0, 100), (100, 105), (100, 110), overrides={"dimexo": 0.625}),
+    dim("200", (100, 105), (300, 105), (300, 110), overrides={"dimexo": 0.625}),
+    dim("400", (300, 105), (700, 100), (700, 110), overrides={"dimexo": 0.625}),
     dim("25", (0, 300), (15, 320), (7, 326), overrides={"dimexo": 0.625}),
     dim("25", (15, 320), (30, 340), (22, 346), overrides={"dimexo": 0.625}),
     dim(None, (60, -50), (60, 50), (50, 50), handle="A15"),
