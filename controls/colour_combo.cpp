@@ -80,14 +80,9 @@ int colorCombo::addColour(std::uint32_t value) {
   if (!hostCallOr<&HostApi::ColorExtFunctionW>(0, owner(), static_cast<int>(colour::kModeName), &asked, &rgb,
                                                 name.data(), kNameChars))
     return -1;
-  // By layer heads the list; other colours follow the colours already there,
-  // before "Vybrat barvu...".
-  int at = count();
-  if (value == static_cast<std::uint32_t>(colour::kByLayer)) {
-    at = 0;
-  } else if (at > 0 && itemData(at - 1) == kChooseItem) {
-    --at;
-  }
+  // By layer heads the list; every other colour goes after the items already
+  // there, so a custom colour follows "Vybrat barvu...".
+  const int at = value == static_cast<std::uint32_t>(colour::kByLayer) ? 0 : count();
   return insertItem(at, ui::toWide(vstring_view(name.data())).c_str(), swatchImage(rgb),
                     static_cast<LPARAM>(value));
 }

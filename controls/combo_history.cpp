@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 #include "store/ini_store.h"
@@ -139,14 +140,15 @@ int comboHistory::storableCount() {
 
 // ---- the virtual operations ----------------------------------------------
 
-bool comboHistory::parseNumber(const std::wstring& text, double& value) const {
+double comboHistory::readNumber(const std::wstring& text) const {
   // Numbers come from the user and from the dialogs with either separator.
+  // A text reads as the number it begins with ("2.5x" is 2.5) and one that
+  // begins with none as 0, as the C library reads numbers; the range check
+  // then tells the user when that is no value the field takes.
   vstring digits = ui::fromWide(text);
   std::replace(digits.begin(), digits.end(), u',', u'.');
-  std::optional<double> parsed = storetext::parseDouble(digits);
-  if (!parsed) return false;
-  value = *parsed;
-  return true;
+  const double value = storetext::leadingDouble(digits).value_or(0.0);
+  return std::isfinite(value) ? value : std::copysign(DBL_MAX, value);
 }
 
 std::wstring comboHistory::formatNumber(double value) const {
@@ -156,15 +158,10 @@ std::wstring comboHistory::formatNumber(double value) const {
 bool comboHistory::readItem(const std::wstring& text, bool, std::wstring& display, uint16_t& userData) {
   userData = 0;
   display.clear();
-  if (decimals_ < 0) {
-    display = text;
-  } else {
-    // A text that is no number is refused like an empty one, rather than
-    // read as 0.
-    double value = 0;
-    if (!parseNumber(text, value)) return false;
-    display = formatNumber(value);
-  }
+  // An empty field holds no number to read: it is refused, quietly, as an
+  // empty text is (nothing was typed that could be told wrong).
+  const bool blank = text.find_first_not_of(L" \t") == std::wstring::npos;
+  display = decimals_ < 0 ? text : (blank ? std::wstring() : formatNumber(readNumber(text)));
   return !display.empty();
 }
 
@@ -191,8 +188,8 @@ int comboHistory::compareItems(const std::wstring& newText, const std::wstring& 
 
 bool comboHistory::acceptText(const std::wstring& text) {
   if (decimals_ < 0 || !rangeCheck_) return true;
-  double value = 0;
-  if (parseNumber(text, value) && value >= minimum_ && value <= maximum_) return true;
+  const double value = readNumber(text);
+  if (value >= minimum_ && value <= maximum_) return true;
   reportRangeError();
   return false;
 }
@@ -278,9 +275,7 @@ bool comboHistory::load(ini_store& store, std::wstring_view key, bool active) {
     if (!readItem(ui::toWide(entry), false, display, userData)) continue;
     // A stored number outside the range is left out quietly: the range
     // message is for what the user types, not for an old file.
-    double value = 0;
-    if (decimals_ >= 0 && rangeCheck_ &&
-        !(parseNumber(display, value) && value >= minimum_ && value <= maximum_))
+    if (decimals_ >= 0 && rangeCheck_ && !(readNumber(display) >= minimum_ && readNumber(display) <= maximum_))
       continue;
     insertEntry(display, userData, false);
   }

@@ -190,7 +190,9 @@ class comboHistory : public VdComboBox {
   void relayMouse(const MSG& msg) const;
   int storableCount();
   void fillMirror();
-  bool parseNumber(const std::wstring& text, double& value) const;
+  // The number a text stands for: the one it begins with, 0 for none, a
+  // number beyond the range of a double as the largest one of its sign.
+  double readNumber(const std::wstring& text) const;
   std::wstring formatNumber(double value) const;
   bool saveHistory(ini_store& store, std::wstring_view key);
 

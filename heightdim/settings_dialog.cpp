@@ -365,17 +365,25 @@ bool CHeightDimSettingsDlg::transferRecord(int type, bool toRecord, bool validat
       combo.setEditText(wide(hnoteNumberText(r.*f.field, separator)));
       continue;
     }
-    const std::wstring shown = combo.editText();
-    const std::optional<double> value = hnoteReadNumber(ui::fromWide(shown), separator);
+    const std::optional<double> value = hnoteTypedNumber(ui::fromWide(combo.editText()), separator);
     if (validate) {
-      if (!value || *value < f.minimum || *value > f.maximum) {
+      // A text that begins with no number reads as 0, and is refused or
+      // taken as 0 is.
+      const double typed = value.value_or(0.0);
+      if (!(typed >= f.minimum && typed <= f.maximum)) {
         refuse(f.id, f.minimum, f.maximum);
+        // The bound nearer to what was typed goes into the field.
+        combo.setCurSel(-1);
+        combo.setEditText(wide(hnoteNumberText(typed < f.minimum ? f.minimum : f.maximum, separator)));
         return false;
       }
-      // An accepted value joins the history, written as the dialog writes numbers.
-      combo.addToHistory(wide(hnoteNumberText(*value, separator)), true);
+      // An accepted value joins the history and shows as the dialog writes numbers.
+      combo.addToHistory(wide(hnoteNumberText(typed, separator)), true);
+      r.*f.field = typed;
+    } else if (value && std::isfinite(*value)) {
+      // While the user types, what reads as a number so far is previewed.
+      r.*f.field = *value;
     }
-    if (value) r.*f.field = *value;
   }
 
   VdComboBox& style = plan ? planTextStyle_ : textStyle_;

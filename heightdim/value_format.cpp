@@ -67,19 +67,14 @@ vstring hnoteNumberText(double value, vstring_view separator) {
   return text;
 }
 
-std::optional<double> hnoteReadNumber(vstring_view text, vstring_view separator) {
+std::optional<double> hnoteTypedNumber(vstring_view text, vstring_view separator) {
   vstring digits(text);
   if (!separator.empty() && separator != u".") {
     for (size_t at = digits.find(separator); at != vstring::npos; at = digits.find(separator, at + 1))
       digits.replace(at, separator.size(), u".");
   }
   std::replace(digits.begin(), digits.end(), u',', u'.');
-  const size_t first = digits.find_first_not_of(u' ');
-  if (first == vstring::npos) return std::nullopt;
-  digits = digits.substr(first, digits.find_last_not_of(u' ') - first + 1);
-  std::optional<double> value = storetext::parseDouble(digits);
-  if (!value || !std::isfinite(*value)) return std::nullopt;
-  return value;
+  return storetext::leadingDouble(digits);
 }
 
 }  // namespace vd

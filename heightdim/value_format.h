@@ -34,9 +34,11 @@ int hnoteDirectionClass(int type, double angle, double rotation);
 
 // A number of a settings record as the settings dialog shows it in a combo
 // ("%g", with the locale's decimal separator in place of '.'), and a typed
-// text read back: ',' and `separator` both stand for '.'. Nothing when the
-// text holds no finite number (blanks around it are allowed).
+// text read back as the user's typing reads: ',' and `separator` both stand
+// for '.', and the number the text begins with counts, whatever follows it
+// ("2,5 mm" is 2.5). Nothing when the text begins with no number; one beyond
+// the range of a double is an infinity.
 vstring hnoteNumberText(double value, vstring_view separator);
-std::optional<double> hnoteReadNumber(vstring_view text, vstring_view separator);
+std::optional<double> hnoteTypedNumber(vstring_view text, vstring_view separator);
 
 }  // namespace vd

@@ -106,6 +106,41 @@ std::optional<double> parseDouble(vstring_view text) {
   return value;
 }
 
+std::optional<double> leadingDouble(vstring_view text) {
+  size_t i = 0;
+  while (i < text.size() && isBlank(text[i])) ++i;
+  auto digits = [&] {
+    const size_t from = i;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') ++i;
+    return i - from;
+  };
+  const bool negative = i < text.size() && text[i] == u'-';
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+  const size_t mantissa = i;
+  size_t count = digits();
+  if (i < text.size() && text[i] == u'.') {
+    ++i;
+    count += digits();
+  }
+  if (count == 0) return std::nullopt;
+  size_t end = i;
+  if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+    if (digits() > 0) end = i;
+  }
+  // The characters taken are ASCII by construction.
+  std::string ascii(text.begin() + static_cast<std::ptrdiff_t>(mantissa), text.begin() + static_cast<std::ptrdiff_t>(end));
+  double value = 0;
+  const auto r = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value, std::chars_format::general);
+  if (r.ec == std::errc::result_out_of_range) {
+    // Too small reads as 0, too large as infinity: which it was, the exponent's sign tells.
+    const size_t e = ascii.find_first_of("eE");
+    value = e != std::string::npos && ascii.find('-', e) != std::string::npos ? 0.0 : HUGE_VAL;
+  }
+  return negative ? -value : value;
+}
+
 vstring joinInts(std::span<const int32_t> values) { return joinList(values, formatInt); }
 vstring joinDoubles(std::span<const double> values) { return joinList(values, formatDouble); }
 

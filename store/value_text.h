@@ -28,6 +28,13 @@ std::optional<int32_t> parseInt(vstring_view text);
 // Decimal notation only; non-finite results and overflow fail.
 std::optional<double> parseDouble(vstring_view text);
 
+// The number a typed text begins with, as C's strtod reads decimal
+// notation: blanks first, then a sign, digits with at most one point, and
+// an exponent when digits follow its "e". Whatever comes after is ignored
+// ("2.5x" reads as 2.5). Nothing when the text begins with no number; a
+// number beyond the range of a double reads as an infinity of its sign.
+std::optional<double> leadingDouble(vstring_view text);
+
 // Semicolon-joined lists, as "1;2;3". Parsing allows one trailing semicolon;
 // an empty text is an empty list. On failure `out` is left empty.
 vstring joinInts(std::span<const int32_t> values);

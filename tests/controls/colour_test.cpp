@@ -418,17 +418,17 @@ TEST_F(ColourControls, ComboOffersColoursAndAddsAChosenOne) {
         EXPECT_EQ(g_hostDialog.asked[0].parent, dlg.hwnd());
         EXPECT_EQ(dlg.combo.colour(), 33u);
         std::vector<std::wstring> withCustom = offered;
-        withCustom.insert(withCustom.end() - 1, L"33");
-        EXPECT_EQ(itemTexts(dlg.combo), withCustom) << "the chosen colour joins the list before the last item";
-        EXPECT_EQ(dlg.combo.curSel(), 9);
-        EXPECT_EQ(swatchPixel(dlg.combo, itemImage(dlg.combo, 9)), vd::colour::rgb_of_index(33));
+        withCustom.push_back(L"33");
+        EXPECT_EQ(itemTexts(dlg.combo), withCustom) << "the chosen colour joins the list after its items";
+        EXPECT_EQ(dlg.combo.curSel(), 10);
+        EXPECT_EQ(swatchPixel(dlg.combo, itemImage(dlg.combo, 10)), vd::colour::rgb_of_index(33));
         // Cancelled: the colour before stays.
         g_hostDialog.answer.reset();
-        chooseItem(dlg, dlg.combo, 10);
+        chooseItem(dlg, dlg.combo, 9);
       })
       .then([&] {
         EXPECT_EQ(dlg.combo.colour(), 33u);
-        EXPECT_EQ(dlg.combo.curSel(), 9);
+        EXPECT_EQ(dlg.combo.curSel(), 10);
         EXPECT_EQ(dlg.combo.count(), 11) << "nothing added";
         chooseItem(dlg, dlg.combo, 1);
       })

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <string>
@@ -43,20 +44,22 @@ TEST(HeightDimSettingsNumbers, AreShownWithTheSeparatorAndReadWithEither) {
     SCOPED_TRACE(vd::utf16ToUtf8(r.shown));
     EXPECT_EQ(vd::hnoteNumberText(r.value, r.separator), r.shown);
   }
+  // A typed text reads as the number it begins with.
   struct Read {
     const char16_t* text;
     const char16_t* separator;
     std::optional<double> value;
   } reads[] = {
-      {u"3,5", u".", 3.5},       {u"3.5", u",", 3.5},     {u"3,5", u",", 3.5},     {u" 2 ", u".", 2.0},
-      {u"-0,25", u".", -0.25},   {u"1e3", u",", 1000.0},  {u"", u".", std::nullopt}, {u"   ", u",", std::nullopt},
-      {u"abc", u".", std::nullopt}, {u"2,5 mm", u".", std::nullopt}, {u"1e999", u".", std::nullopt},
+      {u"3,5", u".", 3.5},       {u"3.5", u",", 3.5},      {u"3,5", u",", 3.5},          {u" 2 ", u".", 2.0},
+      {u"-0,25", u".", -0.25},   {u"1e3", u",", 1000.0},   {u"", u".", std::nullopt},    {u"   ", u",", std::nullopt},
+      {u"abc", u".", std::nullopt}, {u"2,5 mm", u".", 2.5}, {u"2.5x", u",", 2.5},        {u"+.5", u".", 0.5},
+      {u"1e", u".", 1.0},        {u"x1", u".", std::nullopt}, {u"1e999", u".", HUGE_VAL}, {u"-1e999", u".", -HUGE_VAL},
       // A separator of its own (a locale may have one) stands for the point as well.
       {u"4·5", u"·", 4.5},
   };
   for (const Read& r : reads) {
     SCOPED_TRACE(vd::utf16ToUtf8(r.text));
-    EXPECT_EQ(vd::hnoteReadNumber(r.text, r.separator), r.value);
+    EXPECT_EQ(vd::hnoteTypedNumber(r.text, r.separator), r.value);
   }
 }
 
@@ -197,7 +200,9 @@ TEST(HeightDimSettingsDialog, RecordsComeBackFromTheControlsAsTheyWere) {
 }
 
 // A value that its control refuses blocks OK and a type change: the range
-// message shows, the focus goes to the control, the type stays.
+// message shows, the bound nearer to what was typed goes into the field,
+// the focus to the control, and the type stays. A text without a number
+// reads as 0.
 TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChanges) {
   struct Row {
     const char* what;
@@ -205,13 +210,14 @@ TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChange
     const wchar_t* typed;
     bool byTypeChange;  // else by OK
     const char* message;
+    double bound;
   } rows[] = {
       {"a text height below its range, OK", IDC_HDSET_TEXT_HEIGHT, L"0", false,
-       "Zadejte číslo v rozsahu 0.01 až 1000."},
+       "Zadejte číslo v rozsahu 0.01 až 1000.", 0.01},
       {"a vertical line too long, type change", IDC_HDSET_VERT_LENGTH, L"1000,5", true,
-       "Zadejte číslo v rozsahu 0 až 1000."},
+       "Zadejte číslo v rozsahu 0 až 1000.", 1000},
       {"no number in the plan's width factor, OK", IDC_HDSET_PLAN_TEXT_WIDTH, L"abc", false,
-       "Zadejte číslo v rozsahu 0.01 až 100."},
+       "Zadejte číslo v rozsahu 0.01 až 100.", 0.01},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -219,6 +225,7 @@ TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChange
     ModuleDialog dlg(&s.set, nullptr);
     std::string message;
     bool focused = false, typeKept = false;
+    std::wstring shown;
     HWND box = nullptr;
     const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
       script.then([&] { typeInto(d, r.control, r.typed); })
@@ -240,12 +247,14 @@ TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChange
           .then([&] {
             const HWND control = d.item(r.control).hwnd();
             focused = GetFocus() == control || IsChild(control, GetFocus());
+            shown = d.item(r.control).text();
             typeKept = d.item(IDC_HDSET_TYPE).send(CB_GETCURSEL) == 0 && d.currentType() == 0;
             click(d, IDCANCEL);
           });
     });
     EXPECT_EQ(result, IDCANCEL) << "the dialog stayed open";
     EXPECT_EQ(message, r.message);
+    EXPECT_EQ(vd::utf16ToUtf8(ui::fromWide(shown)), vd::utf16ToUtf8(vd::hnoteNumberText(r.bound, vd::localeDecimalSeparator())));
     EXPECT_TRUE(focused);
     EXPECT_TRUE(typeKept);
   }

@@ -1,6 +1,8 @@
 // The text forms of numbers and the hexadecimal form of binary blocks.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <limits>
 
 #include "store/value_text.h"
@@ -52,6 +54,22 @@ TEST(ValueText, RealsParseOnlyWhenFiniteAndComplete) {
       {u"0x1p3", std::nullopt}, {u"", std::nullopt},    {u"2.5mm", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(parseDouble(c.text), c.value) << u8(c.text);
+}
+
+// A typed text reads as the number it begins with, as C's strtod reads
+// decimal notation; no words ("inf", "nan"), no hexadecimal.
+TEST(ValueText, TheNumberATextBeginsWith) {
+  struct Case {
+    const char16_t* text;
+    std::optional<double> value;
+  } cases[] = {
+      {u"2.5x", 2.5},          {u"  -0.25 m", -0.25},   {u".5", 0.5},          {u"5.", 5},
+      {u"+3e2kg", 300},        {u"1e", 1},              {u"1e+", 1},           {u"2E-1", 0.2},
+      {u"12,5", 12},           {u"0x1p3", 0},           {u"1e999", HUGE_VAL},  {u"-1e999", -HUGE_VAL},
+      {u"1e-999", 0},          {u"abc", std::nullopt},  {u"", std::nullopt},   {u"-", std::nullopt},
+      {u".", std::nullopt},    {u"inf", std::nullopt},  {u"nan", std::nullopt}, {u"\u0661", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(leadingDouble(c.text), c.value) << u8(c.text);
 }
 
 TEST(ValueText, ListsAreSemicolonSeparated) {

@@ -209,12 +209,13 @@ bool settingsStandIn(vd::HNoteDataSet& set) {
       }
       shown = found;
     } else if (line->kind == Answer::Kind::Set && number) {
-      std::optional<double> v = vd::hnoteReadNumber(line->dialog.text, u".");
-      if (!v || *v < number->minimum || *v > number->maximum) {
+      // Read as the dialog reads a typed text: its leading number, 0 for none.
+      const double v = vd::hnoteTypedNumber(line->dialog.text, u".").value_or(0.0);
+      if (!(v >= number->minimum && v <= number->maximum)) {
         d.fail(*line, "the settings dialog would refuse \"" + line->dialog.source + "\"");
         return false;
       }
-      (number->plan ? edited[vd::HNoteType::Plan] : section).*number->field = *v;
+      (number->plan ? edited[vd::HNoteType::Plan] : section).*number->field = v;
     } else if (line->kind == Answer::Kind::Check && check) {
       bool on = false;
       if (!checkState(d, *line, on)) return false;
