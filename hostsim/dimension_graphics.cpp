@@ -1,13 +1,16 @@
 #include "hostsim/dimension_graphics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "geom/vector3d.h"
 #include "hostsim/dimension_style.h"
 #include "hostsim/dxf_schema.h"
 #include "hostsim/number_text.h"
+#include "hostsim/text_metrics.h"
 
 namespace hostsim {
 
@@ -79,6 +82,7 @@ const std::vector<VariableField>& variableFields() {
       {78, Kind::Integer, nullptr, nullptr, &D::zeroSuppress},
       {79, Kind::Integer, nullptr, nullptr, &D::angleZeroSuppress},
       {278, Kind::Character},
+      {173, Kind::Flag, nullptr, &D::separateArrows},
   };
   return fields;
 }
@@ -173,6 +177,9 @@ class Builder {
         if (!ok(p)) return false;
       }
     }
+    for (const auto& a : g_.arrowBlocks) {
+      if (!ok(a.tip) || !std::isfinite(a.angle) || !std::isfinite(a.size)) return false;
+    }
     return !g_.text || (ok(g_.text->middle) && std::isfinite(g_.text->height) && std::isfinite(g_.text->rotation));
   }
 
@@ -196,9 +203,55 @@ class Builder {
     line(origin + d * exo_, end + d * exe_, role);
   }
 
-  void arrow(V2 tip, V2 pointing) {
+  // The arrowhead at one end (`first`: at the first extension line), of the
+  // block DIMBLK names, or DIMBLK1 and DIMBLK2 with DIMSAH; the closed
+  // filled arrow without one.
+  void arrow(V2 tip, V2 pointing, bool first) {
     if (arrow_ <= 0 || length(pointing) < kTiny) return;
+    const vstring& block = v_.separateArrows ? (first ? v_.arrowBlock1 : v_.arrowBlock2) : v_.arrowBlock;
+    if (!block.empty()) {
+      g_.arrowBlocks.push_back({block, at(tip, z_), std::atan2(pointing.y, pointing.x), arrow_});
+      return;
+    }
     g_.arrows.push_back(closedFilledArrow(at(tip, z_), pointing.x, pointing.y, arrow_));
+  }
+
+  // The dimension line from a to b, broken where the text stands on it (a
+  // text centred on the line, DIMTAD 0, or put there by the user): the part
+  // inside the text's box, DIMGAP wider on every side, is left out.
+  void dimensionLine(V2 a, V2 b) {
+    const V2 run = b - a;
+    if (!g_.text || length(run) < kTiny) {
+      line(a, b, DimensionGraphics::Role::DimensionLine);
+      return;
+    }
+    const DimensionGraphics::Text& t = *g_.text;
+    const V2 along = direction(t.rotation), across = leftNormal(along);
+    const V2 from = a - plane(t.middle);
+    // Only a line through the text itself breaks; one along its box's edge
+    // (a text above the line) does not.
+    const double halfW = t.width / 2 + gap_, halfH = t.height / 2 + gap_;
+    double t0 = 0, t1 = 1;
+    bool through = true;
+    for (const auto& [axis, half, inner] :
+         {std::tuple{along, halfW, t.width / 2}, std::tuple{across, halfH, t.height / 2}}) {
+      const double p = dot(from, axis), d = dot(run, axis);
+      if (std::fabs(d) < kTiny) {
+        through = through && std::fabs(p) < inner;
+        if (std::fabs(p) >= half) t1 = -1;
+        continue;
+      }
+      double lo = (-half - p) / d, hi = (half - p) / d;
+      if (lo > hi) std::swap(lo, hi);
+      t0 = std::max(t0, lo);
+      t1 = std::min(t1, hi);
+    }
+    if (!through || t1 <= t0) {
+      line(a, b, DimensionGraphics::Role::DimensionLine);
+      return;
+    }
+    if (t0 * length(run) > kTiny) line(a, a + run * t0, DimensionGraphics::Role::DimensionLine);
+    if ((1 - t1) * length(run) > kTiny) line(a + run * t1, b, DimensionGraphics::Role::DimensionLine);
   }
 
   // The text along `along` (made to read from left to right or upwards) with
@@ -226,7 +279,9 @@ class Builder {
     }
     double rotation = std::atan2(t.y, t.x);
     if (auto r = dim_.real(53); r && *r != 0) rotation = *r;
-    g_.text = DimensionGraphics::Text{*shown, at(place, z_), height_, rotation};
+    double width = 0, measuredHeight = 0;
+    if (!measureText(*shown, kDefaultTextFace, height_, 1.0, width, measuredHeight)) width = 0;
+    g_.text = DimensionGraphics::Text{*shown, at(place, z_), height_, rotation, width};
   }
 
   // Group 11 in the world: it is held in the object coordinate system of
@@ -254,20 +309,27 @@ class Builder {
     const auto f1 = meet(*p13, e, *p10, u), f2 = meet(*p14, e, *p10, u);
     if (!f1 || !f2) return false;
     g_.measurement = aligned ? length(*p14 - *p13) : std::fabs(dot(*p14 - *p13, unit(u)));
-    line(*f1, *f2, DimensionGraphics::Role::DimensionLine);
-    extension(*p13, *f1, v_.suppressFirst, DimensionGraphics::Role::FirstExtension);
-    extension(*p14, *f2, v_.suppressSecond, DimensionGraphics::Role::SecondExtension);
-    // Arrowheads inside the ends when two fit between them, else outside.
     const V2 run = *f2 - *f1;
-    const double inside = length(run) >= 2 * arrow_ ? 1.0 : -1.0;
-    if (length(run) >= kTiny) {
-      arrow(*f1, run * -inside);
-      arrow(*f2, run * inside);
-    }
     const DimensionVariables& v = v_;
+    // The text first: the dimension line breaks around it where it stands on it.
     text(formatMeasurement(g_.measurement * v.lengthFactor, v.decimals, v.roundOff, (v.zeroSuppress & 4) != 0,
                            (v.zeroSuppress & 8) != 0, v.decimalSeparator),
          (*f1 + *f2) * 0.5, length(run) >= kTiny ? run : u);
+    dimensionLine(*f1, *f2);
+    extension(*p13, *f1, v_.suppressFirst, DimensionGraphics::Role::FirstExtension);
+    extension(*p14, *f2, v_.suppressSecond, DimensionGraphics::Role::SecondExtension);
+    // Arrowheads inside the ends when two fit between them, else outside,
+    // where the dimension line goes on under each and as far again beyond.
+    const double inside = length(run) >= 2 * arrow_ ? 1.0 : -1.0;
+    if (length(run) >= kTiny) {
+      arrow(*f1, run * -inside, true);
+      arrow(*f2, run * inside, false);
+      if (inside < 0 && arrow_ > 0) {
+        const V2 d = unit(run);
+        line(*f1, *f1 - d * (2 * arrow_), DimensionGraphics::Role::DimensionLine);
+        line(*f2, *f2 + d * (2 * arrow_), DimensionGraphics::Role::DimensionLine);
+      }
+    }
     return true;
   }
 
@@ -281,8 +343,8 @@ class Builder {
     const double end = start + sweep;
     const double inside = radius * sweep >= 2 * arrow_ ? 1.0 : -1.0;
     // At the start the arrow points clockwise along the arc, at the end counter-clockwise.
-    arrow(centre + direction(start) * radius, V2{std::sin(start), -std::cos(start)} * inside);
-    arrow(centre + direction(end) * radius, V2{-std::sin(end), std::cos(end)} * inside);
+    arrow(centre + direction(start) * radius, V2{std::sin(start), -std::cos(start)} * inside, true);
+    arrow(centre + direction(end) * radius, V2{-std::sin(end), std::cos(end)} * inside, false);
     const int decimals = v_.angleDecimals >= 0 ? v_.angleDecimals : v_.decimals;
     const vstring degrees = formatMeasurement(sweep * 180.0 / kPi, decimals, 0, (v_.angleZeroSuppress & 1) != 0,
                                               (v_.angleZeroSuppress & 2) != 0, v_.decimalSeparator) +
@@ -375,6 +437,11 @@ DimensionVariables dimensionVariables(const Drawing& drawing, const std::map<vst
       if (auto value = numberOf(vd::ChainItem(n))) setField(v, f, *value);
     }
   }
+  for (auto [field, handleCode, nameCode] : {std::tuple{&DimensionVariables::arrowBlock, 342, 5},
+                                             std::tuple{&DimensionVariables::arrowBlock1, 343, 6},
+                                             std::tuple{&DimensionVariables::arrowBlock2, 344, 7}}) {
+    if (const Block* b = arrowBlock(drawing, dimension, style, handleCode, nameCode)) v.*field = b->name;
+  }
   return v;
 }
 
@@ -450,6 +517,12 @@ std::vector<vd::OwnedChain> dimensionChains(const DimensionGraphics& g, ChainVie
     vd::ChainBuilder b;
     begin(b, u"SOLID");
     b.point(10, corners[0]).point(11, corners[1]).point(12, corners[2]).point(13, corners[2]);
+    out.push_back(b.build());
+  }
+  for (const DimensionGraphics::ArrowBlock& a : g.arrowBlocks) {
+    vd::ChainBuilder b;
+    begin(b, u"INSERT");
+    b.text(2, a.block).point(10, a.tip).real(41, a.size).real(42, a.size).real(43, a.size).real(50, a.angle);
     out.push_back(b.build());
   }
   if (g.text) {

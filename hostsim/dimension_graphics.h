@@ -35,6 +35,10 @@ struct DimensionVariables {
   int zeroSuppress = 8;           // DIMZIN 78: 4 leading zeros, 8 trailing zeros
   int angleZeroSuppress = 0;      // DIMAZIN 79: 1 leading zeros, 2 trailing zeros
   char16_t decimalSeparator = u','; // DIMDSEP 278
+  bool separateArrows = false;    // DIMSAH 173: DIMBLK1 and DIMBLK2 instead of DIMBLK
+  // The blocks of the arrowheads (DIMBLK 342 or 5, DIMBLK1 343 or 6, DIMBLK2
+  // 344 or 7), each a block the drawing has; empty: the closed filled arrow.
+  vstring arrowBlock, arrowBlock1, arrowBlock2;
 };
 
 // The variables one dimension is drawn with: the defaults, then the values
@@ -72,12 +76,23 @@ struct DimensionGraphics {
     vd::ChainPoint middle;  // the middle of the text
     double height = 0;
     double rotation = 0;    // radians
+    double width = 0;       // as the host measures it (GetTextExtentsW's measure)
+  };
+  // An arrowhead of a block (DIMBLK): a reference with the block's origin at
+  // the tip, its X axis along `angle` (the way the arrow points), scaled by
+  // the arrow size, as CAD programs draw their arrow blocks.
+  struct ArrowBlock {
+    vstring block;
+    vd::ChainPoint tip;
+    double angle = 0;  // radians
+    double size = 0;
   };
   enum class Role { DimensionLine, FirstExtension, SecondExtension };
   std::vector<Line> lines;
   std::vector<Role> roles;  // one for each line
   std::vector<Arc> arcs;    // the dimension arc of an angular dimension
   std::vector<std::array<vd::ChainPoint, 3>> arrows;  // closed filled arrowheads: tip and base corners
+  std::vector<ArrowBlock> arrowBlocks;                // arrowheads of blocks
   std::optional<Text> text;
   double measurement = 0;   // the length in drawing units, or the angle in radians
   bool angular = false;
@@ -91,10 +106,10 @@ struct DimensionGraphics {
 // XY axes.
 std::optional<DimensionGraphics> dimensionGraphics(vd::ChainView dimension, const DimensionVariables& variables);
 
-// The pieces as entity chains (LINE, ARC, SOLID and TEXT, radians as chains
-// hold angles), each with the groups of `look` (layer, colour, linetype:
-// copyEntityLook), or on layer 0 by block when `look` is empty, as a
-// dimension's block holds them.
+// The pieces as entity chains (LINE, ARC, SOLID, INSERT of an arrowhead's
+// block and TEXT, radians as chains hold angles), each with the groups of
+// `look` (layer, colour, linetype: copyEntityLook), or on layer 0 by block
+// when `look` is empty, as a dimension's block holds them.
 std::vector<vd::OwnedChain> dimensionChains(const DimensionGraphics& graphics, vd::ChainView look = {});
 
 // What a dimension of the drawing shows, as chains the picture draws: its

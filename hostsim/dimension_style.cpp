@@ -22,6 +22,38 @@ const vd::ValueNode* dimensionOverride(vd::ChainView entity, int variable) {
   return nullptr;
 }
 
+std::optional<vd::vstring> handleVariable(vd::ChainView entity, vd::ChainView style, int variable) {
+  if (const vd::ValueNode* n = dimensionOverride(entity, variable); n && n->code == 1005)
+    return vd::vstring(vd::ChainView(n).text(1005).value_or(u""));
+  if (style) {
+    if (auto t = style.text(variable)) return vd::vstring(*t);
+  }
+  return std::nullopt;
+}
+
+const Block* blockByHandle(const Drawing& drawing, vd::vstring_view handle) {
+  const vd::vstring h = normalHandle(handle);
+  if (h.empty()) return nullptr;
+  for (const auto& b : drawing.blocks()) {
+    if (b->handle == h) return b.get();
+  }
+  return nullptr;
+}
+
+const Block* arrowBlock(const Drawing& drawing, vd::ChainView entity, vd::ChainView style, int handleCode,
+                        int nameCode) {
+  if (const auto h = handleVariable(entity, style, handleCode)) {
+    if (const Block* b = blockByHandle(drawing, *h)) return b;
+  }
+  std::optional<vd::vstring_view> name;
+  if (const vd::ValueNode* n = dimensionOverride(entity, nameCode); n && n->code == 1000) {
+    name = vd::ChainView(n).text(1000);
+  } else if (style) {
+    name = style.text(nameCode);
+  }
+  return name && !name->empty() ? drawing.findBlock(*name) : nullptr;
+}
+
 void copyEntityLook(vd::ChainView from, vd::ChainBuilder& to) {
   to.text(vd::gc::kLayer, from.layer().empty() ? vd::vstring_view(u"0") : from.layer());
   if (auto t = from.text(6)) to.text(6, *t);

@@ -4,6 +4,7 @@
 // take, and the closed filled arrowhead.
 #pragma once
 #include <array>
+#include <optional>
 
 #include "host/chain.h"
 #include "hostsim/drawing.h"
@@ -20,6 +21,21 @@ vd::ChainView dimensionStyleRecord(const Drawing& drawing, vd::vstring_view name
 // after the first 1070 naming `variable`. Null when the entity has no such
 // override; the data of another application after "ACAD" is not searched.
 const vd::ValueNode* dimensionOverride(vd::ChainView entity, int variable);
+
+// The handle a variable that holds one (the block of an arrowhead: 341
+// DIMLDRBLK of a leader, 342 DIMBLK, 343 DIMBLK1, 344 DIMBLK2) takes: the 1005 of the entity's
+// override, else the style record's; nothing when neither gives one.
+std::optional<vd::vstring> handleVariable(vd::ChainView entity, vd::ChainView style, int variable);
+
+// The block whose record a handle names (any case); null for none.
+const Block* blockByHandle(const Drawing& drawing, vd::vstring_view handle);
+
+// The block of an arrowhead variable: by handle (342, 343, 344) as above,
+// or by name where an older file or override gives one (5 DIMBLK, 6
+// DIMBLK1, 7 DIMBLK2: a 1000 of the override, else the record's); null for
+// the closed filled arrow (no block named, or one the drawing lacks).
+const Block* arrowBlock(const Drawing& drawing, vd::ChainView entity, vd::ChainView style, int handleVariable,
+                        int nameVariable);
 
 // The groups of an entity that say how it looks (layer, linetype, colour,
 // lineweight, true colour, linetype scale), copied onto a piece that draws

@@ -274,9 +274,18 @@ class Writer {
     uint32_t desc = vd::groupCodeKind(code);
     if (code < 0 || !vd::hasDefinedKind(desc)) return;  // entity names and markers have no DXF form
     switch (vd::kindOf(desc)) {
-      case vd::kKindString:
-        tagText(code, n->v.str ? vstring_view(n->v.str) : vstring_view());
+      case vd::kKindString: {
+        const vstring_view text = n->v.str ? vstring_view(n->v.str) : vstring_view();
+        // A handle in extended data goes out as a CAD program writes handles,
+        // in upper case: readers look a "1000e2" up as a different handle.
+        if (code == 1005) {
+          const vstring handle = normalHandle(text);
+          tagText(code, handle.empty() ? text : vstring_view(handle));
+          return;
+        }
+        tagText(code, text);
         return;
+      }
       case vd::kKindPoint:
         tagPoint(code, n->v.point, flat);
         return;

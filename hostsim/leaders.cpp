@@ -75,23 +75,6 @@ std::optional<double> realVariable(ChainView leader, ChainView style, int variab
   return style ? style.real(variable) : std::nullopt;
 }
 
-std::optional<vd::vstring> handleVariable(ChainView leader, ChainView style, int variable) {
-  if (const ValueNode* n = dimensionOverride(leader, variable); n && n->code == 1005) return vd::vstring(ChainView(n).text(1005).value_or(u""));
-  if (style) {
-    if (auto t = style.text(variable)) return vd::vstring(*t);
-  }
-  return std::nullopt;
-}
-
-const Block* blockByHandle(const Drawing& drawing, vd::vstring_view handle) {
-  const vd::vstring h = normalHandle(handle);
-  if (h.empty()) return nullptr;
-  for (const auto& b : drawing.blocks()) {
-    if (b->handle == h) return b.get();
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 bool moveEntity(Drawing& drawing, vd::vstring_view handle, double dx, double dy, std::string& why) {

@@ -204,6 +204,88 @@ TEST_F(DimensionGraphicsTest, ArrowheadsSitAtTheEndsInsideWhenTheyFitAndOutsideW
   for (const OwnedChain& dim : chains(rotated(), angular3(50), angular2())) EXPECT_EQ(graphicsOf(dim).arrows.size(), 2u);
 }
 
+// DIMBLK (or DIMBLK1 and DIMBLK2 with DIMSAH) names the arrowheads' block,
+// by its record's handle or, in older files, by name: each end then shows a
+// reference to it, tip at the block's origin, pointing as the arrow does.
+TEST_F(DimensionGraphicsTest, ArrowheadsAreTheBlocksTheVariablesName) {
+  defineBlock(u"_OPEN30");
+  defineBlock(u"_DOT");
+  const vstring open30 = drawing().findBlock(u"_OPEN30")->handle, dot = drawing().findBlock(u"_DOT")->handle;
+  struct Override {
+    int code;
+    int kind;  // 1005 a handle, 1000 a name, 1070 a number
+    vstring value;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Override> overrides;
+    std::vector<vstring> blocks;  // at the first end, then the second; empty: closed filled arrows
+  };
+  const Case cases[] = {
+      {"none", {}, {}},
+      {"DIMBLK by handle", {{342, 1005, open30}}, {u"_OPEN30", u"_OPEN30"}},
+      {"a leader's DIMLDRBLK is no DIMBLK", {{341, 1005, open30}}, {}},
+      {"DIMBLK by name", {{5, 1000, u"_dot"}}, {u"_DOT", u"_DOT"}},
+      {"apart with DIMSAH", {{173, 1070, u"1"}, {343, 1005, dot}, {344, 1005, open30}}, {u"_DOT", u"_OPEN30"}},
+      {"DIMBLK1 and DIMBLK2 without DIMSAH", {{343, 1005, dot}, {344, 1005, open30}}, {}},
+      {"a handle naming no block", {{342, 1005, u"FEDC"}}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ChainBuilder b;
+    b.text(0, u"DIMENSION").point(10, 30, 10).integer(70, 32).point(13, 0, 0).point(14, 30, 0).real(50, 0);
+    if (!c.overrides.empty()) {
+      b.extendedData(u"ACAD").text(1000, u"DSTYLE").text(1002, u"{");
+      for (const Override& o : c.overrides) {
+        b.integer(1070, o.code);
+        if (o.kind == 1070) b.integer(1070, std::stoi(utf16ToUtf8(o.value)));
+        else b.text(o.kind, o.value);
+      }
+      b.text(1002, u"}");
+    }
+    const DimensionGraphics g = graphicsOf(b.build());
+    ASSERT_EQ(g.arrowBlocks.size(), c.blocks.size());
+    EXPECT_EQ(g.arrows.size(), c.blocks.empty() ? 2u : 0u);
+    for (size_t i = 0; i < c.blocks.size(); ++i) {
+      const DimensionGraphics::ArrowBlock& a = g.arrowBlocks[i];
+      EXPECT_EQ(a.block, c.blocks[i]);
+      EXPECT_NEAR(a.tip.x, i == 0 ? 0 : 30, 1e-12);
+      EXPECT_NEAR(a.tip.y, 10, 1e-12);
+      EXPECT_NEAR(std::cos(a.angle), i == 0 ? -1 : 1, 1e-12) << "pointing at its extension line";
+      EXPECT_NEAR(a.size, 2.5, 1e-12);
+    }
+    // Written as references to the block.
+    int inserts = 0;
+    for (const OwnedChain& piece : hostsim::dimensionChains(g)) inserts += piece.view().isType(u"INSERT");
+    EXPECT_EQ(inserts, static_cast<int>(c.blocks.size()));
+  }
+}
+
+// A text centred on its dimension line (DIMTAD 0) breaks the line: the part
+// under the text's box, DIMGAP wider either side, is left out; a text above
+// the line leaves it whole.
+TEST_F(DimensionGraphicsTest, TheDimensionLineBreaksAroundATextOnIt) {
+  for (int above : {0, 1}) {
+    SCOPED_TRACE(above);
+    const DimensionGraphics g = graphicsOf(rotated({{77, above}, {147, 0.5}}));
+    ASSERT_TRUE(g.text.has_value());
+    ASSERT_GT(g.text->width, 0.0);
+    std::vector<std::pair<double, double>> pieces;
+    for (size_t i = 0; i < g.lines.size(); ++i) {
+      if (g.roles[i] == DimensionGraphics::Role::DimensionLine) pieces.emplace_back(g.lines[i].from.x, g.lines[i].to.x);
+    }
+    if (above) {
+      EXPECT_EQ(pieces, (std::vector<std::pair<double, double>>{{0, 30}}));
+      continue;
+    }
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_NEAR(pieces[0].first, 0, 1e-12);
+    EXPECT_NEAR(pieces[0].second, 15 - g.text->width / 2 - 0.5, 1e-9);
+    EXPECT_NEAR(pieces[1].first, 15 + g.text->width / 2 + 0.5, 1e-9);
+    EXPECT_NEAR(pieces[1].second, 30, 1e-12);
+  }
+}
+
 TEST_F(DimensionGraphicsTest, AngularArcsLieAtTheArcPointsDistanceInItsPartOfThePlane) {
   struct Case {
     double x, y;  // the arc point of a 3-point dimension at the origin, lines to +X and +Y

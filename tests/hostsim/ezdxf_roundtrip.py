@@ -234,7 +234,8 @@ def check_dimensions(source_doc, saved_doc, label):
     """Every dimension of the source in the saved drawing: point 10 at the
     second foot (rotated, aligned) or where it was (angular), and a block of
     its own, anonymous, holding its dimension line or arc, its extension
-    lines, two filled arrowheads and a text."""
+    lines, two arrowheads (filled ones, or references to the block the
+    style names) and a text."""
     names = set()
     for dim in source_doc.modelspace().query("DIMENSION"):
         saved = saved_doc.entitydb.get(dim.dxf.handle)
@@ -252,7 +253,10 @@ def check_dimensions(source_doc, saved_doc, label):
             fail(f"{label}: dimension {dim.dxf.handle}: no anonymous block {name}")
         kinds = [e.dxftype() for e in block]
         curve = "ARC" if dim.dimtype in (2, 5) else "LINE"
-        if kinds.count("SOLID") != 2 or kinds.count("TEXT") != 1 or curve not in kinds:
+        # Arrowheads of the block the style names (DIMBLK) are references to it.
+        style = dim.override()
+        head = "INSERT" if style.get("dimblk", "") or style.get("dimsah", 0) else "SOLID"
+        if kinds.count(head) != 2 or kinds.count("TEXT") != 1 or curve not in kinds:
             fail(f"{label}: dimension {dim.dxf.handle}: block {name} holds {kinds}")
     print(f"{label}: {len(names)} dimensions, each with its block")
 
