@@ -170,7 +170,7 @@ text("R\u230012\u00b0\u00b1", 190, 300, (5300, -3100))
 
 # A label block, placed as it is and mirrored both ways.
 label = doc.blocks.new("STITEK", base_point=(0, 0))
-label.add_text("AB12", dxfattribs={"height": 350, "color": 70, "insert": (0, 0)})
+label.add_text("AB12", dxfattribs={"height": 250, "color": 70, "insert": (0, 0)})
 msp.add_blockref("STITEK", (7000, -2700), dxfattribs=detail())
 msp.add_blockref("STITEK", (9000, -2700), dxfattribs=detail(xscale=-1))
 msp.add_blockref("STITEK", (7000, -3300), dxfattribs=detail(yscale=-1))

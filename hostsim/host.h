@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -100,9 +101,12 @@ class Host {
     // `dialog` block; 1 when accepted (the choice in the record).
     std::function<int(vd::HostTrueColourRecord& record)> trueColourDialog;
     // The script's `snapshot` lines: paints the drawing as the host's
-    // picture and writes it as PNG to `path`, or with `write` false (a fault
-    // sweep's run) paints and encodes it only; false with a reason.
-    std::function<bool(const std::string& path, bool write, std::string& error)> drawingPicture;
+    // picture (of the drawing's extents, or of `window`: x0, y0, x1, y1 in
+    // drawing units) and writes it as PNG to `path`, or with `write` false
+    // (a fault sweep's run) paints and encodes it only; false with a reason.
+    std::function<bool(const std::string& path, const std::optional<std::array<double, 4>>& window, bool write,
+                       std::string& error)>
+        drawingPicture;
   };
   WindowOperations windowOperations;
 

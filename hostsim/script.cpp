@@ -340,10 +340,19 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     if (!host_.saveDrawing(w[1], error)) return bad(error);
     host_.log("host: drawing saved to " + w[1] + (host_.writesFiles ? "" : " (in memory only)"));
   } else if (verb == "snapshot") {
-    if (!wantArgs(1)) return bad("snapshot wants a PNG file");
+    // "snapshot FILE.png" or "snapshot FILE.png x0,y0 x1,y1": the drawing's
+    // extents, or that window of it.
+    std::optional<std::array<double, 4>> window;
+    double a[3] = {0, 0, 0}, b[3] = {0, 0, 0};
+    if (w.size() == 4 && parsePoint(w[2], a) && parsePoint(w[3], b) && a[0] != b[0] && a[1] != b[1]) {
+      window = std::array<double, 4>{std::min(a[0], b[0]), std::min(a[1], b[1]), std::max(a[0], b[0]),
+                                     std::max(a[1], b[1])};
+    } else if (!wantArgs(1)) {
+      return bad("snapshot wants a PNG file, and a window of two corners x,y that differ in both");
+    }
     if (!host_.windowOperations.drawingPicture) return bad("this host paints no pictures of the drawing");
     std::string error;
-    if (!host_.windowOperations.drawingPicture(w[1], host_.writesFiles, error)) return bad(error);
+    if (!host_.windowOperations.drawingPicture(w[1], window, host_.writesFiles, error)) return bad(error);
     host_.log("host: picture saved to " + w[1] + (host_.writesFiles ? "" : " (in memory only)"));
   } else if (verb == "new") {
     if (!wantArgs(0)) return bad("new takes no argument");

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "hostsim/text_metrics.h"
+#include "ui/gdi.h"
 #include "ui/handles.h"
 #include "ui/wide_text.h"
 
@@ -21,7 +22,8 @@ bool measureText(vd::vstring_view text, vd::vstring_view face, double height, do
   ui::unique_hdc dc(CreateCompatibleDC(nullptr));
   if (!dc) return false;
   const std::wstring faceName = ui::toWide(face.substr(0, LF_FACESIZE - 1));
-  // The pictures' texts are made the same way: a positive height is the cell height.
+  // A drawing's text height is that of its capitals, as the pictures draw
+  // it: the font is measured at a cell height and scaled by its capitals.
   ui::unique_hfont font(CreateFontW(kMeasureCell, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS,
                                     faceName.c_str()));
@@ -33,9 +35,11 @@ bool measureText(vd::vstring_view text, vd::vstring_view face, double height, do
     return false;
   TEXTMETRICW metrics{};
   if (!GetTextMetricsW(dc.get(), &metrics)) return false;
-  const double unit = height / kMeasureCell;
+  const double capitals = ui::capitalShare(dc.get());
+  const double unit = height / (kMeasureCell * (capitals > 0 ? capitals : 1.0));
   width = size.cx * unit * (widthFactor > 0 ? widthFactor : 1.0);
-  heightOut = (metrics.tmAscent + metrics.tmDescent) * unit;
+  // The box of the glyphs: the capitals and what hangs below the baseline.
+  heightOut = height + metrics.tmDescent * unit;
   return true;
 }
 

@@ -38,6 +38,8 @@ struct chain_text {
   double width_factor = 1.0;            // glyph widths against the font's own
   bool underline = false;
   bool strike_out = false;
+  bool backward = false;     // text generation (71) bit 2: mirrored along its direction
+  bool upside_down = false;  // bit 4: mirrored about its baseline
   // A colour of its own (an inline colour of a multi-line text), resolved as
   // the item's colour is; none: the item's.
   std::optional<std::uint64_t> colour;

@@ -40,7 +40,7 @@ std::vector<laid_text> one_line_text(const vd::ValueNode* chain, const text_meas
   std::u16string_view text;
   std::optional<GcGePoint2d> first, second;
   double height = 0.0, widthFactor = 1.0, angle = 0.0;
-  int horizontal = kLeft, vertical = 0;
+  int horizontal = kLeft, vertical = 0, generation = 0;
   for (const vd::ValueNode* n = chain; n && n->code != kExtendedData; n = n->next) {
     switch (n->code) {
     case 1: text = textOf(*n); break;
@@ -49,6 +49,7 @@ std::vector<laid_text> one_line_text(const vd::ValueNode* chain, const text_meas
     case 40: height = n->v.real; break;
     case 41: widthFactor = n->v.real; break;
     case 50: angle = n->v.real; break;
+    case 71: generation = n->v.i16; break;
     case 72: horizontal = n->v.i16; break;
     case 73:
       if (!attribute)
@@ -79,6 +80,8 @@ std::vector<laid_text> one_line_text(const vd::ValueNode* chain, const text_meas
   t.width_factor = positiveOr(widthFactor, 1.0);
   if (std::isfinite(angle))
     t.direction = GcGeVector2d(std::cos(angle), std::sin(angle));
+  t.backward = (generation & 2) != 0;
+  t.upside_down = (generation & 4) != 0;
   if (vertical < 0 || vertical > 3)
     vertical = 0;
   switch (horizontal) {

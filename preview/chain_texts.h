@@ -25,7 +25,8 @@ struct laid_text {
 // centred both ways on point 11; other alignments are placed at point 11
 // when they are not left and baseline (point 10 without a point 11). The
 // width factor (41) widens the glyphs; the vertical alignment is group 73,
-// group 74 on attributes.
+// group 74 on attributes; the generation flags (71) say whether the text is
+// written backwards (2) or upside down (4).
 std::vector<laid_text> one_line_text(const vd::ValueNode* chain, const text_measure& width);
 
 // A multi-line text (MTEXT): a line per paragraph, paragraphs wrapped at the

@@ -3,12 +3,14 @@
 #include "geom/elliparc2d.h"
 #include "geom/mathutils.h"
 #include "geom/point_ent2d.h"
+#include "preview/text_codes.h"
 #include "preview/text_extents.h"
 #include "preview/view.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <vector>
 
 namespace GDI {
 namespace {
@@ -240,8 +242,10 @@ atext::atext(const GcGePoint2d& insertion, const GcGeVector2d& direction, std::u
     direction_ = direction_ / direction_.length();
   if (!(style_.width_factor > 0.0) || !std::isfinite(style_.width_factor))
     style_.width_factor = 1.0;
-  extents_ = estimate_text_extents(insertion_, direction_, height_, text_.size(), vertical_, horizontal_,
-                                   style_.width_factor);
+  const text_axes axes = glyph_axes(direction_, style_.backward, style_.upside_down);
+  const double n = static_cast<double>(text_.size()) * style_.width_factor;
+  extents_ = text_box(insertion_, axes.along, axes.up, height_, kEstimatedCharWidth * n * height_, n * height_,
+                      vertical_, horizontal_);
 }
 
 extents atext::get_extents(view& v) const { return inBlock(v, extents_); }
@@ -255,26 +259,100 @@ HFONT textFont(int height, int width, double deviceAngle, const text_style& styl
   return CreateFontW(height, width, escapement, escapement, 0, style.italic, style.underline, style.strike_out,
                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Verdana");
 }
+
+// The height of a capital letter of the text font as a share of its cell
+// height, measured once (0.6 when it cannot be).
+double capShare() {
+  static const double share = [] {
+    ui::unique_hdc dc(CreateCompatibleDC(nullptr));
+    ui::unique_hfont font(textFont(1000, 0, 0.0, text_style{}));
+    if (!dc || !font)
+      return 0.6;
+    ui::select_result selected(dc.get(), font.get());
+    const double measured = ui::capitalShare(dc.get());
+    return measured > 0.0 ? measured : 0.6;
+  }();
+  return share;
+}
 } // namespace
 
-HFONT atext::makeFont(HDC dc, int deviceHeight, double deviceAngle) const {
-  int width = 0;
-  if (style_.width_factor != 1.0 && dc) {
-    // A width factor scales the font's own average character width.
-    ui::unique_hfont plain(textFont(deviceHeight, 0, 0.0, style_));
-    TEXTMETRICW metrics{};
-    if (plain) {
-      ui::select_result selected(dc, plain.get());
-      if (GetTextMetricsW(dc, &metrics))
-        width = std::max(1, static_cast<int>(std::lround(metrics.tmAveCharWidth * style_.width_factor)));
-    }
-  }
-  return textFont(deviceHeight, width, deviceAngle, style_);
+int atext::fontHeight(const view& v, double deviceHeight) {
+  if (v.cap_height_texts)
+    deviceHeight /= capShare();
+  return static_cast<int>(std::lround(std::max(deviceHeight, 1.0)));
 }
 
 namespace {
 // The text as it prints through a code page 1250 font: characters outside
 // the code page become its default character.
+std::wstring throughCp1250(const std::u16string& text);
+
+// The text as it prints, with each diameter sign (U+2300, "%%c"), which the
+// code page lacks, as a capital O that strokeDiameters crosses out; their
+// places in the printed text go to `diameters`.
+std::wstring printedText(const std::u16string& text, std::vector<std::size_t>& diameters) {
+  std::wstring shown;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = text.find(kDiameterSign, from);
+    shown += throughCp1250(text.substr(from, at == std::u16string::npos ? std::u16string::npos : at - from));
+    if (at == std::u16string::npos)
+      return shown;
+    diameters.push_back(shown.size());
+    shown += L'O';
+    from = at + 1;
+  }
+}
+
+// Crosses out the characters at `diameters` of a text drawn with the DC's
+// font and text alignment at `anchor`, its glyphs along the unit device
+// direction `reading` with their up direction `up`: a stroke from the
+// bottom left of each character's cell to its top right makes a diameter
+// sign of the O there.
+void strokeDiameters(HDC dc, const std::wstring& shown, const std::vector<std::size_t>& diameters,
+                     const GcGePoint2d& anchor, const GcGeVector2d& reading, const GcGeVector2d& up, COLORREF colour) {
+  TEXTMETRICW metrics{};
+  SIZE whole{};
+  if (diameters.empty() || !GetTextMetricsW(dc, &metrics) ||
+      !GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &whole))
+    return;
+  const UINT align = GetTextAlign(dc);
+  // Where the alignment puts the start of the baseline, in text units: x
+  // along the glyphs, y up.
+  double x0 = 0.0, base = 0.0;
+  if ((align & TA_CENTER) == TA_CENTER)
+    x0 = -whole.cx / 2.0;
+  else if ((align & TA_RIGHT) == TA_RIGHT)
+    x0 = -whole.cx;
+  if ((align & TA_BASELINE) == TA_BASELINE)
+    base = 0.0;
+  else if ((align & TA_BOTTOM) == TA_BOTTOM)
+    base = metrics.tmDescent;
+  else
+    base = -metrics.tmAscent;
+  auto device = [&](double x, double y) {
+    const GcGePoint2d p = anchor + reading * x + up * y;
+    return POINT{round_device(p.x), round_device(p.y)};
+  };
+  // The stroke, about as wide as the letter's, reaches a little beyond the
+  // O above and below.
+  const double cap = metrics.tmHeight * capShare();
+  ui::unique_hpen pen(CreatePen(PS_SOLID, std::max(1, static_cast<int>(metrics.tmHeight / 16)), colour));
+  if (!pen)
+    return;
+  ui::select_result selected(dc, pen.get());
+  for (const std::size_t k : diameters) {
+    SIZE before{}, through{};
+    GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(k), &before);
+    GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(k + 1), &through);
+    const double inset = (through.cx - before.cx) * 0.05;
+    const POINT from = device(x0 + before.cx + inset, base - cap * 0.06);
+    const POINT to = device(x0 + through.cx - inset, base + cap * 1.06);
+    MoveToEx(dc, from.x, from.y, nullptr);
+    LineTo(dc, to.x, to.y);
+  }
+}
+
 std::wstring throughCp1250(const std::u16string& text) {
   const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
   const int n = static_cast<int>(text.size());
@@ -301,43 +379,91 @@ bool atext::paint(view& v) {
   v.note_direct_drawing();
   const GcGeMatrix2d& m = v.content_to_device();
   const COLORREF colour = highlighted ? highlight_colour : colour_;
-  double deviceHeight = height_ * m.scale();
-  if (deviceHeight < 1.0)
-    deviceHeight = 1.0;
-  // In a mirroring reference the text is turned to read as texts do.
-  const GcGeVector2d up = m.apply(direction_.perpVector() * height_);
-  const device_text_frame frame = readable_text_frame(m.apply(direction_), up, vertical_, horizontal_);
+  const int deviceHeight = fontHeight(v, height_ * m.scale());
+  const text_axes axes = glyph_axes(direction_, style_.backward, style_.upside_down);
+  const GcGeVector2d reading = m.apply(axes.along);
+  const GcGeVector2d up = m.apply(axes.up * height_);
   GcGePoint2d dpos = m.apply(insertion_);
-  // Middle alignment: the top of the text half a height above the insertion point.
-  if (vertical_ == 2)
-    dpos += up * (0.5 * frame.up_sign);
-  // Angle in device coordinates (y down, so clockwise on screen); GDI's
-  // escapement counts counter-clockwise, hence 3600 minus it.
-  const double angle = std::atan2(frame.reading.y, frame.reading.x);
-  ui::unique_hfont font(makeFont(dc, static_cast<int>(std::lround(deviceHeight)), angle));
-  if (!font)
-    return false;
   UINT align = TA_BASELINE;
-  if (frame.vertical == 1)
+  if (vertical_ == 1) {
     align = TA_BOTTOM;
-  else if (frame.vertical == 2 || frame.vertical == 3)
+  } else if (v.cap_height_texts && (vertical_ == 2 || vertical_ == 3)) {
+    // The height is the capitals': the middle of the capitals, or their
+    // top, lies at the insertion point.
+    dpos -= up * (vertical_ == 2 ? 0.5 : 1.0);
+  } else if (vertical_ == 2 || vertical_ == 3) {
+    // Middle alignment: the top of the text half a height above the insertion point.
+    if (vertical_ == 2)
+      dpos += up * 0.5;
     align = TA_TOP;
-  if (frame.horizontal == 1 || frame.horizontal == 4)
+  }
+  if (horizontal_ == 1 || horizontal_ == 4)
     align |= TA_CENTER;
-  else if (frame.horizontal == 2)
+  else if (horizontal_ == 2)
     align |= TA_RIGHT;
   else
     align |= TA_LEFT;
-  const std::wstring shown = throughCp1250(text_);
+  std::vector<std::size_t> diameters;
+  const std::wstring shown = printedText(text_, diameters);
   ui::text_state keep(dc);
-  ui::select_result selected(dc, font.get());
-  TEXTMETRICW metrics{};
-  if (frame.flip_baseline && up.length() > 0.0 && GetTextMetricsW(dc, &metrics))
-    dpos += up / up.length() * static_cast<double>(metrics.tmAscent - metrics.tmDescent);
   SetTextColor(dc, colour);
   SetBkMode(dc, TRANSPARENT);
   SetTextAlign(dc, align);
-  return TextOutW(dc, round_device(dpos.x), round_device(dpos.y), shown.c_str(), static_cast<int>(shown.size())) != 0;
+  // On a device whose y runs down, glyphs upright on the screen have their
+  // up direction counter-clockwise from their reading direction: a negative
+  // cross product. A text written backwards or upside down, or placed by a
+  // mirroring reference, has it the other way: its glyphs are drawn
+  // mirrored, through a world transform, which escapement cannot do. A
+  // width factor widens the glyphs through the same transform, exactly
+  // (a font's average width is whole pixels).
+  if (!(reading.length() > 0.0) || !(up.length() > 0.0))
+    return false;
+  if (reading.crossProduct(up) > 0.0 || style_.width_factor != 1.0)
+    return paintTransformed(dc, deviceHeight, dpos, reading / reading.length(), up / up.length(), shown, diameters,
+                            colour);
+  // Angle in device coordinates (y down, so clockwise on screen); GDI's
+  // escapement counts counter-clockwise, hence 3600 minus it.
+  const double angle = std::atan2(reading.y, reading.x);
+  ui::unique_hfont font(textFont(deviceHeight, 0, angle, style_));
+  if (!font)
+    return false;
+  ui::select_result selected(dc, font.get());
+  const POINT at{round_device(dpos.x), round_device(dpos.y)};
+  const bool drawn = TextOutW(dc, at.x, at.y, shown.c_str(), static_cast<int>(shown.size())) != 0;
+  strokeDiameters(dc, shown, diameters, GcGePoint2d(at.x, at.y), reading / reading.length(), up / up.length(),
+                  colour);
+  return drawn;
+}
+
+bool atext::paintTransformed(HDC dc, int deviceHeight, const GcGePoint2d& at, const GcGeVector2d& reading,
+                             const GcGeVector2d& up, const std::wstring& shown,
+                             const std::vector<std::size_t>& diameters, COLORREF colour) const {
+  // Logical x runs along the glyphs (a logical unit is the width factor's
+  // share of a pixel), logical y (down, as GDI lays glyphs) against their up
+  // direction, a pixel to the unit.
+  const int mode = SetGraphicsMode(dc, GM_ADVANCED);
+  if (mode == 0)
+    return false;
+  XFORM toDevice{};
+  toDevice.eM11 = static_cast<FLOAT>(reading.x * style_.width_factor);
+  toDevice.eM12 = static_cast<FLOAT>(reading.y * style_.width_factor);
+  toDevice.eM21 = static_cast<FLOAT>(-up.x);
+  toDevice.eM22 = static_cast<FLOAT>(-up.y);
+  toDevice.eDx = static_cast<FLOAT>(at.x);
+  toDevice.eDy = static_cast<FLOAT>(at.y);
+  bool drawn = false;
+  if (SetWorldTransform(dc, &toDevice)) {
+    ui::unique_hfont font(textFont(deviceHeight, 0, 0.0, style_));
+    if (font) {
+      ui::select_result selected(dc, font.get());
+      drawn = TextOutW(dc, 0, 0, shown.c_str(), static_cast<int>(shown.size())) != 0;
+      // In logical units the glyphs read along +x and stand up along -y.
+      strokeDiameters(dc, shown, diameters, GcGePoint2d(0, 0), GcGeVector2d(1, 0), GcGeVector2d(0, -1), colour);
+    }
+    ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
+  }
+  SetGraphicsMode(dc, mode);
+  return drawn;
 }
 
 void atext::measure(HDC dc, view& v) {
@@ -350,11 +476,12 @@ void atext::measure(HDC dc, view& v) {
     back = deviceHeight / 10.0;
     deviceHeight = 10.0;
   }
-  ui::unique_hfont font(makeFont(dc, static_cast<int>(std::lround(deviceHeight)), 0.0));
+  ui::unique_hfont font(textFont(fontHeight(v, deviceHeight), 0, 0.0, style_));
   if (!font)
     return;
   ui::select_result selected(dc, font.get());
-  const std::wstring shown = throughCp1250(text_);
+  std::vector<std::size_t> diameters;
+  const std::wstring shown = printedText(text_, diameters);
   SIZE size{};
   if (!GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size))
     return;
@@ -364,11 +491,12 @@ void atext::measure(HDC dc, view& v) {
   if (GetCharABCWidthsFloatW(dc, shown.front(), shown.front(), &first) &&
       GetCharABCWidthsFloatW(dc, shown.back(), shown.back(), &last))
     width -= std::min(0.0f, first.abcfA) + std::min(0.0f, last.abcfC);
-  const double units = width * back / (scale > 0.0 ? scale : 1.0);
-  extents_ = text_box(insertion_, direction_, height_, units, units, vertical_, horizontal_);
+  const double units = width * style_.width_factor * back / (scale > 0.0 ? scale : 1.0);
+  const text_axes axes = glyph_axes(direction_, style_.backward, style_.upside_down);
+  extents_ = text_box(insertion_, axes.along, axes.up, height_, units, units, vertical_, horizontal_);
 }
 
-double atext::unit_width(HDC dc, std::u16string_view text) {
+double atext::unit_width(HDC dc, std::u16string_view text, const view& v) {
   // Measured large, where the rounding of glyph widths to pixels is lost.
   constexpr int kHeight = 1000;
   if (!dc || text.empty())
@@ -377,11 +505,13 @@ double atext::unit_width(HDC dc, std::u16string_view text) {
   if (!font)
     return 0.0;
   ui::select_result selected(dc, font.get());
-  const std::wstring shown = throughCp1250(std::u16string(text));
+  std::vector<std::size_t> diameters;
+  const std::wstring shown = printedText(std::u16string(text), diameters);
   SIZE size{};
   if (!GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size))
     return 0.0;
-  return static_cast<double>(size.cx) / kHeight;
+  // Per unit of text height, which is the font's cell or its capitals.
+  return static_cast<double>(size.cx) / (v.cap_height_texts ? kHeight * capShare() : kHeight);
 }
 
 // ---------------------------------------------------------------- block

@@ -107,6 +107,10 @@ struct text_style {
   std::uint8_t strike_out = 0;
   // Glyph widths against the font's own (a drawing's text width factor).
   double width_factor = 1.0;
+  // Written backwards and upside down (group 71 bits 2 and 4): the glyphs
+  // are drawn mirrored, as CAD programs draw them.
+  bool backward = false;
+  bool upside_down = false;
 };
 
 class atext : public entity {
@@ -123,14 +127,24 @@ public:
   void measure(HDC dc, view& v);
   const std::u16string& text() const { return text_; }
 
-  // Width of a text drawn one unit high with the font of dc's device, in the
-  // same unit: what callers that lay out lines of text measure them with.
-  static double unit_width(HDC dc, std::u16string_view text);
+  // Width of a text drawn one unit high in the view v with the font of dc's
+  // device, in the same unit: what callers that lay out lines of text
+  // measure them with.
+  static double unit_width(HDC dc, std::u16string_view text, const view& v);
 
   static constexpr COLORREF highlight_colour = RGB(205, 205, 55);
 
 private:
-  HFONT makeFont(HDC dc, int deviceHeight, double deviceAngle) const;
+  // The cell height of the font that draws a text deviceHeight pixels high
+  // in the view (at least 1).
+  static int fontHeight(const view& v, double deviceHeight);
+  // Draws the text through a world transform at the device point `at`,
+  // along the unit device directions of its reading and of its up
+  // direction, the glyphs widened by the width factor: mirrored glyphs and
+  // widened ones, which a font's escapement and width cannot draw exactly.
+  bool paintTransformed(HDC dc, int deviceHeight, const GcGePoint2d& at, const GcGeVector2d& reading,
+                        const GcGeVector2d& up, const std::wstring& shown, const std::vector<std::size_t>& diameters,
+                        COLORREF colour) const;
 
   extents extents_;
   COLORREF colour_;

@@ -27,7 +27,11 @@ std::u16string substitute_text(std::u16string_view text) {
 
 extents text_box(const GcGePoint2d& insertion, const GcGeVector2d& d, double height, double width, double shift,
                  std::uint32_t vertical, std::uint32_t horizontal) {
-  const GcGeVector2d p = d.perpVector();
+  return text_box(insertion, d, d.perpVector(), height, width, shift, vertical, horizontal);
+}
+
+extents text_box(const GcGePoint2d& insertion, const GcGeVector2d& d, const GcGeVector2d& p, double height,
+                 double width, double shift, std::uint32_t vertical, std::uint32_t horizontal) {
   GcGePoint2d ref = insertion;
   switch (vertical) {
   case 0: ref -= p * (0.2 * height); break;
@@ -53,26 +57,8 @@ extents estimate_text_extents(const GcGePoint2d& insertion, const GcGeVector2d& 
   return text_box(insertion, d, height, kEstimatedCharWidth * n * height, n * height, vertical, horizontal);
 }
 
-device_text_frame readable_text_frame(const GcGeVector2d& direction, const GcGeVector2d& up, std::uint32_t vertical,
-                                      std::uint32_t horizontal) {
-  device_text_frame f{direction, vertical, horizontal};
-  // On a device whose y runs down, an upright text's up direction lies
-  // counter-clockwise on the screen, which is a negative cross product.
-  if (!(direction.crossProduct(up) > 0.0))
-    return f;
-  const GcGeVector2d back = -direction;
-  const double length = back.length();
-  // Reads from left to right, or exactly upwards.
-  const bool readable = back.x > 1e-9 * length || (std::abs(back.x) <= 1e-9 * length && back.y < 0.0);
-  if (readable) {
-    f.reading = back;
-    f.horizontal = horizontal == 0 ? 2 : horizontal == 2 ? 0 : horizontal;
-    return f;
-  }
-  f.up_sign = -1.0;
-  f.vertical = vertical == 1 ? 3 : vertical == 3 ? 1 : vertical;
-  f.flip_baseline = vertical == 0;
-  return f;
+text_axes glyph_axes(const GcGeVector2d& direction, bool backward, bool upside_down) {
+  return {backward ? -direction : direction, upside_down ? -direction.perpVector() : direction.perpVector()};
 }
 
 } // namespace GDI

@@ -19,6 +19,11 @@ std::u16string substitute_text(std::u16string_view text);
 // n x h for the estimate, the measured width when measured.
 extents text_box(const GcGePoint2d& insertion, const GcGeVector2d& d, double height, double width, double shift,
                  std::uint32_t vertical, std::uint32_t horizontal);
+// The same with the glyphs' up direction given: the left normal of d for a
+// text as it is written, its reverse for one written upside down (and d
+// reversed for one written backwards).
+extents text_box(const GcGePoint2d& insertion, const GcGeVector2d& d, const GcGeVector2d& up, double height,
+                 double width, double shift, std::uint32_t vertical, std::uint32_t horizontal);
 
 // Width of a character against the text's height in an estimate.
 inline constexpr double kEstimatedCharWidth = 0.7;
@@ -27,24 +32,14 @@ inline constexpr double kEstimatedCharWidth = 0.7;
 extents estimate_text_extents(const GcGePoint2d& insertion, const GcGeVector2d& d, double height, std::size_t chars,
                               std::uint32_t vertical, std::uint32_t horizontal, double width_factor = 1.0);
 
-// How a text is laid on the device (y down). Given the device images of its
-// direction and of the direction above it: when the map mirrors the text
-// (its up direction on the right of its direction), the text would read
-// backwards or upside down. It is drawn instead, read as texts are, in the
-// box the mirrored text covers: turned round its up direction (reading the
-// other way, left and right alignment swapped), or when that would read from
-// right to left on the device (or downwards), turned round its baseline
-// (reading as before, the up direction reversed, top and bottom alignment
-// swapped, and a baseline alignment moved to where the baseline of the
-// turned glyphs lands: flip_baseline).
-struct device_text_frame {
-  GcGeVector2d reading;         // device direction the glyphs read in
-  std::uint32_t vertical = 0;   // alignment codes to draw with
-  std::uint32_t horizontal = 0;
-  double up_sign = 1.0;         // -1: the glyphs' up is the reverse of the mapped up direction
-  bool flip_baseline = false;   // move the baseline by ascent less descent along the mapped up direction
+// The axes a text's glyphs are drawn along: its direction and the direction
+// above it, turned over for a text written backwards (group 71 bit 2: the
+// glyphs run the other way from the insertion point) and upside down (bit
+// 4: they hang below the baseline), as CAD programs draw such texts.
+struct text_axes {
+  GcGeVector2d along;
+  GcGeVector2d up;
 };
-device_text_frame readable_text_frame(const GcGeVector2d& direction, const GcGeVector2d& up, std::uint32_t vertical,
-                                      std::uint32_t horizontal);
+text_axes glyph_axes(const GcGeVector2d& direction, bool backward, bool upside_down);
 
 } // namespace GDI

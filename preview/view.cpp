@@ -428,6 +428,7 @@ void view::share_paint_context(view& into) const {
   into.regen_ = regen_;
   into.boundary_ = boundary_;
   into.no_clip = no_clip;
+  into.cap_height_texts = cap_height_texts;
 }
 
 void view::copy_state_to(view& s) const {
@@ -510,6 +511,7 @@ view::paint_settings view::current_settings(const view& s) const {
   p.point_display = s.point_display;
   p.point_marker_size = s.point_marker_size;
   p.no_clip = s.no_clip;
+  p.cap_height_texts = s.cap_height_texts;
   p.direct_pens = tables_->pens.direct;
   return p;
 }

@@ -170,6 +170,10 @@ public:
   std::uint8_t point_display = 1;
   double point_marker_size = 15.0;
   std::uint8_t no_clip = 0;
+  // 1: a text's height is the height of its capital letters, as CAD programs
+  // draw a drawing (the host's pictures); 0: the height of the font's cell,
+  // as the previews draw it.
+  std::uint8_t cap_height_texts = 0;
 
   // --- what elements use while painting
   bool painting() const { return (paint_flags_ & paint_enabled) != 0; }
@@ -270,6 +274,7 @@ private:
     std::uint8_t point_display = 0;
     double point_marker_size = 0.0;
     std::uint8_t no_clip = 0;
+    std::uint8_t cap_height_texts = 0;
     bool direct_pens = true;
     bool operator==(const paint_settings&) const = default;
   };

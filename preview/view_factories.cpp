@@ -147,6 +147,8 @@ bool view::add_item(chain_item item, std::uint64_t handle, bool into_block) {
       style.underline = t.underline ? 1 : 0;
       style.strike_out = t.strike_out ? 1 : 0;
       style.width_factor = t.width_factor;
+      style.backward = t.backward;
+      style.upside_down = t.upside_down;
       added |= add_text(t.position, t.direction, t.text, t.height, t.colour.value_or(item.colour), t.vertical,
                         t.horizontal, handle, into_block, 0, style);
     }

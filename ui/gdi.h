@@ -1,5 +1,5 @@
 // Owners for GDI state that ui/handles.h does not cover: a memory DC with its
-// bitmap selected, and a saved set of DC attributes.
+// bitmap selected, and a saved set of DC attributes; font measures.
 #pragma once
 #include <windows.h>
 
@@ -97,6 +97,21 @@ inline double screenScale(HWND window = nullptr) noexcept {
   window_dc dc(window);
   const int density = dc ? GetDeviceCaps(dc.get(), LOGPIXELSX) : 0;
   return density > 0 ? density / 96.0 : 1.0;
+}
+
+// The height of a capital letter of the font selected into dc as a share of
+// its cell height (tmHeight), measured on the glyph of "H": how much taller
+// a font must be asked for than the capitals it is to draw. 0 when it
+// cannot be measured.
+inline double capitalShare(HDC dc) noexcept {
+  TEXTMETRICW metrics{};
+  GLYPHMETRICS glyph{};
+  const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  if (!GetTextMetricsW(dc, &metrics) || metrics.tmHeight <= 0 ||
+      GetGlyphOutlineW(dc, L'H', GGO_METRICS, &glyph, 0, nullptr, &identity) == GDI_ERROR)
+    return 0.0;
+  const double share = static_cast<double>(glyph.gmBlackBoxY) / metrics.tmHeight;
+  return share > 0.25 && share <= 1.0 ? share : 0.0;
 }
 
 }  // namespace ui

@@ -497,28 +497,31 @@ class MTextExtents : public hosttest::HostTest {
     OwnedChain c = b.build();
     return makeEntity(c.get());
   }
-  // The width of a line as the host measures it (with the text style's font
-  // in the Windows build, 0.8 of the height per character natively).
-  static double measured(const vchar* text, double height) {
+  // The box of a line as the host measures it (with the text style's font
+  // in the Windows build, 0.8 of the height per character and the height
+  // natively).
+  static std::pair<double, double> measured(const vchar* text, double height) {
     double w = 0, h = 0;
     EXPECT_EQ(hostCallOr<&HostApi::GetTextExtentsW>(0, text, u"STANDARD", height, 1.0, &w, &h), 1);
-    return w;
+    return {w, h};
   }
 };
 
-// "ABCD" at height 2 is w wide as the host measures it (6.4 natively).
+// "ABCD" at height 2 is a box w by h as the host measures it (6.4 by 2
+// natively).
 TEST_F(MTextExtents, AttachmentPlacesTheBox) {
   struct Case {
     int attachment;
     double rotation;
     GcGePoint2d lo, hi;
   };
-  const double w = measured(u"ABCD", 2.0);
+  const auto [w, h] = measured(u"ABCD", 2.0);
+  ASSERT_GE(h, 2.0);
   const Case cases[] = {
-      {1, 0, {10, 8}, {10 + w, 10}},         {5, 0, {10 - w / 2, 9}, {10 + w / 2, 11}},
-      {9, 0, {10 - w, 10}, {10, 12}},        {3, 0, {10 - w, 8}, {10, 10}},
-      {7, 0, {10, 10}, {10 + w, 12}},        {1, kPi / 2, {10, 10}, {12, 10 + w}},
-      {0, 0, {10, 8}, {10 + w, 10}},
+      {1, 0, {10, 10 - h}, {10 + w, 10}},         {5, 0, {10 - w / 2, 10 - h / 2}, {10 + w / 2, 10 + h / 2}},
+      {9, 0, {10 - w, 10}, {10, 10 + h}},         {3, 0, {10 - w, 10 - h}, {10, 10}},
+      {7, 0, {10, 10}, {10 + w, 10 + h}},         {1, kPi / 2, {10, 10}, {10 + h, 10 + w}},
+      {0, 0, {10, 10 - h}, {10 + w, 10}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "attachment " << c.attachment << " rotation " << c.rotation);
@@ -539,8 +542,8 @@ TEST_F(MTextExtents, FormattingCodesAreNotMeasured) {
   ASSERT_TRUE(obj->extents(box, false));
   GcGePoint2d lo, hi;
   box.getMinMaxPoints(lo, hi);
-  EXPECT_NEAR(hi.x - lo.x, std::max(measured(u"AB", 2.0), measured(u"CDE", 2.0)), 1e-12);  // the longer line
-  EXPECT_NEAR(hi.y - lo.y, 2.0 + 2.0 * 5.0 / 3.0, 1e-12);     // two lines
+  EXPECT_NEAR(hi.x - lo.x, std::max(measured(u"AB", 2.0).first, measured(u"CDE", 2.0).first), 1e-12);  // the longer line
+  EXPECT_NEAR(hi.y - lo.y, measured(u"AB", 2.0).second + 2.0 * 5.0 / 3.0, 1e-12);  // two lines
   unbindHost();
   EXPECT_FALSE(obj->extents(box, false));  // nothing measures without a host
 }

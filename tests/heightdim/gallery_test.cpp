@@ -153,6 +153,7 @@ TEST_F(Gallery, EveryMarkIntoTheDrawingAndIntoAPreview) {
   view.background = RGB(255, 255, 255);
   view.bind_dc(surface.dc());
   view.message_mask = 0;
+  view.cap_height_texts = 1;
   const GDI::extents device(GcGePoint2d(0, 0), GcGePoint2d(kWidth, kHeight));
   const GDI::extents unit(GcGePoint2d(0, 0), GcGePoint2d(1, 1));
   view.fit_window(&unit, &device);

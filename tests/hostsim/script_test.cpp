@@ -184,12 +184,13 @@ TEST_F(ScriptTest, SnapshotPaintsTheDrawingOfItsLine) {
     hostsim::Host& host;
     ~Uninstall() { host.windowOperations.drawingPicture = nullptr; }
   } uninstall{host()};
-  host().windowOperations.drawingPicture = [&](const std::string& path, bool write, std::string& error) {
+  host().windowOperations.drawingPicture = [&](const std::string& path, const std::optional<std::array<double, 4>>&,
+                                                bool write, std::string& error) {
     painted.push_back({path, write, drawing().entities().size()});
     error = refuse;
     return refuse.empty();
   };
-  for (const char* bad : {"snapshot\n", "snapshot a.png b.png\n"}) {
+  for (const char* bad : {"snapshot\n", "snapshot a.png b.png\n", "snapshot a.png 0,0 0,5\n", "snapshot a.png 0,0\n"}) {
     host().reset();
     EXPECT_FALSE(run(bad)) << bad;
     EXPECT_NE(host().error().find("snapshot wants a PNG file"), std::string::npos) << host().error();

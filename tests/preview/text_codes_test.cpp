@@ -150,36 +150,26 @@ TEST(TextCodes, WrappingParagraphs) {
   EXPECT_EQ(wrapped[2].format.height, 1.0);
 }
 
-TEST(TextCodes, MirroredTextsTurnToRead) {
-  // Device directions (y down): a text along +x has its up direction at -y.
-  const GcGeVector2d right(1, 0), left(-1, 0), up(0, -1), down(0, 1);
+// A text written backwards runs from its insertion point the other way, one
+// written upside down hangs below its baseline: the box it covers follows
+// (here a left-aligned text on the baseline, 10 wide and 1 high).
+TEST(TextCodes, BackwardsAndUpsideDownTextsCoverTheirMirroredBoxes) {
   struct Case {
-    const char* what;
-    GcGeVector2d direction, above;
-    std::uint32_t vertical, horizontal;
-    GcGeVector2d reading;
-    std::uint32_t toVertical, toHorizontal;
-    double upSign;
-    bool flipBaseline;
+    bool backward, upsideDown;
+    double minX, minY, maxX, maxY;
   } cases[] = {
-      {"upright: as it is", right, up, 0, 0, right, 0, 0, 1, false},
-      {"turned half round but not mirrored: as it is", left, down, 3, 2, left, 3, 2, 1, false},
-      {"mirrored left to right: reads the other way, right-aligned", left, up, 0, 0, right, 0, 2, 1, false},
-      {"mirrored left to right, right-aligned: left-aligned", left, up, 1, 2, right, 1, 0, 1, false},
-      {"mirrored left to right, centred: centred", left, up, 2, 1, right, 2, 1, 1, false},
-      {"mirrored upside down: up reversed, baseline moved", right, down, 0, 0, right, 0, 0, -1, true},
-      {"mirrored upside down, top: bottom", right, down, 3, 2, right, 1, 2, -1, false},
-      {"mirrored upside down, bottom: top", right, down, 1, 0, right, 3, 0, -1, false},
-      {"mirrored upside down, middle: middle", right, down, 2, 1, right, 2, 1, -1, false},
-      {"a vertical text mirrored: still reads upwards", up, right, 0, 0, up, 0, 0, -1, true},
-      {"a downward text mirrored: turned to read upwards", down, left, 0, 0, up, 0, 2, 1, false},
+      {false, false, 0, -0.2, 10, 0.8},
+      {true, false, -10, -0.2, 0, 0.8},
+      {false, true, 0, -0.8, 10, 0.2},
+      {true, true, -10, -0.8, 0, 0.2},
   };
   for (const Case& c : cases) {
-    const device_text_frame f = readable_text_frame(c.direction, c.above, c.vertical, c.horizontal);
-    EXPECT_TRUE(f.reading.isEqualTo(c.reading)) << c.what << ": " << f.reading.x << ", " << f.reading.y;
-    EXPECT_EQ(f.vertical, c.toVertical) << c.what;
-    EXPECT_EQ(f.horizontal, c.toHorizontal) << c.what;
-    EXPECT_EQ(f.up_sign, c.upSign) << c.what;
-    EXPECT_EQ(f.flip_baseline, c.flipBaseline) << c.what;
+    SCOPED_TRACE(testing::Message() << c.backward << c.upsideDown);
+    const text_axes axes = glyph_axes(GcGeVector2d(1, 0), c.backward, c.upsideDown);
+    const extents box = text_box(GcGePoint2d(0, 0), axes.along, axes.up, 1.0, 10.0, 10.0, 0, 0);
+    EXPECT_NEAR(box.min.x, c.minX, 1e-12);
+    EXPECT_NEAR(box.min.y, c.minY, 1e-12);
+    EXPECT_NEAR(box.max.x, c.maxX, 1e-12);
+    EXPECT_NEAR(box.max.y, c.maxY, 1e-12);
   }
 }

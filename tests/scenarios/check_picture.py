@@ -16,7 +16,8 @@ drawing units, mapped to pixels by the outer walls: each reference of a block
 drawn by block or on layer 0 in its own colour, also through a nested block;
 aligned and fit texts from their first point to their second, a middle text
 centred on its point, %%c, %%d and %%p as the characters they stand for, a
-label mirrored both ways reading as the plain one in the mirrored places;
+label mirrored both ways as the plain one's mirror image in the mirrored
+places;
 the ellipse, the elliptical arc below its centre (its normal points down),
 the control-point spline off its inner points, the fit-point spline through
 its points, the old-style polyline as a band with its bulge, the wrapped
@@ -295,16 +296,18 @@ def check_details(pixels, plan, failures):
         failures.append(f"the coded text does not read as its characters ({len(coded)} and {len(literal)} "
                         f"pixels, {same_shape(coded, literal):.2f} differ)")
 
-    # The label reads the same as placed, mirrored left to right and
-    # mirrored upside down, in the places the mirrored text covers: left of
-    # its reference's point above the baseline, and right of its point below.
+    # The label mirrored left to right and upside down is the mirror image
+    # of the plain one, as CAD programs draw a mirrored reference's texts,
+    # in the places the mirrored text covers: left of its reference's point
+    # above the baseline, and right of its point below.
     plain = ink(pixels, LABEL, plan.box(6900, -2800, 8050, -2200))
     by_x = ink(pixels, LABEL, plan.box(7950, -2800, 9150, -2200))
     by_y = ink(pixels, LABEL, plan.box(6900, -3900, 8050, -3200))
-    for name, mirrored in (("left to right", by_x), ("upside down", by_y)):
-        if same_shape(plain, mirrored) > 0.03:
-            failures.append(f"the label mirrored {name} does not read as the plain one "
-                            f"({same_shape(plain, mirrored):.2f} of the pixels differ)")
+    for name, mirrored, flip in (("left to right", by_x, (-1, 1)), ("upside down", by_y, (1, -1))):
+        image = {(x * flip[0], y * flip[1]) for x, y in plain}
+        if same_shape(image, mirrored) > 0.03:
+            failures.append(f"the label mirrored {name} is not the plain one's mirror image "
+                            f"({same_shape(image, mirrored):.2f} of the pixels differ)")
     axis, baseline = plan.px(9000, -2700)
     box = extent(by_x)
     if not box or not (axis - 5 <= box[2] <= axis) or abs(box[3] - baseline) > 2:
@@ -313,7 +316,7 @@ def check_details(pixels, plan, failures):
     left, line = plan.px(7000, -3300)
     box = extent(by_y)
     if not box or abs(box[0] - extent(plain)[0] + plan.px(7000, 0)[0] - left) > 1 or \
-            not (line <= box[1] <= line + 0.15 * plan.length(350) + 1):
+            not (line <= box[1] <= line + 0.15 * plan.length(250) + 1):
         failures.append(f"the label mirrored upside down is not right of its point below the line "
                         f"({box}, point {left:.0f}, {line:.0f})")
 

@@ -279,15 +279,18 @@ class TempUserData {
 // --picture-size; the file's folders are made as needed.
 void paintSnapshots(Host& host, const Options& o) {
   host.windowOperations.drawingPicture = [&host, width = o.pictureWidth, height = o.pictureHeight](
-                                             const std::string& path, bool write, std::string& error) {
+                                             const std::string& path, const vdhost::PictureWindow& window,
+                                             bool write, std::string& error) {
     if (!write) {
       std::vector<uint8_t> png;
-      return vdhost::drawingPicturePng(host.drawing(), width, height, png, error, host.variables, host.environment);
+      return vdhost::drawingPicturePng(host.drawing(), width, height, png, error, host.variables, host.environment,
+                                       window);
     }
     const std::filesystem::path file = std::filesystem::u8path(path);
     std::error_code ec;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
-    return vdhost::saveDrawingPicture(host.drawing(), path, width, height, error, host.variables, host.environment);
+    return vdhost::saveDrawingPicture(host.drawing(), path, width, height, error, host.variables, host.environment,
+                                      window);
   };
 }
 

@@ -239,7 +239,7 @@ int fillView(const hostsim::Drawing& drawing, GDI::view& view, COLORREF backgrou
              const std::map<hostsim::vstring, hostsim::vstring>& environment) {
   GDI::colour_context colours = drawingColours(drawing, background);
   // Texts that run between two points or wrap are measured as the view draws them.
-  colours.text_width = [dc](std::u16string_view text) { return GDI::atext::unit_width(dc, text); };
+  colours.text_width = [dc, &view](std::u16string_view text) { return GDI::atext::unit_width(dc, text, view); };
   defineLinetypes(drawing, view);
   return picture_builder(drawing, view, variables, environment).addDrawing(colours);
 }
@@ -251,7 +251,7 @@ namespace {
 // The drawing painted into a width × height picture, as RGB rows.
 bool paintDrawing(const hostsim::Drawing& drawing, int width, int height, std::vector<uint8_t>& rgb,
                   std::string& error, const std::map<hostsim::vstring, hostsim::Variable>& variables,
-                  const std::map<hostsim::vstring, hostsim::vstring>& environment) {
+                  const std::map<hostsim::vstring, hostsim::vstring>& environment, const PictureWindow& window) {
   ui::memory_surface surface;
   if (!surface.create(nullptr, width, height)) {
     error = "no picture surface of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
@@ -261,12 +261,18 @@ bool paintDrawing(const hostsim::Drawing& drawing, int width, int height, std::v
   view.background = RGB(255, 255, 255);
   view.bind_dc(surface.dc());
   view.message_mask = 0;  // no diagnostic texts on the picture
+  view.cap_height_texts = 1; // texts as high as CAD programs draw them
   const GDI::extents device(GcGePoint2d(0, 0), GcGePoint2d(width, height));
   const GDI::extents unit(GcGePoint2d(0, 0), GcGePoint2d(1, 1));
   view.fit_window(&unit, &device);
   // Colours go in resolved, so the view's palette is not used.
   fillView(drawing, view, view.background, surface.dc(), variables, environment);
-  view.zoom_extents(0.05);
+  if (window) {
+    const GDI::extents shown(GcGePoint2d((*window)[0], (*window)[1]), GcGePoint2d((*window)[2], (*window)[3]));
+    view.fit_window(&shown, nullptr);
+  } else {
+    view.zoom_extents(0.05);
+  }
   bool done = false;
   for (int i = 0; i < 10000 && !done; ++i) done = view.paint();
   if (!done) {
@@ -285,17 +291,17 @@ bool paintDrawing(const hostsim::Drawing& drawing, int width, int height, std::v
 
 bool saveDrawingPicture(const hostsim::Drawing& drawing, const std::string& path, int width, int height,
                         std::string& error, const std::map<hostsim::vstring, hostsim::Variable>& variables,
-                        const std::map<hostsim::vstring, hostsim::vstring>& environment) {
+                        const std::map<hostsim::vstring, hostsim::vstring>& environment, const PictureWindow& window) {
   std::vector<uint8_t> rgb;
-  return paintDrawing(drawing, width, height, rgb, error, variables, environment) &&
+  return paintDrawing(drawing, width, height, rgb, error, variables, environment, window) &&
          vdpng::writeRgb(path, width, height, rgb, error);
 }
 
 bool drawingPicturePng(const hostsim::Drawing& drawing, int width, int height, std::vector<uint8_t>& png,
                        std::string& error, const std::map<hostsim::vstring, hostsim::Variable>& variables,
-                       const std::map<hostsim::vstring, hostsim::vstring>& environment) {
+                       const std::map<hostsim::vstring, hostsim::vstring>& environment, const PictureWindow& window) {
   std::vector<uint8_t> rgb;
-  if (!paintDrawing(drawing, width, height, rgb, error, variables, environment)) return false;
+  if (!paintDrawing(drawing, width, height, rgb, error, variables, environment, window)) return false;
   png = vdpng::encodeRgb(width, height, rgb);
   if (png.empty()) error = "the picture could not be encoded";
   return !png.empty();
