@@ -9,8 +9,9 @@ apart from the host's writer (dimensions.dxf):
   a 3-point angular dimension in green about (130, 20) from +X to 45
   degrees, its arc through a point 25 from the centre;
   a 2-line angular dimension in magenta between the line from (20, 80) to
-  (60, 80) and the line from (20, 80) to (40, 114.64), 60 degrees, its arc
-  through (45, 90);
+  (40, 114.64) and the line from (20, 80) to (60, 80), 60 degrees, its arc
+  through (45, 90) (in this order ezdxf's block of it spans those 60
+  degrees; the other way round it spans the other 300);
   a rotated dimension in cyan from (110, 80) to (150, 80), its line at
   y = 100, with the overrides DIMSE1 1, DIMEXO 2 and DIMSCALE 1.5.
 
@@ -55,8 +56,9 @@ def make(path):
                                p1=(170, 20), p2=(130 + 40 * math.cos(a), 20 + 40 * math.sin(a)), dimstyle="VD",
                                dxfattribs={"color": 3})
     d.render()
-    d = msp.add_angular_dim_2l(base=(45, 90), line1=((20, 80), (60, 80)),
-                               line2=((20, 80), (20 + 40 * math.cos(math.radians(60)), 80 + 40 * math.sin(math.radians(60)))),
+    d = msp.add_angular_dim_2l(base=(45, 90),
+                               line1=((20, 80), (20 + 40 * math.cos(math.radians(60)), 80 + 40 * math.sin(math.radians(60)))),
+                               line2=((20, 80), (60, 80)),
                                dimstyle="VD", dxfattribs={"color": 6})
     d.render()
     d = msp.add_linear_dim(base=(0, 100), p1=(110, 80), p2=(150, 80), dimstyle="VD",

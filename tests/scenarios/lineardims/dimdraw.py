@@ -36,6 +36,11 @@ LOWEST_GIVEN_HANDLE = 0xA00
 FIRST_OWN_HANDLE = 0x100000
 
 
+# The text a dimension's block shows: its override, or the measurement.
+def shown(text):
+    return "<>" if text is None else text
+
+
 class Drawing:
     def __init__(self, *, dimdec=2, dimexo=0.625, dimscale=1.0):
         doc = ezdxf.new("R2000", setup=True)
@@ -58,14 +63,14 @@ class Drawing:
     # A rotated dimension measuring p1 -> p2 along the direction `angle`
     # (degrees), its dimension line through `line`.
     def rotated(self, handle, p1, p2, *, line, angle=0.0, text=None, overrides=None, layer="0", color=256):
-        d = self.msp.add_linear_dim(base=line, p1=p1, p2=p2, angle=angle, text="<>", dimstyle=STYLE,
+        d = self.msp.add_linear_dim(base=line, p1=p1, p2=p2, angle=angle, text=shown(text), dimstyle=STYLE,
                                     override=overrides, dxfattribs={"layer": layer, "color": color})
         return self._finish(d, handle, text, p2)
 
     # An aligned dimension measuring p1 -> p2 along their direction, its line
     # `distance` to the left of p1 -> p2 (negative: to the right).
     def aligned(self, handle, p1, p2, *, distance, text=None, overrides=None, layer="0", color=256):
-        d = self.msp.add_aligned_dim(p1=p1, p2=p2, distance=distance, text="<>", dimstyle=STYLE,
+        d = self.msp.add_aligned_dim(p1=p1, p2=p2, distance=distance, text=shown(text), dimstyle=STYLE,
                                      override=overrides, dxfattribs={"layer": layer, "color": color})
         dim = self._finish(d, handle, text, p2)
         # ezdxf keeps the rotated type for aligned dimensions: a CAD program writes type 1.
