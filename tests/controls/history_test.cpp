@@ -257,6 +257,9 @@ TEST(ComboHistory, AValueOutsideTheRangeIsReportedAndABoundPutBack) {
           uitest::postKey(box, VK_RETURN);
         })
         .waitFor([&] { return !IsWindow(box); }, "the message to close")
+        // The system gives the focus back to the combo once its dialog is
+        // active again, which on a loaded machine comes a little later.
+        .waitFor([&] { return GetFocus() == c.hwnd() || IsChild(c.hwnd(), GetFocus()); }, "the focus back in the combo")
         .then([&] {
           EXPECT_EQ(c.editText(), r.putBack);
           EXPECT_EQ(items(c), (Entries{L"10.00", L"2.50"})) << "nothing added";
