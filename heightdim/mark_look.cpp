@@ -76,7 +76,8 @@ bool positiveFinite(const std::optional<double>& v) { return v && std::isfinite(
 
 // What the reference and the first attribute show, over the record: the
 // graphics' layer, colour and line properties, and the texts' layer, colour,
-// style, size and mask. Only what the chains hold is taken.
+// style, size and mask. Only what the chains hold is taken, but a text's
+// style and width factor, whose absence means the defaults.
 void readShownLook(const HNoteRegenItem& item, HNoteData& r) {
   const ChainView ref = item.reference.view();
   EntityProps graphics;
@@ -93,13 +94,16 @@ void readShownLook(const HNoteRegenItem& item, HNoteData& r) {
   texts.parse(text);
   if (text.has(gc::kLayer)) r.layerText = texts.layer;
   r.colorText = static_cast<int32_t>(texts.colourValue());
-  if (const std::optional<vstring_view> style = text.text(gc::kTextStyle); style && !style->empty())
-    r.textStyle = vstring(*style);
+  // A text without a style or width factor has the drawing's defaults, as
+  // every program shows it: STANDARD and 1.
+  const std::optional<vstring_view> style = text.text(gc::kTextStyle);
+  r.textStyle = style && !style->empty() ? vstring(*style) : vstring(u"STANDARD");
   // Heights are paper millimetres: the reference's scale made them drawing units.
   const std::optional<double> height = text.real(gc::kReal0);
   const double scale = ref.real(gc::kReal1).value_or(1.0);
   if (positiveFinite(height) && positiveFinite(scale)) r.textHeight = *height / scale;
-  if (const std::optional<double> width = text.real(gc::kReal1); positiveFinite(width)) r.textWidth = *width;
+  const std::optional<double> width = text.real(gc::kReal1);
+  if (positiveFinite(width) || !width) r.textWidth = width.value_or(1.0);
   const int64_t mask = text.integer(kMaskMode).value_or(0);
   r.backgroundMask = mask != 0;
   r.backgroundMaskDwg = (mask & kMaskDrawingBit) != 0;
