@@ -1,6 +1,7 @@
 // The host's exports. docs/hostsim.md says what each one does.
 #include "hostsim/exports.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -337,8 +338,14 @@ vstring promptWithKeywords(const vchar* prompt, const vd::HostKeywordSet* keywor
 int GetPointKwdW(const double*, const vchar* prompt, double* point, const vd::HostKeywordSet* keywords,
                  vchar* keyword, int, int) {
   if (failing(HostOp::GetPointKwdW)) return hostsim::kRtError;
+  host().offeredKeywords.clear();
+  for (int i = 0; keywords && i < keywords->count; ++i) {
+    const vd::HostKeyword& k = keywords->items[i];
+    if (k.global || k.local) host().offeredKeywords.push_back(textOf(k.global ? k.global : k.local));
+  }
   std::optional<Answer> a =
       host().takeAnswer("a point or keyword", textOf(prompt), {Answer::Kind::Point, Answer::Kind::Keyword});
+  host().offeredKeywords.clear();
   vstring shown = promptWithKeywords(prompt, keywords);
   if (!a || a->kind == Answer::Kind::Cancel) {
     host().log("point/keyword? ", shown + u" -> cancel");
@@ -497,8 +504,12 @@ int SSGetW(int mode, const vchar* prompt, vd::ValueNode* filter, int) {
       }
       std::optional<std::vector<vstring>> picked = hostsim::pickedEntities(host(), *a);
       if (!picked) return vd::kRtCancel;
+      // A selection set holds each entity once, however often it was picked.
       std::vector<const hostsim::Entity*> from;
-      for (const vstring& h : *picked) from.push_back(d.findEntity(h));
+      for (const vstring& h : *picked) {
+        const hostsim::Entity* e = d.findEntity(h);
+        if (std::find(from.begin(), from.end(), e) == from.end()) from.push_back(e);
+      }
       chosen = d.filter(from, filter);
       // Where one object is wanted the first one picked is it.
       if (mode == 1 && chosen.size() > 1) chosen.resize(1);
