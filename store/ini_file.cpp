@@ -190,11 +190,19 @@ void IniDocument::set(vstring_view section, vstring_view key, vstring_view value
                 vstring(wantedKey) + u"=" + vstring(value));
 }
 
+const IniDocument& IniFileBackend::parsed(std::string bytes) {
+  if (bytes != cachedBytes_) {
+    cachedDocument_ = IniDocument::parse(bytes);
+    cachedBytes_ = std::move(bytes);
+  }
+  return cachedDocument_;
+}
+
 size_t IniFileBackend::read(vstring_view file, vstring_view section, vstring_view key,
                             vstring_view fallback, vchar* buffer, size_t capacity) {
   std::string bytes;
   if (readFile(hostPathToNative(file), bytes) == FileState::Read) {
-    std::optional<vstring> value = IniDocument::parse(bytes).find(section, key);
+    std::optional<vstring> value = parsed(std::move(bytes)).find(section, key);
     if (value) return copyCut(*value, buffer, capacity);
   }
   return copyCut(fallback, buffer, capacity);
@@ -207,14 +215,24 @@ bool IniFileBackend::write(vstring_view file, vstring_view section, vstring_view
   FileState state = readFile(path, bytes);
   // A file that exists but cannot be read is never overwritten.
   if (state == FileState::Unreadable) return false;
-  IniDocument doc = state == FileState::Missing ? IniDocument::created() : IniDocument::parse(bytes);
+  IniDocument doc = state == FileState::Missing ? IniDocument::created() : parsed(std::move(bytes));
   doc.set(section, key, value);
   std::string out = doc.serialize();
   std::ofstream stream(path, std::ios::binary | std::ios::trunc);
   if (!stream) return false;
   stream.write(out.data(), static_cast<std::streamsize>(out.size()));
   stream.close();
-  return !stream.fail();
+  if (stream.fail()) return false;
+  // A code-page file may not hold every character set: only a Unicode file
+  // reads back as the document that wrote it.
+  if (doc.encoding() == IniDocument::Encoding::Ansi) {
+    cachedBytes_.clear();
+    cachedDocument_ = IniDocument();
+  } else {
+    cachedBytes_ = std::move(out);
+    cachedDocument_ = std::move(doc);
+  }
+  return true;
 }
 
 ProfileBackend& portableProfileBackend() {

@@ -53,13 +53,22 @@ class IniDocument {
   std::vector<vstring> lines_;
 };
 
-// The portable backend: each call reads the file anew, each write writes it whole.
+// The portable backend: each call reads the file anew (parsing it only when
+// its bytes changed), each write writes it whole.
 class IniFileBackend : public ProfileBackend {
  public:
   size_t read(vstring_view file, vstring_view section, vstring_view key, vstring_view fallback,
               vchar* buffer, size_t capacity) override;
   bool write(vstring_view file, vstring_view section, vstring_view key,
              vstring_view value) override;
+
+ private:
+  // The file's bytes as last read or written, and their parse: the settings
+  // are read and written a key at a time, each call reading the whole file,
+  // and parsing it again for every key took most of a settings load.
+  const IniDocument& parsed(std::string bytes);
+  std::string cachedBytes_;
+  IniDocument cachedDocument_;
 };
 
 }  // namespace vd
