@@ -70,8 +70,9 @@ void Host::replaceDrawing(std::unique_ptr<Drawing> drawing) {
   drawing_->onJournal = &journalToTranscript;
 }
 
-bool Host::loadDrawing(const std::string& path, std::string& error) {
-  dxf::ReadResult r = dxf::loadDxf(path);
+bool Host::loadDrawing(const std::string& path, std::string& error) { return useDrawing(dxf::loadDxf(path), error); }
+
+bool Host::useDrawing(dxf::ReadResult r, std::string& error) {
   if (!r.drawing) {
     error = r.error;
     return false;
@@ -233,6 +234,10 @@ vd::ValueNode* Host::variableNode(const vstring& name, int resultKind) {
 std::optional<Answer> Host::takeAnswer(const char* request, const vstring& prompt,
                                        std::initializer_list<Answer::Kind> allowed) {
   if (failed()) return std::nullopt;
+  if (answers_.empty() && answerSource) {
+    if (std::optional<Answer> a = answerSource(request, prompt, std::vector<Answer::Kind>(allowed)))
+      answers_.push_back(std::move(*a));
+  }
   if (answers_.empty()) {
     fail(std::string("the module asks for ") + request + " (\"" + vd::utf16ToUtf8(prompt) +
          "\") but the script has no answer left");

@@ -1,9 +1,9 @@
 // The headless CAD host: the state behind every host export, scripted input
 // and the transcript of what the module asked and said.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <deque>
-#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,6 +17,7 @@
 #include "host/value_node.h"
 #include "hostsim/dialog_lines.h"
 #include "hostsim/drawing.h"
+#include "hostsim/dxf_reader.h"
 #include "hostsim/fault_injection.h"
 #include "hostsim/layers.h"
 #include "hostsim/variable.h"
@@ -127,6 +128,9 @@ class Host {
   // Loads a DXF file as the drawing (and its header variables); on failure
   // the drawing stays as it was and the reason is returned.
   bool loadDrawing(const std::string& path, std::string& error);
+  // The same with a file read already (dxf::readDxf): its drawing, header
+  // variables and notes; false with the reader's reason when it has none.
+  bool useDrawing(dxf::ReadResult read, std::string& error);
   // Writes the drawing as DXF; with writesFiles off it is serialised in
   // memory only (the same checks, the same failure for a drawing that
   // cannot be written) and nothing is written.
@@ -171,6 +175,15 @@ class Host {
   // cancelled. `allowed` lists the kinds the request accepts.
   std::optional<Answer> takeAnswer(const char* request, const vstring& prompt,
                                    std::initializer_list<Answer::Kind> allowed);
+  // Answers a request the queue has no answer for, as the user would give it
+  // (the command fuzzer plays the user so); none: the run ends with an error,
+  // as with no source. reset() keeps it.
+  using AnswerSource = std::function<std::optional<Answer>(const char* request, const vstring& prompt,
+                                                           const std::vector<Answer::Kind>& allowed)>;
+  AnswerSource answerSource;
+  // The keywords a point-or-keyword request offers, global names, while it
+  // waits for its answer (for an answer source).
+  std::vector<vstring> offeredKeywords;
 
   // The transcript and the first error of the run.
   void log(const std::string& line);

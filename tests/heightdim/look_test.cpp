@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cinttypes>
-#include <iterator>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -22,9 +21,10 @@
 #include "heightdim/records.h"
 #include "heightdim/settings.h"
 #include "heightdim/value_format.h"
-#include "host/terminator_shapes.h"
 #include "hostsim/host.h"
 #include "hostsim/script.h"
+#include "tests/drawing_picture.h"
+#include "tests/heightdim/random_style.h"
 #include "tools/native_sweep/dialog_standins.h"
 #include "tools/native_sweep/module_strings.h"
 #include "tools/native_sweep/native_sweep.h"
@@ -34,7 +34,6 @@ using namespace vd;
 namespace {
 
 constexpr double kUnits = 1000;
-const vstring kRoundingTag = u"ZAOKROUHLENÍ";
 
 std::map<int, vstring>& moduleStrings() {
   static std::map<int, vstring> strings;
@@ -47,79 +46,18 @@ bool moduleString(int id, vstring& out) {
   return true;
 }
 
-// Settings as a user may choose them: every field the dialog edits, off its
-// default, in numbers with few digits so that the file gives them back exactly.
-class RandomStyle {
+// Settings drawn from a seeded generator.
+class RandomStyle : public vdtest::StyleDice {
  public:
-  explicit RandomStyle(uint32_t seed) : rng_(seed) {}
-  int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
-  bool coin() { return pick(2) == 1; }
-  double in(double lo, double hi, double step) {
-    const int steps = static_cast<int>(std::lround((hi - lo) / step));
-    return lo + step * pick(steps + 1);
-  }
-  int32_t colour() {
-    switch (pick(4)) {
-      case 0: return 256;
-      case 1: return 0x01000000 | (pick(256) << 16) | (pick(256) << 8) | pick(256);
-      default: return 1 + pick(255);
-    }
-  }
-  void fill(HNoteData& r) {
-    const vstring layers[] = {u"*", u"KOTY", u"Výšky", u"0"};
-    r.layer = layers[pick(4)];
-    r.layerText = layers[pick(4)];
-    r.textStyle = coin() ? u"STANDARD" : u"ISOCP";
-    r.colorText = colour();
-    r.colorDim = colour();
-    r.textHeight = in(0.5, 8, 0.25);
-    r.textWidth = in(0.4, 1.6, 0.1);
-    r.backgroundMask = coin();
-    r.backgroundMaskDwg = coin();
-    r.backgroundMaskColor = 1 + pick(255);
-    r.delim = coin() ? u"," : u".";
-    const double steps[] = {0.001, 0.005, 0.01, 0.05, 0.1};
-    r.numAlign = steps[pick(5)];
-    r.positivePlus = pick(2);
-    r.plusMinusZero = pick(2);
-    r.roundingMark = pick(2);
-    r.lvertLen = in(2, 15, 0.5);
-    r.lhorzLen = in(5, 25, 0.25);
-    r.arrowIndex = pick(6);
-    r.hxLen = in(1, 6, 0.25);
-    r.hyLen = in(0.5, 4, 0.25);
-    r.textDistX = in(-2, 3, 0.25);
-    r.textDistY = in(0.25, 2, 0.25);
-    r.underlineDraw = coin();
-    r.underlineLength = in(2, 20, 0.5);
-    r.cxSize = in(5, 30, 0.5);
-    r.cySize = in(3, 12, 0.5);
-    r.hSize = in(0.25, 3, 0.25);
-    r.arrowName = vstring(standardTerminators()[static_cast<size_t>(pick(static_cast<int>(standardTerminators().size())))].name);
-    r.insPt = pick(7);
+  explicit RandomStyle(uint32_t seed) : rng_(seed) {
+    pick = [this](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); };
   }
 
  private:
   std::mt19937 rng_;
 };
 
-// The lines of `after` that `before` lacks and those it lost, a few of each:
-// empty when the two pictures agree.
-std::string changes(const std::vector<std::string>& before, const std::vector<std::string>& after) {
-  std::vector<std::string> lost, gained;
-  std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(lost));
-  std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(gained));
-  std::string out;
-  for (size_t i = 0; i < lost.size() && i < 3; ++i) out += "\n  was: " + lost[i];
-  for (size_t i = 0; i < gained.size() && i < 3; ++i) out += "\n  now: " + gained[i];
-  return out;
-}
-
-std::string number(double v) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.10g", v);
-  return text;
-}
+std::string number(double v) { return vdtest::pictureNumber(v); }
 
 class MarkLookTest : public testing::Test {
  protected:
@@ -163,43 +101,7 @@ class MarkLookTest : public testing::Test {
     ASSERT_TRUE(runner_->runText(script)) << host().error() << "\n" << script;
   }
 
-  // Every live entity and block member as text, without the names and
-  // handles a rebuild gives anew, sorted. `values`: the value texts and what
-  // moves with their length (the rounding mark) too; else they show as "*".
-  std::vector<std::string> picture(bool values) {
-    std::vector<std::string> out;
-    auto text = [&](vd::ChainView chain, const std::string& where) {
-      const bool rounding = chain.text(2).value_or(u"") == kRoundingTag;
-      const bool textEntity = chain.isType(u"ATTRIB") || chain.isType(u"ATTDEF");
-      std::string line = where;
-      for (vd::ChainItem item : chain) {
-        const int code = item.code();
-        if (code == -1 || code == 5 || code == 330 || code == 340) continue;
-        line += " " + std::to_string(code) + "=";
-        if (!values && textEntity && (code == 1 || (rounding && (code == 10 || code == 11)))) {
-          line += "*";
-        } else if (auto t = item.text()) {
-          line += utf16ToUtf8(*t);
-        } else if (auto r = item.real()) {
-          line += number(std::abs(*r) < 1e-9 ? 0.0 : *r);
-        } else if (auto i = item.integer()) {
-          line += std::to_string(*i);
-        } else if (auto p = item.point()) {
-          line += number(p->x) + "," + number(p->y) + "," + number(p->z);
-        }
-      }
-      out.push_back(line);
-    };
-    for (const hostsim::Entity* e : host().drawing().entities()) {
-      text(e->view(), "entity");
-      for (const hostsim::Entity* f : host().drawing().followersOf(*e)) text(f->view(), "follower");
-    }
-    for (const auto& b : host().drawing().blocks()) {
-      for (const auto& e : b->entities) text(e->view(), "in " + utf16ToUtf8(b->name));
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-  }
+  std::vector<std::string> picture(bool values) { return vdtest::drawingPicture(host().drawing(), values); }
 
   struct Shown {
     vstring handle, baseId;
@@ -260,7 +162,7 @@ TEST_F(MarkLookTest, SectionMarksKeepTheirLookAndFollowEveryNewLevel) {
 
     const std::vector<std::string> placed = picture(true);
     run("command HeightDimUpdate\n");
-    EXPECT_EQ(changes(placed, picture(true)), "") << "HeightDimUpdate changed marks that were up to date";
+    EXPECT_EQ(vdtest::pictureChanges(placed, picture(true)), "") << "HeightDimUpdate changed marks that were up to date";
 
     // The user changes the settings: marks already placed keep theirs.
     HNoteData later = style;
@@ -276,10 +178,10 @@ TEST_F(MarkLookTest, SectionMarksKeepTheirLookAndFollowEveryNewLevel) {
         EXPECT_EQ(m.value, expectedValue(style, m.at, m.angle, level))
             << "the mark at " << m.at.x << "," << m.at.y << " does not follow its base";
       }
-      EXPECT_EQ(changes(look, picture(false)), "") << "HeightDimSetBase changed more than the values";
+      EXPECT_EQ(vdtest::pictureChanges(look, picture(false)), "") << "HeightDimSetBase changed more than the values";
       const std::vector<std::string> rebased = picture(true);
       run("command HeightDimUpdate\n");
-      EXPECT_EQ(changes(rebased, picture(true)), "") << "HeightDimUpdate after HeightDimSetBase changed the marks";
+      EXPECT_EQ(vdtest::pictureChanges(rebased, picture(true)), "") << "HeightDimUpdate after HeightDimSetBase changed the marks";
     }
     if (HasFailure()) return;
   }
@@ -303,7 +205,7 @@ TEST_F(MarkLookTest, PlanMarksKeepTheirFrameTextPositionAndLeader) {
     ASSERT_EQ(host().drawing().entities().size(), (options & 1) ? 2u : 1u);
     const std::vector<std::string> placed = picture(true);
     run("command HeightDimUpdate\n");
-    EXPECT_EQ(changes(placed, picture(true)), "") << "HeightDimUpdate changed the plan-view mark";
+    EXPECT_EQ(vdtest::pictureChanges(placed, picture(true)), "") << "HeightDimUpdate changed the plan-view mark";
     if (HasFailure()) return;
   }
 }

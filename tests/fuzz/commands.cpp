@@ -1,0 +1,801 @@
+// The module's commands on drawings and answers nobody wrote down: the input
+// chooses a drawing (one of the scenario drawings, or an empty one), the
+// user's settings, what is added to the drawing or damaged in it, then a
+// sequence of commands, each with the host calls that fail in it; every
+// answer a command asks for (points, picks, windows, keywords, reals, Enter,
+// Esc, the dialogs) is read from the input as the command asks. The commands
+// run in this process, on the headless host, as the native sweep runs them.
+//
+// After every command the loss rules of the fault sweep must find nothing,
+// and (docs/fuzzing.md, "commands"):
+// - a height mark that showed what its base gives still shows it, and after
+//   HeightDimUpdate every mark its base reaches shows it;
+// - HeightDimUpdate run again changes nothing;
+// - every mark keeps its look (layers, colours, text style and size) unless
+//   the command was asked to change it;
+// - DimDivide keeps the total length of what it splits, and DimConnect of
+//   dimensions that follow each other gives their total length;
+// - the drawing saved as DXF reads back, every block a reference names
+//   exists, and written again it is the same text.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "commands/commands.h"
+#include "dimtools/commands.h"
+#include "heightdim/bases.h"
+#include "heightdim/commands.h"
+#include "heightdim/edit.h"
+#include "heightdim/place.h"
+#include "heightdim/records.h"
+#include "heightdim/settings.h"
+#include "host/services.h"
+#include "host/text.h"
+#include "hostsim/dimension_graphics.h"
+#include "hostsim/dxf_reader.h"
+#include "hostsim/dxf_writer.h"
+#include "hostsim/fault_sweep.h"
+#include "hostsim/host.h"
+#include "hostsim/script.h"
+#include "tests/drawing_picture.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "tests/heightdim/random_style.h"
+#include "tools/native_sweep/module_strings.h"
+#include "tools/native_sweep/native_sweep.h"
+
+namespace {
+
+using hostsim::Answer;
+using hostsim::Host;
+using vd::ChainPoint;
+using vd::ChainView;
+using vd::vstring;
+
+// The input, read from the front; an input used up reads as zeros, and a
+// command whose answers have run out is answered with Esc.
+class Input {
+ public:
+  Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  bool empty() const { return at_ >= size_; }
+  int byte() { return empty() ? 0 : data_[at_++]; }
+  // 0 .. n-1.
+  int pick(int n) { return n <= 1 ? 0 : (n <= 256 ? byte() % n : (byte() << 8 | byte()) % n); }
+  bool coin() { return pick(2) == 1; }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t at_ = 0;
+};
+Input* g_in = nullptr;
+int pick(int n) { return g_in->pick(n); }
+
+// --- What the process keeps between inputs -----------------------------------
+
+std::map<int, vstring> g_strings;
+bool moduleString(int id, vstring& out) {
+  auto it = g_strings.find(id);
+  if (it == g_strings.end()) return false;
+  out = it->second;
+  return true;
+}
+
+// The drawings an input starts from: the scenario drawings, as text.
+std::vector<std::string> g_drawings;
+const char* const kDrawingFiles[] = {
+    "tests/scenarios/heightdim/set_base.dxf",   "tests/scenarios/heightdim/copied_base.dxf",
+    "tests/scenarios/heightdim/kacenad2.dxf",   "tests/scenarios/dimjoin/connect.dxf",
+    "tests/scenarios/dimjoin/divide.dxf",       "tests/scenarios/dimalign/row.dxf",
+    "tests/scenarios/dimalign/ucs.dxf",         "tests/scenarios/dimarc/arcs.dxf",
+    "tests/scenarios/dimensions/dimensions.dxf", "tests/scenarios/sweep/two_lines.dxf",
+};
+
+std::filesystem::path g_userData;
+
+// --- The user's answers --------------------------------------------------------
+
+constexpr int kAnswersBeforeEsc = 40;     // then every request is answered with Esc
+constexpr int kRequestsAfterEsc = 400;    // a command still asking then never ends
+
+int g_requests = 0;
+
+double coordinate() {
+  static const double kSteps[] = {0, 50, 125, 250, 500, 1000, 1500, 2500, 4000, 0.5};
+  const double v = kSteps[pick(10)] * (pick(2) ? -1 : 1);
+  return v + (pick(8) == 0 ? pick(100) * 0.01 : 0);
+}
+
+// A point of a live entity (its first point group), or none in an empty drawing.
+std::optional<ChainPoint> entityPoint() {
+  std::vector<const hostsim::Entity*> all = Host::instance().drawing().entities();
+  if (all.empty()) return std::nullopt;
+  ChainView v = all[static_cast<size_t>(pick(static_cast<int>(all.size())))]->view();
+  static const int kCodes[] = {10, 11, 13, 14};
+  return v.point(kCodes[pick(4)]).value_or(v.point(10).value_or(ChainPoint{0, 0, 0}));
+}
+
+ChainPoint somePoint() {
+  if (pick(3) != 0) {
+    if (std::optional<ChainPoint> p = entityPoint()) {
+      if (pick(3) == 0) {
+        p->x += coordinate() / 100;
+        p->y += coordinate() / 100;
+      }
+      return *p;
+    }
+  }
+  return ChainPoint{coordinate(), coordinate(), 0};
+}
+
+void setPoint(double (&out)[3], ChainPoint p) {
+  out[0] = p.x;
+  out[1] = p.y;
+  out[2] = 0;
+}
+
+std::optional<Answer> answerRequest(const char*, const vstring&, const std::vector<Answer::Kind>& allowed) {
+  Host& host = Host::instance();
+  Answer a;
+  a.kind = Answer::Kind::Cancel;
+  ++g_requests;
+  FUZZ_CHECK(g_requests < kAnswersBeforeEsc + kRequestsAfterEsc);
+  if (g_requests > kAnswersBeforeEsc || g_in->empty()) return a;
+  // Esc now and then; else one of the kinds asked for.
+  if (pick(16) == 0 || allowed.empty()) return a;
+  a.kind = allowed[static_cast<size_t>(pick(static_cast<int>(allowed.size())))];
+  switch (a.kind) {
+    case Answer::Kind::Point:
+      setPoint(a.point, somePoint());
+      break;
+    case Answer::Kind::Keyword:
+      if (host.offeredKeywords.empty()) {
+        a.kind = Answer::Kind::Cancel;
+      } else {
+        a.text = host.offeredKeywords[static_cast<size_t>(pick(static_cast<int>(host.offeredKeywords.size())))];
+      }
+      break;
+    case Answer::Kind::Real: {
+      static const double kReals[] = {0, 500, 1000, -250, 2500, 1e-7, -1e9, 3.14159, 1e12, 0.125};
+      a.real = kReals[pick(10)];
+      break;
+    }
+    case Answer::Kind::Pick: {
+      std::vector<const hostsim::Entity*> all = host.drawing().entities();
+      for (int i = 0, n = 1 + pick(3); i < n && !all.empty(); ++i)
+        a.handles.push_back(all[static_cast<size_t>(pick(static_cast<int>(all.size())))]->handle);
+      if (a.handles.empty()) a.kind = Answer::Kind::Cancel;
+      break;
+    }
+    case Answer::Kind::PickAt:
+      setPoint(a.point, somePoint());
+      break;
+    case Answer::Kind::Window:
+      if (pick(2) == 0) {
+        setPoint(a.point, ChainPoint{-1e6, -1e6, 0});
+        setPoint(a.corner, ChainPoint{1e6, 1e6, 0});
+      } else {
+        setPoint(a.point, somePoint());
+        setPoint(a.corner, somePoint());
+      }
+      break;
+    case Answer::Kind::TrueColour:
+      a.colour = 0x01000000u | static_cast<uint32_t>(pick(256) << 16 | pick(256) << 8 | pick(256));
+      break;
+    default:
+      break;
+  }
+  return a;
+}
+
+// --- The dialogs, answered from the input -------------------------------------
+
+vdtest::StyleDice g_dice{[](int n) { return pick(n); }};
+bool g_lookAsked = false;  // the command was asked to take the current settings
+
+std::optional<vd::PlanViewChoice> planViewDialog(const vstring&, int32_t insertPoint) {
+  if (pick(6) == 0) return std::nullopt;
+  static const char16_t* const kTexts[] = {u"±0.000", u"+1,250", u"-0.5", u"abc", u"", u"+12345678901234567890"};
+  return vd::PlanViewChoice{kTexts[pick(6)], insertPoint == -1 ? -1 : pick(8) - 1, pick(4) == 0};
+}
+
+int editDialog(const vstring&, vd::HNoteEditChoice& choice) {
+  choice.drawLeader = g_dice.coin();
+  choice.moveToLeader = g_dice.coin();
+  choice.mirrorMarks = g_dice.coin();
+  choice.applySettings = g_dice.coin();
+  switch (pick(5)) {
+    case 0: return vd::kEditDialogCancel;
+    case 1: return vd::kEditDialogSettings;
+    default:
+      g_lookAsked = g_lookAsked || choice.applySettings;
+      return vd::kEditDialogOk;
+  }
+}
+
+bool settingsDialog(vd::HNoteDataSet& set) {
+  if (pick(3) == 0) return false;
+  const int type = pick(vd::kHNoteTypeCount);
+  g_dice.fill(set.records[static_cast<size_t>(type)]);
+  return true;
+}
+
+void arcLengthDialog(const vstring&) {}
+void errorBox(const vstring& text) { Host::instance().log("message box: " + vd::utf16ToUtf8(text)); }
+
+// --- What the invariants read -------------------------------------------------
+
+double g_units = 1000;
+double g_ucsRotation = 0;
+
+struct Mark {
+  vstring handle, id, baseId;
+  bool right = false;       // shows what its base gives
+  bool reached = false;     // its base has an entry
+  std::string look;         // what the user sees of it but its place, value and side
+};
+
+// A value text as a number, and how many decimals it shows; none when it is no number.
+std::optional<std::pair<double, int>> shownNumber(const vstring& text) {
+  size_t i = 0;
+  double sign = 1;
+  while (i < text.size() && text[i] == u' ') ++i;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'\u00B1')) {
+    ++i;
+  } else if (i < text.size() && text[i] == u'-') {
+    sign = -1;
+    ++i;
+  }
+  double value = 0, scale = 0;
+  int decimals = 0, digits = 0;
+  for (; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c >= u'0' && c <= u'9') {
+      ++digits;
+      if (scale == 0) {
+        value = value * 10 + (c - u'0');
+      } else {
+        value += (c - u'0') * scale;
+        scale /= 10;
+        ++decimals;
+      }
+    } else if ((c == u'.' || c == u',') && scale == 0) {
+      scale = 0.1;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return std::nullopt;
+  return std::make_pair(sign * value, decimals);
+}
+
+// What the user sees of a mark but its place, value and side: the
+// reference's and the value text's layer and colour, the text's style,
+// width factor and height on paper (over the reference's scale: a mark
+// rebuilt at another drawing scale keeps its size on paper), with the
+// defaults an absent group stands for.
+std::string lookOf(const hostsim::Drawing& d, const hostsim::Entity& e) {
+  std::string out;
+  auto add = [&](ChainView v) {
+    out += "layer " + vd::utf16ToUtf8(v.text(8).value_or(u"0"));
+    out += " colour " + std::to_string(v.integer(62).value_or(256));
+    if (auto rgb = v.integer(420)) out += " rgb " + std::to_string(*rgb);
+    out += "; ";
+  };
+  add(e.view());
+  const double scale = std::abs(e.view().real(41).value_or(1));
+  for (const hostsim::Entity* f : d.followersOf(e)) {
+    if (!f->view().isType(u"ATTRIB")) continue;
+    ChainView v = f->view();
+    add(v);
+    out += "style " + vd::utf16ToUtf8(v.text(7).value_or(u"STANDARD"));
+    out += " height " + vdtest::pictureNumber(std::round(v.real(40).value_or(0) / scale * 1e6) / 1e6);
+    out += " width " + vdtest::pictureNumber(std::abs(v.real(41).value_or(1)));
+    break;
+  }
+  return out;
+}
+
+// The section-view marks of the drawing by identifier.
+std::map<vstring, Mark> marksOf(const hostsim::Drawing& d) {
+  std::map<vstring, vd::HNoteBase> bases;
+  if (const hostsim::NamedDictionary* dict = d.findDictionary(vd::kHNoteDictionary)) {
+    for (const hostsim::DictionaryEntry& entry : dict->entries)
+      if (std::optional<vd::HNoteBase> b = vd::readHNoteBaseEntry(entry.chain.view(), entry.key)) bases[entry.key] = *b;
+  }
+  std::map<vstring, Mark> out;
+  for (const hostsim::Entity* e : d.entities()) {
+    vd::HNoteRef ref;
+    if (!e->view().isType(u"INSERT") || !vd::readHNoteRef(e->view(), &ref, false)) continue;
+    if (ref.type < 0 || ref.type > 2 || ref.id.empty()) continue;
+    Mark m{e->handle, ref.id, ref.baseId, false, false, lookOf(d, *e)};
+    auto base = bases.find(vd::hnoteBaseIdOf(ref));
+    m.reached = base != bases.end();
+    vstring shown;
+    for (const hostsim::Entity* f : d.followersOf(*e)) {
+      if (f->view().isType(u"ATTRIB")) {
+        shown = vstring(f->view().text(1).value_or(u""));
+        break;
+      }
+    }
+    if (m.reached) {
+      const ChainPoint at = e->view().point(10).value_or(ChainPoint{0, 0, 0});
+      const double expected = vd::hnoteMarkValue(base->second.level1, base->second.point, {at.x, at.y}, ref.type,
+                                                 e->view().real(50).value_or(0), ref.rotation, g_units);
+      const std::optional<std::pair<double, int>> number = shownNumber(shown);
+      if (number) {
+        const double tolerance = std::max(ref.numAlign / 2, 0.5 * std::pow(10.0, -number->second)) * (1 + 1e-9) + 1e-9;
+        m.right = std::fabs(number->first - expected) <= tolerance &&
+                  std::fabs(ref.rotation - g_ucsRotation) <= 1e-9;
+      }
+    }
+    out[ref.id] = m;
+  }
+  return out;
+}
+
+// A linear dimension's measured length: along its rotation (rotated) or
+// between its points (aligned); none for other kinds.
+struct Span {
+  double from, to, angle;
+};
+std::optional<Span> linearSpan(ChainView v) {
+  if (!v.isType(u"DIMENSION")) return std::nullopt;
+  const int kind = static_cast<int>(v.integer(70).value_or(0)) & 7;
+  const std::optional<ChainPoint> a = v.point(13), b = v.point(14);
+  if (!a || !b || kind > 1) return std::nullopt;
+  const double angle = kind == 0 ? v.real(50).value_or(0) : std::atan2(b->y - a->y, b->x - a->x);
+  const double c = std::cos(angle), s = std::sin(angle);
+  Span span{a->x * c + a->y * s, b->x * c + b->y * s, angle};
+  if (span.from > span.to) std::swap(span.from, span.to);
+  return span;
+}
+
+bool commandIs(const std::string& line, const char* name) {
+  return line == name || line.rfind(std::string(name) + " ", 0) == 0;
+}
+
+class Checker : public hostsim::RunObserver {
+ public:
+  explicit Checker(Host& host) : host_(host), judge_(host) {}
+
+  void commandStarting(const std::string& command, int line) override {
+    judge_.commandStarting(command, line);
+    command_ = command;
+    g_requests = 0;
+    g_lookAsked = false;
+    callsAt_ = host_.calls.log().size();
+    journalAt_ = host_.drawing().journal().size();
+    transcriptAt_ = host_.transcript().size();
+    before_ = marksOf(host_.drawing());
+  }
+
+  void commandEnded() override {
+    judge_.commandEnded();
+    for (const hostsim::CommandLoss& loss : judge_.losses())
+      std::fprintf(stderr, "loss in %s: %s: %s\n", loss.command.c_str(), loss.loss.rule.c_str(), loss.loss.detail.c_str());
+    FUZZ_CHECK(judge_.losses().empty());
+    bool faulted = false;
+    for (size_t i = callsAt_; i < host_.calls.log().size(); ++i) faulted = faulted || host_.calls.log()[i].injected;
+    lastFaulted_ = faulted;
+    if (faulted) return;
+    const hostsim::Drawing& d = host_.drawing();
+    const std::map<vstring, Mark> after = marksOf(d);
+    const bool update = commandIs(command_, "HeightDimUpdate");
+    for (const auto& [id, m] : after) {
+      auto was = before_.find(id);
+      if (update && m.reached && !m.right) fail("HeightDimUpdate left the mark " + vd::utf16ToUtf8(m.handle) + " stale");
+      if (was == before_.end()) continue;
+      if (was->second.right && m.reached && !m.right)
+        fail("the mark " + vd::utf16ToUtf8(m.handle) + " showed its base's value and no longer does");
+      if (!g_lookAsked && was->second.look != m.look)
+        fail("the mark " + vd::utf16ToUtf8(m.handle) + " changed its look:\n  was " + was->second.look + "\n  now " + m.look);
+    }
+    if (commandIs(command_, "DimDivide") || commandIs(command_, "DimConnect")) lengthsKept();
+  }
+
+  bool lastFaulted() const { return lastFaulted_; }
+
+ private:
+  [[noreturn]] void fail(const std::string& why) {
+    // What the command did, as a transcript shows it, for the one who replays the finding.
+    for (size_t i = transcriptAt_; i < host_.transcript().size(); ++i)
+      std::fprintf(stderr, "| %s\n", host_.transcript()[i].c_str());
+    std::fprintf(stderr, "after %s: %s\n", command_.c_str(), why.c_str());
+    FUZZ_CHECK(false);
+    __builtin_trap();
+  }
+
+  // The linear dimensions the command erased and those it added, compared.
+  void lengthsKept() {
+    const hostsim::Drawing& d = host_.drawing();
+    std::map<vstring, const hostsim::Entity*> byHandle;
+    for (const auto& e : d.allEntities()) byHandle[e->handle] = e.get();
+    std::vector<Span> erased, added;
+    for (size_t i = journalAt_; i < d.journal().size(); ++i) {
+      const hostsim::JournalEntry& j = d.journal()[i];
+      if (j.name != u"DIMENSION") continue;
+      auto e = byHandle.find(j.handle);
+      if (e == byHandle.end()) continue;
+      std::optional<Span> s = linearSpan(e->second->view());
+      if (!s) return;  // an angular or arc dimension took part: no length to compare
+      if (j.kind == hostsim::JournalEntry::Kind::EntityErased) erased.push_back(*s);
+      if (j.kind == hostsim::JournalEntry::Kind::EntityAdded && !e->second->erased) added.push_back(*s);
+    }
+    if (erased.empty() || added.empty()) return;
+    double before = 0, after = 0;
+    for (const Span& s : erased) before += s.to - s.from;
+    for (const Span& s : added) after += s.to - s.from;
+    const double tolerance = 1e-6 * std::max(1.0, before);
+    if (commandIs(command_, "DimDivide")) {
+      if (std::fabs(before - after) > tolerance)
+        fail("DimDivide made " + vdtest::pictureNumber(after) + " of " + vdtest::pictureNumber(before));
+      return;
+    }
+    // DimConnect: dimensions in one direction that follow each other give one of their total length.
+    if (added.size() != 1) return;
+    std::sort(erased.begin(), erased.end(), [](const Span& a, const Span& b) { return a.from < b.from; });
+    for (size_t i = 1; i < erased.size(); ++i) {
+      if (std::fabs(std::remainder(erased[i].angle - erased[0].angle, M_PI)) > 1e-9) return;
+      if (std::fabs(erased[i].from - erased[i - 1].to) > tolerance) return;
+    }
+    if (std::fabs(before - after) > tolerance)
+      fail("DimConnect made " + vdtest::pictureNumber(after) + " of dimensions " + vdtest::pictureNumber(before) + " long");
+  }
+
+  Host& host_;
+  hostsim::LossJudge judge_;
+  std::string command_;
+  size_t callsAt_ = 0, journalAt_ = 0, transcriptAt_ = 0;
+  std::map<vstring, Mark> before_;
+  bool lastFaulted_ = false;
+};
+
+// --- Faults put in on purpose --------------------------------------------------
+
+// FUZZ_COMMANDS_INJECT makes the module wrong in one way, to show that an
+// invariant finds it (docs/fuzzing.md, "commands"):
+//   stale       HeightDimSetBase leaves one rebuilt mark showing its old value
+//   second-run  a HeightDimUpdate right after another changes an entity's colour
+//   lost        a command whose host call failed erases a mark and writes nothing
+enum class Injected { None, Stale, SecondRun, Lost };
+Injected g_injected = Injected::None;
+
+// The value text of each mark, by identifier.
+std::map<vstring, std::pair<vstring, vstring>> valueTexts(const hostsim::Drawing& d) {
+  std::map<vstring, std::pair<vstring, vstring>> out;  // id -> (ATTRIB handle, text)
+  for (const hostsim::Entity* e : d.entities()) {
+    vd::HNoteRef ref;
+    if (!e->view().isType(u"INSERT") || !vd::readHNoteRef(e->view(), &ref, false)) continue;
+    for (const hostsim::Entity* f : d.followersOf(*e)) {
+      if (!f->view().isType(u"ATTRIB")) continue;
+      out[ref.id] = {f->handle, vstring(f->view().text(1).value_or(u""))};
+      break;
+    }
+  }
+  return out;
+}
+
+class InjectingModule : public hostsim::ModuleFace {
+ public:
+  explicit InjectingModule(hostsim::ModuleFace& inner) : inner_(inner) {}
+  bool initApp(int& result) override { return inner_.initApp(result); }
+  bool omitExport(const std::string& name, std::string& error) override { return inner_.omitExport(name, error); }
+  bool runCommand(const std::string& name, const std::vector<std::string>& args, int& result) override {
+    hostsim::Drawing& d = Host::instance().drawing();
+    const auto before = valueTexts(d);
+    const size_t calls = Host::instance().calls.log().size(), journal = d.journal().size();
+    const bool again = name == "HeightDimUpdate" && last_ == "HeightDimUpdate";
+    last_ = name;
+    if (!inner_.runCommand(name, args, result)) return false;
+    if (g_injected == Injected::Stale && name == "HeightDimSetBase") {
+      for (const auto& [id, now] : valueTexts(d)) {
+        auto was = before.find(id);
+        if (was == before.end() || was->second.second == now.second) continue;
+        vd::OwnedChain chain = vd::OwnedChain::copyOf(d.findEntity(now.first)->view());
+        chain.setText(1, was->second.second);
+        d.changeEntity(now.first, std::move(chain), d.findEntity(now.first)->flatPoints);
+        break;
+      }
+    }
+    if (g_injected == Injected::SecondRun && again && !d.entities().empty()) {
+      const hostsim::Entity& e = *d.entities().front();
+      vd::OwnedChain chain = vd::OwnedChain::copyOf(e.view());
+      chain.setInteger(62, 3);
+      d.changeEntity(e.handle, std::move(chain), e.flatPoints);
+    }
+    if (g_injected == Injected::Lost) {
+      bool faulted = false, wrote = false;
+      for (size_t i = calls; i < Host::instance().calls.log().size(); ++i)
+        faulted = faulted || Host::instance().calls.log()[i].injected;
+      for (size_t i = journal; i < d.journal().size(); ++i)
+        wrote = wrote || d.journal()[i].kind == hostsim::JournalEntry::Kind::EntityAdded;
+      if (faulted && !wrote && !before.empty()) {
+        for (const hostsim::Entity* e : d.entities()) {
+          if (!e->view().isType(u"INSERT")) continue;
+          std::vector<vstring> missing;
+          d.erase({e->handle}, missing);
+          break;
+        }
+      }
+    }
+    return true;
+  }
+
+ private:
+  hostsim::ModuleFace& inner_;
+  std::string last_;
+};
+
+// --- The drawing --------------------------------------------------------------
+
+void addEntities(std::vector<vd::OwnedChain> chains) {
+  hostsim::Drawing& d = Host::instance().drawing();
+  d.beginBatch();
+  for (const vd::OwnedChain& c : chains) d.addEntity(c.get());
+  d.flush();
+}
+
+vd::OwnedChain entityToAdd() {
+  vd::ChainBuilder b;
+  const ChainPoint a{coordinate(), coordinate(), 0}, c{coordinate(), coordinate(), 0};
+  switch (pick(7)) {
+    case 0:
+      b.text(0, u"LINE").text(8, u"0").point(10, a).point(11, c);
+      break;
+    case 1:
+      b.text(0, u"ARC").text(8, u"0").point(10, a).real(40, 1 + std::fabs(coordinate())).real(50, pick(360)).real(51, pick(360));
+      break;
+    case 2:
+      b.text(0, u"CIRCLE").text(8, u"0").point(10, a).real(40, 1 + std::fabs(coordinate()));
+      break;
+    case 3: {
+      const int n = 2 + pick(3);
+      b.text(0, u"LWPOLYLINE").text(8, u"0").integer(90, n).integer(70, pick(2));
+      for (int i = 0; i < n; ++i) {
+        b.point(10, coordinate(), coordinate());
+        if (pick(2)) b.real(42, (pick(9) - 4) * 0.25);
+      }
+      break;
+    }
+    case 6: {
+      // Angular: two lines from a vertex.
+      const ChainPoint v{coordinate(), coordinate(), 0};
+      b.text(0, u"DIMENSION").text(8, u"0").text(2, u"*D1").point(10, c).point(11, c).integer(70, 34).text(3, u"STANDARD");
+      b.point(13, v.x + 100, v.y).point(14, v.x, v.y).point(15, v.x, v.y).point(16, v.x + 70, v.y + 70);
+      break;
+    }
+    default: {
+      // A row of linear dimensions is made by several of these on one line.
+      const bool rotated = pick(4) != 0;
+      const double y = pick(2) ? 0 : coordinate();
+      b.text(0, u"DIMENSION").text(8, u"0").text(2, u"*D1").point(10, c.x, y + 500).point(11, c.x, y + 500);
+      b.integer(70, rotated ? 32 : 33).text(3, u"STANDARD");
+      b.point(13, a.x, y).point(14, c.x, pick(4) ? y : c.y);
+      if (rotated) b.real(50, pick(4) == 0 ? M_PI / 2 : 0);
+      if (pick(4) == 0)
+        b.extendedData(u"ACAD").text(1000, u"DSTYLE").text(1002, u"{").integer(1070, 40).real(1040, 50).text(1002, u"}");
+      break;
+    }
+  }
+  vd::OwnedChain chain = b.build();
+  // Point 10 where a file read gives it: a dimension made here and one read
+  // from the saved drawing are then the same.
+  hostsim::placeDefinitionPoint(chain);
+  return chain;
+}
+
+// Damage as other programs and older versions leave it.
+void damage() {
+  hostsim::Drawing& d = Host::instance().drawing();
+  std::vector<const hostsim::Entity*> all = d.entities();
+  switch (pick(4)) {
+    case 0: {  // an entity erased
+      if (all.empty()) return;
+      std::vector<vstring> missing;
+      d.erase({all[static_cast<size_t>(pick(static_cast<int>(all.size())))]->handle}, missing);
+      break;
+    }
+    case 1:    // a base entry removed or cut short
+    case 2: {
+      intptr_t id = d.openDictionary(vd::kHNoteDictionary, false);
+      if (!id) return;
+      vstring key;
+      std::vector<vstring> keys;
+      for (const vd::ValueNode* e = d.nextDictionaryEntry(id, key, true); e; e = d.nextDictionaryEntry(id, key, false))
+        keys.push_back(key);
+      if (!keys.empty()) {
+        const vstring& k = keys[static_cast<size_t>(pick(static_cast<int>(keys.size())))];
+        vd::ChainBuilder b;
+        b.integer(91, 1).integer(71, pick(5) - 1);
+        vd::OwnedChain shortEntry = b.build();
+        d.writeDictionaryEntry(id, k, pick(2) ? nullptr : shortEntry.get());
+      }
+      d.closeDictionary(id);
+      break;
+    }
+    default: {  // a mark's base identifier changed to one no base has
+      for (const hostsim::Entity* e : all) {
+        vd::HNoteRef ref;
+        if (!e->view().isType(u"INSERT") || !vd::readHNoteRef(e->view(), &ref, false) || pick(2)) continue;
+        vd::OwnedChain chain = vd::OwnedChain::copyOf(e->view());
+        ref.baseId = u"00000000-0000-4000-8000-00000000DEAD";
+        if (vd::replaceHNoteRef(chain, ref))
+          d.changeEntity(e->handle, std::move(chain), e->flatPoints);
+        break;
+      }
+      break;
+    }
+  }
+  d.clearJournal();
+}
+
+// --- The run ------------------------------------------------------------------
+
+std::string number(double v) { return vdtest::pictureNumber(v); }
+
+// The saved drawing reads back whole: every reference's block exists, and
+// it writes again as the same text.
+void savedDrawingReadsBack() {
+  Host& host = Host::instance();
+  std::string error;
+  const std::string written = hostsim::dxf::writeDxf(host.drawing(), host.variables, host.environment, &error);
+  if (written.empty()) return;  // a number that is not finite: refused with a reason
+  hostsim::dxf::ReadResult back = hostsim::dxf::readDxf(written);
+  if (!back.drawing) std::fprintf(stderr, "the saved drawing does not read: %s\n", back.error.c_str());
+  FUZZ_CHECK(back.drawing != nullptr);
+  FUZZ_CHECK(back.drawing->entities().size() == host.drawing().entities().size());
+  for (const hostsim::Entity* e : back.drawing->entities()) {
+    if (!e->view().isType(u"INSERT")) continue;
+    const bool exists = back.drawing->findBlock(e->view().text(2).value_or(u"")) != nullptr;
+    if (!exists) std::fprintf(stderr, "INSERT %s names a block the drawing lacks\n", vd::utf16ToUtf8(e->handle).c_str());
+    FUZZ_CHECK(exists);
+  }
+  const std::string again = hostsim::dxf::writeDxf(*back.drawing, back.variables, back.environment, &error);
+  if (again != written && std::getenv("FUZZ_COMMANDS_DUMP")) {
+    // The two texts, for a diff: FUZZ_COMMANDS_DUMP names the folder.
+    const std::filesystem::path dump = std::getenv("FUZZ_COMMANDS_DUMP");
+    std::FILE* f = std::fopen((dump / "saved.dxf").c_str(), "wb");
+    if (f) std::fwrite(written.data(), 1, written.size(), f), std::fclose(f);
+    f = std::fopen((dump / "again.dxf").c_str(), "wb");
+    if (f) std::fwrite(again.data(), 1, again.size(), f), std::fclose(f);
+  }
+  FUZZ_CHECK(again == written);
+}
+
+const char* const kHeightDimArgs[] = {"0", "1", "2", "3", "0 90", "2 180", "3 0 1", "3 90 4", "1 30 0 1", "0 0 0 1"};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  std::string error;
+  if (!nsweep::readModuleStrings(VD_SOURCE_DIR "/res/string_ids.h", VD_SOURCE_DIR "/res/strings.rc", g_strings,
+                                 error)) {
+    std::fprintf(stderr, "fuzz_commands: %s\n", error.c_str());
+    std::abort();
+  }
+  for (const char* file : kDrawingFiles) {
+    std::string text;
+    if (!hostsim::readTextFile(std::string(VD_SOURCE_DIR) + "/" + file, text)) {
+      std::fprintf(stderr, "fuzz_commands: cannot read %s\n", file);
+      std::abort();
+    }
+    g_drawings.push_back(std::move(text));
+  }
+  std::error_code ec;
+  g_userData = (std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
+                                                              : std::filesystem::temp_directory_path()) /
+               ("fuzz-commands-" + std::to_string(::getpid()));
+  vd::heightdim::HeightDimDialogs& dialogs = vd::heightdim::heightDimDialogs();
+  dialogs.planView = &planViewDialog;
+  dialogs.edit.edit = &editDialog;
+  dialogs.edit.settings = &settingsDialog;
+  vd::dimtools::arcLengthDialog() = &arcLengthDialog;
+  vd::setErrorBoxSink(&errorBox);
+  if (const char* inject = std::getenv("FUZZ_COMMANDS_INJECT")) {
+    const std::string what = inject;
+    g_injected = what == "stale" ? Injected::Stale
+                 : what == "second-run" ? Injected::SecondRun
+                 : what == "lost" ? Injected::Lost
+                 : Injected::None;
+    if (g_injected == Injected::None && !what.empty()) {
+      std::fprintf(stderr, "fuzz_commands: FUZZ_COMMANDS_INJECT is stale, second-run or lost, not %s\n", inject);
+      std::abort();
+    }
+  }
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Input in(data, size);
+  g_in = &in;
+  Host& host = Host::instance();
+  vd::unbindHost();
+  host.reset();
+  host.writesFiles = false;
+  host.stringSource = &moduleString;
+  host.answerSource = &answerRequest;
+  std::error_code ec;
+  std::filesystem::remove_all(g_userData, ec);
+  std::filesystem::create_directories(g_userData / "Dat", ec);
+  host.userDataPath = vd::utf8ToUtf16(g_userData.string());
+
+  // The drawing.
+  const int drawing = pick(static_cast<int>(g_drawings.size()) + 1);
+  if (drawing > 0) {
+    std::string error;
+    FUZZ_CHECK(host.useDrawing(hostsim::dxf::readDxf(g_drawings[static_cast<size_t>(drawing - 1)]), error));
+  }
+  static const double kUnits[] = {1000, 1, 100};
+  static const double kScales[] = {1, 50, 100, 0.5};
+  g_units = kUnits[pick(3)];
+  std::string setup = "units " + number(g_units) + "\nscale " + number(kScales[pick(4)]) + "\nlayerkey 2 KOTY\n";
+  static const double kUcs[] = {0, M_PI / 2, M_PI / 6, -M_PI / 4};
+  const double ucs = kUcs[pick(4)];
+  g_ucsRotation = ucs;
+  setup += "var UCSXDIR point " + number(std::cos(ucs)) + "," + number(std::sin(ucs)) + ",0\n";
+  setup += "var UCSYDIR point " + number(-std::sin(ucs)) + "," + number(std::cos(ucs)) + ",0\n";
+  if (pick(4) == 0) setup += "var UCSORG point 100,200,0\n";
+  // The user's settings: some types their own.
+  vd::HNoteDataSet settings;
+  settings.path = vd::utf8ToUtf16((g_userData / "Dat" / "hnoteData.ini").string());
+  for (int t = 0; t < vd::kHNoteTypeCount; ++t)
+    if (in.coin()) g_dice.fill(settings.records[static_cast<size_t>(t)]);
+  FUZZ_CHECK(settings.save());
+
+  for (int i = 0, n = pick(8); i < n; ++i) {
+    if (pick(4) == 0) {
+      damage();
+    } else {
+      std::vector<vd::OwnedChain> chains;
+      for (int k = 0, m = 1 + pick(3); k < m; ++k) chains.push_back(entityToAdd());
+      addEntities(std::move(chains));
+    }
+  }
+  host.drawing().clearJournal();
+
+  Checker checker(host);
+  nsweep::CommandTableModule commands;
+  InjectingModule module(commands);
+  hostsim::ScriptRunner runner(host, module, &checker);
+  if (!runner.runText(setup + "init\n")) {
+    std::fprintf(stderr, "setup: %s\n", host.error().c_str());
+    FUZZ_CHECK(false);
+  }
+  for (int step = 0; step < 8 && !in.empty(); ++step) {
+    const vd::CommandInfo& command = vd::kCommands[pick(vd::kCommandCount)];
+    std::string line = std::string("command ") + command.name;
+    if (commandIs(command.name, "HeightDim")) line += std::string(" ") + kHeightDimArgs[pick(10)];
+    std::string script = line + "\n";
+    if (pick(6) == 0) script = "fail * " + std::to_string(1 + pick(60)) + "\n" + script;
+    const bool ok = runner.runText(script);
+    if (!ok) {
+      std::fprintf(stderr, "%s: %s\n", line.c_str(), host.error().c_str());
+      FUZZ_CHECK(false);
+    }
+    // A second HeightDimUpdate right after one changes nothing.
+    if (commandIs(command.name, "HeightDimUpdate") && !checker.lastFaulted()) {
+      const std::vector<std::string> once = vdtest::drawingPicture(host.drawing(), true);
+      FUZZ_CHECK(runner.runText("command HeightDimUpdate\n"));
+      const std::string changed = vdtest::pictureChanges(once, vdtest::drawingPicture(host.drawing(), true));
+      if (!changed.empty()) std::fprintf(stderr, "HeightDimUpdate again changed:%s\n", changed.c_str());
+      FUZZ_CHECK(changed.empty());
+    }
+  }
+  savedDrawingReadsBack();
+
+  vd::unbindHost();
+  host.answerSource = nullptr;
+  host.reset();
+  g_in = nullptr;
+  return 0;
+}
