@@ -1,0 +1,52 @@
+"""Line and branch coverage per module of what the native suite ran, from a
+build made with --coverage (./vd coverage; docs/testing.md).
+
+  coverage.py BUILD_DIR [--json FILE]
+"""
+import argparse
+import json
+import subprocess
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from mutate import MODULES, ROOT  # noqa: E402
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("build")
+    ap.add_argument("--json")
+    args = ap.parse_args()
+    summary = Path(args.build) / "coverage-summary.json"
+    r = subprocess.run(["gcovr", "-r", str(ROOT), args.build, "--json-summary", str(summary),
+                        "--exclude", r".*/tests/.*", "--exclude", r".*/bench/.*", "--exclude", r".*/build/.*",
+                        "--gcov-ignore-parse-errors", "--exclude-unreachable-branches", "--exclude-throw-branches"],
+                       stdout=subprocess.DEVNULL)
+    if r.returncode:
+        sys.exit("coverage: gcovr failed")
+    files = json.loads(summary.read_text())["files"]
+    totals = {m: [0, 0, 0, 0] for m in MODULES}
+    for f in files:
+        name = f["filename"]
+        for m, folders in MODULES.items():
+            if any(name.startswith(folder + "/") for folder in folders):
+                t = totals[m]
+                t[0] += f["line_covered"]
+                t[1] += f["line_total"]
+                t[2] += f["branch_covered"]
+                t[3] += f["branch_total"]
+    print(f"{'module':<10} {'lines':>15} {'line %':>7} {'branches':>15} {'branch %':>8}")
+    out = {}
+    for m, (lc, lt, bc, bt) in totals.items():
+        if lt == 0:
+            continue
+        lp, bp = 100.0 * lc / lt, (100.0 * bc / bt if bt else 0.0)
+        out[m] = {"lines": [lc, lt], "line_percent": round(lp, 1), "branches": [bc, bt], "branch_percent": round(bp, 1)}
+        print(f"{m:<10} {lc:>7}/{lt:<7} {lp:>6.1f}% {bc:>7}/{bt:<7} {bp:>7.1f}%")
+    if args.json:
+        Path(args.json).write_text(json.dumps(out, indent=1))
+
+
+if __name__ == "__main__":
+    main()

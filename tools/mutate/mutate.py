@@ -1,0 +1,335 @@
+"""A small mutation tester: how many deliberate faults in the product code
+the tests find (docs/testing.md, "Mutation scores").
+
+  mutate.py [MODULE...] [--sample N] [--seed S] [--list] [--keep]
+
+A mutant is one change of one line of a product source: a comparison
+flipped, an arithmetic or logical operator swapped, a condition negated, an
+integer constant off by one, a call removed, a returned truth turned. The
+candidates are found in the sources of each module (outside comments and
+string literals), N of them drawn with the seed (all when fewer), and each
+is applied alone to a copy of the tracked files (build/mutate/src; the
+working tree is never touched), built incrementally in build/mutate/build
+(g++, no sanitizers, -O1), and the tests whose programs the build relinked
+run against it. A mutant is killed when a test fails, survives when all
+pass, times out when a test runs over three times its time on the clean
+build (and at least 20 s), and does not count when it does not compile or
+no test program links its code.
+
+Per module it prints mutants, killed, survived, timed out, the score
+(killed and timed out over those that count) and every surviving mutant
+with its file, line and operator. The same seed draws the same mutants.
+"""
+import argparse
+import json
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+WORK = ROOT / "build" / "mutate"
+SRC = WORK / "src"
+BUILD = WORK / "build"
+
+# The product modules, each the folders of its sources.
+MODULES = {
+    "geom": ["geom"],
+    "colour": ["colour"],
+    "preview": ["preview"],
+    "host": ["host"],
+    "entity2d": ["entity2d"],
+    "store": ["store"],
+    "heightdim": ["heightdim"],
+    "dimtools": ["dimtools"],
+    "commands": ["commands"],
+    "hostsim": ["hostsim"],
+    "tools": ["tools/png", "tools/native_sweep"],
+}
+
+FLAGS = "-O1 -g0"
+
+
+# --- Finding the candidates ----------------------------------------------------
+
+def code_mask(text):
+    """The text with comments and the insides of string and character
+    literals blanked out (same length, newlines kept), so that operators are
+    looked for in code only."""
+    out = list(text)
+    i, n = 0, len(text)
+    while i < n:
+        c = text[i]
+        if text.startswith("//", i):
+            j = text.find("\n", i)
+            j = n if j < 0 else j
+            for k in range(i, j):
+                out[k] = " "
+            i = j
+        elif text.startswith("/*", i):
+            j = text.find("*/", i + 2)
+            j = n if j < 0 else j + 2
+            for k in range(i, j):
+                if out[k] != "\n":
+                    out[k] = " "
+            i = j
+        elif c == "R" and text.startswith('R"', i) and (i == 0 or not (text[i - 1].isalnum() or text[i - 1] == "_")):
+            m = re.match(r'R"([^(\s]*)\(', text[i:])
+            if not m:
+                i += 1
+                continue
+            end = text.find(")" + m.group(1) + '"', i)
+            end = n if end < 0 else end + len(m.group(1)) + 2
+            for k in range(i + 1, end):
+                if out[k] != "\n":
+                    out[k] = " "
+            i = end
+        elif c in "\"'":
+            j = i + 1
+            while j < n and text[j] != c and text[j] != "\n":
+                j += 2 if text[j] == "\\" else 1
+            for k in range(i + 1, min(j, n)):
+                out[k] = " "
+            i = j + 1
+        else:
+            i += 1
+    return "".join(out)
+
+
+SWAPS = [
+    ("flipped comparison", [(" == ", " != "), (" != ", " == "), (" < ", " >= "), (" > ", " <= "),
+                            (" <= ", " > "), (" >= ", " < ")]),
+    ("swapped arithmetic", [(" + ", " - "), (" - ", " + "), (" * ", " / "), (" / ", " * ")]),
+    ("swapped logic", [(" && ", " || "), (" || ", " && ")]),
+]
+CALL = re.compile(r"^(\s*)(?:[A-Za-z_][\w]*(?:::|\.|->))*[A-Za-z_]\w*\(.*\);\s*$")
+KEYWORDS = ("return", "if", "while", "for", "switch", "case", "delete", "throw", "sizeof", "static_assert")
+NUMBER = re.compile(r"(?<![\w.])(\d+)(?![\w.])")
+
+
+def candidates(path, rel):
+    """Every mutant of one file: (file, line number, operator, old line, new line)."""
+    text = path.read_text(encoding="utf-8")
+    lines = text.split("\n")
+    masked = code_mask(text).split("\n")
+    found = []
+    for no, (line, code) in enumerate(zip(lines, masked), start=1):
+        stripped = code.strip()
+        if not stripped or stripped.startswith("#") or "static_assert" in code or "template" in code:
+            continue
+        for name, pairs in SWAPS:
+            for old, new in pairs:
+                start = 0
+                while True:
+                    at = code.find(old, start)
+                    if at < 0:
+                        break
+                    # Not a stream, a shift, an arrow or a template's bracket.
+                    around = code[max(0, at - 1):at + len(old) + 1]
+                    if not re.search(r"<<|>>|->", around):
+                        found.append((rel, no, name, line, line[:at] + new + line[at + len(old):]))
+                    start = at + len(old)
+        m = re.match(r"^(\s*(?:\}\s*else\s+)?if \()(.*)(\)\s*\{?\s*)$", code)
+        if m and code.count("(") == code.count(")"):
+            head, cond, tail = m.group(1), m.group(2), m.group(3)
+            found.append((rel, no, "negated condition", line,
+                          line[:len(head)] + "!(" + line[len(head):len(head) + len(cond)] + ")" + line[len(head) + len(cond):]))
+        for nm in NUMBER.finditer(code):
+            if "[" in code[:nm.start()] and "]" in code[nm.end():] and re.search(r"\w\s*\[", code):
+                continue  # an array's size: a changed one still compiles rarely and says little
+            value = int(nm.group(1))
+            found.append((rel, no, "constant off by one", line,
+                          line[:nm.start()] + str(value + 1) + line[nm.end():]))
+        if CALL.match(code) and not stripped.startswith(KEYWORDS) and "=" not in stripped.split("(")[0]:
+            found.append((rel, no, "removed call", line, CALL.match(code).group(1) + ";"))
+        for old, new in (("return true;", "return false;"), ("return false;", "return true;")):
+            at = code.find(old)
+            if at >= 0:
+                found.append((rel, no, "changed return value", line, line[:at] + new + line[at + len(old):]))
+    return found
+
+
+def module_candidates(module, compiled):
+    out = []
+    for folder in MODULES[module]:
+        for path in sorted((ROOT / folder).rglob("*.cpp")):
+            rel = path.relative_to(ROOT).as_posix()
+            if rel in compiled:
+                out.extend(candidates(path, rel))
+    return out
+
+
+# --- Building and testing ------------------------------------------------------
+
+def run(cmd, **kw):
+    return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, **kw)
+
+
+def copy_sources():
+    """The tracked files as they are in the working tree, into build/mutate/src;
+    files that did not change keep their times, so the build stays incremental."""
+    files = run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"], cwd=ROOT).stdout.split("\0")
+    for rel in filter(None, files):
+        src, dst = ROOT / rel, SRC / rel
+        if not src.is_file():
+            continue
+        if dst.exists() and dst.read_bytes() == src.read_bytes():
+            continue
+        dst.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(src, dst)
+
+
+def configure():
+    if (BUILD / "build.ninja").exists():
+        return
+    r = run(["cmake", "-S", str(SRC), "-B", str(BUILD), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=",
+             f"-DCMAKE_CXX_FLAGS={FLAGS}", f"-DCMAKE_C_FLAGS={FLAGS}", "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"])
+    if r.returncode:
+        sys.exit("mutate: cannot configure build/mutate/build:\n" + r.stdout)
+
+
+def build():
+    return run(["cmake", "--build", str(BUILD), "-j", str(os.cpu_count() or 2)])
+
+
+def compiled_sources():
+    entries = json.loads((BUILD / "compile_commands.json").read_text())
+    out = set()
+    for e in entries:
+        f = Path(e["file"])
+        try:
+            out.add(f.resolve().relative_to(SRC.resolve()).as_posix())
+        except ValueError:
+            pass
+    return out
+
+
+def tests():
+    """Each test's name and the programs of the build its command runs."""
+    data = json.loads(run(["ctest", "--test-dir", str(BUILD), "--show-only=json-v1"]).stdout)
+    out = {}
+    for t in data.get("tests", []):
+        programs = [a for a in t.get("command", []) if a.startswith(str(BUILD)) and os.path.isfile(a)]
+        out[t["name"]] = programs
+    return out
+
+
+def stamps(all_tests):
+    return {p: os.path.getmtime(p) for programs in all_tests.values() for p in programs}
+
+
+def run_tests(names, timeouts):
+    """'killed', 'survived' or 'timed out' for the tests `names`."""
+    verdict = "survived"
+    for name in names:
+        r = subprocess.run(["ctest", "--test-dir", str(BUILD), "-R", "^" + re.escape(name) + "$",
+                            "--timeout", str(timeouts[name])], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                           text=True)
+        if "Timeout" in r.stdout:
+            verdict = "timed out"
+        elif r.returncode != 0:
+            return "killed"
+    return verdict
+
+
+def baseline(all_tests):
+    timeouts = {}
+    for name in all_tests:
+        began = time.monotonic()
+        r = run(["ctest", "--test-dir", str(BUILD), "-R", "^" + re.escape(name) + "$"])
+        seconds = time.monotonic() - began
+        if r.returncode != 0:
+            sys.exit(f"mutate: the test {name} fails on the clean build:\n{r.stdout[-3000:]}")
+        timeouts[name] = max(20, int(3 * seconds) + 1)
+    return timeouts
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("modules", nargs="*", help=f"modules (default all): {' '.join(MODULES)}")
+    ap.add_argument("--sample", type=int, default=150, help="mutants per module (default 150)")
+    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--list", action="store_true", help="list the drawn mutants and stop")
+    ap.add_argument("--json", help="also write the results to this file")
+    args = ap.parse_args()
+    modules = args.modules or list(MODULES)
+    for m in modules:
+        if m not in MODULES:
+            sys.exit(f"mutate: no module {m}; the modules: {' '.join(MODULES)}")
+
+    SRC.mkdir(parents=True, exist_ok=True)
+    copy_sources()
+    configure()
+    r = build()
+    if r.returncode:
+        sys.exit("mutate: the clean copy does not build:\n" + r.stdout[-3000:])
+    compiled = compiled_sources()
+    drawn = {}
+    for m in modules:
+        pool = module_candidates(m, compiled)
+        rng = random.Random(f"{args.seed}:{m}")
+        drawn[m] = sorted(rng.sample(pool, min(args.sample, len(pool))), key=lambda c: (c[0], c[1], c[2]))
+        print(f"{m}: {len(pool)} candidates, {len(drawn[m])} drawn", flush=True)
+    if args.list:
+        for m in modules:
+            for f, no, op, old, new in drawn[m]:
+                print(f"{m}\t{f}:{no}\t{op}\t{new.strip()}")
+        return 0
+
+    all_tests = tests()
+    print(f"clean build: {len(all_tests)} tests, timing them", flush=True)
+    timeouts = baseline(all_tests)
+    results = {}
+    for m in modules:
+        counts = {"killed": 0, "survived": 0, "timed out": 0, "not built": 0, "not tested": 0}
+        survivors = []
+        for i, (rel, no, op, old, new) in enumerate(drawn[m], start=1):
+            path = SRC / rel
+            original = path.read_text(encoding="utf-8")
+            lines = original.split("\n")
+            assert lines[no - 1] == old, f"{rel}:{no} changed under the tool"
+            lines[no - 1] = new
+            before = stamps(all_tests)
+            try:
+                path.write_text("\n".join(lines), encoding="utf-8")
+                if build().returncode:
+                    verdict = "not built"
+                else:
+                    after = stamps(all_tests)
+                    relinked = [n for n, ps in all_tests.items() if any(after[p] != before[p] for p in ps)]
+                    verdict = run_tests(relinked, timeouts) if relinked else "not tested"
+            finally:
+                path.write_text(original, encoding="utf-8")
+                # Back to the clean build, so the next mutant relinks only its own tests.
+                build()
+            counts[verdict] += 1
+            if verdict == "survived":
+                survivors.append((rel, no, op, new.strip()))
+            print(f"  [{m} {i}/{len(drawn[m])}] {rel}:{no} {op}: {verdict}", flush=True)
+        counted = counts["killed"] + counts["survived"] + counts["timed out"]
+        score = 100.0 * (counts["killed"] + counts["timed out"]) / counted if counted else 0.0
+        results[m] = {"counts": counts, "score": round(score, 1), "survivors": survivors}
+
+    print()
+    print(f"{'module':<10} {'mutants':>7} {'killed':>6} {'survived':>8} {'timed out':>9} {'not built':>9} "
+          f"{'untested':>8} {'score':>6}")
+    for m, r in results.items():
+        c = r["counts"]
+        print(f"{m:<10} {sum(c.values()):>7} {c['killed']:>6} {c['survived']:>8} {c['timed out']:>9} "
+              f"{c['not built']:>9} {c['not tested']:>8} {r['score']:>5.1f}%")
+    for m, r in results.items():
+        if r["survivors"]:
+            print(f"\n{m}: surviving mutants")
+            for rel, no, op, new in r["survivors"]:
+                print(f"  {rel}:{no}  {op}: {new}")
+    if args.json:
+        Path(args.json).write_text(json.dumps(results, indent=1, ensure_ascii=False))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
