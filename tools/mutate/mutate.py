@@ -222,18 +222,38 @@ def stamps(all_tests):
     return {p: os.path.getmtime(p) for programs in all_tests.values() for p in programs}
 
 
-def run_tests(names, timeouts):
-    """'killed', 'survived' or 'timed out' for the tests `names`."""
-    verdict = "survived"
+def run_tests(names, timeouts, matrix):
+    """'killed', 'survived' or 'timed out' for the tests `names`. With
+    `matrix` every test runs (none stops the others) and the result names
+    what found the mutant: the failing tests and, for GoogleTest programs,
+    their failing cases ("program/Suite.Case")."""
+    verdict, killers = "survived", []
+    out = WORK / "gtest"
     for name in names:
+        shutil.rmtree(out, ignore_errors=True)
+        out.mkdir(parents=True)
         r = subprocess.run(["ctest", "--test-dir", str(BUILD), "-R", "^" + re.escape(name) + "$",
                             "--timeout", str(timeouts[name])], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                           text=True)
+                           text=True, env=dict(os.environ, GTEST_OUTPUT=f"json:{out}/"))
         if "Timeout" in r.stdout:
-            verdict = "timed out"
+            verdict = "timed out" if verdict == "survived" else verdict
+            killers.append(name + " (timed out)")
         elif r.returncode != 0:
-            return "killed"
-    return verdict
+            verdict = "killed"
+            cases = []
+            for report in out.glob("*.json"):
+                try:
+                    data = json.loads(report.read_text())
+                except ValueError:
+                    continue
+                for suite in data.get("testsuites", []):
+                    for case in suite.get("testsuite", []):
+                        if case.get("failures"):
+                            cases.append(f"{report.stem}/{suite['name']}.{case['name']}")
+            killers.extend(cases or [name])
+        if verdict == "killed" and not matrix:
+            break
+    return verdict, killers
 
 
 def baseline(all_tests):
@@ -255,6 +275,8 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--list", action="store_true", help="list the drawn mutants and stop")
     ap.add_argument("--json", help="also write the results to this file")
+    ap.add_argument("--matrix", action="store_true",
+                    help="run every relinked test on each mutant and keep what found it (for tools/mutate/redundant.py)")
     args = ap.parse_args()
     modules = args.modules or list(MODULES)
     for m in modules:
@@ -287,6 +309,7 @@ def main():
     for m in modules:
         counts = {"killed": 0, "survived": 0, "timed out": 0, "not built": 0, "not tested": 0}
         survivors = []
+        mutants = []
         for i, (rel, no, op, old, new) in enumerate(drawn[m], start=1):
             path = SRC / rel
             original = path.read_text(encoding="utf-8")
@@ -296,23 +319,26 @@ def main():
             before = stamps(all_tests)
             try:
                 path.write_text("\n".join(lines), encoding="utf-8")
+                killers = []
                 if build().returncode:
                     verdict = "not built"
                 else:
                     after = stamps(all_tests)
                     relinked = [n for n, ps in all_tests.items() if any(after[p] != before[p] for p in ps)]
-                    verdict = run_tests(relinked, timeouts) if relinked else "not tested"
+                    verdict, killers = run_tests(relinked, timeouts, args.matrix) if relinked else ("not tested", [])
             finally:
                 path.write_text(original, encoding="utf-8")
                 # Back to the clean build, so the next mutant relinks only its own tests.
                 build()
             counts[verdict] += 1
+            mutants.append({"file": rel, "line": no, "operator": op, "mutant": new.strip(), "verdict": verdict,
+                            "found by": killers})
             if verdict == "survived":
                 survivors.append((rel, no, op, new.strip()))
             print(f"  [{m} {i}/{len(drawn[m])}] {rel}:{no} {op}: {verdict}", flush=True)
         counted = counts["killed"] + counts["survived"] + counts["timed out"]
         score = 100.0 * (counts["killed"] + counts["timed out"]) / counted if counted else 0.0
-        results[m] = {"counts": counts, "score": round(score, 1), "survivors": survivors}
+        results[m] = {"counts": counts, "score": round(score, 1), "survivors": survivors, "mutants": mutants}
 
     print()
     print(f"{'module':<10} {'mutants':>7} {'killed':>6} {'survived':>8} {'timed out':>9} {'not built':>9} "

@@ -1,0 +1,45 @@
+"""Which tests the mutants say we can do without, from a `mutate.py --matrix
+--json FILE` run (docs/testing.md, "Cutting by evidence").
+
+  redundant.py FILE...
+
+For every test case that found at least one mutant: how many it found,
+and how many no other test found (its own). A case with no mutant of its
+own can go without lowering the score on these mutants; the cases are
+taken away greedily, the one that found fewest first, as long as every
+found mutant is still found by a case that stays. Tests that found no
+mutant at all are listed too (they may test what no sampled mutant
+touched: draw more before deleting them).
+"""
+import json
+import sys
+from collections import defaultdict
+
+
+def main():
+    found_by = {}  # mutant id -> set of killers
+    for path in sys.argv[1:]:
+        data = json.load(open(path))
+        for module, r in data.items():
+            for i, m in enumerate(r.get("mutants", [])):
+                if m["verdict"] in ("killed", "timed out"):
+                    found_by[f"{module}:{m['file']}:{m['line']}:{m['operator']}:{i}"] = set(m["found by"])
+    by_test = defaultdict(set)
+    for mid, killers in found_by.items():
+        for k in killers:
+            by_test[k].add(mid)
+    kept = set(by_test)
+    # Greedy: drop the weakest case whose mutants are all found elsewhere.
+    for test in sorted(by_test, key=lambda t: (len(by_test[t]), t)):
+        others = kept - {test}
+        if all(found_by[m] & others for m in by_test[test]):
+            kept.discard(test)
+    print(f"{len(found_by)} mutants found, by {len(by_test)} tests; {len(kept)} of them find all of those\n")
+    print(f"{'found':>5} {'own':>4}  test")
+    for test in sorted(by_test, key=lambda t: (t in kept, len(by_test[t]), t)):
+        own = sum(1 for m in by_test[test] if found_by[m] == {test})
+        print(f"{len(by_test[test]):>5} {own:>4}  {test}{'' if test in kept else '   (can go)'}")
+
+
+if __name__ == "__main__":
+    main()
