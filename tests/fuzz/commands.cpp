@@ -209,12 +209,20 @@ std::optional<vd::PlanViewChoice> planViewDialog(const vstring&, int32_t insertP
 }
 
 int editDialog(const vstring&, vd::HNoteEditChoice& choice) {
+  // As the dialog: after a Cancel the command gets the boxes as they opened.
+  const vd::HNoteEditChoice opened = choice;
   choice.drawLeader = g_dice.coin();
   choice.moveToLeader = g_dice.coin();
   choice.mirrorMarks = g_dice.coin();
   choice.applySettings = g_dice.coin();
-  switch (pick(5)) {
-    case 0: return vd::kEditDialogCancel;
+  const int button = pick(5);
+  Host::instance().log("edit dialog: leader " + std::to_string(choice.drawLeader) + ", move " +
+                       std::to_string(choice.moveToLeader) + ", mirror " + std::to_string(choice.mirrorMarks) +
+                       ", settings " + std::to_string(choice.applySettings) + ", button " + std::to_string(button));
+  switch (button) {
+    case 0:
+      choice = opened;
+      return vd::kEditDialogCancel;
     case 1: return vd::kEditDialogSettings;
     default:
       g_lookAsked = g_lookAsked || choice.applySettings;
