@@ -14,16 +14,16 @@
 #include <string>
 #include <vector>
 
-#include "dialog_template.h"
 #include "host/text.h"
 #include "live_dialog.h"
 #include "tools/png/bitmap_png.h"
+#include "tools/vdhost/dialog_template.h"
 #include "ui/gdi.h"
 
 namespace {
 
-using vdtest::DialogItem;
-using vdtest::DialogTemplate;
+using vdhost::DialogItem;
+using vdhost::DialogTemplate;
 
 std::string utf8(const std::wstring& text) {
   return vd::utf16ToUtf8(vd::vstring_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
@@ -233,7 +233,7 @@ TEST_F(Resources, TemplatesHoldTheirControls) {
   for (const Expected& e : expectedTemplates()) {
     SCOPED_TRACE("template " + std::to_string(e.templateId));
     DialogTemplate t;
-    ASSERT_TRUE(vdtest::loadDialogTemplate(module_, e.templateId, t));
+    ASSERT_TRUE(vdhost::loadDialogTemplate(module_, e.templateId, t));
     EXPECT_EQ(utf8(t.title), e.title);
     for (DWORD bit : {DWORD(DS_MODALFRAME), DWORD(WS_CAPTION), DWORD(WS_SYSMENU), DWORD(WS_POPUP), DWORD(DS_SHELLFONT)}) {
       EXPECT_EQ(t.style & bit, bit) << "style bit " << std::hex << bit;
@@ -279,7 +279,7 @@ TEST_F(Resources, TemplatesFollowTheLayoutRules) {
   for (const Expected& e : expectedTemplates()) {
     SCOPED_TRACE("template " + std::to_string(e.templateId));
     DialogTemplate t;
-    ASSERT_TRUE(vdtest::loadDialogTemplate(module_, e.templateId, t));
+    ASSERT_TRUE(vdhost::loadDialogTemplate(module_, e.templateId, t));
     const auto& items = t.items;
     for (size_t i = 0; i < items.size(); ++i) {
       const DialogItem& item = items[i];
@@ -346,7 +346,7 @@ TEST_F(Resources, LiveDialogsShowEveryControlWhole) {
   for (const Expected& e : expectedTemplates()) {
     SCOPED_TRACE("template " + std::to_string(e.templateId));
     DialogTemplate t;
-    ASSERT_TRUE(vdtest::loadDialogTemplate(module_, e.templateId, t));
+    ASSERT_TRUE(vdhost::loadDialogTemplate(module_, e.templateId, t));
     ui::unique_hwnd dialog = vdtest::openDialog(module_, e.templateId);
     ASSERT_TRUE(dialog) << "error " << GetLastError();
     if (e.templateId == 1000) {

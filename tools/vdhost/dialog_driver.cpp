@@ -304,7 +304,11 @@ void DialogDriver::meet(HWND window) {
   host_.popAnswer();
   host_.log("dialog " + std::to_string(id) + " " + quoted(ui::Window(window).text()));
   frame.shown = showControls(window);
-  for (const ShownControl& c : frame.shown) host_.log("  " + c.line);
+  // Only what the module made otherwise than its template says: a static
+  // label as the template has it tells the reader nothing.
+  int same = 0;
+  for (const std::string& l : linesBesideTemplate(window, frame.shown, same)) host_.log("  " + l);
+  if (same > 0) host_.log("  (" + std::to_string(same) + " more as the template makes them)");
   frames_.push_back(std::move(frame));
 }
 

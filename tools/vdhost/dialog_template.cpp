@@ -1,8 +1,8 @@
-#include "dialog_template.h"
+#include "tools/vdhost/dialog_template.h"
 
 #include <cstring>
 
-namespace vdtest {
+namespace vdhost {
 
 namespace {
 
@@ -111,4 +111,4 @@ bool loadDialogTemplate(HMODULE module, int id, DialogTemplate& out) {
   return data && parseDialogTemplate(data, SizeofResource(module, found), out);
 }
 
-}  // namespace vdtest
+}  // namespace vdhost

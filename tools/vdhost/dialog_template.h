@@ -1,5 +1,6 @@
 // Reads an extended dialog template (DLGTEMPLATEEX) as the resource compiler
-// stores it, so that tests can check what a module's dialogs are made of.
+// stores it: what a module's dialog is made of before its code changes it
+// (the host lists a dialog against it; the resource tests check it).
 #pragma once
 #include <windows.h>
 
@@ -7,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace vdtest {
+namespace vdhost {
 
 struct DialogItem {
   int id = 0;  // -1 for an unnamed control
@@ -36,4 +37,4 @@ bool parseDialogTemplate(const void* data, size_t size, DialogTemplate& out);
 // missing or cannot be read.
 bool loadDialogTemplate(HMODULE module, int id, DialogTemplate& out);
 
-}  // namespace vdtest
+}  // namespace vdhost

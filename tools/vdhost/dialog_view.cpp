@@ -6,7 +6,9 @@
 
 #include "host/text.h"
 #include "hostsim/colour_requests.h"
+#include "tools/vdhost/dialog_template.h"
 #include "ui/controls.h"
+#include "ui/dialog.h"
 #include "ui/wide_text.h"
 #include "ui/window.h"
 
@@ -102,21 +104,42 @@ bool readListItems(HWND control, ListItems& out) {
   return false;
 }
 
-std::string controlLine(HWND control) {
-  ListItems items;
-  const bool isList = readListItems(control, items);
-  std::string line = std::to_string(GetDlgCtrlID(control)) + " " + windowClass(control) + " " +
-                     quoted(shownText(control, isList ? &items : nullptr));
+namespace {
+// The line's head: id, class, text, state.
+std::string stateLine(HWND control, int id, const std::wstring& text, LRESULT check, DWORD style, bool enabled,
+                      bool visible) {
+  std::string line = std::to_string(id) + " " + windowClass(control) + " " + quoted(text);
   if (isCheckBox(control)) {
-    switch (SendMessageW(control, BM_GETCHECK, 0, 0)) {
+    switch (check) {
       case BST_CHECKED: line += " checked"; break;
       case BST_INDETERMINATE: line += " indeterminate"; break;
       default: line += " unchecked"; break;
     }
   }
-  if (classIs(control, L"Edit") && (GetWindowLongW(control, GWL_STYLE) & ES_READONLY)) line += " readonly";
-  line += IsWindowEnabled(control) ? " enabled" : " disabled";
-  line += IsWindowVisible(control) ? " visible" : " hidden";
+  if (classIs(control, L"Edit") && (style & ES_READONLY)) line += " readonly";
+  line += enabled ? " enabled" : " disabled";
+  line += visible ? " visible" : " hidden";
+  return line;
+}
+}  // namespace
+
+std::string templateLine(HWND control, int id, const std::wstring& text, DWORD style) {
+  ListItems items;
+  const bool isList = readListItems(control, items);
+  // Combo boxes show no template text: their edit field starts empty.
+  std::string line = stateLine(control, id, isList ? std::wstring() : text, BST_UNCHECKED, style,
+                               !(style & WS_DISABLED), (style & WS_VISIBLE) != 0);
+  if (!isList) return line;
+  return line + (items.haveTexts ? " items=[]" : " items=0") + " sel=-1";
+}
+
+std::string controlLine(HWND control) {
+  ListItems items;
+  const bool isList = readListItems(control, items);
+  std::string line = stateLine(control, GetDlgCtrlID(control), shownText(control, isList ? &items : nullptr),
+                               isCheckBox(control) ? SendMessageW(control, BM_GETCHECK, 0, 0) : BST_UNCHECKED,
+                               static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)), IsWindowEnabled(control) != 0,
+                               IsWindowVisible(control) != 0);
   if (!isList) return line;
   if (items.haveTexts) {
     line += " items=[";
@@ -140,6 +163,26 @@ std::vector<ShownControl> showControls(HWND dialog) {
   std::vector<ShownControl> shown;
   for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) shown.push_back({c, controlLine(c)});
   return shown;
+}
+
+std::vector<std::string> linesBesideTemplate(HWND dialog, const std::vector<ShownControl>& shown, int& sameAsTemplate) {
+  sameAsTemplate = 0;
+  std::vector<std::string> lines;
+  DialogTemplate t;
+  const HMODULE module = reinterpret_cast<HMODULE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
+  bool matches = loadDialogTemplate(module, ui::dialogTemplateId(dialog), t) && t.items.size() == shown.size();
+  // The controls are the template's, in its order: the same ids one by one.
+  for (size_t i = 0; matches && i < shown.size(); ++i)
+    matches = static_cast<int>(static_cast<WORD>(GetDlgCtrlID(shown[i].window))) == static_cast<int>(static_cast<WORD>(t.items[i].id));
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (matches && shown[i].line == templateLine(shown[i].window, GetDlgCtrlID(shown[i].window), t.items[i].text,
+                                                 t.items[i].style)) {
+      ++sameAsTemplate;
+    } else {
+      lines.push_back(shown[i].line);
+    }
+  }
+  return lines;
 }
 
 }  // namespace vdhost

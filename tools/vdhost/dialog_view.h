@@ -23,6 +23,10 @@ bool isPushButton(HWND control);  // buttons a `press` may press: push, default 
 // and selection:
 //   1004 ComboBox "1,250" enabled visible items=["1,250","2,500"] sel=0
 std::string controlLine(HWND control);
+// The line the same control would have as its template makes it: the
+// template's text and its WS_DISABLED and WS_VISIBLE, a check box cleared,
+// a list empty with nothing selected.
+std::string templateLine(HWND control, int id, const std::wstring& text, DWORD style);
 
 // The items of a combo, extended combo or list box; false for other windows.
 // Items of owner-drawn lists without texts are counted but have no text.
@@ -42,5 +46,9 @@ struct ShownControl {
 // The dialog's controls (its child windows) in tab order, which is the order
 // of the template.
 std::vector<ShownControl> showControls(HWND dialog);
+// Of those, the lines of the controls that show otherwise than the dialog's
+// template makes them (all of them when the template cannot be read or the
+// dialog has controls its template lacks), and how many were left out.
+std::vector<std::string> linesBesideTemplate(HWND dialog, const std::vector<ShownControl>& shown, int& sameAsTemplate);
 
 }  // namespace vdhost

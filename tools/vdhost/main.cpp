@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -119,6 +121,20 @@ int compareTranscript(const std::vector<std::string>& actual, const std::string&
   for (size_t i = 0; i < n; ++i) {
     const std::string a = i < actual.size() ? actual[i] : "<end of transcript>";
     const std::string e = i < expected.size() ? expected[i] : "<end of transcript>";
+    if (a != e && std::getenv("VDHOST_UPDATE_EXPECTED")) {
+      // The transcript becomes the expectation, in the file's own line ends:
+      // after a change of what transcripts show, for review with git diff.
+      std::string old;
+      {
+        std::ifstream in(expectPath, std::ios::binary);
+        old.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      }
+      const std::string end = old.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+      std::ofstream out(expectPath, std::ios::binary | std::ios::trunc);
+      for (const std::string& line : actual) out << line << end;
+      std::fprintf(stderr, "vdhost: updated %s\n", expectPath.c_str());
+      return out ? 0 : 1;
+    }
     if (a != e) {
       std::fprintf(stderr, "vdhost: transcript differs from %s at line %zu\n  expected: %s\n  actual:   %s\n",
                    expectPath.c_str(), i + 1, e.c_str(), a.c_str());
