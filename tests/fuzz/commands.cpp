@@ -24,12 +24,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
 
 #include "commands/commands.h"
 #include "dimtools/commands.h"
@@ -100,7 +100,8 @@ const char* const kDrawingFiles[] = {
     "tests/scenarios/dimensions/dimensions.dxf", "tests/scenarios/sweep/two_lines.dxf",
 };
 
-std::filesystem::path g_userData;
+// The user's data folder, made at start-up and emptied for every input.
+std::unique_ptr<nsweep::ScratchUserData> g_userData;
 
 // --- The user's answers --------------------------------------------------------
 
@@ -702,10 +703,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     }
     g_drawings.push_back(std::move(text));
   }
-  std::error_code ec;
-  g_userData = (std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
-                                                              : std::filesystem::temp_directory_path()) /
-               ("fuzz-commands-" + std::to_string(::getpid()));
+  g_userData = std::make_unique<nsweep::ScratchUserData>("fuzz-commands-");
+  if (g_userData->path().empty()) {
+    std::fprintf(stderr, "fuzz_commands: cannot make a user data folder\n");
+    std::abort();
+  }
   vd::heightdim::HeightDimDialogs& dialogs = vd::heightdim::heightDimDialogs();
   dialogs.planView = &planViewDialog;
   dialogs.edit.edit = &editDialog;
@@ -735,15 +737,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   host.writesFiles = false;
   host.stringSource = &moduleString;
   host.answerSource = &answerRequest;
+  std::string error;
+  FUZZ_CHECK(g_userData->empty(error));
   std::error_code ec;
-  std::filesystem::remove_all(g_userData, ec);
-  std::filesystem::create_directories(g_userData / "Dat", ec);
-  host.userDataPath = vd::utf8ToUtf16(g_userData.string());
+  std::filesystem::create_directories(g_userData->path() / "Dat", ec);
+  host.userDataPath = vd::utf8ToUtf16(g_userData->path().string());
 
   // The drawing.
   const int drawing = pick(static_cast<int>(g_drawings.size()) + 1);
   if (drawing > 0) {
-    std::string error;
     FUZZ_CHECK(host.useDrawing(hostsim::dxf::readDxf(g_drawings[static_cast<size_t>(drawing - 1)]), error));
   }
   static const double kUnits[] = {1000, 1, 100};
@@ -758,7 +760,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (pick(4) == 0) setup += "var UCSORG point 100,200,0\n";
   // The user's settings: some types their own.
   vd::HNoteDataSet settings;
-  settings.path = vd::utf8ToUtf16((g_userData / "Dat" / "hnoteData.ini").string());
+  settings.path = vd::utf8ToUtf16((g_userData->path() / "Dat" / "hnoteData.ini").string());
   for (int t = 0; t < vd::kHNoteTypeCount; ++t)
     if (in.coin()) g_dice.fill(settings.records[static_cast<size_t>(t)]);
   FUZZ_CHECK(settings.save());

@@ -7,7 +7,6 @@
 // --transcript runs each script once without faults and prints what the
 // host logged (the module's requests, the stand-ins' dialog lines), to see
 // what a script reaches; it sweeps nothing.
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -32,39 +31,6 @@ bool moduleString(int id, vd::vstring& out) {
   out = it->second;
   return true;
 }
-
-// A user data directory of this program's own, emptied before every run and
-// removed at the end. In memory where the system offers it (/dev/shm): the
-// settings are written key by key, a file opened for each, and on a busy
-// disk that made a plan-view position take 0.2 s instead of 0.02 s.
-class UserData {
- public:
-  UserData() {
-    std::error_code ec;
-    const std::filesystem::path memory = "/dev/shm";
-    const std::filesystem::path base =
-        std::filesystem::is_directory(memory, ec) ? memory : std::filesystem::temp_directory_path();
-    path_ = base / ("native-sweep-" + std::to_string(getpid()));
-    std::filesystem::remove_all(path_, ec);
-    if (!std::filesystem::create_directory(path_, ec)) path_.clear();
-  }
-  ~UserData() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  UserData(const UserData&) = delete;
-  UserData& operator=(const UserData&) = delete;
-  bool empty(std::string& error) const {
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(path_, ec)) std::filesystem::remove_all(entry, ec);
-    if (ec) error = "the user data " + path_.string() + " cannot be emptied: " + ec.message();
-    return !ec;
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 }  // namespace
 
@@ -96,7 +62,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "native_sweep: %s\n", error.c_str());
     return 2;
   }
-  UserData userData;
+  nsweep::ScratchUserData userData("native-sweep-");
   if (userData.path().empty()) {
     std::fprintf(stderr, "native_sweep: cannot make a user data directory\n");
     return 2;

@@ -1,5 +1,7 @@
 #include "tools/native_sweep/native_sweep.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 
@@ -9,6 +11,28 @@
 #include "hostsim/host.h"
 
 namespace nsweep {
+
+ScratchUserData::ScratchUserData(const std::string& prefix) {
+  std::error_code ec;
+  const std::filesystem::path memory = "/dev/shm";
+  const std::filesystem::path base =
+      std::filesystem::is_directory(memory, ec) ? memory : std::filesystem::temp_directory_path();
+  path_ = base / (prefix + std::to_string(getpid()));
+  std::filesystem::remove_all(path_, ec);
+  if (!std::filesystem::create_directory(path_, ec)) path_.clear();
+}
+
+ScratchUserData::~ScratchUserData() {
+  std::error_code ec;
+  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+
+bool ScratchUserData::empty(std::string& error) const {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(path_, ec)) std::filesystem::remove_all(entry, ec);
+  if (ec) error = "the user data " + path_.string() + " cannot be emptied: " + ec.message();
+  return !ec;
+}
 
 bool CommandTableModule::initApp(int& result) {
   // As InitApp: a module bound already answers 1 without binding again.

@@ -5,6 +5,7 @@
 // that ends the program, and so fails the sweep.
 #pragma once
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
@@ -14,6 +15,25 @@
 #include "hostsim/script.h"
 
 namespace nsweep {
+
+// A user data directory of this program's own ("PREFIX" and the process
+// id), emptied before every run and removed at the end. In memory where the
+// system offers it (/dev/shm): the settings are written key by key, a file
+// opened for each, and on a busy disk that made a plan-view position take
+// 0.2 s instead of 0.02 s. Its path is empty when it could not be made.
+class ScratchUserData {
+ public:
+  explicit ScratchUserData(const std::string& prefix);
+  ~ScratchUserData();
+  ScratchUserData(const ScratchUserData&) = delete;
+  ScratchUserData& operator=(const ScratchUserData&) = delete;
+  // Removes everything in it; false with the reason when it cannot.
+  bool empty(std::string& error) const;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 // The module's commands (vd::kCommands) as the module's exports run them:
 // InitApp's portable part binds the host table through hostsim's resolver,
