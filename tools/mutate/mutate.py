@@ -268,6 +268,12 @@ def baseline(all_tests):
     return timeouts
 
 
+def summary(counts, survivors, mutants):
+    counted = counts["killed"] + counts["survived"] + counts["timed out"]
+    score = 100.0 * (counts["killed"] + counts["timed out"]) / counted if counted else 0.0
+    return {"counts": counts, "score": round(score, 1), "survivors": survivors, "mutants": mutants}
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("modules", nargs="*", help=f"modules (default all): {' '.join(MODULES)}")
@@ -336,9 +342,11 @@ def main():
             if verdict == "survived":
                 survivors.append((rel, no, op, new.strip()))
             print(f"  [{m} {i}/{len(drawn[m])}] {rel}:{no} {op}: {verdict}", flush=True)
-        counted = counts["killed"] + counts["survived"] + counts["timed out"]
-        score = 100.0 * (counts["killed"] + counts["timed out"]) / counted if counted else 0.0
-        results[m] = {"counts": counts, "score": round(score, 1), "survivors": survivors, "mutants": mutants}
+            results[m] = summary(counts, survivors, mutants)
+            if args.json:
+                # After every mutant: a run stopped part way keeps what it found.
+                Path(args.json).write_text(json.dumps(results, indent=1, ensure_ascii=False))
+        results[m] = summary(counts, survivors, mutants)
 
     print()
     print(f"{'module':<10} {'mutants':>7} {'killed':>6} {'survived':>8} {'timed out':>9} {'not built':>9} "
