@@ -172,7 +172,7 @@ PassEnd PlacePass::pickExisting() {
 // the user, and nothing is written.
 bool PlacePass::valuesOrMessage(const HNoteBase& base) {
   if (setHNoteValues(record_, base, hnoteUnits())) return true;
-  errorBox(vformat(loadFormat(IDS_MSG_HEIGHTDIM_VALUE_RANGE, "g").c_str(), kHNoteMaxValue));
+  reportHNoteValueRange();
   return false;
 }
 
@@ -344,6 +344,10 @@ bool hnoteIntoUcs(double p[3]) { return hostCallOr<&HostApi::Wcs2Ucs>(0, p, 0, 1
 double hnoteUnits() {
   const double u = drawingUnits();
   return std::isfinite(u) && u > 0 ? u : kDefaultDrawingUnits;
+}
+
+void reportHNoteValueRange() {
+  errorBox(vformat(loadFormat(IDS_MSG_HEIGHTDIM_VALUE_RANGE, "g").c_str(), kHNoteMaxValue));
 }
 
 bool setHNoteValues(HNoteData& r, const HNoteBase& base, double units) {

@@ -63,6 +63,8 @@ inline constexpr double kHNoteMaxValue = 1e6;
 // rounded flag follows the first value. False, with the texts as they were,
 // when a value is not finite or beyond kHNoteMaxValue.
 bool setHNoteValues(HNoteData& record, const HNoteBase& base, double units);
+// Tells the user that a value is beyond kHNoteMaxValue (the error box).
+void reportHNoteValueRange();
 
 // How the placing of marks ended.
 struct PlaceOutcome {

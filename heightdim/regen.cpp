@@ -234,7 +234,13 @@ bool HNoteRegen::step(bool& failed) {
         from.level2 = level2;
       }
       record.baseKind = from.baseKind;
-      setHNoteValues(record, from, hnoteUnits());
+      if (!setHNoteValues(record, from, hnoteUnits())) {
+        // A value no mark can show: nothing is rebuilt (the caller puts back
+        // what it wrote first), rather than the mark rebuilt with its old text.
+        reportHNoteValueRange();
+        failed = true;
+        return false;
+      }
     }
   }
   record.lhorzLen *= ratio;
