@@ -33,7 +33,11 @@ def drawing(folder, count):
 def run(vdhost, module, dxf, script, count):
     done, times = timed_run(vdhost, module, ["--load", dxf, script], "DimAlign")
     # The row and the sample (selected again, it is rewritten onto itself).
-    written = done.stdout.count("drawing: entity added DIMENSION")
+    # Entities added one after another share a transcript line: "drawing:
+    # entity added DIMENSION 1F, DIMENSION 20, ...".
+    added = [line[len("drawing: entity added "):] for line in done.stdout.splitlines()
+             if line.startswith("drawing: entity added ")]
+    written = sum(1 for line in added for item in line.split(", ") if item.startswith("DIMENSION "))
     if done.returncode != 0 or not times or written != count + 1:
         sys.exit(f"dimalign_vdhost: vdhost did not align the {count} dimensions of {dxf} "
                  f"({written} written):\n{done.stderr[-2000:]}")

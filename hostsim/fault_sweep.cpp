@@ -1,5 +1,7 @@
 #include "hostsim/fault_sweep.h"
 
+#include <string_view>
+
 namespace hostsim {
 
 void LossJudge::commandStarting(const std::string& command, int line) {
@@ -20,6 +22,26 @@ void LossJudge::commandEnded() {
   const std::vector<JournalEntry>& journal = d.journal();
   run_.journal.assign(journal.begin() + static_cast<std::ptrdiff_t>(run_.journalStart), journal.end());
   for (Loss& loss : judgeCommand(run_)) losses_.push_back({run_.command, run_.line, std::move(loss)});
+}
+
+std::string FaultSweep::sweptPart(const std::string& script) {
+  std::string out;
+  bool skipping = false;
+  for (size_t at = 0; at < script.size();) {
+    size_t end = script.find('\n', at);
+    end = end == std::string::npos ? script.size() : end + 1;
+    std::string_view line(script.data() + at, end - at);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    const bool marker = line == "# sweep: skip" || line == "# sweep: resume";
+    if (marker) skipping = line == "# sweep: skip";
+    if (marker || skipping) {
+      out += "#\n";  // a line left out keeps its place: errors name the script's own line numbers
+    } else {
+      out.append(script, at, end - at);
+    }
+    at = end;
+  }
+  return out;
 }
 
 bool FaultSweep::runOnce(LossJudge& judge, int failPosition, std::string& setupError) {

@@ -53,8 +53,13 @@ class FaultSweep {
   // user data. False with the reason when it cannot.
   using Prepare = std::function<bool(std::string& error)>;
 
+  // Sweeps the script without its lines from a line "# sweep: skip" to the
+  // next "# sweep: resume" (or the end): a long scenario sweeps a marked
+  // part, each run a fraction of a run of the whole.
   FaultSweep(Host& host, ModuleFace& module, std::string script, Prepare prepare)
-      : host_(host), module_(module), script_(std::move(script)), prepare_(std::move(prepare)) {}
+      : host_(host), module_(module), script_(sweptPart(script)), prepare_(std::move(prepare)) {}
+
+  static std::string sweptPart(const std::string& script);
 
   // The run without faults, which counts the positions. False with the
   // reason when the script fails, or loses data, without any fault.

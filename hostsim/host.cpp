@@ -1,8 +1,10 @@
 #include "hostsim/host.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "host/chain.h"
 #include "hostsim/dxf_reader.h"
@@ -58,10 +60,18 @@ Host::Host() { reset(); }
 namespace {
 // Every change of the drawing shows in the transcript as it happens.
 void journalToTranscript(const JournalEntry& j) {
-  std::string line = std::string("drawing: ") + journalKindName(j.kind) + " " + vd::utf16ToUtf8(j.name);
-  if (!j.key.empty()) line += "[" + vd::utf16ToUtf8(j.key) + "]";
-  if (!j.handle.empty()) line += " " + vd::utf16ToUtf8(j.handle);
-  Host::instance().log(line);
+  std::string item = vd::utf16ToUtf8(j.name);
+  if (!j.key.empty()) item += "[" + vd::utf16ToUtf8(j.key) + "]";
+  if (!j.handle.empty()) item += " " + vd::utf16ToUtf8(j.handle);
+  const std::string head = std::string("drawing: ") + journalKindName(j.kind);
+  // Entities added, erased or changed one after another share a line.
+  const bool entity = j.kind == JournalEntry::Kind::EntityAdded || j.kind == JournalEntry::Kind::EntityErased ||
+                      j.kind == JournalEntry::Kind::EntityChanged;
+  if (entity) {
+    Host::instance().logItem(head, item);
+  } else {
+    Host::instance().log(head + " " + item);
+  }
 }
 }  // namespace
 
@@ -70,7 +80,11 @@ void Host::replaceDrawing(std::unique_ptr<Drawing> drawing) {
   drawing_->onJournal = &journalToTranscript;
 }
 
-bool Host::loadDrawing(const std::string& path, std::string& error) { return useDrawing(dxf::loadDxf(path), error); }
+bool Host::loadDrawing(const std::string& path, std::string& error) {
+  std::filesystem::path file(path);
+  if (!loadFolder.empty() && file.is_relative()) file = (std::filesystem::path(loadFolder) / file).lexically_normal();
+  return useDrawing(dxf::loadDxf(file.string()), error);
+}
 
 bool Host::useDrawing(dxf::ReadResult r, std::string& error) {
   if (!r.drawing) {
@@ -354,6 +368,19 @@ std::string Host::maskIdentifiers(const std::string& line) {
 }
 
 void Host::log(const std::string& line) { transcript_.push_back(maskIdentifiers(line)); }
+
+void Host::logItem(const std::string& head, const std::string& item) {
+  const std::string masked = maskIdentifiers(item);
+  if (!transcript_.empty()) {
+    std::string& last = transcript_.back();
+    if (last.size() > head.size() && last.compare(0, head.size(), head) == 0 && last[head.size()] == ' ' &&
+        std::count(last.begin(), last.end(), ',') + 1 < kItemsPerLine) {
+      last += ", " + masked;
+      return;
+    }
+  }
+  transcript_.push_back(head + " " + masked);
+}
 
 void Host::log(const char* prefix, const vstring& text) {
   // Line feeds inside a text are shown as \n so that one host line stays one transcript line.

@@ -141,6 +141,11 @@ class Host {
   // nothing, so that a sweep can run beside the tests that read those files.
   // reset() keeps it.
   bool writesFiles = true;
+  // The folder a relative `load` path is read from; empty: the current one.
+  // A scenario script names its drawings from the folder of the host
+  // programs (build/PRESET/bin); a run elsewhere sets that folder here
+  // (it need not exist: the path is taken lexically). reset() keeps it.
+  std::string loadFolder;
 
   // Where the host finds the module's texts (the loaded module's string table).
   using StringSource = bool (*)(int id, vstring& out);
@@ -188,6 +193,11 @@ class Host {
   // The transcript and the first error of the run.
   void log(const std::string& line);
   void log(const char* prefix, const vstring& text);
+  // "HEAD ITEM" as a line, or ", ITEM" added to the last line when that is
+  // "HEAD ..." with fewer than kItemsPerLine items: a command that writes a
+  // mark of five entities logs one line, not five.
+  void logItem(const std::string& head, const std::string& item);
+  static constexpr int kItemsPerLine = 10;
   const std::vector<std::string>& transcript() const { return transcript_; }
   // The line with every identifier (a GUID text, 8-4-4-4-12 hexadecimal
   // digits) replaced by "<idN>", N counting the distinct identifiers of the

@@ -83,13 +83,6 @@ int pick(int n) { return g_in->pick(n); }
 
 // --- What the process keeps between inputs -----------------------------------
 
-std::map<int, vstring> g_strings;
-bool moduleString(int id, vstring& out) {
-  auto it = g_strings.find(id);
-  if (it == g_strings.end()) return false;
-  out = it->second;
-  return true;
-}
 
 // The drawings an input starts from: the scenario drawings, as text.
 std::vector<std::string> g_drawings;
@@ -223,7 +216,9 @@ int editDialog(const vstring&, vd::HNoteEditChoice& choice) {
                        ", settings " + std::to_string(choice.applySettings) + ", button " + std::to_string(button));
   switch (button) {
     case 0:
+      // The command goes on with the choice last saved ("Nastavení..." saves it too).
       choice = opened;
+      g_lookAsked = g_lookAsked || choice.applySettings;
       return vd::kEditDialogCancel;
     case 1: return vd::kEditDialogSettings;
     default:
@@ -428,6 +423,14 @@ class Checker : public hostsim::RunObserver {
     // What the command did, as a transcript shows it, for the one who replays the finding.
     for (size_t i = transcriptAt_; i < host_.transcript().size(); ++i)
       std::fprintf(stderr, "| %s\n", host_.transcript()[i].c_str());
+    // The marks before and after, by identifier.
+    auto list = [](const char* when, const std::map<vstring, Mark>& marks) {
+      for (const auto& [id, m] : marks)
+        std::fprintf(stderr, "%s: %s %s base %s: %s\n", when, vd::utf16ToUtf8(m.handle).c_str(),
+                     vd::utf16ToUtf8(id).c_str(), vd::utf16ToUtf8(m.baseId).c_str(), m.shown.c_str());
+    };
+    list("before", before_);
+    list("after", marksOf(host_.drawing()));
     std::fprintf(stderr, "after %s: %s\n", command_.c_str(), why.c_str());
     FUZZ_CHECK(false);
     __builtin_trap();
@@ -696,8 +699,7 @@ const char* const kHeightDimArgs[] = {"0", "1", "2", "3", "0 90", "2 180", "3 0 
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::string error;
-  if (!nsweep::readModuleStrings(VD_SOURCE_DIR "/res/string_ids.h", VD_SOURCE_DIR "/res/strings.rc", g_strings,
-                                 error)) {
+  if (!nsweep::loadModuleStrings(VD_SOURCE_DIR "/res/string_ids.h", VD_SOURCE_DIR "/res/strings.rc", error)) {
     std::fprintf(stderr, "fuzz_commands: %s\n", error.c_str());
     std::abort();
   }
@@ -741,7 +743,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vd::unbindHost();
   host.reset();
   host.writesFiles = false;
-  host.stringSource = &moduleString;
+  host.stringSource = &nsweep::moduleString;
   host.answerSource = &answerRequest;
   std::string error;
   FUZZ_CHECK(g_userData->empty(error));

@@ -8,7 +8,8 @@
 #include "heightdim/bases.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
-#include "tests/heightdim/mark_drawing_fixture.h"
+#include "tests/heightdim/mark_drawing.h"
+#include "tests/hostsim/host_fixture.h"
 #include "tests/heightdim/records_test_support.h"
 
 using namespace vd;
@@ -21,7 +22,7 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-class BasesTest : public hnotetest::MarkDrawingTest {
+class BasesTest : public hosttest::HostTest {
  protected:  static size_t journalCount(hostsim::JournalEntry::Kind kind) {
     size_t n = 0;
     for (const auto& j : host().drawing().journal()) n += j.kind == kind;

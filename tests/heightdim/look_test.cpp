@@ -35,17 +35,6 @@ namespace {
 
 constexpr double kUnits = 1000;
 
-std::map<int, vstring>& moduleStrings() {
-  static std::map<int, vstring> strings;
-  return strings;
-}
-bool moduleString(int id, vstring& out) {
-  auto it = moduleStrings().find(id);
-  if (it == moduleStrings().end()) return false;
-  out = it->second;
-  return true;
-}
-
 // Settings drawn from a seeded generator.
 class RandomStyle : public vdtest::StyleDice {
  public:
@@ -63,8 +52,7 @@ class MarkLookTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     std::string error;
-    ASSERT_TRUE(nsweep::readModuleStrings(VD_SOURCE_DIR "/res/string_ids.h", VD_SOURCE_DIR "/res/strings.rc",
-                                          moduleStrings(), error))
+    ASSERT_TRUE(nsweep::loadModuleStrings(VD_SOURCE_DIR "/res/string_ids.h", VD_SOURCE_DIR "/res/strings.rc", error))
         << error;
     nsweep::installDialogStandIns();
   }
@@ -91,7 +79,7 @@ class MarkLookTest : public testing::Test {
   // A fresh host on the user data folder, with `style` as the settings of its type.
   void start(const HNoteData& style, double scale) {
     host().reset();
-    host().stringSource = &moduleString;
+    host().stringSource = &nsweep::moduleString;
     host().userDataPath = utf8ToUtf16(userData_.string());
     settle(style);
     runner_ = std::make_unique<hostsim::ScriptRunner>(host(), module_);

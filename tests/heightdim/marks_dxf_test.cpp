@@ -11,7 +11,8 @@
 #include "hostsim/dxf_reader.h"
 #include "hostsim/dxf_writer.h"
 #include "hostsim/host.h"
-#include "tests/heightdim/mark_drawing_fixture.h"
+#include "tests/heightdim/mark_drawing.h"
+#include "tests/hostsim/host_fixture.h"
 #include "tests/heightdim/records_test_support.h"
 #include "tests/test_files.h"
 
@@ -20,7 +21,7 @@ using hnotetest::Mark;
 
 namespace {
 
-class MarksDxfTest : public hnotetest::MarkDrawingTest {
+class MarksDxfTest : public hosttest::HostTest {
  protected:
   // Two bases, dependants, a plan-view mark, and lines tagged as leaders and
   // as members of an element.

@@ -317,6 +317,19 @@ TEST_F(FaultSweepTest, BadFailLinesNameTheirLine) {
   }
 }
 
+// A sweep leaves out the marked parts of a script, and a line it keeps keeps
+// its number.
+TEST(FaultSweepPart, SkippedLinesLeaveTheirPlace) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"init\ncommand A\n", "init\ncommand A\n"},
+      {"init\n# sweep: skip\npoint 1,1\n# sweep: resume\ncancel\n", "init\n#\n#\n#\ncancel\n"},
+      {"a\r\n# sweep: skip\r\nb\r\n", "a\r\n#\n#\n"},
+      {"a\n# sweep: skip\nb\n# sweep: resume\nc\n# sweep: skip\nd", "a\n#\n#\n#\nc\n#\n#\n"},
+      {"#  sweep: skip\nb", "#  sweep: skip\nb"},
+  };
+  for (const auto& [script, swept] : cases) EXPECT_EQ(hostsim::FaultSweep::sweptPart(script), swept) << script;
+}
+
 // A failed call answers as the operation reports failure and does nothing:
 // text buffers are emptied, results are the failure values.
 TEST_F(FaultSweepTest, FailedCallsAnswerAsTheirOperationFails) {

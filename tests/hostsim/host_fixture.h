@@ -20,8 +20,8 @@ class HostTest : public ::testing::Test {
   }
   void TearDown() override { vd::unbindHost(); }
 
-  hostsim::Host& host() { return hostsim::Host::instance(); }
-  hostsim::Drawing& drawing() { return host().drawing(); }
+  static hostsim::Host& host() { return hostsim::Host::instance(); }
+  static hostsim::Drawing& drawing() { return host().drawing(); }
   vd::HostApi& api() { return *vd::hostApi(); }
 
   // Writes one entity in its own batch; returns the Entmake answer.

@@ -209,13 +209,19 @@ def compiled_sources():
 
 
 def tests():
-    """Each test's name and the programs of the build its command runs."""
+    """Each test's name and the programs of the build it runs: those its
+    command names and those of the tests that set up its fixtures (a
+    checker of a drawing runs no program of ours, but reads what one made)."""
     data = json.loads(run(["ctest", "--test-dir", str(BUILD), "--show-only=json-v1"]).stdout)
-    out = {}
+    own, required, setup_by = {}, {}, {}
     for t in data.get("tests", []):
-        programs = [a for a in t.get("command", []) if a.startswith(str(BUILD)) and os.path.isfile(a)]
-        out[t["name"]] = programs
-    return out
+        own[t["name"]] = [a for a in t.get("command", []) if a.startswith(str(BUILD)) and os.path.isfile(a)]
+        props = {p["name"]: p["value"] for p in t.get("properties", [])}
+        required[t["name"]] = props.get("FIXTURES_REQUIRED", [])
+        for fixture in props.get("FIXTURES_SETUP", []):
+            setup_by.setdefault(fixture, []).append(t["name"])
+    return {name: sorted(set(programs + [p for f in required[name] for s in setup_by.get(f, []) for p in own[s]]))
+            for name, programs in own.items()}
 
 
 def stamps(all_tests):
@@ -223,37 +229,50 @@ def stamps(all_tests):
 
 
 def run_tests(names, timeouts, matrix):
-    """'killed', 'survived' or 'timed out' for the tests `names`. With
-    `matrix` every test runs (none stops the others) and the result names
-    what found the mutant: the failing tests and, for GoogleTest programs,
-    their failing cases ("program/Suite.Case")."""
-    verdict, killers = "survived", []
+    """'killed', 'survived' or 'timed out' for the tests `names`, run by one
+    ctest (a fixture's setup runs once for all that need it). With `matrix`
+    every test runs (none stops the others) and the result names what found
+    the mutant: the failing tests and, for GoogleTest programs, their
+    failing cases ("program/Suite.Case")."""
     out = WORK / "gtest"
-    for name in names:
-        shutil.rmtree(out, ignore_errors=True)
-        out.mkdir(parents=True)
-        r = subprocess.run(["ctest", "--test-dir", str(BUILD), "-R", "^" + re.escape(name) + "$",
-                            "--timeout", str(timeouts[name])], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                           text=True, env=dict(os.environ, GTEST_OUTPUT=f"json:{out}/"))
-        if "Timeout" in r.stdout:
-            verdict = "timed out" if verdict == "survived" else verdict
-            killers.append(name + " (timed out)")
-        elif r.returncode != 0:
-            verdict = "killed"
-            cases = []
-            for report in out.glob("*.json"):
-                try:
-                    data = json.loads(report.read_text())
-                except ValueError:
-                    continue
-                for suite in data.get("testsuites", []):
-                    for case in suite.get("testsuite", []):
-                        if case.get("failures"):
-                            cases.append(f"{report.stem}/{suite['name']}.{case['name']}")
-            killers.extend(cases or [name])
-        if verdict == "killed" and not matrix:
-            break
-    return verdict, killers
+    shutil.rmtree(out, ignore_errors=True)
+    out.mkdir(parents=True)
+    pattern = "^(" + "|".join(re.escape(n) for n in names) + ")$"
+    cmd = ["ctest", "--test-dir", str(BUILD), "-R", pattern, "--timeout", str(max(timeouts[n] for n in names))]
+    if not matrix:
+        cmd.append("--stop-on-failure")
+    r = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                       env=dict(os.environ, GTEST_OUTPUT=f"json:{out}/"))
+    failed, timed_out = [], []
+    for line in r.stdout.split("\n"):
+        m = re.match(r"^\s*\d+ - (\S+) \((.*)\)\s*$", line)
+        if not m or m.group(1) not in names:
+            continue
+        if m.group(2) == "Timeout":
+            timed_out.append(m.group(1))
+        elif m.group(2) != "Not Run":
+            failed.append(m.group(1))
+    cases = []
+    for report in out.glob("*.json"):
+        try:
+            data = json.loads(report.read_text())
+        except ValueError:
+            continue
+        for suite in data.get("testsuites", []):
+            for case in suite.get("testsuite", []):
+                if case.get("failures"):
+                    cases.append(f"{report.stem}/{suite['name']}.{case['name']}")
+    programs_with_cases = {c.split("/")[0] for c in cases}
+    killers = cases + [n for n in failed if not any(n.startswith(p) or p.startswith(n) for p in programs_with_cases)]
+    killers += [n + " (timed out)" for n in timed_out]
+    if failed:
+        return "killed", killers
+    if timed_out:
+        return "timed out", killers
+    if r.returncode != 0:
+        # ctest failed without naming a test of ours (a fixture's setup): a failure all the same.
+        return "killed", killers or ["ctest: " + r.stdout.strip().split("\n")[-1]]
+    return "survived", killers
 
 
 def baseline(all_tests):

@@ -95,8 +95,10 @@ bool checkState(DialogLines& d, const Answer& line, bool& flag) {
   return true;
 }
 
-// "Půdorysná výšková kóta": the value and "Opakování funkce". The value
-// starts as the dialog shows it with no history, the box cleared.
+// "Půdorysná výšková kóta": the value (typed, or an item of its history
+// chosen; Enter in it leaves the dialog open), the text position when one
+// is offered, and "Opakování funkce". The value starts as the dialog shows
+// it with no history, the box cleared.
 std::optional<vd::PlanViewChoice> planViewStandIn(const vstring&, int32_t insertPoint) {
   DialogLines d(IDD_HEIGHTDIM_PLAN);
   // The text position offered shows as chosen; one outside the list as the first.
@@ -105,8 +107,23 @@ std::optional<vd::PlanViewChoice> planViewStandIn(const vstring&, int32_t insert
   while (std::optional<Answer> line = d.next()) {
     if (DialogLines::passive(*line)) continue;
     const int id = line->dialog.id;
-    if (line->kind == Answer::Kind::Set && id == IDC_HDPLAN_VALUE) {
+    if ((line->kind == Answer::Kind::Set || line->kind == Answer::Kind::Choose) && id == IDC_HDPLAN_VALUE) {
       choice.heightText = line->dialog.text;
+    } else if (line->kind == Answer::Kind::Key && id == IDC_HDPLAN_VALUE) {
+      continue;
+    } else if (line->kind == Answer::Kind::Choose && id == IDC_HDPLAN_INSPT && offered) {
+      int found = -1;
+      for (int i = 0; i < IDS_INSPT_BOTTOM_RIGHT - IDS_INSPT_CENTER + 1; ++i) {
+        vstring text;
+        if (Host::instance().moduleText(IDS_INSPT_CENTER + i, text) &&
+            text == line->dialog.text)
+          found = i;
+      }
+      if (found < 0) {
+        d.fail(*line, "the text position combo has no item \"" + vd::utf16ToUtf8(line->dialog.text) + "\"");
+        return std::nullopt;
+      }
+      choice.insertPoint = found;
     } else if (line->kind == Answer::Kind::Check && id == IDC_HDPLAN_REPEAT) {
       if (!checkState(d, *line, choice.repeat)) return std::nullopt;
     } else if (line->kind == Answer::Kind::Press && (id == kOk || id == kCancel)) {

@@ -2,12 +2,17 @@
 // against the headless host, under the native build's sanitizers
 // (docs/native-sweep.md).
 //
-//   native_sweep --ids res/string_ids.h --strings res/strings.rc [--transcript] SCRIPT...
+//   native_sweep --ids res/string_ids.h --strings res/strings.rc
+//                [--programs DIR] [--userdata DIR] [--transcript | --run DIR] SCRIPT...
 //
-// --transcript runs each script once without faults and prints what the
-// host logged (the module's requests, the stand-ins' dialog lines), to see
-// what a script reaches; it sweeps nothing.
-
+// The scripts are the scenario scripts of vdhost: --programs names the
+// folder their `load` lines are written from (vdhost's own folder), and a
+// script with a line "# userdata: NAME" starts every run from a copy of
+// --userdata's folder NAME. --transcript runs each script once without
+// faults and prints what the host logged (the module's requests, the
+// stand-ins' dialog lines); --run runs each once without faults in DIR,
+// where its `save` lines write their drawings for the checkers. Neither
+// sweeps.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -23,19 +28,27 @@
 
 namespace {
 
-std::map<int, vd::vstring> g_strings;
-
-bool moduleString(int id, vd::vstring& out) {
-  auto it = g_strings.find(id);
-  if (it == g_strings.end()) return false;
-  out = it->second;
-  return true;
+// The user data folder NAME of a script's "# userdata: NAME" line; empty
+// when it has none.
+std::string userDataOf(const std::string& script) {
+  std::string text;
+  if (!hostsim::readTextFile(script, text)) return {};
+  static const std::string kLine = "# userdata: ";
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind(kLine, 0) == 0) return line.substr(kLine.size());
+    at = end + 1;
+  }
+  return {};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string ids, strings;
+  std::string ids, strings, programs, userDataRoot, runFolder;
   std::vector<std::string> scripts;
   bool transcript = false;
   for (int i = 1; i < argc; ++i) {
@@ -44,6 +57,12 @@ int main(int argc, char** argv) {
       ids = argv[++i];
     } else if (a == "--strings" && i + 1 < argc) {
       strings = argv[++i];
+    } else if (a == "--programs" && i + 1 < argc) {
+      programs = argv[++i];
+    } else if (a == "--userdata" && i + 1 < argc) {
+      userDataRoot = argv[++i];
+    } else if (a == "--run" && i + 1 < argc) {
+      runFolder = argv[++i];
     } else if (a == "--transcript") {
       transcript = true;
     } else if (!a.empty() && a[0] != '-') {
@@ -53,12 +72,26 @@ int main(int argc, char** argv) {
       break;
     }
   }
-  if (ids.empty() || strings.empty() || scripts.empty()) {
-    std::fprintf(stderr, "usage: native_sweep --ids STRING_IDS_H --strings STRINGS_RC [--transcript] SCRIPT...\n");
+  if (ids.empty() || strings.empty() || scripts.empty() || (transcript && !runFolder.empty())) {
+    std::fprintf(stderr,
+                 "usage: native_sweep --ids STRING_IDS_H --strings STRINGS_RC [--programs DIR] [--userdata DIR] "
+                 "[--transcript | --run DIR] SCRIPT...\n");
     return 2;
   }
+  // Each script's user data folder, read once: the setup copies it in before every run.
+  std::map<std::string, std::filesystem::path> userDataOfScript;
+  for (const std::string& script : scripts) {
+    const std::string name = userDataOf(script);
+    if (name.empty()) continue;
+    if (userDataRoot.empty()) {
+      std::fprintf(stderr, "native_sweep: %s names the user data %s, and no --userdata folder is given\n",
+                   script.c_str(), name.c_str());
+      return 2;
+    }
+    userDataOfScript[std::filesystem::absolute(script).string()] = std::filesystem::path(userDataRoot) / name;
+  }
   std::string error;
-  if (!nsweep::readModuleStrings(ids, strings, g_strings, error)) {
+  if (!nsweep::loadModuleStrings(ids, strings, error)) {
     std::fprintf(stderr, "native_sweep: %s\n", error.c_str());
     return 2;
   }
@@ -71,13 +104,25 @@ int main(int argc, char** argv) {
 
   const auto begun = std::chrono::steady_clock::now();
   nsweep::CommandTableModule module;
+  std::string current;  // the script being run, for the setup
   const nsweep::HostSetup setup = [&](hostsim::Host& host, std::string& setupError) {
-    host.stringSource = &moduleString;
+    host.stringSource = &nsweep::moduleString;
     host.userDataPath = vd::utf8ToUtf16(userData.path().string());
-    return userData.empty(setupError);
+    host.loadFolder = programs;
+    if (!userData.empty(setupError)) return false;
+    auto seed = userDataOfScript.find(current);
+    if (seed == userDataOfScript.end()) return true;
+    std::error_code ec;
+    std::filesystem::copy(seed->second, userData.path(), std::filesystem::copy_options::recursive, ec);
+    if (ec) setupError = "cannot copy the user data " + seed->second.string() + ": " + ec.message();
+    return !ec;
   };
-  if (transcript) return nsweep::printTranscripts(scripts, module, setup, stdout);
-  const nsweep::SweepTotals totals = nsweep::sweepScripts(scripts, module, setup, stdout);
+  const nsweep::ScriptStarting starting = [&](const std::string& script) {
+    current = std::filesystem::absolute(script).string();
+  };
+  if (transcript) return nsweep::printTranscripts(scripts, module, setup, stdout, starting);
+  if (!runFolder.empty()) return nsweep::runScripts(scripts, module, setup, runFolder, stdout, starting);
+  const nsweep::SweepTotals totals = nsweep::sweepScripts(scripts, module, setup, stdout, starting);
   for (int i = 0; i < vd::kCommandCount; ++i) {
     if (!totals.commands.count(vd::kCommands[i].name))
       std::printf("fault sweep: no script runs %s\n", vd::kCommands[i].name);

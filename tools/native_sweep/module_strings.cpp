@@ -101,4 +101,23 @@ bool readModuleStrings(const std::string& idsHeader, const std::string& stringTa
   return parseModuleStrings(ids, table, out, error, idsHeader, stringTable);
 }
 
+namespace {
+std::map<int, vd::vstring>& processStrings() {
+  static std::map<int, vd::vstring> strings;
+  return strings;
+}
+}  // namespace
+
+bool loadModuleStrings(const std::string& idsHeader, const std::string& stringTable, std::string& error) {
+  processStrings().clear();
+  return readModuleStrings(idsHeader, stringTable, processStrings(), error);
+}
+
+bool moduleString(int id, vd::vstring& out) {
+  auto it = processStrings().find(id);
+  if (it == processStrings().end()) return false;
+  out = it->second;
+  return true;
+}
+
 }  // namespace nsweep

@@ -15,6 +15,11 @@ namespace nsweep {
 bool readModuleStrings(const std::string& idsHeader, const std::string& stringTable,
                        std::map<int, vd::vstring>& out, std::string& error);
 
+// The string table of this process: read once by loadModuleStrings, then
+// served by moduleString, which a host takes as its string source.
+bool loadModuleStrings(const std::string& idsHeader, const std::string& stringTable, std::string& error);
+bool moduleString(int id, vd::vstring& out);
+
 // Parses the two files' texts; `idsName` and `tableName` name them in errors.
 bool parseModuleStrings(const std::string& ids, const std::string& table, std::map<int, vd::vstring>& out,
                         std::string& error, const std::string& idsName = "ids", const std::string& tableName = "table");

@@ -88,22 +88,44 @@ bool prepareRun(hostsim::Host& host, const HostSetup& setup, std::string& error)
   return setup(host, error);
 }
 
+// Whether the host writes the files of `save` lines, for as long as this lives.
+class WritesFiles {
+ public:
+  WritesFiles(hostsim::Host& host, bool on) : host_(host), was_(host.writesFiles) { host.writesFiles = on; }
+  ~WritesFiles() { host_.writesFiles = was_; }
+  WritesFiles(const WritesFiles&) = delete;
+  WritesFiles& operator=(const WritesFiles&) = delete;
+
+ private:
+  hostsim::Host& host_;
+  bool was_;
+};
+
+// One run of the script without faults from a fresh host, with `folder`
+// the current folder (the script's own when empty); false with the reason.
+bool runOnce(hostsim::Host& host, hostsim::ModuleFace& module, const HostSetup& setup, const std::string& path,
+             const std::filesystem::path& folder, std::string& error) {
+  if (!prepareRun(host, setup, error)) return false;
+  const std::filesystem::path absolute = std::filesystem::absolute(path);
+  InFolder in(folder.empty() ? absolute.parent_path() : folder);
+  hostsim::ScriptRunner runner(host, module);
+  const bool ok = runner.runFile(absolute.string());
+  error = host.error();
+  return ok;
+}
+
 }  // namespace
 
 int printTranscripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module, const HostSetup& setup,
-                     std::FILE* out) {
+                     std::FILE* out, const ScriptStarting& starting) {
   hostsim::Host& host = hostsim::Host::instance();
+  // A look at what a script reaches writes nothing beside it (`--run` does).
+  const WritesFiles writes(host, false);
   int status = 0;
   for (const std::string& path : scripts) {
+    if (starting) starting(path);
     std::string error;
-    bool ok = prepareRun(host, setup, error);
-    if (ok) {
-      const std::filesystem::path absolute = std::filesystem::absolute(path);
-      InFolder folder(absolute.parent_path());
-      hostsim::ScriptRunner runner(host, module);
-      ok = runner.runFile(absolute.string());
-      error = host.error();
-    }
+    const bool ok = runOnce(host, module, setup, path, {}, error);
     std::fprintf(out, "== %s\n", path.c_str());
     for (const std::string& line : host.transcript()) std::fprintf(out, "%s\n", line.c_str());
     if (!ok) {
@@ -115,11 +137,31 @@ int printTranscripts(const std::vector<std::string>& scripts, hostsim::ModuleFac
   return status;
 }
 
+int runScripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module, const HostSetup& setup,
+               const std::string& folder, std::FILE* out, const ScriptStarting& starting) {
+  hostsim::Host& host = hostsim::Host::instance();
+  const WritesFiles writes(host, true);
+  int status = 0;
+  for (const std::string& path : scripts) {
+    if (starting) starting(path);
+    std::string error;
+    if (runOnce(host, module, setup, path, folder, error)) {
+      std::fprintf(out, "%s: ran\n", path.c_str());
+    } else {
+      std::fprintf(out, "%s: %s\n", path.c_str(), error.c_str());
+      status = 1;
+    }
+    vd::unbindHost();
+  }
+  return status;
+}
+
 SweepTotals sweepScripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module,
-                         const HostSetup& setup, std::FILE* out) {
+                         const HostSetup& setup, std::FILE* out, const ScriptStarting& starting) {
   SweepTotals totals;
   hostsim::Host& host = hostsim::Host::instance();
   for (const std::string& path : scripts) {
+    if (starting) starting(path);
     using Clock = std::chrono::steady_clock;
     const Clock::time_point begun = Clock::now();
     std::string script;
