@@ -17,6 +17,7 @@
 //   dimensions that follow each other gives their total length;
 // - the drawing saved as DXF reads back, every block a reference names
 //   exists, and written again it is the same text.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -312,14 +313,16 @@ std::string lookOf(const hostsim::Drawing& d, const hostsim::Entity& e) {
   return out;
 }
 
-// The section-view marks of the drawing by identifier.
-std::map<vstring, Mark> marksOf(const hostsim::Drawing& d) {
+// The section-view marks of the drawing by identifier: several for a base
+// copied with its identifier.
+using Marks = std::map<vstring, std::vector<Mark>>;
+Marks marksOf(const hostsim::Drawing& d) {
   std::map<vstring, vd::HNoteBase> bases;
   if (const hostsim::NamedDictionary* dict = d.findDictionary(vd::kHNoteDictionary)) {
     for (const hostsim::DictionaryEntry& entry : dict->entries)
       if (std::optional<vd::HNoteBase> b = vd::readHNoteBaseEntry(entry.chain.view(), entry.key)) bases[entry.key] = *b;
   }
-  std::map<vstring, Mark> out;
+  Marks out;
   for (const hostsim::Entity* e : d.entities()) {
     vd::HNoteRef ref;
     if (!e->view().isType(u"INSERT") || !vd::readHNoteRef(e->view(), &ref, false)) continue;
@@ -350,7 +353,7 @@ std::map<vstring, Mark> marksOf(const hostsim::Drawing& d) {
                 ", rotation " + vdtest::pictureNumber(ref.rotation) + " in a UCS of " + vdtest::pictureNumber(g_ucsRotation);
     }
     m.current = std::fabs(ref.rotation - g_ucsRotation) <= 1e-9;
-    out[ref.id] = m;
+    out[ref.id].push_back(m);
   }
   return out;
 }
@@ -401,17 +404,33 @@ class Checker : public hostsim::RunObserver {
     lastFaulted_ = faulted;
     if (faulted) return;
     const hostsim::Drawing& d = host_.drawing();
-    const std::map<vstring, Mark> after = marksOf(d);
+    const Marks after = marksOf(d);
     const bool update = commandIs(command_, "HeightDimUpdate");
-    for (const auto& [id, m] : after) {
+    for (const auto& [id, marks] : after) {
+      for (const Mark& m : marks)
+        if (update && m.reached && !m.right)
+          fail("HeightDimUpdate left the mark " + vd::utf16ToUtf8(m.handle) + " stale: " + m.shown);
       auto was = before_.find(id);
-      if (update && m.reached && !m.right) fail("HeightDimUpdate left the mark " + vd::utf16ToUtf8(m.handle) + " stale: " + m.shown);
       if (was == before_.end()) continue;
-      // A mark placed in another UCS is not up to date, and HeightDimSetBase leaves it.
-      if (was->second.right && was->second.current && m.reached && !m.right)
-        fail("the mark " + vd::utf16ToUtf8(m.handle) + " showed its base's value and no longer does: " + m.shown);
-      if (!g_lookAsked && was->second.look != m.look)
-        fail("the mark " + vd::utf16ToUtf8(m.handle) + " changed its look:\n  was " + was->second.look + "\n  now " + m.look);
+      // The marks of an identifier that were up to date stay right (a mark
+      // placed in another UCS is not up to date, and HeightDimSetBase leaves it).
+      size_t mayBeWrong = 0;
+      for (const Mark& m : was->second) mayBeWrong += !(m.right && m.current);
+      std::vector<const Mark*> wrong;
+      for (const Mark& m : marks)
+        if (m.reached && !m.right) wrong.push_back(&m);
+      if (wrong.size() > mayBeWrong)
+        fail("the mark " + vd::utf16ToUtf8(wrong.front()->handle) + " showed its base's value and no longer does: " +
+             wrong.front()->shown);
+      // Each keeps its look: the looks of the identifier's marks, as many as before.
+      std::vector<std::string> looksBefore, looksAfter;
+      for (const Mark& m : was->second) looksBefore.push_back(m.look);
+      for (const Mark& m : marks) looksAfter.push_back(m.look);
+      std::sort(looksBefore.begin(), looksBefore.end());
+      std::sort(looksAfter.begin(), looksAfter.end());
+      if (!g_lookAsked && looksBefore.size() == looksAfter.size() && looksBefore != looksAfter)
+        fail("a mark " + vd::utf16ToUtf8(id) + " changed its look:\n  was " + looksBefore.front() + "\n  now " +
+             looksAfter.front());
     }
     if (commandIs(command_, "DimDivide") || commandIs(command_, "DimConnect")) lengthsKept();
   }
@@ -424,10 +443,12 @@ class Checker : public hostsim::RunObserver {
     for (size_t i = transcriptAt_; i < host_.transcript().size(); ++i)
       std::fprintf(stderr, "| %s\n", host_.transcript()[i].c_str());
     // The marks before and after, by identifier.
-    auto list = [](const char* when, const std::map<vstring, Mark>& marks) {
-      for (const auto& [id, m] : marks)
-        std::fprintf(stderr, "%s: %s %s base %s: %s\n", when, vd::utf16ToUtf8(m.handle).c_str(),
-                     vd::utf16ToUtf8(id).c_str(), vd::utf16ToUtf8(m.baseId).c_str(), m.shown.c_str());
+    auto list = [](const char* when, const Marks& marks) {
+      for (const auto& [id, all] : marks)
+        for (const Mark& m : all)
+          std::fprintf(stderr, "%s: %s %s base %s: %s\n  %s\n", when, vd::utf16ToUtf8(m.handle).c_str(),
+                       vd::utf16ToUtf8(id).c_str(), vd::utf16ToUtf8(m.baseId).c_str(), m.shown.c_str(),
+                       m.look.c_str());
     };
     list("before", before_);
     list("after", marksOf(host_.drawing()));
@@ -477,7 +498,7 @@ class Checker : public hostsim::RunObserver {
   hostsim::LossJudge judge_;
   std::string command_;
   size_t callsAt_ = 0, journalAt_ = 0, transcriptAt_ = 0;
-  std::map<vstring, Mark> before_;
+  Marks before_;
   bool lastFaulted_ = false;
 };
 

@@ -150,37 +150,6 @@ TEST_F(BasesTest, MarksJoinTheirBasesWithUpToDateFlags) {
   EXPECT_EQ(bases.find(u"a"), nullptr) << "identifiers compare exactly";
 }
 
-TEST_F(BasesTest, AMarkThatIsItsOwnBaseIsStored) {
-  entries({{u"Current", hnotetest::currentEntry(u"X")}});
-  Mark two = mark(u"X", u"", 5, 6, u"+2,500", 0.25);
-  two.baseKind = 1;
-  two.text2 = u"±3.000";
-  ASSERT_TRUE(hnotetest::writeMarks({two, mark(u"D", u"X", 5, 106, u"+2.600")}));
-  host().units = 100;  // levels are held in drawing units
-
-  HNoteDataSet settings;
-  HNoteBases bases;
-  HNoteLoadReport report;
-  ASSERT_TRUE(bases.load(settings, &report));
-  EXPECT_EQ(report.basesFromMarks, 1);
-  EXPECT_EQ(entryGroups(u"X"), (Groups{"0 XRECORD", "100 AcDbXrecord", "280 1", "91 1", "71 0", "71 1", "10 5,6,0",
-                                        "41 0.25", "41 250", "41 300"}));
-  const HNoteBase* x = bases.find(u"X");
-  ASSERT_NE(x, nullptr);
-  EXPECT_EQ(x->baseKind, 1);
-  EXPECT_DOUBLE_EQ(x->level1, 250);
-  EXPECT_DOUBLE_EQ(x->level2, 300);
-  ASSERT_EQ(x->dimensions.size(), 2u);
-  EXPECT_EQ(x->dimensions[1].ref.id, u"D");
-
-  // Read again, the entry is there: nothing is stored a second time.
-  host().drawing().clearJournal();
-  ASSERT_TRUE(bases.load(settings, &report));
-  EXPECT_EQ(report.basesFromMarks, 0);
-  EXPECT_EQ(journalCount(hostsim::JournalEntry::Kind::DictionaryWritten), 0u);
-  EXPECT_EQ(ids(bases), std::vector<std::string>{"X"});
-}
-
 TEST_F(BasesTest, EntriesWithItemsOutOfOrderAreSkipped) {
   auto entry = [](std::initializer_list<int> codes) {
     ChainBuilder b;
@@ -208,76 +177,6 @@ TEST_F(BasesTest, EntriesWithItemsOutOfOrderAreSkipped) {
   EXPECT_EQ(bases.find(u"LEAD")->point, (HNotePoint{1, 2}));
   // Skipped entries are not the module's to remove.
   EXPECT_EQ(entryKeys(), (std::vector<std::string>{"SWAPPED", "SHORT", "NO91", "LEAD", "Current"}));
-}
-
-TEST_F(BasesTest, PurgeRemovesUnusedBasesAndMovesCurrent) {
-  struct Case {
-    const char* what;
-    std::vector<Mark> marks;
-    std::vector<std::string> keysAfter;
-    const char16_t* current;
-    int purged;
-  } cases[] = {
-      {"the current base is unused: the first base in use becomes current",
-       {mark(u"DB", u"B", 0, 0, u"±0.000"), mark(u"C2", u"C", 0, 0, u"±0.000")},
-       {"B", "C", "Current"}, u"B", 1},
-      {"a base used only by its own mark stays",
-       {mark(u"A", u"", 0, 0, u"±0.000")},
-       {"A", "Current"}, u"A", 2},
-      {"no base in use: Current goes too",
-       {mark(u"DX", u"GONE", 0, 0, u"±0.000")},
-       {}, u"", 3},
-      // Without a selection the host may have failed: nothing is taken for unused.
-      {"no marks at all: nothing purged", {}, {"A", "B", "C", "Current"}, u"A", 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    SetUp();
-    threeBases();
-    ASSERT_TRUE(hnotetest::writeMarks(c.marks));
-    HNoteDataSet settings;
-    HNoteBases bases;
-    HNoteLoadReport report;
-    EXPECT_EQ(bases.load(settings, &report), !c.marks.empty()) << "false when no mark could be walked";
-    EXPECT_EQ(report.purged, c.purged);
-    EXPECT_EQ(entryKeys(), c.keysAfter);
-    EXPECT_EQ(bases.currentId(), c.current);
-    EXPECT_EQ(report.currentMoved, vstring(c.current) != u"A");
-    if (*c.current) {
-      EXPECT_EQ(entryGroups(u"Current").back(), "301 " + utf16ToUtf8(c.current));
-    }
-    std::vector<std::string> listed;
-    for (const std::string& k : c.keysAfter) {
-      if (k != "Current") listed.push_back(k);
-    }
-    EXPECT_EQ(ids(bases), listed);
-  }
-}
-
-TEST_F(BasesTest, AWalkCutShortPurgesNothingItDidNotSee) {
-  // Each mark is five chains in the walk (reference, three attributes,
-  // SEQEND); a walk of two marks ends with the 11th EntnextW call.
-  struct Case {
-    const char* what;
-    int failingCall;  // the EntnextW call that fails, counted from the load
-  } cases[] = {
-      {"the first walk ends after DA: B looks unused until the second walk sees DB", 6},
-      {"the second walk ends after DA: C is unused in both", 11 + 6},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    SetUp();
-    threeBases();
-    ASSERT_TRUE(hnotetest::writeMarks({mark(u"DA", u"A", 0, 0, u"±0.000"), mark(u"DB", u"B", 0, 0, u"±0.000")}));
-    host().calls.failFromNow(HostOp::EntnextW, c.failingCall);
-    HNoteDataSet settings;
-    HNoteBases bases;
-    HNoteLoadReport report;
-    ASSERT_TRUE(bases.load(settings, &report));
-    EXPECT_EQ(host().calls.count(HostOp::EntnextW), 6 + 11) << "one walk cut short, one whole";
-    EXPECT_EQ(report.purged, 1);
-    EXPECT_EQ(entryKeys(), (std::vector<std::string>{"A", "B", "Current"}));
-  }
 }
 
 TEST_F(BasesTest, StoreAndSetCurrent) {

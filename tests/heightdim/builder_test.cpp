@@ -151,50 +151,6 @@ std::pair<double, double> point(const Groups& g, int code) {
   return {std::stod(v.substr(0, c)), std::stod(v.substr(c + 1))};
 }
 
-TEST_F(Builder, ChainsOfACsnMarkCodeByCode) {
-  HNoteData r = csn(3);
-  ASSERT_TRUE(build(r));
-  const std::string block = "VD2D_HEIGHTDIM_" + std::string(kId);
-  EXPECT_EQ(utf16ToUtf8(r.blockName), block);
-
-  std::vector<Groups> members = blockEntities(r.blockName);
-  ASSERT_EQ(members.size(), 4u);  // outline and three attribute definitions
-  EXPECT_EQ(value(members[0], 0), "LWPOLYLINE");
-  EXPECT_EQ(values(members[0], 10), (std::vector<std::string>{pt(0, 0), pt(-2, 2), pt(2, 2), pt(0, 0), pt(0, 2),
-                                                               pt(0, 8), pt(12, 8)}));
-  EXPECT_EQ(value(members[0], 8), "KOTY");
-  EXPECT_EQ(value(members[0], 62), "5");
-
-  const std::string definition = "100 AcDbAttributeDefinition";
-  EXPECT_EQ(members[1], textEntity("ATTDEF", "TEXTY", "3", pt(1, 8.5), "+1.250", "0",
-                                   {definition, "3 Výška", "2 VÝŠKA", "70 0", "74 1"}));
-  EXPECT_EQ(members[2], textEntity("ATTDEF", "TEXTY", "3", pt(1, 7.5), "A", "0",
-                                   {definition, "3 Označení", "2 OZNAČENÍ", "70 8", "74 3"}));
-  // The rounding mark's definition: on the layer of host key 1, six characters after the value.
-  EXPECT_EQ(members[3], textEntity("ATTDEF", "ZAOKR", "3", pt(1 + 6 * 0.8 * 2.5, 8.5), "", "0",
-                                   {definition, "3 Zaokrouhlení", "2 ZAOKROUHLENÍ", "70 8", "74 1"}));
-
-  std::vector<Groups> top = topLevel();
-  ASSERT_EQ(top.size(), 5u);  // INSERT, three ATTRIBs, SEQEND
-  Groups insert = {
-      "0 INSERT", "100 AcDbEntity", "8 KOTY", "6 BYLAYER", "62 5", "370 -1", "48 1",
-      "100 AcDbBlockReference", "66 1", "2 " + block, "10 " + pt(100, 200), "41 1", "42 1", "43 1", "50 0",
-      "-3", "1001 VDHNOTEDATA", "1070 0", "1040 0.001", "1070 1", "1070 1", "1070 0", "1040 0",
-      "1001 VD_ASSOCDESC1", "1000 " + std::string(kId),
-      "1001 VDHEIGHTDIM", "1000 BASE", "1070 0"};
-  const Groups look = styleGroup(".", 8, 12, 3, 4, 2, 1, 0.5, false, 5, 0, 0, 0, "", -1, 0, false);
-  insert.insert(insert.end(), look.begin(), look.end());
-  EXPECT_EQ(top[0], insert);
-  EXPECT_EQ(top[1], textEntity("ATTRIB", "TEXTY", "3", pt(101, 208.5), "+1.250", "0",
-                               {"100 AcDbAttribute", "2 VÝŠKA", "70 0", "73 0", "74 1", "280 0"}));
-  EXPECT_EQ(value(top[2], 1), "A");
-  EXPECT_EQ(value(top[2], 2), "OZNAČENÍ");
-  EXPECT_EQ(value(top[2], 10), pt(101, 207.5));
-  EXPECT_EQ(value(top[3], 1), "");  // not rounded: no mark
-  EXPECT_EQ(value(top[3], 8), "ZAOKR");
-  EXPECT_EQ(top[4], (Groups{"0 SEQEND", "100 AcDbEntity", "8 KOTY", "6 BYLAYER", "62 256", "370 -1", "48 1"}));
-}
-
 TEST_F(Builder, ChainsOfAPlanViewMarkCodeByCode) {
   HNoteData r;
   hnoteDefaults(r, 3);
@@ -324,120 +280,6 @@ TEST_F(Builder, PlanViewFrameFitsTheMeasuredText) {
   }
 }
 
-TEST_F(Builder, AttributeTagsFollowTheBaseKind) {
-  struct Case {
-    int baseKind;
-    std::vector<std::string> tags, prompts;
-  } cases[] = {
-      {0, {"VÝŠKA", "OZNAČENÍ", "ZAOKROUHLENÍ"}, {"Výška", "Označení", "Zaokrouhlení"}},
-      {1, {"VÝŠKA", "VÝŠKA2", "ZAOKROUHLENÍ"}, {"Výška", "Výška2", "Zaokrouhlení"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.baseKind);
-    drawing().clear();
-    HNoteData r = csn();
-    r.baseKind = c.baseKind;
-    ASSERT_TRUE(build(r));
-    std::vector<Groups> members = blockEntities(r.blockName);
-    ASSERT_EQ(members.size(), 4u);
-    std::vector<Groups> top = topLevel();
-    for (int i = 0; i < 3; ++i) {
-      EXPECT_EQ(value(members[1 + i], 2), c.tags[i]);
-      EXPECT_EQ(value(members[1 + i], 3), c.prompts[i]);
-      EXPECT_EQ(value(top[1 + i], 2), c.tags[i]);
-    }
-  }
-  EXPECT_EQ(utf16ToUtf8(hnoteAttributeTag(u"výška nad mořem")), "VÝŠKA_NAD_MOŘEM");
-}
-
-TEST_F(Builder, ElementTaggedVariantCarriesTheLongGroupAndMemberTags) {
-  HNoteData r = csn(4);
-  r.arrowIndex = 4;
-  r.lhorzLen = -12;
-  r.delim = u",";
-  ASSERT_TRUE(build(r, false, true, GcGePoint2d(7, 9)));
-  const Groups tag = {"1001 VD_LT_ELEM6", "1000 100", "1011 " + pt(7, 9)};
-  auto xdata = [](const Groups& g) {
-    Groups out;
-    bool in = false;
-    for (const std::string& s : g) {
-      if (s == "-3") in = true;
-      else if (in) out.push_back(s);
-    }
-    return out;
-  };
-  std::vector<Groups> top = topLevel();
-  ASSERT_EQ(top.size(), 5u);
-  Groups want = {"1001 VDHNOTEDATA", "1070 0", "1040 0.001", "1070 1", "1070 1", "1070 0", "1040 8", "1040 12",
-                 "1070 4", "1040 4", "1040 2", "1000 ,", "1040 1", "1001 VD_ASSOCDESC1", "1000 " + std::string(kId)};
-  const Groups look = styleGroup(",", 8, -12, 4, 4, 2, 1, 0.5, false, 5, 0, 0, 0, "", -1, 0, false);
-  want.insert(want.end(), look.begin(), look.end());
-  want.insert(want.end(), tag.begin(), tag.end());
-  EXPECT_EQ(xdata(top[0]), want);
-  for (int i = 1; i < 5; ++i) EXPECT_EQ(xdata(top[i]), tag) << "entity " << i;
-  // The texts keep default properties.
-  EXPECT_EQ(value(top[1], 62), "256");
-  std::vector<Groups> members = blockEntities(r.blockName);
-  ASSERT_EQ(members.size(), 5u);  // outline, fill, three definitions
-  EXPECT_EQ(value(members[1], 0), "HATCH");
-  for (const Groups& m : members) EXPECT_EQ(xdata(m), tag) << value(m, 0);
-  // Right-aligned texts for a negative horizontal length.
-  EXPECT_EQ(value(top[1], 72), "2");
-  EXPECT_EQ(value(top[1], 10), pt(99, 208.5));
-}
-
-TEST_F(Builder, BackgroundMaskOfTheAttributes) {
-  struct Case {
-    bool mask, drawingColour;
-    int colour;
-    std::vector<std::string> groups;  // after group 280 of every attribute
-  } cases[] = {
-      {false, true, 4, {}},
-      {true, true, 4, {"90 3", "63 251", "45 1"}},
-      {true, false, 4, {"90 1", "63 4", "45 1"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.mask << c.drawingColour);
-    drawing().clear();
-    HNoteData r = csn();
-    r.backgroundMask = c.mask;
-    r.backgroundMaskDwg = c.drawingColour;
-    r.backgroundMaskColor = c.colour;
-    ASSERT_TRUE(build(r));
-    std::vector<Groups> top = topLevel();
-    for (int i = 1; i <= 3; ++i) {
-      const Groups& g = top[i];
-      auto at = std::find(g.begin(), g.end(), "280 0");
-      ASSERT_NE(at, g.end());
-      EXPECT_EQ(Groups(at + 1, g.end()), c.groups) << "attribute " << i;
-    }
-  }
-}
-
-TEST_F(Builder, AttributeChainCarriesItsElementTagBeforeTheCopiedData) {
-  ChainBuilder x;
-  x.text(1001, u"VD_LT_ELEM6").text(1000, u"100");
-  OwnedChain xdata = x.build();
-  EntityProps props;
-  props.layer = u"T";
-  props.extendedData = xdata.get();
-  HNoteTextChain t;
-  t.text = u"+1.000";
-  t.tag = u"VÝŠKA";
-  t.style = u"STANDARD";
-  t.elementTag = u"DEV1";
-  OwnedChain chain = hnoteAttribChain(props, t);
-  Groups g = groupsOf(chain);
-  auto at = std::find(g.begin(), g.end(), "280 0");
-  ASSERT_NE(at, g.end());
-  EXPECT_EQ(Groups(at + 1, g.end()),
-            (Groups{"-3", "1001 VD_TAG_DEV", "1000 DEV1", "1001 VD_LT_ELEM6", "1000 100"}));
-  t.elementTag.clear();
-  g = groupsOf(hnoteAttribChain(props, t));
-  at = std::find(g.begin(), g.end(), "280 0");
-  EXPECT_EQ(Groups(at + 1, g.end()), (Groups{"-3", "1001 VD_LT_ELEM6", "1000 100"}));
-}
-
 // The groups after the rotation of a reference: each given one in its place
 // (70, 71, 44, 45, 210), then the 210 of the chain it replaces.
 TEST_F(Builder, ReferenceWritesTheGivenArrayAndNormalGroupsInOrder) {
@@ -468,85 +310,6 @@ TEST_F(Builder, ReferenceWritesTheGivenArrayAndNormalGroupsInOrder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(tail(c.extras, c.withPrev ? ChainView(prev.get()) : ChainView()), c.expected);
-  }
-}
-
-TEST_F(Builder, UnderlineAlongTheUserAxisOrAcrossASteepMark) {
-  struct Case {
-    double angle;
-    bool fromLength;
-    HNotePoint leaderStart, leaderEnd;
-    HNotePoint a, b;  // expected ends; equal: no line
-  } cases[] = {
-      // Level mark: the underline runs along X, 5 mm each way... 2.5 each side of the point.
-      {0, true, {}, {}, {102.5, 200}, {97.5, 200}},
-      // A steep mark (class 1): across, along Y.
-      {kPi / 2, true, {}, {}, {100, 202.5}, {100, 197.5}},
-      // The leader ends given by the editor are put onto the line through the point.
-      {0, false, {90, 210}, {130, 190}, {90, 200}, {130, 200}},
-      {kPi / 2, false, {90, 210}, {130, 190}, {100, 210}, {100, 190}},
-      // Both ends on one point of the line: nothing is drawn.
-      {0, false, {110, 150}, {110, 250}, {110, 200}, {110, 200}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "angle " << c.angle << (c.fromLength ? " from the length" : " from the ends"));
-    drawing().clear();
-    HNoteData r = csn();
-    r.underlineDraw = true;
-    r.underlineLength = 5;
-    r.angle = c.angle;
-    r.leaderStart = c.leaderStart;
-    r.leaderEnd = c.leaderEnd;
-    ASSERT_TRUE(build(r, c.fromLength));
-    EXPECT_NEAR(r.leaderStart.x, c.a.x, 1e-9);
-    EXPECT_NEAR(r.leaderStart.y, c.a.y, 1e-9);
-    EXPECT_NEAR(r.leaderEnd.x, c.b.x, 1e-9);
-    EXPECT_NEAR(r.leaderEnd.y, c.b.y, 1e-9);
-    std::vector<Groups> top = topLevel();
-    const bool drawn = !(c.a == c.b);
-    ASSERT_EQ(top.size(), drawn ? 6u : 5u);
-    if (!drawn) continue;
-    const Groups& line = top[5];
-    EXPECT_EQ(value(line, 0), "LINE");
-    EXPECT_EQ(value(line, 8), "KOTY");
-    EXPECT_EQ(value(line, 62), "5");
-    auto [x0, y0] = point(line, 10);
-    auto [x1, y1] = point(line, 11);
-    EXPECT_NEAR(x0, c.a.x, 1e-9);
-    EXPECT_NEAR(y0, c.a.y, 1e-9);
-    EXPECT_NEAR(x1, c.b.x, 1e-9);
-    EXPECT_NEAR(y1, c.b.y, 1e-9);
-    EXPECT_EQ(values(line, 1001), (std::vector<std::string>{"VD_ASSOCDESC1"}));
-    EXPECT_EQ(value(line, 1000), kId);
-  }
-}
-
-TEST_F(Builder, RefusedWritesAndUnknownTypesReportFailure) {
-  HNoteData bad = csn();
-  bad.type = 7;
-  ASSERT_EQ(hostCallOr<&HostApi::Header_bin>(0), kRtNorm);
-  EXPECT_FALSE(buildHNote(bad, nullptr, false, false, GcGePoint2d()));
-  bad = csn(6);
-  bad.id.clear();
-  EXPECT_FALSE(buildHNote(bad, nullptr, false, false, GcGePoint2d()));
-  EXPECT_TRUE(bad.id.empty()) << "a mark that is not built gets no identifier";
-  EXPECT_EQ(host().calls.count(HostOp::BlkmakeHead_binW), 0);
-
-  struct Case {
-    HostOp op;
-    int nth;
-  } cases[] = {{HostOp::BlkmakeHead_binW, 1}, {HostOp::BlkmakeEnt_binW, 3}, {HostOp::BlkmakeEnd_binW, 1},
-               {HostOp::Entmake_binW, 1}, {HostOp::Entmake_binW, 3}, {HostOp::Entmake_binW, 5}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << hostOperationName(c.op) << " #" << c.nth);
-    drawing().clear();
-    host().calls.reset();
-    host().calls.failFromNow(c.op, c.nth);
-    HNoteData r = csn();
-    ASSERT_EQ(hostCallOr<&HostApi::Header_bin>(0), kRtNorm);
-    EXPECT_FALSE(buildHNote(r, nullptr, false, false, GcGePoint2d()));
-    EXPECT_EQ(host().calls.count(HostOp::Entmake_binW), c.op == HostOp::Entmake_binW ? c.nth : 0)
-        << "the build stops at the refused call";
   }
 }
 
@@ -730,39 +493,6 @@ class PlanViewArrow : public Builder {
   }
 };
 
-TEST_F(PlanViewArrow, PreviewDrawsTheNamedArrowheadAtTheLeadersEnd) {
-  const double h = 1.0 / 6;
-  const double angle = 0.4;
-  auto at = [&](double x, double y) { return placed(angle, x, y); };
-  struct Case {
-    const char16_t* name;
-    std::vector<RecordingPreview::Curve> want;
-  } cases[] = {
-      // A filled disc of radius 0.25 from its rightmost point, and the leader's end up to it.
-      {u"_DOT", {{{at(0.25, 0), at(0.25, 0)}, true, 256}, {{at(-1, 0), at(-0.25, 0)}, false, 256}}},
-      // The closed filled arrow: tip, upper and lower barb, back to the tip.
-      {u".", {{{at(0, 0), at(-1, h), at(-1, -h), at(0, 0)}, true, 256}}},
-      {u"_closed", {{{at(0, 0), at(-1, h), at(-1, -h), at(0, 0)}, false, 256}, {{at(-1, 0), at(0, 0)}, false, 256}}},
-      // A name the host does not know draws the closed filled arrow; none draws nothing.
-      {u"_NOSUCH", {{{at(0, 0), at(-1, h), at(-1, -h), at(0, 0)}, true, 256}}},
-      {u"", {{{at(0, 0), at(-1, h), at(-1, -h), at(0, 0)}, true, 256}}},
-      {u"_NONE", {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(utf16ToUtf8(c.name));
-    RecordingPreview got = preview(planView(c.name, angle));
-    ASSERT_EQ(got.lines.size(), 1u);
-    EXPECT_NEAR(got.lines[0].points[1].x, 100, 1e-9);
-    EXPECT_NEAR(got.lines[0].points[1].y, 200, 1e-9);
-    ASSERT_EQ(got.drawn.size(), c.want.size());
-    for (size_t i = 0; i < c.want.size(); ++i) {
-      EXPECT_EQ(got.drawn[i].fill, c.want[i].fill) << i;
-      EXPECT_EQ(got.drawn[i].colour, got.lines[0].colour) << i;
-      expectPoints(got.drawn[i].points, c.want[i].points);
-    }
-  }
-}
-
 TEST_F(PlanViewArrow, PreviewArrowheadsMatchTheHostsTerminatorBlocks) {
   const double angle = -0.7;
   auto at = [&](double x, double y) { return placed(angle, x, y); };
@@ -827,31 +557,6 @@ TEST_F(PlanViewArrow, PreviewArrowheadsMatchTheHostsTerminatorBlocks) {
       expectPoints(got.drawn[i].points, want.points);
     }
   }
-}
-
-TEST_F(PlanViewArrow, DrawingKeepsNoArrowheadWhateverTheName) {
-  std::vector<std::vector<Groups>> drawings;
-  for (const char16_t* name : {u"_DOT", u".", u"_NONE"}) {
-    SCOPED_TRACE(utf16ToUtf8(name));
-    drawing().clear();
-    HNoteData r = planView(name, 0.4);
-    r.id = utf8ToUtf16(kId);
-    ASSERT_TRUE(build(r));
-    std::vector<Groups> all = blockEntities(r.blockName);
-    ASSERT_EQ(all.size(), 2u);  // the frame and the value's definition
-    for (Groups& e : topLevel()) {
-      // The mark keeps the name with its look, for the leader a rebuild draws.
-      auto look = std::find(e.begin(), e.end(), "1001 VDHNOTESTYLE");
-      if (look != e.end()) {
-        EXPECT_NE(std::find(look, e.end(), "1000 " + utf16ToUtf8(name)), e.end());
-        e.erase(look, e.end());
-      }
-      all.push_back(e);
-    }
-    drawings.push_back(all);
-  }
-  EXPECT_EQ(drawings[1], drawings[0]);
-  EXPECT_EQ(drawings[2], drawings[0]);
 }
 
 }  // namespace

@@ -45,12 +45,6 @@ Answer point(double x, double y) {
   a.point[1] = y;
   return a;
 }
-Answer cancel() { return Answer{}; }
-Answer enter() {
-  Answer a;
-  a.kind = Answer::Kind::Enter;
-  return a;
-}
 
 class EditTest : public hnotetest::BuilderHost {
  protected:
@@ -152,42 +146,6 @@ class EditTest : public hnotetest::BuilderHost {
 const std::string kLine = "_LINE\\n-500,3000,0\\n500,3000,0\\n\\n";
 const std::string kErase = "_ERASE\\n_L\\n\\n";
 
-TEST_F(EditTest, ACancelAtAnyPromptWritesNothingAndTheTemporaryLineAlwaysGoes) {
-  HNoteEditChoice line, move;
-  line.drawLeader = true;
-  line.moveToLeader = true;
-  move.moveToLeader = true;
-  struct Case {
-    const char* what;
-    HNoteEditChoice choice;
-    std::vector<Answer> answers;
-    std::vector<std::string> sent;
-  };
-  const Case cases[] = {
-      {"first point of the line", line, {cancel()}, {}},
-      {"second point", line, {point(-500, 3000), cancel()}, {}},
-      {"place on the line", line, {point(-500, 3000), point(500, 3000), cancel()}, {kLine, kErase}},
-      {"selection after the line", line, {point(-500, 3000), point(500, 3000), point(0, 3000), cancel()},
-       {kLine, kErase}},
-      {"empty selection after the line", line, {point(-500, 3000), point(500, 3000), point(0, 3000), enter()},
-       {kLine, kErase}},
-      {"the one place of a move", move, {cancel()}, {}},
-      {"selection without points", HNoteEditChoice{}, {cancel()}, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const std::vector<vstring> before = live();
-    fromNow();
-    Script s;
-    s.choice = c.choice;
-    s.answers = c.answers;
-    EXPECT_EQ(run(s), 0);
-    EXPECT_EQ(sent(), c.sent);
-    EXPECT_EQ(live(), before) << "nothing written, nothing erased, no line left";
-    EXPECT_EQ(valueOf(u"D"), u"+1.500");
-  }
-}
-
 TEST_F(EditTest, ARefusedTemporaryLineEndsTheCommandWithoutErasingTheLastEntity) {
   // Were the erase sent, "_L" would take the drawing's last entity: the dependant.
   HNoteEditChoice line;
@@ -202,77 +160,6 @@ TEST_F(EditTest, ARefusedTemporaryLineEndsTheCommandWithoutErasingTheLastEntity)
   EXPECT_EQ(live(), before);
   EXPECT_FALSE(shown("Umístění výškové kóty")) << "no place is asked for a line that is not there";
   EXPECT_FALSE(shown("_ERASE"));
-}
-
-TEST_F(EditTest, PointsAreTakenIntoTheUcsForTheTemporaryLineAndTheMarks) {
-  // The user system lies 1000 to the right of the world's.
-  hostsim::Variable origin;
-  origin.kind = hostsim::Variable::Kind::Point;
-  origin.value[0] = 1000;
-  host().setVariable(u"UCSORG", origin);
-  HNoteEditChoice line;
-  line.drawLeader = true;
-  line.moveToLeader = true;
-  fromNow();
-  Script s;
-  s.choice = line;
-  s.answers = {point(500, 3000), point(1500, 3000), point(1100, 3100), pick({u"D"})};
-  EXPECT_EQ(run(s), 1);
-  EXPECT_EQ(sent(), (std::vector<std::string>{kLine, kErase})) << "the line is typed in user coordinates";
-  EXPECT_EQ(valueOf(u"D"), u"+3.000") << "moved onto the line 3 m above the base";
-  int underlines = 0;
-  for (const hostsim::Entity* e : drawing().entities()) {
-    if (e->type() != u"LINE") continue;
-    ++underlines;
-    const ChainPoint a = *e->view().point(10), b = *e->view().point(11);
-    EXPECT_NEAR(std::abs(a.x - b.x), 1000, 1e-9);
-    EXPECT_NEAR(a.y, 3000, 1e-9);
-  }
-  EXPECT_EQ(underlines, 1) << "the underline, and no temporary line";
-}
-
-TEST_F(EditTest, TheDialogLoopGoesThroughTheSettingsAndOnWithTheLastResult) {
-  HNoteEditChoice restyle;
-  restyle.applySettings = true;
-  struct Case {
-    const char* what;
-    std::vector<int> results;
-    std::vector<std::pair<double, bool>> settings;
-    int editShown;
-    int settingsShown;
-    bool selects;
-    const char16_t* value;  // of D after the command
-  };
-  const Case cases[] = {
-      {"OK", {kEditDialogOk}, {}, 1, 0, true, u"+1.500"},
-      {"Cancel goes on", {kEditDialogCancel}, {}, 1, 0, true, u"+1.500"},
-      {"result 3 goes on", {kEditDialogClosed}, {}, 1, 0, true, u"+1.500"},
-      {"no dialog", {-1}, {}, 1, 0, false, u"+1.500"},
-      // The cases run in order on one settings file, none there yet. A step
-      // of 1 m rounds 1.5 m to 2.
-      {"settings cancelled, no file: the defaults", {kEditDialogSettings, kEditDialogOk}, {{1.0, false}}, 2, 1, true,
-       u"+1.500"},
-      {"settings saved", {kEditDialogSettings, kEditDialogOk}, {{1.0, true}}, 2, 1, true, u"+2.000"},
-      {"settings cancelled are read back as saved", {kEditDialogSettings, kEditDialogOk}, {{0.1, false}}, 2, 1, true,
-       u"+2.000"},
-      {"twice through the settings", {kEditDialogSettings, kEditDialogSettings, kEditDialogOk}, {{1.0, true}, {0.001, true}},
-       3, 2, true, u"+1.500"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    fromNow();
-    Script s;
-    s.choice = restyle;
-    s.editResults = c.results;
-    s.settings = c.settings;
-    s.answers = {pick({u"B", u"D"})};
-    const int count = run(s);
-    EXPECT_EQ(editShown, c.editShown);
-    EXPECT_EQ(settingsShown, c.settingsShown);
-    EXPECT_EQ(shown("Vyberte výškové kóty:"), c.selects);
-    EXPECT_EQ(count, c.selects ? 2 : 0);
-    EXPECT_EQ(valueOf(u"D"), c.value);
-  }
 }
 
 TEST(HNoteEditOptions, EachCheckBoxAddsItsBits) {

@@ -175,27 +175,4 @@ TEST_F(MarkLookTest, SectionMarksKeepTheirLookAndFollowEveryNewLevel) {
   }
 }
 
-TEST_F(MarkLookTest, PlanMarksKeepTheirFrameTextPositionAndLeader) {
-  for (uint32_t seed = 101; seed <= 112; ++seed) {
-    RandomStyle random(seed);
-    HNoteData style;
-    ASSERT_TRUE(hnoteDefaults(style, 3));
-    random.fill(style);
-    const int options = random.pick(3) * 2 + (random.coin() ? 1 : 0);  // frame end 0, 2 or 4; a leader
-    const int direction = random.coin() ? 0 : 200;
-    SCOPED_TRACE(testing::Message() << "seed " << seed << ", options " << options << ", " << direction
-                                    << " degrees");
-    start(style, random.coin() ? 1 : 100);
-    std::string place = "command HeightDim 3 " + std::to_string(direction) + " " + std::to_string(options) +
-                        "\ndialog 1002\nset 1004 \"" + (random.coin() ? "+1,250" : "-0.5") + "\"\npress 1\npoint 1500,-700\n";
-    if (options & 1) place += "point 400,900\n";
-    run(place);
-    ASSERT_EQ(host().drawing().entities().size(), (options & 1) ? 2u : 1u);
-    const std::vector<std::string> placed = picture(true);
-    run("command HeightDimUpdate\n");
-    EXPECT_EQ(vdtest::pictureChanges(placed, picture(true)), "") << "HeightDimUpdate changed the plan-view mark";
-    if (HasFailure()) return;
-  }
-}
-
 }  // namespace

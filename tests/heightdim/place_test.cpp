@@ -256,27 +256,6 @@ TEST_F(PlaceTest, ValuesFollowTheOffsetFromTheBase) {
   }
 }
 
-TEST_F(PlaceTest, OrientationTurnsWithTheUcsAndFlipsDownwardDirections) {
-  struct Case {
-    double ucs, direction;  // degrees
-    double angle;           // degrees
-    bool flipped;
-  };
-  const Case cases[] = {
-      {0, 0, 0, false},      {0, 358, 358, false},   {0, 176, 176, false},  {0, 177, -3, true},
-      {0, 180, 0, true},     {0, 357, 177, true},    {0, 90, 90, false},    {30, 90, 120, false},
-      {30, 180, 30, true},   {-30, 0, 330, false},   {-30, 20, 350, false}, {-30, 200, -10, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.ucs) + " / " + std::to_string(c.direction));
-    setUcs(c.ucs);
-    refreshUcsTransforms();
-    const HNoteOrientation o = hnoteOrientation(c.direction * kDeg);
-    EXPECT_NEAR(o.angle, c.angle * kDeg, 1e-12);
-    EXPECT_EQ(o.flipped, c.flipped);
-  }
-}
-
 // --- Bases -----------------------------------------------------------------------
 
 // --- Cancels ---------------------------------------------------------------------
@@ -319,101 +298,6 @@ TEST_F(PlaceTest, AValueOutOfRangeIsRefusedWithAMessage) {
 
 // --- Failing host calls ----------------------------------------------------------
 
-// Where the records of a drawing do not hold together: a base entry without
-// its mark, "Current" naming no entry, a mark whose base has no entry, a
-// mark's block without its reference.
-std::vector<std::string> recordProblems(const hostsim::Drawing& d, const std::map<vstring, SeenBase>& entries,
-                                        const std::vector<SeenMark>& marks, const vstring& current) {
-  std::vector<std::string> out;
-  auto markOf = [&](const vstring& id) {
-    return std::any_of(marks.begin(), marks.end(), [&](const SeenMark& m) { return m.id == id; });
-  };
-  for (const auto& [key, base] : entries) {
-    if (!markOf(key)) out.push_back("base entry " + utf16ToUtf8(key) + " without its mark");
-  }
-  if (!current.empty() && !entries.count(current)) out.push_back("Current names no entry");
-  for (const SeenMark& m : marks) {
-    if (!m.baseId.empty() && !entries.count(m.baseId)) out.push_back("a mark's base has no entry");
-  }
-  const std::vector<const hostsim::Entity*> entities = d.entities();
-  for (const auto& block : d.blocks()) {
-    if (!isHNoteBlockName(block->name)) continue;
-    const bool used = std::any_of(entities.begin(), entities.end(), [&](const hostsim::Entity* e) {
-      return e->view().text(gc::kName) == block->name;
-    });
-    if (!used) out.push_back("block " + utf16ToUtf8(block->name) + " without its reference");
-  }
-  return out;
-}
-
-TEST_F(PlaceTest, AFailingCallNeverLeavesABaseWithoutItsMark) {
-  struct Case {
-    const char* what;
-    bool withBase;
-    std::string script;
-  };
-  const Case cases[] = {
-      {"the first base", false, "init\ncommand HeightDim 0\npoint 100,200\nreal 1500\npoint 100,500\ncancel\n"},
-      {"a base of two levels", true,
-       "init\ncommand HeightDim 0\nkeyword Základnu\nkeyword Dvě\npoint 300,0\nreal 1000\nreal 2000\ncancel\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    hostsim::FaultSweep sweep(host(), module, c.script, [&](std::string&) {
-      prepare();
-      if (!c.withBase) return true;
-      hnotetest::Mark base;
-      base.id = u"A";
-      base.text1 = u"±0.000";
-      return hnotetest::writeMarks({base}) && hnotetest::writeEntry(u"A", hnotetest::baseEntry(0, 0, 0, 0, 0, 0, 0)) &&
-             hnotetest::writeEntry(kHNoteCurrentKey, hnotetest::currentEntry(u"A"));
-    });
-    std::string error;
-    ASSERT_TRUE(sweep.countPositions(error)) << error;
-    std::map<std::string, int> writes;
-    for (int n = 1; n <= sweep.positions(); ++n) {
-      const hostsim::SweepPosition p = sweep.run(n);
-      SCOPED_TRACE(hostsim::describePosition(p));
-      ASSERT_TRUE(p.error.empty());
-      EXPECT_TRUE(p.reached);
-      EXPECT_FALSE(p.lost());
-      EXPECT_EQ(recordProblems(drawing(), bases(), marks(), current()), std::vector<std::string>{});
-      ++writes[p.operation];
-    }
-    for (const char* op : {"Header_bin", "BlkmakeHead_binW", "BlkmakeEnt_binW", "BlkmakeEnd_binW", "Entmake_binW",
-                           "Flush_bin", "DictionaryAddW"}) {
-      EXPECT_GT(writes[op], 0) << op << " was failed in turn";
-    }
-  }
-}
-
 // --- Plan view ---------------------------------------------------------------------
-
-TEST_F(PlaceTest, ALeaderTheHostRefusesFailsThePlacing) {
-  // Each write of the leader fails in turn (its last call of the kind): the
-  // run reports the failure, and a mark whose leader is not in the drawing
-  // is taken back, as when its point is cancelled.
-  const std::string script = "command HeightDim 3 0 1\npoint 60,60\npoint 40,80\n";
-  struct Case {
-    HostOp op;
-    bool markStays;
-  };
-  const Case cases[] = {{HostOp::Header_bin, false}, {HostOp::Entmake_binW, false}, {HostOp::Flush_bin, false},
-                        {HostOp::Wcs2Ucs, false},    {HostOp::LeaderAnno, true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(hostOperationName(c.op));
-    prepare();
-    module.answers = {PlanViewChoice{u"+1.250", -1, false}};
-    ASSERT_TRUE(run(script));
-    const int last = host().calls.count(c.op);
-    prepare();
-    module.answers = {PlanViewChoice{u"+1.250", -1, false}};
-    host().calls.failFromNow(c.op, last);
-    if (!run(script)) continue;
-    EXPECT_TRUE(module.outcome.failed);
-    EXPECT_EQ(module.outcome.placed, 0);
-    EXPECT_EQ(marks().size(), c.markStays ? 1u : 0u);
-  }
-}
 
 }  // namespace

@@ -143,101 +143,6 @@ TEST(HNoteRefChain, AddedToAnEntityTheMarkerComesOnce) {
   EXPECT_EQ(groupsOf(bad.build()), Groups{"0 INSERT"});
 }
 
-TEST(HNoteRefRead, RoundTripsOfEveryType) {
-  for (int type = 0; type <= 3; ++type) {
-    SCOPED_TRACE(type);
-    HNoteRef written = sampleRef(type);
-    written.plusMinusZero = 1;
-    OwnedChain chain = hnoteRefChain(written);
-    HNoteRef read;
-    read.id = u"stale";  // a read replaces everything
-    bool found = readHNoteRef(chain, &read, false);
-    EXPECT_EQ(found, type != 3);
-    HNoteRef expected = written;
-    if (type == 3) {
-      // Only the type and the identifier are stored; the rest reads as the defaults.
-      expected = HNoteRef{};
-      expected.type = 3;
-      expected.id = kId;
-    }
-    EXPECT_EQ(read, expected);
-    HNoteRef probed;
-    EXPECT_TRUE(readHNoteRef(chain, &probed, true));
-    EXPECT_EQ(probed, expected);
-  }
-}
-
-TEST(HNoteRefRead, ProbeAndMissingGroups) {
-  struct Case {
-    const char* what;
-    std::function<void(ChainBuilder&)> fill;
-    bool found, probed, probedWithoutOut;
-    int32_t type, baseKind;
-    double numAlign, rotation;
-    const char16_t* id;
-    const char16_t* baseId;
-  } cases[] = {
-      {"no VDHNOTEDATA", [](ChainBuilder& b) { b.extendedData(kAppAssocDesc).text(1000, u"A"); }, false, false,
-       false, 0, 0, 0.001, 0, u"", u""},
-      {"VDHNOTEDATA alone",
-       [](ChainBuilder& b) { b.extendedData(kAppHNoteData).integer(1070, 1).real(1040, 0.5); }, false, false, true,
-       1, 0, 0.5, 0, u"", u""},
-      {"a base: empty base identifier, kind without its 1070",
-       [](ChainBuilder& b) {
-         b.extendedData(kAppHNoteData).integer(1070, 0);
-         b.extendedData(kAppHeightDim).text(1000, u"");
-       },
-       true, true, true, 0, 0, 0.001, 0, u"", u""},
-      {"options out of order: each is read only where its code stands",
-       [](ChainBuilder& b) {
-         b.extendedData(kAppHNoteData).integer(1070, 2).integer(1070, 0).integer(1070, 0).integer(1070, 1).real(
-             1040, 0.25);
-         b.extendedData(kAppAssocDesc).text(1000, u"A");
-       },
-       false, true, true, 2, 0, 0.001, 0.25, u"A", u""},
-      {"the element-tagged group: the fifth item is the vertical length",
-       [](ChainBuilder& b) {
-         b.extendedData(kAppHNoteData)
-             .integer(1070, 0)
-             .real(1040, 0.005)
-             .integer(1070, 1)
-             .integer(1070, 1)
-             .integer(1070, 0)
-             .real(1040, 7.5)
-             .real(1040, 11.725)
-             .integer(1070, 3);
-         b.extendedData(kAppAssocDesc).text(1000, u"E");
-       },
-       false, true, true, 0, 0, 0.005, 7.5, u"E", u""},
-      {"application names in another case",
-       [](ChainBuilder& b) {
-         b.extendedData(u"vdhnotedata").integer(1070, 1);
-         b.extendedData(u"vdheightdim").text(1000, u"B").integer(1070, 1);
-       },
-       true, true, true, 1, 1, 0.001, 0, u"", u"B"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    ChainBuilder b;
-    b.text(0, u"INSERT");
-    c.fill(b);
-    OwnedChain chain = b.build();
-    HNoteRef read;
-    EXPECT_EQ(readHNoteRef(chain, &read, false), c.found);
-    EXPECT_EQ(readHNoteRef(chain, nullptr, true), c.probedWithoutOut);
-    HNoteRef probed;
-    EXPECT_EQ(readHNoteRef(chain, &probed, true), c.probed);
-    if (!c.probedWithoutOut) continue;  // nothing to read
-    EXPECT_EQ(read, probed);
-    EXPECT_EQ(read.type, c.type);
-    EXPECT_EQ(read.baseKind, c.baseKind);
-    EXPECT_DOUBLE_EQ(read.numAlign, c.numAlign);
-    EXPECT_DOUBLE_EQ(read.rotation, c.rotation);
-    EXPECT_EQ(read.id, c.id);
-    EXPECT_EQ(read.baseId, c.baseId);
-  }
-}
-
 TEST(HNoteRefReplace, OptionsRewrittenAndForeignDataKept) {
   OwnedChain entity = insertWithForeignData();
   ASSERT_TRUE(replaceHNoteRef(entity, sampleRef(1)));
@@ -291,33 +196,6 @@ TEST(HNoteRefReplace, ReassociateChangesOnlyTheIdentifierInPlace) {
   OwnedChain plain = none.build();
   ASSERT_TRUE(reassociateHNote(plain, u"D"));
   EXPECT_EQ(groupsOf(plain), (Groups{"0 LINE", "-3", "1001 VD_ASSOCDESC1", "1000 D"}));
-}
-
-TEST(HNoteRefApply, DefaultsOfTheTypeThenTheDescriptor) {
-  HNoteData r;
-  r.valueText = u"+1.000";
-  r.lhorzLen = -3;
-  ASSERT_TRUE(applyHNoteRef(r, sampleRef(2), HNoteScale{2, 3}));
-  EXPECT_EQ(r.type, 2);
-  EXPECT_DOUBLE_EQ(r.hxLen, 7.1);  // 3.55 scaled by sx
-  EXPECT_DOUBLE_EQ(r.hyLen, 5.343);
-  EXPECT_EQ(r.valueText, u"");  // instance fields start afresh
-  EXPECT_DOUBLE_EQ(r.lhorzLen, 0);
-  EXPECT_EQ(r.baseKind, 1);
-  EXPECT_EQ(r.id, kId);
-  EXPECT_EQ(r.baseId, kBaseId);
-  EXPECT_DOUBLE_EQ(r.numAlign, 0.01);
-  EXPECT_EQ(r.positivePlus, 0);
-  EXPECT_EQ(r.plusMinusZero, 7);
-  EXPECT_EQ(r.roundingMark, 1);
-  EXPECT_DOUBLE_EQ(r.rotation, -0.5);
-
-  HNoteData kept;
-  kept.valueText = u"keep";
-  kept.type = 1;
-  EXPECT_FALSE(applyHNoteRef(kept, sampleRef(4)));
-  EXPECT_EQ(kept.valueText, u"keep");
-  EXPECT_EQ(kept.type, 1);
 }
 
 TEST(HNoteTags, MemberAndLeaderTagsCodeByCode) {
@@ -411,17 +289,3 @@ TEST(HNoteStyle, ReadsBackWhatWasWrittenAndStopsAtDamage) {
   EXPECT_EQ(hnoteStoredSeparator(ChainView()), std::nullopt);
 }
 
-TEST(HNoteStyle, TheSeparatorAValueTextShows) {
-  const struct {
-    const char16_t* text;
-    std::optional<vstring> separator;
-  } cases[] = {
-      {u"+1.250", u"."}, {u"-0,450", u","}, {u"±0.000", u"."}, {u"12 m 345", u" m "},
-      {u"+1250", u""},   {u"2500", u""},    {u"-1.25", std::nullopt}, {u"+.250", std::nullopt},
-      {u"OZNAČENÍ", std::nullopt}, {u"", std::nullopt}, {u"+1.25x", std::nullopt}, {u"+123", std::nullopt},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(utf16ToUtf8(c.text));
-    EXPECT_EQ(hnoteShownSeparator(c.text), c.separator);
-  }
-}

@@ -144,31 +144,6 @@ class RegenTest : public hnotetest::BuilderHost {
   }
 };
 
-TEST_F(RegenTest, ReadBackFlippedFollowsTheTableAndTheValueTextsSide) {
-  olderMarks(u"KACENAD2", {{0, 0}}, 4.0, u"+1.000");
-  olderMarks(u"KACENAH2", {{50, 0}}, 4.0, u"+2.000");
-  HNoteRegen regen;
-  ASSERT_EQ(rebuild(regen, 2), 2);
-  // The rebuilt marks again: their flip is read from where the builder put the value.
-  selectAll();
-  HNoteRegen again;
-  ASSERT_EQ(again.collect(), 2u);
-  std::vector<bool> flipped;
-  for (const hostsim::Entity* e : drawing().entities()) {
-    if (e->type() != u"INSERT") continue;
-    HNoteRegenItem item{OwnedChain::copyOf(e->view()), {}};
-    for (const hostsim::Entity* f : drawing().followersOf(*e)) {
-      if (f->type() == u"ATTRIB") item.attributes.push_back(OwnedChain::copyOf(f->view()));
-    }
-    HNoteData r;
-    double ratio = 0;
-    ASSERT_TRUE(hnoteRecordOf(item, r, ratio));
-    EXPECT_NEAR(ratio, 1.0, 1e-12) << "the module draws at the drawing factor";
-    flipped.push_back(r.flipped);
-  }
-  EXPECT_EQ(flipped, (std::vector<bool>{true, false}));
-}
-
 TEST_F(RegenTest, MovedMarksKeepTheirPlacesToEachOtherAndTheirUnderlines) {
   // The heights of the drawing's LINEs, each an underline `span` long.
   auto underlines = [&](double span) {
@@ -348,25 +323,6 @@ TEST_F(SetBaseTest, ACancelAnywhereChangesNothing) {
   }
 }
 
-TEST_F(RegenTest, AFailingWriteLeavesTheDrawingAsItWas) {
-  olderMarks(u"KACENAH", {{0, 0}, {10, 0}}, 4.0, u"+1.000");
-  for (int nth = 1; nth <= 3; ++nth) {
-    SCOPED_TRACE(nth);
-    const std::vector<Seen> before = marks();
-    ASSERT_EQ(before.size(), 2u);
-    HNoteRegen regen;
-    selectAll();
-    ASSERT_EQ(regen.collect(), 2u);
-    host().calls.failFromNow(HostOp::Entmake_binW, nth);
-    EXPECT_EQ(regen.run(), -1);
-    EXPECT_TRUE(regen.eraseList.empty());
-    const std::vector<Seen> after = marks();
-    ASSERT_EQ(after.size(), 2u);
-    for (size_t i = 0; i < 2; ++i) EXPECT_EQ(after[i].block, u"KACENAH") << "nothing was replaced";
-    host().calls.reset();
-  }
-}
-
 // Plan-view marks with a leader: the module's mark, and a leader written
 // here the way HeightDim leaves it (arrowhead at the picked point, second
 // vertex on the frame's nearest corner, tagged with the mark's identifier and
@@ -514,40 +470,6 @@ TEST_F(PlanLeaderTest, TheLeaderIsRebuiltForTheNewMarkAndTiedToIt) {
     EXPECT_NEAR(v[1].x, p.corner.x + shift.x, 1e-9) << "the same corner of the frame where it is now";
     EXPECT_NEAR(v[1].y, p.corner.y + shift.y, 1e-9);
   }
-}
-
-TEST_F(PlanLeaderTest, ARefusedWriteOrTieLeavesNoLeaderNamingAnErasedMark) {
-  // Each write of the batch fails in turn, the leader's (the last one) too:
-  // the mark and its leader stay as they were, still tied.
-  // The batch writes four entities: reference, attribute, end, leader.
-  const Placed q = planMark(GcGePoint2d(0, 0), 0, GcGePoint2d(-300, -300), true);
-  for (int nth = 1; nth <= 4; ++nth) {
-    SCOPED_TRACE(nth);
-    host().calls.reset();
-    HNoteRegen regen;
-    selectAll();
-    ASSERT_EQ(regen.collect(), 1u);
-    host().calls.failFromNow(HostOp::Entmake_binW, nth);
-    EXPECT_EQ(regen.run(), -1);
-    host().calls.reset();
-    ASSERT_NE(drawing().findEntity(q.mark), nullptr);
-    const hostsim::Entity* leader = drawing().findEntity(q.leader);
-    ASSERT_NE(leader, nullptr);
-    EXPECT_EQ(hostsim::tiedAnnotation(leader->view()), q.mark);
-    EXPECT_EQ(all(u"LEADER").size(), 1u);
-  }
-  // A refused tie: the marks are rebuilt, the new leader stays untied, and
-  // the old leader is gone with its mark.
-  HNoteRegen regen;
-  selectAll();
-  ASSERT_EQ(regen.collect(), 1u);
-  host().calls.failFromNow(HostOp::LeaderAnno, 1);
-  EXPECT_EQ(regen.run(), 1);
-  host().calls.reset();
-  EXPECT_EQ(drawing().findEntity(q.leader), nullptr);
-  const std::vector<const hostsim::Entity*> leaders = all(u"LEADER");
-  ASSERT_EQ(leaders.size(), 1u);
-  EXPECT_EQ(hostsim::tiedAnnotation(leaders[0]->view()), u"");
 }
 
 }  // namespace
