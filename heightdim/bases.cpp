@@ -350,6 +350,18 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
   return true;
 }
 
+std::vector<HNoteNode> HNoteBases::walkMarksOf(const HNoteBase& base, const HNoteDataSet& settings) const {
+  std::vector<HNoteNode> marks;
+  const double units = drawingUnits();
+  walkHNoteMarks([&](HNoteNode& node) {
+    if (node.ref.type < 0 || node.ref.type >= kHNoteTypeCount || hnoteBaseIdOf(node.ref) != base.id) return;
+    readHNoteLevels(node, settings, units);
+    markUpToDate(node, base, settings);
+    marks.push_back(std::move(node));
+  });
+  return marks;
+}
+
 void HNoteBases::purge(const std::unordered_set<vstring>& used, HNoteLoadReport& report) {
   std::vector<vstring> unused;
   for (const HNoteBase& b : bases_) {

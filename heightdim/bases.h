@@ -128,6 +128,9 @@ class HNoteBases {
   const vstring& currentId() const { return currentId_; }
   const std::vector<HNoteBase>& list() const { return bases_; }
   void clear();
+  // The marks of `base` in the drawing, with their up-to-date flags, by a
+  // walk of its own: a load without a current base walks no marks.
+  std::vector<HNoteNode> walkMarksOf(const HNoteBase& base, const HNoteDataSet& settings) const;
 
  private:
   HNoteBase& put(HNoteBase base);

@@ -64,10 +64,14 @@ int newLevels(HNoteRegen& regen, HNoteNode& picked) {
   const bool twoLevels = (base.baseKind & 1) != 0;
   if (!askHNoteLevel(twoLevels ? u"1. " : u"", level1)) return 0;
   if (twoLevels && !askHNoteLevel(u"2. ", level2)) return 0;
-  // The base's own mark and the marks measured from it that still agree with it.
-  std::unordered_set<vstring> handles;
-  for (const HNoteNode& n : base.dimensions) {
-    if (n.upToDate || n.handle == picked.handle) handles.insert(n.handle);
+  // The base's own mark and the marks measured from it that still agree
+  // with it, from the drawing itself when the load walked none (a drawing
+  // without a current base).
+  const std::vector<HNoteNode> marks =
+      base.dimensions.empty() ? regen.bases.walkMarksOf(base, regen.settings) : base.dimensions;
+  std::unordered_set<vstring> handles{picked.handle};
+  for (const HNoteNode& n : marks) {
+    if (n.upToDate) handles.insert(n.handle);
   }
   regen.options = kRegenValues | kRegenNewLevels;
   regen.levelsOf = base.id;
