@@ -396,6 +396,10 @@ class Checker : public hostsim::RunObserver {
 
   void commandEnded() override {
     judge_.commandEnded();
+    if (!judge_.losses().empty()) {
+      for (size_t i = transcriptAt_; i < host_.transcript().size(); ++i)
+        std::fprintf(stderr, "| %s\n", host_.transcript()[i].c_str());
+    }
     for (const hostsim::CommandLoss& loss : judge_.losses())
       std::fprintf(stderr, "loss in %s: %s: %s\n", loss.command.c_str(), loss.loss.rule.c_str(), loss.loss.detail.c_str());
     FUZZ_CHECK(judge_.losses().empty());
