@@ -177,13 +177,13 @@ int beginArcDimensionEntry(Host& host, int mode, bool withLimitPoints) {
   }
 
   host.arcEntryOpen = true;
-  const Entity& made = host.drawing().makeHostEntity(std::move(dimension));
+  const Entity& made = host.drawing().makeHostEntity(std::move(dimension), true);
   host.arcEntryTemporaries.push_back(made.handle);
   std::vector<vstring> order = {made.handle, source->handle};
   for (const ChainPoint& p : limits) {
     ChainBuilder point;
     point.text(0, u"POINT").text(100, u"AcDbEntity").text(8, layer).text(100, u"AcDbPoint").point(10, p);
-    const Entity& e = host.drawing().makeHostEntity(point.build());
+    const Entity& e = host.drawing().makeHostEntity(point.build(), true);
     host.arcEntryTemporaries.push_back(e.handle);
     order.push_back(e.handle);
   }

@@ -557,8 +557,9 @@ const Block& Drawing::defineHostBlock(const vstring& name, std::vector<OwnedChai
   return b;
 }
 
-const Entity& Drawing::makeHostEntity(OwnedChain chain) {
+const Entity& Drawing::makeHostEntity(OwnedChain chain, bool temporary) {
   Entity& e = importEntity(std::move(chain), newHandle(), FlatPoints());
+  e.hostTemporary = temporary;
   record({JournalEntry::Kind::EntityAdded, e.handle, e.type(), {}});
   return e;
 }

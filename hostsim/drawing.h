@@ -57,6 +57,10 @@ struct Entity {
   vstring owner;              // main entity of an ATTRIB, VERTEX or SEQEND; empty otherwise
   FlatPoints flatPoints;
   bool erased = false;
+  // Made by the host's own interaction to show the user something (the
+  // arc entry's dimension and limit points), not the drawing's data: the
+  // host removes it again, in a later command when a failure left it.
+  bool hostTemporary = false;
   vd::ChainView view() const { return chain.view(); }
   vstring type() const;
 };
@@ -193,8 +197,9 @@ class Drawing {
   const Block& defineHostBlock(const vstring& name, std::vector<vd::OwnedChain> members);
   // Adds an entity the host makes itself (a command it runs), outside any
   // batch: a new handle, recorded in the journal. The chain begins with 0
-  // (type); it is not checked.
-  const Entity& makeHostEntity(vd::OwnedChain chain);
+  // (type); it is not checked. `temporary`: made to show the user something
+  // during the host's own interaction, and removed by the host again.
+  const Entity& makeHostEntity(vd::OwnedChain chain, bool temporary = false);
   // The live top-level entity made last (the host's "last" object); null in
   // an empty drawing.
   const Entity* lastEntity() const;

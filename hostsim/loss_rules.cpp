@@ -46,8 +46,9 @@ void erasedWithoutReplacement(const CommandRun& run, std::vector<std::string>& f
   for (const JournalEntry& j : run.journal) {
     if (j.kind != JournalEntry::Kind::EntityErased || added.count(j.handle)) continue;
     auto it = index.find(j.handle);
-    // Followers go with their INSERT or POLYLINE, which is reported.
-    if (it != index.end() && !it->second->owner.empty()) continue;
+    // Followers go with their INSERT or POLYLINE, which is reported; what
+    // the host made to show the user is no data of the drawing.
+    if (it != index.end() && (!it->second->owner.empty() || it->second->hostTemporary)) continue;
     found.push_back(utf8(j.name) + " " + utf8(j.handle) + " erased, but no flush of the command wrote what replaces it");
   }
 }
