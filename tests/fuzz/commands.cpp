@@ -396,10 +396,7 @@ class Checker : public hostsim::RunObserver {
 
   void commandEnded() override {
     judge_.commandEnded();
-    if (!judge_.losses().empty()) {
-      for (size_t i = transcriptAt_; i < host_.transcript().size(); ++i)
-        std::fprintf(stderr, "| %s\n", host_.transcript()[i].c_str());
-    }
+    if (!judge_.losses().empty()) printCommandTranscript();
     for (const hostsim::CommandLoss& loss : judge_.losses())
       std::fprintf(stderr, "loss in %s: %s: %s\n", loss.command.c_str(), loss.loss.rule.c_str(), loss.loss.detail.c_str());
     FUZZ_CHECK(judge_.losses().empty());
@@ -442,10 +439,14 @@ class Checker : public hostsim::RunObserver {
   bool lastFaulted() const { return lastFaulted_; }
 
  private:
-  [[noreturn]] void fail(const std::string& why) {
-    // What the command did, as a transcript shows it, for the one who replays the finding.
+  // What the command did, as a transcript shows it, for the one who replays the finding.
+  void printCommandTranscript() const {
     for (size_t i = transcriptAt_; i < host_.transcript().size(); ++i)
       std::fprintf(stderr, "| %s\n", host_.transcript()[i].c_str());
+  }
+
+  [[noreturn]] void fail(const std::string& why) {
+    printCommandTranscript();
     // The marks before and after, by identifier.
     auto list = [](const char* when, const Marks& marks) {
       for (const auto& [id, all] : marks)

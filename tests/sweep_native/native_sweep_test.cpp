@@ -103,7 +103,7 @@ struct SweepRun {
 };
 
 SweepRun sweep(const std::vector<std::string>& scripts, hostsim::ModuleFace& module, int expectedCommands,
-          const nsweep::HostSetup& setup = [](Host&, std::string&) { return true; }) {
+          const nsweep::HostSetup& setup = [](Host&, const std::string&, std::string&) { return true; }) {
   SweepRun run;
   std::FILE* out = std::tmpfile();
   run.totals = nsweep::sweepScripts(scripts, module, setup, out);

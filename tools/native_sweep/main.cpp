@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
                    script.c_str(), name.c_str());
       return 2;
     }
-    userDataOfScript[std::filesystem::absolute(script).string()] = std::filesystem::path(userDataRoot) / name;
+    userDataOfScript[script] = std::filesystem::path(userDataRoot) / name;
   }
   std::string error;
   if (!nsweep::loadModuleStrings(ids, strings, error)) {
@@ -104,25 +104,21 @@ int main(int argc, char** argv) {
 
   const auto begun = std::chrono::steady_clock::now();
   nsweep::CommandTableModule module;
-  std::string current;  // the script being run, for the setup
-  const nsweep::HostSetup setup = [&](hostsim::Host& host, std::string& setupError) {
+  const nsweep::HostSetup setup = [&](hostsim::Host& host, const std::string& script, std::string& setupError) {
     host.stringSource = &nsweep::moduleString;
     host.userDataPath = vd::utf8ToUtf16(userData.path().string());
     host.loadFolder = programs;
     if (!userData.empty(setupError)) return false;
-    auto seed = userDataOfScript.find(current);
+    auto seed = userDataOfScript.find(script);
     if (seed == userDataOfScript.end()) return true;
     std::error_code ec;
     std::filesystem::copy(seed->second, userData.path(), std::filesystem::copy_options::recursive, ec);
     if (ec) setupError = "cannot copy the user data " + seed->second.string() + ": " + ec.message();
     return !ec;
   };
-  const nsweep::ScriptStarting starting = [&](const std::string& script) {
-    current = std::filesystem::absolute(script).string();
-  };
-  if (transcript) return nsweep::printTranscripts(scripts, module, setup, stdout, starting);
-  if (!runFolder.empty()) return nsweep::runScripts(scripts, module, setup, runFolder, stdout, starting);
-  const nsweep::SweepTotals totals = nsweep::sweepScripts(scripts, module, setup, stdout, starting);
+  if (transcript) return nsweep::printTranscripts(scripts, module, setup, stdout);
+  if (!runFolder.empty()) return nsweep::runScripts(scripts, module, setup, runFolder, stdout);
+  const nsweep::SweepTotals totals = nsweep::sweepScripts(scripts, module, setup, stdout);
   for (int i = 0; i < vd::kCommandCount; ++i) {
     if (!totals.commands.count(vd::kCommands[i].name))
       std::printf("fault sweep: no script runs %s\n", vd::kCommands[i].name);

@@ -82,10 +82,10 @@ std::string joined(const std::set<std::string>& names) {
 
 // The fresh host every run of a script starts from: nothing bound, the host
 // reset, then the caller's setup.
-bool prepareRun(hostsim::Host& host, const HostSetup& setup, std::string& error) {
+bool prepareRun(hostsim::Host& host, const HostSetup& setup, const std::string& script, std::string& error) {
   vd::unbindHost();
   host.reset();
-  return setup(host, error);
+  return setup(host, script, error);
 }
 
 // Whether the host writes the files of `save` lines, for as long as this lives.
@@ -101,67 +101,57 @@ class WritesFiles {
   bool was_;
 };
 
-// One run of the script without faults from a fresh host, with `folder`
-// the current folder (the script's own when empty); false with the reason.
-bool runOnce(hostsim::Host& host, hostsim::ModuleFace& module, const HostSetup& setup, const std::string& path,
-             const std::filesystem::path& folder, std::string& error) {
-  if (!prepareRun(host, setup, error)) return false;
-  const std::filesystem::path absolute = std::filesystem::absolute(path);
-  InFolder in(folder.empty() ? absolute.parent_path() : folder);
-  hostsim::ScriptRunner runner(host, module);
-  const bool ok = runner.runFile(absolute.string());
-  error = host.error();
-  return ok;
+// Runs each script once without faults from a fresh host, writing the
+// files of its `save` lines or not, with `folder` the current folder (the
+// script's own when empty); tells `report` how each ran. 0 when every
+// script ran clean.
+int runEachOnce(const std::vector<std::string>& scripts, hostsim::ModuleFace& module, const HostSetup& setup,
+                bool writes, const std::filesystem::path& folder,
+                const std::function<void(const std::string& path, bool ok, const std::string& error)>& report) {
+  hostsim::Host& host = hostsim::Host::instance();
+  const WritesFiles writing(host, writes);
+  int status = 0;
+  for (const std::string& path : scripts) {
+    std::string error;
+    bool ok = prepareRun(host, setup, path, error);
+    if (ok) {
+      const std::filesystem::path absolute = std::filesystem::absolute(path);
+      InFolder in(folder.empty() ? absolute.parent_path() : folder);
+      hostsim::ScriptRunner runner(host, module);
+      ok = runner.runFile(absolute.string());
+      error = host.error();
+    }
+    report(path, ok, error);
+    status = ok ? status : 1;
+    vd::unbindHost();
+  }
+  return status;
 }
 
 }  // namespace
 
 int printTranscripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module, const HostSetup& setup,
-                     std::FILE* out, const ScriptStarting& starting) {
-  hostsim::Host& host = hostsim::Host::instance();
+                     std::FILE* out) {
   // A look at what a script reaches writes nothing beside it (`--run` does).
-  const WritesFiles writes(host, false);
-  int status = 0;
-  for (const std::string& path : scripts) {
-    if (starting) starting(path);
-    std::string error;
-    const bool ok = runOnce(host, module, setup, path, {}, error);
+  return runEachOnce(scripts, module, setup, false, {}, [&](const std::string& path, bool ok, const std::string& error) {
     std::fprintf(out, "== %s\n", path.c_str());
-    for (const std::string& line : host.transcript()) std::fprintf(out, "%s\n", line.c_str());
-    if (!ok) {
-      std::fprintf(out, "%s: %s\n", path.c_str(), error.c_str());
-      status = 1;
-    }
-    vd::unbindHost();
-  }
-  return status;
+    for (const std::string& line : hostsim::Host::instance().transcript()) std::fprintf(out, "%s\n", line.c_str());
+    if (!ok) std::fprintf(out, "%s: %s\n", path.c_str(), error.c_str());
+  });
 }
 
 int runScripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module, const HostSetup& setup,
-               const std::string& folder, std::FILE* out, const ScriptStarting& starting) {
-  hostsim::Host& host = hostsim::Host::instance();
-  const WritesFiles writes(host, true);
-  int status = 0;
-  for (const std::string& path : scripts) {
-    if (starting) starting(path);
-    std::string error;
-    if (runOnce(host, module, setup, path, folder, error)) {
-      std::fprintf(out, "%s: ran\n", path.c_str());
-    } else {
-      std::fprintf(out, "%s: %s\n", path.c_str(), error.c_str());
-      status = 1;
-    }
-    vd::unbindHost();
-  }
-  return status;
+               const std::string& folder, std::FILE* out) {
+  return runEachOnce(scripts, module, setup, true, folder, [&](const std::string& path, bool ok, const std::string& error) {
+    std::fprintf(out, "%s: %s\n", path.c_str(), ok ? "ran" : error.c_str());
+  });
 }
 
 SweepTotals sweepScripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module,
-                         const HostSetup& setup, std::FILE* out, const ScriptStarting& starting) {
+                         const HostSetup& setup, std::FILE* out) {
   SweepTotals totals;
   hostsim::Host& host = hostsim::Host::instance();
   for (const std::string& path : scripts) {
-    if (starting) starting(path);
     using Clock = std::chrono::steady_clock;
     const Clock::time_point begun = Clock::now();
     std::string script;
@@ -176,7 +166,7 @@ SweepTotals sweepScripts(const std::vector<std::string>& scripts, hostsim::Modul
     // Every run starts from a host as fresh as a module just loaded: nothing
     // bound, the host's state reset.
     hostsim::FaultSweep sweep(host, recorder, script,
-                              [&](std::string& error) { return prepareRun(host, setup, error); });
+                              [&](std::string& error) { return prepareRun(host, setup, path, error); });
     const hostsim::SweepOutcome outcome = sweepAll(sweep, [&](const hostsim::SweepPosition& p) {
       std::fprintf(out, "%s: %s\n", path.c_str(), hostsim::describePosition(p).c_str());
       std::fflush(out);

@@ -70,30 +70,28 @@ struct SweepTotals {
   int failedScripts = 0;  // scripts that could not be swept (their error is printed)
 };
 
-// Brings the fresh host (reset, unbound) to what every run starts from: the
-// module's texts, the user data directory. False with the reason.
-using HostSetup = std::function<bool(hostsim::Host& host, std::string& error)>;
-
-// Told the path of each script before its runs begin (the setup may depend on it).
-using ScriptStarting = std::function<void(const std::string& script)>;
+// Brings the fresh host (reset, unbound) to what every run of `script`
+// starts from: the module's texts, the user data directory. False with the
+// reason.
+using HostSetup = std::function<bool(hostsim::Host& host, const std::string& script, std::string& error)>;
 
 // Sweeps each script file in turn, every position, with the current folder
 // the script's own (its `load` lines name drawings beside it). Prints per
 // script what it swept and every lost position, with the command, the call
 // that failed and the loss.
 SweepTotals sweepScripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module,
-                         const HostSetup& setup, std::FILE* out, const ScriptStarting& starting = {});
+                         const HostSetup& setup, std::FILE* out);
 
 // Runs each script once without faults, from the same host a sweep starts
 // from, and prints its transcript; 0 when every script ran clean.
 int printTranscripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module, const HostSetup& setup,
-                     std::FILE* out, const ScriptStarting& starting = {});
+                     std::FILE* out);
 
 // Runs each script once without faults with `folder` the current folder,
 // where its `save` lines write their files; prints one line a script, and
 // its error when it fails. 0 when every script ran clean.
 int runScripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& module, const HostSetup& setup,
-               const std::string& folder, std::FILE* out, const ScriptStarting& starting = {});
+               const std::string& folder, std::FILE* out);
 
 // 0 when nothing was lost, every script was swept and the scripts ran
 // `expectedCommands` distinct commands; else 1, with the reason printed.
