@@ -15,8 +15,8 @@
 // true-colour dialog (SetColorDialogTrueColor) showing COLOUR; "Edit" runs the edit dialog 1001 and, when it
 // ends with 1006, the settings dialog 1000 after it; "Box FLAGS TEXT" shows a
 // message box owned by the host's window and returns the button pressed;
-// "LossyBox FLAGS TEXT" shows it too, but loses the first release of the
-// mouse button on its buttons (-1 when none was lost).
+// "LossyCOMMAND ARGS" (LossyBox, LossyTemplate) runs COMMAND but loses the
+// first release of the mouse button on a button (-1 when none was lost).
 #include <windows.h>
 
 #include <algorithm>
@@ -95,18 +95,21 @@ class SampleModule : public hostsim::ModuleFace {
       result = vd::hostCallOr<&vd::HostApi::SetColorDialogTrueColor>(0, static_cast<void*>(&record));
       return true;
     }
-    if ((name == "Box" || name == "LossyBox") && args.size() == 2) {
-      // LossyBox: the first release of the mouse button a button of the box
-      // gets is lost, as when the display's pointer moves out between press
-      // and release; the press must be given again.
-      HHOOK hook = name == "LossyBox" ? SetWindowsHookExW(WH_GETMESSAGE, &loseFirstRelease, nullptr, GetCurrentThreadId())
-                                      : nullptr;
-      t_releaseLost = false;
+    if (name == "Box" && args.size() == 2) {
       result = MessageBoxW(static_cast<HWND>(Host::instance().mainWindow), ui::utf8ToWide(args[1]).c_str(), L"VELDRA",
                            static_cast<UINT>(std::strtoul(args[0].c_str(), nullptr, 10)));
-      if (hook) UnhookWindowsHookEx(hook);
-      if (name == "LossyBox" && !t_releaseLost) result = -1;  // the release never came to be lost
       return true;
+    }
+    if (name.rfind("Lossy", 0) == 0) {
+      // The first release of the mouse button a button gets is lost, as when
+      // the display's pointer moves out between press and release; the press
+      // must be given again.
+      HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &loseFirstRelease, nullptr, GetCurrentThreadId());
+      t_releaseLost = false;
+      const bool known = runCommand(name.substr(5), args, result);
+      if (hook) UnhookWindowsHookEx(hook);
+      if (known && !t_releaseLost) result = -1;  // the release never came to be lost
+      return known;
     }
     return false;
   }

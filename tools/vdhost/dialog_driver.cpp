@@ -30,8 +30,9 @@ constexpr auto kShowTimeout = std::chrono::seconds(5);
 constexpr auto kFocusTimeout = std::chrono::seconds(1);
 // Clicks a `check` gives a check box at most: three reach every state of a three-state box.
 constexpr int kMostClicks = 3;
-// Presses a message box's button gets at most. A press closes the box (but
-// Help) once the loop has handled it; one that did not was lost, as when the
+// Presses a button of a message box or dialog gets at most. A press closes
+// the box (but Help) once the loop has handled it, and a dialog's button
+// tells its dialog it was clicked; one that did not was lost, as when the
 // display's own pointer moved out of the button between its press and
 // release, and is given again.
 constexpr int kMostPresses = 3;
@@ -124,7 +125,8 @@ DialogDriver::DialogDriver(hostsim::Host& host) : host_(host) {
   if (!window_ || t_driver) return;
   SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   hook_.reset(SetWindowsHookExW(WH_CBT, &DialogDriver::cbtProc, nullptr, GetCurrentThreadId()));
-  if (hook_) t_driver = this;
+  callHook_.reset(SetWindowsHookExW(WH_CALLWNDPROC, &DialogDriver::callProc, nullptr, GetCurrentThreadId()));
+  if (hook_ && callHook_) t_driver = this;
 }
 
 DialogDriver::~DialogDriver() {
@@ -143,6 +145,23 @@ LRESULT CALLBACK DialogDriver::cbtProc(int code, WPARAM wParam, LPARAM lParam) n
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK DialogDriver::callProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
+  DialogDriver* driver = t_driver;
+  if (driver && code == HC_ACTION) {
+    const auto& call = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (call.message == WM_COMMAND && HIWORD(call.wParam) == BN_CLICKED && call.lParam) driver->commandSent(call);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void DialogDriver::commandSent(const CWPSTRUCT& call) {
+  for (Frame& f : frames_) {
+    if (f.window == call.hwnd && f.action && f.action->kind == Answer::Kind::Press &&
+        GetDlgCtrlID(reinterpret_cast<HWND>(call.lParam)) == f.action->dialog.id)
+      f.pressTaken = true;
+  }
 }
 
 LRESULT CALLBACK DialogDriver::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -245,6 +264,8 @@ void DialogDriver::step() {
   host_.popAnswer();
   frame.lastLine = frame.action->line;
   frame.phase = 0;
+  frame.presses = 0;
+  frame.pressTaken = false;
   host_.log(dialog + ": " + frame.action->dialog.source);
   start(frame);
 }
@@ -498,11 +519,11 @@ bool DialogDriver::proceed(Frame& frame) {
       }
       return true;
     case Answer::Kind::Press:
-      if (phase == 0) {
-        postMoveAndClick(control, clientCentre(control));
-        return false;
-      }
-      return true;
+      if (frame.pressTaken) return true;
+      if (frame.presses == kMostPresses) return fail(a.line, name + " does not take the press"), false;
+      ++frame.presses;
+      postMoveAndClick(control, clientCentre(control));
+      return false;
     default: return true;
   }
 }

@@ -17,6 +17,11 @@
 // not take its state. After an error the host is failed, and the driver
 // closes every dialog and message box that is or comes open (as Cancel), so
 // that the run ends and nothing waits for a user.
+//
+// A posted click can be lost: the display's own pointer may move out of the
+// button between press and release. A WH_CALLWNDPROC hook sees a button tell
+// its dialog it was clicked; a press that the button never told is given
+// again, as a message box's is.
 #pragma once
 #include <windows.h>
 
@@ -42,7 +47,7 @@ class DialogDriver {
   DialogDriver& operator=(const DialogDriver&) = delete;
 
   // False when the hook or the driver's window could not be made.
-  bool ready() const { return window_ && hook_; }
+  bool ready() const { return window_ && hook_ && callHook_; }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -56,6 +61,8 @@ class DialogDriver {
     std::optional<hostsim::Answer> action;
     int phase = 0;
     int index = -1;             // choose: the item
+    int presses = 0;            // press: how often the click was given
+    bool pressTaken = false;    // press: the button told the dialog it was clicked
     Clock::time_point until{};  // wait: when it ends; a focus move: when it is given up
   };
   // A dialog or message box window the thread made and the script has not met yet.
@@ -67,7 +74,9 @@ class DialogDriver {
   };
 
   static LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
+  static LRESULT CALLBACK callProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
   static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  void commandSent(const CWPSTRUCT& call);
   void created(HWND window, const CREATESTRUCTW& create);
   void destroyed(HWND window);
   void tick();
@@ -93,6 +102,7 @@ class DialogDriver {
   hostsim::Host& host_;
   ui::unique_hwnd window_;
   ui::unique_hhook hook_;
+  ui::unique_hhook callHook_;  // sees the buttons' notifications reach their dialogs
   std::vector<Frame> frames_;  // open dialogs, the innermost last
   std::deque<Appeared> appeared_;
   bool ticking_ = false;
