@@ -1,8 +1,16 @@
-# vd_add_test(NAME src...  [LIBS lib...] [ARGS arg...])
+# vd_add_test(NAME src...  [PORTABLE] [LIBS lib...] [ARGS arg...])
 # One ctest entry per test executable: under Wine the process start is the
 # expensive part, so all cases of a unit run in one process.
+# PORTABLE: the code under test does the same on every platform (no Win32
+# call, no backend of its own there). Such tests build and run in the native
+# build only, under the sanitizers; the Windows build runs that code in the
+# real DLL through the scenarios instead of compiling the tests a second time
+# (docs/build.md, "What each build runs").
 function(vd_add_test name)
-  cmake_parse_arguments(T "" "" "LIBS;ARGS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "PORTABLE" "" "LIBS;ARGS;LABELS" ${ARGN})
+  if(T_PORTABLE AND VD_WIN32)
+    return()
+  endif()
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name} ${T_ARGS} WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
