@@ -1,7 +1,10 @@
 #!/usr/bin/python3
-"""Runs the settings dialog's animation script in vdhost and checks its three
-pictures (animation/settings_animation.vds): zero ("±0.000"), a positive
-("+1.234") and a negative value ("-1.234") of the section preview.
+"""Runs the settings dialog's animation script in vdhost and checks its
+pictures (animation/settings_animation.vds, one every 0.6 s over more than
+three steps of the animation): they show exactly three states, zero
+("±0.000"), a positive ("+1.234") and a negative value ("-1.234") of the
+section preview, one after the other in that cycle. A slow run takes fewer
+pictures per step, never a different answer.
 
 Only the value text of the section preview may change between the pictures,
 so each pair must differ, and only inside the section pane (the upper right
@@ -51,16 +54,30 @@ def characters(pixels, x0, y0, x1, y1):
 def main():
     out, command = sys.argv[1], sys.argv[2:]
     os.makedirs(out, exist_ok=True)
+    for f in os.listdir(out):
+        if f.startswith("animation-") and f.endswith(".png"):
+            os.remove(os.path.join(out, f))
     run = subprocess.run(command + [SCRIPT], cwd=out, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     if run.returncode != 0:
         print(run.stdout.decode("utf-8", "replace"))
         return 1
-    shots = [read_png(os.path.join(out, f"animation-{i}.png")) for i in range(3)]
+    names = sorted((f for f in os.listdir(out) if f.startswith("animation-") and f.endswith(".png")),
+                   key=lambda f: int(f[len("animation-"):-len(".png")]))
+    shots = [read_png(os.path.join(out, f)) for f in names]
     width, height = shots[0][0], shots[0][1]
     assert all(s[0] == width and s[1] == height for s in shots), "the pictures differ in size"
-    zero, plus, minus = (s[2] for s in shots)
-    boxes = {"zero/positive": diff_box(zero, plus), "positive/negative": diff_box(plus, minus),
-             "zero/negative": diff_box(zero, minus)}
+    # The states in the order they showed, each run of equal pictures one state.
+    seen = []
+    for s in shots:
+        if not seen or s[2] != seen[-1]:
+            seen.append(s[2])
+    states = []
+    for p in seen:
+        if p not in states:
+            states.append(p)
+    assert len(states) == 3, f"{len(states)} different pictures among {len(shots)}: the preview shows three values"
+    a, b, c = states
+    boxes = {"first/second": diff_box(a, b), "second/third": diff_box(b, c), "first/third": diff_box(a, c)}
     for name, box in boxes.items():
         assert box, f"{name}: the pictures are the same: the preview did not animate"
         x0, y0, x1, y1 = box
@@ -71,14 +88,21 @@ def main():
     x1 = max(b[2] for b in boxes.values()) + 3
     y0 = min(b[1] for b in boxes.values())
     y1 = max(b[3] for b in boxes.values())
-    texts = [characters(p, x0, y0, x1, y1) for p in (zero, plus, minus)]
+    texts = [characters(p, x0, y0, x1, y1) for p in states]
     counts = [len(t) for t in texts]
-    assert counts[0] == counts[1] == counts[2] >= 5, f"characters (±0.000, +1.234, -1.234): {counts}"
-    assert texts[1][1:] == texts[2][1:], "the positive and the negative value differ in their digits"
-    assert texts[0][1:] != texts[1][1:], "zero shows the digits of the other values"
+    assert counts[0] == counts[1] == counts[2] >= 5, f"characters of the three values: {counts}"
+    # The sign's ink tells the values apart: "±" has most, "+" less, "-" least.
     inks = [sum(row.count("#") for row in t[0]) for t in texts]
-    assert inks[0] > inks[1] > inks[2] > 0, f"sign ink (±, +, -) = {inks}"
-    print(f"animation: the value text in {(x0, y0, x1, y1)}, {counts[0]} characters, sign ink ±/+/- = {inks}")
+    assert len(set(inks)) == 3 and min(inks) > 0, f"sign ink of the three values: {inks}"
+    zero, plus, minus = sorted(range(3), key=lambda i: -inks[i])
+    assert texts[plus][1:] == texts[minus][1:], "the positive and the negative value differ in their digits"
+    assert texts[zero][1:] != texts[plus][1:], "zero shows the digits of the other values"
+    # Zero, then the positive, then the negative value, and round again.
+    role = {zero: "zero", plus: "positive", minus: "negative"}
+    order = [role[states.index(p)] for p in seen]
+    cycle = ["zero", "positive", "negative"]
+    for x, y in zip(order, order[1:]):
+        assert cycle[(cycle.index(x) + 1) % 3] == y, f"the preview steps from {x} to {y}: {order}"
     return 0
 
 

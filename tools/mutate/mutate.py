@@ -1,7 +1,7 @@
 """A small mutation tester: how many deliberate faults in the product code
 the tests find (docs/testing.md, "Mutation scores").
 
-  mutate.py [MODULE...] [--sample N] [--seed S] [--list] [--keep]
+  mutate.py [MODULE...] [--sample N] [--seed S] [--list] [--json FILE [--resume]] [--matrix]
 
 A mutant is one change of one line of a product source: a comparison
 flipped, an arithmetic or logical operator swapped, a condition negated, an
@@ -300,6 +300,8 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--list", action="store_true", help="list the drawn mutants and stop")
     ap.add_argument("--json", help="also write the results to this file")
+    ap.add_argument("--resume", action="store_true",
+                    help="take the mutants the --json file already holds from it (a run stopped part way goes on)")
     ap.add_argument("--matrix", action="store_true",
                     help="run every relinked test on each mutant and keep what found it (for tools/mutate/redundant.py)")
     args = ap.parse_args()
@@ -327,6 +329,15 @@ def main():
                 print(f"{m}\t{f}:{no}\t{op}\t{new.strip()}")
         return 0
 
+    # A run that stopped part way left every mutant it finished in its JSON
+    # file; with --resume those are taken as they stand.
+    done = {}
+    if args.resume and args.json and Path(args.json).exists():
+        for m, r in json.loads(Path(args.json).read_text()).items():
+            for x in r.get("mutants", []):
+                done[(m, x["file"], x["line"], x["operator"], x["mutant"])] = x
+        print(f"resuming: {len(done)} mutants from {args.json}", flush=True)
+
     all_tests = tests()
     print(f"clean build: {len(all_tests)} tests, timing them", flush=True)
     timeouts = baseline(all_tests)
@@ -340,6 +351,14 @@ def main():
             original = path.read_text(encoding="utf-8")
             lines = original.split("\n")
             assert lines[no - 1] == old, f"{rel}:{no} changed under the tool"
+            earlier = done.get((m, rel, no, op, new.strip()))
+            if earlier:
+                counts[earlier["verdict"]] += 1
+                mutants.append(earlier)
+                if earlier["verdict"] == "survived":
+                    survivors.append((rel, no, op, new.strip()))
+                results[m] = summary(counts, survivors, mutants)
+                continue
             lines[no - 1] = new
             before = stamps(all_tests)
             try:
