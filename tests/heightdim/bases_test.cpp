@@ -179,6 +179,52 @@ TEST_F(BasesTest, EntriesWithItemsOutOfOrderAreSkipped) {
   EXPECT_EQ(entryKeys(), (std::vector<std::string>{"SWAPPED", "SHORT", "NO91", "LEAD", "Current"}));
 }
 
+// Unused bases leave the drawing's dictionary, and "Current" moves to a base
+// in use: a mutant that purged the wrong entries survived every other test.
+TEST_F(BasesTest, PurgeRemovesUnusedBasesAndMovesCurrent) {
+  struct Case {
+    const char* what;
+    std::vector<Mark> marks;
+    std::vector<std::string> keysAfter;
+    const char16_t* current;
+    int purged;
+  } cases[] = {
+      {"the current base is unused: the first base in use becomes current",
+       {mark(u"DB", u"B", 0, 0, u"±0.000"), mark(u"C2", u"C", 0, 0, u"±0.000")},
+       {"B", "C", "Current"}, u"B", 1},
+      {"a base used only by its own mark stays",
+       {mark(u"A", u"", 0, 0, u"±0.000")},
+       {"A", "Current"}, u"A", 2},
+      {"no base in use: Current goes too",
+       {mark(u"DX", u"GONE", 0, 0, u"±0.000")},
+       {}, u"", 3},
+      // Without a selection the host may have failed: nothing is taken for unused.
+      {"no marks at all: nothing purged", {}, {"A", "B", "C", "Current"}, u"A", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();
+    threeBases();
+    ASSERT_TRUE(hnotetest::writeMarks(c.marks));
+    HNoteDataSet settings;
+    HNoteBases bases;
+    HNoteLoadReport report;
+    EXPECT_EQ(bases.load(settings, &report), !c.marks.empty()) << "false when no mark could be walked";
+    EXPECT_EQ(report.purged, c.purged);
+    EXPECT_EQ(entryKeys(), c.keysAfter);
+    EXPECT_EQ(bases.currentId(), c.current);
+    EXPECT_EQ(report.currentMoved, vstring(c.current) != u"A");
+    if (*c.current) {
+      EXPECT_EQ(entryGroups(u"Current").back(), "301 " + utf16ToUtf8(c.current));
+    }
+    std::vector<std::string> listed;
+    for (const std::string& k : c.keysAfter) {
+      if (k != "Current") listed.push_back(k);
+    }
+    EXPECT_EQ(ids(bases), listed);
+  }
+}
+
 TEST_F(BasesTest, StoreAndSetCurrent) {
   HNoteBases bases;
   EXPECT_FALSE(bases.setCurrent(u"NOPE"));

@@ -368,6 +368,46 @@ class RecordingPreview : public HNotePreview {
   std::vector<Text> texts;
 };
 
+// The underline of a section-view mark: along the user's X axis, across a
+// steep mark; the element-tagged variant draws it across the mark's own
+// direction, by layer. 5 mm long at factor 1, centred on the mark's point.
+TEST_F(Builder, UnderlineRunsAlongTheUserAxisOrAcrossTheTaggedMark) {
+  struct Case {
+    const char* what;
+    double angle;
+    bool elementTag;
+    HNotePoint a, b;  // the LINE's ends
+    const char* colour;
+  } cases[] = {
+      {"level mark", 0, false, {102.5, 200}, {97.5, 200}, "5"},
+      {"steep mark: across, along Y", kPi / 2, false, {100, 202.5}, {100, 197.5}, "5"},
+      {"element-tagged level mark: across its direction", 0, true, {100, 202.5}, {100, 197.5}, "256"},
+      {"element-tagged mark turned a quarter: along -X", kPi / 2, true, {97.5, 200}, {102.5, 200}, "256"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    drawing().clear();
+    HNoteData r = csn();
+    r.underlineDraw = true;
+    r.underlineLength = 5;
+    r.angle = c.angle;
+    ASSERT_TRUE(build(r, true, c.elementTag));
+    const Groups* line = nullptr;
+    std::vector<Groups> top = topLevel();
+    for (const Groups& g : top) {
+      if (value(g, 0) == "LINE") line = &g;
+    }
+    ASSERT_NE(line, nullptr) << "no underline";
+    EXPECT_EQ(value(*line, 62), c.colour);
+    auto [x0, y0] = point(*line, 10);
+    auto [x1, y1] = point(*line, 11);
+    EXPECT_NEAR(x0, c.a.x, 1e-9);
+    EXPECT_NEAR(y0, c.a.y, 1e-9);
+    EXPECT_NEAR(x1, c.b.x, 1e-9);
+    EXPECT_NEAR(y1, c.b.y, 1e-9);
+  }
+}
+
 TEST_F(Builder, PreviewGetsTheDrawingsGeometryAndTheDrawingNothing) {
   struct Case {
     int type, arrowIndex, insPt, options;
