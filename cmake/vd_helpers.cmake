@@ -1,4 +1,5 @@
-# vd_add_test(NAME src...  [PORTABLE] [LIBS lib...] [ARGS arg...])
+# vd_add_test(NAME src...  [PORTABLE] [LIBS lib...] [ARGS arg...]
+#             [DEFINES def...] [INCLUDES dir...])
 # One ctest entry per test executable: under Wine the process start is the
 # expensive part, so all cases of a unit run in one process.
 # PORTABLE: the code under test does the same on every platform (no Win32
@@ -7,12 +8,14 @@
 # real DLL through the scenarios instead of compiling the tests a second time
 # (docs/build.md, "What each build runs").
 function(vd_add_test name)
-  cmake_parse_arguments(T "PORTABLE" "" "LIBS;ARGS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "PORTABLE" "" "LIBS;ARGS;LABELS;DEFINES;INCLUDES" ${ARGN})
   if(T_PORTABLE AND VD_WIN32)
     return()
   endif()
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE ${T_DEFINES})
+  target_include_directories(${name} PRIVATE ${T_INCLUDES})
   add_test(NAME ${name} COMMAND ${name} ${T_ARGS} WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
