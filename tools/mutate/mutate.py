@@ -293,6 +293,26 @@ def summary(counts, survivors, mutants):
     return {"counts": counts, "score": round(score, 1), "survivors": survivors, "mutants": mutants}
 
 
+def try_mutant(path, original, lines, no, new, all_tests, timeouts, matrix):
+    """Applies the mutant (line `no` of `path` becomes `new`), builds, runs
+    the tests the build relinked and puts the clean source back: the verdict
+    and what found the mutant."""
+    lines = list(lines)
+    lines[no - 1] = new
+    before = stamps(all_tests)
+    try:
+        path.write_text("\n".join(lines), encoding="utf-8")
+        if build().returncode:
+            return "not built", []
+        after = stamps(all_tests)
+        relinked = [n for n, ps in all_tests.items() if any(after[p] != before[p] for p in ps)]
+        return run_tests(relinked, timeouts, matrix) if relinked else ("not tested", [])
+    finally:
+        path.write_text(original, encoding="utf-8")
+        # Back to the clean build, so the next mutant relinks only its own tests.
+        build()
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("modules", nargs="*", help=f"modules (default all): {' '.join(MODULES)}")
@@ -353,33 +373,15 @@ def main():
             assert lines[no - 1] == old, f"{rel}:{no} changed under the tool"
             earlier = done.get((m, rel, no, op, new.strip()))
             if earlier:
-                counts[earlier["verdict"]] += 1
-                mutants.append(earlier)
-                if earlier["verdict"] == "survived":
-                    survivors.append((rel, no, op, new.strip()))
-                results[m] = summary(counts, survivors, mutants)
-                continue
-            lines[no - 1] = new
-            before = stamps(all_tests)
-            try:
-                path.write_text("\n".join(lines), encoding="utf-8")
-                killers = []
-                if build().returncode:
-                    verdict = "not built"
-                else:
-                    after = stamps(all_tests)
-                    relinked = [n for n, ps in all_tests.items() if any(after[p] != before[p] for p in ps)]
-                    verdict, killers = run_tests(relinked, timeouts, args.matrix) if relinked else ("not tested", [])
-            finally:
-                path.write_text(original, encoding="utf-8")
-                # Back to the clean build, so the next mutant relinks only its own tests.
-                build()
+                verdict, killers = earlier["verdict"], earlier["found by"]
+            else:
+                verdict, killers = try_mutant(path, original, lines, no, new, all_tests, timeouts, args.matrix)
             counts[verdict] += 1
             mutants.append({"file": rel, "line": no, "operator": op, "mutant": new.strip(), "verdict": verdict,
                             "found by": killers})
             if verdict == "survived":
                 survivors.append((rel, no, op, new.strip()))
-            print(f"  [{m} {i}/{len(drawn[m])}] {rel}:{no} {op}: {verdict}", flush=True)
+            print(f"  [{m} {i}/{len(drawn[m])}] {rel}:{no} {op}: {verdict}{' (resumed)' if earlier else ''}", flush=True)
             results[m] = summary(counts, survivors, mutants)
             if args.json:
                 # After every mutant: a run stopped part way keeps what it found.
