@@ -27,6 +27,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/host_api.h"
@@ -100,13 +101,14 @@ class SampleModule : public hostsim::ModuleFace {
                            static_cast<UINT>(std::strtoul(args[0].c_str(), nullptr, 10)));
       return true;
     }
-    if (name.rfind("Lossy", 0) == 0) {
+    constexpr std::string_view kLossy = "Lossy";
+    if (name.rfind(kLossy, 0) == 0) {
       // The first release of the mouse button a button gets is lost, as when
       // the display's pointer moves out between press and release; the press
       // must be given again.
       HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &loseFirstRelease, nullptr, GetCurrentThreadId());
       t_releaseLost = false;
-      const bool known = runCommand(name.substr(5), args, result);
+      const bool known = runCommand(name.substr(kLossy.size()), args, result);
       if (hook) UnhookWindowsHookEx(hook);
       if (known && !t_releaseLost) result = -1;  // the release never came to be lost
       return known;

@@ -51,19 +51,22 @@ def characters(pixels, x0, y0, x1, y1):
     return out
 
 
+def pictures(out):
+    """The script's pictures in OUT (animation-N.png), in the order of N."""
+    names = [f for f in os.listdir(out) if f.startswith("animation-") and f.endswith(".png")]
+    return sorted(names, key=lambda f: int(f[len("animation-"):-len(".png")]))
+
+
 def main():
     out, command = sys.argv[1], sys.argv[2:]
     os.makedirs(out, exist_ok=True)
-    for f in os.listdir(out):
-        if f.startswith("animation-") and f.endswith(".png"):
-            os.remove(os.path.join(out, f))
+    for f in pictures(out):
+        os.remove(os.path.join(out, f))
     run = subprocess.run(command + [SCRIPT], cwd=out, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     if run.returncode != 0:
         print(run.stdout.decode("utf-8", "replace"))
         return 1
-    names = sorted((f for f in os.listdir(out) if f.startswith("animation-") and f.endswith(".png")),
-                   key=lambda f: int(f[len("animation-"):-len(".png")]))
-    shots = [read_png(os.path.join(out, f)) for f in names]
+    shots = [read_png(os.path.join(out, f)) for f in pictures(out)]
     width, height = shots[0][0], shots[0][1]
     assert all(s[0] == width and s[1] == height for s in shots), "the pictures differ in size"
     # The states in the order they showed, each run of equal pictures one state.
