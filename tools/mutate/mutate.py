@@ -52,6 +52,9 @@ MODULES = {
 }
 
 FLAGS = "-O1 -g0"
+# Every mutant relinks each test program that links its library: lld links
+# them several times faster than the system linker.
+LINK = "-fuse-ld=lld"
 
 
 # --- Finding the candidates ----------------------------------------------------
@@ -187,7 +190,8 @@ def configure():
     if (BUILD / "build.ninja").exists():
         return
     r = run(["cmake", "-S", str(SRC), "-B", str(BUILD), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=",
-             f"-DCMAKE_CXX_FLAGS={FLAGS}", f"-DCMAKE_C_FLAGS={FLAGS}", "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"])
+             f"-DCMAKE_CXX_FLAGS={FLAGS}", f"-DCMAKE_C_FLAGS={FLAGS}", f"-DCMAKE_EXE_LINKER_FLAGS={LINK}",
+             f"-DCMAKE_SHARED_LINKER_FLAGS={LINK}", "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"])
     if r.returncode:
         sys.exit("mutate: cannot configure build/mutate/build:\n" + r.stdout)
 
@@ -238,7 +242,8 @@ def run_tests(names, timeouts, matrix):
     shutil.rmtree(out, ignore_errors=True)
     out.mkdir(parents=True)
     pattern = "^(" + "|".join(re.escape(n) for n in names) + ")$"
-    cmd = ["ctest", "--test-dir", str(BUILD), "-R", pattern, "--timeout", str(max(timeouts[n] for n in names))]
+    cmd = ["ctest", "--test-dir", str(BUILD), "-R", pattern, "--timeout", str(max(timeouts[n] for n in names)),
+           "-j", str(os.cpu_count() or 2)]
     if not matrix:
         cmd.append("--stop-on-failure")
     r = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
@@ -295,8 +300,9 @@ def summary(counts, survivors, mutants):
 
 def try_mutant(path, original, lines, no, new, all_tests, timeouts, matrix):
     """Applies the mutant (line `no` of `path` becomes `new`), builds, runs
-    the tests the build relinked and puts the clean source back: the verdict
-    and what found the mutant."""
+    the tests the build relinked and puts the clean source back (the caller
+    builds it back once the next mutant lies in another file, so that one
+    relinks only its own tests): the verdict and what found the mutant."""
     lines = list(lines)
     lines[no - 1] = new
     before = stamps(all_tests)
@@ -309,8 +315,6 @@ def try_mutant(path, original, lines, no, new, all_tests, timeouts, matrix):
         return run_tests(relinked, timeouts, matrix) if relinked else ("not tested", [])
     finally:
         path.write_text(original, encoding="utf-8")
-        # Back to the clean build, so the next mutant relinks only its own tests.
-        build()
 
 
 def main():
@@ -362,11 +366,15 @@ def main():
     print(f"clean build: {len(all_tests)} tests, timing them", flush=True)
     timeouts = baseline(all_tests)
     results = {}
+    dirty = None  # the file whose last mutant was built and not yet built back
     for m in modules:
         counts = {"killed": 0, "survived": 0, "timed out": 0, "not built": 0, "not tested": 0}
         survivors = []
         mutants = []
         for i, (rel, no, op, old, new) in enumerate(drawn[m], start=1):
+            if dirty and dirty != rel:
+                build()  # the clean build back before another file's mutants
+                dirty = None
             path = SRC / rel
             original = path.read_text(encoding="utf-8")
             lines = original.split("\n")
@@ -376,6 +384,7 @@ def main():
                 verdict, killers = earlier["verdict"], earlier["found by"]
             else:
                 verdict, killers = try_mutant(path, original, lines, no, new, all_tests, timeouts, args.matrix)
+                dirty = rel
             counts[verdict] += 1
             mutants.append({"file": rel, "line": no, "operator": op, "mutant": new.strip(), "verdict": verdict,
                             "found by": killers})
@@ -388,6 +397,8 @@ def main():
                 Path(args.json).write_text(json.dumps(results, indent=1, ensure_ascii=False))
         results[m] = summary(counts, survivors, mutants)
 
+    if dirty:
+        build()
     print()
     print(f"{'module':<10} {'mutants':>7} {'killed':>6} {'survived':>8} {'timed out':>9} {'not built':>9} "
           f"{'untested':>8} {'score':>6}")
