@@ -35,6 +35,7 @@ ROOT = Path(__file__).resolve().parents[2]
 WORK = ROOT / "build" / "mutate"
 SRC = WORK / "src"
 BUILD = WORK / "build"
+WINDOWS = False  # --windows: BUILD and MODULES are the Windows build's
 
 # The product modules, each the folders of its sources.
 MODULES = {
@@ -50,6 +51,27 @@ MODULES = {
     "hostsim": ["hostsim"],
     "tools": ["tools/png", "tools/native_sweep"],
 }
+
+# The modules of the Windows build only (--windows): built with mingw-w64 in
+# build/mutate/win, their tests run under Wine. A module names folders or
+# files; only what the native build does not compile is mutated here (the
+# portable rest is the native modules' part).
+WINDOWS_MODULES = {
+    "controls": ["controls"],
+    "ui": ["ui"],
+    "gdi": ["preview/entity.cpp", "preview/paint_tables.cpp", "preview/view.cpp", "preview/view_factories.cpp",
+            "preview/view_snap.cpp", "hostsim/text_metrics_gdi.cpp"],
+    "dialogs": ["heightdim/settings_dialog.cpp", "heightdim/edit_dialogs.cpp", "heightdim/builder_preview.cpp",
+                "dimtools/arc_length_dialog.cpp"],
+    "win": ["host/win", "store/win", "peltar"],
+}
+# Under mutation the Windows build runs the tests that link the mutated code,
+# not those that load the module into vdhost: each of those scenarios shows
+# its dialogs under Wine for seconds, and every mutant of a Windows module
+# relinks the module they all load (some ten minutes a mutant). Their part is
+# measured through the native scenario checks and the fault sweeps.
+WINDOWS_SKIPS_PROGRAM = "vdhost.exe"
+WINDOWS_TOOLCHAIN = "cmake/mingw-w64.cmake"
 
 FLAGS = "-O1 -g0"
 # Every mutant relinks each test program that links its library: lld links
@@ -159,7 +181,8 @@ def candidates(path, rel):
 def module_candidates(module, compiled):
     out = []
     for folder in MODULES[module]:
-        for path in sorted((ROOT / folder).rglob("*.cpp")):
+        top = ROOT / folder
+        for path in [top] if top.is_file() else sorted(top.rglob("*.cpp")):
             rel = path.relative_to(ROOT).as_posix()
             if rel in compiled:
                 out.extend(candidates(path, rel))
@@ -189,9 +212,10 @@ def copy_sources():
 def configure():
     if (BUILD / "build.ninja").exists():
         return
+    toolchain = [f"-DCMAKE_TOOLCHAIN_FILE={SRC / WINDOWS_TOOLCHAIN}"] if WINDOWS else []
     r = run(["cmake", "-S", str(SRC), "-B", str(BUILD), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=",
              f"-DCMAKE_CXX_FLAGS={FLAGS}", f"-DCMAKE_C_FLAGS={FLAGS}", f"-DCMAKE_EXE_LINKER_FLAGS={LINK}",
-             f"-DCMAKE_SHARED_LINKER_FLAGS={LINK}", "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"])
+             f"-DCMAKE_SHARED_LINKER_FLAGS={LINK}", "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"] + toolchain)
     if r.returncode:
         sys.exit("mutate: cannot configure build/mutate/build:\n" + r.stdout)
 
@@ -224,8 +248,11 @@ def tests():
         required[t["name"]] = props.get("FIXTURES_REQUIRED", [])
         for fixture in props.get("FIXTURES_SETUP", []):
             setup_by.setdefault(fixture, []).append(t["name"])
-    return {name: sorted(set(programs + [p for f in required[name] for s in setup_by.get(f, []) for p in own[s]]))
-            for name, programs in own.items()}
+    out = {name: sorted(set(programs + [p for f in required[name] for s in setup_by.get(f, []) for p in own[s]]))
+           for name, programs in own.items()}
+    if WINDOWS:
+        out = {name: ps for name, ps in out.items() if not any(Path(p).name == WINDOWS_SKIPS_PROGRAM for p in ps)}
+    return out
 
 
 def stamps(all_tests):
@@ -288,7 +315,8 @@ def baseline(all_tests):
         seconds = time.monotonic() - began
         if r.returncode != 0:
             sys.exit(f"mutate: the test {name} fails on the clean build:\n{r.stdout[-3000:]}")
-        timeouts[name] = max(20, int(3 * seconds) + 1)
+        # Wine starts slower and its window tests wait on one another.
+        timeouts[name] = max(60 if WINDOWS else 20, int(3 * seconds) + 1)
     return timeouts
 
 
@@ -318,17 +346,22 @@ def try_mutant(path, original, lines, no, new, all_tests, timeouts, matrix):
 
 
 def main():
+    global WINDOWS, BUILD, MODULES
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    ap.add_argument("modules", nargs="*", help=f"modules (default all): {' '.join(MODULES)}")
+    ap.add_argument("modules", nargs="*", help=f"modules (default all): {' '.join(MODULES)}; with --windows: {' '.join(WINDOWS_MODULES)}")
     ap.add_argument("--sample", type=int, default=150, help="mutants per module (default 150)")
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--list", action="store_true", help="list the drawn mutants and stop")
     ap.add_argument("--json", help="also write the results to this file")
     ap.add_argument("--resume", action="store_true",
                     help="take the mutants the --json file already holds from it (a run stopped part way goes on)")
+    ap.add_argument("--windows", action="store_true",
+                    help="the Windows-only modules, built with mingw-w64 and tested under Wine (./vd mutate starts it)")
     ap.add_argument("--matrix", action="store_true",
                     help="run every relinked test on each mutant and keep what found it (for tools/mutate/redundant.py)")
     args = ap.parse_args()
+    if args.windows:
+        WINDOWS, BUILD, MODULES = True, WORK / "win", WINDOWS_MODULES
     modules = args.modules or list(MODULES)
     for m in modules:
         if m not in MODULES:

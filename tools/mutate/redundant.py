@@ -1,24 +1,33 @@
 """Which tests the mutants say we can do without, from a `mutate.py --matrix
 --json FILE` run (docs/testing.md, "Cutting by evidence").
 
-  redundant.py FILE...
+  redundant.py FILE... [--keep REGEX]...
 
 For every test case that found at least one mutant: how many it found,
 and how many no other test found (its own). A case with no mutant of its
 own can go without lowering the score on these mutants; the cases are
 taken away greedily, the one that found fewest first, as long as every
-found mutant is still found by a case that stays. Tests that found no
-mutant at all are listed too (they may test what no sampled mutant
-touched: draw more before deleting them).
+found mutant is still found by a case that stays; the cases --keep names
+are never taken (the nets a cut leans on). A case that found no mutant at
+all is not listed, the file knowing only what found something: it may
+test what no drawn mutant touched.
 """
+import argparse
 import json
-import sys
+import re
 from collections import defaultdict
 
 
 def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("files", nargs="+")
+    ap.add_argument("--keep", action="append", default=[],
+                    help="a regular expression of tests never taken away (the nets the cut leans on: the "
+                         "scenarios' checks, the sweeps); may be given several times")
+    args = ap.parse_args()
+    keep = [re.compile(k) for k in args.keep]
     found_by = {}  # mutant id -> set of killers
-    for path in sys.argv[1:]:
+    for path in args.files:
         data = json.load(open(path))
         for module, r in data.items():
             for i, m in enumerate(r.get("mutants", [])):
@@ -31,6 +40,8 @@ def main():
     kept = set(by_test)
     # Greedy: drop the weakest case whose mutants are all found elsewhere.
     for test in sorted(by_test, key=lambda t: (len(by_test[t]), t)):
+        if any(k.search(test) for k in keep):
+            continue
         others = kept - {test}
         if all(found_by[m] & others for m in by_test[test]):
             kept.discard(test)
