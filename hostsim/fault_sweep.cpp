@@ -24,17 +24,19 @@ void LossJudge::commandEnded() {
   for (Loss& loss : judgeCommand(run_)) losses_.push_back({run_.command, run_.line, std::move(loss)});
 }
 
-std::string FaultSweep::sweptPart(const std::string& script) {
+std::string FaultSweep::sweptPart(const std::string& script, bool underWine) {
   std::string out;
-  bool skipping = false;
+  bool skipping = false, skippingUnderWine = false;
   for (size_t at = 0; at < script.size();) {
     size_t end = script.find('\n', at);
     end = end == std::string::npos ? script.size() : end + 1;
     std::string_view line(script.data() + at, end - at);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
     const bool marker = line == "# sweep: skip" || line == "# sweep: resume";
+    const bool wineMarker = line == "# sweep under Wine: skip" || line == "# sweep under Wine: resume";
     if (marker) skipping = line == "# sweep: skip";
-    if (marker || skipping) {
+    if (wineMarker) skippingUnderWine = line == "# sweep under Wine: skip";
+    if (marker || wineMarker || skipping || (underWine && skippingUnderWine)) {
       out += "#\n";  // a line left out keeps its place: errors name the script's own line numbers
     } else {
       out.append(script, at, end - at);

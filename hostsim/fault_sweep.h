@@ -55,11 +55,14 @@ class FaultSweep {
 
   // Sweeps the script without its lines from a line "# sweep: skip" to the
   // next "# sweep: resume" (or the end): a long scenario sweeps a marked
-  // part, each run a fraction of a run of the whole.
-  FaultSweep(Host& host, ModuleFace& module, std::string script, Prepare prepare)
-      : host_(host), module_(module), script_(sweptPart(script)), prepare_(std::move(prepare)) {}
+  // part, each run a fraction of a run of the whole. Under Wine, where every
+  // run shows the module's real dialogs for seconds, also without those from
+  // "# sweep under Wine: skip" to "# sweep under Wine: resume": the sweep in
+  // process takes them.
+  FaultSweep(Host& host, ModuleFace& module, std::string script, Prepare prepare, bool underWine = false)
+      : host_(host), module_(module), script_(sweptPart(script, underWine)), prepare_(std::move(prepare)) {}
 
-  static std::string sweptPart(const std::string& script);
+  static std::string sweptPart(const std::string& script, bool underWine = false);
 
   // The run without faults, which counts the positions. False with the
   // reason when the script fails, or loses data, without any fault.

@@ -318,16 +318,26 @@ TEST_F(FaultSweepTest, BadFailLinesNameTheirLine) {
 }
 
 // A sweep leaves out the marked parts of a script, and a line it keeps keeps
-// its number.
+// its number; the parts marked for Wine only under Wine.
 TEST(FaultSweepPart, SkippedLinesLeaveTheirPlace) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"init\ncommand A\n", "init\ncommand A\n"},
-      {"init\n# sweep: skip\npoint 1,1\n# sweep: resume\ncancel\n", "init\n#\n#\n#\ncancel\n"},
-      {"a\r\n# sweep: skip\r\nb\r\n", "a\r\n#\n#\n"},
-      {"a\n# sweep: skip\nb\n# sweep: resume\nc\n# sweep: skip\nd", "a\n#\n#\n#\nc\n#\n#\n"},
-      {"#  sweep: skip\nb", "#  sweep: skip\nb"},
+  const struct {
+    const char* script;
+    bool underWine;
+    const char* swept;
+  } cases[] = {
+      {"init\ncommand A\n", false, "init\ncommand A\n"},
+      {"init\n# sweep: skip\npoint 1,1\n# sweep: resume\ncancel\n", false, "init\n#\n#\n#\ncancel\n"},
+      {"a\r\n# sweep: skip\r\nb\r\n", false, "a\r\n#\n#\n"},
+      {"a\n# sweep: skip\nb\n# sweep: resume\nc\n# sweep: skip\nd", false, "a\n#\n#\n#\nc\n#\n#\n"},
+      {"#  sweep: skip\nb", false, "#  sweep: skip\nb"},
+      {"a\n# sweep under Wine: skip\nb\n# sweep under Wine: resume\nc\n", false, "a\n#\nb\n#\nc\n"},
+      {"a\n# sweep under Wine: skip\nb\n# sweep under Wine: resume\nc\n", true, "a\n#\n#\n#\nc\n"},
+      // The two kinds of part are independent: a part of one may end inside the other.
+      {"# sweep under Wine: skip\na\n# sweep: skip\nb\n# sweep under Wine: resume\nc\n# sweep: resume\nd\n", true,
+       "#\n#\n#\n#\n#\n#\n#\nd\n"},
   };
-  for (const auto& [script, swept] : cases) EXPECT_EQ(hostsim::FaultSweep::sweptPart(script), swept) << script;
+  for (const auto& c : cases)
+    EXPECT_EQ(hostsim::FaultSweep::sweptPart(c.script, c.underWine), c.swept) << c.script << " under Wine " << c.underWine;
 }
 
 // A failed call answers as the operation reports failure and does nothing:

@@ -390,7 +390,7 @@ int runSweepWorker(const Options& o) {
     resetHost(host, mainWindow.get(), vd::utf8ToUtf16(userData.path().string()));
     if (!userData.refill(o.userData, error)) return false;
     return o.loadPath.empty() || host.loadDrawing(o.loadPath, error);
-  });
+  }, /*underWine=*/true);
   if (o.listPositions) return vdhost::listSweepPositions(sweep);
   return vdhost::runSweepWorker(sweep, o.workerFirst);
 }
