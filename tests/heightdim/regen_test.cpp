@@ -25,33 +25,6 @@ using namespace vd;
 
 namespace {
 
-TEST(HNoteBlockKind, NamesOfTheOlderBlocksAndTheCurrentOnes) {
-  struct Case {
-    const char16_t* name;
-    bool mark;
-    int type;
-    bool flipped;
-    bool current;
-  };
-  const Case cases[] = {
-      {u"KACENAH", true, 0, false, false},  {u"kacenah1", true, 0, false, false}, {u"VKOTA_UT", true, 0, false, false},
-      {u"KACENAD", true, 0, true, false},   {u"KACENAD1", true, 0, true, false},  {u"VKOTA_UZ", true, 0, true, false},
-      {u"KACENAH2", true, 2, false, false}, {u"KACENAD2", true, 2, true, false},  {u"KACENAH3", true, 1, false, false},
-      {u"KACENAD3", true, 1, true, false},  {u"VDHEIGHT", true, 3, false, false},
-      {u"VD2D_HEIGHTDIM_1234", true, 0, false, true},
-      {u"KACENAH4", false, 0, false, false}, {u"*U12", false, 0, false, false}, {u"", false, 0, false, false},
-      {u"XVD2D_HEIGHTDIM_1", false, 0, false, false},
-  };
-  for (const Case& c : cases) {
-    const std::optional<HNoteBlockKind> k = hnoteBlockKind(c.name);
-    ASSERT_EQ(k.has_value(), c.mark) << utf16ToUtf8(c.name);
-    if (!k) continue;
-    EXPECT_EQ(k->type, c.type) << utf16ToUtf8(c.name);
-    EXPECT_EQ(k->flipped, c.flipped) << utf16ToUtf8(c.name);
-    EXPECT_EQ(k->current, c.current) << utf16ToUtf8(c.name);
-  }
-}
-
 class RegenTest : public hnotetest::BuilderHost {
  protected:
   // Writes an older block (a line) and references to it with a value attribute.

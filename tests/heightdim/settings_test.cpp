@@ -104,29 +104,6 @@ TEST(HNoteDefaults, EachTypeWithAndWithoutAScalePair) {
   }
 }
 
-TEST(HNoteDefaults, AnUnknownTypeResetsTheCommonFieldsAndFails) {
-  HostFixture host;
-  HNoteData r;
-  ASSERT_TRUE(hnoteDefaults(r, 3));
-  r.textHeight = 9;
-  r.valueText = u"x";
-  r.cxSize = 77;
-  EXPECT_FALSE(hnoteDefaults(r, 4));
-  EXPECT_FALSE(hnoteDefaults(r, -1));
-  EXPECT_EQ(r.type, 3);
-  EXPECT_EQ(r.textHeight, 2.5);
-  EXPECT_EQ(r.valueText, u"");
-  EXPECT_EQ(r.cxSize, 77);  // a type's own field is left alone
-}
-
-TEST(HNoteDefaults, WithoutAHostTheLayerIsEmptyAndNothingIsRotated) {
-  unbindHost();
-  HNoteDataSet set;
-  EXPECT_EQ(set.records[0].layer, u"");
-  EXPECT_EQ(set.ucsRotation, 0);
-  EXPECT_EQ(hnoteDataPath(), u"\\Dat\\hnoteData.ini");
-}
-
 class HNoteFile : public testing::TestWithParam<vdtest::BackendCase> {
  protected:
   ProfileBackend& backend() { return *GetParam().backend; }
