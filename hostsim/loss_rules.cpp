@@ -152,6 +152,7 @@ void recordsDisagree(const CommandRun& run, std::vector<std::string>& found) {
 
 constexpr const vd::vchar* kBaseDictionary = u"TR2D_HEIGHTDIM";
 constexpr const vd::vchar* kMarkApplication = u"VDHEIGHTDIM";
+constexpr const vd::vchar* kMarkIdentifierApplication = u"VD_ASSOCDESC1";
 constexpr const vd::vchar* kCurrentKey = u"Current";
 
 // A base entry: from its first 91, the items 71 type, 71 kind, 10 point,
@@ -166,9 +167,10 @@ bool isBaseEntry(ChainView chain) {
   return true;
 }
 
-// The base identifier of a mark: the 1000 item that follows its application
-// name; empty for a mark that is a base itself.
-vstring markBase(ChainView extendedData) {
+// The text of the 1000 item that follows an application's name in extended
+// data: a mark's base identifier (VDHEIGHTDIM; empty for a mark that is a
+// base itself) or its own identifier (VD_ASSOCDESC1).
+vstring firstText(ChainView extendedData) {
   auto it = extendedData.begin();
   if (it == extendedData.end() || ++it == extendedData.end()) return {};
   ChainItem item = *it;
@@ -179,7 +181,7 @@ vstring markBase(ChainView extendedData) {
 
 std::set<std::string> heightDimRecordProblems(const Drawing& d) {
   std::set<std::string> problems;
-  std::set<vstring> bases;
+  std::set<vstring> bases, baseMarks, measuredFrom;
   std::optional<vstring> current;
   if (const NamedDictionary* dict = d.findDictionary(kBaseDictionary)) {
     for (const DictionaryEntry& e : dict->entries) {
@@ -193,9 +195,19 @@ std::set<std::string> heightDimRecordProblems(const Drawing& d) {
   for (const Entity* e : d.entities()) {
     ChainView xd = e->view().extendedData(kMarkApplication);
     if (xd.empty()) continue;
-    vstring base = markBase(xd);
-    if (!base.empty() && !bases.count(base))
-      problems.insert("marks measure from base " + utf8(base) + ", which has no base entry");
+    vstring base = firstText(xd);
+    if (base.empty()) {
+      baseMarks.insert(firstText(e->view().extendedData(kMarkIdentifierApplication)));
+    } else {
+      measuredFrom.insert(std::move(base));
+    }
+  }
+  // A base's own mark without an entry is stored again by the next load of
+  // the bases (its levels read from its values); marks whose base has
+  // neither an entry nor a mark have lost it.
+  for (const vstring& base : measuredFrom) {
+    if (!bases.count(base) && !baseMarks.count(base))
+      problems.insert("marks measure from base " + utf8(base) + ", which has neither a base entry nor a mark");
   }
   if (current && current->empty()) problems.insert("\"Current\" names no base");
   if (current && !current->empty() && !bases.count(*current))
@@ -216,8 +228,8 @@ const std::vector<LossRule>& lossRules() {
        "missing or empty, a block defined without members",
        &batchNotWhole},
       {"records-disagree",
-       "height-dimension records that agreed before the command and disagree after it: a mark's base "
-       "identifier without base entry, \"Current\" naming no base entry",
+       "height-dimension records that agreed before the command and disagree after it: marks measuring "
+       "from a base that has neither a base entry nor a mark, \"Current\" naming no base entry",
        &recordsDisagree},
   };
   return rules;

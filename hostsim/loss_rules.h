@@ -40,10 +40,12 @@ struct Loss {
 // Every loss the rules find in a command's run.
 std::vector<Loss> judgeCommand(const CommandRun& run);
 
-// Where the height-dimension records of a drawing disagree with each other: a
-// mark's base identifier that leads to no base entry of the dictionary
-// TR2D_HEIGHTDIM, a "Current" entry that names no base entry. Each text names
-// the base identifier (never an entity handle, which a rewrite changes).
+// Where the height-dimension records of a drawing disagree with each other:
+// marks whose base identifier leads neither to a base entry of the
+// dictionary TR2D_HEIGHTDIM nor to a base's own mark (from which a load of
+// the bases stores the entry again), a "Current" entry that names no base
+// entry. Each text names the base identifier (never an entity handle, which
+// a rewrite changes).
 std::set<std::string> heightDimRecordProblems(const Drawing& drawing);
 
 }  // namespace hostsim

@@ -87,6 +87,12 @@ int pick(int n) { return g_in->pick(n); }
 
 // The drawings an input starts from: the scenario drawings, as text.
 std::vector<std::string> g_drawings;
+// FUZZ_COMMANDS_TRACE: what an input decodes to, on stderr, for replaying a finding.
+bool g_trace = false;
+
+void trace(const std::string& what) {
+  if (g_trace) std::fprintf(stderr, "trace: %s\n", what.c_str());
+}
 const char* const kDrawingFiles[] = {
     "tests/scenarios/heightdim/set_base.dxf",   "tests/scenarios/heightdim/copied_base.dxf",
     "tests/scenarios/heightdim/kacenad2.dxf",   "tests/scenarios/dimjoin/connect.dxf",
@@ -649,7 +655,9 @@ void damage() {
     case 0: {  // an entity erased
       if (all.empty()) return;
       std::vector<vstring> missing;
-      d.erase({all[static_cast<size_t>(pick(static_cast<int>(all.size())))]->handle}, missing);
+      const vstring& handle = all[static_cast<size_t>(pick(static_cast<int>(all.size())))]->handle;
+      trace("damage: entity " + vd::utf16ToUtf8(handle) + " erased");
+      d.erase({handle}, missing);
       break;
     }
     case 1:    // a base entry removed or cut short
@@ -665,7 +673,9 @@ void damage() {
         vd::ChainBuilder b;
         b.integer(91, 1).integer(71, pick(5) - 1);
         vd::OwnedChain shortEntry = b.build();
-        d.writeDictionaryEntry(id, k, pick(2) ? nullptr : shortEntry.get());
+        const bool removed = pick(2);
+        trace("damage: entry " + vd::utf16ToUtf8(k) + (removed ? " removed" : " cut short"));
+        d.writeDictionaryEntry(id, k, removed ? nullptr : shortEntry.get());
       }
       d.closeDictionary(id);
       break;
@@ -676,6 +686,7 @@ void damage() {
         if (!e->view().isType(u"INSERT") || !vd::readHNoteRef(e->view(), &ref, false) || pick(2)) continue;
         vd::OwnedChain chain = vd::OwnedChain::copyOf(e->view());
         ref.baseId = u"00000000-0000-4000-8000-00000000DEAD";
+        trace("damage: mark " + vd::utf16ToUtf8(e->handle) + " measures from a base no one has");
         if (vd::replaceHNoteRef(chain, ref))
           d.changeEntity(e->handle, std::move(chain), e->flatPoints);
         break;
@@ -748,6 +759,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   dialogs.edit.settings = &settingsDialog;
   vd::dimtools::arcLengthDialog() = &arcLengthDialog;
   vd::setErrorBoxSink(&errorBox);
+  g_trace = std::getenv("FUZZ_COMMANDS_TRACE") != nullptr;
   if (const char* inject = std::getenv("FUZZ_COMMANDS_INJECT")) {
     const std::string what = inject;
     g_injected = what == "stale" ? Injected::Stale
@@ -779,6 +791,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The drawing.
   const int drawing = pick(static_cast<int>(g_drawings.size()) + 1);
+  trace(drawing > 0 ? std::string("drawing ") + kDrawingFiles[drawing - 1] : "an empty drawing");
   if (drawing > 0) {
     FUZZ_CHECK(host.useDrawing(hostsim::dxf::readDxf(g_drawings[static_cast<size_t>(drawing - 1)]), error));
   }
@@ -805,6 +818,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
       std::vector<vd::OwnedChain> chains;
       for (int k = 0, m = 1 + pick(3); k < m; ++k) chains.push_back(entityToAdd());
+      trace(std::to_string(chains.size()) + " entities added");
       addEntities(std::move(chains));
     }
   }
@@ -814,6 +828,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   nsweep::CommandTableModule commands;
   InjectingModule module(commands);
   hostsim::ScriptRunner runner(host, module, &checker);
+  trace("setup: " + setup + "init");
   if (!runner.runText(setup + "init\n")) {
     std::fprintf(stderr, "setup: %s\n", host.error().c_str());
     FUZZ_CHECK(false);
@@ -824,6 +839,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (commandIs(command.name, "HeightDim")) line += std::string(" ") + kHeightDimArgs[pick(10)];
     std::string script = line + "\n";
     if (pick(6) == 0) script = "fail * " + std::to_string(1 + pick(60)) + "\n" + script;
+    trace(script.substr(0, script.size() - 1));
     const bool ok = runner.runText(script);
     if (!ok) {
       std::fprintf(stderr, "%s: %s\n", line.c_str(), host.error().c_str());

@@ -523,13 +523,15 @@ TEST_F(LossRulesTest, HeightDimensionRecordsMustAgree) {
     std::vector<Step> steps;
     std::set<std::string> expected;
   };
-  const std::string noB1 = "marks measure from base B1, which has no base entry";
+  const std::string noB1 = "marks measure from base B1, which has neither a base entry nor a mark";
   const Case cases[] = {
       {"no records", {}, {}},
       {"mark, base and Current agree", {mark(u"A1", u"B1"), entry(u"B1", good), current(u"B1")}, {}},
       {"mark without its base entry", {mark(u"A1", u"B1"), entry(u"B2", good)}, {noB1}},
       {"two marks of one missing base: one disagreement", {mark(u"A1", u"B1"), mark(u"A2", u"B1")}, {noB1}},
       {"mark that is a base itself", {mark(u"A1", u"")}, {}},
+      // The next load of the bases stores the entry again from the base's mark.
+      {"base mark and a dependant without their entry", {mark(u"B1", u""), mark(u"A1", u"B1")}, {}},
       {"mark of type 3 (no base identifier)", {mark(u"A1", nullptr)}, {}},
       {"base entry with its items out of order", {mark(u"A1", u"B1"), entry(u"B1", misordered)}, {noB1}},
       {"identifiers compare exactly", {mark(u"A1", u"B1"), entry(u"b1", good)}, {noB1}},
