@@ -136,6 +136,35 @@ TEST_F(BasesTest, MarksJoinTheirBasesWithUpToDateFlags) {
   EXPECT_EQ(bases.find(u"a"), nullptr) << "identifiers compare exactly";
 }
 
+TEST_F(BasesTest, EntriesWithItemsOutOfOrderAreSkipped) {
+  auto entry = [](std::initializer_list<int> codes) {
+    ChainBuilder b;
+    b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1);
+    for (int code : codes) {
+      if (code == 10) b.point(10, 1, 2);
+      else if (code == 41) b.real(41, 1);
+      else if (code == 1) b.text(1, u"note");
+      else b.integer(code, 1);
+    }
+    return b.build();
+  };
+  entries({{u"SWAPPED", entry({91, 71, 10, 71, 41, 41, 41})},
+           {u"SHORT", entry({91, 71, 71, 10, 41, 41})},
+           {u"NO91", entry({71, 71, 10, 41, 41, 41})},
+           {u"LEAD", entry({1, 91, 71, 71, 10, 41, 41, 41})},  // what stands before the first 91 does not count
+           {u"Current", hnotetest::currentEntry(u"LEAD")}});
+  ASSERT_TRUE(hnotetest::writeMarks({mark(u"L", u"LEAD", 1, 2, u"+0.001")}));
+  HNoteDataSet settings;
+  HNoteBases bases;
+  HNoteLoadReport report;
+  ASSERT_TRUE(bases.load(settings, &report));
+  EXPECT_EQ(report.entriesSkipped, 3);
+  EXPECT_EQ(ids(bases), std::vector<std::string>{"LEAD"});
+  EXPECT_EQ(bases.find(u"LEAD")->point, (HNotePoint{1, 2}));
+  // Skipped entries are not the module's to remove.
+  EXPECT_EQ(entryKeys(), (std::vector<std::string>{"SWAPPED", "SHORT", "NO91", "LEAD", "Current"}));
+}
+
 // Unused bases leave the drawing's dictionary, and "Current" moves to a base
 // in use: a mutant that purged the wrong entries survived every other test.
 TEST_F(BasesTest, PurgeRemovesUnusedBasesAndMovesCurrent) {

@@ -280,6 +280,39 @@ TEST_F(Builder, PlanViewFrameFitsTheMeasuredText) {
   }
 }
 
+// The groups after the rotation of a reference: each given one in its place
+// (70, 71, 44, 45, 210), then the 210 of the chain it replaces.
+TEST_F(Builder, ReferenceWritesTheGivenArrayAndNormalGroupsInOrder) {
+  ChainBuilder p;
+  p.text(0, u"INSERT").integer(66, 1).point(210, 0, 0, -1);
+  const OwnedChain prev = p.build();
+  EntityProps props;
+  props.layer = u"K";
+  auto tail = [&](const HNoteInsertExtras& extras, ChainView from) {
+    Groups g = groupsOf(hnoteInsertChain(props, u"B", GcGePoint2d(1, 2), 2, 0.5, from, extras));
+    auto at = std::find_if(g.begin(), g.end(), [](const std::string& s) { return s.rfind("50 ", 0) == 0; });
+    return at == g.end() ? Groups{} : Groups(at + 1, g.end());
+  };
+  struct Case {
+    const char* what;
+    HNoteInsertExtras extras;
+    bool withPrev;
+    Groups expected;
+  } cases[] = {
+      {"nothing given", {}, false, {}},
+      {"nothing given, the old normal kept", {}, true, {"210 0,0,-1"}},
+      {"rows alone", {std::nullopt, 3, std::nullopt, std::nullopt, std::nullopt}, false, {"71 3"}},
+      {"a whole array and a normal",
+       {4, 3, 2.5, 1.5, ChainPoint{0, 0, 1}},
+       true,
+       {"70 4", "71 3", "44 2.5", "45 1.5", "210 0,0,1", "210 0,0,-1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(tail(c.extras, c.withPrev ? ChainView(prev.get()) : ChainView()), c.expected);
+  }
+}
+
 // Records what a preview receives.
 class RecordingPreview : public HNotePreview {
  public:

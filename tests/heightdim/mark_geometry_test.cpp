@@ -90,4 +90,19 @@ TEST(MarkGeometry, DinOpenAndRough) {
   }
 }
 
+TEST(MarkGeometry, UnknownTypesAndBoundaryMarksBuildNothing) {
+  struct Case {
+    int type, arrowIndex;
+  } cases[] = {{-1, 0}, {4, 0}, {0, -1}, {0, 6}};
+  for (const Case& c : cases) {
+    HNoteData r = sectionRecord(0, c.arrowIndex, false);
+    r.type = c.type;
+    MarkGeometry g;
+    g.outlines.resize(2);
+    EXPECT_FALSE(markGeometry(r, 0, 0, g)) << c.type << "/" << c.arrowIndex;
+    EXPECT_TRUE(g.outlines.empty());
+    EXPECT_TRUE(g.texts.empty());
+  }
+}
+
 }  // namespace

@@ -56,6 +56,44 @@ bool guidShaped(vstring_view id) {
   return true;
 }
 
+TEST(HNoteRefChain, GroupsInOrderCodeByCode) {
+  struct Case {
+    int type;
+    Groups groups;
+  } cases[] = {
+      {0,
+       {"-3", "1001 VDHNOTEDATA", "1070 0", "1040 0.01", "1070 0", "1070 1", "1070 1", "1040 -0.5",
+        "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9", "1001 VDHEIGHTDIM",
+        "1000 11111111-2222-3333-4444-555555555555", "1070 1"}},
+      {2,
+       {"-3", "1001 VDHNOTEDATA", "1070 2", "1040 0.01", "1070 0", "1070 1", "1070 1", "1040 -0.5",
+        "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9", "1001 VDHEIGHTDIM",
+        "1000 11111111-2222-3333-4444-555555555555", "1070 1"}},
+      // A plan-view mark has no base: its type only, and no VDHEIGHTDIM.
+      {3, {"-3", "1001 VDHNOTEDATA", "1070 3", "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"}},
+      {4, {}},
+      {-1, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    EXPECT_EQ(groupsOf(hnoteRefChain(sampleRef(c.type))), c.groups);
+  }
+}
+
+TEST(HNoteRefChain, AddedToAnEntityTheMarkerComesOnce) {
+  ChainBuilder b;
+  b.text(0, u"INSERT").text(2, u"X");
+  b.extendedData(u"OTHER").text(1000, u"x");
+  ASSERT_TRUE(addHNoteRef(b, sampleRef(3)));
+  EXPECT_EQ(groupsOf(b.build()), (Groups{"0 INSERT", "2 X", "-3", "1001 OTHER", "1000 x", "1001 VDHNOTEDATA",
+                                         "1070 3", "1001 VD_ASSOCDESC1",
+                                         "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"}));
+  ChainBuilder bad;
+  bad.text(0, u"INSERT");
+  EXPECT_FALSE(addHNoteRef(bad, sampleRef(4)));
+  EXPECT_EQ(groupsOf(bad.build()), Groups{"0 INSERT"});
+}
+
 TEST(HNoteRefReplace, OptionsRewrittenAndForeignDataKept) {
   OwnedChain entity = insertWithForeignData();
   ASSERT_TRUE(replaceHNoteRef(entity, sampleRef(1)));
@@ -81,5 +119,102 @@ TEST(HNoteRefReplace, OptionsRewrittenAndForeignDataKept) {
   OwnedChain untouched = insertWithForeignData();
   EXPECT_FALSE(replaceHNoteRef(untouched, sampleRef(9)));
   EXPECT_EQ(groupsOf(untouched), groupsOf(insertWithForeignData()));
+}
+
+TEST(HNoteRefReplace, ReassociateChangesOnlyTheIdentifierInPlace) {
+  OwnedChain entity = hnoteRefChain(sampleRef(0));
+  ASSERT_TRUE(reassociateHNote(entity, u"NEW"));
+  Groups expected = groupsOf(hnoteRefChain(sampleRef(0)));
+  expected[9] = "1000 NEW";
+  EXPECT_EQ(groupsOf(entity), expected);
+  HNoteRef read;
+  ASSERT_TRUE(readHNoteRef(entity, &read, false));
+  EXPECT_EQ(read.id, u"NEW");
+  EXPECT_EQ(read.baseId, kBaseId);
+
+  // A second VD_ASSOCDESC1 group would contradict the new identifier: it goes.
+  ChainBuilder twice;
+  twice.text(0, u"LINE");
+  twice.extendedData(kAppAssocDesc).text(1000, u"A");
+  twice.extendedData(u"KEEP").integer(1070, 1);
+  twice.extendedData(kAppAssocDesc).text(1000, u"B");
+  OwnedChain line = twice.build();
+  ASSERT_TRUE(reassociateHNote(line, u"C"));
+  EXPECT_EQ(groupsOf(line), (Groups{"0 LINE", "-3", "1001 VD_ASSOCDESC1", "1000 C", "1001 KEEP", "1070 1"}));
+
+  ChainBuilder none;
+  none.text(0, u"LINE");
+  OwnedChain plain = none.build();
+  ASSERT_TRUE(reassociateHNote(plain, u"D"));
+  EXPECT_EQ(groupsOf(plain), (Groups{"0 LINE", "-3", "1001 VD_ASSOCDESC1", "1000 D"}));
+}
+
+// The look a mark keeps: what was written reads back whole, a group cut short
+// or damaged gives what comes before the damage, and another format nothing.
+TEST(HNoteStyle, ReadsBackWhatWasWrittenAndStopsAtDamage) {
+  HNoteData written;
+  hnoteDefaults(written, 3);
+  written.delim = u",";
+  written.lhorzLen = -11.5;
+  written.arrowIndex = 70000;  // wider than a 16-bit item
+  written.cxSize = 20;
+  written.arrowName = u"_OPEN30";
+  written.insPt = 6;
+  written.hnoteOptions = 5;
+  written.flipped = true;
+  ChainBuilder b;
+  b.text(0, u"INSERT");
+  addHNoteStyle(b, written);
+  OwnedChain whole = b.build();
+
+  HNoteData back;
+  ASSERT_EQ(readHNoteStyle(whole, back), kHNoteStyleFields);
+  EXPECT_EQ(back.delim, u",");
+  EXPECT_DOUBLE_EQ(back.lhorzLen, -11.5);
+  EXPECT_EQ(back.arrowIndex, 70000);
+  EXPECT_DOUBLE_EQ(back.cxSize, 20);
+  EXPECT_EQ(back.arrowName, u"_OPEN30");
+  EXPECT_EQ(back.insPt, 6);
+  EXPECT_EQ(back.hnoteOptions, 5);
+  EXPECT_TRUE(back.flipped);
+  EXPECT_EQ(hnoteStoredSeparator(whole), vstring(u","));
+
+  // The same chain with its items changed: the fields before the change are
+  // read, the rest keep what the record held.
+  const Groups items = groupsOf(whole);
+  struct Damage {
+    const char* what;
+    size_t at;          // index in `items` of the item changed (3 = the format)
+    const char* item;   // its replacement; null cuts the chain there
+    int read;
+  } damages[] = {
+      {"another format", 3, "1070 2", 0},
+      {"cut after the separator", 5, nullptr, 1},
+      {"a real where the boundary mark goes", 7, "1040 4", 3},
+      {"cut before the side", 20, nullptr, kHNoteStyleFields - 1},
+  };
+  for (const Damage& d : damages) {
+    SCOPED_TRACE(d.what);
+    ChainBuilder c;
+    c.text(0, u"INSERT").marker(-3);
+    for (size_t i = 2; i < items.size(); ++i) {
+      std::string item = i == d.at && d.item ? d.item : items[i];
+      if (i == d.at && !d.item) break;
+      const size_t space = item.find(' ');
+      const int code = std::stoi(item.substr(0, space));
+      const std::string text = space == std::string::npos ? "" : item.substr(space + 1);
+      if (code == 1000 || code == 1001) c.text(code, utf8ToUtf16(text));
+      else if (code == 1040) c.real(code, std::stod(text));
+      else c.integer(code, std::stoll(text));
+    }
+    HNoteData r;
+    hnoteDefaults(r, 0);
+    EXPECT_EQ(readHNoteStyle(c.build(), r), d.read);
+    EXPECT_EQ(r.flipped, d.read == kHNoteStyleFields);
+    EXPECT_EQ(r.delim, d.read >= 1 ? u"," : u".");
+  }
+  HNoteData none;
+  EXPECT_EQ(readHNoteStyle(ChainView(), none), 0);
+  EXPECT_EQ(hnoteStoredSeparator(ChainView()), std::nullopt);
 }
 

@@ -5,6 +5,7 @@ build made with --coverage (./vd coverage; docs/testing.md).
 """
 import argparse
 import json
+import re
 import subprocess
 import sys
 from pathlib import Path
@@ -13,11 +14,25 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 from mutate import MODULES, ROOT  # noqa: E402
 
 
+def drop_stale_notes(build):
+    """Removes the coverage notes (.gcno) of objects the default build no
+    longer makes: those of a deleted test, or of the benchmarks, which the
+    suite does not build. gcovr reads every note it finds, and an old one
+    holds functions of a header at lines it no longer has."""
+    commands = subprocess.run(["ninja", "-C", str(build), "-t", "commands", "all"],
+                              stdout=subprocess.PIPE, text=True, check=True).stdout
+    made = {(Path(build) / o).resolve() for o in re.findall(r" -o (\S+\.o)\b", commands)}
+    for note in Path(build).rglob("*.gcno"):
+        if note.with_suffix(".o").resolve() not in made:
+            note.unlink()
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("build")
     ap.add_argument("--json")
     args = ap.parse_args()
+    drop_stale_notes(args.build)
     summary = Path(args.build) / "coverage-summary.json"
     r = subprocess.run(["gcovr", "-r", str(ROOT), args.build, "--json-summary", str(summary),
                         "--exclude", r".*/tests/.*", "--exclude", r".*/bench/.*", "--exclude", r".*/build/.*",
