@@ -1,6 +1,7 @@
 #include "heightdim/builder.h"
 
 #include <cinttypes>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -186,9 +187,17 @@ GcGeVector2d underlineDirection(const HNoteData& r, bool elementTag) {
   return d;
 }
 
+// The nearest point to `p` on the line through `origin` along the unit
+// vector `d`. A point already on the line (to the last bits of its
+// coordinates) is its own nearest point: projected again it would move by
+// rounding, and every HeightDimUpdate would rewrite an underline it had
+// just written.
 GcGePoint2d onLine(const GcGePoint2d& p, const GcGePoint2d& origin, const GcGeVector2d& d) {
   const GcGeVector2d v = p - origin;
-  return origin + d * (v.x * d.x + v.y * d.y);
+  const GcGePoint2d nearest = origin + d * (v.x * d.x + v.y * d.y);
+  const double scale = std::max({1.0, std::abs(origin.x), std::abs(origin.y), std::abs(v.x), std::abs(v.y)});
+  const GcGeVector2d off = p - nearest;
+  return std::max(std::abs(off.x), std::abs(off.y)) <= 1e-12 * scale ? p : nearest;
 }
 
 // The underline of a section-view mark; its ends go back into the record. False only
