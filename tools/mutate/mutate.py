@@ -26,6 +26,7 @@ import os
 import random
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -197,7 +198,10 @@ def run(cmd, **kw):
 
 def copy_sources():
     """The tracked files as they are in the working tree, into build/mutate/src;
-    files that did not change keep their times, so the build stays incremental."""
+    files that did not change keep their times, so the build stays incremental.
+    A copied file takes the time of the copy, not the working tree's: a
+    source put back after a run that stopped with its mutant applied is older
+    than the mutant's object, and the build would keep the mutant."""
     files = run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"], cwd=ROOT).stdout.split("\0")
     for rel in filter(None, files):
         src, dst = ROOT / rel, SRC / rel
@@ -206,7 +210,8 @@ def copy_sources():
         if dst.exists() and dst.read_bytes() == src.read_bytes():
             continue
         dst.parent.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(src, dst)
+        shutil.copyfile(src, dst)
+        shutil.copymode(src, dst)
 
 
 def configure():
@@ -347,6 +352,8 @@ def try_mutant(path, original, lines, no, new, all_tests, timeouts, matrix):
 
 def main():
     global WINDOWS, BUILD, MODULES
+    # A run stopped with SIGTERM puts the mutated source back as Ctrl-C does.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("mutate: stopped"))
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("modules", nargs="*", help=f"modules (default all): {' '.join(MODULES)}; with --windows: {' '.join(WINDOWS_MODULES)}")
     ap.add_argument("--sample", type=int, default=150, help="mutants per module (default 150)")
