@@ -278,8 +278,11 @@ def run_tests(names, timeouts, matrix):
            "-j", str(os.cpu_count() or 2)]
     if not matrix:
         cmd.append("--stop-on-failure")
+    # A Windows program under Wine is given the folder as a Windows path
+    # (drive Z: is the Linux root); it writes no report to a Linux one.
+    folder = "Z:" + str(out).replace("/", "\\") + "\\" if WINDOWS else f"{out}/"
     r = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
-                       env=dict(os.environ, GTEST_OUTPUT=f"json:{out}/"))
+                       env=dict(os.environ, GTEST_OUTPUT=f"json:{folder}"))
     failed, timed_out = [], []
     for line in r.stdout.split("\n"):
         m = re.match(r"^\s*\d+ - (\S+) \((.*)\)\s*$", line)
