@@ -51,6 +51,7 @@
 #include "hostsim/host.h"
 #include "hostsim/script.h"
 #include "store/ini_file.h"
+#include "tests/fuzz/memory_profile.h"
 #include "tests/drawing_picture.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/heightdim/random_style.h"
@@ -90,35 +91,6 @@ int pick(int n) { return g_in->pick(n); }
 // The drawings an input starts from: the scenario drawings, as text.
 std::vector<std::string> g_drawings;
 
-// The user's settings written as one file: saved through the profile
-// functions key by key, each key would read and write the whole file again
-// (a tenth of an execution). The file is the same.
-class SettingsInOneWrite : public vd::ProfileBackend {
- public:
-  size_t read(vd::vstring_view, vd::vstring_view section, vd::vstring_view key, vd::vstring_view fallback,
-              vd::vchar* buffer, size_t capacity) override {
-    if (capacity == 0) return 0;
-    const std::optional<vd::vstring> value = document_.find(section, key);
-    const vd::vstring_view text = value ? vd::vstring_view(*value) : fallback;
-    const size_t n = std::min(text.size(), capacity - 1);
-    std::copy_n(text.data(), n, buffer);
-    buffer[n] = 0;
-    return n;
-  }
-  bool write(vd::vstring_view, vd::vstring_view section, vd::vstring_view key, vd::vstring_view value) override {
-    document_.set(section, key, value);
-    return true;
-  }
-  bool writeFile(const std::filesystem::path& path) const {
-    const std::string bytes = document_.serialize();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
-  }
-
- private:
-  vd::IniDocument document_ = vd::IniDocument::created();
-};
 // FUZZ_COMMANDS_TRACE: what an input decodes to, on stderr, for replaying a finding.
 bool g_trace = false;
 
@@ -842,9 +814,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.path = vd::utf8ToUtf16((g_userData->path() / "Dat" / "hnoteData.ini").string());
   for (int t = 0; t < vd::kHNoteTypeCount; ++t)
     if (in.coin()) g_dice.fill(settings.records[static_cast<size_t>(t)]);
-  SettingsInOneWrite oneWrite;
-  FUZZ_CHECK(settings.save(oneWrite));
-  FUZZ_CHECK(oneWrite.writeFile(g_userData->path() / "Dat" / "hnoteData.ini"));
+  // Saved into memory and written as one file: through the profile
+  // functions key by key, each key would read and write the whole file
+  // again (a tenth of an execution). The file is the same.
+  vd::IniDocument settingsFile = vd::IniDocument::created();
+  fuzztest::MemoryBackend inMemory(settingsFile);
+  FUZZ_CHECK(settings.save(inMemory));
+  {
+    const std::string bytes = settingsFile.serialize();
+    std::ofstream out(g_userData->path() / "Dat" / "hnoteData.ini", std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    FUZZ_CHECK(out.flush());
+  }
 
   for (int i = 0, n = pick(8); i < n; ++i) {
     if (pick(4) == 0) {

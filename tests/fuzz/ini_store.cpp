@@ -18,6 +18,7 @@
 #include "store/ini_file.h"
 #include "store/value_text.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/memory_profile.h"
 
 namespace {
 
@@ -25,24 +26,7 @@ using vd::IniDocument;
 using vd::vstring;
 using vd::vstring_view;
 
-// A profile backend over one document in memory: what the Windows profile
-// functions would read from the file the bytes make.
-class MemoryBackend : public vd::ProfileBackend {
- public:
-  explicit MemoryBackend(IniDocument& doc) : doc_(doc) {}
-  size_t read(vstring_view, vstring_view section, vstring_view key, vstring_view fallback, vd::vchar* buffer,
-              size_t capacity) override {
-    std::optional<vstring> value = doc_.find(section, key);
-    return static_cast<size_t>(vd::copyToBuffer(value ? vstring_view(*value) : fallback, buffer, static_cast<int>(capacity)));
-  }
-  bool write(vstring_view, vstring_view section, vstring_view key, vstring_view value) override {
-    doc_.set(section, key, value);
-    return true;
-  }
-
- private:
-  IniDocument& doc_;
-};
+using fuzztest::MemoryBackend;
 
 // A name or value as a profile line holds it whole: no control characters,
 // none of the characters that would make it a header, a comment, a key's end
