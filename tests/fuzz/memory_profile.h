@@ -3,9 +3,11 @@
 // makes, without the file.
 #pragma once
 
+#include <map>
 #include <optional>
 
 #include "host/text.h"
+#include "store/host_path.h"
 #include "store/ini_file.h"
 #include "store/profile_backend.h"
 
@@ -27,6 +29,30 @@ class MemoryBackend : public vd::ProfileBackend {
 
  private:
   vd::IniDocument& doc_;
+};
+
+// Every profile file in memory: a file never
+// written reads as a missing one, and the first write makes it as the file
+// backend makes a missing file (UTF-16).
+class MemoryFiles : public vd::ProfileBackend {
+ public:
+  void clear() { files_.clear(); }
+  size_t read(vd::vstring_view file, vd::vstring_view section, vd::vstring_view key, vd::vstring_view fallback,
+              vd::vchar* buffer, size_t capacity) override {
+    static vd::IniDocument missing;  // no sections: every read gives its fallback
+    auto it = files_.find(vd::hostPathToNative(file));
+    return MemoryBackend(it == files_.end() ? missing : it->second)
+        .read(file, section, key, fallback, buffer, capacity);
+  }
+  bool write(vd::vstring_view file, vd::vstring_view section, vd::vstring_view key, vd::vstring_view value) override {
+    auto it = files_.try_emplace(vd::hostPathToNative(file), vd::IniDocument::created()).first;
+    return MemoryBackend(it->second).write(file, section, key, value);
+  }
+
+ private:
+  // By the file's path on this machine: the module names a file with the
+  // host's separators, a caller here may not.
+  std::map<std::filesystem::path, vd::IniDocument> files_;
 };
 
 }  // namespace fuzztest
