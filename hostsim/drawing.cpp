@@ -91,6 +91,13 @@ vstring normalHandle(vstring_view text) {
   return v ? handleText(*v) : vstring();
 }
 
+const vstring* keptValue(const KeptRecord& record, int code) {
+  for (const KeptGroup& g : record) {
+    if (g.code == code) return &g.value;
+  }
+  return nullptr;
+}
+
 void FlatPoints::add(int position) {
   auto at = std::lower_bound(positions_.begin(), positions_.end(), position);
   if (at == positions_.end() || *at != position) positions_.insert(at, position);
@@ -162,6 +169,7 @@ void Drawing::clear() {
   tableRecords_.clear();
   header_.clear();
   structure_ = StructureHandles();
+  kept_ = KeptData();
   batch_.reset();
   lastError_.clear();
   open_.clear();
@@ -253,7 +261,7 @@ void Drawing::keep(std::unique_ptr<Entity> e) {
   entities_.push_back(std::move(e));
 }
 
-vstring Drawing::foldedName(vstring_view name) {
+vstring foldedName(vstring_view name) {
   vstring folded(name);
   for (vchar& c : folded) {
     if (c >= u'a' && c <= u'z') c = static_cast<vchar>(c - u'a' + u'A');

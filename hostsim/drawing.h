@@ -101,7 +101,60 @@ struct HeaderEntry {
   std::string name;           // "$INSUNITS"
   vd::OwnedChain value;
   FlatPoints flatPoints;
+  // It names an object by handle ($CMATERIAL): written only while the saved
+  // file holds that object.
+  bool reference = false;
 };
+
+// What a file held that the host does not model, kept to be written back as
+// it was read: groups in their order, each value as the file's text (a
+// string decoded from the file's code page), handles and the handles they
+// point to as they were.
+struct KeptGroup {
+  int code = 0;
+  vstring value;
+};
+using KeptRecord = std::vector<KeptGroup>;  // its group 0 (the type) first
+
+// The block of a layout other than the current one (*Paper_Space0, ...):
+// its frame and entities, which no command is offered.
+struct KeptLayoutBlock {
+  vstring name;
+  KeptRecord begin, end;  // BLOCK and ENDBLK
+  std::vector<KeptRecord> entities;
+};
+
+// An entry of the named-object dictionary as the file gave it.
+struct KeptRootEntry {
+  vstring key;
+  int code = 350;  // 350 (soft owner) or 360 (hard owner)
+  vstring handle;
+};
+
+struct KeptData {
+  std::vector<KeptRecord> classes;
+  // Records of the tables the host does not model (VPORT, VIEW, UCS), by
+  // upper-case table name.
+  std::map<vstring, std::vector<KeptRecord>> tableRecords;
+  // The BLOCK_RECORD, BLOCK and ENDBLK a block had in the file (its layout
+  // link, preview, description), by upper-case block name.
+  std::map<vstring, KeptRecord> blockRecords;
+  std::map<vstring, std::pair<KeptRecord, KeptRecord>> blockFrames;
+  std::vector<KeptLayoutBlock> layouts;
+  // The 102 groups of an entity (reactors, its extension dictionary), by handle.
+  std::unordered_map<vstring, std::vector<KeptGroup>> entityControl;
+  // The named-object dictionary's entries in the file's order, and the
+  // objects the host does not model (all but its named dictionaries of
+  // XRECORDs), in the file's order.
+  std::vector<KeptRootEntry> rootEntries;
+  std::vector<KeptRecord> objects;
+  // Sections the host does not read (THUMBNAILIMAGE, ACDSDATA): each its
+  // SECTION record, then its records.
+  std::vector<std::vector<KeptRecord>> sections;
+};
+
+// The value of a group of a kept record; null when it has none.
+const vstring* keptValue(const KeptRecord& record, int code);
 
 // Handles a file gave to the parts of its structure the host writes again
 // (table heads, the model and paper space records and blocks, the
@@ -172,6 +225,8 @@ class Drawing {
   const std::vector<HeaderEntry>& header() const { return header_; }
   StructureHandles& structureHandles() { return structure_; }
   const StructureHandles& structureHandles() const { return structure_; }
+  KeptData& kept() { return kept_; }
+  const KeptData& kept() const { return kept_; }
 
   // BlknextW: a block's header, its entities, then null; the call after that
   // null gives the next block's header, or null after the last block.
@@ -265,8 +320,6 @@ class Drawing {
   void record(JournalEntry entry);
   // Appends an entity to the drawing and indexes its handle.
   void keep(std::unique_ptr<Entity> e);
-  // A block name in upper case (ASCII letters), as block names compare.
-  static vstring foldedName(vd::vstring_view name);
   // Position in entities_ of a live entity by handle (any case).
   std::optional<size_t> positionOf(vd::vstring_view handle) const;
 
@@ -281,6 +334,7 @@ class Drawing {
   std::vector<TableRecord> tableRecords_;
   std::vector<HeaderEntry> header_;
   StructureHandles structure_;
+  KeptData kept_;
   std::unique_ptr<Pending> batch_;
   std::string lastError_;
   std::map<intptr_t, std::pair<vstring, size_t>> open_;  // id -> dictionary name, walk position
@@ -314,6 +368,9 @@ bool takesFollower(vd::ChainView main, vd::vstring_view followerType);
 // The entity types the host makes; others are refused by Entmake_binW (a file
 // may still carry them).
 bool isKnownEntityType(vd::vstring_view type);
+
+// A name in upper case (ASCII letters), as block and table names compare.
+vstring foldedName(vd::vstring_view name);
 
 // Upper-case hexadecimal form of a handle text; empty when it is not hexadecimal.
 vstring normalHandle(vd::vstring_view text);

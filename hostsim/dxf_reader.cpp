@@ -4,8 +4,10 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <span>
+#include <unordered_map>
 
 #include "host/names.h"
 #include "hostsim/dimension_graphics.h"
@@ -99,16 +101,40 @@ struct Group {
   std::string_view value;
 };
 
+// What a binary DXF file starts with.
+constexpr std::string_view kBinarySentinel("AutoCAD Binary DXF\r\n\x1a\0", 22);
+
 // Splits a DXF text into groups, from a text in memory or from a file read in
 // pieces. Comments (999) are skipped; a UTF-8 byte-order mark before the
 // first line is dropped. A group's value stays valid until the next call.
+//
+// A binary DXF file (behind its sentinel, each group a code of two bytes, or
+// of one in R12, and its value as the code's kind stores it) gives the same
+// groups as its text form: numbers as text that reads back to the same
+// value, binary chunks as hex digits. Its places are named by the lines the
+// group would have in the text form (code on line 2k-1, value on 2k).
 class GroupReader {
  public:
-  explicit GroupReader(std::string_view text) : data_(text) {}
-  explicit GroupReader(std::FILE* file) : file_(file) {}
+  explicit GroupReader(std::string_view text) : data_(text) { binary_ = text.starts_with(kBinarySentinel); }
+  explicit GroupReader(std::FILE* file) : file_(file) {
+    char head[kBinarySentinel.size()];
+    size_t got = std::fread(head, 1, sizeof head, file_);
+    if (got == sizeof head && std::string_view(head, got) == kBinarySentinel) {
+      // Binary files are read whole: a group's end is known only from its kind.
+      binary_ = true;
+      storage_.assign(head, got);
+      char piece[1 << 16];
+      while ((got = std::fread(piece, 1, sizeof piece, file_)) > 0) storage_.append(piece, got);
+      data_ = storage_;
+      file_ = nullptr;
+    } else {
+      std::rewind(file_);
+    }
+  }
 
   // The next group; false at the end of the text (error empty) or for a broken one (error set).
   bool next(Group& g, std::string& error) {
+    if (binary_) return nextBinary(g, error);
     for (;;) {
       std::string_view codeLine;
       if (!readLine(codeLine)) return false;
@@ -152,9 +178,20 @@ class GroupReader {
 
   bool utf8Mark() const { return bom_; }
 
+  // True when nothing but blank lines is left (after EOF: other programs'
+  // files may carry anything there).
+  bool restIsBlank() {
+    if (binary_) return pos_ >= data_.size();
+    std::string_view line;
+    while (readLine(line)) {
+      if (!trim(line).empty()) return false;
+    }
+    return true;
+  }
+
   void rewind() {
     line_ = 0;
-    pos_ = 0;
+    pos_ = binary_ ? kBinarySentinel.size() : 0;
     if (file_) {
       std::rewind(file_);
       storage_.clear();
@@ -196,7 +233,99 @@ class GroupReader {
     data_ = storage_;
   }
 
+  bool nextBinary(Group& g, std::string& error) {
+    if (pos_ == 0) {
+      pos_ = kBinarySentinel.size();
+      // R12 writes codes of one byte: its first group, 0 SECTION, has no
+      // zero byte between the code and the text.
+      shortCodes_ = data_.size() > pos_ + 1 && data_[pos_ + 1] != 0;
+    }
+    for (;;) {
+      if (pos_ >= data_.size()) return false;
+      line_ += 2;
+      const int codeLine = line_ - 1;
+      auto ends = [&](size_t bytes) {
+        if (data_.size() - pos_ >= bytes) return false;
+        error = lineText(codeLine) + ": the binary file ends inside a group";
+        return true;
+      };
+      auto bytesAt = [&](size_t count) {
+        uint64_t v = 0;
+        for (size_t k = 0; k < count; ++k) v |= static_cast<uint64_t>(static_cast<unsigned char>(data_[pos_ + k])) << (8 * k);
+        pos_ += count;
+        return v;
+      };
+      int code = 0;
+      if (shortCodes_) {
+        if (ends(1)) return false;
+        code = static_cast<int>(bytesAt(1));
+        if (code == 255) {  // a code beyond one byte follows in two
+          if (ends(2)) return false;
+          code = static_cast<int16_t>(bytesAt(2));
+        }
+      } else {
+        if (ends(2)) return false;
+        code = static_cast<int16_t>(bytesAt(2));
+      }
+      if (code < 0) {
+        error = lineText(codeLine) + ": group " + std::to_string(code) + " has no place in a DXF file";
+        return false;
+      }
+      const uint32_t d = vd::groupCodeKind(code);
+      value_.clear();
+      char buf[32];
+      if (code == 999 || vd::kindOf(d) == vd::kKindString || !vd::hasDefinedKind(d)) {
+        size_t end = data_.find('\0', pos_);
+        if (end == std::string_view::npos) {
+          error = lineText(codeLine) + ": the binary file ends inside a group";
+          return false;
+        }
+        value_.assign(data_.substr(pos_, end - pos_));
+        pos_ = end + 1;
+        // The text form has no place for a line end inside a value.
+        if (value_.find_first_of("\r\n") != std::string::npos) {
+          error = lineText(line_) + ": the value of group " + std::to_string(code) + " holds a line end";
+          return false;
+        }
+      } else if (vd::kindOf(d) == vd::kKindBinary) {
+        if (ends(1)) return false;
+        size_t length = bytesAt(1);
+        if (ends(length)) return false;
+        for (size_t k = 0; k < length; ++k) {
+          std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned>(bytesAt(1)));
+          value_ += buf;
+        }
+      } else if (vd::kindOf(d) == vd::kKindPoint || vd::kindOf(d) == vd::kKindReal) {
+        if (ends(8)) return false;
+        uint64_t bits = bytesAt(8);
+        double v = 0;
+        std::memcpy(&v, &bits, sizeof v);
+        std::snprintf(buf, sizeof buf, "%.17g", v);
+        value_ = buf;
+      } else {
+        const size_t width = vd::kindOf(d) == vd::kKindBool16 ? 1
+                             : vd::kindOf(d) == vd::kKindInt32 ? 4
+                             : vd::kindOf(d) == vd::kKindInt64 ? 8
+                                                               : 2;
+        if (ends(width)) return false;
+        uint64_t bits = bytesAt(width);
+        int64_t v = width == 1 ? static_cast<int64_t>(bits)
+                    : width == 2 ? static_cast<int16_t>(bits)
+                    : width == 4 ? static_cast<int32_t>(bits)
+                                 : static_cast<int64_t>(bits);
+        value_ = std::to_string(v);
+      }
+      if (code == 999) continue;
+      g.code = code;
+      g.line = line_;
+      g.value = value_;
+      return true;
+    }
+  }
+
   static constexpr size_t kPiece = 1 << 20;
+  bool binary_ = false, shortCodes_ = false;
+  std::string value_;  // a binary group's value as text
   std::string_view data_;
   std::FILE* file_ = nullptr;
   std::string storage_;
@@ -283,7 +412,9 @@ class RecordReader {
     }
     r.add(pending_);
     Group g;
-    while (groups_.next(g, error)) {
+    // Nothing after EOF belongs to the drawing.
+    const bool end = trim(pending_.value) == "EOF";
+    while (!end && groups_.next(g, error)) {
       if (g.code == 0) {
         pending_ = g;
         pendingValue_ = std::string(g.value);
@@ -319,13 +450,6 @@ bool isPaperSpace(vstring_view name) {
   return vd::equalsNoCaseAscii(name, u"*Paper_Space") || vd::equalsNoCaseAscii(name, u"$PAPER_SPACE");
 }
 
-vstring upper(vstring_view s) {
-  vstring out(s);
-  for (vchar& c : out) {
-    if (c >= u'a' && c <= u'z') c = static_cast<vchar>(c - 32);
-  }
-  return out;
-}
 
 // The text a real takes as an environment setting: as short as it reads back.
 vstring realText(double v) {
@@ -348,6 +472,7 @@ class Reader {
       return r;
     }
     finish();
+    if (afterEof_) note(afterEof_, "what follows EOF is not read");
     r.drawing = std::move(drawing);
     return r;
   }
@@ -373,6 +498,10 @@ class Reader {
     bool inHeader = false, sectionName = false;
     while (source_.next(g, error_)) {
       std::string_view value = trim(g.value);
+      if (g.code == 0 && value == "EOF") {
+        if (!source_.restIsBlank()) afterEof_ = g.line;
+        break;
+      }
       if (sectionName && g.code == 2) inHeader = value == "HEADER";
       if (g.code == 0 && value == "ENDSEC") inHeader = false;
       sectionName = g.code == 0 && value == "SECTION";
@@ -533,6 +662,29 @@ class Reader {
     return {};
   }
   vstring handleOf(const Record& r, int code) const { return vd::utf8ToUtf16(trim(find(r, code))); }
+
+  // The record as it was read, for the host to write back unchanged.
+  KeptRecord keptRecord(const Record& r) const {
+    KeptRecord out;
+    out.reserve(r.groups().size() + 1);
+    Group type = r.head();
+    type.value = r.type();
+    out.push_back({0, text(type)});
+    for (const Group& g : r.groups()) out.push_back({g.code, text(g)});
+    return out;
+  }
+  // The same for a record that must have a handle in the file the host
+  // writes: one read without (R12 has none) is given a new one.
+  KeptRecord keptWithHandle(const Record& r) {
+    KeptRecord out = keptRecord(r);
+    if (!keptValue(out, vd::gc::kHandle)) out.insert(out.begin() + 1, {vd::gc::kHandle, d_->newHandle()});
+    return out;
+  }
+  // The records of a section up to its ENDSEC, kept.
+  bool keepSection(const std::string& name, std::vector<KeptRecord>& into) {
+    while (nextInSection(name)) into.push_back(keptRecord(rec_));
+    return error_.empty();
+  }
   static std::string_view find(const Record& r, int code) {
     for (const Group& g : r.groups()) {
       if (g.code == code) return g.value;
@@ -575,10 +727,17 @@ class Reader {
       } else if (name == "ENTITIES") {
         ok = readEntities();
       } else if (name == "OBJECTS") {
+        // Its first object is the named-object dictionary: a file has one.
+        if (objectsRead_) return fail(rec_.head(), "a second OBJECTS section");
+        objectsRead_ = true;
         ok = readObjects();
+      } else if (name == "CLASSES") {
+        ok = keepSection(name, d_->kept().classes);
       } else {
-        while (nextInSection(name)) {
-        }
+        // A section the host does not read (THUMBNAILIMAGE, ACDSDATA) goes back as it came.
+        std::vector<KeptRecord>& section = d_->kept().sections.emplace_back();
+        section.push_back(keptRecord(rec_));
+        ok = keepSection(name, section);
       }
       if (!ok || !error_.empty()) return false;
     }
@@ -598,24 +757,23 @@ class Reader {
       bool reference = false;
       int pos = 0;
       while (i < gs.size() && gs[i].code != 9) {
-        uint32_t d = vd::groupCodeKind(gs[i].code);
-        reference = reference || (d & (vd::kKindFlagHandle | vd::kKindFlagObjectId));
+        reference = reference || isHandleReference(gs[i].code);
         bool isFlat = false;
         if (!readGroup(gs, i, b, isFlat)) return false;
         if (isFlat) flat.add(pos);
         ++pos;
       }
-      // Handles name objects of the file that the host does not keep.
-      if (reference || isWriterHeaderVariable(name)) continue;
+      if (isWriterHeaderVariable(name)) continue;
       OwnedChain value = b.build();
       if (!value) continue;
       std::vector<HeaderEntry>& header = d_->header();
       auto same = std::find_if(header.begin(), header.end(), [&](const HeaderEntry& e) { return e.name == name; });
       if (same == header.end()) {
-        header.push_back({name, std::move(value), flat});
+        header.push_back({name, std::move(value), flat, reference});
       } else {
         same->value = std::move(value);
         same->flatPoints = flat;
+        same->reference = reference;
       }
     }
     return true;
@@ -625,40 +783,62 @@ class Reader {
   bool readTables() {
     while (nextInSection("TABLES")) {
       if (!rec_.is("TABLE")) return fail(rec_.head(), "a TABLE was expected, not " + quote(rec_.type()));
-      vstring table = upper(groupText(rec_, 2));
+      vstring table = foldedName(groupText(rec_, 2));
       vstring head = structureHandle(handleOf(rec_, 5));
       if (!head.empty()) d_->structureHandles().tables[table] = head;
       const TableRecordDef* def = tableRecordDef(table);
-      bool keep = def && table != u"BLOCK_RECORD";
+      bool modelled = def && table != u"BLOCK_RECORD" && table != u"VPORT";
       for (;;) {
         if (!nextInSection("TABLES")) return error_.empty() ? fail(rec_.head(), "table " + clip(table) + " has no ENDTAB") : false;
         if (rec_.is("ENDTAB")) break;
         if (rec_.is("TABLE")) return fail(rec_.head(), "table " + clip(table) + " has no ENDTAB");
         vstring name = groupText(rec_, 2);
         if (table == u"BLOCK_RECORD") {
-          if (!name.empty()) blockRecords_[upper(name)] = handleOf(rec_, 5);
+          if (!name.empty()) {
+            blockRecords_[foldedName(name)] = handleOf(rec_, 5);
+            if (rec_.is("BLOCK_RECORD")) d_->kept().blockRecords[foldedName(name)] = keptRecord(rec_);
+          }
           continue;
         }
-        if (table == u"VPORT") {
-          if (vd::equalsNoCaseAscii(name, u"*Active") && d_->structureHandles().activeViewport.empty())
-            d_->structureHandles().activeViewport = structureHandle(handleOf(rec_, 5));
+        if (table == u"VPORT" && vd::equalsNoCaseAscii(name, u"*Active") &&
+            d_->structureHandles().activeViewport.empty())
+          d_->structureHandles().activeViewport = structureHandle(handleOf(rec_, 5));
+        if (!modelled) {
+          // Viewports, views, coordinate systems: kept as they were.
+          d_->kept().tableRecords[table].push_back(keptWithHandle(rec_));
           continue;
         }
-        if (!keep || name.empty()) continue;
+        if (name.empty()) continue;
         if (!readTableRecord(*def, table)) return false;
       }
     }
     return error_.empty();
   }
 
-  // A record keeps the codes its table lists; its owner is the host's.
+  // A record keeps its groups in their order but for its framing: handle,
+  // owner and subclass markers are the host's, its {...} groups (reactors,
+  // extension dictionary) are kept beside the chain.
   bool readTableRecord(const TableRecordDef& def, const vstring& table) {
     ChainBuilder b;
     b.text(vd::gc::kType, text(rec_.head()));
     std::span<const Group> gs = rec_.groups();
+    std::vector<KeptGroup> control;
+    bool sawSubclass = false, handleTaken = false, inControl = false;
     size_t i = 0;
     while (i < gs.size()) {
-      if (!tableKeepsCode(def, gs[i].code)) {
+      const Group& t = gs[i];
+      sawSubclass = sawSubclass || t.code == vd::gc::kSubclass;
+      if (t.code == vd::gc::kControl || inControl) {
+        std::string_view v = trim(t.value);
+        if (t.code == vd::gc::kControl) inControl = !v.empty() && v.front() == '{';
+        control.push_back({t.code, text(t)});
+        ++i;
+        continue;
+      }
+      const bool framing = (t.code == def.handleCode && !handleTaken) || t.code == vd::gc::kSubclass ||
+                           (t.code == vd::gc::kOwner && !sawSubclass);
+      handleTaken = handleTaken || t.code == def.handleCode;
+      if (framing) {
         ++i;
         continue;
       }
@@ -667,6 +847,7 @@ class Reader {
     }
     OwnedChain chain = b.build();
     vstring handle = keepHandle(handleOf(rec_, def.handleCode), rec_.head().line);
+    if (!control.empty()) d_->kept().entityControl[handle] = std::move(control);
     d_->tableRecords().push_back({table, std::move(chain), handle});
     return true;
   }
@@ -679,9 +860,10 @@ class Reader {
   };
 
   // The entity of the current record; the chain begins with 0 (type) and 5
-  // (handle). Owner, reactor and extension-dictionary groups are the host's
-  // and are left out; extended data gets its -3 marker. Angle groups of an
-  // entity turn from the file's degrees into radians. `where` names the
+  // (handle). The owner is the host's and left out; the {...} groups
+  // (reactors, extension dictionary) are kept beside the chain, which the
+  // module sees without them. Extended data gets its -3 marker. Angle groups
+  // of an entity turn from the file's degrees into radians. `where` names the
   // section or block for messages.
   bool readEntity(Entry& e, const std::string& where) {
     std::span<const Group> gs = rec_.groups();
@@ -707,6 +889,7 @@ class Reader {
     int pos = 2;
     bool sawSubclass = false, inXdata = false, handleTaken = false;
     int controlLine = 0;  // line of the open 102 group; 0 outside one
+    std::vector<KeptGroup> control;
     size_t i = 0;
     while (i < gs.size()) {
       const Group& t = gs[i];
@@ -717,17 +900,22 @@ class Reader {
       }
       if (t.code == vd::gc::kSubclass) sawSubclass = true;
       if (t.code == vd::gc::kControl && !inXdata) {
-        // {...} groups (reactors, extension dictionaries) belong to the drawing that wrote the file.
         std::string_view v = trim(t.value);
         bool opens = !v.empty() && v.front() == '{', closes = v == "}";
         if (opens && controlLine) return fail(t, "a 102 group opens inside the one of line " + std::to_string(controlLine));
         if (closes && !controlLine) return fail(t, "a 102 } closes no group");
         if (opens) controlLine = t.line;
         if (closes) controlLine = 0;
+        control.push_back({t.code, text(t)});
         ++i;
         continue;
       }
-      if (controlLine || (t.code == vd::gc::kOwner && !sawSubclass && !inXdata)) {
+      if (controlLine) {
+        control.push_back({t.code, text(t)});
+        ++i;
+        continue;
+      }
+      if (t.code == vd::gc::kOwner && !sawSubclass && !inXdata) {
         ++i;
         continue;
       }
@@ -742,6 +930,7 @@ class Reader {
       ++pos;
     }
     if (controlLine) return fail(controlLine, "the 102 group is not closed before the " + clip(type) + " ends");
+    if (!control.empty()) d_->kept().entityControl[e.handle] = std::move(control);
     e.chain = b.build();
     if (!e.chain) return fail(rec_.head(), "the record cannot be kept");
     // A dimension's point on the dimension line goes where the host and the
@@ -767,10 +956,25 @@ class Reader {
       if (name.empty()) return fail(headLine, "a block without name");
       if (flags < INT32_MIN || flags > INT32_MAX) return fail(headLine, "block flags out of range");
       vstring begin = handleOf(rec_, 5);
-      auto record = blockRecords_.find(upper(name));
+      auto record = blockRecords_.find(foldedName(name));
       vstring recordHandle = record != blockRecords_.end() ? record->second : handleOf(rec_, vd::gc::kOwner);
       StructureHandles& s = d_->structureHandles();
       Block* block = nullptr;
+      KeptRecord frame = keptWithHandle(rec_);
+      if (isLayoutBlock(name) && !isModelSpace(name) && !isPaperSpace(name)) {
+        // Another layout's block: kept with its entities as they were.
+        KeptLayoutBlock& layout = d_->kept().layouts.emplace_back();
+        layout.name = name;
+        layout.begin = std::move(frame);
+        for (;;) {
+          if (!nextInSection("BLOCKS")) return error_.empty() ? fail(headLine, "block " + clip(name) + " has no ENDBLK") : false;
+          if (rec_.is("ENDBLK")) break;
+          if (rec_.is("BLOCK")) return fail(rec_.head(), "BLOCK inside block " + clip(name) + ", which has no ENDBLK");
+          layout.entities.push_back(keptWithHandle(rec_));
+        }
+        layout.end = keptWithHandle(rec_);
+        continue;
+      }
       if (isModelSpace(name)) {
         s.modelRecord = structureHandle(recordHandle);
         s.modelBegin = structureHandle(begin);
@@ -799,6 +1003,7 @@ class Reader {
         }
       }
       vstring end = structureHandle(handleOf(rec_, 5));
+      d_->kept().blockFrames[foldedName(name)] = {std::move(frame), keptWithHandle(rec_)};
       if (block) block->endHandle = end;
       if (isModelSpace(name)) s.modelEnd = end;
       if (isPaperSpace(name)) s.paperEnd = end;
@@ -816,61 +1021,97 @@ class Reader {
   }
 
   // --- Objects ------------------------------------------------------------------
+  // The named-object dictionary's dictionaries that hold only XRECORDs (not
+  // those of the CAD program, ACAD_ and AcDb) become the drawing's named
+  // dictionaries, which the module reads and writes. Every other object is
+  // kept as it was read, and so are the dictionary's entries and their order.
   bool readObjects() {
     std::vector<std::pair<vstring, Record>> objects;  // handle -> record
+    std::unordered_map<vstring, size_t> byHandle;
+    std::map<size_t, vstring> renamed;  // an object whose handle an earlier one has: its new handle
     while (nextInSection("OBJECTS")) {
-      vstring handle;
-      for (const Group& g : rec_.groups()) {
-        if (g.code == 5 || g.code == 105) {
-          handle = normalHandle(vd::utf8ToUtf16(trim(g.value)));
-          break;
-        }
+      // An object's handle is its group 5 (105 is a dimension style's).
+      const vstring handle = normalHandle(handleOf(rec_, vd::gc::kHandle));
+      if (!handle.empty() && !byHandle.emplace(handle, objects.size()).second) {
+        // References name the first holder; this one gets a handle of its own.
+        const vstring fresh = d_->newHandle();
+        note(rec_.head().line, "handle " + clip(handle) + " replaced by " + vd::utf16ToUtf8(fresh));
+        renamed[objects.size()] = fresh;
       }
       objects.emplace_back(handle, rec_.copy());
     }
     if (!error_.empty()) return false;
     auto find = [&](const vstring& h) -> const Record* {
-      for (auto& [handle, o] : objects) {
-        if (handle == h) return &o;
-      }
-      return nullptr;
+      auto at = byHandle.find(h);
+      return at == byHandle.end() ? nullptr : &objects[at->second].second;
     };
-    if (objects.empty() || !objects.front().second.is("DICTIONARY")) return true;
-    // The first object is the named-object dictionary.
-    StructureHandles& s = d_->structureHandles();
-    s.rootDictionary = structureHandle(objects.front().first);
-    for (auto [key, target] : entries(objects.front().second)) {
-      const Record* dict = find(target);
-      if (key == u"ACAD_GROUP" && dict && dict->is("DICTIONARY")) s.groupDictionary = structureHandle(target);
-      if (key.rfind(u"ACAD_", 0) == 0 || key.rfind(u"AcDb", 0) == 0) continue;
-      if (!dict || !dict->is("DICTIONARY")) {
-        result_->notes.push_back("named object " + clip(key) + " is not a dictionary: not kept");
-        continue;
-      }
-      NamedDictionary& nd = d_->importDictionary(key, keepHandle(target, dict->head().line));
-      for (auto [entryKey, entryHandle] : entries(*dict)) {
-        const Record* xr = find(entryHandle);
-        if (!xr || !xr->is("XRECORD")) {
-          result_->notes.push_back("entry " + clip(entryKey) + " of " + clip(key) +
-                                   " is not an XRECORD: not kept");
+    std::vector<bool> modelled(objects.size(), false);
+    auto take = [&](const vstring& h) {
+      auto at = byHandle.find(h);
+      if (at != byHandle.end()) modelled[at->second] = true;
+    };
+    KeptData& kept = d_->kept();
+    if (!objects.empty() && objects.front().second.is("DICTIONARY")) {
+      // The first object is the named-object dictionary.
+      modelled[0] = true;
+      StructureHandles& s = d_->structureHandles();
+      s.rootDictionary = structureHandle(objects.front().first);
+      for (const Listed& entry : entries(objects.front().second)) {
+        kept.rootEntries.push_back({entry.key, entry.code, entry.handle});
+        const Record* dict = find(entry.handle);
+        if (entry.key == u"ACAD_GROUP" && dict && dict->is("DICTIONARY")) s.groupDictionary = entry.handle;
+        // A second entry of a name the drawing has is kept as read: the module finds dictionaries by name.
+        if (!dict || !dict->is("DICTIONARY") || entry.key.rfind(u"ACAD_", 0) == 0 || entry.key.rfind(u"AcDb", 0) == 0 ||
+            d_->findDictionary(entry.key))
           continue;
+        std::vector<Listed> records = entries(*dict);
+        const bool onlyXrecords = std::all_of(records.begin(), records.end(), [&](const Listed& e) {
+          const Record* xr = find(e.handle);
+          return xr && xr->is("XRECORD");
+        });
+        if (!onlyXrecords) continue;
+        NamedDictionary& nd = d_->importDictionary(entry.key, keepHandle(entry.handle, dict->head().line));
+        take(entry.handle);
+        for (const Listed& record : records) {
+          const Record* xr = find(record.handle);
+          DictionaryEntry e;
+          e.key = record.key;
+          e.handle = keepHandle(record.handle, xr->head().line);
+          if (!readXrecord(*xr, e)) return false;
+          nd.entries.push_back(std::move(e));
+          take(record.handle);
         }
-        DictionaryEntry e;
-        e.key = entryKey;
-        e.handle = keepHandle(entryHandle, xr->head().line);
-        if (!readXrecord(*xr, e)) return false;
-        nd.entries.push_back(std::move(e));
       }
+    }
+    for (size_t k = 0; k < objects.size(); ++k) {
+      if (modelled[k]) continue;
+      KeptRecord r = keptRecord(objects[k].second);
+      auto fresh = renamed.find(k);
+      if (fresh != renamed.end()) {
+        for (KeptGroup& g : r) {
+          if (g.code == vd::gc::kHandle) {
+            g.value = fresh->second;
+            break;
+          }
+        }
+      }
+      kept.objects.push_back(std::move(r));
     }
     return true;
   }
 
-  std::vector<std::pair<vstring, vstring>> entries(const Record& o) const {
-    std::vector<std::pair<vstring, vstring>> out;
+  // An entry of a dictionary: its key, 350 or 360, the handle it names.
+  struct Listed {
+    vstring key;
+    int code;
+    vstring handle;
+  };
+  std::vector<Listed> entries(const Record& o) const {
+    std::vector<Listed> out;
     std::span<const Group> gs = o.groups();
     for (size_t m = 0; m < gs.size(); ++m) {
       if (gs[m].code == 3 && m + 1 < gs.size() && (gs[m + 1].code == 350 || gs[m + 1].code == 360)) {
-        out.emplace_back(text(gs[m]), normalHandle(text(gs[m + 1])));
+        out.push_back({text(gs[m]), gs[m + 1].code, normalHandle(text(gs[m + 1]))});
         ++m;
       }
     }
@@ -897,7 +1138,41 @@ class Reader {
   }
 
   // --- What the host takes from the file -------------------------------------------
+  // References in what the host keeps as it was read follow a handle the
+  // drawing could not keep to the one it gave instead.
+  void followReplaced(std::vector<KeptGroup>& groups) const {
+    for (KeptGroup& g : groups) {
+      if (!isHandleReference(g.code)) continue;
+      auto to = replaced_.find(normalHandle(g.value));
+      if (to != replaced_.end()) g.value = to->second;
+    }
+  }
+  void followReplacedInKept() {
+    KeptData& k = d_->kept();
+    for (auto& [table, records] : k.tableRecords)
+      for (KeptRecord& r : records) followReplaced(r);
+    for (auto& [name, r] : k.blockRecords) followReplaced(r);
+    for (auto& [name, frames] : k.blockFrames) {
+      followReplaced(frames.first);
+      followReplaced(frames.second);
+    }
+    for (KeptLayoutBlock& l : k.layouts) {
+      followReplaced(l.begin);
+      followReplaced(l.end);
+      for (KeptRecord& r : l.entities) followReplaced(r);
+    }
+    for (auto& [handle, groups] : k.entityControl) followReplaced(groups);
+    for (KeptRootEntry& e : k.rootEntries) {
+      auto to = replaced_.find(e.handle);
+      if (to != replaced_.end()) e.handle = to->second;
+    }
+    for (KeptRecord& r : k.objects) followReplaced(r);
+    for (auto& section : k.sections)
+      for (KeptRecord& r : section) followReplaced(r);
+  }
+
   void finish() {
+    if (!replaced_.empty()) followReplacedInKept();
     // Dimension styles name their text style, arrow blocks and line types by
     // handle; a handle the drawing could not keep follows its record.
     for (TableRecord& r : d_->tableRecords()) {
@@ -978,6 +1253,8 @@ class Reader {
   std::map<vstring, vstring> blockRecords_;  // BLOCK_RECORD handle by block name (upper case)
   std::map<vstring, vstring> replaced_;      // file handle -> the one the drawing gave instead
   std::string error_;
+  int afterEof_ = 0;  // line of an EOF that more text follows; 0: none
+  bool objectsRead_ = false;
 };
 
 }  // namespace

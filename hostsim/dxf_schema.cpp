@@ -1,5 +1,10 @@
 #include "hostsim/dxf_schema.h"
 
+#include <charconv>
+#include <cmath>
+#include <iterator>
+#include <string>
+
 #include "host/value_chain.h"
 
 namespace hostsim::dxf {
@@ -96,31 +101,24 @@ const TableRecordDef* tableRecordDef(vd::vstring_view table) {
        u"AcDbLinetypeTableRecord",
        nullptr,
        5,
-       {{2, ""}, {70, "0"}, {3, ""}, {72, "65"}, {73, "0"}, {40, "0.0"}, {49, nullptr, true}},
-       {}},
+       {{2, ""}, {70, "0"}, {3, ""}, {72, "65"}, {73, "0"}, {40, "0.0"}, {49, nullptr, true}}},
       {u"LAYER",
        u"AcDbLayerTableRecord",
        nullptr,
        5,
-       {{2, ""}, {70, "0"}, {62, "7"}, {420, nullptr}, {430, nullptr}, {6, "Continuous"}, {290, nullptr}, {370, nullptr}},
-       {}},
+       {{2, ""}, {70, "0"}, {62, "7"}, {420, nullptr}, {430, nullptr}, {6, "Continuous"}, {290, nullptr}, {370, nullptr}}},
       {u"STYLE",
        u"AcDbTextStyleTableRecord",
        nullptr,
        5,
-       {{2, ""}, {70, "0"}, {40, "0.0"}, {41, "1.0"}, {50, "0.0"}, {71, "0"}, {42, "2.5"}, {3, "txt"}, {4, ""}},
-       {}},
-      {u"APPID", u"AcDbRegAppTableRecord", nullptr, 5, {{2, ""}, {70, "0"}}, {}},
+       {{2, ""}, {70, "0"}, {40, "0.0"}, {41, "1.0"}, {50, "0.0"}, {71, "0"}, {42, "2.5"}, {3, "txt"}, {4, ""}}},
+      {u"APPID", u"AcDbRegAppTableRecord", nullptr, 5, {{2, ""}, {70, "0"}}},
       {u"DIMSTYLE",
        u"AcDbDimStyleTableRecord",
        u"AcDbDimStyleTable",
        105,
-       {{2, ""}, {70, "0"}},
-       // Every dimension variable a style holds: texts, reals, shorts, the
-       // arc-symbol long, flags, handles of the text style, arrow blocks and
-       // line types, and line weights.
-       {{3, 7}, {40, 50}, {69, 79}, {90, 90}, {140, 149}, {170, 179}, {270, 294}, {340, 347}, {371, 372}}},
-      {u"BLOCK_RECORD", u"AcDbBlockTableRecord", nullptr, 5, {{2, ""}}, {}},
+       {{2, ""}, {70, "0"}}},
+      {u"BLOCK_RECORD", u"AcDbBlockTableRecord", nullptr, 5, {{2, ""}}},
   };
   for (const TableRecordDef& d : defs) {
     if (vd::equalsNoCaseAscii(table, d.table)) return &d;
@@ -132,16 +130,6 @@ const std::vector<const char16_t*>& tableOrder() {
   static const std::vector<const char16_t*> order = {u"VPORT", u"LTYPE", u"LAYER", u"STYLE", u"VIEW",
                                                      u"UCS", u"APPID", u"DIMSTYLE", u"BLOCK_RECORD"};
   return order;
-}
-
-bool tableKeepsCode(const TableRecordDef& def, int code) {
-  for (const TableField& f : def.fields) {
-    if (f.code == code) return true;
-  }
-  for (auto [from, to] : def.extraRanges) {
-    if (code >= from && code <= to) return true;
-  }
-  return false;
 }
 
 const std::vector<HeaderVariable>& headerVariables() {
@@ -187,6 +175,37 @@ bool isNonEntityType(std::string_view type) {
     if (vd::equalsNoCaseAscii(type, t)) return true;
   }
   return false;
+}
+
+// An angle turned back from radians into degrees: 15 significant digits, so
+// that the ulp or two the conversion costs does not show and a file's 90
+// goes out as 90.0 again; but more when those would read back as another
+// angle (53.13010235415598 is not 53.130102354156). Not every angle in
+// radians is a number of degrees times the factor: for one that is not, the
+// text is the nearest there is.
+std::string formatAngle(double radians) {
+  const double v = radiansToDegrees(radians);
+  char buf[64];
+  std::string s;
+  // The degrees at 15, 16 and 17 digits, then their neighbours at 17.
+  const double tries[] = {v, v, v, std::nextafter(v, -INFINITY), std::nextafter(v, INFINITY)};
+  const int digits[] = {15, 16, 17, 17, 17};
+  for (size_t i = 0; i < std::size(tries); ++i) {
+    auto r = std::to_chars(buf, buf + sizeof buf, tries[i], std::chars_format::general, digits[i]);
+    double back = 0;
+    std::from_chars(buf, r.ptr, back);
+    if (i == 0 || degreesToRadians(back) == radians) s.assign(buf, r.ptr);
+    if (degreesToRadians(back) == radians) break;
+  }
+  if (s.find_first_of(".eEn") == std::string::npos) s += ".0";
+  return s;
+}
+
+double angleAsRead(double radians) {
+  const std::string text = formatAngle(radians);
+  double degrees = 0;
+  std::from_chars(text.data(), text.data() + text.size(), degrees);
+  return degreesToRadians(degrees);
 }
 
 }  // namespace hostsim::dxf

@@ -43,6 +43,19 @@ inline double degreesToRadians(double degrees) { return degrees * kRadiansPerDeg
 // Divides by the same factor the reader multiplied with, so that a file's
 // value comes back within an ulp or two of what it was.
 inline double radiansToDegrees(double radians) { return radians / kRadiansPerDegree; }
+// Groups that point to another object by its handle (soft and hard pointers
+// and owners, 320-369 and 390-399, the 480s, extended data's 1005); not an
+// object's own handle (5, 105).
+inline bool isHandleReference(int code) {
+  return (code >= 320 && code <= 369) || (code >= 390 && code <= 399) || code == 480 || code == 481 ||
+         code == 1005;
+}
+
+// The text of an angle in a file, in degrees, for an angle held in radians.
+std::string formatAngle(double radians);
+// The angle a file gives back, in radians, for one held: the same, or the
+// nearest the file's text can give.
+double angleAsRead(double radians);
 
 // A field of a symbol-table record.
 struct TableField {
@@ -56,19 +69,14 @@ struct TableRecordDef {
   const char16_t* subclass;  // record subclass marker
   const char16_t* tableSubclass;  // extra subclass of the TABLE head (DIMSTYLE), or null
   int handleCode;            // 105 for DIMSTYLE, 5 for the others
+  // The fields written first, in this order; a record read from a file
+  // keeps its other groups, written after them in the record's order.
   std::vector<TableField> fields;
-  // Further optional codes kept from a file, in ascending ranges (dimension variables).
-  std::vector<std::pair<int, int>> extraRanges;
 };
 
 const TableRecordDef* tableRecordDef(vd::vstring_view table);
-// Groups of a DIMSTYLE record that hold handles of other records (text style,
-// arrow blocks, line types): written only when they name a record the file holds.
-inline bool isDimStyleReference(int code) { return code >= 340 && code <= 347; }
 // Every table the writer emits, in file order.
 const std::vector<const char16_t*>& tableOrder();
-// True when a record of the table keeps the code when read from a file.
-bool tableKeepsCode(const TableRecordDef& def, int code);
 
 // A header variable the host holds as a setting of its own: a system variable
 // (GetVarW) or an environment setting (GetEnvStrW, as text). Loading sets it

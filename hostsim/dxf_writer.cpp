@@ -7,6 +7,7 @@
 #include <fstream>
 #include <ostream>
 #include <set>
+#include <unordered_set>
 
 #include "host/names.h"
 #include "hostsim/dimension_blocks.h"
@@ -80,28 +81,6 @@ std::string formatReal(double v) {
   return s;
 }
 
-// An angle turned back from radians into degrees: 15 significant digits, so
-// that the ulp or two the conversion costs does not show and a file's 90
-// goes out as 90.0 again; but more when those would read back as another
-// angle (53.13010235415598 is not 53.130102354156), since what is written
-// must be what was held: a dimension's block is drawn for the angle held.
-std::string formatAngle(double radians) {
-  const double v = radiansToDegrees(radians);
-  char buf[64];
-  std::string s;
-  // The degrees at 15, 16 and 17 digits, then their neighbours at 17.
-  const double tries[] = {v, v, v, std::nextafter(v, -INFINITY), std::nextafter(v, INFINITY)};
-  const int digits[] = {15, 16, 17, 17, 17};
-  for (size_t i = 0; i < std::size(tries); ++i) {
-    auto r = std::to_chars(buf, buf + sizeof buf, tries[i], std::chars_format::general, digits[i]);
-    double back = 0;
-    std::from_chars(buf, r.ptr, back);
-    if (i == 0 || degreesToRadians(back) == radians) s.assign(buf, r.ptr);
-    if (degreesToRadians(back) == radians) break;
-  }
-  if (s.find_first_of(".eEn") == std::string::npos) s += ".0";
-  return s;
-}
 
 std::string hex(uint64_t v) { return vd::utf16ToUtf8(handleText(v)); }
 
@@ -227,11 +206,16 @@ class Writer {
     writeHeader();
     tag(0, "SECTION");
     tag(2, "CLASSES");
+    for (const KeptRecord& r : d_.kept().classes) keptRecord(r);
     tag(0, "ENDSEC");
     writeTables();
     writeBlocks();
     writeEntities();
     writeObjects();
+    for (const std::vector<KeptRecord>& section : d_.kept().sections) {
+      for (const KeptRecord& r : section) keptRecord(r);
+      tag(0, "ENDSEC");
+    }
     tag(0, "EOF");
     return flush();
   }
@@ -260,6 +244,38 @@ class Writer {
     if (file_ && out_.size() >= kFlushBytes) flush();
   }
   void tagText(int code, vstring_view text) { tag(code, encodeText(text)); }
+  void keptGroups(const std::vector<KeptGroup>& groups) {
+    for (const KeptGroup& g : groups) tagText(g.code, g.value);
+  }
+  // A record kept as it was read. A non-empty `handle` or `owner` takes the
+  // place of its handle (5, right after its type) or of its owner (330 before
+  // its first subclass marker, where one was missing): the host's structure
+  // around it may have other handles now.
+  void keptRecord(const KeptRecord& r, const std::string& handle = {}, const std::string& owner = {}) {
+    bool sawSubclass = false, ownerDone = owner.empty();
+    for (size_t k = 0; k < r.size(); ++k) {
+      const KeptGroup& g = r[k];
+      if (!handle.empty() && g.code == vd::gc::kHandle) continue;
+      if (!sawSubclass && g.code == vd::gc::kSubclass && !ownerDone) {
+        tag(vd::gc::kOwner, owner);
+        ownerDone = true;
+      }
+      sawSubclass = sawSubclass || g.code == vd::gc::kSubclass;
+      if (!sawSubclass && g.code == vd::gc::kOwner && !owner.empty()) {
+        if (!ownerDone) tag(g.code, owner);
+        ownerDone = true;
+        continue;
+      }
+      tagText(g.code, g.value);
+      if (k == 0 && !handle.empty()) tag(vd::gc::kHandle, handle);
+    }
+    if (!ownerDone) tag(vd::gc::kOwner, owner);
+  }
+  template <typename Map>
+  static const typename Map::mapped_type* keptFor(const Map& map, vstring_view name) {
+    auto at = map.find(foldedName(name));
+    return at == map.end() ? nullptr : &at->second;
+  }
   void tagPoint(int code, const double p[3], bool flat = false) {
     tag(code, formatReal(p[0]));
     tag(code + 10, formatReal(p[1]));
@@ -408,14 +424,48 @@ class Writer {
         written_.insert(h);
       }
     }
-    viewport_ = keptOrNew(s.activeViewport);
+    // The file's own viewports go out as read; the host's only where it had none.
+    if (!keptFor(d_.kept().tableRecords, u"VPORT")) viewport_ = keptOrNew(s.activeViewport);
     model_ = {keptOrNew(s.modelRecord), keptOrNew(s.modelBegin), keptOrNew(s.modelEnd)};
     paper_ = {keptOrNew(s.paperRecord), keptOrNew(s.paperBegin), keptOrNew(s.paperEnd)};
     written_.insert(model_.record);
     written_.insert(paper_.record);
     planBlocks();
     rootDictionary_ = keptOrNew(s.rootDictionary);
-    groupDictionary_ = keptOrNew(s.groupDictionary);
+    // Handles of what goes out as it was read, for the references to it.
+    const KeptData& k = d_.kept();
+    auto hold = [&](const KeptRecord& r) {
+      const vstring* h = keptValue(r, vd::gc::kHandle);
+      if (h && !normalHandle(*h).empty()) keptHandles_.insert(normalHandle(*h));
+    };
+    for (const KeptRecord& r : k.objects) hold(r);
+    for (const auto& [table, records] : k.tableRecords)
+      for (const KeptRecord& r : records) hold(r);
+    for (const KeptLayoutBlock& l : k.layouts) {
+      if (const KeptRecord* r = keptFor(k.blockRecords, l.name)) hold(*r);
+      for (const KeptRecord& r : l.entities) hold(r);
+      // The record a layout's block names as its owner, or a new one (R12 names none).
+      const vstring* owner = keptValue(l.begin, vd::gc::kOwner);
+      layoutRecords_.push_back(owner ? utf8(*owner) : take());
+    }
+    // The group dictionary the file had is kept as read; the host makes one only where it had none.
+    for (const KeptRootEntry& e : k.rootEntries)
+      groupKept_ = groupKept_ || (e.key == u"ACAD_GROUP" && keptHandles_.count(e.handle));
+    if (!groupKept_) groupDictionary_ = keptOrNew(s.groupDictionary);
+  }
+
+  // True when the file holds an object of this handle.
+  bool holds(vstring_view handle) const {
+    vstring h = normalHandle(handle);
+    if (h.empty()) return false;
+    if (keptHandles_.count(h) || written_.count(utf8(h)) || d_.findEntity(h)) return true;
+    for (const auto& dict : d_.dictionaries()) {
+      if (dict->handle == h) return true;
+      for (const DictionaryEntry& e : dict->entries) {
+        if (e.handle == h) return true;
+      }
+    }
+    return false;
   }
 
   // The blocks in file order: the drawing's (a dimension's block with its
@@ -481,12 +531,19 @@ class Writer {
     bool insertionBase = false;
     for (const HeaderEntry& h : d_.header()) {
       done.insert(h.name);
-      insertionBase = insertionBase || h.name == "$INSBASE";
       const HeaderVariable* hv = nullptr;
       for (const HeaderVariable& v : headerVariables()) {
         if (h.name == v.dxfName) hv = &v;
       }
       if (hv && writeSetting(*hv)) continue;
+      if (h.reference) {
+        bool named = true;
+        for (ChainItem item : h.value.view()) {
+          if (auto t = item.text()) named = named && holds(*t);
+        }
+        if (!named) continue;
+      }
+      insertionBase = insertionBase || h.name == "$INSBASE";
       tag(9, h.name);
       nodes(h.value.view(), h.flatPoints);
     }
@@ -520,33 +577,61 @@ class Writer {
     if (extraSubclass) tagText(100, extraSubclass);
   }
 
-  // A group of a record as read; a dimension style's reference to a record the
-  // file does not hold is left out.
+  // A group of a record as read; a reference to an object the file does not
+  // hold is left out.
   void recordNode(ChainItem item) {
-    if (isDimStyleReference(item.code()) && !written_.count(utf8(normalHandle(item.text().value_or(u""))))) return;
+    if (isHandleReference(item.code()) && !holds(item.text().value_or(u""))) return;
     node(item, false);
+  }
+
+  static bool isDashGroup(int code) {
+    return code == 74 || code == 75 || code == 340 || code == 46 || code == 50 || code == 44 || code == 45 ||
+           code == 9;
   }
 
   void writeRecord(const TableRecordDef& def, vstring_view name, const TableRecord* imported, const std::string& owner,
                    const std::string& handle) {
     tagText(0, def.table);
     tag(def.handleCode, handle);
+    if (imported) {
+      auto control = d_.kept().entityControl.find(imported->handle);
+      if (control != d_.kept().entityControl.end()) keptGroups(control->second);
+    }
     tag(330, owner);
     tag(100, "AcDbSymbolTableRecord");
     tagText(100, def.subclass);
     ChainView rec = imported ? imported->chain.view() : ChainView();
     bool lineType = vd::equalsNoCaseAscii(def.table, u"LTYPE");
+    std::set<int> consumed;  // positions in the chain written with the fields
     for (const TableField& f : def.fields) {
       if (f.code == 2) {
         tagText(2, name);
         continue;
       }
       if (f.repeated) {
+        // Each dash of a line type with the groups that follow it (its
+        // shape or text: 74, 75, 340, 46, 50, 44, 45, 9); a dash without
+        // them is a plain one (74 0).
+        int pos = 0;
+        bool inDash = false, shaped = false;
         for (ChainItem item : rec) {
-          if (item.code() != f.code) continue;
-          node(item, false);
-          if (lineType) tag(74, "0");  // plain dashes: no shapes or texts in the pattern
+          const int p = pos++;
+          if (item.code() == f.code) {
+            if (lineType && inDash && !shaped) tag(74, "0");
+            node(item, false);
+            inDash = true;
+            shaped = false;
+            consumed.insert(p);
+          } else if (lineType && inDash && isDashGroup(item.code())) {
+            recordNode(item);
+            shaped = shaped || item.code() == 74;
+            consumed.insert(p);
+          } else {
+            if (lineType && inDash && !shaped) tag(74, "0");
+            inDash = false;
+          }
         }
+        if (lineType && inDash && !shaped) tag(74, "0");
         continue;
       }
       if (lineType && f.code == 73) {
@@ -563,19 +648,29 @@ class Writer {
     // the first time it occurs; a record may hold it again with another
     // meaning (a dimension style's 70 is also its text-fill colour).
     std::set<int> written;
+    int pos = 0;
     for (ChainItem item : rec) {
+      const int p = pos++;
+      if (item.code() == vd::gc::kType || consumed.count(p)) continue;
       const TableField* field = nullptr;
       for (const TableField& f : def.fields) {
         if (f.code == item.code()) field = &f;
       }
       if (field && (field->repeated || written.insert(item.code()).second)) continue;
-      if (tableKeepsCode(def, item.code())) recordNode(item);
+      recordNode(item);
     }
   }
 
   void writeTable(const char16_t* table) {
     std::string name = utf8(table);
     const std::string& handle = tableHandles_[table];
+    if (const auto* kept = keptFor(d_.kept().tableRecords, table)) {
+      // Viewports, views and coordinate systems as the file had them.
+      tableHead(name, handle, kept->size(), nullptr);
+      for (const KeptRecord& r : *kept) keptRecord(r, {}, handle);
+      tag(0, "ENDTAB");
+      return;
+    }
     if (vd::equalsNoCaseAscii(table, u"VPORT")) {
       tableHead(name, handle, 1, nullptr);
       tag(0, "VPORT");
@@ -601,11 +696,21 @@ class Writer {
       return;
     }
     if (vd::equalsNoCaseAscii(table, u"BLOCK_RECORD")) {
-      tableHead(name, handle, 2 + blocks_.size(), nullptr);
+      const KeptData& k = d_.kept();
+      tableHead(name, handle, 2 + k.layouts.size() + blocks_.size(), nullptr);
       const TableRecordDef& def = *tableRecordDef(table);
-      writeRecord(def, u"*Model_Space", nullptr, handle, model_.record);
-      writeRecord(def, u"*Paper_Space", nullptr, handle, paper_.record);
-      for (const OutBlock& b : blocks_) writeRecord(def, b.name, nullptr, handle, b.handles.record);
+      // A block's record as the file had it (a layout's names its LAYOUT).
+      auto record = [&](vstring_view blockName, const std::string& recordHandle) {
+        if (const KeptRecord* kept = keptFor(k.blockRecords, blockName)) {
+          keptRecord(*kept, recordHandle, handle);
+        } else {
+          writeRecord(def, blockName, nullptr, handle, recordHandle);
+        }
+      };
+      record(u"*Model_Space", model_.record);
+      record(u"*Paper_Space", paper_.record);
+      for (size_t i = 0; i < k.layouts.size(); ++i) record(k.layouts[i].name, layoutRecords_[i]);
+      for (const OutBlock& b : blocks_) record(b.name, b.handles.record);
       tag(0, "ENDTAB");
       return;
     }
@@ -647,6 +752,8 @@ class Writer {
     ChainView v = e.view();
     tagText(0, v.type());
     tagText(5, e.handle);
+    auto control = d_.kept().entityControl.find(e.handle);
+    if (control != d_.kept().entityControl.end()) keptGroups(control->second);
     tag(330, owner);
     if (v.has(vd::gc::kSubclass)) {
       writeAsRead(e);
@@ -765,7 +872,12 @@ class Writer {
     std::vector<std::unique_ptr<Entity>> regenerated;
   };
 
-  void blockFrame(vstring_view name, int flags, const double base[3], const BlockHandles& h) {
+  // `asRead`: the block is the one the file defined, and its frame as the file had it goes out.
+  void blockFrame(vstring_view name, int flags, const double base[3], const BlockHandles& h, bool asRead = true) {
+    if (const auto* kept = asRead ? keptFor(d_.kept().blockFrames, name) : nullptr) {
+      keptRecord(kept->first, h.begin, h.record);
+      return;
+    }
     tag(0, "BLOCK");
     tag(5, h.begin);
     tag(330, h.record);
@@ -778,7 +890,11 @@ class Writer {
     tagText(3, name);
     tag(1, "");
   }
-  void blockEnd(const BlockHandles& h) {
+  void blockEnd(vstring_view name, const BlockHandles& h, bool asRead = true) {
+    if (const auto* kept = asRead ? keptFor(d_.kept().blockFrames, name) : nullptr) {
+      keptRecord(kept->second, h.end, h.record);
+      return;
+    }
     tag(0, "ENDBLK");
     tag(5, h.end);
     tag(330, h.record);
@@ -792,13 +908,20 @@ class Writer {
     tag(2, "BLOCKS");
     const double origin[3] = {0, 0, 0};
     blockFrame(u"*Model_Space", 0, origin, model_);
-    blockEnd(model_);
+    blockEnd(u"*Model_Space", model_);
     blockFrame(u"*Paper_Space", 0, origin, paper_);
-    blockEnd(paper_);
+    blockEnd(u"*Paper_Space", paper_);
+    for (const KeptLayoutBlock& l : d_.kept().layouts) {
+      keptRecord(l.begin);
+      for (const KeptRecord& r : l.entities) keptRecord(r);
+      keptRecord(l.end);
+    }
     for (const OutBlock& b : blocks_) {
-      blockFrame(b.name, b.flags, b.base, b.handles);
+      // A block the module defined anew has a frame of its own.
+      const bool asRead = b.block && !b.block->beginHandle.empty();
+      blockFrame(b.name, b.flags, b.base, b.handles, asRead);
       writeSequence(b.dimension ? b.regenerated : b.block->entities, b.handles.record, false);
-      blockEnd(b.handles);
+      blockEnd(b.name, b.handles, asRead);
     }
     tag(0, "ENDSEC");
   }
@@ -822,14 +945,35 @@ class Writer {
   void writeObjects() {
     tag(0, "SECTION");
     tag(2, "OBJECTS");
+    const KeptData& k = d_.kept();
     dictionaryHead(rootDictionary_, "0");
-    tag(3, "ACAD_GROUP");
-    tag(350, groupDictionary_);
+    // The file's entries in its order: a named dictionary of the drawing
+    // where it had one (one the module removed is gone), the rest as read.
+    std::set<const NamedDictionary*> listed;
+    for (const KeptRootEntry& e : k.rootEntries) {
+      const NamedDictionary* dict = d_.findDictionary(e.key);
+      if (dict && !listed.count(dict)) {
+        listed.insert(dict);
+        tagText(3, dict->name);
+        tagText(350, dict->handle);
+      } else if (keptHandles_.count(e.handle)) {
+        tagText(3, e.key);
+        tagText(e.code, e.handle);
+      }
+    }
+    if (!groupKept_) {
+      tag(3, "ACAD_GROUP");
+      tag(350, groupDictionary_);
+    }
     for (const auto& dict : d_.dictionaries()) {
+      if (listed.count(dict.get())) continue;
       tagText(3, dict->name);
       tagText(350, dict->handle);
     }
-    dictionaryHead(groupDictionary_, rootDictionary_);
+    // The objects kept as read come where the host's own group dictionary
+    // stands in a file it made: a saved file read and saved again keeps its order.
+    if (!groupKept_) dictionaryHead(groupDictionary_, rootDictionary_);
+    for (const KeptRecord& r : k.objects) keptRecord(r);
     for (const auto& dict : d_.dictionaries()) {
       std::string handle = utf8(dict->handle);
       dictionaryHead(handle, rootDictionary_);
@@ -871,6 +1015,9 @@ class Writer {
   std::map<vstring, std::string> tableHandles_;
   std::map<vstring, std::vector<std::string>> recordHandles_;  // by table, in the order of namesOf
   std::set<std::string> written_;  // handles of the records the file holds
+  std::unordered_set<vstring> keptHandles_;  // handles of what goes out as it was read
+  std::vector<std::string> layoutRecords_;   // BLOCK_RECORD handles of the kept layouts' blocks
+  bool groupKept_ = false;                   // the file's ACAD_GROUP entry and dictionary go out as read
   std::string viewport_, rootDictionary_, groupDictionary_;
   BlockHandles model_, paper_;
   DimensionBlocks dimensionBlocks_;

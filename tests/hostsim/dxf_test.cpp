@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <set>
 #include <sstream>
@@ -490,6 +491,9 @@ TEST(DxfRead, BadFilesAreRefusedWithAMessageThatSaysWhatIsWrong) {
       {"stray close", entitiesFile("  0\nLINE\n102\n}\n"), "a 102 } closes no group"},
       {"table without ENDTAB", "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n  0\nENDSEC\n  0\nEOF\n",
        "table LAYER has no ENDTAB"},
+      {"two OBJECTS sections",
+       "  0\nSECTION\n  2\nOBJECTS\n  0\nENDSEC\n  0\nSECTION\n  2\nOBJECTS\n  0\nENDSEC\n  0\nEOF\n",
+       "line 8: a second OBJECTS section"},
       {"record inside the header", "  0\nSECTION\n  2\nHEADER\n  9\n$LUPREC\n 70\n2\n  0\nLINE\n  0\nENDSEC\n  0\nEOF\n",
        "\"LINE\" inside the HEADER section"},
   };
@@ -547,6 +551,78 @@ TEST(DxfRead, ACommentOrAByteOrderMarkInFrontIsRead) {
                                     " 40\n1\n  1\n\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD\n"));
   ASSERT_TRUE(r.drawing) << r.error;
   EXPECT_EQ(r.drawing->findEntity(u"21")->view().text(1), u"\u017dlu\u0165ou\u010dk\u00fd");
+}
+
+// The binary form of a DXF text: codes of two bytes, or of one as R12 writes
+// them (255 and two bytes for a larger code), values as their kind stores them.
+std::string binaryForm(const std::string& text, bool shortCodes) {
+  std::string out("AutoCAD Binary DXF\r\n\x1a\0", 22);
+  auto bytes = [&](uint64_t v, int count) {
+    for (int k = 0; k < count; ++k) out.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
+  };
+  std::istringstream in(text);
+  for (std::string code, value; std::getline(in, code) && std::getline(in, value);) {
+    const int c = std::atoi(code.c_str());
+    if (shortCodes && c < 255) {
+      bytes(static_cast<uint64_t>(c), 1);
+    } else {
+      if (shortCodes) bytes(255, 1);
+      bytes(static_cast<uint64_t>(c), 2);
+    }
+    const vd::ValueKind kind = vd::kindOf(vd::groupCodeKind(c));
+    if (kind == vd::kKindReal || kind == vd::kKindPoint) {
+      const double d = std::strtod(value.c_str(), nullptr);
+      uint64_t bits = 0;
+      std::memcpy(&bits, &d, sizeof d);
+      bytes(bits, 8);
+    } else if (kind == vd::kKindInt16 || kind == vd::kKindInt16b) {
+      bytes(static_cast<uint64_t>(std::atoll(value.c_str())), 2);
+    } else if (kind == vd::kKindInt32) {
+      bytes(static_cast<uint64_t>(std::atoll(value.c_str())), 4);
+    } else {
+      out += value;
+      out.push_back('\0');
+    }
+  }
+  return out;
+}
+
+TEST(DxfRead, BinaryFilesReadAsTheirTextFormAndTextAfterEofIsLeft) {
+  const std::string text = entitiesFile(lineRecord("20", "1.25") +
+                                        "  0\nTEXT\n  5\n21\n100\nAcDbEntity\n  8\nWALLS\n 62\n3\n100\nAcDbText\n"
+                                        " 10\n0.1\n 20\n-7e-3\n 40\n2.5\n  1\nPlan\n");
+  hostsim::dxf::ReadResult expected = hostsim::dxf::readDxf(text);
+  ASSERT_TRUE(expected.drawing) << expected.error;
+  struct Case {
+    const char* what;
+    std::string file;
+    size_t notes;
+  };
+  const Case cases[] = {
+      {"two-byte codes", binaryForm(text, false), 0},
+      {"R12's one-byte codes", binaryForm(text, true), 0},
+      {"text after EOF", text + "written by a converter\n\x01\x02 not DXF\n", 1},
+      {"blank lines after EOF", text + "\n\n", 0},
+  };
+  for (const Case& c : cases) {
+    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(c.file);
+    ASSERT_TRUE(r.drawing) << c.what << ": " << r.error;
+    EXPECT_EQ(hostsim::dxf::writeDxf(*r.drawing, r.variables, r.environment),
+              hostsim::dxf::writeDxf(*expected.drawing, expected.variables, expected.environment))
+        << c.what;
+    EXPECT_EQ(r.notes.size(), c.notes) << c.what;
+  }
+  // A binary file broken off inside a group says so, with the group's line in the text form.
+  const std::string whole = binaryForm(text, false);
+  hostsim::dxf::ReadResult cut = hostsim::dxf::readDxf(whole.substr(0, whole.find("Plan")));
+  EXPECT_FALSE(cut.drawing);
+  EXPECT_NE(cut.error.find("ends inside a group"), std::string::npos) << cut.error;
+  // A value with a line end has no text form: refused, as a NUL in a text file is.
+  std::string broken = whole;
+  broken.replace(broken.find("Plan"), 4, "Pl\nn");
+  hostsim::dxf::ReadResult lineEnd = hostsim::dxf::readDxf(broken);
+  EXPECT_FALSE(lineEnd.drawing);
+  EXPECT_NE(lineEnd.error.find("the value of group 1 holds a line end"), std::string::npos) << lineEnd.error;
 }
 
 // The value of a hexadecimal handle text.

@@ -14,6 +14,18 @@ Modes:
       dimension must name a block of its own holding its lines, arrowheads
       and text), and it moves point 10 of a rotated or aligned dimension to
       the foot of its second extension line on the dimension line.
+  foreign: a drawing as other programs write them, made with ezdxf in text
+      and in binary form: raster images with their definitions and
+      reactors, a wipeout, a PDF underlay, a multileader, three paper-space layouts with viewports, a group, a
+      multileader style, XRECORDs and a dictionary variable of another
+      application, two dimensions. The host loads each and saves it twice:
+      every record of the source (entities, table records, blocks, objects)
+      comes back group for group under its handle, but for what the host
+      regenerates (dimension blocks, point 10 of a dimension); each layout
+      holds the same entities; saving again writes the same file. With the
+      module (--native-sweep), HeightDim places a mark and DimAlign aligns one
+      dimension to the other on the same drawing: only those two commands'
+      entities and records differ.
   audit FILE...: audits files the host wrote.
 """
 import argparse
@@ -25,6 +37,7 @@ import subprocess
 import sys
 
 import ezdxf
+import ezdxf.render.mleader
 from ezdxf import recover
 from ezdxf.lldxf.tagger import ascii_tags_loader
 
@@ -34,9 +47,10 @@ def fail(message):
     sys.exit(1)
 
 
-def audit(path):
+def audit(path, fixes_allowed=None):
     """Loads a file the host wrote with ezdxf's recover, which reports every
-    flaw it had to repair, and audits it."""
+    flaw it had to repair, and audits it: no errors, and no more fixes than
+    `fixes_allowed` (those of the file the host read) when given."""
     doc, auditor = recover.readfile(path)
     for e in auditor.errors:
         print("  audit error:", e.code, e.message)
@@ -44,7 +58,10 @@ def audit(path):
         print("  audit fix:", f.code, f.message)
     if auditor.has_errors:
         fail(f"{path}: {len(auditor.errors)} audit errors")
+    if fixes_allowed is not None and len(auditor.fixes) > fixes_allowed:
+        fail(f"{path}: {len(auditor.fixes)} audit fixes, the source needed {fixes_allowed}")
     print(f"{path}: audit clean ({len(auditor.fixes)} fixes)")
+    doc.audit_fixes = len(auditor.fixes)
     return doc
 
 
@@ -328,6 +345,173 @@ def compare_settings(source, saved, source_doc, saved_doc, label):
     print(f"{label}: every table record and header variable kept")
 
 
+def make_foreign(path, binary_path):
+    """Returns the handles of its two dimensions (sample, to align)."""
+    doc = ezdxf.new("R2018", setup=True)
+    msp = doc.modelspace()
+    msp.add_line((0, 0), (100, 0))
+    msp.add_circle((10, 10), 5)
+    dims = []
+    for y, x in ((30, 0), (45, 200)):
+        d = msp.add_linear_dim(base=(x, y), p1=(x, 0), p2=(x + 100, 0))
+        d.render()
+        dims.append(d.dimension.dxf.handle)
+    image = doc.add_image_def("plan.png", size_in_pixel=(640, 480))
+    for i in range(3):
+        msp.add_image(image, insert=(i * 20, 50), size_in_units=(16, 12))
+    msp.add_wipeout([(0, 0), (5, 0), (5, 5)])
+    msp.add_underlay(doc.add_underlay_def("plan.pdf", fmt="pdf", name="1"), insert=(20, 0))
+    note = msp.add_multileader_mtext("Standard")
+    note.set_content("Note")
+    note.add_leader_line(ezdxf.render.mleader.ConnectionSide.left, [(0, 0)])
+    note.build(insert=ezdxf.math.Vec2(10, 10))
+    first = doc.layouts.get("Layout1")
+    first.add_viewport(center=(100, 100), size=(150, 100), view_center_point=(50, 20), view_height=80)
+    first.add_text("Sheet one")
+    second = doc.layouts.new("Sheet 2")
+    second.add_viewport(center=(80, 80), size=(100, 80), view_center_point=(0, 0), view_height=50)
+    second.add_viewport(center=(200, 80), size=(80, 80), view_center_point=(10, 10), view_height=30)
+    second.add_line((0, 0), (10, 10))
+    doc.layouts.new("Second").add_circle((5, 5), 3)
+    doc.groups.new("WALLS").extend(list(msp.query("LINE CIRCLE")))
+    doc.mleader_styles.new("VDML")
+    data = doc.rootdict.add_new_dict("OTHERAPP_DATA")
+    data.add_xrecord("SETTINGS").reset([(1, "hello"), (40, 2.5), (70, 3)])
+    doc.rootdict.add_dict_var("OTHERAPP_VAR", "42")
+    doc.saveas(path)
+    doc.saveas(binary_path, fmt="bin")
+    return dims
+
+
+def records(path):
+    """Every record of the TABLES, BLOCKS, ENTITIES and OBJECTS sections that
+    has a handle, by (type, handle): its groups as (code, value)."""
+    with open(path, "rb") as f:
+        raw = f.read()
+    version = re.search(rb"\$ACADVER\s*\r?\n\s*1\s*\r?\n\s*(AC\d+)", raw)
+    page = re.search(rb"\$DWGCODEPAGE\s*\r?\n\s*3\s*\r?\n\s*ANSI_(\d+)", raw)
+    codepage = "utf-8" if version and version.group(1) >= b"AC1021" else (
+        "cp" + page.group(1).decode() if page else "cp1252")
+    out, section, current = {}, None, None
+    for tag in ascii_tags_loader(io.StringIO(raw.decode(codepage))):
+        if tag.code == 0:
+            current = None
+            if tag.value == "SECTION":
+                section = "?"
+            elif tag.value in ("ENDSEC", "EOF"):
+                section = None
+            elif section in ("TABLES", "BLOCKS", "ENTITIES", "OBJECTS"):
+                current = [(0, tag.value)]
+                out[len(out)] = current
+            continue
+        if section == "?" and tag.code == 2:
+            section = tag.value
+        elif current is not None:
+            current.append((tag.code, decode_escapes(tag.value.strip())))
+    keyed = {}
+    for groups in out.values():
+        handle = next((v for c, v in groups if c in (5, 105)), None)
+        if handle:
+            keyed[(groups[0][1], handle.upper())] = groups
+    return keyed
+
+
+def regenerated_by_host(key, groups, source):
+    """What the host makes anew as a CAD host does: a dimension's block
+    (anonymous *D blocks and their members) and the table heads' counts."""
+    kind, handle = key
+    if kind == "TABLE":
+        return True
+    owner = next((v for c, v in groups if c == 330), None)
+    block = next((g for k, g in source.items() if k[0] == "BLOCK_RECORD" and k[1] == (owner or "").upper()), None)
+    return block is not None and any(c == 2 and v.upper().startswith("*D") for c, v in block)
+
+
+def same_record(a, b, dimension_point=False):
+    """Group for group; a dimension's point 10 moves to where a CAD host keeps it."""
+    if dimension_point and a[0][1] == "DIMENSION":
+        a = [g for g in a if g[0] not in (10, 20, 30)]
+        b = [g for g in b if g[0] not in (10, 20, 30)]
+    return len(a) == len(b) and all(x[0] == y[0] and same_value(x[1], y[1]) for x, y in zip(a, b))
+
+
+def changed_records(source_path, saved_path):
+    """The source's records that the saved file lacks or holds otherwise
+    (regenerated dimension blocks aside), and the saved file's new ones."""
+    source, saved = records(source_path), records(saved_path)
+    changed = [k for k, g in source.items()
+               if not regenerated_by_host(k, g, source) and (k not in saved or not same_record(g, saved[k], True))]
+    new = [k for k, g in saved.items() if k not in source and not regenerated_by_host(k, g, saved)]
+    return changed, new
+
+
+def layout_contents(doc):
+    return {layout.name: sorted(e.dxf.handle for e in layout) for layout in doc.layouts}
+
+
+def check_foreign(args, host):
+    text = os.path.join(args.work, "foreign.dxf")
+    binary = os.path.join(args.work, "foreign_binary.dxf")
+    dims = make_foreign(text, binary)
+    source_doc = audit(text)
+    for source in (text, binary):
+        saved, again = source + ".saved.dxf", source + ".again.dxf"
+        run_host(host, args.work, [f"load {source}", f"save {saved}", f"load {saved}", f"save {again}"])
+        doc = audit(saved, source_doc.audit_fixes)
+        with open(saved, "rb") as a, open(again, "rb") as b:
+            if a.read() != b.read():
+                fail(f"{again} differs from {saved}")
+        changed, new = changed_records(text, saved)
+        # ezdxf stamps the time into every file it writes: the binary one has its own.
+        stamps = records(saved)
+        changed = [k for k in changed if not (k[0] == "DICTIONARYVAR" and " @ " in stamps[k][-1][1])]
+        # The one record the host adds: the layer ezdxf's viewports are on.
+        new = [k for k in new if k[0] != "LAYER"]
+        if changed or new:
+            fail(f"{os.path.basename(source)}: changed {changed}, new {new}")
+        if layout_contents(doc) != layout_contents(source_doc):
+            fail(f"{os.path.basename(source)}: layouts {layout_contents(doc)} against {layout_contents(source_doc)}")
+        print(f"{os.path.basename(source)}: every record and layout kept, saved twice the same")
+    if not args.native_sweep:
+        return
+    # The module's commands on it: a height mark, one dimension aligned.
+    saved = os.path.join(args.work, "foreign_commands.dxf")
+    script = os.path.join(args.work, "foreign_commands.vds")
+    with open(script, "w", encoding="utf-8") as f:
+        f.write("\n".join([f"load {text}", "init", "command HeightDim 0", "point 0,0", "real 0", "point 0,1000",
+                           "cancel", "command DimAlign", f"pick {dims[0]}", f"pick {dims[1]}",
+                           f"save {saved}"]) + "\n")
+    res = os.path.join(args.source_dir, "res")
+    r = subprocess.run([args.native_sweep, "--ids", os.path.join(res, "string_ids.h"), "--strings",
+                        os.path.join(res, "strings.rc"), "--run", args.work, script],
+                       capture_output=True, text=True, timeout=300)
+    if r.returncode != 0:
+        print(r.stdout, r.stderr)
+        fail(f"the module's run failed with {r.returncode}")
+    doc = audit(saved, source_doc.audit_fixes)
+    changed, new = changed_records(text, saved)
+    # The named-object dictionary gains the module's own; it keeps every entry it had.
+    source, after = records(text), records(saved)
+    grown = [k for k in changed if k[0] == "DICTIONARY" and k in after and
+             set(source[k]) < set(after[k]) and [g for g in after[k] if g in source[k]] == source[k]]
+    changed = [k for k in changed if k not in grown]
+    if changed != [("DIMENSION", dims[1].upper())]:
+        fail(f"the commands changed {changed}; DimAlign writes {dims[1]} anew, nothing else changes")
+    new_types = sorted({k[0] for k in new})
+    # A mark (its block, attributes, the module's dictionary) and the aligned dimension.
+    allowed = {"INSERT", "ATTRIB", "SEQEND", "BLOCK_RECORD", "BLOCK", "ENDBLK", "ATTDEF", "LINE", "LWPOLYLINE",
+               "SOLID", "HATCH", "TEXT", "MTEXT", "CIRCLE", "DIMENSION", "APPID", "LAYER", "STYLE", "DICTIONARY",
+               "XRECORD"}
+    if "INSERT" not in new_types or not set(new_types) <= allowed:
+        fail(f"the commands added {new_types}")
+    contents, before = layout_contents(doc), layout_contents(source_doc)
+    if {k: v for k, v in contents.items() if k != "Model"} != {k: v for k, v in before.items() if k != "Model"}:
+        fail("a paper-space layout changed")
+    if not set(before["Model"]) - {dims[1].upper()} < set(contents["Model"]):
+        fail("model space lost an entity")
+    print(f"foreign drawing with commands: only DimAlign's dimension changed; added {new_types}")
+
+
 def run_host(host, work, lines):
     script = os.path.join(work, "roundtrip.vds")
     with open(script, "w", encoding="utf-8") as f:
@@ -344,6 +528,8 @@ def main():
     p = argparse.ArgumentParser()
     p.add_argument("--work", required=True)
     p.add_argument("--audit", nargs="*", default=[])
+    p.add_argument("--native-sweep", help="runs the module's commands on the foreign drawing")
+    p.add_argument("--source-dir", help="the source tree, for the module's strings")
     p.add_argument("--host", nargs=argparse.REMAINDER, default=[])
     args = p.parse_args()
     os.makedirs(args.work, exist_ok=True)
@@ -351,6 +537,7 @@ def main():
         audit(path)
     if not args.host:
         return
+    check_foreign(args, args.host)
     source = os.path.join(args.work, "source.dxf")
     saved = os.path.join(args.work, "saved.dxf")
     again = os.path.join(args.work, "saved_again.dxf")
