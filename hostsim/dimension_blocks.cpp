@@ -3,18 +3,11 @@
 #include <string>
 
 #include "hostsim/dimension_graphics.h"
+#include "hostsim/dxf_schema.h"
 
 namespace hostsim {
 
 namespace {
-
-vstring upper(vd::vstring_view name) {
-  vstring out(name);
-  for (vchar& c : out) {
-    if (c >= u'a' && c <= u'z') c = static_cast<vchar>(c - u'a' + u'A');
-  }
-  return out;
-}
 
 bool isDimension(const Entity& e) { return !e.erased && e.view().isType(u"DIMENSION"); }
 
@@ -49,26 +42,34 @@ DimensionBlocks::DimensionBlocks(const Drawing& drawing, const std::map<vstring,
   };
   std::vector<Planned> planned;
   std::set<vstring> taken;  // upper-case names no new block may take
-  for (const auto& b : drawing.blocks()) taken.insert(upper(b->name));
+  for (const auto& b : drawing.blocks()) taken.insert(foldedName(b->name));
   for (const Entity* e : others) {
-    if (auto name = e->view().text(2)) named_.insert(upper(*name));
+    if (auto name = e->view().text(2)) named_.insert(foldedName(*name));
   }
   for (const Entity* d : dimensions) {
-    const vd::ChainView view = d->view();
+    // Drawn for the dimension as the file gives it back: an angle a command
+    // computed may lie between two a file can hold, and the block must be
+    // the one a reader of the file draws again.
+    vd::OwnedChain asRead = vd::OwnedChain::copyOf(d->view());
+    for (vd::ChainItem item : d->view()) {
+      const auto angle = item.real();
+      if (angle && dxf::isConvertedAngle(u"DIMENSION", item.code())) asRead.setReal(item.code(), dxf::angleAsRead(*angle));
+    }
+    const vd::ChainView view = asRead.view();
     const auto graphics = dimensionGraphics(view, dimensionVariables(drawing, variables, environment, view));
     if (graphics) {
       planned.push_back({d, dimensionChains(*graphics)});
     } else if (auto name = view.text(2)) {
-      named_.insert(upper(*name));  // a block the host does not regenerate stays the dimension's
+      named_.insert(foldedName(*name));  // a block the host does not regenerate stays the dimension's
     }
   }
   std::set<vstring> claimed;
   auto claim = [&](const vstring& name) {
-    claimed.insert(upper(name));
-    taken.insert(upper(name));
+    claimed.insert(foldedName(name));
+    taken.insert(foldedName(name));
   };
   auto isClaimed = [&](const vstring& name) {
-    const vstring u = upper(name);
+    const vstring u = foldedName(name);
     return claimed.count(u) != 0 || named_.count(u) != 0;
   };
   int next = 1;
@@ -79,7 +80,7 @@ DimensionBlocks::DimensionBlocks(const Drawing& drawing, const std::map<vstring,
         name = u"*D" + vd::utf8ToUtf16(std::to_string(next));
         // Nor the name of a block a kept dimension or a reference names,
         // though the drawing may lack that block.
-        if (taken.count(upper(name)) == 0 && named_.count(upper(name)) == 0) break;
+        if (taken.count(foldedName(name)) == 0 && named_.count(foldedName(name)) == 0) break;
       }
     }
     claim(name);
@@ -105,7 +106,7 @@ const DimensionBlock* DimensionBlocks::replacing(const Block& block) const {
 
 bool DimensionBlocks::orphaned(const Block& block) const {
   if (!isAnonymousDimensionBlock(block) || replacing(block)) return false;
-  return named_.count(upper(block.name)) == 0;
+  return named_.count(foldedName(block.name)) == 0;
 }
 
 vd::OwnedChain withBlockName(vd::ChainView dimension, vd::vstring_view block, FlatPoints& flat) {

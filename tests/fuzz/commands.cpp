@@ -267,6 +267,7 @@ struct Mark {
   bool reached = false;     // its base has an entry
   std::string look;         // what the user sees of it but its place, value and side
   bool current = false;     // placed in the UCS now current: only such a mark counts as up to date
+  bool beyondRange = false; // its base gives a value no mark shows (beyond ±kHNoteMaxValue m)
   std::string shown;        // its value text, what its base gives it and its rotation, for a report
 };
 
@@ -359,6 +360,7 @@ Marks marksOf(const hostsim::Drawing& d) {
       const ChainPoint at = e->view().point(10).value_or(ChainPoint{0, 0, 0});
       const double expected = vd::hnoteMarkValue(base->second.level1, base->second.point, {at.x, at.y}, ref.type,
                                                  e->view().real(50).value_or(0), ref.rotation, g_units);
+      m.beyondRange = !(std::fabs(expected) <= vd::kHNoteMaxValue);
       const std::optional<std::pair<double, int>> number = shownNumber(shown);
       if (number) {
         const double tolerance = std::max(ref.numAlign / 2, 0.5 * std::pow(10.0, -number->second)) * (1 + 1e-9) + 1e-9;
@@ -424,7 +426,16 @@ class Checker : public hostsim::RunObserver {
     if (faulted) return;
     const hostsim::Drawing& d = host_.drawing();
     const Marks after = marksOf(d);
-    const bool update = commandIs(command_, "HeightDimUpdate");
+    bool update = commandIs(command_, "HeightDimUpdate");
+    // A mark whose base gives a value beyond the range refuses the whole
+    // rebuild with a message: then nothing may have changed.
+    bool refused = false;
+    for (const auto& [id, marks] : after)
+      for (const Mark& m : marks) refused = refused || (m.reached && m.beyondRange);
+    if (update && refused) {
+      if (d.journal().size() != journalAt_) fail("HeightDimUpdate met a value beyond the range and still changed the drawing");
+      update = false;
+    }
     for (const auto& [id, marks] : after) {
       for (const Mark& m : marks)
         if (update && m.reached && !m.right)
