@@ -1059,7 +1059,9 @@ class Reader {
       for (const Listed& entry : entries(objects.front().second)) {
         kept.rootEntries.push_back({entry.key, entry.code, entry.handle});
         const Record* dict = find(entry.handle);
-        if (entry.key == u"ACAD_GROUP" && dict && dict->is("DICTIONARY")) s.groupDictionary = entry.handle;
+        // Claimed: a named dictionary giving the same handle takes another.
+        if (entry.key == u"ACAD_GROUP" && dict && dict->is("DICTIONARY") && s.groupDictionary.empty())
+          s.groupDictionary = structureHandle(entry.handle);
         // A second entry of a name the drawing has is kept as read: the module finds dictionaries by name.
         if (!dict || !dict->is("DICTIONARY") || entry.key.rfind(u"ACAD_", 0) == 0 || entry.key.rfind(u"AcDb", 0) == 0 ||
             d_->findDictionary(entry.key))
