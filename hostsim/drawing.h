@@ -158,7 +158,7 @@ const vstring* keptValue(const KeptRecord& record, int code);
 
 // Handles a file gave to the parts of its structure the host writes again
 // (table heads, the model and paper space records and blocks, the
-// named-object dictionary and its group dictionary, the active viewport),
+// named-object dictionary and its group dictionary),
 // so that saving a loaded drawing names them as the file did. Empty: the
 // writer makes one.
 struct StructureHandles {
@@ -166,7 +166,6 @@ struct StructureHandles {
   vstring modelRecord, modelBegin, modelEnd;
   vstring paperRecord, paperBegin, paperEnd;
   vstring rootDictionary, groupDictionary;
-  vstring activeViewport;
 };
 
 struct JournalEntry {

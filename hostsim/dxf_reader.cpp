@@ -800,9 +800,6 @@ class Reader {
           }
           continue;
         }
-        if (table == u"VPORT" && vd::equalsNoCaseAscii(name, u"*Active") &&
-            d_->structureHandles().activeViewport.empty())
-          d_->structureHandles().activeViewport = structureHandle(handleOf(rec_, 5));
         if (!modelled) {
           // Viewports, views, coordinate systems: kept as they were.
           d_->kept().tableRecords[table].push_back(keptWithHandle(rec_));

@@ -425,7 +425,7 @@ class Writer {
       }
     }
     // The file's own viewports go out as read; the host's only where it had none.
-    if (!keptFor(d_.kept().tableRecords, u"VPORT")) viewport_ = keptOrNew(s.activeViewport);
+    if (!keptFor(d_.kept().tableRecords, u"VPORT")) viewport_ = take();
     model_ = {keptOrNew(s.modelRecord), keptOrNew(s.modelBegin), keptOrNew(s.modelEnd)};
     paper_ = {keptOrNew(s.paperRecord), keptOrNew(s.paperBegin), keptOrNew(s.paperEnd)};
     written_.insert(model_.record);
