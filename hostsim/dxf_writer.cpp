@@ -442,11 +442,14 @@ class Writer {
     for (const auto& [table, records] : k.tableRecords)
       for (const KeptRecord& r : records) hold(r);
     for (const KeptLayoutBlock& l : k.layouts) {
-      if (const KeptRecord* r = keptFor(k.blockRecords, l.name)) hold(*r);
+      const KeptRecord* kept = keptFor(k.blockRecords, l.name);
+      if (kept) hold(*kept);
       for (const KeptRecord& r : l.entities) hold(r);
-      // The record a layout's block names as its owner, or a new one (R12 names none).
+      // The record a layout's block names as its owner, else the record the
+      // file has for it, else a new one (R12 has neither).
       const vstring* owner = keptValue(l.begin, vd::gc::kOwner);
-      layoutRecords_.push_back(owner ? utf8(*owner) : take());
+      if (!owner && kept) owner = keptValue(*kept, vd::gc::kHandle);
+      layoutRecords_.push_back(owner && !normalHandle(*owner).empty() ? utf8(*owner) : take());
     }
     // The group dictionary the file had is kept as read; the host makes one only where it had none.
     for (const KeptRootEntry& e : k.rootEntries)
@@ -949,11 +952,16 @@ class Writer {
     dictionaryHead(rootDictionary_, "0");
     // The file's entries in its order: a named dictionary of the drawing
     // where it had one (one the module removed is gone), the rest as read.
-    std::set<const NamedDictionary*> listed;
+    // The named dictionaries' records follow in the order the root lists
+    // them, so that reading the file back finds them in that order.
+    std::vector<const NamedDictionary*> listed;
+    auto isListed = [&](const NamedDictionary* dict) {
+      return std::find(listed.begin(), listed.end(), dict) != listed.end();
+    };
     for (const KeptRootEntry& e : k.rootEntries) {
       const NamedDictionary* dict = d_.findDictionary(e.key);
-      if (dict && !listed.count(dict)) {
-        listed.insert(dict);
+      if (dict && !isListed(dict)) {
+        listed.push_back(dict);
         tagText(3, dict->name);
         tagText(350, dict->handle);
       } else if (keptHandles_.count(e.handle)) {
@@ -966,7 +974,8 @@ class Writer {
       tag(350, groupDictionary_);
     }
     for (const auto& dict : d_.dictionaries()) {
-      if (listed.count(dict.get())) continue;
+      if (isListed(dict.get())) continue;
+      listed.push_back(dict.get());
       tagText(3, dict->name);
       tagText(350, dict->handle);
     }
@@ -974,7 +983,7 @@ class Writer {
     // stands in a file it made: a saved file read and saved again keeps its order.
     if (!groupKept_) dictionaryHead(groupDictionary_, rootDictionary_);
     for (const KeptRecord& r : k.objects) keptRecord(r);
-    for (const auto& dict : d_.dictionaries()) {
+    for (const NamedDictionary* dict : listed) {
       std::string handle = utf8(dict->handle);
       dictionaryHead(handle, rootDictionary_);
       for (const DictionaryEntry& e : dict->entries) {
