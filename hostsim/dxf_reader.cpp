@@ -820,14 +820,15 @@ class Reader {
     b.text(vd::gc::kType, text(rec_.head()));
     std::span<const Group> gs = rec_.groups();
     std::vector<KeptGroup> control;
-    bool sawSubclass = false, handleTaken = false, inControl = false;
+    bool sawSubclass = false, handleTaken = false;
+    const Group* open = nullptr;  // the 102 group that opened the one read now
     size_t i = 0;
     while (i < gs.size()) {
       const Group& t = gs[i];
       sawSubclass = sawSubclass || t.code == vd::gc::kSubclass;
-      if (t.code == vd::gc::kControl || inControl) {
+      if (t.code == vd::gc::kControl || open) {
         std::string_view v = trim(t.value);
-        if (t.code == vd::gc::kControl) inControl = !v.empty() && v.front() == '{';
+        if (t.code == vd::gc::kControl) open = !v.empty() && v.front() == '{' ? &t : nullptr;
         control.push_back({t.code, text(t)});
         ++i;
         continue;
@@ -842,6 +843,8 @@ class Reader {
       bool flat = false;
       if (!readGroup(gs, i, b, flat)) return false;
     }
+    // Written back, it would take in the record's own groups.
+    if (open) return fail(*open, "the 102 group is not closed before the " + clip(table) + " record ends");
     OwnedChain chain = b.build();
     vstring handle = keepHandle(handleOf(rec_, def.handleCode), rec_.head().line);
     if (!control.empty()) d_->kept().entityControl[handle] = std::move(control);

@@ -447,9 +447,10 @@ class Writer {
       for (const KeptRecord& r : l.entities) hold(r);
       // The record a layout's block names as its owner, else the record the
       // file has for it, else a new one (R12 has neither).
-      const vstring* owner = keptValue(l.begin, vd::gc::kOwner);
-      if (!owner && kept) owner = keptValue(*kept, vd::gc::kHandle);
-      layoutRecords_.push_back(owner && !normalHandle(*owner).empty() ? utf8(*owner) : take());
+      auto named = [](const vstring* h) { return h && !normalHandle(*h).empty() ? h : nullptr; };
+      const vstring* owner = named(keptValue(l.begin, vd::gc::kOwner));
+      if (!owner && kept) owner = named(keptValue(*kept, vd::gc::kHandle));
+      layoutRecords_.push_back(owner ? utf8(*owner) : take());
     }
     // The group dictionary the file had is kept as read; the host makes one only where it had none.
     for (const KeptRootEntry& e : k.rootEntries)

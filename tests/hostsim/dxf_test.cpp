@@ -485,6 +485,10 @@ TEST(DxfRead, BadFilesAreRefusedWithAMessageThatSaysWhatIsWrong) {
        entitiesFile("  0\nLINE\n  5\n20\n102\n{ACAD_REACTORS\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n"
                     " 10\n1\n 20\n2\n 11\n3\n 21\n4\n"),
        "line 10: the 102 group is not closed before the LINE ends"},
+      {"unclosed group of a layer",
+       "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n  0\nLAYER\n  2\nt\n102\n{\n  0\nENDTAB\n  0\nENDSEC\n"
+       "  0\nEOF\n",
+       "line 14: the 102 group is not closed before the LAYER record ends"},
       {"nested control groups",
        entitiesFile("  0\nLINE\n102\n{ACAD_REACTORS\n102\n{ACAD_XDICTIONARY\n102\n}\n102\n}\n"),
        "opens inside the one of line 8"},
