@@ -235,6 +235,11 @@ void HNoteBases::clear() {
   bases_.clear();
   index_.clear();
   currentId_.clear();
+  whole_ = false;
+}
+
+void HNoteBases::forgetMarks() {
+  for (HNoteBase& b : bases_) b.dimensions.clear();
 }
 
 HNoteBase* HNoteBases::find(vstring_view id) {
@@ -265,7 +270,10 @@ bool HNoteBases::store(const HNoteBase& base) {
   if (!entry) return false;
   {
     Dictionary dictionary(true);
-    if (!dictionary || !dictionary.write(base.id, entry.get())) return false;
+    if (!dictionary || !dictionary.write(base.id, entry.get())) {
+      whole_ = false;
+      return false;
+    }
   }
   put(base);
   return true;
@@ -276,7 +284,10 @@ bool HNoteBases::setCurrent(vstring_view id) {
   OwnedChain entry = hnoteCurrentEntry(id);
   if (!entry) return false;
   Dictionary dictionary(true);
-  if (!dictionary || !dictionary.write(kHNoteCurrentKey, entry.get())) return false;
+  if (!dictionary || !dictionary.write(kHNoteCurrentKey, entry.get())) {
+    whole_ = false;
+    return false;
+  }
   currentId_ = vstring(id);
   return true;
 }
@@ -321,6 +332,7 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
   if (!currentId_.empty()) {
     std::unordered_set<vstring> used;
     const double units = drawingUnits();
+    bool stored = true;
     bool walked = walkHNoteMarks([&](HNoteNode& node) {
       if (node.ref.type < 0 || node.ref.type >= kHNoteTypeCount) return;
       readHNoteLevels(node, settings, units);
@@ -335,6 +347,7 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
         if (store(made)) {
           ++report.basesFromMarks;
         } else {
+          stored = false;
           put(made);
         }
         base = find(made.id);
@@ -342,7 +355,9 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
       markUpToDate(node, *base, settings);
       base->dimensions.push_back(std::move(node));
     });
-    if (walked) purge(used, report);
+    // A current base the list lacks may be an entry the dictionary walk
+    // missed: the next load reads it again.
+    whole_ = walked && purge(used, report) && stored && current();
     if (out) *out = report;
     return walked;
   }
@@ -362,22 +377,25 @@ std::vector<HNoteNode> HNoteBases::walkMarksOf(const HNoteBase& base, const HNot
   return marks;
 }
 
-void HNoteBases::purge(const std::unordered_set<vstring>& used, HNoteLoadReport& report) {
+bool HNoteBases::purge(const std::unordered_set<vstring>& used, HNoteLoadReport& report) {
   std::vector<vstring> unused;
   for (const HNoteBase& b : bases_) {
     if (!used.count(b.id)) unused.push_back(b.id);
   }
-  if (unused.empty()) return;
+  if (unused.empty()) return true;
   // A walk cut short would make bases in use look unused: only what a second
   // walk confirms goes.
   std::optional<std::unordered_set<vstring>> again = usedIds();
-  if (!again) return;
+  if (!again) return false;
+  const size_t firstWalk = unused.size();
   std::erase_if(unused, [&](const vstring& id) { return again->count(id) > 0; });
-  if (unused.empty()) return;
+  // When the two walks disagree, the next load may find yet another drawing.
+  bool settled = unused.size() == firstWalk;
+  if (unused.empty()) return settled;
   std::unordered_set<vstring> removing(unused.begin(), unused.end());
 
   Dictionary dictionary(false);
-  if (!dictionary) return;
+  if (!dictionary) return false;
   // "Current" moves first, so that it never names an entry already removed.
   if (removing.count(currentId_)) {
     const HNoteBase* next = nullptr;
@@ -391,6 +409,7 @@ void HNoteBases::purge(const std::unordered_set<vstring>& used, HNoteLoadReport&
     if (next) entry = hnoteCurrentEntry(next->id);
     if ((next && !entry) || !dictionary.write(kHNoteCurrentKey, entry.get())) {
       removing.erase(currentId_);  // the current base stays while "Current" names it
+      settled = false;
     } else {
       currentId_ = next ? next->id : vstring();
       report.currentMoved = true;
@@ -399,15 +418,19 @@ void HNoteBases::purge(const std::unordered_set<vstring>& used, HNoteLoadReport&
   std::vector<HNoteBase> kept;
   kept.reserve(bases_.size());
   for (HNoteBase& b : bases_) {
-    if (removing.count(b.id) && dictionary.write(b.id, nullptr)) {
-      ++report.purged;
-      continue;
+    if (removing.count(b.id)) {
+      if (dictionary.write(b.id, nullptr)) {
+        ++report.purged;
+        continue;
+      }
+      settled = false;
     }
     kept.push_back(std::move(b));
   }
   bases_ = std::move(kept);
   index_.clear();
   for (size_t i = 0; i < bases_.size(); ++i) index_.emplace(bases_[i].id, i);
+  return settled;
 }
 
 }  // namespace vd

@@ -113,6 +113,17 @@ class HNoteBases {
   // dictionary's bases without marks, and nothing is purged.
   bool load(const HNoteDataSet& settings, HNoteLoadReport* report = nullptr);
 
+  // The list and the current base are what a load would read now, as long as
+  // the drawing changed only through this object and by marks measured from
+  // its bases: the last load walked the marks, each mark that is its own
+  // base has its entry, nothing unused was left behind, and no write was
+  // refused since. A command that places marks one after another keeps the
+  // list for its next pass then instead of reading the drawing again.
+  bool whole() const { return whole_; }
+  // Forgets the marks found for each base; the bases stay. A list kept from
+  // one pass to the next holds none: marks placed since are not in it.
+  void forgetMarks();
+
   // Writes a base's entry under its identifier, making the dictionary when
   // it is missing, and puts the base into the list (replacing one of the same
   // identifier). False when the host refused the entry.
@@ -137,11 +148,13 @@ class HNoteBases {
   void markUpToDate(HNoteNode& node, const HNoteBase& base, const HNoteDataSet& settings) const;
   // Removes the entries of the bases no mark uses; `used` holds the
   // identifiers the marks of the load's walk use.
-  void purge(const std::unordered_set<vstring>& used, HNoteLoadReport& report);
+  // True when every unused entry is gone.
+  bool purge(const std::unordered_set<vstring>& used, HNoteLoadReport& report);
 
   std::vector<HNoteBase> bases_;
   std::unordered_map<vstring, size_t> index_;
   vstring currentId_;
+  bool whole_ = false;
 };
 
 // Walks the marks of the drawing (SSGetW mode 15, EntnextW) and calls `visit`

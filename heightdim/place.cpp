@@ -73,6 +73,11 @@ void takeBackLastMark(const vstring& blockName) {
   if (const ValueNode* mark = lastMade()) eraseMark(vstring(ChainView(mark).handle()), blockName);
 }
 
+HNoteKeptBasesCheck& keptBasesCheck() {
+  static HNoteKeptBasesCheck check;
+  return check;
+}
+
 enum class PassEnd { Placed, Ended, Failed };
 
 struct PassResult {
@@ -80,12 +85,20 @@ struct PassResult {
   bool repeat = false;
 };
 
-// One pass of the command: a fresh settings set and bases, one mark.
+// One pass of the command: a fresh settings set, one mark. The bases are
+// read from the drawing unless the last pass left them whole (the drawing
+// changed since only by what that pass wrote, which it wrote through them).
 class PlacePass {
  public:
-  PlacePass(const heightdim::PlaceArgs& args, const vstring& settingsPath) : args_(args), settingsPath_(settingsPath) {
+  PlacePass(const heightdim::PlaceArgs& args, const vstring& settingsPath, HNoteBases& bases)
+      : args_(args), settingsPath_(settingsPath), bases_(bases) {
     refreshUcsTransforms();
-    bases_.load(set_);
+    if (!bases_.whole()) {
+      bases_.load(set_);
+      // The marks found are of no use to placing, and the ones this command
+      // places would not be among them.
+      bases_.forgetMarks();
+    }
     set_.load(settingsPath);
     record_ = set_.records[args.type];
     record_.type = static_cast<int32_t>(args.type);
@@ -111,7 +124,7 @@ class PlacePass {
   const heightdim::PlaceArgs& args_;
   const vstring& settingsPath_;
   HNoteDataSet set_;
-  HNoteBases bases_;
+  HNoteBases& bases_;
   HNoteData record_;
 };
 
@@ -368,13 +381,17 @@ bool setHNoteValues(HNoteData& r, const HNoteBase& base, double units) {
   return true;
 }
 
+void setHNoteKeptBasesCheck(HNoteKeptBasesCheck check) { keptBasesCheck() = std::move(check); }
+
 PlaceOutcome placeHeightDims(const heightdim::PlaceArgs& args, const vstring& settingsPath,
                              const PlanViewDialog& dialog) {
   PlaceOutcome out;
   const bool plan = args.type == static_cast<unsigned>(HNoteType::Plan);
+  HNoteBases bases;
   for (;;) {
-    PlacePass pass(args, settingsPath);
+    PlacePass pass(args, settingsPath, bases);
     const PassResult r = plan ? pass.planView(dialog) : pass.sectionView();
+    if (keptBasesCheck() && bases.whole()) keptBasesCheck()(bases);
     if (r.end == PassEnd::Placed) ++out.placed;
     if (r.end == PassEnd::Failed) out.failed = true;
     if (r.end != PassEnd::Placed || (plan && !r.repeat)) return out;

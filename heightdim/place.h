@@ -82,4 +82,11 @@ struct PlaceOutcome {
 PlaceOutcome placeHeightDims(const heightdim::PlaceArgs& args, const vstring& settingsPath,
                              const PlanViewDialog& dialog);
 
+// Called by placeHeightDims after each pass that leaves its bases whole, with
+// the bases the next pass starts from instead of reading the drawing: tests
+// and the command fuzzer compare them there with a fresh read. Empty (as it
+// starts): nothing is called.
+using HNoteKeptBasesCheck = std::function<void(const HNoteBases& kept)>;
+void setHNoteKeptBasesCheck(HNoteKeptBasesCheck check);
+
 }  // namespace vd

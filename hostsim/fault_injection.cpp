@@ -51,6 +51,13 @@ bool HostCalls::enter(vd::HostOp operation, size_t journalAt) {
   return call.injected;
 }
 
+bool HostCalls::failurePlanned() const {
+  for (const Plan& p : armed_) {
+    if (p.seen < p.nth) return true;
+  }
+  return false;
+}
+
 void HostCalls::refusedLast() {
   if (!log_.empty()) log_.back().refused = true;
 }

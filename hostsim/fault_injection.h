@@ -52,6 +52,8 @@ class HostCalls {
   bool enter(vd::HostOp operation, size_t journalAt);
   // The call that began last was refused by the host.
   void refusedLast();
+  // A planned failure is still to come.
+  bool failurePlanned() const;
 
   // Every call since the last reset, in order.
   const std::vector<HostCall>& log() const { return log_; }

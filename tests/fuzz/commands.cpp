@@ -16,7 +16,9 @@
 // - DimDivide keeps the total length of what it splits, and DimConnect of
 //   dimensions that follow each other gives their total length;
 // - the drawing saved as DXF reads back, every block a reference names
-//   exists, and written again it is the same text.
+//   exists, and written again it is the same text;
+// - the bases HeightDim keeps from one pass to the next are what a fresh
+//   read of the drawing gives.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -54,6 +56,7 @@
 #include "tests/fuzz/memory_profile.h"
 #include "tests/drawing_picture.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/heightdim/mark_drawing.h"
 #include "tests/heightdim/random_style.h"
 #include "tools/native_sweep/module_strings.h"
 #include "tools/native_sweep/native_sweep.h"
@@ -536,6 +539,19 @@ class Checker : public hostsim::RunObserver {
   bool lastFaulted_ = false;
 };
 
+// --- The bases kept between passes ---------------------------------------------
+
+// Not while a host call is planned to fail: the fresh read would count
+// among the calls and could take the fault itself.
+void checkKeptBases(const vd::HNoteBases& kept) {
+  if (Host::instance().calls.failurePlanned()) return;
+  vd::HNoteBases fresh;
+  fresh.load(vd::HNoteDataSet());
+  const std::string want = hnotetest::basesText(fresh), have = hnotetest::basesText(kept);
+  if (want != have) std::fprintf(stderr, "the bases kept for the next pass:\n%sa fresh read:\n%s", have.c_str(), want.c_str());
+  FUZZ_CHECK(want == have);
+}
+
 // --- Faults put in on purpose --------------------------------------------------
 
 // FUZZ_COMMANDS_INJECT makes the module wrong in one way, to show that an
@@ -767,6 +783,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::fprintf(stderr, "fuzz_commands: %s\n", error.c_str());
     std::abort();
   }
+  vd::setHNoteKeptBasesCheck(checkKeptBases);
   for (const char* file : kDrawingFiles) {
     std::string text;
     if (!hostsim::readTextFile(std::string(VD_SOURCE_DIR) + "/" + file, text)) {

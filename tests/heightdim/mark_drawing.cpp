@@ -1,5 +1,8 @@
 #include "tests/heightdim/mark_drawing.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "heightdim/bases.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
@@ -128,6 +131,35 @@ std::vector<std::string> entryKeys() {
     for (const hostsim::DictionaryEntry& e : d->entries) keys.push_back(utf16ToUtf8(e.key));
   }
   return keys;
+}
+
+bool fillWithLines(size_t entities) {
+  hostsim::Drawing& d = hostsim::Host::instance().drawing();
+  d.beginBatch();
+  for (size_t i = d.allEntities().size(); i < entities; ++i) {
+    const double x = static_cast<double>(i % 1000), y = static_cast<double>(i / 1000);
+    ChainBuilder b;
+    b.text(0, u"LINE").text(8, u"0").point(10, x, y).point(11, x + 5, y);
+    OwnedChain line = b.build();
+    if (!d.addEntity(line.get())) return false;
+  }
+  return d.flush();
+}
+
+std::string basesText(const HNoteBases& bases) {
+  std::string s = "current " + utf16ToUtf8(bases.currentId()) + "\n";
+  char line[400];
+  std::vector<const HNoteBase*> sorted;
+  for (const HNoteBase& b : bases.list()) sorted.push_back(&b);
+  std::sort(sorted.begin(), sorted.end(), [](const HNoteBase* a, const HNoteBase* b) { return a->id < b->id; });
+  for (const HNoteBase* p : sorted) {
+    const HNoteBase& b = *p;
+    std::snprintf(line, sizeof line, "%s type %d kind %d base '%s' levels %.17g %.17g at %.17g,%.17g angle %.17g\n",
+                  utf16ToUtf8(b.id).c_str(), b.type, b.baseKind, utf16ToUtf8(b.baseId).c_str(), b.level1, b.level2,
+                  b.point.x, b.point.y, b.angle);
+    s += line;
+  }
+  return s;
 }
 
 }  // namespace hnotetest

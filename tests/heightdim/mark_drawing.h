@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "heightdim/bases.h"
 #include "host/chain.h"
 #include "host/text.h"
 
@@ -51,5 +52,15 @@ bool writeBaseAndDependant(int type, double dy, const char16_t* text);
 std::vector<std::string> entryGroups(vd::vstring_view key);
 // The keys of TR2D_HEIGHTDIM in order.
 std::vector<std::string> entryKeys();
+
+// Adds lines, in one batch, until the drawing holds `entities` entities
+// (attributes and sequence ends counted): the rest of a large drawing.
+bool fillWithLines(size_t entities);
+
+// The bases of a load, each with its fields, and the current one, as text:
+// what a pass of HeightDim reads from the drawing. In the order of their
+// identifiers: the list's own order matters only to the purge at the end of
+// a load, which a list kept from the last pass does not run.
+std::string basesText(const vd::HNoteBases& bases);
 
 }  // namespace hnotetest

@@ -12,6 +12,7 @@
 #include <deque>
 #include <map>
 #include <numbers>
+#include <random>
 
 #include "heightdim/command_args.h"
 #include "heightdim/place.h"
@@ -257,6 +258,124 @@ TEST_F(PlaceTest, ValuesFollowTheOffsetFromTheBase) {
 }
 
 // --- Bases -----------------------------------------------------------------------
+
+// A pass reads the bases from the drawing only when the last one left them
+// unsure; otherwise it goes on with what the last pass held and wrote. After
+// every pass, on random drawings (bases with and without entries, marks of
+// bases that are gone, unused entries, "Current" naming any of these or
+// nothing) and random passes (marks, new bases of one or two levels, a
+// picked mark's base made current), what the next pass starts from is what
+// a fresh read gives, and once kept no pass walks the drawing again.
+
+TEST_F(PlaceTest, BasesKeptBetweenPassesAreWhatAFreshReadGives) {
+  int checked = 0, keptWalks = 0;
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    prepare();
+    std::mt19937 rng(seed);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    auto coordinate = [&] { return (pick(200) - 100) * 25.0; };
+
+    std::vector<hnotetest::Mark> marks;
+    std::vector<vstring> baseIds;
+    const int bases = pick(4);
+    for (int i = 0; i < bases; ++i) {
+      hnotetest::Mark m;
+      m.type = pick(3);
+      m.id = u"B" + utf8ToUtf16(std::to_string(i));
+      m.baseKind = m.type == 0 ? pick(2) : 0;
+      m.x = coordinate();
+      m.y = coordinate();
+      m.text1 = valueText(pick(5));
+      if (m.baseKind) m.text2 = valueText(pick(5));
+      marks.push_back(m);
+      baseIds.push_back(m.id);
+      // Some bases have no entry: the first read that walks the marks makes one.
+      if (pick(4)) {
+        ASSERT_TRUE(hnotetest::writeEntry(
+            m.id, hnotetest::baseEntry(m.type, m.baseKind, m.x, m.y, 0, pick(5) * 1000.0, pick(5) * 1000.0)));
+      }
+    }
+    for (int i = pick(6); i > 0; --i) {
+      hnotetest::Mark m;
+      m.type = pick(3);
+      m.id = u"D" + utf8ToUtf16(std::to_string(i));
+      m.baseId = baseIds.empty() || !pick(4) ? vstring(u"GONE") : baseIds[static_cast<size_t>(pick(static_cast<int>(baseIds.size())))];
+      m.x = coordinate();
+      m.y = coordinate();
+      m.text1 = valueText(pick(5));
+      marks.push_back(m);
+    }
+    ASSERT_TRUE(marks.empty() || hnotetest::writeMarks(marks));
+    ASSERT_TRUE(pick(3) != 0 || hnotetest::writeEntry(u"UNUSED", hnotetest::baseEntry(0, 0, 0, 0, 0, 0, 0)));
+    // "Current" names a base, one that is gone, or nothing.
+    const int current = pick(static_cast<int>(baseIds.size()) + 2);
+    const bool named = current <= static_cast<int>(baseIds.size());
+    const vstring currentId = current < static_cast<int>(baseIds.size()) ? baseIds[static_cast<size_t>(current)] : u"GONE";
+    ASSERT_TRUE(!named || hnotetest::writeEntry(kHNoteCurrentKey, hnotetest::currentEntry(currentId)));
+    drawing().beginBatch();
+    for (int i = pick(4); i > 0; --i) {
+      ChainBuilder b;
+      b.text(0, u"LINE").text(8, u"0").point(10, coordinate(), coordinate()).point(11, coordinate(), coordinate());
+      OwnedChain line = b.build();
+      drawing().addEntity(line.get());
+    }
+    drawing().flush();
+    std::vector<vstring> markHandles;
+    for (const SeenMark& m : this->marks()) markHandles.push_back(m.handle);
+
+    const int type = pick(3);
+    std::string script = "command HeightDim " + std::to_string(type) + " " + std::to_string(pick(3) * 90) + "\n";
+    auto newBase = [&] {
+      const bool two = type == 0 && pick(3) == 0;
+      if (two) script += "keyword Dvě\n";
+      script += "point " + pointText({coordinate(), coordinate(), 0}) + "\n";
+      for (int level = 0; level < (two ? 2 : 1); ++level)
+        script += pick(3) ? "real " + std::to_string(pick(9) * 250) + "\n" : std::string("enter\n");
+    };
+    // A pass without a current base asks for a new one at once.
+    if (current >= static_cast<int>(baseIds.size())) newBase();
+    for (int pass = pick(6) + 1; pass > 0; --pass) {
+      const int what = pick(5);
+      if (what == 0) {
+        script += "keyword Základnu\n";
+        newBase();
+      } else if (what == 1 && !markHandles.empty()) {
+        script += "keyword Existující\npick " +
+                  utf16ToUtf8(markHandles[static_cast<size_t>(pick(static_cast<int>(markHandles.size())))]) + "\n";
+        script += "point " + pointText({coordinate(), coordinate(), 0}) + "\n";
+      } else {
+        script += "point " + pointText({coordinate(), coordinate(), 0}) + "\n";
+      }
+    }
+    script += "cancel\n";
+
+    // Walks of the drawing by the module once a pass has kept the bases; the
+    // check's own read is left out.
+    bool kept = false;
+    size_t seenUpTo = 0;
+    auto walksSince = [&](size_t from) {
+      int n = 0;
+      for (size_t i = from; i < host().transcript().size(); ++i)
+        n += host().transcript()[i].rfind("host: all entities", 0) == 0;
+      return n;
+    };
+    setHNoteKeptBasesCheck([&](const HNoteBases& keptBases) {
+      if (kept) keptWalks += walksSince(seenUpTo);
+      kept = true;
+      ++checked;
+      HNoteBases fresh;
+      fresh.load(HNoteDataSet());
+      EXPECT_EQ(hnotetest::basesText(keptBases), hnotetest::basesText(fresh)) << script;
+      seenUpTo = host().transcript().size();
+    });
+    run(script);
+    if (kept) keptWalks += walksSince(seenUpTo);
+    setHNoteKeptBasesCheck(nullptr);
+  }
+  EXPECT_GT(checked, 100) << "passes that kept their bases";
+  EXPECT_EQ(keptWalks, 0) << "a pass walked the drawing though the last one kept its bases";
+}
 
 // --- Cancels ---------------------------------------------------------------------
 
