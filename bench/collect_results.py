@@ -2,9 +2,12 @@
 
 Reads the run's log, which holds everything the benchmarks printed and three
 kinds of lines that matter here:
-  bench-result: NAME VALUE UNIT target TARGET UNIT   a figure with its target
+  bench-result: NAME VALUE UNIT target TARGET UNIT [runs N spread S]
+                                                      a figure with its target
                                                       (bench/bench_result.h,
-                                                      and the vdhost scripts)
+                                                      and the vdhost scripts);
+                                                      the best of N runs, the
+                                                      worst S times it
   bench-json: FILE                                    Google Benchmark's JSON
                                                       output of one program
   bench-failed: PROGRAM exit STATUS                   a program that failed
@@ -24,16 +27,18 @@ import re
 import sys
 
 RESULT = re.compile(r"^bench-result: (?P<name>.+?) (?P<value>[-+0-9.eE]+) (?P<unit>\S+) "
-                    r"target (?P<target>[-+0-9.eE]+) (?P<tunit>\S+)\s*$")
+                    r"target (?P<target>[-+0-9.eE]+) (?P<tunit>\S+)"
+                    r"(?: runs (?P<runs>\d+) spread (?P<spread>[0-9.]+))?\s*$")
 JSON_LINE = re.compile(r"^bench-json: (?P<path>.+?)\s*$")
 FAILED = re.compile(r"^bench-failed: (?P<program>.+?) exit (?P<status>-?\d+)\s*$")
 TIME_UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 
 class Row:
-    def __init__(self, name, value=None, unit="", target=None, target_unit="", note=""):
+    def __init__(self, name, value=None, unit="", target=None, target_unit="", note="", spread=""):
         self.name, self.value, self.unit = name, value, unit
         self.target, self.target_unit, self.note = target, target_unit, note
+        self.spread = spread
 
     def ratio(self):
         """The figure over its target, both in the target's unit; None without one."""
@@ -99,7 +104,9 @@ def read_log(path, targets):
             line = line.rstrip("\r\n")
             m = RESULT.match(line)
             if m:
-                rows.append(Row(m["name"], float(m["value"]), m["unit"], float(m["target"]), m["tunit"]))
+                spread = f"{m['runs']} runs, worst {float(m['spread']):.2f}x" if m["runs"] else ""
+                rows.append(Row(m["name"], float(m["value"]), m["unit"], float(m["target"]), m["tunit"],
+                                spread=spread))
                 continue
             m = JSON_LINE.match(line)
             if m:
@@ -143,10 +150,10 @@ def machine():
 
 
 def table(rows):
-    lines = ["| benchmark | figure | target | figure / target | |", "|---|---|---|---|---|"]
+    lines = ["| benchmark | figure | target | figure / target | | spread |", "|---|---|---|---|---|---|"]
     for r in rows:
         if r.value is None:
-            lines.append(f"| {r.name} | {r.note} | | | FAIL |")
+            lines.append(f"| {r.name} | {r.note} | | | FAIL | |")
             continue
         ratio = r.ratio()
         target = with_unit(r.target, r.target_unit) if r.target is not None else "none"
@@ -157,7 +164,7 @@ def table(rows):
             figure = with_unit(ratio * r.target, r.target_unit)
         # Near 1 a third decimal tells which side of the target the figure is.
         shown = "" if ratio is None else f"{ratio:.3f}" if 0.99 < ratio < 1.01 else f"{ratio:.2f}"
-        lines.append(f"| {r.name} | {figure} | {target} | {shown} | {mark} |")
+        lines.append(f"| {r.name} | {figure} | {target} | {shown} | {mark} | {r.spread} |")
     return "\n".join(lines)
 
 

@@ -89,18 +89,18 @@ class CollectResults(unittest.TestCase):
         self.assertIsNone(rows[2].ratio())
 
     def test_table_marks_and_order(self):
-        log = ("bench-result: A 1000 ms target 1000 ms\n"
+        log = ("bench-result: A 1000 ms target 1000 ms runs 5 spread 1.234\n"
                f"bench-json: {self.json}\n"
                "bench-result: B 1001 ms target 1000 ms\n")
         done = self.run_script(log)
         self.assertEqual(done.returncode, 0, done.stderr)
         table = [l for l in done.stdout.splitlines() if l.startswith("| ") and "---" not in l][1:]
         self.assertEqual(table, [
-            "| A | 1,000 ms | 1,000 ms | 1.000 | pass |",
-            "| geom_bench: BM_FastOne (processor time) | 1.50 us | 2.00 us | 0.75 | pass |",
-            "| geom_bench: BM_Slow (processor time) | 1.50 ms | 1.00 ms | 1.50 | FAIL |",
-            "| geom_bench: BM_Other (processor time) | 7.00 ns | none |  |  |",
-            "| B | 1,001 ms | 1,000 ms | 1.001 | FAIL |",
+            "| A | 1,000 ms | 1,000 ms | 1.000 | pass | 5 runs, worst 1.23x |",
+            "| geom_bench: BM_FastOne (processor time) | 1.50 us | 2.00 us | 0.75 | pass |  |",
+            "| geom_bench: BM_Slow (processor time) | 1.50 ms | 1.00 ms | 1.50 | FAIL |  |",
+            "| geom_bench: BM_Other (processor time) | 7.00 ns | none |  |  |  |",
+            "| B | 1,001 ms | 1,000 ms | 1.001 | FAIL |  |",
         ])
         self.assertIn("2 of 4 figures within their targets", done.stdout)
         self.assertTrue(done.stdout.startswith("Machine: "))
