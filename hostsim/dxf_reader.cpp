@@ -962,7 +962,11 @@ class Reader {
       Block* block = nullptr;
       KeptRecord frame = keptWithHandle(rec_);
       if (isLayoutBlock(name) && !isModelSpace(name) && !isPaperSpace(name)) {
-        // Another layout's block: kept with its entities as they were.
+        // Another layout's block: kept with its entities as they were. Its
+        // record is found by its name, as for any block.
+        for (const KeptLayoutBlock& l : d_->kept().layouts) {
+          if (foldedName(l.name) == foldedName(name)) return fail(headLine, "block " + clip(name) + " is defined twice");
+        }
         KeptLayoutBlock& layout = d_->kept().layouts.emplace_back();
         layout.name = name;
         layout.begin = std::move(frame);

@@ -477,6 +477,10 @@ TEST(DxfRead, BadFilesAreRefusedWithAMessageThatSaysWhatIsWrong) {
        "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n  0\nENDBLK\n"
        "  0\nBLOCK\n  2\na\n 10\n0\n 20\n0\n  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
        "line 16: block a is defined twice"},
+      {"layout block twice",
+       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\n*Paper_Space1\n  0\nENDBLK\n"
+       "  0\nBLOCK\n  2\n*PAPER_SPACE1\n  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
+       "line 12: block *PAPER_SPACE1 is defined twice"},
       {"object in a block",
        "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n  0\nXRECORD\n  5\n30\n100\nAcDbXrecord\n"
        "  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
