@@ -456,20 +456,17 @@ class Writer {
     for (const KeptRootEntry& e : k.rootEntries)
       groupKept_ = groupKept_ || (e.key == u"ACAD_GROUP" && keptHandles_.count(e.handle));
     if (!groupKept_) groupDictionary_ = keptOrNew(s.groupDictionary);
+    for (const auto& dict : d_.dictionaries()) {
+      dictionaryHandles_.insert(dict->handle);
+      for (const DictionaryEntry& e : dict->entries) dictionaryHandles_.insert(e.handle);
+    }
   }
 
   // True when the file holds an object of this handle.
   bool holds(vstring_view handle) const {
     vstring h = normalHandle(handle);
     if (h.empty()) return false;
-    if (keptHandles_.count(h) || written_.count(utf8(h)) || d_.findEntity(h)) return true;
-    for (const auto& dict : d_.dictionaries()) {
-      if (dict->handle == h) return true;
-      for (const DictionaryEntry& e : dict->entries) {
-        if (e.handle == h) return true;
-      }
-    }
-    return false;
+    return keptHandles_.count(h) || dictionaryHandles_.count(h) || written_.count(utf8(h)) || d_.findEntity(h);
   }
 
   // The blocks in file order: the drawing's (a dimension's block with its
@@ -1026,6 +1023,7 @@ class Writer {
   std::map<vstring, std::vector<std::string>> recordHandles_;  // by table, in the order of namesOf
   std::set<std::string> written_;  // handles of the records the file holds
   std::unordered_set<vstring> keptHandles_;  // handles of what goes out as it was read
+  std::unordered_set<vstring> dictionaryHandles_;  // of the named dictionaries and their records
   std::vector<std::string> layoutRecords_;   // BLOCK_RECORD handles of the kept layouts' blocks
   bool groupKept_ = false;                   // the file's ACAD_GROUP entry and dictionary go out as read
   std::string viewport_, rootDictionary_, groupDictionary_;
