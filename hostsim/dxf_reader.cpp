@@ -467,11 +467,10 @@ class Reader {
     auto drawing = std::make_unique<Drawing>();
     d_ = drawing.get();
     result_ = &r;
-    if (!prepare() || !parse()) {
+    if (!prepare() || !parse() || !finish()) {
       r.error = error_;
       return r;
     }
-    finish();
     if (afterEof_) note(afterEof_, "what follows EOF is not read");
     r.drawing = std::move(drawing);
     return r;
@@ -1144,14 +1143,32 @@ class Reader {
   }
 
   // --- What the host takes from the file -------------------------------------------
-  // References in what the host keeps as it was read follow a handle the
-  // drawing could not keep to the one it gave instead.
+  // References follow a handle the drawing could not keep to the one it
+  // gave instead: in what the host keeps as it was read, and in the table
+  // records it models (a layer's plot style, a dimension style's text style
+  // and arrow blocks).
+  const vstring* replacement(vstring_view handle) const {
+    auto to = replaced_.find(normalHandle(handle));
+    return to == replaced_.end() ? nullptr : &to->second;
+  }
   void followReplaced(std::vector<KeptGroup>& groups) const {
     for (KeptGroup& g : groups) {
       if (!isHandleReference(g.code)) continue;
-      auto to = replaced_.find(normalHandle(g.value));
-      if (to != replaced_.end()) g.value = to->second;
+      if (const vstring* to = replacement(g.value)) g.value = *to;
     }
+  }
+  bool followReplaced(OwnedChain& chain) const {
+    for (vd::ValueNode* n = chain.get(); n; n = n->next) {
+      if (!isHandleReference(n->code)) continue;
+      std::optional<vstring_view> text = vd::ChainItem(n).text();
+      const vstring* to = text ? replacement(*text) : nullptr;
+      if (!to) continue;
+      vchar* copy = vd::allocNodeText(*to);
+      if (!copy) return false;
+      std::free(n->v.str);
+      n->v.str = copy;
+    }
+    return true;
   }
   void followReplacedInKept() {
     KeptData& k = d_->kept();
@@ -1169,25 +1186,18 @@ class Reader {
     }
     for (auto& [handle, groups] : k.entityControl) followReplaced(groups);
     for (KeptRootEntry& e : k.rootEntries) {
-      auto to = replaced_.find(e.handle);
-      if (to != replaced_.end()) e.handle = to->second;
+      if (const vstring* to = replacement(e.handle)) e.handle = *to;
     }
     for (KeptRecord& r : k.objects) followReplaced(r);
     for (auto& section : k.sections)
       for (KeptRecord& r : section) followReplaced(r);
   }
 
-  void finish() {
-    if (!replaced_.empty()) followReplacedInKept();
-    // Dimension styles name their text style, arrow blocks and line types by
-    // handle; a handle the drawing could not keep follows its record.
-    for (TableRecord& r : d_->tableRecords()) {
-      if (r.table != u"DIMSTYLE" || replaced_.empty()) continue;
-      for (int code = 340; code <= 347; ++code) {
-        auto h = r.chain.view().text(code);
-        if (!h) continue;
-        auto to = replaced_.find(normalHandle(*h));
-        if (to != replaced_.end()) r.chain.setText(code, to->second);
+  bool finish() {
+    if (!replaced_.empty()) {
+      followReplacedInKept();
+      for (TableRecord& r : d_->tableRecords()) {
+        if (!followReplaced(r.chain)) return fail(0, "out of memory");
       }
     }
     // Settings of the host: from the header, else from the current dimension style.
@@ -1210,6 +1220,7 @@ class Reader {
       if (!node && hv.styleCode) node = style.find(hv.styleCode);
       if (node) takeSetting(hv, vd::ChainItem(node));
     }
+    return true;
   }
 
   void takeSetting(const HeaderVariable& hv, vd::ChainItem item) {

@@ -654,6 +654,38 @@ std::pair<std::vector<std::string>, std::string> handlesOf(const std::string& te
   return {handles, seed};
 }
 
+// A text style whose handle leaves no room for new ones gets another, and
+// what points to it follows: a line type's shaped dash, a dimension style,
+// an object kept as read.
+TEST_F(DxfTest, ReferencesFollowAHandleThatLeavesNoRoom) {
+  const std::string big = "FFFFFFFFFFFFFFF0";
+  const std::string text =
+      "  0\nSECTION\n  2\nTABLES\n"
+      "  0\nTABLE\n  2\nSTYLE\n  0\nSTYLE\n  5\n" + big + "\n  2\nT\n 70\n0\n 40\n0.0\n 41\n1.0\n 50\n0.0\n"
+      " 71\n0\n 42\n2.5\n  3\ntxt\n  4\n\n  0\nENDTAB\n"
+      "  0\nTABLE\n  2\nLTYPE\n  0\nLTYPE\n  5\n42\n  2\nDASHED\n 70\n0\n  3\n\n 72\n65\n 73\n1\n 40\n1.0\n"
+      " 49\n1.0\n 74\n2\n 75\n0\n340\n" + big + "\n 46\n1.0\n 50\n0.0\n 44\n0.0\n 45\n0.0\n  9\nA\n  0\nENDTAB\n"
+      "  0\nTABLE\n  2\nDIMSTYLE\n  0\nDIMSTYLE\n105\n43\n  2\nS\n 70\n0\n340\n" + big + "\n  0\nENDTAB\n"
+      "  0\nENDSEC\n  0\nSECTION\n  2\nOBJECTS\n"
+      "  0\nDICTIONARY\n  5\nC\n330\n0\n100\nAcDbDictionary\n  3\nOTHER\n350\n50\n"
+      "  0\nXRECORD\n  5\n50\n330\nC\n100\nAcDbXrecord\n340\n" + big + "\n"
+      "  0\nENDSEC\n  0\nEOF\n";
+  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+  ASSERT_TRUE(r.drawing) << r.error;
+  vstring style;
+  for (const hostsim::TableRecord& t : r.drawing->tableRecords())
+    if (t.table == u"STYLE" && t.chain.view().text(2) == std::optional<vstring_view>(u"T")) style = t.handle;
+  ASSERT_FALSE(style.empty());
+  EXPECT_NE(utf16ToUtf8(style), big) << "a handle that leaves no room is not kept";
+  const std::string written = hostsim::dxf::writeDxf(*r.drawing, r.variables, r.environment);
+  size_t following = 0;
+  for (size_t at = written.find("340\n" + utf16ToUtf8(style) + "\n"); at != std::string::npos;
+       at = written.find("340\n" + utf16ToUtf8(style) + "\n", at + 1))
+    ++following;
+  EXPECT_EQ(following, 3u) << "the dash, the dimension style and the kept object name the style\n" << written;
+  EXPECT_EQ(written.find(big), std::string::npos) << "nothing names the old handle";
+}
+
 TEST_F(DxfTest, HandlesNeverWrapAndNeverRepeat) {
   const std::string text = "  0\nSECTION\n  2\nHEADER\n  9\n$HANDSEED\n  5\nFFFFFFFFFFFFFFFF\n  0\nENDSEC\n" +
                            entitiesFile(lineRecord("FFFFFFFFFFFFFFFF") + lineRecord("FFFFFFFEFFFFFFFF") + lineRecord("30"));
