@@ -35,11 +35,16 @@ ChainBuilder& xrecordHead(ChainBuilder& b) {
       .integer(kEntryFormatCode, kHNoteEntryFormat);
 }
 
-
-// The identifiers the marks of the drawing use; nothing when the walk failed.
-std::optional<std::unordered_set<vstring>> usedIds() {
-  std::unordered_set<vstring> used;
-  if (!walkHNoteMarks([&](HNoteNode& node) { used.insert(hnoteBaseIdOf(node.ref)); })) return std::nullopt;
+// The identifiers the marks of the drawing use, and how many entities the
+// walk went through; nothing when the host made no selection.
+struct UsedIds {
+  std::unordered_set<vstring> ids;
+  size_t entities = 0;
+};
+std::optional<UsedIds> usedIds() {
+  UsedIds used;
+  if (!walkHNoteMarks([&](HNoteNode& node) { used.ids.insert(hnoteBaseIdOf(node.ref)); }, &used.entities))
+    return std::nullopt;
   return used;
 }
 
@@ -177,7 +182,7 @@ void setHNoteNodeTexts(HNoteNode& node, vstring text1, vstring text2) {
   if (!node.delim) node.delim = hnoteShownSeparator(node.valueText);
 }
 
-bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit) {
+bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit, size_t* entities) {
   if (hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
                                    static_cast<ValueNode*>(nullptr), 0) != kRtNorm) {
     return false;
@@ -193,7 +198,9 @@ bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit) {
     visit(open);
     isOpen = false;
   };
+  size_t walked = 0;
   for (ValueNode* n = nextEntity(true); n; n = nextEntity(false)) {
+    ++walked;
     ChainView v(n);
     if (isOpen && v.isType(names::kAttrib)) {
       if (attributes < 2) texts[attributes] = vstring(v.text(gc::kText).value_or(vstring_view()));
@@ -208,6 +215,7 @@ bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit) {
     texts[1].clear();
   }
   close();
+  if (entities) *entities = walked;
   return true;
 }
 
@@ -333,6 +341,7 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
     std::unordered_set<vstring> used;
     const double units = drawingUnits();
     bool stored = true;
+    size_t entities = 0;
     bool walked = walkHNoteMarks([&](HNoteNode& node) {
       if (node.ref.type < 0 || node.ref.type >= kHNoteTypeCount) return;
       readHNoteLevels(node, settings, units);
@@ -354,10 +363,10 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
       }
       markUpToDate(node, *base, settings);
       base->dimensions.push_back(std::move(node));
-    });
+    }, &entities);
     // A current base the list lacks may be an entry the dictionary walk
     // missed: the next load reads it again.
-    whole_ = walked && purge(used, report) && stored && current();
+    whole_ = walked && purge(used, entities, report) && stored && current();
     if (out) *out = report;
     return walked;
   }
@@ -377,18 +386,19 @@ std::vector<HNoteNode> HNoteBases::walkMarksOf(const HNoteBase& base, const HNot
   return marks;
 }
 
-bool HNoteBases::purge(const std::unordered_set<vstring>& used, HNoteLoadReport& report) {
+bool HNoteBases::purge(const std::unordered_set<vstring>& used, size_t entities, HNoteLoadReport& report) {
   std::vector<vstring> unused;
   for (const HNoteBase& b : bases_) {
     if (!used.count(b.id)) unused.push_back(b.id);
   }
   if (unused.empty()) return true;
-  // A walk cut short would make bases in use look unused: only what a second
-  // walk confirms goes.
-  std::optional<std::unordered_set<vstring>> again = usedIds();
-  if (!again) return false;
+  // A walk cut short (the host failed to hand out an entity, which looks
+  // like the end) would make bases in use look unused: only what a second
+  // walk through as many entities confirms goes.
+  std::optional<UsedIds> again = usedIds();
+  if (!again || again->entities != entities) return false;
   const size_t firstWalk = unused.size();
-  std::erase_if(unused, [&](const vstring& id) { return again->count(id) > 0; });
+  std::erase_if(unused, [&](const vstring& id) { return again->ids.count(id) > 0; });
   // When the two walks disagree, the next load may find yet another drawing.
   bool settled = unused.size() == firstWalk;
   if (unused.empty()) return settled;

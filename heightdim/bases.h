@@ -147,9 +147,9 @@ class HNoteBases {
   HNoteBase& put(HNoteBase base);
   void markUpToDate(HNoteNode& node, const HNoteBase& base, const HNoteDataSet& settings) const;
   // Removes the entries of the bases no mark uses; `used` holds the
-  // identifiers the marks of the load's walk use.
-  // True when every unused entry is gone.
-  bool purge(const std::unordered_set<vstring>& used, HNoteLoadReport& report);
+  // identifiers the marks of the load's walk use, `entities` how many
+  // entities that walk went through. True when every unused entry is gone.
+  bool purge(const std::unordered_set<vstring>& used, size_t entities, HNoteLoadReport& report);
 
   std::vector<HNoteBase> bases_;
   std::unordered_map<vstring, size_t> index_;
@@ -160,7 +160,8 @@ class HNoteBases {
 // Walks the marks of the drawing (SSGetW mode 15, EntnextW) and calls `visit`
 // for each block reference that carries the descriptor of a section-view mark,
 // with its value texts from its attributes (levels not yet read). False when
-// the host gave no selection.
-bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit);
+// the host gave no selection. `entities`, when given, takes how many entities
+// the walk went through.
+bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit, size_t* entities = nullptr);
 
 }  // namespace vd
