@@ -190,10 +190,16 @@ void Drawing::clear() {
 
 vstring Drawing::newHandle() {
   for (;;) {
-    // The ceiling leaves more handles than memory can hold entities; running
-    // out would take billions of them, and a wrapped counter would repeat one.
-    if (nextHandle_ == UINT64_MAX) std::abort();
-    uint64_t h = nextHandle_++;
+    uint64_t h = 0;
+    if (nextHandle_ < kHandleCeiling) {
+      h = nextHandle_++;
+    } else {
+      // The gaps below the ceiling are more than memory can hold entities;
+      // running out would take billions of them.
+      if (lowHandle_ >= kHandleCeiling) std::abort();
+      h = lowHandle_++;
+      if (fileHandles_.count(h)) continue;
+    }
     if (usedHandles_.insert(h).second) return handleText(h);
   }
 }

@@ -196,11 +196,19 @@ class Drawing {
   // An empty drawing: no entities, blocks, dictionaries, batch, selection or journal.
   void clear();
 
-  // Handles: upper-case hexadecimal, never reused.
+  // Handles: upper-case hexadecimal, never reused, never at or above the
+  // ceiling (a read would not keep them). They go up from above every handle
+  // of the file; when the file leaves no room below the ceiling, its gaps are
+  // taken from the bottom.
   vstring newHandle();
   uint64_t handleSeed() const { return nextHandle_; }
   // New handles start at `seed` or above (a seed above the ceiling counts as the ceiling).
   void reserveHandlesBelow(uint64_t seed);
+  // A handle the file holds, in a record the drawing keeps or models: a gap
+  // taken from the bottom passes over it.
+  void noteFileHandle(uint64_t handle) { fileHandles_.insert(handle); }
+  // Taken by the drawing or held by the file.
+  bool handleTaken(uint64_t handle) const { return usedHandles_.count(handle) || fileHandles_.count(handle); }
   // Takes a handle read from a file; false when it is not hexadecimal, 0,
   // at or above the ceiling, or already used.
   bool claimHandle(vd::vstring_view handle);
@@ -323,8 +331,10 @@ class Drawing {
   std::optional<size_t> positionOf(vd::vstring_view handle) const;
 
   uint64_t nextHandle_ = 0x100;
+  uint64_t lowHandle_ = 1;  // where the search for a gap goes on once nextHandle_ is at the ceiling
   uint64_t nextEntityName_ = 1;
   std::unordered_set<uint64_t> usedHandles_;
+  std::unordered_set<uint64_t> fileHandles_;
   std::vector<std::unique_ptr<Entity>> entities_;  // followers right behind their entity
   std::unordered_map<vstring, size_t> positions_;  // handle -> position in entities_
   std::vector<std::unique_ptr<Block>> blocks_;

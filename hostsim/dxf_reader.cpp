@@ -513,7 +513,10 @@ class Reader {
       if (g.code == 5 || g.code == 105) {
         // The seed is the first handle the file leaves free; other handles are taken.
         bool seed = lastVariable == "$HANDSEED";
-        if (auto h = handleValue(vd::utf8ToUtf16(value))) d_->reserveHandlesBelow(seed || *h == UINT64_MAX ? *h : *h + 1);
+        if (auto h = handleValue(vd::utf8ToUtf16(value))) {
+          d_->reserveHandlesBelow(seed || *h == UINT64_MAX ? *h : *h + 1);
+          if (!seed) d_->noteFileHandle(*h);
+        }
       }
       lastVariable.clear();
     }

@@ -224,7 +224,15 @@ class Writer {
  private:
   static constexpr size_t kFlushBytes = 1 << 20;
 
-  std::string take() { return hex(next_++); }
+  // A handle of the writer's own: above the drawing's while there is room
+  // below the ceiling, else a gap from the bottom, as the drawing takes them.
+  std::string take() {
+    if (next_ < kHandleCeiling) return hex(next_++);
+    for (;;) {
+      const uint64_t h = low_++;
+      if (!d_.handleTaken(h)) return hex(h);
+    }
+  }
   // A handle the file gave, or a new one.
   std::string keptOrNew(const vstring& kept) { return kept.empty() ? take() : utf8(kept); }
 
@@ -1018,6 +1026,7 @@ class Writer {
   const std::map<vstring, vstring>& env_;
   std::ostream* file_;
   uint64_t next_;
+  uint64_t low_ = 1;  // the next gap to try once next_ is at the ceiling
   std::string out_;
   std::map<vstring, std::string> tableHandles_;
   std::map<vstring, std::vector<std::string>> recordHandles_;  // by table, in the order of namesOf
