@@ -190,17 +190,18 @@ void Drawing::clear() {
 
 vstring Drawing::newHandle() {
   for (;;) {
-    uint64_t h = 0;
-    if (nextHandle_ < kHandleCeiling) {
-      h = nextHandle_++;
-    } else {
-      // The gaps below the ceiling are more than memory can hold entities;
-      // running out would take billions of them.
-      if (lowHandle_ >= kHandleCeiling) std::abort();
-      h = lowHandle_++;
-      if (fileHandles_.count(h)) continue;
-    }
+    const uint64_t h = nextHandle_ < kHandleCeiling ? nextHandle_++ : firstGap(lowHandle_);
     if (usedHandles_.insert(h).second) return handleText(h);
+  }
+}
+
+uint64_t Drawing::firstGap(uint64_t& cursor) const {
+  for (;;) {
+    // The gaps below the ceiling are more than memory can hold entities;
+    // running out would take billions of them.
+    if (cursor >= kHandleCeiling) std::abort();
+    const uint64_t h = cursor++;
+    if (!usedHandles_.count(h) && !fileHandles_.count(h)) return h;
   }
 }
 

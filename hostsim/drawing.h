@@ -207,8 +207,10 @@ class Drawing {
   // A handle the file holds, in a record the drawing keeps or models: a gap
   // taken from the bottom passes over it.
   void noteFileHandle(uint64_t handle) { fileHandles_.insert(handle); }
-  // Taken by the drawing or held by the file.
-  bool handleTaken(uint64_t handle) const { return usedHandles_.count(handle) || fileHandles_.count(handle); }
+  // The first handle from `cursor` on that neither the drawing nor the file
+  // takes, below the ceiling; `cursor` moves past it. The gaps the drawing
+  // and the writer fill once the counter stands at the ceiling.
+  uint64_t firstGap(uint64_t& cursor) const;
   // Takes a handle read from a file; false when it is not hexadecimal, 0,
   // at or above the ceiling, or already used.
   bool claimHandle(vd::vstring_view handle);

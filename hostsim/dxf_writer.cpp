@@ -227,11 +227,7 @@ class Writer {
   // A handle of the writer's own: above the drawing's while there is room
   // below the ceiling, else a gap from the bottom, as the drawing takes them.
   std::string take() {
-    if (next_ < kHandleCeiling) return hex(next_++);
-    for (;;) {
-      const uint64_t h = low_++;
-      if (!d_.handleTaken(h)) return hex(h);
-    }
+    return hex(next_ < kHandleCeiling ? next_++ : d_.firstGap(low_));
   }
   // A handle the file gave, or a new one.
   std::string keptOrNew(const vstring& kept) { return kept.empty() ? take() : utf8(kept); }
