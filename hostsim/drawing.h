@@ -120,6 +120,7 @@ using KeptRecord = std::vector<KeptGroup>;  // its group 0 (the type) first
 // its frame and entities, which no command is offered.
 struct KeptLayoutBlock {
   vstring name;
+  vstring record;         // its BLOCK_RECORD's handle, claimed by the reader; empty: the writer gives one
   KeptRecord begin, end;  // BLOCK and ENDBLK
   std::vector<KeptRecord> entities;
 };

@@ -971,6 +971,14 @@ class Reader {
         }
         KeptLayoutBlock& layout = d_->kept().layouts.emplace_back();
         layout.name = name;
+        // Its record: the one the BLOCK names as owner, else the one the file
+        // has for its name. Claimed here, so that no object read later and no
+        // new handle takes it, and the next free handle lies above it; with
+        // neither free, the writer gives the layout a new one.
+        for (const vstring& candidate : {handleOf(rec_, vd::gc::kOwner), recordHandle}) {
+          layout.record = structureHandle(candidate);
+          if (!layout.record.empty()) break;
+        }
         layout.begin = std::move(frame);
         for (;;) {
           if (!nextInSection("BLOCKS")) return error_.empty() ? fail(headLine, "block " + clip(name) + " has no ENDBLK") : false;

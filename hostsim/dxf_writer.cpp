@@ -257,10 +257,15 @@ class Writer {
   // around it may have other handles now.
   void keptRecord(const KeptRecord& r, const std::string& handle = {}, const std::string& owner = {}) {
     bool sawSubclass = false, ownerDone = owner.empty();
+    // A record without subclass markers (R12) gets its owner after its head
+    // and handle, ahead of its data and extended data.
+    bool markers = false;
+    for (const KeptGroup& g : r) markers = markers || g.code == vd::gc::kSubclass;
     for (size_t k = 0; k < r.size(); ++k) {
       const KeptGroup& g = r[k];
       if (!handle.empty() && g.code == vd::gc::kHandle) continue;
-      if (!sawSubclass && g.code == vd::gc::kSubclass && !ownerDone) {
+      const bool head = k == 0 || (k == 1 && g.code == vd::gc::kHandle);
+      if (!ownerDone && !sawSubclass && (g.code == vd::gc::kSubclass || (!markers && !head))) {
         tag(vd::gc::kOwner, owner);
         ownerDone = true;
       }
@@ -446,15 +451,10 @@ class Writer {
     for (const auto& [table, records] : k.tableRecords)
       for (const KeptRecord& r : records) hold(r);
     for (const KeptLayoutBlock& l : k.layouts) {
-      const KeptRecord* kept = keptFor(k.blockRecords, l.name);
-      if (kept) hold(*kept);
       for (const KeptRecord& r : l.entities) hold(r);
-      // The record a layout's block names as its owner, else the record the
-      // file has for it, else a new one (R12 has neither).
-      auto named = [](const vstring* h) { return h && !normalHandle(*h).empty() ? h : nullptr; };
-      const vstring* owner = named(keptValue(l.begin, vd::gc::kOwner));
-      if (!owner && kept) owner = named(keptValue(*kept, vd::gc::kHandle));
-      layoutRecords_.push_back(owner ? utf8(*owner) : take());
+      // The record the reader claimed for the layout, else a new one.
+      layoutRecords_.push_back(l.record.empty() ? take() : utf8(l.record));
+      written_.insert(layoutRecords_.back());
     }
     // The group dictionary the file had is kept as read; the host makes one only where it had none.
     for (const KeptRootEntry& e : k.rootEntries)
@@ -916,10 +916,12 @@ class Writer {
     blockEnd(u"*Model_Space", model_);
     blockFrame(u"*Paper_Space", 0, origin, paper_);
     blockEnd(u"*Paper_Space", paper_);
-    for (const KeptLayoutBlock& l : d_.kept().layouts) {
-      keptRecord(l.begin);
-      for (const KeptRecord& r : l.entities) keptRecord(r);
-      keptRecord(l.end);
+    // A layout's block, its entities and its end name the layout's record as owner.
+    const std::vector<KeptLayoutBlock>& layouts = d_.kept().layouts;
+    for (size_t i = 0; i < layouts.size(); ++i) {
+      keptRecord(layouts[i].begin, {}, layoutRecords_[i]);
+      for (const KeptRecord& r : layouts[i].entities) keptRecord(r, {}, layoutRecords_[i]);
+      keptRecord(layouts[i].end, {}, layoutRecords_[i]);
     }
     for (const OutBlock& b : blocks_) {
       // A block the module defined anew has a frame of its own.

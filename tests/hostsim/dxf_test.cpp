@@ -939,6 +939,84 @@ TEST_F(DxfTest, R12LayoutBlocksHoldDrawingEntities) {
   EXPECT_EQ(out.find("$PAPER_SPACE"), std::string::npos);
 }
 
+// A layout's block keeps one record, which its BLOCK, its entities and its
+// ENDBLK name as owner: the record its BLOCK names (though no record of the
+// file has that handle), else the file's record for its name, else a new
+// one. Its handle is nobody else's, the next free handle lies above it, and a
+// save read back saves the same.
+TEST_F(DxfTest, LayoutBlocksKeepOneRecordEach) {
+  const std::string line = "  0\nLINE\n  5\n20\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n";
+  const std::string blockEnd = "  0\nENDBLK\n  5\n21\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockEnd\n";
+  auto layout = [&](const std::string& owner, const std::string& entity) {
+    return "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  5\n1F\n" + (owner.empty() ? "" : "330\n" + owner + "\n") +
+           "100\nAcDbEntity\n  8\n0\n100\nAcDbBlockBegin\n  2\n*Paper_Space1\n 70\n0\n 10\n0\n 20\n0\n 30\n0\n" + entity +
+           blockEnd + "  0\nENDSEC\n";
+  };
+  const struct {
+    const char* what;
+    std::string text;
+    std::string record;  // the record's handle, empty where a new one is given
+  } cases[] = {
+      {"an owner no record has", layout("11E", line) + "  0\nEOF\n", "11E"},
+      {"the file's record", "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nBLOCK_RECORD\n  0\nBLOCK_RECORD\n  5\n2A\n100\n"
+                            "AcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n  2\n*Paper_Space1\n  0\nENDTAB\n  0\nENDSEC\n" +
+                                layout("", line) + "  0\nEOF\n",
+       "2A"},
+      {"an owner an entity has", layout("30", line) + entitiesFile(lineRecord("30")), "30"},
+      {"an owner that leaves no room", layout("FFFFFFFFFFFFFFF0", line) + "  0\nEOF\n", ""},
+      {"an R12 entity with extended data",
+       layout("11E", "  0\nLINE\n  5\n20\n  8\n0\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n1001\nACAD\n1000\nx\n") + "  0\nEOF\n", "11E"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(c.text);
+    ASSERT_TRUE(r.drawing) << r.error;
+    const std::string written = hostsim::dxf::writeDxf(*r.drawing, {});
+    // The records of the written file, each its groups.
+    std::vector<std::vector<std::pair<int, std::string>>> records;
+    std::istringstream in(written);
+    for (std::string code, value; std::getline(in, code) && std::getline(in, value);) {
+      if (std::atoi(code.c_str()) == 0) records.emplace_back();
+      if (!records.empty()) records.back().emplace_back(std::atoi(code.c_str()), value);
+    }
+    auto value = [](const auto& record, int code) {
+      for (const auto& [c, v] : record)
+        if (c == code) return v;
+      return std::string();
+    };
+    std::string record;
+    for (const auto& rec : records)
+      if (rec[0].second == "BLOCK_RECORD" && value(rec, 2) == "*Paper_Space1") record = value(rec, 5);
+    ASSERT_FALSE(record.empty()) << written;
+    if (!c.record.empty()) {
+      EXPECT_EQ(record, c.record);
+    }
+    // The block, its line and its end, one after another, name the record.
+    size_t at = 0;
+    while (at < records.size() && (records[at][0].second != "BLOCK" || value(records[at], 2) != "*Paper_Space1")) ++at;
+    ASSERT_LE(at + 3, records.size());
+    for (size_t i = at; i < at + 3; ++i) EXPECT_EQ(value(records[i], 330), record) << records[i][0].second;
+    // The owner goes ahead of the extended data, which stays whole.
+    const auto& entity = records[at + 1];
+    auto index = [&](int code) {
+      size_t i = 0;
+      while (i < entity.size() && entity[i].first != code) ++i;
+      return i;
+    };
+    EXPECT_LT(index(330), index(1001));
+    if (index(1001) < entity.size()) {
+      EXPECT_EQ(value(entity, 1000), "x");
+    }
+    auto [handles, seed] = handlesOf(written);
+    std::set<std::string> unique(handles.begin(), handles.end());
+    EXPECT_EQ(unique.size(), handles.size()) << "a handle written twice\n" << written;
+    EXPECT_GT(hexValue(seed), hexValue(record)) << "new handles lie above the record";
+    hostsim::dxf::ReadResult back = hostsim::dxf::readDxf(written);
+    ASSERT_TRUE(back.drawing) << back.error;
+    EXPECT_EQ(hostsim::dxf::writeDxf(*back.drawing, {}), written) << "a save read back saves the same";
+  }
+}
+
 }  // namespace
 
 namespace {
