@@ -21,6 +21,8 @@ Per module it prints mutants, killed, survived, timed out, the score
 with its file, line and operator. The same seed draws the same mutants.
 """
 import argparse
+import concurrent.futures
+import hashlib
 import json
 import os
 import random
@@ -29,6 +31,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import threading
 import time
 from pathlib import Path
 
@@ -190,6 +193,96 @@ def module_candidates(module, compiled):
     return out
 
 
+# --- Which tests run a line ----------------------------------------------------
+# A test can only find a mutant on a line it runs. Once per tree, a copy built
+# with --coverage (build/mutate/cov) runs each test alone (with the setups of
+# its fixtures, as ctest adds them), and gcov tells which lines of the product
+# sources it ran. A mutant then runs the relinked tests that ran its line; a
+# line gcov has no record of (a declaration, a value of a table, a line inside
+# a statement that gcov counts at another) runs them all.
+
+COVERAGE = WORK / "cov"
+COVERAGE_FLAGS = "--coverage -O0 -g0"
+
+
+def tree_stamp():
+    """What the map depends on: the files of the copy, by their contents
+    (this tool and the documents aside)."""
+    digest = hashlib.sha1()
+    for path in sorted(p for p in SRC.rglob("*") if p.is_file()):
+        if path.suffix == ".md" or path.relative_to(SRC).as_posix().startswith("tools/mutate/"):
+            continue
+        digest.update(path.relative_to(SRC).as_posix().encode() + b"\0" + path.read_bytes())
+    return digest.hexdigest()
+
+
+def gcov_lines(build_dir):
+    """{(file relative to the source copy, line): count} of what the last run
+    left in the .gcda files of build_dir."""
+    out = {}
+    notes = [str(p) for p in Path(build_dir).rglob("*.gcda")]
+    for i in range(0, len(notes), 50):
+        r = subprocess.run(["gcov", "--json-format", "--stdout"] + notes[i:i + 50], cwd=build_dir,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        for doc in r.stdout.splitlines():
+            if not doc.startswith("{"):
+                continue
+            for f in json.loads(doc).get("files", []):
+                try:
+                    rel = Path(f["file"]).resolve().relative_to(SRC.resolve()).as_posix()
+                except ValueError:
+                    continue
+                if rel.startswith(("tests/", "bench/", "build/")):
+                    continue
+                for ln in f["lines"]:
+                    key = (rel, ln["line_number"])
+                    out[key] = out.get(key, 0) + ln["count"]
+    return out
+
+
+def coverage_map(names):
+    """{"lines": {"file:line": [tests that ran it]}} for the tests `names`,
+    kept in build/mutate/coverage-map.json for the tree it was made of."""
+    path = WORK / ("coverage-map-windows.json" if WINDOWS else "coverage-map.json")
+    stamp = tree_stamp()
+    if path.exists():
+        kept = json.loads(path.read_text())
+        if kept.get("stamp") == stamp and set(kept.get("tests", [])) >= set(names):
+            return kept
+    if not (COVERAGE / "build.ninja").exists():
+        r = run(["cmake", "-S", str(SRC), "-B", str(COVERAGE), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=",
+                 f"-DCMAKE_CXX_FLAGS={COVERAGE_FLAGS}", f"-DCMAKE_C_FLAGS={COVERAGE_FLAGS}",
+                 "-DCMAKE_EXE_LINKER_FLAGS=--coverage"])
+        if r.returncode:
+            sys.exit("mutate: cannot configure build/mutate/cov:\n" + r.stdout)
+    print("coverage map: building build/mutate/cov", flush=True)
+    r = run(["cmake", "--build", str(COVERAGE), "-j", str(os.cpu_count() or 2)])
+    if r.returncode:
+        sys.exit("mutate: build/mutate/cov does not build:\n" + r.stdout[-3000:])
+    lines = {}
+    for i, name in enumerate(sorted(names), start=1):
+        for note in COVERAGE.rglob("*.gcda"):
+            note.unlink()
+        began = time.monotonic()
+        run(["ctest", "--test-dir", str(COVERAGE), "-R", "^" + re.escape(name) + "$"])
+        ran = gcov_lines(COVERAGE)
+        for (rel, no), count in ran.items():
+            entry = lines.setdefault(f"{rel}:{no}", [])
+            if count:
+                entry.append(name)
+        print(f"  coverage map [{i}/{len(names)}] {name}: {sum(1 for c in ran.values() if c)} lines run, "
+              f"{time.monotonic() - began:.0f} s", flush=True)
+    kept = {"stamp": stamp, "tests": sorted(names), "lines": lines}
+    path.write_text(json.dumps(kept))
+    return kept
+
+
+def tests_of_line(cmap, rel, no, relinked):
+    """The relinked tests that can find a mutant of line `no` of `rel`."""
+    ran = cmap["lines"].get(f"{rel}:{no}") if cmap else None
+    return relinked if ran is None else [n for n in relinked if n in ran]
+
+
 # --- Building and testing ------------------------------------------------------
 
 def run(cmd, **kw):
@@ -253,6 +346,10 @@ def tests():
         required[t["name"]] = props.get("FIXTURES_REQUIRED", [])
         for fixture in props.get("FIXTURES_SETUP", []):
             setup_by.setdefault(fixture, []).append(t["name"])
+        # The ctest a test runs in: with the other tests of its fixtures, so
+        # that their setup runs once, else alone.
+        fixtures = sorted(set(required[t["name"]]) | set(props.get("FIXTURES_SETUP", [])))
+        GROUP[t["name"]] = "fixtures " + " ".join(fixtures) if fixtures else t["name"]
     out = {name: sorted(set(programs + [p for f in required[name] for s in setup_by.get(f, []) for p in own[s]]))
            for name, programs in own.items()}
     if WINDOWS:
@@ -264,27 +361,32 @@ def stamps(all_tests):
     return {p: os.path.getmtime(p) for programs in all_tests.values() for p in programs}
 
 
-def run_tests(names, timeouts, matrix):
-    """'killed', 'survived' or 'timed out' for the tests `names`, run by one
-    ctest (a fixture's setup runs once for all that need it). With `matrix`
-    every test runs (none stops the others) and the result names what found
-    the mutant: the failing tests and, for GoogleTest programs, their
-    failing cases ("program/Suite.Case")."""
-    out = WORK / "gtest"
-    shutil.rmtree(out, ignore_errors=True)
+GROUP = {}  # test -> the name of the ctest run it goes in (tests() fills it)
+
+
+def run_group(names, timeout, matrix, out, running, stop):
+    """One ctest of the tests `names` (one time limit for them all): the
+    failed tests, those that timed out, the failing GoogleTest cases and
+    whether ctest failed."""
+    if stop.is_set():
+        return [], [], [], False
     out.mkdir(parents=True)
     pattern = "^(" + "|".join(re.escape(n) for n in names) + ")$"
-    cmd = ["ctest", "--test-dir", str(BUILD), "-R", pattern, "--timeout", str(max(timeouts[n] for n in names)),
-           "-j", str(os.cpu_count() or 2)]
+    cmd = ["ctest", "--test-dir", str(BUILD), "-R", pattern, "--timeout", str(timeout)]
     if not matrix:
         cmd.append("--stop-on-failure")
     # A Windows program under Wine is given the folder as a Windows path
     # (drive Z: is the Linux root); it writes no report to a Linux one.
     folder = "Z:" + str(out).replace("/", "\\") + "\\" if WINDOWS else f"{out}/"
-    r = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
-                       env=dict(os.environ, GTEST_OUTPUT=f"json:{folder}"))
+    p = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, start_new_session=True,
+                         env=dict(os.environ, GTEST_OUTPUT=f"json:{folder}"))
+    running.add(p)
+    stdout, _ = p.communicate()
+    running.discard(p)
+    if stop.is_set():
+        return [], [], [], False
     failed, timed_out = [], []
-    for line in r.stdout.split("\n"):
+    for line in stdout.split("\n"):
         m = re.match(r"^\s*\d+ - (\S+) \((.*)\)\s*$", line)
         if not m or m.group(1) not in names:
             continue
@@ -302,6 +404,43 @@ def run_tests(names, timeouts, matrix):
             for case in suite.get("testsuite", []):
                 if case.get("failures"):
                     cases.append(f"{report.stem}/{suite['name']}.{case['name']}")
+    if p.returncode and not failed and not timed_out:
+        # ctest failed without naming a test of ours (a fixture's setup): a failure all the same.
+        failed.append("ctest: " + stdout.strip().split("\n")[-1])
+    return failed, timed_out, cases, bool(p.returncode)
+
+
+def run_tests(names, timeouts, matrix):
+    """'killed', 'survived' or 'timed out' for the tests `names`. Each runs
+    in a ctest of its own with its own time limit, the tests of a fixture in
+    one (its setup runs once), as many at a time as there are cores, the
+    longest first. With `matrix` every test runs (none stops the others)
+    and the result names what found the mutant: the failing tests and, for
+    GoogleTest programs, their failing cases ("program/Suite.Case");
+    without, the quickest run first and the first failure stops the rest."""
+    out = WORK / "gtest"
+    shutil.rmtree(out, ignore_errors=True)
+    groups = {}
+    for n in names:
+        groups.setdefault(GROUP.get(n, n), []).append(n)
+    order = sorted(groups.values(), key=lambda g: max(timeouts[n] for n in g), reverse=matrix)
+    running, stop = set(), threading.Event()
+    failed, timed_out, cases = [], [], []
+    with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
+        jobs = [pool.submit(run_group, g, max(timeouts[n] for n in g), matrix, out / str(i), running, stop)
+                for i, g in enumerate(order)]
+        for job in concurrent.futures.as_completed(jobs):
+            f, t, c, _ = job.result()
+            failed += f
+            timed_out += t
+            cases += c
+            if (f or t) and not matrix and not stop.is_set():
+                stop.set()
+                for p in list(running):
+                    try:
+                        os.killpg(p.pid, signal.SIGKILL)
+                    except ProcessLookupError:
+                        pass
     programs_with_cases = {c.split("/")[0] for c in cases}
     killers = cases + [n for n in failed if not any(n.startswith(p) or p.startswith(n) for p in programs_with_cases)]
     killers += [n + " (timed out)" for n in timed_out]
@@ -309,9 +448,6 @@ def run_tests(names, timeouts, matrix):
         return "killed", killers
     if timed_out:
         return "timed out", killers
-    if r.returncode != 0:
-        # ctest failed without naming a test of ours (a fixture's setup): a failure all the same.
-        return "killed", killers or ["ctest: " + r.stdout.strip().split("\n")[-1]]
     return "survived", killers
 
 
@@ -334,11 +470,12 @@ def summary(counts, survivors, mutants):
     return {"counts": counts, "score": round(score, 1), "survivors": survivors, "mutants": mutants}
 
 
-def try_mutant(path, original, lines, no, new, all_tests, timeouts, matrix):
+def try_mutant(path, original, lines, no, new, all_tests, timeouts, matrix, cmap):
     """Applies the mutant (line `no` of `path` becomes `new`), builds, runs
-    the tests the build relinked and puts the clean source back (the caller
-    builds it back once the next mutant lies in another file, so that one
-    relinks only its own tests): the verdict and what found the mutant."""
+    the tests the build relinked that run its line and puts the clean source
+    back (the caller builds it back once the next mutant lies in another
+    file, so that one relinks only its own tests): the verdict and what
+    found the mutant. A line no relinked test runs survives untested."""
     lines = list(lines)
     lines[no - 1] = new
     before = stamps(all_tests)
@@ -348,7 +485,10 @@ def try_mutant(path, original, lines, no, new, all_tests, timeouts, matrix):
             return "not built", []
         after = stamps(all_tests)
         relinked = [n for n, ps in all_tests.items() if any(after[p] != before[p] for p in ps)]
-        return run_tests(relinked, timeouts, matrix) if relinked else ("not tested", [])
+        if not relinked:
+            return "not tested", []
+        chosen = tests_of_line(cmap, path.relative_to(SRC).as_posix(), no, relinked)
+        return run_tests(chosen, timeouts, matrix) if chosen else ("survived", [])
     finally:
         path.write_text(original, encoding="utf-8")
 
@@ -367,6 +507,8 @@ def main():
                     help="take the mutants the --json file already holds from it (a run stopped part way goes on)")
     ap.add_argument("--windows", action="store_true",
                     help="the Windows-only modules, built with mingw-w64 and tested under Wine (./vd mutate starts it)")
+    ap.add_argument("--all-tests", action="store_true",
+                    help="run every relinked test on each mutant, not only those that run its line")
     ap.add_argument("--matrix", action="store_true",
                     help="run every relinked test on each mutant and keep what found it (for tools/mutate/redundant.py)")
     args = ap.parse_args()
@@ -408,6 +550,8 @@ def main():
     all_tests = tests()
     print(f"clean build: {len(all_tests)} tests, timing them", flush=True)
     timeouts = baseline(all_tests)
+    # Under Wine gcov does not see the tests run: the Windows run takes them all.
+    cmap = None if args.all_tests or WINDOWS else coverage_map(list(all_tests))
     results = {}
     dirty = None  # the file whose last mutant was built and not yet built back
     for m in modules:
@@ -426,7 +570,7 @@ def main():
             if earlier:
                 verdict, killers = earlier["verdict"], earlier["found by"]
             else:
-                verdict, killers = try_mutant(path, original, lines, no, new, all_tests, timeouts, args.matrix)
+                verdict, killers = try_mutant(path, original, lines, no, new, all_tests, timeouts, args.matrix, cmap)
                 dirty = rel
             counts[verdict] += 1
             mutants.append({"file": rel, "line": no, "operator": op, "mutant": new.strip(), "verdict": verdict,

@@ -94,7 +94,13 @@ int runScripts(const std::vector<std::string>& scripts, hostsim::ModuleFace& mod
                const std::string& folder, std::FILE* out);
 
 // 0 when nothing was lost, every script was swept and the scripts ran
-// `expectedCommands` distinct commands; else 1, with the reason printed.
+// `expectedCommands` distinct commands (any number when it is negative: the
+// scripts are a part of the sweep); else 1, with the reason printed.
 int sweepStatus(const SweepTotals& totals, int expectedCommands, std::FILE* out);
+
+// The commands that the swept parts of `scripts` name in their "command"
+// lines (what a sweep of them all runs, found without running them); false
+// with the reason when a script cannot be read.
+bool commandsSwept(const std::vector<std::string>& scripts, std::set<std::string>& commands, std::string& error);
 
 }  // namespace nsweep
