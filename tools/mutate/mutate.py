@@ -362,13 +362,31 @@ def stamps(all_tests):
 
 
 GROUP = {}  # test -> the name of the ctest run it goes in (tests() fills it)
+RUNNING = set()  # the ctest processes running now
+STOPPING = threading.Event()  # set by SIGTERM: no more tests start
 
 
-def run_group(names, timeout, matrix, out, running, stop):
+def stop_running():
+    for p in list(RUNNING):
+        try:
+            os.killpg(p.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+
+def stopped(*_):
+    """SIGTERM: the tests running now are ended, and the mutated source is
+    put back as after Ctrl-C."""
+    STOPPING.set()
+    stop_running()
+    sys.exit("mutate: stopped")
+
+
+def run_group(names, timeout, matrix, out, stop):
     """One ctest of the tests `names` (one time limit for them all): the
     failed tests, those that timed out, the failing GoogleTest cases and
     whether ctest failed."""
-    if stop.is_set():
+    if stop.is_set() or STOPPING.is_set():
         return [], [], [], False
     out.mkdir(parents=True)
     pattern = "^(" + "|".join(re.escape(n) for n in names) + ")$"
@@ -380,9 +398,9 @@ def run_group(names, timeout, matrix, out, running, stop):
     folder = "Z:" + str(out).replace("/", "\\") + "\\" if WINDOWS else f"{out}/"
     p = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, start_new_session=True,
                          env=dict(os.environ, GTEST_OUTPUT=f"json:{folder}"))
-    running.add(p)
+    RUNNING.add(p)
     stdout, _ = p.communicate()
-    running.discard(p)
+    RUNNING.discard(p)
     if stop.is_set():
         return [], [], [], False
     failed, timed_out = [], []
@@ -424,10 +442,10 @@ def run_tests(names, timeouts, matrix):
     for n in names:
         groups.setdefault(GROUP.get(n, n), []).append(n)
     order = sorted(groups.values(), key=lambda g: max(timeouts[n] for n in g), reverse=matrix)
-    running, stop = set(), threading.Event()
+    stop = threading.Event()
     failed, timed_out, cases = [], [], []
     with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
-        jobs = [pool.submit(run_group, g, max(timeouts[n] for n in g), matrix, out / str(i), running, stop)
+        jobs = [pool.submit(run_group, g, max(timeouts[n] for n in g), matrix, out / str(i), stop)
                 for i, g in enumerate(order)]
         for job in concurrent.futures.as_completed(jobs):
             f, t, c, _ = job.result()
@@ -436,11 +454,7 @@ def run_tests(names, timeouts, matrix):
             cases += c
             if (f or t) and not matrix and not stop.is_set():
                 stop.set()
-                for p in list(running):
-                    try:
-                        os.killpg(p.pid, signal.SIGKILL)
-                    except ProcessLookupError:
-                        pass
+                stop_running()
     programs_with_cases = {c.split("/")[0] for c in cases}
     killers = cases + [n for n in failed if not any(n.startswith(p) or p.startswith(n) for p in programs_with_cases)]
     killers += [n + " (timed out)" for n in timed_out]
@@ -496,7 +510,7 @@ def try_mutant(path, original, lines, no, new, all_tests, timeouts, matrix, cmap
 def main():
     global WINDOWS, BUILD, MODULES
     # A run stopped with SIGTERM puts the mutated source back as Ctrl-C does.
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit("mutate: stopped"))
+    signal.signal(signal.SIGTERM, stopped)
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("modules", nargs="*", help=f"modules (default all): {' '.join(MODULES)}; with --windows: {' '.join(WINDOWS_MODULES)}")
     ap.add_argument("--sample", type=int, default=150, help="mutants per module (default 150)")

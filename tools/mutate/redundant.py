@@ -1,7 +1,7 @@
 """Which tests the mutants say we can do without, from a `mutate.py --matrix
 --json FILE` run (docs/testing.md, "Cutting by evidence").
 
-  redundant.py FILE... [--keep REGEX]...
+  redundant.py FILE... [--keep REGEX]... [--lines]
 
 For every test case that found at least one mutant: how many it found,
 and how many no other test found (its own). A case with no mutant of its
@@ -10,17 +10,56 @@ taken away greedily, the one that found fewest first, as long as every
 found mutant is still found by a case that stays; the cases --keep names
 are never taken (the nets a cut leans on). A case that found no mutant at
 all is not listed, the file knowing only what found something: it may
-test what no drawn mutant touched.
+test what no drawn mutant touched. With --lines each GoogleTest case also
+shows its source (file:line) and its lines (test_lines.py's count), the
+sum of what the cases that can go hold, and, apart, the cases of tests/
+that found no mutant of these files.
 """
 import argparse
 import json
 import re
+import sys
 from collections import defaultdict
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from mutate import ROOT, code_mask  # noqa: E402
+from test_lines import cpp_lines  # noqa: E402
+
+CASE = re.compile(r"^(?:TEST|TEST_F|TEST_P)\((\w+),\s*(\w+)\)", re.M)
+
+
+def test_cases():
+    """{"Suite.Case": (file, first line, lines)} of every GoogleTest case under tests/."""
+    out = {}
+    for path in sorted((ROOT / "tests").rglob("*.cpp")):
+        text = path.read_text(encoding="utf-8", errors="replace")
+        masked = code_mask(text)
+        for m in CASE.finditer(masked):
+            depth, at = 0, masked.find("{", m.end())
+            end = at
+            while end < len(masked):
+                depth += {"{": 1, "}": -1}.get(masked[end], 0)
+                end += 1
+                if depth == 0:
+                    break
+            start_line = text.count("\n", 0, m.start()) + 1
+            out[f"{m.group(1)}.{m.group(2)}"] = (path.relative_to(ROOT).as_posix(), start_line,
+                                                  cpp_lines(text[m.start():end]))
+    return out
+
+
+def case_of(test, cases):
+    """The source of a killer "program/Suite.Case" (a parameterised one
+    "program/Prefix/Suite.Case/N"), if it is a GoogleTest case of tests/."""
+    m = re.match(r"^[^/]+/(?:\w+/)?(\w+)\.(\w+)", test)
+    return cases.get(f"{m.group(1)}.{m.group(2)}") if m else None
 
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("files", nargs="+")
+    ap.add_argument("--lines", action="store_true", help="the source and lines of each case, and the cases that found nothing")
     ap.add_argument("--keep", action="append", default=[],
                     help="a regular expression of tests never taken away (the nets the cut leans on: the "
                          "scenarios' checks, the sweeps); may be given several times")
@@ -45,11 +84,25 @@ def main():
         others = kept - {test}
         if all(found_by[m] & others for m in by_test[test]):
             kept.discard(test)
+    cases = test_cases() if args.lines else {}
     print(f"{len(found_by)} mutants found, by {len(by_test)} tests; {len(kept)} of them find all of those\n")
     print(f"{'found':>5} {'own':>4}  test")
+    freed = 0
     for test in sorted(by_test, key=lambda t: (t in kept, len(by_test[t]), t)):
         own = sum(1 for m in by_test[test] if found_by[m] == {test})
-        print(f"{len(by_test[test]):>5} {own:>4}  {test}{'' if test in kept else '   (can go)'}")
+        where = ""
+        if args.lines and case_of(test, cases):
+            path, line, size = case_of(test, cases)
+            where = f"   {path}:{line}, {size} lines"
+            freed += 0 if test in kept else size
+        print(f"{len(by_test[test]):>5} {own:>4}  {test}{'' if test in kept else '   (can go)'}{where}")
+    if args.lines:
+        print(f"\nthe cases that can go hold {freed} lines")
+        found = {case_of(t, cases) for t in by_test}
+        silent = sorted((v, k) for k, v in cases.items() if v not in found)
+        print(f"\n{len(silent)} cases found no mutant ({sum(v[2] for v, _ in silent)} lines):")
+        for (path, line, size), name in silent:
+            print(f"  {name}   {path}:{line}, {size} lines")
 
 
 if __name__ == "__main__":
