@@ -435,7 +435,8 @@ def run_tests(names, timeouts, matrix):
     longest first. With `matrix` every test runs (none stops the others)
     and the result names what found the mutant: the failing tests and, for
     GoogleTest programs, their failing cases ("program/Suite.Case");
-    without, the quickest run first and the first failure stops the rest."""
+    without, the quickest run first and the first failure stops the rest.
+    A time-out stops the rest in both."""
     out = WORK / "gtest"
     shutil.rmtree(out, ignore_errors=True)
     groups = {}
@@ -452,7 +453,11 @@ def run_tests(names, timeouts, matrix):
             failed += f
             timed_out += t
             cases += c
-            if (f or t) and not matrix and not stop.is_set():
+            # A mutant that hangs one test mostly hangs the others that run
+            # its line, each until its own limit: the first time-out ends
+            # the mutant's run, in the matrix too (it names the tests found
+            # so far; the longest, the sweeps, start first).
+            if (t or (f and not matrix)) and not stop.is_set():
                 stop.set()
                 stop_running()
     programs_with_cases = {c.split("/")[0] for c in cases}
