@@ -390,7 +390,9 @@ def run_group(names, timeout, matrix, out, stop):
         return [], [], [], False
     out.mkdir(parents=True)
     pattern = "^(" + "|".join(re.escape(n) for n in names) + ")$"
-    cmd = ["ctest", "--test-dir", str(BUILD), "-R", pattern, "--timeout", str(timeout)]
+    # A fixture's tests (the checkers of the scenarios' drawings, half a
+    # second each, mostly ezdxf starting) run beside one another.
+    cmd = ["ctest", "--test-dir", str(BUILD), "-R", pattern, "--timeout", str(timeout), "-j", str(os.cpu_count() or 2)]
     if not matrix:
         cmd.append("--stop-on-failure")
     # A Windows program under Wine is given the folder as a Windows path
@@ -471,6 +473,16 @@ def run_tests(names, timeouts, matrix):
 
 
 def baseline(all_tests):
+    """Each test's time limit: three times its time on the clean build (at
+    least 20 s, 60 s under Wine). Kept beside the coverage map for the tree
+    they were timed on: a run that goes on (--resume) does not time them
+    again."""
+    path = WORK / ("timeouts-windows.json" if WINDOWS else "timeouts.json")
+    stamp = tree_stamp()
+    if path.exists():
+        kept = json.loads(path.read_text())
+        if kept.get("stamp") == stamp and set(kept["timeouts"]) >= set(all_tests):
+            return kept["timeouts"]
     timeouts = {}
     for name in all_tests:
         began = time.monotonic()
@@ -480,6 +492,7 @@ def baseline(all_tests):
             sys.exit(f"mutate: the test {name} fails on the clean build:\n{r.stdout[-3000:]}")
         # Wine starts slower and its window tests wait on one another.
         timeouts[name] = max(60 if WINDOWS else 20, int(3 * seconds) + 1)
+    path.write_text(json.dumps({"stamp": stamp, "timeouts": timeouts}))
     return timeouts
 
 
