@@ -56,16 +56,17 @@ class MarkLookTest : public testing::Test {
         << error;
     nsweep::installDialogStandIns();
   }
+  // The settings file is written key by key, thousands of times: in memory
+  // (/dev/shm where there is one, as the sweep's), not on a disk that
+  // flushes every rewritten file (15 s instead of 3).
   void SetUp() override {
-    userData_ = std::filesystem::temp_directory_path() / ("vd-look-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                                          "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-    std::filesystem::remove_all(userData_);
+    ASSERT_FALSE(scratch_.path().empty());
+    userData_ = scratch_.path();
     std::filesystem::create_directories(userData_ / "Dat");
   }
   void TearDown() override {
     vd::unbindHost();
     host().reset();
-    std::filesystem::remove_all(userData_);
   }
   hostsim::Host& host() { return hostsim::Host::instance(); }
 
@@ -114,6 +115,7 @@ class MarkLookTest : public testing::Test {
     return out;
   }
 
+  nsweep::ScratchUserData scratch_{"vd-look-"};
   std::filesystem::path userData_;
   nsweep::CommandTableModule module_;
   std::unique_ptr<hostsim::ScriptRunner> runner_;
