@@ -296,6 +296,41 @@ TEST_F(SetBaseTest, ACancelAnywhereChangesNothing) {
   }
 }
 
+// A copy of a base mark carries the base's identifier. Made a base of its
+// own, it takes a new one: the original stays its dependants' base, and a
+// dependant moved onto the copy measures from the copy (1 m under it).
+TEST_F(SetBaseTest, ACopyOfABaseMadeABaseTakesAnIdentifierOfItsOwn) {
+  std::string error;
+  ASSERT_TRUE(host().loadDrawing(VD_SOURCE_DIR "/tests/scenarios/heightdim/copied_base.dxf", error)) << error;
+  auto at = [&](double x, double y) {
+    for (const Seen& s : marks())
+      if (std::abs(s.at.x - x) < 1e-9 && std::abs(s.at.y - y) < 1e-9) return s;
+    ADD_FAILURE() << "no mark at " << x << "," << y;
+    return Seen{};
+  };
+  auto handleAt = [&](double x, double y) {
+    for (const hostsim::Entity* e : drawing().entities()) {
+      const ChainPoint p = e->view().point(10).value_or(ChainPoint{});
+      if (e->type() == u"INSERT" && std::abs(p.x - x) < 1e-9 && std::abs(p.y - y) < 1e-9) return e->handle;
+    }
+    return vstring();
+  };
+  const vstring original = at(0, 0).ref.id;
+  ASSERT_EQ(at(500, 1000).ref.id, original);
+  answer(hostsim::Answer::Kind::Enter);
+  answer(hostsim::Answer::Kind::Pick, {handleAt(500, 1000)});
+  answer(hostsim::Answer::Kind::Pick, {handleAt(0, 1500)});
+  answer(hostsim::Answer::Kind::Enter);
+  EXPECT_GT(setHeightDimBase(u""), 0);
+  const Seen copy = at(500, 1000), moved = at(0, 1500);
+  EXPECT_EQ(at(0, 0).ref.id, original);
+  EXPECT_FALSE(copy.ref.id.empty());
+  EXPECT_NE(copy.ref.id, original) << "two bases of one identifier";
+  EXPECT_EQ(moved.ref.baseId, copy.ref.id);
+  ASSERT_FALSE(moved.values.empty());
+  EXPECT_EQ(moved.values[0], u"+0.500");
+}
+
 // Plan-view marks with a leader: the module's mark, and a leader written
 // here the way HeightDim leaves it (arrowhead at the picked point, second
 // vertex on the frame's nearest corner, tagged with the mark's identifier and
