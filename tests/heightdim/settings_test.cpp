@@ -166,7 +166,7 @@ TEST_P(HNoteFile, ReadsTheExpectedRecordsFromAUsersFile) {
   csn.underlineLength = 5.0;  // 0 in the file; CXSIZE is no key of this type
   EXPECT_EQ(set.records[0], csn);
 
-  HNoteData plan;  // TYPE 7 in HNOTE_DIN_1: a plan-view record, read with plan-view keys only
+  HNoteData plan;  // TYPE 4 in HNOTE_DIN_1, one past the last: clamped to a plan-view record, read with plan-view keys only
   hnoteDefaults(plan, 3);
   plan.cxSize = 20;
   plan.arrowName = u"_OPEN30";
