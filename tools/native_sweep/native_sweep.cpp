@@ -196,11 +196,11 @@ bool commandsSwept(const std::vector<std::string>& scripts, std::set<std::string
       error = path + ": cannot read the script";
       return false;
     }
+    // Words as the script runner splits them.
     std::istringstream lines(hostsim::FaultSweep::sweptPart(script));
+    std::vector<std::string> words;
     for (std::string line; std::getline(lines, line);) {
-      std::istringstream words(line);
-      std::string verb, name;
-      if (words >> verb >> name && verb == "command") commands.insert(name);
+      if (hostsim::splitWords(line, words) && words.size() >= 2 && words[0] == "command") commands.insert(words[1]);
     }
   }
   return true;
