@@ -20,8 +20,9 @@ CASE = re.compile(r"^(?:TEST|TEST_F|TEST_P)\((\w+),\s*(\w+)\)", re.M)
 
 
 def blocks(text):
-    """(name, start, end) of each case: from its comment lines above to the
-    line end after its closing brace."""
+    """(name, start, head, end) of each case of a test source: `start` at
+    its comment lines above, `head` at its TEST line, `end` at the line end
+    after its closing brace."""
     masked = code_mask(text)
     for m in CASE.finditer(masked):
         depth, end = 0, masked.find("{", m.end())
@@ -38,7 +39,7 @@ def blocks(text):
             if start == 0 or not text[prev:start].lstrip().startswith("//"):
                 break
             start = prev
-        yield f"{m.group(1)}.{m.group(2)}", start, end
+        yield f"{m.group(1)}.{m.group(2)}", start, m.start(), end
 
 
 def main():
@@ -53,7 +54,7 @@ def main():
     dropped = set()
     for path in sorted((ROOT / "tests").rglob("*.cpp")):
         text = path.read_text(encoding="utf-8")
-        cut = [(s, e, n) for n, s, e in blocks(text) if n in wanted]
+        cut = [(s, e, n) for n, s, _, e in blocks(text) if n in wanted]
         if not cut:
             continue
         for start, end, name in reversed(cut):

@@ -216,6 +216,15 @@ def tree_stamp():
     return digest.hexdigest()
 
 
+def kept_for(path, stamp):
+    """What `path` keeps for the tree of `stamp`, or None."""
+    if path.exists():
+        kept = json.loads(path.read_text())
+        if kept.get("stamp") == stamp:
+            return kept
+    return None
+
+
 def gcov_lines(build_dir):
     """{(file relative to the source copy, line): count} of what the last run
     left in the .gcda files of build_dir."""
@@ -240,15 +249,14 @@ def gcov_lines(build_dir):
     return out
 
 
-def coverage_map(names):
+def coverage_map(names, stamp):
     """{"lines": {"file:line": [tests that ran it]}} for the tests `names`,
-    kept in build/mutate/coverage-map.json for the tree it was made of."""
-    path = WORK / ("coverage-map-windows.json" if WINDOWS else "coverage-map.json")
-    stamp = tree_stamp()
-    if path.exists():
-        kept = json.loads(path.read_text())
-        if kept.get("stamp") == stamp and set(kept.get("tests", [])) >= set(names):
-            return kept
+    kept in build/mutate/coverage-map.json for the tree it was made of
+    (`stamp`)."""
+    path = WORK / "coverage-map.json"
+    kept = kept_for(path, stamp)
+    if kept and set(kept["tests"]) >= set(names):
+        return kept
     if not (COVERAGE / "build.ninja").exists():
         r = run(["cmake", "-S", str(SRC), "-B", str(COVERAGE), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=",
                  f"-DCMAKE_CXX_FLAGS={COVERAGE_FLAGS}", f"-DCMAKE_C_FLAGS={COVERAGE_FLAGS}",
@@ -384,10 +392,9 @@ def stopped(*_):
 
 def run_group(names, timeout, matrix, out, stop):
     """One ctest of the tests `names` (one time limit for them all): the
-    failed tests, those that timed out, the failing GoogleTest cases and
-    whether ctest failed."""
+    failed tests, those that timed out and the failing GoogleTest cases."""
     if stop.is_set() or STOPPING.is_set():
-        return [], [], [], False
+        return [], [], []
     out.mkdir(parents=True)
     pattern = "^(" + "|".join(re.escape(n) for n in names) + ")$"
     # A fixture's tests (the checkers of the scenarios' drawings, half a
@@ -404,7 +411,7 @@ def run_group(names, timeout, matrix, out, stop):
     stdout, _ = p.communicate()
     RUNNING.discard(p)
     if stop.is_set():
-        return [], [], [], False
+        return [], [], []
     failed, timed_out = [], []
     for line in stdout.split("\n"):
         m = re.match(r"^\s*\d+ - (\S+) \((.*)\)\s*$", line)
@@ -427,7 +434,7 @@ def run_group(names, timeout, matrix, out, stop):
     if p.returncode and not failed and not timed_out:
         # ctest failed without naming a test of ours (a fixture's setup): a failure all the same.
         failed.append("ctest: " + stdout.strip().split("\n")[-1])
-    return failed, timed_out, cases, bool(p.returncode)
+    return failed, timed_out, cases
 
 
 def run_tests(names, timeouts, matrix):
@@ -451,7 +458,7 @@ def run_tests(names, timeouts, matrix):
         jobs = [pool.submit(run_group, g, max(timeouts[n] for n in g), matrix, out / str(i), stop)
                 for i, g in enumerate(order)]
         for job in concurrent.futures.as_completed(jobs):
-            f, t, c, _ = job.result()
+            f, t, c = job.result()
             failed += f
             timed_out += t
             cases += c
@@ -472,17 +479,15 @@ def run_tests(names, timeouts, matrix):
     return "survived", killers
 
 
-def baseline(all_tests):
+def baseline(all_tests, stamp):
     """Each test's time limit: three times its time on the clean build (at
     least 20 s, 60 s under Wine). Kept beside the coverage map for the tree
-    they were timed on: a run that goes on (--resume) does not time them
-    again."""
+    they were timed on (`stamp`): a run that goes on (--resume) does not
+    time them again."""
     path = WORK / ("timeouts-windows.json" if WINDOWS else "timeouts.json")
-    stamp = tree_stamp()
-    if path.exists():
-        kept = json.loads(path.read_text())
-        if kept.get("stamp") == stamp and set(kept["timeouts"]) >= set(all_tests):
-            return kept["timeouts"]
+    kept = kept_for(path, stamp)
+    if kept and set(kept["timeouts"]) >= set(all_tests):
+        return kept["timeouts"]
     timeouts = {}
     for name in all_tests:
         began = time.monotonic()
@@ -581,9 +586,10 @@ def main():
 
     all_tests = tests()
     print(f"clean build: {len(all_tests)} tests, timing them", flush=True)
-    timeouts = baseline(all_tests)
+    stamp = tree_stamp()
+    timeouts = baseline(all_tests, stamp)
     # Under Wine gcov does not see the tests run: the Windows run takes them all.
-    cmap = None if args.all_tests or WINDOWS else coverage_map(list(all_tests))
+    cmap = None if args.all_tests or WINDOWS else coverage_map(list(all_tests), stamp)
     results = {}
     dirty = None  # the file whose last mutant was built and not yet built back
     for m in modules:

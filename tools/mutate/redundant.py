@@ -23,10 +23,9 @@ from collections import defaultdict
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from mutate import ROOT, code_mask  # noqa: E402
+from drop_cases import blocks  # noqa: E402
+from mutate import ROOT  # noqa: E402
 from test_lines import cpp_lines  # noqa: E402
-
-CASE = re.compile(r"^(?:TEST|TEST_F|TEST_P)\((\w+),\s*(\w+)\)", re.M)
 
 
 def test_cases():
@@ -34,18 +33,8 @@ def test_cases():
     out = {}
     for path in sorted((ROOT / "tests").rglob("*.cpp")):
         text = path.read_text(encoding="utf-8", errors="replace")
-        masked = code_mask(text)
-        for m in CASE.finditer(masked):
-            depth, at = 0, masked.find("{", m.end())
-            end = at
-            while end < len(masked):
-                depth += {"{": 1, "}": -1}.get(masked[end], 0)
-                end += 1
-                if depth == 0:
-                    break
-            start_line = text.count("\n", 0, m.start()) + 1
-            out[f"{m.group(1)}.{m.group(2)}"] = (path.relative_to(ROOT).as_posix(), start_line,
-                                                  cpp_lines(text[m.start():end]))
+        for name, _, head, end in blocks(text):
+            out[name] = (path.relative_to(ROOT).as_posix(), text.count("\n", 0, head) + 1, cpp_lines(text[head:end]))
     return out
 
 
