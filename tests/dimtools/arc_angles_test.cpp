@@ -61,33 +61,6 @@ TEST(ArcAngles, RandomRotationsAboutRandomNormals) {
   }
 }
 
-TEST(ArcAngles, ParallelRatios) {
-  const struct {
-    V u, w;
-    bool parallel;
-    double ratio;
-  } cases[] = {
-      {{1, 2, 3}, {2, 4, 6}, true, 2},
-      {{1, 2, 3}, {-0.5, -1, -1.5}, true, -0.5},
-      {{1, 0, 0}, {3, 0, 0}, true, 3},       // zero components say nothing
-      {{0, 0, 0}, {0, 0, 0}, true, 1},       // nothing taken
-      {{1, 2, 0}, {0, 0, 0}, true, 0},       // a zero w is parallel with ratio 0
-      {{0, 1, 0}, {1, 1, 0}, false, 0},      // w has x, u has none
-      {{1, 1, 0}, {1, 0, 0}, false, 0},      // ratios 1 and 0
-      {{1, 2, 3}, {2, 4, 6.000001}, false, 0},
-  };
-  for (const auto& c : cases) {
-    std::optional<double> r = parallelRatio(c.u, c.w);
-    ASSERT_EQ(r.has_value(), c.parallel) << c.u.x << "," << c.u.y << "," << c.u.z;
-    if (r) {
-      EXPECT_DOUBLE_EQ(*r, c.ratio);
-    }
-  }
-  EXPECT_TRUE(pointsSameWay({1, 2, 3}, {2, 4, 6}));
-  EXPECT_FALSE(pointsSameWay({1, 2, 3}, {-2, -4, -6}));
-  EXPECT_FALSE(pointsSameWay({1, 2, 3}, {0, 0, 0}));
-}
-
 TEST(ArcAngles, ParallelAndOppositeDirections) {
   const V x{2, 0, 0}, x2{5, 0, 0}, minusX{-1, 0, 0}, y{0, 3, 0}, z{0, 0, 1};
   const V diag{1, 1, 1}, diag2{3, 3, 3}, minusDiag{-2, -2, -2};

@@ -135,23 +135,6 @@ void expectNear(std::optional<ChainPoint> p, const ChainPoint& want, const char*
   EXPECT_NEAR(p->y, want.y, 1e-9) << what;
 }
 
-TEST_F(ArcDimension, LengthAloneFromAnArcOrAPolylineSegment) {
-  EXPECT_EQ(run(&dimtools::commandDimArc), 0);
-  EXPECT_EQ(dimension().text(1).value_or(u""), u"7.85");
-  TearDown();
-  SetUp();
-  EXPECT_EQ(run(&dimtools::commandDimArc, true), 0);
-  EXPECT_EQ(dimension().text(1).value_or(u""), u"7.85");
-  EXPECT_EQ(ofType(u"LWPOLYLINE").size(), 1u);
-  // A polyline before any dimension cannot be read.
-  TearDown();
-  SetUp();
-  g_scene.dimensionFirst = false;
-  EXPECT_EQ(run(&dimtools::commandDimArc, true), -1);
-  EXPECT_EQ(dimtest::errorBoxes(), std::vector<std::string>{"Chyba při načítání kóty."});
-  EXPECT_TRUE(ofType(u"DIMENSION").empty()) << "the temporary is erased";
-}
-
 struct LimitCase {
   const char* what;
   std::vector<ChainPoint> limits;

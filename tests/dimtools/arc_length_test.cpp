@@ -52,30 +52,6 @@ TEST(ArcLength, CircleThroughThreePoints) {
   }
 }
 
-TEST(ArcLength, LengthAlongTheMiddlePointsSide) {
-  const double s = std::sqrt(0.5);
-  const struct {
-    GcGePoint3d middle;
-    int decimals;
-    double length;
-  } cases[] = {
-      {{5 * s, 5 * s, 0}, 4, 7.854},             // the quarter from (5,0) to (0,5)
-      {{-5 * s, -5 * s, 0}, 4, 23.5619},         // the other three quarters
-      {{5 * s, 5 * s, 0}, 1, 7.9},
-      {{5 * s, 5 * s, 0}, 0, 2.5 * kPi},         // no rounding at all
-      {{-5 * s, -5 * s, 0}, 2, 23.56},
-  };
-  for (const auto& c : cases) {
-    ArcThreePoints arc;
-    arc.startPoint = {5, 0, 0};
-    arc.middlePoint = c.middle;
-    arc.endPoint = {0, 5, 0};
-    arc.lengthDecimals = static_cast<int16_t>(c.decimals);
-    ASSERT_TRUE(fitCircle(arc));
-    EXPECT_NEAR(arcPartLength(arc), c.length, 1e-12) << c.decimals;
-  }
-}
-
 class ArcLengthCommand : public dimtest::DimToolsHost {
  protected:
   void SetUp() override {
@@ -118,19 +94,6 @@ TEST_F(ArcLengthCommand, ReportsWithTheDrawingsPrecision) {
     EXPECT_EQ(host().pendingAnswers(), 0u);
   }
   EXPECT_TRUE(dimtest::errorBoxes().empty());
-}
-
-TEST_F(ArcLengthCommand, PointsInTheUsersCoordinates) {
-  // A UCS moved to (100, 0): the points are measured where the user sees them.
-  hostsim::Variable origin;
-  origin.kind = hostsim::Variable::Kind::Point;
-  origin.value[0] = 100;
-  host().setVariable(u"UCSORG", origin);
-  point(105, 0);
-  point(100, -5);  // through the lower half this time
-  point(95, 0);
-  EXPECT_EQ(dimtools::commandDimArcLength(0, nullptr), 0);
-  EXPECT_EQ(prompts(), std::vector<std::string>{"prompt: \\n---------> Délka části oblouku je [aktuální jednotky]: 15.7080"});
 }
 
 }  // namespace

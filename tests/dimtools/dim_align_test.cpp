@@ -124,19 +124,6 @@ class DimAlign : public dimtest::DimToolsHost {
 // A horizontal rotated sample whose line runs at y = 20.
 const Dim kSample{true, {40, 0, 0}, {60, 0, 0}, {60, 20, 0}, {50, 21.875, 0}};
 
-TEST_F(DimAlign, TolerancesFollowTheUnitsAndNeverReachZero) {
-  struct Case {
-    double units, point, vector;
-  } cases[] = {{1000, 1e-3, 1e-5}, {1, 1e-6, 1e-8}, {2.9, 2e-6, 2e-8}, {0, 1e-6, 1e-8}, {-5, 1e-6, 1e-8}};
-  for (const Case& c : cases) {
-    const dim::AlignTolerances t = dim::alignTolerances(c.units);
-    EXPECT_DOUBLE_EQ(t.context.equalPoint(), c.point) << c.units;
-    EXPECT_DOUBLE_EQ(t.context.equalVector(), c.vector) << c.units;
-    EXPECT_DOUBLE_EQ(t.fine.equalPoint(), c.point * 1e-3) << c.units;
-    EXPECT_DOUBLE_EQ(t.fine.equalVector(), c.vector * 1e-3) << c.units;
-  }
-}
-
 // Every way the command ends puts both tolerances back, and while it runs
 // the host's calls see the drawing's (units 1000: 1e-3 / 1e-5, fine 1e-6 /
 // 1e-8). The drawing is unchanged unless the batch went through.
@@ -187,107 +174,6 @@ TEST_F(DimAlign, TolerancesAreSetWhileItRunsAndRestoredOnEveryPath) {
   }
 }
 
-// Each dimension aligned onto kSample: where its points 10 and 11 go, or
-// that it stays as it was (same handle) and whether it counts as not
-// parallel.
-TEST_F(DimAlign, MovesTheDimensionLineOntoTheSample) {
-  struct Case {
-    const char* what;
-    Dim dim;
-    bool aligned;
-    ChainPoint p10, p11;  // after, when aligned
-    bool notParallel;
-  } cases[] = {
-      {"aligned, horizontal", {false, {0, 0, 0}, {10, 0, 0}, {10, 5, 0}, {5, 6.875, 0}}, true, {10, 20, 0},
-       {5, 21.875, 0}, false},
-      {"aligned, reversed", {false, {10, 0, 0}, {0, 0, 0}, {0, -5, 0}, {5, -6, 0}}, true, {0, 20, 0}, {5, 19, 0},
-       false},
-      {"rotated 0: its rotation, not its slanted points", {true, {0, 0, 0}, {10, 10, 0}, {10, 40, 0}, {5, 41, 0}},
-       true, {10, 20, 0}, {5, 21, 0}, false},
-      {"rotated π: still parallel", {true, {0, 0, 0}, {10, 3, 0}, {10, -2, 0}, {5, -3, 0}, kPi}, true, {10, 20, 0},
-       {5, 19, 0}, false},
-      {"aligned with the same slanted points: not parallel", {false, {0, 0, 0}, {10, 10, 0}, {15, 5, 0}, {7, 8, 0}},
-       false, {}, {}, true},
-      {"rotated 90°: not parallel", {true, {0, 0, 0}, {0, 10, 0}, {-5, 10, 0}, {-6, 5, 0}, kPi / 2}, false, {}, {},
-       true},
-      {"13 and 14 one point: along the x axis", {false, {3, 0, 0}, {3, 0, 0}, {3, 4, 0}, {3, 5, 0}}, true,
-       {3, 20, 0}, {3, 21, 0}, false},
-      {"no group 11", {false, {0, 0, 0}, {10, 0, 0}, {10, 5, 0}, {}, 0, std::nullopt, false}, false, {}, {}, false},
-      {"no aligned marker", {false, {0, 0, 0}, {10, 0, 0}, {10, 5, 0}, {5, 6, 0}, 0, std::nullopt, true, false},
-       false, {}, {}, false},
-  };
-  for (const Case& c : cases) {
-    TearDown();
-    SetUp();
-    std::vector<OwnedChain> chains;
-    chains.push_back(dimensionChain(kSample));
-    chains.push_back(dimensionChain(c.dim));
-    const std::vector<vstring> h = add(chains);
-    host().queueAnswer(pick({h[0]}));
-    host().queueAnswer(pick({h[1]}));
-    EXPECT_EQ(dimtools::commandDimAlign(0, nullptr), 1) << c.what;
-    EXPECT_EQ(notParallelBoxes(), c.notParallel ? 1u : 0u) << c.what;
-    expectPoint(entity(h[0]).point(10), kSample.p10, std::string(c.what) + ": the sample stays");
-    if (!c.aligned) {
-      EXPECT_TRUE(entity(h[1])) << c.what << ": left as it was";
-      EXPECT_TRUE(made(h).empty()) << c.what;
-      continue;
-    }
-    EXPECT_FALSE(entity(h[1])) << c.what;
-    const std::vector<ChainView> now = made(h);
-    ASSERT_EQ(now.size(), 1u) << c.what;
-    expectPoint(now[0].point(10), c.p10, std::string(c.what) + ": 10");
-    expectPoint(now[0].point(11), c.p11, std::string(c.what) + ": 11");
-    expectPoint(now[0].point(13), c.dim.p13, std::string(c.what) + ": 13 stays");
-    expectPoint(now[0].point(14), c.dim.p14, std::string(c.what) + ": 14 stays");
-  }
-}
-
-// Group 11 lies in the object coordinate system of the dimension's normal:
-// its x axis is the arbitrary axis of the normal (perpVector), so a shift of
-// the world point 10 lands on other axes of 11.
-TEST_F(DimAlign, TextMovesInTheObjectCoordinateSystem) {
-  struct Case {
-    const char* what;
-    ChainPoint normal;
-    Dim sample, dim;
-    ChainPoint p10, p11;
-  } cases[] = {
-      // Normal -Z: the object x axis is world -X, so a shift of +25 in x is -25 in 11.
-      {"normal -Z",
-       {0, 0, -1},
-       {false, {20, 0, 0}, {20, 10, 0}, {30, 10, 0}, {-30, 5, 0}},
-       {false, {0, 0, 0}, {0, 10, 0}, {5, 10, 0}, {-5, 5, 0}},
-       {30, 10, 0},
-       {-30, 5, 0}},
-      // Normal +X: object x is world Y, y is world Z, so a shift in world z is one in 11's y.
-      {"normal +X",
-       {1, 0, 0},
-       {false, {0, 20, 0}, {0, 30, 0}, {0, 30, 20}, {25, 21, 0}},
-       {false, {0, 0, 0}, {0, 10, 0}, {0, 10, 5}, {5, 6, 0}},
-       {0, 10, 20},
-       {5, 21, 0}},
-  };
-  for (Case& c : cases) {
-    TearDown();
-    SetUp();
-    c.sample.normal = c.normal;
-    c.dim.normal = c.normal;
-    std::vector<OwnedChain> chains;
-    chains.push_back(dimensionChain(c.sample));
-    chains.push_back(dimensionChain(c.dim));
-    const std::vector<vstring> h = add(chains);
-    host().queueAnswer(pick({h[0]}));
-    host().queueAnswer(pick({h[1]}));
-    dimtools::commandDimAlign(0, nullptr);
-    const std::vector<ChainView> now = made(h);
-    ASSERT_EQ(now.size(), 1u) << c.what;
-    expectPoint(now[0].point(10), c.p10, std::string(c.what) + ": 10");
-    expectPoint(now[0].point(11), c.p11, std::string(c.what) + ": 11");
-    expectPoint(now[0].point(210), c.normal, std::string(c.what) + ": 210");
-  }
-}
-
 // A pick that is no linear dimension is asked again; the sample is never
 // rewritten when it is not selected among the dimensions.
 TEST_F(DimAlign, TheSampleIsAskedAgainAndNeverRewritten) {
@@ -328,63 +214,6 @@ class DimUpdateUcs : public DimAlign {
     return out;
   }
 };
-
-TEST_F(DimUpdateUcs, WritesTheUcsDirectionAsGroup51) {
-  struct Case {
-    const char* what;
-    double ucsDegrees;
-    double before;  // an existing group 51, NaN for none
-    double want;
-  } cases[] = {
-      {"world UCS", 0, NAN, 2 * kPi},
-      {"UCS turned by 30°", 30, NAN, 2 * kPi - kPi / 6},
-      {"UCS turned by -90°", -90, NAN, 2 * kPi - 3 * kPi / 2},
-      {"an existing 51 takes the value", 30, 1.0, 2 * kPi - kPi / 6},
-  };
-  for (const Case& c : cases) {
-    TearDown();
-    SetUp();
-    setUcs(c.ucsDegrees);
-    OwnedChain dim = dimensionChain(kSample);
-    if (!std::isnan(c.before)) dim.insertAfter(42, ChainBuilder().real(51, c.before).build());
-    std::vector<OwnedChain> chains;
-    chains.push_back(std::move(dim));
-    const std::vector<vstring> h = add(chains);
-    host().queueAnswer(pick(h));
-    EXPECT_EQ(dimtools::commandDimUpdateUcs(0, nullptr), 0) << c.what;
-    const std::vector<ChainView> now = made(h);
-    ASSERT_EQ(now.size(), 1u) << c.what;
-    EXPECT_NEAR(now[0].real(51).value_or(-1), c.want, 1e-12) << c.what;
-    EXPECT_EQ(now[0].count(51), 1) << c.what;
-  }
-}
-
-// A new 51 goes behind 71 and the run of 41-79 codes after it; a dimension
-// without 71 gets none; other entities are not touched.
-TEST_F(DimUpdateUcs, Group51GoesBehindTheTextAttachmentRun) {
-  ChainBuilder b;
-  b.text(0, u"DIMENSION").text(100, u"AcDbEntity").text(8, u"0").text(100, u"AcDbDimension").point(10, 60, 20);
-  b.point(11, 50, 21).integer(70, 33).integer(71, 5).integer(72, 1).real(41, 1).real(42, 10).text(3, u"VD");
-  b.real(52, 0).text(100, u"AcDbAlignedDimension").point(13, 40, 0).point(14, 60, 0);
-  ChainBuilder without;
-  without.text(0, u"DIMENSION").text(100, u"AcDbEntity").text(8, u"0").text(100, u"AcDbDimension");
-  without.point(10, 60, 20).integer(70, 33).text(100, u"AcDbAlignedDimension").point(13, 40, 0).point(14, 60, 0);
-  std::vector<OwnedChain> chains;
-  chains.push_back(b.build());
-  chains.push_back(without.build());
-  chains.push_back(ChainBuilder().text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, 5, 5).build());
-  const std::vector<vstring> h = add(chains);
-  host().queueAnswer(pick(h));
-  EXPECT_EQ(dimtools::commandDimUpdateUcs(0, nullptr), 0);
-  EXPECT_TRUE(entity(h[2])) << "the line keeps its handle";
-  const std::vector<ChainView> now = made(h);
-  ASSERT_EQ(now.size(), 2u);
-  const std::vector<int> c = codes(now[0]);
-  const auto at71 = std::find(c.begin(), c.end(), 71);
-  ASSERT_NE(at71, c.end());
-  EXPECT_EQ(std::vector<int>(at71, at71 + 6), (std::vector<int>{71, 72, 41, 42, 51, 3}));
-  EXPECT_FALSE(now[1].has(51)) << "no 71, no 51";
-}
 
 TEST_F(DimUpdateUcs, CancelAndRefusalsChangeNothing) {
   enum Ending { Cancel, EntmakeRefused, FlushFails };

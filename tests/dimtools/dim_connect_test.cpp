@@ -67,90 +67,6 @@ TEST(DimTexts, NumbersJoinedAndShared) {
   EXPECT_TRUE(a.empty() && b.empty()) << "a dimension of no length shares nothing";
 }
 
-TEST(DimGeometry, DirectionsAndFirstFoot) {
-  // 10 on 14: the rotation decides; without one, the direction 14 -> 13.
-  LinearSpec onLine = horizontal(0, 50, 10, 10);
-  std::optional<LinearDim> d = readLinearDim(linearDimension(onLine));
-  ASSERT_TRUE(d);
-  EXPECT_NEAR(d->extensionAngle, -std::numbers::pi / 2, 1e-12);
-  EXPECT_NEAR(d->firstFoot.x, 0, 1e-12);
-  onLine.rotation.reset();
-  d = readLinearDim(linearDimension(onLine));
-  ASSERT_TRUE(d);
-  EXPECT_NEAR(d->extensionAngle, std::numbers::pi - std::numbers::pi / 2, 1e-12);
-  // An aligned dimension from 0,0 to 30,40, its line 10 to the left.
-  d = readLinearDim(linearDimension({{0, 0, 0}, {30, 40, 0}, {22, 46, 0}}));
-  ASSERT_TRUE(d);
-  EXPECT_NEAR(d->firstFoot.x, -8, 1e-9);
-  EXPECT_NEAR(d->firstFoot.y, 6, 1e-9);
-  // Angular dimensions are no linear ones.
-  OwnedChain angular = ChainBuilder().text(0, u"DIMENSION").integer(70, 37).point(10, 1, 1).point(13, 0, 0).point(14, 1, 0).build();
-  EXPECT_FALSE(readLinearDim(angular));
-}
-
-// The four ways, each built on the dimension named, with the points the
-// joined dimension takes; a and b lie on layers A and B.
-TEST(JoinDims, TheFourWaysAndNone) {
-  auto on = [](LinearSpec s, const char16_t* layer) {
-    s.layer = layer;
-    return s;
-  };
-  const struct {
-    const char* what;
-    LinearSpec a, b;
-    const char* base;  // layer of the dimension the result is built on; "" no join
-    ChainPoint p13, p14, p10;
-  } cases[] = {
-      {"a's first foot on b's 10", horizontal(50, 100), horizontal(0, 50), "A", {0, 0, 0}, {100, 0, 0}, {100, 10, 0}},
-      {"first feet together", horizontal(50, 100), {{50, 0, 0}, {0, 0, 0}, {0, 10, 0}, 0.0}, "A", {0, 0, 0},
-       {100, 0, 0}, {100, 10, 0}},
-      {"b's first foot on a's 10", horizontal(0, 50), horizontal(50, 100), "B", {100, 0, 0}, {0, 0, 0}, {0, 10, 0}},
-      {"both 10 together", horizontal(0, 50), {{100, 0, 0}, {50, 0, 0}, {50, 10, 0}, 0.0}, "B", {100, 0, 0},
-       {0, 0, 0}, {0, 10, 0}},
-      {"a gap between", horizontal(0, 50), horizontal(50.001, 100), "", {}, {}, {}},
-      {"lines apart", horizontal(0, 50), horizontal(50, 100, 0, 12), "", {}, {}, {}},
-      {"measured from the other side", horizontal(0, 50), horizontal(50, 100, 20, 10), "", {}, {}, {}},
-      // A vertical dimension whose first foot is a's 10.
-      {"across", horizontal(0, 50), {{60, 10, 0}, {60, 30, 0}, {50, 30, 0}, std::numbers::pi / 2}, "", {}, {}, {}},
-      // Within the point tolerance the ends meet.
-      {"ends 0.00005 apart", horizontal(0, 50), horizontal(50.00005, 100), "B", {100, 0, 0}, {0, 0, 0}, {0, 10, 0}},
-  };
-  for (const auto& c : cases) {
-    OwnedChain a = linearDimension(on(c.a, u"A")), b = linearDimension(on(c.b, u"B"));
-    OwnedChain joined = joinDims(a, b, kExo);
-    if (!*c.base) {
-      EXPECT_FALSE(joined) << c.what;
-      continue;
-    }
-    ASSERT_TRUE(joined) << c.what;
-    EXPECT_EQ(utf16ToUtf8(joined.view().layer()), c.base) << c.what;
-    dimtest::expectPoint(joined, 13, c.p13, c.what);
-    dimtest::expectPoint(joined, 14, c.p14, c.what);
-    dimtest::expectPoint(joined, 10, c.p10, c.what);
-    EXPECT_FALSE(joined.view().has(kMeasurement)) << c.what << ": the host measures anew";
-  }
-}
-
-TEST(JoinDims, TextsAndTheirPlace) {
-  LinearSpec a = horizontal(0, 50), b = horizontal(50, 100);
-  a.text = u"120";
-  b.text = u"80";
-  OwnedChain joined = joinDims(linearDimension(a), linearDimension(b), kExo);
-  ASSERT_TRUE(joined);
-  EXPECT_EQ(dimtest::textOf(joined), "200");
-  a.text = u"1.5";
-  b.text = u"2";
-  EXPECT_EQ(dimtest::textOf(joinDims(linearDimension(a), linearDimension(b), kExo)), "3.5");
-  // A text that is no number, or none: the measured value, with the empty
-  // text behind the dimension's marker where a CAD program writes it.
-  b.text = nullptr;
-  joined = joinDims(linearDimension(a), linearDimension(b), kExo);
-  Groups g = hnotetest::groupsOf(joined);
-  auto marker = std::find(g.begin(), g.end(), "100 AcDbDimension");
-  ASSERT_NE(marker, g.end());
-  EXPECT_EQ(*(marker + 1), "1");
-}
-
 // The overrides a join writes, on "a's first foot on b's 10": a from 50 to
 // 100 measured from y 0, b from 0 to 50 from y 4; both lines at y 10, so
 // a's extension lines are 10 long and b's 6.
@@ -186,73 +102,6 @@ TEST(JoinDims, OverridesAfterAJoin) {
   }
 }
 
-// The pairwise scan as it is usually written: each dimension in turn tries
-// every later one and starts again after each join.
-void connectPairwise(std::vector<OwnedChain>& list, double exo) {
-  for (size_t i = 0; i < list.size(); ++i) {
-    for (size_t j = i + 1; j < list.size();) {
-      OwnedChain joined = joinDims(list[i], list[j], exo);
-      if (!joined) {
-        ++j;
-        continue;
-      }
-      list[i] = std::move(joined);
-      list.erase(list.begin() + static_cast<std::ptrdiff_t>(j));
-      j = i + 1;
-    }
-  }
-}
-
-std::vector<Groups> groupsOfAll(const std::vector<OwnedChain>& list) {
-  std::vector<Groups> out;
-  for (const OwnedChain& c : list) out.push_back(hnotetest::groupsOf(c));
-  return out;
-}
-
-// Shuffled rows of dimensions on a few lines (horizontal, vertical,
-// slanted), some reversed, some with gaps, texts and overrides: joining by
-// the ends gives the very chains the pairwise scan gives.
-TEST(ConnectDimensions, SameAsThePairwiseScan) {
-  for (unsigned seed = 1; seed <= 40; ++seed) {
-    std::mt19937 random(seed);
-    std::vector<LinearSpec> specs;
-    const double angles[] = {0.0, std::numbers::pi / 2, 0.3, std::numbers::pi};
-    for (int line = 0; line < 4; ++line) {
-      const double a = angles[line];
-      const double ux = std::cos(a), uy = std::sin(a), nx = -uy, ny = ux;
-      double at = 0;
-      const int count = 3 + static_cast<int>(random() % 12);
-      for (int k = 0; k < count; ++k) {
-        const double length = 1 + random() % 50;
-        if (random() % 6 == 0) at += 2;  // a gap: the row breaks here
-        double from = at, to = at + length;
-        if (random() % 3 == 0) std::swap(from, to);
-        const double side = (random() % 5 == 0) ? -5.0 : 0.0;  // some measured from the other side
-        const double offset = 10.0 * line;
-        auto pt = [&](double t, double n) { return ChainPoint{ux * t + nx * n, uy * t + ny * n, 0}; };
-        LinearSpec s{pt(from, offset + side), pt(to, offset + side), pt(to, offset + 8), a};
-        if (random() % 2) s.rotation.reset();
-        static const char16_t* texts[] = {nullptr, u"12", u"1.5", u"x"};
-        s.text = texts[random() % 4];
-        if (random() % 3 == 0) s.overrides.se1 = static_cast<int>(random() % 2);
-        if (random() % 3 == 0) s.overrides.exo = 0.1 * (random() % 10);
-        specs.push_back(s);
-        at += length;
-      }
-    }
-    std::shuffle(specs.begin(), specs.end(), random);
-    std::vector<OwnedChain> fast, plain;
-    for (const LinearSpec& s : specs) {
-      fast.push_back(linearDimension(s));
-      plain.push_back(linearDimension(s));
-    }
-    connectDimensions(fast, kExo);
-    connectPairwise(plain, kExo);
-    ASSERT_LT(fast.size(), specs.size()) << "seed " << seed << ": something joins";
-    EXPECT_EQ(groupsOfAll(fast), groupsOfAll(plain)) << "seed " << seed;
-  }
-}
-
 // The command against the in-process host.
 class DimConnectCommand : public dimtest::DimToolsHost {
  protected:
@@ -261,24 +110,5 @@ class DimConnectCommand : public dimtest::DimToolsHost {
     DimToolsHost::SetUp();
   }
 };
-
-TEST_F(DimConnectCommand, CancelledOrRefusedChangesNothing) {
-  std::vector<OwnedChain> made;
-  made.push_back(linearDimension(horizontal(0, 30)));
-  made.push_back(linearDimension(horizontal(30, 70)));
-  const std::vector<vstring> h = add(made);
-  answer(hostsim::Answer::Kind::Cancel);
-  EXPECT_EQ(dim::runDimConnect(), -1);
-  EXPECT_EQ(handles(), h);
-  answer(hostsim::Answer::Kind::Enter);
-  EXPECT_EQ(dim::runDimConnect(), -1) << "an empty selection";
-  EXPECT_EQ(handles(), h);
-  for (vd::HostOp refused : {vd::HostOp::Header_bin, vd::HostOp::Entmake_binW, vd::HostOp::Flush_bin}) {
-    answer(hostsim::Answer::Kind::Pick, 0, 0, h);
-    host().calls.failFromNow(refused, 1);
-    EXPECT_EQ(dim::runDimConnect(), 0) << vd::hostOperationName(refused);
-    EXPECT_EQ(handles(), h) << vd::hostOperationName(refused);
-  }
-}
 
 }  // namespace

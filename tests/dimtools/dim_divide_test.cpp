@@ -26,58 +26,9 @@ namespace {
 
 constexpr double kExo = 0.625;
 
-LinearSpec withText(LinearSpec s, const char16_t* text) {
-  s.text = text;
-  return s;
-}
-
 // An aligned dimension from 0,0 to 30,40 (50 long), its line 10 to the
 // left: first foot -8,6, 10 at 22,46.
 const LinearSpec kSlanted{{0, 0, 0}, {30, 40, 0}, {22, 46, 0}, std::nullopt, u"50"};
-
-TEST(SplitDim, WhereTheBreakFallsAndWhatThePartsGet) {
-  const struct {
-    const char* what;
-    LinearSpec dimension;
-    GcGePoint3d at;
-    bool splits;
-    ChainPoint foot;  // where the break meets the dimension line
-    const char *first, *second;
-  } cases[] = {
-      {"a quarter", withText(horizontal(0, 100), u"100"), {25, -30, 0}, true, {25, 10, 0}, "25", "75"},
-      {"near the end", withText(horizontal(0, 100), u"100"), {99.9, 3, 0}, true, {99.9, 10, 0}, "99", "1"},
-      {"reversed", withText(horizontal(100, 0), u"1.50"), {70, 3, 0}, true, {70, 10, 0}, "0.45", "1.05"},
-      {"slanted aligned", kSlanted, {15, 20, 0}, true, {7, 26, 0}, "25", "25"},
-      {"no text", horizontal(0, 100), {40, 0, 0}, true, {40, 10, 0}, "", ""},
-      {"before the start", horizontal(0, 100), {-5, 0, 0}, false, {}, "", ""},
-      {"beyond the end", horizontal(0, 100), {150, 0, 0}, false, {}, "", ""},
-      {"on the first foot", horizontal(0, 100), {0, 5, 0}, false, {}, "", ""},
-      {"within the tolerance of 10", horizontal(0, 100), {100.00005, 5, 0}, false, {}, "", ""},
-  };
-  for (const auto& c : cases) {
-    OwnedChain dim = linearDimension(c.dimension);
-    std::optional<DimSplit> split = splitDim(dim, c.at, kExo);
-    ASSERT_EQ(split.has_value(), c.splits) << c.what;
-    if (!split) continue;
-    const ChainPoint p{c.at.x, c.at.y, 0};
-    for (const OwnedChain* part : {&split->first, &split->second}) {
-      const bool first = part == &split->first;
-      const std::string what = std::string(c.what) + (first ? ", first part" : ", second part");
-      expectPoint(*part, 13, first ? c.dimension.p13 : p, what);
-      expectPoint(*part, 14, first ? p : c.dimension.p14, what);
-      expectPoint(*part, 10, first ? c.foot : c.dimension.p10, what);
-      EXPECT_EQ(textOf(*part), first ? c.first : c.second) << what;
-      // Both are rotated dimensions along the old dimension line.
-      EXPECT_EQ(part->view().integer(70).value_or(-1), 32) << what;
-      std::optional<LinearDim> d = readLinearDim(*part);
-      ASSERT_TRUE(d) << what;
-      ASSERT_TRUE(d->rotation) << what;
-      EXPECT_NEAR(std::cos(*d->rotation), std::cos(split->lineAngle), 1e-12) << what;
-      EXPECT_NEAR(std::sin(*d->rotation), std::sin(split->lineAngle), 1e-12) << what;
-      EXPECT_FALSE(part->view().has(kMeasurement)) << what;
-    }
-  }
-}
 
 TEST(SplitDim, AnAlignedDimensionBecomesARotatedOne) {
   std::optional<DimSplit> split = splitDim(linearDimension(kSlanted), {15, 20, 0}, kExo);
@@ -120,12 +71,6 @@ TEST(SplitDim, OverridesOfTheParts) {
   }
 }
 
-std::vector<std::string> textsOf(const std::vector<OwnedChain>& list) {
-  std::vector<std::string> out;
-  for (const OwnedChain& c : list) out.push_back(textOf(c));
-  return out;
-}
-
 TEST(DivideDimensions, DirectionsMustAgree) {
   auto list = [](std::initializer_list<LinearSpec> specs) {
     std::vector<OwnedChain> out;
@@ -148,28 +93,6 @@ TEST(DivideDimensions, DirectionsMustAgree) {
   EXPECT_TRUE(sameLineDirection(std::numbers::pi - 0.001, -std::numbers::pi + 0.001)) << "across the turn";
   EXPECT_TRUE(sameLineDirection(0.3, 0.3 + std::numbers::pi + 0.005));
   EXPECT_FALSE(sameLineDirection(0.3, 0.32));
-}
-
-// 70 break points on a dimension 700 long (text 700), one every 10 from 5:
-// the list grows to 71 parts in order, the first and last 5, the others 10.
-TEST(DivideDimensions, SeventyBreakPoints) {
-  std::vector<OwnedChain> list;
-  // Measured from y 100, the line at 110: the feet computed there carry
-  // noise in their last bits, which must not cost a whole unit of a text.
-  list.push_back(linearDimension(withText(horizontal(0, 700, 100, 110), u"700")));
-  std::vector<GcGePoint3d> points;
-  for (int k = 0; k < 70; ++k) points.emplace_back(5 + 10 * k, 105, 0);
-  ASSERT_EQ(divideDimensions(list, points, kExo), DivideResult::kDone);
-  ASSERT_EQ(list.size(), 71u);
-  std::vector<std::string> want(71, "10");
-  want.front() = want.back() = "5";
-  EXPECT_EQ(textsOf(list), want);
-  for (size_t k = 0; k < list.size(); ++k) {
-    std::optional<LinearDim> d = readLinearDim(list[k]);
-    ASSERT_TRUE(d);
-    EXPECT_NEAR(d->firstFoot.x, k == 0 ? 0 : 10.0 * k - 5, 1e-9) << k;
-    EXPECT_NEAR(d->point10.x, k == 70 ? 700 : 10.0 * k + 5, 1e-9) << k;
-  }
 }
 
 }  // namespace

@@ -71,53 +71,6 @@ TEST(DimFormat, ValuesAsDimensionText) {
   }
 }
 
-TEST(DimFormat, StyleNotReadLeavesValueAndPoint) {
-  CKota k;  // factor 0 and no separator until the style is read
-  k.decimals = 2;
-  EXPECT_EQ(formatDimValue(k, 3.14159), u"3.14");
-}
-
-TEST(DimFormat, RoundNearestTiesGoDown) {
-  const struct {
-    double x, rounded;
-  } cases[] = {{2.5, 2}, {-2.5, -3}, {2.4, 2}, {2.6, 3}, {-2.4, -2}, {-2.6, -3}, {0.5, 0}, {-0.5, -1}, {3, 3}};
-  for (auto c : cases) EXPECT_EQ(roundNearest(c.x), c.rounded) << c.x;
-}
-
-TEST_F(DimHost, StyleReadFromTheHostsSettings) {
-  struct {
-    const char16_t *dec, *rnd, *zin, *sep;
-    double units;
-    int decimals;
-    double roundOff;
-    int zeroSuppress;
-    char16_t separator;
-    double factor;
-  } cases[] = {
-      {u"3", u"0.25", u"12", u",", 1000.0, 3, 0.25, 12, u',', 1.0},
-      {u" 2", u"x", u"8abc", u"", 1.0, 2, 0.0, 8, u'.', 1000.0},  // unreadable reals are 0, empty separator a point
-      {u"", u"", u"", u";", 0.5, 0, 0.0, 0, u';', 1.0},
-      // A DIMDEC beyond 0..8 is clamped: a broken one must not ask for millions of digits.
-      {u"777777777777", u"0", u"0", u".", 1000.0, 8, 0.0, 0, u'.', 1.0},
-      {u"-3", u"0", u"0", u".", 1000.0, 0, 0.0, 0, u'.', 1.0},
-  };
-  for (auto c : cases) {
-    host().environment[u"DIMDEC"] = c.dec;
-    host().environment[u"DIMRND"] = c.rnd;
-    host().environment[u"DIMZIN"] = c.zin;
-    host().environment[u"DIMDSEP"] = c.sep;
-    host().units = c.units;
-    CKota k;
-    EXPECT_EQ(readDimStyle(k), 0);
-    EXPECT_EQ(k.decimals, c.decimals);
-    EXPECT_EQ(k.roundOff, c.roundOff);
-    EXPECT_EQ(k.zeroSuppress, c.zeroSuppress);
-    EXPECT_EQ(k.decimalSeparator, c.separator);
-    EXPECT_EQ(k.lengthFactor, c.factor);
-    EXPECT_EQ(k.metricUnits, c.units == 1.0);
-  }
-}
-
 struct AltSendRecord {
   std::vector<std::string> modulesAsked;
   std::vector<std::string> texts;

@@ -118,77 +118,6 @@ TEST(SplitByCurve, Cases) {
   }
 }
 
-TEST(SplitByCurve, AppendsBehindWhatTheListHolds) {
-  GcGeLineSeg2d line(GcGePoint2d(0, 0), GcGePoint2d(10, 0));
-  GcGeLineSeg2d cutter(GcGePoint2d(5, -1), GcGePoint2d(5, 1));
-  Curves pieces;
-  pieces.list.append(seg(100, 100, 101, 100));
-  splitByCurve(line, cutter, pieces.list);
-  ASSERT_EQ(pieces.size(), 3);
-  EXPECT_TRUE(pieces[0].startPoint().isEqualTo({100, 100}));
-}
-
-// Random curves cut by random cutters: the pieces always cover the curve.
-TEST(SplitByCurve, RandomPiecesCoverTheCurve) {
-  std::mt19937 rng(20261206);
-  std::uniform_real_distribution<double> coord(-10, 10), angle(0, 2 * kPi), radius(0.5, 8), unit(0, 1);
-  auto point = [&] { return GcGePoint2d(coord(rng), coord(rng)); };
-  auto randomCurve = [&](int kind) -> GcGeCurve2d* {
-    switch (kind) {
-      case 0:
-        return new GcGeLineSeg2d(point(), point());
-      case 1: {
-        const double s = angle(rng);
-        return new GcGeCircArc2d(point(), radius(rng), s, s + 0.1 + unit(rng) * 6.0, GcGeVector2d::kXAxis, unit(rng) < 0.5);
-      }
-      case 2: {
-        GcGeVector2d major(std::cos(angle(rng)), 0);
-        major.y = std::sqrt(1 - major.x * major.x);
-        const double r = radius(rng), s = angle(rng);
-        return new GcGeEllipArc2d(point(), major, major.perpVector(), r, r * (0.2 + 0.8 * unit(rng)), s, s + 0.2 + unit(rng) * 5.5);
-      }
-      default: {
-        auto* c = new GcGeCompositeCurve2d();
-        GcGePoint2d at = point();
-        for (int i = 0; i < 4; ++i) {
-          GcGePoint2d next = point();
-          c->append(i % 2 ? static_cast<GcGeCurve2d*>(ent::bulgedMember(at, next, unit(rng) * 2 - 1))
-                          : new GcGeLineSeg2d(at, next));
-          at = next;
-        }
-        return c;
-      }
-    }
-  };
-  int totalPieces = 0, cases = 0;
-  for (int kind = 0; kind < 4; ++kind) {
-    for (int cutterKind = 0; cutterKind < 4; ++cutterKind) {
-      for (int n = 0; n < 60; ++n) {
-        std::unique_ptr<GcGeCurve2d> curve(randomCurve(kind)), cutter(randomCurve(cutterKind));
-        if (curve->gcLength() < 1e-3) continue;
-        SCOPED_TRACE(testing::Message() << "curve kind " << kind << ", cutter kind " << cutterKind << ", case " << n);
-        Curves pieces;
-        splitByCurve(*curve, *cutter, pieces.list);
-        expectCover(*curve, pieces);
-        // Pieces part only where the cutter meets the curve, or at the curve's own joints.
-        for (int i = 0; i < pieces.size(); ++i) {
-          const GcGePoint2d end = pieces[i].endPoint();
-          bool joint = end.isEqualTo(curve->endPoint(), GcGeTol(1e-7, 1e-7));
-          if (curve->isKindOf(GcGe::kCompositeCrv2d)) {
-            const auto& comp = static_cast<const GcGeCompositeCurve2d&>(*curve);
-            for (int m = 0; m < comp.numCurves(); ++m) joint = joint || end.isEqualTo(comp.curveAt(m).endPoint(), GcGeTol(1e-7, 1e-7));
-          }
-          EXPECT_TRUE(joint || cutter->distanceTo(end) <= 1e-7) << "piece " << i << " ends off the cutter";
-        }
-        totalPieces += pieces.size();
-        ++cases;
-        if (HasFailure()) return;
-      }
-    }
-  }
-  EXPECT_GT(totalPieces, 2 * cases);  // most cases are cut at least once
-}
-
 // At survey coordinates the cut points the intersection computes need not
 // pass the curve's own test at 1e-10: a segment across a circle is cut at the
 // intersection's parameters, and trimming keeps the chord inside.
@@ -336,21 +265,6 @@ TEST(TrimByCurve, Cases) {
     for (int i = 0; i < kept.size(); ++i) length += kept[i].gcLength();
     EXPECT_NEAR(length, c.keptLength, 1e-9);
   }
-}
-
-TEST(TrimByCurve, GivenBoxBoundsTheClosingSegments) {
-  // The closing segments run along +x far enough to leave the given box, so a
-  // curve inside that box is classified; the side the region lies on decides.
-  GcGeLineSeg2d curve(GcGePoint2d(-10, 0), GcGePoint2d(10, 0));
-  GcGeLineSeg2d cutter(GcGePoint2d(0, 5), GcGePoint2d(0, -5));
-  const GcGeVector2d dir(1, 0);
-  GcGeBoundBlock2d box({-50, -50}, {50, 50});
-  Curves kept;
-  bool removed = false;
-  EXPECT_EQ(trimByCurve(curve, cutter, kept.list, true, removed, &dir, &box), 1);
-  ASSERT_EQ(kept.size(), 1);
-  EXPECT_TRUE(kept[0].startPoint().isEqualTo({0, 0}));
-  EXPECT_TRUE(kept[0].endPoint().isEqualTo({10, 0}));
 }
 
 TEST(EntityOps, SplitAndTrimSlots) {

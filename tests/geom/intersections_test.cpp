@@ -191,59 +191,6 @@ TEST(CurveCurveInt, TableOfCasesBothWaysRound) {
   }
 }
 
-CurvePtr parseCurve(std::istringstream in) {
-  std::string kind;
-  in >> kind;
-  double v[7] = {0, 0, 0, 0, 0, 0, 0};
-  int n = 0;
-  while (n < 7 && in >> v[n])
-    ++n;
-  if (kind == "seg" && n == 4)
-    return seg(v[0], v[1], v[2], v[3]);
-  if (kind == "arc" && n == 6)
-    return arc(v[0], v[1], v[2], v[3], v[4], v[5] != 0);
-  if (kind == "circle" && n == 3)
-    return circle(v[0], v[1], v[2]);
-  if (kind == "ellipse" && n == 7)
-    return ellipse(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
-  return nullptr;
-}
-
-TEST(CurveCurveInt, RegressionFile) {
-  std::ifstream file(VD_GEOM_TEST_DATA "/intersection_regressions.txt");
-  ASSERT_TRUE(file) << "regression data missing";
-  std::string line;
-  int cases = 0;
-  while (std::getline(file, line)) {
-    if (line.empty() || line[0] == '#')
-      continue;
-    SCOPED_TRACE(line);
-    const auto a = line.find(';'), b = line.find(';', a + 1);
-    ASSERT_NE(b, std::string::npos);
-    const CurvePtr c1 = parseCurve(std::istringstream(line.substr(0, a)));
-    const CurvePtr c2 = parseCurve(std::istringstream(line.substr(a + 1, b - a - 1)));
-    ASSERT_TRUE(c1 && c2) << "bad curve";
-    int points = -1, overlaps = -1;
-    std::istringstream(line.substr(b + 1)) >> points >> overlaps;
-    for (bool swapped : {false, true}) {
-      const GcGeCurveCurveInt2d cci(swapped ? *c2 : *c1, swapped ? *c1 : *c2);
-      EXPECT_EQ(cci.numIntPoints(), points) << (swapped ? "swapped" : "");
-      EXPECT_EQ(cci.overlapCount(), overlaps) << (swapped ? "swapped" : "");
-      checkConsistent(cci, swapped ? *c2 : *c1, swapped ? *c1 : *c2);
-    }
-    ++cases;
-  }
-  EXPECT_GE(cases, 8);
-}
-
-TEST(CurveCurveInt, ToleranceComesFromTheContext) {
-  // A gap of 1e-6 is a touch under a coarse tolerance and nothing by default.
-  const CurvePtr a = seg(0, 0, 1, 0), b = seg(1 + 1e-6, -1, 1 + 1e-6, 1);
-  EXPECT_EQ(GcGeCurveCurveInt2d(*a, *b).numIntPoints(), 0);
-  GcGeScopedTol coarse(1e-5, 1e-5);
-  EXPECT_EQ(GcGeCurveCurveInt2d(*a, *b).numIntPoints(), 1);
-}
-
 TEST(CurveCurveInt, MemberIntersectWith) {
   const GcGeCircArc2d c({0, 0}, 1);
   int n = 0;

@@ -250,40 +250,4 @@ TEST_F(BasesTest, StoreAndSetCurrent) {
   EXPECT_EQ(bases.find(u"R"), nullptr) << "a base the host refused is not listed";
 }
 
-TEST(HNoteValues, TextsReadAsNumbers) {
-  struct Case {
-    const char16_t* text;
-    const char16_t* separator;
-    double value;
-  } cases[] = {
-      {u"+1.250", u".", 1.25},  {u"-0.450", u".", -0.45}, {u"±0.000", u".", 0},   {u"+2,500", u".", 2.5},
-      {u"+2;500", u";", 2.5},   {u"+2 m 500", u" m ", 2.5}, {u"", u".", 0},      {u"abc", u".", 0},
-      {u"+1.2.3", u".", 1.2},   {u"  7", u".", 7},         {u"+12500", u"", 12500}, {u"-.5", u".", -0.5},
-  };
-  for (const Case& c : cases) {
-    EXPECT_DOUBLE_EQ(hnoteTextValue(c.text, c.separator), c.value) << utf16ToUtf8(c.text);
-  }
-}
-
-TEST(HNoteValues, ValueOfAMarkFromItsBase) {
-  struct Case {
-    const char* what;
-    int type;
-    double angle, rotation, units;
-    double value;
-  } cases[] = {
-      // Base at (100, 200) with level 1500; the mark at (130, 450).
-      {"near horizontal: level plus Y", 0, 0, 0, 1000, 1.75},
-      {"flipped mark, same class", 2, kPi, 0, 1000, 1.75},
-      {"near vertical: level minus X", 1, kPi / 2, 0, 1000, 1.47},
-      {"turned UCS: the offset is turned back first", 0, kPi / 2, kPi / 2, 1000, 1.47},
-      {"other units", 0, 0, 0, 100, 17.5},
-      {"plan view has no class", 3, 0, 0, 1000, 0},
-  };
-  for (const Case& c : cases) {
-    EXPECT_NEAR(hnoteMarkValue(1500, {100, 200}, {130, 450}, c.type, c.angle, c.rotation, c.units), c.value, 1e-12)
-        << c.what;
-  }
-}
-
 }  // namespace

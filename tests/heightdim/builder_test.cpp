@@ -247,39 +247,6 @@ TEST_F(Builder, DrawingFactorScalesTheReferenceAndPlacesTheAttributes) {
   }
 }
 
-TEST_F(Builder, PlanViewFrameFitsTheMeasuredText) {
-  // The frame is as wide as the host measures the value and "XX" at the
-  // drawing's text height, in millimetres, or CXSIZE when that is wider.
-  struct Case {
-    double scale;
-    const char16_t* text;
-    bool widens;
-  } cases[] = {
-      {1, u"+3.5", false},
-      {1, u"+123456789.012345", true},
-      {50, u"+123456789.012345", true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << utf16ToUtf8(c.text) << " scale " << c.scale);
-    drawing().clear();
-    host().scale = c.scale;
-    HNoteData r;
-    hnoteDefaults(r, 3);
-    r.valueText = c.text;
-    const vstring sample = vstring(c.text) + u"XX";
-    double w = 0, h = 0;
-    ASSERT_EQ(hostCallOr<&HostApi::GetTextExtentsW>(0, sample.c_str(), u"STANDARD", 2.5 * c.scale, 0.8, &w, &h), 1);
-    const double measured = w / c.scale;
-    EXPECT_EQ(measured > 14.225, c.widens) << measured;
-    ASSERT_TRUE(build(r));
-    EXPECT_NEAR(r.cxSize, c.widens ? measured : 14.225, 1e-9);
-    EXPECT_NEAR(r.cySize, std::max(h / c.scale, 6.25), 1e-9);
-    const std::vector<std::string> corners = values(blockEntities(r.blockName)[0], 10);
-    ASSERT_EQ(corners.size(), 5u);
-    EXPECT_NEAR(point(Groups{"10 " + corners[1]}, 10).first, r.cxSize / 2, 1e-9);
-  }
-}
-
 // The groups after the rotation of a reference: each given one in its place
 // (70, 71, 44, 45, 210), then the 210 of the chain it replaces.
 TEST_F(Builder, ReferenceWritesTheGivenArrayAndNormalGroupsInOrder) {

@@ -177,75 +177,6 @@ TEST_F(RegenTest, MovedMarksKeepTheirPlacesToEachOtherAndTheirUnderlines) {
   }
 }
 
-TEST_F(RegenTest, AMirroredOrFlippedCsnMarkIsReadBackSo) {
-  // Marks placed as HeightDim places them (mirrored: the horizontal length
-  // negated), flipped and not, at several directions; with the look they
-  // keep, and without it, as marks of another program come (their texts then
-  // tell the side).
-  struct Case {
-    double degrees;
-    bool mirrored;
-  };
-  const Case cases[] = {{0, false}, {0, true}, {90, true}, {180, true}, {200, false}, {270, true}, {330, true}};
-  int n = 0;
-  for (const Case& c : cases) for (bool stored : {true, false}) {
-    SCOPED_TRACE(testing::Message() << c.degrees << " degrees" << (c.mirrored ? ", mirrored" : "")
-                                    << (stored ? "" : ", no look stored"));
-    drawing().clear();
-    const HNoteOrientation o = hnoteOrientation(c.degrees * std::numbers::pi / 180);
-    HNoteData r;
-    ASSERT_TRUE(hnoteDefaults(r, 0));
-    r.type = 0;
-    r.id = u"M" + utf8ToUtf16(std::to_string(++n));
-    r.insertPoint = {1000, -500};
-    r.angle = o.angle;
-    r.flipped = o.flipped;
-    r.valueText = u"+1.000";
-    if (c.mirrored) r.lhorzLen = -r.lhorzLen;
-    ASSERT_EQ(hostApi()->Header_bin(), kRtNorm);
-    ASSERT_TRUE(buildHNote(r, nullptr, false, false, GcGePoint2d(0, 0)));
-    ASSERT_EQ(hostApi()->Flush_bin(1), kRtNorm);
-    ASSERT_EQ(legLeft(r.id), c.mirrored) << "as placed";
-    ASSERT_EQ(drawnBelow(r.id), o.flipped) << "as placed";
-    if (!stored) {
-      for (const hostsim::Entity* e : drawing().entities()) {
-        OwnedChain bare = OwnedChain::copyOf(e->view());
-        if (bare.removeExtendedData(kAppHNoteStyle) == 0) continue;
-        ASSERT_TRUE(drawing().changeEntity(e->handle, std::move(bare), {}));
-      }
-    }
-    // Rebuilt from its data it stays as it is; each mirror turns it over,
-    // also with the current settings applied.
-    const struct {
-      int32_t options;
-      bool left;
-    } steps[] = {{kRegenValues, c.mirrored},
-                 {kRegenValues | kRegenMirror, !c.mirrored},
-                 {kRegenValues, !c.mirrored},
-                 {kRegenValues | kRegenSettings, !c.mirrored},
-                 {kRegenValues | kRegenMirror, c.mirrored}};
-    for (const auto& step : steps) {
-      SCOPED_TRACE(step.options);
-      HNoteRegen regen;
-      regen.options = step.options;
-      ASSERT_EQ(rebuild(regen, 1), 1);
-      EXPECT_EQ(legLeft(r.id), step.left);
-      EXPECT_EQ(drawnBelow(r.id), o.flipped);
-    }
-  }
-}
-
-// On an empty drawing HeightDimUpdate changes nothing and HeightDimSetBase
-// says there is no base; neither changes anything.
-TEST_F(RegenTest, AnEmptyDrawingChangesNothing) {
-  host().stringSource = &hnotetest::commandTexts;
-  EXPECT_EQ(updateHeightDims(u""), 0);
-  EXPECT_EQ(host().transcript().back(), "prompt: 0 objektů bylo změněno.\\n");
-  EXPECT_EQ(setHeightDimBase(u""), 0);
-  EXPECT_EQ(host().transcript().back(), "prompt: Ve výkrese není vytvořena žádná kóta/základna\\n");
-  EXPECT_TRUE(drawing().journal().empty());
-}
-
 class SetBaseTest : public RegenTest {
  protected:
   void SetUp() override {
@@ -281,20 +212,6 @@ class SetBaseTest : public RegenTest {
     return out;
   }
 };
-
-TEST_F(SetBaseTest, ACancelAnywhereChangesNothing) {
-  using K = hostsim::Answer::Kind;
-  const std::vector<std::vector<K>> runs = {
-      {K::Cancel}, {K::Pick, K::Cancel}, {K::Enter, K::Cancel}, {K::Enter, K::Pick, K::Cancel}};
-  for (const std::vector<K>& run : runs) {
-    const std::map<vstring, Seen> before = byId();
-    for (K k : run) answer(k, k == K::Pick ? std::vector<vstring>{handleOf(u"B")} : std::vector<vstring>{});
-    EXPECT_EQ(setHeightDimBase(u""), 0);
-    std::map<vstring, Seen> after = byId();
-    for (auto& [id, s] : before) EXPECT_EQ(after[id].values, s.values) << utf16ToUtf8(id);
-    EXPECT_EQ(journalErased(), 0u);
-  }
-}
 
 // A copy of a base mark carries the base's identifier. Made a base of its
 // own, it takes a new one: the original stays its dependants' base, and a

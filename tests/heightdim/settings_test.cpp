@@ -207,49 +207,6 @@ TEST_P(HNoteFile, GarbageGivesDefaultsAndTakesASave) {
   EXPECT_EQ(again.records, set.records);
 }
 
-TEST_P(HNoteFile, FoldersThatCannotTakeTheFile) {
-  HNoteDataSet set;
-  // The user data directory itself is missing: only Dat is ever created.
-  set.path = (host.dir.file("gone") / "Dat" / "hnoteData.ini").u16string();
-  EXPECT_FALSE(set.save(backend()));
-  EXPECT_FALSE(std::filesystem::exists(host.dir.file("gone")));
-
-  // A file named Dat stands where the folder should be.
-  vdtest::writeBytes(host.dir.file("Dat"), "not a folder");
-  set.path = hnoteDataPath();
-  EXPECT_FALSE(set.save(backend()));
-  EXPECT_EQ(vdtest::readBytes(host.dir.file("Dat")), "not a folder");
-  std::filesystem::remove(host.dir.file("Dat"));
-
-  // A folder named hnoteData.ini.
-  std::filesystem::create_directories(savedFile());
-  EXPECT_FALSE(set.save(backend()));
-
-  // Loading from there gives the defaults.
-  HNoteDataSet loaded;
-  loaded.records[0].colorText = 9;
-  ASSERT_TRUE(loaded.load(hnoteDataPath(), backend()));
-  EXPECT_EQ(loaded.records[0].colorText, 9);  // every key missing: nothing changes
-}
-
-TEST_P(HNoteFile, UnusablePathsLeaveTheSetAsItWas) {
-  HNoteDataSet set;
-  set.records[1].colorDim = 8;
-  set.present[2] = false;
-  EXPECT_FALSE(set.load(u"", backend()));
-  EXPECT_FALSE(set.load(vstring(HNoteDataSet::kMaxPathChars, u'x'), backend()));
-  EXPECT_EQ(set.records[1].colorDim, 8);
-  EXPECT_FALSE(set.present[2]);
-  EXPECT_EQ(set.path, u"");
-  EXPECT_FALSE(set.save(backend()));  // no path yet
-
-  // A missing file loads as all defaults and marks every slot present.
-  ASSERT_TRUE(set.load(hnoteDataPath(), backend()));
-  EXPECT_TRUE(set.present[2]);
-  EXPECT_EQ(set.records[1].colorDim, 8);
-  EXPECT_FALSE(std::filesystem::exists(savedFile()));
-}
-
 INSTANTIATE_TEST_SUITE_P(Backends, HNoteFile, testing::ValuesIn(vdtest::profileBackends()),
                          vdtest::backendName);
 

@@ -94,24 +94,6 @@ TEST_F(ColourRequests, ColorextLinesCallTheModuleAndWriteWhatItAnswered) {
   }
 }
 
-TEST_F(ColourRequests, MalformedColorextLinesAreErrors) {
-  for (const char* line : {"colorext", "colorext 0", "colorext x 3", "colorext 0 red", "colorext 0 0x",
-                           "colorext 0 0x123456789", "colorext 0 4294967296", "colorext 0 -1", "colorext 0 3 a b",
-                           "colorext 0 1e3"}) {
-    SCOPED_TRACE(line);
-    module.mode = -99;
-    EXPECT_FALSE(run(std::string("init\n") + line + "\n"));
-    EXPECT_NE(host().error().find("script line 2: colorext wants a mode, a colour"), std::string::npos)
-        << host().error();
-    EXPECT_EQ(module.mode, -99) << "the module is not called";
-  }
-  // A dialog line the module leaves unanswered is an error of its own.
-  EXPECT_FALSE(run("init\ncolorext 0 3\ndialog 101\n"));
-  EXPECT_NE(host().error().find("script line 3: the module shows no dialog where the script expects dialog 101"),
-            std::string::npos)
-      << host().error();
-}
-
 TEST_F(ColourRequests, TrueColourAnswers) {
   struct Case {
     std::string answer;

@@ -59,16 +59,6 @@ TEST_F(CommandTextTest, LineDrawsFromPointToPoint) {
   }
 }
 
-TEST_F(CommandTextTest, LineTakesTheCurrentLayer) {
-  ASSERT_TRUE(host().addLayer(u"Aux"));
-  hostsim::Variable layer;
-  layer.kind = hostsim::Variable::Kind::String;
-  layer.text = u"Aux";
-  host().setVariable(u"CLAYER", layer);
-  ASSERT_EQ(api().CommandW(u"_LINE\n0,0,0\n1,0,0\n\n"), 1);
-  EXPECT_EQ(lines(), std::vector<std::string>{"0,0,0-1,0,0 on Aux"});
-}
-
 TEST_F(CommandTextTest, EraseLastTakesTheEntityMadeLast) {
   make(circle(0, 0, 1));
   const vstring circleHandle = lastHandle();
@@ -130,14 +120,6 @@ TEST_F(CommandTextTest, PurgeRemovesABlockOnlyWhenNothingUsesIt) {
     EXPECT_EQ(drawing().findBlock(u"OUTER") != nullptr, c.outerStays);
   }
   EXPECT_EQ(journalCount(JournalEntry::Kind::BlockRemoved), 2u);
-}
-
-TEST_F(CommandTextTest, CommandsFollowOneAnother) {
-  // Both commands in one text: the line is drawn and erased again.
-  EXPECT_EQ(api().CommandW(u"_LINE\n0,0,0\n1,1,0\n\n_ERASE\n_L\n\n"), 1);
-  EXPECT_TRUE(lines().empty());
-  EXPECT_EQ(journalCount(JournalEntry::Kind::EntityAdded), 1u);
-  EXPECT_EQ(journalCount(JournalEntry::Kind::EntityErased), 1u);
 }
 
 }  // namespace

@@ -125,26 +125,6 @@ TEST_F(DialogLines, ErrorsNameTheLine) {
   for (const auto& c : cases) expectScriptError(c.text, c.expected);
 }
 
-// What the module or a dialog does between answers is blamed on the line the
-// host is carrying out: init's, a command's, then the answer last taken.
-TEST_F(DialogLines, TheHostKnowsWhichLineItCarriesOut) {
-  ASSERT_TRUE(run("units 2\n\ninit\n# a comment\ncommand Nothing\ncommand Point\npoint 1,2\n")) << host().error();
-  EXPECT_EQ(module.linesSeen, (std::vector<int>{3, 5, 6}));
-  EXPECT_EQ(host().scriptLine, 7);
-}
-
-TEST(NumberText, WholeNumbersFitAnInt) {
-  const struct {
-    const char* text;
-    std::optional<int> value;
-  } cases[] = {
-      {"12", 12},  {"-3", -3},  {"+5", 5},   {"0", 0},         {"2147483647", 2147483647},
-      {"-2147483648", -2147483647 - 1},     {"2147483648", {}}, {"", {}},  {"+", {}}, {"-", {}},
-      {"+-1", {}}, {"1.0", {}}, {"1e3", {}}, {" 1", {}},       {"1 ", {}}, {"0x10", {}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(hostsim::parseInteger(c.text), c.value) << c.text;
-}
-
 // GetTextStylesA answers the host's styles and the drawing's; the layer
 // operations that show windows are served only where the host program
 // installed them.

@@ -53,29 +53,6 @@ TEST(DimensionText, MeasuredValuesAreRoundedCutAndSeparatedAsTheVariablesSay) {
   }
 }
 
-TEST(DimensionText, OverridesReplaceTheMeasuredValueOrHideIt) {
-  struct Case {
-    const char16_t* override;  // null: no group 1
-    std::optional<vstring> want;
-  };
-  const Case cases[] = {
-      {nullptr, u"12,5"},
-      {u"", u"12,5"},
-      {u" ", std::nullopt},
-      {u"<> mm", u"12,5 mm"},
-      {u"<>/<>", u"12,5/12,5"},
-      {u"dl.=7", u"dl.=7"},
-      {u"<", u"<"},
-  };
-  for (const Case& c : cases) {
-    ChainBuilder b;
-    b.text(0, u"DIMENSION");
-    if (c.override) b.text(1, c.override);
-    OwnedChain dim = b.build();
-    EXPECT_EQ(hostsim::dimensionText(dim, u"12,5"), c.want) << (c.override ? utf16ToUtf8(c.override) : "none");
-  }
-}
-
 // A rotated dimension along X from (0, 0) to (30, 0), its line at y = 10,
 // with DSTYLE overrides given as (code, value) pairs.
 OwnedChain rotated(std::vector<std::pair<int, double>> overrides = {}, double x14 = 30, const char16_t* text = nullptr) {
@@ -94,15 +71,6 @@ OwnedChain rotated(std::vector<std::pair<int, double>> overrides = {}, double x1
     }
     b.text(1002, u"}");
   }
-  return b.build();
-}
-
-// A 3-point angular dimension at the origin between +X and +Y, its arc
-// point at 45 degrees and distance r.
-OwnedChain angular3(double r) {
-  ChainBuilder b;
-  b.text(0, u"DIMENSION").point(10, r * std::sqrt(0.5), r * std::sqrt(0.5)).integer(70, 5);
-  b.point(13, 10, 0).point(14, 0, 10).point(15, 0, 0);
   return b.build();
 }
 
@@ -146,63 +114,6 @@ class DimensionGraphicsTest : public HostTest {
     return nullptr;
   }
 };
-
-TEST_F(DimensionGraphicsTest, ExtensionLinesFollowDimse1AndDimse2AndKeepTheirOffsets) {
-  struct Case {
-    std::vector<std::pair<int, double>> overrides;
-    int first, second;
-  };
-  const Case cases[] = {
-      {{}, 1, 1},
-      {{{75, 1}}, 0, 1},
-      {{{76, 1}}, 1, 0},
-      {{{75, 1}, {76, 1}}, 0, 0},
-      {{{75, 0}, {76, 0}}, 1, 1},
-  };
-  for (const Case& c : cases) {
-    const DimensionGraphics g = graphicsOf(rotated(c.overrides));
-    EXPECT_EQ(count(g, DimensionGraphics::Role::FirstExtension), c.first);
-    EXPECT_EQ(count(g, DimensionGraphics::Role::SecondExtension), c.second);
-    EXPECT_EQ(count(g, DimensionGraphics::Role::DimensionLine), 1);
-  }
-  // DIMEXO 2 and DIMEXE 1.5, both scaled by DIMSCALE 2: the first extension
-  // line runs from 4 above its origin to 3 beyond the dimension line.
-  const DimensionGraphics g = graphicsOf(rotated({{42, 2}, {44, 1.5}, {40, 2}}));
-  const DimensionGraphics::Line* first = lineOf(g, DimensionGraphics::Role::FirstExtension);
-  ASSERT_NE(first, nullptr);
-  EXPECT_NEAR(first->from.x, 0, 1e-12);
-  EXPECT_NEAR(first->from.y, 4, 1e-12);
-  EXPECT_NEAR(first->to.y, 13, 1e-12);
-  const DimensionGraphics::Line* line = lineOf(g, DimensionGraphics::Role::DimensionLine);
-  EXPECT_NEAR(line->from.x, 0, 1e-12);
-  EXPECT_NEAR(line->to.x, 30, 1e-12);
-  EXPECT_NEAR(line->to.y, 10, 1e-12);
-}
-
-TEST_F(DimensionGraphicsTest, ArrowheadsSitAtTheEndsInsideWhenTheyFitAndOutsideWhenNot) {
-  struct Case {
-    double length, arrowSize;
-    size_t arrows;
-    bool inside;
-  };
-  const Case cases[] = {
-      {30, 2.5, 2, true}, {5, 2.5, 2, true}, {4.9, 2.5, 2, false}, {30, 0, 0, true},
-  };
-  for (const Case& c : cases) {
-    const DimensionGraphics g = graphicsOf(rotated({{41, c.arrowSize}}, c.length));
-    ASSERT_EQ(g.arrows.size(), c.arrows) << c.length;
-    if (g.arrows.empty()) continue;
-    // The tips at the feet, the bases towards the middle when inside.
-    EXPECT_NEAR(g.arrows[0][0].x, 0, 1e-12);
-    EXPECT_NEAR(g.arrows[1][0].x, c.length, 1e-12);
-    const double base = g.arrows[0][1].x;
-    EXPECT_NEAR(std::fabs(base), c.arrowSize, 1e-12);
-    EXPECT_EQ(base > 0, c.inside) << c.length;
-    EXPECT_NEAR(std::fabs(g.arrows[0][1].y - g.arrows[0][2].y), c.arrowSize / 3, 1e-12) << "a third of its length wide";
-  }
-  // Every kind the host draws has two.
-  for (const OwnedChain& dim : chains(rotated(), angular3(50), angular2())) EXPECT_EQ(graphicsOf(dim).arrows.size(), 2u);
-}
 
 // DIMBLK (or DIMBLK1 and DIMBLK2 with DIMSAH) names the arrowheads' block,
 // by its record's handle or, in older files, by name: each end then shows a
@@ -261,31 +172,6 @@ TEST_F(DimensionGraphicsTest, ArrowheadsAreTheBlocksTheVariablesName) {
   }
 }
 
-// A text centred on its dimension line (DIMTAD 0) breaks the line: the part
-// under the text's box, DIMGAP wider either side, is left out; a text above
-// the line leaves it whole.
-TEST_F(DimensionGraphicsTest, TheDimensionLineBreaksAroundATextOnIt) {
-  for (int above : {0, 1}) {
-    SCOPED_TRACE(above);
-    const DimensionGraphics g = graphicsOf(rotated({{77, above}, {147, 0.5}}));
-    ASSERT_TRUE(g.text.has_value());
-    ASSERT_GT(g.text->width, 0.0);
-    std::vector<std::pair<double, double>> pieces;
-    for (size_t i = 0; i < g.lines.size(); ++i) {
-      if (g.roles[i] == DimensionGraphics::Role::DimensionLine) pieces.emplace_back(g.lines[i].from.x, g.lines[i].to.x);
-    }
-    if (above) {
-      EXPECT_EQ(pieces, (std::vector<std::pair<double, double>>{{0, 30}}));
-      continue;
-    }
-    ASSERT_EQ(pieces.size(), 2u);
-    EXPECT_NEAR(pieces[0].first, 0, 1e-12);
-    EXPECT_NEAR(pieces[0].second, 15 - g.text->width / 2 - 0.5, 1e-9);
-    EXPECT_NEAR(pieces[1].first, 15 + g.text->width / 2 + 0.5, 1e-9);
-    EXPECT_NEAR(pieces[1].second, 30, 1e-12);
-  }
-}
-
 TEST_F(DimensionGraphicsTest, AngularArcsLieAtTheArcPointsDistanceInItsPartOfThePlane) {
   struct Case {
     double x, y;  // the arc point of a 3-point dimension at the origin, lines to +X and +Y
@@ -323,48 +209,6 @@ TEST_F(DimensionGraphicsTest, AngularArcsLieAtTheArcPointsDistanceInItsPartOfThe
   ASSERT_NE(second, nullptr);
   EXPECT_NEAR(second->from.y, 12 + 0.625, 1e-12);
   EXPECT_NEAR(second->to.y, 15 + 1.25, 1e-12);
-}
-
-TEST_F(DimensionGraphicsTest, VariablesComeFromTheStyleTheHostAndTheOverridesInThatOrder) {
-  ChainBuilder style;
-  style.text(0, u"DIMSTYLE").text(2, u"VD").real(41, 4).real(42, 3).integer(271, 4).integer(78, 0).integer(278, '.');
-  drawing().tableRecords().push_back({u"DIMSTYLE", style.build(), u"40"});
-  host().environment[u"DIMDEC"] = u"1";
-  // A dimension of another style than the current one takes the style's values.
-  ChainBuilder other;
-  other.text(0, u"DIMENSION").text(3, u"VD");
-  const OwnedChain ofVd = other.build();
-  DimensionVariables v = variablesOf(ofVd);
-  EXPECT_EQ(v.arrowSize, 4);
-  EXPECT_EQ(v.extensionOffset, 3);
-  EXPECT_EQ(v.decimals, 4);
-  EXPECT_EQ(v.zeroSuppress, 0);
-  EXPECT_EQ(v.decimalSeparator, u'.');
-  // Of the current style, the host's settings stand above the style's.
-  host().setVariable(u"DIMSTYLE", hostsim::Variable{hostsim::Variable::Kind::String, {}, 0, u"vd"});
-  v = variablesOf(ofVd);
-  EXPECT_EQ(v.arrowSize, 4);
-  EXPECT_EQ(v.extensionOffset, 0.625) << "DIMEXO the host holds";
-  EXPECT_EQ(v.decimals, 1);
-  EXPECT_EQ(v.decimalSeparator, u',');
-  // The dimension's own overrides above all; another application's data is not read.
-  ChainBuilder own;
-  own.text(0, u"DIMENSION").text(3, u"VD").extendedData(u"ACAD").text(1000, u"DSTYLE").text(1002, u"{");
-  own.integer(1070, 271).integer(1070, 3).integer(1070, 75).integer(1070, 1).text(1002, u"}");
-  own.extendedData(u"OTHER").integer(1070, 41).real(1040, 9);
-  v = variablesOf(own.build());
-  EXPECT_EQ(v.decimals, 3);
-  EXPECT_TRUE(v.suppressFirst);
-  EXPECT_EQ(v.arrowSize, 4);
-  // No style record, no settings: a new metric drawing's values.
-  host().variables.clear();
-  host().environment.clear();
-  ChainBuilder plain;
-  plain.text(0, u"DIMENSION");
-  v = variablesOf(plain.build());
-  EXPECT_EQ(v.arrowSize, 2.5);
-  EXPECT_EQ(v.decimals, 2);
-  EXPECT_EQ(v.decimalSeparator, u',');
 }
 
 TEST_F(DimensionGraphicsTest, TextStandsAboveTheMiddleOfTheLineReadableOrWhereTheUserPutIt) {
@@ -451,36 +295,6 @@ TEST_F(DimensionGraphicsTest, OtherTypesAndDegenerateDimensionsDrawNothing) {
   const std::string text = hostsim::dxf::writeDxf(drawing(), host().variables, host().environment);
   ASSERT_FALSE(text.empty());
   for (const char* bad : {"\ninf", "\n-inf", "\nnan", "\n-nan"}) EXPECT_EQ(text.find(bad), std::string::npos) << bad;
-}
-
-TEST(DimensionDefinitionPoint, MovesToTheFootOfTheSecondExtensionLine) {
-  struct Case {
-    int type;
-    double x10, y10, rotation, oblique;
-    bool moves;
-    double x, y;  // where 10 ends
-  };
-  const Case cases[] = {
-      {0, 0, 10, 0, 0, true, 30, 10},        // at the first foot, as some programs write it
-      {0, 12, 10, 0, 0, true, 30, 10},       // anywhere on the line
-      {0, 30, 10, 0, 0, false, 30, 10},      // already there
-      {32, 5, 20, 0, 0, true, 30, 20},       // 32 = type 0 with the block flag
-      {1, -5, 5, 0, 0, true, 30, 5},         // aligned: square to 13-14 (along X here)
-      {0, 0, 10, 0, kPi / 4, true, 40, 10},  // oblique extension lines at 45 degrees
-      {5, 0, 10, 0, 0, false, 0, 10},        // angular: the arc point stays
-  };
-  for (const Case& c : cases) {
-    ChainBuilder b;
-    b.text(0, u"DIMENSION").point(10, c.x10, c.y10, 2).integer(70, c.type).point(13, 0, 0).point(14, 30, 0);
-    b.point(15, 0, 0).real(50, c.rotation);
-    if (c.oblique != 0) b.real(52, c.oblique);
-    OwnedChain dim = b.build();
-    EXPECT_EQ(hostsim::placeDefinitionPoint(dim), c.moves) << c.type << " " << c.x10;
-    const ChainPoint p = *dim.view().point(10);
-    EXPECT_NEAR(p.x, c.x, 1e-9) << c.type << " " << c.x10;
-    EXPECT_NEAR(p.y, c.y, 1e-9) << c.type << " " << c.x10;
-    EXPECT_EQ(p.z, 2) << "z stays";
-  }
 }
 
 }  // namespace

@@ -16,33 +16,6 @@ namespace {
 
 using DrawingTest = HostTest;
 
-TEST_F(DrawingTest, NothingIsVisibleBeforeTheFlush) {
-  ASSERT_EQ(api().Header_bin(), kRtNorm);
-  OwnedChain a = line(0, 0, 10, 0), b = circle(5, 5, 2);
-  EXPECT_EQ(api().Entmake_binW(a.get(), 0), kRtNorm);
-  EXPECT_EQ(api().Entmake_binW(b.get(), 0), kRtNorm);
-  EXPECT_NE(api().SSGetW(3, nullptr, nullptr, 0), kRtNorm) << "a batch is not part of the drawing";
-  EXPECT_TRUE(drawing().journal().empty());
-  ASSERT_EQ(api().Flush_bin(1), kRtNorm);
-  ASSERT_EQ(api().SSGetW(3, nullptr, nullptr, 0), kRtNorm);
-  std::vector<vstring> handles = selected();
-  ASSERT_EQ(handles.size(), 2u);
-  EXPECT_NE(handles[0], handles[1]);
-  for (const vstring& h : handles) {
-    EXPECT_EQ(hostsim::normalHandle(h), h) << "handles are upper-case hexadecimal";
-  }
-  // The host copied what it was given: the module's chains are its own to release.
-  ValueNode* first = api().EntnextW(1, 0);
-  EXPECT_NE(first, a.get());
-  EXPECT_EQ(ChainView(first).head()->code, -1) << "an entity chain begins with its entity name";
-  EXPECT_EQ(ChainView(first).type(), u"LINE");
-  EXPECT_EQ(ChainView(first).point(11), (ChainPoint{10, 0, 0}));
-  ASSERT_EQ(journalCount(JournalEntry::Kind::EntityAdded), 2u);
-  EXPECT_EQ(drawing().journal()[0].handle, handles[0]);
-  EXPECT_EQ(drawing().journal()[0].name, u"LINE");
-  EXPECT_EQ(api().Flush_bin(1), hostsim::kRtError) << "a flush needs an open batch";
-}
-
 TEST_F(DrawingTest, EachNewEntityIsChecked) {
   struct Case {
     const char* what;
@@ -78,38 +51,6 @@ OwnedChain insertWithAttributes() {
 }
 OwnedChain attrib(const char16_t* tag) {
   return chainOf([&](ChainBuilder& b) { b.text(0, u"ATTRIB").point(10, 5, 5).real(40, 1).text(1, u"+0.000").text(2, tag); });
-}
-
-TEST_F(DrawingTest, AttributesFollowTheirInsertAndGoWithIt) {
-  defineBlock(u"MARK");
-  api().Header_bin();
-  OwnedChain ins = insertWithAttributes(), a1 = attrib(u"A"), a2 = attrib(u"B"), end(buildValueChain(0, 0, u"SEQEND", -9));
-  OwnedChain after = line(0, 0, 1, 0);
-  for (const OwnedChain* c : {&ins, &a1, &a2, &end, &after}) ASSERT_EQ(api().Entmake_binW(c->get(), 0), kRtNorm);
-  ASSERT_EQ(api().Flush_bin(1), kRtNorm);
-  ASSERT_EQ(api().SSGetW(3, nullptr, nullptr, 0), kRtNorm);
-  std::vector<vstring> top = drawing().selection();
-  ASSERT_EQ(top.size(), 2u) << "followers are not selected on their own";
-  // The walk hands out each entity's followers right after it.
-  std::vector<vstring> walked;
-  for (ValueNode* n = api().EntnextW(1, 0); n; n = api().EntnextW(0, 0)) {
-    ChainView v(n);
-    walked.push_back(vstring(v.type()) + u" " + vstring(v.text(2).value_or(u"")));
-  }
-  EXPECT_EQ(walked, (std::vector<vstring>{u"INSERT MARK", u"ATTRIB A", u"ATTRIB B", u"SEQEND ", u"LINE "}));
-  ASSERT_EQ(api().SSGetW(3, nullptr, nullptr, 0), kRtNorm);
-  ASSERT_NE(api().EntnextW(1, 0), nullptr);
-  EXPECT_EQ(ChainView(api().EntnextW(1, 0)).type(), u"INSERT") << "a restart goes back to the first entity";
-  EXPECT_EQ(ChainView(api().EntnextW(0, 0)).type(), u"ATTRIB");
-  const hostsim::Entity* insert = drawing().findEntity(top[0]);
-  ASSERT_NE(insert, nullptr);
-  EXPECT_EQ(drawing().followersOf(*insert).size(), 3u);
-  EXPECT_EQ(journalCount(JournalEntry::Kind::EntityAdded), 5u);
-
-  const vchar* handles[] = {top[0].c_str()};
-  EXPECT_EQ(api().EraseHandles(handles, 1, 1), kRtNorm);
-  EXPECT_EQ(journalCount(JournalEntry::Kind::EntityErased), 4u) << "the insert and its three followers";
-  EXPECT_EQ(drawing().entities().size(), 1u);
 }
 
 OwnedChain lineWith(ChainPoint end) {
@@ -174,33 +115,6 @@ TEST_F(DrawingTest, NumbersThatAreNotFiniteAreRefusedNamingTheGroup) {
   api().DictionaryClose(d, 0);
 }
 
-TEST_F(DrawingTest, AnInsertNeedsItsBlock) {
-  defineBlock(u"DOOR");
-  auto insertOf = [](const char16_t* block) {
-    return chainOf([&](ChainBuilder& b) { b.text(0, u"INSERT").text(8, u"0").text(2, block).point(10, 1, 1); });
-  };
-  OwnedChain door = insertOf(u"door"), window = insertOf(u"WINDOW"), self = insertOf(u"SELF");
-  double x = 0, y = 0, z = 0;
-  api().Header_bin();
-  EXPECT_EQ(api().Entmake_binW(door.get(), 0), kRtNorm) << "names compare without regard to case";
-  EXPECT_EQ(api().Entmake_binW(window.get(), 0), hostsim::kRtError);
-  EXPECT_NE(drawing().lastError().find("WINDOW"), std::string::npos) << drawing().lastError();
-  ASSERT_EQ(api().BlkmakeHead_binW(u"SELF", 0, &x, &y, &z), kRtNorm);
-  EXPECT_EQ(api().BlkmakeEnt_binW(self.get()), hostsim::kRtError) << "a block cannot hold itself";
-  api().BlkmakeEnd_binW(u"SELF");
-  ASSERT_EQ(api().BlkmakeHead_binW(u"WINDOW", 0, &x, &y, &z), kRtNorm);
-  OwnedChain l = line(0, 0, 1, 0);
-  ASSERT_EQ(api().BlkmakeEnt_binW(l.get()), kRtNorm);
-  ASSERT_EQ(api().BlkmakeEnt_binW(door.get()), kRtNorm) << "a block may hold a reference to another";
-  ASSERT_EQ(api().BlkmakeEnd_binW(u"WINDOW"), kRtNorm);
-  EXPECT_EQ(api().Entmake_binW(window.get(), 0), kRtNorm) << "the batch defined it before";
-  ASSERT_EQ(api().Flush_bin(1), kRtNorm);
-  std::vector<vstring> types;
-  for (const hostsim::Entity* e : drawing().entities()) types.push_back(vstring(e->view().text(2).value_or(u"")));
-  EXPECT_EQ(types, (std::vector<vstring>{u"door", u"WINDOW"}));
-  EXPECT_EQ(drawing().findBlock(u"SELF"), nullptr);
-}
-
 TEST_F(DrawingTest, ARefusedEntityRejectsTheComplexEntityOrBlockItWasPartOf) {
   defineBlock(u"MARK");
   const double nan = std::nan("");
@@ -239,16 +153,6 @@ TEST_F(DrawingTest, ARefusedEntityRejectsTheComplexEntityOrBlockItWasPartOf) {
   EXPECT_EQ(made, (std::vector<vstring>{u"LINE", u"LINE"})) << "the lines before and after, nothing of the insert";
   EXPECT_EQ(drawing().findBlock(u"BROKEN"), nullptr);
   EXPECT_EQ(drawing().blocks().size(), 1u);
-}
-
-TEST_F(DrawingTest, AFlushDropsAnUnfinishedComplexEntity) {
-  api().Header_bin();
-  OwnedChain ins = insertWithAttributes(), a1 = attrib(u"A");
-  api().Entmake_binW(ins.get(), 0);
-  api().Entmake_binW(a1.get(), 0);
-  EXPECT_EQ(api().Flush_bin(1), kRtNorm);
-  EXPECT_TRUE(drawing().entities().empty());
-  EXPECT_TRUE(drawing().journal().empty());
 }
 
 TEST_F(DrawingTest, BlocksAreDefinedByTheBatchAndWalkedHeaderFirst) {
@@ -342,26 +246,6 @@ TEST_F(DrawingTest, EraseHandlesTakesAnyCaseAndReportsUnknownOnes) {
   EXPECT_EQ(journalCount(JournalEntry::Kind::EntityErased), 1u);
   const vchar* again[] = {h1.c_str()};
   EXPECT_EQ(api().EraseHandles(again, 1, 1), hostsim::kRtError) << "an erased entity is gone";
-}
-
-TEST_F(DrawingTest, RewritingAnEntityIsANewOneAndTheErasureOfTheOld) {
-  make(line(0, 0, 1, 0, u"OLD"));
-  vstring old = lastHandle();
-  ASSERT_EQ(api().SSGetW(3, nullptr, nullptr, 0), kRtNorm);
-  api().Header_bin();
-  HandleEraseList erase;
-  for (ValueNode* n = api().EntnextW(1, 0); n; n = api().EntnextW(0, 0)) {
-    OwnedChain repl(buildValueChain(0, 8, u"NEW", -9));
-    ASSERT_EQ(mergeValueChain(n, repl.get(), 0, nullptr), 1);
-    erase.add(n);
-  }
-  ASSERT_EQ(api().Flush_bin(1), kRtNorm);
-  EXPECT_EQ(erase.flush(), kRtNorm);
-  std::vector<const hostsim::Entity*> now = drawing().entities();
-  ASSERT_EQ(now.size(), 1u);
-  EXPECT_NE(now[0]->handle, old);
-  EXPECT_EQ(now[0]->view().layer(), u"NEW");
-  EXPECT_EQ(now[0]->view().point(11), (ChainPoint{1, 0, 0}));
 }
 
 TEST_F(DrawingTest, NamedDictionariesHoldRecordsByKey) {

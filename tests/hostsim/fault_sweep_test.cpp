@@ -157,68 +157,6 @@ class FaultSweepTest : public HostTest {
 // three Entmake_binW, Flush_bin, EraseHandles.
 constexpr int kRelayerCalls = 11;
 
-TEST_F(FaultSweepTest, CorrectWriterLosesNothing) {
-  hostsim::SweepOutcome out = sweep("Relayer");
-  ASSERT_EQ(out.error, "");
-  EXPECT_EQ(out.positions, kRelayerCalls);
-  EXPECT_EQ(out.lost, 0);
-  // The last run failed the erase: the copies were written all the same.
-  size_t onNew = 0;
-  for (const hostsim::Entity* e : drawing().entities()) onNew += e->view().layer() == u"NEW";
-  EXPECT_EQ(onNew, 3u);
-  EXPECT_EQ(drawing().entities().size(), 6u) << "originals kept where the erase failed";
-}
-
-TEST_F(FaultSweepTest, WriterThatErasesFirstLosesData) {
-  std::vector<hostsim::SweepPosition> lost;
-  hostsim::SweepOutcome out = sweep("RelayerEraseFirst", &lost);
-  ASSERT_EQ(out.error, "");
-  EXPECT_EQ(out.positions, kRelayerCalls);
-  // Every failed write after the erase leaves the originals gone with nothing in their place.
-  EXPECT_EQ(operations(lost), (std::vector<std::string>{"Header_bin", "Entmake_binW", "Entmake_binW", "Entmake_binW",
-                                                        "Flush_bin"}));
-  EXPECT_EQ(out.lost, 5);
-  for (const auto& p : lost) {
-    EXPECT_TRUE(p.reached);
-    ASSERT_EQ(p.losses.size(), 3u) << hostsim::describePosition(p);
-    for (const auto& l : p.losses) EXPECT_EQ(l.loss.rule, "erased-unreplaced");
-  }
-  ASSERT_FALSE(lost.empty());
-  const std::string first = "fault sweep: position 7 fails Header_bin (its 1st call): [erased-unreplaced] command "
-                            "RelayerEraseFirst (script line 2): LINE 100 erased, but no flush of the command wrote "
-                            "what replaces it; CIRCLE 101 erased, but no flush of the command wrote what replaces it; LINE 102";
-  EXPECT_EQ(hostsim::describePosition(lost[0]).substr(0, first.size()), first);
-  EXPECT_EQ(lost[2].ordinal, 2) << "the second Entmake_binW";
-}
-
-TEST_F(FaultSweepTest, WriterThatFlushesAfterARefusalLosesData) {
-  std::vector<hostsim::SweepPosition> lost;
-  hostsim::SweepOutcome out = sweep("RelayerIgnoringRefusals", &lost);
-  ASSERT_EQ(out.error, "");
-  EXPECT_EQ(operations(lost), (std::vector<std::string>{"Entmake_binW", "Entmake_binW", "Entmake_binW"}));
-  for (const auto& p : lost) {
-    ASSERT_EQ(p.losses.size(), 1u);
-    EXPECT_EQ(p.losses[0].loss.rule, "flush-after-failure");
-    EXPECT_EQ(p.losses[0].loss.detail, "Flush_bin committed a batch after Entmake_binW (its " +
-                                           hostsim::ordinalText(p.ordinal) + " call) had failed");
-  }
-}
-
-TEST_F(FaultSweepTest, RecordsThatStopAgreeingAreLost) {
-  std::vector<hostsim::SweepPosition> lost;
-  hostsim::SweepOutcome out = sweep("NewBase", &lost);
-  ASSERT_EQ(out.error, "");
-  EXPECT_EQ(out.positions, 4) << "open, two writes, close";
-  EXPECT_EQ(out.lost, 0);
-
-  out = sweep("NewBaseCurrentFirst", &lost);
-  ASSERT_EQ(lost.size(), 1u);
-  EXPECT_EQ(lost[0].position, 3) << "the base entry's write";
-  ASSERT_EQ(lost[0].losses.size(), 1u);
-  EXPECT_EQ(lost[0].losses[0].loss.rule, "records-disagree");
-  EXPECT_EQ(lost[0].losses[0].loss.detail, "\"Current\" names base B2, which has no base entry");
-}
-
 TEST_F(FaultSweepTest, ScriptThatFailsOrLosesWithoutFaultsIsNoSweep) {
   hostsim::SweepOutcome out = sweep("NoSuchCommand");
   EXPECT_EQ(out.error, "the script fails without any fault: script line 2: the module has no command NoSuchCommand");
@@ -272,35 +210,6 @@ TEST_F(FaultSweepTest, SweepRunsSaveNothing) {
 }
 
 // --- fail in scripts ---------------------------------------------------------
-
-TEST_F(FaultSweepTest, FailLinesFailTheNthCallFromThere) {
-  buildDrawing();
-  struct Case {
-    std::string plan;
-    size_t entitiesAfter;  // 3 originals, 3 copies, minus what the erase took
-    std::string faultLine;
-  } cases[] = {
-      {"", 3, ""},
-      // Counted from the fail line on; the transcript numbers the calls from init, as the sweep does.
-      {"init\nfail Entmake_binW 2\n", 3, "fault: Entmake_binW fails (call 8 after init, its 2nd call)"},
-      {"init\nfail * 2\n", 3, "fault: EntnextW fails (call 2 after init, its 1st call)"},
-      {"fail EraseHandles 1\ninit\n", 6, "fault: EraseHandles fails (call 11 after init, its 1st call)"},
-      {"init\nfail Flush_bin 2\n", 3, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.plan);
-    host().reset();
-    buildDrawing();
-    hostsim::ScriptRunner runner(host(), module);
-    ASSERT_TRUE(runner.runText(c.plan + (c.plan.find("init") == std::string::npos ? "init\n" : "") +
-                               "command Relayer\n"))
-        << host().error();
-    EXPECT_EQ(drawing().entities().size(), c.entitiesAfter);
-    const auto& t = host().transcript();
-    bool shown = std::find(t.begin(), t.end(), c.faultLine) != t.end();
-    EXPECT_EQ(shown, !c.faultLine.empty()) << c.faultLine;
-  }
-}
 
 TEST_F(FaultSweepTest, BadFailLinesNameTheirLine) {
   const std::pair<const char*, const char*> cases[] = {

@@ -44,19 +44,6 @@ const char kLayers[] =
     "layer Okna -5 OKNO\n"                   // off
     "layer zdi 2 Z\n";                       // the same layer, a new colour and a key
 
-TEST_F(LayersTest, KeysMapToTheirLayersInEitherCase) {
-  ASSERT_TRUE(run(kLayers)) << host().error();
-  struct Row {
-    const char* key;
-    std::string expected;
-  } rows[] = {
-      {"Koty", "K\xc3\xb3ty"}, {"KOTY", "K\xc3\xb3ty"}, {"koty", "K\xc3\xb3ty"},
-      {"okno", "Okna"},        {"Z", "Zdi"},            {"Zdi", "-"},
-      {"", "-"},               {"Kot", "-"},
-  };
-  for (const Row& r : rows) EXPECT_EQ(mapped(r.key), r.expected) << r.key;
-}
-
 TEST_F(LayersTest, KeysTravelBetweenDeviceAndLanguageForms) {
   ASSERT_TRUE(run(kLayers)) << host().error();
   struct Row {

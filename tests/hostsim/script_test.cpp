@@ -60,14 +60,6 @@ TEST_F(ScriptTest, PickAnswersFollowTheCommandLine) {
   }
 }
 
-TEST_F(ScriptTest, ApertureDecidesHowNearIsNear) {
-  make(line(0, 0, 10, 0));
-  ASSERT_TRUE(run("command Pick\npickat 5,3\n"));
-  EXPECT_TRUE(module.got.empty());
-  ASSERT_TRUE(run("aperture 3.5\ncommand Pick\npickat 5,3\n"));
-  EXPECT_EQ(module.got.size(), 1u);
-}
-
 TEST_F(ScriptTest, BadLinesNameTheirLine) {
   struct Case {
     std::string text;
@@ -104,21 +96,6 @@ TEST_F(ScriptTest, BadLinesNameTheirLine) {
   for (const Case& c : cases) expectScriptError(c.text, c.expected);
 }
 
-TEST_F(ScriptTest, TinyNumbersAreNumbersAndInitNeedsAnInitApp) {
-  ASSERT_TRUE(run("units 1e-400\nvar TINY real 4e-320\nvar P point 1e-400,-2.5e-320,1E3\n")) << host().error();
-  EXPECT_EQ(host().units, 0.0);
-  EXPECT_EQ(host().variable(u"TINY")->value[0], 4e-320);
-  const double* p = host().variable(u"P")->value;
-  EXPECT_EQ(p[0], 0.0);
-  EXPECT_EQ(p[1], -2.5e-320);
-  EXPECT_EQ(p[2], 1000.0);
-  ASSERT_TRUE(run("init\n")) << host().error();
-  EXPECT_EQ(host().transcript().back(), "InitApp -> 1");
-  module.hasInitApp = false;
-  EXPECT_FALSE(run("units 2\ninit\n"));
-  EXPECT_EQ(host().error(), "script line 2: the module has no InitApp");
-}
-
 TEST(NumberText, OnlyFiniteDecimalRealsAreNumbers) {
   const struct {
     const char* text;
@@ -140,27 +117,6 @@ TEST(NumberText, OnlyFiniteDecimalRealsAreNumbers) {
       EXPECT_EQ(std::signbit(*got), std::signbit(*c.value)) << c.text;
     }
   }
-}
-
-TEST_F(ScriptTest, SaveLoadAndNewReplaceTheDrawing) {
-  make(line(0, 0, 10, 0, u"KEEP"));
-  vstring h = lastHandle();
-  const char* path = "hostsim_script.dxf";
-  ASSERT_TRUE(run(std::string("save ") + path + "\nnew\n")) << host().error();
-  EXPECT_TRUE(drawing().entities().empty());
-  ASSERT_TRUE(run(std::string("load ") + path + "\n")) << host().error();
-  ASSERT_EQ(drawing().entities().size(), 1u);
-  EXPECT_EQ(drawing().entities()[0]->handle, h);
-  EXPECT_EQ(drawing().entities()[0]->view().layer(), u"KEEP");
-  // The loaded drawing serves the module like one it wrote itself.
-  ASSERT_TRUE(run("command Pick\npick " + utf16ToUtf8(h) + "\n")) << host().error();
-  EXPECT_EQ(module.got, std::vector<vstring>{h});
-  // Changes show in the transcript as they happen.
-  bool logged = false;
-  make(line(1, 1, 2, 2));
-  for (const std::string& line : host().transcript()) logged = logged || line.rfind("drawing: entity added LINE", 0) == 0;
-  EXPECT_TRUE(logged);
-  std::remove(path);
 }
 
 // A snapshot line hands the drawing as it is at that line to the host

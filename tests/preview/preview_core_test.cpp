@@ -72,19 +72,6 @@ regen_context fineContext(const clip_region& boundary) {
 }
 } // namespace
 
-TEST(Palette, ColourPairsResolveThroughThePaletteOnlyWhenAsked) {
-  palette pal;
-  EXPECT_EQ(resolve_colour(colour_pair(7, 0x00112233), pal), 0x00112233u);
-  EXPECT_EQ(resolve_colour(palette_colour(0x00445566), pal), 0x00445566u) << "mode 0: the index is the colour";
-  pal.mode = 1;
-  pal.rgb = {0x0000FF, 0x00FF00, 0xFF0000};
-  EXPECT_EQ(resolve_colour(palette_colour(1), pal), 0x00FF00u);
-  EXPECT_EQ(resolve_colour(palette_colour(99), pal), 0xFF0000u) << "past the end takes the last entry";
-  EXPECT_EQ(resolve_colour(colour_pair(0xFFFFFFFFu, 0xFFFFFFFFu), pal), 0xFFFFFFFFu);
-  pal.mode = 5;
-  EXPECT_EQ(resolve_colour(palette_colour(1), pal), 0u);
-}
-
 TEST(Linetype, ElementsOfOneKindMergeAndTheAverageDecidesWhetherItApplies) {
   linetype lt;
   for (double len : {5.0, 5.0, -3.0, -2.0, 0.0})
@@ -147,70 +134,6 @@ TEST(Linetype, DashPatternRepeatsWithScaleAndPhase) {
   EXPECT_TRUE(whole[1].isEqualTo(GcGePoint2d(3, 4)));
 }
 
-// A picture moved by whole pixels must round to the same pixels moved: the
-// kept device points of a list are shifted instead of transformed again.
-TEST(Batch, RoundingCommutesWithWholePixelShifts) {
-  const double values[] = {-1500.5, -1.6, -1.5, -1.4, -0.5, -0.49, 0.0, 0.49, 0.5, 2.5, 3.7, 1279.5};
-  const int shifts[] = {-2000, -37, -1, 1, 23, 1280};
-  for (double v : values)
-    for (int k : shifts)
-      EXPECT_EQ(round_device(v + k), round_device(v) + k) << v << " moved by " << k;
-  EXPECT_EQ(round_device(-0.5), 0);
-  EXPECT_EQ(round_device(-0.51), -1);
-  EXPECT_EQ(round_device(1e300), 1000000000) << "clamped";
-  EXPECT_EQ(round_device(-1e300), -1000000000);
-  EXPECT_EQ(round_device(std::nan("")), -1000000000) << "NaN goes to the clamp, not to undefined behaviour";
-}
-
-// Points are mapped and rounded two coordinates at a time where the
-// processor allows: exactly as round_device rounds each coordinate mapped on
-// its own, halves, clamps and NaN included.
-TEST(Batch, MappedPointsRoundLikeEachCoordinateAlone) {
-  std::mt19937 rng(9);
-  std::uniform_real_distribution<double> unit(-1, 1);
-  const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
-  const double special[] = {0.0, -0.0, 0.5, -0.5, 1.5, -1.5, -0.49999999999999994, 2e9, -2e9, 1e300, -1e300, nan, inf, -inf};
-  auto check = [](const GcGePoint2d& p, const double (&m)[6]) {
-    const device_point a = map_device(p, m), b = map_device_scalar(p, m);
-    EXPECT_EQ(a, b) << p.x << ", " << p.y;
-    EXPECT_EQ(b.x, round_device(m[0] * p.x + m[1] * p.y + m[2]));
-    EXPECT_EQ(b.y, round_device(m[3] * p.x + m[4] * p.y + m[5]));
-  };
-  for (int round = 0; round < 2000; ++round) {
-    const double m[6] = {1000 * unit(rng), round % 3 ? 0.0 : unit(rng), 1e4 * unit(rng),
-                         round % 3 ? 0.0 : unit(rng), -1000 * unit(rng), 1e4 * unit(rng)};
-    check(GcGePoint2d(1e3 * unit(rng), 1e3 * unit(rng)), m);
-    check(GcGePoint2d(special[round % std::size(special)], special[(round / 3) % std::size(special)]), m);
-  }
-  const double identity[6] = {1, 0, 0, 0, 1, 0};
-  for (double x : special)
-    for (double y : special)
-      check(GcGePoint2d(x, y), identity);
-}
-
-TEST(Batch, SegmentsJoinIntoPolylinesAfterRounding) {
-  pen_batch b;
-  b.add_segment(GcGePoint2d(0.4, 0.6), GcGePoint2d(10.49, 0.5));
-  b.add_segment(GcGePoint2d(10.2, 0.7), GcGePoint2d(10, 20)); // starts where the last ended once rounded
-  b.add_segment(GcGePoint2d(50, 50), GcGePoint2d(60, 50));
-  b.add_segment(GcGePoint2d(-0.4, 3), GcGePoint2d(-1.6, 3));
-  ASSERT_EQ(b.counts, (std::vector<std::uint32_t>{3, 2, 2}));
-  const std::vector<device_point> expected{{0, 1}, {10, 1}, {10, 20}, {50, 50}, {60, 50}, {0, 3}, {-2, 3}};
-  EXPECT_EQ(b.points, expected) << "+0.5 then down to the integer below, also below zero";
-
-  b.extend_last_points();
-  EXPECT_EQ(b.points[2], (device_point{10, 21})) << "vertical: y moves on";
-  EXPECT_EQ(b.points[4], (device_point{61, 50})) << "horizontal: x moves on";
-  EXPECT_EQ(b.points[6], (device_point{-3, 3}));
-  pen_batch d;
-  d.add_segment(GcGePoint2d(0, 0), GcGePoint2d(10, 8));
-  d.add_segment(GcGePoint2d(30.2, 5.1), GcGePoint2d(29.9, 4.8)); // both ends round to one pixel
-  d.extend_last_points();
-  EXPECT_EQ(d.points[1], (device_point{11, 9})) << "diagonal: both move";
-  EXPECT_EQ(d.points[2], (device_point{30, 5}));
-  EXPECT_EQ(d.points[3], (device_point{31, 5})) << "a dot grows to one pixel";
-}
-
 // A cached polyline goes to the batch whole, each point mapped and rounded
 // once: the batch must come out as the segments added one by one would make
 // it, joins to the polyline before included.
@@ -264,34 +187,6 @@ TEST(Batch, WholePolylinesBatchLikeTheirSegments) {
   const GcGePoint2d one[] = {{1, 1}};
   single.add_polyline(one, 1, GcGeMatrix2d());
   EXPECT_TRUE(single.empty()) << "a single point is no polyline";
-}
-
-// The batches' buffers grow without initialising; a value appended from the
-// buffer itself must survive the growth that moves it.
-TEST(Batch, PlainBuffersGrowKeepingTheirValues) {
-  plain_buffer<device_point> b;
-  b.push_back({7, -7});
-  for (int i = 1; i < 1000; ++i)
-    b.push_back(b[0]); // grows at 1, 2, 4, ... while reading its own first value
-  ASSERT_EQ(b.size(), 1000u);
-  EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](const device_point& p) { return p == device_point{7, -7}; }));
-  const device_point more[] = {{1, 2}, {3, 4}};
-  b.append(more, 2);
-  EXPECT_EQ(b.back(), (device_point{3, 4}));
-  plain_buffer<device_point> copy(b);
-  EXPECT_EQ(copy, b);
-  const plain_buffer<device_point> moved(std::move(copy));
-  EXPECT_EQ(moved.size(), 1002u);
-  EXPECT_TRUE(copy.empty());
-  copy = moved;
-  copy.clear();
-  EXPECT_TRUE(copy.empty());
-  EXPECT_EQ(moved, b);
-  plain_buffer<std::uint32_t> counts{3, 2};
-  device_point* room = b.extend(3);
-  EXPECT_EQ(room, b.data() + 1002);
-  EXPECT_EQ(b.size(), 1005u);
-  EXPECT_EQ(counts, (std::vector<std::uint32_t>{3, 2}));
 }
 
 TEST(Batch, RingsCloseAndShortOnesAreDropped) {
@@ -616,37 +511,6 @@ TEST(Buffers, CurveCacheClipsTransformsAndDashes) {
   EXPECT_FALSE(cache.outline.pairs);
 }
 
-// A cache's outline holds its reach in floats rounded outwards, so that a
-// box test on it can only err towards clipping.
-TEST(Buffers, OutlinesHoldTheReachInFloats) {
-  const double big = 1234567891.2345, inf = std::numeric_limits<double>::infinity();
-  struct Case { const char* what; extents reach; bool known; } cases[] = {
-      {"small", extents(GcGePoint2d(0.1, -0.3), GcGePoint2d(0.7, 1e-30)), true},
-      {"survey coordinates in millimetres", extents(GcGePoint2d(-big, big), GcGePoint2d(big + 0.001, big + 7)), true},
-      {"a point", extents(GcGePoint2d(3, 3), GcGePoint2d(3, 3)), true},
-      {"zero", extents(GcGePoint2d(0, 0), GcGePoint2d(0, 0)), true},
-      {"below the float steps", extents(GcGePoint2d(1e-300, -1e-300), GcGePoint2d(1e-300, 1e-300)), true},
-      {"beyond the floats", extents(GcGePoint2d(0, 0), GcGePoint2d(1e39, 1)), false},
-      {"infinite", extents(GcGePoint2d(-inf, 0), GcGePoint2d(0, 1)), false},
-      {"not known", extents(), false},
-  };
-  for (const Case& c : cases) {
-    cache_outline o;
-    o.set_reach(extents(GcGePoint2d(-1, -1), GcGePoint2d(1, 1))); // an earlier reach goes in any case
-    o.set_reach(c.reach);
-    ASSERT_EQ(o.known(), c.known) << c.what;
-    if (!c.known)
-      continue;
-    EXPECT_LE(o.reach[0], c.reach.min.x) << c.what;
-    EXPECT_LE(o.reach[1], c.reach.min.y) << c.what;
-    EXPECT_GE(o.reach[2], c.reach.max.x) << c.what;
-    EXPECT_GE(o.reach[3], c.reach.max.y) << c.what;
-    // Widened by a few float steps at most.
-    EXPECT_GE(o.reach[0], c.reach.min.x - std::abs(c.reach.min.x) * 1e-6 - 1e-36) << c.what;
-    EXPECT_LE(o.reach[3], c.reach.max.y + std::abs(c.reach.max.y) * 1e-6 + 1e-36) << c.what;
-  }
-}
-
 // The reach of a cache is the box of its points and dash pieces, what a
 // paint tests to draw it without clipping.
 TEST(Buffers, ReachIsTheBoxOfThePoints) {
@@ -781,14 +645,6 @@ TEST(Snap, ResultsSortByDistanceAndRepeatsWithASharedKindAreDropped) {
   for (const snap_result& x : r)
     handles.push_back(x.handle);
   EXPECT_EQ(handles, (std::vector<std::uint64_t>{11, 13, 15, 10, 16}));
-}
-
-TEST(Snap, CrossingParityOverSeveralRings) {
-  const GcGePoint2d pts[] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {3, 3}, {6, 3}, {6, 6}, {3, 6}};
-  const std::uint32_t counts[] = {4, 4};
-  EXPECT_TRUE(inside_rings(GcGePoint2d(1, 1), pts, counts, 2));
-  EXPECT_FALSE(inside_rings(GcGePoint2d(4, 4), pts, counts, 2)) << "inside the hole";
-  EXPECT_FALSE(inside_rings(GcGePoint2d(11, 4), pts, counts, 2));
 }
 
 TEST(Text, SubstitutionsAndEstimatedBox) {

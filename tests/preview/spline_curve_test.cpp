@@ -52,33 +52,6 @@ double distanceToPolyline(const std::vector<GcGePoint2d>& line, const GcGePoint2
 
 } // namespace
 
-TEST(SplineCurve, ClampedCurvesAreBezierCurves) {
-  const std::vector<std::vector<GcGePoint2d>> polygons = {
-      {{0, 0}, {1, 2}},
-      {{0, 0}, {2, 3}, {4, 0}},
-      {{4500, -4400}, {5000, -3400}, {5500, -4400}, {6000, -3400}},
-      {{1e6, 1e6}, {1e6 + 3, 1e6 + 9}, {1e6 - 2, 1e6 + 4}, {1e6 + 7, 1e6 - 5}, {1e6 + 1, 1e6 + 1}},
-  };
-  for (const auto& p : polygons) {
-    const int degree = static_cast<int>(p.size()) - 1;
-    std::vector<double> knots(p.size(), 0.0);
-    knots.resize(2 * p.size(), 1.0);
-    auto curve = make_spline(degree, knots, p, {}, false);
-    ASSERT_TRUE(curve);
-    EXPECT_EQ(curve->knots, knots) << "knots that fit are used";
-    for (double t : {0.0, 0.1, 0.25, 0.5, 0.77, 1.0}) {
-      const GcGePoint2d want = bernstein(p, t), got = spline_point(*curve, t);
-      EXPECT_NEAR(got.distanceTo(want), 0.0, 1e-9 * (1 + std::abs(p[0].x))) << "degree " << degree << " at " << t;
-    }
-    // Given without knots the same curve comes from clamped uniform knots.
-    auto uniform = make_spline(degree, {}, p, {}, false);
-    ASSERT_TRUE(uniform);
-    EXPECT_NEAR(spline_point(*uniform, uniform->first() + 0.3 * (uniform->last() - uniform->first()))
-                    .distanceTo(bernstein(p, 0.3)),
-                0.0, 1e-9 * (1 + std::abs(p[0].x)));
-  }
-}
-
 TEST(SplineCurve, WeightsMakeACircle) {
   // A quarter of the unit circle: the middle weight is cos 45 degrees.
   const std::vector<GcGePoint2d> p = {{1, 0}, {1, 1}, {0, 1}};
@@ -133,25 +106,6 @@ TEST(SplineCurve, KnotsThatDoNotFitAndClosedCurves) {
   EXPECT_TRUE(spline_point(*two, 0.5 * (two->first() + two->last())).isEqualTo(GcGePoint2d(1, 1)));
   EXPECT_FALSE(make_spline(3, {}, {{0, 0}}, {}, false));
   EXPECT_EQ(make_spline(0, {}, p, {}, false)->degree, 3) << "no degree: cubic";
-}
-
-TEST(SplineCurve, PointsStayWithinTheTolerance) {
-  const std::vector<GcGePoint2d> p = {{0, 0}, {10, 40}, {20, -40}, {30, 40}, {40, 0}, {80, 0}};
-  auto curve = make_spline(3, {}, p, {}, false);
-  ASSERT_TRUE(curve);
-  for (double tolerance : {1.0, 0.01, 1e-4}) {
-    const std::vector<GcGePoint2d> line = spline_points(*curve, tolerance);
-    EXPECT_TRUE(line.front().isEqualTo(p.front()));
-    EXPECT_TRUE(line.back().isEqualTo(p.back()));
-    double worst = 0;
-    for (int i = 0; i <= 2000; ++i) {
-      const double u = curve->first() + (curve->last() - curve->first()) * i / 2000.0;
-      worst = std::max(worst, distanceToPolyline(line, spline_point(*curve, u)));
-    }
-    EXPECT_LE(worst, 1.5 * tolerance) << tolerance << " with " << line.size() << " points";
-  }
-  EXPECT_LT(spline_points(*curve, 1.0).size(), spline_points(*curve, 0.01).size());
-  EXPECT_LE(spline_points(*curve, 0.0).size(), 3 * (4096u + 4) + 1) << "a bounded count at a tolerance of nothing";
 }
 
 TEST(SplineCurve, InterpolationPassesThroughTheFitPoints) {

@@ -45,9 +45,6 @@ std::u16string joined(const std::vector<text_run>& runs) {
   return out;
 }
 
-// Every character one unit wide at height 1.
-double unitChars(std::u16string_view text) { return static_cast<double>(text.size()); }
-
 } // namespace
 
 TEST(TextCodes, OneLineSpecialCharactersAndSwitches) {
@@ -103,73 +100,3 @@ TEST(TextCodes, MultiLineInlineCodes) {
   EXPECT_EQ(describe(decode_mtext(u"\\H-2;a\\Hx;b\\H0;c", {})[0].runs), "abc|");
 }
 
-TEST(TextCodes, WrappingParagraphs) {
-  auto lines = [](const char16_t* text, double width, double height = 1.0) {
-    text_format base;
-    base.height = height;
-    std::vector<std::u16string> out;
-    for (const text_paragraph& p : decode_mtext(text, base))
-      for (const text_line& l : wrap_paragraph(p, width, unitChars))
-        out.push_back(l.text);
-    return out;
-  };
-  using L = std::vector<std::u16string>;
-  EXPECT_EQ(lines(u"aa bb cc", 5), (L{u"aa bb", u"cc"}));
-  EXPECT_EQ(lines(u"aa bb cc", 4.99), (L{u"aa", u"bb", u"cc"}));
-  EXPECT_EQ(lines(u"aa bb cc", 0), (L{u"aa bb cc"})) << "no width: no wrapping";
-  EXPECT_EQ(lines(u"aa bb cc", -3), (L{u"aa bb cc"}));
-  EXPECT_EQ(lines(u"toolongword x", 4), (L{u"toolongword", u"x"})) << "a long word is a line of its own";
-  EXPECT_EQ(lines(u"aa   bb", 3), (L{u"aa", u"bb"})) << "the break drops the spaces";
-  EXPECT_EQ(lines(u"  aa bb", 5), (L{u"  aa", u"bb"})) << "an indent stays on the first line";
-  EXPECT_EQ(lines(u"aa\\~bb cc", 5), (L{u"aa\u00A0bb", u"cc"})) << "a space that does not break";
-  EXPECT_EQ(lines(u"aa bb\\Pcc dd", 5), (L{u"aa bb", u"cc dd"}));
-  EXPECT_EQ(lines(u"a\\P\\Pb", 5), (L{u"a", u"", u"b"})) << "an empty paragraph is an empty line";
-  EXPECT_EQ(lines(u"aa bb", 10, 2.0), (L{u"aa bb"}));
-  EXPECT_EQ(lines(u"aa bb", 9.99, 2.0), (L{u"aa", u"bb"})) << "measured at the text's height";
-  // A long paragraph costs a measure a word and a space, however it wraps.
-  std::u16string many;
-  for (int i = 0; i < 20000; ++i)
-    many += u"word ";
-  for (double width : {1e9, 100.0, 1.0}) {
-    std::size_t calls = 0;
-    const text_measure counting = [&](std::u16string_view t) {
-      ++calls;
-      return unitChars(t);
-    };
-    const auto wrapped = wrap_paragraph(decode_mtext(many, {})[0], width, counting);
-    EXPECT_EQ(wrapped.size(), width > 1e6 ? 1u : width > 50 ? 20000u / 20 : 20000u) << width;
-    EXPECT_LE(calls, 2 * 20000u) << width;
-  }
-  // A line is measured, and drawn, in the format of its first character.
-  text_format base;
-  const auto p = decode_mtext(u"aa {\\H3;bb} cc", base);
-  const auto wrapped = wrap_paragraph(p[0], 4, unitChars);
-  ASSERT_EQ(wrapped.size(), 3u);
-  EXPECT_EQ(wrapped[1].text, u"bb");
-  EXPECT_EQ(wrapped[1].format.height, 3.0);
-  EXPECT_EQ(wrapped[2].format.height, 1.0);
-}
-
-// A text written backwards runs from its insertion point the other way, one
-// written upside down hangs below its baseline: the box it covers follows
-// (here a left-aligned text on the baseline, 10 wide and 1 high).
-TEST(TextCodes, BackwardsAndUpsideDownTextsCoverTheirMirroredBoxes) {
-  struct Case {
-    bool backward, upsideDown;
-    double minX, minY, maxX, maxY;
-  } cases[] = {
-      {false, false, 0, -0.2, 10, 0.8},
-      {true, false, -10, -0.2, 0, 0.8},
-      {false, true, 0, -0.8, 10, 0.2},
-      {true, true, -10, -0.8, 0, 0.2},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.backward << c.upsideDown);
-    const text_axes axes = glyph_axes(GcGeVector2d(1, 0), c.backward, c.upsideDown);
-    const extents box = text_box(GcGePoint2d(0, 0), axes.along, axes.up, 1.0, 10.0, 10.0, 0, 0);
-    EXPECT_NEAR(box.min.x, c.minX, 1e-12);
-    EXPECT_NEAR(box.min.y, c.minY, 1e-12);
-    EXPECT_NEAR(box.max.x, c.maxX, 1e-12);
-    EXPECT_NEAR(box.max.y, c.maxY, 1e-12);
-  }
-}

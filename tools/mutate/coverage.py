@@ -1,7 +1,11 @@
 """Line and branch coverage per module of what the native suite ran, from a
 build made with --coverage (./vd coverage; docs/testing.md).
 
-  coverage.py BUILD_DIR [--json FILE]
+  coverage.py BUILD_DIR [--json FILE] [--keep-lines FILE] [--lost-from FILE]
+
+--keep-lines writes, per source file, the lines that ran and the branches
+taken on each; --lost-from compares with such a file and lists what ran
+there and no longer does: what a cut of tests left unreached.
 """
 import argparse
 import json
@@ -31,10 +35,14 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("build")
     ap.add_argument("--json")
+    ap.add_argument("--keep-lines")
+    ap.add_argument("--lost-from")
     args = ap.parse_args()
     drop_stale_notes(args.build)
     summary = Path(args.build) / "coverage-summary.json"
+    detail = Path(args.build) / "coverage-lines.json"
     r = subprocess.run(["gcovr", "-r", str(ROOT), args.build, "--json-summary", str(summary),
+                        "--json", str(detail),
                         "--exclude", r".*/tests/.*", "--exclude", r".*/bench/.*", "--exclude", r".*/build/.*",
                         "--gcov-ignore-parse-errors", "--exclude-unreachable-branches", "--exclude-throw-branches"],
                        stdout=subprocess.DEVNULL)
@@ -61,6 +69,31 @@ def main():
         print(f"{m:<10} {lc:>7}/{lt:<7} {lp:>6.1f}% {bc:>7}/{bt:<7} {bp:>7.1f}%")
     if args.json:
         Path(args.json).write_text(json.dumps(out, indent=1))
+    ran = reached(json.loads(detail.read_text()))
+    if args.keep_lines:
+        Path(args.keep_lines).write_text(json.dumps(ran))
+    if args.lost_from:
+        lost(json.loads(Path(args.lost_from).read_text()), ran)
+
+
+def reached(detail):
+    """{file: {line: branches taken}} of the lines that ran."""
+    out = {}
+    for f in detail["files"]:
+        lines = {str(l["line_number"]): sum(1 for b in l["branches"] if b["count"])
+                 for l in f["lines"] if l["count"] and not l.get("gcovr/noncode")}
+        if lines:
+            out[f["file"]] = lines
+    return out
+
+
+def lost(before, now):
+    """Prints the lines that ran before and not now, and those that lost a branch."""
+    for name in sorted(before):
+        gone = [int(n) for n in before[name] if n not in now.get(name, {})]
+        fewer = [int(n) for n, b in before[name].items() if n in now.get(name, {}) and now[name][n] < b]
+        if gone or fewer:
+            print(f"{name}: not run {sorted(gone)}; fewer branches {sorted(fewer)}")
 
 
 if __name__ == "__main__":

@@ -38,6 +38,11 @@ def test_cases():
     return out
 
 
+def is_case(test):
+    """Whether a killer names a GoogleTest case ("program/Suite.Case")."""
+    return re.match(r"^[^/]+/(?:\w+/)?\w+\.\w+", test) is not None
+
+
 def case_of(test, cases):
     """The source of a killer "program/Suite.Case" (a parameterised one
     "program/Prefix/Suite.Case/N"), if it is a GoogleTest case of tests/."""
@@ -54,13 +59,21 @@ def main():
                          "scenarios' checks, the sweeps); may be given several times")
     args = ap.parse_args()
     keep = [re.compile(k) for k in args.keep]
+    cases = test_cases()
     found_by = {}  # mutant id -> set of killers
+    lost = []  # mutants found only by cases since taken out of tests/
     for path in args.files:
         data = json.load(open(path))
         for module, r in data.items():
             for i, m in enumerate(r.get("mutants", [])):
                 if m["verdict"] in ("killed", "timed out"):
-                    found_by[f"{module}:{m['file']}:{m['line']}:{m['operator']}:{i}"] = set(m["found by"])
+                    mid = f"{module}:{m['file']}:{m['line']}:{m['operator']}:{i}"
+                    # A GoogleTest case no source under tests/ has any more finds nothing now.
+                    killers = {k for k in m["found by"] if not is_case(k) or case_of(k, cases)}
+                    if killers:
+                        found_by[mid] = killers
+                    else:
+                        lost.append((mid, m["found by"]))
     by_test = defaultdict(set)
     for mid, killers in found_by.items():
         for k in killers:
@@ -73,8 +86,9 @@ def main():
         others = kept - {test}
         if all(found_by[m] & others for m in by_test[test]):
             kept.discard(test)
-    cases = test_cases() if args.lines else {}
     print(f"{len(found_by)} mutants found, by {len(by_test)} tests; {len(kept)} of them find all of those\n")
+    for mid, killers in lost:
+        print(f"found no more (its cases are gone): {mid}, was {' '.join(sorted(killers))}")
     print(f"{'found':>5} {'own':>4}  test")
     freed = 0
     for test in sorted(by_test, key=lambda t: (t in kept, len(by_test[t]), t)):
