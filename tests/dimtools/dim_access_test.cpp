@@ -30,6 +30,26 @@ OwnedChain dimensionWith(std::function<void(ChainBuilder&)> xdata) {
   return b.build();
 }
 
+TEST(DimMerge, CopiesEveryKindAndDropsTheRest) {
+  const unsigned char bytes[3] = {1, 2, 3};
+  ChainBuilder b;
+  b.text(0, u"DIMENSION").text(5, u"3B").text(330, u"1F").text(100, u"AcDbEntity").text(6, u"ByLayer");
+  b.text(8, u"0").integer(62, 3).integer(90, 7).text(100, u"AcDbDimension").text(2, u"*D1").point(10, 1, 1);
+  b.real(40, 1.5).real(51, 0.5).integer(71, 5).integer(160, 99).integer(280, 1).integer(290, 1).text(300, u"t");
+  b.integer(370, 25).point(210, 0, 0, 1);
+  b.extendedData(u"ACAD").text(1000, u"x").chunk(1004, bytes, 3).point(1010, 1, 2, 3).real(1040, 0.5);
+  b.integer(1070, 4).integer(1071, 70000);
+  OwnedChain base = b.build();
+  ASSERT_TRUE(base) << b.error();
+  EXPECT_EQ(groupsOf(mergeDimChanges(base, ChainView())),
+            (Groups{"0 DIMENSION", "5 3B", "330 1F", "100 AcDbEntity", "8 0", "62 3", "90 7", "100 AcDbDimension",
+                    "2 *D1", "10 1,1,0", "40 1.5", "51 0.5", "71 5", "280 1", "300 t", "210 0,0,1", "-3",
+                    "1001 ACAD", "1000 x", "1004", "1010 1,2,3", "1040 0.5", "1070 4", "1071 70000"}));
+  // A group 6 that names a line type stays.
+  OwnedChain dashed = ChainBuilder().text(0, u"DIMENSION").text(6, u"DASHED").text(8, u"0").build();
+  EXPECT_EQ(groupsOf(mergeDimChanges(dashed, ChainView())), (Groups{"0 DIMENSION", "6 DASHED", "8 0"}));
+}
+
 TEST(DimLayer, ReplacedInPlaceOrAddedBehindTheEntityMarker) {
   OwnedChain d = dimensionWith(nullptr);
   Groups before = groupsOf(d);

@@ -62,16 +62,21 @@ def main():
     cases = test_cases()
     found_by = {}  # mutant id -> set of killers
     lost = []  # mutants found only by cases since taken out of tests/
+    score = defaultdict(lambda: [0, 0, 0])  # module -> found then, found now, counted
     for path in args.files:
         data = json.load(open(path))
         for module, r in data.items():
             for i, m in enumerate(r.get("mutants", [])):
+                if m["verdict"] in ("killed", "timed out", "survived"):
+                    score[module][2] += 1
                 if m["verdict"] in ("killed", "timed out"):
+                    score[module][0] += 1
                     mid = f"{module}:{m['file']}:{m['line']}:{m['operator']}:{i}"
                     # A GoogleTest case no source under tests/ has any more finds nothing now.
                     killers = {k for k in m["found by"] if not is_case(k) or case_of(k, cases)}
                     if killers:
                         found_by[mid] = killers
+                        score[module][1] += 1
                     else:
                         lost.append((mid, m["found by"]))
     by_test = defaultdict(set)
@@ -87,6 +92,10 @@ def main():
         if all(found_by[m] & others for m in by_test[test]):
             kept.discard(test)
     print(f"{len(found_by)} mutants found, by {len(by_test)} tests; {len(kept)} of them find all of those\n")
+    print("score on these mutants, as the matrix found them and with the tests of tests/ today:")
+    for module, (then, now, counted) in score.items():
+        print(f"  {module:<10} {100.0 * then / counted:5.1f} % then, {100.0 * now / counted:5.1f} % now ({counted} mutants)")
+    print()
     for mid, killers in lost:
         print(f"found no more (its cases are gone): {mid}, was {' '.join(sorted(killers))}")
     print(f"{'found':>5} {'own':>4}  test")
