@@ -25,11 +25,11 @@ endforeach()
 # HeightDimUpdate on drawings of heightdim/make_drawings.py; plan-view marks
 # with leaders updated twice, each leader rebuilt and tied to its new mark.
 vd_drawing_check(heightdim_update_older_drawing heightdim_update_older
-                 heightdim/check_marks.py older heightdim_update_older.dxf)
+                 check_heightdims.py older heightdim_update_older.dxf)
 vd_drawing_check(heightdim_update_copied_base_drawing heightdim_update_copied_base
-                 heightdim/check_marks.py copied heightdim_update_copied_base.dxf)
+                 check_heightdims.py copied heightdim_update_copied_base.dxf)
 vd_drawing_check(heightdim_update_plan_leader_drawing heightdim_update_plan_leader
-                 heightdim/check_marks.py leaders heightdim_update_plan_leader.dxf 3 500,1500 3100,-800)
+                 check_heightdims.py leaders heightdim_update_plan_leader.dxf 3 500,1500 3100,-800)
 
 # HeightDimSetBase on set_base.dxf (base 0A1B...0B at 0,0; 0D at 0,1500; 0E
 # out of date at 0,500).
@@ -40,14 +40,14 @@ set(VD_HD_CHECK_level "0,0=+2.000@-" "0,1500=+3.500@${VD_HD_B}" "0,500=+9.999@${
 set(VD_HD_CHECK_rebase "0,0=±0.000@-" "0,1500=+1.500@-" "0,500=+0.500@${VD_HD_D}")
 foreach(name keep level rebase)
   vd_drawing_check(heightdim_setbase_${name}_drawing heightdim_setbase_${name}
-                   heightdim/check_marks.py values heightdim_setbase_${name}.dxf ${VD_HD_CHECK_${name}})
+                   check_heightdims.py values heightdim_setbase_${name}.dxf ${VD_HD_CHECK_${name}})
 endforeach()
 
 # The user's own look through HeightDimSetBase twice and HeightDimUpdate,
 # from a profile without hnoteData.ini: the drawing after the rebuilds looks
 # as the one saved after placing, but for the new values.
 vd_drawing_check(heightdim_look_drawing heightdim_look WIN32_ONLY
-                 heightdim/check_marks.py look heightdim_look_placed.dxf heightdim_look.dxf
+                 check_heightdims.py look heightdim_look_placed.dxf heightdim_look.dxf
                  "0,0=+1,000/1/1/3.5" "0,1000=+2,000/1/1/3.5" "0,2500=+3,500/1/1/3.5"
                  "3000,500=+0.150/5/256/2.5" "3000,2000=-0.450/5/256/2.5")
 
@@ -70,10 +70,10 @@ foreach(name plain settings leader leader_cancel remember settings_loop)
     set(only WIN32_ONLY)
   endif()
   vd_drawing_check(heightdim_edit_${name}_drawing heightdim_edit_${name} ${only}
-                   heightdim/check_marks.py values heightdim_edit_${name}.dxf ${VD_HD_EDIT_${name}_values})
+                   check_heightdims.py values heightdim_edit_${name}.dxf ${VD_HD_EDIT_${name}_values})
   if(name MATCHES "^(plain|leader|leader_cancel)$")
     vd_drawing_check(heightdim_edit_${name}_lines heightdim_edit_${name} ${only}
-                     heightdim/check_marks.py lines heightdim_edit_${name}.dxf ${VD_HD_EDIT_${name}_lines})
+                     check_heightdims.py lines heightdim_edit_${name}.dxf ${VD_HD_EDIT_${name}_lines})
   endif()
 endforeach()
 
