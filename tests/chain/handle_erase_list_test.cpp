@@ -34,12 +34,4 @@ TEST(HandleEraseList, CollectsHandlesAndFlushesThemInOneCall) {
   EXPECT_EQ(chaintest::recorded().erased.size(), 1u);
 }
 
-TEST(HandleEraseList, WithoutHostTheFlushFailsQuietlyAndEmpties) {
-  unbindHost();
-  HandleEraseList list;
-  list.add(u"10");
-  EXPECT_EQ(list.flush(), 0);
-  EXPECT_TRUE(list.empty());
-}
-
 }  // namespace

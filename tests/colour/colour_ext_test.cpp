@@ -117,15 +117,4 @@ TEST(ColourExt, ReadingTypedColours) {
   EXPECT_EQ(colour, 42u);
 }
 
-// Without a host the names of the named colours are empty, and no typed text
-// matches an empty name.
-TEST(ColourExt, WithoutHostTexts) {
-  unbindHost();
-  EXPECT_EQ(colour_name(1), u"");
-  EXPECT_EQ(colour_name(12), u"12");
-  EXPECT_EQ(index_of_name(u""), std::nullopt);
-  EXPECT_EQ(read_colour(u"Červená"), std::nullopt);
-  EXPECT_EQ(read_colour(u"3"), std::optional<uint32_t>(3));
-}
-
 }  // namespace

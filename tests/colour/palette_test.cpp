@@ -16,24 +16,6 @@ constexpr std::uint32_t kWhite = rgb(255, 255, 255), kBlack = rgb(0, 0, 0);
 constexpr std::uint32_t kDark = rgb(127, 127, 127);  // 381: still a dark ground
 constexpr std::uint32_t kLight = rgb(128, 127, 127); // 382: a light one
 
-unsigned maxChannel(std::uint32_t c) { return std::max({red_of(c), green_of(c), blue_of(c)}); }
-unsigned minChannel(std::uint32_t c) { return std::min({red_of(c), green_of(c), blue_of(c)}); }
-
-// Hue in degrees of a colour, from its channels.
-double hueOf(std::uint32_t c) {
-  const double r = red_of(c), g = green_of(c), b = blue_of(c);
-  const double hi = std::max({r, g, b}), lo = std::min({r, g, b});
-  if (hi == lo)
-    return 0.0;
-  double h = 0;
-  if (hi == r)
-    h = 60.0 * (g - b) / (hi - lo);
-  else if (hi == g)
-    h = 120.0 + 60.0 * (b - r) / (hi - lo);
-  else
-    h = 240.0 + 60.0 * (r - g) / (hi - lo);
-  return h < 0 ? h + 360.0 : h;
-}
 
 } // namespace
 
@@ -90,24 +72,3 @@ TEST(ColourPalette, RawTableAndLayout) {
   }
 }
 
-// 10..249: hue (index - 10) / 10 in steps of 15 degrees, level (index / 2) % 5
-// of 255, 225, 180, 126, 66; even numbers full colours (one channel at the
-// level, one at zero), odd numbers their half-saturated version (every
-// channel half-way from the full colour's to the level).
-TEST(ColourPalette, HuesAndLevelsOfTheColourWheel) {
-  const unsigned levels[] = {255, 225, 180, 126, 66};
-  for (int i = 10; i <= 248; i += 2) {
-    const std::uint32_t full = rgb_of_index(i), half = rgb_of_index(i + 1);
-    const unsigned level = levels[(i / 2) % 5];
-    EXPECT_EQ(maxChannel(full), level) << i;
-    EXPECT_EQ(minChannel(full), 0u) << i;
-    EXPECT_EQ(maxChannel(half), level) << i + 1;
-    const double hue = 15.0 * ((i - 10) / 10);
-    const double off = std::remainder(hueOf(full) - hue, 360.0);
-    EXPECT_LT(std::abs(off), 0.75) << "hue of " << i;
-    const unsigned f[] = {red_of(full), green_of(full), blue_of(full)};
-    const unsigned h[] = {red_of(half), green_of(half), blue_of(half)};
-    for (int k = 0; k < 3; ++k)
-      EXPECT_LE(std::abs(2.0 * h[k] - (f[k] + level)), 2.0) << "channel " << k << " of " << i + 1;
-  }
-}

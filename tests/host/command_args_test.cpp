@@ -47,13 +47,6 @@ TEST(PlaceArgs, ParsedAsTheHostPassesThem) {
   }
 }
 
-TEST(PlaceArgs, NothingWithoutArguments) {
-  const char* argv[] = {"1"};
-  EXPECT_FALSE(parsePlaceArgs(0, argv).has_value());
-  EXPECT_FALSE(parsePlaceArgs(-3, argv).has_value());
-  EXPECT_FALSE(parsePlaceArgs(1, nullptr).has_value());
-}
-
 TEST(PlaceArgs, DecimalReadingSaturatesInsteadOfOverflowing) {
   EXPECT_EQ(parseDecimal("99999999999999999999"), INT_MAX);
   EXPECT_EQ(parseDecimal("-99999999999999999999"), INT_MIN);

@@ -47,39 +47,6 @@ TEST(Text, BytesThatAreNotUtf8BecomeReplacementCharacters) {
   EXPECT_EQ(vd::utf16ToUtf8(vstring(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
 }
 
-TEST(Text, KeptSurrogatesMakeEveryTextSurviveTheRoundTrip) {
-  using vd::Surrogates;
-  const vstring lone[] = {vstring(1, char16_t(0xD800)) + u"a", u"1" + vstring(1, char16_t(0xDFFF)),
-                          vstring{char16_t(0xDC00), char16_t(0xD800)}};  // the wrong order is two lone units
-  for (const vstring& text : lone) {
-    const std::string bytes = vd::utf16ToUtf8(text, Surrogates::Keep);
-    EXPECT_EQ(vd::utf8ToUtf16(bytes, Surrogates::Keep), text);
-    EXPECT_NE(vd::utf8ToUtf16(bytes), text) << "read as UTF-8, the surrogate is not a character";
-  }
-  EXPECT_EQ(vd::utf16ToUtf8(vstring(1, char16_t(0xD800)), Surrogates::Keep), "\xED\xA0\x80");
-  // Only the surrogate forms are let in: other bad bytes stay bad.
-  EXPECT_EQ(vd::utf8ToUtf16("\xC0\xAF\xED\x9F\xBF", Surrogates::Keep), u"\uFFFD\uFFFD\uD7FF");
-  EXPECT_EQ(vd::utf8ToUtf16("\xED\xC0", Surrogates::Keep), u"\uFFFD\uFFFD");
-}
-
-TEST(Text, CodePage1250) {
-  // Czech letters have fixed bytes in 1250; a character outside it becomes '?'.
-  struct {
-    const char16_t* wide;
-    const char* bytes;
-  } cases[] = {
-      {u"Červená", "\xC8\x65rven\xE1"}, {u"Žlutá", "\x8Elut\xE1"}, {u"šťůň", "\x9A\x9D\xF9\xF2"}, {u"±", "\xB1"},
-      {u"€", "\x80"}, {u"中", "?"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(vd::utf16ToCp1250(c.wide), c.bytes);
-    if (std::string(c.bytes) != "?") {
-      EXPECT_EQ(vd::cp1250ToUtf16(c.bytes), c.wide);
-    }
-  }
-  EXPECT_EQ(vd::cp1250ToUtf16("\x81"), u"?") << "an undefined byte";
-}
-
 TEST(Text, FormatLikeTheCLibraryWithWideStrings) {
   EXPECT_EQ(vd::vformat(u"Zadejte %súroveň <%.2f>: ", u"1. ", 2.5), u"Zadejte 1. úroveň <2.50>: ");
   EXPECT_EQ(vd::vformat(u"%g", 0.1234567), u"0.123457");
@@ -160,13 +127,6 @@ TEST(Text, LatinLettersToUpperCase) {
       {u"÷ ß ĸ ŉ 1_", u"÷ ß ĸ ŉ 1_"},  // signs and letters without a capital stay
   };
   for (const Case& c : cases) EXPECT_EQ(vd::utf16ToUtf8(vd::upperCaseLatin(c.in)), vd::utf16ToUtf8(c.out));
-}
-
-TEST(Names, TypesCompareWithoutCase) {
-  EXPECT_TRUE(vd::names::isType(u"insert", vd::names::kInsert));
-  EXPECT_TRUE(vd::names::isType(u"LwPolyLine", vd::names::kLwPolyline));
-  EXPECT_FALSE(vd::names::isType(u"INSERTX", vd::names::kInsert));
-  EXPECT_FALSE(vd::names::isType(nullptr, vd::names::kInsert));
 }
 
 }  // namespace

@@ -37,19 +37,6 @@ TEST(IniFile, ReadsAreCutAsTheWindowsFunctionsCutThem) {
   EXPECT_EQ(one, u'#');  // a zero capacity writes nothing
 }
 
-TEST(IniFile, NewFilesAreUtf16AndAnsiFilesUseCodePage1250) {
-  ScratchDir dir;
-  IniFileBackend backend;
-  ASSERT_TRUE(backend.write(dir.host("n.ini"), u"S", u"k", u"Kóty č"));
-  EXPECT_EQ(vdtest::readBytes(dir.file("n.ini")), vdtest::utf16File(u"[S]\r\nk=Kóty č\r\n"));
-  EXPECT_EQ(readValue(backend, dir.host("n.ini"), u"S", u"k"), u"Kóty č");
-
-  vdtest::writeBytes(dir.file("a.ini"), "");
-  ASSERT_TRUE(backend.write(dir.host("a.ini"), u"S", u"k", u"Kóty č"));
-  EXPECT_EQ(vdtest::readBytes(dir.file("a.ini")), "[S]\r\nk=K\xF3ty \xE8\r\n");
-  EXPECT_EQ(readValue(backend, dir.host("a.ini"), u"S", u"k"), u"Kóty č");
-}
-
 TEST(IniFile, MarkedFilesKeepTheirEncoding) {
   ScratchDir dir;
   IniFileBackend backend;
@@ -62,31 +49,6 @@ TEST(IniFile, MarkedFilesKeepTheirEncoding) {
   EXPECT_EQ(readValue(backend, dir.host("u16.ini"), u"S", u"k"), u"č");
   ASSERT_TRUE(backend.write(dir.host("u16.ini"), u"S", u"m", u"ř"));
   EXPECT_EQ(vdtest::readBytes(dir.file("u16.ini")), vdtest::utf16File(u"[S]\r\nk=č\r\nm=ř\r\n"));
-}
-
-TEST(IniFile, LinesThatAreNotTouchedStayAsTheyWere) {
-  ScratchDir dir;
-  IniFileBackend backend;
-  vdtest::writeBytes(dir.file("t.ini"), "[A]\n  spaced  =  kept  \n\n[B]\nx=1\n\n\n[C]\r\ny=2");
-  ASSERT_TRUE(backend.write(dir.host("t.ini"), u"b", u"new", u"3"));
-  ASSERT_TRUE(backend.write(dir.host("t.ini"), u"C", u"Y", u"4"));
-  EXPECT_EQ(vdtest::readBytes(dir.file("t.ini")),
-            "[A]\r\n  spaced  =  kept  \r\n\r\n[B]\r\nx=1\r\nnew=3\r\n\r\n\r\n[C]\r\ny=4\r\n");
-}
-
-TEST(IniFile, GarbageReadsAsMissingKeysAndSurvivesAWrite) {
-  ScratchDir dir;
-  std::mt19937 random(5);
-  std::string garbage(64 * 1024, '\0');
-  for (char& c : garbage) c = static_cast<char>(random() & 0xFF);
-  garbage += "\r\n[S]\r\nk=ok\r\n";
-  vdtest::writeBytes(dir.file("g.ini"), garbage);
-  IniFileBackend backend;
-  EXPECT_EQ(readValue(backend, dir.host("g.ini"), u"S", u"k"), u"ok");
-  EXPECT_EQ(readValue(backend, dir.host("g.ini"), u"S", u"missing"), u"$EMPTY$");
-  ASSERT_TRUE(backend.write(dir.host("g.ini"), u"S", u"k2", u"v"));
-  EXPECT_EQ(readValue(backend, dir.host("g.ini"), u"S", u"k"), u"ok");
-  EXPECT_EQ(readValue(backend, dir.host("g.ini"), u"S", u"k2"), u"v");
 }
 
 }  // namespace

@@ -14,20 +14,6 @@ namespace {
 
 std::string u8(const vstring& s) { return utf16ToUtf8(s); }
 
-TEST(ValueText, RealsAreWrittenWithSixSignificantDigits) {
-  struct Case {
-    double value;
-    const char* text;
-  } cases[] = {
-      {0.1234567, "0.123457"}, {2.5, "2.5"},       {11.725, "11.725"}, {100000, "100000"},
-      {1e6, "1e+06"},          {1e20, "1e+20"},    {0.0001, "0.0001"}, {1e-5, "1e-05"},
-      {-2.5, "-2.5"},          {0, "0"},           {1.0 / 3, "0.333333"}, {123456789, "1.23457e+08"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(u8(formatDouble(c.value)), c.text) << c.value;
-  EXPECT_EQ(u8(formatInt(-42)), "-42");
-  EXPECT_EQ(u8(formatInt(std::numeric_limits<int32_t>::min())), "-2147483648");
-}
-
 TEST(ValueText, IntegersParseOnlyWhenTheWholeTextIsOne) {
   struct Case {
     const char16_t* text;
