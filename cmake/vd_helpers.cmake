@@ -13,6 +13,11 @@ function(vd_add_test name)
     return()
   endif()
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+  # The test sources themselves without optimisation: most of a build's
+  # compile time is theirs (GoogleTest's assertions expand to much code), and
+  # -O0 compiles them in some 60 % of the time while the code they test keeps
+  # the preset's optimisation and sanitizers.
+  target_compile_options(${name} PRIVATE -O0)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE ${T_DEFINES})
   target_include_directories(${name} PRIVATE ${T_INCLUDES})
