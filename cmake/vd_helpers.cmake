@@ -1,5 +1,5 @@
 # vd_add_test(NAME src...  [PORTABLE] [LIBS lib...] [ARGS arg...]
-#             [DEFINES def...] [INCLUDES dir...])
+#             [DEFINES def...] [INCLUDES dir...] [OPTIMIZED])
 # One ctest entry per test executable: under Wine the process start is the
 # expensive part, so all cases of a unit run in one process.
 # PORTABLE: the code under test does the same on every platform (no Win32
@@ -7,8 +7,11 @@
 # build only, under the sanitizers; the Windows build runs that code in the
 # real DLL through the scenarios instead of compiling the tests a second time
 # (docs/build.md, "What each build runs").
+# OPTIMIZED: the test's own code does the heavy work (a random-sequence
+# driver, a property test's reference model) and keeps the preset's
+# optimisation; the other tests' sources compile at -O0.
 function(vd_add_test name)
-  cmake_parse_arguments(T "PORTABLE" "" "LIBS;ARGS;LABELS;DEFINES;INCLUDES" ${ARGN})
+  cmake_parse_arguments(T "PORTABLE;OPTIMIZED" "" "LIBS;ARGS;LABELS;DEFINES;INCLUDES" ${ARGN})
   if(T_PORTABLE AND VD_WIN32)
     return()
   endif()
@@ -17,7 +20,9 @@ function(vd_add_test name)
   # compile time is theirs (GoogleTest's assertions expand to much code), and
   # -O0 compiles them in some 60 % of the time while the code they test keeps
   # the preset's optimisation and sanitizers.
-  target_compile_options(${name} PRIVATE -O0)
+  if(NOT T_OPTIMIZED)
+    target_compile_options(${name} PRIVATE -O0)
+  endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE ${T_DEFINES})
   target_include_directories(${name} PRIVATE ${T_INCLUDES})

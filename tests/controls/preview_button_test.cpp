@@ -231,7 +231,8 @@ TEST(PreviewPane, MiddleButtonPansAndDoubleClickShowsEverything) {
   runDialog(dlg, [&](uitest::DialogScript& s) {
     auto grabbed = std::make_shared<GcGePoint2d>();
     auto size = std::make_shared<double>();
-    const POINT p0{60, 50}, p1{130, 20};
+    // Static: the steps run after this function has returned.
+    static constexpr POINT p0{60, 50}, p1{130, 20};
     s.then([&] { vdhost::postWheel(dlg.pane.hwnd(), POINT{40, 40}, 240); });
     s.then([&, grabbed, size] {
       *grabbed = worldAt(dlg.pane, p0);

@@ -50,6 +50,36 @@ def case_of(test, cases):
     return cases.get(f"{m.group(1)}.{m.group(2)}") if m else None
 
 
+def spend(points, kept, by_test, found_by, score, cases, keep):
+    """Takes cases of tests/ out of `kept` (in place), the most lines for
+    each mutant that only they find first, while no module loses more than
+    `points` of its score. Returns (case, mutants lost, lines) of each."""
+    budget = {m: int(points / 100.0 * counted) for m, (_, _, counted) in score.items()}
+    spent = []
+    while True:
+        best = None
+        for test in kept:
+            where = case_of(test, cases)
+            if where is None or any(k.search(test) for k in keep):
+                continue
+            own = {m for m in by_test[test] if not (found_by[m] & kept - {test})}
+            cost = defaultdict(int)
+            for m in own:
+                cost[m.split(":")[0]] += 1
+            if any(cost[m] > budget[m] for m in cost):
+                continue
+            value = where[2] / (len(own) + 0.5)
+            if best is None or value > best[0]:
+                best = (value, test, own, cost, where[2])
+        if best is None:
+            return spent
+        _, test, own, cost, size = best
+        kept.discard(test)
+        for m, n in cost.items():
+            budget[m] -= n
+        spent.append((test, own, size))
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("files", nargs="+")
@@ -57,6 +87,9 @@ def main():
     ap.add_argument("--keep", action="append", default=[],
                     help="a regular expression of tests never taken away (the nets the cut leans on: the "
                          "scenarios' checks, the sweeps); may be given several times")
+    ap.add_argument("--spend", type=float, default=0,
+                    help="after the cases that cost nothing, take away more, the most lines for each mutant "
+                         "lost first, while no module's score on these mutants falls by more than this many points")
     args = ap.parse_args()
     keep = [re.compile(k) for k in args.keep]
     cases = test_cases()
@@ -91,6 +124,7 @@ def main():
         others = kept - {test}
         if all(found_by[m] & others for m in by_test[test]):
             kept.discard(test)
+    spent = spend(args.spend, kept, by_test, found_by, score, cases, keep) if args.spend else []
     print(f"{len(found_by)} mutants found, by {len(by_test)} tests; {len(kept)} of them find all of those\n")
     print("score on these mutants, as the matrix found them and with the tests of tests/ today:")
     for module, (then, now, counted) in score.items():
@@ -108,6 +142,11 @@ def main():
             where = f"   {path}:{line}, {size} lines"
             freed += 0 if test in kept else size
         print(f"{len(by_test[test]):>5} {own:>4}  {test}{'' if test in kept else '   (can go)'}{where}")
+    if spent:
+        print(f"\nwith --spend {args.spend}, these go too, at the price of the mutants only they find:")
+        for test, own, size in spent:
+            print(f"  {test}   {size} lines, {len(own)} mutant(s): {' '.join(sorted(own))}")
+        print(f"  in all {sum(size for _, _, size in spent)} lines")
     if args.lines:
         print(f"\nthe cases that can go hold {freed} lines")
         found = {case_of(t, cases) for t in by_test}
