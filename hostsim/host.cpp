@@ -60,6 +60,7 @@ Host::Host() { reset(); }
 namespace {
 // Every change of the drawing shows in the transcript as it happens.
 void journalToTranscript(const JournalEntry& j) {
+  if (!Host::instance().journal) return;
   std::string item = vd::utf16ToUtf8(j.name);
   if (!j.key.empty()) item += "[" + vd::utf16ToUtf8(j.key) + "]";
   if (!j.handle.empty()) item += " " + vd::utf16ToUtf8(j.handle);
@@ -157,6 +158,7 @@ void Host::reset() {
   variableNodes_.clear();
   nodeStrings_.clear();
   pickAperture = 1.0;
+  journal = true;
   arcEntryOpen = false;
   arcEntryTemporaries.clear();
   replaceDrawing(std::make_unique<Drawing>());

@@ -80,6 +80,9 @@ class Host {
 
   // Distance in drawing units within which a picked point finds an entity.
   double pickAperture = 1.0;
+  // Whether each change of the drawing gets a transcript line ("journal
+  // off": a scenario whose saved drawing a checker reads).
+  bool journal = true;
 
   // The host's arc-dimensioning interaction while it is open (between
   // DimArcEntry and DimArcEntryExit): the handles of the temporaries it made

@@ -325,6 +325,9 @@ bool ScriptRunner::runLine(const std::vector<std::string>& w, int line) {
     OperationFilter filter;
     if (!operationFilter(w[1], filter)) return bad("the host has no operation " + w[1]);
     host_.calls.failFromNow(filter, iv);
+  } else if (verb == "journal") {
+    if (!wantArgs(1) || (w[1] != "on" && w[1] != "off")) return bad("journal wants on or off");
+    host_.journal = w[1] == "on";
   } else if (verb == "aperture") {
     if (!wantArgs(1) || !parseReal(w[1], dv) || dv < 0) return bad(wants("aperture wants a distance", w, 1));
     host_.pickAperture = dv;
