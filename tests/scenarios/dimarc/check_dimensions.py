@@ -12,7 +12,7 @@ import sys
 import ezdxf
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from dimension_match import match_dimensions, report  # noqa: E402
+from dimension_match import dimensions, match_dimensions, near, report  # noqa: E402
 
 SOURCES = {"ARC": 1, "CIRCLE": 1, "LWPOLYLINE": 1, "LINE": 1}
 
@@ -20,10 +20,6 @@ SOURCES = {"ARC": 1, "CIRCLE": 1, "LWPOLYLINE": 1, "LINE": 1}
 def point(text):
     x, y = (float(v) for v in text.split(","))
     return (x, y)
-
-
-def near(p, q):
-    return abs(p[0] - q[0]) < 1e-6 and abs(p[1] - q[1]) < 1e-6
 
 
 def main(path, specs):
@@ -37,14 +33,13 @@ def main(path, specs):
     if len(msp.query("POINT")):
         failures.append("a temporary POINT was left")
     dims = []
-    for d in msp.query("DIMENSION"):
-        if d.dxf.dimtype & 31 != 5:
-            failures.append(f"DIMENSION {d.dxf.handle} is of type {d.dxf.dimtype}, not a 3-point angular one")
+    for d in dimensions(msp):
+        if d["kind"] != 5:
+            failures.append(f"DIMENSION {d['handle']} is of kind {d['kind']}, not a 3-point angular one")
             continue
-        if d.dxf.layer != "KOTY":
-            failures.append(f"DIMENSION {d.dxf.handle} lies on layer {d.dxf.layer}, not KOTY")
-        xy = [(p.x, p.y) for p in (d.dxf.defpoint4, d.dxf.defpoint2, d.dxf.defpoint3, d.dxf.defpoint)]
-        dims.append((d.dxf.get("text", ""), *xy, d.dxf.handle))
+        if d["layer"] != "KOTY":
+            failures.append(f"DIMENSION {d['handle']} lies on layer {d['layer']}, not KOTY")
+        dims.append((d["text"] or "", d.get("15", (0.0, 0.0)), d["13"], d["14"], d["10"], d["handle"]))
     wanted = []
     for spec in specs:
         text, *points = spec.split("|")

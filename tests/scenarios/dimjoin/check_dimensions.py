@@ -17,7 +17,7 @@ import sys
 import ezdxf
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from dimension_match import match_dimensions, report  # noqa: E402
+from dimension_match import dimensions, match_dimensions, near, report  # noqa: E402
 
 ROTATED, ALIGNED = 0, 1
 
@@ -81,33 +81,9 @@ def many():
     return out
 
 
-def overrides_of(d):
-    found = {}
-    if not d.has_xdata("ACAD"):
-        return found
-    tags = list(d.get_xdata("ACAD"))
-    names = {40: "dimscale", 42: "dimexo", 75: "dimse1", 76: "dimse2"}
-    for i, tag in enumerate(tags):
-        if tag.code == 1070 and tag.value in names and i + 1 < len(tags) and tags[i + 1].code in (1040, 1070):
-            found[names[tag.value]] = tags[i + 1].value
-    return found
-
-
-def near(p, q):
-    return abs(p[0] - q[0]) < 1e-6 and abs(p[1] - q[1]) < 1e-6
-
-
 def read(path):
-    doc = ezdxf.readfile(path)
-    msp = doc.modelspace()
-    dims = []
-    for d in msp.query("DIMENSION"):
-        text = d.dxf.text if d.dxf.hasattr("text") else None
-        dims.append({"text": text, "13": (d.dxf.defpoint2.x, d.dxf.defpoint2.y),
-                     "14": (d.dxf.defpoint3.x, d.dxf.defpoint3.y), "10": (d.dxf.defpoint.x, d.dxf.defpoint.y),
-                     "kind": d.dxf.dimtype & 31, "angle": d.dxf.get("angle"), "overrides": overrides_of(d),
-                     "handle": d.dxf.handle})
-    return msp, dims
+    msp = ezdxf.readfile(path).modelspace()
+    return msp, dimensions(msp)
 
 
 def matches(got, want):
