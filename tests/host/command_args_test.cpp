@@ -52,6 +52,7 @@ TEST(PlaceArgs, DecimalReadingSaturatesInsteadOfOverflowing) {
   EXPECT_EQ(parseDecimal("-99999999999999999999"), INT_MIN);
   EXPECT_EQ(parseDecimal("-2147483648"), INT_MIN);
   EXPECT_EQ(parseDecimal("+17x"), 17);
+  EXPECT_EQ(parseDecimal("\t\n\v\f\r 42"), 42) << "every blank in front is skipped";
   EXPECT_EQ(parseDecimal(nullptr), 0);
   EXPECT_EQ(parseDecimal(""), 0);
 }
