@@ -23,9 +23,7 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from mutate import MODULES  # noqa: E402
-
-PRODUCT = tuple(f + "/" for folders in MODULES.values() for f in folders)
+from coverage import PRODUCT  # noqa: E402
 
 
 def programs(build):

@@ -17,6 +17,9 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from mutate import MODULES, ROOT  # noqa: E402
 
+# The folders of the product's sources, as gcovr and gcov name files under them.
+PRODUCT = tuple(f + "/" for folders in MODULES.values() for f in folders)
+
 
 def drop_stale_notes(build):
     """Removes the coverage notes (.gcno) of objects the default build no
@@ -41,9 +44,10 @@ def main():
     drop_stale_notes(args.build)
     summary = Path(args.build) / "coverage-summary.json"
     detail = Path(args.build) / "coverage-lines.json"
-    r = subprocess.run(["gcovr", "-r", str(ROOT), args.build, "--json-summary", str(summary),
-                        "--json", str(detail),
-                        "--exclude", r".*/tests/.*", "--exclude", r".*/bench/.*", "--exclude", r".*/build/.*",
+    lines_wanted = bool(args.keep_lines or args.lost_from)
+    r = subprocess.run(["gcovr", "-r", str(ROOT), args.build, "--json-summary", str(summary)] +
+                       (["--json", str(detail)] if lines_wanted else []) +
+                       ["--exclude", r".*/tests/.*", "--exclude", r".*/bench/.*", "--exclude", r".*/build/.*",
                         "--gcov-ignore-parse-errors", "--exclude-unreachable-branches", "--exclude-throw-branches"],
                        stdout=subprocess.DEVNULL)
     if r.returncode:
@@ -69,6 +73,8 @@ def main():
         print(f"{m:<10} {lc:>7}/{lt:<7} {lp:>6.1f}% {bc:>7}/{bt:<7} {bp:>7.1f}%")
     if args.json:
         Path(args.json).write_text(json.dumps(out, indent=1))
+    if not lines_wanted:
+        return
     ran = reached(json.loads(detail.read_text()))
     if args.keep_lines:
         Path(args.keep_lines).write_text(json.dumps(ran))
@@ -77,9 +83,11 @@ def main():
 
 
 def reached(detail):
-    """{file: {line: branches taken}} of the lines that ran."""
+    """{file: {line: branches taken}} of the product's lines that ran."""
     out = {}
     for f in detail["files"]:
+        if not f["file"].startswith(PRODUCT):
+            continue
         lines = {str(l["line_number"]): sum(1 for b in l["branches"] if b["count"])
                  for l in f["lines"] if l["count"] and not l.get("gcovr/noncode")}
         if lines:
