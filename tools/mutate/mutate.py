@@ -2,6 +2,7 @@
 the tests find (docs/testing.md, "Mutation scores").
 
   mutate.py [MODULE...] [--sample N] [--seed S] [--list] [--json FILE [--resume]] [--matrix]
+  mutate.py [MODULE...] --recheck BEFORE.json --tests REGEX
 
 A mutant is one change of one line of a product source: a comparison
 flipped, an arithmetic or logical operator swapped, a condition negated, an
@@ -19,6 +20,11 @@ no test program links its code.
 Per module it prints mutants, killed, survived, timed out, the score
 (killed and timed out over those that count) and every surviving mutant
 with its file, line and operator. The same seed draws the same mutants.
+
+With --recheck a rewritten test is held to what it found: the mutants that
+BEFORE (the --json file of an earlier run) lists as found by a test whose
+ctest name --tests matches run again, against those tests only. Every one
+should still be killed; a survivor is a fault the rewrite let through.
 """
 import argparse
 import concurrent.futures
@@ -501,6 +507,18 @@ def baseline(all_tests, stamp):
     return timeouts
 
 
+def found_before(path, module, tests, pool):
+    """The candidates of `pool` that the run kept in `path` found with a
+    test whose ctest name matches `tests` ("program/Suite.Case" is found by
+    the ctest of its program)."""
+    def ctest_name(finder):
+        return finder.removesuffix(" (timed out)").split("/")[0]
+    found = {(x["file"], x["line"], x["operator"], x["mutant"])
+             for x in json.loads(Path(path).read_text()).get(module, {}).get("mutants", [])
+             if x["verdict"] in ("killed", "timed out") and any(tests.search(ctest_name(f)) for f in x["found by"])}
+    return sorted((c for c in pool if (c[0], c[1], c[2], c[4].strip()) in found), key=lambda c: (c[0], c[1], c[2]))
+
+
 def summary(counts, survivors, mutants):
     counted = counts["killed"] + counts["survived"] + counts["timed out"]
     score = 100.0 * (counts["killed"] + counts["timed out"]) / counted if counted else 0.0
@@ -548,7 +566,12 @@ def main():
                     help="run every relinked test on each mutant, not only those that run its line")
     ap.add_argument("--matrix", action="store_true",
                     help="run every relinked test on each mutant and keep what found it (for tools/mutate/redundant.py)")
+    ap.add_argument("--recheck", metavar="BEFORE",
+                    help="only the mutants BEFORE (an earlier --json) lists as found by the tests --tests names")
+    ap.add_argument("--tests", metavar="REGEX", help="with --recheck: the tests (ctest names) that run")
     args = ap.parse_args()
+    if args.recheck and not args.tests:
+        sys.exit("mutate: --recheck needs --tests REGEX")
     if args.windows:
         WINDOWS, BUILD, MODULES = True, WORK / "win", WINDOWS_MODULES
     modules = args.modules or list(MODULES)
@@ -568,7 +591,9 @@ def main():
         pool = module_candidates(m, compiled)
         rng = random.Random(f"{args.seed}:{m}")
         drawn[m] = sorted(rng.sample(pool, min(args.sample, len(pool))), key=lambda c: (c[0], c[1], c[2]))
-        print(f"{m}: {len(pool)} candidates, {len(drawn[m])} drawn", flush=True)
+        if args.recheck:
+            drawn[m] = found_before(args.recheck, m, re.compile(args.tests), pool)
+        print(f"{m}: {len(pool)} candidates, {len(drawn[m])} {'to recheck' if args.recheck else 'drawn'}", flush=True)
     if args.list:
         for m in modules:
             for f, no, op, old, new in drawn[m]:
@@ -585,11 +610,13 @@ def main():
         print(f"resuming: {len(done)} mutants from {args.json}", flush=True)
 
     all_tests = tests()
+    if args.recheck:
+        all_tests = {n: ps for n, ps in all_tests.items() if re.search(args.tests, n)}
     print(f"clean build: {len(all_tests)} tests, timing them", flush=True)
     stamp = tree_stamp()
     timeouts = baseline(all_tests, stamp)
     # Under Wine gcov does not see the tests run: the Windows run takes them all.
-    cmap = None if args.all_tests or WINDOWS else coverage_map(list(all_tests), stamp)
+    cmap = None if args.all_tests or WINDOWS or args.recheck else coverage_map(list(all_tests), stamp)
     results = {}
     dirty = None  # the file whose last mutant was built and not yet built back
     for m in modules:
