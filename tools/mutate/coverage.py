@@ -1,7 +1,11 @@
 """Line and branch coverage per module of what the native suite ran, from a
 build made with --coverage (./vd coverage; docs/testing.md).
 
-  coverage.py BUILD_DIR [--json FILE] [--keep-lines FILE] [--lost-from FILE]
+  coverage.py BUILD_DIR [--windows] [--json FILE] [--keep-lines FILE] [--lost-from FILE]
+
+With --windows BUILD_DIR is the mingw-w64 build whose tests ran under Wine
+(./vd coverage --windows), and the modules are the Windows-only ones of
+`./vd mutate --windows`.
 
 --keep-lines writes, per source file, the lines that ran and the branches
 taken on each; --lost-from compares with such a file and lists what ran
@@ -15,10 +19,16 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from mutate import MODULES, ROOT  # noqa: E402
+from mutate import MODULES, ROOT, WINDOWS_MODULES  # noqa: E402
 
-# The folders of the product's sources, as gcovr and gcov name files under them.
-PRODUCT = tuple(f + "/" for folders in MODULES.values() for f in folders)
+# The folders of the product's sources, as gcovr and gcov name files under
+# them (a Windows-only module may name single files: they lie in these).
+PRODUCT = tuple(f + "/" for folders in MODULES.values() for f in folders) + \
+    tuple(f + "/" for folders in WINDOWS_MODULES.values() for f in folders if not f.endswith(".cpp"))
+
+
+def in_module(name, entries):
+    return any(name == e or name.startswith(e + "/") for e in entries)
 
 
 def drop_stale_notes(build):
@@ -28,15 +38,16 @@ def drop_stale_notes(build):
     holds functions of a header at lines it no longer has."""
     commands = subprocess.run(["ninja", "-C", str(build), "-t", "commands", "all"],
                               stdout=subprocess.PIPE, text=True, check=True).stdout
-    made = {(Path(build) / o).resolve() for o in re.findall(r" -o (\S+\.o)\b", commands)}
+    made = {(Path(build) / o).resolve() for o in re.findall(r" -o (\S+\.obj?)\b", commands)}
     for note in Path(build).rglob("*.gcno"):
-        if note.with_suffix(".o").resolve() not in made:
+        if not any(note.with_suffix(s).resolve() in made for s in (".o", ".obj")):
             note.unlink()
 
 
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("build")
+    ap.add_argument("--windows", action="store_true", help="a mingw-w64 build run under Wine")
     ap.add_argument("--json")
     ap.add_argument("--keep-lines")
     ap.add_argument("--lost-from")
@@ -45,7 +56,9 @@ def main():
     summary = Path(args.build) / "coverage-summary.json"
     detail = Path(args.build) / "coverage-lines.json"
     lines_wanted = bool(args.keep_lines or args.lost_from)
-    r = subprocess.run(["gcovr", "-r", str(ROOT), args.build, "--json-summary", str(summary)] +
+    modules = WINDOWS_MODULES if args.windows else MODULES
+    gcov = ["--gcov-executable", "x86_64-w64-mingw32-gcov"] if args.windows else []
+    r = subprocess.run(["gcovr", "-r", str(ROOT), args.build, "--json-summary", str(summary)] + gcov +
                        (["--json", str(detail)] if lines_wanted else []) +
                        ["--exclude", r".*/tests/.*", "--exclude", r".*/bench/.*", "--exclude", r".*/build/.*",
                         "--gcov-ignore-parse-errors", "--exclude-unreachable-branches", "--exclude-throw-branches"],
@@ -53,11 +66,11 @@ def main():
     if r.returncode:
         sys.exit("coverage: gcovr failed")
     files = json.loads(summary.read_text())["files"]
-    totals = {m: [0, 0, 0, 0] for m in MODULES}
+    totals = {m: [0, 0, 0, 0] for m in modules}
     for f in files:
         name = f["filename"]
-        for m, folders in MODULES.items():
-            if any(name.startswith(folder + "/") for folder in folders):
+        for m, entries in modules.items():
+            if in_module(name, entries):
                 t = totals[m]
                 t[0] += f["line_covered"]
                 t[1] += f["line_total"]
