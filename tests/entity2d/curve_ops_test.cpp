@@ -15,6 +15,7 @@
 #include "entity2d/text_entities.h"
 #include "host/host_api.h"
 #include "geom_test_util.h"
+#include "tests/chain/chain_test_support.h"
 #include "tests/hostsim/host_fixture.h"
 
 namespace {
@@ -24,6 +25,7 @@ using namespace vd;
 constexpr double kPi = std::numbers::pi;
 
 using Curves = geomtest::OwnedCurves;
+using chaintest::chainOf;
 
 // A new segment, for the tables of curves and cutters.
 GcGeLineSeg2d* seg(double x0, double y0, double x1, double y1) {
@@ -46,6 +48,20 @@ GcGeCompositeCurve2d* polyline(std::vector<GcGePoint2d> pts) {
 // right, arc back over the top (counter-clockwise).
 GcGeCompositeCurve2d* halfDisk() {
   return composite({seg(-5, 0, 5, 0), new GcGeCircArc2d({0, 0}, 5, 0, kPi)});
+}
+
+// The lower-left and upper-right corners of the extents of the entities,
+// each after the first growing the box; none when one has none.
+std::optional<std::pair<GcGePoint2d, GcGePoint2d>> extentsOf(std::initializer_list<const ltEnt2D*> entities) {
+  GcGeBoundBlock2d box;
+  bool grow = false;
+  for (const ltEnt2D* entity : entities) {
+    if (!entity->extents(box, grow)) return std::nullopt;
+    grow = true;
+  }
+  GcGePoint2d lo, hi;
+  box.getMinMaxPoints(lo, hi);
+  return std::pair{lo, hi};
 }
 
 // Checks that pieces cover the curve exactly: each lies on it, in order of
@@ -268,9 +284,9 @@ TEST(TrimByCurve, Cases) {
 }
 
 TEST(EntityOps, SplitAndTrimSlots) {
-  ChainBuilder b;
-  b.text(0, u"LINE").text(5, u"77").text(8, u"WALLS").integer(62, 2).point(10, 0, 0).point(11, 10, 0);
-  OwnedChain src = b.build();
+  OwnedChain src = chainOf([](ChainBuilder& b) {
+    b.text(0, u"LINE").text(5, u"77").text(8, u"WALLS").integer(62, 2).point(10, 0, 0).point(11, 10, 0);
+  });
   auto line = makeEntity(src.get());
   ltArc2D cutter(GcGeCircArc2d({5, 0}, 2), nullptr);
   EntList out;
@@ -296,9 +312,7 @@ TEST(EntityOps, SplitAndTrimSlots) {
   EXPECT_TRUE(c->endPoint().isEqualTo({7, 0}));
 
   // Kinds without a curve answer with a clone.
-  ChainBuilder pb;
-  pb.text(0, u"POINT").point(10, 1, 2);
-  OwnedChain pointChain = pb.build();
+  OwnedChain pointChain = chainOf([](ChainBuilder& b) { b.text(0, u"POINT").point(10, 1, 2); });
   auto point = makeEntity(pointChain.get());
   EntList same;
   EXPECT_EQ(point->splitBy(cutter, same), 0);
@@ -336,9 +350,8 @@ TEST(EntityOps, WrapAndWriteCurves) {
   }
 
   // writeCurveChain moves a copy and takes the bracketed codes from the previous chain.
-  ChainBuilder pb;
-  pb.text(0, u"LINE").real(39, 3.0).point(210, 0, 0, 1).point(10, 0, 0).point(11, 1, 0);
-  OwnedChain prev = pb.build();
+  OwnedChain prev =
+      chainOf([](ChainBuilder& b) { b.text(0, u"LINE").real(39, 3.0).point(210, 0, 0, 1).point(10, 0, 0).point(11, 1, 0); });
   GcGeLineSeg2d seg(GcGePoint2d(0, 0), GcGePoint2d(1, 0));
   OwnedChain written = writeCurveChain(props, seg, GcGeMatrix2d::translation({5, 5}), prev);
   ASSERT_TRUE(written);
@@ -361,19 +374,13 @@ TEST(EntityOps, WrapAndWriteCurves) {
 
 TEST(EntityOps, ExtentsSameAsTransformReverse) {
   ltAbscissa2D seg(GcGeLineSeg2d(GcGePoint2d(3, 4), GcGePoint2d(-1, 2)), nullptr);
-  GcGeBoundBlock2d box;
-  ASSERT_TRUE(seg.extents(box, false));
-  GcGePoint2d lo, hi;
-  box.getMinMaxPoints(lo, hi);
-  EXPECT_TRUE(lo.isEqualTo({-1, 2}));
-  EXPECT_TRUE(hi.isEqualTo({3, 4}));
   ltArc2D arc(GcGeCircArc2d({10, 0}, 2, 0, kPi / 2), nullptr);
-  ASSERT_TRUE(arc.extents(box, true));
-  box.getMinMaxPoints(lo, hi);
-  EXPECT_TRUE(lo.isEqualTo({-1, 0}));
-  EXPECT_TRUE(hi.isEqualTo({12, 4}));
-  ltRay2D ray(GcGeRay2d({0, 0}, GcGeVector2d(1, 0)), nullptr);
-  EXPECT_FALSE(ray.extents(box, false));
+  const auto segBox = extentsOf({&seg}), bothBox = extentsOf({&seg, &arc});
+  ASSERT_TRUE(segBox && bothBox);
+  EXPECT_TRUE(segBox->first.isEqualTo({-1, 2}) && segBox->second.isEqualTo({3, 4}));
+  EXPECT_TRUE(bothBox->first.isEqualTo({-1, 0}) && bothBox->second.isEqualTo({12, 4}));
+  const ltRay2D ray(GcGeRay2d({0, 0}, GcGeVector2d(1, 0)), nullptr);
+  EXPECT_FALSE(extentsOf({&ray}));
 
   ltAbscissa2D same(GcGeLineSeg2d(GcGePoint2d(3, 4), GcGePoint2d(-1, 2 + 1e-12)), nullptr);
   ltAbscissa2D other(GcGeLineSeg2d(GcGePoint2d(3, 4), GcGePoint2d(-1, 2.001)), nullptr);
@@ -439,27 +446,23 @@ TEST_F(MTextExtents, AttachmentPlacesTheBox) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "attachment " << c.attachment << " rotation " << c.rotation);
-    auto obj = mtext(u"ABCD", c.attachment, c.rotation);
-    GcGeBoundBlock2d box;
-    ASSERT_TRUE(obj->extents(box, false));
-    GcGePoint2d lo, hi;
-    box.getMinMaxPoints(lo, hi);
-    EXPECT_TRUE(lo.isEqualTo(c.lo, GcGeTol(1e-9, 1e-9))) << lo.x << ", " << lo.y;
-    EXPECT_TRUE(hi.isEqualTo(c.hi, GcGeTol(1e-9, 1e-9))) << hi.x << ", " << hi.y;
+    const auto box = extentsOf({mtext(u"ABCD", c.attachment, c.rotation).get()});
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(box->first.isEqualTo(c.lo, GcGeTol(1e-9, 1e-9))) << box->first.x << ", " << box->first.y;
+    EXPECT_TRUE(box->second.isEqualTo(c.hi, GcGeTol(1e-9, 1e-9))) << box->second.x << ", " << box->second.y;
   }
 }
 
 TEST_F(MTextExtents, FormattingCodesAreNotMeasured) {
   EXPECT_EQ(plainMText(u"{\\H2x;\\C1;AB}\\PC\\~D\\\\\\S1^2;"), u"AB\nC D\\1/2");
   auto obj = mtext(u"{\\fArial|b1;AB}\\PCDE", 1, 0);
-  GcGeBoundBlock2d box;
-  ASSERT_TRUE(obj->extents(box, false));
-  GcGePoint2d lo, hi;
-  box.getMinMaxPoints(lo, hi);
+  const auto box = extentsOf({obj.get()});
+  ASSERT_TRUE(box);
+  const auto [lo, hi] = *box;
   EXPECT_NEAR(hi.x - lo.x, std::max(measured(u"AB", 2.0).first, measured(u"CDE", 2.0).first), 1e-12);  // the longer line
   EXPECT_NEAR(hi.y - lo.y, measured(u"AB", 2.0).second + 2.0 * 5.0 / 3.0, 1e-12);  // two lines
   unbindHost();
-  EXPECT_FALSE(obj->extents(box, false));  // nothing measures without a host
+  EXPECT_FALSE(extentsOf({obj.get()}));  // nothing measures without a host
 }
 
 }  // namespace

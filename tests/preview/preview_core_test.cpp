@@ -32,11 +32,15 @@ using previewtest::rectangle;
 namespace {
 constexpr double kEps = 1e-9;
 
-std::vector<std::pair<double, double>> pairsOf(const GcGePoint2dArray& pts) {
-  std::vector<std::pair<double, double>> r;
-  for (int i = 0; i + 1 < pts.length(); i += 2)
-    r.emplace_back(pts[i].x, pts[i + 1].x);
-  return r;
+using Pieces = std::vector<std::pair<double, double>>;
+
+// Dash pieces as pairs of points: their x from and to match `expected`.
+void expectPieces(const GcGePoint2dArray& pts, const Pieces& expected) {
+  ASSERT_EQ(pts.length(), 2 * static_cast<int>(expected.size()));
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_NEAR(pts[2 * i].x, expected[i].first, kEps) << "piece " << i;
+    EXPECT_NEAR(pts[2 * i + 1].x, expected[i].second, kEps) << "piece " << i;
+  }
 }
 
 // Dash 10, gap 10, dot, gap 10: 30 a repeat.
@@ -76,10 +80,7 @@ TEST(Linetype, ElementsOfOneKindMergeAndTheAverageDecidesWhetherItApplies) {
   linetype lt;
   for (double len : {5.0, 5.0, -3.0, -2.0, 0.0})
     lt.append(len);
-  ASSERT_EQ(lt.lengths.size(), 3u);
-  EXPECT_DOUBLE_EQ(lt.lengths[0], 10.0);
-  EXPECT_DOUBLE_EQ(lt.lengths[1], 5.0);
-  EXPECT_DOUBLE_EQ(lt.lengths[2], 0.0);
+  EXPECT_EQ(lt.lengths, (std::vector<double>{10, 5, 0}));
   EXPECT_EQ(lt.dashes, (std::vector<std::uint8_t>{1, 0, 1}));
   EXPECT_DOUBLE_EQ(lt.total, 15.0);
   EXPECT_TRUE(lt.applies(9.9));   // average 5 > 4.95
@@ -88,7 +89,7 @@ TEST(Linetype, ElementsOfOneKindMergeAndTheAverageDecidesWhetherItApplies) {
 
 TEST(Linetype, DashPatternRepeatsWithScaleAndPhase) {
   const linetype dash = dashDot();
-  using V = std::vector<std::pair<double, double>>;
+  using V = Pieces;
   struct Case {
     double a, b, scale;
     double qx; // segment (0,0)-(qx,0)
@@ -113,13 +114,9 @@ TEST(Linetype, DashPatternRepeatsWithScaleAndPhase) {
   };
   for (const Case& c : cases) {
     GcGePoint2dArray out;
+    SCOPED_TRACE(testing::Message() << "a=" << c.a << " scale=" << c.scale);
     dash.dash_segment(GcGePoint2d(0, 0), GcGePoint2d(c.qx, 0), c.a, c.b, c.scale, out);
-    const V got = pairsOf(out);
-    ASSERT_EQ(got.size(), c.expected.size()) << "a=" << c.a << " scale=" << c.scale;
-    for (std::size_t i = 0; i < got.size(); ++i) {
-      EXPECT_NEAR(got[i].first, c.expected[i].first, kEps) << "a=" << c.a << " piece " << i;
-      EXPECT_NEAR(got[i].second, c.expected[i].second, kEps) << "a=" << c.a << " piece " << i;
-    }
+    expectPieces(out, c.expected);
   }
   // The pattern is 30 long, a dash and a dot per repeat.
   GcGePoint2dArray justBelow, justAbove;
@@ -304,18 +301,15 @@ TEST(Clip, OnlyAxisParallelRegionsAreDecidedByTheirBox) {
   const clip_region box(extents(GcGePoint2d(0, 0), GcGePoint2d(10, 10)));
   GcGeMatrix2d mirror;
   mirror.entry[0][0] = -1;
-  GcGeMatrix2d stretch;
+  GcGeMatrix2d stretch, shear;
   stretch.setToScaling(GcGeScale2d(3, 0.5));
+  shear.entry[0][1] = 0.3;
   const struct { const char* what; clip_region region; bool box; } cases[] = {
       {"box", box, true},
       {"mirrored", box.transformed(mirror), true},
       {"stretched and moved", box.transformed(GcGeMatrix2d::translation(GcGeVector2d(-4, 7)) * stretch), true},
       {"turned", box.transformed(GcGeMatrix2d::rotation(std::acos(-1.0) / 4)), false},
-      {"sheared", box.transformed([] {
-         GcGeMatrix2d m;
-         m.entry[0][1] = 0.3;
-         return m;
-       }()), false},
+      {"sheared", box.transformed(shear), false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(c.region.is_box(), c.box) << c.what;
@@ -408,10 +402,8 @@ TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {
     struct Step {
       const char* what;
       double pixel;
-      extents visible;
-      extents element; // invalid: not known
-      bool no_clip;
-      bool regenerates;
+      extents visible, element; // element invalid: not known
+      bool no_clip, regenerates;
     } steps[] = {
         {"zoom in by 1.4", 0.01 / 1.4, ctx.visible, {}, false, false},
         {"zoom out by 1.4", 0.01 * 1.4, ctx.visible, {}, false, false},
@@ -491,12 +483,8 @@ TEST(Buffers, CurveCacheClipsTransformsAndDashes) {
   ASSERT_TRUE(refresh_curve_cache(cache, line, ctx));
   ASSERT_EQ(cache.points.length(), 2);
   EXPECT_TRUE(cache.points[1].isEqualTo(GcGePoint2d(50, 5))) << "clipped at 50, then moved by the block";
-  const auto pieces = pairsOf(cache.dashes);
   // Dash 0-10, dot at 20, dash 30-40; the dot due at 50 falls on the end.
-  ASSERT_EQ(pieces.size(), 3u);
-  EXPECT_NEAR(pieces[1].first, 20, kEps);
-  EXPECT_NEAR(pieces[1].second, 20, kEps);
-  EXPECT_NEAR(pieces[2].second, 40, kEps);
+  expectPieces(cache.dashes, {{0, 10}, {20, 20}, {30, 40}});
   EXPECT_NEAR(cache.dashes[0].y, 5, kEps);
   // The outline: the reach holds what the cache holds (the clipped, moved
   // points), and the cache holds dash pieces.
@@ -540,11 +528,9 @@ TEST(Buffers, ReachIsTheBoxOfThePoints) {
     cache_outline exact;
     exact.set_reach(box);
     EXPECT_EQ(cache.outline, exact) << c.what << ": the points' box";
-    const float* r = cache.outline.reach;
-    EXPECT_NEAR(r[0], c.reach.min.x, c.within + 1e-5) << c.what;
-    EXPECT_NEAR(r[1], c.reach.min.y, c.within + 1e-5) << c.what;
-    EXPECT_NEAR(r[2], c.reach.max.x, c.within + 1e-5) << c.what;
-    EXPECT_NEAR(r[3], c.reach.max.y, c.within + 1e-5) << c.what;
+    const double expected[] = {c.reach.min.x, c.reach.min.y, c.reach.max.x, c.reach.max.y};
+    for (int i = 0; i < 4; ++i)
+      EXPECT_NEAR(cache.outline.reach[i], expected[i], c.within + 1e-5) << c.what << " " << i;
   }
 }
 
