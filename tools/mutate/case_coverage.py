@@ -13,6 +13,10 @@ how many branches it took on each. The cases that reach a line, or a
 branch of a line, that the suite after the cut does not are brought back
 greedily, the one that gives back most first, and printed one a line:
 what to take out of the cut again.
+
+With --wine COV_BUILD is the mingw-w64 build of `./vd coverage --windows`
+(build/wincov): its programs run under Wine (WINEPREFIX and DISPLAY as
+./vd sets them) and mingw-w64's gcov reads their counts.
 """
 import argparse
 import json
@@ -26,13 +30,18 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 from coverage import PRODUCT  # noqa: E402
 
 
+WINE = []  # --wine: what runs a program of the build
+GCOV = "gcov"
+
+
 def programs(build):
     """{"Suite.Case": program} of every GoogleTest program of the build."""
     out = {}
     for exe in sorted((build / "bin").iterdir()):
-        if not (exe.is_file() and os.access(exe, os.X_OK)):
+        if not (exe.is_file() and (exe.suffix == ".exe" if WINE else os.access(exe, os.X_OK))):
             continue
-        r = subprocess.run([str(exe), "--gtest_list_tests"], capture_output=True, text=True, cwd=exe.parent, timeout=60)
+        r = subprocess.run(WINE + [str(exe), "--gtest_list_tests"], capture_output=True, text=True, cwd=exe.parent,
+                           timeout=120)
         if r.returncode:
             continue
         suite = None
@@ -51,7 +60,7 @@ def reached(build, root):
     out = {}
     notes = [p for p in build.rglob("*.gcda") if "/tests/" not in p.as_posix() and "_googletest" not in p.as_posix()]
     if notes:
-        r = subprocess.run(["gcov", "-j", "-t", "-b"] + [str(n) for n in notes], capture_output=True, text=True, cwd=build)
+        r = subprocess.run([GCOV, "-j", "-t", "-b"] + [str(n) for n in notes], capture_output=True, text=True, cwd=build)
         for doc in r.stdout.splitlines():
             if not doc.startswith("{"):
                 continue
@@ -88,7 +97,11 @@ def main():
     ap.add_argument("--cases", required=True)
     ap.add_argument("--against", required=True)
     ap.add_argument("--root", default=None, help="the source tree the build compiled (default: the build's parent's)")
+    ap.add_argument("--wine", action="store_true", help="a mingw-w64 build whose programs run under Wine")
     args = ap.parse_args()
+    if args.wine:
+        global WINE, GCOV
+        WINE, GCOV = ["wine"], "x86_64-w64-mingw32-gcov"
     build = Path(args.build).resolve()
     root = Path(args.root).resolve() if args.root else build.parents[2]
     after = json.loads(Path(args.against).read_text())
@@ -104,7 +117,7 @@ def main():
         for gcda in build.rglob("*.gcda"):
             gcda.unlink()
         env = dict(os.environ, VD_SOURCE_DIR=str(root))
-        subprocess.run([str(exe), "--gtest_filter=" + ":".join(sorted(names))], cwd=exe.parent, env=env,
+        subprocess.run(WINE + [str(exe), "--gtest_filter=" + ":".join(sorted(names))], cwd=exe.parent, env=env,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
         found[case] = gains(reached(build, root), after)
         print(f"# [{i}/{len(wanted)}] {case}: {len(found[case])} lines or branches the cut lost", file=sys.stderr)

@@ -332,8 +332,12 @@ def configure():
         sys.exit("mutate: cannot configure build/mutate/build:\n" + r.stdout)
 
 
+TARGETS = []  # --recheck: only the programs of the tests that run are built
+
+
 def build():
-    return run(["cmake", "--build", str(BUILD), "-j", str(os.cpu_count() or 2)])
+    return run(["cmake", "--build", str(BUILD), "-j", str(os.cpu_count() or 2)] +
+               (["--target"] + TARGETS if TARGETS else []))
 
 
 def compiled_sources():
@@ -549,7 +553,7 @@ def try_mutant(path, original, lines, no, new, all_tests, timeouts, matrix, cmap
 
 
 def main():
-    global WINDOWS, BUILD, MODULES
+    global WINDOWS, BUILD, MODULES, TARGETS
     # A run stopped with SIGTERM puts the mutated source back as Ctrl-C does.
     signal.signal(signal.SIGTERM, stopped)
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -582,6 +586,11 @@ def main():
     SRC.mkdir(parents=True, exist_ok=True)
     copy_sources()
     configure()
+    if args.recheck:
+        # Only the rechecked tests' programs are built: the rest of the tree
+        # may be half way through a change of its own.
+        programs = {p for n, ps in tests().items() if re.search(args.tests, n) for p in ps}
+        TARGETS = sorted({Path(p).stem for p in programs} or {args.tests.strip("^$")})
     r = build()
     if r.returncode:
         sys.exit("mutate: the clean copy does not build:\n" + r.stdout[-3000:])
