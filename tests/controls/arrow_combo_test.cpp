@@ -122,105 +122,6 @@ void expectShown(const vd::arrowCombo& combo, int index, const std::wstring& tex
 
 std::wstring longName() { return std::wstring(100000, L'A'); }
 
-// Item `index` of the image list drawn on white, as RGB.
-std::vector<uint8_t> picture(HIMAGELIST list, int index) {
-  int w = 0, h = 0;
-  ImageList_GetIconSize(list, &w, &h);
-  ui::memory_surface surface;
-  if (!surface.create(nullptr, w, h)) return {};
-  RECT all{0, 0, w, h};
-  FillRect(surface.dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  ImageList_Draw(list, index, surface.dc(), 0, 0, ILD_NORMAL);
-  std::vector<uint8_t> rgb;
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      const COLORREF c = GetPixel(surface.dc(), x, y);
-      rgb.insert(rgb.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
-    }
-  }
-  return rgb;
-}
-
-int darkPixels(const std::vector<uint8_t>& rgb) {
-  int n = 0;
-  for (size_t i = 0; i + 2 < rgb.size(); i += 3) n += rgb[i] + rgb[i + 1] + rgb[i + 2] < 3 * 160;
-  return n;
-}
-
-TEST(ArrowCombo, StoredNameSelectsItsItemWhenShown) {
-  struct Row {
-    const char* what;
-    std::wstring name;
-    bool nullName, byStyle;
-    int index;
-    std::wstring stored;
-  } rows[] = {
-      {"names compare ignoring case", L"_open", false, false, 7, L"_OPEN"},
-      {"mixed-case name", L"_DOTSMALL", false, false, 12, L"_DotSmall"},
-      {"the default", L".", false, false, 0, L"."},
-      {"the last terminator", L"_integral", false, true, 17, L"_INTEGRAL"},
-      {"unknown name leaves the default", L"_NOSUCH", false, false, 0, L"."},
-      {"no trimming", L"_OPEN ", false, false, 0, L"."},
-      {"style entry not offered", L"", false, false, 0, L"."},
-      {"style entry offered", L"", false, true, kByStyle, L""},
-      {"null name keeps the default", L"", true, true, 0, L"."},
-      {"100,000 characters", longName(), false, true, 0, L"."},
-      {"lone high surrogate", L"_OPEN\xD800", false, false, 0, L"."},
-      {"lone low surrogate", L"\xDC00", false, true, 0, L"."},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.what);
-    ArrowDialog dlg(r.nullName ? nullptr : r.name.c_str(), r.byStyle);
-    runDialog(dlg, [&](uitest::DialogScript& s) {
-      s.then([&] {
-        const std::wstring text = r.index == kByStyle ? kByStyleText : kList[r.index].text;
-        expectShown(*dlg.combo, r.index, text, r.stored);
-        EXPECT_EQ(dlg.combo->count(), kTerminators + (r.byStyle ? 1 : 0));
-      });
-    });
-  }
-}
-
-TEST(ArrowCombo, ListsEveryTerminatorWithItsTextNameAndPicture) {
-  for (bool byStyle : {false, true}) {
-    SCOPED_TRACE(byStyle ? "with the style entry" : "without the style entry");
-    ArrowDialog dlg(L"_DOT", byStyle);
-    runDialog(dlg, [&](uitest::DialogScript& s) {
-      s.then([&] {
-        const vd::arrowCombo& c = *dlg.combo;
-        const int n = kTerminators + (byStyle ? 1 : 0);
-        ASSERT_EQ(c.count(), n);
-        ASSERT_EQ(c.images().count(), n) << "one picture per item";
-        EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(c.hwnd(), CBEM_GETIMAGELIST, 0, 0)), c.images().get())
-            << "the control draws the items' pictures from it";
-        int w = 0, h = 0;
-        ImageList_GetIconSize(c.images().get(), &w, &h);
-        const int size = static_cast<int>(std::lround(11 * c.screenScale()));
-        EXPECT_EQ(w, size);
-        EXPECT_EQ(h, size);
-        EXPECT_EQ(c.extraWidth(), 18);
-        std::vector<std::vector<uint8_t>> pictures;
-        for (int i = 0; i < n; ++i) {
-          SCOPED_TRACE(i);
-          int image = -2;
-          const std::wstring text = ui::comboExItemText(c.hwnd(), i, &image);
-          EXPECT_EQ(text, i < kTerminators ? kList[i].text : kByStyleText);
-          EXPECT_EQ(c.itemName(i), i < kTerminators ? kList[i].name : L"");
-          EXPECT_EQ(image, i);
-          pictures.push_back(picture(c.images().get(), i));
-          EXPECT_GE(darkPixels(pictures.back()), size / 2) << "the picture shows something";
-        }
-        for (int i = 0; i < kTerminators; ++i) {
-          for (int j = 0; j < i; ++j) EXPECT_NE(pictures[i], pictures[j]) << i << " looks like " << j;
-        }
-        if (byStyle) {
-          EXPECT_EQ(pictures[kByStyle], pictures[2]) << "the style entry shows no terminator";
-        }
-      });
-    });
-  }
-}
-
 // Keys and clicks of a user: the arrow keys in the closed list, a click in
 // the dropped one; each choice is stored as the item's name.
 TEST(ArrowCombo, ChoicesByKeysAndMouseAreStored) {
@@ -306,18 +207,6 @@ TEST(ArrowCombo, SelectByNameOnTheShownList) {
   }
 }
 
-TEST(ArrowCombo, WithoutWindowTheNameIsOnlyStored) {
-  vd::arrowCombo combo(L"_DOT");
-  EXPECT_TRUE(combo.selectByName(L"_open"));
-  EXPECT_EQ(combo.selectedName(), L"_open") << "stored as given until the list is shown";
-  EXPECT_FALSE(combo.selectByName(nullptr));
-  EXPECT_EQ(combo.selectedName(), L"_open");
-  EXPECT_TRUE(combo.selectByName(longName().c_str()));
-  EXPECT_EQ(combo.selectedName().size(), 100000u);
-  EXPECT_EQ(combo.itemName(0), L"");
-  EXPECT_EQ(combo.count(), 0);
-}
-
 // A selection change with nothing selected (the list emptied of its
 // selection by a program) puts the stored name back.
 TEST(ArrowCombo, NoSelectionReselectsTheStoredName) {
@@ -331,38 +220,6 @@ TEST(ArrowCombo, NoSelectionReselectsTheStoredName) {
       expectShown(*dlg.combo, 6, L"Stavařská čárka", L"_ARCHTICK");
     });
   });
-}
-
-// Each item owns a copy of its name; all are freed when the window goes,
-// before the control object does.
-TEST(ArrowCombo, NameCopiesAreFreedWithTheWindow) {
-  for (bool byStyle : {false, true}) {
-    SCOPED_TRACE(byStyle);
-    const long before = g_liveArrays;
-    long whileShown = 0;
-    ArrowDialog dlg(L"_OPEN", byStyle);
-    runDialog(dlg, [&](uitest::DialogScript& s) { s.then([&] { whileShown = g_liveArrays; }); });
-    EXPECT_GE(whileShown - before, kTerminators + (byStyle ? 1 : 0)) << "the copies are counted";
-    EXPECT_EQ(g_liveArrays, before) << "every copy freed once the window is gone";
-  }
-}
-
-// A host that serves no texts: the items keep their names and pictures.
-TEST(ArrowCombo, WithoutHostTextsTheNamesStillWork) {
-  vd::unbindHost();
-  {
-    ArrowDialog dlg(L"_open", true);
-    runDialog(dlg, [&](uitest::DialogScript& s) {
-      s.then([&] {
-        EXPECT_EQ(dlg.combo->count(), kTerminators + 1);
-        EXPECT_EQ(dlg.combo->itemText(7), L"");
-        EXPECT_EQ(dlg.combo->curSel(), 7);
-        EXPECT_EQ(dlg.combo->selectedName(), L"_OPEN");
-        EXPECT_EQ(dlg.combo->images().count(), kTerminators + 1);
-      });
-    });
-  }
-  bindTestHost();
 }
 
 // Where the pictures of the documentation are written: VD_PICTURES, or the

@@ -81,14 +81,6 @@ int findLayer(const char* name, void* record) {
   return 1;
 }
 
-vd::HostTrueColourRecord g_trueColourAsked{};
-int trueColourDialog(void* record) {
-  auto* r = static_cast<vd::HostTrueColourRecord*>(record);
-  g_trueColourAsked = *r;
-  if (!g_hostDialog.answer) return 0;
-  r->colour = *g_hostDialog.answer;
-  return 1;
-}
 
 class ColourControls : public ::testing::Test {
  protected:
@@ -116,7 +108,6 @@ class ColourControls : public ::testing::Test {
     ASSERT_TRUE(vd::bindHost(nullptr, &hostsim::resolveExport, nullptr));
     vd::hostApi()->FindLayerInfoA = &findLayer;
     g_hostDialog = HostColourDialog{};
-    g_trueColourAsked = {};
   }
   void TearDown() override {
     vd::unbindHost();
@@ -143,42 +134,6 @@ class SwatchDialog : public ui::Dialog {
   }
   vd::AcLtColorBtn single, grid;
 };
-
-TEST_F(ColourControls, SwatchesDrawTheirColoursOnTheirGround) {
-  struct Row { std::uint32_t colour; COLORREF ground; COLORREF expected; const char* what; } rows[] = {
-      {7, RGB(240, 240, 240), RGB(0, 0, 0), "7 is black on a light ground"},
-      {7, RGB(30, 30, 30), RGB(255, 255, 255), "and white on a dark one"},
-      {1, RGB(30, 30, 30), RGB(255, 0, 0), "red is red on any ground"},
-      {0x010080FF, RGB(240, 240, 240), RGB(255, 128, 0), "a true colour as it is"},
-      {256, RGB(30, 30, 30), RGB(255, 255, 255), "by layer unresolved: the foreground"},
-  };
-  SwatchDialog dlg;
-  uitest::DialogScript script(dlg);
-  script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show");
-  for (const Row& row : rows) {
-    script.then([&dlg, &row] {
-      dlg.single.setGround(row.ground);
-      dlg.single.setColour(row.colour);
-      UpdateWindow(dlg.single.hwnd());
-      EXPECT_EQ(pixelOf(dlg.single.hwnd(), centreOf(dlg.single.hwnd())), static_cast<std::uint32_t>(row.expected))
-          << row.what;
-    });
-  }
-  script.then([&] {
-    // Each grid cell shows its palette colour: the middle of the cell under a point.
-    HWND grid = dlg.grid.hwnd();
-    const RECT r = dlg.grid.window().clientRect();
-    for (POINT at : {POINT{2, 2}, POINT{r.right - 3, r.bottom - 3}, POINT{r.right / 2, r.bottom / 2}}) {
-      const std::optional<std::uint32_t> colour = dlg.grid.colourAt(at);
-      ASSERT_TRUE(colour) << at.x << "," << at.y;
-      EXPECT_EQ(pixelOf(grid, at), vd::colour::rgb_of_index(static_cast<int>(*colour))) << *colour;
-    }
-    EXPECT_EQ(dlg.grid.colourAt(POINT{2, 2}), std::optional<std::uint32_t>(18));
-    EXPECT_EQ(dlg.grid.colourAt(POINT{r.right - 1, r.bottom - 1}), std::optional<std::uint32_t>(240));
-    dlg.EndDialog(IDOK);
-  });
-  runScript(script);
-}
 
 // ---------------------------------------------------------------------------
 // The colour dialog
@@ -282,65 +237,8 @@ TEST_F(ColourControls, ColourDialogWithoutLogicalColours) {
   EXPECT_EQ(dlg.colour(), 2u) << "Enter reads the field before the dialog closes";
 }
 
-// (A double click on a grid cell closes with its colour: the scenario
-// tests/scenarios/colorext_dialog.vds, dblclick 1025.)
-TEST_F(ColourControls, ColourDialogLogicalColoursAndDoubleClicks) {
-  struct Case {
-    int layer, block;
-    int clicked;     // a button clicked first
-    int twice;       // the control double-clicked
-    POINT at;        // where
-    std::uint32_t expected;
-    COLORREF currentAfterClick;  // the current swatch after the first click
-  } cases[] = {
-      {5, 0, IDC_COLOR_BYLAYER, IDC_COLOR_BYBLOCK, {6, 6}, 0, RGB(0, 0, 255)},  // by layer shows the layer's blue
-      {5, 0, IDC_COLOR_BYBLOCK, IDC_COLOR_BYLAYER, {6, 6}, 256, RGB(0, 0, 0)},   // by block unresolved: black on the face
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.expected);
-    ui::ModuleStateScope module(g_state);
-    vd::AcLtColorDlg dlg(vd::colour::kNoColourValue, c.layer, c.block);
-    uitest::DialogScript script(dlg);
-    script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show")
-        .then([&] {
-          EXPECT_EQ(dlg.colour(), 7u) << "no colour opens as 7";
-          uitest::postClick(dlg.item(c.clicked).hwnd(), POINT{4, 4});
-        })
-        .then([&] {
-          HWND current = dlg.item(IDC_COLOR_CURRENT).hwnd();
-          EXPECT_EQ(pixelOf(current, centreOf(current)), static_cast<std::uint32_t>(c.currentAfterClick));
-          vdhost::postMoveAndDoubleClick(dlg.item(c.twice).hwnd(), c.at);
-        });
-    runScript(script);  // a double click closes with OK
-    EXPECT_EQ(dlg.colour(), c.expected);
-  }
-}
-
 // ---------------------------------------------------------------------------
 // ColorExtFunction refuses what it cannot serve, without a dialog.
-
-TEST_F(ColourControls, ColorExtFunctionRefusesBadCalls) {
-  struct Case { int mode; bool colour, rgb, text; int length; int result; } cases[] = {
-      {1, false, true, true, 32, 0}, {2, false, true, true, 32, 0}, {3, false, true, true, 32, 0},
-      {4, false, true, true, 32, 0}, {0, false, true, true, 32, 0}, {6, false, true, true, 32, 0},
-      {6, true, true, false, 32, 0}, {5, true, true, false, 32, 0}, {5, true, true, true, 0, 0},
-      {5, true, true, true, -7, 0},  {7, true, true, true, 32, 0},  {-1, true, true, true, 32, 0},
-      {1000000, true, true, true, 32, 0}, {0, true, false, false, 0, 1}, {0, true, true, true, -3, 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.mode) + " length " + std::to_string(c.length));
-    std::uint32_t colour = 3, rgb = 0xDEADBEEF;
-    vd::vchar text[32] = u"zelená";
-    ui::ModuleStateScope module(g_state);
-    const int result = vd::colourExtFunction(g_mainWindow.get(), c.mode, c.colour ? &colour : nullptr,
-                                             c.rgb ? &rgb : nullptr, c.text ? text : nullptr, c.length);
-    EXPECT_EQ(result, c.result);
-    EXPECT_EQ(colour, 3u);
-    if (c.length <= 0 || !c.text) {
-      EXPECT_EQ(vd::vstring(text), u"zelená") << "a buffer without room is not written";
-    }
-  }
-}
 
 // ---------------------------------------------------------------------------
 // The colour combo
@@ -460,31 +358,6 @@ TEST_F(ColourControls, ComboOffersColoursAndAddsAChosenOne) {
   runScript(script);
 }
 
-TEST_F(ColourControls, ComboWithoutLogicalColoursAndWithTrueColours) {
-  vd::hostApi()->SetColorDialogTrueColor = &trueColourDialog;
-  ComboDialog dlg(false, true, true);
-  uitest::DialogScript script(dlg);
-  script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show")
-      .then([&] {
-        EXPECT_EQ(dlg.combo.itemText(0), L"DleBlok");
-        EXPECT_EQ(dlg.combo.count(), 9);
-        g_hostDialog.answer = 0x010000FEu;
-        chooseItem(dlg, dlg.combo, 8);
-      })
-      .then([&] {
-        EXPECT_EQ(g_trueColourAsked.size, 32);
-        EXPECT_EQ(g_trueColourAsked.tag, -1);
-        EXPECT_EQ(g_trueColourAsked.parent, dlg.hwnd());
-        EXPECT_EQ(g_trueColourAsked.colour, 7u);
-        EXPECT_EQ(g_trueColourAsked.offers, vd::kOfferByBlock);
-        EXPECT_TRUE(g_hostDialog.asked.empty()) << "the true-colour dialog instead of ColorExtFunctionW";
-        EXPECT_EQ(dlg.combo.colour(), 0x010000FEu);
-        EXPECT_EQ(dlg.combo.itemText(dlg.combo.curSel()), L"254, 0, 0");
-        dlg.EndDialog(IDOK);
-      });
-  runScript(script);
-}
-
 // ---------------------------------------------------------------------------
 // The background mask dialog
 
@@ -539,15 +412,6 @@ TEST_F(ColourControls, MaskDialogColourOnlyWhileTheBoxIsClear) {
   EXPECT_EQ(dlg.colourIndex(), 1u);
   const std::vector<std::string>& transcript = Host::instance().transcript();
   EXPECT_NE(std::find(transcript.begin(), transcript.end(), "host: dialog 102 localized"), transcript.end());
-}
-
-TEST_F(ColourControls, MaskDialogMapsTrueColoursToPaletteNumbers) {
-  struct Case { std::uint32_t value, expected; } cases[] = {
-      {vd::colour::true_colour(255, 0, 0), 1}, {vd::colour::true_colour(250, 3, 2), 1},
-      {vd::colour::true_colour(0, 0, 0), 0},   {vd::colour::true_colour(0x5A, 0x5A, 0xB4), 175},
-      {256, 256},                              {33, 33},
-  };
-  for (const Case& c : cases) EXPECT_EQ(vd::maskColourIndex(c.value), c.expected) << std::hex << c.value;
 }
 
 }  // namespace

@@ -139,65 +139,7 @@ void inDialog(const std::vector<ComboSetup>& setups, const std::function<void(Hi
 
 // ---- order and presence ---------------------------------------------------
 
-TEST(ComboHistory, TypedTextsTakeTheirPlaceInTheChosenOrder) {
-  struct Row {
-    int id;
-    std::vector<const wchar_t*> typed;
-    Entries expected;
-    std::wstring shown;  // the edit text after the last Enter
-  } rows[] = {
-      // Alphabetic whatever the order of entry; a text present in another
-      // case selects the entry that is there.
-      {IDC_HIST_TEXT, {L"gama", L"Alfa", L"delta", L"beta", L"ALFA"}, {L"Alfa", L"beta", L"delta", L"gama"}, L"Alfa"},
-      {IDC_HIST_TEXT, {L"červená", L"modrá", L"ČERVENÁ"}, {L"červená", L"modrá"}, L"červená"},
-      // Order of entry.
-      {IDC_HIST_SEQUENCE, {L"gama", L"Alfa", L"delta"}, {L"gama", L"Alfa", L"delta"}, L"delta"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.id);
-    HistoryDialog dlg;
-    uitest::DialogScript script(dlg);
-    comboHistory& c = dlg.combo(row.id);
-    for (const wchar_t* t : row.typed) {
-      script.then([&c] { c.setEditText(L""); }).then([&c, t] { typeAndPress(c, t); });
-    }
-    script.then([&] {
-      EXPECT_EQ(items(c), row.expected);
-      EXPECT_EQ(c.editText(), row.shown);
-      EXPECT_EQ(c.curSel(), c.findEntry(row.shown)) << "the shown entry is selected";
-      EXPECT_FALSE(c.addToHistory(L"", true)) << "an empty text is refused";
-      EXPECT_EQ(items(c), row.expected);
-      dlg.EndDialog(IDOK);
-    });
-    runScript(script);
-  }
-}
-
 // ---- numbers ---------------------------------------------------------------
-
-// A text reads as the number it begins with, one with none as 0 (the range
-// check, off here, then decides whether the field takes it).
-TEST(ComboHistory, NumbersShowTheirDecimals) {
-  struct Row { const wchar_t* typed; bool accepted; const wchar_t* shown; } rows[] = {
-      {L"2.5", true, L"2.50"},     {L"2,5", true, L"2.50"},       {L" 7 ", true, L"7.00"},
-      {L"99.999", true, L"100.00"}, {L"abc", true, L"0.00"},      {L"2.5x", true, L"2.50"},
-      {L"-3.456e1 mm", true, L"-34.56"}, {L"", false, nullptr},
-  };
-  inDialog({{IDC_HIST_NUMBER, 20, kDialogStyle | 0x1, 2, false}}, [&](HistoryDialog& dlg) {
-    comboHistory& c = dlg.combo(IDC_HIST_NUMBER);
-    for (const Row& r : rows) {
-      SCOPED_TRACE(narrow(r.typed));
-      const int before = c.count();
-      ASSERT_EQ(c.addToHistory(r.typed, true), r.accepted);
-      if (!r.accepted) {
-        EXPECT_EQ(c.count(), before);
-        continue;
-      }
-      EXPECT_EQ(c.editText(), r.shown);
-      EXPECT_GE(c.findEntry(r.shown), 0);
-    }
-  });
-}
 
 TEST(ComboHistory, RangeMessageFillsInItsFormat) {
   struct Row { const wchar_t* format; int decimals; std::wstring shown; } rows[] = {
@@ -536,22 +478,6 @@ TEST(ComboHistory, MirrorArraysAboveFiftyEntriesFollowTheList) {
   runScript(script);
 }
 
-TEST(ComboHistory, MirrorArraysStartWithTheItemsThereWhenSubclassed) {
-  ui::unique_hwnd parent = uitest::makePlainWindow(L"VdHistoryParent", WS_OVERLAPPEDWINDOW);
-  ASSERT_TRUE(parent);
-  HWND combo = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 100, parent.get(),
-                               reinterpret_cast<HMENU>(IDC_HIST_BIG), GetModuleHandleW(nullptr), nullptr);
-  ASSERT_TRUE(combo);
-  for (const wchar_t* t : {L"jedna", L"dvě", L"tři"}) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
-  SendMessageW(combo, CB_SETITEMDATA, 1, static_cast<LPARAM>(comboHistory::packItemData(7, 3)));
-  comboHistory c(60, kDialogStyle);
-  ASSERT_TRUE(c.Subclass(combo));
-  expectMirrorsEqualTheList(c, "subclassing");
-  EXPECT_EQ(c.entrySequence(1), 7u);
-  EXPECT_EQ(c.entryUserData(1), 3);
-  c.Unsubclass();
-}
-
 // ---- the history in an INI file -------------------------------------------
 
 // The lines of a profile file written in UTF-16LE, without blank ones.
@@ -568,12 +494,6 @@ Entries iniLines(const std::filesystem::path& file) {
     if (!line.empty()) lines.push_back(line);
   }
   return lines;
-}
-
-Entries keysOf(const Entries& lines) {
-  Entries keys;
-  for (const std::wstring& l : lines) keys.push_back(l.substr(0, l.find(L'=')));
-  return keys;
 }
 
 std::wstring valueOf(const Entries& lines, const std::wstring& key) {
@@ -602,42 +522,6 @@ std::vector<vd::vstring> toStored(const Entries& texts) {
   std::vector<vd::vstring> out;
   for (const std::wstring& t : texts) out.push_back(ui::fromWide(t));
   return out;
-}
-
-TEST(ComboHistory, SavedHistoryKeepsTheOldestEntriesUnderTheControlsKeys) {
-  struct Row { const wchar_t* key; std::wstring listKey, activeKey; } rows[] = {
-      {L"", L"#1012_CB_HST_UNICODE", L"#1012_CB_ACT"},
-      {L"ATTRIB_VALUE", L"ATTRIB_VALUE_UNICODE", L"ATTRIB_VALUE_CB_ACT"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(narrow(r.listKey));
-    vdtest::ScratchDir dir;
-    const std::filesystem::path file = dir.file("hnoteData.ini");
-    const std::vector<ComboSetup> three{{IDC_HIST_TEXT, 3, kDialogStyle}};
-    inDialog(three, [&](HistoryDialog& dlg) {
-      comboHistory& c = dlg.combo(IDC_HIST_TEXT);
-      // Typed in this order: e1 is the oldest, e5 the youngest.
-      fill(c, {L"e3", L"e1", L"e5", L"e2", L"e4"});
-      EXPECT_EQ(items(c), (Entries{L"e1", L"e2", L"e3", L"e4", L"e5"}));
-      c.setCurSel(3);
-      EXPECT_TRUE(c.save(*openStore(dir, "hnoteData.ini", u"HISTORY"), r.key, true));
-    });
-    const Entries lines = iniLines(file);
-    EXPECT_EQ(keysOf(lines), (Entries{L"[HISTORY]", r.listKey, r.activeKey}));
-    EXPECT_EQ(valueOf(lines, r.activeKey), L"e4");
-    const vd::vstring listKey = ui::fromWide(r.key[0] ? r.key : L"#1012_CB_HST");
-    EXPECT_EQ(storedList(*openStore(dir, "hnoteData.ini", u"HISTORY"), listKey), toStored({L"e3", L"e1", L"e5"}))
-        << "e2 and e4, the youngest, are lost";
-
-    // Loaded again: the three entries in order, the active value shown.
-    inDialog(three, [&](HistoryDialog& dlg) {
-      comboHistory& c = dlg.combo(IDC_HIST_TEXT);
-      EXPECT_TRUE(c.load(*openStore(dir, "hnoteData.ini", u"HISTORY"), r.key, true));
-      EXPECT_EQ(items(c), (Entries{L"e1", L"e3", L"e5"}));
-      EXPECT_EQ(c.editText(), L"e4");
-      EXPECT_EQ(c.curSel(), -1) << "not an entry";
-    });
-  }
 }
 
 TEST(ComboHistory, LoadingTakesUpToTheMaximumAndRestoresTheActiveValue) {
@@ -758,44 +642,6 @@ TEST(ComboHistory, OverlongAndBrokenTextsAreKeptOrRefusedWithoutHarm) {
   EXPECT_EQ(value, ui::fromWide(surrogates));
   ASSERT_TRUE(store->getString(u"OTHER", value));
   EXPECT_EQ(value, u"zůstane");
-}
-
-// What the store makes of broken list values (odd or lower-case counts, cut
-// hex text, blocks without their closing 0) the store's own tests check
-// (PrfStore.StoredHexTextIsCheckedBeforeUse, StringListsAreBinaryUnderTheUnicodeKey);
-// here the combo loads what is left and saves cleanly over it.
-TEST(ComboHistory, AGarbledHistoryFileLoadsWhatItCanAndSavesCleanly) {
-  auto utf16 = [](const std::wstring& text) { return vdtest::utf16File(ui::fromWide(text)); };
-  const std::string garbage = [] {
-    std::string g;
-    for (int i = 0; i < 4096; ++i) g.push_back(static_cast<char>((i * 7919 + 13) % 256));
-    return g;
-  }();
-  struct Row { const char* what; std::string bytes; Entries loaded; } rows[] = {
-      {"binary garbage around the section", garbage + "\r\n[S]\r\n#1012_CB_HST_UNICODE=0000000461006200\r\n" + garbage, {}},
-      {"a good list after an overlong line",
-       utf16(L"[S]\r\nX=" + std::wstring(200000, L'q') + L"\r\n#1012_CB_HST_UNICODE=0000000461000000\r\n"), {L"a"}},
-      {"no byte-order mark, good list", "[S]\r\n#1012_CB_HST_UNICODE=000000086100000062000000\r\n", {L"a", L"b"}},
-      {"a truncated file", utf16(L"[S]\r\n#1012_CB_HST_UNICODE=000000066100000062").substr(0, 41), {}},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.what);
-    vdtest::ScratchDir dir;
-    vdtest::writeBytes(dir.file("h.ini"), r.bytes);
-    inDialog(kSetups, [&](HistoryDialog& dlg) {
-      comboHistory& c = dlg.combo(IDC_HIST_TEXT);
-      auto store = openStore(dir);
-      c.load(*store, {}, true);
-      EXPECT_EQ(items(c), r.loaded);
-      c.setEditText(L"");
-      fill(c, {L"nový"});
-      EXPECT_TRUE(c.save(*store, {}, true));
-    });
-    // What was saved reads back whole, oldest first.
-    Entries expected = r.loaded;
-    expected.push_back(L"nový");
-    EXPECT_EQ(storedList(*openStore(dir), u"#1012_CB_HST"), toStored(expected));
-  }
 }
 
 }  // namespace

@@ -48,12 +48,6 @@ int widestItem(HWND window) {
   return widest + average;
 }
 
-// The widths of lists with items are checked on the real combos below; a
-// list without items is as wide as its edges and scroll bar.
-TEST(VdCombo, FittingWidthOfAnEmptyList) {
-  EXPECT_EQ(vd::fittingDropDownWidth({}, 6, 2, 17, 0), 4 + 17);
-}
-
 TEST(VdCombo, DroppedListsFitTheirWidestItem) {
   CombosDialog dlg;
   uitest::DialogScript script(dlg);

@@ -374,13 +374,3 @@ TEST(DrivenDialog, AnExceptionInAHandlerEndsTheDialogAsFailed) {
 
 }  // namespace
 
-// A dialog still open after the script's last step, an action, is closed
-// and reported rather than left waiting for a user.
-TEST(DrivenDialog, ADialogThatOutlivesItsScriptIsClosed) {
-  DrivenDialog dlg;
-  uitest::DialogScript script(dlg);
-  script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show").then([] {});
-  EXPECT_EQ(script.run(300), uitest::kScriptTimedOut);
-  ASSERT_EQ(script.failures().size(), 1u);
-  EXPECT_EQ(script.failures()[0], "the dialog was still open when the script ended");
-}
