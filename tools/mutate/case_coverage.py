@@ -97,6 +97,7 @@ def main():
     ap.add_argument("--cases", required=True)
     ap.add_argument("--against", required=True)
     ap.add_argument("--root", default=None, help="the source tree the build compiled (default: the build's parent's)")
+    ap.add_argument("--json", help="also write what each case reaches beyond LINES.json: {case: [[file, line, branch or 'line']]}")
     ap.add_argument("--wine", action="store_true", help="a mingw-w64 build whose programs run under Wine")
     args = ap.parse_args()
     if args.wine:
@@ -121,6 +122,8 @@ def main():
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
         found[case] = gains(reached(build, root), after)
         print(f"# [{i}/{len(wanted)}] {case}: {len(found[case])} lines or branches the cut lost", file=sys.stderr)
+    if args.json:
+        Path(args.json).write_text(json.dumps({c: sorted(map(list, g), key=str) for c, g in found.items()}))
     # Greedy: bring back the case that gives back most, until nothing it gives is left.
     left = set().union(*found.values()) if found else set()
     print(f"# the cut lost {len(left)} lines or branches that these cases reached", file=sys.stderr)
