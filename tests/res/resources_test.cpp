@@ -536,9 +536,10 @@ TEST_F(Resources, BoundaryMarkBitmap) {
 }
 
 // Icons 5000..5017: one per terminator, each in the image-list sizes, drawn
-// on a transparent ground. (That no two look alike, the terminator combo's
-// test checks on the pictures of its list: ArrowCombo.ListsEveryTerminator...)
+// on a transparent ground, no two alike: the terminator combo shows them as
+// the pictures of its items.
 TEST_F(Resources, TerminatorIcons) {
+  std::map<std::vector<uint8_t>, int> seen;  // the 16-pixel picture, by its icon
   for (int id = 5000; id <= 5017; ++id) {
     SCOPED_TRACE("icon " + std::to_string(id));
     EXPECT_EQ(iconSizes(module_, id), (std::set<int>{11, 16, 22, 32}));
@@ -547,6 +548,10 @@ TEST_F(Resources, TerminatorIcons) {
       ASSERT_EQ(p.rgb.size(), static_cast<size_t>(size * size * 3)) << size;
       EXPECT_TRUE(p.white(0, 0) && p.white(size - 1, 0) && p.white(0, size - 1)) << "transparent corners";
       EXPECT_GE(p.inked(), size / 2) << "at " << size;
+      if (size == 16) {
+        const auto [at, fresh] = seen.emplace(p.rgb, id);
+        EXPECT_TRUE(fresh) << "looks like icon " << at->second;
+      }
     }
   }
 }
