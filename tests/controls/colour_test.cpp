@@ -81,6 +81,14 @@ int findLayer(const char* name, void* record) {
   return 1;
 }
 
+vd::HostTrueColourRecord g_trueColourAsked{};
+int trueColourDialog(void* record) {
+  auto* r = static_cast<vd::HostTrueColourRecord*>(record);
+  g_trueColourAsked = *r;
+  if (!g_hostDialog.answer) return 0;
+  r->colour = *g_hostDialog.answer;
+  return 1;
+}
 
 class ColourControls : public ::testing::Test {
  protected:
@@ -108,6 +116,7 @@ class ColourControls : public ::testing::Test {
     ASSERT_TRUE(vd::bindHost(nullptr, &hostsim::resolveExport, nullptr));
     vd::hostApi()->FindLayerInfoA = &findLayer;
     g_hostDialog = HostColourDialog{};
+    g_trueColourAsked = {};
   }
   void TearDown() override {
     vd::unbindHost();
@@ -412,6 +421,67 @@ TEST_F(ColourControls, MaskDialogColourOnlyWhileTheBoxIsClear) {
   EXPECT_EQ(dlg.colourIndex(), 1u);
   const std::vector<std::string>& transcript = Host::instance().transcript();
   EXPECT_NE(std::find(transcript.begin(), transcript.end(), "host: dialog 102 localized"), transcript.end());
+}
+
+TEST_F(ColourControls, ComboWithoutLogicalColoursAndWithTrueColours) {
+  vd::hostApi()->SetColorDialogTrueColor = &trueColourDialog;
+  ComboDialog dlg(false, true, true);
+  uitest::DialogScript script(dlg);
+  script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show")
+      .then([&] {
+        EXPECT_EQ(dlg.combo.itemText(0), L"DleBlok");
+        EXPECT_EQ(dlg.combo.count(), 9);
+        g_hostDialog.answer = 0x010000FEu;
+        chooseItem(dlg, dlg.combo, 8);
+      })
+      .then([&] {
+        EXPECT_EQ(g_trueColourAsked.size, 32);
+        EXPECT_EQ(g_trueColourAsked.tag, -1);
+        EXPECT_EQ(g_trueColourAsked.parent, dlg.hwnd());
+        EXPECT_EQ(g_trueColourAsked.colour, 7u);
+        EXPECT_EQ(g_trueColourAsked.offers, vd::kOfferByBlock);
+        EXPECT_TRUE(g_hostDialog.asked.empty()) << "the true-colour dialog instead of ColorExtFunctionW";
+        EXPECT_EQ(dlg.combo.colour(), 0x010000FEu);
+        EXPECT_EQ(dlg.combo.itemText(dlg.combo.curSel()), L"254, 0, 0");
+        dlg.EndDialog(IDOK);
+      });
+  runScript(script);
+}
+
+TEST_F(ColourControls, SwatchesDrawTheirColoursOnTheirGround) {
+  struct Row { std::uint32_t colour; COLORREF ground; COLORREF expected; const char* what; } rows[] = {
+      {7, RGB(240, 240, 240), RGB(0, 0, 0), "7 is black on a light ground"},
+      {7, RGB(30, 30, 30), RGB(255, 255, 255), "and white on a dark one"},
+      {1, RGB(30, 30, 30), RGB(255, 0, 0), "red is red on any ground"},
+      {0x010080FF, RGB(240, 240, 240), RGB(255, 128, 0), "a true colour as it is"},
+      {256, RGB(30, 30, 30), RGB(255, 255, 255), "by layer unresolved: the foreground"},
+  };
+  SwatchDialog dlg;
+  uitest::DialogScript script(dlg);
+  script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show");
+  for (const Row& row : rows) {
+    script.then([&dlg, &row] {
+      dlg.single.setGround(row.ground);
+      dlg.single.setColour(row.colour);
+      UpdateWindow(dlg.single.hwnd());
+      EXPECT_EQ(pixelOf(dlg.single.hwnd(), centreOf(dlg.single.hwnd())), static_cast<std::uint32_t>(row.expected))
+          << row.what;
+    });
+  }
+  script.then([&] {
+    // Each grid cell shows its palette colour: the middle of the cell under a point.
+    HWND grid = dlg.grid.hwnd();
+    const RECT r = dlg.grid.window().clientRect();
+    for (POINT at : {POINT{2, 2}, POINT{r.right - 3, r.bottom - 3}, POINT{r.right / 2, r.bottom / 2}}) {
+      const std::optional<std::uint32_t> colour = dlg.grid.colourAt(at);
+      ASSERT_TRUE(colour) << at.x << "," << at.y;
+      EXPECT_EQ(pixelOf(grid, at), vd::colour::rgb_of_index(static_cast<int>(*colour))) << *colour;
+    }
+    EXPECT_EQ(dlg.grid.colourAt(POINT{2, 2}), std::optional<std::uint32_t>(18));
+    EXPECT_EQ(dlg.grid.colourAt(POINT{r.right - 1, r.bottom - 1}), std::optional<std::uint32_t>(240));
+    dlg.EndDialog(IDOK);
+  });
+  runScript(script);
 }
 
 }  // namespace

@@ -644,4 +644,44 @@ TEST(ComboHistory, OverlongAndBrokenTextsAreKeptOrRefusedWithoutHarm) {
   EXPECT_EQ(value, u"zůstane");
 }
 
+TEST(ComboHistory, MirrorArraysStartWithTheItemsThereWhenSubclassed) {
+  ui::unique_hwnd parent = uitest::makePlainWindow(L"VdHistoryParent", WS_OVERLAPPEDWINDOW);
+  ASSERT_TRUE(parent);
+  HWND combo = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 100, parent.get(),
+                               reinterpret_cast<HMENU>(IDC_HIST_BIG), GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(combo);
+  for (const wchar_t* t : {L"jedna", L"dvě", L"tři"}) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+  SendMessageW(combo, CB_SETITEMDATA, 1, static_cast<LPARAM>(comboHistory::packItemData(7, 3)));
+  comboHistory c(60, kDialogStyle);
+  ASSERT_TRUE(c.Subclass(combo));
+  expectMirrorsEqualTheList(c, "subclassing");
+  EXPECT_EQ(c.entrySequence(1), 7u);
+  EXPECT_EQ(c.entryUserData(1), 3);
+  c.Unsubclass();
+}
+
+// A text reads as the number it begins with, one with none as 0 (the range
+// check, off here, then decides whether the field takes it).
+TEST(ComboHistory, NumbersShowTheirDecimals) {
+  struct Row { const wchar_t* typed; bool accepted; const wchar_t* shown; } rows[] = {
+      {L"2.5", true, L"2.50"},     {L"2,5", true, L"2.50"},       {L" 7 ", true, L"7.00"},
+      {L"99.999", true, L"100.00"}, {L"abc", true, L"0.00"},      {L"2.5x", true, L"2.50"},
+      {L"-3.456e1 mm", true, L"-34.56"}, {L"", false, nullptr},
+  };
+  inDialog({{IDC_HIST_NUMBER, 20, kDialogStyle | 0x1, 2, false}}, [&](HistoryDialog& dlg) {
+    comboHistory& c = dlg.combo(IDC_HIST_NUMBER);
+    for (const Row& r : rows) {
+      SCOPED_TRACE(narrow(r.typed));
+      const int before = c.count();
+      ASSERT_EQ(c.addToHistory(r.typed, true), r.accepted);
+      if (!r.accepted) {
+        EXPECT_EQ(c.count(), before);
+        continue;
+      }
+      EXPECT_EQ(c.editText(), r.shown);
+      EXPECT_GE(c.findEntry(r.shown), 0);
+    }
+  });
+}
+
 }  // namespace
