@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "host/host_api.h"
 #include "res/string_ids.h"
 #include "tests/dimtools/dim_test_host.h"
+#include "tests/dimtools/linear_dims.h"
 
 using namespace vd;
 
@@ -34,11 +34,8 @@ ChainPoint at(double degrees, double radius = kRadius) {
 struct Scene {
   int entryResult = 0;
   bool dimension = true;
-  bool dimensionFirst = true;
-  double dimensionArcDegrees = 45;  // where the dimension arc point lies, at radius 8
   std::vector<ChainPoint> limits;
-  bool polyline = false;  // the source is a bulged polyline instead of an arc
-  int entryCalls = 0, exitCalls = 0;
+  int exitCalls = 0;
 };
 Scene g_scene;
 vstring g_source;  // handle of the source entity
@@ -46,13 +43,12 @@ vstring g_source;  // handle of the source entity
 OwnedChain temporaryDimension() {
   ChainBuilder b;
   b.text(0, u"DIMENSION").text(100, u"AcDbEntity").text(8, u"0").text(100, u"AcDbDimension");
-  b.point(10, at(g_scene.dimensionArcDegrees, 8)).integer(70, 37).real(42, kPi / 2);
+  b.point(10, at(45, 8)).integer(70, 37).real(42, kPi / 2);
   b.text(100, u"AcDb3PointAngularDimension").point(13, at(0)).point(14, at(90)).point(15, kCentre);
   return b.build();
 }
 
 int fakeDimArcEntry(int, int) {
-  ++g_scene.entryCalls;
   if (g_scene.entryResult < 0) return g_scene.entryResult;
   hostsim::Drawing& d = hostsim::Host::instance().drawing();
   std::vector<OwnedChain> temps;
@@ -61,15 +57,9 @@ int fakeDimArcEntry(int, int) {
   d.beginBatch();
   for (const OwnedChain& c : temps) d.addEntity(c.get());
   d.flush();
-  std::vector<vstring> made = d.lastMade();
-  std::vector<vstring> order;
-  if (g_scene.dimensionFirst) {
-    order = made;
-    order.insert(order.begin() + (g_scene.dimension ? 1 : 0), g_source);
-  } else {
-    order.push_back(g_source);
-    order.insert(order.end(), made.begin(), made.end());
-  }
+  // The dimension (when there is one), the source, then the limit points.
+  std::vector<vstring> order = d.lastMade();
+  order.insert(order.begin() + (g_scene.dimension ? 1 : 0), g_source);
   d.setSelection(order);
   return 0;
 }
@@ -94,25 +84,14 @@ class ArcDimension : public dimtest::DimToolsHost {
     hostApi()->DimArcEntryExit = &fakeDimArcEntryExit;
     g_scene = Scene{};
   }
-  void addSource(bool polyline) {
+  // Adds the source, a quarter arc about the centre, and runs `command`.
+  int run(int (*command)(int, const char* const*)) {
     ChainBuilder b;
-    if (polyline) {
-      // A straight leg, then a quarter arc about the centre (bulge tan(90°/4)).
-      b.text(0, u"LWPOLYLINE").text(100, u"AcDbEntity").text(8, u"0").text(100, u"AcDbPolyline").integer(90, 3);
-      b.integer(70, 0).point(10, 20, 10).point(10, at(0)).real(42, std::tan(kPi / 8)).point(10, at(90));
-    } else {
-      b.text(0, u"ARC").text(100, u"AcDbEntity").text(8, u"0").text(100, u"AcDbCircle").point(10, kCentre);
-      b.real(40, kRadius).text(100, u"AcDbArc").real(50, 0).real(51, kPi / 2);
-    }
-    OwnedChain c = b.build();
-    hostsim::Drawing& d = host().drawing();
-    d.beginBatch();
-    d.addEntity(c.get());
-    d.flush();
-    g_source = d.lastMade().at(0);
-  }
-  int run(int (*command)(int, const char* const*), bool polyline = false) {
-    addSource(polyline);
+    b.text(0, u"ARC").text(100, u"AcDbEntity").text(8, u"0").text(100, u"AcDbCircle").point(10, kCentre);
+    b.real(40, kRadius).text(100, u"AcDbArc").real(50, 0).real(51, kPi / 2);
+    std::vector<OwnedChain> source;
+    source.push_back(b.build());
+    g_source = add(source).at(0);
     return command(0, nullptr);
   }
   std::vector<const hostsim::Entity*> ofType(const char16_t* type) const {
@@ -129,16 +108,10 @@ class ArcDimension : public dimtest::DimToolsHost {
   }
 };
 
-void expectNear(std::optional<ChainPoint> p, const ChainPoint& want, const char* what) {
-  ASSERT_TRUE(p) << what;
-  EXPECT_NEAR(p->x, want.x, 1e-9) << what;
-  EXPECT_NEAR(p->y, want.y, 1e-9) << what;
-}
 
 struct LimitCase {
   const char* what;
   std::vector<ChainPoint> limits;
-  double arcPointDegrees;
   const char16_t* text;
   ChainPoint p13, p14, p10;
   bool moved;
@@ -146,76 +119,75 @@ struct LimitCase {
 
 TEST_F(ArcDimension, LimitPoints) {
   const LimitCase cases[] = {
-      {"both inside", {at(30), at(60)}, 45, u"2.62", at(30), at(60), at(45, 8), false},
-      {"both inside, given the other way", {at(60), at(30)}, 45, u"2.62", at(60), at(30), at(45, 8), false},
-      {"both outside: the arc ends", {at(120), at(200)}, 45, u"7.85", at(0), at(90), at(45, 8), true},
-      {"one outside, nearer the second end", {at(30), at(100)}, 45, u"5.24", at(30), at(90), at(45, 8), true},
-      {"one outside, nearer the first end", {at(-20), at(60)}, 45, u"5.24", at(0), at(60), at(45, 8), true},
-      {"the arc point outside the limits goes onto their bisector", {at(10), at(30)}, 45, u"1.75", at(10), at(30),
+      {"both inside", {at(30), at(60)}, u"2.62", at(30), at(60), at(45, 8), false},
+      {"both inside, given the other way", {at(60), at(30)}, u"2.62", at(60), at(30), at(45, 8), false},
+      {"both outside: the arc ends", {at(120), at(200)}, u"7.85", at(0), at(90), at(45, 8), true},
+      {"one outside, nearer the second end", {at(30), at(100)}, u"5.24", at(30), at(90), at(45, 8), true},
+      {"one outside, nearer the first end", {at(-20), at(60)}, u"5.24", at(0), at(60), at(45, 8), true},
+      {"the arc point outside the limits goes onto their bisector", {at(10), at(30)}, u"1.75", at(10), at(30),
        at(20, 8), false},
-      {"limits off the circle count by their direction", {at(30, 2), at(60, 9)}, 45, u"2.62", at(30, 2), at(60, 9),
+      {"limits off the circle count by their direction", {at(30, 2), at(60, 9)}, u"2.62", at(30, 2), at(60, 9),
        at(45, 8), false},
   };
   for (const LimitCase& c : cases) {
     TearDown();
     SetUp();
     g_scene.limits = c.limits;
-    g_scene.dimensionArcDegrees = c.arcPointDegrees;
     EXPECT_EQ(run(&dimtools::commandDimArc3), 0) << c.what;
     ChainView d = dimension();
     EXPECT_EQ(utf16ToUtf8(d.text(1).value_or(u"")), utf16ToUtf8(c.text)) << c.what;
-    expectNear(d.point(13), c.p13, c.what);
-    expectNear(d.point(14), c.p14, c.what);
-    expectNear(d.point(10), c.p10, c.what);
+    dimtest::expectPoint(d, 13, c.p13, c.what);
+    dimtest::expectPoint(d, 14, c.p14, c.what);
+    dimtest::expectPoint(d, 10, c.p10, c.what);
     EXPECT_FALSE(d.has(42)) << c.what << ": the stored measurement goes";
     EXPECT_TRUE(ofType(u"POINT").empty()) << c.what;
     EXPECT_EQ(dimtest::errorBoxes(), c.moved ? std::vector<std::string>{"moved"} : std::vector<std::string>{}) << c.what;
   }
 }
 
+// Every failure leaves no dimension, no limit point and no style re-applied.
+// Without a dimension from the host the variants with limit points write the
+// source back; a refused new dimension or batch says it could not draw.
 TEST_F(ArcDimension, FailuresLeaveNoDimension) {
-  // A limit point at the centre.
-  g_scene.limits = {kCentre, at(30)};
-  EXPECT_EQ(run(&dimtools::commandDimArc4), -1);
-  EXPECT_EQ(dimtest::errorBoxes(), std::vector<std::string>{"Některý z omezujícíh bodů je stejný jako střed."});
-  EXPECT_TRUE(ofType(u"DIMENSION").empty());
-  EXPECT_TRUE(ofType(u"POINT").empty());
-  EXPECT_EQ(ofType(u"ARC").size(), 1u);
-
-  // No dimension left by the host: the variants with limit points write the source back.
-  for (auto [command, arcs] : {std::pair{&dimtools::commandDimArc, 1u}, std::pair{&dimtools::commandDimArc3, 2u}}) {
+  const char* const kAtCentre = "Některý z omezujícíh bodů je stejný jako střed.";
+  const char* const kRead = "Chyba při načítání kóty.";
+  const char* const kDraw = "Chyba při kreslení kóty.";
+  const struct {
+    const char* what;
+    int (*command)(int, const char* const*);
+    std::vector<ChainPoint> limits;
+    bool dimension;
+    int entryResult;
+    std::optional<HostOp> refused;
+    const char* box;  // null: none
+    size_t arcs;
+    int exitCalls;
+  } cases[] = {
+      {"a limit at the centre", &dimtools::commandDimArc4, {kCentre, at(30)}, true, 0, {}, kAtCentre, 1, 1},
+      {"no dimension", &dimtools::commandDimArc, {}, false, 0, {}, kRead, 1, 1},
+      {"no dimension, limits", &dimtools::commandDimArc3, {}, false, 0, {}, kRead, 2, 1},
+      {"Header refused", &dimtools::commandDimArc2, {}, true, 0, HostOp::Header_bin, kDraw, 1, 1},
+      {"Entmake refused", &dimtools::commandDimArc2, {}, true, 0, HostOp::Entmake_binW, kDraw, 1, 1},
+      {"Flush refused", &dimtools::commandDimArc2, {}, true, 0, HostOp::Flush_bin, kDraw, 1, 1},
+      {"cancelled", &dimtools::commandDimArc2, {}, true, -1, {}, nullptr, 1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     TearDown();
     SetUp();
-    g_scene.dimension = false;
-    EXPECT_EQ(run(command), -1);
-    EXPECT_EQ(dimtest::errorBoxes(), std::vector<std::string>{"Chyba při načítání kóty."});
-    EXPECT_EQ(ofType(u"ARC").size(), arcs);
-    EXPECT_EQ(g_scene.exitCalls, 1);
+    g_scene.limits = c.limits;
+    g_scene.dimension = c.dimension;
+    g_scene.entryResult = c.entryResult;
+    if (c.refused) host().calls.failFromNow(*c.refused, 1);
+    EXPECT_EQ(run(c.command), -1);
+    EXPECT_EQ(dimtest::errorBoxes(), c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{});
+    EXPECT_TRUE(ofType(u"DIMENSION").empty());
+    EXPECT_TRUE(ofType(u"POINT").empty());
+    EXPECT_EQ(ofType(u"ARC").size(), c.arcs);
+    EXPECT_EQ(g_scene.exitCalls, c.exitCalls);
+    for (const hostsim::HostCall& call : host().calls.log())
+      EXPECT_NE(call.operation, HostOp::CommandW) << "a style for nothing";
   }
-
-  // The host refuses the new dimension or its batch: nothing is flushed after
-  // that, the style is not re-applied, and the command says it could not draw.
-  for (vd::HostOp refused : {vd::HostOp::Header_bin, vd::HostOp::Entmake_binW, vd::HostOp::Flush_bin}) {
-    TearDown();
-    SetUp();
-    host().calls.failFromNow(refused, 1);
-    EXPECT_EQ(run(&dimtools::commandDimArc2), -1) << vd::hostOperationName(refused);
-    EXPECT_EQ(dimtest::errorBoxes(), std::vector<std::string>{"Chyba při kreslení kóty."}) << vd::hostOperationName(refused);
-    EXPECT_TRUE(ofType(u"DIMENSION").empty()) << vd::hostOperationName(refused);
-    EXPECT_EQ(ofType(u"ARC").size(), 1u);
-    for (const hostsim::HostCall& c : host().calls.log()) {
-      EXPECT_NE(c.operation, vd::HostOp::CommandW) << vd::hostOperationName(refused) << ": no style for nothing";
-    }
-  }
-
-  // The interaction cancelled: nothing at all.
-  TearDown();
-  SetUp();
-  g_scene.entryResult = -1;
-  EXPECT_EQ(run(&dimtools::commandDimArc2), -1);
-  EXPECT_TRUE(dimtest::errorBoxes().empty());
-  EXPECT_EQ(g_scene.exitCalls, 0);
-  EXPECT_TRUE(ofType(u"DIMENSION").empty());
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
-#include <numbers>
 #include <string>
 
 #include "dimtools/arc_length.h"
@@ -16,8 +14,6 @@ using namespace vd;
 using namespace vd::dim;
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 
 TEST(ArcLength, CircleThroughThreePoints) {
   const double s = std::sqrt(0.5);
@@ -40,10 +36,7 @@ TEST(ArcLength, CircleThroughThreePoints) {
       {{1, 1, 0}, {3, 2, 0}, {1, 1, 0}, false, {}, 0},
   };
   for (const auto& c : cases) {
-    ArcThreePoints arc;
-    arc.startPoint = c.p1;
-    arc.middlePoint = c.p2;
-    arc.endPoint = c.p3;
+    ArcThreePoints arc{.startPoint = c.p1, .middlePoint = c.p2, .endPoint = c.p3};
     ASSERT_EQ(fitCircle(arc), c.fits) << c.p1.x << "," << c.p1.y;
     if (!c.fits) continue;
     EXPECT_NEAR(arc.arcCentre.distanceTo(c.centre), 0, 1e-9) << c.p1.x;

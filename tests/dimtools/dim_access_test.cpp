@@ -2,8 +2,6 @@
 // copy, and the layer.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "dimtools/dim_access.h"
 #include "dimtools/dim_codes.h"
 #include "tests/heightdim/records_test_support.h"
@@ -16,17 +14,12 @@ using Groups = std::vector<std::string>;
 namespace {
 
 // A rotated dimension as a host hands it out, without extended data.
-ChainBuilder& dimensionBody(ChainBuilder& b) {
+OwnedChain rotatedDimension() {
   const uint64_t name[2] = {0x1234, 0};
+  ChainBuilder b;
   b.entityName(-1, name).text(0, u"DIMENSION").text(5, u"2A").text(100, u"AcDbEntity").text(8, u"KOTY");
   b.text(100, u"AcDbDimension").point(10, 1, 2).text(1, u"<>").integer(70, 32).real(42, 3.5);
-  return b.text(100, u"AcDbAlignedDimension").point(13, 0, 0).point(14, 3.5, 0);
-}
-
-OwnedChain dimensionWith(std::function<void(ChainBuilder&)> xdata) {
-  ChainBuilder b;
-  dimensionBody(b);
-  if (xdata) xdata(b);
+  b.text(100, u"AcDbAlignedDimension").point(13, 0, 0).point(14, 3.5, 0);
   return b.build();
 }
 
@@ -51,7 +44,7 @@ TEST(DimMerge, CopiesEveryKindAndDropsTheRest) {
 }
 
 TEST(DimLayer, ReplacedInPlaceOrAddedBehindTheEntityMarker) {
-  OwnedChain d = dimensionWith(nullptr);
+  OwnedChain d = rotatedDimension();
   Groups before = groupsOf(d);
   ASSERT_TRUE(setEntityLayer(d, u"KOTY_NOVE"));
   Groups after = groupsOf(d);

@@ -3,8 +3,6 @@
 // drawing read afterwards.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <numbers>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,34 +14,24 @@
 #include "host/ucs.h"
 #include "res/string_ids.h"
 #include "tests/dimtools/dim_test_host.h"
+#include "tests/dimtools/linear_dims.h"
 
 using namespace vd;
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-constexpr const char* kNotParallel = "nejsou rovnoběžné";
-
-// One dimension as the test writes it.
+// A dimension as a host hands it out: rotated (at 0 radians) or aligned.
 struct Dim {
-  bool rotated = true;
+  bool rotated;
   ChainPoint p13, p14, p10, p11;
-  double rotation = 0;                 // radians, rotated ones
-  std::optional<ChainPoint> normal;    // group 210
-  bool withText = true;                // group 11
-  bool alignedMarker = true;
 };
 
 OwnedChain dimensionChain(const Dim& d) {
   ChainBuilder b;
   b.text(0, u"DIMENSION").text(100, u"AcDbEntity").text(8, u"0").text(100, u"AcDbDimension").text(2, u"*D1");
-  b.point(10, d.p10);
-  if (d.withText) b.point(11, d.p11);
-  b.integer(70, d.rotated ? 32 : 33).integer(71, 5).real(42, 10).text(3, u"VD");
-  if (d.normal) b.point(210, *d.normal);
-  if (d.alignedMarker) b.text(100, u"AcDbAlignedDimension");
-  b.point(13, d.p13).point(14, d.p14);
-  if (d.rotated) b.real(50, d.rotation).text(100, u"AcDbRotatedDimension");
+  b.point(10, d.p10).point(11, d.p11).integer(70, d.rotated ? 32 : 33).integer(71, 5).real(42, 10).text(3, u"VD");
+  b.text(100, u"AcDbAlignedDimension").point(13, d.p13).point(14, d.p14);
+  if (d.rotated) b.real(50, 0).text(100, u"AcDbRotatedDimension");
   return b.build();
 }
 
@@ -54,13 +42,6 @@ hostsim::Answer pick(const std::vector<vstring>& handles) {
   return a;
 }
 hostsim::Answer cancel() { return hostsim::Answer{}; }
-
-void expectPoint(std::optional<ChainPoint> got, const ChainPoint& want, const std::string& what) {
-  ASSERT_TRUE(got) << what;
-  EXPECT_NEAR(got->x, want.x, 1e-9) << what;
-  EXPECT_NEAR(got->y, want.y, 1e-9) << what;
-  EXPECT_NEAR(got->z, want.z, 1e-9) << what;
-}
 
 // The tolerances each SSGetW and Entmake_binW call saw.
 struct SeenTolerances {
@@ -102,22 +83,6 @@ class DimAlign : public dimtest::DimToolsHost {
   static ChainView entity(const vstring& handle) {
     const hostsim::Entity* e = host().drawing().findEntity(handle);
     return e ? e->view() : ChainView();
-  }
-  // The dimensions of the drawing other than those of `old` handles, in the
-  // order they were made.
-  static std::vector<ChainView> made(const std::vector<vstring>& old) {
-    std::vector<ChainView> out;
-    for (const hostsim::Entity* e : host().drawing().entities()) {
-      bool known = false;
-      for (const vstring& h : old) known = known || e->view().handle() == h;
-      if (!known) out.push_back(e->view());
-    }
-    return out;
-  }
-  static size_t notParallelBoxes() {
-    size_t n = 0;
-    for (const std::string& b : dimtest::errorBoxes()) n += b.find(kNotParallel) != std::string::npos;
-    return n;
   }
 };
 
@@ -170,7 +135,7 @@ TEST_F(DimAlign, TolerancesAreSetWhileItRunsAndRestoredOnEveryPath) {
     EXPECT_TRUE(entity(h[0])) << c.what << ": the sample keeps its handle";
     EXPECT_EQ(!entity(h[1]), c.changed) << c.what;
     EXPECT_EQ(host().drawing().entities().size(), 2u) << c.what;
-    if (!c.changed) expectPoint(entity(h[1]).point(10), entry.p10, c.what);
+    if (!c.changed) dimtest::expectPoint(entity(h[1]), 10, entry.p10, c.what);
   }
 }
 
@@ -189,31 +154,11 @@ TEST_F(DimAlign, TheSampleIsAskedAgainAndNeverRewritten) {
   EXPECT_EQ(host().pendingAnswers(), 0u);
   ASSERT_TRUE(entity(h[0]));
   ASSERT_TRUE(entity(h[1]));
-  expectPoint(entity(h[1]).point(10), kSample.p10, "the sample");
+  dimtest::expectPoint(entity(h[1]), 10, kSample.p10, "the sample");
   EXPECT_FALSE(entity(h[2]));
 }
 
-class DimUpdateUcs : public DimAlign {
- protected:
-  static void setUcs(double degrees) {
-    const double a = degrees * kPi / 180;
-    auto point = [](double x, double y) {
-      hostsim::Variable v;
-      v.kind = hostsim::Variable::Kind::Point;
-      v.value[0] = x;
-      v.value[1] = y;
-      return v;
-    };
-    host().setVariable(u"UCSXDIR", point(std::cos(a), std::sin(a)));
-    host().setVariable(u"UCSYDIR", point(-std::sin(a), std::cos(a)));
-    host().setVariable(u"UCSORG", point(100, 50));
-  }
-  static std::vector<int> codes(ChainView c) {
-    std::vector<int> out;
-    for (ChainItem i : c) out.push_back(i.code());
-    return out;
-  }
-};
+using DimUpdateUcs = DimAlign;
 
 TEST_F(DimUpdateUcs, CancelAndRefusalsChangeNothing) {
   enum Ending { Cancel, EntmakeRefused, FlushFails };

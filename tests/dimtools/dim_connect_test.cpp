@@ -1,19 +1,11 @@
 // Joining linear dimensions: the texts, the four ways two dimension lines
 // meet, the overrides a join writes, the whole list joined (and the same
-// as the plain pairwise scan), and the command against the in-process host.
+// as the plain pairwise scan).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <numbers>
-#include <random>
-
-#include "dimtools/dim_access.h"
-#include "dimtools/dim_codes.h"
 #include "dimtools/dim_connect.h"
 #include "dimtools/dim_texts.h"
 #include "dimtools/linear_dim.h"
-#include "res/string_ids.h"
-#include "tests/dimtools/dim_test_host.h"
 #include "tests/dimtools/linear_dims.h"
 
 using namespace vd;
@@ -21,7 +13,6 @@ using namespace vd::dim;
 using dimtest::horizontal;
 using dimtest::LinearSpec;
 using dimtest::linearDimension;
-using Groups = std::vector<std::string>;
 
 namespace {
 
@@ -101,14 +92,5 @@ TEST(JoinDims, OverridesAfterAJoin) {
     EXPECT_NEAR(*d->dimExo, c.exo, 1e-12) << c.what;
   }
 }
-
-// The command against the in-process host.
-class DimConnectCommand : public dimtest::DimToolsHost {
- protected:
-  void SetUp() override {
-    dimtest::hostTexts() = {{IDS_PROMPT_DIMCONNECT_SELECT, u"Vyberte kóty ke spojení: "}};
-    DimToolsHost::SetUp();
-  }
-};
 
 }  // namespace

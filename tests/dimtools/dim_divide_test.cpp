@@ -15,11 +15,9 @@
 
 using namespace vd;
 using namespace vd::dim;
-using dimtest::expectPoint;
 using dimtest::horizontal;
 using dimtest::LinearSpec;
 using dimtest::linearDimension;
-using dimtest::textOf;
 using Groups = std::vector<std::string>;
 
 namespace {

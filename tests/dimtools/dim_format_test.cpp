@@ -86,39 +86,33 @@ AltSend findRecorder(const char* module) {
 TEST_F(DimHost, StyleReappliedByEveryKindOfHost) {
   const std::vector<std::string> sent = {"_-dimstyle ", "_apply ", "_last \n"};
   struct {
+    bool finder;  // the module's lookup is there (not on a platform without modules)
     int cadType;
     bool loaded;
     const char* module;  // asked for; null: none
     bool sends;
   } cases[] = {
-      {3, true, nullptr, false},
-      {0, true, "VeldraLT.exe", true},
-      {1, true, "Veldra2d.arx", true},
-      {2, true, "Veldra2d.arx", true},
-      {0, false, "VeldraLT.exe", false},
+      {true, 3, true, nullptr, false},
+      {true, 0, true, "VeldraLT.exe", true},
+      {true, 1, true, "Veldra2d.arx", true},
+      {true, 2, true, "Veldra2d.arx", true},
+      {true, 0, false, "VeldraLT.exe", false},
+      {false, 0, true, nullptr, false},
   };
-  setAltSendFinder(&findRecorder);
   for (auto c : cases) {
-    g_alt = AltSendRecord{};
-    g_alt.moduleLoaded = c.loaded;
+    setAltSendFinder(c.finder ? &findRecorder : nullptr);
+    g_alt = AltSendRecord{.moduleLoaded = c.loaded};
     host().reset();
     hostBinding().cadType = c.cadType;
     EXPECT_EQ(reapplyDimStyle(), 1);
-    std::vector<std::string> asked;
-    if (c.module) asked.push_back(c.module);
-    EXPECT_EQ(g_alt.modulesAsked, asked) << "type " << c.cadType;
+    EXPECT_EQ(g_alt.modulesAsked, c.module ? std::vector<std::string>{c.module} : std::vector<std::string>{})
+        << "type " << c.cadType;
     EXPECT_EQ(g_alt.texts, c.sends ? sent : std::vector<std::string>{}) << "type " << c.cadType;
     bool commandSent = false;
     for (const std::string& line : host().transcript())
       if (line.find("host command: _dim1") != std::string::npos) commandSent = true;
     EXPECT_EQ(commandSent, c.cadType == 3) << "type " << c.cadType;
   }
-  // Without a lookup (as on a platform without modules) nothing is sent and nothing fails.
-  setAltSendFinder(nullptr);
-  hostBinding().cadType = 0;
-  g_alt = AltSendRecord{};
-  EXPECT_EQ(reapplyDimStyle(), 1);
-  EXPECT_TRUE(g_alt.texts.empty());
 }
 
 }  // namespace

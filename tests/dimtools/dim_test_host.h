@@ -55,12 +55,6 @@ class DimToolsHost : public testing::Test {
     d.flush();
     return d.lastMade();
   }
-  // The handles of the drawing's entities, in order.
-  static std::vector<vd::vstring> handles() {
-    std::vector<vd::vstring> out;
-    for (const hostsim::Entity* e : host().drawing().entities()) out.push_back(e->handle);
-    return out;
-  }
   // Queues the answer to the module's next question: a point, a pick of
   // `picked`, Enter or a cancel.
   static void answer(hostsim::Answer::Kind kind, double x = 0, double y = 0, std::vector<vd::vstring> picked = {}) {

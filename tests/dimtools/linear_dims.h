@@ -4,12 +4,10 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "geom/point3d.h"
 #include "host/chain.h"
 #include "tests/heightdim/records_test_support.h"
 
@@ -53,11 +51,6 @@ inline LinearSpec horizontal(double x1, double x2, double originY = 0, double li
   return LinearSpec{{x1, originY, 0}, {x2, originY, 0}, {x2, lineY, 0}, 0.0};
 }
 
-inline GcGePoint3d pointOf(vd::ChainView c, int code) {
-  vd::ChainPoint p = c.point(code).value_or(vd::ChainPoint{NAN, NAN, NAN});
-  return {p.x, p.y, p.z};
-}
-
 inline void expectPoint(vd::ChainView c, int code, vd::ChainPoint want, const std::string& what) {
   std::optional<vd::ChainPoint> p = c.point(code);
   ASSERT_TRUE(p) << what << ": no group " << code;
@@ -65,7 +58,5 @@ inline void expectPoint(vd::ChainView c, int code, vd::ChainPoint want, const st
   EXPECT_NEAR(p->y, want.y, 1e-9) << what << ": group " << code;
   EXPECT_NEAR(p->z, want.z, 1e-9) << what << ": group " << code;
 }
-
-inline std::string textOf(vd::ChainView c) { return vd::utf16ToUtf8(c.text(1).value_or(u"(none)")); }
 
 }  // namespace dimtest

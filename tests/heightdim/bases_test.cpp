@@ -23,11 +23,7 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 
 class BasesTest : public hosttest::HostTest {
- protected:  static size_t journalCount(hostsim::JournalEntry::Kind kind) {
-    size_t n = 0;
-    for (const auto& j : host().drawing().journal()) n += j.kind == kind;
-    return n;
-  }
+ protected:
   static void entries(std::initializer_list<std::pair<const char16_t*, OwnedChain>> list) {
     for (const auto& [key, chain] : list) ASSERT_TRUE(hnotetest::writeEntry(key, chain));
   }
@@ -40,14 +36,7 @@ class BasesTest : public hosttest::HostTest {
   }
   static Mark mark(const char16_t* id, const char16_t* baseId, double x, double y, const char16_t* text,
                    double angle = 0) {
-    Mark m;
-    m.id = id;
-    m.baseId = baseId;
-    m.x = x;
-    m.y = y;
-    m.text1 = text;
-    m.angle = angle;
-    return m;
+    return Mark{.id = id, .baseId = baseId, .x = x, .y = y, .angle = angle, .text1 = text};
   }
   static std::vector<std::string> ids(const HNoteBases& bases) {
     std::vector<std::string> out;
@@ -60,34 +49,30 @@ TEST_F(BasesTest, MarksJoinTheirBasesWithUpToDateFlags) {
   entries({{u"A", hnotetest::baseEntry(0, 0, 100, 200, 0, 1500, 0)},
            {u"B", hnotetest::baseEntry(1, 0, 0, 0, 0, 0, 0)},
            {u"Current", hnotetest::currentEntry(u"A")}});
-  Mark tilted = mark(u"D4", u"A", 130, 450, u"+1.750");
-  tilted.rotation = 0.3;  // placed in another UCS
-  Mark coarse = mark(u"D5", u"A", 100, -1300, u"±0,000");
-  coarse.numAlign = 0.01;
-  Mark plan = mark(u"P", u"", 0, 0, u"12.5");
-  plan.type = 3;
-  Mark din = mark(u"E1", u"B", 0, -250, u"-0.250");
-  din.type = 1;
   ASSERT_TRUE(hnotetest::writeMarks({
       mark(u"A", u"", 100, 200, u"+1.500"),                // the base mark itself
       mark(u"D1", u"A", 130, 450, u"+1.750"),              // near horizontal: the level plus the Y offset
       mark(u"D2", u"A", 130, 450, u"+1.470", kPi / 2),     // near vertical: the level minus the X offset
       mark(u"D3", u"A", 130, 450, u"+1.700"),              // edited text: not what the base gives
-      tilted, din,
+      {.id = u"D4", .baseId = u"A", .x = 130, .y = 450, .rotation = 0.3, .text1 = u"+1.750"},  // another UCS
+      {.type = 1, .id = u"E1", .baseId = u"B", .y = -250, .text1 = u"-0.250"},
       mark(u"O", u"GONE", 0, 0, u"+0.000"),                // its base is not in the dictionary
-      plan,
+      {.type = 3, .id = u"P", .text1 = u"12.5"},
   }));
-  ASSERT_TRUE(hnotetest::writeMarks({coarse}));
+  ASSERT_TRUE(hnotetest::writeMarks(
+      {{.id = u"D5", .baseId = u"A", .x = 100, .y = -1300, .numAlign = 0.01, .text1 = u"±0,000"}}));
 
   // Each mark is compared in its own format: D5, written with a comma, is as
   // up to date as those written with a point, whatever separator the
   // settings hold now. D3 shows another value than its base gives, D4 was
   // placed in another UCS.
-  struct Want {
-    const char16_t* id;
-    bool upToDate;
+  // The marks of a base in order, those not up to date marked so.
+  auto marksOf = [](const HNoteBase* base) {
+    std::vector<std::string> out;
+    for (const HNoteNode& n : base ? base->dimensions : std::vector<HNoteNode>{})
+      out.push_back(utf16ToUtf8(n.ref.id) + (n.upToDate ? "" : " stale"));
+    return out;
   };
-  const Want wantA[] = {{u"A", true}, {u"D1", true}, {u"D2", true}, {u"D3", false}, {u"D4", false}, {u"D5", true}};
   for (const char16_t* separator : {u".", u","}) {
     SCOPED_TRACE(utf16ToUtf8(separator));
     HNoteDataSet settings;
@@ -101,19 +86,8 @@ TEST_F(BasesTest, MarksJoinTheirBasesWithUpToDateFlags) {
     EXPECT_EQ(bases.current()->id, u"A");
     EXPECT_EQ(report.purged, 0);
     EXPECT_EQ(report.basesFromMarks, 0);
-    const HNoteBase* a = bases.find(u"A");
-    ASSERT_NE(a, nullptr);
-    ASSERT_EQ(a->dimensions.size(), std::size(wantA));
-    for (size_t i = 0; i < std::size(wantA); ++i) {
-      SCOPED_TRACE(utf16ToUtf8(wantA[i].id));
-      EXPECT_EQ(a->dimensions[i].ref.id, wantA[i].id);
-      EXPECT_EQ(a->dimensions[i].upToDate, wantA[i].upToDate);
-    }
-    const HNoteBase* b = bases.find(u"B");
-    ASSERT_NE(b, nullptr);
-    ASSERT_EQ(b->dimensions.size(), 1u);
-    EXPECT_EQ(b->dimensions[0].ref.id, u"E1");
-    EXPECT_TRUE(b->dimensions[0].upToDate);
+    EXPECT_EQ(marksOf(bases.find(u"A")), (std::vector<std::string>{"A", "D1", "D2", "D3 stale", "D4 stale", "D5"}));
+    EXPECT_EQ(marksOf(bases.find(u"B")), std::vector<std::string>{"E1"});
   }
 
   // What a node holds, from the reference and its attributes.
@@ -121,7 +95,7 @@ TEST_F(BasesTest, MarksJoinTheirBasesWithUpToDateFlags) {
   ASSERT_TRUE(bases.load(HNoteDataSet()));
   const HNoteBase* a = bases.find(u"A");
   ASSERT_NE(a, nullptr);
-  ASSERT_EQ(a->dimensions.size(), std::size(wantA));
+  ASSERT_EQ(a->dimensions.size(), 6u);
   EXPECT_EQ(a->dimensions[5].delim, vstring(u",")) << "the separator its text shows";
   const HNoteNode& d2 = a->dimensions[2];
   EXPECT_EQ(d2.insertPoint, (HNotePoint{130, 450}));
@@ -154,10 +128,9 @@ TEST_F(BasesTest, EntriesWithItemsOutOfOrderAreSkipped) {
            {u"LEAD", entry({1, 91, 71, 71, 10, 41, 41, 41})},  // what stands before the first 91 does not count
            {u"Current", hnotetest::currentEntry(u"LEAD")}});
   ASSERT_TRUE(hnotetest::writeMarks({mark(u"L", u"LEAD", 1, 2, u"+0.001")}));
-  HNoteDataSet settings;
   HNoteBases bases;
   HNoteLoadReport report;
-  ASSERT_TRUE(bases.load(settings, &report));
+  ASSERT_TRUE(bases.load(HNoteDataSet(), &report));
   EXPECT_EQ(report.entriesSkipped, 3);
   EXPECT_EQ(ids(bases), std::vector<std::string>{"LEAD"});
   EXPECT_EQ(bases.find(u"LEAD")->point, (HNotePoint{1, 2}));
@@ -171,43 +144,40 @@ TEST_F(BasesTest, PurgeRemovesUnusedBasesAndMovesCurrent) {
   struct Case {
     const char* what;
     std::vector<Mark> marks;
-    std::vector<std::string> keysAfter;
+    std::vector<std::string> bases;  // listed and kept in the dictionary, with "Current" while it names one
     const char16_t* current;
     int purged;
   } cases[] = {
       {"the current base is unused: the first base in use becomes current",
        {mark(u"DB", u"B", 0, 0, u"±0.000"), mark(u"C2", u"C", 0, 0, u"±0.000")},
-       {"B", "C", "Current"}, u"B", 1},
+       {"B", "C"}, u"B", 1},
       {"a base used only by its own mark stays",
        {mark(u"A", u"", 0, 0, u"±0.000")},
-       {"A", "Current"}, u"A", 2},
+       {"A"}, u"A", 2},
       {"no base in use: Current goes too",
        {mark(u"DX", u"GONE", 0, 0, u"±0.000")},
        {}, u"", 3},
       // Without a selection the host may have failed: nothing is taken for unused.
-      {"no marks at all: nothing purged", {}, {"A", "B", "C", "Current"}, u"A", 0},
+      {"no marks at all: nothing purged", {}, {"A", "B", "C"}, u"A", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     SetUp();
     threeBases();
     ASSERT_TRUE(hnotetest::writeMarks(c.marks));
-    HNoteDataSet settings;
     HNoteBases bases;
     HNoteLoadReport report;
-    EXPECT_EQ(bases.load(settings, &report), !c.marks.empty()) << "false when no mark could be walked";
+    EXPECT_EQ(bases.load(HNoteDataSet(), &report), !c.marks.empty()) << "false when no mark could be walked";
     EXPECT_EQ(report.purged, c.purged);
-    EXPECT_EQ(entryKeys(), c.keysAfter);
     EXPECT_EQ(bases.currentId(), c.current);
     EXPECT_EQ(report.currentMoved, vstring(c.current) != u"A");
+    EXPECT_EQ(ids(bases), c.bases);
+    std::vector<std::string> keys = c.bases;
     if (*c.current) {
+      keys.push_back("Current");
       EXPECT_EQ(entryGroups(u"Current").back(), "301 " + utf16ToUtf8(c.current));
     }
-    std::vector<std::string> listed;
-    for (const std::string& k : c.keysAfter) {
-      if (k != "Current") listed.push_back(k);
-    }
-    EXPECT_EQ(ids(bases), listed);
+    EXPECT_EQ(entryKeys(), keys);
   }
 }
 
@@ -216,14 +186,7 @@ TEST_F(BasesTest, StoreAndSetCurrent) {
   EXPECT_FALSE(bases.setCurrent(u"NOPE"));
   EXPECT_EQ(host().drawing().findDictionary(u"TR2D_HEIGHTDIM"), nullptr) << "nothing written for an unknown base";
 
-  HNoteBase base;
-  base.type = 2;
-  base.baseKind = 0;
-  base.id = u"N";
-  base.point = {-3, 4.5};
-  base.angle = kPi;
-  base.level1 = 1200;
-  base.dimensions.push_back(HNoteNode{});
+  const HNoteBase base{.type = 2, .id = u"N", .level1 = 1200, .point = {-3, 4.5}, .angle = kPi, .dimensions = {{}}};
   ASSERT_TRUE(bases.store(base));
   EXPECT_EQ(entryGroups(u"N"), (Groups{"0 XRECORD", "100 AcDbXrecord", "280 1", "91 1", "71 2", "71 0", "10 -3,4.5,0",
                                         "41 3.1415926535897931", "41 1200", "41 0"}));
@@ -240,8 +203,7 @@ TEST_F(BasesTest, StoreAndSetCurrent) {
   EXPECT_EQ(bases.find(u"N")->dimensions.size(), 1u);
   EXPECT_EQ(bases.list().size(), 1u);
 
-  HNoteBase nameless;
-  EXPECT_FALSE(bases.store(nameless));
+  EXPECT_FALSE(bases.store(HNoteBase{})) << "a base without an identifier";
 
   host().calls.failFromNow(HostOp::DictionaryAddW, 1);
   HNoteBase refused = base;

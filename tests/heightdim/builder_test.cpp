@@ -13,10 +13,8 @@
 #include "heightdim/records.h"
 #include "host/host_api.h"
 #include "host/terminator_shapes.h"
-#include "host/ucs.h"
 #include "hostsim/host.h"
 #include "hostsim/terminators.h"
-#include "res/string_ids.h"
 #include "tests/heightdim/builder_test_support.h"
 #include "tests/heightdim/records_test_support.h"
 
@@ -71,12 +69,8 @@ class Builder : public hnotetest::BuilderHost {
   // The chain of a drawing entity without the host's entity name and handle.
   static Groups own(vd::ChainView chain) {
     Groups g = groupsOf(chain);
-    Groups out;
-    for (const std::string& s : g) {
-      if (s.rfind("-1", 0) == 0 || s.rfind("5 ", 0) == 0) continue;
-      out.push_back(s);
-    }
-    return out;
+    std::erase_if(g, [](const std::string& s) { return s.rfind("-1", 0) == 0 || s.rfind("5 ", 0) == 0; });
+    return g;
   }
   std::vector<Groups> topLevel() {
     std::vector<Groups> out;
@@ -114,22 +108,6 @@ Groups textEntity(const std::string& type, const std::string& layer, const std::
   return g;
 }
 
-// The look a mark keeps with it ("VDHNOTESTYLE"), spelled out item by item:
-// separator, the two line lengths (the horizontal one with its sign), the
-// boundary mark and its size, the text offsets, the underline and its
-// length, the least frame size, the leader's arrowhead and its size, the
-// text position, the plan-view options and the side.
-Groups styleGroup(const std::string& delim, double lvert, double lhorz, int arrow, double hx, double hy, double tdx,
-                  double tdy, bool underline, double underlineLength, double cx, double cy, double hsize,
-                  const std::string& arrowName, int insPt, int options, bool flipped) {
-  return {"1001 VDHNOTESTYLE", "1070 1", delim.empty() ? "1000" : "1000 " + delim, "1040 " + num(lvert),
-          "1040 " + num(lhorz), "1071 " + std::to_string(arrow), "1040 " + num(hx), "1040 " + num(hy),
-          "1040 " + num(tdx), "1040 " + num(tdy), "1070 " + std::to_string(underline ? 1 : 0),
-          "1040 " + num(underlineLength), "1040 " + num(cx), "1040 " + num(cy), "1040 " + num(hsize),
-          arrowName.empty() ? "1000" : "1000 " + arrowName, "1071 " + std::to_string(insPt),
-          "1071 " + std::to_string(options), "1070 " + std::to_string(flipped ? 1 : 0)};
-}
-
 // Values of the groups with one code, in order.
 std::vector<std::string> values(const Groups& g, int code) {
   std::vector<std::string> out;
@@ -149,6 +127,10 @@ std::pair<double, double> point(const Groups& g, int code) {
   const std::string v = value(g, code);
   const size_t c = v.find(',');
   return {std::stod(v.substr(0, c)), std::stod(v.substr(c + 1))};
+}
+void expectNear(std::pair<double, double> got, double x, double y, double tolerance = 1e-9) {
+  EXPECT_NEAR(got.first, x, tolerance);
+  EXPECT_NEAR(got.second, y, tolerance);
 }
 
 TEST_F(Builder, ChainsOfAPlanViewMarkCodeByCode) {
@@ -185,14 +167,18 @@ TEST_F(Builder, ChainsOfAPlanViewMarkCodeByCode) {
 
   std::vector<Groups> top = topLevel();
   ASSERT_EQ(top.size(), 3u);
-  Groups insert = {
+  // The reference with its extended data, then the look the mark keeps:
+  // format 1, separator, the two line lengths, the boundary mark and its
+  // size, the text offsets, the underline and its length, the least frame
+  // size of the settings (not the size this text needed), the arrowhead and
+  // its size, the text position, the plan-view options and the side.
+  const Groups insert = {
       "0 INSERT", "100 AcDbEntity", "8 KOTY", "6 BYLAYER", "62 256", "370 -1", "48 1",
       "100 AcDbBlockReference", "66 1", "2 VD2D_HEIGHTDIM_" + std::string(kId), "10 " + pt(10, 20),
       "41 1", "42 1", "43 1", "50 " + num(kPi / 2),
-      "-3", "1001 VDHNOTEDATA", "1070 3", "1001 VD_ASSOCDESC1", "1000 " + std::string(kId)};
-  // The least frame size of the settings, not the size this text needed.
-  const Groups look = styleGroup(".", 0, 0, 0, 0, 0, 0, 0, false, 5, 14.225, 6.25, 0.25, "_DOT", 5, 0, false);
-  insert.insert(insert.end(), look.begin(), look.end());
+      "-3", "1001 VDHNOTEDATA", "1070 3", "1001 VD_ASSOCDESC1", "1000 " + std::string(kId),
+      "1001 VDHNOTESTYLE", "1070 1", "1000 .", "1040 0", "1040 0", "1071 0", "1040 0", "1040 0", "1040 0", "1040 0",
+      "1070 0", "1040 5", "1040 " + num(14.225), "1040 6.25", "1040 0.25", "1000 _DOT", "1071 5", "1071 0", "1070 0"};
   EXPECT_EQ(top[0], insert);
   // The attribute stands at the frame's centre: (O - P3) turned by 90 degrees from the insertion point.
   const Groups attrib = textEntity("ATTRIB", "AKTUALNI", "256", pt(10 + 3.125, 20 - 7.1125), "+3.500", "1",
@@ -201,9 +187,7 @@ TEST_F(Builder, ChainsOfAPlanViewMarkCodeByCode) {
   ASSERT_EQ(top[1].size(), attrib.size());
   for (size_t i = 0; i < attrib.size(); ++i) {
     if (attrib[i].rfind("10 ", 0) == 0 || attrib[i].rfind("11 ", 0) == 0) {
-      auto [x, y] = point(Groups{top[1][i]}, std::stoi(attrib[i]));
-      EXPECT_NEAR(x, 13.125, 1e-12);
-      EXPECT_NEAR(y, 12.8875, 1e-12);
+      expectNear(point(Groups{top[1][i]}, std::stoi(attrib[i])), 13.125, 12.8875, 1e-12);
     } else {
       EXPECT_EQ(top[1][i], attrib[i]);
     }
@@ -231,13 +215,10 @@ TEST_F(Builder, DrawingFactorScalesTheReferenceAndPlacesTheAttributes) {
     EXPECT_DOUBLE_EQ(real(top[0], 41), c.f);
     EXPECT_DOUBLE_EQ(real(top[0], 43), c.f);
     // Local (1, 8.5) turned by 90 degrees: (-8.5, 1); the mark 12 further along: (-8.5, 13).
-    const std::pair<double, double> want[3] = {{100 - 8.5 * c.f, 200 + 1 * c.f},
-                                               {100 - 7.5 * c.f, 200 + 1 * c.f},
-                                               {100 - 8.5 * c.f, 200 + 13 * c.f}};
+    const double want[3][2] = {{-8.5, 1}, {-7.5, 1}, {-8.5, 13}};
     for (int i = 0; i < 3; ++i) {
-      auto [x, y] = point(top[1 + i], 10);
-      EXPECT_NEAR(x, want[i].first, 1e-9) << "attribute " << i;
-      EXPECT_NEAR(y, want[i].second, 1e-9) << "attribute " << i;
+      SCOPED_TRACE(testing::Message() << "attribute " << i);
+      expectNear(point(top[1 + i], 10), 100 + want[i][0] * c.f, 200 + want[i][1] * c.f);
       EXPECT_DOUBLE_EQ(real(top[1 + i], 40), 2.5 * c.f);
       EXPECT_DOUBLE_EQ(real(top[1 + i], 50), kPi / 2);
     }
@@ -290,7 +271,6 @@ class RecordingPreview : public HNotePreview {
   };
   struct Text {
     GcGePoint2d at;
-    GcGeVector2d direction;
     std::string text;
     double height, widthFactor;
     int colour, v, h;
@@ -302,16 +282,15 @@ class RecordingPreview : public HNotePreview {
   }
   bool addCurve(const GcGeCompositeCurve2d& c, int colour, uint64_t key) override { return add(c, false, colour, key); }
   bool addFill(const GcGeCompositeCurve2d& c, int colour, uint64_t key) override { return add(c, true, colour, key); }
-  bool addReference(uint64_t key, const GcGePoint2d& p, double s, const GcGeVector2d& d) override {
+  bool addReference(uint64_t key, const GcGePoint2d&, double s, const GcGeVector2d& d) override {
     refKey = key;
-    position = p;
     scale = s;
     direction = d;
     return true;
   }
-  bool addText(const GcGePoint2d& at, const GcGeVector2d& d, vstring_view t, double height, double widthFactor,
+  bool addText(const GcGePoint2d& at, const GcGeVector2d&, vstring_view t, double height, double widthFactor,
                int colour, int v, int h) override {
-    texts.push_back({at, d, utf16ToUtf8(t), height, widthFactor, colour, v, h});
+    texts.push_back({at, utf16ToUtf8(t), height, widthFactor, colour, v, h});
     return true;
   }
   bool addLine(const GcGePoint2d& a, const GcGePoint2d& b, int colour) override {
@@ -326,7 +305,7 @@ class RecordingPreview : public HNotePreview {
     (key == kHNotePreviewDrawing ? drawn : curves).push_back(std::move(out));
     return true;
   }
-  GcGePoint2d base, position;
+  GcGePoint2d base;
   uint64_t blockKey = ~0ull, refKey = 0;
   double scale = 0;
   GcGeVector2d direction;
@@ -359,19 +338,12 @@ TEST_F(Builder, UnderlineRunsAlongTheUserAxisOrAcrossTheTaggedMark) {
     r.underlineLength = 5;
     r.angle = c.angle;
     ASSERT_TRUE(build(r, true, c.elementTag));
-    const Groups* line = nullptr;
-    std::vector<Groups> top = topLevel();
-    for (const Groups& g : top) {
-      if (value(g, 0) == "LINE") line = &g;
-    }
-    ASSERT_NE(line, nullptr) << "no underline";
+    const std::vector<Groups> top = topLevel();
+    auto line = std::find_if(top.begin(), top.end(), [](const Groups& g) { return value(g, 0) == "LINE"; });
+    ASSERT_NE(line, top.end()) << "no underline";
     EXPECT_EQ(value(*line, 62), c.colour);
-    auto [x0, y0] = point(*line, 10);
-    auto [x1, y1] = point(*line, 11);
-    EXPECT_NEAR(x0, c.a.x, 1e-9);
-    EXPECT_NEAR(y0, c.a.y, 1e-9);
-    EXPECT_NEAR(x1, c.b.x, 1e-9);
-    EXPECT_NEAR(y1, c.b.y, 1e-9);
+    expectNear(point(*line, 10), c.a.x, c.a.y);
+    expectNear(point(*line, 11), c.b.x, c.b.y);
   }
 }
 
@@ -437,9 +409,7 @@ TEST_F(Builder, PreviewGetsTheDrawingsGeometryAndTheDrawingNothing) {
       if (value(e, 0) != "ATTRIB" || value(e, 1).empty()) continue;
       ASSERT_LT(t, preview.texts.size());
       const RecordingPreview::Text& text = preview.texts[t++];
-      auto [x, y] = point(e, 10);
-      EXPECT_NEAR(text.at.x, x, 1e-9);
-      EXPECT_NEAR(text.at.y, y, 1e-9);
+      expectNear(point(e, 10), text.at.x, text.at.y);
       EXPECT_EQ(text.text, value(e, 1));
       EXPECT_DOUBLE_EQ(text.height, real(e, 40));
       EXPECT_DOUBLE_EQ(text.widthFactor, real(e, 41));
@@ -451,58 +421,27 @@ TEST_F(Builder, PreviewGetsTheDrawingsGeometryAndTheDrawingNothing) {
     // The underline of the ČSN mark, the sample leader of the plan view; the DIN marks have neither.
     ASSERT_EQ(preview.lines.size(), c.type == 0 || c.type == 3 ? 1u : 0u);
     if (c.type == 0) {
-      auto [x0, y0] = point(top.back(), 10);
-      EXPECT_NEAR(preview.lines[0].points[0].x, x0, 1e-9);
-      EXPECT_NEAR(preview.lines[0].points[0].y, y0, 1e-9);
+      expectNear(point(top.back(), 10), preview.lines[0].points[0].x, preview.lines[0].points[0].y);
     } else if (c.type == 3) {
       // Ends at P1 (lower right corner) of the frame, which the base point P1 puts on the insertion point.
-      EXPECT_NEAR(preview.lines[0].points[1].x, 100, 1e-9);
-      EXPECT_NEAR(preview.lines[0].points[1].y, 200, 1e-9);
+      expectNear({preview.lines[0].points[1].x, preview.lines[0].points[1].y}, 100, 200);
     }
   }
 }
 
 // A plan-view mark whose frame corner P1 stands on (100, 200), its preview
-// built at drawing factor 20.
-class PlanViewArrow : public Builder {
- protected:
-  static HNoteData planView(const char16_t* arrowName, double angle) {
-    HNoteData r;
-    hnoteDefaults(r, 3);
-    r.valueText = u"+1.000";
-    r.insertPoint = {100, 200};
-    r.insPt = 6;
-    r.angle = angle;
-    r.hSize = 0.25;
-    r.arrowName = arrowName;
-    return r;
-  }
-  RecordingPreview preview(HNoteData r) {
-    host().scale = 20;
-    RecordingPreview out;
-    EXPECT_TRUE(buildHNote(r, &out, false, false, GcGePoint2d()));
-    return out;
-  }
+// built at drawing factor 20, turned by -0.7 radians.
+TEST_F(Builder, PlanViewArrowheadsInThePreviewMatchTheHostsTerminatorBlocks) {
+  const double angle = -0.7;
+  host().scale = 20;
   // A point of the unit terminator where the preview puts it: tip on P1,
   // pointing along the sample leader (1.8, 5) turned by the mark's angle,
   // HSIZE 0.25 times the factor 20 long.
-  static GcGePoint2d placed(double angle, double x, double y) {
+  auto at = [&](double x, double y) {
     const double lead = std::atan2(5.0, 1.8) + angle;
     const double c = std::cos(lead), s = std::sin(lead), size = 0.25 * 20;
     return GcGePoint2d(100 + size * (c * x - s * y), 200 + size * (s * x + c * y));
-  }
-  static void expectPoints(const std::vector<GcGePoint2d>& got, const std::vector<GcGePoint2d>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (size_t i = 0; i < got.size(); ++i) {
-      EXPECT_NEAR(got[i].x, want[i].x, 1e-9) << "point " << i;
-      EXPECT_NEAR(got[i].y, want[i].y, 1e-9) << "point " << i;
-    }
-  }
-};
-
-TEST_F(PlanViewArrow, PreviewArrowheadsMatchTheHostsTerminatorBlocks) {
-  const double angle = -0.7;
-  auto at = [&](double x, double y) { return placed(angle, x, y); };
+  };
   // What a member of the host's block looks like in the preview: its
   // vertices (a closed outline back to the first), a circle or disc from the
   // point at angle 0, an arc from its start to its end, a wide segment as the
@@ -554,14 +493,25 @@ TEST_F(PlanViewArrow, PreviewArrowheadsMatchTheHostsTerminatorBlocks) {
     SCOPED_TRACE(utf16ToUtf8(t.name));
     std::optional<std::vector<OwnedChain>> block = hostsim::terminatorShape(t.blockName);
     ASSERT_TRUE(block.has_value());
-    RecordingPreview got = preview(planView(t.name, angle));
+    HNoteData r;
+    hnoteDefaults(r, 3);
+    r.valueText = u"+1.000";
+    r.insertPoint = {100, 200};
+    r.insPt = 6;
+    r.angle = angle;
+    r.hSize = 0.25;
+    r.arrowName = t.name;
+    RecordingPreview got;
+    ASSERT_TRUE(buildHNote(r, &got, false, false, GcGePoint2d()));
     ASSERT_EQ(got.drawn.size(), block->size());
     for (size_t i = 0; i < block->size(); ++i) {
       const Groups m = groupsOf((*block)[i]);
       SCOPED_TRACE(value(m, 0));
       const RecordingPreview::Curve want = expected(m);
       EXPECT_EQ(got.drawn[i].fill, want.fill);
-      expectPoints(got.drawn[i].points, want.points);
+      ASSERT_EQ(got.drawn[i].points.size(), want.points.size());
+      for (size_t k = 0; k < want.points.size(); ++k)
+        expectNear({got.drawn[i].points[k].x, got.drawn[i].points[k].y}, want.points[k].x, want.points[k].y);
     }
   }
 }

@@ -8,12 +8,8 @@
 // dialog stand-ins), on the headless host.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cinttypes>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>

@@ -34,12 +34,9 @@ bool defineBlock(const Mark& m) {
   vstring name = u"VD2D_HEIGHTDIM_" + m.id;
   double x = 0, y = 0, z = 0;
   if (api().BlkmakeHead_binW(name.c_str(), 2, &x, &y, &z) != kRtNorm) return false;
-  ChainBuilder line;
-  line.text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, 0, 2.5);
-  OwnedChain l = line.build();
-  ChainBuilder def;
-  def.text(0, u"ATTDEF").text(8, u"0").point(10, 1, 1).real(40, 2.5).text(1, m.text1).text(3, u"Výška").text(2, u"VÝŠKA").integer(70, 0);
-  OwnedChain d = def.build();
+  OwnedChain l = ChainBuilder().text(0, u"LINE").text(8, u"0").point(10, 0, 0).point(11, 0, 2.5).build();
+  OwnedChain d = ChainBuilder().text(0, u"ATTDEF").text(8, u"0").point(10, 1, 1).real(40, 2.5).text(1, m.text1)
+                     .text(3, u"Výška").text(2, u"VÝŠKA").integer(70, 0).build();
   if (api().BlkmakeEnt_binW(l.get()) != kRtNorm || api().BlkmakeEnt_binW(d.get()) != kRtNorm) return false;
   return api().BlkmakeEnd_binW(name.c_str()) == kRtNorm;
 }
@@ -61,9 +58,7 @@ bool writeReference(const Mark& m) {
     OwnedChain attribute = a.build();
     if (api().Entmake_binW(attribute.get(), 0) != kRtNorm) return false;
   }
-  ChainBuilder end;
-  end.text(0, u"SEQEND").text(8, u"0");
-  OwnedChain seqend = end.build();
+  OwnedChain seqend = ChainBuilder().text(0, u"SEQEND").text(8, u"0").build();
   return api().Entmake_binW(seqend.get(), 0) == kRtNorm;
 }
 
@@ -89,20 +84,12 @@ OwnedChain baseEntry(int type, int baseKind, double x, double y, double angle, d
 }
 
 OwnedChain currentEntry(vstring_view id) {
-  ChainBuilder b;
-  b.text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1).integer(91, 1).text(301, id);
-  return b.build();
+  return ChainBuilder().text(0, u"XRECORD").text(100, u"AcDbXrecord").integer(280, 1).integer(91, 1).text(301, id).build();
 }
 
 bool writeBaseAndDependant(int type, double dy, const char16_t* text) {
-  Mark base, dep;
-  base.type = dep.type = type;
-  base.id = u"B";
-  base.text1 = u"±0.000";
-  dep.id = u"D";
-  dep.baseId = u"B";
-  dep.y = dy;
-  dep.text1 = text;
+  const Mark base{.type = type, .id = u"B", .text1 = u"±0.000"};
+  const Mark dep{.type = type, .id = u"D", .baseId = u"B", .y = dy, .text1 = text};
   return writeMarks({base, dep}) && writeEntry(u"B", baseEntry(type, 0, 0, 0, 0, 0, 0)) &&
          writeEntry(vd::kHNoteCurrentKey, currentEntry(u"B"));
 }
@@ -138,9 +125,7 @@ bool fillWithLines(size_t entities) {
   d.beginBatch();
   for (size_t i = d.allEntities().size(); i < entities; ++i) {
     const double x = static_cast<double>(i % 1000), y = static_cast<double>(i / 1000);
-    ChainBuilder b;
-    b.text(0, u"LINE").text(8, u"0").point(10, x, y).point(11, x + 5, y);
-    OwnedChain line = b.build();
+    OwnedChain line = ChainBuilder().text(0, u"LINE").text(8, u"0").point(10, x, y).point(11, x + 5, y).build();
     if (!d.addEntity(line.get())) return false;
   }
   return d.flush();

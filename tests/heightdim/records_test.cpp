@@ -2,9 +2,6 @@
 // the extended data written and read back, and the tags.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <set>
-
 #include "heightdim/records.h"
 #include "tests/heightdim/records_test_support.h"
 
@@ -31,6 +28,16 @@ HNoteRef sampleRef(int type) {
   return r;
 }
 
+// The extended data of sampleRef(type) behind the groups `g`: all of it for a
+// section-view type, the type and identifier alone for the plan view.
+Groups withRef(Groups g, int type) {
+  g.insert(g.end(), {"1001 VDHNOTEDATA", "1070 " + std::to_string(type)});
+  if (type != 3) g.insert(g.end(), {"1040 0.01", "1070 0", "1070 1", "1070 1", "1040 -0.5"});
+  g.insert(g.end(), {"1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"});
+  if (type != 3) g.insert(g.end(), {"1001 VDHEIGHTDIM", "1000 11111111-2222-3333-4444-555555555555", "1070 1"});
+  return g;
+}
+
 // Extended data another application keeps on the same reference.
 OwnedChain insertWithForeignData() {
   ChainBuilder b;
@@ -44,40 +51,9 @@ OwnedChain insertWithForeignData() {
 
 }  // namespace
 
-// 8-4-4-4-12 upper-case hexadecimal digits.
-bool guidShaped(vstring_view id) {
-  if (id.size() != kHNoteIdChars) return false;
-  for (size_t i = 0; i < id.size(); ++i) {
-    bool dash = i == 8 || i == 13 || i == 18 || i == 23;
-    vchar c = id[i];
-    bool hex = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
-    if (dash ? c != u'-' : !hex) return false;
-  }
-  return true;
-}
-
 TEST(HNoteRefChain, GroupsInOrderCodeByCode) {
-  struct Case {
-    int type;
-    Groups groups;
-  } cases[] = {
-      {0,
-       {"-3", "1001 VDHNOTEDATA", "1070 0", "1040 0.01", "1070 0", "1070 1", "1070 1", "1040 -0.5",
-        "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9", "1001 VDHEIGHTDIM",
-        "1000 11111111-2222-3333-4444-555555555555", "1070 1"}},
-      {2,
-       {"-3", "1001 VDHNOTEDATA", "1070 2", "1040 0.01", "1070 0", "1070 1", "1070 1", "1040 -0.5",
-        "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9", "1001 VDHEIGHTDIM",
-        "1000 11111111-2222-3333-4444-555555555555", "1070 1"}},
-      // A plan-view mark has no base: its type only, and no VDHEIGHTDIM.
-      {3, {"-3", "1001 VDHNOTEDATA", "1070 3", "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"}},
-      {4, {}},
-      {-1, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.type);
-    EXPECT_EQ(groupsOf(hnoteRefChain(sampleRef(c.type))), c.groups);
-  }
+  for (int type : {0, 2, 3}) EXPECT_EQ(groupsOf(hnoteRefChain(sampleRef(type))), withRef({"-3"}, type)) << type;
+  for (int type : {4, -1}) EXPECT_EQ(groupsOf(hnoteRefChain(sampleRef(type))), Groups{}) << type;
 }
 
 TEST(HNoteRefChain, AddedToAnEntityTheMarkerComesOnce) {
@@ -85,9 +61,7 @@ TEST(HNoteRefChain, AddedToAnEntityTheMarkerComesOnce) {
   b.text(0, u"INSERT").text(2, u"X");
   b.extendedData(u"OTHER").text(1000, u"x");
   ASSERT_TRUE(addHNoteRef(b, sampleRef(3)));
-  EXPECT_EQ(groupsOf(b.build()), (Groups{"0 INSERT", "2 X", "-3", "1001 OTHER", "1000 x", "1001 VDHNOTEDATA",
-                                         "1070 3", "1001 VD_ASSOCDESC1",
-                                         "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"}));
+  EXPECT_EQ(groupsOf(b.build()), withRef({"0 INSERT", "2 X", "-3", "1001 OTHER", "1000 x"}, 3));
   ChainBuilder bad;
   bad.text(0, u"INSERT");
   EXPECT_FALSE(addHNoteRef(bad, sampleRef(4)));
@@ -97,19 +71,14 @@ TEST(HNoteRefChain, AddedToAnEntityTheMarkerComesOnce) {
 TEST(HNoteRefReplace, OptionsRewrittenAndForeignDataKept) {
   OwnedChain entity = insertWithForeignData();
   ASSERT_TRUE(replaceHNoteRef(entity, sampleRef(1)));
-  EXPECT_EQ(groupsOf(entity),
-            (Groups{"0 INSERT", "2 VD2D_HEIGHTDIM_X", "10 1,2,0", "-3", "1001 OTHER", "1000 before", "1001 LAST",
-                    "1070 9", "1001 VDHNOTEDATA", "1070 1", "1040 0.01", "1070 0", "1070 1", "1070 1", "1040 -0.5",
-                    "1001 VD_ASSOCDESC1", "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9", "1001 VDHEIGHTDIM",
-                    "1000 11111111-2222-3333-4444-555555555555", "1070 1"}));
+  EXPECT_EQ(groupsOf(entity), withRef({"0 INSERT", "2 VD2D_HEIGHTDIM_X", "10 1,2,0", "-3", "1001 OTHER",
+                                       "1000 before", "1001 LAST", "1070 9"},
+                                      1));
 
   // Without extended data the marker comes with the groups.
-  ChainBuilder b;
-  b.text(0, u"INSERT").text(2, u"N");
-  OwnedChain bare = b.build();
+  OwnedChain bare = ChainBuilder().text(0, u"INSERT").text(2, u"N").build();
   ASSERT_TRUE(replaceHNoteRef(bare, sampleRef(3)));
-  EXPECT_EQ(groupsOf(bare), (Groups{"0 INSERT", "2 N", "-3", "1001 VDHNOTEDATA", "1070 3", "1001 VD_ASSOCDESC1",
-                                    "1000 0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9"}));
+  EXPECT_EQ(groupsOf(bare), withRef({"0 INSERT", "2 N", "-3"}, 3));
 
   // A type-3 descriptor replacing a base mark drops its VDHEIGHTDIM too.
   OwnedChain mark = hnoteRefChain(sampleRef(0));
@@ -142,9 +111,7 @@ TEST(HNoteRefReplace, ReassociateChangesOnlyTheIdentifierInPlace) {
   ASSERT_TRUE(reassociateHNote(line, u"C"));
   EXPECT_EQ(groupsOf(line), (Groups{"0 LINE", "-3", "1001 VD_ASSOCDESC1", "1000 C", "1001 KEEP", "1070 1"}));
 
-  ChainBuilder none;
-  none.text(0, u"LINE");
-  OwnedChain plain = none.build();
+  OwnedChain plain = ChainBuilder().text(0, u"LINE").build();
   ASSERT_TRUE(reassociateHNote(plain, u"D"));
   EXPECT_EQ(groupsOf(plain), (Groups{"0 LINE", "-3", "1001 VD_ASSOCDESC1", "1000 D"}));
 }

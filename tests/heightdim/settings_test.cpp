@@ -2,16 +2,12 @@
 // hnoteData.ini read and written through every profile backend of the build.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <numbers>
 #include <random>
-#include <set>
 
 #include "heightdim/settings.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
 #include "store/prf_store.h"
-#include "store/value_text.h"
 #include "tests/store/store_test_support.h"
 
 using namespace vd;
@@ -36,17 +32,6 @@ class HostFixture {
     hostsim::Host::instance().reset();
   }
   ScratchDir dir;
-};
-
-// Records the keys written through it, per section.
-class RecordingBackend : public vdtest::PassThroughBackend {
- public:
-  using PassThroughBackend::PassThroughBackend;
-  bool write(vstring_view file, vstring_view section, vstring_view key, vstring_view value) override {
-    written.push_back(utf16ToUtf8(vstring(section) + u"/" + vstring(key)));
-    return PassThroughBackend::write(file, section, key, value);
-  }
-  std::vector<std::string> written;
 };
 
 TEST(HNoteDefaults, EachTypeWithAndWithoutAScalePair) {
@@ -113,11 +98,6 @@ class HNoteFile : public testing::TestWithParam<vdtest::BackendCase> {
     return hnoteDataPath();
   }
   std::filesystem::path savedFile() { return host.dir.file("Dat") / "hnoteData.ini"; }
-  vstring raw(vstring_view section, vstring_view key) {
-    vchar buffer[64];
-    size_t n = backend().read(hnoteDataPath(), section, key, kAbsentValue, buffer, 64);
-    return vstring(buffer, n);
-  }
 
   HostFixture host;
 };

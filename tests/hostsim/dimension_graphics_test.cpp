@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host_fixture.h"
@@ -21,17 +22,15 @@ namespace {
 
 const double kPi = std::acos(-1.0);
 
-struct FormatCase {
-  double value;
-  int decimals;
-  double roundOff;
-  bool leading, trailing;
-  char16_t separator;
-  const char16_t* want;
-};
-
 TEST(DimensionText, MeasuredValuesAreRoundedCutAndSeparatedAsTheVariablesSay) {
-  const FormatCase cases[] = {
+  const struct {
+    double value;
+    int decimals;
+    double roundOff;
+    bool leading, trailing;
+    char16_t separator;
+    const char16_t* want;
+  } cases[] = {
       {0.5, 3, 0, true, true, u',', u",5"},          // both zero kinds gone, comma
       {0.5, 3, 0, false, true, u',', u"0,5"},
       {0.5, 3, 0, true, false, u'.', u".500"},
@@ -47,10 +46,9 @@ TEST(DimensionText, MeasuredValuesAreRoundedCutAndSeparatedAsTheVariablesSay) {
       {1234.5678, 1, 0, false, false, u'.', u"1234.6"},
       {1.0, -3, 0, false, false, u'.', u"1"},         // negative decimals print none
   };
-  for (const FormatCase& c : cases) {
+  for (const auto& c : cases)
     EXPECT_EQ(hostsim::formatMeasurement(c.value, c.decimals, c.roundOff, c.leading, c.trailing, c.separator), c.want)
         << c.value << " with " << c.decimals << " decimals";
-  }
 }
 
 // A rotated dimension along X from (0, 0) to (30, 0), its line at y = 10,
@@ -74,24 +72,6 @@ OwnedChain rotated(std::vector<std::pair<int, double>> overrides = {}, double x1
   return b.build();
 }
 
-// A 2-line angular dimension: the first line from (2, 10) to (12, 10), the
-// second from (10, 0) to (10, 12); they meet at (10, 10), and the arc point
-// (6, 13) lies in the quarter of the first line's -X side and the second's
-// +Y side, 5 from the meeting point.
-OwnedChain angular2() {
-  ChainBuilder b;
-  b.text(0, u"DIMENSION").point(10, 10, 12).integer(70, 2).point(13, 2, 10).point(14, 12, 10).point(15, 10, 0);
-  b.point(16, 6, 13);
-  return b.build();
-}
-
-template <typename... Chains>
-std::vector<OwnedChain> chains(Chains&&... c) {
-  std::vector<OwnedChain> out;
-  (out.push_back(std::move(c)), ...);
-  return out;
-}
-
 class DimensionGraphicsTest : public HostTest {
  protected:
   DimensionVariables variablesOf(ChainView dim) {
@@ -102,15 +82,9 @@ class DimensionGraphicsTest : public HostTest {
     EXPECT_TRUE(g.has_value());
     return g ? std::move(*g) : DimensionGraphics();
   }
-  static int count(const DimensionGraphics& g, DimensionGraphics::Role role) {
-    int n = 0;
-    for (auto r : g.roles) n += r == role;
-    return n;
-  }
   static const DimensionGraphics::Line* lineOf(const DimensionGraphics& g, DimensionGraphics::Role role) {
-    for (size_t i = 0; i < g.roles.size(); ++i) {
+    for (size_t i = 0; i < g.roles.size(); ++i)
       if (g.roles[i] == role) return &g.lines[i];
-    }
     return nullptr;
   }
 };
@@ -122,17 +96,12 @@ TEST_F(DimensionGraphicsTest, ArrowheadsAreTheBlocksTheVariablesName) {
   defineBlock(u"_OPEN30");
   defineBlock(u"_DOT");
   const vstring open30 = drawing().findBlock(u"_OPEN30")->handle, dot = drawing().findBlock(u"_DOT")->handle;
-  struct Override {
-    int code;
-    int kind;  // 1005 a handle, 1000 a name, 1070 a number
-    vstring value;
-  };
-  struct Case {
+  using Override = std::tuple<int, int, vstring>;  // code; 1005 a handle, 1000 a name, 1070 a number; value
+  const struct {
     const char* what;
     std::vector<Override> overrides;
     std::vector<vstring> blocks;  // at the first end, then the second; empty: closed filled arrows
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"none", {}, {}},
       {"DIMBLK by handle", {{342, 1005, open30}}, {u"_OPEN30", u"_OPEN30"}},
       {"a leader's DIMLDRBLK is no DIMBLK", {{341, 1005, open30}}, {}},
@@ -141,16 +110,15 @@ TEST_F(DimensionGraphicsTest, ArrowheadsAreTheBlocksTheVariablesName) {
       {"DIMBLK1 and DIMBLK2 without DIMSAH", {{343, 1005, dot}, {344, 1005, open30}}, {}},
       {"a handle naming no block", {{342, 1005, u"FEDC"}}, {}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ChainBuilder b;
     b.text(0, u"DIMENSION").point(10, 30, 10).integer(70, 32).point(13, 0, 0).point(14, 30, 0).real(50, 0);
     if (!c.overrides.empty()) {
       b.extendedData(u"ACAD").text(1000, u"DSTYLE").text(1002, u"{");
-      for (const Override& o : c.overrides) {
-        b.integer(1070, o.code);
-        if (o.kind == 1070) b.integer(1070, std::stoi(utf16ToUtf8(o.value)));
-        else b.text(o.kind, o.value);
+      for (const auto& [code, kind, value] : c.overrides) {
+        b.integer(1070, code);
+        kind == 1070 ? b.integer(1070, std::stoi(utf16ToUtf8(value))) : b.text(kind, value);
       }
       b.text(1002, u"}");
     }
@@ -160,8 +128,7 @@ TEST_F(DimensionGraphicsTest, ArrowheadsAreTheBlocksTheVariablesName) {
     for (size_t i = 0; i < c.blocks.size(); ++i) {
       const DimensionGraphics::ArrowBlock& a = g.arrowBlocks[i];
       EXPECT_EQ(a.block, c.blocks[i]);
-      EXPECT_NEAR(a.tip.x, i == 0 ? 0 : 30, 1e-12);
-      EXPECT_NEAR(a.tip.y, 10, 1e-12);
+      EXPECT_NEAR(std::hypot(a.tip.x - (i == 0 ? 0 : 30), a.tip.y - 10), 0, 1e-12);
       EXPECT_NEAR(std::cos(a.angle), i == 0 ? -1 : 1, 1e-12) << "pointing at its extension line";
       EXPECT_NEAR(a.size, 2.5, 1e-12);
     }
@@ -173,19 +140,17 @@ TEST_F(DimensionGraphicsTest, ArrowheadsAreTheBlocksTheVariablesName) {
 }
 
 TEST_F(DimensionGraphicsTest, AngularArcsLieAtTheArcPointsDistanceInItsPartOfThePlane) {
-  struct Case {
+  const struct {
     double x, y;  // the arc point of a 3-point dimension at the origin, lines to +X and +Y
     double radius, sweep, start;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {3, 4, 5, kPi / 2, 0},              // inside the right angle
       {-6, -8, 10, 3 * kPi / 2, kPi / 2},  // outside: the rest of the turn
       {0, 7, 7, kPi / 2, 0},              // on the second line
   };
-  for (const Case& c : cases) {
-    ChainBuilder b;
-    b.text(0, u"DIMENSION").point(10, c.x, c.y).integer(70, 37).point(13, 10, 0).point(14, 0, 10).point(15, 0, 0);
-    const DimensionGraphics g = graphicsOf(b.build());
+  for (const auto& c : cases) {
+    const DimensionGraphics g = graphicsOf(ChainBuilder().text(0, u"DIMENSION").point(10, c.x, c.y).integer(70, 37)
+                                               .point(13, 10, 0).point(14, 0, 10).point(15, 0, 0).build());
     ASSERT_EQ(g.arcs.size(), 1u);
     EXPECT_NEAR(g.arcs[0].radius, c.radius, 1e-12);
     EXPECT_NEAR(g.measurement, c.sweep, 1e-12);
@@ -195,16 +160,18 @@ TEST_F(DimensionGraphicsTest, AngularArcsLieAtTheArcPointsDistanceInItsPartOfThe
   }
   // Two lines meeting at (10, 10); the arc point picks the quarter between
   // the first line's -X side and the second's +Y side.
-  const DimensionGraphics two = graphicsOf(angular2());
+  // A 2-line angular dimension: the first line from (2, 10) to (12, 10), the
+  // second from (10, 0) to (10, 12); the arc point (6, 13) lies 5 from where they meet.
+  const DimensionGraphics two = graphicsOf(ChainBuilder().text(0, u"DIMENSION").point(10, 10, 12).integer(70, 2)
+                                               .point(13, 2, 10).point(14, 12, 10).point(15, 10, 0).point(16, 6, 13).build());
   ASSERT_EQ(two.arcs.size(), 1u);
-  EXPECT_NEAR(two.arcs[0].centre.x, 10, 1e-12);
-  EXPECT_NEAR(two.arcs[0].centre.y, 10, 1e-12);
-  EXPECT_NEAR(two.arcs[0].radius, std::hypot(4, 3), 1e-12);
-  EXPECT_NEAR(two.arcs[0].start, kPi / 2, 1e-12);
-  EXPECT_NEAR(two.arcs[0].end, kPi, 1e-12);
+  const auto& arc = two.arcs[0];
+  for (auto [got, want] : {std::pair{arc.centre.x, 10.0}, {arc.centre.y, 10.0}, {arc.radius, 5.0}, {arc.start, kPi / 2},
+                           {arc.end, kPi}})
+    EXPECT_NEAR(got, want, 1e-12);
   // The arc ends at (5, 10) on the first line: no extension. The second
   // line ends at y = 12 and the arc at y = 15: an extension from its end.
-  EXPECT_EQ(count(two, DimensionGraphics::Role::FirstExtension), 0);
+  EXPECT_EQ(lineOf(two, DimensionGraphics::Role::FirstExtension), nullptr);
   const DimensionGraphics::Line* second = lineOf(two, DimensionGraphics::Role::SecondExtension);
   ASSERT_NE(second, nullptr);
   EXPECT_NEAR(second->from.y, 12 + 0.625, 1e-12);
@@ -241,7 +208,7 @@ TEST_F(DimensionGraphicsTest, TextStandsAboveTheMiddleOfTheLineReadableOrWhereTh
 // line that runs that way, centred on any other. Group 11 of a placed text
 // is in the object coordinate system of the normal (210).
 TEST_F(DimensionGraphicsTest, HorizontalTextFollowsGroup51AndPlacedTextItsObjectSystem) {
-  struct Case {
+  const struct {
     const char* what;
     double dimtih;      // override 73
     double rotation50;  // of the dimension line
@@ -254,7 +221,7 @@ TEST_F(DimensionGraphicsTest, HorizontalTextFollowsGroup51AndPlacedTextItsObject
       {"DIMTIH, 51 = 2π − π/6: along 30°", 1, kPi / 2, 2 * kPi - kPi / 6, kPi / 6, {15, 15, 0}},
       {"DIMTIH, 51 = 2π: horizontal line, text above it", 1, 0, 2 * kPi, 0, {15, 11.875, 0}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     OwnedChain dim = rotated({{73, c.dimtih}});
     dim.setReal(50, c.rotation50);
     if (c.rotation50 != 0) {
@@ -281,11 +248,12 @@ TEST_F(DimensionGraphicsTest, HorizontalTextFollowsGroup51AndPlacedTextItsObject
 }
 
 TEST_F(DimensionGraphicsTest, OtherTypesAndDegenerateDimensionsDrawNothing) {
-  ChainBuilder radial, same, parallel;
-  radial.text(0, u"DIMENSION").point(10, 0, 0).integer(70, 4).point(15, 5, 0);
-  same.text(0, u"DIMENSION").point(10, 0, 5).integer(70, 1).point(13, 2, 2).point(14, 2, 2);
-  parallel.text(0, u"DIMENSION").integer(70, 2).point(13, 0, 0).point(14, 10, 0).point(15, 0, 5).point(10, 10, 5).point(16, 5, 3);
-  for (const OwnedChain& dim : chains(radial.build(), same.build(), parallel.build()))
+  const OwnedChain others[] = {
+      ChainBuilder().text(0, u"DIMENSION").point(10, 0, 0).integer(70, 4).point(15, 5, 0).build(),  // radial
+      ChainBuilder().text(0, u"DIMENSION").point(10, 0, 5).integer(70, 1).point(13, 2, 2).point(14, 2, 2).build(),
+      ChainBuilder().text(0, u"DIMENSION").integer(70, 2).point(13, 0, 0).point(14, 10, 0).point(15, 0, 5)
+          .point(10, 10, 5).point(16, 5, 3).build()};  // parallel lines
+  for (const OwnedChain& dim : others)
     EXPECT_FALSE(hostsim::dimensionGraphics(dim, DimensionVariables())) << dim.view().integer(70).value_or(-1);
   // A scale that puts the arrowheads beyond the numbers: nothing, rather
   // than pieces a saved file could not hold.
@@ -296,10 +264,6 @@ TEST_F(DimensionGraphicsTest, OtherTypesAndDegenerateDimensionsDrawNothing) {
   ASSERT_FALSE(text.empty());
   for (const char* bad : {"\ninf", "\n-inf", "\nnan", "\n-nan"}) EXPECT_EQ(text.find(bad), std::string::npos) << bad;
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(DimensionGraphicsTest, SavedDimensionsGetBlocksOfTheirOwnAndOrphanedOnesGo) {
   // *D1 as the module might copy it with a dimension; *D7 named by nothing.
@@ -344,16 +308,10 @@ TEST_F(DimensionGraphicsTest, SavedDimensionsGetBlocksOfTheirOwnAndOrphanedOnesG
   EXPECT_EQ(hostsim::dxf::writeDxf(*r.drawing, host().variables, host().environment), text);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(DimensionGraphicsTest, ThePictureDrawsRegeneratedPiecesInTheDimensionsLookOrTheBlockOfOtherTypes) {
   defineBlock(u"*D9");
-  ChainBuilder radial;
-  radial.text(0, u"DIMENSION").text(8, u"KOTY").integer(62, 3).text(2, u"*D9").point(10, 0, 0).integer(70, 4);
-  radial.point(15, 5, 0);
-  const OwnedChain radius = radial.build();
+  const OwnedChain radius = ChainBuilder().text(0, u"DIMENSION").text(8, u"KOTY").integer(62, 3).text(2, u"*D9")
+                                .point(10, 0, 0).integer(70, 4).point(15, 5, 0).build();
   auto chains = hostsim::dimensionDrawing(drawing(), host().variables, host().environment, radius);
   ASSERT_EQ(chains.size(), 1u);
   EXPECT_TRUE(chains[0].view().isType(u"INSERT"));

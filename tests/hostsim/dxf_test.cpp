@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <set>
@@ -17,18 +16,39 @@
 
 using namespace vd;
 using hosttest::HostTest;
+namespace dxf = hostsim::dxf;
 
 namespace {
 
 const double kPi = std::acos(-1.0);
 
+// DXF text of the groups "code|value|code|value...", each code right-aligned
+// in three columns and each code and value on a line of its own, as files
+// hold them.
+std::string groups(const std::string& list) {
+  std::string out;
+  bool code = true;
+  for (size_t at = 0;; code = !code) {
+    const size_t end = list.find('|', at);
+    std::string item = list.substr(at, end - at);
+    if (code && item.size() < 3) item.insert(0, 3 - item.size(), ' ');
+    out += item + "\n";
+    if (end == std::string::npos) return out;
+    at = end + 1;
+  }
+}
 // A file of one ENTITIES section around the given records.
 std::string entitiesFile(const std::string& records) {
-  return "  0\nSECTION\n  2\nENTITIES\n" + records + "  0\nENDSEC\n  0\nEOF\n";
+  return groups("0|SECTION|2|ENTITIES") + records + groups("0|ENDSEC|0|EOF");
 }
 std::string lineRecord(const std::string& handle, const std::string& x0 = "1.0") {
-  return "  0\nLINE\n  5\n" + handle + "\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n" + x0 +
-         "\n 20\n2.0\n 30\n0.0\n 11\n3.0\n 21\n4.0\n 31\n0.0\n";
+  return groups("0|LINE|5|" + handle + "|100|AcDbEntity|8|0|100|AcDbLine|10|" + x0 +
+                "|20|2.0|30|0.0|11|3.0|21|4.0|31|0.0");
+}
+dxf::ReadResult readBack(const std::string& text) {
+  dxf::ReadResult r = dxf::readDxf(text);
+  EXPECT_TRUE(r.drawing) << r.error;
+  return r;
 }
 
 class DxfTest : public HostTest {
@@ -36,54 +56,43 @@ class DxfTest : public HostTest {
   // A drawing as the module writes one: plain chains without subclass markers.
   void makeDrawing() {
     make(line(0, 0, 100, 50, u"WALLS"));
-    ChainBuilder arc;
     // 10 to 200 degrees, in radians as the module keeps angles.
-    arc.text(0, u"ARC").text(8, u"0").point(10, 5, 5).real(40, 3).real(50, kPi / 18).real(51, kPi * 10 / 9).text(6, u"DASHED");
-    make(arc.build());
-    ChainBuilder poly;
-    poly.text(0, u"LWPOLYLINE").text(8, u"0").integer(90, 3).integer(70, 1).point(10, 0, 0).real(40, 0.5).real(41, 1).real(42, 0.25);
-    poly.point(10, 10, 0).real(42, -0.4).point(10, 10, 10);
-    make(poly.build());
-    ChainBuilder text;
-    text.text(0, u"TEXT").text(8, u"0").point(10, 1, 2).real(40, 2.5).text(1, u"\u017dlu\u0165ou\u010dk\u00fd \u4e2d").text(7, u"VDSTYLE");
-    text.integer(72, 1).point(11, 1, 2).integer(73, 2);
-    make(text.build());
-    ChainBuilder dim;
+    make(ChainBuilder().text(0, u"ARC").text(8, u"0").point(10, 5, 5).real(40, 3).real(50, kPi / 18)
+             .real(51, kPi * 10 / 9).text(6, u"DASHED").build());
+    make(ChainBuilder().text(0, u"LWPOLYLINE").text(8, u"0").integer(90, 3).integer(70, 1).point(10, 0, 0)
+             .real(40, 0.5).real(41, 1).real(42, 0.25).point(10, 10, 0).real(42, -0.4).point(10, 10, 10).build());
+    make(ChainBuilder().text(0, u"TEXT").text(8, u"0").point(10, 1, 2).real(40, 2.5)
+             .text(1, u"\u017dlu\u0165ou\u010dk\u00fd \u4e2d").text(7, u"VDSTYLE").integer(72, 1).point(11, 1, 2)
+             .integer(73, 2).build());
     // Point 10 where a CAD host keeps it: the second extension line's foot on
     // the dimension line through (0, 20) at 0.26 radians.
     const double run = 30 * std::cos(0.26) - 20 * std::sin(0.26);
-    dim.text(0, u"DIMENSION").text(8, u"DIM").text(2, u"*D1").point(10, run * std::cos(0.26), 20 + run * std::sin(0.26));
-    dim.point(11, 15, 20).integer(70, 32);
-    dim.text(3, u"VDDIM").point(13, 0, 0).point(14, 30, 0).real(50, 0.26).extendedData(u"VDHEIGHTDIM");
-    dim.text(1000, u"mark").integer(1070, 3).real(1040, 1.25).point(1010, 1, 2, 3);
-    const double base[3] = {0, 0, 0};
-    double x = base[0], y = base[1], z = base[2];
+    OwnedChain dim = ChainBuilder().text(0, u"DIMENSION").text(8, u"DIM").text(2, u"*D1")
+                         .point(10, run * std::cos(0.26), 20 + run * std::sin(0.26)).point(11, 15, 20).integer(70, 32)
+                         .text(3, u"VDDIM").point(13, 0, 0).point(14, 30, 0).real(50, 0.26)
+                         .extendedData(u"VDHEIGHTDIM").text(1000, u"mark").integer(1070, 3).real(1040, 1.25)
+                         .point(1010, 1, 2, 3).build();
+    double x = 0, y = 0, z = 0;
     api().Header_bin();
     api().BlkmakeHead_binW(u"*D1", 1, &x, &y, &z);
     OwnedChain l = line(0, 20, 30, 20, u"DIM");
     api().BlkmakeEnt_binW(l.get());
     api().BlkmakeEnd_binW(u"*D1");
     api().BlkmakeHead_binW(u"MARK", 2, &x, &y, &z);
-    ChainBuilder attdef;
-    attdef.text(0, u"ATTDEF").text(8, u"0").point(10, 0, 0).real(40, 1).text(1, u"").text(3, u"Level").text(2, u"LEVEL").integer(70, 0);
-    OwnedChain ad = attdef.build();
+    OwnedChain ad = ChainBuilder().text(0, u"ATTDEF").text(8, u"0").point(10, 0, 0).real(40, 1).text(1, u"")
+                        .text(3, u"Level").text(2, u"LEVEL").integer(70, 0).build();
     api().BlkmakeEnt_binW(ad.get());
     api().BlkmakeEnd_binW(u"MARK");
-    OwnedChain d = dim.build();
-    ASSERT_EQ(api().Entmake_binW(d.get(), 0), kRtNorm) << drawing().lastError();
-    ChainBuilder ins;
-    ins.text(0, u"INSERT").text(8, u"0").integer(66, 1).text(2, u"MARK").point(10, 20, 20).real(50, kPi / 6);
-    ChainBuilder att;
-    att.text(0, u"ATTRIB").text(8, u"0").point(10, 20, 20).real(40, 1).text(1, u"+3.000").text(2, u"LEVEL").integer(70, 0);
-    OwnedChain i = ins.build(), a = att.build(), e(buildValueChain(0, 0, u"SEQEND", -9));
-    api().Entmake_binW(i.get(), 0);
-    api().Entmake_binW(a.get(), 0);
-    api().Entmake_binW(e.get(), 0);
+    ASSERT_EQ(api().Entmake_binW(dim.get(), 0), kRtNorm) << drawing().lastError();
+    OwnedChain i = ChainBuilder().text(0, u"INSERT").text(8, u"0").integer(66, 1).text(2, u"MARK").point(10, 20, 20)
+                       .real(50, kPi / 6).build();
+    OwnedChain a = ChainBuilder().text(0, u"ATTRIB").text(8, u"0").point(10, 20, 20).real(40, 1).text(1, u"+3.000")
+                       .text(2, u"LEVEL").integer(70, 0).build();
+    OwnedChain e(buildValueChain(0, 0, u"SEQEND", -9));
+    for (const OwnedChain* c : {&i, &a, &e}) api().Entmake_binW(c->get(), 0);
     ASSERT_EQ(api().Flush_bin(1), kRtNorm);
     intptr_t dict = api().DictionaryOpenW(0, u"TR2D_HEIGHTDIM", 1, 0);
-    ChainBuilder rec;
-    rec.text(1, u"base").real(40, 12.5).point(10, 1, 2, 3).integer(70, 4);
-    OwnedChain r = rec.build();
+    OwnedChain r = ChainBuilder().text(1, u"base").real(40, 12.5).point(10, 1, 2, 3).integer(70, 4).build();
     api().DictionaryAddW(dict, u"Current", r.get(), 0);
     api().DictionaryClose(dict, 0);
     // A leader with the host's _DOT terminator (its handle in lower case, as
@@ -93,11 +102,12 @@ class DxfTest : public HostTest {
     ASSERT_EQ(api().GetArrowHandleW(u"_DOT", arrow), 1);
     vstring lower(arrow);
     for (vchar& c : lower) c = (c >= u'A' && c <= u'F') ? static_cast<vchar>(c + 32) : c;
-    ChainBuilder leader;
-    leader.text(0, u"LEADER").text(8, u"0").text(3, u"VELDRA").integer(76, 2).point(10, 30, 0).point(10, 20, 20);
-    leader.extendedData(u"ACAD").text(1000, u"DSTYLE").text(1002, u"{").integer(1070, 341).text(1005, lower);
-    leader.integer(1070, 41).real(1040, 0.25).text(1002, u"}");
-    ASSERT_EQ(make(leader.build()), kRtNorm) << drawing().lastError();
+    ASSERT_EQ(make(ChainBuilder().text(0, u"LEADER").text(8, u"0").text(3, u"VELDRA").integer(76, 2).point(10, 30, 0)
+                       .point(10, 20, 20).extendedData(u"ACAD").text(1000, u"DSTYLE").text(1002, u"{")
+                       .integer(1070, 341).text(1005, lower).integer(1070, 41).real(1040, 0.25).text(1002, u"}")
+                       .build()),
+              kRtNorm)
+        << drawing().lastError();
     uint64_t mark = *hostsim::handleValue(reference), tied = *hostsim::handleValue(lastHandle());
     ASSERT_EQ(api().LeaderAnno(&mark, &tied, 0), 1);
   }
@@ -118,36 +128,31 @@ class DxfTest : public HostTest {
 
 TEST_F(DxfTest, ModuleMadeDrawingGoesOutWithSubclassesAndComesBackTheSame) {
   makeDrawing();
-  std::string text = hostsim::dxf::writeDxf(drawing(), host().variables);
+  std::string text = dxf::writeDxf(drawing(), host().variables);
   vdtest::writeBytes("hostsim_made.dxf", text);  // ezdxf audits it in the hostsim_ezdxf test
-  for (const char* needle : {"AcDbRotatedDimension", "AcDbAlignedDimension", "AcDbPolyline", "AcDbBlockReference",
-                             "AcDbAttribute", "AcDbAttributeDefinition", "VDHEIGHTDIM", "TR2D_HEIGHTDIM", "AcDbXrecord",
-                             "$ACADVER\n  1\nAC1015", "\\U+4E2D", "DASHED", "VDSTYLE", "VDDIM", "WALLS",
-                             "AcDbLeader", "_DOT", "VELDRA"}) {
+  const std::vector<std::string> needles = {
+      "AcDbRotatedDimension", "AcDbAlignedDimension", "AcDbPolyline", "AcDbBlockReference", "AcDbAttribute",
+      "AcDbAttributeDefinition", "VDHEIGHTDIM", "TR2D_HEIGHTDIM", "AcDbXrecord", "$ACADVER\n  1\nAC1015", "\\U+4E2D",
+      "DASHED", "VDSTYLE", "VDDIM", "WALLS", "AcDbLeader", "_DOT", "VELDRA",
+      // Angles go out in degrees; the reference stands at 30 degrees.
+      groups("100|AcDbArc|50|10.0|51|200.0"), groups("10|20.0|20|20.0|30|0.0|50|30.0")};
+  for (const std::string& needle : needles)
     EXPECT_NE(text.find(needle), std::string::npos) << needle;
-  }
-  // Angles go out in degrees.
-  EXPECT_NE(text.find("100\nAcDbArc\n 50\n10.0\n 51\n200.0\n"), std::string::npos);
-  EXPECT_NE(text.find(" 10\n20.0\n 20\n20.0\n 30\n0.0\n 50\n30.0\n"), std::string::npos) << "the reference at 30 degrees";
   // Polyline vertices are plane points: no z group follows them.
-  size_t poly = text.find("AcDbPolyline");
-  size_t vertex = text.find(" 10\n10.0\n 20\n0.0\n", poly);
+  size_t vertex = text.find(groups("10|10.0|20|0.0"), text.find("AcDbPolyline"));
   ASSERT_NE(vertex, std::string::npos);
   EXPECT_NE(text.compare(vertex + 17, 4, " 30\n"), 0) << "no z after a polyline vertex";
 
-  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
-  ASSERT_TRUE(r.drawing) << r.error;
+  dxf::ReadResult r = readBack(text);
+  ASSERT_TRUE(r.drawing);
   for (const hostsim::Entity* e : drawing().entities()) {
     const hostsim::Entity* back = r.drawing->findEntity(e->handle);
     ASSERT_NE(back, nullptr) << utf16ToUtf8(e->handle);
     // The file's chain carries subclass markers; apart from them every group
     // is the module's, a handle of extended data in upper case (readers look
     // it up as written).
-    std::vector<std::pair<int, std::string>> got;
-    for (auto& g : dump(back->view())) {
-      if (g.first != 100) got.push_back(g);
-    }
-    auto want = dump(e->view());
+    auto got = dump(back->view()), want = dump(e->view());
+    std::erase_if(got, [](const auto& g) { return g.first == 100; });
     for (auto& [code, value] : want) {
       if (code == 1005)
         for (char& c : value) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -170,12 +175,10 @@ TEST_F(DxfTest, ModuleMadeDrawingGoesOutWithSubclassesAndComesBackTheSame) {
 }
 
 TEST_F(DxfTest, UnknownEntitiesAndDuplicateHandlesAreCarriedThrough) {
-  const std::string text = entitiesFile(
-      "  0\nACME_WIDGET\n  5\n2A\n330\n1F\n100\nAcDbEntity\n  8\nX\n100\nAcmeWidget\n 90\n7\n 10\n1\n 20\n2\n"
-      "  1\nA\\U+4E2DB\n310\n0A0B\n"
-      "  0\nLINE\n  5\n2a\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n1\n 31\n0\n");
-  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
-  ASSERT_TRUE(r.drawing) << r.error;
+  dxf::ReadResult r = readBack(entitiesFile(
+      groups("0|ACME_WIDGET|5|2A|330|1F|100|AcDbEntity|8|X|100|AcmeWidget|90|7|10|1|20|2|1|A\\U+4E2DB|310|0A0B|"
+             "0|LINE|5|2a|100|AcDbEntity|8|0|100|AcDbLine|10|0|20|0|30|0|11|1|21|1|31|0")));
+  ASSERT_TRUE(r.drawing);
   std::vector<const hostsim::Entity*> list = r.drawing->entities();
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0]->handle, u"2A");
@@ -187,10 +190,10 @@ TEST_F(DxfTest, UnknownEntitiesAndDuplicateHandlesAreCarriedThrough) {
   EXPECT_EQ(widget.integer(90), 7);
   EXPECT_EQ(widget.find(310)->v.bin.size, 2);
   EXPECT_FALSE(widget.has(330)) << "the owner is the host's";
-  std::string again = hostsim::dxf::writeDxf(*r.drawing, {});
+  std::string again = dxf::writeDxf(*r.drawing, {});
   size_t at = again.find("ACME_WIDGET");
   ASSERT_NE(at, std::string::npos);
-  EXPECT_NE(again.find("100\nAcmeWidget\n 90\n7\n 10\n1.0\n 20\n2.0\n  1\nA\\U+4E2DB\n310\n0A0B\n", at), std::string::npos)
+  EXPECT_NE(again.find(groups("100|AcmeWidget|90|7|10|1.0|20|2.0|1|A\\U+4E2DB|310|0A0B"), at), std::string::npos)
       << again.substr(at, 300);
 }
 
@@ -199,32 +202,29 @@ TEST_F(DxfTest, UnknownEntitiesAndDuplicateHandlesAreCarriedThrough) {
 // then get another name, or the two share one block and every save after a
 // read gives the drawn one yet another.
 TEST_F(DxfTest, ANewDimensionBlockNeverTakesTheNameOfAKeptOne) {
-  const std::string text = entitiesFile(
-      "  0\nDIMENSION\n  5\n30\n100\nAcDbEntity\n  8\n0\n100\nAcDbDimension\n  2\n*D1\n"
-      " 10\n0\n 20\n0\n 30\n0\n 11\n5\n 21\n5\n 31\n0\n 70\n3\n100\nAcDbDiametricDimension\n"
-      " 15\n10\n 25\n0\n 35\n0\n"
-      "  0\nDIMENSION\n  5\n31\n100\nAcDbEntity\n  8\n0\n100\nAcDbDimension\n"
-      " 10\n40\n 20\n10\n 30\n0\n 11\n20\n 21\n10\n 31\n0\n 70\n32\n100\nAcDbAlignedDimension\n"
-      " 13\n0\n 23\n0\n 33\n0\n 14\n40\n 24\n0\n 34\n0\n 50\n0\n100\nAcDbRotatedDimension\n");
-  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
-  ASSERT_TRUE(r.drawing) << r.error;
-  const std::string out = hostsim::dxf::writeDxf(*r.drawing, {});
-  hostsim::dxf::ReadResult back = hostsim::dxf::readDxf(out);
-  ASSERT_TRUE(back.drawing) << back.error;
+  dxf::ReadResult r = readBack(entitiesFile(groups(
+      "0|DIMENSION|5|30|100|AcDbEntity|8|0|100|AcDbDimension|2|*D1|10|0|20|0|30|0|11|5|21|5|31|0|70|3|"
+      "100|AcDbDiametricDimension|15|10|25|0|35|0|"
+      "0|DIMENSION|5|31|100|AcDbEntity|8|0|100|AcDbDimension|10|40|20|10|30|0|11|20|21|10|31|0|70|32|"
+      "100|AcDbAlignedDimension|13|0|23|0|33|0|14|40|24|0|34|0|50|0|100|AcDbRotatedDimension")));
+  ASSERT_TRUE(r.drawing);
+  const std::string out = dxf::writeDxf(*r.drawing, {});
+  dxf::ReadResult back = readBack(out);
+  ASSERT_TRUE(back.drawing);
   std::vector<std::u16string> names;
   for (const hostsim::Entity* e : back.drawing->entities()) names.emplace_back(e->view().text(2).value_or(u""));
   ASSERT_EQ(names.size(), 2u);
   EXPECT_EQ(names[0], u"*D1");
   EXPECT_TRUE(names[1].starts_with(u"*D") && names[1] != u"*D1") << vd::utf16ToUtf8(names[1]);
-  EXPECT_TRUE(hostsim::dxf::writeDxf(*back.drawing, {}) == out) << "a second save writes what the first wrote";
+  EXPECT_TRUE(dxf::writeDxf(*back.drawing, {}) == out) << "a second save writes what the first wrote";
 }
 
 TEST(DxfText, EveryCharacterComesBackAsItWasWritten) {
   const vstring text = u"\u017dlu\u0165ou\u010dk\u00fd k\u016f\u0148 \u4e2d\u20ac";
-  std::string encoded = hostsim::dxf::encodeText(text);
+  std::string encoded = dxf::encodeText(text);
   EXPECT_EQ(encoded.find("\\U+017D"), std::string::npos) << "code page 1250 has the Czech letters";
-  EXPECT_EQ(hostsim::dxf::decodeText(encoded, false), text);
-  EXPECT_EQ(hostsim::dxf::decodeText("\\U+00", false), u"\\U+00") << "a cut escape stays text";
+  EXPECT_EQ(dxf::decodeText(encoded, false), text);
+  EXPECT_EQ(dxf::decodeText("\\U+00", false), u"\\U+00") << "a cut escape stays text";
   // What the reader would not give back as it stands goes out escaped: line
   // ends, NUL, a backslash that starts "U+", and a digit behind a small
   // escape that would make it one of eight digits. Other control characters
@@ -244,133 +244,106 @@ TEST(DxfText, EveryCharacterComesBackAsItWasWritten) {
       {u"\u4e2d" u"0001", "\\U+4E2D0001"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.encoded);
-    EXPECT_EQ(hostsim::dxf::encodeText(c.text), c.encoded);
-    EXPECT_EQ(hostsim::dxf::decodeText(c.encoded, false), c.text);
+    EXPECT_EQ(dxf::encodeText(c.text), c.encoded);
+    EXPECT_EQ(dxf::decodeText(c.encoded, false), c.text) << c.encoded;
   }
   // Every 16-bit unit, between letters and in front of hex digits.
   for (unsigned u = 0; u <= 0xFFFF; ++u) {
     const vstring one = u"x" + vstring(1, static_cast<vchar>(u)) + u"1F600";
-    const std::string out = hostsim::dxf::encodeText(one);
+    const std::string out = dxf::encodeText(one);
     ASSERT_EQ(out.find_first_of(std::string("\n\r\0", 3)), std::string::npos) << u;
-    ASSERT_EQ(hostsim::dxf::decodeText(out, false), one) << u;
+    ASSERT_EQ(dxf::decodeText(out, false), one) << u;
   }
 }
 
 TEST(DxfRead, BadFilesAreRefusedWithAMessageThatSaysWhatIsWrong) {
-  struct Case {
-    const char* what;
+  const std::string big(2 * 32768, 'A');  // 32768 bytes of hex
+  const std::string head = groups("0|SECTION|2|ENTITIES"), tail = groups("0|ENDSEC|0|EOF");
+  const std::string blockA = groups("0|SECTION|2|BLOCKS|0|BLOCK|2|A|10|0|20|0");
+  const struct {
     std::string text;
     const char* expected;
-  };
-  const std::string big(2 * 32768, 'A');  // 32768 bytes of hex
-  const std::string head = "  0\nSECTION\n  2\nENTITIES\n";
-  const Case cases[] = {
-      {"no data", "", "no DXF data"},
-      {"code not a number", head + "abc\nLINE\n", "line 5"},
-      {"value missing", head + "  0\nLINE\n 10", "without value"},
-      {"real not a number", head + "  0\nLINE\n 10\nfoo\n 20\n0\n  0\nENDSEC\n  0\nEOF\n", "line 8: group 10 wants a finite number"},
-      {"point without y", head + "  0\nLINE\n 10\n1.0\n 11\n2.0\n 21\n0\n  0\nENDSEC\n  0\nEOF\n", "without its y group"},
-      {"short out of range", head + "  0\nLINE\n 62\n99999\n  0\nENDSEC\n  0\nEOF\n", "out of range"},
-      {"code without kind", head + "  0\nLINE\n 80\n1\n  0\nENDSEC\n  0\nEOF\n", "group code 80 has no value kind"},
-      {"odd hex", head + "  0\nLINE\n310\nABC\n  0\nENDSEC\n  0\nEOF\n", "line 8: binary group 310 has an odd number of hex digits"},
-      {"no ENDSEC", head + "  0\nLINE\n 10\n1\n 20\n2\n", "no ENDSEC"},
-      {"not a section", "  0\nLINE\n  0\nEOF\n", "SECTION was expected"},
-      {"NaN", entitiesFile(lineRecord("20", "nan")), "line 16: group 10 wants a finite number, not \"nan\""},
-      {"beyond a double", entitiesFile(lineRecord("20", "1e999")), "group 10 wants a finite number, not \"1e999\""},
-      {"infinity", entitiesFile(lineRecord("20", "-inf")), "group 10 wants a finite number, not \"-inf\""},
-      {"hexadecimal real", entitiesFile(lineRecord("20", "0x10")), "group 10 wants a finite number, not \"0x10\""},
-      {"comma", entitiesFile(lineRecord("20", "1,5")), "wants a finite number, not \"1,5\""},
-      {"NUL in a text",
-       entitiesFile(std::string("  0\nTEXT\n  5\n20\n100\nAcDbEntity\n  8\n0\n  1\nab\0cd\n", 48)),
+  } cases[] = {
+      {"", "no DXF data"},
+      {head + "abc\nLINE\n", "line 5"},
+      {head + "  0\nLINE\n 10", "without value"},
+      {head + groups("0|LINE|10|foo|20|0") + tail, "line 8: group 10 wants a finite number"},
+      {head + groups("0|LINE|10|1.0|11|2.0|21|0") + tail, "without its y group"},
+      {head + groups("0|LINE|62|99999") + tail, "out of range"},
+      {head + groups("0|LINE|80|1") + tail, "group code 80 has no value kind"},
+      {head + groups("0|LINE|310|ABC") + tail, "line 8: binary group 310 has an odd number of hex digits"},
+      {head + groups("0|LINE|10|1|20|2"), "no ENDSEC"},
+      {groups("0|LINE|0|EOF"), "SECTION was expected"},
+      {entitiesFile(lineRecord("20", "nan")), "line 16: group 10 wants a finite number, not \"nan\""},
+      {entitiesFile(lineRecord("20", "1e999")), "group 10 wants a finite number, not \"1e999\""},
+      {entitiesFile(lineRecord("20", "-inf")), "group 10 wants a finite number, not \"-inf\""},
+      {entitiesFile(lineRecord("20", "0x10")), "group 10 wants a finite number, not \"0x10\""},
+      {entitiesFile(lineRecord("20", "1,5")), "wants a finite number, not \"1,5\""},
+      {entitiesFile(groups("0|TEXT|5|20|100|AcDbEntity|8|0") + std::string("  1\nab\0cd\n", 10)),
        "line 14: the value of group 1 holds a NUL byte"},
-      {"entity name", entitiesFile("  0\nLINE\n -1\n7F00\n"), "line 7: group -1 (an entity name) has no place"},
-      {"extended-data marker", entitiesFile("  0\nLINE\n -3\n\n"), "group -3 (the extended-data marker) has no place"},
-      {"chunk too long", entitiesFile("  0\nLINE\n310\n" + big + "\n"), "holds 32768 bytes; a group holds at most 32767"},
-      {"chunk not hex", entitiesFile("  0\nLINE\n310\n0AZZ\n"), "\"ZZ\", which is no hex byte"},
-      {"ENDSEC missing before a section",
-       "  0\nSECTION\n  2\nENTITIES\n" + lineRecord("20") + "  0\nSECTION\n  2\nOBJECTS\n  0\nENDSEC\n  0\nEOF\n",
+      {entitiesFile(groups("0|LINE|-1|7F00")), "line 7: group -1 (an entity name) has no place"},
+      {entitiesFile(groups("0|LINE|-3|")), "group -3 (the extended-data marker) has no place"},
+      {entitiesFile(groups("0|LINE|310|" + big)), "holds 32768 bytes; a group holds at most 32767"},
+      {entitiesFile(groups("0|LINE|310|0AZZ")), "\"ZZ\", which is no hex byte"},
+      {head + lineRecord("20") + groups("0|SECTION|2|OBJECTS") + tail,
        "SECTION inside section ENTITIES, which has no ENDSEC"},
-      {"ENDSEC missing before EOF", "  0\nSECTION\n  2\nENTITIES\n" + lineRecord("20") + "  0\nEOF\n",
-       "EOF inside section ENTITIES, which has no ENDSEC"},
-      {"object among entities", entitiesFile(lineRecord("20") + "  0\nDICTIONARY\n  5\nC\n100\nAcDbDictionary\n"),
+      {head + lineRecord("20") + groups("0|EOF"), "EOF inside section ENTITIES, which has no ENDSEC"},
+      {entitiesFile(lineRecord("20") + groups("0|DICTIONARY|5|C|100|AcDbDictionary")),
        "\"DICTIONARY\" is no entity: the ENTITIES section lacks its end before it"},
-      {"unknown object among entities", entitiesFile("  0\nACME_DATA\n  5\nC\n100\nAcmeData\n 90\n1\n"),
-       "\"ACME_DATA\" is no entity"},
-      {"ENDBLK missing before a block",
-       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n" + lineRecord("20") +
-           "  0\nBLOCK\n  2\nB\n 10\n0\n 20\n0\n  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
+      {entitiesFile(groups("0|ACME_DATA|5|C|100|AcmeData|90|1")), "\"ACME_DATA\" is no entity"},
+      {blockA + lineRecord("20") + groups("0|BLOCK|2|B|10|0|20|0|0|ENDBLK") + tail,
        "BLOCK inside block A, which has no ENDBLK"},
-      {"ENDBLK missing before ENDSEC",
-       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n" + lineRecord("20") + "  0\nENDSEC\n  0\nEOF\n",
-       "block A has no ENDBLK"},
-      {"block defined twice",
-       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n  0\nENDBLK\n"
-       "  0\nBLOCK\n  2\na\n 10\n0\n 20\n0\n  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
-       "line 16: block a is defined twice"},
-      {"layout block twice",
-       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\n*Paper_Space1\n  0\nENDBLK\n"
-       "  0\nBLOCK\n  2\n*PAPER_SPACE1\n  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
+      {blockA + lineRecord("20") + tail, "block A has no ENDBLK"},
+      {blockA + groups("0|ENDBLK|0|BLOCK|2|a|10|0|20|0|0|ENDBLK") + tail, "line 16: block a is defined twice"},
+      {groups("0|SECTION|2|BLOCKS|0|BLOCK|2|*Paper_Space1|0|ENDBLK|0|BLOCK|2|*PAPER_SPACE1|0|ENDBLK") + tail,
        "line 12: block *PAPER_SPACE1 is defined twice"},
-      {"object in a block",
-       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nA\n 10\n0\n 20\n0\n  0\nXRECORD\n  5\n30\n100\nAcDbXrecord\n"
-       "  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
+      {blockA + groups("0|XRECORD|5|30|100|AcDbXrecord|0|ENDBLK") + tail,
        "\"XRECORD\" is no entity: block A lacks its end before it"},
-      {"unclosed reactors",
-       entitiesFile("  0\nLINE\n  5\n20\n102\n{ACAD_REACTORS\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n"
-                    " 10\n1\n 20\n2\n 11\n3\n 21\n4\n"),
+      {entitiesFile(groups("0|LINE|5|20|102|{ACAD_REACTORS|330|1F|100|AcDbEntity|8|0|100|AcDbLine|10|1|20|2|11|3|21|4")),
        "line 10: the 102 group is not closed before the LINE ends"},
-      {"unclosed group of a layer",
-       "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n  0\nLAYER\n  2\nt\n102\n{\n  0\nENDTAB\n  0\nENDSEC\n"
-       "  0\nEOF\n",
+      {groups("0|SECTION|2|TABLES|0|TABLE|2|LAYER|0|LAYER|2|t|102|{|0|ENDTAB") + tail,
        "line 14: the 102 group is not closed before the LAYER record ends"},
-      {"nested control groups",
-       entitiesFile("  0\nLINE\n102\n{ACAD_REACTORS\n102\n{ACAD_XDICTIONARY\n102\n}\n102\n}\n"),
+      {entitiesFile(groups("0|LINE|102|{ACAD_REACTORS|102|{ACAD_XDICTIONARY|102|}|102|}")),
        "opens inside the one of line 8"},
-      {"stray close", entitiesFile("  0\nLINE\n102\n}\n"), "a 102 } closes no group"},
-      {"table without ENDTAB", "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n  0\nENDSEC\n  0\nEOF\n",
-       "table LAYER has no ENDTAB"},
-      {"two OBJECTS sections",
-       "  0\nSECTION\n  2\nOBJECTS\n  0\nENDSEC\n  0\nSECTION\n  2\nOBJECTS\n  0\nENDSEC\n  0\nEOF\n",
-       "line 8: a second OBJECTS section"},
-      {"record inside the header", "  0\nSECTION\n  2\nHEADER\n  9\n$LUPREC\n 70\n2\n  0\nLINE\n  0\nENDSEC\n  0\nEOF\n",
-       "\"LINE\" inside the HEADER section"},
+      {entitiesFile(groups("0|LINE|102|}")), "a 102 } closes no group"},
+      {groups("0|SECTION|2|TABLES|0|TABLE|2|LAYER") + tail, "table LAYER has no ENDTAB"},
+      {groups("0|SECTION|2|OBJECTS|0|ENDSEC|0|SECTION|2|OBJECTS") + tail, "line 8: a second OBJECTS section"},
+      {groups("0|SECTION|2|HEADER|9|$LUPREC|70|2|0|LINE") + tail, "\"LINE\" inside the HEADER section"},
   };
-  for (const Case& c : cases) {
-    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(c.text);
-    EXPECT_FALSE(r.drawing) << c.what;
-    EXPECT_NE(r.error.find(c.expected), std::string::npos) << c.what << ": " << r.error.substr(0, 300);
+  for (const auto& c : cases) {
+    dxf::ReadResult r = dxf::readDxf(c.text);
+    EXPECT_FALSE(r.drawing) << c.expected;
+    EXPECT_NE(r.error.find(c.expected), std::string::npos) << c.expected << ": " << r.error.substr(0, 300);
   }
 }
 
 TEST(DxfRead, MessagesQuoteAtMostEightyBytesOfABadLine) {
   const std::string junk(5 << 20, 'x');
-  for (const std::string& text : {entitiesFile(lineRecord("20", junk)), "  0\nSECTION\n  2\nENTITIES\n" + junk + "\n1\n"}) {
-    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
+  for (const std::string& text : {entitiesFile(lineRecord("20", junk)), groups("0|SECTION|2|ENTITIES") + junk + "\n1\n"}) {
+    dxf::ReadResult r = dxf::readDxf(text);
     ASSERT_FALSE(r.drawing);
     EXPECT_LT(r.error.size(), 160u) << r.error.substr(0, 200);
     EXPECT_NE(r.error.find("\"" + std::string(80, 'x') + "...\""), std::string::npos);
   }
   // A cut never splits a character: 79 bytes and then a two-byte letter.
-  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(entitiesFile(lineRecord("20", std::string(79, '1') + "\xC5\xBE" + junk)));
+  dxf::ReadResult r = dxf::readDxf(entitiesFile(lineRecord("20", std::string(79, '1') + "\xC5\xBE" + junk)));
   EXPECT_NE(r.error.find("\"" + std::string(79, '1') + "...\""), std::string::npos) << r.error;
 }
 
 TEST(DxfRead, ACommentOrAByteOrderMarkInFrontIsRead) {
   const std::string body = entitiesFile(lineRecord("20"));
-  for (const std::string& text : {"999\nmade by a CAD program\n" + body, "\xEF\xBB\xBF" + body,
-                                   "\xEF\xBB\xBF" "999\ncomment\n" + body,
-                                   "  0\nSECTION\n  2\nENTITIES\n999\ninside\n" + lineRecord("20") + "  0\nENDSEC\n"}) {
-    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
-    ASSERT_TRUE(r.drawing) << r.error;
+  for (const std::string& text : {groups("999|made by a CAD program") + body, "\xEF\xBB\xBF" + body,
+                                   "\xEF\xBB\xBF" + groups("999|comment") + body,
+                                   groups("0|SECTION|2|ENTITIES|999|inside") + lineRecord("20") + groups("0|ENDSEC")}) {
+    dxf::ReadResult r = readBack(text);
+    ASSERT_TRUE(r.drawing);
     ASSERT_EQ(r.drawing->entities().size(), 1u);
     EXPECT_FALSE(r.drawing->entities()[0]->view().has(999)) << "a comment is no group of the entity";
   }
   // A byte-order mark says UTF-8, whatever the version.
-  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(
-      "\xEF\xBB\xBF" + entitiesFile("  0\nTEXT\n  5\n21\n100\nAcDbEntity\n  8\n0\n100\nAcDbText\n 10\n0\n 20\n0\n"
-                                    " 40\n1\n  1\n\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD\n"));
-  ASSERT_TRUE(r.drawing) << r.error;
+  dxf::ReadResult r = readBack("\xEF\xBB\xBF" + entitiesFile(groups("0|TEXT|5|21|100|AcDbEntity|8|0|100|AcDbText|"
+                                                                   "10|0|20|0|40|1|1|\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD")));
+  ASSERT_TRUE(r.drawing);
   EXPECT_EQ(r.drawing->findEntity(u"21")->view().text(1), u"\u017dlu\u0165ou\u010dk\u00fd");
 }
 
@@ -396,10 +369,8 @@ std::string binaryForm(const std::string& text, bool shortCodes) {
       uint64_t bits = 0;
       std::memcpy(&bits, &d, sizeof d);
       bytes(bits, 8);
-    } else if (kind == vd::kKindInt16 || kind == vd::kKindInt16b) {
-      bytes(static_cast<uint64_t>(std::atoll(value.c_str())), 2);
-    } else if (kind == vd::kKindInt32) {
-      bytes(static_cast<uint64_t>(std::atoll(value.c_str())), 4);
+    } else if (kind == vd::kKindInt16 || kind == vd::kKindInt16b || kind == vd::kKindInt32) {
+      bytes(static_cast<uint64_t>(std::atoll(value.c_str())), kind == vd::kKindInt32 ? 4 : 2);
     } else {
       out += value;
       out.push_back('\0');
@@ -409,52 +380,47 @@ std::string binaryForm(const std::string& text, bool shortCodes) {
 }
 
 TEST(DxfRead, BinaryFilesReadAsTheirTextFormAndTextAfterEofIsLeft) {
-  const std::string text = entitiesFile(lineRecord("20", "1.25") +
-                                        "  0\nTEXT\n  5\n21\n100\nAcDbEntity\n  8\nWALLS\n 62\n3\n100\nAcDbText\n"
-                                        " 10\n0.1\n 20\n-7e-3\n 40\n2.5\n  1\nPlan\n");
-  hostsim::dxf::ReadResult expected = hostsim::dxf::readDxf(text);
-  ASSERT_TRUE(expected.drawing) << expected.error;
-  struct Case {
+  const std::string text = entitiesFile(
+      lineRecord("20", "1.25") + groups("0|TEXT|5|21|100|AcDbEntity|8|WALLS|62|3|100|AcDbText|10|0.1|20|-7e-3|40|2.5|1|Plan"));
+  dxf::ReadResult expected = readBack(text);
+  ASSERT_TRUE(expected.drawing);
+  const struct {
     const char* what;
     std::string file;
     size_t notes;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"two-byte codes", binaryForm(text, false), 0},
       {"R12's one-byte codes", binaryForm(text, true), 0},
       {"text after EOF", text + "written by a converter\n\x01\x02 not DXF\n", 1},
       {"blank lines after EOF", text + "\n\n", 0},
   };
-  for (const Case& c : cases) {
-    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(c.file);
-    ASSERT_TRUE(r.drawing) << c.what << ": " << r.error;
-    EXPECT_EQ(hostsim::dxf::writeDxf(*r.drawing, r.variables, r.environment),
-              hostsim::dxf::writeDxf(*expected.drawing, expected.variables, expected.environment))
+  for (const auto& c : cases) {
+    dxf::ReadResult r = readBack(c.file);
+    ASSERT_TRUE(r.drawing) << c.what;
+    EXPECT_EQ(dxf::writeDxf(*r.drawing, r.variables, r.environment),
+              dxf::writeDxf(*expected.drawing, expected.variables, expected.environment))
         << c.what;
     EXPECT_EQ(r.notes.size(), c.notes) << c.what;
   }
-  // A binary file broken off inside a group says so, with the group's line in the text form.
+  // A binary file broken off inside a group says so, with the group's line in
+  // the text form; a value with a line end has no text form: refused, as a NUL
+  // in a text file is.
   const std::string whole = binaryForm(text, false);
-  hostsim::dxf::ReadResult cut = hostsim::dxf::readDxf(whole.substr(0, whole.find("Plan")));
-  EXPECT_FALSE(cut.drawing);
-  EXPECT_NE(cut.error.find("ends inside a group"), std::string::npos) << cut.error;
-  // A value with a line end has no text form: refused, as a NUL in a text file is.
   std::string broken = whole;
   broken.replace(broken.find("Plan"), 4, "Pl\nn");
-  hostsim::dxf::ReadResult lineEnd = hostsim::dxf::readDxf(broken);
-  EXPECT_FALSE(lineEnd.drawing);
-  EXPECT_NE(lineEnd.error.find("the value of group 1 holds a line end"), std::string::npos) << lineEnd.error;
+  for (const auto& [file, error] : {std::pair{whole.substr(0, whole.find("Plan")), "ends inside a group"},
+                                    {broken, "the value of group 1 holds a line end"}}) {
+    dxf::ReadResult r = dxf::readDxf(file);
+    EXPECT_FALSE(r.drawing);
+    EXPECT_NE(r.error.find(error), std::string::npos) << r.error;
+  }
 }
-
-// The value of a hexadecimal handle text.
-uint64_t hexValue(const std::string& text) { return std::strtoull(text.c_str(), nullptr, 16); }
 
 // Every handle (groups 5 and 105) of a DXF text, and its $HANDSEED.
 std::pair<std::vector<std::string>, std::string> handlesOf(const std::string& text) {
   std::vector<std::string> handles;
-  std::string seed;
+  std::string seed, previous;
   std::istringstream in(text);
-  std::string previous;
   for (std::string code, value; std::getline(in, code) && std::getline(in, value);) {
     int c = std::atoi(code.c_str());
     if ((c == 5 || c == 105) && previous == "$HANDSEED") {
@@ -472,29 +438,22 @@ std::pair<std::vector<std::string>, std::string> handlesOf(const std::string& te
 // an object kept as read.
 TEST_F(DxfTest, ReferencesFollowAHandleThatLeavesNoRoom) {
   const std::string big = "FFFFFFFFFFFFFFF0";
-  const std::string text =
-      "  0\nSECTION\n  2\nTABLES\n"
-      "  0\nTABLE\n  2\nSTYLE\n  0\nSTYLE\n  5\n" + big + "\n  2\nT\n 70\n0\n 40\n0.0\n 41\n1.0\n 50\n0.0\n"
-      " 71\n0\n 42\n2.5\n  3\ntxt\n  4\n\n  0\nENDTAB\n"
-      "  0\nTABLE\n  2\nLTYPE\n  0\nLTYPE\n  5\n42\n  2\nDASHED\n 70\n0\n  3\n\n 72\n65\n 73\n1\n 40\n1.0\n"
-      " 49\n1.0\n 74\n2\n 75\n0\n340\n" + big + "\n 46\n1.0\n 50\n0.0\n 44\n0.0\n 45\n0.0\n  9\nA\n  0\nENDTAB\n"
-      "  0\nTABLE\n  2\nDIMSTYLE\n  0\nDIMSTYLE\n105\n43\n  2\nS\n 70\n0\n340\n" + big + "\n  0\nENDTAB\n"
-      "  0\nENDSEC\n  0\nSECTION\n  2\nOBJECTS\n"
-      "  0\nDICTIONARY\n  5\nC\n330\n0\n100\nAcDbDictionary\n  3\nOTHER\n350\n50\n"
-      "  0\nXRECORD\n  5\n50\n330\nC\n100\nAcDbXrecord\n340\n" + big + "\n"
-      "  0\nENDSEC\n  0\nEOF\n";
-  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
-  ASSERT_TRUE(r.drawing) << r.error;
+  dxf::ReadResult r = readBack(groups(
+      "0|SECTION|2|TABLES|0|TABLE|2|STYLE|0|STYLE|5|" + big + "|2|T|70|0|40|0.0|41|1.0|50|0.0|71|0|42|2.5|3|txt|4||"
+      "0|ENDTAB|0|TABLE|2|LTYPE|0|LTYPE|5|42|2|DASHED|70|0|3||72|65|73|1|40|1.0|49|1.0|74|2|75|0|340|" + big +
+      "|46|1.0|50|0.0|44|0.0|45|0.0|9|A|0|ENDTAB|0|TABLE|2|DIMSTYLE|0|DIMSTYLE|105|43|2|S|70|0|340|" + big +
+      "|0|ENDTAB|0|ENDSEC|0|SECTION|2|OBJECTS|0|DICTIONARY|5|C|330|0|100|AcDbDictionary|3|OTHER|350|50|"
+      "0|XRECORD|5|50|330|C|100|AcDbXrecord|340|" + big + "|0|ENDSEC|0|EOF"));
+  ASSERT_TRUE(r.drawing);
   vstring style;
   for (const hostsim::TableRecord& t : r.drawing->tableRecords())
     if (t.table == u"STYLE" && t.chain.view().text(2) == std::optional<vstring_view>(u"T")) style = t.handle;
   ASSERT_FALSE(style.empty());
   EXPECT_NE(utf16ToUtf8(style), big) << "a handle that leaves no room is not kept";
-  const std::string written = hostsim::dxf::writeDxf(*r.drawing, r.variables, r.environment);
+  const std::string written = dxf::writeDxf(*r.drawing, r.variables, r.environment);
+  const std::string pointer = "340\n" + utf16ToUtf8(style) + "\n";
   size_t following = 0;
-  for (size_t at = written.find("340\n" + utf16ToUtf8(style) + "\n"); at != std::string::npos;
-       at = written.find("340\n" + utf16ToUtf8(style) + "\n", at + 1))
-    ++following;
+  for (size_t at = written.find(pointer); at != std::string::npos; at = written.find(pointer, at + 1)) ++following;
   EXPECT_EQ(following, 3u) << "the dash, the dimension style and the kept object name the style\n" << written;
   EXPECT_EQ(written.find(big), std::string::npos) << "nothing names the old handle";
 }
@@ -506,14 +465,10 @@ TEST_F(DxfTest, ReferencesFollowAHandleThatLeavesNoRoom) {
 // host does not read, push the counter to the ceiling.
 TEST_F(DxfTest, HandlesNeverWrapAndNeverRepeat) {
   const std::string lines = entitiesFile(lineRecord("FFFFFFFFFFFFFFFF") + lineRecord("FFFFFFFEFFFFFFFF") + lineRecord("3"));
-  const std::string files[] = {
-      "  0\nSECTION\n  2\nHEADER\n  9\n$HANDSEED\n  5\nFFFFFFFFFFFFFFFF\n  0\nENDSEC\n" + lines,
-      "  0\nSECTION\n  2\nTHUMBNAILIMAGE\n  5\nFFFFFFFFFFFFFF19\n  0\nENDSEC\n" + lines,
-  };
-  for (const std::string& text : files) {
-    SCOPED_TRACE(text.substr(0, 60));
-    hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
-    ASSERT_TRUE(r.drawing) << r.error;
+  for (const std::string section : {"HEADER|9|$HANDSEED|5|FFFFFFFFFFFFFFFF", "THUMBNAILIMAGE|5|FFFFFFFFFFFFFF19"}) {
+    SCOPED_TRACE(section);
+    dxf::ReadResult r = readBack(groups("0|SECTION|2|" + section + "|0|ENDSEC") + lines);
+    ASSERT_TRUE(r.drawing);
     std::vector<const hostsim::Entity*> list = r.drawing->entities();
     ASSERT_EQ(list.size(), 3u);
     EXPECT_NE(list[0]->handle, u"FFFFFFFFFFFFFFFF") << "a handle that leaves no room is not kept";
@@ -526,24 +481,23 @@ TEST_F(DxfTest, HandlesNeverWrapAndNeverRepeat) {
     for (const auto* e : list) seen.insert(e->handle);
     for (int i = 0; i < 1000; ++i) {
       vstring h = r.drawing->newHandle();
-      EXPECT_LT(hexValue(utf16ToUtf8(h)), 0xFFFFFFFF00000000ull);
+      EXPECT_LT(std::strtoull(utf16ToUtf8(h).c_str(), nullptr, 16), 0xFFFFFFFF00000000ull);
       EXPECT_TRUE(seen.insert(h).second) << utf16ToUtf8(h);
     }
-    const std::string written = hostsim::dxf::writeDxf(*r.drawing, {});
+    const std::string written = dxf::writeDxf(*r.drawing, {});
     auto [handles, seed] = handlesOf(written);
-    std::set<std::string> unique(handles.begin(), handles.end());
-    EXPECT_EQ(unique.size(), handles.size()) << "a handle written twice";
-    hostsim::dxf::ReadResult back = hostsim::dxf::readDxf(written);
-    ASSERT_TRUE(back.drawing) << back.error;
-    EXPECT_EQ(hostsim::dxf::writeDxf(*back.drawing, {}), written) << "a save read back saves the same";
+    EXPECT_EQ(std::set<std::string>(handles.begin(), handles.end()).size(), handles.size()) << "a handle written twice";
+    dxf::ReadResult back = readBack(written);
+    ASSERT_TRUE(back.drawing);
+    EXPECT_EQ(dxf::writeDxf(*back.drawing, {}), written) << "a save read back saves the same";
   }
 }
 
 TEST_F(DxfTest, NonFiniteNumbersAreNeverWritten) {
   make(line(0, 0, 1, 1));
-  ChainBuilder bad;
-  bad.text(0, u"CIRCLE").text(5, u"77").text(8, u"0").point(10, 1, std::nan(""), 0).real(40, 2);
-  drawing().importEntity(bad.build(), u"77", {});
+  drawing().importEntity(ChainBuilder().text(0, u"CIRCLE").text(5, u"77").text(8, u"0").point(10, 1, std::nan(""), 0)
+                             .real(40, 2).build(),
+                         u"77", {});
   // A save that is refused leaves the file as it was.
   auto refusedSave = [&](const char* why) {
     vdtest::writeBytes("hostsim_kept.dxf", "kept");
@@ -568,37 +522,30 @@ TEST_F(DxfTest, NonFiniteNumbersAreNeverWritten) {
 // A drawing's settings as another program writes them: header variables, a
 // layer in true colour, a dimension style holding many variables and naming
 // its text style and arrow block by handle.
-std::string settingsFile(const std::string& extraHeader = "") {
-  return "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n  9\n$HANDSEED\n  5\n400\n"
-         "  9\n$INSUNITS\n 70\n4\n  9\n$LTSCALE\n 40\n2.5\n  9\n$EXTMIN\n 10\n-5.0\n 20\n-6.0\n 30\n0.0\n"
-         "  9\n$LIMMAX\n 10\n420.0\n 20\n297.0\n  9\n$DIMSTYLE\n  2\nVD\n  9\n$DIMDEC\n 70\n3\n  9\n$LUPREC\n 70\n2\n"
-         "  9\n$CMATERIAL\n347\n99\n" + extraHeader +
-         "  0\nENDSEC\n"
-         "  0\nSECTION\n  2\nTABLES\n"
-         "  0\nTABLE\n  2\nLAYER\n  5\n2\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n"
-         "  0\nLAYER\n  5\n10\n330\n2\n100\nAcDbSymbolTableRecord\n100\nAcDbLayerTableRecord\n  2\nKOTY\n 70\n0\n"
-         " 62\n3\n420\n16744448\n  6\nContinuous\n370\n-3\n  0\nENDTAB\n"
-         "  0\nTABLE\n  2\nSTYLE\n  5\n3\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n"
-         "  0\nSTYLE\n  5\n11\n330\n3\n100\nAcDbSymbolTableRecord\n100\nAcDbTextStyleTableRecord\n  2\nISO\n 70\n0\n"
-         " 40\n0.0\n 41\n1.0\n 50\n0.0\n 71\n0\n 42\n2.5\n  3\nisocp.shx\n  4\n\n  0\nENDTAB\n"
-         "  0\nTABLE\n  2\nDIMSTYLE\n  5\n4\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n100\nAcDbDimStyleTable\n"
-         "  0\nDIMSTYLE\n105\n12\n330\n4\n100\nAcDbSymbolTableRecord\n100\nAcDbDimStyleTableRecord\n  2\nVD\n 70\n0\n"
-         " 40\n50.0\n 42\n1.5\n 45\n0.25\n 73\n0\n 74\n0\n 75\n1\n 76\n1\n 77\n1\n 78\n12\n 79\n3\n 90\n2\n"
-         "271\n4\n278\n46\n340\n11\n342\n20\n371\n-2\n372\n25\n  0\nENDTAB\n"
-         "  0\nTABLE\n  2\nBLOCK_RECORD\n  5\n5\n330\n0\n100\nAcDbSymbolTable\n 70\n3\n"
-         "  0\nBLOCK_RECORD\n  5\n1F\n330\n5\n100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n  2\n*Model_Space\n"
-         "  0\nBLOCK_RECORD\n  5\n1B\n330\n5\n100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n  2\n*Paper_Space\n"
-         "  0\nBLOCK_RECORD\n  5\n20\n330\n5\n100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n  2\n_ArchTick\n"
-         "  0\nENDTAB\n  0\nENDSEC\n"
-         "  0\nSECTION\n  2\nBLOCKS\n"
-         "  0\nBLOCK\n  5\n21\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockBegin\n  2\n*Model_Space\n 70\n0\n"
-         " 10\n0.0\n 20\n0.0\n 30\n0.0\n  0\nENDBLK\n  5\n22\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockEnd\n"
-         "  0\nBLOCK\n  5\n23\n330\n20\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockBegin\n  2\n_ArchTick\n 70\n0\n"
-         " 10\n0.0\n 20\n0.0\n 30\n0.0\n" + lineRecord("24") +
-         "  0\nENDBLK\n  5\n25\n330\n20\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockEnd\n  0\nENDSEC\n" +
-         "  0\nSECTION\n  2\nENTITIES\n" + lineRecord("30") + "  0\nENDSEC\n"
-         "  0\nSECTION\n  2\nOBJECTS\n  0\nDICTIONARY\n  5\nC\n330\n0\n100\nAcDbDictionary\n  3\nACAD_GROUP\n350\nD\n"
-         "  0\nDICTIONARY\n  5\nD\n330\nC\n100\nAcDbDictionary\n  0\nENDSEC\n  0\nEOF\n";
+std::string settingsFile(const std::string& extraHeader) {
+  auto blockRecord = [](const std::string& handle, const std::string& name) {
+    return "|0|BLOCK_RECORD|5|" + handle + "|330|5|100|AcDbSymbolTableRecord|100|AcDbBlockTableRecord|2|" + name;
+  };
+  return groups(
+      "0|SECTION|2|HEADER|9|$ACADVER|1|AC1015|9|$HANDSEED|5|400|9|$INSUNITS|70|4|9|$LTSCALE|40|2.5|"
+      "9|$EXTMIN|10|-5.0|20|-6.0|30|0.0|9|$LIMMAX|10|420.0|20|297.0|9|$DIMSTYLE|2|VD|9|$DIMDEC|70|3|9|$LUPREC|70|2|"
+      "9|$CMATERIAL|347|99|" + extraHeader + "|0|ENDSEC|0|SECTION|2|TABLES|"
+      "0|TABLE|2|LAYER|5|2|330|0|100|AcDbSymbolTable|70|1|0|LAYER|5|10|330|2|100|AcDbSymbolTableRecord|"
+      "100|AcDbLayerTableRecord|2|KOTY|70|0|62|3|420|16744448|6|Continuous|370|-3|0|ENDTAB|"
+      "0|TABLE|2|STYLE|5|3|330|0|100|AcDbSymbolTable|70|1|0|STYLE|5|11|330|3|100|AcDbSymbolTableRecord|"
+      "100|AcDbTextStyleTableRecord|2|ISO|70|0|40|0.0|41|1.0|50|0.0|71|0|42|2.5|3|isocp.shx|4||0|ENDTAB|"
+      "0|TABLE|2|DIMSTYLE|5|4|330|0|100|AcDbSymbolTable|70|1|100|AcDbDimStyleTable|0|DIMSTYLE|105|12|330|4|"
+      "100|AcDbSymbolTableRecord|100|AcDbDimStyleTableRecord|2|VD|70|0|40|50.0|42|1.5|45|0.25|73|0|74|0|75|1|"
+      "76|1|77|1|78|12|79|3|90|2|271|4|278|46|340|11|342|20|371|-2|372|25|0|ENDTAB|"
+      "0|TABLE|2|BLOCK_RECORD|5|5|330|0|100|AcDbSymbolTable|70|3" + blockRecord("1F", "*Model_Space") +
+      blockRecord("1B", "*Paper_Space") + blockRecord("20", "_ArchTick") + "|0|ENDTAB|0|ENDSEC|0|SECTION|2|BLOCKS|"
+      "0|BLOCK|5|21|330|1F|100|AcDbEntity|8|0|100|AcDbBlockBegin|2|*Model_Space|70|0|10|0.0|20|0.0|30|0.0|"
+      "0|ENDBLK|5|22|330|1F|100|AcDbEntity|8|0|100|AcDbBlockEnd|"
+      "0|BLOCK|5|23|330|20|100|AcDbEntity|8|0|100|AcDbBlockBegin|2|_ArchTick|70|0|10|0.0|20|0.0|30|0.0") +
+         lineRecord("24") + groups("0|ENDBLK|5|25|330|20|100|AcDbEntity|8|0|100|AcDbBlockEnd|0|ENDSEC|0|SECTION|2|ENTITIES") +
+         lineRecord("30") +
+         groups("0|ENDSEC|0|SECTION|2|OBJECTS|0|DICTIONARY|5|C|330|0|100|AcDbDictionary|3|ACAD_GROUP|350|D|"
+                "0|DICTIONARY|5|D|330|C|100|AcDbDictionary|0|ENDSEC|0|EOF");
 }
 
 TEST_F(DxfTest, DimensionSettingsAreThoseOfANewMetricDrawingUntilAFileSetsThem) {
@@ -627,50 +574,37 @@ TEST_F(DxfTest, DimensionSettingsAreThoseOfANewMetricDrawingUntilAFileSetsThem) 
       {u"LUPREC", kRtShort, u"4", u"2"},
   };
   for (const auto& c : cases) EXPECT_EQ(setting(c.name, c.kind), c.fresh) << utf16ToUtf8(c.name);
-  vdtest::writeBytes("hostsim_settings.dxf", settingsFile("  9\n$DIMEXO\n 40\n0.8\n"));
+  vdtest::writeBytes("hostsim_settings.dxf", settingsFile("9|$DIMEXO|40|0.8"));
   std::string error;
   ASSERT_TRUE(host().loadDrawing("hostsim_settings.dxf", error)) << error;
-  std::remove("hostsim_settings.dxf");
   for (const auto& c : cases) EXPECT_EQ(setting(c.name, c.kind), c.loaded) << utf16ToUtf8(c.name);
-
   // Saved, the header carries the host's settings.
   host().environment[u"DIMZIN"] = u"0";
   ASSERT_TRUE(host().saveDrawing("hostsim_settings.dxf", error)) << error;
   const std::string out = vdtest::readBytes("hostsim_settings.dxf");
   std::remove("hostsim_settings.dxf");
-  for (const char* needle : {"$DIMZIN\n 70\n0\n", "$DIMDSEP\n 70\n46\n", "$DIMRND\n 40\n0.25\n", "$DIMEXO\n 40\n0.8\n",
-                             "$DIMDEC\n 70\n3\n"}) {
-    EXPECT_NE(out.find(needle), std::string::npos) << needle;
-  }
+  for (const std::string needle : {"$DIMZIN|70|0", "$DIMDSEP|70|46", "$DIMRND|40|0.25", "$DIMEXO|40|0.8", "$DIMDEC|70|3"})
+    EXPECT_NE(out.find(groups("9|" + needle)), std::string::npos) << needle;
 }
 
 TEST_F(DxfTest, CharactersBeyondTheBasicPlaneSurvive) {
   const vstring smile = u"a\U0001F600b";
-  EXPECT_EQ(hostsim::dxf::decodeText("a\\U+0001f600b", false), smile);
-  EXPECT_EQ(hostsim::dxf::decodeText("a\\U+D83D\\U+DE00b", false), smile) << "a pair of escapes is one character";
-  EXPECT_EQ(hostsim::dxf::encodeText(smile), "a\\U+0001F600b");
-  EXPECT_EQ(hostsim::dxf::encodeText(u"\xD83D"), "\\U+D83D") << "a lone surrogate stays what it is";
-  EXPECT_EQ(hostsim::dxf::decodeText("\\U+00410042", false), u"A0042") << "not beyond U+FFFF: four digits";
+  EXPECT_EQ(dxf::decodeText("a\\U+0001f600b", false), smile);
+  EXPECT_EQ(dxf::decodeText("a\\U+D83D\\U+DE00b", false), smile) << "a pair of escapes is one character";
+  EXPECT_EQ(dxf::encodeText(smile), "a\\U+0001F600b");
+  EXPECT_EQ(dxf::encodeText(u"\xD83D"), "\\U+D83D") << "a lone surrogate stays what it is";
+  EXPECT_EQ(dxf::decodeText("\\U+00410042", false), u"A0042") << "not beyond U+FFFF: four digits";
   // An R2018 file holds the character as UTF-8; saved and read again it is the same.
-  const std::string text = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1032\n  0\nENDSEC\n" +
-                           entitiesFile("  0\nTEXT\n  5\n21\n100\nAcDbEntity\n  8\n0\n100\nAcDbText\n 10\n0\n 20\n0\n"
-                                        " 40\n1\n  1\na\xF0\x9F\x98\x80z\n");
-  hostsim::dxf::ReadResult r = hostsim::dxf::readDxf(text);
-  ASSERT_TRUE(r.drawing) << r.error;
+  dxf::ReadResult r = readBack(groups("0|SECTION|2|HEADER|9|$ACADVER|1|AC1032|0|ENDSEC") +
+                               entitiesFile(groups("0|TEXT|5|21|100|AcDbEntity|8|0|100|AcDbText|10|0|20|0|40|1|"
+                                                   "1|a\xF0\x9F\x98\x80z")));
+  ASSERT_TRUE(r.drawing);
   EXPECT_EQ(r.drawing->findEntity(u"21")->view().text(1), u"a\U0001F600z");
-  std::string out = hostsim::dxf::writeDxf(*r.drawing, {});
-  EXPECT_NE(out.find("  1\na\\U+0001F600z\n"), std::string::npos);
-  hostsim::dxf::ReadResult again = hostsim::dxf::readDxf(out);
-  ASSERT_TRUE(again.drawing) << again.error;
+  std::string out = dxf::writeDxf(*r.drawing, {});
+  EXPECT_NE(out.find(groups("1|a\\U+0001F600z")), std::string::npos);
+  dxf::ReadResult again = readBack(out);
+  ASSERT_TRUE(again.drawing);
   EXPECT_EQ(again.drawing->findEntity(u"21")->view().text(1), u"a\U0001F600z");
 }
-
-}  // namespace
-
-namespace {
-
-}  // namespace
-
-namespace {
 
 }  // namespace

@@ -43,16 +43,15 @@ class WriterModule : public hosttest::ScriptModule {
     return true;
   }
   bool runCommand(const std::string& name, const std::vector<std::string>&, int& result) override {
-    static const std::map<std::string, int (WriterModule::*)()> commands = {
-        {"Relayer", &WriterModule::relayer},
-        {"RelayerEraseFirst", &WriterModule::relayerEraseFirst},
-        {"RelayerIgnoringRefusals", &WriterModule::relayerIgnoringRefusals},
-        {"NewBase", &WriterModule::newBase},
-        {"NewBaseCurrentFirst", &WriterModule::newBaseCurrentFirst},
+    const std::map<std::string, std::function<bool()>> commands = {
+        // Correct: the originals go only once their copies are in the drawing.
+        {"Relayer", [this] { return read() && write(true) && erase(); }},
+        // Broken: flushes the batch whatever the host said to its entities.
+        {"RelayerIgnoringRefusals", [this] { return read() && write(false) && erase(); }},
     };
     auto it = commands.find(name);
     if (it == commands.end()) return false;
-    result = (this->*it->second)();
+    result = it->second() ? 1 : 0;
     return true;
   }
 
@@ -65,19 +64,18 @@ class WriterModule : public hosttest::ScriptModule {
     handles.clear();
     if (h().SSGetW(3, nullptr, nullptr, 0) != kRtNorm) return false;
     for (ValueNode* n = h().EntnextW(1, 0); n; n = h().EntnextW(0, 0)) {
-      OwnedChain copy = OwnedChain::copyOf(n);
-      copy.setText(gc::kLayer, u"NEW");
-      copies.push_back(std::move(copy));
+      copies.push_back(OwnedChain::copyOf(n));
+      copies.back().setText(gc::kLayer, u"NEW");
       handles.emplace_back(ChainView(n).handle());
     }
     return true;
   }
-  // One batch with every copy; gives up at the first write the host refuses.
-  bool write() {
+  // One batch with every copy; gives up at the first write the host refuses
+  // when `heedRefusals`.
+  bool write(bool heedRefusals) {
     if (h().Header_bin() != kRtNorm) return false;
-    for (const OwnedChain& c : copies) {
-      if (h().Entmake_binW(c.get(), 0) != kRtNorm) return false;
-    }
+    for (const OwnedChain& c : copies)
+      if (h().Entmake_binW(c.get(), 0) != kRtNorm && heedRefusals) return false;
     return h().Flush_bin(1) == kRtNorm;
   }
   bool erase() {
@@ -85,32 +83,6 @@ class WriterModule : public hosttest::ScriptModule {
     for (const vstring& s : handles) texts.push_back(s.c_str());
     return h().EraseHandles(texts.data(), static_cast<int>(texts.size()), 1) == kRtNorm;
   }
-
-  // Correct: the originals go only once their copies are in the drawing.
-  int relayer() { return read() && write() && erase() ? 1 : 0; }
-  // Broken: erases before it writes.
-  int relayerEraseFirst() { return read() && erase() && write() ? 1 : 0; }
-  // Broken: flushes the batch whatever the host said to its entities.
-  int relayerIgnoringRefusals() {
-    if (!read() || h().Header_bin() != kRtNorm) return 0;
-    for (const OwnedChain& c : copies) h().Entmake_binW(c.get(), 0);
-    return h().Flush_bin(1) == kRtNorm && erase() ? 1 : 0;
-  }
-
-  // A new base B2 becomes current: correct when the base entry is written
-  // first, so that "Current" never names a base the dictionary lacks.
-  int addBase(bool currentFirst) {
-    intptr_t d = h().DictionaryOpenW(0, kBases, 1, 0);
-    if (!d) return 0;
-    OwnedChain base = baseEntry(), current = currentEntry(u"B2");
-    auto writeBase = [&] { return h().DictionaryAddW(d, u"B2", base.get(), 0) == 1; };
-    auto writeCurrent = [&] { return h().DictionaryAddW(d, u"Current", current.get(), 0) == 1; };
-    bool ok = currentFirst ? writeCurrent() && writeBase() : writeBase() && writeCurrent();
-    h().DictionaryClose(d, 0);
-    return ok ? 1 : 0;
-  }
-  int newBase() { return addBase(false); }
-  int newBaseCurrentFirst() { return addBase(true); }
 
   std::vector<OwnedChain> copies;
   std::vector<vstring> handles;
@@ -124,50 +96,31 @@ class FaultSweepTest : public HostTest {
     make(line(0, 0, 10, 0));
     make(circle(5, 5, 2));
     make(line(0, 10, 10, 10));
-    hostsim::Drawing& d = drawing();
-    intptr_t dict = d.openDictionary(kBases, true);
+    intptr_t dict = drawing().openDictionary(kBases, true);
     OwnedChain base = baseEntry(), current = currentEntry(u"B1");
-    ASSERT_TRUE(d.writeDictionaryEntry(dict, u"B1", base.get()));
-    ASSERT_TRUE(d.writeDictionaryEntry(dict, u"Current", current.get()));
-    d.closeDictionary(dict);
+    ASSERT_TRUE(drawing().writeDictionaryEntry(dict, u"B1", base.get()));
+    ASSERT_TRUE(drawing().writeDictionaryEntry(dict, u"Current", current.get()));
+    drawing().closeDictionary(dict);
   }
-
-  hostsim::SweepOutcome sweep(const std::string& command, std::vector<hostsim::SweepPosition>* lost = nullptr) {
-    hostsim::FaultSweep s(host(), module, "init\ncommand " + command + "\n", [this](std::string&) {
+  // A sweep of the script, each run on that drawing as `more` changes it.
+  hostsim::FaultSweep sweep(const std::string& script, std::function<void()> more = [] {}) {
+    return hostsim::FaultSweep(host(), module, script, [this, more](std::string&) {
       host().reset();
       buildDrawing();
+      more();
       return true;
     });
-    return hostsim::sweepAll(s, [&](const hostsim::SweepPosition& p) {
-      if (lost) lost->push_back(p);
-    });
   }
-
-  // The operations of the positions, in order.
-  static std::vector<std::string> operations(const std::vector<hostsim::SweepPosition>& ps) {
-    std::vector<std::string> out;
-    for (const auto& p : ps) out.push_back(p.operation);
-    return out;
-  }
-
   WriterModule module;
 };
 
-// SSGetW, EntnextW for three entities and the null after them, Header_bin,
-// three Entmake_binW, Flush_bin, EraseHandles.
-constexpr int kRelayerCalls = 11;
-
 TEST_F(FaultSweepTest, ScriptThatFailsOrLosesWithoutFaultsIsNoSweep) {
-  hostsim::SweepOutcome out = sweep("NoSuchCommand");
-  EXPECT_EQ(out.error, "the script fails without any fault: script line 2: the module has no command NoSuchCommand");
+  hostsim::FaultSweep none = sweep("init\ncommand NoSuchCommand\n");
+  EXPECT_EQ(hostsim::sweepAll(none, [](const hostsim::SweepPosition&) {}).error,
+            "the script fails without any fault: script line 2: the module has no command NoSuchCommand");
   // Every run meets a refusal the writer does not cause.
   auto refused = [this](const std::string& command) {
-    return hostsim::FaultSweep(host(), module, "init\ncommand " + command + "\n", [this](std::string&) {
-      host().reset();
-      buildDrawing();
-      host().calls.failAfterStart(HostOp::Entmake_binW, 1);
-      return true;
-    });
+    return sweep("init\ncommand " + command + "\n", [] { host().calls.failAfterStart(HostOp::Entmake_binW, 1); });
   };
   std::string error;
   EXPECT_TRUE(refused("Relayer").countPositions(error)) << "a writer that gives up loses nothing: " << error;
@@ -182,23 +135,20 @@ TEST_F(FaultSweepTest, SweepRunsSaveNothing) {
   const std::string file = "fault_sweep_saved.dxf";
   std::filesystem::remove(file);
   bool poisoned = false;
-  hostsim::FaultSweep s(host(), module, "init\ncommand Relayer\nsave " + file + "\n", [&](std::string&) {
-    host().reset();
-    buildDrawing();
-    if (poisoned) {
-      ChainBuilder bad;
-      bad.text(0, u"CIRCLE").text(5, u"77").text(8, u"0").point(10, 1, std::nan(""), 0).real(40, 2);
-      drawing().importEntity(bad.build(), u"77", {});
-    }
-    return true;
+  hostsim::FaultSweep s = sweep("init\ncommand Relayer\nsave " + file + "\n", [&] {
+    if (poisoned)
+      drawing().importEntity(ChainBuilder().text(0, u"CIRCLE").text(5, u"77").text(8, u"0")
+                                 .point(10, 1, std::nan(""), 0).real(40, 2).build(),
+                             u"77", {});
   });
   hostsim::SweepOutcome out = hostsim::sweepAll(s, [](const hostsim::SweepPosition&) {});
   ASSERT_EQ(out.error, "");
-  EXPECT_EQ(out.positions, kRelayerCalls);
+  // SSGetW, EntnextW for three entities and the null after them, Header_bin,
+  // three Entmake_binW, Flush_bin, EraseHandles.
+  EXPECT_EQ(out.positions, 11);
   EXPECT_FALSE(std::filesystem::exists(file)) << "a run of the sweep wrote the drawing";
   EXPECT_TRUE(host().writesFiles) << "the host writes files again after the sweep";
-  const std::vector<std::string>& said = host().transcript();
-  EXPECT_NE(std::find(said.begin(), said.end(), "host: drawing saved to " + file + " (in memory only)"), said.end());
+  EXPECT_TRUE(transcriptHas("host: drawing saved to " + file + " (in memory only)", true));
 
   poisoned = true;
   std::string error;
@@ -306,18 +256,18 @@ class LossRulesTest : public HostTest {
  public:
   // Entities as a file gives them (no checks): type and handle first.
   void add(const vchar* type, const vchar* handle, const std::function<void(ChainBuilder&)>& more = {}) {
-    ChainBuilder b;
-    b.text(0, type).text(5, handle).text(8, u"0");
-    if (more) more(b);
-    drawing().importEntity(b.build(), handle, {});
+    drawing().importEntity(chainOf([&](ChainBuilder& b) {
+                             b.text(0, type).text(5, handle).text(8, u"0");
+                             if (more) more(b);
+                           }),
+                           handle, {});
   }
   void block(const vchar* name, bool withMember) {
     const double base[3] = {0, 0, 0};
     hostsim::Block& b = drawing().importBlock(name, 0, base, drawing().newHandle());
-    if (!withMember) return;
-    ChainBuilder l;
-    l.text(0, u"LINE").text(5, u"F0").point(10, 0, 0).point(11, 1, 0);
-    drawing().importBlockEntity(b, l.build(), u"F0", {});
+    if (withMember)
+      drawing().importBlockEntity(b, ChainBuilder().text(0, u"LINE").text(5, u"F0").point(10, 0, 0).point(11, 1, 0).build(),
+                                  u"F0", {});
   }
   // Writes one entry of the height-dimension dictionary.
   void writeEntry(const vchar* key, const OwnedChain& chain) {

@@ -3,6 +3,9 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "host/chain.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
@@ -45,14 +48,10 @@ class HostTest : public ::testing::Test {
   vd::vstring lastHandle() { return drawing().lastMade().empty() ? vd::vstring() : drawing().lastMade().back(); }
 
   static vd::OwnedChain line(double x0, double y0, double x1, double y1, const char16_t* layer = u"0") {
-    vd::ChainBuilder b;
-    b.text(0, u"LINE").text(8, layer).point(10, x0, y0).point(11, x1, y1);
-    return b.build();
+    return vd::ChainBuilder().text(0, u"LINE").text(8, layer).point(10, x0, y0).point(11, x1, y1).build();
   }
   static vd::OwnedChain circle(double x, double y, double r) {
-    vd::ChainBuilder b;
-    b.text(0, u"CIRCLE").text(8, u"0").point(10, x, y).real(40, r);
-    return b.build();
+    return vd::ChainBuilder().text(0, u"CIRCLE").text(8, u"0").point(10, x, y).real(40, r).build();
   }
   std::vector<vd::vstring> selected() {
     std::vector<vd::vstring> out;
@@ -63,6 +62,26 @@ class HostTest : public ::testing::Test {
     size_t n = 0;
     for (const auto& j : drawing().journal()) n += j.kind == kind;
     return n;
+  }
+  // Whether a line of the transcript holds `part` (is `part`, when `whole`).
+  static bool transcriptHas(const std::string& part, bool whole = false) {
+    for (const std::string& l : host().transcript())
+      if (whole ? l == part : l.find(part) != std::string::npos) return true;
+    return false;
+  }
+  // A scripted answer of that kind at the point (x, y).
+  static hostsim::Answer answer(hostsim::Answer::Kind kind, double x = 0, double y = 0) {
+    hostsim::Answer a;
+    a.kind = kind;
+    a.point[0] = x;
+    a.point[1] = y;
+    return a;
+  }
+  static std::vector<const hostsim::Entity*> ofType(const char16_t* type) {
+    std::vector<const hostsim::Entity*> out;
+    for (const hostsim::Entity* e : drawing().entities())
+      if (e->view().isType(type)) out.push_back(e);
+    return out;
   }
 };
 

@@ -26,8 +26,7 @@ int main(int argc, char** argv) {
   hostsim::Host& host = hostsim::Host::instance();
   host.reset();
   NoModule module;
-  hostsim::ScriptRunner runner(host, module);
-  bool ok = runner.runFile(argv[1]);
+  bool ok = hostsim::ScriptRunner(host, module).runFile(argv[1]);
   for (const std::string& line : host.transcript()) std::printf("%s\n", line.c_str());
   if (!ok) std::fprintf(stderr, "hostsim_run: %s\n", host.error().c_str());
   return ok ? 0 : 1;

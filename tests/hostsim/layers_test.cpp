@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "host_fixture.h"
 #include "hostsim/layers.h"
@@ -46,32 +47,23 @@ const char kLayers[] =
 
 TEST_F(LayersTest, KeysTravelBetweenDeviceAndLanguageForms) {
   ASSERT_TRUE(run(kLayers)) << host().error();
-  struct Row {
-    std::u16string text;
-    int direction;
-    std::string expected;
-  } rows[] = {
+  const std::tuple<std::u16string, int, std::string> rows[] = {  // text, direction, answer
       {u"KOTY", 0, "1 Koty"}, {u"koty", 0, "1 Koty"}, {u"Koty", 1, "1 KOTY"},  {u"okno", 1, "1 OKNO"},
       {u"Zdi", 0, "0 Zdi"},   {u"Zdi", 1, "0 Zdi"},   {u"Koty", 2, "0 Koty"},  {u"", 0, "0 "},
   };
-  for (const Row& r : rows) EXPECT_EQ(converted(r.text, r.direction), r.expected) << utf16ToUtf8(r.text);
+  for (const auto& [text, direction, expected] : rows) EXPECT_EQ(converted(text, direction), expected) << utf16ToUtf8(text);
   EXPECT_EQ(converted(u"koty", 0, 3), "1 Ko") << "a short buffer takes what fits";
 }
 
 TEST_F(LayersTest, LayerInfoComesFromTheDrawingsLayers) {
   ASSERT_TRUE(run(kLayers)) << host().error();
   ASSERT_TRUE(host().addLayer(u"Nová"));
-  struct Row {
-    const char* name;
-    int size;
-    int expected;
-  } rows[] = {
-      {"K\xc3\xb3ty", sizeof(HostLayerRecord), 3}, {"ZDI", sizeof(HostLayerRecord), 2},
-      {"Okna", sizeof(HostLayerRecord), -5},       {"0", sizeof(HostLayerRecord), 7},
-      {"Nov\xc3\xa1", sizeof(HostLayerRecord), 7}, {"Koty", sizeof(HostLayerRecord), 0},
-      {"Zdi", 4, 0},
+  const int whole = sizeof(HostLayerRecord);
+  const std::tuple<const char*, int, int> rows[] = {  // name, record size, colour
+      {"K\xc3\xb3ty", whole, 3}, {"ZDI", whole, 2},  {"Okna", whole, -5}, {"0", whole, 7},
+      {"Nov\xc3\xa1", whole, 7}, {"Koty", whole, 0}, {"Zdi", 4, 0},
   };
-  for (const Row& r : rows) EXPECT_EQ(colour(r.name, r.size), r.expected) << r.name;
+  for (const auto& [name, size, expected] : rows) EXPECT_EQ(colour(name, size), expected) << name;
   HostLayerRecord record{sizeof record, 0};
   EXPECT_EQ(api().FindLayerInfoA(nullptr, &record), 0);
   EXPECT_EQ(api().FindLayerInfoA("Zdi", nullptr), 0);
@@ -95,10 +87,7 @@ TEST_F(LayersTest, LayersLoadedFromAFileCount) {
 }
 
 TEST_F(LayersTest, BadLayerLinesChangeNothing) {
-  struct Case {
-    std::string text;
-    const char* expected;
-  } cases[] = {
+  const std::pair<std::string, const char*> cases[] = {
       {"layer Zdi\n", "line 1: layer wants a name, a colour and maybe a key"},
       {"layer Zdi x\n", "line 1: layer wants a name, a colour and maybe a key"},
       {"layer Zdi 1 A B\n", "line 1: layer wants a name, a colour and maybe a key"},
@@ -108,10 +97,10 @@ TEST_F(LayersTest, BadLayerLinesChangeNothing) {
       {"layer \"\" 1\n", "line 1: a layer needs a name"},
       {"layer Zdi 1 K\nlayer Okna 2 k\n", "line 2: the layer key k already stands for the layer Zdi"},
   };
-  for (const Case& c : cases) {
-    expectScriptError(c.text, c.expected);
-    EXPECT_EQ(mapped("k"), c.text.find("K\n") != std::string::npos ? "Zdi" : "-");
-    EXPECT_EQ(colour("Okna"), 0) << c.text;
+  for (const auto& [text, expected] : cases) {
+    expectScriptError(text, expected);
+    EXPECT_EQ(mapped("k"), text.find("K\n") != std::string::npos ? "Zdi" : "-");
+    EXPECT_EQ(colour("Okna"), 0) << text;
   }
 }
 

@@ -27,76 +27,51 @@ class LeaderTest : public HostTest {
   // with one attribute and its end marker, all in one batch.
   vstring makeMark(double x, double y) {
     double bx = 0, by = 0, bz = 0;
+    OwnedChain edge = line(-7, -3, 7, -3);
+    OwnedChain made[] = {
+        ChainBuilder().text(0, u"INSERT").integer(66, 1).text(2, u"FRAME").point(10, x, y).build(),
+        ChainBuilder().text(0, u"ATTRIB").point(10, x - 2, y).real(40, 2.5).text(1, u"+1.250").text(2, u"VÝŠKA")
+            .integer(72, 1).point(11, x, y).build(),
+        ChainBuilder().text(0, u"SEQEND").build()};
     api().Header_bin();
     api().BlkmakeHead_binW(u"FRAME", 0, &bx, &by, &bz);
-    OwnedChain edge = line(-7, -3, 7, -3);
     api().BlkmakeEnt_binW(edge.get());
     api().BlkmakeEnd_binW(u"FRAME");
-    ChainBuilder ins, att;
-    ins.text(0, u"INSERT").integer(66, 1).text(2, u"FRAME").point(10, x, y);
-    att.text(0, u"ATTRIB").point(10, x - 2, y).real(40, 2.5).text(1, u"+1.250").text(2, u"VÝŠKA").integer(72, 1).point(11, x, y);
-    OwnedChain i = ins.build(), a = att.build();
-    ChainBuilder end;
-    end.text(0, u"SEQEND");
-    OwnedChain e = end.build();
-    api().Entmake_binW(i.get(), 0);
-    api().Entmake_binW(a.get(), 0);
-    api().Entmake_binW(e.get(), 0);
+    for (const OwnedChain& c : made) api().Entmake_binW(c.get(), 0);
     EXPECT_EQ(api().Flush_bin(1), kRtNorm);
     return drawing().lastMade().front();
   }
-
   // A leader from `tip` to `end`, its arrowhead overridden by a block handle
   // written as the module writes it (lower-case hexadecimal) when given.
   vstring makeLeader(ChainPoint tip, ChainPoint end, const vstring& arrowHandle = {}, double size = 2.5) {
     ChainBuilder b;
     b.text(0, u"LEADER").text(8, u"KOTY").integer(62, 3).text(3, u"VELDRA").point(10, tip).point(10, end);
     b.extendedData(u"ACAD").text(1000, u"DSTYLE").text(1002, u"{");
-    if (!arrowHandle.empty()) {
-      vstring lower = arrowHandle;
-      for (vchar& c : lower) c = (c >= u'A' && c <= u'F') ? static_cast<vchar>(c - u'A' + u'a') : c;
-      b.integer(1070, 341).text(1005, lower);
-    }
-    b.integer(1070, 41).real(1040, size).text(1002, u"}");
-    b.extendedData(u"VD_ASSOCDESC1").text(1000, u"MARK-ID");
+    vstring lower = arrowHandle;
+    for (vchar& c : lower) c = (c >= u'A' && c <= u'F') ? static_cast<vchar>(c - u'A' + u'a') : c;
+    if (!arrowHandle.empty()) b.integer(1070, 341).text(1005, lower);
+    b.integer(1070, 41).real(1040, size).text(1002, u"}").extendedData(u"VD_ASSOCDESC1").text(1000, u"MARK-ID");
     EXPECT_EQ(make(b.build()), kRtNorm) << drawing().lastError();
     return lastHandle();
   }
-
   vstring arrowHandle(const vchar* name, int* result = nullptr) {
     vchar buffer[kHandleChars];
     const int r = api().GetArrowHandleW(name, buffer);
     if (result) *result = r;
     return buffer;
   }
-
-  static Answer point(double x, double y) {
-    Answer a;
-    a.kind = Answer::Kind::Point;
-    a.line = 9;
-    a.point[0] = x;
-    a.point[1] = y;
-    return a;
-  }
-
   ChainPoint pointOf(const vstring& handle, int code, int index = 0) {
     int seen = 0;
-    for (ChainItem item : drawing().findEntity(handle)->view()) {
+    for (ChainItem item : drawing().findEntity(handle)->view())
       if (item.code() == code && seen++ == index) return *item.point();
-    }
     ADD_FAILURE() << "no group " << code << " #" << index;
     return {};
   }
-
-  bool transcriptHas(const std::string& line) {
-    for (const std::string& l : host().transcript())
-      if (l == line) return true;
-    return false;
-  }
+  static uint64_t value(const vstring& handle) { return *hostsim::handleValue(handle); }
 };
 
 TEST_F(LeaderTest, EveryStandardTerminatorGetsItsBlockOnce) {
-  struct Row {
+  const struct {
     const vchar* asked;
     const vchar* block;
     std::vector<vstring> members;  // types, in order
@@ -121,7 +96,7 @@ TEST_F(LeaderTest, EveryStandardTerminatorGetsItsBlockOnce) {
       {u"_INTEGRAL", u"_INTEGRAL", {u"ARC", u"ARC"}},
   };
   static_assert(sizeof rows / sizeof rows[0] == hostsim::kStandardTerminatorCount);
-  for (const Row& r : rows) {
+  for (const auto& r : rows) {
     SCOPED_TRACE(utf16ToUtf8(r.asked));
     int result = 0;
     const vstring handle = arrowHandle(r.asked, &result);
@@ -145,14 +120,14 @@ TEST_F(LeaderTest, EveryStandardTerminatorGetsItsBlockOnce) {
     EXPECT_EQ(arrowHandle(r.asked), handle) << "asked again, the same block";
   }
   EXPECT_EQ(journalCount(hostsim::JournalEntry::Kind::BlockDefined), hostsim::kStandardTerminatorCount + 0u);
-  EXPECT_TRUE(transcriptHas("host: terminator block _CLOSEDFILLED made for \".\""));
+  EXPECT_TRUE(transcriptHas("host: terminator block _CLOSEDFILLED made for \".\"", true));
 }
 
 TEST_F(LeaderTest, OtherNamesAndTheDrawingsOwnBlocksAreNotMade) {
   defineBlock(u"_DOT");  // the drawing's own terminator of that name wins
   const vstring own = drawing().findBlock(u"_DOT")->handle;
   defineBlock(u"MYARROW");
-  struct Row {
+  const struct {
     const vchar* name;
     int result;
     vstring handle;
@@ -163,7 +138,7 @@ TEST_F(LeaderTest, OtherNamesAndTheDrawingsOwnBlocksAreNotMade) {
       {u"", 0, u""},
       {u"_DOT ", 0, u""},
   };
-  for (const Row& r : rows) {
+  for (const auto& r : rows) {
     int result = -1;
     EXPECT_EQ(arrowHandle(r.name, &result), r.handle) << utf16ToUtf8(r.name);
     EXPECT_EQ(result, r.result) << utf16ToUtf8(r.name);
@@ -182,10 +157,10 @@ TEST_F(LeaderTest, ADragMovesTheEntityItsAttributesAndTheLeadersTiedToIt) {
   const vstring attrib = drawing().followersOf(*drawing().findEntity(mark)).front()->handle;
   const vstring leader = makeLeader({80, 180, 0}, {93, 197, 0});
   const vstring other = makeLeader({10, 10, 0}, {20, 20, 0});
-  uint64_t markValue = *hostsim::handleValue(mark), leaderValue = *hostsim::handleValue(leader);
+  uint64_t markValue = value(mark), leaderValue = value(leader);
   ASSERT_EQ(api().LeaderAnno(&markValue, &leaderValue, 0), 1);
   EXPECT_EQ(hostsim::tiedAnnotation(drawing().findEntity(leader)->view()), mark);
-  EXPECT_TRUE(transcriptHas("host: LEADER " + utf16ToUtf8(leader) + " tied to INSERT " + utf16ToUtf8(mark)));
+  EXPECT_TRUE(transcriptHas("host: LEADER " + utf16ToUtf8(leader) + " tied to INSERT " + utf16ToUtf8(mark), true));
 
   // Dragged by the view centre (100, 200) and dropped at (130, 160): every
   // placing point moves by (30, -40).
@@ -193,12 +168,12 @@ TEST_F(LeaderTest, ADragMovesTheEntityItsAttributesAndTheLeadersTiedToIt) {
   r.base[0] = 100;
   r.base[1] = 200;
   copyToBuffer(mark, r.handle, kHandleChars);
-  host().queueAnswer(point(130, 160));
+  host().queueAnswer(answer(Answer::Kind::Point, 130, 160));
   const size_t journalBefore = drawing().journal().size();
   ASSERT_EQ(api().Jig(&r, 0), 1);
   EXPECT_EQ(r.dropped[0], 130);
   EXPECT_EQ(r.dropped[1], 160);
-  struct Expect {
+  const struct {
     const vstring* handle;
     int code, index;
     double x, y;
@@ -206,19 +181,18 @@ TEST_F(LeaderTest, ADragMovesTheEntityItsAttributesAndTheLeadersTiedToIt) {
       {&mark, 10, 0, 130, 160},   {&attrib, 10, 0, 128, 160}, {&attrib, 11, 0, 130, 160},
       {&leader, 10, 0, 80, 180},  {&leader, 10, 1, 123, 157}, {&other, 10, 1, 20, 20},
   };
-  for (const Expect& e : points) {
+  for (const auto& e : points) {
     const ChainPoint p = pointOf(*e.handle, e.code, e.index);
-    EXPECT_EQ(p.x, e.x) << utf16ToUtf8(*e.handle) << " " << e.code << "#" << e.index;
-    EXPECT_EQ(p.y, e.y) << utf16ToUtf8(*e.handle) << " " << e.code << "#" << e.index;
+    EXPECT_EQ(std::pair(p.x, p.y), std::pair(e.x, e.y)) << utf16ToUtf8(*e.handle) << " " << e.code << "#" << e.index;
   }
   EXPECT_EQ(drawing().journal().size() - journalBefore, 3u) << "the mark, its attribute and the leader; the end marker has no place";
   EXPECT_EQ(hostsim::tiedAnnotation(drawing().findEntity(leader)->view()), mark) << "still tied after the move";
-  EXPECT_TRUE(transcriptHas("drag INSERT " + utf16ToUtf8(mark) + " from 100,200,0 -> 130,160,0"));
+  EXPECT_TRUE(transcriptHas("drag INSERT " + utf16ToUtf8(mark) + " from 100,200,0 -> 130,160,0", true));
 
   // A later drag (by the new place) moves it again, and the tie still holds.
   r.base[0] = 130;
   r.base[1] = 160;
-  host().queueAnswer(point(130, 170));
+  host().queueAnswer(answer(Answer::Kind::Point, 130, 170));
   ASSERT_EQ(api().Jig(&r, 0), 1);
   EXPECT_EQ(pointOf(leader, 10, 1).y, 167);
   EXPECT_EQ(pointOf(mark, 10).y, 170);
@@ -226,11 +200,9 @@ TEST_F(LeaderTest, ADragMovesTheEntityItsAttributesAndTheLeadersTiedToIt) {
 
 TEST_F(LeaderTest, ACancelledOrImpossibleDragChangesNothing) {
   const vstring mark = makeMark(5, 5);
-  ChainBuilder hatch;
-  hatch.text(0, u"HATCH").point(10, 0, 0).text(2, u"SOLID").integer(70, 1).integer(91, 0);
-  make(hatch.build());
+  make(ChainBuilder().text(0, u"HATCH").point(10, 0, 0).text(2, u"SOLID").integer(70, 1).integer(91, 0).build());
   const vstring hatchHandle = lastHandle();
-  struct Row {
+  const struct {
     const char* what;
     vstring handle;
     int32_t size;
@@ -245,7 +217,7 @@ TEST_F(LeaderTest, ACancelledOrImpossibleDragChangesNothing) {
       {"a base that is no number", mark, sizeof(JigRecord), true, false, std::nan(""),
        "host: Jig refused: the base point is not finite"},
   };
-  for (const Row& r : rows) {
+  for (const auto& r : rows) {
     SCOPED_TRACE(r.what);
     JigRecord rec;
     rec.size = r.size;
@@ -253,14 +225,14 @@ TEST_F(LeaderTest, ACancelledOrImpossibleDragChangesNothing) {
     rec.base[1] = 5;
     copyToBuffer(r.handle, rec.handle, kHandleChars);
     if (r.answer) {
-      Answer a = point(50, 50);
+      Answer a = answer(Answer::Kind::Point, 50, 50);
       if (r.cancel) a.kind = Answer::Kind::Cancel;
       host().queueAnswer(a);
     }
     const size_t journalBefore = drawing().journal().size();
     EXPECT_EQ(api().Jig(&rec, 0), 0);
     EXPECT_EQ(drawing().journal().size(), journalBefore);
-    EXPECT_TRUE(transcriptHas(r.line)) << host().transcript().back();
+    EXPECT_TRUE(transcriptHas(r.line, true)) << host().transcript().back();
     EXPECT_EQ(rec.dropped[0], 0);
   }
   EXPECT_EQ(pointOf(mark, 10).x, 5);
@@ -268,7 +240,7 @@ TEST_F(LeaderTest, ACancelledOrImpossibleDragChangesNothing) {
   makeMark(1, 1);
   JigRecord rec;
   rec.base[0] = rec.base[1] = 1;
-  host().queueAnswer(point(2, 3));
+  host().queueAnswer(answer(Answer::Kind::Point, 2, 3));
   EXPECT_EQ(api().Jig(&rec, 0), 1);
   EXPECT_EQ(pointOf(drawing().lastMade().front(), 10).y, 3);
 }
@@ -276,7 +248,7 @@ TEST_F(LeaderTest, ACancelledOrImpossibleDragChangesNothing) {
 TEST_F(LeaderTest, OnlyALeaderIsTiedAndOnlyToWhatIsThere) {
   const vstring mark = makeMark(0, 0);
   const vstring leader = makeLeader({-10, -10, 0}, {-7, -3, 0});
-  struct Row {
+  const struct {
     const char* what;
     vstring annotation, leader;
     std::string why;
@@ -285,10 +257,10 @@ TEST_F(LeaderTest, OnlyALeaderIsTiedAndOnlyToWhatIsThere) {
       {"no annotation", u"ABCDE", leader, "the drawing has no entity ABCDE"},
       {"no leader", mark, u"ABCDE", "the drawing has no entity ABCDE"},
   };
-  for (const Row& r : rows) {
-    uint64_t a = *hostsim::handleValue(r.annotation), l = *hostsim::handleValue(r.leader);
+  for (const auto& r : rows) {
+    uint64_t a = value(r.annotation), l = value(r.leader);
     EXPECT_EQ(api().LeaderAnno(&a, &l, 0), 0) << r.what;
-    EXPECT_TRUE(transcriptHas("host: LeaderAnno refused: " + r.why)) << r.what;
+    EXPECT_TRUE(transcriptHas("host: LeaderAnno refused: " + r.why, true)) << r.what;
   }
   EXPECT_EQ(api().LeaderAnno(nullptr, nullptr, 0), 0);
   EXPECT_TRUE(hostsim::tiedAnnotation(drawing().findEntity(leader)->view()).empty());
@@ -296,7 +268,7 @@ TEST_F(LeaderTest, OnlyALeaderIsTiedAndOnlyToWhatIsThere) {
   // stays in front of the extended data.
   const vstring second = makeMark(50, 0);
   for (const vstring* to : {&mark, &second}) {
-    uint64_t a = *hostsim::handleValue(*to), l = *hostsim::handleValue(leader);
+    uint64_t a = value(*to), l = value(leader);
     ASSERT_EQ(api().LeaderAnno(&a, &l, 0), 1);
   }
   const ChainView v = drawing().findEntity(leader)->view();
@@ -313,7 +285,7 @@ TEST_F(LeaderTest, OnlyALeaderIsTiedAndOnlyToWhatIsThere) {
 
 TEST_F(LeaderTest, ALeaderIsDrawnAsItsPathAndItsArrowhead) {
   const vstring dot = arrowHandle(u"_DOT");
-  struct Row {
+  const struct {
     const char* what;
     vstring arrow;
     double size;
@@ -326,7 +298,7 @@ TEST_F(LeaderTest, ALeaderIsDrawnAsItsPathAndItsArrowhead) {
       {"a handle naming no block: the closed filled arrow", u"FEDC", 2, false, {u"LWPOLYLINE", u"SOLID"}, 2},
       {"no arrowhead (71 = 0)", dot, 1, true, {u"LWPOLYLINE"}, 1},
   };
-  for (const Row& r : rows) {
+  for (const auto& r : rows) {
     SCOPED_TRACE(r.what);
     vstring leader = makeLeader({10, 0, 0}, {10, 20, 0}, r.arrow, r.size);
     if (r.noArrowFlag) {
@@ -346,8 +318,7 @@ TEST_F(LeaderTest, ALeaderIsDrawnAsItsPathAndItsArrowhead) {
     if (drawn.size() < 2) continue;
     const ChainView head = drawn[1].view();
     // The tip at the first vertex; the path comes from above, so the arrow points down.
-    EXPECT_EQ(head.point(10)->x, 10);
-    EXPECT_EQ(head.point(10)->y, 0);
+    EXPECT_EQ(head.point(10), (ChainPoint{10, 0, 0}));
     if (head.isType(u"INSERT")) {
       EXPECT_EQ(head.text(2), u"_DOT");
       EXPECT_DOUBLE_EQ(*head.real(41), r.length);
@@ -357,9 +328,7 @@ TEST_F(LeaderTest, ALeaderIsDrawnAsItsPathAndItsArrowhead) {
       EXPECT_NEAR(std::abs(head.point(11)->x - head.point(12)->x), r.length / 3, 1e-12);
     }
   }
-  ChainBuilder lone;
-  lone.text(0, u"LEADER").point(10, 0, 0);
-  make(lone.build());
+  make(ChainBuilder().text(0, u"LEADER").point(10, 0, 0).build());
   EXPECT_TRUE(hostsim::leaderDrawing(drawing(), drawing().findEntity(lastHandle())->view()).empty());
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <tuple>
 
 #include "host_fixture.h"
 #include "hostsim/number_text.h"
@@ -38,34 +39,25 @@ TEST_F(ScriptTest, PickAnswersFollowTheCommandLine) {
   vstring a = lastHandle();
   make(circle(50, 50, 5));
   vstring b = lastHandle();
-  std::string ha = utf16ToUtf8(a), hb = utf16ToUtf8(b);
-  struct Case {
-    std::string answer;
-    std::vector<vstring> expected;
-  };
-  std::string lower = hb;
+  std::string lower = utf16ToUtf8(b);
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  const Case cases[] = {
-      {"pick " + ha + " " + lower, {a, b}},
+  const std::pair<std::string, std::vector<vstring>> cases[] = {
+      {"pick " + utf16ToUtf8(a) + " " + lower, {a, b}},
       {"pickat 5,0.5", {a}},
       {"pickat 55.5,50", {b}},
       {"window -1,-1 11,1", {a}},
       {"window 60,60 -5,-5", {a, b}},
       {"cancel", {}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [answer, expected] : cases) {
     host().clearAnswers();
-    ASSERT_TRUE(run("command Pick\n" + c.answer + "\n")) << c.answer << ": " << host().error();
-    EXPECT_EQ(module.got, c.expected) << c.answer;
+    ASSERT_TRUE(run("command Pick\n" + answer + "\n")) << answer << ": " << host().error();
+    EXPECT_EQ(module.got, expected) << answer;
   }
 }
 
 TEST_F(ScriptTest, BadLinesNameTheirLine) {
-  struct Case {
-    std::string text;
-    const char* expected;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, const char*> cases[] = {
       {"command Pick\npick\n", "line 2: pick wants one or more handles"},
       {"command Pick\npick XYZ\n", "line 2: \"XYZ\" is not a handle"},
       {"command Pick\npickat 1\n", "line 2: pickat wants x,y"},
@@ -93,14 +85,11 @@ TEST_F(ScriptTest, BadLinesNameTheirLine) {
       {"command Pick\n# a \"comment\" may hold \" alone\nenter now\n", "line 3: enter takes no argument, not \"now\""},
       {"command Pick\ncancel 1,2\n", "line 2: cancel takes no argument, not \"1,2\""},
   };
-  for (const Case& c : cases) expectScriptError(c.text, c.expected);
+  for (const auto& [text, expected] : cases) expectScriptError(text, expected);
 }
 
 TEST(NumberText, OnlyFiniteDecimalRealsAreNumbers) {
-  const struct {
-    const char* text;
-    std::optional<double> value;
-  } cases[] = {
+  const std::pair<const char*, std::optional<double>> cases[] = {
       {"12", 12},           {"-0.5", -0.5},       {"+1e-3", 1e-3},        {".5", 0.5},
       {"2.", 2},            {"1E5", 1e5},         {"4e-320", 4e-320},     {"1e-400", 0.0},
       {"-1e-400", -0.0},    {"1e308", 1e308},     {"0e99999", 0.0},       {"1e-99999999999999", 0.0},
@@ -110,12 +99,10 @@ TEST(NumberText, OnlyFiniteDecimalRealsAreNumbers) {
       {"1.2.3", {}},        {" 1", {}},           {"1 ", {}},             {"1e+", {}},
       {"--1", {}},          {"+-1", {}},          {"1,5", {}},
   };
-  for (const auto& c : cases) {
-    std::optional<double> got = hostsim::parseFiniteReal(c.text);
-    EXPECT_EQ(got, c.value) << c.text;
-    if (got && c.value) {
-      EXPECT_EQ(std::signbit(*got), std::signbit(*c.value)) << c.text;
-    }
+  for (const auto& [text, value] : cases) {
+    std::optional<double> got = hostsim::parseFiniteReal(text);
+    EXPECT_EQ(got, value) << text;
+    EXPECT_EQ(got && std::signbit(*got), value && std::signbit(*value)) << text;
   }
 }
 
@@ -128,12 +115,7 @@ TEST_F(ScriptTest, SnapshotPaintsTheDrawingOfItsLine) {
   EXPECT_FALSE(run("snapshot a.png\n"));
   EXPECT_NE(host().error().find("paints no pictures"), std::string::npos) << host().error();
 
-  struct Painted {
-    std::string path;
-    bool written;
-    size_t entities;
-  };
-  std::vector<Painted> painted;
+  std::vector<std::tuple<std::string, bool, size_t>> painted;  // path, written, entities
   std::string refuse;
   // The host outlives the test: the painter goes with it.
   struct Uninstall {
@@ -142,34 +124,25 @@ TEST_F(ScriptTest, SnapshotPaintsTheDrawingOfItsLine) {
   } uninstall{host()};
   host().windowOperations.drawingPicture = [&](const std::string& path, const std::optional<std::array<double, 4>>&,
                                                 bool write, std::string& error) {
-    painted.push_back({path, write, drawing().entities().size()});
+    painted.emplace_back(path, write, drawing().entities().size());
     error = refuse;
     return refuse.empty();
   };
-  for (const char* bad : {"snapshot\n", "snapshot a.png b.png\n", "snapshot a.png 0,0 0,5\n", "snapshot a.png 0,0\n"}) {
-    host().reset();
-    EXPECT_FALSE(run(bad)) << bad;
-    EXPECT_NE(host().error().find("snapshot wants a PNG file"), std::string::npos) << host().error();
-  }
+  for (const char* bad : {"snapshot\n", "snapshot a.png b.png\n", "snapshot a.png 0,0 0,5\n", "snapshot a.png 0,0\n"})
+    expectScriptError(bad, "snapshot wants a PNG file");
   EXPECT_TRUE(painted.empty());
 
   host().reset();
   make(line(0, 0, 10, 0));
   ASSERT_TRUE(run("snapshot one.png\nnew\nsnapshot \"two words.png\"\n")) << host().error();
-  ASSERT_EQ(painted.size(), 2u);
-  EXPECT_EQ(painted[0].path, "one.png");
-  EXPECT_EQ(painted[0].entities, 1u);
-  EXPECT_EQ(painted[1].path, "two words.png");
-  EXPECT_EQ(painted[1].entities, 0u);
-  EXPECT_TRUE(painted[0].written && painted[1].written);
-  const std::vector<std::string>& said = host().transcript();
-  EXPECT_NE(std::find(said.begin(), said.end(), "host: picture saved to one.png"), said.end());
+  EXPECT_EQ(painted, (std::vector<std::tuple<std::string, bool, size_t>>{{"one.png", true, 1}, {"two words.png", true, 0}}));
+  EXPECT_TRUE(transcriptHas("host: picture saved to one.png", true));
 
   host().writesFiles = false;
   ASSERT_TRUE(run("snapshot three.png\n")) << host().error();
   host().writesFiles = true;
   ASSERT_EQ(painted.size(), 3u);
-  EXPECT_FALSE(painted[2].written);
+  EXPECT_FALSE(std::get<1>(painted[2]));
   EXPECT_EQ(host().transcript().back(), "host: picture saved to three.png (in memory only)");
 
   refuse = "no picture surface";
@@ -180,10 +153,7 @@ TEST_F(ScriptTest, SnapshotPaintsTheDrawingOfItsLine) {
 
 TEST_F(HostTest, IdentifiersAreMaskedByFirstAppearance) {
   // In order on one host: numbers count the distinct identifiers of the run.
-  const struct {
-    const char* line;
-    const char* masked;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"entry 0123ABCD-1111-2222-3333-444455556666 written", "entry <id1> written"},
       {"0123abcd-1111-2222-3333-444455556666", "<id1>"},  // lower case: the same identifier
       {"X=FEDCBA98-7654-3210-FEDC-BA9876543210,Y=0123ABCD-1111-2222-3333-444455556666", "X=<id2>,Y=<id1>"},
@@ -194,7 +164,7 @@ TEST_F(HostTest, IdentifiersAreMaskedByFirstAppearance) {
       {"entity added INSERT 1A2F", "entity added INSERT 1A2F"},                             // a handle
       {"new AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE", "new <id3>"},
   };
-  for (const auto& c : cases) EXPECT_EQ(host().maskIdentifiers(c.line), c.masked) << c.line;
+  for (const auto& [line, masked] : cases) EXPECT_EQ(host().maskIdentifiers(line), masked) << line;
   host().reset();
   EXPECT_EQ(host().maskIdentifiers("FEDCBA98-7654-3210-FEDC-BA9876543210"), "<id1>") << "a new run counts anew";
 }
@@ -214,10 +184,7 @@ TEST_F(HostTest, KeywordsShowInPlaceOfThePromptsPercentS) {
       {u"Zadejte bod nebo %s: ", {2, two}, true, "point/keyword? Zadejte bod nebo [Existující/Základnu]:  -> Existující"},
   };
   for (const auto& c : cases) {
-    hostsim::Answer a;
-    a.kind = c.answerKeyword ? hostsim::Answer::Kind::Keyword : hostsim::Answer::Kind::Point;
-    a.point[0] = 1;
-    a.point[1] = 2;
+    hostsim::Answer a = answer(c.answerKeyword ? hostsim::Answer::Kind::Keyword : hostsim::Answer::Kind::Point, 1, 2);
     a.text = u"existující";
     host().queueAnswer(a);
     double point[3] = {0, 0, 0};
@@ -225,9 +192,7 @@ TEST_F(HostTest, KeywordsShowInPlaceOfThePromptsPercentS) {
     EXPECT_EQ(api().GetPointKwdW(nullptr, c.prompt, point, &c.keywords, keyword, 0, 0),
               c.answerKeyword ? kRtKeyword : kRtNorm);
     EXPECT_EQ(host().transcript().back(), c.line);
-    if (c.answerKeyword) {
-      EXPECT_EQ(vstring(keyword), u"Existující");
-    }
+    EXPECT_EQ(vstring(keyword), c.answerKeyword ? u"Existující" : u"");
   }
 }
 
