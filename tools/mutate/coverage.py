@@ -38,7 +38,7 @@ def drop_stale_notes(build):
     holds functions of a header at lines it no longer has."""
     commands = subprocess.run(["ninja", "-C", str(build), "-t", "commands", "all"],
                               stdout=subprocess.PIPE, text=True, check=True).stdout
-    made = {(Path(build) / o).resolve() for o in re.findall(r" -o (\S+\.obj?)\b", commands)}
+    made = {(Path(build) / o).resolve() for o in re.findall(r" -o (\S+\.o(?:bj)?)\b", commands)}
     for note in Path(build).rglob("*.gcno"):
         if not any(note.with_suffix(s).resolve() in made for s in (".o", ".obj")):
             note.unlink()
