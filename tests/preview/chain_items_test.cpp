@@ -891,8 +891,9 @@ TEST(ChainItems, EllipsesInPlan) {
     EXPECT_TRUE(e.startPoint().isEqualTo(c.start, tol)) << e.startPoint().x << ", " << e.startPoint().y;
     EXPECT_TRUE(e.gcEvalPoint(0.5 * (e.interval().lowerBound() + e.interval().upperBound())).isEqualTo(c.middle, tol));
     EXPECT_TRUE(e.endPoint().isEqualTo(c.end, tol));
-    if (c.length > 0)
+    if (c.length > 0) {
       EXPECT_NEAR(e.gcLength(), c.length, 1e-9);
+    }
   }
   // Tilted 45 degrees about the x axis, a circle of radius 2 is seen as an
   // ellipse 2 wide and 2 cos 45 high.
