@@ -14,6 +14,7 @@
 #include "host/host_api.h"
 #include "res/string_ids.h"
 #include "tests/dimtools/dim_test_host.h"
+#include "tests/hostsim/host_fixture.h"
 #include "tests/dimtools/linear_dims.h"
 
 using namespace vd;
@@ -95,10 +96,7 @@ class ArcDimension : public dimtest::DimToolsHost {
     return command(0, nullptr);
   }
   std::vector<const hostsim::Entity*> ofType(const char16_t* type) const {
-    std::vector<const hostsim::Entity*> out;
-    for (const hostsim::Entity* e : host().drawing().entities())
-      if (e->view().isType(type)) out.push_back(e);
-    return out;
+    return hosttest::ofType(host().drawing(), type);
   }
   // The one dimension left in the drawing.
   ChainView dimension() const {

@@ -18,6 +18,7 @@
 #include "hostsim/leaders.h"
 #include "tests/heightdim/builder_test_support.h"
 #include "tests/heightdim/mark_drawing.h"
+#include "tests/hostsim/host_fixture.h"
 
 using namespace vd;
 
@@ -272,13 +273,6 @@ class PlanLeaderTest : public RegenTest {
     for (const hostsim::Entity* e : drawing().entities()) h = e->type() == type ? e->handle : h;
     return h;
   }
-  std::vector<const hostsim::Entity*> all(const char16_t* type) {
-    std::vector<const hostsim::Entity*> out;
-    for (const hostsim::Entity* e : drawing().entities()) {
-      if (e->type() == type) out.push_back(e);
-    }
-    return out;
-  }
 };
 
 TEST_F(PlanLeaderTest, TheLeaderIsRebuiltForTheNewMarkAndTiedToIt) {
@@ -302,7 +296,7 @@ TEST_F(PlanLeaderTest, TheLeaderIsRebuiltForTheNewMarkAndTiedToIt) {
     const GcGePoint2d arrow(-400, 900);
     const Placed p = markWithLeader(GcGePoint2d(100, 200), c.angle, arrow, c.tied);
     planMark(GcGePoint2d(5000, 0), 0, u"+1.000");  // a plan-view mark without a leader gets none
-    ASSERT_EQ(all(u"LEADER").size(), 1u);
+    ASSERT_EQ(hosttest::ofType(drawing(), u"LEADER").size(), 1u);
 
     HNoteRegen regen;
     if (c.onlyTheMark) {
@@ -316,7 +310,7 @@ TEST_F(PlanLeaderTest, TheLeaderIsRebuiltForTheNewMarkAndTiedToIt) {
     regen.place = {400, 0};
     ASSERT_EQ(regen.run(), 2);
 
-    const std::vector<const hostsim::Entity*> leaders = all(u"LEADER");
+    const std::vector<const hostsim::Entity*> leaders = hosttest::ofType(drawing(), u"LEADER");
     ASSERT_EQ(leaders.size(), 1u) << "the old leader is erased, one new one written";
     EXPECT_EQ(drawing().findEntity(p.leader), nullptr);
     EXPECT_EQ(drawing().findEntity(p.mark), nullptr);

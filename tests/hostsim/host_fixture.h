@@ -14,6 +14,14 @@
 
 namespace hosttest {
 
+// The drawing's entities of one type, in drawing order.
+inline std::vector<const hostsim::Entity*> ofType(const hostsim::Drawing& drawing, const char16_t* type) {
+  std::vector<const hostsim::Entity*> out;
+  for (const hostsim::Entity* e : drawing.entities())
+    if (e->view().isType(type)) out.push_back(e);
+  return out;
+}
+
 class HostTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -77,12 +85,7 @@ class HostTest : public ::testing::Test {
     a.point[1] = y;
     return a;
   }
-  static std::vector<const hostsim::Entity*> ofType(const char16_t* type) {
-    std::vector<const hostsim::Entity*> out;
-    for (const hostsim::Entity* e : drawing().entities())
-      if (e->view().isType(type)) out.push_back(e);
-    return out;
-  }
+  static std::vector<const hostsim::Entity*> ofType(const char16_t* type) { return hosttest::ofType(drawing(), type); }
 };
 
 // A module for host scripts: InitApp answers 1, there are no commands and no
