@@ -603,10 +603,11 @@ def main():
     drawn = {}
     for m in modules:
         pool = module_candidates(m, compiled)
-        rng = random.Random(f"{args.seed}:{m}")
-        drawn[m] = sorted(rng.sample(pool, min(args.sample, len(pool))), key=lambda c: (c[0], c[1], c[2]))
         if args.recheck:
             drawn[m] = found_before(args.recheck, m, re.compile(args.tests), pool)
+        else:
+            rng = random.Random(f"{args.seed}:{m}")
+            drawn[m] = sorted(rng.sample(pool, min(args.sample, len(pool))), key=lambda c: (c[0], c[1], c[2]))
         print(f"{m}: {len(pool)} candidates, {len(drawn[m])} {'to recheck' if args.recheck else 'drawn'}", flush=True)
     if args.list:
         for m in modules:
