@@ -364,9 +364,15 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
       markUpToDate(node, *base, settings);
       base->dimensions.push_back(std::move(node));
     }, &entities);
+    // A walk cut short (the host failed to hand out an entity, which looks
+    // like the end) misses marks: a base in use would look unused, and a mark
+    // that is its own base and has no entry would get none. A second walk
+    // through as many entities confirms the first; without it the list is
+    // not whole, nothing is purged, and the next load reads the drawing again.
     // A current base the list lacks may be an entry the dictionary walk
-    // missed: the next load reads it again.
-    whole_ = walked && purge(used, entities, report) && stored && current();
+    // missed: the next load reads it again too.
+    std::optional<UsedIds> again = walked ? usedIds() : std::nullopt;
+    whole_ = again && again->entities == entities && purge(used, again->ids, report) && stored && current();
     if (out) *out = report;
     return walked;
   }
@@ -386,19 +392,16 @@ std::vector<HNoteNode> HNoteBases::walkMarksOf(const HNoteBase& base, const HNot
   return marks;
 }
 
-bool HNoteBases::purge(const std::unordered_set<vstring>& used, size_t entities, HNoteLoadReport& report) {
+bool HNoteBases::purge(const std::unordered_set<vstring>& used, const std::unordered_set<vstring>& usedAgain,
+                       HNoteLoadReport& report) {
   std::vector<vstring> unused;
   for (const HNoteBase& b : bases_) {
     if (!used.count(b.id)) unused.push_back(b.id);
   }
   if (unused.empty()) return true;
-  // A walk cut short (the host failed to hand out an entity, which looks
-  // like the end) would make bases in use look unused: only what a second
-  // walk through as many entities confirms goes.
-  std::optional<UsedIds> again = usedIds();
-  if (!again || again->entities != entities) return false;
+  // Only what both walks find unused goes.
   const size_t firstWalk = unused.size();
-  std::erase_if(unused, [&](const vstring& id) { return again->ids.count(id) > 0; });
+  std::erase_if(unused, [&](const vstring& id) { return usedAgain.count(id) > 0; });
   // When the two walks disagree, the next load may find yet another drawing.
   bool settled = unused.size() == firstWalk;
   if (unused.empty()) return settled;

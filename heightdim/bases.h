@@ -106,8 +106,9 @@ class HNoteBases {
   // the drawing (SSGetW mode 15, EntnextW): each mark joins the base its base
   // identifier names, or the base of its own identifier; a mark that is its
   // own base and has no entry becomes one and is stored. Marks are up to date
-  // against the UCS rotation and the separators of `settings`. Bases that no
-  // mark uses any longer are then purged. False when a current base is named
+  // against the UCS rotation and the separators of `settings`. A second walk
+  // confirms that the first went through every entity; bases that no mark
+  // uses any longer by both walks are then purged. False when a current base is named
   // but the drawing gave no marks to walk (the host made no selection: it
   // failed, or the drawing is empty); the list then holds the
   // dictionary's bases without marks, and nothing is purged.
@@ -146,10 +147,11 @@ class HNoteBases {
  private:
   HNoteBase& put(HNoteBase base);
   void markUpToDate(HNoteNode& node, const HNoteBase& base, const HNoteDataSet& settings) const;
-  // Removes the entries of the bases no mark uses; `used` holds the
-  // identifiers the marks of the load's walk use, `entities` how many
-  // entities that walk went through. True when every unused entry is gone.
-  bool purge(const std::unordered_set<vstring>& used, size_t entities, HNoteLoadReport& report);
+  // Removes the entries of the bases no mark uses; `used` and `usedAgain`
+  // hold the identifiers the marks use by the load's walk and by the second
+  // walk that confirmed it. True when every unused entry is gone.
+  bool purge(const std::unordered_set<vstring>& used, const std::unordered_set<vstring>& usedAgain,
+             HNoteLoadReport& report);
 
   std::vector<HNoteBase> bases_;
   std::unordered_map<vstring, size_t> index_;
