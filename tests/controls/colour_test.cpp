@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "colour/colour_value.h"
@@ -26,11 +27,11 @@
 #include "dialog_ids.h"
 #include "dialog_script.h"
 #include "dropped_picture.h"
+#include "module_environment.h"
 #include "script_run.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
 #include "tools/png/bitmap_png.h"
-#include "tools/vdhost/module_texts.h"
 #include "ui/dialog.h"
 #include "ui/gdi.h"
 #include "ui/module_state.h"
@@ -41,22 +42,14 @@ namespace {
 using hostsim::Host;
 using vd::colour::kNone;
 
-HMODULE g_module = nullptr;
-ui::ModuleState* g_state = nullptr;
+const testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new uitest::ModuleEnvironment);
 ui::unique_hwnd g_mainWindow;
-
-bool moduleString(int id, vd::vstring& out) { return vdhost::loadModuleText(g_module, id, out); }
 
 // The host's own colour dialog behind ColorExtFunctionW modes 1..4, which
 // lies outside the module: it answers what the test says and notes what it
 // was asked. Mode 0 (names and swatch colours) is the module's own.
 struct HostColourDialog {
-  struct Asked {
-    int mode;
-    std::uint32_t colour;
-    std::wstring text;
-    HWND parent;
-  };
+  using Asked = std::tuple<int, std::uint32_t, std::wstring, HWND>;  // mode, colour, text, parent
   std::vector<Asked> asked;
   std::optional<std::uint32_t> answer;  // nothing: cancelled
   bool failNames = false;               // mode 0 fails
@@ -64,13 +57,13 @@ struct HostColourDialog {
 
 int hostColourExt(void* parent, int mode, std::uint32_t* colour, std::uint32_t* rgb, vd::vchar* text, int length) {
   if (mode >= 1 && mode <= 4) {
-    g_hostDialog.asked.push_back({mode, colour ? *colour : 0, text ? ui::toWide(text) : L"", static_cast<HWND>(parent)});
+    g_hostDialog.asked.emplace_back(mode, colour ? *colour : 0, text ? ui::toWide(text) : L"", static_cast<HWND>(parent));
     if (!g_hostDialog.answer || !colour) return 0;
     *colour = *g_hostDialog.answer;
     return 1;
   }
   if (g_hostDialog.failNames) return 0;
-  ui::ModuleStateScope module(g_state);
+  ui::ModuleStateScope module(&uitest::moduleUnderTestState());
   return vd::colourExtFunction(static_cast<HWND>(parent), mode, colour, rgb, text, length);
 }
 
@@ -81,10 +74,11 @@ int findLayer(const char* name, void* record) {
   return 1;
 }
 
-vd::HostTrueColourRecord g_trueColourAsked{};
+// What SetColorDialogTrueColor was given: size, tag, parent, colour, offers.
+std::tuple<std::int32_t, std::int32_t, vd::HostWindow, std::uint32_t, std::uint32_t> g_trueColourAsked;
 int trueColourDialog(void* record) {
   auto* r = static_cast<vd::HostTrueColourRecord*>(record);
-  g_trueColourAsked = *r;
+  g_trueColourAsked = {r->size, r->tag, r->parent, r->colour, r->offers};
   if (!g_hostDialog.answer) return 0;
   r->colour = *g_hostDialog.answer;
   return 1;
@@ -92,28 +86,14 @@ int trueColourDialog(void* record) {
 
 class ColourControls : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    g_module = LoadLibraryW(L"VdShared.dll");
-    g_state = new ui::ModuleState{g_module};
-    g_mainWindow = uitest::makePlainWindow(L"ColourTestHost", WS_OVERLAPPEDWINDOW);
-  }
-  static void TearDownTestSuite() {
-    g_mainWindow.reset();
-    delete g_state;
-    g_state = nullptr;
-    if (g_module) FreeLibrary(g_module);
-    g_module = nullptr;
-  }
+  static void SetUpTestSuite() { g_mainWindow = uitest::makePlainWindow(L"ColourTestHost", WS_OVERLAPPEDWINDOW); }
+  static void TearDownTestSuite() { g_mainWindow.reset(); }
   void SetUp() override {
-    ASSERT_NE(g_module, nullptr) << "VdShared.dll did not load";
+    ASSERT_NO_FATAL_FAILURE(uitest::bindTestHost());
     Host& host = Host::instance();
-    host.reset();
     host.mainWindow = g_mainWindow.get();
     host.appIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    host.stringSource = &moduleString;
     host.windowOperations.colourExt = &hostColourExt;
-    vd::unbindHost();
-    ASSERT_TRUE(vd::bindHost(nullptr, &hostsim::resolveExport, nullptr));
     vd::hostApi()->FindLayerInfoA = &findLayer;
     g_hostDialog = HostColourDialog{};
     g_trueColourAsked = {};
@@ -124,12 +104,9 @@ class ColourControls : public ::testing::Test {
   }
 };
 
-POINT centreOf(HWND window) { return uitest::clientCentre(window); }
-
-// A pixel of a control as it shows now, as 0x00BBGGRR.
+// A pixel of a control as it shows now, as 0x00BBGGRR: at `at`, or in its middle.
 std::uint32_t pixelOf(HWND control, POINT at) { return static_cast<std::uint32_t>(uitest::screenPixel(control, at)); }
-
-using uitest::runScript;
+std::uint32_t centrePixel(HWND control) { return pixelOf(control, uitest::clientCentre(control)); }
 
 // ---------------------------------------------------------------------------
 // Swatches
@@ -146,11 +123,6 @@ class SwatchDialog : public ui::Dialog {
 
 // ---------------------------------------------------------------------------
 // The colour dialog
-
-// Posts a focus move to OK, as Tab or a click elsewhere leaves the field.
-void leaveField(const ui::Dialog& dlg) {
-  PostMessageW(dlg.hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dlg.item(IDOK).hwnd()), TRUE);
-}
 
 struct Typed {
   std::wstring text;
@@ -187,7 +159,8 @@ void typeAll(uitest::DialogScript& script, vd::AcLtColorDlg& dlg, const std::vec
           if (row.text.size() > 100) {
             EXPECT_EQ(dlg.item(IDC_COLOR_NAME).text(), std::wstring(64, row.text[0])) << "the field takes 64 characters";
           }
-          leaveField(dlg);
+          // Leaves the field for OK, as Tab or a click elsewhere does.
+          PostMessageW(dlg.hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dlg.item(IDOK).hwnd()), TRUE);
         })
         .then([&dlg, row] {
           const std::wstring what = row.text.size() > 40 ? row.text.substr(0, 40) + L"..." : row.text;
@@ -198,15 +171,14 @@ void typeAll(uitest::DialogScript& script, vd::AcLtColorDlg& dlg, const std::vec
 }
 
 TEST_F(ColourControls, ColourDialogWithoutLogicalColours) {
-  ui::ModuleStateScope module(g_state);
+  ui::ModuleStateScope module(&uitest::moduleUnderTestState());
   vd::AcLtColorDlg dlg(5, kNone, kNone);
   uitest::DialogScript script(dlg);
   script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show").then([&] {
     EXPECT_FALSE(dlg.item(IDC_COLOR_BYLAYER).enabled());
     EXPECT_FALSE(dlg.item(IDC_COLOR_BYBLOCK).enabled()) << "by block is greyed";
     EXPECT_EQ(dlg.item(IDC_COLOR_NAME).text(), L"Modrá");
-    EXPECT_EQ(pixelOf(dlg.item(IDC_COLOR_CURRENT).hwnd(), centreOf(dlg.item(IDC_COLOR_CURRENT).hwnd())),
-              vd::colour::rgb(0, 0, 255));
+    EXPECT_EQ(centrePixel(dlg.item(IDC_COLOR_CURRENT).hwnd()), vd::colour::rgb(0, 0, 255));
   });
   const std::wstring loneSurrogates{L'1', static_cast<wchar_t>(0xD800), L'2', static_cast<wchar_t>(0xDC01)};
   typeAll(script, dlg,
@@ -225,14 +197,12 @@ TEST_F(ColourControls, ColourDialogWithoutLogicalColours) {
   script.then([&] {
     // A click on a cell of the full-colour grid picks that cell's colour,
     // and the current swatch shows it at once.
-    HWND grid = dlg.item(IDC_COLOR_GRID_FULL).hwnd();
-    uitest::postClick(grid, POINT{3, 3});
+    uitest::postClick(dlg.item(IDC_COLOR_GRID_FULL).hwnd(), POINT{3, 3});
   });
   script.then([&] {
     EXPECT_EQ(dlg.colour(), 18u);
     EXPECT_EQ(dlg.item(IDC_COLOR_NAME).text(), L"18");
-    HWND current = dlg.item(IDC_COLOR_CURRENT).hwnd();
-    EXPECT_EQ(pixelOf(current, centreOf(current)), vd::colour::rgb_of_index(18));
+    EXPECT_EQ(centrePixel(dlg.item(IDC_COLOR_CURRENT).hwnd()), vd::colour::rgb_of_index(18));
     // (A gap between cells picks nothing, a grey swatch its grey: the
     // scenario tests/scenarios/colorext_dialog.vds clicks both.)
     // Typed and confirmed with Enter without leaving the field.
@@ -242,12 +212,9 @@ TEST_F(ColourControls, ColourDialogWithoutLogicalColours) {
     uitest::postChars(edit, L"Žlutá");
     uitest::postKey(edit, VK_RETURN);
   });
-  runScript(script);
+  uitest::runScript(script);
   EXPECT_EQ(dlg.colour(), 2u) << "Enter reads the field before the dialog closes";
 }
-
-// ---------------------------------------------------------------------------
-// ColorExtFunction refuses what it cannot serve, without a dialog.
 
 // ---------------------------------------------------------------------------
 // The colour combo
@@ -275,11 +242,12 @@ int itemImage(const vd::colorCombo& combo, int index) {
   return image;
 }
 
-// Chooses an item as the arrow keys do in the closed list: the selection
-// moves and the dialog hears the one change.
-void chooseItem(const ui::Dialog& dlg, const vd::colorCombo& combo, int index) {
-  PostMessageW(combo.hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  PostMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(combo.id(), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo.hwnd()));
+// Chooses an item of the dialog's combo `id` as the arrow keys do in the
+// closed list: the selection moves and the dialog hears the one change.
+void chooseItem(const ui::Dialog& dlg, int id, int index) {
+  HWND combo = dlg.item(id).hwnd();
+  PostMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  PostMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
 // A pixel inside the frame of picture `image` of the combo's list, drawn
@@ -315,14 +283,11 @@ TEST_F(ColourControls, ComboOffersColoursAndAddsAChosenOne) {
         EXPECT_EQ(swatchPixel(dlg.combo, itemImage(dlg.combo, 8)), RGB(0, 0, 0)) << "7 on the white of the list";
         EXPECT_NE(itemImage(dlg.combo, 2), itemImage(dlg.combo, 3));
         g_hostDialog.answer = 33;
-        chooseItem(dlg, dlg.combo, 9);
+        chooseItem(dlg, IDC_COLOUR_COMBO, 9);
       })
       .then([&] {
-        ASSERT_EQ(g_hostDialog.asked.size(), 1u);
-        EXPECT_EQ(g_hostDialog.asked[0].mode, 4) << "by layer and by block offered";
-        EXPECT_EQ(g_hostDialog.asked[0].colour, 7u);
-        EXPECT_EQ(g_hostDialog.asked[0].text, L"STĚNY");
-        EXPECT_EQ(g_hostDialog.asked[0].parent, dlg.hwnd());
+        // Mode 4: by layer and by block offered.
+        EXPECT_EQ(g_hostDialog.asked, (std::vector<HostColourDialog::Asked>{{4, 7, L"STĚNY", dlg.hwnd()}}));
         EXPECT_EQ(dlg.combo.colour(), 33u);
         std::vector<std::wstring> withCustom = offered;
         withCustom.push_back(L"33");
@@ -331,13 +296,13 @@ TEST_F(ColourControls, ComboOffersColoursAndAddsAChosenOne) {
         EXPECT_EQ(swatchPixel(dlg.combo, itemImage(dlg.combo, 10)), vd::colour::rgb_of_index(33));
         // Cancelled: the colour before stays.
         g_hostDialog.answer.reset();
-        chooseItem(dlg, dlg.combo, 9);
+        chooseItem(dlg, IDC_COLOUR_COMBO, 9);
       })
       .then([&] {
         EXPECT_EQ(dlg.combo.colour(), 33u);
         EXPECT_EQ(dlg.combo.curSel(), 10);
         EXPECT_EQ(dlg.combo.count(), 11) << "nothing added";
-        chooseItem(dlg, dlg.combo, 1);
+        chooseItem(dlg, IDC_COLOUR_COMBO, 1);
       })
       .then([&] {
         EXPECT_EQ(dlg.combo.colour(), 0u) << "by block chosen";
@@ -364,14 +329,14 @@ TEST_F(ColourControls, ComboOffersColoursAndAddsAChosenOne) {
         dlg.combo.showDropDown(false);
         dlg.EndDialog(IDOK);
       });
-  runScript(script);
+  uitest::runScript(script);
 }
 
 // ---------------------------------------------------------------------------
 // The background mask dialog
 
 TEST_F(ColourControls, MaskDialogColourOnlyWhileTheBoxIsClear) {
-  ui::ModuleStateScope module(g_state);
+  ui::ModuleStateScope module(&uitest::moduleUnderTestState());
   vd::CDlgMTextMask dlg(true, 3, u"STĚNY", nullptr);
   uitest::DialogScript script(dlg);
   HWND box = nullptr, combo = nullptr;
@@ -384,9 +349,8 @@ TEST_F(ColourControls, MaskDialogColourOnlyWhileTheBoxIsClear) {
         EXPECT_EQ(ui::comboExItemText(combo, static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0))), L"Zelená");
         EXPECT_EQ(ui::comboExItemText(combo, 0), L"DleHlad");
         EXPECT_EQ(ui::comboExItemText(combo, 1), L"DleBlok");
-        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dlg.hwnd(), WM_GETICON, ICON_BIG, 0)), Host::instance().appIcon);
-        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dlg.hwnd(), WM_GETICON, ICON_SMALL, 0)),
-                  Host::instance().appIcon);
+        for (WPARAM size : {ICON_BIG, ICON_SMALL})
+          EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dlg.hwnd(), WM_GETICON, size, 0)), Host::instance().appIcon);
         std::string error;
         EXPECT_TRUE(vdpng::writeWindow(dlg.hwnd(), uitest::picturePath("mask-dialog.png").string(), error)) << error;
         uitest::postClick(box, POINT{4, 4});
@@ -405,18 +369,14 @@ TEST_F(ColourControls, MaskDialogColourOnlyWhileTheBoxIsClear) {
       .then([&] {
         // A true colour close to red, from the host's colour dialog, stores index 1.
         g_hostDialog.answer = vd::colour::true_colour(250, 3, 2);
-        const int last = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)) - 1;
-        PostMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(last), 0);
-        PostMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_MASK_COLOR, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        chooseItem(dlg, IDC_MASK_COLOR, static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)) - 1);
       })
       .then([&] {
         EXPECT_EQ(dlg.colourIndex(), 1u);
-        ASSERT_EQ(g_hostDialog.asked.size(), 1u);
-        EXPECT_EQ(g_hostDialog.asked[0].mode, 4);
-        EXPECT_EQ(g_hostDialog.asked[0].text, L"STĚNY");
+        EXPECT_EQ(g_hostDialog.asked, (std::vector<HostColourDialog::Asked>{{4, 3, L"STĚNY", dlg.hwnd()}}));
         uitest::postClick(dlg.item(IDOK).hwnd(), POINT{4, 4});
       });
-  runScript(script);
+  uitest::runScript(script);
   EXPECT_FALSE(dlg.useDrawingBackground());
   EXPECT_EQ(dlg.colourIndex(), 1u);
   const std::vector<std::string>& transcript = Host::instance().transcript();
@@ -432,20 +392,16 @@ TEST_F(ColourControls, ComboWithoutLogicalColoursAndWithTrueColours) {
         EXPECT_EQ(dlg.combo.itemText(0), L"DleBlok");
         EXPECT_EQ(dlg.combo.count(), 9);
         g_hostDialog.answer = 0x010000FEu;
-        chooseItem(dlg, dlg.combo, 8);
+        chooseItem(dlg, IDC_COLOUR_COMBO, 8);
       })
       .then([&] {
-        EXPECT_EQ(g_trueColourAsked.size, 32);
-        EXPECT_EQ(g_trueColourAsked.tag, -1);
-        EXPECT_EQ(g_trueColourAsked.parent, dlg.hwnd());
-        EXPECT_EQ(g_trueColourAsked.colour, 7u);
-        EXPECT_EQ(g_trueColourAsked.offers, vd::kOfferByBlock);
+        EXPECT_EQ(g_trueColourAsked, std::tuple(32, -1, static_cast<vd::HostWindow>(dlg.hwnd()), 7u, vd::kOfferByBlock));
         EXPECT_TRUE(g_hostDialog.asked.empty()) << "the true-colour dialog instead of ColorExtFunctionW";
         EXPECT_EQ(dlg.combo.colour(), 0x010000FEu);
         EXPECT_EQ(dlg.combo.itemText(dlg.combo.curSel()), L"254, 0, 0");
         dlg.EndDialog(IDOK);
       });
-  runScript(script);
+  uitest::runScript(script);
 }
 
 TEST_F(ColourControls, SwatchesDrawTheirColoursOnTheirGround) {
@@ -464,8 +420,7 @@ TEST_F(ColourControls, SwatchesDrawTheirColoursOnTheirGround) {
       dlg.single.setGround(row.ground);
       dlg.single.setColour(row.colour);
       UpdateWindow(dlg.single.hwnd());
-      EXPECT_EQ(pixelOf(dlg.single.hwnd(), centreOf(dlg.single.hwnd())), static_cast<std::uint32_t>(row.expected))
-          << row.what;
+      EXPECT_EQ(centrePixel(dlg.single.hwnd()), static_cast<std::uint32_t>(row.expected)) << row.what;
     });
   }
   script.then([&] {
@@ -481,7 +436,7 @@ TEST_F(ColourControls, SwatchesDrawTheirColoursOnTheirGround) {
     EXPECT_EQ(dlg.grid.colourAt(POINT{r.right - 1, r.bottom - 1}), std::optional<std::uint32_t>(240));
     dlg.EndDialog(IDOK);
   });
-  runScript(script);
+  uitest::runScript(script);
 }
 
 }  // namespace

@@ -8,9 +8,9 @@
 
 #include <functional>
 #include <map>
-#include <sstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "controls/combo_history.h"
@@ -124,8 +124,6 @@ void typeAndPress(const comboHistory& c, const wchar_t* text, UINT key = VK_RETU
 
 std::string narrow(const std::wstring& s) { return ui::wideToUtf8(s); }
 
-using uitest::runScript;
-
 // One step in a dialog of the combos given, which then closes with OK.
 void inDialog(const std::vector<ComboSetup>& setups, const std::function<void(HistoryDialog&)>& step) {
   HistoryDialog dlg(setups);
@@ -134,10 +132,8 @@ void inDialog(const std::vector<ComboSetup>& setups, const std::function<void(Hi
     step(dlg);
     dlg.EndDialog(IDOK);
   });
-  runScript(script);
+  uitest::runScript(script);
 }
-
-// ---- order and presence ---------------------------------------------------
 
 // ---- numbers ---------------------------------------------------------------
 
@@ -210,7 +206,7 @@ TEST(ComboHistory, AValueOutsideTheRangeIsReportedAndABoundPutBack) {
           EXPECT_TRUE(GetFocus() == c.hwnd() || IsChild(c.hwnd(), GetFocus())) << "the combo keeps the focus";
           dlg.EndDialog(IDOK);
         });
-    runScript(script);
+    uitest::runScript(script);
   }
 }
 
@@ -245,7 +241,7 @@ TEST(ComboHistory, DeleteWithKeepLastNeverEmptiesTheList) {
     EXPECT_EQ(plain.count(), 0) << "without the style every entry can go";
     dlg.EndDialog(IDOK);
   });
-  runScript(script);
+  uitest::runScript(script);
 }
 
 TEST(ComboHistory, AfterDeleteTheNextUsableEntryIsSelected) {
@@ -296,7 +292,7 @@ TEST(ComboHistory, AfterDeleteTheNextUsableEntryIsSelected) {
           c.showDropDown(false);
           dlg.EndDialog(IDOK);
         });
-    runScript(script);
+    uitest::runScript(script);
   }
 }
 
@@ -340,9 +336,9 @@ TEST(ComboHistory, EnterAndTabLeaveTheField) {
         EXPECT_EQ(dlg.selectionChanges, std::vector<int>(static_cast<size_t>(r.selectionChanges), id));
         dlg.EndDialog(IDCANCEL);
       });
-      runScript(script, IDCANCEL);
+      uitest::runScript(script, IDCANCEL);
     } else {
-      runScript(script, IDOK);
+      uitest::runScript(script, IDOK);
       EXPECT_EQ(dlg.selectionChanges, std::vector<int>(static_cast<size_t>(r.selectionChanges), id));
     }
   }
@@ -374,7 +370,7 @@ TEST(ComboHistory, ToolTipShowsTheCurrentText) {
   uitest::DialogScript script(dlg);
   comboHistory& c = dlg.combo(IDC_HIST_TEXT);
   comboHistory& quiet = dlg.combo(IDC_HIST_PASS);  // no tool tip style
-  POINT at{};
+  const POINT at{5, 4};
   script
       .then([&] {
         fill(c, {L"první", L"druhá"});
@@ -396,7 +392,6 @@ TEST(ComboHistory, ToolTipShowsTheCurrentText) {
         g_toolTipProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
             c.toolTipWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordRelay)));
         g_relayed.clear();
-        at = POINT{5, 4};
         PostMessageW(c.editField(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
         PostMessageW(c.editField(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
         PostMessageW(c.editField(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
@@ -408,19 +403,17 @@ TEST(ComboHistory, ToolTipShowsTheCurrentText) {
         SetWindowLongPtrW(c.toolTipWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_toolTipProc));
         POINT expected = at;
         MapWindowPoints(c.editField(), dlg.hwnd(), &expected, 1);
-        ASSERT_EQ(g_relayed.size(), 3u);
-        EXPECT_EQ(g_relayed[0].message, static_cast<UINT>(WM_MOUSEMOVE));
-        EXPECT_EQ(g_relayed[1].message, static_cast<UINT>(WM_LBUTTONDOWN));
-        EXPECT_EQ(g_relayed[2].message, static_cast<UINT>(WM_LBUTTONUP));
+        std::vector<UINT> messages;
         for (const MSG& m : g_relayed) {
+          messages.push_back(m.message);
           EXPECT_EQ(m.hwnd, dlg.hwnd());
-          EXPECT_EQ(GET_X_LPARAM(m.lParam), expected.x);
-          EXPECT_EQ(GET_Y_LPARAM(m.lParam), expected.y);
+          EXPECT_EQ(std::tuple(GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)), std::tuple(expected.x, expected.y));
         }
+        EXPECT_EQ(messages, (std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP}));
         EXPECT_EQ(quiet.toolTipWindow(), nullptr);
         dlg.EndDialog(IDOK);
       });
-  runScript(script);
+  uitest::runScript(script);
   EXPECT_EQ(c.toolTipWindow(), nullptr) << "gone with the control";
 }
 
@@ -475,33 +468,10 @@ TEST(ComboHistory, MirrorArraysAboveFiftyEntriesFollowTheList) {
         EXPECT_EQ(c.mirrorTexts().size(), 0u);
         dlg.EndDialog(IDOK);
       });
-  runScript(script);
+  uitest::runScript(script);
 }
 
 // ---- the history in an INI file -------------------------------------------
-
-// The lines of a profile file written in UTF-16LE, without blank ones.
-Entries iniLines(const std::filesystem::path& file) {
-  const std::string bytes = vdtest::readBytes(file);
-  if (bytes.compare(0, 2, "\xFF\xFE") != 0) return {L"(no UTF-16 mark)"};
-  std::wstring text;
-  for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-    text.push_back(static_cast<wchar_t>(static_cast<uint8_t>(bytes[i]) | static_cast<uint8_t>(bytes[i + 1]) << 8));
-  Entries lines;
-  std::wistringstream in(text);
-  for (std::wstring line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    if (!line.empty()) lines.push_back(line);
-  }
-  return lines;
-}
-
-std::wstring valueOf(const Entries& lines, const std::wstring& key) {
-  for (const std::wstring& l : lines) {
-    if (l.compare(0, key.size() + 1, key + L"=") == 0) return l.substr(key.size() + 1);
-  }
-  return L"(missing)";
-}
 
 // A profile store on a file of a scratch folder.
 std::unique_ptr<vd::prf_store> openStore(const vdtest::ScratchDir& dir, const char* file = "h.ini",
@@ -511,51 +481,33 @@ std::unique_ptr<vd::prf_store> openStore(const vdtest::ScratchDir& dir, const ch
   return store;
 }
 
-// The strings of a list the store reads under `key`; empty when it reads none.
-std::vector<vd::vstring> storedList(vd::ini_store& store, vd::vstring_view key) {
-  std::vector<vd::vstring> list;
-  store.getStringList(key, list);
-  return list;
-}
-
-std::vector<vd::vstring> toStored(const Entries& texts) {
-  std::vector<vd::vstring> out;
-  for (const std::wstring& t : texts) out.push_back(ui::fromWide(t));
-  return out;
-}
-
 TEST(ComboHistory, LoadingTakesUpToTheMaximumAndRestoresTheActiveValue) {
   struct Row {
-    int id;
-    int maxCount;
-    Entries stored;
-    const wchar_t* active;  // null: no active value in the file
+    ComboSetup setup;
+    std::vector<vd::vstring> stored;
+    const char16_t* active;  // null: no active value in the file
     Entries entries;
     std::wstring shown;
     int selected;
   } rows[] = {
-      {IDC_HIST_TEXT, 3, {L"d", L"c", L"b", L"a"}, L"b", {L"b", L"c", L"d"}, L"b", 0},
-      {IDC_HIST_TEXT, 20, {L"d", L"D", L"c"}, L"neznámá", {L"c", L"d"}, L"neznámá", -1},
-      {IDC_HIST_TEXT, 20, {L"x"}, nullptr, {L"x"}, L"", -1},
+      {{IDC_HIST_TEXT, 3, kDialogStyle}, {u"d", u"c", u"b", u"a"}, u"b", {L"b", L"c", L"d"}, L"b", 0},
+      {{IDC_HIST_TEXT, 20, kDialogStyle}, {u"d", u"D", u"c"}, u"neznámá", {L"c", L"d"}, L"neznámá", -1},
+      {{IDC_HIST_TEXT, 20, kDialogStyle}, {u"x"}, nullptr, {L"x"}, L"", -1},
       // A drop-down list adds the active value to its entries.
-      {IDC_HIST_LIST, 20, {L"x"}, L"y", {L"x", L"y"}, L"y", 1},
+      {{IDC_HIST_LIST, 20, kDialogStyle}, {u"x"}, u"y", {L"x", L"y"}, L"y", 1},
       // Numbers: read with their decimals, those outside the range left out.
-      {IDC_HIST_NUMBER, 20, {L"3", L"0", L"abc", L"12.346", L"500"}, L"4", {L"12.35", L"3.00"}, L"4.00", -1},
+      {{IDC_HIST_NUMBER, 20, kDialogStyle, 2, true}, {u"3", u"0", u"abc", u"12.346", u"500"}, u"4",
+       {L"12.35", L"3.00"}, L"4.00", -1},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.id);
+    SCOPED_TRACE(r.setup.id);
     vdtest::ScratchDir dir;
-    ComboSetup setup{r.id, r.maxCount, kDialogStyle};
-    if (r.id == IDC_HIST_NUMBER) {
-      setup.decimals = 2;
-      setup.range = true;
-    }
-    inDialog({setup}, [&](HistoryDialog& dlg) {
-      comboHistory& c = dlg.combo(r.id);
+    inDialog({r.setup}, [&](HistoryDialog& dlg) {
+      comboHistory& c = dlg.combo(r.setup.id);
       auto store = openStore(dir);
-      ASSERT_TRUE(store->setStringList(ui::fromWide(c.historyKey()), toStored(r.stored)));
+      ASSERT_TRUE(store->setStringList(ui::fromWide(c.historyKey()), r.stored));
       if (r.active) {
-        ASSERT_TRUE(store->setString(ui::fromWide(c.activeKey()), ui::fromWide(r.active)));
+        ASSERT_TRUE(store->setString(ui::fromWide(c.activeKey()), r.active));
       }
       EXPECT_TRUE(c.load(*store, {}, true));
       EXPECT_EQ(items(c), r.entries);
@@ -585,9 +537,13 @@ TEST(ComboHistory, AnEmptiedHistoryStaysEmpty) {
       }
     });
   }
-  const Entries lines = iniLines(dir.file("h.ini"));
-  EXPECT_EQ(valueOf(lines, L"#1012_CB_HST"), L"");
-  EXPECT_EQ(valueOf(lines, L"#1012_CB_ACT"), L"");
+  // Both keys are in the file, empty, not merely gone.
+  auto store = openStore(dir);
+  for (const char16_t* key : {u"#1012_CB_HST", u"#1012_CB_ACT"}) {
+    vd::vstring value;
+    EXPECT_TRUE(store->getString(key, value)) << "the key is in the file";
+    EXPECT_EQ(value, u"");
+  }
 }
 
 // ---- bad input ---------------------------------------------------------------
@@ -628,14 +584,16 @@ TEST(ComboHistory, OverlongAndBrokenTextsAreKeptOrRefusedWithoutHarm) {
           EXPECT_TRUE(c.save(*openStore(dir), {}, true));
           dlg.EndDialog(IDOK);
         });
-    runScript(script);
+    uitest::runScript(script);
   }
   // Entries the store cannot keep (too long alone, or beyond the size of
   // one list) are left out, the youngest first; the rest and the file stay whole.
   auto store = openStore(dir);
   // Compared by length: a failure would print ten thousand characters.
+  std::vector<vd::vstring> list;
+  store->getStringList(u"#1012_CB_HST", list);
   std::vector<size_t> lengths;
-  for (const vd::vstring& entry : storedList(*store, u"#1012_CB_HST")) lengths.push_back(entry.size());
+  for (const vd::vstring& entry : list) lengths.push_back(entry.size());
   EXPECT_EQ(lengths, (std::vector<size_t>{1, medium.size()}));
   vd::vstring value;
   ASSERT_TRUE(store->getString(u"#1012_CB_ACT", value));

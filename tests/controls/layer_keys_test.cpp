@@ -5,12 +5,14 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "controls/combo_layer_keys.h"
 #include "dialog_script.h"
 #include "dropped_picture.h"
+#include "script_run.h"
 #include "host/host_api.h"
 #include "hostsim/host.h"
 #include "hostsim/layers.h"
@@ -41,12 +43,17 @@ std::vector<std::wstring> entries(const comboLayerKeys& c) {
 
 std::wstring selected(const comboLayerKeys& c) { return c.curSel() < 0 ? L"<none>" : c.entryText(c.curSel()); }
 
-// Types `text` into the combo's edit field as a user would and presses Enter.
-void typeAndEnter(const comboLayerKeys& c, const std::wstring& text) {
+// Puts `text` into the combo's edit field, typed as a user would or at once as
+// pasting does, and presses Enter.
+void typeAndEnter(const comboLayerKeys& c, const std::wstring& text, bool paste = false) {
   HWND edit = c.editField();
   SetFocus(edit);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
-  uitest::postChars(edit, text.c_str());
+  if (paste) {
+    SetWindowTextW(edit, text.c_str());
+  } else {
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    uitest::postChars(edit, text.c_str());
+  }
   uitest::postKey(edit, VK_RETURN);
 }
 
@@ -55,35 +62,20 @@ void typeEach(uitest::DialogScript& s, const comboLayerKeys& c, std::vector<std:
   for (const std::wstring& key : keys) s.then([&c, key] { typeAndEnter(c, key); });
 }
 
-// Puts a text into the edit field at once, as pasting does, and presses Enter.
-void pasteAndEnter(const comboLayerKeys& c, const std::wstring& text) {
-  HWND edit = c.editField();
-  SetFocus(edit);
-  SetWindowTextW(edit, text.c_str());
-  uitest::postKey(edit, VK_RETURN);
+// The extension's chooser while it shows: a visible window of this thread with its template.
+HWND shownChooser() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL {
+        if (IsWindowVisible(w) && ui::dialogTemplateId(w) == peltar::kChooserTemplate) *reinterpret_cast<HWND*>(p) = w;
+        return !*reinterpret_cast<HWND*>(p);
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
-struct Found {
-  DWORD thread;
-  HWND skip;
-  HWND window;
-  int templateId;  // 0: a message box
-};
-// A window of the thread shown over `dialog`: the extension's chooser, or a message box.
-HWND shownOver(HWND dialog, int templateId) {
-  Found f{GetCurrentThreadId(), dialog, nullptr, templateId};
-  EnumThreadWindows(
-      f.thread,
-      [](HWND w, LPARAM p) -> BOOL {
-        auto& f = *reinterpret_cast<Found*>(p);
-        if (w == f.skip || !IsWindowVisible(w)) return TRUE;
-        const bool match = f.templateId ? ui::dialogTemplateId(w) == f.templateId : vdhost::readMessageBox(w).has_value();
-        if (match) f.window = w;
-        return match ? FALSE : TRUE;
-      },
-      reinterpret_cast<LPARAM>(&f));
-  return f.window;
-}
+using uitest::messageBoxOver;
 
 class LayerKeys : public testing::Test {
  protected:
@@ -99,15 +91,13 @@ class LayerKeys : public testing::Test {
   }
   void TearDown() override { vd::unbindHost(); }
 
-  // Runs the dialog with `steps` queued after it shows; then OK or Cancel as the steps end it.
+  // Runs the dialog with `steps` queued after it shows; the steps end it with `expected`.
   template <typename Steps>
-  INT_PTR play(LayerKeysDialog& dlg, Steps steps) {
+  void play(LayerKeysDialog& dlg, INT_PTR expected, Steps steps) {
     uitest::DialogScript script(dlg);
     script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show");
     steps(script);
-    const INT_PTR result = script.run();
-    for (const std::string& f : script.failures()) ADD_FAILURE() << f;
-    return result;
+    uitest::runScript(script, expected);
   }
 };
 
@@ -181,7 +171,7 @@ TEST(LayerExtensionFile, ChosenKeysSplitAtTheSeparator) {
 TEST_F(LayerKeys, StarSelectsTheCurrentLayerEntry) {
   LayerKeysDialog dlg(kSpecials | comboLayerKeys::kReport);
   std::wstring layer;
-  play(dlg, [&](uitest::DialogScript& s) {
+  play(dlg, IDOK, [&](uitest::DialogScript& s) {
     s.then([&] { EXPECT_EQ(entries(dlg.keys), (std::vector<std::wstring>{kCurrent, kChooser})); });
     typeEach(s, dlg.keys, {L"ZED", L"*"});
     s.then([&] {
@@ -213,8 +203,8 @@ TEST_F(LayerKeys, KeysAreCheckedByModeAndRefusalsReported) {
   for (const Case& c : cases) {
     SCOPED_TRACE(ui::wideToUtf8(c.typed) + " with options " + std::to_string(c.options));
     LayerKeysDialog dlg(c.options);
-    std::wstring caption, message;
-    const INT_PTR result = play(dlg, [&](uitest::DialogScript& s) {
+    std::optional<vdhost::MessageBoxView> box;
+    play(dlg, c.accepted ? IDOK : IDCANCEL, [&](uitest::DialogScript& s) {
       s.then([&] { typeAndEnter(dlg.keys, c.typed); })
           .then([&] {
             EXPECT_EQ(dlg.keys.entryCount(), c.accepted ? 3 : 2);
@@ -225,34 +215,26 @@ TEST_F(LayerKeys, KeysAreCheckedByModeAndRefusalsReported) {
             PostMessageW(dlg.hwnd(), WM_COMMAND, IDOK, 0);
           });
       if (c.accepted) return;
-      if (c.message.empty()) {
-        s.then([&] {
-          EXPECT_EQ(dlg.refusals, 1) << "refused silently, the dialog stays";
-          EXPECT_EQ(shownOver(dlg.hwnd(), 0), nullptr) << "no message without reporting";
-          dlg.EndDialog(IDCANCEL);
-        });
-        return;
+      if (!c.message.empty()) {
+        s.waitFor([&] { return messageBoxOver(dlg.hwnd()) != nullptr; }, "the message box")
+            .then([&] {
+              box = vdhost::readMessageBox(messageBoxOver(dlg.hwnd()));
+              PostMessageW(messageBoxOver(dlg.hwnd()), WM_COMMAND, IDOK, 0);
+            })
+            .waitFor([&] { return !messageBoxOver(dlg.hwnd()); }, "the box to close");
       }
-      s.waitFor([&] { return shownOver(dlg.hwnd(), 0) != nullptr; }, "the message box")
-          .then([&] {
-            HWND box = shownOver(dlg.hwnd(), 0);
-            const std::optional<vdhost::MessageBoxView> view = vdhost::readMessageBox(box);
-            ASSERT_TRUE(view);
-            caption = ui::toWide(view->caption);
-            message = ui::toWide(view->text);
-            EXPECT_EQ(view->icon, static_cast<UINT>(MB_ICONINFORMATION));
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-          })
-          .waitFor([&] { return !shownOver(dlg.hwnd(), 0); }, "the box to close")
-          .then([&] {
-            EXPECT_TRUE(dlg.window().visible()) << "the dialog stays open";
-            dlg.EndDialog(IDCANCEL);
-          });
+      s.then([&] {
+        EXPECT_EQ(dlg.refusals, 1);
+        EXPECT_TRUE(dlg.window().visible()) << "the dialog stays open";
+        EXPECT_EQ(messageBoxOver(dlg.hwnd()), nullptr) << "no message without reporting";
+        dlg.EndDialog(IDCANCEL);
+      });
     });
-    EXPECT_EQ(result, c.accepted ? IDOK : IDCANCEL);
-    if (!c.message.empty() && !c.accepted) {
-      EXPECT_EQ(caption, L"Hladiny kót") << "the dialog's title";
-      EXPECT_EQ(message.rfind(c.message, 0), 0u) << ui::wideToUtf8(message);
+    ASSERT_EQ(box.has_value(), !c.message.empty());
+    if (box) {
+      EXPECT_EQ(ui::toWide(box->caption), L"Hladiny kót") << "the dialog's title";
+      EXPECT_EQ(ui::toWide(box->text).rfind(c.message, 0), 0u) << ui::wideToUtf8(ui::toWide(box->text));
+      EXPECT_EQ(box->icon, static_cast<UINT>(MB_ICONINFORMATION));
     }
   }
 }
@@ -272,7 +254,7 @@ TEST_F(LayerKeys, MappedKeysShowTheirLayersAndStoreTheKey) {
     SCOPED_TRACE(ui::wideToUtf8(c.typed));
     LayerKeysDialog dlg(c.options);
     std::wstring stored;
-    play(dlg, [&](uitest::DialogScript& s) {
+    play(dlg, IDOK, [&](uitest::DialogScript& s) {
       s.then([&] { typeAndEnter(dlg.keys, c.typed); }).then([&] {
         EXPECT_EQ(entries(dlg.keys), std::vector<std::wstring>{c.shown});
         EXPECT_EQ(dlg.keys.editText(), c.shown);
@@ -287,14 +269,15 @@ TEST_F(LayerKeys, MappedKeysShowTheirLayersAndStoreTheKey) {
 TEST_F(LayerKeys, SpecialsStayOnTopAndTheChooserEntryIsNeverSaved) {
   const std::filesystem::path ini = std::filesystem::temp_directory_path() / "layer_keys_test.ini";
   std::filesystem::remove(ini);
+  const auto open = [&](vd::prf_store& store) { return store.open(ui::fromWide(ini.wstring()), u"Hladiny"); };
+  const std::vector<std::wstring> listed = {kCurrent, kChooser, L"AA", L"mm", L"Zdi  (ZED)", L"ZZ"};
   LayerKeysDialog dlg(kSpecials | comboLayerKeys::kNameFirst);
-  play(dlg, [&](uitest::DialogScript& s) {
+  play(dlg, IDOK, [&](uitest::DialogScript& s) {
     typeEach(s, dlg.keys, {L"ZZ", L"zed", L"AA", L"mm", L"*"});
     s.then([&] {
-          EXPECT_EQ(entries(dlg.keys),
-                    (std::vector<std::wstring>{kCurrent, kChooser, L"AA", L"mm", L"Zdi  (ZED)", L"ZZ"}));
+          EXPECT_EQ(entries(dlg.keys), listed);
           vd::prf_store store;
-          ASSERT_TRUE(store.open(ui::fromWide(ini.wstring()), u"Hladiny"));
+          ASSERT_TRUE(open(store));
           EXPECT_TRUE(dlg.keys.save(store, L"VRSTVA"));
           dlg.EndDialog(IDOK);
         });
@@ -302,7 +285,7 @@ TEST_F(LayerKeys, SpecialsStayOnTopAndTheChooserEntryIsNeverSaved) {
   {
     // Keys in the order they came, "*" for the current layer, the chooser left out.
     vd::prf_store store;
-    ASSERT_TRUE(store.open(ui::fromWide(ini.wstring()), u"Hladiny"));
+    ASSERT_TRUE(open(store));
     std::vector<vd::vstring> history;
     ASSERT_TRUE(store.getStringList(u"VRSTVA", history));
     EXPECT_EQ(history, (std::vector<vd::vstring>{u"*", u"ZZ", u"ZED", u"AA", u"mm"}));
@@ -313,13 +296,12 @@ TEST_F(LayerKeys, SpecialsStayOnTopAndTheChooserEntryIsNeverSaved) {
 
   // Loaded again, the list is the same and "*" is no entry of its own.
   LayerKeysDialog again(kSpecials | comboLayerKeys::kNameFirst);
-  play(again, [&](uitest::DialogScript& s) {
+  play(again, IDOK, [&](uitest::DialogScript& s) {
     s.then([&] {
       vd::prf_store store;
-      ASSERT_TRUE(store.open(ui::fromWide(ini.wstring()), u"Hladiny"));
+      ASSERT_TRUE(open(store));
       EXPECT_TRUE(again.keys.load(store, L"VRSTVA"));
-      EXPECT_EQ(entries(again.keys),
-                (std::vector<std::wstring>{kCurrent, kChooser, L"AA", L"mm", L"Zdi  (ZED)", L"ZZ"}));
+      EXPECT_EQ(entries(again.keys), listed);
       EXPECT_EQ(selected(again.keys), kCurrent) << "the active value was the current layer";
       again.EndDialog(IDOK);
     });
@@ -343,16 +325,16 @@ void openChooser(const comboLayerKeys& c) {
 // cancelled one selects the first usable entry below the specials.
 TEST_F(LayerKeys, ACancelledChooserSelectsTheFirstUsableEntry) {
   LayerKeysDialog dlg(kSpecials);
-  play(dlg, [&](uitest::DialogScript& s) {
+  play(dlg, IDOK, [&](uitest::DialogScript& s) {
     typeEach(s, dlg.keys, {L"ZZ", L"AA"});
     s.then([&] { openChooser(dlg.keys); })
-        .waitFor([&] { return shownOver(dlg.hwnd(), peltar::kChooserTemplate) != nullptr; }, "the chooser")
+        .waitFor([&] { return shownChooser() != nullptr; }, "the chooser")
         .then([&] {
-          HWND chooser = shownOver(dlg.hwnd(), peltar::kChooserTemplate);
+          HWND chooser = shownChooser();
           EXPECT_EQ(GetWindow(chooser, GW_OWNER), dlg.hwnd()) << "owned by the combo's dialog";
           PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
         })
-        .waitFor([&] { return !shownOver(dlg.hwnd(), peltar::kChooserTemplate); }, "the chooser to close")
+        .waitFor([&] { return !shownChooser(); }, "the chooser to close")
         .then([&] {
           EXPECT_EQ(selected(dlg.keys), L"AA");
           EXPECT_EQ(dlg.keys.editText(), L"AA");
@@ -366,7 +348,7 @@ TEST_F(LayerKeys, WithoutAWorkingExtensionThereAreNoSpecials) {
     SCOPED_TRACE(ui::wideToUtf8(file));
     LayerKeysDialog dlg(kSpecials | comboLayerKeys::kReport | comboLayerKeys::kAskNameFirst, besideProgram(file));
     EXPECT_EQ(dlg.keys.keyOptions(), 0u) << "the options that need the extension are cleared";
-    play(dlg, [&](uitest::DialogScript& s) {
+    play(dlg, IDCANCEL, [&](uitest::DialogScript& s) {
       s.then([&] { EXPECT_EQ(dlg.keys.entryCount(), 0); });
       typeEach(s, dlg.keys, {L"*", L"koty", L"ZED 2"});
       s.then([&] {
@@ -377,7 +359,7 @@ TEST_F(LayerKeys, WithoutAWorkingExtensionThereAreNoSpecials) {
           })
           .then([&] {
             EXPECT_EQ(dlg.refusals, 1);
-            EXPECT_EQ(shownOver(dlg.hwnd(), 0), nullptr);
+            EXPECT_EQ(messageBoxOver(dlg.hwnd()), nullptr);
             dlg.EndDialog(IDCANCEL);
           });
     });
@@ -399,9 +381,9 @@ TEST_F(LayerKeys, BadInputIsRefusedAndLosesNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text.size());
     LayerKeysDialog dlg(kSpecials | c.options);
-    play(dlg, [&](uitest::DialogScript& s) {
+    play(dlg, IDOK, [&](uitest::DialogScript& s) {
       s.then([&] { typeAndEnter(dlg.keys, L"ZED"); })
-          .then([&] { pasteAndEnter(dlg.keys, c.text); })
+          .then([&] { typeAndEnter(dlg.keys, c.text, true); })
           .then([&] {
             EXPECT_EQ(entries(dlg.keys), (std::vector<std::wstring>{kCurrent, kChooser, L"ZED  (Zdi)"}));
             EXPECT_EQ(dlg.keys.savedEntries().size(), 2u) << "* and ZED";
@@ -414,7 +396,7 @@ TEST_F(LayerKeys, BadInputIsRefusedAndLosesNothing) {
 // The picture of the documentation: the dropped list with its specials.
 TEST_F(LayerKeys, PictureOfTheDroppedList) {
   LayerKeysDialog dlg(kSpecials | comboLayerKeys::kNameFirst);
-  play(dlg, [&](uitest::DialogScript& s) {
+  play(dlg, IDOK, [&](uitest::DialogScript& s) {
     typeEach(s, dlg.keys, {L"ZED", L"koty", L"Okna", L"*"});
     s.then([&] {
           SetFocus(dlg.keys.editField());

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "controls/preview_button.h"
@@ -64,10 +65,7 @@ struct Note {
 
 class PaneDialog : public ui::Dialog {
  public:
-  explicit PaneDialog(std::function<void(GDI::view&)> fill = fillSample)
-      : ui::Dialog(IDD_PREVIEW_TEST), fill_(std::move(fill)) {
-    Bind(IDC_PREVIEW_PANE, pane);
-  }
+  PaneDialog() : ui::Dialog(IDD_PREVIEW_TEST) { Bind(IDC_PREVIEW_PANE, pane); }
 
   bool ProcessMessage(ui::Message& m) override {
     if (m.message == WM_COMMAND && LOWORD(m.wParam) == IDC_PREVIEW_PANE && HIWORD(m.wParam) == BN_DOUBLECLICKED)
@@ -94,6 +92,7 @@ class PaneDialog : public ui::Dialog {
   }
 
   vd::previewBtn pane;
+  std::function<void(GDI::view&)> fill = fillSample;  // the content, put in at initialisation
   std::vector<Note> notes;
   int paints = 0;
   int doubleClicks = 0;
@@ -102,7 +101,7 @@ class PaneDialog : public ui::Dialog {
  protected:
   bool OnInitDialog() override {
     SetWindowSubclass(pane.hwnd(), &countPaints, 0x7E57, reinterpret_cast<DWORD_PTR>(this));
-    fill_(pane.view());
+    fill(pane.view());
     pane.zoomExtents();
     return ui::Dialog::OnInitDialog();
   }
@@ -113,36 +112,14 @@ class PaneDialog : public ui::Dialog {
     if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &countPaints, 0x7E57);
     return DefSubclassProc(hwnd, message, w, l);
   }
-
-  std::function<void(GDI::view&)> fill_;
 };
 
-// The pane has painted and has nothing left to paint.
-bool settled(const PaneDialog& d) {
-  return (d.pane.mouseState() & previewBtn::kPaintCompleted) && !GetUpdateRect(d.pane.hwnd(), nullptr, FALSE);
-}
-
-// Runs the dialog with `steps` once its pane has painted; it closes after them.
-void runDialog(PaneDialog& dlg, const std::function<void(uitest::DialogScript&)>& steps) {
-  uitest::runSteps(dlg, [&] { return dlg.window().visible() && settled(dlg); }, "the pane to paint", steps);
-}
-
-// Client pixel of a world point, and world point of a client pixel.
-POINT at(const previewBtn& p, double x, double y) {
-  const GcGePoint2d d = p.view().world_to_device().apply(GcGePoint2d(x, y));
-  return POINT{std::lround(d.x), std::lround(d.y)};
-}
-GcGePoint2d worldAt(const previewBtn& p, POINT c) {
-  return p.view().device_to_world().apply(GcGePoint2d(c.x, c.y));
-}
 POINT moved(POINT p, int dx, int dy) { return POINT{p.x + dx, p.y + dy}; }
 
-void postMouse(HWND w, UINT message, WPARAM keys, POINT p) {
-  PostMessageW(w, message, keys, MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
-}
-void postLeftClick(HWND w, POINT p) {
-  postMouse(w, WM_LBUTTONDOWN, MK_LBUTTON, p);
-  postMouse(w, WM_LBUTTONUP, 0, p);
+// Puts the real cursor on a client point of a window.
+void putCursor(HWND w, POINT client) {
+  ClientToScreen(w, &client);
+  SetCursorPos(client.x, client.y);
 }
 
 Handles sorted(Handles h) {
@@ -155,105 +132,77 @@ void expectNear(const GcGePoint2d& a, const GcGePoint2d& b, double tol, const ch
   EXPECT_NEAR(a.y, b.y, tol) << what;
 }
 
-TEST(PreviewPane, SubclassingPreparesTheViewAndTheButton) {
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
-    s.then([&] {
-      const previewBtn& p = dlg.pane;
-      EXPECT_TRUE(GetWindowLongPtrW(p.hwnd(), GWL_STYLE) & 0x80) << "the pane's button style bit";
-      const RECT r = p.window().clientRect();
-      const GDI::extents& device = p.view().device();
-      EXPECT_EQ(device.min.x, r.left);
-      EXPECT_EQ(device.min.y, r.top);
-      EXPECT_EQ(device.max.x, r.right);
-      EXPECT_EQ(device.max.y, r.bottom);
-      const GDI::linetype_table& types = dlg.pane.view().tables().linetypes;
-      const GDI::linetype* dash = types.at(types.find("dash"));
-      ASSERT_NE(dash, nullptr) << "DASH is defined";
-      EXPECT_EQ(dash->lengths, (std::vector<double>{10, 10, 0, 10}));
-      EXPECT_EQ(dash->dashes, (std::vector<std::uint8_t>{1, 0, 1, 0}));
-      EXPECT_EQ(dash->total, 30.0);
-      EXPECT_EQ(p.pickHalf(), std::lround(7 * ui::screenScale(p.hwnd())));
-      EXPECT_EQ(p.mode(), previewBtn::kModeNone);
-      // A new size is the new device rectangle, the content still fitted.
-      SetWindowPos(p.hwnd(), nullptr, 0, 0, 200, 90, SWP_NOMOVE | SWP_NOZORDER);
-    });
-    s.then([&] {
-      const GDI::extents& device = dlg.pane.view().device();
-      const RECT r = dlg.pane.window().clientRect();
-      EXPECT_EQ(device.max.x, r.right);
-      EXPECT_EQ(device.max.y, r.bottom);
-      const GDI::extents& w = dlg.pane.view().window();
-      EXPECT_NEAR(w.width() / w.height(), device.width() / device.height(), 1e-9);
-    });
-  });
-}
+// A dialog with the pane showing the sample, and the input a test gives it.
+class PreviewPane : public testing::Test {
+ protected:
+  // Runs the dialog with `steps` once its pane has painted; it closes after them.
+  void run(const std::function<void(uitest::DialogScript&)>& steps) {
+    uitest::runSteps(dlg, [&] { return dlg.window().visible() && settled(); }, "the pane to paint", steps);
+  }
+  // The pane has painted and has nothing left to paint.
+  bool settled() const {
+    return (dlg.pane.mouseState() & previewBtn::kPaintCompleted) && !GetUpdateRect(dlg.pane.hwnd(), nullptr, FALSE);
+  }
+  // A wait for the pane to paint.
+  void waitSettled(uitest::DialogScript& s) {
+    s.waitFor([this] { return settled(); }, "the pane to paint");
+  }
+  // A step, then a wait for the pane to paint what it brought.
+  void thenSettled(uitest::DialogScript& s, std::function<void()> step) {
+    s.then(std::move(step));
+    waitSettled(s);
+  }
 
-// One notch towards the user zooms out by 5 % of the window's diagonal at
-// each end, away from the user in by as much; the world point under the
-// cursor stays where it was.
-TEST(PreviewPane, WheelZoomsAboutTheCursor) {
-  struct Row {
-    int delta;
-    double fx, fy;  // the cursor as a fraction of the client area
-    double factor;  // of the window's width and height
-  } rows[] = {
-      {-120, 0.5, 0.5, 1.1}, {120, 0.25, 0.75, 0.9}, {-240, 0.9, 0.1, 1.2}, {360, 0.1, 0.3, 0.7}, {-120, 0, 0, 1.1},
-  };
+  // Client pixel of a world point, and world point of a client pixel.
+  POINT at(double x, double y) const {
+    const GcGePoint2d d = dlg.pane.view().world_to_device().apply(GcGePoint2d(x, y));
+    return POINT{std::lround(d.x), std::lround(d.y)};
+  }
+  GcGePoint2d worldAt(POINT c) const { return dlg.pane.view().device_to_world().apply(GcGePoint2d(c.x, c.y)); }
+
+  // Mouse input at a client point, posted to the pane as the driver posts it.
+  void post(UINT message, WPARAM keys, POINT p) const {
+    PostMessageW(dlg.pane.hwnd(), message, keys, MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
+  }
+  void leftClick(POINT p) const {
+    post(WM_LBUTTONDOWN, MK_LBUTTON, p);
+    post(WM_LBUTTONUP, 0, p);
+  }
+  void moveAndClick(POINT p) const {
+    post(WM_MOUSEMOVE, 0, p);
+    leftClick(p);
+  }
+  void resetSelection() { dlg.pane.view().highlight(GDI::hl_reset_set, nullptr, nullptr, false); }
+
   PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
-    for (const Row& r : rows) {
-      auto before = std::make_shared<GDI::extents>();
-      auto under = std::make_shared<GcGePoint2d>();
-      auto cursor = std::make_shared<POINT>();
-      s.then([&, r, before, under, cursor] {
-        const RECT c = dlg.pane.window().clientRect();
-        *cursor = POINT{std::lround(c.right * r.fx), std::lround(c.bottom * r.fy)};
-        *before = dlg.pane.view().window();
-        *under = worldAt(dlg.pane, *cursor);
-        vdhost::postWheel(dlg.pane.hwnd(), *cursor, r.delta);
-      });
-      s.then([&, r, before, under, cursor] {
-        SCOPED_TRACE(testing::Message() << "delta " << r.delta << " at " << cursor->x << "," << cursor->y);
-        const GDI::extents& w = dlg.pane.view().window();
-        EXPECT_NEAR(w.width() / before->width(), r.factor, 1e-9);
-        EXPECT_NEAR(w.height() / before->height(), r.factor, 1e-9);
-        expectNear(worldAt(dlg.pane, *cursor), *under, 1e-9 * before->width(), "the point under the cursor");
-      });
-    }
-  });
-}
+};
 
 // The middle button pans (the content follows the cursor); a middle double
 // click shows the whole content with a 5 % margin.
-TEST(PreviewPane, MiddleButtonPansAndDoubleClickShowsEverything) {
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
-    auto grabbed = std::make_shared<GcGePoint2d>();
-    auto size = std::make_shared<double>();
-    // Static: the steps run after this function has returned.
-    static constexpr POINT p0{60, 50}, p1{130, 20};
+TEST_F(PreviewPane, MiddleButtonPansAndDoubleClickShowsEverything) {
+  const POINT p0{60, 50}, p1{130, 20};
+  GcGePoint2d grabbed;
+  double size = 0;
+  run([&](uitest::DialogScript& s) {
     s.then([&] { vdhost::postWheel(dlg.pane.hwnd(), POINT{40, 40}, 240); });
-    s.then([&, grabbed, size] {
-      *grabbed = worldAt(dlg.pane, p0);
-      *size = dlg.pane.view().window().width();
-      const HWND h = dlg.pane.hwnd();
-      postMouse(h, WM_MBUTTONDOWN, MK_MBUTTON, p0);
-      postMouse(h, WM_MOUSEMOVE, MK_MBUTTON, POINT{90, 31});
-      postMouse(h, WM_MOUSEMOVE, MK_MBUTTON, p1);
+    s.then([&] {
+      grabbed = worldAt(p0);
+      size = dlg.pane.view().window().width();
+      post(WM_MBUTTONDOWN, MK_MBUTTON, p0);
+      post(WM_MOUSEMOVE, MK_MBUTTON, POINT{90, 31});
+      post(WM_MOUSEMOVE, MK_MBUTTON, p1);
     });
     s.then([&] { EXPECT_EQ(dlg.pane.drag(), previewBtn::kDragPan); });
-    s.then([&] { postMouse(dlg.pane.hwnd(), WM_MBUTTONUP, 0, p1); });
-    s.then([&, grabbed, size] {
+    s.then([&] { post(WM_MBUTTONUP, 0, p1); });
+    s.then([&] {
       EXPECT_EQ(dlg.pane.drag(), previewBtn::kDragNone);
-      expectNear(worldAt(dlg.pane, p1), *grabbed, 1e-9 * *size, "the grabbed point under the cursor");
-      EXPECT_NEAR(dlg.pane.view().window().width(), *size, 1e-9 * *size);
-      const HWND h = dlg.pane.hwnd();
-      const POINT c = uitest::clientCentre(h);
-      postMouse(h, WM_MBUTTONDOWN, MK_MBUTTON, c);
-      postMouse(h, WM_MBUTTONUP, 0, c);
-      postMouse(h, WM_MBUTTONDBLCLK, MK_MBUTTON, c);
-      postMouse(h, WM_MBUTTONUP, 0, c);
+      expectNear(worldAt(p1), grabbed, 1e-9 * size, "the grabbed point under the cursor");
+      EXPECT_NEAR(dlg.pane.view().window().width(), size, 1e-9 * size);
+      const POINT c = uitest::clientCentre(dlg.pane.hwnd());
+      post(WM_MBUTTONDOWN, MK_MBUTTON, c);
+      post(WM_MBUTTONUP, 0, c);
+      post(WM_MBUTTONDBLCLK, MK_MBUTTON, c);
+      post(WM_MBUTTONUP, 0, c);
     });
     s.then([&] {
       // The extents (0, 0)-(100, 50) grown by 5 % of their diagonal at each
@@ -274,53 +223,53 @@ TEST(PreviewPane, MiddleButtonPansAndDoubleClickShowsEverything) {
 // After a request the left button pans (the content follows the cursor) or
 // zooms about the window's centre by 0.1 % of the diagonal per pixel down;
 // the request serves one press.
-TEST(PreviewPane, LeftDragAfterARequest) {
+TEST_F(PreviewPane, LeftDragAfterARequest) {
   struct Row {
     std::uint32_t request;
     int dy1, dy2;  // two moves down from the press
   } rows[] = {{previewBtn::kDragPan, 30, 20}, {previewBtn::kDragZoom, 30, 20}, {previewBtn::kDragZoom, -40, 15}};
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
+  const POINT p0{100, 60};
+  GDI::extents before;
+  GcGePoint2d grabbed;
+  POINT end{};
+  run([&](uitest::DialogScript& s) {
     for (const Row& r : rows) {
-      auto before = std::make_shared<GDI::extents>();
-      auto grabbed = std::make_shared<GcGePoint2d>();
-      const POINT p0{100, 60}, p1{110, 60 + r.dy1}, p2{125, 60 + r.dy1 + r.dy2};
-      s.then([&, r, before, grabbed, p0, p1, p2] {
+      s.then([&] {
         dlg.pane.setSelectMode(nullptr, false);
         dlg.pane.requestDrag(r.request);
-        *before = dlg.pane.view().window();
-        *grabbed = worldAt(dlg.pane, p0);
-        const HWND h = dlg.pane.hwnd();
-        postMouse(h, WM_LBUTTONDOWN, MK_LBUTTON, p0);
-        postMouse(h, WM_MOUSEMOVE, MK_LBUTTON, p1);
-        postMouse(h, WM_MOUSEMOVE, MK_LBUTTON, p2);
+        before = dlg.pane.view().window();
+        grabbed = worldAt(p0);
+        end = POINT{125, 60 + r.dy1 + r.dy2};
+        post(WM_LBUTTONDOWN, MK_LBUTTON, p0);
+        post(WM_MOUSEMOVE, MK_LBUTTON, POINT{110, 60 + r.dy1});
+        post(WM_MOUSEMOVE, MK_LBUTTON, end);
       });
-      s.then([&, r, p2] {
+      s.then([&] {
         EXPECT_EQ(dlg.pane.drag(), r.request);
         EXPECT_EQ(GetCapture(), dlg.pane.hwnd());
-        postMouse(dlg.pane.hwnd(), WM_LBUTTONUP, 0, p2);
+        post(WM_LBUTTONUP, 0, end);
       });
-      s.then([&, r, before, grabbed, p2] {
+      s.then([&] {
         SCOPED_TRACE(testing::Message() << "request " << r.request << ", moves " << r.dy1 << ", " << r.dy2);
         EXPECT_EQ(dlg.pane.drag(), previewBtn::kDragNone);
         const GDI::extents& w = dlg.pane.view().window();
-        const double tol = 1e-9 * before->width();
+        const double tol = 1e-9 * before.width();
         if (r.request == previewBtn::kDragPan) {
-          expectNear(worldAt(dlg.pane, p2), *grabbed, tol, "the grabbed point under the cursor");
-          EXPECT_NEAR(w.width(), before->width(), tol);
+          expectNear(worldAt(end), grabbed, tol, "the grabbed point under the cursor");
+          EXPECT_NEAR(w.width(), before.width(), tol);
         } else {
           const double factor = (1 + 2 * 0.001 * r.dy1) * (1 + 2 * 0.001 * r.dy2);
-          EXPECT_NEAR(w.width() / before->width(), factor, 1e-9);
-          EXPECT_NEAR(w.height() / before->height(), factor, 1e-9);
-          expectNear(w.center(), before->center(), tol, "the centre stays");
+          EXPECT_NEAR(w.width() / before.width(), factor, 1e-9);
+          EXPECT_NEAR(w.height() / before.height(), factor, 1e-9);
+          expectNear(w.center(), before.center(), tol, "the centre stays");
         }
         EXPECT_TRUE(dlg.pane.selection().empty()) << "the press selected nothing";
         // The request is used up: the next press selects.
-        postLeftClick(dlg.pane.hwnd(), at(dlg.pane, 30, 20));
+        leftClick(at(30, 20));
       });
       s.then([&] {
         EXPECT_EQ(dlg.pane.selection(), Handles{3});
-        dlg.pane.view().highlight(GDI::hl_reset_set, nullptr, nullptr, false);
+        resetSelection();
       });
     }
   });
@@ -328,97 +277,85 @@ TEST(PreviewPane, LeftDragAfterARequest) {
 
 // With hover focus the pane takes the focus when the mouse comes and gives
 // it back once the mouse has left.
-TEST(PreviewPane, HoverFocusReturns) {
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
-    auto moveCursor = [](HWND w, POINT client) {
-      ClientToScreen(w, &client);
-      SetCursorPos(client.x, client.y);
-    };
+TEST_F(PreviewPane, HoverFocusReturns) {
+  auto edit = [this] { return dlg.item(IDC_PREVIEW_EDIT).hwnd(); };
+  run([&](uitest::DialogScript& s) {
     s.then([&] {
       dlg.pane.setHoverFocus(true);
-      SetFocus(dlg.item(IDC_PREVIEW_EDIT).hwnd());
-      moveCursor(dlg.pane.hwnd(), POINT{50, 50});
-      postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, POINT{50, 50});
+      SetFocus(edit());
+      putCursor(dlg.pane.hwnd(), POINT{50, 50});
+      post(WM_MOUSEMOVE, 0, POINT{50, 50});
     });
     s.then([&] {
       EXPECT_EQ(GetFocus(), dlg.pane.hwnd()) << "the mouse brought the focus";
-      moveCursor(dlg.item(IDC_PREVIEW_EDIT).hwnd(), POINT{5, 5});
+      putCursor(edit(), POINT{5, 5});
     });
     // The cursor is put there again on each look: a test on the same
     // display may have moved it meanwhile.
     s.waitFor(
         [&] {
-          moveCursor(dlg.item(IDC_PREVIEW_EDIT).hwnd(), POINT{5, 5});
-          return GetFocus() == dlg.item(IDC_PREVIEW_EDIT).hwnd();
+          putCursor(edit(), POINT{5, 5});
+          return GetFocus() == edit();
         },
         "the focus to go back", 3000);
   });
 }
 
 // Hover snapping to curve ends: a query when the cursor leaves the box of
-// the current snap point (or there is none), none while it stays inside.
-TEST(PreviewPane, SnapQueriesOnlyWhenTheCursorLeavesTheSnapBox) {
-  PaneDialog dlg;
-  struct Row {
+// the current snap point (or there is none), none while it stays inside. A
+// narrow aperture refuses an end 3 pixels away (8.5 in the view's measure)
+// and takes one under the cursor (at most 2 for the rounding); setting it
+// drops the snap point it may no longer allow.
+TEST_F(PreviewPane, SnapQueriesOnlyWhenTheCursorLeavesTheSnapBox) {
+  const int h = 7;  // the pick half-size, checked against the pane below
+  const struct Row {
     const char* what;
-    int dx, dy;  // from the end (80, 30), in pixels of the pick half-size h: -1 = h - 1, 1 = h + 1
+    int dx, dy;  // from the end (80, 30), in pixels
     int queries;
     bool snapped;
+    double aperture = 0;  // set before the move when given
+  } rows[] = {
+      {"near the end", 2, 1, 1, true},
+      {"inside its box", -(h - 1), h - 1, 0, true},
+      {"inside its box, the other corner", h - 1, -(h - 1), 0, true},
+      {"just outside its box", h + 1, 0, 1, false},
+      {"no snap point: every move asks", h + 2, 0, 1, false},
+      {"back onto the end", 1, 0, 1, true},
+      {"beyond the aperture: the snap point was dropped", 3, 0, 1, false, 3.0},
+      {"within the aperture", 0, 0, 1, true},
   };
-  runDialog(dlg, [&](uitest::DialogScript& s) {
-    s.then([&] { dlg.pane.setSnapMode(GDI::snap_end, nullptr, false); });
-    const int h = 7;  // checked against the pane below
-    const Row rows[] = {
-        {"near the end", 2, 1, 1, true},
-        {"inside its box", -(h - 1), h - 1, 0, true},
-        {"inside its box, the other corner", h - 1, -(h - 1), 0, true},
-        {"just outside its box", h + 1, 0, 1, false},
-        {"no snap point: every move asks", h + 2, 0, 1, false},
-        {"back onto the end", 1, 0, 1, true},
-    };
-    s.then([&dlg, h] { ASSERT_EQ(dlg.pane.pickHalf(), h) << "the rows assume a 96-dpi screen"; });
+  std::uint32_t queries = 0;
+  run([&](uitest::DialogScript& s) {
+    s.then([&] {
+      dlg.pane.setSnapMode(GDI::snap_end, nullptr, false);
+      ASSERT_EQ(dlg.pane.pickHalf(), h) << "the rows assume a 96-dpi screen";
+    });
     for (const Row& r : rows) {
-      auto queries = std::make_shared<std::uint32_t>();
-      s.then([&, r, queries] {
-        *queries = dlg.pane.snapQueries();
-        postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, moved(at(dlg.pane, 80, 30), r.dx, r.dy));
+      s.then([&] {
+        if (r.aperture) dlg.pane.setSnapAperture(r.aperture);
+        queries = dlg.pane.snapQueries();
+        post(WM_MOUSEMOVE, 0, moved(at(80, 30), r.dx, r.dy));
       });
-      s.then([&, r, queries] {
+      s.then([&] {
         SCOPED_TRACE(r.what);
-        EXPECT_EQ(dlg.pane.snapQueries() - *queries, static_cast<std::uint32_t>(r.queries));
+        EXPECT_EQ(dlg.pane.snapQueries() - queries, static_cast<std::uint32_t>(r.queries));
         ASSERT_EQ(dlg.pane.snapPoint().has_value(), r.snapped);
         if (r.snapped) expectNear(*dlg.pane.snapPoint(), GcGePoint2d(80, 30), 1e-9, "the end");
       });
     }
-    // A narrow aperture refuses an end 3 pixels away (8.5 in the view's
-    // measure) and takes one under the cursor (at most 2 for the rounding).
-    // Setting it drops the snap point it may no longer allow.
-    auto queries = std::make_shared<std::uint32_t>();
-    s.then([&, queries] {
-      dlg.pane.setSnapAperture(3.0);
-      *queries = dlg.pane.snapQueries();
-      postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, moved(at(dlg.pane, 80, 30), 3, 0));
-    });
-    s.then([&, queries] {
-      EXPECT_EQ(dlg.pane.snapQueries() - *queries, 1u) << "the snap point was dropped";
-      EXPECT_FALSE(dlg.pane.snapPoint()) << "beyond the aperture";
-      postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, at(dlg.pane, 80, 30));
-    });
-    s.then([&] { EXPECT_TRUE(dlg.pane.snapPoint()) << "within the aperture"; });
   });
 }
 
 // Tab moves to the next snap candidate (the cursor centre, no snap point,
 // is passed over) and stays in the pane; without a snap point it moves the
 // focus on as in any dialog.
-TEST(PreviewPane, TabCyclesSnapCandidates) {
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
+TEST_F(PreviewPane, TabCyclesSnapCandidates) {
+  const GcGePoint2d cycle[] = {{21, 10}, {20, 10}, {21, 10}};
+  run([&](uitest::DialogScript& s) {
     s.then([&] {
       dlg.pane.setSnapMode(GDI::snap_end, nullptr, false);
       SetFocus(dlg.pane.hwnd());
-      postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, at(dlg.pane, 20.3, 10.2));
+      post(WM_MOUSEMOVE, 0, at(20.3, 10.2));
     });
     s.then([&] {
       const auto& results = dlg.pane.view().snap_results();
@@ -429,16 +366,15 @@ TEST(PreviewPane, TabCyclesSnapCandidates) {
       ASSERT_TRUE(dlg.pane.snapPoint());
       expectNear(*dlg.pane.snapPoint(), results[0].point, 1e-9, "hover takes the nearest");
     });
-    const GcGePoint2d cycle[] = {{21, 10}, {20, 10}, {21, 10}};
     for (const GcGePoint2d& expected : cycle) {
       s.then([&] { uitest::postKey(dlg.pane.hwnd(), VK_TAB); });
-      s.then([&, expected] {
+      s.then([&] {
         ASSERT_TRUE(dlg.pane.snapPoint());
         expectNear(*dlg.pane.snapPoint(), expected, 1e-9, "after Tab");
         EXPECT_EQ(GetFocus(), dlg.pane.hwnd()) << "Tab stays in the pane";
       });
     }
-    s.then([&] { postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, at(dlg.pane, 50, 25)); });
+    s.then([&] { post(WM_MOUSEMOVE, 0, at(50, 25)); });
     s.then([&] {
       EXPECT_FALSE(dlg.pane.snapPoint());
       uitest::postKey(dlg.pane.hwnd(), VK_TAB);
@@ -450,7 +386,7 @@ TEST(PreviewPane, TabCyclesSnapCandidates) {
 // A left click on a snap point tells the parent the point (in the snap
 // modes, before any selection); elsewhere a select mode selects; a double
 // click is the button's double-click notification.
-TEST(PreviewPane, ClickOnASnapPoint) {
+TEST_F(PreviewPane, ClickOnASnapPoint) {
   struct Row {
     const char* what;
     std::uint32_t mode;
@@ -464,22 +400,18 @@ TEST(PreviewPane, ClickOnASnapPoint) {
       {"snap and select, away from ends", previewBtn::kModeSnapSelect, 70, 20, std::nullopt, {4}},
       {"select mode, on an end", previewBtn::kModeSelect, 80.3, 29.8, std::nullopt, {4}},
   };
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
+  run([&](uitest::DialogScript& s) {
     for (const Row& r : rows) {
-      s.then([&] {
+      thenSettled(s, [&] {
         dlg.notes.clear();
-        dlg.pane.view().highlight(GDI::hl_reset_set, nullptr, nullptr, false);
+        resetSelection();
         if (r.mode == previewBtn::kModeSnap) dlg.pane.setSnapMode(GDI::snap_end, nullptr, false);
         if (r.mode == previewBtn::kModeSelect) dlg.pane.setSelectMode(nullptr, false);
         if (r.mode == previewBtn::kModeSnapSelect)
           dlg.pane.setSnapSelectMode(GDI::snap_end, nullptr, false, nullptr, false);
         SetFocus(dlg.item(IDC_PREVIEW_EDIT).hwnd());
-        const POINT p = at(dlg.pane, r.x, r.y);
-        postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, p);
-        postLeftClick(dlg.pane.hwnd(), p);
+        moveAndClick(at(r.x, r.y));
       });
-      s.waitFor([&] { return settled(dlg); }, "the pane to paint");
       s.then([&] {
         SCOPED_TRACE(r.what);
         EXPECT_EQ(dlg.pane.mode(), r.mode);
@@ -496,7 +428,7 @@ TEST(PreviewPane, ClickOnASnapPoint) {
     }
     s.then([&] {
       dlg.doubleClicks = 0;
-      postMouse(dlg.pane.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, POINT{20, 20});
+      post(WM_LBUTTONDBLCLK, MK_LBUTTON, POINT{20, 20});
     });
     s.then([&] { EXPECT_EQ(dlg.doubleClicks, 1) << "BN_DOUBLECLICKED from the pane"; });
   });
@@ -504,65 +436,45 @@ TEST(PreviewPane, ClickOnASnapPoint) {
 
 // Every way point input ends, each telling the parent once: a click gives
 // the snap point or the point under the cursor, everything else no point.
-TEST(PreviewPane, PointInputEnds) {
+TEST_F(PreviewPane, PointInputEnds) {
+  const POINT free{33, 44};
   struct Row {
     const char* what;
     std::uint32_t modes;
     std::optional<GcGePoint2d> base;
-    std::function<void(PaneDialog&)> act;
-    std::optional<GcGePoint2d> point;  // nullopt: no point; NaN x: the point under (33, 44)
+    std::function<void()> act;
+    std::optional<GcGePoint2d> point;  // nullopt: no point; NaN x: the point under `free`
     bool running = false;              // point input runs again afterwards
   };
-  const POINT free{33, 44};
-  const double nan = std::nan("");
   const Row rows[] = {
-      {"click on a snap point", GDI::snap_end, std::nullopt,
-       [](PaneDialog& d) {
-         const POINT p = moved(at(d.pane, 80, 30), 2, -3);
-         postMouse(d.pane.hwnd(), WM_MOUSEMOVE, 0, p);
-         postLeftClick(d.pane.hwnd(), p);
-       },
+      {"click on a snap point", GDI::snap_end, std::nullopt, [this] { moveAndClick(moved(at(80, 30), 2, -3)); },
        GcGePoint2d(80, 30)},
-      {"click away from snap points", GDI::snap_end, std::nullopt,
-       [free](PaneDialog& d) {
-         postMouse(d.pane.hwnd(), WM_MOUSEMOVE, 0, free);
-         postLeftClick(d.pane.hwnd(), free);
-       },
-       GcGePoint2d(nan, 0)},
+      {"click away from snap points", GDI::snap_end, std::nullopt, [&] { moveAndClick(free); },
+       GcGePoint2d(std::nan(""), 0)},
       {"perpendicular from the base point", GDI::snap_perpendicular, GcGePoint2d(50, 20),
-       [](PaneDialog& d) {
-         const POINT p = moved(at(d.pane, 50, 0), 3, 2);
-         postMouse(d.pane.hwnd(), WM_MOUSEMOVE, 0, p);
-         postLeftClick(d.pane.hwnd(), p);
-       },
-       GcGePoint2d(50, 0)},
-      {"Esc", GDI::snap_end, std::nullopt, [](PaneDialog& d) { uitest::postKey(d.pane.hwnd(), VK_ESCAPE); },
-       std::nullopt},
+       [this] { moveAndClick(moved(at(50, 0), 3, 2)); }, GcGePoint2d(50, 0)},
+      {"Esc", GDI::snap_end, std::nullopt, [this] { uitest::postKey(dlg.pane.hwnd(), VK_ESCAPE); }, std::nullopt},
       {"the focus goes to another control", GDI::snap_end, GcGePoint2d(10, 10),
-       [](PaneDialog& d) { SetFocus(d.item(IDC_PREVIEW_EDIT).hwnd()); }, std::nullopt},
-      {"another mode", GDI::snap_end, std::nullopt, [](PaneDialog& d) { d.pane.setSelectMode(nullptr, false); },
-       std::nullopt},
+       [this] { SetFocus(dlg.item(IDC_PREVIEW_EDIT).hwnd()); }, std::nullopt},
+      {"another mode", GDI::snap_end, std::nullopt, [this] { dlg.pane.setSelectMode(nullptr, false); }, std::nullopt},
       {"another point input", GDI::snap_end, std::nullopt,
-       [](PaneDialog& d) { d.pane.startPointInput(GDI::snap_end, nullptr); }, std::nullopt, true},
+       [this] { dlg.pane.startPointInput(GDI::snap_end, nullptr); }, std::nullopt, true},
   };
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
+  run([&](uitest::DialogScript& s) {
     for (const Row& r : rows) {
-      s.then([&] { dlg.pane.setModeNone(); });
-      s.waitFor([&] { return settled(dlg); }, "the pane to paint");
-      s.then([&] {
+      thenSettled(s, [&] { dlg.pane.setModeNone(); });
+      thenSettled(s, [&] {
         dlg.notes.clear();
         dlg.pane.startPointInput(r.modes, r.base ? &*r.base : nullptr);
       });
-      s.waitFor([&] { return settled(dlg); }, "the pane to paint");
       s.then([&] {
         SCOPED_TRACE(r.what);
         EXPECT_TRUE(dlg.pane.pointInput());
         EXPECT_EQ(GetFocus(), dlg.pane.hwnd()) << "point input takes the focus";
         EXPECT_TRUE(dlg.notes.empty());
-        r.act(dlg);
+        r.act();
       });
-      s.waitFor([&] { return !dlg.heard(previewBtn::kPointInputEnded).empty() && settled(dlg); },
+      s.waitFor([&] { return !dlg.heard(previewBtn::kPointInputEnded).empty() && settled(); },
                 std::string("point input to end: ") + r.what);
       s.then([&] {
         SCOPED_TRACE(r.what);
@@ -576,7 +488,7 @@ TEST(PreviewPane, PointInputEnds) {
           return;
         }
         ASSERT_TRUE(ended[0].point);
-        const GcGePoint2d expected = std::isnan(r.point->x) ? worldAt(dlg.pane, free) : *r.point;
+        const GcGePoint2d expected = std::isnan(r.point->x) ? worldAt(free) : *r.point;
         expectNear(*ended[0].point, expected, 1e-9, "the picked point");
       });
     }
@@ -585,7 +497,7 @@ TEST(PreviewPane, PointInputEnds) {
 
 // A click toggles the element under the cursor; a box adds what lies wholly
 // inside it, through the handle filter. Each change is reported once.
-TEST(PreviewPane, ClickAndBoxSelection) {
+TEST_F(PreviewPane, ClickAndBoxSelection) {
   struct Click {
     double x, y;
     Handles selected;
@@ -604,15 +516,13 @@ TEST(PreviewPane, ClickAndBoxSelection) {
       {"only 4", Handles{4}, true, {4}},
       {"only elements outside the box", Handles{1, 2, 5}, true, {}},
   };
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
+  run([&](uitest::DialogScript& s) {
     s.then([&] { dlg.pane.setSelectMode(nullptr, false); });
     for (const Click& c : clicks) {
-      s.then([&] {
+      thenSettled(s, [&] {
         dlg.notes.clear();
-        postLeftClick(dlg.pane.hwnd(), at(dlg.pane, c.x, c.y));
+        leftClick(at(c.x, c.y));
       });
-      s.waitFor([&] { return settled(dlg); }, "the pane to paint");
       s.then([&] {
         SCOPED_TRACE(testing::Message() << "click at " << c.x << "," << c.y);
         EXPECT_EQ(sorted(dlg.pane.selection()), c.selected);
@@ -622,19 +532,17 @@ TEST(PreviewPane, ClickAndBoxSelection) {
     for (const Box& b : boxes) {
       s.then([&] {
         dlg.notes.clear();
-        dlg.pane.view().highlight(GDI::hl_reset_set, nullptr, nullptr, false);
+        resetSelection();
         dlg.pane.setSelectMode(b.filter ? &*b.filter : nullptr, b.sense);
-        const HWND h = dlg.pane.hwnd();
-        postMouse(h, WM_LBUTTONDOWN, MK_LBUTTON, at(dlg.pane, 12, 38));
-        postMouse(h, WM_MOUSEMOVE, MK_LBUTTON, at(dlg.pane, 50, 20));
-        postMouse(h, WM_MOUSEMOVE, MK_LBUTTON, at(dlg.pane, 88, 4));
+        post(WM_LBUTTONDOWN, MK_LBUTTON, at(12, 38));
+        post(WM_MOUSEMOVE, MK_LBUTTON, at(50, 20));
+        post(WM_MOUSEMOVE, MK_LBUTTON, at(88, 4));
       });
-      s.then([&] {
+      thenSettled(s, [&] {
         EXPECT_EQ(dlg.pane.drag(), previewBtn::kDragSelect);
         EXPECT_EQ(GetCapture(), dlg.pane.hwnd()) << "the drag has the mouse";
-        postMouse(dlg.pane.hwnd(), WM_LBUTTONUP, 0, at(dlg.pane, 88, 4));
+        post(WM_LBUTTONUP, 0, at(88, 4));
       });
-      s.waitFor([&] { return settled(dlg); }, "the pane to paint");
       s.then([&] {
         SCOPED_TRACE(b.what);
         EXPECT_EQ(dlg.pane.drag(), previewBtn::kDragNone);
@@ -648,72 +556,33 @@ TEST(PreviewPane, ClickAndBoxSelection) {
   });
 }
 
-// Ctrl down and up reach the parent at once, a held key's repeats do not.
-TEST(PreviewPane, CtrlKeyMessages) {
-  struct Row {
-    const char* what;
-    UINT message;
-    LPARAM flags;
-    std::vector<UINT> heard;
-  };
-  const LPARAM repeat = LPARAM{1} << 30, release = repeat | (LPARAM{1} << 31);
-  const Row rows[] = {
-      {"pressed", WM_KEYDOWN, 1, {previewBtn::kCtrlPressed}},
-      {"held (a repeat)", WM_KEYDOWN, repeat | 1, {}},
-      {"released", WM_KEYUP, release | 1, {previewBtn::kCtrlReleased}},
-      {"another key", WM_KEYDOWN, 1, {}},
-  };
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
-    s.then([&] { SetFocus(dlg.pane.hwnd()); });
-    for (const Row& r : rows) {
-      s.then([&] {
-        dlg.notes.clear();
-        const WPARAM key = r.what == std::string("another key") ? VK_SHIFT : VK_CONTROL;
-        PostMessageW(dlg.pane.hwnd(), r.message, key, r.flags);
-      });
-      // The pane posts what it has to say while it handles the key: one more
-      // turn of the loop lets that arrive.
-      s.then([] {});
-      s.then([&] {
-        SCOPED_TRACE(r.what);
-        std::vector<UINT> heard;
-        for (const Note& n : dlg.notes) heard.push_back(n.message);
-        EXPECT_EQ(heard, r.heard);
-        for (const Note& n : dlg.notes) EXPECT_EQ(n.id, static_cast<WPARAM>(IDC_PREVIEW_PANE));
-      });
-    }
-  });
-}
-
 // A picture that takes several paint calls: the click's message comes after
 // the last of them, not before.
-TEST(PreviewPane, QueuedMessagesWaitForTheLastPaint) {
+TEST_F(PreviewPane, QueuedMessagesWaitForTheLastPaint) {
   SlowClock clock;
-  PaneDialog dlg([&](GDI::view& v) {
+  dlg.fill = [&](GDI::view& v) {
     v.set_clock(clock);
     fillSample(v);
     for (int i = 0; i < 400; ++i) addLine(v, Line{100u + i, 1.0 + i * 0.2, 40, 1.5 + i * 0.2, 45});
-  });
-  auto paintsBefore = std::make_shared<int>();
-  runDialog(dlg, [&](uitest::DialogScript& s) {
+  };
+  int paintsBefore = 0;
+  run([&](uitest::DialogScript& s) {
     s.then([&] {
       dlg.pane.setSelectMode(nullptr, false);
       dlg.notes.clear();
-      *paintsBefore = dlg.paints;
+      paintsBefore = dlg.paints;
       // The zoom starts the picture afresh; the click selects line 3 before
       // the first paint call.
-      const POINT click = at(dlg.pane, 30, 20);
-      vdhost::postWheel(dlg.pane.hwnd(), click, -120);
-      postLeftClick(dlg.pane.hwnd(), click);
+      vdhost::postWheel(dlg.pane.hwnd(), at(30, 20), -120);
+      leftClick(at(30, 20));
     });
     s.waitFor([&] { return !dlg.heard(previewBtn::kSelectionChanged).empty(); }, "the selection message");
-    s.waitFor([&] { return settled(dlg); }, "the pane to paint");
+    waitSettled(s);
     s.then([&] {
       const std::vector<Note> changed = dlg.heard(previewBtn::kSelectionChanged);
       ASSERT_EQ(changed.size(), 1u);
       EXPECT_EQ(sorted(dlg.pane.selection()), Handles{3});
-      EXPECT_GE(changed[0].paints - *paintsBefore, 3) << "the picture took several paint calls";
+      EXPECT_GE(changed[0].paints - paintsBefore, 3) << "the picture took several paint calls";
       EXPECT_EQ(changed[0].paints, dlg.paints) << "the message came after the last paint call";
       EXPECT_EQ(changed[0].stages, 0u) << "nothing was left to paint when it came";
     });
@@ -722,24 +591,19 @@ TEST(PreviewPane, QueuedMessagesWaitForTheLastPaint) {
 
 // The tool tip asks the parent for the text of the elements under the
 // cursor, and the selection the pick went through is as it was.
-TEST(PreviewPane, ToolTipShowsTheParentsTextForTheElementsUnderTheCursor) {
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
-    s.then([&] {
+TEST_F(PreviewPane, ToolTipShowsTheParentsTextForTheElementsUnderTheCursor) {
+  run([&](uitest::DialogScript& s) {
+    thenSettled(s, [&] {
       ASSERT_TRUE(dlg.pane.setToolTip(true));
       dlg.pane.setSelectMode(nullptr, false);
-      postLeftClick(dlg.pane.hwnd(), at(dlg.pane, 70, 20));
+      leftClick(at(70, 20));
     });
-    s.waitFor([&] { return settled(dlg); }, "the pane to paint");
     s.then([&] {
       ASSERT_EQ(dlg.pane.selection(), Handles{4});
       dlg.notes.clear();
       // The tip checks where the cursor really is before it shows.
-      const POINT p = at(dlg.pane, 21, 12);
-      POINT screen = p;
-      ClientToScreen(dlg.pane.hwnd(), &screen);
-      SetCursorPos(screen.x, screen.y);
-      postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, p);
+      putCursor(dlg.pane.hwnd(), at(21, 12));
+      post(WM_MOUSEMOVE, 0, at(21, 12));
     });
     s.waitFor([&] { return IsWindowVisible(dlg.pane.toolTip().hwnd()) != FALSE; }, "the tool tip to show");
     s.then([&] {
@@ -750,7 +614,7 @@ TEST(PreviewPane, ToolTipShowsTheParentsTextForTheElementsUnderTheCursor) {
       EXPECT_EQ(asked[0].id, static_cast<WPARAM>(IDC_PREVIEW_PANE));
       EXPECT_EQ(dlg.pane.selection(), Handles{4}) << "the selection is put back after the pick";
       // A move hides the tip.
-      postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, at(dlg.pane, 50, 25));
+      post(WM_MOUSEMOVE, 0, at(50, 25));
     });
     s.then([&] { EXPECT_FALSE(IsWindowVisible(dlg.pane.toolTip().hwnd())); });
   });
@@ -759,45 +623,40 @@ TEST(PreviewPane, ToolTipShowsTheParentsTextForTheElementsUnderTheCursor) {
 // The cursor of each state: hidden where the pane draws its cross-hair, the
 // pan and zoom cursors while dragging, the parent's (here the class arrow)
 // without a mode.
-TEST(PreviewPane, CursorFollowsTheState) {
+TEST_F(PreviewPane, CursorFollowsTheState) {
   const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-  struct Row {
+  const POINT corner{5, 5};
+  const struct Row {
     const char* what;
-    std::function<void(PaneDialog&)> set;
+    std::function<void()> set;
     HCURSOR cursor;
-  };
-  const Row rows[] = {
-      {"no mode", [](PaneDialog& d) { d.pane.setModeNone(); }, arrow},
-      {"hover", [](PaneDialog& d) { d.pane.setSnapMode(GDI::snap_end, nullptr, false); }, nullptr},
+  } rows[] = {
+      {"no mode", [&] { dlg.pane.setModeNone(); }, arrow},
+      {"hover", [&] { dlg.pane.setSnapMode(GDI::snap_end, nullptr, false); }, nullptr},
       {"snapping on, no snap point",
-       [](PaneDialog& d) {
-         d.pane.setSnappingOn(true);
-         postMouse(d.pane.hwnd(), WM_MOUSEMOVE, 0, at(d.pane, 50, 25));
+       [&] {
+         dlg.pane.setSnappingOn(true);
+         post(WM_MOUSEMOVE, 0, at(50, 25));
        },
        arrow},
-      {"snapping on, on a snap point",
-       [](PaneDialog& d) { postMouse(d.pane.hwnd(), WM_MOUSEMOVE, 0, at(d.pane, 80, 30)); }, nullptr},
-      {"point input, snapping on, no snap point",
-       [](PaneDialog& d) { d.pane.startPointInput(GDI::snap_end, nullptr); }, arrow},
-      {"point input", [](PaneDialog& d) { d.pane.setSnappingOn(false); }, nullptr},
-      {"select", [](PaneDialog& d) { d.pane.setSelectMode(nullptr, false); }, arrow},
-      {"selection drag", [](PaneDialog& d) { postMouse(d.pane.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{5, 5}); },
-       nullptr},
-      {"pan", [](PaneDialog& d) { postMouse(d.pane.hwnd(), WM_MBUTTONDOWN, MK_MBUTTON, POINT{5, 5}); },
-       LoadCursorW(nullptr, IDC_SIZEALL)},
+      {"snapping on, on a snap point", [&] { post(WM_MOUSEMOVE, 0, at(80, 30)); }, nullptr},
+      {"point input, snapping on, no snap point", [&] { dlg.pane.startPointInput(GDI::snap_end, nullptr); }, arrow},
+      {"point input", [&] { dlg.pane.setSnappingOn(false); }, nullptr},
+      {"select", [&] { dlg.pane.setSelectMode(nullptr, false); }, arrow},
+      {"selection drag", [&] { post(WM_LBUTTONDOWN, MK_LBUTTON, corner); }, nullptr},
+      {"pan", [&] { post(WM_MBUTTONDOWN, MK_MBUTTON, corner); }, LoadCursorW(nullptr, IDC_SIZEALL)},
       {"zoom drag",
-       [](PaneDialog& d) {
-         postMouse(d.pane.hwnd(), WM_MBUTTONUP, 0, POINT{5, 5});
-         d.pane.requestDrag(previewBtn::kDragZoom);
-         postMouse(d.pane.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{5, 5});
+       [&] {
+         post(WM_MBUTTONUP, 0, corner);
+         dlg.pane.requestDrag(previewBtn::kDragZoom);
+         post(WM_LBUTTONDOWN, MK_LBUTTON, corner);
        },
        LoadCursorW(nullptr, IDC_SIZENS)},
-      {"Esc ends the drag", [](PaneDialog& d) { uitest::postKey(d.pane.hwnd(), VK_ESCAPE); }, arrow},
+      {"Esc ends the drag", [&] { uitest::postKey(dlg.pane.hwnd(), VK_ESCAPE); }, arrow},
   };
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
+  run([&](uitest::DialogScript& s) {
     for (const Row& r : rows) {
-      s.then([&] { r.set(dlg); });
+      s.then(r.set);
       s.then([&] {
         SCOPED_TRACE(r.what);
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));  // nothing the pane would set
@@ -809,65 +668,20 @@ TEST(PreviewPane, CursorFollowsTheState) {
   });
 }
 
-// The pane's own cross-hair: inverted lines through the cursor that stop at
-// the pick box, taken away where the cursor leaves and drawn again over a
-// new picture.
-TEST(PreviewPane, CrossHairIsDrawnInverted) {
-  constexpr COLORREF kGround = RGB(255, 255, 255), kInverted = RGB(0, 0, 0);
-  PaneDialog dlg;
-  const POINT p{150, 95}, q{60, 40};
-  auto pixel = [&](POINT c) { return uitest::screenPixel(dlg.pane.hwnd(), c); };
-  // The real cursor goes along: a pane that finds the mouse gone (WM_MOUSELEAVE)
-  // takes its cross-hair off.
-  auto moveTo = [&](POINT c) {
-    POINT screen = c;
-    ClientToScreen(dlg.pane.hwnd(), &screen);
-    SetCursorPos(screen.x, screen.y);
-    postMouse(dlg.pane.hwnd(), WM_MOUSEMOVE, 0, c);
-  };
-  auto expectCross = [&](POINT c, const char* what) {
-    SCOPED_TRACE(what);
-    const int h = dlg.pane.pickHalf();
-    EXPECT_EQ(pixel(POINT{c.x - 3 * h, c.y}), kInverted) << "the hair to the left";
-    EXPECT_EQ(pixel(POINT{c.x, c.y + 3 * h}), kInverted) << "the hair below";
-    EXPECT_EQ(pixel(POINT{c.x - h, c.y - h}), kInverted) << "the pick box";
-    EXPECT_EQ(pixel(POINT{c.x - h + 2, c.y}), kGround) << "no hair inside the pick box";
-  };
-  runDialog(dlg, [&](uitest::DialogScript& s) {
-    s.then([&] {
-      dlg.pane.setSnapMode(GDI::snap_end, nullptr, false);
-      moveTo(p);
-    });
-    s.waitFor([&] { return settled(dlg); }, "the pane to paint");
-    s.then([&] { expectCross(p, "at the first point"); });
-    s.then([&] { moveTo(q); });
-    s.waitFor([&] { return settled(dlg); }, "the pane to paint");
-    s.then([&] {
-      expectCross(q, "moved");
-      EXPECT_EQ(pixel(POINT{p.x - 3 * dlg.pane.pickHalf(), p.y + 20}), kGround) << "the old hair is gone";
-      vdhost::postWheel(dlg.pane.hwnd(), q, -120);
-    });
-    s.waitFor([&] { return settled(dlg); }, "the pane to paint");
-    s.then([&] { expectCross(q, "over the new picture"); });
-  });
-}
-
 // The focus frame shows while the button is checked.
-TEST(PreviewPane, FocusFrameWhileChecked) {
+TEST_F(PreviewPane, FocusFrameWhileChecked) {
   constexpr COLORREF kFrame = RGB(255, 0, 0);
   struct Row {
     bool frame;
     int check;
     bool shown;
   } rows[] = {{true, BST_UNCHECKED, false}, {true, BST_CHECKED, true}, {false, BST_CHECKED, false}};
-  PaneDialog dlg;
-  runDialog(dlg, [&](uitest::DialogScript& s) {
+  run([&](uitest::DialogScript& s) {
     for (const Row& r : rows) {
-      s.then([&] {
+      thenSettled(s, [&] {
         dlg.pane.setFocusFrame(r.frame, kFrame);
         dlg.pane.setCheck(r.check);
       });
-      s.waitFor([&] { return settled(dlg); }, "the pane to paint");
       s.then([&] {
         SCOPED_TRACE(testing::Message() << "frame " << r.frame << ", check " << r.check);
         const RECT c = dlg.pane.window().clientRect();

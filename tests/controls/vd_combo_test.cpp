@@ -10,6 +10,7 @@
 #include "controls/vd_combo.h"
 #include "controls_test_ids.h"
 #include "dialog_script.h"
+#include "script_run.h"
 #include "ui/dialog.h"
 
 namespace {
@@ -50,38 +51,35 @@ int widestItem(HWND window) {
 
 TEST(VdCombo, DroppedListsFitTheirWidestItem) {
   CombosDialog dlg;
-  uitest::DialogScript script(dlg);
   int fixedBefore = 0;
   const int frame = 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL);
-  script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show")
-      .then([&] {
-        fixedBefore = dlg.fixed.droppedWidth();
-        SetFocus(dlg.plain.hwnd());
-        uitest::postKey(GetFocus(), VK_F4);
-      })
-      .waitFor([&] { return dlg.plain.droppedDown(); }, "the plain list to drop")
-      .then([&] {
-        EXPECT_EQ(dlg.plain.droppedWidth(), widestItem(dlg.plain.hwnd()) + frame);
-        EXPECT_GT(dlg.plain.droppedWidth(), dlg.plain.window().clientRect().right) << "wider than the control";
-        dlg.plain.showDropDown(false);
-        SetFocus(dlg.fixed.hwnd());
-        uitest::postKey(dlg.fixed.hwnd(), VK_F4);
-      })
-      .waitFor([&] { return dlg.fixed.droppedDown(); }, "the fixed list to drop")
-      .then([&] {
-        EXPECT_EQ(dlg.fixed.droppedWidth(), fixedBefore) << "a combo without auto width keeps its list";
-        dlg.fixed.showDropDown(false);
-        SetFocus(dlg.pictures.comboBox());
-        uitest::postKey(dlg.pictures.comboBox(), VK_F4);
-      })
-      .waitFor([&] { return dlg.pictures.droppedDown(); }, "the extended list to drop")
-      .then([&] {
-        EXPECT_EQ(dlg.pictures.droppedWidth(), widestItem(dlg.pictures.comboBox()) + frame + kPictureWidth);
-        dlg.pictures.showDropDown(false);
-        dlg.EndDialog(IDOK);
-      });
-  EXPECT_EQ(script.run(), IDOK);
-  for (const std::string& f : script.failures()) ADD_FAILURE() << f;
+  uitest::runSteps(dlg, [&] { return dlg.window().visible(); }, "the dialog to show", [&](uitest::DialogScript& s) {
+    s.then([&] {
+       fixedBefore = dlg.fixed.droppedWidth();
+       SetFocus(dlg.plain.hwnd());
+       uitest::postKey(GetFocus(), VK_F4);
+     })
+        .waitFor([&] { return dlg.plain.droppedDown(); }, "the plain list to drop")
+        .then([&] {
+          EXPECT_EQ(dlg.plain.droppedWidth(), widestItem(dlg.plain.hwnd()) + frame);
+          EXPECT_GT(dlg.plain.droppedWidth(), dlg.plain.window().clientRect().right) << "wider than the control";
+          dlg.plain.showDropDown(false);
+          SetFocus(dlg.fixed.hwnd());
+          uitest::postKey(dlg.fixed.hwnd(), VK_F4);
+        })
+        .waitFor([&] { return dlg.fixed.droppedDown(); }, "the fixed list to drop")
+        .then([&] {
+          EXPECT_EQ(dlg.fixed.droppedWidth(), fixedBefore) << "a combo without auto width keeps its list";
+          dlg.fixed.showDropDown(false);
+          SetFocus(dlg.pictures.comboBox());
+          uitest::postKey(dlg.pictures.comboBox(), VK_F4);
+        })
+        .waitFor([&] { return dlg.pictures.droppedDown(); }, "the extended list to drop")
+        .then([&] {
+          EXPECT_EQ(dlg.pictures.droppedWidth(), widestItem(dlg.pictures.comboBox()) + frame + kPictureWidth);
+          dlg.pictures.showDropDown(false);
+        });
+  });
 }
 
 }  // namespace

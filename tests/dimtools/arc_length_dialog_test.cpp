@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "dialog_script.h"
@@ -32,9 +33,7 @@ TEST(ArcLengthDialog, ShowsTheLengthSelectedForCopying) {
                                                                           uitest::DialogScript& s) {
     s.then([&] {
       HWND edit = d.item(IDC_ARCLEN_VALUE).hwnd();
-      wchar_t text[64] = {};
-      GetWindowTextW(edit, text, 64);
-      shown = text;
+      shown = d.item(IDC_ARCLEN_VALUE).text();
       // Away and back by SetFocus alone, which selects nothing by itself.
       SetFocus(d.item(IDOK).hwnd());
       SendMessageW(edit, EM_SETSEL, 2, 2);
@@ -48,10 +47,9 @@ TEST(ArcLengthDialog, ShowsTheLengthSelectedForCopying) {
   EXPECT_EQ(shown, L"23.5619");
   EXPECT_EQ(afterClear, std::make_pair(DWORD{2}, DWORD{2})) << "the check itself can tell";
   EXPECT_EQ(refocused, std::make_pair(DWORD{0}, DWORD{7}));
-  bool localized = false;
   const auto& t = hostsim::Host::instance().transcript();
-  for (size_t i = before; i < t.size(); ++i) localized = localized || t[i] == "host: dialog 1003 localized";
-  EXPECT_TRUE(localized);
+  EXPECT_NE(std::find(t.begin() + static_cast<std::ptrdiff_t>(before), t.end(), "host: dialog 1003 localized"),
+            t.end());
 }
 
 }  // namespace

@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "dialog_script.h"
@@ -50,34 +53,34 @@ Flags flagsOf(const CHeightDimEditDlg& dlg) {
   return {dlg.drawLeader, dlg.moveToLeader, dlg.mirrorMarks, dlg.applySettings};
 }
 
-// The integer under a key of a section; nothing when it is missing.
-std::optional<int32_t> storedInt(const vd::vstring& path, const char16_t* section, const char16_t* key) {
+// The integer (T = int32_t) or text under a key of a section; nothing when it is missing.
+template <class T>
+std::optional<T> stored(const vd::vstring& path, const char16_t* section, const char16_t* key) {
   vd::prf_store store;
-  int32_t v = 0;
-  if (!store.open(path, section) || !store.getInt(key, v)) return std::nullopt;
-  return v;
-}
-
-std::optional<vd::vstring> storedText(const vd::vstring& path, const char16_t* section, const char16_t* key) {
-  vd::prf_store store;
-  vd::vstring v;
-  if (!store.open(path, section) || !store.getString(key, v)) return std::nullopt;
-  return v;
+  T v{};
+  bool found = store.open(path, section);
+  if constexpr (std::is_same_v<T, int32_t>) found = found && store.getInt(key, v);
+  else found = found && store.getString(key, v);
+  return found ? std::optional<T>(v) : std::nullopt;
 }
 
 using uitest::ModuleDialog;
 
-template <class Dlg>
-INT_PTR run(ModuleDialog<Dlg>& dlg, const std::function<void(Dlg&, uitest::DialogScript&)>& steps) {
-  return uitest::runModuleDialog(dlg, steps);
-}
-
 // Whether the host's transcript holds `line` from position `from` on.
 bool transcriptHas(const std::string& line, size_t from) {
   const std::vector<std::string>& t = hostsim::Host::instance().transcript();
-  for (size_t i = from; i < t.size(); ++i)
-    if (t[i] == line) return true;
-  return false;
+  return std::find(t.begin() + static_cast<std::ptrdiff_t>(from), t.end(), line) != t.end();
+}
+
+// What a dialog answers the height dimensions' query with, and its icons.
+struct Identity {
+  LRESULT query = 0;
+  HICON big = nullptr;
+  HICON small = nullptr;
+};
+Identity identityOf(const ui::Dialog& d) {
+  return {d.window().send(vd::kHeightDimDialogQuery), reinterpret_cast<HICON>(d.window().send(WM_GETICON, ICON_BIG)),
+          reinterpret_cast<HICON>(d.window().send(WM_GETICON, ICON_SMALL))};
 }
 
 // ---- the edit dialog --------------------------------------------------------
@@ -92,7 +95,7 @@ struct EditOutcome {
 EditOutcome runEdit(const vd::vstring* path, const std::vector<int>& clicks) {
   ModuleDialog<CHeightDimEditDlg> dlg(path, nullptr);
   EditOutcome out;
-  out.result = run<CHeightDimEditDlg>(dlg, [&](CHeightDimEditDlg& d, uitest::DialogScript& s) {
+  out.result = uitest::runModuleDialog<CHeightDimEditDlg>(dlg, [&](CHeightDimEditDlg& d, uitest::DialogScript& s) {
     s.then([&] {
       out.shown = shownBoxes(d);
       for (int id : clicks) click(d, id);
@@ -104,7 +107,9 @@ EditOutcome runEdit(const vd::vstring* path, const std::vector<int>& clicks) {
 
 Flags storedFlags(const vd::vstring& path) {
   Flags f{};
-  for (size_t i = 0; i < kEditKeys.size(); ++i) f[i] = storedInt(path, vd::kHNoteEditSection, kEditKeys[i]).value_or(-1);
+  for (size_t i = 0; i < kEditKeys.size(); ++i) {
+    f[i] = stored<int32_t>(path, vd::kHNoteEditSection, kEditKeys[i]).value_or(-1);
+  }
   return f;
 }
 
@@ -117,53 +122,29 @@ TEST(HeightDimEditDialog, StoredValuesAreReadAsOnOrOffAndWrittenBackAsOneOrZero)
   EXPECT_EQ(o.shown, (Flags{1, 0, 1, 0}));
   EXPECT_EQ(o.result, IDOK);
   EXPECT_EQ(storedFlags(path), (Flags{1, 0, 1, 0}));
-  EXPECT_EQ(storedInt(path, u"OTHER", u"KEEP"), 1);
+  EXPECT_EQ(stored<int32_t>(path, u"OTHER", u"KEEP"), 1);
 }
 
 // Where the file cannot be read or written the dialog still works and
-// answers; what was there stays as it was.
+// answers; what was there stays as it was. Read-only both ways: the
+// attribute (which Wine lets root write through) and another program sharing
+// the file for reading only; locked: held open by another program without
+// sharing, so not even readable.
+enum class Hold { Nothing, ReadOnly, Locked };
 struct Unusable {
   const char* what;
-  std::function<std::optional<vd::vstring>(vdtest::ScratchDir&)> prepare;  // the path, or none for a null path
-  std::string before;                                                      // the file's bytes, when it exists
-  std::optional<DWORD> lockSharing;  // held open by another program, sharing it so
+  const char* name;  // in a scratch folder; null for a null path
+  Hold hold;         // the file exists, holding kUnusableContent, unless Nothing
 };
-
-std::vector<Unusable> unusableFiles() {
-  const std::string content = "[HNOTE_EDIT]\r\nLINE=1\r\n[ATTRIB_VALUE]\r\nREPEAT=1\r\nATTRIB_VALUE_CB_ACT=+2.000\r\n";
-  return {
-      {"no path", [](vdtest::ScratchDir&) { return std::optional<vd::vstring>(); }, {}, std::nullopt},
-      {"an empty path", [](vdtest::ScratchDir&) { return std::optional<vd::vstring>(u""); }, {}},
-      {"a folder that does not exist",
-       [](vdtest::ScratchDir& d) { return std::optional<vd::vstring>(d.host("missing/Dat/hnoteData.ini")); },
-       {}},
-      // Read-only both ways: the attribute (which Wine lets root write
-      // through) and another program sharing the file for reading only.
-      {"a read-only file",
-       [content](vdtest::ScratchDir& d) {
-         vdtest::writeBytes(d.file("ro.ini"), content);
-         SetFileAttributesW(d.file("ro.ini").wstring().c_str(), FILE_ATTRIBUTE_READONLY);
-         return std::optional<vd::vstring>(d.host("ro.ini"));
-       },
-       content, FILE_SHARE_READ},
-      {"a file another program holds open without sharing",
-       [content](vdtest::ScratchDir& d) {
-         vdtest::writeBytes(d.file("locked.ini"), content);
-         return std::optional<vd::vstring>(d.host("locked.ini"));
-       },
-       content, 0},
-  };
-}
-
-// Holds a file open, sharing it as given, while it lives.
-struct Lock {
-  Lock(const std::filesystem::path& p, DWORD sharing)
-      : h(CreateFileW(p.wstring().c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-  ~Lock() {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-  HANDLE h;
+const Unusable kUnusable[] = {
+    {"no path", nullptr, Hold::Nothing},
+    {"an empty path", "", Hold::Nothing},
+    {"a folder that does not exist", "missing/Dat/hnoteData.ini", Hold::Nothing},
+    {"a read-only file", "ro.ini", Hold::ReadOnly},
+    {"a file another program holds open without sharing", "locked.ini", Hold::Locked},
 };
+const std::string kUnusableContent =
+    "[HNOTE_EDIT]\r\nLINE=1\r\n[ATTRIB_VALUE]\r\nREPEAT=1\r\nATTRIB_VALUE_CB_ACT=+2.000\r\n";
 
 std::string bytesOrNothing(const std::filesystem::path& p) {
   return std::filesystem::exists(p) ? vdtest::readBytes(p) : std::string("<none>");
@@ -173,11 +154,15 @@ std::string bytesOrNothing(const std::filesystem::path& p) {
 // before the dialog, and the other program's hold on it while that lasts.
 struct PreparedFile {
   explicit PreparedFile(const Unusable& u)
-      : path(u.prepare(dir)),
-        file(path && !path->empty() ? std::filesystem::path(*path) : dir.file("none")),
-        before(bytesOrNothing(file)),
-        locked(u.lockSharing == DWORD(0)) {
-    if (u.lockSharing) lock.emplace(file, *u.lockSharing);
+      : file(dir.file(u.name && *u.name ? u.name : "none")), readable(u.hold == Hold::ReadOnly) {
+    if (u.name) path = *u.name ? dir.host(u.name) : vd::vstring();
+    if (u.hold != Hold::Nothing) vdtest::writeBytes(file, kUnusableContent);
+    if (readable) SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_READONLY);
+    before = bytesOrNothing(file);
+    if (u.hold != Hold::Nothing) {
+      const DWORD sharing = readable ? FILE_SHARE_READ : 0;
+      lock.reset(CreateFileW(file.wstring().c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr));
+    }
   }
   // Lets go of the file; true when it is as it was.
   bool unchanged() {
@@ -188,21 +173,18 @@ struct PreparedFile {
   vdtest::ScratchDir dir;
   std::optional<vd::vstring> path;
   std::filesystem::path file;
+  bool readable;  // the read-only file: its values show
   std::string before;
-  bool locked;  // not even readable
-  std::optional<Lock> lock;
+  std::unique_ptr<void, decltype(&CloseHandle)> lock{nullptr, &CloseHandle};  // the other program's hold
 };
 
 TEST(HeightDimEditDialog, AnUnusableFileLeavesTheDefaultsAndStillAnswers) {
-  for (const Unusable& u : unusableFiles()) {
+  for (const Unusable& u : kUnusable) {
     SCOPED_TRACE(u.what);
     PreparedFile f(u);
-    const std::optional<vd::vstring>& path = f.path;
-    const bool locked = f.locked;
-    const EditOutcome o = runEdit(path ? &*path : nullptr, {IDC_HDEDIT_MOVE_TO_LEADER, IDC_HDEDIT_SETTINGS});
+    const EditOutcome o = runEdit(f.path ? &*f.path : nullptr, {IDC_HDEDIT_MOVE_TO_LEADER, IDC_HDEDIT_SETTINGS});
     EXPECT_EQ(o.result, IDC_HDEDIT_SETTINGS);
-    // The read-only file is still read.
-    EXPECT_EQ(o.shown, (Flags{u.before.empty() || locked ? 0 : 1, 0, 0, 0}));
+    EXPECT_EQ(o.shown, (Flags{f.readable ? 1 : 0, 0, 0, 0}));
     EXPECT_EQ(o.flags, (Flags{o.shown[0], 1, 0, 0}));
     EXPECT_TRUE(f.unchanged());
   }
@@ -213,15 +195,12 @@ TEST(HeightDimEditDialog, LocalizesShowsTheModuleIconAsksForHelpAndAnswersTheQue
   const vd::vstring path = dir.host("hnoteData.ini");
   const size_t from = hostsim::Host::instance().transcript().size();
   ModuleDialog<CHeightDimEditDlg> dlg(&path, nullptr);
-  LRESULT query = 0;
-  HICON big = nullptr, small = nullptr;
-  const INT_PTR result = run<CHeightDimEditDlg>(
+  Identity shown;
+  const INT_PTR result = uitest::runModuleDialog<CHeightDimEditDlg>(
       dlg,
       [&](CHeightDimEditDlg& d, uitest::DialogScript& s) {
         s.then([&] {
-           query = d.window().send(vd::kHeightDimDialogQuery);
-           big = reinterpret_cast<HICON>(d.window().send(WM_GETICON, ICON_BIG));
-           small = reinterpret_cast<HICON>(d.window().send(WM_GETICON, ICON_SMALL));
+           shown = identityOf(d);
            click(d, IDHELP);
          })
             .waitFor([&] { return transcriptHas("help: ::/Obecne_funkce/Obecne_kreslici_a_editacni_funkce/Kótování/"
@@ -230,9 +209,9 @@ TEST(HeightDimEditDialog, LocalizesShowsTheModuleIconAsksForHelpAndAnswersTheQue
             .then([&] { uitest::postKey(d.item(IDC_HDEDIT_DRAW_LEADER).hwnd(), VK_ESCAPE); });
       });
   EXPECT_EQ(result, IDCANCEL) << "help leaves the dialog open, Esc cancels";
-  EXPECT_EQ(query, 1);
-  EXPECT_NE(big, nullptr);
-  EXPECT_NE(small, nullptr);
+  EXPECT_EQ(shown.query, 1);
+  EXPECT_NE(shown.big, nullptr);
+  EXPECT_NE(shown.small, nullptr);
   EXPECT_TRUE(transcriptHas("host: dialog 1001 localized", from));
   EXPECT_FALSE(std::filesystem::exists(dir.file("hnoteData.ini"))) << "cancel writes nothing";
 }
@@ -250,8 +229,14 @@ std::vector<std::wstring> comboItems(HWND combo) {
   return out;
 }
 
-const std::vector<std::wstring> kInsertPoints = {L"Střed",        L"Levý horní",  L"Levý spodní", L"Střed horní",
-                                                 L"Střed spodní", L"Pravý horní", L"Pravý spodní"};
+// One run of the plan-view dialog: `atStart` once it shows, then a click on
+// `button`; the dialog's answer.
+INT_PTR runPlan(ModuleDialog<CHeightDimGpDlg>& dlg, const std::function<void(CHeightDimGpDlg&)>& atStart,
+                int button = IDOK) {
+  return uitest::runModuleDialog<CHeightDimGpDlg>(dlg, [&](CHeightDimGpDlg& d, uitest::DialogScript& s) {
+    s.then([&] { atStart(d); }).then([&] { click(d, button); });
+  });
+}
 
 TEST(HeightDimPlanDialog, TheInsertionPointIsOfferedOnlyWhenTheCallerGivesOne) {
   struct Row {
@@ -271,25 +256,22 @@ TEST(HeightDimPlanDialog, TheInsertionPointIsOfferedOnlyWhenTheCallerGivesOne) {
     SCOPED_TRACE(r.what);
     vdtest::ScratchDir dir;
     ModuleDialog<CHeightDimGpDlg> dlg(dir.host("hnoteData.ini"), nullptr);
+    dlg->insertPoint = r.given;
     bool labelEnabled = !r.enabled, comboEnabled = !r.enabled;
     int shown = -2;
     std::vector<std::wstring> items;
-    const INT_PTR result = run<CHeightDimGpDlg>(
-        dlg,
-        [&](CHeightDimGpDlg& d, uitest::DialogScript& s) {
-          d.insertPoint = r.given;
-          s.then([&] {
-             const ui::Window combo = d.item(IDC_HDPLAN_INSPT);
-             labelEnabled = d.item(IDC_HDPLAN_INSPT_LABEL).enabled();
-             comboEnabled = combo.enabled();
-             shown = static_cast<int>(combo.send(CB_GETCURSEL));
-             items = comboItems(combo.hwnd());
-             if (r.enabled) combo.setFocus();
-             for (int i = 0; i < r.downs; ++i) uitest::postKey(combo.hwnd(), VK_DOWN);
-           }).then([&] { click(d, IDOK); });
-        });
+    const INT_PTR result = runPlan(dlg, [&](CHeightDimGpDlg& d) {
+      const ui::Window combo = d.item(IDC_HDPLAN_INSPT);
+      labelEnabled = d.item(IDC_HDPLAN_INSPT_LABEL).enabled();
+      comboEnabled = combo.enabled();
+      shown = static_cast<int>(combo.send(CB_GETCURSEL));
+      items = comboItems(combo.hwnd());
+      if (r.enabled) combo.setFocus();
+      for (int i = 0; i < r.downs; ++i) uitest::postKey(combo.hwnd(), VK_DOWN);
+    });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(items, kInsertPoints);
+    EXPECT_EQ(items, (std::vector<std::wstring>{L"Střed", L"Levý horní", L"Levý spodní", L"Střed horní",
+                                                L"Střed spodní", L"Pravý horní", L"Pravý spodní"}));
     EXPECT_EQ(labelEnabled, r.enabled);
     EXPECT_EQ(comboEnabled, r.enabled);
     EXPECT_EQ(shown, r.shown);
@@ -344,17 +326,16 @@ TEST(HeightDimPlanDialog, RemembersValuesAndRepetitionBetweenRuns) {
     std::vector<std::wstring> history;
     bool repeatShown = false;
     vd::vstring heightAtInit;
-    const INT_PTR result = run<CHeightDimGpDlg>(
+    const INT_PTR result = runPlan(
         dlg,
-        [&](CHeightDimGpDlg& d, uitest::DialogScript& s) {
-          s.then([&] {
-             shownText = d.valueCombo.editText();
-             history = comboItems(d.valueCombo.hwnd());
-             repeatShown = IsDlgButtonChecked(d.hwnd(), IDC_HDPLAN_REPEAT) == BST_CHECKED;
-             heightAtInit = d.heightText;
-             if (r.act) r.act(d);
-           }).then([&] { click(d, static_cast<int>(r.result)); });
-        });
+        [&](CHeightDimGpDlg& d) {
+          shownText = d.valueCombo.editText();
+          history = comboItems(d.valueCombo.hwnd());
+          repeatShown = IsDlgButtonChecked(d.hwnd(), IDC_HDPLAN_REPEAT) == BST_CHECKED;
+          heightAtInit = d.heightText;
+          if (r.act) r.act(d);
+        },
+        static_cast<int>(r.result));
     EXPECT_EQ(result, r.result);
     EXPECT_EQ(shownText, r.shownText);
     EXPECT_EQ(heightAtInit, ui::fromWide(r.shownText)) << "the value as the dialog opens";
@@ -366,8 +347,8 @@ TEST(HeightDimPlanDialog, RemembersValuesAndRepetitionBetweenRuns) {
     }
     EXPECT_EQ(repeatShown, r.repeatShown);
   }
-  EXPECT_EQ(storedInt(path, vd::kAttribValueSection, vd::kRepeatKey), 1);
-  EXPECT_EQ(storedText(path, vd::kAttribValueSection, u"ATTRIB_VALUE_CB_ACT"), u"12,5 m");
+  EXPECT_EQ(stored<int32_t>(path, vd::kAttribValueSection, vd::kRepeatKey), 1);
+  EXPECT_EQ(stored<vd::vstring>(path, vd::kAttribValueSection, u"ATTRIB_VALUE_CB_ACT"), u"12,5 m");
 }
 
 TEST(HeightDimPlanDialog, OverlongAndBrokenValuesComeBackWhole) {
@@ -393,48 +374,37 @@ TEST(HeightDimPlanDialog, OverlongAndBrokenValuesComeBackWhole) {
     if (!r.file.empty()) vdtest::writeBytes(dir.file("hnoteData.ini"), r.file);
     const vd::vstring path = dir.host("hnoteData.ini");
     ModuleDialog<CHeightDimGpDlg> dlg(path, nullptr);
-    const INT_PTR result = run<CHeightDimGpDlg>(
-        dlg,
-        [&](CHeightDimGpDlg& d, uitest::DialogScript& s) {
-          s.then([&] {
-             if (!r.typed.empty()) typeInto(d, r.typed.c_str(), false);
-           }).then([&] { click(d, IDOK); });
-        });
+    const INT_PTR result = runPlan(dlg, [&](CHeightDimGpDlg& d) {
+      if (!r.typed.empty()) typeInto(d, r.typed.c_str(), false);
+    });
     EXPECT_EQ(result, IDOK);
     // Compared by length first: a failure would print 100,000 characters.
     ASSERT_EQ(dlg->heightText.size(), r.answered.size());
     EXPECT_TRUE(dlg->heightText == ui::fromWide(r.answered));
-    const std::optional<vd::vstring> kept = storedText(path, vd::kAttribValueSection, u"ATTRIB_VALUE_CB_ACT");
+    const std::optional<vd::vstring> kept = stored<vd::vstring>(path, vd::kAttribValueSection, u"ATTRIB_VALUE_CB_ACT");
     ASSERT_TRUE(kept.has_value());
     EXPECT_TRUE(*kept == ui::fromWide(r.answered)) << "kept " << kept->size() << " characters";
   }
 }
 
 TEST(HeightDimPlanDialog, AnUnusableFileIsNeitherNeededNorChanged) {
-  for (const Unusable& u : unusableFiles()) {
+  for (const Unusable& u : kUnusable) {
     SCOPED_TRACE(u.what);
     PreparedFile f(u);
-    const std::optional<vd::vstring>& path = f.path;
-    const bool locked = f.locked;
-    const bool opens = path && !path->empty();  // a store on a path opens whether or not the file is there
-    ModuleDialog<CHeightDimGpDlg> dlg(path.value_or(vd::vstring()), nullptr);
+    const bool opens = f.path && !f.path->empty();  // a store on a path opens whether or not the file is there
+    ModuleDialog<CHeightDimGpDlg> dlg(f.path.value_or(vd::vstring()), nullptr);
+    dlg->insertPoint = 2;
     std::wstring shownText;
-    const INT_PTR result = run<CHeightDimGpDlg>(
-        dlg,
-        [&](CHeightDimGpDlg& d, uitest::DialogScript& s) {
-          d.insertPoint = 2;
-          s.then([&] {
-             shownText = d.valueCombo.editText();
-             typeInto(d, L"+3.000", false);
-             click(d, IDC_HDPLAN_REPEAT);
-           }).then([&] { click(d, IDOK); });
-        });
+    const INT_PTR result = runPlan(dlg, [&](CHeightDimGpDlg& d) {
+      shownText = d.valueCombo.editText();
+      typeInto(d, L"+3.000", false);
+      click(d, IDC_HDPLAN_REPEAT);
+    });
     EXPECT_EQ(result, IDOK);
     // The read-only file is read: its last value and repetition show.
-    const bool readable = !u.before.empty() && !locked;
-    EXPECT_EQ(shownText, readable ? L"+2.000" : opens ? L"±0.000" : L"");
+    EXPECT_EQ(shownText, f.readable ? L"+2.000" : opens ? L"±0.000" : L"");
     EXPECT_EQ(dlg->heightText, u"+3.000");
-    EXPECT_EQ(dlg->repeatCommand, readable ? 0 : 1);
+    EXPECT_EQ(dlg->repeatCommand, f.readable ? 0 : 1);
     EXPECT_EQ(dlg->insertPoint, 2);
     EXPECT_TRUE(f.unchanged());
   }
@@ -444,20 +414,12 @@ TEST(HeightDimPlanDialog, LocalizesShowsTheModuleIconAndAnswersTheQuery) {
   vdtest::ScratchDir dir;
   const size_t from = hostsim::Host::instance().transcript().size();
   ModuleDialog<CHeightDimGpDlg> dlg(dir.host("hnoteData.ini"), nullptr);
-  LRESULT query = 0;
-  HICON big = nullptr;
-  const INT_PTR result = run<CHeightDimGpDlg>(
-      dlg,
-      [&](CHeightDimGpDlg& d, uitest::DialogScript& s) {
-        s.then([&] {
-          query = d.window().send(vd::kHeightDimDialogQuery);
-          big = reinterpret_cast<HICON>(d.window().send(WM_GETICON, ICON_BIG));
-          click(d, IDCANCEL);
-        });
-      });
+  Identity shown;
+  const INT_PTR result = runPlan(dlg, [&](CHeightDimGpDlg& d) { shown = identityOf(d); }, IDCANCEL);
   EXPECT_EQ(result, IDCANCEL);
-  EXPECT_EQ(query, 1);
-  EXPECT_NE(big, nullptr);
+  EXPECT_EQ(shown.query, 1);
+  EXPECT_NE(shown.big, nullptr);
+  EXPECT_NE(shown.small, nullptr);
   EXPECT_TRUE(transcriptHas("host: dialog 1002 localized", from));
   EXPECT_FALSE(std::filesystem::exists(dir.file("hnoteData.ini"))) << "cancel writes nothing";
 }

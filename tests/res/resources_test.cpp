@@ -4,6 +4,7 @@
 // the terminator icons.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -15,7 +16,6 @@
 #include <vector>
 
 #include "host/text.h"
-#include "live_dialog.h"
 #include "tools/png/bitmap_png.h"
 #include "tools/vdhost/dialog_template.h"
 #include "ui/gdi.h"
@@ -88,112 +88,96 @@ struct Expected {
 
 constexpr const char* kSection = "Řez";
 constexpr const char* kPlan = "Půdorys";
+const Control kOk{IDOK, Kind::Push, "OK"};
+const Control kCancel{IDCANCEL, Kind::Push, "Storno"};
+const Control kHelp{IDHELP, Kind::Push, "Nápověda"};
 
 std::vector<Expected> expectedTemplates() {
-  std::vector<Expected> all;
-  {
-    Expected colour{101, "Vyberte barvu", {}};
-    for (int id = 1002; id <= 1016; ++id) colour.controls.push_back({id, Kind::OwnerDrawn});
-    for (int id : {1023, 1025, 1026}) colour.controls.push_back({id, Kind::OwnerDrawn});
-    colour.controls.push_back({123, Kind::Edit, "", "Barva:"});
-    colour.controls.push_back({109, Kind::Push, "Podle &Hladiny"});
-    colour.controls.push_back({110, Kind::Push, "Podle &Bloku"});
-    colour.controls.push_back({IDOK, Kind::Push, "OK"});
-    colour.controls.push_back({IDCANCEL, Kind::Push, "Storno"});
-    all.push_back(colour);
-  }
-  all.push_back({102,
-                 "Nastavení pozadí",
-                 {
-                     {104, Kind::Group, "Barva výplně pozadí"},
-                     {106, Kind::Check, "Použít barvu pozadí z výkresu", nullptr, "Barva výplně pozadí"},
-                     {108, Kind::ComboExList, nullptr, "Barva:", "Barva výplně pozadí"},
-                     {IDOK, Kind::Push, "OK"},
-                     {IDCANCEL, Kind::Push, "Storno"},
-                 }});
-  all.push_back({1000,
-                 "Nastavení parametrů výškových kót",
-                 {
-                     {1002, Kind::ComboList, nullptr, "Typ kóty:", kSection},
-                     {1003, Kind::Label, "Hladina:", nullptr, kSection},
-                     {1004, Kind::ComboEdit, nullptr, "Hladina:", kSection},
-                     {109, Kind::Push, "Hladina:", nullptr, kSection, false},
-                     {1070, Kind::ComboList, nullptr, "Hladina:", kSection, false},
-                     {1006, Kind::ComboExList, nullptr, "Barva kóty:", kSection},
-                     {1008, Kind::ComboEdit, nullptr, "Zaokrouhlení [m]:", kSection},
-                     {1009, Kind::Check, "Značka", nullptr, kSection},
-                     {1011, Kind::ComboEdit, nullptr, "Délka svislé kót. čáry [mm]:", kSection},
-                     {1013, Kind::ComboEdit, nullptr, "Délka vodorovné kót. čáry [mm]:", kSection},
-                     {1014, Kind::Label, "Typ hraniční značky:", nullptr, kSection},
-                     {1015, Kind::ComboExList, nullptr, "Typ hraniční značky:", kSection},
-                     {1017, Kind::ComboEdit, nullptr, "Velikost hraniční značky [mm]:", kSection},
-                     {1019, Kind::ComboEdit, nullptr, " x", kSection},
-                     {1021, Kind::ComboList, nullptr, "Styl textu:", kSection},
-                     {1023, Kind::ComboExList, nullptr, "Barva textu:", kSection},
-                     {1025, Kind::ComboEdit, nullptr, "Výška textu [mm]:", kSection},
-                     {1027, Kind::ComboEdit, nullptr, "Šířkový faktor textu:", kSection},
-                     {1029, Kind::ComboEdit, nullptr, "Odsazení textu:", kSection},
-                     {1031, Kind::ComboList, nullptr, "Desetiný oddělovač", kSection},
-                     {1032, Kind::Label, "Vynášecí čára:", nullptr, kSection},
-                     {1033, Kind::Check, nullptr, "Vynášecí čára:", kSection},
-                     {1034, Kind::Label, "Délka:", nullptr, kSection},
-                     {1035, Kind::ComboEdit, nullptr, "Délka:", kSection},
-                     {1037, Kind::Check, "Znaménko \"+\" u kladných hodnot:", nullptr, kSection},
-                     {1039, Kind::Check, "Znaménko \"±\" u hodnoty 0.000", nullptr, kSection},
-                     {1040, Kind::Check, "Použít masku pozadí", nullptr, kSection},
-                     {1041, Kind::Push, "…", nullptr, kSection},
-                     {1065, Kind::OwnerDrawn, nullptr, nullptr, kSection},
-                     {1042, Kind::Label, "Hladina:", nullptr, kPlan},
-                     {1043, Kind::ComboEdit, nullptr, "Hladina:", kPlan},
-                     {1069, Kind::Push, "Hladina:", nullptr, kPlan, false},
-                     {1071, Kind::ComboList, nullptr, "Hladina:", kPlan, false},
-                     {1045, Kind::ComboExList, nullptr, "Barva rámečku:", kPlan},
-                     {1047, Kind::ComboEdit, nullptr, "Velikost rámečku min. [mm]:", kPlan},
-                     {1049, Kind::ComboEdit, nullptr, " x", kPlan},
-                     {1051, Kind::ComboExList, nullptr, "Typ hraniční značky:", kPlan},
-                     {1053, Kind::ComboEdit, nullptr, "Velikost hraniční značky [mm]:", kPlan},
-                     {1055, Kind::ComboList, nullptr, "Styl textu:", kPlan},
-                     {1057, Kind::ComboExList, nullptr, "Barva textu:", kPlan},
-                     {1059, Kind::ComboEdit, nullptr, "Výška textu [mm]:", kPlan},
-                     {1061, Kind::ComboEdit, nullptr, "Šířkový faktor textu:", kPlan},
-                     {1062, Kind::Check, "Použít masku pozadí", nullptr, kPlan},
-                     {1063, Kind::Push, "…", nullptr, kPlan},
-                     {1066, Kind::OwnerDrawn, nullptr, nullptr, kPlan},
-                     {IDOK, Kind::Push, "OK"},
-                     {IDCANCEL, Kind::Push, "Storno"},
-                     {IDHELP, Kind::Push, "Nápověda"},
-                 }});
-  all.push_back({1001,
-                 "Editace výškových kót",
-                 {
-                     {1002, Kind::Check, "Kreslit vynášecí čáru"},
-                     {1003, Kind::Check, "Posunout na vynášecí čáru"},
-                     {1004, Kind::Check, "Zrcadlit kóty"},
-                     {1005, Kind::Check, "Upravit kóty dle nastavení:"},
-                     {1006, Kind::Push, "Nastavení..."},
-                     {IDOK, Kind::Push, "OK"},
-                     {IDCANCEL, Kind::Push, "Storno"},
-                     {IDHELP, Kind::Push, "Nápověda"},
-                 }});
-  all.push_back({1002,
-                 "Půdorysná výšková kóta",
-                 {
-                     {1003, Kind::Label, "Hodnota výšky:"},
-                     {1004, Kind::ComboEdit, nullptr, "Hodnota výšky:"},
-                     {1005, Kind::Check, "Opakování funkce"},
-                     {1006, Kind::Label, "Vkládací bod:"},
-                     {1007, Kind::ComboList, nullptr, "Vkládací bod:"},
-                     {IDOK, Kind::Push, "OK"},
-                     {IDCANCEL, Kind::Push, "Storno"},
-                 }});
-  all.push_back({1003,
-                 "Délka části oblouku",
-                 {
-                     {1001, Kind::Label, "Délka části oblouku je:"},
-                     {1002, Kind::ReadOnlyEdit, nullptr, "Délka části oblouku je:"},
-                     {IDOK, Kind::Push, "OK"},
-                 }});
-  return all;
+  // The colour dialog: the swatches are owner-drawn buttons.
+  Expected colour{101, "Vyberte barvu", {
+      {123, Kind::Edit, "", "Barva:"},
+      {109, Kind::Push, "Podle &Hladiny"},
+      {110, Kind::Push, "Podle &Bloku"},
+      kOk, kCancel,
+  }};
+  for (int id = 1002; id <= 1016; ++id) colour.controls.push_back({id, Kind::OwnerDrawn});
+  for (int id : {1023, 1025, 1026}) colour.controls.push_back({id, Kind::OwnerDrawn});
+  return {colour,
+          {102, "Nastavení pozadí", {
+            {104, Kind::Group, "Barva výplně pozadí"},
+            {106, Kind::Check, "Použít barvu pozadí z výkresu", nullptr, "Barva výplně pozadí"},
+            {108, Kind::ComboExList, nullptr, "Barva:", "Barva výplně pozadí"},
+            kOk, kCancel,
+          }},
+          {1000, "Nastavení parametrů výškových kót", {
+            {1002, Kind::ComboList, nullptr, "Typ kóty:", kSection},
+            {1003, Kind::Label, "Hladina:", nullptr, kSection},
+            {1004, Kind::ComboEdit, nullptr, "Hladina:", kSection},
+            {109, Kind::Push, "Hladina:", nullptr, kSection, false},
+            {1070, Kind::ComboList, nullptr, "Hladina:", kSection, false},
+            {1006, Kind::ComboExList, nullptr, "Barva kóty:", kSection},
+            {1008, Kind::ComboEdit, nullptr, "Zaokrouhlení [m]:", kSection},
+            {1009, Kind::Check, "Značka", nullptr, kSection},
+            {1011, Kind::ComboEdit, nullptr, "Délka svislé kót. čáry [mm]:", kSection},
+            {1013, Kind::ComboEdit, nullptr, "Délka vodorovné kót. čáry [mm]:", kSection},
+            {1014, Kind::Label, "Typ hraniční značky:", nullptr, kSection},
+            {1015, Kind::ComboExList, nullptr, "Typ hraniční značky:", kSection},
+            {1017, Kind::ComboEdit, nullptr, "Velikost hraniční značky [mm]:", kSection},
+            {1019, Kind::ComboEdit, nullptr, " x", kSection},
+            {1021, Kind::ComboList, nullptr, "Styl textu:", kSection},
+            {1023, Kind::ComboExList, nullptr, "Barva textu:", kSection},
+            {1025, Kind::ComboEdit, nullptr, "Výška textu [mm]:", kSection},
+            {1027, Kind::ComboEdit, nullptr, "Šířkový faktor textu:", kSection},
+            {1029, Kind::ComboEdit, nullptr, "Odsazení textu:", kSection},
+            {1031, Kind::ComboList, nullptr, "Desetiný oddělovač", kSection},
+            {1032, Kind::Label, "Vynášecí čára:", nullptr, kSection},
+            {1033, Kind::Check, nullptr, "Vynášecí čára:", kSection},
+            {1034, Kind::Label, "Délka:", nullptr, kSection},
+            {1035, Kind::ComboEdit, nullptr, "Délka:", kSection},
+            {1037, Kind::Check, "Znaménko \"+\" u kladných hodnot:", nullptr, kSection},
+            {1039, Kind::Check, "Znaménko \"±\" u hodnoty 0.000", nullptr, kSection},
+            {1040, Kind::Check, "Použít masku pozadí", nullptr, kSection},
+            {1041, Kind::Push, "…", nullptr, kSection},
+            {1065, Kind::OwnerDrawn, nullptr, nullptr, kSection},
+            {1042, Kind::Label, "Hladina:", nullptr, kPlan},
+            {1043, Kind::ComboEdit, nullptr, "Hladina:", kPlan},
+            {1069, Kind::Push, "Hladina:", nullptr, kPlan, false},
+            {1071, Kind::ComboList, nullptr, "Hladina:", kPlan, false},
+            {1045, Kind::ComboExList, nullptr, "Barva rámečku:", kPlan},
+            {1047, Kind::ComboEdit, nullptr, "Velikost rámečku min. [mm]:", kPlan},
+            {1049, Kind::ComboEdit, nullptr, " x", kPlan},
+            {1051, Kind::ComboExList, nullptr, "Typ hraniční značky:", kPlan},
+            {1053, Kind::ComboEdit, nullptr, "Velikost hraniční značky [mm]:", kPlan},
+            {1055, Kind::ComboList, nullptr, "Styl textu:", kPlan},
+            {1057, Kind::ComboExList, nullptr, "Barva textu:", kPlan},
+            {1059, Kind::ComboEdit, nullptr, "Výška textu [mm]:", kPlan},
+            {1061, Kind::ComboEdit, nullptr, "Šířkový faktor textu:", kPlan},
+            {1062, Kind::Check, "Použít masku pozadí", nullptr, kPlan},
+            {1063, Kind::Push, "…", nullptr, kPlan},
+            {1066, Kind::OwnerDrawn, nullptr, nullptr, kPlan},
+            kOk, kCancel, kHelp,
+          }},
+          {1001, "Editace výškových kót", {
+            {1002, Kind::Check, "Kreslit vynášecí čáru"},
+            {1003, Kind::Check, "Posunout na vynášecí čáru"},
+            {1004, Kind::Check, "Zrcadlit kóty"},
+            {1005, Kind::Check, "Upravit kóty dle nastavení:"},
+            {1006, Kind::Push, "Nastavení..."},
+            kOk, kCancel, kHelp,
+          }},
+          {1002, "Půdorysná výšková kóta", {
+            {1003, Kind::Label, "Hodnota výšky:"},
+            {1004, Kind::ComboEdit, nullptr, "Hodnota výšky:"},
+            {1005, Kind::Check, "Opakování funkce"},
+            {1006, Kind::Label, "Vkládací bod:"},
+            {1007, Kind::ComboList, nullptr, "Vkládací bod:"},
+            kOk, kCancel,
+          }},
+          {1003, "Délka části oblouku", {
+            {1001, Kind::Label, "Délka části oblouku je:"},
+            {1002, Kind::ReadOnlyEdit, nullptr, "Délka části oblouku je:"},
+            kOk,
+          }}};
 }
 
 bool contains(const RECT& outer, const RECT& inner) {
@@ -211,11 +195,20 @@ RECT templateRect(const DialogItem& item) {
   return RECT{item.x, item.y, item.x + item.cx, item.y + height};
 }
 
+// Template `id` of `module` as a hidden live dialog whose procedure leaves
+// everything to the dialog manager.
+ui::unique_hwnd openDialog(HMODULE module, int id) {
+  const DLGPROC plain = [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR { return message == WM_INITDIALOG; };
+  return ui::unique_hwnd(CreateDialogParamW(module, MAKEINTRESOURCEW(id), nullptr, plain, 0));
+}
+
 class Resources : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     module_ = LoadLibraryW(L"VdShared.dll");
-    vdtest::registerControlClasses();
+    // The extended combo boxes of the templates are common controls.
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_USEREX_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&classes);
   }
   static void TearDownTestSuite() {
     if (module_) FreeLibrary(module_);
@@ -235,9 +228,8 @@ TEST_F(Resources, TemplatesHoldTheirControls) {
     DialogTemplate t;
     ASSERT_TRUE(vdhost::loadDialogTemplate(module_, e.templateId, t));
     EXPECT_EQ(utf8(t.title), e.title);
-    for (DWORD bit : {DWORD(DS_MODALFRAME), DWORD(WS_CAPTION), DWORD(WS_SYSMENU), DWORD(WS_POPUP), DWORD(DS_SHELLFONT)}) {
-      EXPECT_EQ(t.style & bit, bit) << "style bit " << std::hex << bit;
-    }
+    const DWORD frame = DS_MODALFRAME | WS_CAPTION | WS_SYSMENU | WS_POPUP | DS_SHELLFONT;
+    EXPECT_EQ(t.style & frame, frame) << "style " << std::hex << t.style;
     EXPECT_EQ(t.style & WS_VISIBLE, 0u) << "the dialog code shows the dialog";
     EXPECT_EQ(utf8(t.fontName), "MS Shell Dlg");
     EXPECT_EQ(t.pointSize, 8);
@@ -294,9 +286,7 @@ TEST_F(Resources, TemplatesFollowTheLayoutRules) {
       const bool input = kind == Kind::Check || kind == Kind::Push || kind == Kind::Edit ||
                          kind == Kind::ReadOnlyEdit || kind == Kind::ComboEdit || kind == Kind::ComboList ||
                          kind == Kind::ComboExList;
-      if (input) {
-        EXPECT_TRUE(item.style & WS_TABSTOP) << "not a tab stop";
-      }
+      EXPECT_TRUE(!input || (item.style & WS_TABSTOP)) << "not a tab stop";
       if (item.id == IDOK) {
         EXPECT_EQ(item.style & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
       }
@@ -306,10 +296,8 @@ TEST_F(Resources, TemplatesFollowTheLayoutRules) {
         size_t end = i + 1;
         while (end < items.size() && kindOf(items[end]) != Kind::Group && contains(box, templateRect(items[end]))) ++end;
         for (size_t j = 0; j < items.size(); ++j) {
-          if (j <= i || j >= end) {
-            EXPECT_FALSE(j != i && contains(box, templateRect(items[j])))
-                << "item " << j << " (" << utf8(items[j].text) << ") lies in the box but is not tabbed with it";
-          }
+          EXPECT_FALSE((j < i || j >= end) && contains(box, templateRect(items[j])))
+              << "item " << j << " (" << utf8(items[j].text) << ") lies in the box but is not tabbed with it";
         }
       }
     }
@@ -347,11 +335,9 @@ TEST_F(Resources, LiveDialogsShowEveryControlWhole) {
     SCOPED_TRACE("template " + std::to_string(e.templateId));
     DialogTemplate t;
     ASSERT_TRUE(vdhost::loadDialogTemplate(module_, e.templateId, t));
-    ui::unique_hwnd dialog = vdtest::openDialog(module_, e.templateId);
+    ui::unique_hwnd dialog = openDialog(module_, e.templateId);
     ASSERT_TRUE(dialog) << "error " << GetLastError();
-    if (e.templateId == 1000) {
-      SendDlgItemMessageW(dialog.get(), 1015, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 32);
-    }
+    if (e.templateId == 1000) SendDlgItemMessageW(dialog.get(), 1015, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 32);
     RECT client{};
     GetClientRect(dialog.get(), &client);
 
@@ -366,9 +352,7 @@ TEST_F(Resources, LiveDialogsShowEveryControlWhole) {
     for (HWND w = GetWindow(dialog.get(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
       ASSERT_LT(children, t.items.size());
       const DialogItem& item = t.items[children++];
-      if (item.id != -1) {
-        EXPECT_EQ(GetDlgCtrlID(w), item.id);
-      }
+      EXPECT_TRUE(item.id == -1 || GetDlgCtrlID(w) == item.id) << "id " << GetDlgCtrlID(w) << " for " << item.id;
       if (!(GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE)) continue;
       shown.push_back({w, rectInDialog(dialog.get(), w), kindOf(item), utf8(item.text)});
     }
@@ -483,13 +467,8 @@ TEST_F(Resources, BoundaryMarkBitmap) {
   GetObjectW(bitmap, sizeof info, &info);
   EXPECT_EQ(info.bmWidth, 270);
   EXPECT_EQ(info.bmHeight, 32);
-  Pixels p;
-  p.width = info.bmWidth;
-  p.height = std::abs(info.bmHeight);
-  {
-    ui::window_dc screen(nullptr);
-    p.rgb = vdpng::bitmapRgb(screen.get(), bitmap, p.width, p.height);
-  }
+  const int height = std::abs(info.bmHeight);
+  const Pixels p{info.bmWidth, height, vdpng::bitmapRgb(ui::window_dc(nullptr).get(), bitmap, info.bmWidth, height)};
   DeleteObject(bitmap);
   ASSERT_EQ(p.rgb.size(), static_cast<size_t>(270 * 32 * 3));
   EXPECT_TRUE(p.white(0, 0)) << "white is the transparent colour of the image list";
@@ -505,9 +484,8 @@ TEST_F(Resources, BoundaryMarkBitmap) {
         const bool ink = p.ink(c * kCell + x, y);
         cells[c].push_back(ink);
         inked += ink;
-        if (x == 0 || x == kCell - 1 || y == 0 || y == 31) {
-          EXPECT_FALSE(ink) << "touches the cell edge at " << x << "," << y;
-        }
+        const bool edge = x == 0 || x == kCell - 1 || y == 0 || y == 31;
+        EXPECT_FALSE(edge && ink) << "touches the cell edge at " << x << "," << y;
       }
     }
     EXPECT_GT(inked, 40);

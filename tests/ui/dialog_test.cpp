@@ -57,12 +57,12 @@ class HistoryCombo : public ui::ComboBox {
 
   bool ProcessMessage(ui::Message& m) override {
     static constexpr ui::Handler map[] = {
-        ui::onReflected<CBN_DROPDOWN, &HistoryCombo::onDropDown>,
-        ui::onReflected<CBN_SELCHANGE, &HistoryCombo::onSelChange>,
-        ui::onReflected<CBN_EDITCHANGE, &HistoryCombo::onEditChange>,
-        ui::onReflected<CBN_EDITUPDATE, &HistoryCombo::onEditUpdate>,
-        ui::onReflected<CBN_SETFOCUS, &HistoryCombo::onSetFocus>,
-        ui::onReflected<CBN_KILLFOCUS, &HistoryCombo::onKillFocus>,
+        ui::onReflected<CBN_DROPDOWN, &HistoryCombo::heard<CBN_DROPDOWN>>,
+        ui::onReflected<CBN_SELCHANGE, &HistoryCombo::heard<CBN_SELCHANGE>>,
+        ui::onReflected<CBN_EDITCHANGE, &HistoryCombo::heard<CBN_EDITCHANGE>>,
+        ui::onReflected<CBN_EDITUPDATE, &HistoryCombo::heard<CBN_EDITUPDATE>>,
+        ui::onReflected<CBN_SETFOCUS, &HistoryCombo::heard<CBN_SETFOCUS>>,
+        ui::onReflected<CBN_KILLFOCUS, &HistoryCombo::heard<CBN_KILLFOCUS>>,
         ui::onDestroy<&HistoryCombo::onDestroy>,
     };
     return ui::dispatch(*this, map, m) || ui::ComboBox::ProcessMessage(m);
@@ -88,13 +88,11 @@ class HistoryCombo : public ui::ComboBox {
   }
 
  private:
-  void note(int code) { log_.push_back("combo:" + codeName(code)); }
-  void onDropDown() { note(CBN_DROPDOWN); }
-  void onSelChange() { note(CBN_SELCHANGE); }
-  void onEditChange() { note(CBN_EDITCHANGE); }
-  void onEditUpdate() { note(CBN_EDITUPDATE); }
-  void onSetFocus() { note(CBN_SETFOCUS); }
-  void onKillFocus() { note(CBN_KILLFOCUS); }
+  template <int Code>
+  void heard() {
+    log_.push_back("combo:" + codeName(Code));
+    EXPECT_EQ(Default(), 0) << "a reflected notification has no original handling to pass on";
+  }
   void onDestroy() { tip.destroy(); }
 
   Log& log_;
@@ -215,13 +213,16 @@ class DrivenDialog : public ui::Dialog {
   }
 };
 
-// Each notification the combo box heard went to the dialog right after.
+// The control class heard `first`, and the dialog `then` right after it.
+void expectInTurn(const Log& log, const std::string& first, const std::string& then) {
+  auto at = std::find(log.begin(), log.end(), first);
+  ASSERT_NE(at, log.end()) << first << " never reached the control class";
+  ASSERT_NE(at + 1, log.end()) << then << " never reached the dialog";
+  EXPECT_EQ(*(at + 1), then) << "the control hears its notification first, then the dialog";
+}
+
 void expectReflectedFirst(const Log& log, int code) {
-  const std::string name = codeName(code);
-  auto at = std::find(log.begin(), log.end(), "combo:" + name);
-  ASSERT_NE(at, log.end()) << name << " never reached the control class";
-  ASSERT_NE(at + 1, log.end()) << name << " never reached the dialog";
-  EXPECT_EQ(*(at + 1), "dialog:" + name) << "the control hears its notification first, then the dialog";
+  expectInTurn(log, "combo:" + codeName(code), "dialog:" + codeName(code));
 }
 
 int count(const Log& log, const std::string& entry) {
@@ -299,10 +300,7 @@ TEST(DrivenDialog, TypedHandlersReflectionTimerPaintAndResult) {
         uitest::postClick(dlg.swatch.hwnd(), uitest::clientCentre(dlg.swatch.hwnd()));
       })
       .then([&] {
-        auto at = std::find(dlg.log.begin(), dlg.log.end(), "swatch:BN_CLICKED");
-        ASSERT_NE(at, dlg.log.end()) << "BN_CLICKED reached the button's class";
-        ASSERT_NE(at + 1, dlg.log.end());
-        EXPECT_EQ(*(at + 1), "dialog:swatch clicked");
+        expectInTurn(dlg.log, "swatch:BN_CLICKED", "dialog:swatch clicked");
         // Mouse input over the edit field reaches the combo box (and its tool tip).
         PostMessageW(edit, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
       })
@@ -333,18 +331,16 @@ TEST(DrivenDialog, TypedHandlersReflectionTimerPaintAndResult) {
 // combo, the framework's main user of the key hook: ComboHistory.EnterAndTab...
 // and ComboHistory.DeleteWithKeepLast... in tests/controls/history_test.cpp.
 
-struct ThrowCase {
-  const char* name;
-  Throw where;
-};
-
 TEST(DrivenDialog, AnExceptionInAHandlerEndsTheDialogAsFailed) {
-  const ThrowCase cases[] = {
+  const struct {
+    const char* name;
+    Throw where;
+  } cases[] = {
       {"a click handler", Throw::InClickHandler},
       {"a control's key handling", Throw::InPreTranslate},
       {"OnInitDialog", Throw::InInitDialog},
   };
-  for (const ThrowCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const HINSTANCE before = ui::currentResources();
     DrivenDialog dlg;

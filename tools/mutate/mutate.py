@@ -352,14 +352,17 @@ def compiled_sources():
     return out
 
 
-def tests():
+def tests(built_only=True):
     """Each test's name and the programs of the build it runs: those its
     command names and those of the tests that set up its fixtures (a
-    checker of a drawing runs no program of ours, but reads what one made)."""
+    checker of a drawing runs no program of ours, but reads what one made).
+    With built_only=False also programs not built yet (a fresh build tree
+    asked which targets to build)."""
     data = json.loads(run(["ctest", "--test-dir", str(BUILD), "--show-only=json-v1"]).stdout)
     own, required, setup_by = {}, {}, {}
     for t in data.get("tests", []):
-        own[t["name"]] = [a for a in t.get("command", []) if a.startswith(str(BUILD)) and os.path.isfile(a)]
+        own[t["name"]] = [a for a in t.get("command", [])
+                          if a.startswith(str(BUILD)) and (os.path.isfile(a) or not built_only)]
         props = {p["name"]: p["value"] for p in t.get("properties", [])}
         required[t["name"]] = props.get("FIXTURES_REQUIRED", [])
         for fixture in props.get("FIXTURES_SETUP", []):
@@ -594,7 +597,7 @@ def main():
     if args.recheck:
         # Only the rechecked tests' programs are built: the rest of the tree
         # may be half way through a change of its own.
-        programs = {p for n, ps in tests().items() if re.search(args.tests, n) for p in ps}
+        programs = {p for n, ps in tests(built_only=False).items() if re.search(args.tests, n) for p in ps}
         TARGETS = sorted({Path(p).stem for p in programs} or {args.tests.strip("^$")})
     r = build()
     if r.returncode:
