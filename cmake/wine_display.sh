@@ -21,7 +21,8 @@ if [ "${VD_SHOWS_WINDOWS:-}" = 1 ]; then
     WINEPREFIX=${slot#* }
     export DISPLAY WINEPREFIX
   else
-    exec flock "${TMPDIR:-/tmp}/vd-display-$(id -u)-${DISPLAY:-none}.lock" wine "$@"
+    # -o: the lock is the test's alone, not held on by a process it leaves behind.
+    exec flock -o "${TMPDIR:-/tmp}/vd-display-$(id -u)-${DISPLAY:-none}.lock" wine "$@"
   fi
 fi
 exec wine "$@"

@@ -442,6 +442,26 @@ TEST(ViewCounts, LiveElementsAndCachesReturnToZero) {
   EXPECT_EQ(buffer_paint::live_count(), buffers);
 }
 
+// A cache reused after a pan is drawn without clipping when all its points
+// map into the device box of the regeneration window (boundary included),
+// as the test on each point would find.
+TEST(ViewCounts, ACacheMapsInsideWhenItsReachDoes) {
+  CanvasView cv(100, 100, box(0, 0, 100, 100)); // regeneration window -100..200
+  view& v = cv.v;
+  struct Case { const char* what; extents reach; bool inside; } cases[] = {
+      {"inside", box(-50, -20, 150, 120), true},
+      {"on the boundary", box(-100, -100, 200, 200), true},
+      {"across the left side", box(-100.5, 0, 0, 10), false},
+      {"beyond the top", box(0, 150, 10, 200.001), false},
+      {"not known", extents(), false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(v.maps_inside(c.reach), c.inside) << c.what;
+  ASSERT_TRUE(v.pan(0.5, 0)); // the regeneration window now starts at -100.5
+  EXPECT_TRUE(v.maps_inside(cases[2].reach));
+  EXPECT_FALSE(v.maps_inside(cases[1].reach));
+}
+
 // The keeping tests paint a list at world 0..100 x 0..80 on 200 x 160 pixels
 // (regeneration window -100..200), move it as a user would and compare the
 // picture with a new view's at the window reached.
