@@ -596,7 +596,9 @@ def main():
     configure()
     if args.recheck:
         # Only the rechecked tests' programs are built: the rest of the tree
-        # may be half way through a change of its own.
+        # may be half way through a change of its own. The build tree is
+        # configured again first, so that a test program added since is known.
+        run(["cmake", "-S", str(SRC), "-B", str(BUILD)])
         programs = {p for n, ps in tests(built_only=False).items() if re.search(args.tests, n) for p in ps}
         TARGETS = sorted({Path(p).stem for p in programs} or {args.tests.strip("^$")})
     r = build()
