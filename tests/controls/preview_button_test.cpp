@@ -11,7 +11,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "controls/preview_button.h"
@@ -164,14 +163,8 @@ class PreviewPane : public testing::Test {
   void post(UINT message, WPARAM keys, POINT p) const {
     PostMessageW(dlg.pane.hwnd(), message, keys, MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
   }
-  void leftClick(POINT p) const {
-    post(WM_LBUTTONDOWN, MK_LBUTTON, p);
-    post(WM_LBUTTONUP, 0, p);
-  }
-  void moveAndClick(POINT p) const {
-    post(WM_MOUSEMOVE, 0, p);
-    leftClick(p);
-  }
+  void leftClick(POINT p) const { vdhost::postClick(dlg.pane.hwnd(), p); }
+  void moveAndClick(POINT p) const { vdhost::postMoveAndClick(dlg.pane.hwnd(), p); }
   void resetSelection() { dlg.pane.view().highlight(GDI::hl_reset_set, nullptr, nullptr, false); }
 
   PaneDialog dlg;

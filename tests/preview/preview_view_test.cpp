@@ -1,6 +1,7 @@
 // The preview view painting real GDI under Wine: pixels of a known display
-// list, dash patterns, the highlight pass, progressive painting, snap
-// queries, highlighting by window and the live counts of elements and caches.
+// list, highlighting by window, snap queries and their time limit, the zoom
+// limit, repaints from what the view keeps, and the live counts of elements,
+// caches and GDI objects.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,14 +11,11 @@
 #include "geom/point_ent2d.h"
 #include "host/value_chain.h"
 #include "preview/view.h"
-#include "dialog_script.h"
 #include "preview_test_shapes.h"
 #include "ui/gdi.h"
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
-#include <limits>
 #include <optional>
 #include <string>
 #include <tuple>

@@ -321,8 +321,13 @@ def copy_sources():
         shutil.copymode(src, dst)
 
 
-def configure():
+def configure(again=False):
+    """Configures the build tree once; with `again` a tree configured before
+    is configured again (for a question asked of it before its build, such
+    as which programs a test runs)."""
     if (BUILD / "build.ninja").exists():
+        if again:
+            run(["cmake", "-S", str(SRC), "-B", str(BUILD)])
         return
     toolchain = [f"-DCMAKE_TOOLCHAIN_FILE={SRC / WINDOWS_TOOLCHAIN}"] if WINDOWS else []
     r = run(["cmake", "-S", str(SRC), "-B", str(BUILD), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=",
@@ -593,12 +598,13 @@ def main():
 
     SRC.mkdir(parents=True, exist_ok=True)
     copy_sources()
-    configure()
+    # A recheck asks the tree which programs to build before building it: a
+    # tree configured before is configured again, so that a test program
+    # added since is known.
+    configure(again=bool(args.recheck))
     if args.recheck:
         # Only the rechecked tests' programs are built: the rest of the tree
-        # may be half way through a change of its own. The build tree is
-        # configured again first, so that a test program added since is known.
-        run(["cmake", "-S", str(SRC), "-B", str(BUILD)])
+        # may be half way through a change of its own.
         programs = {p for n, ps in tests(built_only=False).items() if re.search(args.tests, n) for p in ps}
         TARGETS = sorted({Path(p).stem for p in programs} or {args.tests.strip("^$")})
     r = build()
