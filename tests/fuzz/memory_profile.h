@@ -40,12 +40,12 @@ class MemoryFiles : public vd::ProfileBackend {
   size_t read(vd::vstring_view file, vd::vstring_view section, vd::vstring_view key, vd::vstring_view fallback,
               vd::vchar* buffer, size_t capacity) override {
     static vd::IniDocument missing;  // no sections: every read gives its fallback
-    auto it = files_.find(vd::hostPathToNative(file));
+    auto it = files_.find(nativePath(file));
     return MemoryBackend(it == files_.end() ? missing : it->second)
         .read(file, section, key, fallback, buffer, capacity);
   }
   bool write(vd::vstring_view file, vd::vstring_view section, vd::vstring_view key, vd::vstring_view value) override {
-    auto it = files_.try_emplace(vd::hostPathToNative(file), vd::IniDocument::created()).first;
+    auto it = files_.try_emplace(nativePath(file), vd::IniDocument::created()).first;
     return MemoryBackend(it->second).write(file, section, key, value);
   }
 
@@ -53,6 +53,19 @@ class MemoryFiles : public vd::ProfileBackend {
   // By the file's path on this machine: the module names a file with the
   // host's separators, a caller here may not.
   std::map<std::filesystem::path, vd::IniDocument> files_;
+
+  // The module reads a file's keys one after another, each call naming the
+  // file again: the path of the last name is kept, since making a path of a
+  // UTF-16 name was a twentieth of an execution.
+  const std::filesystem::path& nativePath(vd::vstring_view file) {
+    if (!lastName_ || file != *lastName_) {
+      lastPath_ = vd::hostPathToNative(file);
+      lastName_ = vd::vstring(file);
+    }
+    return lastPath_;
+  }
+  std::optional<vd::vstring> lastName_;
+  std::filesystem::path lastPath_;
 };
 
 }  // namespace fuzztest
