@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "host/names.h"
+#include "hostsim/dimension_graphics.h"
 #include "hostsim/dxf_schema.h"
 #include "hostsim/number_text.h"
 
@@ -400,6 +401,9 @@ std::unique_ptr<Entity> Drawing::makeEntity(const ValueNode* chain) {
   b.entityName(vd::gc::kEntityName, name).text(vd::gc::kType, ChainView(chain).type()).text(vd::gc::kHandle, e->handle);
   b.splice(std::move(rest));
   OwnedChain built = b.build();
+  // The host regenerates a dimension it makes, which puts the point on its
+  // dimension line where a read of the saved drawing puts it again.
+  if (built && ChainView(chain).isType(u"DIMENSION")) placeDefinitionPoint(built);
   e->chain = PackedChain(built);
   return e;
 }
