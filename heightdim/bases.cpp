@@ -199,7 +199,18 @@ bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit, size_t* entiti
     isOpen = false;
   };
   size_t walked = 0;
-  for (ValueNode* n = nextEntity(true); n; n = nextEntity(false)) {
+  bool first = true;
+  for (;;) {
+    ValueNode* n = nextEntity(first);
+    if (!n) {
+      // The host answers null at the end of the selection, and null again
+      // when asked once more. An entity now means the null was a failure to
+      // hand one out: the walk stopped short, and two walks stopped at the
+      // same place would agree on a drawing with marks missing.
+      if (nextEntity(first)) return false;
+      break;
+    }
+    first = false;
     ++walked;
     ChainView v(n);
     if (isOpen && v.isType(names::kAttrib)) {
@@ -366,9 +377,11 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
     }, &entities);
     // A walk cut short (the host failed to hand out an entity, which looks
     // like the end) misses marks: a base in use would look unused, and a mark
-    // that is its own base and has no entry would get none. A second walk
-    // through as many entities confirms the first; without it the list is
-    // not whole, nothing is purged, and the next load reads the drawing again.
+    // that is its own base and has no entry would get none. A walk asks once
+    // more at its end, which shows one failure; two in a row still look like
+    // the end, so a second walk through as many entities confirms the first.
+    // Without it the list is not whole, nothing is purged, and the next load
+    // reads the drawing again.
     // A current base the list lacks may be an entry the dictionary walk
     // missed: the next load reads it again too.
     std::optional<UsedIds> again = walked ? usedIds() : std::nullopt;

@@ -162,8 +162,9 @@ class HNoteBases {
 // Walks the marks of the drawing (SSGetW mode 15, EntnextW) and calls `visit`
 // for each block reference that carries the descriptor of a section-view mark,
 // with its value texts from its attributes (levels not yet read). False when
-// the host gave no selection. `entities`, when given, takes how many entities
-// the walk went through.
+// the host gave no selection, or when the walk stopped short: asked once more
+// after its null, the host handed out an entity. `entities`, when given,
+// takes how many entities the walk went through.
 bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit, size_t* entities = nullptr);
 
 }  // namespace vd
