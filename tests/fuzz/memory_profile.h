@@ -56,15 +56,16 @@ class MemoryFiles : public vd::ProfileBackend {
 
   // The module reads a file's keys one after another, each call naming the
   // file again: the path of the last name is kept, since making a path of a
-  // UTF-16 name was a twentieth of an execution.
+  // UTF-16 name was a twentieth of an execution. (The empty name's path is
+  // the empty path, so the two start out agreeing.)
   const std::filesystem::path& nativePath(vd::vstring_view file) {
-    if (!lastName_ || file != *lastName_) {
+    if (file != lastName_) {
       lastPath_ = vd::hostPathToNative(file);
       lastName_ = vd::vstring(file);
     }
     return lastPath_;
   }
-  std::optional<vd::vstring> lastName_;
+  vd::vstring lastName_;
   std::filesystem::path lastPath_;
 };
 
