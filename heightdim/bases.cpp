@@ -325,6 +325,7 @@ void HNoteBases::markUpToDate(HNoteNode& node, const HNoteBase& base, const HNot
 bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
   HNoteLoadReport report;
   clear();
+  bool entriesMissed = false;
   {
     Dictionary dictionary(false);
     if (!dictionary) {
@@ -333,8 +334,22 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
     }
     report.dictionary = true;
     vchar key[kDictionaryKeyChars] = {};
-    for (ValueNode* e = hostCallOr<&HostApi::DictionaryNextW>(static_cast<ValueNode*>(nullptr), dictionary.id(), key, 1);
-         e; e = hostCallOr<&HostApi::DictionaryNextW>(static_cast<ValueNode*>(nullptr), dictionary.id(), key, 0)) {
+    auto nextEntry = [&](bool first) {
+      return hostCallOr<&HostApi::DictionaryNextW>(static_cast<ValueNode*>(nullptr), dictionary.id(), key,
+                                                    first ? 1 : 0);
+    };
+    for (bool first = true;; first = false) {
+      ValueNode* e = nextEntry(first);
+      if (!e) {
+        // The host answers null past the last entry, and null again when
+        // asked once more. An entry now means the null was a failure to hand
+        // one out: the entries read go on from it, but one may have been
+        // missed, and a base the list lacks would look absent to this
+        // command's passes.
+        e = nextEntry(first);
+        if (!e) break;
+        entriesMissed = true;
+      }
       vstring_view k(key);
       if (k == kHNoteCurrentKey) {
         currentId_ = vstring(ChainView(e).text(kEntryIdCode).value_or(vstring_view()));
@@ -385,7 +400,8 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
     // A current base the list lacks may be an entry the dictionary walk
     // missed: the next load reads it again too.
     std::optional<UsedIds> again = walked ? usedIds() : std::nullopt;
-    whole_ = again && again->entities == entities && purge(used, again->ids, report) && stored && current();
+    whole_ = !entriesMissed && again && again->entities == entities && purge(used, again->ids, report) && stored &&
+             current();
     if (out) *out = report;
     return walked;
   }

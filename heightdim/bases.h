@@ -116,8 +116,9 @@ class HNoteBases {
 
   // The list and the current base are what a load would read now, as long as
   // the drawing changed only through this object and by marks measured from
-  // its bases: the last load walked the marks, each mark that is its own
-  // base has its entry, nothing unused was left behind, and no write was
+  // its bases: the last load read every entry of the dictionary (no host
+  // failure cut its walk short) and walked the marks, each mark that is its
+  // own base has its entry, nothing unused was left behind, and no write was
   // refused since. A command that places marks one after another keeps the
   // list for its next pass then instead of reading the drawing again.
   bool whole() const { return whole_; }
