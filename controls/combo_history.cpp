@@ -394,7 +394,15 @@ void comboHistory::fillMirror() {
   }
 }
 
-void comboHistory::OnSelChange() { refreshToolTip(); }
+void comboHistory::OnSelChange() {
+  // The combo reports a selection before it writes the chosen entry into its
+  // edit field. Written here first, the field shows the new entry to whoever
+  // reads it next: the tool tip, and the parent's handler of the same
+  // notification (a dialog that previews what the field holds).
+  const int index = curSel();
+  if (hasEditField() && index >= 0) setEditText(itemText(index));
+  refreshToolTip();
+}
 
 void comboHistory::OnFocusGained() {
   if (!busy_) textAtFocus_ = editText();

@@ -152,7 +152,8 @@ class comboHistory : public VdComboBox {
   // when the range check is on (else the range error is reported and false).
   virtual bool acceptText(const std::wstring& text);
 
-  // A selection made in the list; refreshes the tool tip.
+  // A selection made in the list: the edit field takes the entry at once
+  // (before the combo writes it there itself); refreshes the tool tip.
   virtual void OnSelChange();
 
   void OnSubclassed() override;

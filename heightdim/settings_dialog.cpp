@@ -36,10 +36,11 @@ constexpr double kSampleFactor = 1.234;
 constexpr int kLayerPrefixChars = 256;
 constexpr const wchar_t* kDelimiters[] = {L".", L","};
 
-// The controls only ČSN has; disabled for the DIN types.
-constexpr int kCsnOnly[] = {IDC_HDSET_VERT_LENGTH_LABEL, IDC_HDSET_VERT_LENGTH,  IDC_HDSET_HORZ_LENGTH_LABEL,
-                            IDC_HDSET_HORZ_LENGTH,       IDC_HDSET_MARK_TYPE_LABEL, IDC_HDSET_MARK_TYPE,
-                            IDC_HDSET_UNDERLINE_LABEL,   IDC_HDSET_UNDERLINE};
+// The controls only ČSN has; disabled for the DIN types. The labels of the
+// two line lengths stay as they are: only the mark type's and the
+// underline's labels go grey with their controls.
+constexpr int kCsnOnly[] = {IDC_HDSET_VERT_LENGTH,     IDC_HDSET_HORZ_LENGTH,     IDC_HDSET_MARK_TYPE_LABEL,
+                            IDC_HDSET_MARK_TYPE,       IDC_HDSET_UNDERLINE_LABEL, IDC_HDSET_UNDERLINE};
 
 // The controls whose change rebuilds a preview at once, by the notification
 // that reports the change.

@@ -216,8 +216,8 @@ void SampleDialog::OnUseDrawingColour() {
 void SampleDialog::OnTypeChosen() {
   if (templateId() != IDD_HEIGHTDIM_SETTINGS) return;
   const bool csn = window().item(IDC_HDSET_TYPE).send(CB_GETCURSEL) == 0;
-  for (int id : {IDC_HDSET_VERT_LENGTH_LABEL, IDC_HDSET_VERT_LENGTH, IDC_HDSET_HORZ_LENGTH_LABEL, IDC_HDSET_HORZ_LENGTH,
-                 IDC_HDSET_MARK_TYPE_LABEL, IDC_HDSET_MARK_TYPE, IDC_HDSET_UNDERLINE_LABEL, IDC_HDSET_UNDERLINE}) {
+  for (int id : {IDC_HDSET_VERT_LENGTH, IDC_HDSET_HORZ_LENGTH, IDC_HDSET_MARK_TYPE_LABEL, IDC_HDSET_MARK_TYPE,
+                 IDC_HDSET_UNDERLINE_LABEL, IDC_HDSET_UNDERLINE}) {
     window().item(id).enable(csn);
   }
   OnUnderline();

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dialog_script.h"
 #include "heightdim/settings_dialog.h"
@@ -160,6 +161,46 @@ TEST(HeightDimSettingsDialog, RecordsComeBackFromTheControlsAsTheyWere) {
     expected.angle = after.angle;
     EXPECT_TRUE(expected == after);
   }
+}
+
+// A value picked from a history list with the arrow keys (the list closed)
+// is taken for the preview at once, while the focus is still in the combo.
+// The combo reports the new selection before it writes the item into its
+// edit field, so a read of the field alone would preview the old value.
+TEST(HeightDimSettingsDialog, AValuePickedFromAListIsPreviewedAtOnce) {
+  ScratchSet s;
+  ModuleDialog dlg(&s.set, nullptr);
+  std::vector<double> previewed;
+  std::vector<std::wstring> listed;
+  const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
+    // The steps run after this returns: they keep copies of these.
+    const auto pick = [&d] {
+      const HWND edit = ui::comboEditField(d.item(IDC_HDSET_TEXT_HEIGHT).hwnd());
+      SetFocus(edit);
+      uitest::postKey(edit, VK_DOWN);
+    };
+    const auto seen = [&d, &s, &previewed, &listed] {
+      previewed.push_back(s.set.records[0].textHeight);
+      listed.push_back(d.item(IDC_HDSET_TEXT_HEIGHT).text());
+    };
+    script
+        .then([&d, pick] {
+          const HWND combo = d.item(IDC_HDSET_TEXT_HEIGHT).hwnd();
+          for (const wchar_t* text : {L"7", L"9"}) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+          pick();
+        })
+        .then([pick, seen] {
+          seen();
+          pick();
+        })
+        .then([&d, seen] {
+          seen();
+          click(d, IDCANCEL);
+        });
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(listed, (std::vector<std::wstring>{L"7", L"9"}));
+  EXPECT_EQ(previewed, (std::vector<double>{7, 9}));
 }
 
 // A value that its control refuses blocks OK and a type change: the range
