@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "host/host_api.h"
+#include "host/services.h"
 #include "host/text.h"
 #include "ui/wide_text.h"
 
@@ -17,7 +18,6 @@ constexpr std::wstring_view kForbiddenInNames = L"\"`<>/\\:;?*|,=";
 
 constexpr int kNameChars = 4096;      // Vd2dKeyLayerMappedA's and device-to-language buffers
 constexpr int kStoredKeyChars = 1024; // the language-to-device buffer of a stored key
-constexpr int kCurrentLayerChars = 255;
 
 constexpr int kToLanguage = 0;
 constexpr int kToDevice = 1;
@@ -146,10 +146,7 @@ bool comboLayerKeys::writeItem(const std::wstring& display, uint16_t userData, b
       stored = L"*";
       return true;
     }
-    vchar layer[kCurrentLayerChars + 1] = {};
-    if (!hostCallOr<&HostApi::GetVarStrW>(0, u"CLAYER", layer, kCurrentLayerChars)) return false;
-    layer[kCurrentLayerChars] = 0;
-    stored = ui::toWide(layer);
+    stored = ui::toWide(currentLayerName());
     return !stored.empty();
   }
   if (userData == kChooserData) return false;

@@ -28,7 +28,6 @@ namespace vd {
 namespace {
 
 constexpr int kBlockHasAttributes = 2;
-constexpr int kCurrentLayerChars = 255;
 constexpr int kRoundingLayerChars = 1024;
 constexpr int kMaskDrawingBackground = 251;  // the colour a mask takes from the drawing
 constexpr const vchar* kAppTagDev = u"VD_TAG_DEV";
@@ -48,13 +47,6 @@ constexpr const vchar* kAppAcad = u"ACAD";
 
 bool accepted(int result) { return result == kRtNorm; }
 
-vstring currentLayer() {
-  const ValueNode* n =
-      hostCallOr<&HostApi::GetVarW>(static_cast<ValueNode*>(nullptr), u"CLAYER", static_cast<int>(kRtString));
-  if (!n) return vstring();
-  vstring_view name = ChainItem(n).text().value_or(vstring_view());
-  return vstring(name.substr(0, kCurrentLayerChars));
-}
 
 
 vstring roundingLayer() {
@@ -384,7 +376,7 @@ bool toDrawing(HNoteData& r, const MarkGeometry& g, std::vector<HNoteTextChain>&
 
 }  // namespace
 
-vstring hnoteLayerName(const vstring& layer) { return layer == u"*" ? currentLayer() : layer; }
+vstring hnoteLayerName(const vstring& layer) { return layer == u"*" ? currentLayerName() : layer; }
 
 double hnoteDrawingFactor() {
   double scale = hostCallOr<&HostApi::GetScale>(0.0);
@@ -515,9 +507,8 @@ OwnedChain hnotePlanLeaderChain(const HNoteData& record, const GcGePoint2d& mark
     }
   }
 
-  vchar arrow[kHandleChars] = {};
-  const bool arrowBlock = hostCallOr<&HostApi::GetArrowHandleW>(0, record.arrowName.c_str(), arrow) != 0;
-  arrow[kHandleChars - 1] = 0;
+  uint64_t arrow = 0;
+  const bool arrowBlock = hostCallOr<&HostApi::GetArrowHandleW>(0, record.arrowName.c_str(), &arrow) != 0;
 
   const vstring layer = hnoteLayerName(record.layer);
   EntityProps props;
@@ -537,9 +528,9 @@ OwnedChain hnotePlanLeaderChain(const HNoteData& record, const GcGePoint2d& mark
       .point(gc::kPoint0, arrowAt.x, arrowAt.y)
       .point(gc::kPoint0, corner.x, corner.y);
   b.extendedData(kAppAcad).text(1000, u"DSTYLE").text(1002, u"{");
-  if (arrowBlock && arrow[0]) {
+  if (arrowBlock && arrow != 0) {
     char hex[32];
-    std::snprintf(hex, sizeof hex, "%" PRIx64, hnoteHandleNumber(arrow));
+    std::snprintf(hex, sizeof hex, "%" PRIx64, arrow);
     b.integer(1070, kDimvarArrowBlock).text(1005, utf8ToUtf16(hex));
   }
   b.integer(1070, kDimvarArrowSize).real(1040, record.hSize).text(1002, u"}");
@@ -573,7 +564,7 @@ HNoteHostTexts hnoteHostTexts() {
   t.height = loadText(IDS_ATTR_HEIGHT);
   t.label = loadText(IDS_ATTR_LABEL);
   t.rounding = loadText(IDS_ATTR_ROUNDING);
-  t.currentLayer = currentLayer();
+  t.currentLayer = currentLayerName();
   t.roundingLayer = roundingLayer();
   return t;
 }

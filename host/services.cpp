@@ -29,6 +29,13 @@ vstring loadText(int id) {
 
 double drawingUnits() { return hostCallOr<&HostApi::GetUnits>(kDefaultDrawingUnits); }
 
+vstring currentLayerName() {
+  vchar layer[kCurrentLayerChars + 1] = {};
+  if (!hostCallOr<&HostApi::GetVarStrW>(0, u"CLAYER", layer, kCurrentLayerChars)) return vstring();
+  layer[kCurrentLayerChars] = 0;  // a host that fills the whole buffer still gives a terminated name
+  return vstring(layer);
+}
+
 namespace {
 // The conversion letters of a format text in order, as vformat reads them;
 // none when a directive takes a star width or ends the text.

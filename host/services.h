@@ -36,6 +36,11 @@ constexpr unsigned kErrorBoxFlags = 16;  // OK button with the error icon
 constexpr double kDefaultDrawingUnits = 1000.0;
 double drawingUnits();
 
+// The host's current layer: the string variable "CLAYER" (GetVarStrW, up to
+// kCurrentLayerChars characters); empty when the host gives none.
+constexpr int kCurrentLayerChars = 255;
+vstring currentLayerName();
+
 // Screen scale of the host's main window: pixels per inch / 96, 1.0 until set.
 double dpiScale();
 void setDpiScale(double scale);

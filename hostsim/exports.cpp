@@ -276,8 +276,9 @@ int GetTextExtentsW(const vchar* text, const vchar* style, double height, double
   return 1;
 }
 
-int GetArrowHandleW(const vchar* blockName, vchar* handle) {
-  if (failing(HostOp::GetArrowHandleW)) return noText(handle, vd::kHandleChars);
+int GetArrowHandleW(const vchar* blockName, uint64_t* handle) {
+  if (handle) *handle = 0;
+  if (failing(HostOp::GetArrowHandleW)) return 0;
   const vstring name = textOf(blockName);
   // A standard terminator's block is made the first time a drawing needs it,
   // as a CAD host does; "." is the closed filled arrow.
@@ -287,7 +288,7 @@ int GetArrowHandleW(const vchar* blockName, vchar* handle) {
     b = &drawing().defineHostBlock(*standard, std::move(*hostsim::terminatorShape(*standard)));
     host().log("host: terminator block " + vd::utf16ToUtf8(*standard) + " made for \"" + vd::utf16ToUtf8(name) + "\"");
   }
-  if (handle) vd::copyToBuffer(b ? b->handle : vstring(), handle, vd::kHandleChars);
+  if (handle && b) *handle = hostsim::handleValue(b->handle).value_or(0);
   return b ? 1 : 0;
 }
 

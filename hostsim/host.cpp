@@ -156,7 +156,6 @@ void Host::reset() {
   identifierNumbers_.clear();
   error_.clear();
   variableNodes_.clear();
-  nodeStrings_.clear();
   pickAperture = 1.0;
   journal = true;
   arcEntryOpen = false;
@@ -230,15 +229,10 @@ vd::ValueNode* Host::variableNode(const vstring& name, int resultKind) {
       // coordinates and a caller that wants two reads two.
       node->v.point[2] = var->value[2];
       break;
-    case vd::kRtString: {
-      if (var->kind != Variable::Kind::String) return nullptr;
-      auto text = std::make_unique<vchar[]>(var->text.size() + 1);
-      std::memcpy(text.get(), var->text.c_str(), (var->text.size() + 1) * sizeof(vchar));
-      node->v.str = text.get();
-      nodeStrings_.push_back(std::move(text));
-      break;
-    }
     default:
+      // Text variables are read with GetVarStrW; GetVarW gives numbers and points only.
+      log("host: GetVarW " + vd::utf16ToUtf8(upperName(name)) + " as kind " + std::to_string(resultKind) +
+          " refused: not a number or point kind");
       return nullptr;
   }
   vd::ValueNode* raw = node.get();

@@ -230,7 +230,6 @@ class Host {
   std::map<std::string, size_t> identifierNumbers_;
   std::string error_;
   std::map<std::pair<vstring, int>, std::unique_ptr<vd::ValueNode>> variableNodes_;
-  std::vector<std::unique_ptr<vchar[]>> nodeStrings_;
 };
 
 // Upper-case form of a variable or environment name.

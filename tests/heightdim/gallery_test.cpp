@@ -103,8 +103,8 @@ bool addSampleLeader(const HNoteData& r) {
   if (!chain || hostCallOr<&HostApi::Entmake_binW>(0, chain.get(), 0) != kRtNorm) return false;
   const TerminatorShape* head = findTerminator(r.arrowName);
   if (!head) return false;
-  vchar handle[kHandleChars] = {};
-  if (hostCallOr<&HostApi::GetArrowHandleW>(0, head->blockName, handle) == 0) return false;
+  uint64_t handle = 0;
+  if (hostCallOr<&HostApi::GetArrowHandleW>(0, head->blockName, &handle) == 0) return false;
   ChainBuilder i;
   i.text(0, u"INSERT").text(100, u"AcDbEntity").text(8, r.layer).integer(62, r.colorDim);
   i.text(100, u"AcDbBlockReference").text(2, head->blockName).point(10, x, y);

@@ -196,10 +196,10 @@ TEST_F(DrawingTest, BlocksAreDefinedByTheBatchAndWalkedHeaderFirst) {
   EXPECT_EQ(drawing().findBlock(u"MARK")->entities.size(), 1u);
   EXPECT_EQ(drawing().findBlock(u"mArK")->name, u"mark");
   EXPECT_EQ(drawing().findBlock(u"MARKS"), nullptr);
-  vchar handle[32];
-  EXPECT_EQ(api().GetArrowHandleW(u"Mark", handle), 1);
-  EXPECT_EQ(vstring(handle), drawing().findBlock(u"MARK")->handle);
-  EXPECT_EQ(api().GetArrowHandleW(u"NONE", handle), 0);
+  uint64_t handle = 0;
+  EXPECT_EQ(api().GetArrowHandleW(u"Mark", &handle), 1);
+  EXPECT_EQ(hostsim::handleText(handle), drawing().findBlock(u"MARK")->handle);
+  EXPECT_EQ(api().GetArrowHandleW(u"NONE", &handle), 0);
   drawing().clear();
   EXPECT_EQ(drawing().findBlock(u"MARK"), nullptr);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <set>
@@ -98,10 +99,11 @@ class DxfTest : public HostTest {
     // A leader with the host's _DOT terminator (its handle in lower case, as
     // the module prints it), tied to the reference.
     const vstring reference = drawing().lastMade().back();
-    vchar arrow[17] = {};
-    ASSERT_EQ(api().GetArrowHandleW(u"_DOT", arrow), 1);
-    vstring lower(arrow);
-    for (vchar& c : lower) c = (c >= u'A' && c <= u'F') ? static_cast<vchar>(c + 32) : c;
+    uint64_t arrow = 0;
+    ASSERT_EQ(api().GetArrowHandleW(u"_DOT", &arrow), 1);
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%llx", static_cast<unsigned long long>(arrow));
+    const vstring lower = utf8ToUtf16(hex);
     ASSERT_EQ(make(ChainBuilder().text(0, u"LEADER").text(8, u"0").text(3, u"VELDRA").integer(76, 2).point(10, 30, 0)
                        .point(10, 20, 20).extendedData(u"ACAD").text(1000, u"DSTYLE").text(1002, u"{")
                        .integer(1070, 341).text(1005, lower).integer(1070, 41).real(1040, 0.25).text(1002, u"}")

@@ -219,7 +219,7 @@ TEST_F(FaultSweepTest, FailedCallsAnswerAsTheirOperationFails) {
   int count = -1;
   OwnedChain l = line(0, 0, 1, 1);
   const Case cases[] = {
-      {HostOp::GetVarW, [&] { return api().GetVarW(u"CLAYER", kRtString) != nullptr; }, 0},
+      {HostOp::GetVarW, [&] { return api().GetVarW(u"VIEWTWIST", kRtReal) != nullptr; }, 0},
       {HostOp::GetVarStrW, [&] { stale(); return api().GetVarStrW(u"CLAYER", text, 64) * 10 + vlength(text); }, 0},
       {HostOp::GetEnvStrW, [&] { stale(); return api().GetEnvStrW(u"ACAD", text, 64) * 10 + vlength(text); }, 0},
       {HostOp::GetLayerKeyW, [&] { stale(); return api().GetLayerKeyW(3, text, 64, 0) * 10 + vlength(text); }, 0},

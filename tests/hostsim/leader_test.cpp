@@ -54,11 +54,13 @@ class LeaderTest : public HostTest {
     EXPECT_EQ(make(b.build()), kRtNorm) << drawing().lastError();
     return lastHandle();
   }
+  // The handle the host gives for an arrowhead's name, as the drawing writes
+  // handles; empty for none.
   vstring arrowHandle(const vchar* name, int* result = nullptr) {
-    vchar buffer[kHandleChars];
-    const int r = api().GetArrowHandleW(name, buffer);
+    uint64_t handle = ~uint64_t{0};
+    const int r = api().GetArrowHandleW(name, &handle);
     if (result) *result = r;
-    return buffer;
+    return handle == 0 ? vstring() : hostsim::handleText(handle);
   }
   ChainPoint pointOf(const vstring& handle, int code, int index = 0) {
     int seen = 0;
@@ -145,10 +147,10 @@ TEST_F(LeaderTest, OtherNamesAndTheDrawingsOwnBlocksAreNotMade) {
   }
   EXPECT_EQ(drawing().blocks().size(), 2u);
   EXPECT_EQ(drawing().findBlock(u"_DOT")->entities.size(), 1u) << "not redefined";
-  vchar buffer[kHandleChars] = u"stale";
+  uint64_t stale = 0x1F;
   host().calls.failFromNow({}, 1);
-  EXPECT_EQ(api().GetArrowHandleW(u"_OPEN", buffer), 0);
-  EXPECT_EQ(vstring(buffer), u"");
+  EXPECT_EQ(api().GetArrowHandleW(u"_OPEN", &stale), 0);
+  EXPECT_EQ(stale, 0u);
   EXPECT_EQ(drawing().findBlock(u"_OPEN"), nullptr) << "a failed call makes nothing";
 }
 

@@ -121,10 +121,10 @@ __declspec(dllexport) int Command_FramedMark(int argc, const char** argv) {
       }
     }
   }
-  vd::vchar arrow[vd::kHandleChars] = {};
-  if (!host().GetArrowHandleW(text16(argv[1]).c_str(), arrow)) return 0;
+  uint64_t arrow = 0;
+  if (!host().GetArrowHandleW(text16(argv[1]).c_str(), &arrow)) return 0;
   char hex[32];
-  std::snprintf(hex, sizeof hex, "%llx", static_cast<unsigned long long>(handleNumber(arrow)));
+  std::snprintf(hex, sizeof hex, "%llx", static_cast<unsigned long long>(arrow));
   ChainBuilder leader;
   leader.text(0, u"LEADER").text(8, u"0").integer(62, 1).text(3, u"VELDRA").integer(71, 1).integer(76, 2);
   leader.point(10, picked[0], picked[1]).point(10, corner);
