@@ -122,6 +122,9 @@ std::string seconds(double s) {
   return out.str();
 }
 
+constexpr int kStartAttempts = 3;
+constexpr DWORD kStartRetryMilliseconds = 250;
+
 // A crash ends the worker at once, with the exception code as its status,
 // instead of waiting for a debugger or a dialog.
 LONG WINAPI endOnCrash(EXCEPTION_POINTERS* e) {
@@ -141,7 +144,15 @@ int superviseSweep(const std::function<std::wstring(int first)>& workerCommandLi
   for (;;) {
     Worker worker;
     std::string error;
-    if (!worker.start(workerCommandLine(first), error)) return fail(error);
+    // Starting a process can fail for a moment on a loaded machine (Wine
+    // answers ERROR_INTERNAL_ERROR now and then): a few tries before the
+    // sweep gives up.
+    bool started = false;
+    for (int attempt = 0; attempt < kStartAttempts && !started; ++attempt) {
+      if (attempt > 0) Sleep(kStartRetryMilliseconds);
+      started = worker.start(workerCommandLine(first), error);
+    }
+    if (!started) return fail(error);
     int current = 0;  // the position that runs; 0 between positions
     std::string heading;
     bool done = false;
