@@ -45,12 +45,17 @@ const ValueNode* nextSelected(bool first) {
 class Rewrite {
  public:
   bool begin() { return hostCallOr<&HostApi::Header_bin>(static_cast<int>(kRtCancel)) == kRtNorm; }
-  bool write(const OwnedChain& dimension) {
+  // `dimension` is a changed copy of a dimension of the drawing: its handle
+  // goes into the erase list and out of the copy, which becomes a new entity
+  // with a handle of the host's.
+  bool write(OwnedChain& dimension) {
+    const vstring replaced(ChainView(dimension.get()).handle());
+    dimension.remove(gc::kHandle);
     if (hostCallOr<&HostApi::Entmake_binW>(static_cast<int>(kRtCancel), dimension.get(), 0) != kRtNorm) {
       hostCallOr<&HostApi::Header_bin>(0);
       return false;
     }
-    erase_.add(dimension.get());
+    erase_.add(replaced);
     return true;
   }
   bool commit() {

@@ -375,6 +375,14 @@ bool Drawing::checkEntity(const ValueNode* chain, std::string& why) const {
     why = "the chain has no group 0";
     return false;
   }
+  // A new entity gets its handle from the host. A chain that brings one is
+  // a copy that kept the handle of what it was copied from: the host would
+  // have two entities of one handle, and erasing the old one by its handle
+  // could take the new one.
+  if (v.has(vd::gc::kHandle)) {
+    why = utf8(*type) + " with a handle of its own (group 5)";
+    return false;
+  }
   if (!isKnownEntityType(*type)) {
     why = "unknown entity type \"" + utf8(*type) + "\"";
     return false;

@@ -66,6 +66,7 @@ class WriterModule : public hosttest::ScriptModule {
     for (ValueNode* n = h().EntnextW(1, 0); n; n = h().EntnextW(0, 0)) {
       copies.push_back(OwnedChain::copyOf(n));
       copies.back().setText(gc::kLayer, u"NEW");
+      copies.back().remove(gc::kHandle);  // the copy is a new entity
       handles.emplace_back(ChainView(n).handle());
     }
     return true;

@@ -63,6 +63,7 @@ __declspec(dllexport) int Command_EraseFirst(int, const char**) {
   for (vd::ValueNode* n = host().EntnextW(1, 0); n; n = host().EntnextW(0, 0)) {
     copies.push_back(vd::OwnedChain::copyOf(n));
     copies.back().setText(vd::gc::kLayer, u"NEW");
+    copies.back().remove(vd::gc::kHandle);  // the copy is a new entity
     handles.emplace_back(vd::ChainView(n).handle());
   }
   std::vector<const vd::vchar*> texts;

@@ -81,6 +81,7 @@ class WriterModule : public hostsim::ModuleFace {
     for (vd::ValueNode* n = h().EntnextW(1, 0); n; n = h().EntnextW(0, 0)) {
       vd::OwnedChain copy = vd::OwnedChain::copyOf(n);
       copy.setText(8, u"NEW");
+      copy.remove(5);  // the copy is a new entity
       copies.push_back(std::move(copy));
       handles.emplace_back(vd::ChainView(n).handle());
     }
