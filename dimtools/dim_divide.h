@@ -43,12 +43,12 @@ enum class DivideResult {
 // is left in a state the caller drops.
 DivideResult divideDimensions(std::vector<OwnedChain>& dimensions, std::span<const GcGePoint3d> points, double exo);
 
-// The command: break points until the user ends the input with Enter (the
-// first with prompt 1513, the others with 1514, each with a rubber band
-// from the previous one; as many as the user gives), then the dimensions
-// to break (prompt 1515). Dimensions of different directions get message
-// 1516 and nothing changes. A cancelled point or selection ends it with no
-// change. Always 0.
+// The command: break points until anything but a point ends the input
+// (Enter, the keyword and Esc alike; the first with prompt 1513, the others
+// with 1514, each with a rubber band from the previous one; as many as the
+// user gives), then the dimensions to break (prompt 1515). No point given,
+// or a cancelled selection, ends it with no change; dimensions of different
+// directions get message 1516 and nothing changes. Always 0.
 int runDimDivide();
 
 }  // namespace vd::dim
