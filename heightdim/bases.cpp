@@ -118,6 +118,9 @@ double hnoteTextValue(vstring_view text, vstring_view separator) {
   double value = 0;
   auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   if (error != std::errc() || !std::isfinite(value)) return 0;
+  // Shown without a separator ("+1500" for 1.500), the last three digits
+  // are the decimals all the same.
+  if (separator.empty() && !point) value /= std::pow(10.0, kHNoteDecimals);
   return value;
 }
 

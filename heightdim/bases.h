@@ -62,8 +62,9 @@ double hnoteMarkValue(double level, HNotePoint basePoint, HNotePoint point, int 
                       double units);
 
 // A value text read as a number: the sign prefixes "+" and "±" and the
-// decimal separator (`separator`, "." and ",") are taken; 0 when the text
-// holds no number.
+// decimal separator (`separator`, "." and ",") are taken; with an empty
+// separator and neither "." nor ",", the last three digits are the
+// decimals. 0 when the text holds no number.
 double hnoteTextValue(vstring_view text, vstring_view separator = u".");
 
 // A node of a block reference that carries a section-view mark's descriptor

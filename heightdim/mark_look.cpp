@@ -161,6 +161,10 @@ bool hnoteRecordOf(const HNoteRegenItem& item, HNoteData& record, double& scaleR
   if (!item.attributes.empty()) record.valueText = vstring(item.attributes[0].view().text(gc::kText).value_or(u""));
   if (item.attributes.size() > 1 && (record.baseKind & 1))
     record.valueText2 = vstring(item.attributes[1].view().text(gc::kText).value_or(u""));
+  // So does the rounding mark beside them (the third attribute of a section
+  // mark of the current kind): it says the text shows a rounded value.
+  if (kind->current && record.type <= 2 && item.attributes.size() > 2)
+    record.rounded = !item.attributes[2].view().text(gc::kText).value_or(u"").empty();
   if (kind->current && stored == 0) {
     if (std::optional<vstring> shown = hnoteShownSeparator(record.valueText)) record.delim = std::move(*shown);
   }

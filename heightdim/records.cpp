@@ -6,6 +6,7 @@
 #include <type_traits>
 #include <variant>
 
+#include "heightdim/value_format.h"
 #include "host/chain_codes.h"
 
 #ifdef _WIN32
@@ -373,7 +374,7 @@ std::optional<vstring> hnoteShownSeparator(vstring_view text) {
   const size_t whole = i;
   while (i < text.size() && digit(text[i])) ++i;
   // At least one digit before the separator and three after it.
-  constexpr size_t kDecimals = 3;
+  constexpr size_t kDecimals = kHNoteDecimals;
   if (i == whole || text.size() < whole + 1 + kDecimals) return std::nullopt;
   const size_t decimals = text.size() - kDecimals;
   for (size_t k = decimals; k < text.size(); ++k) {

@@ -11,7 +11,7 @@ namespace vd {
 namespace {
 
 vstring threeDecimals(const vchar* prefix, double value) {
-  return vformat(u"%s%.*f", prefix, 3, value);
+  return vformat(u"%s%.*f", prefix, kHNoteDecimals, value);
 }
 
 }  // namespace

@@ -15,6 +15,10 @@ struct FormattedValue {
   bool rounded = false;
 };
 
+// Decimals of every value text: the format is fixed, so a text shown
+// without a separator still has its last three digits after the point.
+inline constexpr int kHNoteDecimals = 3;
+
 // Smallest value that counts as non-zero after rounding: the double just
 // above 0.001, so a rounded value of exactly 0.001 reads as zero.
 inline constexpr double kHNoteZeroLimit = 0.0010000000000000002;

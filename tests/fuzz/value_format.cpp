@@ -78,7 +78,7 @@ void checkLevel(FuzzedDataProvider& in, double value) {
   const bool plusMinus = in.ConsumeBool();
   const FormattedValue shown = formatHNoteValue(value, step, plus, plusMinus, separator);
   FUZZ_CHECK(!shown.text.empty());
-  if (!std::isfinite(value) || std::fabs(value) > 1e9 || separator.empty() || separator == u" ") return;
+  if (!std::isfinite(value) || std::fabs(value) > 1e9 || separator == u" ") return;
   const bool rounds = step > 0 && std::isfinite(step);
   if (rounds && (step > 1e6 || step < 1e-6)) return;
   const double back = hnoteTextValue(shown.text, separator);

@@ -49,7 +49,7 @@ bool writeReference(const Mark& m) {
   OwnedChain reference = ins.build();
   if (api().Entmake_binW(reference.get(), 0) != kRtNorm) return false;
   const vchar* tags[] = {u"VÝŠKA", u"OZNAČENÍ", u"ZAOKROUHLENÍ"};
-  const vstring* values[] = {&m.text1, &m.text2, nullptr};
+  const vstring* values[] = {&m.text1, &m.text2, &m.text3};
   for (int i = 0; i < m.attributes && i < 3; ++i) {
     ChainBuilder a;
     a.text(0, u"ATTRIB").text(8, u"0").point(10, m.x + 1, m.y + 1).real(40, 2.5);

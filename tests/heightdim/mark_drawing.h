@@ -25,6 +25,7 @@ struct Mark {
   double numAlign = 0.001;
   int positivePlus = 1, plusMinusZero = 1, roundingMark = 0;
   vd::vstring text1, text2;  // attribute values; text2 absent when empty and `attributes` < 2
+  vd::vstring text3;         // the rounding mark ("!" or empty)
   int attributes = 3;        // ATTRIBs written (the third holds the rounding mark)
 };
 

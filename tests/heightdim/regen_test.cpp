@@ -208,6 +208,18 @@ TEST_F(RegenTest, OlderBlocksAndMarksWithoutTextsReadBackAsTheyStand) {
   }
 }
 
+// A mark whose base gives no value (its entry is gone) keeps the text it
+// shows, and with it the rounding mark beside that text.
+TEST_F(RegenTest, AMarkThatKeepsItsTextKeepsItsRoundingMark) {
+  ASSERT_TRUE(hnotetest::writeMarks({{.id = u"D", .baseId = u"GONE", .x = 5, .y = 6, .numAlign = 0.005,
+                                      .roundingMark = 1, .text1 = u"+1.250", .text3 = u"!"}}));
+  HNoteRegen regen;
+  ASSERT_EQ(rebuild(regen, 1), 1);
+  const std::vector<Seen> after = marks();
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(after[0].values, (std::vector<vstring>{u"+1.250", u"", u"!"}));
+}
+
 // Plan-view marks with a leader: the module's mark, and a leader written
 // here the way HeightDim leaves it (arrowhead at the picked point, second
 // vertex on the frame's nearest corner, tagged with the mark's identifier and
