@@ -47,8 +47,6 @@ constexpr const vchar* kAppAcad = u"ACAD";
 
 bool accepted(int result) { return result == kRtNorm; }
 
-
-
 vstring roundingLayer() {
   vstring buffer(kRoundingLayerChars, u'\0');
   hostCallOr<&HostApi::GetLayerKeyW>(0, 1, buffer.data(), kRoundingLayerChars, 0);

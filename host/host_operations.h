@@ -50,7 +50,7 @@
     int(const vchar* text, const vchar* style, double height, double widthFactor, double* width,   \
         double* heightOut),                                                                        \
     Required)                                                                                      \
-  X(23, GetArrowHandleW, int(const vchar* blockName, uint64_t* handle), Required)                     \
+  X(23, GetArrowHandleW, int(const vchar* blockName, uint64_t* handle), Required)                  \
   X(24, CommandW, int(const vchar* script), Required)                                              \
   X(25, GetPointW, int(const double* base, const vchar* prompt, double* point), Required)          \
   X(26, GetPointKwdW,                                                                              \
