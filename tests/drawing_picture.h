@@ -20,33 +20,37 @@ inline std::string pictureNumber(double v) {
   return text;
 }
 
+// One entity as a line of text, without its handle and owner links.
 // `values`: the value texts of the height marks' attributes and what moves
 // with their length (the rounding mark) too; else they show as "*".
-inline std::vector<std::string> drawingPicture(const hostsim::Drawing& drawing, bool values) {
+inline std::string chainPicture(vd::ChainView chain, bool values = true) {
   static const vd::vstring kRoundingTag = u"ZAOKROUHLENÍ";
-  std::vector<std::string> out;
-  auto text = [&](vd::ChainView chain, const std::string& where) {
-    const bool rounding = chain.text(2).value_or(u"") == kRoundingTag;
-    const bool textEntity = chain.isType(u"ATTRIB") || chain.isType(u"ATTDEF");
-    std::string line = where;
-    for (vd::ChainItem item : chain) {
-      const int code = item.code();
-      if (code == -1 || code == 5 || code == 330 || code == 340) continue;
-      line += " " + std::to_string(code) + "=";
-      if (!values && textEntity && (code == 1 || (rounding && (code == 10 || code == 11)))) {
-        line += "*";
-      } else if (auto t = item.text()) {
-        line += vd::utf16ToUtf8(*t);
-      } else if (auto r = item.real()) {
-        line += pictureNumber(*r);
-      } else if (auto i = item.integer()) {
-        line += std::to_string(*i);
-      } else if (auto p = item.point()) {
-        line += pictureNumber(p->x) + "," + pictureNumber(p->y) + "," + pictureNumber(p->z);
-      }
+  const bool rounding = chain.text(2).value_or(u"") == kRoundingTag;
+  const bool textEntity = chain.isType(u"ATTRIB") || chain.isType(u"ATTDEF");
+  std::string line;
+  for (vd::ChainItem item : chain) {
+    const int code = item.code();
+    if (code == -1 || code == 5 || code == 330 || code == 340) continue;
+    line += " " + std::to_string(code) + "=";
+    if (!values && textEntity && (code == 1 || (rounding && (code == 10 || code == 11)))) {
+      line += "*";
+    } else if (auto t = item.text()) {
+      line += vd::utf16ToUtf8(*t);
+    } else if (auto r = item.real()) {
+      line += pictureNumber(*r);
+    } else if (auto i = item.integer()) {
+      line += std::to_string(*i);
+    } else if (auto p = item.point()) {
+      line += pictureNumber(p->x) + "," + pictureNumber(p->y) + "," + pictureNumber(p->z);
     }
-    out.push_back(line);
-  };
+  }
+  return line;
+}
+
+// The whole drawing, sorted; `values` as for chainPicture.
+inline std::vector<std::string> drawingPicture(const hostsim::Drawing& drawing, bool values) {
+  std::vector<std::string> out;
+  auto text = [&](vd::ChainView chain, const std::string& where) { out.push_back(where + chainPicture(chain, values)); };
   for (const hostsim::Entity* e : drawing.entities()) {
     text(e->view(), "entity");
     for (const hostsim::Entity* f : drawing.followersOf(*e)) text(f->view(), "follower");

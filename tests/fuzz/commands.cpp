@@ -381,21 +381,31 @@ Marks marksOf(const hostsim::Drawing& d) {
   return out;
 }
 
-// A linear dimension's measured length: along its rotation (rotated) or
-// between its points (aligned); none for other kinds.
+// A linear dimension: its extension-line origins and the direction it
+// measures in, along its rotation (rotated) or between its points (aligned);
+// none for other kinds.
 struct Span {
-  double from, to, angle;
+  ChainPoint a, b;
+  double angle;
+  // Its two ends on an axis in the direction `axis`, the lower first. Spans
+  // compared for meeting end to end are put on one axis: an aligned
+  // dimension measured from right to left would on its own axis lie
+  // mirrored against a rotated one at 0 over the same segment.
+  std::pair<double, double> on(double axis) const {
+    const double c = std::cos(axis), s = std::sin(axis);
+    return std::minmax(a.x * c + a.y * s, b.x * c + b.y * s);
+  }
+  double length() const {
+    const auto [from, to] = on(angle);
+    return to - from;
+  }
 };
 std::optional<Span> linearSpan(ChainView v) {
   if (!v.isType(u"DIMENSION")) return std::nullopt;
   const int kind = static_cast<int>(v.integer(70).value_or(0)) & 7;
   const std::optional<ChainPoint> a = v.point(13), b = v.point(14);
   if (!a || !b || kind > 1) return std::nullopt;
-  const double angle = kind == 0 ? v.real(50).value_or(0) : std::atan2(b->y - a->y, b->x - a->x);
-  const double c = std::cos(angle), s = std::sin(angle);
-  Span span{a->x * c + a->y * s, b->x * c + b->y * s, angle};
-  if (span.from > span.to) std::swap(span.from, span.to);
-  return span;
+  return Span{*a, *b, kind == 0 ? v.real(50).value_or(0) : std::atan2(b->y - a->y, b->x - a->x)};
 }
 
 bool commandIs(const std::string& line, const char* name) {
@@ -509,11 +519,14 @@ class Checker : public hostsim::RunObserver {
       if (!s) return;  // an angular or arc dimension took part: no length to compare
       if (j.kind == hostsim::JournalEntry::Kind::EntityErased) erased.push_back(*s);
       if (j.kind == hostsim::JournalEntry::Kind::EntityAdded && !e->second->erased) added.push_back(*s);
+      if (g_trace)
+        std::fprintf(stderr, "trace: %s%s\n", j.kind == hostsim::JournalEntry::Kind::EntityErased ? "erased" : "added",
+                     vdtest::chainPicture(e->second->view()).c_str());
     }
     if (erased.empty() || added.empty()) return;
     double before = 0, after = 0;
-    for (const Span& s : erased) before += s.to - s.from;
-    for (const Span& s : added) after += s.to - s.from;
+    for (const Span& s : erased) before += s.length();
+    for (const Span& s : added) after += s.length();
     const double tolerance = 1e-6 * std::max(1.0, before);
     if (commandIs(command_, "DimDivide")) {
       if (std::fabs(before - after) > tolerance)
@@ -522,11 +535,14 @@ class Checker : public hostsim::RunObserver {
     }
     // DimConnect: dimensions in one direction that follow each other give one of their total length.
     if (added.size() != 1) return;
-    std::sort(erased.begin(), erased.end(), [](const Span& a, const Span& b) { return a.from < b.from; });
-    for (size_t i = 1; i < erased.size(); ++i) {
-      if (std::fabs(std::remainder(erased[i].angle - erased[0].angle, M_PI)) > 1e-9) return;
-      if (std::fabs(erased[i].from - erased[i - 1].to) > tolerance) return;
+    std::vector<std::pair<double, double>> row;
+    for (const Span& s : erased) {
+      if (std::fabs(std::remainder(s.angle - erased[0].angle, M_PI)) > 1e-9) return;
+      row.push_back(s.on(erased[0].angle));
     }
+    std::sort(row.begin(), row.end());
+    for (size_t i = 1; i < row.size(); ++i)
+      if (std::fabs(row[i].first - row[i - 1].second) > tolerance) return;
     if (std::fabs(before - after) > tolerance)
       fail("DimConnect made " + vdtest::pictureNumber(after) + " of dimensions " + vdtest::pictureNumber(before) + " long");
   }
