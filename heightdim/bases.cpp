@@ -256,6 +256,7 @@ HNoteBase hnoteBaseOf(const HNoteNode& node) {
 void HNoteBases::clear() {
   bases_.clear();
   index_.clear();
+  withoutEntry_.clear();
   currentId_.clear();
   whole_ = false;
 }
@@ -273,6 +274,8 @@ const HNoteBase* HNoteBases::find(vstring_view id) const {
   auto it = index_.find(vstring(id));
   return it == index_.end() ? nullptr : &bases_[it->second];
 }
+
+bool HNoteBases::hasEntry(vstring_view id) const { return find(id) && !withoutEntry_.count(vstring(id)); }
 
 HNoteBase& HNoteBases::put(HNoteBase base) {
   if (HNoteBase* have = find(base.id)) {
@@ -298,6 +301,7 @@ bool HNoteBases::store(const HNoteBase& base) {
     }
   }
   put(base);
+  withoutEntry_.erase(base.id);
   return true;
 }
 
@@ -386,6 +390,7 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
           ++report.basesFromMarks;
         } else {
           stored = false;
+          withoutEntry_.insert(made.id);
           put(made);
         }
         base = find(made.id);

@@ -135,6 +135,11 @@ class HNoteBases {
   // with nothing written, when the list has no such base or the host refused.
   bool setCurrent(vstring_view id);
 
+  // True when the base of that identifier is in the list and the drawing
+  // holds its entry: false for one the last load knows only from its own
+  // mark because the host refused to store it.
+  bool hasEntry(vstring_view id) const;
+
   // The base of an identifier (exact comparison); null when there is none.
   HNoteBase* find(vstring_view id);
   const HNoteBase* find(vstring_view id) const;
@@ -157,6 +162,7 @@ class HNoteBases {
 
   std::vector<HNoteBase> bases_;
   std::unordered_map<vstring, size_t> index_;
+  std::unordered_set<vstring> withoutEntry_;  // bases in the list whose entry the host refused
   vstring currentId_;
   bool whole_ = false;
 };

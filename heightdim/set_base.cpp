@@ -1,6 +1,7 @@
 // HeightDimSetBase: new levels for a base, or a mark made the base of others.
 #include <cmath>
 #include <unordered_set>
+#include <vector>
 
 #include "heightdim/place.h"
 #include "heightdim/records.h"
@@ -19,6 +20,20 @@ bool ok(int result) { return result == kRtNorm; }
 
 enum class Pick { Mark, Enter, Cancel };
 
+// Gives a mark read from a walk its value texts: the attributes that follow
+// its reference in the walk. Returns the entity after them, null at the end.
+const ValueNode* readValueTexts(HNoteNode& node) {
+  vstring texts[2];
+  int attributes = 0;
+  const ValueNode* a = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0);
+  for (; a && ChainView(a).isType(names::kAttrib); a = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+    if (attributes < 2) texts[attributes] = vstring(ChainView(a).text(gc::kText).value_or(vstring_view()));
+    ++attributes;
+  }
+  setHNoteNodeTexts(node, std::move(texts[0]), std::move(texts[1]));
+  return a;
+}
+
 // Asks for one entity until it is a section-view mark (and, with `baseOnly`,
 // a base: no base identifier). Enter (an empty selection) and a cancel end
 // the asking.
@@ -32,15 +47,7 @@ Pick pickMark(int promptId, bool baseOnly, HNoteNode& out) {
     if (!n) return Pick::Cancel;  // the host gave no entity: nothing to work on
     HNoteNode node;
     if (!readHNoteNode(ChainView(n), node) || (baseOnly && !node.ref.baseId.empty())) continue;
-    // Its attributes follow it in the walk: the value texts.
-    vstring texts[2];
-    int attributes = 0;
-    for (const ValueNode* a = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0);
-         a && ChainView(a).isType(names::kAttrib); a = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
-      if (attributes < 2) texts[attributes] = vstring(ChainView(a).text(gc::kText).value_or(vstring_view()));
-      ++attributes;
-    }
-    setHNoteNodeTexts(node, std::move(texts[0]), std::move(texts[1]));
+    readValueTexts(node);
     out = std::move(node);
     return Pick::Mark;
   }
@@ -96,10 +103,25 @@ int changeBase(HNoteRegen& regen) {
   if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectSeveral, prompt.c_str(), static_cast<ValueNode*>(nullptr), 0)))
     return 0;
   std::unordered_set<vstring> handles;
-  for (const ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0); n;
-       n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
-    const ChainView v(n);
-    if (v.isType(names::kInsert) && readHNoteRef(v, nullptr, false)) handles.insert(vstring(v.handle()));
+  // The selected marks that are their base's own mark, with their values.
+  // A mark of a type out of range is no base's (the load of the bases skips it).
+  auto ownMark = [](const HNoteNode& m) {
+    return m.ref.baseId.empty() && !m.ref.id.empty() && m.ref.type >= 0 && m.ref.type < kHNoteTypeCount;
+  };
+  std::vector<HNoteNode> ownMarks;
+  if (ownMark(picked)) ownMarks.push_back(picked);
+  const ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
+  while (n) {
+    HNoteNode node;
+    if (readHNoteNode(ChainView(n), node)) {
+      handles.insert(node.handle);
+      if (ownMark(node)) {
+        n = readValueTexts(node);
+        ownMarks.push_back(std::move(node));
+        continue;
+      }
+    }
+    n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0);
   }
   handles.erase(picked.handle);
   if (handles.empty()) return 0;
@@ -125,6 +147,21 @@ int changeBase(HNoteRegen& regen) {
     if (h != picked.handle) changed = regen.changeRef(h, [&](HNoteRef& ref) { ref.baseId = base.id; }) && changed;
   }
   if (!changed) return -1;
+  // A base without an entry (the host refused it to the load, or no load
+  // walked the marks) lives only in its own marks. Those measure from the
+  // new base now, so it gets its entry first: marks that still measure from
+  // it would lose their base otherwise.
+  for (HNoteNode& own : ownMarks) {
+    if (own.ref.id == base.id || regen.bases.hasEntry(own.ref.id)) continue;
+    HNoteBase kept;
+    if (const HNoteBase* known = regen.bases.find(own.ref.id)) {
+      kept = *known;
+    } else {
+      readHNoteLevels(own, regen.settings, hnoteUnits());
+      kept = hnoteBaseOf(own);
+    }
+    if (!regen.bases.store(kept)) return -1;
+  }
   // The entry first, so that no mark measures from a base without one; when
   // the rebuild is refused the entry has no mark and the next load of the
   // bases purges it.

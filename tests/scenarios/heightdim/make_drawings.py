@@ -10,6 +10,10 @@ made with ezdxf apart from the module's writer:
   copied_base.dxf  a base mark, a dependant 1.5 m above it, and a copy of the
                    base 1 m above it carrying the same identifier (as a copy
                    command leaves it), with the base entry in TR2D_HEIGHTDIM.
+  unlisted_base.dxf the marks of set_base.dxf and one 1 m above the base,
+                   as a drawing may come from an older program: the base's
+                   only record is its own mark (TR2D_HEIGHTDIM holds an
+                   entry of another base, unused, and no "Current").
 
 Run: /usr/bin/python3 make_drawings.py OUTPUT_FOLDER
 
@@ -29,6 +33,8 @@ import ezdxf
 BASE_ID = "0A1B2C3D-0000-4000-8000-00000000000B"
 DEP_ID = "0A1B2C3D-0000-4000-8000-00000000000D"
 STALE_ID = "0A1B2C3D-0000-4000-8000-00000000000E"
+UPPER_ID = "0A1B2C3D-0000-4000-8000-00000000000F"
+OTHER_ID = "0A1B2C3D-0000-4000-8000-0000000000A0"
 
 
 def kacenad2(path):
@@ -54,10 +60,10 @@ def mark_groups(mark_id, base_id):
     }
 
 
-def marks_drawing(path, marks, bases=((BASE_ID, (0, 0)),)):
+def marks_drawing(path, marks, bases=((BASE_ID, (0, 0)),), current=True):
     """Marks given as (identifier, base identifier, place, value), one block
     for each identifier, and the entries of the bases (identifier, point) at
-    level 0, the first one current."""
+    level 0, the first one current unless `current` is false."""
     doc = ezdxf.new("R2000")
     for app in ("VDHNOTEDATA", "VD_ASSOCDESC1", "VDHEIGHTDIM"):
         doc.appids.new(app)
@@ -75,8 +81,8 @@ def marks_drawing(path, marks, bases=((BASE_ID, (0, 0)),)):
     for base_id, (x, y) in bases:
         entry = entries.add_xrecord(base_id)
         entry.reset([(91, 1), (71, 0), (71, 0), (10, (x, y, 0)), (41, 0.0), (41, 0.0), (41, 0.0)])
-    current = entries.add_xrecord("Current")
-    current.reset([(91, 1), (301, bases[0][0])])
+    if current:
+        entries.add_xrecord("Current").reset([(91, 1), (301, bases[0][0])])
     doc.saveas(path)
 
 
@@ -111,6 +117,15 @@ def set_base(path):
     ])
 
 
+def unlisted_base(path):
+    marks_drawing(path, [
+        (BASE_ID, "", (0, 0), "±0.000"),
+        (DEP_ID, BASE_ID, (0, 1500), "+1.500"),
+        (STALE_ID, BASE_ID, (0, 500), "+9.999"),
+        (UPPER_ID, BASE_ID, (0, 1000), "+1.000"),
+    ], bases=((OTHER_ID, (5000, 0)),), current=False)
+
+
 def main():
     if len(sys.argv) == 5 and sys.argv[1] == "--many":
         many_marks(sys.argv[4], int(sys.argv[2]), int(sys.argv[3]))
@@ -119,6 +134,7 @@ def main():
     kacenad2(os.path.join(out, "kacenad2.dxf"))
     copied_base(os.path.join(out, "copied_base.dxf"))
     set_base(os.path.join(out, "set_base.dxf"))
+    unlisted_base(os.path.join(out, "unlisted_base.dxf"))
 
 
 if __name__ == "__main__":
