@@ -373,23 +373,21 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
   if (!currentId_.empty()) {
     std::unordered_set<vstring> used;
     const double units = drawingUnits();
-    bool stored = true;
     size_t entities = 0;
     bool walked = walkHNoteMarks([&](HNoteNode& node) {
-      if (node.ref.type < 0 || node.ref.type >= kHNoteTypeCount) return;
+      if (!hnoteMarkTyped(node.ref)) return;
       readHNoteLevels(node, settings, units);
       used.insert(hnoteBaseIdOf(node.ref));
       HNoteBase* base = find(node.ref.baseId);
       if (!base) base = find(node.ref.id);
       if (!base) {
         // A mark whose base is gone belongs to none; one without any identifier cannot be a base.
-        if (!node.ref.baseId.empty() || node.ref.id.empty()) return;
+        if (!isHNoteOwnMark(node.ref)) return;
         HNoteBase made = hnoteBaseOf(node);
         // Kept in the list even when the host refuses the entry, so this load still knows it.
         if (store(made)) {
           ++report.basesFromMarks;
         } else {
-          stored = false;
           withoutEntry_.insert(made.id);
           put(made);
         }
@@ -408,7 +406,7 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
     // A current base the list lacks may be an entry the dictionary walk
     // missed: the next load reads it again too.
     std::optional<UsedIds> again = walked ? usedIds() : std::nullopt;
-    whole_ = !entriesMissed && again && again->entities == entities && purge(used, again->ids, report) && stored &&
+    whole_ = !entriesMissed && again && again->entities == entities && purge(used, again->ids, report) && withoutEntry_.empty() &&
              current();
     if (out) *out = report;
     return walked;
@@ -421,7 +419,7 @@ std::vector<HNoteNode> HNoteBases::walkMarksOf(const HNoteBase& base, const HNot
   std::vector<HNoteNode> marks;
   const double units = drawingUnits();
   walkHNoteMarks([&](HNoteNode& node) {
-    if (node.ref.type < 0 || node.ref.type >= kHNoteTypeCount || hnoteBaseIdOf(node.ref) != base.id) return;
+    if (!hnoteMarkTyped(node.ref) || hnoteBaseIdOf(node.ref) != base.id) return;
     readHNoteLevels(node, settings, units);
     markUpToDate(node, base, settings);
     marks.push_back(std::move(node));

@@ -80,6 +80,14 @@ void setHNoteNodeTexts(HNoteNode& node, vstring text1, vstring text2);
 // separator (that of its type in `settings` when it tells none), times
 // `units`.
 void readHNoteLevels(HNoteNode& node, const HNoteDataSet& settings, double units);
+// A mark of a type the bases take; the walks of the bases skip any other.
+inline bool hnoteMarkTyped(const HNoteRef& ref) { return ref.type >= 0 && ref.type < kHNoteTypeCount; }
+// A base's own mark: of such a type, without a base identifier, with an
+// identifier of its own (the base's).
+inline bool isHNoteOwnMark(const HNoteRef& ref) {
+  return hnoteMarkTyped(ref) && ref.baseId.empty() && !ref.id.empty();
+}
+
 // A base made of a mark: its type, base kind, identifier, insertion point,
 // rotation and the levels it shows (read first).
 HNoteBase hnoteBaseOf(const HNoteNode& node);

@@ -104,18 +104,14 @@ int changeBase(HNoteRegen& regen) {
     return 0;
   std::unordered_set<vstring> handles;
   // The selected marks that are their base's own mark, with their values.
-  // A mark of a type out of range is no base's (the load of the bases skips it).
-  auto ownMark = [](const HNoteNode& m) {
-    return m.ref.baseId.empty() && !m.ref.id.empty() && m.ref.type >= 0 && m.ref.type < kHNoteTypeCount;
-  };
   std::vector<HNoteNode> ownMarks;
-  if (ownMark(picked)) ownMarks.push_back(picked);
+  if (isHNoteOwnMark(picked.ref)) ownMarks.push_back(picked);
   const ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
   while (n) {
     HNoteNode node;
     if (readHNoteNode(ChainView(n), node)) {
       handles.insert(node.handle);
-      if (ownMark(node)) {
+      if (isHNoteOwnMark(node.ref)) {
         n = readValueTexts(node);
         ownMarks.push_back(std::move(node));
         continue;
@@ -153,14 +149,9 @@ int changeBase(HNoteRegen& regen) {
   // it would lose their base otherwise.
   for (HNoteNode& own : ownMarks) {
     if (own.ref.id == base.id || regen.bases.hasEntry(own.ref.id)) continue;
-    HNoteBase kept;
-    if (const HNoteBase* known = regen.bases.find(own.ref.id)) {
-      kept = *known;
-    } else {
-      readHNoteLevels(own, regen.settings, hnoteUnits());
-      kept = hnoteBaseOf(own);
-    }
-    if (!regen.bases.store(kept)) return -1;
+    const HNoteBase* known = regen.bases.find(own.ref.id);
+    if (!known) readHNoteLevels(own, regen.settings, hnoteUnits());
+    if (!regen.bases.store(known ? *known : hnoteBaseOf(own))) return -1;
   }
   // The entry first, so that no mark measures from a base without one; when
   // the rebuild is refused the entry has no mark and the next load of the
