@@ -146,7 +146,8 @@ PassResult PlacePass::sectionView() {
     keyword[kKeywordBufferChars - 1] = 0;
     if (!newBase.empty() && newBase == keyword) return {createBase()};
     if (!existing.empty() && existing == keyword) {
-      if (pickExisting() != PassEnd::Placed) return {PassEnd::Ended};
+      const PassEnd picked = pickExisting();
+      if (picked != PassEnd::Placed) return {picked};
     }
   }
 }
@@ -166,7 +167,9 @@ PassEnd PlacePass::placeOnBase(const double picked[3]) {
 }
 
 // Asks for a mark until one is picked and makes its base current. Placed
-// here means "a base was chosen"; Ended a cancelled pick.
+// here means "a base was chosen"; Ended a cancelled pick; Failed a "Current"
+// the host refused to store, which would leave the next mark measuring from
+// another base than the one picked.
 PassEnd PlacePass::pickExisting() {
   const vstring prompt = loadText(IDS_PROMPT_PICK_EXISTING_HEIGHTDIM);
   for (;;) {
@@ -175,8 +178,15 @@ PassEnd PlacePass::pickExisting() {
     const ValueNode* picked = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
     HNoteRef ref;
     if (!picked || !readHNoteRef(ChainView(picked), &ref, false)) continue;
-    bases_.setCurrent(hnoteBaseIdOf(ref));
-    if (const HNoteBase* base = bases_.current()) record_.baseKind = base->baseKind;
+    // A mark pasted from another drawing, or a plan-view mark, has no base
+    // here: the user is told and picks again.
+    const vstring id = hnoteBaseIdOf(ref);
+    if (!bases_.find(id)) {
+      hostCallOr<&HostApi::PromptW>(0, loadText(IDS_MSG_HEIGHTDIM_BASE_MISSING).c_str());
+      continue;
+    }
+    if (!bases_.setCurrent(id)) return PassEnd::Failed;
+    record_.baseKind = bases_.current()->baseKind;
     return PassEnd::Placed;
   }
 }

@@ -63,10 +63,13 @@ int rebuild(HNoteRegen& regen, const std::unordered_set<vstring>& handles) {
 }
 
 int newLevels(HNoteRegen& regen, HNoteNode& picked) {
-  HNoteBase* found = regen.bases.find(picked.ref.id);
-  if (!found) return 0;
-  HNoteBase base = *found;
+  if (picked.ref.id.empty()) return 0;
   readHNoteLevels(picked, regen.settings, hnoteUnits());
+  // A base the list lacks (no load walked the marks: the drawing names no
+  // current base) lives only in its own mark, which gives its place and
+  // kind; the new levels then write the entry it lacked.
+  const HNoteBase* found = regen.bases.find(picked.ref.id);
+  HNoteBase base = found ? *found : hnoteBaseOf(picked);
   double level1 = picked.level1, level2 = (base.baseKind & 1) ? picked.level2 : base.level2;
   const bool twoLevels = (base.baseKind & 1) != 0;
   if (!askHNoteLevel(twoLevels ? u"1. " : u"", level1)) return 0;

@@ -66,6 +66,9 @@
 // HeightDimEdit, HeightDimSetBase, HeightDimUpdate: how many marks were rebuilt
 #define IDS_MSG_HEIGHTDIMS_CHANGED 1038
 
+// HeightDim, "Existující": the picked mark measures from a base the drawing lacks
+#define IDS_MSG_HEIGHTDIM_BASE_MISSING 1039
+
 // DimArc (host interaction of DimArcEntry): picking the arc and limit points
 #define IDS_PROMPT_DIMARC_SELECT_ARC 1500
 #define IDS_PROMPT_DIMARC_LOCATION 1501

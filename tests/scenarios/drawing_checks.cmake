@@ -32,14 +32,20 @@ vd_drawing_check(heightdim_update_plan_leader_drawing heightdim_update_plan_lead
                  check_heightdims.py leaders heightdim_update_plan_leader.dxf 3 500,1500 3100,-800)
 
 # HeightDimSetBase on set_base.dxf (base 0A1B...0B at 0,0; 0D at 0,1500; 0E
-# out of date at 0,500), the rebase on unlisted_base.dxf (the same marks
-# and 0F at 0,1000, the base without its entry).
+# out of date at 0,500), the new level and the rebase on unlisted_base.dxf
+# (the same marks and 0F at 0,1000, the base without its entry).
 set(VD_HD_B 0A1B2C3D-0000-4000-8000-00000000000B)
 set(VD_HD_D 0A1B2C3D-0000-4000-8000-00000000000D)
 set(VD_HD_CHECK_keep "0,0=±0.000@-" "0,1500=+1.500@${VD_HD_B}" "0,500=+9.999@${VD_HD_B}")
-set(VD_HD_CHECK_level "0,0=+2.000@-" "0,1500=+3.500@${VD_HD_B}" "0,500=+9.999@${VD_HD_B}")
+set(VD_HD_CHECK_level "0,0=+2.000@-" "0,1500=+3.500@${VD_HD_B}" "0,500=+9.999@${VD_HD_B}"
+    "0,1000=+3.000@${VD_HD_B}")
 set(VD_HD_CHECK_rebase "0,0=±0.000@${VD_HD_D}" "0,1500=+1.500@-" "0,500=+0.500@${VD_HD_D}"
     "0,1000=+1.000@${VD_HD_B}")
+# "Existující" on pasted_mark.dxf: the new mark measures from the base of
+# the dependant picked after the pasted mark, and the pasted one is as it was.
+vd_drawing_check(heightdim_existing_pasted_drawing heightdim_existing_pasted
+                 check_heightdims.py values heightdim_existing_pasted.dxf "0,500=+0.500@${VD_HD_B}"
+                 "0,1000=+7.000@0A1B2C3D-0000-4000-8000-0000000000A2" "0,1500=+1.500@${VD_HD_B}")
 foreach(name keep level rebase)
   vd_drawing_check(heightdim_setbase_${name}_drawing heightdim_setbase_${name}
                    check_heightdims.py values heightdim_setbase_${name}.dxf ${VD_HD_CHECK_${name}})

@@ -14,6 +14,10 @@ made with ezdxf apart from the module's writer:
                    as a drawing may come from an older program: the base's
                    only record is its own mark (TR2D_HEIGHTDIM holds an
                    entry of another base, unused, and no "Current").
+  pasted_mark.dxf  the base and its dependant of set_base.dxf, a second base
+                   1 m under it (the current one), and a mark 1 m above it
+                   pasted from another drawing: its base has neither an
+                   entry nor a mark here.
 
 Run: /usr/bin/python3 make_drawings.py OUTPUT_FOLDER
 
@@ -35,6 +39,8 @@ DEP_ID = "0A1B2C3D-0000-4000-8000-00000000000D"
 STALE_ID = "0A1B2C3D-0000-4000-8000-00000000000E"
 UPPER_ID = "0A1B2C3D-0000-4000-8000-00000000000F"
 OTHER_ID = "0A1B2C3D-0000-4000-8000-0000000000A0"
+PASTED_ID = "0A1B2C3D-0000-4000-8000-0000000000A1"
+ABSENT_ID = "0A1B2C3D-0000-4000-8000-0000000000A2"
 
 
 def kacenad2(path):
@@ -126,6 +132,15 @@ def unlisted_base(path):
     ], bases=((OTHER_ID, (5000, 0)),), current=False)
 
 
+def pasted_mark(path):
+    marks_drawing(path, [
+        (OTHER_ID, "", (0, -1000), "±0.000"),
+        (BASE_ID, "", (0, 0), "±0.000"),
+        (DEP_ID, BASE_ID, (0, 1500), "+1.500"),
+        (PASTED_ID, ABSENT_ID, (0, 1000), "+7.000"),
+    ], bases=((OTHER_ID, (0, -1000)), (BASE_ID, (0, 0))))
+
+
 def main():
     if len(sys.argv) == 5 and sys.argv[1] == "--many":
         many_marks(sys.argv[4], int(sys.argv[2]), int(sys.argv[3]))
@@ -135,6 +150,7 @@ def main():
     copied_base(os.path.join(out, "copied_base.dxf"))
     set_base(os.path.join(out, "set_base.dxf"))
     unlisted_base(os.path.join(out, "unlisted_base.dxf"))
+    pasted_mark(os.path.join(out, "pasted_mark.dxf"))
 
 
 if __name__ == "__main__":
