@@ -192,7 +192,9 @@ bool placeDimensionText(OwnedChain& dimension, vstring_view text) {
   OwnedChain node = ChainBuilder().text(kTextOverride, text).build();
   if (!node) return false;
   // The marker is no text node: removing the old text leaves it in place.
-  dimension.remove(kTextOverride);
+  // Only the dimension's own text goes; a later group 1 belongs to an
+  // embedded object.
+  dimension.remove(kTextOverride, 1);
   spliceChainAfter(marker, node.release());
   return true;
 }

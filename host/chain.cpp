@@ -193,10 +193,10 @@ bool OwnedChain::setPoint(int code, ChainPoint value) {
   return true;
 }
 
-int OwnedChain::remove(int code) {
+int OwnedChain::remove(int code, int most) {
   int removed = 0;
   ValueNode** link = &head_;
-  while (*link) {
+  while (*link && removed < most) {
     ValueNode* n = *link;
     if (n->code != code) {
       link = &n->next;

@@ -2,6 +2,7 @@
 // build chains and own them, so that no other code walks nodes by hand.
 #pragma once
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -128,8 +129,9 @@ class OwnedChain {
   bool setReal(int code, double value);
   bool setInteger(int code, int64_t value);
   bool setPoint(int code, ChainPoint value);
-  // Removes every node with the code; returns how many went.
-  int remove(int code);
+  // Removes the nodes with the code, the first `most` of them (every one by
+  // default); returns how many went.
+  int remove(int code, int most = std::numeric_limits<int>::max());
   // Splices a whole chain in after the first node with the code (at the end
   // when there is none).
   void insertAfter(int code, OwnedChain&& part);

@@ -124,6 +124,8 @@ TEST_F(ArcDimension, LimitPoints) {
       {"one outside, nearer the first end", {at(-20), at(60)}, u"5.24", at(0), at(60), at(45, 8), true},
       {"the arc point outside the limits goes onto their bisector", {at(10), at(30)}, u"1.75", at(10), at(30),
        at(20, 8), false},
+      {"the same limits given the other way: still the part between them", {at(30), at(10)}, u"1.75", at(30),
+       at(10), at(20, 8), false},
       {"limits off the circle count by their direction", {at(30, 2), at(60, 9)}, u"2.62", at(30, 2), at(60, 9),
        at(45, 8), false},
   };

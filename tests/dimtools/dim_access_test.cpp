@@ -61,4 +61,20 @@ TEST(DimLayer, ReplacedInPlaceOrAddedBehindTheEntityMarker) {
   EXPECT_EQ(groupsOf(noMarker), (Groups{"0 DIMENSION", "62 1"}));
 }
 
+// The new text stands behind the dimension's marker (and its 280); the old
+// text goes, and only it: an embedded object's own group 1 stays.
+TEST(DimText, ReplacesTheDimensionsOwnTextOnly) {
+  ChainBuilder b;
+  b.text(0, u"DIMENSION").text(100, u"AcDbDimension").integer(280, 0).point(10, 1, 2).text(1, u"<>");
+  b.text(101, u"Embedded Object").integer(70, 1).text(1, u"vnořený");
+  OwnedChain d = b.build();
+  ASSERT_TRUE(d) << b.error();
+  ASSERT_TRUE(placeDimensionText(d, u"12.5"));
+  EXPECT_EQ(groupsOf(d), (Groups{"0 DIMENSION", "100 AcDbDimension", "280 0", "1 12.5", "10 1,2,0",
+                                 "101 Embedded Object", "70 1", "1 vnořený"}));
+  OwnedChain unmarked = ChainBuilder().text(0, u"DIMENSION").text(1, u"<>").build();
+  EXPECT_FALSE(placeDimensionText(unmarked, u"12.5"));
+  EXPECT_EQ(groupsOf(unmarked), (Groups{"0 DIMENSION", "1 <>"}));
+}
+
 }  // namespace
