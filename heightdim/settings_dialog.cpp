@@ -64,10 +64,11 @@ void setCheck(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BS
 std::wstring wide(vstring_view text) { return ui::toWide(vstring(text)); }
 
 // Selects the item of a drop-down list whose text is `text`, adding it first
-// when the list lacks it.
+// when the list lacks it. Style and layer names are one name whatever their
+// case, so the list's own spelling is selected rather than a second item.
 void selectOrAdd(VdComboBox& combo, const std::wstring& text) {
   int at = combo.findStringExact(text.c_str());
-  if (at < 0 || combo.itemText(at) != text) at = combo.addString(text.c_str());
+  if (at < 0) at = combo.addString(text.c_str());
   combo.setCurSel(at);
 }
 

@@ -65,6 +65,7 @@ std::optional<T> stored(const vd::vstring& path, const char16_t* section, const 
 }
 
 using uitest::ModuleDialog;
+using uitest::comboItems;
 
 // Whether the host's transcript holds `line` from position `from` on.
 bool transcriptHas(const std::string& line, size_t from) {
@@ -217,17 +218,6 @@ TEST(HeightDimEditDialog, LocalizesShowsTheModuleIconAsksForHelpAndAnswersTheQue
 }
 
 // ---- the plan-view dialog ---------------------------------------------------
-
-std::vector<std::wstring> comboItems(HWND combo) {
-  std::vector<std::wstring> out;
-  const int n = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    std::wstring text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)), L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-    out.push_back(text);
-  }
-  return out;
-}
 
 // One run of the plan-view dialog: `atStart` once it shows, then a click on
 // `button`; the dialog's answer.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -28,6 +29,7 @@ namespace {
 using vd::CHeightDimSettingsDlg;
 using vd::HNoteData;
 using vd::HNoteDataSet;
+using uitest::comboItems;
 
 const testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new uitest::ModuleEnvironment);
 
@@ -118,7 +120,8 @@ TEST(HeightDimSettingsDialog, SamplesAnimateInTheSectionRecordsAndThePlanShowsZe
 }
 
 // Records with values the lists lack pass through the controls unchanged:
-// OK takes back exactly what was shown.
+// OK takes back exactly what was shown. A style the list holds in another
+// case is the list's item, not a second one.
 TEST(HeightDimSettingsDialog, RecordsComeBackFromTheControlsAsTheyWere) {
   ScratchSet s;
   HNoteData& csn = s.set.records[0];
@@ -138,17 +141,22 @@ TEST(HeightDimSettingsDialog, RecordsComeBackFromTheControlsAsTheyWere) {
   plan.textWidth = 1.1;
   plan.backgroundMask = false;
   plan.colorText = 5;
+  plan.textStyle = u"standard";  // the host lists it as STANDARD
   const HNoteDataSet before = s.set;
   ModuleDialog dlg(&s.set, nullptr);
   std::wstring styleShown;
+  std::vector<std::wstring> planStyles;
   const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
     script.then([&] {
       styleShown = d.item(IDC_HDSET_TEXT_STYLE).text();
+      planStyles = comboItems(d.item(IDC_HDSET_PLAN_TEXT_STYLE).hwnd());
       click(d, IDOK);
     });
   });
   ASSERT_EQ(result, IDOK);
   EXPECT_EQ(styleShown, L"ARCH");
+  EXPECT_EQ(std::count(planStyles.begin(), planStyles.end(), L"STANDARD"), 1);
+  EXPECT_EQ(std::count(planStyles.begin(), planStyles.end(), L"standard"), 0);
   for (int type : {0, 3}) {
     SCOPED_TRACE(type);
     // The dialog's samples go into the value texts, the rounding and the
@@ -159,6 +167,7 @@ TEST(HeightDimSettingsDialog, RecordsComeBackFromTheControlsAsTheyWere) {
     expected.valueText2 = after.valueText2;
     expected.rounded = after.rounded;
     expected.angle = after.angle;
+    if (type == 3) expected.textStyle = u"STANDARD";
     EXPECT_TRUE(expected == after);
   }
 }

@@ -126,4 +126,15 @@ HWND messageBoxOver(HWND owner) {
   return search.second;
 }
 
+std::vector<std::wstring> comboItems(HWND combo) {
+  std::vector<std::wstring> out;
+  const int n = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    std::wstring text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)), L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    out.push_back(text);
+  }
+  return out;
+}
+
 }  // namespace uitest

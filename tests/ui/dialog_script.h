@@ -77,4 +77,7 @@ COLORREF screenPixel(HWND window, POINT client);
 // The visible message box of this thread owned by `owner`; null while there is none.
 HWND messageBoxOver(HWND owner);
 
+// The texts of a combo box's items, in list order.
+std::vector<std::wstring> comboItems(HWND combo);
+
 }  // namespace uitest
