@@ -172,7 +172,12 @@ void previewBtn::setDrag(std::uint32_t drag) { mouseState_ = (mouseState_ & ~0xF
 
 void previewBtn::endDrag() {
   if (drag() == kDragNone) return;
+  // A selection box changes the selection while it is dragged; however the
+  // drag ends (button up, Esc, a lost capture, a new mode), the dialog hears
+  // of what it left selected.
+  const bool boxChanged = drag() == kDragSelect && selection() != selectionAfterClick_;
   setDrag(kDragNone);
+  if (boxChanged) queue(kSelectionChanged);
   // Releasing the capture comes back as WM_CAPTURECHANGED, with no drag left to end.
   if (GetCapture() == hwnd()) ReleaseCapture();
   refreshCursor();
@@ -583,7 +588,6 @@ void previewBtn::OnLButtonDown(UINT, POINT at) {
 }
 
 void previewBtn::OnLButtonUp(UINT, POINT) {
-  if (drag() == kDragSelect && selection() != selectionAfterClick_) queue(kSelectionChanged);
   if (focusFrame_) {
     // The button's own click; it releases the capture too.
     Default();

@@ -498,16 +498,21 @@ TEST_F(PreviewPane, ClickAndBoxSelection) {
   } clicks[] = {
       {30, 20, {3}, true}, {30, 20, {}, true}, {50, 38, {}, false}, {70, 20, {4}, true}, {30.5, 20, {3, 4}, true},
   };
+  // However the drag ends, the box's selection stays and the dialog hears of it.
+  const auto buttonUp = [&] { post(WM_LBUTTONUP, 0, at(88, 4)); };
+  const auto esc = [&] { uitest::postKey(dlg.pane.hwnd(), VK_ESCAPE); };
+  const auto captureLost = [&] { ReleaseCapture(); };
   struct Box {
     const char* what;
     std::optional<Handles> filter;
     bool sense;
     Handles selected;
+    std::function<void()> end;
   } boxes[] = {
-      {"no filter", std::nullopt, false, {3, 4}},
-      {"all but 4", Handles{4}, false, {3}},
-      {"only 4", Handles{4}, true, {4}},
-      {"only elements outside the box", Handles{1, 2, 5}, true, {}},
+      {"no filter", std::nullopt, false, {3, 4}, buttonUp},
+      {"all but 4, ended by Esc", Handles{4}, false, {3}, esc},
+      {"only 4, ended by a lost capture", Handles{4}, true, {4}, captureLost},
+      {"only elements outside the box", Handles{1, 2, 5}, true, {}, buttonUp},
   };
   run([&](uitest::DialogScript& s) {
     s.then([&] { dlg.pane.setSelectMode(nullptr, false); });
@@ -534,7 +539,7 @@ TEST_F(PreviewPane, ClickAndBoxSelection) {
       thenSettled(s, [&] {
         EXPECT_EQ(dlg.pane.drag(), previewBtn::kDragSelect);
         EXPECT_EQ(GetCapture(), dlg.pane.hwnd()) << "the drag has the mouse";
-        post(WM_LBUTTONUP, 0, at(88, 4));
+        b.end();
       });
       s.then([&] {
         SCOPED_TRACE(b.what);
