@@ -194,7 +194,9 @@ void comboLayerKeys::runChooser(int index) {
       uint16_t userData = 0;
       if (!readItem(key, false, display, userData) || userData == kChooserData) continue;
       if (!insertEntry(display, userData, first.empty())) continue;
-      if (first.empty()) first = display;
+      // The list may hold the key in another spelling already: the entry the
+      // insert selected is the one to keep, in its own spelling.
+      if (first.empty()) first = entryText(curSel());
     }
   }
   // The first chosen key stays selected whatever the others' places.

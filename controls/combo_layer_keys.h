@@ -40,8 +40,10 @@ class comboLayerKeys : public comboHistory {
   // Keys are at most this long in key mode.
   static constexpr size_t kLongestKey = 32;
   // A key's place in its display text is kept in a byte each: longer keys or
-  // names cannot be recorded and are refused.
-  static constexpr size_t kLongestRecorded = 255;
+  // names cannot be recorded and are refused. A length of 254 or 255 would
+  // read back as the special entries' data (0xFE00, 0xFF00), so 253 is the
+  // longest.
+  static constexpr size_t kLongestRecorded = 253;
 
   // Loads PELTAR.CRX from the module's own folder when an option needs it.
   comboLayerKeys(int maxCount, uint32_t style, uint32_t keyOptions);

@@ -321,26 +321,50 @@ void openChooser(const comboLayerKeys& c) {
 // the first selected, a cancelled chooser on a list of specials alone selects
 // the current layer's entry: the scenario tests/scenarios/layer_keys.vds,
 // which shows this dialog from a module (vdhost_layer_probe) with the same
-// extension. Here: the chooser is owned by the combo's dialog, and a
-// cancelled one selects the first usable entry below the specials.
-TEST_F(LayerKeys, ACancelledChooserSelectsTheFirstUsableEntry) {
-  LayerKeysDialog dlg(kSpecials);
-  play(dlg, IDOK, [&](uitest::DialogScript& s) {
-    typeEach(s, dlg.keys, {L"ZZ", L"AA"});
-    s.then([&] { openChooser(dlg.keys); })
-        .waitFor([&] { return shownChooser() != nullptr; }, "the chooser")
-        .then([&] {
-          HWND chooser = shownChooser();
-          EXPECT_EQ(GetWindow(chooser, GW_OWNER), dlg.hwnd()) << "owned by the combo's dialog";
-          PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
-        })
-        .waitFor([&] { return !shownChooser(); }, "the chooser to close")
-        .then([&] {
-          EXPECT_EQ(selected(dlg.keys), L"AA");
-          EXPECT_EQ(dlg.keys.editText(), L"AA");
-          dlg.EndDialog(IDOK);
-        });
-  });
+// extension. Here: the chooser is owned by the combo's dialog, a cancelled one
+// selects the first usable entry below the specials, and a chosen layer that
+// the list holds in another spelling selects that entry.
+TEST_F(LayerKeys, TheChoosersAnswerIsSelected) {
+  const auto cancel = [](HWND chooser) { PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0); };
+  const auto chooseOkna = [](HWND chooser) {
+    HWND list = GetDlgItem(chooser, peltar::kChooserList);
+    const LRESULT at = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Okna"));
+    ASSERT_GE(at, 0) << "the chooser lists Okna";
+    SendMessageW(list, LB_SETSEL, TRUE, at);
+    PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+  };
+  const struct Row {
+    const char* what;
+    std::vector<std::wstring> typed;
+    std::function<void(HWND)> answer;
+    const wchar_t* selected;
+  } rows[] = {
+      {"cancelled", {L"ZZ", L"AA"}, cancel, L"AA"},
+      {"a layer listed in another case", {L"AA", L"okna"}, chooseOkna, L"okna"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    LayerKeysDialog dlg(kSpecials);
+    play(dlg, IDOK, [&](uitest::DialogScript& s) {
+      typeEach(s, dlg.keys, r.typed);
+      s.then([&] { openChooser(dlg.keys); })
+          .waitFor([&] { return shownChooser() != nullptr; }, "the chooser")
+          .then([&] {
+            HWND chooser = shownChooser();
+            EXPECT_EQ(GetWindow(chooser, GW_OWNER), dlg.hwnd()) << "owned by the combo's dialog";
+            r.answer(chooser);
+          })
+          .waitFor([&] { return !shownChooser(); }, "the chooser to close")
+          .then([&] {
+            EXPECT_EQ(selected(dlg.keys), r.selected);
+            EXPECT_EQ(dlg.keys.editText(), r.selected);
+            std::wstring layer;
+            EXPECT_TRUE(dlg.keys.layerToUse(layer));
+            EXPECT_EQ(layer, r.selected) << "what the dialog would use";
+            dlg.EndDialog(IDOK);
+          });
+    });
+  }
 }
 
 TEST_F(LayerKeys, WithoutAWorkingExtensionThereAreNoSpecials) {
@@ -373,6 +397,9 @@ TEST_F(LayerKeys, BadInputIsRefusedAndLosesNothing) {
   } cases[] = {
       {0, std::wstring(100000, L'K')},
       {comboLayerKeys::kLayerNames, std::wstring(100000, L'N')},
+      // Lengths whose place would read as the current layer's and the chooser's entries.
+      {comboLayerKeys::kLayerNames, std::wstring(254, L'N')},
+      {comboLayerKeys::kLayerNames, std::wstring(255, L'N')},
       {0, L"KO\xD800TY"},
       {comboLayerKeys::kLayerNames, L"\xDC00"},
       {0, L"日本"},
@@ -387,6 +414,8 @@ TEST_F(LayerKeys, BadInputIsRefusedAndLosesNothing) {
           .then([&] {
             EXPECT_EQ(entries(dlg.keys), (std::vector<std::wstring>{kCurrent, kChooser, L"ZED  (Zdi)"}));
             EXPECT_EQ(dlg.keys.savedEntries().size(), 2u) << "* and ZED";
+            EXPECT_NE(selected(dlg.keys), kCurrent) << "the refused text is not taken for the current layer";
+            EXPECT_NE(selected(dlg.keys), kChooser);
             dlg.EndDialog(IDOK);
           });
     });
