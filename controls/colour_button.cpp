@@ -55,6 +55,7 @@ COLORREF AcLtColorBtn::shownColour(std::uint32_t value) const {
 bool AcLtColorBtn::ProcessMessage(ui::Message& m) {
   static constexpr ui::Handler map[] = {
       ui::onMouse<WM_LBUTTONDOWN, &AcLtColorBtn::OnButtonDown>,
+      ui::onMouse<WM_LBUTTONUP, &AcLtColorBtn::OnButtonUp>,
       ui::onMouse<WM_LBUTTONDBLCLK, &AcLtColorBtn::OnDoubleClick>,
       ui::onReflected<BN_CLICKED, &AcLtColorBtn::OnClicked>,
       ui::onReflected<BN_DOUBLECLICKED, &AcLtColorBtn::OnDoubleClicked>,
@@ -65,6 +66,14 @@ bool AcLtColorBtn::ProcessMessage(ui::Message& m) {
 void AcLtColorBtn::OnButtonDown(UINT, POINT client) {
   pressedAt_ = client;
   Default();
+}
+
+// The release makes the click (inside the button) or none (outside): either
+// way the press's point is spent, and a later click from the keyboard must
+// not pick the cell of a press the user abandoned.
+void AcLtColorBtn::OnButtonUp(UINT, POINT) {
+  Default();
+  pressedAt_.reset();
 }
 
 void AcLtColorBtn::OnDoubleClick(UINT, POINT client) {

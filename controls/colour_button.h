@@ -47,6 +47,7 @@ class AcLtColorBtn : public ui::OwnerDrawButton {
 
  private:
   void OnButtonDown(UINT keys, POINT client);
+  void OnButtonUp(UINT keys, POINT client);
   void OnDoubleClick(UINT keys, POINT client);
   void OnClicked();
   void OnDoubleClicked();

@@ -439,4 +439,37 @@ TEST_F(ColourControls, SwatchesDrawTheirColoursOnTheirGround) {
   uitest::runScript(script);
 }
 
+// A grid picks the cell a click lands on. A click from the keyboard has no
+// point, so it picks nothing, even after a press that was released outside.
+TEST_F(ColourControls, AGridPicksTheCellClickedAndNothingFromTheKeyboard) {
+  const LPARAM cell = MAKELPARAM(2, 2), outside = MAKELPARAM(-20, -20);
+  const struct Row {
+    const char* what;
+    std::vector<std::pair<UINT, LPARAM>> mouse;  // button down and up
+    bool space;
+    std::optional<std::uint32_t> picked;
+  } rows[] = {
+      {"a click on a cell", {{WM_LBUTTONDOWN, cell}, {WM_LBUTTONUP, cell}}, false, 18},
+      {"Space", {}, true, std::nullopt},
+      {"Space after a press released outside", {{WM_LBUTTONDOWN, cell}, {WM_LBUTTONUP, outside}}, true, std::nullopt},
+  };
+  SwatchDialog dlg;
+  std::optional<std::uint32_t> picked;
+  dlg.grid.onPick = [&](std::uint32_t colour, bool) { picked = colour; };
+  uitest::DialogScript script(dlg);
+  script.waitFor([&] { return dlg.window().visible(); }, "the dialog to show");
+  for (const Row& row : rows) {
+    script.then([&dlg, &row, &picked] {
+      picked.reset();
+      SetFocus(dlg.grid.hwnd());
+      for (const auto& [message, at] : row.mouse)
+        PostMessageW(dlg.grid.hwnd(), message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at);
+      if (row.space) uitest::postKey(dlg.grid.hwnd(), VK_SPACE);
+    });
+    script.then([&row, &picked] { EXPECT_EQ(picked, row.picked) << row.what; });
+  }
+  script.then([&] { dlg.EndDialog(IDOK); });
+  uitest::runScript(script);
+}
+
 }  // namespace
