@@ -38,6 +38,9 @@ int VdSharedApp::ExitInstance() {
   ui::ModuleStateScope scope(&moduleState());
   setErrorBoxSink(nullptr);
   dim::setAltSendFinder(nullptr);
+  // The host table lives while the module is loaded; a host that unloads and
+  // loads the module again would otherwise lose one table each time.
+  unbindHost();
   return ui::App::ExitInstance();
 }
 
