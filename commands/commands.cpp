@@ -9,20 +9,20 @@
 namespace vd {
 
 const CommandInfo kCommands[] = {
-    {"DimArc", &dimtools::commandDimArc},
-    {"DimArc2", &dimtools::commandDimArc2},
-    {"DimArc3", &dimtools::commandDimArc3},
-    {"DimArc4", &dimtools::commandDimArc4},
-    {"DimArcLength", &dimtools::commandDimArcLength},
-    {"DimConnect", &dimtools::commandDimConnect},
-    {"DimDivide", &dimtools::commandDimDivide},
-    {"DimAlign", &dimtools::commandDimAlign},
-    {"DimUpdateUCS", &dimtools::commandDimUpdateUcs},
-    {"HeightDim", &heightdim::commandHeightDim},
-    {"HeightDimEdit", &heightdim::commandHeightDimEdit},
-    {"HeightDimSetBase", &heightdim::commandHeightDimSetBase},
-    {"HeightDimUpdate", &heightdim::commandHeightDimUpdate},
-    {"HeightDimSettings", &heightdim::commandHeightDimSettings},
+    {"DimArc", &dimtools::commandDimArc, -1},
+    {"DimArc2", &dimtools::commandDimArc2, -1},
+    {"DimArc3", &dimtools::commandDimArc3, -1},
+    {"DimArc4", &dimtools::commandDimArc4, -1},
+    {"DimArcLength", &dimtools::commandDimArcLength, -1},
+    {"DimConnect", &dimtools::commandDimConnect, -1},
+    {"DimDivide", &dimtools::commandDimDivide, 0},
+    {"DimAlign", &dimtools::commandDimAlign, 0},
+    {"DimUpdateUCS", &dimtools::commandDimUpdateUcs, -1},
+    {"HeightDim", &heightdim::commandHeightDim, 0},
+    {"HeightDimEdit", &heightdim::commandHeightDimEdit, 0},
+    {"HeightDimSetBase", &heightdim::commandHeightDimSetBase, 0},
+    {"HeightDimUpdate", &heightdim::commandHeightDimUpdate, 0},
+    {"HeightDimSettings", &heightdim::commandHeightDimSettings, 0},
 };
 const int kCommandCount = static_cast<int>(sizeof kCommands / sizeof kCommands[0]);
 
@@ -35,7 +35,7 @@ const CommandInfo* findCommand(const char* name) {
 }
 
 int runCommand(const CommandInfo& command, int argc, const char* const* argv) {
-  if (!hostApi()) return 0;
+  if (!hostApi()) return command.failure;
   return command.entry(argc, argv);
 }
 

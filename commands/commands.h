@@ -3,13 +3,16 @@
 
 namespace vd {
 
-// Every command takes the host's argument texts (8-bit) and returns 1 when it
-// ran to its end, 0 when it did nothing or failed.
+// Every command takes the host's argument texts (8-bit) and returns what its
+// export gives the host: the height-mark commands 1 when they ran to their
+// end and 0 otherwise, the arc dimensions, DimConnect and DimUpdateUCS 0 on
+// success and -1 otherwise.
 using CommandEntry = int (*)(int argc, const char* const* argv);
 
 struct CommandInfo {
   const char* name;  // the export is "Command_" + name
   CommandEntry entry;
+  int failure;  // what the export returns when the command cannot run at all
 };
 
 extern const CommandInfo kCommands[];
@@ -19,7 +22,7 @@ extern const int kCommandCount;
 const CommandInfo* findCommand(const char* name);
 
 // Runs a command with the host present check every command starts with: with
-// no bound host table the command does nothing and fails.
+// no bound host table the command does nothing and returns its failure code.
 int runCommand(const CommandInfo& command, int argc, const char* const* argv);
 
 }  // namespace vd

@@ -28,11 +28,12 @@ void measureScreenScale() {
 
 int runExport(const char* name, int argc, const char* const* argv) noexcept {
   ui::ModuleStateScope scope(&vd::theApp().moduleState());
+  const vd::CommandInfo* command = vd::findCommand(name);
+  if (!command) return 0;
   try {
-    const vd::CommandInfo* command = vd::findCommand(name);
-    return command ? vd::runCommand(*command, argc, argv) : 0;
+    return vd::runCommand(*command, argc, argv);
   } catch (...) {
-    return 0;
+    return command->failure;
   }
 }
 
