@@ -62,14 +62,21 @@ int rebuild(HNoteRegen& regen, const std::unordered_set<vstring>& handles) {
   return regen.run();
 }
 
+// The base whose own mark `own` is: its entry in the list, else the base the
+// mark itself gives (a base no load walked, because the drawing names no
+// current base, lives only in its marks). The mark's levels are read for
+// that unless the caller has read them already.
+HNoteBase baseOfOwnMark(const HNoteRegen& regen, HNoteNode& own, bool levelsRead) {
+  if (const HNoteBase* listed = regen.bases.find(own.ref.id)) return *listed;
+  if (!levelsRead) readHNoteLevels(own, regen.settings, hnoteUnits());
+  return hnoteBaseOf(own);
+}
+
 int newLevels(HNoteRegen& regen, HNoteNode& picked) {
   if (picked.ref.id.empty()) return 0;
   readHNoteLevels(picked, regen.settings, hnoteUnits());
-  // A base the list lacks (no load walked the marks: the drawing names no
-  // current base) lives only in its own mark, which gives its place and
-  // kind; the new levels then write the entry it lacked.
-  const HNoteBase* found = regen.bases.find(picked.ref.id);
-  HNoteBase base = found ? *found : hnoteBaseOf(picked);
+  // A base the list lacks gets the entry it lacked with the new levels.
+  HNoteBase base = baseOfOwnMark(regen, picked, true);
   double level1 = picked.level1, level2 = (base.baseKind & 1) ? picked.level2 : base.level2;
   const bool twoLevels = (base.baseKind & 1) != 0;
   if (!askHNoteLevel(twoLevels ? u"1. " : u"", level1)) return 0;
@@ -152,9 +159,7 @@ int changeBase(HNoteRegen& regen) {
   // it would lose their base otherwise.
   for (HNoteNode& own : ownMarks) {
     if (own.ref.id == base.id || regen.bases.hasEntry(own.ref.id)) continue;
-    const HNoteBase* known = regen.bases.find(own.ref.id);
-    if (!known) readHNoteLevels(own, regen.settings, hnoteUnits());
-    if (!regen.bases.store(known ? *known : hnoteBaseOf(own))) return -1;
+    if (!regen.bases.store(baseOfOwnMark(regen, own, false))) return -1;
   }
   // The entry first, so that no mark measures from a base without one; when
   // the rebuild is refused the entry has no mark and the next load of the
