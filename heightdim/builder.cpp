@@ -299,17 +299,20 @@ bool toPreview(HNoteData& r, const MarkGeometry& g, const std::vector<HNoteTextC
                                 t.vJust, t.hJust) && ok;
   }
   if (r.type == 3) {
-    // The leader's arrowhead is the boundary mark of the plan view: a short sample leader to P1.
+    // The leader's arrowhead is the boundary mark of the plan view: a short
+    // sample leader from P1 - (1.8, 5.0) ending at P1. As on a placed leader,
+    // whose arrowhead is at the picked point and whose end is the frame's
+    // corner, the arrowhead is at its start, pointing away from the frame.
     const GcGePoint2d p1(g.frameWidth / 2, r.flipped ? g.frameHeight / 2 : -g.frameHeight / 2);
     const GcGePoint2d from = p1 - GcGeVector2d(kSampleLeaderDx, r.flipped ? -kSampleLeaderDy : kSampleLeaderDy);
-    const GcGePoint2d tip = place(p1);
-    ok = preview.addLine(place(from), tip, colour) && ok;
+    const GcGePoint2d tip = place(from);
+    ok = preview.addLine(tip, place(p1), colour) && ok;
     // Its arrowhead as the record names it, the closed filled arrow for a name the host does not know.
     const TerminatorShape* head = findTerminator(r.arrowName);
     if (!head) head = &standardTerminators().front();
     const double size = r.hSize * p.f;
     if (size > 0 && std::isfinite(size)) {
-      ok = previewTerminator(*head, tip, tip - place(from), size, colour, preview) && ok;
+      ok = previewTerminator(*head, tip, tip - place(p1), size, colour, preview) && ok;
     }
   }
   return ok;

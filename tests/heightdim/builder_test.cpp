@@ -434,13 +434,16 @@ TEST_F(Builder, PreviewGetsTheDrawingsGeometryAndTheDrawingNothing) {
 TEST_F(Builder, PlanViewArrowheadsInThePreviewMatchTheHostsTerminatorBlocks) {
   const double angle = -0.7;
   host().scale = 20;
-  // A point of the unit terminator where the preview puts it: tip on P1,
-  // pointing along the sample leader (1.8, 5) turned by the mark's angle,
+  // A point of the unit terminator where the preview puts it: as on a placed
+  // leader, tip at the sample leader's start, 20 × (1.8, 5) turned by the
+  // mark's angle short of P1 (the insertion point), pointing away from P1;
   // HSIZE 0.25 times the factor 20 long.
   auto at = [&](double x, double y) {
-    const double lead = std::atan2(5.0, 1.8) + angle;
+    const double lead = std::atan2(-5.0, -1.8) + angle;
+    const double ca = std::cos(angle), sa = std::sin(angle);
+    const GcGePoint2d tip(100 - 20 * (ca * 1.8 - sa * 5.0), 200 - 20 * (sa * 1.8 + ca * 5.0));
     const double c = std::cos(lead), s = std::sin(lead), size = 0.25 * 20;
-    return GcGePoint2d(100 + size * (c * x - s * y), 200 + size * (s * x + c * y));
+    return GcGePoint2d(tip.x + size * (c * x - s * y), tip.y + size * (s * x + c * y));
   };
   // What a member of the host's block looks like in the preview: its
   // vertices (a closed outline back to the first), a circle or disc from the

@@ -89,8 +89,8 @@ std::vector<HNoteData> galleryMarks() {
 using Gallery = hnotetest::BuilderHost;
 
 // The leader a plan-view mark gets in the drawing, where the preview shows its
-// sample leader: a line to P1 and there the host's block of the record's
-// arrowhead, HSIZE × F, turned along the line.
+// sample leader: a line ending at P1 and at its start the host's block of the
+// record's arrowhead, HSIZE × F, pointing away from P1 along the line.
 bool addSampleLeader(const HNoteData& r) {
   const double f = hnoteDrawingFactor();
   // P1 is the frame's lower right corner; the direction vector leads from the base point to the centre.
@@ -107,8 +107,8 @@ bool addSampleLeader(const HNoteData& r) {
   if (hostCallOr<&HostApi::GetArrowHandleW>(0, head->blockName, &handle) == 0) return false;
   ChainBuilder i;
   i.text(0, u"INSERT").text(100, u"AcDbEntity").text(8, r.layer).integer(62, r.colorDim);
-  i.text(100, u"AcDbBlockReference").text(2, head->blockName).point(10, x, y);
-  i.real(41, r.hSize * f).real(42, r.hSize * f).real(43, r.hSize * f).real(50, std::atan2(5.0, 1.8));
+  i.text(100, u"AcDbBlockReference").text(2, head->blockName).point(10, x - 1.8 * f, y - 5.0 * f);
+  i.real(41, r.hSize * f).real(42, r.hSize * f).real(43, r.hSize * f).real(50, std::atan2(-5.0, -1.8));
   OwnedChain insert = i.build();
   return insert && hostCallOr<&HostApi::Entmake_binW>(0, insert.get(), 0) == kRtNorm;
 }
