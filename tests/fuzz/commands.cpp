@@ -387,6 +387,7 @@ Marks marksOf(const hostsim::Drawing& d) {
 struct Span {
   ChainPoint a, b;
   double angle;
+  bool aligned;  // measures from a to b (else along `angle`, a rotated dimension)
   // Its two ends on an axis in the direction `axis`, the lower first. Spans
   // compared for meeting end to end are put on one axis: an aligned
   // dimension measured from right to left would on its own axis lie
@@ -405,7 +406,7 @@ std::optional<Span> linearSpan(ChainView v) {
   const int kind = static_cast<int>(v.integer(70).value_or(0)) & 7;
   const std::optional<ChainPoint> a = v.point(13), b = v.point(14);
   if (!a || !b || kind > 1) return std::nullopt;
-  return Span{*a, *b, kind == 0 ? v.real(50).value_or(0) : std::atan2(b->y - a->y, b->x - a->x)};
+  return Span{*a, *b, kind == 0 ? v.real(50).value_or(0) : std::atan2(b->y - a->y, b->x - a->x), kind == 1};
 }
 
 bool commandIs(const std::string& line, const char* name) {
@@ -533,11 +534,17 @@ class Checker : public hostsim::RunObserver {
         fail("DimDivide made " + vdtest::pictureNumber(after) + " of " + vdtest::pictureNumber(before));
       return;
     }
-    // DimConnect: dimensions in one direction that follow each other give one of their total length.
+    // DimConnect: dimensions in one direction that follow each other give
+    // one of their total length. The joined dimension is of its base's kind:
+    // a rotated one keeps the row's direction, but an aligned base in a row
+    // whose outer points do not lie on one line square to the extension
+    // lines measures the slanted distance between them, as it must.
     if (added.size() != 1) return;
+    const auto sameDirection = [](double a, double b) { return std::fabs(std::remainder(a - b, M_PI)) <= 1e-9; };
+    if (added[0].aligned && !sameDirection(added[0].angle, erased[0].angle)) return;
     std::vector<std::pair<double, double>> row;
     for (const Span& s : erased) {
-      if (std::fabs(std::remainder(s.angle - erased[0].angle, M_PI)) > 1e-9) return;
+      if (!sameDirection(s.angle, erased[0].angle)) return;
       row.push_back(s.on(erased[0].angle));
     }
     std::sort(row.begin(), row.end());
