@@ -42,15 +42,8 @@ int decimalsOf(vstring_view text, int kind) {
   return kind == kInteger ? 0 : static_cast<int>(text.size()) - kind - 1;
 }
 
-// A number printed with `decimals` decimals and '.' as the decimal point,
-// whatever the C library's locale writes.
-vstring fixed(double value, int decimals) {
-  vstring text = vformat(u"%.*f", decimals, value);
-  for (vchar& c : text) {
-    if (c == u',') c = u'.';
-  }
-  return text;
-}
+// A number printed with `decimals` decimals and '.' as the decimal point.
+vstring fixed(double value, int decimals) { return vformat(u"%.*f", decimals, value); }
 
 vstring integerText(int64_t n) {
   const std::string s = std::to_string(n);

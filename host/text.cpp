@@ -2,11 +2,28 @@
 
 #include <algorithm>
 #include <array>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 namespace vd {
+
+namespace {
+
+// The C library prints the decimal point of its current locale, and the
+// module shares it with the host (msvcrt.dll): a host that set a Czech locale
+// would have every mark and dimension text written with a comma whatever the
+// user's separator setting. Numbers are printed with '.', as in the C
+// locale; the texts put their own separator in afterwards.
+void withDecimalPoint(std::string& printed) {
+  const char* point = std::localeconv()->decimal_point;
+  if (!point || !*point || std::strcmp(point, ".") == 0) return;
+  const size_t at = printed.find(point);
+  if (at != std::string::npos) printed.replace(at, std::strlen(point), ".");
+}
+
+}  // namespace
 
 // A byte sequence that is not well-formed UTF-8 (a stray continuation byte, a
 // cut or overlong sequence, an encoded surrogate unless kept, a value beyond
@@ -251,6 +268,7 @@ vstring vformatV(const vchar* fmt, va_list args) {
         std::string printed(static_cast<size_t>(length) + 1, '\0');
         std::snprintf(printed.data(), printed.size(), f.c_str(), value);
         printed.resize(static_cast<size_t>(length));
+        withDecimalPoint(printed);
         out += utf8ToUtf16(printed);
         break;
       }

@@ -29,8 +29,10 @@ vstring cp1250ToUtf16(std::string_view text);
 // lone surrogate has none); utf16ToCp1250 writes "?" for the others.
 bool fitsCp1250(vstring_view text);
 
-// printf-style formatting into UTF-16. Conversions are those of the C library;
-// %s takes a UTF-16 string (const vchar*), as the module's format texts expect.
+// printf-style formatting into UTF-16. Conversions are those of the C library,
+// but a floating-point one writes '.' as its decimal point whatever locale the
+// host gave the shared C library; %s takes a UTF-16 string (const vchar*), as
+// the module's format texts expect.
 vstring vformat(const vchar* fmt, ...);
 vstring vformatV(const vchar* fmt, va_list args);
 

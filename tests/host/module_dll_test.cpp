@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <clocale>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -166,6 +167,22 @@ TEST_F(ModuleDll, HostPassesColorExtFunctionWOnToTheModule) {
   EXPECT_EQ(vd::vstring(text), u"DleBlok");
   EXPECT_EQ(rgb, 0u);
   Host::instance().windowOperations.colourExt = nullptr;
+}
+
+// The module shares msvcrt.dll with a host that may set its locale: a Czech
+// one prints a decimal comma. The module's numbers keep their point (marks,
+// dimension texts and prompts put their own separator in later).
+TEST(SharedCLibrary, NumbersKeepTheirPointWhateverTheHostsLocale) {
+  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+  ASSERT_NE(std::setlocale(LC_NUMERIC, "Czech"), nullptr);
+  ASSERT_EQ(*std::localeconv()->decimal_point, ',') << "a locale with a decimal comma";
+  const vd::vstring texts[] = {vd::vformat(u"%s%.*f", u"+", 3, 1.25), vd::vformat(u"%g", 0.5),
+                               vd::vformat(u"[%*.*f]", 6, 1, 3.14159), vd::vformat(u"%.1e", 1.5)};
+  std::setlocale(LC_NUMERIC, before.c_str());
+  EXPECT_EQ(texts[0], u"+1.250");
+  EXPECT_EQ(texts[1], u"0.5");
+  EXPECT_EQ(texts[2], u"[   3.1]");
+  EXPECT_EQ(texts[3], u"1.5e+00");
 }
 
 }  // namespace
