@@ -8,6 +8,7 @@
 
 #include "host/host_api.h"
 #include "host/services.h"
+#include "store/value_text.h"
 
 namespace vd::dim {
 
@@ -29,7 +30,11 @@ int settingInt(const vchar* name) {
   const long value = std::strtol(setting(name).c_str(), nullptr, 10);
   return static_cast<int>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
 }
-double settingReal(const vchar* name) { return std::strtod(setting(name).c_str(), nullptr); }
+// Its decimal point is '.' whatever locale the host gave the C library it
+// shares with the module, where strtod would stop at the point of "0.25".
+double settingReal(const vchar* name) {
+  return storetext::leadingDouble(utf8ToUtf16(setting(name))).value_or(0.0);
+}
 
 int32_t clampDecimals(int32_t decimals) { return std::clamp<int32_t>(decimals, 0, kMaxDimDecimals); }
 

@@ -1,6 +1,8 @@
 #include "preview/text_codes.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -67,8 +69,10 @@ std::u16string_view argument(std::u16string_view text, std::size_t& i) {
   return arg;
 }
 
-// A number at the start of s (as strtod reads it, ASCII only); nothing when
-// there is none or it is not finite.
+// A number at the start of s (as strtod reads it in the C locale: blanks, a
+// sign, decimal notation with '.'; ASCII only); nothing when there is none or
+// it is not finite. from_chars reads it whatever locale the host gave the C
+// library, where strtod would stop at the point of "\H2.5;".
 bool number(std::u16string_view s, double& value, std::u16string_view& rest) {
   std::string ascii;
   for (char16_t c : s) {
@@ -76,12 +80,16 @@ bool number(std::u16string_view s, double& value, std::u16string_view& rest) {
       break;
     ascii += static_cast<char>(c);
   }
-  const char* begin = ascii.c_str();
-  char* end = nullptr;
-  value = std::strtod(begin, &end);
-  if (end == begin || !std::isfinite(value))
+  const char* const end = ascii.data() + ascii.size();
+  const char* at = ascii.data();
+  while (at != end && std::isspace(static_cast<unsigned char>(*at)))
+    ++at;
+  if (at != end && *at == '+' && (at + 1 == end || at[1] != '-'))
+    ++at;
+  const auto [stop, error] = std::from_chars(at, end, value, std::chars_format::general);
+  if (error != std::errc() || !std::isfinite(value))
     return false;
-  rest = s.substr(static_cast<std::size_t>(end - begin));
+  rest = s.substr(static_cast<std::size_t>(stop - ascii.data()));
   return true;
 }
 
