@@ -29,7 +29,8 @@ double dimExoSetting();
 
 // The command: selects dimensions (prompt 1510), joins them and writes
 // every selected dimension back, joined or not, in place of the selected
-// ones. -1 when the selection was cancelled or empty, else 0.
+// ones. -1 when the selection was cancelled or empty (the host answered
+// other than 5100), else 0, also when it held no dimension.
 int runDimConnect();
 
 }  // namespace vd::dim

@@ -17,24 +17,22 @@ namespace {
 // Capacity of the buffer a dimension setting is read into.
 constexpr int kSettingChars = 260;
 
-std::string setting(const vchar* name) {
+vstring setting(const vchar* name) {
   vchar buffer[kSettingChars] = {};
   if (!hostCall<&HostApi::GetEnvStrW>(name, buffer, kSettingChars)) return {};
   buffer[kSettingChars - 1] = 0;
-  return utf16ToUtf8(buffer);
+  return buffer;
 }
 
 // The number a setting starts with, as the C library reads it: leading
 // blanks, a sign and digits; 0 when there is none.
 int settingInt(const vchar* name) {
-  const long value = std::strtol(setting(name).c_str(), nullptr, 10);
+  const long value = std::strtol(utf16ToUtf8(setting(name)).c_str(), nullptr, 10);
   return static_cast<int>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
 }
 // Its decimal point is '.' whatever locale the host gave the C library it
 // shares with the module, where strtod would stop at the point of "0.25".
-double settingReal(const vchar* name) {
-  return storetext::leadingDouble(utf8ToUtf16(setting(name))).value_or(0.0);
-}
+double settingReal(const vchar* name) { return storetext::leadingDouble(setting(name)).value_or(0.0); }
 
 int32_t clampDecimals(int32_t decimals) { return std::clamp<int32_t>(decimals, 0, kMaxDimDecimals); }
 

@@ -194,8 +194,9 @@ GcGePoint2d onLine(const GcGePoint2d& p, const GcGePoint2d& origin, const GcGeVe
 // when the host refused it; two equal ends draw nothing.
 bool underline(HNoteData& r, HNotePreview* preview, bool fromLength, bool elementTag, const Prepared& p) {
   const GcGePoint2d at(r.insertPoint.x, r.insertPoint.y);
-  const GcGeVector2d d = underlineDirection(r, elementTag);
   GcGePoint2d a(r.leaderStart.x, r.leaderStart.y), b(r.leaderEnd.x, r.leaderEnd.y);
+  GcGeVector2d d = underlineDirection(r, elementTag);
+  if (!fromLength && r.underlineAsGiven && a != b) d = (b - a) / (b - a).length();
   if (fromLength) {
     const GcGeVector2d half = d * (r.underlineLength * p.f / 2);
     a = at + half;
@@ -490,16 +491,19 @@ uint64_t hnoteHandleNumber(vstring_view handle) {
 }
 
 OwnedChain hnotePlanLeaderChain(const HNoteData& record, const GcGePoint2d& markAt, const GcGePoint2d& arrowAt) {
-  // The frame's corners around the mark's insertion point.
+  // The frame's corners around its centre: the mark's insertion point moved
+  // by the direction vector (zero for a frame centred on it), turned with
+  // the mark.
   const double f = hnoteDrawingFactor();
   const GcGeVector2d unit(std::cos(record.angle), std::sin(record.angle));
   const GcGeVector2d along = unit * (record.cxSize * f / 2);
   const GcGeVector2d across = unit.perpVector() * (record.cySize * f / 2);
-  GcGePoint2d corner = markAt;
+  const GcGePoint2d centre = markAt + unit * record.direction.x + unit.perpVector() * record.direction.y;
+  GcGePoint2d corner = centre;
   double best = -1;
   for (double sx : {-1.0, 1.0}) {
     for (double sy : {-1.0, 1.0}) {
-      const GcGePoint2d c = markAt + along * sx + across * sy;
+      const GcGePoint2d c = centre + along * sx + across * sy;
       const double d = c.distanceTo(arrowAt);
       if (best < 0 || d < best) {
         best = d;

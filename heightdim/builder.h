@@ -87,8 +87,9 @@ bool buildHNote(HNoteData& record, HNotePreview* preview, bool underline, bool e
 
 // The leader of a plan-view mark whose block reference stands at `markAt`:
 // from `arrowAt` (its arrowhead) to the corner of the mark's frame nearest to
-// it (the frame of `record.cxSize` by `record.cySize` around `markAt`, turned
-// by `record.angle`), with the record's arrowhead, size, layer, colour and
+// it (the frame of `record.cxSize` by `record.cySize` around its centre,
+// which lies `record.direction` from `markAt` as the mark's build left it,
+// turned by `record.angle`), with the record's arrowhead, size, layer, colour and
 // line properties, and the mark's identifier as its tag. The arrowhead block
 // is the one the host gives for `record.arrowName`. Null when the chain could
 // not be made.

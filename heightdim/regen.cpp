@@ -43,6 +43,7 @@ void keepInstanceFields(const HNoteData& from, HNoteData& to) {
   to.hnoteOptions = from.hnoteOptions;
   to.leaderStart = from.leaderStart;
   to.leaderEnd = from.leaderEnd;
+  to.underlineAsGiven = from.underlineAsGiven;
   to.rounded = from.rounded;
 }
 
@@ -73,6 +74,25 @@ bool sectionViewMark(const HNoteRegenItem& item, vstring& id) {
 // A LINE tagged with the identifier of the mark it underlines.
 bool taggedLine(const ChainView& v) { return v.isType(names::kLine) && v.extendedData(kAppAssocDesc); }
 
+// The identifier a reference or line is tagged with; empty when none.
+vstring taggedId(const ChainView& v) {
+  return vstring(v.extendedData(kAppAssocDesc).text(gc::kXdString).value_or(vstring_view()));
+}
+
+// How well an underline from a to b fits a mark at p: first whether p lies
+// on the line through them (an underline is drawn through its mark's
+// point), then how far p is from the segment. Smaller fits better.
+std::pair<bool, double> underlineFit(HNotePoint p, HNotePoint a, HNotePoint b) {
+  const GcGeVector2d d(b.x - a.x, b.y - a.y), v(p.x - a.x, p.y - a.y);
+  const double len2 = d.x * d.x + d.y * d.y;
+  if (!(len2 > 0)) return {false, std::hypot(v.x, v.y)};
+  const double length = std::sqrt(len2);
+  const double off = std::abs(v.x * d.y - v.y * d.x) / length;
+  const double scale = std::max({1.0, std::abs(p.x), std::abs(p.y), length});
+  const double t = std::clamp((v.x * d.x + v.y * d.y) / len2, 0.0, 1.0);
+  return {off > 1e-9 * scale, std::hypot(v.x - d.x * t, v.y - d.y * t)};
+}
+
 // The point on the line through a and b nearest to p (p itself when a and b coincide).
 HNotePoint ontoLine(HNotePoint p, HNotePoint a, HNotePoint b) {
   const GcGeVector2d d(b.x - a.x, b.y - a.y);
@@ -88,6 +108,7 @@ size_t HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDr
   items_.clear();
   next_ = 0;
   std::vector<OwnedChain> leaders, lines;
+  std::vector<SeenMark> seen;
   // Attributes follow their reference in the walk; those after anything
   // that is no mark are passed over.
   bool open = false;
@@ -100,35 +121,60 @@ size_t HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDr
     }
     if (v.isType(names::kLeader)) leaders.push_back(OwnedChain::copyOf(v));
     if (taggedLine(v)) lines.push_back(OwnedChain::copyOf(v));
-    open = v.isType(names::kInsert) && hnoteBlockKind(v.text(gc::kName).value_or(vstring_view())) &&
-           (!only || only->count(vstring(v.handle())));
+    const std::optional<HNoteBlockKind> kind =
+        v.isType(names::kInsert) ? hnoteBlockKind(v.text(gc::kName).value_or(vstring_view())) : std::nullopt;
+    open = kind && (!only || only->count(vstring(v.handle())));
     if (open) items_.push_back(HNoteRegenItem{OwnedChain::copyOf(v), {}, {}});
+    if (kind && kind->current) seen.push_back(seenMark(v, open ? items_.size() - 1 : kNotCollected));
   }
   attachLeaders(leaders);
-  attachUnderlines(lines);
-  if (wholeDrawing) return items_.size();
-  // A mark picked without its leader or underline: they are looked for in
-  // the whole drawing, so that none is left behind naming an erased mark.
-  bool missing = false;
+  // Underlines go to their marks by where they lie, among all the marks of
+  // their identifier: a mark copied with its underline shares the
+  // identifier. Only a walk of the whole drawing sees every such mark.
+  if (wholeDrawing) {
+    attachUnderlines(lines, seen);
+    return items_.size();
+  }
+  // A mark picked without its leader, and every section-view mark picked:
+  // their leaders and underlines are looked for in the whole drawing, so
+  // that none is left behind naming an erased mark, and none of another
+  // mark of the identifier is taken.
+  bool walk = false;
   for (const HNoteRegenItem& item : items_) {
     vstring id;
-    missing = missing || (!item.leader && planViewMark(item, id)) ||
-              (item.underlines.empty() && sectionViewMark(item, id));
+    walk = walk || (!item.leader && planViewMark(item, id)) || sectionViewMark(item, id);
   }
-  if (missing && ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
-                                                 static_cast<ValueNode*>(nullptr), 0))) {
-    leaders.clear();
-    lines.clear();
-    for (ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0); n;
-         n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
-      const ChainView v(n);
-      if (v.isType(names::kLeader)) leaders.push_back(OwnedChain::copyOf(v));
-      if (taggedLine(v)) lines.push_back(OwnedChain::copyOf(v));
-    }
-    attachLeaders(leaders);
-    attachUnderlines(lines);
+  if (!walk) return items_.size();
+  if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
+                                       static_cast<ValueNode*>(nullptr), 0))) {
+    // Without the whole drawing the selection's own underlines go to its marks.
+    attachUnderlines(lines, seen);
+    return items_.size();
   }
+  leaders.clear();
+  lines.clear();
+  seen.clear();
+  std::unordered_map<uint64_t, size_t> collected;
+  for (size_t i = 0; i < items_.size(); ++i) collected.emplace(hnoteHandleNumber(items_[i].reference.view().handle()), i);
+  for (ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0); n;
+       n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+    const ChainView v(n);
+    if (v.isType(names::kLeader)) leaders.push_back(OwnedChain::copyOf(v));
+    if (taggedLine(v)) lines.push_back(OwnedChain::copyOf(v));
+    if (!v.isType(names::kInsert)) continue;
+    const std::optional<HNoteBlockKind> kind = hnoteBlockKind(v.text(gc::kName).value_or(vstring_view()));
+    if (!kind || !kind->current) continue;
+    const auto item = collected.find(hnoteHandleNumber(v.handle()));
+    seen.push_back(seenMark(v, item == collected.end() ? kNotCollected : item->second));
+  }
+  attachLeaders(leaders);
+  attachUnderlines(lines, seen);
   return items_.size();
+}
+
+HNoteRegen::SeenMark HNoteRegen::seenMark(const ChainView& v, size_t item) {
+  const ChainPoint at = v.point(gc::kPoint0).value_or(ChainPoint{});
+  return SeenMark{taggedId(v), {at.x, at.y}, item};
 }
 
 void HNoteRegen::attachLeaders(std::vector<OwnedChain>& leaders) {
@@ -155,17 +201,40 @@ void HNoteRegen::attachLeaders(std::vector<OwnedChain>& leaders) {
   }
 }
 
-void HNoteRegen::attachUnderlines(std::vector<OwnedChain>& lines) {
+void HNoteRegen::attachUnderlines(std::vector<OwnedChain>& lines, const std::vector<SeenMark>& seen) {
   if (lines.empty()) return;
-  // The section-view marks whose underlines were not found yet, by identifier.
-  std::unordered_map<vstring, size_t> byId;
-  for (size_t i = 0; i < items_.size(); ++i) {
-    vstring id;
-    if (items_[i].underlines.empty() && sectionViewMark(items_[i], id)) byId.emplace(std::move(id), i);
-  }
+  // The marks seen, by identifier; a section-view mark collected takes the
+  // underlines that fit it best of all the marks of its identifier.
+  std::unordered_map<vstring, std::vector<size_t>> byId;
+  for (size_t k = 0; k < seen.size(); ++k)
+    if (!seen[k].id.empty()) byId[seen[k].id].push_back(k);
+  // The lines each collected mark takes, with how well they fit it.
+  std::unordered_map<size_t, std::vector<std::pair<std::pair<bool, double>, OwnedChain*>>> taken;
   for (OwnedChain& line : lines) {
-    const vstring id(line.view().extendedData(kAppAssocDesc).text(gc::kXdString).value_or(u""));
-    if (auto it = byId.find(id); it != byId.end()) items_[it->second].underlines.push_back(std::move(line));
+    const ChainView v = line.view();
+    const auto marks = byId.find(taggedId(v));
+    if (marks == byId.end()) continue;
+    const ChainPoint a = v.point(gc::kPoint0).value_or(ChainPoint{});
+    const ChainPoint b = v.point(gc::kPoint1).value_or(ChainPoint{});
+    const SeenMark* best = nullptr;
+    std::pair<bool, double> bestFit;
+    for (size_t k : marks->second) {
+      const std::pair<bool, double> fit = underlineFit(seen[k].at, {a.x, a.y}, {b.x, b.y});
+      if (!best || fit < bestFit) {
+        best = &seen[k];
+        bestFit = fit;
+      }
+    }
+    vstring id;
+    if (best->item != kNotCollected && sectionViewMark(items_[best->item], id))
+      taken[best->item].emplace_back(bestFit, &line);
+  }
+  // The rebuild draws a mark's first underline again: the one through its
+  // point comes before one that merely names it (left by a copy erased
+  // without it, or by a mark moved without it).
+  for (auto& [item, mine] : taken) {
+    std::stable_sort(mine.begin(), mine.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    for (auto& [fit, line] : mine) items_[item].underlines.push_back(std::move(*line));
   }
 }
 
@@ -205,12 +274,14 @@ bool HNoteRegen::step(bool& failed) {
     record.leaderEnd = leaderSecond;
   } else if (sectionView && !item.underlines.empty()) {
     // An underline drawn earlier goes with its mark: moved as the mark is,
-    // and rebuilt through its insertion point.
+    // and rebuilt through its insertion point in its own direction, which
+    // the UCS the mark was placed in gave it.
     const ChainView line = item.underlines.front().view();
     const ChainPoint a = line.point(gc::kPoint0).value_or(ChainPoint{});
     const ChainPoint b = line.point(gc::kPoint1).value_or(ChainPoint{});
     const GcGeVector2d by = move ? *moveBy_ : GcGeVector2d(0, 0);
     record.underlineDraw = true;
+    record.underlineAsGiven = true;
     record.leaderStart = {a.x + by.x, a.y + by.y};
     record.leaderEnd = {b.x + by.x, b.y + by.y};
   }

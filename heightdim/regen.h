@@ -84,8 +84,22 @@ class HNoteRegen {
   int run();
 
  private:
+  // A current mark met in a walk: its identifier, its point and the index
+  // of its collected item (kNotCollected for a mark not collected).
+  static constexpr size_t kNotCollected = static_cast<size_t>(-1);
+  struct SeenMark {
+    vstring id;
+    HNotePoint at;
+    size_t item;
+  };
+  static SeenMark seenMark(const ChainView& v, size_t item);
+
   void attachLeaders(std::vector<OwnedChain>& leaders);
-  void attachUnderlines(std::vector<OwnedChain>& lines);
+  // Gives each of `lines` (LINEs tagged with a mark's identifier) to the mark
+  // of its identifier among `seen` that it fits best: the mark on the line
+  // through it, and of those the nearest. A line that fits a mark not
+  // collected best stays where it is.
+  void attachUnderlines(std::vector<OwnedChain>& lines, const std::vector<SeenMark>& seen);
   void tieLeaders();
 
   std::vector<HNoteRegenItem> items_;

@@ -242,6 +242,7 @@ bool hnoteDefaults(HNoteData& r, int type, std::optional<HNoteScale> scale) {
   r.hnoteOptions = 0;
   r.leaderStart = {};
   r.leaderEnd = {};
+  r.underlineAsGiven = false;
   r.rounded = false;
 
   // Style fields with one default for every type.

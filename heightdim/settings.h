@@ -93,6 +93,10 @@ struct HNoteData {
   int32_t hnoteOptions = 0;
   HNotePoint leaderStart;
   HNotePoint leaderEnd;
+  // The underline keeps the direction from `leaderStart` to `leaderEnd`
+  // instead of the UCS X axis: an underline drawn earlier, rebuilt in
+  // whatever UCS is current now.
+  bool underlineAsGiven = false;
   bool rounded = false;
 
   bool operator==(const HNoteData&) const = default;

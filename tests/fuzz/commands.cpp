@@ -217,7 +217,8 @@ std::optional<Answer> answerRequest(const char*, const vstring&, const std::vect
 // --- The dialogs, answered from the input -------------------------------------
 
 vdtest::StyleDice g_dice{[](int n) { return pick(n); }};
-bool g_lookAsked = false;  // the command was asked to take the current settings
+bool g_lookAsked = false;       // the command was asked to take the current settings
+bool g_underlineAsked = false;  // ... or to draw new underlines along a leader line
 
 std::optional<vd::PlanViewChoice> planViewDialog(const vstring&, int32_t insertPoint) {
   if (pick(6) == 0) return std::nullopt;
@@ -241,10 +242,12 @@ int editDialog(const vstring&, vd::HNoteEditChoice& choice) {
       // The command goes on with the choice last saved ("Nastavení..." saves it too).
       choice = opened;
       g_lookAsked = g_lookAsked || choice.applySettings;
+      g_underlineAsked = g_underlineAsked || choice.drawLeader;
       return vd::kEditDialogCancel;
     case 1: return vd::kEditDialogSettings;
     default:
       g_lookAsked = g_lookAsked || choice.applySettings;
+      g_underlineAsked = g_underlineAsked || choice.drawLeader;
       return vd::kEditDialogOk;
   }
 }
@@ -271,6 +274,7 @@ struct Mark {
   std::string look;         // what the user sees of it but its place, value and side
   bool current = false;     // placed in the UCS now current: only such a mark counts as up to date
   bool beyondRange = false; // its base gives a value no mark shows (beyond ±kHNoteMaxValue m)
+  std::string underline;    // the direction of a LINE tagged with its identifier through its point; empty: none
   std::string shown;        // its value text, what its base gives it and its rotation, for a report
 };
 
@@ -335,10 +339,41 @@ std::string lookOf(const hostsim::Drawing& d, const hostsim::Entity& e) {
   return out;
 }
 
+// The LINEs tagged with a mark's identifier (its underlines), by identifier.
+using Underlines = std::map<vstring, std::vector<std::pair<ChainPoint, ChainPoint>>>;
+Underlines underlinesOf(const hostsim::Drawing& d) {
+  Underlines out;
+  for (const hostsim::Entity* e : d.entities()) {
+    const ChainView v = e->view();
+    if (!v.isType(u"LINE")) continue;
+    const ChainView tag = v.extendedData(u"VD_ASSOCDESC1");
+    const std::optional<ChainPoint> a = v.point(10), b = v.point(11);
+    if (tag && a && b) out[vstring(tag.text(1000).value_or(u""))].emplace_back(*a, *b);
+  }
+  return out;
+}
+
+// The direction (degrees, 0 to 180) of the first of `lines` that lies on a
+// line through `p`; empty when none does. An underline runs through its
+// mark's point; a copy of the mark elsewhere has one of its own.
+std::string underlineThrough(const std::vector<std::pair<ChainPoint, ChainPoint>>& lines, ChainPoint p) {
+  for (const auto& [a, b] : lines) {
+    const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+    if (!(length > 0)) continue;
+    const double off = std::fabs((p.x - a.x) * dy - (p.y - a.y) * dx) / length;
+    if (off > 1e-6 * std::max({1.0, std::fabs(p.x), std::fabs(p.y), length})) continue;
+    double degrees = std::round(std::atan2(dy, dx) * 180 / M_PI * 1e4) / 1e4;
+    degrees = std::fmod(degrees + 360, 180);
+    return "along " + vdtest::pictureNumber(degrees == 180 ? 0 : degrees);
+  }
+  return "";
+}
+
 // The section-view marks of the drawing by identifier: several for a base
 // copied with its identifier.
 using Marks = std::map<vstring, std::vector<Mark>>;
 Marks marksOf(const hostsim::Drawing& d) {
+  const Underlines underlines = underlinesOf(d);
   std::map<vstring, vd::HNoteBase> bases;
   if (const hostsim::NamedDictionary* dict = d.findDictionary(vd::kHNoteDictionary)) {
     for (const hostsim::DictionaryEntry& entry : dict->entries)
@@ -376,6 +411,8 @@ Marks marksOf(const hostsim::Drawing& d) {
                 ", rotation " + vdtest::pictureNumber(ref.rotation) + " in a UCS of " + vdtest::pictureNumber(g_ucsRotation);
     }
     m.current = std::fabs(ref.rotation - g_ucsRotation) <= 1e-9;
+    if (auto lines = underlines.find(ref.id); lines != underlines.end())
+      m.underline = underlineThrough(lines->second, e->view().point(10).value_or(ChainPoint{0, 0, 0}));
     out[ref.id].push_back(m);
   }
   return out;
@@ -422,6 +459,7 @@ class Checker : public hostsim::RunObserver {
     command_ = command;
     g_requests = 0;
     g_lookAsked = false;
+    g_underlineAsked = false;
     callsAt_ = host_.calls.log().size();
     journalAt_ = host_.drawing().journal().size();
     transcriptAt_ = host_.transcript().size();
@@ -475,6 +513,21 @@ class Checker : public hostsim::RunObserver {
       if (!g_lookAsked && looksBefore.size() == looksAfter.size() && looksBefore != looksAfter)
         fail("a mark " + vd::utf16ToUtf8(id) + " changed its look:\n  was " + looksBefore.front() + "\n  now " +
              looksAfter.front());
+      // No command takes a mark's underline away or turns it, but for a new
+      // leader line (the edit dialog's "Kreslit vynášecí čáru"), which
+      // replaces it, by nothing where it stands square to the UCS X axis. A
+      // mark may take up an underline that names it from elsewhere.
+      std::vector<std::string> underlinesBefore, underlinesAfter;
+      for (const Mark& m : was->second)
+        if (!m.underline.empty()) underlinesBefore.push_back(m.underline);
+      for (const Mark& m : marks)
+        if (!m.underline.empty()) underlinesAfter.push_back(m.underline);
+      std::sort(underlinesBefore.begin(), underlinesBefore.end());
+      std::sort(underlinesAfter.begin(), underlinesAfter.end());
+      if (was->second.size() == marks.size() && !g_underlineAsked &&
+          !std::includes(underlinesAfter.begin(), underlinesAfter.end(), underlinesBefore.begin(), underlinesBefore.end()))
+        fail("a mark " + vd::utf16ToUtf8(id) + (underlinesAfter.size() < underlinesBefore.size() ? " lost" : " turned") +
+             " its underline");
     }
     if (commandIs(command_, "DimDivide") || commandIs(command_, "DimConnect")) lengthsKept();
   }
@@ -494,9 +547,9 @@ class Checker : public hostsim::RunObserver {
     auto list = [](const char* when, const Marks& marks) {
       for (const auto& [id, all] : marks)
         for (const Mark& m : all)
-          std::fprintf(stderr, "%s: %s %s base %s: %s\n  %s\n", when, vd::utf16ToUtf8(m.handle).c_str(),
+          std::fprintf(stderr, "%s: %s %s base %s: %s\n  %s%s\n", when, vd::utf16ToUtf8(m.handle).c_str(),
                        vd::utf16ToUtf8(id).c_str(), vd::utf16ToUtf8(m.baseId).c_str(), m.shown.c_str(),
-                       m.look.c_str());
+                       m.look.c_str(), m.underline.empty() ? "" : (", underline " + m.underline).c_str());
     };
     list("before", before_);
     list("after", marksOf(host_.drawing()));

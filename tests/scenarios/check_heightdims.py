@@ -14,7 +14,9 @@ other block references a case names.
   check_heightdims.py older FILE    the "KACENAD2" references rebuilt as flipped
                                type-2 marks with their values, the line kept
   check_heightdims.py copied FILE   the copied base has an identifier of its own
-                               and measures from the base it was copied from
+                               and measures from the base it was copied from;
+                               both copies of the dependant keep their values
+                               and each its underline
   check_heightdims.py values FILE X,Y=VALUE[@BASE][<|>]...
                                the mark at X,Y shows VALUE (and has the base
                                identifier BASE; "-" for none; and its
@@ -364,9 +366,12 @@ def older(path):
 def copied(path):
     doc = ezdxf.readfile(path)
     by_place = {m["at"]: m for m in marks(doc)}
-    if sorted(by_place) != [(0, 0), (0, 1500), (500, 1000)]:
+    if sorted(by_place) != [(0, 0), (0, 1500), (500, 1000), (800, 2500)]:
         fail(f"marks at {sorted(by_place)}")
     base, dep, copy = by_place[(0, 0)], by_place[(0, 1500)], by_place[(500, 1000)]
+    dep_copy = by_place[(800, 2500)]
+    if dep_copy["id"] != dep["id"] or dep_copy["base"] != BASE_ID or dep_copy["value"] != "+2.500":
+        fail(f"the copy of the dependant: {dep_copy}")
     if base["id"] != BASE_ID or base["base"] != "":
         fail(f"the base lost its identifier: {base}")
     if copy["id"] in ("", BASE_ID) or copy["base"] != BASE_ID:
@@ -375,6 +380,8 @@ def copied(path):
         fail("the copy still shares the base's block")
     if copy["value"] != "+1.000" or dep["value"] != "+1.500" or base["value"] != "±0.000":
         fail(f"values: base {base['value']}, dependant {dep['value']}, copy {copy['value']}")
+    # Each copy of the dependant keeps its own underline.
+    lines(path, "-250,1500:250,1500@0,1500", "550,2500:1050,2500@800,2500")
 
 
 def leg_side(doc, block_name):

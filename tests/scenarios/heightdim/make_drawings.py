@@ -9,7 +9,9 @@ made with ezdxf apart from the module's writer:
                    ("+9.999") no longer does, with the base entry.
   copied_base.dxf  a base mark, a dependant 1.5 m above it, and a copy of the
                    base 1 m above it carrying the same identifier (as a copy
-                   command leaves it), with the base entry in TR2D_HEIGHTDIM.
+                   command leaves it), with the base entry in TR2D_HEIGHTDIM;
+                   the dependant underlined, and copied with its underline
+                   2.5 m above the base (both copies keep the identifier).
   unlisted_base.dxf the marks of set_base.dxf and one 1 m above the base,
                    as a drawing may come from an older program: the base's
                    only record is its own mark (TR2D_HEIGHTDIM holds an
@@ -66,10 +68,12 @@ def mark_groups(mark_id, base_id):
     }
 
 
-def marks_drawing(path, marks, bases=((BASE_ID, (0, 0)),), current=True):
+def marks_drawing(path, marks, bases=((BASE_ID, (0, 0)),), current=True, underlines=()):
     """Marks given as (identifier, base identifier, place, value), one block
     for each identifier, and the entries of the bases (identifier, point) at
-    level 0, the first one current unless `current` is false."""
+    level 0, the first one current unless `current` is false. Underlines
+    given as (identifier, start, end) are LINEs tagged with the identifier
+    of the mark they underline."""
     doc = ezdxf.new("R2000")
     for app in ("VDHNOTEDATA", "VD_ASSOCDESC1", "VDHEIGHTDIM"):
         doc.appids.new(app)
@@ -83,6 +87,8 @@ def marks_drawing(path, marks, bases=((BASE_ID, (0, 0)),), current=True):
         ref.add_attrib("VÝŠKA", value, (x + 1, y + 1), dxfattribs={"height": 2.5})
         for app, tags in mark_groups(mark_id, base_id).items():
             ref.set_xdata(app, tags)
+    for mark_id, start, end in underlines:
+        msp.add_line(start, end).set_xdata("VD_ASSOCDESC1", [(1000, mark_id)])
     entries = doc.rootdict.add_new_dict("TR2D_HEIGHTDIM")
     for base_id, (x, y) in bases:
         entry = entries.add_xrecord(base_id)
@@ -112,6 +118,10 @@ def copied_base(path):
         (BASE_ID, "", (0, 0), "±0.000"),
         (DEP_ID, BASE_ID, (0, 1500), "+1.500"),
         (BASE_ID, "", (500, 1000), "±0.000"),  # the copy of the base
+        (DEP_ID, BASE_ID, (800, 2500), "+2.500"),  # the copy of the dependant
+    ], underlines=[
+        (DEP_ID, (-250, 1500), (250, 1500)),
+        (DEP_ID, (550, 2500), (1050, 2500)),
     ])
 
 
