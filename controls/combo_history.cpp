@@ -299,8 +299,12 @@ bool comboHistory::saveHistory(ini_store& store, std::wstring_view key) {
   std::vector<vstring> texts;
   for (const posix& entry : savedEntries()) {
     if (static_cast<int>(texts.size()) >= maxCount_) break;
-    // A single entry the store cannot keep is left out, not the whole history.
-    if (entry.text.size() > ini_store::kMaxListString) continue;
+    // A single entry the store cannot keep is left out, not the whole
+    // history: one longer than a list's string may be, or too long alone for
+    // the list's block (two bytes a character and its terminator), which
+    // would take every younger entry with it below.
+    constexpr size_t kLongestInBlock = storetext::kMaxBinaryBytes / 2 - 1;
+    if (entry.text.size() > std::min(ini_store::kMaxListString, kLongestInBlock)) continue;
     texts.push_back(ui::fromWide(entry.text));
   }
   // The store keeps a list in one block of limited size: the youngest

@@ -118,7 +118,8 @@ auto CHeightDimSettingsDlg::numberFields(bool plan, size_t& count) -> const Numb
       {IDC_HDSET_HORZ_LENGTH, &D::horzLength_, &HNoteData::lhorzLen, -kLengthLimit, kLengthLimit, true},
       {IDC_HDSET_MARK_WIDTH, &D::markWidth_, &HNoteData::hxLen, 0, kLengthLimit, false},
       {IDC_HDSET_MARK_HEIGHT, &D::markHeight_, &HNoteData::hyLen, 0, kLengthLimit, false},
-      {IDC_HDSET_UNDERLINE_LENGTH, &D::underlineLength_, &HNoteData::underlineLength, 0, kLengthLimit, true},
+      // A length of 0 would read back as the default 5 next time.
+      {IDC_HDSET_UNDERLINE_LENGTH, &D::underlineLength_, &HNoteData::underlineLength, 0.01, kLengthLimit, true},
       {IDC_HDSET_TEXT_HEIGHT, &D::textHeight_, &HNoteData::textHeight, 0.01, kLengthLimit, false},
       {IDC_HDSET_TEXT_WIDTH, &D::textWidth_, &HNoteData::textWidth, 0.01, 100, false},
       {IDC_HDSET_TEXT_OFFSET, &D::textOffset_, &HNoteData::textDistX, -kLengthLimit, kLengthLimit, false},
@@ -373,11 +374,18 @@ bool CHeightDimSettingsDlg::transferRecord(int type, bool toRecord, bool validat
       // taken as 0 is.
       const double typed = value.value_or(0.0);
       if (!(typed >= f.minimum && typed <= f.maximum)) {
-        refuse(f.id, f.minimum, f.maximum);
+        // A greyed-out field (the underline's length while no underline is
+        // drawn) is not the user's to correct now: it takes the bound
+        // without a word.
+        const bool enabled = IsWindowEnabled(combo.hwnd());
+        if (enabled) refuse(f.id, f.minimum, f.maximum);
         // The bound nearer to what was typed goes into the field.
+        const double bound = typed < f.minimum ? f.minimum : f.maximum;
         combo.setCurSel(-1);
-        combo.setEditText(wide(hnoteNumberText(typed < f.minimum ? f.minimum : f.maximum, separator)));
-        return false;
+        combo.setEditText(wide(hnoteNumberText(bound, separator)));
+        if (enabled) return false;
+        r.*f.field = bound;
+        continue;
       }
       // An accepted value joins the history and shows as the dialog writes numbers.
       combo.addToHistory(wide(hnoteNumberText(typed, separator)), true);

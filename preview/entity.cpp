@@ -1,5 +1,7 @@
 #include "preview/entity.h"
 
+#include "geom/circarc2d.h"
+#include "geom/composite_curve2d.h"
 #include "geom/elliparc2d.h"
 #include "geom/mathutils.h"
 #include "geom/point_ent2d.h"
@@ -48,6 +50,32 @@ extents geometryExtents(const GcGeEntity2d& g) {
 extents inBlock(view& v, const extents& e) {
   const GcGeMatrix2d* m = v.block_transform();
   return m ? e.transformed(*m) : e;
+}
+
+// The centres of the circular and elliptical arcs of g (of a composite
+// curve's members too), mapped by m, that lie in w: an arc's centre lies off
+// the arc, where the arc's extents need not reach.
+void collectArcCentres(const GcGeEntity2d& g, const GcGeMatrix2d* m, const extents& w, GcGePoint2dArray& points,
+                       std::vector<std::uint32_t>& kinds) {
+  if (g.isKindOf(GcGe::kCompositeCrv2d)) {
+    const auto& comp = static_cast<const GcGeCompositeCurve2d&>(g);
+    for (int i = 0; i < comp.numCurves(); ++i)
+      collectArcCentres(comp.curveAt(i), m, w, points, kinds);
+    return;
+  }
+  GcGePoint2d centre;
+  if (g.isKindOf(GcGe::kCircArc2d))
+    centre = static_cast<const GcGeCircArc2d&>(g).center();
+  else if (g.isKindOf(GcGe::kEllipArc2d))
+    centre = static_cast<const GcGeEllipArc2d&>(g).center();
+  else
+    return;
+  if (m)
+    centre.transformBy(*m);
+  if (w.contains(centre)) {
+    points.append(centre);
+    kinds.push_back(snap_center);
+  }
 }
 } // namespace
 
@@ -118,8 +146,11 @@ bool curve::drawCache(view& v, pen_record* pen, const extents& e) {
 
 void curve::collect_snap_points(view& v, const extents& w, GcGePoint2dArray& points,
                                 std::vector<std::uint32_t>& kinds, std::uint32_t modes, const GcGePoint2d* last) {
-  if (!get_extents(v).overlaps(w))
+  if (!get_extents(v).overlaps(w)) {
+    if (modes & snap_center)
+      collectArcCentres(*geometry_, v.block_transform(), w, points, kinds);
     return;
+  }
   if (v.block_transform())
     collect_geometry_snap_points(*worldGeometry(v), w, modes, last, points, kinds);
   else

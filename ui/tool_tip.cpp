@@ -29,12 +29,32 @@ bool ToolTip::addTool(HWND tool, const wchar_t* text) const noexcept {
   return SendMessageW(window_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != FALSE;
 }
 
+namespace {
+
+constexpr UINT_PTR kAreaSubclassId = 0x7471;
+
+// Before the tip shows, the control asks itself which window is under the
+// cursor (TTM_WINDOWFROMPOINT) and looks for a tool of that window there.
+// An area tool belongs to the owner, but under the cursor lies the window
+// `tool` (a combo box, or its edit field): over it the owner is answered.
+LRESULT CALLBACK areaToolProc(HWND w, UINT message, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR tool) {
+  const LRESULT r = DefSubclassProc(w, message, wp, lp);
+  if (message != TTM_WINDOWFROMPOINT) return r;
+  const HWND under = reinterpret_cast<HWND>(r);
+  const HWND toolWindow = reinterpret_cast<HWND>(tool);
+  if (under && (under == toolWindow || IsChild(toolWindow, under))) return reinterpret_cast<LRESULT>(GetParent(toolWindow));
+  return r;
+}
+
+}  // namespace
+
 bool ToolTip::addTool(HWND tool, const RECT& area, const wchar_t* text) const noexcept {
   TOOLINFOW info = toolInfo(tool);
   info.uFlags &= ~TTF_IDISHWND;
   info.rect = area;
   info.lpszText = const_cast<wchar_t*>(text);
-  return SendMessageW(window_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != FALSE;
+  if (SendMessageW(window_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) == FALSE) return false;
+  return SetWindowSubclass(window_.get(), &areaToolProc, kAreaSubclassId, reinterpret_cast<DWORD_PTR>(tool)) != FALSE;
 }
 
 void ToolTip::setText(HWND tool, const wchar_t* text) const noexcept {

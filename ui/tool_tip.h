@@ -21,8 +21,10 @@ class ToolTip {
 
   // A tool covering the whole of window `tool` (a child of the owner).
   bool addTool(HWND tool, const wchar_t* text) const noexcept;
-  // A tool over `area` of the owner's client area, named by window `tool`:
-  // mouse messages relayed for it carry the owner's client coordinates.
+  // A tool over `area` of the owner's client area, named by window `tool`
+  // (a child of the owner lying over that area): mouse messages relayed for
+  // it carry the owner's client coordinates, and the tip shows while the
+  // cursor is over `tool` or its children. One such tool a tip.
   bool addTool(HWND tool, const RECT& area, const wchar_t* text) const noexcept;
   void setText(HWND tool, const wchar_t* text) const noexcept;
   std::wstring text(HWND tool) const;

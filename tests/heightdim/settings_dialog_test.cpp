@@ -215,14 +215,15 @@ TEST(HeightDimSettingsDialog, AValuePickedFromAListIsPreviewedAtOnce) {
 // A value that its control refuses blocks OK and a type change: the range
 // message shows, the bound nearer to what was typed goes into the field,
 // the focus to the control, and the type stays. A text without a number
-// reads as 0.
+// reads as 0. A greyed-out field refuses nothing: the underline's length
+// typed wrong and its box then cleared, OK closes with the bound.
 TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChanges) {
   struct Row {
     const char* what;
     int control;
     const wchar_t* typed;
     bool byTypeChange;  // else by OK
-    const char* message;
+    const char* message;  // null: nothing refused
     double bound;
   } rows[] = {
       {"a text height below its range, OK", IDC_HDSET_TEXT_HEIGHT, L"0", false,
@@ -231,6 +232,9 @@ TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChange
        "Zadejte číslo v rozsahu 0 až 1000.", 1000},
       {"no number in the plan's width factor, OK", IDC_HDSET_PLAN_TEXT_WIDTH, L"abc", false,
        "Zadejte číslo v rozsahu 0.01 až 100.", 0.01},
+      {"an underline of length 0, which would read back as 5", IDC_HDSET_UNDERLINE_LENGTH, L"0", false,
+       "Zadejte číslo v rozsahu 0.01 až 1000.", 0.01},
+      {"an underline of length 0 while none is drawn", IDC_HDSET_UNDERLINE_LENGTH, L"0", false, nullptr, 0.01},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -241,8 +245,12 @@ TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChange
     std::wstring shown;
     HWND box = nullptr;
     const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
-      script.then([&] { typeInto(d, r.control, r.typed); })
-          .then([&] {
+      script.then([&] { typeInto(d, r.control, r.typed); });
+      if (!r.message) {
+        script.then([&] { click(d, IDC_HDSET_UNDERLINE); }).then([&] { click(d, IDOK); });
+        return;
+      }
+      script.then([&] {
             if (r.byTypeChange) {
               const HWND type = d.item(IDC_HDSET_TYPE).hwnd();
               SetFocus(type);
@@ -265,6 +273,12 @@ TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChange
             click(d, IDCANCEL);
           });
     });
+    if (!r.message) {
+      EXPECT_EQ(result, IDOK);
+      EXPECT_FALSE(s.set.records[0].underlineDraw);
+      EXPECT_EQ(s.set.records[0].underlineLength, r.bound);
+      continue;
+    }
     EXPECT_EQ(result, IDCANCEL) << "the dialog stayed open";
     EXPECT_EQ(message, r.message);
     EXPECT_EQ(vd::utf16ToUtf8(ui::fromWide(shown)), vd::utf16ToUtf8(vd::hnoteNumberText(r.bound, vd::localeDecimalSeparator())));

@@ -8,6 +8,7 @@
 #include "geom/circarc2d.h"
 #include "geom/composite_curve2d.h"
 #include "geom/linear_ent2d.h"
+#include "geom/mathutils.h"
 #include "geom/point_ent2d.h"
 #include "host/value_chain.h"
 #include "preview/view.h"
@@ -322,6 +323,9 @@ TEST_F(ViewTest, SnapPointsOfSolidsReferencesAndPerpendiculars) {
   EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(GcGePoint2d(140, 45)));
   EXPECT_EQ(snap(v, snap_solid, box(250, 120, 260, 130)), 1u);
   EXPECT_EQ(snap(v, snap_end, atCentre), 1u) << "kind 32 only when asked";
+  // A 60 degree arc about (60, 20): its extents stay clear of its centre.
+  ASSERT_TRUE(addCurve(v, new GcGeCircArc2d(GcGePoint2d(60, 20), 15, vdgeom::kPi / 6, vdgeom::kPi / 2), kGreen, 8));
+  ASSERT_TRUE(paintAll(v));
   // The first result of each query, and the cursor after it.
   const GcGePoint2d last(100, 40);
   struct Case {
@@ -342,6 +346,8 @@ TEST_F(ViewTest, SnapPointsOfSolidsReferencesAndPerpendiculars) {
        snap_end, 6},
       {"the foot from a last point onto the red line at y 90", snap_perpendicular, box(195, 15, 205, 25), &last,
        {100, 90}, GcGeTol(), snap_perpendicular, 1},
+      {"the centre of an arc, off the arc's extents", snap_center, box(116, 156, 124, 164), nullptr, {60, 20},
+       GcGeTol(1e-9, 0), snap_center, 8},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
