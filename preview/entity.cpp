@@ -1,7 +1,5 @@
 #include "preview/entity.h"
 
-#include "geom/circarc2d.h"
-#include "geom/composite_curve2d.h"
 #include "geom/elliparc2d.h"
 #include "geom/mathutils.h"
 #include "geom/point_ent2d.h"
@@ -12,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <limits>
 #include <vector>
 
 namespace GDI {
@@ -52,31 +51,6 @@ extents inBlock(view& v, const extents& e) {
   return m ? e.transformed(*m) : e;
 }
 
-// The centres of the circular and elliptical arcs of g (of a composite
-// curve's members too), mapped by m, that lie in w: an arc's centre lies off
-// the arc, where the arc's extents need not reach.
-void collectArcCentres(const GcGeEntity2d& g, const GcGeMatrix2d* m, const extents& w, GcGePoint2dArray& points,
-                       std::vector<std::uint32_t>& kinds) {
-  if (g.isKindOf(GcGe::kCompositeCrv2d)) {
-    const auto& comp = static_cast<const GcGeCompositeCurve2d&>(g);
-    for (int i = 0; i < comp.numCurves(); ++i)
-      collectArcCentres(comp.curveAt(i), m, w, points, kinds);
-    return;
-  }
-  GcGePoint2d centre;
-  if (g.isKindOf(GcGe::kCircArc2d))
-    centre = static_cast<const GcGeCircArc2d&>(g).center();
-  else if (g.isKindOf(GcGe::kEllipArc2d))
-    centre = static_cast<const GcGeEllipArc2d&>(g).center();
-  else
-    return;
-  if (m)
-    centre.transformBy(*m);
-  if (w.contains(centre)) {
-    points.append(centre);
-    kinds.push_back(snap_center);
-  }
-}
 } // namespace
 
 entity::entity(std::uint64_t h) : handle(h) { ++g_liveEntities; }
@@ -147,8 +121,26 @@ bool curve::drawCache(view& v, pen_record* pen, const extents& e) {
 void curve::collect_snap_points(view& v, const extents& w, GcGePoint2dArray& points,
                                 std::vector<std::uint32_t>& kinds, std::uint32_t modes, const GcGePoint2d* last) {
   if (!get_extents(v).overlaps(w)) {
-    if (modes & snap_center)
-      collectArcCentres(*geometry_, v.block_transform(), w, points, kinds);
+    // An arc's centre lies off the arc, where the arc's extents need not
+    // reach: the centres (of a composite curve's arcs too), taken in the
+    // geometry's own coordinates and mapped into the drawing, may still be
+    // in w. Lines and points, most of a drawing, have none and cost nothing.
+    if ((modes & snap_center) && !geometry_->isKindOf(GcGe::kLinearEnt2d) && !geometry_->isKindOf(GcGe::kPointEnt2d)) {
+      constexpr double inf = std::numeric_limits<double>::infinity();
+      GcGePoint2dArray centres;
+      std::vector<std::uint32_t> centreKinds;
+      collect_geometry_snap_points(*geometry_, extents(GcGePoint2d(-inf, -inf), GcGePoint2d(inf, inf)), snap_center,
+                                   nullptr, centres, centreKinds);
+      const GcGeMatrix2d* m = v.block_transform();
+      for (GcGePoint2d c : centres) {
+        if (m)
+          c.transformBy(*m);
+        if (w.contains(c)) {
+          points.append(c);
+          kinds.push_back(snap_center);
+        }
+      }
+    }
     return;
   }
   if (v.block_transform())
