@@ -168,7 +168,12 @@ bool previewBtn::selecting() const noexcept { return mode() == kModeSelect || mo
 
 bool previewBtn::hovering() const noexcept { return drag() == kDragNone && (pointInput_ || snapping()); }
 
-void previewBtn::setDrag(std::uint32_t drag) { mouseState_ = (mouseState_ & ~0xF0u) | (drag << 4); }
+void previewBtn::setDrag(std::uint32_t drag) {
+  mouseState_ = (mouseState_ & ~0xF0u) | (drag << 4);
+  // No tip over a picture being dragged: it would hide what moves, and each
+  // one shown asks the dialog for a text. The end of the drag brings it back.
+  if (toolTipOn_ && toolTip_) toolTip_.activate(drag == kDragNone);
+}
 
 void previewBtn::endDrag() {
   if (drag() == kDragNone) return;

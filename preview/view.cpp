@@ -133,13 +133,22 @@ bool view::set_window(const extents* world, const extents* device) {
     device_ = d;
   if (!w.valid || !d.valid || d.width() <= 0.0 || d.height() <= 0.0)
     return false;
-  switch (limit_window(w, drawing_)) {
+  report_limit(limit_window(w, drawing_));
+  apply_window(w, d);
+  return true;
+}
+
+void view::report_limit(window_limit limit) {
+  switch (limit) {
   case window_limit::too_small: add_message(msg_info, 2, "EXTENTS: too small - set to minimum"); break;
   case window_limit::too_large: add_message(msg_info, 2, "EXTENTS: too large - set to maximum"); break;
   case window_limit::none: break;
   }
-  window_ = w;
-  device_ = d;
+}
+
+void view::apply_window(const extents& world, const extents& device) {
+  window_ = world;
+  device_ = device;
   restage(stage_restart);
   const view_transform t = make_view_transform(window_, device_, factor_, band_low_, band_high_);
   to_device_ = t.to_device;
@@ -150,7 +159,6 @@ bool view::set_window(const extents* world, const extents* device) {
   update_clip_box();
   frames_.clear();
   reset_snap();
-  return true;
 }
 
 bool view::fit_window(const extents* world, const extents* device) {
@@ -173,13 +181,21 @@ bool view::zoom(double f) {
 }
 
 bool view::zoom_at(double f, double device_x, double device_y) {
-  const GcGePoint2d under = to_world_.apply(GcGePoint2d(device_x * factor_, device_y * factor_));
-  if (!zoom(f))
+  if (!window_.valid || !device_.valid || device_.width() <= 0.0 || device_.height() <= 0.0)
     return false;
-  const GcGePoint2d now = to_world_.apply(GcGePoint2d(device_x * factor_, device_y * factor_));
-  const GcGeVector2d shift = under - now;
-  const extents w(window_.min + shift, window_.max + shift);
-  return set_window(&w, nullptr);
+  const GcGePoint2d under = to_world_.apply(GcGePoint2d(device_x * factor_, device_y * factor_));
+  // The new window's size is settled first (the device's aspect, then the
+  // limits, reported once), then it is placed so that the point under the
+  // cursor stays under it: one window change, one restart of the picture.
+  extents w = window_.zoomed(f);
+  if (!fit_aspect(w, device_))
+    return false;
+  report_limit(limit_window(w, drawing_));
+  const double u = (under.x - window_.min.x) / window_.width();
+  const double v = (under.y - window_.min.y) / window_.height();
+  const GcGePoint2d min(under.x - u * w.width(), under.y - v * w.height());
+  apply_window(extents(min, min + w.diagonal()), device_);
+  return true;
 }
 
 bool view::zoom_extents(double margin) {
@@ -376,6 +392,10 @@ void view::add_message(std::uint32_t level, std::uint32_t lifetime_s, const char
   va_start(args, format);
   std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
+  // A message that is still shown is not stacked again (rolling the wheel at
+  // the smallest window would fill the picture with one line): it moves to
+  // the bottom and lives on from now.
+  std::erase_if(messages_, [&buffer](const view_message& m) { return m.text == buffer; });
   messages_.push_back(view_message{clock_->now_us(0), 1, lifetime_s, buffer});
 }
 

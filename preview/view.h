@@ -258,6 +258,11 @@ public:
   bool maps_inside(double x0, double y0, double x1, double y1) const;
 
 private:
+  // Posts the message for a window the limits changed.
+  void report_limit(window_limit limit);
+  // Takes a world window already fitted and limited, and restarts the picture.
+  void apply_window(const extents& world, const extents& device);
+
   struct block_frame {
     GcGeMatrix2d block;   // content to world
     GcGeMatrix2d device;  // content to device

@@ -7,8 +7,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -614,7 +616,34 @@ TEST_F(PreviewPane, ToolTipShowsTheParentsTextForTheElementsUnderTheCursor) {
       // A move hides the tip.
       post(WM_MOUSEMOVE, 0, at(50, 25));
     });
-    s.then([&] { EXPECT_FALSE(IsWindowVisible(dlg.pane.toolTip().hwnd())); });
+    s.then([&] {
+      EXPECT_FALSE(IsWindowVisible(dlg.pane.toolTip().hwnd()));
+      // While the picture is dragged, the cursor resting over the lines
+      // brings no tip: it would hide what is being moved.
+      putCursor(dlg.pane.hwnd(), at(21, 12));
+      post(WM_MBUTTONDOWN, MK_MBUTTON, at(21, 12));
+      post(WM_MOUSEMOVE, MK_MBUTTON, at(21, 12));
+    });
+    auto shownWithin = [&](int milliseconds) {
+      auto until = std::make_shared<std::chrono::steady_clock::time_point>();
+      auto shown = std::make_shared<bool>(false);
+      s.then([until, milliseconds] { *until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds); });
+      s.waitFor(
+          [&, until, shown] {
+            *shown = *shown || IsWindowVisible(dlg.pane.toolTip().hwnd()) != FALSE;
+            return *shown || std::chrono::steady_clock::now() >= *until;
+          },
+          "the wait");
+      return shown;
+    };
+    const auto shownInDrag = shownWithin(1000);
+    s.then([&, shownInDrag] {
+      EXPECT_FALSE(*shownInDrag) << "the tip showed during the drag";
+      // The drag ends: resting over the lines shows the tip again.
+      post(WM_MBUTTONUP, 0, at(21, 12));
+      post(WM_MOUSEMOVE, 0, at(21, 12));
+    });
+    s.waitFor([&] { return IsWindowVisible(dlg.pane.toolTip().hwnd()) != FALSE; }, "the tool tip to show after the drag");
   });
 }
 

@@ -377,15 +377,28 @@ TEST(ViewProgress, ZoomingInStopsAtTheMinimumWithAMessage) {
   auto hasMessage = [&v](const std::string& text) {
     return std::any_of(v.messages().begin(), v.messages().end(), [&](const view_message& m) { return m.text == text; });
   };
+  auto count = [&v](const std::string& text) {
+    return std::count_if(v.messages().begin(), v.messages().end(), [&](const view_message& m) { return m.text == text; });
+  };
+  // The wheel zooms about the cursor: the world point under it stays there
+  // on every step, the last one that the limit cut short too.
+  const GcGePoint2d cursor(150, 30);
+  const GcGePoint2d under = v.device_to_world().apply(cursor);
   int zooms = 0;
   while (!hasMessage(tooSmall)) {
     ASSERT_LT(++zooms, 100);
-    ASSERT_TRUE(v.zoom(-0.4));
+    ASSERT_TRUE(v.zoom_at(-0.4, cursor.x, cursor.y));
+    ASSERT_TRUE(v.device_to_world().apply(cursor).isEqualTo(under, GcGeTol(1e-9, 1e-9))) << zooms;
   }
   EXPECT_GT(zooms, 5);
   EXPECT_NEAR(v.window().diagonal().length(), 500 * 1e-5, 500 * 1e-9);
+  // More zooms at the minimum, by the wheel and by the menu: the window stays
+  // and the message is shown once, not stacked line over line.
+  ASSERT_TRUE(v.zoom_at(-0.4, cursor.x, cursor.y));
   ASSERT_TRUE(v.zoom(-0.4));
+  ASSERT_TRUE(v.zoom_at(-0.4, 10, 90));
   EXPECT_NEAR(v.window().diagonal().length(), 500 * 1e-5, 500 * 1e-9) << "stays at the minimum";
+  EXPECT_EQ(count(tooSmall), 1);
   // Level 1 messages are drawn over the picture (inverse of the background).
   ASSERT_TRUE(paintAll(v));
   EXPECT_GT(cv.canvas.count(0, 50, 200, 100, kBlack), 20);
