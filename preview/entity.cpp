@@ -381,9 +381,11 @@ std::wstring throughCp1250(const std::u16string& text) {
   const int n = static_cast<int>(text.size());
   if (n == 0)
     return {};
-  const int bytes = WideCharToMultiByte(1250, 0, wide, n, nullptr, 0, nullptr, nullptr);
+  // No best fit: a look-alike ("2" for a superscript two) would pass for
+  // what was typed, where the default character shows it cannot be printed.
+  const int bytes = WideCharToMultiByte(1250, WC_NO_BEST_FIT_CHARS, wide, n, nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(1250, 0, wide, n, narrow.data(), bytes, nullptr, nullptr);
+  WideCharToMultiByte(1250, WC_NO_BEST_FIT_CHARS, wide, n, narrow.data(), bytes, nullptr, nullptr);
   const int chars = MultiByteToWideChar(1250, 0, narrow.data(), bytes, nullptr, 0);
   std::wstring back(static_cast<std::size_t>(chars), L'\0');
   MultiByteToWideChar(1250, 0, narrow.data(), bytes, back.data(), chars);

@@ -48,8 +48,10 @@ int comboExInsertItem(HWND combo, int index, const wchar_t* text, int image, LPA
   item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
   item.iItem = index;
   item.pszText = const_cast<wchar_t*>(text);
-  item.iImage = image;
-  item.iSelectedImage = image;
+  // An item whose picture could not be made has none: -1 would be the
+  // callback value, asking a parent that does not answer for the picture.
+  item.iImage = image >= 0 ? image : I_IMAGENONE;
+  item.iSelectedImage = item.iImage;
   item.lParam = data;
   return static_cast<int>(SendMessageW(combo, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -356,6 +357,20 @@ TEST_F(ViewTest, SnapPointsOfSolidsReferencesAndPerpendiculars) {
     EXPECT_TRUE(v.snap_results()[0].point.isEqualTo(c.first, c.tolerance));
     EXPECT_EQ(v.snap_results()[0].handle, c.handle);
   }
+}
+
+// A text prints through the code page of the drawing's texts: a character
+// that the code page lacks prints as its default character, not as a
+// look-alike that would pass for what the user typed.
+TEST(ViewText, CharactersOutsideTheCodePagePrintAsItsDefaultCharacter) {
+  const extents world = box(0, 0, 100, 50), device = box(0, 0, 200, 100);
+  auto printed = [&](std::u16string_view text) {
+    return std::make_unique<PaintedView>([text](view& v) { ASSERT_TRUE(addText(v, 5, 20, text, 20, kBlack, 1)); },
+                                         world, device);
+  };
+  EXPECT_GT(printed(u"m2a")->differing(printed(u"m?a")->canvas), 0) << "the picture tells the characters apart";
+  EXPECT_EQ(printed(u"m\u00B2\u0101")->differing(printed(u"m??")->canvas), 0) << "a squared m and an a with a macron";
+  EXPECT_GT(printed(u"\u010D\u00E1")->differing(printed(u"??")->canvas), 0) << "the code page's own letters print";
 }
 
 TEST(ViewProgress, ZoomingInStopsAtTheMinimumWithAMessage) {
