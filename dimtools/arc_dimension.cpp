@@ -10,6 +10,7 @@
 #include "dimtools/dim_batch.h"
 #include "dimtools/dim_codes.h"
 #include "dimtools/dim_style.h"
+#include "host/entity_walk.h"
 #include "host/host_api.h"
 #include "host/names.h"
 #include "host/services.h"
@@ -94,12 +95,13 @@ bool removeFirst(OwnedChain& chain, int code) {
 int collectArcDimension(CKota& kota, bool withLimitPoints) {
   readDimStyle(kota);
   HandleEraseList temporaries;
-  const ValueNode* next = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
+  EntityWalk walk;
+  const ValueNode* next = walk.next();
   if (!next) return kArcDimReadError;
   bool arcTaken = false, dimensionTaken = false;
   int points = 0;
   int result = kArcDimDone;
-  for (; next; next = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+  for (; next; next = walk.next()) {
     ChainView e(next);
     if (result != kArcDimDone) {
       // Reading failed: the walk goes on only so that no temporary stays behind.
@@ -143,6 +145,8 @@ int collectArcDimension(CKota& kota, bool withLimitPoints) {
     }
     if (dimensionTaken && arcTaken && (!withLimitPoints || points == 2)) break;
   }
+  // A walk that stopped short may have passed over a limit point.
+  if (walk.stoppedShort() && result == kArcDimDone) result = kArcDimReadError;
   temporaries.flush();
   if (result != kArcDimDone) return result;
   if (!dimensionTaken) return kArcDimReadError;
@@ -229,7 +233,10 @@ int makeArcDimension(CKota& kota, const ArcDimensionRequest& request, const vstr
     if (int r = adjustLimitPoints(kota, moved); r != kArcDimDone) return r;
   }
   if (!writeArcTextOverride(kota, request.mode, request.withLimitPoints)) return kArcDimDrawError;
-  setEntityLayer(kota.dimension, layer);
+  // A key the host has no name for (or a failed read) gives no layer: the
+  // dimension stays on the layer the host made it on, not on a layer
+  // without a name.
+  if (!layer.empty()) setEntityLayer(kota.dimension, layer);
   if (!writeBatch(std::span<const OwnedChain>(&kota.dimension, 1))) return kArcDimDrawError;
   reapplyDimStyle();
   return kArcDimDone;

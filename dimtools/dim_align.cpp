@@ -9,6 +9,7 @@
 #include "dimtools/dim_codes.h"
 #include "geom/plane.h"
 #include "host/handle_erase_list.h"
+#include "host/entity_walk.h"
 #include "host/host_api.h"
 #include "host/names.h"
 #include "host/services.h"
@@ -34,9 +35,6 @@ int select(int mode, int prompt) {
                                       0);
 }
 
-const ValueNode* nextSelected(bool first) {
-  return hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), first ? 1 : 0, 0);
-}
 
 // Writes the rewritten dimensions in one batch and erases the ones read: a
 // refused dimension drops the whole batch (a new empty one replaces it, so
@@ -63,6 +61,8 @@ class Rewrite {
     erase_.flush();
     return true;
   }
+  // Gives up what was written: an empty batch replaces it.
+  void drop() { hostCallOr<&HostApi::Header_bin>(0); }
 
  private:
   HandleEraseList erase_;
@@ -73,7 +73,7 @@ class Rewrite {
 std::optional<OwnedChain> pickSample() {
   for (;;) {
     if (select(kPickOne, IDS_PROMPT_DIMALIGN_SAMPLE) != kRtNorm) return std::nullopt;
-    const ValueNode* picked = nextSelected(true);
+    const ValueNode* picked = EntityWalk().next();
     if (picked && readLinearDimension(picked)) return entityCopy(picked);
   }
 }
@@ -158,7 +158,10 @@ int runDimAlign() {
   if (!sample) return 0;
   if (select(kSelect, IDS_PROMPT_DIMALIGN_SELECT) != kRtNorm) return 0;
   std::vector<OwnedChain> work;
-  for (const ValueNode* n = nextSelected(true); n; n = nextSelected(false)) work.push_back(entityCopy(n));
+  EntityWalk walk;
+  while (const ValueNode* n = walk.next()) work.push_back(entityCopy(n));
+  // Part of a selection would align only some of the dimensions.
+  if (walk.stoppedShort()) return -1;
 
   Rewrite rewrite;
   if (!rewrite.begin()) return 0;
@@ -184,11 +187,16 @@ int runDimUpdateUcs() {
   const double horizontal = ucsHorizontalDirection();
   Rewrite rewrite;
   if (!rewrite.begin()) return -1;
-  for (const ValueNode* n = nextSelected(true); n; n = nextSelected(false)) {
+  EntityWalk walk;
+  while (const ValueNode* n = walk.next()) {
     if (!ChainView(n).isType(names::kDimension)) continue;
     OwnedChain copy = entityCopy(n);
     setHorizontalDirection(copy, horizontal);
     if (!rewrite.write(copy)) return -1;
+  }
+  if (walk.stoppedShort()) {
+    rewrite.drop();
+    return -1;
   }
   return rewrite.commit() ? 0 : -1;
 }

@@ -1,5 +1,6 @@
 #include "dimtools/dim_batch.h"
 
+#include "host/entity_walk.h"
 #include "host/host_api.h"
 #include "host/names.h"
 
@@ -14,8 +15,8 @@ OwnedChain entityCopy(ChainView entity, bool keepHandle) {
 }
 
 bool collectSelectedDimensions(std::vector<OwnedChain>& dimensions, HandleEraseList& replaced) {
-  for (const ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0); n;
-       n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+  EntityWalk walk;
+  while (const ValueNode* n = walk.next()) {
     ChainView e(n);
     if (!e.isType(names::kDimension)) continue;
     OwnedChain copy = entityCopy(e, false);
@@ -23,7 +24,7 @@ bool collectSelectedDimensions(std::vector<OwnedChain>& dimensions, HandleEraseL
     replaced.add(n);
     dimensions.push_back(std::move(copy));
   }
-  return true;
+  return !walk.stoppedShort();
 }
 
 bool writeBatch(std::span<const OwnedChain> entities) {

@@ -18,7 +18,9 @@ OwnedChain entityCopy(ChainView entity, bool keepHandle = true);
 
 // The DIMENSION entities of the current selection (EntnextW) as copies
 // without their handles, in the order the host gives them; their handles go
-// into `replaced`. False when memory runs out (what was collected stays).
+// into `replaced`. False when memory runs out or the walk stopped short of
+// the selection's end (a join of part of a selection is none the user
+// asked for); what was collected stays.
 bool collectSelectedDimensions(std::vector<OwnedChain>& dimensions, HandleEraseList& replaced);
 
 // Writes the entities in one batch (Header_bin, Entmake_binW each,

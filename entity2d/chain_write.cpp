@@ -69,7 +69,9 @@ void writeHeader(ChainBuilder& b, const vchar* typeName, const EntityProps& prop
     b.integer(gc::kPaperSpace, props.space);
     if (props.layoutName) b.text(410, props.layoutName);
   }
-  b.text(gc::kLayer, props.layer ? props.layer : names::kLayerZero);
+  // A layer without a name (the host failed to give the one asked for) is
+  // no layer: such an entity goes on layer 0, which every drawing has.
+  b.text(gc::kLayer, props.layer && props.layer[0] ? props.layer : names::kLayerZero);
   b.text(gc::kLineType, props.linetype ? props.linetype : names::kByLayer);
   b.integer(gc::kColor, static_cast<int16_t>(props.colour & 0xFFFF));
   if (props.trueColour != 0) b.integer(gc::kTrueColor, static_cast<int32_t>(props.trueColour));

@@ -7,6 +7,7 @@
 
 #include "heightdim/value_format.h"
 #include "host/chain_codes.h"
+#include "host/entity_walk.h"
 #include "host/host_api.h"
 #include "host/names.h"
 #include "host/services.h"
@@ -68,10 +69,6 @@ class Dictionary {
  private:
   intptr_t id_;
 };
-
-ValueNode* nextEntity(bool first) {
-  return hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), first ? 1 : 0, 0);
-}
 
 }  // namespace
 
@@ -201,20 +198,10 @@ bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit, size_t* entiti
     visit(open);
     isOpen = false;
   };
-  size_t walked = 0;
-  bool first = true;
-  for (;;) {
-    ValueNode* n = nextEntity(first);
-    if (!n) {
-      // The host answers null at the end of the selection, and null again
-      // when asked once more. An entity now means the null was a failure to
-      // hand one out: the walk stopped short, and two walks stopped at the
-      // same place would agree on a drawing with marks missing.
-      if (nextEntity(first)) return false;
-      break;
-    }
-    first = false;
-    ++walked;
+  // Two walks stopped short at the same place would agree on a drawing with
+  // marks missing: a walk that stopped short is no walk.
+  EntityWalk walk;
+  while (ValueNode* n = walk.next()) {
     ChainView v(n);
     if (isOpen && v.isType(names::kAttrib)) {
       if (attributes < 2) texts[attributes] = vstring(v.text(gc::kText).value_or(vstring_view()));
@@ -228,8 +215,9 @@ bool walkHNoteMarks(const std::function<void(HNoteNode&)>& visit, size_t* entiti
     texts[0].clear();
     texts[1].clear();
   }
+  if (walk.stoppedShort()) return false;
   close();
-  if (entities) *entities = walked;
+  if (entities) *entities = walk.walked();
   return true;
 }
 

@@ -115,7 +115,7 @@ int editHeightDims(const vstring& settingsPath, const HNoteEditDialogs& dialogs)
   regen.settings = HNoteDataSet();
   regen.settings.load(settingsPath);
   regen.options = hnoteEditOptions(choice);
-  regen.collect();
+  if (!regen.collect()) return -1;
   const int count = regen.run();
   if (count >= 0) reportHeightDimsChanged(count);
   return count;

@@ -10,6 +10,7 @@
 #include "heightdim/builder.h"
 #include "heightdim/place.h"
 #include "heightdim/records.h"
+#include "host/entity_walk.h"
 #include "host/host_api.h"
 #include "host/names.h"
 #include "host/services.h"
@@ -104,16 +105,20 @@ HNotePoint ontoLine(HNotePoint p, HNotePoint a, HNotePoint b) {
 
 }  // namespace
 
-size_t HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDrawing) {
+bool HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDrawing) {
   items_.clear();
   next_ = 0;
+  auto stoppedShort = [this] {
+    items_.clear();
+    return false;
+  };
   std::vector<OwnedChain> leaders, lines;
   std::vector<SeenMark> seen;
   // Attributes follow their reference in the walk; those after anything
   // that is no mark are passed over.
   bool open = false;
-  for (ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0); n;
-       n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+  EntityWalk selection;
+  while (ValueNode* n = selection.next()) {
     const ChainView v(n);
     if (v.isType(names::kAttrib) || v.isType(names::kSeqEnd)) {
       if (open && v.isType(names::kAttrib)) items_.back().attributes.push_back(OwnedChain::copyOf(v));
@@ -127,13 +132,14 @@ size_t HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDr
     if (open) items_.push_back(HNoteRegenItem{OwnedChain::copyOf(v), {}, {}});
     if (kind && kind->current) seen.push_back(seenMark(v, open ? items_.size() - 1 : kNotCollected));
   }
+  if (selection.stoppedShort()) return stoppedShort();
   attachLeaders(leaders);
   // Underlines go to their marks by where they lie, among all the marks of
   // their identifier: a mark copied with its underline shares the
   // identifier. Only a walk of the whole drawing sees every such mark.
   if (wholeDrawing) {
     attachUnderlines(lines, seen);
-    return items_.size();
+    return true;
   }
   // A mark picked without its leader, and every section-view mark picked:
   // their leaders and underlines are looked for in the whole drawing, so
@@ -144,20 +150,20 @@ size_t HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDr
     vstring id;
     walk = walk || (!item.leader && planViewMark(item, id)) || sectionViewMark(item, id);
   }
-  if (!walk) return items_.size();
+  if (!walk) return true;
   if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
                                        static_cast<ValueNode*>(nullptr), 0))) {
     // Without the whole drawing the selection's own underlines go to its marks.
     attachUnderlines(lines, seen);
-    return items_.size();
+    return true;
   }
   leaders.clear();
   lines.clear();
   seen.clear();
   std::unordered_map<uint64_t, size_t> collected;
   for (size_t i = 0; i < items_.size(); ++i) collected.emplace(hnoteHandleNumber(items_[i].reference.view().handle()), i);
-  for (ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0); n;
-       n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+  EntityWalk drawing;
+  while (ValueNode* n = drawing.next()) {
     const ChainView v(n);
     if (v.isType(names::kLeader)) leaders.push_back(OwnedChain::copyOf(v));
     if (taggedLine(v)) lines.push_back(OwnedChain::copyOf(v));
@@ -167,9 +173,10 @@ size_t HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDr
     const auto item = collected.find(hnoteHandleNumber(v.handle()));
     seen.push_back(seenMark(v, item == collected.end() ? kNotCollected : item->second));
   }
+  if (drawing.stoppedShort()) return stoppedShort();
   attachLeaders(leaders);
   attachUnderlines(lines, seen);
-  return items_.size();
+  return true;
 }
 
 HNoteRegen::SeenMark HNoteRegen::seenMark(const ChainView& v, size_t item) {
@@ -357,8 +364,8 @@ void HNoteRegen::tieLeaders() {
     return;
   std::vector<std::pair<uint64_t, uint64_t>> ties;  // mark, leader
   uint64_t mark = 0;
-  for (ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0); n;
-       n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+  EntityWalk walk;
+  while (ValueNode* n = walk.next()) {
     const ChainView v(n);
     if (v.isType(names::kAttrib) || v.isType(names::kSeqEnd)) continue;
     const uint64_t h = hnoteHandleNumber(v.handle());
@@ -447,7 +454,7 @@ int updateHeightDims(const vstring& settingsPath) {
     return 0;
   }
   HNoteRegen regen;
-  regen.collect(nullptr, true);
+  if (!regen.collect(nullptr, true)) return -1;
   regen.settings.load(settingsPath);
   regen.bases.load(regen.settings);
   if (regen.repairSharedIds() < 0) return -1;

@@ -56,8 +56,10 @@ class HNoteRegen {
   // counts too) and a section-view mark the LINEs tagged with its identifier
   // (its underlines), from the selection, or when the selection lacks them and
   // `wholeDrawing` does not say the selection is every entity, from a walk
-  // of the whole drawing. Returns how many.
-  size_t collect(const std::unordered_set<vstring>* only = nullptr, bool wholeDrawing = false);
+  // of the whole drawing. False, with nothing collected, when a walk
+  // stopped short: a mark rebuilt without the leader or underline that the
+  // rest of the walk held would leave them behind, naming an erased mark.
+  bool collect(const std::unordered_set<vstring>* only = nullptr, bool wholeDrawing = false);
   // Changes the stored descriptor of a collected current mark before it is
   // rebuilt. False when no collected mark has that handle or the change
   // could not be written into the copy.

@@ -6,6 +6,7 @@
 #include "heightdim/place.h"
 #include "heightdim/records.h"
 #include "heightdim/regen.h"
+#include "host/entity_walk.h"
 #include "host/host_api.h"
 #include "host/names.h"
 #include "host/services.h"
@@ -22,11 +23,11 @@ enum class Pick { Mark, Enter, Cancel };
 
 // Gives a mark read from a walk its value texts: the attributes that follow
 // its reference in the walk. Returns the entity after them, null at the end.
-const ValueNode* readValueTexts(HNoteNode& node) {
+const ValueNode* readValueTexts(EntityWalk& walk, HNoteNode& node) {
   vstring texts[2];
   int attributes = 0;
-  const ValueNode* a = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0);
-  for (; a && ChainView(a).isType(names::kAttrib); a = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0)) {
+  const ValueNode* a = walk.next();
+  for (; a && ChainView(a).isType(names::kAttrib); a = walk.next()) {
     if (attributes < 2) texts[attributes] = vstring(ChainView(a).text(gc::kText).value_or(vstring_view()));
     ++attributes;
   }
@@ -43,11 +44,12 @@ Pick pickMark(int promptId, bool baseOnly, HNoteNode& out) {
     const int r = hostCallOr<&HostApi::SSGetW>(kRtCancel, kSelectOne, prompt.c_str(), static_cast<ValueNode*>(nullptr), 0);
     if (r == kRtCancel) return Pick::Cancel;
     if (!ok(r)) return Pick::Enter;
-    const ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
+    EntityWalk picked;
+    const ValueNode* n = picked.next();
     if (!n) return Pick::Cancel;  // the host gave no entity: nothing to work on
     HNoteNode node;
     if (!readHNoteNode(ChainView(n), node) || (baseOnly && !node.ref.baseId.empty())) continue;
-    readValueTexts(node);
+    readValueTexts(picked, node);
     out = std::move(node);
     return Pick::Mark;
   }
@@ -58,7 +60,7 @@ int rebuild(HNoteRegen& regen, const std::unordered_set<vstring>& handles) {
   if (!ok(hostCallOr<&HostApi::SSGetW>(0, kSelectToRefresh, static_cast<const vchar*>(nullptr),
                                        static_cast<ValueNode*>(nullptr), 0)))
     return -1;
-  regen.collect(&handles, true);
+  if (!regen.collect(&handles, true)) return -1;
   return regen.run();
 }
 
@@ -116,19 +118,22 @@ int changeBase(HNoteRegen& regen) {
   // The selected marks that are their base's own mark, with their values.
   std::vector<HNoteNode> ownMarks;
   if (isHNoteOwnMark(picked.ref)) ownMarks.push_back(picked);
-  const ValueNode* n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 1, 0);
+  // A selection read only in part would rebase only some of the marks.
+  EntityWalk selected;
+  const ValueNode* n = selected.next();
   while (n) {
     HNoteNode node;
     if (readHNoteNode(ChainView(n), node)) {
       handles.insert(node.handle);
       if (isHNoteOwnMark(node.ref)) {
-        n = readValueTexts(node);
+        n = readValueTexts(selected, node);
         ownMarks.push_back(std::move(node));
         continue;
       }
     }
-    n = hostCallOr<&HostApi::EntnextW>(static_cast<ValueNode*>(nullptr), 0, 0);
+    n = selected.next();
   }
+  if (selected.stoppedShort()) return -1;
   handles.erase(picked.handle);
   if (handles.empty()) return 0;
 
@@ -144,7 +149,7 @@ int changeBase(HNoteRegen& regen) {
                                        static_cast<ValueNode*>(nullptr), 0)))
     return -1;
   handles.insert(picked.handle);
-  regen.collect(&handles, true);
+  if (!regen.collect(&handles, true)) return -1;
   bool changed = regen.changeRef(picked.handle, [&](HNoteRef& ref) {
     ref.id = base.id;
     ref.baseId.clear();

@@ -57,10 +57,15 @@ DimensionBlocks::DimensionBlocks(const Drawing& drawing, const std::map<vstring,
     }
     const vd::ChainView view = asRead.view();
     const auto graphics = dimensionGraphics(view, dimensionVariables(drawing, variables, environment, view));
+    const auto name = view.text(2);
     if (graphics) {
       planned.push_back({d, dimensionChains(*graphics)});
-    } else if (auto name = view.text(2)) {
+    } else if (name && drawing.findBlock(*name)) {
       named_.insert(foldedName(*name));  // a block the host does not regenerate stays the dimension's
+    } else {
+      // Nothing to draw (its points coincide) and no block: a file's
+      // dimension names one all the same, so it gets an empty one.
+      planned.push_back({d, {}});
     }
   }
   std::set<vstring> claimed;

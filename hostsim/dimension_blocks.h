@@ -29,7 +29,8 @@ class DimensionBlocks {
   // dimension keeps the "*D" name its group 2 gives when no dimension before
   // it took that name; otherwise it gets the first "*D" name, from "*D1" on,
   // that no block of the drawing and no dimension before it has. A dimension
-  // the host does not draw keeps its block as it is.
+  // the host does not draw keeps its block as it is, or gets an empty one
+  // when it names none the drawing has.
   DimensionBlocks(const Drawing& drawing, const std::map<vstring, Variable>& variables,
                   const std::map<vstring, vstring>& environment);
 

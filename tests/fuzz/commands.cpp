@@ -15,11 +15,14 @@
 //   the command was asked to change it;
 // - DimDivide keeps the total length of what it splits, and DimConnect of
 //   dimensions that follow each other gives their total length;
-// - the drawing saved as DXF reads back, every block a reference names
-//   exists, and written again it is the same text;
+// - the drawing saved as DXF reads back, no entity lies on a layer without
+//   a name, every block a reference or a dimension names exists, every
+//   handle it names is held by one of its records (unless it was missing
+//   before the commands too), and written again it is the same text;
 // - the bases HeightDim keeps from one pass to the next are what a fresh
 //   read of the drawing gives.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -27,11 +30,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 
@@ -48,6 +53,7 @@
 #include "host/text.h"
 #include "hostsim/dimension_graphics.h"
 #include "hostsim/dxf_reader.h"
+#include "hostsim/dxf_schema.h"
 #include "hostsim/dxf_writer.h"
 #include "hostsim/fault_sweep.h"
 #include "hostsim/host.h"
@@ -816,33 +822,92 @@ void damage() {
 
 std::string number(double v) { return vdtest::pictureNumber(v); }
 
-// The saved drawing reads back whole: every reference's block exists, and
-// it writes again as the same text.
+// The handles that a saved drawing's references name (owners, pointers,
+// dictionary entries, the handles of extended data) and that no record of
+// it holds (group 5, or 105 of a dimension style), upper case.
+std::set<std::string> danglingHandles(const std::string& dxf) {
+  std::set<std::string> held, named;
+  size_t at = 0;
+  auto line = [&](std::string_view& out) {
+    if (at >= dxf.size()) return false;
+    size_t end = dxf.find('\n', at);
+    if (end == std::string::npos) end = dxf.size();
+    out = std::string_view(dxf).substr(at, end - at);
+    at = end + 1;
+    while (!out.empty() && (out.back() == '\r' || out.back() == ' ')) out.remove_suffix(1);
+    while (!out.empty() && out.front() == ' ') out.remove_prefix(1);
+    return true;
+  };
+  std::string_view code, value;
+  while (line(code) && line(value)) {
+    const int c = std::atoi(std::string(code).c_str());
+    const bool holds = c == 5 || c == 105, names = hostsim::dxf::isHandleReference(c);
+    if (!holds && !names) continue;
+    std::string handle(value);
+    for (char& ch : handle) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (holds) held.insert(handle);
+    else if (handle != "0" && !handle.empty()) named.insert(handle);
+  }
+  std::set<std::string> dangling;
+  std::set_difference(named.begin(), named.end(), held.begin(), held.end(), std::inserter(dangling, dangling.end()));
+  return dangling;
+}
+
+// The handles the drawing named without holding them before the commands:
+// what a damage or an added entity may leave, and no command may add.
+std::set<std::string> g_danglingBefore;
+
+void noteDanglingHandles() {
+  Host& host = Host::instance();
+  std::string error;
+  g_danglingBefore = danglingHandles(hostsim::dxf::writeDxf(host.drawing(), host.variables, host.environment, &error));
+}
+
+// The saved drawing reads back whole: no entity lies on a layer without a
+// name, every block a reference or a dimension names exists, every handle
+// it names is held (but for those missing before the commands), and it
+// writes again as the same text.
 void savedDrawingReadsBack() {
   Host& host = Host::instance();
   std::string error;
   const std::string written = hostsim::dxf::writeDxf(host.drawing(), host.variables, host.environment, &error);
   if (written.empty()) return;  // a number that is not finite: refused with a reason
+  // FUZZ_COMMANDS_DUMP names a folder for the texts of a failed check.
+  const char* dump = std::getenv("FUZZ_COMMANDS_DUMP");
+  auto save = [dump](const char* name, const std::string& text) {
+    std::FILE* f = dump ? std::fopen((std::filesystem::path(dump) / name).c_str(), "wb") : nullptr;
+    if (f) std::fwrite(text.data(), 1, text.size(), f), std::fclose(f);
+  };
+  auto check = [&](bool holds) {
+    if (!holds) save("saved.dxf", written);
+    FUZZ_CHECK(holds);
+  };
   hostsim::dxf::ReadResult back = hostsim::dxf::readDxf(written);
   if (!back.drawing) std::fprintf(stderr, "the saved drawing does not read: %s\n", back.error.c_str());
-  FUZZ_CHECK(back.drawing != nullptr);
-  FUZZ_CHECK(back.drawing->entities().size() == host.drawing().entities().size());
+  check(back.drawing != nullptr);
+  const size_t entities = back.drawing->entities().size();
+  if (entities != host.drawing().entities().size())
+    std::fprintf(stderr, "the saved drawing reads back with %zu entities of %zu\n", entities, host.drawing().entities().size());
+  check(entities == host.drawing().entities().size());
   for (const hostsim::Entity* e : back.drawing->entities()) {
-    if (!e->view().isType(u"INSERT")) continue;
+    const std::string what = vd::utf16ToUtf8(e->type()) + " " + vd::utf16ToUtf8(e->handle);
+    // No group 8 is layer 0; an empty one is no layer.
+    const bool layered = !e->view().text(8).value_or(u"0").empty();
+    if (!layered) std::fprintf(stderr, "%s lies on a layer without a name\n", what.c_str());
+    check(layered);
+    if (!e->view().isType(u"INSERT") && !e->view().isType(u"DIMENSION")) continue;
     const bool exists = back.drawing->findBlock(e->view().text(2).value_or(u"")) != nullptr;
-    if (!exists) std::fprintf(stderr, "INSERT %s names a block the drawing lacks\n", vd::utf16ToUtf8(e->handle).c_str());
-    FUZZ_CHECK(exists);
+    if (!exists) std::fprintf(stderr, "%s names a block the drawing lacks\n", what.c_str());
+    check(exists);
+  }
+  for (const std::string& handle : danglingHandles(written)) {
+    if (g_danglingBefore.count(handle)) continue;
+    std::fprintf(stderr, "the saved drawing names the handle %s, which none of its records holds\n", handle.c_str());
+    check(false);
   }
   const std::string again = hostsim::dxf::writeDxf(*back.drawing, back.variables, back.environment, &error);
-  if (again != written && std::getenv("FUZZ_COMMANDS_DUMP")) {
-    // The two texts, for a diff: FUZZ_COMMANDS_DUMP names the folder.
-    const std::filesystem::path dump = std::getenv("FUZZ_COMMANDS_DUMP");
-    std::FILE* f = std::fopen((dump / "saved.dxf").c_str(), "wb");
-    if (f) std::fwrite(written.data(), 1, written.size(), f), std::fclose(f);
-    f = std::fopen((dump / "again.dxf").c_str(), "wb");
-    if (f) std::fwrite(again.data(), 1, again.size(), f), std::fclose(f);
-  }
-  FUZZ_CHECK(again == written);
+  if (again != written) save("again.dxf", again);
+  check(again == written);
 }
 
 const char* const kHeightDimArgs[] = {"0", "1", "2", "3", "0 90", "2 180", "3 0 1", "3 90 4", "1 30 0 1", "0 0 0 1"};
@@ -944,6 +1009,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   host.drawing().clearJournal();
+  noteDanglingHandles();
 
   Checker checker(host);
   nsweep::CommandTableModule commands;

@@ -31,7 +31,8 @@ class RegenTest : public hnotetest::BuilderHost {
   // `collected` marks) and runs it: the run's result.
   int rebuild(HNoteRegen& regen, size_t collected) {
     selectAll();
-    EXPECT_EQ(regen.collect(), collected);
+    EXPECT_TRUE(regen.collect());
+    EXPECT_EQ(regen.remaining(), collected);
     return regen.run();
   }
 
@@ -317,7 +318,8 @@ TEST_F(PlanLeaderTest, TheLeaderIsRebuiltForTheNewMarkAndTiedToIt) {
     } else {
       selectAll();
     }
-    ASSERT_EQ(regen.collect(), 2u);
+    ASSERT_TRUE(regen.collect());
+    ASSERT_EQ(regen.remaining(), 2u);
     regen.options = kRegenValues | (c.move ? kRegenMove : 0);
     regen.place = {400, 0};
     ASSERT_EQ(regen.run(), 2);
