@@ -145,8 +145,9 @@ int collectArcDimension(CKota& kota, bool withLimitPoints) {
     }
     if (dimensionTaken && arcTaken && (!withLimitPoints || points == 2)) break;
   }
-  // A walk that stopped short may have passed over a limit point.
-  if (walk.stoppedShort() && result == kArcDimDone) result = kArcDimReadError;
+  // Limit points the host did not hand out (a walk that stopped short passed
+  // over them) are none to measure between.
+  if (withLimitPoints && points < 2 && result == kArcDimDone) result = kArcDimReadError;
   temporaries.flush();
   if (result != kArcDimDone) return result;
   if (!dimensionTaken) return kArcDimReadError;

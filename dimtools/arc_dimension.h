@@ -27,8 +27,8 @@ enum ArcDimensionResult : int {
 };
 
 // Reads the entities the host left (EntnextW) into the record and erases
-// the temporaries: the dimension and the limit points. A walk that stopped
-// short before it had all it needed is a read error.
+// the temporaries: the dimension and the limit points. With limit points,
+// fewer than two is a read error.
 int collectArcDimension(CKota& kota, bool withLimitPoints);
 
 // Brings the limit points onto the dimensioned part of the arc and the

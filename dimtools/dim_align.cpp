@@ -161,7 +161,7 @@ int runDimAlign() {
   EntityWalk walk;
   while (const ValueNode* n = walk.next()) work.push_back(entityCopy(n));
   // Part of a selection would align only some of the dimensions.
-  if (walk.stoppedShort()) return -1;
+  if (!walk.whole()) return -1;
 
   Rewrite rewrite;
   if (!rewrite.begin()) return 0;
@@ -194,7 +194,7 @@ int runDimUpdateUcs() {
     setHorizontalDirection(copy, horizontal);
     if (!rewrite.write(copy)) return -1;
   }
-  if (walk.stoppedShort()) {
+  if (!walk.whole()) {
     rewrite.drop();
     return -1;
   }

@@ -24,7 +24,7 @@ bool collectSelectedDimensions(std::vector<OwnedChain>& dimensions, HandleEraseL
     replaced.add(n);
     dimensions.push_back(std::move(copy));
   }
-  return !walk.stoppedShort();
+  return walk.whole();
 }
 
 bool writeBatch(std::span<const OwnedChain> entities) {

@@ -403,15 +403,21 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
   return true;
 }
 
-std::vector<HNoteNode> HNoteBases::walkMarksOf(const HNoteBase& base, const HNoteDataSet& settings) const {
+std::optional<std::vector<HNoteNode>> HNoteBases::walkMarksOf(const HNoteBase& base,
+                                                             const HNoteDataSet& settings) const {
   std::vector<HNoteNode> marks;
   const double units = drawingUnits();
-  walkHNoteMarks([&](HNoteNode& node) {
-    if (!hnoteMarkTyped(node.ref) || hnoteBaseIdOf(node.ref) != base.id) return;
-    readHNoteLevels(node, settings, units);
-    markUpToDate(node, base, settings);
-    marks.push_back(std::move(node));
-  });
+  size_t walked = 0, again = 0;
+  const bool read = walkHNoteMarks(
+      [&](HNoteNode& node) {
+        if (!hnoteMarkTyped(node.ref) || hnoteBaseIdOf(node.ref) != base.id) return;
+        readHNoteLevels(node, settings, units);
+        markUpToDate(node, base, settings);
+        marks.push_back(std::move(node));
+      },
+      &walked);
+  // Two failures in a row look like the end: a second walk must go as far.
+  if (!read || !walkHNoteMarks([](HNoteNode&) {}, &again) || again != walked) return std::nullopt;
   return marks;
 }
 

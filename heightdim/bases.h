@@ -156,8 +156,10 @@ class HNoteBases {
   const std::vector<HNoteBase>& list() const { return bases_; }
   void clear();
   // The marks of `base` in the drawing, with their up-to-date flags, by a
-  // walk of its own: a load without a current base walks no marks.
-  std::vector<HNoteNode> walkMarksOf(const HNoteBase& base, const HNoteDataSet& settings) const;
+  // walk of its own: a load without a current base walks no marks. Nothing
+  // when the walk did not go through the whole drawing (a second walk must
+  // go as far).
+  std::optional<std::vector<HNoteNode>> walkMarksOf(const HNoteBase& base, const HNoteDataSet& settings) const;
 
  private:
   HNoteBase& put(HNoteBase base);

@@ -108,7 +108,7 @@ HNotePoint ontoLine(HNotePoint p, HNotePoint a, HNotePoint b) {
 bool HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDrawing) {
   items_.clear();
   next_ = 0;
-  auto stoppedShort = [this] {
+  auto partial = [this] {
     items_.clear();
     return false;
   };
@@ -132,7 +132,7 @@ bool HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDraw
     if (open) items_.push_back(HNoteRegenItem{OwnedChain::copyOf(v), {}, {}});
     if (kind && kind->current) seen.push_back(seenMark(v, open ? items_.size() - 1 : kNotCollected));
   }
-  if (selection.stoppedShort()) return stoppedShort();
+  if (!selection.whole()) return partial();
   attachLeaders(leaders);
   // Underlines go to their marks by where they lie, among all the marks of
   // their identifier: a mark copied with its underline shares the
@@ -173,7 +173,7 @@ bool HNoteRegen::collect(const std::unordered_set<vstring>* only, bool wholeDraw
     const auto item = collected.find(hnoteHandleNumber(v.handle()));
     seen.push_back(seenMark(v, item == collected.end() ? kNotCollected : item->second));
   }
-  if (drawing.stoppedShort()) return stoppedShort();
+  if (!drawing.whole()) return partial();
   attachLeaders(leaders);
   attachUnderlines(lines, seen);
   return true;

@@ -50,6 +50,8 @@ Pick pickMark(int promptId, bool baseOnly, HNoteNode& out) {
     HNoteNode node;
     if (!readHNoteNode(ChainView(n), node) || (baseOnly && !node.ref.baseId.empty())) continue;
     readValueTexts(picked, node);
+    // Value texts cut short would read as level 0.
+    if (!picked.whole()) return Pick::Cancel;
     out = std::move(node);
     return Pick::Mark;
   }
@@ -85,9 +87,14 @@ int newLevels(HNoteRegen& regen, HNoteNode& picked) {
   if (twoLevels && !askHNoteLevel(u"2. ", level2)) return 0;
   // The base's own mark and the marks measured from it that still agree
   // with it, from the drawing itself when the load walked none (a drawing
-  // without a current base).
-  const std::vector<HNoteNode> marks =
-      base.dimensions.empty() ? regen.bases.walkMarksOf(base, regen.settings) : base.dimensions;
+  // without a current base) or did not walk it whole: a mark left out would
+  // keep the old levels and disagree with its base.
+  std::optional<std::vector<HNoteNode>> walked;
+  if (base.dimensions.empty() || !regen.bases.whole()) {
+    walked = regen.bases.walkMarksOf(base, regen.settings);
+    if (!walked) return -1;
+  }
+  const std::vector<HNoteNode>& marks = walked ? *walked : base.dimensions;
   std::unordered_set<vstring> handles{picked.handle};
   for (const HNoteNode& n : marks) {
     if (n.upToDate) handles.insert(n.handle);
@@ -133,7 +140,7 @@ int changeBase(HNoteRegen& regen) {
     }
     n = selected.next();
   }
-  if (selected.stoppedShort()) return -1;
+  if (!selected.whole()) return -1;
   handles.erase(picked.handle);
   if (handles.empty()) return 0;
 

@@ -26,4 +26,14 @@ ValueNode* EntityWalk::next() {
   return nullptr;
 }
 
+bool EntityWalk::whole() {
+  while (next()) {
+  }
+  if (stoppedShort_) return false;
+  EntityWalk again;
+  while (again.next()) {
+  }
+  return !again.stoppedShort_ && again.walked_ == walked_;
+}
+
 }  // namespace vd

@@ -21,6 +21,13 @@ class EntityWalk {
   bool stoppedShort() const { return stoppedShort_; }
   // The entities the walk handed out.
   size_t walked() const { return walked_; }
+  // Walks on to the end, then tells whether the walk went through the whole
+  // selection. Two failures in a row (the null and the question after it)
+  // still look like the end, so the selection is walked once more, counting:
+  // it must go as far, which those failures would have to repeat at the
+  // same place to fake. A command that acts on what the walk found asks
+  // this before it changes the drawing.
+  bool whole();
 
  private:
   bool first_ = true;

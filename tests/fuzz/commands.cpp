@@ -838,10 +838,13 @@ std::set<std::string> danglingHandles(const std::string& dxf) {
     while (!out.empty() && out.front() == ' ') out.remove_prefix(1);
     return true;
   };
-  std::string_view code, value;
+  std::string_view code, value, variable;
   while (line(code) && line(value)) {
     const int c = std::atoi(std::string(code).c_str());
-    const bool holds = c == 5 || c == 105, names = hostsim::dxf::isHandleReference(c);
+    if (c == 9) variable = value;
+    // $HANDSEED's 5 is the next handle to give, which nothing holds yet.
+    const bool holds = (c == 5 && variable != "$HANDSEED") || c == 105, names = hostsim::dxf::isHandleReference(c);
+    if (c == 0) variable = {};
     if (!holds && !names) continue;
     std::string handle(value);
     for (char& ch : handle) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));

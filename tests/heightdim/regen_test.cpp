@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <numbers>
 
 #include "heightdim/builder.h"
@@ -152,6 +153,78 @@ TEST_F(RegenTest, ACopyOfABaseMadeABaseTakesAnIdentifierOfItsOwn) {
   EXPECT_EQ(moved.ref.baseId, copy.ref.id);
   ASSERT_FALSE(moved.values.empty());
   EXPECT_EQ(moved.values[0], u"+0.500");
+}
+
+// A walk cut short by a failed EntnextW, once or twice in a row (the null
+// and the question after it), leaves the marks as the command leaves them
+// without the failure, or as they were: never rebuilt from a part of the
+// selection, nor from value texts read in part (a base of level 0).
+TEST_F(RegenTest, AWalkCutShortChangesAllOrNothing) {
+  using Kind = hostsim::Answer::Kind;
+  auto answer = [&](Kind kind, std::vector<vstring> handles = {}, double real = 0) {
+    hostsim::Answer a;
+    a.kind = kind;
+    a.handles = std::move(handles);
+    a.real = real;
+    host().queueAnswer(a);
+  };
+  auto handleAt = [&](double x, double y) {
+    for (const Seen& s : marks())
+      if (std::abs(s.at.x - x) < 1e-9 && std::abs(s.at.y - y) < 1e-9) return s.handle;
+    return vstring();
+  };
+  // What the marks show where they stand, by base: handles change with a rebuild.
+  auto shown = [&] {
+    std::vector<std::string> out;
+    for (const Seen& s : marks()) {
+      std::string line = std::to_string(s.at.x) + "," + std::to_string(s.at.y) + " " + utf16ToUtf8(s.ref.baseId.empty() ? u"base" : u"dependant");
+      for (const vstring& v : s.values) line += " " + utf16ToUtf8(v);
+      out.push_back(line);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  const struct Command {
+    const char* what;
+    std::function<void()> answers;
+  } commands[] = {
+      {"a copy of the base made the base of a dependant",
+       [&] {
+         answer(Kind::Enter);
+         answer(Kind::Pick, {handleAt(500, 1000)});
+         answer(Kind::Pick, {handleAt(0, 1500)});
+         answer(Kind::Enter);
+       }},
+      {"new levels for the base", [&] { answer(Kind::Pick, {handleAt(0, 0)}, 0); answer(Kind::Real, {}, 2.5); }},
+  };
+  auto start = [&] {
+    TearDown();
+    SetUp();
+    host().stringSource = &hnotetest::commandTexts;
+    std::string error;
+    ASSERT_TRUE(host().loadDrawing(VD_SOURCE_DIR "/tests/scenarios/heightdim/copied_base.dxf", error)) << error;
+  };
+  for (const Command& c : commands) {
+    SCOPED_TRACE(c.what);
+    start();
+    const std::vector<std::string> before = shown();
+    c.answers();
+    ASSERT_GT(setHeightDimBase(u""), 0);
+    const std::vector<std::string> done = shown();
+    ASSERT_NE(done, before);
+    const auto walks = std::count_if(host().calls.log().begin(), host().calls.log().end(),
+                                     [](const hostsim::HostCall& call) { return call.operation == HostOp::EntnextW; });
+    for (int nth = 1; nth <= walks; ++nth) {
+      for (int inARow : {1, 2}) {
+        start();
+        for (int k = 0; k < inARow; ++k) host().calls.failFromNow(HostOp::EntnextW, nth + k);
+        c.answers();
+        setHeightDimBase(u"");
+        const std::vector<std::string> after = shown();
+        EXPECT_TRUE(after == done || after == before) << "EntnextW call " << nth << " failing, " << inARow << " in a row";
+      }
+    }
+  }
 }
 
 // An older block is read as its type's defaults at four times its
