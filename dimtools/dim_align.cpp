@@ -36,38 +36,6 @@ int select(int mode, int prompt) {
 }
 
 
-// Writes the rewritten dimensions in one batch and erases the ones read: a
-// refused dimension drops the whole batch (a new empty one replaces it, so
-// no later flush commits what is left of it) and nothing is erased, as is
-// the case when the flush fails. True when the drawing took the batch.
-class Rewrite {
- public:
-  bool begin() { return hostCallOr<&HostApi::Header_bin>(static_cast<int>(kRtCancel)) == kRtNorm; }
-  // `dimension` is a changed copy of a dimension of the drawing: its handle
-  // goes into the erase list and out of the copy, which becomes a new entity
-  // with a handle of the host's.
-  bool write(OwnedChain& dimension) {
-    const vstring replaced(ChainView(dimension.get()).handle());
-    dimension.remove(gc::kHandle);
-    if (hostCallOr<&HostApi::Entmake_binW>(static_cast<int>(kRtCancel), dimension.get(), 0) != kRtNorm) {
-      hostCallOr<&HostApi::Header_bin>(0);
-      return false;
-    }
-    erase_.add(replaced);
-    return true;
-  }
-  bool commit() {
-    if (hostCallOr<&HostApi::Flush_bin>(static_cast<int>(kRtCancel), 1) != kRtNorm) return false;
-    erase_.flush();
-    return true;
-  }
-  // Gives up what was written: an empty batch replaces it.
-  void drop() { hostCallOr<&HostApi::Header_bin>(0); }
-
- private:
-  HandleEraseList erase_;
-};
-
 // The sample: picked again until the pick is a dimension DimAlign can align
 // to; nothing when the user cancels.
 std::optional<OwnedChain> pickSample() {
@@ -163,8 +131,8 @@ int runDimAlign() {
   // Part of a selection would align only some of the dimensions.
   if (!walk.whole()) return -1;
 
-  Rewrite rewrite;
-  if (!rewrite.begin()) return 0;
+  std::vector<OwnedChain> aligned;
+  HandleEraseList replaced;
   bool notParallel = false;
   for (OwnedChain& entry : work) {
     const std::optional<LinearDimension> self = readLinearDimension(entry);
@@ -174,9 +142,13 @@ int runDimAlign() {
       continue;
     }
     if (!alignOnto(entry, *self, *sample)) continue;
-    if (!rewrite.write(entry)) return 0;
+    // The aligned copy becomes a new entity; the one it replaces is erased
+    // once the batch is in the drawing.
+    replaced.add(entry.get());
+    entry.remove(gc::kHandle);
+    aligned.push_back(std::move(entry));
   }
-  if (!rewrite.commit()) return 0;
+  if (!replaceEntities(aligned, replaced)) return 0;
   if (notParallel) errorBox(loadText(IDS_MSG_DIMALIGN_NOT_PARALLEL));
   return 1;
 }
@@ -185,20 +157,11 @@ int runDimUpdateUcs() {
   if (select(kSelect, IDS_PROMPT_DIMUCS_SELECT) != kRtNorm) return -1;
   refreshUcsTransforms();
   const double horizontal = ucsHorizontalDirection();
-  Rewrite rewrite;
-  if (!rewrite.begin()) return -1;
-  EntityWalk walk;
-  while (const ValueNode* n = walk.next()) {
-    if (!ChainView(n).isType(names::kDimension)) continue;
-    OwnedChain copy = entityCopy(n);
-    setHorizontalDirection(copy, horizontal);
-    if (!rewrite.write(copy)) return -1;
-  }
-  if (!walk.whole()) {
-    rewrite.drop();
-    return -1;
-  }
-  return rewrite.commit() ? 0 : -1;
+  std::vector<OwnedChain> dimensions;
+  HandleEraseList replaced;
+  if (!collectSelectedDimensions(dimensions, replaced)) return -1;
+  for (OwnedChain& dimension : dimensions) setHorizontalDirection(dimension, horizontal);
+  return replaceEntities(dimensions, replaced) ? 0 : -1;
 }
 
 }  // namespace vd::dim
