@@ -140,7 +140,8 @@ void previewBtn::setFocusFrame(bool on, COLORREF colour) {
 bool previewBtn::setToolTip(bool on) {
   if (on && hwnd() && !toolTip_ && !toolTip_.create(*this)) return false;
   toolTipOn_ = on;
-  if (toolTip_) toolTip_.activate(on);
+  // Switched on during a drag, the tip waits for the drag's end (setDrag).
+  if (toolTip_) toolTip_.activate(on && drag() == kDragNone);
   return true;
 }
 
@@ -599,7 +600,6 @@ void previewBtn::OnLButtonUp(UINT, POINT) {
     repaint();
   }
   endDrag();
-  if (toolTipOn_ && toolTip_) toolTip_.activate(true);
 }
 
 void previewBtn::OnLButtonDblClk(UINT, POINT) {

@@ -624,6 +624,11 @@ TEST_F(PreviewPane, ToolTipShowsTheParentsTextForTheElementsUnderTheCursor) {
       post(WM_MBUTTONDOWN, MK_MBUTTON, at(21, 12));
       post(WM_MOUSEMOVE, MK_MBUTTON, at(21, 12));
     });
+    // The parent switching the tip on again during the drag does not bring it either.
+    s.then([&] {
+      ASSERT_EQ(dlg.pane.drag(), previewBtn::kDragPan);
+      ASSERT_TRUE(dlg.pane.setToolTip(true));
+    });
     auto shownWithin = [&](int milliseconds) {
       auto until = std::make_shared<std::chrono::steady_clock::time_point>();
       auto shown = std::make_shared<bool>(false);
