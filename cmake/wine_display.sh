@@ -3,10 +3,11 @@
 #
 # A test that shows windows (vd_shows_windows) must be alone on its display:
 # two at once take the activation and the focus from each other. `./vd test`
-# gives ctest one resource "display" per virtual display it started, each
-# with a Wine prefix and server of its own, and exports for each id
+# gives ctest one resource "display" per virtual display it started for them
+# (none is the one the other tests use), each with a Wine prefix and server
+# of its own, and exports for each id
 # VD_DISPLAY_SLOT_<id>="DISPLAY PREFIX"; ctest hands each such test one id at
-# a time, so two of them run at once on two displays. Run by hand, without
+# a time, so as many of them run at once as there are displays. Run by hand, without
 # those resources, such a test takes a lock file per display instead and the
 # window tests run one at a time as before.
 if [ "${VD_SHOWS_WINDOWS:-}" = 1 ]; then
