@@ -140,9 +140,15 @@ void previewBtn::setFocusFrame(bool on, COLORREF colour) {
 bool previewBtn::setToolTip(bool on) {
   if (on && hwnd() && !toolTip_ && !toolTip_.create(*this)) return false;
   toolTipOn_ = on;
-  // Switched on during a drag, the tip waits for the drag's end (setDrag).
-  if (toolTip_) toolTip_.activate(on && drag() == kDragNone);
+  refreshToolTip();
   return true;
+}
+
+void previewBtn::refreshToolTip() const {
+  // No tip over a picture being dragged: it would hide what moves, and each
+  // one shown asks the dialog for a text. The end of the drag brings it back,
+  // and a tip switched on during a drag waits for it.
+  if (toolTip_) toolTip_.activate(toolTipOn_ && drag() == kDragNone);
 }
 
 std::optional<GcGePoint2d> previewBtn::snapPoint() const {
@@ -171,9 +177,7 @@ bool previewBtn::hovering() const noexcept { return drag() == kDragNone && (poin
 
 void previewBtn::setDrag(std::uint32_t drag) {
   mouseState_ = (mouseState_ & ~0xF0u) | (drag << 4);
-  // No tip over a picture being dragged: it would hide what moves, and each
-  // one shown asks the dialog for a text. The end of the drag brings it back.
-  if (toolTipOn_ && toolTip_) toolTip_.activate(drag == kDragNone);
+  refreshToolTip();
 }
 
 void previewBtn::endDrag() {

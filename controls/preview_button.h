@@ -199,6 +199,8 @@ class previewBtn : public ui::Button {
   void repaint() const;
   // Asks for the cursor again when it is over the pane (its shape follows the state).
   void refreshCursor();
+  // Activates the tip when it is on and no picture is dragged, deactivates it otherwise.
+  void refreshToolTip() const;
   void fitToClient();
   void drawFrame(HDC dc) const;
   // The box of half-size h pixels about a client point, as device extents.
