@@ -24,6 +24,9 @@ function(vd_add_test name)
     target_compile_options(${name} PRIVATE -O0)
   endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  if(VD_WIN32)
+    target_link_libraries(${name} PRIVATE vd_window_guard_gtest)
+  endif()
   target_compile_definitions(${name} PRIVATE ${T_DEFINES})
   target_include_directories(${name} PRIVATE ${T_INCLUDES})
   add_test(NAME ${name} COMMAND ${name} ${T_ARGS} WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
@@ -64,6 +67,7 @@ endfunction()
 # prefix of its own, and names them in a resource file); the emulator
 # (cmake/wine_display.sh) runs the test on the display it was given, or,
 # when ctest runs without that file, waits for a lock on the one display.
+# An unmarked test that activates a window fails (tools/vdhost/window_guard.h).
 function(vd_shows_windows)
   set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS display:1 ENVIRONMENT VD_SHOWS_WINDOWS=1)
 endfunction()

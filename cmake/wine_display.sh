@@ -9,7 +9,8 @@
 # VD_DISPLAY_SLOT_<id>="DISPLAY PREFIX"; ctest hands each such test one id at
 # a time, so as many of them run at once as there are displays. Run by hand, without
 # those resources, such a test takes a lock file per display instead and the
-# window tests run one at a time as before.
+# window tests run one at a time as before. Every other test is told that it
+# must show none (VD_SHOWS_WINDOWS=0), and fails when it activates a window.
 if [ "${VD_SHOWS_WINDOWS:-}" = 1 ]; then
   slot=""
   if [ -n "${CTEST_RESOURCE_GROUP_0_DISPLAY:-}" ]; then
@@ -25,5 +26,8 @@ if [ "${VD_SHOWS_WINDOWS:-}" = 1 ]; then
     # -o: the lock is the test's alone, not held on by a process it leaves behind.
     exec flock -o "${TMPDIR:-/tmp}/vd-display-$(id -u)-${DISPLAY:-none}.lock" wine "$@"
   fi
+else
+  # Any other test fails when it activates a window (tools/vdhost/window_guard.h).
+  export VD_SHOWS_WINDOWS=0
 fi
 exec wine "$@"

@@ -26,6 +26,7 @@
 #include "tools/vdhost/module_texts.h"
 #include "tools/vdhost/picture.h"
 #include "tools/vdhost/sweep.h"
+#include "tools/vdhost/window_guard.h"
 #include "ui/handles.h"
 #include "ui/proc.h"
 #include "ui/wide_text.h"
@@ -376,6 +377,11 @@ int runSweepWorker(const Options& o) {
     std::printf("error the dialog driver cannot watch this thread's windows\n");
     return 1;
   }
+  // A window in a test that must show none ends the sweep with that error.
+  vdhost::WindowGuard guard([](const std::string& what) {
+    std::printf("error %s\n", what.c_str());
+    std::fflush(stdout);
+  });
   TempUserData userData;
   LoadedModule module(o.modulePath);
   if (!module.get()) {
@@ -420,6 +426,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vdhost: the dialog driver cannot watch this thread's windows\n");
     return 1;
   }
+  bool windowShown = false;
+  vdhost::WindowGuard guard([&](const std::string& what) {
+    std::fprintf(stderr, "vdhost: %s\n", what.c_str());
+    windowShown = true;
+  });
 
   int rc = 0;
   {
@@ -475,5 +486,5 @@ int main(int argc, char** argv) {
   }
   if (host.failed()) std::fprintf(stderr, "vdhost: %s\n", host.error().c_str());
   if (rc == 0 && !o.expectPath.empty()) rc = compareTranscript(host.transcript(), o.expectPath);
-  return rc;
+  return rc == 0 && windowShown ? 1 : rc;
 }
