@@ -247,6 +247,7 @@ void HNoteBases::clear() {
   withoutEntry_.clear();
   currentId_.clear();
   whole_ = false;
+  entriesMissed_ = false;
 }
 
 void HNoteBases::forgetMarks() {
@@ -320,7 +321,6 @@ void HNoteBases::markUpToDate(HNoteNode& node, const HNoteBase& base, const HNot
 bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
   HNoteLoadReport report;
   clear();
-  bool entriesMissed = false;
   {
     Dictionary dictionary(false);
     if (!dictionary) {
@@ -333,30 +333,42 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
       return hostCallOr<&HostApi::DictionaryNextW>(static_cast<ValueNode*>(nullptr), dictionary.id(), key,
                                                     first ? 1 : 0);
     };
-    for (bool first = true;; first = false) {
-      ValueNode* e = nextEntry(first);
-      if (!e) {
-        // The host answers null past the last entry, and null again when
-        // asked once more. An entry now means the null was a failure to hand
-        // one out: the entries read go on from it, but one may have been
-        // missed, and a base the list lacks would look absent to this
-        // command's passes.
-        e = nextEntry(first);
-        if (!e) break;
-        entriesMissed = true;
+    // Calls `visit` for each entry with its key; how many entries the walk handed out.
+    auto walkEntries = [&](const std::function<void(ValueNode*, vstring_view)>& visit) {
+      size_t entries = 0;
+      for (bool first = true;; first = false) {
+        ValueNode* e = nextEntry(first);
+        if (!e) {
+          // The host answers null past the last entry, and null again when
+          // asked once more. An entry now means the null was a failure to
+          // hand one out: the entries read go on from it, but one may have
+          // been missed, and a base the list lacks would look absent to this
+          // command's passes.
+          e = nextEntry(first);
+          if (!e) break;
+          entriesMissed_ = true;
+        }
+        ++entries;
+        visit(e, vstring_view(key));
       }
-      vstring_view k(key);
+      return entries;
+    };
+    const size_t entries = walkEntries([&](ValueNode* e, vstring_view k) {
       if (k == kHNoteCurrentKey) {
         currentId_ = vstring(ChainView(e).text(kEntryIdCode).value_or(vstring_view()));
-        continue;
+        return;
       }
       std::optional<HNoteBase> base = readHNoteBaseEntry(e, k);
       if (!base) {
         ++report.entriesSkipped;
-        continue;
+        return;
       }
       put(std::move(*base));
-    }
+    });
+    // Two failures in a row look like the end as well: a second walk must
+    // go as far (a dictionary holds an entry a base: far fewer than the
+    // drawing has entities).
+    if (!entriesMissed_ && walkEntries([](ValueNode*, vstring_view) {}) != entries) entriesMissed_ = true;
   }
   if (!currentId_.empty()) {
     std::unordered_set<vstring> used;
@@ -372,8 +384,11 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
         // A mark whose base is gone belongs to none; one without any identifier cannot be a base.
         if (!isHNoteOwnMark(node.ref)) return;
         HNoteBase made = hnoteBaseOf(node);
-        // Kept in the list even when the host refuses the entry, so this load still knows it.
-        if (store(made)) {
+        // Kept in the list even when the host refuses the entry, so this load
+        // still knows it. Not stored when the dictionary walk may have
+        // missed entries: the missed one may be this base's, whose levels
+        // the mark shows only rounded.
+        if (!entriesMissed_ && store(made)) {
           ++report.basesFromMarks;
         } else {
           withoutEntry_.insert(made.id);
@@ -394,7 +409,7 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
     // A current base the list lacks may be an entry the dictionary walk
     // missed: the next load reads it again too.
     std::optional<UsedIds> again = walked ? usedIds() : std::nullopt;
-    whole_ = !entriesMissed && again && again->entities == entities && purge(used, again->ids, report) && withoutEntry_.empty() &&
+    whole_ = !entriesMissed_ && again && again->entities == entities && purge(used, again->ids, report) && withoutEntry_.empty() &&
              current();
     if (out) *out = report;
     return walked;

@@ -131,6 +131,11 @@ class HNoteBases {
   // refused since. A command that places marks one after another keeps the
   // list for its next pass then instead of reading the drawing again.
   bool whole() const { return whole_; }
+  // The last load's walk of the dictionary may have missed entries (the
+  // host failed to hand one out): a base that it knows only from its own
+  // marks may still have an entry, which a base made of a mark would
+  // overwrite with the rounded levels the mark shows.
+  bool entriesMissed() const { return entriesMissed_; }
   // Forgets the marks found for each base; the bases stay. A list kept from
   // one pass to the next holds none: marks placed since are not in it.
   void forgetMarks();
@@ -175,6 +180,7 @@ class HNoteBases {
   std::unordered_set<vstring> withoutEntry_;  // bases in the list whose entry the host refused
   vstring currentId_;
   bool whole_ = false;
+  bool entriesMissed_ = false;
 };
 
 // Walks the marks of the drawing (SSGetW mode 15, EntnextW) and calls `visit`

@@ -171,6 +171,7 @@ int changeBase(HNoteRegen& regen) {
   // it would lose their base otherwise.
   for (HNoteNode& own : ownMarks) {
     if (own.ref.id == base.id || regen.bases.hasEntry(own.ref.id)) continue;
+    if (regen.bases.entriesMissed()) return -1;
     if (!regen.bases.store(baseOfOwnMark(regen, own, false))) return -1;
   }
   // The entry first, so that no mark measures from a base without one; when
