@@ -171,7 +171,6 @@ int changeBase(HNoteRegen& regen) {
   // it would lose their base otherwise.
   for (HNoteNode& own : ownMarks) {
     if (own.ref.id == base.id || regen.bases.hasEntry(own.ref.id)) continue;
-    if (regen.bases.entriesMissed()) return -1;
     if (!regen.bases.store(baseOfOwnMark(regen, own, false))) return -1;
   }
   // The entry first, so that no mark measures from a base without one; when
@@ -194,6 +193,9 @@ int setHeightDimBase(const vstring& settingsPath) {
   HNoteRegen regen;
   regen.settings.load(settingsPath);
   regen.bases.load(regen.settings);
+  // A read that may have missed entries would take a base whose entry it
+  // missed for one without an entry, or a free identifier, and write over it.
+  if (regen.bases.entriesMissed()) return -1;
   if (regen.bases.list().empty()) {
     vstring line = loadText(IDS_MSG_NO_BASE_IN_DRAWING);
     if (line.empty() || line.back() != u'\n') line += u"\n";

@@ -3,6 +3,7 @@
 // and the purge, on drawings written by the mark generator.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numbers>
 
 #include "heightdim/bases.h"
@@ -178,6 +179,43 @@ TEST_F(BasesTest, PurgeRemovesUnusedBasesAndMovesCurrent) {
       EXPECT_EQ(entryGroups(u"Current").back(), "301 " + utf16ToUtf8(c.current));
     }
     EXPECT_EQ(entryKeys(), keys);
+  }
+}
+
+// A failed DictionaryNextW looks like the dictionary's end, and so do two
+// in a row (the null and the question after it). Failing each call of the
+// read in turn, once and twice in a row: a list counted as whole is what a
+// read without the failure gives, and no entry is overwritten by a base
+// made of its own mark, which shows the level 0.4 rounded to "+0.000".
+TEST_F(BasesTest, ADictionaryWalkCutShortKeepsNoListAndOverwritesNoEntry) {
+  auto start = [&] {
+    SetUp();
+    entries({{u"Current", hnotetest::currentEntry(u"A")},
+             {u"A", hnotetest::baseEntry(0, 0, 0, 0, 0, 0.4, 0)},
+             {u"B", hnotetest::baseEntry(0, 0, 0, 0, 0, 0.4, 0)}});
+    ASSERT_TRUE(hnotetest::writeMarks({mark(u"A", u"", 0, 0, u"+0.000"), mark(u"B", u"", 0, 0, u"+0.000")}));
+  };
+  start();
+  const Groups a = entryGroups(u"A"), b = entryGroups(u"B");
+  HNoteBases clean;
+  ASSERT_TRUE(clean.load(HNoteDataSet()));
+  ASSERT_TRUE(clean.whole());
+  const auto reads = std::count_if(host().calls.log().begin(), host().calls.log().end(),
+                                   [](const hostsim::HostCall& call) { return call.operation == HostOp::DictionaryNextW; });
+  for (int nth = 1; nth <= reads; ++nth) {
+    for (int inARow : {1, 2}) {
+      SCOPED_TRACE("DictionaryNextW call " + std::to_string(nth) + " failing, " + std::to_string(inARow) + " in a row");
+      start();
+      for (int k = 0; k < inARow; ++k) host().calls.failFromNow(HostOp::DictionaryNextW, nth + k);
+      HNoteBases bases;
+      bases.load(HNoteDataSet());
+      if (bases.whole()) {
+        EXPECT_EQ(ids(bases), ids(clean));
+        EXPECT_EQ(bases.currentId(), clean.currentId());
+      }
+      EXPECT_EQ(entryGroups(u"A"), a);
+      EXPECT_EQ(entryGroups(u"B"), b);
+    }
   }
 }
 

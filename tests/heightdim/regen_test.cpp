@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <numbers>
 
 #include "heightdim/builder.h"
@@ -155,10 +156,12 @@ TEST_F(RegenTest, ACopyOfABaseMadeABaseTakesAnIdentifierOfItsOwn) {
   EXPECT_EQ(moved.values[0], u"+0.500");
 }
 
-// A walk cut short by a failed EntnextW, once or twice in a row (the null
-// and the question after it), leaves the marks as the command leaves them
-// without the failure, or as they were: never rebuilt from a part of the
-// selection, nor from value texts read in part (a base of level 0).
+// A walk cut short by a failed EntnextW or DictionaryNextW, once or twice
+// in a row (the null and the question after it), leaves the marks as the
+// command leaves them without the failure, or as they were: never rebuilt
+// from a part of the selection, nor from value texts read in part (a base
+// of level 0). So are the bases' entries: none is written over with the
+// levels its mark shows rounded.
 TEST_F(RegenTest, AWalkCutShortChangesAllOrNothing) {
   using Kind = hostsim::Answer::Kind;
   auto answer = [&](Kind kind, std::vector<vstring> handles = {}, double real = 0) {
@@ -184,6 +187,18 @@ TEST_F(RegenTest, AWalkCutShortChangesAllOrNothing) {
     std::sort(out.begin(), out.end());
     return out;
   };
+  // The entries' items from the first 91 on: a base's entry written back
+  // with its old levels after a refused rebuild may gain the record's head.
+  auto entries = [] {
+    std::map<std::string, std::vector<std::string>> out;
+    for (const std::string& key : hnotetest::entryKeys()) {
+      std::vector<std::string> groups = hnotetest::entryGroups(utf8ToUtf16(key));
+      groups.erase(groups.begin(), std::find_if(groups.begin(), groups.end(),
+                                                [](const std::string& g) { return g.rfind("91 ", 0) == 0; }));
+      out[key] = std::move(groups);
+    }
+    return out;
+  };
   const struct Command {
     const char* what;
     std::function<void()> answers;
@@ -203,6 +218,13 @@ TEST_F(RegenTest, AWalkCutShortChangesAllOrNothing) {
     host().stringSource = &hnotetest::commandTexts;
     std::string error;
     ASSERT_TRUE(host().loadDrawing(VD_SOURCE_DIR "/tests/scenarios/heightdim/copied_base.dxf", error)) << error;
+    // The copied base at 0.4 mm, which its marks show as "±0.000" as before,
+    // its entry after "Current", where a dictionary walk cut short misses
+    // it alone.
+    const vstring id = u"0A1B2C3D-0000-4000-8000-00000000000B";
+    ASSERT_TRUE(hnotetest::writeEntry(id, OwnedChain()));
+    ASSERT_TRUE(hnotetest::writeEntry(id, hnotetest::baseEntry(0, 0, 0, 0, 0, 0.4, 0)));
+    ASSERT_EQ(hnotetest::entryKeys(), (std::vector<std::string>{"Current", utf16ToUtf8(id)}));
   };
   for (const Command& c : commands) {
     SCOPED_TRACE(c.what);
@@ -211,17 +233,34 @@ TEST_F(RegenTest, AWalkCutShortChangesAllOrNothing) {
     c.answers();
     ASSERT_GT(setHeightDimBase(u""), 0);
     const std::vector<std::string> done = shown();
+    const auto entriesDone = entries();
     ASSERT_NE(done, before);
-    const auto walks = std::count_if(host().calls.log().begin(), host().calls.log().end(),
-                                     [](const hostsim::HostCall& call) { return call.operation == HostOp::EntnextW; });
-    for (int nth = 1; nth <= walks; ++nth) {
-      for (int inARow : {1, 2}) {
-        start();
-        for (int k = 0; k < inARow; ++k) host().calls.failFromNow(HostOp::EntnextW, nth + k);
-        c.answers();
-        setHeightDimBase(u"");
-        const std::vector<std::string> after = shown();
-        EXPECT_TRUE(after == done || after == before) << "EntnextW call " << nth << " failing, " << inARow << " in a row";
+    for (HostOp op : {HostOp::EntnextW, HostOp::DictionaryNextW}) {
+      const auto calls = std::count_if(host().calls.log().begin(), host().calls.log().end(),
+                                       [op](const hostsim::HostCall& call) { return call.operation == op; });
+      for (int nth = 1; nth <= calls; ++nth) {
+        for (int inARow : {1, 2}) {
+          SCOPED_TRACE(std::string(hostOperationName(op)) + " call " + std::to_string(nth) + " failing, " +
+                       std::to_string(inARow) + " in a row");
+          start();
+          const auto entriesBefore = entries();
+          for (int k = 0; k < inARow; ++k) host().calls.failFromNow(op, nth + k);
+          c.answers();
+          setHeightDimBase(u"");
+          const std::vector<std::string> after = shown();
+          EXPECT_TRUE(after == done || after == before);
+          const auto entriesAfter = entries();
+          for (const auto& [key, groups] : entriesBefore) {
+            if (key == "Current") continue;  // it names the new base, whose identifier is new each run
+            auto now = entriesAfter.find(key), wanted = entriesDone.find(key);
+            if (now == entriesAfter.end()) {
+              EXPECT_TRUE(wanted == entriesDone.end()) << key << " removed";
+            } else {
+              EXPECT_TRUE(now->second == groups || (wanted != entriesDone.end() && now->second == wanted->second))
+                  << key << " written over: " << ::testing::PrintToString(now->second);
+            }
+          }
+        }
       }
     }
   }
