@@ -103,7 +103,7 @@ int editHeightDims(const vstring& settingsPath, const HNoteEditDialogs& dialogs)
   refreshUcsTransforms();
   HNoteRegen regen;
   regen.settings.load(settingsPath);
-  regen.bases.load(regen.settings);
+  if (!regen.loadBases()) return -1;
   // The dialogs keep their choices in the settings file: its folder must be there.
   ensureParentFolder(settingsPath);
   HNoteEditChoice choice;

@@ -419,6 +419,11 @@ int HNoteRegen::repairSharedIds() {
   return static_cast<int>(copies.size());
 }
 
+bool HNoteRegen::loadBases() {
+  bases.load(settings);
+  return !bases.entriesMissed();
+}
+
 int HNoteRegen::run() {
   eraseList.clear();
   leaderBlocks_.clear();
@@ -456,8 +461,7 @@ int updateHeightDims(const vstring& settingsPath) {
   HNoteRegen regen;
   if (!regen.collect(nullptr, true)) return -1;
   regen.settings.load(settingsPath);
-  regen.bases.load(regen.settings);
-  if (regen.repairSharedIds() < 0) return -1;
+  if (!regen.loadBases() || regen.repairSharedIds() < 0) return -1;
   regen.options = kRegenValues;
   const int count = regen.run();
   if (count >= 0) reportHeightDimsChanged(count);

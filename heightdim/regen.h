@@ -49,6 +49,11 @@ class HNoteRegen {
   // before them.
   std::optional<HNoteBase> newBase;
 
+  // Reads `bases` with `settings`. False when the read may have missed
+  // entries of the dictionary: it would take a base whose entry it missed
+  // from its own mark, which shows the levels rounded, or take its
+  // identifier for a free one, so nothing is to be rebuilt or written from it.
+  bool loadBases();
   // Copies the block references of the host's current selection (each with
   // the attributes that follow it in the walk); with `only`, those whose
   // handles it holds. A plan-view mark takes the leader tied to it (its 340

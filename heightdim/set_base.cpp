@@ -192,10 +192,7 @@ int setHeightDimBase(const vstring& settingsPath) {
   refreshUcsTransforms();
   HNoteRegen regen;
   regen.settings.load(settingsPath);
-  regen.bases.load(regen.settings);
-  // A read that may have missed entries would take a base whose entry it
-  // missed for one without an entry, or a free identifier, and write over it.
-  if (regen.bases.entriesMissed()) return -1;
+  if (!regen.loadBases()) return -1;
   if (regen.bases.list().empty()) {
     vstring line = loadText(IDS_MSG_NO_BASE_IN_DRAWING);
     if (line.empty() || line.back() != u'\n') line += u"\n";

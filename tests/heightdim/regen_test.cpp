@@ -13,6 +13,7 @@
 #include <numbers>
 
 #include "heightdim/builder.h"
+#include "heightdim/edit.h"
 #include "heightdim/mark_look.h"
 #include "heightdim/records.h"
 #include "heightdim/regen.h"
@@ -269,6 +270,65 @@ TEST_F(RegenTest, AWalkCutShortChangesAllOrNothing) {
 // An older block is read as its type's defaults at four times its
 // reference's scales over the drawing factor, on the side its name gives; a
 // reference of any other block is no mark.
+// HeightDimUpdate and HeightDimEdit after a read of the bases cut short by
+// a failed DictionaryNextW, once or twice in a row, change no value. The
+// base at 0.4 mm shows "±0.000" on its own mark: a base taken from that
+// mark would make the dependant 500.2 mm above it show "+0.500" instead of
+// "+0.501".
+TEST_F(RegenTest, ACommandAfterADictionaryWalkCutShortChangesNoValue) {
+  auto start = [&] {
+    TearDown();
+    SetUp();
+    host().stringSource = &hnotetest::commandTexts;
+    ASSERT_TRUE(hnotetest::writeEntry(u"Current", hnotetest::currentEntry(u"A")));
+    ASSERT_TRUE(hnotetest::writeEntry(u"A", hnotetest::baseEntry(0, 0, 0, 0, 0, 0.4, 0)));
+    ASSERT_TRUE(hnotetest::writeMarks(
+        {{.id = u"A", .text1 = u"±0.000"}, {.id = u"D", .baseId = u"A", .y = 500.2, .text1 = u"+0.501"}}));
+  };
+  auto values = [&] {
+    std::vector<std::string> out;
+    for (const Seen& s : marks())
+      out.push_back(utf16ToUtf8(s.ref.id) + " " + (s.values.empty() ? "" : utf16ToUtf8(s.values[0])));
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  // The edit dialog answered OK as it opens; both marks picked.
+  HNoteEditDialogs dialogs;
+  dialogs.edit = [](const vstring&, HNoteEditChoice&) { return kEditDialogOk; };
+  const struct Command {
+    const char* what;
+    std::function<int()> run;
+  } commands[] = {
+      {"HeightDimUpdate", [] { return updateHeightDims(u""); }},
+      {"HeightDimEdit",
+       [&] {
+         hostsim::Answer pick;
+         pick.kind = hostsim::Answer::Kind::Pick;
+         for (const Seen& s : marks()) pick.handles.push_back(s.handle);
+         host().queueAnswer(pick);
+         return editHeightDims(u"", dialogs);
+       }},
+  };
+  for (const Command& c : commands) {
+    SCOPED_TRACE(c.what);
+    start();
+    const std::vector<std::string> before = values();
+    ASSERT_EQ(before, (std::vector<std::string>{"A ±0.000", "D +0.501"}));
+    ASSERT_GT(c.run(), 0);
+    ASSERT_EQ(values(), before) << "both marks show what their base gives";
+    const auto reads = std::count_if(host().calls.log().begin(), host().calls.log().end(),
+                                     [](const hostsim::HostCall& call) { return call.operation == HostOp::DictionaryNextW; });
+    for (int nth = 1; nth <= reads; ++nth) {
+      for (int inARow : {1, 2}) {
+        start();
+        for (int k = 0; k < inARow; ++k) host().calls.failFromNow(HostOp::DictionaryNextW, nth + k);
+        c.run();
+        EXPECT_EQ(values(), before) << "DictionaryNextW call " << nth << " failing, " << inARow << " in a row";
+      }
+    }
+  }
+}
+
 TEST_F(RegenTest, OlderBlocksAndMarksWithoutTextsReadBackAsTheyStand) {
   const double f = hnoteDrawingFactor();
   struct Case {
