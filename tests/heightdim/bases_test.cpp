@@ -3,7 +3,6 @@
 // and the purge, on drawings written by the mark generator.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <numbers>
 
 #include "heightdim/bases.h"
@@ -200,23 +199,16 @@ TEST_F(BasesTest, ADictionaryWalkCutShortKeepsNoListAndOverwritesNoEntry) {
   HNoteBases clean;
   ASSERT_TRUE(clean.load(HNoteDataSet()));
   ASSERT_TRUE(clean.whole());
-  const auto reads = std::count_if(host().calls.log().begin(), host().calls.log().end(),
-                                   [](const hostsim::HostCall& call) { return call.operation == HostOp::DictionaryNextW; });
-  for (int nth = 1; nth <= reads; ++nth) {
-    for (int inARow : {1, 2}) {
-      SCOPED_TRACE("DictionaryNextW call " + std::to_string(nth) + " failing, " + std::to_string(inARow) + " in a row");
-      start();
-      for (int k = 0; k < inARow; ++k) host().calls.failFromNow(HostOp::DictionaryNextW, nth + k);
-      HNoteBases bases;
-      bases.load(HNoteDataSet());
-      if (bases.whole()) {
-        EXPECT_EQ(ids(bases), ids(clean));
-        EXPECT_EQ(bases.currentId(), clean.currentId());
-      }
-      EXPECT_EQ(entryGroups(u"A"), a);
-      EXPECT_EQ(entryGroups(u"B"), b);
+  hosttest::failEachCall(HostOp::DictionaryNextW, hosttest::callsOf(HostOp::DictionaryNextW), start, [&] {
+    HNoteBases bases;
+    bases.load(HNoteDataSet());
+    if (bases.whole()) {
+      EXPECT_EQ(ids(bases), ids(clean));
+      EXPECT_EQ(bases.currentId(), clean.currentId());
     }
-  }
+    EXPECT_EQ(entryGroups(u"A"), a);
+    EXPECT_EQ(entryGroups(u"B"), b);
+  });
 }
 
 TEST_F(BasesTest, StoreAndSetCurrent) {

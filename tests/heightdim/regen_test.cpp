@@ -231,38 +231,32 @@ TEST_F(RegenTest, AWalkCutShortChangesAllOrNothing) {
     SCOPED_TRACE(c.what);
     start();
     const std::vector<std::string> before = shown();
+    const auto entriesBefore = entries();
     c.answers();
     ASSERT_GT(setHeightDimBase(u""), 0);
     const std::vector<std::string> done = shown();
     const auto entriesDone = entries();
     ASSERT_NE(done, before);
-    for (HostOp op : {HostOp::EntnextW, HostOp::DictionaryNextW}) {
-      const auto calls = std::count_if(host().calls.log().begin(), host().calls.log().end(),
-                                       [op](const hostsim::HostCall& call) { return call.operation == op; });
-      for (int nth = 1; nth <= calls; ++nth) {
-        for (int inARow : {1, 2}) {
-          SCOPED_TRACE(std::string(hostOperationName(op)) + " call " + std::to_string(nth) + " failing, " +
-                       std::to_string(inARow) + " in a row");
-          start();
-          const auto entriesBefore = entries();
-          for (int k = 0; k < inARow; ++k) host().calls.failFromNow(op, nth + k);
-          c.answers();
-          setHeightDimBase(u"");
-          const std::vector<std::string> after = shown();
-          EXPECT_TRUE(after == done || after == before);
-          const auto entriesAfter = entries();
-          for (const auto& [key, groups] : entriesBefore) {
-            if (key == "Current") continue;  // it names the new base, whose identifier is new each run
-            auto now = entriesAfter.find(key), wanted = entriesDone.find(key);
-            if (now == entriesAfter.end()) {
-              EXPECT_TRUE(wanted == entriesDone.end()) << key << " removed";
-            } else {
-              EXPECT_TRUE(now->second == groups || (wanted != entriesDone.end() && now->second == wanted->second))
-                  << key << " written over: " << ::testing::PrintToString(now->second);
-            }
+    const std::pair<HostOp, int> reads[] = {{HostOp::EntnextW, hosttest::callsOf(HostOp::EntnextW)},
+                                            {HostOp::DictionaryNextW, hosttest::callsOf(HostOp::DictionaryNextW)}};
+    for (const auto& [op, calls] : reads) {
+      hosttest::failEachCall(op, calls, start, [&] {
+        c.answers();
+        setHeightDimBase(u"");
+        const std::vector<std::string> after = shown();
+        EXPECT_TRUE(after == done || after == before);
+        const auto entriesAfter = entries();
+        for (const auto& [key, groups] : entriesBefore) {
+          if (key == "Current") continue;  // it names the new base, whose identifier is new each run
+          auto now = entriesAfter.find(key), wanted = entriesDone.find(key);
+          if (now == entriesAfter.end()) {
+            EXPECT_TRUE(wanted == entriesDone.end()) << key << " removed";
+          } else {
+            EXPECT_TRUE(now->second == groups || (wanted != entriesDone.end() && now->second == wanted->second))
+                << key << " written over: " << ::testing::PrintToString(now->second);
           }
         }
-      }
+      });
     }
   }
 }
@@ -316,16 +310,10 @@ TEST_F(RegenTest, ACommandAfterADictionaryWalkCutShortChangesNoValue) {
     ASSERT_EQ(before, (std::vector<std::string>{"A ±0.000", "D +0.501"}));
     ASSERT_GT(c.run(), 0);
     ASSERT_EQ(values(), before) << "both marks show what their base gives";
-    const auto reads = std::count_if(host().calls.log().begin(), host().calls.log().end(),
-                                     [](const hostsim::HostCall& call) { return call.operation == HostOp::DictionaryNextW; });
-    for (int nth = 1; nth <= reads; ++nth) {
-      for (int inARow : {1, 2}) {
-        start();
-        for (int k = 0; k < inARow; ++k) host().calls.failFromNow(HostOp::DictionaryNextW, nth + k);
-        c.run();
-        EXPECT_EQ(values(), before) << "DictionaryNextW call " << nth << " failing, " << inARow << " in a row";
-      }
-    }
+    hosttest::failEachCall(HostOp::DictionaryNextW, hosttest::callsOf(HostOp::DictionaryNextW), start, [&] {
+      c.run();
+      EXPECT_EQ(values(), before);
+    });
   }
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,28 @@ inline std::vector<const hostsim::Entity*> ofType(const hostsim::Drawing& drawin
   for (const hostsim::Entity* e : drawing.entities())
     if (e->view().isType(type)) out.push_back(e);
   return out;
+}
+
+// How many calls of `op` the host logged since its reset.
+inline int callsOf(vd::HostOp op) {
+  const auto& log = hostsim::Host::instance().calls.log();
+  return static_cast<int>(
+      std::count_if(log.begin(), log.end(), [op](const hostsim::HostCall& call) { return call.operation == op; }));
+}
+// For each of the first `calls` calls of `op`, once alone and once with
+// the next one (a walk takes the null and the question after it for its
+// end): `restart()`, that call made to fail, `attempt()`, traced.
+inline void failEachCall(vd::HostOp op, int calls, const std::function<void()>& restart,
+                         const std::function<void()>& attempt) {
+  for (int nth = 1; nth <= calls; ++nth) {
+    for (int inARow : {1, 2}) {
+      SCOPED_TRACE(std::string(vd::hostOperationName(op)) + " call " + std::to_string(nth) + " failing, " +
+                   std::to_string(inARow) + " in a row");
+      restart();
+      for (int k = 0; k < inARow; ++k) hostsim::Host::instance().calls.failFromNow(op, nth + k);
+      attempt();
+    }
+  }
 }
 
 class HostTest : public ::testing::Test {
