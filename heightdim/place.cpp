@@ -129,6 +129,10 @@ class PlacePass {
 };
 
 PassResult PlacePass::sectionView() {
+  // A read that may have missed entries may hold a base taken from its own
+  // mark, its levels rounded, or lack the current one: no mark is placed
+  // from it.
+  if (bases_.entriesMissed()) return {PassEnd::Failed};
   if (!bases_.current()) return {createBase()};
   const vstring existing = loadText(IDS_KWD_EXISTING), existingHelp = loadText(IDS_KWD_EXISTING_HELP);
   const vstring newBase = loadText(IDS_KWD_NEW_BASE), newBaseHelp = loadText(IDS_KWD_NEW_BASE_HELP);

@@ -15,6 +15,7 @@
 #include "heightdim/builder.h"
 #include "heightdim/edit.h"
 #include "heightdim/mark_look.h"
+#include "heightdim/place.h"
 #include "heightdim/records.h"
 #include "heightdim/regen.h"
 #include "host/host_api.h"
@@ -264,12 +265,12 @@ TEST_F(RegenTest, AWalkCutShortChangesAllOrNothing) {
 // An older block is read as its type's defaults at four times its
 // reference's scales over the drawing factor, on the side its name gives; a
 // reference of any other block is no mark.
-// HeightDimUpdate and HeightDimEdit after a read of the bases cut short by
-// a failed DictionaryNextW, once or twice in a row, change no value. The
-// base at 0.4 mm shows "±0.000" on its own mark: a base taken from that
-// mark would make the dependant 500.2 mm above it show "+0.500" instead of
-// "+0.501".
-TEST_F(RegenTest, ACommandAfterADictionaryWalkCutShortChangesNoValue) {
+// HeightDimUpdate, HeightDimEdit and HeightDim after a read of the bases
+// cut short by a failed DictionaryNextW, once or twice in a row, show no
+// value other than they show without the failure. The base at 0.4 mm
+// shows "±0.000" on its own mark: a base taken from that mark would make a
+// dependant 500.2 mm above it show "+0.500" instead of "+0.501".
+TEST_F(RegenTest, ACommandAfterADictionaryWalkCutShortShowsNoWrongValue) {
   auto start = [&] {
     TearDown();
     SetUp();
@@ -279,10 +280,12 @@ TEST_F(RegenTest, ACommandAfterADictionaryWalkCutShortChangesNoValue) {
     ASSERT_TRUE(hnotetest::writeMarks(
         {{.id = u"A", .text1 = u"±0.000"}, {.id = u"D", .baseId = u"A", .y = 500.2, .text1 = u"+0.501"}}));
   };
+  // Each mark's base, or "base" for a base's own mark, and its value.
   auto values = [&] {
     std::vector<std::string> out;
     for (const Seen& s : marks())
-      out.push_back(utf16ToUtf8(s.ref.id) + " " + (s.values.empty() ? "" : utf16ToUtf8(s.values[0])));
+      out.push_back((s.ref.baseId.empty() ? std::string("base") : utf16ToUtf8(s.ref.baseId)) + " " +
+                    (s.values.empty() ? "" : utf16ToUtf8(s.values[0])));
     std::sort(out.begin(), out.end());
     return out;
   };
@@ -302,17 +305,27 @@ TEST_F(RegenTest, ACommandAfterADictionaryWalkCutShortChangesNoValue) {
          host().queueAnswer(pick);
          return editHeightDims(u"", dialogs);
        }},
+      {"HeightDim",
+       [&] {
+         hostsim::Answer point;
+         point.kind = hostsim::Answer::Kind::Point;
+         point.point[1] = 500.2;
+         host().queueAnswer(point);
+         return placeHeightDims({}, u"", nullptr).placed;
+       }},
   };
   for (const Command& c : commands) {
     SCOPED_TRACE(c.what);
     start();
     const std::vector<std::string> before = values();
-    ASSERT_EQ(before, (std::vector<std::string>{"A ±0.000", "D +0.501"}));
+    ASSERT_EQ(before, (std::vector<std::string>{"A +0.501", "base ±0.000"}));
     ASSERT_GT(c.run(), 0);
-    ASSERT_EQ(values(), before) << "both marks show what their base gives";
+    const std::vector<std::string> done = values();
+    for (const std::string& v : done) ASSERT_TRUE(v == "A +0.501" || v == "base ±0.000") << v;
     hosttest::failEachCall(HostOp::DictionaryNextW, hosttest::callsOf(HostOp::DictionaryNextW), start, [&] {
       c.run();
-      EXPECT_EQ(values(), before);
+      const std::vector<std::string> after = values();
+      EXPECT_TRUE(after == before || after == done) << ::testing::PrintToString(after);
     });
   }
 }
