@@ -409,8 +409,8 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
     // A current base the list lacks may be an entry the dictionary walk
     // missed: the next load reads it again too.
     std::optional<UsedIds> again = walked ? usedIds() : std::nullopt;
-    whole_ = !entriesMissed_ && again && again->entities == entities && purge(used, again->ids, report) && withoutEntry_.empty() &&
-             current();
+    whole_ = !entriesMissed_ && again && again->entities == entities && purge(used, again->ids, report) &&
+             withoutEntry_.empty() && current();
     if (out) *out = report;
     return walked;
   }

@@ -111,13 +111,15 @@ struct HNoteLoadReport {
 // The bases of the drawing, looked up by identifier through a hash index.
 class HNoteBases {
  public:
-  // Reads the dictionary and then, when it names a current base, the marks of
-  // the drawing (SSGetW mode 15, EntnextW): each mark joins the base its base
-  // identifier names, or the base of its own identifier; a mark that is its
-  // own base and has no entry becomes one and is stored. Marks are up to date
-  // against the UCS rotation and the separators of `settings`. A second walk
-  // confirms that the first went through every entity; bases that no mark
-  // uses any longer by both walks are then purged. False when a current base
+  // Reads the dictionary (a second walk of it must go as far) and then, when
+  // it names a current base, the marks of the drawing (SSGetW mode 15,
+  // EntnextW): each mark joins the base its base identifier names, or the
+  // base of its own identifier; a mark that is its own base and has no entry
+  // becomes one and is stored, unless the dictionary's walk may have missed
+  // entries. Marks are up to date against the UCS rotation and the
+  // separators of `settings`. A second walk confirms that the first went
+  // through every entity; bases that no mark uses any longer by both walks
+  // are then purged. False when a current base
   // is named but the drawing gave no marks to walk (the host made no
   // selection: it failed, or the drawing is empty); the list then holds the
   // dictionary's bases without marks, and nothing is purged.
