@@ -119,10 +119,10 @@ class HNoteBases {
   // entries. Marks are up to date against the UCS rotation and the
   // separators of `settings`. A second walk confirms that the first went
   // through every entity; bases that no mark uses any longer by both walks
-  // are then purged. False when a current base
-  // is named but the drawing gave no marks to walk (the host made no
-  // selection: it failed, or the drawing is empty); the list then holds the
-  // dictionary's bases without marks, and nothing is purged.
+  // are then purged. False when a current base is named but the drawing gave
+  // no marks to walk (the host made no selection: it failed, or the drawing
+  // is empty); the list then holds the dictionary's bases without marks, and
+  // nothing is purged.
   bool load(const HNoteDataSet& settings, HNoteLoadReport* report = nullptr);
 
   // The list and the current base are what a load would read now, as long as

@@ -262,9 +262,6 @@ TEST_F(RegenTest, AWalkCutShortChangesAllOrNothing) {
   }
 }
 
-// An older block is read as its type's defaults at four times its
-// reference's scales over the drawing factor, on the side its name gives; a
-// reference of any other block is no mark.
 // HeightDimUpdate, HeightDimEdit and HeightDim after a read of the bases
 // cut short by a failed DictionaryNextW, once or twice in a row, show no
 // value other than they show without the failure. The base at 0.4 mm
@@ -330,6 +327,9 @@ TEST_F(RegenTest, ACommandAfterADictionaryWalkCutShortShowsNoWrongValue) {
   }
 }
 
+// An older block is read as its type's defaults at four times its
+// reference's scales over the drawing factor, on the side its name gives; a
+// reference of any other block is no mark.
 TEST_F(RegenTest, OlderBlocksAndMarksWithoutTextsReadBackAsTheyStand) {
   const double f = hnoteDrawingFactor();
   struct Case {
