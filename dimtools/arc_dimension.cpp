@@ -196,8 +196,14 @@ int adjustLimitPoints(CKota& kota, bool& moved) {
   if (planarAngle(e1, l1, n, s) > planarAngle(e1, l2, n, s)) std::swap(l1, l2);
   if (!(planarAngle(e1, l1, n, s) > planarAngle(e1, d, n, s)) && !(planarAngle(e2, l2, n, -s) > planarAngle(e2, d, n, -s)))
     return kArcDimDone;
-  // The dimension arc point goes onto the bisector of the limits at its distance.
-  GcGeVector3d m = (l1 + l2).normal() * d.length();
+  // The dimension arc point goes onto the bisector of the limits at its
+  // distance. The bisector is that of their directions: limits picked off
+  // the circle at different distances still get the middle of the part.
+  // Limits straight across the centre have no bisector in their sum; the
+  // perpendicular stands in, and the side test below turns it to the part.
+  GcGeVector3d m = l1.normal() + l2.normal();
+  if (m.length() <= 1e-9) m = n.crossProduct(l1);
+  m = m.normal() * d.length();
   if (planarAngle(l1, m, n, s) > planarAngle(l1, l2, n, s)) m = -m;
   dim.setPoint(kDefinitionPoint, toChainPoint(c + m));
   return kArcDimDone;

@@ -35,6 +35,8 @@ ChainPoint at(double degrees, double radius = kRadius) {
 struct Scene {
   int entryResult = 0;
   bool dimension = true;
+  double arcEnd = 90;    // the source arc runs from 0 to here, in degrees
+  double location = 45;  // the direction of the dimension's location
   std::vector<ChainPoint> limits;
   int exitCalls = 0;
 };
@@ -44,8 +46,8 @@ vstring g_source;  // handle of the source entity
 OwnedChain temporaryDimension() {
   ChainBuilder b;
   b.text(0, u"DIMENSION").text(100, u"AcDbEntity").text(8, u"0").text(100, u"AcDbDimension");
-  b.point(10, at(45, 8)).integer(70, 37).real(42, kPi / 2);
-  b.text(100, u"AcDb3PointAngularDimension").point(13, at(0)).point(14, at(90)).point(15, kCentre);
+  b.point(10, at(g_scene.location, 8)).integer(70, 37).real(42, g_scene.arcEnd * kPi / 180);
+  b.text(100, u"AcDb3PointAngularDimension").point(13, at(0)).point(14, at(g_scene.arcEnd)).point(15, kCentre);
   return b.build();
 }
 
@@ -85,11 +87,12 @@ class ArcDimension : public dimtest::DimToolsHost {
     hostApi()->DimArcEntryExit = &fakeDimArcEntryExit;
     g_scene = Scene{};
   }
-  // Adds the source, a quarter arc about the centre, and runs `command`.
+  // Adds the source, an arc about the centre from 0 to the scene's end (a
+  // quarter unless the test says otherwise), and runs `command`.
   int run(int (*command)(int, const char* const*)) {
     ChainBuilder b;
     b.text(0, u"ARC").text(100, u"AcDbEntity").text(8, u"0").text(100, u"AcDbCircle").point(10, kCentre);
-    b.real(40, kRadius).text(100, u"AcDbArc").real(50, 0).real(51, kPi / 2);
+    b.real(40, kRadius).text(100, u"AcDbArc").real(50, 0).real(51, g_scene.arcEnd * kPi / 180);
     std::vector<OwnedChain> source;
     source.push_back(b.build());
     g_source = add(source).at(0);
@@ -107,8 +110,11 @@ class ArcDimension : public dimtest::DimToolsHost {
 };
 
 
+// The source arc runs from 0 to arcEnd degrees, the host's dimension point
+// lies in the direction `location`.
 struct LimitCase {
   const char* what;
+  double arcEnd, location;
   std::vector<ChainPoint> limits;
   const char16_t* text;
   ChainPoint p13, p14, p10;
@@ -117,22 +123,33 @@ struct LimitCase {
 
 TEST_F(ArcDimension, LimitPoints) {
   const LimitCase cases[] = {
-      {"both inside", {at(30), at(60)}, u"2.62", at(30), at(60), at(45, 8), false},
-      {"both inside, given the other way", {at(60), at(30)}, u"2.62", at(60), at(30), at(45, 8), false},
-      {"both outside: the arc ends", {at(120), at(200)}, u"7.85", at(0), at(90), at(45, 8), true},
-      {"one outside, nearer the second end", {at(30), at(100)}, u"5.24", at(30), at(90), at(45, 8), true},
-      {"one outside, nearer the first end", {at(-20), at(60)}, u"5.24", at(0), at(60), at(45, 8), true},
-      {"the arc point outside the limits goes onto their bisector", {at(10), at(30)}, u"1.75", at(10), at(30),
-       at(20, 8), false},
-      {"the same limits given the other way: still the part between them", {at(30), at(10)}, u"1.75", at(30),
-       at(10), at(20, 8), false},
-      {"limits off the circle count by their direction", {at(30, 2), at(60, 9)}, u"2.62", at(30, 2), at(60, 9),
-       at(45, 8), false},
+      {"both inside", 90, 45, {at(30), at(60)}, u"2.62", at(30), at(60), at(45, 8), false},
+      {"both inside, given the other way", 90, 45, {at(60), at(30)}, u"2.62", at(60), at(30), at(45, 8), false},
+      {"both outside: the arc ends", 90, 45, {at(120), at(200)}, u"7.85", at(0), at(90), at(45, 8), true},
+      {"one outside, nearer the second end", 90, 45, {at(30), at(100)}, u"5.24", at(30), at(90), at(45, 8), true},
+      {"one outside, nearer the first end", 90, 45, {at(-20), at(60)}, u"5.24", at(0), at(60), at(45, 8), true},
+      {"the arc point outside the limits goes onto their bisector", 90, 45, {at(10), at(30)}, u"1.75", at(10),
+       at(30), at(20, 8), false},
+      {"the same limits given the other way: still the part between them", 90, 45, {at(30), at(10)}, u"1.75",
+       at(30), at(10), at(20, 8), false},
+      {"limits off the circle count by their direction", 90, 45, {at(30, 2), at(60, 9)}, u"2.62", at(30, 2),
+       at(60, 9), at(45, 8), false},
+      {"off the circle, the arc point outside: the bisector of their directions", 90, 80, {at(10, 2), at(60, 9)},
+       u"4.36", at(10, 2), at(60, 9), at(35, 8), false},
+      // Limits straight across the centre, whose directions add up to
+      // nothing: the arc point goes to the middle of the half they limit.
+      {"limits across the centre", 270, 225, {at(0), at(180)}, u"15.71", at(0), at(180), at(90, 8), false},
+      {"limits across the centre, off the circle", 270, 225, {at(0, 2), at(180, 9)}, u"15.71", at(0, 2),
+       at(180, 9), at(90, 8), false},
+      {"a limit moved to the arc end across from the other", 270, 45, {at(300), at(90)}, u"15.71", at(270),
+       at(90), at(180, 8), true},
   };
   for (const LimitCase& c : cases) {
     TearDown();
     SetUp();
     g_scene.limits = c.limits;
+    g_scene.arcEnd = c.arcEnd;
+    g_scene.location = c.location;
     EXPECT_EQ(run(&dimtools::commandDimArc3), 0) << c.what;
     ChainView d = dimension();
     EXPECT_EQ(utf16ToUtf8(d.text(1).value_or(u"")), utf16ToUtf8(c.text)) << c.what;
