@@ -486,10 +486,13 @@ void CHeightDimSettingsDlg::animationStep() {
   const double units = hnoteUnits();
   for (int type = 0; type < kSectionTypeCount; ++type) {
     // The sample value is the level of a point whose both coordinates are it,
-    // measured from a base at the origin with the level 0.
+    // measured from a base at the origin with the level 0, in the mark's own
+    // plane: under a turned UCS the point would measure along another axis
+    // (turned 45 degrees the samples read -1.745 and +1.745).
     HNoteData sample = set_->records[static_cast<size_t>(type)];
     sample.insertPoint = {sampleValue_, sampleValue_};
     sample.angle = animationAngle_;
+    sample.rotation = 0;
     setHNoteValues(sample, HNoteBase{}, units);
     set_->records[static_cast<size_t>(type)].valueText = sample.valueText;
     set_->records[static_cast<size_t>(type)].rounded = sample.rounded;
@@ -505,8 +508,11 @@ void CHeightDimSettingsDlg::refreshPreview(int type, bool fitToExtents) {
   // The blocks go too: the next mark defines its block under the same key.
   view.clear(true);
   // The preview gets a copy: the builder gives the mark an identifier and
-  // the underline ends, which the record keeps out of the settings.
+  // the underline ends, which the record keeps out of the settings. The
+  // pane is the mark's own plane, so the UCS's turn stays out of it (the
+  // underline would stand upright under a UCS turned a quarter).
   HNoteData record = set_->records[static_cast<size_t>(type)];
+  record.rotation = 0;
   HNoteViewPreview preview(view);
   buildHNote(record, &preview, true, false, GcGePoint2d(0, 0));
   if (fitToExtents) {

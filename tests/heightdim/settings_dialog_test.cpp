@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <numbers>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialog_script.h"
@@ -96,27 +98,44 @@ void typeInto(const ui::Dialog& dlg, int id, const wchar_t* text) {
   uitest::postChars(edit, text);
 }
 
+// The samples and the section pane are the mark in its own plane: a set
+// made under a turned UCS (its records carry the turn) shows the same values
+// and the same picture.
 TEST(HeightDimSettingsDialog, SamplesAnimateInTheSectionRecordsAndThePlanShowsZero) {
-  ScratchSet s;
-  ModuleDialog dlg(&s.set, nullptr);
-  std::vector<std::u16string> shown;
-  const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
-    script.then([&] {
-      // The dialog made its first step when it opened: zero.
-      for (int step = 0; step < 4; ++step) {
-        shown.push_back(s.set.records[0].valueText);
-        for (int type : {1, 2}) EXPECT_EQ(s.set.records[type].valueText, s.set.records[0].valueText) << step;
-        d.animationStep();
-      }
-      EXPECT_EQ(s.set.records[3].valueText, u"±0.000");
-      EXPECT_EQ(s.set.records[0].valueText2, u"OZNAČENÍ");
-      EXPECT_TRUE(d.sectionPreview().view().drawing_extents().valid) << "the section mark is in its pane";
-      EXPECT_TRUE(d.planPreview().view().drawing_extents().valid) << "the plan mark is in its pane";
-      click(d, IDCANCEL);
+  std::optional<GDI::extents> unturned;
+  for (double rotation : {0.0, std::numbers::pi / 4, std::numbers::pi / 2}) {
+    SCOPED_TRACE(rotation);
+    ScratchSet s;
+    s.set.ucsRotation = rotation;
+    for (HNoteData& r : s.set.records) r.rotation = rotation;
+    ModuleDialog dlg(&s.set, nullptr);
+    std::vector<std::u16string> shown;
+    GDI::extents section;
+    const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
+      script.then([&] {
+        // The dialog made its first step when it opened: zero.
+        section = d.sectionPreview().view().drawing_extents();
+        for (int step = 0; step < 4; ++step) {
+          shown.push_back(s.set.records[0].valueText);
+          for (int type : {1, 2}) EXPECT_EQ(s.set.records[type].valueText, s.set.records[0].valueText) << step;
+          d.animationStep();
+        }
+        EXPECT_EQ(s.set.records[3].valueText, u"±0.000");
+        EXPECT_EQ(s.set.records[0].valueText2, u"OZNAČENÍ");
+        EXPECT_TRUE(d.planPreview().view().drawing_extents().valid) << "the plan mark is in its pane";
+        click(d, IDCANCEL);
+      });
     });
-  });
-  EXPECT_EQ(result, IDCANCEL);
-  EXPECT_EQ(shown, (std::vector<std::u16string>{u"±0.000", u"+1.234", u"-1.234", u"±0.000"}));
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(shown, (std::vector<std::u16string>{u"±0.000", u"+1.234", u"-1.234", u"±0.000"}));
+    ASSERT_TRUE(section.valid) << "the section mark is in its pane";
+    if (!unturned) unturned = section;
+    // The ČSN mark's underline runs across: a turned one would change the box.
+    for (auto [got, want] : {std::pair{section.min, unturned->min}, std::pair{section.max, unturned->max}}) {
+      EXPECT_NEAR(got.x, want.x, 1e-9);
+      EXPECT_NEAR(got.y, want.y, 1e-9);
+    }
+  }
 }
 
 // Records with values the lists lack pass through the controls unchanged:
