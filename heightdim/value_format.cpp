@@ -14,11 +14,33 @@ vstring threeDecimals(const vchar* prefix, double value) {
   return vformat(u"%s%.*f", prefix, kHNoteDecimals, value);
 }
 
+// The step of the three decimals every text shows.
+constexpr double kShownStep = 0.001;
+
+// `value` rounded to the nearest multiple of `step`, halves away from zero.
+// A level that is a half in millimetres (1.005 m at the step 0.01) has no
+// exact binary form, and its quotient may come out a hair below the half
+// (100.49999999999999), where plain rounding would go down. A quotient
+// within a billionth of a step of a half counts as that half: coordinates
+// of some thousand metres, subtracted, leave errors of some 1e-12 m. The
+// allowance grows with the quotient's own last places, and stops where a
+// double has no places left for halves.
+double roundToStep(double value, double step) {
+  const double q = value / step;
+  const double whole = std::trunc(q);
+  if (std::fabs(q) < 1e12 && std::fabs(std::fabs(q - whole) - 0.5) <= 1e-9 + 1e-15 * std::fabs(q))
+    return (whole + std::copysign(1.0, q)) * step;
+  return std::round(q) * step;
+}
+
 }  // namespace
 
 FormattedValue formatHNoteValue(double value, double step, bool plus, bool plusMinus, vstring_view separator) {
-  double rounded = value;
-  if (step > 0.0 && std::isfinite(step)) rounded = std::round(value / step) * step;  // halves away from zero
+  // The unrounded value as three decimals show it, rounded the same way, so
+  // that at the step 0.001 the two texts agree; a minus zero is zero.
+  double shown = roundToStep(value, kShownStep);
+  if (shown == 0.0) shown = 0.0;
+  double rounded = step > 0.0 && std::isfinite(step) ? roundToStep(value, step) : shown;
 
   const vchar* prefix = u"";
   if (rounded >= kHNoteZeroLimit) {
@@ -31,10 +53,10 @@ FormattedValue formatHNoteValue(double value, double step, bool plus, bool plusM
   }
 
   FormattedValue out;
-  vstring shown = threeDecimals(prefix, rounded);
-  out.rounded = threeDecimals(prefix, value) != shown;
-  out.text.reserve(shown.size() + separator.size());
-  for (vchar c : shown) {
+  const vstring text = threeDecimals(prefix, rounded);
+  out.rounded = threeDecimals(prefix, shown) != text;
+  out.text.reserve(text.size() + separator.size());
+  for (vchar c : text) {
     if (c == u'.')
       out.text.append(separator);
     else

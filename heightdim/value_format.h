@@ -24,10 +24,12 @@ inline constexpr int kHNoteDecimals = 3;
 inline constexpr double kHNoteZeroLimit = 0.0010000000000000002;
 
 // Formats `value` (metres) rounded to a multiple of `step` (halves away from
-// zero) with three decimals. A positive value gets "+" when `plus` is set, a
+// zero, a quotient a hair off a half counting as the half) with three
+// decimals. A positive value gets "+" when `plus` is set, a
 // zero one "±" when `plusMinus` is set; "." is then replaced by `separator`
-// (an empty separator drops it). The rounded flag compares both texts before
-// the separator is put in, so it does not depend on the separator. A step that
+// (an empty separator drops it). The rounded flag compares the text with the
+// value rounded to three decimals in the same way, both before the separator
+// is put in, so it does not depend on the separator. A step that
 // is not a positive finite number leaves the value unrounded.
 FormattedValue formatHNoteValue(double value, double step, bool plus, bool plusMinus, vstring_view separator);
 
