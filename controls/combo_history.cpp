@@ -533,12 +533,17 @@ void comboHistory::relayMouse(const MSG& msg) const {
 bool comboHistory::handleDelete() {
   if ((style_ & kKeepLast) && storableCount() < 2) return true;
   const int selected = curSel();
+  const std::wstring shown = entryText(selected);
   std::wstring stored;
-  if (!writeItem(entryText(selected), entryUserData(selected), false, stored)) {
+  if (!writeItem(shown, entryUserData(selected), false, stored)) {
     MessageBeep(MB_ICONASTERISK);
     return true;
   }
-  const std::wstring edit = editText();
+  // A field that showed the deleted entry keeps what the entry stood for:
+  // an entry may show more than it stores (a layer key shows its layer too),
+  // and without its entry that text would read back as something else.
+  std::wstring edit = editText();
+  if (edit == shown) edit = stored;
   deleteString(selected);
   const int equal = edit.empty() ? -1 : findEntry(edit);
   if (!edit.empty() && equal < 0) {

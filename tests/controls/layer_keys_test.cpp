@@ -239,6 +239,9 @@ TEST_F(LayerKeys, KeysAreCheckedByModeAndRefusalsReported) {
   }
 }
 
+// A mapped key shows its layer and stores the key; deleting its entry from
+// the history leaves the key in the field, not the entry's text, which holds
+// characters no key may.
 TEST_F(LayerKeys, MappedKeysShowTheirLayersAndStoreTheKey) {
   struct Case {
     uint32_t options;
@@ -253,16 +256,35 @@ TEST_F(LayerKeys, MappedKeysShowTheirLayersAndStoreTheKey) {
   for (const Case& c : cases) {
     SCOPED_TRACE(ui::wideToUtf8(c.typed));
     LayerKeysDialog dlg(c.options);
-    std::wstring stored;
+    std::wstring stored, afterDelete;
     play(dlg, IDOK, [&](uitest::DialogScript& s) {
-      s.then([&] { typeAndEnter(dlg.keys, c.typed); }).then([&] {
-        EXPECT_EQ(entries(dlg.keys), std::vector<std::wstring>{c.shown});
-        EXPECT_EQ(dlg.keys.editText(), c.shown);
-        EXPECT_TRUE(dlg.keys.layerToUse(stored));
-        dlg.EndDialog(IDOK);
-      });
+      s.then([&] { typeAndEnter(dlg.keys, c.typed); })
+          .then([&] {
+            EXPECT_EQ(entries(dlg.keys), std::vector<std::wstring>{c.shown});
+            EXPECT_EQ(dlg.keys.editText(), c.shown);
+            EXPECT_TRUE(dlg.keys.layerToUse(stored));
+            SetFocus(dlg.keys.hwnd());
+            dlg.keys.showDropDown(true);
+          })
+          .waitFor([&] { return dlg.keys.droppedDown(); }, "the list to drop")
+          .then([&] {
+            dlg.keys.setCurSel(0);
+            uitest::postKey(dlg.keys.editField(), VK_DELETE);
+          })
+          .then([&] {
+            // The entry the field showed goes from the history; the field
+            // keeps what it stood for, which reads back as the same layer.
+            dlg.keys.showDropDown(false);
+            EXPECT_TRUE(entries(dlg.keys).empty());
+            EXPECT_EQ(dlg.keys.editText(), c.stored);
+            EXPECT_TRUE(dlg.keys.layerToUse(afterDelete));
+            EXPECT_TRUE(dlg.keys.addToHistory(dlg.keys.editText(), true));
+            EXPECT_EQ(entries(dlg.keys), std::vector<std::wstring>{c.shown});
+            dlg.EndDialog(IDOK);
+          });
     });
     EXPECT_EQ(stored, c.stored);
+    EXPECT_EQ(afterDelete, c.stored);
   }
 }
 
