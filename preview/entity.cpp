@@ -403,7 +403,12 @@ bool atext::paint(view& v) {
     return false;
   v.note_direct_drawing();
   const GcGeMatrix2d& m = v.content_to_device();
-  const COLORREF colour = highlighted ? highlight_colour : colour_;
+  // The highlight colour only in the highlight pass, as lines take the
+  // highlight pen there: painted into the picture beneath, a highlighted
+  // text would stay yellow there after it left the set (only the highlight
+  // stage is painted again), and the members of a highlighted reference,
+  // which carry no flag of their own, would never show it.
+  const COLORREF colour = v.highlight_pass() ? highlight_colour : colour_;
   const int deviceHeight = fontHeight(v, height_ * m.scale());
   const text_axes axes = glyph_axes(direction_, style_.backward, style_.upside_down);
   const GcGeVector2d reading = m.apply(axes.along);

@@ -27,7 +27,11 @@ bool fit_aspect(extents& world, const extents& device) {
 }
 
 double view_tolerance(const extents& drawing) {
-  return drawing.valid ? 1e-8 * drawing.diagonal().length() : 1e-8;
+  // A drawing of one point (or of points that coincide) has no size to
+  // measure by: a tolerance of 0 would make every window too large and
+  // shrink it to nothing. It counts as no extents.
+  const double d = drawing.valid ? drawing.diagonal().length() : 0.0;
+  return d > 0.0 && std::isfinite(d) ? 1e-8 * d : 1e-8;
 }
 
 window_limit limit_window(extents& world, const extents& drawing) {

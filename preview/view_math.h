@@ -16,9 +16,11 @@ bool fit_aspect(extents& world, const extents& device);
 enum class window_limit { none, too_small, too_large };
 
 // Clamps the window diagonal to [e / 0.001, e / 1e-12] about its centre, where
-// e = 1e-8 x the drawing extents' diagonal (1e-8 without extents).
+// e = 1e-8 x the drawing extents' diagonal (1e-8 without extents, or with
+// extents of no size).
 window_limit limit_window(extents& world, const extents& drawing);
-// Equal-point distance of the view: 1e-8 x the drawing extents' diagonal.
+// Equal-point distance of the view: 1e-8 x the drawing extents' diagonal
+// (1e-8 when that is 0 or not finite).
 double view_tolerance(const extents& drawing);
 
 struct view_transform {

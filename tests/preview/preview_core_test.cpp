@@ -382,6 +382,12 @@ TEST(ViewMath, WindowSizeStaysWithinLimitsOfTheDrawing) {
   EXPECT_NEAR(huge.diagonal().length() / 500, 1e4, 1e-6);
   extents fine(GcGePoint2d(0, 0), GcGePoint2d(3, 4));
   EXPECT_EQ(limit_window(fine, drawing), window_limit::none);
+  // A drawing of one point measures windows as no drawing does: an ordinary
+  // window stays as it is.
+  const extents point(GcGePoint2d(3, 3), GcGePoint2d(3, 3));
+  extents around(GcGePoint2d(0, 0), GcGePoint2d(10, 10));
+  EXPECT_EQ(limit_window(around, point), window_limit::none);
+  EXPECT_TRUE(around.max.isEqualTo(GcGePoint2d(10, 10)));
 }
 
 TEST(Buffers, CacheIsReusedWithinTheZoomBandAndTheRegenerationWindow) {

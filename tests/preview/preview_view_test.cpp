@@ -216,6 +216,22 @@ TEST_F(ViewTest, HighlightByWindow) {
   }
 }
 
+// A text in the highlighted set shows the highlight colour on top of the
+// picture, not in it: painted anew while highlighted and then taken out of
+// the set, it shows its own colour again.
+TEST_F(ViewTest, ATextLeavesTheHighlightColourWhenItLeavesTheSet) {
+  paintKnownList();
+  constexpr COLORREF kHighlight = RGB(205, 205, 55);
+  std::vector<std::uint64_t> text{4};
+  ASSERT_TRUE(v.highlight(hl_add_listed, nullptr, &text, true));
+  ASSERT_TRUE(panAndPaint(v, 1, 0));
+  EXPECT_GT(canvas.count(20, 160, 140, 200, kHighlight), 20);
+  ASSERT_TRUE(v.highlight(hl_remove_listed, nullptr, &text, true));
+  ASSERT_TRUE(paintAll(v));
+  EXPECT_EQ(canvas.count(20, 160, 140, 200, kHighlight), 0);
+  EXPECT_GT(canvas.count(20, 160, 140, 200, kBlack), 20);
+}
+
 TEST_F(ViewTest, ListTwoWidePensAndElementsOutsideTheWindow) {
   ASSERT_TRUE(addLine(v, 10, 50, 190, 50, kRed, 1, nullptr, 5));            // device y 100, 5 pixels wide
   ASSERT_TRUE(addCurve(v, seg(100, 0, 100, 100), kBlue, 2, 1, nullptr, 2)); // list 2: over list 1
