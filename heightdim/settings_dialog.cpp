@@ -296,12 +296,15 @@ vstring CHeightDimSettingsDlg::layerPrefix() const {
 bool CHeightDimSettingsDlg::transferLayer(HNoteData& r, bool plan, bool toRecord, bool validate) {
   if (hostBinding().product == 2) {
     VdComboBox& combo = plan ? planLayerPlain_ : sectionLayerPlain_;
+    ShownLayer& memo = plan ? planLayerShown_ : sectionLayerShown_;
     const vstring prefix = layerPrefix();
     if (!toRecord) {
       const vstring shown = r.layer.starts_with(prefix) ? r.layer.substr(prefix.size()) : r.layer;
       selectOrAdd(combo, wide(shown));
+      memo = {r.layer, selectedText(combo)};
     } else if (combo.curSel() >= 0) {
-      r.layer = prefix + ui::fromWide(selectedText(combo));
+      const std::wstring chosen = selectedText(combo);
+      r.layer = chosen == memo.shown ? memo.record : prefix + ui::fromWide(chosen);
     }
     return true;
   }
@@ -550,7 +553,10 @@ void CHeightDimSettingsDlg::runLayerDialog(VdComboBox& combo) {
   hostCall<&HostApi::VdRcLayerDlg>(2, 0, 1);
   combo.resetContent();
   hostCall<&HostApi::VdRcFillComboLayer>(static_cast<HostWindow>(combo.hwnd()), 2);
-  combo.window().send(CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(chosen.c_str()));
+  // The same layer again, by its whole name: CB_SELECTSTRING would take the
+  // first name that begins with it ("KOTY-STARE" listed before "KOTY").
+  // A layer the list no longer holds leaves nothing selected.
+  combo.setCurSel(chosen.empty() ? -1 : combo.findStringExact(chosen.c_str()));
 }
 
 void CHeightDimSettingsDlg::OnSectionLayers() { runLayerDialog(sectionLayerPlain_); }
