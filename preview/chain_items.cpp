@@ -912,8 +912,9 @@ std::string linetype_name(std::u16string_view name) {
   return out;
 }
 
-void colour_context::set_layer(std::u16string_view name, int colour, bool frozen, std::u16string_view linetype) {
-  layers_[upperName(name)] = layer_record{colour, frozen, std::u16string(linetype)};
+void colour_context::set_layer(std::u16string_view name, int colour, bool frozen, std::u16string_view linetype,
+                               std::int32_t true_colour) {
+  layers_[upperName(name)] = layer_record{colour, frozen, std::u16string(linetype), true_colour};
 }
 
 const colour_context::layer_record* colour_context::find(std::u16string_view name) const {
@@ -930,6 +931,11 @@ bool colour_context::visible(const chain_colour& c) const {
   return !layer || (layer->colour >= 0 && !layer->frozen);
 }
 
+bool colour_context::frozen(const chain_colour& c) const {
+  const layer_record* layer = layer_of(c);
+  return layer && layer->frozen;
+}
+
 int colour_context::resolved_index(const chain_colour& c) const {
   if (c.index == vd::colour::kByBlock)
     return block_index;
@@ -939,11 +945,20 @@ int colour_context::resolved_index(const chain_colour& c) const {
   return layer ? std::abs(layer->colour) : vd::colour::kForeground;
 }
 
-std::uint32_t colour_context::rgb(const chain_colour& c) const {
+std::int32_t colour_context::resolved_true_colour(const chain_colour& c) const {
   if (c.true_colour >= 0)
-    return fromTrueColour(c.true_colour);
-  if (c.index == vd::colour::kByBlock && block_true_colour >= 0)
-    return fromTrueColour(block_true_colour);
+    return c.true_colour;
+  if (c.index == vd::colour::kByBlock)
+    return block_true_colour;
+  if (c.index != vd::colour::kByLayer)
+    return -1;
+  const layer_record* layer = layer_of(c);
+  return layer ? layer->true_colour : -1;
+}
+
+std::uint32_t colour_context::rgb(const chain_colour& c) const {
+  if (const std::int32_t own = resolved_true_colour(c); own >= 0)
+    return fromTrueColour(own);
   return vd::colour::index_rgb(resolved_index(c), vd::colour::kNone, vd::colour::kNone, background);
 }
 
@@ -1004,10 +1019,12 @@ std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colo
                                           std::span<const vd::ValueNode* const> followers) {
   const chain_colour colour = colour_of_chain(chain);
   chain_item item;
-  if (colours && !colours->visible(colour))
+  const fields f = read(chain);
+  // A reference on a layer that is off still places its members on other
+  // layers; its members on layer 0 take its layer and hide with it.
+  if (colours && (sameType(f.type, "INSERT") ? colours->frozen(colour) : !colours->visible(colour)))
     return std::nullopt;
   item.colour = colourPair(colour, colours);
-  const fields f = read(chain);
   if (colours) {
     item.linetype = colours->linetype_of(colour);
     item.linetype_scale = sane_scale(sane_scale(colour.linetype_scale) * sane_scale(colours->linetype_scale));
@@ -1051,7 +1068,16 @@ std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colo
     item.parts = hatchParts(chain);
     if (item.parts.empty())
       return std::nullopt;
-  } else if (sameType(t, "TEXT") || sameType(t, "ATTRIB") || sameType(t, "MTEXT")) {
+  } else if (sameType(t, "TEXT") || sameType(t, "ATTRIB") || sameType(t, "MTEXT") || sameType(t, "ATTDEF")) {
+    // An attribute or definition marked invisible (70 bit 1) shows nothing.
+    // A definition in a block shows only when it is constant (bit 2): its
+    // value is then in every reference, where the others give way to the
+    // references' own attributes.
+    const bool definition = sameType(t, "ATTDEF");
+    if ((definition || sameType(t, "ATTRIB")) && (f.flags70 & 1))
+      return std::nullopt;
+    if (definition && !(f.flags70 & 2))
+      return std::nullopt;
     const text_measure measure = colours && colours->text_width ? colours->text_width : estimated_text_width;
     std::vector<laid_text> lines = sameType(t, "MTEXT") ? multi_line_text(chain, measure) : one_line_text(chain, measure);
     if (lines.empty())

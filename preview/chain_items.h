@@ -119,11 +119,16 @@ public:
   text_measure text_width;
 
   // A layer record: its colour number (negative when the layer is off),
-  // whether it is frozen and its linetype (empty: continuous). Names compare
-  // without regard to case.
-  void set_layer(std::u16string_view name, int colour, bool frozen, std::u16string_view linetype = {});
+  // whether it is frozen, its linetype (empty: continuous) and its true
+  // colour (-1: none). Names compare without regard to case.
+  void set_layer(std::u16string_view name, int colour, bool frozen, std::u16string_view linetype = {},
+                 std::int32_t true_colour = -1);
   // False when the entity's layer is off or frozen.
   bool visible(const chain_colour& c) const;
+  // True when the entity's layer is frozen. A block reference on a layer
+  // that is off still shows its members on other layers (those on layer 0
+  // take its layer and hide with it); a frozen one shows nothing.
+  bool frozen(const chain_colour& c) const;
   // The colour number an entity shows: by-layer resolved through its layer
   // (7 for a layer without a record), by-block to block_index.
   int resolved_index(const chain_colour& c) const;
@@ -132,9 +137,12 @@ public:
   // for a layer without a record), block_linetype for BYBLOCK. Empty for
   // continuous; names compare without regard to case.
   std::string linetype_of(const chain_colour& c) const;
-  // The entity's colour as 0x00BBGGRR: its true colour when it has one, a
-  // by-block entity the reference's true colour when that has one, else its
-  // colour number through the palette.
+  // The true colour an entity shows (-1: none, its colour number counts):
+  // its own, a by-block entity's the reference's, a by-layer entity's its
+  // layer's.
+  std::int32_t resolved_true_colour(const chain_colour& c) const;
+  // The entity's colour as 0x00BBGGRR: its resolved true colour when there
+  // is one, else its colour number through the palette.
   std::uint32_t rgb(const chain_colour& c) const;
 
 private:
@@ -142,6 +150,7 @@ private:
     int colour;
     bool frozen;
     std::u16string linetype;
+    std::int32_t true_colour;
   };
   const layer_record* find(std::u16string_view name) const;
   // The record of the entity's layer, layer 0 standing for layer0.

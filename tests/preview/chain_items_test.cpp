@@ -203,6 +203,21 @@ TEST(ChainItems, SolidsTextsAndReferences) {
   EXPECT_TRUE(attrib->texts[0].direction.isEqualTo(GcGeVector2d(std::sqrt(3.0) / 2, -0.5), GcGeTol(1e-12, 1e-12)))
       << "minus 30 degrees";
 
+  // Attributes: an invisible one shows nothing, a preset one shows; a
+  // definition shows only when constant.
+  struct Attribute {
+    const char16_t* type;
+    int flags;
+    bool shown;
+  } attributes[] = {{u"ATTRIB", 1, false}, {u"ATTRIB", 8, true}, {u"ATTDEF", 0, false},
+                    {u"ATTDEF", 2, true},  {u"ATTDEF", 3, false}};
+  for (const Attribute& a : attributes) {
+    const auto item = itemOf(buildValueChain(0, 0, a.type, 10, p2, 40, 1.0, 1, u"K1", 2, u"ID", 70, a.flags, -9));
+    ASSERT_EQ(item.has_value(), a.shown) << vd::utf16ToUtf8(a.type) << " " << a.flags;
+    if (item)
+      EXPECT_EQ(item->texts.at(0).text, u"K1");
+  }
+
   const auto insert = itemOf(buildValueChain(0, 0, u"INSERT", 2, u"Arrow", 10, p4, 41, 2.0, 42, 3.0, 50, kPi, -9));
   ASSERT_TRUE(insert);
   EXPECT_EQ(insert->block_key, block_key(u"ARROW"));
@@ -221,6 +236,7 @@ TEST(ChainItems, ColoursThroughLayersAndReferences) {
   colours.set_layer(u"0", 7, false);
   colours.set_layer(u"DOORS", 1, false);
   colours.set_layer(u"GREEN", 3, false);
+  colours.set_layer(u"TRUE", 3, false, {}, 0xFF8000);
   const std::uint32_t black = vd::colour::rgb(0, 0, 0), white = vd::colour::rgb(255, 255, 255);
   const std::uint32_t orange = vd::colour::rgb(255, 0x80, 0), red = vd::colour::rgb(255, 0, 0);
   const std::uint32_t green = vd::colour::rgb(0, 255, 0);
@@ -255,6 +271,9 @@ TEST(ChainItems, ColoursThroughLayersAndReferences) {
       {"hidden with a reference's layer that is off", u"0", 1, -1, 7, -1, white, std::nullopt, u"OFF"},
       {"hidden with a reference's layer that is frozen", u"0", -1, -1, 7, -1, white, std::nullopt, u"FROZEN"},
       {"a reference's layer without a record", u"0", -1, -1, 7, -1, white, black, u"NOWHERE"},
+      {"by layer: the layer's true colour", u"TRUE", -1, -1, 7, -1, white, orange},
+      {"on a true-colour layer its own number stays", u"TRUE", 1, -1, 7, -1, white, red},
+      {"layer 0 takes the reference layer's true colour", u"0", -1, -1, 7, -1, white, orange, u"TRUE"},
   };
   const double a[] = {0, 0, 0}, b[] = {1, 1, 0};
   for (const Case& c : cases) {
@@ -283,6 +302,22 @@ TEST(ChainItems, ColoursThroughLayersAndReferences) {
   colours.layer0 = u"DOORS";
   EXPECT_EQ(colours.resolved_index(chain_colour{256, -1, u"0"}), 1) << "layer 0 as the reference's layer";
   EXPECT_EQ(colours.resolved_index(chain_colour{256, -1, u"GREEN"}), 3);
+  // What a reference passes on to its by-block members: its own true
+  // colour, or its layer's when it is by layer.
+  colours.layer0.clear();
+  colours.block_true_colour = 0x123456;
+  EXPECT_EQ(colours.resolved_true_colour(chain_colour{256, -1, u"TRUE"}), 0xFF8000);
+  EXPECT_EQ(colours.resolved_true_colour(chain_colour{256, 0x00FF00, u"TRUE"}), 0x00FF00);
+  EXPECT_EQ(colours.resolved_true_colour(chain_colour{0, -1, u"TRUE"}), 0x123456);
+  EXPECT_EQ(colours.resolved_true_colour(chain_colour{5, -1, u"TRUE"}), -1);
+  EXPECT_EQ(colours.resolved_true_colour(chain_colour{256, -1, u"WALLS"}), -1);
+  // A reference on a layer that is off still places its members on other
+  // layers; a frozen one places nothing.
+  const double at[] = {0, 0, 0};
+  for (const auto& [layer, placed] : {std::pair{u"OFF", true}, {u"FROZEN", false}, {u"WALLS", true}}) {
+    Chain insert(buildValueChain(0, 0, u"INSERT", 8, layer, 2, u"B", 10, at, -9));
+    EXPECT_EQ(item_from_chain(insert.head, &colours).has_value(), placed) << vd::utf16ToUtf8(layer);
+  }
 }
 
 TEST(ChainItems, PolylineWidthsBecomeBands) {

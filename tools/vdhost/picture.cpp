@@ -57,7 +57,8 @@ GDI::colour_context drawingColours(const hostsim::Drawing& drawing, COLORREF bac
     const auto name = chain.text(2);
     if (!name) continue;
     colours.set_layer(*name, static_cast<int>(chain.integer(62).value_or(7)), (chain.integer(70).value_or(0) & 1) != 0,
-                      chain.text(6).value_or(vd::vstring_view()));
+                      chain.text(6).value_or(vd::vstring_view()),
+                      static_cast<std::int32_t>(chain.integer(420).value_or(-1)));
   }
   return colours;
 }
@@ -88,9 +89,7 @@ void defineLinetypes(const hostsim::Drawing& drawing, GDI::view& view) {
 GDI::colour_context placedBy(const GDI::colour_context& outer, const GDI::chain_colour& reference) {
   GDI::colour_context colours = outer;
   colours.block_index = outer.resolved_index(reference);
-  colours.block_true_colour = reference.true_colour >= 0 ? reference.true_colour
-                              : reference.index == 0   ? outer.block_true_colour
-                                                       : -1;
+  colours.block_true_colour = outer.resolved_true_colour(reference);
   colours.block_linetype = outer.linetype_of(reference);
   return colours;
 }
