@@ -28,6 +28,10 @@ using namespace chain_nodes;
 
 bool finite(const GcGePoint2d& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+// Most copies a multiple insert is drawn with (a damaged count could ask
+// for a thousand million).
+constexpr int kMostGridCopies = 4096;
+
 // Plain fields of one entity chain; a polyline's vertices, bulges and widths
 // in order.
 struct fields {
@@ -37,7 +41,8 @@ struct fields {
   double real40 = 0, real41 = 1, real42 = 1, width43 = 0;
   double angle50 = 0, angle51 = 0;  // radians, as every chain holds angles
   bool has41 = false;
-  int flags70 = 0, flags75 = 0;
+  int flags70 = 0, flags71 = 0, flags75 = 0;
+  double real44 = 0, real45 = 0;
   std::u16string name2;
   std::vector<GcGePoint2d> vertices;
   std::vector<double> bulges;
@@ -78,12 +83,18 @@ fields read(const vd::ValueNode* chain) {
         f.real42 = n->v.real;
     } else if (code == 43) {
       f.width43 = n->v.real;
+    } else if (code == 44) {
+      f.real44 = n->v.real;
+    } else if (code == 45) {
+      f.real45 = n->v.real;
     } else if (code == 50) {
       f.angle50 = n->v.real;
     } else if (code == 51) {
       f.angle51 = n->v.real;
     } else if (code == 70) {
       f.flags70 = n->v.i16;
+    } else if (code == 71) {
+      f.flags71 = n->v.i16;
     } else if (code == 75) {
       f.flags75 = n->v.i16;
     } else if (code == 2) {
@@ -1098,6 +1109,17 @@ std::optional<chain_item> item_from_chain(const vd::ValueNode* chain, const colo
     item.position = f.p[0];
     item.scale = GcGeScale2d(f.real41, f.real42);
     item.direction = GcGeVector2d(std::cos(f.angle50), std::sin(f.angle50));
+    // A multiple insert: a grid of copies, columns along the reference's
+    // direction. A grid too large to be meant (or spacings that are not
+    // numbers) is drawn as its first copy.
+    const int columns = std::max(1, f.flags70), rows = std::max(1, f.flags71);
+    if ((columns > 1 || rows > 1) && columns * rows <= kMostGridCopies && std::isfinite(f.real44) &&
+        std::isfinite(f.real45)) {
+      item.columns = columns;
+      item.rows = rows;
+      item.column_spacing = f.real44;
+      item.row_spacing = f.real45;
+    }
   } else {
     return std::nullopt;
   }

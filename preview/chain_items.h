@@ -66,11 +66,15 @@ struct chain_item {
   // Text: its lines (one for a one-line text), in the item's colour unless
   // they have their own.
   std::vector<chain_text> texts;
-  // Block reference: key of the block name, position, scale and direction.
+  // Block reference: key of the block name, position, scale and direction;
+  // a multiple insert's grid (columns along the direction, rows across it,
+  // at their spacings), one copy for a plain reference.
   std::uint64_t block_key = 0;
   GcGePoint2d position;
   GcGeVector2d direction = GcGeVector2d::kXAxis;
   GcGeScale2d scale;
+  int columns = 1, rows = 1;
+  double column_spacing = 0, row_spacing = 0;
 };
 
 // Width of a line of text drawn one unit high (the height a view's text

@@ -154,8 +154,17 @@ bool view::add_item(chain_item item, std::uint64_t handle, bool into_block) {
     }
     return added;
   }
-  case chain_item::kind::insert:
-    return add_block_reference(item.block_key, item.position, item.scale, item.direction, handle, into_block, false);
+  case chain_item::kind::insert: {
+    bool added = false;
+    const GcGeVector2d across = item.direction.perpVector();
+    for (int row = 0; row < item.rows; ++row)
+      for (int column = 0; column < item.columns; ++column) {
+        const GcGePoint2d at =
+            item.position + item.direction * (column * item.column_spacing) + across * (row * item.row_spacing);
+        added |= add_block_reference(item.block_key, at, item.scale, item.direction, handle, into_block, false);
+      }
+    return added;
+  }
   }
   return false;
 }

@@ -226,6 +226,24 @@ TEST(ChainItems, SolidsTextsAndReferences) {
   EXPECT_DOUBLE_EQ(insert->scale.sy, 3.0);
   EXPECT_NEAR(insert->direction.x, -1.0, 1e-12);
   EXPECT_NEAR(insert->direction.y, 0.0, 1e-12);
+  EXPECT_EQ(insert->columns * insert->rows, 1) << "a plain reference is one copy";
+  // A multiple insert is a grid; one too large to be meant is one copy.
+  struct Grid {
+    int columns, rows;
+    double spacing44, spacing45;
+    int expectedColumns, expectedRows;
+  } grids[] = {{2, 3, 10, 5, 2, 3}, {0, 0, 10, 5, 1, 1}, {1000, 1000, 1, 1, 1, 1}, {2, 1, std::nan(""), 1, 1, 1}};
+  for (const Grid& g : grids) {
+    const auto grid = itemOf(buildValueChain(0, 0, u"INSERT", 2, u"Column", 10, p4, 50, kPi / 2, 70, g.columns, 71,
+                                             g.rows, 44, g.spacing44, 45, g.spacing45, -9));
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->columns, g.expectedColumns) << g.columns << " x " << g.rows;
+    EXPECT_EQ(grid->rows, g.expectedRows) << g.columns << " x " << g.rows;
+    if (g.expectedColumns > 1) {
+      EXPECT_DOUBLE_EQ(grid->column_spacing, 10.0);
+      EXPECT_DOUBLE_EQ(grid->row_spacing, 5.0);
+    }
+  }
 }
 
 TEST(ChainItems, ColoursThroughLayersAndReferences) {

@@ -232,6 +232,33 @@ TEST_F(ViewTest, ATextLeavesTheHighlightColourWhenItLeavesTheSet) {
   EXPECT_GT(canvas.count(20, 160, 140, 200, kBlack), 20);
 }
 
+// A multiple insert draws every copy of its grid: columns along its
+// direction, rows across it.
+TEST_F(ViewTest, AMultipleInsertDrawsEveryCopyOfItsGrid) {
+  ASSERT_TRUE(v.define_block(GcGePoint2d(0, 0), 100));
+  ASSERT_TRUE(addMember(v, seg(0, 0, 10, 0), kMagenta, 100));
+  chain_item grid;
+  grid.what = chain_item::kind::insert;
+  grid.block_key = 100;
+  grid.position = GcGePoint2d(20, 20);
+  grid.scale = GcGeScale2d(1);
+  grid.columns = 3;
+  grid.rows = 2;
+  grid.column_spacing = 40;
+  grid.row_spacing = 30;
+  ASSERT_TRUE(v.add_item(std::move(grid), 5, false));
+  ASSERT_TRUE(paintAll(v));
+  int inCells = 0;
+  for (int column = 0; column < 3; ++column)
+    for (int row = 0; row < 2; ++row) {
+      const int x = 2 * (20 + 40 * column), y = 200 - 2 * (20 + 30 * row);
+      const int here = canvas.count(x, y - 1, x + 21, y + 2, kMagenta);
+      EXPECT_GE(here, 19) << "column " << column << ", row " << row;
+      inCells += here;
+    }
+  EXPECT_EQ(canvas.count(0, 0, 400, 200, kMagenta), inCells) << "nothing outside the cells";
+}
+
 TEST_F(ViewTest, ListTwoWidePensAndElementsOutsideTheWindow) {
   ASSERT_TRUE(addLine(v, 10, 50, 190, 50, kRed, 1, nullptr, 5));            // device y 100, 5 pixels wide
   ASSERT_TRUE(addCurve(v, seg(100, 0, 100, 100), kBlue, 2, 1, nullptr, 2)); // list 2: over list 1
