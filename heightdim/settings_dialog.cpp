@@ -296,15 +296,15 @@ vstring CHeightDimSettingsDlg::layerPrefix() const {
 bool CHeightDimSettingsDlg::transferLayer(HNoteData& r, bool plan, bool toRecord, bool validate) {
   if (hostBinding().product == 2) {
     VdComboBox& combo = plan ? planLayerPlain_ : sectionLayerPlain_;
-    ShownLayer& memo = plan ? planLayerShown_ : sectionLayerShown_;
     const vstring prefix = layerPrefix();
+    const std::wstring shown = wide(r.layer.starts_with(prefix) ? r.layer.substr(prefix.size()) : r.layer);
     if (!toRecord) {
-      const vstring shown = r.layer.starts_with(prefix) ? r.layer.substr(prefix.size()) : r.layer;
-      selectOrAdd(combo, wide(shown));
-      memo = {r.layer, selectedText(combo)};
-    } else if (combo.curSel() >= 0) {
-      const std::wstring chosen = selectedText(combo);
-      r.layer = chosen == memo.shown ? memo.record : prefix + ui::fromWide(chosen);
+      selectOrAdd(combo, shown);
+    } else if (const int at = combo.curSel(); at >= 0 && at != combo.findStringExact(shown.c_str())) {
+      // Only another layer takes the prefix: a combo left on the record's
+      // own layer gives its name back as it was, so a name without the
+      // prefix (the current layer "*", "0") does not gain it.
+      r.layer = prefix + ui::fromWide(selectedText(combo));
     }
     return true;
   }

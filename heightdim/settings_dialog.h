@@ -114,14 +114,6 @@ class CHeightDimSettingsDlg : public ui::Dialog {
   bool transferLayer(HNoteData& record, bool plan, bool toRecord, bool validate);
   // The layer prefix of key 2 that product 2 keeps in front of layer names.
   vstring layerPrefix() const;
-  // Product 2's layer as the dialog showed it: the record's name and the
-  // combo's text for it. A combo left on that text gives the record's name
-  // back, so a name without the prefix (the current layer "*", "0") does
-  // not gain it unless the user chose another layer.
-  struct ShownLayer {
-    vstring record;
-    std::wstring shown;
-  };
   // A value refused: the range message, and the focus on `id`.
   void refuse(int id, double minimum, double maximum);
   // A colour as the dialog showed it: the record's value and what the combo
@@ -146,7 +138,6 @@ class CHeightDimSettingsDlg : public ui::Dialog {
   LayerKeyCombo sectionLayer_{kLayerHistoryCount, kHistoryStyle, kLayerKeyOptions};
   LayerKeyCombo planLayer_{kLayerHistoryCount, kHistoryStyle, kLayerKeyOptions};
   VdComboBox sectionLayerPlain_, planLayerPlain_;
-  ShownLayer sectionLayerShown_, planLayerShown_;
   colorCombo dimColour_, textColour_, frameColour_, planTextColour_;
   comboHistory rounding_{kHistoryCount, kHistoryStyle};
   comboHistory vertLength_{kHistoryCount, kHistoryStyle};

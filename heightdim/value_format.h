@@ -30,7 +30,7 @@ inline constexpr double kHNoteZeroLimit = 0.0010000000000000002;
 // (an empty separator drops it). The rounded flag compares the text with the
 // value rounded to three decimals in the same way, both before the separator
 // is put in, so it does not depend on the separator. A step that
-// is not a positive finite number leaves the value unrounded.
+// is not a positive finite number leaves the value as three decimals show it.
 FormattedValue formatHNoteValue(double value, double step, bool plus, bool plusMinus, vstring_view separator);
 
 // The direction class of a mark: 0 for types above 2 (and below 0); for
