@@ -374,15 +374,29 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
     std::unordered_set<vstring> used;
     const double units = drawingUnits();
     size_t entities = 0;
+    // Dependants met before a base that only its own mark makes (no entry
+    // yet): they join that base once the walk has made it.
+    std::vector<HNoteNode> waiting;
+    auto baseOf = [&](const HNoteNode& node) {
+      HNoteBase* base = find(node.ref.baseId);
+      return base ? base : find(node.ref.id);
+    };
+    auto attach = [&](HNoteNode& node, HNoteBase& base) {
+      markUpToDate(node, base, settings);
+      base.dimensions.push_back(std::move(node));
+    };
     bool walked = walkHNoteMarks([&](HNoteNode& node) {
       if (!hnoteMarkTyped(node.ref)) return;
       readHNoteLevels(node, settings, units);
       used.insert(hnoteBaseIdOf(node.ref));
-      HNoteBase* base = find(node.ref.baseId);
-      if (!base) base = find(node.ref.id);
+      HNoteBase* base = baseOf(node);
       if (!base) {
-        // A mark whose base is gone belongs to none; one without any identifier cannot be a base.
-        if (!isHNoteOwnMark(node.ref)) return;
+        // A dependant may meet its base later; one without any identifier
+        // cannot be a base.
+        if (!isHNoteOwnMark(node.ref)) {
+          waiting.push_back(std::move(node));
+          return;
+        }
         HNoteBase made = hnoteBaseOf(node);
         // Kept in the list even when the host refuses the entry, so this load
         // still knows it. Not stored when the dictionary walk may have
@@ -396,9 +410,11 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
         }
         base = find(made.id);
       }
-      markUpToDate(node, *base, settings);
-      base->dimensions.push_back(std::move(node));
+      attach(node, *base);
     }, &entities);
+    // A mark whose base is still unknown belongs to none.
+    for (HNoteNode& node : waiting)
+      if (HNoteBase* base = baseOf(node)) attach(node, *base);
     // A walk cut short (the host failed to hand out an entity, which looks
     // like the end) misses marks: a base in use would look unused, and a mark
     // that is its own base and has no entry would get none. A walk asks once

@@ -32,8 +32,9 @@ vd_drawing_check(heightdim_update_plan_leader_drawing heightdim_update_plan_lead
                  check_heightdims.py leaders heightdim_update_plan_leader.dxf 3 500,1500 3100,-800)
 
 # HeightDimSetBase on set_base.dxf (base 0A1B...0B at 0,0; 0D at 0,1500; 0E
-# out of date at 0,500), the new level and the rebase on unlisted_base.dxf
-# (the same marks and 0F at 0,1000, the base without its entry).
+# out of date at 0,500), the new level on late_base.dxf and the rebase on
+# unlisted_base.dxf (the same marks and 0F at 0,1000, the base without its
+# entry; in late_base.dxf its own mark comes last).
 set(VD_HD_B 0A1B2C3D-0000-4000-8000-00000000000B)
 set(VD_HD_D 0A1B2C3D-0000-4000-8000-00000000000D)
 set(VD_HD_CHECK_keep "0,0=±0.000@-" "0,1500=+1.500@${VD_HD_B}" "0,500=+9.999@${VD_HD_B}")

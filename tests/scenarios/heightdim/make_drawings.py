@@ -16,6 +16,9 @@ made with ezdxf apart from the module's writer:
                    as a drawing may come from an older program: the base's
                    only record is its own mark (TR2D_HEIGHTDIM holds an
                    entry of another base, unused, and no "Current").
+  late_base.dxf    the marks of unlisted_base.dxf with the base's own mark
+                   last, after its dependants, and "Current" naming the
+                   other base (whose entry no mark uses).
   pasted_mark.dxf  the base and its dependant of set_base.dxf, a second base
                    1 m under it (the current one), and a mark 1 m above it
                    pasted from another drawing: its base has neither an
@@ -142,6 +145,15 @@ def unlisted_base(path):
     ], bases=((OTHER_ID, (5000, 0)),), current=False)
 
 
+def late_base(path):
+    marks_drawing(path, [
+        (DEP_ID, BASE_ID, (0, 1500), "+1.500"),
+        (STALE_ID, BASE_ID, (0, 500), "+9.999"),
+        (UPPER_ID, BASE_ID, (0, 1000), "+1.000"),
+        (BASE_ID, "", (0, 0), "±0.000"),
+    ], bases=((OTHER_ID, (5000, 0)),))
+
+
 def pasted_mark(path):
     marks_drawing(path, [
         (OTHER_ID, "", (0, -1000), "±0.000"),
@@ -160,6 +172,7 @@ def main():
     copied_base(os.path.join(out, "copied_base.dxf"))
     set_base(os.path.join(out, "set_base.dxf"))
     unlisted_base(os.path.join(out, "unlisted_base.dxf"))
+    late_base(os.path.join(out, "late_base.dxf"))
     pasted_mark(os.path.join(out, "pasted_mark.dxf"))
 
 
