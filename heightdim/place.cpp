@@ -198,7 +198,7 @@ PassEnd PlacePass::pickExisting() {
 // The value texts of the record from `base`; a value out of range is told to
 // the user, and nothing is written.
 bool PlacePass::valuesOrMessage(const HNoteBase& base) {
-  if (setHNoteValues(record_, base, hnoteUnits())) return true;
+  if (setHNoteValues(record_, base, drawingUnits())) return true;
   reportHNoteValueRange();
   return false;
 }
@@ -367,11 +367,6 @@ void purgeHNoteBlock(const vstring& blockName) {
 }
 
 bool hnoteIntoUcs(double p[3]) { return hostCallOr<&HostApi::Wcs2Ucs>(0, p, 0, 1) != 0; }
-
-double hnoteUnits() {
-  const double u = drawingUnits();
-  return std::isfinite(u) && u > 0 ? u : kDefaultDrawingUnits;
-}
 
 void reportHNoteValueRange() {
   errorBox(vformat(loadFormat(IDS_MSG_HEIGHTDIM_VALUE_RANGE, "g").c_str(), kHNoteMaxValue));

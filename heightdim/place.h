@@ -49,9 +49,6 @@ bool hnoteIntoUcs(double p[3]);
 // keeps a block that is still used.
 void purgeHNoteBlock(const vstring& blockName);
 
-// The host's drawing units, or 1000 when it gives none (or nothing usable).
-double hnoteUnits();
-
 // The largest value (metres, either sign) a mark shows; a level or point
 // beyond it is a typing error, and a mark would show a number of hundreds of
 // digits or "inf".

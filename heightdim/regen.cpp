@@ -312,7 +312,7 @@ bool HNoteRegen::step(bool& failed) {
         from.level2 = level2;
       }
       record.baseKind = from.baseKind;
-      if (!setHNoteValues(record, from, hnoteUnits())) {
+      if (!setHNoteValues(record, from, drawingUnits())) {
         // A value no mark can show: nothing is rebuilt (the caller puts back
         // what it wrote first), rather than the mark rebuilt with its old text.
         reportHNoteValueRange();

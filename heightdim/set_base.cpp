@@ -72,13 +72,13 @@ int rebuild(HNoteRegen& regen, const std::unordered_set<vstring>& handles) {
 // that unless the caller has read them already.
 HNoteBase baseOfOwnMark(const HNoteRegen& regen, HNoteNode& own, bool levelsRead) {
   if (const HNoteBase* listed = regen.bases.find(own.ref.id)) return *listed;
-  if (!levelsRead) readHNoteLevels(own, regen.settings, hnoteUnits());
+  if (!levelsRead) readHNoteLevels(own, regen.settings, drawingUnits());
   return hnoteBaseOf(own);
 }
 
 int newLevels(HNoteRegen& regen, HNoteNode& picked) {
   if (picked.ref.id.empty()) return 0;
-  readHNoteLevels(picked, regen.settings, hnoteUnits());
+  readHNoteLevels(picked, regen.settings, drawingUnits());
   // A base the list lacks gets the entry it lacked with the new levels.
   HNoteBase base = baseOfOwnMark(regen, picked, true);
   double level1 = picked.level1, level2 = (base.baseKind & 1) ? picked.level2 : base.level2;
@@ -145,7 +145,7 @@ int changeBase(HNoteRegen& regen) {
   if (handles.empty()) return 0;
 
   // The picked mark becomes a base, under a new identifier when a base has its own.
-  readHNoteLevels(picked, regen.settings, hnoteUnits());
+  readHNoteLevels(picked, regen.settings, drawingUnits());
   HNoteBase base = hnoteBaseOf(picked);
   const vstring oldBlock = picked.ref.id.empty() ? vstring() : hnoteBlockName(picked.ref.id);
   if (base.id.empty() || regen.bases.find(base.id)) base.id = newHNoteId();

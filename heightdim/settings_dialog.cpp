@@ -486,7 +486,7 @@ void CHeightDimSettingsDlg::OnPlanValueChanged(int) {
 
 void CHeightDimSettingsDlg::animationStep() {
   if (!set_) return;
-  const double units = hnoteUnits();
+  const double units = drawingUnits();
   for (int type = 0; type < kSectionTypeCount; ++type) {
     // The sample value is the level of a point whose both coordinates are it,
     // measured from a base at the origin with the level 0, in the mark's own

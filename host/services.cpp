@@ -1,5 +1,6 @@
 #include "host/services.h"
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,7 +28,10 @@ vstring loadText(int id) {
   return s;
 }
 
-double drawingUnits() { return hostCallOr<&HostApi::GetUnits>(kDefaultDrawingUnits); }
+double drawingUnits() {
+  const double u = hostCallOr<&HostApi::GetUnits>(kDefaultDrawingUnits);
+  return std::isfinite(u) && u > 0 ? u : kDefaultDrawingUnits;
+}
 
 vstring currentLayerName() {
   vchar layer[kCurrentLayerChars + 1] = {};

@@ -32,7 +32,7 @@ constexpr unsigned kErrorBoxFlags = 16;  // OK button with the error icon
 
 // The host's drawing units (GetUnits): the size in drawing units that glyphs
 // and marks are measured against; kDefaultDrawingUnits when the host table or
-// the entry is missing.
+// the entry is missing, or the answer is not a finite size above 0.
 constexpr double kDefaultDrawingUnits = 1000.0;
 double drawingUnits();
 

@@ -123,29 +123,33 @@ TEST(HighlightGlyph, CrossFromTheHostsUnitsAndTwist) {
     const char* what;
     bool withUnits;
     double units;
+    double used;  // the units the cross is sized by
     bool withTwist;
     double twist;
     double firstX, firstY;  // the first corner, around the centre (1, 1)
   };
   const double half = std::numbers::pi / 2;
   const Case cases[] = {
-      {"units 50, no twist", true, 50, true, 0, 6, 6},
-      {"no GetUnits: 1000", false, 0, false, 0, 101, 101},
-      {"a quarter turn: (+a, +a) becomes (+a, -a)", true, 50, true, half, 6, -4},
-      {"an eighth turn puts the first corner on the x axis", true, 10, true, std::numbers::pi / 4,
+      {"units 50, no twist", true, 50, 50, true, 0, 6, 6},
+      {"no GetUnits: 1000", false, 0, 1000, false, 0, 101, 101},
+      {"units 0: 1000", true, 0, 1000, false, 0, 101, 101},
+      {"units not a number: 1000", true, std::nan(""), 1000, false, 0, 101, 101},
+      {"units -50: 1000", true, -50, 1000, false, 0, 101, 101},
+      {"a quarter turn: (+a, +a) becomes (+a, -a)", true, 50, 50, true, half, 6, -4},
+      {"an eighth turn puts the first corner on the x axis", true, 10, 10, true, std::numbers::pi / 4,
        1 + std::sqrt(2.0), 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     GlyphHost host(c.withUnits, c.units, c.withTwist, c.twist);
-    EXPECT_EQ(drawingUnits(), c.withUnits ? c.units : 1000.0);
+    EXPECT_EQ(drawingUnits(), c.used);
     HighlightGlyph g = HighlightGlyph::crossAt({1, 1, 0}, 2);
     ASSERT_EQ(g.pointCount(), 7);
     EXPECT_NEAR(g.point(0).x, c.firstX, 1e-12);
     EXPECT_NEAR(g.point(0).y, c.firstY, 1e-12);
     // Every corner lies at the same distance from the centre, which the run
     // passes through between them.
-    double arm = std::sqrt(2.0) * 0.1 * (c.withUnits ? c.units : 1000.0);
+    double arm = std::sqrt(2.0) * 0.1 * c.used;
     for (int i = 0; i < 7; ++i) {
       ChainPoint p = g.point(i);
       double d = std::hypot(p.x - 1, p.y - 1);
