@@ -100,7 +100,7 @@ void readShownLook(const HNoteRegenItem& item, HNoteData& r) {
   r.textStyle = style && !style->empty() ? vstring(*style) : vstring(u"STANDARD");
   // Heights are paper millimetres: the reference's scale made them drawing units.
   const std::optional<double> height = text.real(gc::kReal0);
-  const double scale = ref.real(gc::kReal1).value_or(1.0);
+  const double scale = std::abs(ref.real(gc::kReal1).value_or(1.0));
   if (positiveFinite(height) && positiveFinite(scale)) r.textHeight = *height / scale;
   const std::optional<double> width = text.real(gc::kReal1);
   if (positiveFinite(width) || !width) r.textWidth = width.value_or(1.0);
@@ -129,7 +129,9 @@ bool hnoteRecordOf(const HNoteRegenItem& item, HNoteData& record, double& scaleR
   if (!kind) return false;
   const double f = hnoteDrawingFactor();
   const double sx = v.real(gc::kReal1).value_or(1.0), sy = v.real(gc::kReal2).value_or(1.0);
-  scaleRatio = f > 0 && std::isfinite(sx) ? sx / f : 1.0;
+  // A reference scaled by a negative factor is a mark the host mirrored: the
+  // mirror is the mark's own (its side, its flip), not a size.
+  scaleRatio = f > 0 && std::isfinite(sx) ? std::abs(sx) / f : 1.0;
   int stored = 0;
   if (kind->current) {
     HNoteRef ref;
@@ -154,6 +156,13 @@ bool hnoteRecordOf(const HNoteRegenItem& item, HNoteData& record, double& scaleR
   } else if (stored < kHNoteStyleFields) {
     record.flipped = record.type != 3 && valueTextBelow(item, record);
     if (record.type == 0 && valueTextLeft(item, record)) record.lhorzLen = -std::abs(record.lhorzLen);
+  } else if (record.type != 3) {
+    // The stored look is the mark before the host mirrored it. Mirrored in
+    // its X axis it is flipped; in its Y axis a ČSN mark's horizontal leg
+    // (and its text) goes to the other side. A DIN mark is the same both
+    // ways but for where its text stands, which stays where it is readable.
+    if (sy < 0) record.flipped = !record.flipped;
+    if (sx < 0 && record.type == 0) record.lhorzLen = -record.lhorzLen;
   }
   // The shown texts stay when no base gives new ones.
   record.valueText.clear();

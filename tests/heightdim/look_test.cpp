@@ -173,4 +173,76 @@ TEST_F(MarkLookTest, SectionMarksKeepTheirLookAndFollowEveryNewLevel) {
   }
 }
 
+// A mark the user mirrored with the host's own command (its reference
+// scaled by -1 along one axis) is rebuilt by HeightDimUpdate as it shows:
+// mirrored in its Y axis a ČSN mark's text goes to the other side, mirrored
+// in its X axis a mark is flipped and its text goes below; a DIN mark's text
+// stays where it is readable. The text keeps its height either way.
+TEST_F(MarkLookTest, AMarkTheHostMirroredStaysMirroredThroughAnUpdate) {
+  const struct Case {
+    int type;
+    int scaleCode;    // 41: mirrored in the mark's Y axis, 42: in its X axis
+    int alongAfter;   // the side of the insertion point the value text stands on after
+    int acrossAfter;  // the update, along and across the mark: 1 as placed, -1 the other
+  } cases[] = {
+      {0, 41, -1, 1},
+      {0, 42, 1, -1},
+      {1, 42, 1, -1},
+      {1, 41, 1, 1},
+  };
+  constexpr double kScale = 50;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "type " << c.type << ", group " << c.scaleCode << " negated");
+    HNoteData style;
+    ASSERT_TRUE(hnoteDefaults(style, c.type));
+    style.textHeight = 3.5;
+    start(style, kScale);
+    run("command HeightDim " + std::to_string(c.type) + " 0 0 0\npoint 0,0\nreal 0\npoint 2000,1500\ncancel\n");
+    // The dependant's reference, and where its value text stands and how high.
+    const hostsim::Entity* mark = nullptr;
+    for (const hostsim::Entity* e : host().drawing().entities()) {
+      HNoteRef ref;
+      if (e->view().isType(u"INSERT") && readHNoteRef(e->view(), &ref, false) && !ref.baseId.empty()) mark = e;
+    }
+    ASSERT_NE(mark, nullptr);
+    vstring handle = mark->handle;
+    struct Text {
+      double along, across, height;
+      vstring value;
+    };
+    auto text = [&] {
+      const hostsim::Entity* e = host().drawing().findEntity(handle);
+      for (const hostsim::Entity* f : host().drawing().followersOf(*e)) {
+        const ChainView v = f->view();
+        if (!v.isType(u"ATTRIB")) continue;
+        const ChainPoint at = v.point(v.integer(72).value_or(0) != 0 ? 11 : 10).value_or(ChainPoint{});
+        const ChainPoint from = e->view().point(10).value_or(ChainPoint{});
+        return Text{at.x - from.x, at.y - from.y, v.real(40).value_or(0), vstring(v.text(1).value_or(u""))};
+      }
+      return Text{};
+    };
+    const Text placed = text();
+    ASSERT_GT(std::abs(placed.along), 1);
+    ASSERT_GT(placed.across, 0);
+    ASSERT_DOUBLE_EQ(placed.height, 3.5 * kScale);
+
+    OwnedChain mirrored = OwnedChain::copyOf(mark->view());
+    mirrored.setReal(c.scaleCode, -mark->view().real(c.scaleCode).value_or(1));
+    ASSERT_TRUE(host().drawing().changeEntity(handle, std::move(mirrored), mark->flatPoints));
+    run("command HeightDimUpdate\n");
+    std::vector<Shown> after = marks();
+    ASSERT_EQ(after.size(), 2u);
+    const hostsim::Entity* rebuilt = nullptr;
+    for (const Shown& m : after) rebuilt = m.baseId.empty() ? rebuilt : host().drawing().findEntity(m.handle);
+    ASSERT_NE(rebuilt, nullptr);
+    EXPECT_GT(rebuilt->view().real(c.scaleCode).value_or(0), 0) << "the mirror is the mark's own";
+    handle = rebuilt->handle;
+    const Text shown = text();
+    EXPECT_EQ((shown.along > 0) == (placed.along > 0) ? 1 : -1, c.alongAfter);
+    EXPECT_EQ(shown.across > 0 ? 1 : -1, c.acrossAfter);
+    EXPECT_DOUBLE_EQ(shown.height, placed.height);
+    EXPECT_EQ(shown.value, placed.value);
+  }
+}
+
 }  // namespace

@@ -343,6 +343,7 @@ TEST_F(RegenTest, OlderBlocksAndMarksWithoutTextsReadBackAsTheyStand) {
       {u"KACENAD2", 4, 4, 2, true, 3.55, 1.781},
       {u"kacenah3", 2, 3, 1, false, 3.55, 1.781},
       {u"VKOTA_UZ", 1.5, 0.5, 0, true, 3.55, 1.781},
+      {u"KACENAH", -2, 2, 0, false, 3.55, 1.781},  // mirrored by the host: the leg on the left
       {u"VDHEIGHT", 2, 5, 3, false, 14.225, 6.25},
   };
   for (const Case& c : cases) {
@@ -355,7 +356,8 @@ TEST_F(RegenTest, OlderBlocksAndMarksWithoutTextsReadBackAsTheyStand) {
     ASSERT_TRUE(hnoteRecordOf(item, r, ratio));
     EXPECT_EQ(r.type, c.type);
     EXPECT_EQ(r.flipped, c.flipped);
-    EXPECT_DOUBLE_EQ(ratio, c.sx / f);
+    EXPECT_DOUBLE_EQ(ratio, std::abs(c.sx) / f) << "a size; the mirror is the mark's";
+    if (c.type == 0) EXPECT_EQ(r.lhorzLen * ratio < 0, c.sx < 0);
     EXPECT_DOUBLE_EQ(r.angle, 0.5);
     EXPECT_NEAR(c.type == 3 ? r.cxSize : r.hxLen, c.width * 4 * c.sx / f, 1e-9);
     EXPECT_NEAR(c.type == 3 ? r.cySize : r.hyLen, c.height * 4 * c.sy / f, 1e-9);
