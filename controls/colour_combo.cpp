@@ -63,7 +63,7 @@ void colorCombo::refill() {
   if (byBlock_) addColour(static_cast<std::uint32_t>(colour::kByBlock));
   for (std::uint32_t c = 1; c <= 7; ++c) addColour(c);
   insertItem(-1, ui::toWide(loadText(IDS_COLOR_CHOOSE)).c_str(), I_IMAGENONE, kChooseItem);
-  if (!selectColour(colour_)) setCurSel(-1);
+  selectColour(colour_);
 }
 
 int colorCombo::findColour(std::uint32_t value) const {
@@ -115,10 +115,12 @@ int colorCombo::swatchImage(std::uint32_t rgb) {
 }
 
 bool colorCombo::selectColour(std::uint32_t value) {
-  if (value == colour::kNoColourValue) return false;
-  int at = findColour(value);
-  if (at < 0) at = addColour(value);
-  if (at < 0) return false;
+  int at = value == colour::kNoColourValue ? -1 : findColour(value);
+  if (at < 0 && value != colour::kNoColourValue) at = addColour(value);
+  if (at < 0) {
+    setCurSel(-1);
+    return false;
+  }
   setCurSel(at);
   colour_ = value;
   return true;

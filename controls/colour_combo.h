@@ -30,8 +30,9 @@ class colorCombo : public VdComboBoxEx {
   // The current colour: a colour number, or a true colour 0x01BBGGRR.
   std::uint32_t colour() const noexcept { return colour_; }
   // Selects the item of `value`, adding it first when the list lacks it, and
-  // makes it current; false (nothing changed) when the host gives no name
-  // for it or `value` is no colour.
+  // makes it current; false when the host gives no name for it or `value` is
+  // no colour: then no item is selected (the list shows no colour it does
+  // not hold) and the current colour stays.
   bool selectColour(std::uint32_t value);
   // Fills the list anew and selects the current colour.
   void refill();

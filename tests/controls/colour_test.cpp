@@ -311,6 +311,7 @@ TEST_F(ColourControls, ComboOffersColoursAndAddsAChosenOne) {
         EXPECT_FALSE(dlg.combo.selectColour(40));
         EXPECT_EQ(dlg.combo.count(), 11);
         EXPECT_EQ(dlg.combo.colour(), 0u);
+        EXPECT_EQ(dlg.combo.curSel(), -1) << "no item of a colour the combo does not hold";
         g_hostDialog.failNames = false;
         EXPECT_FALSE(dlg.combo.selectColour(vd::colour::kNoColourValue));
         EXPECT_TRUE(dlg.combo.selectColour(1));
