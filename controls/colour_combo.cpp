@@ -115,8 +115,11 @@ int colorCombo::swatchImage(std::uint32_t rgb) {
 }
 
 bool colorCombo::selectColour(std::uint32_t value) {
-  int at = value == colour::kNoColourValue ? -1 : findColour(value);
-  if (at < 0 && value != colour::kNoColourValue) at = addColour(value);
+  int at = -1;
+  if (value != colour::kNoColourValue) {
+    at = findColour(value);
+    if (at < 0) at = addColour(value);
+  }
   if (at < 0) {
     setCurSel(-1);
     return false;

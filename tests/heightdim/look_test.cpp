@@ -199,11 +199,12 @@ TEST_F(MarkLookTest, AMarkTheHostMirroredStaysMirroredThroughAnUpdate) {
     start(style, kScale);
     run("command HeightDim " + std::to_string(c.type) + " 0 0 0\npoint 0,0\nreal 0\npoint 2000,1500\ncancel\n");
     // The dependant's reference, and where its value text stands and how high.
-    const hostsim::Entity* mark = nullptr;
-    for (const hostsim::Entity* e : host().drawing().entities()) {
-      HNoteRef ref;
-      if (e->view().isType(u"INSERT") && readHNoteRef(e->view(), &ref, false) && !ref.baseId.empty()) mark = e;
-    }
+    auto dependant = [&]() -> const hostsim::Entity* {
+      for (const Shown& m : marks())
+        if (!m.baseId.empty()) return host().drawing().findEntity(m.handle);
+      return nullptr;
+    };
+    const hostsim::Entity* mark = dependant();
     ASSERT_NE(mark, nullptr);
     vstring handle = mark->handle;
     struct Text {
@@ -230,10 +231,8 @@ TEST_F(MarkLookTest, AMarkTheHostMirroredStaysMirroredThroughAnUpdate) {
     mirrored.setReal(c.scaleCode, -mark->view().real(c.scaleCode).value_or(1));
     ASSERT_TRUE(host().drawing().changeEntity(handle, std::move(mirrored), mark->flatPoints));
     run("command HeightDimUpdate\n");
-    std::vector<Shown> after = marks();
-    ASSERT_EQ(after.size(), 2u);
-    const hostsim::Entity* rebuilt = nullptr;
-    for (const Shown& m : after) rebuilt = m.baseId.empty() ? rebuilt : host().drawing().findEntity(m.handle);
+    ASSERT_EQ(marks().size(), 2u);
+    const hostsim::Entity* rebuilt = dependant();
     ASSERT_NE(rebuilt, nullptr);
     EXPECT_GT(rebuilt->view().real(c.scaleCode).value_or(0), 0) << "the mirror is the mark's own";
     handle = rebuilt->handle;
