@@ -382,12 +382,16 @@ bool CHeightDimSettingsDlg::transferRecord(int type, bool toRecord, bool validat
         // without a word.
         const bool enabled = IsWindowEnabled(combo.hwnd());
         if (enabled) refuse(f.id, f.minimum, f.maximum);
-        // The bound nearer to what was typed goes into the field.
+        // The bound nearer to what was typed goes into the field, and the
+        // preview, which showed what was typed, draws the bound too.
         const double bound = typed < f.minimum ? f.minimum : f.maximum;
         combo.setCurSel(-1);
         combo.setEditText(wide(hnoteNumberText(bound, separator)));
-        if (enabled) return false;
         r.*f.field = bound;
+        if (enabled) {
+          refreshPreview(type, true);
+          return false;
+        }
         continue;
       }
       // An accepted value joins the history and shows as the dialog writes numbers.
@@ -475,6 +479,7 @@ void CHeightDimSettingsDlg::OnSectionValueChanged(int id) {
   if (busy_ || !set_) return;
   if (id == IDC_HDSET_UNDERLINE) enableForType(currentType_);
   transferRecord(currentType_, true, false);
+  formatShownSample();
   refreshPreview(currentType_, true);
 }
 
@@ -486,6 +491,14 @@ void CHeightDimSettingsDlg::OnPlanValueChanged(int) {
 
 void CHeightDimSettingsDlg::animationStep() {
   if (!set_) return;
+  shownSample_ = sampleValue_;
+  formatShownSample();
+  for (HNoteData& r : set_->records) r.angle = animationAngle_;
+  sampleValue_ = nextHNoteSample(sampleValue_, drawingUnits());
+}
+
+void CHeightDimSettingsDlg::formatShownSample() {
+  if (!set_) return;
   const double units = drawingUnits();
   for (int type = 0; type < kSectionTypeCount; ++type) {
     // The sample value is the level of a point whose both coordinates are it,
@@ -493,15 +506,13 @@ void CHeightDimSettingsDlg::animationStep() {
     // plane: under a turned UCS the point would measure along another axis
     // (turned 45 degrees the samples read -1.745 and +1.745).
     HNoteData sample = set_->records[static_cast<size_t>(type)];
-    sample.insertPoint = {sampleValue_, sampleValue_};
+    sample.insertPoint = {shownSample_, shownSample_};
     sample.angle = animationAngle_;
     sample.rotation = 0;
     setHNoteValues(sample, HNoteBase{}, units);
     set_->records[static_cast<size_t>(type)].valueText = sample.valueText;
     set_->records[static_cast<size_t>(type)].rounded = sample.rounded;
   }
-  for (HNoteData& r : set_->records) r.angle = animationAngle_;
-  sampleValue_ = nextHNoteSample(sampleValue_, units);
 }
 
 void CHeightDimSettingsDlg::refreshPreview(int type, bool fitToExtents) {

@@ -68,9 +68,11 @@ class CHeightDimSettingsDlg : public ui::Dialog {
   // One step of the animation: the sample value's texts into records 0..2,
   // the animation angle into all four, then the next sample value.
   void animationStep();
+  // The texts of the sample shown now into records 0..2, formatted as the
+  // records now say: a changed separator, sign or rounding shows at once.
+  void formatShownSample();
 
   int currentType() const noexcept { return currentType_; }
-  double sampleValue() const noexcept { return sampleValue_; }
   previewBtn& sectionPreview() noexcept { return sectionPreview_; }
   previewBtn& planPreview() noexcept { return planPreview_; }
 
@@ -131,7 +133,8 @@ class CHeightDimSettingsDlg : public ui::Dialog {
   std::vector<vstring> textStyles_;
   int currentType_ = 0;
   double animationAngle_ = 0;
-  double sampleValue_ = 0;
+  double sampleValue_ = 0;  // the next sample
+  double shownSample_ = 0;  // the sample whose texts the records hold
   int busy_ = 0;  // controls being filled: their notifications are not value changes
 
   VdComboBox typeCombo_;

@@ -497,15 +497,15 @@ bool atext::paintTransformed(HDC dc, int deviceHeight, const GcGePoint2d& at, co
 }
 
 void atext::measure(HDC dc, view& v) {
-  if (!dc || text_.empty())
+  if (!dc || text_.empty() || !std::isfinite(height_))
     return;
-  const double scale = v.world_to_device().scale();
+  // Measured at the height it is drawn at; below a pixel at 10 pixels, and
+  // before the view has a window (nothing is drawn yet) at 100, then scaled
+  // back to drawing units.
+  const double scale = v.window().valid ? v.world_to_device().scale() : 0.0;
   double deviceHeight = height_ * scale;
-  double back = 1.0; // measured pixels per device pixel at the real height
-  if (deviceHeight < 1.0) {
-    back = deviceHeight / 10.0;
-    deviceHeight = 10.0;
-  }
+  if (!(deviceHeight >= 1.0))
+    deviceHeight = scale > 0.0 ? 10.0 : 100.0;
   ui::unique_hfont font(textFont(fontHeight(v, deviceHeight), 0, 0.0, style_));
   if (!font)
     return;
@@ -521,7 +521,7 @@ void atext::measure(HDC dc, view& v) {
   if (GetCharABCWidthsFloatW(dc, shown.front(), shown.front(), &first) &&
       GetCharABCWidthsFloatW(dc, shown.back(), shown.back(), &last))
     width -= std::min(0.0f, first.abcfA) + std::min(0.0f, last.abcfC);
-  const double units = width * style_.width_factor * back / (scale > 0.0 ? scale : 1.0);
+  const double units = width * style_.width_factor * height_ / deviceHeight;
   const text_axes axes = glyph_axes(direction_, style_.backward, style_.upside_down);
   extents_ = text_box(insertion_, axes.along, axes.up, height_, units, units, vertical_, horizontal_);
 }

@@ -111,7 +111,7 @@ bool view::add_text(const GcGePoint2d& insertion, const GcGeVector2d& direction,
     return false;
   auto e = std::make_unique<atext>(insertion, direction, text, height, resolve_colour(colour, palette_), vertical,
                                    horizontal, value, style, handle);
-  if (owner_ && window_.valid) {
+  if (owner_) {
     ui::window_dc wdc(owner_);
     if (wdc)
       e->measure(wdc.get(), *this);

@@ -523,6 +523,21 @@ TEST(ComboHistory, LoadingTakesUpToTheMaximumAndRestoresTheActiveValue) {
       EXPECT_EQ(uitest::messageBoxOver(dlg.hwnd()), nullptr) << "no range message while loading";
     });
   }
+  // A history grown past its maximum keeps its oldest entries when saved,
+  // in the order they were added.
+  vdtest::ScratchDir dir;
+  inDialog({rows[0].setup}, [&](HistoryDialog& dlg) {
+    comboHistory& c = dlg.combo(IDC_HIST_TEXT);
+    auto store = openStore(dir);
+    const std::vector<vd::vstring> stored{u"d", u"c", u"b"};
+    ASSERT_TRUE(store->setStringList(ui::fromWide(c.historyKey()), stored));
+    ASSERT_TRUE(c.load(*store, {}, true));
+    ASSERT_TRUE(c.addToHistory(L"a", true));
+    ASSERT_TRUE(c.save(*store, {}, true));
+    std::vector<vd::vstring> saved;
+    ASSERT_TRUE(store->getStringList(ui::fromWide(c.historyKey()), saved));
+    EXPECT_EQ(saved, stored);
+  });
 }
 
 TEST(ComboHistory, AnEmptiedHistoryStaysEmpty) {

@@ -123,11 +123,16 @@ TEST(HeightDimSettingsDialog, SamplesAnimateInTheSectionRecordsAndThePlanShowsZe
         EXPECT_EQ(s.set.records[3].valueText, u"±0.000");
         EXPECT_EQ(s.set.records[0].valueText2, u"OZNAČENÍ");
         EXPECT_TRUE(d.planPreview().view().drawing_extents().valid) << "the plan mark is in its pane";
+        // A sign turned off shows on the sample at once, not two seconds later.
+        shown.push_back(s.set.records[0].valueText);
+        click(d, IDC_HDSET_PLUS_SIGN);
+      }).then([&] {
+        shown.push_back(s.set.records[0].valueText);
         click(d, IDCANCEL);
       });
     });
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(shown, (std::vector<std::u16string>{u"±0.000", u"+1.234", u"-1.234", u"±0.000"}));
+    EXPECT_EQ(shown, (std::vector<std::u16string>{u"±0.000", u"+1.234", u"-1.234", u"±0.000", u"+1.234", u"1.234"}));
     ASSERT_TRUE(section.valid) << "the section mark is in its pane";
     if (!unturned) unturned = section;
     // The ČSN mark's underline runs across: a turned one would change the box.
@@ -244,16 +249,19 @@ TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChange
     bool byTypeChange;  // else by OK
     const char* message;  // null: nothing refused
     double bound;
+    int record;
+    double HNoteData::*field;
   } rows[] = {
       {"a text height below its range, OK", IDC_HDSET_TEXT_HEIGHT, L"0", false,
-       "Zadejte číslo v rozsahu 0.01 až 1000.", 0.01},
+       "Zadejte číslo v rozsahu 0.01 až 1000.", 0.01, 0, &HNoteData::textHeight},
       {"a vertical line too long, type change", IDC_HDSET_VERT_LENGTH, L"1000,5", true,
-       "Zadejte číslo v rozsahu 0 až 1000.", 1000},
+       "Zadejte číslo v rozsahu 0 až 1000.", 1000, 0, &HNoteData::lvertLen},
       {"no number in the plan's width factor, OK", IDC_HDSET_PLAN_TEXT_WIDTH, L"abc", false,
-       "Zadejte číslo v rozsahu 0.01 až 100.", 0.01},
+       "Zadejte číslo v rozsahu 0.01 až 100.", 0.01, 3, &HNoteData::textWidth},
       {"an underline of length 0, which would read back as 5", IDC_HDSET_UNDERLINE_LENGTH, L"0", false,
-       "Zadejte číslo v rozsahu 0.01 až 1000.", 0.01},
-      {"an underline of length 0 while none is drawn", IDC_HDSET_UNDERLINE_LENGTH, L"0", false, nullptr, 0.01},
+       "Zadejte číslo v rozsahu 0.01 až 1000.", 0.01, 0, &HNoteData::underlineLength},
+      {"an underline of length 0 while none is drawn", IDC_HDSET_UNDERLINE_LENGTH, L"0", false, nullptr, 0.01, 0,
+       &HNoteData::underlineLength},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -262,6 +270,8 @@ TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChange
     std::string message;
     bool focused = false, typeKept = false;
     std::wstring shown;
+    double held = 0;
+    GDI::extents previewed, rebuilt;
     HWND box = nullptr;
     const INT_PTR result = run(dlg, [&](CHeightDimSettingsDlg& d, uitest::DialogScript& script) {
       script.then([&] { typeInto(d, r.control, r.typed); });
@@ -289,6 +299,12 @@ TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChange
             focused = GetFocus() == control || IsChild(control, GetFocus());
             shown = d.item(r.control).text();
             typeKept = d.item(IDC_HDSET_TYPE).send(CB_GETCURSEL) == 0 && d.currentType() == 0;
+            // The record and its preview hold the bound that the field shows.
+            held = s.set.records[static_cast<size_t>(r.record)].*r.field;
+            GDI::view& pane = (r.record == 3 ? d.planPreview() : d.sectionPreview()).view();
+            previewed = pane.drawing_extents();
+            d.refreshPreview(r.record, true);
+            rebuilt = pane.drawing_extents();
             click(d, IDCANCEL);
           });
     });
@@ -303,6 +319,9 @@ TEST(HeightDimSettingsDialog, ARefusedValueTakesTheFocusAndBlocksOkAndTypeChange
     EXPECT_EQ(vd::utf16ToUtf8(ui::fromWide(shown)), vd::utf16ToUtf8(vd::hnoteNumberText(r.bound, vd::localeDecimalSeparator())));
     EXPECT_TRUE(focused);
     EXPECT_TRUE(typeKept);
+    EXPECT_EQ(held, r.bound);
+    EXPECT_TRUE(previewed.valid && previewed.min.isEqualTo(rebuilt.min) && previewed.max.isEqualTo(rebuilt.max))
+        << "the preview drew what was typed";
   }
 }
 

@@ -416,6 +416,24 @@ TEST(ViewText, CharactersOutsideTheCodePagePrintAsItsDefaultCharacter) {
   EXPECT_GT(printed(u"\u010D\u00E1")->differing(printed(u"??")->canvas), 0) << "the code page's own letters print";
 }
 
+// A text added before the view has a window (a preview pane fills its list
+// before its first zoom to the extents) is measured as one added after it,
+// so the first picture is fitted to the text as drawn, not to the estimate
+// of 0.7 of the height a character.
+TEST(ViewText, ATextAddedBeforeTheWindowIsMeasuredToo) {
+  const extents world = box(0, 0, 200, 100), device = box(0, 0, 400, 200);
+  std::vector<double> widths;
+  for (bool windowFirst : {true, false}) {
+    view v(performance_clock());
+    v.set_owner(GetDesktopWindow());
+    ASSERT_TRUE(!windowFirst || v.fit_window(&world, &device));
+    ASSERT_TRUE(addText(v, 0, 0, u"1111", 10.0, kBlack, 1));
+    widths.push_back(v.drawing_extents().width());
+  }
+  EXPECT_LT(widths[0], 0.9 * 28.0) << "measured, the digits are narrower than the estimate";
+  EXPECT_NEAR(widths[1], widths[0], 0.03 * widths[0]);
+}
+
 TEST(ViewProgress, ZoomingInStopsAtTheMinimumWithAMessage) {
   CanvasView cv(200, 100, std::nullopt, true); // its clock moved on by hand below
   view& v = cv.v;
