@@ -15,14 +15,14 @@ from PIL import Image
 
 # name: (step picture, box left, top, right, bottom)
 CROPS = {
-    "heightdim": ("01-marks.png", 1090, 400, 1530, 1080),
-    "heightdimedit": ("03-edit.png", 1090, 400, 1530, 740),
-    "heightdimsetbase": ("03-edit.png", 1090, 770, 1530, 1080),
+    "heightdim": ("01-marks.png", 1090, 400, 1575, 1080),
+    "heightdimedit": ("03-edit.png", 1090, 400, 1575, 740),
+    "heightdimsetbase": ("03-edit.png", 1090, 770, 1575, 1080),
     "heightdimupdate": ("03-edit.png", 150, 220, 920, 740),
     "dimarc": ("04-arcs.png", 840, 320, 1090, 610),
-    "dimarc2": ("04-arcs.png", 540, 340, 760, 540),
+    "dimarc2": ("04-arcs.png", 540, 340, 800, 540),
     "dimarc3": ("04-arcs.png", 840, 320, 1090, 610),
-    "dimarc4": ("04-arcs.png", 260, 370, 500, 500),
+    "dimarc4": ("04-arcs.png", 260, 370, 545, 500),
     "dimarclength": ("03-edit.png", 840, 320, 1090, 610),
     "dimconnect": ("05-row.png", 120, 100, 600, 175),
     "dimdivide": ("05-row.png", 560, 100, 920, 175),

@@ -119,7 +119,9 @@ void prepare(const HNoteData& r, bool elementTag, const GcGePoint2d& elementPosi
   p.graphics.extendedData = xdata;
 
   p.texts.layer = p.textLayer.c_str();
-  p.texts.setColourValue(elementTag ? 256u : static_cast<uint32_t>(byLayerWhenZero(r.colorText, 256)));
+  // The texts' "DleBlok" (0) stays by block: they take the reference's colour,
+  // as the dialog's choice says, and follow it when the mark is recoloured.
+  p.texts.setColourValue(elementTag ? 256u : static_cast<uint32_t>(r.colorText));
   p.texts.extendedData = xdata;
 
   p.rounding = p.texts;

@@ -162,7 +162,8 @@ TEST_F(Builder, ChainsOfAPlanViewMarkCodeByCode) {
   EXPECT_EQ(values(members[0], 10), (std::vector<std::string>{pt(-7.1125, -3.125), pt(7.1125, -3.125),
                                                                pt(7.1125, 3.125), pt(-7.1125, 3.125),
                                                                pt(-7.1125, -3.125)}));
-  EXPECT_EQ(members[1], textEntity("ATTDEF", "AKTUALNI", "256", pt(0, 0), "+3.500", "1",
+  // The texts' colour is the default "DleBlok": by block, the reference's colour.
+  EXPECT_EQ(members[1], textEntity("ATTDEF", "AKTUALNI", "0", pt(0, 0), "+3.500", "1",
                                    {"100 AcDbAttributeDefinition", "3 Výška", "2 VÝŠKA", "70 0", "74 2"}));
 
   std::vector<Groups> top = topLevel();
@@ -181,7 +182,7 @@ TEST_F(Builder, ChainsOfAPlanViewMarkCodeByCode) {
       "1070 0", "1040 5", "1040 " + num(14.225), "1040 6.25", "1040 0.25", "1000 _DOT", "1071 5", "1071 0", "1070 0"};
   EXPECT_EQ(top[0], insert);
   // The attribute stands at the frame's centre: (O - P3) turned by 90 degrees from the insertion point.
-  const Groups attrib = textEntity("ATTRIB", "AKTUALNI", "256", pt(10 + 3.125, 20 - 7.1125), "+3.500", "1",
+  const Groups attrib = textEntity("ATTRIB", "AKTUALNI", "0", pt(10 + 3.125, 20 - 7.1125), "+3.500", "1",
                                   {"100 AcDbAttribute", "2 VÝŠKA", "70 0", "73 0", "74 2", "280 0", "90 1", "63 4", "45 1"},
                                   num(kPi / 2));
   ASSERT_EQ(top[1].size(), attrib.size());

@@ -58,7 +58,7 @@ endforeach()
 vd_drawing_check(heightdim_look_drawing heightdim_look WIN32_ONLY
                  check_heightdims.py look heightdim_look_placed.dxf heightdim_look.dxf
                  "0,0=+1,000/1/1/3.5" "0,1000=+2,000/1/1/3.5" "0,2500=+3,500/1/1/3.5"
-                 "3000,500=+0.150/5/256/2.5" "3000,2000=-0.450/5/256/2.5")
+                 "3000,500=+0.150/5/0/2.5" "3000,2000=-0.450/5/0/2.5")
 
 # HeightDimEdit on set_base.dxf, with the settings of userdata/heightdim_edit
 # (ČSN with a decimal comma, 0,01 steps, no plus sign): the values the marks
