@@ -12,7 +12,8 @@
 //   HeightDimUpdate every mark its base reaches shows it;
 // - HeightDimUpdate run again changes nothing;
 // - every mark keeps its look (layers, colours, text style and size) unless
-//   the command was asked to change it;
+//   the command was asked to change it, and a mark HeightDim places has the
+//   look the user's settings give its type;
 // - DimDivide keeps the total length of what it splits, and DimConnect of
 //   dimensions that follow each other gives their total length;
 // - the drawing saved as DXF reads back, no entity lies on a layer without
@@ -41,6 +42,7 @@
 
 
 #include "commands/commands.h"
+#include "entity2d/entity_props.h"
 #include "dimtools/commands.h"
 #include "heightdim/bases.h"
 #include "heightdim/commands.h"
@@ -272,6 +274,7 @@ void errorBox(const vstring& text) { Host::instance().log("message box: " + vd::
 
 double g_units = 1000;
 double g_ucsRotation = 0;
+vstring g_settingsPath;  // the user's hnoteData.ini
 
 struct Mark {
   vstring handle, id, baseId;
@@ -536,6 +539,7 @@ class Checker : public hostsim::RunObserver {
              " its underline");
     }
     if (commandIs(command_, "DimDivide") || commandIs(command_, "DimConnect")) lengthsKept();
+    if (commandIs(command_, "HeightDim")) placedMarksTakeTheSettings();
   }
 
   bool lastFaulted() const { return lastFaulted_; }
@@ -562,6 +566,65 @@ class Checker : public hostsim::RunObserver {
     std::fprintf(stderr, "after %s: %s\n", command_.c_str(), why.c_str());
     FUZZ_CHECK(false);
     __builtin_trap();
+  }
+
+  // A mark HeightDim places looks as the settings of its type say: the
+  // colour of the reference (its own for "DleBlok", 0) and of the texts (by
+  // block for "DleBlok"), their layers where not "*" (the current layer), the
+  // texts' style, height on paper and width factor.
+  void placedMarksTakeTheSettings() {
+    vd::HNoteDataSet settings;
+    FUZZ_CHECK(settings.load(g_settingsPath, g_profiles));
+    const hostsim::Drawing& d = host_.drawing();
+    std::set<vstring> added;
+    for (size_t i = journalAt_; i < d.journal().size(); ++i)
+      if (d.journal()[i].kind == hostsim::JournalEntry::Kind::EntityAdded) added.insert(d.journal()[i].handle);
+    for (const hostsim::Entity* e : d.entities()) {
+      vd::HNoteRef ref;
+      if (!added.count(e->handle) || !e->view().isType(u"INSERT") || !vd::readHNoteRef(e->view(), &ref, false) ||
+          ref.type < 0 || ref.type >= vd::kHNoteTypeCount)
+        continue;
+      const vd::HNoteData& r = settings.records[static_cast<size_t>(ref.type)];
+      std::string why;
+      auto differs = [&why](const std::string& what, const std::string& is, const std::string& want) {
+        if (is != want) why += "; " + what + " " + is + ", wanted " + want;
+      };
+      auto layerOf = [](const vd::EntityProps& p) { return vd::utf16ToUtf8(p.layer ? p.layer : u""); };
+      // As an entity holds the colour: true-colour black has no group 420
+      // (a true colour of 0 is not written) and is index 7.
+      auto held = [](int32_t colour) {
+        vd::EntityProps p;
+        p.setColourValue(static_cast<uint32_t>(colour));
+        return std::to_string(p.colourValue());
+      };
+      vd::EntityProps graphics;
+      graphics.parse(e->view());
+      differs("colour", std::to_string(graphics.colourValue()), held(r.colorDim != 0 ? r.colorDim : 256));
+      if (r.layer != u"*") differs("layer", layerOf(graphics), vd::utf16ToUtf8(r.layer));
+      const std::vector<const hostsim::Entity*> followers = d.followersOf(*e);
+      auto text = std::find_if(followers.begin(), followers.end(),
+                               [](const hostsim::Entity* f) { return f->view().isType(u"ATTRIB"); });
+      if (text == followers.end()) {
+        why += "; no value text";
+      } else {
+        const ChainView v = (*text)->view();
+        vd::EntityProps texts;
+        texts.parse(v);
+        differs("text colour", std::to_string(texts.colourValue()), held(r.colorText));
+        if (r.layerText != u"*") differs("text layer", layerOf(texts), vd::utf16ToUtf8(r.layerText));
+        differs("text style", vd::utf16ToUtf8(v.text(7).value_or(u"STANDARD")), vd::utf16ToUtf8(r.textStyle));
+        const double scale = std::abs(e->view().real(41).value_or(1));
+        auto near = [](double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(b)); };
+        const double height = v.real(40).value_or(0) / scale, width = v.real(41).value_or(1);
+        if (!near(height, r.textHeight))
+          differs("text height", vdtest::pictureNumber(height), vdtest::pictureNumber(r.textHeight));
+        if (!near(width, r.textWidth))
+          differs("width factor", vdtest::pictureNumber(width), vdtest::pictureNumber(r.textWidth));
+      }
+      if (!why.empty())
+        fail("HeightDim placed the mark " + vd::utf16ToUtf8(e->handle) + " of type " + std::to_string(ref.type) +
+             " without the look its settings give" + why);
+    }
   }
 
   // The linear dimensions the command erased and those it added, compared.
@@ -641,7 +704,7 @@ void checkKeptBases(const vd::HNoteBases& kept) {
 //   stale       HeightDimSetBase leaves one rebuilt mark showing its old value
 //   second-run  a HeightDimUpdate right after another changes an entity's colour
 //   lost        a command whose host call failed erases a mark and writes nothing
-enum class Injected { None, Stale, SecondRun, Lost };
+enum class Injected { None, Stale, SecondRun, Lost, Look };
 Injected g_injected = Injected::None;
 
 // The value text of each mark, by identifier.
@@ -686,6 +749,20 @@ class InjectingModule : public hostsim::ModuleFace {
       vd::OwnedChain chain = vd::OwnedChain::copyOf(e.view());
       chain.setInteger(62, 3);
       d.changeEntity(e.handle, std::move(chain), e.flatPoints);
+    }
+    // The fault a text colour of "DleBlok" written by layer once was.
+    if (g_injected == Injected::Look && name == "HeightDim") {
+      for (size_t i = journal; i < d.journal().size(); ++i) {
+        const hostsim::JournalEntry& j = d.journal()[i];
+        const hostsim::Entity* e = d.findEntity(j.handle);
+        if (j.kind != hostsim::JournalEntry::Kind::EntityAdded || !e || !e->view().isType(u"ATTRIB") ||
+            e->view().integer(62).value_or(256) != 0)
+          continue;
+        vd::OwnedChain chain = vd::OwnedChain::copyOf(e->view());
+        chain.setInteger(62, 256);
+        d.changeEntity(e->handle, std::move(chain), e->flatPoints);
+        break;
+      }
     }
     if (g_injected == Injected::Lost) {
       bool faulted = false, wrote = false;
@@ -953,9 +1030,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     g_injected = what == "stale" ? Injected::Stale
                  : what == "second-run" ? Injected::SecondRun
                  : what == "lost" ? Injected::Lost
+                 : what == "look" ? Injected::Look
                  : Injected::None;
     if (g_injected == Injected::None && !what.empty()) {
-      std::fprintf(stderr, "fuzz_commands: FUZZ_COMMANDS_INJECT is stale, second-run or lost, not %s\n", inject);
+      std::fprintf(stderr, "fuzz_commands: FUZZ_COMMANDS_INJECT is stale, second-run, lost or look, not %s\n", inject);
       std::abort();
     }
   }
@@ -997,6 +1075,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_profiles.clear();
   vd::HNoteDataSet settings;
   settings.path = vd::utf8ToUtf16((g_userData->path() / "Dat" / "hnoteData.ini").string());
+  g_settingsPath = settings.path;
   for (int t = 0; t < vd::kHNoteTypeCount; ++t)
     if (in.coin()) g_dice.fill(settings.records[static_cast<size_t>(t)]);
   FUZZ_CHECK(settings.save(g_profiles));

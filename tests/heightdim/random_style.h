@@ -20,11 +20,12 @@ struct StyleDice {
     const int steps = static_cast<int>(std::lround((hi - lo) / step));
     return lo + step * pick(steps + 1);
   }
-  // ByLayer, an index colour or a true colour.
+  // ByLayer, ByBlock, an index colour or a true colour.
   int32_t colour() {
-    switch (pick(4)) {
+    switch (pick(5)) {
       case 0: return 256;
       case 1: return 0x01000000 | (pick(256) << 16) | (pick(256) << 8) | pick(256);
+      case 2: return 0;
       default: return 1 + pick(255);
     }
   }
