@@ -227,6 +227,7 @@ std::optional<Answer> answerRequest(const char*, const vstring&, const std::vect
 vdtest::StyleDice g_dice{[](int n) { return pick(n); }};
 bool g_lookAsked = false;       // the command was asked to take the current settings
 bool g_underlineAsked = false;  // ... or to draw new underlines along a leader line
+bool g_lookTaken = false;       // the edit dialog's last answer took the current settings
 
 std::optional<vd::PlanViewChoice> planViewDialog(const vstring&, int32_t insertPoint) {
   if (pick(6) == 0) return std::nullopt;
@@ -251,11 +252,13 @@ int editDialog(const vstring&, vd::HNoteEditChoice& choice) {
       choice = opened;
       g_lookAsked = g_lookAsked || choice.applySettings;
       g_underlineAsked = g_underlineAsked || choice.drawLeader;
+      g_lookTaken = choice.applySettings;
       return vd::kEditDialogCancel;
     case 1: return vd::kEditDialogSettings;
     default:
       g_lookAsked = g_lookAsked || choice.applySettings;
       g_underlineAsked = g_underlineAsked || choice.drawLeader;
+      g_lookTaken = choice.applySettings;
       return vd::kEditDialogOk;
   }
 }
@@ -469,6 +472,7 @@ class Checker : public hostsim::RunObserver {
     g_requests = 0;
     g_lookAsked = false;
     g_underlineAsked = false;
+    g_lookTaken = false;
     callsAt_ = host_.calls.log().size();
     journalAt_ = host_.drawing().journal().size();
     transcriptAt_ = host_.transcript().size();
@@ -539,7 +543,8 @@ class Checker : public hostsim::RunObserver {
              " its underline");
     }
     if (commandIs(command_, "DimDivide") || commandIs(command_, "DimConnect")) lengthsKept();
-    if (commandIs(command_, "HeightDim")) placedMarksTakeTheSettings();
+    if (commandIs(command_, "HeightDim") || (commandIs(command_, "HeightDimEdit") && g_lookTaken))
+      marksMadeTakeTheSettings();
   }
 
   bool lastFaulted() const { return lastFaulted_; }
@@ -568,21 +573,23 @@ class Checker : public hostsim::RunObserver {
     __builtin_trap();
   }
 
-  // A mark HeightDim places looks as the settings of its type say: the
-  // colour of the reference (its own for "DleBlok", 0) and of the texts (by
-  // block for "DleBlok"), their layers where not "*" (the current layer), the
-  // texts' style, height on paper and width factor.
-  void placedMarksTakeTheSettings() {
+  // A mark HeightDim places, or HeightDimEdit rebuilds with the current
+  // settings, looks as the settings of its type say: the colour of the
+  // reference (its own for "DleBlok", 0) and of the texts (by block for
+  // "DleBlok"), their layers where not "*" (the current layer), the texts'
+  // style, height on paper and width factor. A mark of another program's
+  // element (extended data "VD_LT_ELEM6") keeps its own look.
+  void marksMadeTakeTheSettings() {
     vd::HNoteDataSet settings;
     FUZZ_CHECK(settings.load(g_settingsPath, g_profiles));
     const hostsim::Drawing& d = host_.drawing();
-    std::set<vstring> added;
+    std::set<vstring> made;
     for (size_t i = journalAt_; i < d.journal().size(); ++i)
-      if (d.journal()[i].kind == hostsim::JournalEntry::Kind::EntityAdded) added.insert(d.journal()[i].handle);
+      if (d.journal()[i].kind != hostsim::JournalEntry::Kind::EntityErased) made.insert(d.journal()[i].handle);
     for (const hostsim::Entity* e : d.entities()) {
       vd::HNoteRef ref;
-      if (!added.count(e->handle) || !e->view().isType(u"INSERT") || !vd::readHNoteRef(e->view(), &ref, false) ||
-          ref.type < 0 || ref.type >= vd::kHNoteTypeCount)
+      if (!made.count(e->handle) || !e->view().isType(u"INSERT") || !vd::readHNoteRef(e->view(), &ref, false) ||
+          ref.type < 0 || ref.type >= vd::kHNoteTypeCount || e->view().extendedData(vd::kAppElement))
         continue;
       const vd::HNoteData& r = settings.records[static_cast<size_t>(ref.type)];
       std::string why;
@@ -622,7 +629,7 @@ class Checker : public hostsim::RunObserver {
           differs("width factor", vdtest::pictureNumber(width), vdtest::pictureNumber(r.textWidth));
       }
       if (!why.empty())
-        fail("HeightDim placed the mark " + vd::utf16ToUtf8(e->handle) + " of type " + std::to_string(ref.type) +
+        fail(command_ + " made the mark " + vd::utf16ToUtf8(e->handle) + " of type " + std::to_string(ref.type) +
              " without the look its settings give" + why);
     }
   }
