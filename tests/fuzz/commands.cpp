@@ -12,8 +12,9 @@
 //   HeightDimUpdate every mark its base reaches shows it;
 // - HeightDimUpdate run again changes nothing;
 // - every mark keeps its look (layers, colours, text style and size) unless
-//   the command was asked to change it, and a mark HeightDim places has the
-//   look the user's settings give its type;
+//   the command was asked to change it, and a mark HeightDim places (or
+//   HeightDimEdit rebuilds with the settings) has the look the user's
+//   settings give its type;
 // - DimDivide keeps the total length of what it splits, and DimConnect of
 //   dimensions that follow each other gives their total length;
 // - the drawing saved as DXF reads back, no entity lies on a layer without
@@ -42,8 +43,8 @@
 
 
 #include "commands/commands.h"
-#include "entity2d/entity_props.h"
 #include "dimtools/commands.h"
+#include "entity2d/entity_props.h"
 #include "heightdim/bases.h"
 #include "heightdim/commands.h"
 #include "heightdim/edit.h"
@@ -711,6 +712,7 @@ void checkKeptBases(const vd::HNoteBases& kept) {
 //   stale       HeightDimSetBase leaves one rebuilt mark showing its old value
 //   second-run  a HeightDimUpdate right after another changes an entity's colour
 //   lost        a command whose host call failed erases a mark and writes nothing
+//   look        HeightDim writes the first by-block value text it placed by layer
 enum class Injected { None, Stale, SecondRun, Lost, Look };
 Injected g_injected = Injected::None;
 
