@@ -17,6 +17,10 @@ constexpr size_t kPostedPoints = 16;
 
 bool isMouseMessage(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST; }
 
+bool isButtonRelease(UINT message) {
+  return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
+}
+
 }  // namespace
 
 previewBtn::previewBtn() = default;
@@ -707,7 +711,17 @@ std::wstring previewBtn::toolTipText() {
 
 bool previewBtn::PreTranslateMessage(MSG& msg) {
   if (msg.hwnd != hwnd()) return false;
-  if (toolTipOn_ && toolTip_ && isMouseMessage(msg.message)) toolTip_.relayEvent(msg);
+  if (toolTipOn_ && toolTip_ && isMouseMessage(msg.message)) {
+    toolTip_.relayEvent(msg);
+    // A press hides the tip, and it would stay away until the cursor leaves
+    // the pane: switched off and on again after the release, it shows at the
+    // cursor's next rest. The end of a drag (still running here) brings it
+    // back itself.
+    if (isButtonRelease(msg.message) && drag() == kDragNone) {
+      toolTip_.activate(false);
+      refreshToolTip();
+    }
+  }
   if (msg.message == WM_KEYDOWN) {
     switch (msg.wParam) {
       case VK_TAB:

@@ -54,6 +54,14 @@ struct SlowClock final : GDI::view_clock {
   std::uint64_t now_us(std::uint32_t work) override { return t += work * 2000ull; }
 };
 
+// Records what the pane asks of its tool tip's activation.
+std::vector<WPARAM> g_activations;
+WNDPROC g_toolTipProc = nullptr;
+LRESULT CALLBACK recordActivation(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == TTM_ACTIVATE) g_activations.push_back(wp);
+  return CallWindowProcW(g_toolTipProc, w, m, wp, lp);
+}
+
 // A message the dialog heard from the pane, with what it could see then.
 struct Note {
   UINT message;
@@ -649,6 +657,21 @@ TEST_F(PreviewPane, ToolTipShowsTheParentsTextForTheElementsUnderTheCursor) {
       post(WM_MOUSEMOVE, 0, at(21, 12));
     });
     s.waitFor([&] { return IsWindowVisible(dlg.pane.toolTip().hwnd()) != FALSE; }, "the tool tip to show after the drag");
+    // A click that starts no drag hides the tip until the cursor leaves the
+    // pane, unless the tip is switched off and on again after the release.
+    s.then([&] {
+      dlg.pane.setSnapMode(GDI::snap_end, nullptr, false);
+      g_activations.clear();
+      g_toolTipProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+          dlg.pane.toolTip().hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordActivation)));
+      leftClick(at(50, 25));
+    });
+    s.then([&] {
+      SetWindowLongPtrW(dlg.pane.toolTip().hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_toolTipProc));
+      ASSERT_GE(g_activations.size(), 2u);
+      EXPECT_EQ(g_activations[g_activations.size() - 2], FALSE);
+      EXPECT_EQ(g_activations.back(), TRUE) << "the tip is on again after the click";
+    });
   });
 }
 
