@@ -141,8 +141,10 @@ int changeBase(HNoteRegen& regen) {
     n = selected.next();
   }
   if (!selected.whole()) return -1;
+  // The picked mark is made the base whatever else the selection held: a
+  // selection of no other mark (only the mark itself, or no mark at all)
+  // still makes it the current base for the marks placed next.
   handles.erase(picked.handle);
-  if (handles.empty()) return 0;
 
   // The picked mark becomes a base, under a new identifier when a base has its own.
   readHNoteLevels(picked, regen.settings, drawingUnits());

@@ -124,38 +124,52 @@ TEST_F(RegenTest, MovedMarksKeepTheirPlacesToEachOtherAndTheirUnderlines) {
 }
 
 // A copy of a base mark carries the base's identifier. Made a base of its
-// own, it takes a new one: the original stays its dependants' base, and a
-// dependant moved onto the copy measures from the copy (1 m under it).
+// own, it takes a new one and becomes the current base: the original stays
+// its dependants' base, and a dependant moved onto the copy measures from
+// the copy (1 m under it). So it does when the selection of marks to move
+// holds no other mark than the copy itself.
 TEST_F(RegenTest, ACopyOfABaseMadeABaseTakesAnIdentifierOfItsOwn) {
   host().stringSource = &hnotetest::commandTexts;
-  std::string error;
-  ASSERT_TRUE(host().loadDrawing(VD_SOURCE_DIR "/tests/scenarios/heightdim/copied_base.dxf", error)) << error;
-  auto at = [&](double x, double y) {
-    for (const Seen& s : marks())
-      if (std::abs(s.at.x - x) < 1e-9 && std::abs(s.at.y - y) < 1e-9) return s;
-    ADD_FAILURE() << "no mark at " << x << "," << y;
-    return Seen{};
-  };
-  auto answer = [&](hostsim::Answer::Kind kind, std::vector<vstring> handles = {}) {
-    hostsim::Answer a;
-    a.kind = kind;
-    a.handles = std::move(handles);
-    host().queueAnswer(a);
-  };
-  const vstring original = at(0, 0).ref.id;
-  ASSERT_EQ(at(500, 1000).ref.id, original);
-  answer(hostsim::Answer::Kind::Enter);
-  answer(hostsim::Answer::Kind::Pick, {at(500, 1000).handle});
-  answer(hostsim::Answer::Kind::Pick, {at(0, 1500).handle});
-  answer(hostsim::Answer::Kind::Enter);
-  EXPECT_GT(setHeightDimBase(u""), 0);
-  const Seen copy = at(500, 1000), moved = at(0, 1500);
-  EXPECT_EQ(at(0, 0).ref.id, original);
-  EXPECT_FALSE(copy.ref.id.empty());
-  EXPECT_NE(copy.ref.id, original) << "two bases of one identifier";
-  EXPECT_EQ(moved.ref.baseId, copy.ref.id);
-  ASSERT_FALSE(moved.values.empty());
-  EXPECT_EQ(moved.values[0], u"+0.500");
+  const struct Row {
+    const char* what;
+    bool moveDependant;
+  } rows[] = {{"a dependant moved onto the copy", true}, {"no other mark selected", false}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    std::string error;
+    ASSERT_TRUE(host().loadDrawing(VD_SOURCE_DIR "/tests/scenarios/heightdim/copied_base.dxf", error)) << error;
+    auto at = [&](double x, double y) {
+      for (const Seen& s : marks())
+        if (std::abs(s.at.x - x) < 1e-9 && std::abs(s.at.y - y) < 1e-9) return s;
+      ADD_FAILURE() << "no mark at " << x << "," << y;
+      return Seen{};
+    };
+    auto answer = [&](hostsim::Answer::Kind kind, std::vector<vstring> handles = {}) {
+      hostsim::Answer a;
+      a.kind = kind;
+      a.handles = std::move(handles);
+      host().queueAnswer(a);
+    };
+    const vstring original = at(0, 0).ref.id;
+    ASSERT_EQ(at(500, 1000).ref.id, original);
+    const Seen before = at(0, 1500);
+    answer(hostsim::Answer::Kind::Enter);
+    answer(hostsim::Answer::Kind::Pick, {at(500, 1000).handle});
+    answer(hostsim::Answer::Kind::Pick, {r.moveDependant ? before.handle : at(500, 1000).handle});
+    EXPECT_GT(setHeightDimBase(u""), 0);
+    EXPECT_EQ(host().pendingAnswers(), 0u) << "every answer asked for";
+    const Seen copy = at(500, 1000), moved = at(0, 1500);
+    EXPECT_EQ(at(0, 0).ref.id, original);
+    EXPECT_FALSE(copy.ref.id.empty());
+    EXPECT_TRUE(copy.ref.baseId.empty());
+    EXPECT_NE(copy.ref.id, original) << "two bases of one identifier";
+    const std::vector<std::string> current = hnotetest::entryGroups(u"Current");
+    ASSERT_FALSE(current.empty());
+    EXPECT_EQ(current.back(), "301 " + utf16ToUtf8(copy.ref.id)) << "the copy is the current base";
+    EXPECT_EQ(moved.ref.baseId, r.moveDependant ? copy.ref.id : before.ref.baseId);
+    ASSERT_FALSE(moved.values.empty());
+    EXPECT_EQ(moved.values[0], r.moveDependant ? u"+0.500" : before.values[0]);
+  }
 }
 
 // A walk cut short by a failed EntnextW or DictionaryNextW, once or twice
