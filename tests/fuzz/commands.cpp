@@ -325,11 +325,28 @@ std::optional<std::pair<double, int>> shownNumber(const vstring& text) {
   return std::make_pair(sign * value, decimals);
 }
 
+// A mark's value text (its first ATTRIB) and how it is written: the text
+// style, the height on paper (over the reference's scale: a mark rebuilt at
+// another drawing scale keeps its size on paper) and the width factor, with
+// the defaults an absent group stands for.
+struct ValueTextLook {
+  ChainView text;
+  std::string style;
+  double height = 0;
+  double width = 1;
+};
+std::optional<ValueTextLook> valueTextLook(const hostsim::Drawing& d, const hostsim::Entity& e) {
+  for (const hostsim::Entity* f : d.followersOf(e)) {
+    const ChainView v = f->view();
+    if (!v.isType(u"ATTRIB")) continue;
+    return ValueTextLook{v, vd::utf16ToUtf8(v.text(7).value_or(u"STANDARD")),
+                         v.real(40).value_or(0) / std::abs(e.view().real(41).value_or(1)), v.real(41).value_or(1)};
+  }
+  return std::nullopt;
+}
+
 // What the user sees of a mark but its place, value and side: the
-// reference's and the value text's layer and colour, the text's style,
-// width factor and height on paper (over the reference's scale: a mark
-// rebuilt at another drawing scale keeps its size on paper), with the
-// defaults an absent group stands for.
+// reference's and the value text's layer and colour, and the text's look.
 std::string lookOf(const hostsim::Drawing& d, const hostsim::Entity& e) {
   std::string out;
   auto add = [&](ChainView v) {
@@ -339,15 +356,11 @@ std::string lookOf(const hostsim::Drawing& d, const hostsim::Entity& e) {
     out += "; ";
   };
   add(e.view());
-  const double scale = std::abs(e.view().real(41).value_or(1));
-  for (const hostsim::Entity* f : d.followersOf(e)) {
-    if (!f->view().isType(u"ATTRIB")) continue;
-    ChainView v = f->view();
-    add(v);
-    out += "style " + vd::utf16ToUtf8(v.text(7).value_or(u"STANDARD"));
-    out += " height " + vdtest::pictureNumber(std::round(v.real(40).value_or(0) / scale * 1e6) / 1e6);
-    out += " width " + vdtest::pictureNumber(std::abs(v.real(41).value_or(1)));
-    break;
+  if (const std::optional<ValueTextLook> t = valueTextLook(d, e)) {
+    add(t->text);
+    out += "style " + t->style;
+    out += " height " + vdtest::pictureNumber(std::round(t->height * 1e6) / 1e6);
+    out += " width " + vdtest::pictureNumber(std::abs(t->width));
   }
   return out;
 }
@@ -609,25 +622,20 @@ class Checker : public hostsim::RunObserver {
       graphics.parse(e->view());
       differs("colour", std::to_string(graphics.colourValue()), held(r.colorDim != 0 ? r.colorDim : 256));
       if (r.layer != u"*") differs("layer", layerOf(graphics), vd::utf16ToUtf8(r.layer));
-      const std::vector<const hostsim::Entity*> followers = d.followersOf(*e);
-      auto text = std::find_if(followers.begin(), followers.end(),
-                               [](const hostsim::Entity* f) { return f->view().isType(u"ATTRIB"); });
-      if (text == followers.end()) {
+      const std::optional<ValueTextLook> text = valueTextLook(d, *e);
+      if (!text) {
         why += "; no value text";
       } else {
-        const ChainView v = (*text)->view();
         vd::EntityProps texts;
-        texts.parse(v);
+        texts.parse(text->text);
         differs("text colour", std::to_string(texts.colourValue()), held(r.colorText));
         if (r.layerText != u"*") differs("text layer", layerOf(texts), vd::utf16ToUtf8(r.layerText));
-        differs("text style", vd::utf16ToUtf8(v.text(7).value_or(u"STANDARD")), vd::utf16ToUtf8(r.textStyle));
-        const double scale = std::abs(e->view().real(41).value_or(1));
+        differs("text style", text->style, vd::utf16ToUtf8(r.textStyle));
         auto near = [](double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(b)); };
-        const double height = v.real(40).value_or(0) / scale, width = v.real(41).value_or(1);
-        if (!near(height, r.textHeight))
-          differs("text height", vdtest::pictureNumber(height), vdtest::pictureNumber(r.textHeight));
-        if (!near(width, r.textWidth))
-          differs("width factor", vdtest::pictureNumber(width), vdtest::pictureNumber(r.textWidth));
+        if (!near(text->height, r.textHeight))
+          differs("text height", vdtest::pictureNumber(text->height), vdtest::pictureNumber(r.textHeight));
+        if (!near(text->width, r.textWidth))
+          differs("width factor", vdtest::pictureNumber(text->width), vdtest::pictureNumber(r.textWidth));
       }
       if (!why.empty())
         fail(command_ + " made the mark " + vd::utf16ToUtf8(e->handle) + " of type " + std::to_string(ref.type) +
