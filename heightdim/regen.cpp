@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <tuple>
 #include <unordered_map>
 
 #include "geom/point2d.h"
@@ -82,16 +83,21 @@ vstring taggedId(const ChainView& v) {
 
 // How well an underline from a to b fits a mark at p: first whether p lies
 // on the line through them (an underline is drawn through its mark's
-// point), then how far p is from the segment. Smaller fits better.
-std::pair<bool, double> underlineFit(HNotePoint p, HNotePoint a, HNotePoint b) {
+// point), then how far p is from the segment, then how far from its middle
+// (an underline is drawn around its mark's point: of two marks on one line
+// whose underlines overlap, each is nearest the middle of its own).
+// Smaller fits better.
+using UnderlineFit = std::tuple<bool, double, double>;
+UnderlineFit underlineFit(HNotePoint p, HNotePoint a, HNotePoint b) {
   const GcGeVector2d d(b.x - a.x, b.y - a.y), v(p.x - a.x, p.y - a.y);
   const double len2 = d.x * d.x + d.y * d.y;
-  if (!(len2 > 0)) return {false, std::hypot(v.x, v.y)};
+  const double toMiddle = std::hypot(v.x - d.x / 2, v.y - d.y / 2);
+  if (!(len2 > 0)) return {false, std::hypot(v.x, v.y), toMiddle};
   const double length = std::sqrt(len2);
   const double off = std::abs(v.x * d.y - v.y * d.x) / length;
   const double scale = std::max({1.0, std::abs(p.x), std::abs(p.y), length});
   const double t = std::clamp((v.x * d.x + v.y * d.y) / len2, 0.0, 1.0);
-  return {off > 1e-9 * scale, std::hypot(v.x - d.x * t, v.y - d.y * t)};
+  return {off > 1e-9 * scale, std::hypot(v.x - d.x * t, v.y - d.y * t), toMiddle};
 }
 
 // The point on the line through a and b nearest to p (p itself when a and b coincide).
@@ -216,7 +222,7 @@ void HNoteRegen::attachUnderlines(std::vector<OwnedChain>& lines, const std::vec
   for (size_t k = 0; k < seen.size(); ++k)
     if (!seen[k].id.empty()) byId[seen[k].id].push_back(k);
   // The lines each collected mark takes, with how well they fit it.
-  std::unordered_map<size_t, std::vector<std::pair<std::pair<bool, double>, OwnedChain*>>> taken;
+  std::unordered_map<size_t, std::vector<std::pair<UnderlineFit, OwnedChain*>>> taken;
   for (OwnedChain& line : lines) {
     const ChainView v = line.view();
     const auto marks = byId.find(taggedId(v));
@@ -224,9 +230,9 @@ void HNoteRegen::attachUnderlines(std::vector<OwnedChain>& lines, const std::vec
     const ChainPoint a = v.point(gc::kPoint0).value_or(ChainPoint{});
     const ChainPoint b = v.point(gc::kPoint1).value_or(ChainPoint{});
     const SeenMark* best = nullptr;
-    std::pair<bool, double> bestFit;
+    UnderlineFit bestFit;
     for (size_t k : marks->second) {
-      const std::pair<bool, double> fit = underlineFit(seen[k].at, {a.x, a.y}, {b.x, b.y});
+      const UnderlineFit fit = underlineFit(seen[k].at, {a.x, a.y}, {b.x, b.y});
       if (!best || fit < bestFit) {
         best = &seen[k];
         bestFit = fit;
