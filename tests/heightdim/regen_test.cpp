@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <numbers>
+#include <optional>
 
 #include "heightdim/builder.h"
 #include "heightdim/edit.h"
@@ -60,6 +61,20 @@ class RegenTest : public hnotetest::BuilderHost {
       out.push_back(std::move(s));
     }
     return out;
+  }
+  // The mark standing at (x, y), if any.
+  std::optional<Seen> markAt(double x, double y) {
+    for (Seen& s : marks())
+      if (std::abs(s.at.x - x) < 1e-9 && std::abs(s.at.y - y) < 1e-9) return std::move(s);
+    return std::nullopt;
+  }
+  // Queues the host's answer to the module's next question.
+  void answer(hostsim::Answer::Kind kind, std::vector<vstring> handles = {}, double real = 0) {
+    hostsim::Answer a;
+    a.kind = kind;
+    a.handles = std::move(handles);
+    a.real = real;
+    host().queueAnswer(a);
   }
 };
 
@@ -139,16 +154,9 @@ TEST_F(RegenTest, ACopyOfABaseMadeABaseTakesAnIdentifierOfItsOwn) {
     std::string error;
     ASSERT_TRUE(host().loadDrawing(VD_SOURCE_DIR "/tests/scenarios/heightdim/copied_base.dxf", error)) << error;
     auto at = [&](double x, double y) {
-      for (const Seen& s : marks())
-        if (std::abs(s.at.x - x) < 1e-9 && std::abs(s.at.y - y) < 1e-9) return s;
-      ADD_FAILURE() << "no mark at " << x << "," << y;
-      return Seen{};
-    };
-    auto answer = [&](hostsim::Answer::Kind kind, std::vector<vstring> handles = {}) {
-      hostsim::Answer a;
-      a.kind = kind;
-      a.handles = std::move(handles);
-      host().queueAnswer(a);
+      std::optional<Seen> s = markAt(x, y);
+      if (!s) ADD_FAILURE() << "no mark at " << x << "," << y;
+      return s.value_or(Seen{});
     };
     const vstring original = at(0, 0).ref.id;
     ASSERT_EQ(at(500, 1000).ref.id, original);
@@ -180,17 +188,9 @@ TEST_F(RegenTest, ACopyOfABaseMadeABaseTakesAnIdentifierOfItsOwn) {
 // levels its mark shows rounded.
 TEST_F(RegenTest, AWalkCutShortChangesAllOrNothing) {
   using Kind = hostsim::Answer::Kind;
-  auto answer = [&](Kind kind, std::vector<vstring> handles = {}, double real = 0) {
-    hostsim::Answer a;
-    a.kind = kind;
-    a.handles = std::move(handles);
-    a.real = real;
-    host().queueAnswer(a);
-  };
   auto handleAt = [&](double x, double y) {
-    for (const Seen& s : marks())
-      if (std::abs(s.at.x - x) < 1e-9 && std::abs(s.at.y - y) < 1e-9) return s.handle;
-    return vstring();
+    const std::optional<Seen> s = markAt(x, y);
+    return s ? s->handle : vstring();
   };
   // What the marks show where they stand, by base: handles change with a rebuild.
   auto shown = [&] {
