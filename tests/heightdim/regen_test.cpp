@@ -371,7 +371,9 @@ TEST_F(RegenTest, OlderBlocksAndMarksWithoutTextsReadBackAsTheyStand) {
     EXPECT_EQ(r.type, c.type);
     EXPECT_EQ(r.flipped, c.flipped);
     EXPECT_DOUBLE_EQ(ratio, std::abs(c.sx) / f) << "a size; the mirror is the mark's";
-    if (c.type == 0) EXPECT_EQ(r.lhorzLen * ratio < 0, c.sx < 0);
+    if (c.type == 0) {
+      EXPECT_EQ(r.lhorzLen * ratio < 0, c.sx < 0);
+    }
     EXPECT_DOUBLE_EQ(r.angle, 0.5);
     EXPECT_NEAR(c.type == 3 ? r.cxSize : r.hxLen, c.width * 4 * c.sx / f, 1e-9);
     EXPECT_NEAR(c.type == 3 ? r.cySize : r.hyLen, c.height * 4 * c.sy / f, 1e-9);
