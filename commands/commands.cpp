@@ -34,9 +34,14 @@ const CommandInfo* findCommand(const char* name) {
   return nullptr;
 }
 
-int runCommand(const CommandInfo& command, int argc, const char* const* argv) {
+int runCommand(const CommandInfo& command, int argc, const char* const* argv) noexcept {
   if (!hostApi()) return command.failure;
-  return command.entry(argc, argv);
+  try {
+    return command.entry(argc, argv);
+  } catch (...) {
+    // Nothing may cross into the host: the command answers as one that could not run.
+    return command.failure;
+  }
 }
 
 }  // namespace vd

@@ -22,7 +22,8 @@ extern const int kCommandCount;
 const CommandInfo* findCommand(const char* name);
 
 // Runs a command with the host present check every command starts with: with
-// no bound host table the command does nothing and returns its failure code.
-int runCommand(const CommandInfo& command, int argc, const char* const* argv);
+// no bound host table the command does nothing and returns its failure code,
+// as it does when the command throws (nothing thrown leaves this call).
+int runCommand(const CommandInfo& command, int argc, const char* const* argv) noexcept;
 
 }  // namespace vd

@@ -29,12 +29,7 @@ void measureScreenScale() {
 int runExport(const char* name, int argc, const char* const* argv) noexcept {
   ui::ModuleStateScope scope(&vd::theApp().moduleState());
   const vd::CommandInfo* command = vd::findCommand(name);
-  if (!command) return 0;
-  try {
-    return vd::runCommand(*command, argc, argv);
-  } catch (...) {
-    return command->failure;
-  }
+  return command ? vd::runCommand(*command, argc, argv) : 0;
 }
 
 }  // namespace

@@ -45,12 +45,7 @@ bool CommandTableModule::runCommand(const std::string& name, const std::vector<s
   const vd::CommandInfo* command = vd::findCommand(name.c_str());
   if (!command) return false;
   hostsim::CommandArguments argv(args);
-  try {
-    result = vd::runCommand(*command, argv.argc(), argv.argv());
-  } catch (...) {
-    // The export answers a failure and lets nothing out.
-    result = 0;
-  }
+  result = vd::runCommand(*command, argv.argc(), argv.argv());
   return true;
 }
 
