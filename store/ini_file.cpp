@@ -1,6 +1,7 @@
 #include "store/ini_file.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <system_error>
 
@@ -218,11 +219,19 @@ bool IniFileBackend::write(vstring_view file, vstring_view section, vstring_view
   IniDocument doc = state == FileState::Missing ? IniDocument::created() : parsed(std::move(bytes));
   doc.set(section, key, value);
   std::string out = doc.serialize();
-  std::ofstream stream(path, std::ios::binary | std::ios::trunc);
+  // The new text goes to a file beside the old one and replaces it only when
+  // written whole: a write that fails (a full disk) leaves the file as it was.
+  std::filesystem::path written = path;
+  written += ".new";
+  std::ofstream stream(written, std::ios::binary | std::ios::trunc);
   if (!stream) return false;
   stream.write(out.data(), static_cast<std::streamsize>(out.size()));
   stream.close();
-  if (stream.fail()) return false;
+  std::error_code ec;
+  if (stream.fail() || (std::filesystem::rename(written, path, ec), ec)) {
+    std::filesystem::remove(written, ec);
+    return false;
+  }
   // A code-page file may not hold every character set: only a Unicode file
   // reads back as the document that wrote it.
   if (doc.encoding() == IniDocument::Encoding::Ansi) {

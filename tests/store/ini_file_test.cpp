@@ -2,6 +2,10 @@
 // writes back, host paths with backslashes, and files that are no INI text.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
 #include <random>
 
 #include "store/ini_file.h"
@@ -49,6 +53,35 @@ TEST(IniFile, MarkedFilesKeepTheirEncoding) {
   EXPECT_EQ(readValue(backend, dir.host("u16.ini"), u"S", u"k"), u"č");
   ASSERT_TRUE(backend.write(dir.host("u16.ini"), u"S", u"m", u"ř"));
   EXPECT_EQ(vdtest::readBytes(dir.file("u16.ini")), vdtest::utf16File(u"[S]\r\nk=č\r\nm=ř\r\n"));
+}
+
+// A write that cannot be finished (here the file size limit stands for a full
+// disk) answers false and leaves every byte of the file and nothing beside it.
+TEST(IniFile, AWriteThatFailsLeavesTheFileAsItWas) {
+  ScratchDir dir;
+  const std::string before = "[HNOTE_CSN]\r\nTYPE=0\r\n[Other]\r\nkept=yes\r\n";
+  vdtest::writeBytes(dir.file("t.ini"), before);
+  IniFileBackend backend;
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit limited = old;
+  limited.rlim_cur = before.size() + 8;
+  void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const bool written = backend.write(dir.host("t.ini"), u"HNOTE_CSN", u"TEXT_STYLE", vstring(64, u'x'));
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(vdtest::readBytes(dir.file("t.ini")), before);
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.file("t.ini").parent_path())) {
+    ++files;
+    EXPECT_EQ(entry.path().filename(), "t.ini");
+  }
+  EXPECT_EQ(files, 1u);
+  // Within the limit the same write goes through.
+  ASSERT_TRUE(backend.write(dir.host("t.ini"), u"HNOTE_CSN", u"TEXT_STYLE", u"x"));
+  EXPECT_EQ(readValue(backend, dir.host("t.ini"), u"Other", u"kept"), u"yes");
 }
 
 }  // namespace
