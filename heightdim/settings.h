@@ -122,8 +122,9 @@ class HNoteDataSet {
   // Four records, slot i defaulted as type i; every slot present.
   HNoteDataSet();
 
-  // Reads each section into its slot. A path that cannot be used (empty or
-  // longer than kMaxPathChars) leaves every slot as it was and gives false.
+  // Reads each section into its slot. A path that cannot be used (empty, or
+  // too long for a buffer of kMaxPathChars with its terminator) leaves every
+  // slot as it was and gives false.
   bool load(vstring_view path, ProfileBackend& backend = defaultProfileBackend());
   // Writes each present slot to its section, creating the file's folder when
   // it is missing. False when any value could not be written; what was

@@ -108,10 +108,13 @@ TEST_F(DimHost, StyleReappliedByEveryKindOfHost) {
     EXPECT_EQ(g_alt.modulesAsked, c.module ? std::vector<std::string>{c.module} : std::vector<std::string>{})
         << "type " << c.cadType;
     EXPECT_EQ(g_alt.texts, c.sends ? sent : std::vector<std::string>{}) << "type " << c.cadType;
-    bool commandSent = false;
+    int commandsSent = 0;
     for (const std::string& line : host().transcript())
-      if (line.find("host command: _dim1") != std::string::npos) commandSent = true;
-    EXPECT_EQ(commandSent, c.cadType == 3) << "type " << c.cadType;
+      if (line.rfind("host command: ", 0) == 0) {
+        ++commandsSent;
+        EXPECT_EQ(line, R"(host command: _dim1\n_update\n_L\n)") << "type " << c.cadType;
+      }
+    EXPECT_EQ(commandsSent, c.cadType == 3 ? 1 : 0) << "type " << c.cadType;
   }
 }
 
