@@ -2,15 +2,17 @@
 // writes back, host paths with backslashes, and files that are no INI text.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <filesystem>
 #include <random>
 
 #include "store/ini_file.h"
 #include "store/prf_store.h"
 #include "store_test_support.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#endif
 
 using namespace vd;
 using vdtest::ScratchDir;
@@ -55,8 +57,10 @@ TEST(IniFile, MarkedFilesKeepTheirEncoding) {
   EXPECT_EQ(vdtest::readBytes(dir.file("u16.ini")), vdtest::utf16File(u"[S]\r\nk=č\r\nm=ř\r\n"));
 }
 
+#ifndef _WIN32
 // A write that cannot be finished (here the file size limit stands for a full
 // disk) answers false and leaves every byte of the file and nothing beside it.
+// Windows has no such limit to set; the backend is the same code there.
 TEST(IniFile, AWriteThatFailsLeavesTheFileAsItWas) {
   ScratchDir dir;
   const std::string before = "[HNOTE_CSN]\r\nTYPE=0\r\n[Other]\r\nkept=yes\r\n";
@@ -83,5 +87,6 @@ TEST(IniFile, AWriteThatFailsLeavesTheFileAsItWas) {
   ASSERT_TRUE(backend.write(dir.host("t.ini"), u"HNOTE_CSN", u"TEXT_STYLE", u"x"));
   EXPECT_EQ(readValue(backend, dir.host("t.ini"), u"Other", u"kept"), u"yes");
 }
+#endif
 
 }  // namespace
