@@ -294,31 +294,41 @@ vstring CHeightDimSettingsDlg::layerPrefix() const {
 }
 
 bool CHeightDimSettingsDlg::transferLayer(HNoteData& r, bool plan, bool toRecord, bool validate) {
+  // A combo left on what it showed for the record gives the record's name
+  // back as it was, where reading the combo would not give that name.
+  std::optional<std::wstring>& shown = plan ? shownPlanLayer_ : shownSectionLayer_;
+  const auto leftAsShown = [&shown](const std::wstring& now) { return shown && now == *shown; };
   if (hostBinding().product == 2) {
     VdComboBox& combo = plan ? planLayerPlain_ : sectionLayerPlain_;
     const vstring prefix = layerPrefix();
-    const std::wstring shown = wide(r.layer.starts_with(prefix) ? r.layer.substr(prefix.size()) : r.layer);
     if (!toRecord) {
-      selectOrAdd(combo, shown);
-    } else if (const int at = combo.curSel(); at >= 0 && at != combo.findStringExact(shown.c_str())) {
-      // Only another layer takes the prefix: a combo left on the record's
-      // own layer gives its name back as it was, so a name without the
-      // prefix (the current layer "*", "0") does not gain it.
+      selectOrAdd(combo, wide(r.layer.starts_with(prefix) ? r.layer.substr(prefix.size()) : r.layer));
+      shown = selectedText(combo);
+    } else if (combo.curSel() >= 0 && !leftAsShown(selectedText(combo))) {
+      // Only another layer takes the prefix, so a name without it (the
+      // current layer "*", "0") does not gain it.
       r.layer = prefix + ui::fromWide(selectedText(combo));
     }
     return true;
   }
   LayerKeyCombo& combo = plan ? planLayer_ : sectionLayer_;
   if (!toRecord) {
+    shown.reset();
     // "*" is the current layer, whose entry the combo makes from that text.
+    // A name the combo refuses as a key (a space or a dot in it, longer than
+    // a key; "*" without PELTAR.CRX) stays in the edit field, nothing
+    // selected, as the field holds it.
     if (!combo.addToHistory(wide(r.layer), true)) {
       combo.setCurSel(-1);
       combo.setEditText(wide(r.layer));
+      shown = combo.editText();
     }
     return true;
   }
-  // An empty field names no layer: the record keeps the one it has.
-  if (combo.curSel() < 0 && combo.editText().empty()) return true;
+  // An empty field names no layer, and a refused name left as it was shown
+  // is the record's own: the record keeps the layer it has. Another typed
+  // name must be a key the combo takes.
+  if (combo.curSel() < 0 && (combo.editText().empty() || leftAsShown(combo.editText()))) return true;
   if (validate && combo.curSel() < 0 && !combo.addToHistory(combo.editText(), true, true)) {
     combo.window().setFocus();
     return false;

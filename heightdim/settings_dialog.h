@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "controls/arrow_combo.h"
@@ -164,6 +166,12 @@ class CHeightDimSettingsDlg : public ui::Dialog {
   previewBtn planPreview_;
   previewBtn sectionPreview_;
   ShownColour shownDim_, shownText_, shownFrame_, shownPlanText_;
+  // What each layer combo showed for its record where reading it back would
+  // not give the record's name as it is: the plain combo's item (product 2,
+  // the prefix taken off), or a name the layer-key combo refuses as a key,
+  // left in its edit field. None while the layer-key combo shows the record
+  // as an entry it reads back.
+  std::optional<std::wstring> shownSectionLayer_, shownPlanLayer_;
   ui::ImageList markImages_;
   HWND parent_;
 };
