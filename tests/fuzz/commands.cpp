@@ -11,16 +11,20 @@
 // - a height mark that showed what its base gives still shows it, and after
 //   HeightDimUpdate every mark its base reaches shows it;
 // - HeightDimUpdate run again changes nothing;
-// - every mark keeps its look (layers, colours, text style and size) unless
-//   the command was asked to change it, and a mark HeightDim places (or
-//   HeightDimEdit rebuilds with the settings) has the look the user's
-//   settings give its type;
-// - DimDivide keeps the total length of what it splits, and DimConnect of
-//   dimensions that follow each other gives their total length;
+// - every mark keeps its look (step and signs, layers, colours, text style
+//   and size, the look it keeps for its rebuilds) unless the command was
+//   asked to change it, and a mark HeightDim places (or HeightDimEdit
+//   rebuilds with the settings) has the look the user's settings give its
+//   type;
+// - DimDivide and DimConnect write again every dimension they do not split
+//   or join; DimDivide keeps the total length of what it splits, DimConnect
+//   makes a dimension that holds each one it took, and of dimensions that
+//   follow each other one of their total length;
 // - the drawing saved as DXF reads back, no entity lies on a layer without
 //   a name, every block a reference or a dimension names exists, every
 //   handle it names is held by one of its records (unless it was missing
-//   before the commands too), and written again it is the same text;
+//   before the commands too), and written again it is the same text (at
+//   the end, and after every command of one input in four);
 // - the bases HeightDim keeps from one pass to the next are what a fresh
 //   read of the drawing gives.
 #include <algorithm>
@@ -115,6 +119,9 @@ const char* const kDrawingFiles[] = {
     "tests/scenarios/dimjoin/divide.dxf",       "tests/scenarios/dimalign/row.dxf",
     "tests/scenarios/dimalign/ucs.dxf",         "tests/scenarios/dimarc/arcs.dxf",
     "tests/scenarios/dimensions/dimensions.dxf", "tests/scenarios/sweep/two_lines.dxf",
+    // Marks as older programs and other drawings leave them.
+    "tests/scenarios/heightdim/older_blocks.dxf", "tests/scenarios/heightdim/unlisted_base.dxf",
+    "tests/scenarios/heightdim/late_base.dxf",  "tests/scenarios/heightdim/pasted_mark.dxf",
 };
 
 // The user's data folder, made at start-up and emptied for every input.
@@ -285,6 +292,8 @@ struct Mark {
   bool right = false;       // shows what its base gives
   bool reached = false;     // its base has an entry
   std::string look;         // what the user sees of it but its place, value and side
+  std::string kept;         // the look it keeps for its rebuilds; empty: none (a mark of an older build)
+  std::string keptButUnderline;  // ... but whether it draws an underline
   bool current = false;     // placed in the UCS now current: only such a mark counts as up to date
   bool beyondRange = false; // its base gives a value no mark shows (beyond ±kHNoteMaxValue m)
   std::string underline;    // the direction of a LINE tagged with its identifier through its point; empty: none
@@ -345,10 +354,34 @@ std::optional<ValueTextLook> valueTextLook(const hostsim::Drawing& d, const host
   return std::nullopt;
 }
 
-// What the user sees of a mark but its place, value and side: the
-// reference's and the value text's layer and colour, and the text's look.
-std::string lookOf(const hostsim::Drawing& d, const hostsim::Entity& e) {
+// The look a mark keeps for its rebuilds (its "VDHNOTESTYLE" group) as
+// text, but for its side, which a mirror changes: the sign of the
+// horizontal length (the third field) and the flipped flag (the last);
+// without `underline`, also but for whether it draws an underline (the
+// ninth), which a new leader line turns on.
+std::string keptLookOf(ChainView v, bool underline = true) {
   std::string out;
+  int index = -1;  // the group's name, its format, then the fields
+  for (vd::ChainItem item : v.extendedData(vd::kAppHNoteStyle)) {
+    if (item.code() == 1001 && index >= 0) break;
+    ++index;
+    if (index == 0 || index == 1 + vd::kHNoteStyleFields || (index == 10 && !underline)) continue;
+    out += " " + std::to_string(item.code()) + "=";
+    if (auto t = item.text()) out += vd::utf16ToUtf8(*t);
+    else if (auto r = item.real()) out += vdtest::pictureNumber(index == 4 ? std::fabs(*r) : *r);
+    else if (auto i = item.integer()) out += std::to_string(*i);
+  }
+  return out;
+}
+
+// What the user sees of a mark but its place, value and side: how its
+// values are written (step, signs), the reference's and the value text's
+// layer and colour, and the text's look.
+std::string lookOf(const hostsim::Drawing& d, const hostsim::Entity& e, const vd::HNoteRef& ref) {
+  std::string out;
+  if (ref.type < 3)
+    out += "step " + vdtest::pictureNumber(ref.numAlign) + " plus " + std::to_string(ref.positivePlus) + " ±0 " +
+           std::to_string(ref.plusMinusZero) + "; ";
   auto add = [&](ChainView v) {
     out += "layer " + vd::utf16ToUtf8(v.text(8).value_or(u"0"));
     out += " colour " + std::to_string(v.integer(62).value_or(256));
@@ -395,7 +428,17 @@ std::string underlineThrough(const std::vector<std::pair<ChainPoint, ChainPoint>
   return "";
 }
 
-// The section-view marks of the drawing by identifier: several for a base
+// A height mark's descriptor. A section-view mark (types 0 to 2) has a
+// base; a plan-view mark (type 3) has none and is found only by a probe.
+bool markRef(const hostsim::Entity& e, vd::HNoteRef& ref) {
+  const ChainView v = e.view();
+  if (!v.isType(u"INSERT")) return false;
+  if (vd::readHNoteRef(v, &ref, false)) return ref.type >= 0 && ref.type < 3;
+  return vd::readHNoteRef(v, &ref, true) && ref.type == 3;
+}
+
+// The marks of the drawing by identifier (a plan-view mark's look and
+// underline are checked, no value): several for a base
 // copied with its identifier.
 using Marks = std::map<vstring, std::vector<Mark>>;
 Marks marksOf(const hostsim::Drawing& d) {
@@ -408,33 +451,39 @@ Marks marksOf(const hostsim::Drawing& d) {
   Marks out;
   for (const hostsim::Entity* e : d.entities()) {
     vd::HNoteRef ref;
-    if (!e->view().isType(u"INSERT") || !vd::readHNoteRef(e->view(), &ref, false)) continue;
-    if (ref.type < 0 || ref.type > 2 || ref.id.empty()) continue;
-    Mark m{e->handle, ref.id, ref.baseId, false, false, lookOf(d, *e)};
-    auto base = bases.find(vd::hnoteBaseIdOf(ref));
+    if (!markRef(*e, ref) || ref.id.empty()) continue;
+    Mark m{e->handle, ref.id, ref.baseId, false, false, lookOf(d, *e, ref), keptLookOf(e->view()),
+           keptLookOf(e->view(), false)};
+    auto base = ref.type < 3 ? bases.find(vd::hnoteBaseIdOf(ref)) : bases.end();
     m.reached = base != bases.end();
-    vstring shown;
-    for (const hostsim::Entity* f : d.followersOf(*e)) {
-      if (f->view().isType(u"ATTRIB")) {
-        shown = vstring(f->view().text(1).value_or(u""));
-        break;
-      }
-    }
+    std::vector<vstring> shown;  // the value texts: a base of two levels gives two
+    for (const hostsim::Entity* f : d.followersOf(*e))
+      if (f->view().isType(u"ATTRIB") && shown.size() < 2) shown.emplace_back(f->view().text(1).value_or(u""));
     if (m.reached) {
       const ChainPoint at = e->view().point(10).value_or(ChainPoint{0, 0, 0});
-      const double expected = vd::hnoteMarkValue(base->second.level1, base->second.point, {at.x, at.y}, ref.type,
-                                                 e->view().real(50).value_or(0), ref.rotation, g_units);
-      m.beyondRange = !(std::fabs(expected) <= vd::kHNoteMaxValue);
-      const std::optional<std::pair<double, int>> number = shownNumber(shown);
-      if (number) {
-        const double tolerance = std::max(ref.numAlign / 2, 0.5 * std::pow(10.0, -number->second)) * (1 + 1e-9) + 1e-9;
-        // In the mark's own rotation: a rebuild keeps the UCS the mark was placed in.
-        // A value that rounds to 0.001 or less either way shows as zero.
-        m.right = std::fabs(number->first - expected) <= tolerance ||
+      const bool twoLevels = (base->second.baseKind & 1) != 0;
+      m.right = true;
+      for (size_t i = 0; i < (twoLevels ? 2u : 1u); ++i) {
+        const double level = i == 0 ? base->second.level1 : base->second.level2;
+        const double expected = vd::hnoteMarkValue(level, base->second.point, {at.x, at.y}, ref.type,
+                                                   e->view().real(50).value_or(0), ref.rotation, g_units);
+        m.beyondRange = m.beyondRange || !(std::fabs(expected) <= vd::kHNoteMaxValue);
+        const vstring text = i < shown.size() ? shown[i] : vstring();
+        const std::optional<std::pair<double, int>> number = shownNumber(text);
+        bool right = false;
+        if (number) {
+          const double tolerance =
+              std::max(ref.numAlign / 2, 0.5 * std::pow(10.0, -number->second)) * (1 + 1e-9) + 1e-9;
+          // In the mark's own rotation: a rebuild keeps the UCS the mark was placed in.
+          // A value that rounds to 0.001 or less either way shows as zero.
+          right = std::fabs(number->first - expected) <= tolerance ||
                   (number->first == 0 && std::fabs(expected) <= vd::kHNoteZeroLimit + tolerance);
+        }
+        m.right = m.right && right;
+        m.shown += std::string(i ? "; " : "") + "\"" + vd::utf16ToUtf8(text) + "\" where its base gives " +
+                   vdtest::pictureNumber(expected);
       }
-      m.shown = "\"" + vd::utf16ToUtf8(shown) + "\" where its base gives " + vdtest::pictureNumber(expected) +
-                ", rotation " + vdtest::pictureNumber(ref.rotation) + " in a UCS of " + vdtest::pictureNumber(g_ucsRotation);
+      m.shown += ", rotation " + vdtest::pictureNumber(ref.rotation) + " in a UCS of " + vdtest::pictureNumber(g_ucsRotation);
     }
     m.current = std::fabs(ref.rotation - g_ucsRotation) <= 1e-9;
     if (auto lines = underlines.find(ref.id); lines != underlines.end())
@@ -472,9 +521,25 @@ std::optional<Span> linearSpan(ChainView v) {
   return Span{*a, *b, kind == 0 ? v.real(50).value_or(0) : std::atan2(b->y - a->y, b->x - a->x), kind == 1};
 }
 
+// A dimension as text, without its block (a dimension written again gets a
+// block of a new name).
+std::string dimensionPicture(ChainView v) {
+  std::string out = vdtest::chainPicture(v);
+  if (const size_t at = out.find(" 2="); at != std::string::npos) out.erase(at, out.find(' ', at + 1) - at);
+  return out;
+}
+
 bool commandIs(const std::string& line, const char* name) {
   return line == name || line.rfind(std::string(name) + " ", 0) == 0;
 }
+
+// The saved drawing is checked at the end of every input, and after each
+// command of one input in four (those whose length is a multiple of four,
+// which takes no byte from the input): a save after every command would
+// halve the executions a second, and what a command breaks in the file a
+// later one rarely mends.
+bool g_saveAfterEachCommand = false;
+void savedDrawingReadsBack();
 
 class Checker : public hostsim::RunObserver {
  public:
@@ -499,6 +564,7 @@ class Checker : public hostsim::RunObserver {
     for (const hostsim::CommandLoss& loss : judge_.losses())
       std::fprintf(stderr, "loss in %s: %s: %s\n", loss.command.c_str(), loss.loss.rule.c_str(), loss.loss.detail.c_str());
     FUZZ_CHECK(judge_.losses().empty());
+    if (g_saveAfterEachCommand) savedDrawingReadsBack();
     bool faulted = false;
     for (size_t i = callsAt_; i < host_.calls.log().size(); ++i) faulted = faulted || host_.calls.log()[i].injected;
     lastFaulted_ = faulted;
@@ -515,16 +581,26 @@ class Checker : public hostsim::RunObserver {
       if (d.journal().size() != journalAt_) fail("HeightDimUpdate met a value beyond the range and still changed the drawing");
       update = false;
     }
+    // The marks this command erased (and rebuilt, or not): only those may
+    // take the settings' look when it was asked for.
+    std::set<vstring> erased;
+    for (size_t i = journalAt_; i < d.journal().size(); ++i)
+      if (d.journal()[i].kind == hostsim::JournalEntry::Kind::EntityErased) erased.insert(d.journal()[i].handle);
+    const bool setBase = commandIs(command_, "HeightDimSetBase");
     for (const auto& [id, marks] : after) {
       for (const Mark& m : marks)
         if (update && m.reached && !m.right)
           fail("HeightDimUpdate left the mark " + vd::utf16ToUtf8(m.handle) + " stale: " + m.shown);
       auto was = before_.find(id);
       if (was == before_.end()) continue;
-      // The marks of an identifier that were up to date stay right (a mark
-      // placed in another UCS is not up to date, and HeightDimSetBase leaves it).
+      // The marks of an identifier that were right stay right; a mark placed
+      // in another UCS is not up to date, and HeightDimSetBase leaves it.
       size_t mayBeWrong = 0;
-      for (const Mark& m : was->second) mayBeWrong += !(m.right && m.current);
+      bool rebuilt = false;
+      for (const Mark& m : was->second) {
+        mayBeWrong += !(m.right && (m.current || !setBase));
+        rebuilt = rebuilt || erased.count(m.handle);
+      }
       std::vector<const Mark*> wrong;
       for (const Mark& m : marks)
         if (m.reached && !m.right) wrong.push_back(&m);
@@ -537,9 +613,26 @@ class Checker : public hostsim::RunObserver {
       for (const Mark& m : marks) looksAfter.push_back(m.look);
       std::sort(looksBefore.begin(), looksBefore.end());
       std::sort(looksAfter.begin(), looksAfter.end());
-      if (!g_lookAsked && looksBefore.size() == looksAfter.size() && looksBefore != looksAfter)
+      if (!(g_lookAsked && rebuilt) && looksBefore.size() == looksAfter.size() && looksBefore != looksAfter)
         fail("a mark " + vd::utf16ToUtf8(id) + " changed its look:\n  was " + looksBefore.front() + "\n  now " +
              looksAfter.front());
+      // The look a mark keeps for its rebuilds stays; a mark of an older
+      // build, which has none, takes one up when rebuilt.
+      std::vector<std::string> keptBefore, keptAfter;
+      const auto kept = [](const Mark& m) { return g_underlineAsked ? m.keptButUnderline : m.kept; };
+      for (const Mark& m : was->second)
+        if (!m.kept.empty()) keptBefore.push_back(kept(m));
+      for (const Mark& m : marks) keptAfter.push_back(kept(m));
+      std::sort(keptBefore.begin(), keptBefore.end());
+      std::sort(keptAfter.begin(), keptAfter.end());
+      if (!(g_lookAsked && rebuilt) && was->second.size() == marks.size() &&
+          !std::includes(keptAfter.begin(), keptAfter.end(), keptBefore.begin(), keptBefore.end()))
+      {
+        std::string why = "a mark " + vd::utf16ToUtf8(id) + " lost the look it keeps for its rebuilds:";
+        for (const std::string& k : keptBefore) why += "\n  was" + k;
+        for (const std::string& k : keptAfter) why += "\n  now" + k;
+        fail(why);
+      }
       // No command takes a mark's underline away or turns it, but for a new
       // leader line (the edit dialog's "Kreslit vynášecí čáru"), which
       // replaces it, by nothing where it stands square to the UCS X axis. A
@@ -602,14 +695,18 @@ class Checker : public hostsim::RunObserver {
       if (d.journal()[i].kind != hostsim::JournalEntry::Kind::EntityErased) made.insert(d.journal()[i].handle);
     for (const hostsim::Entity* e : d.entities()) {
       vd::HNoteRef ref;
-      if (!made.count(e->handle) || !e->view().isType(u"INSERT") || !vd::readHNoteRef(e->view(), &ref, false) ||
-          ref.type < 0 || ref.type >= vd::kHNoteTypeCount || e->view().extendedData(vd::kAppElement))
-        continue;
+      if (!made.count(e->handle) || !markRef(*e, ref) || e->view().extendedData(vd::kAppElement)) continue;
       const vd::HNoteData& r = settings.records[static_cast<size_t>(ref.type)];
       std::string why;
       auto differs = [&why](const std::string& what, const std::string& is, const std::string& want) {
         if (is != want) why += "; " + what + " " + is + ", wanted " + want;
       };
+      if (ref.type < 3) {
+        const vd::HNoteRef want = vd::hnoteRefOf(r);
+        differs("step", vdtest::pictureNumber(ref.numAlign), vdtest::pictureNumber(want.numAlign));
+        differs("plus sign", std::to_string(ref.positivePlus), std::to_string(want.positivePlus));
+        differs("± at zero", std::to_string(ref.plusMinusZero), std::to_string(want.plusMinusZero));
+      }
       auto layerOf = [](const vd::EntityProps& p) { return vd::utf16ToUtf8(p.layer ? p.layer : u""); };
       // As an entity holds the colour: true-colour black has no group 420
       // (a true colour of 0 is not written) and is index 7.
@@ -643,47 +740,93 @@ class Checker : public hostsim::RunObserver {
     }
   }
 
-  // The linear dimensions the command erased and those it added, compared.
+  // The dimensions the command erased and those it added, compared. Both
+  // commands erase every dimension selected and write again those they do
+  // not join or split: such a pair, the same but for its handle and block,
+  // cancels. What is left are linear dimensions only, DimDivide keeps their
+  // total length, and each dimension DimConnect took lies inside one it made.
   void lengthsKept() {
     const hostsim::Drawing& d = host_.drawing();
     std::map<vstring, const hostsim::Entity*> byHandle;
     for (const auto& e : d.allEntities()) byHandle[e->handle] = e.get();
-    std::vector<Span> erased, added;
+    std::multimap<std::string, const hostsim::Entity*> erased, added;
     for (size_t i = journalAt_; i < d.journal().size(); ++i) {
       const hostsim::JournalEntry& j = d.journal()[i];
       if (j.name != u"DIMENSION") continue;
       auto e = byHandle.find(j.handle);
       if (e == byHandle.end()) continue;
-      std::optional<Span> s = linearSpan(e->second->view());
-      if (!s) return;  // an angular or arc dimension took part: no length to compare
-      if (j.kind == hostsim::JournalEntry::Kind::EntityErased) erased.push_back(*s);
-      if (j.kind == hostsim::JournalEntry::Kind::EntityAdded && !e->second->erased) added.push_back(*s);
-      if (g_trace)
-        std::fprintf(stderr, "trace: %s%s\n", j.kind == hostsim::JournalEntry::Kind::EntityErased ? "erased" : "added",
-                     vdtest::chainPicture(e->second->view()).c_str());
+      const std::string seen = dimensionPicture(e->second->view());
+      if (j.kind == hostsim::JournalEntry::Kind::EntityErased) erased.emplace(seen, e->second);
+      if (j.kind == hostsim::JournalEntry::Kind::EntityAdded && !e->second->erased) added.emplace(seen, e->second);
     }
-    if (erased.empty() || added.empty()) return;
+    for (auto a = added.begin(); a != added.end();) {
+      auto e = erased.find(a->first);
+      if (e == erased.end()) {
+        ++a;
+        continue;
+      }
+      erased.erase(e);
+      a = added.erase(a);
+    }
+    auto spans = [this](const std::multimap<std::string, const hostsim::Entity*>& dims, const char* what) {
+      std::vector<Span> out;
+      for (const auto& [seen, e] : dims) {
+        if (g_trace) std::fprintf(stderr, "trace: %s%s\n", what, seen.c_str());
+        std::optional<Span> s = linearSpan(e->view());
+        if (!s)
+          fail(command_ + " did not write again as it was a dimension it cannot " +
+               (commandIs(command_, "DimDivide") ? "split" : "join") + " (" + what + "):" + seen);
+        out.push_back(*s);
+      }
+      return out;
+    };
+    const std::vector<Span> gone = spans(erased, "erased"), made = spans(added, "added");
+    if (gone.empty() && made.empty()) return;
     double before = 0, after = 0;
-    for (const Span& s : erased) before += s.length();
-    for (const Span& s : added) after += s.length();
+    for (const Span& s : gone) before += s.length();
+    for (const Span& s : made) after += s.length();
     const double tolerance = 1e-6 * std::max(1.0, before);
     if (commandIs(command_, "DimDivide")) {
       if (std::fabs(before - after) > tolerance)
         fail("DimDivide made " + vdtest::pictureNumber(after) + " of " + vdtest::pictureNumber(before));
       return;
     }
-    // DimConnect: dimensions in one direction that follow each other give
-    // one of their total length. The joined dimension is of its base's kind:
-    // a rotated one keeps the row's direction, but an aligned base in a row
-    // whose outer points do not lie on one line square to the extension
-    // lines measures the slanted distance between them, as it must.
-    if (added.size() != 1) return;
+    // DimConnect: each dimension it took lies inside one it made, in its
+    // direction. The joined dimension is of its base's kind: a rotated one
+    // keeps the row's direction, but an aligned base in a row whose outer
+    // points do not lie on one line square to the extension lines measures
+    // the slanted distance between them, as it must, and takes no part here.
+    // Nor does a dimension of no length, or one that overlaps another it
+    // took: the join of two over one segment ends where both ends meet (it
+    // measures 0), and one of no length joins at either end.
     const auto sameDirection = [](double a, double b) { return std::fabs(std::remainder(a - b, M_PI)) <= 1e-9; };
-    if (added[0].aligned && !sameDirection(added[0].angle, erased[0].angle)) return;
+    for (const Span& s : gone) {
+      const auto [from, to] = s.on(s.angle);
+      bool inside = to - from <= tolerance, slanted = false;
+      for (const Span& other : gone) {
+        if (&other == &s || !sameDirection(other.angle, s.angle)) continue;
+        const auto [oFrom, oTo] = other.on(s.angle);
+        inside = inside || std::min(to, oTo) - std::max(from, oFrom) > tolerance;
+      }
+      for (const Span& m : made) {
+        if (!sameDirection(m.angle, s.angle)) {
+          slanted = slanted || m.aligned;
+          continue;
+        }
+        const auto [mFrom, mTo] = m.on(s.angle);
+        inside = inside || (from >= mFrom - tolerance && to <= mTo + tolerance);
+      }
+      if (!inside && !slanted)
+        fail("DimConnect took a dimension from " + vdtest::pictureNumber(from) + " to " + vdtest::pictureNumber(to) +
+             " and made none that holds it");
+    }
+    // Dimensions in one direction that follow each other give one of their total length.
+    if (made.size() != 1) return;
+    if (made[0].aligned && !sameDirection(made[0].angle, gone[0].angle)) return;
     std::vector<std::pair<double, double>> row;
-    for (const Span& s : erased) {
-      if (!sameDirection(s.angle, erased[0].angle)) return;
-      row.push_back(s.on(erased[0].angle));
+    for (const Span& s : gone) {
+      if (!sameDirection(s.angle, gone[0].angle)) return;
+      row.push_back(s.on(gone[0].angle));
     }
     std::sort(row.begin(), row.end());
     for (size_t i = 1; i < row.size(); ++i)
@@ -968,7 +1111,10 @@ void savedDrawingReadsBack() {
   Host& host = Host::instance();
   std::string error;
   const std::string written = hostsim::dxf::writeDxf(host.drawing(), host.variables, host.environment, &error);
-  if (written.empty()) return;  // a number that is not finite: refused with a reason
+  // A number that is not finite: the drawing cannot be saved. Nothing the
+  // input puts in the drawing holds one, so a command wrote it.
+  if (written.empty()) std::fprintf(stderr, "the drawing cannot be saved: %s\n", error.c_str());
+  FUZZ_CHECK(!written.empty());
   // FUZZ_COMMANDS_DUMP names a folder for the texts of a failed check.
   const char* dump = std::getenv("FUZZ_COMMANDS_DUMP");
   auto save = [dump](const char* name, const std::string& text) {
@@ -1060,6 +1206,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in(data, size);
   g_in = &in;
+  g_saveAfterEachCommand = size % 4 == 0;
   Host& host = Host::instance();
   vd::unbindHost();
   host.reset();

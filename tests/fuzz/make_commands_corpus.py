@@ -9,7 +9,7 @@ import random
 import sys
 from pathlib import Path
 
-DRAWINGS = 11   # the empty drawing and the scenario drawings of commands.cpp
+DRAWINGS = 15   # the empty drawing and the scenario drawings of commands.cpp
 COMMANDS = 14   # the module's command table
 HEIGHTDIM = 9   # its index of HeightDim
 

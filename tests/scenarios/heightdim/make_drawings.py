@@ -4,6 +4,11 @@ made with ezdxf apart from the module's writer:
   kacenad2.dxf     two references of the older flipped DIN block "KACENAD2"
                    (drawn at four times the scale) with their value
                    attributes, and a line that is no mark.
+  older_blocks.dxf one reference of each other older block a mark may be
+                   ("KACENAH", "KACENAH1", "VKOTA_UT", "KACENAD",
+                   "KACENAD1", "VKOTA_UZ", "KACENAH2", "KACENAH3",
+                   "KACENAD3", "VDHEIGHT"), the flipped ones with the value
+                   under the point, some on their own layer and in colours.
   set_base.dxf     a base mark at level 0, a dependant 1.5 m above it that
                    agrees with it, and one 0.5 m above it whose shown value
                    ("+9.999") no longer does, with the base entry.
@@ -60,6 +65,32 @@ def kacenad2(path):
         ref = msp.add_blockref("KACENAD2", (x, y), dxfattribs={"xscale": 4, "yscale": 4, "zscale": 4})
         ref.add_attrib("VYSKA", value, (x, y - 12), dxfattribs={"height": 10})
     msp.add_line((0, 0), (50, 0))
+    doc.saveas(path)
+
+
+def older_blocks(path):
+    doc = ezdxf.new("R2000")
+    doc.layers.add("KOTY", color=3)
+    names = ("KACENAH", "KACENAH1", "VKOTA_UT", "KACENAD", "KACENAD1", "VKOTA_UZ",
+             "KACENAH2", "KACENAH3", "KACENAD3", "VDHEIGHT")
+    msp = doc.modelspace()
+    for i, name in enumerate(names):
+        below = name.startswith("KACENAD") or name == "VKOTA_UZ"
+        side = -1 if below else 1
+        blk = doc.blocks.new(name)
+        if name == "VDHEIGHT":
+            blk.add_lwpolyline([(-3, -1), (3, -1), (3, 1), (-3, 1)], close=True)
+            blk.add_attdef("VYSKA", (-2.5, -0.5), dxfattribs={"height": 1, "prompt": "Výška"})
+        else:
+            blk.add_line((-2, 0), (2, 0))
+            blk.add_line((0, 0), (-1, 1.5 * side))
+            blk.add_line((0, 0), (1, 1.5 * side))
+            blk.add_attdef("VYSKA", (0, 3 * side), dxfattribs={"height": 2.5, "prompt": "Výška"})
+        x, y = 100 + 200 * (i % 5), 100 + 300 * (i // 5)
+        look = {"layer": "KOTY"} if i % 3 == 0 else {"color": 1 + i % 6} if i % 3 == 1 else {}
+        ref = msp.add_blockref(name, (x, y), dxfattribs={"xscale": 4, "yscale": 4, "zscale": 4, **look})
+        value = "%+.3f" % ((i - 4) * 0.25) if i != 4 else "±0.000"
+        ref.add_attrib("VYSKA", value, (x, y + 12 * side), dxfattribs={"height": 10, **look})
     doc.saveas(path)
 
 
@@ -169,6 +200,7 @@ def main():
         return
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     kacenad2(os.path.join(out, "kacenad2.dxf"))
+    older_blocks(os.path.join(out, "older_blocks.dxf"))
     copied_base(os.path.join(out, "copied_base.dxf"))
     set_base(os.path.join(out, "set_base.dxf"))
     unlisted_base(os.path.join(out, "unlisted_base.dxf"))
