@@ -112,7 +112,7 @@ TEST_F(DimHost, StyleReappliedByEveryKindOfHost) {
     for (const std::string& line : host().transcript())
       if (line.rfind("host command: ", 0) == 0) {
         ++commandsSent;
-        EXPECT_EQ(line, R"(host command: _dim1\n_update\n_L\n)") << "type " << c.cadType;
+        EXPECT_EQ(line, R"(host command: _dim1\n_update\n_L\n\n)") << "type " << c.cadType;
       }
     EXPECT_EQ(commandsSent, c.cadType == 3 ? 1 : 0) << "type " << c.cadType;
   }
