@@ -2,6 +2,9 @@
 // copy, and the layer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "dimtools/dim_access.h"
 #include "dimtools/dim_codes.h"
 #include "tests/heightdim/records_test_support.h"
@@ -21,6 +24,56 @@ OwnedChain rotatedDimension() {
   b.text(100, u"AcDbDimension").point(10, 1, 2).text(1, u"<>").integer(70, 32).real(42, 3.5);
   b.text(100, u"AcDbAlignedDimension").point(13, 0, 0).point(14, 3.5, 0);
   return b.build();
+}
+
+// Items of the "ACAD" data outside its DSTYLE list are no overrides, however
+// they pair up, and a new pair goes behind the list's last whole pair.
+TEST(DimOverride, OnlyTheDstyleListHoldsOverrides) {
+  const struct {
+    const char* what;
+    std::function<void(ChainBuilder&)> acad;  // items after 1001 "ACAD"
+    int variable;                             // set to the short 7
+    int other;                                // reads as before
+    Groups otherReads;
+    Groups tail;  // from 1001 "ACAD" on, after the set
+  } cases[] = {
+      {"a note with a code-like short before a new list",
+       [](ChainBuilder& b) { b.text(1000, u"note").integer(1070, 140); }, 44, 140, {},
+       {"1001 ACAD", "1000 note", "1070 140", "1000 DSTYLE", "1002 {", "1070 44", "1070 7", "1002 }"}},
+      {"another list behind the DSTYLE list",
+       [](ChainBuilder& b) {
+         b.text(1000, u"DSTYLE").text(1002, u"{").integer(1070, 40).real(1040, 2.0).text(1002, u"}");
+         b.text(1000, u"DIMJAG").text(1002, u"{").integer(1070, 388).real(1040, 1.5).text(1002, u"}");
+       },
+       44, 388, {},
+       {"1001 ACAD", "1000 DSTYLE", "1002 {", "1070 40", "1040 2", "1070 44", "1070 7", "1002 }", "1000 DIMJAG",
+        "1002 {", "1070 388", "1040 1.5", "1002 }"}},
+      {"a code left without its value at the end of the list",
+       [](ChainBuilder& b) {
+         b.text(1000, u"DSTYLE").text(1002, u"{").integer(1070, 40).real(1040, 2.0).integer(1070, 75);
+         b.text(1002, u"}");
+       },
+       76, 40, {"1040 2"},
+       {"1001 ACAD", "1000 DSTYLE", "1002 {", "1070 40", "1040 2", "1070 76", "1070 7", "1070 75", "1002 }"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ChainBuilder b;
+    b.text(0, u"DIMENSION").text(100, u"AcDbDimension").integer(70, 32).extendedData(u"ACAD");
+    c.acad(b);
+    OwnedChain d = b.build();
+    ASSERT_TRUE(d) << b.error();
+    auto reads = [&](int variable) {
+      OwnedChain v = findDimOverride(d, variable);
+      return v ? groupsOf(v) : Groups{};
+    };
+    EXPECT_EQ(reads(c.other), c.otherReads);
+    ASSERT_TRUE(setDimOverride(d, c.variable, int16_t{7}));
+    EXPECT_EQ(reads(c.variable), Groups{"1070 7"});
+    EXPECT_EQ(reads(c.other), c.otherReads);
+    const Groups g = groupsOf(d);
+    EXPECT_EQ(Groups(std::find(g.begin(), g.end(), "1001 ACAD"), g.end()), c.tail);
+  }
 }
 
 TEST(DimMerge, CopiesEveryKindAndDropsTheRest) {

@@ -3,6 +3,11 @@
 // as the plain pairwise scan).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <random>
+
 #include "dimtools/dim_connect.h"
 #include "dimtools/dim_texts.h"
 #include "dimtools/linear_dim.h"
@@ -13,6 +18,7 @@ using namespace vd::dim;
 using dimtest::horizontal;
 using dimtest::LinearSpec;
 using dimtest::linearDimension;
+using Groups = std::vector<std::string>;
 
 namespace {
 
@@ -90,6 +96,73 @@ TEST(JoinDims, OverridesAfterAJoin) {
     EXPECT_EQ(d->dimSe2, c.se2) << c.what;
     ASSERT_TRUE(d->dimExo) << c.what;
     EXPECT_NEAR(*d->dimExo, c.exo, 1e-12) << c.what;
+  }
+}
+
+// The pairwise scan as it is usually written: each dimension in turn tries
+// every later one and starts again after each join.
+void connectPairwise(std::vector<OwnedChain>& list, double exo) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    for (size_t j = i + 1; j < list.size();) {
+      OwnedChain joined = joinDims(list[i], list[j], exo);
+      if (!joined) {
+        ++j;
+        continue;
+      }
+      list[i] = std::move(joined);
+      list.erase(list.begin() + static_cast<std::ptrdiff_t>(j));
+      j = i + 1;
+    }
+  }
+}
+
+std::vector<Groups> groupsOfAll(const std::vector<OwnedChain>& list) {
+  std::vector<Groups> out;
+  for (const OwnedChain& c : list) out.push_back(hnotetest::groupsOf(c));
+  return out;
+}
+
+// Shuffled rows of dimensions on a few lines (horizontal, vertical,
+// slanted), some reversed, some with gaps, texts and overrides: joining by
+// the ends gives the very chains the pairwise scan gives.
+TEST(ConnectDimensions, SameAsThePairwiseScan) {
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    std::mt19937 random(seed);
+    std::vector<LinearSpec> specs;
+    const double angles[] = {0.0, std::numbers::pi / 2, 0.3, std::numbers::pi};
+    for (int line = 0; line < 4; ++line) {
+      const double a = angles[line];
+      const double ux = std::cos(a), uy = std::sin(a), nx = -uy, ny = ux;
+      double at = 0;
+      const int count = 3 + static_cast<int>(random() % 12);
+      for (int k = 0; k < count; ++k) {
+        const double length = 1 + random() % 50;
+        if (random() % 6 == 0) at += 2;  // a gap: the row breaks here
+        double from = at, to = at + length;
+        if (random() % 3 == 0) std::swap(from, to);
+        const double side = (random() % 5 == 0) ? -5.0 : 0.0;  // some measured from the other side
+        const double offset = 10.0 * line;
+        auto pt = [&](double t, double n) { return ChainPoint{ux * t + nx * n, uy * t + ny * n, 0}; };
+        LinearSpec s{pt(from, offset + side), pt(to, offset + side), pt(to, offset + 8), a};
+        if (random() % 2) s.rotation.reset();
+        static const char16_t* texts[] = {nullptr, u"12", u"1.5", u"x"};
+        s.text = texts[random() % 4];
+        if (random() % 3 == 0) s.overrides.se1 = static_cast<int>(random() % 2);
+        if (random() % 3 == 0) s.overrides.exo = 0.1 * (random() % 10);
+        specs.push_back(s);
+        at += length;
+      }
+    }
+    std::shuffle(specs.begin(), specs.end(), random);
+    std::vector<OwnedChain> fast, plain;
+    for (const LinearSpec& s : specs) {
+      fast.push_back(linearDimension(s));
+      plain.push_back(linearDimension(s));
+    }
+    connectDimensions(fast, kExo);
+    connectPairwise(plain, kExo);
+    ASSERT_LT(fast.size(), specs.size()) << "seed " << seed << ": something joins";
+    EXPECT_EQ(groupsOfAll(fast), groupsOfAll(plain)) << "seed " << seed;
   }
 }
 

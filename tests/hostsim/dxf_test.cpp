@@ -114,14 +114,20 @@ class DxfTest : public HostTest {
     ASSERT_EQ(api().LeaderAnno(&mark, &tied, 0), 1);
   }
 
+  // Each group as code and value, reals to the last bit.
   static std::vector<std::pair<int, std::string>> dump(ChainView v) {
+    auto exact = [](double x) {
+      char buf[32];
+      std::snprintf(buf, sizeof buf, "%.17g", x);
+      return std::string(buf);
+    };
     std::vector<std::pair<int, std::string>> out;
     for (ChainItem item : v) {
       std::string value;
       if (auto t = item.text()) value = utf16ToUtf8(*t);
-      if (auto r = item.real()) value = std::to_string(*r);
+      if (auto r = item.real()) value = exact(*r);
       if (auto i = item.integer()) value = std::to_string(*i);
-      if (auto p = item.point()) value = std::to_string(p->x) + "," + std::to_string(p->y) + "," + std::to_string(p->z);
+      if (auto p = item.point()) value = exact(p->x) + "," + exact(p->y) + "," + exact(p->z);
       if (item.code() != -1) out.emplace_back(item.code(), value);
     }
     return out;
@@ -342,11 +348,21 @@ TEST(DxfRead, ACommentOrAByteOrderMarkInFrontIsRead) {
     ASSERT_EQ(r.drawing->entities().size(), 1u);
     EXPECT_FALSE(r.drawing->entities()[0]->view().has(999)) << "a comment is no group of the entity";
   }
-  // A byte-order mark says UTF-8, whatever the version.
-  dxf::ReadResult r = readBack("\xEF\xBB\xBF" + entitiesFile(groups("0|TEXT|5|21|100|AcDbEntity|8|0|100|AcDbText|"
-                                                                   "10|0|20|0|40|1|1|\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD")));
-  ASSERT_TRUE(r.drawing);
-  EXPECT_EQ(r.drawing->findEntity(u"21")->view().text(1), u"\u017dlu\u0165ou\u010dk\u00fd");
+  // A byte-order mark says UTF-8, whatever the version; a $ACADVER outside
+  // the HEADER section is data, and the file stays in code page 1250.
+  const std::string textRecord = "0|TEXT|5|21|100|AcDbEntity|8|0|100|AcDbText|10|0|20|0|40|1|1|";
+  const std::pair<const char*, std::string> files[] = {
+      {"a byte-order mark",
+       "\xEF\xBB\xBF" + entitiesFile(groups(textRecord + "\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD"))},
+      {"a version inside an entity",
+       entitiesFile(groups("0|ACME_WIDGET|5|20|100|AcDbEntity|8|0|100|AcmeWidget|9|$ACADVER|1|AC1032|" + textRecord +
+                           "\x8Elu\x9Dou\xE8k\xFD"))},
+  };
+  for (const auto& [what, file] : files) {
+    dxf::ReadResult r = readBack(file);
+    ASSERT_TRUE(r.drawing) << what;
+    EXPECT_EQ(r.drawing->findEntity(u"21")->view().text(1), u"\u017dlu\u0165ou\u010dk\u00fd") << what;
+  }
 }
 
 // The binary form of a DXF text: codes of two bytes, or of one as R12 writes
@@ -493,6 +509,22 @@ TEST_F(DxfTest, HandlesNeverWrapAndNeverRepeat) {
     ASSERT_TRUE(back.drawing);
     EXPECT_EQ(dxf::writeDxf(*back.drawing, {}), written) << "a save read back saves the same";
   }
+}
+
+// The entities of a layout's block and its end name the layout's record as
+// owner, here the one its BLOCK names though the file lacks it; an R12
+// entity (no subclass markers) gets it behind its handle, ahead of its
+// extended data.
+TEST(DxfRead, ALayoutsEntitiesNameItsRecordAheadOfTheirExtendedData) {
+  dxf::ReadResult r = readBack(groups(
+      "0|SECTION|2|BLOCKS|0|BLOCK|5|1F|330|11E|100|AcDbEntity|8|0|100|AcDbBlockBegin|2|*Paper_Space1|70|0|10|0|20|0|"
+      "30|0|0|LINE|5|20|8|0|10|0|20|0|11|1|21|1|1001|ACAD|1000|x|"
+      "0|ENDBLK|5|21|100|AcDbEntity|8|0|100|AcDbBlockEnd|0|ENDSEC|0|EOF"));
+  ASSERT_TRUE(r.drawing);
+  const std::string out = dxf::writeDxf(*r.drawing, {});
+  EXPECT_NE(out.find(groups("0|LINE|5|20|330|11E|8|0|10|0|20|0|11|1|21|1|1001|ACAD|1000|x|0|ENDBLK|5|21|330|11E")),
+            std::string::npos)
+      << out;
 }
 
 TEST_F(DxfTest, NonFiniteNumbersAreNeverWritten) {
