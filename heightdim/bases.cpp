@@ -423,10 +423,13 @@ bool HNoteBases::load(const HNoteDataSet& settings, HNoteLoadReport* out) {
     // Without it the list is not whole, nothing is purged, and the next load
     // reads the drawing again.
     // A current base the list lacks may be an entry the dictionary walk
-    // missed: the next load reads it again too.
+    // missed: the next load reads it again too. Nor is anything purged
+    // while a base made from its mark has no entry (the host refused it):
+    // "Current" could move from a purged base to that one, and name a base
+    // the dictionary does not hold.
     std::optional<UsedIds> again = walked ? usedIds() : std::nullopt;
-    whole_ = !entriesMissed_ && again && again->entities == entities && purge(used, again->ids, report) &&
-             withoutEntry_.empty() && current();
+    whole_ = !entriesMissed_ && again && again->entities == entities && withoutEntry_.empty() &&
+             purge(used, again->ids, report) && current();
     if (out) *out = report;
     return walked;
   }
