@@ -8,8 +8,9 @@
 //
 // After every command the loss rules of the fault sweep must find nothing,
 // and (docs/fuzzing.md, "commands"):
-// - a height mark that showed what its base gives still shows it, and after
-//   HeightDimUpdate every mark its base reaches shows it;
+// - a height mark that showed what its base gives still shows it, a mark a
+//   command places or rebuilds shows it, and after HeightDimUpdate every
+//   mark its base reaches shows it;
 // - HeightDimUpdate run again changes nothing, nor any record of the bases;
 // - every mark keeps its look (step and signs, layers, colours, text style
 //   and size, the look it keeps for its rebuilds) unless the command was
@@ -298,6 +299,7 @@ struct Mark {
   bool beyondRange = false; // its base gives a value no mark shows (beyond ±kHNoteMaxValue m)
   std::string underline;    // the direction of a LINE tagged with its identifier through its point; empty: none
   std::string shown;        // its value text, what its base gives it and its rotation, for a report
+  bool element = false;     // tagged as another program's element: rebuilt without new values
 };
 
 // A value text as a number, and how many decimals it shows; none when it is no number.
@@ -454,6 +456,7 @@ Marks marksOf(const hostsim::Drawing& d) {
     if (!markRef(*e, ref) || ref.id.empty()) continue;
     Mark m{e->handle, ref.id, ref.baseId, false, false, lookOf(d, *e, ref), keptLookOf(e->view()),
            keptLookOf(e->view(), false)};
+    m.element = static_cast<bool>(e->view().extendedData(vd::kAppElement));
     auto base = ref.type < 3 ? bases.find(vd::hnoteBaseIdOf(ref)) : bases.end();
     m.reached = base != bases.end();
     std::vector<vstring> shown;  // the value texts: a base of two levels gives two
@@ -582,15 +585,23 @@ class Checker : public hostsim::RunObserver {
       update = false;
     }
     // The marks this command erased (and rebuilt, or not): only those may
-    // take the settings' look when it was asked for.
-    std::set<vstring> erased;
-    for (size_t i = journalAt_; i < d.journal().size(); ++i)
-      if (d.journal()[i].kind == hostsim::JournalEntry::Kind::EntityErased) erased.insert(d.journal()[i].handle);
+    // take the settings' look when it was asked for. Every mark a command
+    // places or rebuilds takes its values from its base.
+    std::set<vstring> erased, added;
+    for (size_t i = journalAt_; i < d.journal().size(); ++i) {
+      const hostsim::JournalEntry& j = d.journal()[i];
+      if (j.kind == hostsim::JournalEntry::Kind::EntityErased) erased.insert(j.handle);
+      if (j.kind == hostsim::JournalEntry::Kind::EntityAdded) added.insert(j.handle);
+    }
     const bool setBase = commandIs(command_, "HeightDimSetBase");
     for (const auto& [id, marks] : after) {
-      for (const Mark& m : marks)
+      for (const Mark& m : marks) {
         if (update && m.reached && !m.right)
           fail("HeightDimUpdate left the mark " + vd::utf16ToUtf8(m.handle) + " stale: " + m.shown);
+        if (!refused && added.count(m.handle) && m.reached && !m.right && !m.element)
+          fail(command_ + " made the mark " + vd::utf16ToUtf8(m.handle) + " with a value its base does not give: " +
+               m.shown);
+      }
       auto was = before_.find(id);
       if (was == before_.end()) continue;
       // The marks of an identifier that were right stay right; a mark placed
