@@ -832,7 +832,7 @@ class Checker : public hostsim::RunObserver {
              " and made none that holds it");
     }
     // Dimensions in one direction that follow each other give one of their total length.
-    if (made.size() != 1) return;
+    if (made.size() != 1 || gone.empty()) return;
     if (made[0].aligned && !sameDirection(made[0].angle, gone[0].angle)) return;
     std::vector<std::pair<double, double>> row;
     for (const Span& s : gone) {
