@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "commands/commands.h"
 #include "heightdim/command_args.h"
+#include "host/host_api.h"
+#include "hostsim/host.h"
 
 namespace {
 
@@ -70,6 +73,31 @@ TEST(Commands, EveryExportHasItsCommand) {
   }
   EXPECT_EQ(vd::findCommand("heightdim"), nullptr) << "export names are exact";
   EXPECT_EQ(vd::findCommand(nullptr), nullptr);
+}
+
+// Nothing a command throws reaches the host: it answers its failure code,
+// as it does when no host is bound; a command that returns answers its own.
+TEST(Commands, ACommandThatThrowsAnswersItsFailureCode) {
+  struct Case {
+    vd::CommandEntry entry;
+    int failure;
+    bool bound;
+    int result;
+  } cases[] = {
+      {[](int, const char* const*) -> int { throw std::runtime_error("no memory"); }, -1, true, -1},
+      {[](int, const char* const*) -> int { throw 7; }, 0, true, 0},
+      {[](int argc, const char* const*) { return argc + 40; }, -1, true, 42},
+      {[](int argc, const char* const*) { return argc + 40; }, -1, false, -1},
+  };
+  const char* argv[] = {"a", "b"};
+  for (const Case& c : cases) {
+    if (c.bound) {
+      ASSERT_TRUE(vd::bindHost(nullptr, &hostsim::resolveExport, nullptr));
+    }
+    const vd::CommandInfo command{"Test", c.entry, c.failure};
+    EXPECT_EQ(vd::runCommand(command, 2, argv), c.result) << "failure " << c.failure << ", bound " << c.bound;
+    vd::unbindHost();
+  }
 }
 
 }  // namespace
