@@ -13,6 +13,7 @@
 #include "hostsim/dxf_reader.h"
 #include "hostsim/dxf_writer.h"
 #include "hostsim/pick.h"
+#include "tests/heightdim/records_test_support.h"
 #include "tests/test_files.h"
 
 using namespace vd;
@@ -114,21 +115,14 @@ class DxfTest : public HostTest {
     ASSERT_EQ(api().LeaderAnno(&mark, &tied, 0), 1);
   }
 
-  // Each group as code and value, reals to the last bit.
+  // Each group as code and value, reals to the last bit (the module's
+  // internal -1 left out).
   static std::vector<std::pair<int, std::string>> dump(ChainView v) {
-    auto exact = [](double x) {
-      char buf[32];
-      std::snprintf(buf, sizeof buf, "%.17g", x);
-      return std::string(buf);
-    };
     std::vector<std::pair<int, std::string>> out;
-    for (ChainItem item : v) {
-      std::string value;
-      if (auto t = item.text()) value = utf16ToUtf8(*t);
-      if (auto r = item.real()) value = exact(*r);
-      if (auto i = item.integer()) value = std::to_string(*i);
-      if (auto p = item.point()) value = exact(p->x) + "," + exact(p->y) + "," + exact(p->z);
-      if (item.code() != -1) out.emplace_back(item.code(), value);
+    for (const std::string& g : hnotetest::groupsOf(v)) {
+      const size_t space = g.find(' ');
+      const int code = std::stoi(g.substr(0, space));
+      if (code != -1) out.emplace_back(code, space == std::string::npos ? std::string() : g.substr(space + 1));
     }
     return out;
   }
