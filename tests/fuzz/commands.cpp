@@ -430,6 +430,17 @@ std::string underlineThrough(const std::vector<std::pair<ChainPoint, ChainPoint>
   return "";
 }
 
+// One text of each of an identifier's marks, sorted; without `empty`,
+// those of the marks where it is empty left out.
+template <class Field>
+std::vector<std::string> sortedOf(const std::vector<Mark>& marks, Field field, bool empty) {
+  std::vector<std::string> out;
+  for (const Mark& m : marks)
+    if (std::string text = field(m); empty || !text.empty()) out.push_back(std::move(text));
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
 // A height mark's descriptor. A section-view mark (types 0 to 2) has a
 // base; a plan-view mark (type 3) has none and is found only by a probe.
 bool markRef(const hostsim::Entity& e, vd::HNoteRef& ref) {
@@ -619,26 +630,19 @@ class Checker : public hostsim::RunObserver {
         fail("the mark " + vd::utf16ToUtf8(wrong.front()->handle) + " showed its base's value and no longer does: " +
              wrong.front()->shown);
       // Each keeps its look: the looks of the identifier's marks, as many as before.
-      std::vector<std::string> looksBefore, looksAfter;
-      for (const Mark& m : was->second) looksBefore.push_back(m.look);
-      for (const Mark& m : marks) looksAfter.push_back(m.look);
-      std::sort(looksBefore.begin(), looksBefore.end());
-      std::sort(looksAfter.begin(), looksAfter.end());
+      const auto look = [](const Mark& m) { return m.look; };
+      const std::vector<std::string> looksBefore = sortedOf(was->second, look, true),
+                                     looksAfter = sortedOf(marks, look, true);
       if (!(g_lookAsked && rebuilt) && looksBefore.size() == looksAfter.size() && looksBefore != looksAfter)
         fail("a mark " + vd::utf16ToUtf8(id) + " changed its look:\n  was " + looksBefore.front() + "\n  now " +
              looksAfter.front());
       // The look a mark keeps for its rebuilds stays; a mark of an older
       // build, which has none, takes one up when rebuilt.
-      std::vector<std::string> keptBefore, keptAfter;
       const auto kept = [](const Mark& m) { return g_underlineAsked ? m.keptButUnderline : m.kept; };
-      for (const Mark& m : was->second)
-        if (!m.kept.empty()) keptBefore.push_back(kept(m));
-      for (const Mark& m : marks) keptAfter.push_back(kept(m));
-      std::sort(keptBefore.begin(), keptBefore.end());
-      std::sort(keptAfter.begin(), keptAfter.end());
+      const std::vector<std::string> keptBefore = sortedOf(was->second, kept, false),
+                                     keptAfter = sortedOf(marks, kept, true);
       if (!(g_lookAsked && rebuilt) && was->second.size() == marks.size() &&
-          !std::includes(keptAfter.begin(), keptAfter.end(), keptBefore.begin(), keptBefore.end()))
-      {
+          !std::includes(keptAfter.begin(), keptAfter.end(), keptBefore.begin(), keptBefore.end())) {
         std::string why = "a mark " + vd::utf16ToUtf8(id) + " lost the look it keeps for its rebuilds:";
         for (const std::string& k : keptBefore) why += "\n  was" + k;
         for (const std::string& k : keptAfter) why += "\n  now" + k;
@@ -648,13 +652,9 @@ class Checker : public hostsim::RunObserver {
       // leader line (the edit dialog's "Kreslit vynášecí čáru"), which
       // replaces it, by nothing where it stands square to the UCS X axis. A
       // mark may take up an underline that names it from elsewhere.
-      std::vector<std::string> underlinesBefore, underlinesAfter;
-      for (const Mark& m : was->second)
-        if (!m.underline.empty()) underlinesBefore.push_back(m.underline);
-      for (const Mark& m : marks)
-        if (!m.underline.empty()) underlinesAfter.push_back(m.underline);
-      std::sort(underlinesBefore.begin(), underlinesBefore.end());
-      std::sort(underlinesAfter.begin(), underlinesAfter.end());
+      const auto underline = [](const Mark& m) { return m.underline; };
+      const std::vector<std::string> underlinesBefore = sortedOf(was->second, underline, false),
+                                     underlinesAfter = sortedOf(marks, underline, false);
       if (was->second.size() == marks.size() && !g_underlineAsked &&
           !std::includes(underlinesAfter.begin(), underlinesAfter.end(), underlinesBefore.begin(), underlinesBefore.end()))
         fail("a mark " + vd::utf16ToUtf8(id) + (underlinesAfter.size() < underlinesBefore.size() ? " lost" : " turned") +
